@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Vorda, and runs every test: the unit, interop and
+# window tests, then the core tests under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then a short run of every fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+
+echo "== build and test"
+scripts/build.sh
+(cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+
+echo "== sanitizer build (address, undefined)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORDA_SANITIZE=ON -DVORDA_GUI=OFF
+cmake --build build-asan --target core_tests vorda-cli
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+   ctest --output-on-failure -j "$jobs")
+
+echo "== fuzz targets (short runs)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVORDA_FUZZ=ON -DVORDA_GUI=OFF -DVORDA_TESTS=OFF
+cmake --build build-fuzz
+for f in build-fuzz/fuzz_*; do
+  [ -x "$f" ] || continue
+  name=$(basename "$f")
+  corpus="build-fuzz/corpus-$name"
+  mkdir -p "$corpus"
+  seeds="fuzz/seeds/${name#fuzz_}"
+  args=("$corpus")
+  [ -d "$seeds" ] && args+=("$seeds")
+  echo "-- $name"
+  "$f" -max_total_time="${VORDA_FUZZ_SECONDS:-30}" -rss_limit_mb=2048 -timeout=10 "${args[@]}"
+done
+echo "== all tests passed"

@@ -1,0 +1,77 @@
+// The file list: rows of 14 text cells plus a selection flag. The row is Vorda's only
+// record of a listed file: its full path is the Path cell followed by the Filename cell.
+// Rows and columns are 1-based, as the commands address them.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vorda {
+
+enum ListColumn : int {
+    colFilename = 1, colPath, colSize, colArtist, colAlbum, colTitle, colTrack, colYear,
+    colGenre, colComment, colBitrate, colSamplerate, colTags, colDuration
+};
+inline constexpr int kColumnCount = 14;
+// "Filename|Path|Size|Artist|Album|Title|Track|Year|Genre|Comment|Bitrate (kbps)|Samplerate (kHz)|Tags|Duration"
+extern const char* const kColumnTitles;
+// The title of column col (1..14).
+std::string ColumnTitle(int col);
+
+// Listeners for views (the window's table adapter). Indexes are 1-based.
+struct FileListObserver {
+    virtual ~FileListObserver() = default;
+    virtual void BeginReset() {}
+    virtual void EndReset() {}
+    virtual void BeginInsert(int first, int last) {}
+    virtual void EndInsert() {}
+    virtual void BeginRemove(int first, int last) {}
+    virtual void EndRemove() {}
+    virtual void RowChanged(int row) {}
+    virtual void SelectionChanged() {}
+};
+
+class FileList {
+public:
+    struct Row {
+        std::array<std::string, kColumnCount> cells;
+        bool selected = false;
+    };
+
+    int Count() const { return static_cast<int>(rows_.size()); }
+    // Appends a row whose Filename cell is name and whose other cells are empty; returns its index.
+    int AddRow(const std::string& name);
+    void RemoveRow(int row);
+    void Clear();
+
+    // Column 1 is the row text; "" for a bad row or column.
+    std::string GetCellContent(int row, int col) const;
+    void SetCellContent(int row, int col, const std::string& text);
+    // Path cell & Filename cell, "" for a bad index.
+    std::string GetFullPath(int row) const;
+
+    bool Selected(int row) const;
+    void SetSelected(int row, bool selected);
+    void SelectAll();
+    void InvertSelection();
+    void ClearSelection();
+    int SelectedCount() const;
+    // The first selected row, 0 when none.
+    int FirstSelected() const;
+
+    // Sorts by comparing the cell texts of col (stable), ascending or descending.
+    void Sort(int col, bool ascending);
+
+    const Row& At(int row) const { return rows_[static_cast<size_t>(row - 1)]; }
+
+    void SetObserver(FileListObserver* observer) { observer_ = observer; }
+
+private:
+    bool Valid(int row) const { return row >= 1 && row <= Count(); }
+    std::vector<Row> rows_;
+    FileListObserver* observer_ = nullptr;
+};
+
+}  // namespace vorda

@@ -1,0 +1,40 @@
+// An INI store with the semantics of the classic private-profile functions:
+// sections and keys match without regard to ASCII letter case, blanks around "="
+// are ignored, a missing file, section or key yields the default, values are read
+// through a 200-character buffer (so at most 199 characters come back), and writing
+// one key keeps every other line of the file as it was.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vorda {
+
+class IniFile {
+public:
+    // Maximum number of characters a read returns (the 200-character buffer less its terminator).
+    static constexpr size_t kMaxValueChars = 199;
+    // Files larger than this are treated as unreadable (defaults everywhere).
+    static constexpr size_t kMaxFileBytes = 4 * 1024 * 1024;
+
+    explicit IniFile(std::string path);
+
+    const std::string& Path() const { return path_; }
+
+    // Reads a key; def when the file, section or key is missing. Cut to kMaxValueChars characters.
+    std::string Read(const std::string& section, const std::string& key, const std::string& def) const;
+    // Writes a key, creating file and section as needed. The file is replaced atomically
+    // (temporary file in the same folder, flushed, renamed). Returns false when writing failed.
+    bool Write(const std::string& section, const std::string& key, const std::string& value);
+
+    // Re-reads the file from disk (reads use a cached copy that Write keeps current).
+    void Reload();
+
+private:
+    void EnsureLoaded() const;
+    std::string path_;
+    mutable bool loaded_ = false;
+    mutable std::vector<std::string> lines_;  // lines without their line ends
+};
+
+}  // namespace vorda

@@ -1,0 +1,62 @@
+// Text and path routines shared by every layer. All text is UTF-8; comparisons are exact.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vorda {
+
+// The text after the last "."; the whole text when there is no dot.
+std::string GetExtension(std::string_view path);
+// The text before the last "."; unchanged when there is no dot or the dot is the first character.
+std::string RemoveExtension(std::string_view path);
+// Replaces the extension (text after the last ".") by newExt; appends "." + newExt when there is none.
+std::string ChangeExtension(std::string_view path, std::string_view newExt);
+// The text after the last "/"; the whole text when that is empty.
+std::string GetFileName(std::string_view path);
+// The text up to and including the last "/"; empty when there is none.
+std::string GetFolder(std::string_view path);
+// Appends "/" unless the text already ends with one (an empty text stays empty).
+std::string AddBackslash(std::string_view path);
+// Removes one trailing "/" (the root "/" stays).
+std::string RemoveBackslash(std::string_view path);
+// True when the path's attributes can be read (follows symbolic links).
+bool PathExists(const std::string& path);
+// True when the path exists and is a folder.
+bool IsDirectory(const std::string& path);
+// Number of non-overlapping occurrences of what in text (0 for an empty what).
+int CountOccurrences(std::string_view text, std::string_view what);
+// Not empty and only the digits 0-9.
+bool IsAllDigits(std::string_view text);
+// Whole minutes and the remaining seconds, each at least "00", joined by ":" (185 -> "03:05").
+std::string FormatDuration(long long seconds);
+// The leading digits of a track padded with zeros to digits digits, the rest appended unchanged.
+std::string PadTrackNumber(std::string_view track, int digits);
+
+// Unicode-aware case mapping (utf8proc). Invalid UTF-8 bytes pass through unchanged.
+std::string LCase(std::string_view text);
+std::string UCase(std::string_view text);
+// ASCII-only lower case, for extensions and keys.
+std::string AsciiLower(std::string_view text);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// Removes blanks (spaces and tabs) at both ends.
+std::string Trim(std::string_view text);
+
+// ISO-8859-1 <-> UTF-8. Characters that ISO-8859-1 cannot hold become '?' and set *lossy.
+std::string Latin1ToUtf8(std::string_view latin1);
+std::string Utf8ToLatin1(std::string_view utf8, bool* lossy = nullptr);
+// Valid UTF-8 stays; every invalid byte becomes U+FFFD (for showing names that are not UTF-8).
+std::string ToDisplayUtf8(std::string_view bytes);
+bool IsValidUtf8(std::string_view bytes);
+
+// "~/" at the start of a typed folder or pattern means the home folder.
+std::string ExpandHome(std::string_view path);
+// The user's home folder ($HOME, else the password database).
+std::string HomeFolder();
+
+// Formats a number like the picture "### ### ##0.00": two decimals, thousands separated by a space.
+std::string FormatGrouped2(double value);
+
+}  // namespace vorda

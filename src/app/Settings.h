@@ -1,0 +1,173 @@
+// Every persistent setting of Vorda, held in program-wide variables named after their keys,
+// with the encoding rules of the settings file (spaces stored as U+00B6, typed reading rules,
+// indexed lists).
+#pragma once
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/IniFile.h"
+
+namespace vorda {
+
+// The pilcrow that stands for a space in stored values (character 182).
+inline constexpr const char* kSpaceMark = "\xC2\xB6";
+
+// Encodes text for the settings file: every space becomes U+00B6.
+std::string EncodeSettingValue(const std::string& value);
+// Decodes a stored value: every U+00B6 (or a lone Latin-1 byte 0xB6) becomes a space.
+std::string DecodeSettingValue(const std::string& stored);
+
+// Primitive operations on a settings file.
+void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, const std::string& value);
+void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, bool value);
+void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, long long value);
+std::string GetSetting(const IniFile& ini, const std::string& section, const std::string& key,
+                       const std::string& def);
+
+// Typed reading rules.
+// Boolean keys: "True"/"False" in any case, or a number (non-zero is true); anything else gives def.
+bool GetBoolSetting(const IniFile& ini, const std::string& section, const std::string& key, bool def);
+// Check-box keys: the leading numeric part rounded to a 16-bit integer, then 0, 1 or 2
+// (other numbers give def).
+int GetCheckSetting(const IniFile& ini, const std::string& section, const std::string& key, int def);
+// Integer keys: a whole number; text that is not a number gives def.
+long long GetIntSetting(const IniFile& ini, const std::string& section, const std::string& key, long long def);
+// The leading numeric part of the text ("8880abc" -> 8880), def when there is none.
+long long GetLeadingNumberSetting(const IniFile& ini, const std::string& section, const std::string& key,
+                                  long long def);
+// Real keys (sizes in twips): a number; anything else gives def.
+double GetRealSetting(const IniFile& ini, const std::string& section, const std::string& key, double def);
+
+// Indexed lists: count key holds the highest index; entries are name0 ... nameN.
+std::vector<std::string> ReadSettingList(const IniFile& ini, const std::string& section,
+                                         const std::string& countKey, const std::string& entryKey);
+// An empty list is written as count 0 with one empty entry.
+void WriteSettingList(IniFile& ini, const std::string& section, const std::string& countKey,
+                      const std::string& entryKey, const std::vector<std::string>& entries);
+
+// File-exists actions.
+enum FileExistAction { feaAsk = 1, feaReplace = 2, feaSkip = 4, feaCancel = 8 };
+// Tag use options.
+enum TagUse { tuIfNeeded = 0, tuIfWanted = 1, tuAlways = 2, tuNever = 3 };
+
+struct Settings {
+    // [General]
+    bool bAdvancedMode = false;
+    int bFixFilenames = 1;      // check-box state 0/1/2
+    int bScanSubFolders = 0;    // check-box state
+    int bDetectInPattern = 1;   // check-box state
+    int bUseAlbumPattern = 1;   // check-box state
+    bool bSortToExistingFolders = true;
+    int Method = 4;             // 2 Copy, 1 Move, 4 Rename
+    int feaFileExistAction = feaAsk;
+    std::string sTargetDir;     // default: DefaultFolder()
+    std::string sLastDir;       // default: DefaultFolder()
+    bool bUseTags = true;
+    bool bReadTags = true;
+    bool bAutoReadTags = true;
+    bool bRecycleFiles = true;
+    long long lAlbumSize = 5;
+    bool bUseReplace = false;
+    bool bUseRemoveChars = false;
+    std::string sRemovedChars;  // default: DefaultRemovedChars()
+    bool bScoreToSpace = true;
+    bool b20toSpace = true;
+    bool bFixSpaces = true;
+    bool bFixMisses = true;
+    bool bPadTrackNr = true;
+    int iTrackDigits = 2;
+    bool bLCaseFirst = false;
+    int iCaseChange = 1;
+    bool bLimitFNameLength = false;
+    int iMaxFNameLength = 250;
+    bool bLowExtension = true;
+    bool bIgnoreReadOnly = false;
+    bool bSetAttributes = false;
+    bool bReadOnly = false;
+    bool bHidden = false;
+    bool bArchive = false;
+    std::string sFolderPattern = "<artist> - <album> (<year>)";
+
+    // [FileTypes]
+    std::vector<std::string> FileTypes{"mp3"};
+
+    // Patterns: current box texts and stored lists.
+    std::string sCurrentInPattern = "<artist> - <title>";
+    std::string sCurrentOutPattern = "<artist> - <track> - <title>";
+    std::string sCurrentPathPattern = "<uletter>/<artist>/";
+    std::string sCurrentAlbumPattern = "<uletter>/<artist>/<album> (<year>)/";
+    std::vector<std::string> InPatterns{""};
+    std::vector<std::string> OutPatterns{""};
+    std::vector<std::string> PathPatterns{""};
+    std::vector<std::string> AlbumPatterns{""};
+
+    // [Tags]
+    bool bTAGKeepSync = true;
+    bool bTAGLCaseFirst = false;
+    int TAGCaseChange = 1;
+    int UseID3v1 = tuIfNeeded;
+    int UseID3v2 = tuIfNeeded;
+    int UseLyrics3 = tuIfNeeded;
+
+    // [ID3v2]
+    long long lAddPaddingSize = 512;
+    long long lMaxPaddingSize = 2048;
+
+    // [Replaces]
+    std::vector<std::pair<std::string, std::string>> Replaces{{"", ""}};
+
+    // [Bookmarks]
+    std::array<std::string, 5> FavouriteDir{};
+
+    // [freedb]
+    std::string RemoteHost = "gnudb.gnudb.org";
+    long long RemotePort = 8880;
+    bool ApplyFormatting = false;
+    std::string UserName = "johndoe";
+    std::string UserHost = "localhost";
+
+    // [Player]
+    std::string PlayerPath;
+
+    // [Visual] (window layout; loaded and saved by the main window)
+    int FormState = 0;
+    double FormWidth = 10480;
+    double FormHeight = 9495;
+    double TreeSplit = 2085;
+    bool ViewDirTree = true;
+    bool ViewTagInfo = true;
+    bool ShowGrid = true;
+    std::array<bool, 14> ColVisible{true, true, true, true, true, true, true,
+                                    true, true, true, true, true, true, true};
+    std::array<double, 14> ColSize{400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400};
+    std::array<int, 14> ColPosition{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+
+    Settings();  // fills the defaults that depend on the machine (folders, removed characters)
+
+    // Loads every key (defaults for whatever is missing or unreadable).
+    void Load(const IniFile& ini);
+    // Saves the keys the options dialog owns.
+    void SaveOptions(IniFile& ini) const;
+    // Saves the keys the main window owns (check boxes, method, folders, current patterns,
+    // bookmarks). The window layout keys are written by the window itself.
+    void SaveMain(IniFile& ini) const;
+    // Saves the pattern lists / the replace list.
+    void SavePatternLists(IniFile& ini) const;
+    void SaveReplaces(IniFile& ini) const;
+};
+
+// The default of sRemovedChars (112 characters, UTF-8).
+std::string DefaultRemovedChars();
+// The user's Music folder (XDG), else the home folder; ends with "/".
+std::string DefaultFolder();
+// Where settings.ini lives: beside the executable when one stands there (portable mode),
+// else $XDG_CONFIG_HOME/vorda/settings.ini (or ~/.config/vorda/settings.ini).
+std::string DefaultSettingsPath(const std::string& executableDir);
+
+// The program-wide settings.
+Settings& settings();
+
+}  // namespace vorda

@@ -1,0 +1,30 @@
+// The audio-information interface.
+#pragma once
+
+#include <string>
+
+namespace vorda {
+
+enum AudioInfo : int {
+    aiVersion = 0, aiBitRate = 1, aiChannelMode = 2, aiCopyright = 3, aiCRC = 4, aiDuration = 5,
+    aiEmphasis = 6, aiVBR = 7, aiLayer = 8, aiOriginal = 9, aiPrivate = 10, aiSampleRate = 11
+};
+inline constexpr int kAudioInfoCount = 12;
+extern const char* const kAudioInfoNames[kAudioInfoCount];
+
+class clsAudio {
+public:
+    virtual ~clsAudio() = default;
+
+    virtual bool ReadInfo(const std::string& path, long startPosition) = 0;
+    // Decimal text; booleans as "-1"/"0"; empty for an index outside 0..11.
+    virtual std::string GetInfo(int index) const = 0;
+    virtual void Reset() = 0;
+    virtual long StartPos() const = 0;
+    virtual bool SetPosition(long position) = 0;
+    virtual bool IsValid() const = 0;
+    // "MPEG" for the MPEG reader, empty for the null reader.
+    virtual std::string AudioType() const = 0;
+};
+
+}  // namespace vorda

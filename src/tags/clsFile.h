@@ -1,0 +1,70 @@
+// One file on disk: its path, its tag handler and its audio reader, and the file
+// operations the rest of Vorda needs.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "tags/clsAudio.h"
+#include "tags/clsTag.h"
+
+namespace vorda {
+
+class clsFile {
+public:
+    // The overwrite question: (source, destination) -> feaReplace, feaSkip or feaCancel.
+    using OverwriteQuestion = std::function<int(const std::string& source, const std::string& destination)>;
+
+    clsFile();
+    ~clsFile();
+    clsFile(const clsFile&) = delete;
+    clsFile& operator=(const clsFile&) = delete;
+
+    clsTag& Tag() { return *tag_; }
+    const clsTag& Tag() const { return *tag_; }
+    clsAudio& Audio() { return *audio_; }
+    const clsAudio& Audio() const { return *audio_; }
+    void SetTag(std::unique_ptr<clsTag> tag);
+    void SetAudio(std::unique_ptr<clsAudio> audio);
+
+    // Length in bytes, 0 when the file does not exist.
+    int64_t FileSize() const;
+    const std::string& FullPath() const { return fullPath_; }
+    // Folder of FullPath, ending with "/".
+    std::string Path() const;
+    // File name with extension.
+    std::string name() const;
+
+    void Reset();
+    void SetAttributes(int attributes);
+    int GetAttributes() const;
+    // Truncates the file; only shortens. False when nothing was done or it failed.
+    bool SetFileLength(int64_t newLength);
+    // 0 on success or nothing to do, an errno value on failure, -1 when overwriting was declined.
+    int Move(const std::string& targetFolder);
+    int Rename(const std::string& newName);
+    int Copy(const std::string& targetPath);
+    // Binds the object to a file, chooses the handlers, reads tags (when readTags) and audio info.
+    bool ReadFile(const std::string& path, bool readTags);
+    // Writes the tags back with the read-only and attribute rules.
+    int PutTags();
+
+    // The question asked before moving, renaming or copying over an existing file.
+    // Without one, the answer is feaSkip.
+    void SetOverwriteQuestion(OverwriteQuestion question) { ask_ = std::move(question); }
+    // The default question for every new file object (the main window installs its own).
+    static void SetDefaultOverwriteQuestion(OverwriteQuestion question);
+
+private:
+    void SelectHandlers();
+    int AskOverwrite(const std::string& source, const std::string& destination) const;
+
+    std::unique_ptr<clsTag> tag_;
+    std::unique_ptr<clsAudio> audio_;
+    std::string fullPath_;
+    OverwriteQuestion ask_;
+};
+
+}  // namespace vorda

@@ -1,0 +1,25 @@
+// The null tag handler, for files of types that carry no tags Vorda knows.
+#pragma once
+
+#include "tags/clsTag.h"
+
+namespace vorda {
+
+class clsNoTag final : public clsTag {
+public:
+    bool hasTag(int) const override { return false; }
+    std::string tagType() const override { return {}; }
+    bool tagRead(clsFile&) override { return false; }
+    int tagWrite() override { return 0; }
+    long tagSize() const override { return 0; }
+    long tagPosition() const override { return 0; }
+    void setTagPosition(long) override {}
+    std::string GetValue(int, const std::string& = std::string()) override { return {}; }
+    bool SetValue(int, const std::string&, const std::string& = std::string()) override { return false; }
+    int RemoveJunk() override { return 0; }
+    void Reset() override {}
+    void Add(int) override {}
+    void Remove(int) override {}
+};
+
+}  // namespace vorda
