@@ -44,11 +44,17 @@ public:
     // Appends a row whose Filename cell is name and whose other cells are empty; returns its index.
     int AddRow(const std::string& name);
     void RemoveRow(int row);
+    // Removes every row for which remove(index, row) is true, deciding on the indexes as they
+    // were before any removal; one reset notification (one removal for a single row).
+    // Returns the number of rows removed. Linear in the row count.
+    int RemoveRowsIf(const std::function<bool(int row, const Row& r)>& remove);
     void Clear();
 
     // Column 1 is the row text; "" for a bad row or column.
     std::string GetCellContent(int row, int col) const;
     void SetCellContent(int row, int col, const std::string& text);
+    // Replaces all cells of a row at once (one change notification).
+    void SetCells(int row, const std::array<std::string, kColumnCount>& cells);
     // Path cell & Filename cell, "" for a bad index.
     std::string GetFullPath(int row) const;
 

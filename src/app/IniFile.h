@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vorda {
@@ -30,11 +31,38 @@ public:
     // Re-reads the file from disk (reads use a cached copy that Write keeps current).
     void Reload();
 
+    // Groups many writes into one replacement of the file: between BeginUpdate and the matching
+    // EndUpdate, Write only changes the cached copy; EndUpdate writes the file once and returns
+    // false when that failed (or when a write in between failed). Calls may nest.
+    void BeginUpdate();
+    bool EndUpdate();
+
 private:
+    enum class State { Missing, Ok, Garbage, Unreadable };
+    struct Section {
+        size_t header;                     // line of "[name]"
+        size_t end;                        // one past the section's last line
+        std::unordered_map<std::string, size_t> keys;  // lower-case key -> line (first occurrence)
+    };
+
     void EnsureLoaded() const;
+    void LoadFromDisk() const;
+    void BuildIndex() const;
+    const Section* FindSection(const std::string& lowerName) const;
+    bool ApplyWrite(const std::string& section, const std::string& key, const std::string& value);
+    bool Flush();
+
     std::string path_;
     mutable bool loaded_ = false;
     mutable std::vector<std::string> lines_;  // lines without their line ends
+    mutable std::vector<std::string> ends_;   // the line end of each line ("\r\n", "\n" or "" for the last)
+    mutable std::string bom_;                 // a UTF-8 byte-order mark the file starts with
+    mutable std::string newline_ = "\n";      // line end for added lines: the file's own
+    mutable State state_ = State::Missing;
+    mutable std::unordered_map<std::string, Section> sections_;  // lower-case name (first occurrence)
+    int updateDepth_ = 0;
+    bool updateFailed_ = false;
+    bool dirty_ = false;
 };
 
 }  // namespace vorda

@@ -28,6 +28,12 @@ public:
     bool bMultiChange = false;
     bool bBlockDirUpdate = false;
 
+    // Seams for the window and the naming engine, used by ShowFile after a successful read:
+    // FileShown shows the tags, audio information and pattern detection of filCurrent;
+    // NewNameBuilder gives the new-name box text (without one, the new name is the old name).
+    std::function<void(clsFile& file)> FileShown;
+    std::function<std::string(clsFile& file)> NewNameBuilder;
+
     // Reads folder + name and appends a row; false (nothing added) when it cannot be read.
     bool AddToFileList(const std::string& name, const std::string& folder);
     // Adds every matching file of folder (and its subfolders, breadth first); imports playlists.
@@ -68,6 +74,9 @@ public:
     const std::string& LastScanText() const { return lastScanText_; }
 
 private:
+    // AddToFileList for a path already known to be a regular file.
+    bool AddCheckedFile(const std::string& name, const std::string& path);
+
     FileList& list_;
     UserInterface& ui_;
     Settings& settings_;

@@ -11,7 +11,8 @@ namespace vorda {
 std::string GetExtension(std::string_view path);
 // The text before the last "."; unchanged when there is no dot or the dot is the first character.
 std::string RemoveExtension(std::string_view path);
-// Replaces the extension (text after the last ".") by newExt; appends "." + newExt when there is none.
+// Replaces the extension (as RemoveExtension sees it) by newExt; appends "." + newExt when there is none.
+// A dot inside a folder name never starts an extension.
 std::string ChangeExtension(std::string_view path, std::string_view newExt);
 // The text after the last "/"; the whole text when that is empty.
 std::string GetFileName(std::string_view path);
@@ -50,6 +51,15 @@ std::string Utf8ToLatin1(std::string_view utf8, bool* lossy = nullptr);
 // Valid UTF-8 stays; every invalid byte becomes U+FFFD (for showing names that are not UTF-8).
 std::string ToDisplayUtf8(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
+// Length of the valid UTF-8 sequence that starts at pos (shortest form, no surrogates,
+// at most U+10FFFF); 0 when the byte there starts none. *cp receives the code point.
+size_t Utf8SequenceAt(std::string_view text, size_t pos, char32_t* cp = nullptr);
+// Appends the UTF-8 form of a code point (nothing for values outside Unicode).
+void AppendUtf8(std::string& out, char32_t cp);
+// Number of characters; every byte that is not part of a valid sequence counts as one.
+size_t Utf8CharCount(std::string_view text);
+// The first maxChars characters (counted as Utf8CharCount does); never cuts inside a sequence.
+std::string Utf8Left(std::string_view text, size_t maxChars);
 
 // "~/" at the start of a typed folder or pattern means the home folder.
 std::string ExpandHome(std::string_view path);

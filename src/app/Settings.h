@@ -24,6 +24,11 @@ std::string DecodeSettingValue(const std::string& stored);
 void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, const std::string& value);
 void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, bool value);
 void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, long long value);
+// Without these, a string literal would pick the bool form and an int would be ambiguous.
+void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, const char* value);
+void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, int value);
+// Real values (sizes in twips) in their shortest exact decimal form.
+void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, double value);
 std::string GetSetting(const IniFile& ini, const std::string& section, const std::string& key,
                        const std::string& def);
 
@@ -42,6 +47,8 @@ long long GetLeadingNumberSetting(const IniFile& ini, const std::string& section
 double GetRealSetting(const IniFile& ini, const std::string& section, const std::string& key, double def);
 
 // Indexed lists: count key holds the highest index; entries are name0 ... nameN.
+// A negative count reads as 0; a count above kMaxListIndex (a damaged file) is limited to it.
+inline constexpr long long kMaxListIndex = 32767;
 std::vector<std::string> ReadSettingList(const IniFile& ini, const std::string& section,
                                          const std::string& countKey, const std::string& entryKey);
 // An empty list is written as count 0 with one empty entry.
@@ -157,6 +164,10 @@ struct Settings {
     // Saves the pattern lists / the replace list.
     void SavePatternLists(IniFile& ini) const;
     void SaveReplaces(IniFile& ini) const;
+    // Saves the window layout keys of [Visual]: FormState only when the window is not minimised
+    // (2 when maximised, else 0), FormWidth/FormHeight only in the normal state, then TreeSplit,
+    // the view toggles, ShowGrid and every ColVisible; ColPosition and ColSize only for shown columns.
+    void SaveVisual(IniFile& ini, bool minimized, bool maximized) const;
 };
 
 // The default of sRemovedChars (112 characters, UTF-8).

@@ -1,0 +1,497 @@
+#include "app/ListCommands.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <utility>
+
+#include "app/FileOps.h"
+#include "app/Routines.h"
+
+namespace vorda {
+
+namespace {
+
+// Playlists larger than this are not read at all (no real playlist comes near it).
+constexpr long long kMaxPlaylistBytes = 64LL * 1024 * 1024;
+
+bool StatPath(const std::string& path, struct stat& st) {
+    if (path.empty() || path.find('\0') != std::string::npos) return false;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return StatPath(path, st) && S_ISREG(st.st_mode);
+}
+
+// Whole megabytes of a size, each division truncating (the running total of a scan).
+long long TruncatedMB(long long bytes) { return bytes / 1024 / 1024; }
+
+// Whole megabytes with the kilobytes rounded half to even first (the totals of the list).
+long long RoundedMB(long long bytes) {
+    long long kb = bytes / 1024;
+    const long long rest = bytes % 1024;
+    if (rest > 512 || (rest == 512 && (kb % 2) != 0)) ++kb;
+    return kb / 1024;
+}
+
+std::string TotalText(long long files, long long mb) {
+    return "Total: " + std::to_string(files) + " files (" + std::to_string(mb) + " MB)";
+}
+
+// Seconds as a plain decimal number with up to 7 significant digits and no exponent.
+std::string FormatSeconds(double seconds) {
+    if (!(seconds > 0) || !std::isfinite(seconds)) return "0";
+    const int magnitude = static_cast<int>(std::floor(std::log10(seconds)));
+    const int decimals = std::clamp(6 - magnitude, 0, 15);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, seconds);
+    std::string text(buf);
+    if (text.find('.') != std::string::npos) {
+        while (!text.empty() && text.back() == '0') text.pop_back();
+        if (!text.empty() && text.back() == '.') text.pop_back();
+    }
+    return text;
+}
+
+// The leading number of a decimal text; false when there is none.
+bool ParseNumber(const std::string& text, double& value) {
+    if (text.empty()) return false;
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    value = std::strtod(begin, &end);
+    return end != begin && std::isfinite(value);
+}
+
+bool IsBlank(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && AsciiLower(text.substr(0, prefix.size())) == prefix;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Decodes %XX escapes; a malformed escape is kept as it stands.
+std::string PercentDecode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            const int hi = HexDigit(text[i + 1]);
+            const int lo = HexDigit(text[i + 2]);
+            if (hi >= 0 && lo >= 0) {
+                out += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// The path a playlist entry names, "" when it names nothing on this system.
+std::string ResolvePlaylistEntry(const std::string& entry, const std::string& playlistFolder) {
+    if (entry.empty() || entry.find('\0') != std::string::npos) return {};
+    if (StartsWithNoCase(entry, "file://")) {
+        std::string_view rest(entry);
+        rest.remove_prefix(7);
+        if (StartsWithNoCase(rest, "localhost/")) rest.remove_prefix(9);
+        if (rest.empty() || rest.front() != '/') return {};  // another host
+        std::string path = PercentDecode(rest);
+        if (path.find('\0') != std::string::npos) return {};
+        return path;
+    }
+    if (entry.size() >= 2 && entry[0] == '\\' && entry[1] == '\\') return {};  // a network path
+    std::string path = entry;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    const unsigned char first = static_cast<unsigned char>(path[0]);
+    if (path.size() >= 2 && path[1] == ':' && ((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z')))
+        return {};  // a drive letter
+    if (path[0] == '/') return path;
+    return playlistFolder + path;
+}
+
+bool IsPlaylistType(const std::string& lowerExt) {
+    return lowerExt == "m3u" || lowerExt == "pls" || lowerExt == "m3u8";
+}
+
+struct DirEntry {
+    std::string name;
+    unsigned char type;
+};
+
+// The entries of a folder without "." and "..", sorted by name; false when it cannot be read.
+bool ReadFolder(const std::string& folder, std::vector<DirEntry>& entries) {
+    entries.clear();
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return false;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string_view name(e->d_name);
+        if (name == "." || name == "..") continue;
+        entries.push_back({std::string(name), e->d_type});
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    return true;
+}
+
+}  // namespace
+
+ListCommands::ListCommands(FileList& list, UserInterface& ui, Settings& settings)
+    : list_(list), ui_(ui), settings_(settings) {}
+
+bool ListCommands::AddToFileList(const std::string& name, const std::string& folder) {
+    if (name.empty()) return false;
+    const std::string path = (folder.empty() ? folder : AddBackslash(folder)) + name;
+    // Only regular files: a folder, a device or a FIFO named in a playlist is no file to list
+    // (and opening a FIFO would block).
+    if (!IsRegularFile(path)) return false;
+    return AddCheckedFile(name, path);
+}
+
+bool ListCommands::AddCheckedFile(const std::string& name, const std::string& path) {
+    clsFile file;
+    if (!file.ReadFile(path, settings_.bAutoReadTags)) return false;
+    const int row = list_.AddRow(name);
+    UpdateListItem(row, file);
+    return true;
+}
+
+void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
+    const auto started = std::chrono::steady_clock::now();
+
+    std::string root = folder;
+    while (root.size() >= 2 && root.ends_with("//")) root.pop_back();
+    root = AddBackslash(root);
+    struct stat st {};
+    if (!StatPath(root, st) || !S_ISDIR(st.st_mode)) return;
+
+    // Folders are known by their real location, so a link back into the walk is not followed.
+    std::set<std::pair<dev_t, ino_t>> visited{{st.st_dev, st.st_ino}};
+    std::vector<std::string> folders{root};
+    std::vector<DirEntry> entries;
+    long long runningMB = 0;
+
+    for (size_t i = 0; i < folders.size(); ++i) {
+        const std::string current = folders[i];
+        if (!ReadFolder(current, entries)) continue;  // unreadable: skipped silently
+
+        if (subFolders) {
+            for (const DirEntry& e : entries) {
+                if (e.type != DT_DIR && e.type != DT_LNK && e.type != DT_UNKNOWN) continue;
+                struct stat sub {};
+                if (!StatPath(current + e.name, sub) || !S_ISDIR(sub.st_mode)) continue;
+                if (!visited.insert({sub.st_dev, sub.st_ino}).second) continue;
+                folders.push_back(current + e.name + "/");
+            }
+        }
+
+        for (const DirEntry& e : entries) {
+            if (e.type == DT_DIR) continue;
+            const std::string ext = LCase(GetExtension(e.name));
+            const std::string* matched = nullptr;
+            for (const std::string& type : settings_.FileTypes) {
+                if (type == "*" || type == ext) {
+                    matched = &type;
+                    break;
+                }
+            }
+            if (!matched) continue;
+            struct stat fst {};
+            const std::string path = current + e.name;
+            if (!StatPath(path, fst) || !S_ISREG(fst.st_mode)) continue;
+
+            if (IsPlaylistType(*matched)) {
+                ImportPlaylist(path);
+            } else if (AddCheckedFile(e.name, path)) {
+                ++NrTotalFiles;
+            }
+            runningMB += TruncatedMB(static_cast<long long>(fst.st_size));
+            ui_.SetStatus(1, TotalText(NrTotalFiles, runningMB));
+            ui_.Repaint();
+        }
+    }
+
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    lastScanText_ = "Scanned " + std::to_string(NrTotalFiles) + " files in " + FormatSeconds(elapsed) + " seconds.";
+    ui_.SetStatus(3, lastScanText_);
+    UpdateTotals();
+}
+
+void ListCommands::ImportPlaylist(const std::string& path) {
+    if (IsBlank(path)) return;
+    const std::string ext = LCase(GetExtension(path));
+    const bool pls = ext == "pls";
+    if (!pls && ext != "m3u" && ext != "m3u8") return;
+
+    struct stat st {};
+    if (!StatPath(path, st) || !S_ISREG(st.st_mode) || st.st_size > kMaxPlaylistBytes) return;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return;
+    std::string raw(static_cast<size_t>(st.st_size), '\0');
+    in.read(raw.data(), static_cast<std::streamsize>(raw.size()));
+    raw.resize(static_cast<size_t>(in.gcount()));
+
+    // Line ends: CR LF and lone CR both become LF.
+    std::string text;
+    text.reserve(raw.size() + 1);
+    size_t start = raw.starts_with("\xEF\xBB\xBF") ? 3 : 0;  // a UTF-8 byte-order mark
+    for (size_t i = start; i < raw.size(); ++i) {
+        if (raw[i] == '\r') {
+            text += '\n';
+            if (i + 1 < raw.size() && raw[i + 1] == '\n') ++i;
+        } else {
+            text += raw[i];
+        }
+    }
+    raw.clear();
+    raw.shrink_to_fit();
+    text = Trim(text);
+    if (text.empty()) return;
+    if (text.back() != '\n') text += '\n';
+
+    const std::string folder = GetFolder(path);
+    const std::string_view all(text);
+    size_t pos = 0;
+    while (pos < all.size()) {
+        const size_t end = all.find('\n', pos);
+        const std::string_view line = all.substr(pos, end - pos);
+        pos = end + 1;
+        if (IsBlank(line)) continue;
+
+        std::string entry;
+        if (pls) {
+            if (line.size() < 4 || AsciiLower(line.substr(0, 4)) != "file") continue;
+            const size_t eq = line.find('=', 3);
+            if (eq == std::string_view::npos) continue;
+            entry = std::string(line.substr(eq + 1));
+        } else {
+            if (line.front() == '#') continue;
+            entry = std::string(line);
+        }
+
+        const std::string full = ResolvePlaylistEntry(entry, folder);
+        const size_t slash = full.rfind('/');
+        const std::string name = slash == std::string::npos ? full : full.substr(slash + 1);
+        if (name.empty()) continue;
+        AddToFileList(name, slash == std::string::npos ? std::string() : full.substr(0, slash + 1));
+    }
+}
+
+void ListCommands::UpdateListItem(int row, const clsFile& constFile) {
+    if (row < 1 || row > list_.Count() || constFile.FullPath().empty()) return;
+    // The handler interfaces read through non-const members; the file object itself is not changed.
+    clsFile& file = const_cast<clsFile&>(constFile);
+
+    std::array<std::string, kColumnCount> cells = list_.At(row).cells;
+    cells[colFilename - 1] = file.name();
+    cells[colPath - 1] = file.Path();
+    cells[colSize - 1] = Trim(FormatGrouped2(static_cast<double>(file.FileSize()) / 1024.0 / 1024.0) + " MB");
+
+    if (settings_.bAutoReadTags) {
+        clsTag& tag = file.Tag();
+        const clsAudio& audio = file.Audio();
+        cells[colArtist - 1] = tag.GetValue(tvArtist);
+        cells[colAlbum - 1] = tag.GetValue(tvAlbum);
+        cells[colTitle - 1] = tag.GetValue(tvTitle);
+        std::string track = tag.GetValue(tvTrack);
+        if (settings_.bPadTrackNr && settings_.iTrackDigits >= 1 && !track.empty())
+            track = PadTrackNumber(track, settings_.iTrackDigits);
+        cells[colTrack - 1] = track;
+        cells[colYear - 1] = tag.GetValue(tvYear);
+        cells[colGenre - 1] = tag.GetValue(tvGenre);
+        cells[colComment - 1] = tag.GetValue(tvComment);
+
+        // An audio value the reader does not give (the null reader) leaves its cell empty.
+        double number = 0;
+        cells[colBitrate - 1] = ParseNumber(audio.GetInfo(aiBitRate), number)
+                                    ? std::to_string(static_cast<long long>(number / 1000.0))
+                                    : std::string();
+        if (ParseNumber(audio.GetInfo(aiSampleRate), number)) {
+            const long long tenths = std::llround(number / 100.0);
+            const long long whole = tenths / 10;
+            const long long fraction = std::llabs(tenths % 10);
+            cells[colSamplerate - 1] = (tenths < 0 && whole == 0 ? "-" : "") + std::to_string(whole) + "." +
+                                       std::to_string(fraction);
+        } else {
+            cells[colSamplerate - 1].clear();
+        }
+        cells[colDuration - 1] = ParseNumber(audio.GetInfo(aiDuration), number)
+                                     ? FormatDuration(static_cast<long long>(number))
+                                     : std::string();
+
+        std::string tags;
+        if (tag.hasTag(tkID3v1)) tags = "ID3v1";
+        if (tag.hasTag(tkLyrics3)) tags += "+Lyrics";
+        if (tag.hasTag(tkID3v2)) tags = tags.empty() ? std::string("ID3v2") : tags + " & ID3v2";
+        cells[colTags - 1] = tags;
+    }
+    list_.SetCells(row, cells);
+}
+
+long long ListCommands::TotalMB() const {
+    long long total = 0;
+    for (int row = 1; row <= list_.Count(); ++row) {
+        struct stat st {};
+        if (!StatPath(list_.GetFullPath(row), st)) continue;
+        if (S_ISREG(st.st_mode)) total += RoundedMB(static_cast<long long>(st.st_size));
+    }
+    return total;
+}
+
+void ListCommands::UpdateTotals() {
+    NrTotalFiles = list_.Count();
+    ui_.SetStatus(1, TotalText(NrTotalFiles, TotalMB()));
+}
+
+void ListCommands::DropPaths(const std::vector<std::string>& paths, bool scanSubFolders) {
+    for (const std::string& given : paths) {
+        // Names are used as they are: a Linux name may begin or end with a blank.
+        if (IsBlank(given)) continue;
+        std::string path = given;
+        if (path.front() != '/') {
+            char cwd[4096];
+            if (::getcwd(cwd, sizeof cwd)) path = AddBackslash(cwd) + path;
+        }
+        if (IsDirectory(path)) {
+            ScanFolder(AddBackslash(path), scanSubFolders);
+        } else if (IsPlaylistType(LCase(GetExtension(path)))) {
+            ImportPlaylist(path);
+        } else {
+            AddToFileList(GetFileName(path), GetFolder(path));
+        }
+    }
+    UpdateTotals();
+}
+
+void ListCommands::AddChosenFiles(const std::vector<std::string>& fullPaths, bool playlistFilter) {
+    std::vector<std::string> chosen;
+    for (const std::string& p : fullPaths)
+        if (!IsBlank(p)) chosen.push_back(p);
+    if (chosen.empty()) return;
+    settings_.sLastDir = RemoveBackslash(GetFolder(chosen.front()));
+    for (const std::string& path : chosen) {
+        if (playlistFilter)
+            ImportPlaylist(path);
+        else
+            AddToFileList(GetFileName(path), GetFolder(path));
+    }
+    UpdateTotals();
+}
+
+bool ListCommands::ShowFile(int row) {
+    const std::string path = list_.GetFullPath(row);
+    ui_.ClearPanes();
+    if (path.empty() || !IsRegularFile(path) || !filCurrent_.ReadFile(path, settings_.bReadTags)) {
+        if (row >= 1 && row <= list_.Count()) list_.RemoveRow(row);
+        UpdateTotals();
+        ui_.SetOldName("The File Does Not Exist!");
+        return false;
+    }
+    if (FileShown) FileShown(filCurrent_);
+    ui_.SetStatus(2, "Filesize: " + std::to_string(filCurrent_.FileSize() / 1024) + " kB");
+
+    std::string oldName = filCurrent_.name();
+    if (oldName.empty()) oldName = GetFileName(path);
+    std::string newName = NewNameBuilder ? NewNameBuilder(filCurrent_) : oldName;
+    if (newName.empty()) newName = oldName;
+    ui_.SetOldName(oldName);
+    ui_.SetNewName(newName);
+    return true;
+}
+
+void ListCommands::MouseDown(bool shiftOrCtrl) { bMultiChange = shiftOrCtrl; }
+
+void ListCommands::MouseDrag(double deltaYTwips) {
+    if (bMultiChange) return;
+    if (std::fabs(deltaYTwips) >= 45) {
+        bMultiChange = true;
+        ui_.ClearPanes();
+    }
+}
+
+bool ListCommands::RowClicked(int row) {
+    if (NrTotalFiles == 0 || row < 1 || row > list_.Count()) return false;
+    if (!bMultiChange && list_.Count() >= 1) {
+        if (list_.Selected(row - 1) || list_.Selected(row + 1)) bMultiChange = true;
+    }
+    if (!bMultiChange) return ShowFile(row);
+    ui_.ClearPanes();
+    if (!filCurrent_.FullPath().empty()) filCurrent_.Reset();
+    return false;
+}
+
+void ListCommands::SelectAllFiles() {
+    list_.SelectAll();
+    bMultiChange = true;
+    ui_.ClearPanes();
+}
+
+void ListCommands::InvertSelection() {
+    list_.InvertSelection();
+    bMultiChange = true;
+    ui_.ClearPanes();
+}
+
+void ListCommands::ClearFileList() {
+    list_.Clear();
+    NrTotalFiles = 0;
+    ui_.SetStatus(1, "Total: 0 files (0 MB)");
+    ui_.ClearPanes();
+}
+
+void ListCommands::RemoveSelectedFromList() {
+    list_.RemoveRowsIf([](int, const FileList::Row& r) { return r.selected; });
+    ui_.ClearPanes();
+    UpdateTotals();
+    filCurrent_.Reset();
+}
+
+void ListCommands::DeleteSelectedFiles() {
+    if (list_.Count() == 0) return;
+    const std::string question = settings_.bRecycleFiles
+                                     ? "Are you sure you want to move ALL selected file(s) to recycle bin?"
+                                     : "Are you sure you want to delete ALL selected file(s) from your harddrive?";
+    if (ui_.Ask(question, mbYesNo, miQuestion) != anYes) return;
+
+    // Walk from the end; only rows whose file is really gone are removed afterwards.
+    std::vector<char> deleted(static_cast<size_t>(list_.Count()) + 1, 0);
+    for (int row = list_.Count(); row >= 1; --row) {
+        if (!list_.Selected(row)) continue;
+        const std::string path = list_.GetFullPath(row);
+        struct stat st {};
+        // A listed name that has become a folder is never deleted with everything in it.
+        if (StatPath(path, st) && S_ISDIR(st.st_mode)) continue;
+        if (ShellFileOperation(path, "", foDelete, settings_.bRecycleFiles) == 0) deleted[static_cast<size_t>(row)] = 1;
+        ui_.Repaint();
+    }
+    list_.RemoveRowsIf([&deleted](int row, const FileList::Row&) { return deleted[static_cast<size_t>(row)] != 0; });
+    ui_.ClearPanes();
+    UpdateTotals();
+    filCurrent_.Reset();
+}
+
+void ListCommands::RemoveNonexistentFiles() {
+    list_.RemoveRowsIf([](int, const FileList::Row& r) {
+        return !PathExists(r.cells[colPath - 1] + r.cells[colFilename - 1]);
+    });
+    UpdateTotals();
+}
+
+}  // namespace vorda

@@ -1,0 +1,61 @@
+// The file list as a Qt table model: a thin adapter over FileList (no item per cell).
+// Rows appended while a command runs are published to the views in batches; the
+// selection is kept in step with the rows' selected flags in both directions.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QItemSelectionModel>
+#include <QPointer>
+
+#include "app/FileList.h"
+#include "platform/PlatformServices.h"
+
+namespace vorda {
+
+class QtFileListModel : public QAbstractTableModel, public FileListObserver {
+    Q_OBJECT
+public:
+    QtFileListModel(FileList& list, FileIconCache& icons, QObject* parent = nullptr);
+    ~QtFileListModel() override;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // Sorts the list by the cell texts of a column (0-based here).
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // The view's selection model whose selection mirrors the rows' selected flags.
+    void AttachSelectionModel(QItemSelectionModel* selection);
+    // Publishes rows appended since the last publication.
+    void FlushPendingRows();
+    // Copies the rows' selected flags into the view's selection now.
+    void SyncSelectionToView();
+
+    // FileListObserver
+    void BeginReset() override;
+    void EndReset() override;
+    void BeginInsert(int first, int last) override;
+    void EndInsert() override;
+    void BeginRemove(int first, int last) override;
+    void EndRemove() override;
+    void RowChanged(int row) override;
+    void SelectionChanged() override;
+
+private:
+    void OnViewSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void ScheduleSelectionSync();
+    void ScheduleFlush();
+
+    FileList& list_;
+    FileIconCache& icons_;
+    QPointer<QItemSelectionModel> selection_;
+    int shownRows_ = 0;           // rows the views know of
+    bool directInsert_ = false;   // an insert in the middle, published at once
+    bool ownReset_ = false;       // the model's own sort reset: list notifications are ignored
+    bool syncing_ = false;        // selection being copied from one side to the other
+    bool selectionSyncQueued_ = false;
+    bool flushQueued_ = false;
+};
+
+}  // namespace vorda

@@ -1,0 +1,754 @@
+#include "app/frmVorda.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeView>
+#include <QUrl>
+
+#include "app/FileOps.h"
+#include "app/IniFile.h"
+#include "app/QtFileListModel.h"
+#include "app/Routines.h"
+#include "app/Settings.h"
+
+namespace vorda {
+
+namespace {
+
+// Paths are byte strings; Qt gets them through the file-name codec.
+QString PathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString TextToQt(const std::string& text) { return QString::fromStdString(ToDisplayUtf8(text)); }
+
+int TwipsToPixels(double twips) { return static_cast<int>(std::lround(twips / frmVorda::kTwipsPerPixel)); }
+double PixelsToTwips(int pixels) { return pixels * frmVorda::kTwipsPerPixel; }
+
+// The smallest column width at load and when a column is shown again, in twips.
+constexpr double kMinColumnTwips = 120;
+// Long loops repaint at most this often.
+constexpr qint64 kPaintIntervalMs = 30;
+
+// "Vorda 0.1" from the version "0.1.0".
+QString WindowCaption() {
+    const QStringList parts = QString::fromLatin1(VORDA_VERSION).split(QLatin1Char('.'));
+    QString caption = QStringLiteral("Vorda");
+    if (!parts.isEmpty()) caption += QLatin1Char(' ') + parts.value(0) + QLatin1Char('.') + parts.value(1, QStringLiteral("0"));
+    return caption;
+}
+
+// The local path of a dropped URL with its bytes as they are on disk.
+std::string LocalPathOfUrl(const QUrl& url) {
+    const QByteArray encoded = url.path(QUrl::FullyEncoded).toLatin1();
+    return QByteArray::fromPercentEncoding(encoded).toStdString();
+}
+
+}  // namespace
+
+// ============================================================ construction
+
+frmVorda::frmVorda(QWidget* parent) : QMainWindow(parent), cmds_(list_, *this, settings()) {
+    setObjectName(QStringLiteral("frmVorda"));
+    setWindowTitle(WindowCaption());
+    setMinimumSize(TwipsToPixels(kMinWidthTwips), TwipsToPixels(kMinHeightTwips));
+    InstallTrashHandler();
+
+    picResizeDir = new QSplitter(Qt::Horizontal, this);
+    picResizeDir->setObjectName(QStringLiteral("picResizeDir"));
+    picResizeDir->setChildrenCollapsible(false);
+    setCentralWidget(picResizeDir);
+
+    CreateDirTree();
+    CreateFileList();
+    CreateStatusBar();
+    CreateMenus();
+    CreatePopupMenus();
+
+    LoadSettings();
+    paintClock_.start();
+}
+
+frmVorda::~frmVorda() {
+    // Events of the children being destroyed no longer reach the window's handlers.
+    listViewport_ = treeViewport_ = nullptr;
+    lstFiles2->removeEventFilter(this);
+    DirTree->removeEventFilter(this);
+    // The model observes the list member; it must go before the list does.
+    lstFiles2->setModel(nullptr);
+    delete model_;
+    model_ = nullptr;
+}
+
+void frmVorda::CreateMenus() {
+    QMenuBar* bar = menuBar();
+
+    mnuFile = bar->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuExit = mnuFile->addAction(QStringLiteral("Exit"), this, &QWidget::close);
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+
+    mnuList = bar->addMenu(QStringLiteral("&List"));
+    mnuList->setObjectName(QStringLiteral("mnuList"));
+    mnuAddFiles = mnuList->addAction(QStringLiteral("Add files..."), this, &frmVorda::mnuAddFiles_Click);
+    mnuAddFiles->setObjectName(QStringLiteral("mnuAddFiles"));
+    mnuList->addSeparator();
+    mnuNonExistent = mnuList->addAction(QStringLiteral("Remove nonexistent files"), this,
+                                        [this] { RunCommand([this] { cmds_.RemoveNonexistentFiles(); }); });
+    mnuNonExistent->setObjectName(QStringLiteral("mnuNonExistent"));
+    mnuSelectAll = mnuList->addAction(QStringLiteral("Select all files"), this,
+                                      [this] { RunCommand([this] { cmds_.SelectAllFiles(); }); });
+    mnuSelectAll->setObjectName(QStringLiteral("mnuSelectAll"));
+    mnuSelInvert = mnuList->addAction(QStringLiteral("Invert selection"), this,
+                                      [this] { RunCommand([this] { cmds_.InvertSelection(); }); });
+    mnuSelInvert->setObjectName(QStringLiteral("mnuSelInvert"));
+    mnuClearList = mnuList->addAction(QStringLiteral("Clear filelist"), this,
+                                      [this] { RunCommand([this] { cmds_.ClearFileList(); }); });
+    mnuClearList->setObjectName(QStringLiteral("mnuClearList"));
+
+    mnuView = bar->addMenu(QStringLiteral("&View"));
+    mnuView->setObjectName(QStringLiteral("mnuView"));
+    mnuDirTree = mnuView->addAction(QStringLiteral("Directory tree"));
+    mnuDirTree->setObjectName(QStringLiteral("mnuDirTree"));
+    mnuDirTree->setCheckable(true);
+    mnuDirTree->setChecked(true);
+    connect(mnuDirTree, &QAction::toggled, this, &frmVorda::ShowDirTree);
+    mnuTagInfo = mnuView->addAction(QStringLiteral("Tag info"));
+    mnuTagInfo->setObjectName(QStringLiteral("mnuTagInfo"));
+    mnuTagInfo->setCheckable(true);
+    mnuTagInfo->setChecked(true);
+
+    mnuOptions = bar->addMenu(QStringLiteral("&Options"));
+    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+    mnuColumns = mnuOptions->addMenu(QStringLiteral("Columns"));
+    mnuColumns->setObjectName(QStringLiteral("mnuColumns"));
+    for (int col = 1; col <= kColumnCount; ++col) {
+        QAction* item = mnuColumns->addAction(QString::fromStdString(ColumnTitle(col)));
+        item->setObjectName(QStringLiteral("mnuCols%1").arg(col));
+        item->setCheckable(true);
+        item->setChecked(true);
+        connect(item, &QAction::triggered, this, [this, col](bool on) { SetColumnVisible(col, on); });
+        mnuCols[static_cast<size_t>(col - 1)] = item;
+    }
+    mnuFileGrid = mnuOptions->addAction(QStringLiteral("Show grid"));
+    mnuFileGrid->setObjectName(QStringLiteral("mnuFileGrid"));
+    mnuFileGrid->setCheckable(true);
+    mnuFileGrid->setChecked(true);
+    connect(mnuFileGrid, &QAction::toggled, this, [this](bool on) { lstFiles2->setShowGrid(on); });
+}
+
+void frmVorda::CreateDirTree() {
+    DirTree = new QTreeView(picResizeDir);
+    DirTree->setObjectName(QStringLiteral("DirTree"));
+    DirTree->setHeaderHidden(true);
+    DirTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    picResizeDir->addWidget(DirTree);
+    picResizeDir->setStretchFactor(0, 0);
+    treeViewport_ = DirTree->viewport();
+    treeViewport_->installEventFilter(this);
+    DirTree->installEventFilter(this);
+    connect(DirTree, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { mnuTreePopup->popup(DirTree->viewport()->mapToGlobal(pos)); });
+    RefreshTree();
+}
+
+void frmVorda::RefreshTree() {
+    // A fresh model re-reads every folder; the tree stays on its folder without a rescan.
+    const std::string current = TreePath();
+    QFileSystemModel* old = dirModel_;
+    dirModel_ = new QFileSystemModel(this);
+    dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    dirModel_->setReadOnly(true);
+    dirModel_->setRootPath(QStringLiteral("/"));
+    DirTree->setModel(dirModel_);
+    for (int c = 1; c < dirModel_->columnCount(); ++c) DirTree->hideColumn(c);
+    connect(DirTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) { DirTree_Change(current); });
+    delete old;
+    if (!current.empty()) {
+        const bool blocked = cmds_.bBlockDirUpdate;
+        cmds_.bBlockDirUpdate = true;
+        SelectTreeFolder(current);
+        cmds_.bBlockDirUpdate = blocked;
+    }
+}
+
+void frmVorda::CreateFileList() {
+    lstFiles2 = new QTableView(picResizeDir);
+    lstFiles2->setObjectName(QStringLiteral("lstFiles2"));
+    picResizeDir->addWidget(lstFiles2);
+    picResizeDir->setStretchFactor(1, 1);
+
+    model_ = new QtFileListModel(list_, icons_);
+    lstFiles2->setModel(model_);
+    model_->AttachSelectionModel(lstFiles2->selectionModel());
+
+    lstFiles2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstFiles2->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstFiles2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstFiles2->setWordWrap(false);
+    lstFiles2->setTabKeyNavigation(false);
+    lstFiles2->setContextMenuPolicy(Qt::CustomContextMenu);
+    lstFiles2->verticalHeader()->hide();
+    lstFiles2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lstFiles2->verticalHeader()->setDefaultSectionSize(lstFiles2->fontMetrics().height() + 6);
+
+    QHeaderView* header = lstFiles2->horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(1);
+    connect(header, &QHeaderView::sectionClicked, this, [this](int logical) { SortByColumnClick(logical + 1); });
+
+    lstFiles2->setAcceptDrops(true);
+    lstFiles2->viewport()->setAcceptDrops(true);
+    lstFiles2->setDragDropMode(QAbstractItemView::DropOnly);
+    listViewport_ = lstFiles2->viewport();
+    lstFiles2->installEventFilter(this);
+    listViewport_->installEventFilter(this);
+    connect(lstFiles2, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) RunCommand([this, &index] { cmds_.RowClicked(index.row() + 1); });
+    });
+    connect(lstFiles2, &QWidget::customContextMenuRequested, this, &frmVorda::lstFiles2_ContextMenu);
+}
+
+void frmVorda::CreateStatusBar() {
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(true);
+    setStatusBar(StatusBar);
+    const char* const initial[] = {"Total: 0 files", "Filesize: 0 kB", "Status"};
+    for (int i = 0; i < 3; ++i) {
+        QLabel* panel = new QLabel(QString::fromLatin1(initial[i]), StatusBar);
+        panel->setObjectName(QStringLiteral("StatusBarPanel%1").arg(i + 1));
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setMinimumWidth(i == 2 ? 120 : 160);
+        StatusBar->addWidget(panel, i == 2 ? 1 : 0);
+        panels_[static_cast<size_t>(i)] = panel;
+    }
+    ProgressBar = new QProgressBar(StatusBar);
+    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    ProgressBar->setToolTip(QStringLiteral("Shows the progress"));
+    ProgressBar->setMinimumWidth(160);
+    ProgressBar->setMaximumHeight(StatusBar->fontMetrics().height() + 6);
+    ProgressBar->setTextVisible(true);
+    SetProgress(0, 0);
+    StatusBar->addPermanentWidget(ProgressBar);
+}
+
+void frmVorda::CreatePopupMenus() {
+    mnuPopup = new QMenu(QStringLiteral("Popup Menu"), this);
+    mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
+    mnuRemFromList = mnuPopup->addAction(QStringLiteral("Remove file(s) from list"), this,
+                                         [this] { RunCommand([this] { cmds_.RemoveSelectedFromList(); }); });
+    mnuRemFromList->setObjectName(QStringLiteral("mnuRemFromList"));
+    mnuRemFromHD = mnuPopup->addAction(QStringLiteral("Delete file(s)"), this,
+                                       [this] { RunCommand([this] { cmds_.DeleteSelectedFiles(); }); });
+    mnuRemFromHD->setObjectName(QStringLiteral("mnuRemFromHD"));
+
+    mnuTreePopup = new QMenu(QStringLiteral("Tree Popup"), this);
+    mnuTreePopup->setObjectName(QStringLiteral("mnuTreePopup"));
+    mnuTreeRefresh = mnuTreePopup->addAction(QStringLiteral("Refresh"), this, &frmVorda::RefreshTree);
+    mnuTreeRefresh->setObjectName(QStringLiteral("mnuTreeRefresh"));
+    mnuSetTargetFolder = mnuTreePopup->addAction(QStringLiteral("Set as target folder"));
+    mnuSetTargetFolder->setObjectName(QStringLiteral("mnuSetTargetFolder"));
+    mnuSetTargetFolder->setEnabled(false);
+    mnuRecursiveScan = mnuTreePopup->addAction(QStringLiteral("Recursive Scan"), this,
+                                               [this] { ScanTreeFolder(true); });
+    mnuRecursiveScan->setObjectName(QStringLiteral("mnuRecursiveScan"));
+    mnuTreePopup->addSeparator();
+    mnuRenNewFolder = mnuTreePopup->addAction(QStringLiteral("New folder"));
+    mnuRenNewFolder->setObjectName(QStringLiteral("mnuRenNewFolder"));
+    mnuRenNewFolder->setEnabled(false);
+    mnuRenFolder = mnuTreePopup->addMenu(QStringLiteral("Rename as"));
+    mnuRenFolder->setObjectName(QStringLiteral("mnuRenFolder"));
+    mnuRenFolderCustom = mnuRenFolder->addAction(QStringLiteral("custom..."));
+    mnuRenFolderCustom->setObjectName(QStringLiteral("mnuRenFolderCustom"));
+    mnuRenFolderCustom->setEnabled(false);
+    mnuRenFolderPattern = mnuRenFolder->addAction(QStringLiteral("pattern"));
+    mnuRenFolderPattern->setObjectName(QStringLiteral("mnuRenFolderPattern"));
+    mnuRenFolderPattern->setEnabled(false);
+    mnuDelFolder = mnuTreePopup->addAction(QStringLiteral("Delete"));
+    mnuDelFolder->setObjectName(QStringLiteral("mnuDelFolder"));
+    mnuDelFolder->setEnabled(false);
+}
+
+// ============================================================ start-up and settings
+
+void frmVorda::LoadSettings() {
+    settingsPath_ = SettingsFilePath();
+    IniFile ini(settingsPath_);
+    Settings& s = settings();
+    s.Load(ini);
+    treeDir_ = GetSetting(ini, "General", "sTreeDir", DefaultFolder());
+    ApplyWindowLayout();
+    ApplyColumnLayout();
+    PlaceTreeAtStoredFolder();
+}
+
+void frmVorda::ApplyWindowLayout() {
+    const Settings& s = settings();
+    // Centred with the design size, then the stored size and state.
+    const QSize design(TwipsToPixels(kMinWidthTwips), TwipsToPixels(kMinHeightTwips));
+    resize(design);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(design.width() / 2, design.height() / 2));
+    }
+    resize(std::max(TwipsToPixels(s.FormWidth), minimumWidth()),
+           std::max(TwipsToPixels(s.FormHeight), minimumHeight()));
+    if (s.FormState == 2) setWindowState(windowState() | Qt::WindowMaximized);
+
+    treeSplit_ = s.TreeSplit;
+    connect(picResizeDir, &QSplitter::splitterMoved, this, [this](int pos, int) {
+        if (DirTree->isVisible()) treeSplit_ = PixelsToTwips(pos);
+    });
+
+    mnuDirTree->setChecked(s.ViewDirTree);
+    ShowDirTree(s.ViewDirTree);
+    mnuTagInfo->setChecked(s.ViewTagInfo);
+    mnuFileGrid->setChecked(s.ShowGrid);
+    lstFiles2->setShowGrid(s.ShowGrid);
+}
+
+void frmVorda::ApplyColumnLayout() {
+    const Settings& s = settings();
+    QHeaderView* header = lstFiles2->horizontalHeader();
+    for (int col = 1; col <= kColumnCount; ++col) {
+        const size_t i = static_cast<size_t>(col - 1);
+        header->showSection(col - 1);
+        header->resizeSection(col - 1, TwipsToPixels(std::max(s.ColSize[i], kMinColumnTwips)));
+        mnuCols[i]->setChecked(s.ColVisible[i]);
+    }
+    // Shown columns take their places first, so that every hidden one ends up behind them.
+    for (int col = 1; col <= kColumnCount; ++col) {
+        const size_t i = static_cast<size_t>(col - 1);
+        if (s.ColVisible[i]) {
+            header->moveSection(header->visualIndex(col - 1), std::clamp(s.ColPosition[i], 1, kColumnCount) - 1);
+        }
+    }
+    for (int col = 1; col <= kColumnCount; ++col) {
+        if (s.ColVisible[static_cast<size_t>(col - 1)]) continue;
+        header->moveSection(header->visualIndex(col - 1), kColumnCount - 1);
+        header->hideSection(col - 1);
+    }
+}
+
+void frmVorda::ShowDirTree(bool visible) {
+    DirTree->setVisible(visible);
+    if (!visible) return;
+    // The tree gets its stored width back, the list the rest.
+    const int treeWidth = std::max(TwipsToPixels(treeSplit_), 1);
+    const int total = std::max(picResizeDir->width(), width());
+    picResizeDir->setSizes({treeWidth, std::max(total - treeWidth - picResizeDir->handleWidth(), 1)});
+}
+
+void frmVorda::PlaceTreeAtStoredFolder() {
+    // The tree opens at its last folder without scanning yet; a folder that has gone
+    // gives way to the default folder.
+    const bool blocked = cmds_.bBlockDirUpdate;
+    cmds_.bBlockDirUpdate = true;
+    if (!IsDirectory(treeDir_) || !SelectTreeFolder(treeDir_)) SelectTreeFolder(DefaultFolder());
+    cmds_.bBlockDirUpdate = blocked;
+}
+
+void frmVorda::StartUp(const std::vector<std::string>& paths) {
+    if (paths.empty()) {
+        ScanTreeFolder(ScanSubfolders());
+    } else {
+        DropPaths(paths);
+    }
+}
+
+void frmVorda::StoreLayoutInSettings() {
+    Settings& s = settings();
+    const bool minimized = isMinimized();
+    const bool maximized = isMaximized();
+    if (!minimized) s.FormState = maximized ? 2 : 0;
+    if (!minimized && !maximized) {
+        s.FormWidth = PixelsToTwips(width());
+        s.FormHeight = PixelsToTwips(height());
+    }
+    s.TreeSplit = treeSplit_;
+    s.ViewDirTree = mnuDirTree->isChecked();
+    s.ViewTagInfo = mnuTagInfo->isChecked();
+    s.ShowGrid = mnuFileGrid->isChecked();
+    const QHeaderView* header = lstFiles2->horizontalHeader();
+    for (int col = 1; col <= kColumnCount; ++col) {
+        const size_t i = static_cast<size_t>(col - 1);
+        s.ColVisible[i] = ColumnVisible(col);
+        if (s.ColVisible[i]) {
+            s.ColPosition[i] = header->visualIndex(col - 1) + 1;
+            s.ColSize[i] = PixelsToTwips(header->sectionSize(col - 1));
+        }
+    }
+}
+
+void frmVorda::SaveSettings() {
+    CreateFolderTree(GetFolder(settingsPath_));
+    IniFile ini(settingsPath_);
+    StoreLayoutInSettings();
+    const Settings& s = settings();
+    s.SaveMain(ini);
+    const std::string tree = TreePath();
+    if (!tree.empty()) treeDir_ = AddBackslash(tree);
+    WriteSetting(ini, "General", "sTreeDir", treeDir_);
+    s.SaveVisual(ini, isMinimized(), isMaximized());
+}
+
+void frmVorda::closeEvent(QCloseEvent* event) {
+    SaveSettings();
+    event->accept();
+}
+
+bool frmVorda::ScanSubfolders() const { return settings().bScanSubFolders != 0; }
+
+// ============================================================ folder tree
+
+std::string frmVorda::TreePath() const {
+    if (!dirModel_ || !DirTree->selectionModel()) return {};
+    const QModelIndex current = DirTree->currentIndex();
+    if (!current.isValid()) return {};
+    return RemoveBackslash(PathFromQt(dirModel_->filePath(current)));
+}
+
+bool frmVorda::SelectTreeFolder(const std::string& folder) {
+    if (folder.empty()) return false;
+    const QModelIndex index = dirModel_->index(PathToQt(RemoveBackslash(folder)));
+    if (!index.isValid()) return false;
+    DirTree->setCurrentIndex(index);
+    DirTree->scrollTo(index);
+    return true;
+}
+
+void frmVorda::DirTree_Change(const QModelIndex& current) {
+    if (!current.isValid() || busy_) return;
+    const std::string path = PathFromQt(dirModel_->filePath(current));
+    if (path.empty() || cmds_.bBlockDirUpdate) return;
+    if (treeMouseButton_ == Qt::RightButton || treeMouseButton_ == Qt::MiddleButton) return;
+    ClearAndScan(path, ScanSubfolders());
+}
+
+void frmVorda::ScanTreeFolder(bool subFolders) {
+    const std::string path = TreePath();
+    if (!path.empty()) ClearAndScan(path, subFolders);
+}
+
+void frmVorda::ClearAndScan(const std::string& folder, bool subFolders) {
+    RunCommand([&] {
+        list_.Clear();
+        cmds_.NrTotalFiles = 0;
+        ClearPanes();
+        cmds_.ScanFolder(AddBackslash(folder), subFolders);
+    });
+}
+
+void frmVorda::DeleteTreeFolder(bool permanently) {
+    const QModelIndex current = DirTree->currentIndex();
+    const std::string path = TreePath();
+    if (path.empty()) return;
+    const bool toTrash = !permanently && settings().bRecycleFiles;
+    // A permanent deletion is never done on a single key press without asking.
+    if (!toTrash && Ask("Are you sure you want to delete the selected directory from your harddrive?", mbYesNo,
+                        miQuestion) != anYes) {
+        return;
+    }
+    const std::string parent = PathFromQt(dirModel_->filePath(current.parent()));
+    // The file-system root is never handed to a recursive deletion.
+    const int status = (path == "/" || parent.empty()) ? EPERM : ShellFileOperation(path, "", foDelete, toTrash);
+    if (status != 0) {
+        Ask("Error: Could not delete folder.", mbOK, miError);
+        return;
+    }
+    SelectTreeFolder(parent);
+}
+
+bool frmVorda::DirTree_KeyDown(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Delete) return false;
+    DeleteTreeFolder((event->modifiers() & Qt::ShiftModifier) != 0);
+    return true;
+}
+
+// ============================================================ file list
+
+template <typename F> void frmVorda::RunCommand(F&& command) {
+    const bool wasBusy = busy_;
+    busy_ = true;
+    command();
+    busy_ = wasBusy;
+    model_->FlushPendingRows();
+}
+
+void frmVorda::mnuAddFiles_Click() {
+    const QString mp3Filter = QStringLiteral("MP3 Files (*.mp3 *.mp2)");
+    const QString playlistFilter = QStringLiteral("Playlists (*.m3u *.pls)");
+    const QString allFilter = QStringLiteral("All Files (*)");
+    QString chosenFilter;
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("Add files"), PathToQt(settings().sLastDir),
+        mp3Filter + QStringLiteral(";;") + playlistFilter + QStringLiteral(";;") + allFilter, &chosenFilter);
+    if (files.isEmpty()) return;
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(files.size()));
+    for (const QString& file : files) paths.push_back(PathFromQt(file));
+    AddFiles(paths, chosenFilter == playlistFilter);
+}
+
+void frmVorda::AddFiles(const std::vector<std::string>& fullPaths, bool playlistFilter) {
+    if (fullPaths.empty()) return;
+    // The command also remembers the folder as sLastDir.
+    RunCommand([&] { cmds_.AddChosenFiles(fullPaths, playlistFilter); });
+}
+
+void frmVorda::DropPaths(const std::vector<std::string>& paths) {
+    if (busy_ || paths.empty()) return;
+    RunCommand([&] { cmds_.DropPaths(paths, ScanSubfolders()); });
+}
+
+void frmVorda::SortByColumnClick(int col) {
+    if (col < 1 || col > kColumnCount) return;
+    if (col == sortColumn_) sortAscending_ = !sortAscending_;
+    sortColumn_ = col;
+    const Qt::SortOrder order = sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder;
+    model_->sort(col - 1, order);
+    QHeaderView* header = lstFiles2->horizontalHeader();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(col - 1, order);
+}
+
+bool frmVorda::ColumnVisible(int col) const {
+    return col >= 1 && col <= kColumnCount && !lstFiles2->horizontalHeader()->isSectionHidden(col - 1);
+}
+
+void frmVorda::SetColumnVisible(int col, bool visible) {
+    if (col < 1 || col > kColumnCount) return;
+    QHeaderView* header = lstFiles2->horizontalHeader();
+    mnuCols[static_cast<size_t>(col - 1)]->setChecked(visible);
+    if (!visible) {
+        if (header->isSectionHidden(col - 1)) return;
+        header->moveSection(header->visualIndex(col - 1), kColumnCount - 1);
+        header->hideSection(col - 1);
+        return;
+    }
+    if (!header->isSectionHidden(col - 1)) return;
+    const IniFile ini(settingsPath_);
+    const std::string n = std::to_string(col);
+    const long long position = GetIntSetting(ini, "Visual", "ColPosition" + n, col);
+    const double size = GetRealSetting(ini, "Visual", "ColSize" + n, 400);
+    header->showSection(col - 1);
+    header->resizeSection(col - 1, TwipsToPixels(std::max(size, kMinColumnTwips)));
+    header->moveSection(header->visualIndex(col - 1),
+                        static_cast<int>(std::clamp<long long>(position, 1, kColumnCount)) - 1);
+}
+
+void frmVorda::lstFiles2_ContextMenu(const QPoint& pos) {
+    if (list_.Count() == 0) return;
+    mnuPopup->popup(lstFiles2->viewport()->mapToGlobal(pos));
+}
+
+bool frmVorda::lstFiles2_KeyDown(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Delete:
+        if (mods & Qt::ShiftModifier) {
+            RunCommand([this] { cmds_.DeleteSelectedFiles(); });
+        } else {
+            RunCommand([this] { cmds_.RemoveSelectedFromList(); });
+        }
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        if (mods != Qt::NoModifier) return false;
+        const int before = lstFiles2->currentIndex().row();
+        // Let the list move its selection first, then show the row it moved to.
+        static_cast<QObject*>(lstFiles2)->event(event);
+        const int after = lstFiles2->currentIndex().row();
+        if (after >= 0 && after != before) RunCommand([this, after] { cmds_.ShowFile(after + 1); });
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool frmVorda::lstFiles2_MouseEvent(QEvent* event) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+        mouseDownY_ = mouse->position().y();
+        cmds_.MouseDown((mouse->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) != 0);
+    } else if (event->type() == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton)) {
+        cmds_.MouseDrag(PixelsToTwips(1) * (mouse->position().y() - mouseDownY_));
+    }
+    return false;
+}
+
+bool frmVorda::lstFiles2_DragEvent(QEvent* event) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QMimeData* data = drop->mimeData();
+    const QList<QUrl> urls = data && data->hasUrls() ? data->urls() : QList<QUrl>();
+    const bool hasFiles = std::any_of(urls.cbegin(), urls.cend(), [](const QUrl& url) { return url.isLocalFile(); });
+    if (!hasFiles || busy_) {
+        event->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (event->type() == QEvent::Drop) {
+        std::vector<std::string> paths;
+        for (const QUrl& url : urls) {
+            if (url.isLocalFile()) paths.push_back(LocalPathOfUrl(url));
+        }
+        DropPaths(paths);
+    }
+    return true;
+}
+
+bool frmVorda::eventFilter(QObject* watched, QEvent* event) {
+    // Only pointers are compared here: the filter also sees events while children are built.
+    if (!watched) return false;
+    if (watched == listViewport_) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+            return lstFiles2_MouseEvent(event);
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return lstFiles2_DragEvent(event);
+        default:
+            return false;
+        }
+    }
+    if (watched == lstFiles2 && event->type() == QEvent::KeyPress) {
+        return lstFiles2_KeyDown(static_cast<QKeyEvent*>(event));
+    }
+    if (watched == treeViewport_) {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+            treeMouseButton_ = static_cast<QMouseEvent*>(event)->button();
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            // After the tree has handled the release, keyboard moves scan again.
+            QTimer::singleShot(0, this, [this] { treeMouseButton_ = 0; });
+        }
+        return false;
+    }
+    if (watched == DirTree && event->type() == QEvent::KeyPress) {
+        return DirTree_KeyDown(static_cast<QKeyEvent*>(event));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ============================================================ status bar and messages
+
+QString frmVorda::PanelText(int panel) const {
+    if (panel >= 1 && panel <= 3) return panels_[static_cast<size_t>(panel - 1)]->text();
+    if (panel == 4) return ProgressBar->text();
+    return {};
+}
+
+int frmVorda::Ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
+    model_->FlushPendingRows();
+    QMessageBox box(this);
+    box.setWindowTitle(TextToQt(title));
+    box.setText(TextToQt(text));
+    switch (icon) {
+    case miError: box.setIcon(QMessageBox::Critical); break;
+    case miQuestion: box.setIcon(QMessageBox::Question); break;
+    case miWarning: box.setIcon(QMessageBox::Warning); break;
+    case miInformation: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    switch (buttons) {
+    case mbOKCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case mbYesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case mbYesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        break;
+    default:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    }
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Yes: return anYes;
+    case QMessageBox::No: return anNo;
+    case QMessageBox::Cancel: return anCancel;
+    case QMessageBox::Ok: return anOK;
+    default:
+        // Closed without a button: the escape answer.
+        if (buttons == mbYesNo) return anNo;
+        return buttons == mbOK ? anOK : anCancel;
+    }
+}
+
+void frmVorda::SetStatus(int panel, const std::string& text) {
+    if (panel < 1 || panel > 3) return;
+    panels_[static_cast<size_t>(panel - 1)]->setText(TextToQt(text));
+}
+
+void frmVorda::SetProgress(long long value, long long max) {
+    if (max <= 0) {
+        ProgressBar->setRange(0, 100);
+        ProgressBar->setValue(0);
+        ProgressBar->setFormat(QStringLiteral("Progress"));
+        return;
+    }
+    // The bar counts in int; very large totals are shown in thousandths.
+    int shownMax = static_cast<int>(std::min<long long>(max, INT_MAX));
+    int shownValue = static_cast<int>(std::clamp<long long>(value, 0, shownMax));
+    if (max > INT_MAX) {
+        shownMax = 1000;
+        shownValue = static_cast<int>(std::clamp<long long>(value, 0, max) * 1000 / max);
+    }
+    ProgressBar->setFormat(QStringLiteral("%p%"));
+    ProgressBar->setRange(0, shownMax);
+    ProgressBar->setValue(shownValue);
+    Repaint();
+}
+
+void frmVorda::Repaint() {
+    if (paintClock_.isValid() && paintClock_.elapsed() < kPaintIntervalMs) return;
+    PaintNow();
+}
+
+void frmVorda::PaintNow() {
+    paintClock_.restart();
+    model_->FlushPendingRows();
+    // Paint only: no input reaches the window while a command loop runs.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace vorda

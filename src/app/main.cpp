@@ -1,0 +1,24 @@
+// The desktop program: the main window, given the files and folders named on the command line.
+#include <string>
+#include <vector>
+
+#include <QApplication>
+
+#include "app/frmVorda.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);  // takes Qt's own options out of argv
+    QApplication::setApplicationName(QStringLiteral("Vorda"));
+    QApplication::setOrganizationName(QStringLiteral("Vorda"));
+    QApplication::setOrganizationDomain(QStringLiteral("vorda.org"));
+    QApplication::setApplicationVersion(QStringLiteral(VORDA_VERSION));
+
+    // Paths keep their bytes as the shell gave them.
+    std::vector<std::string> paths;
+    for (int i = 1; i < argc; ++i) paths.emplace_back(argv[i]);
+
+    vorda::frmVorda window;
+    window.show();
+    window.StartUp(paths);
+    return app.exec();
+}

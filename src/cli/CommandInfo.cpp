@@ -1,0 +1,105 @@
+#include "cli/CommandInfo.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "app/FileOps.h"
+#include "app/Routines.h"
+#include "app/Settings.h"
+#include "tags/clsFile.h"
+
+namespace vorda::cli {
+
+namespace {
+
+const char* Bool(bool value) { return value ? "true" : "false"; }
+
+// The JSON line of one file, or "" with error set when it cannot be read.
+std::string DescribeFile(const std::string& given, std::string& error) {
+    const std::string path = AbsolutePath(given);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        error = ErrorText(errno);
+        return {};
+    }
+    if (S_ISDIR(st.st_mode)) {
+        error = ErrorText(EISDIR);
+        return {};
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = "not a regular file";
+        return {};
+    }
+    clsFile file;
+    if (!file.ReadFile(path, true)) {
+        error = "the file could not be read";
+        return {};
+    }
+    clsTag& tag = file.Tag();
+    const clsAudio& audio = file.Audio();
+
+    std::string json = "{\"path\":" + JsonString(given);
+    json += ",\"size\":" + std::to_string(file.FileSize());
+    json += ",\"tagType\":" + JsonString(tag.tagType());
+    json += ",\"hasTag\":{\"tkID3v1\":" + std::string(Bool(tag.hasTag(tkID3v1))) +
+            ",\"tkID3v2\":" + Bool(tag.hasTag(tkID3v2)) + ",\"tkLyrics3\":" + Bool(tag.hasTag(tkLyrics3)) + "}";
+    json += ",\"values\":{";
+    bool first = true;
+    for (int key = 0; key < kValueKeyCount; ++key) {
+        if (key == tvV2Frame) continue;
+        if (!first) json += ',';
+        first = false;
+        json += JsonString(kValueKeyNames[key]) + ":" + JsonString(tag.GetValue(key));
+    }
+    json += "},\"frames\":" + JsonString(tag.GetValue(tvV2Frame, std::string()));
+    json += ",\"audio\":{";
+    for (int index = 0; index < kAudioInfoCount; ++index) {
+        if (index > 0) json += ',';
+        json += JsonString(kAudioInfoNames[index]) + ":" + JsonString(audio.GetInfo(index));
+    }
+    json += "},\"startPos\":" + std::to_string(audio.StartPos());
+    json += ",\"audioType\":" + JsonString(audio.AudioType()) + "}";
+    return json;
+}
+
+int RunInfo(const std::vector<std::string>& argv) {
+    const ParsedArgs args = ParseArgs(argv, {}, {"--settings"});
+    if (!args.error.empty()) return UsageError(kInfoCommand, args.error);
+    if (args.help) return PrintUsage(kInfoCommand);
+    if (args.operands.empty()) return UsageError(kInfoCommand, "no file given");
+    if (const int status = LoadSettings(args); status != exitOk) return status;
+
+    int status = exitOk;
+    for (const std::string& path : args.operands) {
+        std::string error;
+        std::string line = DescribeFile(path, error);
+        if (line.empty()) {
+            line = "{\"path\":" + JsonString(path) + ",\"error\":" + JsonString(error) + "}";
+            status = exitFailed;
+        }
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    std::fflush(stdout);
+    return status;
+}
+
+}  // namespace
+
+const Command kInfoCommand{
+    "info", "print the tags and audio information of files as JSON",
+    "Usage: vorda-cli info [--settings FILE] FILE...\n"
+    "\n"
+    "Reads each FILE and prints one JSON object per line with its size, tag kinds,\n"
+    "every tag value, the ID3v2 frame list and the audio information.\n"
+    "A file that cannot be read gives {\"path\":...,\"error\":...} and exit status 1.\n"
+    "\n"
+    "Options:\n"
+    "  --settings FILE  read the settings from FILE instead of the user's settings file\n"
+    "  -h, --help       show this help\n",
+    RunInfo};
+
+}  // namespace vorda::cli

@@ -1,0 +1,10 @@
+// vorda-cli info: everything the file object reads from files, one JSON object per file.
+#pragma once
+
+#include "cli/CliCommon.h"
+
+namespace vorda::cli {
+
+extern const Command kInfoCommand;
+
+}  // namespace vorda::cli

@@ -1,0 +1,90 @@
+#include "cli/CommandScan.h"
+
+#include <cstdio>
+#include <string>
+
+#include "app/FileList.h"
+#include "app/ListCommands.h"
+#include "app/Routines.h"
+#include "app/Settings.h"
+#include "app/UserInterface.h"
+
+namespace vorda::cli {
+
+namespace {
+
+// Keeps the last text of each status panel; answers questions like SilentUserInterface.
+class StatusRecorder : public SilentUserInterface {
+public:
+    void SetStatus(int panel, const std::string& text) override {
+        if (panel >= 1 && panel <= 3) panels[panel] = text;
+    }
+    std::string panels[4];
+};
+
+// A cell as the window shows it, kept on one output line.
+std::string CellText(const std::string& cell) {
+    std::string text = ToDisplayUtf8(cell);
+    for (char& c : text)
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    return text;
+}
+
+int RunScan(const std::vector<std::string>& argv) {
+    const ParsedArgs args = ParseArgs(argv, {"--recursive"}, {"--settings"});
+    if (!args.error.empty()) return UsageError(kScanCommand, args.error);
+    if (args.help) return PrintUsage(kScanCommand);
+    if (args.operands.empty()) return UsageError(kScanCommand, "no folder given");
+    if (const int status = LoadSettings(args); status != exitOk) return status;
+
+    FileList list;
+    StatusRecorder ui;
+    ListCommands commands(list, ui, settings());
+    const bool recursive = args.flags.count("--recursive") != 0;
+    int status = exitOk;
+    for (const std::string& folder : args.operands) {
+        const std::string path = AbsolutePath(folder);
+        if (!IsDirectory(path)) {
+            PrintError("not a folder: " + ToDisplayUtf8(folder));
+            status = exitFailed;
+            continue;
+        }
+        ui.panels[1].clear();
+        ui.panels[3].clear();
+        commands.ScanFolder(AddBackslash(path), recursive);
+        std::fprintf(stderr, "%s\n%s\n", ui.panels[1].c_str(), ui.panels[3].c_str());
+    }
+
+    std::string line;
+    for (int row = 1; row <= list.Count(); ++row) {
+        line.clear();
+        for (int col = 1; col <= kColumnCount; ++col) {
+            if (col > 1) line += '\t';
+            line += CellText(list.GetCellContent(row, col));
+        }
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    std::fflush(stdout);
+    return status;
+}
+
+}  // namespace
+
+const Command kScanCommand{
+    "scan", "list the files of folders as the file list shows them",
+    "Usage: vorda-cli scan [--recursive] [--settings FILE] FOLDER...\n"
+    "\n"
+    "Scans each FOLDER for the file types of the settings (playlists found are imported)\n"
+    "and prints one line per listed file: the 14 cells of its row, separated by tabs:\n"
+    "Filename, Path, Size, Artist, Album, Title, Track, Year, Genre, Comment,\n"
+    "Bitrate (kbps), Samplerate (kHz), Tags, Duration.\n"
+    "The status texts of each scan (totals and time) go to standard error.\n"
+    "\n"
+    "Options:\n"
+    "  --recursive      scan the subfolders too\n"
+    "  --settings FILE  read the settings from FILE instead of the user's settings file\n"
+    "  -h, --help       show this help\n",
+    RunScan};
+
+}  // namespace vorda::cli

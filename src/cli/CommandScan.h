@@ -1,0 +1,10 @@
+// vorda-cli scan: lists the files of folders as the window's file list shows them.
+#pragma once
+
+#include "cli/CliCommon.h"
+
+namespace vorda::cli {
+
+extern const Command kScanCommand;
+
+}  // namespace vorda::cli

@@ -1,0 +1,52 @@
+// vorda-cli: Vorda's command-line companion. Each command is one entry of the table below,
+// implemented in its own Command*.cpp file.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommon.h"
+#include "cli/CommandInfo.h"
+#include "cli/CommandScan.h"
+
+namespace {
+
+using vorda::cli::Command;
+
+const Command* const kCommands[] = {
+    &vorda::cli::kScanCommand,
+    &vorda::cli::kInfoCommand,
+};
+
+void PrintProgramUsage(FILE* out) {
+    std::fputs("Usage: vorda-cli COMMAND [OPTIONS] [ARGUMENTS]\n\nCommands:\n", out);
+    for (const Command* command : kCommands) std::fprintf(out, "  %-8s %s\n", command->name, command->summary);
+    std::fputs("\nOptions:\n"
+               "  -h, --help     show this help (\"vorda-cli COMMAND --help\" for a command)\n"
+               "  --version      show the version\n",
+               out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        PrintProgramUsage(stderr);
+        return vorda::cli::exitUsage;
+    }
+    const std::string name = argv[1];
+    if (name == "-h" || name == "--help") {
+        PrintProgramUsage(stdout);
+        return vorda::cli::exitOk;
+    }
+    if (name == "--version") {
+        std::printf("vorda-cli %s\n", VORDA_VERSION);
+        return vorda::cli::exitOk;
+    }
+    for (const Command* command : kCommands) {
+        if (name == command->name) return command->run(std::vector<std::string>(argv + 2, argv + argc));
+    }
+    vorda::cli::PrintError((name.starts_with("-") ? "unknown option " : "unknown command ") + name);
+    PrintProgramUsage(stderr);
+    return vorda::cli::exitUsage;
+}

@@ -1,0 +1,39 @@
+// Desktop services that the core reaches through hooks or that only the windows need:
+// the freedesktop.org trash, where the settings file and the program's data live,
+// and the desktop's file-type icons.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+
+#include <QIcon>
+
+namespace vorda {
+
+// Installs the trash as the handler of ShellFileOperation's deletions with undo.
+void InstallTrashHandler();
+
+// Moves one file or folder to the user's trash. Returns 0 or an errno value
+// (ENOENT when the path is missing, EACCES when its folder is not writable, EIO otherwise).
+int MoveToTrash(const std::string& path);
+
+// The settings file: settings.ini beside the executable (portable mode), else the
+// user's configuration folder. Needs a QCoreApplication.
+std::string SettingsFilePath();
+
+// The program data folder (templates/, help/), ending with "/": the executable's folder when
+// it holds templates/, else <prefix>/share/vorda/ relative to the executable's bin folder.
+std::string ProgramDataFolder();
+
+// Small file-type icons, fetched once per lower-case extension (the whole name when
+// it has no dot).
+class FileIconCache {
+public:
+    QIcon IconFor(const std::string& fileName);
+    int CachedCount() const { return static_cast<int>(icons_.size()); }
+
+private:
+    std::unordered_map<std::string, QIcon> icons_;
+};
+
+}  // namespace vorda

@@ -1,0 +1,189 @@
+// One file on disk with its tag handler and audio reader.
+#include "tags/clsFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "app/FileOps.h"
+#include "app/Routines.h"
+#include "app/Settings.h"
+#include "tags/clsNoAudioInfo.h"
+#include "tags/clsNoTag.h"
+
+namespace vorda {
+
+namespace {
+
+clsFile::OverwriteQuestion& DefaultQuestion() {
+    static clsFile::OverwriteQuestion question;
+    return question;
+}
+
+// True when something (a file, a folder, even a dangling link) stands at the path.
+bool EntryExists(const std::string& path) {
+    struct stat st{};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0;
+}
+
+// True when both paths name the same file on disk (same device and inode).
+bool SameFileOnDisk(const std::string& a, const std::string& b) {
+    struct stat sa{};
+    struct stat sb{};
+    if (a.empty() || b.empty()) return false;
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// The extension of a file name in lower case; empty when the name has no dot.
+std::string LowerExtension(const std::string& fileName) {
+    if (fileName.find('.') == std::string::npos) return {};
+    return AsciiLower(GetExtension(fileName));
+}
+
+}  // namespace
+
+clsFile::clsFile()
+    : tag_(std::make_unique<clsNoTag>()), audio_(std::make_unique<clsNoAudioInfo>()),
+      ask_(DefaultQuestion()) {}
+
+clsFile::~clsFile() = default;
+
+void clsFile::SetTag(std::unique_ptr<clsTag> tag) {
+    if (tag) tag_ = std::move(tag);
+}
+
+void clsFile::SetAudio(std::unique_ptr<clsAudio> audio) {
+    if (audio) audio_ = std::move(audio);
+}
+
+void clsFile::SetDefaultOverwriteQuestion(OverwriteQuestion question) {
+    DefaultQuestion() = std::move(question);
+}
+
+int64_t clsFile::FileSize() const {
+    struct stat st{};
+    if (fullPath_.empty() || ::stat(fullPath_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    return static_cast<int64_t>(st.st_size);
+}
+
+std::string clsFile::Path() const { return GetFolder(fullPath_); }
+
+std::string clsFile::name() const { return GetFileName(fullPath_); }
+
+void clsFile::Reset() {
+    fullPath_.clear();
+    tag_->Reset();
+    audio_->Reset();
+}
+
+void clsFile::SetAttributes(int attributes) { SetFileAttributes(fullPath_, attributes); }
+
+int clsFile::GetAttributes() const { return GetFileAttributes(fullPath_); }
+
+bool clsFile::SetFileLength(int64_t newLength) {
+    if (newLength < 0 || FileSize() <= newLength) return false;
+    const int fd = ::open(fullPath_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool done = ::ftruncate(fd, static_cast<off_t>(newLength)) == 0;
+    const bool closed = ::close(fd) == 0;
+    return done && closed;
+}
+
+int clsFile::AskOverwrite(const std::string& source, const std::string& destination) const {
+    return ask_ ? ask_(source, destination) : feaSkip;
+}
+
+int clsFile::Move(const std::string& targetFolder) {
+    if (targetFolder.empty() || fullPath_.empty()) return 0;
+    // One final "/", however many were typed.
+    std::string folder = targetFolder;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    folder = AddBackslash(folder);
+    if (folder == Path() || folder == "/") return 0;
+
+    const std::string destination = folder + name();
+    // The same file reached through another spelling of its folder: already there.
+    if (SameFileOnDisk(fullPath_, destination)) return 0;
+    if (EntryExists(destination) && AskOverwrite(fullPath_, destination) != feaReplace) return -1;
+
+    const int result = ShellFileOperation(fullPath_, destination, foMove, settings().bRecycleFiles);
+    if (result == 0) fullPath_ = destination;
+    return result;
+}
+
+int clsFile::Rename(const std::string& newName) {
+    if (fullPath_.empty()) return 0;
+    const auto slash = newName.rfind('/');
+    const std::string fileName = slash == std::string::npos ? newName : newName.substr(slash + 1);
+    if (fileName.empty() || fileName == name()) return 0;
+    if (fileName == "." || fileName == "..") return EINVAL;
+
+    const std::string destination = Path() + fileName;
+    // Another file under the new name needs the user's consent; the same file seen under
+    // another name (a case-insensitive file system, a hard link) is renamed directly.
+    if (EntryExists(destination) && !SameFileOnDisk(fullPath_, destination) &&
+        AskOverwrite(fullPath_, destination) != feaReplace)
+        return -1;
+
+    const int result = ShellFileOperation(fullPath_, destination, foRename, settings().bRecycleFiles);
+    if (result == 0) fullPath_ = destination;
+    return result;
+}
+
+int clsFile::Copy(const std::string& targetPath) {
+    if (targetPath.empty() || fullPath_.empty() || targetPath == fullPath_) return 0;
+    if (SameFileOnDisk(fullPath_, targetPath)) return 0;
+    if (EntryExists(targetPath) && AskOverwrite(fullPath_, targetPath) != feaReplace) return -1;
+    return ShellFileOperation(fullPath_, targetPath, foCopy, settings().bRecycleFiles);
+}
+
+void clsFile::SelectHandlers() {
+    const std::string extension = LowerExtension(name());
+    if (extension == "mp3" || extension == "mp2") {
+        // MPEG audio: the ID3 handler and the MPEG reader belong here. Until they are part of
+        // the library these files are handled like every other type.
+        tag_ = std::make_unique<clsNoTag>();
+        audio_ = std::make_unique<clsNoAudioInfo>();
+    } else {
+        tag_ = std::make_unique<clsNoTag>();
+        audio_ = std::make_unique<clsNoAudioInfo>();
+    }
+}
+
+bool clsFile::ReadFile(const std::string& path, bool readTags) {
+    // Only a regular file (or a link to one) is read; folders, pipes and devices are not files.
+    struct stat st{};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+
+    fullPath_ = path;
+    SelectHandlers();
+    if (readTags) tag_->tagRead(*this);
+    audio_->ReadInfo(fullPath_, tag_->tagPosition() + tag_->tagSize() - 1);
+    return true;
+}
+
+int clsFile::PutTags() {
+    const Settings& s = settings();
+    const int original = GetAttributes();
+    if (original == faReadOnly && !s.bIgnoreReadOnly) return 0;
+    if (original != 0) SetAttributes(0);
+
+    const int result = tag_->tagWrite();
+
+    if (s.bSetAttributes) {
+        int attributes = 0;
+        if (s.bReadOnly) attributes |= faReadOnly;
+        if (s.bHidden) attributes |= faHidden;
+        if (s.bArchive) attributes |= faArchive;
+        SetAttributes(attributes);
+    } else if (original != 0) {
+        SetAttributes(original);
+    }
+    return result;
+}
+
+}  // namespace vorda

@@ -1,0 +1,106 @@
+// Helpers for the file-list, scan, playlist and command-line tests: temporary folders,
+// file writing and a user interface that records what it is told and answers from a script.
+#pragma once
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/UserInterface.h"
+
+namespace listtest {
+
+// A unique folder below the system temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vorda-list-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) std::abort();
+        path_ = pattern + "/";
+    }
+    ~TempDir() {
+        std::error_code ec;
+        // Give back permissions a test took away, so everything can be removed.
+        for (auto it = std::filesystem::recursive_directory_iterator(
+                 path_, std::filesystem::directory_options::skip_permission_denied, ec);
+             it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0700);
+        }
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // The folder, ending with "/".
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+};
+
+inline void WriteFile(const std::string& path, const std::string& data) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+}
+
+// A file of the given size without writing its bytes (a sparse file).
+inline void MakeSizedFile(const std::string& path, long long size) {
+    WriteFile(path, "");
+    std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size));
+}
+
+inline void MakeFolder(const std::string& path) { std::filesystem::create_directories(path); }
+
+class RecordingUI : public vorda::UserInterface {
+public:
+    struct Question {
+        std::string text;
+        vorda::MsgButtons buttons;
+        vorda::MsgIcon icon;
+        std::string title;
+    };
+
+    int Ask(const std::string& text, vorda::MsgButtons buttons, vorda::MsgIcon icon,
+            const std::string& title) override {
+        questions.push_back({text, buttons, icon, title});
+        if (answers.empty()) return buttons == vorda::mbOK ? vorda::anOK : vorda::anCancel;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void SetStatus(int panel, const std::string& text) override { statuses.emplace_back(panel, text); }
+    void SetProgress(long long, long long) override {}
+    void ClearPanes() override { ++panesCleared; }
+    void SetOldName(const std::string& text) override { oldName = text; }
+    void SetNewName(const std::string& text) override { newName = text; }
+
+    // The texts panel was given, in order.
+    std::vector<std::string> Panel(int panel) const {
+        std::vector<std::string> texts;
+        for (const auto& [p, text] : statuses)
+            if (p == panel) texts.push_back(text);
+        return texts;
+    }
+    std::string LastOf(int panel) const {
+        const auto texts = Panel(panel);
+        return texts.empty() ? std::string() : texts.back();
+    }
+
+    std::deque<int> answers;
+    std::vector<Question> questions;
+    std::vector<std::pair<int, std::string>> statuses;
+    int panesCleared = 0;
+    std::string oldName;
+    std::string newName;
+};
+
+}  // namespace listtest

@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "IniTestSupport.h"
+#include "app/Routines.h"
+#include "app/Settings.h"
+
+using namespace vorda;
+using initest::ReadText;
+using initest::WriteText;
+
+namespace {
+
+Settings LoadFrom(const std::string& path)
+{
+    Settings s;
+    s.Load(IniFile(path));
+    return s;
+}
+
+void ExpectDefaults(const Settings& s)
+{
+    const Settings d;
+    EXPECT_EQ(s.InPatterns, std::vector<std::string>{""});
+    EXPECT_EQ(s.Replaces, d.Replaces);
+    EXPECT_EQ(s.FileTypes, std::vector<std::string>{"mp3"});
+    EXPECT_EQ(s.sCurrentPathPattern, "<uletter>/<artist>/");
+    EXPECT_EQ(s.sCurrentAlbumPattern, "<uletter>/<artist>/<album> (<year>)/");
+    EXPECT_EQ(s.sRemovedChars, DefaultRemovedChars());
+    EXPECT_EQ(s.sTargetDir, d.sTargetDir);
+    EXPECT_EQ(s.RemoteHost, "gnudb.gnudb.org");
+    EXPECT_EQ(s.RemotePort, 8880);
+    EXPECT_EQ(s.UserHost, "localhost");
+    EXPECT_EQ(s.Method, 4);
+    EXPECT_EQ(s.bFixFilenames, 1);
+    EXPECT_TRUE(s.bUseTags);
+    EXPECT_EQ(s.ColSize[0], 400);
+}
+
+}  // namespace
+
+TEST(Settings, FreshStartAndUnusableFilesGiveTheDefaults)
+{
+    initest::TempDir dir;
+    ExpectDefaults(LoadFrom(dir / "missing.ini"));
+    std::filesystem::create_directory(dir / "folder.ini");
+    ExpectDefaults(LoadFrom(dir / "folder.ini"));
+    WriteText(dir / "garbage.ini", std::string("[General]\nMethod=2\n\0\xFF\x01", 22));
+    ExpectDefaults(LoadFrom(dir / "garbage.ini"));
+    WriteText(dir / "huge.ini", "[General]\nMethod=2\n" + std::string(IniFile::kMaxFileBytes, ';'));
+    ExpectDefaults(LoadFrom(dir / "huge.ini"));
+}
+
+TEST(Settings, DefaultRemovedCharsHoldsThe112Characters)
+{
+    const std::string chars = DefaultRemovedChars();
+    EXPECT_TRUE(IsValidUtf8(chars));
+    EXPECT_EQ(Utf8CharCount(chars), 112u);
+    for (const char* kept : {"ä", "¶", "§", "Ø", "ü", "a", " "}) EXPECT_EQ(chars.find(kept), std::string::npos) << kept;
+    for (const char* removed : {"^", "{", "}", "~", "\x7F", "€", "\xC2\x81", "\xC2\x9D", "Ÿ", "¡", "ÿ", "ß", "Ç"})
+        EXPECT_NE(chars.find(removed), std::string::npos) << removed;
+}
+
+TEST(Settings, SpacesAreStoredAsPilcrowsAndComeBack)
+{
+    initest::TempDir dir;
+    const std::string path = dir / "settings.ini";
+    Settings s;
+    s.Replaces = {{" - ", "-"}, {"  ", " "}};
+    IniFile ini(path);
+    s.SaveReplaces(ini);
+    const std::string text = ReadText(path);
+    EXPECT_NE(text.find("sOldString0=\xC2\xB6-\xC2\xB6\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("nofReplaces=1\n"), std::string::npos);
+    EXPECT_EQ(LoadFrom(path).Replaces, s.Replaces);
+
+    EXPECT_EQ(DecodeSettingValue("a\xB6" "b"), "a b");   // old ANSI file
+    EXPECT_EQ(DecodeSettingValue("\xC3\xB6"), "\xC3\xB6");  // "ö" ends in the byte 0xB6 too
+    EXPECT_EQ(EncodeSettingValue("a b"), "a\xC2\xB6" "b");
+}
+
+TEST(Settings, TypedReadingRules)
+{
+    initest::TempDir dir;
+    const std::string path = dir / "settings.ini";
+    WriteText(path,
+              "[general]\n"
+              "bUseTags=fALSE\nbReadTags=0\nbAutoReadTags=yes\nbRecycleFiles=-1\n"
+              "bFixFilenames=2.4\nbScanSubFolders=3\nbDetectInPattern=0abc\nbUseAlbumPattern=x\n"
+              "lAlbumSize=abc\niTrackDigits=99999\niMaxFNameLength= 100 \nMethod=7\nfeaFileExistAction=8\n"
+              "sRemovedChars=^{}\n"
+              "[FileTypes]\nnofFileTypes=0\n"
+              "[freedb]\nRemotePort=8881abc\n"
+              "[Visual]\nFormWidth=12000.5\nColSize1=50\nColSize2=900\nColVisible3=False\nColPosition4=9\n"
+              "ColSize5=wide\n");
+    const Settings s = LoadFrom(path);
+    EXPECT_FALSE(s.bUseTags);
+    EXPECT_FALSE(s.bReadTags);
+    EXPECT_TRUE(s.bAutoReadTags);  // not a boolean: default
+    EXPECT_TRUE(s.bRecycleFiles);
+    EXPECT_EQ(s.bFixFilenames, 2);
+    EXPECT_EQ(s.bScanSubFolders, 0);  // 3 is no check-box state: default
+    EXPECT_EQ(s.bDetectInPattern, 0);
+    EXPECT_EQ(s.bUseAlbumPattern, 1);
+    EXPECT_EQ(s.lAlbumSize, 5);
+    EXPECT_EQ(s.iTrackDigits, 2);
+    EXPECT_EQ(s.iMaxFNameLength, 100);
+    EXPECT_EQ(s.Method, 7);
+    EXPECT_EQ(s.feaFileExistAction, feaAsk);
+    EXPECT_EQ(s.sRemovedChars, "^{}");
+    EXPECT_EQ(s.FileTypes, std::vector<std::string>{"mp3"});
+    EXPECT_EQ(s.RemotePort, 8881);
+    EXPECT_EQ(s.FormWidth, 12000.5);
+    EXPECT_EQ(s.ColSize[0], 120);
+    EXPECT_EQ(s.ColSize[1], 900);
+    EXPECT_FALSE(s.ColVisible[2]);
+    EXPECT_EQ(s.ColPosition[3], 9);
+    EXPECT_EQ(s.ColSize[4], 400);
+
+    IniFile ini(path);
+    EXPECT_EQ(GetLeadingNumberSetting(ini, "freedb", "RemotePort", 1), 8881);
+    EXPECT_EQ(GetLeadingNumberSetting(ini, "freedb", "Missing", 1), 1);
+    EXPECT_EQ(GetIntSetting(ini, "general", "bFixFilenames", 0), 2);
+}
+
+TEST(Settings, ListsRoundTrip)
+{
+    initest::TempDir dir;
+    const std::string path = dir / "settings.ini";
+    Settings s;
+    s.InPatterns = {"<artist> - <title>", " <track> "};
+    s.OutPatterns = {};
+    s.FileTypes = {"mp3", "ogg", "*"};
+    IniFile ini(path);
+    s.SavePatternLists(ini);
+    s.SaveOptions(ini);
+    const std::string text = ReadText(path);
+    EXPECT_NE(text.find("nofOutPatterns=0\nsOutPattern0=\n"), std::string::npos) << text;
+    const Settings back = LoadFrom(path);
+    EXPECT_EQ(back.InPatterns, s.InPatterns);
+    EXPECT_EQ(back.OutPatterns, std::vector<std::string>{""});
+    EXPECT_EQ(back.FileTypes, s.FileTypes);
+
+    // A damaged count neither loops for ever nor goes negative.
+    WriteText(path, "[InPatterns]\nnofInPatterns=-5\n[OutPatterns]\nnofOutPatterns=99999999999\n");
+    const Settings damaged = LoadFrom(path);
+    EXPECT_EQ(damaged.InPatterns.size(), 1u);
+    EXPECT_EQ(damaged.OutPatterns.size(), static_cast<size_t>(kMaxListIndex) + 1);
+}
+
+TEST(Settings, SaveAndLoadRoundTripEveryOwner)
+{
+    initest::TempDir dir;
+    const std::string path = dir / "settings.ini";
+    WriteText(path, "; kept\n[General]\nsFolderPattern=<album>\n");
+    Settings s;
+    s.bAdvancedMode = true;
+    s.bFixFilenames = 2;
+    s.Method = 0;  // no method chosen: saved as Rename
+    s.sTargetDir = "/music/ target /";
+    s.FavouriteDir[3] = "/fav/";
+    s.sCurrentInPattern = "<title>";
+    s.bUseReplace = true;
+    s.iTrackDigits = 3;
+    s.sRemovedChars = "#$";
+    s.UseID3v2 = tuAlways;
+    s.lMaxPaddingSize = -1;
+    s.RemotePort = 8000;
+    s.PlayerPath = "/usr/bin/vlc";
+    IniFile ini(path);
+    s.SaveMain(ini);
+    s.SaveOptions(ini);
+    const Settings back = LoadFrom(path);
+    EXPECT_TRUE(back.bAdvancedMode);
+    EXPECT_EQ(back.bFixFilenames, 2);
+    EXPECT_EQ(back.Method, 4);
+    EXPECT_EQ(back.sTargetDir, "/music/ target /");
+    EXPECT_EQ(back.FavouriteDir[3], "/fav/");
+    EXPECT_EQ(back.sCurrentInPattern, "<title>");
+    EXPECT_TRUE(back.bUseReplace);
+    EXPECT_EQ(back.iTrackDigits, 3);
+    EXPECT_EQ(back.sRemovedChars, "#$");
+    EXPECT_EQ(back.UseID3v2, tuAlways);
+    EXPECT_EQ(back.lMaxPaddingSize, -1);
+    EXPECT_EQ(back.RemotePort, 8000);
+    EXPECT_EQ(back.PlayerPath, "/usr/bin/vlc");
+    EXPECT_EQ(back.sFolderPattern, "<album>");
+    EXPECT_EQ(ReadText(path).rfind("; kept\n[General]\nsFolderPattern=<album>\n", 0), 0u);
+
+    // A literal is written as text, not as a boolean.
+    WriteSetting(ini, "General", "sLastDir", "/x y/");
+    EXPECT_EQ(GetSetting(IniFile(path), "General", "sLastDir", ""), "/x y/");
+}
+
+TEST(Settings, SaveVisualFollowsTheWindowState)
+{
+    initest::TempDir dir;
+    const std::string path = dir / "settings.ini";
+    WriteText(path, "[Visual]\nFormState=0\nFormWidth=11111\nFormHeight=7777\nColSize2=800\nColPosition2=5\n");
+    Settings s = LoadFrom(path);
+    s.FormWidth = 20000;
+    s.ColVisible[1] = false;
+    s.ColSize[1] = 0;
+    s.TreeSplit = 3000.25;
+    IniFile ini(path);
+
+    s.SaveVisual(ini, true, false);  // minimised: state and size stay
+    Settings back = LoadFrom(path);
+    EXPECT_EQ(back.FormWidth, 11111);
+    EXPECT_EQ(back.TreeSplit, 3000.25);
+    EXPECT_FALSE(back.ColVisible[1]);
+    EXPECT_EQ(back.ColSize[1], 800);  // a hidden column keeps its stored size and position
+    EXPECT_EQ(back.ColPosition[1], 5);
+
+    s.SaveVisual(ini, false, true);  // maximised: state 2, size stays
+    back = LoadFrom(path);
+    EXPECT_EQ(back.FormState, 2);
+    EXPECT_EQ(back.FormWidth, 11111);
+
+    s.SaveVisual(ini, false, false);
+    back = LoadFrom(path);
+    EXPECT_EQ(back.FormState, 0);
+    EXPECT_EQ(back.FormWidth, 20000);
+    EXPECT_EQ(back.FormHeight, s.FormHeight);
+}
+
+TEST(Settings, FoldersFollowXdg)
+{
+    initest::TempDir dir;
+    initest::ScopedEnv home("HOME", dir / "home");
+    initest::ScopedEnv config("XDG_CONFIG_HOME", dir / "config");
+    std::filesystem::create_directories(dir / "home");
+    EXPECT_EQ(DefaultFolder(), dir / "home/");
+    std::filesystem::create_directories(dir / "home/Music");
+    EXPECT_EQ(DefaultFolder(), dir / "home/Music/");
+    std::filesystem::create_directories(dir / "config");
+    std::filesystem::create_directories(dir / "home/Mü sik");
+    WriteText(dir / "config/user-dirs.dirs", "# comment\nXDG_MUSIC_DIR=\"$HOME/Mü sik\"\n");
+    EXPECT_EQ(DefaultFolder(), dir / "home/Mü sik/");
+
+    EXPECT_EQ(DefaultSettingsPath(dir / "bin"), dir / "config/vorda/settings.ini");
+    std::filesystem::create_directories(dir / "bin");
+    WriteText(dir / "bin/settings.ini", "");
+    EXPECT_EQ(DefaultSettingsPath(dir / "bin"), dir / "bin/settings.ini");
+}
