@@ -1,0 +1,85 @@
+// Fuzzes the ID3v1 / Lyrics3 reader and writer: the input becomes a file that is read, changed
+// (a field chosen by the first byte), written, and read again. The bytes in front of the
+// trailing tags must survive every write.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tags/clsID3v1.h"
+
+namespace {
+
+const std::string& InputPath() {
+    static const std::string path = [] {
+        char name[] = "/tmp/vorda-fuzz-id3v1-XXXXXX";
+        const int fd = ::mkstemp(name);
+        if (fd < 0) std::abort();
+        ::close(fd);
+        std::atexit([] { std::remove(InputPath().c_str()); });
+        return std::string(name);
+    }();
+    return path;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::string bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return bytes;
+    char buffer[4096];
+    while (size_t got = std::fread(buffer, 1, sizeof buffer, f)) bytes.append(buffer, got);
+    std::fclose(f);
+    return bytes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string& path = InputPath();
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return 0;
+    if (size > 0) std::fwrite(data, 1, size, f);
+    std::fclose(f);
+
+    vorda::clsID3v1 tag;
+    tag.GetID3v1(path);
+    if (tag.LyricsSize() + tag.Size() > tag.FileLength()) std::abort();
+    (void)tag.Genre();
+    (void)tag.Version();
+    (void)tag.LosesCharacters();
+    (void)tag.GenLyrics3Code(0);
+    if (tag.GenID3v1Code().size() != 128) std::abort();
+
+    const std::string before = ReadAll(path);
+    const auto audioLength = static_cast<size_t>(tag.TailPosition() - 1);
+    const uint8_t choice = size > 0 ? data[0] : 0;
+    const std::string text(reinterpret_cast<const char*>(data), size < 64 ? size : 64);
+    switch (choice % 6) {
+    case 0: tag.SetTitle(text + text); break;
+    case 1: tag.SetComment(text); break;
+    case 2: tag.SetLyrics(text); break;
+    case 3: tag.SetTrack(text); break;
+    case 4: tag.SetGenre(text); break;
+    default: break;
+    }
+    const bool keep = choice % 6 != 5;
+    if (tag.WriteTags(path, keep, (choice >> 3) % 4) != 0) return 0;
+    const std::string after = ReadAll(path);
+    if (after.compare(0, audioLength, before, 0, audioLength) != 0) std::abort();
+
+    vorda::clsID3v1 again;
+    again.GetID3v1(path);
+    if (again.HasID3v1() != keep) std::abort();
+    // What was written reads back to values that write the same bytes again.
+    const int mode = (choice >> 3) % 4;
+    if (again.WriteTags(path, keep, mode) != 0) return 0;
+    const std::string second = ReadAll(path);
+    vorda::clsID3v1 third;
+    third.GetID3v1(path);
+    if (third.WriteTags(path, keep, mode) != 0) return 0;
+    if (ReadAll(path) != second) std::abort();
+    return 0;
+}

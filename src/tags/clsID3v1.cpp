@@ -1,0 +1,588 @@
+#include "tags/clsID3v1.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/Routines.h"
+#include "app/Settings.h"
+
+namespace vorda {
+
+namespace {
+
+constexpr std::string_view kTagId = "TAG";
+constexpr std::string_view kLyricsBegin = "LYRICSBEGIN";
+constexpr std::string_view kLyrics200 = "LYRICS200";
+constexpr std::string_view kLyricsEnd = "LYRICSEND";
+constexpr int64_t kLyrics3V2Trailer = 15;  // six size digits and "LYRICS200"
+
+const clsGenres& BuiltInGenres()
+{
+    static const clsGenres table;
+    return table;
+}
+
+// Reads exactly n bytes at offset; false on a short read or an error (errno is kept).
+bool ReadAt(int fd, int64_t offset, size_t n, std::string& out)
+{
+    out.assign(n, '\0');
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(fd, out.data() + done, n - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (got == 0) {
+            errno = EIO;
+            return false;
+        }
+        done += static_cast<size_t>(got);
+    }
+    return true;
+}
+
+int WriteAt(int fd, int64_t offset, std::string_view data)
+{
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t put =
+            ::pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return errno ? errno : EIO;
+        }
+        if (put == 0) return EIO;
+        done += static_cast<size_t>(put);
+    }
+    return 0;
+}
+
+int64_t LengthOf(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() { if (fd_ >= 0) ::close(fd_); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now and reports a failure of the close.
+    int Close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return (fd >= 0 && ::close(fd) != 0) ? errno : 0;
+    }
+
+private:
+    int fd_;
+};
+
+int OpenFile(const std::string& path, int flags)
+{
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Only the decimal digits 0-9 (and not empty).
+bool AllDigits(std::string_view text)
+{
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+int64_t DigitsValue(std::string_view digits)
+{
+    int64_t value = 0;
+    for (char c : digits) value = value * 10 + (c - '0');
+    return value;
+}
+
+std::string ZeroPadded(int64_t value, int width)
+{
+    std::string digits = std::to_string(value);
+    if (digits.size() < static_cast<size_t>(width)) digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
+    return digits;
+}
+
+// An ID3v1 text field: everything from the first zero byte on is dropped, and so are the
+// trailing blanks most writers pad with.
+std::string V1Field(std::string_view raw)
+{
+    const size_t zero = raw.find('\0');
+    if (zero != std::string_view::npos) raw = raw.substr(0, zero);
+    const size_t end = raw.find_last_not_of(' ');
+    raw = end == std::string_view::npos ? std::string_view() : raw.substr(0, end + 1);
+    return Latin1ToUtf8(raw);
+}
+
+std::string TrimSpaces(std::string_view text)
+{
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+// The first count characters of UTF-8 text.
+std::string LeftChars(const std::string& text, size_t count)
+{
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if ((byte & 0xC0) != 0x80) {
+            if (chars == count) return text.substr(0, i);
+            ++chars;
+        }
+    }
+    return text;
+}
+
+// Number of single-byte characters the text takes on disk.
+size_t DiskLength(const std::string& text) { return Utf8ToLatin1(text).size(); }
+
+// An ID3v1 field on disk: cut to width or padded with zero bytes.
+std::string FitField(const std::string& text, size_t width)
+{
+    std::string bytes = Utf8ToLatin1(text);
+    bytes.resize(width, '\0');
+    return bytes;
+}
+
+// The value of the leading number of the text (blanks and a sign allowed in front).
+int64_t LeadingNumber(std::string_view text)
+{
+    size_t pos = 0;
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) negative = text[pos++] == '-';
+    int64_t value = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        if (value < 1000000) value = value * 10 + (text[pos] - '0');
+        ++pos;
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+clsID3v1::clsID3v1() = default;
+
+const clsGenres& clsID3v1::Genres() const { return genres_ ? *genres_ : BuiltInGenres(); }
+
+void clsID3v1::SetGenreHandler(const clsGenres* genres) { genres_ = genres; }
+
+std::string clsID3v1::Genre() const { return Genres().Genre(genreNr_); }
+
+std::string clsID3v1::Track() const { return track_ > 0 ? std::to_string(track_) : std::string(); }
+
+double clsID3v1::Version() const
+{
+    if (!hasID3v1_) return 0.0;
+    return track_ > 0 ? 1.1 : 1.0;
+}
+
+// ---------------------------------------------------------------- setters
+
+void clsID3v1::SetText(std::string& field, std::string value)
+{
+    if (field == value) return;
+    field = std::move(value);
+    changed_ = true;
+}
+
+void clsID3v1::SetTitle(const std::string& value) { SetText(title_, LeftChars(value, kMaxLongField)); }
+void clsID3v1::SetArtist(const std::string& value) { SetText(artist_, LeftChars(value, kMaxLongField)); }
+void clsID3v1::SetAlbum(const std::string& value) { SetText(album_, LeftChars(value, kMaxLongField)); }
+void clsID3v1::SetComment(const std::string& value) { SetText(comment_, LeftChars(value, kFieldWidth)); }
+void clsID3v1::SetYear(const std::string& value) { SetText(year_, LeftChars(value, kYearWidth)); }
+void clsID3v1::SetAuthor(const std::string& value) { SetText(author_, LeftChars(value, kMaxLongField)); }
+void clsID3v1::SetMood(const std::string& value) { SetText(mood_, value); }
+void clsID3v1::SetSituation(const std::string& value) { SetText(situation_, value); }
+void clsID3v1::SetLyrics(const std::string& value) { SetText(lyrics_, value); }
+void clsID3v1::SetQuality(const std::string& value) { SetText(quality_, value); }
+void clsID3v1::SetImages(const std::string& value) { SetText(images_, value); }
+void clsID3v1::SetOtherInfo(const std::string& value) { SetText(otherInfo_, value); }
+
+void clsID3v1::SetGenre(const std::string& name) { SetGenreNr(static_cast<uint8_t>(Genres().GenreID(name))); }
+
+void clsID3v1::SetGenreNr(uint8_t number)
+{
+    if (genreNr_ == number) return;
+    genreNr_ = number;
+    changed_ = true;
+}
+
+void clsID3v1::SetTrack(const std::string& value)
+{
+    int64_t number = LeadingNumber(value);
+    if (number < 0) number = 0;
+    if (number > 255) number = 255;
+    if (track_ == static_cast<int>(number)) return;
+    track_ = static_cast<int>(number);
+    changed_ = true;
+}
+
+void clsID3v1::SetHasID3v1(bool value)
+{
+    hasID3v1_ = value;
+    changed_ = true;
+}
+
+void clsID3v1::SetHasLyrics3(bool value)
+{
+    if (!hasID3v1_ || hasLyrics3_ == value) return;
+    hasLyrics3_ = value;
+    changed_ = true;
+}
+
+void clsID3v1::SetLyricsSize(int64_t value)
+{
+    if (!hasLyrics3_ || lyricsSize_ == value) return;
+    lyricsSize_ = value;
+    changed_ = true;
+}
+
+void clsID3v1::LyricsReset()
+{
+    mood_.clear();
+    situation_.clear();
+    lyrics_.clear();
+    quality_.clear();
+    author_.clear();
+    images_.clear();
+    otherInfo_.clear();
+    unknownFields_.clear();
+    hasLyrics3_ = false;
+    lyricsSize_ = 0;
+    lyrics3Version_ = 0;
+}
+
+void clsID3v1::Reset()
+{
+    title_.clear();
+    artist_.clear();
+    album_.clear();
+    comment_.clear();
+    year_.clear();
+    track_ = 0;
+    genreNr_ = clsGenres::kNoGenre;
+    hasID3v1_ = false;
+    changed_ = false;
+    LyricsReset();
+}
+
+// ---------------------------------------------------------------- reading
+
+bool clsID3v1::GetID3v1(const std::string& path)
+{
+    Reset();
+    fileLength_ = 0;
+    const Fd fd(OpenFile(path, O_RDONLY));
+    if (fd.get() < 0) return false;
+    const int64_t length = LengthOf(fd.get());
+    if (length < 0) return false;
+    return ReadFrom(fd.get(), length);
+}
+
+bool clsID3v1::ReadFrom(int fd, int64_t length)
+{
+    fileLength_ = length;
+    if (length < kTagSize) return true;  // too short for a tag: no tag
+    std::string tag;
+    if (!ReadAt(fd, length - kTagSize, static_cast<size_t>(kTagSize), tag)) return false;
+    if (std::string_view(tag).substr(0, 3) != kTagId) return true;
+
+    hasID3v1_ = true;
+    std::string comment = tag.substr(97, 30);
+    if (tag[125] == '\0') {  // ID3v1.1: a zero in front of the track byte
+        track_ = static_cast<unsigned char>(tag[126]);
+        comment[29] = '\0';
+    }
+    genreNr_ = static_cast<uint8_t>(tag[127]);
+    title_ = V1Field(std::string_view(tag).substr(3, 30));
+    artist_ = V1Field(std::string_view(tag).substr(33, 30));
+    album_ = V1Field(std::string_view(tag).substr(63, 30));
+    year_ = V1Field(std::string_view(tag).substr(93, 4));
+    comment_ = V1Field(comment);
+
+    ReadLyrics3(fd, length);
+    return true;
+}
+
+void clsID3v1::ReadLyrics3(int fd, int64_t length)
+{
+    const int64_t markerAt = length - kTagSize - 9;
+    std::string marker;
+    if (markerAt < 0 || !ReadAt(fd, markerAt, 9, marker)) return;
+    if (marker == kLyrics200)
+        ReadLyrics3V2(fd, length);
+    else if (marker == kLyricsEnd)
+        ReadLyrics3V1(fd, length);
+}
+
+bool clsID3v1::ReadLyrics3V2(int fd, int64_t length)
+{
+    // The size counts from "LYRICSBEGIN" to the end of the last field.
+    const int64_t sizeAt = length - kTagSize - kLyrics3V2Trailer;
+    std::string sizeDigits;
+    if (sizeAt < 0 || !ReadAt(fd, sizeAt, 6, sizeDigits) || !AllDigits(sizeDigits)) return false;
+    const int64_t size = DigitsValue(sizeDigits);
+    const int64_t begin = sizeAt - size;
+    if (size < static_cast<int64_t>(kLyricsBegin.size()) || begin < 0) return false;
+    std::string block;
+    if (!ReadAt(fd, begin, static_cast<size_t>(size), block)) return false;
+    if (std::string_view(block).substr(0, kLyricsBegin.size()) != kLyricsBegin) return false;
+
+    // Walk the fields into a scratch object: a block whose fields do not add up to its size
+    // is damaged and taken as no block at all (the ID3v1 fields stay as read).
+    clsID3v1 found;
+    std::string_view fields = std::string_view(block).substr(kLyricsBegin.size());
+    while (!fields.empty()) {
+        if (fields.size() < 8 || !AllDigits(fields.substr(3, 5))) return false;
+        const std::string_view id = fields.substr(0, 3);
+        const auto dataSize = static_cast<size_t>(DigitsValue(fields.substr(3, 5)));
+        if (dataSize > fields.size() - 8) return false;
+        const std::string_view data = fields.substr(8, dataSize);
+        const std::string text = Latin1ToUtf8(TrimSpaces(data));
+        if (id == "IND") {
+            // indications are derived from the lyrics when written
+        } else if (id == "LYR") {
+            found.lyrics_ = text;
+        } else if (id == "INF") {
+            found.otherInfo_ = text;
+        } else if (id == "AUT") {
+            found.author_ = text;
+        } else if (id == "EAL") {
+            found.album_ = text;
+        } else if (id == "EAR") {
+            found.artist_ = text;
+        } else if (id == "ETT") {
+            found.title_ = text;
+        } else if (id == "IMG") {
+            found.images_ = text;
+        } else if (id == "QUA") {
+            found.quality_ = text;
+        } else if (id == "SIT") {
+            found.situation_ = text;
+        } else if (id == "MOO") {
+            found.mood_ = text;
+        } else {
+            found.unknownFields_.append(fields.substr(0, 8 + dataSize));
+        }
+        fields.remove_prefix(8 + dataSize);
+    }
+
+    lyrics_ = std::move(found.lyrics_);
+    otherInfo_ = std::move(found.otherInfo_);
+    author_ = std::move(found.author_);
+    if (!found.album_.empty()) album_ = std::move(found.album_);
+    if (!found.artist_.empty()) artist_ = std::move(found.artist_);
+    if (!found.title_.empty()) title_ = std::move(found.title_);
+    images_ = std::move(found.images_);
+    quality_ = std::move(found.quality_);
+    situation_ = std::move(found.situation_);
+    mood_ = std::move(found.mood_);
+    unknownFields_ = std::move(found.unknownFields_);
+    hasLyrics3_ = true;
+    lyricsSize_ = size + kLyrics3V2Trailer;
+    lyrics3Version_ = 2;
+    return true;
+}
+
+bool clsID3v1::ReadLyrics3V1(int fd, int64_t length)
+{
+    const int64_t endMarkerAt = length - kTagSize - static_cast<int64_t>(kLyricsEnd.size());
+    int64_t from = endMarkerAt - static_cast<int64_t>(kMaxLyrics3V1Text + kLyricsBegin.size());
+    if (from < 0) from = 0;
+    std::string window;
+    if (!ReadAt(fd, from, static_cast<size_t>(endMarkerAt - from), window)) return false;
+    const size_t begin = window.find(kLyricsBegin);
+    if (begin == std::string::npos) return false;
+    lyrics_ = Latin1ToUtf8(std::string_view(window).substr(begin + kLyricsBegin.size()));
+    hasLyrics3_ = true;
+    lyricsSize_ = static_cast<int64_t>(window.size() - begin + kLyricsEnd.size());
+    lyrics3Version_ = 1;
+    return true;
+}
+
+// ---------------------------------------------------------------- generating
+
+std::string clsID3v1::GenID3v1Code() const
+{
+    std::string tag(kTagId);
+    tag += FitField(title_, kFieldWidth);
+    tag += FitField(artist_, kFieldWidth);
+    tag += FitField(album_, kFieldWidth);
+    tag += FitField(year_, kYearWidth);
+    tag += FitField(comment_, kFieldWidth);
+    tag += static_cast<char>(genreNr_);
+    if (track_ > 0) {
+        tag[125] = '\0';
+        tag[126] = static_cast<char>(track_);
+    }
+    return tag;
+}
+
+bool clsID3v1::isLyrics3Needed() const
+{
+    return !unknownFields_.empty() || DiskLength(artist_) > kFieldWidth || DiskLength(album_) > kFieldWidth ||
+           DiskLength(title_) > kFieldWidth || !author_.empty() || !images_.empty() || !otherInfo_.empty() ||
+           !lyrics_.empty() || !mood_.empty() || !quality_.empty() || !situation_.empty();
+}
+
+std::string clsID3v1::GenLyrics3Code() const { return GenLyrics3Code(settings().UseLyrics3); }
+
+std::string clsID3v1::GenLyrics3Code(int useLyrics3) const
+{
+    if (useLyrics3 == tuNever) return {};
+    if (useLyrics3 == tuIfNeeded && !isLyrics3Needed()) return {};
+
+    std::string block(kLyricsBegin);
+    // A field's size has five digits and the block's six: longer data is cut to fit, so
+    // the sizes on disk always describe the block exactly.
+    auto addField = [&block](std::string_view id, const std::string& text) {
+        if (block.size() + 8 > kMaxLyrics3Block) return;
+        std::string data = Utf8ToLatin1(text);
+        const size_t room = kMaxLyrics3Block - block.size() - 8;
+        if (data.size() > kMaxLyrics3Field) data.resize(kMaxLyrics3Field);
+        if (data.size() > room) data.resize(room);
+        block += id;
+        block += ZeroPadded(static_cast<int64_t>(data.size()), 5);
+        block += data;
+    };
+
+    std::string indications = "00";
+    if (!lyrics_.empty()) {
+        indications = "10";
+        if (lyrics_.find(']') != std::string::npos && lyrics_.find(':') != std::string::npos) indications = "11";
+    }
+    addField("IND", indications);
+    if (!lyrics_.empty()) addField("LYR", lyrics_);
+    if (!otherInfo_.empty()) addField("INF", otherInfo_);
+    if (!author_.empty()) addField("AUT", author_);
+    if (DiskLength(album_) > kFieldWidth) addField("EAL", album_);
+    if (DiskLength(artist_) > kFieldWidth) addField("EAR", artist_);
+    if (DiskLength(title_) > kFieldWidth) addField("ETT", title_);
+    if (!images_.empty()) addField("IMG", images_);
+    if (!quality_.empty()) addField("QUA", quality_);
+    if (!situation_.empty()) addField("SIT", situation_);
+    if (!mood_.empty()) addField("MOO", mood_);
+    if (block.size() + unknownFields_.size() <= kMaxLyrics3Block) block += unknownFields_;
+
+    block += ZeroPadded(static_cast<int64_t>(block.size()), 6);
+    block += kLyrics200;
+    return block;
+}
+
+// ---------------------------------------------------------------- text fit
+
+bool clsID3v1::FitsLatin1(std::string_view utf8)
+{
+    bool lossy = false;
+    Utf8ToLatin1(utf8, &lossy);
+    return !lossy;
+}
+
+bool clsID3v1::LosesCharacters() const
+{
+    for (const std::string* field : {&title_, &artist_, &album_, &comment_, &year_, &mood_, &situation_,
+                                     &lyrics_, &quality_, &author_, &images_, &otherInfo_})
+        if (!FitsLatin1(*field)) return true;
+    return false;
+}
+
+// ---------------------------------------------------------------- writing
+
+int64_t clsID3v1::FindTailStart(const std::string& path, int* error)
+{
+    const Fd fd(OpenFile(path, O_RDONLY));
+    const int64_t length = fd.get() < 0 ? -1 : LengthOf(fd.get());
+    clsID3v1 probe;
+    if (length < 0 || !probe.ReadFrom(fd.get(), length)) {
+        if (error) *error = errno ? errno : EIO;
+        return -1;
+    }
+    if (error) *error = 0;
+    return probe.TailPosition() - 1;
+}
+
+int clsID3v1::WriteTail(const std::string& path, int64_t offset, std::string_view block)
+{
+    Fd fd(OpenFile(path, O_RDWR));
+    if (fd.get() < 0) return errno ? errno : EIO;
+    const int64_t length = LengthOf(fd.get());
+    if (length < 0) return errno ? errno : EIO;
+    if (offset < 0 || offset > length) return EINVAL;
+
+    // Keep the old tail so that a failed write can be undone.
+    std::string oldTail;
+    if (!ReadAt(fd.get(), offset, static_cast<size_t>(length - offset), oldTail)) return errno ? errno : EIO;
+
+    const int64_t newLength = offset + static_cast<int64_t>(block.size());
+    int result = WriteAt(fd.get(), offset, block);
+    if (result == 0 && newLength < length && ::ftruncate(fd.get(), static_cast<off_t>(newLength)) != 0)
+        result = errno ? errno : EIO;
+    if (result != 0) {
+        // Best effort: put the old tail back at its old length; the first error is reported.
+        const bool restored = WriteAt(fd.get(), offset, oldTail) == 0 &&
+                              ::ftruncate(fd.get(), static_cast<off_t>(length)) == 0;
+        static_cast<void>(restored);
+        return result;
+    }
+    return fd.Close();
+}
+
+int clsID3v1::WriteTags(const std::string& path, bool keepID3v1, int useLyrics3)
+{
+    int error = 0;
+    const int64_t tailStart = FindTailStart(path, &error);
+    if (tailStart < 0) return error;
+    std::string lyrics3;
+    std::string tail;
+    if (keepID3v1) {
+        lyrics3 = GenLyrics3Code(useLyrics3);
+        tail = lyrics3 + GenID3v1Code();
+    }
+    const int result = WriteTail(path, tailStart, tail);
+    if (result != 0) return result;
+    SetWritten(keepID3v1, static_cast<int64_t>(lyrics3.size()), tailStart + static_cast<int64_t>(tail.size()));
+    return 0;
+}
+
+int clsID3v1::RemoveTags(const std::string& path) { return WriteTags(path, false, tuNever); }
+
+void clsID3v1::SetWritten(bool id3v1Written, int64_t lyrics3Length, int64_t fileLength)
+{
+    if (!id3v1Written) {
+        Reset();
+    } else {
+        hasID3v1_ = true;
+        if (lyrics3Length > 0) {
+            hasLyrics3_ = true;
+            lyricsSize_ = lyrics3Length;
+            lyrics3Version_ = 2;
+        } else {
+            LyricsReset();
+        }
+    }
+    fileLength_ = fileLength;
+    SetUnchanged();
+}
+
+}  // namespace vorda

@@ -1,0 +1,169 @@
+// The tags at the end of an MPEG file: the 128-byte ID3v1 / ID3v1.1 tag and, directly in
+// front of it, an optional Lyrics3 block (version 2 read and written, version 1 read).
+//
+// Values are UTF-8 in memory and ISO-8859-1 on disk; characters ISO-8859-1 cannot hold are
+// written as "?" (LosesCharacters tells when that would happen). Every size found in a file
+// is checked against the file before it is used: a damaged block is not a block.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "tags/clsGenres.h"
+
+namespace vorda {
+
+class clsID3v1 {
+public:
+    static constexpr int64_t kTagSize = 128;          // the ID3v1 tag
+    static constexpr size_t kFieldWidth = 30;          // title, artist, album, comment on disk
+    static constexpr size_t kYearWidth = 4;
+    static constexpr size_t kMaxLongField = 250;       // title, artist, album, author in memory
+    static constexpr size_t kMaxLyrics3V1Text = 5100;  // text of a version 1 Lyrics3 block
+    static constexpr size_t kMaxLyrics3Field = 99999;  // five size digits
+    static constexpr size_t kMaxLyrics3Block = 999999; // six size digits
+
+    clsID3v1();
+
+    // ---- readable values
+    // 128 with an ID3v1 tag, else 0.
+    int64_t Size() const { return hasID3v1_ ? kTagSize : 0; }
+    const std::string& Title() const { return title_; }
+    const std::string& Artist() const { return artist_; }
+    const std::string& Album() const { return album_; }
+    const std::string& Comment() const { return comment_; }
+    const std::string& Year() const { return year_; }
+    // The name of GenreNr from the genre table; empty for 255 or a number without a name.
+    std::string Genre() const;
+    uint8_t GenreNr() const { return genreNr_; }
+    // The track as text: empty for 0, else the decimal number.
+    std::string Track() const;
+    int TrackNr() const { return track_; }
+    bool HasID3v1() const { return hasID3v1_; }
+    bool Changed() const { return changed_; }
+    // 0 without a tag, 1.1 with a track, else 1.0.
+    double Version() const;
+    const std::string& Mood() const { return mood_; }
+    const std::string& Situation() const { return situation_; }
+    const std::string& Lyrics() const { return lyrics_; }
+    const std::string& Quality() const { return quality_; }
+    const std::string& Author() const { return author_; }
+    const std::string& Images() const { return images_; }
+    const std::string& OtherInfo() const { return otherInfo_; }
+    // Size in bytes of the Lyrics3 block as found in the file; 0 without one.
+    int64_t LyricsSize() const { return hasLyrics3_ ? lyricsSize_ : 0; }
+    bool HasLyrics3() const { return hasLyrics3_; }
+    // 1 or 2 for the block found; 0 without one.
+    int Lyrics3Version() const { return hasLyrics3_ ? lyrics3Version_ : 0; }
+    // Lyrics3 fields with other identifiers, raw bytes as on disk (identifier, five-digit
+    // size, data, one after the other); written back unchanged.
+    const std::string& UnknownLyrics3Fields() const { return unknownFields_; }
+
+    // ---- settable values. A setter stores a value only when it differs from the stored one
+    // and then sets Changed. Title, Artist, Album and Author keep their first 250 characters,
+    // Comment the first 30, Year the first 4; the other Lyrics3 fields keep everything.
+    void SetTitle(const std::string& value);
+    void SetArtist(const std::string& value);
+    void SetAlbum(const std::string& value);
+    void SetComment(const std::string& value);
+    void SetYear(const std::string& value);
+    // Looks the name up in the genre table (255 when unknown).
+    void SetGenre(const std::string& name);
+    void SetGenreNr(uint8_t number);
+    // The leading number of the text, clamped to 0..255; empty or non-numeric text gives 0.
+    void SetTrack(const std::string& value);
+    // Always sets Changed.
+    void SetHasID3v1(bool value);
+    void SetMood(const std::string& value);
+    void SetSituation(const std::string& value);
+    void SetLyrics(const std::string& value);
+    void SetQuality(const std::string& value);
+    void SetAuthor(const std::string& value);
+    void SetImages(const std::string& value);
+    void SetOtherInfo(const std::string& value);
+    // Takes effect only while HasLyrics3 is true.
+    void SetLyricsSize(int64_t value);
+    // Takes effect only while HasID3v1 is true.
+    void SetHasLyrics3(bool value);
+
+    // ---- operations
+    // The shared genre table (not owned; it must outlive this object). nullptr: a private one.
+    void SetGenreHandler(const clsGenres* genres);
+    // Empties the Lyrics3 fields and the unknown-field store; no Lyrics3 block.
+    void LyricsReset();
+    // Empties every field: no tag, track 0, genre 255, not changed, no Lyrics3 block.
+    void Reset();
+    void SetUnchanged() { changed_ = false; }
+    // Reads the ID3v1 tag and the Lyrics3 block of the file. False when the file could not
+    // be opened or read (the object then holds whatever was read, usually nothing).
+    bool GetID3v1(const std::string& path);
+    // The ID3v1 tag to write: exactly 128 bytes (ISO-8859-1).
+    std::string GenID3v1Code() const;
+    // True when the fields need a Lyrics3 block: a Lyrics3 field or an unknown field is set,
+    // or title, artist or album is longer than the 30 characters of ID3v1.
+    bool isLyrics3Needed() const;
+    // The Lyrics3 v2 block to write under the option UseLyrics3 of the settings, or empty.
+    std::string GenLyrics3Code() const;
+    // The same for a given option value (0 If needed, 1 If wanted, 2 Always, 3 Never!).
+    std::string GenLyrics3Code(int useLyrics3) const;
+
+    // ---- positions and sizes as found at the last read (or left by the last write)
+    // Length of the file.
+    int64_t FileLength() const { return fileLength_; }
+    // 1-based position of "TAG"; 0 without an ID3v1 tag.
+    int64_t ID3v1Position() const { return hasID3v1_ ? fileLength_ - kTagSize + 1 : 0; }
+    // 1-based position of "LYRICSBEGIN"; 0 without a Lyrics3 block.
+    int64_t Lyrics3Position() const { return hasLyrics3_ ? ID3v1Position() - lyricsSize_ : 0; }
+    // 1-based position of the first byte of the trailing region (Lyrics3 block and ID3v1
+    // tag); FileLength() + 1 when the file has neither.
+    int64_t TailPosition() const { return fileLength_ + 1 - Size() - LyricsSize(); }
+
+    // ---- text that does not fit the single-byte code page
+    static bool FitsLatin1(std::string_view utf8);
+    // True when writing would turn a character of any field into "?".
+    bool LosesCharacters() const;
+
+    // ---- writing. Each returns 0 or an errno value; no byte in front of the trailing
+    // region ever changes.
+    // Replaces the trailing region of the file, as it is on disk now, by the current fields:
+    // the Lyrics3 block (under the option value given) and the ID3v1 tag when keepID3v1,
+    // nothing otherwise. On success the object describes the file as written.
+    int WriteTags(const std::string& path, bool keepID3v1, int useLyrics3);
+    // Removes the ID3v1 tag and the Lyrics3 block from the file; the object is reset.
+    int RemoveTags(const std::string& path);
+    // 0-based offset at which the trailing region of the file begins (its length when there
+    // is none), or -1 with *error set when the file cannot be read.
+    static int64_t FindTailStart(const std::string& path, int* error = nullptr);
+    // Writes block at the 0-based offset (at most the file's length: in place over what is
+    // there, or appended) and cuts the file after it when it was longer. When the write
+    // fails, the old bytes are put back. Bytes in front of offset are never touched.
+    static int WriteTail(const std::string& path, int64_t offset, std::string_view block);
+    // Records a write made by the caller (WriteTail): whether an ID3v1 tag was written, the
+    // length of the Lyrics3 block written in front of it (0: none) and the new file length.
+    // Clears Changed.
+    void SetWritten(bool id3v1Written, int64_t lyrics3Length, int64_t fileLength);
+
+private:
+    bool ReadFrom(int fd, int64_t length);
+    void ReadLyrics3(int fd, int64_t length);
+    bool ReadLyrics3V2(int fd, int64_t length);
+    bool ReadLyrics3V1(int fd, int64_t length);
+    void SetText(std::string& field, std::string value);
+    const clsGenres& Genres() const;
+
+    const clsGenres* genres_ = nullptr;
+    bool hasID3v1_ = false;
+    bool changed_ = false;
+    std::string artist_, album_, title_, comment_, year_;
+    uint8_t genreNr_ = clsGenres::kNoGenre;
+    int track_ = 0;
+    bool hasLyrics3_ = false;
+    int64_t lyricsSize_ = 0;
+    int lyrics3Version_ = 0;
+    std::string mood_, situation_, lyrics_, quality_, author_, images_, otherInfo_;
+    std::string unknownFields_;
+    int64_t fileLength_ = 0;
+};
+
+}  // namespace vorda

@@ -1,0 +1,485 @@
+#include "tags/clsID3v2.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
+#include "tags/ID3v2Reader.h"
+#include "tags/ID3v2Text.h"
+#include "tags/clsGenres.h"
+
+namespace vorda {
+
+using namespace id3v2;
+
+namespace {
+
+// Identifiers of the named fields: Title, Artist, Album, Track, Year, Genre, Comment,
+// Copyright, Composer, EncodedBy, URL, OrgArtist.
+constexpr std::array<std::string_view, 12> kMainIDs = {"TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON",
+                                                       "COMM", "TCOP", "TCOM", "TENC", "WXXX", "TOPE"};
+
+constexpr std::string_view kFrames22 =
+    "BUF|CNT|COM|CRA|CRM|ETC|EQU|GEO|IPL|LNK|MCI|MLL|PIC|POP|REV|RVA|SLT|STC|TAL|TBP|TCM|TCO|TCR|TDA|"
+    "TDY|TEN|TFT|TIM|TKE|TLA|TLE|TMT|TOA|TOF|TOL|TOR|TOT|TP1|TP2|TP3|TP4|TPA|TPB|TRC|TRD|TRK|TSI|TSS|"
+    "TT1|TT2|TT3|TXT|TYE|UFI|ULT|WAF|WAR|WAS|WCM|WCP|WPB";
+constexpr std::string_view kFrames23 =
+    "AENC|APIC|COMM|COMR|ENCR|EQUA|ETCO|GEOB|GRID|IPLS|LINK|MCDI|MLLT|OWNE|PRIV|PCNT|POPM|POSS|RBUF|"
+    "RVAD|RVRB|SYLT|SYTC|TALB|TBPM|TCOM|TCON|TCOP|TDAT|TDLY|TENC|TEXT|TFLT|TIT1|TIT2|TIT3|TKEY|TLAN|"
+    "TLEN|TMED|TOAL|TOFN|TOLY|TOPE|TORY|TOWN|TPE1|TPE2|TPE3|TPE4|TPOS|TPUB|TRCK|TRDA|TRSN|TRSO|TSIZ|"
+    "TSRC|TSSE|TXXX|TYER|UFID|USER|USLT|WCOM|WCOP|WOAF|WOAR|WOAS|WORS|WPAY|WPUB|WXXX";
+constexpr std::string_view kFrames24 =
+    "AENC|APIC|ASPI|COMM|COMR|ENCR|EQU2|ETCO|GEOB|GRID|LINK|MCDI|MLLT|OWNE|PRIV|PCNT|POPM|POSS|RBUF|"
+    "RVA2|RVRB|SEEK|SIGN|SYLT|SYTC|TALB|TBPM|TCOM|TCON|TCOP|TDEN|TDLY|TDOR|TDRC|TDRL|TDTG|TENC|TEXT|"
+    "TFLT|TIPL|TIT1|TIT2|TIT3|TKEY|TLAN|TLEN|TMCL|TMED|TMOO|TOAL|TOFN|TOLY|TOPE|TOWN|TPE1|TPE2|TPE3|"
+    "TPE4|TPOS|TPRO|TPUB|TRCK|TRSN|TRSO|TSOA|TSOP|TSOT|TSRC|TSSE|TSST|TXXX|UFID|USER|USLT|WCOM|WCOP|"
+    "WOAF|WOAR|WOAS|WORS|WPAY|WPUB|WXXX";
+
+// The four-character twins of version 2.2 frames. CRM (encrypted meta frame) and LNK (a link
+// naming three-character frames) have none and are dropped; the iTunes additions are mapped.
+const std::unordered_map<std::string_view, std::string_view>& Twins22() {
+    static const std::unordered_map<std::string_view, std::string_view> map = {
+        {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"},
+        {"EQU", "EQUA"}, {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"},
+        {"PIC", "APIC"}, {"POP", "POPM"}, {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"},
+        {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"}, {"TCM", "TCOM"}, {"TCO", "TCON"},
+        {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"}, {"TFT", "TFLT"},
+        {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TMT", "TMED"},
+        {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"},
+        {"TP1", "TPE1"}, {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"},
+        {"TPB", "TPUB"}, {"TRC", "TSRC"}, {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"},
+        {"TSS", "TSSE"}, {"TT1", "TIT1"}, {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TXT", "TEXT"},
+        {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"}, {"WAF", "WOAF"},
+        {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"}, {"WPB", "WPUB"},
+        {"WXX", "WXXX"}, {"TCP", "TCMP"}, {"TST", "TSOT"}, {"TSP", "TSOP"}, {"TSA", "TSOA"},
+        {"TS2", "TSO2"}, {"TSC", "TSOC"}};
+    return map;
+}
+
+std::string Twin22(std::string_view id) {
+    const auto& map = Twins22();
+    const auto it = map.find(id);
+    return it == map.end() ? std::string() : std::string(it->second);
+}
+
+// A version 2.2 picture (image format of three characters) as an APIC payload (MIME type).
+std::string PictureToAPIC(std::string_view pic) {
+    if (pic.size() < 5) return {};
+    std::string format(pic.substr(1, 3));
+    for (char& c : format) c = static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+    format.erase(std::remove_if(format.begin(), format.end(), [](char c) { return c == '\0' || c == ' '; }),
+                 format.end());
+    std::string mime;
+    if (format == "jpg" || format == "jpeg") mime = "image/jpeg";
+    else if (format.empty()) mime = "image/";
+    else mime = "image/" + format;
+    std::string out(1, pic[0]);
+    out += mime;
+    out.push_back('\0');
+    out.append(pic.substr(4));
+    return out;
+}
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return std::string(s);
+}
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(x) == lower(y);
+           });
+}
+
+// The first count characters of UTF-8 text.
+std::string FirstChars(const std::string& s, size_t count) {
+    size_t i = 0;
+    for (size_t n = 0; i < s.size() && n < count; ++n) {
+        ++i;
+        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+    }
+    return s.substr(0, i);
+}
+
+}  // namespace
+
+clsID3v2::clsID3v2() = default;
+
+// ------------------------------------------------------------------ frame addressing
+
+int clsID3v2::PrimaryIndex(const std::string& id) const {
+    int first = -1;
+    for (size_t i = 0; i < frames_.size(); ++i) {
+        if (frames_[i].ID() != id) continue;
+        if (first < 0) first = static_cast<int>(i);
+        if (id != "COMM") return first;
+        if (frames_[i].kind() == clsV2Field::Kind::Comment && frames_[i].Description().empty())
+            return static_cast<int>(i);
+    }
+    return first;
+}
+
+int clsID3v2::FindFrame(const std::string& key) const {
+    std::string id = key;
+    long n = 0;
+    const size_t hash = key.find('#');
+    if (hash != std::string::npos) {
+        id = key.substr(0, hash);
+        const std::string number = key.substr(hash + 1);
+        if (!AllDigits(number) || number.size() > 6) return -1;
+        n = std::stol(number);
+        if (n < 1) return -1;
+    }
+    if (id.size() == 3) id = Twin22(id);
+    if (id.size() != 4) return -1;
+    if (n == 0) return PrimaryIndex(id);
+    for (size_t i = 0; i < frames_.size(); ++i)
+        if (frames_[i].ID() == id && --n == 0) return static_cast<int>(i);
+    return -1;
+}
+
+bool clsID3v2::IsPrimaryOfMainField(size_t index) const {
+    const std::string& id = frames_[index].ID();
+    const bool main = std::find(kMainIDs.begin(), kMainIDs.end(), id) != kMainIDs.end() ||
+                      (id == "TDRC" && version_ >= 4);
+    return main && PrimaryIndex(id) == static_cast<int>(index);
+}
+
+std::string clsID3v2::FramesInFile() const {
+    std::string out;
+    std::unordered_map<std::string, int> seen;
+    for (size_t i = 0; i < frames_.size(); ++i) {
+        const std::string& id = frames_[i].ID();
+        const int occurrence = ++seen[id];
+        if (IsPrimaryOfMainField(i)) continue;
+        if (PrimaryIndex(id) == static_cast<int>(i)) out += id;
+        else out += id + "#" + std::to_string(occurrence);
+        out += '|';
+    }
+    return out;
+}
+
+std::string clsID3v2::GetFrameContent(const std::string& key) const {
+    const int i = FindFrame(key);
+    return i < 0 ? std::string() : frames_[static_cast<size_t>(i)].data();
+}
+
+void clsID3v2::SetFrameContent(const std::string& key, const std::string& data, uint8_t flag1,
+                               uint8_t flag2) {
+    const int i = FindFrame(key);
+    if (data.empty()) {
+        if (i >= 0) {
+            frames_.erase(frames_.begin() + i);
+            changed_ = true;
+        }
+        return;
+    }
+    if (i >= 0) {
+        clsV2Field& frame = frames_[static_cast<size_t>(i)];
+        if (frame.data() == data) return;
+        frame.SetData(data);
+        changed_ = true;
+        return;
+    }
+    std::string id = key.substr(0, key.find('#'));
+    if (id.size() == 3) id = Twin22(id);
+    if (id.size() != 4 || !IsValidFrameID(id)) return;
+    clsV2Field frame(id, flag1, flag2, WriteVersion());
+    frame.SetData(data);
+    frames_.push_back(std::move(frame));
+    changed_ = true;
+}
+
+// ------------------------------------------------------------------ named fields
+
+void clsID3v2::setComment(const std::string& v) {
+    if (v.empty() || v == Comment()) {
+        if (v.empty()) SetFrameContent("COMM", v);
+        return;
+    }
+    const int i = PrimaryIndex("COMM");
+    if (i >= 0 && frames_[static_cast<size_t>(i)].Description().empty() &&
+        frames_[static_cast<size_t>(i)].kind() == clsV2Field::Kind::Comment) {
+        SetFrameContent("COMM", v);
+        return;
+    }
+    // Only comments with a description (iTunNORM and the like): they stay, the comment is added.
+    clsV2Field frame("COMM", 0, 0, WriteVersion());
+    frame.SetData(v);
+    frames_.push_back(std::move(frame));
+    changed_ = true;
+}
+
+std::string clsID3v2::Year() const {
+    std::string year = GetFrameContent("TYER");
+    if (year.empty()) year = FirstChars(GetFrameContent("TDRC"), 4);
+    return year;
+}
+
+void clsID3v2::setYear(const std::string& v) {
+    if (v.empty()) {
+        SetFrameContent("TYER", v);
+        SetFrameContent("TDRC", v);
+        return;
+    }
+    if (v == Year()) return;
+    if (version_ >= 4) {
+        SetFrameContent("TDRC", v);
+        SetFrameContent("TYER", std::string());
+    } else {
+        SetFrameContent("TYER", v);
+    }
+}
+
+std::string clsID3v2::Genre() const {
+    const std::string s = GetFrameContent("TCON");
+    if (s.empty()) return s;
+    auto nameOf = [this](std::string_view digits) -> std::string {
+        if (!genres_ || !AllDigits(digits) || digits.size() > 3) return {};
+        return genres_->Genre(std::stoi(std::string(digits)));
+    };
+    std::string t = s;
+    std::string refName;
+    if (s.size() >= 3 && s[0] == '(' && s[1] != '(') {
+        const size_t close = s.find(')');
+        if (close != std::string::npos && close >= 2) {
+            const std::string inner = s.substr(1, close - 1);
+            const std::string rest = TrimBlanks(std::string_view(s).substr(close + 1));
+            if (AllDigits(inner)) {
+                refName = nameOf(inner);
+                t = rest;
+            } else if (inner == "RX" || inner == "CR") {
+                refName = inner == "RX" ? "Remix" : "Cover";
+                t = rest;
+            }
+        }
+    } else if (s.size() >= 2 && s[0] == '(' && s[1] == '(') {
+        t = s.substr(1);  // "((" stands for a text that begins with "("
+    }
+    if (AllDigits(t)) {
+        const std::string name = nameOf(t);
+        if (!name.empty()) t = name;
+    }
+    if (!refName.empty() && !SameNoCase(refName, t)) return refName;
+    return t;
+}
+
+void clsID3v2::setGenre(const std::string& v) {
+    if (v.empty()) {
+        SetFrameContent("TCON", v);
+        return;
+    }
+    if (v == Genre()) return;
+    const int id = genres_ ? genres_->GenreID(v) : clsGenres::kNoGenre;
+    // Version 2.4 has no "(n)" references; names outside the table are written as they are.
+    if (id == clsGenres::kNoGenre || version_ >= 4) SetFrameContent("TCON", v);
+    else SetFrameContent("TCON", "(" + std::to_string(id) + ")" + v);
+}
+
+// ------------------------------------------------------------------ state
+
+void clsID3v2::Reset() {
+    frames_.clear();
+    version_ = 3;
+    revision_ = 0;
+    flags_ = 0;
+    padding_ = 0;
+    changed_ = false;
+}
+
+bool clsID3v2::IsFrame(std::string_view id, int version) {
+    if (id.empty() || id.find('|') != std::string_view::npos) return false;
+    const std::string_view list = version == 2 ? kFrames22 : version == 3 ? kFrames23 : kFrames24;
+    size_t pos = 0;
+    while (pos <= list.size()) {
+        size_t end = list.find('|', pos);
+        if (end == std::string_view::npos) end = list.size();
+        if (list.substr(pos, end - pos) == id) return true;
+        pos = end + 1;
+    }
+    return false;
+}
+
+void clsID3v2::MarkWritten() {
+    if (version_ < 3) revision_ = 0;
+    flags_ = version_ < 3 ? 0 : (flags_ & ~(0x80 | 0x40 | 0x10));
+    version_ = WriteVersion();
+    changed_ = false;
+}
+
+// ------------------------------------------------------------------ reading
+
+bool clsID3v2::GetID3v2(const std::string& path) {
+    Reset();
+    hasID3v2_ = false;
+    position_ = 0;
+    size_ = 0;
+    std::string bytes;
+    long offset = -1;
+    if (!ReadID3v2Bytes(path, bytes, offset)) return false;
+    if (!ParseTag(bytes)) return false;
+    position_ = offset + 1;
+    return true;
+}
+
+bool clsID3v2::ParseTag(std::string_view bytes) {
+    frames_.clear();
+    hasID3v2_ = false;
+    size_ = 0;
+    padding_ = 0;
+    if (!IsValidID3v2Header(bytes)) return false;
+    const auto* h = reinterpret_cast<const unsigned char*>(bytes.data());
+    version_ = h[3];
+    revision_ = h[4];
+    flags_ = h[5];
+    const uint64_t declared = ReadSynchsafe(h + 6);
+    uint64_t body = declared;
+    if (version_ == 4 && (flags_ & 0x10)) body += 10;  // footer
+    body = std::min<uint64_t>(body, bytes.size() - 10);
+    hasID3v2_ = true;
+    size_ = static_cast<long>(10 + body);
+    std::string_view area = bytes.substr(10, static_cast<size_t>(std::min(declared, body)));
+
+    std::string decoded;
+    const bool unsynchronised = (flags_ & 0x80) != 0;
+    if (unsynchronised && version_ < 4) {
+        decoded = RemoveUnsynchronisation(area);
+        area = decoded;
+    }
+    if (version_ == 2) {
+        // Bit 0x40 of a version 2.2 tag marks a compression scheme that was never defined.
+        if (flags_ & 0x40) padding_ = static_cast<long>(area.size());
+        else ParseFrames22(area);
+        return true;
+    }
+    if (flags_ & 0x40) {  // extended header
+        if (area.size() < 4) {
+            padding_ = static_cast<long>(area.size());
+            return true;
+        }
+        // Some writers set the flag without writing an extended header: frames follow at once.
+        const auto* e = reinterpret_cast<const unsigned char*>(area.data());
+        const uint64_t skip = IsValidFrameID(area.substr(0, 4)) ? 0 : version_ == 3 ? 4ull + ReadBigEndian(e, 4) : ReadSynchsafe(e);
+        if ((skip != 0 && skip < 4) || skip > area.size()) {
+            padding_ = static_cast<long>(area.size());
+            return true;
+        }
+        area.remove_prefix(static_cast<size_t>(skip));
+    }
+    ParseFrames(area, unsynchronised);
+    return true;
+}
+
+void clsID3v2::AddParsedFrame(clsV2Field frame) {
+    if (!frame.IsEmpty()) frames_.push_back(std::move(frame));
+}
+
+void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
+    const size_t lastNonZero = area.find_last_not_of('\0');
+    // Where a frame may end: at the end of the frames, in the padding, or where another frame starts.
+    auto plausibleEnd = [&](uint64_t end) {
+        if (end == area.size()) return true;
+        if (end > area.size()) return false;
+        if (lastNonZero == std::string_view::npos || end > lastNonZero) return true;
+        return end + 10 <= area.size() && IsValidFrameID(area.substr(static_cast<size_t>(end), 4));
+    };
+    size_t p = 0;
+    while (p + 10 <= area.size()) {
+        if (!IsValidFrameID(area.substr(p, 4))) break;
+        const auto* h = reinterpret_cast<const unsigned char*>(area.data() + p);
+        const uint32_t plain = ReadBigEndian(h + 4, 4);
+        uint32_t size = plain;
+        if (version_ >= 4 && ((h[4] | h[5] | h[6] | h[7]) & 0x80) == 0) {
+            // Synchsafe as the standard says, unless only the plain reading leads to the next frame
+            // (some writers put plain sizes into version 2.4 tags).
+            const uint32_t synchsafe = ReadSynchsafe(h + 4);
+            if (synchsafe != plain && !plausibleEnd(p + 10ull + synchsafe) && plausibleEnd(p + 10ull + plain))
+                size = plain;
+            else
+                size = synchsafe;
+        }
+        if (size > area.size() - p - 10) break;
+        const std::string id(area.substr(p, 4));
+        uint8_t status = h[8];
+        uint8_t format = h[9];
+        std::string_view payload = area.substr(p + 10, size);
+        p += 10 + size;
+        if (size == 0) continue;
+        std::string undone;
+        if (version_ >= 4) {
+            if ((format & 0x02) || tagUnsynchronised) {
+                undone = RemoveUnsynchronisation(payload);
+                payload = undone;
+                format &= static_cast<uint8_t>(~0x02);
+            }
+            const bool opaque = (format & (0x40 | 0x08 | 0x04)) != 0;
+            if (!opaque && (format & 0x01)) {  // data length indicator
+                if (payload.size() < 4) continue;
+                payload.remove_prefix(4);
+                format &= static_cast<uint8_t>(~0x01);
+            }
+        }
+        AddParsedFrame(clsV2Field::FromPayload(id, payload, status, format, version_));
+    }
+    padding_ = static_cast<long>(area.size() - p);
+}
+
+void clsID3v2::ParseFrames22(std::string_view area) {
+    size_t p = 0;
+    while (p + 6 <= area.size()) {
+        const std::string_view id = area.substr(p, 3);
+        if (!IsValidFrameID(id)) break;
+        const uint32_t size = ReadBigEndian(reinterpret_cast<const unsigned char*>(area.data() + p + 3), 3);
+        if (size > area.size() - p - 6) break;
+        std::string_view payload = area.substr(p + 6, size);
+        p += 6 + size;
+        const std::string twin = Twin22(id);
+        if (size == 0 || twin.empty()) continue;
+        std::string picture;
+        if (id == "PIC") {
+            picture = PictureToAPIC(payload);
+            if (picture.empty()) continue;
+            payload = picture;
+        }
+        AddParsedFrame(clsV2Field::FromPayload(twin, payload, 0, 0, 3));
+    }
+    padding_ = static_cast<long>(area.size() - p);
+}
+
+// ------------------------------------------------------------------ writing
+
+std::string clsID3v2::GenerateTag() const {
+    std::string out;
+    const int version = WriteVersion();
+    for (const clsV2Field& frame : frames_) out += frame.sFieldCode(version);
+    return out;
+}
+
+std::string clsID3v2::GenerateHeader() const {
+    const long body = size_ - 10;
+    if (body <= 0 || static_cast<unsigned long>(body) > kMaxSynchsafe) return {};
+    std::string out = "ID3";
+    out.push_back(static_cast<char>(WriteVersion()));
+    out.push_back(static_cast<char>(version_ < 3 ? 0 : revision_));
+    // Unsynchronisation, extended header and footer are never written.
+    out.push_back(static_cast<char>(version_ < 3 ? 0 : (flags_ & ~(0x80 | 0x40 | 0x10))));
+    out += WriteSynchsafe(static_cast<uint32_t>(body));
+    return out;
+}
+
+std::string clsID3v2::Render(long padding) {
+    const std::string frames = GenerateTag();
+    padding_ = std::max(padding, 0L);
+    size_ = static_cast<long>(10 + frames.size()) + padding_;
+    const std::string header = GenerateHeader();
+    if (header.empty()) return {};
+    return header + frames + std::string(static_cast<size_t>(padding_), '\0');
+}
+
+}  // namespace vorda

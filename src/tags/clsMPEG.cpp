@@ -1,0 +1,322 @@
+// The MPEG audio reader. Reading a file's information costs a few small reads: the
+// frame search works on a window that grows from the start position only as far as
+// needed (at most the search limit and one frame), and the trailing tags are found
+// from a few reads at the end of the file.
+#include "tags/clsMPEG.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "tags/MpegFrameHeader.h"
+
+namespace vorda {
+
+namespace {
+
+// The longest frame of any version and layer (MPEG-2 layer 2, 160 kbit/s, 8000 Hz, padded).
+constexpr int64_t kMaxFrameLength = 2881;
+constexpr int64_t kFirstChunk = 8192;
+// A Lyrics3 v1 block holds at most 5100 bytes of lyrics between its markers.
+constexpr int64_t kLyrics3v1Max = 5100 + 11 + 9;
+
+uint32_t BigEndian32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+
+uint32_t LittleEndian32(const uint8_t* p) {
+    return (uint32_t(p[3]) << 24) | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | uint32_t(p[0]);
+}
+
+// An open file read at given offsets.
+class InputFile {
+public:
+    explicit InputFile(const std::string& path) : f_(std::fopen(path.c_str(), "rb")) {
+        if (f_ && fseeko(f_, 0, SEEK_END) == 0) {
+            const off_t end = ftello(f_);
+            size_ = end > 0 ? int64_t(end) : 0;
+        }
+    }
+    ~InputFile() {
+        if (f_) std::fclose(f_);
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    bool IsOpen() const { return f_ != nullptr; }
+    int64_t Size() const { return size_; }
+
+    // Reads exactly n bytes at offset; false when they are not all there.
+    bool ReadAt(int64_t offset, void* buffer, size_t n) {
+        if (!f_ || offset < 0 || offset > size_ || int64_t(n) > size_ - offset) return false;
+        if (fseeko(f_, off_t(offset), SEEK_SET) != 0) return false;
+        return std::fread(buffer, 1, n, f_) == n;
+    }
+
+    bool HasText(int64_t offset, const char* text) {
+        const size_t n = std::strlen(text);
+        char buf[16];
+        return n <= sizeof buf && ReadAt(offset, buf, n) && std::memcmp(buf, text, n) == 0;
+    }
+
+private:
+    std::FILE* f_ = nullptr;
+    int64_t size_ = 0;
+};
+
+// The bytes of the file from base on, loaded as far as they are asked for, never past limit.
+class Window {
+public:
+    Window(InputFile& file, int64_t base, int64_t limit)
+        : file_(file), base_(base), limit_(std::min(limit, file.Size())) {}
+
+    // Makes [base, end) available; false when end lies past the limit.
+    bool Ensure(int64_t end) {
+        if (end <= Loaded()) return true;
+        if (end > limit_) return false;
+        const int64_t want = std::min(limit_, std::max({end, base_ + kFirstChunk, base_ + 2 * (Loaded() - base_)}));
+        const int64_t from = Loaded();
+        data_.resize(size_t(want - base_));
+        if (!file_.ReadAt(from, data_.data() + (from - base_), size_t(want - from))) {
+            data_.resize(size_t(from - base_));
+            return false;
+        }
+        return true;
+    }
+    int64_t Loaded() const { return base_ + int64_t(data_.size()); }
+    const uint8_t* At(int64_t offset) const { return data_.data() + (offset - base_); }
+
+private:
+    InputFile& file_;
+    int64_t base_;
+    int64_t limit_;
+    std::vector<uint8_t> data_;
+};
+
+// Skips ID3v2 tags that begin at pos (or, the caller having pointed at the last byte
+// of a tag, at pos + 1); answers where the audio may begin.
+int64_t SkipLeadingId3v2(InputFile& file, int64_t pos) {
+    for (int round = 0; round < 16; ++round) {
+        bool skipped = false;
+        for (int64_t at : {pos, pos + 1}) {
+            uint8_t h[10];
+            if (!file.ReadAt(at, h, sizeof h)) continue;
+            if (std::memcmp(h, "ID3", 3) != 0 || h[3] == 0xFF || h[4] == 0xFF) continue;
+            if ((h[6] | h[7] | h[8] | h[9]) & 0x80) continue;
+            const int64_t body = (int64_t(h[6]) << 21) | (int64_t(h[7]) << 14) | (int64_t(h[8]) << 7) | h[9];
+            const int64_t footer = (h[3] >= 4 && (h[5] & 0x10)) ? 10 : 0;
+            pos = at + 10 + body + footer;
+            skipped = true;
+            break;
+        }
+        if (!skipped) break;
+    }
+    return pos;
+}
+
+// Where the tags appended to the audio begin: ID3v1, Lyrics3 v2 and v1, APE (v1 and
+// v2) and an ID3v2 tag with a footer, in any order and nesting.
+int64_t TrailingTagsStart(InputFile& file) {
+    int64_t end = file.Size();
+    for (int round = 0; round < 16; ++round) {
+        if (end >= 128 && file.HasText(end - 128, "TAG")) {
+            end -= 128;
+            continue;
+        }
+        uint8_t ape[32];
+        if (end >= 32 && file.ReadAt(end - 32, ape, sizeof ape) && std::memcmp(ape, "APETAGEX", 8) == 0) {
+            // The size counts the items and the footer; a header is flagged in bit 31.
+            const int64_t total = int64_t(LittleEndian32(ape + 12)) + ((LittleEndian32(ape + 20) & 0x80000000u) ? 32 : 0);
+            if (total >= 32 && total <= end) {
+                end -= total;
+                continue;
+            }
+        }
+        char ly[15];
+        if (end >= 15 && file.ReadAt(end - 15, ly, sizeof ly) && std::memcmp(ly + 6, "LYRICS200", 9) == 0 &&
+            std::all_of(ly, ly + 6, [](char c) { return c >= '0' && c <= '9'; })) {
+            const int64_t total = std::stoll(std::string(ly, 6)) + 15;
+            if (total <= end && file.HasText(end - total, "LYRICSBEGIN")) {
+                end -= total;
+                continue;
+            }
+        }
+        if (end >= 20 && file.HasText(end - 9, "LYRICSEND")) {
+            const int64_t from = std::max<int64_t>(0, end - kLyrics3v1Max);
+            std::vector<char> block(size_t(end - 9 - from));
+            if (file.ReadAt(from, block.data(), block.size())) {
+                static const char kBegin[] = "LYRICSBEGIN";
+                auto it = std::find_end(block.begin(), block.end(), kBegin, kBegin + 11);
+                if (it != block.end()) {
+                    end = from + (it - block.begin());
+                    continue;
+                }
+            }
+        }
+        uint8_t f[10];
+        if (end >= 20 && file.ReadAt(end - 10, f, sizeof f) && std::memcmp(f, "3DI", 3) == 0 &&
+            !((f[6] | f[7] | f[8] | f[9]) & 0x80)) {
+            const int64_t total = ((int64_t(f[6]) << 21) | (int64_t(f[7]) << 14) | (int64_t(f[8]) << 7) | f[9]) + 20;
+            if (total <= end) {
+                end -= total;
+                continue;
+            }
+        }
+        break;
+    }
+    return end;
+}
+
+// The first frame at or after start: a valid header whose successor, where the
+// audio is long enough to hold one, is a header of the same stream. -1 when none
+// begins within the search limit.
+int64_t FindFirstFrame(Window& window, int64_t start, int64_t audioEnd, MpegFrameHeader& header) {
+    const int64_t last = std::min(start + clsMPEG::kSearchLimit - 1, audioEnd - 4);
+    int64_t p = start;
+    while (p <= last) {
+        if (p + 4 > window.Loaded() && !window.Ensure(std::min(p + 4 + kFirstChunk, last + 4))) return -1;
+        // Only a 0xFF byte can begin a header.
+        const int64_t scanEnd = std::min(window.Loaded() - 3, last + 1);
+        const void* hit = std::memchr(window.At(p), 0xFF, size_t(scanEnd - p));
+        if (!hit) {
+            p = scanEnd;
+            continue;
+        }
+        const int64_t at = p + (static_cast<const uint8_t*>(hit) - window.At(p));
+        p = at + 1;
+        MpegFrameHeader h;
+        if (!MpegFrameHeader::Parse(window.At(at), h)) continue;
+        const int64_t next = at + h.FrameLength();
+        if (next + 4 <= audioEnd) {
+            MpegFrameHeader n;
+            if (!window.Ensure(next + 4) || !MpegFrameHeader::Parse(window.At(next), n) || !h.SameStream(n))
+                continue;
+        }
+        header = h;
+        return at;
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool clsMPEG::ReadInfo(const std::string& path, long startPosition) {
+    Reset();
+    InputFile file(path);
+    if (!file.IsOpen()) return false;
+    const int64_t size = file.Size();
+
+    // The 1-based start position, at least 1, as a 0-based offset.
+    int64_t start = int64_t(std::max(startPosition, 1L)) - 1;
+    if (start >= size) return false;
+    start = SkipLeadingId3v2(file, start);
+    if (start + 4 > size) return false;
+
+    AudioEnd_ = TrailingTagsStart(file);
+    if (AudioEnd_ < start + 4) AudioEnd_ = size;
+
+    Window window(file, start, start + kSearchLimit + kMaxFrameLength + 4);
+    MpegFrameHeader h;
+    const int64_t frame = FindFirstFrame(window, start, AudioEnd_, h);
+    if (frame < 0) return false;
+
+    IsValid_ = true;
+    Position_ = long(frame);
+    MPEGversion_ = h.version;
+    LayerVersion_ = h.layer;
+    SampleRate_ = h.sampleRate;
+    BitRate_ = h.bitRate;
+    CRC_ = h.crc;
+    Padding_ = h.padding;
+    Privat_ = h.privateBit;
+    ChannelMode_ = h.ChannelModeText();
+    Copyright_ = h.copyright;
+    Original_ = h.original;
+    Emphasis_ = h.EmphasisText();
+
+    // A Xing or Info header behind the side information of the first layer 3 frame,
+    // or a VBRI header 32 bytes behind the frame header.
+    enum class VbrHeader { None, Xing, Info, VBRI } kind = VbrHeader::None;
+    int64_t frames = -1;
+    int64_t streamBytes = -1;
+    if (h.layer == 3) {
+        // Encoders put the header right behind the side information; with a CRC, some
+        // count its two bytes and some (LAME among them) do not.
+        const auto isXingAt = [&](int64_t at) {
+            return window.Ensure(at + 8) &&
+                   (std::memcmp(window.At(at), "Xing", 4) == 0 || std::memcmp(window.At(at), "Info", 4) == 0);
+        };
+        int64_t x = frame + 4 + h.SideInfoSize();
+        if (!isXingAt(x) && h.crc && isXingAt(x + 2)) x += 2;
+        if (isXingAt(x)) {
+            kind = std::memcmp(window.At(x), "Info", 4) == 0 ? VbrHeader::Info : VbrHeader::Xing;
+            const uint32_t flags = BigEndian32(window.At(x + 4));
+            int64_t field = x + 8;
+            if (flags & 0x1) {
+                if (window.Ensure(field + 4)) frames = BigEndian32(window.At(field));
+                field += 4;
+            }
+            if ((flags & 0x2) && window.Ensure(field + 4)) streamBytes = BigEndian32(window.At(field));
+        } else {
+            const int64_t v = frame + 36;
+            if (window.Ensure(v + 18) && std::memcmp(window.At(v), "VBRI", 4) == 0) {
+                kind = VbrHeader::VBRI;
+                streamBytes = BigEndian32(window.At(v + 10));
+                frames = BigEndian32(window.At(v + 14));
+            }
+        }
+    }
+    // "Info" is what encoders write into a constant-bit-rate stream.
+    IsVBR_ = kind == VbrHeader::Xing || kind == VbrHeader::VBRI;
+
+    const int64_t audioBytes = AudioEnd_ - frame;
+    if (frames > 0 && SampleRate_ > 0) {
+        const double seconds = double(frames) * double(h.SamplesPerFrame()) / double(SampleRate_);
+        Duration_ = long(seconds);
+        if (IsVBR_) {
+            // The byte count of a Xing header includes its own frame, the frame count does not.
+            const int64_t own = kind == VbrHeader::Xing ? h.FrameLength() : 0;
+            const int64_t bytes = (streamBytes > own ? streamBytes : audioBytes) - own;
+            BitRate_ = long(std::llround(double(std::max<int64_t>(bytes, 0)) * 8.0 / seconds));
+        }
+    } else if (BitRate_ > 0) {
+        // Constant bit rate (or a Xing header without a frame count): the audio bytes
+        // at the header's bit rate.
+        Duration_ = long(audioBytes * 8 / BitRate_);
+    }
+    return true;
+}
+
+std::string clsMPEG::GetInfo(int index) const {
+    auto flag = [](bool b) { return std::string(b ? "-1" : "0"); };
+    switch (index) {
+    case aiVersion:
+        if (MPEGversion_ == std::floor(MPEGversion_)) return std::to_string(long(MPEGversion_));
+        return MPEGversion_ == 2.5f ? std::string("2.5") : std::to_string(MPEGversion_);
+    case aiBitRate: return std::to_string(BitRate_);
+    case aiChannelMode: return ChannelMode_;
+    case aiCopyright: return flag(Copyright_);
+    case aiCRC: return flag(CRC_);
+    case aiDuration: return std::to_string(Duration_);
+    case aiEmphasis: return Emphasis_;
+    case aiVBR: return flag(IsVBR_);
+    case aiLayer: return std::to_string(LayerVersion_);
+    case aiOriginal: return flag(Original_);
+    case aiPrivate: return flag(Privat_);
+    case aiSampleRate: return std::to_string(SampleRate_);
+    default: return {};
+    }
+}
+
+void clsMPEG::Reset() {
+    *this = clsMPEG();
+}
+
+bool clsMPEG::SetPosition(long position) {
+    Position_ = position;
+    return false;
+}
+
+}  // namespace vorda

@@ -1,0 +1,70 @@
+// The audio-information reader for MPEG audio files (mp3, mp2): finds the first
+// frame, decodes its header, detects a Xing/Info or VBRI header and derives the
+// bit rate and the playing time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tags/clsAudio.h"
+
+namespace vorda {
+
+class clsMPEG final : public clsAudio {
+public:
+    // How far past the start position a first frame is looked for.
+    static constexpr long kSearchLimit = 102400;
+
+    // startPosition: 1-based position where the search begins, the audio being expected
+    // right behind it; what the file object passes (tag position + tag size - 1, so -1
+    // without a leading tag) and a 0-based audio offset both work. An ID3v2 tag found
+    // where the search begins is skipped.
+    bool ReadInfo(const std::string& path, long startPosition) override;
+    std::string GetInfo(int index) const override;
+    void Reset() override;
+    long StartPos() const override { return Position_; }
+    // Sets the 0-based offset of the first frame (after the audio moved); reports false.
+    bool SetPosition(long position) override;
+    bool IsValid() const override { return IsValid_; }
+    std::string AudioType() const override { return "MPEG"; }
+
+    // The fields one by one.
+    long Position() const { return Position_; }
+    long BitRate() const { return BitRate_; }
+    long SampleRate() const { return SampleRate_; }
+    const std::string& ChannelMode() const { return ChannelMode_; }
+    float MPEGversion() const { return MPEGversion_; }
+    long LayerVersion() const { return LayerVersion_; }
+    long Padding() const { return Padding_; }
+    bool Privat() const { return Privat_; }
+    bool Copyright() const { return Copyright_; }
+    bool CRC() const { return CRC_; }
+    bool Original() const { return Original_; }
+    const std::string& Emphasis() const { return Emphasis_; }
+    bool IsVBR() const { return IsVBR_; }
+    long Duration() const { return Duration_; }
+
+    // Where the audio ends: the file length less the ID3v1, Lyrics3 (v1 and v2), APE
+    // and appended ID3v2 tags at its end, as found by the last ReadInfo.
+    int64_t AudioEnd() const { return AudioEnd_; }
+
+private:
+    long Position_ = 0;
+    long BitRate_ = 0;
+    long SampleRate_ = 0;
+    std::string ChannelMode_;
+    float MPEGversion_ = 0;
+    long LayerVersion_ = 0;
+    long Padding_ = 0;
+    bool Privat_ = false;
+    bool Copyright_ = false;
+    bool CRC_ = false;
+    bool Original_ = false;
+    std::string Emphasis_;
+    bool IsValid_ = false;
+    bool IsVBR_ = false;
+    long Duration_ = 0;
+    int64_t AudioEnd_ = 0;
+};
+
+}  // namespace vorda
