@@ -97,6 +97,9 @@ struct Settings {
     bool bHidden = false;
     bool bArchive = false;
     std::string sFolderPattern = "<artist> - <album> (<year>)";
+    // Held only while the program runs (never stored; set by the options dialog):
+    bool bAutoRemJunk = false;   // remove junk data before the first MPEG frame when tags are saved
+    int iEmptyFieldAction = 0;   // a field of the output pattern is empty: 0 don't sort, 1 ask, 2 sort anyway
 
     // [FileTypes]
     std::vector<std::string> FileTypes{"mp3"};

@@ -1,0 +1,73 @@
+// The values of one file used to expand naming patterns, and the expansion itself: new file
+// names and destination folders built from tags.
+#pragma once
+
+#include <string>
+
+#include "app/Settings.h"
+
+namespace vorda {
+
+class clsFile;
+class FileList;
+
+struct FileValues {
+    long index = 0;          // the file's row in the file list
+    std::string name;        // file name with extension
+    std::string folder;      // folder, ending with "/"
+    std::string album;
+    std::string artist;
+    std::string title;
+    std::string track;
+    std::string comment;
+    std::string year;
+    std::string genre;
+    std::string bitrate;
+    std::string samplerate;
+};
+
+// The values of a file: its tags and audio information (when bUseTags is on), with the values
+// that are still empty read from the file name by the input pattern; the track is padded to
+// iTrackDigits digits when bPadTrackNr is on. With bUseTags off every value comes from the name.
+FileValues GetFileValues(clsFile& file, const std::string& inPattern, long listIndex,
+                         const Settings& s = settings());
+
+// Replaces every placeholder of pattern by its value, in one pass: a value is inserted as text
+// and never expanded again. "<lletter>"/"<uletter>" are the artist's first character in
+// lower/upper case.
+std::string ReplacePlaceholders(const FileValues& values, const std::string& pattern);
+
+// Expands a pattern into a name: the case rule for artist, title and album (iCaseChange 2), the
+// track cut before "/", the expansion and the filename clean-up. A tag value is text, not a path:
+// every "/" inside a value is removed, so only the "/" written in the pattern separates folders.
+std::string ApplyPattern(const FileValues& values, const std::string& pattern, const Settings& s = settings());
+
+// ApplyPattern for a path, album or folder pattern, made safe as a relative folder: empty
+// components and components "." and ".." are dropped, so the result never climbs out of the
+// folder it is joined to. It begins with "/" only when the pattern does; a non-empty result ends
+// with "/".
+std::string ApplyFolderPattern(const FileValues& values, const std::string& pattern,
+                               const Settings& s = settings());
+
+// The destination folder of a file (ending with "/"): a pattern that begins with "/" gives an
+// absolute folder, one that begins with "~/" a folder below the home folder, any other is joined
+// to targetDir ("~/" there is the home folder too). An empty pattern gives targetDir itself.
+std::string BuildDestinationFolder(const std::string& targetDir, const FileValues& values,
+                                   const std::string& pattern, const Settings& s = settings());
+
+// The new file name from the output pattern: the pattern's own short extension (up to 5
+// characters, no placeholder in it) replaces the file's, else the file keeps its extension;
+// bLowExtension, bLimitFNameLength/iMaxFNameLength; the characters <>?\/:"|* are removed.
+// "" when the record has no file name, or when the name would be "." or "..".
+std::string BuildNewFileName(const FileValues& values, const std::string& outPattern,
+                             const Settings& s = settings());
+
+// The text of the new-name box: the built name when "Fix filenames" is checked, else the old name.
+std::string PreviewNewName(bool fixFilenames, clsFile& file, const std::string& inPattern, long listIndex,
+                           const std::string& outPattern, const std::string& oldName,
+                           const Settings& s = settings());
+
+// Number of selected rows of the list.
+int CountSelectedFiles(const FileList& list);
+
+}  // namespace vorda

@@ -1,0 +1,100 @@
+#include "naming/NamingText.h"
+
+#include "app/Routines.h"
+
+namespace vorda::naming {
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to)
+{
+    if (from.empty()) return std::string(text);
+    std::string result;
+    result.reserve(text.size());
+    size_t pos = 0;
+    for (size_t hit; (hit = text.find(from, pos)) != std::string_view::npos; pos = hit + from.size()) {
+        result.append(text.substr(pos, hit - pos));
+        result.append(to);
+    }
+    result.append(text.substr(pos));
+    return result;
+}
+
+std::string ReplaceUntilGone(std::string_view text, std::string_view from, std::string_view to)
+{
+    std::string result(text);
+    if (from.empty() || to.size() >= from.size()) return result;
+    while (result.find(from) != std::string::npos) result = ReplaceAll(result, from, to);
+    return result;
+}
+
+std::string RemoveFirst(std::string_view text, std::string_view what)
+{
+    std::string result(text);
+    if (what.empty()) return result;
+    const size_t hit = result.find(what);
+    if (hit != std::string::npos) result.erase(hit, what.size());
+    return result;
+}
+
+std::string TrimSpaces(std::string_view text)
+{
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    const size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+size_t Utf8Offset(std::string_view text, size_t n)
+{
+    size_t pos = 0;
+    for (size_t i = 0; i < n && pos < text.size(); ++i) {
+        const size_t length = Utf8SequenceAt(text, pos);
+        pos += length == 0 ? 1 : length;
+    }
+    return pos;
+}
+
+std::string Utf8DropFirst(std::string_view text, size_t n)
+{
+    return std::string(text.substr(Utf8Offset(text, n)));
+}
+
+std::string Utf8DropLast(std::string_view text, size_t n)
+{
+    const size_t count = Utf8CharCount(text);
+    if (n >= count) return {};
+    return std::string(text.substr(0, Utf8Offset(text, count - n)));
+}
+
+std::string Utf8FirstChar(std::string_view text)
+{
+    return std::string(text.substr(0, Utf8Offset(text, 1)));
+}
+
+bool Utf8SetContains(std::string_view set, char32_t ch)
+{
+    for (size_t pos = 0; pos < set.size();) {
+        char32_t cp = 0;
+        const size_t length = Utf8SequenceAt(set, pos, &cp);
+        if (length == 0) {
+            ++pos;
+            continue;
+        }
+        if (cp == ch) return true;
+        pos += length;
+    }
+    return false;
+}
+
+bool Utf8SetContains(std::string_view set, std::string_view ch)
+{
+    if (ch.empty()) return false;
+    for (size_t pos = 0; pos < set.size();) {
+        const size_t length = Utf8SequenceAt(set, pos);
+        const size_t step = length == 0 ? 1 : length;
+        if (set.substr(pos, step) == ch) return true;
+        pos += step;
+    }
+    return false;
+}
+
+}  // namespace vorda::naming

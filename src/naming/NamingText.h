@@ -1,0 +1,29 @@
+// Small text helpers shared by the pattern engine and the filename fixing.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vorda::naming {
+
+// Replaces every occurrence of from (left to right, non-overlapping); nothing for an empty from.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+// Replaces from by to again and again until from no longer occurs (to must be shorter than from).
+std::string ReplaceUntilGone(std::string_view text, std::string_view from, std::string_view to);
+// Removes the first occurrence of what only.
+std::string RemoveFirst(std::string_view text, std::string_view what);
+// Removes spaces (only spaces) at both ends.
+std::string TrimSpaces(std::string_view text);
+// Byte offset of character index n (counted as Utf8CharCount counts); text.size() past the end.
+size_t Utf8Offset(std::string_view text, size_t n);
+// The text without its first / last n characters.
+std::string Utf8DropFirst(std::string_view text, size_t n);
+std::string Utf8DropLast(std::string_view text, size_t n);
+// The first character (one code point, or one stray byte).
+std::string Utf8FirstChar(std::string_view text);
+// True when the code point ch occurs in set (UTF-8).
+bool Utf8SetContains(std::string_view set, char32_t ch);
+// True when the character ch (one code point's bytes, or one stray byte) occurs in set.
+bool Utf8SetContains(std::string_view set, std::string_view ch);
+
+}  // namespace vorda::naming

@@ -1,0 +1,76 @@
+#include "naming/clsSorter.h"
+
+#include <filesystem>
+#include <unordered_set>
+
+#include "app/Routines.h"
+
+namespace vorda {
+
+clsSorter::clsSorter() : folderExists_([](const std::string& folder) { return PathExists(folder); }) {}
+
+void clsSorter::AddFile(const std::string& source, const std::string& album, const std::string& general,
+                        const std::string& albumDestination)
+{
+    clsSortInfo info{source, Trim(general), Trim(albumDestination), Trim(album)};
+    const std::string key = LCase(info.sAlbum);
+    const auto found = groupIndex_.find(key);
+    if (found != groupIndex_.end()) {
+        groups_[found->second].records.push_back(std::move(info));
+    } else {
+        groupIndex_.emplace(key, groups_.size());
+        groups_.push_back(Group{{std::move(info)}});
+    }
+    ++itemCount_;
+}
+
+void clsSorter::Reset()
+{
+    groups_.clear();
+    groupIndex_.clear();
+    itemCount_ = 0;
+}
+
+void clsSorter::AlbumSize(long size)
+{
+    if (size >= 0) albumSize_ = size;
+}
+
+void clsSorter::SetFolderExistsTest(FolderExistsTest test)
+{
+    if (test) folderExists_ = std::move(test);
+}
+
+void clsSorter::GetSortList(std::vector<std::string>& sources, std::vector<std::string>& destinations) const
+{
+    sources.assign(static_cast<size_t>(itemCount_), std::string());
+    destinations.assign(static_cast<size_t>(itemCount_), std::string());
+    size_t i = 0;
+    for (const Group& group : groups_) {
+        const bool bigEnough = albumSize_ > 0 && static_cast<long>(group.records.size()) >= albumSize_;
+        for (const clsSortInfo& info : group.records) {
+            sources[i] = info.sFile;
+            const std::string albumFolder = GetFolder(info.sAlbumPath);
+            if (!info.sAlbum.empty() && bigEnough && !info.sAlbumPath.empty())
+                destinations[i] = info.sAlbumPath;
+            else if (sortToExisting_ && !albumFolder.empty() && folderExists_(albumFolder))
+                destinations[i] = info.sAlbumPath;
+            else
+                destinations[i] = info.sGeneralPath;
+            ++i;
+        }
+    }
+}
+
+std::vector<bool> RepeatedDestinations(const std::vector<std::string>& destinations)
+{
+    std::vector<bool> repeated(destinations.size(), false);
+    std::unordered_set<std::string> seen;
+    for (size_t i = 0; i < destinations.size(); ++i) {
+        const std::string normal = std::filesystem::path(destinations[i]).lexically_normal().string();
+        repeated[i] = !seen.insert(normal).second;
+    }
+    return repeated;
+}
+
+}  // namespace vorda

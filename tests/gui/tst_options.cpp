@@ -1,0 +1,454 @@
+// The options dialog and the replace-list editor, driven offscreen: captions and pages, typing
+// rules, focus-loss corrections and their messages, OK writing the options keys to the real
+// settings file, Cancel changing nothing, the file-type list and the replace editor's checks.
+#include <functional>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "app/IniFile.h"
+#include "app/Settings.h"
+#include "app/frmOptions.h"
+#include "app/frmReplaces.h"
+#include "platform/PlatformServices.h"
+
+using vorda::frmOptions;
+using vorda::frmReplaces;
+
+namespace {
+
+QString SettingsFile() { return QString::fromStdString(vorda::SettingsFilePath()); }
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(data);
+}
+
+// Starts from the given settings file (none when empty) and loads it into settings().
+void StartWith(const QByteArray& content) {
+    QFile::remove(SettingsFile());
+    if (!content.isEmpty()) WriteFile(SettingsFile(), content);
+    vorda::settings().Load(vorda::IniFile(SettingsFile().toStdString()));
+}
+
+// Every key of settings() that any dialog or the window stores, as file text.
+QByteArray Snapshot() {
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/s.ini").toStdString();
+    vorda::IniFile ini(path);
+    const vorda::Settings& s = vorda::settings();
+    s.SaveOptions(ini);
+    s.SaveMain(ini);
+    s.SaveReplaces(ini);
+    s.SavePatternLists(ini);
+    return ReadFile(QString::fromStdString(path)) + QByteArray::number(s.bAutoRemJunk) +
+           QByteArray::number(s.iEmptyFieldAction);
+}
+
+// Runs action on the next visible top-level widget of type T (a message box, an editor).
+template <typename T>
+void WhenShown(std::function<void(T*)> action) {
+    QTimer::singleShot(30, [action] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* w = qobject_cast<T*>(top);
+            if (w && w->isVisible()) {
+                action(w);
+                return;
+            }
+        }
+        WhenShown<T>(action);
+    });
+}
+
+// Answers the next message box with OK, recording its text and icon.
+void AnswerNextBox(QString* text, QMessageBox::Icon* icon = nullptr, QString* title = nullptr) {
+    WhenShown<QMessageBox>([text, icon, title](QMessageBox* box) {
+        if (text) *text = box->text();
+        if (icon) *icon = box->icon();
+        if (title) *title = box->windowTitle();
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+
+void LoseFocus(QWidget* w) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(w, &out);
+}
+
+void Retype(QLineEdit* box, const QString& text) {
+    box->clear();
+    QTest::keyClicks(box, text);
+}
+
+void ChoosePage(frmOptions& dlg, const QString& name) {
+    dlg.treeOptions->setCurrentItem(dlg.treeOptions->findItems(name, Qt::MatchExactly).value(0));
+}
+
+const char* const kPaddingOkMessage =
+    "The \"Maximum padding limit\" must be greater than or equal to \"Padding to add...\".";
+
+}  // namespace
+
+class TestOptions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { StartWith({}); }
+
+    void pagesCaptionsAndOpening() {
+        StartWith("[General]\nbReadTags=False\nfeaFileExistAction=4\n[FileTypes]\nnofFileTypes=1\n"
+                  "sFileType0=mp3\nsFileType1=*\n[Tags]\nUseID3v2=2\n");
+        frmOptions dlg;
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Vorda - Settings"));
+        QCOMPARE(dlg.lblActiveSetting->text(), QStringLiteral("General settings"));
+        QCOMPARE(dlg.treeOptions->topLevelItemCount(), 5);
+        QVERIFY(!dlg.chkReadTags->isChecked());
+        QVERIFY(dlg.chkAllFileTypes->isChecked());  // the list holds "*"
+        QCOMPARE(dlg.lstFiletypes->count(), 2);
+        QVERIFY(dlg.optExists[1]->isChecked());  // Skip
+        QCOMPARE(dlg.cmbUseID3v2->currentText(), QStringLiteral("Always"));
+        QVERIFY(!dlg.chkAutoRemJunk->isChecked());
+
+        QCOMPARE(dlg.chkAutoRemJunk->text(),
+                 QStringLiteral("Automaticly remove junk data when tags are saved. (Not recommended)"));
+        QCOMPARE(dlg.chkPadTrackNr->toolTip(),
+                 QStringLiteral("The track number will be padded with zeroes (\"1\" => \"01\")."));
+        QCOMPARE(dlg.optExists[0]->toolTip(), QStringLiteral("Ask the user what to do if the file exists."));
+        QCOMPARE(dlg.optChange[2]->text(),
+                 QStringLiteral("The first letter in artist, title and album uppercase."));
+        QCOMPARE(dlg.optID3CaseChange[2]->text(), QStringLiteral("First letter in the field uppercase."));
+        QCOMPARE(dlg.cmbUseLyrics3->itemText(3), QStringLiteral("Never!"));
+        QVERIFY(!dlg.chkHidden->isEnabled());
+        QVERIFY(!dlg.chkArchive->isEnabled());
+        QVERIFY(dlg.chkReadOnly->isEnabled());
+        QVERIFY(dlg.findChild<QCheckBox*>(QStringLiteral("chkFreeDBFormatting")));
+
+        dlg.show();
+        QVERIFY(!dlg.fraFormatting->isVisible());
+        for (const QString& page : {QStringLiteral("Filename"), QStringLiteral("Tag")}) {
+            ChoosePage(dlg, page);
+            QCOMPARE(dlg.lblActiveSetting->text(), page + QStringLiteral(" settings"));
+            QVERIFY(dlg.fraFormatting->isVisible());
+        }
+        ChoosePage(dlg, QStringLiteral("Sorting"));
+        QCOMPARE(dlg.picTab->currentIndex(), 4);
+        QVERIFY(!dlg.fraFormatting->isVisible());
+    }
+
+    void typingRulesAndEnter() {
+        frmOptions dlg;
+        dlg.show();
+        Retype(dlg.txtMaxPadding, QStringLiteral("-5-x9"));
+        QCOMPARE(dlg.txtMaxPadding->text(), QStringLiteral("-59"));
+        dlg.txtMaxPadding->setCursorPosition(1);
+        QTest::keyClicks(dlg.txtMaxPadding, QStringLiteral("-"));  // not at the start
+        QCOMPARE(dlg.txtMaxPadding->text(), QStringLiteral("-59"));
+        Retype(dlg.txtAddPaddingSize, QStringLiteral("1-2a3"));
+        QCOMPARE(dlg.txtAddPaddingSize->text(), QStringLiteral("123"));
+        Retype(dlg.txtTrackDigits, QStringLiteral("0304"));
+        QCOMPARE(dlg.txtTrackDigits->text(), QStringLiteral("34"));
+        Retype(dlg.txtFiletypes, QStringLiteral("o*g<g"));
+        QCOMPARE(dlg.txtFiletypes->text(), QStringLiteral("ogg"));
+        QTest::keyClick(dlg.txtMaxFNameLength, Qt::Key_Backspace);  // Backspace always works
+        dlg.txtAlbumSize->clear();
+        dlg.txtAlbumSize->insert(QStringLiteral("12ab"));  // a paste with letters is refused
+        QCOMPARE(dlg.txtAlbumSize->text(), QString());
+
+        // Enter does nothing in the number boxes; elsewhere it presses OK.
+        QTest::keyClick(dlg.txtAddPaddingSize, Qt::Key_Return);
+        QTest::keyClick(dlg.txtMaxPadding, Qt::Key_Enter);
+        QVERIFY(dlg.isVisible());
+        dlg.txtAddPaddingSize->setText(QStringLiteral("100"));
+        QTest::keyClick(dlg.txtFreeDBUser, Qt::Key_Return);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+
+    void focusLossCorrections() {
+        frmOptions dlg;
+        dlg.show();
+        const std::pair<QLineEdit*, std::pair<QString, QString>> cases[] = {
+            {dlg.txtMaxFNameLength, {"0", "1"}}, {dlg.txtMaxFNameLength, {"300", "255"}},
+            {dlg.txtMaxPadding, {"-", "0"}},     {dlg.txtMaxPadding, {"-7", "-1"}},
+            {dlg.txtAlbumSize, {"", "0"}},       {dlg.txtTrackDigits, {"", "1"}}};
+        for (const auto& [box, c] : cases) {
+            box->setText(c.first);
+            LoseFocus(box);
+            QCOMPARE(box->text(), c.second);
+        }
+
+        dlg.txtMaxPadding->setText(QStringLiteral("2048"));
+        dlg.txtAddPaddingSize->setText(QStringLiteral("5000"));
+        QString text, title;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        AnswerNextBox(&text, &icon, &title);
+        LoseFocus(dlg.txtAddPaddingSize);
+        QCOMPARE(text, QStringLiteral("You can not add more padding then maximum allowed padding (2048)!"));
+        QCOMPARE(title, QStringLiteral("Vorda"));
+        QCOMPARE(icon, QMessageBox::Information);
+        QCOMPARE(dlg.txtAddPaddingSize->text(), QStringLiteral("2048"));
+
+        // No limit: any padding is accepted without a message.
+        dlg.txtMaxPadding->setText(QStringLiteral("-1"));
+        dlg.txtAddPaddingSize->setText(QStringLiteral("99999"));
+        LoseFocus(dlg.txtAddPaddingSize);
+        QCOMPARE(dlg.txtAddPaddingSize->text(), QStringLiteral("99999"));
+    }
+
+    void okWritesTheOptionsKeys() {
+        StartWith("[General]\nMethod=2\n[Visual]\nFormState=2\n[Replaces]\nnofReplaces=0\nsOldString0=a\n"
+                  "sNewString0=b\n");
+        frmOptions dlg;
+        QSignalSpy lengths(&dlg, &frmOptions::tagFieldMaxLengthChanged);
+        dlg.show();
+        dlg.chkUseTags->setChecked(false);
+        dlg.optChange[4]->setChecked(true);
+        dlg.optExists[2]->setChecked(true);
+        dlg.cmbUseLyrics3->setCurrentIndex(3);
+        dlg.txtMaxFNameLength->setText(QStringLiteral("0"));  // OK corrects what it copies
+        dlg.txtRemoveChars->setText(QStringLiteral(" ~"));
+        dlg.txtFreeDBServer->setText(QStringLiteral("cddb.example.org"));
+        dlg.chkAutoRemJunk->setChecked(true);
+        dlg.cmdOk->click();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(lengths.count(), 1);
+        QCOMPARE(lengths.at(0).at(0).toInt(), 30);
+
+        const vorda::Settings& s = vorda::settings();
+        QVERIFY(!s.bUseTags);
+        QCOMPARE(s.iCaseChange, 4);
+        QCOMPARE(s.feaFileExistAction, int(vorda::feaReplace));
+        QCOMPARE(s.iMaxFNameLength, 1);
+        QVERIFY(s.bAutoRemJunk);
+
+        const QByteArray file = ReadFile(SettingsFile());
+        QVERIFY(file.startsWith("[General]\nMethod=2\n"));
+        for (const char* line : {"bUseTags=False\n", "iCaseChange=4\n", "feaFileExistAction=2\n", "iMaxFNameLength=1\n",
+                                 "sRemovedChars=\xC2\xB6~\n", "UseLyrics3=3\n", "RemoteHost=cddb.example.org\n",
+                                 "lMaxPaddingSize=2048\n", "nofFileTypes=0\n", "sFileType0=mp3\n",
+                                 "[Visual]\nFormState=2\n", "sOldString0=a\n"})
+            QVERIFY2(file.contains(line), line);
+        QVERIFY(!file.contains("AutoRemJunk"));
+        QVERIFY(!file.contains("sTargetDir"));  // a key of the main window
+        QVERIFY(!file.contains("sCurrentInPattern"));
+
+        vorda::Settings back;
+        back.Load(vorda::IniFile(SettingsFile().toStdString()));
+        QVERIFY(!back.bUseTags);
+        QCOMPARE(back.sRemovedChars, std::string(" ~"));
+    }
+
+    void okRefusedByPaddingAndCancel() {
+        StartWith("[ID3v2]\nlMaxPaddingSize=2048\n");
+        const QByteArray before = ReadFile(SettingsFile());
+        const QByteArray memory = Snapshot();
+        {
+            frmOptions dlg;
+            dlg.show();
+            dlg.chkRecycle->setChecked(false);
+            dlg.txtAddPaddingSize->setText(QStringLiteral("4096"));
+            QString text;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            AnswerNextBox(&text, &icon);
+            dlg.cmdOk->click();
+            QCOMPARE(text, QString::fromUtf8(kPaddingOkMessage));
+            QCOMPARE(icon, QMessageBox::Information);
+            QVERIFY(dlg.isVisible());  // stays open
+            QCOMPARE(ReadFile(SettingsFile()), before);
+            QCOMPARE(Snapshot(), memory);
+
+            // Cancel after changing every page changes nothing.
+            dlg.chkUseTags->setChecked(false);
+            dlg.chkAllFileTypes->setChecked(true);
+            dlg.cmbUseID3v1->setCurrentIndex(3);
+            dlg.txtFreeDBPort->setText(QStringLiteral("1"));
+            dlg.optID3Empty[2]->setChecked(true);
+            dlg.chkAutoRemJunk->setChecked(true);
+            dlg.cmdCancel->click();
+            QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        }
+        QCOMPARE(ReadFile(SettingsFile()), before);
+        QCOMPARE(Snapshot(), memory);
+
+        // Without a settings file, Cancel creates none.
+        StartWith({});
+        frmOptions dlg;
+        dlg.show();
+        dlg.chkReadTags->setChecked(false);
+        dlg.cmdCancel->click();
+        QVERIFY(!QFile::exists(SettingsFile()));
+        QVERIFY(vorda::settings().bReadTags);
+    }
+
+    void fileTypeList() {
+        frmOptions dlg;
+        dlg.show();
+        QCOMPARE(dlg.lstFiletypes->count(), 1);  // "mp3"
+        dlg.txtFiletypes->setText(QStringLiteral(".OGG"));
+        dlg.cmdFiletypeAdd->click();
+        QCOMPARE(dlg.lstFiletypes->item(1)->text(), QStringLiteral("ogg"));
+        QVERIFY(dlg.txtFiletypes->text().isEmpty());
+        dlg.cmdFiletypeAdd->click();  // nothing typed: nothing added
+        QCOMPARE(dlg.lstFiletypes->count(), 2);
+
+        dlg.chkAllFileTypes->setChecked(true);
+        QCOMPARE(dlg.lstFiletypes->item(2)->text(), QStringLiteral("*"));
+        dlg.lstFiletypes->setCurrentRow(2);
+        dlg.cmdFiletypeRem->click();
+        QCOMPARE(dlg.lstFiletypes->count(), 3);  // "*" stays
+        dlg.chkAllFileTypes->setChecked(false);
+        QCOMPARE(dlg.lstFiletypes->count(), 2);
+
+        QTest::mouseClick(dlg.lstFiletypes->viewport(), Qt::LeftButton, {},
+                          dlg.lstFiletypes->visualItemRect(dlg.lstFiletypes->item(1)).center());
+        QCOMPARE(dlg.txtFiletypes->text(), QStringLiteral("ogg"));
+
+        // Removing every type and pressing OK leaves "mp3".
+        while (dlg.lstFiletypes->count() > 0) {
+            dlg.lstFiletypes->setCurrentRow(0);
+            dlg.cmdFiletypeRem->click();
+        }
+        dlg.cmdOk->click();
+        QCOMPARE(vorda::settings().FileTypes, std::vector<std::string>{"mp3"});
+        const QByteArray file = ReadFile(SettingsFile());
+        QVERIFY(file.contains("nofFileTypes=0\n"));
+        QVERIFY(file.contains("sFileType0=mp3\n"));
+    }
+
+    void replaceEditorChecks() {
+        frmReplaces ed;
+        ed.Reset();
+        ed.AddReplace("Feat.", "feat.");
+        ed.AddReplace("x", "x");
+        ed.show();
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        AnswerNextBox(&text, &icon);
+        ed.cmdOK->click();
+        QCOMPARE(text, QStringLiteral("There is no need to replace a string with itself!"));
+        QVERIFY(ed.isVisible());
+        QVERIFY(ed.WasCanceled());
+        QCOMPARE(ed.lvwReplaces->indexOfTopLevelItem(ed.lvwReplaces->selectedItems().value(0)), 1);
+
+        ed.cmdDelete->click();  // the offending pair is selected
+        ed.AddReplace("", "y");
+        AnswerNextBox(&text, &icon);
+        ed.cmdOK->click();
+        QCOMPARE(text, QStringLiteral("The find string cannot be empty!"));
+        QCOMPARE(icon, QMessageBox::Information);
+        QCOMPARE(ed.lvwReplaces->indexOfTopLevelItem(ed.lvwReplaces->selectedItems().value(0)), 1);
+        ed.cmdDelete->click();
+
+        // The replacement refuses the characters a file name cannot hold.
+        Retype(ed.txtNew, QStringLiteral("a/b*c"));
+        QCOMPARE(ed.txtNew->text(), QStringLiteral("abc"));
+        ed.txtNew->setText(QStringLiteral("1:2"));
+        LoseFocus(ed.txtNew);
+        QCOMPARE(ed.txtNew->text(), QStringLiteral("12"));
+
+        Retype(ed.txtOld, QStringLiteral(" & "));
+        Retype(ed.txtNew, QStringLiteral(" and "));
+        ed.cmdAdd->click();
+        ed.cmdAdd->click();  // the same pair again is not added
+        QCOMPARE(ed.lvwReplaces->topLevelItemCount(), 2);
+        ed.cmdUp->click();  // the new pair is selected and moves up
+        QCOMPARE(ed.lvwReplaces->topLevelItem(0)->text(0), QStringLiteral(" & "));
+        QTest::mouseClick(ed.lvwReplaces->viewport(), Qt::LeftButton, {},
+                          ed.lvwReplaces->visualItemRect(ed.lvwReplaces->topLevelItem(1)).center());
+        QCOMPARE(ed.txtOld->text(), QStringLiteral("Feat."));
+        ed.txtNew->setText(QStringLiteral("ft."));
+        ed.cmdUpdate->click();
+        QCOMPARE(ed.lvwReplaces->topLevelItem(1)->text(1), QStringLiteral("ft."));
+        ed.cmdOK->click();
+        QVERIFY(!ed.WasCanceled());
+        QCOMPARE(ed.GetTotalReplaces(), 2);
+        QCOMPARE(ed.GetNewString(1), std::string("ft."));
+    }
+
+    void editReplacesFromTheOptionsDialog() {
+        StartWith("[Replaces]\nnofReplaces=0\nsOldString0=_\nsNewString0=-\n");
+        frmOptions dlg;
+        dlg.show();
+        QStringList shown;
+        WhenShown<frmReplaces>([&shown](frmReplaces* ed) {
+            shown << ed->lvwReplaces->topLevelItem(0)->text(0);
+            ed->txtOld->setText(QStringLiteral(" - "));
+            ed->txtNew->setText(QStringLiteral("-"));
+            ed->cmdAdd->click();
+            ed->cmdOK->click();
+        });
+        dlg.cmdEditReplaces->click();
+        QCOMPARE(shown, QStringList{QStringLiteral("_")});
+        QCOMPARE(vorda::settings().Replaces.size(), size_t(2));
+        QVERIFY(ReadFile(SettingsFile()).contains("nofReplaces=1\n"));
+        QVERIFY(ReadFile(SettingsFile()).contains("sOldString1=\xC2\xB6-\xC2\xB6\n"));
+
+        // A cancelled editor changes nothing.
+        const QByteArray before = ReadFile(SettingsFile());
+        WhenShown<frmReplaces>([](frmReplaces* ed) {
+            ed->cmdDelete->click();
+            ed->cmdCancel->click();
+        });
+        dlg.cmdEditReplaces->click();
+        QCOMPARE(ReadFile(SettingsFile()), before);
+        QCOMPARE(vorda::settings().Replaces.size(), size_t(2));
+
+        // Deleting every pair stores an empty list.
+        WhenShown<frmReplaces>([](frmReplaces* ed) {
+            while (ed->lvwReplaces->topLevelItemCount() > 0) {
+                ed->lvwReplaces->setCurrentItem(ed->lvwReplaces->topLevelItem(0));
+                ed->cmdDelete->click();
+            }
+            ed->cmdOK->click();
+        });
+        dlg.cmdEditReplaces->click();
+        QVERIFY(vorda::settings().Replaces.empty());
+        vorda::Settings back;
+        back.Load(vorda::IniFile(SettingsFile().toStdString()));
+        QCOMPARE(back.Replaces.size(), size_t(1));
+        QCOMPARE(back.Replaces[0].first, std::string());
+    }
+};
+
+int main(int argc, char** argv) {
+    // The settings file lives in a private home that exists before anything reads it.
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    const QByteArray path = QFile::encodeName(home.path());
+    qputenv("HOME", path);
+    qputenv("XDG_CONFIG_HOME", path + "/.config");
+    qputenv("XDG_DATA_HOME", path + "/.local/share");
+    qputenv("XDG_CACHE_HOME", path + "/.cache");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestOptions test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_options.moc"
