@@ -7,7 +7,9 @@
 
 #include "cli/CliCommon.h"
 #include "cli/CommandInfo.h"
+#include "cli/CommandJunk.h"
 #include "cli/CommandScan.h"
+#include "cli/CommandSet.h"
 
 namespace {
 
@@ -16,6 +18,8 @@ using vorda::cli::Command;
 const Command* const kCommands[] = {
     &vorda::cli::kScanCommand,
     &vorda::cli::kInfoCommand,
+    &vorda::cli::kSetCommand,
+    &vorda::cli::kJunkCommand,
 };
 
 void PrintProgramUsage(FILE* out) {

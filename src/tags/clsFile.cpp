@@ -11,6 +11,8 @@
 #include "app/FileOps.h"
 #include "app/Routines.h"
 #include "app/Settings.h"
+#include "tags/clsID3.h"
+#include "tags/clsMPEG.h"
 #include "tags/clsNoAudioInfo.h"
 #include "tags/clsNoTag.h"
 
@@ -47,7 +49,7 @@ std::string LowerExtension(const std::string& fileName) {
 }  // namespace
 
 clsFile::clsFile()
-    : tag_(std::make_unique<clsNoTag>()), audio_(std::make_unique<clsNoAudioInfo>()),
+    : tag_(std::make_unique<clsID3>()), audio_(std::make_unique<clsMPEG>()),
       ask_(DefaultQuestion()) {}
 
 clsFile::~clsFile() = default;
@@ -144,10 +146,8 @@ int clsFile::Copy(const std::string& targetPath) {
 void clsFile::SelectHandlers() {
     const std::string extension = LowerExtension(name());
     if (extension == "mp3" || extension == "mp2") {
-        // MPEG audio: the ID3 handler and the MPEG reader belong here. Until they are part of
-        // the library these files are handled like every other type.
-        tag_ = std::make_unique<clsNoTag>();
-        audio_ = std::make_unique<clsNoAudioInfo>();
+        tag_ = std::make_unique<clsID3>();
+        audio_ = std::make_unique<clsMPEG>();
     } else {
         tag_ = std::make_unique<clsNoTag>();
         audio_ = std::make_unique<clsNoAudioInfo>();

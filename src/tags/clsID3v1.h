@@ -143,6 +143,8 @@ public:
     // length of the Lyrics3 block written in front of it (0: none) and the new file length.
     // Clears Changed.
     void SetWritten(bool id3v1Written, int64_t lyrics3Length, int64_t fileLength);
+    // Records a new file length after bytes in front of the trailing region were removed.
+    void setFileLength(int64_t fileLength) { fileLength_ = fileLength; }
 
 private:
     bool ReadFrom(int fd, int64_t length);

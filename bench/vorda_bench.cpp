@@ -1,0 +1,282 @@
+// vorda_bench: the Vorda side of the speed benchmarks, and a timer for whole commands.
+//
+//   vorda_bench scan SETTINGS FOLDER                  clsFile::ReadFile over every .mp3, in process
+//   vorda_bench save SETTINGS FOLDER TITLE            ReadFile + SetValue(tvTitle) + PutTags per file
+//   vorda_bench rebuild SETTINGS FILE PRISTINE ROUNDS a tag grown beyond its room vs copying the file
+//   vorda_bench time RUNS ERRFILE -- COMMAND...       wall time and peak memory of a command
+//
+// SETTINGS is a settings file as vorda-cli reads it. Results go to standard error as
+// "key=value" words, so the driving script can pick them up.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/IniFile.h"
+#include "app/Settings.h"
+#include "tags/clsAudio.h"
+#include "tags/clsFile.h"
+#include "tags/clsTag.h"
+
+namespace fs = std::filesystem;
+using namespace vorda;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Processor time of this process so far (user and system): less disturbed than the wall clock
+// when other work shares the machine.
+double CpuSeconds() {
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Every .mp3 under the folder, sorted (the TagLib side sees the same list).
+std::vector<std::string> Mp3Files(const std::string& folder) {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".mp3") files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool LoadSettingsFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        std::fprintf(stderr, "cannot read settings file %s\n", path.c_str());
+        return false;
+    }
+    const IniFile ini(path);
+    settings().Load(ini);
+    return true;
+}
+
+bool FlushFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// The same values the TagLib loop reads: seven tag fields and four audio properties.
+int Scan(const std::string& folder) {
+    const auto start = Clock::now();
+    const double cpuStart = CpuSeconds();
+    long files = 0;
+    long withTitle = 0;
+    size_t bytes = 0;
+    std::string line;
+    for (const std::string& path : Mp3Files(folder)) {
+        clsFile file;
+        if (!file.ReadFile(path, true)) continue;
+        ++files;
+        clsTag& tag = file.Tag();
+        line = path;
+        for (const int key : {tvTitle, tvArtist, tvAlbum, tvYear, tvTrack, tvComment, tvGenre}) {
+            line += '\t';
+            line += tag.GetValue(key);
+        }
+        if (!tag.GetValue(tvTitle).empty()) ++withTitle;
+        const clsAudio& audio = file.Audio();
+        for (const int info : {aiBitRate, aiSampleRate, aiDuration, aiChannelMode}) {
+            line += '\t';
+            line += audio.GetInfo(info);
+        }
+        bytes += line.size();
+    }
+    const double seconds = SecondsSince(start);
+    const double cpu = CpuSeconds() - cpuStart;
+    std::fprintf(stderr,
+                 "files=%ld with_title=%ld seconds=%.4f files_per_second=%.0f cpu_seconds=%.4f "
+                 "files_per_cpu_second=%.0f text_bytes=%zu\n",
+                 files, withTitle, seconds, files / seconds, cpu, files / cpu, bytes);
+    return 0;
+}
+
+// Changes the title of every file. A file counts as written in place when it kept its inode and
+// its length (a rebuild renames a new file over the old one).
+int Save(const std::string& folder, const std::string& title) {
+    const std::vector<std::string> files = Mp3Files(folder);
+    const auto start = Clock::now();
+    const double cpuStart = CpuSeconds();
+    long saved = 0;
+    long failed = 0;
+    long inPlace = 0;
+    int firstError = 0;
+    for (const std::string& path : files) {
+        struct stat before {};
+        ::stat(path.c_str(), &before);
+        clsFile file;
+        if (!file.ReadFile(path, true)) {
+            ++failed;
+            continue;
+        }
+        file.Tag().SetValue(tvTitle, title);
+        if (const int error = file.PutTags(); error != 0) {
+            ++failed;
+            if (firstError == 0) firstError = error;
+            continue;
+        }
+        ++saved;
+        struct stat after {};
+        ::stat(path.c_str(), &after);
+        if (after.st_ino == before.st_ino && after.st_size == before.st_size) ++inPlace;
+    }
+    const double seconds = SecondsSince(start);
+    const double cpu = CpuSeconds() - cpuStart;
+    std::fprintf(stderr,
+                 "files=%ld failed=%ld first_error=%d in_place=%ld seconds=%.4f files_per_second=%.0f "
+                 "cpu_seconds=%.4f files_per_cpu_second=%.0f\n",
+                 saved, failed, firstError, inPlace, seconds, saved / seconds, cpu, saved / cpu);
+    return failed == 0 ? 0 : 1;
+}
+
+// Per round: FILE is restored from PRISTINE (flushed, untimed); a comment larger than any padding
+// is saved, which makes Vorda rebuild the file; then the same file is copied (plain, and flushed
+// like the rebuild flushes its temporary file). Best rate of the rounds for each.
+int Rebuild(const std::string& path, const std::string& pristine, int rounds) {
+    const std::string copyPath = path + ".copy";
+    const std::string comment(8192, 'c');
+    double bestRebuild = 0;
+    double bestCopy = 0;
+    double bestCopyFlushed = 0;
+    for (int r = 0; r < rounds; ++r) {
+        fs::copy_file(pristine, path, fs::copy_options::overwrite_existing);
+        FlushFile(path);
+        const double megabytes = static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0);
+
+        auto start = Clock::now();
+        clsFile file;
+        if (!file.ReadFile(path, true)) {
+            std::fprintf(stderr, "cannot read %s\n", path.c_str());
+            return 1;
+        }
+        file.Tag().SetValue(tvComment, comment + std::to_string(r));
+        const int error = file.PutTags();
+        const double rebuildSeconds = SecondsSince(start);
+        const double grownBy = static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0) - megabytes;
+        if (error != 0) {
+            std::fprintf(stderr, "rebuild failed with error %d\n", error);
+            return 1;
+        }
+
+        fs::remove(copyPath);
+        start = Clock::now();
+        fs::copy_file(path, copyPath);
+        const double copySeconds = SecondsSince(start);
+        fs::remove(copyPath);
+        start = Clock::now();
+        fs::copy_file(path, copyPath);
+        FlushFile(copyPath);
+        const double flushedSeconds = SecondsSince(start);
+        fs::remove(copyPath);
+
+        bestRebuild = std::max(bestRebuild, megabytes / rebuildSeconds);
+        bestCopy = std::max(bestCopy, megabytes / copySeconds);
+        bestCopyFlushed = std::max(bestCopyFlushed, megabytes / flushedSeconds);
+        std::fprintf(stderr,
+                     "round=%d megabytes=%.1f grown_kb=%.1f rebuild_seconds=%.4f copy_seconds=%.4f "
+                     "copy_fsync_seconds=%.4f\n",
+                     r, megabytes, grownBy * 1024.0, rebuildSeconds, copySeconds, flushedSeconds);
+    }
+    std::fprintf(stderr,
+                 "rebuild_mb_per_second=%.1f copy_mb_per_second=%.1f copy_fsync_mb_per_second=%.1f\n",
+                 bestRebuild, bestCopy, bestCopyFlushed);
+    return 0;
+}
+
+// Runs the command RUNS times (standard output discarded, standard error appended to ERRFILE)
+// and reports each wall time and processor time (best and median), and the largest peak
+// resident size.
+int Time(int runs, const std::string& errFile, const std::vector<std::string>& command) {
+    std::vector<double> times;
+    std::vector<double> cpuTimes;
+    long maxRssKb = 0;
+    for (int r = 0; r < runs; ++r) {
+        const auto start = Clock::now();
+        const pid_t pid = ::fork();
+        if (pid < 0) return 1;
+        if (pid == 0) {
+            const int out = ::open("/dev/null", O_WRONLY);
+            const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+            if (out < 0 || err < 0) ::_exit(127);
+            ::dup2(out, 1);
+            ::dup2(err, 2);
+            std::vector<char*> argv;
+            for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execvp(argv[0], argv.data());
+            ::_exit(127);
+        }
+        int status = 0;
+        struct rusage usage {};
+        if (::wait4(pid, &status, 0, &usage) < 0) return 1;
+        const double seconds = SecondsSince(start);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::fprintf(stderr, "command failed (status %d)\n", status);
+            return 1;
+        }
+        const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        times.push_back(seconds);
+        cpuTimes.push_back(cpu);
+        maxRssKb = std::max(maxRssKb, usage.ru_maxrss);
+        std::fprintf(stderr, "run=%d seconds=%.4f cpu_seconds=%.4f max_rss_kb=%ld\n", r, seconds, cpu,
+                     usage.ru_maxrss);
+    }
+    std::sort(times.begin(), times.end());
+    std::sort(cpuTimes.begin(), cpuTimes.end());
+    std::fprintf(stderr,
+                 "best_seconds=%.4f median_seconds=%.4f best_cpu_seconds=%.4f median_cpu_seconds=%.4f "
+                 "max_rss_kb=%ld\n",
+                 times.front(), times[times.size() / 2], cpuTimes.front(), cpuTimes[cpuTimes.size() / 2], maxRssKb);
+    return 0;
+}
+
+int Usage() {
+    std::fputs("Usage: vorda_bench scan SETTINGS FOLDER\n"
+               "       vorda_bench save SETTINGS FOLDER TITLE\n"
+               "       vorda_bench rebuild SETTINGS FILE PRISTINE ROUNDS\n"
+               "       vorda_bench time RUNS ERRFILE -- COMMAND...\n",
+               stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return Usage();
+    const std::string& command = args[0];
+    try {
+        if (command == "time" && args.size() >= 5 && args[3] == "--")
+            return Time(std::max(1, std::stoi(args[1])), args[2],
+                        std::vector<std::string>(args.begin() + 4, args.end()));
+        if (args.size() < 2 || !LoadSettingsFile(args[1])) return Usage();
+        if (command == "scan" && args.size() == 3) return Scan(args[2]);
+        if (command == "save" && args.size() == 4) return Save(args[2], args[3]);
+        if (command == "rebuild" && args.size() == 5) return Rebuild(args[2], args[3], std::stoi(args[4]));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vorda_bench: %s\n", e.what());
+        return 1;
+    }
+    return Usage();
+}

@@ -1,0 +1,53 @@
+#include "cli/CommandJunk.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/FileOps.h"
+#include "tags/clsFile.h"
+
+namespace vorda::cli {
+
+namespace {
+
+int RunJunk(const std::vector<std::string>& argv) {
+    const ParsedArgs args = ParseArgs(argv, {}, {});
+    if (!args.error.empty()) return UsageError(kJunkCommand, args.error);
+    if (args.help) return PrintUsage(kJunkCommand);
+    if (args.operands.empty()) return UsageError(kJunkCommand, "no file given");
+
+    int status = exitOk;
+    for (const std::string& given : args.operands) {
+        clsFile file;
+        int error = 0;
+        if (!file.ReadFile(AbsolutePath(given), true))
+            error = ENOENT;
+        else
+            error = file.Tag().RemoveJunk();
+        if (error != 0) {
+            std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", given.c_str(), error, ErrorText(error).c_str());
+            status = exitFailed;
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
+const Command kJunkCommand{
+    "junk", "remove junk in front of the tag and the audio of MPEG files",
+    "Usage: vorda-cli junk FILE...\n"
+    "\n"
+    "Removes from each FILE whatever lies in front of its ID3v2 tag, or in front of the\n"
+    "first audio frame when it has no ID3v2 tag; junk between a tag at the very start and\n"
+    "the audio is kept. The file is rebuilt through a temporary file, so a failure leaves\n"
+    "it as it was. A file that fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr;\n"
+    "the exit status is then 1.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help  show this help\n",
+    RunJunk};
+
+}  // namespace vorda::cli

@@ -1,0 +1,157 @@
+#include "cli/CommandSet.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/FileOps.h"
+#include "app/Settings.h"
+#include "editing/FieldEdit.h"
+#include "tags/clsFile.h"
+
+namespace vorda::cli {
+
+namespace {
+
+struct Assignment {
+    int key = 0;
+    std::string param;  // the frame of tvV2Frame
+    std::string value;
+};
+
+// A tag kind by name (tkAll ...) or number; -1 when unknown.
+int TagKindOf(const std::string& name) {
+    if (name == "tkAll" || name == "0") return tkAll;
+    if (name == "tkID3v1" || name == "1") return tkID3v1;
+    if (name == "tkID3v2" || name == "2") return tkID3v2;
+    if (name == "tkLyrics3" || name == "4") return tkLyrics3;
+    return -1;
+}
+
+int ValueKeyOf(const std::string& name) {
+    for (int key = 0; key < kValueKeyCount; ++key)
+        if (name == kValueKeyNames[key]) return key;
+    return -1;
+}
+
+// True when the operand has the form of an assignment ("tv...=").
+bool LooksLikeAssignment(const std::string& operand) {
+    const auto equals = operand.find('=');
+    return operand.starts_with("tv") && equals != std::string::npos && equals > 2;
+}
+
+int RunSet(const std::vector<std::string>& argv) {
+    ParsedArgs args;
+    std::vector<int> adds;
+    std::vector<int> removes;
+    bool optionsDone = false;
+    for (size_t i = 0; i < argv.size(); ++i) {
+        const std::string& arg = argv[i];
+        if (optionsDone || !arg.starts_with("-") || arg == "-") {
+            args.operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsDone = true;
+            continue;
+        }
+        if (arg == "-h" || arg == "--help") return PrintUsage(kSetCommand);
+        std::string name = arg;
+        std::string value;
+        bool hasValue = false;
+        if (const auto equals = arg.find('='); equals != std::string::npos) {
+            name = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+        if (name != "--settings" && name != "--add" && name != "--remove")
+            return UsageError(kSetCommand, "unknown option " + name);
+        if (!hasValue) {
+            if (i + 1 >= argv.size()) return UsageError(kSetCommand, "option " + name + " needs a value");
+            value = argv[++i];
+        }
+        if (name == "--settings") {
+            args.values[name] = value;
+            continue;
+        }
+        const int kind = TagKindOf(value);
+        if (kind < 0) return UsageError(kSetCommand, "unknown tag kind " + value);
+        (name == "--add" ? adds : removes).push_back(kind);
+    }
+
+    std::vector<Assignment> assignments;
+    size_t first = 0;
+    for (; first < args.operands.size() && LooksLikeAssignment(args.operands[first]); ++first) {
+        const std::string& operand = args.operands[first];
+        const auto equals = operand.find('=');
+        std::string name = operand.substr(0, equals);
+        Assignment a;
+        if (const auto colon = name.find(':'); colon != std::string::npos) {
+            a.param = name.substr(colon + 1);
+            name.resize(colon);
+        }
+        a.key = ValueKeyOf(name);
+        if (a.key < 0) return UsageError(kSetCommand, "unknown value key " + name);
+        if (a.key == tvV2Frame && a.param.empty())
+            return UsageError(kSetCommand, "tvV2Frame needs a frame: tvV2Frame:ID=VALUE");
+        a.value = operand.substr(equals + 1);
+        assignments.push_back(std::move(a));
+    }
+    if (first >= args.operands.size()) return UsageError(kSetCommand, "no file given");
+    if (const int status = LoadSettings(args); status != exitOk) return status;
+
+    int status = exitOk;
+    for (size_t i = first; i < args.operands.size(); ++i) {
+        const std::string path = AbsolutePath(args.operands[i]);
+        auto fail = [&](int error, const std::string& text) {
+            std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", args.operands[i].c_str(), error, text.c_str());
+            status = exitFailed;
+        };
+        clsFile file;
+        if (!file.ReadFile(path, true)) {
+            fail(ENOENT, ErrorText(ENOENT));
+            continue;
+        }
+        clsTag& tag = file.Tag();
+        for (const int kind : adds) tag.Add(kind);
+        for (const int kind : removes) tag.Remove(kind);
+        for (const Assignment& a : assignments)
+            tag.SetValue(a.key, ApplyFieldEdit(a.value, tag.GetValue(a.key, a.param), true), a.param);
+        if (file.GetAttributes() == faReadOnly && !settings().bIgnoreReadOnly) {
+            fail(EACCES, "You are trying to save tags to a read-only file!");
+            continue;
+        }
+        if (const int error = file.PutTags(); error != 0) fail(error, ErrorText(error));
+    }
+    return status;
+}
+
+}  // namespace
+
+const Command kSetCommand{
+    "set", "change tag values, add and remove tags",
+    "Usage: vorda-cli set [--settings FILE] [--add KIND]... [--remove KIND]... [KEY=VALUE]... FILE...\n"
+    "\n"
+    "For each FILE: reads its tags, marks the tags of each --add KIND to be created and of\n"
+    "each --remove KIND to be deleted, sets each KEY to VALUE and writes the tags under the\n"
+    "tag options of the settings (UseID3v1, UseID3v2, UseLyrics3, padding).\n"
+    "\n"
+    "KIND is tkAll, tkID3v1, tkID3v2 or tkLyrics3. KEY is a value key (tvTitle, tvArtist,\n"
+    "tvV1Year, tvV2Comment, tvMood, ...); tvV2Frame:ID=VALUE sets the ID3v2 frame ID.\n"
+    "VALUE replaces the stored value, except:\n"
+    "  l+=TEXT  puts TEXT in front of it      r+=TEXT  appends TEXT\n"
+    "  l-=N     removes its first N characters  r-=N   removes its last N characters\n"
+    "Values go only to tags that the file has or that are added: a file without tags\n"
+    "needs --add (for example --add tkAll).\n"
+    "A file that fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr; the exit status\n"
+    "is then 1.\n"
+    "\n"
+    "Options:\n"
+    "  --settings FILE  read the settings from FILE instead of the user's settings file\n"
+    "  --add KIND       add a tag of this kind (may be repeated)\n"
+    "  --remove KIND    remove the tag of this kind (may be repeated)\n"
+    "  -h, --help       show this help\n",
+    RunSet};
+
+}  // namespace vorda::cli

@@ -1,0 +1,10 @@
+// vorda-cli set: changes tag values, adds and removes tags of MPEG files.
+#pragma once
+
+#include "cli/CliCommon.h"
+
+namespace vorda::cli {
+
+extern const Command kSetCommand;
+
+}  // namespace vorda::cli

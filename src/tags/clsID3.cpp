@@ -1,0 +1,504 @@
+// The ID3 tag handler: value rules, tag options, in-place writes, rebuilds and junk removal.
+#include "tags/clsID3.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "app/Settings.h"
+#include "tags/TagFileWriter.h"
+#include "tags/clsFile.h"
+
+namespace vorda {
+
+namespace {
+
+// Number of characters (code points) of UTF-8 text.
+size_t CharCount(std::string_view text) {
+    size_t count = 0;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+bool AllDigits(std::string_view text) {
+    if (text.empty()) return false;
+    for (const char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// The tag changed on disk since it was read: writing now would overwrite the wrong bytes.
+constexpr int kFileChanged = ESTALE;
+
+}  // namespace
+
+clsID3::clsID3() {
+    v1_.SetGenreHandler(&genres_);
+    v2_.SetGenreHandler(&genres_);
+}
+
+// ---------------------------------------------------------------- state
+
+bool clsID3::hasTag(int kind) const {
+    switch (kind) {
+    case tkAll: return v1_.HasID3v1() || v2_.HasID3v2();
+    case tkID3v1: return v1_.HasID3v1();
+    case tkID3v2: return v2_.HasID3v2();
+    case tkLyrics3: return v1_.HasLyrics3();
+    default: return false;
+    }
+}
+
+std::string clsID3::tagType() const {
+    // "ID3v1." for version 1.0 and "ID3v1.1" (the "#.#" pattern), then the ID3v2 version.
+    std::string text;
+    if (v1_.HasID3v1()) text = v1_.TrackNr() > 0 ? "ID3v1.1" : "ID3v1.";
+    if (v2_.HasID3v2()) {
+        if (!text.empty()) text += ' ';
+        text += "ID3v2." + std::to_string(v2_.Version()) + "." + std::to_string(v2_.Revision());
+    }
+    return text;
+}
+
+bool clsID3::tagRead(clsFile& file) {
+    file_ = &file;
+    v1Action_ = v2Action_ = lyricsAction_ = acNone;
+    const bool v1 = v1_.GetID3v1(file.FullPath());
+    v2_.GetID3v2(file.FullPath());
+    return v1;
+}
+
+void clsID3::Reset() {
+    v1_.Reset();
+    v2_.Reset();
+    v2_.setHasID3v2(false);
+    v2_.setPosition(0);
+    v2_.setSize(0);
+    v1Action_ = v2Action_ = lyricsAction_ = acNone;
+}
+
+void clsID3::Add(int kind) {
+    switch (kind) {
+    case tkAll:
+        if (!v1_.HasID3v1()) v1Action_ = acAdd;
+        if (!v2_.HasID3v2()) v2Action_ = acAdd;
+        break;
+    case tkID3v1:
+        if (!v1_.HasID3v1()) v1Action_ = acAdd;
+        break;
+    case tkID3v2:
+        if (!v2_.HasID3v2()) v2Action_ = acAdd;
+        break;
+    case tkLyrics3:
+        if (!v1_.HasLyrics3() && (v1_.HasID3v1() || v1Action_ == acAdd)) lyricsAction_ = acAdd;
+        break;
+    default: break;
+    }
+}
+
+void clsID3::Remove(int kind) {
+    auto removeOne = [](bool present, int& action) {
+        if (present)
+            action = acRemove;
+        else if (action == acAdd)
+            action = acNone;
+    };
+    switch (kind) {
+    case tkAll:
+        Remove(tkID3v1);
+        Remove(tkID3v2);
+        Remove(tkLyrics3);
+        break;
+    case tkID3v1:
+        removeOne(v1_.HasID3v1(), v1Action_);
+        // A Lyrics3 block cannot stay without the ID3v1 tag behind it.
+        if (v1_.HasID3v1()) Remove(tkLyrics3);
+        break;
+    case tkID3v2: removeOne(v2_.HasID3v2(), v2Action_); break;
+    case tkLyrics3: removeOne(v1_.HasLyrics3(), lyricsAction_); break;
+    default: break;
+    }
+}
+
+bool clsID3::V1Written() const {
+    if (v1Action_ == acRemove) return false;
+    // "Always" adds the tag at the write.
+    return v1_.HasID3v1() || v1Action_ == acAdd || settings().UseID3v1 == tuAlways;
+}
+
+bool clsID3::V2Written() const {
+    if (v2Action_ == acRemove) return false;
+    if (v2_.HasID3v2() || v2Action_ == acAdd) return true;
+    // "Always" adds the tag at the write; under "If needed" the values are held so that the
+    // write can tell whether the ID3v1 tag alone can carry them.
+    const int use = settings().UseID3v2;
+    return use == tuAlways || (use == tuIfNeeded && V1Written());
+}
+
+// ---------------------------------------------------------------- values
+
+std::string clsID3::GetValue(int key, const std::string& param) {
+    auto either = [](std::string v2, const std::string& v1) { return v2.empty() ? v1 : v2; };
+    switch (key) {
+    case tvTitle: return either(v2_.Title(), v1_.Title());
+    case tvArtist: return either(v2_.Artist(), v1_.Artist());
+    case tvAlbum: return either(v2_.Album(), v1_.Album());
+    case tvYear: return either(v2_.Year(), v1_.Year());
+    case tvTrack: return either(v2_.Track(), v1_.Track());
+    case tvComment: return either(v2_.Comment(), v1_.Comment());
+    case tvComposer: return v2_.Composer();
+    case tvOrgArtist: return v2_.OrgArtist();
+    case tvCopyright: return v2_.Copyright();
+    case tvURL: return v2_.URL();
+    case tvEncodedBy: return v2_.EncodedBy();
+    case tvV1Title: return v1_.Title();
+    case tvV1Artist: return v1_.Artist();
+    case tvV1Album: return v1_.Album();
+    case tvV1Year: return v1_.Year();
+    case tvV1Track: return v1_.Track();
+    case tvV1Comment: return v1_.Comment();
+    case tvV1Genre: return v1_.Genre();
+    case tvGenre: return either(v2_.Genre(), v1_.Genre());
+    case tvV2Title: return v2_.Title();
+    case tvV2Artist: return v2_.Artist();
+    case tvV2Album: return v2_.Album();
+    case tvV2Track: return v2_.Track();
+    case tvV2Year: return v2_.Year();
+    case tvV2Comment: return v2_.Comment();
+    case tvV2Genre: return v2_.Genre();
+    case tvV2Frame: return param.empty() ? v2_.FramesInFile() : v2_.GetFrameContent(param);
+    case tvMood: return v1_.Mood();
+    case tvSituation: return v1_.Situation();
+    case tvLyrics: return v1_.Lyrics();
+    case tvQuality: return v1_.Quality();
+    case tvAuthor: return v1_.Author();
+    case tvImages: return v1_.Images();
+    case tvOtherInfo: return v1_.OtherInfo();
+    default: return {};
+    }
+}
+
+std::string clsID3::PaddedTrack(const std::string& track) const {
+    const Settings& s = settings();
+    if (!s.bPadTrackNr) return track;
+    size_t digits = 0;
+    while (digits < track.size() && track[digits] >= '0' && track[digits] <= '9') ++digits;
+    if (digits == 0 || digits > 9) return track;
+    std::string number = std::to_string(std::stol(track.substr(0, digits)));
+    if (s.iTrackDigits > 0 && number.size() < static_cast<size_t>(s.iTrackDigits))
+        number.insert(0, static_cast<size_t>(s.iTrackDigits) - number.size(), '0');
+    return number + track.substr(digits);
+}
+
+bool clsID3::SetValue(int key, const std::string& value, const std::string& param) {
+    const bool v1 = V1Written();
+    const bool v2 = V2Written();
+    switch (key) {
+    case tvTitle:
+        if (v1) v1_.SetTitle(value);
+        if (v2) v2_.setTitle(value);
+        return v1 || v2;
+    case tvArtist:
+        if (v1) v1_.SetArtist(value);
+        if (v2) v2_.setArtist(value);
+        return v1 || v2;
+    case tvAlbum:
+        if (v1) v1_.SetAlbum(value);
+        if (v2) v2_.setAlbum(value);
+        return v1 || v2;
+    case tvYear:
+        if (v1) v1_.SetYear(value);
+        if (v2) v2_.setYear(value);
+        return v1 || v2;
+    case tvTrack:
+        if (v1) v1_.SetTrack(value);
+        if (v2) v2_.setTrack(PaddedTrack(value));
+        return v1 || v2;
+    case tvComment:
+        if (v1) v1_.SetComment(value);
+        if (v2) v2_.setComment(value);
+        return v1 || v2;
+    case tvGenre:
+        if (v1) v1_.SetGenre(value);
+        if (v2) v2_.setGenre(value);
+        return v1 || v2;
+    default: break;
+    }
+    if (key >= tvComposer && key <= tvEncodedBy) {
+        if (!v2) return false;
+        if (key == tvComposer) v2_.setComposer(value);
+        if (key == tvOrgArtist) v2_.setOrgArtist(value);
+        if (key == tvCopyright) v2_.setCopyright(value);
+        if (key == tvURL) v2_.setURL(value);
+        if (key == tvEncodedBy) v2_.setEncodedBy(value);
+        return true;
+    }
+    if ((key >= tvV1Title && key <= tvV1Genre) || (key >= tvMood && key <= tvOtherInfo)) {
+        if (!v1) return false;
+        switch (key) {
+        case tvV1Title: v1_.SetTitle(value); break;
+        case tvV1Artist: v1_.SetArtist(value); break;
+        case tvV1Album: v1_.SetAlbum(value); break;
+        case tvV1Year: v1_.SetYear(value); break;
+        case tvV1Track: v1_.SetTrack(value); break;
+        case tvV1Comment: v1_.SetComment(value); break;
+        case tvV1Genre: v1_.SetGenre(value); break;
+        case tvMood: v1_.SetMood(value); break;
+        case tvSituation: v1_.SetSituation(value); break;
+        case tvLyrics: v1_.SetLyrics(value); break;
+        case tvQuality: v1_.SetQuality(value); break;
+        case tvAuthor: v1_.SetAuthor(value); break;
+        case tvImages: v1_.SetImages(value); break;
+        case tvOtherInfo: v1_.SetOtherInfo(value); break;
+        default: break;
+        }
+        return true;
+    }
+    if (key >= tvV2Title && key <= tvV2Frame) {
+        if (!v2) return false;
+        switch (key) {
+        case tvV2Title: v2_.setTitle(value); break;
+        case tvV2Artist: v2_.setArtist(value); break;
+        case tvV2Album: v2_.setAlbum(value); break;
+        case tvV2Track: v2_.setTrack(PaddedTrack(value)); break;
+        case tvV2Year: v2_.setYear(value); break;
+        case tvV2Comment: v2_.setComment(value); break;
+        case tvV2Genre: v2_.setGenre(value); break;
+        case tvV2Frame:
+            if (param.empty()) return false;
+            v2_.SetFrameContent(param, value);
+            break;
+        default: break;
+        }
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- writing
+
+bool clsID3::isID3v2Needed() const {
+    if (!v2_.FramesInFile().empty()) return true;
+    // Without an ID3v1 tag after the write, the ID3v2 tag is the only place for the values.
+    const bool anyValue = !v2_.Frames().empty();
+    if (anyValue && !V1Written()) return true;
+
+    auto longOrOther = [](const std::string& v2, const std::string& v1, size_t limit) {
+        return !v2.empty() && (v2 != v1 || CharCount(v2) >= limit);
+    };
+    if (longOrOther(v2_.Artist(), v1_.Artist(), 31) || longOrOther(v2_.Album(), v1_.Album(), 31) ||
+        longOrOther(v2_.Title(), v1_.Title(), 31))
+        return true;
+    if (longOrOther(v2_.Comment(), v1_.Comment(), 29)) return true;
+    if (longOrOther(v2_.Year(), v1_.Year(), 5)) return true;
+    const std::string genre = v2_.Genre();
+    if (!genre.empty() && genre != v1_.Genre()) return true;
+    if (!v2_.Composer().empty() || !v2_.Copyright().empty() || !v2_.EncodedBy().empty() ||
+        !v2_.OrgArtist().empty() || !v2_.URL().empty())
+        return true;
+    const std::string track = v2_.Track();
+    if (!track.empty()) {
+        if (track.find_first_of("-/") != std::string::npos) return true;
+        // A track ID3v1 cannot hold as a number (too large, or not a number at all).
+        if (!AllDigits(track) || track.size() > 3 || std::stoi(track) > 255) return true;
+    }
+    // Characters ISO-8859-1 cannot hold would become "?" in ID3v1.
+    for (const std::string& value : {v2_.Title(), v2_.Artist(), v2_.Album(), v2_.Comment(), v2_.Year(), genre})
+        if (!clsID3v1::FitsLatin1(value)) return true;
+    return false;
+}
+
+void clsID3::ApplyOptions() {
+    const Settings& s = settings();
+    if (s.UseID3v1 == tuAlways) Add(tkID3v1);
+    if (s.UseID3v1 == tuNever) Remove(tkID3v1);
+
+    if (s.UseID3v2 == tuAlways) Add(tkID3v2);
+    if (s.UseID3v2 == tuNever) Remove(tkID3v2);
+    if (s.UseID3v2 == tuIfNeeded) {
+        if (isID3v2Needed())
+            Add(tkID3v2);
+        else
+            Remove(tkID3v2);
+    }
+
+    if (s.UseLyrics3 == tuAlways) Add(tkLyrics3);
+    if (s.UseLyrics3 == tuNever) Remove(tkLyrics3);
+    if (s.UseLyrics3 == tuIfNeeded) {
+        if (v1_.isLyrics3Needed())
+            Add(tkLyrics3);
+        else
+            Remove(tkLyrics3);
+    }
+}
+
+void clsID3::KeepInSync() {
+    for (const int key : {tvAlbum, tvArtist, tvComment, tvGenre, tvTitle, tvTrack, tvYear})
+        SetValue(key, GetValue(key));
+}
+
+int clsID3::tagWrite() {
+    if (file_ == nullptr || file_->FullPath().empty()) return 0;
+    const Settings& s = settings();
+    const std::string path = file_->FullPath();
+
+    ApplyOptions();
+    if (s.bTAGKeepSync) KeepInSync();
+    if (!v1_.Changed() && !v2_.Changed() && v1Action_ == acNone && v2Action_ == acNone && lyricsAction_ == acNone)
+        return 0;
+
+    // The layout as it is on disk now; the tag must still be where it was read.
+    int error = 0;
+    const int64_t fileLength = tagfile::FileLength(path, &error);
+    if (fileLength < 0) return error;
+    const int64_t tailStart = clsID3v1::FindTailStart(path, &error);
+    if (tailStart < 0) return error;
+    const bool hadV2 = v2_.HasID3v2();
+    const int64_t headOffset = hadV2 ? v2_.Position() - 1 : 0;
+    const int64_t oldHead = hadV2 ? v2_.Size() : 0;
+    if (hadV2) {
+        if (headOffset < 0) return kFileChanged;
+        const int64_t onDisk = tagfile::ID3v2SizeAt(path, headOffset, &error);
+        if (error != 0) return error;
+        if (onDisk != oldHead) return kFileChanged;
+    }
+    const int64_t audioLength = tailStart - headOffset - oldHead;
+    if (audioLength < 0) return EINVAL;  // sizes that cannot be: nothing is written
+
+    if (v1_.HasID3v1() && v1Action_ == acNone) v1Action_ = acKeep;
+    if (hadV2 && v2Action_ == acNone) v2Action_ = acKeep;
+    if (v1_.HasLyrics3() && lyricsAction_ == acNone) lyricsAction_ = acKeep;
+
+    const bool writeV1 = v1Action_ == acAdd || v1Action_ == acKeep;
+    std::string tail;
+    int64_t lyricsLength = 0;
+    if (writeV1) {
+        if (lyricsAction_ == acAdd || lyricsAction_ == acKeep) tail = v1_.GenLyrics3Code(s.UseLyrics3);
+        lyricsLength = static_cast<int64_t>(tail.size());
+        tail += v1_.GenID3v1Code();
+    }
+
+    int64_t newSize = 0;  // T: header and frames
+    if (v2Action_ == acAdd || v2Action_ == acKeep) {
+        const size_t frames = v2_.GenerateTag().size();
+        if (s.UseID3v2 != tuIfNeeded || frames > 0) {
+            newSize = 10 + static_cast<int64_t>(frames);
+        } else {
+            Remove(tkID3v2);
+        }
+    }
+    const bool writeV2 = newSize > 0;
+    const int64_t padding = oldHead - newSize;
+    const bool rebuild = v2Action_ == acRemove || (v2Action_ == acAdd && !hadV2) ||
+                         (writeV2 && s.lMaxPaddingSize >= 0 && padding > s.lMaxPaddingSize) || newSize > oldHead;
+
+    std::string head;
+    if (writeV2) {
+        head = v2_.Render(rebuild ? static_cast<long>(std::max<long long>(s.lAddPaddingSize, 0)) : static_cast<long>(padding));
+        // Empty only for a tag too large for its header (or no frames and no room at all,
+        // which is no tag).
+        if (head.empty() && newSize > 10) return EFBIG;
+    }
+
+    int64_t newLength = 0;
+    if (rebuild) {
+        std::vector<tagfile::Piece> pieces;
+        if (headOffset > 0) pieces.push_back(tagfile::Piece::Range(0, headOffset));
+        pieces.push_back(tagfile::Piece::Bytes(head));
+        pieces.push_back(tagfile::Piece::Range(headOffset + oldHead, audioLength));
+        pieces.push_back(tagfile::Piece::Bytes(tail));
+        error = tagfile::RebuildFile(path, pieces);
+        newLength = headOffset + static_cast<int64_t>(head.size()) + audioLength + static_cast<int64_t>(tail.size());
+    } else {
+        error = tagfile::WriteInPlace(path, headOffset, head, tailStart, tail);
+        newLength = tailStart + static_cast<int64_t>(tail.size());
+    }
+    if (error != 0) return error;
+
+    // The audio moved by the change of the tag's size.
+    clsAudio& audio = file_->Audio();
+    const int64_t audioShift = static_cast<int64_t>(head.size()) - oldHead;
+    if (rebuild && audioShift != 0 && audio.IsValid() && audio.StartPos() >= headOffset + oldHead)
+        audio.SetPosition(static_cast<long>(audio.StartPos() + audioShift));
+
+    if (!head.empty()) {
+        v2_.setHasID3v2(true);
+        v2_.setPosition(static_cast<long>(headOffset + 1));
+        v2_.MarkWritten();
+    } else if ((rebuild && hadV2) || !hadV2) {
+        v2_.Reset();
+        v2_.setHasID3v2(false);
+        v2_.setPosition(0);
+        v2_.setSize(0);
+    }
+    FinishWrite(writeV1, lyricsLength, newLength);
+    return 0;
+}
+
+void clsID3::FinishWrite(bool v1Written, int64_t lyricsLength, int64_t fileLength) {
+    if (v1Written)
+        v1_.SetWritten(true, lyricsLength, fileLength);
+    else if (v1Action_ == acRemove || v1_.HasID3v1())
+        v1_.SetWritten(false, 0, fileLength);
+    else
+        v1_.setFileLength(fileLength);
+    v1_.SetUnchanged();
+    v2_.SetUnchanged();
+    v1Action_ = v2Action_ = lyricsAction_ = acNone;
+}
+
+// ---------------------------------------------------------------- junk
+
+int clsID3::RemoveJunk() {
+    if (file_ == nullptr || file_->FullPath().empty()) return 0;
+    clsAudio& audio = file_->Audio();
+    // Only where a first frame was found is it known what is junk.
+    if (audio.AudioType() != "MPEG" || !audio.IsValid()) return 0;
+    const std::string path = file_->FullPath();
+
+    int error = 0;
+    const int64_t length = tagfile::FileLength(path, &error);
+    if (length < 0) return error;
+    const bool hasV2 = v2_.HasID3v2();
+    const int64_t tagStart = v2_.Position() - 1;  // 0-based
+    const int64_t tagSize = v2_.Size();
+    const int64_t first = audio.StartPos();
+    if (first < 0 || first > length) return kFileChanged;
+    if (hasV2) {
+        if (tagStart < 0) return kFileChanged;
+        const int64_t onDisk = tagfile::ID3v2SizeAt(path, tagStart, &error);
+        if (error != 0) return error;
+        if (onDisk != tagSize) return kFileChanged;
+    }
+
+    std::vector<tagfile::Piece> pieces;
+    int64_t newFirst = 0;
+    if (hasV2 && tagStart > 0 && first > tagStart + tagSize) {
+        // Junk in front of the tag and between it and the audio.
+        pieces = {tagfile::Piece::Range(tagStart, tagSize), tagfile::Piece::Range(first, length - first)};
+        newFirst = tagSize;
+    } else if (!hasV2 && first >= 1) {
+        pieces = {tagfile::Piece::Range(first, length - first)};
+        newFirst = 0;
+    } else if (hasV2 && tagStart > 0 && first >= tagStart + tagSize) {
+        // Junk in front of the tag only; the audio follows the tag directly.
+        pieces = {tagfile::Piece::Range(tagStart, length - tagStart)};
+        newFirst = first - tagStart;
+    } else {
+        return 0;
+    }
+    error = tagfile::RebuildFile(path, pieces);
+    if (error != 0) return error;
+
+    int64_t newLength = 0;
+    for (const tagfile::Piece& piece : pieces) newLength += piece.length;
+    if (hasV2) setTagPosition(1);
+    audio.SetPosition(static_cast<long>(newFirst));
+    v1_.setFileLength(newLength);
+    return 0;
+}
+
+}  // namespace vorda

@@ -1,0 +1,107 @@
+// Helpers of the ID3 handler tests: scratch folders, synthetic MPEG audio and tags.
+#pragma once
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/Settings.h"
+#include "tags/ID3v2Text.h"
+
+namespace id3test {
+
+class Scratch {
+public:
+    Scratch() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "vorda_id3_XXXXXX").string();
+        if (::mkdtemp(tmpl.data()) != nullptr) path_ = tmpl;
+    }
+    ~Scratch() {
+        std::error_code ec;
+        if (!path_.empty()) {
+            std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ec);
+            std::filesystem::remove_all(path_, ec);
+        }
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    const std::string& dir() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+inline ino_t Inode(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// MPEG-1 layer III frames, 128 kbit/s, 44.1 kHz: 417 bytes each, with varying payload.
+inline std::string Audio(int frames, uint32_t seed = 1) {
+    std::string out;
+    for (int f = 0; f < frames; ++f) {
+        out.append("\xFF\xFB\x90\x00", 4);
+        for (int i = 0; i < 413; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            out += static_cast<char>((seed >> 16) & 0x7F);
+        }
+    }
+    return out;
+}
+
+// An ID3v2.3 tag with ISO-8859-1 text frames and padding.
+inline std::string V23Tag(const std::vector<std::pair<std::string, std::string>>& frames, size_t padding) {
+    std::string body;
+    for (const auto& [id, text] : frames)
+        body += id + vorda::id3v2::WriteBigEndian(static_cast<uint32_t>(text.size() + 1), 4) + std::string(2, '\0') +
+                '\0' + text;
+    body += std::string(padding, '\0');
+    return std::string("ID3\x03\x00\x00", 6) + vorda::id3v2::WriteSynchsafe(static_cast<uint32_t>(body.size())) + body;
+}
+
+// A 128-byte ID3v1 tag (version 1.1 when track is not 0).
+inline std::string V1Tag(const std::string& title, const std::string& artist = "", int track = 0, int genre = 255) {
+    auto field = [](std::string s, size_t n) {
+        s.resize(n, '\0');
+        return s;
+    };
+    std::string tag = "TAG" + field(title, 30) + field(artist, 30) + field("", 30) + field("", 4) + field("", 30);
+    tag += static_cast<char>(genre);
+    if (track > 0) {
+        tag[125] = '\0';
+        tag[126] = static_cast<char>(track);
+    }
+    return tag;
+}
+
+// Restores the program-wide settings when a test ends.
+class SettingsGuard {
+public:
+    SettingsGuard() : saved_(vorda::settings()) {}
+    ~SettingsGuard() { vorda::settings() = saved_; }
+
+private:
+    vorda::Settings saved_;
+};
+
+}  // namespace id3test

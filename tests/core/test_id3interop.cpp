@@ -1,0 +1,244 @@
+// The ID3 handler against real peers: files Vorda writes read the same in mutagen and TagLib,
+// files mutagen writes read the same in Vorda, and no kind of write changes the audio
+// (bytes and decoded samples). Also vorda-cli set and junk end to end.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "ID3TestSupport.h"
+#include "app/Settings.h"
+#include "tags/clsFile.h"
+
+using namespace vorda;
+using namespace id3test;
+
+namespace {
+
+std::string Shell(const std::string& command, int* status = nullptr) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    std::array<char, 4096> buffer{};
+    size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+    const int rc = ::pclose(pipe);
+    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
+}
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+bool HavePeers() {
+    return std::system("command -v lame >/dev/null && command -v ffmpeg >/dev/null && "
+                       "/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0;
+}
+
+// Hash of the decoded samples.
+std::string PcmHash(const std::string& path) {
+    return Shell("ffmpeg -v error -i " + Quote(path) + " -f s16le - | md5sum");
+}
+
+// "KEY=VALUE" lines of what mutagen reads.
+std::string Mutagen(const std::string& path) {
+    return Shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
+               "for k in (\"TIT2\",\"TPE1\",\"TALB\",\"TRCK\"):\n  print(k+\"=\"+(str(t[k]) if k in t else \"\"))\n"
+               "print(\"version=%d\" % t.version[1])' " +
+               Quote(path) + " 2>&1");
+}
+
+class ID3InteropTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!HavePeers()) return;
+        source_ = new Scratch;
+        const std::string mp3 = source_->File("tone.mp3");
+        Shell("ffmpeg -v error -f lavfi -i 'sine=frequency=440:duration=3' -ac 2 -f wav - | lame --quiet -b 128 - " +
+            Quote(mp3));
+        audio_ = ReadBytes(mp3);
+        pcm_ = PcmHash(mp3);
+    }
+    static void TearDownTestSuite() {
+        delete source_;
+        source_ = nullptr;
+    }
+    void SetUp() override {
+        if (audio_.empty()) GTEST_SKIP() << "lame, ffmpeg or mutagen not available";
+        Settings& s = settings();
+        s.UseID3v1 = tuIfWanted;
+        s.UseID3v2 = tuIfWanted;
+        s.UseLyrics3 = tuIfNeeded;
+        s.bTAGKeepSync = true;
+        s.lAddPaddingSize = 512;
+        s.lMaxPaddingSize = 2048;
+    }
+    // The audio is unchanged: byte for byte after the leading tag, and decoded.
+    void ExpectAudioIntact(const std::string& path) {
+        clsFile f;
+        ASSERT_TRUE(f.ReadFile(path, true));
+        const std::string bytes = ReadBytes(path);
+        const auto start = static_cast<size_t>(f.Tag().tagSize());
+        EXPECT_TRUE(bytes.compare(start, audio_.size(), audio_) == 0) << "audio bytes changed";
+        EXPECT_EQ(PcmHash(path), pcm_);
+    }
+
+    static inline Scratch* source_ = nullptr;
+    static inline std::string audio_;
+    static inline std::string pcm_;
+    SettingsGuard guard_;
+    Scratch dir_;
+};
+
+TEST_F(ID3InteropTest, EveryKindOfWriteKeepsTheAudioAndReadsTheSameInPeers) {
+    const std::string path = dir_.File("song.mp3");
+    WriteBytes(path, audio_);
+    clsFile f;
+    ASSERT_TRUE(f.ReadFile(path, true));
+    f.Tag().Add(tkAll);
+    f.Tag().SetValue(tvTitle, "Grüße €uro");  // UTF-16 in ID3v2.3, "?" in ID3v1
+    f.Tag().SetValue(tvArtist, "Band");
+    f.Tag().SetValue(tvTrack, "4/9");
+    ASSERT_EQ(f.PutTags(), 0);  // rebuild
+    ExpectAudioIntact(path);
+    EXPECT_EQ(Mutagen(path), "TIT2=Grüße €uro\nTPE1=Band\nTALB=\nTRCK=04/9\nversion=3\n");
+
+    ASSERT_TRUE(f.ReadFile(path, true));
+    f.Tag().SetValue(tvAlbum, "Album");
+    const auto size = ReadBytes(path).size();
+    ASSERT_EQ(f.PutTags(), 0);  // in place
+    EXPECT_EQ(ReadBytes(path).size(), size);
+    ExpectAudioIntact(path);
+    EXPECT_EQ(Mutagen(path), "TIT2=Grüße €uro\nTPE1=Band\nTALB=Album\nTRCK=04/9\nversion=3\n");
+#ifdef VORDA_TAGLIB_DUMP
+    const std::string taglib = Shell(std::string(VORDA_TAGLIB_DUMP) + " " + Quote(path));
+    EXPECT_NE(taglib.find("v2.TIT2=Grüße €uro\n"), std::string::npos) << taglib;
+    EXPECT_NE(taglib.find("v2.TALB=Album\n"), std::string::npos) << taglib;
+    EXPECT_NE(taglib.find("v1.title=Grüße ?uro\n"), std::string::npos) << taglib;
+    EXPECT_NE(taglib.find("v1.track=4\n"), std::string::npos) << taglib;
+#endif
+
+    ASSERT_TRUE(f.ReadFile(path, true));
+    f.Tag().Remove(tkID3v1);
+    ASSERT_EQ(f.PutTags(), 0);
+    ExpectAudioIntact(path);
+    EXPECT_EQ(ReadBytes(path).size(), f.Tag().tagSize() + audio_.size());
+
+    ASSERT_TRUE(f.ReadFile(path, true));
+    f.Tag().Remove(tkID3v2);
+    ASSERT_EQ(f.PutTags(), 0);
+    EXPECT_TRUE(ReadBytes(path) == audio_);
+
+    // Junk in front of the audio, then junk removal.
+    WriteBytes(path, std::string(700, 'j') + audio_);
+    ASSERT_TRUE(f.ReadFile(path, true));
+    ASSERT_EQ(f.Tag().RemoveJunk(), 0);
+    EXPECT_TRUE(ReadBytes(path) == audio_);
+}
+
+TEST_F(ID3InteropTest, FilesMutagenWritesReadTheSameInVorda) {
+    const std::string script =
+        "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TALB, TRCK, TCON, TDRC, COMM, TXXX, APIC, PRIV\n"
+        "p, v, enc = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])\n"
+        "t = ID3()\n"
+        "t.add(TIT2(encoding=enc, text='Tïtle ünicode' + (' ✓' if enc else '')))\n"
+        "t.add(TPE1(encoding=enc, text='Àrtist'))\n"
+        "t.add(TALB(encoding=enc, text='Album'))\n"
+        "t.add(TRCK(encoding=enc, text='3/10'))\n"
+        "t.add(TCON(encoding=enc, text='Rock'))\n"
+        "t.add(TDRC(encoding=enc, text='2004'))\n"
+        "t.add(COMM(encoding=enc, lang='eng', desc='', text='Cömment'))\n"
+        "t.add(COMM(encoding=enc, lang='eng', desc='other', text='second'))\n"
+        "t.add(TXXX(encoding=enc, desc='one', text='1'))\n"
+        "t.add(TXXX(encoding=enc, desc='two', text='2'))\n"
+        "t.add(APIC(encoding=enc, mime='image/png', type=3, desc='cover', data=b'\\x89PNG' + bytes(3000)))\n"
+        "t.add(PRIV(owner='x', data=b'\\x00\\x01'))\n"
+        "t.save(p, v2_version=v, padding=lambda info: 5000)\n";
+    const std::string py = dir_.File("make.py");
+    WriteBytes(py, script);
+    for (const auto& [version, encoding] : {std::pair{3, 0}, {3, 1}, {4, 3}, {4, 2}}) {
+        if (version == 3 && encoding > 1) continue;
+        SCOPED_TRACE("v2." + std::to_string(version) + " encoding " + std::to_string(encoding));
+        const std::string path = dir_.File("m" + std::to_string(version) + std::to_string(encoding) + ".mp3");
+        WriteBytes(path, audio_);
+        int status = 0;
+        const std::string out = Shell("/usr/bin/python3 " + Quote(py) + " " + Quote(path) + " " +
+                                        std::to_string(version) + " " + std::to_string(encoding) + " 2>&1",
+                                    &status);
+        ASSERT_EQ(status, 0) << out;
+        const bool latin1 = encoding == 0;
+        clsFile f;
+        ASSERT_TRUE(f.ReadFile(path, true));
+        clsTag& t = f.Tag();
+        EXPECT_EQ(t.GetValue(tvTitle), latin1 ? "Tïtle ünicode" : "Tïtle ünicode ✓");
+        EXPECT_EQ(t.GetValue(tvArtist), "Àrtist");
+        EXPECT_EQ(t.GetValue(tvAlbum), "Album");
+        EXPECT_EQ(t.GetValue(tvTrack), "3/10");
+        EXPECT_EQ(t.GetValue(tvGenre), "Rock");
+        EXPECT_EQ(t.GetValue(tvYear), "2004");
+        EXPECT_EQ(t.GetValue(tvComment), "Cömment");
+        const std::string frames = t.GetValue(tvV2Frame);
+        EXPECT_NE(frames.find("TXXX"), std::string::npos) << frames;
+        EXPECT_NE(frames.find("TXXX#2"), std::string::npos) << frames;
+        EXPECT_NE(frames.find("APIC"), std::string::npos) << frames;
+        EXPECT_EQ(t.tagType(), "ID3v2." + std::to_string(version) + ".0");
+
+        // An in-place change keeps every other frame for mutagen too.
+        t.SetValue(tvTitle, "Changed");
+        ASSERT_EQ(f.PutTags(), 0);
+        const std::string check = Shell(
+            "/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
+            "print(t[\"TIT2\"], len(t.getall(\"TXXX\")), len(t.getall(\"COMM\")), len(t[\"APIC:cover\"].data), "
+            "t[\"TPE1\"])' " + Quote(path) + " 2>&1");
+        EXPECT_EQ(check, "Changed 2 2 3004 Àrtist\n");
+        ExpectAudioIntact(path);
+    }
+}
+
+TEST_F(ID3InteropTest, CommandLineSetAndJunk) {
+    const std::string cli = VORDA_CLI_PATH;
+    const std::string ini = dir_.File("settings.ini");
+    WriteBytes(ini, "[Tags]\nUseID3v2=1\nUseID3v1=1\n");
+    const std::string path = dir_.File("a.mp3");
+    WriteBytes(path, audio_);
+    int status = -1;
+    std::string out = Shell(cli + " set --settings " + Quote(ini) + " --add tkAll tvTitle=Song tvArtist=Band " +
+                              "'tvV2Frame:TCOM=Writer' " + Quote(path) + " 2>&1",
+                          &status);
+    EXPECT_EQ(status, 0) << out;
+    out = Shell(cli + " set --settings " + Quote(ini) + " 'tvTitle=l+=01 ' 'tvArtist=r-=1' " + Quote(path) + " 2>&1",
+              &status);
+    EXPECT_EQ(status, 0) << out;
+    clsFile f;
+    ASSERT_TRUE(f.ReadFile(path, true));
+    EXPECT_EQ(f.Tag().GetValue(tvTitle), "01 Song");
+    EXPECT_EQ(f.Tag().GetValue(tvV1Artist), "Ban");
+    EXPECT_EQ(f.Tag().GetValue(tvComposer), "Writer");
+    ExpectAudioIntact(path);
+
+    // One file missing: the others are written, the status is 1 and stderr names the error.
+    out = Shell(cli + " set --settings " + Quote(ini) + " tvAlbum=X " + Quote(dir_.File("none.mp3")) + " " +
+                  Quote(path) + " 2>&1 >/dev/null",
+              &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("none.mp3: error 2: "), std::string::npos) << out;
+    ASSERT_TRUE(f.ReadFile(path, true));
+    EXPECT_EQ(f.Tag().GetValue(tvAlbum), "X");
+    out = Shell(cli + " set tvNoSuchKey=1 " + Quote(path) + " 2>&1", &status);
+    EXPECT_EQ(status, 2);
+
+    WriteBytes(path, std::string(333, 'j') + audio_);
+    out = Shell(cli + " junk " + Quote(path) + " 2>&1", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_TRUE(ReadBytes(path) == audio_);
+    out = Shell(cli + " junk " + Quote(dir_.File("none.mp3")) + " 2>&1", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(out.find("error 2"), std::string::npos) << out;
+    EXPECT_EQ(Shell(cli + " junk --help", &status).rfind("Usage: vorda-cli junk", 0), 0u);
+    EXPECT_EQ(Shell(cli + " set --help", &status).rfind("Usage: vorda-cli set", 0), 0u);
+}
+
+}  // namespace
