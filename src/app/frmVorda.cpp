@@ -6,16 +6,21 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QKeySequence>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -28,6 +33,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include "app/FileOps.h"
 #include "app/IniFile.h"
@@ -49,8 +55,30 @@ double PixelsToTwips(int pixels) { return pixels * frmVorda::kTwipsPerPixel; }
 
 // The smallest column width at load and when a column is shown again, in twips.
 constexpr double kMinColumnTwips = 120;
+
+// Width of a column that has no stored size, in twips: wide enough for its usual content.
+double DefaultColumnTwips(int col) {
+    static constexpr double kWidths[kColumnCount] = {3000, 2400, 900,  1800, 1800, 2250, 675,
+                                                     675,  1200, 1800, 1350, 1575, 1200, 900};
+    return col >= 1 && col <= kColumnCount ? kWidths[col - 1] : 400;
+}
+
+// The stored width of a column, or its default width when none is stored.
+double StoredColumnTwips(const IniFile& ini, int col) {
+    return GetRealSetting(ini, "Visual", "ColSize" + std::to_string(col), DefaultColumnTwips(col));
+}
 // Long loops repaint at most this often.
 constexpr qint64 kPaintIntervalMs = 30;
+
+// A menu item of a command that another part of the program provides: present, named,
+// with its shortcut, and disabled until that command is connected.
+QAction* AddLaterItem(QMenu* menu, const char* name, const char* caption, const QKeySequence& key = {}) {
+    QAction* item = menu->addAction(QString::fromUtf8(caption));
+    item->setObjectName(QString::fromLatin1(name));
+    if (!key.isEmpty()) item->setShortcut(key);
+    item->setEnabled(false);
+    return item;
+}
 
 // "Vorda 0.1" from the version "0.1.0".
 QString WindowCaption() {
@@ -76,16 +104,37 @@ frmVorda::frmVorda(QWidget* parent) : QMainWindow(parent), cmds_(list_, *this, s
     setMinimumSize(TwipsToPixels(kMinWidthTwips), TwipsToPixels(kMinHeightTwips));
     InstallTrashHandler();
 
-    picResizeDir = new QSplitter(Qt::Horizontal, this);
+    // Tree and list over the tag area on the left, the sorting panel on the right.
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("picMain"));
+    setCentralWidget(central);
+    auto* columns = new QHBoxLayout(central);
+    columns->setContentsMargins(4, 4, 4, 2);
+    columns->setSpacing(6);
+    auto* left = new QVBoxLayout;
+    left->setSpacing(4);
+    columns->addLayout(left, 1);
+
+    picResizeDir = new QSplitter(Qt::Horizontal, central);
     picResizeDir->setObjectName(QStringLiteral("picResizeDir"));
     picResizeDir->setChildrenCollapsible(false);
-    setCentralWidget(picResizeDir);
+    left->addWidget(picResizeDir, 3);
 
     CreateDirTree();
     CreateFileList();
+    CreateTagArea();
+    left->addWidget(tabTAGs, 2);
+    CreateToolPanel();
+    columns->addWidget(picTools, 0);
     CreateStatusBar();
     CreateMenus();
     CreatePopupMenus();
+
+    // The method switch shows the folder of each file shown while renaming.
+    cmds_.FileShown = [this](clsFile& file) {
+        panel_.FileShown(file.Path());
+        SyncTargetBox();
+    };
 
     LoadSettings();
     paintClock_.start();
@@ -127,6 +176,20 @@ void frmVorda::CreateMenus() {
     mnuClearList = mnuList->addAction(QStringLiteral("Clear filelist"), this,
                                       [this] { RunCommand([this] { cmds_.ClearFileList(); }); });
     mnuClearList->setObjectName(QStringLiteral("mnuClearList"));
+    mnuList->addSeparator();
+    mnuExport = mnuList->addMenu(QStringLiteral("Export"));
+    mnuExport->setObjectName(QStringLiteral("mnuExport"));
+    mnuExportEditor = AddLaterItem(mnuExport, "mnuExportEditor", "Custom exports...");
+    mnuExportCSV = AddLaterItem(mnuExport, "mnuExportCSV", "selected files to CSV...");
+    mnuExportHTML = AddLaterItem(mnuExport, "mnuExportHTML", "selected files to HTML...");
+    mnuExportM3U = AddLaterItem(mnuExport, "mnuExportM3U", "selected files to M3U...");
+    mnuExportPLS = AddLaterItem(mnuExport, "mnuExportPLS", "selected files to PLS...");
+    mnuExportCDCover = AddLaterItem(mnuExport, "mnuExportCDCover", "to CD cover...");
+
+    mnuActions = bar->addMenu(QStringLiteral("&Actions"));
+    mnuActions->setObjectName(QStringLiteral("mnuActions"));
+    mnuSortAll = AddLaterItem(mnuActions, "mnuSortAll", "Sort all files", QKeySequence(Qt::Key_F4));
+    mnuSortSelected = AddLaterItem(mnuActions, "mnuSortSelected", "Sort selected file(s)", QKeySequence(Qt::Key_F5));
 
     mnuView = bar->addMenu(QStringLiteral("&View"));
     mnuView->setObjectName(QStringLiteral("mnuView"));
@@ -139,9 +202,25 @@ void frmVorda::CreateMenus() {
     mnuTagInfo->setObjectName(QStringLiteral("mnuTagInfo"));
     mnuTagInfo->setCheckable(true);
     mnuTagInfo->setChecked(true);
+    connect(mnuTagInfo, &QAction::toggled, this, &frmVorda::ShowTagInfo);
+
+    mnuTags = bar->addMenu(QStringLiteral("&Tags"));
+    mnuTags->setObjectName(QStringLiteral("mnuTags"));
+    mnuFindReplace = AddLaterItem(mnuTags, "mnuFindReplace", "Find && Replace/Trim/Add...",
+                                  QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuFreeDBLookup = AddLaterItem(mnuTags, "mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8));
+    mnuFixTags = AddLaterItem(mnuTags, "mnuFixTags", "Fix tags");
+    mnuSaveTags = AddLaterItem(mnuTags, "mnuSaveTags", "Save tags", QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuRemoveTags = AddLaterItem(mnuTags, "mnuRemoveTags", "Remove tags");
 
     mnuOptions = bar->addMenu(QStringLiteral("&Options"));
     mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+    // The mode is kept and saved; the tag editor acts on it.
+    mnuAdvancedMode = AddLaterItem(mnuOptions, "mnuAdvancedMode", "Advanced mode");
+    mnuAdvancedMode->setCheckable(true);
+    mnuSettings = mnuOptions->addAction(QStringLiteral("Settings..."), this, &frmVorda::ShowOptions);
+    mnuSettings->setObjectName(QStringLiteral("mnuSettings"));
+    mnuOptions->addSeparator();
     mnuColumns = mnuOptions->addMenu(QStringLiteral("Columns"));
     mnuColumns->setObjectName(QStringLiteral("mnuColumns"));
     for (int col = 1; col <= kColumnCount; ++col) {
@@ -157,14 +236,28 @@ void frmVorda::CreateMenus() {
     mnuFileGrid->setCheckable(true);
     mnuFileGrid->setChecked(true);
     connect(mnuFileGrid, &QAction::toggled, this, [this](bool on) { lstFiles2->setShowGrid(on); });
+
+    mnuHelp = bar->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpMe = mnuHelp->addAction(QStringLiteral("&Help..."), this, [this] { ShowHelp(HelpFilePath()); });
+    mnuHelpMe->setObjectName(QStringLiteral("mnuHelpMe"));
+    mnuAbout = mnuHelp->addAction(QStringLiteral("&About..."), this, &frmVorda::ShowAbout);
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 }
 
 void frmVorda::CreateDirTree() {
-    DirTree = new QTreeView(picResizeDir);
+    picDirPane = new QWidget(picResizeDir);
+    picDirPane->setObjectName(QStringLiteral("picDirPane"));
+    auto* pane = new QVBoxLayout(picDirPane);
+    pane->setContentsMargins(0, 0, 0, 0);
+    pane->setSpacing(2);
+    CreateBookmarkButtons(picDirPane);
+    DirTree = new QTreeView(picDirPane);
     DirTree->setObjectName(QStringLiteral("DirTree"));
     DirTree->setHeaderHidden(true);
     DirTree->setContextMenuPolicy(Qt::CustomContextMenu);
-    picResizeDir->addWidget(DirTree);
+    pane->addWidget(DirTree, 1);
+    picResizeDir->addWidget(picDirPane);
     picResizeDir->setStretchFactor(0, 0);
     treeViewport_ = DirTree->viewport();
     treeViewport_->installEventFilter(this);
@@ -264,6 +357,29 @@ void frmVorda::CreateStatusBar() {
 void frmVorda::CreatePopupMenus() {
     mnuPopup = new QMenu(QStringLiteral("Popup Menu"), this);
     mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
+    mnuExtractID3 = AddLaterItem(mnuPopup, "mnuExtractID3", "Extract tags");
+    mnuPopFreeDBLookup = AddLaterItem(mnuPopup, "mnuPopFreeDBLookup", "FreeDB lookup...");
+    mnuAddTracks = AddLaterItem(mnuPopup, "mnuAddTracks", "Add tracknumbers...");
+    mnuPopup->addSeparator();
+    mnuPopSort = mnuPopup->addMenu(QStringLiteral("Sort selected file(s) using..."));
+    mnuPopSort->setObjectName(QStringLiteral("mnuPopSort"));
+    FillPopSortItems({""});
+    mnuPopSortAlbum = AddLaterItem(mnuPopup, "mnuPopSortAlbum", "Sort selected file(s) as album");
+    mnuPopup->addSeparator();
+    mnuWinamp = mnuPopup->addMenu(QStringLiteral("Media player"));
+    mnuWinamp->setObjectName(QStringLiteral("mnuWinamp"));
+    mnuWAEnqueuePlay = AddLaterItem(mnuWinamp, "mnuWAEnqueuePlay", "Enqueue and play");
+    mnuWAEnqueue = AddLaterItem(mnuWinamp, "mnuWAEnqueue", "Enqueue");
+    mnuWAOpenFile = AddLaterItem(mnuWinamp, "mnuWAOpenFile", "Open file");
+    mnuWinamp->addSeparator();
+    mnuWANext = AddLaterItem(mnuWinamp, "mnuWANext", "Next");
+    mnuWAPrevious = AddLaterItem(mnuWinamp, "mnuWAPrevious", "Previous");
+    mnuWAPlay = AddLaterItem(mnuWinamp, "mnuWAPlay", "Play");
+    mnuWAPause = AddLaterItem(mnuWinamp, "mnuWAPause", "Pause/Unpause");
+    mnuWAStop = AddLaterItem(mnuWinamp, "mnuWAStop", "Stop");
+    mnuPopup->addSeparator();
+    mnuFolderFromID3 = AddLaterItem(mnuPopup, "mnuFolderFromID3", "Create/Rename folder from ID3...");
+    mnuPopup->addSeparator();
     mnuRemFromList = mnuPopup->addAction(QStringLiteral("Remove file(s) from list"), this,
                                          [this] { RunCommand([this] { cmds_.RemoveSelectedFromList(); }); });
     mnuRemFromList->setObjectName(QStringLiteral("mnuRemFromList"));
@@ -275,9 +391,9 @@ void frmVorda::CreatePopupMenus() {
     mnuTreePopup->setObjectName(QStringLiteral("mnuTreePopup"));
     mnuTreeRefresh = mnuTreePopup->addAction(QStringLiteral("Refresh"), this, &frmVorda::RefreshTree);
     mnuTreeRefresh->setObjectName(QStringLiteral("mnuTreeRefresh"));
-    mnuSetTargetFolder = mnuTreePopup->addAction(QStringLiteral("Set as target folder"));
+    mnuSetTargetFolder = mnuTreePopup->addAction(QStringLiteral("Set as target folder"), this,
+                                                 &frmVorda::SetTreeFolderAsTarget);
     mnuSetTargetFolder->setObjectName(QStringLiteral("mnuSetTargetFolder"));
-    mnuSetTargetFolder->setEnabled(false);
     mnuRecursiveScan = mnuTreePopup->addAction(QStringLiteral("Recursive Scan"), this,
                                                [this] { ScanTreeFolder(true); });
     mnuRecursiveScan->setObjectName(QStringLiteral("mnuRecursiveScan"));
@@ -306,8 +422,9 @@ void frmVorda::LoadSettings() {
     Settings& s = settings();
     s.Load(ini);
     treeDir_ = GetSetting(ini, "General", "sTreeDir", DefaultFolder());
+    LoadPanelSettings();
     ApplyWindowLayout();
-    ApplyColumnLayout();
+    ApplyColumnLayout(ini);
     PlaceTreeAtStoredFolder();
 }
 
@@ -332,17 +449,18 @@ void frmVorda::ApplyWindowLayout() {
     mnuDirTree->setChecked(s.ViewDirTree);
     ShowDirTree(s.ViewDirTree);
     mnuTagInfo->setChecked(s.ViewTagInfo);
+    ShowTagInfo(s.ViewTagInfo);
     mnuFileGrid->setChecked(s.ShowGrid);
     lstFiles2->setShowGrid(s.ShowGrid);
 }
 
-void frmVorda::ApplyColumnLayout() {
+void frmVorda::ApplyColumnLayout(const IniFile& ini) {
     const Settings& s = settings();
     QHeaderView* header = lstFiles2->horizontalHeader();
     for (int col = 1; col <= kColumnCount; ++col) {
         const size_t i = static_cast<size_t>(col - 1);
         header->showSection(col - 1);
-        header->resizeSection(col - 1, TwipsToPixels(std::max(s.ColSize[i], kMinColumnTwips)));
+        header->resizeSection(col - 1, TwipsToPixels(std::max(StoredColumnTwips(ini, col), kMinColumnTwips)));
         mnuCols[i]->setChecked(s.ColVisible[i]);
     }
     // Shown columns take their places first, so that every hidden one ends up behind them.
@@ -360,7 +478,8 @@ void frmVorda::ApplyColumnLayout() {
 }
 
 void frmVorda::ShowDirTree(bool visible) {
-    DirTree->setVisible(visible);
+    // Tree, bookmark buttons and splitter go together; the list takes the freed width.
+    picDirPane->setVisible(visible);
     if (!visible) return;
     // The tree gets its stored width back, the list the rest.
     const int treeWidth = std::max(TwipsToPixels(treeSplit_), 1);
@@ -412,6 +531,7 @@ void frmVorda::StoreLayoutInSettings() {
 void frmVorda::SaveSettings() {
     CreateFolderTree(GetFolder(settingsPath_));
     IniFile ini(settingsPath_);
+    StorePanelInSettings();
     StoreLayoutInSettings();
     const Settings& s = settings();
     s.SaveMain(ini);
@@ -423,10 +543,12 @@ void frmVorda::SaveSettings() {
 
 void frmVorda::closeEvent(QCloseEvent* event) {
     SaveSettings();
+    // Every dialog of the program goes with the main window.
+    for (QDialog* dialog : findChildren<QDialog*>()) dialog->close();
     event->accept();
 }
 
-bool frmVorda::ScanSubfolders() const { return settings().bScanSubFolders != 0; }
+bool frmVorda::ScanSubfolders() const { return chkScanSubfolders->checkState() != Qt::Unchecked; }
 
 // ============================================================ folder tree
 
@@ -559,7 +681,7 @@ void frmVorda::SetColumnVisible(int col, bool visible) {
     const IniFile ini(settingsPath_);
     const std::string n = std::to_string(col);
     const long long position = GetIntSetting(ini, "Visual", "ColPosition" + n, col);
-    const double size = GetRealSetting(ini, "Visual", "ColSize" + n, 400);
+    const double size = StoredColumnTwips(ini, col);
     header->showSection(col - 1);
     header->resizeSection(col - 1, TwipsToPixels(std::max(size, kMinColumnTwips)));
     header->moveSection(header->visualIndex(col - 1),
@@ -630,6 +752,7 @@ bool frmVorda::lstFiles2_DragEvent(QEvent* event) {
 bool frmVorda::eventFilter(QObject* watched, QEvent* event) {
     // Only pointers are compared here: the filter also sees events while children are built.
     if (!watched) return false;
+    if (PanelEventFilter(watched, event)) return true;
     if (watched == listViewport_) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:

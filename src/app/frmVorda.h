@@ -10,19 +10,30 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 
+#include "app/Bookmarks.h"
 #include "app/FileList.h"
 #include "app/ListCommands.h"
+#include "app/SortPanel.h"
 #include "app/UserInterface.h"
 #include "platform/PlatformServices.h"
 
 class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
 class QFileSystemModel;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QProgressBar;
+class QPushButton;
+class QRadioButton;
 class QSplitter;
 class QStatusBar;
+class QTabWidget;
 class QTableView;
+class QToolButton;
 class QTreeView;
 
 namespace vorda {
@@ -53,6 +64,28 @@ public:
     const std::string& SettingsPath() const { return settingsPath_; }
     // The "Scan subfolders" state.
     bool ScanSubfolders() const;
+    // The sorting panel's method and target-folder state.
+    const SortPanel& Panel() const { return panel_; }
+    const Bookmarks& FolderBookmarks() const { return bookmarks_; }
+
+    // ---- commands of the window
+    // The method switch (2 copy, 1 move, 4 rename; any other value clears the three buttons).
+    void SetMethod(int method);
+    // "Browse" after its dialog; "Set as target folder" of the tree pop-up.
+    void TargetFolderChosen(const std::string& folder);
+    void SetTreeFolderAsTarget();
+    // Bookmark button i: left click goes there, the right button stores the tree's folder.
+    void GoToBookmark(int i);
+    void StoreBookmark(int i);
+    // "Tag info".
+    void ShowTagInfo(bool visible);
+    // "&Help...": the HTML manual of the program data folder in the default browser.
+    std::string HelpFilePath() const;
+    void ShowHelp(const std::string& file);
+    void ShowAbout();
+    // "Settings...": the options dialog, modal. Its settings act where they are used
+    // (file types at the next scan, the rest in the commands that read them).
+    void ShowOptions();
 
     // ---- folder tree
     // The tree's folder ("" when none), without a trailing "/".
@@ -93,13 +126,48 @@ public:
     void SetStatus(int panel, const std::string& text) override;
     void SetProgress(long long value, long long max) override;
     void Repaint() override;
+    void SetOldName(const std::string& name) override;
+    void SetNewName(const std::string& name) override;
 
     // ---- controls (named as the window's designer named them)
     QSplitter* picResizeDir = nullptr;
+    QWidget* picDirPane = nullptr;  // bookmark buttons over the folder tree
+    std::array<QToolButton*, Bookmarks::kCount> cmdFavourite{};
     QTreeView* DirTree = nullptr;
     QTableView* lstFiles2 = nullptr;
     QStatusBar* StatusBar = nullptr;
     QProgressBar* ProgressBar = nullptr;
+
+    // tag area (its pages are filled by the tag editor)
+    QTabWidget* tabTAGs = nullptr;
+    std::array<QWidget*, 4> picTAG{};
+
+    // sorting panel
+    QWidget* picTools = nullptr;
+    QTabWidget* tabQSettings = nullptr;
+    QComboBox* cmbPathPattern = nullptr;
+    QPushButton* cmdEditPathPatterns = nullptr;
+    QCheckBox* chkAlbumPattern = nullptr;
+    QComboBox* cmbAlbumPattern = nullptr;
+    QPushButton* cmdEditAlbumPatterns = nullptr;
+    QComboBox* cmbInPattern = nullptr;
+    QPushButton* cmdEditInPatterns = nullptr;
+    QComboBox* cmbOutPattern = nullptr;
+    QPushButton* cmdEditOutPatterns = nullptr;
+    QCheckBox* chkDetectInPattern = nullptr;
+    QCheckBox* chkScanSubfolders = nullptr;
+    QPushButton* cmdRemJunk = nullptr;
+    QGroupBox* fraMethod = nullptr;
+    std::array<QRadioButton*, 3> optMethod{};
+    QLabel* lblTargetDir = nullptr;
+    QLineEdit* txtTargetDir = nullptr;
+    QPushButton* cmdTargetDir = nullptr;
+    QLineEdit* txtOldName = nullptr;
+    QLineEdit* txtNewName = nullptr;
+    QCheckBox* chkFixFilenames = nullptr;
+    QPushButton* cmdSort = nullptr;
+    QPushButton* cmdSortSelected = nullptr;
+    QPushButton* cmdFreeDB = nullptr;
 
     QMenu* mnuFile = nullptr;
     QAction* mnuExit = nullptr;
@@ -109,15 +177,52 @@ public:
     QAction* mnuSelectAll = nullptr;
     QAction* mnuSelInvert = nullptr;
     QAction* mnuClearList = nullptr;
+    QMenu* mnuExport = nullptr;
+    QAction* mnuExportEditor = nullptr;
+    QAction* mnuExportCSV = nullptr;
+    QAction* mnuExportHTML = nullptr;
+    QAction* mnuExportM3U = nullptr;
+    QAction* mnuExportPLS = nullptr;
+    QAction* mnuExportCDCover = nullptr;
+    QMenu* mnuActions = nullptr;
+    QAction* mnuSortAll = nullptr;
+    QAction* mnuSortSelected = nullptr;
     QMenu* mnuView = nullptr;
     QAction* mnuDirTree = nullptr;
     QAction* mnuTagInfo = nullptr;
+    QMenu* mnuTags = nullptr;
+    QAction* mnuFindReplace = nullptr;
+    QAction* mnuFreeDBLookup = nullptr;
+    QAction* mnuFixTags = nullptr;
+    QAction* mnuSaveTags = nullptr;
+    QAction* mnuRemoveTags = nullptr;
     QMenu* mnuOptions = nullptr;
+    QAction* mnuAdvancedMode = nullptr;
+    QAction* mnuSettings = nullptr;
     QMenu* mnuColumns = nullptr;
     std::array<QAction*, kColumnCount> mnuCols{};
     QAction* mnuFileGrid = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpMe = nullptr;
+    QAction* mnuAbout = nullptr;
 
     QMenu* mnuPopup = nullptr;
+    QAction* mnuExtractID3 = nullptr;
+    QAction* mnuPopFreeDBLookup = nullptr;
+    QAction* mnuAddTracks = nullptr;
+    QMenu* mnuPopSort = nullptr;
+    std::vector<QAction*> mnuPopSortPatterns;  // one per output pattern
+    QAction* mnuPopSortAlbum = nullptr;
+    QMenu* mnuWinamp = nullptr;  // the media player remote
+    QAction* mnuWAEnqueuePlay = nullptr;
+    QAction* mnuWAEnqueue = nullptr;
+    QAction* mnuWAOpenFile = nullptr;
+    QAction* mnuWANext = nullptr;
+    QAction* mnuWAPrevious = nullptr;
+    QAction* mnuWAPlay = nullptr;
+    QAction* mnuWAPause = nullptr;
+    QAction* mnuWAStop = nullptr;
+    QAction* mnuFolderFromID3 = nullptr;
     QAction* mnuRemFromList = nullptr;
     QAction* mnuRemFromHD = nullptr;
 
@@ -142,10 +247,25 @@ private:
     void CreateFileList();
     void CreateStatusBar();
     void CreatePopupMenus();
+    void CreateBookmarkButtons(QWidget* parent);
+    void CreateTagArea();
+    void CreateToolPanel();
+    QWidget* CreateFoldersPage();
+    QWidget* CreatePatternsPage();
+    QWidget* CreateRepairPage();
+    void LoadPanelSettings();
+    void StorePanelInSettings();
+    void FillPatternBox(QComboBox* box, const std::string& current, const std::vector<std::string>& entries);
+    void FillPopSortItems(const std::vector<std::string>& outPatterns);
+    void SyncTargetBox();
+    void ApplyMethodCaptions();
+    void chkScanSubfolders_Click(bool checked);
+    // Right button on a bookmark button, focus loss of the target box.
+    bool PanelEventFilter(QObject* watched, QEvent* event);
     // settings
     void LoadSettings();
     void ApplyWindowLayout();
-    void ApplyColumnLayout();
+    void ApplyColumnLayout(const IniFile& ini);
     void StoreLayoutInSettings();
     void PlaceTreeAtStoredFolder();
     // folder tree
@@ -162,6 +282,8 @@ private:
     void ClearAndScan(const std::string& folder, bool subFolders);
     void PaintNow();
 
+    SortPanel panel_;
+    Bookmarks bookmarks_;
     FileList list_;
     FileIconCache icons_;
     ListCommands cmds_;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QIcon>
 
 #include "app/frmVorda.h"
 
@@ -12,6 +13,9 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Vorda"));
     QApplication::setOrganizationDomain(QStringLiteral("vorda.org"));
     QApplication::setApplicationVersion(QStringLiteral(VORDA_VERSION));
+    // The desktop entry and the icon installed with the program.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vorda"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vorda")));
 
     // Paths keep their bytes as the shell gave them.
     std::vector<std::string> paths;

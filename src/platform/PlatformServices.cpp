@@ -113,7 +113,8 @@ std::string SettingsFilePath() {
 std::string ProgramDataFolder() {
     const QString appDir = QCoreApplication::applicationDirPath();
     QString folder = appDir;
-    if (!QDir(appDir + QStringLiteral("/templates")).exists()) {
+    if (!QDir(appDir + QStringLiteral("/templates")).exists() &&
+        !QDir(appDir + QStringLiteral("/help")).exists()) {
         folder = QDir::cleanPath(appDir + QStringLiteral("/../share/vorda"));
     }
     return AddBackslash(QFile::encodeName(folder).toStdString());

@@ -22,7 +22,7 @@ int MoveToTrash(const std::string& path);
 std::string SettingsFilePath();
 
 // The program data folder (templates/, help/), ending with "/": the executable's folder when
-// it holds templates/, else <prefix>/share/vorda/ relative to the executable's bin folder.
+// it holds templates/ or help/, else <prefix>/share/vorda/ relative to the executable's bin folder.
 std::string ProgramDataFolder();
 
 // Small file-type icons, fetched once per lower-case extension (the whole name when

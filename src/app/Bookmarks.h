@@ -1,0 +1,31 @@
+// The five folder bookmarks of the main window's bookmark buttons.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace vorda {
+
+class Bookmarks {
+public:
+    static constexpr int kCount = 5;
+    static constexpr const char* kEmptyToolTip = "Click the right mousebutton to bookmark current folder!";
+
+    // From and to the settings (FavouriteDir0 ... 4).
+    void Load(const std::array<std::string, kCount>& folders) { folders_ = folders; }
+    const std::array<std::string, kCount>& Folders() const { return folders_; }
+
+    // The folder of bookmark i ("" when empty or out of range).
+    std::string Folder(int i) const;
+    // The tool tip of button i: its folder, or the hint for an empty bookmark.
+    std::string ToolTip(int i) const;
+    // Right button: bookmark i becomes folder. An empty folder (no tree folder) changes nothing.
+    bool Store(int i, const std::string& folder);
+    // The folder a left click scans ("/"-terminated), "" when the bookmark is empty.
+    std::string ScanFolder(int i) const;
+
+private:
+    std::array<std::string, kCount> folders_{};
+};
+
+}  // namespace vorda

@@ -1,0 +1,123 @@
+#include "app/SortPanel.h"
+
+#include <cstring>
+
+#include "app/Routines.h"
+
+namespace vorda {
+
+bool SortPanel::IsRefusedTargetChar(char c) { return c != '\0' && std::strchr(kRefusedTargetChars, c) != nullptr; }
+
+std::string SortPanel::Filtered(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (!IsRefusedTargetChar(c)) out += c;
+    }
+    return out;
+}
+
+int SortPanel::ButtonOfMethod(int method) {
+    switch (method) {
+    case smCopy: return 0;
+    case smMove: return 1;
+    case smRename: return 2;
+    default: return -1;
+    }
+}
+
+int SortPanel::MethodOfButton(int button) {
+    switch (button) {
+    case 0: return smCopy;
+    case 1: return smMove;
+    default: return smRename;
+    }
+}
+
+MethodCaptions SortPanel::CaptionsFor(int method) {
+    MethodCaptions c;
+    if (method == smCopy || method == smMove) {
+        const std::string verb = method == smCopy ? "Copy" : "Move";
+        c.sortAll = verb + " All";
+        c.sortSelected = verb + " Selected";
+        c.menuSortAll = verb + " all files";
+        c.menuSortSelected = verb + " selected file(s)";
+        c.popSort = verb + " selected file(s) using...";
+        c.popSortAlbum = verb + " selected file(s) as album";
+        c.popSortAlbumEnabled = true;
+        c.targetLabel = "Target folder:";
+        c.browseEnabled = true;
+    } else if (method == smRename) {
+        c.sortAll = "Rename All";
+        c.sortSelected = "Rename Selected";
+        c.menuSortAll = "Rename all files";
+        c.menuSortSelected = "Rename selected file(s)";
+        c.popSort = "Rename selected file(s) using...";
+        c.popSortAlbum = "Sort selected file(s) as album";
+        c.popSortAlbumEnabled = false;
+        c.targetLabel = "File location:";
+        c.browseEnabled = false;
+    } else {
+        // No method chosen (a stored value the switch never produces): the design captions.
+        c.sortAll = "Sort All";
+        c.sortSelected = "Sort Selected";
+        c.menuSortAll = "Sort all files";
+        c.menuSortSelected = "Sort selected file(s)";
+        c.popSort = "Sort selected file(s) using...";
+        c.popSortAlbum = "Sort selected file(s) as album";
+        c.targetLabel = "Target Folder:";
+    }
+    return c;
+}
+
+void SortPanel::Load(int method, const std::string& targetDir) {
+    method_ = method;
+    text_ = targetDir;
+    saved_ = targetDir;
+}
+
+void SortPanel::SetMethod(int method, const std::string& currentFileFolder) {
+    if (method == smRename) {
+        // The folder typed so far is kept: leaving rename brings it back.
+        if (method_ != smRename) saved_ = text_;
+        text_ = currentFileFolder;
+    } else {
+        text_ = saved_;
+    }
+    method_ = method;
+}
+
+int SortPanel::StoredMethod() const {
+    if (method_ == smCopy) return smCopy;
+    if (method_ == smMove) return smMove;
+    return smRename;
+}
+
+void SortPanel::Type(const std::string& text) {
+    if (Locked()) return;
+    text_ = Filtered(text);
+}
+
+void SortPanel::Browsed(const std::string& folder) {
+    if (folder.empty() || Locked()) return;
+    text_ = AddBackslash(Filtered(folder));
+    saved_ = text_;
+}
+
+void SortPanel::FocusLost() {
+    if (Locked() || text_.empty()) return;
+    text_ = AddBackslash(text_);
+    saved_ = text_;
+}
+
+void SortPanel::SetAsTarget(const std::string& treeFolder) {
+    if (treeFolder.empty()) return;
+    saved_ = AddBackslash(treeFolder);
+    if (!Locked()) text_ = saved_;
+}
+
+void SortPanel::FileShown(const std::string& fileFolder) {
+    if (Locked()) text_ = fileFolder;
+}
+
+}  // namespace vorda

@@ -1,0 +1,71 @@
+// The state of the main window's sorting panel without widgets: the method, the target-folder
+// box with its saved (last accepted) folder, and the captions that follow the method.
+// The window mirrors this state into its controls after every change.
+#pragma once
+
+#include <string>
+
+namespace vorda {
+
+// Sort methods, numbered as the file operations they run.
+enum SortMethod : int { smMove = 1, smCopy = 2, smRename = 4 };
+
+// Captions and states of the controls that change with the method.
+struct MethodCaptions {
+    std::string sortAll;           // cmdSort
+    std::string sortSelected;      // cmdSortSelected
+    std::string menuSortAll;       // mnuSortAll
+    std::string menuSortSelected;  // mnuSortSelected
+    std::string popSort;           // mnuPopSort
+    std::string popSortAlbum;      // mnuPopSortAlbum
+    bool popSortAlbumEnabled = true;
+    std::string targetLabel;       // lblTargetDir
+    bool browseEnabled = true;     // cmdTargetDir
+};
+
+class SortPanel {
+public:
+    // The characters that typing into the target box refuses.
+    static constexpr const char* kRefusedTargetChars = "?\"<>|*";
+    static bool IsRefusedTargetChar(char c);
+
+    // The option button index (0 Copy, 1 Move, 2 Rename) of a method, -1 for any other value.
+    static int ButtonOfMethod(int method);
+    static int MethodOfButton(int button);
+    static MethodCaptions CaptionsFor(int method);
+
+    // Settings load: the stored method and target folder (box text and saved folder).
+    void Load(int method, const std::string& targetDir);
+
+    // The method switch. Rename keeps the box's text as the saved folder and shows the
+    // current file's folder in the locked box; copy and move restore the saved folder.
+    void SetMethod(int method, const std::string& currentFileFolder);
+    int Method() const { return method_; }
+    // The value stored as "Method": 2 for copy, else 1 for move, else 4.
+    int StoredMethod() const;
+    bool Locked() const { return method_ == smRename; }
+
+    // The box's text and the last accepted target folder (what sTargetDir saves).
+    const std::string& Text() const { return text_; }
+    const std::string& SavedFolder() const { return saved_; }
+
+    // The user typed (refused characters are dropped, as the box never lets them in).
+    void Type(const std::string& text);
+    // "Browse": a non-empty answer becomes the box's text (and the accepted folder).
+    void Browsed(const std::string& folder);
+    // The box lost the focus: a final "/" is added to a non-empty text, which is then accepted.
+    void FocusLost();
+    // "Set as target folder" of the folder tree.
+    void SetAsTarget(const std::string& treeFolder);
+    // A file was shown: the rename method shows its folder.
+    void FileShown(const std::string& fileFolder);
+
+private:
+    static std::string Filtered(const std::string& text);
+
+    int method_ = smRename;
+    std::string text_;
+    std::string saved_;
+};
+
+}  // namespace vorda

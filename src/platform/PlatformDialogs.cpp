@@ -1,0 +1,57 @@
+#include "platform/PlatformDialogs.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+
+#include "app/FileOps.h"
+#include "app/Routines.h"
+#include "app/UserInterface.h"
+
+namespace vorda {
+
+std::string BrowseForFolder(QWidget* owner, const std::string& startFolder) {
+    const QString chosen = QFileDialog::getExistingDirectory(
+        owner, QStringLiteral("Please select the target directory:"),
+        QFile::decodeName(QByteArray::fromStdString(startFolder)), QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty()) return {};
+    return AddBackslash(QFile::encodeName(chosen).toStdString());
+}
+
+std::string TempFileName(const std::string& folder, const std::string& prefix) {
+    std::string dir;
+    if (!folder.empty()) dir = IsDirectory(folder) ? folder : GetFolder(folder);
+    if (dir.empty()) dir = QFile::encodeName(QDir::tempPath()).toStdString();
+    if (dir.empty()) dir = "/tmp";
+    std::string pattern = AddBackslash(dir) + (prefix.empty() ? std::string("~") : prefix) + "XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return {};
+    ::close(fd);
+    return std::string(name.data());
+}
+
+bool FileExists(const std::string& path, UserInterface& ui) {
+    struct stat st {};
+    if (!path.empty() && ::stat(path.c_str(), &st) == 0) return true;
+    const int error = path.empty() ? ENOENT : errno;
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENXIO:
+    case ENODEV:
+        return false;
+    default:
+        ui.Ask("Error Number: " + std::to_string(error) + " " + ErrorText(error), mbOK, miError, "Error");
+        return false;
+    }
+}
+
+}  // namespace vorda

@@ -1,0 +1,513 @@
+// The full main window: the sorting panel and its settings, bookmarks, the target-folder box,
+// view toggles, menus, the "Scan subfolders" warning, help and about, and the platform services.
+#include <cerrno>
+#include <memory>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include "app/IniFile.h"
+#include "app/Settings.h"
+#include "app/UserInterface.h"
+#include "app/frmVorda.h"
+#include "platform/PlatformDialogs.h"
+
+using vorda::frmVorda;
+
+namespace {
+
+QTemporaryDir* g_home = nullptr;
+
+QString SettingsFile() { return QString::fromStdString(vorda::SettingsFilePath()); }
+
+void WriteKeys(const QString& section, const QList<QPair<QString, QString>>& keys) {
+    QDir().mkpath(QFileInfo(SettingsFile()).absolutePath());
+    vorda::IniFile ini(SettingsFile().toStdString());
+    for (const auto& kv : keys) ini.Write(section.toStdString(), kv.first.toStdString(), kv.second.toStdString());
+}
+
+QString ReadKey(const QString& section, const QString& key) {
+    vorda::IniFile ini(SettingsFile().toStdString());
+    return QString::fromStdString(
+        vorda::GetSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
+}
+
+void WriteFile(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(1024, 'x'));
+}
+
+QStringList Names(const frmVorda& w) {
+    QStringList names;
+    const QAbstractItemModel* m = w.lstFiles2->model();
+    for (int r = 0; r < m->rowCount(); ++r) names << m->index(r, 0).data().toString();
+    names.sort();
+    return names;
+}
+
+// Answers the next message box (watching for about a second) with its default button and
+// records its title, text and icon.
+struct BoxSeen {
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool shown = false;
+};
+void WatchForBox(std::shared_ptr<BoxSeen> seen, int triesLeft) {
+    QTimer::singleShot(30, [seen, triesLeft] {
+        if (seen.use_count() == 1) return;  // the test no longer waits for it
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(top);
+            if (!box || !box->isVisible()) continue;
+            seen->title = box->windowTitle();
+            seen->text = box->text();
+            seen->icon = box->icon();
+            seen->shown = true;
+            box->accept();
+            return;
+        }
+        if (triesLeft > 0) WatchForBox(seen, triesLeft - 1);
+    });
+}
+std::shared_ptr<BoxSeen> AnswerNextBox() {
+    auto seen = std::make_shared<BoxSeen>();
+    WatchForBox(seen, 30);
+    return seen;
+}
+
+// Records what the help command hands to the desktop.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+class RecordingUi : public vorda::SilentUserInterface {
+public:
+    int Ask(const std::string& text, vorda::MsgButtons buttons, vorda::MsgIcon icon,
+            const std::string& title) override {
+        texts.push_back(title + "|" + text);
+        lastIcon = icon;
+        return SilentUserInterface::Ask(text, buttons, icon, title);
+    }
+    std::vector<std::string> texts;
+    vorda::MsgIcon lastIcon = vorda::miNone;
+};
+
+}  // namespace
+
+class TestFullWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QFile::remove(SettingsFile()); }
+
+    void freshStartShowsTheDefaults() {
+        frmVorda w;
+        QCOMPARE(w.minimumSize(), QSize(699, 633));
+        w.resize(300, 200);
+        QCOMPARE(w.size(), QSize(699, 633));
+        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<artist> - <title>"));
+        QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<artist> - <track> - <title>"));
+        QCOMPARE(w.cmbPathPattern->currentText(), QStringLiteral("<uletter>/<artist>/"));
+        QCOMPARE(w.cmbAlbumPattern->currentText(), QStringLiteral("<uletter>/<artist>/<album> (<year>)/"));
+        QCOMPARE(w.cmbInPattern->count(), 1);  // the never-stored list reads as one empty entry
+        QCOMPARE(w.mnuPopSortPatterns.size(), size_t(1));
+        QVERIFY(w.chkFixFilenames->isChecked() && w.chkDetectInPattern->isChecked() && w.chkAlbumPattern->isChecked());
+        QVERIFY(!w.chkScanSubfolders->isChecked());
+        QVERIFY(!w.mnuAdvancedMode->isChecked());
+        // Rename is the default method: the box shows the file location and is locked.
+        QVERIFY(w.optMethod[2]->isChecked());
+        QCOMPARE(w.cmdSort->text(), QStringLiteral("Rename All"));
+        QCOMPARE(w.mnuPopSort->title(), QStringLiteral("Rename selected file(s) using..."));
+        QCOMPARE(w.lblTargetDir->text(), QStringLiteral("File location:"));
+        QVERIFY(w.txtTargetDir->isReadOnly());
+        QVERIFY(!w.cmdTargetDir->isEnabled());
+        QCOMPARE(w.txtTargetDir->text().toStdString(), vorda::DefaultFolder());
+        for (QToolButton* b : w.cmdFavourite) {
+            QCOMPARE(b->toolTip(), QStringLiteral("Click the right mousebutton to bookmark current folder!"));
+        }
+        QCOMPARE(w.tabQSettings->count(), 3);
+        QCOMPARE(w.tabQSettings->tabText(0), QStringLiteral("Folders"));
+        QCOMPARE(w.tabQSettings->tabText(1), QStringLiteral("Patterns"));
+        QCOMPARE(w.tabQSettings->tabText(2), QStringLiteral("Repair"));
+        QCOMPARE(w.tabTAGs->count(), 4);
+        QCOMPARE(w.tabTAGs->tabText(1), QStringLiteral("ID3v2+"));
+        QCOMPARE(w.tabTAGs->tabToolTip(3), QStringLiteral("File information"));
+        QCOMPARE(w.chkScanSubfolders->toolTip(), QStringLiteral("Scanning a lot of files may take several minutes."));
+    }
+
+    void panelSettingsRoundTrip() {
+        WriteKeys("OutPatterns", {{"nofOutPatterns", "2"}, {"sOutPattern0", "<title>"},
+                                  {"sOutPattern1", "<track>¶-¶<title>"}, {"sOutPattern2", "<artist>"}});
+        WriteKeys("General", {{"Method", "2"}, {"sTargetDir", "/srv/music/"}, {"bFixFilenames", "0"},
+                              {"bScanSubFolders", "1"}, {"bUseAlbumPattern", "2"}, {"bAdvancedMode", "True"}});
+        WriteKeys("Bookmarks", {{"FavouriteDir3", "/srv/music"}});
+        {
+            frmVorda w;
+            QVERIFY(w.optMethod[0]->isChecked());
+            QCOMPARE(w.cmdSort->text(), QStringLiteral("Copy All"));
+            QCOMPARE(w.txtTargetDir->text(), QStringLiteral("/srv/music/"));
+            QVERIFY(!w.txtTargetDir->isReadOnly());
+            QCOMPARE(w.txtTargetDir->palette().color(QPalette::Base), QColor(255, 255, 192));
+            QVERIFY(!w.chkFixFilenames->isChecked());
+            QVERIFY(w.ScanSubfolders());
+            QCOMPARE(w.chkAlbumPattern->checkState(), Qt::PartiallyChecked);
+            QVERIFY(w.mnuAdvancedMode->isChecked());
+            QCOMPARE(w.cmbOutPattern->count(), 3);
+            QCOMPARE(w.cmbOutPattern->itemText(1), QStringLiteral("<track> - <title>"));
+            QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<artist> - <track> - <title>"));
+            QCOMPARE(w.mnuPopSortPatterns.size(), size_t(3));
+            QCOMPARE(w.mnuPopSortPatterns[2]->text(), QStringLiteral("<artist>"));
+            QCOMPARE(w.cmdFavourite[3]->toolTip(), QStringLiteral("/srv/music"));
+
+            w.optMethod[1]->click();
+            QCOMPARE(w.mnuSortSelected->text(), QStringLiteral("Move selected file(s)"));
+            w.chkFixFilenames->setChecked(true);
+            w.chkScanSubfolders->setChecked(false);
+            w.cmbInPattern->setEditText(QStringLiteral(" <title> "));
+            w.cmbPathPattern->setEditText(QStringLiteral("<genre>/"));
+            w.close();
+        }
+        QCOMPARE(ReadKey("General", "Method"), QStringLiteral("1"));
+        QCOMPARE(ReadKey("General", "sTargetDir"), QStringLiteral("/srv/music/"));
+        QCOMPARE(ReadKey("General", "bFixFilenames"), QStringLiteral("1"));
+        QCOMPARE(ReadKey("General", "bScanSubFolders"), QStringLiteral("0"));
+        QCOMPARE(ReadKey("General", "bUseAlbumPattern"), QStringLiteral("2"));
+        QCOMPARE(ReadKey("General", "bAdvancedMode"), QStringLiteral("True"));
+        QCOMPARE(ReadKey("InPatterns", "sCurrentInPattern"), QStringLiteral(" <title> "));
+        QCOMPARE(ReadKey("PathPatterns", "sCurrentPathPattern"), QStringLiteral("<genre>/"));
+        QCOMPARE(ReadKey("Bookmarks", "FavouriteDir3"), QStringLiteral("/srv/music"));
+        QCOMPARE(ReadKey("Bookmarks", "FavouriteDir0"), QString());
+
+        // A stored method the switch never produces leaves the three buttons clear and saves 4.
+        WriteKeys("General", {{"Method", "3"}});
+        frmVorda w;
+        for (QRadioButton* option : w.optMethod) QVERIFY(!option->isChecked());
+        QCOMPARE(w.cmdSort->text(), QStringLiteral("Sort All"));
+        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral(" <title> "));
+        w.close();
+        QCOMPARE(ReadKey("General", "Method"), QStringLiteral("4"));
+    }
+
+    void layoutRoundTrip() {
+        WriteKeys("Visual", {{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"ColVisible2", "False"},
+                             {"ColPosition2", "5"}, {"ColSize2", "1500"}, {"ColSize7", "60"}});
+        {
+            frmVorda w;
+            QCOMPARE(w.lstFiles2->horizontalHeader()->sectionSize(6), 8);  // below 120 twips: raised
+            QCOMPARE(w.lstFiles2->horizontalHeader()->sectionSize(0), 200);  // never stored: its default
+            QVERIFY(w.tabTAGs->isVisibleTo(&w));
+            w.mnuTagInfo->trigger();
+            QVERIFY(!w.tabTAGs->isVisibleTo(&w));
+            w.mnuFileGrid->trigger();
+            QVERIFY(!w.lstFiles2->showGrid());
+            w.mnuDirTree->trigger();
+            QVERIFY(!w.DirTree->isVisibleTo(&w));
+            QVERIFY(!w.cmdFavourite[0]->isVisibleTo(&w));
+            w.showMaximized();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.close();
+        }
+        QCOMPARE(ReadKey("Visual", "FormState"), QStringLiteral("2"));
+        QCOMPARE(ReadKey("Visual", "FormWidth"), QStringLiteral("12000"));
+        QCOMPARE(ReadKey("Visual", "ViewTagInfo"), QStringLiteral("False"));
+        QCOMPARE(ReadKey("Visual", "ViewDirTree"), QStringLiteral("False"));
+        QCOMPARE(ReadKey("Visual", "ShowGrid"), QStringLiteral("False"));
+        QCOMPARE(ReadKey("Visual", "ColVisible2"), QStringLiteral("False"));
+        QCOMPARE(ReadKey("Visual", "ColPosition2"), QStringLiteral("5"));
+        QCOMPARE(ReadKey("Visual", "ColSize2"), QStringLiteral("1500"));
+        {
+            frmVorda w;
+            QVERIFY(!w.tabTAGs->isVisibleTo(&w));
+            QVERIFY(!w.DirTree->isVisibleTo(&w));
+            w.showMinimized();
+            w.close();
+        }
+        QCOMPARE(ReadKey("Visual", "FormState"), QStringLiteral("2"));
+    }
+
+    void bookmarksLeftAndRightButton() {
+        QTemporaryDir music(g_home->path() + QStringLiteral("/bmXXXXXX"));
+        WriteFile(music.filePath("one/a.mp3"));
+        WriteFile(music.filePath("two/b.mp3"));
+        WriteFile(music.filePath("two/deep/c.mp3"));
+        const QString one = music.filePath("one"), two = music.filePath("two");
+        {
+            frmVorda w;
+            w.show();
+            QVERIFY(w.SelectTreeFolder(one.toStdString()));
+            QTest::mousePress(w.cmdFavourite[1], Qt::RightButton);
+            QCOMPARE(w.cmdFavourite[1]->toolTip(), one);
+            QVERIFY(w.SelectTreeFolder(two.toStdString()));
+            QTest::mousePress(w.cmdFavourite[4], Qt::RightButton);
+            QCOMPARE(Names(w), QStringList({"b.mp3"}));
+
+            // Left click: the tree goes there and its change scans the folder.
+            QTest::mouseClick(w.cmdFavourite[1], Qt::LeftButton);
+            QCOMPARE(w.TreePath(), one.toStdString());
+            QCOMPARE(Names(w), QStringList({"a.mp3"}));
+            // An empty bookmark does nothing.
+            QTest::mouseClick(w.cmdFavourite[0], Qt::LeftButton);
+            QCOMPARE(w.TreePath(), one.toStdString());
+
+            // With the tree hidden the list is still filled, following "Scan subfolders".
+            w.mnuDirTree->trigger();
+            w.chkScanSubfolders->setChecked(true);
+            w.GoToBookmark(4);
+            QCOMPARE(Names(w), QStringList({"b.mp3", "c.mp3"}));
+            QCOMPARE(w.TreePath(), two.toStdString());
+            w.close();
+        }
+        QCOMPARE(ReadKey("Bookmarks", "FavouriteDir1"), one);
+        QCOMPARE(ReadKey("Bookmarks", "FavouriteDir4"), two);
+        frmVorda again;
+        QCOMPARE(again.cmdFavourite[4]->toolTip(), two);
+    }
+
+    void targetFolderBox() {
+        QTemporaryDir dir(g_home->path() + QStringLiteral("/tgXXXXXX"));
+        WriteFile(dir.filePath("in/song.mp3"));
+        WriteKeys("General", {{"Method", "2"}, {"sTargetDir", "/start/"}});
+        {
+            frmVorda w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.tabQSettings->setCurrentIndex(0);
+
+            // Typing refuses ? " < > | *; leaving the box adds the final "/".
+            w.txtTargetDir->clear();
+            w.txtTargetDir->setFocus();
+            QTest::keyClicks(w.txtTargetDir, QStringLiteral("/new*/pl?ace|"));
+            QCOMPARE(w.txtTargetDir->text(), QStringLiteral("/new/place"));
+            w.cmbOutPattern->setFocus();
+            QTRY_COMPARE(w.txtTargetDir->text(), QStringLiteral("/new/place/"));
+
+            // Browse's answer becomes the text; "Set as target folder" takes the tree's folder.
+            w.TargetFolderChosen("/browsed");
+            QCOMPARE(w.txtTargetDir->text(), QStringLiteral("/browsed/"));
+            QVERIFY(w.SelectTreeFolder(dir.filePath("in").toStdString()));
+            QVERIFY(w.mnuSetTargetFolder->isEnabled());
+            w.mnuSetTargetFolder->trigger();
+            QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
+
+            // Rename shows the shown file's folder in the locked box and the "Patterns" page.
+            w.optMethod[2]->click();
+            QCOMPARE(w.tabQSettings->currentIndex(), 1);
+            QVERIFY(w.txtTargetDir->isReadOnly());
+            w.lstFiles2->selectRow(0);
+            QTest::mouseClick(w.lstFiles2->viewport(), Qt::LeftButton, {},
+                              w.lstFiles2->visualRect(w.lstFiles2->model()->index(0, 0)).center());
+            QCOMPARE(w.txtOldName->text(), QStringLiteral("song.mp3"));
+            QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
+            w.mnuDirTree->trigger();  // keep the tree from changing while the target moves
+            w.TargetFolderChosen("/ignored/");
+            w.SelectTreeFolder(dir.path().toStdString());
+            w.SetTreeFolderAsTarget();
+            QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
+            w.optMethod[0]->click();
+            QCOMPARE(w.txtTargetDir->text(), dir.path() + "/");
+            QCOMPARE(w.txtTargetDir->selectedText(), w.txtTargetDir->text());
+            w.optMethod[2]->click();
+            w.close();
+        }
+        // The last accepted folder is saved, not the file location shown while renaming.
+        QCOMPARE(ReadKey("General", "sTargetDir"), dir.path() + "/");
+        QCOMPARE(ReadKey("General", "Method"), QStringLiteral("4"));
+    }
+
+    void menusAndControlsAreNamed() {
+        frmVorda w;
+        struct Item { const char* name; const char* caption; QKeySequence key; bool enabled; };
+        const Item items[] = {
+            {"mnuExit", "Exit", {}, true},
+            {"mnuAddFiles", "Add files...", {}, true},
+            {"mnuExportEditor", "Custom exports...", {}, false},
+            {"mnuExportCDCover", "to CD cover...", {}, false},
+            {"mnuSortAll", "Rename all files", QKeySequence(Qt::Key_F4), false},
+            {"mnuSortSelected", "Rename selected file(s)", QKeySequence(Qt::Key_F5), false},
+            {"mnuDirTree", "Directory tree", {}, true},
+            {"mnuTagInfo", "Tag info", {}, true},
+            {"mnuFindReplace", "Find && Replace/Trim/Add...", QKeySequence(Qt::CTRL | Qt::Key_F), false},
+            {"mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8), false},
+            {"mnuFixTags", "Fix tags", {}, false},
+            {"mnuSaveTags", "Save tags", QKeySequence(Qt::CTRL | Qt::Key_S), false},
+            {"mnuRemoveTags", "Remove tags", {}, false},
+            {"mnuAdvancedMode", "Advanced mode", {}, false},
+            {"mnuSettings", "Settings...", {}, true},
+            {"mnuFileGrid", "Show grid", {}, true},
+            {"mnuHelpMe", "&Help...", {}, true},
+            {"mnuAbout", "&About...", {}, true},
+            {"mnuExtractID3", "Extract tags", {}, false},
+            {"mnuPopFreeDBLookup", "FreeDB lookup...", {}, false},
+            {"mnuAddTracks", "Add tracknumbers...", {}, false},
+            {"mnuPopSortAlbum", "Sort selected file(s) as album", {}, false},
+            {"mnuWAEnqueuePlay", "Enqueue and play", {}, false},
+            {"mnuWAPause", "Pause/Unpause", {}, false},
+            {"mnuFolderFromID3", "Create/Rename folder from ID3...", {}, false},
+            {"mnuRemFromList", "Remove file(s) from list", {}, true},
+            {"mnuRemFromHD", "Delete file(s)", {}, true},
+            {"mnuSetTargetFolder", "Set as target folder", {}, true},
+        };
+        for (const Item& item : items) {
+            auto* action = w.findChild<QAction*>(QString::fromLatin1(item.name));
+            QVERIFY2(action, item.name);
+            QCOMPARE(action->text(), QString::fromUtf8(item.caption));
+            QCOMPARE(action->shortcut(), item.key);
+            QVERIFY2(action->isEnabled() == item.enabled, item.name);
+        }
+        for (const char* menu : {"mnuFile", "mnuList", "mnuExport", "mnuActions", "mnuView", "mnuTags", "mnuOptions",
+                                 "mnuColumns", "mnuHelp", "mnuPopup", "mnuPopSort", "mnuWinamp", "mnuTreePopup",
+                                 "mnuRenFolder"}) {
+            QVERIFY2(w.findChild<QMenu*>(QString::fromLatin1(menu)), menu);
+        }
+        QCOMPARE(w.mnuWinamp->title(), QStringLiteral("Media player"));
+        for (const char* control : {"cmbPathPattern", "chkAlbumPattern", "cmbAlbumPattern", "cmbInPattern",
+                                    "cmbOutPattern", "chkDetectInPattern", "chkScanSubfolders", "cmdRemJunk",
+                                    "txtTargetDir", "cmdTargetDir", "txtOldName", "txtNewName", "chkFixFilenames",
+                                    "cmdSort", "cmdSortSelected", "cmdFreeDB", "optMethod0", "cmdFavourite4",
+                                    "tabQSettings", "tabTAGs", "picTAG3", "fraMethod"}) {
+            QVERIFY2(w.findChild<QWidget*>(QString::fromLatin1(control)), control);
+        }
+        // Commands of later parts are visible but cannot be used yet.
+        for (QPushButton* b : {w.cmdSort, w.cmdSortSelected, w.cmdFreeDB, w.cmdRemJunk, w.cmdEditInPatterns}) {
+            QVERIFY(!b->isEnabled());
+        }
+        QCOMPARE(w.cmdSortSelected->toolTip(), QStringLiteral("Sort the selected file(s) only. (F5)"));
+        QCOMPARE(w.fraMethod->toolTip(), QStringLiteral("What would you like to do with the files?"));
+        QCOMPARE(w.cmdEditPathPatterns->toolTip(), QStringLiteral("Edit general folder output patterns."));
+    }
+
+    void scanSubfoldersWarns() {
+        frmVorda w;
+        w.show();
+        auto seen = AnswerNextBox();
+        w.chkScanSubfolders->click();
+        QVERIFY(seen->shown);
+        QCOMPARE(seen->text, QStringLiteral("Scanning folders that contain many files could take very long time!"));
+        QCOMPARE(seen->title, QStringLiteral("Vorda"));
+        QCOMPARE(seen->icon, QMessageBox::Information);
+        QVERIFY(w.ScanSubfolders());
+        auto none = AnswerNextBox();
+        w.chkScanSubfolders->click();  // clearing it says nothing
+        QTest::qWait(200);
+        QVERIFY(!none->shown);
+        QVERIFY(!w.ScanSubfolders());
+    }
+
+    void helpAndAbout() {
+        frmVorda w;
+        w.show();
+        QVERIFY(QString::fromStdString(w.HelpFilePath()).endsWith(QStringLiteral("/help/index.html")));
+        auto missing = AnswerNextBox();
+        w.ShowHelp(g_home->path().toStdString() + "/nothing/index.html");
+        QVERIFY(missing->text.startsWith(QStringLiteral("The help file could not be found:")));
+        QCOMPARE(missing->icon, QMessageBox::Critical);
+
+        const QString manual = g_home->path() + QStringLiteral("/help/index.html");
+        WriteFile(manual);
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        w.ShowHelp(manual.toStdString());
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.opened, QList<QUrl>({QUrl::fromLocalFile(manual)}));
+
+        auto about = AnswerNextBox();
+        w.mnuAbout->trigger();
+        QCOMPARE(about->title, QStringLiteral("About Vorda"));
+        QVERIFY(about->text.contains(QStringLiteral("Vorda ") + QStringLiteral(VORDA_VERSION)));
+    }
+
+    void settingsOpensTheOptionsDialog() {
+        frmVorda w;
+        w.show();
+        QString seen;
+        QTimer::singleShot(50, [&seen] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->isVisible() && top->objectName() == QStringLiteral("frmOptions")) {
+                    seen = top->objectName();
+                    static_cast<QDialog*>(top)->reject();
+                }
+            }
+        });
+        w.mnuSettings->trigger();
+        QCOMPARE(seen, QStringLiteral("frmOptions"));
+    }
+
+    void platformServices() {
+        QTemporaryDir dir(g_home->path() + QStringLiteral("/psXXXXXX"));
+        const std::string folder = dir.path().toStdString();
+        const std::string a = vorda::TempFileName(folder, "");
+        const std::string b = vorda::TempFileName(folder + "/", "vt");
+        QVERIFY(QFileInfo(QString::fromStdString(a)).fileName().startsWith('~'));
+        QVERIFY(QFileInfo(QString::fromStdString(b)).fileName().startsWith(QStringLiteral("vt")));
+        QCOMPARE(QFileInfo(QString::fromStdString(a)).absolutePath(), dir.path());
+        QVERIFY(a != b && QFile::exists(QString::fromStdString(a)) && QFile::exists(QString::fromStdString(b)));
+        // A file's path puts the name beside it; no folder means the system's temporary folder.
+        const std::string beside = vorda::TempFileName(a, "x");
+        QCOMPARE(QFileInfo(QString::fromStdString(beside)).absolutePath(), dir.path());
+        const std::string temp = vorda::TempFileName("", "vorda-test");
+        QCOMPARE(QFileInfo(QString::fromStdString(temp)).absolutePath(), QDir(QDir::tempPath()).absolutePath());
+        QFile::remove(QString::fromStdString(temp));
+        QCOMPARE(vorda::TempFileName(folder + "/missing/", "x"), std::string());
+
+        RecordingUi ui;
+        QVERIFY(vorda::FileExists(a, ui));
+        QVERIFY(vorda::FileExists(folder, ui));
+        QVERIFY(!vorda::FileExists(folder + "/none.mp3", ui));
+        QVERIFY(!vorda::FileExists(a + "/below", ui));  // a file used as a folder
+        QVERIFY(!vorda::FileExists("", ui));
+        QVERIFY(ui.texts.empty());
+        const std::string loop = folder + "/loop";
+        QCOMPARE(::symlink(loop.c_str(), loop.c_str()), 0);
+        QVERIFY(!vorda::FileExists(loop, ui));
+        QCOMPARE(ui.texts.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(ui.texts[0]),
+                 QStringLiteral("Error|Error Number: %1 %2").arg(ELOOP).arg(QString::fromLocal8Bit(strerror(ELOOP))));
+        QCOMPARE(ui.lastIcon, vorda::miError);
+    }
+};
+
+int main(int argc, char** argv) {
+    // Settings and folders live in a private home that exists before anything reads it.
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    g_home = &home;
+    const QByteArray path = QFile::encodeName(home.path());
+    qputenv("HOME", path);
+    qputenv("XDG_CONFIG_HOME", path + "/.config");
+    qputenv("XDG_DATA_HOME", path + "/.local/share");
+    qputenv("XDG_CACHE_HOME", path + "/.cache");
+    qputenv("XDG_MUSIC_DIR", path);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestFullWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_frmvorda_full.moc"
