@@ -8,8 +8,10 @@
 #include "cli/CliCommon.h"
 #include "cli/CommandInfo.h"
 #include "cli/CommandJunk.h"
+#include "cli/CommandRename.h"
 #include "cli/CommandScan.h"
 #include "cli/CommandSet.h"
+#include "cli/CommandSort.h"
 
 namespace {
 
@@ -20,6 +22,8 @@ const Command* const kCommands[] = {
     &vorda::cli::kInfoCommand,
     &vorda::cli::kSetCommand,
     &vorda::cli::kJunkCommand,
+    &vorda::cli::kRenameCommand,
+    &vorda::cli::kSortCommand,
 };
 
 void PrintProgramUsage(FILE* out) {

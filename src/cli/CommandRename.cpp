@@ -1,0 +1,79 @@
+#include "cli/CommandRename.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/FileList.h"
+#include "app/FileOps.h"
+#include "app/Settings.h"
+#include "cli/CommandSort.h"
+#include "naming/PatternEngine.h"
+
+namespace vorda::cli {
+
+namespace {
+
+int RunRename(const std::vector<std::string>& argv) {
+    const ParsedArgs args = ParseArgs(argv, {"--detect", "--dry-run"}, {"--settings", "--in", "--out"});
+    if (args.help) return PrintUsage(kRenameCommand);
+    if (!args.error.empty()) return UsageError(kRenameCommand, args.error);
+    if (!args.values.contains("--out") || args.values.at("--out").empty())
+        return UsageError(kRenameCommand, "--out is required");
+    if (args.values.contains("--in") && args.flags.contains("--detect"))
+        return UsageError(kRenameCommand, "give --in or --detect, not both");
+    if (args.operands.empty()) return UsageError(kRenameCommand, "no files given");
+    if (const int loaded = LoadSettings(args); loaded != exitOk) return loaded;
+
+    Settings& s = settings();
+    SortInputs in = SortInputs::FromSettings(s);
+    in.method = foRename;
+    in.fixFilenames = true;
+    in.outPattern = args.values.at("--out");
+    if (const std::string message = CheckPatternOnFocusLoss(PatternKind::Output, in.outPattern); !message.empty())
+        return UsageError(kRenameCommand, "--out: " + message);
+    if (const auto it = args.values.find("--in"); it != args.values.end()) {
+        in.inPattern = it->second;
+        in.detectInPattern = false;
+        if (const std::string message = CheckPatternOnFocusLoss(PatternKind::Input, in.inPattern); !message.empty())
+            return UsageError(kRenameCommand, "--in: " + message);
+    } else if (args.flags.contains("--detect")) {
+        in.detectInPattern = true;
+    }
+
+    FileList rows;
+    BatchNamingInterface ui;
+    ListCommands list(rows, ui, s);
+    SortCommands commands(list, ui, s);
+    const bool listed = ListFiles(list, args.operands);
+    if (rows.Count() == 0) return exitFailed;
+
+    if (args.flags.contains("--dry-run")) {
+        PrintPlan(commands.PlanRename(true, in.inPattern, in.outPattern, in));
+        return listed ? exitOk : exitFailed;
+    }
+    commands.SortAllFiles(in);
+    if (!ui.Summary().empty()) std::fprintf(stderr, "%s\n", ui.Summary().c_str());
+    return listed && commands.Failed() == 0 && ui.Problems() == 0 ? exitOk : exitFailed;
+}
+
+}  // namespace
+
+const Command kRenameCommand{
+    "rename", "rename files from their tags with an output pattern",
+    "Usage: vorda-cli rename --out PATTERN [--in PATTERN | --detect] [--settings FILE] [--dry-run] FILE...\n"
+    "\n"
+    "Renames each FILE in its folder to the name the output pattern gives (\"Rename All\").\n"
+    "Values missing from the tags are read from the file name with the input pattern.\n"
+    "\n"
+    "  --out PATTERN     the output pattern, such as \"<artist> - <track> - <title>\"\n"
+    "  --in PATTERN      the input pattern (default: the settings' current one)\n"
+    "  --detect          choose the best matching input pattern of the settings per file\n"
+    "  --settings FILE   read this settings file instead of the user's (fixing options, input\n"
+    "                    patterns, what to do when a name is taken: asking means keeping the file)\n"
+    "  --dry-run         print \"source<TAB>destination\" per file in order and change nothing\n"
+    "\n"
+    "Messages go to standard error. Exit status 1 when a file could not be read or renamed.\n",
+    RunRename};
+
+}  // namespace vorda::cli

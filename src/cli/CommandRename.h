@@ -1,0 +1,10 @@
+// vorda-cli rename: renames files in place from their tags and names with an output pattern.
+#pragma once
+
+#include "cli/CliCommon.h"
+
+namespace vorda::cli {
+
+extern const Command kRenameCommand;
+
+}  // namespace vorda::cli

@@ -1,0 +1,142 @@
+#include "cli/CommandSort.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/FileList.h"
+#include "app/FileOps.h"
+#include "app/Routines.h"
+#include "app/Settings.h"
+#include "naming/PatternEngine.h"
+
+namespace vorda::cli {
+
+int BatchNamingInterface::Ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string&) {
+    switch (buttons) {
+    case mbYesNo:
+        return anYes;  // the run was asked for on the command line
+    case mbYesNoCancel:
+        PrintError(text + " (not replaced)");
+        return anNo;
+    default:
+        if (icon == miError || icon == miInformation || icon == miWarning) ++problems_;
+        PrintError(text);
+        return anOK;
+    }
+}
+
+void BatchNamingInterface::SetStatus(int panel, const std::string& text) {
+    if (panel == 3 && (text.ends_with(" files sorted.") || text.ends_with(" files renamed."))) summary_ = text;
+}
+
+bool ListFiles(ListCommands& list, const std::vector<std::string>& files) {
+    bool all = true;
+    for (const std::string& operand : files) {
+        const std::string path = AbsolutePath(operand);
+        if (!list.AddToFileList(GetFileName(path), GetFolder(path))) {
+            PrintError("cannot read " + operand);
+            all = false;
+        }
+    }
+    return all;
+}
+
+void PrintPlan(const std::vector<PlannedMove>& plan) {
+    for (const PlannedMove& p : plan) std::printf("%s\t%s\n", p.source.c_str(), p.destination.c_str());
+}
+
+namespace {
+
+// A path or album pattern given on the command line, cleaned as the pattern boxes clean it.
+bool FolderPatternOption(const ParsedArgs& args, const std::string& option, std::string& pattern, std::string& error) {
+    const auto it = args.values.find(option);
+    if (it == args.values.end()) return true;
+    std::string message;
+    pattern = NormalizeFolderPattern(it->second, &message);
+    if (!message.empty()) error = option + ": " + message;
+    return message.empty();
+}
+
+int RunSort(const std::vector<std::string>& argv) {
+    const ParsedArgs args = ParseArgs(argv, {"--copy", "--move", "--dry-run"},
+                                      {"--settings", "--target", "--path-pattern", "--album-pattern", "--out", "--exists"});
+    if (args.help) return PrintUsage(kSortCommand);
+    if (!args.error.empty()) return UsageError(kSortCommand, args.error);
+    const bool copy = args.flags.contains("--copy");
+    const bool move = args.flags.contains("--move");
+    if (copy == move) return UsageError(kSortCommand, "give exactly one of --copy and --move");
+    if (!args.values.contains("--target") || args.values.at("--target").empty())
+        return UsageError(kSortCommand, "--target is required");
+    if (args.operands.empty()) return UsageError(kSortCommand, "no files given");
+    if (const int loaded = LoadSettings(args); loaded != exitOk) return loaded;
+
+    Settings& s = settings();
+    SortInputs in = SortInputs::FromSettings(s);
+    in.method = copy ? foCopy : foMove;
+    in.targetDir = AddBackslash(AbsolutePath(ExpandHome(args.values.at("--target"))));
+    std::string error;
+    if (!FolderPatternOption(args, "--path-pattern", in.pathPattern, error) ||
+        !FolderPatternOption(args, "--album-pattern", in.albumPattern, error))
+        return UsageError(kSortCommand, error);
+    in.useAlbumPattern = !in.albumPattern.empty();
+    in.fixFilenames = args.values.contains("--out");
+    if (in.fixFilenames) {
+        in.outPattern = args.values.at("--out");
+        if (const std::string message = CheckPatternOnFocusLoss(PatternKind::Output, in.outPattern); !message.empty())
+            return UsageError(kSortCommand, "--out: " + message);
+    }
+    if (const auto it = args.values.find("--exists"); it != args.values.end()) {
+        if (it->second == "skip")
+            s.feaFileExistAction = feaSkip;
+        else if (it->second == "replace")
+            s.feaFileExistAction = feaReplace;
+        else
+            return UsageError(kSortCommand, "--exists takes skip or replace");
+    }
+
+    FileList rows;
+    BatchNamingInterface ui;
+    ListCommands list(rows, ui, s);
+    SortCommands commands(list, ui, s);
+    const bool listed = ListFiles(list, args.operands);
+    if (rows.Count() == 0) return exitFailed;
+
+    if (args.flags.contains("--dry-run")) {
+        const std::vector<PlannedMove> plan = commands.PlanSort(true, in.targetDir, in.pathPattern, in.albumPattern,
+                                                                in.inPattern, in.outPattern, in);
+        PrintPlan(plan);
+        return listed ? exitOk : exitFailed;
+    }
+    commands.SortAllFiles(in);
+    if (!ui.Summary().empty()) std::fprintf(stderr, "%s\n", ui.Summary().c_str());
+    return listed && commands.Failed() == 0 && ui.Problems() == 0 ? exitOk : exitFailed;
+}
+
+}  // namespace
+
+const Command kSortCommand{
+    "sort", "copy or move files into a folder tree built from their tags",
+    "Usage: vorda-cli sort --copy|--move --target DIR [--path-pattern P] [--album-pattern A]\n"
+    "                      [--out PATTERN] [--exists skip|replace] [--settings FILE] [--dry-run] FILE...\n"
+    "\n"
+    "Copies or moves each FILE below DIR into the folder its path pattern gives; albums with\n"
+    "enough files (the settings' album size) go to the folder of the album pattern instead.\n"
+    "\n"
+    "  --copy, --move        the method\n"
+    "  --target DIR          the target folder (created when missing)\n"
+    "  --path-pattern P      the path pattern (default: the settings' current one)\n"
+    "  --album-pattern A     the album pattern (default: the settings' current one;\n"
+    "                        '' sorts without album folders)\n"
+    "  --out PATTERN         renames the files with this output pattern (without it files\n"
+    "                        keep their names)\n"
+    "  --exists skip|replace what to do when a destination exists (default: the settings'\n"
+    "                        choice; asking means skipping here)\n"
+    "  --settings FILE       read this settings file instead of the user's\n"
+    "  --dry-run             print \"source<TAB>destination\" per file in the order of the run\n"
+    "                        and change nothing\n"
+    "\n"
+    "Messages go to standard error. Exit status 1 when a file could not be read, copied or moved.\n",
+    RunSort};
+
+}  // namespace vorda::cli

@@ -1,0 +1,41 @@
+// vorda-cli sort: copies or moves files into a folder tree built from their tags.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/ListCommands.h"
+#include "app/UserInterface.h"
+#include "naming/SortCommands.h"
+#include "cli/CliCommon.h"
+
+namespace vorda::cli {
+
+extern const Command kSortCommand;
+
+// The user interface of the non-interactive naming commands: it goes on where the window would
+// ask (Yes to the confirmation and to creating the target folder, OK to continue after an
+// error), declines to overwrite when asked, and writes every message to standard error.
+class BatchNamingInterface : public UserInterface {
+public:
+    int Ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) override;
+    void SetStatus(int panel, const std::string& text) override;
+    void SetProgress(long long, long long) override {}
+
+    // Number of messages that reported a failure.
+    int Problems() const { return problems_; }
+    // The last "... files sorted." / "... files renamed." text.
+    const std::string& Summary() const { return summary_; }
+
+private:
+    int problems_ = 0;
+    std::string summary_;
+};
+
+// Lists each file (as given on the command line); false when one of them cannot be read
+// (a message names it on standard error).
+bool ListFiles(ListCommands& list, const std::vector<std::string>& files);
+// Writes a plan as "source<TAB>destination" lines on standard output.
+void PrintPlan(const std::vector<PlannedMove>& plan);
+
+}  // namespace vorda::cli

@@ -1,0 +1,118 @@
+// The sort and rename commands of the main window: copying or moving the listed files into a
+// folder tree built from their tags, renaming them in place, the album sort, the overwrite
+// question and the target-folder check. Written against the file list and the UserInterface
+// port; the window (and vorda-cli) fill a SortInputs record from their boxes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/ListCommands.h"
+#include "app/Settings.h"
+#include "app/UserInterface.h"
+
+namespace vorda {
+
+class clsFile;
+
+// What the boxes of the naming panel hold when a command starts.
+struct SortInputs {
+    int method = 4;               // 1 move, 2 copy, 4 rename (optMethod)
+    std::string targetDir;        // txtTargetDir
+    std::string inPattern;        // input pattern box
+    std::string outPattern;       // output pattern box
+    std::string pathPattern;      // path pattern box
+    std::string albumPattern;     // album pattern box
+    std::string newName;          // txtNewName (the one-file output pattern)
+    bool fixFilenames = true;     // chkFixFilenames
+    bool useAlbumPattern = true;  // chkAlbumPattern
+    bool detectInPattern = false; // chkDetectInPattern
+    int currentRow = 0;           // the list's current row (0 when none)
+
+    // The boxes as the settings hold them (current patterns, check boxes, method, target).
+    static SortInputs FromSettings(const Settings& s);
+};
+
+// One planned file operation: source path and destination path.
+struct PlannedMove {
+    std::string source;
+    std::string destination;
+};
+
+// The error code reported when a file would be copied or moved onto itself.
+inline constexpr int kErrSameFile = 22;  // EINVAL
+
+class SortCommands {
+public:
+    SortCommands(ListCommands& list, UserInterface& ui, Settings& settings);
+
+    // cmdSort / mnuSortAll: the "all files" command.
+    void SortAllFiles(const SortInputs& in);
+    // cmdSortSelected / mnuSortSelected: the "selected files" command (one-file stepping included).
+    void SortSelectedFiles(const SortInputs& in);
+    // An entry of mnuPopSortPatterns: the selected files with output pattern OutPatterns[index].
+    // Does nothing for an index outside the list or an empty entry.
+    void SortSelectedUsing(const SortInputs& in, size_t outPatternIndex);
+    // mnuPopSortAlbum: every selected file into its album folder (copy and move only).
+    void SortSelectedAsAlbum(const SortInputs& in);
+
+    // The run itself. boxes supplies the check boxes, the current row and the new-name box.
+    void SortFiles(bool all, int method, const std::string& target, const std::string& pathPattern,
+                   const std::string& albumPattern, const std::string& inPattern, const std::string& outPattern,
+                   const SortInputs& boxes);
+
+    // The overwrite question: feaReplace, feaSkip or feaCancel.
+    int AskFileExistAction(const std::string& source, const std::string& destination);
+    // 1 = go on, 10 = stop.
+    int CheckTargetDir(const std::string& folder);
+    // One file to its destination; the file operation's result (0 = done, -1 = declined).
+    int SortFile(clsFile& file, const std::string& destination, int method);
+
+    // The plan of a copy or move run without touching anything: sources and destinations in
+    // the order the run handles them. target is used as given (no check, no creation).
+    std::vector<PlannedMove> PlanSort(bool all, const std::string& target, const std::string& pathPattern,
+                                      const std::string& albumPattern, const std::string& inPattern,
+                                      const std::string& outPattern, const SortInputs& boxes);
+    // The new paths of a multi-file rename run (all rows, or the selected ones).
+    std::vector<PlannedMove> PlanRename(bool all, const std::string& inPattern, const std::string& outPattern,
+                                        const SortInputs& boxes);
+
+    // Results of the last run: files handled (as the status message counts them), files whose
+    // operation failed, and whether the run was cancelled.
+    long Handled() const { return handled_; }
+    long Failed() const { return failed_; }
+    bool Cancelled() const { return cancelled_; }
+    // The current row after a command (the one-file stepping moves it); 0 when none.
+    int CurrentRow() const { return currentRow_; }
+
+private:
+    // The confirmation of the copy and move commands; true to go on.
+    bool Confirm(bool all, const std::string& target, const SortInputs& in);
+    void RunCommand(bool all, const SortInputs& in);
+    void RunPlanned(int method, const std::vector<PlannedMove>& plan);
+    void RunRenameMany(bool all, const std::string& inPattern, const std::string& outPattern,
+                       const SortInputs& boxes);
+    void RunRenameOne(int row, const std::string& inPattern, const std::string& outPattern,
+                      const SortInputs& boxes);
+    // Reads row i into filCurrent; false when it cannot be read.
+    bool ReadRow(int row);
+    std::string InPatternFor(const std::string& inPattern, const SortInputs& boxes);
+    void Status(const std::string& text);
+    void AfterMove();
+
+    ListCommands& lc_;
+    FileList& list_;
+    UserInterface& ui_;
+    Settings& settings_;
+    long handled_ = 0;
+    long failed_ = 0;
+    bool cancelled_ = false;
+    int currentRow_ = 0;
+};
+
+// The status message shown while a method runs ("Moving file(s)...") and when it is done
+// ("Moving done!"); "" for a method other than 1, 2 or 4.
+std::string SortRunningText(int method);
+std::string SortDoneText(int method);
+
+}  // namespace vorda
