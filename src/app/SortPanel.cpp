@@ -66,6 +66,7 @@ MethodCaptions SortPanel::CaptionsFor(int method) {
         c.popSort = "Sort selected file(s) using...";
         c.popSortAlbum = "Sort selected file(s) as album";
         c.targetLabel = "Target Folder:";
+        c.popSortAlbumEnabled = false;  // no method, nothing to sort with
     }
     return c;
 }

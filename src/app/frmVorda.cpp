@@ -135,6 +135,9 @@ frmVorda::frmVorda(QWidget* parent) : QMainWindow(parent), cmds_(list_, *this, s
         panel_.FileShown(file.Path());
         SyncTargetBox();
     };
+    SetupNaming();
+    SetupBatchCommands();
+    CreateTagEditor();
 
     LoadSettings();
     paintClock_.start();

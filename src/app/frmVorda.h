@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,12 @@
 #include "app/SortPanel.h"
 #include "app/UserInterface.h"
 #include "platform/PlatformServices.h"
+#include "naming/FolderCommands.h"
+#include "naming/PatternEngine.h"
+#include "naming/SortCommands.h"
+#include "editing/BatchTagCommands.h"
+#include "editing/FrameCommands.h"
+#include "editing/TagPanes.h"
 
 class QAction;
 class QButtonGroup;
@@ -39,6 +47,8 @@ class QTreeView;
 namespace vorda {
 
 class QtFileListModel;
+class QtFramesPage;
+class QtTagEditor;
 class IniFile;
 
 class frmVorda : public QMainWindow, public UserInterface {
@@ -128,6 +138,61 @@ public:
     void Repaint() override;
     void SetOldName(const std::string& name) override;
     void SetNewName(const std::string& name) override;
+    void ClearPanes() override;
+
+    // ---- tag editor (frmVordaTags.cpp)
+    QtTagEditor* TagEditor() const { return tagEditor_; }
+    // "Save tags" (cmdSaveTags and mnuSaveTags).
+    void SaveTags();
+    // "Advanced mode": sets the mode and shows the current file again.
+    void SetAdvancedMode(bool advanced);
+    // Up/Down in a tag field or on the tab strip: the previous or next row is shown.
+    void StepFromTagArea(bool down, bool shift);
+    // The longest ID3v1 title and artist (the options dialog's "Use Lyrics3").
+    void SetTagFieldMaxLength(int maxLength);
+
+    // ---- naming and sorting (frmVordaSorting.cpp)
+    // The boxes of the naming panel as a command reads them.
+    SortInputs PanelInputs() const;
+    // The list's current row (the shown row), 0 when none.
+    int CurrentRow() const;
+    // cmdSort / cmdSortSelected and their menu twins; a pop-up "... using..." entry; the album sort.
+    void SortAll();
+    void SortSelected();
+    void SortSelectedUsing(size_t outPatternIndex);
+    void SortSelectedAsAlbum();
+    // The new-name box after the output pattern, the input pattern or "Fix filenames" changed.
+    void UpdateNewNamePreview();
+    // The "Edit" button of a pattern box: the pattern-list editor, then the box's list reloads.
+    void EditPatterns(PatternKind kind);
+    // The folder tree's pop-up items.
+    void PrepareTreePopup();
+    void NewTreeFolder();
+    void RenameTreeFolderCustom();
+    void RenameTreeFolderPattern();
+    void DeleteTreeFolderFromMenu();
+    // "Create/Rename folder from ID3...".
+    void ShowID3FolderDialog();
+    // The input box of the folder commands (a hook, so that it can be scripted).
+    InputBoxFunction FolderInputBox;
+
+    // ---- batch tag commands and the "ID3v2+" page (frmVordaBatch.cpp)
+    void FixTags();
+    void AddTrackNumbers();
+    void RemoveTags();
+    void RemoveJunkFromSelected();
+    void ExtractTags();
+    // The copy buttons: the screen fields for one file, the files themselves for several.
+    void CopyToV1();
+    void CopyToV2();
+    // Binds the frame page: its dialogs' folder, its messages and its copy buttons.
+    void ConnectFramesPage(QtFramesPage* page);
+    // The tag editor's panes as its controls show them, and back (set by the tag editor).
+    std::function<TagPanes()> CollectTagPanes;
+    std::function<void(const TagPanes&)> ApplyTagPanes;
+    // The start-value box of "Add tracknumbers..." (a hook, so that it can be scripted).
+    std::function<bool(const std::string& prompt, const std::string& def, std::string& answer)> TrackInputBox;
+    BatchTagCommands& Batch() { return *batch_; }
 
     // ---- controls (named as the window's designer named them)
     QSplitter* picResizeDir = nullptr;
@@ -281,6 +346,20 @@ private:
     template <typename F> void RunCommand(F&& command);
     void ClearAndScan(const std::string& folder, bool subFolders);
     void PaintNow();
+    // naming and sorting (frmVordaSorting.cpp)
+    void SetupNaming();
+    QComboBox* PatternBox(PatternKind kind) const;
+    bool NamingEventFilter(QObject* watched, QEvent* event);
+    void PatternBoxFocusLost(PatternKind kind);
+    void RunNaming(const std::function<void()>& command);
+    void StepWithNameBox(int delta);
+    // batch tag commands (frmVordaBatch.cpp)
+    void SetupBatchCommands();
+    void RunBatch(const std::function<void()>& command);
+    TagSwitches CurrentTagSwitches() const;
+    // tag editor (frmVordaTags.cpp)
+    void CreateTagEditor();
+    void ShowTagPanes(clsFile& file);
 
     SortPanel panel_;
     Bookmarks bookmarks_;
@@ -302,6 +381,14 @@ private:
     bool sortAscending_ = true;
     bool busy_ = false;
     QElapsedTimer paintClock_;
+    QtTagEditor* tagEditor_ = nullptr;
+    std::unique_ptr<SortCommands> sort_;
+    std::unique_ptr<FolderTreeCommands> folders_;
+    QObject* namingFilter_ = nullptr;
+    bool checkingPattern_ = false;  // a pattern box's focus-loss message is up
+    std::unique_ptr<BatchTagCommands> batch_;
+    std::unique_ptr<TagCopyCommands> copies_;
+    QtFramesPage* framesPage_ = nullptr;
 };
 
 }  // namespace vorda

@@ -303,7 +303,9 @@ void frmVorda::FillPopSortItems(const std::vector<std::string>& outPatterns) {
         const QString caption = i < outPatterns.size() ? Text(outPatterns[i]) : QString();
         QAction* item = mnuPopSort->addAction(caption);
         item->setObjectName(QStringLiteral("mnuPopSortPatterns%1").arg(i));
-        item->setEnabled(false);  // sorting by pattern is connected by the sort command
+        // An empty entry names no pattern: it is shown but cannot be chosen.
+        item->setEnabled(i < outPatterns.size() && !outPatterns[i].empty());
+        connect(item, &QAction::triggered, this, [this, i] { SortSelectedUsing(i); });
         mnuPopSortPatterns.push_back(item);
     }
 }
@@ -387,6 +389,7 @@ void frmVorda::ApplyMethodCaptions() {
     mnuSortSelected->setText(Text(c.menuSortSelected));
     mnuPopSort->setTitle(Text(c.popSort));
     mnuPopSortAlbum->setText(Text(c.popSortAlbum));
+    mnuPopSortAlbum->setEnabled(c.popSortAlbumEnabled);
     lblTargetDir->setText(Text(c.targetLabel));
     cmdTargetDir->setEnabled(c.browseEnabled);
 }
@@ -482,6 +485,7 @@ void frmVorda::ShowAbout() {
 
 void frmVorda::ShowOptions() {
     frmOptions dialog(this);
+    connect(&dialog, &frmOptions::tagFieldMaxLengthChanged, this, &frmVorda::SetTagFieldMaxLength);
     dialog.exec();
 }
 

@@ -7,11 +7,13 @@
 
 #include "cli/CliCommon.h"
 #include "cli/CommandInfo.h"
+#include "cli/CommandFix.h"
 #include "cli/CommandJunk.h"
 #include "cli/CommandRename.h"
 #include "cli/CommandScan.h"
 #include "cli/CommandSet.h"
 #include "cli/CommandSort.h"
+#include "cli/CommandTracks.h"
 
 namespace {
 
@@ -22,6 +24,8 @@ const Command* const kCommands[] = {
     &vorda::cli::kInfoCommand,
     &vorda::cli::kSetCommand,
     &vorda::cli::kJunkCommand,
+    &vorda::cli::kFixCommand,
+    &vorda::cli::kTracksCommand,
     &vorda::cli::kRenameCommand,
     &vorda::cli::kSortCommand,
 };

@@ -1,0 +1,23 @@
+// vorda-cli fix: completes and cleans the tags of MPEG files from their names, as the window's
+// "Fix tags" does for several selected files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/FileList.h"
+#include "app/ListCommands.h"
+#include "cli/CliCommon.h"
+#include "editing/BatchTagCommands.h"
+
+namespace vorda::cli {
+
+extern const Command kFixCommand;
+
+// Lists the given files as selected rows, in the order given (several rows: bMultiChange).
+// Files that cannot be listed print "vorda-cli: FILE: error N: TEXT" and make *status exitFailed.
+void ListGivenFiles(ListCommands& cmds, const std::vector<std::string>& given, int* status);
+// Prints every failure of a batch result and makes *status exitFailed when there was one.
+void PrintFailures(const BatchResult& result, int* status);
+
+}  // namespace vorda::cli

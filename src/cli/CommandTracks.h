@@ -1,0 +1,10 @@
+// vorda-cli tracks: numbers the tracks of files in the order given.
+#pragma once
+
+#include "cli/CliCommon.h"
+
+namespace vorda::cli {
+
+extern const Command kTracksCommand;
+
+}  // namespace vorda::cli

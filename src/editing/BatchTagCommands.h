@@ -1,0 +1,125 @@
+// The tag commands that work on every selected file at once: fixing (completing and cleaning)
+// tags, numbering tracks, removing all tags, removing junk in front of the audio and showing
+// the selected file's tags again. Written against the UserInterface port and the file list;
+// the window and vorda-cli drive the same code.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/ListCommands.h"
+#include "app/Settings.h"
+#include "app/UserInterface.h"
+
+namespace vorda {
+
+class clsFile;
+
+// The six tag switches of the tag editor (enable box and remove box per tag kind).
+// In simple mode chkID3v2 is the "Use tags" box and decides for both ID3 tags.
+struct TagSwitches {
+    bool chkID3v1 = false;
+    bool chkID3v1Rem = false;
+    bool chkID3v2 = true;
+    bool chkID3v2Rem = false;
+    bool chkLyrics3 = false;
+    bool chkLyrics3Rem = false;
+};
+
+// What the fix does with each tag kind, fixed once before the loop.
+enum TagAction : int { taRemove = -1, taLeave = 0, taAdd = 1 };
+struct TagActions {
+    int v1 = taLeave;
+    int v2 = taLeave;
+    int lyrics3 = taLeave;
+};
+// Advanced mode: each ID3 tag by its own pair (remove wins); simple mode: "Use tags" adds or
+// removes both ID3 tags. Lyrics3 by its pair in both modes.
+TagActions FixTagActions(const TagSwitches& switches, bool advancedMode);
+
+// Completes and cleans the tags of one file already read into file (tags read): applies the tag
+// actions (MPEG files only), fills every empty field from the file name by the input pattern,
+// cleans every field and fixes the track. Nothing is written.
+void FixFileTags(clsFile& file, const TagActions& actions, bool advancedMode, const std::string& inPattern,
+                 const Settings& s = settings());
+
+// The track the fix keeps: the value itself when it is all digits or a non-zero number, else
+// the first two-digit run of the bare file name (no folder, no extension), else its first
+// digit, else empty.
+std::string FixedTrack(const std::string& track, const std::string& fileName);
+
+// The outcome of a loop over several files. Failures are collected and reported once at the end.
+struct BatchResult {
+    int processed = 0;       // files that were read and handled
+    int failed = 0;          // files whose write (or read) failed
+    std::string firstError;  // "path: Error n ..." of the first failure
+    std::vector<std::pair<std::string, int>> failures;  // every failed path with its error number
+    void AddFailure(const std::string& path, int error);
+};
+
+// The message shown once after a loop in which some files failed ("" when none failed):
+// "<what> failed for N file(s)." CR LF CR LF "First error: " + firstError.
+std::string FailureMessage(const BatchResult& result, const std::string& what);
+
+class BatchTagCommands {
+public:
+    BatchTagCommands(ListCommands& cmds, UserInterface& ui, Settings& s = settings());
+
+    // ---- hooks of the window (all optional)
+    // One-file fix: takes the values typed in the panes into the working object first (in
+    // advanced mode after reducing the ID3v1 track field to its digits).
+    std::function<void(clsFile& file)> TakePaneValues;
+    // One-file fix: shows the fixed values of the working object in the panes (no re-read).
+    std::function<void(clsFile& file)> ShowFixedTags;
+    // The detected input pattern for the input-pattern box.
+    std::function<void(const std::string& pattern)> InPatternDetected;
+    // The input box of "Add tracknumbers...": false when cancelled; answer receives the text.
+    std::function<bool(const std::string& prompt, const std::string& defaultText, std::string& answer)> InputBox;
+
+    // ---- "Fix tags": status "Fixing tags...", then "All tags fixed!". With several rows
+    // selected (bMultiChange) every selected existing file is fixed and written; with one, the
+    // shown file (filCurrent) is fixed in memory and written by the next "Save tags".
+    // inPattern is the input-pattern box text; detect the "Detect input pattern" box.
+    BatchResult FixTags(const TagSwitches& switches, bool detect, const std::string& inPattern);
+    // The several-files part of FixTags on every selected row, whatever their number.
+    BatchResult FixSelectedFiles(const TagSwitches& switches, bool detect, const std::string& inPattern);
+
+    // ---- "Add tracknumbers...": asks the start value, then NumberTracks.
+    BatchResult AddTrackNumbers();
+    // Gives the selected rows, top to bottom, the tracks start, start+1, ... and writes them.
+    BatchResult NumberTracks(long start);
+    // The start value typed into the input box: 0 for empty or non-numeric text.
+    static long ParseStartValue(const std::string& answer);
+
+    // ---- "Remove tags": asks with several rows, removes ID3v1, ID3v2 and Lyrics3 and writes
+    // (the tag options still apply inside the write), then shows the selected file again.
+    BatchResult RemoveTags();
+
+    // ---- "Remove Junk": RemoveJunk on every selected file, no question.
+    BatchResult RemoveJunk();
+
+    // ---- "Extract tags": with one row selected, shows it again (re-reading its tags).
+    void ExtractTags();
+
+    // The texts of the commands.
+    static constexpr const char* kFixing = "Fixing tags...";
+    static constexpr const char* kFixed = "All tags fixed!";
+    static constexpr const char* kStartPrompt =
+        "Please enter the start value of the track counter. (All existing tracknumbers in the selected "
+        "file(s) will be overwritten.)";
+    static constexpr const char* kInvalidStart = "Invalid start value of the track counter!";
+    static constexpr const char* kRemoveQuestion =
+        "Are you really sure you want to remove all tags from the selected files?";
+
+private:
+    // Reports the failures of a finished loop once (error icon); nothing when none failed.
+    void ReportFailures(const BatchResult& result, const std::string& what);
+
+    ListCommands& cmds_;
+    UserInterface& ui_;
+    Settings& s_;
+};
+
+}  // namespace vorda

@@ -1,0 +1,359 @@
+#include "editing/FrameCommands.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/Routines.h"
+#include "tags/clsFile.h"
+
+namespace vorda {
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+bool IsBlank(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+// The base identifier of "ID#n".
+std::string BaseID(const std::string& id) { return id.substr(0, id.find('#')); }
+
+}  // namespace
+
+std::vector<std::string> FrameList(clsFile& file) {
+    std::vector<std::string> ids;
+    const std::string all = file.Tag().GetValue(tvV2Frame);
+    size_t start = 0;
+    while (start <= all.size()) {
+        size_t bar = all.find('|', start);
+        if (bar == std::string::npos) bar = all.size();
+        if (bar > start) ids.push_back(all.substr(start, bar - start));
+        start = bar + 1;
+    }
+    return ids;
+}
+
+bool IsPictureFrame(const std::string& id) {
+    const std::string base = BaseID(id);
+    return base == "APIC" || base == "PIC";
+}
+
+std::string FrameContentText(const std::string& content) {
+    std::string shown = content;
+    std::string_view rest = content;
+    size_t zero;
+    while ((zero = rest.find('\0')) != std::string_view::npos) {
+        const std::string_view part = rest.substr(0, zero);
+        if (!IsBlank(part)) shown = std::string(part);
+        rest.remove_prefix(zero + 1);
+    }
+    if (!IsBlank(rest)) shown = std::string(rest);
+    zero = shown.find('\0');
+    if (zero != std::string::npos) shown.resize(zero);
+    return shown;
+}
+
+ImageFormat DetectImageFormat(std::string_view b) {
+    auto starts = [&](std::string_view magic) { return b.substr(0, magic.size()) == magic; };
+    if (starts("\xFF\xD8\xFF")) return ImageFormat::JPEG;
+    if (starts("\x89PNG\r\n\x1A\n")) return ImageFormat::PNG;
+    if (starts("GIF87a") || starts("GIF89a")) return ImageFormat::GIF;
+    if (starts("BM") && b.size() >= 26) return ImageFormat::BMP;
+    return ImageFormat::Unknown;
+}
+
+std::string ImageExtension(ImageFormat format) {
+    switch (format) {
+    case ImageFormat::JPEG: return "jpg";
+    case ImageFormat::PNG: return "png";
+    case ImageFormat::GIF: return "gif";
+    case ImageFormat::BMP: return "bmp";
+    default: return {};
+    }
+}
+
+std::string ImageMimeType(ImageFormat format) {
+    switch (format) {
+    case ImageFormat::JPEG: return "image/jpeg";
+    case ImageFormat::PNG: return "image/png";
+    case ImageFormat::GIF: return "image/gif";
+    case ImageFormat::BMP: return "image/bmp";
+    default: return {};
+    }
+}
+
+ImageFormat FormatOfMimeType(const std::string& mime) {
+    const std::string m = Lower(Trim(mime));
+    if (m == "image/jpg" || m == "image/jpeg" || m == "image/pjpeg") return ImageFormat::JPEG;
+    if (m == "image/png") return ImageFormat::PNG;
+    if (m == "image/gif") return ImageFormat::GIF;
+    if (m == "image/bmp" || m == "image/x-ms-bmp") return ImageFormat::BMP;
+    return ImageFormat::Unknown;
+}
+
+bool ParsePicture(const std::string& content, PictureData& picture) {
+    picture = PictureData{};
+    if (content.size() < 2) return false;
+    const char encoding = content[0];
+    size_t pos = 1;
+    const size_t mimeEnd = content.find('\0', pos);
+    if (mimeEnd != std::string::npos) {
+        picture.mime = Lower(content.substr(pos, mimeEnd - pos));
+        pos = mimeEnd + 1;
+    }
+    if (pos >= content.size()) return false;
+    picture.pictureType = static_cast<unsigned char>(content[pos++]);
+    // The description ends with a character 0, two of them (on an even offset) in UTF-16.
+    const bool wide = encoding == 1 || encoding == 2;
+    size_t descEnd = std::string::npos;
+    if (wide) {
+        for (size_t i = pos; i + 1 < content.size(); i += 2)
+            if (content[i] == '\0' && content[i + 1] == '\0') {
+                descEnd = i;
+                break;
+            }
+    } else {
+        descEnd = content.find('\0', pos);
+    }
+    if (descEnd != std::string::npos) {
+        picture.description = content.substr(pos, descEnd - pos);
+        pos = descEnd + (wide ? 2 : 1);
+    }
+    picture.bytes = content.substr(std::min(pos, content.size()));
+    picture.format = DetectImageFormat(picture.bytes);
+    if (picture.format == ImageFormat::Unknown) picture.format = FormatOfMimeType(picture.mime);
+    return true;
+}
+
+std::string BuildPicturePayload(const std::string& bytes, const std::string& mime, int pictureType) {
+    std::string payload(1, '\0');
+    payload += mime;
+    payload.push_back('\0');
+    payload.push_back(static_cast<char>(pictureType));
+    payload.push_back('\0');  // empty description
+    payload += bytes;
+    return payload;
+}
+
+FrameView ShowID3v2Frame(clsFile& file, const std::string& id) {
+    FrameView view;
+    view.id = id;
+    const std::string content = file.Tag().GetValue(tvV2Frame, id);
+    if (content.empty()) return view;
+    if (!IsPictureFrame(id)) {
+        view.text = FrameContentText(content);
+        return view;
+    }
+    PictureData picture;
+    if (ParsePicture(content, picture) && picture.Showable() && !picture.bytes.empty()) {
+        view.isPicture = true;
+        view.picture = std::move(picture);
+    }
+    return view;
+}
+
+int DeleteFrames(clsFile& file, std::vector<std::string> ids) {
+    // "ID#n" names count frames of one identifier in tag order; removing the later ones first
+    // keeps the names of the earlier ones valid.
+    auto number = [](const std::string& id) {
+        const size_t hash = id.find('#');
+        return hash == std::string::npos ? 0L : std::atol(id.c_str() + hash + 1);
+    };
+    std::stable_sort(ids.begin(), ids.end(), [&](const std::string& a, const std::string& b) {
+        return number(a) > number(b);
+    });
+    int removed = 0;
+    clsTag& tag = file.Tag();
+    for (const std::string& id : ids) {
+        if (tag.GetValue(tvV2Frame, id).empty()) continue;
+        tag.SetValue(tvV2Frame, std::string(), id);
+        ++removed;
+    }
+    return removed;
+}
+
+int WriteFileBytes(const std::string& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return errno;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            ::close(fd);
+            return error;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0) return errno;
+    return 0;
+}
+
+std::string PictureExportPath(const std::string& chosen, ImageFormat format) {
+    const std::string want = ImageExtension(format);
+    if (want.empty()) return chosen;
+    const std::string name = GetFileName(chosen);
+    const size_t dot = name.rfind('.');
+    std::string ext = (dot == std::string::npos || dot == 0) ? std::string() : Lower(name.substr(dot + 1));
+    if (ext == "jpeg") ext = "jpg";
+    if (ext == want) return chosen;
+    if (ext == "jpg" || ext == "png" || ext == "gif" || ext == "bmp")
+        return chosen.substr(0, chosen.size() - (name.size() - dot - 1)) + want;
+    return chosen + "." + want;
+}
+
+int ExportFrame(const FrameView& view, const std::string& chosen, std::string* written) {
+    if (Trim(chosen).empty()) return EINVAL;
+    const std::string path = view.isPicture ? PictureExportPath(chosen, view.picture.format) : chosen;
+    if (written) *written = path;
+    return WriteFileBytes(path, view.isPicture ? view.picture.bytes : view.text);
+}
+
+std::string ExportFilter(const FrameView& view) {
+    if (!view.isPicture) return "Text File (*.txt)|*.txt|Any file (*.*)|*.*";
+    switch (view.picture.format) {
+    case ImageFormat::JPEG: return "JPEG Picture (*.jpg)|*.jpg";
+    case ImageFormat::GIF: return "GIF Picture (*.gif)|*.gif";
+    case ImageFormat::PNG: return "PNG Picture (*.png)|*.png";
+    case ImageFormat::BMP: return "Bitmap Picture (*.bmp)|*.bmp";
+    default: return "Any file (*.*)|*.*";
+    }
+}
+
+bool AddPicture(clsFile& file, const std::string& imageBytes) {
+    const ImageFormat format = DetectImageFormat(imageBytes);
+    if (format == ImageFormat::Unknown) return false;
+    clsTag& tag = file.Tag();
+    tag.Add(tkID3v2);
+    // Replace the front cover without description; otherwise append a new picture frame.
+    std::string key;
+    int count = 0;
+    for (const std::string& id : FrameList(file)) {
+        if (!IsPictureFrame(id)) continue;
+        ++count;
+        PictureData picture;
+        if (key.empty() && ParsePicture(tag.GetValue(tvV2Frame, id), picture) && picture.pictureType == 3 &&
+            picture.description.empty())
+            key = id;
+    }
+    // FramesInFile counts every APIC frame, listed or not, so count them by their names.
+    if (key.empty()) {
+        int n = count + 1;
+        while (!tag.GetValue(tvV2Frame, "APIC#" + std::to_string(n)).empty()) ++n;
+        key = "APIC#" + std::to_string(n);
+    }
+    return tag.SetValue(tvV2Frame, BuildPicturePayload(imageBytes, ImageMimeType(format)), key);
+}
+
+bool AddPictureFile(clsFile& file, const std::string& imagePath, std::string* error) {
+    std::ifstream in(imagePath, std::ios::binary);
+    if (!in) {
+        if (error) *error = "The picture file cannot be read.";
+        return false;
+    }
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (DetectImageFormat(bytes) == ImageFormat::Unknown) {
+        if (error) *error = "The file is not a JPEG, PNG, GIF or BMP picture.";
+        return false;
+    }
+    if (!AddPicture(file, bytes)) {
+        if (error) *error = "The picture cannot be added to this file.";
+        return false;
+    }
+    return true;
+}
+
+std::string LeadingNumberText(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    const size_t start = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    std::string digits = text.substr(start, i - start);
+    const size_t nonZero = digits.find_first_not_of('0');
+    return nonZero == std::string::npos ? std::string() : digits.substr(nonZero);
+}
+
+V1Texts CopyToV1Texts(const std::string& title, const std::string& artist, const std::string& album,
+                      const std::string& year, const std::string& track, const std::string& comment) {
+    V1Texts t;
+    t.title = Utf8Left(title, 30);
+    t.artist = Utf8Left(artist, 30);
+    t.album = Utf8Left(album, 30);
+    t.comment = Utf8Left(comment, 30);
+    t.year = LeadingNumberText(year);
+    t.track = LeadingNumberText(track);
+    return t;
+}
+
+// ------------------------------------------------------------------ several files
+
+namespace {
+constexpr int kV1ToV2[][2] = {{tvV1Title, tvV2Title},     {tvV1Artist, tvV2Artist}, {tvV1Album, tvV2Album},
+                              {tvV1Comment, tvV2Comment}, {tvV1Year, tvV2Year},     {tvV1Genre, tvV2Genre},
+                              {tvV1Track, tvV2Track}};
+constexpr int kV2ToV1[][2] = {{tvV2Title, tvV1Title},     {tvV2Artist, tvV1Artist}, {tvV2Album, tvV1Album},
+                              {tvV2Comment, tvV1Comment}, {tvV2Year, tvV1Year},     {tvV2Genre, tvV1Genre},
+                              {tvV2Track, tvV1Track}};
+}  // namespace
+
+TagCopyCommands::TagCopyCommands(ListCommands& cmds, UserInterface& ui) : cmds_(cmds), ui_(ui) {}
+
+BatchResult TagCopyCommands::CopyToV2Several() {
+    BatchResult r = CopySeveral(tkID3v1, tkID3v2, kV1ToV2, static_cast<int>(std::size(kV1ToV2)));
+    const std::string text = FailureMessage(r, "Copying to ID3v2");
+    if (!text.empty()) ui_.Ask(text, mbOK, miError);
+    return r;
+}
+
+BatchResult TagCopyCommands::CopyToV1Several() {
+    BatchResult r = CopySeveral(tkID3v2, tkID3v1, kV2ToV1, static_cast<int>(std::size(kV2ToV1)));
+    const std::string text = FailureMessage(r, "Copying to ID3v1");
+    if (!text.empty()) ui_.Ask(text, mbOK, miError);
+    return r;
+}
+
+BatchResult TagCopyCommands::CopySeveral(int sourceKind, int targetKind, const int (*pairs)[2], int count) {
+    BatchResult result;
+    FileList& list = cmds_.List();
+    std::vector<int> rows;
+    for (int row = 1; row <= list.Count(); ++row)
+        if (list.Selected(row) && PathExists(list.GetFullPath(row))) rows.push_back(row);
+    const long long total = static_cast<long long>(rows.size());
+    ui_.SetProgress(0, total);
+    clsFile& file = cmds_.filCurrent();
+    long long done = 0;
+    for (int row : rows) {
+        const std::string path = list.GetFullPath(row);
+        if (!file.ReadFile(path, true)) {
+            result.AddFailure(path, EIO);
+        } else if (file.Tag().hasTag(sourceKind)) {
+            clsTag& tag = file.Tag();
+            tag.Add(targetKind);
+            for (int i = 0; i < count; ++i) tag.SetValue(pairs[i][1], tag.GetValue(pairs[i][0]));
+            const int error = tag.tagWrite();
+            if (error != 0) result.AddFailure(path, error);
+            else ++result.processed;
+            if (file.ReadFile(path, true)) cmds_.UpdateListItem(row, file);
+        }
+        done = std::min(done + 1, total);
+        ui_.SetProgress(done, total);
+        ui_.Repaint();
+    }
+    ui_.SetProgress(0, 0);
+    file.Reset();
+    return result;
+}
+
+}  // namespace vorda

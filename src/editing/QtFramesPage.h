@@ -1,0 +1,110 @@
+// The "ID3v2+" page of the tag area: the additional ID3v2 frames of the shown file, a frame's
+// content as text or its picture, "Delete", "Export", "Add picture...", the two copy buttons,
+// and a picture box that accepts dropped image files and can be dragged out as a file.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <QByteArray>
+#include <QLabel>
+#include <QWidget>
+
+#include "editing/FrameCommands.h"
+
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+
+namespace vorda {
+
+class clsFile;
+
+// The picture inside the box: shows the image, accepts dropped image files and starts a drag
+// that carries the picture as a file.
+class QtPictureLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit QtPictureLabel(QWidget* parent = nullptr);
+    // The picture's own bytes and its file extension, for dragging out.
+    void SetPicture(const QByteArray& bytes, const QString& extension);
+    void ClearPicture();
+    const QByteArray& PictureBytes() const { return bytes_; }
+    // Writes the picture to a file in a private temporary folder for a drag; "" on failure.
+    QString WriteDragFile() const;
+
+signals:
+    void imageFileDropped(const QString& path);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QByteArray bytes_;
+    QString extension_;
+    QPoint pressPos_;
+};
+
+class QtFramesPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit QtFramesPage(QWidget* parent = nullptr);
+
+    // Fills the page from the file (tags read). The page keeps a reference to the file: it must
+    // stay alive (the window's filCurrent) until Clear or the next ShowFile.
+    void ShowFile(clsFile& file);
+    // Empties the list, the text and the picture and forgets the file.
+    void Clear();
+    // Several rows selected: Delete refuses, Add picture is off (the copy buttons stay).
+    void SetMultiSelection(bool multi);
+
+    // Shows one frame (a click on its entry).
+    void ShowID3v2Frame(const std::string& id);
+
+    // Button actions; the dialog-free forms are used by tests.
+    void DeleteSelectedFrames();
+    // Export with a chosen name ("" asks with a save dialog). Returns 0, or an errno value.
+    int ExportSelectedFrame(const QString& chosen = QString());
+    // Adds a picture file to the shown file ("" asks with an open dialog). True when added.
+    bool AddPictureFromFile(const QString& path = QString());
+
+    // The start folder of the dialogs (sLastDir) and how the page asks the user.
+    std::function<std::string()> LastDir;
+    std::function<int(const std::string& text, MsgButtons, MsgIcon)> Ask;
+
+    // ---- controls
+    QListWidget* lstID3v2Frames = nullptr;
+    QPlainTextEdit* txtv2Content = nullptr;
+    QWidget* picPictureBox = nullptr;
+    QtPictureLabel* picPicture = nullptr;
+    QPushButton* cmdDeleteFrame = nullptr;
+    QPushButton* cmdExportFrame = nullptr;
+    QPushButton* cmdAddPicture = nullptr;
+    QPushButton* cmdCopyToV1 = nullptr;
+    QPushButton* cmdCopyFromV1 = nullptr;
+
+    // The frame view shown last (a picture's bytes and format, or the text).
+    const FrameView& CurrentView() const { return view_; }
+
+signals:
+    // The shown file's tag changed in memory (frames deleted, picture added); written by the next save.
+    void tagChanged();
+    // The copy buttons; the window decides between the one-file screen copy and the several-files copy.
+    void copyToV1Requested();
+    void copyToV2Requested();
+
+private:
+    void FillList();
+    void ShowPicture(const PictureData& picture);
+
+    QStackedWidget* stack_ = nullptr;
+    clsFile* file_ = nullptr;
+    bool multi_ = false;
+    FrameView view_;
+};
+
+}  // namespace vorda

@@ -1,0 +1,62 @@
+// "Save tags": writes the tag editor's edits to the one selected file or to every selected
+// file, with the confirmation, the messages, the progress and the closing status text.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "app/ListCommands.h"
+#include "app/Settings.h"
+#include "app/UserInterface.h"
+#include "editing/TagPanes.h"
+
+namespace vorda {
+
+class clsTag;
+
+// Writes the marked fields of the mode's key set into a tag: advanced mode writes the ID3v1
+// pane (v1 true) or the ID3v2 pane, simple mode the general pane. Each value goes through
+// the field edit language relative to the stored one.
+void WriteMarkedFields(clsTag& tag, const TagPanes& panes, bool advanced, bool v1);
+
+class SaveTagsCommand {
+public:
+    enum class Outcome { Nothing, Canceled, Saved, Failed };
+
+    SaveTagsCommand(ListCommands& commands, UserInterface& ui, Settings& settings);
+
+    // The save of the window's "Save tags": one file when bMultiChange is off, else every
+    // selected row. The number fields of panes are filtered as the save writes them (the window
+    // shows them back); after a single-file save the file is shown again.
+    Outcome Run(TagPanes& panes);
+
+    // After a several-files save: files written, and files that failed (not readable,
+    // read-only, or a write error), with the first failure's text.
+    int FilesSaved() const { return saved_; }
+    int FilesFailed() const { return failed_; }
+    const std::string& FirstError() const { return firstError_; }
+
+    // The shortest interval between two progress and status updates of the several-files loop.
+    static constexpr std::chrono::milliseconds kUpdateInterval{30};
+
+private:
+    Outcome SaveOne(TagPanes& panes, bool advanced);
+    Outcome SaveMany(TagPanes& panes, bool advanced);
+    void ApplyToFile(clsFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]);
+    void Finish(std::chrono::steady_clock::time_point started);
+    void NoteFailure(const std::string& path, const std::string& text);
+
+    ListCommands& cmds_;
+    UserInterface& ui_;
+    Settings& settings_;
+    int saved_ = 0;
+    int failed_ = 0;
+    std::string firstError_;
+};
+
+// "Error n occured while writing tags." with the permission-denied addition for EACCES and EPERM.
+std::string WriteErrorText(int error);
+// Seconds as the status text shows them: a plain decimal number, at most six significant digits.
+std::string ElapsedSecondsText(double seconds);
+
+}  // namespace vorda

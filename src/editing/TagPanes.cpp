@@ -1,0 +1,254 @@
+// The tag editor's panes: showing a file, clearing, the file information and the confirmation.
+#include "editing/TagPanes.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/Routines.h"
+#include "tags/clsFile.h"
+#include "tags/clsGenres.h"
+
+namespace vorda {
+
+namespace {
+
+constexpr const char* kCRLF = "\r\n";
+
+// The number in a value the readers give as decimal text; 0 for anything else.
+double NumberOf(const std::string& text) {
+    const std::string t = Trim(text);
+    if (t.empty()) return 0;
+    char* end = nullptr;
+    const double v = std::strtod(t.c_str(), &end);
+    return end != nullptr && *end == '\0' ? v : 0;
+}
+
+}  // namespace
+
+int LyricsKey(int control) {
+    static const int keys[kLyricsCount] = {tvMood, tvSituation, tvQuality, tvOtherInfo, tvAuthor, tvLyrics};
+    return control >= 0 && control < kLyricsCount ? keys[control] : -1;
+}
+
+int SwitchKind(int tagSwitch) {
+    static const int kinds[kSwitchCount] = {tkID3v1, tkID3v2, tkLyrics3};
+    return tagSwitch >= 0 && tagSwitch < kSwitchCount ? kinds[tagSwitch] : -1;
+}
+
+int FieldKey(int index, bool advanced) {
+    static const int advancedKeys[kFieldCount] = {
+        tvV2Title, tvV2Artist, tvV2Album, tvV2Year, tvV2Track, tvV2Comment, tvComposer, tvOrgArtist,
+        tvCopyright, tvURL, tvEncodedBy, tvV1Title, tvV1Artist, tvV1Album, tvV1Year, tvV1Track, tvV1Comment};
+    static const int simpleKeys[11] = {tvTitle, tvArtist, tvAlbum, tvYear, tvTrack, tvComment,
+                                       tvComposer, tvOrgArtist, tvCopyright, tvURL, tvEncodedBy};
+    if (index < 0 || index >= kFieldCount) return -1;
+    if (advanced) return advancedKeys[index];
+    return index <= 10 ? simpleKeys[index] : -1;
+}
+
+int GenreKey(bool v1, bool advanced) {
+    if (!advanced) return v1 ? -1 : tvGenre;
+    return v1 ? tvV1Genre : tvV2Genre;
+}
+
+const std::vector<std::pair<std::string, int>>& GenreList() {
+    static const std::vector<std::pair<std::string, int>> list = [] {
+        std::vector<std::pair<std::string, int>> out;
+        const clsGenres genres;
+        for (int n = 0; n < clsGenres::kCount; ++n) {
+            const std::string name = Trim(genres.Genre(n));
+            if (!name.empty()) out.emplace_back(name, n);
+        }
+        std::stable_sort(out.begin(), out.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        return out;
+    }();
+    return list;
+}
+
+const std::vector<std::string>& LyricsChoices(int control) {
+    static const std::vector<std::string> mood{"Classics", "Crazy", "Happy", "Normal", "Relaxing",
+                                               "Sad", "Slow", "Upbeat", "Wild"};
+    static const std::vector<std::string> situation{"Background", "Dance", "Dinner", "Driving",
+                                                    "Party", "Rave", "Romantic", "Seasonal"};
+    static const std::vector<std::string> quality{"Terrible", "Bad", "Fair", "Good", "Very Good", "Excellent!"};
+    static const std::vector<std::string> none;
+    switch (control) {
+    case lyMood: return mood;
+    case lySituation: return situation;
+    case lyQuality: return quality;
+    default: return none;
+    }
+}
+
+// ---------------------------------------------------------------- TagPanes
+
+void TagPanes::SetField(int index, const std::string& text) {
+    if (index < 0 || index >= kFieldCount) return;
+    txtField[static_cast<size_t>(index)] = text;
+    chkField[static_cast<size_t>(index)] = true;
+}
+
+void TagPanes::SetGenre(bool v1, const std::string& text) {
+    (v1 ? cmbV1Genre : cmbGenre) = text;
+    (v1 ? chkV1Genre : chkGenre) = true;
+}
+
+void TagPanes::ClearMarks() {
+    chkField.fill(false);
+    chkGenre = chkV1Genre = false;
+}
+
+bool TagPanes::AnyMark() const {
+    return chkGenre || chkV1Genre || std::any_of(chkField.begin(), chkField.end(), [](bool b) { return b; });
+}
+
+void TagPanes::SetEnabled(int tagSwitch, bool on) {
+    if (tagSwitch < 0 || tagSwitch >= kSwitchCount) return;
+    enabled[static_cast<size_t>(tagSwitch)] = on;
+    if (on) remove[static_cast<size_t>(tagSwitch)] = false;
+}
+
+void TagPanes::SetRemove(int tagSwitch, bool on) {
+    if (tagSwitch < 0 || tagSwitch >= kSwitchCount) return;
+    remove[static_cast<size_t>(tagSwitch)] = on;
+    if (on) enabled[static_cast<size_t>(tagSwitch)] = false;
+}
+
+bool TagPanes::FieldEditable(int index) const {
+    if (index < 0 || index >= kFieldCount) return false;
+    return index <= 10 ? enabled[swID3v2] : enabled[swID3v1];
+}
+
+bool TagPanes::AnySwitch() const {
+    for (int i = 0; i < kSwitchCount; ++i)
+        if (enabled[static_cast<size_t>(i)] || remove[static_cast<size_t>(i)]) return true;
+    return false;
+}
+
+// ---------------------------------------------------------------- show and clear
+
+void ClearTagPanes(TagPanes& panes, bool advanced, bool multiChange) {
+    panes = TagPanes();
+    panes.cmbGenre = panes.cmbV1Genre = GenreList().front().first;
+    // The remove boxes serve several files only; "Remove v1!" and "Remove v2!" advanced mode only.
+    panes.removeVisible = {advanced && multiChange, advanced && multiChange, multiChange};
+    if (!advanced) panes.enabled[swID3v2] = true;
+}
+
+void ShowTagsInPanes(TagPanes& panes, clsFile& file, bool advanced) {
+    clsTag& tag = file.Tag();
+    auto fill = [&](int index) { panes.txtField[static_cast<size_t>(index)] = tag.GetValue(FieldKey(index, advanced)); };
+
+    if (advanced) {
+        panes.SetEnabled(swID3v1, tag.hasTag(tkID3v1));
+        if (tag.hasTag(tkID3v1)) {
+            for (int i = 11; i <= 16; ++i) fill(i);
+            const std::string genre = tag.GetValue(tvV1Genre);
+            panes.cmbV1Genre = genre.empty() ? GenreList().front().first : genre;
+        }
+    }
+    panes.SetEnabled(swLyrics3, tag.hasTag(tkLyrics3));
+    if (tag.hasTag(tkLyrics3)) {
+        for (int c = 0; c < kLyricsCount; ++c) panes.lyrics[static_cast<size_t>(c)] = tag.GetValue(LyricsKey(c));
+    }
+    const bool showGeneral = !advanced || tag.hasTag(tkID3v2);
+    panes.SetEnabled(swID3v2, showGeneral);
+    if (showGeneral) {
+        for (int i = 0; i <= 10; ++i) fill(i);
+        panes.cmbGenre = tag.GetValue(GenreKey(false, advanced));
+    }
+    panes.ClearMarks();
+}
+
+std::array<std::string, kInfoCount> FileInfoTexts(clsFile& file) {
+    const clsAudio& audio = file.Audio();
+    std::array<std::string, kInfoCount> t;
+    t[ifHeader] = "Header: " + std::to_string(audio.StartPos()) + "b";
+
+    char version[32];
+    std::snprintf(version, sizeof version, "%.1f", NumberOf(audio.GetInfo(aiVersion)));
+    t[ifType] = audio.AudioType() + " " + version;
+    const std::string layer = audio.GetInfo(aiLayer);
+    if (!layer.empty()) t[ifType] += " layer " + layer;
+    t[ifType] += " " + file.Tag().tagType();
+
+    const std::string bitRate = Trim(audio.GetInfo(aiBitRate));
+    if (bitRate == "-1")
+        t[ifkBit] = "??? kbps";
+    else if (bitRate == "0")
+        t[ifkBit] = "free kbps";
+    else
+        t[ifkBit] = std::to_string(static_cast<long long>(NumberOf(bitRate)) / 1000) + " kbps";
+    t[ifkBit] += NumberOf(audio.GetInfo(aiVBR)) != 0 ? " (VBR)" : " (CBR)";
+
+    t[ifCopyrighted] = NumberOf(audio.GetInfo(aiCopyright)) == 0 ? "Copyrighted: No" : "Copyrighted: Yes";
+    t[ifOriginal] = NumberOf(audio.GetInfo(aiOriginal)) == 0 ? "Original: No" : "Original: Yes";
+    // The reader gives "-1" when the frames carry a CRC (protection bit 0).
+    t[ifCRCs] = NumberOf(audio.GetInfo(aiCRC)) != 0 ? "CRCs: Yes" : "CRCs: No";
+    t[ifEmphasis] = "Emphasis: " + audio.GetInfo(aiEmphasis);
+    const std::string rate = Trim(audio.GetInfo(aiSampleRate));
+    t[ifQuality] = (NumberOf(rate) == 0 ? std::string("?") : rate) + "Hz " + audio.GetInfo(aiChannelMode);
+    t[ifLength] = "Duration: " + FormatDuration(static_cast<long long>(NumberOf(audio.GetInfo(aiDuration))));
+    t[ifSize] = "Size: " + std::to_string(file.FileSize()) + "b";
+    return t;
+}
+
+// ---------------------------------------------------------------- confirmation
+
+std::string SaveConfirmationText(const TagPanes& p, bool advanced) {
+    auto line = [](const char* label, const std::string& text) {
+        return std::string(kCRLF) + label + "\"" + text + "\"";
+    };
+    auto field = [&](int i) -> const std::string& { return p.txtField[static_cast<size_t>(i)]; };
+    auto marked = [&](int i) { return p.chkField[static_cast<size_t>(i)]; };
+
+    auto generalLines = [&] {
+        std::string out;
+        static const char* const labels[] = {"Title: ", "Artist: ", "Album: ", "Year: "};
+        for (int i = 0; i <= 3; ++i)
+            if (marked(i)) out += line(labels[i], field(i));
+        if (p.chkGenre) out += line("Genre: ", p.cmbGenre);
+        if (marked(4)) out += line("Track: ", field(4));
+        if (marked(5)) out += line("Comments: ", field(5));
+        static const char* const more[] = {"Composer: ", "Original Artist: ", "Copyright: ", "URL: ", "Encoded By: "};
+        for (int i = 6; i <= 10; ++i)
+            if (marked(i)) out += line(more[i - 6], field(i));
+        return out;
+    };
+
+    std::string text = "The following attributes will be changed for ALL selected files:";
+    if (advanced) {
+        if (p.remove[swID3v1]) {
+            text += std::string(kCRLF) + kCRLF + "ID3v1 tags will be REMOVED!";
+        } else if (p.enabled[swID3v1]) {
+            text += std::string(kCRLF) + kCRLF + "ID3v1 (will be added if nonexistent):";
+            static const char* const labels[] = {"Title: ", "Artist: ", "Album: ", "Year: "};
+            for (int i = 11; i <= 14; ++i)
+                if (marked(i)) text += line(labels[i - 11], field(i));
+            if (p.chkV1Genre) text += line("Genre: ", p.cmbV1Genre);
+            if (marked(15)) text += line("Track: ", field(15));
+            if (marked(16)) text += line("Comments: ", field(16));
+        }
+        if (p.remove[swID3v2]) {
+            text += std::string(kCRLF) + kCRLF + "ID3v2 tags will be REMOVED!";
+        } else if (p.enabled[swID3v2]) {
+            text += std::string(kCRLF) + kCRLF + "ID3v2 (will be added if nonexistent):" + generalLines();
+        }
+    } else {
+        text += kCRLF + generalLines();
+    }
+    if (p.remove[swLyrics3]) {
+        text += std::string(kCRLF) + kCRLF + "Lyrics3 tags will be REMOVED!";
+    } else if (p.enabled[swLyrics3]) {
+        text += std::string(kCRLF) + kCRLF + "Lyrics3 (will be added if nonexistent):";
+        static const char* const labels[kLyricsCount] = {"Mood: ", "Situation: ", "Quality: ",
+                                                         "Other: ", "Lyrics author: ", "Lyrics: "};
+        for (int c = 0; c < kLyricsCount; ++c)
+            if (!p.lyrics[static_cast<size_t>(c)].empty()) text += line(labels[c], p.lyrics[static_cast<size_t>(c)]);
+    }
+    return text;
+}
+
+}  // namespace vorda

@@ -1,0 +1,97 @@
+// The tag editor's panes without widgets: the txtField values with their chkField marks, the
+// two genre boxes, the tag switches with their enable and remove boxes, the Lyrics3 page and
+// the "File info" page. The window mirrors its controls into a TagPanes and back; the rules of
+// showing a file, clearing the panes and the confirmation text of a save work on it.
+#pragma once
+
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vorda {
+
+class clsFile;
+
+// txtField(0..16): 0..10 the ID3v2/general pane, 11..16 the ID3v1 pane.
+inline constexpr int kFieldCount = 17;
+enum TagField : int {
+    fldTitle = 0, fldArtist, fldAlbum, fldYear, fldTrack, fldComment, fldComposer, fldOrgArtist,
+    fldCopyright, fldURL, fldEncodedBy,
+    fldV1Title = 11, fldV1Artist, fldV1Album, fldV1Year, fldV1Track, fldV1Comment
+};
+
+// The Lyrics3 page's controls: cmbLyrMood, cmbLyrSituation, cmbLyrQuality, txtLyrOther,
+// txtLyrAuthor, txtLyrLyrics.
+inline constexpr int kLyricsCount = 6;
+enum LyricsControl : int { lyMood = 0, lySituation, lyQuality, lyOther, lyAuthor, lyLyrics };
+// The value key of each Lyrics3 control.
+int LyricsKey(int control);
+
+// The "File info" boxes: txtfHeader, txtfType, txtfkBit, txtfCopyrighted, txtfOriginal,
+// txtfCRCs, txtfEmphasis, txtfQuality, txtfLength, txtfSize.
+inline constexpr int kInfoCount = 10;
+enum InfoBox : int {
+    ifHeader = 0, ifType, ifkBit, ifCopyrighted, ifOriginal, ifCRCs, ifEmphasis, ifQuality, ifLength, ifSize
+};
+
+// The tag switches, by position: ID3v1, ID3v2 ("Use tags" in simple mode), Lyrics3.
+inline constexpr int kSwitchCount = 3;
+enum TagSwitch : int { swID3v1 = 0, swID3v2 = 1, swLyrics3 = 2 };
+// The tag kind of a switch (tkID3v1, tkID3v2, tkLyrics3).
+int SwitchKind(int tagSwitch);
+
+// The value key of field index in the display mode; -1 for an index the mode does not use
+// (the ID3v1 pane in simple mode) or outside 0..16.
+int FieldKey(int index, bool advanced);
+// The value key of a genre box (v1 = cmbV1Genre); -1 for cmbV1Genre in simple mode.
+int GenreKey(bool v1, bool advanced);
+
+// The genre names of the ID3v1 table in alphabetical order, each with its genre number.
+const std::vector<std::pair<std::string, int>>& GenreList();
+// The fixed lists of the three Lyrics3 combo boxes (control lyMood, lySituation, lyQuality).
+const std::vector<std::string>& LyricsChoices(int control);
+
+struct TagPanes {
+    std::array<std::string, kFieldCount> txtField{};
+    std::array<bool, kFieldCount> chkField{};
+    std::string cmbGenre;    // ID3v2/general genre
+    std::string cmbV1Genre;  // ID3v1 genre
+    bool chkGenre = false;
+    bool chkV1Genre = false;
+    // Enable and remove boxes, indexed by TagSwitch.
+    std::array<bool, kSwitchCount> enabled{};
+    std::array<bool, kSwitchCount> remove{};
+    std::array<bool, kSwitchCount> removeVisible{};
+    std::array<std::string, kLyricsCount> lyrics{};
+    std::array<std::string, kInfoCount> fileInfo{};
+
+    // Typing into a field or a genre box marks it (rule of the marks: edited since shown).
+    void SetField(int index, const std::string& text);
+    void SetGenre(bool v1, const std::string& text);
+    void ClearMarks();
+    bool AnyMark() const;
+    // A click on an enable box: checking it unchecks its remove box.
+    void SetEnabled(int tagSwitch, bool on);
+    // A click on a remove box: checking it unchecks its enable box.
+    void SetRemove(int tagSwitch, bool on);
+    // Whether the field (0..16) can be edited: its pane's enable box is checked.
+    bool FieldEditable(int index) const;
+    bool AnySwitch() const;
+};
+
+// Clears the panes: every switch and mark off, every text empty, both genre boxes at their
+// first entry. With several rows selected the remove boxes are shown (unchecked): all three in
+// advanced mode, the Lyrics3 one in simple mode; simple mode checks "Use tags".
+void ClearTagPanes(TagPanes& panes, bool advanced, bool multiChange);
+
+// Fills the panes from a file whose tags were read, by the mode's rules, then clears every mark.
+void ShowTagsInPanes(TagPanes& panes, clsFile& file, bool advanced);
+
+// The ten "File info" texts of a read file.
+std::array<std::string, kInfoCount> FileInfoTexts(clsFile& file);
+
+// The text of the OK/Cancel question before saving several files.
+std::string SaveConfirmationText(const TagPanes& panes, bool advanced);
+
+}  // namespace vorda

@@ -1,0 +1,106 @@
+// Helpers of the batch tag and frame command tests: a scripted user interface, a file list
+// over a scratch folder, and what mutagen reads from a file.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "ID3TestSupport.h"
+#include "app/FileList.h"
+#include "app/ListCommands.h"
+#include "app/UserInterface.h"
+
+namespace batchtest {
+
+// Answers the questions from a script (anOK when it runs out) and records everything shown.
+class ScriptUI : public vorda::UserInterface {
+public:
+    int Ask(const std::string& text, vorda::MsgButtons, vorda::MsgIcon icon, const std::string&) override {
+        asked.push_back(text);
+        icons.push_back(icon);
+        if (answers.empty()) return vorda::anOK;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void SetStatus(int panel, const std::string& text) override {
+        if (panel == 3) status.push_back(text);
+    }
+    void SetProgress(long long value, long long max) override {
+        if (max > maxProgress) maxProgress = max;
+        if (max > 0 && value > max) overrun = true;
+        lastProgress = value;
+    }
+    std::deque<int> answers;
+    std::vector<std::string> asked;
+    std::vector<int> icons;
+    std::vector<std::string> status;
+    long long maxProgress = 0;
+    long long lastProgress = -1;
+    bool overrun = false;
+};
+
+inline bool HaveMutagen() {
+    return std::system("/usr/bin/python3 -c 'import mutagen' >/dev/null 2>&1") == 0;
+}
+
+// "ID=text" lines of every ID3v2 frame mutagen reads (APIC as "APIC=mime|type|hexdata"),
+// "" when the file has no ID3v2 tag.
+inline std::string MutagenFrames(const std::string& path) {
+    const std::string cmd =
+        "/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3, ID3NoHeaderError\ntry:\n t=ID3(sys.argv[1], "
+        "load_v1=False)\nexcept ID3NoHeaderError:\n sys.exit(0)\nfor f in t.values():\n if f.FrameID==\"APIC\":\n  "
+        "print(\"APIC=%s|%d|%s\" % (f.mime, f.type, f.data.hex()))\n elif hasattr(f, \"text\"):\n  "
+        "print(\"%s=%s\" % (f.FrameID, \"/\".join(str(x) for x in f.text)))\n else:\n  print(f.FrameID)' '" +
+        path + "'";
+    std::string out;
+    if (FILE* p = ::popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+inline std::string Hex(const std::string& bytes) {
+    static const char* digits = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+// True when the file ends with a 128-byte ID3v1 tag.
+inline bool HasV1(const std::string& bytes) {
+    return bytes.size() >= 128 && bytes.compare(bytes.size() - 128, 3, "TAG") == 0;
+}
+
+// A scratch folder with a file list and the commands over it.
+struct ListBench {
+    ListBench() : cmds(list, ui, vorda::settings()) {}
+    std::string Add(const std::string& name, const std::string& bytes) {
+        const std::string path = dir.File(name);
+        id3test::WriteBytes(path, bytes);
+        cmds.AddToFileList(name, dir.dir() + "/");
+        return path;
+    }
+    void SelectAll() {
+        list.SelectAll();
+        cmds.bMultiChange = list.Count() > 1;
+    }
+    id3test::SettingsGuard guard;
+    id3test::Scratch dir;
+    vorda::FileList list;
+    ScriptUI ui;
+    vorda::ListCommands cmds;
+};
+
+}  // namespace batchtest

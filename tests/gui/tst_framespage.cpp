@@ -1,0 +1,204 @@
+// The "ID3v2+" page offscreen: frames and a picture made here, the text of a frame, export of
+// the picture's own bytes, delete (refused with several files), add picture by button and by
+// dropping a file, and the file written by a drag.
+#include <QBuffer>
+#include <QDropEvent>
+#include <QFile>
+#include <QImage>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+#include "app/Settings.h"
+#include "editing/QtFramesPage.h"
+#include "tags/clsFile.h"
+
+using namespace vorda;
+
+namespace {
+
+QByteArray ImageBytes(const char* format, QColor colour, int w = 12, int h = 8) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QByteArray BigEndian(quint32 v) {
+    QByteArray b(4, '\0');
+    for (int i = 0; i < 4; ++i) b[3 - i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    return b;
+}
+
+QByteArray Frame(const QByteArray& id, const QByteArray& payload) {
+    return id + BigEndian(static_cast<quint32>(payload.size())) + QByteArray(2, '\0') + payload;
+}
+
+// An ID3v2.3 tag with a title, a TXXX frame and a picture, followed by MPEG frames.
+QByteArray Mp3With(const QByteArray& mime, const QByteArray& picture) {
+    QByteArray body = Frame("TIT2", QByteArray(1, '\0') + "Title") +
+                      Frame("TXXX", QByteArray(1, '\0') + QByteArray("key\0value", 9)) +
+                      Frame("APIC", QByteArray(1, '\0') + mime + QByteArray(1, '\0') + '\x03' + QByteArray(1, '\0') +
+                                        picture) +
+                      QByteArray(64, '\0');
+    const quint32 n = static_cast<quint32>(body.size());
+    QByteArray size;
+    for (int shift : {21, 14, 7, 0}) size += static_cast<char>((n >> shift) & 0x7F);
+    QByteArray audio;
+    for (int f = 0; f < 8; ++f) audio += QByteArray("\xFF\xFB\x90\x00", 4) + QByteArray(413, static_cast<char>(f + 1));
+    return QByteArray("ID3\x03\x00\x00", 6) + size + body + audio;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int RowOf(QListWidget* list, const QString& text) {
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text() == text) return i;
+    return -1;
+}
+
+}  // namespace
+
+class tst_FramesPage : public QObject {
+    Q_OBJECT
+private slots:
+    void showsFramesPictureAndExports();
+    void deleteAndMultipleFiles();
+    void addPictureByButtonAndDrop();
+};
+
+void tst_FramesPage::showsFramesPictureAndExports() {
+    QTemporaryDir dir;
+    const QByteArray png = ImageBytes("PNG", Qt::red, 20, 10);
+    const QString mp3 = dir.filePath("a.mp3");
+    // The MIME type is wrong on purpose: the bytes decide.
+    WriteFile(mp3, Mp3With("image/jpeg", png));
+    clsFile file;
+    QVERIFY(file.ReadFile(mp3.toStdString(), true));
+
+    QtFramesPage page;
+    page.ShowFile(file);
+    QCOMPARE(page.lstID3v2Frames->count(), 2);
+    const int apic = RowOf(page.lstID3v2Frames, "APIC");
+    QVERIFY(apic >= 0);
+    page.lstID3v2Frames->setCurrentRow(apic);
+    QVERIFY(page.CurrentView().isPicture);
+    QCOMPARE(page.picPicture->pixmap().size(), QSize(20, 10));
+    QCOMPARE(page.picPicture->PictureBytes(), png);
+
+    const QString dragged = page.picPicture->WriteDragFile();
+    QVERIFY(dragged.endsWith(".png"));
+    QCOMPARE(ReadFile(dragged), png);
+
+    QCOMPARE(page.ExportSelectedFrame(dir.filePath("cover.jpg")), 0);
+    QCOMPARE(ReadFile(dir.filePath("cover.png")), png);
+    QVERIFY(!QFile::exists(dir.filePath("cover.jpg")));
+
+    page.lstID3v2Frames->setCurrentRow(RowOf(page.lstID3v2Frames, "TXXX"));
+    QCOMPARE(page.txtv2Content->toPlainText(), QStringLiteral("value"));
+    WriteFile(dir.filePath("t.txt"), QByteArray(500, 'x'));
+    QCOMPARE(page.ExportSelectedFrame(dir.filePath("t.txt")), 0);
+    QCOMPARE(ReadFile(dir.filePath("t.txt")), QByteArray("value"));
+
+    page.Clear();
+    QCOMPARE(page.lstID3v2Frames->count(), 0);
+    QVERIFY(page.picPicture->pixmap().isNull());
+}
+
+void tst_FramesPage::deleteAndMultipleFiles() {
+    QTemporaryDir dir;
+    const QString mp3 = dir.filePath("d.mp3");
+    WriteFile(mp3, Mp3With("image/png", ImageBytes("PNG", Qt::blue)));
+    clsFile file;
+    QVERIFY(file.ReadFile(mp3.toStdString(), true));
+    QtFramesPage page;
+    std::vector<std::string> messages;
+    page.Ask = [&](const std::string& text, MsgButtons, MsgIcon) {
+        messages.push_back(text);
+        return int(anOK);
+    };
+    QSignalSpy changed(&page, &QtFramesPage::tagChanged);
+    page.ShowFile(file);
+
+    page.SetMultiSelection(true);
+    page.lstID3v2Frames->item(0)->setSelected(true);
+    page.DeleteSelectedFrames();
+    QCOMPARE(messages.size(), size_t(1));
+    QCOMPARE(messages[0], std::string("This action cannot be performed on multiple files!"));
+    QCOMPARE(page.lstID3v2Frames->count(), 2);
+    QVERIFY(!page.cmdAddPicture->isEnabled());
+
+    page.SetMultiSelection(false);
+    for (int i = 0; i < page.lstID3v2Frames->count(); ++i) page.lstID3v2Frames->item(i)->setSelected(true);
+    page.DeleteSelectedFrames();
+    QCOMPARE(page.lstID3v2Frames->count(), 0);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(file.PutTags(), 0);
+    clsFile again;
+    QVERIFY(again.ReadFile(mp3.toStdString(), true));
+    QCOMPARE(again.Tag().GetValue(tvV2Frame), std::string());
+    QCOMPARE(again.Tag().GetValue(tvTitle), std::string("Title"));
+}
+
+void tst_FramesPage::addPictureByButtonAndDrop() {
+    settings().UseID3v2 = tuIfWanted;
+    QTemporaryDir dir;
+    const QString mp3 = dir.filePath("p.mp3");
+    QByteArray audio;
+    for (int f = 0; f < 8; ++f) audio += QByteArray("\xFF\xFB\x90\x00", 4) + QByteArray(413, '\x11');
+    WriteFile(mp3, audio);
+    const QByteArray jpeg = ImageBytes("JPG", Qt::green);
+    const QByteArray png = ImageBytes("PNG", Qt::yellow);
+    WriteFile(dir.filePath("c.jpg"), jpeg);
+    WriteFile(dir.filePath("c.png"), png);
+
+    clsFile file;
+    QVERIFY(file.ReadFile(mp3.toStdString(), true));
+    QtFramesPage page;
+    QSignalSpy changed(&page, &QtFramesPage::tagChanged);
+    page.ShowFile(file);
+    QCOMPARE(page.lstID3v2Frames->count(), 0);
+    QVERIFY(page.AddPictureFromFile(dir.filePath("c.jpg")));
+    QCOMPARE(page.lstID3v2Frames->count(), 1);
+    QVERIFY(page.CurrentView().isPicture);
+    QCOMPARE(changed.count(), 1);
+
+    // Dropping a file onto the picture replaces the front cover.
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(dir.filePath("c.png"))});
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the widget: the application delivers drops only during a real drag.
+    static_cast<QObject*>(page.picPicture)->event(&drop);
+    QVERIFY(drop.isAccepted());
+    delete mime;
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(page.lstID3v2Frames->count(), 1);
+    QCOMPARE(page.picPicture->PictureBytes(), png);
+
+    QCOMPARE(file.PutTags(), 0);
+    const QByteArray written = ReadFile(mp3);
+    QVERIFY(written.startsWith("ID3"));
+    QVERIFY(written.endsWith(audio));
+    QVERIFY(written.contains(png));
+}
+
+QTEST_MAIN(tst_FramesPage)
+#include "tst_framespage.moc"

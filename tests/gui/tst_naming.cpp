@@ -1,0 +1,453 @@
+// The naming panel of the main window: pattern boxes, the new-name preview, the method switch,
+// the pattern-list editor, sort and rename runs on real files, and the folder-tree commands.
+#include <memory>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/IniFile.h"
+#include "app/Settings.h"
+#include "app/frmPatterns.h"
+#include "app/frmVorda.h"
+
+using vorda::frmVorda;
+
+namespace {
+
+QString SettingsFile() { return QString::fromStdString(vorda::SettingsFilePath()); }
+
+QString ReadKey(const QString& section, const QString& key) {
+    vorda::IniFile ini(SettingsFile().toStdString());
+    return QString::fromStdString(vorda::GetSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
+}
+
+void WriteFile(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(2048, 'x'));
+}
+
+// Answers the message boxes that come up, in order, with the given buttons and records their
+// texts and icons. Boxes beyond the script are answered with their escape button.
+struct BoxScript {
+    QList<QMessageBox::StandardButton> answers;
+    QStringList texts;
+    QList<QMessageBox::Icon> icons;
+};
+void WatchBoxes(std::shared_ptr<BoxScript> script, int ticks) {
+    QTimer::singleShot(20, [script, ticks] {
+        if (script.use_count() == 1) return;
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (box->isVisible()) {
+                script->texts << box->text();
+                script->icons << box->icon();
+                QAbstractButton* button = script->answers.isEmpty() ? box->escapeButton()
+                                                                    : box->button(script->answers.takeFirst());
+                if (!button) button = box->buttons().value(0);
+                button->click();
+            }
+        }
+        if (ticks > 0) WatchBoxes(script, ticks - 1);
+    });
+}
+std::shared_ptr<BoxScript> Script(QList<QMessageBox::StandardButton> answers) {
+    auto script = std::make_shared<BoxScript>();
+    script->answers = answers;
+    WatchBoxes(script, 200);
+    return script;
+}
+
+void LoseFocus(QWidget* box) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(box, &out);
+}
+
+std::string Str(const QString& s) { return s.toStdString(); }
+
+// Fills the window's list with the files and shows the first one.
+void ListFiles(frmVorda& w, const QStringList& paths) {
+    std::vector<std::string> files;
+    for (const QString& p : paths) files.push_back(Str(p));
+    w.Commands().ClearFileList();
+    w.AddFiles(files, false);
+    w.List().ClearSelection();
+    w.List().SetSelected(1, true);
+    w.Commands().RowClicked(1);
+}
+
+}  // namespace
+
+class TestNaming : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        QFile::remove(SettingsFile());
+        vorda::settings() = vorda::Settings();
+    }
+
+    void patternBoxesFilterKeysAndCheckOnFocusLoss() {
+        frmVorda w;
+        w.cmbInPattern->setEditText(QString());
+        QTest::keyClicks(w.cmbInPattern, "<a>?:*|/<b>");
+        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<a>/<b>"));
+        w.cmbOutPattern->setEditText(QString());
+        QTest::keyClicks(w.cmbOutPattern, "<a>/\\<b>");
+        QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<a><b>"));
+        w.txtNewName->clear();
+        QTest::keyClicks(w.txtNewName, "a/b:c<d>e?");
+        QCOMPARE(w.txtNewName->text(), QStringLiteral("abcde"));
+
+        // Input box: cleaned, and a plain message when unbalanced.
+        w.cmbInPattern->setEditText(QStringLiteral("<<artist>> - <title"));
+        auto script = Script({QMessageBox::Ok});
+        LoseFocus(w.cmbInPattern);
+        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<artist> - <title"));
+        QCOMPARE(script->texts.size(), 1);
+        QVERIFY(script->texts[0].startsWith(QStringLiteral("The current InPattern is invalid! \nIt must contain")));
+        QCOMPARE(script->icons[0], QMessageBox::NoIcon);
+        // A valid pattern passes silently.
+        w.cmbOutPattern->setEditText(QStringLiteral("<<artist>>"));
+        script = Script({});
+        LoseFocus(w.cmbOutPattern);
+        QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<artist>"));
+        QVERIFY(script->texts.isEmpty());
+        // Folder boxes get their final "/" and report with the information icon.
+        w.cmbPathPattern->setEditText(QStringLiteral("<artist>"));
+        LoseFocus(w.cmbPathPattern);
+        QCOMPARE(w.cmbPathPattern->currentText(), QStringLiteral("<artist>/"));
+        w.cmbAlbumPattern->setEditText(QStringLiteral("<album"));
+        script = Script({QMessageBox::Ok});
+        LoseFocus(w.cmbAlbumPattern);
+        QCOMPARE(script->texts.size(), 1);
+        QVERIFY(script->texts[0].startsWith(QStringLiteral("The current AlbumPattern is invalid!")));
+        QCOMPARE(script->icons[0], QMessageBox::Information);
+    }
+
+    void methodSwitchChangesCaptionsAndBoxes() {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("in/A - B.mp3"));
+        frmVorda w;
+        ListFiles(w, {dir.filePath("in/A - B.mp3")});
+        w.optMethod[0]->click();
+        QCOMPARE(w.cmdSort->text(), QStringLiteral("Copy All"));
+        QCOMPARE(w.cmdSortSelected->text(), QStringLiteral("Copy Selected"));
+        QCOMPARE(w.mnuPopSort->title(), QStringLiteral("Copy selected file(s) using..."));
+        QCOMPARE(w.mnuPopSortAlbum->text(), QStringLiteral("Copy selected file(s) as album"));
+        QVERIFY(w.mnuPopSortAlbum->isEnabled());
+        QCOMPARE(w.lblTargetDir->text(), QStringLiteral("Target folder:"));
+        QVERIFY(w.cmdTargetDir->isEnabled() && !w.txtTargetDir->isReadOnly());
+        w.txtTargetDir->setText(dir.filePath("out/"));
+        w.TargetFolderChosen(Str(dir.filePath("out")));
+        w.optMethod[1]->click();
+        QCOMPARE(w.mnuSortAll->text(), QStringLiteral("Move all files"));
+        QCOMPARE(w.mnuPopSortAlbum->text(), QStringLiteral("Move selected file(s) as album"));
+        w.tabQSettings->setCurrentIndex(0);
+        w.optMethod[2]->click();
+        QCOMPARE(w.cmdSort->text(), QStringLiteral("Rename All"));
+        QCOMPARE(w.mnuSortSelected->text(), QStringLiteral("Rename selected file(s)"));
+        QCOMPARE(w.mnuPopSortAlbum->text(), QStringLiteral("Sort selected file(s) as album"));
+        QVERIFY(!w.mnuPopSortAlbum->isEnabled());
+        QCOMPARE(w.lblTargetDir->text(), QStringLiteral("File location:"));
+        QCOMPARE(w.txtTargetDir->text(), dir.filePath("in/"));
+        QVERIFY(w.txtTargetDir->isReadOnly() && !w.cmdTargetDir->isEnabled());
+        QCOMPARE(w.tabQSettings->currentIndex(), 1);
+        // Copy brings the saved folder back.
+        w.optMethod[0]->click();
+        QCOMPARE(w.txtTargetDir->text(), dir.filePath("out/"));
+    }
+
+    void previewAndDetectionFollowTheBoxes() {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("01 - Abba - Sos.mp3"));
+        vorda::settings().InPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
+        frmVorda w;
+        vorda::settings().InPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
+        w.chkDetectInPattern->setChecked(true);
+        w.chkFixFilenames->setChecked(true);
+        w.cmbOutPattern->setEditText(QStringLiteral("<title> (<artist>)"));
+        ListFiles(w, {dir.filePath("01 - Abba - Sos.mp3")});
+        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<track> - <artist> - <title>"));
+        QCOMPARE(w.txtOldName->text(), QStringLiteral("01 - Abba - Sos.mp3"));
+        QCOMPARE(w.txtNewName->text(), QStringLiteral("Sos (Abba).mp3"));
+        w.cmbOutPattern->setEditText(QStringLiteral("<track>. <title>.MP3"));
+        QCOMPARE(w.txtNewName->text(), QStringLiteral("01. Sos.mp3"));
+        w.chkFixFilenames->click();
+        QCOMPARE(w.txtNewName->text(), QStringLiteral("01 - Abba - Sos.mp3"));
+    }
+
+    void patternEditorChecksDuplicatesAndValidates() {
+        vorda::frmPatterns dialog;
+        dialog.Reset();
+        dialog.SetIllegalChars("?\\:\"|*");
+        dialog.AddPattern("<artist> - <title>");
+        dialog.AddPattern("<title>");
+        dialog.ShowInfo("help");
+        QVERIFY(!dialog.fraInfo->isHidden());
+        QCOMPARE(dialog.lvwView->count(), 2);
+
+        dialog.txtPattern->setText(QStringLiteral("<artist> - <title>"));
+        auto script = Script({QMessageBox::Ok});
+        dialog.cmdAdd->click();
+        QCOMPARE(script->texts, QStringList{QStringLiteral("The pattern \"<artist> - <title>\" already exists!")});
+        QCOMPARE(dialog.lvwView->count(), 2);
+
+        // An unbalanced pattern is cleaned, reported and not added.
+        dialog.txtPattern->setText(QStringLiteral("<<track>> <title:"));
+        script = Script({QMessageBox::Ok});
+        dialog.cmdAdd->click();
+        QCOMPARE(dialog.txtPattern->text(), QStringLiteral("<track> <title"));
+        QCOMPARE(script->texts.size(), 1);
+        QCOMPARE(script->texts[0], QStringLiteral("The current pattern is invalid! \nIt must contain exactly as many "
+                                                  "\"<\" as \">\" and it cannot contain any of these characters: "
+                                                  "?\\:\"|*"));
+        QCOMPARE(dialog.lvwView->count(), 2);
+        dialog.txtPattern->setText(QStringLiteral("<track>. <title>"));
+        dialog.cmdAdd->click();
+        QCOMPARE(dialog.lvwView->count(), 3);
+
+        // In place: a duplicate is refused and the item keeps its text; a valid edit is cleaned.
+        script = Script({QMessageBox::Ok});
+        dialog.lvwView->item(1)->setText(QStringLiteral("<artist> - <title>"));
+        QCOMPARE(dialog.lvwView->item(1)->text(), QStringLiteral("<title>"));
+        QCOMPARE(script->texts.size(), 1);
+        dialog.lvwView->item(1)->setText(QStringLiteral("<<year>>"));
+        QCOMPARE(dialog.lvwView->item(1)->text(), QStringLiteral("<year>"));
+
+        dialog.lvwView->setCurrentRow(2);
+        dialog.cmdUp->click();
+        QCOMPARE(dialog.lvwView->currentRow(), 1);
+        QCOMPARE(dialog.lvwView->item(1)->text(), QStringLiteral("<track>. <title>"));
+        dialog.cmdDelete->click();
+        QCOMPARE(dialog.lvwView->count(), 2);
+        dialog.cmdCancel->click();
+        QVERIFY(dialog.Patterns().empty());
+    }
+
+    void editButtonWritesTheListAndReloadsTheBox() {
+        frmVorda w;
+        w.cmbOutPattern->setEditText(QStringLiteral("<title>"));
+        // Cancel changes nothing.
+        QTimer::singleShot(50, [] {
+            auto* dialog = qobject_cast<vorda::frmPatterns*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->cmdCancel->click();
+        });
+        w.cmdEditOutPatterns->click();
+        QCOMPARE(w.cmbOutPattern->count(), 1);
+        QCOMPARE(ReadKey("OutPatterns", "nofOutPatterns"), QStringLiteral("<missing>"));
+
+        QTimer::singleShot(50, [] {
+            auto* dialog = qobject_cast<vorda::frmPatterns*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QVERIFY(dialog->lblInfo->text().startsWith(QStringLiteral("Output patterns may be arranged")));
+            for (const char* p : {"<artist> - <title>", "<track> <title>"}) {
+                dialog->txtPattern->setText(QString::fromLatin1(p));
+                dialog->cmdAdd->click();
+            }
+            dialog->cmdOK->click();
+        });
+        w.cmdEditOutPatterns->click();
+        QCOMPARE(w.cmbOutPattern->count(), 2);
+        QCOMPARE(w.cmbOutPattern->itemText(1), QStringLiteral("<track> <title>"));
+        QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<title>"));
+        QCOMPARE(ReadKey("OutPatterns", "nofOutPatterns"), QStringLiteral("1"));
+        QCOMPARE(w.mnuPopSortPatterns.size(), size_t(2));
+        QCOMPARE(w.mnuPopSortPatterns[1]->text(), QStringLiteral("<track> <title>"));
+        QVERIFY(w.mnuPopSortPatterns[1]->isEnabled());
+    }
+
+    void copyAndMoveRunsFromTheWindow() {
+        QTemporaryDir dir;
+        const QString a = dir.filePath("in/Abba - Sos.mp3");
+        const QString b = dir.filePath("in/Queen - Bohemian.mp3");
+        WriteFile(a);
+        WriteFile(b);
+        frmVorda w;
+        w.optMethod[0]->click();
+        w.TargetFolderChosen(Str(dir.filePath("out")));
+        w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
+        w.cmbPathPattern->setEditText(QStringLiteral("<artist>/"));
+        w.chkAlbumPattern->setChecked(false);
+        w.chkDetectInPattern->setChecked(false);
+        w.chkFixFilenames->setChecked(true);
+        w.cmbOutPattern->setEditText(QStringLiteral("<title>"));
+        ListFiles(w, {a, b});
+
+        // No at the confirmation: nothing happens.
+        auto script = Script({QMessageBox::No});
+        w.cmdSort->click();
+        QCOMPARE(script->texts.size(), 1);
+        QVERIFY(script->texts[0].startsWith(QStringLiteral("Are you sure you want to sort (copy) all files like this?")));
+        QVERIFY(script->texts[0].contains(QStringLiteral("Fixing and renaming all files as: \n<title>")));
+        QVERIFY(!QFile::exists(dir.filePath("out")));
+
+        // Yes, then create the missing target folder.
+        script = Script({QMessageBox::Yes, QMessageBox::Yes});
+        w.cmdSort->click();
+        QVERIFY2(script->texts.size() == 2, qPrintable(script->texts.join(QStringLiteral(" || "))));
+        QVERIFY(script->texts[1].contains(QStringLiteral("does not exist!")));
+        QVERIFY(QFile::exists(dir.filePath("out/Abba/Sos.mp3")));
+        QVERIFY(QFile::exists(dir.filePath("out/Queen/Bohemian.mp3")));
+        QCOMPARE(w.PanelText(3), QStringLiteral("Copying done!"));
+        QCOMPARE(w.List().Count(), 2);
+
+        // Again: the first destination exists (No = skip), the second Cancel ends the run.
+        script = Script({QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel});
+        w.SortAll();
+        QCOMPARE(script->texts.size(), 3);
+        QVERIFY(script->texts[1].contains(QStringLiteral("already exists!")));
+        QCOMPARE(script->icons[1], QMessageBox::Question);
+
+        // Move of the selected row through the pop-up entry: the row goes.
+        w.optMethod[1]->click();
+        w.cmbOutPattern->setEditText(QStringLiteral("<artist>"));
+        vorda::settings().OutPatterns = {"<title>", "<artist> = <title>"};
+        w.List().ClearSelection();
+        w.List().SetSelected(2, true);
+        w.lstFiles2->setCurrentIndex(w.lstFiles2->model()->index(1, 0));
+        w.List().SetSelected(2, true);
+        script = Script({});
+        w.SortSelectedUsing(1);
+        QVERIFY(script->texts.isEmpty());
+        QVERIFY(QFile::exists(dir.filePath("out/Queen/Queen = Bohemian.mp3")));
+        QVERIFY(!QFile::exists(b));
+        QCOMPARE(w.List().Count(), 1);
+        QCOMPARE(QString::fromStdString(w.List().GetCellContent(1, vorda::colFilename)), QStringLiteral("Abba - Sos.mp3"));
+    }
+
+    void renameOneFileStepsToTheNext() {
+        QTemporaryDir dir;
+        const QString a = dir.filePath("A - One.mp3");
+        const QString b = dir.filePath("B - Two.mp3");
+        WriteFile(a);
+        WriteFile(b);
+        frmVorda w;
+        w.optMethod[2]->click();
+        ListFiles(w, {a, b});
+        w.txtNewName->setText(QStringLiteral("First song.mp3"));  // cleaned like a built name
+        auto script = Script({});
+        QTest::keyClick(w.txtNewName, Qt::Key_Return);
+        QVERIFY2(script->texts.isEmpty(), qPrintable(script->texts.join(QStringLiteral(" || "))));
+        QVERIFY(QFile::exists(dir.filePath("First Song.mp3")));
+        QVERIFY(!QFile::exists(a));
+        QCOMPARE(QString::fromStdString(w.List().GetCellContent(1, vorda::colFilename)), QStringLiteral("First Song.mp3"));
+        QVERIFY(w.List().Selected(2) && !w.List().Selected(1));
+        QCOMPARE(w.CurrentRow(), 2);
+        QCOMPARE(w.txtOldName->text(), QStringLiteral("B - Two.mp3"));
+        QCOMPARE(w.PanelText(3), QStringLiteral("Renaming done!"));
+    }
+
+    void folderRenamesFromTheTreeFixTheRows() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("Old");
+        WriteFile(folder + QStringLiteral("/Abba - Sos.mp3"));
+        frmVorda w;
+        w.chkDetectInPattern->setChecked(false);
+        w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
+        QVERIFY(w.SelectTreeFolder(Str(folder)));
+        ListFiles(w, {folder + QStringLiteral("/Abba - Sos.mp3")});
+
+        // custom...: the input box gives the new name.
+        w.FolderInputBox = [](const std::string& prompt, const std::string&, std::string& answer) {
+            if (prompt != "Please enter the new folder name:" || answer != "Old") return false;
+            answer = "New: Live?";
+            return true;
+        };
+        w.RenameTreeFolderCustom();
+        const QString renamed = dir.filePath("New  Live");
+        QVERIFY(QFileInfo(renamed).isDir());
+        QCOMPARE(QString::fromStdString(w.TreePath()), renamed);
+        QCOMPARE(QString::fromStdString(w.List().GetCellContent(1, vorda::colPath)), renamed + QLatin1Char('/'));
+
+        // pattern: the caption is the folder pattern's name for the shown file of this folder.
+        vorda::settings().sFolderPattern = "<artist> (<title>)";
+        w.Commands().ShowFile(1);
+        w.PrepareTreePopup();
+        QVERIFY(w.mnuRenFolderPattern->isEnabled());
+        QCOMPARE(w.mnuRenFolderPattern->text(), QStringLiteral("Abba (Sos)"));
+        w.mnuRenFolderPattern->trigger();
+        QVERIFY(QFileInfo(dir.filePath("Abba (Sos)")).isDir());
+        QCOMPARE(QString::fromStdString(w.List().GetCellContent(1, vorda::colPath)), dir.filePath("Abba (Sos)/"));
+
+        // Another folder of the tree: no caption.
+        QVERIFY(w.SelectTreeFolder(Str(dir.path())));
+        w.PrepareTreePopup();
+        QVERIFY(!w.mnuRenFolderPattern->isEnabled());
+        QCOMPARE(w.mnuRenFolderPattern->text(), QStringLiteral("<No file selected from this folder>"));
+
+        // New folder, then a second time with the same name.
+        QVERIFY(w.SelectTreeFolder(Str(dir.path())));
+        w.FolderInputBox = [](const std::string&, const std::string&, std::string& answer) {
+            answer = "Fresh";
+            return true;
+        };
+        w.NewTreeFolder();
+        QVERIFY(QFileInfo(dir.filePath("Fresh")).isDir());
+        auto script = Script({QMessageBox::Ok});
+        w.NewTreeFolder();
+        QCOMPARE(script->texts, QStringList{QStringLiteral("A folder with this name already exist!")});
+    }
+
+    void folderFromTagsDialogCreatesAFolder() {
+        QTemporaryDir dir;
+        WriteFile(dir.filePath("in/Abba - Sos.mp3"));
+        QDir().mkpath(dir.filePath("target"));
+        frmVorda w;
+        w.chkDetectInPattern->setChecked(false);
+        w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
+        w.optMethod[0]->click();
+        w.TargetFolderChosen(Str(dir.filePath("target")));
+        ListFiles(w, {dir.filePath("in/Abba - Sos.mp3")});
+        vorda::settings().sFolderPattern = "<artist>";
+        QString preview;
+        QTimer::singleShot(50, [&preview] {
+            auto* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog && dialog->objectName() == QStringLiteral("frmID3Folder"));
+            auto* pattern = dialog->findChild<QLineEdit*>(QStringLiteral("txtFolderPattern"));
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("txtNewFolder"));
+            QTest::keyClicks(pattern, " <title>?:");
+            preview = name->text();
+            dialog->findChild<QPushButton*>(QStringLiteral("cmdCreateFolder"))->click();
+        });
+        w.mnuFolderFromID3->trigger();
+        QCOMPARE(preview, QStringLiteral("Abba Sos"));
+        QVERIFY(QFileInfo(dir.filePath("target/Abba Sos")).isDir());
+        QCOMPARE(ReadKey("General", "sFolderPattern"), QStringLiteral("<artist> <title>"));
+    }
+};
+
+int main(int argc, char** argv) {
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    const QByteArray path = QFile::encodeName(home.path());
+    qputenv("HOME", path);
+    qputenv("XDG_CONFIG_HOME", path + "/.config");
+    qputenv("XDG_DATA_HOME", path + "/.local/share");
+    qputenv("XDG_CACHE_HOME", path + "/.cache");
+    qputenv("XDG_MUSIC_DIR", path);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestNaming test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_naming.moc"

@@ -1,0 +1,215 @@
+// The tag editor in the main window (offscreen): field marks, the typing filters, Page Up/Down,
+// Up/Down through the list, the length warning, the switches, the modes and "Save tags".
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "../core/ID3TestSupport.h"
+#include "app/QtTagEditor.h"
+#include "app/Settings.h"
+#include "app/frmVorda.h"
+#include "tags/clsFile.h"
+
+using namespace vorda;
+
+namespace {
+
+std::string MakeMp3(const QTemporaryDir& dir, const std::string& name, const std::string& title) {
+    const std::string path = dir.path().toStdString() + "/" + name;
+    id3test::WriteBytes(path, id3test::V23Tag({{"TIT2", title}, {"TPE1", "Artist"}}, 300) + id3test::Audio(8) +
+                                  id3test::V1Tag(title, "Artist"));
+    return path;
+}
+
+std::string StoredValue(const std::string& path, int key) {
+    clsFile f;
+    return f.ReadFile(path, true) ? f.Tag().GetValue(key) : std::string("<unreadable>");
+}
+
+}  // namespace
+
+class TestTagEditor : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        settings() = Settings();
+        settings().UseID3v1 = tuIfWanted;
+        settings().UseID3v2 = tuIfWanted;
+        settings().UseLyrics3 = tuIfWanted;
+        dir_ = std::make_unique<QTemporaryDir>();
+        paths_ = {MakeMp3(*dir_, "a.mp3", "Alpha"), MakeMp3(*dir_, "b.mp3", "Beta"), MakeMp3(*dir_, "c.mp3", "Gamma")};
+        w_ = std::make_unique<frmVorda>();
+        w_->AddFiles(paths_, false);
+        QCOMPARE(w_->List().Count(), 3);
+        ed_ = w_->TagEditor();
+        QVERIFY(ed_);
+    }
+    void cleanup() {
+        w_.reset();
+        dir_.reset();
+    }
+
+    void showingClearsMarksAndTypingSetsThem() {
+        ShowRow(1);
+        QCOMPARE(ed_->txtField[0]->text(), QStringLiteral("Alpha"));
+        for (QCheckBox* mark : ed_->chkField) QVERIFY(!mark->isChecked());
+        QVERIFY(!ed_->chkGenre->isChecked());
+        QTest::keyClicks(ed_->txtField[2], "Album");
+        QVERIFY(ed_->chkField[2]->isChecked());
+        QVERIFY(!ed_->chkField[1]->isChecked());
+        ed_->cmbGenre->setEditText(QStringLiteral("Rock"));
+        QVERIFY(ed_->chkGenre->isChecked());
+        QCOMPARE(ed_->cmbGenre->itemText(0).toStdString(), GenreList().front().first);
+        QCOMPARE(ed_->cmbGenre->itemData(0).toInt(), GenreList().front().second);
+        QCOMPARE(ed_->chkField[0]->toolTip(), QStringLiteral("When checked this field will be saved!"));
+    }
+
+    void filtersAndPageKeys() {
+        w_->mnuAdvancedMode->setChecked(true);  // the ID3v1 pane
+        ShowRow(1);
+        ed_->txtField[14]->clear();
+        QTest::keyClicks(ed_->txtField[14], "19a9-");
+        QCOMPARE(ed_->txtField[14]->text(), QStringLiteral("199"));
+        ed_->txtField[3]->clear();
+        QTest::keyClicks(ed_->txtField[3], "2001-05x");
+        QCOMPARE(ed_->txtField[3]->text(), QStringLiteral("2001-05"));
+        QTest::keyClick(ed_->txtField[3], Qt::Key_Backspace);
+        QCOMPARE(ed_->txtField[3]->text(), QStringLiteral("2001-0"));
+
+        ed_->txtField[4]->setText(QStringLiteral("1"));
+        QTest::keyClick(ed_->txtField[4], Qt::Key_PageDown);
+        QCOMPARE(ed_->txtField[4]->text(), QStringLiteral("0"));
+        QTest::keyClick(ed_->txtField[4], Qt::Key_PageDown);
+        QCOMPARE(ed_->txtField[4]->text(), QStringLiteral("0"));
+        ed_->txtField[15]->setText(QStringLiteral("07"));
+        QTest::keyClick(ed_->txtField[15], Qt::Key_PageUp);
+        QCOMPARE(ed_->txtField[15]->text(), QStringLiteral("8"));
+    }
+
+    void upAndDownStepThroughTheList() {
+        ShowRow(1);
+        QTest::keyClick(ed_->txtField[0], Qt::Key_Down);
+        QCOMPARE(w_->List().FirstSelected(), 2);
+        QCOMPARE(w_->List().SelectedCount(), 1);
+        QCOMPARE(ed_->txtField[0]->text(), QStringLiteral("Beta"));
+        QTest::keyClick(ed_->txtField[5], Qt::Key_Up);
+        QCOMPARE(ed_->txtField[0]->text(), QStringLiteral("Alpha"));
+        QTest::keyClick(ed_->txtField[5], Qt::Key_Up);  // bounded by the first row
+        QCOMPARE(w_->List().FirstSelected(), 1);
+        QTest::keyClick(ed_->txtField[0], Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(w_->List().SelectedCount(), 2);
+    }
+
+    void descriptionsWarningAndCommentHeight() {
+        w_->mnuAdvancedMode->setChecked(true);
+        ShowRow(1);
+        QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
+        QApplication::sendEvent(ed_->txtField[5], &in);
+        QCOMPARE(ed_->lblDescription->text(), QStringLiteral("Comments"));
+        QCOMPARE(ed_->txtField[5]->height(), 61);
+        QApplication::sendEvent(ed_->txtField[5], &out);
+        QCOMPARE(ed_->txtField[5]->height(), 19);
+
+        ed_->txtField[11]->setText(QString(31, QLatin1Char('x')));
+        QCOMPARE(ed_->txtField[11]->toolTip(), QStringLiteral("Title (More than 30 characters - Lyrics3 tag will be added)"));
+        QCOMPARE(ed_->txtField[11]->palette().color(QPalette::Base), QColor(255, 255, 192));
+        ed_->txtField[11]->setText(QString(30, QLatin1Char('x')));
+        QCOMPARE(ed_->txtField[11]->toolTip(), QStringLiteral("Title"));
+    }
+
+    void switchesAndModes() {
+        w_->mnuAdvancedMode->setChecked(true);
+        QVERIFY(w_->mnuAdvancedMode->isEnabled());
+        QCOMPARE(ed_->chkEnable[swID3v2]->text(), QStringLiteral("ID3v2 tag"));
+        ShowRow(1);
+        QVERIFY(ed_->chkEnable[swID3v1]->isChecked());
+        ed_->chkRemove[swID3v1]->setChecked(true);
+        QVERIFY(!ed_->chkEnable[swID3v1]->isChecked());
+        QVERIFY(ed_->txtField[11]->isReadOnly());
+        ed_->chkEnable[swID3v1]->setChecked(true);
+        QVERIFY(!ed_->chkRemove[swID3v1]->isChecked());
+        QVERIFY(!ed_->txtField[11]->isReadOnly());
+
+        w_->Commands().SelectAllFiles();
+        QVERIFY(!ed_->chkRemove[swID3v2]->isHidden());
+        w_->mnuAdvancedMode->setChecked(false);
+        QVERIFY(!settings().bAdvancedMode);
+        QCOMPARE(ed_->chkEnable[swID3v2]->text(), QStringLiteral("Use tags"));
+        QVERIFY(ed_->chkEnable[swID3v2]->isChecked());
+        QVERIFY(ed_->chkRemove[swID3v2]->isHidden());
+        QVERIFY(ed_->picEditID3v1->isHidden());
+    }
+
+    void saveTagsForOneFileAndForSeveral() {
+        ShowRow(2);
+        ed_->txtField[0]->setText(QStringLiteral("r+= (Live)"));
+        QVERIFY(w_->mnuSaveTags->isEnabled());
+        w_->mnuSaveTags->trigger();
+        QCOMPARE(StoredValue(paths_[1], tvTitle), std::string("Beta (Live)"));
+        QCOMPARE(ed_->txtField[0]->text(), QStringLiteral("Beta (Live)"));
+        QVERIFY(!ed_->chkField[0]->isChecked());
+        QVERIFY(w_->PanelText(3).startsWith(QStringLiteral("All tags saved in ")));
+
+        w_->Commands().SelectAllFiles();
+        ed_->txtField[1]->setText(QStringLiteral("Band"));
+        AnswerOk();
+        ed_->cmdSaveTags->click();
+        for (const std::string& p : paths_) QCOMPARE(StoredValue(p, tvArtist), std::string("Band"));
+        QCOMPARE(StoredValue(paths_[0], tvTitle), std::string("Alpha"));
+    }
+
+private:
+    void ShowRow(int row) {
+        FileList& list = w_->List();
+        list.ClearSelection();
+        list.SetSelected(row, true);
+        w_->Commands().MouseDown(false);
+        QVERIFY(w_->Commands().RowClicked(row));
+    }
+    // Presses OK on the next message box (tries again until it is up).
+    static void AnswerOk() {
+        QTimer::singleShot(20, [] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
+                    box->button(QMessageBox::Ok)->click();
+                    return;
+                }
+            }
+            AnswerOk();
+        });
+    }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::vector<std::string> paths_;
+    std::unique_ptr<frmVorda> w_;
+    QtTagEditor* ed_ = nullptr;
+};
+
+int main(int argc, char** argv) {
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    const QByteArray path = QFile::encodeName(home.path());
+    qputenv("HOME", path);
+    qputenv("XDG_CONFIG_HOME", path + "/.config");
+    qputenv("XDG_DATA_HOME", path + "/.local/share");
+    qputenv("XDG_CACHE_HOME", path + "/.cache");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestTagEditor test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_tageditor.moc"
