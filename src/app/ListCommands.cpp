@@ -43,6 +43,31 @@ long long RoundedMB(long long bytes) {
     return kb / 1024;
 }
 
+// A row a folder scan added, with the size the scan's stat call found (ascending rows).
+struct ScannedRow {
+    int row;
+    long long size;
+    std::string path;  // the row counts only while it still shows this file
+};
+
+// The megabytes of every existing file of the list: the rows of scanned with the sizes given
+// (the scan has just asked for them), every other row asked of the file system.
+long long TotalMBOf(const FileList& list, const std::vector<ScannedRow>& scanned) {
+    long long total = 0;
+    size_t next = 0;
+    for (int row = 1; row <= list.Count(); ++row) {
+        while (next < scanned.size() && scanned[next].row < row) ++next;
+        if (next < scanned.size() && scanned[next].row == row && list.GetFullPath(row) == scanned[next].path) {
+            total += RoundedMB(scanned[next].size);
+            continue;
+        }
+        struct stat st {};
+        if (!StatPath(list.GetFullPath(row), st)) continue;
+        if (S_ISREG(st.st_mode)) total += RoundedMB(static_cast<long long>(st.st_size));
+    }
+    return total;
+}
+
 std::string TotalText(long long files, long long mb) {
     return "Total: " + std::to_string(files) + " files (" + std::to_string(mb) + " MB)";
 }
@@ -187,6 +212,8 @@ void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
     std::vector<std::string> folders{root};
     std::vector<DirEntry> entries;
     long long runningMB = 0;
+    // The rows this scan added and the sizes its stat calls gave, for the totals at the end.
+    std::vector<ScannedRow> scanned;
 
     for (size_t i = 0; i < folders.size(); ++i) {
         const std::string current = folders[i];
@@ -221,6 +248,7 @@ void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
                 ImportPlaylist(path);
             } else if (AddCheckedFile(e.name, path)) {
                 ++NrTotalFiles;
+                scanned.push_back({list_.Count(), static_cast<long long>(fst.st_size), path});
             }
             runningMB += TruncatedMB(static_cast<long long>(fst.st_size));
             ui_.SetStatus(1, TotalText(NrTotalFiles, runningMB));
@@ -231,7 +259,9 @@ void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     lastScanText_ = "Scanned " + std::to_string(NrTotalFiles) + " files in " + FormatSeconds(elapsed) + " seconds.";
     ui_.SetStatus(3, lastScanText_);
-    UpdateTotals();
+    // The totals of every existing file, without asking again for the sizes just read.
+    NrTotalFiles = list_.Count();
+    ui_.SetStatus(1, TotalText(NrTotalFiles, TotalMBOf(list_, scanned)));
 }
 
 void ListCommands::ImportPlaylist(const std::string& path) {
@@ -345,15 +375,7 @@ void ListCommands::UpdateListItem(int row, const clsFile& constFile) {
     list_.SetCells(row, cells);
 }
 
-long long ListCommands::TotalMB() const {
-    long long total = 0;
-    for (int row = 1; row <= list_.Count(); ++row) {
-        struct stat st {};
-        if (!StatPath(list_.GetFullPath(row), st)) continue;
-        if (S_ISREG(st.st_mode)) total += RoundedMB(static_cast<long long>(st.st_size));
-    }
-    return total;
-}
+long long ListCommands::TotalMB() const { return TotalMBOf(list_, {}); }
 
 void ListCommands::UpdateTotals() {
     NrTotalFiles = list_.Count();

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 
+#include "tags/FileBytes.h"
 #include "tags/ID3v2Text.h"
 
 namespace vorda {
@@ -24,17 +24,12 @@ long FindID3v2Header(std::string_view head) {
     return -1;
 }
 
-bool ReadID3v2Bytes(const std::string& path, std::string& tag, long& offset) {
-    tag.clear();
+bool FindID3v2Bytes(FileBytes& file, std::string_view& tag, long& offset) {
+    tag = {};
     offset = -1;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    in.seekg(0, std::ios::end);
-    const std::streamoff length = in.tellg();
+    const int64_t length = file.Size();
     if (length < 10) return false;
-    in.seekg(0);
-    std::string head(static_cast<size_t>(std::min<std::streamoff>(length, kID3v2SearchRange + 9)), '\0');
-    if (!in.read(head.data(), static_cast<std::streamsize>(head.size()))) return false;
+    const std::string_view head = file.Text(0, static_cast<size_t>(std::min<int64_t>(length, kID3v2SearchRange + 9)));
     const long found = FindID3v2Header(head);
     if (found < 0) return false;
     const auto* h = reinterpret_cast<const unsigned char*>(head.data() + found);
@@ -42,13 +37,18 @@ bool ReadID3v2Bytes(const std::string& path, std::string& tag, long& offset) {
     if (h[3] == 4 && (h[5] & 0x10)) total += 10;  // footer
     const auto available = static_cast<uint64_t>(length - found);
     if (total > available) total = available;
-    tag.assign(static_cast<size_t>(total), '\0');
-    in.seekg(found);
-    if (!in.read(tag.data(), static_cast<std::streamsize>(total))) {
-        tag.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-        if (tag.size() < 10) return false;
-    }
+    tag = file.Text(found, static_cast<size_t>(total));
+    if (tag.size() < 10) return false;
     offset = found;
+    return true;
+}
+
+bool ReadID3v2Bytes(const std::string& path, std::string& tag, long& offset) {
+    tag.clear();
+    FileBytes file;
+    std::string_view view;
+    if (!file.Open(path) || !FindID3v2Bytes(file, view, offset)) return false;
+    tag.assign(view);
     return true;
 }
 

@@ -22,4 +22,9 @@ long FindID3v2Header(std::string_view head);
 // file cannot be read or has no tag in its first 1024 bytes.
 bool ReadID3v2Bytes(const std::string& path, std::string& tag, long& offset);
 
+class FileBytes;
+// The same on an open file, without copying: tag views the file's buffer (valid until the next
+// read through it).
+bool FindID3v2Bytes(FileBytes& file, std::string_view& tag, long& offset);
+
 }  // namespace vorda

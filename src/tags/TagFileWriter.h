@@ -11,6 +11,10 @@
 #include <utility>
 #include <vector>
 
+namespace vorda {
+class FileBytes;
+}
+
 namespace vorda::tagfile {
 
 // One piece of a rebuilt file: either a range of the original file or literal bytes.
@@ -27,6 +31,8 @@ struct Piece {
 // footer), or -1 when no valid ID3v2 header is there. *error gets an errno value when the
 // file cannot be read (0 otherwise).
 int64_t ID3v2SizeAt(const std::string& path, int64_t offset, int* error);
+// The same on an open file (one small read, usually served by its buffer).
+int64_t ID3v2SizeAt(FileBytes& file, int64_t offset, int* error);
 
 // Length of the file, or -1 with *error set.
 int64_t FileLength(const std::string& path, int* error);
@@ -35,7 +41,12 @@ int64_t FileLength(const std::string& path, int* error);
 // (over the old trailing region, appending when longer) and cuts the file after it.
 // Bytes outside [headOffset, headOffset + head.size()) and [tailOffset, end) never change.
 // When any step fails, the old bytes and the old length are put back.
+// Only the bytes that differ from what is on disk are written. There is no flush: an overwrite
+// cannot be made atomic by one, and the audio is never touched.
 int WriteInPlace(const std::string& path, int64_t headOffset, const std::string& head, int64_t tailOffset,
+                 const std::string& tail);
+// The same on a file opened for writing (FileBytes::Open with forWriting), which it closes.
+int WriteInPlace(FileBytes& file, int64_t headOffset, const std::string& head, int64_t tailOffset,
                  const std::string& tail);
 
 // Rebuilds the file from the pieces: a temporary file (mkstemp) in the same folder gets the

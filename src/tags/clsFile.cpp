@@ -11,6 +11,7 @@
 #include "app/FileOps.h"
 #include "app/Routines.h"
 #include "app/Settings.h"
+#include "tags/FileBytes.h"
 #include "tags/clsID3.h"
 #include "tags/clsMPEG.h"
 #include "tags/clsNoAudioInfo.h"
@@ -67,6 +68,7 @@ void clsFile::SetDefaultOverwriteQuestion(OverwriteQuestion question) {
 }
 
 int64_t clsFile::FileSize() const {
+    if (knownSize_ >= 0) return knownSize_;
     struct stat st{};
     if (fullPath_.empty() || ::stat(fullPath_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
     return static_cast<int64_t>(st.st_size);
@@ -78,6 +80,7 @@ std::string clsFile::name() const { return GetFileName(fullPath_); }
 
 void clsFile::Reset() {
     fullPath_.clear();
+    knownSize_ = -1;
     tag_->Reset();
     audio_->Reset();
 }
@@ -87,6 +90,7 @@ void clsFile::SetAttributes(int attributes) { SetFileAttributes(fullPath_, attri
 int clsFile::GetAttributes() const { return GetFileAttributes(fullPath_); }
 
 bool clsFile::SetFileLength(int64_t newLength) {
+    knownSize_ = -1;
     if (newLength < 0 || FileSize() <= newLength) return false;
     const int fd = ::open(fullPath_.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -100,6 +104,7 @@ int clsFile::AskOverwrite(const std::string& source, const std::string& destinat
 }
 
 int clsFile::Move(const std::string& targetFolder) {
+    knownSize_ = -1;
     if (targetFolder.empty() || fullPath_.empty()) return 0;
     // One final "/", however many were typed.
     std::string folder = targetFolder;
@@ -118,6 +123,7 @@ int clsFile::Move(const std::string& targetFolder) {
 }
 
 int clsFile::Rename(const std::string& newName) {
+    knownSize_ = -1;
     if (fullPath_.empty()) return 0;
     const auto slash = newName.rfind('/');
     const std::string fileName = slash == std::string::npos ? newName : newName.substr(slash + 1);
@@ -156,13 +162,32 @@ void clsFile::SelectHandlers() {
 
 bool clsFile::ReadFile(const std::string& path, bool readTags) {
     // Only a regular file (or a link to one) is read; folders, pipes and devices are not files.
-    struct stat st{};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    // The file is opened once: the tag handler and the audio reader read through its buffers.
+    FileBytes bytes;
+    if (!bytes.Open(path)) {
+        // A regular file that cannot be opened (no read permission) is still a file, with
+        // nothing read from it.
+        struct stat st{};
+        if (path.empty() || bytes.Error() == EINVAL || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            return false;
+        knownSize_ = static_cast<int64_t>(st.st_size);
+    } else {
+        knownSize_ = bytes.Size();
+    }
 
     fullPath_ = path;
     SelectHandlers();
+    struct Reading {
+        FileBytes*& slot;
+        ~Reading() { slot = nullptr; }
+    } reading{reading_};
+    reading_ = &bytes;
     if (readTags) tag_->tagRead(*this);
-    audio_->ReadInfo(fullPath_, tag_->tagPosition() + tag_->tagSize() - 1);
+    const long start = tag_->tagPosition() + tag_->tagSize() - 1;
+    if (auto* mpeg = dynamic_cast<clsMPEG*>(audio_.get()))
+        mpeg->ReadInfo(bytes, start);
+    else
+        audio_->ReadInfo(fullPath_, start);
     return true;
 }
 
@@ -173,6 +198,7 @@ int clsFile::PutTags() {
     if (original != 0) SetAttributes(0);
 
     const int result = tag_->tagWrite();
+    knownSize_ = -1;
 
     if (s.bSetAttributes) {
         int attributes = 0;

@@ -12,6 +12,8 @@
 
 namespace vorda {
 
+class FileBytes;
+
 class clsFile {
 public:
     // The overwrite question: (source, destination) -> feaReplace, feaSkip or feaCancel.
@@ -29,8 +31,14 @@ public:
     void SetTag(std::unique_ptr<clsTag> tag);
     void SetAudio(std::unique_ptr<clsAudio> audio);
 
-    // Length in bytes, 0 when the file does not exist.
+    // Length in bytes, 0 when the file does not exist. Known from ReadFile until the file is
+    // written, truncated, moved or renamed through this object (or SizeChanged is called);
+    // asked of the file system otherwise.
     int64_t FileSize() const;
+    // Forgets the length known from ReadFile (the tag handlers call it after writing).
+    void SizeChanged() { knownSize_ = -1; }
+    // The open file while ReadFile runs, for the handlers to read through; nullptr otherwise.
+    FileBytes* ReadingBytes() const { return reading_; }
     const std::string& FullPath() const { return fullPath_; }
     // Folder of FullPath, ending with "/".
     std::string Path() const;
@@ -65,6 +73,8 @@ private:
     std::unique_ptr<clsAudio> audio_;
     std::string fullPath_;
     OverwriteQuestion ask_;
+    int64_t knownSize_ = -1;
+    FileBytes* reading_ = nullptr;
 };
 
 }  // namespace vorda

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Settings.h"
+#include "tags/FileBytes.h"
 #include "tags/TagFileWriter.h"
 #include "tags/clsFile.h"
 
@@ -66,6 +67,11 @@ std::string clsID3::tagType() const {
 bool clsID3::tagRead(clsFile& file) {
     file_ = &file;
     v1Action_ = v2Action_ = lyricsAction_ = acNone;
+    if (FileBytes* bytes = file.ReadingBytes()) {
+        const bool v1 = v1_.GetID3v1(*bytes);
+        v2_.GetID3v2(*bytes);
+        return v1;
+    }
     const bool v1 = v1_.GetID3v1(file.FullPath());
     v2_.GetID3v2(file.FullPath());
     return v1;
@@ -350,18 +356,19 @@ int clsID3::tagWrite() {
     if (!v1_.Changed() && !v2_.Changed() && v1Action_ == acNone && v2Action_ == acNone && lyricsAction_ == acNone)
         return 0;
 
-    // The layout as it is on disk now; the tag must still be where it was read.
+    // The layout as it is on disk now; the tag must still be where it was read. The file is
+    // opened once for the checks and the in-place write (a rebuild opens it again).
+    FileBytes file;
+    if (!file.Open(path, true)) return file.Error();
     int error = 0;
-    const int64_t fileLength = tagfile::FileLength(path, &error);
-    if (fileLength < 0) return error;
-    const int64_t tailStart = clsID3v1::FindTailStart(path, &error);
+    const int64_t tailStart = clsID3v1::FindTailStart(file, &error);
     if (tailStart < 0) return error;
     const bool hadV2 = v2_.HasID3v2();
     const int64_t headOffset = hadV2 ? v2_.Position() - 1 : 0;
     const int64_t oldHead = hadV2 ? v2_.Size() : 0;
     if (hadV2) {
         if (headOffset < 0) return kFileChanged;
-        const int64_t onDisk = tagfile::ID3v2SizeAt(path, headOffset, &error);
+        const int64_t onDisk = tagfile::ID3v2SizeAt(file, headOffset, &error);
         if (error != 0) return error;
         if (onDisk != oldHead) return kFileChanged;
     }
@@ -383,7 +390,7 @@ int clsID3::tagWrite() {
 
     int64_t newSize = 0;  // T: header and frames
     if (v2Action_ == acAdd || v2Action_ == acKeep) {
-        const size_t frames = v2_.GenerateTag().size();
+        const size_t frames = v2_.FramesSize();
         if (s.UseID3v2 != tuIfNeeded || frames > 0) {
             newSize = 10 + static_cast<int64_t>(frames);
         } else {
@@ -404,7 +411,9 @@ int clsID3::tagWrite() {
     }
 
     int64_t newLength = 0;
+    file_->SizeChanged();
     if (rebuild) {
+        file.Close();
         std::vector<tagfile::Piece> pieces;
         if (headOffset > 0) pieces.push_back(tagfile::Piece::Range(0, headOffset));
         pieces.push_back(tagfile::Piece::Bytes(head));
@@ -413,7 +422,7 @@ int clsID3::tagWrite() {
         error = tagfile::RebuildFile(path, pieces);
         newLength = headOffset + static_cast<int64_t>(head.size()) + audioLength + static_cast<int64_t>(tail.size());
     } else {
-        error = tagfile::WriteInPlace(path, headOffset, head, tailStart, tail);
+        error = tagfile::WriteInPlace(file, headOffset, head, tailStart, tail);
         newLength = tailStart + static_cast<int64_t>(tail.size());
     }
     if (error != 0) return error;
@@ -491,6 +500,7 @@ int clsID3::RemoveJunk() {
         return 0;
     }
     error = tagfile::RebuildFile(path, pieces);
+    file_->SizeChanged();
     if (error != 0) return error;
 
     int64_t newLength = 0;

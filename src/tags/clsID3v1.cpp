@@ -9,6 +9,7 @@
 
 #include "app/Routines.h"
 #include "app/Settings.h"
+#include "tags/FileBytes.h"
 
 namespace vorda {
 
@@ -43,6 +44,18 @@ bool ReadAt(int fd, int64_t offset, size_t n, std::string& out)
         }
         done += static_cast<size_t>(got);
     }
+    return true;
+}
+
+// The same through an open file's buffers.
+bool ReadAt(FileBytes& file, int64_t offset, size_t n, std::string& out)
+{
+    const std::string_view bytes = file.Text(offset, n);
+    if (bytes.size() != n) {
+        errno = file.Error() != 0 ? file.Error() : EIO;
+        return false;
+    }
+    out.assign(bytes);
     return true;
 }
 
@@ -291,17 +304,26 @@ void clsID3v1::Reset()
 
 bool clsID3v1::GetID3v1(const std::string& path)
 {
-    Reset();
-    fileLength_ = 0;
-    const Fd fd(OpenFile(path, O_RDONLY));
-    if (fd.get() < 0) return false;
-    const int64_t length = LengthOf(fd.get());
-    if (length < 0) return false;
-    return ReadFrom(fd.get(), length);
+    FileBytes file;
+    if (!file.Open(path)) {
+        Reset();
+        fileLength_ = 0;
+        return false;
+    }
+    return GetID3v1(file);
 }
 
-bool clsID3v1::ReadFrom(int fd, int64_t length)
+bool clsID3v1::GetID3v1(FileBytes& file)
 {
+    Reset();
+    fileLength_ = 0;
+    if (!file.IsOpen()) return false;
+    return ReadFrom(file);
+}
+
+bool clsID3v1::ReadFrom(FileBytes& fd)
+{
+    const int64_t length = fd.Size();
     fileLength_ = length;
     if (length < kTagSize) return true;  // too short for a tag: no tag
     std::string tag;
@@ -325,7 +347,7 @@ bool clsID3v1::ReadFrom(int fd, int64_t length)
     return true;
 }
 
-void clsID3v1::ReadLyrics3(int fd, int64_t length)
+void clsID3v1::ReadLyrics3(FileBytes& fd, int64_t length)
 {
     const int64_t markerAt = length - kTagSize - 9;
     std::string marker;
@@ -336,7 +358,7 @@ void clsID3v1::ReadLyrics3(int fd, int64_t length)
         ReadLyrics3V1(fd, length);
 }
 
-bool clsID3v1::ReadLyrics3V2(int fd, int64_t length)
+bool clsID3v1::ReadLyrics3V2(FileBytes& fd, int64_t length)
 {
     // The size counts from "LYRICSBEGIN" to the end of the last field.
     const int64_t sizeAt = length - kTagSize - kLyrics3V2Trailer;
@@ -405,7 +427,7 @@ bool clsID3v1::ReadLyrics3V2(int fd, int64_t length)
     return true;
 }
 
-bool clsID3v1::ReadLyrics3V1(int fd, int64_t length)
+bool clsID3v1::ReadLyrics3V1(FileBytes& fd, int64_t length)
 {
     const int64_t endMarkerAt = length - kTagSize - static_cast<int64_t>(kLyricsEnd.size());
     int64_t from = endMarkerAt - static_cast<int64_t>(kMaxLyrics3V1Text + kLyricsBegin.size());
@@ -511,11 +533,19 @@ bool clsID3v1::LosesCharacters() const
 
 int64_t clsID3v1::FindTailStart(const std::string& path, int* error)
 {
-    const Fd fd(OpenFile(path, O_RDONLY));
-    const int64_t length = fd.get() < 0 ? -1 : LengthOf(fd.get());
+    FileBytes file;
+    if (!file.Open(path)) {
+        if (error) *error = file.Error() != 0 ? file.Error() : EIO;
+        return -1;
+    }
+    return FindTailStart(file, error);
+}
+
+int64_t clsID3v1::FindTailStart(FileBytes& file, int* error)
+{
     clsID3v1 probe;
-    if (length < 0 || !probe.ReadFrom(fd.get(), length)) {
-        if (error) *error = errno ? errno : EIO;
+    if (!file.IsOpen() || !probe.ReadFrom(file)) {
+        if (error) *error = file.Error() != 0 ? file.Error() : EIO;
         return -1;
     }
     if (error) *error = 0;

@@ -14,6 +14,8 @@
 
 namespace vorda {
 
+class FileBytes;
+
 class clsID3v1 {
 public:
     static constexpr int64_t kTagSize = 128;          // the ID3v1 tag
@@ -98,6 +100,8 @@ public:
     // Reads the ID3v1 tag and the Lyrics3 block of the file. False when the file could not
     // be opened or read (the object then holds whatever was read, usually nothing).
     bool GetID3v1(const std::string& path);
+    // The same on a file already open.
+    bool GetID3v1(FileBytes& file);
     // The ID3v1 tag to write: exactly 128 bytes (ISO-8859-1).
     std::string GenID3v1Code() const;
     // True when the fields need a Lyrics3 block: a Lyrics3 field or an unknown field is set,
@@ -135,6 +139,7 @@ public:
     // 0-based offset at which the trailing region of the file begins (its length when there
     // is none), or -1 with *error set when the file cannot be read.
     static int64_t FindTailStart(const std::string& path, int* error = nullptr);
+    static int64_t FindTailStart(FileBytes& file, int* error = nullptr);
     // Writes block at the 0-based offset (at most the file's length: in place over what is
     // there, or appended) and cuts the file after it when it was longer. When the write
     // fails, the old bytes are put back. Bytes in front of offset are never touched.
@@ -147,10 +152,10 @@ public:
     void setFileLength(int64_t fileLength) { fileLength_ = fileLength; }
 
 private:
-    bool ReadFrom(int fd, int64_t length);
-    void ReadLyrics3(int fd, int64_t length);
-    bool ReadLyrics3V2(int fd, int64_t length);
-    bool ReadLyrics3V1(int fd, int64_t length);
+    bool ReadFrom(FileBytes& file);
+    void ReadLyrics3(FileBytes& file, int64_t length);
+    bool ReadLyrics3V2(FileBytes& file, int64_t length);
+    bool ReadLyrics3V1(FileBytes& file, int64_t length);
     void SetText(std::string& field, std::string value);
     const clsGenres& Genres() const;
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <unordered_map>
 
+#include "tags/FileBytes.h"
 #include "tags/ID3v2Reader.h"
 #include "tags/ID3v2Text.h"
 #include "tags/clsGenres.h"
@@ -316,13 +317,25 @@ void clsID3v2::MarkWritten() {
 // ------------------------------------------------------------------ reading
 
 bool clsID3v2::GetID3v2(const std::string& path) {
+    FileBytes file;
+    if (!file.Open(path)) {
+        Reset();
+        hasID3v2_ = false;
+        position_ = 0;
+        size_ = 0;
+        return false;
+    }
+    return GetID3v2(file);
+}
+
+bool clsID3v2::GetID3v2(FileBytes& file) {
     Reset();
     hasID3v2_ = false;
     position_ = 0;
     size_ = 0;
-    std::string bytes;
+    std::string_view bytes;
     long offset = -1;
-    if (!ReadID3v2Bytes(path, bytes, offset)) return false;
+    if (!FindID3v2Bytes(file, bytes, offset)) return false;
     if (!ParseTag(bytes)) return false;
     position_ = offset + 1;
     return true;
@@ -456,9 +469,17 @@ void clsID3v2::ParseFrames22(std::string_view area) {
 
 std::string clsID3v2::GenerateTag() const {
     std::string out;
+    out.reserve(FramesSize());
     const int version = WriteVersion();
-    for (const clsV2Field& frame : frames_) out += frame.sFieldCode(version);
+    for (const clsV2Field& frame : frames_) frame.AppendFieldCode(out, version);
     return out;
+}
+
+size_t clsID3v2::FramesSize() const {
+    size_t total = 0;
+    const int version = WriteVersion();
+    for (const clsV2Field& frame : frames_) total += frame.CodeSize(version);
+    return total;
 }
 
 std::string clsID3v2::GenerateHeader() const {
@@ -474,12 +495,18 @@ std::string clsID3v2::GenerateHeader() const {
 }
 
 std::string clsID3v2::Render(long padding) {
-    const std::string frames = GenerateTag();
+    // Header, frames and padding built in one buffer: the frames are copied once.
     padding_ = std::max(padding, 0L);
-    size_ = static_cast<long>(10 + frames.size()) + padding_;
+    std::string out(10, '\0');
+    out.reserve(10 + FramesSize() + static_cast<size_t>(padding_));
+    const int version = WriteVersion();
+    for (const clsV2Field& frame : frames_) frame.AppendFieldCode(out, version);
+    size_ = static_cast<long>(out.size()) + padding_;
     const std::string header = GenerateHeader();
     if (header.empty()) return {};
-    return header + frames + std::string(static_cast<size_t>(padding_), '\0');
+    out.replace(0, 10, header);
+    out.append(static_cast<size_t>(padding_), '\0');
+    return out;
 }
 
 }  // namespace vorda

@@ -12,6 +12,7 @@
 namespace vorda {
 
 class clsGenres;
+class FileBytes;
 
 class clsID3v2 {
 public:
@@ -85,11 +86,15 @@ public:
     void Reset();
     // Finds the tag in the first 1024 bytes of the file and reads it. False when there is none.
     bool GetID3v2(const std::string& path);
+    // The same on a file already open.
+    bool GetID3v2(FileBytes& file);
     // The identifier is a standard frame of that version (2, 3, else 4).
     static bool IsFrame(std::string_view id, int version);
 
     // The frames in the layout of WriteVersion, in order.
     std::string GenerateTag() const;
+    // Length of GenerateTag, counted without copying picture and other binary payloads.
+    size_t FramesSize() const;
     // The 10-byte header for the current Size, or empty when Size leaves no body.
     std::string GenerateHeader() const;
 

@@ -1,15 +1,14 @@
-// The MPEG audio reader. Reading a file's information costs a few small reads: the
-// frame search works on a window that grows from the start position only as far as
-// needed (at most the search limit and one frame), and the trailing tags are found
-// from a few reads at the end of the file.
+// The MPEG audio reader. It works on the file's head and tail buffers: the frame search
+// looks at the head from the start position on, grown only as far as needed (at most the
+// search limit and one frame), and the trailing tags are found in the tail.
 #include "tags/clsMPEG.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "tags/FileBytes.h"
 #include "tags/MpegFrameHeader.h"
 
 namespace vorda {
@@ -18,7 +17,9 @@ namespace {
 
 // The longest frame of any version and layer (MPEG-2 layer 2, 160 kbit/s, 8000 Hz, padded).
 constexpr int64_t kMaxFrameLength = 2881;
-constexpr int64_t kFirstChunk = 8192;
+// How far the frame search asks the head to reach beyond where it looks (the head grows in
+// larger steps by itself).
+constexpr int64_t kFirstChunk = 1024;
 // A Lyrics3 v1 block holds at most 5100 bytes of lyrics between its markers.
 constexpr int64_t kLyrics3v1Max = 5100 + 11 + 9;
 
@@ -30,69 +31,47 @@ uint32_t LittleEndian32(const uint8_t* p) {
     return (uint32_t(p[3]) << 24) | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | uint32_t(p[0]);
 }
 
-// An open file read at given offsets.
+// Reads through the file's buffers at given offsets.
 class InputFile {
 public:
-    explicit InputFile(const std::string& path) : f_(std::fopen(path.c_str(), "rb")) {
-        if (f_ && fseeko(f_, 0, SEEK_END) == 0) {
-            const off_t end = ftello(f_);
-            size_ = end > 0 ? int64_t(end) : 0;
-        }
-    }
-    ~InputFile() {
-        if (f_) std::fclose(f_);
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
+    explicit InputFile(FileBytes& bytes) : bytes_(bytes) {}
 
-    bool IsOpen() const { return f_ != nullptr; }
-    int64_t Size() const { return size_; }
+    int64_t Size() const { return bytes_.Size(); }
+    FileBytes& Bytes() { return bytes_; }
 
-    // Reads exactly n bytes at offset; false when they are not all there.
+    // Copies exactly n bytes at offset; false when they are not all there.
     bool ReadAt(int64_t offset, void* buffer, size_t n) {
-        if (!f_ || offset < 0 || offset > size_ || int64_t(n) > size_ - offset) return false;
-        if (fseeko(f_, off_t(offset), SEEK_SET) != 0) return false;
-        return std::fread(buffer, 1, n, f_) == n;
+        const uint8_t* p = bytes_.Bytes(offset, n);
+        if (!p) return false;
+        std::memcpy(buffer, p, n);
+        return true;
     }
 
-    bool HasText(int64_t offset, const char* text) {
-        const size_t n = std::strlen(text);
-        char buf[16];
-        return n <= sizeof buf && ReadAt(offset, buf, n) && std::memcmp(buf, text, n) == 0;
-    }
+    bool HasText(int64_t offset, const char* text) { return bytes_.HasText(offset, text); }
 
 private:
-    std::FILE* f_ = nullptr;
-    int64_t size_ = 0;
+    FileBytes& bytes_;
 };
 
-// The bytes of the file from base on, loaded as far as they are asked for, never past limit.
+// The bytes of the file as far as they are asked for, never past limit. They come from the
+// head buffer of the file, which grows as needed.
 class Window {
 public:
-    Window(InputFile& file, int64_t base, int64_t limit)
-        : file_(file), base_(base), limit_(std::min(limit, file.Size())) {}
+    Window(InputFile& file, int64_t limit)
+        : bytes_(file.Bytes()), limit_(std::min(limit, file.Size())) {}
 
-    // Makes [base, end) available; false when end lies past the limit.
+    // Makes the bytes up to end available; false when end lies past the limit.
     bool Ensure(int64_t end) {
         if (end <= Loaded()) return true;
         if (end > limit_) return false;
-        const int64_t want = std::min(limit_, std::max({end, base_ + kFirstChunk, base_ + 2 * (Loaded() - base_)}));
-        const int64_t from = Loaded();
-        data_.resize(size_t(want - base_));
-        if (!file_.ReadAt(from, data_.data() + (from - base_), size_t(want - from))) {
-            data_.resize(size_t(from - base_));
-            return false;
-        }
-        return true;
+        return bytes_.Head(end);
     }
-    int64_t Loaded() const { return base_ + int64_t(data_.size()); }
-    const uint8_t* At(int64_t offset) const { return data_.data() + (offset - base_); }
+    int64_t Loaded() const { return std::min(bytes_.HeadLength(), limit_); }
+    const uint8_t* At(int64_t offset) const { return bytes_.HeadData() + offset; }
 
 private:
-    InputFile& file_;
-    int64_t base_;
+    FileBytes& bytes_;
     int64_t limit_;
-    std::vector<uint8_t> data_;
 };
 
 // Skips ID3v2 tags that begin at pos (or, the caller having pointed at the last byte
@@ -203,9 +182,18 @@ int64_t FindFirstFrame(Window& window, int64_t start, int64_t audioEnd, MpegFram
 }  // namespace
 
 bool clsMPEG::ReadInfo(const std::string& path, long startPosition) {
+    FileBytes bytes;
+    if (!bytes.Open(path)) {
+        Reset();
+        return false;
+    }
+    return ReadInfo(bytes, startPosition);
+}
+
+bool clsMPEG::ReadInfo(FileBytes& bytes, long startPosition) {
     Reset();
-    InputFile file(path);
-    if (!file.IsOpen()) return false;
+    if (!bytes.IsOpen()) return false;
+    InputFile file(bytes);
     const int64_t size = file.Size();
 
     // The 1-based start position, at least 1, as a 0-based offset.
@@ -217,7 +205,7 @@ bool clsMPEG::ReadInfo(const std::string& path, long startPosition) {
     AudioEnd_ = TrailingTagsStart(file);
     if (AudioEnd_ < start + 4) AudioEnd_ = size;
 
-    Window window(file, start, start + kSearchLimit + kMaxFrameLength + 4);
+    Window window(file, start + kSearchLimit + kMaxFrameLength + 4);
     MpegFrameHeader h;
     const int64_t frame = FindFirstFrame(window, start, AudioEnd_, h);
     if (frame < 0) return false;

@@ -10,6 +10,8 @@
 
 namespace vorda {
 
+class FileBytes;
+
 class clsMPEG final : public clsAudio {
 public:
     // How far past the start position a first frame is looked for.
@@ -20,6 +22,9 @@ public:
     // without a leading tag) and a 0-based audio offset both work. An ID3v2 tag found
     // where the search begins is skipped.
     bool ReadInfo(const std::string& path, long startPosition) override;
+    // The same on a file already open (the file object reads tags and audio information
+    // through one set of buffers).
+    bool ReadInfo(FileBytes& bytes, long startPosition);
     std::string GetInfo(int index) const override;
     void Reset() override;
     long StartPos() const override { return Position_; }

@@ -101,6 +101,9 @@ std::string clsV2Field::data() const {
     case Kind::Comment:
         return UpToZero(text_);
     case Kind::UserText:
+        // Without a description the value alone, as SetData takes it; the full form only when
+        // the value itself holds a character 0 (several strings), so that it reads back the same.
+        if (description_.empty() && text_.find('\0') == std::string::npos) return text_;
         return description_ + '\0' + text_;
     default:
         return text_;
@@ -131,6 +134,11 @@ bool clsV2Field::IsEmpty() const {
 
 std::string clsV2Field::Payload(int version) const {
     std::string out;
+    AppendPayload(out, version);
+    return out;
+}
+
+void clsV2Field::AppendPayload(std::string& out, int version) const {
     switch (kind_) {
     case Kind::Text: {
         const uint8_t enc = ChooseEncoding(text_, version);
@@ -157,33 +165,51 @@ std::string clsV2Field::Payload(int version) const {
         break;
     }
     case Kind::Url:
-        out = UrlToLatin1(text_);
+        out += UrlToLatin1(text_);
         break;
     case Kind::Binary:
-        out = text_;
+        out += text_;
         break;
     }
-    return out;
+}
+
+size_t clsV2Field::PayloadSize(int version) const {
+    // Binary payloads (pictures among them) are counted without being copied.
+    return kind_ == Kind::Binary ? text_.size() : Payload(version).size();
+}
+
+size_t clsV2Field::CodeSize(int version) const {
+    if (IsEmpty() || id_.size() != 4) return 0;
+    const size_t payload = PayloadSize(version);
+    if (payload > (version >= 4 ? size_t{kMaxSynchsafe} : size_t{0xFFFFFFFFu})) return 0;
+    return 10 + payload;
 }
 
 std::string clsV2Field::sFieldCode(int version) const {
-    if (IsEmpty() || id_.size() != 4) return {};
-    const std::string payload = Payload(version);
-    std::string out = id_;
-    if (version >= 4) {
-        if (payload.size() > kMaxSynchsafe) return {};
-        out += WriteSynchsafe(static_cast<uint32_t>(payload.size()));
-    } else {
-        if (payload.size() > 0xFFFFFFFFull) return {};
-        out += WriteBigEndian(static_cast<uint32_t>(payload.size()), 4);
-    }
+    std::string out;
+    AppendFieldCode(out, version);
+    return out;
+}
+
+void clsV2Field::AppendFieldCode(std::string& out, int version) const {
+    if (IsEmpty() || id_.size() != 4) return;
+    const size_t headerAt = out.size();
+    out += id_;
+    out.append(4, '\0');  // the size, filled in below
     const int target = version >= 4 ? 4 : 3;
     out.push_back(static_cast<char>(StatusForVersion(status_, flagVersion_, target)));
     // Format flags only mean something in the layout they were read with; a frame that moves
     // between layouts is never opaque, so its format byte is cleared.
     out.push_back(static_cast<char>(target == flagVersion_ ? format_ : 0));
-    out += payload;
-    return out;
+    AppendPayload(out, version);
+    const size_t payload = out.size() - headerAt - 10;
+    if (payload > (version >= 4 ? size_t{kMaxSynchsafe} : size_t{0xFFFFFFFFu})) {
+        out.resize(headerAt);  // too large for its size field: not written
+        return;
+    }
+    const std::string size = version >= 4 ? WriteSynchsafe(static_cast<uint32_t>(payload))
+                                          : WriteBigEndian(static_cast<uint32_t>(payload), 4);
+    out.replace(headerAt + 4, 4, size);
 }
 
 }  // namespace vorda

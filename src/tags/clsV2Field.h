@@ -48,8 +48,8 @@ public:
     bool IsOpaque() const { return flgCompressed() || flgEncrypted() || flgGroupingIdentity(); }
 
     // The content as the program holds it: text frames their first string, TXXX the description,
-    // a character 0 and the value, URL frames the URL, COMM and USLT the text, other frames
-    // their bytes.
+    // a character 0 and the value (the value alone when there is no description), URL frames
+    // the URL, COMM and USLT the text, other frames their bytes. SetData(data()) changes nothing.
     std::string data() const;
     // Replaces the content (same forms as data). The description and language of WXXX, COMM and
     // USLT stay; TXXX takes "description\0value", or only the value when there is no character 0.
@@ -70,9 +70,15 @@ public:
     // The frame's bytes (header and payload) for a tag of the given version; empty when the
     // frame is empty or too large for its size field.
     std::string sFieldCode(int version) const;
+    // The same, appended to out (the payload is copied once, straight into out).
+    void AppendFieldCode(std::string& out, int version) const;
+    // Length of sFieldCode(version), counted without copying a binary payload.
+    size_t CodeSize(int version) const;
 
 private:
     static Kind NaturalKind(std::string_view id);
+    void AppendPayload(std::string& out, int version) const;
+    size_t PayloadSize(int version) const;
 
     std::string id_;
     Kind kind_;

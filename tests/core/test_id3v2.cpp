@@ -129,6 +129,27 @@ TEST(ID3v2, DuplicateFramesAreAddressedOneByOne) {
     EXPECT_EQ(tag.Comment(), " 0000");
 }
 
+// What GetFrameContent gives for a TXXX frame, SetFrameContent takes back unchanged.
+TEST(ID3v2, UserTextFramesReadAsTheyAreSet) {
+    clsID3v2 tag = Parsed(Tag(4, Frame(4, "TXXX", "\0\0plain"s) + Frame(4, "TXXX", "\0\0one\0two"s) +
+                                     Frame(4, "TXXX", "\0key\0value"s)));
+    EXPECT_EQ(tag.GetFrameContent("TXXX"), "plain");  // no description: the value alone
+    EXPECT_EQ(tag.GetFrameContent("TXXX#2"), "\0one\0two"s);  // several values keep the full form
+    EXPECT_EQ(tag.GetFrameContent("TXXX#3"), "key\0value"s);
+    for (const char* key : {"TXXX", "TXXX#2", "TXXX#3"}) {
+        const std::string shown = tag.GetFrameContent(key);
+        tag.SetUnchanged();
+        tag.SetFrameContent(key, shown);
+        EXPECT_FALSE(tag.Changed()) << key;
+    }
+    clsID3v2 fresh;
+    fresh.SetFrameContent("TXXX", "new value");
+    EXPECT_EQ(fresh.GetFrameContent("TXXX"), "new value");
+    EXPECT_TRUE(fresh.Frames()[0].Description().empty());
+    tag.SetFrameContent("TXXX#3", "other");  // a plain value keeps the description
+    EXPECT_EQ(tag.GetFrameContent("TXXX#3"), "key\0other"s);
+}
+
 TEST(ID3v2, NamedFieldsSetAndRemoveFrames) {
     clsGenres genres;
     clsID3v2 tag;
