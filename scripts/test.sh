@@ -26,11 +26,13 @@ for f in build-fuzz/fuzz_*; do
   [ -x "$f" ] || continue
   name=$(basename "$f")
   corpus="build-fuzz/corpus-$name"
-  mkdir -p "$corpus"
+  rm -rf "$corpus" && mkdir -p "$corpus"
   seeds="fuzz/seeds/${name#fuzz_}"
   args=("$corpus")
   [ -d "$seeds" ] && args+=("$seeds")
   echo "-- $name"
-  "$f" -max_total_time="${VORDA_FUZZ_SECONDS:-30}" -rss_limit_mb=2048 -timeout=10 "${args[@]}"
+  # A fixed seed and run count make the run repeatable: what passed here passes on every machine.
+  "$f" -seed=1 -runs="${VORDA_FUZZ_RUNS:-40000}" -max_total_time="${VORDA_FUZZ_SECONDS:-120}" \
+    -rss_limit_mb=2048 -timeout=20 -artifact_prefix=build-fuzz/ "${args[@]}"
 done
 echo "== all tests passed"

@@ -112,7 +112,26 @@ size_t FindTerminator(uint8_t enc, std::string_view bytes, size_t from) {
     return std::string_view::npos;
 }
 
+namespace {
+
+std::string DecodeStringBody(uint8_t enc, std::string_view bytes);
+
+}  // namespace
+
+// A byte-order mark that is left at the start of a value after the encoding's own (a doubled
+// mark, as some writers produce) is no text: it is dropped, so every value reads back the same
+// after it was written in another encoding.
 std::string DecodeString(uint8_t enc, std::string_view bytes) {
+    std::string out = DecodeStringBody(enc, bytes);
+    size_t skip = 0;
+    while (out.compare(skip, 3, "\xEF\xBB\xBF") == 0) skip += 3;
+    if (skip > 0) out.erase(0, skip);
+    return out;
+}
+
+namespace {
+
+std::string DecodeStringBody(uint8_t enc, std::string_view bytes) {
     switch (enc) {
     case encUtf16: {
         bool bigEndian = false;
@@ -144,6 +163,8 @@ std::string DecodeString(uint8_t enc, std::string_view bytes) {
         return Latin1ToUtf8Text(bytes);
     }
 }
+
+}  // namespace
 
 std::string DecodeStringList(uint8_t enc, std::string_view bytes) {
     std::string out;

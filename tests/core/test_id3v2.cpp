@@ -251,6 +251,12 @@ TEST(ID3v2, TextEncodingsAreReadEverywhereAndChosenOnWriting) {
     EXPECT_NE(v23.find("COMM\0\0\0\x07\0\0\0eng\0hi"s), std::string::npos);
     clsID3v2 v24 = Parsed(Tag(4, Frame(4, "TIT2", "\x01\xFF\xFE\x6C\x26"s)));
     EXPECT_NE(v24.GenerateTag().find("TIT2\0\0\0\x04\0\0\x03\xE2\x99\xAC"s), std::string::npos);
+
+    // A doubled byte-order mark is no text: the value reads the same after a write in UTF-8.
+    clsID3v2 doubled = Parsed(Tag(4, Frame(4, "TIT2", "\x01\xFE\xFF\xFE\xFF\x26\x6C"s)));
+    EXPECT_EQ(doubled.Title(), "\xE2\x99\xAC");
+    const std::string once = doubled.Render(16);
+    EXPECT_EQ(Parsed(once).Render(16), once);
 }
 
 TEST(ID3v2, UrlFramesCarryNoEncodingByte) {
