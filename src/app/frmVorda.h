@@ -360,6 +360,8 @@ private:
     // tag editor (frmVordaTags.cpp)
     void CreateTagEditor();
     void ShowTagPanes(clsFile& file);
+    // The tag editor's panes with the "ID3v2+" page's pending picture (several files).
+    TagPanes CollectPanesWithPicture();
 
     SortPanel panel_;
     Bookmarks bookmarks_;

@@ -33,7 +33,7 @@ void frmVorda::CreateTagEditor() {
     tagEditor_->cmdCopyFromV1 = frames->cmdCopyFromV1;
     tagEditor_->cmdCopyToV1 = frames->cmdCopyToV1;
 
-    CollectTagPanes = [this] { return tagEditor_->Collect(); };
+    CollectTagPanes = [this] { return CollectPanesWithPicture(); };
     ApplyTagPanes = [this](const TagPanes& panes) { tagEditor_->Apply(panes); };
     tagEditor_->Navigate = [this](bool down, bool shift) { StepFromTagArea(down, shift); };
     tabTAGs->tabBar()->installEventFilter(tagEditor_);
@@ -123,9 +123,19 @@ void frmVorda::SetTagFieldMaxLength(int maxLength) {
     if (tagEditor_) tagEditor_->SetFieldMaxLength(maxLength);
 }
 
+TagPanes frmVorda::CollectPanesWithPicture() {
+    TagPanes panes = tagEditor_->Collect();
+    // The picture for several files waits on the "ID3v2+" page; the save takes it from the panes.
+    if (framesPage_ && cmds_.bMultiChange) {
+        panes.pendingPicture = framesPage_->PendingPicture();
+        panes.pendingPictureMime = framesPage_->PendingPictureMime();
+    }
+    return panes;
+}
+
 void frmVorda::SaveTags() {
     if (busy_ || !tagEditor_) return;
-    TagPanes panes = tagEditor_->Collect();
+    TagPanes panes = CollectPanesWithPicture();
     SaveTagsCommand save(cmds_, *this, settings());
     busy_ = true;
     const SaveTagsCommand::Outcome outcome = save.Run(panes);

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -257,17 +258,30 @@ bool AddPicture(clsFile& file, const std::string& imageBytes) {
     return tag.SetValue(tvV2Frame, BuildPicturePayload(imageBytes, ImageMimeType(format)), key);
 }
 
-bool AddPictureFile(clsFile& file, const std::string& imagePath, std::string* error) {
+bool ReadPictureFile(const std::string& imagePath, std::string& bytes, std::string& mime, std::string* error) {
     std::ifstream in(imagePath, std::ios::binary);
     if (!in) {
         if (error) *error = "The picture file cannot be read.";
         return false;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (DetectImageFormat(bytes) == ImageFormat::Unknown) {
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        if (error) *error = "The picture file cannot be read.";
+        return false;
+    }
+    const ImageFormat format = DetectImageFormat(content);
+    if (format == ImageFormat::Unknown) {
         if (error) *error = "The file is not a JPEG, PNG, GIF or BMP picture.";
         return false;
     }
+    bytes = std::move(content);
+    mime = ImageMimeType(format);
+    return true;
+}
+
+bool AddPictureFile(clsFile& file, const std::string& imagePath, std::string* error) {
+    std::string bytes, mime;
+    if (!ReadPictureFile(imagePath, bytes, mime, error)) return false;
     if (!AddPicture(file, bytes)) {
         if (error) *error = "The picture cannot be added to this file.";
         return false;

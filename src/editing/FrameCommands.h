@@ -85,6 +85,9 @@ std::string ExportFilter(const FrameView& view);
 bool AddPicture(clsFile& file, const std::string& imageBytes);
 // The same with an image file; false when it cannot be read or is no image. *error gets the reason.
 bool AddPictureFile(clsFile& file, const std::string& imagePath, std::string* error = nullptr);
+// Reads an image file for AddPicture: its bytes and the MIME type of its real format. False when
+// it cannot be read or is no JPEG, PNG, GIF or BMP image; *error gets the reason.
+bool ReadPictureFile(const std::string& imagePath, std::string& bytes, std::string& mime, std::string* error = nullptr);
 
 // One-file copies on the screen (nothing is written).
 // ID3v2 -> ID3v1: the first 30 characters of title, artist, album and comment; year and track

@@ -137,6 +137,10 @@ QtFramesPage::QtFramesPage(QWidget* parent) : QWidget(parent) {
     copies->addWidget(cmdCopyToV1);
     copies->addWidget(cmdCopyFromV1);
     left->addLayout(copies);
+    lblPendingPicture = new QLabel(this);
+    lblPendingPicture->setObjectName("lblPendingPicture");
+    lblPendingPicture->setWordWrap(true);
+    left->addWidget(lblPendingPicture);
     layout->addLayout(left, 1);
 
     auto* right = new QVBoxLayout;
@@ -175,12 +179,13 @@ QtFramesPage::QtFramesPage(QWidget* parent) : QWidget(parent) {
 void QtFramesPage::ShowFile(clsFile& file) {
     Clear();
     file_ = &file;
-    cmdAddPicture->setEnabled(!multi_);
+    cmdAddPicture->setEnabled(true);
     FillList();
 }
 
 void QtFramesPage::Clear() {
     file_ = nullptr;
+    SetPendingPicture({}, {});
     view_ = FrameView{};
     lstID3v2Frames->clear();
     txtv2Content->clear();
@@ -191,7 +196,26 @@ void QtFramesPage::Clear() {
 
 void QtFramesPage::SetMultiSelection(bool multi) {
     multi_ = multi;
-    cmdAddPicture->setEnabled(!multi_ && file_ != nullptr);
+    if (!multi_) SetPendingPicture({}, {});
+    cmdAddPicture->setEnabled(multi_ || file_ != nullptr);
+    // With several files the picture box is where a picture for all of them is dropped.
+    if (multi_ && !file_) stack_->setCurrentWidget(picPictureBox);
+}
+
+void QtFramesPage::SetPendingPicture(std::string bytes, std::string mime) {
+    pendingPicture_ = std::move(bytes);
+    pendingMime_ = std::move(mime);
+    if (pendingPicture_.empty()) {
+        lblPendingPicture->clear();
+        if (!file_) picPicture->ClearPicture();
+        return;
+    }
+    lblPendingPicture->setText(QString("Pending front cover (%1, %2 bytes): added to every selected file with the next save.")
+                                   .arg(FromStd(pendingMime_))
+                                   .arg(static_cast<qulonglong>(pendingPicture_.size())));
+    const QByteArray shown(pendingPicture_.data(), static_cast<qsizetype>(pendingPicture_.size()));
+    picPicture->SetPicture(shown, FromStd(ImageExtension(DetectImageFormat(pendingPicture_))));
+    stack_->setCurrentWidget(picPictureBox);
 }
 
 void QtFramesPage::FillList() {
@@ -269,7 +293,7 @@ int QtFramesPage::ExportSelectedFrame(const QString& chosen) {
 }
 
 bool QtFramesPage::AddPictureFromFile(const QString& path) {
-    if (!file_ || multi_) return false;
+    if (!file_ && !multi_) return false;
     QString name = path;
     if (name.isEmpty()) {
         const QString start = LastDir ? FromStd(LastDir()) : QString();
@@ -278,6 +302,17 @@ bool QtFramesPage::AddPictureFromFile(const QString& path) {
         if (name.isEmpty()) return false;
     }
     std::string error;
+    if (multi_) {
+        std::string bytes, mime;
+        if (!ReadPictureFile(ToStd(name), bytes, mime, &error)) {
+            if (Ask) Ask(error, mbOK, miInformation);
+            else QMessageBox::information(this, "Vorda", FromStd(error));
+            return false;
+        }
+        SetPendingPicture(std::move(bytes), std::move(mime));
+        emit tagChanged();
+        return true;
+    }
     if (!AddPictureFile(*file_, ToStd(name), &error)) {
         if (Ask) Ask(error, mbOK, miInformation);
         else QMessageBox::information(this, "Vorda", FromStd(error));

@@ -59,7 +59,8 @@ public:
     void ShowFile(clsFile& file);
     // Empties the list, the text and the picture and forgets the file.
     void Clear();
-    // Several rows selected: Delete refuses, Add picture is off (the copy buttons stay).
+    // Several rows selected: Delete refuses; Add picture and a drop keep the picture as pending
+    // for every selected file (the copy buttons stay).
     void SetMultiSelection(bool multi);
 
     // Shows one frame (a click on its entry).
@@ -69,8 +70,13 @@ public:
     void DeleteSelectedFrames();
     // Export with a chosen name ("" asks with a save dialog). Returns 0, or an errno value.
     int ExportSelectedFrame(const QString& chosen = QString());
-    // Adds a picture file to the shown file ("" asks with an open dialog). True when added.
+    // Adds a picture file to the shown file, or with several rows selected keeps it as the pending
+    // picture ("" asks with an open dialog). True when added or kept.
     bool AddPictureFromFile(const QString& path = QString());
+
+    // The pending picture for several files (empty when none); ShowFile and Clear drop it.
+    const std::string& PendingPicture() const { return pendingPicture_; }
+    const std::string& PendingPictureMime() const { return pendingMime_; }
 
     // The start folder of the dialogs (sLastDir) and how the page asks the user.
     std::function<std::string()> LastDir;
@@ -86,6 +92,7 @@ public:
     QPushButton* cmdAddPicture = nullptr;
     QPushButton* cmdCopyToV1 = nullptr;
     QPushButton* cmdCopyFromV1 = nullptr;
+    QLabel* lblPendingPicture = nullptr;  // what the next several-files save adds
 
     // The frame view shown last (a picture's bytes and format, or the text).
     const FrameView& CurrentView() const { return view_; }
@@ -100,11 +107,14 @@ signals:
 private:
     void FillList();
     void ShowPicture(const PictureData& picture);
+    void SetPendingPicture(std::string bytes, std::string mime);
 
     QStackedWidget* stack_ = nullptr;
     clsFile* file_ = nullptr;
     bool multi_ = false;
     FrameView view_;
+    std::string pendingPicture_;
+    std::string pendingMime_;
 };
 
 }  // namespace vorda

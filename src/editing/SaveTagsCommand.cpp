@@ -11,6 +11,7 @@
 
 #include "app/FileOps.h"
 #include "editing/FieldEdit.h"
+#include "editing/FrameCommands.h"
 #include "editing/TagFieldRules.h"
 #include "tags/clsFile.h"
 
@@ -194,11 +195,13 @@ void SaveTagsCommand::ApplyToFile(clsFile& file, const TagPanes& panes, bool adv
         }
         lyrics();
     }
+    // A picture chosen for all selected files: the front cover, unless the ID3v2 tag goes.
+    if (!panes.pendingPicture.empty() && actions[swID3v2] != acRemove) AddPicture(file, panes.pendingPicture);
 }
 
 SaveTagsCommand::Outcome SaveTagsCommand::SaveMany(TagPanes& panes, bool advanced) {
     const auto started = std::chrono::steady_clock::now();
-    if (!panes.AnySwitch()) return Outcome::Nothing;
+    if (!panes.AnySwitch() && panes.pendingPicture.empty()) return Outcome::Nothing;
     ui_.SetStatus(3, "Saving tags...");
     if (ui_.Ask(SaveConfirmationText(panes, advanced), mbOKCancel, miInformation) != anOK) return Outcome::Canceled;
 

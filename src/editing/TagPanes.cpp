@@ -248,6 +248,9 @@ std::string SaveConfirmationText(const TagPanes& p, bool advanced) {
         for (int c = 0; c < kLyricsCount; ++c)
             if (!p.lyrics[static_cast<size_t>(c)].empty()) text += line(labels[c], p.lyrics[static_cast<size_t>(c)]);
     }
+    if (!p.pendingPicture.empty() && !p.remove[swID3v2])
+        text += std::string(kCRLF) + kCRLF + "Front cover (" + p.pendingPictureMime + ", " +
+                std::to_string(p.pendingPicture.size()) + " bytes) will be added.";
     return text;
 }
 

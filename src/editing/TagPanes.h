@@ -65,6 +65,10 @@ struct TagPanes {
     std::array<bool, kSwitchCount> removeVisible{};
     std::array<std::string, kLyricsCount> lyrics{};
     std::array<std::string, kInfoCount> fileInfo{};
+    // A picture chosen on the "ID3v2+" page while several rows are selected: the image's bytes
+    // and MIME type, added as the front cover to every file the next several-files save writes.
+    std::string pendingPicture;
+    std::string pendingPictureMime;
 
     // Typing into a field or a genre box marks it (rule of the marks: edited since shown).
     void SetField(int index, const std::string& text);

@@ -395,6 +395,58 @@ TEST_F(TagEditorTest, SeveralFilesReportFailuresOnceAndKeepTheWrittenFiles) {
     ::chmod(b.c_str(), 0644);
 }
 
+TEST_F(TagEditorTest, SeveralFilesGetThePendingPictureAsFrontCover) {
+    const std::string png = std::string("\x89PNG\r\n\x1A\n\x00\x00\x00\x0DIHDR", 16) + std::string(30, '\x07');
+    const std::string oldFront = std::string("\xFF\xD8\xFF\xE0", 4) + std::string(20, 'J') + "\xFF\xD9";
+    const std::string back = std::string("\xFF\xD8\xFF\xE0", 4) + std::string(20, 'B') + "\xFF\xD9";
+    auto apic = [](const std::string& data, char type) {
+        return std::string("image/jpeg") + '\0' + type + '\0' + data;
+    };
+    const std::string a = dir_.File("a.mp3");
+    audio_[a] = Audio(12, 1);
+    WriteBytes(a, V23Tag({{"TIT2", "One"}, {"APIC", apic(oldFront, '\x03')}, {"APIC", apic(back, '\x04')}}, 400) +
+                      audio_[a]);
+    ASSERT_TRUE(cmds_.AddToFileList("a.mp3", dir_.dir() + "/"));
+    const std::string b = MakeFile("b.mp3", "Two", 2);
+    SelectAll();
+    panes_.pendingPicture = png;
+    panes_.pendingPictureMime = "image/png";
+    // Only the picture: no tag switch is needed for it.
+    ui_.answers = {anOK};
+    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
+    ASSERT_EQ(ui_.questions.size(), 1u);
+    EXPECT_EQ(ui_.questions[0].text, "The following attributes will be changed for ALL selected files:\r\n\r\n"
+                                     "Front cover (image/png, 46 bytes) will be added.");
+    for (const std::string& p : {a, b}) {
+        ExpectAudioIntact(p);
+        if (!HaveMutagen()) continue;
+        const std::string frames = Shell(
+            "/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
+            "print(sorted(\"%d|%s|%s\" % (f.type, f.mime, f.data.hex()) for f in t.getall(\"APIC\")))' '" + p + "'");
+        auto hex = [](const std::string& bytes) {
+            static const char* digits = "0123456789abcdef";
+            std::string out;
+            for (unsigned char ch : bytes) out += std::string{digits[ch >> 4], digits[ch & 15]};
+            return out;
+        };
+        const std::string front = "'3|image/png|" + hex(png) + "'";
+        if (p == a)
+            EXPECT_EQ(frames, "[" + front + ", '4|image/jpeg|" + hex(back) + "']\n");  // the old front cover replaced
+        else
+            EXPECT_EQ(frames, "[" + front + "]\n");
+    }
+    EXPECT_EQ(Value(a, tvV2Title), "One");
+    EXPECT_EQ(Value(b, tvV1Title), "Two");
+
+    // A removed ID3v2 tag gets no picture.
+    panes_.SetRemove(swID3v2, true);
+    ui_.answers = {anOK};
+    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
+    EXPECT_FALSE(Has(b, tkID3v2));
+    EXPECT_EQ(ui_.questions[1].text.find("Front cover"), std::string::npos);
+    ExpectAudioIntact(b);
+}
+
 TEST_F(TagEditorTest, NothingHappensWithoutRowsOrSwitches) {
     EXPECT_EQ(Save(), SaveTagsCommand::Outcome::Nothing);
     MakeFile("a.mp3", "One");

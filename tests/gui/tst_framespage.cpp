@@ -83,6 +83,7 @@ private slots:
     void showsFramesPictureAndExports();
     void deleteAndMultipleFiles();
     void addPictureByButtonAndDrop();
+    void pendingPictureForSeveralFiles();
 };
 
 void tst_FramesPage::showsFramesPictureAndExports() {
@@ -144,7 +145,7 @@ void tst_FramesPage::deleteAndMultipleFiles() {
     QCOMPARE(messages.size(), size_t(1));
     QCOMPARE(messages[0], std::string("This action cannot be performed on multiple files!"));
     QCOMPARE(page.lstID3v2Frames->count(), 2);
-    QVERIFY(!page.cmdAddPicture->isEnabled());
+    QVERIFY(page.cmdAddPicture->isEnabled());  // a picture for every selected file
 
     page.SetMultiSelection(false);
     for (int i = 0; i < page.lstID3v2Frames->count(); ++i) page.lstID3v2Frames->item(i)->setSelected(true);
@@ -198,6 +199,59 @@ void tst_FramesPage::addPictureByButtonAndDrop() {
     QVERIFY(written.startsWith("ID3"));
     QVERIFY(written.endsWith(audio));
     QVERIFY(written.contains(png));
+}
+
+void tst_FramesPage::pendingPictureForSeveralFiles() {
+    QTemporaryDir dir;
+    const QByteArray jpeg = ImageBytes("JPG", Qt::green);
+    const QByteArray png = ImageBytes("PNG", Qt::yellow);
+    WriteFile(dir.filePath("c.jpg"), jpeg);
+    WriteFile(dir.filePath("c.png"), png);
+    WriteFile(dir.filePath("c.txt"), "no picture");
+    const QString mp3 = dir.filePath("m.mp3");
+    WriteFile(mp3, Mp3With("image/png", ImageBytes("PNG", Qt::blue)));
+
+    QtFramesPage page;
+    std::vector<std::string> messages;
+    page.Ask = [&](const std::string& text, MsgButtons, MsgIcon) {
+        messages.push_back(text);
+        return int(anOK);
+    };
+    page.Clear();
+    page.SetMultiSelection(true);
+    QVERIFY(page.cmdAddPicture->isEnabled());
+    QVERIFY(page.AddPictureFromFile(dir.filePath("c.jpg")));
+    QCOMPARE(QByteArray::fromStdString(page.PendingPicture()), jpeg);
+    QCOMPARE(page.PendingPictureMime(), std::string("image/jpeg"));
+    QVERIFY(page.lblPendingPicture->text().startsWith("Pending front cover (image/jpeg, "));
+    QCOMPARE(page.picPicture->PictureBytes(), jpeg);
+
+    // A drop replaces the pending picture; a file that is no picture leaves it.
+    auto* mime = new QMimeData;
+    mime->setUrls({QUrl::fromLocalFile(dir.filePath("c.png"))});
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject*>(page.picPicture)->event(&drop);
+    delete mime;
+    QCOMPARE(QByteArray::fromStdString(page.PendingPicture()), png);
+    QCOMPARE(page.PendingPictureMime(), std::string("image/png"));
+    QVERIFY(!page.AddPictureFromFile(dir.filePath("c.txt")));
+    QCOMPARE(messages.size(), size_t(1));
+    QCOMPARE(QByteArray::fromStdString(page.PendingPicture()), png);
+
+    page.Clear();
+    QVERIFY(page.PendingPicture().empty());
+    QVERIFY(page.lblPendingPicture->text().isEmpty());
+    page.SetMultiSelection(true);
+    QVERIFY(page.AddPictureFromFile(dir.filePath("c.png")));
+    clsFile file;
+    QVERIFY(file.ReadFile(mp3.toStdString(), true));
+    page.ShowFile(file);  // showing one file drops it, and adds nothing to that file
+    QVERIFY(page.PendingPicture().empty());
+    QCOMPARE(page.lstID3v2Frames->count(), 2);
+    page.SetMultiSelection(true);
+    QVERIFY(page.AddPictureFromFile(dir.filePath("c.png")));
+    page.SetMultiSelection(false);  // back to one row: the pending picture goes
+    QVERIFY(page.PendingPicture().empty());
 }
 
 QTEST_MAIN(tst_FramesPage)

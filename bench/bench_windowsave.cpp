@@ -1,0 +1,212 @@
+// "Save tags" from the window: one edited field saved into N selected files whose ID3v2 tags
+// have room, with the window's progress bar, status bar and list rows updating as in use.
+// The window is opened offscreen in a private home; the files are copies of one file tagged by
+// mutagen (ID3v2.3 with 1 KB padding and ID3v1). The same save is then timed through the
+// several-files command alone, on the window's list but without any screen update, so the cost
+// of the updates shows as a share of the window run.
+//
+//   bench_windowsave [FILES=5000] [FOLDER=/tmp/vorda-bench-windowsave] [ROUNDS=7]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QAction>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/FileList.h"
+#include "app/ListCommands.h"
+#include "app/QtTagEditor.h"
+#include "app/Settings.h"
+#include "app/UserInterface.h"
+#include "app/frmVorda.h"
+#include "editing/SaveTagsCommand.h"
+#include "editing/TagPanes.h"
+#include "tags/clsFile.h"
+
+using namespace vorda;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Answers OK and counts the progress updates; shows nothing.
+class SilentUI : public UserInterface {
+public:
+    int Ask(const std::string&, MsgButtons, MsgIcon, const std::string&) override { return anOK; }
+    void SetStatus(int panel, const std::string& text) override {
+        if (panel == 3) status = text;
+    }
+    void SetProgress(long long, long long) override { ++progressCalls; }
+    long long progressCalls = 0;
+    std::string status;
+};
+
+// One second of MPEG-1 layer III frames (128 kbit/s, 44.1 kHz).
+std::string AudioFrames() {
+    std::string out;
+    uint32_t seed = 7;
+    for (int f = 0; f < 38; ++f) {
+        out.append("\xFF\xFB\x90\x00", 4);
+        for (int i = 0; i < 413; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            out += static_cast<char>((seed >> 16) & 0x7F);
+        }
+    }
+    return out;
+}
+
+bool MakeTemplate(const std::string& path) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << AudioFrames();
+    const std::string script =
+        "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TALB, TRCK, TDRC, COMM\n"
+        "t=ID3()\nt.add(TIT2(encoding=0,text='Title'))\nt.add(TPE1(encoding=0,text='Artist'))\n"
+        "t.add(TALB(encoding=0,text='Album'))\nt.add(TRCK(encoding=0,text='3'))\n"
+        "t.add(TDRC(encoding=0,text='2001'))\nt.add(COMM(encoding=0,lang='eng',desc='',text='Comment'))\n"
+        "t.save(sys.argv[1], v1=2, v2_version=3, padding=lambda info: 1024)\n";
+    const std::string command = "/usr/bin/python3 -c \"$VORDA_SCRIPT\" '" + path + "'";
+    ::setenv("VORDA_SCRIPT", script.c_str(), 1);
+    return std::system(command.c_str()) == 0;
+}
+
+// When the confirmation was answered: the save loop runs from there.
+std::chrono::steady_clock::time_point g_answered;
+
+// Clicks OK (or Yes) on the confirmation as soon as it is up.
+void AnswerNextQuestion() {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        QAbstractButton* button = box->button(QMessageBox::Ok);
+        if (!button) button = box->button(QMessageBox::Yes);
+        if (!button) return;
+        timer->stop();
+        timer->deleteLater();
+        g_answered = std::chrono::steady_clock::now();
+        button->click();
+    });
+    timer->start();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int count = argc > 1 ? std::atoi(argv[1]) : 5000;
+    const std::string folder = argc > 2 ? argv[2] : "/tmp/vorda-bench-windowsave";
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 7;
+
+    // The window reads and writes its settings in a private home.
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    const QByteArray homePath = QFile::encodeName(home.path());
+    qputenv("HOME", homePath);
+    qputenv("XDG_CONFIG_HOME", homePath + "/.config");
+    qputenv("XDG_DATA_HOME", homePath + "/.local/share");
+    qputenv("XDG_CACHE_HOME", homePath + "/.cache");
+    qputenv("XDG_MUSIC_DIR", homePath);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    fs::create_directories(folder + "/files");
+    const std::string base = folder + "/template.mp3";
+    if (!MakeTemplate(base)) {
+        std::fprintf(stderr, "mutagen could not tag %s\n", base.c_str());
+        return 1;
+    }
+    std::vector<std::string> paths;
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "%05d.mp3", i);
+        paths.push_back(folder + "/files/" + name);
+        fs::copy_file(base, paths.back());
+    }
+
+    std::vector<double> windowRates, loopRates, commandRates;
+    {
+        frmVorda w;
+        w.show();
+        QApplication::processEvents();
+        w.AddFiles(paths, false);
+        QApplication::processEvents();
+        w.mnuSelectAll->trigger();
+        QApplication::processEvents();
+        if (w.List().SelectedCount() != count || !w.Commands().bMultiChange) {
+            std::fprintf(stderr, "selection failed: %d of %d selected\n", static_cast<int>(w.List().SelectedCount()), count);
+            return 1;
+        }
+        QtTagEditor* editor = w.TagEditor();
+        int barUpdates = 0;
+        QObject::connect(w.ProgressBar, &QProgressBar::valueChanged, [&barUpdates](int) { ++barUpdates; });
+
+        // The same save through the command alone, on the window's list, with no screen update.
+        SilentUI ui;
+        ListCommands cmds(w.List(), ui, settings());
+        cmds.NrTotalFiles = w.List().Count();
+        cmds.bMultiChange = true;
+
+        // Window and command rounds take turns so both meet the same state of the disk cache.
+        for (int round = 0; round < rounds; ++round) {
+            // One edited field: the title, marked by typing.
+            editor->txtField[fldTitle]->setText(QString("Window title %1").arg(round));
+            if (!editor->Collect().chkField[fldTitle]) {
+                std::fprintf(stderr, "the title field was not marked\n");
+                return 1;
+            }
+            AnswerNextQuestion();
+            barUpdates = 0;
+            auto start = std::chrono::steady_clock::now();
+            editor->cmdSaveTags->click();
+            const auto end = std::chrono::steady_clock::now();
+            double seconds = std::chrono::duration<double>(end - start).count();
+            const double loopSeconds = std::chrono::duration<double>(end - g_answered).count();
+            windowRates.push_back(count / seconds);
+            loopRates.push_back(count / loopSeconds);
+            clsFile check;
+            check.ReadFile(paths.back(), true);
+            std::printf("window round %d: %d files in %.3f s = %.0f files/s (%.3f s = %.0f files/s after the "
+                        "confirmation); %d progress bar changes; last file's title \"%s\"\n",
+                        round + 1, count, seconds, windowRates.back(), loopSeconds, loopRates.back(), barUpdates,
+                        check.Tag().GetValue(tvV2Title).c_str());
+            QApplication::processEvents();
+
+            TagPanes panes;
+            ClearTagPanes(panes, settings().bAdvancedMode, true);
+            panes.SetField(fldTitle, "Command title " + std::to_string(round));
+            ui.progressCalls = 0;
+            SaveTagsCommand save(cmds, ui, settings());
+            start = std::chrono::steady_clock::now();
+            const auto outcome = save.Run(panes);
+            seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            commandRates.push_back(save.FilesSaved() / seconds);
+            std::printf("command round %d: %d files saved (%d failed) in %.3f s = %.0f files/s; %lld progress calls%s\n",
+                        round + 1, save.FilesSaved(), save.FilesFailed(), seconds, commandRates.back(),
+                        ui.progressCalls, outcome == SaveTagsCommand::Outcome::Saved ? "" : " (not saved)");
+        }
+        w.close();
+    }
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0.0 : v[v.size() / 2];
+    };
+    const double windowRate = median(windowRates), loopRate = median(loopRates), commandRate = median(commandRates);
+    std::printf("medians: from the window %.0f files/s with the confirmation, %.0f files/s after it "
+                "(target >= 5000); command alone %.0f files/s; the window's progress, status and row updates "
+                "cost %.1f%% of the save loop\n",
+                windowRate, loopRate, commandRate, commandRate > 0 ? 100.0 * (1.0 - loopRate / commandRate) : 0.0);
+    fs::remove_all(folder, ec);
+    return 0;
+}
