@@ -96,6 +96,8 @@ void QtTagEditor::BuildTagPage(QWidget* page) {
         grid->addWidget(new QLabel(QStringLiteral("Genre:"), parent), row, 0);
         QComboBox* box = MakeCombo(parent, v1 ? "cmbV1Genre" : "cmbGenre");
         for (const auto& [name, number] : GenreList()) box->addItem(Q(name), number);
+        box->setCurrentIndex(-1);  // no genre until a file is shown
+        box->setEditText(QString());
         box->installEventFilter(this);
         auto* mark = new QCheckBox(parent);
         mark->setObjectName(v1 ? QStringLiteral("chkV1Genre") : QStringLiteral("chkGenre"));

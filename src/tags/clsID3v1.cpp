@@ -214,6 +214,8 @@ double clsID3v1::Version() const
 
 void clsID3v1::SetText(std::string& field, std::string value)
 {
+    // A zero byte ends a field on disk, so a value never holds one.
+    std::erase(value, '\0');
     if (field == value) return;
     field = std::move(value);
     changed_ = true;
@@ -381,7 +383,9 @@ bool clsID3v1::ReadLyrics3V2(FileBytes& fd, int64_t length)
         const auto dataSize = static_cast<size_t>(DigitsValue(fields.substr(3, 5)));
         if (dataSize > fields.size() - 8) return false;
         const std::string_view data = fields.substr(8, dataSize);
-        const std::string text = Latin1ToUtf8(TrimSpaces(data));
+        std::string raw(data);
+        std::erase(raw, '\0');  // as in the ID3v1 fields, a zero byte is no text
+        const std::string text = Latin1ToUtf8(TrimSpaces(raw));
         if (id == "IND") {
             // indications are derived from the lyrics when written
         } else if (id == "LYR") {

@@ -137,6 +137,12 @@ TEST(ID3v1Values, SettersLimitsAndChanged)
     t.SetUnchanged();
     t.SetTitle(std::string(260, 'x'));  // same after the cut: no change
     EXPECT_FALSE(t.Changed());
+    // A zero byte would end the field on disk: values never keep one.
+    clsID3v1 z;
+    z.SetTitle(std::string("\0a\0b", 4));
+    z.SetLyrics(std::string("l\0a", 3));
+    EXPECT_EQ(z.Title(), "ab");
+    EXPECT_EQ(z.Lyrics(), "la");
     t.SetAuthor(std::string(255, 'a') + "\xC3\xA9");
     EXPECT_EQ(t.Author().size(), 250u);
     t.SetTitle(std::string(249, 'x') + "\xC3\xA9\xC3\xA9");  // cut on characters, not bytes
