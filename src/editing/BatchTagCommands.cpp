@@ -149,6 +149,32 @@ void BatchTagCommands::ReportFailures(const BatchResult& result, const std::stri
     if (!text.empty()) ui_.Ask(text, mbOK, miError);
 }
 
+BatchResult BatchTagCommands::ForEachRow(const std::vector<int>& rows, const RowAction& action) {
+    BatchResult result;
+    FileList& list = cmds_.List();
+    clsFile& file = cmds_.filCurrent();
+    const long long total = static_cast<long long>(rows.size());
+    long long done = 0;
+    ui_.SetProgress(0, total);
+    for (size_t index = 0; index < rows.size(); ++index) {
+        const int row = rows[index];
+        const std::string path = list.GetFullPath(row);
+        if (path.empty() || !file.ReadFile(path, true)) {
+            result.AddFailure(path, ENOENT);
+        } else {
+            const int error = action(file, path, index);
+            if (error != 0) result.AddFailure(path, error);
+            else ++result.processed;
+            // The row shows what the file holds now, written or not.
+            if (file.ReadFile(path, true)) cmds_.UpdateListItem(row, file);
+        }
+        ui_.SetProgress(++done, total);
+        ui_.Repaint();
+    }
+    ui_.SetProgress(0, 0);
+    return result;
+}
+
 BatchResult BatchTagCommands::FixTags(const TagSwitches& switches, bool detect, const std::string& inPattern) {
     if (cmds_.bMultiChange) return FixSelectedFiles(switches, detect, inPattern);
 
@@ -243,30 +269,11 @@ BatchResult BatchTagCommands::AddTrackNumbers() {
 }
 
 BatchResult BatchTagCommands::NumberTracks(long start) {
-    BatchResult result;
     FileList& list = cmds_.List();
-    const std::vector<int> rows = SelectedRows(list);
-    const long long total = static_cast<long long>(rows.size());
-    clsFile& file = cmds_.filCurrent();
-    long n = start;
-    long long done = 0;
-    ui_.SetProgress(0, total);
-    for (int row : rows) {
-        const std::string path = list.GetFullPath(row);
-        if (path.empty() || !file.ReadFile(path, true)) {
-            result.AddFailure(path, ENOENT);
-        } else {
-            file.Tag().SetValue(tvTrack, std::to_string(n));
-            const int error = file.PutTags();
-            if (error != 0) result.AddFailure(path, error);
-            else ++result.processed;
-            if (file.ReadFile(path, true)) cmds_.UpdateListItem(row, file);
-        }
-        ++n;
-        ui_.SetProgress(++done, total);
-        ui_.Repaint();
-    }
-    ui_.SetProgress(0, 0);
+    BatchResult result = ForEachRow(SelectedRows(list), [&](clsFile& file, const std::string&, size_t index) {
+        file.Tag().SetValue(tvTrack, std::to_string(start + static_cast<long>(index)));
+        return file.PutTags();
+    });
     // The working object now holds the last numbered file; show the selected one again.
     const int first = list.FirstSelected();
     if (!cmds_.bMultiChange && first > 0) cmds_.ShowFile(first);
@@ -281,29 +288,16 @@ BatchResult BatchTagCommands::RemoveTags() {
     if (rows.empty()) return result;
     if (cmds_.bMultiChange && ui_.Ask(kRemoveQuestion, mbYesNo, miQuestion) != anYes) return result;
 
+    result = ForEachRow(rows, [&](clsFile& file, const std::string& path, size_t) {
+        file.Tag().Remove(tkAll);
+        int error = file.PutTags();
+        // The handler lets an explicit removal win over "Always"; the option still gives
+        // the file a fresh, empty tag, written from the tagless file.
+        if (error == 0 && (s_.UseID3v1 == tuAlways || s_.UseID3v2 == tuAlways) && file.ReadFile(path, true))
+            error = file.PutTags();
+        return error;
+    });
     clsFile& file = cmds_.filCurrent();
-    const long long total = static_cast<long long>(rows.size());
-    long long done = 0;
-    ui_.SetProgress(0, total);
-    for (int row : rows) {
-        const std::string path = list.GetFullPath(row);
-        if (path.empty() || !file.ReadFile(path, true)) {
-            result.AddFailure(path, ENOENT);
-        } else {
-            file.Tag().Remove(tkAll);
-            int error = file.PutTags();
-            // The handler lets an explicit removal win over "Always"; the option still gives
-            // the file a fresh, empty tag, written from the tagless file.
-            if (error == 0 && (s_.UseID3v1 == tuAlways || s_.UseID3v2 == tuAlways) && file.ReadFile(path, true))
-                error = file.PutTags();
-            if (error != 0) result.AddFailure(path, error);
-            else ++result.processed;
-            if (file.ReadFile(path, true)) cmds_.UpdateListItem(row, file);
-        }
-        ui_.SetProgress(++done, total);
-        ui_.Repaint();
-    }
-    ui_.SetProgress(0, 0);
     if (!cmds_.bMultiChange) cmds_.ShowFile(rows.front());
     else file.Reset();
     ReportFailures(result, "Removing tags");
@@ -311,27 +305,11 @@ BatchResult BatchTagCommands::RemoveTags() {
 }
 
 BatchResult BatchTagCommands::RemoveJunk() {
-    BatchResult result;
-    FileList& list = cmds_.List();
-    const std::vector<int> rows = SelectedRows(list);
+    const std::vector<int> rows = SelectedRows(cmds_.List());
+    BatchResult result = ForEachRow(rows, [](clsFile& file, const std::string&, size_t) {
+        return file.Tag().RemoveJunk();
+    });
     clsFile& file = cmds_.filCurrent();
-    const long long total = static_cast<long long>(rows.size());
-    long long done = 0;
-    ui_.SetProgress(0, total);
-    for (int row : rows) {
-        const std::string path = list.GetFullPath(row);
-        if (path.empty() || !file.ReadFile(path, true)) {
-            result.AddFailure(path, ENOENT);
-        } else {
-            const int error = file.Tag().RemoveJunk();
-            if (error != 0) result.AddFailure(path, error);
-            else ++result.processed;
-            if (file.ReadFile(path, true)) cmds_.UpdateListItem(row, file);
-        }
-        ui_.SetProgress(++done, total);
-        ui_.Repaint();
-    }
-    ui_.SetProgress(0, 0);
     if (!cmds_.bMultiChange && !rows.empty()) cmds_.ShowFile(rows.front());
     else if (!rows.empty()) file.Reset();
     ReportFailures(result, "Removing junk");

@@ -114,6 +114,12 @@ public:
         "Are you really sure you want to remove all tags from the selected files?";
 
 private:
+    // The loop shared by the per-file commands: reads each row's file into the working object,
+    // runs action (0 or an error number; index counts the rows from 0), refreshes the row and
+    // advances the progress bar. A file that cannot be read counts as failed (ENOENT).
+    using RowAction = std::function<int(clsFile& file, const std::string& path, size_t index)>;
+    BatchResult ForEachRow(const std::vector<int>& rows, const RowAction& action);
+
     // Reports the failures of a finished loop once (error icon); nothing when none failed.
     void ReportFailures(const BatchResult& result, const std::string& what);
 
