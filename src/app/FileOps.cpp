@@ -330,7 +330,16 @@ void SetFileAttributes(const std::string& path, int attributes) {
     if (mode != (st.st_mode & 07777)) ::chmod(path.c_str(), mode);
 }
 
-std::string ErrorText(int error) { return std::generic_category().message(error); }
+std::string ErrorText(int error) {
+    switch (error) {
+    case erFileChanged:
+        return "The file was changed by another program after it was read; nothing was written. Read it again "
+               "and repeat the change.";
+    case erNotAudio: return "The file holds neither an ID3 tag nor MPEG audio; no tag is written into it.";
+    case erTagBeyondEnd: return "The ID3v2 tag claims more bytes than the file holds.";
+    default: return std::generic_category().message(error);
+    }
+}
 
 int WriteFileAtomically(const std::string& path, const std::string& data) {
     if (path.empty()) return ENOENT;

@@ -35,7 +35,14 @@ int GetFileAttributes(const std::string& path);
 // Hidden and archive are never set. Failures are ignored.
 void SetFileAttributes(const std::string& path, int attributes);
 
-// The system text of an errno value.
+// Vorda's own error numbers, above every errno value (ErrorText knows their text).
+enum VordaError : int {
+    erFileChanged = 2001,   // another program changed or replaced the file after it was read
+    erNotAudio = 2002,      // neither an ID3 tag nor MPEG audio: no tag is written into it
+    erTagBeyondEnd = 2003,  // an ID3v2 tag that claims more bytes than the file holds
+};
+
+// The system text of an errno value, or the text of a VordaError.
 std::string ErrorText(int error);
 
 // Writes data to path atomically: temporary file in the same folder, flushed, renamed over

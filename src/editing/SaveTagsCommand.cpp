@@ -33,6 +33,7 @@ bool IsReadOnlyForSave(const std::string& path, const Settings& s) {
 std::string WriteErrorText(int error) {
     std::string text = "Error " + std::to_string(error) + " occured while writing tags.";
     if (error == EACCES || error == EPERM) text += " Permission denied. " + std::string(kCRLF) + "Make sure the file is not in use.";
+    if (error == erFileChanged || error == erNotAudio || error == erTagBeyondEnd) text += std::string(kCRLF) + ErrorText(error);
     return text;
 }
 

@@ -23,6 +23,12 @@ bool FileBytes::Open(const std::string& path, bool forWriting) {
     const int readOnly = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     int fd = -1;
     if (forWriting) {
+        // Only a regular file is ever opened for writing: opening a device or a FIFO can act.
+        struct stat named {};
+        if (::stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) {
+            error_ = ::stat(path.c_str(), &named) != 0 ? errno : EINVAL;
+            return false;
+        }
         do {
             fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
         } while (fd < 0 && errno == EINTR);

@@ -3,18 +3,36 @@
 
 #include "tags/FileBytes.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
+#include <ctime>
+#include <mutex>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
+#include "app/FileOps.h"
+
 namespace vorda::tagfile {
+
+FileIdentity FileIdentity::Of(const struct stat& st) {
+    FileIdentity id;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+    id.size = static_cast<int64_t>(st.st_size);
+    id.modified = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return id;
+}
 
 namespace {
 
@@ -197,6 +215,13 @@ void ChangedSpan(std::string_view before, std::string_view after, size_t& first,
 
 }  // namespace
 
+namespace {
+
+// True when the bytes [first, last) of a file lie within one page (or there are none).
+bool WithinOnePage(int64_t first, int64_t last) { return last <= first || first / kPageSize == (last - 1) / kPageSize; }
+
+}  // namespace
+
 int WriteInPlace(FileBytes& file, int64_t headOffset, const std::string& head, int64_t tailOffset,
                  const std::string& tail) {
     if (!file.IsOpen()) return file.Error() != 0 ? file.Error() : EBADF;
@@ -225,15 +250,22 @@ int WriteInPlace(FileBytes& file, int64_t headOffset, const std::string& head, i
     ChangedSpan(beforeTail, tail, tailFirst, tailLast);
     const std::string oldTail(beforeTail.substr(tailFirst));
 
-    // No flush: the tag regions are overwritten where they are (an overwrite cannot be made
-    // atomic by flushing), and the audio is never touched.
+    // A process can be killed between the pages of one write, and between a write and the cut
+    // of the file. Each region is therefore changed by one write within one page, or by the cut
+    // alone; anything larger is rebuilt, which never shows a half-written state.
+    const int64_t newLength = tailOffset + static_cast<int64_t>(tail.size());
+    const bool tailOneStep = tail.empty() || tail.size() == oldTailLength || oldTailLength == 0;
+    if (!WithinOnePage(headOffset + static_cast<int64_t>(headFirst), headOffset + static_cast<int64_t>(headLast)) ||
+        !WithinOnePage(tailOffset + static_cast<int64_t>(tailFirst), tailOffset + static_cast<int64_t>(tailLast)) ||
+        !tailOneStep)
+        return kNeedsRebuild;
+
     int result = 0;
     bool headWritten = false;
     if (headLast > headFirst) {
         result = WriteAt(fd, headOffset + static_cast<int64_t>(headFirst), head.data() + headFirst, headLast - headFirst);
         headWritten = true;
     }
-    const int64_t newLength = tailOffset + static_cast<int64_t>(tail.size());
     if (result == 0 && tailLast > tailFirst)
         result = WriteAt(fd, tailOffset + static_cast<int64_t>(tailFirst), tail.data() + tailFirst, tailLast - tailFirst);
     if (result == 0 && newLength < length && ::ftruncate(fd, static_cast<off_t>(newLength)) != 0) result = Errno();
@@ -248,28 +280,269 @@ int WriteInPlace(FileBytes& file, int64_t headOffset, const std::string& head, i
     return file.Close();
 }
 
-int RebuildFile(const std::string& path, const std::vector<Piece>& pieces) {
+namespace {
+
+void SyncFolder(const std::string& folder) {
+    const Fd fd(OpenFile(folder, O_RDONLY | O_DIRECTORY));
+    if (fd.get() >= 0) static_cast<void>(::fsync(fd.get()));
+}
+
+std::string BaseName(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Copies the extended attributes of one open file to another; false when one cannot be set
+// (a security or trusted attribute without the privilege, or a file system without them).
+bool CopyAttributes(int from, int to) {
+    ssize_t size = ::flistxattr(from, nullptr, 0);
+    if (size < 0) return errno == ENOTSUP || errno == EOPNOTSUPP;
+    if (size == 0) return true;
+    std::string names(static_cast<size_t>(size), '\0');
+    size = ::flistxattr(from, names.data(), names.size());
+    if (size < 0) return false;
+    names.resize(static_cast<size_t>(size));
+    std::string value;
+    for (size_t p = 0; p < names.size();) {
+        const char* name = names.c_str() + p;
+        p += std::strlen(name) + 1;
+        const ssize_t n = ::fgetxattr(from, name, nullptr, 0);
+        if (n < 0) return false;
+        value.resize(static_cast<size_t>(n));
+        const ssize_t got = n == 0 ? 0 : ::fgetxattr(from, name, value.data(), value.size());
+        if (got < 0) return false;
+        if (::fsetxattr(to, name, value.data(), static_cast<size_t>(got), 0) != 0) return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- undo copies
+//
+// An in-place rewrite of more than one page first copies the bytes it overwrites into an undo
+// file beside the file, flushed to disk together with its folder entry, and holds a lock on it
+// while it writes. An undo file that no process holds, and that is complete, belongs to a
+// rewrite that did not finish: its bytes are put back. An incomplete one was never acted on.
+//
+// Layout: magic, device, inode, old length, first rewritten offset, name length (8 bytes
+// each, host order), the file's name, the old bytes from that offset to the old end, magic.
+
+constexpr char kUndoMagic[8] = {'V', 'R', 'D', 'U', 'N', 'D', 'O', '1'};
+constexpr const char* kUndoInfix = "undo-";
+
+struct UndoHeader {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    uint64_t length = 0;
+    uint64_t from = 0;
+    uint64_t nameLength = 0;
+};
+
+std::string UndoHeaderBytes(const UndoHeader& h, const std::string& name) {
+    std::string out(kUndoMagic, sizeof kUndoMagic);
+    for (const uint64_t v : {h.device, h.inode, h.length, h.from, h.nameLength})
+        out.append(reinterpret_cast<const char*>(&v), sizeof v);
+    return out + name;
+}
+
+int ReadAt(int fd, int64_t offset, char* to, size_t n) {
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(fd, to + done, n - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return got == 0 ? EIO : Errno();
+        done += static_cast<size_t>(got);
+    }
+    return 0;
+}
+
+// Copies length bytes from offset of in to offset at of out, front to back.
+int CopyBetween(int in, int64_t from, int out, int64_t at, int64_t length) {
+    std::vector<char> buffer(static_cast<size_t>(1) << 20);
+    while (length > 0) {
+        const auto n = static_cast<size_t>(std::min<int64_t>(length, static_cast<int64_t>(buffer.size())));
+        if (const int error = ReadAt(in, from, buffer.data(), n); error != 0) return error;
+        if (const int error = WriteAt(out, at, buffer.data(), n); error != 0) return error;
+        from += static_cast<int64_t>(n);
+        at += static_cast<int64_t>(n);
+        length -= static_cast<int64_t>(n);
+    }
+    return 0;
+}
+
+// Puts the old bytes of an undo file back into its file, or drops an undo file that was never
+// acted on. The undo file is locked by the caller.
+void ReplayUndo(const std::string& folder, const std::string& undoPath, int undo) {
+    struct stat st {};
+    if (::fstat(undo, &st) != 0) return;
+    const auto total = static_cast<int64_t>(st.st_size);
+    const int64_t fixed = static_cast<int64_t>(sizeof kUndoMagic) + 5 * 8;
+    std::string head(static_cast<size_t>(fixed), '\0');
+    UndoHeader h;
+    bool complete = total >= fixed + static_cast<int64_t>(sizeof kUndoMagic) && ReadAt(undo, 0, head.data(), head.size()) == 0 &&
+                    std::memcmp(head.data(), kUndoMagic, sizeof kUndoMagic) == 0;
+    if (complete) {
+        uint64_t* fields[] = {&h.device, &h.inode, &h.length, &h.from, &h.nameLength};
+        for (size_t i = 0; i < 5; ++i) std::memcpy(fields[i], head.data() + sizeof kUndoMagic + 8 * i, 8);
+        complete = h.nameLength > 0 && h.nameLength < 4096 && h.from <= h.length &&
+                   static_cast<uint64_t>(total) == static_cast<uint64_t>(fixed) + h.nameLength + (h.length - h.from) + sizeof kUndoMagic;
+    }
+    char tailMagic[sizeof kUndoMagic] = {};
+    complete = complete && ReadAt(undo, total - static_cast<int64_t>(sizeof kUndoMagic), tailMagic, sizeof tailMagic) == 0 &&
+               std::memcmp(tailMagic, kUndoMagic, sizeof kUndoMagic) == 0;
+    if (complete) {
+        std::string name(static_cast<size_t>(h.nameLength), '\0');
+        if (ReadAt(undo, fixed, name.data(), name.size()) != 0 || name.find('/') != std::string::npos) return;
+        const Fd target(OpenFile(folder + "/" + name, O_RDWR | O_NOFOLLOW | O_NONBLOCK));
+        struct stat ts {};
+        // A file that is gone or was replaced since is not ours to change.
+        if (target.get() >= 0 && ::fstat(target.get(), &ts) == 0 && S_ISREG(ts.st_mode) &&
+            static_cast<uint64_t>(ts.st_dev) == h.device && static_cast<uint64_t>(ts.st_ino) == h.inode) {
+            const int64_t dataAt = fixed + static_cast<int64_t>(h.nameLength);
+            if (CopyBetween(undo, dataAt, target.get(), static_cast<int64_t>(h.from), static_cast<int64_t>(h.length - h.from)) != 0 ||
+                ::ftruncate(target.get(), static_cast<off_t>(h.length)) != 0 || ::fsync(target.get()) != 0)
+                return;  // kept for the next try
+        }
+    }
+    ::unlink(undoPath.c_str());
+    SyncFolder(folder);
+}
+
+// The folders already tidied by this process.
+std::mutex& TidyMutex() {
+    static std::mutex m;
+    return m;
+}
+std::unordered_set<std::string>& TidiedFolders() {
+    static std::unordered_set<std::string> folders;
+    return folders;
+}
+
+// Rewrites the file in place from the pieces, behind an undo copy. in is open for writing.
+int RewriteWithUndo(const std::string& target, int in, const struct stat& st, const std::vector<Piece>& pieces) {
+    const auto length = static_cast<int64_t>(st.st_size);
+    // The leading pieces that leave bytes where they are need no rewrite.
+    int64_t from = 0;
+    size_t firstPiece = 0;
+    for (; firstPiece < pieces.size(); ++firstPiece) {
+        const Piece& p = pieces[firstPiece];
+        if (p.length > 0 && p.offset == from) {
+            from += p.length;
+        } else if (p.length == 0 && p.bytes.empty()) {
+            continue;
+        } else {
+            break;
+        }
+    }
+    const std::string folder = FolderOf(target);
+    std::string undoPath = folder + "/" + kTempPrefix + kUndoInfix + "XXXXXX";
+    Fd undo(::mkostemp(undoPath.data(), O_CLOEXEC));
+    if (undo.get() < 0) return Errno();
+    int result = ::flock(undo.get(), LOCK_EX) == 0 ? 0 : Errno();
+    UndoHeader h;
+    h.device = static_cast<uint64_t>(st.st_dev);
+    h.inode = static_cast<uint64_t>(st.st_ino);
+    h.length = static_cast<uint64_t>(length);
+    h.from = static_cast<uint64_t>(std::min(from, length));
+    const std::string name = BaseName(target);
+    h.nameLength = name.size();
+    const std::string header = UndoHeaderBytes(h, name);
+    const auto dataAt = static_cast<int64_t>(header.size());
+    if (result == 0) result = WriteAll(undo.get(), header.data(), header.size());
+    if (result == 0) result = CopyBetween(in, static_cast<int64_t>(h.from), undo.get(), dataAt, length - static_cast<int64_t>(h.from));
+    if (result == 0) result = WriteAt(undo.get(), dataAt + length - static_cast<int64_t>(h.from), kUndoMagic, sizeof kUndoMagic);
+    if (result == 0 && ::fsync(undo.get()) != 0) result = Errno();
+    if (result != 0) {
+        ::unlink(undoPath.c_str());
+        return result;
+    }
+    SyncFolder(folder);
+
+    // The new content from the first rewritten byte on; bytes of the original come from the
+    // undo copy, which holds them unchanged while the file is overwritten.
+    int64_t at = static_cast<int64_t>(h.from);
+    for (size_t i = firstPiece; i < pieces.size() && result == 0; ++i) {
+        const Piece& p = pieces[i];
+        if (p.length > 0) {
+            // Bytes in front of the first rewritten one are still in the file; the rest are
+            // read from the undo copy.
+            const auto kept = static_cast<int64_t>(h.from);
+            const int64_t front = std::clamp<int64_t>(kept - p.offset, 0, p.length);
+            if (front > 0) result = CopyBetween(in, p.offset, in, at, front);
+            if (result == 0 && front < p.length)
+                result = CopyBetween(undo.get(), dataAt + p.offset + front - kept, in, at + front, p.length - front);
+            at += p.length;
+        } else {
+            result = WriteAt(in, at, p.bytes.data(), p.bytes.size());
+            at += static_cast<int64_t>(p.bytes.size());
+        }
+    }
+    if (result == 0 && ::ftruncate(in, static_cast<off_t>(at)) != 0) result = Errno();
+    if (result == 0 && ::fsync(in) != 0) result = Errno();
+    if (result != 0) {
+        // Put the old bytes back now; if even that fails, the undo file stays for the next try.
+        if (CopyBetween(undo.get(), dataAt, in, static_cast<int64_t>(h.from), length - static_cast<int64_t>(h.from)) == 0 &&
+            ::ftruncate(in, static_cast<off_t>(length)) == 0 && ::fsync(in) == 0)
+            ::unlink(undoPath.c_str());
+        return result;
+    }
+    ::unlink(undoPath.c_str());
+    SyncFolder(folder);
+    return 0;
+}
+
+// True when the open file is still what was seen at the start: same inode under the same
+// name, same length and modification time.
+bool StillTheSame(int fd, const std::string& path, const struct stat& seen) {
+    struct stat now {};
+    struct stat named {};
+    if (::fstat(fd, &now) != 0 || ::stat(path.c_str(), &named) != 0) return false;
+    return FileIdentity::Of(now) == FileIdentity::Of(seen) && named.st_dev == seen.st_dev && named.st_ino == seen.st_ino;
+}
+
+}  // namespace
+
+int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const FileIdentity& expected) {
     // Rebuild the file a link points to, not the link.
     char resolved[PATH_MAX];
     if (::realpath(path.c_str(), resolved) == nullptr) return Errno();
     const std::string target = resolved;
+    const std::string folder = FolderOf(target);
+    TidyFolder(folder);
 
-    const Fd in(OpenFile(target, O_RDONLY));
-    if (in.get() < 0) return Errno();
+    // Opened for writing: the rewrite in place needs it, and it proves the permission to change
+    // the file that a rebuild needs as well.
     struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) return Errno();
+    if (!S_ISREG(st.st_mode)) return EINVAL;
+    const Fd in(OpenFile(target, O_RDWR | O_NONBLOCK | O_NOCTTY));
+    if (in.get() < 0) return Errno();
     if (::fstat(in.get(), &st) != 0) return Errno();
     if (!S_ISREG(st.st_mode)) return EINVAL;
-    // The original must be writable by us, as an in-place write would need.
-    if (::access(target.c_str(), W_OK) != 0) return Errno();
+    if (expected.Known() && !(FileIdentity::Of(st) == expected)) return erFileChanged;
     const auto length = static_cast<int64_t>(st.st_size);
     for (const Piece& piece : pieces)
         if (piece.length > 0 && (piece.offset < 0 || piece.offset + piece.length > length)) return EINVAL;
 
-    std::string temp = FolderOf(target) + "/.~vorda-XXXXXX";
-    Fd out(::mkstemp(temp.data()));
+    // A new inode would part the names of a file with hard links, and one that cannot get the
+    // original's owner would change hands: such files are rewritten where they are.
+    if (st.st_nlink > 1) return RewriteWithUndo(target, in.get(), st, pieces);
+
+    std::string temp = folder + "/" + kTempPrefix + "XXXXXX";
+    Fd out(::mkostemp(temp.data(), O_CLOEXEC));
     if (out.get() < 0) return Errno();
+    // Held while the temporary file is written: a folder tidy of another process leaves it be.
+    static_cast<void>(::flock(out.get(), LOCK_EX));
 
     int result = 0;
+    bool inPlace = false;
+    if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(out.get(), st.st_uid, st.st_gid) != 0)
+        inPlace = true;
+    if (!inPlace && !CopyAttributes(in.get(), out.get())) inPlace = true;
+    if (inPlace) {
+        out.Close();
+        ::unlink(temp.c_str());
+        return RewriteWithUndo(target, in.get(), st, pieces);
+    }
     Writeback writeback(out.get());
     for (const Piece& piece : pieces) {
         if (piece.length > 0) {
@@ -281,9 +554,9 @@ int RebuildFile(const std::string& path, const std::vector<Piece>& pieces) {
         if (result != 0) break;
     }
     if (result == 0 && ::fchmod(out.get(), st.st_mode & 07777) != 0) result = Errno();
-    if (result == 0 && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()))
-        static_cast<void>(::fchown(out.get(), st.st_uid, st.st_gid));  // kept where allowed
     if (result == 0 && ::fsync(out.get()) != 0) result = Errno();
+    // Another program that changed or replaced the file meanwhile keeps its change.
+    if (result == 0 && !StillTheSame(in.get(), target, st)) result = erFileChanged;
     if (result == 0) result = out.Close();
     if (result == 0 && ::rename(temp.c_str(), target.c_str()) != 0) result = Errno();
     if (result != 0) {
@@ -291,9 +564,41 @@ int RebuildFile(const std::string& path, const std::vector<Piece>& pieces) {
         return result;
     }
     // Make the rename itself durable.
-    const Fd folder(OpenFile(FolderOf(target), O_RDONLY | O_DIRECTORY));
-    if (folder.get() >= 0) static_cast<void>(::fsync(folder.get()));
+    SyncFolder(folder);
     return 0;
+}
+
+void TidyFolder(const std::string& folder) {
+    const std::string key = folder.empty() ? "." : folder;
+    {
+        const std::lock_guard<std::mutex> lock(TidyMutex());
+        if (!TidiedFolders().insert(key).second) return;
+    }
+    DIR* dir = ::opendir(key.c_str());
+    if (dir == nullptr) return;
+    const std::string_view prefix = kTempPrefix;
+    const std::string_view undoPrefix = std::string(kTempPrefix) + kUndoInfix;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        // Vorda's own names: the rebuild's and undo files, and the copies of the file operations.
+        if (name.substr(0, prefix.size()) == prefix || name.substr(0, 11) == ".vorda-tmp-") names.emplace_back(name);
+    }
+    ::closedir(dir);
+    const time_t now = ::time(nullptr);
+    for (const std::string& name : names) {
+        const std::string path = key + "/" + name;
+        const Fd fd(OpenFile(path, O_RDWR | O_NOFOLLOW | O_NONBLOCK));
+        struct stat st {};
+        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
+        // Held by a running process: still being written.
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
+        if (std::string_view(name).substr(0, undoPrefix.size()) == undoPrefix) {
+            ReplayUndo(key, path, fd.get());
+        } else if (now - st.st_mtime >= kStaleAfterSeconds) {
+            ::unlink(path.c_str());
+        }
+    }
 }
 
 }  // namespace vorda::tagfile

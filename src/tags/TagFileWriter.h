@@ -6,6 +6,8 @@
 // the final rename.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -16,6 +18,24 @@ class FileBytes;
 }
 
 namespace vorda::tagfile {
+
+// What tells a file apart from its earlier and later states: the same inode with the same
+// length and the same modification time is taken to be unchanged (a change of its mode alone,
+// as the read-only handling makes, is no change of its content).
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    int64_t size = -1;     // -1: nothing known
+    int64_t modified = 0;  // nanoseconds
+
+    static FileIdentity Of(const struct stat& st);
+    bool Known() const { return size >= 0; }
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The largest changed span an in-place write puts down as it is: one write within one page of
+// the file, which a killed process leaves either undone or complete.
+inline constexpr int64_t kPageSize = 4096;
 
 // One piece of a rebuilt file: either a range of the original file or literal bytes.
 struct Piece {
@@ -41,18 +61,37 @@ int64_t FileLength(const std::string& path, int* error);
 // (over the old trailing region, appending when longer) and cuts the file after it.
 // Bytes outside [headOffset, headOffset + head.size()) and [tailOffset, end) never change.
 // When any step fails, the old bytes and the old length are put back.
-// Only the bytes that differ from what is on disk are written. There is no flush: an overwrite
-// cannot be made atomic by one, and the audio is never touched.
+// Only the bytes that differ from what is on disk are written, and only when each region's
+// changed bytes lie within one page (a kill leaves each tag old or new, never half of each)
+// and the tail keeps its length or goes away; otherwise nothing is written and the result is
+// kNeedsRebuild. There is no flush: the audio is never touched.
 int WriteInPlace(const std::string& path, int64_t headOffset, const std::string& head, int64_t tailOffset,
                  const std::string& tail);
-// The same on a file opened for writing (FileBytes::Open with forWriting), which it closes.
+// The same on a file opened for writing (FileBytes::Open with forWriting), which it closes
+// unless the result is kNeedsRebuild.
 int WriteInPlace(FileBytes& file, int64_t headOffset, const std::string& head, int64_t tailOffset,
                  const std::string& tail);
+// WriteInPlace's answer when the change is too large to be put down in place safely.
+inline constexpr int kNeedsRebuild = -2;
 
 // Rebuilds the file from the pieces: a temporary file (mkstemp) in the same folder gets the
-// new content, is flushed to disk, gets the original's permissions and owner, and is renamed
-// over the original. A symbolic link is followed: the file it points to is rebuilt. Range
-// pieces are checked against the file's length before anything is written.
-int RebuildFile(const std::string& path, const std::vector<Piece>& pieces);
+// new content, is flushed to disk, gets the original's permissions, owner, group and extended
+// attributes, and is renamed over the original. A symbolic link is followed: the file it
+// points to is rebuilt and the link stays a link. Range pieces are checked against the file's
+// length before anything is written. When expected is known, the file must still be that one
+// (erFileChanged otherwise), before the copy and until the rename.
+// A file with several hard links, or one whose owner, group or attributes the temporary file
+// cannot get, is rewritten in place instead, behind an undo copy of the bytes it overwrites
+// that is flushed first and put back by TidyFolder when the write did not finish.
+int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const FileIdentity& expected = {});
+
+// Vorda's own leftovers in a folder: puts back the old bytes of in-place rewrites that a killed
+// process did not finish, and removes temporary files of killed rebuilds (those no process
+// holds and that are older than kStaleAfterSeconds). Runs once per folder and process; cheap
+// to call again.
+void TidyFolder(const std::string& folder);
+inline constexpr int kStaleAfterSeconds = 600;
+// The name prefix of Vorda's temporary and undo files.
+inline constexpr const char* kTempPrefix = ".~vorda-";
 
 }  // namespace vorda::tagfile

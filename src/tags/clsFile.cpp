@@ -41,6 +41,12 @@ bool SameFileOnDisk(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+// Tidies the folder of a path once per process (see tagfile::TidyFolder).
+void TidyFolder(const std::string& path) {
+    const auto slash = path.rfind('/');
+    tagfile::TidyFolder(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash));
+}
+
 // The extension of a file name in lower case; empty when the name has no dot.
 std::string LowerExtension(const std::string& fileName) {
     if (fileName.find('.') == std::string::npos) return {};
@@ -78,9 +84,17 @@ std::string clsFile::Path() const { return GetFolder(fullPath_); }
 
 std::string clsFile::name() const { return GetFileName(fullPath_); }
 
+void clsFile::NoteWritten() {
+    knownSize_ = -1;
+    struct stat st{};
+    identity_ = !fullPath_.empty() && ::stat(fullPath_.c_str(), &st) == 0 ? tagfile::FileIdentity::Of(st)
+                                                                          : tagfile::FileIdentity();
+}
+
 void clsFile::Reset() {
     fullPath_.clear();
     knownSize_ = -1;
+    identity_ = {};
     tag_->Reset();
     audio_->Reset();
 }
@@ -96,6 +110,7 @@ bool clsFile::SetFileLength(int64_t newLength) {
     if (fd < 0) return false;
     const bool done = ::ftruncate(fd, static_cast<off_t>(newLength)) == 0;
     const bool closed = ::close(fd) == 0;
+    NoteWritten();
     return done && closed;
 }
 
@@ -163,7 +178,11 @@ void clsFile::SelectHandlers() {
 bool clsFile::ReadFile(const std::string& path, bool readTags) {
     // Only a regular file (or a link to one) is read; folders, pipes and devices are not files.
     // The file is opened once: the tag handler and the audio reader read through its buffers.
+    // Leftovers of a killed write in this folder are dealt with first: an unfinished in-place
+    // rewrite is undone before the file is read.
+    TidyFolder(path);
     FileBytes bytes;
+    identity_ = {};
     if (!bytes.Open(path)) {
         // A regular file that cannot be opened (no read permission) is still a file, with
         // nothing read from it.
@@ -173,6 +192,7 @@ bool clsFile::ReadFile(const std::string& path, bool readTags) {
         knownSize_ = static_cast<int64_t>(st.st_size);
     } else {
         knownSize_ = bytes.Size();
+        identity_ = tagfile::FileIdentity::Of(bytes.Status());
     }
 
     fullPath_ = path;

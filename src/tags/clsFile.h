@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "tags/TagFileWriter.h"
 #include "tags/clsAudio.h"
 #include "tags/clsTag.h"
 
@@ -39,6 +40,11 @@ public:
     void SizeChanged() { knownSize_ = -1; }
     // The open file while ReadFile runs, for the handlers to read through; nullptr otherwise.
     FileBytes* ReadingBytes() const { return reading_; }
+    // The file as ReadFile found it (or as this object last wrote it): a write refuses to act
+    // on a file that differs from it. Unknown when the file could not be opened.
+    const tagfile::FileIdentity& ReadIdentity() const { return identity_; }
+    // Takes the file's present state as the one read (the tag handlers call it after writing).
+    void NoteWritten();
     const std::string& FullPath() const { return fullPath_; }
     // Folder of FullPath, ending with "/".
     std::string Path() const;
@@ -74,6 +80,7 @@ private:
     std::string fullPath_;
     OverwriteQuestion ask_;
     int64_t knownSize_ = -1;
+    tagfile::FileIdentity identity_;
     FileBytes* reading_ = nullptr;
 };
 

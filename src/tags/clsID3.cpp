@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/FileOps.h"
 #include "app/Settings.h"
 #include "tags/FileBytes.h"
 #include "tags/TagFileWriter.h"
@@ -31,8 +32,43 @@ bool AllDigits(std::string_view text) {
     return true;
 }
 
-// The tag changed on disk since it was read: writing now would overwrite the wrong bytes.
-constexpr int kFileChanged = ESTALE;
+// Where the frames of an ID3v2 tag at offset really end, for a tag whose header claims more
+// bytes than the file holds: after the last frame that fits, and the zero bytes behind it.
+int64_t FramesEnd(FileBytes& file, int64_t offset, int64_t limit) {
+    const uint8_t* h = file.Bytes(offset, 10);
+    if (h == nullptr) return offset;
+    const int version = h[3];
+    const int64_t headerLength = version == 2 ? 6 : 10;
+    const int idLength = version == 2 ? 3 : 4;
+    int64_t p = offset + 10;
+    while (p + headerLength <= limit) {
+        const uint8_t* f = file.Bytes(p, static_cast<size_t>(headerLength));
+        if (f == nullptr) break;
+        bool valid = true;
+        for (int i = 0; i < idLength; ++i)
+            valid = valid && ((f[i] >= 'A' && f[i] <= 'Z') || (f[i] >= '0' && f[i] <= '9'));
+        if (!valid) break;
+        int64_t size = 0;
+        if (version == 2)
+            size = (int64_t(f[3]) << 16) | (int64_t(f[4]) << 8) | int64_t(f[5]);
+        else if (version == 4 && ((f[4] | f[5] | f[6] | f[7]) & 0x80) == 0)
+            size = (int64_t(f[4]) << 21) | (int64_t(f[5]) << 14) | (int64_t(f[6]) << 7) | int64_t(f[7]);
+        else
+            size = (int64_t(f[4]) << 24) | (int64_t(f[5]) << 16) | (int64_t(f[6]) << 8) | int64_t(f[7]);
+        if (p + headerLength + size > limit) break;
+        p += headerLength + size;
+    }
+    while (p < limit) {
+        const auto n = static_cast<size_t>(std::min<int64_t>(limit - p, 65536));
+        const uint8_t* chunk = file.Bytes(p, n);
+        if (chunk == nullptr) break;
+        size_t zeros = 0;
+        while (zeros < n && chunk[zeros] == 0) ++zeros;
+        p += static_cast<int64_t>(zeros);
+        if (zeros < n) break;
+    }
+    return p;
+}
 
 }  // namespace
 
@@ -360,17 +396,31 @@ int clsID3::tagWrite() {
     // opened once for the checks and the in-place write (a rebuild opens it again).
     FileBytes file;
     if (!file.Open(path, true)) return file.Error();
+    // Only the file that was read is written: another program's change since is never
+    // overwritten with the values read before it.
+    if (!(tagfile::FileIdentity::Of(file.Status()) == file_->ReadIdentity())) return erFileChanged;
+    const bool hadV2 = v2_.HasID3v2();
+    // A tag goes only into a file that has one or holds MPEG audio, never into a text file
+    // that merely has a music name.
+    if (!hadV2 && !v1_.HasID3v1() && !v1_.HasLyrics3() && !file_->Audio().IsValid()) return erNotAudio;
     int error = 0;
     const int64_t tailStart = clsID3v1::FindTailStart(file, &error);
     if (tailStart < 0) return error;
-    const bool hadV2 = v2_.HasID3v2();
     const int64_t headOffset = hadV2 ? v2_.Position() - 1 : 0;
-    const int64_t oldHead = hadV2 ? v2_.Size() : 0;
+    int64_t oldHead = hadV2 ? v2_.Size() : 0;
+    // A tag whose header claims more than the file holds ends, in truth, after its last frame:
+    // what follows is kept, and the file is rebuilt with a true header (or none).
+    bool beyondEnd = false;
     if (hadV2) {
-        if (headOffset < 0) return kFileChanged;
+        if (headOffset < 0) return erFileChanged;
         const int64_t onDisk = tagfile::ID3v2SizeAt(file, headOffset, &error);
         if (error != 0) return error;
-        if (onDisk != oldHead) return kFileChanged;
+        if (onDisk > oldHead && headOffset + onDisk > file.Size()) {
+            beyondEnd = true;
+            oldHead = FramesEnd(file, headOffset, tailStart) - headOffset;
+        } else if (onDisk != oldHead) {
+            return erFileChanged;
+        }
     }
     const int64_t audioLength = tailStart - headOffset - oldHead;
     if (audioLength < 0) return EINVAL;  // sizes that cannot be: nothing is written
@@ -399,8 +449,8 @@ int clsID3::tagWrite() {
     }
     const bool writeV2 = newSize > 0;
     const int64_t padding = oldHead - newSize;
-    const bool rebuild = v2Action_ == acRemove || (v2Action_ == acAdd && !hadV2) ||
-                         (writeV2 && s.lMaxPaddingSize >= 0 && padding > s.lMaxPaddingSize) || newSize > oldHead;
+    bool rebuild = beyondEnd || v2Action_ == acRemove || (v2Action_ == acAdd && !hadV2) ||
+                   (writeV2 && s.lMaxPaddingSize >= 0 && padding > s.lMaxPaddingSize) || newSize > oldHead;
 
     std::string head;
     if (writeV2) {
@@ -412,6 +462,12 @@ int clsID3::tagWrite() {
 
     int64_t newLength = 0;
     file_->SizeChanged();
+    if (!rebuild) {
+        error = tagfile::WriteInPlace(file, headOffset, head, tailStart, tail);
+        newLength = tailStart + static_cast<int64_t>(tail.size());
+        // A change too large to put down in place safely: the same layout, through a rebuild.
+        rebuild = error == tagfile::kNeedsRebuild;
+    }
     if (rebuild) {
         file.Close();
         std::vector<tagfile::Piece> pieces;
@@ -419,13 +475,11 @@ int clsID3::tagWrite() {
         pieces.push_back(tagfile::Piece::Bytes(head));
         pieces.push_back(tagfile::Piece::Range(headOffset + oldHead, audioLength));
         pieces.push_back(tagfile::Piece::Bytes(tail));
-        error = tagfile::RebuildFile(path, pieces);
+        error = tagfile::RebuildFile(path, pieces, file_->ReadIdentity());
         newLength = headOffset + static_cast<int64_t>(head.size()) + audioLength + static_cast<int64_t>(tail.size());
-    } else {
-        error = tagfile::WriteInPlace(file, headOffset, head, tailStart, tail);
-        newLength = tailStart + static_cast<int64_t>(tail.size());
     }
     if (error != 0) return error;
+    file_->NoteWritten();
 
     // The audio moved by the change of the tag's size.
     clsAudio& audio = file_->Audio();
@@ -475,12 +529,13 @@ int clsID3::RemoveJunk() {
     const int64_t tagStart = v2_.Position() - 1;  // 0-based
     const int64_t tagSize = v2_.Size();
     const int64_t first = audio.StartPos();
-    if (first < 0 || first > length) return kFileChanged;
+    if (first < 0 || first > length) return erFileChanged;
     if (hasV2) {
-        if (tagStart < 0) return kFileChanged;
+        if (tagStart < 0) return erFileChanged;
         const int64_t onDisk = tagfile::ID3v2SizeAt(path, tagStart, &error);
         if (error != 0) return error;
-        if (onDisk != tagSize) return kFileChanged;
+        if (onDisk > tagSize && tagStart + onDisk > length) return erTagBeyondEnd;
+        if (onDisk != tagSize) return erFileChanged;
     }
 
     std::vector<tagfile::Piece> pieces;
@@ -499,9 +554,10 @@ int clsID3::RemoveJunk() {
     } else {
         return 0;
     }
-    error = tagfile::RebuildFile(path, pieces);
+    error = tagfile::RebuildFile(path, pieces, file_->ReadIdentity());
     file_->SizeChanged();
     if (error != 0) return error;
+    file_->NoteWritten();
 
     int64_t newLength = 0;
     for (const tagfile::Piece& piece : pieces) newLength += piece.length;
