@@ -577,7 +577,7 @@ void TidyFolder(const std::string& folder) {
     DIR* dir = ::opendir(key.c_str());
     if (dir == nullptr) return;
     const std::string_view prefix = kTempPrefix;
-    const std::string_view undoPrefix = std::string(kTempPrefix) + kUndoInfix;
+    const std::string undoPrefix = std::string(kTempPrefix) + kUndoInfix;
     std::vector<std::string> names;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;

@@ -1,0 +1,420 @@
+// Tag writes against crashes, other programs and odd files: a process killed halfway through
+// its largest write leaves every file as before or as intended (for mutagen too), a file
+// changed after it was read is not overwritten, links and non-audio files are handled, hard
+// links, owners and extended attributes survive, leftovers of killed runs are tidied, and a
+// tag claiming more than the file holds is repaired.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ID3TestSupport.h"
+#include "app/FileOps.h"
+#include "app/Settings.h"
+#include "tags/clsFile.h"
+
+using namespace vorda;
+using namespace id3test;
+
+namespace {
+
+std::string Quote(const std::string& arg) {
+    std::string quoted = "'";
+    for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string Shell(const std::string& command) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    std::array<char, 4096> buffer{};
+    size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+    ::pclose(pipe);
+    return out;
+}
+
+bool HaveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0; }
+
+// Title and picture size as mutagen reads the file ("error" when it cannot).
+std::string Mutagen(const std::string& path) {
+    return Shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\ntry:\n t=ID3(sys.argv[1])\n"
+                 " p=t.getall(\"APIC\")\n print(str(t.get(\"TIT2\",\"\")) + \"|\" + str(len(p[0].data) if p else 0))\n"
+                 "except Exception as e:\n print(\"error\")' " +
+                 Quote(path) + " 2>&1");
+}
+
+struct Outcome {
+    bool killed = false;
+    int status = -1;
+    std::string err;
+};
+
+class WriteSafetyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ini_ = dir_.File("settings.ini");
+        WriteBytes(ini_,
+                   "[Tags]\nUseID3v1=1\nUseID3v2=1\nUseLyrics3=3\nbTAGKeepSync=False\n"
+                   "[ID3v2]\nlAddPaddingSize=2048\nlMaxPaddingSize=1000000\n");
+        Settings& s = settings();
+        s.UseID3v1 = tuIfWanted;
+        s.UseID3v2 = tuIfWanted;
+        s.UseLyrics3 = tuNever;
+        s.bTAGKeepSync = false;
+        s.lAddPaddingSize = 2048;
+        s.lMaxPaddingSize = 1000000;
+        s.bIgnoreReadOnly = false;
+        s.bSetAttributes = false;
+    }
+
+    // vorda-cli with args, under the cut shim when env is not empty ("WRITE_CUT_MIN=... ").
+    Outcome Cli(const std::string& env, const std::vector<std::string>& args) {
+        std::string command = "exec env " + env;
+        if (!env.empty()) command += " LD_PRELOAD=" + Quote(VORDA_WRITE_CUT_SHIM);
+        command += " " + Quote(VORDA_CLI_PATH);
+        for (const std::string& a : args) command += " " + Quote(a);
+        command += " 2>" + Quote(dir_.File("err.txt")) + " >/dev/null </dev/null";
+        const int raw = std::system(command.c_str());
+        Outcome o;
+        o.killed = WIFSIGNALED(raw);
+        o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        o.err = ReadBytes(dir_.File("err.txt"));
+        return o;
+    }
+    Outcome Set(const std::string& env, const std::string& path, const std::string& assignment) {
+        return Cli(env, {"set", "--settings", ini_, assignment, path});
+    }
+
+    // A tag with a title, a picture of pictureBytes behind it and room, the audio, an ID3v1 tag.
+    std::string TaggedFile(const std::string& name, size_t pictureBytes, size_t padding = 600) {
+        const std::string path = dir_.File(name);
+        std::string picture(pictureBytes, '\0');
+        for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<char>((i * 7919) >> 3);
+        WriteBytes(path, V23Tag({{"TIT2", "Old title"}, {"APIC", std::string("image/png\0\x03\0", 12) + picture}},
+                                padding) +
+                             audio_ + V1Tag("Old title"));
+        return path;
+    }
+
+    static void ExpectFileReads(const std::string& path, const std::string& title, size_t picture) {
+        clsFile f;
+        ASSERT_TRUE(f.ReadFile(path, true));
+        EXPECT_EQ(f.Tag().GetValue(tvV2Title), title);
+        if (HaveMutagen()) EXPECT_EQ(Mutagen(path), title + "|" + std::to_string(picture) + "\n");
+    }
+
+    std::vector<std::string> TempLeftovers() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir_.dir()))
+            if (e.path().filename().string().rfind(".~vorda-", 0) == 0) names.push_back(e.path().filename());
+        return names;
+    }
+
+    SettingsGuard guard_;
+    Scratch dir_;
+    std::string ini_;
+    const std::string audio_ = Audio(300, 11);
+};
+
+// ---------------------------------------------------------------- crashes
+
+TEST_F(WriteSafetyTest, KillHalfwayThroughTheLargestWriteLeavesEveryFileBeforeOrAfter) {
+    constexpr size_t kPicture = 3 << 20;
+    struct Case {
+        std::string what;
+        std::string assignment;  // the change
+        std::string nth;         // which large write is cut
+    };
+    // A longer title with room (once written over the picture in place), a title too long
+    // for the room (a rebuild: cut in the tag and in the copy of the audio).
+    const std::vector<Case> cases = {
+        {"grow within the room, first large write", "tvV2Title=Longer new title", "1"},
+        {"grow within the room, second large write", "tvV2Title=Longer new title", "2"},
+        {"grow past the room, the tag", "tvV2Title=" + std::string(900, 'T'), "1"},
+        {"grow past the room, the audio", "tvV2Title=" + std::string(900, 'T'), "2"},
+    };
+    int crashes = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = TaggedFile("crash.mp3", kPicture);
+        const std::string before = ReadBytes(path);
+        const std::string expected = dir_.File("expected.mp3");
+        WriteBytes(expected, before);
+        ASSERT_EQ(Set("", expected, c.assignment).status, 0);
+        const std::string after = ReadBytes(expected);
+        ASSERT_NE(after, before);
+
+        const Outcome o = Set("WRITE_CUT_MIN=8192 WRITE_CUT_NTH=" + c.nth, path, c.assignment);
+        if (o.killed) ++crashes;
+        // The next run in the folder finds the file whole, and leaves no leftover behind.
+        clsFile reread;
+        ASSERT_TRUE(reread.ReadFile(path, true));
+        const std::string now = ReadBytes(path);
+        EXPECT_TRUE(now == before || now == after) << "torn file, size " << now.size();
+        ExpectFileReads(path, now == after ? c.assignment.substr(10) : "Old title", kPicture);
+        std::filesystem::remove(expected);
+    }
+    EXPECT_GE(crashes, 3);
+}
+
+TEST_F(WriteSafetyTest, KilledRewriteOfAHardLinkedFileIsUndoneAtTheNextRead) {
+    constexpr size_t kPicture = 1 << 20;
+    const std::string path = TaggedFile("linked.mp3", kPicture);
+    const std::string other = dir_.File("other-name.mp3");
+    ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
+    const std::string before = ReadBytes(path);
+    const std::string title = "tvV2Title=" + std::string(900, 'H');
+
+    // Cut in the rewrite of the file itself (the undo copy is the first large write).
+    const Outcome o = Set("WRITE_CUT_MIN=8192 WRITE_CUT_NTH=3", path, title);
+    EXPECT_TRUE(o.killed);
+    clsFile f;
+    ASSERT_TRUE(f.ReadFile(other, true));  // puts the old bytes back
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_TRUE(TempLeftovers().empty());
+    ExpectFileReads(other, "Old title", kPicture);
+
+    // Done without a crash, both names show the new tag and stay one file.
+    ASSERT_EQ(Set("", path, title).status, 0);
+    EXPECT_EQ(Inode(path), Inode(other));
+    ExpectFileReads(other, std::string(900, 'H'), kPicture);
+    EXPECT_TRUE(TempLeftovers().empty());
+}
+
+TEST_F(WriteSafetyTest, SmallChangesStayInPlaceAndLargeOnesAreRebuilt) {
+    const std::string path = TaggedFile("a.mp3", 200000);
+    const ino_t inode = Inode(path);
+    // The title frame ahead of the picture keeps its length: one small write in place.
+    ASSERT_EQ(Set("", path, "tvV2Title=New title").status, 0);
+    EXPECT_EQ(Inode(path), inode);
+    ExpectFileReads(path, "New title", 200000);
+    // A longer title moves the picture: the same layout, written through a new file.
+    const auto size = std::filesystem::file_size(path);
+    ASSERT_EQ(Set("", path, "tvV2Title=A much longer title").status, 0);
+    EXPECT_NE(Inode(path), inode);
+    EXPECT_EQ(std::filesystem::file_size(path), size);
+    ExpectFileReads(path, "A much longer title", 200000);
+    const std::string bytes = ReadBytes(path);
+    clsFile f;
+    ASSERT_TRUE(f.ReadFile(path, true));
+    EXPECT_EQ(bytes.compare(static_cast<size_t>(f.Tag().tagSize()), audio_.size(), audio_), 0);
+}
+
+// ---------------------------------------------------------------- other programs
+
+TEST_F(WriteSafetyTest, AFileChangedAfterItWasReadIsNotOverwritten) {
+    const std::string path = TaggedFile("a.mp3", 1000);
+    // Another program puts an album into the padding: same length, new content.
+    clsFile f;
+    ASSERT_TRUE(f.ReadFile(path, true));
+    const std::string theirs = V23Tag({{"TIT2", "Old title"},
+                                       {"APIC", std::string("image/png\0\x03\0", 12) + std::string(1000, 'p')},
+                                       {"TALB", "Their album"}},
+                                      600 - 22) +
+                               audio_ + V1Tag("Old title");
+    ASSERT_EQ(theirs.size(), ReadBytes(path).size());
+    WriteBytes(path, theirs);
+    f.Tag().SetValue(tvV2Title, "Mine");
+    EXPECT_EQ(f.PutTags(), erFileChanged);
+    EXPECT_EQ(ReadBytes(path), theirs);
+    EXPECT_NE(ErrorText(erFileChanged).find("changed by another program"), std::string::npos);
+
+    // Replaced by a rename: the new file is left alone too, also when the change is a rebuild.
+    clsFile g;
+    ASSERT_TRUE(g.ReadFile(path, true));
+    const std::string replacement = dir_.File("replacement.mp3");
+    WriteBytes(replacement, theirs);
+    ASSERT_EQ(::rename(replacement.c_str(), path.c_str()), 0);
+    g.Tag().SetValue(tvV2Title, std::string(2000, 'x'));
+    EXPECT_EQ(g.PutTags(), erFileChanged);
+    EXPECT_EQ(ReadBytes(path), theirs);
+
+    // Read again, the edit goes through.
+    ASSERT_TRUE(g.ReadFile(path, true));
+    g.Tag().SetValue(tvV2Title, "Mine");
+    ASSERT_EQ(g.PutTags(), 0);
+    clsFile h;
+    ASSERT_TRUE(h.ReadFile(path, true));
+    EXPECT_EQ(h.Tag().GetValue(tvV2Album), "Their album");
+    EXPECT_EQ(h.Tag().GetValue(tvV2Title), "Mine");
+}
+
+TEST_F(WriteSafetyTest, ARebuildWhoseSourceGrowsWhileCopyingDoesNotReplaceIt) {
+    const std::string path = TaggedFile("a.mp3", 300000);
+    const std::string before = ReadBytes(path);
+    // 100,000 bytes appended at the first large write of the rebuild.
+    const Outcome o = Set("WRITE_CUT_MIN=8192 WRITE_CUT_APPEND=" + Quote(path), path, "tvV2Title=" + std::string(900, 'x'));
+    EXPECT_FALSE(o.killed);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("changed by another program"), std::string::npos) << o.err;
+    const std::string now = ReadBytes(path);
+    ASSERT_EQ(now.size(), before.size() + 100000);
+    EXPECT_EQ(now.compare(0, before.size(), before), 0);
+    EXPECT_TRUE(TempLeftovers().empty());
+}
+
+// ---------------------------------------------------------------- links and odd files
+
+TEST_F(WriteSafetyTest, LinksToTextFilesAndDevicesAreNeverWritten) {
+    const std::string text = dir_.File("notes.txt");
+    const std::string content = "shopping list\nmilk\n";
+    WriteBytes(text, content);
+    const std::string link = dir_.File("song.mp3");
+    ASSERT_EQ(::symlink(text.c_str(), link.c_str()), 0);
+    const std::string plain = dir_.File("plain.mp3");
+    WriteBytes(plain, content);
+
+    // Settings under which every command writes both tags.
+    const std::string always = dir_.File("always.ini");
+    WriteBytes(always, "[Tags]\nUseID3v1=2\nUseID3v2=2\nUseLyrics3=3\n");
+    for (const std::string& target : {link, plain}) {
+        SCOPED_TRACE(target);
+        Outcome o = Cli("", {"set", "--settings", always, "tvTitle=Hello", target});
+        EXPECT_EQ(o.status, 1);
+        EXPECT_NE(o.err.find("neither an ID3 tag nor MPEG audio"), std::string::npos) << o.err;
+        o = Cli("", {"set", "--settings", ini_, "--add", "tkAll", "tvTitle=Hello", target});
+        EXPECT_EQ(o.status, 1);
+        o = Cli("", {"tracks", "--settings", always, "--start", "1", target});
+        EXPECT_EQ(o.status, 1);
+        o = Cli("", {"fix", "--settings", always, "--in", "<title>", target});
+        EXPECT_EQ(o.status, 1);
+    }
+    EXPECT_EQ(ReadBytes(text), content);
+    EXPECT_EQ(ReadBytes(plain), content);
+
+    const std::string device = dir_.File("null.mp3");
+    ASSERT_EQ(::symlink("/dev/null", device.c_str()), 0);
+    EXPECT_NE(Cli("", {"set", "--settings", ini_, "--add", "tkAll", "tvTitle=x", device}).status, 0);
+}
+
+TEST_F(WriteSafetyTest, LinksToMusicChangeTheFileAndStayLinks) {
+    std::filesystem::create_directory(dir_.File("music"));
+    const std::string real = dir_.File("music/real.mp3");
+    WriteBytes(real, V23Tag({{"TIT2", "Old"}}, 100) + audio_);
+    const std::string link = dir_.File("link.mp3");
+    ASSERT_EQ(::symlink("music/real.mp3", link.c_str()), 0);
+
+    ASSERT_EQ(Set("", link, "tvV2Title=New").status, 0);                        // in place
+    ASSERT_EQ(Set("", link, "tvV2Title=" + std::string(500, 'R')).status, 0);   // rebuilt
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ExpectFileReads(real, std::string(500, 'R'), 0);
+    EXPECT_TRUE(TempLeftovers().empty());
+}
+
+TEST_F(WriteSafetyTest, RebuildKeepsAttributesAndOtherOwnersFilesAreChangedInPlace) {
+    const std::string path = TaggedFile("a.mp3", 5000);
+    ::chmod(path.c_str(), 0640);
+    const bool haveXattr = ::setxattr(path.c_str(), "user.rating", "5", 1, 0) == 0;
+    ASSERT_EQ(Set("", path, "tvV2Title=" + std::string(900, 'A')).status, 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (haveXattr) {
+        char value[8] = {};
+        EXPECT_EQ(::getxattr(path.c_str(), "user.rating", value, sizeof value), 1);
+        EXPECT_EQ(value[0], '5');
+    }
+
+    // A group-writable file of another owner, changed by a member of the group.
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to create a file of another owner";
+    constexpr uid_t kOwner = 4242;
+    constexpr uid_t kWriter = 4343;
+    constexpr gid_t kGroup = 4444;
+    ASSERT_EQ(::chmod(dir_.dir().c_str(), 0777), 0);
+    const std::string shared = TaggedFile("shared.mp3", 5000);
+    ASSERT_EQ(::chown(shared.c_str(), kOwner, kGroup), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 0664), 0);
+    const ino_t inode = Inode(shared);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(kGroup, kGroup, kGroup) != 0 ||
+            ::setresuid(kWriter, kWriter, kWriter) != 0)
+            ::_exit(3);
+        clsFile f;
+        if (!f.ReadFile(shared, true)) ::_exit(4);
+        f.Tag().SetValue(tvV2Title, std::string(900, 'G'));
+        ::_exit(f.PutTags() == 0 ? 0 : 5);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(::stat(shared.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kOwner);
+    EXPECT_EQ(st.st_gid, kGroup);
+    EXPECT_EQ(Inode(shared), inode);
+    ExpectFileReads(shared, std::string(900, 'G'), 5000);
+    EXPECT_TRUE(TempLeftovers().empty());
+}
+
+// ---------------------------------------------------------------- leftovers and damaged tags
+
+TEST_F(WriteSafetyTest, StaleTemporaryFilesOfKilledRunsAreRemovedOnlyWhenNobodyWritesThem) {
+    const std::string path = TaggedFile("a.mp3", 1000);
+    // A killed rebuild leaves its temporary file.
+    EXPECT_TRUE(Set("WRITE_CUT_MIN=8192", path, "tvV2Title=" + std::string(900, 'x')).killed);
+    ASSERT_EQ(TempLeftovers().size(), 1u);
+    const std::string killed = dir_.File(TempLeftovers()[0]);
+    const std::string fresh = dir_.File(".~vorda-fresh1");
+    const std::string held = dir_.File(".~vorda-held01");
+    const std::string foreign = dir_.File(".~other-file");
+    WriteBytes(fresh, "x");
+    WriteBytes(held, "x");
+    WriteBytes(foreign, "x");
+    const struct timeval old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    for (const std::string& p : {killed, held, foreign}) ASSERT_EQ(::utimes(p.c_str(), old), 0);
+    const int lock = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+
+    EXPECT_EQ(Set("", path, "tvV2Title=Next").status, 0);
+    EXPECT_FALSE(std::filesystem::exists(killed));
+    EXPECT_TRUE(std::filesystem::exists(fresh));    // may be a running write's
+    EXPECT_TRUE(std::filesystem::exists(held));     // is a running write's
+    EXPECT_TRUE(std::filesystem::exists(foreign));  // not Vorda's
+    ::close(lock);
+}
+
+TEST_F(WriteSafetyTest, ATagClaimingMoreThanTheFileHoldsIsRepairedByRewriteAndRemoval) {
+    // The header claims 1 MB more than there is; the audio follows the frames directly.
+    std::string tag = V23Tag({{"TIT2", "Broken"}, {"TPE1", "Artist"}}, 0);
+    const uint32_t claimed = static_cast<uint32_t>(tag.size() - 10 + audio_.size() + 1000000);
+    tag.replace(6, 4, id3v2::WriteSynchsafe(claimed));
+    const std::string damaged = tag + audio_ + V1Tag("Broken");
+    const std::string a = dir_.File("a.mp3");
+    const std::string b = dir_.File("b.mp3");
+    WriteBytes(a, damaged);
+    WriteBytes(b, damaged);
+
+    ASSERT_EQ(Set("", a, "tvV2Title=Fixed").status, 0) << ReadBytes(dir_.File("err.txt"));
+    clsFile f;
+    ASSERT_TRUE(f.ReadFile(a, true));
+    EXPECT_EQ(f.Tag().GetValue(tvV2Title), "Fixed");
+    EXPECT_EQ(f.Tag().GetValue(tvV2Artist), "Artist");
+    const std::string bytes = ReadBytes(a);
+    ASSERT_EQ(bytes.size(), static_cast<size_t>(f.Tag().tagSize()) + audio_.size() + 128);
+    EXPECT_EQ(bytes.compare(static_cast<size_t>(f.Tag().tagSize()), audio_.size(), audio_), 0);
+    if (HaveMutagen()) EXPECT_EQ(Mutagen(a), "Fixed|0\n");
+
+    ASSERT_EQ(Cli("", {"set", "--settings", ini_, "--remove", "tkAll", b}).status, 0);
+    EXPECT_EQ(ReadBytes(b), audio_);
+}
+
+}  // namespace
