@@ -276,6 +276,28 @@ TEST_F(TagEditorTest, SingleReadOnlyFileIsRefusedWithOneMessage) {
     ::chmod(path.c_str(), 0644);
 }
 
+TEST_F(TagEditorTest, AFileChangedAfterItWasShownIsNotOverwritten) {
+    const std::string path = MakeFile("a.mp3", "Song");
+    ShowRow(1);
+    // Another program puts an album into the tag's room while the file is shown.
+    const std::string theirs = V23Tag({{"TIT2", "Song"}, {"TPE1", "Artist"}, {"TALB", "Their album"}}, 394) +
+                               audio_[path] + V1Tag("Song", "Artist");
+    ASSERT_EQ(theirs.size(), ReadBytes(path).size());
+    WriteBytes(path, theirs);
+    panes_.SetField(fldTitle, "Mine");
+    EXPECT_EQ(Save(), SaveTagsCommand::Outcome::Failed);
+    EXPECT_EQ(ReadBytes(path), theirs);
+    ASSERT_EQ(ui_.questions.size(), 1u);
+    EXPECT_NE(ui_.questions[0].text.find("changed by another program"), std::string::npos) << ui_.questions[0].text;
+
+    // Shown again, the edit goes through and keeps the other program's album.
+    ShowRow(1);
+    panes_.SetField(fldTitle, "Mine");
+    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
+    EXPECT_EQ(Value(path, tvV2Title), "Mine");
+    EXPECT_EQ(Value(path, tvV2Album), "Their album");
+}
+
 // ---------------------------------------------------------------- several files
 
 TEST_F(TagEditorTest, SeveralFilesApplyTheEditLanguageToEachStoredValue) {
