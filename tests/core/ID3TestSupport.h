@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -39,6 +41,18 @@ public:
 private:
     std::string path_;
 };
+
+// What a shell command prints on its standard output.
+inline std::string CommandOutput(const std::string& command) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    std::array<char, 4096> buffer{};
+    size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+    ::pclose(pipe);
+    return out;
+}
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;

@@ -15,22 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "ID3TestSupport.h"
 #include "tags/clsFile.h"
 
 using namespace vorda;
 
 namespace {
 
-std::string RunCapture(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    std::array<char, 4096> buffer{};
-    size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-    ::pclose(pipe);
-    return out;
-}
+std::string RunCapture(const std::string& command) { return id3test::CommandOutput(command); }
 
 std::string FromHex(const std::string& hex) {
     std::string out;

@@ -30,16 +30,7 @@ using id3test::WriteBytes;
 
 namespace {
 
-std::string Shell(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    std::array<char, 4096> buffer{};
-    size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-    ::pclose(pipe);
-    return out;
-}
+std::string Shell(const std::string& command) { return id3test::CommandOutput(command); }
 
 bool HaveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0; }
 
