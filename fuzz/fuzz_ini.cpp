@@ -1,14 +1,17 @@
 // Loads the settings from arbitrary bytes and writes keys into a copy of them: nothing may crash,
-// and a key just written must read back as written.
+// a key just written must read back as written, and a damaged copy is kept before it is replaced.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "app/IniFile.h"
+#include "app/Routines.h"
 #include "app/Settings.h"
 
 namespace {
@@ -55,13 +58,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string section = "General";
     if (const size_t open = input.find('['), close = input.find(']'); open < close && close != std::string::npos)
         section = input.substr(open + 1, close - open - 1);
+    ::unlink((copy + ".bak").c_str());
     vorda::IniFile ini(copy);
+    const bool damaged = ini.FileCondition() == vorda::IniFile::Condition::Damaged;
     const bool written = ini.Write(section, "sFuzzKey", value);
+    if (written && damaged) {
+        // The damaged file was kept whole before it was replaced.
+        std::ifstream in(copy + ".bak", std::ios::binary);
+        const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (kept != input) {
+            std::fprintf(stderr, "a damaged file was replaced without keeping it\n");
+            std::abort();
+        }
+    }
     loaded.SaveVisual(ini, false, false);
 
     const bool plain = value.find_first_of(std::string("\0\r\n", 3)) == std::string::npos &&
                        section.find_first_of(std::string("\0\r\n]=", 5)) == std::string::npos &&
-                       input.find('\0') == std::string::npos;
+                       vorda::IsValidUtf8(value);
     if (written && plain) {
         const std::string back = vorda::IniFile(copy).Read(section, "sFuzzKey", std::string("\x01missing"));
         if (back != value) {

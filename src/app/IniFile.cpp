@@ -1,9 +1,12 @@
 #include "app/IniFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 #include <fcntl.h>
@@ -61,15 +64,35 @@ std::string_view StripQuotes(std::string_view value)
     return value;
 }
 
+// Valid UTF-8 stays; every other byte is taken as the ISO-8859-1 character it would be there.
+std::string RepairedUtf8(std::string_view text)
+{
+    if (IsValidUtf8(text)) return std::string(text);
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = Utf8SequenceAt(text, i);
+        if (n == 0) {
+            AppendUtf8(out, static_cast<unsigned char>(text[i]));
+            ++i;
+        } else {
+            out.append(text, i, n);
+            i += n;
+        }
+    }
+    return out;
+}
+
 // The text that goes behind "=": a value that reading would change (surrounding blanks
 // trimmed, surrounding quotes stripped) is wrapped in quotes so it comes back as written.
 // Line breaks would split the line (and could plant other keys); they become spaces.
-// NUL bytes would make the whole file unreadable; they are dropped.
+// NUL bytes would cut the line; they are dropped. Bytes that are not UTF-8 would make the file
+// read as damaged; they are stored as the characters that reading would make of them.
 std::string StoredForm(const std::string& value)
 {
     std::string text;
     text.reserve(value.size() + 2);
-    for (char c : value) {
+    for (char c : RepairedUtf8(value)) {
         if (c == '\0') continue;
         text += (c == '\r' || c == '\n') ? ' ' : c;
     }
@@ -92,11 +115,11 @@ bool WriteAll(int fd, const std::string& data)
     return true;
 }
 
-// Replaces path by data in one step: a temporary file in the same folder, flushed to disk and
-// renamed over the original with the original's permissions. The original is never missing or
-// half-written, and a failure leaves it as it was. A symbolic link is followed, so the file it
-// names is replaced and the link stays.
-bool WriteFileAtomicallyLocal(const std::string& path, const std::string& data)
+// Replaces path by what fill writes in one step: a temporary file in the same folder, flushed to
+// disk and renamed over the original with the original's permissions. The original is never
+// missing or half-written, and a failure leaves it as it was. A symbolic link is followed, so
+// the file it names is replaced and the link stays.
+bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int fd)>& fill)
 {
     if (path.empty()) return false;
     std::string target = path;
@@ -128,7 +151,7 @@ bool WriteFileAtomicallyLocal(const std::string& path, const std::string& data)
     std::string tempName = folder + "." + GetFileName(target) + ".XXXXXX";
     const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, data);
+    bool ok = fill(fd);
     if (ok && exists && ::fchown(fd, original.st_uid, original.st_gid) != 0) {
         // Only a privileged process can hand the file back to another owner; the content matters more.
     }
@@ -146,6 +169,27 @@ bool WriteFileAtomicallyLocal(const std::string& path, const std::string& data)
         ::close(dirFd);
     }
     return true;
+}
+
+// Copies every byte of the file at source into fd.
+bool CopyInto(int fd, const std::string& source)
+{
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode);
+    char buffer[65536];
+    while (ok) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        ok = WriteAll(fd, std::string(buffer, static_cast<size_t>(n)));
+    }
+    ::close(in);
+    return ok;
 }
 
 }  // namespace
@@ -170,45 +214,58 @@ void IniFile::LoadFromDisk() const
     bom_.clear();
     newline_ = "\n";
     sections_.clear();
-    state_ = State::Missing;
+    state_ = Condition::Missing;
+    readOnly_ = false;
+    problem_.clear();
     if (path_.empty()) return;
 
     // Non-blocking, so that a named pipe in the file's place cannot hang the program.
     const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        state_ = (errno == ENOENT || errno == ENOTDIR) ? State::Missing : State::Unreadable;
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR) return;
+        state_ = Condition::Unreadable;
+        problem_ = std::strerror(error);
         return;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<unsigned long long>(st.st_size) > kMaxFileBytes) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        state_ = State::Unreadable;
+        state_ = Condition::Unreadable;
+        problem_ = "it is not a regular file";
         return;
     }
+    readOnly_ = (st.st_mode & S_IWUSR) == 0 || ::access(path_.c_str(), W_OK) != 0;
     std::string data;
     char buffer[65536];
-    bool failed = false;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    int readError = 0;
+    while (data.size() <= kMaxFileBytes) {
+        const size_t want = std::min(sizeof buffer, kMaxFileBytes + 1 - data.size());
+        const ssize_t n = ::read(fd, buffer, want);
         if (n < 0) {
             if (errno == EINTR) continue;
-            failed = true;
+            readError = errno;
             break;
         }
         if (n == 0) break;
         data.append(buffer, static_cast<size_t>(n));
-        if (data.size() > kMaxFileBytes) {
-            failed = true;
-            break;
-        }
     }
     ::close(fd);
-    if (failed) {
-        state_ = State::Unreadable;
+    if (readError != 0) {
+        state_ = Condition::Unreadable;
+        problem_ = std::strerror(readError);
         return;
     }
 
-    state_ = data.find('\0') == std::string::npos ? State::Ok : State::Garbage;
+    // Past the limit only whole lines are read.
+    const bool tooLarge = data.size() > kMaxFileBytes;
+    if (tooLarge) {
+        data.resize(kMaxFileBytes);
+        const size_t lastEnd = data.rfind('\n');
+        data.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+    }
+    bool zeroBytes = false;
+    bool notUtf8 = false;
     std::string_view rest(data);
     if (rest.substr(0, 3) == kUtf8Bom) {
         bom_ = kUtf8Bom;
@@ -217,15 +274,24 @@ void IniFile::LoadFromDisk() const
     bool newlineKnown = false;
     while (!rest.empty()) {
         const size_t lf = rest.find('\n');
+        std::string_view line = rest.substr(0, lf);
+        const bool crlf = lf != std::string_view::npos && !line.empty() && line.back() == '\r';
+        if (crlf) line.remove_suffix(1);
+        // A zero byte ends its own line, nothing more.
+        if (const size_t zero = line.find('\0'); zero != std::string_view::npos) {
+            line = line.substr(0, zero);
+            zeroBytes = true;
+        }
+        if (!IsValidUtf8(line)) {
+            lines_.push_back(RepairedUtf8(line));
+            notUtf8 = true;
+        } else {
+            lines_.emplace_back(line);
+        }
         if (lf == std::string_view::npos) {
-            lines_.emplace_back(rest);
             ends_.emplace_back();
             break;
         }
-        std::string_view line = rest.substr(0, lf);
-        const bool crlf = !line.empty() && line.back() == '\r';
-        if (crlf) line.remove_suffix(1);
-        lines_.emplace_back(line);
         ends_.emplace_back(crlf ? "\r\n" : "\n");
         if (!newlineKnown) {
             newline_ = ends_.back();
@@ -233,6 +299,15 @@ void IniFile::LoadFromDisk() const
         }
         rest.remove_prefix(lf + 1);
     }
+    state_ = Condition::Ok;
+    const auto addProblem = [this](const std::string& text) {
+        if (!problem_.empty()) problem_ += ", ";
+        problem_ += text;
+    };
+    if (zeroBytes) addProblem("it holds zero bytes");
+    if (notUtf8) addProblem("it holds text that is not UTF-8");
+    if (tooLarge) addProblem("it is larger than " + std::to_string(kMaxFileBytes / (1024 * 1024)) + " MB");
+    if (!problem_.empty()) state_ = Condition::Damaged;
     BuildIndex();
 }
 
@@ -265,25 +340,43 @@ const IniFile::Section* IniFile::FindSection(const std::string& lowerName) const
     return it == sections_.end() ? nullptr : &it->second;
 }
 
+IniFile::Condition IniFile::FileCondition() const
+{
+    EnsureLoaded();
+    return state_;
+}
+
+bool IniFile::IsReadOnly() const
+{
+    EnsureLoaded();
+    return readOnly_;
+}
+
+std::string IniFile::Problem() const
+{
+    EnsureLoaded();
+    return problem_;
+}
+
 std::string IniFile::Read(const std::string& section, const std::string& key, const std::string& def) const
 {
     EnsureLoaded();
-    if (state_ != State::Ok) return def;
-    const Section* found = FindSection(AsciiLower(TrimBlanks(section)));
+    // Names are looked up as writing stores them.
+    const Section* found = FindSection(AsciiLower(RepairedUtf8(TrimBlanks(section))));
     if (!found) return def;
-    const auto keyIt = found->keys.find(AsciiLower(TrimBlanks(key)));
+    const auto keyIt = found->keys.find(AsciiLower(RepairedUtf8(TrimBlanks(key))));
     if (keyIt == found->keys.end()) return def;
     std::string_view name;
     std::string_view value;
     ParseKeyLine(TrimBlanks(lines_[keyIt->second]), &name, &value);
-    return Utf8Left(StripQuotes(value), kMaxValueChars);
+    return std::string(StripQuotes(value));
 }
 
 bool IniFile::ApplyWrite(const std::string& section, const std::string& key, const std::string& value)
 {
-    if (state_ == State::Unreadable) return false;
-    const std::string sectionName(TrimBlanks(section));
-    const std::string keyName(TrimBlanks(key));
+    if (state_ == Condition::Unreadable || readOnly_) return false;
+    const std::string sectionName = RepairedUtf8(TrimBlanks(section));
+    const std::string keyName = RepairedUtf8(TrimBlanks(key));
     if (keyName.empty()) return false;
     const std::string stored = StoredForm(value);
 
@@ -310,7 +403,7 @@ bool IniFile::ApplyWrite(const std::string& section, const std::string& key, con
         insertLine(lines_.size(), keyName + "=" + stored);
     }
     BuildIndex();
-    if (state_ == State::Missing) state_ = State::Ok;
+    if (state_ == Condition::Missing) state_ = Condition::Ok;
     dirty_ = true;
     return true;
 }
@@ -323,12 +416,21 @@ bool IniFile::Flush()
         data += lines_[i];
         data += ends_[i];
     }
-    // A file past the size limit would read as missing; refuse to make one.
-    if (data.size() > kMaxFileBytes || !WriteFileAtomicallyLocal(path_, data)) {
+    // A file past the size limit would not read whole; refuse to make one. A damaged file is
+    // kept before it is replaced by what could be read of it.
+    if (data.size() > kMaxFileBytes || (state_ == Condition::Damaged && !KeepBackup()) ||
+        !ReplaceFileAtomically(path_, [&data](int fd) { return WriteAll(fd, data); })) {
         LoadFromDisk();
         return false;
     }
+    state_ = Condition::Ok;
+    problem_.clear();
     return true;
+}
+
+bool IniFile::KeepBackup() const
+{
+    return ReplaceFileAtomically(BackupPath(), [this](int fd) { return CopyInto(fd, path_); });
 }
 
 bool IniFile::Write(const std::string& section, const std::string& key, const std::string& value)

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -32,10 +33,12 @@ bool IsRegularFile(const std::string& path) {
     return StatPath(path, st) && S_ISREG(st.st_mode);
 }
 
-// Whole megabytes of a size, each division truncating (the running total of a scan).
+// Whole megabytes of a byte count, each division truncating (the running total of a scan).
 long long TruncatedMB(long long bytes) { return bytes / 1024 / 1024; }
 
-// Whole megabytes with the kilobytes rounded half to even first (the totals of the list).
+// Whole megabytes of a byte count with the kilobytes rounded half to even first (the totals
+// of the list). Totals add bytes and convert once, so small files count and nothing is lost
+// to rounding per file.
 long long RoundedMB(long long bytes) {
     long long kb = bytes / 1024;
     const long long rest = bytes % 1024;
@@ -53,19 +56,19 @@ struct ScannedRow {
 // The megabytes of every existing file of the list: the rows of scanned with the sizes given
 // (the scan has just asked for them), every other row asked of the file system.
 long long TotalMBOf(const FileList& list, const std::vector<ScannedRow>& scanned) {
-    long long total = 0;
+    long long bytes = 0;
     size_t next = 0;
     for (int row = 1; row <= list.Count(); ++row) {
         while (next < scanned.size() && scanned[next].row < row) ++next;
         if (next < scanned.size() && scanned[next].row == row && list.GetFullPath(row) == scanned[next].path) {
-            total += RoundedMB(scanned[next].size);
+            bytes += scanned[next].size;
             continue;
         }
         struct stat st {};
         if (!StatPath(list.GetFullPath(row), st)) continue;
-        if (S_ISREG(st.st_mode)) total += RoundedMB(static_cast<long long>(st.st_size));
+        if (S_ISREG(st.st_mode)) bytes += static_cast<long long>(st.st_size);
     }
-    return total;
+    return RoundedMB(bytes);
 }
 
 std::string TotalText(long long files, long long mb) {
@@ -130,6 +133,40 @@ std::string PercentDecode(std::string_view text) {
     return out;
 }
 
+// An absolute path without "." and ".." parts and without doubled "/", when that spelling names
+// the same file as the given one (a ".." behind a symbolic link may lead elsewhere; such a path
+// is kept as it is).
+std::string CleanPath(const std::string& path) {
+    if (path.empty() || path.front() != '/') return path;
+    std::vector<std::string_view> parts;
+    const std::string_view all(path);
+    for (size_t pos = 1; pos <= all.size();) {
+        size_t end = all.find('/', pos);
+        if (end == std::string_view::npos) end = all.size();
+        const std::string_view part = all.substr(pos, end - pos);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        pos = end + 1;
+    }
+    std::string clean;
+    for (const std::string_view part : parts) {
+        clean += '/';
+        clean += part;
+    }
+    if (clean.empty() || path.back() == '/') clean += '/';
+    if (clean == path) return path;
+    struct stat given {};
+    struct stat cleaned {};
+    const bool givenExists = ::stat(path.c_str(), &given) == 0;
+    const bool cleanedExists = ::stat(clean.c_str(), &cleaned) == 0;
+    if (givenExists != cleanedExists) return path;
+    if (givenExists && (given.st_dev != cleaned.st_dev || given.st_ino != cleaned.st_ino)) return path;
+    return clean;
+}
+
 // The path a playlist entry names, "" when it names nothing on this system.
 std::string ResolvePlaylistEntry(const std::string& entry, const std::string& playlistFolder) {
     if (entry.empty() || entry.find('\0') != std::string::npos) return {};
@@ -140,7 +177,7 @@ std::string ResolvePlaylistEntry(const std::string& entry, const std::string& pl
         if (rest.empty() || rest.front() != '/') return {};  // another host
         std::string path = PercentDecode(rest);
         if (path.find('\0') != std::string::npos) return {};
-        return path;
+        return CleanPath(path);
     }
     if (entry.size() >= 2 && entry[0] == '\\' && entry[1] == '\\') return {};  // a network path
     std::string path = entry;
@@ -148,8 +185,7 @@ std::string ResolvePlaylistEntry(const std::string& entry, const std::string& pl
     const unsigned char first = static_cast<unsigned char>(path[0]);
     if (path.size() >= 2 && path[1] == ':' && ((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z')))
         return {};  // a drive letter
-    if (path[0] == '/') return path;
-    return playlistFolder + path;
+    return CleanPath(path[0] == '/' ? path : playlistFolder + path);
 }
 
 bool IsPlaylistType(const std::string& lowerExt) {
@@ -211,7 +247,7 @@ void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
     std::set<std::pair<dev_t, ino_t>> visited{{st.st_dev, st.st_ino}};
     std::vector<std::string> folders{root};
     std::vector<DirEntry> entries;
-    long long runningMB = 0;
+    long long runningBytes = 0;
     // The rows this scan added and the sizes its stat calls gave, for the totals at the end.
     std::vector<ScannedRow> scanned;
 
@@ -250,8 +286,8 @@ void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
                 ++NrTotalFiles;
                 scanned.push_back({list_.Count(), static_cast<long long>(fst.st_size), path});
             }
-            runningMB += TruncatedMB(static_cast<long long>(fst.st_size));
-            ui_.SetStatus(1, TotalText(NrTotalFiles, runningMB));
+            runningBytes += static_cast<long long>(fst.st_size);
+            ui_.SetStatus(1, TotalText(NrTotalFiles, TruncatedMB(runningBytes)));
             ui_.Repaint();
         }
     }
@@ -391,6 +427,7 @@ void ListCommands::DropPaths(const std::vector<std::string>& paths, bool scanSub
             char cwd[4096];
             if (::getcwd(cwd, sizeof cwd)) path = AddBackslash(cwd) + path;
         }
+        path = CleanPath(path);
         if (IsDirectory(path)) {
             ScanFolder(AddBackslash(path), scanSubFolders);
         } else if (IsPlaylistType(LCase(GetExtension(path)))) {
@@ -494,19 +531,32 @@ void ListCommands::DeleteSelectedFiles() {
 
     // Walk from the end; only rows whose file is really gone are removed afterwards.
     std::vector<char> deleted(static_cast<size_t>(list_.Count()) + 1, 0);
+    int failed = 0;
+    std::string firstError;
     for (int row = list_.Count(); row >= 1; --row) {
         if (!list_.Selected(row)) continue;
         const std::string path = list_.GetFullPath(row);
         struct stat st {};
         // A listed name that has become a folder is never deleted with everything in it.
-        if (StatPath(path, st) && S_ISDIR(st.st_mode)) continue;
-        if (ShellFileOperation(path, "", foDelete, settings_.bRecycleFiles) == 0) deleted[static_cast<size_t>(row)] = 1;
+        const int status = (StatPath(path, st) && S_ISDIR(st.st_mode))
+                               ? EISDIR
+                               : ShellFileOperation(path, "", foDelete, settings_.bRecycleFiles);
+        if (status == 0) {
+            deleted[static_cast<size_t>(row)] = 1;
+        } else if (failed++ == 0) {
+            firstError = path + ": Error " + std::to_string(status) + " " + ErrorText(status);
+        }
         ui_.Repaint();
     }
     list_.RemoveRowsIf([&deleted](int row, const FileList::Row&) { return deleted[static_cast<size_t>(row)] != 0; });
     ui_.ClearPanes();
     UpdateTotals();
     filCurrent_.Reset();
+    if (failed > 0) {
+        ui_.Ask("Delete failed for " + std::to_string(failed) + (failed == 1 ? " file." : " files.") +
+                    "\r\n\r\nFirst error: " + firstError,
+                mbOK, miError);
+    }
 }
 
 void ListCommands::RemoveNonexistentFiles() {

@@ -346,6 +346,29 @@ std::string DefaultSettingsPath(const std::string& executableDir)
     return ConfigHome() + "vorda/settings.ini";
 }
 
+std::string SettingsFileNotice(const IniFile& ini, bool forWindow)
+{
+    const std::string file = "The settings file " + ToDisplayUtf8(ini.Path());
+    switch (ini.FileCondition()) {
+    case IniFile::Condition::Unreadable:
+        return file + " could not be read (" + ini.Problem() + "). The default settings are used" +
+               (forWindow ? " and the file is left as it is." : ".");
+    case IniFile::Condition::Damaged: {
+        std::string text = file + " could not be read completely: " + ini.Problem() + ". What could be read is used.";
+        if (!forWindow) return text;
+        if (ini.IsReadOnly()) return text + " The file is read-only and is left as it is.";
+        return text + " Before settings are saved, the file is kept as " + ToDisplayUtf8(ini.BackupPath()) + ".";
+    }
+    case IniFile::Condition::Ok:
+        if (forWindow && ini.IsReadOnly())
+            return file + " is read-only. It is read but never written, so changed settings are not kept.";
+        return {};
+    case IniFile::Condition::Missing:
+        return {};
+    }
+    return {};
+}
+
 Settings& settings()
 {
     static Settings instance;

@@ -181,6 +181,11 @@ std::string DefaultFolder();
 // else $XDG_CONFIG_HOME/vorda/settings.ini (or ~/.config/vorda/settings.ini).
 std::string DefaultSettingsPath(const std::string& executableDir);
 
+// What the user is told once when the settings file cannot be used as it is ("" when it can):
+// damaged (read in part), unreadable (defaults), or read-only (never written). forWindow says
+// that the program saves settings (the window); vorda-cli only reads them.
+std::string SettingsFileNotice(const IniFile& ini, bool forWindow);
+
 // The program-wide settings.
 Settings& settings();
 

@@ -424,6 +424,8 @@ void frmVorda::LoadSettings() {
     IniFile ini(settingsPath_);
     Settings& s = settings();
     s.Load(ini);
+    settingsNotice_ = SettingsFileNotice(ini, true);
+    settingsNoticeIcon_ = ini.FileCondition() == IniFile::Condition::Ok ? miInformation : miWarning;
     treeDir_ = GetSetting(ini, "General", "sTreeDir", DefaultFolder());
     LoadPanelSettings();
     ApplyWindowLayout();
@@ -500,6 +502,12 @@ void frmVorda::PlaceTreeAtStoredFolder() {
 }
 
 void frmVorda::StartUp(const std::vector<std::string>& paths) {
+    // A settings file that cannot be used as it is: said once, before the first scan.
+    if (!settingsNotice_.empty()) {
+        const std::string notice = std::move(settingsNotice_);
+        settingsNotice_.clear();
+        Ask(notice, mbOK, settingsNoticeIcon_);
+    }
     if (paths.empty()) {
         ScanTreeFolder(ScanSubfolders());
     } else {
@@ -631,7 +639,7 @@ template <typename F> void frmVorda::RunCommand(F&& command) {
 
 void frmVorda::mnuAddFiles_Click() {
     const QString mp3Filter = QStringLiteral("MP3 Files (*.mp3 *.mp2)");
-    const QString playlistFilter = QStringLiteral("Playlists (*.m3u *.pls)");
+    const QString playlistFilter = QStringLiteral("Playlists (*.m3u *.m3u8 *.pls)");
     const QString allFilter = QStringLiteral("All Files (*)");
     QString chosenFilter;
     const QStringList files = QFileDialog::getOpenFileNames(
@@ -693,6 +701,10 @@ void frmVorda::SetColumnVisible(int col, bool visible) {
 
 void frmVorda::lstFiles2_ContextMenu(const QPoint& pos) {
     if (list_.Count() == 0) return;
+    // One file: its tags and its folder; several files: numbering them.
+    mnuExtractID3->setEnabled(!cmds_.bMultiChange);
+    mnuFolderFromID3->setEnabled(!cmds_.bMultiChange);
+    mnuAddTracks->setEnabled(cmds_.bMultiChange);
     mnuPopup->popup(lstFiles2->viewport()->mapToGlobal(pos));
 }
 

@@ -63,7 +63,8 @@ public:
     explicit frmVorda(QWidget* parent = nullptr);
     ~frmVorda() override;
 
-    // After the window is shown: the tree's folder (its last one, placed at construction) is
+    // After the window is shown: a settings file that could not be read whole, or that is
+    // read-only, is reported; then the tree's folder (its last one, placed at construction) is
     // scanned; paths given to the program are instead added like a drop.
     void StartUp(const std::vector<std::string>& paths = {});
 
@@ -375,6 +376,8 @@ private:
     QObject* treeViewport_ = nullptr;
 
     std::string settingsPath_;
+    std::string settingsNotice_;    // what StartUp tells about the settings file ("" when nothing)
+    MsgIcon settingsNoticeIcon_ = miWarning;
     std::string treeDir_;           // the tree's folder as loaded (General/sTreeDir)
     double treeSplit_ = 2085;       // tree width in twips
     int treeMouseButton_ = 0;       // last mouse button pressed in the tree, 0 when none

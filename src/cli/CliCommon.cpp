@@ -78,6 +78,7 @@ int LoadSettings(const ParsedArgs& args) {
     // Reading only: IniFile touches the disk when written to, which never happens here.
     const IniFile ini(path);
     settings().Load(ini);
+    if (const std::string notice = SettingsFileNotice(ini, false); !notice.empty()) PrintError(notice);
     return exitOk;
 }
 

@@ -14,6 +14,7 @@
 using listtest::MakeSizedFile;
 using listtest::TempDir;
 using listtest::WriteFile;
+using namespace std::string_literals;
 
 namespace {
 
@@ -153,4 +154,28 @@ TEST_F(CliFixture, InfoPrintsJsonPerFileAndErrors) {
     const auto one = Run({"info", "--settings", settings, music / "notes \"q\".txt"});
     EXPECT_EQ(one.status, 0);
     EXPECT_EQ(Lines(one.out).size(), 1u);
+}
+
+TEST_F(CliFixture, UnusableSettingsAreReportedOnStderrAndNeverWritten) {
+    WriteFile(music / "a.dat", "x");
+    WriteFile(music / "b.txt", "x");
+    const std::string path = dir / "settings.ini";
+    const std::string damaged = "[FileTypes]\nnofFileTypes=1\nsFileType0=dat\nsFileType1=txt\0junk\n"s;
+    WriteFile(path, damaged);
+    auto r = Run({"scan", "--settings", path, music.path()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Lines(r.out).size(), 2u) << r.out;  // both types were read
+    auto err = Lines(r.err);
+    ASSERT_EQ(err.size(), 3u) << r.err;
+    EXPECT_EQ(err[0], "vorda-cli: The settings file " + path +
+                          " could not be read completely: it holds zero bytes. What could be read is used.");
+    EXPECT_EQ(Slurp(path), damaged);
+    EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
+
+    // A sound read-only file is only read: nothing to say.
+    WriteFile(path, "[FileTypes]\nsFileType0=dat\n");
+    ::chmod(path.c_str(), 0444);
+    r = Run({"scan", "--settings", path, music.path()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Lines(r.err).size(), 2u) << r.err;
 }

@@ -9,6 +9,7 @@
 #include "app/IniFile.h"
 
 using namespace vorda;
+using namespace std::string_literals;
 using initest::ReadText;
 using initest::WriteText;
 
@@ -44,18 +45,19 @@ TEST(IniFile, ReadsLikeTheProfileFunctions)
     EXPECT_EQ(IniFile(dir / "none.ini").Read("General", "Key", "def"), "def");
 }
 
-TEST(IniFile, ValuesAreCutTo199CharactersNeverInsideASequence)
+TEST(IniFile, LongValuesComeBackWhole)
 {
     initest::TempDir dir;
-    std::string longAscii(250, 'a');
+    std::string deep = "/";
+    for (int i = 0; i < 40; ++i) deep += "Folder number " + std::to_string(i) + "/";
     std::string longUtf8;
     for (int i = 0; i < 250; ++i) longUtf8 += "é";
-    WriteText(dir / "s.ini", "[S]\nA=" + longAscii + "\nU=" + longUtf8 + "\n");
     IniFile ini(dir / "s.ini");
-    EXPECT_EQ(ini.Read("S", "A", ""), std::string(199, 'a'));
-    const std::string cut = ini.Read("S", "U", "");
-    EXPECT_EQ(cut.size(), 398u);
-    EXPECT_EQ(cut, longUtf8.substr(0, 398));
+    ASSERT_TRUE(ini.Write("S", "Deep", deep));
+    ASSERT_TRUE(ini.Write("S", "U", longUtf8));
+    IniFile again(dir / "s.ini");
+    EXPECT_EQ(again.Read("S", "Deep", ""), deep);
+    EXPECT_EQ(again.Read("S", "U", ""), longUtf8);
 }
 
 TEST(IniFile, WritingChangesOnlyTheOneLine)
@@ -159,24 +161,9 @@ TEST(IniFile, UnusableFilesReadAsMissingAndAreNotDestroyed)
     std::filesystem::create_directory(dir / "folder.ini");
     IniFile folder(dir / "folder.ini");
     EXPECT_EQ(folder.Read("S", "k", "d"), "d");
+    EXPECT_EQ(folder.FileCondition(), IniFile::Condition::Unreadable);
     EXPECT_FALSE(folder.Write("S", "k", "v"));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.ini"));
-
-    // A file past the size limit.
-    const std::string huge = "[S]\nk=v\n" + std::string(IniFile::kMaxFileBytes, 'x');
-    WriteText(dir / "huge.ini", huge);
-    IniFile big(dir / "huge.ini");
-    EXPECT_EQ(big.Read("S", "k", "d"), "d");
-    EXPECT_FALSE(big.Write("S", "k", "w"));
-    EXPECT_EQ(ReadText(dir / "huge.ini"), huge);
-
-    // Binary garbage reads as missing; writing still works line by line.
-    const std::string garbage("[S]\nk=v\n\x01\x00\xFF\xFE\n", 13);
-    WriteText(dir / "garbage.ini", garbage);
-    IniFile junk(dir / "garbage.ini");
-    EXPECT_EQ(junk.Read("S", "k", "d"), "d");
-    EXPECT_TRUE(junk.Write("S", "k", "w"));
-    EXPECT_EQ(ReadText(dir / "garbage.ini"), std::string("[S]\nk=w\n\x01\x00\xFF\xFE\n", 13));
 
     // No read permission (root reads everything, so only as a normal user).
     if (::geteuid() != 0) {
@@ -184,6 +171,8 @@ TEST(IniFile, UnusableFilesReadAsMissingAndAreNotDestroyed)
         ::chmod((dir / "locked.ini").c_str(), 0);
         IniFile locked(dir / "locked.ini");
         EXPECT_EQ(locked.Read("S", "k", "d"), "d");
+        EXPECT_EQ(locked.FileCondition(), IniFile::Condition::Unreadable);
+        EXPECT_FALSE(locked.Problem().empty());
         EXPECT_FALSE(locked.Write("S", "k", "w"));
         ::chmod((dir / "locked.ini").c_str(), 0600);
         EXPECT_EQ(ReadText(dir / "locked.ini"), "[S]\nk=v\n");
@@ -199,4 +188,103 @@ TEST(IniFile, WritingThroughASymbolicLinkKeepsTheLink)
     ASSERT_TRUE(ini.Write("S", "k", "2"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
     EXPECT_EQ(ReadText(dir / "real.ini"), "[S]\nk=2\n");
+}
+
+TEST(IniFile, DamagedFileIsReadAsFarAsItCanBeAndKeptBeforeItIsReplaced)
+{
+    initest::TempDir dir;
+    const std::string path = dir / "settings.ini";
+    const std::string damaged = "[General]\n"
+                                "sTargetDir=/music/deep/\n"
+                                "[Bookmarks]\n"
+                                "FavouriteDir0=/a\0junk=1\n"
+                                "FavouriteDir1=/b\n"
+                                "[Old]\n"
+                                "Name=caf\xE9 \xB6\n"s;
+    WriteText(path, damaged);
+
+    IniFile ini(path);
+    EXPECT_EQ(ini.FileCondition(), IniFile::Condition::Damaged);
+    EXPECT_NE(ini.Problem().find("zero bytes"), std::string::npos);
+    EXPECT_NE(ini.Problem().find("not UTF-8"), std::string::npos);
+    // A zero byte ends its own line, nothing more; other bytes are read as ISO-8859-1.
+    EXPECT_EQ(ini.Read("General", "sTargetDir", "d"), "/music/deep/");
+    EXPECT_EQ(ini.Read("Bookmarks", "FavouriteDir0", "d"), "/a");
+    EXPECT_EQ(ini.Read("Bookmarks", "junk", "d"), "d");
+    EXPECT_EQ(ini.Read("Bookmarks", "FavouriteDir1", "d"), "/b");
+    EXPECT_EQ(ini.Read("Old", "Name", "d"), "caf\xC3\xA9 \xC2\xB6");
+    EXPECT_FALSE(std::filesystem::exists(ini.BackupPath()));
+
+    // The first write keeps the damaged file, then replaces it by what was read of it.
+    ASSERT_TRUE(ini.Write("General", "Method", "2"));
+    EXPECT_EQ(ReadText(dir / "settings.ini.bak"), damaged);
+    EXPECT_EQ(ReadText(path),
+              "[General]\nsTargetDir=/music/deep/\nMethod=2\n[Bookmarks]\nFavouriteDir0=/a\nFavouriteDir1=/b\n"
+              "[Old]\nName=caf\xC3\xA9 \xC2\xB6\n");
+    IniFile mended(path);
+    EXPECT_EQ(mended.FileCondition(), IniFile::Condition::Ok);
+    EXPECT_TRUE(mended.Problem().empty());
+
+    // A sound file is written without touching the backup.
+    WriteText(dir / "settings.ini.bak", "older");
+    ASSERT_TRUE(mended.Write("General", "Method", "1"));
+    EXPECT_EQ(ReadText(dir / "settings.ini.bak"), "older");
+
+    // Values written with bytes that are not UTF-8 never make the file damaged.
+    ASSERT_TRUE(mended.Write("Old", "Raw", "caf\xE9"));
+    EXPECT_EQ(IniFile(path).FileCondition(), IniFile::Condition::Ok);
+    EXPECT_EQ(IniFile(path).Read("Old", "Raw", "d"), "caf\xC3\xA9");
+}
+
+TEST(IniFile, OversizedFileReadsItsWholeLinesAndIsNeverReplacedWithoutABackup)
+{
+    initest::TempDir dir;
+    const std::string path = dir / "settings.ini";
+    std::string huge = "[S]\nk=v\n[T]\n";
+    while (huge.size() <= IniFile::kMaxFileBytes + 100) huge += "; filler line of a file that grew too large\n";
+    huge += "late=lost\n";
+    WriteText(path, huge);
+    IniFile ini(path);
+    EXPECT_EQ(ini.FileCondition(), IniFile::Condition::Damaged);
+    EXPECT_NE(ini.Problem().find("larger than 4 MB"), std::string::npos);
+    EXPECT_EQ(ini.Read("S", "k", "d"), "v");
+    EXPECT_EQ(ini.Read("T", "late", "d"), "d");
+
+    // Without a place for the backup nothing is written.
+    std::filesystem::create_directory(dir / "settings.ini.bak");
+    EXPECT_FALSE(ini.Write("S", "k", "w"));
+    EXPECT_EQ(ReadText(path), huge);
+    std::filesystem::remove(dir / "settings.ini.bak");
+
+    ASSERT_TRUE(ini.Write("S", "k", "w"));
+    EXPECT_EQ(ReadText(dir / "settings.ini.bak"), huge);
+    EXPECT_LE(std::filesystem::file_size(path), IniFile::kMaxFileBytes);
+    EXPECT_EQ(IniFile(path).Read("S", "k", "d"), "w");
+}
+
+TEST(IniFile, ReadOnlyFileIsReadAndNeverWritten)
+{
+    initest::TempDir dir;
+    const std::string path = dir / "settings.ini";
+    WriteText(path, "[S]\nk=v\n");
+    ::chmod(path.c_str(), 0444);
+    IniFile ini(path);
+    EXPECT_TRUE(ini.IsReadOnly());
+    EXPECT_EQ(ini.FileCondition(), IniFile::Condition::Ok);
+    EXPECT_EQ(ini.Read("S", "k", "d"), "v");
+    EXPECT_FALSE(ini.Write("S", "k", "w"));
+    ini.BeginUpdate();
+    ini.Write("S", "other", "x");
+    EXPECT_FALSE(ini.EndUpdate());
+    EXPECT_EQ(ReadText(path), "[S]\nk=v\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+
+    // Read-only through a link as well; a writable file is not.
+    std::filesystem::create_symlink(path, dir / "link.ini");
+    EXPECT_TRUE(IniFile(dir / "link.ini").IsReadOnly());
+    ::chmod(path.c_str(), 0644);
+    EXPECT_FALSE(IniFile(path).IsReadOnly());
+    EXPECT_FALSE(IniFile(dir / "missing.ini").IsReadOnly());
 }

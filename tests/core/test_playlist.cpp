@@ -120,3 +120,22 @@ TEST_F(PlaylistFixture, GarbageAndHugePlaylistsAreSafe) {
     commands.ImportPlaylist(In("huge.m3u"));
     EXPECT_EQ(list.Count(), 0);
 }
+
+TEST_F(PlaylistFixture, EntriesAreListedUnderTheirCleanAbsoluteFolder) {
+    WriteFile(dir / "Tree/A/t.mp3", "x");
+    const std::string text = "../Tree/A/t.mp3\n"
+                             "./../Tree//A/./t.mp3\n"
+                             "..\\Tree\\A\\t.mp3\n" +
+                             dir.path() + "lists/../Tree/A/t.mp3\n"
+                             "file://" + dir.path() + "lists/sub/../../Tree/A/t.mp3\n";
+    for (const char* name : {"list.m3u", "list.m3u8"}) {
+        EXPECT_EQ(Import(name, text), std::vector<std::string>(5, dir / "Tree/A/t.mp3")) << name;
+        for (int row = 1; row <= list.Count(); ++row) EXPECT_EQ(list.GetCellContent(row, colPath), dir / "Tree/A/");
+    }
+    EXPECT_EQ(Import("list.pls", "[playlist]\nFile1=../Tree/A/t.mp3\n"), (std::vector<std::string>{dir / "Tree/A/t.mp3"}));
+
+    // Behind a symbolic link ".." leads where the link points; such an entry keeps its spelling.
+    std::filesystem::create_directory_symlink(dir / "Tree/A", In("link"));
+    EXPECT_EQ(Import("link.m3u", "link/../A/t.mp3\nlink/./t.mp3\n"),
+              (std::vector<std::string>{In("link/../A/t.mp3"), In("link/t.mp3")}));
+}

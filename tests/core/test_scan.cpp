@@ -187,7 +187,7 @@ TEST_F(ListFixture, PlaylistMetDuringScanIsImportedAndItsSizeCounted) {
     WriteFile(dir / "music/list.m3u", "../other/b.mp3\n" + std::string(2 * 1024 * 1024 + 10, '#') + "\n");
     settings.FileTypes = {"mp3", "m3u"};
     commands.ScanFolder(dir / "music/", false);
-    EXPECT_EQ(Paths(), (std::vector<std::string>{dir / "music/a.mp3", dir / "music/../other/b.mp3"}));
+    EXPECT_EQ(Paths(), (std::vector<std::string>{dir / "music/a.mp3", dir / "other/b.mp3"}));
     const auto totals = ui.Panel(1);
     ASSERT_EQ(totals.size(), 3u);
     EXPECT_EQ(totals[0], "Total: 1 files (0 MB)");
@@ -201,24 +201,35 @@ TEST_F(ListFixture, PlaylistMetDuringScanIsImportedAndItsSizeCounted) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"a.mp3", "list.m3u"}));
 }
 
-TEST_F(ListFixture, RunningTotalTruncatesWhileFinalTotalRoundsKilobytes) {
+TEST_F(ListFixture, TotalsAddTheBytesBeforeConvertingToMegabytes) {
     MakeSizedFile(dir / "a.mp3", 1024 * 1024 - 1);  // 1023.999 kB
     MakeSizedFile(dir / "b.mp3", 1024 * 1024 - 1);
     commands.ScanFolder(dir.path(), false);
     const auto totals = ui.Panel(1);
     ASSERT_EQ(totals.size(), 3u);
-    EXPECT_EQ(totals[1], "Total: 2 files (0 MB)");
-    EXPECT_EQ(totals[2], "Total: 2 files (2 MB)");
+    EXPECT_EQ(totals[0], "Total: 1 files (0 MB)");
+    EXPECT_EQ(totals[1], "Total: 2 files (1 MB)");  // running: truncated
+    EXPECT_EQ(totals[2], "Total: 2 files (2 MB)");  // final: kilobytes rounded first
     EXPECT_EQ(commands.TotalMB(), 2);
 
-    // Half a kilobyte rounds to the even neighbour.
+    // Half a kilobyte of the sum rounds to the even neighbour.
     list.Clear();
-    MakeSizedFile(dir / "a.mp3", 1023 * 1024 + 512);  // 1023.5 -> 1024 kB -> 1 MB
-    MakeSizedFile(dir / "b.mp3", 1022 * 1024 + 512);  // 1022.5 -> 1022 kB -> 0 MB
+    MakeSizedFile(dir / "a.mp3", 1023 * 1024 + 512);
+    MakeSizedFile(dir / "b.mp3", 1024 + 512);  // 1026 kB together
     commands.ScanFolder(dir.path(), false);
     EXPECT_EQ(commands.TotalMB(), 1);
     ::unlink((dir / "a.mp3").c_str());  // a vanished file counts nothing
     EXPECT_EQ(commands.TotalMB(), 0);
+
+    // Many small files: each under a megabyte, together far more.
+    commands.ClearFileList();
+    ui.statuses.clear();
+    for (int i = 0; i < 2000; ++i) MakeSizedFile(dir / ("many/" + std::to_string(i) + ".mp3"), 650 * 1024);
+    commands.ScanFolder(dir / "many/", false);
+    EXPECT_EQ(ui.Panel(1).back(), "Total: 2000 files (1269 MB)");
+    EXPECT_EQ(ui.Panel(1)[1998], "Total: 1999 files (1268 MB)");
+    commands.UpdateTotals();
+    EXPECT_EQ(ui.LastOf(1), "Total: 2000 files (1269 MB)");
 }
 
 TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
@@ -409,6 +420,12 @@ TEST_F(ListFixture, DeleteWalksFromTheEndAndKeepsRowsThatFailed) {
     EXPECT_EQ(Names(), (std::vector<std::string>{"1.mp3", "3.mp3", "4.mp3"}));
     EXPECT_TRUE(list.Selected(2));
     EXPECT_EQ(commands.NrTotalFiles, 3);
+    // The failure is reported once, with the count and the first error.
+    ASSERT_EQ(ui.questions.size(), 3u);
+    EXPECT_EQ(ui.questions[2].text, "Delete failed for 1 file.\r\n\r\nFirst error: " + failing + ": Error " +
+                                        std::to_string(EACCES) + " " + ErrorText(EACCES));
+    EXPECT_EQ(ui.questions[2].buttons, mbOK);
+    EXPECT_EQ(ui.questions[2].icon, miError);
 
     settings.bRecycleFiles = false;
     ui.answers = {anYes};
@@ -417,10 +434,41 @@ TEST_F(ListFixture, DeleteWalksFromTheEndAndKeepsRowsThatFailed) {
     EXPECT_FALSE(PathExists(dir / "3.mp3"));
     EXPECT_EQ(Names(), (std::vector<std::string>{"1.mp3", "4.mp3"}));
 
+    // Files that cannot go (a name that became a folder, a file in a locked folder) are
+    // counted; the first one met (from the end) is named.
+    WriteFile(dir / "locked/6.mp3", "x");
+    commands.AddToFileList("6.mp3", dir / "locked/");
+    commands.AddToFileList("1.mp3", dir.path());
+    ::unlink((dir / "1.mp3").c_str());
+    MakeFolder(dir / "1.mp3");
+    ::chmod((dir / "locked").c_str(), 0500);
+    list.SelectAll();
+    ui.answers = {anYes};
+    const size_t before = ui.questions.size();
+    commands.DeleteSelectedFiles();
+    ::chmod((dir / "locked").c_str(), 0700);
+    const bool root = ::geteuid() == 0;  // root may delete from a locked folder
+    ASSERT_EQ(ui.questions.size(), before + 2);
+    EXPECT_EQ(ui.questions.back().text.rfind(root ? "Delete failed for 2 files." : "Delete failed for 3 files.", 0), 0u)
+        << ui.questions.back().text;
+    EXPECT_NE(ui.questions.back().text.find("First error: " + dir / "1.mp3: Error " + std::to_string(EISDIR)),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "1.mp3"));
+    EXPECT_EQ(list.Count(), root ? 2 : 3);
+
     commands.ClearFileList();
     const size_t asked = ui.questions.size();
     commands.DeleteSelectedFiles();  // nothing listed: not even a question
     EXPECT_EQ(ui.questions.size(), asked);
+
+    // Nothing fails: no message after the question.
+    WriteFile(dir / "7.mp3", "x");
+    commands.AddToFileList("7.mp3", dir.path());
+    list.SelectAll();
+    ui.answers = {anYes};
+    commands.DeleteSelectedFiles();
+    EXPECT_EQ(ui.questions.size(), asked + 1);
+    EXPECT_EQ(list.Count(), 0);
 }
 
 TEST_F(ListFixture, DroppedAndChosenPaths) {

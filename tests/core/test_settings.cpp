@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "IniTestSupport.h"
@@ -7,6 +9,7 @@
 #include "app/Settings.h"
 
 using namespace vorda;
+using namespace std::string_literals;
 using initest::ReadText;
 using initest::WriteText;
 
@@ -46,10 +49,82 @@ TEST(Settings, FreshStartAndUnusableFilesGiveTheDefaults)
     ExpectDefaults(LoadFrom(dir / "missing.ini"));
     std::filesystem::create_directory(dir / "folder.ini");
     ExpectDefaults(LoadFrom(dir / "folder.ini"));
-    WriteText(dir / "garbage.ini", std::string("[General]\nMethod=2\n\0\xFF\x01", 22));
-    ExpectDefaults(LoadFrom(dir / "garbage.ini"));
-    WriteText(dir / "huge.ini", "[General]\nMethod=2\n" + std::string(IniFile::kMaxFileBytes, ';'));
-    ExpectDefaults(LoadFrom(dir / "huge.ini"));
+}
+
+TEST(Settings, DamagedFileKeepsWhatCanBeReadThroughLoadAndSave)
+{
+    initest::TempDir dir;
+    const std::string path = dir / "settings.ini";
+    const std::string damaged = "[General]\nMethod=2\nsTargetDir=/music/sorted/\n\0\xFF\x01\n"
+                                "[OutPatterns]\nsCurrentOutPattern=<track>\xB6-\xB6<title>\nnofOutPatterns=1\n"
+                                "sOutPattern0=<artist>\nsOutPattern1=<title>\n"
+                                "[Bookmarks]\nFavouriteDir0=/music/a/\nFavouriteDir3=/music/d/\n"s;
+    WriteText(path, damaged);
+    Settings s = LoadFrom(path);
+    EXPECT_EQ(s.Method, 2);
+    EXPECT_EQ(s.sTargetDir, "/music/sorted/");
+    EXPECT_EQ(s.sCurrentOutPattern, "<track> - <title>");
+    EXPECT_EQ(s.OutPatterns, (std::vector<std::string>{"<artist>", "<title>"}));
+    EXPECT_EQ(s.FavouriteDir[0], "/music/a/");
+    EXPECT_EQ(s.FavouriteDir[3], "/music/d/");
+
+    // What the window saves at exit keeps all of it, and the damaged file is kept beside it.
+    IniFile ini(path);
+    s.SaveMain(ini);
+    EXPECT_EQ(ReadText(path + ".bak"), damaged);
+    EXPECT_EQ(ReadText(path).find('\0'), std::string::npos);
+    const Settings again = LoadFrom(path);
+    EXPECT_EQ(again.sTargetDir, "/music/sorted/");
+    EXPECT_EQ(again.sCurrentOutPattern, "<track> - <title>");
+    EXPECT_EQ(again.OutPatterns, s.OutPatterns);
+    EXPECT_EQ(again.FavouriteDir, s.FavouriteDir);
+    EXPECT_EQ(IniFile(path).FileCondition(), IniFile::Condition::Ok);
+}
+
+TEST(Settings, LongFoldersAndPatternsComeBackWhole)
+{
+    initest::TempDir dir;
+    Settings s;
+    s.sTargetDir = "/";
+    for (int i = 0; i < 30; ++i) s.sTargetDir += "A rather long folder name " + std::to_string(i) + "/";
+    s.sCurrentAlbumPattern = "";
+    for (int i = 0; i < 40; ++i) s.sCurrentAlbumPattern += "<artist> - <album> ";
+    s.FavouriteDir[2] = s.sTargetDir + "Bookmarked/";
+    IniFile ini(dir / "settings.ini");
+    s.SaveMain(ini);
+    const Settings back = LoadFrom(dir / "settings.ini");
+    ASSERT_GT(back.sTargetDir.size(), 199u);
+    EXPECT_EQ(back.sTargetDir, s.sTargetDir);
+    EXPECT_EQ(back.sCurrentAlbumPattern, s.sCurrentAlbumPattern);
+    EXPECT_EQ(back.FavouriteDir[2], s.FavouriteDir[2]);
+}
+
+TEST(Settings, NoticeSaysWhatHappensToAnUnusableFile)
+{
+    initest::TempDir dir;
+    EXPECT_EQ(SettingsFileNotice(IniFile(dir / "missing.ini"), true), "");
+    WriteText(dir / "ok.ini", "[General]\nMethod=2\n");
+    EXPECT_EQ(SettingsFileNotice(IniFile(dir / "ok.ini"), true), "");
+
+    WriteText(dir / "bad.ini", "[General]\nMethod=2\0\n"s);
+    const std::string window = SettingsFileNotice(IniFile(dir / "bad.ini"), true);
+    EXPECT_NE(window.find(dir / "bad.ini"), std::string::npos);
+    EXPECT_NE(window.find("could not be read completely: it holds zero bytes"), std::string::npos);
+    EXPECT_NE(window.find(dir / "bad.ini.bak"), std::string::npos);
+    const std::string cli = SettingsFileNotice(IniFile(dir / "bad.ini"), false);
+    EXPECT_NE(cli.find("zero bytes"), std::string::npos);
+    EXPECT_EQ(cli.find(".bak"), std::string::npos);  // the command line never writes
+
+    ::chmod((dir / "ok.ini").c_str(), 0444);
+    EXPECT_NE(SettingsFileNotice(IniFile(dir / "ok.ini"), true).find("is read-only"), std::string::npos);
+    EXPECT_EQ(SettingsFileNotice(IniFile(dir / "ok.ini"), false), "");
+    ::chmod((dir / "bad.ini").c_str(), 0444);
+    EXPECT_NE(SettingsFileNotice(IniFile(dir / "bad.ini"), true).find("is read-only and is left as it is"),
+              std::string::npos);
+
+    std::filesystem::create_directory(dir / "folder.ini");
+    EXPECT_NE(SettingsFileNotice(IniFile(dir / "folder.ini"), true).find("could not be read (it is not a regular file)"),
+              std::string::npos);
 }
 
 TEST(Settings, DefaultRemovedCharsHoldsThe112Characters)

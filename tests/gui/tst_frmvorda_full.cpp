@@ -12,6 +12,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -458,6 +459,140 @@ private slots:
         });
         w.mnuSettings->trigger();
         QCOMPARE(seen, QStringLiteral("frmOptions"));
+    }
+
+    void damagedSettingsAreReadKeptAndReportedOnce() {
+        QTemporaryDir music(g_home->path() + QStringLiteral("/damagedXXXXXX"));
+        QString deep = music.path();
+        for (int i = 0; i < 12; ++i) deep += QStringLiteral("/a deep folder level %1").arg(i);
+        QVERIFY(QDir().mkpath(deep));
+        deep += QLatin1Char('/');
+        QVERIFY(deep.size() > 199);
+        QByteArray damaged = "[General]\nsTargetDir=" + deep.toUtf8().replace(' ', "\xC2\xB6") + "\nMethod=2\n" +
+                             "[Bookmarks]\nFavouriteDir0=" + music.path().toUtf8() + "\nFavouriteDir1=/x" +
+                             QByteArray(1, '\0') + "junk\n[OutPatterns]\nsCurrentOutPattern=<title>\n";
+        QDir().mkpath(QFileInfo(SettingsFile()).absolutePath());
+        {
+            QFile f(SettingsFile());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(damaged);
+        }
+        const QString backup = SettingsFile() + QStringLiteral(".bak");
+        {
+            frmVorda w;
+            w.show();
+            auto seen = AnswerNextBox();
+            w.StartUp();
+            QVERIFY(seen->shown);
+            QCOMPARE(seen->icon, QMessageBox::Warning);
+            QVERIFY(seen->text.contains(QStringLiteral("could not be read completely: it holds zero bytes")));
+            QVERIFY(seen->text.contains(backup));
+            QCOMPARE(w.txtTargetDir->text(), deep);
+            QCOMPARE(w.cmdFavourite[0]->toolTip(), music.path());
+            QCOMPARE(w.cmdFavourite[1]->toolTip(), QStringLiteral("/x"));
+            QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<title>"));
+            QVERIFY(!QFile::exists(backup));  // nothing written yet
+            w.close();
+        }
+        {
+            QFile kept(backup);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), damaged);
+        }
+        QCOMPARE(ReadKey("General", "sTargetDir"), deep);
+        QCOMPARE(ReadKey("Bookmarks", "FavouriteDir0"), music.path());
+        QCOMPARE(ReadKey("OutPatterns", "sCurrentOutPattern"), QStringLiteral("<title>"));
+        QCOMPARE(ReadKey("General", "Method"), QStringLiteral("2"));
+
+        // The mended file starts without a word and keeps the backup as it was.
+        QFile::remove(backup);
+        frmVorda again;
+        again.show();
+        auto none = AnswerNextBox();
+        again.StartUp();
+        QTest::qWait(100);
+        QVERIFY(!none->shown);
+        QCOMPARE(again.txtTargetDir->text(), deep);
+        again.close();
+        QVERIFY(!QFile::exists(backup));
+    }
+
+    void readOnlySettingsAreReadButNeverWritten() {
+        WriteKeys("General", {{"Method", "2"}, {"sTargetDir", "/srv/music/"}});
+        WriteKeys("Bookmarks", {{"FavouriteDir2", "/srv/music"}});
+        QFile file(SettingsFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        {
+            frmVorda w;
+            w.show();
+            auto seen = AnswerNextBox();
+            w.StartUp();
+            QVERIFY(seen->shown);
+            QCOMPARE(seen->icon, QMessageBox::Information);
+            QVERIFY(seen->text.contains(QStringLiteral("is read-only")));
+            QVERIFY(w.optMethod[0]->isChecked());
+            QCOMPARE(w.cmdFavourite[2]->toolTip(), QStringLiteral("/srv/music"));
+            w.optMethod[1]->click();
+            w.cmbOutPattern->setEditText(QStringLiteral("<title>"));
+            w.close();
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        file.close();
+        QCOMPARE(file.permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteUser), QFileDevice::Permissions());
+        QVERIFY(!QFile::exists(SettingsFile() + QStringLiteral(".bak")));
+        QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    }
+
+    void popupItemsFollowTheSelectionMode() {
+        QTemporaryDir dir(g_home->path() + QStringLiteral("/popXXXXXX"));
+        for (const char* name : {"p1.mp3", "p2.mp3", "p3.mp3"}) WriteFile(dir.filePath(QString::fromLatin1(name)));
+        frmVorda w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.DropPaths({dir.path().toStdString()});
+        QCOMPARE(w.lstFiles2->model()->rowCount(), 3);
+        const auto popUp = [&w] {
+            emit w.lstFiles2->customContextMenuRequested(QPoint(5, 5));
+            const QList<bool> states{w.mnuExtractID3->isEnabled(), w.mnuFolderFromID3->isEnabled(),
+                                     w.mnuAddTracks->isEnabled()};
+            w.mnuPopup->hide();
+            return states;
+        };
+        // Several files: numbering them, not the one-file commands.
+        w.mnuSelectAll->trigger();
+        QVERIFY(w.Commands().bMultiChange);
+        QCOMPARE(popUp(), (QList<bool>{false, false, true}));
+        // One file clicked: the reverse.
+        QWidget* viewport = w.lstFiles2->viewport();
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, w.lstFiles2->visualRect(w.lstFiles2->model()->index(0, 0)).center());
+        QVERIFY(!w.Commands().bMultiChange);
+        QCOMPARE(popUp(), (QList<bool>{true, true, false}));
+        // Ctrl-click on a neighbour: several again.
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
+                          w.lstFiles2->visualRect(w.lstFiles2->model()->index(1, 0)).center());
+        QVERIFY(w.Commands().bMultiChange);
+        QCOMPARE(popUp(), (QList<bool>{false, false, true}));
+    }
+
+    void addFilesOffersEveryPlaylistType() {
+        frmVorda w;
+        w.show();
+        QStringList filters;
+        QTimer::singleShot(50, [&filters] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QFileDialog*>(top);
+                if (!dialog || !dialog->isVisible()) continue;
+                filters = dialog->nameFilters();
+                dialog->reject();
+            }
+        });
+        w.mnuAddFiles->trigger();
+        QCOMPARE(filters.size(), 3);
+        QCOMPARE(filters.value(1), QStringLiteral("Playlists (*.m3u *.m3u8 *.pls)"));
     }
 
     void platformServices() {
