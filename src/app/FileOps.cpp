@@ -292,6 +292,23 @@ int ShellFileOperation(const std::string& source, const std::string& destination
     }
 }
 
+int MoveAside(const std::string& path, std::string& tempPath) {
+    tempPath.clear();
+    if (path.empty()) return ENOENT;
+    std::string reserved;
+    const int fd = MakeTempFile(FolderOf(path), reserved);
+    if (fd < 0) return ErrnoOr(EIO);
+    ::close(fd);
+    // The empty file only reserved the name; the rename replaces it in one step.
+    if (::rename(path.c_str(), reserved.c_str()) != 0) {
+        const int e = ErrnoOr(EIO);
+        ::unlink(reserved.c_str());
+        return e;
+    }
+    tempPath = reserved;
+    return 0;
+}
+
 void SetTrashHandler(TrashHandler handler) {
     std::lock_guard<std::mutex> lock(TrashMutex());
     InstalledTrashHandler() = std::move(handler);

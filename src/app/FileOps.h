@@ -19,6 +19,10 @@ enum FileOperation : int { foMove = 1, foCopy = 2, foDelete = 3, foRename = 4 };
 int ShellFileOperation(const std::string& source, const std::string& destination, int operation,
                        bool useTrash);
 
+// Renames path to a free temporary name in its own folder (tempPath receives it), so that its
+// name can be given to another file before it goes on to its own new name. 0 or an errno value.
+int MoveAside(const std::string& path, std::string& tempPath);
+
 // The desktop trash, provided by the platform layer. Returns 0 or an errno value.
 using TrashHandler = std::function<int(const std::string& path)>;
 void SetTrashHandler(TrashHandler handler);

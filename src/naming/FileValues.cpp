@@ -18,36 +18,42 @@ using namespace naming;
 
 namespace {
 
-// A value placed into a name or folder: "/" would start a new folder, NUL would cut the path.
+// A value placed into a name or folder: "/" would start a new folder, NUL would cut the path,
+// and a line break, tab or escape has no business in a name (it becomes a space).
 std::string NameSafe(std::string_view value)
 {
     std::string safe;
     safe.reserve(value.size());
     for (char c : value)
         if (c != '/' && c != '\0') safe += c;
-    return safe;
+    return ControlCharsToSpaces(safe);
 }
 
-std::string Expand(const FileValues& v, std::string_view pattern, bool namesOnly)
-{
-    auto value = [namesOnly](const std::string& text) { return namesOnly ? NameSafe(text) : text; };
-    const std::string artist = value(v.artist);
-    const std::string letter = Utf8FirstChar(artist);
-    const std::array<std::pair<std::string_view, std::string>, 11> table{{
-        {"<artist>", artist},
-        {"<title>", value(v.title)},
-        {"<album>", value(v.album)},
-        {"<track>", value(v.track)},
-        {"<year>", value(v.year)},
-        {"<genre>", value(v.genre)},
-        {"<comment>", value(v.comment)},
-        {"<bitrate>", value(v.bitrate)},
-        {"<samplerate>", value(v.samplerate)},
-        {"<lletter>", LCase(letter)},
-        {"<uletter>", UCase(letter)},
-    }};
+// What an expansion left: the text, and whether a placeholder of the pattern had no value.
+struct Expansion {
+    std::string text;
+    bool emptyValue = false;
+};
 
-    std::string result;
+Expansion Expand(const FileValues& v, std::string_view pattern)
+{
+    const std::string letter = Utf8FirstChar(v.artist);
+    const std::array<std::pair<std::string_view, const std::string*>, 9> table{{
+        {"<artist>", &v.artist},
+        {"<title>", &v.title},
+        {"<album>", &v.album},
+        {"<track>", &v.track},
+        {"<year>", &v.year},
+        {"<genre>", &v.genre},
+        {"<comment>", &v.comment},
+        {"<bitrate>", &v.bitrate},
+        {"<samplerate>", &v.samplerate},
+    }};
+    const std::string lower = LCase(letter);
+    const std::string upper = UCase(letter);
+
+    Expansion out;
+    std::string& result = out.text;
     result.reserve(pattern.size() + 64);
     size_t pos = 0;
     while (pos < pattern.size()) {
@@ -57,21 +63,40 @@ std::string Expand(const FileValues& v, std::string_view pattern, bool namesOnly
             break;
         }
         result.append(pattern.substr(pos, open - pos));
-        bool replaced = false;
-        for (const auto& [placeholder, text] : table) {
+        const std::string* text = nullptr;
+        size_t length = 0;
+        for (const auto& [placeholder, value] : table) {
             if (pattern.compare(open, placeholder.size(), placeholder) == 0) {
-                result += text;
-                pos = open + placeholder.size();
-                replaced = true;
+                text = value;
+                length = placeholder.size();
                 break;
             }
         }
-        if (!replaced) {
+        if (!text && pattern.compare(open, 9, "<lletter>") == 0) text = &lower, length = 9;
+        if (!text && pattern.compare(open, 9, "<uletter>") == 0) text = &upper, length = 9;
+        if (text) {
+            result += *text;
+            out.emptyValue = out.emptyValue || text->empty();
+            pos = open + length;
+        } else {
             result += '<';
             pos = open + 1;
         }
     }
-    return result;
+    return out;
+}
+
+// Closes the gaps that empty values leave between the separators of a pattern: doubled
+// spaces, a dash with nothing on one side, empty brackets, blanks at both ends.
+std::string CloseGaps(std::string text)
+{
+    text = ReplaceUntilGone(text, "  ", " ");
+    text = ReplaceUntilGone(text, " - - ", " - ");
+    for (const char* debris : {"() - ", " - ()", "() ", " ()", "()"}) text = ReplaceAll(text, debris, "");
+    text = TrimSpaces(text);
+    if (text.rfind("- ", 0) == 0) text.erase(0, 2);
+    if (text.size() >= 2 && text.compare(text.size() - 2, 2, " -") == 0) text.erase(text.size() - 2);
+    return TrimSpaces(text);
 }
 
 std::string CutAtSlash(const std::string& track)
@@ -147,12 +172,15 @@ FileValues GetFileValues(clsFile& file, const std::string& inPattern, long listI
 
 std::string ReplacePlaceholders(const FileValues& values, const std::string& pattern)
 {
-    return Expand(values, pattern, false);
+    return Expand(values, pattern).text;
 }
 
-std::string ApplyPattern(const FileValues& values, const std::string& pattern, const Settings& s)
+namespace {
+
+// The values as they go into names: the case rule for artist, title and album (iCaseChange 2)
+// and the track cut before "/".
+FileValues NameValues(const FileValues& values, const Settings& s)
 {
-    if (pattern.empty()) return {};
     FileValues v = values;
     if (s.iCaseChange == ccFirstLetter) {
         for (std::string* field : {&v.artist, &v.title, &v.album}) {
@@ -162,12 +190,55 @@ std::string ApplyPattern(const FileValues& values, const std::string& pattern, c
         }
     }
     v.track = CutAtSlash(v.track);
-    return FixFileName(Expand(v, pattern, true), s);
+    return v;
+}
+
+// Whether the "every word" rule keeps capitals of the values: it lowers them only when the
+// whole expansion has no lower-case letters, as it would for one shouting name.
+bool KeepCapitals(const FileValues& v, const std::string& pattern)
+{
+    const std::string raw = Expand(v, pattern).text;
+    return raw != UCase(raw);
+}
+
+// Expands one name (or one folder name): each value is cleaned on its own; the text written in
+// the pattern stays as typed.
+std::string ExpandName(FileValues v, const std::string& pattern, bool keepCapitals, const Settings& s)
+{
+    if (pattern.empty()) return {};
+    for (std::string* field : {&v.artist, &v.title, &v.album, &v.track, &v.year, &v.genre, &v.comment, &v.bitrate,
+                               &v.samplerate})
+        *field = FixFileName(NameSafe(*field), s, keepCapitals);
+    const Expansion expanded = Expand(v, pattern);
+    std::string text = StripControlChars(expanded.text);
+    if (expanded.emptyValue && s.bFixMisses) text = CloseGaps(std::move(text));
+    return text;
+}
+
+}  // namespace
+
+std::string ApplyPattern(const FileValues& values, const std::string& pattern, const Settings& s)
+{
+    if (pattern.empty()) return {};
+    const FileValues v = NameValues(values, s);
+    return ExpandName(v, pattern, KeepCapitals(v, pattern), s);
 }
 
 std::string ApplyFolderPattern(const FileValues& values, const std::string& pattern, const Settings& s)
 {
-    const std::string folder = SafeRelativeFolder(ApplyPattern(values, pattern, s));
+    // Folder by folder, so that a gap left by an empty value is closed within its own folder
+    // name and folders without placeholders keep their names exactly.
+    const FileValues v = NameValues(values, s);
+    const bool keepCapitals = KeepCapitals(v, pattern);
+    std::string expanded;
+    for (size_t pos = 0; pos <= pattern.size();) {
+        size_t slash = pattern.find('/', pos);
+        if (slash == std::string::npos) slash = pattern.size();
+        expanded += ExpandName(v, pattern.substr(pos, slash - pos), keepCapitals, s);
+        expanded += '/';
+        pos = slash + 1;
+    }
+    const std::string folder = SafeRelativeFolder(expanded);
     return !pattern.empty() && pattern.front() == '/' ? "/" + folder : folder;
 }
 
@@ -205,7 +276,7 @@ std::string BuildNewFileName(const FileValues& values, const std::string& outPat
         body = Utf8Left(body, static_cast<size_t>(s.iMaxFNameLength - 1)) + "~";
 
     std::string name;
-    for (char c : body + extension)
+    for (char c : StripControlChars(body + extension))
         if (kFileNameIllegal.find(c) == std::string_view::npos) name += c;
     // "." and ".." name folders, never a file: such a name is no name.
     if (name == "." || name == "..") name.clear();

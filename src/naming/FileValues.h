@@ -38,11 +38,14 @@ FileValues GetFileValues(clsFile& file, const std::string& inPattern, long listI
 std::string ReplacePlaceholders(const FileValues& values, const std::string& pattern);
 
 // Expands a pattern into a name: the case rule for artist, title and album (iCaseChange 2), the
-// track cut before "/", the expansion and the filename clean-up. A tag value is text, not a path:
-// every "/" inside a value is removed, so only the "/" written in the pattern separates folders.
+// track cut before "/", the filename clean-up of each value, the expansion. The text written in
+// the pattern is kept as typed; only where a value is empty are the gaps around it closed
+// ("Fix common mistakes"). A tag value is text, not a path: every "/" inside a value is removed,
+// so only the "/" written in the pattern separates folders, and control characters in a value
+// become spaces (none is left in the result).
 std::string ApplyPattern(const FileValues& values, const std::string& pattern, const Settings& s = settings());
 
-// ApplyPattern for a path, album or folder pattern, made safe as a relative folder: empty
+// ApplyPattern for a path, album or folder pattern, folder by folder, made safe as a relative folder: empty
 // components and components "." and ".." are dropped, so the result never climbs out of the
 // folder it is joined to. It begins with "/" only when the pattern does; a non-empty result ends
 // with "/".

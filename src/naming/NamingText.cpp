@@ -97,4 +97,81 @@ bool Utf8SetContains(std::string_view set, std::string_view ch)
     return false;
 }
 
+size_t ControlCharAt(std::string_view text, size_t pos)
+{
+    if (pos >= text.size()) return 0;
+    const auto c = static_cast<unsigned char>(text[pos]);
+    if (c < 0x20 || c == 0x7F) return 1;
+    if (c == 0xC2 && pos + 1 < text.size()) {
+        const auto next = static_cast<unsigned char>(text[pos + 1]);
+        if (next >= 0x80 && next <= 0x9F) return 2;
+    }
+    return 0;
+}
+
+namespace {
+
+template <typename Replace>
+std::string MapControlChars(std::string_view text, Replace replace)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t length = ControlCharAt(text, pos);
+        if (length == 0) {
+            result += text[pos++];
+            continue;
+        }
+        replace(result, text.substr(pos, length));
+        pos += length;
+    }
+    return result;
+}
+
+}  // namespace
+
+std::string ControlCharsToSpaces(std::string_view text)
+{
+    return MapControlChars(text, [](std::string& out, std::string_view) { out += ' '; });
+}
+
+std::string StripControlChars(std::string_view text)
+{
+    return MapControlChars(text, [](std::string&, std::string_view) {});
+}
+
+std::string EscapeControlChars(std::string_view text)
+{
+    static const char* const kHex = "0123456789abcdef";
+    std::string result;
+    result.reserve(text.size());
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t length = ControlCharAt(text, pos);
+        const auto c = static_cast<unsigned char>(text[pos]);
+        if (length == 0) {
+            if (c == '\\') result += '\\';
+            result += text[pos++];
+            continue;
+        }
+        if (c == '\n') {
+            result += "\\n";
+        } else if (c == '\r') {
+            result += "\\r";
+        } else if (c == '\t') {
+            result += "\\t";
+        } else if (length == 2) {
+            const auto cp = static_cast<unsigned char>(text[pos + 1]);
+            result += "\\u00";
+            result += kHex[cp >> 4];
+            result += kHex[cp & 0xF];
+        } else {
+            result += "\\x";
+            result += kHex[c >> 4];
+            result += kHex[c & 0xF];
+        }
+        pos += length;
+    }
+    return result;
+}
+
 }  // namespace vorda::naming

@@ -26,4 +26,16 @@ bool Utf8SetContains(std::string_view set, char32_t ch);
 // True when the character ch (one code point's bytes, or one stray byte) occurs in set.
 bool Utf8SetContains(std::string_view set, std::string_view ch);
 
+// Length in bytes of the control character at pos (C0, DEL, or a C1 code point written in
+// UTF-8); 0 when the text there is no control character.
+size_t ControlCharAt(std::string_view text, size_t pos);
+// Every control character replaced by one space.
+std::string ControlCharsToSpaces(std::string_view text);
+// Every control character removed.
+std::string StripControlChars(std::string_view text);
+// The text on one line for terminals and scripts: the backslash becomes "\\", line feed, carriage
+// return and tab become "\n", "\r", "\t", the other C0 characters and DEL "\xHH", C1 characters
+// "\u00HH". Every other byte is kept.
+std::string EscapeControlChars(std::string_view text);
+
 }  // namespace vorda::naming

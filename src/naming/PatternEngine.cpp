@@ -113,6 +113,13 @@ std::string ExtractPrepared(std::string_view name, std::string_view placeholder,
 
 }  // namespace
 
+std::string TextOfName(const std::string& name)
+{
+    // A name that is not UTF-8 comes from a system that wrote names in a legacy code page;
+    // ISO-8859-1 keeps every byte as the character it most likely was.
+    return IsValidUtf8(name) ? name : Latin1ToUtf8(name);
+}
+
 std::string_view PatternIllegalChars(PatternKind kind)
 {
     switch (kind) {
@@ -206,7 +213,7 @@ std::string ExtractValue(const std::string& name, const std::string& placeholder
 {
     if (Trim(name).empty() || placeholder.empty() || LCase(pattern).find(placeholder) == std::string::npos)
         return {};
-    std::string preparedName = name;
+    std::string preparedName = TextOfName(name);
     std::string preparedPattern = pattern;
     PrepareForMatching(preparedName, preparedPattern, s);
     return ExtractPrepared(preparedName, placeholder, preparedPattern);
@@ -215,7 +222,7 @@ std::string ExtractValue(const std::string& name, const std::string& placeholder
 long DetectionScore(const std::string& fullPath, const std::string& pattern, const Settings& s)
 {
     if (Trim(pattern).empty() || Trim(fullPath).empty()) return 0;
-    std::string name = fullPath;
+    std::string name = TextOfName(fullPath);
     std::string prepared = pattern;
     PrepareForMatching(name, prepared, s);
 

@@ -49,8 +49,13 @@ std::string NormalizeFolderPattern(const std::string& pattern, std::string* mess
 // carries the information icon (path and album boxes) or none (input and output boxes).
 std::string CheckPatternOnFocusLoss(PatternKind kind, std::string& text, bool* informationIcon = nullptr);
 
+// The text of a file name or path for reading values from it: the name itself when it is UTF-8,
+// else its bytes read as ISO-8859-1.
+std::string TextOfName(const std::string& name);
+
 // Reads the value of placeholder (such as "<artist>") out of a file name or path with an input
 // pattern; "" when the pattern has no such placeholder or the name does not follow the pattern.
+// The value is always UTF-8 (see TextOfName).
 std::string ExtractValue(const std::string& name, const std::string& placeholder, const std::string& pattern,
                          const Settings& s = settings());
 

@@ -5,10 +5,14 @@
 
 #include <cerrno>
 #include <exception>
+#include <filesystem>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "app/FileOps.h"
 #include "app/Routines.h"
 #include "naming/FileValues.h"
+#include "naming/NamingText.h"
 #include "naming/PatternEngine.h"
 #include "naming/clsSorter.h"
 #include "tags/clsFile.h"
@@ -35,7 +39,59 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 bool IsFileMethod(int method) { return method == foMove || method == foCopy || method == foRename; }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+// A path in a message: quoted, with control characters written out so it stays on one line.
+std::string Quoted(const std::string& text) { return "\"" + naming::EscapeControlChars(text) + "\""; }
+
+// A path as the run compares it ("a//b" and "a/./b" are "a/b").
+std::string NormalPath(const std::string& path) {
+    return path.empty() ? path : std::filesystem::path(path).lexically_normal().string();
+}
+
+// The order in which a run handles its files. A file whose name another file of the run takes
+// goes first, so that no file is replaced before it has moved away; a copy never moves a file,
+// so it keeps the plan's order. Files whose names form a cycle cannot all go first: one file of
+// each cycle is marked in aside and moves to a temporary name before the run starts.
+std::vector<size_t> RunOrder(const std::vector<RunStep>& steps, bool moves, std::vector<bool>& aside) {
+    const size_t n = steps.size();
+    aside.assign(n, false);
+    std::vector<size_t> order;
+    order.reserve(n);
+    if (!moves) {
+        for (size_t k = 0; k < n; ++k) order.push_back(k);
+        return order;
+    }
+    std::unordered_map<std::string, size_t> bySource;
+    for (size_t k = 0; k < n; ++k) bySource.emplace(NormalPath(steps[k].source), k);
+    // The step whose file stands where step k goes (n when none).
+    auto occupant = [&](size_t k) {
+        if (steps[k].destination.empty()) return n;
+        const auto it = bySource.find(NormalPath(steps[k].destination));
+        return it == bySource.end() || it->second == k ? n : it->second;
+    };
+    enum : char { fresh, onChain, placed };
+    std::vector<char> state(n, fresh);
+    std::vector<size_t> chain;
+    for (size_t k = 0; k < n; ++k) {
+        if (state[k] != fresh) continue;
+        chain.clear();
+        for (size_t cur = k;;) {
+            state[cur] = onChain;
+            chain.push_back(cur);
+            const size_t next = occupant(cur);
+            if (next == n || state[next] == placed) break;
+            if (state[next] == onChain) {
+                aside[next] = true;
+                break;
+            }
+            cur = next;
+        }
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            order.push_back(*it);
+            state[*it] = placed;
+        }
+    }
+    return order;
+}
 
 const char* const kContinueOrAbort =
     "Make sure the file is not in use. Press OK to continue with next file or Cancel to abort.";
@@ -188,111 +244,151 @@ std::vector<PlannedMove> SortCommands::PlanSort(bool all, const std::string& tar
     return plan;
 }
 
-std::vector<PlannedMove> SortCommands::PlanRename(bool all, const std::string& inPattern, const std::string& outPattern,
-                                                  const SortInputs& boxes) {
-    std::vector<PlannedMove> plan;
+std::vector<RunStep> SortCommands::RenameSteps(bool all, const std::string& inPattern, const std::string& outPattern,
+                                               const SortInputs& boxes) {
+    std::vector<RunStep> steps;
     clsFile& file = lc_.filCurrent();
     for (int i = 1; i <= list_.Count(); ++i) {
         if (!all && !list_.Selected(i)) continue;
         if (!ReadRow(i)) {
-            plan.push_back({list_.GetFullPath(i), ""});
+            steps.push_back({list_.GetFullPath(i), "", i});
             continue;
         }
         const FileValues values = GetFileValues(file, InPatternFor(inPattern, boxes), i, settings_);
         std::string name = BuildNewFileName(values, outPattern, settings_);
         if (name.empty()) name = file.name();
-        plan.push_back({file.FullPath(), file.Path() + name});
+        steps.push_back({file.FullPath(), file.Path() + name, i});
     }
+    return steps;
+}
+
+std::vector<PlannedMove> SortCommands::PlanRename(bool all, const std::string& inPattern, const std::string& outPattern,
+                                                  const SortInputs& boxes) {
+    std::vector<PlannedMove> plan;
+    for (const RunStep& step : RenameSteps(all, inPattern, outPattern, boxes))
+        plan.push_back({step.source, step.destination});
     return plan;
 }
 
-void SortCommands::RunPlanned(int method, const std::vector<PlannedMove>& plan) {
-    std::vector<std::string> destinations;
-    destinations.reserve(plan.size());
-    for (const auto& p : plan) destinations.push_back(p.destination);
-    const std::vector<bool> repeated = RepeatedDestinations(destinations);
+void SortCommands::RunSteps(int method, const std::vector<RunStep>& steps) {
+    const bool renaming = method == foRename;
+    const bool moves = method != foCopy;
+    std::vector<bool> aside;
+    const std::vector<size_t> order = RunOrder(steps, moves, aside);
 
-    const long long maximum = static_cast<long long>(plan.size());
+    // Where each file of the run is now, and which of them still stand at their listed place.
+    std::vector<std::string> at(steps.size());
+    std::unordered_map<std::string, size_t> standing;
+    for (size_t k = 0; k < steps.size(); ++k) {
+        at[k] = steps[k].source;
+        standing.emplace(NormalPath(steps[k].source), k);
+    }
+    // Every destination this run has written.
+    std::unordered_set<std::string> produced;
+    std::vector<bool> done(steps.size(), false);
+
+    for (size_t k = 0; k < steps.size(); ++k) {
+        if (!aside[k]) continue;
+        std::string temp;
+        if (MoveAside(steps[k].source, temp) == 0) {
+            at[k] = temp;
+            standing.erase(NormalPath(steps[k].source));
+        }
+    }
+    // A file still under its temporary name goes back to its own name when that is free.
+    auto putBack = [&](size_t k) {
+        if (at[k] == steps[k].source || done[k]) return;
+        if (!EntryExists(steps[k].source) &&
+            ShellFileOperation(at[k], steps[k].source, foRename, settings_.bRecycleFiles) == 0) {
+            at[k] = steps[k].source;
+            return;
+        }
+        ++failed_;
+        ui_.Ask("The file " + Quoted(steps[k].source) + " was kept as " + Quoted(at[k]) +
+                    " because its name was taken during the run.",
+                mbOK, miWarning, "Vorda");
+        done[k] = true;  // reported once
+    };
+
+    const long long maximum = static_cast<long long>(steps.size());
     ui_.SetProgress(0, maximum);
     long value = 0;
-    for (size_t k = 0; k < plan.size(); ++k) {
-        const std::string& source = plan[k].source;
-        const std::string& destination = plan[k].destination;
-        if (!destination.empty()) CreateFolderTree(GetFolder(destination));
+    for (const size_t k : order) {
+        const RunStep& step = steps[k];
+        const std::string source = at[k];
+        const std::string& destination = step.destination;
+        const std::string key = NormalPath(destination);
+        if (!destination.empty() && !renaming) CreateFolderTree(GetFolder(destination));
 
-        bool perform = false;
-        // A destination used by an earlier file of this run, and the source itself, count as
-        // existing even when nothing stands there yet.
+        // A rename to the same name, or to another name of the same file, needs no question.
         const bool same = SameFile(source, destination);
+        const bool renameInPlace = renaming && (destination == source || same);
+        const auto standingHere = standing.find(key);
+        const bool ownFile = standingHere != standing.end() && standingHere->second != k;
+        const bool ownResult = produced.count(key) > 0;
+
+        int result = 0;
+        bool perform = false;
         if (destination.empty()) {
-            perform = true;  // a file that could not be read: reported below
-        } else if (repeated[k] || same || EntryExists(destination)) {
-            const int answer = AskFileExistAction(source, destination);
+            result = ENOENT;  // a file that could not be read
+        } else if (renameInPlace || !(ownFile || ownResult || same || EntryExists(destination))) {
+            perform = true;
+        } else if ((ownFile || ownResult) && settings_.feaFileExistAction == feaReplace) {
+            // "Always replace" is about files that were there before: a file of this run stays.
+            ui_.Ask("The file " + Quoted(destination) + " was not replaced with " + Quoted(step.source) +
+                        (ownResult ? ": another file of this run has just been given this name."
+                                   : ": it is one of the files of this run."),
+                    mbOK, miWarning, "Vorda");
+        } else {
+            const int answer = AskFileExistAction(step.source, destination);
             if (answer == feaCancel) {
                 cancelled_ = true;
                 break;
             }
             perform = answer == feaReplace;
-        } else {
-            perform = true;
+            if (!perform && renaming) result = -1;  // declined: reported like a failed rename
         }
         if (perform) {
-            const int result = destination.empty() ? ENOENT
-                               : same              ? kErrSameFile
-                                                   : ShellFileOperation(source, destination, method, settings_.bRecycleFiles);
-            if (result != 0) {
-                ++failed_;
-                if (ui_.Ask("Error " + std::to_string(result) + " occured while sorting " + Quoted(source) + ".\n" +
-                                kContinueOrAbort,
-                            mbOKCancel, miError, "Vorda") == anCancel) {
-                    cancelled_ = true;
-                    break;
+            if (renaming && destination == source)
+                result = 0;
+            else if (same && !renaming)
+                result = kErrSameFile;
+            else
+                result = ShellFileOperation(source, destination, method, settings_.bRecycleFiles);
+            if (result == 0) {
+                done[k] = true;
+                produced.insert(key);
+                if (moves) {
+                    standing.erase(NormalPath(step.source));
+                    standing.erase(key);
+                    at[k] = destination;
+                }
+                if (renaming && step.row > 0) {
+                    clsFile& file = lc_.filCurrent();
+                    if (file.ReadFile(destination, settings_.bUseTags)) lc_.UpdateListItem(step.row, file);
                 }
             }
         }
-        ++value;
-        ui_.SetProgress(value, maximum);
-        Status("Sorting file " + std::to_string(value) + " of " + std::to_string(maximum) + ", please be patient...");
-        ui_.Repaint();
-    }
-    handled_ = value;
-    Status(std::to_string(value) + " files sorted.");
-    ui_.SetProgress(0, maximum);
-}
-
-void SortCommands::RunRenameMany(bool all, const std::string& inPattern, const std::string& outPattern,
-                                 const SortInputs& boxes) {
-    if (!boxes.fixFilenames) return;
-    const long long maximum = all ? list_.Count() : CountSelectedFiles(list_);
-    clsFile& file = lc_.filCurrent();
-    long value = 0;
-    for (int i = 1; i <= list_.Count(); ++i) {
-        if (!all && !list_.Selected(i)) continue;
-        int result = ENOENT;
-        std::string shown = list_.GetFullPath(i);
-        if (ReadRow(i)) {
-            const FileValues values = GetFileValues(file, InPatternFor(inPattern, boxes), i, settings_);
-            result = file.Rename(BuildNewFileName(values, outPattern, settings_));
-            shown = file.FullPath();
-        }
+        putBack(k);
         if (result != 0) {
             ++failed_;
-            if (ui_.Ask("Error " + std::to_string(result) + " occured while renaming " + Quoted(shown) + ".\n" +
-                            kContinueOrAbort,
+            if (ui_.Ask("Error " + std::to_string(result) + " occured while " + (renaming ? "renaming " : "sorting ") +
+                            Quoted(step.source) + ".\n" + kContinueOrAbort,
                         mbOKCancel, miError, "Vorda") == anCancel) {
                 cancelled_ = true;
                 break;
             }
-        } else {
-            lc_.UpdateListItem(i, file);
         }
         ++value;
         ui_.SetProgress(value, maximum);
-        Status("Renaming file " + std::to_string(value) + " of " + std::to_string(maximum) + ", please be patient...");
+        Status((renaming ? "Renaming file " : "Sorting file ") + std::to_string(value) + " of " +
+               std::to_string(maximum) + ", please be patient...");
         ui_.Repaint();
     }
+    for (size_t k = 0; k < steps.size(); ++k)
+        if (aside[k]) putBack(k);
     handled_ = value;
-    Status(std::to_string(value) + " files renamed.");
+    Status(std::to_string(value) + (renaming ? " files renamed." : " files sorted."));
     ui_.SetProgress(0, maximum);
 }
 
@@ -339,13 +435,16 @@ void SortCommands::SortFiles(bool all, int method, const std::string& target, co
             ui_.SetProgress(0, CountSelectedFiles(list_));
 
         if (method == foRename) {
-            if (all || lc_.bMultiChange)
-                RunRenameMany(all, inPattern, outPattern, boxes);
-            else
+            if (all || lc_.bMultiChange) {
+                if (boxes.fixFilenames) RunSteps(foRename, RenameSteps(all, inPattern, outPattern, boxes));
+            } else
                 RunRenameOne(boxes.currentRow, inPattern, outPattern, boxes);
             return;
         }
-        RunPlanned(method, PlanSort(all, folder, pathPattern, albumPattern, inPattern, outPattern, boxes));
+        std::vector<RunStep> steps;
+        for (PlannedMove& p : PlanSort(all, folder, pathPattern, albumPattern, inPattern, outPattern, boxes))
+            steps.push_back({std::move(p.source), std::move(p.destination), 0});
+        RunSteps(method, steps);
     } catch (const std::exception&) {
         ui_.SetProgress(0, 0);
     }

@@ -39,6 +39,13 @@ struct PlannedMove {
     std::string destination;
 };
 
+// One file of a run: where it is, where it goes, and its row (0 when the run leaves the rows alone).
+struct RunStep {
+    std::string source;
+    std::string destination;
+    int row = 0;
+};
+
 // The error code reported when a file would be copied or moved onto itself.
 inline constexpr int kErrSameFile = 22;  // EINVAL
 
@@ -89,9 +96,14 @@ private:
     // The confirmation of the copy and move commands; true to go on.
     bool Confirm(bool all, const std::string& target, const SortInputs& in);
     void RunCommand(bool all, const SortInputs& in);
-    void RunPlanned(int method, const std::vector<PlannedMove>& plan);
-    void RunRenameMany(bool all, const std::string& inPattern, const std::string& outPattern,
-                       const SortInputs& boxes);
+    // Moves, copies or renames the files of a run. A run never replaces a file of its own: a
+    // destination that is one of its files, or that an earlier file of the run was given, gets
+    // the overwrite question, and "always replace" skips it with a message. Files that take each
+    // other's names (chains and cycles) are handled in an order, or through temporary names, in
+    // which none is lost.
+    void RunSteps(int method, const std::vector<RunStep>& steps);
+    std::vector<RunStep> RenameSteps(bool all, const std::string& inPattern, const std::string& outPattern,
+                                     const SortInputs& boxes);
     void RunRenameOne(int row, const std::string& inPattern, const std::string& outPattern,
                       const SortInputs& boxes);
     // Reads row i into filCurrent; false when it cannot be read.

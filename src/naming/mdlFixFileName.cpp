@@ -131,7 +131,7 @@ std::string RemoveChars(std::string_view text, std::string_view set, bool keep)
     return result;
 }
 
-std::string FixFileName(std::string_view text, const Settings& s)
+std::string FixFileName(std::string_view text, const Settings& s, bool keepCapitals)
 {
     std::string name = BasicCleanup(std::string(text), s);
 
@@ -152,7 +152,7 @@ std::string FixFileName(std::string_view text, const Settings& s)
 
     switch (s.iCaseChange) {
     case ccEveryWord:
-        if (s.bLCaseFirst || name == UCase(name)) name = LCase(name);
+        if (s.bLCaseFirst || (!keepCapitals && name == UCase(name))) name = LCase(name);
         name = ProperCase(name);
         break;
     case ccUpper: name = UCase(name); break;

@@ -20,8 +20,10 @@ enum CaseChange : int {
     ccLower = 4
 };
 
-// Cleans a file or folder name (the expanded output, path, album and folder patterns).
-std::string FixFileName(std::string_view text, const Settings& s = settings());
+// Cleans a file or folder name, or one value put into a pattern. keepCapitals stops the "every
+// word" case rule from lowering a text without lower-case letters first (for a value whose
+// whole name has lower-case letters elsewhere).
+std::string FixFileName(std::string_view text, const Settings& s = settings(), bool keepCapitals = false);
 // Cleans a single tag value.
 std::string FixTagField(std::string_view text, const Settings& s = settings());
 // Raises the first letter of every word. Words start after a space, "+", "-" or "."; the first

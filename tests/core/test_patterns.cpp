@@ -310,8 +310,8 @@ TEST(DestinationFolders, TagValuesNeverLeaveTheTarget)
 {
     const Settings s = Defaults();
     const std::string pattern = "<uletter>/<artist>/<album>/";
-    // Only spaces, "+", "-" and "." start words, so folder names keep the case of their values.
-    EXPECT_EQ(BuildDestinationFolder("/t", Values("abba", "", "gold"), pattern, s), "/t/A/abba/gold/");
+    // The case rule works on each value, so every folder name made of one gets its capital.
+    EXPECT_EQ(BuildDestinationFolder("/t", Values("abba", "", "gold"), pattern, s), "/t/A/Abba/Gold/");
     // "/" inside a value creates no folder; "." and ".." values do not climb; empty values leave
     // no empty folder level.
     EXPECT_EQ(BuildDestinationFolder("/t/", Values("AC/DC", "", "../../etc"), pattern, s), "/t/A/ACDC/....Etc/");
