@@ -9,6 +9,8 @@
 #include "app/IniFile.h"
 #include "app/Routines.h"
 #include "app/Settings.h"
+#include "naming/NamingText.h"
+#include "tags/clsTag.h"
 
 namespace vorda::cli {
 
@@ -63,6 +65,53 @@ std::string AbsolutePath(const std::string& path) {
     return AddBackslash(cwd) + path;
 }
 
+int TagKindOf(const std::string& name) {
+    if (name == "tkAll" || name == "0") return tkAll;
+    if (name == "tkID3v1" || name == "1") return tkID3v1;
+    if (name == "tkID3v2" || name == "2") return tkID3v2;
+    if (name == "tkLyrics3" || name == "4") return tkLyrics3;
+    return -1;
+}
+
+bool TakeTagKinds(std::vector<std::string>& args, const std::string& option, std::vector<int>& kinds,
+                  std::string& error) {
+    std::vector<std::string> rest;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--") {
+            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            break;
+        }
+        std::string value;
+        if (arg == option) {
+            if (i + 1 >= args.size()) {
+                error = "option " + option + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        } else if (arg.starts_with(option + "=")) {
+            value = arg.substr(option.size() + 1);
+        } else {
+            rest.push_back(arg);
+            continue;
+        }
+        const int kind = TagKindOf(value);
+        if (kind < 0) {
+            error = "unknown tag kind " + value;
+            return false;
+        }
+        kinds.push_back(kind);
+    }
+    args = std::move(rest);
+    return true;
+}
+
+void PrintNoTagFor(const std::string& file, const std::string& keys, bool unchanged) {
+    PrintError(file + (unchanged ? ": left unchanged: " : ": not written: ") + keys +
+               " found no tag to hold it; give --add KIND, or choose in the settings' tag options "
+               "(UseID3v1, UseID3v2, UseLyrics3) to always use a tag");
+}
+
 int LoadSettings(const ParsedArgs& args) {
     std::string path;
     if (auto it = args.values.find("--settings"); it != args.values.end()) {
@@ -87,7 +136,8 @@ std::string JsonString(const std::string& text) {
     std::string out;
     out.reserve(valid.size() + 2);
     out += '"';
-    for (const char c : valid) {
+    for (size_t i = 0; i < valid.size(); ++i) {
+        const char c = valid[i];
         const unsigned char u = static_cast<unsigned char>(c);
         if (c == '"') {
             out += "\\\"";
@@ -96,6 +146,12 @@ std::string JsonString(const std::string& text) {
         } else if (u < 0x20 || u == 0x7F) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04X", u);
+            out += buf;
+        } else if (u == 0xC2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) <= 0x9F &&
+                   static_cast<unsigned char>(valid[i + 1]) >= 0x80) {
+            // C1 controls are legal in JSON strings but act on terminals: written out too.
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned char>(valid[++i]));
             out += buf;
         } else {
             out += c;
@@ -116,6 +172,12 @@ int UsageError(const Command& command, const std::string& error) {
     return exitUsage;
 }
 
-void PrintError(const std::string& message) { std::fprintf(stderr, "vorda-cli: %s\n", message.c_str()); }
+std::string LineText(const std::string& text) { return naming::EscapeControlChars(text); }
+
+void PrintError(const std::string& message) { std::fprintf(stderr, "vorda-cli: %s\n", LineText(message).c_str()); }
+
+void PrintFileError(const std::string& file, int error, const std::string& text) {
+    PrintError(file + ": error " + std::to_string(error) + ": " + text);
+}
 
 }  // namespace vorda::cli

@@ -38,6 +38,17 @@ struct ParsedArgs {
 ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
                      const std::vector<std::string>& valueOptions);
 
+// A tag kind by name (tkAll, tkID3v1, tkID3v2, tkLyrics3) or number; -1 when unknown.
+int TagKindOf(const std::string& name);
+
+// Takes every "--add KIND" (or "--add=KIND") before "--" out of args into kinds. False (with
+// error) for a missing or unknown kind.
+bool TakeTagKinds(std::vector<std::string>& args, const std::string& option, std::vector<int>& kinds,
+                  std::string& error);
+
+// The stderr line for a file whose values found no tag to hold them (keys: the value keys).
+void PrintNoTagFor(const std::string& file, const std::string& keys, bool unchanged);
+
 // Loads the program-wide settings: the file given with --settings, else the user's settings file.
 // Never writes a settings file. Returns exitOk, or exitFailed (message on stderr) when a file
 // given with --settings cannot be read.
@@ -52,7 +63,11 @@ std::string AbsolutePath(const std::string& path);
 // A JSON string literal for text; bytes that are not UTF-8 become U+FFFD.
 std::string JsonString(const std::string& text);
 
-// Writes "vorda-cli: <message>" to stderr.
+// Writes "vorda-cli: <message>" to stderr, on one line (control characters written out).
 void PrintError(const std::string& message);
+// Writes "vorda-cli: FILE: error N: TEXT" to stderr, on one line.
+void PrintFileError(const std::string& file, int error, const std::string& text);
+// A name or value for line-wise output: control characters written out ("\n", "\t", "\x1b").
+std::string LineText(const std::string& text);
 
 }  // namespace vorda::cli

@@ -13,7 +13,7 @@ void ListGivenFiles(ListCommands& cmds, const std::vector<std::string>& given, i
         const std::string path = AbsolutePath(name);
         const size_t slash = path.rfind('/');
         if (!cmds.AddToFileList(path.substr(slash + 1), path.substr(0, slash + 1))) {
-            std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", name.c_str(), ENOENT, ErrorText(ENOENT).c_str());
+            PrintFileError(name, ENOENT, ErrorText(ENOENT));
             *status = exitFailed;
         }
     }
@@ -23,7 +23,7 @@ void ListGivenFiles(ListCommands& cmds, const std::vector<std::string>& given, i
 
 void PrintFailures(const BatchResult& result, int* status) {
     for (const auto& [path, error] : result.failures) {
-        std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", path.c_str(), error, ErrorText(error).c_str());
+        PrintFileError(path, error, ErrorText(error));
         *status = exitFailed;
     }
 }

@@ -27,7 +27,7 @@ int RunJunk(const std::vector<std::string>& argv) {
         else
             error = file.Tag().RemoveJunk();
         if (error != 0) {
-            std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", given.c_str(), error, ErrorText(error).c_str());
+            PrintFileError(given, error, ErrorText(error));
             status = exitFailed;
         }
     }

@@ -22,13 +22,10 @@ public:
     std::string panels[4];
 };
 
-// A cell as the window shows it, kept on one output line.
-std::string CellText(const std::string& cell) {
-    std::string text = ToDisplayUtf8(cell);
-    for (char& c : text)
-        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-    return text;
-}
+// A cell as the window shows it, kept on one output line: control characters (tabs and line
+// breaks among them) are written out, so a value can neither add a column or a line nor send
+// escape sequences to the terminal.
+std::string CellText(const std::string& cell) { return LineText(ToDisplayUtf8(cell)); }
 
 int RunScan(const std::vector<std::string>& argv) {
     const ParsedArgs args = ParseArgs(argv, {"--recursive"}, {"--settings"});
@@ -52,7 +49,7 @@ int RunScan(const std::vector<std::string>& argv) {
         ui.panels[1].clear();
         ui.panels[3].clear();
         commands.ScanFolder(AddBackslash(path), recursive);
-        std::fprintf(stderr, "%s\n%s\n", ui.panels[1].c_str(), ui.panels[3].c_str());
+        std::fprintf(stderr, "%s\n%s\n", LineText(ui.panels[1]).c_str(), LineText(ui.panels[3]).c_str());
     }
 
     std::string line;

@@ -20,15 +20,6 @@ struct Assignment {
     std::string value;
 };
 
-// A tag kind by name (tkAll ...) or number; -1 when unknown.
-int TagKindOf(const std::string& name) {
-    if (name == "tkAll" || name == "0") return tkAll;
-    if (name == "tkID3v1" || name == "1") return tkID3v1;
-    if (name == "tkID3v2" || name == "2") return tkID3v2;
-    if (name == "tkLyrics3" || name == "4") return tkLyrics3;
-    return -1;
-}
-
 int ValueKeyOf(const std::string& name) {
     for (int key = 0; key < kValueKeyCount; ++key)
         if (name == kValueKeyNames[key]) return key;
@@ -105,7 +96,7 @@ int RunSet(const std::vector<std::string>& argv) {
     for (size_t i = first; i < args.operands.size(); ++i) {
         const std::string path = AbsolutePath(args.operands[i]);
         auto fail = [&](int error, const std::string& text) {
-            std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", args.operands[i].c_str(), error, text.c_str());
+            PrintFileError(args.operands[i], error, text);
             status = exitFailed;
         };
         clsFile file;
@@ -116,8 +107,20 @@ int RunSet(const std::vector<std::string>& argv) {
         clsTag& tag = file.Tag();
         for (const int kind : adds) tag.Add(kind);
         for (const int kind : removes) tag.Remove(kind);
-        for (const Assignment& a : assignments)
-            tag.SetValue(a.key, ApplyFieldEdit(a.value, tag.GetValue(a.key, a.param), true), a.param);
+        std::string unstored;
+        size_t unstoredCount = 0;
+        for (const Assignment& a : assignments) {
+            if (tag.SetValue(a.key, ApplyFieldEdit(a.value, tag.GetValue(a.key, a.param), true), a.param)) continue;
+            if (unstoredCount++ > 0) unstored += ", ";
+            unstored += kValueKeyNames[a.key] + (a.param.empty() ? std::string() : ":" + a.param);
+        }
+        if (unstoredCount > 0) {
+            // When nothing asked for could be stored, the file stays as it is.
+            const bool nothing = adds.empty() && removes.empty() && unstoredCount == assignments.size();
+            PrintNoTagFor(args.operands[i], unstored, nothing);
+            status = exitFailed;
+            if (nothing) continue;
+        }
         if (file.GetAttributes() == faReadOnly && !settings().bIgnoreReadOnly) {
             fail(EACCES, "You are trying to save tags to a read-only file!");
             continue;
@@ -143,7 +146,10 @@ const Command kSetCommand{
     "  l+=TEXT  puts TEXT in front of it      r+=TEXT  appends TEXT\n"
     "  l-=N     removes its first N characters  r-=N   removes its last N characters\n"
     "Values go only to tags that the file has or that are added: a file without tags\n"
-    "needs --add (for example --add tkAll).\n"
+    "needs --add (for example --add tkAll), unless the tag options always use a tag.\n"
+    "A value that finds no tag is named on stderr (\"FILE: not written: KEY ...\"; \"left\n"
+    "unchanged\" when nothing could be stored and the file was not written); the exit\n"
+    "status is then 1.\n"
     "A file that fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr; the exit status\n"
     "is then 1.\n"
     "\n"

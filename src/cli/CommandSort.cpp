@@ -12,16 +12,28 @@
 
 namespace vorda::cli {
 
+namespace {
+
+// A message box text as one line: its line breaks become spaces (the names in it are written
+// out already).
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n') c = ' ';
+    return text;
+}
+
+}  // namespace
+
 int BatchNamingInterface::Ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string&) {
     switch (buttons) {
     case mbYesNo:
         return anYes;  // the run was asked for on the command line
     case mbYesNoCancel:
-        PrintError(text + " (not replaced)");
+        PrintError(OneLine(text) + " (not replaced)");
         return anNo;
     default:
         if (icon == miError || icon == miInformation || icon == miWarning) ++problems_;
-        PrintError(text);
+        PrintError(OneLine(text));
         return anOK;
     }
 }
@@ -43,7 +55,8 @@ bool ListFiles(ListCommands& list, const std::vector<std::string>& files) {
 }
 
 void PrintPlan(const std::vector<PlannedMove>& plan) {
-    for (const PlannedMove& p : plan) std::printf("%s\t%s\n", p.source.c_str(), p.destination.c_str());
+    for (const PlannedMove& p : plan)
+        std::printf("%s\t%s\n", LineText(p.source).c_str(), LineText(p.destination).c_str());
 }
 
 namespace {

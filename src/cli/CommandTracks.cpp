@@ -11,7 +11,11 @@ namespace vorda::cli {
 namespace {
 
 int RunTracks(const std::vector<std::string>& argv) {
-    const ParsedArgs args = ParseArgs(argv, {}, {"--settings", "--start"});
+    std::vector<std::string> rest = argv;
+    std::vector<int> adds;
+    std::string kindError;
+    if (!TakeTagKinds(rest, "--add", adds, kindError)) return UsageError(kTracksCommand, kindError);
+    const ParsedArgs args = ParseArgs(rest, {}, {"--settings", "--start"});
     if (!args.error.empty()) return UsageError(kTracksCommand, args.error);
     if (args.help) return PrintUsage(kTracksCommand);
     if (!args.values.count("--start")) return UsageError(kTracksCommand, "--start is required");
@@ -26,7 +30,12 @@ int RunTracks(const std::vector<std::string>& argv) {
     ListCommands cmds(list, ui, settings());
     ListGivenFiles(cmds, args.operands, &status);
     BatchTagCommands batch(cmds, ui, settings());
-    PrintFailures(batch.NumberTracks(start), &status);
+    const BatchResult result = batch.NumberTracks(start, adds);
+    PrintFailures(result, &status);
+    for (const std::string& path : result.unchanged) {
+        PrintNoTagFor(path, "the track number", true);
+        status = exitFailed;
+    }
     return status;
 }
 
@@ -34,14 +43,18 @@ int RunTracks(const std::vector<std::string>& argv) {
 
 const Command kTracksCommand{
     "tracks", "number the tracks of files in the order given",
-    "Usage: vorda-cli tracks [--settings FILE] --start N FILE...\n"
+    "Usage: vorda-cli tracks [--settings FILE] [--add KIND]... --start N FILE...\n"
     "\n"
     "Gives the FILEs the track numbers N, N+1, ... in the order given and writes their\n"
     "tags (padded as the settings say). N is a whole number from 1 to 254. A file that\n"
     "fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr; the exit status is then 1.\n"
+    "A file without a tag for the track (and none added with --add, nor one the tag\n"
+    "options always use) is left unchanged and named on stderr; the exit status is then 1.\n"
     "\n"
     "Options:\n"
     "  --settings FILE  read the settings from FILE\n"
+    "  --add KIND       add a tag of this kind first (tkAll, tkID3v1, tkID3v2, tkLyrics3;\n"
+    "                   may be repeated)\n"
     "  --start N        the first track number\n"
     "  -h, --help       show this help\n",
     RunTracks};

@@ -268,12 +268,23 @@ BatchResult BatchTagCommands::AddTrackNumbers() {
     return NumberTracks(start);
 }
 
-BatchResult BatchTagCommands::NumberTracks(long start) {
+BatchResult BatchTagCommands::NumberTracks(long start, const std::vector<int>& addKinds) {
     FileList& list = cmds_.List();
-    BatchResult result = ForEachRow(SelectedRows(list), [&](clsFile& file, const std::string&, size_t index) {
-        file.Tag().SetValue(tvTrack, std::to_string(start + static_cast<long>(index)));
+    std::vector<std::string> unchanged;
+    BatchResult result = ForEachRow(SelectedRows(list), [&](clsFile& file, const std::string& path, size_t index) {
+        for (const int kind : addKinds) file.Tag().Add(kind);
+        if (!file.Tag().SetValue(tvTrack, std::to_string(start + static_cast<long>(index)))) {
+            unchanged.push_back(path);
+            return 0;
+        }
         return file.PutTags();
     });
+    result.processed -= static_cast<int>(unchanged.size());
+    result.unchanged = std::move(unchanged);
+    if (!result.unchanged.empty())
+        ui_.Ask(std::to_string(result.unchanged.size()) + (result.unchanged.size() == 1 ? " file " : " files ") +
+                    kNoTagForTrack + "\r\n\r\nFirst file: " + result.unchanged.front(),
+                mbOK, miInformation);
     // The working object now holds the last numbered file; show the selected one again.
     const int first = list.FirstSelected();
     if (!cmds_.bMultiChange && first > 0) cmds_.ShowFile(first);

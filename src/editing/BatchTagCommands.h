@@ -56,6 +56,7 @@ struct BatchResult {
     int failed = 0;          // files whose write (or read) failed
     std::string firstError;  // "path: Error n ..." of the first failure
     std::vector<std::pair<std::string, int>> failures;  // every failed path with its error number
+    std::vector<std::string> unchanged;  // files left as they were: no tag could hold the value
     void AddFailure(const std::string& path, int error);
 };
 
@@ -89,7 +90,9 @@ public:
     // ---- "Add tracknumbers...": asks the start value, then NumberTracks.
     BatchResult AddTrackNumbers();
     // Gives the selected rows, top to bottom, the tracks start, start+1, ... and writes them.
-    BatchResult NumberTracks(long start);
+    // The tags of addKinds are added first. A file without a tag that takes the track (and none
+    // added, nor one the tag options create) is left unchanged and listed in the result.
+    BatchResult NumberTracks(long start, const std::vector<int>& addKinds = {});
     // The start value typed into the input box: 0 for empty or non-numeric text.
     static long ParseStartValue(const std::string& answer);
 
@@ -110,6 +113,8 @@ public:
         "Please enter the start value of the track counter. (All existing tracknumbers in the selected "
         "file(s) will be overwritten.)";
     static constexpr const char* kInvalidStart = "Invalid start value of the track counter!";
+    static constexpr const char* kNoTagForTrack =
+        "had no tag to hold a track number and stayed unchanged. Check the tags to use in the options.";
     static constexpr const char* kRemoveQuestion =
         "Are you really sure you want to remove all tags from the selected files?";
 

@@ -165,9 +165,13 @@ void SaveTagsCommand::ApplyToFile(clsFile& file, const TagPanes& panes, bool adv
     auto lyrics = [&] {
         if (actions[swLyrics3] == acUpdate) {
             tag.Add(tkLyrics3);
+            // Only the values the confirmation listed (the ones typed): an empty box leaves each
+            // file's own value alone.
             for (int c = 0; c < kLyricsCount; ++c) {
+                const std::string& typed = panes.lyrics[static_cast<size_t>(c)];
+                if (typed.empty()) continue;
                 const int key = LyricsKey(c);
-                tag.SetValue(key, ApplyFieldEdit(panes.lyrics[static_cast<size_t>(c)], tag.GetValue(key), true));
+                tag.SetValue(key, ApplyFieldEdit(typed, tag.GetValue(key), true));
             }
         } else if (actions[swLyrics3] == acRemove) {
             tag.Remove(tkLyrics3);

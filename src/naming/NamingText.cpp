@@ -149,7 +149,6 @@ std::string EscapeControlChars(std::string_view text)
         const size_t length = ControlCharAt(text, pos);
         const auto c = static_cast<unsigned char>(text[pos]);
         if (length == 0) {
-            if (c == '\\') result += '\\';
             result += text[pos++];
             continue;
         }

@@ -33,9 +33,9 @@ size_t ControlCharAt(std::string_view text, size_t pos);
 std::string ControlCharsToSpaces(std::string_view text);
 // Every control character removed.
 std::string StripControlChars(std::string_view text);
-// The text on one line for terminals and scripts: the backslash becomes "\\", line feed, carriage
-// return and tab become "\n", "\r", "\t", the other C0 characters and DEL "\xHH", C1 characters
-// "\u00HH". Every other byte is kept.
+// The text on one line for terminals and scripts: line feed, carriage return and tab become
+// "\n", "\r", "\t", the other C0 characters and DEL "\xHH", C1 characters "\u00HH". Every other
+// byte is kept, so escaping twice changes nothing more.
 std::string EscapeControlChars(std::string_view text);
 
 }  // namespace vorda::naming

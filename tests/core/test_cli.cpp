@@ -122,7 +122,7 @@ TEST_F(CliFixture, ScanPrintsTheRowsAndStatusTexts) {
     lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[3], "c.dat\t" + music.path() + "sub/\t3.48 MB\t\t\t\t\t\t\t\t\t\t\t");
-    EXPECT_EQ(lines[4].substr(0, 13), "tab name.dat\t");
+    EXPECT_EQ(lines[4].substr(0, 14), "tab\\tname.dat\t");
     for (const auto& line : lines) EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 13) << line;
 
     r = Run({"scan", "--settings", settings, music / "nothing"});

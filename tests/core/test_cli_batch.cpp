@@ -99,4 +99,38 @@ TEST_F(CliBatch, TracksNumbersInTheOrderGiven) {
     EXPECT_EQ(Run({"tracks", a}), 2);
 }
 
+TEST_F(CliBatch, FilesWithoutTagsAreNamedAndLeftUnchangedUnlessTagsAreAdded) {
+    const std::string ini = Settings("");
+    const std::string bare = Make("bare.mp3", audio);
+    const std::string tagged = Make("tagged.mp3", V23Tag({{"TIT2", "t"}}, 32) + audio);
+    const std::string err = dir.File("err.txt");
+
+    // set: nothing can be stored in a file without tags; it stays as it was and the run fails.
+    EXPECT_EQ(Run({"set", "--settings", ini, "tvTitle=New", "tvV1Year=1999", bare, tagged}), 1);
+    EXPECT_EQ(ReadBytes(bare), audio);
+    EXPECT_TRUE(Contains(ReadBytes(err), bare + ": left unchanged: tvTitle, tvV1Year"));
+    EXPECT_TRUE(Contains(ReadBytes(err), "--add KIND"));
+    // The tagged file takes the title; its missing ID3v1 tag is named for the year alone.
+    EXPECT_EQ(Value(tagged, vorda::tvTitle), "New");
+    EXPECT_TRUE(Contains(ReadBytes(err), tagged + ": not written: tvV1Year"));
+    EXPECT_FALSE(Contains(ReadBytes(err), tagged + ": left unchanged"));
+
+    // tracks: the same, and --add creates the tag that takes the number.
+    EXPECT_EQ(Run({"tracks", "--settings", ini, "--start", "3", bare, tagged}), 1);
+    EXPECT_EQ(ReadBytes(bare), audio);
+    EXPECT_EQ(Value(tagged, vorda::tvTrack), "04");
+    EXPECT_TRUE(Contains(ReadBytes(err), bare + ": left unchanged: the track number"));
+    ASSERT_EQ(Run({"tracks", "--settings", ini, "--add", "tkID3v2", "--start", "7", bare}), 0) << ReadBytes(err);
+    EXPECT_EQ(Value(bare, vorda::tvTrack), "07");
+    EXPECT_TRUE(Contains(ReadBytes(bare), audio));
+    if (batchtest::HaveMutagen()) EXPECT_TRUE(Contains(batchtest::MutagenFrames(bare), "TRCK=07"));
+    EXPECT_EQ(Run({"tracks", "--settings", ini, "--add", "tkNone", "--start", "1", bare}), 2);
+
+    // A tag option that always writes a tag lets the values through without --add.
+    const std::string always = Settings("UseID3v2=2\n");
+    const std::string fresh = Make("fresh.mp3", audio);
+    ASSERT_EQ(Run({"set", "--settings", always, "tvTitle=Kept", fresh}), 0) << ReadBytes(err);
+    EXPECT_EQ(Value(fresh, vorda::tvTitle), "Kept");
+}
+
 }  // namespace

@@ -2,11 +2,13 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "NamingTestSupport.h"
+#include "tags/clsFile.h"
 
 using listtest::TempDir;
 using namingtest::Exists;
@@ -116,6 +118,134 @@ TEST_F(CliNaming, RenameRenamesInPlace) {
     EXPECT_EQ(Run({"rename", "--in", "a", "--detect", "--out", "b", dir / "y.mp3"}), 2);
     EXPECT_EQ(Run({"rename", "--help"}), 0);
     EXPECT_NE(out.find("Usage: vorda-cli rename"), std::string::npos);
+}
+
+// The title of the MPEG file at path ("" when it cannot be read).
+std::string TitleOf(const std::string& path) {
+    vorda::clsFile f;
+    return f.ReadFile(path, true) ? f.Tag().GetValue(vorda::tvTitle) : std::string();
+}
+
+bool HasControlCharacter(const std::string& text, bool lineBreaksAllowed) {
+    return std::any_of(text.begin(), text.end(), [&](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return (u < 0x20 && !(lineBreaksAllowed && c == '\n') && c != '\t') || u == 0x7F;
+    });
+}
+
+TEST_F(CliNaming, ARunKeepsEveryFileWhenNamesCollideOrChain) {
+    // Three files that map to one name: "replace" keeps the first and names the other two.
+    for (const char* n : {"1", "2", "3"}) WriteMp3(dir / "in/" + n + ".mp3", "Pat", "", std::string("Song") + n);
+    const std::string t = dir / "t/";
+    EXPECT_EQ(Run({"sort", "--settings", settingsFile, "--move", "--target", t, "--album-pattern", "", "--out",
+                   "<artist>", "--exists", "replace", dir / "in/1.mp3", dir / "in/2.mp3", dir / "in/3.mp3"}),
+              1);
+    EXPECT_EQ(TitleOf(t + "P/Pat/Pat.mp3"), "Song1");
+    EXPECT_EQ(FilesBelow(dir / "in"), (std::vector<std::string>{"2.mp3", "3.mp3"}));
+    EXPECT_NE(err.find("was not replaced with \"" + dir / "in/2.mp3\""), std::string::npos) << err;
+    EXPECT_NE(err.find("3 files sorted."), std::string::npos);
+    for (const char* n : {"2", "3"}) WriteMp3(dir / "skip/" + std::string(n) + ".mp3", "Pat", "", "Other");
+    // "skip" leaves them quietly in place too.
+    EXPECT_EQ(Run({"sort", "--settings", settingsFile, "--move", "--target", t, "--album-pattern", "", "--out",
+                   "<artist>", "--exists", "skip", dir / "in/2.mp3", dir / "in/3.mp3"}),
+              0);
+    EXPECT_EQ(FilesBelow(dir / "in").size(), 2u);
+    EXPECT_EQ(TitleOf(t + "P/Pat/Pat.mp3"), "Song1");
+
+    // A chain (a takes b's name while b takes c's) and a cycle (x and y swap names): the files
+    // are renamed in an order, and through a temporary name, that loses none of them.
+    const std::string r = dir / "r/";
+    WriteMp3(r + "a.mp3", "", "", "b");
+    WriteMp3(r + "b.mp3", "", "", "c");
+    WriteMp3(r + "x.mp3", "", "", "y");
+    WriteMp3(r + "y.mp3", "", "", "x");
+    for (const char* exists : {"replace", "skip"}) {
+        ASSERT_EQ(Run({"rename", "--settings", settingsFile, "--in", "<artist>", "--out", "<title>", r + "a.mp3",
+                       r + "b.mp3", r + "x.mp3", r + "y.mp3"}),
+                  0)
+            << exists << err;
+        EXPECT_EQ(FilesBelow(r), (std::vector<std::string>{"b.mp3", "c.mp3", "x.mp3", "y.mp3"}));
+        EXPECT_EQ(TitleOf(r + "b.mp3"), "b");
+        EXPECT_EQ(TitleOf(r + "c.mp3"), "c");
+        EXPECT_EQ(TitleOf(r + "x.mp3"), "x");
+        EXPECT_EQ(TitleOf(r + "y.mp3"), "y");
+        // Back to the start for the next round.
+        std::filesystem::rename(r + "b.mp3", r + "a.mp3");
+        std::filesystem::rename(r + "c.mp3", r + "b.mp3");
+        std::filesystem::rename(r + "x.mp3", r + "tmp.mp3");
+        std::filesystem::rename(r + "y.mp3", r + "x.mp3");
+        std::filesystem::rename(r + "tmp.mp3", r + "y.mp3");
+        listtest::WriteFile(settingsFile, std::string("[General]\nlAlbumSize=2\niCaseChange=0\nbDetectInPattern=0\n") +
+                                              "feaFileExistAction=4\n");
+    }
+
+    // The same chain as a move into the files' own folder.
+    EXPECT_EQ(Run({"sort", "--settings", settingsFile, "--move", "--target", r, "--path-pattern", "", "--album-pattern",
+                   "", "--out", "<title>", "--exists", "replace", r + "a.mp3", r + "b.mp3"}),
+              0)
+        << err;
+    EXPECT_EQ(TitleOf(r + "b.mp3"), "b");
+    EXPECT_EQ(TitleOf(r + "c.mp3"), "c");
+    EXPECT_FALSE(Exists(r + "a.mp3"));
+}
+
+TEST_F(CliNaming, ControlCharactersNeverReachNamesOrOutputLines) {
+    const std::string forged = "Evil\n" + dir / "in/victim.mp3\t" + dir / "elsewhere.mp3";
+    WriteMp3(dir / "in/1.mp3", "Art\x1b[31m", "", forged);
+    WriteMp3(dir / "in/victim.mp3", "Vic", "", "Tim");
+    ASSERT_EQ(Run({"rename", "--settings", settingsFile, "--out", "<artist> - <title>", "--dry-run", dir / "in/1.mp3",
+                   dir / "in/victim.mp3"}),
+              0);
+    // One line per file, no raw control character: the tag cannot forge a plan line.
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2) << out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\t'), 2) << out;
+    EXPECT_FALSE(HasControlCharacter(out, true));
+
+    ASSERT_EQ(Run({"rename", "--settings", settingsFile, "--out", "<artist> - <title>", dir / "in/1.mp3"}), 0) << err;
+    const auto names = FilesBelow(dir / "in");
+    ASSERT_EQ(names.size(), 2u);
+    for (const auto& name : names) EXPECT_FALSE(HasControlCharacter(name, false)) << name;
+    EXPECT_EQ(names[0].rfind("Art [31m - Evil ", 0), 0u) << names[0];
+
+    // scan writes control characters out; the file name itself is one cell.
+    WriteMp3(dir / "s/raw\x1b" "name.mp3", "A\tB", "", "x\ny");
+    ASSERT_EQ(Run({"scan", "--settings", settingsFile, dir / "s"}), 0) << err;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+    EXPECT_NE(out.find("raw\\x1bname.mp3\t"), std::string::npos) << out;
+    EXPECT_NE(out.find("\tA\\tB\t"), std::string::npos) << out;
+    EXPECT_NE(out.find("\tx\\ny\t"), std::string::npos) << out;
+
+    // Messages about such files stay on one line each.
+    WriteMp3(dir / "c/taken\nname.mp3", "Zed", "", "Same");
+    WriteMp3(dir / "c/Same.mp3", "Zed", "", "Same");
+    EXPECT_EQ(Run({"rename", "--settings", settingsFile, "--out", "<title>", dir / "c/taken\nname.mp3"}), 1);
+    EXPECT_NE(err.find("taken\\nname.mp3"), std::string::npos) << err;
+    EXPECT_FALSE(HasControlCharacter(err, true));
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 3) << err;  // not replaced, error, summary
+}
+
+TEST_F(CliNaming, AbsolutePatternsKeepTheFoldersAsTyped) {
+    WriteMp3(dir / "in/1.mp3", "the band", "", "a song");
+    listtest::WriteFile(settingsFile, "[General]\nlAlbumSize=2\niCaseChange=1\nbDetectInPattern=0\n");
+    const std::string typed = dir / "media/user/1234-ABCD/music_lib/";
+    ASSERT_EQ(Run({"sort", "--settings", settingsFile, "--copy", "--target", dir / "t", "--album-pattern", "",
+                   "--path-pattern", typed + "<artist>", "--out", "<artist> - <title>", dir / "in/1.mp3"}),
+              0)
+        << err;
+    EXPECT_TRUE(Exists(typed + "The Band/The Band - A Song.mp3")) << namingtest::FilesBelow(dir / "media").size();
+    EXPECT_FALSE(Exists(dir / "media/user/1234 - ABCD"));
+}
+
+TEST_F(CliNaming, LegacyNamesAreReadAsLatin1) {
+    const std::string legacy = dir / "caf\xE9 - song.mp3";
+    WriteMp3(legacy, "", "", "", "1");
+    ASSERT_EQ(Run({"fix", "--settings", settingsFile, "--in", "<artist> - <title>", legacy}), 0) << err;
+    vorda::clsFile f;
+    ASSERT_TRUE(f.ReadFile(legacy, true));
+    EXPECT_EQ(f.Tag().GetValue(vorda::tvArtist), "Caf\xC3\xA9");
+    EXPECT_EQ(f.Tag().GetValue(vorda::tvTitle), "Song");
+    ASSERT_EQ(Run({"rename", "--settings", settingsFile, "--out", "<artist> - <title>", legacy}), 0) << err;
+    EXPECT_TRUE(Exists(dir / "Caf\xC3\xA9 - Song.mp3"));
 }
 
 }  // namespace
