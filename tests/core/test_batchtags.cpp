@@ -158,6 +158,31 @@ TEST_F(BatchTags, NumberTracksInListOrder) {
     if (batchtest::HaveMutagen()) EXPECT_TRUE(Contains(batchtest::MutagenFrames(p2), "TRCK=08"));
 }
 
+TEST_F(BatchTags, NumberTracksNamesFilesWithoutATagForTheNumber) {
+    const std::string bare = b.Add("bare.mp3", audio);
+    const std::string tagged = b.Add("t.mp3", V23Tag({{"TIT2", "t"}}, 16) + audio);
+    b.SelectAll();
+    BatchResult r = batch.NumberTracks(1);
+    EXPECT_EQ(r.processed, 1);
+    EXPECT_EQ(r.failed, 0);
+    EXPECT_EQ(r.unchanged, std::vector<std::string>{bare});
+    EXPECT_EQ(ReadBytes(bare), audio);
+    EXPECT_EQ(Value(tagged, tvTrack), "02");
+    ASSERT_FALSE(b.ui.asked.empty());
+    EXPECT_EQ(b.ui.asked.back(), std::string("1 file ") + BatchTagCommands::kNoTagForTrack +
+                                              "\r\n\r\nFirst file: " + bare);
+
+    // Adding the tag first numbers every file.
+    b.ui.asked.clear();
+    r = batch.NumberTracks(5, {tkID3v1});
+    EXPECT_EQ(r.processed, 2);
+    EXPECT_TRUE(r.unchanged.empty());
+    EXPECT_TRUE(b.ui.asked.empty());
+    EXPECT_EQ(Value(bare, tvV1Track), "5");
+    EXPECT_TRUE(HasV1(ReadBytes(bare)));
+    EXPECT_EQ(Value(tagged, tvTrack), "06");
+}
+
 TEST_F(BatchTags, InvalidEmptyAndCancelledStartValues) {
     const std::string p = b.Add("a.mp3", audio);
     b.SelectAll();

@@ -10,6 +10,7 @@
 #include "IniTestSupport.h"
 #include "app/Routines.h"
 #include "naming/FileValues.h"
+#include "naming/NamingText.h"
 #include "naming/PatternEngine.h"
 #include "tags/clsFile.h"
 
@@ -325,6 +326,43 @@ TEST(DestinationFolders, TagValuesNeverLeaveTheTarget)
               AddBackslash(HomeFolder()) + "Abba/");
     EXPECT_EQ(BuildDestinationFolder("/t", Values("abba", ""), "", s), "/t/");
     EXPECT_EQ(ApplyFolderPattern(Values("..", ""), "<artist>", s), "");
+}
+
+TEST(PatternExpansion, RulesCleanTheValuesAndKeepTheTypedText)
+{
+    Settings s = Defaults();
+    // Fixing (underscores, dashes) and case rules never touch the folders the user typed.
+    EXPECT_EQ(BuildDestinationFolder("/t/", Values("the_band", "", "best-of"), "/media/user/1234-ABCD/music_lib/<artist>/"
+                                     "<album>/", s),
+              "/media/user/1234-ABCD/music_lib/The Band/Best - Of/");
+    s.iCaseChange = 3;
+    EXPECT_EQ(ApplyPattern(Values("abba", "sos"), "Hits_of <artist> -- <title>", s), "Hits_of ABBA -- SOS");
+    s.iCaseChange = 1;
+    // A value in capitals keeps them when the whole name is not in capitals, as before.
+    EXPECT_EQ(ApplyPattern(Values("ABBA", "sos"), "<artist> - <title>", s), "ABBA - Sos");
+    EXPECT_EQ(ApplyPattern(Values("ABBA", "SOS"), "<artist> - <title>", s), "Abba - Sos");
+    // Gaps of empty values close inside their own folder; a folder of typed text stays.
+    EXPECT_EQ(ApplyFolderPattern(Values("", "", "Gold"), "Music - x/<artist> - <album>/", s), "Music - x/Gold/");
+
+    // Control characters: from values they become spaces, from the pattern they go.
+    FileValues v = Values("a\tb", "line\none\x1b[0m\x7f\xC2\x85" "end");
+    v.name = "x.mp3";
+    EXPECT_EQ(BuildNewFileName(v, "<artist>\x01 - <title>", s), "A B - Line One [0m End.mp3");
+    EXPECT_EQ(BuildDestinationFolder("/t/", v, "<artist>\n/", s), "/t/A B/");
+    EXPECT_EQ(naming::EscapeControlChars("a\nb\tc\x1b\x7f\xC2\x9b\xC3\xA9\\"), "a\\nb\\tc\\x1b\\x7f\\u009b\xC3\xA9\\");
+}
+
+TEST(ValuesFromNames, LegacyBytesAreReadAsLatin1)
+{
+    const Settings s = Defaults();
+    EXPECT_EQ(ExtractValue("caf\xE9 - song.mp3", "<artist>", "<artist> - <title>", s), "caf\xC3\xA9");
+    EXPECT_EQ(ExtractValue("/m/d\xFCsseldorf/caf\xE9 - s.mp3", "<album>", "<album>/<artist> - <title>", s),
+              "d\xC3\xBCsseldorf");
+    // UTF-8 names stay as they are.
+    EXPECT_EQ(ExtractValue("caf\xC3\xA9 - song.mp3", "<artist>", "<artist> - <title>", s), "caf\xC3\xA9");
+    EXPECT_EQ(DetectionScore("/m/\xE9t\xE9 - x.mp3", "<artist> - <title>", s), 100000);
+    TaggedFile f("caf\xE9 - song.mp3", {});
+    EXPECT_EQ(GetFileValues(f.file, "<artist> - <title>", 1, s).artist, "caf\xC3\xA9");
 }
 
 TEST(PatternPreview, ShowsTheBuiltNameOnlyWhenFixing)

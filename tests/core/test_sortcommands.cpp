@@ -10,6 +10,7 @@
 #include "app/FileOps.h"
 #include "app/Routines.h"
 #include "naming/SortCommands.h"
+#include "tags/clsFile.h"
 
 using namespace vorda;
 using listtest::TempDir;
@@ -266,6 +267,55 @@ TEST_F(SortFixture, TwoFilesWithOneDestinationDoNotOverwriteEachOther) {
     EXPECT_EQ(id3test::ReadBytes(target + "E/Eve/a.mp3"), first);
     EXPECT_TRUE(Exists(src + "two/a.mp3"));
     EXPECT_EQ(rows.Count(), 1);
+}
+
+TEST_F(SortFixture, ARunNeverReplacesItsOwnFilesAndSwapsNamesWithoutLoss) {
+    // x and y swap names; z wants y's new name too.
+    WriteMp3(src + "x.mp3", "Ivy", "", "y");
+    WriteMp3(src + "y.mp3", "Ivy", "", "x");
+    WriteMp3(src + "z.mp3", "Ivy", "", "y");
+    for (const char* n : {"x", "y", "z"}) Add(src + n + ".mp3");
+    s.iCaseChange = 0;
+    SortInputs in = Inputs(foRename);
+    in.fixFilenames = true;
+    in.outPattern = "<title>";
+    ui.answers = {anNo, anOK};  // z: keep the file that has just been given the name
+    commands.SortAllFiles(in);
+    ASSERT_EQ(ui.questions.size(), 2u);
+    EXPECT_EQ(ui.questions[0].text, "The file \"" + src + "y.mp3\" already exists!\nDo you want to replace it with: \n\"" +
+                                        src + "z.mp3\" ?");
+    // Every file is still there, and no temporary name is left behind.
+    EXPECT_EQ(FilesBelow(src), (std::vector<std::string>{"x.mp3", "y.mp3", "z.mp3"}));
+    clsFile f;
+    ASSERT_TRUE(f.ReadFile(src + "x.mp3", true));
+    EXPECT_EQ(f.Tag().GetValue(tvTitle), "x");
+    ASSERT_TRUE(f.ReadFile(src + "y.mp3", true));
+    EXPECT_EQ(f.Tag().GetValue(tvTitle), "y");
+    EXPECT_EQ(rows.GetCellContent(1, colFilename), "y.mp3");
+    EXPECT_EQ(rows.GetCellContent(2, colFilename), "x.mp3");
+    EXPECT_EQ(rows.GetCellContent(3, colFilename), "z.mp3");
+    EXPECT_EQ(commands.Failed(), 1);
+
+    // Copies: "always replace" skips a destination that this run wrote or that is a listed file.
+    s.feaFileExistAction = feaReplace;
+    rows.Clear();
+    WriteMp3(src + "c/a.mp3", "Jo", "", "Same");
+    WriteMp3(src + "c/b.mp3", "Jo", "", "Same");
+    Add(src + "c/a.mp3");
+    Add(src + "c/b.mp3");
+    SortInputs copy = Inputs(foCopy);
+    copy.fixFilenames = true;
+    copy.outPattern = "<title>";
+    copy.useAlbumPattern = false;
+    ui.questions.clear();
+    ui.answers = {anYes, anOK};
+    commands.SortAllFiles(copy);
+    ASSERT_EQ(ui.questions.size(), 2u);
+    EXPECT_EQ(ui.questions[1].text, "The file \"" + target + "J/Jo/Same.mp3\" was not replaced with \"" + src +
+                                        "c/b.mp3\": another file of this run has just been given this name.");
+    EXPECT_EQ(ui.questions[1].icon, miWarning);
+    EXPECT_EQ(id3test::ReadBytes(target + "J/Jo/Same.mp3"), id3test::ReadBytes(src + "c/a.mp3"));
+    EXPECT_EQ(commands.Handled(), 2);
 }
 
 TEST_F(SortFixture, RenameAllRenamesAndRefreshesRows) {
