@@ -72,6 +72,10 @@ const Command kRenameCommand{
     "  --settings FILE   read this settings file instead of the user's (fixing options, input\n"
     "                    patterns, what to do when a name is taken: asking means keeping the file)\n"
     "  --dry-run         print \"source<TAB>destination\" per file in order and change nothing\n"
+    "                    (control characters written as \\n, \\t, \\x1b)\n"
+    "\n"
+    "Files that take each other's names (a to b while b goes to c, or two files swapping\n"
+    "names) are renamed without losing any; a file of this run is never replaced.\n"
     "\n"
     "Messages go to standard error. Exit status 1 when a file could not be read or renamed.\n",
     RunRename};

@@ -144,10 +144,11 @@ const Command kSortCommand{
     "  --out PATTERN         renames the files with this output pattern (without it files\n"
     "                        keep their names)\n"
     "  --exists skip|replace what to do when a destination exists (default: the settings'\n"
-    "                        choice; asking means skipping here)\n"
+    "                        choice; asking means skipping here). A file of this run is\n"
+    "                        never replaced: replace skips it with a message\n"
     "  --settings FILE       read this settings file instead of the user's\n"
     "  --dry-run             print \"source<TAB>destination\" per file in the order of the run\n"
-    "                        and change nothing\n"
+    "                        and change nothing (control characters written as \\n, \\t, \\x1b)\n"
     "\n"
     "Messages go to standard error. Exit status 1 when a file could not be read, copied or moved.\n",
     RunSort};

@@ -42,6 +42,13 @@ bool IsFileMethod(int method) { return method == foMove || method == foCopy || m
 // A path in a message: quoted, with control characters written out so it stays on one line.
 std::string Quoted(const std::string& text) { return "\"" + naming::EscapeControlChars(text) + "\""; }
 
+// Why "always replace" kept a destination: the run itself put a file there, or it is a listed file.
+std::string OwnFileKeptText(const std::string& destination, const std::string& source, bool justWritten) {
+    return "The file " + Quoted(destination) + " was not replaced with " + Quoted(source) +
+           (justWritten ? ": another file of this run has just been given this name."
+                        : ": it is one of the files of this run.");
+}
+
 // A path as the run compares it ("a//b" and "a/./b" are "a/b").
 std::string NormalPath(const std::string& path) {
     return path.empty() ? path : std::filesystem::path(path).lexically_normal().string();
@@ -335,10 +342,7 @@ void SortCommands::RunSteps(int method, const std::vector<RunStep>& steps) {
             perform = true;
         } else if ((ownFile || ownResult) && settings_.feaFileExistAction == feaReplace) {
             // "Always replace" is about files that were there before: a file of this run stays.
-            ui_.Ask("The file " + Quoted(destination) + " was not replaced with " + Quoted(step.source) +
-                        (ownResult ? ": another file of this run has just been given this name."
-                                   : ": it is one of the files of this run."),
-                    mbOK, miWarning, "Vorda");
+            ui_.Ask(OwnFileKeptText(destination, step.source, ownResult), mbOK, miWarning, "Vorda");
         } else {
             const int answer = AskFileExistAction(step.source, destination);
             if (answer == feaCancel) {
@@ -522,6 +526,8 @@ void SortCommands::SortSelectedAsAlbum(const SortInputs& in) {
     if (in.method != foMove && in.method != foCopy) return;
     const std::string target = Trim(in.targetDir).empty() ? std::string() : AddBackslash(in.targetDir);
     clsFile& file = lc_.filCurrent();
+    // The files this command has put in place: never replaced by a later one.
+    std::unordered_set<std::string> produced;
     for (int i = 1; i <= list_.Count(); ++i) {
         if (!list_.Selected(i) || !ReadRow(i)) continue;
         const FileValues values = GetFileValues(file, in.inPattern, i, settings_);
@@ -532,7 +538,16 @@ void SortCommands::SortSelectedAsAlbum(const SortInputs& in) {
         std::string name = BuildNewFileName(values, in.outPattern, settings_);
         if (name.empty()) name = file.name();
         ++handled_;
-        if (SortFile(file, folder + name, in.method) != 0) ++failed_;
+        const std::string destination = folder + name;
+        const std::string key = NormalPath(destination);
+        if (produced.count(key) > 0 && settings_.feaFileExistAction == feaReplace) {
+            ui_.Ask(OwnFileKeptText(destination, file.FullPath(), true), mbOK, miWarning, "Vorda");
+            continue;
+        }
+        if (SortFile(file, destination, in.method) != 0)
+            ++failed_;
+        else
+            produced.insert(key);
     }
     if (in.method == foMove) AfterMove();
 }

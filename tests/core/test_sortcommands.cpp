@@ -418,6 +418,17 @@ TEST_F(SortFixture, PopupPatternAndAlbumSortWorkOnTheSelection) {
     in.method = foRename;
     commands.SortSelectedAsAlbum(in);  // disabled for renaming
     EXPECT_TRUE(Exists(src + "c.mp3"));
+
+    // Two files with one album name: "always replace" keeps the first one copied.
+    WriteMp3(src + "d.mp3", "Ivy", "Tour", "Three", "4", "1999");
+    Add(src + "d.mp3");
+    rows.SelectAll();
+    s.feaFileExistAction = feaReplace;
+    in.method = foCopy;
+    commands.SortSelectedAsAlbum(in);
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0].icon, miWarning);
+    EXPECT_EQ(id3test::ReadBytes(target + "I/Ivy/Tour (1999)/Three.mp3"), id3test::ReadBytes(src + "c.mp3"));
 }
 
 }  // namespace
