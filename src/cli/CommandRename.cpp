@@ -49,7 +49,7 @@ int RunRename(const std::vector<std::string>& argv) {
     if (rows.Count() == 0) return exitFailed;
 
     if (args.flags.contains("--dry-run")) {
-        PrintPlan(commands.PlanRename(true, in.inPattern, in.outPattern, in));
+        PrintPlan(InRunOrder(commands.PlanRename(true, in.inPattern, in.outPattern, in), foRename));
         return listed ? exitOk : exitFailed;
     }
     commands.SortAllFiles(in);

@@ -118,7 +118,7 @@ int RunSort(const std::vector<std::string>& argv) {
     if (args.flags.contains("--dry-run")) {
         const std::vector<PlannedMove> plan = commands.PlanSort(true, in.targetDir, in.pathPattern, in.albumPattern,
                                                                 in.inPattern, in.outPattern, in);
-        PrintPlan(plan);
+        PrintPlan(InRunOrder(plan, in.method));
         return listed ? exitOk : exitFailed;
     }
     commands.SortAllFiles(in);

@@ -119,6 +119,17 @@ SortInputs SortInputs::FromSettings(const Settings& s) {
     return in;
 }
 
+std::vector<PlannedMove> InRunOrder(const std::vector<PlannedMove>& plan, int method) {
+    std::vector<RunStep> steps;
+    steps.reserve(plan.size());
+    for (const PlannedMove& p : plan) steps.push_back({p.source, p.destination, 0});
+    std::vector<bool> aside;
+    std::vector<PlannedMove> ordered;
+    ordered.reserve(plan.size());
+    for (const size_t k : RunOrder(steps, method != foCopy, aside)) ordered.push_back(plan[k]);
+    return ordered;
+}
+
 std::string SortRunningText(int method) {
     switch (method) {
     case foMove: return "Moving file(s)...";

@@ -122,6 +122,10 @@ private:
     int currentRow_ = 0;
 };
 
+// A plan in the order a run of the method handles it (files that give up their names to other
+// files of the plan first; see SortCommands::RunSteps).
+std::vector<PlannedMove> InRunOrder(const std::vector<PlannedMove>& plan, int method);
+
 // The status message shown while a method runs ("Moving file(s)...") and when it is done
 // ("Moving done!"); "" for a method other than 1, 2 or 4.
 std::string SortRunningText(int method);

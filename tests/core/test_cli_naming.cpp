@@ -159,6 +159,10 @@ TEST_F(CliNaming, ARunKeepsEveryFileWhenNamesCollideOrChain) {
     WriteMp3(r + "b.mp3", "", "", "c");
     WriteMp3(r + "x.mp3", "", "", "y");
     WriteMp3(r + "y.mp3", "", "", "x");
+    ASSERT_EQ(Run({"rename", "--settings", settingsFile, "--in", "<artist>", "--out", "<title>", "--dry-run",
+                   r + "a.mp3", r + "b.mp3"}),
+              0);
+    EXPECT_EQ(out, r + "b.mp3\t" + r + "c.mp3\n" + r + "a.mp3\t" + r + "b.mp3\n");  // b makes room first
     for (const char* exists : {"replace", "skip"}) {
         ASSERT_EQ(Run({"rename", "--settings", settingsFile, "--in", "<artist>", "--out", "<title>", r + "a.mp3",
                        r + "b.mp3", r + "x.mp3", r + "y.mp3"}),
