@@ -1,7 +1,8 @@
 // Read-modify-write-reread on arbitrary files: the input is written as an .mp3 file, its
 // tags are read, a value is changed and the tags are written back. Whatever the tags were,
 // every byte that is not a tag (the audio, and anything in front of the tag) must be where
-// the new layout puts it, unchanged.
+// the new layout puts it, unchanged: the new tag at the start of the file, then whatever lay in
+// front of the old tag, then the audio.
 #include <unistd.h>
 
 #include <cstddef>
@@ -67,12 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     vorda::clsFile again;
     if (!again.ReadFile(path, true)) std::abort();
-    if (!again.Tag().hasTag(vorda::tkID3v2) || again.Tag().tagPosition() != tagStart + 1) std::abort();
+    if (!again.Tag().hasTag(vorda::tkID3v2) || again.Tag().tagPosition() != 1) std::abort();
     const std::string after = ReadAll(path);
     const std::string prefix = before.substr(0, static_cast<size_t>(tagStart));
     const std::string audio = before.substr(static_cast<size_t>(headEnd), static_cast<size_t>(tailStart - headEnd));
-    const size_t newHeadEnd = static_cast<size_t>(tagStart + again.Tag().tagSize());
-    if (after.compare(0, prefix.size(), prefix) != 0) std::abort();
+    const auto newTagEnd = static_cast<size_t>(again.Tag().tagSize());
+    const size_t newHeadEnd = newTagEnd + prefix.size();
+    if (after.compare(newTagEnd, prefix.size(), prefix) != 0) std::abort();
     if (after.size() < newHeadEnd + audio.size() || after.compare(newHeadEnd, audio.size(), audio) != 0) std::abort();
     if (again.Tag().GetValue(vorda::tvV2Title).empty()) std::abort();
     return 0;

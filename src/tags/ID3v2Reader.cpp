@@ -5,23 +5,72 @@
 
 #include "tags/FileBytes.h"
 #include "tags/ID3v2Text.h"
+#include "tags/MpegFrameHeader.h"
 
 namespace vorda {
 
+namespace {
+
+// The longest MPEG audio frame (MPEG-2 layer 2, 160 kbit/s, 8000 Hz, padded) and a header behind
+// it: how far past a candidate frame the search looks for its successor.
+constexpr int64_t kFrameLookahead = 2881 + 4;
+
+enum class HeadScan { Tag, Audio, None, NeedMore };
+
+// Walks head from its first byte to the first ID3v2 header or the first MPEG audio frame,
+// whichever comes first. complete: head ends where the file ends, or reaches far enough past the
+// search range to decide every candidate in it.
+HeadScan ScanHead(std::string_view head, bool complete, long& found) {
+    const auto* b = reinterpret_cast<const uint8_t*>(head.data());
+    const size_t size = head.size();
+    const size_t reach = std::min(size, static_cast<size_t>(kID3v2SearchRange));
+    for (size_t i = 0; i < reach; ++i) {
+        if (b[i] == 'I') {
+            if (i + 10 > size) {
+                if (!complete) return HeadScan::NeedMore;
+                continue;
+            }
+            if (IsValidID3v2Header(head.substr(i, 10))) {
+                found = static_cast<long>(i);
+                return HeadScan::Tag;
+            }
+        } else if (b[i] == 0xFF) {
+            MpegFrameHeader h;
+            if (i + 4 > size) {
+                if (!complete) return HeadScan::NeedMore;
+                continue;
+            }
+            if (!MpegFrameHeader::Parse(b + i, h)) continue;
+            // A lone header is audio only when its successor lies past the end of the file.
+            const size_t next = i + static_cast<size_t>(h.FrameLength());
+            if (next + 4 > size) {
+                if (!complete) return HeadScan::NeedMore;
+                return HeadScan::Audio;
+            }
+            MpegFrameHeader n;
+            if (MpegFrameHeader::Parse(b + next, n) && h.SameStream(n)) return HeadScan::Audio;
+        }
+    }
+    return complete || size >= static_cast<size_t>(kID3v2SearchRange) ? HeadScan::None : HeadScan::NeedMore;
+}
+
+}  // namespace
+
 bool IsValidID3v2Header(std::string_view header) {
-    if (header.size() < 10 || header.substr(0, 3) != "ID3") return false;
+    if (!LooksLikeID3v2Header(header) || header.size() < 10) return false;
     const auto* b = reinterpret_cast<const unsigned char*>(header.data());
-    if (b[3] < 2 || b[3] > 4 || b[4] == 0xFF) return false;
     return ((b[6] | b[7] | b[8] | b[9]) & 0x80) == 0;
 }
 
+bool LooksLikeID3v2Header(std::string_view header) {
+    if (header.size() < 5 || header.substr(0, 3) != "ID3") return false;
+    const auto* b = reinterpret_cast<const unsigned char*>(header.data());
+    return b[3] >= 2 && b[3] <= 4 && b[4] != 0xFF;
+}
+
 long FindID3v2Header(std::string_view head) {
-    for (size_t i = 0; i < static_cast<size_t>(kID3v2SearchRange) && i + 10 <= head.size(); ++i) {
-        i = head.find("ID3", i);
-        if (i == std::string_view::npos || i >= static_cast<size_t>(kID3v2SearchRange)) break;
-        if (IsValidID3v2Header(head.substr(i, 10))) return static_cast<long>(i);
-    }
-    return -1;
+    long found = -1;
+    return ScanHead(head, true, found) == HeadScan::Tag ? found : -1;
 }
 
 bool FindID3v2Bytes(FileBytes& file, std::string_view& tag, long& offset) {
@@ -29,10 +78,20 @@ bool FindID3v2Bytes(FileBytes& file, std::string_view& tag, long& offset) {
     offset = -1;
     const int64_t length = file.Size();
     if (length < 10) return false;
-    const std::string_view head = file.Text(0, static_cast<size_t>(std::min<int64_t>(length, kID3v2SearchRange + 9)));
-    const long found = FindID3v2Header(head);
-    if (found < 0) return false;
-    const auto* h = reinterpret_cast<const unsigned char*>(head.data() + found);
+    // Most files begin with their tag or their audio, which the first read of the head decides;
+    // only junk in front makes the search read as far as its range.
+    long found = -1;
+    const int64_t first = std::min<int64_t>(length, static_cast<int64_t>(FileBytes::kHeadChunk));
+    HeadScan scan = ScanHead(file.Text(0, static_cast<size_t>(first)), first == length, found);
+    if (scan == HeadScan::NeedMore) {
+        const int64_t whole = std::min<int64_t>(length, kID3v2SearchRange + kFrameLookahead);
+        const std::string_view head = file.Text(0, static_cast<size_t>(whole));
+        if (head.size() != static_cast<size_t>(whole)) return false;
+        scan = ScanHead(head, true, found);
+    }
+    if (scan != HeadScan::Tag) return false;
+    const auto* h = file.Bytes(found, 10);
+    if (h == nullptr) return false;
     uint64_t total = 10 + static_cast<uint64_t>(id3v2::ReadSynchsafe(h + 6));
     if (h[3] == 4 && (h[5] & 0x10)) total += 10;  // footer
     const auto available = static_cast<uint64_t>(length - found);

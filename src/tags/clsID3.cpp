@@ -10,6 +10,7 @@
 #include "app/FileOps.h"
 #include "app/Settings.h"
 #include "tags/FileBytes.h"
+#include "tags/ID3v2Reader.h"
 #include "tags/TagFileWriter.h"
 #include "tags/clsFile.h"
 
@@ -69,6 +70,9 @@ int64_t FramesEnd(FileBytes& file, int64_t offset, int64_t limit) {
     }
     return p;
 }
+
+// Bytes past the end of a junk region that a tag header starting in it may reach into.
+constexpr int64_t kHeaderLookahead = 4;
 
 }  // namespace
 
@@ -377,7 +381,10 @@ void clsID3::ApplyOptions() {
     }
 }
 
-void clsID3::KeepInSync() {
+void clsID3::KeepInSync(bool v1Removed, bool v2Removed) {
+    // The values of a tag the user removes go with it: they are not copied into the other tag
+    // (nor into one an option adds again, which starts empty).
+    if (v1Removed || v2Removed) return;
     for (const int key : {tvAlbum, tvArtist, tvComment, tvGenre, tvTitle, tvTrack, tvYear})
         SetValue(key, GetValue(key));
 }
@@ -387,8 +394,10 @@ int clsID3::tagWrite() {
     const Settings& s = settings();
     const std::string path = file_->FullPath();
 
+    const bool v1Removed = v1Action_ == acRemove;
+    const bool v2Removed = v2Action_ == acRemove;
     ApplyOptions();
-    if (s.bTAGKeepSync) KeepInSync();
+    if (s.bTAGKeepSync) KeepInSync(v1Removed, v2Removed);
     if (!v1_.Changed() && !v2_.Changed() && v1Action_ == acNone && v2Action_ == acNone && lyricsAction_ == acNone)
         return 0;
 
@@ -449,8 +458,11 @@ int clsID3::tagWrite() {
     }
     const bool writeV2 = newSize > 0;
     const int64_t padding = oldHead - newSize;
+    // A tag behind junk moves to the start of the file, where every reader looks for it; the
+    // junk stays, behind the new tag.
     bool rebuild = beyondEnd || v2Action_ == acRemove || (v2Action_ == acAdd && !hadV2) ||
-                   (writeV2 && s.lMaxPaddingSize >= 0 && padding > s.lMaxPaddingSize) || newSize > oldHead;
+                   (writeV2 && s.lMaxPaddingSize >= 0 && padding > s.lMaxPaddingSize) || newSize > oldHead ||
+                   (writeV2 && headOffset > 0);
 
     std::string head;
     if (writeV2) {
@@ -471,8 +483,8 @@ int clsID3::tagWrite() {
     if (rebuild) {
         file.Close();
         std::vector<tagfile::Piece> pieces;
-        if (headOffset > 0) pieces.push_back(tagfile::Piece::Range(0, headOffset));
         pieces.push_back(tagfile::Piece::Bytes(head));
+        if (headOffset > 0) pieces.push_back(tagfile::Piece::Range(0, headOffset));
         pieces.push_back(tagfile::Piece::Range(headOffset + oldHead, audioLength));
         pieces.push_back(tagfile::Piece::Bytes(tail));
         error = tagfile::RebuildFile(path, pieces, file_->ReadIdentity());
@@ -489,7 +501,7 @@ int clsID3::tagWrite() {
 
     if (!head.empty()) {
         v2_.setHasID3v2(true);
-        v2_.setPosition(static_cast<long>(headOffset + 1));
+        v2_.setPosition(1);
         v2_.MarkWritten();
     } else if ((rebuild && hadV2) || !hadV2) {
         v2_.Reset();
@@ -522,48 +534,75 @@ int clsID3::RemoveJunk() {
     if (audio.AudioType() != "MPEG" || !audio.IsValid()) return 0;
     const std::string path = file_->FullPath();
 
-    int error = 0;
-    const int64_t length = tagfile::FileLength(path, &error);
-    if (length < 0) return error;
+    FileBytes file;
+    if (!file.Open(path)) return file.Error();
+    const int64_t length = file.Size();
     const bool hasV2 = v2_.HasID3v2();
     const int64_t tagStart = v2_.Position() - 1;  // 0-based
     const int64_t tagSize = v2_.Size();
     const int64_t first = audio.StartPos();
     if (first < 0 || first > length) return erFileChanged;
+    int error = 0;
     if (hasV2) {
         if (tagStart < 0) return erFileChanged;
-        const int64_t onDisk = tagfile::ID3v2SizeAt(path, tagStart, &error);
+        const int64_t onDisk = tagfile::ID3v2SizeAt(file, tagStart, &error);
         if (error != 0) return error;
         if (onDisk > tagSize && tagStart + onDisk > length) return erTagBeyondEnd;
         if (onDisk != tagSize) return erFileChanged;
     }
 
+    // The junk [from, to) goes, up to the first byte of a tag header in it: a tag that cannot
+    // be read (or a second one) is still a tag, and it stays with everything behind it.
     std::vector<tagfile::Piece> pieces;
-    int64_t newFirst = 0;
-    if (hasV2 && tagStart > 0 && first > tagStart + tagSize) {
-        // Junk in front of the tag and between it and the audio.
-        pieces = {tagfile::Piece::Range(tagStart, tagSize), tagfile::Piece::Range(first, length - first)};
-        newFirst = tagSize;
+    int64_t removedInFront = 0;  // in front of the tag
+    int64_t removed = 0;
+    auto dropJunk = [&](int64_t from, int64_t to) {
+        const std::string_view bytes =
+            file.Text(from, static_cast<size_t>(std::min(to + kHeaderLookahead, length) - from));
+        if (bytes.empty() && to > from) {
+            error = file.Error() != 0 ? file.Error() : EIO;
+            return;
+        }
+        int64_t cut = to;
+        for (size_t at = bytes.find("ID3"); at != std::string_view::npos && from + static_cast<int64_t>(at) < to;
+             at = bytes.find("ID3", at + 1)) {
+            if (LooksLikeID3v2Header(bytes.substr(at))) {
+                cut = from + static_cast<int64_t>(at);
+                break;
+            }
+        }
+        removed += cut - from;
+        if (cut < to) pieces.push_back(tagfile::Piece::Range(cut, to - cut));
+    };
+    if (hasV2 && tagStart > 0) {
+        dropJunk(0, tagStart);
+        removedInFront = removed;
+        if (first > tagStart + tagSize) {
+            // Junk in front of the tag and between it and the audio.
+            pieces.push_back(tagfile::Piece::Range(tagStart, tagSize));
+            dropJunk(tagStart + tagSize, first);
+            pieces.push_back(tagfile::Piece::Range(first, length - first));
+        } else {
+            // Junk in front of the tag only; the audio follows the tag.
+            pieces.push_back(tagfile::Piece::Range(tagStart, length - tagStart));
+        }
     } else if (!hasV2 && first >= 1) {
-        pieces = {tagfile::Piece::Range(first, length - first)};
-        newFirst = 0;
-    } else if (hasV2 && tagStart > 0 && first >= tagStart + tagSize) {
-        // Junk in front of the tag only; the audio follows the tag directly.
-        pieces = {tagfile::Piece::Range(tagStart, length - tagStart)};
-        newFirst = first - tagStart;
+        dropJunk(0, first);
+        pieces.push_back(tagfile::Piece::Range(first, length - first));
     } else {
         return 0;
     }
+    if (error != 0) return error;
+    if (removed == 0) return 0;
+    file.Close();
     error = tagfile::RebuildFile(path, pieces, file_->ReadIdentity());
     file_->SizeChanged();
     if (error != 0) return error;
     file_->NoteWritten();
 
-    int64_t newLength = 0;
-    for (const tagfile::Piece& piece : pieces) newLength += piece.length;
-    if (hasV2) setTagPosition(1);
-    audio.SetPosition(static_cast<long>(newFirst));
-    v1_.setFileLength(newLength);
+    if (hasV2) setTagPosition(static_cast<long>(tagStart - removedInFront + 1));
+    audio.SetPosition(static_cast<long>(first - removed));
+    v1_.setFileLength(length - removed);
     return 0;
 }
 

@@ -53,7 +53,7 @@ private:
     bool V2Written() const;
     std::string PaddedTrack(const std::string& track) const;
     void ApplyOptions();
-    void KeepInSync();
+    void KeepInSync(bool v1Removed, bool v2Removed);
     void FinishWrite(bool v1Written, int64_t lyricsLength, int64_t fileLength);
 
     clsGenres genres_;

@@ -20,6 +20,9 @@ constexpr std::string_view kLyricsBegin = "LYRICSBEGIN";
 constexpr std::string_view kLyrics200 = "LYRICS200";
 constexpr std::string_view kLyricsEnd = "LYRICSEND";
 constexpr int64_t kLyrics3V2Trailer = 15;  // six size digits and "LYRICS200"
+// How many older ID3v1 tags and Lyrics3 blocks in front of the last ones are taken as part of
+// the trailing region; a bound for hostile files, far above what any tagger leaves.
+constexpr int kMaxStackedBlocks = 1000;
 
 const clsGenres& BuiltInGenres()
 {
@@ -234,7 +237,13 @@ void clsID3v1::SetQuality(const std::string& value) { SetText(quality_, value); 
 void clsID3v1::SetImages(const std::string& value) { SetText(images_, value); }
 void clsID3v1::SetOtherInfo(const std::string& value) { SetText(otherInfo_, value); }
 
-void clsID3v1::SetGenre(const std::string& name) { SetGenreNr(static_cast<uint8_t>(Genres().GenreID(name))); }
+void clsID3v1::SetGenre(const std::string& name)
+{
+    // The name the genre byte shows already (empty for a number without a name, 148 to 254
+    // included) leaves the byte as it is: writing back the shown values changes nothing.
+    if (name == Genre()) return;
+    SetGenreNr(static_cast<uint8_t>(Genres().GenreID(name)));
+}
 
 void clsID3v1::SetGenreNr(uint8_t number)
 {
@@ -310,6 +319,7 @@ bool clsID3v1::GetID3v1(const std::string& path)
     if (!file.Open(path)) {
         Reset();
         fileLength_ = 0;
+        tailStart_ = 0;
         return false;
     }
     return GetID3v1(file);
@@ -319,6 +329,7 @@ bool clsID3v1::GetID3v1(FileBytes& file)
 {
     Reset();
     fileLength_ = 0;
+    tailStart_ = 0;
     if (!file.IsOpen()) return false;
     return ReadFrom(file);
 }
@@ -327,6 +338,7 @@ bool clsID3v1::ReadFrom(FileBytes& fd)
 {
     const int64_t length = fd.Size();
     fileLength_ = length;
+    tailStart_ = length;
     if (length < kTagSize) return true;  // too short for a tag: no tag
     std::string tag;
     if (!ReadAt(fd, length - kTagSize, static_cast<size_t>(kTagSize), tag)) return false;
@@ -345,43 +357,60 @@ bool clsID3v1::ReadFrom(FileBytes& fd)
     year_ = V1Field(std::string_view(tag).substr(93, 4));
     comment_ = V1Field(comment);
 
-    ReadLyrics3(fd, length);
-    return true;
+    const int64_t lyricsEnd = length - kTagSize;
+    const int errorBefore = fd.Error();
+    tailStart_ = StackStart(fd, lyricsEnd - ReadLyrics3(fd, lyricsEnd));
+    // A read that failed on the way leaves the extent of the region unknown.
+    return errorBefore != 0 || fd.Error() == 0;
 }
 
-void clsID3v1::ReadLyrics3(FileBytes& fd, int64_t length)
+int64_t clsID3v1::StackStart(FileBytes& fd, int64_t end)
 {
-    const int64_t markerAt = length - kTagSize - 9;
-    std::string marker;
-    if (markerAt < 0 || !ReadAt(fd, markerAt, 9, marker)) return;
-    if (marker == kLyrics200)
-        ReadLyrics3V2(fd, length);
-    else if (marker == kLyricsEnd)
-        ReadLyrics3V1(fd, length);
+    for (int round = 0; round < kMaxStackedBlocks; ++round) {
+        clsID3v1 older;
+        if (const int64_t lyrics = older.ReadLyrics3(fd, end); lyrics > 0) {
+            end -= lyrics;
+        } else if (end >= kTagSize && fd.HasText(end - kTagSize, kTagId)) {
+            end -= kTagSize;
+        } else {
+            break;
+        }
+    }
+    return end;
 }
 
-bool clsID3v1::ReadLyrics3V2(FileBytes& fd, int64_t length)
+int64_t clsID3v1::ReadLyrics3(FileBytes& fd, int64_t end)
+{
+    const int64_t markerAt = end - 9;
+    std::string marker;
+    if (markerAt < 0 || !ReadAt(fd, markerAt, 9, marker)) return 0;
+    if (marker == kLyrics200) return ReadLyrics3V2(fd, end);
+    if (marker == kLyricsEnd) return ReadLyrics3V1(fd, end);
+    return 0;
+}
+
+int64_t clsID3v1::ReadLyrics3V2(FileBytes& fd, int64_t end)
 {
     // The size counts from "LYRICSBEGIN" to the end of the last field.
-    const int64_t sizeAt = length - kTagSize - kLyrics3V2Trailer;
+    const int64_t sizeAt = end - kLyrics3V2Trailer;
     std::string sizeDigits;
-    if (sizeAt < 0 || !ReadAt(fd, sizeAt, 6, sizeDigits) || !AllDigits(sizeDigits)) return false;
+    if (sizeAt < 0 || !ReadAt(fd, sizeAt, 6, sizeDigits) || !AllDigits(sizeDigits)) return 0;
     const int64_t size = DigitsValue(sizeDigits);
     const int64_t begin = sizeAt - size;
-    if (size < static_cast<int64_t>(kLyricsBegin.size()) || begin < 0) return false;
+    if (size < static_cast<int64_t>(kLyricsBegin.size()) || begin < 0) return 0;
     std::string block;
-    if (!ReadAt(fd, begin, static_cast<size_t>(size), block)) return false;
-    if (std::string_view(block).substr(0, kLyricsBegin.size()) != kLyricsBegin) return false;
+    if (!ReadAt(fd, begin, static_cast<size_t>(size), block)) return 0;
+    if (std::string_view(block).substr(0, kLyricsBegin.size()) != kLyricsBegin) return 0;
 
     // Walk the fields into a scratch object: a block whose fields do not add up to its size
     // is damaged and taken as no block at all (the ID3v1 fields stay as read).
     clsID3v1 found;
     std::string_view fields = std::string_view(block).substr(kLyricsBegin.size());
     while (!fields.empty()) {
-        if (fields.size() < 8 || !AllDigits(fields.substr(3, 5))) return false;
+        if (fields.size() < 8 || !AllDigits(fields.substr(3, 5))) return 0;
         const std::string_view id = fields.substr(0, 3);
         const auto dataSize = static_cast<size_t>(DigitsValue(fields.substr(3, 5)));
-        if (dataSize > fields.size() - 8) return false;
+        if (dataSize > fields.size() - 8) return 0;
         const std::string_view data = fields.substr(8, dataSize);
         std::string raw(data);
         std::erase(raw, '\0');  // as in the ID3v1 fields, a zero byte is no text
@@ -428,23 +457,25 @@ bool clsID3v1::ReadLyrics3V2(FileBytes& fd, int64_t length)
     hasLyrics3_ = true;
     lyricsSize_ = size + kLyrics3V2Trailer;
     lyrics3Version_ = 2;
-    return true;
+    return lyricsSize_;
 }
 
-bool clsID3v1::ReadLyrics3V1(FileBytes& fd, int64_t length)
+int64_t clsID3v1::ReadLyrics3V1(FileBytes& fd, int64_t end)
 {
-    const int64_t endMarkerAt = length - kTagSize - static_cast<int64_t>(kLyricsEnd.size());
+    const int64_t endMarkerAt = end - static_cast<int64_t>(kLyricsEnd.size());
     int64_t from = endMarkerAt - static_cast<int64_t>(kMaxLyrics3V1Text + kLyricsBegin.size());
     if (from < 0) from = 0;
     std::string window;
-    if (!ReadAt(fd, from, static_cast<size_t>(endMarkerAt - from), window)) return false;
-    const size_t begin = window.find(kLyricsBegin);
-    if (begin == std::string::npos) return false;
+    if (!ReadAt(fd, from, static_cast<size_t>(endMarkerAt - from), window)) return 0;
+    // The begin marker nearest to the end marker: one further back belongs to an older block
+    // stacked in front of this one.
+    const size_t begin = window.rfind(kLyricsBegin);
+    if (begin == std::string::npos) return 0;
     lyrics_ = Latin1ToUtf8(std::string_view(window).substr(begin + kLyricsBegin.size()));
     hasLyrics3_ = true;
     lyricsSize_ = static_cast<int64_t>(window.size() - begin + kLyricsEnd.size());
     lyrics3Version_ = 1;
-    return true;
+    return lyricsSize_;
 }
 
 // ---------------------------------------------------------------- generating
@@ -616,6 +647,7 @@ void clsID3v1::SetWritten(bool id3v1Written, int64_t lyrics3Length, int64_t file
         }
     }
     fileLength_ = fileLength;
+    tailStart_ = fileLength - (id3v1Written ? kTagSize + lyrics3Length : 0);
     SetUnchanged();
 }
 

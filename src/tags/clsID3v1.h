@@ -70,7 +70,8 @@ public:
     void SetAlbum(const std::string& value);
     void SetComment(const std::string& value);
     void SetYear(const std::string& value);
-    // Looks the name up in the genre table (255 when unknown).
+    // Looks the name up in the genre table (255 when unknown). The name Genre() shows now
+    // changes nothing, so a genre byte without a name survives edits of the other fields.
     void SetGenre(const std::string& name);
     void SetGenreNr(uint8_t number);
     // The leading number of the text, clamped to 0..255; empty or non-numeric text gives 0.
@@ -119,9 +120,12 @@ public:
     int64_t ID3v1Position() const { return hasID3v1_ ? fileLength_ - kTagSize + 1 : 0; }
     // 1-based position of "LYRICSBEGIN"; 0 without a Lyrics3 block.
     int64_t Lyrics3Position() const { return hasLyrics3_ ? ID3v1Position() - lyricsSize_ : 0; }
-    // 1-based position of the first byte of the trailing region (Lyrics3 block and ID3v1
-    // tag); FileLength() + 1 when the file has neither.
-    int64_t TailPosition() const { return fileLength_ + 1 - Size() - LyricsSize(); }
+    // 1-based position of the first byte of the trailing region; FileLength() + 1 when the
+    // file does not end with an ID3v1 tag. The region is the ID3v1 tag with its Lyrics3 block
+    // and every older ID3v1 tag and Lyrics3 block stacked directly in front of them (taggers
+    // that append a new tag instead of replacing the old one leave such files): a write
+    // replaces all of them, so that no older tag comes back when the tag is removed.
+    int64_t TailPosition() const { return tailStart_ + 1; }
 
     // ---- text that does not fit the single-byte code page
     static bool FitsLatin1(std::string_view utf8);
@@ -149,13 +153,22 @@ public:
     // Clears Changed.
     void SetWritten(bool id3v1Written, int64_t lyrics3Length, int64_t fileLength);
     // Records a new file length after bytes in front of the trailing region were removed.
-    void setFileLength(int64_t fileLength) { fileLength_ = fileLength; }
+    void setFileLength(int64_t fileLength)
+    {
+        tailStart_ += fileLength - fileLength_;
+        fileLength_ = fileLength;
+    }
 
 private:
     bool ReadFrom(FileBytes& file);
-    void ReadLyrics3(FileBytes& file, int64_t length);
-    bool ReadLyrics3V2(FileBytes& file, int64_t length);
-    bool ReadLyrics3V1(FileBytes& file, int64_t length);
+    // Each reads the Lyrics3 block that ends at the 0-based offset end into the fields and
+    // answers its size in bytes; 0 when no (undamaged) block ends there.
+    int64_t ReadLyrics3(FileBytes& file, int64_t end);
+    int64_t ReadLyrics3V2(FileBytes& file, int64_t end);
+    int64_t ReadLyrics3V1(FileBytes& file, int64_t end);
+    // Where the older ID3v1 tags and Lyrics3 blocks stacked in front of the 0-based offset end
+    // begin (end itself when there are none).
+    static int64_t StackStart(FileBytes& file, int64_t end);
     void SetText(std::string& field, std::string value);
     const clsGenres& Genres() const;
 
@@ -171,6 +184,7 @@ private:
     std::string mood_, situation_, lyrics_, quality_, author_, images_, otherInfo_;
     std::string unknownFields_;
     int64_t fileLength_ = 0;
+    int64_t tailStart_ = 0;  // 0-based start of the trailing region
 };
 
 }  // namespace vorda

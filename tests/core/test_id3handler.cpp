@@ -258,26 +258,101 @@ TEST_F(ID3HandlerTest, KeepSyncCopiesTheMainFieldsToBothTags) {
     EXPECT_EQ(file_.Tag().GetValue(tvV2Title), "Only v2");
 }
 
-TEST_F(ID3HandlerTest, TagAfterJunkIsWrittenWhereItIs) {
-    const std::string junk(100, 'J');
+TEST_F(ID3HandlerTest, TagBehindJunkIsFoundAndRewrittenAtTheStart) {
     const std::string tag = V23Tag({{"TIT2", "T"}, {"TCOM", "C"}}, 40);
-    const std::string path = Make("a.mp3", junk + tag + audio_);
-    ASSERT_EQ(file_.Tag().tagPosition(), 101);
-    file_.Tag().SetValue(tvTitle, "T2");  // in place
-    EXPECT_EQ(file_.PutTags(), 0);
-    std::string after = ReadBytes(path);
-    EXPECT_EQ(after.size(), junk.size() + tag.size() + audio_.size());
-    EXPECT_BYTES(after.substr(0, 100), junk);
-    EXPECT_BYTES(after.substr(100 + tag.size()), audio_);
+    for (const size_t junkSize : {size_t{100}, size_t{500}, size_t{2047}, size_t{20000}}) {
+        SCOPED_TRACE(junkSize);
+        std::string junk(junkSize, 'J');
+        junk[junkSize / 2] = '\xFF';  // a lone frame sync in the junk is no audio
+        const std::string path = Make("a.mp3", junk + tag + audio_);
+        ASSERT_EQ(file_.Tag().tagPosition(), static_cast<long>(junkSize) + 1);
+        ASSERT_EQ(file_.Tag().GetValue(tvTitle), "T");
+        EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(junkSize + tag.size()));
 
-    file_.Tag().SetValue(tvTitle, std::string(100, 'x'));  // rebuild
-    EXPECT_EQ(file_.PutTags(), 0);
-    after = ReadBytes(path);
-    EXPECT_BYTES(after.substr(0, 100), junk);
-    EXPECT_BYTES(after.substr(100 + static_cast<size_t>(file_.Tag().tagSize())), audio_);
+        // Even a change that would fit in place moves the tag in front of the junk.
+        file_.Tag().SetValue(tvTitle, "T2");
+        EXPECT_EQ(file_.PutTags(), 0);
+        const auto size = static_cast<size_t>(file_.Tag().tagSize());
+        EXPECT_EQ(file_.Tag().tagPosition(), 1);
+        EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(size + junkSize));
+        std::string after = ReadBytes(path);
+        ASSERT_EQ(after.size(), size + junkSize + audio_.size());
+        EXPECT_BYTES(after.substr(size, junkSize), junk);
+        EXPECT_BYTES(after.substr(size + junkSize), audio_);
+        ASSERT_TRUE(file_.ReadFile(path, true));
+        EXPECT_EQ(file_.Tag().tagPosition(), 1);
+        EXPECT_EQ(file_.Tag().GetValue(tvTitle), "T2");
+        EXPECT_EQ(file_.Tag().GetValue(tvComposer), "C");
+        EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(size + junkSize));
+
+        // A write in place now, then the tag's removal: the junk stays, the audio too.
+        file_.Tag().SetValue(tvTitle, "T3");
+        EXPECT_EQ(file_.PutTags(), 0);
+        EXPECT_EQ(ReadBytes(path).size(), after.size());
+        ASSERT_TRUE(file_.ReadFile(path, true));
+        file_.Tag().Remove(tkID3v2);
+        EXPECT_EQ(file_.PutTags(), 0);
+        EXPECT_BYTES(ReadBytes(path), junk + audio_);
+    }
+}
+
+TEST_F(ID3HandlerTest, RemoveJunkNeverRemovesATagHeader) {
+    // A readable tag behind 2047 bytes of junk: the junk goes, the tag stays.
+    const std::string tag = V23Tag({{"TIT2", "Kept"}}, 30);
+    std::string path = Make("a.mp3", std::string(2047, 'j') + tag + audio_);
+    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
+    EXPECT_BYTES(ReadBytes(path), tag + audio_);
+    EXPECT_EQ(file_.Tag().tagPosition(), 1);
+    EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(tag.size()));
+
+    // A tag whose size bytes have bit 7 set cannot be read; the junk in front of it goes, the
+    // tag with everything behind it stays.
+    std::string broken = tag;
+    broken[8] = '\x81';
+    path = Make("b.mp3", std::string(300, 'j') + broken + audio_);
+    ASSERT_FALSE(file_.Tag().hasTag(tkID3v2));
+    ASSERT_TRUE(file_.Audio().IsValid());
+    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
+    EXPECT_BYTES(ReadBytes(path), broken + audio_);
+    EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(broken.size()));
+    path = Make("c.mp3", broken + audio_);
+    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
+    EXPECT_BYTES(ReadBytes(path), broken + audio_);
+
+    // A second tag between the first and the audio stays; the junk in front of it goes.
+    const std::string second = V23Tag({{"TIT2", "Second"}}, 0);
+    path = Make("d.mp3", std::string(40, 'j') + tag + std::string(60, 'k') + second + std::string(20, 'k') + audio_);
+    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
+    EXPECT_BYTES(ReadBytes(path), tag + second + std::string(20, 'k') + audio_);
+    EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(tag.size() + second.size() + 20));
     ASSERT_TRUE(file_.ReadFile(path, true));
-    EXPECT_EQ(file_.Tag().GetValue(tvTitle), std::string(100, 'x'));
-    EXPECT_EQ(file_.Tag().tagPosition(), 101);
+    EXPECT_EQ(file_.Tag().GetValue(tvTitle), "Kept");
+}
+
+TEST_F(ID3HandlerTest, EditsLeaveValuesTheyDoNotTouch) {
+    // An ID3v1 genre byte without a name (148..254) survives an edit of another field, with
+    // the tags kept in step.
+    std::string path = Make("a.mp3", V23Tag({{"TIT2", "T"}, {"TCOM", "C"}}, 100) + audio_ +
+                                         V1Tag("T", "", 0, 200));
+    file_.Tag().SetValue(tvTitle, "New");
+    EXPECT_EQ(file_.PutTags(), 0);
+    std::string bytes = ReadBytes(path);
+    EXPECT_EQ(static_cast<unsigned char>(bytes.back()), 200);
+    EXPECT_EQ(bytes.substr(bytes.size() - 125, 3), "New");
+    path = Make("b.mp3", audio_ + V1Tag("T", "", 0, 254));
+    file_.Tag().SetValue(tvArtist, "Band");
+    EXPECT_EQ(file_.PutTags(), 0);
+    EXPECT_EQ(static_cast<unsigned char>(ReadBytes(path).back()), 254);
+
+    // Removing the tags while "Always" adds an ID3v1 tag: the new tag starts empty.
+    settings().UseID3v1 = tuAlways;
+    path = Make("c.mp3", V23Tag({{"TIT2", "Old title"}, {"TPE1", "Old artist"}, {"TALB", "Old album"}}, 0) + audio_);
+    file_.Tag().Remove(tkAll);
+    EXPECT_EQ(file_.PutTags(), 0);
+    EXPECT_BYTES(ReadBytes(path), audio_ + V1Tag(""));
+    ASSERT_TRUE(file_.ReadFile(path, true));
+    EXPECT_EQ(file_.Tag().GetValue(tvTitle), "");
+    EXPECT_EQ(file_.Tag().GetValue(tvArtist), "");
 }
 
 TEST_F(ID3HandlerTest, RemoveJunkCases) {

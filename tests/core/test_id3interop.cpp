@@ -241,4 +241,47 @@ TEST_F(ID3InteropTest, CommandLineSetAndJunk) {
     EXPECT_EQ(Shell(cli + " set --help", &status).rfind("Usage: vorda-cli set", 0), 0u);
 }
 
+TEST_F(ID3InteropTest, TagBehindJunkIsSeenByPeersAfterAWrite) {
+    const std::string cli = VORDA_CLI_PATH;
+    const std::string ini = dir_.File("settings.ini");
+    WriteBytes(ini, "[Tags]\nUseID3v2=1\nUseID3v1=1\n");
+    const std::string tag = V23Tag({{"TIT2", "Old"}, {"TPE1", "Band"}}, 64);
+    for (const size_t junkSize : {size_t{500}, size_t{2047}}) {
+        SCOPED_TRACE(junkSize);
+        std::string junk;
+        for (size_t i = 0; i < junkSize; ++i) junk += static_cast<char>('a' + i % 26);
+        const std::string path = dir_.File("junk" + std::to_string(junkSize) + ".mp3");
+        WriteBytes(path, junk + tag + audio_);
+        int status = -1;
+        std::string out = Shell(cli + " set --settings " + Quote(ini) + " tvTitle=New " + Quote(path) + " 2>&1", &status);
+        EXPECT_EQ(status, 0) << out;
+        EXPECT_EQ(Mutagen(path), "TIT2=New\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
+        EXPECT_EQ(Shell("ffprobe -v error -show_entries format_tags=title,artist -of default=nw=1 " + Quote(path)),
+                  "TAG:title=New\nTAG:artist=Band\n");
+        // Decoders treat the junk in front of the audio alike with or without a tag before it.
+        const std::string plain = dir_.File("plain.mp3");
+        WriteBytes(plain, junk + audio_);
+        const std::string pcm = PcmHash(plain);
+        EXPECT_EQ(PcmHash(path), pcm);
+        const std::string bytes = ReadBytes(path);
+        ASSERT_GT(bytes.size(), audio_.size());
+        EXPECT_TRUE(bytes.compare(bytes.size() - audio_.size(), audio_.size(), audio_) == 0) << "audio bytes changed";
+
+        // The junk stays behind the tag until it is removed; removing it keeps the tag.
+        EXPECT_NE(bytes.find(junk), std::string::npos);
+        out = Shell(cli + " junk " + Quote(path) + " 2>&1", &status);
+        EXPECT_EQ(status, 0) << out;
+        EXPECT_EQ(Mutagen(path), "TIT2=New\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
+        EXPECT_EQ(PcmHash(path), pcm);
+    }
+    // Junk removal in front of a tag behind 2047 bytes: peers then see the tag.
+    const std::string path = dir_.File("garbage.mp3");
+    WriteBytes(path, std::string(2047, 'g') + tag + audio_);
+    int status = -1;
+    const std::string out = Shell(cli + " junk " + Quote(path) + " 2>&1", &status);
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_TRUE(ReadBytes(path) == tag + audio_);
+    EXPECT_EQ(Mutagen(path), "TIT2=Old\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
+}
+
 }  // namespace

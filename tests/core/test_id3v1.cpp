@@ -382,6 +382,110 @@ TEST_F(ID3v1Test, Lyrics3V1ReadReplaceAndRemove)
     EXPECT_EQ(ReadBytes(big), audio_);
 }
 
+TEST_F(ID3v1Test, StackedTagsAreReplacedAndRemovedTogether)
+{
+    // Taggers that append a tag instead of replacing the old one leave older ID3v1 tags and
+    // Lyrics3 blocks in front of the newest; only the newest is read, and a write replaces all.
+    const std::string oldTag = RawTag("Old title", "Old artist", "Old album", "", "", 0);
+    const std::string newTag = RawTag("New title", "New artist", "", "", "", 17);
+    const std::string oldLyrics = Lyrics3Block(Lyrics3Field("IND", "10") + Lyrics3Field("LYR", "old words"));
+    const std::string newLyrics = Lyrics3Block(Lyrics3Field("IND", "10") + Lyrics3Field("LYR", "new words"));
+    const std::vector<std::pair<std::string, std::string>> stacks = {
+        {oldTag + newTag, ""},
+        {oldLyrics + oldTag + newTag, ""},
+        {oldLyrics + oldTag + newLyrics + newTag, "new words"},
+        {"LYRICSBEGINold wordsLYRICSEND" + oldTag + "LYRICSBEGINnew wordsLYRICSEND" + newTag, "new words"},
+        {oldLyrics + newLyrics + newTag, "new words"},
+        {oldTag + oldTag + oldLyrics + oldTag + newTag, ""},
+    };
+    int n = 0;
+    for (const auto& [stack, lyrics] : stacks) {
+        SCOPED_TRACE(n);
+        const std::string path = Make(stack, "s" + std::to_string(n++) + ".mp3");
+        clsID3v1 t;
+        ASSERT_TRUE(t.GetID3v1(path));
+        EXPECT_EQ(t.Title(), "New title");
+        EXPECT_EQ(t.Album(), "");
+        EXPECT_EQ(t.Lyrics(), lyrics);
+        EXPECT_EQ(t.TailPosition(), static_cast<int64_t>(audio_.size()) + 1);
+        EXPECT_EQ(clsID3v1::FindTailStart(path), static_cast<int64_t>(audio_.size()));
+
+        // Rewritten: one tag (and one block) where the stack was.
+        t.SetComment("written");
+        ASSERT_EQ(t.WriteTags(path, true, vorda::tuIfNeeded), 0);
+        EXPECT_EQ(TailAfterAudio(path), t.GenLyrics3Code(vorda::tuIfNeeded) + t.GenID3v1Code());
+        EXPECT_EQ(t.TailPosition(), static_cast<int64_t>(audio_.size()) + 1);
+
+        // Removed: no older tag comes back.
+        WriteBytes(path, audio_ + stack);
+        ASSERT_TRUE(t.GetID3v1(path));
+        ASSERT_EQ(t.RemoveTags(path), 0);
+        EXPECT_EQ(ReadBytes(path), audio_);
+        clsID3v1 r;
+        ASSERT_TRUE(r.GetID3v1(path));
+        EXPECT_FALSE(r.HasID3v1());
+        EXPECT_EQ(r.Title(), "");
+    }
+}
+
+TEST_F(ID3v1Test, SavingWhatWasSavedChangesNoByte)
+{
+    const std::string tag = RawTag("Title", "Artist", "", "", "", 0);
+    const std::string block = Lyrics3Block(Lyrics3Field("IND", "10") + Lyrics3Field("LYR", "words"));
+    const std::vector<std::string> tails = {
+        // Lyrics3 blocks that hold a second begin marker, in their text or in front of them.
+        Lyrics3Block(Lyrics3Field("IND", "10") + Lyrics3Field("LYR", "a LYRICSBEGIN b")) + tag,
+        "LYRICSBEGINx" + block + tag,
+        "LYRICSBEGINoldLYRICSEND" + block + tag,
+        block + "LYRICSBEGINnewLYRICSEND" + tag,
+        "LYRICSBEGINLYRICSBEGINtwiceLYRICSEND" + tag,
+        "LYRICSBEGIN" + Lyrics3Field("LYR", "x") + "LYRICSEND" + block + tag,
+        // An old tag and a damaged block in front of the newest tag.
+        tag + "000010LYRICS200" + tag,
+        tag + tag,
+    };
+    int n = 0;
+    for (const std::string& tail : tails) {
+        for (int mode = vorda::tuIfNeeded; mode <= vorda::tuNever; ++mode) {
+            for (const bool keep : {true, false}) {
+                SCOPED_TRACE(::testing::Message() << "tail " << n << " mode " << mode << " keep " << keep);
+                const std::string path = Make(tail, "f" + std::to_string(n) + ".mp3");
+                clsID3v1 t;
+                ASSERT_TRUE(t.GetID3v1(path));
+                const auto front = static_cast<size_t>(t.TailPosition() - 1);
+                ASSERT_EQ(t.WriteTags(path, keep, mode), 0);
+                const std::string once = ReadBytes(path);
+                EXPECT_EQ(once.substr(0, front), (audio_ + tail).substr(0, front));
+                clsID3v1 again;
+                ASSERT_TRUE(again.GetID3v1(path));
+                EXPECT_EQ(again.HasID3v1(), keep);
+                ASSERT_EQ(again.WriteTags(path, keep, mode), 0);
+                EXPECT_TRUE(ReadBytes(path) == once) << "the second save changed the file";
+            }
+        }
+        ++n;
+    }
+}
+
+TEST_F(ID3v1Test, GenreByteWithoutNameSurvivesOtherEdits)
+{
+    const std::string path = Make(RawTag("Title", "", "", "", "", static_cast<char>(200)));
+    clsID3v1 t;
+    ASSERT_TRUE(t.GetID3v1(path));
+    EXPECT_EQ(t.GenreNr(), 200);
+    EXPECT_EQ(t.Genre(), "");
+    t.SetGenre(t.Genre());  // the shown value written back
+    EXPECT_FALSE(t.Changed());
+    t.SetTitle("Other title");
+    ASSERT_EQ(t.WriteTags(path, true, vorda::tuIfNeeded), 0);
+    EXPECT_EQ(static_cast<unsigned char>(ReadBytes(path).back()), 200);
+
+    t.SetGenre("Rock");  // set: the byte follows
+    EXPECT_EQ(t.GenreNr(), 17);
+    t.SetGenre("");
+    EXPECT_EQ(t.GenreNr(), 255);
+}
+
 TEST_F(ID3v1Test, HostileSizesAndShortFiles)
 {
     const std::string tag = RawTag("Title", "Artist", "", "", "", 0);

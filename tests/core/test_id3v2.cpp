@@ -347,10 +347,17 @@ TEST(ID3v2, FileSearchAndHostileSizes) {
     EXPECT_EQ(t.Position(), 21);
     EXPECT_EQ(t.Title(), "Hi");
     EXPECT_EQ(t.Size(), static_cast<long>(tag.size()));
-    // Beyond the first 1024 bytes nothing is found.
-    WriteBytes(dir.File("far.mp3"), std::string(1024, 'j') + tag);
+    // Any junk in front of the audio may hide a tag; behind the first audio frame, or beyond
+    // the reach of the search, nothing is found.
+    WriteBytes(dir.File("far.mp3"), std::string(2047, 'j') + tag + audio);
+    ASSERT_TRUE(t.GetID3v2(dir.File("far.mp3")));
+    EXPECT_EQ(t.Position(), 2048);
+    const std::string frame = "\xFF\xFB\x90\x00"s + std::string(413, '\0');
+    WriteBytes(dir.File("far.mp3"), "jj" + frame + frame + tag);
     EXPECT_FALSE(t.GetID3v2(dir.File("far.mp3")));
     EXPECT_EQ(t.Position(), 0);
+    WriteBytes(dir.File("far.mp3"), std::string(vorda::kID3v2SearchRange, 'j') + tag);
+    EXPECT_FALSE(t.GetID3v2(dir.File("far.mp3")));
     // A declared size beyond the file is clamped to the file.
     std::string cut = tag.substr(0, 25);
     WriteBytes(dir.File("cut.mp3"), cut);
