@@ -413,8 +413,11 @@ int clsID3::tagWrite() {
     // that merely has a music name.
     if (!hadV2 && !v1_.HasID3v1() && !v1_.HasLyrics3() && !file_->Audio().IsValid()) return erNotAudio;
     int error = 0;
-    const int64_t tailStart = clsID3v1::FindTailStart(file, &error);
+    int64_t tailStart = clsID3v1::FindTailStart(file, &error);
     if (tailStart < 0) return error;
+    // A file without an ID3v1 tag that gets none keeps whatever ends it; a Lyrics3 block left
+    // there without its tag goes only when a new ID3v1 tag takes its place.
+    if (!v1_.HasID3v1() && v1Action_ != acAdd) tailStart = file.Size();
     const int64_t headOffset = hadV2 ? v2_.Position() - 1 : 0;
     int64_t oldHead = hadV2 ? v2_.Size() : 0;
     // A tag whose header claims more than the file holds ends, in truth, after its last frame:

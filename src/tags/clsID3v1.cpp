@@ -339,10 +339,15 @@ bool clsID3v1::ReadFrom(FileBytes& fd)
     const int64_t length = fd.Size();
     fileLength_ = length;
     tailStart_ = length;
-    if (length < kTagSize) return true;  // too short for a tag: no tag
+    const int errorBefore = fd.Error();
     std::string tag;
+    if (length < kTagSize || !fd.HasText(length - kTagSize, kTagId)) {
+        // No tag. Lyrics3 blocks left at the end without their tag are still no audio: a new
+        // tag replaces them instead of taking them for its own.
+        tailStart_ = StackStart(fd, length);
+        return errorBefore != 0 || fd.Error() == 0;
+    }
     if (!ReadAt(fd, length - kTagSize, static_cast<size_t>(kTagSize), tag)) return false;
-    if (std::string_view(tag).substr(0, 3) != kTagId) return true;
 
     hasID3v1_ = true;
     std::string comment = tag.substr(97, 30);
@@ -358,7 +363,6 @@ bool clsID3v1::ReadFrom(FileBytes& fd)
     comment_ = V1Field(comment);
 
     const int64_t lyricsEnd = length - kTagSize;
-    const int errorBefore = fd.Error();
     tailStart_ = StackStart(fd, lyricsEnd - ReadLyrics3(fd, lyricsEnd));
     // A read that failed on the way leaves the extent of the region unknown.
     return errorBefore != 0 || fd.Error() == 0;

@@ -121,10 +121,11 @@ public:
     // 1-based position of "LYRICSBEGIN"; 0 without a Lyrics3 block.
     int64_t Lyrics3Position() const { return hasLyrics3_ ? ID3v1Position() - lyricsSize_ : 0; }
     // 1-based position of the first byte of the trailing region; FileLength() + 1 when the
-    // file does not end with an ID3v1 tag. The region is the ID3v1 tag with its Lyrics3 block
-    // and every older ID3v1 tag and Lyrics3 block stacked directly in front of them (taggers
-    // that append a new tag instead of replacing the old one leave such files): a write
-    // replaces all of them, so that no older tag comes back when the tag is removed.
+    // file has none. The region is the ID3v1 tag with its Lyrics3 block and every older ID3v1
+    // tag and Lyrics3 block stacked directly in front of them (taggers that append a new tag
+    // instead of replacing the old one leave such files), or, in a file without an ID3v1 tag,
+    // the Lyrics3 blocks left at its end: a write replaces all of them, so that no older tag
+    // comes back when the tag is removed and a second save changes nothing.
     int64_t TailPosition() const { return tailStart_ + 1; }
 
     // ---- text that does not fit the single-byte code page

@@ -344,6 +344,14 @@ TEST_F(ID3HandlerTest, EditsLeaveValuesTheyDoNotTouch) {
     EXPECT_EQ(file_.PutTags(), 0);
     EXPECT_EQ(static_cast<unsigned char>(ReadBytes(path).back()), 254);
 
+    // A Lyrics3 block left without its ID3v1 tag stays through a write of the ID3v2 tag alone.
+    const std::string leftOver = "LYRICSBEGINwordsLYRICSEND";
+    path = Make("d.mp3", V23Tag({{"TIT2", "T"}}, 100) + audio_ + leftOver);
+    file_.Tag().SetValue(tvTitle, "New");
+    EXPECT_EQ(file_.PutTags(), 0);
+    bytes = ReadBytes(path);
+    EXPECT_EQ(bytes.substr(bytes.size() - leftOver.size()), leftOver);
+
     // Removing the tags while "Always" adds an ID3v1 tag: the new tag starts empty.
     settings().UseID3v1 = tuAlways;
     path = Make("c.mp3", V23Tag({{"TIT2", "Old title"}, {"TPE1", "Old artist"}, {"TALB", "Old album"}}, 0) + audio_);

@@ -443,6 +443,10 @@ TEST_F(ID3v1Test, SavingWhatWasSavedChangesNoByte)
         // An old tag and a damaged block in front of the newest tag.
         tag + "000010LYRICS200" + tag,
         tag + tag,
+        // Lyrics3 blocks left at the end without their tag: a new tag replaces them.
+        block,
+        "LYRICSBEGINleft overLYRICSEND",
+        tag + block,
     };
     int n = 0;
     for (const std::string& tail : tails) {
