@@ -193,23 +193,41 @@ FileValues NameValues(const FileValues& values, const Settings& s)
     return v;
 }
 
-// Whether the "every word" rule keeps capitals of the values: it lowers them only when the
-// whole expansion has no lower-case letters, as it would for one shouting name.
-bool KeepCapitals(const FileValues& v, const std::string& pattern)
+// The values cleaned for a pattern, each on its own (only those the pattern uses). The "every
+// word" rule lowers a value in capitals only when the whole expansion has no lower-case letters,
+// as it would for one shouting name.
+FileValues CleanValues(const FileValues& v, const std::string& pattern, const Settings& s)
 {
-    const std::string raw = Expand(v, pattern).text;
-    return raw != UCase(raw);
+    bool keepCapitals = false;
+    if (s.iCaseChange == ccEveryWord && !s.bLCaseFirst) {
+        const std::string raw = Expand(v, pattern).text;
+        keepCapitals = raw != UCase(raw);
+    }
+    FileValues clean = v;
+    const bool letters = pattern.find("letter>") != std::string::npos;
+    const std::array<std::pair<std::string_view, std::string*>, 9> fields{{
+        {"<artist>", &clean.artist},
+        {"<title>", &clean.title},
+        {"<album>", &clean.album},
+        {"<track>", &clean.track},
+        {"<year>", &clean.year},
+        {"<genre>", &clean.genre},
+        {"<comment>", &clean.comment},
+        {"<bitrate>", &clean.bitrate},
+        {"<samplerate>", &clean.samplerate},
+    }};
+    for (const auto& [placeholder, field] : fields)
+        if (pattern.find(placeholder) != std::string::npos || (letters && field == &clean.artist))
+            *field = FixFileName(NameSafe(*field), s, keepCapitals);
+    return clean;
 }
 
-// Expands one name (or one folder name): each value is cleaned on its own; the text written in
-// the pattern stays as typed.
-std::string ExpandName(FileValues v, const std::string& pattern, bool keepCapitals, const Settings& s)
+// Expands one name (or one folder name) from cleaned values; the text written in the pattern
+// stays as typed.
+std::string ExpandName(const FileValues& clean, std::string_view pattern, const Settings& s)
 {
     if (pattern.empty()) return {};
-    for (std::string* field : {&v.artist, &v.title, &v.album, &v.track, &v.year, &v.genre, &v.comment, &v.bitrate,
-                               &v.samplerate})
-        *field = FixFileName(NameSafe(*field), s, keepCapitals);
-    const Expansion expanded = Expand(v, pattern);
+    const Expansion expanded = Expand(clean, pattern);
     std::string text = StripControlChars(expanded.text);
     if (expanded.emptyValue && s.bFixMisses) text = CloseGaps(std::move(text));
     return text;
@@ -220,21 +238,20 @@ std::string ExpandName(FileValues v, const std::string& pattern, bool keepCapita
 std::string ApplyPattern(const FileValues& values, const std::string& pattern, const Settings& s)
 {
     if (pattern.empty()) return {};
-    const FileValues v = NameValues(values, s);
-    return ExpandName(v, pattern, KeepCapitals(v, pattern), s);
+    return ExpandName(CleanValues(NameValues(values, s), pattern, s), pattern, s);
 }
 
 std::string ApplyFolderPattern(const FileValues& values, const std::string& pattern, const Settings& s)
 {
     // Folder by folder, so that a gap left by an empty value is closed within its own folder
     // name and folders without placeholders keep their names exactly.
-    const FileValues v = NameValues(values, s);
-    const bool keepCapitals = KeepCapitals(v, pattern);
+    const FileValues clean = CleanValues(NameValues(values, s), pattern, s);
+    const std::string_view text = pattern;
     std::string expanded;
-    for (size_t pos = 0; pos <= pattern.size();) {
-        size_t slash = pattern.find('/', pos);
-        if (slash == std::string::npos) slash = pattern.size();
-        expanded += ExpandName(v, pattern.substr(pos, slash - pos), keepCapitals, s);
+    for (size_t pos = 0; pos <= text.size();) {
+        size_t slash = text.find('/', pos);
+        if (slash == std::string_view::npos) slash = text.size();
+        expanded += ExpandName(clean, text.substr(pos, slash - pos), s);
         expanded += '/';
         pos = slash + 1;
     }
