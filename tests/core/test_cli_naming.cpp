@@ -219,6 +219,13 @@ TEST_F(CliNaming, ControlCharactersNeverReachNamesOrOutputLines) {
     EXPECT_NE(out.find("\tA\\tB\t"), std::string::npos) << out;
     EXPECT_NE(out.find("\tx\\ny\t"), std::string::npos) << out;
 
+    // info escapes as JSON does, the C1 characters included.
+    // (The frame is ISO-8859-1: the bytes C2 9B read as "\xC3\x82" and the C1 character U+009B.)
+    WriteMp3(dir / "j/1.mp3", "", "", "a\x1b" "b\xC2\x9b" "c");
+    ASSERT_EQ(Run({"info", "--settings", settingsFile, dir / "j/1.mp3"}), 0) << err;
+    EXPECT_NE(out.find("a\\u001Bb\xC3\x82\\u009Bc"), std::string::npos) << out;
+    EXPECT_FALSE(HasControlCharacter(out, true));
+
     // Messages about such files stay on one line each.
     WriteMp3(dir / "c/taken\nname.mp3", "Zed", "", "Same");
     WriteMp3(dir / "c/Same.mp3", "Zed", "", "Same");
