@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools libgl-dev libutf8proc-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libutf8proc-dev zlib1g-dev
   # tests, sanitizers and fuzzing
   libgtest-dev googletest clang libclang-rt-14-dev dbus
   # interop peers and audio makers

@@ -1,5 +1,7 @@
 #include "tags/ID3v2Text.h"
 
+#include <zlib.h>
+
 #include <vector>
 
 namespace vorda::id3v2 {
@@ -289,6 +291,32 @@ std::string RemoveUnsynchronisation(std::string_view bytes) {
         if (static_cast<unsigned char>(bytes[i]) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == '\0') ++i;
     }
     return out;
+}
+
+bool Inflate(std::string_view compressed, size_t limit, std::string& out) {
+    out.clear();
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK) return false;
+    // A frame lies inside a tag, whose size field stays below 2^28: the length fits a uInt.
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+    zs.avail_in = static_cast<uInt>(compressed.size());
+    // The output grows as it arrives, so a hostile size announced in front costs nothing.
+    char chunk[16384];
+    int rc = Z_OK;
+    while (rc != Z_STREAM_END) {
+        zs.next_out = reinterpret_cast<Bytef*>(chunk);
+        zs.avail_out = sizeof chunk;
+        rc = inflate(&zs, Z_NO_FLUSH);
+        if (rc != Z_OK && rc != Z_STREAM_END) break;  // damaged, or cut short (no progress)
+        const size_t n = sizeof chunk - zs.avail_out;
+        if (n > limit - out.size()) {
+            rc = Z_MEM_ERROR;
+            break;
+        }
+        out.append(chunk, n);
+    }
+    inflateEnd(&zs);
+    return rc == Z_STREAM_END;
 }
 
 bool IsValidFrameID(std::string_view id) {

@@ -58,6 +58,12 @@ inline constexpr uint32_t kMaxSynchsafe = (1u << 28) - 1;
 // Undoes unsynchronisation: every 0xFF 0x00 becomes 0xFF.
 std::string RemoveUnsynchronisation(std::string_view bytes);
 
+// Inflates a zlib stream (a compressed frame). False when the stream is damaged, cut short, or
+// would inflate to more than limit bytes; out then holds nothing useful.
+bool Inflate(std::string_view compressed, size_t limit, std::string& out);
+// The most a compressed frame is inflated to: larger frames read as unreadable.
+inline constexpr size_t kMaxInflatedFrame = size_t{64} << 20;
+
 // Four (or, for version 2.2, three) characters A-Z and 0-9.
 bool IsValidFrameID(std::string_view id);
 

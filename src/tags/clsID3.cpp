@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/FileOps.h"
@@ -327,7 +328,7 @@ bool clsID3::SetValue(int key, const std::string& value, const std::string& para
 // ---------------------------------------------------------------- writing
 
 bool clsID3::isID3v2Needed() const {
-    if (!v2_.FramesInFile().empty()) return true;
+    if (!v2_.FramesInFile().empty() || v2_.HoldsHiddenData()) return true;
     // Without an ID3v1 tag after the write, the ID3v2 tag is the only place for the values.
     const bool anyValue = !v2_.Frames().empty();
     if (anyValue && !V1Written()) return true;
@@ -385,8 +386,16 @@ void clsID3::KeepInSync(bool v1Removed, bool v2Removed) {
     // The values of a tag the user removes go with it: they are not copied into the other tag
     // (nor into one an option adds again, which starts empty).
     if (v1Removed || v2Removed) return;
-    for (const int key : {tvAlbum, tvArtist, tvComment, tvGenre, tvTitle, tvTrack, tvYear})
+    // A field whose ID3v2 frame holds what the field cannot show (an encrypted title, say) is
+    // left alone in both tags: its frame neither feeds the ID3v1 tag nor is overwritten.
+    const std::pair<int, std::vector<std::string>> fields[] = {
+        {tvAlbum, {"TALB"}}, {tvArtist, {"TPE1"}}, {tvComment, {"COMM"}}, {tvGenre, {"TCON"}},
+        {tvTitle, {"TIT2"}}, {tvTrack, {"TRCK"}}, {tvYear, {"TYER", "TDRC"}}};
+    for (const auto& [key, ids] : fields) {
+        if (std::any_of(ids.begin(), ids.end(), [this](const std::string& id) { return v2_.FieldHidesContent(id); }))
+            continue;
         SetValue(key, GetValue(key));
+    }
 }
 
 int clsID3::tagWrite() {

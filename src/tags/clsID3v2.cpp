@@ -36,12 +36,12 @@ constexpr std::string_view kFrames24 =
     "TPE4|TPOS|TPRO|TPUB|TRCK|TRSN|TRSO|TSOA|TSOP|TSOT|TSRC|TSSE|TSST|TXXX|UFID|USER|USLT|WCOM|WCOP|"
     "WOAF|WOAR|WOAS|WORS|WPAY|WPUB|WXXX";
 
-// The four-character twins of version 2.2 frames. CRM (encrypted meta frame) and LNK (a link
-// naming three-character frames) have none and are dropped; the iTunes additions are mapped.
+// The four-character twins of version 2.2 frames, the iTunes additions among them. LNK becomes
+// LINK with the frame it names renamed too (see LinkToLINK).
 const std::unordered_map<std::string_view, std::string_view>& Twins22() {
     static const std::unordered_map<std::string_view, std::string_view> map = {
         {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"},
-        {"EQU", "EQUA"}, {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"},
+        {"EQU", "EQUA"}, {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"LNK", "LINK"}, {"MCI", "MCDI"}, {"MLL", "MLLT"},
         {"PIC", "APIC"}, {"POP", "POPM"}, {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"},
         {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"}, {"TCM", "TCOM"}, {"TCO", "TCON"},
         {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"}, {"TFT", "TFLT"},
@@ -57,10 +57,20 @@ const std::unordered_map<std::string_view, std::string_view>& Twins22() {
     return map;
 }
 
+// The four-character identifier a version 2.2 frame is held and written under. A frame without
+// a twin (CRM, the encrypted meta frame, whose content cannot be converted without its key, and
+// frames of other programs) keeps its payload under the experimental identifier "X" + its own.
 std::string Twin22(std::string_view id) {
     const auto& map = Twins22();
     const auto it = map.find(id);
-    return it == map.end() ? std::string() : std::string(it->second);
+    return it == map.end() ? "X" + std::string(id) : std::string(it->second);
+}
+
+// A version 2.2 LNK payload as a LINK payload: the three-character identifier of the frame it
+// names becomes that frame's four-character one; URL and further data stay.
+std::string LinkToLINK(std::string_view lnk) {
+    if (lnk.size() < 3) return std::string(lnk);
+    return Twin22(lnk.substr(0, 3)) + std::string(lnk.substr(3));
 }
 
 // A version 2.2 picture (image format of three characters) as an APIC payload (MIME type).
@@ -137,7 +147,7 @@ int clsID3v2::FindFrame(const std::string& key) const {
         n = std::stol(number);
         if (n < 1) return -1;
     }
-    if (id.size() == 3) id = Twin22(id);
+    if (id.size() == 3) id = IsValidFrameID(id) ? Twin22(id) : std::string();
     if (id.size() != 4) return -1;
     if (n == 0) return PrimaryIndex(id);
     for (size_t i = 0; i < frames_.size(); ++i)
@@ -189,7 +199,7 @@ void clsID3v2::SetFrameContent(const std::string& key, const std::string& data, 
         return;
     }
     std::string id = key.substr(0, key.find('#'));
-    if (id.size() == 3) id = Twin22(id);
+    if (id.size() == 3 && IsValidFrameID(id)) id = Twin22(id);
     if (id.size() != 4 || !IsValidFrameID(id)) return;
     clsV2Field frame(id, flag1, flag2, WriteVersion());
     frame.SetData(data);
@@ -199,9 +209,24 @@ void clsID3v2::SetFrameContent(const std::string& key, const std::string& data, 
 
 // ------------------------------------------------------------------ named fields
 
+bool clsID3v2::FieldHidesContent(const std::string& id) const {
+    const int i = PrimaryIndex(id);
+    return i >= 0 && frames_[static_cast<size_t>(i)].HidesContent();
+}
+
+bool clsID3v2::HoldsHiddenData() const {
+    return !unparsed_.empty() ||
+           std::any_of(frames_.begin(), frames_.end(), [](const clsV2Field& f) { return f.HidesContent(); });
+}
+
+void clsID3v2::SetField(const std::string& id, const std::string& v) {
+    if (v.empty() && FieldHidesContent(id)) return;
+    SetFrameContent(id, v);
+}
+
 void clsID3v2::setComment(const std::string& v) {
     if (v.empty() || v == Comment()) {
-        if (v.empty()) SetFrameContent("COMM", v);
+        if (v.empty()) SetField("COMM", v);
         return;
     }
     const int i = PrimaryIndex("COMM");
@@ -225,8 +250,8 @@ std::string clsID3v2::Year() const {
 
 void clsID3v2::setYear(const std::string& v) {
     if (v.empty()) {
-        SetFrameContent("TYER", v);
-        SetFrameContent("TDRC", v);
+        SetField("TYER", v);
+        SetField("TDRC", v);
         return;
     }
     if (v == Year()) return;
@@ -273,7 +298,7 @@ std::string clsID3v2::Genre() const {
 
 void clsID3v2::setGenre(const std::string& v) {
     if (v.empty()) {
-        SetFrameContent("TCON", v);
+        SetField("TCON", v);
         return;
     }
     if (v == Genre()) return;
@@ -287,6 +312,7 @@ void clsID3v2::setGenre(const std::string& v) {
 
 void clsID3v2::Reset() {
     frames_.clear();
+    unparsed_.clear();
     version_ = 3;
     revision_ = 0;
     flags_ = 0;
@@ -343,6 +369,7 @@ bool clsID3v2::GetID3v2(FileBytes& file) {
 
 bool clsID3v2::ParseTag(std::string_view bytes) {
     frames_.clear();
+    unparsed_.clear();
     hasID3v2_ = false;
     size_ = 0;
     padding_ = 0;
@@ -367,20 +394,20 @@ bool clsID3v2::ParseTag(std::string_view bytes) {
     }
     if (version_ == 2) {
         // Bit 0x40 of a version 2.2 tag marks a compression scheme that was never defined.
-        if (flags_ & 0x40) padding_ = static_cast<long>(area.size());
+        if (flags_ & 0x40) KeepUnparsed(area, 0);
         else ParseFrames22(area);
         return true;
     }
     if (flags_ & 0x40) {  // extended header
         if (area.size() < 4) {
-            padding_ = static_cast<long>(area.size());
+            KeepUnparsed(area, 0);
             return true;
         }
         // Some writers set the flag without writing an extended header: frames follow at once.
         const auto* e = reinterpret_cast<const unsigned char*>(area.data());
         const uint64_t skip = IsValidFrameID(area.substr(0, 4)) ? 0 : version_ == 3 ? 4ull + ReadBigEndian(e, 4) : ReadSynchsafe(e);
         if ((skip != 0 && skip < 4) || skip > area.size()) {
-            padding_ = static_cast<long>(area.size());
+            KeepUnparsed(area, 0);
             return true;
         }
         area.remove_prefix(static_cast<size_t>(skip));
@@ -418,29 +445,44 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
                 size = synchsafe;
         }
         if (size > area.size() - p - 10) break;
-        const std::string id(area.substr(p, 4));
-        uint8_t status = h[8];
-        uint8_t format = h[9];
-        std::string_view payload = area.substr(p + 10, size);
+        const std::string_view id = area.substr(p, 4);
+        const std::string_view payload = area.substr(p + 10, size);
+        const uint8_t status = h[8];
+        const uint8_t format = h[9];
         p += 10 + size;
         if (size == 0) continue;
-        std::string undone;
-        if (version_ >= 4) {
-            if ((format & 0x02) || tagUnsynchronised) {
-                undone = RemoveUnsynchronisation(payload);
-                payload = undone;
-                format &= static_cast<uint8_t>(~0x02);
-            }
-            const bool opaque = (format & (0x40 | 0x08 | 0x04)) != 0;
-            if (!opaque && (format & 0x01)) {  // data length indicator
-                if (payload.size() < 4) continue;
-                payload.remove_prefix(4);
-                format &= static_cast<uint8_t>(~0x01);
-            }
-        }
-        AddParsedFrame(clsV2Field::FromPayload(id, payload, status, format, version_));
+        AddParsedFrame(clsV2Field::FromTagFrame(id, payload, status, format, version_,
+                                                tagUnsynchronised && version_ >= 4));
     }
-    padding_ = static_cast<long>(area.size() - p);
+    KeepUnparsed(area, p);
+}
+
+void clsID3v2::KeepUnparsed(std::string_view area, size_t p) {
+    const size_t last = area.find_last_not_of('\0');
+    if (last == std::string_view::npos || last < p) {
+        padding_ = static_cast<long>(area.size() - p);
+        return;
+    }
+    // Zero bytes at the end of the last unparsed frame belong to it, not to the padding: follow
+    // whatever looks like frame headers as far as their sizes lead.
+    const size_t head = version_ > 2 ? 10 : 6;
+    const size_t idLength = version_ > 2 ? 4 : 3;
+    size_t end = p;
+    while (end + head <= area.size()) {
+        const std::string_view id = area.substr(end, idLength);
+        const bool looksLikeID = std::all_of(id.begin(), id.end(), [](char c) {
+            return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        });
+        if (!looksLikeID) break;
+        const auto* h = reinterpret_cast<const unsigned char*>(area.data() + end + idLength);
+        uint64_t size = ReadBigEndian(h, head == 10 ? 4 : 3);
+        if (size > area.size() - end - head && head == 10 && version_ >= 4) size = ReadSynchsafe(h);
+        if (size > area.size() - end - head) break;
+        end += head + static_cast<size_t>(size);
+    }
+    end = std::max(end, last + 1);
+    unparsed_.assign(area.substr(p, end - p));
+    padding_ = static_cast<long>(area.size() - end);
 }
 
 void clsID3v2::ParseFrames22(std::string_view area) {
@@ -452,17 +494,19 @@ void clsID3v2::ParseFrames22(std::string_view area) {
         if (size > area.size() - p - 6) break;
         std::string_view payload = area.substr(p + 6, size);
         p += 6 + size;
-        const std::string twin = Twin22(id);
-        if (size == 0 || twin.empty()) continue;
-        std::string picture;
+        if (size == 0) continue;
+        std::string converted;
         if (id == "PIC") {
-            picture = PictureToAPIC(payload);
-            if (picture.empty()) continue;
-            payload = picture;
+            converted = PictureToAPIC(payload);
+            if (converted.empty()) continue;
+            payload = converted;
+        } else if (id == "LNK") {
+            converted = LinkToLINK(payload);
+            payload = converted;
         }
-        AddParsedFrame(clsV2Field::FromPayload(twin, payload, 0, 0, 3));
+        AddParsedFrame(clsV2Field::FromPayload(Twin22(id), payload, 0, 0, 3));
     }
-    padding_ = static_cast<long>(area.size() - p);
+    KeepUnparsed(area, p);
 }
 
 // ------------------------------------------------------------------ writing
@@ -472,6 +516,7 @@ std::string clsID3v2::GenerateTag() const {
     out.reserve(FramesSize());
     const int version = WriteVersion();
     for (const clsV2Field& frame : frames_) frame.AppendFieldCode(out, version);
+    out += unparsed_;
     return out;
 }
 
@@ -479,7 +524,7 @@ size_t clsID3v2::FramesSize() const {
     size_t total = 0;
     const int version = WriteVersion();
     for (const clsV2Field& frame : frames_) total += frame.CodeSize(version);
-    return total;
+    return total + unparsed_.size();
 }
 
 std::string clsID3v2::GenerateHeader() const {
@@ -501,6 +546,7 @@ std::string clsID3v2::Render(long padding) {
     out.reserve(10 + FramesSize() + static_cast<size_t>(padding_));
     const int version = WriteVersion();
     for (const clsV2Field& frame : frames_) frame.AppendFieldCode(out, version);
+    out += unparsed_;
     size_ = static_cast<long>(out.size()) + padding_;
     const std::string header = GenerateHeader();
     if (header.empty()) return {};

@@ -19,7 +19,8 @@ public:
     clsID3v2();
 
     // Named fields. Reading gives the content of the frame that backs the field (empty when
-    // there is none); setting an empty text removes that frame.
+    // there is none); setting an empty text removes that frame, unless the frame holds content
+    // the field cannot show (see FieldHidesContent).
     std::string Title() const { return GetFrameContent("TIT2"); }
     std::string Artist() const { return GetFrameContent("TPE1"); }
     std::string Album() const { return GetFrameContent("TALB"); }
@@ -32,18 +33,18 @@ public:
     std::string OrgArtist() const { return GetFrameContent("TOPE"); }
     std::string EncodedBy() const { return GetFrameContent("TENC"); }
     std::string URL() const { return GetFrameContent("WXXX"); }
-    void setTitle(const std::string& v) { SetFrameContent("TIT2", v); }
-    void setArtist(const std::string& v) { SetFrameContent("TPE1", v); }
-    void setAlbum(const std::string& v) { SetFrameContent("TALB", v); }
+    void setTitle(const std::string& v) { SetField("TIT2", v); }
+    void setArtist(const std::string& v) { SetField("TPE1", v); }
+    void setAlbum(const std::string& v) { SetField("TALB", v); }
     void setComment(const std::string& v);
     void setYear(const std::string& v);
     void setGenre(const std::string& v);
-    void setTrack(const std::string& v) { SetFrameContent("TRCK", v); }
-    void setComposer(const std::string& v) { SetFrameContent("TCOM", v); }
-    void setCopyright(const std::string& v) { SetFrameContent("TCOP", v); }
-    void setOrgArtist(const std::string& v) { SetFrameContent("TOPE", v); }
-    void setEncodedBy(const std::string& v) { SetFrameContent("TENC", v); }
-    void setURL(const std::string& v) { SetFrameContent("WXXX", v); }
+    void setTrack(const std::string& v) { SetField("TRCK", v); }
+    void setComposer(const std::string& v) { SetField("TCOM", v); }
+    void setCopyright(const std::string& v) { SetField("TCOP", v); }
+    void setOrgArtist(const std::string& v) { SetField("TOPE", v); }
+    void setEncodedBy(const std::string& v) { SetField("TENC", v); }
+    void setURL(const std::string& v) { SetField("WXXX", v); }
 
     // The frames that are not named fields, each followed by "|". The first frame of an
     // identifier is listed by its identifier, every further one as "ID#n" (the n-th frame with
@@ -110,6 +111,15 @@ public:
     void MarkWritten();
 
     const std::vector<clsV2Field>& Frames() const { return frames_; }
+    // The bytes after the last frame that could be read, up to the padding (a frame behind a
+    // malformed identifier and all after it). They are written back after the frames.
+    const std::string& Unparsed() const { return unparsed_; }
+    // The frame behind the named field of a main identifier (TDRC too) holds content the field
+    // does not show: it is encrypted, cannot be inflated or decoded, or its first string is
+    // empty. Such a field reads as empty and is neither synchronised nor cleared.
+    bool FieldHidesContent(const std::string& id) const;
+    // The tag holds something the named fields do not show: unparsed bytes or such a frame.
+    bool HoldsHiddenData() const;
 
 private:
     // Index of the frame a key addresses, or -1.
@@ -117,11 +127,15 @@ private:
     // Index of the frame that backs the named field of a main identifier, or -1.
     int PrimaryIndex(const std::string& id) const;
     bool IsPrimaryOfMainField(size_t index) const;
+    void SetField(const std::string& id, const std::string& v);
+    // Keeps what follows the last frame read at p: unparsed bytes up to the padding.
+    void KeepUnparsed(std::string_view area, size_t p);
     void ParseFrames(std::string_view area, bool tagUnsynchronised);
     void ParseFrames22(std::string_view area);
     void AddParsedFrame(clsV2Field frame);
 
     std::vector<clsV2Field> frames_;
+    std::string unparsed_;
     const clsGenres* genres_ = nullptr;
     bool changed_ = false;
     bool hasID3v2_ = false;

@@ -32,7 +32,6 @@ clsV2Field::clsV2Field(std::string id, uint8_t status, uint8_t format, int flagV
       status_(status),
       format_(format),
       flagVersion_(flagVersion >= 4 ? 4 : 3) {
-    if (IsOpaque()) kind_ = Kind::Binary;
     if (kind_ == Kind::Comment) language_ = "eng";
 }
 
@@ -45,54 +44,128 @@ clsV2Field::Kind clsV2Field::NaturalKind(std::string_view id) {
     return Kind::Binary;
 }
 
+namespace {
+
+// A frame header and payload laid out for a tag of version 3 or 4.
+std::string FrameBytes(std::string_view id, std::string_view payload, uint8_t status, uint8_t format, int version) {
+    std::string out(id);
+    const auto size = static_cast<uint32_t>(payload.size());
+    out += version >= 4 ? WriteSynchsafe(size) : WriteBigEndian(size, 4);
+    out.push_back(static_cast<char>(status));
+    out.push_back(static_cast<char>(format));
+    out.append(payload);
+    return out;
+}
+
+}  // namespace
+
 clsV2Field clsV2Field::FromPayload(const std::string& id, std::string_view payload, uint8_t status,
                                    uint8_t format, int version) {
     clsV2Field f(id, status, format, version);
-    f.language_.clear();
-    auto keepBytes = [&f, payload]() {
-        f.kind_ = Kind::Binary;
-        f.language_.clear();
-        f.description_.clear();
-        f.text_.assign(payload);
+    f.Decode(payload);
+    if (payload.size() <= kMaxSynchsafe) {
+        f.raw_ = FrameBytes(id, payload, status, format, f.flagVersion_);
+        f.rawVersion_ = f.flagVersion_;
+    }
+    return f;
+}
+
+clsV2Field clsV2Field::FromTagFrame(std::string_view id, std::string_view payload, uint8_t status,
+                                    uint8_t format, int version, bool tagUnsynchronised) {
+    const bool v4 = version >= 4;
+    std::string_view body = payload;
+    std::string resynchronised;
+    uint8_t written = format;
+    if (v4 && ((format & 0x02) || tagUnsynchronised)) {
+        resynchronised = RemoveUnsynchronisation(body);
+        body = resynchronised;
+        // The tag-wide flag is not written again; the frame then says it for itself.
+        written |= 0x02;
+    }
+    clsV2Field f(std::string(id), status, written, version);
+    // The bytes to write back; a version 2.4 size always goes back synchsafe (some writers put
+    // plain sizes there).
+    f.raw_ = FrameBytes(id, payload, status, written, f.flagVersion_);
+    f.rawVersion_ = f.flagVersion_;
+
+    // Bytes between the header and the content, in the order of their flags.
+    const bool compressed = f.flgCompressed();
+    size_t extra = 0;
+    if (v4)
+        extra = (f.flgGroupingIdentity() ? 1 : 0) + (f.flgEncrypted() ? 1 : 0) + ((format & 0x01) ? 4 : 0);
+    else
+        extra = (compressed ? 4 : 0) + (f.flgEncrypted() ? 1 : 0) + (f.flgGroupingIdentity() ? 1 : 0);
+    if (f.flgEncrypted() || body.size() < extra) {
+        f.MarkUnreadable();
         return f;
-    };
-    if (f.kind_ == Kind::Binary) return keepBytes();
-    if (f.kind_ == Kind::Url) {
+    }
+    body.remove_prefix(extra);
+    std::string inflated;
+    if (compressed) {
+        if (!Inflate(body, kMaxInflatedFrame, inflated)) {
+            f.MarkUnreadable();
+            return f;
+        }
+        body = inflated;
+    }
+    f.Decode(body);
+    return f;
+}
+
+void clsV2Field::MarkUnreadable() {
+    kind_ = Kind::Binary;
+    unreadable_ = true;
+    language_.clear();
+    description_.clear();
+    text_.clear();
+}
+
+void clsV2Field::Decode(std::string_view payload) {
+    language_.clear();
+    description_.clear();
+    text_.clear();
+    if (kind_ == Kind::Binary) {
+        text_.assign(payload);
+        return;
+    }
+    if (kind_ == Kind::Url) {
         std::string_view url = payload;
         if (!url.empty() && url[0] == '\0') url.remove_prefix(1);
-        f.text_ = Latin1ToUtf8Text(url.substr(0, url.find('\0')));
-        return f;
+        text_ = Latin1ToUtf8Text(url.substr(0, url.find('\0')));
+        return;
     }
-    if (payload.empty()) return keepBytes();
+    if (payload.empty()) {
+        if (kind_ == Kind::Comment) language_ = "eng";
+        return;
+    }
     const auto enc = static_cast<uint8_t>(payload[0]);
-    if (!IsValidEncoding(enc)) return keepBytes();
+    if (!IsValidEncoding(enc)) return MarkUnreadable();
 
     size_t start = 1;
-    if (f.kind_ == Kind::Comment) {
-        if (payload.size() < 4) return keepBytes();
-        f.language_.assign(payload.substr(1, 3));
+    if (kind_ == Kind::Comment) {
+        if (payload.size() < 4) return MarkUnreadable();
+        language_.assign(payload.substr(1, 3));
         start = 4;
     }
-    if (f.kind_ == Kind::Text) {
-        f.text_ = DecodeStringList(enc, payload.substr(1));
-        StripTrailingZeros(f.text_);
-        return f;
+    if (kind_ == Kind::Text) {
+        text_ = DecodeStringList(enc, payload.substr(1));
+        StripTrailingZeros(text_);
+        return;
     }
     // Frames with a description in front of their content.
     const size_t term = FindTerminator(enc, payload, start);
     if (term == std::string_view::npos) {
-        f.description_ = DecodeString(enc, payload.substr(start));
-        return f;
+        description_ = DecodeString(enc, payload.substr(start));
+        return;
     }
-    f.description_ = DecodeString(enc, payload.substr(start, term - start));
+    description_ = DecodeString(enc, payload.substr(start, term - start));
     const std::string_view rest = payload.substr(term + TerminatorSize(enc));
-    if (f.kind_ == Kind::UserUrl) {
-        f.text_ = Latin1ToUtf8Text(rest.substr(0, rest.find('\0')));
+    if (kind_ == Kind::UserUrl) {
+        text_ = Latin1ToUtf8Text(rest.substr(0, rest.find('\0')));
     } else {
-        f.text_ = DecodeStringList(enc, rest);
-        StripTrailingZeros(f.text_);
+        text_ = DecodeStringList(enc, rest);
+        StripTrailingZeros(text_);
     }
-    return f;
 }
 
 std::string clsV2Field::data() const {
@@ -111,9 +184,12 @@ std::string clsV2Field::data() const {
 }
 
 void clsV2Field::SetData(std::string_view content) {
-    if (IsOpaque() || (kind_ == Kind::Binary && NaturalKind(id_) != Kind::Binary)) {
+    const Kind kind = kind_;
+    const std::string language = language_;
+    const std::string description = description_;
+    const std::string text = text_;
+    if (unreadable_) {
         kind_ = NaturalKind(id_);
-        format_ = 0;
         description_.clear();
         language_ = kind_ == Kind::Comment ? "eng" : "";
     }
@@ -125,11 +201,24 @@ void clsV2Field::SetData(std::string_view content) {
         }
     }
     text_.assign(content);
+    if (!unreadable_ && kind_ == kind && language_ == language && description_ == description && text_ == text)
+        return;  // nothing changed: the bytes read stay
+    unreadable_ = false;
+    raw_.clear();
+    rawVersion_ = 0;
+    format_ = 0;
 }
 
-bool clsV2Field::IsEmpty() const {
+bool clsV2Field::ContentEmpty() const {
     if (kind_ == Kind::UserText) return description_.empty() && text_.empty();
     return text_.empty();
+}
+
+bool clsV2Field::IsEmpty() const { return raw_.empty() && ContentEmpty(); }
+
+bool clsV2Field::HidesContent() const {
+    if (unreadable_) return true;
+    return (kind_ == Kind::Text || kind_ == Kind::Comment) && !text_.empty() && text_[0] == '\0';
 }
 
 std::string clsV2Field::Payload(int version) const {
@@ -179,7 +268,8 @@ size_t clsV2Field::PayloadSize(int version) const {
 }
 
 size_t clsV2Field::CodeSize(int version) const {
-    if (IsEmpty() || id_.size() != 4) return 0;
+    if (WritesReadBytes(version)) return raw_.size();
+    if (ContentEmpty() || id_.size() != 4) return 0;
     const size_t payload = PayloadSize(version);
     if (payload > (version >= 4 ? size_t{kMaxSynchsafe} : size_t{0xFFFFFFFFu})) return 0;
     return 10 + payload;
@@ -192,15 +282,18 @@ std::string clsV2Field::sFieldCode(int version) const {
 }
 
 void clsV2Field::AppendFieldCode(std::string& out, int version) const {
-    if (IsEmpty() || id_.size() != 4) return;
+    if (WritesReadBytes(version)) {
+        out += raw_;
+        return;
+    }
+    if (ContentEmpty() || id_.size() != 4) return;
     const size_t headerAt = out.size();
     out += id_;
     out.append(4, '\0');  // the size, filled in below
     const int target = version >= 4 ? 4 : 3;
     out.push_back(static_cast<char>(StatusForVersion(status_, flagVersion_, target)));
-    // Format flags only mean something in the layout they were read with; a frame that moves
-    // between layouts is never opaque, so its format byte is cleared.
-    out.push_back(static_cast<char>(target == flagVersion_ ? format_ : 0));
+    // The payload below is plain, whatever format flags the frame was given.
+    out.push_back('\0');
     AppendPayload(out, version);
     const size_t payload = out.size() - headerAt - 10;
     if (payload > (version >= 4 ? size_t{kMaxSynchsafe} : size_t{0xFFFFFFFFu})) {

@@ -1,6 +1,7 @@
 // One ID3v2 frame. Text-bearing frames are held decoded (UTF-8) with their description and
-// language; every other frame, and every compressed, encrypted or grouped frame, is held as
-// the bytes it was read with. Parsing and rendering work on byte buffers only.
+// language; every other frame is held as its payload bytes. A frame read from a tag also keeps
+// the bytes it was read with and writes exactly those back until its content is set, so a
+// frame nobody touched never changes. Parsing and rendering work on byte buffers only.
 #pragma once
 
 #include <cstdint>
@@ -25,12 +26,18 @@ public:
     // flagVersion (3 or 4). Its content is empty until SetData.
     clsV2Field(std::string id, uint8_t status, uint8_t format, int flagVersion);
 
-    // Builds a frame from a payload read from a tag of the given version, after unsynchronisation
-    // and the data length indicator have been dealt with. An opaque frame (compressed, encrypted
-    // or grouped) keeps the payload as it is. A text-bearing payload that cannot be parsed is
-    // kept as bytes too.
+    // Builds a frame from a plain payload (no frame flags in effect) that goes into a tag of the
+    // given version (3 or 4) as it is. A text-bearing payload that cannot be decoded reads as
+    // empty (see Unreadable); the payload is kept either way.
     static clsV2Field FromPayload(const std::string& id, std::string_view payload, uint8_t status,
                                   uint8_t format, int version);
+    // Builds a frame as it stands in a tag of version 3 or 4: payload is everything after the
+    // 10-byte frame header (in a version 2.3 tag after the tag-wide unsynchronisation was undone);
+    // tagUnsynchronised says that a version 2.4 tag has every frame unsynchronised. Unsynchronised
+    // frames are resynchronised, a group byte is skipped and compressed frames are inflated for
+    // reading; an encrypted frame, or one that cannot be inflated or decoded, reads as empty.
+    static clsV2Field FromTagFrame(std::string_view id, std::string_view payload, uint8_t status,
+                                   uint8_t format, int version, bool tagUnsynchronised);
 
     const std::string& ID() const { return id_; }
     Kind kind() const { return kind_; }
@@ -44,8 +51,14 @@ public:
     bool flgCompressed() const { return format_ & (flagVersion_ >= 4 ? 0x08 : 0x80); }
     bool flgEncrypted() const { return format_ & (flagVersion_ >= 4 ? 0x04 : 0x40); }
     bool flgGroupingIdentity() const { return format_ & (flagVersion_ >= 4 ? 0x40 : 0x20); }
-    // Compressed, encrypted or grouped: the payload is kept byte for byte and never decoded.
-    bool IsOpaque() const { return flgCompressed() || flgEncrypted() || flgGroupingIdentity(); }
+    // The content cannot be read (encrypted, not inflatable, or text that cannot be decoded):
+    // data is empty and the frame is written back as it was read.
+    bool Unreadable() const { return unreadable_; }
+    // The frame holds something that data does not show: it is unreadable, or its first string
+    // is empty while further strings follow.
+    bool HidesContent() const;
+    // The frame is written back byte for byte as it was read (its content was never set).
+    bool KeepsReadBytes() const { return !raw_.empty(); }
 
     // The content as the program holds it: text frames their first string, TXXX the description,
     // a character 0 and the value (the value alone when there is no description), URL frames
@@ -53,7 +66,8 @@ public:
     std::string data() const;
     // Replaces the content (same forms as data). The description and language of WXXX, COMM and
     // USLT stay; TXXX takes "description\0value", or only the value when there is no character 0.
-    // An opaque frame becomes a plain one.
+    // Unless the content stays the same, the frame is then written plainly (no compression,
+    // encryption, grouping or unsynchronisation) from its content.
     void SetData(std::string_view content);
     // True when the frame holds nothing worth writing.
     bool IsEmpty() const;
@@ -77,6 +91,12 @@ public:
 
 private:
     static Kind NaturalKind(std::string_view id);
+    // Reads the content from a plain payload.
+    void Decode(std::string_view payload);
+    void MarkUnreadable();
+    bool ContentEmpty() const;
+    // The bytes read are what a tag of that version gets.
+    bool WritesReadBytes(int version) const { return !raw_.empty() && rawVersion_ == (version >= 4 ? 4 : 3); }
     void AppendPayload(std::string& out, int version) const;
     size_t PayloadSize(int version) const;
 
@@ -88,6 +108,9 @@ private:
     std::string language_;
     std::string description_;
     std::string text_;  // decoded text, URL, or the payload bytes of a binary frame
+    bool unreadable_ = false;
+    std::string raw_;      // the frame (header and payload) as read, until the content is set
+    int rawVersion_ = 0;   // the tag version raw_ is laid out for
 };
 
 }  // namespace vorda

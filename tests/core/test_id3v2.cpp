@@ -1,6 +1,7 @@
 // ID3v2 tag: parsing and rendering of versions 2.2, 2.3 and 2.4, hostile input, the mutagen
 // test files, and interop with mutagen in both directions.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <unistd.h>
 
@@ -77,6 +78,37 @@ std::string RunPython(const std::string& script, const std::string& arg) {
 }
 
 bool HaveMutagen() { return RunPython("import mutagen.id3; print(1)", "") == "1\n"; }
+
+std::string Deflate(const std::string& in) {
+    uLongf n = compressBound(static_cast<uLong>(in.size()));
+    std::string out(n, '\0');
+    EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &n, reinterpret_cast<const Bytef*>(in.data()),
+                        static_cast<uLong>(in.size()), 9),
+              Z_OK);
+    out.resize(n);
+    return out;
+}
+
+// Unsynchronised bytes: a zero byte after every 0xFF.
+std::string Unsynchronise(const std::string& in) {
+    std::string out;
+    for (const char c : in) {
+        out += c;
+        if (static_cast<unsigned char>(c) == 0xFF) out += '\0';
+    }
+    return out;
+}
+
+// Bytes that do not compress away, with many 0xFF among them.
+std::string Noise(size_t n) {
+    std::string out;
+    uint32_t seed = 7;
+    for (size_t i = 0; i < n; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        out += static_cast<char>((seed >> 16) & 0xFF);
+    }
+    return out;
+}
 
 }  // namespace
 
@@ -244,13 +276,19 @@ TEST(ID3v2, TextEncodingsAreReadEverywhereAndChosenOnWriting) {
     EXPECT_EQ(tag.URL(), "http://a/");
     EXPECT_EQ(tag.Frames()[5].Description(), "d");
 
-    // Written: ISO-8859-1 when it fits, else UTF-16 with BOM (2.3) or UTF-8 (2.4).
+    // Untouched frames go back as they came. Text that is set is written in ISO-8859-1 when it
+    // fits, else in UTF-16 with BOM (2.3) or UTF-8 (2.4).
+    EXPECT_EQ(tag.GenerateTag(), body);
+    tag.setTitle(expected + "!");
+    tag.setComposer("\xC3\xA8");
+    tag.setComment("ho");
     const std::string v23 = tag.GenerateTag();
-    EXPECT_NE(v23.find("TIT2\0\0\0\x07\0\0\x01\xFF\xFE\xE9\0\x6C\x26"s), std::string::npos);
-    EXPECT_NE(v23.find("TCOM\0\0\0\x02\0\0\0\xE9"s), std::string::npos);
-    EXPECT_NE(v23.find("COMM\0\0\0\x07\0\0\0eng\0hi"s), std::string::npos);
+    EXPECT_NE(v23.find("TIT2\0\0\0\x09\0\0\x01\xFF\xFE\xE9\0\x6C\x26!\0"s), std::string::npos);
+    EXPECT_NE(v23.find("TCOM\0\0\0\x02\0\0\0\xE8"s), std::string::npos);
+    EXPECT_NE(v23.find("COMM\0\0\0\x07\0\0\0eng\0ho"s), std::string::npos);
     clsID3v2 v24 = Parsed(Tag(4, Frame(4, "TIT2", "\x01\xFF\xFE\x6C\x26"s)));
-    EXPECT_NE(v24.GenerateTag().find("TIT2\0\0\0\x04\0\0\x03\xE2\x99\xAC"s), std::string::npos);
+    v24.setTitle("\xE2\x99\xAC!");
+    EXPECT_NE(v24.GenerateTag().find("TIT2\0\0\0\x05\0\0\x03\xE2\x99\xAC!"s), std::string::npos);
 
     // A doubled byte-order mark is no text: the value reads the same after a write in UTF-8.
     clsID3v2 doubled = Parsed(Tag(4, Frame(4, "TIT2", "\x01\xFE\xFF\xFE\xFF\x26\x6C"s)));
@@ -263,7 +301,8 @@ TEST(ID3v2, UrlFramesCarryNoEncodingByte) {
     clsID3v2 tag = Parsed(Tag(3, Frame(3, "WOAR", "\0http://artist/"s) + Frame(3, "WCOM", "http://buy/"s)));
     EXPECT_EQ(tag.GetFrameContent("WOAR"), "http://artist/");
     EXPECT_EQ(tag.GetFrameContent("WCOM"), "http://buy/");
-    EXPECT_NE(tag.GenerateTag().find("WOAR\0\0\0\x0E\0\0http://artist/"s), std::string::npos);
+    tag.SetFrameContent("WOAR", "http://other/");
+    EXPECT_NE(tag.GenerateTag().find("WOAR\0\0\0\x0D\0\0http://other/"s), std::string::npos);
 }
 
 TEST(ID3v2, UnsynchronisationAndExtendedHeaderAreUndone) {
@@ -280,15 +319,24 @@ TEST(ID3v2, UnsynchronisationAndExtendedHeaderAreUndone) {
     const std::string v24 = Tag(4, "\0\0\0\x06\x01\0"s + Frame(4, "TIT2", "\0\0\0\x04"s + payload, 0, 0x03), 0x40);
     clsID3v2 tag4 = Parsed(v24);
     EXPECT_EQ(tag4.Title(), "a\xC3\xBF" "b");
-    EXPECT_EQ(tag4.Frames()[0].FormatFlags(), 0);
     EXPECT_EQ(tag4.Render(0)[5], '\0');
+    EXPECT_EQ(Parsed(tag4.Render(0)).Title(), "a\xC3\xBF" "b");
+    // A 2.4 tag unsynchronised as a whole: each frame says so itself once the tag flag is gone.
+    clsID3v2 whole = Parsed(Tag(4, Frame(4, "TIT2", payload) + Frame(4, "TALB", "\0x"s), 0x80));
+    EXPECT_EQ(whole.Title(), "a\xC3\xBF" "b");
+    const std::string rewritten = whole.Render(0);
+    EXPECT_EQ(rewritten[5], '\0');
+    EXPECT_EQ(rewritten.substr(10), Frame(4, "TIT2", payload, 0, 0x02) + Frame(4, "TALB", "\0x"s, 0, 0x02));
+    EXPECT_EQ(Parsed(rewritten).Title(), "a\xC3\xBF" "b");
+    EXPECT_EQ(Parsed(rewritten).Render(0), rewritten);
 }
 
 TEST(ID3v2, Version22IsMappedAndWrittenAs23) {
     const std::string body = Frame(2, "TT2", "\0Song"s) + Frame(2, "TP1", "\0Band"s) + Frame(2, "TYE", "\0" "1990"s) +
                              Frame(2, "COM", "\0eng\0note"s) + Frame(2, "PIC", "\0JPG\x03\0JPEGDATA"s) +
-                             Frame(2, "TXX", "\0key\0value"s) + Frame(2, "XYZ", "dropped"s) +
-                             Frame(2, "ULT", "\0eng\0lyrics"s);
+                             Frame(2, "TXX", "\0key\0value"s) + Frame(2, "XYZ", "other program"s) +
+                             Frame(2, "ULT", "\0eng\0lyrics"s) + Frame(2, "LNK", "TT2http://x/\0more"s) +
+                             Frame(2, "CRM", "owner\0what\0\x01\x02"s) + Frame(2, "LNK", "XYZhttp://y/\0"s);
     clsID3v2 tag = Parsed(Tag(2, body, 0, 10));
     EXPECT_EQ(tag.Version(), 2);
     EXPECT_EQ(tag.FrameHeadSize(), 6);
@@ -296,27 +344,155 @@ TEST(ID3v2, Version22IsMappedAndWrittenAs23) {
     EXPECT_EQ(tag.Artist(), "Band");
     EXPECT_EQ(tag.Year(), "1990");
     EXPECT_EQ(tag.Comment(), "note");
-    EXPECT_EQ(tag.FramesInFile(), "APIC|TXXX|USLT|");
+    // Frames without a twin of their own keep their bytes under an experimental identifier; a
+    // link names the four-character identifier of the frame it points at.
+    const std::string frames = "APIC|TXXX|XXYZ|USLT|LINK|XCRM|LINK#2|";
+    EXPECT_EQ(tag.FramesInFile(), frames);
     EXPECT_EQ(tag.GetFrameContent("PIC"), "\0image/jpeg\0\x03\0JPEGDATA"s);
+    EXPECT_EQ(tag.GetFrameContent("LNK"), "TIT2http://x/\0more"s);
+    EXPECT_EQ(tag.GetFrameContent("LINK#2"), "XXYZhttp://y/\0"s);
+    EXPECT_EQ(tag.GetFrameContent("XCRM"), "owner\0what\0\x01\x02"s);
+    EXPECT_EQ(tag.GetFrameContent("XYZ"), "other program");
     const std::string rendered = tag.Render(0);
     EXPECT_EQ(rendered.substr(0, 6), "ID3\x03\0\0"s);
     clsID3v2 again = Parsed(rendered);
-    EXPECT_EQ(again.FramesInFile(), "APIC|TXXX|USLT|");
+    EXPECT_EQ(again.FramesInFile(), frames);
     EXPECT_EQ(again.GetFrameContent("USLT"), "lyrics");
+    EXPECT_EQ(again.Render(0), rendered);
+    if (HaveMutagen()) {
+        ScratchDir dir;
+        const std::string path = dir.File("v22.mp3");
+        WriteBytes(path, rendered);
+        EXPECT_EQ(RunPython("import sys\nfrom mutagen.id3 import ID3\nt = ID3(sys.argv[1])\n"
+                            "print(sorted((f.frameid, f.url) for f in t.getall(\"LINK\")), t[\"TIT2\"].text[0], "
+                            "[f[10:] for f in t.unknown_frames if f[:4] == b\"XCRM\"])",
+                            path),
+                  "[(\'TIT2\', \'http://x/\'), (\'XXYZ\', \'http://y/\')] Song [b\'owner\\x00what\\x00\\x01\\x02\']\n");
+    }
     tag.MarkWritten();
     EXPECT_EQ(tag.Version(), 3);
 }
 
-TEST(ID3v2, OpaqueFramesAreKeptByteForByte) {
-    const std::string compressed = "\0\0\0\x20xcompressedbytes\xFF"s;
-    clsID3v2 tag = Parsed(Tag(3, Frame(3, "TIT3", compressed, 0x40, 0x80) + Frame(3, "TIT2", "\0t"s)));
-    ASSERT_EQ(tag.Frames().size(), 2u);
+TEST(ID3v2, CompressedEncryptedAndGroupedFramesReadThroughTheirFlags) {
+    // 2.3: four bytes of inflated size, then the zlib stream; a method byte; a group byte.
+    const std::string title = "\0Compressed title"s;
+    const std::string picture = "\0image/png\0\x03\0"s + Noise(5000);
+    const std::string tit2 = Frame(3, "TIT2", id3v2::WriteBigEndian(title.size(), 4) + Deflate(title), 0x40, 0x80);
+    const std::string apic = Frame(3, "APIC", id3v2::WriteBigEndian(picture.size(), 4) + Deflate(picture), 0, 0x80);
+    const std::string tpe1 = Frame(3, "TPE1", "\x80\0Encrypted bytes"s, 0, 0x40);
+    const std::string talb = Frame(3, "TALB", "\x05\0Grouped"s, 0, 0x20);
+    const std::string tcom = Frame(3, "TCOM", "\0\0\0\x10not zlib"s, 0, 0x80);
+    // A hostile inflated size in front of a small stream costs nothing.
+    const std::string tope = Frame(3, "TOPE", "\xFF\xFF\xFF\xFF"s + Deflate("\0Small"s), 0, 0x80);
+    const std::string frames = tit2 + apic + tpe1 + talb + tcom + tope;
+    clsID3v2 tag = Parsed(Tag(3, frames, 0, 20));
+    EXPECT_EQ(tag.Title(), "Compressed title");
     EXPECT_TRUE(tag.Frames()[0].flgCompressed());
     EXPECT_TRUE(tag.Frames()[0].flgFileAltPreserve());
-    EXPECT_NE(tag.GenerateTag().find(Frame(3, "TIT3", compressed, 0x40, 0x80)), std::string::npos);
-    clsID3v2 v24 = Parsed(Tag(4, Frame(4, "TIT3", "\0\0\0\x09zz"s, 0, 0x0C | 0x01)));
-    EXPECT_TRUE(v24.Frames()[0].flgEncrypted());
-    EXPECT_NE(v24.GenerateTag().find(Frame(4, "TIT3", "\0\0\0\x09zz"s, 0, 0x0D)), std::string::npos);
+    EXPECT_EQ(tag.GetFrameContent("APIC"), picture);
+    EXPECT_EQ(tag.Album(), "Grouped");
+    EXPECT_EQ(tag.OrgArtist(), "Small");
+    for (const char* id : {"TPE1", "TCOM"}) {  // encrypted, not inflatable: empty and kept
+        EXPECT_EQ(tag.GetFrameContent(id), "") << id;
+        EXPECT_TRUE(tag.FieldHidesContent(id)) << id;
+    }
+    EXPECT_FALSE(tag.FieldHidesContent("TIT2"));
+    EXPECT_TRUE(tag.HoldsHiddenData());
+    EXPECT_EQ(tag.GenerateTag(), frames);
+    EXPECT_EQ(tag.FramesSize(), frames.size());
+    // Clearing a field that cannot show its frame leaves the frame alone; setting it replaces it.
+    tag.setArtist("");
+    tag.setComposer("");
+    EXPECT_FALSE(tag.Changed());
+    tag.setTitle("New");
+    tag.setComposer("Plain");
+    EXPECT_EQ(tag.GenerateTag(), Frame(3, "TIT2", "\0New"s, 0x40) + apic + tpe1 + talb +
+                                     Frame(3, "TCOM", "\0Plain"s) + tope);
+
+    // 2.4: group byte, data length indicator, per-frame unsynchronisation over the compressed bytes.
+    const std::string inner = "\x07"s + id3v2::WriteSynchsafe(static_cast<uint32_t>(picture.size())) + Deflate(picture);
+    const std::string apic4 = Frame(4, "APIC", Unsynchronise(inner), 0, 0x40 | 0x08 | 0x02 | 0x01);
+    ASSERT_NE(apic4.find("\xFF\0"s), std::string::npos);
+    const std::string tit4 = Frame(4, "TIT2", id3v2::WriteSynchsafe(8) + Deflate("\x03Title 4"s), 0, 0x08 | 0x01);
+    const std::string tpe4 = Frame(4, "TPE1", "\x01\0\0\0\x09zz"s, 0, 0x04 | 0x01);
+    clsID3v2 v24 = Parsed(Tag(4, apic4 + tit4 + tpe4));
+    EXPECT_EQ(v24.GetFrameContent("APIC"), picture);
+    EXPECT_EQ(v24.Title(), "Title 4");
+    EXPECT_TRUE(v24.Frames()[2].flgEncrypted());
+    EXPECT_TRUE(v24.FieldHidesContent("TPE1"));
+    EXPECT_EQ(v24.GenerateTag(), apic4 + tit4 + tpe4);
+
+    // A frame that would inflate past the limit reads as empty and is kept.
+    const std::string huge(id3v2::kMaxInflatedFrame + 1, '\0');
+    const std::string bomb = Frame(3, "TIT3", "\0\0\0\x10"s + Deflate(huge), 0, 0x80);
+    clsID3v2 bombed = Parsed(Tag(3, bomb));
+    EXPECT_EQ(bombed.GetFrameContent("TIT3"), "");
+    EXPECT_EQ(bombed.GenerateTag(), bomb);
+}
+
+// Frames nobody touched go back byte for byte, however they were written; the first string of a
+// comment being empty hides the rest, which a cleared comment field keeps.
+TEST(ID3v2, UntouchedFramesKeepTheirBytes) {
+    for (int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        const std::string others =
+            Frame(version, "TPE1", "\x02\0B\0a\0n\0d\0\0"s) +                // UTF-16BE with terminator
+            Frame(version, "TALB", "\0Album\0trailing junk"s) +             // a second string
+            Frame(version, "COMM", "\0eng\0\0second string"s) +             // first string empty
+            Frame(version, "TXXX", "\x01\xFF\xFEk\0"s) +                    // no value at all
+            Frame(version, "WXXX", "\x01\xFF\xFE" "d\0\0\0http://u/\0\0"s) +  // UTF-16 description
+            Frame(version, "TIT3", "\x09odd encoding"s, 0x20) +             // unknown encoding
+            Frame(version, "WOAR", "\0http://w/"s) +                        // URL with encoding byte
+            Frame(version, "TCON", "(17)"s);                                // no encoding byte at all
+        clsID3v2 tag = Parsed(Tag(version, Frame(version, "TIT2", "\0Old"s) + others, 0, 64));
+        EXPECT_EQ(tag.Comment(), "");
+        EXPECT_TRUE(tag.FieldHidesContent("COMM"));
+        EXPECT_EQ(tag.GetFrameContent("TIT3"), "");
+        tag.setComment("");
+        tag.setAlbum("Album");
+        EXPECT_FALSE(tag.Changed());
+        tag.setTitle("New");
+        EXPECT_EQ(tag.GenerateTag(), Frame(version, "TIT2", "\0New"s) + others);
+        const std::string first = tag.Render(10);
+        clsID3v2 again = Parsed(first);
+        EXPECT_EQ(again.Render(10), first);
+        // Setting the comment replaces the hidden strings, plainly.
+        again.setComment("mine");
+        EXPECT_EQ(Parsed(again.Render(0)).Comment(), "mine");
+    }
+}
+
+// What follows a frame with a malformed identifier is kept up to the padding and written after
+// the frames, so nothing behind it turns into padding.
+TEST(ID3v2, UnparsedRestOfTheTagIsKept) {
+    const std::string cover = "\0image/jpeg\0\x03\0"s + Noise(3000) + std::string(12, '\0');
+    const std::string rest = Frame(3, "tpe1", "\0lower case"s) + Frame(3, "TALB", "\0Album"s) +
+                             Frame(3, "APIC", cover);  // ends in zero bytes of its own
+    clsID3v2 tag = Parsed(Tag(3, Frame(3, "TIT2", "\0Title"s) + rest, 0, 100));
+    EXPECT_EQ(tag.Title(), "Title");
+    EXPECT_EQ(tag.Unparsed(), rest);
+    EXPECT_EQ(tag.Padding(), 100);
+    EXPECT_TRUE(tag.HoldsHiddenData());
+    tag.setArtist("Artist");
+    const std::string first = tag.Render(0);
+    EXPECT_EQ(first.substr(10), Frame(3, "TIT2", "\0Title"s) + Frame(3, "TPE1", "\0Artist"s) + rest);
+    clsID3v2 again = Parsed(first);
+    EXPECT_EQ(again.Artist(), "Artist");
+    EXPECT_EQ(again.Unparsed(), rest);
+    EXPECT_EQ(again.Render(0), first);
+
+    // Garbage right at the start, after a valid 2.4 frame, and an extended header whose size
+    // cannot be: all of it stays.
+    for (const std::string& body : {"\x01garbage"s, Frame(4, "TIT2", "\0t"s) + "\0\0\0\0\x05late"s}) {
+        clsID3v2 odd = Parsed(Tag(4, body, 0, 30));
+        EXPECT_EQ(odd.Render(30).substr(10, body.size()), body);
+        EXPECT_EQ(odd.Padding(), 30);
+    }
+    const std::string ext = "\x7F\x7F\x7F\x7F\x01\0"s + Frame(4, "TIT2", "\0t"s);
+    clsID3v2 badExt = Parsed(Tag(4, ext, 0x40));
+    const std::string rewritten = badExt.Render(0);
+    EXPECT_EQ(rewritten.substr(10), ext);
+    EXPECT_EQ(Parsed(rewritten).Render(0), rewritten);
 }
 
 TEST(ID3v2, FooterAndUnknownIdentifiers) {
