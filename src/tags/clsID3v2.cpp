@@ -393,8 +393,10 @@ bool clsID3v2::ParseTag(std::string_view bytes) {
         area = decoded;
     }
     if (version_ == 2) {
-        // Bit 0x40 of a version 2.2 tag marks a compression scheme that was never defined.
-        if (flags_ & 0x40) KeepUnparsed(area, 0);
+        // Bit 0x40 of a version 2.2 tag marks a compression scheme that was never defined: such a
+        // body can neither be read nor carried into the version 2.3 tag it would be written as
+        // (its bytes would read as frames there), so it counts as padding.
+        if (flags_ & 0x40) padding_ = static_cast<long>(area.size());
         else ParseFrames22(area);
         return true;
     }
@@ -429,6 +431,14 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
         if (lastNonZero == std::string_view::npos || end > lastNonZero) return true;
         return end + 10 <= area.size() && IsValidFrameID(area.substr(static_cast<size_t>(end), 4));
     };
+    // The plain reading must lead to another frame or end with the content of the tag (a few zero
+    // bytes of its own allowed), never further into the padding: how much padding follows must
+    // not decide how a tag reads, or a rewritten tag would read differently.
+    auto plausiblePlainEnd = [&](uint64_t end) {
+        if (end + 10 <= area.size() && IsValidFrameID(area.substr(static_cast<size_t>(end), 4))) return true;
+        const uint64_t contentEnd = lastNonZero == std::string_view::npos ? 0 : lastNonZero + 1;
+        return end >= contentEnd && end <= contentEnd + 4;
+    };
     size_t p = 0;
     while (p + 10 <= area.size()) {
         if (!IsValidFrameID(area.substr(p, 4))) break;
@@ -439,50 +449,56 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
             // Synchsafe as the standard says, unless only the plain reading leads to the next frame
             // (some writers put plain sizes into version 2.4 tags).
             const uint32_t synchsafe = ReadSynchsafe(h + 4);
-            if (synchsafe != plain && !plausibleEnd(p + 10ull + synchsafe) && plausibleEnd(p + 10ull + plain))
+            if (synchsafe != plain && !plausibleEnd(p + 10ull + synchsafe) && plausiblePlainEnd(p + 10ull + plain))
                 size = plain;
             else
                 size = synchsafe;
         }
-        if (size > area.size() - p - 10) break;
         const std::string_view id = area.substr(p, 4);
-        const std::string_view payload = area.substr(p + 10, size);
         const uint8_t status = h[8];
         const uint8_t format = h[9];
-        p += 10 + size;
-        if (size == 0) continue;
+        size_t length = size;
+        size_t next = p + 10 + length;
+        if (size > area.size() - p - 10) next = CutShortFrame(area, p, 10, length);
+        const std::string_view payload = area.substr(p + 10, length);
+        const size_t p0 = p;
+        p = next;
+        if (length == 0) continue;
+        const std::string_view sizeBytes = length == size ? area.substr(p0 + 4, 4) : std::string_view();
         AddParsedFrame(clsV2Field::FromTagFrame(id, payload, status, format, version_,
-                                                tagUnsynchronised && version_ >= 4));
+                                                tagUnsynchronised && version_ >= 4, sizeBytes));
     }
+    if (p < area.size() && area.size() - p < 10) p = SkipCutHeader(area, p, 4);
     KeepUnparsed(area, p);
 }
 
 void clsID3v2::KeepUnparsed(std::string_view area, size_t p) {
+    // Everything up to the last non-zero byte: zero bytes after it are padding, so the same
+    // bytes are kept whatever padding a rewritten tag puts behind them.
     const size_t last = area.find_last_not_of('\0');
-    if (last == std::string_view::npos || last < p) {
-        padding_ = static_cast<long>(area.size() - p);
-        return;
-    }
-    // Zero bytes at the end of the last unparsed frame belong to it, not to the padding: follow
-    // whatever looks like frame headers as far as their sizes lead.
-    const size_t head = version_ > 2 ? 10 : 6;
-    const size_t idLength = version_ > 2 ? 4 : 3;
-    size_t end = p;
-    while (end + head <= area.size()) {
-        const std::string_view id = area.substr(end, idLength);
-        const bool looksLikeID = std::all_of(id.begin(), id.end(), [](char c) {
-            return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-        });
-        if (!looksLikeID) break;
-        const auto* h = reinterpret_cast<const unsigned char*>(area.data() + end + idLength);
-        uint64_t size = ReadBigEndian(h, head == 10 ? 4 : 3);
-        if (size > area.size() - end - head && head == 10 && version_ >= 4) size = ReadSynchsafe(h);
-        if (size > area.size() - end - head) break;
-        end += head + static_cast<size_t>(size);
-    }
-    end = std::max(end, last + 1);
+    const size_t end = (last == std::string_view::npos || last < p) ? p : last + 1;
     unparsed_.assign(area.substr(p, end - p));
     padding_ = static_cast<long>(area.size() - end);
+}
+
+size_t clsID3v2::CutShortFrame(std::string_view area, size_t p, size_t head, size_t& size) const {
+    // A frame that runs past the end of the tag is what the tag holds of it up to the padding;
+    // it is written back with that size, so it reads the same once padding follows it. A header
+    // with nothing after it but zero bytes holds nothing and is left out.
+    const size_t last = area.find_last_not_of('\0');
+    if (last == std::string_view::npos || last < p + head) {
+        size = 0;
+        return std::min(area.size(), p + head);
+    }
+    size = last + 1 - p - head;
+    return last + 1;
+}
+
+size_t clsID3v2::SkipCutHeader(std::string_view area, size_t p, size_t idLength) {
+    // A header cut by the end of the tag reads as a frame of size zero once padding follows it,
+    // and such frames are left out: so it is left out now.
+    if (area.size() - p >= idLength && IsValidFrameID(area.substr(p, idLength))) return area.size();
+    return p;
 }
 
 void clsID3v2::ParseFrames22(std::string_view area) {
@@ -490,10 +506,11 @@ void clsID3v2::ParseFrames22(std::string_view area) {
     while (p + 6 <= area.size()) {
         const std::string_view id = area.substr(p, 3);
         if (!IsValidFrameID(id)) break;
-        const uint32_t size = ReadBigEndian(reinterpret_cast<const unsigned char*>(area.data() + p + 3), 3);
-        if (size > area.size() - p - 6) break;
+        size_t size = ReadBigEndian(reinterpret_cast<const unsigned char*>(area.data() + p + 3), 3);
+        size_t next = p + 6 + size;
+        if (size > area.size() - p - 6) next = CutShortFrame(area, p, 6, size);
         std::string_view payload = area.substr(p + 6, size);
-        p += 6 + size;
+        p = next;
         if (size == 0) continue;
         std::string converted;
         if (id == "PIC") {
@@ -506,6 +523,7 @@ void clsID3v2::ParseFrames22(std::string_view area) {
         }
         AddParsedFrame(clsV2Field::FromPayload(Twin22(id), payload, 0, 0, 3));
     }
+    if (p < area.size() && area.size() - p < 6) p = SkipCutHeader(area, p, 3);
     KeepUnparsed(area, p);
 }
 

@@ -130,6 +130,11 @@ private:
     void SetField(const std::string& id, const std::string& v);
     // Keeps what follows the last frame read at p: unparsed bytes up to the padding.
     void KeepUnparsed(std::string_view area, size_t p);
+    // For a frame at p (header of head bytes) whose size runs past the area: sets size to the
+    // part the frame keeps and returns where the walk goes on.
+    size_t CutShortFrame(std::string_view area, size_t p, size_t head, size_t& size) const;
+    // For a header at p cut by the end of the area: where the walk ends.
+    static size_t SkipCutHeader(std::string_view area, size_t p, size_t idLength);
     void ParseFrames(std::string_view area, bool tagUnsynchronised);
     void ParseFrames22(std::string_view area);
     void AddParsedFrame(clsV2Field frame);

@@ -71,7 +71,8 @@ clsV2Field clsV2Field::FromPayload(const std::string& id, std::string_view paylo
 }
 
 clsV2Field clsV2Field::FromTagFrame(std::string_view id, std::string_view payload, uint8_t status,
-                                    uint8_t format, int version, bool tagUnsynchronised) {
+                                    uint8_t format, int version, bool tagUnsynchronised,
+                                    std::string_view sizeBytes) {
     const bool v4 = version >= 4;
     std::string_view body = payload;
     std::string resynchronised;
@@ -83,9 +84,10 @@ clsV2Field clsV2Field::FromTagFrame(std::string_view id, std::string_view payloa
         written |= 0x02;
     }
     clsV2Field f(std::string(id), status, written, version);
-    // The bytes to write back; a version 2.4 size always goes back synchsafe (some writers put
-    // plain sizes there).
+    // The bytes to write back: a plain size in a version 2.4 tag stays as it was read, so that
+    // the tag reads back the way it was read.
     f.raw_ = FrameBytes(id, payload, status, written, f.flagVersion_);
+    if (sizeBytes.size() == 4) f.raw_.replace(4, 4, sizeBytes);
     f.rawVersion_ = f.flagVersion_;
 
     // Bytes between the header and the content, in the order of their flags.

@@ -36,8 +36,11 @@ public:
     // tagUnsynchronised says that a version 2.4 tag has every frame unsynchronised. Unsynchronised
     // frames are resynchronised, a group byte is skipped and compressed frames are inflated for
     // reading; an encrypted frame, or one that cannot be inflated or decoded, reads as empty.
+    // sizeBytes: the four size bytes as read, kept when they still give the payload's length
+    // (empty: the size is written for the payload).
     static clsV2Field FromTagFrame(std::string_view id, std::string_view payload, uint8_t status,
-                                   uint8_t format, int version, bool tagUnsynchronised);
+                                   uint8_t format, int version, bool tagUnsynchronised,
+                                   std::string_view sizeBytes = {});
 
     const std::string& ID() const { return id_; }
     Kind kind() const { return kind_; }
