@@ -495,8 +495,8 @@ size_t clsID3v2::CutShortFrame(std::string_view area, size_t p, size_t head, siz
 }
 
 size_t clsID3v2::SkipCutHeader(std::string_view area, size_t p, size_t idLength) {
-    // A header cut by the end of the tag reads as a frame of size zero once padding follows it,
-    // and such frames are left out: so it is left out now.
+    // A frame header cut by the end of the tag holds nothing: it is left out (trailing bytes that
+    // are no header stay as unparsed bytes).
     if (area.size() - p >= idLength && IsValidFrameID(area.substr(p, idLength))) return area.size();
     return p;
 }
