@@ -2,12 +2,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/FileOps.h"
 #include "app/Settings.h"
 #include "editing/FieldEdit.h"
+#include "tags/TagFileWriter.h"
 #include "tags/clsFile.h"
 
 namespace vorda::cli {
@@ -93,8 +95,12 @@ int RunSet(const std::vector<std::string>& argv) {
     if (const int status = LoadSettings(args); status != exitOk) return status;
 
     int status = exitOk;
+    // The rebuilt files are made durable and put in place together.
+    tagfile::DeferredRebuilds batch;
+    std::map<std::string, std::string> given;  // absolute path -> operand
     for (size_t i = first; i < args.operands.size(); ++i) {
         const std::string path = AbsolutePath(args.operands[i]);
+        given[path] = args.operands[i];
         auto fail = [&](int error, const std::string& text) {
             PrintFileError(args.operands[i], error, text);
             status = exitFailed;
@@ -126,6 +132,10 @@ int RunSet(const std::vector<std::string>& argv) {
             continue;
         }
         if (const int error = file.PutTags(); error != 0) fail(error, ErrorText(error));
+    }
+    for (const tagfile::DeferredRebuilds::Failure& f : batch.Commit()) {
+        std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", given[f.path].c_str(), f.error, ErrorText(f.error).c_str());
+        status = exitFailed;
     }
     return status;
 }

@@ -10,6 +10,7 @@
 #include "app/Routines.h"
 #include "naming/PatternEngine.h"
 #include "naming/mdlFixFileName.h"
+#include "tags/TagFileWriter.h"
 #include "tags/clsFile.h"
 
 namespace vorda {
@@ -141,6 +142,27 @@ std::string FailureMessage(const BatchResult& result, const std::string& what) {
            "\r\n\r\nFirst error: " + result.firstError;
 }
 
+void ShowFileAgain(ListCommands& cmds, const std::string& path) {
+    FileList& list = cmds.List();
+    clsFile file;
+    for (int row = 1; row <= list.Count(); ++row)
+        if (list.GetFullPath(row) == path && file.ReadFile(path, true)) cmds.UpdateListItem(row, file);
+}
+
+namespace {
+
+// Files whose rebuild could not be put in place when the batch was committed failed after all;
+// their rows show again what the files hold.
+void CountBatchFailures(tagfile::DeferredRebuilds& batch, BatchResult& result, ListCommands& cmds) {
+    for (const tagfile::DeferredRebuilds::Failure& f : batch.Commit()) {
+        if (result.processed > 0) --result.processed;
+        result.AddFailure(f.path, f.error);
+        ShowFileAgain(cmds, f.path);
+    }
+}
+
+}  // namespace
+
 BatchTagCommands::BatchTagCommands(ListCommands& cmds, UserInterface& ui, Settings& s)
     : cmds_(cmds), ui_(ui), s_(s) {}
 
@@ -156,6 +178,7 @@ BatchResult BatchTagCommands::ForEachRow(const std::vector<int>& rows, const Row
     const long long total = static_cast<long long>(rows.size());
     long long done = 0;
     ui_.SetProgress(0, total);
+    tagfile::DeferredRebuilds batch;
     for (size_t index = 0; index < rows.size(); ++index) {
         const int row = rows[index];
         const std::string path = list.GetFullPath(row);
@@ -171,6 +194,7 @@ BatchResult BatchTagCommands::ForEachRow(const std::vector<int>& rows, const Row
         ui_.SetProgress(++done, total);
         ui_.Repaint();
     }
+    CountBatchFailures(batch, result, cmds_);
     ui_.SetProgress(0, 0);
     return result;
 }
@@ -218,6 +242,7 @@ BatchResult BatchTagCommands::FixSelectedFiles(const TagSwitches& switches, bool
     clsFile& file = cmds_.filCurrent();
     std::string pattern = inPattern;
     long long done = 0;
+    tagfile::DeferredRebuilds batch;
     for (const auto& [row, path] : work) {
         if (!file.ReadFile(path, true)) {
             result.AddFailure(path, EIO);
@@ -236,6 +261,7 @@ BatchResult BatchTagCommands::FixSelectedFiles(const TagSwitches& switches, bool
         ui_.SetProgress(++done, total);
         ui_.Repaint();
     }
+    CountBatchFailures(batch, result, cmds_);
     file.Reset();
     ui_.SetProgress(0, 0);
     ui_.SetStatus(3, kFixed);

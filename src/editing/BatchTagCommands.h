@@ -64,6 +64,9 @@ struct BatchResult {
 // "<what> failed for N file(s)." CR LF CR LF "First error: " + firstError.
 std::string FailureMessage(const BatchResult& result, const std::string& what);
 
+// Reads the file at path again into every list row that shows it.
+void ShowFileAgain(ListCommands& cmds, const std::string& path);
+
 class BatchTagCommands {
 public:
     BatchTagCommands(ListCommands& cmds, UserInterface& ui, Settings& s = settings());

@@ -10,9 +10,11 @@
 #include <system_error>
 
 #include "app/FileOps.h"
+#include "editing/BatchTagCommands.h"
 #include "editing/FieldEdit.h"
 #include "editing/FrameCommands.h"
 #include "editing/TagFieldRules.h"
+#include "tags/TagFileWriter.h"
 #include "tags/clsFile.h"
 
 namespace vorda {
@@ -227,6 +229,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::SaveMany(TagPanes& panes, bool advance
     clsFile& file = cmds_.filCurrent();
     long long done = 0;
     auto lastUpdate = std::chrono::steady_clock::now();
+    tagfile::DeferredRebuilds batch;
     for (int row = 1; row <= list.Count(); ++row) {
         if (!list.Selected(row)) continue;
         const std::string path = list.GetFullPath(row);
@@ -252,6 +255,12 @@ SaveTagsCommand::Outcome SaveTagsCommand::SaveMany(TagPanes& panes, bool advance
             lastUpdate = now;
             ui_.SetProgress(done, total);
         }
+    }
+    // Rebuilt files that could not be put in place after all.
+    for (const tagfile::DeferredRebuilds::Failure& f : batch.Commit()) {
+        if (saved_ > 0) --saved_;
+        NoteFailure(f.path, WriteErrorText(f.error));
+        ShowFileAgain(cmds_, f.path);
     }
     ui_.SetProgress(done, total);
     Finish(started);

@@ -16,9 +16,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <mutex>
+#include <set>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "app/FileOps.h"
@@ -499,9 +502,104 @@ bool StillTheSame(int fd, const std::string& path, const struct stat& seen) {
     return FileIdentity::Of(now) == FileIdentity::Of(seen) && named.st_dev == seen.st_dev && named.st_ino == seen.st_ino;
 }
 
+// ---------------------------------------------------------------- deferred rebuilds
+
+struct Pending {
+    std::string path;    // as given
+    std::string target;  // the real file
+    std::string temp;
+    FileIdentity source;  // the original that was rebuilt
+    int64_t bytes = 0;
+};
+
+// The pending rebuilds of the thread's outermost DeferredRebuilds.
+struct DeferredState {
+    bool active = false;
+    std::vector<Pending> pending;
+    int64_t bytes = 0;
+    std::vector<DeferredRebuilds::Failure> failures;
+};
+
+DeferredState& Deferred() {
+    thread_local DeferredState state;
+    return state;
+}
+
+// Flushes, checks and renames every pending file; failures are kept in the state.
+void CommitPending() {
+    DeferredState& d = Deferred();
+    if (d.pending.empty()) return;
+    // One flush per file system holds every temporary file's bytes.
+    std::map<dev_t, int> flushed;  // device -> 0 or errno
+    for (const Pending& p : d.pending) {
+        struct stat st {};
+        if (::stat(p.temp.c_str(), &st) != 0 || flushed.count(st.st_dev) != 0) continue;
+        const Fd fd(OpenFile(p.temp, O_RDONLY));
+        flushed[st.st_dev] = fd.get() >= 0 && ::syncfs(fd.get()) == 0 ? 0 : Errno();
+    }
+    std::set<std::string> folders;
+    for (const Pending& p : d.pending) {
+        struct stat st {};
+        int error = ::stat(p.temp.c_str(), &st) == 0 ? flushed[st.st_dev] : Errno();
+        struct stat now {};
+        // The original must still be the file that was rebuilt.
+        if (error == 0 && (::stat(p.target.c_str(), &now) != 0 || !(FileIdentity::Of(now) == p.source)))
+            error = erFileChanged;
+        if (error == 0 && ::rename(p.temp.c_str(), p.target.c_str()) != 0) error = Errno();
+        if (error != 0) {
+            ::unlink(p.temp.c_str());
+            d.failures.push_back({p.path, error});
+        } else {
+            folders.insert(FolderOf(p.target));
+        }
+    }
+    for (const std::string& folder : folders) SyncFolder(folder);
+    d.pending.clear();
+    d.bytes = 0;
+}
+
+const Pending* FindPending(const std::string& path) {
+    const DeferredState& d = Deferred();
+    for (const Pending& p : d.pending)
+        if (p.path == path || p.target == path) return &p;
+    return nullptr;
+}
+
 }  // namespace
 
+DeferredRebuilds::DeferredRebuilds() {
+    DeferredState& d = Deferred();
+    if (d.active) return;
+    d.active = active_ = true;
+    d.failures.clear();
+}
+
+DeferredRebuilds::~DeferredRebuilds() {
+    if (!active_) return;
+    CommitPending();
+    DeferredState& d = Deferred();
+    d.active = false;
+    d.failures.clear();
+}
+
+std::vector<DeferredRebuilds::Failure> DeferredRebuilds::Commit() {
+    if (!active_) return {};
+    CommitPending();
+    return std::exchange(Deferred().failures, {});
+}
+
+std::string PendingContent(const std::string& path) {
+    if (Deferred().pending.empty()) return {};
+    const Pending* p = FindPending(path);
+    return p ? p->temp : std::string();
+}
+
+void CommitIfPending(const std::string& path) {
+    if (!Deferred().pending.empty() && FindPending(path) != nullptr) CommitPending();
+}
+
 int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const FileIdentity& expected) {
+    CommitIfPending(path);
     // Rebuild the file a link points to, not the link.
     char resolved[PATH_MAX];
     if (::realpath(path.c_str(), resolved) == nullptr) return Errno();
@@ -554,6 +652,22 @@ int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
         if (result != 0) break;
     }
     if (result == 0 && ::fchmod(out.get(), st.st_mode & 07777) != 0) result = Errno();
+    DeferredState& deferred = Deferred();
+    if (result == 0 && deferred.active) {
+        // Flushed and renamed with the other pending files.
+        result = out.Close();
+        if (result != 0) {
+            ::unlink(temp.c_str());
+            return result;
+        }
+        int64_t bytes = 0;
+        for (const Piece& piece : pieces) bytes += piece.length > 0 ? piece.length : static_cast<int64_t>(piece.bytes.size());
+        deferred.pending.push_back({path, target, temp, FileIdentity::Of(st), bytes});
+        deferred.bytes += bytes;
+        if (deferred.pending.size() >= DeferredRebuilds::kMaxPending || deferred.bytes >= DeferredRebuilds::kMaxPendingBytes)
+            CommitPending();
+        return 0;
+    }
     if (result == 0 && ::fsync(out.get()) != 0) result = Errno();
     // Another program that changed or replaced the file meanwhile keeps its change.
     if (result == 0 && !StillTheSame(in.get(), target, st)) result = erFileChanged;

@@ -85,6 +85,40 @@ inline constexpr int kNeedsRebuild = -2;
 // that is flushed first and put back by TidyFolder when the write did not finish.
 int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const FileIdentity& expected = {});
 
+// A run that rebuilds many files makes them durable together. While a DeferredRebuilds object
+// lives, RebuildFile writes the temporary file and leaves it pending; Commit (or the end of the
+// object, or too many pending files) flushes all of them with one flush of their file system,
+// renames each over its original when the original is still the file that was rebuilt, and
+// flushes each folder once. Every original is still replaced only by a durable complete copy.
+// A pending file reads as its new content (PendingContent); writing it again commits first.
+class DeferredRebuilds {
+public:
+    struct Failure {
+        std::string path;  // as given to RebuildFile
+        int error = 0;
+    };
+    static constexpr size_t kMaxPending = 500;
+    static constexpr int64_t kMaxPendingBytes = int64_t(512) << 20;
+
+    // Only the outermost object of a thread's nested ones defers; inner ones do nothing.
+    DeferredRebuilds();
+    ~DeferredRebuilds();
+    DeferredRebuilds(const DeferredRebuilds&) = delete;
+    DeferredRebuilds& operator=(const DeferredRebuilds&) = delete;
+
+    // Puts every pending file in place; the files that could not be, since the object was made
+    // or since the last Commit.
+    std::vector<Failure> Commit();
+
+private:
+    bool active_ = false;
+};
+
+// The temporary file holding the pending new content of path, or "" when path is not pending.
+std::string PendingContent(const std::string& path);
+// Commits the pending rebuilds when path is one of them (before it is written again).
+void CommitIfPending(const std::string& path);
+
 // Vorda's own leftovers in a folder: puts back the old bytes of in-place rewrites that a killed
 // process did not finish, and removes temporary files of killed rebuilds (those no process
 // holds and that are older than kStaleAfterSeconds). Runs once per folder and process; cheap

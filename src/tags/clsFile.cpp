@@ -75,8 +75,10 @@ void clsFile::SetDefaultOverwriteQuestion(OverwriteQuestion question) {
 
 int64_t clsFile::FileSize() const {
     if (knownSize_ >= 0) return knownSize_;
+    const std::string pending = tagfile::PendingContent(fullPath_);
     struct stat st{};
-    if (fullPath_.empty() || ::stat(fullPath_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    if (fullPath_.empty() || ::stat((pending.empty() ? fullPath_ : pending).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
     return static_cast<int64_t>(st.st_size);
 }
 
@@ -86,9 +88,12 @@ std::string clsFile::name() const { return GetFileName(fullPath_); }
 
 void clsFile::NoteWritten() {
     knownSize_ = -1;
+    // A rebuild still pending in a batch becomes the file as it is: its identity is kept by the rename.
+    const std::string pending = tagfile::PendingContent(fullPath_);
+    const std::string& current = pending.empty() ? fullPath_ : pending;
     struct stat st{};
-    identity_ = !fullPath_.empty() && ::stat(fullPath_.c_str(), &st) == 0 ? tagfile::FileIdentity::Of(st)
-                                                                          : tagfile::FileIdentity();
+    identity_ = !current.empty() && ::stat(current.c_str(), &st) == 0 ? tagfile::FileIdentity::Of(st)
+                                                                       : tagfile::FileIdentity();
 }
 
 void clsFile::Reset() {
@@ -183,7 +188,9 @@ bool clsFile::ReadFile(const std::string& path, bool readTags) {
     TidyFolder(path);
     FileBytes bytes;
     identity_ = {};
-    if (!bytes.Open(path)) {
+    // A file rebuilt in a batch that is not yet in place reads as its new content.
+    const std::string pending = tagfile::PendingContent(path);
+    if (!bytes.Open(pending.empty() ? path : pending)) {
         // A regular file that cannot be opened (no read permission) is still a file, with
         // nothing read from it.
         struct stat st{};
@@ -219,6 +226,8 @@ int clsFile::PutTags() {
 
     const int result = tag_->tagWrite();
     knownSize_ = -1;
+    // Attributes go to the file as it will stay, not to one a pending rebuild replaces.
+    if (s.bSetAttributes || original != 0) tagfile::CommitIfPending(fullPath_);
 
     if (s.bSetAttributes) {
         int attributes = 0;

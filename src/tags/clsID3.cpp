@@ -412,6 +412,8 @@ int clsID3::tagWrite() {
 
     // The layout as it is on disk now; the tag must still be where it was read. The file is
     // opened once for the checks and the in-place write (a rebuild opens it again).
+    // A rebuild of this file still pending in a batch goes in place first.
+    tagfile::CommitIfPending(path);
     FileBytes file;
     if (!file.Open(path, true)) return file.Error();
     // Only the file that was read is written: another program's change since is never
@@ -546,6 +548,7 @@ int clsID3::RemoveJunk() {
     if (audio.AudioType() != "MPEG" || !audio.IsValid()) return 0;
     const std::string path = file_->FullPath();
 
+    tagfile::CommitIfPending(path);
     FileBytes file;
     if (!file.Open(path)) return file.Error();
     const int64_t length = file.Size();

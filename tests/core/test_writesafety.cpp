@@ -24,6 +24,7 @@
 #include "ID3TestSupport.h"
 #include "app/FileOps.h"
 #include "app/Settings.h"
+#include "tags/TagFileWriter.h"
 #include "tags/clsFile.h"
 
 using namespace vorda;
@@ -256,6 +257,50 @@ TEST_F(WriteSafetyTest, ARebuildWhoseSourceGrowsWhileCopyingDoesNotReplaceIt) {
     const std::string now = ReadBytes(path);
     ASSERT_EQ(now.size(), before.size() + 100000);
     EXPECT_EQ(now.compare(0, before.size(), before), 0);
+    EXPECT_TRUE(TempLeftovers().empty());
+}
+
+TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile) {
+    const std::vector<std::string> paths = {TaggedFile("a.mp3", 2000), TaggedFile("b.mp3", 2000),
+                                            TaggedFile("c.mp3", 2000)};
+    const std::string oldA = ReadBytes(paths[0]);
+    const std::string longTitle(900, 'B');
+    tagfile::DeferredRebuilds batch;
+    for (const std::string& path : paths) {
+        clsFile f;
+        ASSERT_TRUE(f.ReadFile(path, true));
+        f.Tag().SetValue(tvV2Title, longTitle);
+        ASSERT_EQ(f.PutTags(), 0);
+    }
+    // Not yet in place, but read as written; a second write of a pending file puts the batch
+    // in place first.
+    EXPECT_EQ(ReadBytes(paths[0]), oldA);
+    clsFile again;
+    ASSERT_TRUE(again.ReadFile(paths[1], true));
+    EXPECT_EQ(again.Tag().GetValue(tvV2Title), longTitle);
+    again.Tag().SetValue(tvV2Artist, "Second write");
+    ASSERT_EQ(again.PutTags(), 0);
+    EXPECT_NE(ReadBytes(paths[0]), oldA);
+    EXPECT_TRUE(batch.Commit().empty());
+
+    // Another program appends to a file whose rebuild is pending: that file keeps its change.
+    for (const std::string& path : paths) {
+        clsFile f;
+        ASSERT_TRUE(f.ReadFile(path, true));
+        f.Tag().SetValue(tvV2Title, std::string(3000, 'C'));
+        ASSERT_EQ(f.PutTags(), 0);
+    }
+    const std::string theirs = ReadBytes(paths[2]) + "appended";
+    WriteBytes(paths[2], theirs);
+    const auto failures = batch.Commit();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].path, paths[2]);
+    EXPECT_EQ(failures[0].error, erFileChanged);
+    EXPECT_EQ(ReadBytes(paths[2]), theirs);
+    ExpectFileReads(paths[0], std::string(3000, 'C'), 2000);
+    clsFile b;
+    ASSERT_TRUE(b.ReadFile(paths[1], true));
+    EXPECT_EQ(b.Tag().GetValue(tvV2Artist), "Second write");
     EXPECT_TRUE(TempLeftovers().empty());
 }
 
