@@ -410,10 +410,10 @@ int clsID3::tagWrite() {
     if (!v1_.Changed() && !v2_.Changed() && v1Action_ == acNone && v2Action_ == acNone && lyricsAction_ == acNone)
         return 0;
 
-    // The layout as it is on disk now; the tag must still be where it was read. The file is
-    // opened once for the checks and the in-place write (a rebuild opens it again).
     // A rebuild of this file still pending in a batch goes in place first.
     tagfile::CommitIfPending(path);
+    // The layout as it is on disk now; the tag must still be where it was read. The file is
+    // opened once for the checks and the in-place write (a rebuild opens it again).
     FileBytes file;
     if (!file.Open(path, true)) return file.Error();
     // Only the file that was read is written: another program's change since is never
