@@ -386,7 +386,7 @@ void ReplayUndo(const std::string& folder, const std::string& undoPath, int undo
     if (complete) {
         uint64_t* fields[] = {&h.device, &h.inode, &h.length, &h.from, &h.nameLength};
         for (size_t i = 0; i < 5; ++i) std::memcpy(fields[i], head.data() + sizeof kUndoMagic + 8 * i, 8);
-        complete = h.nameLength > 0 && h.nameLength < 4096 && h.from <= h.length &&
+        complete = h.nameLength > 0 && h.nameLength < 4096 && h.from <= h.length && h.length < (uint64_t(1) << 62) &&
                    static_cast<uint64_t>(total) == static_cast<uint64_t>(fixed) + h.nameLength + (h.length - h.from) + sizeof kUndoMagic;
     }
     char tailMagic[sizeof kUndoMagic] = {};
