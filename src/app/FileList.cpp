@@ -144,4 +144,20 @@ void FileList::Sort(int col, bool ascending) {
     if (observer_) observer_->EndReset();
 }
 
+bool FileList::Reorder(const std::vector<int>& order) {
+    if (order.size() != rows_.size()) return false;
+    std::vector<char> seen(rows_.size(), 0);
+    for (int index : order) {
+        if (!Valid(index) || seen[static_cast<size_t>(index - 1)]) return false;
+        seen[static_cast<size_t>(index - 1)] = 1;
+    }
+    if (observer_) observer_->BeginReset();
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    for (int index : order) sorted.push_back(std::move(rows_[static_cast<size_t>(index - 1)]));
+    rows_ = std::move(sorted);
+    if (observer_) observer_->EndReset();
+    return true;
+}
+
 }  // namespace vorda

@@ -69,6 +69,9 @@ public:
 
     // Sorts by comparing the cell texts of col (stable), ascending or descending.
     void Sort(int col, bool ascending);
+    // Puts the rows in a new order: row i becomes old row order[i - 1] (1-based); one reset
+    // notification. Anything but a permutation of 1..Count() is refused (false, nothing moved).
+    bool Reorder(const std::vector<int>& order);
 
     const Row& At(int row) const { return rows_[static_cast<size_t>(row - 1)]; }
 

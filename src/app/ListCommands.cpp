@@ -251,7 +251,7 @@ void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
     // The rows this scan added and the sizes its stat calls gave, for the totals at the end.
     std::vector<ScannedRow> scanned;
 
-    for (size_t i = 0; i < folders.size(); ++i) {
+    for (size_t i = 0; i < folders.size() && !bStopScan; ++i) {
         const std::string current = folders[i];
         if (!ReadFolder(current, entries)) continue;  // unreadable: skipped silently
 
@@ -265,7 +265,12 @@ void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
             }
         }
 
-        for (const DirEntry& e : entries) {
+        // Progress: the folders walked so far (subfolders found later make the total grow),
+        // in thousandths of a folder.
+        const long long perFolder = 1000;
+        const long long total = static_cast<long long>(folders.size()) * perFolder;
+        for (size_t k = 0; k < entries.size() && !bStopScan; ++k) {
+            const DirEntry& e = entries[k];
             if (e.type == DT_DIR) continue;
             const std::string ext = LCase(GetExtension(e.name));
             const std::string* matched = nullptr;
@@ -288,9 +293,12 @@ void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
             }
             runningBytes += static_cast<long long>(fst.st_size);
             ui_.SetStatus(1, TotalText(NrTotalFiles, TruncatedMB(runningBytes)));
-            ui_.Repaint();
+            ui_.SetProgress(static_cast<long long>(i) * perFolder +
+                                static_cast<long long>(k) * perFolder / static_cast<long long>(entries.size()),
+                            total);
         }
     }
+    ui_.SetProgress(0, 0);
 
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     lastScanText_ = "Scanned " + std::to_string(NrTotalFiles) + " files in " + FormatSeconds(elapsed) + " seconds.";
@@ -339,6 +347,7 @@ void ListCommands::ImportPlaylist(const std::string& path) {
         const size_t end = all.find('\n', pos);
         const std::string_view line = all.substr(pos, end - pos);
         pos = end + 1;
+        if (bStopScan) break;
         if (IsBlank(line)) continue;
 
         std::string entry;
@@ -420,6 +429,7 @@ void ListCommands::UpdateTotals() {
 
 void ListCommands::DropPaths(const std::vector<std::string>& paths, bool scanSubFolders) {
     for (const std::string& given : paths) {
+        if (bStopScan) break;
         // Names are used as they are: a Linux name may begin or end with a blank.
         if (IsBlank(given)) continue;
         std::string path = given;
@@ -458,6 +468,7 @@ bool ListCommands::ShowFile(int row) {
     const std::string path = list_.GetFullPath(row);
     ui_.ClearPanes();
     if (path.empty() || !IsRegularFile(path) || !filCurrent_.ReadFile(path, settings_.bReadTags)) {
+        filCurrent_.Reset();
         if (row >= 1 && row <= list_.Count()) list_.RemoveRow(row);
         UpdateTotals();
         ui_.SetOldName("The File Does Not Exist!");

@@ -27,6 +27,9 @@ public:
     int NrTotalFiles = 0;
     bool bMultiChange = false;
     bool bBlockDirUpdate = false;
+    // Set (from the user interface, while a scan repaints) to end a running scan, playlist
+    // import or drop early; the rows added so far stay. Cleared when a drop or scan starts.
+    bool bStopScan = false;
 
     // Seams for the window and the naming engine, used by ShowFile after a successful read:
     // FileShown shows the tags, audio information and pattern detection of filCurrent;

@@ -1,5 +1,11 @@
 #include "app/QtFileListModel.h"
 
+#include <cmath>
+#include <cstdlib>
+#include <numeric>
+
+#include <QCollator>
+#include <QLocale>
 #include <QMetaObject>
 
 #include "app/Routines.h"
@@ -44,13 +50,81 @@ QVariant QtFileListModel::headerData(int section, Qt::Orientation orientation, i
 void QtFileListModel::sort(int column, Qt::SortOrder order) {
     if (column < 0 || column >= kColumnCount) return;
     FlushPendingRows();
+    const std::vector<int> sorted = SortedOrder(list_, column + 1, order == Qt::AscendingOrder);
     ownReset_ = true;
     beginResetModel();
-    list_.Sort(column + 1, order == Qt::AscendingOrder);
+    list_.Reorder(sorted);
     shownRows_ = list_.Count();
     endResetModel();
     ownReset_ = false;
     SyncSelectionToView();
+}
+
+std::vector<int> QtFileListModel::SortedOrder(const FileList& list, int col, bool ascending) {
+    const int count = list.Count();
+    const size_t c = static_cast<size_t>(col - 1);
+    const bool numeric = IsNumericColumn(col);
+    // Texts compare as the user's language orders them, whatever their case, with the numbers in
+    // them as numbers ("Track 2" before "Track 10"); without a language, as English does.
+    QLocale locale;
+    if (locale.language() == QLocale::C) locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+
+    std::vector<QCollatorSortKey> keys;
+    std::vector<double> numbers;
+    keys.reserve(static_cast<size_t>(count));
+    numbers.reserve(numeric ? static_cast<size_t>(count) : 0);
+    for (int row = 1; row <= count; ++row) {
+        const std::string& cell = list.At(row).cells[c];
+        keys.push_back(collator.sortKey(QString::fromStdString(ToDisplayUtf8(cell))));
+        if (numeric) numbers.push_back(CellNumber(col, cell));
+    }
+    // Cells without a number come first, then the numbers in order, ties by their text.
+    auto less = [&](int a, int b) {
+        const size_t i = static_cast<size_t>(a - 1), j = static_cast<size_t>(b - 1);
+        if (numeric) {
+            const bool hasA = !std::isnan(numbers[i]), hasB = !std::isnan(numbers[j]);
+            if (hasA != hasB) return hasB;
+            if (hasA && numbers[i] != numbers[j]) return numbers[i] < numbers[j];
+        }
+        return keys[i].compare(keys[j]) < 0;
+    };
+    std::vector<int> order(static_cast<size_t>(count));
+    std::iota(order.begin(), order.end(), 1);
+    if (ascending)
+        std::stable_sort(order.begin(), order.end(), less);
+    else
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return less(b, a); });
+    return order;
+}
+
+bool QtFileListModel::IsNumericColumn(int col) {
+    switch (col) {
+    case colSize: case colTrack: case colYear: case colBitrate: case colSamplerate: case colDuration:
+        return true;
+    default:
+        return false;
+    }
+}
+
+double QtFileListModel::CellNumber(int col, const std::string& cell) {
+    // Size "1 234.50 MB" (groups split by spaces), Duration "mm:ss", Track "7/12": the leading
+    // number of the text, NaN when there is none.
+    std::string text;
+    for (char ch : cell)
+        if (ch != ' ') text += ch;
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    const double value = std::strtod(begin, &end);
+    if (end == begin || !std::isfinite(value)) return std::nan("");
+    if (col == colDuration && *end == ':') {
+        char* secondsEnd = nullptr;
+        const double seconds = std::strtod(end + 1, &secondsEnd);
+        return value * 60 + (secondsEnd != end + 1 && std::isfinite(seconds) ? seconds : 0);
+    }
+    return value;
 }
 
 void QtFileListModel::AttachSelectionModel(QItemSelectionModel* selection) {
@@ -93,13 +167,14 @@ void QtFileListModel::SyncSelectionToView() {
     syncing_ = false;
 }
 
-void QtFileListModel::OnViewSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
-    if (syncing_) return;
+void QtFileListModel::OnViewSelectionChanged(const QItemSelection&, const QItemSelection&) {
+    if (syncing_ || !selection_) return;
+    // The rows take the view's whole selection: a change made in the view while a change of the
+    // rows was still on its way to it (queued) must not leave rows of both selected.
+    selectionSyncQueued_ = false;
     syncing_ = true;
-    for (const QItemSelectionRange& range : deselected) {
-        for (int r = range.top(); r <= range.bottom(); ++r) list_.SetSelected(r + 1, false);
-    }
-    for (const QItemSelectionRange& range : selected) {
+    list_.ClearSelection();
+    for (const QItemSelectionRange& range : selection_->selection()) {
         for (int r = range.top(); r <= range.bottom(); ++r) list_.SetSelected(r + 1, true);
     }
     syncing_ = false;

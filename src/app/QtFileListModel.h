@@ -3,6 +3,9 @@
 // selection is kept in step with the rows' selected flags in both directions.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include <QAbstractTableModel>
 #include <QItemSelectionModel>
 #include <QPointer>
@@ -22,8 +25,14 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-    // Sorts the list by the cell texts of a column (0-based here).
+    // Sorts the list by a column (0-based here): texts as the user's language orders them,
+    // ignoring case; Size, Track, Year, Bitrate, Samplerate and Duration by their numbers.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    // The order of the rows sorted by column col (1-based): order[i] is the row that comes i-th.
+    static std::vector<int> SortedOrder(const FileList& list, int col, bool ascending);
+    static bool IsNumericColumn(int col);
+    // The number a cell of col shows (seconds for a duration), NaN when it shows none.
+    static double CellNumber(int col, const std::string& cell);
 
     // The view's selection model whose selection mirrors the rows' selected flags.
     void AttachSelectionModel(QItemSelectionModel* selection);

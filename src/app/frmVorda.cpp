@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <functional>
+#include <utility>
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEventLoop>
@@ -27,6 +30,8 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QScreen>
+#include <QScrollBar>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -67,6 +72,23 @@ double DefaultColumnTwips(int col) {
 double StoredColumnTwips(const IniFile& ini, int col) {
     return GetRealSetting(ini, "Visual", "ColSize" + std::to_string(col), DefaultColumnTwips(col));
 }
+
+// Whether the settings file holds a usable number under the key (a first start holds none).
+bool HasStoredNumber(const IniFile& ini, const char* section, const std::string& key) {
+    static const std::string kAbsent = "\x01" "absent";
+    if (ini.Read(section, key, kAbsent) == kAbsent) return false;
+    const double value = GetRealSetting(ini, section, key, -1);
+    return std::isfinite(value) && value > 0;
+}
+
+// A stored size in twips as pixels, whatever the file says (huge, negative, not a number).
+int StoredPixels(double twips) {
+    if (!std::isfinite(twips) || twips <= 0) return 0;
+    return TwipsToPixels(std::min(twips, 1.0e6));
+}
+
+// Widest a column gets when it is sized to its content, in pixels.
+constexpr int kMaxContentColumnPixels = 360;
 // Long loops repaint at most this often.
 constexpr qint64 kPaintIntervalMs = 30;
 
@@ -94,6 +116,56 @@ std::string LocalPathOfUrl(const QUrl& url) {
     return QByteArray::fromPercentEncoding(encoded).toStdString();
 }
 
+// While files are listed, the window paints and moves but takes no input except the Stop
+// button, Esc (which stops too), and scrolling the list.
+class ListingInputGate : public QObject {
+public:
+    ListingInputGate(QWidget* stopButton, QWidget* list, std::function<void()> stop, QObject* parent)
+        : QObject(parent), stopButton_(stopButton), list_(list), stop_(std::move(stop)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) stop_();
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return !Allowed(watched, event);
+        default:
+            return false;
+        }
+    }
+
+private:
+    bool Allowed(QObject* watched, QEvent* event) const {
+        // Windows pass input on to their widgets, where it is decided.
+        if (!watched->isWidgetType()) return true;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget == stopButton_) return true;
+        if (!list_->isAncestorOf(widget)) return false;
+        return event->type() == QEvent::Wheel || qobject_cast<QScrollBar*>(widget) != nullptr;
+    }
+
+    QWidget* stopButton_;
+    QWidget* list_;
+    std::function<void()> stop_;
+};
+
 }  // namespace
 
 // ============================================================ construction
@@ -118,12 +190,12 @@ frmVorda::frmVorda(QWidget* parent) : QMainWindow(parent), cmds_(list_, *this, s
     picResizeDir = new QSplitter(Qt::Horizontal, central);
     picResizeDir->setObjectName(QStringLiteral("picResizeDir"));
     picResizeDir->setChildrenCollapsible(false);
-    left->addWidget(picResizeDir, 3);
+    left->addWidget(picResizeDir, 1);
 
     CreateDirTree();
     CreateFileList();
     CreateTagArea();
-    left->addWidget(tabTAGs, 2);
+    left->addWidget(tabTAGs, 0);  // the tag area keeps its own height, the list takes the rest
     CreateToolPanel();
     columns->addWidget(picTools, 0);
     CreateStatusBar();
@@ -132,6 +204,8 @@ frmVorda::frmVorda(QWidget* parent) : QMainWindow(parent), cmds_(list_, *this, s
 
     // The method switch shows the folder of each file shown while renaming.
     cmds_.FileShown = [this](clsFile& file) {
+        shownPath_ = file.FullPath();
+        shownMany_ = false;
         panel_.FileShown(file.Path());
         SyncTargetBox();
     };
@@ -282,6 +356,11 @@ void frmVorda::RefreshTree() {
     for (int c = 1; c < dirModel_->columnCount(); ++c) DirTree->hideColumn(c);
     connect(DirTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) { DirTree_Change(current); });
+    // Folders load in the background: the tree's folder is kept in view as its parents fill in.
+    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (treeFollow_ && DirTree->currentIndex().isValid())
+            DirTree->scrollTo(DirTree->currentIndex(), QAbstractItemView::PositionAtCenter);
+    });
     delete old;
     if (!current.empty()) {
         const bool blocked = cmds_.bBlockDirUpdate;
@@ -326,8 +405,11 @@ void frmVorda::CreateFileList() {
     listViewport_ = lstFiles2->viewport();
     lstFiles2->installEventFilter(this);
     listViewport_->installEventFilter(this);
+    // Mouse, keys, type-ahead, select all and programmatic changes all end in SettleSelection.
+    connect(lstFiles2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { QueueSelectionSettle(); });
     connect(lstFiles2, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-        if (index.isValid()) RunCommand([this, &index] { cmds_.RowClicked(index.row() + 1); });
+        if (index.isValid()) SettleSelection(true);
     });
     connect(lstFiles2, &QWidget::customContextMenuRequested, this, &frmVorda::lstFiles2_ContextMenu);
 }
@@ -355,6 +437,15 @@ void frmVorda::CreateStatusBar() {
     ProgressBar->setTextVisible(true);
     SetProgress(0, 0);
     StatusBar->addPermanentWidget(ProgressBar);
+    cmdStopScan = new QPushButton(QStringLiteral("Stop"), StatusBar);
+    cmdStopScan->setObjectName(QStringLiteral("cmdStopScan"));
+    cmdStopScan->setToolTip(QStringLiteral("Stop listing files (Esc)"));
+    cmdStopScan->setFocusPolicy(Qt::NoFocus);
+    cmdStopScan->setMaximumHeight(StatusBar->fontMetrics().height() + 8);
+    cmdStopScan->hide();
+    connect(cmdStopScan, &QPushButton::clicked, this, &frmVorda::StopScan);
+    StatusBar->addPermanentWidget(cmdStopScan);
+    scanGate_ = new ListingInputGate(cmdStopScan, lstFiles2, [this] { StopScan(); }, this);
 }
 
 void frmVorda::CreatePopupMenus() {
@@ -428,25 +519,40 @@ void frmVorda::LoadSettings() {
     settingsNoticeIcon_ = ini.FileCondition() == IniFile::Condition::Ok ? miInformation : miWarning;
     treeDir_ = GetSetting(ini, "General", "sTreeDir", DefaultFolder());
     LoadPanelSettings();
-    ApplyWindowLayout();
+    ApplyWindowLayout(ini);
     ApplyColumnLayout(ini);
     PlaceTreeAtStoredFolder();
 }
 
-void frmVorda::ApplyWindowLayout() {
+QRect frmVorda::PlaceOnScreen(const QRect& area, const QSize& wanted, const QSize& minimum) {
+    // Never smaller than the window's minimum, never larger than the screen's free area (unless
+    // the minimum itself is), centred on that area.
+    const int width = std::max(std::min(wanted.width(), area.width()), minimum.width());
+    const int height = std::max(std::min(wanted.height(), area.height()), minimum.height());
+    const QPoint topLeft(area.x() + std::max((area.width() - width) / 2, 0),
+                         area.y() + std::max((area.height() - height) / 2, 0));
+    return QRect(topLeft, QSize(width, height));
+}
+
+QRect frmVorda::ScreenArea() const {
+    QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    return shownOn ? shownOn->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+void frmVorda::ApplyWindowLayout(const IniFile& ini) {
     const Settings& s = settings();
-    // Centred with the design size, then the stored size and state.
-    const QSize design(TwipsToPixels(kMinWidthTwips), TwipsToPixels(kMinHeightTwips));
-    resize(design);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(design.width() / 2, design.height() / 2));
-    }
-    resize(std::max(TwipsToPixels(s.FormWidth), minimumWidth()),
-           std::max(TwipsToPixels(s.FormHeight), minimumHeight()));
+    const QRect area = ScreenArea();
+    // A stored size is used as stored while it fits the screen; a first start takes three
+    // quarters of the screen.
+    QSize wanted(area.width() * 3 / 4, area.height() * 3 / 4);
+    if (HasStoredNumber(ini, "Visual", "FormWidth") && HasStoredNumber(ini, "Visual", "FormHeight"))
+        wanted = QSize(StoredPixels(s.FormWidth), StoredPixels(s.FormHeight));
+    setGeometry(PlaceOnScreen(area, wanted, minimumSize()));
     if (s.FormState == 2) setWindowState(windowState() | Qt::WindowMaximized);
 
-    treeSplit_ = s.TreeSplit;
+    // The tree gets a fifth of the window at a first start.
+    treeSplit_ = HasStoredNumber(ini, "Visual", "TreeSplit") ? s.TreeSplit
+                                                             : PixelsToTwips(std::clamp(width() / 5, 180, 320));
     connect(picResizeDir, &QSplitter::splitterMoved, this, [this](int pos, int) {
         if (DirTree->isVisible()) treeSplit_ = PixelsToTwips(pos);
     });
@@ -467,6 +573,8 @@ void frmVorda::ApplyColumnLayout(const IniFile& ini) {
         header->showSection(col - 1);
         header->resizeSection(col - 1, TwipsToPixels(std::max(StoredColumnTwips(ini, col), kMinColumnTwips)));
         mnuCols[i]->setChecked(s.ColVisible[i]);
+        // A column never sized takes the width of its content once the list is first filled.
+        sizeToContent_[i] = !HasStoredNumber(ini, "Visual", "ColSize" + std::to_string(col));
     }
     // Shown columns take their places first, so that every hidden one ends up behind them.
     for (int col = 1; col <= kColumnCount; ++col) {
@@ -479,6 +587,46 @@ void frmVorda::ApplyColumnLayout(const IniFile& ini) {
         if (s.ColVisible[static_cast<size_t>(col - 1)]) continue;
         header->moveSection(header->visualIndex(col - 1), kColumnCount - 1);
         header->hideSection(col - 1);
+    }
+}
+
+void frmVorda::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (placed_) return;
+    placed_ = true;
+    // The frame is known once the window is on the screen (a window manager adds it a moment
+    // later): checked now and once more after it.
+    KeepOnScreen();
+    QTimer::singleShot(0, this, &frmVorda::KeepOnScreen);
+}
+
+void frmVorda::KeepOnScreen() {
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) return;
+    const QRect area = ScreenArea();
+    const QRect frame = frameGeometry();
+    if (area.contains(frame)) return;
+    const QRect inner = geometry();
+    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                           frame.bottom() - inner.bottom());
+    const QRect free = area.marginsRemoved(margins);
+    const int width = std::max(std::min(inner.width(), free.width()), minimumWidth());
+    const int height = std::max(std::min(inner.height(), free.height()), minimumHeight());
+    const int x = std::max(std::min(inner.x(), free.right() + 1 - width), free.left());
+    const int y = std::max(std::min(inner.y(), free.bottom() + 1 - height), free.top());
+    setGeometry(x, y, width, height);
+}
+
+void frmVorda::SizeColumnsToContent() {
+    if (list_.Count() == 0) return;
+    QHeaderView* header = lstFiles2->horizontalHeader();
+    for (int col = 1; col <= kColumnCount; ++col) {
+        const size_t i = static_cast<size_t>(col - 1);
+        if (!sizeToContent_[i]) continue;
+        sizeToContent_[i] = false;
+        if (header->isSectionHidden(col - 1)) continue;
+        lstFiles2->resizeColumnToContents(col - 1);
+        header->resizeSection(col - 1, std::clamp(header->sectionSize(col - 1), TwipsToPixels(kMinColumnTwips),
+                                                  kMaxContentColumnPixels));
     }
 }
 
@@ -510,9 +658,23 @@ void frmVorda::StartUp(const std::vector<std::string>& paths) {
     }
     if (paths.empty()) {
         ScanTreeFolder(ScanSubfolders());
-    } else {
-        DropPaths(paths);
+        return;
     }
+    // The tree opens at the first folder given (or the folder of the first file), without a scan
+    // of its own.
+    for (const std::string& given : paths) {
+        if (given.empty()) continue;
+        std::string path = given;
+        if (path.front() != '/') path = AddBackslash(PathFromQt(QDir::currentPath())) + path;
+        const std::string folder = IsDirectory(path) ? path : GetFolder(path);
+        if (!IsDirectory(folder)) continue;
+        const bool blocked = cmds_.bBlockDirUpdate;
+        cmds_.bBlockDirUpdate = true;
+        SelectTreeFolder(folder);
+        cmds_.bBlockDirUpdate = blocked;
+        break;
+    }
+    DropPaths(paths);
 }
 
 void frmVorda::StoreLayoutInSettings() {
@@ -553,6 +715,7 @@ void frmVorda::SaveSettings() {
 }
 
 void frmVorda::closeEvent(QCloseEvent* event) {
+    StopScan();  // a listing under way ends with the window
     SaveSettings();
     // Every dialog of the program goes with the main window.
     for (QDialog* dialog : findChildren<QDialog*>()) dialog->close();
@@ -575,7 +738,8 @@ bool frmVorda::SelectTreeFolder(const std::string& folder) {
     const QModelIndex index = dirModel_->index(PathToQt(RemoveBackslash(folder)));
     if (!index.isValid()) return false;
     DirTree->setCurrentIndex(index);
-    DirTree->scrollTo(index);
+    DirTree->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    treeFollow_ = true;
     return true;
 }
 
@@ -593,7 +757,7 @@ void frmVorda::ScanTreeFolder(bool subFolders) {
 }
 
 void frmVorda::ClearAndScan(const std::string& folder, bool subFolders) {
-    RunCommand([&] {
+    RunListing([&] {
         list_.Clear();
         cmds_.NrTotalFiles = 0;
         ClearPanes();
@@ -633,8 +797,75 @@ template <typename F> void frmVorda::RunCommand(F&& command) {
     const bool wasBusy = busy_;
     busy_ = true;
     command();
+    EndCommand(wasBusy);
+}
+
+void frmVorda::EndCommand(bool wasBusy) {
     busy_ = wasBusy;
+    if (!busy_) cmds_.bStopScan = false;
     model_->FlushPendingRows();
+    if (!busy_ && settleAfterCommand_) QueueSelectionSettle();
+}
+
+template <typename F> void frmVorda::RunListing(F&& command) {
+    if (scanning_) {
+        RunCommand(std::forward<F>(command));
+        return;
+    }
+    scanning_ = true;
+    cmds_.bStopScan = false;
+    cmdStopScan->show();
+    qApp->installEventFilter(scanGate_);
+    RunCommand(std::forward<F>(command));
+    qApp->removeEventFilter(scanGate_);
+    cmdStopScan->hide();
+    scanning_ = false;
+    ListingDone();
+}
+
+void frmVorda::ListingDone() {
+    SetProgress(0, 0);
+    SizeColumnsToContent();
+    // A sorted list stays sorted (and its header mark true) after rows were added.
+    if (sortColumn_ != 0) {
+        const Qt::SortOrder order = sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder;
+        model_->sort(sortColumn_ - 1, order);
+    }
+}
+
+void frmVorda::StopScan() {
+    if (scanning_) cmds_.bStopScan = true;
+}
+
+void frmVorda::QueueSelectionSettle() {
+    if (settleQueued_) return;
+    settleQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        settleQueued_ = false;
+        SettleSelection();
+    });
+}
+
+bool frmVorda::SettleSelection(bool clicked) {
+    if (busy_) {
+        settleAfterCommand_ = true;
+        return false;
+    }
+    settleAfterCommand_ = false;
+    const int count = list_.SelectedCount();
+    if (count == 1) {
+        const int row = list_.FirstSelected();
+        if (!clicked && !cmds_.bMultiChange && !shownMany_ && shownPath_ == list_.GetFullPath(row)) return false;
+        cmds_.bMultiChange = false;
+        RunCommand([this, row] { cmds_.ShowFile(row); });
+        return true;
+    }
+    const bool many = count > 1;
+    if (!clicked && cmds_.bMultiChange == many && shownMany_ == many && shownPath_.empty()) return false;
+    cmds_.bMultiChange = many;
+    if (!cmds_.filCurrent().FullPath().empty()) cmds_.filCurrent().Reset();
+    ClearPanes();
+    return true;
 }
 
 void frmVorda::mnuAddFiles_Click() {
@@ -655,12 +886,12 @@ void frmVorda::mnuAddFiles_Click() {
 void frmVorda::AddFiles(const std::vector<std::string>& fullPaths, bool playlistFilter) {
     if (fullPaths.empty()) return;
     // The command also remembers the folder as sLastDir.
-    RunCommand([&] { cmds_.AddChosenFiles(fullPaths, playlistFilter); });
+    RunListing([&] { cmds_.AddChosenFiles(fullPaths, playlistFilter); });
 }
 
 void frmVorda::DropPaths(const std::vector<std::string>& paths) {
     if (busy_ || paths.empty()) return;
-    RunCommand([&] { cmds_.DropPaths(paths, ScanSubfolders()); });
+    RunListing([&] { cmds_.DropPaths(paths, ScanSubfolders()); });
 }
 
 void frmVorda::SortByColumnClick(int col) {
@@ -718,30 +949,13 @@ bool frmVorda::lstFiles2_KeyDown(QKeyEvent* event) {
             RunCommand([this] { cmds_.RemoveSelectedFromList(); });
         }
         return true;
-    case Qt::Key_Up:
-    case Qt::Key_Down: {
-        if (mods != Qt::NoModifier) return false;
-        const int before = lstFiles2->currentIndex().row();
-        // Let the list move its selection first, then show the row it moved to.
+    default:
+        // Arrows, pages, type-ahead, Ctrl+A: the list moves its selection first, then the
+        // panes follow it at once.
         static_cast<QObject*>(lstFiles2)->event(event);
-        const int after = lstFiles2->currentIndex().row();
-        if (after >= 0 && after != before) RunCommand([this, after] { cmds_.ShowFile(after + 1); });
+        SettleSelection();
         return true;
     }
-    default:
-        return false;
-    }
-}
-
-bool frmVorda::lstFiles2_MouseEvent(QEvent* event) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
-        mouseDownY_ = mouse->position().y();
-        cmds_.MouseDown((mouse->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) != 0);
-    } else if (event->type() == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton)) {
-        cmds_.MouseDrag(PixelsToTwips(1) * (mouse->position().y() - mouseDownY_));
-    }
-    return false;
 }
 
 bool frmVorda::lstFiles2_DragEvent(QEvent* event) {
@@ -770,9 +984,6 @@ bool frmVorda::eventFilter(QObject* watched, QEvent* event) {
     if (PanelEventFilter(watched, event)) return true;
     if (watched == listViewport_) {
         switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseMove:
-            return lstFiles2_MouseEvent(event);
         case QEvent::DragEnter:
         case QEvent::DragMove:
         case QEvent::Drop:
@@ -785,7 +996,9 @@ bool frmVorda::eventFilter(QObject* watched, QEvent* event) {
         return lstFiles2_KeyDown(static_cast<QKeyEvent*>(event));
     }
     if (watched == treeViewport_) {
+        if (event->type() == QEvent::Wheel) treeFollow_ = false;  // the user scrolls the tree now
         if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+            treeFollow_ = false;
             treeMouseButton_ = static_cast<QMouseEvent*>(event)->button();
         } else if (event->type() == QEvent::MouseButtonRelease) {
             // After the tree has handled the release, keyboard moves scan again.
@@ -885,8 +1098,9 @@ void frmVorda::Repaint() {
 void frmVorda::PaintNow() {
     paintClock_.restart();
     model_->FlushPendingRows();
-    // Paint only: no input reaches the window while a command loop runs.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Paint only: no input reaches the window while a command loop runs. A listing lets input
+    // through its gate (the Stop button, Esc, scrolling).
+    QCoreApplication::processEvents(scanning_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace vorda

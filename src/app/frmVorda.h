@@ -124,9 +124,16 @@ public:
     void SetColumnVisible(int col, bool visible);
     bool ColumnVisible(int col) const;
 
+    // Where a window of the wanted size opens on a screen's free area: as large as wanted but
+    // no larger than the area and no smaller than minimum, centred.
+    static QRect PlaceOnScreen(const QRect& area, const QSize& wanted, const QSize& minimum);
+
     // ---- status bar
     // Text of panel 1..4 (4 is the progress bar's text).
     QString PanelText(int panel) const;
+    // Ends the listing of files under way (the Stop button, Esc); the rows found so far stay.
+    void StopScan();
+    bool Scanning() const { return scanning_; }
 
     // ---- settings
     // Writes the window's own keys (main keys, tree folder, window and column layout).
@@ -203,6 +210,7 @@ public:
     QTableView* lstFiles2 = nullptr;
     QStatusBar* StatusBar = nullptr;
     QProgressBar* ProgressBar = nullptr;
+    QPushButton* cmdStopScan = nullptr;  // shown while files are being listed
 
     // tag area (its pages are filled by the tag editor)
     QTabWidget* tabTAGs = nullptr;
@@ -304,6 +312,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -330,7 +339,13 @@ private:
     bool PanelEventFilter(QObject* watched, QEvent* event);
     // settings
     void LoadSettings();
-    void ApplyWindowLayout();
+    void ApplyWindowLayout(const IniFile& ini);
+    // The free area of the screen the window is on.
+    QRect ScreenArea() const;
+    // Moves the window (its frame included) back inside that area when it reaches out of it.
+    void KeepOnScreen();
+    // Columns never sized by the user take the width of their content.
+    void SizeColumnsToContent();
     void ApplyColumnLayout(const IniFile& ini);
     void StoreLayoutInSettings();
     void PlaceTreeAtStoredFolder();
@@ -339,13 +354,24 @@ private:
     bool DirTree_KeyDown(QKeyEvent* event);
     // file list
     bool lstFiles2_KeyDown(QKeyEvent* event);
-    bool lstFiles2_MouseEvent(QEvent* event);
     bool lstFiles2_DragEvent(QEvent* event);
     void lstFiles2_ContextMenu(const QPoint& pos);
     void mnuAddFiles_Click();
     // runs a list command with drops and tree rescans held off, then publishes its rows
     template <typename F> void RunCommand(F&& command);
+    // Ends a command started with busy_ set: publishes its rows and handles a selection change
+    // that happened meanwhile.
+    void EndCommand(bool wasBusy);
+    // Every change of the list's selection ends here: one selected row is shown in the tag
+    // editor, several switch to multi-change mode, none clears the panes. A click shows its row
+    // again (or clears the panes of several). Returns true when the panes changed.
+    bool SettleSelection(bool clicked = false);
+    void QueueSelectionSettle();
     void ClearAndScan(const std::string& folder, bool subFolders);
+    // Runs a command that lists files (scan, drop, add): the window stays responsive, with the
+    // Stop button and Esc to end it; then the list is sorted again and its columns fitted.
+    template <typename F> void RunListing(F&& command);
+    void ListingDone();
     void PaintNow();
     // naming and sorting (frmVordaSorting.cpp)
     void SetupNaming();
@@ -381,10 +407,19 @@ private:
     std::string treeDir_;           // the tree's folder as loaded (General/sTreeDir)
     double treeSplit_ = 2085;       // tree width in twips
     int treeMouseButton_ = 0;       // last mouse button pressed in the tree, 0 when none
-    double mouseDownY_ = 0;         // last left-button press in the list, pixels
+    std::array<bool, kColumnCount> sizeToContent_{};
+    bool placed_ = false;           // the first show has checked the window against the screen
     int sortColumn_ = 0;            // 1-based, 0 when the list was never sorted
     bool sortAscending_ = true;
     bool busy_ = false;
+    // What the tag panes show: one file (its path), several files, or nothing.
+    std::string shownPath_;
+    bool shownMany_ = false;
+    bool settleQueued_ = false;     // a selection settle waits in the event queue
+    bool settleAfterCommand_ = false;  // the selection changed while a command ran
+    bool scanning_ = false;         // a listing command runs (RunListing)
+    QObject* scanGate_ = nullptr;   // the input filter of a running listing
+    bool treeFollow_ = false;       // the tree keeps its folder in view while folders load
     QElapsedTimer paintClock_;
     QtTagEditor* tagEditor_ = nullptr;
     std::unique_ptr<SortCommands> sort_;

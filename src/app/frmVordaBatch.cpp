@@ -70,8 +70,7 @@ void frmVorda::RunBatch(const std::function<void()>& command) {
     const bool wasBusy = busy_;
     busy_ = true;
     command();
-    busy_ = wasBusy;
-    model_->FlushPendingRows();
+    EndCommand(wasBusy);
 }
 
 TagSwitches frmVorda::CurrentTagSwitches() const {

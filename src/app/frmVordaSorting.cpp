@@ -263,8 +263,7 @@ void frmVorda::RunNaming(const std::function<void()>& command) {
     }
     busy_ = true;
     command();
-    busy_ = false;
-    model_->FlushPendingRows();
+    EndCommand(false);
     model_->SyncSelectionToView();
 }
 

@@ -66,6 +66,8 @@ void frmVorda::ShowTagPanes(clsFile& file) {
 }
 
 void frmVorda::ClearPanes() {
+    shownPath_.clear();
+    shownMany_ = cmds_.bMultiChange;
     if (!tagEditor_) return;  // the window is still being built
     const bool advanced = settings().bAdvancedMode;
     TagPanes panes;
@@ -98,25 +100,22 @@ void frmVorda::SetAdvancedMode(bool advanced) {
         cmds_.ShowFile(row);
     else
         ClearPanes();
-    busy_ = wasBusy;
-    model_->FlushPendingRows();
+    EndCommand(wasBusy);
 }
 
 void frmVorda::StepFromTagArea(bool down, bool shift) {
     if (busy_ || cmds_.bMultiChange || list_.Count() == 0 || list_.SelectedCount() != 1) return;
     const int row = list_.FirstSelected();
     const int next = down ? std::min(row + 1, list_.Count()) : std::max(row - 1, 1);
-    if (!shift) {
-        list_.SetSelected(row, false);
-        cmds_.bMultiChange = false;
-    }
+    // Without Shift the next row replaces the shown one; with Shift it joins the selection,
+    // which makes two selected rows: multi-change mode.
+    if (!shift) list_.SetSelected(row, false);
     list_.SetSelected(next, true);
     model_->SyncSelectionToView();
-    lstFiles2->scrollTo(model_->index(next - 1, 0));
-    busy_ = true;
-    cmds_.ShowFile(next);
-    busy_ = false;
-    model_->FlushPendingRows();
+    const QModelIndex index = model_->index(next - 1, 0);
+    lstFiles2->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    lstFiles2->scrollTo(index);
+    SettleSelection();
 }
 
 void frmVorda::SetTagFieldMaxLength(int maxLength) {
@@ -135,12 +134,14 @@ TagPanes frmVorda::CollectPanesWithPicture() {
 
 void frmVorda::SaveTags() {
     if (busy_ || !tagEditor_) return;
+    // The panes must show what is selected before anything is written: a selection change not
+    // yet followed shows the selected file (or several) instead, and nothing is saved.
+    if (SettleSelection()) return;
     TagPanes panes = CollectPanesWithPicture();
     SaveTagsCommand save(cmds_, *this, settings());
     busy_ = true;
     const SaveTagsCommand::Outcome outcome = save.Run(panes);
-    busy_ = false;
-    model_->FlushPendingRows();
+    EndCommand(false);
     // A single-file save that worked showed the file again; otherwise the fields show what the
     // save made of them (the number fields filtered).
     if (outcome != SaveTagsCommand::Outcome::Saved || cmds_.bMultiChange) tagEditor_->Apply(panes);

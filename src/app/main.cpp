@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 
 #include "app/frmVorda.h"
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
 
     vorda::frmVorda window;
     window.show();
-    window.StartUp(paths);
+    // The files are listed once the window is up, so it paints and answers meanwhile.
+    QTimer::singleShot(0, &window, [&window, &paths] { window.StartUp(paths); });
     return app.exec();
 }

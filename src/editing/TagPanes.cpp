@@ -131,7 +131,7 @@ bool TagPanes::AnySwitch() const {
 
 void ClearTagPanes(TagPanes& panes, bool advanced, bool multiChange) {
     panes = TagPanes();
-    panes.cmbGenre = panes.cmbV1Genre = GenreList().front().first;
+    // Both genre boxes stay empty: no genre is shown where no file is.
     // The remove boxes serve several files only; "Remove v1!" and "Remove v2!" advanced mode only.
     panes.removeVisible = {advanced && multiChange, advanced && multiChange, multiChange};
     if (!advanced) panes.enabled[swID3v2] = true;
@@ -145,8 +145,7 @@ void ShowTagsInPanes(TagPanes& panes, clsFile& file, bool advanced) {
         panes.SetEnabled(swID3v1, tag.hasTag(tkID3v1));
         if (tag.hasTag(tkID3v1)) {
             for (int i = 11; i <= 16; ++i) fill(i);
-            const std::string genre = tag.GetValue(tvV1Genre);
-            panes.cmbV1Genre = genre.empty() ? GenreList().front().first : genre;
+            panes.cmbV1Genre = tag.GetValue(tvV1Genre);
         }
     }
     panes.SetEnabled(swLyrics3, tag.hasTag(tkLyrics3));

@@ -149,7 +149,8 @@ TEST_F(TagEditorTest, ShowingAFileFillsTheModesFieldsAndClearsTheMarks) {
     // Clearing for several rows shows the remove boxes in advanced mode only.
     ClearTagPanes(panes_, true, true);
     EXPECT_EQ(panes_.removeVisible, (std::array<bool, 3>{true, true, true}));
-    EXPECT_EQ(panes_.cmbGenre, GenreList().front().first);
+    EXPECT_EQ(panes_.cmbGenre, "");
+    EXPECT_EQ(panes_.cmbV1Genre, "");
 
     const auto info = FileInfoTexts(cmds_.filCurrent());
     EXPECT_EQ(info[ifkBit], "128 kbps (CBR)");

@@ -97,8 +97,10 @@ private slots:
         QCOMPARE(w.PanelText(2), QStringLiteral("Filesize: 0 kB"));
         QCOMPARE(w.PanelText(3), QStringLiteral("Status"));
         QCOMPARE(w.PanelText(4), QStringLiteral("Progress"));
-        QCOMPARE(w.width(), 699);   // 10480 twips
-        QCOMPARE(w.height(), 633);  // 9495 twips
+        // No stored size: three quarters of the screen, centred.
+        QCOMPARE(w.size(), QSize(1200, 750));
+        QCOMPARE(w.geometry().center(), QPoint(799, 499));
+        QCOMPARE(w.minimumSize(), QSize(699, 633));  // 10480 x 9495 twips
         QVERIFY(w.lstFiles2->showGrid());
         QVERIFY(w.DirTree->isVisibleTo(&w));
         for (int col = 1; col <= 14; ++col) {
@@ -113,9 +115,9 @@ private slots:
 
         QVERIFY(QFile::exists(SettingsFile()));
         QCOMPARE(ReadKey("Visual", "FormState"), QStringLiteral("0"));
-        QCOMPARE(ReadKey("Visual", "FormWidth"), QStringLiteral("10485"));
-        QCOMPARE(ReadKey("Visual", "FormHeight"), QStringLiteral("9495"));
-        QCOMPARE(ReadKey("Visual", "TreeSplit"), QStringLiteral("2085"));
+        QCOMPARE(ReadKey("Visual", "FormWidth"), QStringLiteral("18000"));
+        QCOMPARE(ReadKey("Visual", "FormHeight"), QStringLiteral("11250"));
+        QCOMPARE(ReadKey("Visual", "TreeSplit"), QStringLiteral("3600"));  // a fifth of the window
         QCOMPARE(ReadKey("Visual", "ViewDirTree"), QStringLiteral("True"));
         QCOMPARE(ReadKey("Visual", "ViewTagInfo"), QStringLiteral("True"));
         QCOMPARE(ReadKey("Visual", "ShowGrid"), QStringLiteral("True"));
@@ -240,7 +242,8 @@ private slots:
         frmVorda withPaths;
         withPaths.StartUp({music.filePath("sub/c.mp3").toStdString()});
         QCOMPARE(Column(withPaths, 1), QStringList({"c.mp3"}));
-        QCOMPARE(withPaths.TreePath(), music.path().toStdString());
+        QCOMPARE(withPaths.TreePath(), music.filePath("sub").toStdString());  // the folder shown
+        QCOMPARE(withPaths.PanelText(1), QStringLiteral("Total: 1 files (0 MB)"));
     }
 
     void dropOfFoldersAndFiles() {
@@ -465,7 +468,12 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", path + "/.config");
     qputenv("XDG_DATA_HOME", path + "/.local/share");
     qputenv("XDG_CACHE_HOME", path + "/.cache");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // One screen of 1600 x 1000 pixels, so that stored window sizes fit as they are.
+    QFile screens(home.path() + QStringLiteral("/screens.json"));
+    if (!screens.open(QIODevice::WriteOnly)) return 1;
+    screens.write(R"({"screens": [{"name": "main", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96}]})");
+    screens.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
     QApplication app(argc, argv);
     TestMainWindow test;
     return QTest::qExec(&test, argc, argv);

@@ -1,0 +1,222 @@
+// The file list's selection and the tag editor: whatever moves the selection (mouse, arrows,
+// pages, type-ahead, Shift, Ctrl+A, the List menu, code), the panes show the one selected file
+// or switch to several-files mode, and "Save tags" writes into exactly the selected files.
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "../core/ID3TestSupport.h"
+#include "app/QtTagEditor.h"
+#include "app/Settings.h"
+#include "app/frmVorda.h"
+#include "tags/clsFile.h"
+
+using namespace vorda;
+
+namespace {
+
+const char* const kNames[] = {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf", "Hotel",
+                              "India", "Juliet", "Kilo", "Lima", "Mike", "November", "Oscar", "Papa"};
+
+std::string StoredTitle(const std::string& path) {
+    clsFile f;
+    return f.ReadFile(path, true) ? f.Tag().GetValue(tvTitle) : std::string("<unreadable>");
+}
+
+// Presses OK on the next message box (the several-files confirmation).
+void AnswerOk(int triesLeft = 100) {
+    QTimer::singleShot(20, [triesLeft] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
+                box->button(QMessageBox::Ok)->click();
+                return;
+            }
+        }
+        if (triesLeft > 0) AnswerOk(triesLeft - 1);
+    });
+}
+
+}  // namespace
+
+class TestListSelection : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        settings() = Settings();
+        settings().UseID3v1 = tuIfWanted;
+        settings().UseID3v2 = tuIfWanted;
+        dir_ = std::make_unique<QTemporaryDir>();
+        std::vector<std::string> paths;
+        for (const char* name : kNames) {
+            const std::string path = dir_->path().toStdString() + "/" + QString::fromLatin1(name).toLower().toStdString() + ".mp3";
+            id3test::WriteBytes(path, id3test::V23Tag({{"TIT2", name}, {"TPE1", "Artist"}}, 300) + id3test::Audio(8));
+            paths.push_back(path);
+            titles_[path] = name;
+        }
+        w_ = std::make_unique<frmVorda>();
+        w_->resize(900, 700);
+        w_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        w_->AddFiles(paths, false);
+        w_->SortByColumnClick(1);
+        QCOMPARE(w_->List().Count(), 16);
+        list_ = w_->lstFiles2;
+        ed_ = w_->TagEditor();
+    }
+    void cleanupTestCase() {
+        w_.reset();
+        dir_.reset();
+    }
+
+    // Each way of moving the selection, starting with one file shown; then a title is typed
+    // and saved, and only the selected files may receive it.
+    void everyWayOfMovingTheSelectionShowsWhatIsSaved_data() {
+        QTest::addColumn<QString>("way");
+        for (const char* way : {"click", "down", "up", "typeahead", "pagedown", "shiftdown", "shiftup",
+                                "ctrla", "ctrlclick", "menuselectall", "menuinvert", "invertone", "programmatic",
+                                "programmaticmany", "tagareadown", "tagareashift"}) {
+            QTest::newRow(way) << QString::fromLatin1(way);
+        }
+    }
+    void everyWayOfMovingTheSelectionShowsWhatIsSaved() {
+        QFETCH(QString, way);
+        const int start = way == QLatin1String("up") || way == QLatin1String("shiftup") ? 3 : 1;
+        ClickRow(start);
+        QCOMPARE(ed_->txtField[0]->text(), QString::fromStdString(TitleOfRow(start)));
+        QVERIFY(!w_->Commands().bMultiChange);
+
+        const std::map<QString, std::function<void()>> ways = {
+            {"click", [&] { ClickRow(6); }},
+            {"down", [&] { QTest::keyClick(list_, Qt::Key_Down); }},
+            {"up", [&] { QTest::keyClick(list_, Qt::Key_Up); }},
+            {"typeahead", [&] { QTest::keyClicks(list_, "e"); }},
+            {"pagedown", [&] { QTest::keyClick(list_, Qt::Key_PageDown); }},
+            {"shiftdown", [&] { QTest::keyClick(list_, Qt::Key_Down, Qt::ShiftModifier); }},
+            {"shiftup", [&] { QTest::keyClick(list_, Qt::Key_Up, Qt::ShiftModifier); }},
+            {"ctrla", [&] { QTest::keyClick(list_, Qt::Key_A, Qt::ControlModifier); }},
+            {"ctrlclick", [&] { ClickRow(4, Qt::ControlModifier); }},
+            {"menuselectall", [&] { w_->mnuSelectAll->trigger(); }},
+            {"menuinvert", [&] { w_->mnuSelInvert->trigger(); }},
+            {"invertone",
+             [&] {
+                 // Every row but one selected, then inverted: that one row is left.
+                 for (int r = 1; r <= 16; ++r) w_->List().SetSelected(r, r != 9);
+                 w_->mnuSelInvert->trigger();
+             }},
+            {"programmatic",
+             [&] {
+                 list_->selectionModel()->select(list_->model()->index(10, 0),
+                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+             }},
+            {"programmaticmany", [&] { w_->List().SetSelected(12, true); }},
+            {"tagareadown", [&] { QTest::keyClick(ed_->txtField[1], Qt::Key_Down); }},
+            {"tagareashift", [&] { QTest::keyClick(ed_->txtField[1], Qt::Key_Down, Qt::ShiftModifier); }},
+        };
+        ways.at(way)();
+        QCoreApplication::processEvents();  // a change made from code is followed on the next turn
+        const std::vector<int> selected = SelectedRows();
+        QVERIFY(!selected.empty());
+        if (way != QLatin1String("click") && way != QLatin1String("programmatic") && way != QLatin1String("invertone"))
+            QVERIFY2(selected != std::vector<int>{start}, "the way did not move the selection");
+
+        // The panes follow the selection.
+        if (selected.size() == 1) {
+            QVERIFY(!w_->Commands().bMultiChange);
+            QCOMPARE(ed_->txtField[0]->text(), QString::fromStdString(TitleOfRow(selected.front())));
+            QCOMPARE(w_->CurrentRow(), selected.front());
+        } else {
+            QVERIFY(w_->Commands().bMultiChange);
+            QCOMPARE(ed_->txtField[0]->text(), QString());
+        }
+
+        // The save reaches exactly the selected files.
+        const std::string typed = "Typed " + way.toStdString();
+        ed_->txtField[0]->setText(QString::fromStdString(typed));
+        if (selected.size() > 1) AnswerOk();
+        w_->mnuSaveTags->trigger();
+        for (int row = 1; row <= 16; ++row) {
+            const std::string path = w_->List().GetFullPath(row);
+            const bool chosen = std::find(selected.begin(), selected.end(), row) != selected.end();
+            if (chosen) titles_[path] = typed;
+            QCOMPARE(StoredTitle(path), titles_[path]);
+        }
+        QVERIFY(w_->PanelText(3).startsWith(QStringLiteral("All tags saved")));
+    }
+
+    // A selection changed from code and saved before the event loop ran: nothing is written
+    // into a file the panes never showed.
+    void saveRightAfterAChangeFromCodeWritesNothingUnseen() {
+        ClickRow(2);
+        const std::string bravo = w_->List().GetFullPath(2);
+        const std::string before = StoredTitle(bravo);
+        ed_->txtField[0]->setText(QStringLiteral("Meant for row two"));
+        w_->List().SetSelected(2, false);
+        w_->List().SetSelected(7, true);
+        const std::string seventh = w_->List().GetFullPath(7);
+        const std::string seventhBefore = StoredTitle(seventh);
+        w_->mnuSaveTags->trigger();
+        QCOMPARE(StoredTitle(seventh), seventhBefore);
+        QCOMPARE(StoredTitle(bravo), before);
+        QCOMPARE(ed_->txtField[0]->text(), QString::fromStdString(seventhBefore));
+    }
+
+    // A row whose file vanished is removed when it is selected, and nothing else is shown.
+    void vanishedFileLeavesThePanesEmpty() {
+        const std::string last = w_->List().GetFullPath(16);
+        QVERIFY(QFile::remove(QString::fromStdString(last)));
+        ClickRow(16);
+        QCOMPARE(w_->List().Count(), 15);
+        QCOMPARE(w_->txtOldName->text(), QStringLiteral("The File Does Not Exist!"));
+        QCOMPARE(ed_->txtField[0]->text(), QString());
+        QCOMPARE(w_->List().SelectedCount(), 0);
+    }
+
+private:
+    void ClickRow(int row, Qt::KeyboardModifiers mods = {}) {
+        const QModelIndex index = list_->model()->index(row - 1, 0);
+        list_->scrollTo(index);
+        QTest::mouseClick(list_->viewport(), Qt::LeftButton, mods, list_->visualRect(index).center());
+        list_->setFocus();
+    }
+    std::string TitleOfRow(int row) { return StoredTitle(w_->List().GetFullPath(row)); }
+    std::vector<int> SelectedRows() const {
+        std::vector<int> rows;
+        for (int r = 1; r <= w_->List().Count(); ++r)
+            if (w_->List().Selected(r)) rows.push_back(r);
+        return rows;
+    }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<frmVorda> w_;
+    QTableView* list_ = nullptr;
+    QtTagEditor* ed_ = nullptr;
+    std::map<std::string, std::string> titles_;
+};
+
+int main(int argc, char** argv) {
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    const QByteArray path = QFile::encodeName(home.path());
+    qputenv("HOME", path);
+    qputenv("XDG_CONFIG_HOME", path + "/.config");
+    qputenv("XDG_DATA_HOME", path + "/.local/share");
+    qputenv("XDG_CACHE_HOME", path + "/.cache");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestListSelection test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_listselection.moc"
