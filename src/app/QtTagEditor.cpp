@@ -78,22 +78,22 @@ void QtTagEditor::BuildTagPage(QWidget* page) {
     auto* panes = new QHBoxLayout;
     outer->addLayout(panes, 1);
 
-    auto makeField = [this](int i, QWidget* parent, QGridLayout* grid, int row) {
-        grid->addWidget(new QLabel(QString::fromLatin1(kFieldLabels[i]) + QLatin1Char(':'), parent), row, 0);
+    auto makeField = [this](int i, QWidget* parent, QGridLayout* grid, int row, int col = 0) {
+        grid->addWidget(new QLabel(QString::fromLatin1(kFieldLabels[i]) + QLatin1Char(':'), parent), row, col);
         auto* edit = new QLineEdit(parent);
         edit->setObjectName(QStringLiteral("txtField%1").arg(i));
         edit->installEventFilter(this);
         auto* mark = new QCheckBox(parent);
         mark->setObjectName(QStringLiteral("chkField%1").arg(i));
         mark->setToolTip(QStringLiteral("When checked this field will be saved!"));
-        grid->addWidget(edit, row, 1, Qt::AlignTop);
-        grid->addWidget(mark, row, 2, Qt::AlignTop);
+        grid->addWidget(edit, row, col + 1, Qt::AlignTop);
+        grid->addWidget(mark, row, col + 2, Qt::AlignTop);
         txtField[i] = edit;
         chkField[i] = mark;
         connect(edit, &QLineEdit::textChanged, this, [this, i] { FieldChanged(i); });
     };
-    auto makeGenre = [this](bool v1, QWidget* parent, QGridLayout* grid, int row) {
-        grid->addWidget(new QLabel(QStringLiteral("Genre:"), parent), row, 0);
+    auto makeGenre = [this](bool v1, QWidget* parent, QGridLayout* grid, int row, int col = 0) {
+        grid->addWidget(new QLabel(QStringLiteral("Genre:"), parent), row, col);
         QComboBox* box = MakeCombo(parent, v1 ? "cmbV1Genre" : "cmbGenre");
         for (const auto& [name, number] : GenreList()) box->addItem(Q(name), number);
         box->setCurrentIndex(-1);  // no genre until a file is shown
@@ -102,8 +102,8 @@ void QtTagEditor::BuildTagPage(QWidget* page) {
         auto* mark = new QCheckBox(parent);
         mark->setObjectName(v1 ? QStringLiteral("chkV1Genre") : QStringLiteral("chkGenre"));
         mark->setToolTip(QStringLiteral("When checked this field will be saved!"));
-        grid->addWidget(box, row, 1);
-        grid->addWidget(mark, row, 2);
+        grid->addWidget(box, row, col + 1);
+        grid->addWidget(mark, row, col + 2);
         auto markIt = [mark] { mark->setChecked(true); };
         connect(box, &QComboBox::editTextChanged, this, markIt);
         connect(box, qOverload<int>(&QComboBox::activated), this, markIt);
@@ -129,9 +129,15 @@ void QtTagEditor::BuildTagPage(QWidget* page) {
     v2grid->setContentsMargins(0, 0, 0, 0);
     v2grid->setVerticalSpacing(2);
     makeSwitch(swID3v2, picEditTag, v2grid);
-    for (int i = 0; i <= 10; ++i) makeField(i, picEditTag, v2grid, i + 1);
-    makeGenre(false, picEditTag, v2grid, 12);
-    v2grid->setRowStretch(13, 1);
+    // Two columns of fields, so the tag area leaves the list most of the window's height:
+    // Title ... Comment on the left, Composer ... Encoded by and the genre on the right.
+    for (int i = 0; i <= 5; ++i) makeField(i, picEditTag, v2grid, i + 1);
+    for (int i = 6; i <= 10; ++i) makeField(i, picEditTag, v2grid, i - 5, 3);
+    makeGenre(false, picEditTag, v2grid, 6, 3);
+    v2grid->setColumnStretch(1, 1);
+    v2grid->setColumnStretch(4, 1);
+    v2grid->setColumnMinimumWidth(3, 12);
+    v2grid->setRowStretch(7, 1);
     panes->addWidget(picEditTag, 3);
 
     picEditID3v1 = new QWidget(page);

@@ -34,6 +34,8 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeView>
@@ -183,19 +185,24 @@ frmVorda::frmVorda(QWidget* parent) : QMainWindow(parent), cmds_(list_, *this, s
     auto* columns = new QHBoxLayout(central);
     columns->setContentsMargins(4, 4, 4, 2);
     columns->setSpacing(6);
-    auto* left = new QVBoxLayout;
-    left->setSpacing(4);
-    columns->addLayout(left, 1);
+    // The tag area under tree and list, behind a splitter the user may drag; it opens with the
+    // height of its "TAG" page and the list takes the rest.
+    picResizeTags = new QSplitter(Qt::Vertical, central);
+    picResizeTags->setObjectName(QStringLiteral("picResizeTags"));
+    picResizeTags->setChildrenCollapsible(false);
+    columns->addWidget(picResizeTags, 1);
 
-    picResizeDir = new QSplitter(Qt::Horizontal, central);
+    picResizeDir = new QSplitter(Qt::Horizontal, picResizeTags);
     picResizeDir->setObjectName(QStringLiteral("picResizeDir"));
     picResizeDir->setChildrenCollapsible(false);
-    left->addWidget(picResizeDir, 1);
+    picResizeTags->addWidget(picResizeDir);
 
     CreateDirTree();
     CreateFileList();
     CreateTagArea();
-    left->addWidget(tabTAGs, 0);  // the tag area keeps its own height, the list takes the rest
+    picResizeTags->addWidget(tabTAGs);
+    picResizeTags->setStretchFactor(0, 1);
+    picResizeTags->setStretchFactor(1, 0);
     CreateToolPanel();
     columns->addWidget(picTools, 0);
     CreateStatusBar();
@@ -354,12 +361,14 @@ void frmVorda::RefreshTree() {
     dirModel_->setRootPath(QStringLiteral("/"));
     DirTree->setModel(dirModel_);
     for (int c = 1; c < dirModel_->columnCount(); ++c) DirTree->hideColumn(c);
+    // The column is as wide as its names, so deep folders scroll sideways instead of being cut.
+    DirTree->header()->setStretchLastSection(false);
+    DirTree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     connect(DirTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) { DirTree_Change(current); });
     // Folders load in the background: the tree's folder is kept in view as its parents fill in.
     connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this] {
-        if (treeFollow_ && DirTree->currentIndex().isValid())
-            DirTree->scrollTo(DirTree->currentIndex(), QAbstractItemView::PositionAtCenter);
+        if (treeFollow_) ShowTreeFolder();
     });
     delete old;
     if (!current.empty()) {
@@ -425,14 +434,17 @@ void frmVorda::CreateStatusBar() {
         panel->setObjectName(QStringLiteral("StatusBarPanel%1").arg(i + 1));
         panel->setFrameShape(QFrame::StyledPanel);
         panel->setFrameShadow(QFrame::Sunken);
-        panel->setMinimumWidth(i == 2 ? 120 : 160);
+        // Totals and file size get room for large numbers; the status text takes the rest.
+        static const char* const kWidest[2] = {"Total: 88888 files (88888 MB)", "Filesize: 888888 kB"};
+        panel->setMinimumWidth(i == 2 ? 120 : panel->fontMetrics().horizontalAdvance(QLatin1String(kWidest[i])) + 12);
         StatusBar->addWidget(panel, i == 2 ? 1 : 0);
         panels_[static_cast<size_t>(i)] = panel;
     }
     ProgressBar = new QProgressBar(StatusBar);
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
     ProgressBar->setToolTip(QStringLiteral("Shows the progress"));
-    ProgressBar->setMinimumWidth(160);
+    ProgressBar->setMinimumWidth(120);
+    ProgressBar->setMaximumWidth(200);
     ProgressBar->setMaximumHeight(StatusBar->fontMetrics().height() + 6);
     ProgressBar->setTextVisible(true);
     SetProgress(0, 0);
@@ -594,6 +606,10 @@ void frmVorda::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (placed_) return;
     placed_ = true;
+    // The tag area's first height: what its "TAG" page asks for, the list the rest.
+    const int tagHeight = picTAG[0]->sizeHint().height() + tabTAGs->tabBar()->sizeHint().height() + 8;
+    const int total = picResizeTags->height();
+    if (total > tagHeight) picResizeTags->setSizes({total - tagHeight - picResizeTags->handleWidth(), tagHeight});
     // The frame is known once the window is on the screen (a window manager adds it a moment
     // later): checked now and once more after it.
     KeepOnScreen();
@@ -738,9 +754,20 @@ bool frmVorda::SelectTreeFolder(const std::string& folder) {
     const QModelIndex index = dirModel_->index(PathToQt(RemoveBackslash(folder)));
     if (!index.isValid()) return false;
     DirTree->setCurrentIndex(index);
-    DirTree->scrollTo(index, QAbstractItemView::PositionAtCenter);
     treeFollow_ = true;
+    ShowTreeFolder();
     return true;
+}
+
+void frmVorda::ShowTreeFolder() {
+    const QModelIndex current = DirTree->currentIndex();
+    if (!current.isValid()) return;
+    DirTree->scrollTo(current, QAbstractItemView::PositionAtCenter);
+    // A deep folder is indented past the tree's width: its name is scrolled into view too.
+    const QRect item = DirTree->visualRect(current);
+    QScrollBar* across = DirTree->horizontalScrollBar();
+    if (item.left() < 0 || item.left() + 40 > DirTree->viewport()->width())
+        across->setValue(across->value() + item.left() - DirTree->indentation());
 }
 
 void frmVorda::DirTree_Change(const QModelIndex& current) {
@@ -1067,7 +1094,9 @@ int frmVorda::Ask(const std::string& text, MsgButtons buttons, MsgIcon icon, con
 
 void frmVorda::SetStatus(int panel, const std::string& text) {
     if (panel < 1 || panel > 3) return;
-    panels_[static_cast<size_t>(panel - 1)]->setText(TextToQt(text));
+    QLabel* label = panels_[static_cast<size_t>(panel - 1)];
+    label->setText(TextToQt(text));
+    if (panel == 3) label->setToolTip(label->text());  // whole, should a narrow window cut it
 }
 
 void frmVorda::SetProgress(long long value, long long max) {

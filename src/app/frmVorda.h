@@ -203,6 +203,7 @@ public:
     BatchTagCommands& Batch() { return *batch_; }
 
     // ---- controls (named as the window's designer named them)
+    QSplitter* picResizeTags = nullptr;  // tree and list over the tag area
     QSplitter* picResizeDir = nullptr;
     QWidget* picDirPane = nullptr;  // bookmark buttons over the folder tree
     std::array<QToolButton*, Bookmarks::kCount> cmdFavourite{};
@@ -351,6 +352,8 @@ private:
     void PlaceTreeAtStoredFolder();
     // folder tree
     void DirTree_Change(const QModelIndex& current);
+    // Scrolls the tree so that its current folder is in view.
+    void ShowTreeFolder();
     bool DirTree_KeyDown(QKeyEvent* event);
     // file list
     bool lstFiles2_KeyDown(QKeyEvent* event);

@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QTabWidget>
@@ -66,7 +67,7 @@ QComboBox* NewPatternBox(QWidget* parent, const char* name, const char* tip) {
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setToolTip(QString::fromUtf8(tip));
-    box->setMinimumContentsLength(12);
+    box->setMinimumContentsLength(24);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return box;
 }
@@ -111,7 +112,7 @@ void frmVorda::CreateBookmarkButtons(QWidget* parent) {
 }
 
 void frmVorda::CreateTagArea() {
-    tabTAGs = new QTabWidget(centralWidget());
+    tabTAGs = new QTabWidget(picResizeTags);
     tabTAGs->setObjectName(QStringLiteral("tabTAGs"));
     struct Page { const char* caption; const char* tip; };
     static const Page pages[4] = {{"TAG", "Edit basic tag information"},
@@ -199,7 +200,9 @@ QWidget* frmVorda::CreateRepairPage() {
 void frmVorda::CreateToolPanel() {
     picTools = new QWidget(centralWidget());
     picTools->setObjectName(QStringLiteral("picTools"));
-    picTools->setFixedWidth(270);
+    // Wide enough for the usual patterns and folders; narrower windows squeeze it to 270.
+    picTools->setMinimumWidth(270);
+    picTools->setMaximumWidth(400);
     auto* panel = new QVBoxLayout(picTools);
     panel->setContentsMargins(0, 0, 0, 0);
     panel->setSpacing(4);

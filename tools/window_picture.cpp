@@ -1,0 +1,112 @@
+// Takes a picture of the main window for the README and the manual: the window opens in a
+// private home on an offscreen screen of the given size, lists FOLDER (with its subfolders),
+// sorted by file name, selects one row through the list as a user would, shows that file's
+// front cover on the "ID3v2+" page and writes the window as a PNG. scripts/window-picture.sh
+// makes the folder and runs this.
+//
+//   window_picture FOLDER OUT.png [WIDTH=1280] [HEIGHT=800] [ROW=3] [TAB=1]
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPixmap>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeView>
+#include <QTemporaryDir>
+
+#include "app/frmVorda.h"
+#include "editing/QtFramesPage.h"
+
+namespace {
+
+// Lets the window settle: layouts, the folder tree's background loading, repaints.
+void Settle(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: window_picture FOLDER OUT.png [WIDTH] [HEIGHT] [ROW]\n");
+        return 2;
+    }
+    const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    const QString out = QString::fromLocal8Bit(argv[2]);
+    const int width = argc > 3 ? std::atoi(argv[3]) : 1280;
+    const int height = argc > 4 ? std::atoi(argv[4]) : 800;
+    const int row = argc > 5 ? std::atoi(argv[5]) : 3;
+    const int tab = argc > 6 ? std::atoi(argv[6]) : 1;
+
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    const QByteArray homePath = QFile::encodeName(home.path());
+    qputenv("HOME", homePath);
+    qputenv("XDG_CONFIG_HOME", homePath + "/.config");
+    qputenv("XDG_DATA_HOME", homePath + "/.local/share");
+    qputenv("XDG_CACHE_HOME", homePath + "/.cache");
+    qputenv("XDG_MUSIC_DIR", QFile::encodeName(folder));
+    // A screen of exactly the picture's size: the window fills it.
+    QFile screens(home.path() + QStringLiteral("/screens.json"));
+    if (!screens.open(QIODevice::WriteOnly)) return 1;
+    screens.write(QStringLiteral(R"({"screens": [{"name": "picture", "x": 0, "y": 0, "width": %1, "height": %2, )"
+                                 R"("logicalDpi": 96}], "windowFrameMargins": false})")
+                      .arg(width)
+                      .arg(height)
+                      .toUtf8());
+    screens.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
+    QDir().mkpath(home.path() + QStringLiteral("/.config/vorda"));
+    QFile ini(home.path() + QStringLiteral("/.config/vorda/settings.ini"));
+    if (!ini.open(QIODevice::WriteOnly)) return 1;
+    // The Path column is left out: the folder is a temporary one.
+    ini.write(QStringLiteral("[General]\nbScanSubFolders=1\nsTreeDir=%1/\n[Visual]\nFormWidth=%2\nFormHeight=%3\n"
+                             "ColVisible2=False\n")
+                  .arg(folder)
+                  .arg(width * 15)
+                  .arg(height * 15)
+                  .toUtf8());
+    ini.close();
+
+    QApplication app(argc, argv);
+    vorda::frmVorda w;
+    w.show();
+    w.StartUp();
+    // The tree starts at the folder's parent rather than at "/", which lists the temporary
+    // folders of the machine.
+    w.DirTree->setRootIndex(w.DirTree->currentIndex().parent());
+    w.DirTree->expandAll();
+    Settle(300);
+    w.DirTree->expandAll();
+    // Album by album, each in track order.
+    w.SortByColumnClick(vorda::colTrack);
+    w.SortByColumnClick(vorda::colAlbum);
+    if (w.List().Count() < row) {
+        std::fprintf(stderr, "window_picture: %s lists %d files\n", argv[1], w.List().Count());
+        return 1;
+    }
+    w.lstFiles2->setFocus();
+    w.lstFiles2->selectRow(row - 1);
+    Settle(100);
+    w.tabTAGs->setCurrentIndex(tab);  // 1, "ID3v2+": the frames and the cover
+    // Room for the whole cover under the list, as a user would drag the splitter.
+    const int total = w.picResizeTags->height();
+    w.picResizeTags->setSizes({total - 290, 290});
+    if (auto* frames = w.findChild<vorda::QtFramesPage*>(QStringLiteral("picFrames")))
+        frames->ShowID3v2Frame("APIC");
+    Settle(500);
+    // The smallest PNG Qt writes (quality 0: strongest compression).
+    if (!w.grab().save(out, "PNG", 0)) {
+        std::fprintf(stderr, "window_picture: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}
