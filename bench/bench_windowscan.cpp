@@ -8,6 +8,7 @@
 //
 //   bench_windowscan VORDA_CLI [FILES=50000] [FOLDER=/tmp/vorda-bench-windowscan] [ROUNDS=3]
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -89,8 +90,11 @@ bool MakeTree(const fs::path& tree, int files) {
     return true;
 }
 
-// Seconds of one `vorda-cli scan --recursive` with its output thrown away.
-double TimeCli(const std::string& cli, const std::string& settingsFile, const std::string& tree) {
+double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
+double CpuSeconds(const rusage& r) { return Seconds(r.ru_utime) + Seconds(r.ru_stime); }
+
+// Wall-clock and processor seconds of one `vorda-cli scan --recursive`, its output thrown away.
+double TimeCli(const std::string& cli, const std::string& settingsFile, const std::string& tree, double& cpu) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -106,7 +110,9 @@ double TimeCli(const std::string& cli, const std::string& settingsFile, const st
         std::exit(1);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    cpu = CpuSeconds(usage);
     posix_spawn_file_actions_destroy(&actions);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "vorda-cli failed\n");
@@ -115,14 +121,19 @@ double TimeCli(const std::string& cli, const std::string& settingsFile, const st
     return std::chrono::duration<double>(Clock::now() - started).count();
 }
 
-// Seconds from the paths given to the window until its rows are listed and painted.
-double TimeWindow(frmVorda& w, const std::string& tree, int& rows) {
+// Seconds (wall-clock and processor) from the paths given to the window until its rows are
+// listed and painted.
+double TimeWindow(frmVorda& w, const std::string& tree, int& rows, double& cpu) {
     w.List().Clear();
     QApplication::processEvents();
+    rusage before {}, after {};
+    getrusage(RUSAGE_SELF, &before);
     const auto started = Clock::now();
     w.StartUp({tree});
     QApplication::processEvents();
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    getrusage(RUSAGE_SELF, &after);
+    cpu = CpuSeconds(after) - CpuSeconds(before);
     rows = w.List().Count();
     return seconds;
 }
@@ -169,12 +180,15 @@ int main(int argc, char** argv) {
 
     // Warm-up of both (the cache holds the tree afterwards), then interleaved rounds.
     int rows = 0;
-    TimeCli(cli, settingsFile, tree.string());
-    TimeWindow(w, tree.string(), rows);
-    std::vector<double> cliSeconds, windowSeconds;
+    double cpu = 0;
+    TimeCli(cli, settingsFile, tree.string(), cpu);
+    TimeWindow(w, tree.string(), rows, cpu);
+    std::vector<double> cliSeconds, windowSeconds, cliCpu, windowCpu;
     for (int r = 0; r < rounds; ++r) {
-        cliSeconds.push_back(TimeCli(cli, settingsFile, tree.string()));
-        windowSeconds.push_back(TimeWindow(w, tree.string(), rows));
+        cliSeconds.push_back(TimeCli(cli, settingsFile, tree.string(), cpu));
+        cliCpu.push_back(cpu);
+        windowSeconds.push_back(TimeWindow(w, tree.string(), rows, cpu));
+        windowCpu.push_back(cpu);
     }
     const double cliBest = *std::min_element(cliSeconds.begin(), cliSeconds.end());
     const double windowBest = *std::min_element(windowSeconds.begin(), windowSeconds.end());
@@ -183,5 +197,10 @@ int main(int argc, char** argv) {
     std::printf("window_seconds=%.3f (median %.3f)\n", windowBest, Median(windowSeconds));
     std::printf("window_to_cli_ratio=%.2f (median %.2f)\n", windowBest / cliBest,
                 Median(windowSeconds) / Median(cliSeconds));
+    // Processor time moves much less than wall-clock time on a shared machine.
+    const double cliCpuBest = *std::min_element(cliCpu.begin(), cliCpu.end());
+    const double windowCpuBest = *std::min_element(windowCpu.begin(), windowCpu.end());
+    std::printf("cli_cpu_seconds=%.3f window_cpu_seconds=%.3f window_to_cli_cpu_ratio=%.2f\n", cliCpuBest,
+                windowCpuBest, windowCpuBest / cliCpuBest);
     return rows == files ? 0 : 1;
 }

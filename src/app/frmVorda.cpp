@@ -1120,16 +1120,21 @@ void frmVorda::SetProgress(long long value, long long max) {
 }
 
 void frmVorda::Repaint() {
-    if (paintClock_.isValid() && paintClock_.elapsed() < kPaintIntervalMs) return;
+    if (paintClock_.isValid() && paintClock_.elapsed() < paintInterval_) return;
     PaintNow();
 }
 
 void frmVorda::PaintNow() {
-    paintClock_.restart();
+    QElapsedTimer cost;
+    cost.start();
     model_->FlushPendingRows();
     // Paint only: no input reaches the window while a command loop runs. A listing lets input
     // through its gate (the Stop button, Esc, scrolling).
     QCoreApplication::processEvents(scanning_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    // Painting takes at most a fifth of a long loop's time: a busy or slow machine paints less
+    // often (never less than four times a second) rather than listing more slowly.
+    paintInterval_ = std::clamp<qint64>(cost.elapsed() * 4, kPaintIntervalMs, 250);
+    paintClock_.restart();
 }
 
 }  // namespace vorda

@@ -423,7 +423,8 @@ private:
     bool scanning_ = false;         // a listing command runs (RunListing)
     QObject* scanGate_ = nullptr;   // the input filter of a running listing
     bool treeFollow_ = false;       // the tree keeps its folder in view while folders load
-    QElapsedTimer paintClock_;
+    QElapsedTimer paintClock_;      // since the end of the last repaint of a long loop
+    qint64 paintInterval_ = 30;     // milliseconds between those repaints
     QtTagEditor* tagEditor_ = nullptr;
     std::unique_ptr<SortCommands> sort_;
     std::unique_ptr<FolderTreeCommands> folders_;
