@@ -842,11 +842,13 @@ template <typename F> void frmVorda::RunListing(F&& command) {
     scanning_ = true;
     cmds_.bStopScan = false;
     cmdStopScan->show();
+    paintClock_.invalidate();  // the first file paints at once: the Stop button shows right away
     qApp->installEventFilter(scanGate_);
     RunCommand(std::forward<F>(command));
     qApp->removeEventFilter(scanGate_);
     cmdStopScan->hide();
     scanning_ = false;
+    ShowPendingTotals();
     ListingDone();
 }
 
@@ -1094,6 +1096,12 @@ int frmVorda::Ask(const std::string& text, MsgButtons buttons, MsgIcon icon, con
 
 void frmVorda::SetStatus(int panel, const std::string& text) {
     if (panel < 1 || panel > 3) return;
+    if (panel == 1 && scanning_) {
+        // A listing counts every file: the totals are shown when it paints.
+        pendingTotals_ = text;
+        totalsPending_ = true;
+        return;
+    }
     QLabel* label = panels_[static_cast<size_t>(panel - 1)];
     label->setText(TextToQt(text));
     if (panel == 3) label->setToolTip(label->text());  // whole, should a narrow window cut it
@@ -1119,6 +1127,12 @@ void frmVorda::SetProgress(long long value, long long max) {
     Repaint();
 }
 
+void frmVorda::ShowPendingTotals() {
+    if (!totalsPending_) return;
+    totalsPending_ = false;
+    panels_[0]->setText(TextToQt(pendingTotals_));
+}
+
 void frmVorda::Repaint() {
     if (paintClock_.isValid() && paintClock_.elapsed() < paintInterval_) return;
     PaintNow();
@@ -1127,6 +1141,7 @@ void frmVorda::Repaint() {
 void frmVorda::PaintNow() {
     QElapsedTimer cost;
     cost.start();
+    ShowPendingTotals();
     model_->FlushPendingRows();
     // Paint only: no input reaches the window while a command loop runs. A listing lets input
     // through its gate (the Stop button, Esc, scrolling).

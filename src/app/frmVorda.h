@@ -375,6 +375,7 @@ private:
     // Stop button and Esc to end it; then the list is sorted again and its columns fitted.
     template <typename F> void RunListing(F&& command);
     void ListingDone();
+    void ShowPendingTotals();
     void PaintNow();
     // naming and sorting (frmVordaSorting.cpp)
     void SetupNaming();
@@ -421,6 +422,8 @@ private:
     bool settleQueued_ = false;     // a selection settle waits in the event queue
     bool settleAfterCommand_ = false;  // the selection changed while a command ran
     bool scanning_ = false;         // a listing command runs (RunListing)
+    std::string pendingTotals_;     // status panel 1 while listing, shown at the next paint
+    bool totalsPending_ = false;
     QObject* scanGate_ = nullptr;   // the input filter of a running listing
     bool treeFollow_ = false;       // the tree keeps its folder in view while folders load
     QElapsedTimer paintClock_;      // since the end of the last repaint of a long loop

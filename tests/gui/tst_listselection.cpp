@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include "../core/ID3TestSupport.h"
+#include "GuiTestSupport.h"
 #include "app/QtTagEditor.h"
 #include "app/Settings.h"
 #include "app/frmVorda.h"
@@ -33,19 +34,6 @@ const char* const kNames[] = {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Fox
 std::string StoredTitle(const std::string& path) {
     clsFile f;
     return f.ReadFile(path, true) ? f.Tag().GetValue(tvTitle) : std::string("<unreadable>");
-}
-
-// Presses OK on the next message box (the several-files confirmation).
-void AnswerOk(int triesLeft = 100) {
-    QTimer::singleShot(20, [triesLeft] {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
-                box->button(QMessageBox::Ok)->click();
-                return;
-            }
-        }
-        if (triesLeft > 0) AnswerOk(triesLeft - 1);
-    });
 }
 
 }  // namespace
@@ -144,7 +132,7 @@ private slots:
         // The save reaches exactly the selected files.
         const std::string typed = "Typed " + way.toStdString();
         ed_->txtField[0]->setText(QString::fromStdString(typed));
-        if (selected.size() > 1) AnswerOk();
+        if (selected.size() > 1) guitest::AnswerOk();
         w_->mnuSaveTags->trigger();
         for (int row = 1; row <= 16; ++row) {
             const std::string path = w_->List().GetFullPath(row);
@@ -208,12 +196,7 @@ private:
 int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid()) return 1;
-    const QByteArray path = QFile::encodeName(home.path());
-    qputenv("HOME", path);
-    qputenv("XDG_CONFIG_HOME", path + "/.config");
-    qputenv("XDG_DATA_HOME", path + "/.local/share");
-    qputenv("XDG_CACHE_HOME", path + "/.cache");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    guitest::UsePrivateHome(home);
     QApplication app(argc, argv);
     TestListSelection test;
     return QTest::qExec(&test, argc, argv);

@@ -24,6 +24,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "GuiTestSupport.h"
 #include "app/IniFile.h"
 #include "app/QtFileListModel.h"
 #include "app/Settings.h"
@@ -463,17 +464,8 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid()) return 1;
     g_home = &home;
-    const QByteArray path = QFile::encodeName(home.path());
-    qputenv("HOME", path);
-    qputenv("XDG_CONFIG_HOME", path + "/.config");
-    qputenv("XDG_DATA_HOME", path + "/.local/share");
-    qputenv("XDG_CACHE_HOME", path + "/.cache");
     // One screen of 1600 x 1000 pixels, so that stored window sizes fit as they are.
-    QFile screens(home.path() + QStringLiteral("/screens.json"));
-    if (!screens.open(QIODevice::WriteOnly)) return 1;
-    screens.write(R"({"screens": [{"name": "main", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96}]})");
-    screens.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
+    if (!guitest::UsePrivateHome(home, QSize(1600, 1000))) return 1;
     QApplication app(argc, argv);
     TestMainWindow test;
     return QTest::qExec(&test, argc, argv);

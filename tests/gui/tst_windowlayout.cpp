@@ -22,6 +22,7 @@
 #include <QtTest>
 
 #include "../core/ID3TestSupport.h"
+#include "GuiTestSupport.h"
 #include "app/IniFile.h"
 #include "app/QtFileListModel.h"
 #include "app/QtTagEditor.h"
@@ -293,16 +294,7 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid()) return 1;
     g_home = &home;
-    const QByteArray path = QFile::encodeName(home.path());
-    qputenv("HOME", path);
-    qputenv("XDG_CONFIG_HOME", path + "/.config");
-    qputenv("XDG_DATA_HOME", path + "/.local/share");
-    qputenv("XDG_CACHE_HOME", path + "/.cache");
-    QFile screens(home.path() + QStringLiteral("/screens.json"));
-    if (!screens.open(QIODevice::WriteOnly)) return 1;
-    screens.write(R"({"screens": [{"name": "main", "x": 0, "y": 0, "width": 1600, "height": 1000, "logicalDpi": 96}]})");
-    screens.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
+    if (!guitest::UsePrivateHome(home, QSize(1600, 1000))) return 1;
     QApplication app(argc, argv);
     TestWindowLayout test;
     return QTest::qExec(&test, argc, argv);
