@@ -49,8 +49,14 @@ enum VordaError : int {
 // The system text of an errno value, or the text of a VordaError.
 std::string ErrorText(int error);
 
+// Copies the extended attributes (user, security and ACL entries) of one open file to another;
+// false when one cannot be set (a security or trusted attribute without the privilege, or a
+// file system without them).
+bool CopyExtendedAttributes(int fromFd, int toFd);
+
 // Writes data to path atomically: temporary file in the same folder, flushed, renamed over
-// the original with the original's permissions. Returns 0 or an errno value.
+// the original with the original's permissions, owner and extended attributes where it may give
+// them. Returns 0 or an errno value.
 int WriteFileAtomically(const std::string& path, const std::string& data);
 
 }  // namespace vorda

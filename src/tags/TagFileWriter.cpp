@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -293,30 +292,6 @@ void SyncFolder(const std::string& folder) {
 std::string BaseName(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Copies the extended attributes of one open file to another; false when one cannot be set
-// (a security or trusted attribute without the privilege, or a file system without them).
-bool CopyAttributes(int from, int to) {
-    ssize_t size = ::flistxattr(from, nullptr, 0);
-    if (size < 0) return errno == ENOTSUP || errno == EOPNOTSUPP;
-    if (size == 0) return true;
-    std::string names(static_cast<size_t>(size), '\0');
-    size = ::flistxattr(from, names.data(), names.size());
-    if (size < 0) return false;
-    names.resize(static_cast<size_t>(size));
-    std::string value;
-    for (size_t p = 0; p < names.size();) {
-        const char* name = names.c_str() + p;
-        p += std::strlen(name) + 1;
-        const ssize_t n = ::fgetxattr(from, name, nullptr, 0);
-        if (n < 0) return false;
-        value.resize(static_cast<size_t>(n));
-        const ssize_t got = n == 0 ? 0 : ::fgetxattr(from, name, value.data(), value.size());
-        if (got < 0) return false;
-        if (::fsetxattr(to, name, value.data(), static_cast<size_t>(got), 0) != 0) return false;
-    }
-    return true;
 }
 
 // ---------------------------------------------------------------- undo copies
@@ -635,7 +610,7 @@ int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
     bool inPlace = false;
     if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(out.get(), st.st_uid, st.st_gid) != 0)
         inPlace = true;
-    if (!inPlace && !CopyAttributes(in.get(), out.get())) inPlace = true;
+    if (!inPlace && !CopyExtendedAttributes(in.get(), out.get())) inPlace = true;
     if (inPlace) {
         out.Close();
         ::unlink(temp.c_str());

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -281,6 +282,11 @@ TEST_F(FileOpsTest, WriteFileAtomicallyReplacesInOneStep) {
     EXPECT_EQ(WriteFileAtomically(dir_ + "settings.ini", "two"), 0);
     EXPECT_EQ(Read(dir_ + "settings.ini"), "two");
     EXPECT_EQ(Mode(dir_ + "settings.ini"), 0600u);
+    if (::setxattr((dir_ + "settings.ini").c_str(), "user.origin", "me", 2, 0) == 0) {
+        EXPECT_EQ(WriteFileAtomically(dir_ + "settings.ini", "two"), 0);
+        char value[4] = {};
+        EXPECT_EQ(::getxattr((dir_ + "settings.ini").c_str(), "user.origin", value, sizeof value), 2);
+    }
 
     // A link stays a link; its target gets the text.
     ASSERT_EQ(::symlink("settings.ini", (dir_ + "link.ini").c_str()), 0);
