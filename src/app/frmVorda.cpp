@@ -93,6 +93,8 @@ int StoredPixels(double twips) {
 constexpr int kMaxContentColumnPixels = 360;
 // Long loops repaint at most this often.
 constexpr qint64 kPaintIntervalMs = 30;
+// A listing repaints a whole table of new rows: ten times a second is smooth enough.
+constexpr qint64 kListingPaintIntervalMs = 100;
 
 // A menu item of a command that another part of the program provides: present, named,
 // with its shortcut, and disabled until that command is connected.
@@ -1108,6 +1110,18 @@ void frmVorda::SetStatus(int panel, const std::string& text) {
 }
 
 void frmVorda::SetProgress(long long value, long long max) {
+    if (scanning_ && max > 0) {
+        // A listing reports every file: the bar moves when the window paints.
+        pendingProgress_ = {value, max};
+        Repaint();
+        return;
+    }
+    pendingProgress_ = {0, 0};
+    ShowProgress(value, max);
+    if (max > 0) Repaint();
+}
+
+void frmVorda::ShowProgress(long long value, long long max) {
     if (max <= 0) {
         ProgressBar->setRange(0, 100);
         ProgressBar->setValue(0);
@@ -1124,10 +1138,13 @@ void frmVorda::SetProgress(long long value, long long max) {
     ProgressBar->setFormat(QStringLiteral("%p%"));
     ProgressBar->setRange(0, shownMax);
     ProgressBar->setValue(shownValue);
-    Repaint();
 }
 
 void frmVorda::ShowPendingTotals() {
+    if (pendingProgress_.second > 0) {
+        ShowProgress(pendingProgress_.first, pendingProgress_.second);
+        pendingProgress_ = {0, 0};
+    }
     if (!totalsPending_) return;
     totalsPending_ = false;
     panels_[0]->setText(TextToQt(pendingTotals_));
@@ -1148,7 +1165,8 @@ void frmVorda::PaintNow() {
     QCoreApplication::processEvents(scanning_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     // Painting takes at most a fifth of a long loop's time: a busy or slow machine paints less
     // often (never less than four times a second) rather than listing more slowly.
-    paintInterval_ = std::clamp<qint64>(cost.elapsed() * 4, kPaintIntervalMs, 250);
+    paintInterval_ =
+        std::clamp<qint64>(cost.elapsed() * 4, scanning_ ? kListingPaintIntervalMs : kPaintIntervalMs, 250);
     paintClock_.restart();
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QElapsedTimer>
@@ -376,6 +377,8 @@ private:
     template <typename F> void RunListing(F&& command);
     void ListingDone();
     void ShowPendingTotals();
+    // Sets the progress bar (max 0: empty, "Progress") without repainting.
+    void ShowProgress(long long value, long long max);
     void PaintNow();
     // naming and sorting (frmVordaSorting.cpp)
     void SetupNaming();
@@ -424,6 +427,7 @@ private:
     bool scanning_ = false;         // a listing command runs (RunListing)
     std::string pendingTotals_;     // status panel 1 while listing, shown at the next paint
     bool totalsPending_ = false;
+    std::pair<long long, long long> pendingProgress_{0, 0};  // progress bar value and max while listing
     QObject* scanGate_ = nullptr;   // the input filter of a running listing
     bool treeFollow_ = false;       // the tree keeps its folder in view while folders load
     QElapsedTimer paintClock_;      // since the end of the last repaint of a long loop
