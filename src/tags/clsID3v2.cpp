@@ -381,6 +381,7 @@ bool clsID3v2::ParseTag(std::string_view bytes) {
     const uint64_t declared = ReadSynchsafe(h + 6);
     uint64_t body = declared;
     if (version_ == 4 && (flags_ & 0x10)) body += 10;  // footer
+    cutByEnd_ = body > bytes.size() - 10;
     body = std::min<uint64_t>(body, bytes.size() - 10);
     hasID3v2_ = true;
     size_ = static_cast<long>(10 + body);
@@ -459,7 +460,10 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
         const uint8_t format = h[9];
         size_t length = size;
         size_t next = p + 10 + length;
-        if (size > area.size() - p - 10) next = CutShortFrame(area, p, 10, length);
+        if (size > area.size() - p - 10) {
+            if (cutByEnd_) break;
+            next = CutShortFrame(area, p, 10, length);
+        }
         const std::string_view payload = area.substr(p + 10, length);
         const size_t p0 = p;
         p = next;
@@ -476,7 +480,7 @@ void clsID3v2::KeepUnparsed(std::string_view area, size_t p) {
     // Everything up to the last non-zero byte: zero bytes after it are padding, so the same
     // bytes are kept whatever padding a rewritten tag puts behind them.
     const size_t last = area.find_last_not_of('\0');
-    const size_t end = (last == std::string_view::npos || last < p) ? p : last + 1;
+    const size_t end = (cutByEnd_ || last == std::string_view::npos || last < p) ? p : last + 1;
     unparsed_.assign(area.substr(p, end - p));
     padding_ = static_cast<long>(area.size() - end);
 }
@@ -508,7 +512,10 @@ void clsID3v2::ParseFrames22(std::string_view area) {
         if (!IsValidFrameID(id)) break;
         size_t size = ReadBigEndian(reinterpret_cast<const unsigned char*>(area.data() + p + 3), 3);
         size_t next = p + 6 + size;
-        if (size > area.size() - p - 6) next = CutShortFrame(area, p, 6, size);
+        if (size > area.size() - p - 6) {
+            if (cutByEnd_) break;
+            next = CutShortFrame(area, p, 6, size);
+        }
         std::string_view payload = area.substr(p + 6, size);
         p = next;
         if (size == 0) continue;

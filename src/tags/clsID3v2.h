@@ -141,6 +141,9 @@ private:
 
     std::vector<clsV2Field> frames_;
     std::string unparsed_;
+    // The tag's size runs past the bytes read (the end of the file): what follows the frames
+    // that fit is not known to belong to the tag, so it is neither kept nor read.
+    bool cutByEnd_ = false;
     const clsGenres* genres_ = nullptr;
     bool changed_ = false;
     bool hasID3v2_ = false;

@@ -502,6 +502,14 @@ TEST(ID3v2, UnparsedRestOfTheTagIsKept) {
         EXPECT_EQ(Parsed(once).Title(), "Cut short");
         EXPECT_EQ(Parsed(once).Render(300), once);
     }
+    // A tag whose size runs past the end of the file: the bytes after its whole frames (the audio,
+    // most likely) are not taken into it.
+    const std::string frames = Frame(3, "TIT2", "\0t"s) + Frame(3, "TALB", "\0"s + std::string(50, 'a'));
+    const std::string past = Tag(3, frames, 0, 500).substr(0, 10 + frames.size() - 30) + "\xFF\xFB\x90\0audio"s;
+    clsID3v2 pastEnd = Parsed(past);
+    EXPECT_EQ(pastEnd.Album(), "");
+    EXPECT_EQ(pastEnd.Unparsed(), "");
+    EXPECT_EQ(pastEnd.Render(0).substr(10), Frame(3, "TIT2", "\0t"s));
     const std::string ext = "\x7F\x7F\x7F\x7F\x01\0"s + Frame(4, "TIT2", "\0t"s);
     clsID3v2 badExt = Parsed(Tag(4, ext, 0x40));
     const std::string rewritten = badExt.Render(0);
