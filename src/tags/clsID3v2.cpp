@@ -426,17 +426,27 @@ void clsID3v2::AddParsedFrame(clsV2Field frame) {
 void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
     const size_t lastNonZero = area.find_last_not_of('\0');
     // Where a frame may end: at the end of the frames, in the padding, or where another frame starts.
+    // Another frame starts at end: a valid identifier and, in a tag cut by the end of the file
+    // (where a frame that does not fit is left out), a size that fits.
+    auto frameAt = [&](uint64_t end) {
+        if (end + 10 > area.size() || !IsValidFrameID(area.substr(static_cast<size_t>(end), 4))) return false;
+        if (!cutByEnd_) return true;
+        const auto* f = reinterpret_cast<const unsigned char*>(area.data() + end + 4);
+        uint64_t n = ReadBigEndian(f, 4);
+        if (((f[0] | f[1] | f[2] | f[3]) & 0x80) == 0) n = std::min<uint64_t>(n, ReadSynchsafe(f));
+        return n <= area.size() - end - 10;
+    };
     auto plausibleEnd = [&](uint64_t end) {
         if (end == area.size()) return true;
         if (end > area.size()) return false;
         if (lastNonZero == std::string_view::npos || end > lastNonZero) return true;
-        return end + 10 <= area.size() && IsValidFrameID(area.substr(static_cast<size_t>(end), 4));
+        return frameAt(end);
     };
     // The plain reading must lead to another frame or end with the content of the tag (a few zero
     // bytes of its own allowed), never further into the padding: how much padding follows must
     // not decide how a tag reads, or a rewritten tag would read differently.
     auto plausiblePlainEnd = [&](uint64_t end) {
-        if (end + 10 <= area.size() && IsValidFrameID(area.substr(static_cast<size_t>(end), 4))) return true;
+        if (frameAt(end)) return true;
         const uint64_t contentEnd = lastNonZero == std::string_view::npos ? 0 : lastNonZero + 1;
         return end >= contentEnd && end <= contentEnd + 4;
     };
@@ -463,11 +473,14 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
         if (size > area.size() - p - 10) {
             if (cutByEnd_) break;
             next = CutShortFrame(area, p, 10, length);
+            if (length == 0) {
+                p = next;
+                continue;
+            }
         }
         const std::string_view payload = area.substr(p + 10, length);
         const size_t p0 = p;
         p = next;
-        if (length == 0) continue;
         const std::string_view sizeBytes = length == size ? area.substr(p0 + 4, 4) : std::string_view();
         AddParsedFrame(clsV2Field::FromTagFrame(id, payload, status, format, version_,
                                                 tagUnsynchronised && version_ >= 4, sizeBytes));
