@@ -446,7 +446,8 @@ TEST(ID3v2, UntouchedFramesKeepTheirBytes) {
             Frame(version, "WXXX", "\x01\xFF\xFE" "d\0\0\0http://u/\0\0"s) +  // UTF-16 description
             Frame(version, "TIT3", "\x09odd encoding"s, 0x20) +             // unknown encoding
             Frame(version, "WOAR", "\0http://w/"s) +                        // URL with encoding byte
-            Frame(version, "TCON", "(17)"s);                                // no encoding byte at all
+            Frame(version, "TCON", "(17)"s) +                               // no encoding byte at all
+            Frame(version, "TIT1", "");                                     // nothing in it
         clsID3v2 tag = Parsed(Tag(version, Frame(version, "TIT2", "\0Old"s) + others, 0, 64));
         EXPECT_EQ(tag.Comment(), "");
         EXPECT_TRUE(tag.FieldHidesContent("COMM"));
