@@ -694,28 +694,31 @@ TEST_F(ID3v1Test, CorpusFilesReadLikeMutagen)
     }
 }
 
-TEST_F(ID3v1Test, CorpusLyrics3FileKeepsItsBlocks)
+TEST_F(ID3v1Test, CorpusTrailingTagsOfOtherToolsSurviveAnID3v1Write)
 {
+    // An APEv2 tag (and, where the file has one, a Lyrics3 block) stands in front of the ID3v1
+    // tag: a rewrite of the ID3v1 tag keeps every byte in front of the tail it owns.
     const fs::path source = fs::path(VORDA_CORPUS_DIR) / "apev2-lyricsv2.mp3";
     if (!fs::exists(source)) GTEST_SKIP() << "no corpus file " << source;
     const fs::path copy = dir_ / "apev2-lyricsv2.mp3";
     fs::copy_file(source, copy);
+    const std::string before = ReadBytes(copy);
     clsID3v1 t;
     ASSERT_TRUE(t.GetID3v1(copy.string()));
-    ASSERT_TRUE(t.HasLyrics3());
-    EXPECT_EQ(t.Lyrics3Version(), 2);
-    EXPECT_EQ(t.Title(), "A song");
-    EXPECT_EQ(t.Artist(), "Auth");
-    EXPECT_EQ(t.Album(), "A song    EP");
-    EXPECT_EQ(t.Genre(), "House");
-    const std::string before = ReadBytes(copy);
-    const size_t keep = static_cast<size_t>(t.TailPosition() - 1);  // the APEv2 tag stays in front
+    EXPECT_EQ(t.HasLyrics3(), before.find("LYRICS200") != std::string::npos);
+    const std::string title = t.Title(), artist = t.Artist(), album = t.Album();
+    EXPECT_FALSE(artist.empty());
+    const size_t keep = static_cast<size_t>(t.TailPosition() - 1);
+    ASSERT_NE(before.find("APETAGEX"), std::string::npos);
+    EXPECT_LT(before.rfind("APETAGEX"), keep);  // the APEv2 tag is not part of the tail
     t.SetComment("changed");
     ASSERT_EQ(t.WriteTags(copy.string(), true, vorda::tuIfNeeded), 0);
     const std::string after = ReadBytes(copy);
     EXPECT_EQ(after.substr(0, keep), before.substr(0, keep));
     clsID3v1 r;
-    r.GetID3v1(copy.string());
+    ASSERT_TRUE(r.GetID3v1(copy.string()));
     EXPECT_EQ(r.Comment(), "changed");
-    EXPECT_EQ(r.Album(), "A song    EP");
+    EXPECT_EQ(r.Title(), title);
+    EXPECT_EQ(r.Artist(), artist);
+    EXPECT_EQ(r.Album(), album);
 }
