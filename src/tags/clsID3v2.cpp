@@ -456,14 +456,14 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
         const auto* h = reinterpret_cast<const unsigned char*>(area.data() + p);
         const uint32_t plain = ReadBigEndian(h + 4, 4);
         uint32_t size = plain;
+        bool guessedPlain = false;
         if (version_ >= 4 && ((h[4] | h[5] | h[6] | h[7]) & 0x80) == 0) {
             // Synchsafe as the standard says, unless only the plain reading leads to the next frame
             // (some writers put plain sizes into version 2.4 tags).
             const uint32_t synchsafe = ReadSynchsafe(h + 4);
-            if (synchsafe != plain && !plausibleEnd(p + 10ull + synchsafe) && plausiblePlainEnd(p + 10ull + plain))
-                size = plain;
-            else
-                size = synchsafe;
+            guessedPlain = synchsafe != plain && !plausibleEnd(p + 10ull + synchsafe) &&
+                           plausiblePlainEnd(p + 10ull + plain);
+            size = guessedPlain ? plain : synchsafe;
         }
         const std::string_view id = area.substr(p, 4);
         const uint8_t status = h[8];
@@ -481,7 +481,9 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
         const std::string_view payload = area.substr(p + 10, length);
         const size_t p0 = p;
         p = next;
-        const std::string_view sizeBytes = length == size ? area.substr(p0 + 4, 4) : std::string_view();
+        // A size that could be read both ways and was read as plain goes back synchsafe, so that
+        // it reads the same without the guess.
+        const std::string_view sizeBytes = length == size && !guessedPlain ? area.substr(p0 + 4, 4) : std::string_view();
         AddParsedFrame(clsV2Field::FromTagFrame(id, payload, status, format, version_,
                                                 tagUnsynchronised && version_ >= 4, sizeBytes));
     }
