@@ -7,7 +7,11 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 
 #include <algorithm>
 #include <cerrno>
@@ -50,6 +54,8 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
+    // Gives the descriptor up without closing it.
+    int Release() { return std::exchange(fd_, -1); }
     // Closes now; 0 or the errno of close.
     int Close() {
         if (fd_ < 0) return 0;
@@ -132,6 +138,7 @@ int CopyRange(int in, int out, int64_t offset, int64_t length, Writeback& writeb
         length -= n;
         writeback.Advance(n);
     }
+    if (length <= 0) return 0;
     std::vector<char> buffer(static_cast<size_t>(1) << 20);
     while (length > 0) {
         const size_t want = static_cast<size_t>(std::min<int64_t>(length, static_cast<int64_t>(buffer.size())));
@@ -335,6 +342,7 @@ int ReadAt(int fd, int64_t offset, char* to, size_t n) {
 
 // Copies length bytes from offset of in to offset at of out, front to back.
 int CopyBetween(int in, int64_t from, int out, int64_t at, int64_t length) {
+    if (length <= 0) return 0;
     std::vector<char> buffer(static_cast<size_t>(1) << 20);
     while (length > 0) {
         const auto n = static_cast<size_t>(std::min<int64_t>(length, static_cast<int64_t>(buffer.size())));
@@ -485,6 +493,23 @@ struct Pending {
     std::string temp;
     FileIdentity source;  // the original that was rebuilt
     int64_t bytes = 0;
+    dev_t device = 0;  // of the temporary file
+    ino_t inode = 0;   // of the temporary file
+};
+
+// The pending rebuilds of the thread's outermost DeferredRebuilds.
+// The old content of an original that a batch replaced, kept under its temporary name to take
+// a later rebuild's content in the same folder: writing over an existing file's blocks costs a
+// fraction of making a new file and freeing the old one. Only a file that nobody else holds
+// open, that has one name and no extended attributes is kept; it is locked against the tidying
+// of other processes while kept.
+struct Spare {
+    std::string folder;
+    std::string temp;
+    int fd = -1;
+    uid_t owner = 0;
+    gid_t group = 0;
+    int64_t size = 0;
 };
 
 // The pending rebuilds of the thread's outermost DeferredRebuilds.
@@ -493,6 +518,11 @@ struct DeferredState {
     std::vector<Pending> pending;
     int64_t bytes = 0;
     std::vector<DeferredRebuilds::Failure> failures;
+    std::vector<Spare> spares;
+    int64_t spareBytes = 0;
+    // True while batches are committed small to turn their old copies into spares: until a
+    // commit keeps none (their files cannot be reused, or they lie in other folders).
+    bool recycling = true;
 };
 
 DeferredState& Deferred() {
@@ -500,27 +530,125 @@ DeferredState& Deferred() {
     return state;
 }
 
-// Flushes, checks and renames every pending file; failures are kept in the state.
+// While spares are being made, a batch is committed at this many files when the spares run out.
+constexpr size_t kRecycleBatch = 64;
+constexpr size_t kMaxSpares = 64;
+constexpr int64_t kMaxSpareBytes = int64_t(256) << 20;
+
+void DropSpare(Spare& spare) {
+    ::unlink(spare.temp.c_str());
+    ::close(spare.fd);
+    spare.fd = -1;
+}
+
+void DropSpares() {
+    DeferredState& d = Deferred();
+    for (Spare& spare : d.spares) DropSpare(spare);
+    d.spares.clear();
+    d.spareBytes = 0;
+}
+
+// A spare for a file of this folder, owner and group; false when there is none.
+bool TakeSpare(const std::string& folder, const struct stat& original, Spare& taken) {
+    DeferredState& d = Deferred();
+    for (auto it = d.spares.begin(); it != d.spares.end(); ++it) {
+        if (it->folder != folder || it->owner != original.st_uid || it->group != original.st_gid) continue;
+        taken = std::move(*it);
+        d.spares.erase(it);
+        d.spareBytes -= taken.size;
+        return true;
+    }
+    return false;
+}
+
+// True when no other process holds the open file open: a write lease is granted only then.
+// A lease break (another process opening it meanwhile) is signalled with a signal that is
+// ignored unless handled, never with the fatal default.
+bool OpenedByNobodyElse(int fd) {
+    if (::fcntl(fd, F_SETSIG, SIGURG) != 0) return false;
+    if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) return false;
+    static_cast<void>(::fcntl(fd, F_SETLEASE, F_UNLCK));
+    return true;
+}
+
+// After the exchange of a pending file with its original, the old copy lies under the
+// temporary name: kept as a spare when it may be reused, removed otherwise. False when the
+// original was replaced by another program between the check and the exchange (the old copy is
+// then theirs).
+bool KeepOldCopy(const Pending& p, bool keep) {
+    struct stat st {};
+    if (::lstat(p.temp.c_str(), &st) != 0) return true;  // gone: nothing to keep
+    if (!(FileIdentity::Of(st) == p.source)) return false;
+    DeferredState& d = Deferred();
+    keep = keep && S_ISREG(st.st_mode) && st.st_nlink == 1 && d.spares.size() < kMaxSpares &&
+           d.spareBytes + static_cast<int64_t>(st.st_size) <= kMaxSpareBytes;
+    if (keep) {
+        Fd fd(OpenFile(p.temp, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+        struct stat opened {};
+        if (fd.get() >= 0 && ::fstat(fd.get(), &opened) == 0 && opened.st_ino == st.st_ino &&
+            opened.st_dev == st.st_dev && opened.st_nlink == 1 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
+            ::flistxattr(fd.get(), nullptr, 0) == 0 && OpenedByNobodyElse(fd.get())) {
+            Spare spare;
+            spare.folder = FolderOf(p.target);
+            spare.temp = p.temp;
+            spare.owner = opened.st_uid;
+            spare.group = opened.st_gid;
+            spare.size = static_cast<int64_t>(opened.st_size);
+            spare.fd = fd.get();
+            static_cast<void>(fd.Release());
+            d.spareBytes += spare.size;
+            d.spares.push_back(std::move(spare));
+            return true;
+        }
+    }
+    ::unlink(p.temp.c_str());
+    return true;
+}
+
+// Puts the pending file in place of its original: exchanged with it where the file system can
+// (the old copy stays whole under the temporary name), renamed over it elsewhere. Sets
+// *exchanged accordingly.
+int PutInPlace(const Pending& p, bool* exchanged) {
+    *exchanged = false;
+    if (::renameat2(AT_FDCWD, p.temp.c_str(), AT_FDCWD, p.target.c_str(), RENAME_EXCHANGE) == 0) {
+        *exchanged = true;
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return Errno();
+    return ::rename(p.temp.c_str(), p.target.c_str()) == 0 ? 0 : Errno();
+}
+
+// Flushes, checks and puts every pending file in place; failures are kept in the state.
 void CommitPending() {
     DeferredState& d = Deferred();
     if (d.pending.empty()) return;
-    // One flush per file system holds every temporary file's bytes.
+    // Spares the batch did not use belong to folders it left.
+    DropSpares();
+    // One flush per file system holds every temporary file's bytes (a temporary file lies in
+    // its original's folder, on the file system of the folder).
     std::map<dev_t, int> flushed;  // device -> 0 or errno
     for (const Pending& p : d.pending) {
-        struct stat st {};
-        if (::stat(p.temp.c_str(), &st) != 0 || flushed.count(st.st_dev) != 0) continue;
+        if (flushed.count(p.device) != 0) continue;
         const Fd fd(OpenFile(p.temp, O_RDONLY));
-        flushed[st.st_dev] = fd.get() >= 0 && ::syncfs(fd.get()) == 0 ? 0 : Errno();
+        flushed[p.device] = fd.get() >= 0 && ::syncfs(fd.get()) == 0 ? 0 : Errno();
     }
     std::set<std::string> folders;
     for (const Pending& p : d.pending) {
-        struct stat st {};
-        int error = ::stat(p.temp.c_str(), &st) == 0 ? flushed[st.st_dev] : Errno();
+        int error = flushed[p.device];
         struct stat now {};
         // The original must still be the file that was rebuilt.
         if (error == 0 && (::stat(p.target.c_str(), &now) != 0 || !(FileIdentity::Of(now) == p.source)))
             error = erFileChanged;
-        if (error == 0 && ::rename(p.temp.c_str(), p.target.c_str()) != 0) error = Errno();
+        bool exchanged = false;
+        if (error == 0) error = PutInPlace(p, &exchanged);
+        if (error == 0 && exchanged && !KeepOldCopy(p, d.recycling)) {
+            // Another program replaced the original just before the exchange: its file goes
+            // back, unless the name has changed hands again.
+            struct stat named {};
+            if (::stat(p.target.c_str(), &named) == 0 && named.st_dev == p.device && named.st_ino == p.inode &&
+                ::renameat2(AT_FDCWD, p.temp.c_str(), AT_FDCWD, p.target.c_str(), RENAME_EXCHANGE) == 0)
+                error = erFileChanged;
+        }
         if (error != 0) {
             ::unlink(p.temp.c_str());
             d.failures.push_back({p.path, error});
@@ -529,6 +657,7 @@ void CommitPending() {
         }
     }
     for (const std::string& folder : folders) SyncFolder(folder);
+    d.recycling = d.recycling && !d.spares.empty();
     d.pending.clear();
     d.bytes = 0;
 }
@@ -552,14 +681,17 @@ DeferredRebuilds::DeferredRebuilds() {
 DeferredRebuilds::~DeferredRebuilds() {
     if (!active_) return;
     CommitPending();
+    DropSpares();
     DeferredState& d = Deferred();
     d.active = false;
+    d.recycling = true;
     d.failures.clear();
 }
 
 std::vector<DeferredRebuilds::Failure> DeferredRebuilds::Commit() {
     if (!active_) return {};
     CommitPending();
+    DropSpares();
     return std::exchange(Deferred().failures, {});
 }
 
@@ -575,19 +707,25 @@ void CommitIfPending(const std::string& path) {
 
 int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const FileIdentity& expected) {
     CommitIfPending(path);
-    // Rebuild the file a link points to, not the link.
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) == nullptr) return Errno();
-    const std::string target = resolved;
+    // Rebuild the file a link points to, not the link. A name that is no link is replaced
+    // where it is, whatever links its folders are reached through.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return Errno();
+    std::string target = path;
+    if (S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved) == nullptr) return Errno();
+        target = resolved;
+        if (::stat(target.c_str(), &st) != 0) return Errno();
+    }
+    // Never opened unless regular: opening a device may act on it.
+    if (!S_ISREG(st.st_mode)) return EINVAL;
     const std::string folder = FolderOf(target);
     TidyFolder(folder);
 
     // Opened for writing: the rewrite in place needs it, and it proves the permission to change
     // the file that a rebuild needs as well.
-    struct stat st {};
-    if (::stat(target.c_str(), &st) != 0) return Errno();
-    if (!S_ISREG(st.st_mode)) return EINVAL;
-    const Fd in(OpenFile(target, O_RDWR | O_NONBLOCK | O_NOCTTY));
+    const Fd in(OpenFile(target, O_RDWR | O_NONBLOCK | O_NOCTTY | (target == path ? O_NOFOLLOW : 0)));
     if (in.get() < 0) return Errno();
     if (::fstat(in.get(), &st) != 0) return Errno();
     if (!S_ISREG(st.st_mode)) return EINVAL;
@@ -600,11 +738,16 @@ int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
     // original's owner would change hands: such files are rewritten where they are.
     if (st.st_nlink > 1) return RewriteWithUndo(target, in.get(), st, pieces);
 
-    std::string temp = folder + "/" + kTempPrefix + "XXXXXX";
-    Fd out(::mkostemp(temp.data(), O_CLOEXEC));
+    // In a batch, the old copy of an earlier file of the folder takes the content when there is
+    // one (it is locked already).
+    DeferredState& deferred = Deferred();
+    Spare spare;
+    const bool reused = deferred.active && TakeSpare(folder, st, spare);
+    std::string temp = reused ? spare.temp : folder + "/" + kTempPrefix + "XXXXXX";
+    Fd out(reused ? spare.fd : ::mkostemp(temp.data(), O_CLOEXEC));
     if (out.get() < 0) return Errno();
     // Held while the temporary file is written: a folder tidy of another process leaves it be.
-    static_cast<void>(::flock(out.get(), LOCK_EX));
+    if (!reused) static_cast<void>(::flock(out.get(), LOCK_EX));
 
     int result = 0;
     bool inPlace = false;
@@ -626,20 +769,27 @@ int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
         }
         if (result != 0) break;
     }
+    int64_t bytes = 0;
+    for (const Piece& piece : pieces) bytes += piece.length > 0 ? piece.length : static_cast<int64_t>(piece.bytes.size());
+    // A reused file held more: its end goes.
+    if (result == 0 && reused && spare.size > bytes && ::ftruncate(out.get(), static_cast<off_t>(bytes)) != 0)
+        result = Errno();
     if (result == 0 && ::fchmod(out.get(), st.st_mode & 07777) != 0) result = Errno();
-    DeferredState& deferred = Deferred();
     if (result == 0 && deferred.active) {
-        // Flushed and renamed with the other pending files.
-        result = out.Close();
+        // Flushed and put in place with the other pending files.
+        struct stat written {};
+        if (::fstat(out.get(), &written) != 0) result = Errno();
+        if (result == 0) result = out.Close();
         if (result != 0) {
             ::unlink(temp.c_str());
             return result;
         }
-        int64_t bytes = 0;
-        for (const Piece& piece : pieces) bytes += piece.length > 0 ? piece.length : static_cast<int64_t>(piece.bytes.size());
-        deferred.pending.push_back({path, target, temp, FileIdentity::Of(st), bytes});
+        deferred.pending.push_back({path, target, temp, FileIdentity::Of(st), bytes, written.st_dev, written.st_ino});
         deferred.bytes += bytes;
-        if (deferred.pending.size() >= DeferredRebuilds::kMaxPending || deferred.bytes >= DeferredRebuilds::kMaxPendingBytes)
+        // While old copies are being reused, a batch ends when they run out.
+        const bool recycle = deferred.recycling && deferred.spares.empty() && deferred.pending.size() >= kRecycleBatch;
+        if (recycle || deferred.pending.size() >= DeferredRebuilds::kMaxPending ||
+            deferred.bytes >= DeferredRebuilds::kMaxPendingBytes)
             CommitPending();
         return 0;
     }

@@ -88,8 +88,13 @@ int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
 // A run that rebuilds many files makes them durable together. While a DeferredRebuilds object
 // lives, RebuildFile writes the temporary file and leaves it pending; Commit (or the end of the
 // object, or too many pending files) flushes all of them with one flush of their file system,
-// renames each over its original when the original is still the file that was rebuilt, and
+// exchanges each with its original when the original is still the file that was rebuilt, and
 // flushes each folder once. Every original is still replaced only by a durable complete copy.
+// The old copies that nobody else holds open, with one name and no extended attributes, take
+// the content of later rebuilds in their folder (overwriting a file is much cheaper than making
+// one and freeing another); the others are removed at once, the unused ones by Commit and the
+// end of the object. A killed run leaves old copies under Vorda's temporary names, which
+// TidyFolder removes. While old copies are reused, a batch is committed when they run out.
 // A pending file reads as its new content (PendingContent); writing it again commits first.
 class DeferredRebuilds {
 public:

@@ -304,6 +304,93 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
     EXPECT_TRUE(TempLeftovers().empty());
 }
 
+// A run over many files in one folder: every file is whole and its own, whatever the run
+// reuses on the way; a file another program holds open keeps reading its old bytes.
+TEST_F(WriteSafetyTest, ALargeBatchLeavesEachFileItsOwnBytesAttributesAndOpenReaders) {
+    std::vector<std::string> paths;
+    std::vector<mode_t> modes;
+    for (int i = 0; i < 150; ++i) {
+        // Pictures of several sizes: the files grow, shrink and stay as large as others.
+        paths.push_back(TaggedFile("f" + std::to_string(i) + ".mp3", i % 3 == 0 ? 20000 : 1000 + 40 * i));
+        if (i == 1) ::chmod(paths.back().c_str(), 0600);
+        if (i == 2) ::chmod(paths.back().c_str(), 0640);
+        struct stat st {};
+        ASSERT_EQ(::stat(paths.back().c_str(), &st), 0);
+        modes.push_back(st.st_mode & 07777);
+    }
+    const bool haveXattr = ::setxattr(paths[1].c_str(), "user.rating", "5", 1, 0) == 0;
+    // Held open by players through the whole run, early and late in it.
+    std::vector<std::pair<int, std::string>> held;
+    for (const size_t i : {size_t(0), size_t(70), size_t(149)}) {
+        held.emplace_back(::open(paths[i].c_str(), O_RDONLY | O_CLOEXEC), ReadBytes(paths[i]));
+        ASSERT_GE(held.back().first, 0);
+    }
+
+    std::vector<std::string> args = {"set", "--settings", ini_, "tvV2Title=" + std::string(900, 'N')};
+    args.insert(args.end(), paths.begin(), paths.end());
+    const Outcome o = Cli("", args);
+    ASSERT_EQ(o.status, 0) << o.err;
+
+    for (size_t i = 0; i < paths.size(); ++i) {
+        SCOPED_TRACE(paths[i]);
+        clsFile f;
+        ASSERT_TRUE(f.ReadFile(paths[i], true));
+        EXPECT_EQ(f.Tag().GetValue(tvV2Title), std::string(900, 'N'));
+        const std::string bytes = ReadBytes(paths[i]);
+        const auto start = static_cast<size_t>(f.Tag().tagSize());
+        ASSERT_EQ(bytes.size(), start + audio_.size() + 128);
+        EXPECT_TRUE(bytes.compare(start, audio_.size(), audio_) == 0) << "audio damaged";
+        struct stat st {};
+        ASSERT_EQ(::stat(paths[i].c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, modes[i]);
+        EXPECT_EQ(st.st_nlink, 1u);
+        char value[8] = {};
+        if (haveXattr) EXPECT_EQ(::getxattr(paths[i].c_str(), "user.rating", value, sizeof value), i == 1 ? 1 : -1);
+    }
+    for (const auto& [fd, before] : held) {
+        std::string now(before.size() + 1, '\0');
+        EXPECT_EQ(::pread(fd, now.data(), now.size(), 0), static_cast<ssize_t>(before.size()));
+        now.resize(before.size());
+        EXPECT_TRUE(now == before) << "an open reader's file changed";
+        ::close(fd);
+    }
+    EXPECT_TRUE(TempLeftovers().empty());
+    if (HaveMutagen()) {
+        EXPECT_EQ(Mutagen(paths[0]), std::string(900, 'N') + "|20000\n");
+        EXPECT_EQ(Mutagen(paths[149]), std::string(900, 'N') + "|" + std::to_string(1000 + 40 * 149) + "\n");
+    }
+
+    // Killed while the audio of a late file is copied: each file is old or new and whole, and
+    // what the run leaves under its own names goes at a later run once it is old.
+    std::vector<std::string> before;
+    for (const std::string& path : paths) before.push_back(ReadBytes(path));
+    args[3] = "tvV2Title=" + std::string(1500, 'K');
+    const std::string cut = "WRITE_CUT_MIN=" + std::to_string(audio_.size()) + " WRITE_CUT_NTH=100";
+    ASSERT_TRUE(Cli(cut, args).killed);
+    int changed = 0;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        SCOPED_TRACE(paths[i]);
+        clsFile f;
+        ASSERT_TRUE(f.ReadFile(paths[i], true));
+        const std::string title = f.Tag().GetValue(tvV2Title);
+        if (title == std::string(1500, 'K')) {
+            ++changed;
+            const std::string bytes = ReadBytes(paths[i]);
+            const auto start = static_cast<size_t>(f.Tag().tagSize());
+            ASSERT_EQ(bytes.size(), start + audio_.size() + 128);
+            EXPECT_TRUE(bytes.compare(start, audio_.size(), audio_) == 0) << "audio damaged";
+        } else {
+            EXPECT_TRUE(ReadBytes(paths[i]) == before[i]) << "torn file";
+        }
+    }
+    EXPECT_LT(changed, 100);
+    ASSERT_FALSE(TempLeftovers().empty());
+    const struct timeval old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    for (const std::string& name : TempLeftovers()) ASSERT_EQ(::utimes(dir_.File(name).c_str(), old), 0);
+    EXPECT_EQ(Set("", paths[0], "tvV2Title=Next").status, 0);
+    EXPECT_TRUE(TempLeftovers().empty());
+}
+
 // ---------------------------------------------------------------- links and odd files
 
 TEST_F(WriteSafetyTest, LinksToTextFilesAndDevicesAreNeverWritten) {
