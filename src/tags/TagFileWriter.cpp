@@ -500,9 +500,9 @@ struct Pending {
 // The pending rebuilds of the thread's outermost DeferredRebuilds.
 // The old content of an original that a batch replaced, kept under its temporary name to take
 // a later rebuild's content in the same folder: writing over an existing file's blocks costs a
-// fraction of making a new file and freeing the old one. Only a file that nobody else holds
-// open, that has one name and no extended attributes is kept; it is locked against the tidying
-// of other processes while kept.
+// fraction of making a new file and freeing the old one. Only a file with one name and no
+// extended attributes is kept, and reused only when nobody else holds it open; it is locked
+// against the tidying of other processes while kept.
 struct Spare {
     std::string folder;
     std::string temp;
@@ -548,19 +548,6 @@ void DropSpares() {
     d.spareBytes = 0;
 }
 
-// A spare for a file of this folder, owner and group; false when there is none.
-bool TakeSpare(const std::string& folder, const struct stat& original, Spare& taken) {
-    DeferredState& d = Deferred();
-    for (auto it = d.spares.begin(); it != d.spares.end(); ++it) {
-        if (it->folder != folder || it->owner != original.st_uid || it->group != original.st_gid) continue;
-        taken = std::move(*it);
-        d.spares.erase(it);
-        d.spareBytes -= taken.size;
-        return true;
-    }
-    return false;
-}
-
 // True when no other process holds the open file open: a write lease is granted only then.
 // A lease break (another process opening it meanwhile) is signalled with a signal that is
 // ignored unless handled, never with the fatal default.
@@ -569,6 +556,29 @@ bool OpenedByNobodyElse(int fd) {
     if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) return false;
     static_cast<void>(::fcntl(fd, F_SETLEASE, F_UNLCK));
     return true;
+}
+
+// A spare for a file of this folder, owner and group; false when there is none. Its exchange
+// is durable by now (the commit flushed the folder), so it no longer stands for its original.
+// It is made private first: who opened it before, a player of the old content, shows by the
+// lease check and keeps it; nobody else may open it after.
+bool TakeSpare(const std::string& folder, const struct stat& original, Spare& taken) {
+    DeferredState& d = Deferred();
+    for (auto it = d.spares.begin(); it != d.spares.end();) {
+        if (it->folder != folder || it->owner != original.st_uid || it->group != original.st_gid) {
+            ++it;
+            continue;
+        }
+        Spare spare = std::move(*it);
+        it = d.spares.erase(it);
+        d.spareBytes -= spare.size;
+        if (::fchmod(spare.fd, 0600) == 0 && OpenedByNobodyElse(spare.fd)) {
+            taken = std::move(spare);
+            return true;
+        }
+        DropSpare(spare);
+    }
+    return false;
 }
 
 // After the exchange of a pending file with its original, the old copy lies under the
@@ -587,7 +597,7 @@ bool KeepOldCopy(const Pending& p, bool keep) {
         struct stat opened {};
         if (fd.get() >= 0 && ::fstat(fd.get(), &opened) == 0 && opened.st_ino == st.st_ino &&
             opened.st_dev == st.st_dev && opened.st_nlink == 1 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
-            ::flistxattr(fd.get(), nullptr, 0) == 0 && OpenedByNobodyElse(fd.get())) {
+            ::flistxattr(fd.get(), nullptr, 0) == 0) {
             Spare spare;
             spare.folder = FolderOf(p.target);
             spare.temp = p.temp;
@@ -656,6 +666,8 @@ void CommitPending() {
             folders.insert(FolderOf(p.target));
         }
     }
+    // Before any old copy is reused, the exchanges must be durable: a crash must not find an
+    // original's name on its old inode again once that holds another file's bytes.
     for (const std::string& folder : folders) SyncFolder(folder);
     d.recycling = d.recycling && !d.spares.empty();
     d.pending.clear();
