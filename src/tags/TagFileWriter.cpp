@@ -576,7 +576,14 @@ bool TakeSpare(const std::string& folder, const struct stat& original, Spare& ta
             taken = std::move(spare);
             return true;
         }
+        const bool held = errno == EAGAIN;
         DropSpare(spare);
+        if (!held) {
+            // Leases are not to be had here: no old copy can be reused.
+            d.recycling = false;
+            DropSpares();
+            return false;
+        }
     }
     return false;
 }
