@@ -602,8 +602,9 @@ bool KeepOldCopy(const Pending& p, bool keep) {
     if (keep) {
         Fd fd(OpenFile(p.temp, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
         struct stat opened {};
-        if (fd.get() >= 0 && ::fstat(fd.get(), &opened) == 0 && opened.st_ino == st.st_ino &&
-            opened.st_dev == st.st_dev && opened.st_nlink == 1 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
+        // Locked before it is looked at: a tidy of another process may have removed it.
+        if (fd.get() >= 0 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.get(), &opened) == 0 &&
+            opened.st_ino == st.st_ino && opened.st_dev == st.st_dev && opened.st_nlink == 1 &&
             ::flistxattr(fd.get(), nullptr, 0) == 0) {
             Spare spare;
             spare.folder = FolderOf(p.target);
