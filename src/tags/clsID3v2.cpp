@@ -426,10 +426,12 @@ void clsID3v2::AddParsedFrame(clsV2Field frame) {
 void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
     const size_t lastNonZero = area.find_last_not_of('\0');
     // Where a frame may end: at the end of the frames, in the padding, or where another frame starts.
-    // Another frame starts at end: a valid identifier and, in a tag cut by the end of the file
-    // (where a frame that does not fit is left out), a size that fits.
+    // Another frame starts at end: a whole header before the padding with a valid identifier
+    // and, in a tag cut by the end of the file (where a frame that does not fit is left out), a
+    // size that fits. Whatever padding follows the content never decides it.
+    const uint64_t contentEnd = lastNonZero == std::string_view::npos ? 0 : lastNonZero + 1;
     auto frameAt = [&](uint64_t end) {
-        if (end + 10 > area.size() || !IsValidFrameID(area.substr(static_cast<size_t>(end), 4))) return false;
+        if (end + 10 > contentEnd || !IsValidFrameID(area.substr(static_cast<size_t>(end), 4))) return false;
         if (!cutByEnd_) return true;
         const auto* f = reinterpret_cast<const unsigned char*>(area.data() + end + 4);
         uint64_t n = ReadBigEndian(f, 4);
@@ -447,7 +449,6 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
     // not decide how a tag reads, or a rewritten tag would read differently.
     auto plausiblePlainEnd = [&](uint64_t end) {
         if (frameAt(end)) return true;
-        const uint64_t contentEnd = lastNonZero == std::string_view::npos ? 0 : lastNonZero + 1;
         return end >= contentEnd && end <= contentEnd + 4;
     };
     size_t p = 0;
