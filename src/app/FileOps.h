@@ -1,6 +1,8 @@
 // File operations on the local file system. Results are 0 or an errno value; nothing is shown.
 #pragma once
 
+#include "tags/WriteErrors.h"
+
 #include <functional>
 #include <string>
 
@@ -39,20 +41,9 @@ int GetFileAttributes(const std::string& path);
 // Hidden and archive are never set. Failures are ignored.
 void SetFileAttributes(const std::string& path, int attributes);
 
-// Vorda's own error numbers, above every errno value (ErrorText knows their text).
-enum VordaError : int {
-    erFileChanged = 2001,   // another program changed or replaced the file after it was read
-    erNotAudio = 2002,      // neither an ID3 tag nor MPEG audio: no tag is written into it
-    erTagBeyondEnd = 2003,  // an ID3v2 tag that claims more bytes than the file holds
-};
 
 // The system text of an errno value, or the text of a VordaError.
 std::string ErrorText(int error);
-
-// Copies the extended attributes (user, security and ACL entries) of one open file to another;
-// false when one cannot be set (a security or trusted attribute without the privilege, or a
-// file system without them).
-bool CopyExtendedAttributes(int fromFd, int toFd);
 
 // Writes data to path atomically: temporary file in the same folder, flushed, renamed over
 // the original with the original's permissions, owner and extended attributes where it may give

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/FileOps.h"
+#include "tags/WriteErrors.h"
 #include "app/Settings.h"
 #include "tags/FileBytes.h"
 #include "tags/ID3v2Reader.h"
