@@ -30,14 +30,14 @@ namespace {
 
 class YesInterface : public UserInterface {
 public:
-    int Ask(const std::string&, MsgButtons buttons, MsgIcon, const std::string&) override {
+    int ask(const std::string&, MsgButtons buttons, MsgIcon, const std::string&) override {
         return buttons == mbYesNo ? anYes : (buttons == mbYesNoCancel ? anNo : anOK);
     }
-    void SetStatus(int, const std::string&) override {}
-    void SetProgress(long long, long long) override {}
+    void setStatus(int, const std::string&) override {}
+    void setProgress(long long, long long) override {}
 };
 
-std::string BigEndian(uint32_t v) {
+std::string bigEndian(uint32_t v) {
     return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
 }
 std::string Synchsafe(uint32_t v) {
@@ -50,7 +50,7 @@ std::string Mp3(const std::string& artist, const std::string& album, const std::
     std::string body;
     for (const auto& [id, text] : std::vector<std::pair<std::string, std::string>>{
              {"TPE1", artist}, {"TALB", album}, {"TIT2", title}, {"TRCK", std::to_string(track)}, {"TYER", "2004"}})
-        body += id + BigEndian(static_cast<uint32_t>(text.size() + 1)) + std::string(2, '\0') + '\0' + text;
+        body += id + bigEndian(static_cast<uint32_t>(text.size() + 1)) + std::string(2, '\0') + '\0' + text;
     body += std::string(256, '\0');
     std::string file = std::string("ID3\x03\x00\x00", 6) + Synchsafe(static_cast<uint32_t>(body.size())) + body;
     for (int f = 0; f < 4; ++f) file += std::string("\xFF\xFB\x90\x00", 4) + std::string(413, '\x55');
@@ -60,20 +60,20 @@ std::string Mp3(const std::string& artist, const std::string& album, const std::
 double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 
 // Pattern-engine time for every row: values, new name and destination folders, on files read beforehand.
-double EngineTime(const FileList& rows, const Settings& s, const SortInputs& in, bool folders) {
+double EngineTime(const FileList& rows, const settings& s, const SortInputs& in, bool folders) {
     std::vector<std::unique_ptr<clsFile>> files;
-    for (int i = 1; i <= rows.Count(); ++i) {
+    for (int i = 1; i <= rows.count(); ++i) {
         files.push_back(std::make_unique<clsFile>());
-        files.back()->ReadFile(rows.GetFullPath(i), true);
+        files.back()->readFile(rows.getFullPath(i), true);
     }
     size_t sink = 0;
     const auto start = Clock::now();
     for (size_t i = 0; i < files.size(); ++i) {
-        const FileValues v = GetFileValues(*files[i], in.inPattern, static_cast<long>(i + 1), s);
-        sink += BuildNewFileName(v, in.outPattern, s).size();
+        const FileValues v = getFileValues(*files[i], in.inPattern, static_cast<long>(i + 1), s);
+        sink += buildNewFileName(v, in.outPattern, s).size();
         if (folders) {
-            sink += BuildDestinationFolder(in.targetDir, v, in.pathPattern, s).size();
-            sink += BuildDestinationFolder(in.targetDir, v, in.albumPattern, s).size();
+            sink += buildDestinationFolder(in.targetDir, v, in.pathPattern, s).size();
+            sink += buildDestinationFolder(in.targetDir, v, in.albumPattern, s).size();
         }
     }
     const double t = Seconds(start);
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     }
     std::printf("generate %d files: %.3f s\n", count, Seconds(start));
 
-    Settings s;
+    settings s;
     s.bRecycleFiles = false;
     s.feaFileExistAction = feaSkip;
     FileList rows;
@@ -113,10 +113,10 @@ int main(int argc, char** argv) {
     SortCommands commands(list, ui, s);
 
     start = Clock::now();
-    list.ScanFolder(src, false);
-    std::printf("list %d files (scan): %.3f s\n", rows.Count(), Seconds(start));
+    list.scanFolder(src, false);
+    std::printf("list %d files (scan): %.3f s\n", rows.count(), Seconds(start));
 
-    SortInputs in = SortInputs::FromSettings(s);
+    SortInputs in = SortInputs::fromSettings(s);
     in.fixFilenames = true;
     in.detectInPattern = false;
     in.outPattern = "<artist> - <track> - <title>";
@@ -128,14 +128,14 @@ int main(int argc, char** argv) {
     in.method = foRename;
     const double renameEngine = EngineTime(rows, s, in, false);
     start = Clock::now();
-    const auto renamePlan = commands.PlanRename(true, in.inPattern, in.outPattern, in);
+    const auto renamePlan = commands.planRename(true, in.inPattern, in.outPattern, in);
     const double renamePlanning = Seconds(start);
     start = Clock::now();
-    commands.SortAllFiles(in);
+    commands.sortAllFiles(in);
     const double renameRun = Seconds(start);
     std::printf("Rename All: %.3f s wall (%ld files, %ld failed); planning alone (read + names) %.3f s; "
                 "pattern engine alone %.3f s = %.1f%% of the run\n",
-                renameRun, commands.Handled(), commands.Failed(), renamePlanning, renameEngine,
+                renameRun, commands.handled(), commands.failed(), renamePlanning, renameEngine,
                 100.0 * renameEngine / renameRun);
     if (renamePlan.size() != static_cast<size_t>(count)) return 1;
 
@@ -145,16 +145,16 @@ int main(int argc, char** argv) {
     const double moveEngine = EngineTime(rows, s, in, true);
     start = Clock::now();
     const auto movePlan =
-        commands.PlanSort(true, target, in.pathPattern, in.albumPattern, in.inPattern, in.outPattern, in);
+        commands.planSort(true, target, in.pathPattern, in.albumPattern, in.inPattern, in.outPattern, in);
     const double movePlanning = Seconds(start);
     start = Clock::now();
-    commands.SortAllFiles(in);
+    commands.sortAllFiles(in);
     const double moveRun = Seconds(start);
     std::printf("Move All: %.3f s wall (%ld files, %ld failed, %d rows left); planning alone (read + plan) %.3f s; "
                 "pattern engine alone %.3f s = %.1f%% of the run\n",
-                moveRun, commands.Handled(), commands.Failed(), rows.Count(), movePlanning, moveEngine,
+                moveRun, commands.handled(), commands.failed(), rows.count(), movePlanning, moveEngine,
                 100.0 * moveEngine / moveRun);
     std::error_code ec;
     if (argc <= 2) std::filesystem::remove_all(root, ec);
-    return movePlan.size() == static_cast<size_t>(count) && commands.Failed() == 0 ? 0 : 1;
+    return movePlan.size() == static_cast<size_t>(count) && commands.failed() == 0 ? 0 : 1;
 }

@@ -27,11 +27,11 @@ namespace {
 // Answers OK and counts how often the loop updates the progress bar.
 class CountingUI : public UserInterface {
 public:
-    int Ask(const std::string&, MsgButtons, MsgIcon, const std::string&) override { return anOK; }
-    void SetStatus(int panel, const std::string& text) override {
+    int ask(const std::string&, MsgButtons, MsgIcon, const std::string&) override { return anOK; }
+    void setStatus(int panel, const std::string& text) override {
         if (panel == 3) status = text;
     }
-    void SetProgress(long long, long long) override { ++progressCalls; }
+    void setProgress(long long, long long) override { ++progressCalls; }
     long long progressCalls = 0;
     std::string status;
 };
@@ -84,11 +84,11 @@ int main(int argc, char** argv) {
         fs::copy_file(base, folder + "/files/" + name);
     }
 
-    Settings& s = settings();
+    settings& s = settings();
     s.bAdvancedMode = true;
-    s.UseID3v1 = tuIfWanted;
-    s.UseID3v2 = tuIfWanted;
-    s.UseLyrics3 = tuIfWanted;
+    s.useID3v1 = tuIfWanted;
+    s.useID3v2 = tuIfWanted;
+    s.useLyrics3 = tuIfWanted;
 
     FileList list;
     CountingUI ui;
@@ -96,32 +96,32 @@ int main(int argc, char** argv) {
     for (int i = 0; i < count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "%05d.mp3", i);
-        cmds.AddToFileList(name, folder + "/files/");
+        cmds.addToFileList(name, folder + "/files/");
     }
-    cmds.NrTotalFiles = list.Count();
-    cmds.SelectAllFiles();
+    cmds.nrTotalFiles = list.count();
+    cmds.selectAllFiles();
 
     double best = 0;
     for (int round = 0; round < rounds; ++round) {
         TagPanes panes;
-        ClearTagPanes(panes, true, true);
-        panes.SetEnabled(swID3v2, true);
-        panes.SetField(fldTitle, "Saved title " + std::to_string(round));
+        clearTagPanes(panes, true, true);
+        panes.setEnabled(swID3v2, true);
+        panes.setField(fldTitle, "Saved title " + std::to_string(round));
         ui.progressCalls = 0;
         SaveTagsCommand save(cmds, ui, s);
         const auto start = std::chrono::steady_clock::now();
-        const auto outcome = save.Run(panes);
+        const auto outcome = save.run(panes);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const double rate = save.FilesSaved() / seconds;
+        const double rate = save.filesSaved() / seconds;
         best = std::max(best, rate);
         std::printf("round %d: %d files saved (%d failed) in %.3f s = %.0f files/s; %lld progress updates; \"%s\"%s\n",
-                    round + 1, save.FilesSaved(), save.FilesFailed(), seconds, rate, ui.progressCalls,
+                    round + 1, save.filesSaved(), save.filesFailed(), seconds, rate, ui.progressCalls,
                     ui.status.c_str(), outcome == SaveTagsCommand::Outcome::Saved ? "" : " (not saved)");
     }
     clsFile check;
-    check.ReadFile(folder + "/files/00000.mp3", true);
+    check.readFile(folder + "/files/00000.mp3", true);
     std::printf("best: %.0f files/s (target >= 5000); first file's title now \"%s\"\n", best,
-                check.Tag().GetValue(tvV2Title).c_str());
+                check.tag().getValue(tvV2Title).c_str());
     fs::remove_all(folder, ec);
     return 0;
 }

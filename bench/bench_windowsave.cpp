@@ -43,11 +43,11 @@ namespace {
 // Answers OK and counts the progress updates; shows nothing.
 class SilentUI : public UserInterface {
 public:
-    int Ask(const std::string&, MsgButtons, MsgIcon, const std::string&) override { return anOK; }
-    void SetStatus(int panel, const std::string& text) override {
+    int ask(const std::string&, MsgButtons, MsgIcon, const std::string&) override { return anOK; }
+    void setStatus(int panel, const std::string& text) override {
         if (panel == 3) status = text;
     }
-    void SetProgress(long long, long long) override { ++progressCalls; }
+    void setProgress(long long, long long) override { ++progressCalls; }
     long long progressCalls = 0;
     std::string status;
 };
@@ -137,32 +137,32 @@ int main(int argc, char** argv) {
 
     std::vector<double> windowRates, loopRates, commandRates;
     {
-        frmVorda w;
+        FrmVorda w;
         w.show();
         QApplication::processEvents();
-        w.AddFiles(paths, false);
+        w.addFiles(paths, false);
         QApplication::processEvents();
         w.mnuSelectAll->trigger();
         QApplication::processEvents();
-        if (w.List().SelectedCount() != count || !w.Commands().bMultiChange) {
-            std::fprintf(stderr, "selection failed: %d of %d selected\n", static_cast<int>(w.List().SelectedCount()), count);
+        if (w.list().selectedCount() != count || !w.commands().bMultiChange) {
+            std::fprintf(stderr, "selection failed: %d of %d selected\n", static_cast<int>(w.list().selectedCount()), count);
             return 1;
         }
-        QtTagEditor* editor = w.TagEditor();
+        QtTagEditor* editor = w.tagEditor();
         int barUpdates = 0;
-        QObject::connect(w.ProgressBar, &QProgressBar::valueChanged, [&barUpdates](int) { ++barUpdates; });
+        QObject::connect(w.progressBar, &QProgressBar::valueChanged, [&barUpdates](int) { ++barUpdates; });
 
         // The same save through the command alone, on the window's list, with no screen update.
         SilentUI ui;
-        ListCommands cmds(w.List(), ui, settings());
-        cmds.NrTotalFiles = w.List().Count();
+        ListCommands cmds(w.list(), ui, settings());
+        cmds.nrTotalFiles = w.list().count();
         cmds.bMultiChange = true;
 
         // Window and command rounds take turns so both meet the same state of the disk cache.
         for (int round = 0; round < rounds; ++round) {
             // One edited field: the title, marked by typing.
             editor->txtField[fldTitle]->setText(QString("Window title %1").arg(round));
-            if (!editor->Collect().chkField[fldTitle]) {
+            if (!editor->collect().chkField[fldTitle]) {
                 std::fprintf(stderr, "the title field was not marked\n");
                 return 1;
             }
@@ -176,24 +176,24 @@ int main(int argc, char** argv) {
             windowRates.push_back(count / seconds);
             loopRates.push_back(count / loopSeconds);
             clsFile check;
-            check.ReadFile(paths.back(), true);
+            check.readFile(paths.back(), true);
             std::printf("window round %d: %d files in %.3f s = %.0f files/s (%.3f s = %.0f files/s after the "
                         "confirmation); %d progress bar changes; last file's title \"%s\"\n",
                         round + 1, count, seconds, windowRates.back(), loopSeconds, loopRates.back(), barUpdates,
-                        check.Tag().GetValue(tvV2Title).c_str());
+                        check.tag().getValue(tvV2Title).c_str());
             QApplication::processEvents();
 
             TagPanes panes;
-            ClearTagPanes(panes, settings().bAdvancedMode, true);
-            panes.SetField(fldTitle, "Command title " + std::to_string(round));
+            clearTagPanes(panes, settings().bAdvancedMode, true);
+            panes.setField(fldTitle, "Command title " + std::to_string(round));
             ui.progressCalls = 0;
             SaveTagsCommand save(cmds, ui, settings());
             start = std::chrono::steady_clock::now();
-            const auto outcome = save.Run(panes);
+            const auto outcome = save.run(panes);
             seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            commandRates.push_back(save.FilesSaved() / seconds);
+            commandRates.push_back(save.filesSaved() / seconds);
             std::printf("command round %d: %d files saved (%d failed) in %.3f s = %.0f files/s; %lld progress calls%s\n",
-                        round + 1, save.FilesSaved(), save.FilesFailed(), seconds, commandRates.back(),
+                        round + 1, save.filesSaved(), save.filesFailed(), seconds, commandRates.back(),
                         ui.progressCalls, outcome == SaveTagsCommand::Outcome::Saved ? "" : " (not saved)");
         }
         w.close();

@@ -36,7 +36,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::string BigEndian(uint32_t value, int bytes) {
+std::string bigEndian(uint32_t value, int bytes) {
     std::string out;
     for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
     return out;
@@ -49,10 +49,10 @@ std::string Synchsafe(uint32_t value) {
 }
 
 std::string TextFrame(const std::string& id, const std::string& text) {
-    return id + BigEndian(static_cast<uint32_t>(text.size() + 1), 4) + std::string(2, '\0') + '\0' + text;
+    return id + bigEndian(static_cast<uint32_t>(text.size() + 1), 4) + std::string(2, '\0') + '\0' + text;
 }
 
-std::string TaggedFile(int folder, int index) {
+std::string taggedFile(int folder, int index) {
     std::string body = TextFrame("TIT2", "Title " + std::to_string(index)) +
                        TextFrame("TPE1", "Artist " + std::to_string(folder / 10)) +
                        TextFrame("TALB", "Album " + std::to_string(folder)) +
@@ -84,7 +84,7 @@ bool MakeTree(const fs::path& tree, int files) {
         if (i % 100 == 0) fs::create_directories(dir);
         char name[64];
         std::snprintf(name, sizeof name, "%02d - Title %d.mp3", i % 100 + 1, i);
-        std::ofstream(dir / name, std::ios::binary) << TaggedFile(folder, i);
+        std::ofstream(dir / name, std::ios::binary) << taggedFile(folder, i);
     }
     std::ofstream(marker) << files;
     return true;
@@ -123,18 +123,18 @@ double TimeCli(const std::string& cli, const std::string& settingsFile, const st
 
 // Seconds (wall-clock and processor) from the paths given to the window until its rows are
 // listed and painted.
-double TimeWindow(frmVorda& w, const std::string& tree, int& rows, double& cpu) {
-    w.List().Clear();
+double TimeWindow(FrmVorda& w, const std::string& tree, int& rows, double& cpu) {
+    w.list().clear();
     QApplication::processEvents();
     rusage before {}, after {};
     getrusage(RUSAGE_SELF, &before);
     const auto started = Clock::now();
-    w.StartUp({tree});
+    w.startUp({tree});
     QApplication::processEvents();
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     getrusage(RUSAGE_SELF, &after);
     cpu = CpuSeconds(after) - CpuSeconds(before);
-    rows = w.List().Count();
+    rows = w.list().count();
     return seconds;
 }
 
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
                                 << "[FileTypes]\nnofFileTypes=0\nsFileType0=mp3\n";
 
     QApplication app(argc, argv);
-    frmVorda w;
+    FrmVorda w;
     w.show();
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
 

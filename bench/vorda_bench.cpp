@@ -1,7 +1,7 @@
 // vorda_bench: the Vorda side of the speed benchmarks, and a timer for whole commands.
 //
-//   vorda_bench scan SETTINGS FOLDER                  clsFile::ReadFile over every .mp3, in process
-//   vorda_bench save SETTINGS FOLDER TITLE            ReadFile + SetValue(tvTitle) + PutTags per file
+//   vorda_bench scan SETTINGS FOLDER                  clsFile::readFile over every .mp3, in process
+//   vorda_bench save SETTINGS FOLDER TITLE            readFile + setValue(tvTitle) + putTags per file
 //   vorda_bench rebuild SETTINGS FILE PRISTINE ROUNDS a tag grown beyond its room vs copying the file
 //   vorda_bench time RUNS ERRFILE -- COMMAND...       wall time and peak memory of a command
 //
@@ -64,7 +64,7 @@ bool LoadSettingsFile(const std::string& path) {
         return false;
     }
     const IniFile ini(path);
-    settings().Load(ini);
+    settings().load(ini);
     return true;
 }
 
@@ -86,19 +86,19 @@ int Scan(const std::string& folder) {
     std::string line;
     for (const std::string& path : Mp3Files(folder)) {
         clsFile file;
-        if (!file.ReadFile(path, true)) continue;
+        if (!file.readFile(path, true)) continue;
         ++files;
-        clsTag& tag = file.Tag();
+        ClsTag& ClsTag = file.tag();
         line = path;
         for (const int key : {tvTitle, tvArtist, tvAlbum, tvYear, tvTrack, tvComment, tvGenre}) {
             line += '\t';
-            line += tag.GetValue(key);
+            line += ClsTag.getValue(key);
         }
-        if (!tag.GetValue(tvTitle).empty()) ++withTitle;
-        const clsAudio& audio = file.Audio();
+        if (!ClsTag.getValue(tvTitle).empty()) ++withTitle;
+        const ClsAudio& audio = file.audio();
         for (const int info : {aiBitRate, aiSampleRate, aiDuration, aiChannelMode}) {
             line += '\t';
-            line += audio.GetInfo(info);
+            line += audio.getInfo(info);
         }
         bytes += line.size();
     }
@@ -113,7 +113,7 @@ int Scan(const std::string& folder) {
 
 // Changes the title of every file. A file counts as written in place when it kept its inode and
 // its length (a rebuild renames a new file over the old one).
-int Save(const std::string& folder, const std::string& title) {
+int save(const std::string& folder, const std::string& title) {
     const std::vector<std::string> files = Mp3Files(folder);
     const auto start = Clock::now();
     const double cpuStart = CpuSeconds();
@@ -125,12 +125,12 @@ int Save(const std::string& folder, const std::string& title) {
         struct stat before {};
         ::stat(path.c_str(), &before);
         clsFile file;
-        if (!file.ReadFile(path, true)) {
+        if (!file.readFile(path, true)) {
             ++failed;
             continue;
         }
-        file.Tag().SetValue(tvTitle, title);
-        if (const int error = file.PutTags(); error != 0) {
+        file.tag().setValue(tvTitle, title);
+        if (const int error = file.putTags(); error != 0) {
             ++failed;
             if (firstError == 0) firstError = error;
             continue;
@@ -165,12 +165,12 @@ int Rebuild(const std::string& path, const std::string& pristine, int rounds) {
 
         auto start = Clock::now();
         clsFile file;
-        if (!file.ReadFile(path, true)) {
+        if (!file.readFile(path, true)) {
             std::fprintf(stderr, "cannot read %s\n", path.c_str());
             return 1;
         }
-        file.Tag().SetValue(tvComment, comment + std::to_string(r));
-        const int error = file.PutTags();
+        file.tag().setValue(tvComment, comment + std::to_string(r));
+        const int error = file.putTags();
         const double rebuildSeconds = SecondsSince(start);
         const double grownBy = static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0) - megabytes;
         if (error != 0) {
@@ -272,7 +272,7 @@ int main(int argc, char** argv) {
                         std::vector<std::string>(args.begin() + 4, args.end()));
         if (args.size() < 2 || !LoadSettingsFile(args[1])) return Usage();
         if (command == "scan" && args.size() == 3) return Scan(args[2]);
-        if (command == "save" && args.size() == 4) return Save(args[2], args[3]);
+        if (command == "save" && args.size() == 4) return save(args[2], args[3]);
         if (command == "rebuild" && args.size() == 5) return Rebuild(args[2], args[3], std::stoi(args[4]));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vorda_bench: %s\n", e.what());

@@ -45,45 +45,45 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 0) std::fwrite(data, 1, size, f);
     std::fclose(f);
 
-    vorda::clsID3v1 tag;
-    tag.GetID3v1(path);
-    if (tag.LyricsSize() + tag.Size() > tag.FileLength()) std::abort();
-    (void)tag.Genre();
-    (void)tag.Version();
-    (void)tag.LosesCharacters();
-    (void)tag.GenLyrics3Code(0);
-    if (tag.GenID3v1Code().size() != 128) std::abort();
+    vorda::ClsID3v1 ClsTag;
+    ClsTag.getID3v1(path);
+    if (ClsTag.lyricsSize() + ClsTag.size() > ClsTag.fileLength()) std::abort();
+    (void)ClsTag.genre();
+    (void)ClsTag.version();
+    (void)ClsTag.losesCharacters();
+    (void)ClsTag.genLyrics3Code(0);
+    if (ClsTag.genID3v1Code().size() != 128) std::abort();
 
     const std::string before = ReadAll(path);
-    const auto audioLength = static_cast<size_t>(tag.TailPosition() - 1);
+    const auto audioLength = static_cast<size_t>(ClsTag.tailPosition() - 1);
     const uint8_t choice = size > 0 ? data[0] : 0;
     const std::string text(reinterpret_cast<const char*>(data), size < 64 ? size : 64);
     switch (choice % 6) {
-    case 0: tag.SetTitle(text + text); break;
-    case 1: tag.SetComment(text); break;
-    case 2: tag.SetLyrics(text); break;
-    case 3: tag.SetTrack(text); break;
-    case 4: tag.SetGenre(text); break;
+    case 0: ClsTag.setTitle(text + text); break;
+    case 1: ClsTag.setComment(text); break;
+    case 2: ClsTag.setLyrics(text); break;
+    case 3: ClsTag.setTrack(text); break;
+    case 4: ClsTag.setGenre(text); break;
     default: break;
     }
     const bool keep = choice % 6 != 5;
-    if (tag.WriteTags(path, keep, (choice >> 3) % 4) != 0) return 0;
+    if (ClsTag.writeTags(path, keep, (choice >> 3) % 4) != 0) return 0;
     const std::string after = ReadAll(path);
     if (after.compare(0, audioLength, before, 0, audioLength) != 0) std::abort();
     // A save is a fixed point: saving again what was just saved changes no byte.
-    if (tag.WriteTags(path, keep, (choice >> 3) % 4) != 0) return 0;
+    if (ClsTag.writeTags(path, keep, (choice >> 3) % 4) != 0) return 0;
     if (ReadAll(path) != after) std::abort();
 
-    vorda::clsID3v1 again;
-    again.GetID3v1(path);
-    if (again.HasID3v1() != keep) std::abort();
+    vorda::ClsID3v1 again;
+    again.getID3v1(path);
+    if (again.hasID3v1() != keep) std::abort();
     // What was written reads back to values that write the same bytes again.
     const int mode = (choice >> 3) % 4;
-    if (again.WriteTags(path, keep, mode) != 0) return 0;
+    if (again.writeTags(path, keep, mode) != 0) return 0;
     const std::string second = ReadAll(path);
-    vorda::clsID3v1 third;
-    third.GetID3v1(path);
-    if (third.WriteTags(path, keep, mode) != 0) return 0;
+    vorda::ClsID3v1 third;
+    third.getID3v1(path);
+    if (third.writeTags(path, keep, mode) != 0) return 0;
     if (ReadAll(path) != second) std::abort();
     return 0;
 }

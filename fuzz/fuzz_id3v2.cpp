@@ -14,40 +14,40 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    static const vorda::clsGenres genres;
+    static const vorda::ClsGenres genres;
 
     // The tag may start anywhere in the first 1024 bytes, as in a file.
-    const long offset = vorda::FindID3v2Header(input);
-    vorda::clsID3v2 tag;
-    tag.SetGenreHandler(&genres);
-    if (!tag.ParseTag(input.substr(offset < 0 ? 0 : static_cast<size_t>(offset)))) return 0;
-    (void)tag.FramesInFile();
-    (void)tag.Genre();
-    (void)tag.Year();
-    const std::string first = tag.Render(16);
+    const long offset = vorda::findID3v2Header(input);
+    vorda::ClsID3v2 ClsTag;
+    ClsTag.setGenreHandler(&genres);
+    if (!ClsTag.parseTag(input.substr(offset < 0 ? 0 : static_cast<size_t>(offset)))) return 0;
+    (void)ClsTag.framesInFile();
+    (void)ClsTag.genre();
+    (void)ClsTag.year();
+    const std::string first = ClsTag.render(16);
     if (first.empty()) return 0;
 
-    vorda::clsID3v2 again;
-    again.SetGenreHandler(&genres);
-    if (!again.ParseTag(first)) std::abort();
-    if (again.Render(16) != first) std::abort();
-    if (again.Title() != tag.Title() || again.Comment() != tag.Comment() || again.Genre() != tag.Genre())
+    vorda::ClsID3v2 again;
+    again.setGenreHandler(&genres);
+    if (!again.parseTag(first)) std::abort();
+    if (again.render(16) != first) std::abort();
+    if (again.title() != ClsTag.title() || again.comment() != ClsTag.comment() || again.genre() != ClsTag.genre())
         std::abort();
 
-    auto others = [](const vorda::clsID3v2& t) {
+    auto others = [](const vorda::ClsID3v2& t) {
         std::vector<std::string> frames;
-        for (const vorda::clsV2Field& f : t.Frames())
-            if (f.ID() != "TIT2") frames.push_back(f.sFieldCode(t.WriteVersion()));
-        frames.push_back(t.Unparsed());
+        for (const vorda::ClsV2Field& f : t.frames())
+            if (f.id() != "TIT2") frames.push_back(f.sFieldCode(t.writeVersion()));
+        frames.push_back(t.unparsed());
         return frames;
     };
     const std::vector<std::string> before = others(again);
-    again.setTitle(again.Title() + "x");
-    const std::string retitled = again.Render(0);
+    again.setTitle(again.title() + "x");
+    const std::string retitled = again.render(0);
     if (retitled.empty()) return 0;
-    vorda::clsID3v2 third;
-    third.SetGenreHandler(&genres);
-    if (!third.ParseTag(retitled)) std::abort();
-    if (third.Title() != again.Title() || others(third) != before) std::abort();
+    vorda::ClsID3v2 third;
+    third.setGenreHandler(&genres);
+    if (!third.parseTag(retitled)) std::abort();
+    if (third.title() != again.title() || others(third) != before) std::abort();
     return 0;
 }

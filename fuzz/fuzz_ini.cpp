@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     WriteInput(path, data, size);
     WriteInput(copy, data, size);
 
-    vorda::Settings loaded;
-    loaded.Load(vorda::IniFile(path));
+    vorda::settings loaded;
+    loaded.load(vorda::IniFile(path));
 
     // A value made from the input's first bytes, written into the first section the input names.
     const std::string value = input.substr(0, 64);
@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         section = input.substr(open + 1, close - open - 1);
     ::unlink((copy + ".bak").c_str());
     vorda::IniFile ini(copy);
-    const bool damaged = ini.FileCondition() == vorda::IniFile::Condition::Damaged;
-    const bool written = ini.Write(section, "sFuzzKey", value);
+    const bool damaged = ini.fileCondition() == vorda::IniFile::Condition::Damaged;
+    const bool written = ini.write(section, "sFuzzKey", value);
     if (written && damaged) {
         // The damaged file was kept whole before it was replaced.
         std::ifstream in(copy + ".bak", std::ios::binary);
@@ -71,13 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         }
     }
-    loaded.SaveVisual(ini, false, false);
+    loaded.saveVisual(ini, false, false);
 
     const bool plain = value.find_first_of(std::string("\0\r\n", 3)) == std::string::npos &&
                        section.find_first_of(std::string("\0\r\n]=", 5)) == std::string::npos &&
-                       vorda::IsValidUtf8(value);
+                       vorda::isValidUtf8(value);
     if (written && plain) {
-        const std::string back = vorda::IniFile(copy).Read(section, "sFuzzKey", std::string("\x01missing"));
+        const std::string back = vorda::IniFile(copy).read(section, "sFuzzKey", std::string("\x01missing"));
         if (back != value) {
             std::fprintf(stderr, "wrote [%s] sFuzzKey=%s, read back %s\n", section.c_str(), value.c_str(), back.c_str());
             std::abort();

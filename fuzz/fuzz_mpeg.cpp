@@ -32,12 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Without a leading tag, at the start, behind a would-be tag sized by the first byte, past the end.
     const long derived = size > 0 ? long(data[0]) * 16 : 0;
-    vorda::clsMPEG reader;
+    vorda::ClsMpeg reader;
     for (long start : {-1L, 0L, 1L, derived, long(size) + 1}) {
-        reader.ReadInfo(input.path, start);
-        for (int i = -1; i <= vorda::kAudioInfoCount; ++i) (void)reader.GetInfo(i);
+        reader.readInfo(input.path, start);
+        for (int i = -1; i <= vorda::kAudioInfoCount; ++i) (void)reader.getInfo(i);
         // A frame is only ever reported where its header lies inside the file.
-        if (reader.IsValid() && (reader.StartPos() < 0 || reader.StartPos() + 4 > long(size))) std::abort();
+        if (reader.isValid() && (reader.startPos() < 0 || reader.startPos() + 4 > long(size))) std::abort();
     }
     return 0;
 }

@@ -44,12 +44,12 @@ void ImportAs(const std::string& path, const uint8_t* data, size_t size) {
     }
     vorda::FileList list;
     vorda::SilentUserInterface ui;
-    vorda::Settings settings;
+    vorda::settings settings;
     settings.bAutoReadTags = false;
     vorda::ListCommands commands(list, ui, settings);
-    commands.ImportPlaylist(path);
-    for (int row = 1; row <= list.Count(); ++row) {
-        if (list.GetFullPath(row).empty()) std::abort();
+    commands.importPlaylist(path);
+    for (int row = 1; row <= list.count(); ++row) {
+        if (list.getFullPath(row).empty()) std::abort();
     }
 }
 

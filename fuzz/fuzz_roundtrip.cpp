@@ -20,7 +20,7 @@
 
 namespace {
 
-const std::string& Folder() {
+const std::string& folder() {
     static const std::string folder = [] {
         std::string tmpl = "/tmp/vorda_fuzz_roundtrip_XXXXXX";
         if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
@@ -39,30 +39,30 @@ std::string ReadAll(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string path = Folder() + "/input.mp3";
+    const std::string path = folder() + "/input.mp3";
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    vorda::Settings& s = vorda::settings();
-    s.UseID3v1 = vorda::tuIfWanted;
-    s.UseID3v2 = vorda::tuIfWanted;
+    vorda::settings& s = vorda::settings();
+    s.useID3v1 = vorda::tuIfWanted;
+    s.useID3v2 = vorda::tuIfWanted;
     s.lAddPaddingSize = size % 3 == 0 ? 0 : 64;
     s.lMaxPaddingSize = size % 2 == 0 ? 128 : -1;
     s.bTAGKeepSync = size % 5 < 2;
 
     vorda::clsFile file;
-    if (!file.ReadFile(path, true)) return 0;
+    if (!file.readFile(path, true)) return 0;
     const std::string before = ReadAll(path);
-    const int64_t tailStart = vorda::clsID3v1::FindTailStart(path);
-    const bool hadTag = file.Tag().hasTag(vorda::tkID3v2);
-    const int64_t tagStart = hadTag ? file.Tag().tagPosition() - 1 : 0;
-    const int64_t headEnd = tagStart + (hadTag ? file.Tag().tagSize() : 0);
+    const int64_t tailStart = vorda::ClsID3v1::findTailStart(path);
+    const bool hadTag = file.tag().hasTag(vorda::tkID3v2);
+    const int64_t tagStart = hadTag ? file.tag().tagPosition() - 1 : 0;
+    const int64_t headEnd = tagStart + (hadTag ? file.tag().tagSize() : 0);
 
-    file.Tag().Add(vorda::tkAll);
-    file.Tag().SetValue(vorda::tvTitle, "x" + file.Tag().GetValue(vorda::tvTitle));
-    file.Tag().SetValue(vorda::tvV2Frame, "fuzz", "TXXX");
-    if (file.PutTags() != 0) {
+    file.tag().add(vorda::tkAll);
+    file.tag().setValue(vorda::tvTitle, "x" + file.tag().getValue(vorda::tvTitle));
+    file.tag().setValue(vorda::tvV2Frame, "fuzz", "TXXX");
+    if (file.putTags() != 0) {
         // A refused write leaves the file as it was.
         if (ReadAll(path) != before) std::abort();
         return 0;
@@ -72,19 +72,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool beyondEnd = false;
     if (hadTag && before.size() >= static_cast<size_t>(tagStart) + 10) {
         const auto* h = reinterpret_cast<const unsigned char*>(before.data() + tagStart);
-        const uint64_t declared = 10ull + vorda::id3v2::ReadSynchsafe(h + 6) + ((h[3] == 4 && (h[5] & 0x10)) ? 10 : 0);
+        const uint64_t declared = 10ull + vorda::id3v2::readSynchsafe(h + 6) + ((h[3] == 4 && (h[5] & 0x10)) ? 10 : 0);
         beyondEnd = static_cast<uint64_t>(tagStart) + declared > before.size();
     }
     if (tailStart < headEnd && !beyondEnd) std::abort();  // such a file must have been refused
 
     vorda::clsFile again;
-    if (!again.ReadFile(path, true)) std::abort();
-    if (!again.Tag().hasTag(vorda::tkID3v2) || again.Tag().tagPosition() != 1) std::abort();
+    if (!again.readFile(path, true)) std::abort();
+    if (!again.tag().hasTag(vorda::tkID3v2) || again.tag().tagPosition() != 1) std::abort();
     const std::string after = ReadAll(path);
     // A save is a fixed point: the same values written again leave every byte as it is.
     auto saveAgain = [&] {
-        again.Tag().SetValue(vorda::tvTitle, again.Tag().GetValue(vorda::tvTitle));
-        if (again.PutTags() != 0 || ReadAll(path) != after) std::abort();
+        again.tag().setValue(vorda::tvTitle, again.tag().getValue(vorda::tvTitle));
+        if (again.putTags() != 0 || ReadAll(path) != after) std::abort();
     };
     if (beyondEnd) {
         saveAgain();
@@ -92,11 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const std::string prefix = before.substr(0, static_cast<size_t>(tagStart));
     const std::string audio = before.substr(static_cast<size_t>(headEnd), static_cast<size_t>(tailStart - headEnd));
-    const auto newTagEnd = static_cast<size_t>(again.Tag().tagSize());
+    const auto newTagEnd = static_cast<size_t>(again.tag().tagSize());
     const size_t newHeadEnd = newTagEnd + prefix.size();
     if (after.compare(newTagEnd, prefix.size(), prefix) != 0) std::abort();
     if (after.size() < newHeadEnd + audio.size() || after.compare(newHeadEnd, audio.size(), audio) != 0) std::abort();
-    if (again.Tag().GetValue(vorda::tvV2Title).empty()) std::abort();
+    if (again.tag().getValue(vorda::tvV2Title).empty()) std::abort();
     saveAgain();
     return 0;
 }

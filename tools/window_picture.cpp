@@ -26,7 +26,7 @@
 namespace {
 
 // Lets the window settle: layouts, the folder tree's background loading, repaints.
-void Settle(int milliseconds) {
+void settle(int milliseconds) {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -79,30 +79,30 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     vorda::frmVorda w;
     w.show();
-    w.StartUp();
+    w.startUp();
     // The tree starts at the folder's parent rather than at "/", which lists the temporary
     // folders of the machine.
-    w.DirTree->setRootIndex(w.DirTree->currentIndex().parent());
-    w.DirTree->expandAll();
-    Settle(300);
-    w.DirTree->expandAll();
+    w.dirTree->setRootIndex(w.dirTree->currentIndex().parent());
+    w.dirTree->expandAll();
+    settle(300);
+    w.dirTree->expandAll();
     // Album by album, each in track order.
-    w.SortByColumnClick(vorda::colTrack);
-    w.SortByColumnClick(vorda::colAlbum);
-    if (w.List().Count() < row) {
-        std::fprintf(stderr, "window_picture: %s lists %d files\n", argv[1], w.List().Count());
+    w.sortByColumnClick(vorda::colTrack);
+    w.sortByColumnClick(vorda::colAlbum);
+    if (w.list().count() < row) {
+        std::fprintf(stderr, "window_picture: %s lists %d files\n", argv[1], w.list().count());
         return 1;
     }
     w.lstFiles2->setFocus();
     w.lstFiles2->selectRow(row - 1);
-    Settle(100);
+    settle(100);
     w.tabTAGs->setCurrentIndex(tab);  // 1, "ID3v2+": the frames and the cover
     // Room for the whole cover under the list, as a user would drag the splitter.
     const int total = w.picResizeTags->height();
     w.picResizeTags->setSizes({total - 290, 290});
     if (auto* frames = w.findChild<vorda::QtFramesPage*>(QStringLiteral("picFrames")))
-        frames->ShowID3v2Frame("APIC");
-    Settle(500);
+        frames->showID3v2Frame("APIC");
+    settle(500);
     // The smallest PNG Qt writes (quality 0: strongest compression).
     if (!w.grab().save(out, "PNG", 0)) {
         std::fprintf(stderr, "window_picture: cannot write %s\n", argv[2]);

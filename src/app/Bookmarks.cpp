@@ -4,25 +4,25 @@
 
 namespace vorda {
 
-std::string Bookmarks::Folder(int i) const {
+std::string Bookmarks::folder(int i) const {
     if (i < 0 || i >= kCount) return {};
     return folders_[static_cast<size_t>(i)];
 }
 
-std::string Bookmarks::ToolTip(int i) const {
-    const std::string folder = Folder(i);
-    return folder.empty() ? std::string(kEmptyToolTip) : folder;
+std::string Bookmarks::toolTip(int i) const {
+    const std::string path = folder(i);
+    return path.empty() ? std::string(kEmptyToolTip) : path;
 }
 
-bool Bookmarks::Store(int i, const std::string& folder) {
+bool Bookmarks::store(int i, const std::string& folder) {
     if (i < 0 || i >= kCount || folder.empty()) return false;
     folders_[static_cast<size_t>(i)] = folder;
     return true;
 }
 
-std::string Bookmarks::ScanFolder(int i) const {
-    const std::string folder = Folder(i);
-    return folder.empty() ? std::string() : AddBackslash(folder);
+std::string Bookmarks::scanFolder(int i) const {
+    const std::string path = folder(i);
+    return path.empty() ? std::string() : addBackslash(path);
 }
 
 }  // namespace vorda

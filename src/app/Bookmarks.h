@@ -12,17 +12,17 @@ public:
     static constexpr const char* kEmptyToolTip = "Click the right mousebutton to bookmark current folder!";
 
     // From and to the settings (FavouriteDir0 ... 4).
-    void Load(const std::array<std::string, kCount>& folders) { folders_ = folders; }
-    const std::array<std::string, kCount>& Folders() const { return folders_; }
+    void load(const std::array<std::string, kCount>& folders) { folders_ = folders; }
+    const std::array<std::string, kCount>& folders() const { return folders_; }
 
     // The folder of bookmark i ("" when empty or out of range).
-    std::string Folder(int i) const;
+    std::string folder(int i) const;
     // The tool tip of button i: its folder, or the hint for an empty bookmark.
-    std::string ToolTip(int i) const;
+    std::string toolTip(int i) const;
     // Right button: bookmark i becomes folder. An empty folder (no tree folder) changes nothing.
-    bool Store(int i, const std::string& folder);
+    bool store(int i, const std::string& folder);
     // The folder a left click scans ("/"-terminated), "" when the bookmark is empty.
-    std::string ScanFolder(int i) const;
+    std::string scanFolder(int i) const;
 
 private:
     std::array<std::string, kCount> folders_{};

@@ -7,7 +7,7 @@ namespace vorda {
 const char* const kColumnTitles =
     "Filename|Path|Size|Artist|Album|Title|Track|Year|Genre|Comment|Bitrate (kbps)|Samplerate (kHz)|Tags|Duration";
 
-std::string ColumnTitle(int col) {
+std::string columnTitle(int col) {
     if (col < 1 || col > kColumnCount) return {};
     std::string_view titles(kColumnTitles);
     int current = 1;
@@ -21,24 +21,24 @@ std::string ColumnTitle(int col) {
     return std::string(titles.substr(start, end - start));
 }
 
-int FileList::AddRow(const std::string& name) {
-    const int index = Count() + 1;
-    if (observer_) observer_->BeginInsert(index, index);
+int FileList::addRow(const std::string& name) {
+    const int index = count() + 1;
+    if (observer_) observer_->beginInsert(index, index);
     Row row;
     row.cells[0] = name;
     rows_.push_back(std::move(row));
-    if (observer_) observer_->EndInsert();
+    if (observer_) observer_->endInsert();
     return index;
 }
 
-void FileList::RemoveRow(int row) {
-    if (!Valid(row)) return;
-    if (observer_) observer_->BeginRemove(row, row);
+void FileList::removeRow(int row) {
+    if (!valid(row)) return;
+    if (observer_) observer_->beginRemove(row, row);
     rows_.erase(rows_.begin() + (row - 1));
-    if (observer_) observer_->EndRemove();
+    if (observer_) observer_->endRemove();
 }
 
-int FileList::RemoveRowsIf(const std::function<bool(int row, const Row& r)>& remove) {
+int FileList::removeRowsIf(const std::function<bool(int row, const Row& r)>& remove) {
     // Decide first, with the indexes as they were, then compact in one pass.
     std::vector<char> doomed(rows_.size(), 0);
     int count = 0;
@@ -52,10 +52,10 @@ int FileList::RemoveRowsIf(const std::function<bool(int row, const Row& r)>& rem
     if (count == 1) {
         // A single row keeps the finer notification, so a view keeps its scroll position.
         auto it = std::find(doomed.begin(), doomed.end(), 1);
-        RemoveRow(static_cast<int>(it - doomed.begin()) + 1);
+        removeRow(static_cast<int>(it - doomed.begin()) + 1);
         return 1;
     }
-    if (observer_) observer_->BeginReset();
+    if (observer_) observer_->beginReset();
     size_t out = 0;
     for (size_t i = 0; i < rows_.size(); ++i) {
         if (doomed[i]) continue;
@@ -63,100 +63,100 @@ int FileList::RemoveRowsIf(const std::function<bool(int row, const Row& r)>& rem
         ++out;
     }
     rows_.resize(out);
-    if (observer_) observer_->EndReset();
+    if (observer_) observer_->endReset();
     return count;
 }
 
-void FileList::Clear() {
-    if (observer_) observer_->BeginReset();
+void FileList::clear() {
+    if (observer_) observer_->beginReset();
     rows_.clear();
-    if (observer_) observer_->EndReset();
+    if (observer_) observer_->endReset();
 }
 
-std::string FileList::GetCellContent(int row, int col) const {
-    if (!Valid(row) || col < 1 || col > kColumnCount) return {};
+std::string FileList::getCellContent(int row, int col) const {
+    if (!valid(row) || col < 1 || col > kColumnCount) return {};
     return rows_[static_cast<size_t>(row - 1)].cells[static_cast<size_t>(col - 1)];
 }
 
-void FileList::SetCellContent(int row, int col, const std::string& text) {
-    if (!Valid(row) || col < 1 || col > kColumnCount) return;
+void FileList::setCellContent(int row, int col, const std::string& text) {
+    if (!valid(row) || col < 1 || col > kColumnCount) return;
     rows_[static_cast<size_t>(row - 1)].cells[static_cast<size_t>(col - 1)] = text;
-    if (observer_) observer_->RowChanged(row);
+    if (observer_) observer_->rowChanged(row);
 }
 
-void FileList::SetCells(int row, const std::array<std::string, kColumnCount>& cells) {
-    if (!Valid(row)) return;
+void FileList::setCells(int row, const std::array<std::string, kColumnCount>& cells) {
+    if (!valid(row)) return;
     rows_[static_cast<size_t>(row - 1)].cells = cells;
-    if (observer_) observer_->RowChanged(row);
+    if (observer_) observer_->rowChanged(row);
 }
 
-std::string FileList::GetFullPath(int row) const {
-    if (!Valid(row)) return {};
+std::string FileList::getFullPath(int row) const {
+    if (!valid(row)) return {};
     const Row& r = rows_[static_cast<size_t>(row - 1)];
     return r.cells[colPath - 1] + r.cells[colFilename - 1];
 }
 
-bool FileList::Selected(int row) const {
-    return Valid(row) && rows_[static_cast<size_t>(row - 1)].selected;
+bool FileList::selected(int row) const {
+    return valid(row) && rows_[static_cast<size_t>(row - 1)].selected;
 }
 
-void FileList::SetSelected(int row, bool selected) {
-    if (!Valid(row)) return;
+void FileList::setSelected(int row, bool selected) {
+    if (!valid(row)) return;
     Row& r = rows_[static_cast<size_t>(row - 1)];
     if (r.selected == selected) return;
     r.selected = selected;
-    if (observer_) observer_->SelectionChanged();
+    if (observer_) observer_->selectionChanged();
 }
 
-void FileList::SelectAll() {
+void FileList::selectAll() {
     for (Row& r : rows_) r.selected = true;
-    if (observer_) observer_->SelectionChanged();
+    if (observer_) observer_->selectionChanged();
 }
 
-void FileList::InvertSelection() {
+void FileList::invertSelection() {
     for (Row& r : rows_) r.selected = !r.selected;
-    if (observer_) observer_->SelectionChanged();
+    if (observer_) observer_->selectionChanged();
 }
 
-void FileList::ClearSelection() {
+void FileList::clearSelection() {
     for (Row& r : rows_) r.selected = false;
-    if (observer_) observer_->SelectionChanged();
+    if (observer_) observer_->selectionChanged();
 }
 
-int FileList::SelectedCount() const {
+int FileList::selectedCount() const {
     return static_cast<int>(std::count_if(rows_.begin(), rows_.end(), [](const Row& r) { return r.selected; }));
 }
 
-int FileList::FirstSelected() const {
+int FileList::firstSelected() const {
     for (size_t i = 0; i < rows_.size(); ++i)
         if (rows_[i].selected) return static_cast<int>(i) + 1;
     return 0;
 }
 
-void FileList::Sort(int col, bool ascending) {
+void FileList::sort(int col, bool ascending) {
     if (col < 1 || col > kColumnCount) return;
     const size_t c = static_cast<size_t>(col - 1);
-    if (observer_) observer_->BeginReset();
+    if (observer_) observer_->beginReset();
     if (ascending)
         std::stable_sort(rows_.begin(), rows_.end(), [c](const Row& a, const Row& b) { return a.cells[c] < b.cells[c]; });
     else
         std::stable_sort(rows_.begin(), rows_.end(), [c](const Row& a, const Row& b) { return b.cells[c] < a.cells[c]; });
-    if (observer_) observer_->EndReset();
+    if (observer_) observer_->endReset();
 }
 
-bool FileList::Reorder(const std::vector<int>& order) {
+bool FileList::reorder(const std::vector<int>& order) {
     if (order.size() != rows_.size()) return false;
     std::vector<char> seen(rows_.size(), 0);
     for (int index : order) {
-        if (!Valid(index) || seen[static_cast<size_t>(index - 1)]) return false;
+        if (!valid(index) || seen[static_cast<size_t>(index - 1)]) return false;
         seen[static_cast<size_t>(index - 1)] = 1;
     }
-    if (observer_) observer_->BeginReset();
+    if (observer_) observer_->beginReset();
     std::vector<Row> sorted;
     sorted.reserve(rows_.size());
     for (int index : order) sorted.push_back(std::move(rows_[static_cast<size_t>(index - 1)]));
     rows_ = std::move(sorted);
-    if (observer_) observer_->EndReset();
+    if (observer_) observer_->endReset();
     return true;
 }
 

@@ -18,19 +18,19 @@ inline constexpr int kColumnCount = 14;
 // "Filename|Path|Size|Artist|Album|Title|Track|Year|Genre|Comment|Bitrate (kbps)|Samplerate (kHz)|Tags|Duration"
 extern const char* const kColumnTitles;
 // The title of column col (1..14).
-std::string ColumnTitle(int col);
+std::string columnTitle(int col);
 
 // Listeners for views (the window's table adapter). Indexes are 1-based.
 struct FileListObserver {
     virtual ~FileListObserver() = default;
-    virtual void BeginReset() {}
-    virtual void EndReset() {}
-    virtual void BeginInsert(int first, int last) {}
-    virtual void EndInsert() {}
-    virtual void BeginRemove(int first, int last) {}
-    virtual void EndRemove() {}
-    virtual void RowChanged(int row) {}
-    virtual void SelectionChanged() {}
+    virtual void beginReset() {}
+    virtual void endReset() {}
+    virtual void beginInsert(int first, int last) {}
+    virtual void endInsert() {}
+    virtual void beginRemove(int first, int last) {}
+    virtual void endRemove() {}
+    virtual void rowChanged(int row) {}
+    virtual void selectionChanged() {}
 };
 
 class FileList {
@@ -40,45 +40,45 @@ public:
         bool selected = false;
     };
 
-    int Count() const { return static_cast<int>(rows_.size()); }
+    int count() const { return static_cast<int>(rows_.size()); }
     // Appends a row whose Filename cell is name and whose other cells are empty; returns its index.
-    int AddRow(const std::string& name);
-    void RemoveRow(int row);
+    int addRow(const std::string& name);
+    void removeRow(int row);
     // Removes every row for which remove(index, row) is true, deciding on the indexes as they
     // were before any removal; one reset notification (one removal for a single row).
     // Returns the number of rows removed. Linear in the row count.
-    int RemoveRowsIf(const std::function<bool(int row, const Row& r)>& remove);
-    void Clear();
+    int removeRowsIf(const std::function<bool(int row, const Row& r)>& remove);
+    void clear();
 
     // Column 1 is the row text; "" for a bad row or column.
-    std::string GetCellContent(int row, int col) const;
-    void SetCellContent(int row, int col, const std::string& text);
+    std::string getCellContent(int row, int col) const;
+    void setCellContent(int row, int col, const std::string& text);
     // Replaces all cells of a row at once (one change notification).
-    void SetCells(int row, const std::array<std::string, kColumnCount>& cells);
+    void setCells(int row, const std::array<std::string, kColumnCount>& cells);
     // Path cell & Filename cell, "" for a bad index.
-    std::string GetFullPath(int row) const;
+    std::string getFullPath(int row) const;
 
-    bool Selected(int row) const;
-    void SetSelected(int row, bool selected);
-    void SelectAll();
-    void InvertSelection();
-    void ClearSelection();
-    int SelectedCount() const;
+    bool selected(int row) const;
+    void setSelected(int row, bool selected);
+    void selectAll();
+    void invertSelection();
+    void clearSelection();
+    int selectedCount() const;
     // The first selected row, 0 when none.
-    int FirstSelected() const;
+    int firstSelected() const;
 
     // Sorts by comparing the cell texts of col (stable), ascending or descending.
-    void Sort(int col, bool ascending);
+    void sort(int col, bool ascending);
     // Puts the rows in a new order: row i becomes old row order[i - 1] (1-based); one reset
     // notification. Anything but a permutation of 1..Count() is refused (false, nothing moved).
-    bool Reorder(const std::vector<int>& order);
+    bool reorder(const std::vector<int>& order);
 
-    const Row& At(int row) const { return rows_[static_cast<size_t>(row - 1)]; }
+    const Row& at(int row) const { return rows_[static_cast<size_t>(row - 1)]; }
 
-    void SetObserver(FileListObserver* observer) { observer_ = observer; }
+    void setObserver(FileListObserver* observer) { observer_ = observer; }
 
 private:
-    bool Valid(int row) const { return row >= 1 && row <= Count(); }
+    bool valid(int row) const { return row >= 1 && row <= count(); }
     std::vector<Row> rows_;
     FileListObserver* observer_ = nullptr;
 };

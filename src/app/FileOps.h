@@ -15,39 +15,39 @@ enum FileOperation : int { foMove = 1, foCopy = 2, foDelete = 3, foRename = 4 };
 // copies keep permissions and times and go through a temporary file in the target folder,
 // so a failed copy leaves no half-written target. An operation whose source and destination
 // are the same file does nothing and returns 0; it never truncates or deletes the source.
-// Delete with useTrash hands the path to the trash handler (see SetTrashHandler);
+// Delete with useTrash hands the path to the trash handler (see setTrashHandler);
 // without a handler, or when useTrash is false, the path is removed for good
 // (a folder with everything in it).
-int ShellFileOperation(const std::string& source, const std::string& destination, int operation,
+int shellFileOperation(const std::string& source, const std::string& destination, int operation,
                        bool useTrash);
 
 // Renames path to a free temporary name in its own folder (tempPath receives it), so that its
 // name can be given to another file before it goes on to its own new name. 0 or an errno value.
-int MoveAside(const std::string& path, std::string& tempPath);
+int moveAside(const std::string& path, std::string& tempPath);
 
 // The desktop trash, provided by the platform layer. Returns 0 or an errno value.
 using TrashHandler = std::function<int(const std::string& path)>;
-void SetTrashHandler(TrashHandler handler);
+void setTrashHandler(TrashHandler handler);
 
 // Creates a folder with all missing parents; true when it exists afterwards.
-bool CreateFolderTree(const std::string& folder);
+bool createFolderTree(const std::string& folder);
 
 // Attribute bits as the settings name them.
 enum FileAttribute : int { faReadOnly = 1, faHidden = 2, faArchive = 32 };
 // Read-only when the owner has no write permission; hidden for names beginning with ".".
 // 0 when the path cannot be read.
-int GetFileAttributes(const std::string& path);
+int getFileAttributes(const std::string& path);
 // Read-only clears every write bit; clearing it gives the owner write permission back.
 // Hidden and archive are never set. Failures are ignored.
-void SetFileAttributes(const std::string& path, int attributes);
+void setFileAttributes(const std::string& path, int attributes);
 
 
 // The system text of an errno value, or the text of a VordaError.
-std::string ErrorText(int error);
+std::string errorText(int error);
 
 // Writes data to path atomically: temporary file in the same folder, flushed, renamed over
 // the original with the original's permissions, owner and extended attributes where it may give
 // them. Returns 0 or an errno value.
-int WriteFileAtomically(const std::string& path, const std::string& data);
+int writeFileAtomically(const std::string& path, const std::string& data);
 
 }  // namespace vorda

@@ -22,12 +22,12 @@ namespace {
 constexpr const char* kBlanks = " \t\r\v\f";
 constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
 
-bool IsBlank(char c)
+bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-std::string_view TrimBlanks(std::string_view text)
+std::string_view trimBlanks(std::string_view text)
 {
     const size_t first = text.find_first_not_of(kBlanks);
     if (first == std::string_view::npos) return {};
@@ -36,28 +36,28 @@ std::string_view TrimBlanks(std::string_view text)
 }
 
 // A section header's name (without brackets and blanks); false when the line is none.
-bool ParseSectionHeader(std::string_view trimmed, std::string_view* name)
+bool parseSectionHeader(std::string_view trimmed, std::string_view* name)
 {
     if (trimmed.empty() || trimmed.front() != '[') return false;
     const size_t close = trimmed.rfind(']');
     if (close == std::string_view::npos || close == 0) return false;
-    *name = TrimBlanks(trimmed.substr(1, close - 1));
+    *name = trimBlanks(trimmed.substr(1, close - 1));
     return true;
 }
 
 // A key line's key and raw value; false for blank lines, comments and lines without "=".
-bool ParseKeyLine(std::string_view trimmed, std::string_view* key, std::string_view* value)
+bool parseKeyLine(std::string_view trimmed, std::string_view* key, std::string_view* value)
 {
     if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '[') return false;
     const size_t eq = trimmed.find('=');
     if (eq == std::string_view::npos) return false;
-    *key = TrimBlanks(trimmed.substr(0, eq));
-    *value = TrimBlanks(trimmed.substr(eq + 1));
+    *key = trimBlanks(trimmed.substr(0, eq));
+    *value = trimBlanks(trimmed.substr(eq + 1));
     return !key->empty();
 }
 
 // Quotes around a whole value are dropped, as the classic profile functions do.
-std::string_view StripQuotes(std::string_view value)
+std::string_view stripQuotes(std::string_view value)
 {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         return value.substr(1, value.size() - 2);
@@ -65,15 +65,15 @@ std::string_view StripQuotes(std::string_view value)
 }
 
 // Valid UTF-8 stays; every other byte is taken as the ISO-8859-1 character it would be there.
-std::string RepairedUtf8(std::string_view text)
+std::string repairedUtf8(std::string_view text)
 {
-    if (IsValidUtf8(text)) return std::string(text);
+    if (isValidUtf8(text)) return std::string(text);
     std::string out;
     out.reserve(text.size() + text.size() / 2);
     for (size_t i = 0; i < text.size();) {
-        const size_t n = Utf8SequenceAt(text, i);
+        const size_t n = utf8SequenceAt(text, i);
         if (n == 0) {
-            AppendUtf8(out, static_cast<unsigned char>(text[i]));
+            appendUtf8(out, static_cast<unsigned char>(text[i]));
             ++i;
         } else {
             out.append(text, i, n);
@@ -88,20 +88,20 @@ std::string RepairedUtf8(std::string_view text)
 // Line breaks would split the line (and could plant other keys); they become spaces.
 // NUL bytes would cut the line; they are dropped. Bytes that are not UTF-8 would make the file
 // read as damaged; they are stored as the characters that reading would make of them.
-std::string StoredForm(const std::string& value)
+std::string storedForm(const std::string& value)
 {
     std::string text;
     text.reserve(value.size() + 2);
-    for (char c : RepairedUtf8(value)) {
+    for (char c : repairedUtf8(value)) {
         if (c == '\0') continue;
         text += (c == '\r' || c == '\n') ? ' ' : c;
     }
     const bool quoted = text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front();
-    if (!text.empty() && (IsBlank(text.front()) || IsBlank(text.back()) || quoted)) return '"' + text + '"';
+    if (!text.empty() && (isBlank(text.front()) || isBlank(text.back()) || quoted)) return '"' + text + '"';
     return text;
 }
 
-bool WriteAll(int fd, const std::string& data)
+bool writeAll(int fd, const std::string& data)
 {
     size_t done = 0;
     while (done < data.size()) {
@@ -119,7 +119,7 @@ bool WriteAll(int fd, const std::string& data)
 // disk and renamed over the original with the original's permissions. The original is never
 // missing or half-written, and a failure leaves it as it was. A symbolic link is followed, so
 // the file it names is replaced and the link stays.
-bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int fd)>& fill)
+bool replaceFileAtomically(const std::string& path, const std::function<bool(int fd)>& fill)
 {
     if (path.empty()) return false;
     std::string target = path;
@@ -131,7 +131,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int
         }
     }
 
-    std::string folder = GetFolder(target);
+    std::string folder = getFolder(target);
     if (folder.empty()) folder = "./";
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
@@ -148,7 +148,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int
         mode = 0666 & ~mask;
     }
 
-    std::string tempName = folder + "." + GetFileName(target) + ".XXXXXX";
+    std::string tempName = folder + "." + getFileName(target) + ".XXXXXX";
     const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
     if (fd < 0) return false;
     bool ok = fill(fd);
@@ -172,7 +172,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(int
 }
 
 // Copies every byte of the file at source into fd.
-bool CopyInto(int fd, const std::string& source)
+bool copyInto(int fd, const std::string& source)
 {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) return false;
@@ -186,7 +186,7 @@ bool CopyInto(int fd, const std::string& source)
             ok = n == 0;
             break;
         }
-        ok = WriteAll(fd, std::string(buffer, static_cast<size_t>(n)));
+        ok = writeAll(fd, std::string(buffer, static_cast<size_t>(n)));
     }
     ::close(in);
     return ok;
@@ -196,17 +196,17 @@ bool CopyInto(int fd, const std::string& source)
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
-void IniFile::Reload()
+void IniFile::reload()
 {
-    LoadFromDisk();
+    loadFromDisk();
 }
 
-void IniFile::EnsureLoaded() const
+void IniFile::ensureLoaded() const
 {
-    if (!loaded_) LoadFromDisk();
+    if (!loaded_) loadFromDisk();
 }
 
-void IniFile::LoadFromDisk() const
+void IniFile::loadFromDisk() const
 {
     loaded_ = true;
     lines_.clear();
@@ -282,8 +282,8 @@ void IniFile::LoadFromDisk() const
             line = line.substr(0, zero);
             zeroBytes = true;
         }
-        if (!IsValidUtf8(line)) {
-            lines_.push_back(RepairedUtf8(line));
+        if (!isValidUtf8(line)) {
+            lines_.push_back(repairedUtf8(line));
             notUtf8 = true;
         } else {
             lines_.emplace_back(line);
@@ -308,77 +308,77 @@ void IniFile::LoadFromDisk() const
     if (notUtf8) addProblem("it holds text that is not UTF-8");
     if (tooLarge) addProblem("it is larger than " + std::to_string(kMaxFileBytes / (1024 * 1024)) + " MB");
     if (!problem_.empty()) state_ = Condition::Damaged;
-    BuildIndex();
+    buildIndex();
 }
 
-void IniFile::BuildIndex() const
+void IniFile::buildIndex() const
 {
     sections_.clear();
     Section* current = nullptr;  // null before any section and inside repeated sections
     Section* open = nullptr;     // the section whose end is still to be found
     for (size_t i = 0; i < lines_.size(); ++i) {
-        const std::string_view trimmed = TrimBlanks(lines_[i]);
+        const std::string_view trimmed = trimBlanks(lines_[i]);
         std::string_view name;
-        if (ParseSectionHeader(trimmed, &name)) {
+        if (parseSectionHeader(trimmed, &name)) {
             if (open) open->end = i;
             open = nullptr;
-            auto [it, inserted] = sections_.try_emplace(AsciiLower(name), Section{i, lines_.size(), {}});
+            auto [it, inserted] = sections_.try_emplace(asciiLower(name), Section{i, lines_.size(), {}});
             current = inserted ? &it->second : nullptr;
             open = current;
             continue;
         }
         std::string_view key;
         std::string_view value;
-        if (current && ParseKeyLine(trimmed, &key, &value)) current->keys.try_emplace(AsciiLower(key), i);
+        if (current && parseKeyLine(trimmed, &key, &value)) current->keys.try_emplace(asciiLower(key), i);
     }
     if (open) open->end = lines_.size();
 }
 
-const IniFile::Section* IniFile::FindSection(const std::string& lowerName) const
+const IniFile::Section* IniFile::findSection(const std::string& lowerName) const
 {
     const auto it = sections_.find(lowerName);
     return it == sections_.end() ? nullptr : &it->second;
 }
 
-IniFile::Condition IniFile::FileCondition() const
+IniFile::Condition IniFile::fileCondition() const
 {
-    EnsureLoaded();
+    ensureLoaded();
     return state_;
 }
 
-bool IniFile::IsReadOnly() const
+bool IniFile::isReadOnly() const
 {
-    EnsureLoaded();
+    ensureLoaded();
     return readOnly_;
 }
 
-std::string IniFile::Problem() const
+std::string IniFile::problem() const
 {
-    EnsureLoaded();
+    ensureLoaded();
     return problem_;
 }
 
-std::string IniFile::Read(const std::string& section, const std::string& key, const std::string& def) const
+std::string IniFile::read(const std::string& section, const std::string& key, const std::string& def) const
 {
-    EnsureLoaded();
+    ensureLoaded();
     // Names are looked up as writing stores them.
-    const Section* found = FindSection(AsciiLower(RepairedUtf8(TrimBlanks(section))));
+    const Section* found = findSection(asciiLower(repairedUtf8(trimBlanks(section))));
     if (!found) return def;
-    const auto keyIt = found->keys.find(AsciiLower(RepairedUtf8(TrimBlanks(key))));
+    const auto keyIt = found->keys.find(asciiLower(repairedUtf8(trimBlanks(key))));
     if (keyIt == found->keys.end()) return def;
     std::string_view name;
     std::string_view value;
-    ParseKeyLine(TrimBlanks(lines_[keyIt->second]), &name, &value);
-    return std::string(StripQuotes(value));
+    parseKeyLine(trimBlanks(lines_[keyIt->second]), &name, &value);
+    return std::string(stripQuotes(value));
 }
 
-bool IniFile::ApplyWrite(const std::string& section, const std::string& key, const std::string& value)
+bool IniFile::applyWrite(const std::string& section, const std::string& key, const std::string& value)
 {
     if (state_ == Condition::Unreadable || readOnly_) return false;
-    const std::string sectionName = RepairedUtf8(TrimBlanks(section));
-    const std::string keyName = RepairedUtf8(TrimBlanks(key));
+    const std::string sectionName = repairedUtf8(trimBlanks(section));
+    const std::string keyName = repairedUtf8(trimBlanks(key));
     if (keyName.empty()) return false;
-    const std::string stored = StoredForm(value);
+    const std::string stored = storedForm(value);
 
     const auto insertLine = [this](size_t pos, std::string text) {
         if (pos == lines_.size() && !ends_.empty() && ends_.back().empty()) ends_.back() = newline_;
@@ -386,8 +386,8 @@ bool IniFile::ApplyWrite(const std::string& section, const std::string& key, con
         ends_.insert(ends_.begin() + static_cast<std::ptrdiff_t>(pos), newline_);
     };
 
-    if (const Section* found = FindSection(AsciiLower(sectionName))) {
-        const auto keyIt = found->keys.find(AsciiLower(keyName));
+    if (const Section* found = findSection(asciiLower(sectionName))) {
+        const auto keyIt = found->keys.find(asciiLower(keyName));
         if (keyIt != found->keys.end()) {
             // Keep the key as the file spells it, with its spacing; replace what follows "=".
             std::string& line = lines_[keyIt->second];
@@ -395,20 +395,20 @@ bool IniFile::ApplyWrite(const std::string& section, const std::string& key, con
         } else {
             size_t last = found->header;
             for (size_t i = found->header + 1; i < found->end; ++i)
-                if (!TrimBlanks(lines_[i]).empty()) last = i;
+                if (!trimBlanks(lines_[i]).empty()) last = i;
             insertLine(last + 1, keyName + "=" + stored);
         }
     } else {
         insertLine(lines_.size(), "[" + sectionName + "]");
         insertLine(lines_.size(), keyName + "=" + stored);
     }
-    BuildIndex();
+    buildIndex();
     if (state_ == Condition::Missing) state_ = Condition::Ok;
     dirty_ = true;
     return true;
 }
 
-bool IniFile::Flush()
+bool IniFile::flush()
 {
     dirty_ = false;
     std::string data = bom_;
@@ -418,9 +418,9 @@ bool IniFile::Flush()
     }
     // A file past the size limit would not read whole; refuse to make one. A damaged file is
     // kept before it is replaced by what could be read of it.
-    if (data.size() > kMaxFileBytes || (state_ == Condition::Damaged && !KeepBackup()) ||
-        !ReplaceFileAtomically(path_, [&data](int fd) { return WriteAll(fd, data); })) {
-        LoadFromDisk();
+    if (data.size() > kMaxFileBytes || (state_ == Condition::Damaged && !keepBackup()) ||
+        !replaceFileAtomically(path_, [&data](int fd) { return writeAll(fd, data); })) {
+        loadFromDisk();
         return false;
     }
     state_ = Condition::Ok;
@@ -428,38 +428,38 @@ bool IniFile::Flush()
     return true;
 }
 
-bool IniFile::KeepBackup() const
+bool IniFile::keepBackup() const
 {
-    return ReplaceFileAtomically(BackupPath(), [this](int fd) { return CopyInto(fd, path_); });
+    return replaceFileAtomically(backupPath(), [this](int fd) { return copyInto(fd, path_); });
 }
 
-bool IniFile::Write(const std::string& section, const std::string& key, const std::string& value)
+bool IniFile::write(const std::string& section, const std::string& key, const std::string& value)
 {
     if (updateDepth_ > 0) {
-        EnsureLoaded();
-        if (!ApplyWrite(section, key, value)) updateFailed_ = true;
+        ensureLoaded();
+        if (!applyWrite(section, key, value)) updateFailed_ = true;
         return !updateFailed_;
     }
     // Start from the file as it is now, so that writes through other objects are kept.
-    LoadFromDisk();
-    if (!ApplyWrite(section, key, value)) return false;
-    return Flush();
+    loadFromDisk();
+    if (!applyWrite(section, key, value)) return false;
+    return flush();
 }
 
-void IniFile::BeginUpdate()
+void IniFile::beginUpdate()
 {
     if (updateDepth_++ == 0) {
-        LoadFromDisk();
+        loadFromDisk();
         updateFailed_ = false;
         dirty_ = false;
     }
 }
 
-bool IniFile::EndUpdate()
+bool IniFile::endUpdate()
 {
     if (updateDepth_ == 0) return true;
     if (--updateDepth_ > 0) return !updateFailed_;
-    if (dirty_ && !Flush()) updateFailed_ = true;
+    if (dirty_ && !flush()) updateFailed_ = true;
     return !updateFailed_;
 }
 

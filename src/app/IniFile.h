@@ -24,33 +24,33 @@ public:
 
     explicit IniFile(std::string path);
 
-    const std::string& Path() const { return path_; }
+    const std::string& path() const { return path_; }
     // Where a damaged file is kept before it is first replaced.
-    std::string BackupPath() const { return path_ + ".bak"; }
+    std::string backupPath() const { return path_ + ".bak"; }
 
-    Condition FileCondition() const;
+    Condition fileCondition() const;
     // The file exists but is not to be changed: its owner has no write permission, or this
     // process may not write it.
-    bool IsReadOnly() const;
+    bool isReadOnly() const;
     // What was wrong with a damaged or unreadable file ("" otherwise).
-    std::string Problem() const;
+    std::string problem() const;
 
     // Reads a key; def when the file, section or key is missing. In a damaged file a line is read
     // up to its first zero byte, and bytes that are not UTF-8 are taken as ISO-8859-1.
-    std::string Read(const std::string& section, const std::string& key, const std::string& def) const;
+    std::string read(const std::string& section, const std::string& key, const std::string& def) const;
     // Writes a key, creating file and section as needed. The file is replaced atomically
     // (temporary file in the same folder, flushed, renamed); a damaged file is first copied to
-    // BackupPath(). Returns false when writing failed, and always for a read-only or unreadable file.
-    bool Write(const std::string& section, const std::string& key, const std::string& value);
+    // backupPath(). Returns false when writing failed, and always for a read-only or unreadable file.
+    bool write(const std::string& section, const std::string& key, const std::string& value);
 
     // Re-reads the file from disk (reads use a cached copy that Write keeps current).
-    void Reload();
+    void reload();
 
-    // Groups many writes into one replacement of the file: between BeginUpdate and the matching
-    // EndUpdate, Write only changes the cached copy; EndUpdate writes the file once and returns
+    // Groups many writes into one replacement of the file: between beginUpdate and the matching
+    // endUpdate, Write only changes the cached copy; endUpdate writes the file once and returns
     // false when that failed (or when a write in between failed). Calls may nest.
-    void BeginUpdate();
-    bool EndUpdate();
+    void beginUpdate();
+    bool endUpdate();
 
 private:
     struct Section {
@@ -59,13 +59,13 @@ private:
         std::unordered_map<std::string, size_t> keys;  // lower-case key -> line (first occurrence)
     };
 
-    void EnsureLoaded() const;
-    void LoadFromDisk() const;
-    void BuildIndex() const;
-    const Section* FindSection(const std::string& lowerName) const;
-    bool ApplyWrite(const std::string& section, const std::string& key, const std::string& value);
-    bool Flush();
-    bool KeepBackup() const;
+    void ensureLoaded() const;
+    void loadFromDisk() const;
+    void buildIndex() const;
+    const Section* findSection(const std::string& lowerName) const;
+    bool applyWrite(const std::string& section, const std::string& key, const std::string& value);
+    bool flush();
+    bool keepBackup() const;
 
     std::string path_;
     mutable bool loaded_ = false;

@@ -23,23 +23,23 @@ namespace {
 // Playlists larger than this are not read at all (no real playlist comes near it).
 constexpr long long kMaxPlaylistBytes = 64LL * 1024 * 1024;
 
-bool StatPath(const std::string& path, struct stat& st) {
+bool statPath(const std::string& path, struct stat& st) {
     if (path.empty() || path.find('\0') != std::string::npos) return false;
     return ::stat(path.c_str(), &st) == 0;
 }
 
-bool IsRegularFile(const std::string& path) {
+bool isRegularFile(const std::string& path) {
     struct stat st {};
-    return StatPath(path, st) && S_ISREG(st.st_mode);
+    return statPath(path, st) && S_ISREG(st.st_mode);
 }
 
 // Whole megabytes of a byte count, each division truncating (the running total of a scan).
-long long TruncatedMB(long long bytes) { return bytes / 1024 / 1024; }
+long long truncatedMb(long long bytes) { return bytes / 1024 / 1024; }
 
 // Whole megabytes of a byte count with the kilobytes rounded half to even first (the totals
 // of the list). Totals add bytes and convert once, so small files count and nothing is lost
 // to rounding per file.
-long long RoundedMB(long long bytes) {
+long long roundedMb(long long bytes) {
     long long kb = bytes / 1024;
     const long long rest = bytes % 1024;
     if (rest > 512 || (rest == 512 && (kb % 2) != 0)) ++kb;
@@ -55,28 +55,28 @@ struct ScannedRow {
 
 // The megabytes of every existing file of the list: the rows of scanned with the sizes given
 // (the scan has just asked for them), every other row asked of the file system.
-long long TotalMBOf(const FileList& list, const std::vector<ScannedRow>& scanned) {
+long long totalMbOf(const FileList& list, const std::vector<ScannedRow>& scanned) {
     long long bytes = 0;
     size_t next = 0;
-    for (int row = 1; row <= list.Count(); ++row) {
+    for (int row = 1; row <= list.count(); ++row) {
         while (next < scanned.size() && scanned[next].row < row) ++next;
-        if (next < scanned.size() && scanned[next].row == row && list.GetFullPath(row) == scanned[next].path) {
+        if (next < scanned.size() && scanned[next].row == row && list.getFullPath(row) == scanned[next].path) {
             bytes += scanned[next].size;
             continue;
         }
         struct stat st {};
-        if (!StatPath(list.GetFullPath(row), st)) continue;
+        if (!statPath(list.getFullPath(row), st)) continue;
         if (S_ISREG(st.st_mode)) bytes += static_cast<long long>(st.st_size);
     }
-    return RoundedMB(bytes);
+    return roundedMb(bytes);
 }
 
-std::string TotalText(long long files, long long mb) {
+std::string totalText(long long files, long long mb) {
     return "Total: " + std::to_string(files) + " files (" + std::to_string(mb) + " MB)";
 }
 
 // Seconds as a plain decimal number with up to 7 significant digits and no exponent.
-std::string FormatSeconds(double seconds) {
+std::string formatSeconds(double seconds) {
     if (!(seconds > 0) || !std::isfinite(seconds)) return "0";
     const int magnitude = static_cast<int>(std::floor(std::log10(seconds)));
     const int decimals = std::clamp(6 - magnitude, 0, 15);
@@ -91,7 +91,7 @@ std::string FormatSeconds(double seconds) {
 }
 
 // The leading number of a decimal text; false when there is none.
-bool ParseNumber(const std::string& text, double& value) {
+bool parseNumber(const std::string& text, double& value) {
     if (text.empty()) return false;
     const char* begin = text.c_str();
     char* end = nullptr;
@@ -99,15 +99,15 @@ bool ParseNumber(const std::string& text, double& value) {
     return end != begin && std::isfinite(value);
 }
 
-bool IsBlank(std::string_view line) {
+bool isBlank(std::string_view line) {
     return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && AsciiLower(text.substr(0, prefix.size())) == prefix;
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && asciiLower(text.substr(0, prefix.size())) == prefix;
 }
 
-int HexDigit(char c) {
+int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -115,13 +115,13 @@ int HexDigit(char c) {
 }
 
 // Decodes %XX escapes; a malformed escape is kept as it stands.
-std::string PercentDecode(std::string_view text) {
+std::string percentDecode(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size()) {
-            const int hi = HexDigit(text[i + 1]);
-            const int lo = HexDigit(text[i + 2]);
+            const int hi = hexDigit(text[i + 1]);
+            const int lo = hexDigit(text[i + 2]);
             if (hi >= 0 && lo >= 0) {
                 out += static_cast<char>(hi * 16 + lo);
                 i += 2;
@@ -136,7 +136,7 @@ std::string PercentDecode(std::string_view text) {
 // An absolute path without "." and ".." parts and without doubled "/", when that spelling names
 // the same file as the given one (a ".." behind a symbolic link may lead elsewhere; such a path
 // is kept as it is).
-std::string CleanPath(const std::string& path) {
+std::string cleanPath(const std::string& path) {
     if (path.empty() || path.front() != '/') return path;
     std::vector<std::string_view> parts;
     const std::string_view all(path);
@@ -168,16 +168,16 @@ std::string CleanPath(const std::string& path) {
 }
 
 // The path a playlist entry names, "" when it names nothing on this system.
-std::string ResolvePlaylistEntry(const std::string& entry, const std::string& playlistFolder) {
+std::string resolvePlaylistEntry(const std::string& entry, const std::string& playlistFolder) {
     if (entry.empty() || entry.find('\0') != std::string::npos) return {};
-    if (StartsWithNoCase(entry, "file://")) {
+    if (startsWithNoCase(entry, "file://")) {
         std::string_view rest(entry);
         rest.remove_prefix(7);
-        if (StartsWithNoCase(rest, "localhost/")) rest.remove_prefix(9);
+        if (startsWithNoCase(rest, "localhost/")) rest.remove_prefix(9);
         if (rest.empty() || rest.front() != '/') return {};  // another host
-        std::string path = PercentDecode(rest);
+        std::string path = percentDecode(rest);
         if (path.find('\0') != std::string::npos) return {};
-        return CleanPath(path);
+        return cleanPath(path);
     }
     if (entry.size() >= 2 && entry[0] == '\\' && entry[1] == '\\') return {};  // a network path
     std::string path = entry;
@@ -185,10 +185,10 @@ std::string ResolvePlaylistEntry(const std::string& entry, const std::string& pl
     const unsigned char first = static_cast<unsigned char>(path[0]);
     if (path.size() >= 2 && path[1] == ':' && ((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z')))
         return {};  // a drive letter
-    return CleanPath(path[0] == '/' ? path : playlistFolder + path);
+    return cleanPath(path[0] == '/' ? path : playlistFolder + path);
 }
 
-bool IsPlaylistType(const std::string& lowerExt) {
+bool isPlaylistType(const std::string& lowerExt) {
     return lowerExt == "m3u" || lowerExt == "pls" || lowerExt == "m3u8";
 }
 
@@ -198,7 +198,7 @@ struct DirEntry {
 };
 
 // The entries of a folder without "." and "..", sorted by name; false when it cannot be read.
-bool ReadFolder(const std::string& folder, std::vector<DirEntry>& entries) {
+bool readFolder(const std::string& folder, std::vector<DirEntry>& entries) {
     entries.clear();
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) return false;
@@ -217,31 +217,31 @@ bool ReadFolder(const std::string& folder, std::vector<DirEntry>& entries) {
 ListCommands::ListCommands(FileList& list, UserInterface& ui, Settings& settings)
     : list_(list), ui_(ui), settings_(settings) {}
 
-bool ListCommands::AddToFileList(const std::string& name, const std::string& folder) {
+bool ListCommands::addToFileList(const std::string& name, const std::string& folder) {
     if (name.empty()) return false;
-    const std::string path = (folder.empty() ? folder : AddBackslash(folder)) + name;
+    const std::string path = (folder.empty() ? folder : addBackslash(folder)) + name;
     // Only regular files: a folder, a device or a FIFO named in a playlist is no file to list
     // (and opening a FIFO would block).
-    if (!IsRegularFile(path)) return false;
-    return AddCheckedFile(name, path);
+    if (!isRegularFile(path)) return false;
+    return addCheckedFile(name, path);
 }
 
-bool ListCommands::AddCheckedFile(const std::string& name, const std::string& path) {
+bool ListCommands::addCheckedFile(const std::string& name, const std::string& path) {
     clsFile file;
-    if (!file.ReadFile(path, settings_.bAutoReadTags)) return false;
-    const int row = list_.AddRow(name);
-    UpdateListItem(row, file);
+    if (!file.readFile(path, settings_.bAutoReadTags)) return false;
+    const int row = list_.addRow(name);
+    updateListItem(row, file);
     return true;
 }
 
-void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
+void ListCommands::scanFolder(const std::string& folder, bool subFolders) {
     const auto started = std::chrono::steady_clock::now();
 
     std::string root = folder;
     while (root.size() >= 2 && root.ends_with("//")) root.pop_back();
-    root = AddBackslash(root);
+    root = addBackslash(root);
     struct stat st {};
-    if (!StatPath(root, st) || !S_ISDIR(st.st_mode)) return;
+    if (!statPath(root, st) || !S_ISDIR(st.st_mode)) return;
 
     // Folders are known by their real location, so a link back into the walk is not followed.
     std::set<std::pair<dev_t, ino_t>> visited{{st.st_dev, st.st_ino}};
@@ -253,13 +253,13 @@ void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
 
     for (size_t i = 0; i < folders.size() && !bStopScan; ++i) {
         const std::string current = folders[i];
-        if (!ReadFolder(current, entries)) continue;  // unreadable: skipped silently
+        if (!readFolder(current, entries)) continue;  // unreadable: skipped silently
 
         if (subFolders) {
             for (const DirEntry& e : entries) {
                 if (e.type != DT_DIR && e.type != DT_LNK && e.type != DT_UNKNOWN) continue;
                 struct stat sub {};
-                if (!StatPath(current + e.name, sub) || !S_ISDIR(sub.st_mode)) continue;
+                if (!statPath(current + e.name, sub) || !S_ISDIR(sub.st_mode)) continue;
                 if (!visited.insert({sub.st_dev, sub.st_ino}).second) continue;
                 folders.push_back(current + e.name + "/");
             }
@@ -272,9 +272,9 @@ void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
         for (size_t k = 0; k < entries.size() && !bStopScan; ++k) {
             const DirEntry& e = entries[k];
             if (e.type == DT_DIR) continue;
-            const std::string ext = LCase(GetExtension(e.name));
+            const std::string ext = lowerCase(getExtension(e.name));
             const std::string* matched = nullptr;
-            for (const std::string& type : settings_.FileTypes) {
+            for (const std::string& type : settings_.fileTypes) {
                 if (type == "*" || type == ext) {
                     matched = &type;
                     break;
@@ -283,39 +283,39 @@ void ListCommands::ScanFolder(const std::string& folder, bool subFolders) {
             if (!matched) continue;
             struct stat fst {};
             const std::string path = current + e.name;
-            if (!StatPath(path, fst) || !S_ISREG(fst.st_mode)) continue;
+            if (!statPath(path, fst) || !S_ISREG(fst.st_mode)) continue;
 
-            if (IsPlaylistType(*matched)) {
-                ImportPlaylist(path);
-            } else if (AddCheckedFile(e.name, path)) {
-                ++NrTotalFiles;
-                scanned.push_back({list_.Count(), static_cast<long long>(fst.st_size), path});
+            if (isPlaylistType(*matched)) {
+                importPlaylist(path);
+            } else if (addCheckedFile(e.name, path)) {
+                ++nrTotalFiles;
+                scanned.push_back({list_.count(), static_cast<long long>(fst.st_size), path});
             }
             runningBytes += static_cast<long long>(fst.st_size);
-            ui_.SetStatus(1, TotalText(NrTotalFiles, TruncatedMB(runningBytes)));
-            ui_.SetProgress(static_cast<long long>(i) * perFolder +
+            ui_.setStatus(1, totalText(nrTotalFiles, truncatedMb(runningBytes)));
+            ui_.setProgress(static_cast<long long>(i) * perFolder +
                                 static_cast<long long>(k) * perFolder / static_cast<long long>(entries.size()),
                             total);
         }
     }
-    ui_.SetProgress(0, 0);
+    ui_.setProgress(0, 0);
 
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    lastScanText_ = "Scanned " + std::to_string(NrTotalFiles) + " files in " + FormatSeconds(elapsed) + " seconds.";
-    ui_.SetStatus(3, lastScanText_);
+    lastScanText_ = "Scanned " + std::to_string(nrTotalFiles) + " files in " + formatSeconds(elapsed) + " seconds.";
+    ui_.setStatus(3, lastScanText_);
     // The totals of every existing file, without asking again for the sizes just read.
-    NrTotalFiles = list_.Count();
-    ui_.SetStatus(1, TotalText(NrTotalFiles, TotalMBOf(list_, scanned)));
+    nrTotalFiles = list_.count();
+    ui_.setStatus(1, totalText(nrTotalFiles, totalMbOf(list_, scanned)));
 }
 
-void ListCommands::ImportPlaylist(const std::string& path) {
-    if (IsBlank(path)) return;
-    const std::string ext = LCase(GetExtension(path));
+void ListCommands::importPlaylist(const std::string& path) {
+    if (isBlank(path)) return;
+    const std::string ext = lowerCase(getExtension(path));
     const bool pls = ext == "pls";
     if (!pls && ext != "m3u" && ext != "m3u8") return;
 
     struct stat st {};
-    if (!StatPath(path, st) || !S_ISREG(st.st_mode) || st.st_size > kMaxPlaylistBytes) return;
+    if (!statPath(path, st) || !S_ISREG(st.st_mode) || st.st_size > kMaxPlaylistBytes) return;
     std::ifstream in(path, std::ios::binary);
     if (!in) return;
     std::string raw(static_cast<size_t>(st.st_size), '\0');
@@ -336,11 +336,11 @@ void ListCommands::ImportPlaylist(const std::string& path) {
     }
     raw.clear();
     raw.shrink_to_fit();
-    text = Trim(text);
+    text = trim(text);
     if (text.empty()) return;
     if (text.back() != '\n') text += '\n';
 
-    const std::string folder = GetFolder(path);
+    const std::string folder = getFolder(path);
     const std::string_view all(text);
     size_t pos = 0;
     while (pos < all.size()) {
@@ -348,11 +348,11 @@ void ListCommands::ImportPlaylist(const std::string& path) {
         const std::string_view line = all.substr(pos, end - pos);
         pos = end + 1;
         if (bStopScan) break;
-        if (IsBlank(line)) continue;
+        if (isBlank(line)) continue;
 
         std::string entry;
         if (pls) {
-            if (line.size() < 4 || AsciiLower(line.substr(0, 4)) != "file") continue;
+            if (line.size() < 4 || asciiLower(line.substr(0, 4)) != "file") continue;
             const size_t eq = line.find('=', 3);
             if (eq == std::string_view::npos) continue;
             entry = std::string(line.substr(eq + 1));
@@ -361,44 +361,44 @@ void ListCommands::ImportPlaylist(const std::string& path) {
             entry = std::string(line);
         }
 
-        const std::string full = ResolvePlaylistEntry(entry, folder);
+        const std::string full = resolvePlaylistEntry(entry, folder);
         const size_t slash = full.rfind('/');
         const std::string name = slash == std::string::npos ? full : full.substr(slash + 1);
         if (name.empty()) continue;
-        AddToFileList(name, slash == std::string::npos ? std::string() : full.substr(0, slash + 1));
+        addToFileList(name, slash == std::string::npos ? std::string() : full.substr(0, slash + 1));
     }
 }
 
-void ListCommands::UpdateListItem(int row, const clsFile& constFile) {
-    if (row < 1 || row > list_.Count() || constFile.FullPath().empty()) return;
+void ListCommands::updateListItem(int row, const clsFile& constFile) {
+    if (row < 1 || row > list_.count() || constFile.fullPath().empty()) return;
     // The handler interfaces read through non-const members; the file object itself is not changed.
     clsFile& file = const_cast<clsFile&>(constFile);
 
-    std::array<std::string, kColumnCount> cells = list_.At(row).cells;
+    std::array<std::string, kColumnCount> cells = list_.at(row).cells;
     cells[colFilename - 1] = file.name();
-    cells[colPath - 1] = file.Path();
-    cells[colSize - 1] = Trim(FormatGrouped2(static_cast<double>(file.FileSize()) / 1024.0 / 1024.0) + " MB");
+    cells[colPath - 1] = file.path();
+    cells[colSize - 1] = trim(formatGrouped2(static_cast<double>(file.fileSize()) / 1024.0 / 1024.0) + " MB");
 
     if (settings_.bAutoReadTags) {
-        clsTag& tag = file.Tag();
-        const clsAudio& audio = file.Audio();
-        cells[colArtist - 1] = tag.GetValue(tvArtist);
-        cells[colAlbum - 1] = tag.GetValue(tvAlbum);
-        cells[colTitle - 1] = tag.GetValue(tvTitle);
-        std::string track = tag.GetValue(tvTrack);
+        clsTag& tag = file.tag();
+        const clsAudio& audio = file.audio();
+        cells[colArtist - 1] = tag.getValue(tvArtist);
+        cells[colAlbum - 1] = tag.getValue(tvAlbum);
+        cells[colTitle - 1] = tag.getValue(tvTitle);
+        std::string track = tag.getValue(tvTrack);
         if (settings_.bPadTrackNr && settings_.iTrackDigits >= 1 && !track.empty())
-            track = PadTrackNumber(track, settings_.iTrackDigits);
+            track = padTrackNumber(track, settings_.iTrackDigits);
         cells[colTrack - 1] = track;
-        cells[colYear - 1] = tag.GetValue(tvYear);
-        cells[colGenre - 1] = tag.GetValue(tvGenre);
-        cells[colComment - 1] = tag.GetValue(tvComment);
+        cells[colYear - 1] = tag.getValue(tvYear);
+        cells[colGenre - 1] = tag.getValue(tvGenre);
+        cells[colComment - 1] = tag.getValue(tvComment);
 
         // An audio value the reader does not give (the null reader) leaves its cell empty.
         double number = 0;
-        cells[colBitrate - 1] = ParseNumber(audio.GetInfo(aiBitRate), number)
+        cells[colBitrate - 1] = parseNumber(audio.getInfo(aiBitRate), number)
                                     ? std::to_string(static_cast<long long>(number / 1000.0))
                                     : std::string();
-        if (ParseNumber(audio.GetInfo(aiSampleRate), number)) {
+        if (parseNumber(audio.getInfo(aiSampleRate), number)) {
             const long long tenths = std::llround(number / 100.0);
             const long long whole = tenths / 10;
             const long long fraction = std::llabs(tenths % 10);
@@ -407,8 +407,8 @@ void ListCommands::UpdateListItem(int row, const clsFile& constFile) {
         } else {
             cells[colSamplerate - 1].clear();
         }
-        cells[colDuration - 1] = ParseNumber(audio.GetInfo(aiDuration), number)
-                                     ? FormatDuration(static_cast<long long>(number))
+        cells[colDuration - 1] = parseNumber(audio.getInfo(aiDuration), number)
+                                     ? formatDuration(static_cast<long long>(number))
                                      : std::string();
 
         std::string tags;
@@ -417,164 +417,164 @@ void ListCommands::UpdateListItem(int row, const clsFile& constFile) {
         if (tag.hasTag(tkID3v2)) tags = tags.empty() ? std::string("ID3v2") : tags + " & ID3v2";
         cells[colTags - 1] = tags;
     }
-    list_.SetCells(row, cells);
+    list_.setCells(row, cells);
 }
 
-long long ListCommands::TotalMB() const { return TotalMBOf(list_, {}); }
+long long ListCommands::totalMb() const { return totalMbOf(list_, {}); }
 
-void ListCommands::UpdateTotals() {
-    NrTotalFiles = list_.Count();
-    ui_.SetStatus(1, TotalText(NrTotalFiles, TotalMB()));
+void ListCommands::updateTotals() {
+    nrTotalFiles = list_.count();
+    ui_.setStatus(1, totalText(nrTotalFiles, totalMb()));
 }
 
-void ListCommands::DropPaths(const std::vector<std::string>& paths, bool scanSubFolders) {
+void ListCommands::dropPaths(const std::vector<std::string>& paths, bool scanSubFolders) {
     for (const std::string& given : paths) {
         if (bStopScan) break;
         // Names are used as they are: a Linux name may begin or end with a blank.
-        if (IsBlank(given)) continue;
+        if (isBlank(given)) continue;
         std::string path = given;
         if (path.front() != '/') {
             char cwd[4096];
-            if (::getcwd(cwd, sizeof cwd)) path = AddBackslash(cwd) + path;
+            if (::getcwd(cwd, sizeof cwd)) path = addBackslash(cwd) + path;
         }
-        path = CleanPath(path);
-        if (IsDirectory(path)) {
-            ScanFolder(AddBackslash(path), scanSubFolders);
-        } else if (IsPlaylistType(LCase(GetExtension(path)))) {
-            ImportPlaylist(path);
+        path = cleanPath(path);
+        if (isDirectory(path)) {
+            scanFolder(addBackslash(path), scanSubFolders);
+        } else if (isPlaylistType(lowerCase(getExtension(path)))) {
+            importPlaylist(path);
         } else {
-            AddToFileList(GetFileName(path), GetFolder(path));
+            addToFileList(getFileName(path), getFolder(path));
         }
     }
-    UpdateTotals();
+    updateTotals();
 }
 
-void ListCommands::AddChosenFiles(const std::vector<std::string>& fullPaths, bool playlistFilter) {
+void ListCommands::addChosenFiles(const std::vector<std::string>& fullPaths, bool playlistFilter) {
     std::vector<std::string> chosen;
     for (const std::string& p : fullPaths)
-        if (!IsBlank(p)) chosen.push_back(p);
+        if (!isBlank(p)) chosen.push_back(p);
     if (chosen.empty()) return;
-    settings_.sLastDir = RemoveBackslash(GetFolder(chosen.front()));
+    settings_.sLastDir = removeBackslash(getFolder(chosen.front()));
     for (const std::string& path : chosen) {
         if (playlistFilter)
-            ImportPlaylist(path);
+            importPlaylist(path);
         else
-            AddToFileList(GetFileName(path), GetFolder(path));
+            addToFileList(getFileName(path), getFolder(path));
     }
-    UpdateTotals();
+    updateTotals();
 }
 
-bool ListCommands::ShowFile(int row) {
-    const std::string path = list_.GetFullPath(row);
-    ui_.ClearPanes();
-    if (path.empty() || !IsRegularFile(path) || !filCurrent_.ReadFile(path, settings_.bReadTags)) {
-        filCurrent_.Reset();
-        if (row >= 1 && row <= list_.Count()) list_.RemoveRow(row);
-        UpdateTotals();
-        ui_.SetOldName("The File Does Not Exist!");
+bool ListCommands::showFile(int row) {
+    const std::string path = list_.getFullPath(row);
+    ui_.clearPanes();
+    if (path.empty() || !isRegularFile(path) || !filCurrent_.readFile(path, settings_.bReadTags)) {
+        filCurrent_.reset();
+        if (row >= 1 && row <= list_.count()) list_.removeRow(row);
+        updateTotals();
+        ui_.setOldName("The File Does Not Exist!");
         return false;
     }
-    if (FileShown) FileShown(filCurrent_);
-    ui_.SetStatus(2, "Filesize: " + std::to_string(filCurrent_.FileSize() / 1024) + " kB");
+    if (fileShown) fileShown(filCurrent_);
+    ui_.setStatus(2, "Filesize: " + std::to_string(filCurrent_.fileSize() / 1024) + " kB");
 
     std::string oldName = filCurrent_.name();
-    if (oldName.empty()) oldName = GetFileName(path);
-    std::string newName = NewNameBuilder ? NewNameBuilder(filCurrent_) : oldName;
+    if (oldName.empty()) oldName = getFileName(path);
+    std::string newName = newNameBuilder ? newNameBuilder(filCurrent_) : oldName;
     if (newName.empty()) newName = oldName;
-    ui_.SetOldName(oldName);
-    ui_.SetNewName(newName);
+    ui_.setOldName(oldName);
+    ui_.setNewName(newName);
     return true;
 }
 
-void ListCommands::MouseDown(bool shiftOrCtrl) { bMultiChange = shiftOrCtrl; }
+void ListCommands::mouseDown(bool shiftOrCtrl) { bMultiChange = shiftOrCtrl; }
 
-void ListCommands::MouseDrag(double deltaYTwips) {
+void ListCommands::mouseDrag(double deltaYTwips) {
     if (bMultiChange) return;
     if (std::fabs(deltaYTwips) >= 45) {
         bMultiChange = true;
-        ui_.ClearPanes();
+        ui_.clearPanes();
     }
 }
 
-bool ListCommands::RowClicked(int row) {
-    if (NrTotalFiles == 0 || row < 1 || row > list_.Count()) return false;
-    if (!bMultiChange && list_.Count() >= 1) {
-        if (list_.Selected(row - 1) || list_.Selected(row + 1)) bMultiChange = true;
+bool ListCommands::rowClicked(int row) {
+    if (nrTotalFiles == 0 || row < 1 || row > list_.count()) return false;
+    if (!bMultiChange && list_.count() >= 1) {
+        if (list_.selected(row - 1) || list_.selected(row + 1)) bMultiChange = true;
     }
-    if (!bMultiChange) return ShowFile(row);
-    ui_.ClearPanes();
-    if (!filCurrent_.FullPath().empty()) filCurrent_.Reset();
+    if (!bMultiChange) return showFile(row);
+    ui_.clearPanes();
+    if (!filCurrent_.fullPath().empty()) filCurrent_.reset();
     return false;
 }
 
-void ListCommands::SelectAllFiles() {
-    list_.SelectAll();
+void ListCommands::selectAllFiles() {
+    list_.selectAll();
     bMultiChange = true;
-    ui_.ClearPanes();
+    ui_.clearPanes();
 }
 
-void ListCommands::InvertSelection() {
-    list_.InvertSelection();
+void ListCommands::invertSelection() {
+    list_.invertSelection();
     bMultiChange = true;
-    ui_.ClearPanes();
+    ui_.clearPanes();
 }
 
-void ListCommands::ClearFileList() {
-    list_.Clear();
-    NrTotalFiles = 0;
-    ui_.SetStatus(1, "Total: 0 files (0 MB)");
-    ui_.ClearPanes();
+void ListCommands::clearFileList() {
+    list_.clear();
+    nrTotalFiles = 0;
+    ui_.setStatus(1, "Total: 0 files (0 MB)");
+    ui_.clearPanes();
 }
 
-void ListCommands::RemoveSelectedFromList() {
-    list_.RemoveRowsIf([](int, const FileList::Row& r) { return r.selected; });
-    ui_.ClearPanes();
-    UpdateTotals();
-    filCurrent_.Reset();
+void ListCommands::removeSelectedFromList() {
+    list_.removeRowsIf([](int, const FileList::Row& r) { return r.selected; });
+    ui_.clearPanes();
+    updateTotals();
+    filCurrent_.reset();
 }
 
-void ListCommands::DeleteSelectedFiles() {
-    if (list_.Count() == 0) return;
+void ListCommands::deleteSelectedFiles() {
+    if (list_.count() == 0) return;
     const std::string question = settings_.bRecycleFiles
                                      ? "Are you sure you want to move ALL selected file(s) to recycle bin?"
                                      : "Are you sure you want to delete ALL selected file(s) from your harddrive?";
-    if (ui_.Ask(question, mbYesNo, miQuestion) != anYes) return;
+    if (ui_.ask(question, mbYesNo, miQuestion) != anYes) return;
 
     // Walk from the end; only rows whose file is really gone are removed afterwards.
-    std::vector<char> deleted(static_cast<size_t>(list_.Count()) + 1, 0);
+    std::vector<char> deleted(static_cast<size_t>(list_.count()) + 1, 0);
     int failed = 0;
     std::string firstError;
-    for (int row = list_.Count(); row >= 1; --row) {
-        if (!list_.Selected(row)) continue;
-        const std::string path = list_.GetFullPath(row);
+    for (int row = list_.count(); row >= 1; --row) {
+        if (!list_.selected(row)) continue;
+        const std::string path = list_.getFullPath(row);
         struct stat st {};
         // A listed name that has become a folder is never deleted with everything in it.
-        const int status = (StatPath(path, st) && S_ISDIR(st.st_mode))
+        const int status = (statPath(path, st) && S_ISDIR(st.st_mode))
                                ? EISDIR
-                               : ShellFileOperation(path, "", foDelete, settings_.bRecycleFiles);
+                               : shellFileOperation(path, "", foDelete, settings_.bRecycleFiles);
         if (status == 0) {
             deleted[static_cast<size_t>(row)] = 1;
         } else if (failed++ == 0) {
-            firstError = path + ": Error " + std::to_string(status) + " " + ErrorText(status);
+            firstError = path + ": Error " + std::to_string(status) + " " + errorText(status);
         }
-        ui_.Repaint();
+        ui_.repaint();
     }
-    list_.RemoveRowsIf([&deleted](int row, const FileList::Row&) { return deleted[static_cast<size_t>(row)] != 0; });
-    ui_.ClearPanes();
-    UpdateTotals();
-    filCurrent_.Reset();
+    list_.removeRowsIf([&deleted](int row, const FileList::Row&) { return deleted[static_cast<size_t>(row)] != 0; });
+    ui_.clearPanes();
+    updateTotals();
+    filCurrent_.reset();
     if (failed > 0) {
-        ui_.Ask("Delete failed for " + std::to_string(failed) + (failed == 1 ? " file." : " files.") +
+        ui_.ask("Delete failed for " + std::to_string(failed) + (failed == 1 ? " file." : " files.") +
                     "\r\n\r\nFirst error: " + firstError,
                 mbOK, miError);
     }
 }
 
-void ListCommands::RemoveNonexistentFiles() {
-    list_.RemoveRowsIf([](int, const FileList::Row& r) {
-        return !PathExists(r.cells[colPath - 1] + r.cells[colFilename - 1]);
+void ListCommands::removeNonexistentFiles() {
+    list_.removeRowsIf([](int, const FileList::Row& r) {
+        return !pathExists(r.cells[colPath - 1] + r.cells[colFilename - 1]);
     });
-    UpdateTotals();
+    updateTotals();
 }
 
 }  // namespace vorda

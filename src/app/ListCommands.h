@@ -20,65 +20,65 @@ class ListCommands {
 public:
     ListCommands(FileList& list, UserInterface& ui, Settings& settings);
 
-    FileList& List() { return list_; }
+    FileList& list() { return list_; }
     clsFile& filCurrent() { return filCurrent_; }
 
     // Main-window state shared with other commands.
-    int NrTotalFiles = 0;
+    int nrTotalFiles = 0;
     bool bMultiChange = false;
     bool bBlockDirUpdate = false;
     // Set (from the user interface, while a scan repaints) to end a running scan, playlist
     // import or drop early; the rows added so far stay. Cleared when a drop or scan starts.
     bool bStopScan = false;
 
-    // Seams for the window and the naming engine, used by ShowFile after a successful read:
-    // FileShown shows the tags, audio information and pattern detection of filCurrent;
-    // NewNameBuilder gives the new-name box text (without one, the new name is the old name).
-    std::function<void(clsFile& file)> FileShown;
-    std::function<std::string(clsFile& file)> NewNameBuilder;
+    // Seams for the window and the naming engine, used by showFile after a successful read:
+    // fileShown shows the tags, audio information and pattern detection of filCurrent;
+    // newNameBuilder gives the new-name box text (without one, the new name is the old name).
+    std::function<void(clsFile& file)> fileShown;
+    std::function<std::string(clsFile& file)> newNameBuilder;
 
     // Reads folder + name and appends a row; false (nothing added) when it cannot be read.
-    bool AddToFileList(const std::string& name, const std::string& folder);
+    bool addToFileList(const std::string& name, const std::string& folder);
     // Adds every matching file of folder (and its subfolders, breadth first); imports playlists.
-    void ScanFolder(const std::string& folder, bool subFolders);
+    void scanFolder(const std::string& folder, bool subFolders);
     // Adds every file an M3U, M3U8 or PLS playlist names.
-    void ImportPlaylist(const std::string& path);
+    void importPlaylist(const std::string& path);
     // Fills the cells of row from a read file object.
-    void UpdateListItem(int row, const clsFile& file);
-    void UpdateTotals();
-    long long TotalMB() const;
+    void updateListItem(int row, const clsFile& file);
+    void updateTotals();
+    long long totalMb() const;
 
     // Files and folders dropped onto the list (or given on the command line of the window).
-    void DropPaths(const std::vector<std::string>& paths, bool scanSubFolders);
+    void dropPaths(const std::vector<std::string>& paths, bool scanSubFolders);
     // The "Add files..." result: folder ("/"-terminated or not) and names; playlists = second filter.
-    void AddChosenFiles(const std::vector<std::string>& fullPaths, bool playlistFilter);
+    void addChosenFiles(const std::vector<std::string>& fullPaths, bool playlistFilter);
 
-    // ShowFile's list part: reads the row into filCurrent; false (row removed,
+    // showFile's list part: reads the row into filCurrent; false (row removed,
     // "The File Does Not Exist!" in the old-name box) when it cannot be read.
-    bool ShowFile(int row);
+    bool showFile(int row);
 
     // Selection and multi-change rules.
-    void MouseDown(bool shiftOrCtrl);
-    void MouseDrag(double deltaYTwips);
+    void mouseDown(bool shiftOrCtrl);
+    void mouseDrag(double deltaYTwips);
     // A click on a row (after the view updated the selection). Returns true when the
     // single file was shown.
-    bool RowClicked(int row);
-    void SelectAllFiles();
-    void InvertSelection();
+    bool rowClicked(int row);
+    void selectAllFiles();
+    void invertSelection();
 
     // List commands.
-    void ClearFileList();
-    void RemoveSelectedFromList();
+    void clearFileList();
+    void removeSelectedFromList();
     // "Delete file(s)": asks, then deletes (to the trash when bRecycleFiles).
-    void DeleteSelectedFiles();
-    void RemoveNonexistentFiles();
+    void deleteSelectedFiles();
+    void removeNonexistentFiles();
 
     // The "Scanned ... files in ... seconds." text of the last scan ("" before any).
-    const std::string& LastScanText() const { return lastScanText_; }
+    const std::string& lastScanText() const { return lastScanText_; }
 
 private:
-    // AddToFileList for a path already known to be a regular file.
-    bool AddCheckedFile(const std::string& name, const std::string& path);
+    // addToFileList for a path already known to be a regular file.
+    bool addCheckedFile(const std::string& name, const std::string& path);
 
     FileList& list_;
     UserInterface& ui_;

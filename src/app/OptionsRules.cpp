@@ -12,41 +12,41 @@ namespace {
 constexpr long long kInt32Max = INT_MAX;
 constexpr long long kInt32Min = INT_MIN;
 
-bool AllOf(std::string_view text, std::string_view allowed)
+bool allOf(std::string_view text, std::string_view allowed)
 {
     return std::all_of(text.begin(), text.end(),
                        [allowed](char c) { return allowed.find(c) != std::string_view::npos; });
 }
 
-bool NoneOf(std::string_view text, std::string_view refused)
+bool noneOf(std::string_view text, std::string_view refused)
 {
     return text.find_first_of(refused) == std::string_view::npos;
 }
 
-long long Clamp(long long v, long long lo, long long hi) { return v < lo ? lo : (v > hi ? hi : v); }
+long long clamp(long long v, long long lo, long long hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 }  // namespace
 
-bool AcceptsText(InputRule rule, std::string_view text)
+bool acceptsText(InputRule rule, std::string_view text)
 {
     switch (rule) {
     case InputRule::Digits:
-        return AllOf(text, "0123456789");
+        return allOf(text, "0123456789");
     case InputRule::SignedDigits:
         if (!text.empty() && text.front() == '-') text.remove_prefix(1);
-        return AllOf(text, "0123456789");
+        return allOf(text, "0123456789");
     case InputRule::NonZeroDigits:
-        return AllOf(text, "123456789");
+        return allOf(text, "123456789");
     case InputRule::FileType:
     case InputRule::NameText:
-        return NoneOf(text, kNameIllegalChars);
+        return noneOf(text, kNameIllegalChars);
     }
     return false;
 }
 
-bool SwallowsEnter(InputRule rule) { return rule == InputRule::Digits || rule == InputRule::SignedDigits; }
+bool swallowsEnter(InputRule rule) { return rule == InputRule::Digits || rule == InputRule::SignedDigits; }
 
-std::string RemoveCharsOf(std::string_view text, std::string_view chars)
+std::string removeCharsOf(std::string_view text, std::string_view chars)
 {
     std::string out;
     out.reserve(text.size());
@@ -55,7 +55,7 @@ std::string RemoveCharsOf(std::string_view text, std::string_view chars)
     return out;
 }
 
-long long LeadingNumber(std::string_view text)
+long long leadingNumber(std::string_view text)
 {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
@@ -66,21 +66,21 @@ long long LeadingNumber(std::string_view text)
         value = value * 10 + (text[i] - '0');
         if (value > kInt32Max + 1) value = kInt32Max + 1;  // saturate; clamped below
     }
-    return Clamp(negative ? -value : value, kInt32Min, kInt32Max);
+    return clamp(negative ? -value : value, kInt32Min, kInt32Max);
 }
 
-std::string CorrectNumberText(NumberBox box, std::string_view text)
+std::string correctNumberText(NumberBox box, std::string_view text)
 {
-    long long v = LeadingNumber(text);
+    long long v = leadingNumber(text);
     switch (box) {
     case NumberBox::MaxFNameLength:
-        v = Clamp(v, 1, 255);
+        v = clamp(v, 1, 255);
         break;
     case NumberBox::MaxPadding:
         if (v < -1) v = -1;
         break;
     case NumberBox::TrackDigits:
-        v = Clamp(v, 1, 255);
+        v = clamp(v, 1, 255);
         break;
     case NumberBox::AddPaddingSize:
     case NumberBox::AlbumSize:
@@ -90,11 +90,11 @@ std::string CorrectNumberText(NumberBox box, std::string_view text)
     return std::to_string(v);
 }
 
-PaddingCorrection CorrectAddPadding(std::string_view addText, std::string_view maxText)
+PaddingCorrection correctAddPadding(std::string_view addText, std::string_view maxText)
 {
     PaddingCorrection result;
-    const long long add = LeadingNumber(CorrectNumberText(NumberBox::AddPaddingSize, addText));
-    const long long max = LeadingNumber(CorrectNumberText(NumberBox::MaxPadding, maxText));
+    const long long add = leadingNumber(correctNumberText(NumberBox::AddPaddingSize, addText));
+    const long long max = leadingNumber(correctNumberText(NumberBox::MaxPadding, maxText));
     result.text = std::to_string(add);
     if (max >= 0 && add > max) {
         result.message = "You can not add more padding then maximum allowed padding (" + std::to_string(max) + ")!";
@@ -103,50 +103,50 @@ PaddingCorrection CorrectAddPadding(std::string_view addText, std::string_view m
     return result;
 }
 
-std::string CheckPaddingOnOk(long long addPadding, long long maxPadding)
+std::string checkPaddingOnOk(long long addPadding, long long maxPadding)
 {
     if (maxPadding >= 0 && maxPadding < addPadding)
         return "The \"Maximum padding limit\" must be greater than or equal to \"Padding to add...\".";
     return {};
 }
 
-int LyricsFieldMaxLength(int useLyrics3) { return useLyrics3 == tuNever ? 30 : 250; }
+int lyricsFieldMaxLength(int useLyrics3) { return useLyrics3 == tuNever ? 30 : 250; }
 
 // ---------------------------------------------------------------- file types
 
-bool FileTypeList::Add(std::string_view text)
+bool FileTypeList::add(std::string_view text)
 {
     if (text.empty() || text.find('*') != std::string_view::npos) return false;
     // Entries are matched against lower-case extensions without their dot.
     size_t start = 0;
     while (start < text.size() && text[start] == '.') ++start;
-    const std::string type = LCase(text.substr(start));
+    const std::string type = lowerCase(text.substr(start));
     if (type.empty()) return false;
     types_.push_back(type);
     return true;
 }
 
-bool FileTypeList::RemoveAt(int index)
+bool FileTypeList::removeAt(int index)
 {
     if (index < 0 || index >= static_cast<int>(types_.size()) || types_[index] == "*") return false;
     types_.erase(types_.begin() + index);
     return true;
 }
 
-void FileTypeList::SetShowAll(bool on)
+void FileTypeList::setShowAll(bool on)
 {
     if (on) {
-        if (!ShowsAll()) types_.push_back("*");
+        if (!showsAll()) types_.push_back("*");
     } else {
         types_.erase(std::remove(types_.begin(), types_.end(), "*"), types_.end());
     }
 }
 
-bool FileTypeList::ShowsAll() const { return std::find(types_.begin(), types_.end(), "*") != types_.end(); }
+bool FileTypeList::showsAll() const { return std::find(types_.begin(), types_.end(), "*") != types_.end(); }
 
 // ---------------------------------------------------------------- the form
 
-int ExistsOptionOf(int feaFileExistAction)
+int existsOptionOf(int feaFileExistAction)
 {
     switch (feaFileExistAction) {
     case feaSkip: return 1;
@@ -155,7 +155,7 @@ int ExistsOptionOf(int feaFileExistAction)
     }
 }
 
-int FileExistActionOf(int optExists)
+int fileExistActionOf(int optExists)
 {
     switch (optExists) {
     case 1: return feaSkip;
@@ -164,7 +164,7 @@ int FileExistActionOf(int optExists)
     }
 }
 
-OptionsForm FormFromSettings(const Settings& s)
+OptionsForm formFromSettings(const Settings& s)
 {
     OptionsForm f;
     f.chkAutoReadTags = s.bAutoReadTags;
@@ -172,7 +172,7 @@ OptionsForm FormFromSettings(const Settings& s)
     f.chkAutoRemJunk = s.bAutoRemJunk;
     f.chkIgnoreReadOnly = s.bIgnoreReadOnly;
     f.chkRecycle = s.bRecycleFiles;
-    f.lstFiletypes = s.FileTypes;
+    f.lstFiletypes = s.fileTypes;
 
     f.chkUseTags = s.bUseTags;
     f.chkLowext = s.bLowExtension;
@@ -197,37 +197,37 @@ OptionsForm FormFromSettings(const Settings& s)
 
     f.chkKeepSync = s.bTAGKeepSync;
     f.chkID3lcaseFirst = s.bTAGLCaseFirst;
-    f.optID3CaseChange = s.TAGCaseChange;
-    f.cmbUseID3v1 = s.UseID3v1;
-    f.cmbUseID3v2 = s.UseID3v2;
-    f.cmbUseLyrics3 = s.UseLyrics3;
+    f.optID3CaseChange = s.tagCaseChange;
+    f.cmbUseID3v1 = s.useID3v1;
+    f.cmbUseID3v2 = s.useID3v2;
+    f.cmbUseLyrics3 = s.useLyrics3;
     f.txtAddPaddingSize = std::to_string(s.lAddPaddingSize);
     f.txtMaxPadding = std::to_string(s.lMaxPaddingSize);
 
-    f.txtFreeDBServer = s.RemoteHost;
-    f.txtFreeDBPort = std::to_string(s.RemotePort);
-    f.txtFreeDBUser = s.UserName;
-    f.txtFreeDBHost = s.UserHost;
-    f.chkFreeDBFormatting = s.ApplyFormatting;
+    f.txtFreeDBServer = s.remoteHost;
+    f.txtFreeDBPort = std::to_string(s.remotePort);
+    f.txtFreeDBUser = s.userName;
+    f.txtFreeDBHost = s.userHost;
+    f.chkFreeDBFormatting = s.applyFormatting;
 
     f.chkSortToExistingFolders = s.bSortToExistingFolders;
     f.txtAlbumSize = std::to_string(s.lAlbumSize);
-    f.optExists = ExistsOptionOf(s.feaFileExistAction);
+    f.optExists = existsOptionOf(s.feaFileExistAction);
     f.optID3Empty = s.iEmptyFieldAction;
     return f;
 }
 
-std::string ApplyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini)
+std::string applyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini)
 {
-    f.txtMaxFNameLength = CorrectNumberText(NumberBox::MaxFNameLength, f.txtMaxFNameLength);
-    f.txtTrackDigits = CorrectNumberText(NumberBox::TrackDigits, f.txtTrackDigits);
-    f.txtAddPaddingSize = CorrectNumberText(NumberBox::AddPaddingSize, f.txtAddPaddingSize);
-    f.txtMaxPadding = CorrectNumberText(NumberBox::MaxPadding, f.txtMaxPadding);
-    f.txtAlbumSize = CorrectNumberText(NumberBox::AlbumSize, f.txtAlbumSize);
+    f.txtMaxFNameLength = correctNumberText(NumberBox::MaxFNameLength, f.txtMaxFNameLength);
+    f.txtTrackDigits = correctNumberText(NumberBox::TrackDigits, f.txtTrackDigits);
+    f.txtAddPaddingSize = correctNumberText(NumberBox::AddPaddingSize, f.txtAddPaddingSize);
+    f.txtMaxPadding = correctNumberText(NumberBox::MaxPadding, f.txtMaxPadding);
+    f.txtAlbumSize = correctNumberText(NumberBox::AlbumSize, f.txtAlbumSize);
 
-    const long long addPadding = LeadingNumber(f.txtAddPaddingSize);
-    const long long maxPadding = LeadingNumber(f.txtMaxPadding);
-    std::string message = CheckPaddingOnOk(addPadding, maxPadding);
+    const long long addPadding = leadingNumber(f.txtAddPaddingSize);
+    const long long maxPadding = leadingNumber(f.txtMaxPadding);
+    std::string message = checkPaddingOnOk(addPadding, maxPadding);
     if (!message.empty()) return message;
 
     s.bAutoReadTags = f.chkAutoReadTags;
@@ -235,12 +235,12 @@ std::string ApplyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini)
     s.bAutoRemJunk = f.chkAutoRemJunk;
     s.bIgnoreReadOnly = f.chkIgnoreReadOnly;
     s.bRecycleFiles = f.chkRecycle;
-    s.FileTypes = f.lstFiletypes.empty() ? std::vector<std::string>{"mp3"} : f.lstFiletypes;
+    s.fileTypes = f.lstFiletypes.empty() ? std::vector<std::string>{"mp3"} : f.lstFiletypes;
 
     s.bUseTags = f.chkUseTags;
     s.bLowExtension = f.chkLowext;
     s.bLimitFNameLength = f.chkFNameLength;
-    s.iMaxFNameLength = static_cast<int>(LeadingNumber(f.txtMaxFNameLength));
+    s.iMaxFNameLength = static_cast<int>(leadingNumber(f.txtMaxFNameLength));
     s.bSetAttributes = f.chkSetAttributes;
     s.bReadOnly = f.chkReadOnly;
     s.bHidden = f.chkHidden;
@@ -253,32 +253,32 @@ std::string ApplyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini)
     s.bFixSpaces = f.chkSpaces;
     s.bFixMisses = f.chkMisses;
     s.bPadTrackNr = f.chkPadTrackNr;
-    s.iTrackDigits = static_cast<int>(LeadingNumber(f.txtTrackDigits));
+    s.iTrackDigits = static_cast<int>(leadingNumber(f.txtTrackDigits));
     s.bUseRemoveChars = f.chkRemoveChars;
     s.sRemovedChars = f.txtRemoveChars;
     s.bUseReplace = f.chkReplace;
 
     s.bTAGKeepSync = f.chkKeepSync;
     s.bTAGLCaseFirst = f.chkID3lcaseFirst;
-    s.TAGCaseChange = f.optID3CaseChange;
-    s.UseID3v1 = f.cmbUseID3v1;
-    s.UseID3v2 = f.cmbUseID3v2;
-    s.UseLyrics3 = f.cmbUseLyrics3;
+    s.tagCaseChange = f.optID3CaseChange;
+    s.useID3v1 = f.cmbUseID3v1;
+    s.useID3v2 = f.cmbUseID3v2;
+    s.useLyrics3 = f.cmbUseLyrics3;
     s.lAddPaddingSize = addPadding;
     s.lMaxPaddingSize = maxPadding;
 
-    s.RemoteHost = f.txtFreeDBServer;
-    s.RemotePort = Clamp(LeadingNumber(f.txtFreeDBPort), 0, 65535);
-    s.UserName = f.txtFreeDBUser;
-    s.UserHost = f.txtFreeDBHost;
-    s.ApplyFormatting = f.chkFreeDBFormatting;
+    s.remoteHost = f.txtFreeDBServer;
+    s.remotePort = clamp(leadingNumber(f.txtFreeDBPort), 0, 65535);
+    s.userName = f.txtFreeDBUser;
+    s.userHost = f.txtFreeDBHost;
+    s.applyFormatting = f.chkFreeDBFormatting;
 
     s.bSortToExistingFolders = f.chkSortToExistingFolders;
-    s.lAlbumSize = LeadingNumber(f.txtAlbumSize);
-    s.feaFileExistAction = FileExistActionOf(f.optExists);
+    s.lAlbumSize = leadingNumber(f.txtAlbumSize);
+    s.feaFileExistAction = fileExistActionOf(f.optExists);
     s.iEmptyFieldAction = f.optID3Empty;
 
-    s.SaveOptions(ini);
+    s.saveOptions(ini);
     return {};
 }
 

@@ -27,21 +27,21 @@ enum class InputRule {
 // Whether a box governed by rule may hold this text. An edit (a typed character or a paste)
 // that would make the text unacceptable is refused as a whole. Deleting never makes an
 // acceptable text unacceptable.
-bool AcceptsText(InputRule rule, std::string_view text);
+bool acceptsText(InputRule rule, std::string_view text);
 // Whether Enter is swallowed in a box of this rule (the number boxes but the track digits).
-bool SwallowsEnter(InputRule rule);
+bool swallowsEnter(InputRule rule);
 // The text with every character of chars removed.
-std::string RemoveCharsOf(std::string_view text, std::string_view chars);
+std::string removeCharsOf(std::string_view text, std::string_view chars);
 
 // The number boxes of the dialog, each with its correction on losing the focus.
 enum class NumberBox { AddPaddingSize, AlbumSize, MaxFNameLength, MaxPadding, TrackDigits };
 
 // The leading number of a text: blanks, an optional sign, digits; 0 when there is none.
 // Values beyond the 32-bit range are held at its limits.
-long long LeadingNumber(std::string_view text);
+long long leadingNumber(std::string_view text);
 // The corrected text of a number box: its leading number, then the box's limits
 // (file-name length 1 to 255, maximum padding at least -1, track digits 1 to 255).
-std::string CorrectNumberText(NumberBox box, std::string_view text);
+std::string correctNumberText(NumberBox box, std::string_view text);
 
 // The focus-loss check of "Padding to add": when the maximum is not negative and the padding
 // exceeds it, the box is set to the maximum and the message is shown.
@@ -49,12 +49,12 @@ struct PaddingCorrection {
     std::string text;     // the new text of txtAddPaddingSize
     std::string message;  // empty when nothing is to be shown
 };
-PaddingCorrection CorrectAddPadding(std::string_view addText, std::string_view maxText);
+PaddingCorrection correctAddPadding(std::string_view addText, std::string_view maxText);
 // The OK check: the message that keeps the dialog open, empty when the two values fit.
-std::string CheckPaddingOnOk(long long addPadding, long long maxPadding);
+std::string checkPaddingOnOk(long long addPadding, long long maxPadding);
 
 // The maximum length of the tag editor's fields 11 and 12: 30 when Lyrics3 is never used.
-int LyricsFieldMaxLength(int useLyrics3);
+int lyricsFieldMaxLength(int useLyrics3);
 
 // The list of visible file types with its editing rules.
 class FileTypeList {
@@ -63,13 +63,13 @@ public:
 
     // Adds a typed extension: refused when empty or holding "*"; stored in lower case and
     // without leading dots. Returns whether it was added.
-    bool Add(std::string_view text);
+    bool add(std::string_view text);
     // Removes the entry at index unless it is "*". Returns whether it was removed.
-    bool RemoveAt(int index);
+    bool removeAt(int index);
     // "Show all files.": adds "*" when on (unless present), removes it when off.
-    void SetShowAll(bool on);
-    bool ShowsAll() const;
-    const std::vector<std::string>& Types() const { return types_; }
+    void setShowAll(bool on);
+    bool showsAll() const;
+    const std::vector<std::string>& types() const { return types_; }
 
 private:
     std::vector<std::string> types_;
@@ -128,15 +128,15 @@ struct OptionsForm {
 };
 
 // The option index of a file-exists action and back (Prompt 1, Replace 2, Skip 4).
-int ExistsOptionOf(int feaFileExistAction);
-int FileExistActionOf(int optExists);
+int existsOptionOf(int feaFileExistAction);
+int fileExistActionOf(int optExists);
 
 // The controls as the dialog opens them.
-OptionsForm FormFromSettings(const Settings& s);
+OptionsForm formFromSettings(const Settings& s);
 
 // OK: corrects the number boxes of the form (their texts change as the boxes would), checks the
 // padding values, and when they fit copies every control into s and writes the options keys to
 // ini. Returns the message that keeps the dialog open (s and ini untouched then), else "".
-std::string ApplyOptionsForm(OptionsForm& form, Settings& s, IniFile& ini);
+std::string applyOptionsForm(OptionsForm& form, Settings& s, IniFile& ini);
 
 }  // namespace vorda

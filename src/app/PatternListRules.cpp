@@ -18,74 +18,74 @@ const char* const kLetterLines =
 
 }  // namespace
 
-std::string PatternListRules::ExistsMessage(const std::string& text) {
+std::string PatternListRules::existsMessage(const std::string& text) {
     return "The pattern \"" + text + "\" already exists!";
 }
 
-bool PatternListRules::Contains(const std::string& text, int except) const {
-    for (int i = 0; i < Count(); ++i) {
+bool PatternListRules::contains(const std::string& text, int except) const {
+    for (int i = 0; i < count(); ++i) {
         if (i != except && patterns_[static_cast<size_t>(i)] == text) return true;
     }
     return false;
 }
 
-std::string PatternListRules::Add(const std::string& text) {
+std::string PatternListRules::add(const std::string& text) {
     if (text.empty()) return {};
-    if (Contains(text)) return ExistsMessage(text);
+    if (contains(text)) return existsMessage(text);
     patterns_.push_back(text);
     return {};
 }
 
-std::string PatternListRules::Update(int index, const std::string& text) {
-    if (!Valid(index) || text.empty()) return {};
-    if (Contains(text, index)) return ExistsMessage(text);
+std::string PatternListRules::update(int index, const std::string& text) {
+    if (!valid(index) || text.empty()) return {};
+    if (contains(text, index)) return existsMessage(text);
     patterns_[static_cast<size_t>(index)] = text;
     return {};
 }
 
 bool PatternListRules::Delete(int index) {
-    if (!Valid(index)) return false;
+    if (!valid(index)) return false;
     patterns_.erase(patterns_.begin() + index);
     return true;
 }
 
-int PatternListRules::MoveUp(int index) {
-    if (!Valid(index)) return -1;
+int PatternListRules::moveUp(int index) {
+    if (!valid(index)) return -1;
     if (index == 0) return index;
     std::swap(patterns_[static_cast<size_t>(index)], patterns_[static_cast<size_t>(index - 1)]);
     return index - 1;
 }
 
-int PatternListRules::MoveDown(int index) {
-    if (!Valid(index)) return -1;
-    if (index + 1 >= Count()) return index;
+int PatternListRules::moveDown(int index) {
+    if (!valid(index)) return -1;
+    if (index + 1 >= count()) return index;
     std::swap(patterns_[static_cast<size_t>(index)], patterns_[static_cast<size_t>(index + 1)]);
     return index + 1;
 }
 
-std::string PatternListRules::Validate(std::string& text) const {
-    if (ValidatePattern(text, illegal_)) return {};
+std::string PatternListRules::validate(std::string& text) const {
+    if (validatePattern(text, illegal_)) return {};
     return "The current pattern is invalid! \n"
            "It must contain exactly as many \"<\" as \">\" and it cannot contain any of these characters: " +
            illegal_;
 }
 
-std::string PatternListRules::EditInPlace(int index, std::string& text) {
-    if (!Valid(index)) return {};
-    std::string message = Validate(text);
-    if (Contains(text, index)) {
+std::string PatternListRules::editInPlace(int index, std::string& text) {
+    if (!valid(index)) return {};
+    std::string message = validate(text);
+    if (contains(text, index)) {
         // The item keeps its old text; a duplicate is never stored.
         const std::string refused = text;
         text = patterns_[static_cast<size_t>(index)];
-        return message.empty() ? ExistsMessage(refused) : message + "\n\n" + ExistsMessage(refused);
+        return message.empty() ? existsMessage(refused) : message + "\n\n" + existsMessage(refused);
     }
     patterns_[static_cast<size_t>(index)] = text;
     return message;
 }
 
-std::string PatternListRules::IllegalCharsFor(PatternKind kind) { return std::string(PatternIllegalChars(kind)); }
+std::string PatternListRules::illegalCharsFor(PatternKind kind) { return std::string(patternIllegalChars(kind)); }
 
-std::string PatternListRules::HelpText(PatternKind kind) {
+std::string PatternListRules::helpText(PatternKind kind) {
     const std::string table = kPlaceholderTable;
     switch (kind) {
     case PatternKind::Input:
@@ -121,19 +121,19 @@ std::string PatternListRules::HelpText(PatternKind kind) {
     return {};
 }
 
-std::vector<std::string>& PatternList(Settings& s, PatternKind kind) {
+std::vector<std::string>& patternList(Settings& s, PatternKind kind) {
     switch (kind) {
-    case PatternKind::Input: return s.InPatterns;
-    case PatternKind::Output: return s.OutPatterns;
-    case PatternKind::Path: return s.PathPatterns;
-    default: return s.AlbumPatterns;
+    case PatternKind::Input: return s.inPatterns;
+    case PatternKind::Output: return s.outPatterns;
+    case PatternKind::Path: return s.pathPatterns;
+    default: return s.albumPatterns;
     }
 }
 
-bool ApplyPatternListEdit(Settings& s, IniFile& ini, PatternKind kind, const std::vector<std::string>& patterns) {
+bool applyPatternListEdit(Settings& s, IniFile& ini, PatternKind kind, const std::vector<std::string>& patterns) {
     if (patterns.empty() || kind == PatternKind::Folder) return false;
-    PatternList(s, kind) = patterns;
-    s.SavePatternLists(ini);
+    patternList(s, kind) = patterns;
+    s.savePatternLists(ini);
     return true;
 }
 

@@ -13,27 +13,27 @@
 namespace vorda {
 
 QtFileListModel::QtFileListModel(FileList& list, FileIconCache& icons, QObject* parent)
-    : QAbstractTableModel(parent), list_(list), icons_(icons), shownRows_(list.Count()) {
-    list_.SetObserver(this);
+    : QAbstractTableModel(parent), list_(list), icons_(icons), shownRows_(list.count()) {
+    list_.setObserver(this);
 }
 
-QtFileListModel::~QtFileListModel() { list_.SetObserver(nullptr); }
+QtFileListModel::~QtFileListModel() { list_.setObserver(nullptr); }
 
 int QtFileListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
 
 int QtFileListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
 
 QVariant QtFileListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= shownRows_ || index.row() >= list_.Count() || index.column() < 0 ||
+    if (!index.isValid() || index.row() >= shownRows_ || index.row() >= list_.count() || index.column() < 0 ||
         index.column() >= kColumnCount) {
         return {};
     }
-    const FileList::Row& row = list_.At(index.row() + 1);
+    const FileList::Row& row = list_.at(index.row() + 1);
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdString(ToDisplayUtf8(row.cells[static_cast<size_t>(index.column())]));
+        return QString::fromStdString(toDisplayUtf8(row.cells[static_cast<size_t>(index.column())]));
     case Qt::DecorationRole:
-        if (index.column() == 0) return icons_.IconFor(row.cells[0]);
+        if (index.column() == 0) return icons_.iconFor(row.cells[0]);
         return {};
     default:
         return {};
@@ -44,26 +44,26 @@ QVariant QtFileListModel::headerData(int section, Qt::Orientation orientation, i
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return section + 1;
     if (section < 0 || section >= kColumnCount) return {};
-    return QString::fromStdString(ColumnTitle(section + 1));
+    return QString::fromStdString(columnTitle(section + 1));
 }
 
 void QtFileListModel::sort(int column, Qt::SortOrder order) {
     if (column < 0 || column >= kColumnCount) return;
-    FlushPendingRows();
-    const std::vector<int> sorted = SortedOrder(list_, column + 1, order == Qt::AscendingOrder);
+    flushPendingRows();
+    const std::vector<int> sorted = sortedOrder(list_, column + 1, order == Qt::AscendingOrder);
     ownReset_ = true;
     beginResetModel();
-    list_.Reorder(sorted);
-    shownRows_ = list_.Count();
+    list_.reorder(sorted);
+    shownRows_ = list_.count();
     endResetModel();
     ownReset_ = false;
-    SyncSelectionToView();
+    syncSelectionToView();
 }
 
-std::vector<int> QtFileListModel::SortedOrder(const FileList& list, int col, bool ascending) {
-    const int count = list.Count();
+std::vector<int> QtFileListModel::sortedOrder(const FileList& list, int col, bool ascending) {
+    const int count = list.count();
     const size_t c = static_cast<size_t>(col - 1);
-    const bool numeric = IsNumericColumn(col);
+    const bool numeric = isNumericColumn(col);
     // Texts compare as the user's language orders them, whatever their case, with the numbers in
     // them as numbers ("Track 2" before "Track 10"); without a language, as English does.
     QLocale locale;
@@ -77,9 +77,9 @@ std::vector<int> QtFileListModel::SortedOrder(const FileList& list, int col, boo
     keys.reserve(static_cast<size_t>(count));
     numbers.reserve(numeric ? static_cast<size_t>(count) : 0);
     for (int row = 1; row <= count; ++row) {
-        const std::string& cell = list.At(row).cells[c];
-        keys.push_back(collator.sortKey(QString::fromStdString(ToDisplayUtf8(cell))));
-        if (numeric) numbers.push_back(CellNumber(col, cell));
+        const std::string& cell = list.at(row).cells[c];
+        keys.push_back(collator.sortKey(QString::fromStdString(toDisplayUtf8(cell))));
+        if (numeric) numbers.push_back(cellNumber(col, cell));
     }
     // Cells without a number come first, then the numbers in order, ties by their text.
     auto less = [&](int a, int b) {
@@ -100,7 +100,7 @@ std::vector<int> QtFileListModel::SortedOrder(const FileList& list, int col, boo
     return order;
 }
 
-bool QtFileListModel::IsNumericColumn(int col) {
+bool QtFileListModel::isNumericColumn(int col) {
     switch (col) {
     case colSize: case colTrack: case colYear: case colBitrate: case colSamplerate: case colDuration:
         return true;
@@ -109,7 +109,7 @@ bool QtFileListModel::IsNumericColumn(int col) {
     }
 }
 
-double QtFileListModel::CellNumber(int col, const std::string& cell) {
+double QtFileListModel::cellNumber(int col, const std::string& cell) {
     // Size "1 234.50 MB" (groups split by spaces), Duration "mm:ss", Track "7/12": the leading
     // number of the text, NaN when there is none.
     std::string text;
@@ -127,38 +127,38 @@ double QtFileListModel::CellNumber(int col, const std::string& cell) {
     return value;
 }
 
-void QtFileListModel::AttachSelectionModel(QItemSelectionModel* selection) {
+void QtFileListModel::attachSelectionModel(QItemSelectionModel* selection) {
     if (selection_) disconnect(selection_, nullptr, this, nullptr);
     selection_ = selection;
     if (selection_) {
         connect(selection_, &QItemSelectionModel::selectionChanged, this,
-                &QtFileListModel::OnViewSelectionChanged);
-        SyncSelectionToView();
+                &QtFileListModel::onViewSelectionChanged);
+        syncSelectionToView();
     }
 }
 
-void QtFileListModel::FlushPendingRows() {
+void QtFileListModel::flushPendingRows() {
     flushQueued_ = false;
-    const int count = list_.Count();
+    const int count = list_.count();
     if (ownReset_ || directInsert_ || count <= shownRows_) return;
     beginInsertRows(QModelIndex(), shownRows_, count - 1);
     shownRows_ = count;
     endInsertRows();
 }
 
-void QtFileListModel::SyncSelectionToView() {
+void QtFileListModel::syncSelectionToView() {
     selectionSyncQueued_ = false;
     if (!selection_) return;
-    FlushPendingRows();
+    flushPendingRows();
     QItemSelection wanted;
     const int rows = shownRows_;
     for (int r = 0; r < rows;) {
-        if (!list_.At(r + 1).selected) {
+        if (!list_.at(r + 1).selected) {
             ++r;
             continue;
         }
         int end = r;
-        while (end + 1 < rows && list_.At(end + 2).selected) ++end;
+        while (end + 1 < rows && list_.at(end + 2).selected) ++end;
         wanted.select(index(r, 0), index(end, kColumnCount - 1));
         r = end + 1;
     }
@@ -167,86 +167,86 @@ void QtFileListModel::SyncSelectionToView() {
     syncing_ = false;
 }
 
-void QtFileListModel::OnViewSelectionChanged(const QItemSelection&, const QItemSelection&) {
+void QtFileListModel::onViewSelectionChanged(const QItemSelection&, const QItemSelection&) {
     if (syncing_ || !selection_) return;
     // The rows take the view's whole selection: a change made in the view while a change of the
     // rows was still on its way to it (queued) must not leave rows of both selected.
     selectionSyncQueued_ = false;
     syncing_ = true;
-    list_.ClearSelection();
+    list_.clearSelection();
     for (const QItemSelectionRange& range : selection_->selection()) {
-        for (int r = range.top(); r <= range.bottom(); ++r) list_.SetSelected(r + 1, true);
+        for (int r = range.top(); r <= range.bottom(); ++r) list_.setSelected(r + 1, true);
     }
     syncing_ = false;
 }
 
-void QtFileListModel::ScheduleSelectionSync() {
+void QtFileListModel::scheduleSelectionSync() {
     if (selectionSyncQueued_) return;
     selectionSyncQueued_ = true;
     QMetaObject::invokeMethod(
-        this, [this] { if (selectionSyncQueued_) SyncSelectionToView(); }, Qt::QueuedConnection);
+        this, [this] { if (selectionSyncQueued_) syncSelectionToView(); }, Qt::QueuedConnection);
 }
 
-void QtFileListModel::ScheduleFlush() {
+void QtFileListModel::scheduleFlush() {
     if (flushQueued_) return;
     flushQueued_ = true;
     QMetaObject::invokeMethod(
-        this, [this] { if (flushQueued_) FlushPendingRows(); }, Qt::QueuedConnection);
+        this, [this] { if (flushQueued_) flushPendingRows(); }, Qt::QueuedConnection);
 }
 
-void QtFileListModel::BeginReset() {
+void QtFileListModel::beginReset() {
     if (ownReset_) return;
     beginResetModel();
 }
 
-void QtFileListModel::EndReset() {
+void QtFileListModel::endReset() {
     if (ownReset_) return;
-    shownRows_ = list_.Count();
+    shownRows_ = list_.count();
     flushQueued_ = false;
     endResetModel();
-    SyncSelectionToView();
+    syncSelectionToView();
 }
 
-void QtFileListModel::BeginInsert(int first, int last) {
+void QtFileListModel::beginInsert(int first, int last) {
     if (ownReset_) return;
     // Appends wait for the next publication; anything else is published at once.
-    if (first - 1 >= list_.Count()) return;
-    FlushPendingRows();
+    if (first - 1 >= list_.count()) return;
+    flushPendingRows();
     beginInsertRows(QModelIndex(), first - 1, last - 1);
     directInsert_ = true;
 }
 
-void QtFileListModel::EndInsert() {
+void QtFileListModel::endInsert() {
     if (ownReset_) return;
     if (directInsert_) {
         directInsert_ = false;
-        shownRows_ = list_.Count();
+        shownRows_ = list_.count();
         endInsertRows();
         return;
     }
-    ScheduleFlush();
+    scheduleFlush();
 }
 
-void QtFileListModel::BeginRemove(int first, int last) {
+void QtFileListModel::beginRemove(int first, int last) {
     if (ownReset_) return;
-    FlushPendingRows();
+    flushPendingRows();
     beginRemoveRows(QModelIndex(), first - 1, last - 1);
 }
 
-void QtFileListModel::EndRemove() {
+void QtFileListModel::endRemove() {
     if (ownReset_) return;
-    shownRows_ = list_.Count();
+    shownRows_ = list_.count();
     endRemoveRows();
 }
 
-void QtFileListModel::RowChanged(int row) {
+void QtFileListModel::rowChanged(int row) {
     if (ownReset_ || row < 1 || row > shownRows_) return;
     emit dataChanged(index(row - 1, 0), index(row - 1, kColumnCount - 1));
 }
 
-void QtFileListModel::SelectionChanged() {
+void QtFileListModel::selectionChanged() {
     if (syncing_ || ownReset_) return;
-    ScheduleSelectionSync();
+    scheduleSelectionSync();
 }
 
 }  // namespace vorda

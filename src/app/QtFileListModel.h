@@ -29,32 +29,32 @@ public:
     // ignoring case; Size, Track, Year, Bitrate, Samplerate and Duration by their numbers.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     // The order of the rows sorted by column col (1-based): order[i] is the row that comes i-th.
-    static std::vector<int> SortedOrder(const FileList& list, int col, bool ascending);
-    static bool IsNumericColumn(int col);
+    static std::vector<int> sortedOrder(const FileList& list, int col, bool ascending);
+    static bool isNumericColumn(int col);
     // The number a cell of col shows (seconds for a duration), NaN when it shows none.
-    static double CellNumber(int col, const std::string& cell);
+    static double cellNumber(int col, const std::string& cell);
 
     // The view's selection model whose selection mirrors the rows' selected flags.
-    void AttachSelectionModel(QItemSelectionModel* selection);
+    void attachSelectionModel(QItemSelectionModel* selection);
     // Publishes rows appended since the last publication.
-    void FlushPendingRows();
+    void flushPendingRows();
     // Copies the rows' selected flags into the view's selection now.
-    void SyncSelectionToView();
+    void syncSelectionToView();
 
     // FileListObserver
-    void BeginReset() override;
-    void EndReset() override;
-    void BeginInsert(int first, int last) override;
-    void EndInsert() override;
-    void BeginRemove(int first, int last) override;
-    void EndRemove() override;
-    void RowChanged(int row) override;
-    void SelectionChanged() override;
+    void beginReset() override;
+    void endReset() override;
+    void beginInsert(int first, int last) override;
+    void endInsert() override;
+    void beginRemove(int first, int last) override;
+    void endRemove() override;
+    void rowChanged(int row) override;
+    void selectionChanged() override;
 
 private:
-    void OnViewSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    void ScheduleSelectionSync();
-    void ScheduleFlush();
+    void onViewSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void scheduleSelectionSync();
+    void scheduleFlush();
 
     FileList& list_;
     FileIconCache& icons_;

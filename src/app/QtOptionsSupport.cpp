@@ -4,10 +4,10 @@ namespace vorda {
 
 QValidator::State RuleValidator::validate(QString& input, int& /*pos*/) const
 {
-    return AcceptsText(rule_, input.toStdString()) ? Acceptable : Invalid;
+    return acceptsText(rule_, input.toStdString()) ? Acceptable : Invalid;
 }
 
-void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const std::string& text)
+void showMessage(QWidget* parent, QMessageBox::Icon icon, const std::string& text)
 {
     QMessageBox box(icon, QStringLiteral("Vorda"), QString::fromStdString(text), QMessageBox::Ok, parent);
     box.exec();

@@ -15,13 +15,13 @@ class RuleValidator : public QValidator {
 public:
     RuleValidator(InputRule rule, QObject* parent) : QValidator(parent), rule_(rule) {}
     State validate(QString& input, int& pos) const override;
-    InputRule Rule() const { return rule_; }
+    InputRule rule() const { return rule_; }
 
 private:
     InputRule rule_;
 };
 
 // A modal message box titled "Vorda" with an OK button.
-void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const std::string& text);
+void showMessage(QWidget* parent, QMessageBox::Icon icon, const std::string& text);
 
 }  // namespace vorda

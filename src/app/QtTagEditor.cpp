@@ -20,21 +20,21 @@ namespace vorda {
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string S(const QString& text) { return text.toStdString(); }
+QString q(const std::string& text) { return QString::fromStdString(text); }
+std::string s(const QString& text) { return text.toStdString(); }
 
-int TwipsToPixels(double twips) { return static_cast<int>(twips / 15.0 + 0.5); }
+int twipsToPixels(double twips) { return static_cast<int>(twips / 15.0 + 0.5); }
 
 // Read-only controls get the button-face background, editable ones the window background.
-void SetBackground(QWidget* w, const QColor& color) {
+void setBackground(QWidget* w, const QColor& color) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::Base, color);
     w->setPalette(pal);
 }
-QColor WindowBackground() { return QApplication::palette().color(QPalette::Base); }
-QColor ButtonFace() { return QApplication::palette().color(QPalette::Button); }
+QColor windowBackground() { return QApplication::palette().color(QPalette::Base); }
+QColor buttonFace() { return QApplication::palette().color(QPalette::Button); }
 
-QComboBox* MakeCombo(QWidget* parent, const char* name) {
+QComboBox* makeCombo(QWidget* parent, const char* name) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setEditable(true);
@@ -60,19 +60,19 @@ const char* const kInfoInitial[kInfoCount] = {"Header: ", "", "0kbps", "Copyrigh
 
 QtTagEditor::QtTagEditor(QWidget* tagPage, QWidget* lyricsPage, QWidget* infoPage, QObject* parent)
     : QObject(parent) {
-    BuildTagPage(tagPage);
-    BuildLyricsPage(lyricsPage);
-    BuildInfoPage(infoPage);
+    buildTagPage(tagPage);
+    buildLyricsPage(lyricsPage);
+    buildInfoPage(infoPage);
     for (int s = 0; s < kSwitchCount; ++s) {
-        connect(chkEnable[s], &QCheckBox::toggled, this, [this, s](bool on) { SwitchToggled(s, on); });
-        connect(chkRemove[s], &QCheckBox::toggled, this, [this, s](bool on) { RemoveToggled(s, on); });
+        connect(chkEnable[s], &QCheckBox::toggled, this, [this, s](bool on) { switchToggled(s, on); });
+        connect(chkRemove[s], &QCheckBox::toggled, this, [this, s](bool on) { removeToggled(s, on); });
         chkRemove[s]->setVisible(false);
-        ApplyEditable(s);
+        applyEditable(s);
     }
-    SetAdvanced(false);
+    setAdvanced(false);
 }
 
-void QtTagEditor::BuildTagPage(QWidget* page) {
+void QtTagEditor::buildTagPage(QWidget* page) {
     auto* outer = new QVBoxLayout(page);
     outer->setContentsMargins(4, 4, 4, 4);
     auto* panes = new QHBoxLayout;
@@ -90,12 +90,12 @@ void QtTagEditor::BuildTagPage(QWidget* page) {
         grid->addWidget(mark, row, col + 2, Qt::AlignTop);
         txtField[i] = edit;
         chkField[i] = mark;
-        connect(edit, &QLineEdit::textChanged, this, [this, i] { FieldChanged(i); });
+        connect(edit, &QLineEdit::textChanged, this, [this, i] { fieldChanged(i); });
     };
     auto makeGenre = [this](bool v1, QWidget* parent, QGridLayout* grid, int row, int col = 0) {
         grid->addWidget(new QLabel(QStringLiteral("Genre:"), parent), row, col);
-        QComboBox* box = MakeCombo(parent, v1 ? "cmbV1Genre" : "cmbGenre");
-        for (const auto& [name, number] : GenreList()) box->addItem(Q(name), number);
+        QComboBox* box = makeCombo(parent, v1 ? "cmbV1Genre" : "cmbGenre");
+        for (const auto& [name, number] : genreList()) box->addItem(q(name), number);
         box->setCurrentIndex(-1);  // no genre until a file is shown
         box->setEditText(QString());
         box->installEventFilter(this);
@@ -151,7 +151,7 @@ void QtTagEditor::BuildTagPage(QWidget* page) {
     v1grid->setRowStretch(8, 1);
     panes->addWidget(picEditID3v1, 2);
 
-    txtField[fldComment]->setFixedHeight(TwipsToPixels(kCommentHeightTwips));
+    txtField[fldComment]->setFixedHeight(twipsToPixels(kCommentHeightTwips));
 
     auto* bottom = new QHBoxLayout;
     lblDescription = new QLabel(page);
@@ -165,7 +165,7 @@ void QtTagEditor::BuildTagPage(QWidget* page) {
     outer->addLayout(bottom);
 }
 
-void QtTagEditor::BuildLyricsPage(QWidget* page) {
+void QtTagEditor::buildLyricsPage(QWidget* page) {
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(4, 4, 4, 4);
     auto* row = new QHBoxLayout;
@@ -180,8 +180,8 @@ void QtTagEditor::BuildLyricsPage(QWidget* page) {
 
     auto combo = [&](const char* name, const char* caption, int control, int r, int c) {
         grid->addWidget(new QLabel(QString::fromLatin1(caption), page), r, c);
-        QComboBox* box = MakeCombo(page, name);
-        for (const std::string& item : LyricsChoices(control)) box->addItem(Q(item));
+        QComboBox* box = makeCombo(page, name);
+        for (const std::string& item : lyricsChoices(control)) box->addItem(q(item));
         box->setCurrentIndex(-1);
         grid->addWidget(box, r, c + 1);
         return box;
@@ -204,7 +204,7 @@ void QtTagEditor::BuildLyricsPage(QWidget* page) {
     grid->setRowStretch(4, 1);
 }
 
-void QtTagEditor::BuildInfoPage(QWidget* page) {
+void QtTagEditor::buildInfoPage(QWidget* page) {
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(4, 4, 4, 4);
     for (int i = 0; i < kInfoCount; ++i) {
@@ -220,14 +220,14 @@ void QtTagEditor::BuildInfoPage(QWidget* page) {
 
 // ---------------------------------------------------------------- mirroring
 
-TagPanes QtTagEditor::Collect() const {
+TagPanes QtTagEditor::collect() const {
     TagPanes p;
     for (int i = 0; i < kFieldCount; ++i) {
-        p.txtField[i] = S(txtField[i]->text());
+        p.txtField[i] = s(txtField[i]->text());
         p.chkField[i] = chkField[i]->isChecked();
     }
-    p.cmbGenre = S(cmbGenre->currentText());
-    p.cmbV1Genre = S(cmbV1Genre->currentText());
+    p.cmbGenre = s(cmbGenre->currentText());
+    p.cmbV1Genre = s(cmbV1Genre->currentText());
     p.chkGenre = chkGenre->isChecked();
     p.chkV1Genre = chkV1Genre->isChecked();
     for (int s = 0; s < kSwitchCount; ++s) {
@@ -235,41 +235,41 @@ TagPanes QtTagEditor::Collect() const {
         p.remove[s] = chkRemove[s]->isChecked();
         p.removeVisible[s] = removeVisible_[s];
     }
-    p.lyrics[lyMood] = S(cmbLyrMood->currentText());
-    p.lyrics[lySituation] = S(cmbLyrSituation->currentText());
-    p.lyrics[lyQuality] = S(cmbLyrQuality->currentText());
-    p.lyrics[lyOther] = S(txtLyrOther->text());
-    p.lyrics[lyAuthor] = S(txtLyrAuthor->text());
-    p.lyrics[lyLyrics] = S(txtLyrLyrics->toPlainText());
-    for (int i = 0; i < kInfoCount; ++i) p.fileInfo[i] = S(txtfInfo[i]->text());
+    p.lyrics[lyMood] = s(cmbLyrMood->currentText());
+    p.lyrics[lySituation] = s(cmbLyrSituation->currentText());
+    p.lyrics[lyQuality] = s(cmbLyrQuality->currentText());
+    p.lyrics[lyOther] = s(txtLyrOther->text());
+    p.lyrics[lyAuthor] = s(txtLyrAuthor->text());
+    p.lyrics[lyLyrics] = s(txtLyrLyrics->toPlainText());
+    for (int i = 0; i < kInfoCount; ++i) p.fileInfo[i] = s(txtfInfo[i]->text());
     return p;
 }
 
-void QtTagEditor::Apply(const TagPanes& p) {
+void QtTagEditor::apply(const TagPanes& p) {
     for (int s = 0; s < kSwitchCount; ++s) {
         chkEnable[s]->setChecked(p.enabled[s]);
         chkRemove[s]->setChecked(p.remove[s]);
         removeVisible_[s] = p.removeVisible[s] && (advanced_ || s != swID3v2);
         chkRemove[s]->setVisible(removeVisible_[s]);
-        ApplyEditable(s);
+        applyEditable(s);
     }
-    for (int i = 0; i < kFieldCount; ++i) txtField[i]->setText(Q(p.txtField[i]));
-    cmbGenre->setEditText(Q(p.cmbGenre));
-    cmbV1Genre->setEditText(Q(p.cmbV1Genre));
-    cmbLyrMood->setEditText(Q(p.lyrics[lyMood]));
-    cmbLyrSituation->setEditText(Q(p.lyrics[lySituation]));
-    cmbLyrQuality->setEditText(Q(p.lyrics[lyQuality]));
-    txtLyrOther->setText(Q(p.lyrics[lyOther]));
-    txtLyrAuthor->setText(Q(p.lyrics[lyAuthor]));
-    txtLyrLyrics->setPlainText(Q(p.lyrics[lyLyrics]));
-    for (int i = 0; i < kInfoCount; ++i) txtfInfo[i]->setText(Q(p.fileInfo[i]));
+    for (int i = 0; i < kFieldCount; ++i) txtField[i]->setText(q(p.txtField[i]));
+    cmbGenre->setEditText(q(p.cmbGenre));
+    cmbV1Genre->setEditText(q(p.cmbV1Genre));
+    cmbLyrMood->setEditText(q(p.lyrics[lyMood]));
+    cmbLyrSituation->setEditText(q(p.lyrics[lySituation]));
+    cmbLyrQuality->setEditText(q(p.lyrics[lyQuality]));
+    txtLyrOther->setText(q(p.lyrics[lyOther]));
+    txtLyrAuthor->setText(q(p.lyrics[lyAuthor]));
+    txtLyrLyrics->setPlainText(q(p.lyrics[lyLyrics]));
+    for (int i = 0; i < kInfoCount; ++i) txtfInfo[i]->setText(q(p.fileInfo[i]));
     // Marks last: filling the texts marked every field.
     for (int i = 0; i < kFieldCount; ++i) chkField[i]->setChecked(p.chkField[i]);
     chkGenre->setChecked(p.chkGenre);
     chkV1Genre->setChecked(p.chkV1Genre);
 }
 
-void QtTagEditor::SetAdvanced(bool advanced) {
+void QtTagEditor::setAdvanced(bool advanced) {
     advanced_ = advanced;
     chkEnable[swID3v2]->setText(advanced ? QStringLiteral("ID3v2 tag") : QStringLiteral("Use tags"));
     picEditID3v1->setVisible(advanced);
@@ -281,75 +281,75 @@ void QtTagEditor::SetAdvanced(bool advanced) {
     }
 }
 
-void QtTagEditor::SetFieldMaxLength(int maxLength) {
+void QtTagEditor::setFieldMaxLength(int maxLength) {
     txtField[fldV1Title]->setMaxLength(maxLength);
     txtField[fldV1Artist]->setMaxLength(maxLength);
 }
 
 // ---------------------------------------------------------------- rules
 
-void QtTagEditor::FieldChanged(int index) {
+void QtTagEditor::fieldChanged(int index) {
     chkField[index]->setChecked(true);
     if (index >= fldV1Title && index <= fldV1Album && chkEnable[swID3v1]->isChecked()) {
-        const LengthWarning w = ID3v1LengthWarning(index, S(txtField[index]->text()), true);
-        SetBackground(txtField[index], w.warn ? QColor(255, 255, 192) : WindowBackground());
-        txtField[index]->setToolTip(Q(w.toolTip));
+        const LengthWarning w = id3v1LengthWarning(index, s(txtField[index]->text()), true);
+        setBackground(txtField[index], w.warn ? QColor(255, 255, 192) : windowBackground());
+        txtField[index]->setToolTip(q(w.toolTip));
     }
 }
 
-void QtTagEditor::SwitchToggled(int tagSwitch, bool on) {
+void QtTagEditor::switchToggled(int tagSwitch, bool on) {
     if (on) chkRemove[tagSwitch]->setChecked(false);
-    ApplyEditable(tagSwitch);
+    applyEditable(tagSwitch);
 }
 
-void QtTagEditor::RemoveToggled(int tagSwitch, bool on) {
+void QtTagEditor::removeToggled(int tagSwitch, bool on) {
     if (on) chkEnable[tagSwitch]->setChecked(false);
 }
 
-void QtTagEditor::ApplyEditable(int tagSwitch) {
+void QtTagEditor::applyEditable(int tagSwitch) {
     const bool on = chkEnable[tagSwitch]->isChecked();
-    const QColor background = on ? WindowBackground() : ButtonFace();
+    const QColor background = on ? windowBackground() : buttonFace();
     auto edit = [&](QLineEdit* e) {
         e->setReadOnly(!on);
-        SetBackground(e, background);
+        setBackground(e, background);
     };
     if (tagSwitch == swLyrics3) {
         for (QComboBox* box : {cmbLyrMood, cmbLyrSituation, cmbLyrQuality}) {
             box->setEnabled(on);
-            SetBackground(box, background);
+            setBackground(box, background);
         }
         edit(txtLyrOther);
         edit(txtLyrAuthor);
         txtLyrLyrics->setReadOnly(!on);
-        SetBackground(txtLyrLyrics, background);
+        setBackground(txtLyrLyrics, background);
         return;
     }
     const bool v1 = tagSwitch == swID3v1;
     for (int i = v1 ? 11 : 0; i <= (v1 ? 16 : 10); ++i) edit(txtField[i]);
     QComboBox* genre = v1 ? cmbV1Genre : cmbGenre;
     genre->setEnabled(on);
-    SetBackground(genre, background);
+    setBackground(genre, background);
     if (QWidget* copy = v1 ? cmdCopyFromV1 : cmdCopyToV1) copy->setEnabled(on);
 }
 
-int QtTagEditor::FieldIndex(QObject* watched) const {
+int QtTagEditor::fieldIndex(QObject* watched) const {
     for (int i = 0; i < kFieldCount; ++i)
         if (watched == txtField[i]) return i;
     return -1;
 }
 
-bool QtTagEditor::FieldKey(int index, QKeyEvent* key) {
+bool QtTagEditor::fieldKey(int index, QKeyEvent* key) {
     const bool shift = (key->modifiers() & Qt::ShiftModifier) != 0;
     switch (key->key()) {
     case Qt::Key_Up:
     case Qt::Key_Down:
-        if (Navigate) Navigate(key->key() == Qt::Key_Down, shift);
+        if (navigate) navigate(key->key() == Qt::Key_Down, shift);
         return true;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
         if (index >= 0) {
-            if (auto step = FieldPageStep(index, S(txtField[index]->text()), key->key() == Qt::Key_PageUp))
-                txtField[index]->setText(Q(*step));
+            if (auto step = fieldPageStep(index, s(txtField[index]->text()), key->key() == Qt::Key_PageUp))
+                txtField[index]->setText(q(*step));
             return index == 3 || index == 4 || index == 14 || index == 15;
         }
         return false;
@@ -361,30 +361,30 @@ bool QtTagEditor::FieldKey(int index, QKeyEvent* key) {
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     const QString text = key->text();
     if (text.isEmpty() || text.at(0).unicode() < 0x20) return false;
-    return !FieldAcceptsChar(index, S(text));
+    return !fieldAcceptsChar(index, s(text));
 }
 
 bool QtTagEditor::eventFilter(QObject* watched, QEvent* event) {
-    const int index = FieldIndex(watched);
+    const int index = fieldIndex(watched);
     const bool genre = watched == cmbGenre || watched == cmbV1Genre;
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
         if (genre) return false;  // the genre lists keep their own keys
-        if (index >= 0) return FieldKey(index, key);
+        if (index >= 0) return fieldKey(index, key);
         // Another watched control (the tab strip): Up and Down move through the list.
-        if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) return FieldKey(-1, key);
+        if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) return fieldKey(-1, key);
         return false;
     }
     case QEvent::FocusIn:
     case QEvent::Enter:
-        if (index >= 0) lblDescription->setText(Q(FieldDescription(index)));
+        if (index >= 0) lblDescription->setText(q(fieldDescription(index)));
         if (genre) lblDescription->setText(QString::fromLatin1(kGenreDescription));
         if (index == fldComment && event->type() == QEvent::FocusIn)
-            txtField[fldComment]->setFixedHeight(TwipsToPixels(kCommentFocusHeightTwips));
+            txtField[fldComment]->setFixedHeight(twipsToPixels(kCommentFocusHeightTwips));
         return false;
     case QEvent::FocusOut:
-        if (index == fldComment) txtField[fldComment]->setFixedHeight(TwipsToPixels(kCommentHeightTwips));
+        if (index == fldComment) txtField[fldComment]->setFixedHeight(twipsToPixels(kCommentHeightTwips));
         return false;
     default:
         return false;

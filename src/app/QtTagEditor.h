@@ -33,16 +33,16 @@ public:
     QtTagEditor(QWidget* tagPage, QWidget* lyricsPage, QWidget* infoPage, QObject* parent = nullptr);
 
     // The panes as the controls show them / shows panes in the controls (marks last).
-    TagPanes Collect() const;
-    void Apply(const TagPanes& panes);
+    TagPanes collect() const;
+    void apply(const TagPanes& panes);
     // Captions and panes of the display mode.
-    void SetAdvanced(bool advanced);
-    bool Advanced() const { return advanced_; }
+    void setAdvanced(bool advanced);
+    bool advanced() const { return advanced_; }
     // The longest text of the ID3v1 title and artist fields (the "Use Lyrics3" option).
-    void SetFieldMaxLength(int maxLength);
+    void setFieldMaxLength(int maxLength);
 
     // Up/Down in a field or on the tab strip: (down, shift held).
-    std::function<void(bool down, bool shift)> Navigate;
+    std::function<void(bool down, bool shift)> navigate;
     // Buttons whose state follows the ID3v1 / ID3v2 enable boxes (the copy buttons).
     QWidget* cmdCopyFromV1 = nullptr;
     QWidget* cmdCopyToV1 = nullptr;
@@ -75,15 +75,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildTagPage(QWidget* page);
-    void BuildLyricsPage(QWidget* page);
-    void BuildInfoPage(QWidget* page);
-    void FieldChanged(int index);
-    void SwitchToggled(int tagSwitch, bool on);
-    void RemoveToggled(int tagSwitch, bool on);
-    void ApplyEditable(int tagSwitch);
-    bool FieldKey(int index, QKeyEvent* event);
-    int FieldIndex(QObject* watched) const;
+    void buildTagPage(QWidget* page);
+    void buildLyricsPage(QWidget* page);
+    void buildInfoPage(QWidget* page);
+    void fieldChanged(int index);
+    void switchToggled(int tagSwitch, bool on);
+    void removeToggled(int tagSwitch, bool on);
+    void applyEditable(int tagSwitch);
+    bool fieldKey(int index, QKeyEvent* event);
+    int fieldIndex(QObject* watched) const;
 
     bool advanced_ = false;
     std::array<bool, kSwitchCount> removeVisible_{};

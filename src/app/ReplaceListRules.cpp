@@ -6,54 +6,54 @@
 
 namespace vorda {
 
-void ReplaceListRules::AddReplace(std::string find, std::string replacement)
+void ReplaceListRules::addReplace(std::string find, std::string replacement)
 {
     pairs_.emplace_back(std::move(find), std::move(replacement));
 }
 
-bool ReplaceListRules::Contains(const std::string& find, const std::string& replacement) const
+bool ReplaceListRules::contains(const std::string& find, const std::string& replacement) const
 {
     return std::find(pairs_.begin(), pairs_.end(), Pair(find, replacement)) != pairs_.end();
 }
 
-bool ReplaceListRules::Add(const std::string& find, const std::string& replacement)
+bool ReplaceListRules::add(const std::string& find, const std::string& replacement)
 {
-    if (find.empty() || Contains(find, replacement)) return false;
+    if (find.empty() || contains(find, replacement)) return false;
     pairs_.emplace_back(find, replacement);
     return true;
 }
 
-bool ReplaceListRules::Update(int index, const std::string& find, const std::string& replacement)
+bool ReplaceListRules::update(int index, const std::string& find, const std::string& replacement)
 {
-    if (!Valid(index) || find.empty() || Contains(find, replacement)) return false;
+    if (!valid(index) || find.empty() || contains(find, replacement)) return false;
     pairs_[static_cast<size_t>(index)] = Pair(find, replacement);
     return true;
 }
 
 bool ReplaceListRules::Delete(int index)
 {
-    if (!Valid(index)) return false;
+    if (!valid(index)) return false;
     pairs_.erase(pairs_.begin() + index);
     return true;
 }
 
-int ReplaceListRules::MoveUp(int index)
+int ReplaceListRules::moveUp(int index)
 {
-    if (!Valid(index)) return -1;
+    if (!valid(index)) return -1;
     if (index == 0) return index;
     std::swap(pairs_[static_cast<size_t>(index)], pairs_[static_cast<size_t>(index - 1)]);
     return index - 1;
 }
 
-int ReplaceListRules::MoveDown(int index)
+int ReplaceListRules::moveDown(int index)
 {
-    if (!Valid(index)) return -1;
+    if (!valid(index)) return -1;
     if (index + 1 >= static_cast<int>(pairs_.size())) return index;
     std::swap(pairs_[static_cast<size_t>(index)], pairs_[static_cast<size_t>(index + 1)]);
     return index + 1;
 }
 
-ReplaceListRules::Problem ReplaceListRules::Check() const
+ReplaceListRules::Problem ReplaceListRules::check() const
 {
     for (size_t i = 0; i < pairs_.size(); ++i) {
         if (pairs_[i].first.empty()) return {static_cast<int>(i), "The find string cannot be empty!"};
@@ -63,24 +63,24 @@ ReplaceListRules::Problem ReplaceListRules::Check() const
     return {};
 }
 
-std::string ReplaceListRules::CleanReplacement(std::string_view text)
+std::string ReplaceListRules::cleanReplacement(std::string_view text)
 {
-    return RemoveCharsOf(text, kNameIllegalChars);
+    return removeCharsOf(text, kNameIllegalChars);
 }
 
-std::vector<ReplaceListRules::Pair> ReplacesForEditor(const Settings& s)
+std::vector<ReplaceListRules::Pair> replacesForEditor(const Settings& s)
 {
     std::vector<ReplaceListRules::Pair> pairs;
-    for (const auto& p : s.Replaces)
+    for (const auto& p : s.replaces)
         if (!p.first.empty() || !p.second.empty()) pairs.push_back(p);
     return pairs;
 }
 
-void ApplyReplaceEdit(Settings& s, IniFile& ini, bool cancelled, const std::vector<ReplaceListRules::Pair>& pairs)
+void applyReplaceEdit(Settings& s, IniFile& ini, bool cancelled, const std::vector<ReplaceListRules::Pair>& pairs)
 {
     if (cancelled) return;
-    s.Replaces = pairs;
-    s.SaveReplaces(ini);
+    s.replaces = pairs;
+    s.saveReplaces(ini);
 }
 
 }  // namespace vorda

@@ -16,7 +16,7 @@ namespace {
 
 // Position of the dot that starts the extension: the last "." of the file-name part (a dot in
 // a folder name is no extension); npos when there is none.
-size_t ExtensionDot(std::string_view path)
+size_t extensionDot(std::string_view path)
 {
     const size_t dot = path.rfind('.');
     if (dot == std::string_view::npos) return dot;
@@ -27,70 +27,70 @@ size_t ExtensionDot(std::string_view path)
 
 }  // namespace
 
-std::string GetExtension(std::string_view path)
+std::string getExtension(std::string_view path)
 {
-    const size_t dot = ExtensionDot(path);
+    const size_t dot = extensionDot(path);
     if (dot == std::string_view::npos) return std::string(path);
     return std::string(path.substr(dot + 1));
 }
 
-std::string RemoveExtension(std::string_view path)
+std::string removeExtension(std::string_view path)
 {
-    const size_t dot = ExtensionDot(path);
+    const size_t dot = extensionDot(path);
     const size_t slash = path.rfind('/');
     const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
     if (dot == std::string_view::npos || dot == nameStart) return std::string(path);
     return std::string(path.substr(0, dot));
 }
 
-std::string ChangeExtension(std::string_view path, std::string_view newExt)
+std::string changeExtension(std::string_view path, std::string_view newExt)
 {
-    std::string result = RemoveExtension(path);
+    std::string result = removeExtension(path);
     result += '.';
     result += newExt;
     return result;
 }
 
-std::string GetFileName(std::string_view path)
+std::string getFileName(std::string_view path)
 {
     const size_t slash = path.rfind('/');
     if (slash == std::string_view::npos || slash + 1 == path.size()) return std::string(path);
     return std::string(path.substr(slash + 1));
 }
 
-std::string GetFolder(std::string_view path)
+std::string getFolder(std::string_view path)
 {
     const size_t slash = path.rfind('/');
     if (slash == std::string_view::npos) return {};
     return std::string(path.substr(0, slash + 1));
 }
 
-std::string AddBackslash(std::string_view path)
+std::string addBackslash(std::string_view path)
 {
     std::string result(path);
     if (!result.empty() && result.back() != '/') result += '/';
     return result;
 }
 
-std::string RemoveBackslash(std::string_view path)
+std::string removeBackslash(std::string_view path)
 {
     if (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
     return std::string(path);
 }
 
-bool PathExists(const std::string& path)
+bool pathExists(const std::string& path)
 {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
 }
 
-bool IsDirectory(const std::string& path)
+bool isDirectory(const std::string& path)
 {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-int CountOccurrences(std::string_view text, std::string_view what)
+int countOccurrences(std::string_view text, std::string_view what)
 {
     if (what.empty()) return 0;
     int count = 0;
@@ -102,7 +102,7 @@ int CountOccurrences(std::string_view text, std::string_view what)
     return count;
 }
 
-bool IsAllDigits(std::string_view text)
+bool isAllDigits(std::string_view text)
 {
     if (text.empty()) return false;
     for (char c : text)
@@ -110,7 +110,7 @@ bool IsAllDigits(std::string_view text)
     return true;
 }
 
-std::string FormatDuration(long long seconds)
+std::string formatDuration(long long seconds)
 {
     // Unsigned arithmetic so that the most negative value has a magnitude too.
     const bool negative = seconds < 0;
@@ -121,7 +121,7 @@ std::string FormatDuration(long long seconds)
     return buffer;
 }
 
-std::string PadTrackNumber(std::string_view track, int digits)
+std::string padTrackNumber(std::string_view track, int digits)
 {
     size_t run = 0;
     while (run < track.size() && track[run] >= '0' && track[run] <= '9') ++run;
@@ -142,7 +142,7 @@ std::string PadTrackNumber(std::string_view track, int digits)
 
 // ---------------------------------------------------------------- UTF-8
 
-size_t Utf8SequenceAt(std::string_view text, size_t pos, char32_t* cp)
+size_t utf8SequenceAt(std::string_view text, size_t pos, char32_t* cp)
 {
     if (pos >= text.size()) return 0;
     const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
@@ -180,7 +180,7 @@ size_t Utf8SequenceAt(std::string_view text, size_t pos, char32_t* cp)
     return length;
 }
 
-void AppendUtf8(std::string& out, char32_t cp)
+void appendUtf8(std::string& out, char32_t cp)
 {
     if (cp > 0x10FFFF) return;
     if (cp < 0x80) {
@@ -200,42 +200,42 @@ void AppendUtf8(std::string& out, char32_t cp)
     }
 }
 
-size_t Utf8CharCount(std::string_view text)
+size_t utf8CharCount(std::string_view text)
 {
     size_t count = 0;
     for (size_t pos = 0; pos < text.size(); ++count) {
-        const size_t length = Utf8SequenceAt(text, pos);
+        const size_t length = utf8SequenceAt(text, pos);
         pos += length ? length : 1;
     }
     return count;
 }
 
-std::string Utf8Left(std::string_view text, size_t maxChars)
+std::string utf8Left(std::string_view text, size_t maxChars)
 {
     size_t pos = 0;
     for (size_t count = 0; pos < text.size() && count < maxChars; ++count) {
-        const size_t length = Utf8SequenceAt(text, pos);
+        const size_t length = utf8SequenceAt(text, pos);
         pos += length ? length : 1;
     }
     return std::string(text.substr(0, pos));
 }
 
-bool IsValidUtf8(std::string_view bytes)
+bool isValidUtf8(std::string_view bytes)
 {
     for (size_t pos = 0; pos < bytes.size();) {
-        const size_t length = Utf8SequenceAt(bytes, pos);
+        const size_t length = utf8SequenceAt(bytes, pos);
         if (length == 0) return false;
         pos += length;
     }
     return true;
 }
 
-std::string ToDisplayUtf8(std::string_view bytes)
+std::string toDisplayUtf8(std::string_view bytes)
 {
     std::string result;
     result.reserve(bytes.size());
     for (size_t pos = 0; pos < bytes.size();) {
-        const size_t length = Utf8SequenceAt(bytes, pos);
+        const size_t length = utf8SequenceAt(bytes, pos);
         if (length == 0) {
             result += "\xEF\xBF\xBD";
             ++pos;
@@ -247,22 +247,22 @@ std::string ToDisplayUtf8(std::string_view bytes)
     return result;
 }
 
-std::string Latin1ToUtf8(std::string_view latin1)
+std::string latin1ToUtf8(std::string_view latin1)
 {
     std::string result;
     result.reserve(latin1.size());
-    for (char c : latin1) AppendUtf8(result, static_cast<unsigned char>(c));
+    for (char c : latin1) appendUtf8(result, static_cast<unsigned char>(c));
     return result;
 }
 
-std::string Utf8ToLatin1(std::string_view utf8, bool* lossy)
+std::string utf8ToLatin1(std::string_view utf8, bool* lossy)
 {
     std::string result;
     result.reserve(utf8.size());
     bool lost = false;
     for (size_t pos = 0; pos < utf8.size();) {
         char32_t cp = 0;
-        const size_t length = Utf8SequenceAt(utf8, pos, &cp);
+        const size_t length = utf8SequenceAt(utf8, pos, &cp);
         if (length == 0 || cp > 0xFF) {
             result += '?';
             lost = true;
@@ -280,13 +280,13 @@ std::string Utf8ToLatin1(std::string_view utf8, bool* lossy)
 namespace {
 
 template <typename Map>
-std::string MapCase(std::string_view text, Map map)
+std::string mapCase(std::string_view text, Map map)
 {
     std::string result;
     result.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
         char32_t cp = 0;
-        const size_t length = Utf8SequenceAt(text, pos, &cp);
+        const size_t length = utf8SequenceAt(text, pos, &cp);
         if (length == 0) {
             result += text[pos++];
             continue;
@@ -303,39 +303,39 @@ std::string MapCase(std::string_view text, Map map)
     return result;
 }
 
-char AsciiLowerChar(char c)
+char asciiLowerChar(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
 
-std::string LCase(std::string_view text)
+std::string lowerCase(std::string_view text)
 {
-    return MapCase(text, utf8proc_tolower);
+    return mapCase(text, utf8proc_tolower);
 }
 
-std::string UCase(std::string_view text)
+std::string upperCase(std::string_view text)
 {
-    return MapCase(text, utf8proc_toupper);
+    return mapCase(text, utf8proc_toupper);
 }
 
-std::string AsciiLower(std::string_view text)
+std::string asciiLower(std::string_view text)
 {
     std::string result(text);
-    for (char& c : result) c = AsciiLowerChar(c);
+    for (char& c : result) c = asciiLowerChar(c);
     return result;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b)
+bool equalsNoCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (AsciiLowerChar(a[i]) != AsciiLowerChar(b[i])) return false;
+        if (asciiLowerChar(a[i]) != asciiLowerChar(b[i])) return false;
     return true;
 }
 
-std::string Trim(std::string_view text)
+std::string trim(std::string_view text)
 {
     const size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) return {};
@@ -345,7 +345,7 @@ std::string Trim(std::string_view text)
 
 // ---------------------------------------------------------------- home
 
-std::string HomeFolder()
+std::string homeFolder()
 {
     const char* home = std::getenv("HOME");
     if (home && *home) return home;
@@ -353,15 +353,15 @@ std::string HomeFolder()
     return "/";
 }
 
-std::string ExpandHome(std::string_view path)
+std::string expandHome(std::string_view path)
 {
     if (path.substr(0, 2) != "~/") return std::string(path);
-    return AddBackslash(HomeFolder()) + std::string(path.substr(2));
+    return addBackslash(homeFolder()) + std::string(path.substr(2));
 }
 
 // ---------------------------------------------------------------- numbers
 
-std::string FormatGrouped2(double value)
+std::string formatGrouped2(double value)
 {
     if (!std::isfinite(value)) value = 0;
     char buffer[512];

@@ -8,65 +8,65 @@
 namespace vorda {
 
 // The text after the last "."; the whole text when there is no dot.
-std::string GetExtension(std::string_view path);
+std::string getExtension(std::string_view path);
 // The text before the last "."; unchanged when there is no dot or the dot is the first character.
-std::string RemoveExtension(std::string_view path);
-// Replaces the extension (as RemoveExtension sees it) by newExt; appends "." + newExt when there is none.
+std::string removeExtension(std::string_view path);
+// Replaces the extension (as removeExtension sees it) by newExt; appends "." + newExt when there is none.
 // A dot inside a folder name never starts an extension.
-std::string ChangeExtension(std::string_view path, std::string_view newExt);
+std::string changeExtension(std::string_view path, std::string_view newExt);
 // The text after the last "/"; the whole text when that is empty.
-std::string GetFileName(std::string_view path);
+std::string getFileName(std::string_view path);
 // The text up to and including the last "/"; empty when there is none.
-std::string GetFolder(std::string_view path);
+std::string getFolder(std::string_view path);
 // Appends "/" unless the text already ends with one (an empty text stays empty).
-std::string AddBackslash(std::string_view path);
+std::string addBackslash(std::string_view path);
 // Removes one trailing "/" (the root "/" stays).
-std::string RemoveBackslash(std::string_view path);
+std::string removeBackslash(std::string_view path);
 // True when the path's attributes can be read (follows symbolic links).
-bool PathExists(const std::string& path);
+bool pathExists(const std::string& path);
 // True when the path exists and is a folder.
-bool IsDirectory(const std::string& path);
+bool isDirectory(const std::string& path);
 // Number of non-overlapping occurrences of what in text (0 for an empty what).
-int CountOccurrences(std::string_view text, std::string_view what);
+int countOccurrences(std::string_view text, std::string_view what);
 // Not empty and only the digits 0-9.
-bool IsAllDigits(std::string_view text);
+bool isAllDigits(std::string_view text);
 // Whole minutes and the remaining seconds, each at least "00", joined by ":" (185 -> "03:05").
-std::string FormatDuration(long long seconds);
+std::string formatDuration(long long seconds);
 // The leading digits of a track padded with zeros to digits digits, the rest appended unchanged.
-std::string PadTrackNumber(std::string_view track, int digits);
+std::string padTrackNumber(std::string_view track, int digits);
 
 // Unicode-aware case mapping (utf8proc). Invalid UTF-8 bytes pass through unchanged.
-std::string LCase(std::string_view text);
-std::string UCase(std::string_view text);
+std::string lowerCase(std::string_view text);
+std::string upperCase(std::string_view text);
 // ASCII-only lower case, for extensions and keys.
-std::string AsciiLower(std::string_view text);
-bool EqualsNoCase(std::string_view a, std::string_view b);
+std::string asciiLower(std::string_view text);
+bool equalsNoCase(std::string_view a, std::string_view b);
 
 // Removes blanks (spaces and tabs) at both ends.
-std::string Trim(std::string_view text);
+std::string trim(std::string_view text);
 
 // ISO-8859-1 <-> UTF-8. Characters that ISO-8859-1 cannot hold become '?' and set *lossy.
-std::string Latin1ToUtf8(std::string_view latin1);
-std::string Utf8ToLatin1(std::string_view utf8, bool* lossy = nullptr);
+std::string latin1ToUtf8(std::string_view latin1);
+std::string utf8ToLatin1(std::string_view utf8, bool* lossy = nullptr);
 // Valid UTF-8 stays; every invalid byte becomes U+FFFD (for showing names that are not UTF-8).
-std::string ToDisplayUtf8(std::string_view bytes);
-bool IsValidUtf8(std::string_view bytes);
+std::string toDisplayUtf8(std::string_view bytes);
+bool isValidUtf8(std::string_view bytes);
 // Length of the valid UTF-8 sequence that starts at pos (shortest form, no surrogates,
 // at most U+10FFFF); 0 when the byte there starts none. *cp receives the code point.
-size_t Utf8SequenceAt(std::string_view text, size_t pos, char32_t* cp = nullptr);
+size_t utf8SequenceAt(std::string_view text, size_t pos, char32_t* cp = nullptr);
 // Appends the UTF-8 form of a code point (nothing for values outside Unicode).
-void AppendUtf8(std::string& out, char32_t cp);
+void appendUtf8(std::string& out, char32_t cp);
 // Number of characters; every byte that is not part of a valid sequence counts as one.
-size_t Utf8CharCount(std::string_view text);
-// The first maxChars characters (counted as Utf8CharCount does); never cuts inside a sequence.
-std::string Utf8Left(std::string_view text, size_t maxChars);
+size_t utf8CharCount(std::string_view text);
+// The first maxChars characters (counted as utf8CharCount does); never cuts inside a sequence.
+std::string utf8Left(std::string_view text, size_t maxChars);
 
 // "~/" at the start of a typed folder or pattern means the home folder.
-std::string ExpandHome(std::string_view path);
+std::string expandHome(std::string_view path);
 // The user's home folder ($HOME, else the password database).
-std::string HomeFolder();
+std::string homeFolder();
 
 // Formats a number like the picture "### ### ##0.00": two decimals, thousands separated by a space.
-std::string FormatGrouped2(double value);
+std::string formatGrouped2(double value);
 
 }  // namespace vorda

@@ -16,43 +16,43 @@ namespace vorda {
 inline constexpr const char* kSpaceMark = "\xC2\xB6";
 
 // Encodes text for the settings file: every space becomes U+00B6.
-std::string EncodeSettingValue(const std::string& value);
+std::string encodeSettingValue(const std::string& value);
 // Decodes a stored value: every U+00B6 (or a lone Latin-1 byte 0xB6) becomes a space.
-std::string DecodeSettingValue(const std::string& stored);
+std::string decodeSettingValue(const std::string& stored);
 
 // Primitive operations on a settings file.
-void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, const std::string& value);
-void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, bool value);
-void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, long long value);
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, const std::string& value);
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, bool value);
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, long long value);
 // Without these, a string literal would pick the bool form and an int would be ambiguous.
-void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, const char* value);
-void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, int value);
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, const char* value);
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, int value);
 // Real values (sizes in twips) in their shortest exact decimal form.
-void WriteSetting(IniFile& ini, const std::string& section, const std::string& key, double value);
-std::string GetSetting(const IniFile& ini, const std::string& section, const std::string& key,
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, double value);
+std::string getSetting(const IniFile& ini, const std::string& section, const std::string& key,
                        const std::string& def);
 
 // Typed reading rules.
 // Boolean keys: "True"/"False" in any case, or a number (non-zero is true); anything else gives def.
-bool GetBoolSetting(const IniFile& ini, const std::string& section, const std::string& key, bool def);
+bool getBoolSetting(const IniFile& ini, const std::string& section, const std::string& key, bool def);
 // Check-box keys: the leading numeric part rounded to a 16-bit integer, then 0, 1 or 2
 // (other numbers give def).
-int GetCheckSetting(const IniFile& ini, const std::string& section, const std::string& key, int def);
+int getCheckSetting(const IniFile& ini, const std::string& section, const std::string& key, int def);
 // Integer keys: a whole number; text that is not a number gives def.
-long long GetIntSetting(const IniFile& ini, const std::string& section, const std::string& key, long long def);
+long long getIntSetting(const IniFile& ini, const std::string& section, const std::string& key, long long def);
 // The leading numeric part of the text ("8880abc" -> 8880), def when there is none.
-long long GetLeadingNumberSetting(const IniFile& ini, const std::string& section, const std::string& key,
+long long getLeadingNumberSetting(const IniFile& ini, const std::string& section, const std::string& key,
                                   long long def);
 // Real keys (sizes in twips): a number; anything else gives def.
-double GetRealSetting(const IniFile& ini, const std::string& section, const std::string& key, double def);
+double getRealSetting(const IniFile& ini, const std::string& section, const std::string& key, double def);
 
 // Indexed lists: count key holds the highest index; entries are name0 ... nameN.
 // A negative count reads as 0; a count above kMaxListIndex (a damaged file) is limited to it.
 inline constexpr long long kMaxListIndex = 32767;
-std::vector<std::string> ReadSettingList(const IniFile& ini, const std::string& section,
+std::vector<std::string> readSettingList(const IniFile& ini, const std::string& section,
                                          const std::string& countKey, const std::string& entryKey);
 // An empty list is written as count 0 with one empty entry.
-void WriteSettingList(IniFile& ini, const std::string& section, const std::string& countKey,
+void writeSettingList(IniFile& ini, const std::string& section, const std::string& countKey,
                       const std::string& entryKey, const std::vector<std::string>& entries);
 
 // File-exists actions.
@@ -68,10 +68,10 @@ struct Settings {
     int bDetectInPattern = 1;   // check-box state
     int bUseAlbumPattern = 1;   // check-box state
     bool bSortToExistingFolders = true;
-    int Method = 4;             // 2 Copy, 1 Move, 4 Rename
+    int method = 4;             // 2 Copy, 1 Move, 4 Rename
     int feaFileExistAction = feaAsk;
-    std::string sTargetDir;     // default: DefaultFolder()
-    std::string sLastDir;       // default: DefaultFolder()
+    std::string sTargetDir;     // default: defaultFolder()
+    std::string sLastDir;       // default: defaultFolder()
     bool bUseTags = true;
     bool bReadTags = true;
     bool bAutoReadTags = true;
@@ -79,7 +79,7 @@ struct Settings {
     long long lAlbumSize = 5;
     bool bUseReplace = false;
     bool bUseRemoveChars = false;
-    std::string sRemovedChars;  // default: DefaultRemovedChars()
+    std::string sRemovedChars;  // default: defaultRemovedChars()
     bool bScoreToSpace = true;
     bool b20toSpace = true;
     bool bFixSpaces = true;
@@ -101,90 +101,90 @@ struct Settings {
     bool bAutoRemJunk = false;   // remove junk data before the first MPEG frame when tags are saved
     int iEmptyFieldAction = 0;   // a field of the output pattern is empty: 0 don't sort, 1 ask, 2 sort anyway
 
-    // [FileTypes]
-    std::vector<std::string> FileTypes{"mp3"};
+    // [fileTypes]
+    std::vector<std::string> fileTypes{"mp3"};
 
     // Patterns: current box texts and stored lists.
     std::string sCurrentInPattern = "<artist> - <title>";
     std::string sCurrentOutPattern = "<artist> - <track> - <title>";
     std::string sCurrentPathPattern = "<uletter>/<artist>/";
     std::string sCurrentAlbumPattern = "<uletter>/<artist>/<album> (<year>)/";
-    std::vector<std::string> InPatterns{""};
-    std::vector<std::string> OutPatterns{""};
-    std::vector<std::string> PathPatterns{""};
-    std::vector<std::string> AlbumPatterns{""};
+    std::vector<std::string> inPatterns{""};
+    std::vector<std::string> outPatterns{""};
+    std::vector<std::string> pathPatterns{""};
+    std::vector<std::string> albumPatterns{""};
 
     // [Tags]
     bool bTAGKeepSync = true;
     bool bTAGLCaseFirst = false;
-    int TAGCaseChange = 1;
-    int UseID3v1 = tuIfNeeded;
-    int UseID3v2 = tuIfNeeded;
-    int UseLyrics3 = tuIfNeeded;
+    int tagCaseChange = 1;
+    int useID3v1 = tuIfNeeded;
+    int useID3v2 = tuIfNeeded;
+    int useLyrics3 = tuIfNeeded;
 
     // [ID3v2]
     long long lAddPaddingSize = 512;
     long long lMaxPaddingSize = 2048;
 
     // [Replaces]
-    std::vector<std::pair<std::string, std::string>> Replaces{{"", ""}};
+    std::vector<std::pair<std::string, std::string>> replaces{{"", ""}};
 
     // [Bookmarks]
-    std::array<std::string, 5> FavouriteDir{};
+    std::array<std::string, 5> favouriteDir{};
 
     // [freedb]
-    std::string RemoteHost = "gnudb.gnudb.org";
-    long long RemotePort = 8880;
-    bool ApplyFormatting = false;
-    std::string UserName = "johndoe";
-    std::string UserHost = "localhost";
+    std::string remoteHost = "gnudb.gnudb.org";
+    long long remotePort = 8880;
+    bool applyFormatting = false;
+    std::string userName = "johndoe";
+    std::string userHost = "localhost";
 
     // [Player]
-    std::string PlayerPath;
+    std::string playerPath;
 
     // [Visual] (window layout; loaded and saved by the main window)
-    int FormState = 0;
-    double FormWidth = 10480;
-    double FormHeight = 9495;
-    double TreeSplit = 2085;
-    bool ViewDirTree = true;
-    bool ViewTagInfo = true;
-    bool ShowGrid = true;
-    std::array<bool, 14> ColVisible{true, true, true, true, true, true, true,
+    int formState = 0;
+    double formWidth = 10480;
+    double formHeight = 9495;
+    double treeSplit = 2085;
+    bool viewDirTree = true;
+    bool viewTagInfo = true;
+    bool showGrid = true;
+    std::array<bool, 14> colVisible{true, true, true, true, true, true, true,
                                     true, true, true, true, true, true, true};
-    std::array<double, 14> ColSize{400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400};
-    std::array<int, 14> ColPosition{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+    std::array<double, 14> colSize{400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400};
+    std::array<int, 14> colPosition{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
 
     Settings();  // fills the defaults that depend on the machine (folders, removed characters)
 
     // Loads every key (defaults for whatever is missing or unreadable).
-    void Load(const IniFile& ini);
+    void load(const IniFile& ini);
     // Saves the keys the options dialog owns.
-    void SaveOptions(IniFile& ini) const;
+    void saveOptions(IniFile& ini) const;
     // Saves the keys the main window owns (check boxes, method, folders, current patterns,
     // bookmarks). The window layout keys are written by the window itself.
-    void SaveMain(IniFile& ini) const;
+    void saveMain(IniFile& ini) const;
     // Saves the pattern lists / the replace list.
-    void SavePatternLists(IniFile& ini) const;
-    void SaveReplaces(IniFile& ini) const;
-    // Saves the window layout keys of [Visual]: FormState only when the window is not minimised
-    // (2 when maximised, else 0), FormWidth/FormHeight only in the normal state, then TreeSplit,
-    // the view toggles, ShowGrid and every ColVisible; ColPosition and ColSize only for shown columns.
-    void SaveVisual(IniFile& ini, bool minimized, bool maximized) const;
+    void savePatternLists(IniFile& ini) const;
+    void saveReplaces(IniFile& ini) const;
+    // Saves the window layout keys of [Visual]: formState only when the window is not minimised
+    // (2 when maximised, else 0), formWidth/formHeight only in the normal state, then treeSplit,
+    // the view toggles, showGrid and every colVisible; colPosition and colSize only for shown columns.
+    void saveVisual(IniFile& ini, bool minimized, bool maximized) const;
 };
 
 // The default of sRemovedChars (112 characters, UTF-8).
-std::string DefaultRemovedChars();
+std::string defaultRemovedChars();
 // The user's Music folder (XDG), else the home folder; ends with "/".
-std::string DefaultFolder();
+std::string defaultFolder();
 // Where settings.ini lives: beside the executable when one stands there (portable mode),
 // else $XDG_CONFIG_HOME/vorda/settings.ini (or ~/.config/vorda/settings.ini).
-std::string DefaultSettingsPath(const std::string& executableDir);
+std::string defaultSettingsPath(const std::string& executableDir);
 
 // What the user is told once when the settings file cannot be used as it is ("" when it can):
 // damaged (read in part), unreadable (defaults), or read-only (never written). forWindow says
 // that the program saves settings (the window); vorda-cli only reads them.
-std::string SettingsFileNotice(const IniFile& ini, bool forWindow);
+std::string settingsFileNotice(const IniFile& ini, bool forWindow);
 
 // The program-wide settings.
 Settings& settings();

@@ -6,18 +6,18 @@
 
 namespace vorda {
 
-bool SortPanel::IsRefusedTargetChar(char c) { return c != '\0' && std::strchr(kRefusedTargetChars, c) != nullptr; }
+bool SortPanel::isRefusedTargetChar(char c) { return c != '\0' && std::strchr(kRefusedTargetChars, c) != nullptr; }
 
-std::string SortPanel::Filtered(const std::string& text) {
+std::string SortPanel::filtered(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        if (!IsRefusedTargetChar(c)) out += c;
+        if (!isRefusedTargetChar(c)) out += c;
     }
     return out;
 }
 
-int SortPanel::ButtonOfMethod(int method) {
+int SortPanel::buttonOfMethod(int method) {
     switch (method) {
     case smCopy: return 0;
     case smMove: return 1;
@@ -26,7 +26,7 @@ int SortPanel::ButtonOfMethod(int method) {
     }
 }
 
-int SortPanel::MethodOfButton(int button) {
+int SortPanel::methodOfButton(int button) {
     switch (button) {
     case 0: return smCopy;
     case 1: return smMove;
@@ -34,7 +34,7 @@ int SortPanel::MethodOfButton(int button) {
     }
 }
 
-MethodCaptions SortPanel::CaptionsFor(int method) {
+MethodCaptions SortPanel::captionsFor(int method) {
     MethodCaptions c;
     if (method == smCopy || method == smMove) {
         const std::string verb = method == smCopy ? "Copy" : "Move";
@@ -71,13 +71,13 @@ MethodCaptions SortPanel::CaptionsFor(int method) {
     return c;
 }
 
-void SortPanel::Load(int method, const std::string& targetDir) {
+void SortPanel::load(int method, const std::string& targetDir) {
     method_ = method;
     text_ = targetDir;
     saved_ = targetDir;
 }
 
-void SortPanel::SetMethod(int method, const std::string& currentFileFolder) {
+void SortPanel::setMethod(int method, const std::string& currentFileFolder) {
     if (method == smRename) {
         // The folder typed so far is kept: leaving rename brings it back.
         if (method_ != smRename) saved_ = text_;
@@ -88,37 +88,37 @@ void SortPanel::SetMethod(int method, const std::string& currentFileFolder) {
     method_ = method;
 }
 
-int SortPanel::StoredMethod() const {
+int SortPanel::storedMethod() const {
     if (method_ == smCopy) return smCopy;
     if (method_ == smMove) return smMove;
     return smRename;
 }
 
-void SortPanel::Type(const std::string& text) {
-    if (Locked()) return;
-    text_ = Filtered(text);
+void SortPanel::type(const std::string& text) {
+    if (locked()) return;
+    text_ = filtered(text);
 }
 
-void SortPanel::Browsed(const std::string& folder) {
-    if (folder.empty() || Locked()) return;
-    text_ = AddBackslash(Filtered(folder));
+void SortPanel::browsed(const std::string& folder) {
+    if (folder.empty() || locked()) return;
+    text_ = addBackslash(filtered(folder));
     saved_ = text_;
 }
 
-void SortPanel::FocusLost() {
-    if (Locked() || text_.empty()) return;
-    text_ = AddBackslash(text_);
+void SortPanel::focusLost() {
+    if (locked() || text_.empty()) return;
+    text_ = addBackslash(text_);
     saved_ = text_;
 }
 
-void SortPanel::SetAsTarget(const std::string& treeFolder) {
+void SortPanel::setAsTarget(const std::string& treeFolder) {
     if (treeFolder.empty()) return;
-    saved_ = AddBackslash(treeFolder);
-    if (!Locked()) text_ = saved_;
+    saved_ = addBackslash(treeFolder);
+    if (!locked()) text_ = saved_;
 }
 
-void SortPanel::FileShown(const std::string& fileFolder) {
-    if (Locked()) text_ = fileFolder;
+void SortPanel::fileShown(const std::string& fileFolder) {
+    if (locked()) text_ = fileFolder;
 }
 
 }  // namespace vorda

@@ -27,41 +27,41 @@ class SortPanel {
 public:
     // The characters that typing into the target box refuses.
     static constexpr const char* kRefusedTargetChars = "?\"<>|*";
-    static bool IsRefusedTargetChar(char c);
+    static bool isRefusedTargetChar(char c);
 
     // The option button index (0 Copy, 1 Move, 2 Rename) of a method, -1 for any other value.
-    static int ButtonOfMethod(int method);
-    static int MethodOfButton(int button);
-    static MethodCaptions CaptionsFor(int method);
+    static int buttonOfMethod(int method);
+    static int methodOfButton(int button);
+    static MethodCaptions captionsFor(int method);
 
     // Settings load: the stored method and target folder (box text and saved folder).
-    void Load(int method, const std::string& targetDir);
+    void load(int method, const std::string& targetDir);
 
     // The method switch. Rename keeps the box's text as the saved folder and shows the
     // current file's folder in the locked box; copy and move restore the saved folder.
-    void SetMethod(int method, const std::string& currentFileFolder);
-    int Method() const { return method_; }
+    void setMethod(int method, const std::string& currentFileFolder);
+    int method() const { return method_; }
     // The value stored as "Method": 2 for copy, else 1 for move, else 4.
-    int StoredMethod() const;
-    bool Locked() const { return method_ == smRename; }
+    int storedMethod() const;
+    bool locked() const { return method_ == smRename; }
 
     // The box's text and the last accepted target folder (what sTargetDir saves).
-    const std::string& Text() const { return text_; }
-    const std::string& SavedFolder() const { return saved_; }
+    const std::string& text() const { return text_; }
+    const std::string& savedFolder() const { return saved_; }
 
     // The user typed (refused characters are dropped, as the box never lets them in).
-    void Type(const std::string& text);
+    void type(const std::string& text);
     // "Browse": a non-empty answer becomes the box's text (and the accepted folder).
-    void Browsed(const std::string& folder);
+    void browsed(const std::string& folder);
     // The box lost the focus: a final "/" is added to a non-empty text, which is then accepted.
-    void FocusLost();
+    void focusLost();
     // "Set as target folder" of the folder tree.
-    void SetAsTarget(const std::string& treeFolder);
+    void setAsTarget(const std::string& treeFolder);
     // A file was shown: the rename method shows its folder.
-    void FileShown(const std::string& fileFolder);
+    void fileShown(const std::string& fileFolder);
 
 private:
-    static std::string Filtered(const std::string& text);
+    static std::string filtered(const std::string& text);
 
     int method_ = smRename;
     std::string text_;

@@ -15,29 +15,29 @@ public:
     virtual ~UserInterface() = default;
 
     // Shows a message box; returns the answer (anOK for a plain OK box).
-    virtual int Ask(const std::string& text, MsgButtons buttons, MsgIcon icon,
+    virtual int ask(const std::string& text, MsgButtons buttons, MsgIcon icon,
                     const std::string& title = "Vorda") = 0;
     // Status-bar panels 1 (totals), 2 (file size), 3 (messages).
-    virtual void SetStatus(int panel, const std::string& text) = 0;
+    virtual void setStatus(int panel, const std::string& text) = 0;
     // Progress bar: value of max (max 0 hides/resets).
-    virtual void SetProgress(long long value, long long max) = 0;
+    virtual void setProgress(long long value, long long max) = 0;
     // Clears the tag editor panes.
-    virtual void ClearPanes() {}
+    virtual void clearPanes() {}
     // Old-name and new-name boxes of the naming panel.
-    virtual void SetOldName(const std::string&) {}
-    virtual void SetNewName(const std::string&) {}
+    virtual void setOldName(const std::string&) {}
+    virtual void setNewName(const std::string&) {}
     // Lets a long loop repaint (the window throttles this itself).
-    virtual void Repaint() {}
+    virtual void repaint() {}
 };
 
 // A user interface that answers nothing and shows nothing (for vorda-cli and batch use).
 class SilentUserInterface : public UserInterface {
 public:
-    int Ask(const std::string&, MsgButtons buttons, MsgIcon, const std::string& = "Vorda") override {
+    int ask(const std::string&, MsgButtons buttons, MsgIcon, const std::string& = "Vorda") override {
         return buttons == mbOK ? anOK : (buttons == mbOKCancel ? anCancel : anNo);
     }
-    void SetStatus(int, const std::string&) override {}
-    void SetProgress(long long, long long) override {}
+    void setStatus(int, const std::string&) override {}
+    void setProgress(long long, long long) override {}
 };
 
 }  // namespace vorda

@@ -19,9 +19,9 @@ namespace vorda {
 
 namespace {
 
-QString Text(const std::string& text) { return QString::fromStdString(ToDisplayUtf8(text)); }
-QString PathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString text(const std::string& text) { return QString::fromStdString(toDisplayUtf8(text)); }
+QString pathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string pathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 }  // namespace
 
@@ -30,30 +30,30 @@ frmID3Folder::frmID3Folder(ID3FolderCommand& command, QWidget* parent) : QDialog
     setWindowTitle(QStringLiteral("Vorda - Create/Rename folder from ID3"));
     setModal(true);
 
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Label1 = new QLabel(Text(ID3FolderCommand::HelpText()), Frame1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setWordWrap(true);
-    Label1->setTextFormat(Qt::PlainText);
-    Label2 = new QLabel(QStringLiteral("Folder pattern:"), Frame1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    txtFolderPattern = new QLineEdit(Frame1);
+    frame1 = new QGroupBox(this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    label1 = new QLabel(text(ID3FolderCommand::helpText()), frame1);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label1->setWordWrap(true);
+    label1->setTextFormat(Qt::PlainText);
+    label2 = new QLabel(QStringLiteral("Folder pattern:"), frame1);
+    label2->setObjectName(QStringLiteral("Label2"));
+    txtFolderPattern = new QLineEdit(frame1);
     txtFolderPattern->setObjectName(QStringLiteral("txtFolderPattern"));
-    Label3 = new QLabel(QStringLiteral("New folder name:"), Frame1);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    txtNewFolder = new QLineEdit(Frame1);
+    label3 = new QLabel(QStringLiteral("New folder name:"), frame1);
+    label3->setObjectName(QStringLiteral("Label3"));
+    txtNewFolder = new QLineEdit(frame1);
     txtNewFolder->setObjectName(QStringLiteral("txtNewFolder"));
-    Label4 = new QLabel(QStringLiteral("Target directory:"), Frame1);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    txtTargetFolder = new QLineEdit(Frame1);
+    label4 = new QLabel(QStringLiteral("Target directory:"), frame1);
+    label4->setObjectName(QStringLiteral("Label4"));
+    txtTargetFolder = new QLineEdit(frame1);
     txtTargetFolder->setObjectName(QStringLiteral("txtTargetFolder"));
-    cmdBrowseFolder = new QPushButton(QStringLiteral("..."), Frame1);
+    cmdBrowseFolder = new QPushButton(QStringLiteral("..."), frame1);
     cmdBrowseFolder->setObjectName(QStringLiteral("cmdBrowseFolder"));
     cmdBrowseFolder->setAutoDefault(false);
-    chkRenameFolder = new QCheckBox(QStringLiteral("Rename current folder:"), Frame1);
+    chkRenameFolder = new QCheckBox(QStringLiteral("Rename current folder:"), frame1);
     chkRenameFolder->setObjectName(QStringLiteral("chkRenameFolder"));
-    lblCurrentFolder = new QLabel(Frame1);
+    lblCurrentFolder = new QLabel(frame1);
     lblCurrentFolder->setObjectName(QStringLiteral("lblCurrentFolder"));
     lblCurrentFolder->setTextFormat(Qt::PlainText);
     cmdCreateFolder = new QPushButton(QStringLiteral("Create &Folder"), this);
@@ -63,13 +63,13 @@ frmID3Folder::frmID3Folder(ID3FolderCommand& command, QWidget* parent) : QDialog
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setAutoDefault(false);
 
-    auto* grid = new QGridLayout(Frame1);
-    grid->addWidget(Label1, 0, 0, 1, 3);
-    grid->addWidget(Label2, 1, 0);
+    auto* grid = new QGridLayout(frame1);
+    grid->addWidget(label1, 0, 0, 1, 3);
+    grid->addWidget(label2, 1, 0);
     grid->addWidget(txtFolderPattern, 1, 1, 1, 2);
-    grid->addWidget(Label3, 2, 0);
+    grid->addWidget(label3, 2, 0);
     grid->addWidget(txtNewFolder, 2, 1, 1, 2);
-    grid->addWidget(Label4, 3, 0);
+    grid->addWidget(label4, 3, 0);
     grid->addWidget(txtTargetFolder, 3, 1);
     grid->addWidget(cmdBrowseFolder, 3, 2);
     grid->addWidget(chkRenameFolder, 4, 0);
@@ -80,46 +80,46 @@ frmID3Folder::frmID3Folder(ID3FolderCommand& command, QWidget* parent) : QDialog
     buttons->addWidget(cmdCreateFolder);
     buttons->addWidget(cmdCancel);
     auto* all = new QVBoxLayout(this);
-    all->addWidget(Frame1);
+    all->addWidget(frame1);
     all->addLayout(buttons);
 
     txtFolderPattern->installEventFilter(this);
     txtNewFolder->installEventFilter(this);
-    connect(txtFolderPattern, &QLineEdit::textChanged, this, &frmID3Folder::PatternChanged);
-    connect(txtNewFolder, &QLineEdit::textChanged, this, &frmID3Folder::NewFolderChanged);
+    connect(txtFolderPattern, &QLineEdit::textChanged, this, &frmID3Folder::patternChanged);
+    connect(txtNewFolder, &QLineEdit::textChanged, this, &frmID3Folder::newFolderChanged);
     connect(txtTargetFolder, &QLineEdit::textEdited, this,
-            [this](const QString& text) { cmd_.SetTargetFolder(PathFromQt(text)); });
-    connect(chkRenameFolder, &QCheckBox::toggled, this, &frmID3Folder::RenameToggled);
-    connect(cmdBrowseFolder, &QPushButton::clicked, this, &frmID3Folder::Browse);
-    connect(cmdCreateFolder, &QPushButton::clicked, this, &frmID3Folder::Execute);
+            [this](const QString& text) { cmd_.setTargetFolder(pathFromQt(text)); });
+    connect(chkRenameFolder, &QCheckBox::toggled, this, &frmID3Folder::renameToggled);
+    connect(cmdBrowseFolder, &QPushButton::clicked, this, &frmID3Folder::browse);
+    connect(cmdCreateFolder, &QPushButton::clicked, this, &frmID3Folder::execute);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     // Opening: the current folder, the target box of the main window, then the pattern,
     // whose preview fills the new-name box.
-    lblCurrentFolder->setText(PathToQt(cmd_.CurrentFolderCaption()));
-    txtTargetFolder->setText(PathToQt(cmd_.TargetFolder()));
+    lblCurrentFolder->setText(pathToQt(cmd_.currentFolderCaption()));
+    txtTargetFolder->setText(pathToQt(cmd_.targetFolder()));
     cmdCreateFolder->setEnabled(false);
-    const std::string pattern = cmd_.FolderPattern();
-    txtFolderPattern->setText(Text(pattern));
-    if (pattern.empty()) PatternChanged(QString());
-    RenameToggled(cmd_.RenameMode());
-    chkRenameFolder->setChecked(cmd_.RenameMode());
+    const std::string pattern = cmd_.folderPattern();
+    txtFolderPattern->setText(text(pattern));
+    if (pattern.empty()) patternChanged(QString());
+    renameToggled(cmd_.renameMode());
+    chkRenameFolder->setChecked(cmd_.renameMode());
 }
 
-void frmID3Folder::PatternChanged(const QString& text) {
-    cmd_.SetFolderPattern(text.toStdString());
-    txtNewFolder->setText(PathToQt(cmd_.NewFolder()));
-    NewFolderChanged(txtNewFolder->text());
+void frmID3Folder::patternChanged(const QString& text) {
+    cmd_.setFolderPattern(text.toStdString());
+    txtNewFolder->setText(pathToQt(cmd_.newFolder()));
+    newFolderChanged(txtNewFolder->text());
 }
 
-void frmID3Folder::NewFolderChanged(const QString& text) {
-    cmd_.SetNewFolder(PathFromQt(text));
-    cmdCreateFolder->setEnabled(cmd_.CreateEnabled());
+void frmID3Folder::newFolderChanged(const QString& text) {
+    cmd_.setNewFolder(pathFromQt(text));
+    cmdCreateFolder->setEnabled(cmd_.createEnabled());
 }
 
-void frmID3Folder::RenameToggled(bool on) {
-    cmd_.SetRenameMode(on);
-    cmdCreateFolder->setText(Text(cmd_.ButtonCaption()));
+void frmID3Folder::renameToggled(bool on) {
+    cmd_.setRenameMode(on);
+    cmdCreateFolder->setText(text(cmd_.buttonCaption()));
     txtTargetFolder->setEnabled(!on);
     cmdBrowseFolder->setEnabled(!on);
     QPalette palette = txtTargetFolder->palette();
@@ -127,21 +127,21 @@ void frmID3Folder::RenameToggled(bool on) {
     txtTargetFolder->setPalette(palette);
 }
 
-void frmID3Folder::Browse() {
-    cmd_.Browsed(BrowseForFolder(this, cmd_.TargetFolder()));
-    txtTargetFolder->setText(PathToQt(cmd_.TargetFolder()));
+void frmID3Folder::browse() {
+    cmd_.browsed(browseForFolder(this, cmd_.targetFolder()));
+    txtTargetFolder->setText(pathToQt(cmd_.targetFolder()));
 }
 
-void frmID3Folder::Execute() {
-    cmd_.SetTargetFolder(PathFromQt(txtTargetFolder->text()));
-    if (cmd_.Execute() == ID3FolderCommand::Close) accept();
+void frmID3Folder::execute() {
+    cmd_.setTargetFolder(pathFromQt(txtTargetFolder->text()));
+    if (cmd_.execute() == ID3FolderCommand::Close) accept();
 }
 
 bool frmID3Folder::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == txtFolderPattern || watched == txtNewFolder) && event->type() == QEvent::KeyPress) {
         const QString typed = static_cast<QKeyEvent*>(event)->text();
         for (const QChar c : typed) {
-            if (!ID3FolderCommand::KeyAllowed(c.unicode())) return true;
+            if (!ID3FolderCommand::keyAllowed(c.unicode())) return true;
         }
         return false;
     }

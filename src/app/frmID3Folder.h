@@ -24,17 +24,17 @@ public:
     // command must have been opened (ID3FolderCommand::Open) before the dialog is shown.
     frmID3Folder(ID3FolderCommand& command, QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
+    QLabel* label1 = nullptr;
+    QLabel* label2 = nullptr;
     QLineEdit* txtFolderPattern = nullptr;
-    QLabel* Label3 = nullptr;
+    QLabel* label3 = nullptr;
     QLineEdit* txtNewFolder = nullptr;
-    QLabel* Label4 = nullptr;
+    QLabel* label4 = nullptr;
     QLineEdit* txtTargetFolder = nullptr;
     QPushButton* cmdBrowseFolder = nullptr;
     QCheckBox* chkRenameFolder = nullptr;
     QLabel* lblCurrentFolder = nullptr;
-    QGroupBox* Frame1 = nullptr;
+    QGroupBox* frame1 = nullptr;
     QPushButton* cmdCreateFolder = nullptr;
     QPushButton* cmdCancel = nullptr;
 
@@ -42,11 +42,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void PatternChanged(const QString& text);
-    void NewFolderChanged(const QString& text);
-    void RenameToggled(bool on);
-    void Browse();
-    void Execute();
+    void patternChanged(const QString& text);
+    void newFolderChanged(const QString& text);
+    void renameToggled(bool on);
+    void browse();
+    void execute();
 
     ID3FolderCommand& cmd_;
 };

@@ -37,26 +37,26 @@ const char* const kFieldCaseOptions[] = {"No changes.", "First letter in every w
                                          "First letter in the field uppercase.", "All letters UPPERCASE.",
                                          "All letters lowercase."};
 
-QString Q(const char* text) { return QString::fromUtf8(text); }
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString q(const char* text) { return QString::fromUtf8(text); }
+QString q(const std::string& text) { return QString::fromStdString(text); }
 
 template <typename W>
-W* Named(W* w, const char* name, const char* tip = nullptr)
+W* named(W* w, const char* name, const char* tip = nullptr)
 {
-    w->setObjectName(Q(name));
-    if (tip) w->setToolTip(Q(tip));
+    w->setObjectName(q(name));
+    if (tip) w->setToolTip(q(tip));
     return w;
 }
 
-QCheckBox* Check(QWidget* parent, const char* name, const char* caption, const char* tip = nullptr)
+QCheckBox* check(QWidget* parent, const char* name, const char* caption, const char* tip = nullptr)
 {
-    return Named(new QCheckBox(Q(caption), parent), name, tip);
+    return named(new QCheckBox(q(caption), parent), name, tip);
 }
 
-QLabel* Label(QWidget* parent, const char* caption) { return new QLabel(Q(caption), parent); }
+QLabel* label(QWidget* parent, const char* caption) { return new QLabel(q(caption), parent); }
 
 // A row "caption [box] unit".
-QHBoxLayout* NumberRow(QWidget* lead, QLineEdit* box, QLabel* unit, int width = 60)
+QHBoxLayout* numberRow(QWidget* lead, QLineEdit* box, QLabel* unit, int width = 60)
 {
     auto* row = new QHBoxLayout;
     box->setFixedWidth(width);
@@ -68,17 +68,17 @@ QHBoxLayout* NumberRow(QWidget* lead, QLineEdit* box, QLabel* unit, int width = 
 }
 
 template <size_t N>
-QGroupBox* OptionGroup(QWidget* parent, const char* caption, const char* name,
+QGroupBox* optionGroup(QWidget* parent, const char* caption, const char* name,
                        std::array<QRadioButton*, N>& buttons, const char* const* captions,
                        const char* const* tips = nullptr)
 {
-    auto* box = new QGroupBox(Q(caption), parent);
+    auto* box = new QGroupBox(q(caption), parent);
     auto* layout = new QVBoxLayout(box);
     auto* group = new QButtonGroup(box);
     for (size_t i = 0; i < N; ++i) {
-        buttons[i] = new QRadioButton(Q(captions[i]), box);
-        buttons[i]->setObjectName(Q(name) + QString::number(i));
-        if (tips) buttons[i]->setToolTip(Q(tips[i]));
+        buttons[i] = new QRadioButton(q(captions[i]), box);
+        buttons[i]->setObjectName(q(name) + QString::number(i));
+        if (tips) buttons[i]->setToolTip(q(tips[i]));
         group->addButton(buttons[i], static_cast<int>(i));
         layout->addWidget(buttons[i]);
     }
@@ -86,7 +86,7 @@ QGroupBox* OptionGroup(QWidget* parent, const char* caption, const char* name,
 }
 
 template <size_t N>
-int CheckedIndex(const std::array<QRadioButton*, N>& buttons, int none)
+int checkedIndex(const std::array<QRadioButton*, N>& buttons, int none)
 {
     for (size_t i = 0; i < N; ++i)
         if (buttons[i]->isChecked()) return static_cast<int>(i);
@@ -94,7 +94,7 @@ int CheckedIndex(const std::array<QRadioButton*, N>& buttons, int none)
 }
 
 template <size_t N>
-void CheckIndex(const std::array<QRadioButton*, N>& buttons, int index)
+void checkIndex(const std::array<QRadioButton*, N>& buttons, int index)
 {
     if (index >= 0 && index < static_cast<int>(N)) {
         buttons[static_cast<size_t>(index)]->setChecked(true);
@@ -107,10 +107,10 @@ void CheckIndex(const std::array<QRadioButton*, N>& buttons, int index)
     group->setExclusive(true);
 }
 
-QComboBox* TagUseCombo(QWidget* parent, const char* name)
+QComboBox* tagUseCombo(QWidget* parent, const char* name)
 {
-    auto* combo = Named(new QComboBox(parent), name);
-    combo->addItems({Q("If needed"), Q("If wanted"), Q("Always"), Q("Never!")});
+    auto* combo = named(new QComboBox(parent), name);
+    combo->addItems({q("If needed"), q("If wanted"), q("Always"), q("Never!")});
     return combo;
 }
 
@@ -118,37 +118,37 @@ QComboBox* TagUseCombo(QWidget* parent, const char* name)
 
 frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(Q("frmOptions"));
-    setWindowTitle(Q("Vorda") + Q(" - Settings"));
+    setObjectName(q("frmOptions"));
+    setWindowTitle(q("Vorda") + q(" - Settings"));
     setModal(true);
 
-    treeOptions = Named(new QTreeWidget(this), "treeOptions");
+    treeOptions = named(new QTreeWidget(this), "treeOptions");
     treeOptions->setHeaderHidden(true);
     treeOptions->setRootIsDecorated(false);
     treeOptions->setFixedWidth(130);
-    for (const char* name : kPageNames) new QTreeWidgetItem(treeOptions, QStringList{Q(name)});
+    for (const char* name : kPageNames) new QTreeWidgetItem(treeOptions, QStringList{q(name)});
 
-    lblActiveSetting = Named(new QLabel(this), "lblActiveSetting");
+    lblActiveSetting = named(new QLabel(this), "lblActiveSetting");
     QFont bold = lblActiveSetting->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
     lblActiveSetting->setFont(bold);
 
-    picTab = Named(new QStackedWidget(this), "picTab");
+    picTab = named(new QStackedWidget(this), "picTab");
     for (int i = 0; i < 5; ++i) {
         auto* page = new QWidget(picTab);
-        page->setObjectName(Q("picTab") + QString::number(i));
+        page->setObjectName(q("picTab") + QString::number(i));
         picTab->addWidget(page);
     }
-    BuildGeneralPage(picTab->widget(0));
-    BuildFilenamePage(picTab->widget(1));
-    BuildFormattingFrame();
-    BuildTagPage(picTab->widget(2));
-    BuildFreedbPage(picTab->widget(3));
-    BuildSortingPage(picTab->widget(4));
+    buildGeneralPage(picTab->widget(0));
+    buildFilenamePage(picTab->widget(1));
+    buildFormattingFrame();
+    buildTagPage(picTab->widget(2));
+    buildFreedbPage(picTab->widget(3));
+    buildSortingPage(picTab->widget(4));
 
-    cmdOk = Named(new QPushButton(Q("&OK"), this), "cmdOk");
-    cmdCancel = Named(new QPushButton(Q("&Cancel"), this), "cmdCancel");
+    cmdOk = named(new QPushButton(q("&OK"), this), "cmdOk");
+    cmdCancel = named(new QPushButton(q("&Cancel"), this), "cmdCancel");
     cmdOk->setDefault(true);
     cmdCancel->setAutoDefault(false);
 
@@ -172,38 +172,38 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
 
     connect(treeOptions, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* item) { ShowPage(item ? treeOptions->indexOfTopLevelItem(item) : 0); });
-    connect(cmdOk, &QPushButton::clicked, this, [this] { OnOk(); });
+            [this](QTreeWidgetItem* item) { showPage(item ? treeOptions->indexOfTopLevelItem(item) : 0); });
+    connect(cmdOk, &QPushButton::clicked, this, [this] { onOk(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
 
     treeOptions->setCurrentItem(treeOptions->topLevelItem(0));
-    ShowPage(0);
-    LoadControls();
+    showPage(0);
+    loadControls();
 }
 
-void frmOptions::BuildGeneralPage(QWidget* page)
+void frmOptions::buildGeneralPage(QWidget* page)
 {
-    chkAutoReadTags = Check(page, "chkAutoReadTags", "Auto read tags.",
+    chkAutoReadTags = check(page, "chkAutoReadTags", "Auto read tags.",
                             "Vorda will read and show all tag information when files are added.");
-    chkReadTags = Check(page, "chkReadTags", "Read tags on file selection.",
+    chkReadTags = check(page, "chkReadTags", "Read tags on file selection.",
                         "Vorda will extract and show tag information from the selected file.");
-    chkAutoRemJunk = Check(page, "chkAutoRemJunk",
+    chkAutoRemJunk = check(page, "chkAutoRemJunk",
                            "Automaticly remove junk data when tags are saved. (Not recommended)",
                            "When tag is written Vorda will automaticly remove 'junk data' before the first mpeg "
                            "frame. (Might corrupt VBR mp3s)");
-    chkIgnoreReadOnly = Check(page, "chkIgnoreReadOnly", "Don't prompt when read-only attribute is set.",
+    chkIgnoreReadOnly = check(page, "chkIgnoreReadOnly", "Don't prompt when read-only attribute is set.",
                               "When checked the read-only attribute will be ignored. Otherwise Vorda will ask "
                               "the user what to do.");
-    chkRecycle = Check(page, "chkRecycle", "Always delete files to recycle bin.");
+    chkRecycle = check(page, "chkRecycle", "Always delete files to recycle bin.");
 
-    auto* types = new QGroupBox(Q("Visible filetypes:"), page);
-    chkAllFileTypes = Check(types, "chkAllFileTypes", "Show all files.");
-    lstFiletypes = Named(new QListWidget(types), "lstFiletypes");
+    auto* types = new QGroupBox(q("Visible filetypes:"), page);
+    chkAllFileTypes = check(types, "chkAllFileTypes", "Show all files.");
+    lstFiletypes = named(new QListWidget(types), "lstFiletypes");
     lstFiletypes->setFixedHeight(110);
-    txtFiletypes = Named(new QLineEdit(types), "txtFiletypes");
+    txtFiletypes = named(new QLineEdit(types), "txtFiletypes");
     txtFiletypes->setValidator(new RuleValidator(InputRule::FileType, txtFiletypes));
-    cmdFiletypeAdd = Named(new QPushButton(Q("Add file extension"), types), "cmdFiletypeAdd", "Add file extension");
-    cmdFiletypeRem = Named(new QPushButton(Q("Remove selected file extension."), types), "cmdFiletypeRem",
+    cmdFiletypeAdd = named(new QPushButton(q("Add file extension"), types), "cmdFiletypeAdd", "Add file extension");
+    cmdFiletypeRem = named(new QPushButton(q("Remove selected file extension."), types), "cmdFiletypeRem",
                            "Remove selected file extension.");
     for (QPushButton* b : {cmdFiletypeAdd, cmdFiletypeRem}) b->setAutoDefault(false);
 
@@ -226,31 +226,31 @@ void frmOptions::BuildGeneralPage(QWidget* page)
     layout->addStretch();
 
     connect(chkAllFileTypes, &QCheckBox::toggled, this, [this](bool on) {
-        fileTypes_.SetShowAll(on);
-        ShowFileTypes(-1);
+        fileTypes_.setShowAll(on);
+        showFileTypes(-1);
     });
-    connect(cmdFiletypeAdd, &QPushButton::clicked, this, [this] { OnFiletypeAdd(); });
-    connect(cmdFiletypeRem, &QPushButton::clicked, this, [this] { OnFiletypeRemove(); });
+    connect(cmdFiletypeAdd, &QPushButton::clicked, this, [this] { onFiletypeAdd(); });
+    connect(cmdFiletypeRem, &QPushButton::clicked, this, [this] { onFiletypeRemove(); });
     connect(lstFiletypes, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { txtFiletypes->setText(item->text()); });
 }
 
-void frmOptions::BuildFilenamePage(QWidget* page)
+void frmOptions::buildFilenamePage(QWidget* page)
 {
-    chkUseTags = Check(page, "chkUseTags", "Create filename from tag if possible.");
+    chkUseTags = check(page, "chkUseTags", "Create filename from tag if possible.");
 
-    auto* extension = new QGroupBox(Q("File extension"), page);
-    chkLowext = Check(extension, "chkLowext", "Use lowercase extensions.", "Make extension lowercase.");
+    auto* extension = new QGroupBox(q("File extension"), page);
+    chkLowext = check(extension, "chkLowext", "Use lowercase extensions.", "Make extension lowercase.");
     (new QVBoxLayout(extension))->addWidget(chkLowext);
 
-    chkFNameLength = Check(page, "chkFNameLength", "Limit filename to");
-    txtMaxFNameLength = Named(new QLineEdit(page), "txtMaxFNameLength");
+    chkFNameLength = check(page, "chkFNameLength", "Limit filename to");
+    txtMaxFNameLength = named(new QLineEdit(page), "txtMaxFNameLength");
 
-    chkSetAttributes = Check(page, "chkSetAttributes", "Set file attributes",
+    chkSetAttributes = check(page, "chkSetAttributes", "Set file attributes",
                              "These attributes will be applied to each sorted, renamed or tagged file.");
-    chkReadOnly = Check(page, "chkReadOnly", "Read-only");
-    chkHidden = Check(page, "chkHidden", "Hidden");
-    chkArchive = Check(page, "chkArchive", "Archive");
+    chkReadOnly = check(page, "chkReadOnly", "Read-only");
+    chkHidden = check(page, "chkHidden", "Hidden");
+    chkArchive = check(page, "chkArchive", "Archive");
     // Linux files carry no hidden or archive attribute: the options are kept but cannot be set.
     chkHidden->setEnabled(false);
     chkArchive->setEnabled(false);
@@ -262,35 +262,35 @@ void frmOptions::BuildFilenamePage(QWidget* page)
     attributes->addStretch();
 
     QGroupBox* caseBox =
-        OptionGroup(page, "Filename - Case Conversion", "optChange", optChange, kFileCaseOptions);
-    chkFNamelcaseFirst = Check(caseBox, "chkFNamelcaseFirst", "Always make filename lowercase first.");
+        optionGroup(page, "Filename - Case Conversion", "optChange", optChange, kFileCaseOptions);
+    chkFNamelcaseFirst = check(caseBox, "chkFNamelcaseFirst", "Always make filename lowercase first.");
     static_cast<QVBoxLayout*>(caseBox->layout())->insertWidget(0, chkFNamelcaseFirst);
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(chkUseTags);
     layout->addWidget(extension);
-    layout->addLayout(NumberRow(chkFNameLength, txtMaxFNameLength, Label(page, "characters.")));
+    layout->addLayout(numberRow(chkFNameLength, txtMaxFNameLength, label(page, "characters.")));
     layout->addWidget(chkSetAttributes);
     layout->addLayout(attributes);
     layout->addWidget(caseBox);
     layout->addStretch();
 }
 
-void frmOptions::BuildFormattingFrame()
+void frmOptions::buildFormattingFrame()
 {
-    fraFormatting = Named(new QGroupBox(Q("Formatting (Applied to both filnames and tags)"), this), "fraFormatting");
+    fraFormatting = named(new QGroupBox(q("Formatting (Applied to both filnames and tags)"), this), "fraFormatting");
     QWidget* f = fraFormatting;
-    chkUndtospace = Check(f, "chkUndtospace", "Convert underscore (_) to space.");
-    chk20tospace = Check(f, "chk20tospace", "Convert %20 to space.");
-    chkSpaces = Check(f, "chkSpaces", "Remove multiple spaces.");
-    chkMisses = Check(f, "chkMisses", "Fix common misstakes.");
+    chkUndtospace = check(f, "chkUndtospace", "Convert underscore (_) to space.");
+    chk20tospace = check(f, "chk20tospace", "Convert %20 to space.");
+    chkSpaces = check(f, "chkSpaces", "Remove multiple spaces.");
+    chkMisses = check(f, "chkMisses", "Fix common misstakes.");
     const char* padTip = "The track number will be padded with zeroes (\"1\" => \"01\").";
-    chkPadTrackNr = Check(f, "chkPadTrackNr", "Pad track numbers to", padTip);
-    txtTrackDigits = Named(new QLineEdit(f), "txtTrackDigits", padTip);
-    chkRemoveChars = Check(f, "chkRemoveChars", "Remove all of these characters:");
-    txtRemoveChars = Named(new QLineEdit(f), "txtRemoveChars");
-    chkReplace = Check(f, "chkReplace", "Use replaces");
-    cmdEditReplaces = Named(new QPushButton(Q("Edit replaces"), f), "cmdEditReplaces");
+    chkPadTrackNr = check(f, "chkPadTrackNr", "Pad track numbers to", padTip);
+    txtTrackDigits = named(new QLineEdit(f), "txtTrackDigits", padTip);
+    chkRemoveChars = check(f, "chkRemoveChars", "Remove all of these characters:");
+    txtRemoveChars = named(new QLineEdit(f), "txtRemoveChars");
+    chkReplace = check(f, "chkReplace", "Use replaces");
+    cmdEditReplaces = named(new QPushButton(q("Edit replaces"), f), "cmdEditReplaces");
     cmdEditReplaces->setAutoDefault(false);
 
     auto* grid = new QGridLayout(fraFormatting);
@@ -298,7 +298,7 @@ void frmOptions::BuildFormattingFrame()
     grid->addWidget(chk20tospace, 0, 1);
     grid->addWidget(chkSpaces, 1, 0);
     grid->addWidget(chkMisses, 1, 1);
-    grid->addLayout(NumberRow(chkPadTrackNr, txtTrackDigits, Label(f, "digits."), 40), 2, 0, 1, 2);
+    grid->addLayout(numberRow(chkPadTrackNr, txtTrackDigits, label(f, "digits."), 40), 2, 0, 1, 2);
     grid->addWidget(chkRemoveChars, 3, 0, 1, 2);
     grid->addWidget(txtRemoveChars, 4, 0, 1, 2);
     auto* replaceRow = new QHBoxLayout;
@@ -307,56 +307,56 @@ void frmOptions::BuildFormattingFrame()
     replaceRow->addStretch();
     grid->addLayout(replaceRow, 5, 0, 1, 2);
 
-    connect(cmdEditReplaces, &QPushButton::clicked, this, [this] { OnEditReplaces(); });
+    connect(cmdEditReplaces, &QPushButton::clicked, this, [this] { onEditReplaces(); });
 }
 
-void frmOptions::BuildTagPage(QWidget* page)
+void frmOptions::buildTagPage(QWidget* page)
 {
-    chkKeepSync = Check(page, "chkKeepSync", "Keep tags synchronized.",
+    chkKeepSync = check(page, "chkKeepSync", "Keep tags synchronized.",
                         "Vorda will keep ID3v1, Lyrics3 and ID3v2 tags synchronized.");
 
     QGroupBox* caseBox =
-        OptionGroup(page, "Field - Case Conversion", "optID3CaseChange", optID3CaseChange, kFieldCaseOptions);
-    chkID3lcaseFirst = Check(caseBox, "chkID3lcaseFirst", "Always make field lowercase first.");
+        optionGroup(page, "Field - Case Conversion", "optID3CaseChange", optID3CaseChange, kFieldCaseOptions);
+    chkID3lcaseFirst = check(caseBox, "chkID3lcaseFirst", "Always make field lowercase first.");
     static_cast<QVBoxLayout*>(caseBox->layout())->insertWidget(0, chkID3lcaseFirst);
 
-    cmbUseID3v1 = TagUseCombo(page, "cmbUseID3v1");
-    cmbUseID3v2 = TagUseCombo(page, "cmbUseID3v2");
-    cmbUseLyrics3 = TagUseCombo(page, "cmbUseLyrics3");
+    cmbUseID3v1 = tagUseCombo(page, "cmbUseID3v1");
+    cmbUseID3v2 = tagUseCombo(page, "cmbUseID3v2");
+    cmbUseLyrics3 = tagUseCombo(page, "cmbUseLyrics3");
     auto* use = new QGridLayout;
-    use->addWidget(Label(page, "Use ID3v1:"), 0, 0);
+    use->addWidget(label(page, "Use ID3v1:"), 0, 0);
     use->addWidget(cmbUseID3v1, 0, 1);
-    use->addWidget(Label(page, "If needed = Vorda decides (default)."), 0, 2);
-    use->addWidget(Label(page, "Use ID3v2:"), 1, 0);
+    use->addWidget(label(page, "If needed = Vorda decides (default)."), 0, 2);
+    use->addWidget(label(page, "Use ID3v2:"), 1, 0);
     use->addWidget(cmbUseID3v2, 1, 1);
-    use->addWidget(Label(page, "If wanted = User decides."), 1, 2);
-    use->addWidget(Label(page, "Use Lyrics3:"), 2, 0);
+    use->addWidget(label(page, "If wanted = User decides."), 1, 2);
+    use->addWidget(label(page, "Use Lyrics3:"), 2, 0);
     use->addWidget(cmbUseLyrics3, 2, 1);
-    use->addWidget(Label(page, "Always = tag will always be added."), 2, 2);
-    use->addWidget(Label(page, "Never = tag will always be removed."), 3, 2);
+    use->addWidget(label(page, "Always = tag will always be added."), 2, 2);
+    use->addWidget(label(page, "Never = tag will always be removed."), 3, 2);
     use->setColumnStretch(2, 1);
 
-    txtAddPaddingSize = Named(new QLineEdit(page), "txtAddPaddingSize");
-    txtMaxPadding = Named(new QLineEdit(page), "txtMaxPadding");
+    txtAddPaddingSize = named(new QLineEdit(page), "txtAddPaddingSize");
+    txtMaxPadding = named(new QLineEdit(page), "txtMaxPadding");
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(chkKeepSync);
     layout->addWidget(caseBox);
     layout->addLayout(use);
-    layout->addLayout(NumberRow(Label(page, "Padding to add when ID3v2 tag is saved:"), txtAddPaddingSize,
-                                Label(page, "bytes."), 70));
+    layout->addLayout(numberRow(label(page, "Padding to add when ID3v2 tag is saved:"), txtAddPaddingSize,
+                                label(page, "bytes."), 70));
     layout->addLayout(
-        NumberRow(Label(page, "Maximum padding limit:"), txtMaxPadding, Label(page, "bytes. (-1 = No limit)"), 70));
+        numberRow(label(page, "Maximum padding limit:"), txtMaxPadding, label(page, "bytes. (-1 = No limit)"), 70));
     layout->addStretch();
 }
 
-void frmOptions::BuildFreedbPage(QWidget* page)
+void frmOptions::buildFreedbPage(QWidget* page)
 {
-    txtFreeDBServer = Named(new QLineEdit(page), "txtFreeDBServer");
-    txtFreeDBPort = Named(new QLineEdit(page), "txtFreeDBPort");
-    txtFreeDBUser = Named(new QLineEdit(page), "txtFreeDBUser");
-    txtFreeDBHost = Named(new QLineEdit(page), "txtFreeDBHost");
-    chkFreeDBFormatting = Check(page, "chkFreeDBFormatting", "Apply tag formatting on freedb results.");
+    txtFreeDBServer = named(new QLineEdit(page), "txtFreeDBServer");
+    txtFreeDBPort = named(new QLineEdit(page), "txtFreeDBPort");
+    txtFreeDBUser = named(new QLineEdit(page), "txtFreeDBUser");
+    txtFreeDBHost = named(new QLineEdit(page), "txtFreeDBHost");
+    chkFreeDBFormatting = check(page, "chkFreeDBFormatting", "Apply tag formatting on freedb results.");
 
     auto* grid = new QGridLayout;
     const std::pair<const char*, QLineEdit*> rows[] = {{"freedb server:", txtFreeDBServer},
@@ -365,7 +365,7 @@ void frmOptions::BuildFreedbPage(QWidget* page)
                                                        {"Host:", txtFreeDBHost}};
     int r = 0;
     for (const auto& [caption, box] : rows) {
-        grid->addWidget(Label(page, caption), r, 0);
+        grid->addWidget(label(page, caption), r, 0);
         grid->addWidget(box, r++, 1);
     }
     auto* layout = new QVBoxLayout(page);
@@ -374,27 +374,27 @@ void frmOptions::BuildFreedbPage(QWidget* page)
     layout->addStretch();
 }
 
-void frmOptions::BuildSortingPage(QWidget* page)
+void frmOptions::buildSortingPage(QWidget* page)
 {
     const char* folderTip =
         "The patterns used for creating folders can be found on the \"Folders\" tab in the main Vorda window.";
     chkSortToExistingFolders =
-        Check(page, "chkSortToExistingFolders", "Always sort to album folder if it already exists.", folderTip);
-    txtAlbumSize = Named(new QLineEdit(page), "txtAlbumSize", folderTip);
+        check(page, "chkSortToExistingFolders", "Always sort to album folder if it already exists.", folderTip);
+    txtAlbumSize = named(new QLineEdit(page), "txtAlbumSize", folderTip);
 
     const char* const existsCaptions[] = {"Prompt", "Skip", "Replace"};
     const char* const existsTips[] = {"Ask the user what to do if the file exists.", "Do not replace existing files.",
                                       "Replace existing files without asking."};
     QGroupBox* exists =
-        OptionGroup(page, "If destination file exists:", "optExists", optExists, existsCaptions, existsTips);
+        optionGroup(page, "If destination file exists:", "optExists", optExists, existsCaptions, existsTips);
     const char* const emptyCaptions[] = {"Don't sort it.", "Ask me what to do.", "Sort anyway."};
     QGroupBox* empty =
-        OptionGroup(page, "If a field used in the output pattern is empty:", "optID3Empty", optID3Empty, emptyCaptions);
+        optionGroup(page, "If a field used in the output pattern is empty:", "optID3Empty", optID3Empty, emptyCaptions);
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(chkSortToExistingFolders);
-    layout->addLayout(NumberRow(Label(page, "An Album is at least"), txtAlbumSize,
-                                Label(page, "files with the same album frame in their tags."), 50));
+    layout->addLayout(numberRow(label(page, "An Album is at least"), txtAlbumSize,
+                                label(page, "files with the same album frame in their tags."), 50));
     layout->addWidget(exists);
     layout->addWidget(empty);
     layout->addStretch();
@@ -411,16 +411,16 @@ void frmOptions::BuildSortingPage(QWidget* page)
     }
 }
 
-void frmOptions::LoadControls()
+void frmOptions::loadControls()
 {
-    const OptionsForm f = FormFromSettings(settings());
+    const OptionsForm f = formFromSettings(settings());
     chkAutoReadTags->setChecked(f.chkAutoReadTags);
     chkReadTags->setChecked(f.chkReadTags);
     chkAutoRemJunk->setChecked(f.chkAutoRemJunk);
     chkIgnoreReadOnly->setChecked(f.chkIgnoreReadOnly);
     chkRecycle->setChecked(f.chkRecycle);
     fileTypes_ = FileTypeList(f.lstFiletypes);
-    ShowFileTypes(-1);
+    showFileTypes(-1);
 
     chkUseTags->setChecked(f.chkUseTags);
     chkLowext->setChecked(f.chkLowext);
@@ -430,7 +430,7 @@ void frmOptions::LoadControls()
     chkHidden->setChecked(f.chkHidden);
     chkArchive->setChecked(f.chkArchive);
     chkFNamelcaseFirst->setChecked(f.chkFNamelcaseFirst);
-    CheckIndex(optChange, f.optChange);
+    checkIndex(optChange, f.optChange);
 
     chkUndtospace->setChecked(f.chkUndtospace);
     chk20tospace->setChecked(f.chk20tospace);
@@ -438,38 +438,38 @@ void frmOptions::LoadControls()
     chkMisses->setChecked(f.chkMisses);
     chkPadTrackNr->setChecked(f.chkPadTrackNr);
     chkRemoveChars->setChecked(f.chkRemoveChars);
-    txtRemoveChars->setText(Q(f.txtRemoveChars));
+    txtRemoveChars->setText(q(f.txtRemoveChars));
     chkReplace->setChecked(f.chkReplace);
 
     chkKeepSync->setChecked(f.chkKeepSync);
     chkID3lcaseFirst->setChecked(f.chkID3lcaseFirst);
-    CheckIndex(optID3CaseChange, f.optID3CaseChange);
+    checkIndex(optID3CaseChange, f.optID3CaseChange);
     cmbUseID3v1->setCurrentIndex(f.cmbUseID3v1);
     cmbUseID3v2->setCurrentIndex(f.cmbUseID3v2);
     cmbUseLyrics3->setCurrentIndex(f.cmbUseLyrics3);
 
-    txtFreeDBServer->setText(Q(f.txtFreeDBServer));
-    txtFreeDBPort->setText(Q(f.txtFreeDBPort));
-    txtFreeDBUser->setText(Q(f.txtFreeDBUser));
-    txtFreeDBHost->setText(Q(f.txtFreeDBHost));
+    txtFreeDBServer->setText(q(f.txtFreeDBServer));
+    txtFreeDBPort->setText(q(f.txtFreeDBPort));
+    txtFreeDBUser->setText(q(f.txtFreeDBUser));
+    txtFreeDBHost->setText(q(f.txtFreeDBHost));
     chkFreeDBFormatting->setChecked(f.chkFreeDBFormatting);
 
     chkSortToExistingFolders->setChecked(f.chkSortToExistingFolders);
-    CheckIndex(optExists, f.optExists);
-    CheckIndex(optID3Empty, f.optID3Empty);
-    ShowNumberTexts(f);
+    checkIndex(optExists, f.optExists);
+    checkIndex(optID3Empty, f.optID3Empty);
+    showNumberTexts(f);
 }
 
-void frmOptions::ShowNumberTexts(const OptionsForm& f)
+void frmOptions::showNumberTexts(const OptionsForm& f)
 {
-    txtMaxFNameLength->setText(Q(f.txtMaxFNameLength));
-    txtTrackDigits->setText(Q(f.txtTrackDigits));
-    txtAddPaddingSize->setText(Q(f.txtAddPaddingSize));
-    txtMaxPadding->setText(Q(f.txtMaxPadding));
-    txtAlbumSize->setText(Q(f.txtAlbumSize));
+    txtMaxFNameLength->setText(q(f.txtMaxFNameLength));
+    txtTrackDigits->setText(q(f.txtTrackDigits));
+    txtAddPaddingSize->setText(q(f.txtAddPaddingSize));
+    txtMaxPadding->setText(q(f.txtMaxPadding));
+    txtAlbumSize->setText(q(f.txtAlbumSize));
 }
 
-OptionsForm frmOptions::ReadControls() const
+OptionsForm frmOptions::readControls() const
 {
     OptionsForm f;
     f.chkAutoReadTags = chkAutoReadTags->isChecked();
@@ -477,7 +477,7 @@ OptionsForm frmOptions::ReadControls() const
     f.chkAutoRemJunk = chkAutoRemJunk->isChecked();
     f.chkIgnoreReadOnly = chkIgnoreReadOnly->isChecked();
     f.chkRecycle = chkRecycle->isChecked();
-    f.lstFiletypes = fileTypes_.Types();
+    f.lstFiletypes = fileTypes_.types();
 
     f.chkUseTags = chkUseTags->isChecked();
     f.chkLowext = chkLowext->isChecked();
@@ -488,7 +488,7 @@ OptionsForm frmOptions::ReadControls() const
     f.chkHidden = chkHidden->isChecked();
     f.chkArchive = chkArchive->isChecked();
     f.chkFNamelcaseFirst = chkFNamelcaseFirst->isChecked();
-    f.optChange = CheckedIndex(optChange, settings().iCaseChange);
+    f.optChange = checkedIndex(optChange, settings().iCaseChange);
 
     f.chkUndtospace = chkUndtospace->isChecked();
     f.chk20tospace = chk20tospace->isChecked();
@@ -502,7 +502,7 @@ OptionsForm frmOptions::ReadControls() const
 
     f.chkKeepSync = chkKeepSync->isChecked();
     f.chkID3lcaseFirst = chkID3lcaseFirst->isChecked();
-    f.optID3CaseChange = CheckedIndex(optID3CaseChange, settings().TAGCaseChange);
+    f.optID3CaseChange = checkedIndex(optID3CaseChange, settings().tagCaseChange);
     f.cmbUseID3v1 = cmbUseID3v1->currentIndex();
     f.cmbUseID3v2 = cmbUseID3v2->currentIndex();
     f.cmbUseLyrics3 = cmbUseLyrics3->currentIndex();
@@ -517,81 +517,81 @@ OptionsForm frmOptions::ReadControls() const
 
     f.chkSortToExistingFolders = chkSortToExistingFolders->isChecked();
     f.txtAlbumSize = txtAlbumSize->text().toStdString();
-    f.optExists = CheckedIndex(optExists, 0);
-    f.optID3Empty = CheckedIndex(optID3Empty, settings().iEmptyFieldAction);
+    f.optExists = checkedIndex(optExists, 0);
+    f.optID3Empty = checkedIndex(optID3Empty, settings().iEmptyFieldAction);
     return f;
 }
 
-void frmOptions::ShowPage(int index)
+void frmOptions::showPage(int index)
 {
     if (index < 0 || index >= picTab->count()) return;
     picTab->setCurrentIndex(index);
-    lblActiveSetting->setText(treeOptions->topLevelItem(index)->text(0) + Q(" settings"));
+    lblActiveSetting->setText(treeOptions->topLevelItem(index)->text(0) + q(" settings"));
     fraFormatting->setVisible(index == 1 || index == 2);
 }
 
-void frmOptions::ShowFileTypes(int select)
+void frmOptions::showFileTypes(int select)
 {
     lstFiletypes->clear();
-    for (const std::string& type : fileTypes_.Types()) lstFiletypes->addItem(Q(type));
+    for (const std::string& type : fileTypes_.types()) lstFiletypes->addItem(q(type));
     if (select >= 0 && select < lstFiletypes->count()) lstFiletypes->setCurrentRow(select);
     const QSignalBlocker block(chkAllFileTypes);
-    chkAllFileTypes->setChecked(fileTypes_.ShowsAll());
+    chkAllFileTypes->setChecked(fileTypes_.showsAll());
 }
 
-void frmOptions::OnFiletypeAdd()
+void frmOptions::onFiletypeAdd()
 {
-    if (fileTypes_.Add(txtFiletypes->text().toStdString())) {
+    if (fileTypes_.add(txtFiletypes->text().toStdString())) {
         txtFiletypes->clear();
-        ShowFileTypes(static_cast<int>(fileTypes_.Types().size()) - 1);
+        showFileTypes(static_cast<int>(fileTypes_.types().size()) - 1);
     }
 }
 
-void frmOptions::OnFiletypeRemove()
+void frmOptions::onFiletypeRemove()
 {
     const int row = lstFiletypes->currentRow();
     if (lstFiletypes->currentItem() == nullptr || !lstFiletypes->currentItem()->isSelected()) return;
-    if (fileTypes_.RemoveAt(row)) ShowFileTypes(std::min(row, lstFiletypes->count() - 2));
+    if (fileTypes_.removeAt(row)) showFileTypes(std::min(row, lstFiletypes->count() - 2));
 }
 
-void frmOptions::OnEditReplaces()
+void frmOptions::onEditReplaces()
 {
     frmReplaces editor(this);
-    editor.Reset();
-    for (const auto& [find, replacement] : ReplacesForEditor(settings())) editor.AddReplace(find, replacement);
+    editor.reset();
+    for (const auto& [find, replacement] : replacesForEditor(settings())) editor.addReplace(find, replacement);
     editor.exec();
-    IniFile ini(SettingsFilePath());
-    ApplyReplaceEdit(settings(), ini, editor.WasCanceled(), editor.Rules().Pairs());
+    IniFile ini(settingsFilePath());
+    applyReplaceEdit(settings(), ini, editor.wasCanceled(), editor.rules().pairs());
 }
 
-void frmOptions::OnOk()
+void frmOptions::onOk()
 {
-    OptionsForm form = ReadControls();
-    IniFile ini(SettingsFilePath());
-    const std::string message = ApplyOptionsForm(form, settings(), ini);
-    ShowNumberTexts(form);
+    OptionsForm form = readControls();
+    IniFile ini(settingsFilePath());
+    const std::string message = applyOptionsForm(form, settings(), ini);
+    showNumberTexts(form);
     if (!message.empty()) {
-        ShowMessage(this, QMessageBox::Information, message);
+        showMessage(this, QMessageBox::Information, message);
         return;
     }
-    emit tagFieldMaxLengthChanged(LyricsFieldMaxLength(settings().UseLyrics3));
+    emit tagFieldMaxLengthChanged(lyricsFieldMaxLength(settings().useLyrics3));
     accept();
 }
 
-void frmOptions::OnFocusLost(QLineEdit* box)
+void frmOptions::onFocusLost(QLineEdit* box)
 {
     const std::string text = box->text().toStdString();
     if (box == txtAddPaddingSize) {
-        const PaddingCorrection c = CorrectAddPadding(text, txtMaxPadding->text().toStdString());
-        box->setText(Q(c.text));
-        if (!c.message.empty()) ShowMessage(this, QMessageBox::Information, c.message);
+        const PaddingCorrection c = correctAddPadding(text, txtMaxPadding->text().toStdString());
+        box->setText(q(c.text));
+        if (!c.message.empty()) showMessage(this, QMessageBox::Information, c.message);
         return;
     }
     NumberBox kind = NumberBox::AlbumSize;
     if (box == txtMaxFNameLength) kind = NumberBox::MaxFNameLength;
     else if (box == txtMaxPadding) kind = NumberBox::MaxPadding;
     else if (box == txtTrackDigits) kind = NumberBox::TrackDigits;
-    box->setText(Q(CorrectNumberText(kind, text)));
+    box->setText(q(correctNumberText(kind, text)));
 }
 
 bool frmOptions::eventFilter(QObject* watched, QEvent* event)
@@ -601,11 +601,11 @@ bool frmOptions::eventFilter(QObject* watched, QEvent* event)
     if (validator) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && SwallowsEnter(validator->Rule())) return true;
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && swallowsEnter(validator->rule())) return true;
         } else if (event->type() == QEvent::FocusOut) {
             // Switching to another window or opening a menu is no leaving of the box.
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) OnFocusLost(box);
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) onFocusLost(box);
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -28,7 +28,7 @@ public:
     explicit frmOptions(QWidget* parent = nullptr);
 
     // Sets every control from the program's settings (done when the dialog is created).
-    void LoadControls();
+    void loadControls();
 
     QTreeWidget* treeOptions = nullptr;
     QLabel* lblActiveSetting = nullptr;
@@ -99,21 +99,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildGeneralPage(QWidget* page);
-    void BuildFilenamePage(QWidget* page);
-    void BuildFormattingFrame();
-    void BuildTagPage(QWidget* page);
-    void BuildFreedbPage(QWidget* page);
-    void BuildSortingPage(QWidget* page);
-    void ShowPage(int index);
-    void ShowFileTypes(int select);
-    void OnFiletypeAdd();
-    void OnFiletypeRemove();
-    void OnEditReplaces();
-    void OnOk();
-    void OnFocusLost(QLineEdit* box);
-    OptionsForm ReadControls() const;
-    void ShowNumberTexts(const OptionsForm& form);
+    void buildGeneralPage(QWidget* page);
+    void buildFilenamePage(QWidget* page);
+    void buildFormattingFrame();
+    void buildTagPage(QWidget* page);
+    void buildFreedbPage(QWidget* page);
+    void buildSortingPage(QWidget* page);
+    void showPage(int index);
+    void showFileTypes(int select);
+    void onFiletypeAdd();
+    void onFiletypeRemove();
+    void onEditReplaces();
+    void onOk();
+    void onFocusLost(QLineEdit* box);
+    OptionsForm readControls() const;
+    void showNumberTexts(const OptionsForm& form);
 
     FileTypeList fileTypes_;
 };

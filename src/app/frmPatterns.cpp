@@ -19,8 +19,8 @@ namespace vorda {
 
 namespace {
 
-QString Text(const std::string& text) { return QString::fromStdString(ToDisplayUtf8(text)); }
-std::string FromQt(const QString& text) { return text.toStdString(); }
+QString displayText(const std::string& text) { return QString::fromStdString(toDisplayUtf8(text)); }
+std::string fromQt(const QString& text) { return text.toStdString(); }
 
 }  // namespace
 
@@ -34,8 +34,8 @@ frmPatterns::frmPatterns(QWidget* parent) : QDialog(parent) {
     lvwView->setSelectionMode(QAbstractItemView::SingleSelection);
     lvwView->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     lvwView->installEventFilter(this);
-    connect(lvwView, &QListWidget::itemClicked, this, &frmPatterns::OnItemClicked);
-    connect(lvwView, &QListWidget::itemChanged, this, &frmPatterns::OnItemChanged);
+    connect(lvwView, &QListWidget::itemClicked, this, &frmPatterns::onItemClicked);
+    connect(lvwView, &QListWidget::itemChanged, this, &frmPatterns::onItemChanged);
 
     txtPattern = new QLineEdit(this);
     txtPattern->setObjectName(QStringLiteral("txtPattern"));
@@ -83,124 +83,124 @@ frmPatterns::frmPatterns(QWidget* parent) : QDialog(parent) {
     all->addWidget(fraInfo);
     all->addLayout(bottom);
 
-    connect(cmdAdd, &QPushButton::clicked, this, &frmPatterns::OnAdd);
-    connect(cmdUpdate, &QPushButton::clicked, this, &frmPatterns::OnUpdate);
-    connect(cmdDelete, &QPushButton::clicked, this, &frmPatterns::OnDelete);
-    connect(cmdUp, &QPushButton::clicked, this, [this] { OnMove(true); });
-    connect(cmdDown, &QPushButton::clicked, this, [this] { OnMove(false); });
-    connect(cmdOK, &QPushButton::clicked, this, &frmPatterns::OnOk);
+    connect(cmdAdd, &QPushButton::clicked, this, &frmPatterns::onAdd);
+    connect(cmdUpdate, &QPushButton::clicked, this, &frmPatterns::onUpdate);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmPatterns::onDelete);
+    connect(cmdUp, &QPushButton::clicked, this, [this] { onMove(true); });
+    connect(cmdDown, &QPushButton::clicked, this, [this] { onMove(false); });
+    connect(cmdOK, &QPushButton::clicked, this, &frmPatterns::onOk);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPatterns::reject);
-    Reset();
+    reset();
     resize(480, 460);
 }
 
-void frmPatterns::Reset() {
-    rules_.Reset();
+void frmPatterns::reset() {
+    rules_.reset();
     accepted_ = false;
     txtPattern->clear();
     fraInfo->hide();
-    ShowList(-1);
+    showList(-1);
 }
 
-void frmPatterns::AddPattern(const std::string& text) {
-    rules_.AddPattern(text);
-    ShowList(-1);
+void frmPatterns::addPattern(const std::string& text) {
+    rules_.addPattern(text);
+    showList(-1);
 }
 
-void frmPatterns::ShowInfo(const std::string& text) {
-    lblInfo->setText(Text(text));
+void frmPatterns::showInfo(const std::string& text) {
+    lblInfo->setText(displayText(text));
     fraInfo->show();
 }
 
-std::vector<std::string> frmPatterns::Patterns() const {
-    return accepted_ ? rules_.Patterns() : std::vector<std::string>();
+std::vector<std::string> frmPatterns::patterns() const {
+    return accepted_ ? rules_.patterns() : std::vector<std::string>();
 }
 
-void frmPatterns::ShowList(int select) {
+void frmPatterns::showList(int select) {
     filling_ = true;
     lvwView->clear();
-    for (const std::string& pattern : rules_.Patterns()) {
-        auto* item = new QListWidgetItem(Text(pattern), lvwView);
+    for (const std::string& pattern : rules_.patterns()) {
+        auto* item = new QListWidgetItem(displayText(pattern), lvwView);
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }
     if (select >= 0 && select < lvwView->count()) lvwView->setCurrentRow(select);
     filling_ = false;
 }
 
-int frmPatterns::SelectedIndex() const {
+int frmPatterns::selectedIndex() const {
     const QList<QListWidgetItem*> selected = lvwView->selectedItems();
     return selected.isEmpty() ? -1 : lvwView->row(selected.first());
 }
 
-void frmPatterns::Message(const std::string& text, bool information) {
+void frmPatterns::showMessage(const std::string& text, bool information) {
     if (text.empty()) return;
-    QMessageBox box(information ? QMessageBox::Information : QMessageBox::NoIcon, QStringLiteral("Vorda"), Text(text),
+    QMessageBox box(information ? QMessageBox::Information : QMessageBox::NoIcon, QStringLiteral("Vorda"), displayText(text),
                     QMessageBox::Ok, this);
     box.exec();
 }
 
-bool frmPatterns::ValidateEditBox() {
-    std::string text = FromQt(txtPattern->text());
-    const std::string message = rules_.Validate(text);
-    if (Text(text) != txtPattern->text()) txtPattern->setText(Text(text));
-    Message(message, false);
+bool frmPatterns::validateEditBox() {
+    std::string text = fromQt(txtPattern->text());
+    const std::string message = rules_.validate(text);
+    if (displayText(text) != txtPattern->text()) txtPattern->setText(displayText(text));
+    showMessage(message, false);
     return message.empty();
 }
 
-void frmPatterns::OnItemClicked(QListWidgetItem* item) {
+void frmPatterns::onItemClicked(QListWidgetItem* item) {
     if (item) txtPattern->setText(item->text());
 }
 
-void frmPatterns::OnItemChanged(QListWidgetItem* item) {
+void frmPatterns::onItemChanged(QListWidgetItem* item) {
     if (filling_ || !item) return;
     const int index = lvwView->row(item);
-    std::string text = FromQt(item->text());
-    if (index < 0 || index >= rules_.Count() || text == rules_.Patterns()[static_cast<size_t>(index)]) return;
-    const std::string message = rules_.EditInPlace(index, text);
+    std::string text = fromQt(item->text());
+    if (index < 0 || index >= rules_.count() || text == rules_.patterns()[static_cast<size_t>(index)]) return;
+    const std::string message = rules_.editInPlace(index, text);
     filling_ = true;
-    item->setText(Text(text));
+    item->setText(displayText(text));
     filling_ = false;
     const bool duplicate = message.find("already exists!") != std::string::npos;
-    Message(message, duplicate);
+    showMessage(message, duplicate);
 }
 
-void frmPatterns::OnAdd() {
-    if (!ValidateEditBox()) return;
-    const std::string text = FromQt(txtPattern->text());
-    const std::string message = rules_.Add(text);
+void frmPatterns::onAdd() {
+    if (!validateEditBox()) return;
+    const std::string text = fromQt(txtPattern->text());
+    const std::string message = rules_.add(text);
     if (!message.empty()) {
-        Message(message, true);
+        showMessage(message, true);
         return;
     }
-    ShowList(rules_.Count() - 1);
+    showList(rules_.count() - 1);
 }
 
-void frmPatterns::OnUpdate() {
-    const int index = SelectedIndex();
+void frmPatterns::onUpdate() {
+    const int index = selectedIndex();
     if (index < 0) return;
-    if (!ValidateEditBox()) return;
-    const std::string message = rules_.Update(index, FromQt(txtPattern->text()));
+    if (!validateEditBox()) return;
+    const std::string message = rules_.update(index, fromQt(txtPattern->text()));
     if (!message.empty()) {
-        Message(message, true);
+        showMessage(message, true);
         return;
     }
-    ShowList(index);
+    showList(index);
 }
 
-void frmPatterns::OnDelete() {
-    const int index = SelectedIndex();
+void frmPatterns::onDelete() {
+    const int index = selectedIndex();
     if (!rules_.Delete(index)) return;
-    ShowList(std::min(index, rules_.Count() - 1));
+    showList(std::min(index, rules_.count() - 1));
 }
 
-void frmPatterns::OnMove(bool up) {
-    const int index = SelectedIndex();
-    const int moved = up ? rules_.MoveUp(index) : rules_.MoveDown(index);
+void frmPatterns::onMove(bool up) {
+    const int index = selectedIndex();
+    const int moved = up ? rules_.moveUp(index) : rules_.moveDown(index);
     if (moved < 0) return;
-    ShowList(moved);
+    showList(moved);
 }
 
-void frmPatterns::OnOk() {
+void frmPatterns::onOk() {
     accepted_ = true;
     accept();
 }
@@ -214,13 +214,13 @@ bool frmPatterns::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtPattern && event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // A message box of its own, or a pop-up, is no leaving of the box.
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) ValidateEditBox();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) validateEditBox();
         return false;
     }
     // Keys typed into an in-place editor reach the editor, not the list.
     if (watched == lvwView && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-        OnDelete();
+        onDelete();
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -1,6 +1,6 @@
 // The pattern-list editor: the stored patterns of one pattern box with Add, Update, Delete, Up
 // and Down, in-place editing and the checks of typed patterns. The caller fills it (Reset,
-// SetIllegalChars, AddPattern, ShowInfo), shows it with exec() and reads Patterns() afterwards:
+// setIllegalChars, addPattern, showInfo), shows it with exec() and reads Patterns() afterwards:
 // after Cancel the list is empty, so the caller changes nothing.
 #pragma once
 
@@ -27,13 +27,13 @@ public:
     explicit frmPatterns(QWidget* parent = nullptr);
 
     // Empties the list and the edit box and hides the information frame.
-    void Reset();
-    void SetIllegalChars(const std::string& chars) { rules_.SetIllegalChars(chars); }
-    void AddPattern(const std::string& text);
-    void ShowInfo(const std::string& text);
+    void reset();
+    void setIllegalChars(const std::string& chars) { rules_.setIllegalChars(chars); }
+    void addPattern(const std::string& text);
+    void showInfo(const std::string& text);
     // The list as the dialog closed: empty after Cancel.
-    std::vector<std::string> Patterns() const;
-    const PatternListRules& Rules() const { return rules_; }
+    std::vector<std::string> patterns() const;
+    const PatternListRules& rules() const { return rules_; }
 
     QListWidget* lvwView = nullptr;
     QLineEdit* txtPattern = nullptr;
@@ -52,18 +52,18 @@ protected:
     void reject() override;
 
 private:
-    void ShowList(int select);
-    int SelectedIndex() const;
-    void Message(const std::string& text, bool information);
+    void showList(int select);
+    int selectedIndex() const;
+    void showMessage(const std::string& text, bool information);
     // Cleans the edit box; false (after the message) when its pattern is invalid.
-    bool ValidateEditBox();
-    void OnItemClicked(QListWidgetItem* item);
-    void OnItemChanged(QListWidgetItem* item);
-    void OnAdd();
-    void OnUpdate();
-    void OnDelete();
-    void OnMove(bool up);
-    void OnOk();
+    bool validateEditBox();
+    void onItemClicked(QListWidgetItem* item);
+    void onItemChanged(QListWidgetItem* item);
+    void onAdd();
+    void onUpdate();
+    void onDelete();
+    void onMove(bool up);
+    void onOk();
 
     PatternListRules rules_;
     bool accepted_ = false;

@@ -86,35 +86,35 @@ frmReplaces::frmReplaces(QWidget* parent) : QDialog(parent)
     layout->addLayout(bottom);
     resize(520, 380);
 
-    connect(lvwReplaces, &QTreeWidget::itemClicked, this, [this] { OnItemClicked(); });
-    connect(cmdAdd, &QPushButton::clicked, this, [this] { OnAdd(); });
-    connect(cmdUpdate, &QPushButton::clicked, this, [this] { OnUpdate(); });
-    connect(cmdDelete, &QPushButton::clicked, this, [this] { OnDelete(); });
-    connect(cmdUp, &QPushButton::clicked, this, [this] { OnMove(true); });
-    connect(cmdDown, &QPushButton::clicked, this, [this] { OnMove(false); });
-    connect(cmdOK, &QPushButton::clicked, this, [this] { OnOk(); });
+    connect(lvwReplaces, &QTreeWidget::itemClicked, this, [this] { onItemClicked(); });
+    connect(cmdAdd, &QPushButton::clicked, this, [this] { onAdd(); });
+    connect(cmdUpdate, &QPushButton::clicked, this, [this] { onUpdate(); });
+    connect(cmdDelete, &QPushButton::clicked, this, [this] { onDelete(); });
+    connect(cmdUp, &QPushButton::clicked, this, [this] { onMove(true); });
+    connect(cmdDown, &QPushButton::clicked, this, [this] { onMove(false); });
+    connect(cmdOK, &QPushButton::clicked, this, [this] { onOk(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
 }
 
-void frmReplaces::Reset()
+void frmReplaces::reset()
 {
-    rules_.Reset();
+    rules_.reset();
     canceled_ = true;
     txtOld->clear();
     txtNew->clear();
-    ShowList(-1);
+    showList(-1);
 }
 
-void frmReplaces::AddReplace(const std::string& find, const std::string& replacement)
+void frmReplaces::addReplace(const std::string& find, const std::string& replacement)
 {
-    rules_.AddReplace(find, replacement);
-    ShowList(-1);
+    rules_.addReplace(find, replacement);
+    showList(-1);
 }
 
-void frmReplaces::ShowList(int select)
+void frmReplaces::showList(int select)
 {
     lvwReplaces->clear();
-    for (const auto& [find, replacement] : rules_.Pairs()) {
+    for (const auto& [find, replacement] : rules_.pairs()) {
         auto* item = new QTreeWidgetItem(lvwReplaces);
         item->setText(0, QString::fromStdString(find));
         item->setText(1, QString::fromStdString(replacement));
@@ -125,52 +125,52 @@ void frmReplaces::ShowList(int select)
     }
 }
 
-int frmReplaces::SelectedIndex() const
+int frmReplaces::selectedIndex() const
 {
     const QList<QTreeWidgetItem*> selected = lvwReplaces->selectedItems();
     return selected.isEmpty() ? -1 : lvwReplaces->indexOfTopLevelItem(selected.front());
 }
 
-void frmReplaces::OnItemClicked()
+void frmReplaces::onItemClicked()
 {
-    const int i = SelectedIndex();
+    const int i = selectedIndex();
     if (i < 0) return;
-    txtOld->setText(QString::fromStdString(rules_.GetOldString(i)));
-    txtNew->setText(QString::fromStdString(rules_.GetNewString(i)));
+    txtOld->setText(QString::fromStdString(rules_.getOldString(i)));
+    txtNew->setText(QString::fromStdString(rules_.getNewString(i)));
 }
 
-void frmReplaces::OnAdd()
+void frmReplaces::onAdd()
 {
-    if (rules_.Add(txtOld->text().toStdString(), txtNew->text().toStdString()))
-        ShowList(rules_.GetTotalReplaces() - 1);
+    if (rules_.add(txtOld->text().toStdString(), txtNew->text().toStdString()))
+        showList(rules_.getTotalReplaces() - 1);
 }
 
-void frmReplaces::OnUpdate()
+void frmReplaces::onUpdate()
 {
-    const int i = SelectedIndex();
-    if (rules_.Update(i, txtOld->text().toStdString(), txtNew->text().toStdString())) ShowList(i);
+    const int i = selectedIndex();
+    if (rules_.update(i, txtOld->text().toStdString(), txtNew->text().toStdString())) showList(i);
 }
 
-void frmReplaces::OnDelete()
+void frmReplaces::onDelete()
 {
-    const int i = SelectedIndex();
+    const int i = selectedIndex();
     if (!rules_.Delete(i)) return;
-    ShowList(std::min(i, rules_.GetTotalReplaces() - 1));
+    showList(std::min(i, rules_.getTotalReplaces() - 1));
 }
 
-void frmReplaces::OnMove(bool up)
+void frmReplaces::onMove(bool up)
 {
-    const int i = SelectedIndex();
+    const int i = selectedIndex();
     if (i < 0) return;
-    ShowList(up ? rules_.MoveUp(i) : rules_.MoveDown(i));
+    showList(up ? rules_.moveUp(i) : rules_.moveDown(i));
 }
 
-void frmReplaces::OnOk()
+void frmReplaces::onOk()
 {
-    const ReplaceListRules::Problem problem = rules_.Check();
+    const ReplaceListRules::Problem problem = rules_.check();
     if (problem.index >= 0) {
-        ShowList(problem.index);
-        ShowMessage(this, QMessageBox::Information, problem.message);
+        showList(problem.index);
+        showMessage(this, QMessageBox::Information, problem.message);
         return;
     }
     canceled_ = false;
@@ -187,11 +187,11 @@ bool frmReplaces::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == txtNew && event->type() == QEvent::FocusOut) {
         const std::string text = txtNew->text().toStdString();
-        const std::string clean = ReplaceListRules::CleanReplacement(text);
+        const std::string clean = ReplaceListRules::cleanReplacement(text);
         if (clean != text) txtNew->setText(QString::fromStdString(clean));
     } else if (watched == lvwReplaces && event->type() == QEvent::KeyPress &&
                static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-        OnDelete();
+        onDelete();
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -22,13 +22,13 @@ class frmReplaces : public QDialog {
 public:
     explicit frmReplaces(QWidget* parent = nullptr);
 
-    void Reset();
-    void AddReplace(const std::string& find, const std::string& replacement);
-    bool WasCanceled() const { return canceled_; }
-    int GetTotalReplaces() const { return rules_.GetTotalReplaces(); }
-    std::string GetOldString(int i) const { return rules_.GetOldString(i); }
-    std::string GetNewString(int i) const { return rules_.GetNewString(i); }
-    const ReplaceListRules& Rules() const { return rules_; }
+    void reset();
+    void addReplace(const std::string& find, const std::string& replacement);
+    bool wasCanceled() const { return canceled_; }
+    int getTotalReplaces() const { return rules_.getTotalReplaces(); }
+    std::string getOldString(int i) const { return rules_.getOldString(i); }
+    std::string getNewString(int i) const { return rules_.getNewString(i); }
+    const ReplaceListRules& rules() const { return rules_; }
 
     QTreeWidget* lvwReplaces = nullptr;
     QLineEdit* txtOld = nullptr;
@@ -47,14 +47,14 @@ protected:
     void reject() override;
 
 private:
-    void ShowList(int select);
-    int SelectedIndex() const;
-    void OnItemClicked();
-    void OnAdd();
-    void OnUpdate();
-    void OnDelete();
-    void OnMove(bool up);
-    void OnOk();
+    void showList(int select);
+    int selectedIndex() const;
+    void onItemClicked();
+    void onAdd();
+    void onUpdate();
+    void onDelete();
+    void onMove(bool up);
+    void onOk();
 
     ReplaceListRules rules_;
     bool canceled_ = true;

@@ -53,40 +53,40 @@ namespace vorda {
 namespace {
 
 // Paths are byte strings; Qt gets them through the file-name codec.
-QString PathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString TextToQt(const std::string& text) { return QString::fromStdString(ToDisplayUtf8(text)); }
+QString pathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string pathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString textToQt(const std::string& text) { return QString::fromStdString(toDisplayUtf8(text)); }
 
-int TwipsToPixels(double twips) { return static_cast<int>(std::lround(twips / frmVorda::kTwipsPerPixel)); }
-double PixelsToTwips(int pixels) { return pixels * frmVorda::kTwipsPerPixel; }
+int twipsToPixels(double twips) { return static_cast<int>(std::lround(twips / frmVorda::kTwipsPerPixel)); }
+double pixelsToTwips(int pixels) { return pixels * frmVorda::kTwipsPerPixel; }
 
 // The smallest column width at load and when a column is shown again, in twips.
 constexpr double kMinColumnTwips = 120;
 
 // Width of a column that has no stored size, in twips: wide enough for its usual content.
-double DefaultColumnTwips(int col) {
+double defaultColumnTwips(int col) {
     static constexpr double kWidths[kColumnCount] = {3000, 2400, 900,  1800, 1800, 2250, 675,
                                                      675,  1200, 1800, 1350, 1575, 1200, 900};
     return col >= 1 && col <= kColumnCount ? kWidths[col - 1] : 400;
 }
 
 // The stored width of a column, or its default width when none is stored.
-double StoredColumnTwips(const IniFile& ini, int col) {
-    return GetRealSetting(ini, "Visual", "ColSize" + std::to_string(col), DefaultColumnTwips(col));
+double storedColumnTwips(const IniFile& ini, int col) {
+    return getRealSetting(ini, "Visual", "ColSize" + std::to_string(col), defaultColumnTwips(col));
 }
 
 // Whether the settings file holds a usable number under the key (a first start holds none).
-bool HasStoredNumber(const IniFile& ini, const char* section, const std::string& key) {
+bool hasStoredNumber(const IniFile& ini, const char* section, const std::string& key) {
     static const std::string kAbsent = "\x01" "absent";
-    if (ini.Read(section, key, kAbsent) == kAbsent) return false;
-    const double value = GetRealSetting(ini, section, key, -1);
+    if (ini.read(section, key, kAbsent) == kAbsent) return false;
+    const double value = getRealSetting(ini, section, key, -1);
     return std::isfinite(value) && value > 0;
 }
 
 // A stored size in twips as pixels, whatever the file says (huge, negative, not a number).
-int StoredPixels(double twips) {
+int storedPixels(double twips) {
     if (!std::isfinite(twips) || twips <= 0) return 0;
-    return TwipsToPixels(std::min(twips, 1.0e6));
+    return twipsToPixels(std::min(twips, 1.0e6));
 }
 
 // Widest a column gets when it is sized to its content, in pixels.
@@ -98,7 +98,7 @@ constexpr qint64 kListingPaintIntervalMs = 100;
 
 // A menu item of a command that another part of the program provides: present, named,
 // with its shortcut, and disabled until that command is connected.
-QAction* AddLaterItem(QMenu* menu, const char* name, const char* caption, const QKeySequence& key = {}) {
+QAction* addLaterItem(QMenu* menu, const char* name, const char* caption, const QKeySequence& key = {}) {
     QAction* item = menu->addAction(QString::fromUtf8(caption));
     item->setObjectName(QString::fromLatin1(name));
     if (!key.isEmpty()) item->setShortcut(key);
@@ -107,7 +107,7 @@ QAction* AddLaterItem(QMenu* menu, const char* name, const char* caption, const 
 }
 
 // "Vorda 0.1" from the version "0.1.0".
-QString WindowCaption() {
+QString windowCaption() {
     const QStringList parts = QString::fromLatin1(VORDA_VERSION).split(QLatin1Char('.'));
     QString caption = QStringLiteral("Vorda");
     if (!parts.isEmpty()) caption += QLatin1Char(' ') + parts.value(0) + QLatin1Char('.') + parts.value(1, QStringLiteral("0"));
@@ -115,7 +115,7 @@ QString WindowCaption() {
 }
 
 // The local path of a dropped URL with its bytes as they are on disk.
-std::string LocalPathOfUrl(const QUrl& url) {
+std::string localPathOfUrl(const QUrl& url) {
     const QByteArray encoded = url.path(QUrl::FullyEncoded).toLatin1();
     return QByteArray::fromPercentEncoding(encoded).toStdString();
 }
@@ -149,14 +149,14 @@ protected:
         case QEvent::TouchBegin:
         case QEvent::TouchUpdate:
         case QEvent::TouchEnd:
-            return !Allowed(watched, event);
+            return !allowed(watched, event);
         default:
             return false;
         }
     }
 
 private:
-    bool Allowed(QObject* watched, QEvent* event) const {
+    bool allowed(QObject* watched, QEvent* event) const {
         // Windows pass input on to their widgets, where it is decided.
         if (!watched->isWidgetType()) return true;
         auto* widget = static_cast<QWidget*>(watched);
@@ -176,9 +176,9 @@ private:
 
 frmVorda::frmVorda(QWidget* parent) : QMainWindow(parent), cmds_(list_, *this, settings()) {
     setObjectName(QStringLiteral("frmVorda"));
-    setWindowTitle(WindowCaption());
-    setMinimumSize(TwipsToPixels(kMinWidthTwips), TwipsToPixels(kMinHeightTwips));
-    InstallTrashHandler();
+    setWindowTitle(windowCaption());
+    setMinimumSize(twipsToPixels(kMinWidthTwips), twipsToPixels(kMinHeightTwips));
+    installTrashHandler();
 
     // Tree and list over the tag area on the left, the sorting panel on the right.
     auto* central = new QWidget(this);
@@ -199,30 +199,30 @@ frmVorda::frmVorda(QWidget* parent) : QMainWindow(parent), cmds_(list_, *this, s
     picResizeDir->setChildrenCollapsible(false);
     picResizeTags->addWidget(picResizeDir);
 
-    CreateDirTree();
-    CreateFileList();
-    CreateTagArea();
+    createDirTree();
+    createFileList();
+    createTagArea();
     picResizeTags->addWidget(tabTAGs);
     picResizeTags->setStretchFactor(0, 1);
     picResizeTags->setStretchFactor(1, 0);
-    CreateToolPanel();
+    createToolPanel();
     columns->addWidget(picTools, 0);
-    CreateStatusBar();
-    CreateMenus();
-    CreatePopupMenus();
+    createStatusBar();
+    createMenus();
+    createPopupMenus();
 
     // The method switch shows the folder of each file shown while renaming.
-    cmds_.FileShown = [this](clsFile& file) {
-        shownPath_ = file.FullPath();
+    cmds_.fileShown = [this](clsFile& file) {
+        shownPath_ = file.fullPath();
         shownMany_ = false;
-        panel_.FileShown(file.Path());
-        SyncTargetBox();
+        panel_.fileShown(file.path());
+        syncTargetBox();
     };
-    SetupNaming();
-    SetupBatchCommands();
-    CreateTagEditor();
+    setupNaming();
+    setupBatchCommands();
+    createTagEditor();
 
-    LoadSettings();
+    loadSettings();
     paintClock_.start();
 }
 
@@ -230,14 +230,14 @@ frmVorda::~frmVorda() {
     // Events of the children being destroyed no longer reach the window's handlers.
     listViewport_ = treeViewport_ = nullptr;
     lstFiles2->removeEventFilter(this);
-    DirTree->removeEventFilter(this);
+    dirTree->removeEventFilter(this);
     // The model observes the list member; it must go before the list does.
     lstFiles2->setModel(nullptr);
     delete model_;
     model_ = nullptr;
 }
 
-void frmVorda::CreateMenus() {
+void frmVorda::createMenus() {
     QMenuBar* bar = menuBar();
 
     mnuFile = bar->addMenu(QStringLiteral("&File"));
@@ -247,35 +247,35 @@ void frmVorda::CreateMenus() {
 
     mnuList = bar->addMenu(QStringLiteral("&List"));
     mnuList->setObjectName(QStringLiteral("mnuList"));
-    mnuAddFiles = mnuList->addAction(QStringLiteral("Add files..."), this, &frmVorda::mnuAddFiles_Click);
+    mnuAddFiles = mnuList->addAction(QStringLiteral("Add files..."), this, &frmVorda::mnuAddFilesClick);
     mnuAddFiles->setObjectName(QStringLiteral("mnuAddFiles"));
     mnuList->addSeparator();
     mnuNonExistent = mnuList->addAction(QStringLiteral("Remove nonexistent files"), this,
-                                        [this] { RunCommand([this] { cmds_.RemoveNonexistentFiles(); }); });
+                                        [this] { runCommand([this] { cmds_.removeNonexistentFiles(); }); });
     mnuNonExistent->setObjectName(QStringLiteral("mnuNonExistent"));
     mnuSelectAll = mnuList->addAction(QStringLiteral("Select all files"), this,
-                                      [this] { RunCommand([this] { cmds_.SelectAllFiles(); }); });
+                                      [this] { runCommand([this] { cmds_.selectAllFiles(); }); });
     mnuSelectAll->setObjectName(QStringLiteral("mnuSelectAll"));
     mnuSelInvert = mnuList->addAction(QStringLiteral("Invert selection"), this,
-                                      [this] { RunCommand([this] { cmds_.InvertSelection(); }); });
+                                      [this] { runCommand([this] { cmds_.invertSelection(); }); });
     mnuSelInvert->setObjectName(QStringLiteral("mnuSelInvert"));
     mnuClearList = mnuList->addAction(QStringLiteral("Clear filelist"), this,
-                                      [this] { RunCommand([this] { cmds_.ClearFileList(); }); });
+                                      [this] { runCommand([this] { cmds_.clearFileList(); }); });
     mnuClearList->setObjectName(QStringLiteral("mnuClearList"));
     mnuList->addSeparator();
     mnuExport = mnuList->addMenu(QStringLiteral("Export"));
     mnuExport->setObjectName(QStringLiteral("mnuExport"));
-    mnuExportEditor = AddLaterItem(mnuExport, "mnuExportEditor", "Custom exports...");
-    mnuExportCSV = AddLaterItem(mnuExport, "mnuExportCSV", "selected files to CSV...");
-    mnuExportHTML = AddLaterItem(mnuExport, "mnuExportHTML", "selected files to HTML...");
-    mnuExportM3U = AddLaterItem(mnuExport, "mnuExportM3U", "selected files to M3U...");
-    mnuExportPLS = AddLaterItem(mnuExport, "mnuExportPLS", "selected files to PLS...");
-    mnuExportCDCover = AddLaterItem(mnuExport, "mnuExportCDCover", "to CD cover...");
+    mnuExportEditor = addLaterItem(mnuExport, "mnuExportEditor", "Custom exports...");
+    mnuExportCSV = addLaterItem(mnuExport, "mnuExportCSV", "selected files to CSV...");
+    mnuExportHTML = addLaterItem(mnuExport, "mnuExportHTML", "selected files to HTML...");
+    mnuExportM3U = addLaterItem(mnuExport, "mnuExportM3U", "selected files to M3U...");
+    mnuExportPLS = addLaterItem(mnuExport, "mnuExportPLS", "selected files to PLS...");
+    mnuExportCDCover = addLaterItem(mnuExport, "mnuExportCDCover", "to CD cover...");
 
     mnuActions = bar->addMenu(QStringLiteral("&Actions"));
     mnuActions->setObjectName(QStringLiteral("mnuActions"));
-    mnuSortAll = AddLaterItem(mnuActions, "mnuSortAll", "Sort all files", QKeySequence(Qt::Key_F4));
-    mnuSortSelected = AddLaterItem(mnuActions, "mnuSortSelected", "Sort selected file(s)", QKeySequence(Qt::Key_F5));
+    mnuSortAll = addLaterItem(mnuActions, "mnuSortAll", "Sort all files", QKeySequence(Qt::Key_F4));
+    mnuSortSelected = addLaterItem(mnuActions, "mnuSortSelected", "Sort selected file(s)", QKeySequence(Qt::Key_F5));
 
     mnuView = bar->addMenu(QStringLiteral("&View"));
     mnuView->setObjectName(QStringLiteral("mnuView"));
@@ -283,38 +283,38 @@ void frmVorda::CreateMenus() {
     mnuDirTree->setObjectName(QStringLiteral("mnuDirTree"));
     mnuDirTree->setCheckable(true);
     mnuDirTree->setChecked(true);
-    connect(mnuDirTree, &QAction::toggled, this, &frmVorda::ShowDirTree);
+    connect(mnuDirTree, &QAction::toggled, this, &frmVorda::showDirTree);
     mnuTagInfo = mnuView->addAction(QStringLiteral("Tag info"));
     mnuTagInfo->setObjectName(QStringLiteral("mnuTagInfo"));
     mnuTagInfo->setCheckable(true);
     mnuTagInfo->setChecked(true);
-    connect(mnuTagInfo, &QAction::toggled, this, &frmVorda::ShowTagInfo);
+    connect(mnuTagInfo, &QAction::toggled, this, &frmVorda::showTagInfo);
 
     mnuTags = bar->addMenu(QStringLiteral("&Tags"));
     mnuTags->setObjectName(QStringLiteral("mnuTags"));
-    mnuFindReplace = AddLaterItem(mnuTags, "mnuFindReplace", "Find && Replace/Trim/Add...",
+    mnuFindReplace = addLaterItem(mnuTags, "mnuFindReplace", "Find && Replace/Trim/Add...",
                                   QKeySequence(Qt::CTRL | Qt::Key_F));
-    mnuFreeDBLookup = AddLaterItem(mnuTags, "mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8));
-    mnuFixTags = AddLaterItem(mnuTags, "mnuFixTags", "Fix tags");
-    mnuSaveTags = AddLaterItem(mnuTags, "mnuSaveTags", "Save tags", QKeySequence(Qt::CTRL | Qt::Key_S));
-    mnuRemoveTags = AddLaterItem(mnuTags, "mnuRemoveTags", "Remove tags");
+    mnuFreeDBLookup = addLaterItem(mnuTags, "mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8));
+    mnuFixTags = addLaterItem(mnuTags, "mnuFixTags", "Fix tags");
+    mnuSaveTags = addLaterItem(mnuTags, "mnuSaveTags", "Save tags", QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuRemoveTags = addLaterItem(mnuTags, "mnuRemoveTags", "Remove tags");
 
     mnuOptions = bar->addMenu(QStringLiteral("&Options"));
     mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
     // The mode is kept and saved; the tag editor acts on it.
-    mnuAdvancedMode = AddLaterItem(mnuOptions, "mnuAdvancedMode", "Advanced mode");
+    mnuAdvancedMode = addLaterItem(mnuOptions, "mnuAdvancedMode", "Advanced mode");
     mnuAdvancedMode->setCheckable(true);
-    mnuSettings = mnuOptions->addAction(QStringLiteral("Settings..."), this, &frmVorda::ShowOptions);
+    mnuSettings = mnuOptions->addAction(QStringLiteral("Settings..."), this, &frmVorda::showOptions);
     mnuSettings->setObjectName(QStringLiteral("mnuSettings"));
     mnuOptions->addSeparator();
     mnuColumns = mnuOptions->addMenu(QStringLiteral("Columns"));
     mnuColumns->setObjectName(QStringLiteral("mnuColumns"));
     for (int col = 1; col <= kColumnCount; ++col) {
-        QAction* item = mnuColumns->addAction(QString::fromStdString(ColumnTitle(col)));
+        QAction* item = mnuColumns->addAction(QString::fromStdString(columnTitle(col)));
         item->setObjectName(QStringLiteral("mnuCols%1").arg(col));
         item->setCheckable(true);
         item->setChecked(true);
-        connect(item, &QAction::triggered, this, [this, col](bool on) { SetColumnVisible(col, on); });
+        connect(item, &QAction::triggered, this, [this, col](bool on) { setColumnVisible(col, on); });
         mnuCols[static_cast<size_t>(col - 1)] = item;
     }
     mnuFileGrid = mnuOptions->addAction(QStringLiteral("Show grid"));
@@ -325,63 +325,63 @@ void frmVorda::CreateMenus() {
 
     mnuHelp = bar->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpMe = mnuHelp->addAction(QStringLiteral("&Help..."), this, [this] { ShowHelp(HelpFilePath()); });
+    mnuHelpMe = mnuHelp->addAction(QStringLiteral("&Help..."), this, [this] { showHelp(helpFilePath()); });
     mnuHelpMe->setObjectName(QStringLiteral("mnuHelpMe"));
-    mnuAbout = mnuHelp->addAction(QStringLiteral("&About..."), this, &frmVorda::ShowAbout);
+    mnuAbout = mnuHelp->addAction(QStringLiteral("&About..."), this, &frmVorda::showAbout);
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
 }
 
-void frmVorda::CreateDirTree() {
+void frmVorda::createDirTree() {
     picDirPane = new QWidget(picResizeDir);
     picDirPane->setObjectName(QStringLiteral("picDirPane"));
     auto* pane = new QVBoxLayout(picDirPane);
     pane->setContentsMargins(0, 0, 0, 0);
     pane->setSpacing(2);
-    CreateBookmarkButtons(picDirPane);
-    DirTree = new QTreeView(picDirPane);
-    DirTree->setObjectName(QStringLiteral("DirTree"));
-    DirTree->setHeaderHidden(true);
-    DirTree->setContextMenuPolicy(Qt::CustomContextMenu);
-    pane->addWidget(DirTree, 1);
+    createBookmarkButtons(picDirPane);
+    dirTree = new QTreeView(picDirPane);
+    dirTree->setObjectName(QStringLiteral("DirTree"));
+    dirTree->setHeaderHidden(true);
+    dirTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    pane->addWidget(dirTree, 1);
     picResizeDir->addWidget(picDirPane);
     picResizeDir->setStretchFactor(0, 0);
-    treeViewport_ = DirTree->viewport();
+    treeViewport_ = dirTree->viewport();
     treeViewport_->installEventFilter(this);
-    DirTree->installEventFilter(this);
-    connect(DirTree, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { mnuTreePopup->popup(DirTree->viewport()->mapToGlobal(pos)); });
-    RefreshTree();
+    dirTree->installEventFilter(this);
+    connect(dirTree, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { mnuTreePopup->popup(dirTree->viewport()->mapToGlobal(pos)); });
+    refreshTree();
 }
 
-void frmVorda::RefreshTree() {
+void frmVorda::refreshTree() {
     // A fresh model re-reads every folder; the tree stays on its folder without a rescan.
-    const std::string current = TreePath();
+    const std::string current = treePath();
     QFileSystemModel* old = dirModel_;
     dirModel_ = new QFileSystemModel(this);
     dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     dirModel_->setReadOnly(true);
     dirModel_->setRootPath(QStringLiteral("/"));
-    DirTree->setModel(dirModel_);
-    for (int c = 1; c < dirModel_->columnCount(); ++c) DirTree->hideColumn(c);
+    dirTree->setModel(dirModel_);
+    for (int c = 1; c < dirModel_->columnCount(); ++c) dirTree->hideColumn(c);
     // The column is as wide as its names, so deep folders scroll sideways instead of being cut.
-    DirTree->header()->setStretchLastSection(false);
-    DirTree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    connect(DirTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current, const QModelIndex&) { DirTree_Change(current); });
+    dirTree->header()->setStretchLastSection(false);
+    dirTree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    connect(dirTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) { dirTreeChange(current); });
     // Folders load in the background: the tree's folder is kept in view as its parents fill in.
     connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this] {
-        if (treeFollow_) ShowTreeFolder();
+        if (treeFollow_) showTreeFolder();
     });
     delete old;
     if (!current.empty()) {
         const bool blocked = cmds_.bBlockDirUpdate;
         cmds_.bBlockDirUpdate = true;
-        SelectTreeFolder(current);
+        selectTreeFolder(current);
         cmds_.bBlockDirUpdate = blocked;
     }
 }
 
-void frmVorda::CreateFileList() {
+void frmVorda::createFileList() {
     lstFiles2 = new QTableView(picResizeDir);
     lstFiles2->setObjectName(QStringLiteral("lstFiles2"));
     picResizeDir->addWidget(lstFiles2);
@@ -389,7 +389,7 @@ void frmVorda::CreateFileList() {
 
     model_ = new QtFileListModel(list_, icons_);
     lstFiles2->setModel(model_);
-    model_->AttachSelectionModel(lstFiles2->selectionModel());
+    model_->attachSelectionModel(lstFiles2->selectionModel());
 
     lstFiles2->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstFiles2->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -408,7 +408,7 @@ void frmVorda::CreateFileList() {
     header->setHighlightSections(false);
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(1);
-    connect(header, &QHeaderView::sectionClicked, this, [this](int logical) { SortByColumnClick(logical + 1); });
+    connect(header, &QHeaderView::sectionClicked, this, [this](int logical) { sortByColumnClick(logical + 1); });
 
     lstFiles2->setAcceptDrops(true);
     lstFiles2->viewport()->setAcceptDrops(true);
@@ -416,94 +416,94 @@ void frmVorda::CreateFileList() {
     listViewport_ = lstFiles2->viewport();
     lstFiles2->installEventFilter(this);
     listViewport_->installEventFilter(this);
-    // Mouse, keys, type-ahead, select all and programmatic changes all end in SettleSelection.
+    // Mouse, keys, type-ahead, select all and programmatic changes all end in settleSelection.
     connect(lstFiles2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { QueueSelectionSettle(); });
+            [this] { queueSelectionSettle(); });
     connect(lstFiles2, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-        if (index.isValid()) SettleSelection(true);
+        if (index.isValid()) settleSelection(true);
     });
-    connect(lstFiles2, &QWidget::customContextMenuRequested, this, &frmVorda::lstFiles2_ContextMenu);
+    connect(lstFiles2, &QWidget::customContextMenuRequested, this, &frmVorda::lstFiles2ContextMenu);
 }
 
-void frmVorda::CreateStatusBar() {
-    StatusBar = new QStatusBar(this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    StatusBar->setSizeGripEnabled(true);
-    setStatusBar(StatusBar);
+void frmVorda::createStatusBar() {
+    statusBar = new QStatusBar(this);
+    statusBar->setObjectName(QStringLiteral("StatusBar"));
+    statusBar->setSizeGripEnabled(true);
+    setStatusBar(statusBar);
     const char* const initial[] = {"Total: 0 files", "Filesize: 0 kB", "Status"};
     for (int i = 0; i < 3; ++i) {
-        QLabel* panel = new QLabel(QString::fromLatin1(initial[i]), StatusBar);
+        QLabel* panel = new QLabel(QString::fromLatin1(initial[i]), statusBar);
         panel->setObjectName(QStringLiteral("StatusBarPanel%1").arg(i + 1));
         panel->setFrameShape(QFrame::StyledPanel);
         panel->setFrameShadow(QFrame::Sunken);
         // Totals and file size get room for large numbers; the status text takes the rest.
         static const char* const kWidest[2] = {"Total: 88888 files (88888 MB)", "Filesize: 888888 kB"};
         panel->setMinimumWidth(i == 2 ? 120 : panel->fontMetrics().horizontalAdvance(QLatin1String(kWidest[i])) + 12);
-        StatusBar->addWidget(panel, i == 2 ? 1 : 0);
+        statusBar->addWidget(panel, i == 2 ? 1 : 0);
         panels_[static_cast<size_t>(i)] = panel;
     }
-    ProgressBar = new QProgressBar(StatusBar);
-    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
-    ProgressBar->setToolTip(QStringLiteral("Shows the progress"));
-    ProgressBar->setMinimumWidth(120);
-    ProgressBar->setMaximumWidth(200);
-    ProgressBar->setMaximumHeight(StatusBar->fontMetrics().height() + 6);
-    ProgressBar->setTextVisible(true);
-    SetProgress(0, 0);
-    StatusBar->addPermanentWidget(ProgressBar);
-    cmdStopScan = new QPushButton(QStringLiteral("Stop"), StatusBar);
+    progressBar = new QProgressBar(statusBar);
+    progressBar->setObjectName(QStringLiteral("ProgressBar"));
+    progressBar->setToolTip(QStringLiteral("Shows the progress"));
+    progressBar->setMinimumWidth(120);
+    progressBar->setMaximumWidth(200);
+    progressBar->setMaximumHeight(statusBar->fontMetrics().height() + 6);
+    progressBar->setTextVisible(true);
+    setProgress(0, 0);
+    statusBar->addPermanentWidget(progressBar);
+    cmdStopScan = new QPushButton(QStringLiteral("Stop"), statusBar);
     cmdStopScan->setObjectName(QStringLiteral("cmdStopScan"));
     cmdStopScan->setToolTip(QStringLiteral("Stop listing files (Esc)"));
     cmdStopScan->setFocusPolicy(Qt::NoFocus);
-    cmdStopScan->setMaximumHeight(StatusBar->fontMetrics().height() + 8);
+    cmdStopScan->setMaximumHeight(statusBar->fontMetrics().height() + 8);
     cmdStopScan->hide();
-    connect(cmdStopScan, &QPushButton::clicked, this, &frmVorda::StopScan);
-    StatusBar->addPermanentWidget(cmdStopScan);
-    scanGate_ = new ListingInputGate(cmdStopScan, lstFiles2, [this] { StopScan(); }, this);
+    connect(cmdStopScan, &QPushButton::clicked, this, &frmVorda::stopScan);
+    statusBar->addPermanentWidget(cmdStopScan);
+    scanGate_ = new ListingInputGate(cmdStopScan, lstFiles2, [this] { stopScan(); }, this);
 }
 
-void frmVorda::CreatePopupMenus() {
+void frmVorda::createPopupMenus() {
     mnuPopup = new QMenu(QStringLiteral("Popup Menu"), this);
     mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
-    mnuExtractID3 = AddLaterItem(mnuPopup, "mnuExtractID3", "Extract tags");
-    mnuPopFreeDBLookup = AddLaterItem(mnuPopup, "mnuPopFreeDBLookup", "FreeDB lookup...");
-    mnuAddTracks = AddLaterItem(mnuPopup, "mnuAddTracks", "Add tracknumbers...");
+    mnuExtractID3 = addLaterItem(mnuPopup, "mnuExtractID3", "Extract tags");
+    mnuPopFreeDBLookup = addLaterItem(mnuPopup, "mnuPopFreeDBLookup", "FreeDB lookup...");
+    mnuAddTracks = addLaterItem(mnuPopup, "mnuAddTracks", "Add tracknumbers...");
     mnuPopup->addSeparator();
     mnuPopSort = mnuPopup->addMenu(QStringLiteral("Sort selected file(s) using..."));
     mnuPopSort->setObjectName(QStringLiteral("mnuPopSort"));
-    FillPopSortItems({""});
-    mnuPopSortAlbum = AddLaterItem(mnuPopup, "mnuPopSortAlbum", "Sort selected file(s) as album");
+    fillPopSortItems({""});
+    mnuPopSortAlbum = addLaterItem(mnuPopup, "mnuPopSortAlbum", "Sort selected file(s) as album");
     mnuPopup->addSeparator();
     mnuWinamp = mnuPopup->addMenu(QStringLiteral("Media player"));
     mnuWinamp->setObjectName(QStringLiteral("mnuWinamp"));
-    mnuWAEnqueuePlay = AddLaterItem(mnuWinamp, "mnuWAEnqueuePlay", "Enqueue and play");
-    mnuWAEnqueue = AddLaterItem(mnuWinamp, "mnuWAEnqueue", "Enqueue");
-    mnuWAOpenFile = AddLaterItem(mnuWinamp, "mnuWAOpenFile", "Open file");
+    mnuWAEnqueuePlay = addLaterItem(mnuWinamp, "mnuWAEnqueuePlay", "Enqueue and play");
+    mnuWAEnqueue = addLaterItem(mnuWinamp, "mnuWAEnqueue", "Enqueue");
+    mnuWAOpenFile = addLaterItem(mnuWinamp, "mnuWAOpenFile", "Open file");
     mnuWinamp->addSeparator();
-    mnuWANext = AddLaterItem(mnuWinamp, "mnuWANext", "Next");
-    mnuWAPrevious = AddLaterItem(mnuWinamp, "mnuWAPrevious", "Previous");
-    mnuWAPlay = AddLaterItem(mnuWinamp, "mnuWAPlay", "Play");
-    mnuWAPause = AddLaterItem(mnuWinamp, "mnuWAPause", "Pause/Unpause");
-    mnuWAStop = AddLaterItem(mnuWinamp, "mnuWAStop", "Stop");
+    mnuWANext = addLaterItem(mnuWinamp, "mnuWANext", "Next");
+    mnuWAPrevious = addLaterItem(mnuWinamp, "mnuWAPrevious", "Previous");
+    mnuWAPlay = addLaterItem(mnuWinamp, "mnuWAPlay", "Play");
+    mnuWAPause = addLaterItem(mnuWinamp, "mnuWAPause", "Pause/Unpause");
+    mnuWAStop = addLaterItem(mnuWinamp, "mnuWAStop", "Stop");
     mnuPopup->addSeparator();
-    mnuFolderFromID3 = AddLaterItem(mnuPopup, "mnuFolderFromID3", "Create/Rename folder from ID3...");
+    mnuFolderFromID3 = addLaterItem(mnuPopup, "mnuFolderFromID3", "Create/Rename folder from ID3...");
     mnuPopup->addSeparator();
     mnuRemFromList = mnuPopup->addAction(QStringLiteral("Remove file(s) from list"), this,
-                                         [this] { RunCommand([this] { cmds_.RemoveSelectedFromList(); }); });
+                                         [this] { runCommand([this] { cmds_.removeSelectedFromList(); }); });
     mnuRemFromList->setObjectName(QStringLiteral("mnuRemFromList"));
     mnuRemFromHD = mnuPopup->addAction(QStringLiteral("Delete file(s)"), this,
-                                       [this] { RunCommand([this] { cmds_.DeleteSelectedFiles(); }); });
+                                       [this] { runCommand([this] { cmds_.deleteSelectedFiles(); }); });
     mnuRemFromHD->setObjectName(QStringLiteral("mnuRemFromHD"));
 
     mnuTreePopup = new QMenu(QStringLiteral("Tree Popup"), this);
     mnuTreePopup->setObjectName(QStringLiteral("mnuTreePopup"));
-    mnuTreeRefresh = mnuTreePopup->addAction(QStringLiteral("Refresh"), this, &frmVorda::RefreshTree);
+    mnuTreeRefresh = mnuTreePopup->addAction(QStringLiteral("Refresh"), this, &frmVorda::refreshTree);
     mnuTreeRefresh->setObjectName(QStringLiteral("mnuTreeRefresh"));
     mnuSetTargetFolder = mnuTreePopup->addAction(QStringLiteral("Set as target folder"), this,
-                                                 &frmVorda::SetTreeFolderAsTarget);
+                                                 &frmVorda::setTreeFolderAsTarget);
     mnuSetTargetFolder->setObjectName(QStringLiteral("mnuSetTargetFolder"));
     mnuRecursiveScan = mnuTreePopup->addAction(QStringLiteral("Recursive Scan"), this,
-                                               [this] { ScanTreeFolder(true); });
+                                               [this] { scanTreeFolder(true); });
     mnuRecursiveScan->setObjectName(QStringLiteral("mnuRecursiveScan"));
     mnuTreePopup->addSeparator();
     mnuRenNewFolder = mnuTreePopup->addAction(QStringLiteral("New folder"));
@@ -524,21 +524,21 @@ void frmVorda::CreatePopupMenus() {
 
 // ============================================================ start-up and settings
 
-void frmVorda::LoadSettings() {
-    settingsPath_ = SettingsFilePath();
+void frmVorda::loadSettings() {
+    settingsPath_ = settingsFilePath();
     IniFile ini(settingsPath_);
     Settings& s = settings();
-    s.Load(ini);
-    settingsNotice_ = SettingsFileNotice(ini, true);
-    settingsNoticeIcon_ = ini.FileCondition() == IniFile::Condition::Ok ? miInformation : miWarning;
-    treeDir_ = GetSetting(ini, "General", "sTreeDir", DefaultFolder());
-    LoadPanelSettings();
-    ApplyWindowLayout(ini);
-    ApplyColumnLayout(ini);
-    PlaceTreeAtStoredFolder();
+    s.load(ini);
+    settingsNotice_ = settingsFileNotice(ini, true);
+    settingsNoticeIcon_ = ini.fileCondition() == IniFile::Condition::Ok ? miInformation : miWarning;
+    treeDir_ = getSetting(ini, "General", "sTreeDir", defaultFolder());
+    loadPanelSettings();
+    applyWindowLayout(ini);
+    applyColumnLayout(ini);
+    placeTreeAtStoredFolder();
 }
 
-QRect frmVorda::PlaceOnScreen(const QRect& area, const QSize& wanted, const QSize& minimum) {
+QRect frmVorda::placeOnScreen(const QRect& area, const QSize& wanted, const QSize& minimum) {
     // Never smaller than the window's minimum, never larger than the screen's free area (unless
     // the minimum itself is), centred on that area.
     const int width = std::max(std::min(wanted.width(), area.width()), minimum.width());
@@ -548,57 +548,57 @@ QRect frmVorda::PlaceOnScreen(const QRect& area, const QSize& wanted, const QSiz
     return QRect(topLeft, QSize(width, height));
 }
 
-QRect frmVorda::ScreenArea() const {
+QRect frmVorda::screenArea() const {
     QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
     return shownOn ? shownOn->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-void frmVorda::ApplyWindowLayout(const IniFile& ini) {
+void frmVorda::applyWindowLayout(const IniFile& ini) {
     const Settings& s = settings();
-    const QRect area = ScreenArea();
+    const QRect area = screenArea();
     // A stored size is used as stored while it fits the screen; a first start takes three
     // quarters of the screen.
     QSize wanted(area.width() * 3 / 4, area.height() * 3 / 4);
-    if (HasStoredNumber(ini, "Visual", "FormWidth") && HasStoredNumber(ini, "Visual", "FormHeight"))
-        wanted = QSize(StoredPixels(s.FormWidth), StoredPixels(s.FormHeight));
-    setGeometry(PlaceOnScreen(area, wanted, minimumSize()));
-    if (s.FormState == 2) setWindowState(windowState() | Qt::WindowMaximized);
+    if (hasStoredNumber(ini, "Visual", "FormWidth") && hasStoredNumber(ini, "Visual", "FormHeight"))
+        wanted = QSize(storedPixels(s.formWidth), storedPixels(s.formHeight));
+    setGeometry(placeOnScreen(area, wanted, minimumSize()));
+    if (s.formState == 2) setWindowState(windowState() | Qt::WindowMaximized);
 
     // The tree gets a fifth of the window at a first start.
-    treeSplit_ = HasStoredNumber(ini, "Visual", "TreeSplit") ? s.TreeSplit
-                                                             : PixelsToTwips(std::clamp(width() / 5, 180, 320));
+    treeSplit_ = hasStoredNumber(ini, "Visual", "TreeSplit") ? s.treeSplit
+                                                             : pixelsToTwips(std::clamp(width() / 5, 180, 320));
     connect(picResizeDir, &QSplitter::splitterMoved, this, [this](int pos, int) {
-        if (DirTree->isVisible()) treeSplit_ = PixelsToTwips(pos);
+        if (dirTree->isVisible()) treeSplit_ = pixelsToTwips(pos);
     });
 
-    mnuDirTree->setChecked(s.ViewDirTree);
-    ShowDirTree(s.ViewDirTree);
-    mnuTagInfo->setChecked(s.ViewTagInfo);
-    ShowTagInfo(s.ViewTagInfo);
-    mnuFileGrid->setChecked(s.ShowGrid);
-    lstFiles2->setShowGrid(s.ShowGrid);
+    mnuDirTree->setChecked(s.viewDirTree);
+    showDirTree(s.viewDirTree);
+    mnuTagInfo->setChecked(s.viewTagInfo);
+    showTagInfo(s.viewTagInfo);
+    mnuFileGrid->setChecked(s.showGrid);
+    lstFiles2->setShowGrid(s.showGrid);
 }
 
-void frmVorda::ApplyColumnLayout(const IniFile& ini) {
+void frmVorda::applyColumnLayout(const IniFile& ini) {
     const Settings& s = settings();
     QHeaderView* header = lstFiles2->horizontalHeader();
     for (int col = 1; col <= kColumnCount; ++col) {
         const size_t i = static_cast<size_t>(col - 1);
         header->showSection(col - 1);
-        header->resizeSection(col - 1, TwipsToPixels(std::max(StoredColumnTwips(ini, col), kMinColumnTwips)));
-        mnuCols[i]->setChecked(s.ColVisible[i]);
+        header->resizeSection(col - 1, twipsToPixels(std::max(storedColumnTwips(ini, col), kMinColumnTwips)));
+        mnuCols[i]->setChecked(s.colVisible[i]);
         // A column never sized takes the width of its content once the list is first filled.
-        sizeToContent_[i] = !HasStoredNumber(ini, "Visual", "ColSize" + std::to_string(col));
+        sizeToContent_[i] = !hasStoredNumber(ini, "Visual", "ColSize" + std::to_string(col));
     }
     // Shown columns take their places first, so that every hidden one ends up behind them.
     for (int col = 1; col <= kColumnCount; ++col) {
         const size_t i = static_cast<size_t>(col - 1);
-        if (s.ColVisible[i]) {
-            header->moveSection(header->visualIndex(col - 1), std::clamp(s.ColPosition[i], 1, kColumnCount) - 1);
+        if (s.colVisible[i]) {
+            header->moveSection(header->visualIndex(col - 1), std::clamp(s.colPosition[i], 1, kColumnCount) - 1);
         }
     }
     for (int col = 1; col <= kColumnCount; ++col) {
-        if (s.ColVisible[static_cast<size_t>(col - 1)]) continue;
+        if (s.colVisible[static_cast<size_t>(col - 1)]) continue;
         header->moveSection(header->visualIndex(col - 1), kColumnCount - 1);
         header->hideSection(col - 1);
     }
@@ -614,13 +614,13 @@ void frmVorda::showEvent(QShowEvent* event) {
     if (total > tagHeight) picResizeTags->setSizes({total - tagHeight - picResizeTags->handleWidth(), tagHeight});
     // The frame is known once the window is on the screen (a window manager adds it a moment
     // later): checked now and once more after it.
-    KeepOnScreen();
-    QTimer::singleShot(0, this, &frmVorda::KeepOnScreen);
+    keepOnScreen();
+    QTimer::singleShot(0, this, &frmVorda::keepOnScreen);
 }
 
-void frmVorda::KeepOnScreen() {
+void frmVorda::keepOnScreen() {
     if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) return;
-    const QRect area = ScreenArea();
+    const QRect area = screenArea();
     const QRect frame = frameGeometry();
     if (area.contains(frame)) return;
     const QRect inner = geometry();
@@ -634,8 +634,8 @@ void frmVorda::KeepOnScreen() {
     setGeometry(x, y, width, height);
 }
 
-void frmVorda::SizeColumnsToContent() {
-    if (list_.Count() == 0) return;
+void frmVorda::sizeColumnsToContent() {
+    if (list_.count() == 0) return;
     QHeaderView* header = lstFiles2->horizontalHeader();
     for (int col = 1; col <= kColumnCount; ++col) {
         const size_t i = static_cast<size_t>(col - 1);
@@ -643,39 +643,39 @@ void frmVorda::SizeColumnsToContent() {
         sizeToContent_[i] = false;
         if (header->isSectionHidden(col - 1)) continue;
         lstFiles2->resizeColumnToContents(col - 1);
-        header->resizeSection(col - 1, std::clamp(header->sectionSize(col - 1), TwipsToPixels(kMinColumnTwips),
+        header->resizeSection(col - 1, std::clamp(header->sectionSize(col - 1), twipsToPixels(kMinColumnTwips),
                                                   kMaxContentColumnPixels));
     }
 }
 
-void frmVorda::ShowDirTree(bool visible) {
+void frmVorda::showDirTree(bool visible) {
     // Tree, bookmark buttons and splitter go together; the list takes the freed width.
     picDirPane->setVisible(visible);
     if (!visible) return;
     // The tree gets its stored width back, the list the rest.
-    const int treeWidth = std::max(TwipsToPixels(treeSplit_), 1);
+    const int treeWidth = std::max(twipsToPixels(treeSplit_), 1);
     const int total = std::max(picResizeDir->width(), width());
     picResizeDir->setSizes({treeWidth, std::max(total - treeWidth - picResizeDir->handleWidth(), 1)});
 }
 
-void frmVorda::PlaceTreeAtStoredFolder() {
+void frmVorda::placeTreeAtStoredFolder() {
     // The tree opens at its last folder without scanning yet; a folder that has gone
     // gives way to the default folder.
     const bool blocked = cmds_.bBlockDirUpdate;
     cmds_.bBlockDirUpdate = true;
-    if (!IsDirectory(treeDir_) || !SelectTreeFolder(treeDir_)) SelectTreeFolder(DefaultFolder());
+    if (!isDirectory(treeDir_) || !selectTreeFolder(treeDir_)) selectTreeFolder(defaultFolder());
     cmds_.bBlockDirUpdate = blocked;
 }
 
-void frmVorda::StartUp(const std::vector<std::string>& paths) {
+void frmVorda::startUp(const std::vector<std::string>& paths) {
     // A settings file that cannot be used as it is: said once, before the first scan.
     if (!settingsNotice_.empty()) {
         const std::string notice = std::move(settingsNotice_);
         settingsNotice_.clear();
-        Ask(notice, mbOK, settingsNoticeIcon_);
+        ask(notice, mbOK, settingsNoticeIcon_);
     }
     if (paths.empty()) {
-        ScanTreeFolder(ScanSubfolders());
+        scanTreeFolder(scanSubfolders());
         return;
     }
     // The tree opens at the first folder given (or the folder of the first file), without a scan
@@ -683,162 +683,162 @@ void frmVorda::StartUp(const std::vector<std::string>& paths) {
     for (const std::string& given : paths) {
         if (given.empty()) continue;
         std::string path = given;
-        if (path.front() != '/') path = AddBackslash(PathFromQt(QDir::currentPath())) + path;
-        const std::string folder = IsDirectory(path) ? path : GetFolder(path);
-        if (!IsDirectory(folder)) continue;
+        if (path.front() != '/') path = addBackslash(pathFromQt(QDir::currentPath())) + path;
+        const std::string folder = isDirectory(path) ? path : getFolder(path);
+        if (!isDirectory(folder)) continue;
         const bool blocked = cmds_.bBlockDirUpdate;
         cmds_.bBlockDirUpdate = true;
-        SelectTreeFolder(folder);
+        selectTreeFolder(folder);
         cmds_.bBlockDirUpdate = blocked;
         break;
     }
-    DropPaths(paths);
+    dropPaths(paths);
 }
 
-void frmVorda::StoreLayoutInSettings() {
+void frmVorda::storeLayoutInSettings() {
     Settings& s = settings();
     const bool minimized = isMinimized();
     const bool maximized = isMaximized();
-    if (!minimized) s.FormState = maximized ? 2 : 0;
+    if (!minimized) s.formState = maximized ? 2 : 0;
     if (!minimized && !maximized) {
-        s.FormWidth = PixelsToTwips(width());
-        s.FormHeight = PixelsToTwips(height());
+        s.formWidth = pixelsToTwips(width());
+        s.formHeight = pixelsToTwips(height());
     }
-    s.TreeSplit = treeSplit_;
-    s.ViewDirTree = mnuDirTree->isChecked();
-    s.ViewTagInfo = mnuTagInfo->isChecked();
-    s.ShowGrid = mnuFileGrid->isChecked();
+    s.treeSplit = treeSplit_;
+    s.viewDirTree = mnuDirTree->isChecked();
+    s.viewTagInfo = mnuTagInfo->isChecked();
+    s.showGrid = mnuFileGrid->isChecked();
     const QHeaderView* header = lstFiles2->horizontalHeader();
     for (int col = 1; col <= kColumnCount; ++col) {
         const size_t i = static_cast<size_t>(col - 1);
-        s.ColVisible[i] = ColumnVisible(col);
-        if (s.ColVisible[i]) {
-            s.ColPosition[i] = header->visualIndex(col - 1) + 1;
-            s.ColSize[i] = PixelsToTwips(header->sectionSize(col - 1));
+        s.colVisible[i] = columnVisible(col);
+        if (s.colVisible[i]) {
+            s.colPosition[i] = header->visualIndex(col - 1) + 1;
+            s.colSize[i] = pixelsToTwips(header->sectionSize(col - 1));
         }
     }
 }
 
-void frmVorda::SaveSettings() {
-    CreateFolderTree(GetFolder(settingsPath_));
+void frmVorda::saveSettings() {
+    createFolderTree(getFolder(settingsPath_));
     IniFile ini(settingsPath_);
-    StorePanelInSettings();
-    StoreLayoutInSettings();
+    storePanelInSettings();
+    storeLayoutInSettings();
     const Settings& s = settings();
-    s.SaveMain(ini);
-    const std::string tree = TreePath();
-    if (!tree.empty()) treeDir_ = AddBackslash(tree);
-    WriteSetting(ini, "General", "sTreeDir", treeDir_);
-    s.SaveVisual(ini, isMinimized(), isMaximized());
+    s.saveMain(ini);
+    const std::string tree = treePath();
+    if (!tree.empty()) treeDir_ = addBackslash(tree);
+    writeSetting(ini, "General", "sTreeDir", treeDir_);
+    s.saveVisual(ini, isMinimized(), isMaximized());
 }
 
 void frmVorda::closeEvent(QCloseEvent* event) {
-    StopScan();  // a listing under way ends with the window
-    SaveSettings();
+    stopScan();  // a listing under way ends with the window
+    saveSettings();
     // Every dialog of the program goes with the main window.
     for (QDialog* dialog : findChildren<QDialog*>()) dialog->close();
     event->accept();
 }
 
-bool frmVorda::ScanSubfolders() const { return chkScanSubfolders->checkState() != Qt::Unchecked; }
+bool frmVorda::scanSubfolders() const { return chkScanSubfolders->checkState() != Qt::Unchecked; }
 
 // ============================================================ folder tree
 
-std::string frmVorda::TreePath() const {
-    if (!dirModel_ || !DirTree->selectionModel()) return {};
-    const QModelIndex current = DirTree->currentIndex();
+std::string frmVorda::treePath() const {
+    if (!dirModel_ || !dirTree->selectionModel()) return {};
+    const QModelIndex current = dirTree->currentIndex();
     if (!current.isValid()) return {};
-    return RemoveBackslash(PathFromQt(dirModel_->filePath(current)));
+    return removeBackslash(pathFromQt(dirModel_->filePath(current)));
 }
 
-bool frmVorda::SelectTreeFolder(const std::string& folder) {
+bool frmVorda::selectTreeFolder(const std::string& folder) {
     if (folder.empty()) return false;
-    const QModelIndex index = dirModel_->index(PathToQt(RemoveBackslash(folder)));
+    const QModelIndex index = dirModel_->index(pathToQt(removeBackslash(folder)));
     if (!index.isValid()) return false;
-    DirTree->setCurrentIndex(index);
+    dirTree->setCurrentIndex(index);
     treeFollow_ = true;
-    ShowTreeFolder();
+    showTreeFolder();
     return true;
 }
 
-void frmVorda::ShowTreeFolder() {
-    const QModelIndex current = DirTree->currentIndex();
+void frmVorda::showTreeFolder() {
+    const QModelIndex current = dirTree->currentIndex();
     if (!current.isValid()) return;
-    DirTree->scrollTo(current, QAbstractItemView::PositionAtCenter);
+    dirTree->scrollTo(current, QAbstractItemView::PositionAtCenter);
     // A deep folder is indented past the tree's width: its name is scrolled into view too.
-    const QRect item = DirTree->visualRect(current);
-    QScrollBar* across = DirTree->horizontalScrollBar();
-    if (item.left() < 0 || item.left() + 40 > DirTree->viewport()->width())
-        across->setValue(across->value() + item.left() - DirTree->indentation());
+    const QRect item = dirTree->visualRect(current);
+    QScrollBar* across = dirTree->horizontalScrollBar();
+    if (item.left() < 0 || item.left() + 40 > dirTree->viewport()->width())
+        across->setValue(across->value() + item.left() - dirTree->indentation());
 }
 
-void frmVorda::DirTree_Change(const QModelIndex& current) {
+void frmVorda::dirTreeChange(const QModelIndex& current) {
     if (!current.isValid() || busy_) return;
-    const std::string path = PathFromQt(dirModel_->filePath(current));
+    const std::string path = pathFromQt(dirModel_->filePath(current));
     if (path.empty() || cmds_.bBlockDirUpdate) return;
     if (treeMouseButton_ == Qt::RightButton || treeMouseButton_ == Qt::MiddleButton) return;
-    ClearAndScan(path, ScanSubfolders());
+    clearAndScan(path, scanSubfolders());
 }
 
-void frmVorda::ScanTreeFolder(bool subFolders) {
-    const std::string path = TreePath();
-    if (!path.empty()) ClearAndScan(path, subFolders);
+void frmVorda::scanTreeFolder(bool subFolders) {
+    const std::string path = treePath();
+    if (!path.empty()) clearAndScan(path, subFolders);
 }
 
-void frmVorda::ClearAndScan(const std::string& folder, bool subFolders) {
-    RunListing([&] {
-        list_.Clear();
-        cmds_.NrTotalFiles = 0;
-        ClearPanes();
-        cmds_.ScanFolder(AddBackslash(folder), subFolders);
+void frmVorda::clearAndScan(const std::string& folder, bool subFolders) {
+    runListing([&] {
+        list_.clear();
+        cmds_.nrTotalFiles = 0;
+        clearPanes();
+        cmds_.scanFolder(addBackslash(folder), subFolders);
     });
 }
 
-void frmVorda::DeleteTreeFolder(bool permanently) {
-    const QModelIndex current = DirTree->currentIndex();
-    const std::string path = TreePath();
+void frmVorda::deleteTreeFolder(bool permanently) {
+    const QModelIndex current = dirTree->currentIndex();
+    const std::string path = treePath();
     if (path.empty()) return;
     const bool toTrash = !permanently && settings().bRecycleFiles;
     // A permanent deletion is never done on a single key press without asking.
-    if (!toTrash && Ask("Are you sure you want to delete the selected directory from your harddrive?", mbYesNo,
+    if (!toTrash && ask("Are you sure you want to delete the selected directory from your harddrive?", mbYesNo,
                         miQuestion) != anYes) {
         return;
     }
-    const std::string parent = PathFromQt(dirModel_->filePath(current.parent()));
+    const std::string parent = pathFromQt(dirModel_->filePath(current.parent()));
     // The file-system root is never handed to a recursive deletion.
-    const int status = (path == "/" || parent.empty()) ? EPERM : ShellFileOperation(path, "", foDelete, toTrash);
+    const int status = (path == "/" || parent.empty()) ? EPERM : shellFileOperation(path, "", foDelete, toTrash);
     if (status != 0) {
-        Ask("Error: Could not delete folder.", mbOK, miError);
+        ask("Error: Could not delete folder.", mbOK, miError);
         return;
     }
-    SelectTreeFolder(parent);
+    selectTreeFolder(parent);
 }
 
-bool frmVorda::DirTree_KeyDown(QKeyEvent* event) {
+bool frmVorda::dirTreeKeyDown(QKeyEvent* event) {
     if (event->key() != Qt::Key_Delete) return false;
-    DeleteTreeFolder((event->modifiers() & Qt::ShiftModifier) != 0);
+    deleteTreeFolder((event->modifiers() & Qt::ShiftModifier) != 0);
     return true;
 }
 
 // ============================================================ file list
 
-template <typename F> void frmVorda::RunCommand(F&& command) {
+template <typename F> void frmVorda::runCommand(F&& command) {
     const bool wasBusy = busy_;
     busy_ = true;
     command();
-    EndCommand(wasBusy);
+    endCommand(wasBusy);
 }
 
-void frmVorda::EndCommand(bool wasBusy) {
+void frmVorda::endCommand(bool wasBusy) {
     busy_ = wasBusy;
     if (!busy_) cmds_.bStopScan = false;
-    model_->FlushPendingRows();
-    if (!busy_ && settleAfterCommand_) QueueSelectionSettle();
+    model_->flushPendingRows();
+    if (!busy_ && settleAfterCommand_) queueSelectionSettle();
 }
 
-template <typename F> void frmVorda::RunListing(F&& command) {
+template <typename F> void frmVorda::runListing(F&& command) {
     if (scanning_) {
-        RunCommand(std::forward<F>(command));
+        runCommand(std::forward<F>(command));
         return;
     }
     scanning_ = true;
@@ -846,17 +846,17 @@ template <typename F> void frmVorda::RunListing(F&& command) {
     cmdStopScan->show();
     paintClock_.invalidate();  // the first file paints at once: the Stop button shows right away
     qApp->installEventFilter(scanGate_);
-    RunCommand(std::forward<F>(command));
+    runCommand(std::forward<F>(command));
     qApp->removeEventFilter(scanGate_);
     cmdStopScan->hide();
     scanning_ = false;
-    ShowPendingTotals();
-    ListingDone();
+    showPendingTotals();
+    listingDone();
 }
 
-void frmVorda::ListingDone() {
-    SetProgress(0, 0);
-    SizeColumnsToContent();
+void frmVorda::listingDone() {
+    setProgress(0, 0);
+    sizeColumnsToContent();
     // A sorted list stays sorted (and its header mark true) after rows were added.
     if (sortColumn_ != 0) {
         const Qt::SortOrder order = sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder;
@@ -864,68 +864,68 @@ void frmVorda::ListingDone() {
     }
 }
 
-void frmVorda::StopScan() {
+void frmVorda::stopScan() {
     if (scanning_) cmds_.bStopScan = true;
 }
 
-void frmVorda::QueueSelectionSettle() {
+void frmVorda::queueSelectionSettle() {
     if (settleQueued_) return;
     settleQueued_ = true;
     QTimer::singleShot(0, this, [this] {
         settleQueued_ = false;
-        SettleSelection();
+        settleSelection();
     });
 }
 
-bool frmVorda::SettleSelection(bool clicked) {
+bool frmVorda::settleSelection(bool clicked) {
     if (busy_) {
         settleAfterCommand_ = true;
         return false;
     }
     settleAfterCommand_ = false;
-    const int count = list_.SelectedCount();
+    const int count = list_.selectedCount();
     if (count == 1) {
-        const int row = list_.FirstSelected();
-        if (!clicked && !cmds_.bMultiChange && !shownMany_ && shownPath_ == list_.GetFullPath(row)) return false;
+        const int row = list_.firstSelected();
+        if (!clicked && !cmds_.bMultiChange && !shownMany_ && shownPath_ == list_.getFullPath(row)) return false;
         cmds_.bMultiChange = false;
-        RunCommand([this, row] { cmds_.ShowFile(row); });
+        runCommand([this, row] { cmds_.showFile(row); });
         return true;
     }
     const bool many = count > 1;
     if (!clicked && cmds_.bMultiChange == many && shownMany_ == many && shownPath_.empty()) return false;
     cmds_.bMultiChange = many;
-    if (!cmds_.filCurrent().FullPath().empty()) cmds_.filCurrent().Reset();
-    ClearPanes();
+    if (!cmds_.filCurrent().fullPath().empty()) cmds_.filCurrent().reset();
+    clearPanes();
     return true;
 }
 
-void frmVorda::mnuAddFiles_Click() {
+void frmVorda::mnuAddFilesClick() {
     const QString mp3Filter = QStringLiteral("MP3 Files (*.mp3 *.mp2)");
     const QString playlistFilter = QStringLiteral("Playlists (*.m3u *.m3u8 *.pls)");
     const QString allFilter = QStringLiteral("All Files (*)");
     QString chosenFilter;
     const QStringList files = QFileDialog::getOpenFileNames(
-        this, QStringLiteral("Add files"), PathToQt(settings().sLastDir),
+        this, QStringLiteral("Add files"), pathToQt(settings().sLastDir),
         mp3Filter + QStringLiteral(";;") + playlistFilter + QStringLiteral(";;") + allFilter, &chosenFilter);
     if (files.isEmpty()) return;
     std::vector<std::string> paths;
     paths.reserve(static_cast<size_t>(files.size()));
-    for (const QString& file : files) paths.push_back(PathFromQt(file));
-    AddFiles(paths, chosenFilter == playlistFilter);
+    for (const QString& file : files) paths.push_back(pathFromQt(file));
+    addFiles(paths, chosenFilter == playlistFilter);
 }
 
-void frmVorda::AddFiles(const std::vector<std::string>& fullPaths, bool playlistFilter) {
+void frmVorda::addFiles(const std::vector<std::string>& fullPaths, bool playlistFilter) {
     if (fullPaths.empty()) return;
     // The command also remembers the folder as sLastDir.
-    RunListing([&] { cmds_.AddChosenFiles(fullPaths, playlistFilter); });
+    runListing([&] { cmds_.addChosenFiles(fullPaths, playlistFilter); });
 }
 
-void frmVorda::DropPaths(const std::vector<std::string>& paths) {
+void frmVorda::dropPaths(const std::vector<std::string>& paths) {
     if (busy_ || paths.empty()) return;
-    RunListing([&] { cmds_.DropPaths(paths, ScanSubfolders()); });
+    runListing([&] { cmds_.dropPaths(paths, scanSubfolders()); });
 }
 
-void frmVorda::SortByColumnClick(int col) {
+void frmVorda::sortByColumnClick(int col) {
     if (col < 1 || col > kColumnCount) return;
     if (col == sortColumn_) sortAscending_ = !sortAscending_;
     sortColumn_ = col;
@@ -936,11 +936,11 @@ void frmVorda::SortByColumnClick(int col) {
     header->setSortIndicator(col - 1, order);
 }
 
-bool frmVorda::ColumnVisible(int col) const {
+bool frmVorda::columnVisible(int col) const {
     return col >= 1 && col <= kColumnCount && !lstFiles2->horizontalHeader()->isSectionHidden(col - 1);
 }
 
-void frmVorda::SetColumnVisible(int col, bool visible) {
+void frmVorda::setColumnVisible(int col, bool visible) {
     if (col < 1 || col > kColumnCount) return;
     QHeaderView* header = lstFiles2->horizontalHeader();
     mnuCols[static_cast<size_t>(col - 1)]->setChecked(visible);
@@ -953,16 +953,16 @@ void frmVorda::SetColumnVisible(int col, bool visible) {
     if (!header->isSectionHidden(col - 1)) return;
     const IniFile ini(settingsPath_);
     const std::string n = std::to_string(col);
-    const long long position = GetIntSetting(ini, "Visual", "ColPosition" + n, col);
-    const double size = StoredColumnTwips(ini, col);
+    const long long position = getIntSetting(ini, "Visual", "ColPosition" + n, col);
+    const double size = storedColumnTwips(ini, col);
     header->showSection(col - 1);
-    header->resizeSection(col - 1, TwipsToPixels(std::max(size, kMinColumnTwips)));
+    header->resizeSection(col - 1, twipsToPixels(std::max(size, kMinColumnTwips)));
     header->moveSection(header->visualIndex(col - 1),
                         static_cast<int>(std::clamp<long long>(position, 1, kColumnCount)) - 1);
 }
 
-void frmVorda::lstFiles2_ContextMenu(const QPoint& pos) {
-    if (list_.Count() == 0) return;
+void frmVorda::lstFiles2ContextMenu(const QPoint& pos) {
+    if (list_.count() == 0) return;
     // One file: its tags and its folder; several files: numbering them.
     mnuExtractID3->setEnabled(!cmds_.bMultiChange);
     mnuFolderFromID3->setEnabled(!cmds_.bMultiChange);
@@ -970,26 +970,26 @@ void frmVorda::lstFiles2_ContextMenu(const QPoint& pos) {
     mnuPopup->popup(lstFiles2->viewport()->mapToGlobal(pos));
 }
 
-bool frmVorda::lstFiles2_KeyDown(QKeyEvent* event) {
+bool frmVorda::lstFiles2KeyDown(QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     switch (event->key()) {
     case Qt::Key_Delete:
         if (mods & Qt::ShiftModifier) {
-            RunCommand([this] { cmds_.DeleteSelectedFiles(); });
+            runCommand([this] { cmds_.deleteSelectedFiles(); });
         } else {
-            RunCommand([this] { cmds_.RemoveSelectedFromList(); });
+            runCommand([this] { cmds_.removeSelectedFromList(); });
         }
         return true;
     default:
         // Arrows, pages, type-ahead, Ctrl+A: the list moves its selection first, then the
         // panes follow it at once.
         static_cast<QObject*>(lstFiles2)->event(event);
-        SettleSelection();
+        settleSelection();
         return true;
     }
 }
 
-bool frmVorda::lstFiles2_DragEvent(QEvent* event) {
+bool frmVorda::lstFiles2DragEvent(QEvent* event) {
     auto* drop = static_cast<QDropEvent*>(event);
     const QMimeData* data = drop->mimeData();
     const QList<QUrl> urls = data && data->hasUrls() ? data->urls() : QList<QUrl>();
@@ -1002,9 +1002,9 @@ bool frmVorda::lstFiles2_DragEvent(QEvent* event) {
     if (event->type() == QEvent::Drop) {
         std::vector<std::string> paths;
         for (const QUrl& url : urls) {
-            if (url.isLocalFile()) paths.push_back(LocalPathOfUrl(url));
+            if (url.isLocalFile()) paths.push_back(localPathOfUrl(url));
         }
-        DropPaths(paths);
+        dropPaths(paths);
     }
     return true;
 }
@@ -1012,19 +1012,19 @@ bool frmVorda::lstFiles2_DragEvent(QEvent* event) {
 bool frmVorda::eventFilter(QObject* watched, QEvent* event) {
     // Only pointers are compared here: the filter also sees events while children are built.
     if (!watched) return false;
-    if (PanelEventFilter(watched, event)) return true;
+    if (panelEventFilter(watched, event)) return true;
     if (watched == listViewport_) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove:
         case QEvent::Drop:
-            return lstFiles2_DragEvent(event);
+            return lstFiles2DragEvent(event);
         default:
             return false;
         }
     }
     if (watched == lstFiles2 && event->type() == QEvent::KeyPress) {
-        return lstFiles2_KeyDown(static_cast<QKeyEvent*>(event));
+        return lstFiles2KeyDown(static_cast<QKeyEvent*>(event));
     }
     if (watched == treeViewport_) {
         if (event->type() == QEvent::Wheel) treeFollow_ = false;  // the user scrolls the tree now
@@ -1037,25 +1037,25 @@ bool frmVorda::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (watched == DirTree && event->type() == QEvent::KeyPress) {
-        return DirTree_KeyDown(static_cast<QKeyEvent*>(event));
+    if (watched == dirTree && event->type() == QEvent::KeyPress) {
+        return dirTreeKeyDown(static_cast<QKeyEvent*>(event));
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
 // ============================================================ status bar and messages
 
-QString frmVorda::PanelText(int panel) const {
+QString frmVorda::panelText(int panel) const {
     if (panel >= 1 && panel <= 3) return panels_[static_cast<size_t>(panel - 1)]->text();
-    if (panel == 4) return ProgressBar->text();
+    if (panel == 4) return progressBar->text();
     return {};
 }
 
-int frmVorda::Ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
-    model_->FlushPendingRows();
+int frmVorda::ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
+    model_->flushPendingRows();
     QMessageBox box(this);
-    box.setWindowTitle(TextToQt(title));
-    box.setText(TextToQt(text));
+    box.setWindowTitle(textToQt(title));
+    box.setText(textToQt(text));
     switch (icon) {
     case miError: box.setIcon(QMessageBox::Critical); break;
     case miQuestion: box.setIcon(QMessageBox::Question); break;
@@ -1096,7 +1096,7 @@ int frmVorda::Ask(const std::string& text, MsgButtons buttons, MsgIcon icon, con
     }
 }
 
-void frmVorda::SetStatus(int panel, const std::string& text) {
+void frmVorda::setStatus(int panel, const std::string& text) {
     if (panel < 1 || panel > 3) return;
     if (panel == 1 && scanning_) {
         // A listing counts every file: the totals are shown when it paints.
@@ -1105,27 +1105,27 @@ void frmVorda::SetStatus(int panel, const std::string& text) {
         return;
     }
     QLabel* label = panels_[static_cast<size_t>(panel - 1)];
-    label->setText(TextToQt(text));
+    label->setText(textToQt(text));
     if (panel == 3) label->setToolTip(label->text());  // whole, should a narrow window cut it
 }
 
-void frmVorda::SetProgress(long long value, long long max) {
+void frmVorda::setProgress(long long value, long long max) {
     if (scanning_ && max > 0) {
         // A listing reports every file: the bar moves when the window paints.
         pendingProgress_ = {value, max};
-        Repaint();
+        repaint();
         return;
     }
     pendingProgress_ = {0, 0};
-    ShowProgress(value, max);
-    if (max > 0) Repaint();
+    showProgress(value, max);
+    if (max > 0) repaint();
 }
 
-void frmVorda::ShowProgress(long long value, long long max) {
+void frmVorda::showProgress(long long value, long long max) {
     if (max <= 0) {
-        ProgressBar->setRange(0, 100);
-        ProgressBar->setValue(0);
-        ProgressBar->setFormat(QStringLiteral("Progress"));
+        progressBar->setRange(0, 100);
+        progressBar->setValue(0);
+        progressBar->setFormat(QStringLiteral("Progress"));
         return;
     }
     // The bar counts in int; very large totals are shown in thousandths.
@@ -1135,31 +1135,31 @@ void frmVorda::ShowProgress(long long value, long long max) {
         shownMax = 1000;
         shownValue = static_cast<int>(std::clamp<long long>(value, 0, max) * 1000 / max);
     }
-    ProgressBar->setFormat(QStringLiteral("%p%"));
-    ProgressBar->setRange(0, shownMax);
-    ProgressBar->setValue(shownValue);
+    progressBar->setFormat(QStringLiteral("%p%"));
+    progressBar->setRange(0, shownMax);
+    progressBar->setValue(shownValue);
 }
 
-void frmVorda::ShowPendingTotals() {
+void frmVorda::showPendingTotals() {
     if (pendingProgress_.second > 0) {
-        ShowProgress(pendingProgress_.first, pendingProgress_.second);
+        showProgress(pendingProgress_.first, pendingProgress_.second);
         pendingProgress_ = {0, 0};
     }
     if (!totalsPending_) return;
     totalsPending_ = false;
-    panels_[0]->setText(TextToQt(pendingTotals_));
+    panels_[0]->setText(textToQt(pendingTotals_));
 }
 
-void frmVorda::Repaint() {
+void frmVorda::repaint() {
     if (paintClock_.isValid() && paintClock_.elapsed() < paintInterval_) return;
-    PaintNow();
+    paintNow();
 }
 
-void frmVorda::PaintNow() {
+void frmVorda::paintNow() {
     QElapsedTimer cost;
     cost.start();
-    ShowPendingTotals();
-    model_->FlushPendingRows();
+    showPendingTotals();
+    model_->flushPendingRows();
     // Paint only: no input reaches the window while a command loop runs. A listing lets input
     // through its gate (the Stop button, Esc, scrolling).
     QCoreApplication::processEvents(scanning_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);

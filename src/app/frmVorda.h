@@ -67,151 +67,151 @@ public:
     // After the window is shown: a settings file that could not be read whole, or that is
     // read-only, is reported; then the tree's folder (its last one, placed at construction) is
     // scanned; paths given to the program are instead added like a drop.
-    void StartUp(const std::vector<std::string>& paths = {});
+    void startUp(const std::vector<std::string>& paths = {});
 
     // ---- state shared with other windows and commands
-    FileList& List() { return list_; }
-    ListCommands& Commands() { return cmds_; }
-    QtFileListModel* ListModel() const { return model_; }
-    const std::string& SettingsPath() const { return settingsPath_; }
+    FileList& list() { return list_; }
+    ListCommands& commands() { return cmds_; }
+    QtFileListModel* listModel() const { return model_; }
+    const std::string& settingsPath() const { return settingsPath_; }
     // The "Scan subfolders" state.
-    bool ScanSubfolders() const;
+    bool scanSubfolders() const;
     // The sorting panel's method and target-folder state.
-    const SortPanel& Panel() const { return panel_; }
-    const Bookmarks& FolderBookmarks() const { return bookmarks_; }
+    const SortPanel& panel() const { return panel_; }
+    const Bookmarks& folderBookmarks() const { return bookmarks_; }
 
     // ---- commands of the window
     // The method switch (2 copy, 1 move, 4 rename; any other value clears the three buttons).
-    void SetMethod(int method);
+    void setMethod(int method);
     // "Browse" after its dialog; "Set as target folder" of the tree pop-up.
-    void TargetFolderChosen(const std::string& folder);
-    void SetTreeFolderAsTarget();
+    void targetFolderChosen(const std::string& folder);
+    void setTreeFolderAsTarget();
     // Bookmark button i: left click goes there, the right button stores the tree's folder.
-    void GoToBookmark(int i);
-    void StoreBookmark(int i);
+    void goToBookmark(int i);
+    void storeBookmark(int i);
     // "Tag info".
-    void ShowTagInfo(bool visible);
+    void showTagInfo(bool visible);
     // "&Help...": the HTML manual of the program data folder in the default browser.
-    std::string HelpFilePath() const;
-    void ShowHelp(const std::string& file);
-    void ShowAbout();
+    std::string helpFilePath() const;
+    void showHelp(const std::string& file);
+    void showAbout();
     // "Settings...": the options dialog, modal. Its settings act where they are used
     // (file types at the next scan, the rest in the commands that read them).
-    void ShowOptions();
+    void showOptions();
 
     // ---- folder tree
     // The tree's folder ("" when none), without a trailing "/".
-    std::string TreePath() const;
+    std::string treePath() const;
     // Moves the tree to folder; the selection change scans it (unless bBlockDirUpdate).
-    bool SelectTreeFolder(const std::string& folder);
+    bool selectTreeFolder(const std::string& folder);
     // Clears the list and scans the tree's folder (the "Recursive Scan" item uses subFolders true).
-    void ScanTreeFolder(bool subFolders);
+    void scanTreeFolder(bool subFolders);
     // The Delete key in the tree (permanently = Shift held).
-    void DeleteTreeFolder(bool permanently);
-    void RefreshTree();
+    void deleteTreeFolder(bool permanently);
+    void refreshTree();
     // The "Directory tree" toggle: the tree comes back with its stored width.
-    void ShowDirTree(bool visible);
+    void showDirTree(bool visible);
 
     // ---- file list
     // "Add files..." after its dialog: the chosen files, and whether the "Playlists" filter was chosen.
-    void AddFiles(const std::vector<std::string>& fullPaths, bool playlistFilter);
-    void DropPaths(const std::vector<std::string>& paths);
+    void addFiles(const std::vector<std::string>& fullPaths, bool playlistFilter);
+    void dropPaths(const std::vector<std::string>& paths);
     // Sorts by a column (1-based) as a header click does: a new column keeps the direction,
     // the same column reverses it.
-    void SortByColumnClick(int col);
-    int SortColumn() const { return sortColumn_; }
-    bool SortAscending() const { return sortAscending_; }
+    void sortByColumnClick(int col);
+    int sortColumn() const { return sortColumn_; }
+    bool sortAscending() const { return sortAscending_; }
     // The "Columns" menu: hides a column (moved last, width 0) or shows it at its stored place.
-    void SetColumnVisible(int col, bool visible);
-    bool ColumnVisible(int col) const;
+    void setColumnVisible(int col, bool visible);
+    bool columnVisible(int col) const;
 
     // Where a window of the wanted size opens on a screen's free area: as large as wanted but
     // no larger than the area and no smaller than minimum, centred.
-    static QRect PlaceOnScreen(const QRect& area, const QSize& wanted, const QSize& minimum);
+    static QRect placeOnScreen(const QRect& area, const QSize& wanted, const QSize& minimum);
 
     // ---- status bar
     // Text of panel 1..4 (4 is the progress bar's text).
-    QString PanelText(int panel) const;
+    QString panelText(int panel) const;
     // Ends the listing of files under way (the Stop button, Esc); the rows found so far stay.
-    void StopScan();
-    bool Scanning() const { return scanning_; }
+    void stopScan();
+    bool scanning() const { return scanning_; }
 
     // ---- settings
     // Writes the window's own keys (main keys, tree folder, window and column layout).
-    void SaveSettings();
+    void saveSettings();
 
     // ---- UserInterface
-    int Ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title = "Vorda") override;
-    void SetStatus(int panel, const std::string& text) override;
-    void SetProgress(long long value, long long max) override;
-    void Repaint() override;
-    void SetOldName(const std::string& name) override;
-    void SetNewName(const std::string& name) override;
-    void ClearPanes() override;
+    int ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title = "Vorda") override;
+    void setStatus(int panel, const std::string& text) override;
+    void setProgress(long long value, long long max) override;
+    void repaint() override;
+    void setOldName(const std::string& name) override;
+    void setNewName(const std::string& name) override;
+    void clearPanes() override;
 
     // ---- tag editor (frmVordaTags.cpp)
-    QtTagEditor* TagEditor() const { return tagEditor_; }
+    QtTagEditor* tagEditor() const { return tagEditor_; }
     // "Save tags" (cmdSaveTags and mnuSaveTags).
-    void SaveTags();
+    void saveTags();
     // "Advanced mode": sets the mode and shows the current file again.
-    void SetAdvancedMode(bool advanced);
+    void setAdvancedMode(bool advanced);
     // Up/Down in a tag field or on the tab strip: the previous or next row is shown.
-    void StepFromTagArea(bool down, bool shift);
+    void stepFromTagArea(bool down, bool shift);
     // The longest ID3v1 title and artist (the options dialog's "Use Lyrics3").
-    void SetTagFieldMaxLength(int maxLength);
+    void setTagFieldMaxLength(int maxLength);
 
     // ---- naming and sorting (frmVordaSorting.cpp)
     // The boxes of the naming panel as a command reads them.
-    SortInputs PanelInputs() const;
+    SortInputs panelInputs() const;
     // The list's current row (the shown row), 0 when none.
-    int CurrentRow() const;
+    int currentRow() const;
     // cmdSort / cmdSortSelected and their menu twins; a pop-up "... using..." entry; the album sort.
-    void SortAll();
-    void SortSelected();
-    void SortSelectedUsing(size_t outPatternIndex);
-    void SortSelectedAsAlbum();
+    void sortAll();
+    void sortSelected();
+    void sortSelectedUsing(size_t outPatternIndex);
+    void sortSelectedAsAlbum();
     // The new-name box after the output pattern, the input pattern or "Fix filenames" changed.
-    void UpdateNewNamePreview();
+    void updateNewNamePreview();
     // The "Edit" button of a pattern box: the pattern-list editor, then the box's list reloads.
-    void EditPatterns(PatternKind kind);
+    void editPatterns(PatternKind kind);
     // The folder tree's pop-up items.
-    void PrepareTreePopup();
-    void NewTreeFolder();
-    void RenameTreeFolderCustom();
-    void RenameTreeFolderPattern();
-    void DeleteTreeFolderFromMenu();
+    void prepareTreePopup();
+    void newTreeFolder();
+    void renameTreeFolderCustom();
+    void renameTreeFolderPattern();
+    void deleteTreeFolderFromMenu();
     // "Create/Rename folder from ID3...".
-    void ShowID3FolderDialog();
+    void showID3FolderDialog();
     // The input box of the folder commands (a hook, so that it can be scripted).
-    InputBoxFunction FolderInputBox;
+    InputBoxFunction folderInputBox;
 
     // ---- batch tag commands and the "ID3v2+" page (frmVordaBatch.cpp)
-    void FixTags();
-    void AddTrackNumbers();
-    void RemoveTags();
-    void RemoveJunkFromSelected();
-    void ExtractTags();
+    void fixTags();
+    void addTrackNumbers();
+    void removeTags();
+    void removeJunkFromSelected();
+    void extractTags();
     // The copy buttons: the screen fields for one file, the files themselves for several.
-    void CopyToV1();
-    void CopyToV2();
+    void copyToV1();
+    void copyToV2();
     // Binds the frame page: its dialogs' folder, its messages and its copy buttons.
-    void ConnectFramesPage(QtFramesPage* page);
+    void connectFramesPage(QtFramesPage* page);
     // The tag editor's panes as its controls show them, and back (set by the tag editor).
-    std::function<TagPanes()> CollectTagPanes;
-    std::function<void(const TagPanes&)> ApplyTagPanes;
+    std::function<TagPanes()> collectTagPanes;
+    std::function<void(const TagPanes&)> applyTagPanes;
     // The start-value box of "Add tracknumbers..." (a hook, so that it can be scripted).
-    std::function<bool(const std::string& prompt, const std::string& def, std::string& answer)> TrackInputBox;
-    BatchTagCommands& Batch() { return *batch_; }
+    std::function<bool(const std::string& prompt, const std::string& def, std::string& answer)> trackInputBox;
+    BatchTagCommands& batch() { return *batch_; }
 
     // ---- controls (named as the window's designer named them)
     QSplitter* picResizeTags = nullptr;  // tree and list over the tag area
     QSplitter* picResizeDir = nullptr;
     QWidget* picDirPane = nullptr;  // bookmark buttons over the folder tree
     std::array<QToolButton*, Bookmarks::kCount> cmdFavourite{};
-    QTreeView* DirTree = nullptr;
+    QTreeView* dirTree = nullptr;
     QTableView* lstFiles2 = nullptr;
-    QStatusBar* StatusBar = nullptr;
-    QProgressBar* ProgressBar = nullptr;
+    QStatusBar* statusBar = nullptr;
+    QProgressBar* progressBar = nullptr;
     QPushButton* cmdStopScan = nullptr;  // shown while files are being listed
 
     // tag area (its pages are filled by the tag editor)
@@ -319,83 +319,83 @@ protected:
 
 private:
     // construction, one section per area
-    void CreateMenus();
-    void CreateDirTree();
-    void CreateFileList();
-    void CreateStatusBar();
-    void CreatePopupMenus();
-    void CreateBookmarkButtons(QWidget* parent);
-    void CreateTagArea();
-    void CreateToolPanel();
-    QWidget* CreateFoldersPage();
-    QWidget* CreatePatternsPage();
-    QWidget* CreateRepairPage();
-    void LoadPanelSettings();
-    void StorePanelInSettings();
-    void FillPatternBox(QComboBox* box, const std::string& current, const std::vector<std::string>& entries);
-    void FillPopSortItems(const std::vector<std::string>& outPatterns);
-    void SyncTargetBox();
-    void ApplyMethodCaptions();
-    void chkScanSubfolders_Click(bool checked);
+    void createMenus();
+    void createDirTree();
+    void createFileList();
+    void createStatusBar();
+    void createPopupMenus();
+    void createBookmarkButtons(QWidget* parent);
+    void createTagArea();
+    void createToolPanel();
+    QWidget* createFoldersPage();
+    QWidget* createPatternsPage();
+    QWidget* createRepairPage();
+    void loadPanelSettings();
+    void storePanelInSettings();
+    void fillPatternBox(QComboBox* box, const std::string& current, const std::vector<std::string>& entries);
+    void fillPopSortItems(const std::vector<std::string>& outPatterns);
+    void syncTargetBox();
+    void applyMethodCaptions();
+    void chkScanSubfoldersClick(bool checked);
     // Right button on a bookmark button, focus loss of the target box.
-    bool PanelEventFilter(QObject* watched, QEvent* event);
+    bool panelEventFilter(QObject* watched, QEvent* event);
     // settings
-    void LoadSettings();
-    void ApplyWindowLayout(const IniFile& ini);
+    void loadSettings();
+    void applyWindowLayout(const IniFile& ini);
     // The free area of the screen the window is on.
-    QRect ScreenArea() const;
+    QRect screenArea() const;
     // Moves the window (its frame included) back inside that area when it reaches out of it.
-    void KeepOnScreen();
+    void keepOnScreen();
     // Columns never sized by the user take the width of their content.
-    void SizeColumnsToContent();
-    void ApplyColumnLayout(const IniFile& ini);
-    void StoreLayoutInSettings();
-    void PlaceTreeAtStoredFolder();
+    void sizeColumnsToContent();
+    void applyColumnLayout(const IniFile& ini);
+    void storeLayoutInSettings();
+    void placeTreeAtStoredFolder();
     // folder tree
-    void DirTree_Change(const QModelIndex& current);
+    void dirTreeChange(const QModelIndex& current);
     // Scrolls the tree so that its current folder is in view.
-    void ShowTreeFolder();
-    bool DirTree_KeyDown(QKeyEvent* event);
+    void showTreeFolder();
+    bool dirTreeKeyDown(QKeyEvent* event);
     // file list
-    bool lstFiles2_KeyDown(QKeyEvent* event);
-    bool lstFiles2_DragEvent(QEvent* event);
-    void lstFiles2_ContextMenu(const QPoint& pos);
-    void mnuAddFiles_Click();
+    bool lstFiles2KeyDown(QKeyEvent* event);
+    bool lstFiles2DragEvent(QEvent* event);
+    void lstFiles2ContextMenu(const QPoint& pos);
+    void mnuAddFilesClick();
     // runs a list command with drops and tree rescans held off, then publishes its rows
-    template <typename F> void RunCommand(F&& command);
+    template <typename F> void runCommand(F&& command);
     // Ends a command started with busy_ set: publishes its rows and handles a selection change
     // that happened meanwhile.
-    void EndCommand(bool wasBusy);
+    void endCommand(bool wasBusy);
     // Every change of the list's selection ends here: one selected row is shown in the tag
     // editor, several switch to multi-change mode, none clears the panes. A click shows its row
     // again (or clears the panes of several). Returns true when the panes changed.
-    bool SettleSelection(bool clicked = false);
-    void QueueSelectionSettle();
-    void ClearAndScan(const std::string& folder, bool subFolders);
+    bool settleSelection(bool clicked = false);
+    void queueSelectionSettle();
+    void clearAndScan(const std::string& folder, bool subFolders);
     // Runs a command that lists files (scan, drop, add): the window stays responsive, with the
     // Stop button and Esc to end it; then the list is sorted again and its columns fitted.
-    template <typename F> void RunListing(F&& command);
-    void ListingDone();
-    void ShowPendingTotals();
+    template <typename F> void runListing(F&& command);
+    void listingDone();
+    void showPendingTotals();
     // Sets the progress bar (max 0: empty, "Progress") without repainting.
-    void ShowProgress(long long value, long long max);
-    void PaintNow();
+    void showProgress(long long value, long long max);
+    void paintNow();
     // naming and sorting (frmVordaSorting.cpp)
-    void SetupNaming();
-    QComboBox* PatternBox(PatternKind kind) const;
-    bool NamingEventFilter(QObject* watched, QEvent* event);
-    void PatternBoxFocusLost(PatternKind kind);
-    void RunNaming(const std::function<void()>& command);
-    void StepWithNameBox(int delta);
+    void setupNaming();
+    QComboBox* patternBox(PatternKind kind) const;
+    bool namingEventFilter(QObject* watched, QEvent* event);
+    void patternBoxFocusLost(PatternKind kind);
+    void runNaming(const std::function<void()>& command);
+    void stepWithNameBox(int delta);
     // batch tag commands (frmVordaBatch.cpp)
-    void SetupBatchCommands();
-    void RunBatch(const std::function<void()>& command);
-    TagSwitches CurrentTagSwitches() const;
+    void setupBatchCommands();
+    void runBatch(const std::function<void()>& command);
+    TagSwitches currentTagSwitches() const;
     // tag editor (frmVordaTags.cpp)
-    void CreateTagEditor();
-    void ShowTagPanes(clsFile& file);
+    void createTagEditor();
+    void showTagPanes(clsFile& file);
     // The tag editor's panes with the "ID3v2+" page's pending picture (several files).
-    TagPanes CollectPanesWithPicture();
+    TagPanes collectPanesWithPicture();
 
     SortPanel panel_;
     Bookmarks bookmarks_;
@@ -409,7 +409,7 @@ private:
     QObject* treeViewport_ = nullptr;
 
     std::string settingsPath_;
-    std::string settingsNotice_;    // what StartUp tells about the settings file ("" when nothing)
+    std::string settingsNotice_;    // what startUp tells about the settings file ("" when nothing)
     MsgIcon settingsNoticeIcon_ = miWarning;
     std::string treeDir_;           // the tree's folder as loaded (General/sTreeDir)
     double treeSplit_ = 2085;       // tree width in twips
@@ -424,7 +424,7 @@ private:
     bool shownMany_ = false;
     bool settleQueued_ = false;     // a selection settle waits in the event queue
     bool settleAfterCommand_ = false;  // the selection changed while a command ran
-    bool scanning_ = false;         // a listing command runs (RunListing)
+    bool scanning_ = false;         // a listing command runs (runListing)
     std::string pendingTotals_;     // status panel 1 while listing, shown at the next paint
     bool totalsPending_ = false;
     std::pair<long long, long long> pendingProgress_{0, 0};  // progress bar value and max while listing

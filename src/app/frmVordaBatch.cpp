@@ -18,35 +18,35 @@
 
 namespace vorda {
 
-void frmVorda::SetupBatchCommands() {
+void frmVorda::setupBatchCommands() {
     batch_ = std::make_unique<BatchTagCommands>(cmds_, *this, settings());
     copies_ = std::make_unique<TagCopyCommands>(cmds_, *this);
 
-    batch_->TakePaneValues = [this](clsFile& file) {
-        if (!CollectTagPanes) return;
-        TagPanes panes = CollectTagPanes();
+    batch_->takePaneValues = [this](clsFile& file) {
+        if (!collectTagPanes) return;
+        TagPanes panes = collectTagPanes();
         const bool advanced = settings().bAdvancedMode;
         if (advanced) {
-            panes.txtField[fldV1Track] = FilterChars(panes.txtField[fldV1Track], "0123456789", true);
-            WriteMarkedFields(file.Tag(), panes, true, true);
-            WriteMarkedFields(file.Tag(), panes, true, false);
+            panes.txtField[fldV1Track] = filterChars(panes.txtField[fldV1Track], "0123456789", true);
+            writeMarkedFields(file.tag(), panes, true, true);
+            writeMarkedFields(file.tag(), panes, true, false);
         } else {
-            WriteMarkedFields(file.Tag(), panes, false, false);
+            writeMarkedFields(file.tag(), panes, false, false);
         }
     };
-    batch_->ShowFixedTags = [this](clsFile& file) {
-        if (CollectTagPanes && ApplyTagPanes) {
-            TagPanes panes = CollectTagPanes();
-            ShowTagsInPanes(panes, file, settings().bAdvancedMode);
-            ApplyTagPanes(panes);
+    batch_->showFixedTags = [this](clsFile& file) {
+        if (collectTagPanes && applyTagPanes) {
+            TagPanes panes = collectTagPanes();
+            showTagsInPanes(panes, file, settings().bAdvancedMode);
+            applyTagPanes(panes);
         }
-        if (framesPage_) framesPage_->ShowFile(file);
+        if (framesPage_) framesPage_->showFile(file);
     };
-    batch_->InPatternDetected = [this](const std::string& pattern) {
+    batch_->inPatternDetected = [this](const std::string& pattern) {
         if (cmbInPattern) cmbInPattern->setEditText(QString::fromStdString(pattern));
     };
-    batch_->InputBox = [this](const std::string& prompt, const std::string& def, std::string& answer) {
-        if (TrackInputBox) return TrackInputBox(prompt, def, answer);
+    batch_->inputBox = [this](const std::string& prompt, const std::string& def, std::string& answer) {
+        if (trackInputBox) return trackInputBox(prompt, def, answer);
         bool ok = false;
         const QString text = QInputDialog::getText(this, QStringLiteral("Vorda"), QString::fromStdString(prompt),
                                                    QLineEdit::Normal, QString::fromStdString(def), &ok);
@@ -58,25 +58,25 @@ void frmVorda::SetupBatchCommands() {
         item->setEnabled(true);
         connect(item, &QAction::triggered, this, [this, command] { (this->*command)(); });
     };
-    bind(mnuFixTags, &frmVorda::FixTags);
-    bind(mnuAddTracks, &frmVorda::AddTrackNumbers);
-    bind(mnuRemoveTags, &frmVorda::RemoveTags);
-    bind(mnuExtractID3, &frmVorda::ExtractTags);
+    bind(mnuFixTags, &frmVorda::fixTags);
+    bind(mnuAddTracks, &frmVorda::addTrackNumbers);
+    bind(mnuRemoveTags, &frmVorda::removeTags);
+    bind(mnuExtractID3, &frmVorda::extractTags);
     cmdRemJunk->setEnabled(true);
-    connect(cmdRemJunk, &QPushButton::clicked, this, [this] { RemoveJunkFromSelected(); });
+    connect(cmdRemJunk, &QPushButton::clicked, this, [this] { removeJunkFromSelected(); });
 }
 
-void frmVorda::RunBatch(const std::function<void()>& command) {
+void frmVorda::runBatch(const std::function<void()>& command) {
     const bool wasBusy = busy_;
     busy_ = true;
     command();
-    EndCommand(wasBusy);
+    endCommand(wasBusy);
 }
 
-TagSwitches frmVorda::CurrentTagSwitches() const {
+TagSwitches frmVorda::currentTagSwitches() const {
     TagSwitches sw;
-    if (!CollectTagPanes) return sw;  // "Use tags" checked
-    const TagPanes panes = CollectTagPanes();
+    if (!collectTagPanes) return sw;  // "Use tags" checked
+    const TagPanes panes = collectTagPanes();
     sw.chkID3v1 = panes.enabled[swID3v1];
     sw.chkID3v1Rem = panes.remove[swID3v1];
     sw.chkID3v2 = panes.enabled[swID3v2];
@@ -86,77 +86,77 @@ TagSwitches frmVorda::CurrentTagSwitches() const {
     return sw;
 }
 
-void frmVorda::FixTags() {
-    if (list_.SelectedCount() == 0 && cmds_.filCurrent().FullPath().empty()) return;
-    const TagSwitches sw = CurrentTagSwitches();
+void frmVorda::fixTags() {
+    if (list_.selectedCount() == 0 && cmds_.filCurrent().fullPath().empty()) return;
+    const TagSwitches sw = currentTagSwitches();
     const bool detect = chkDetectInPattern && chkDetectInPattern->isChecked();
     const std::string inPattern = cmbInPattern ? cmbInPattern->currentText().toStdString() : settings().sCurrentInPattern;
-    RunBatch([&] { batch_->FixTags(sw, detect, inPattern); });
+    runBatch([&] { batch_->fixTags(sw, detect, inPattern); });
 }
 
-void frmVorda::AddTrackNumbers() {
-    if (list_.SelectedCount() == 0) return;
-    RunBatch([this] { batch_->AddTrackNumbers(); });
+void frmVorda::addTrackNumbers() {
+    if (list_.selectedCount() == 0) return;
+    runBatch([this] { batch_->addTrackNumbers(); });
 }
 
-void frmVorda::RemoveTags() {
-    RunBatch([this] { batch_->RemoveTags(); });
+void frmVorda::removeTags() {
+    runBatch([this] { batch_->removeTags(); });
 }
 
-void frmVorda::RemoveJunkFromSelected() {
-    RunBatch([this] { batch_->RemoveJunk(); });
+void frmVorda::removeJunkFromSelected() {
+    runBatch([this] { batch_->removeJunk(); });
 }
 
-void frmVorda::ExtractTags() {
-    RunBatch([this] { batch_->ExtractTags(); });
+void frmVorda::extractTags() {
+    runBatch([this] { batch_->extractTags(); });
 }
 
-void frmVorda::CopyToV1() {
+void frmVorda::copyToV1() {
     if (cmds_.bMultiChange) {
-        RunBatch([this] { copies_->CopyToV1Several(); });
+        runBatch([this] { copies_->copyToV1Several(); });
         return;
     }
-    if (!CollectTagPanes || !ApplyTagPanes) return;
-    TagPanes panes = CollectTagPanes();
-    panes.SetEnabled(swID3v1, true);
-    const V1Texts t = CopyToV1Texts(panes.txtField[fldTitle], panes.txtField[fldArtist], panes.txtField[fldAlbum],
+    if (!collectTagPanes || !applyTagPanes) return;
+    TagPanes panes = collectTagPanes();
+    panes.setEnabled(swID3v1, true);
+    const V1Texts t = copyToV1Texts(panes.txtField[fldTitle], panes.txtField[fldArtist], panes.txtField[fldAlbum],
                                     panes.txtField[fldYear], panes.txtField[fldTrack], panes.txtField[fldComment]);
-    panes.SetField(fldV1Title, t.title);
-    panes.SetField(fldV1Artist, t.artist);
-    panes.SetField(fldV1Album, t.album);
-    panes.SetField(fldV1Comment, t.comment);
-    panes.SetField(fldV1Year, t.year);
-    panes.SetField(fldV1Track, t.track);
+    panes.setField(fldV1Title, t.title);
+    panes.setField(fldV1Artist, t.artist);
+    panes.setField(fldV1Album, t.album);
+    panes.setField(fldV1Comment, t.comment);
+    panes.setField(fldV1Year, t.year);
+    panes.setField(fldV1Track, t.track);
     // Both genre boxes hold the same genres in the same order.
-    panes.SetGenre(true, panes.cmbGenre);
-    ApplyTagPanes(panes);
+    panes.setGenre(true, panes.cmbGenre);
+    applyTagPanes(panes);
 }
 
-void frmVorda::CopyToV2() {
+void frmVorda::copyToV2() {
     if (cmds_.bMultiChange) {
-        RunBatch([this] { copies_->CopyToV2Several(); });
+        runBatch([this] { copies_->copyToV2Several(); });
         return;
     }
-    if (!CollectTagPanes || !ApplyTagPanes) return;
-    TagPanes panes = CollectTagPanes();
-    panes.SetEnabled(swID3v2, true);
-    panes.SetField(fldTitle, panes.txtField[fldV1Title]);
-    panes.SetField(fldArtist, panes.txtField[fldV1Artist]);
-    panes.SetField(fldAlbum, panes.txtField[fldV1Album]);
-    panes.SetField(fldYear, panes.txtField[fldV1Year]);
-    panes.SetGenre(false, panes.cmbV1Genre);
-    panes.SetField(fldTrack, panes.txtField[fldV1Track]);
-    panes.SetField(fldComment, panes.txtField[fldV1Comment]);
-    ApplyTagPanes(panes);
+    if (!collectTagPanes || !applyTagPanes) return;
+    TagPanes panes = collectTagPanes();
+    panes.setEnabled(swID3v2, true);
+    panes.setField(fldTitle, panes.txtField[fldV1Title]);
+    panes.setField(fldArtist, panes.txtField[fldV1Artist]);
+    panes.setField(fldAlbum, panes.txtField[fldV1Album]);
+    panes.setField(fldYear, panes.txtField[fldV1Year]);
+    panes.setGenre(false, panes.cmbV1Genre);
+    panes.setField(fldTrack, panes.txtField[fldV1Track]);
+    panes.setField(fldComment, panes.txtField[fldV1Comment]);
+    applyTagPanes(panes);
 }
 
-void frmVorda::ConnectFramesPage(QtFramesPage* page) {
+void frmVorda::connectFramesPage(QtFramesPage* page) {
     framesPage_ = page;
     if (!page) return;
-    page->LastDir = [] { return settings().sLastDir; };
-    page->Ask = [this](const std::string& text, MsgButtons buttons, MsgIcon icon) { return Ask(text, buttons, icon); };
-    connect(page, &QtFramesPage::copyToV1Requested, this, [this] { CopyToV1(); });
-    connect(page, &QtFramesPage::copyToV2Requested, this, [this] { CopyToV2(); });
+    page->lastDir = [] { return settings().sLastDir; };
+    page->ask = [this](const std::string& text, MsgButtons buttons, MsgIcon icon) { return ask(text, buttons, icon); };
+    connect(page, &QtFramesPage::copyToV1Requested, this, [this] { copyToV1(); });
+    connect(page, &QtFramesPage::copyToV2Requested, this, [this] { copyToV2(); });
 }
 
 }  // namespace vorda

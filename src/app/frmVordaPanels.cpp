@@ -38,15 +38,15 @@ namespace vorda {
 
 namespace {
 
-QString Text(const std::string& text) { return QString::fromStdString(ToDisplayUtf8(text)); }
-QString PathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString text(const std::string& text) { return QString::fromStdString(toDisplayUtf8(text)); }
+QString pathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string pathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 // Check-box states as the settings store them: 0 clear, 1 checked, 2 grey.
-void SetCheckValue(QCheckBox* box, int value) {
+void setCheckValue(QCheckBox* box, int value) {
     box->setCheckState(value == 2 ? Qt::PartiallyChecked : (value == 1 ? Qt::Checked : Qt::Unchecked));
 }
-int CheckValue(const QCheckBox* box) {
+int checkValue(const QCheckBox* box) {
     switch (box->checkState()) {
     case Qt::Checked: return 1;
     case Qt::PartiallyChecked: return 2;
@@ -54,14 +54,14 @@ int CheckValue(const QCheckBox* box) {
     }
 }
 
-QPushButton* NewButton(QWidget* parent, const char* name, const char* caption, const char* tip) {
+QPushButton* newButton(QWidget* parent, const char* name, const char* caption, const char* tip) {
     auto* button = new QPushButton(QString::fromUtf8(caption), parent);
     button->setObjectName(QString::fromLatin1(name));
     if (tip) button->setToolTip(QString::fromUtf8(tip));
     return button;
 }
 
-QComboBox* NewPatternBox(QWidget* parent, const char* name, const char* tip) {
+QComboBox* newPatternBox(QWidget* parent, const char* name, const char* tip) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setEditable(true);
@@ -72,7 +72,7 @@ QComboBox* NewPatternBox(QWidget* parent, const char* name, const char* tip) {
     return box;
 }
 
-QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption, const char* tip) {
+QCheckBox* newCheckBox(QWidget* parent, const char* name, const char* caption, const char* tip) {
     auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setToolTip(QString::fromUtf8(tip));
@@ -80,8 +80,8 @@ QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption, c
 }
 
 // The pattern editor opens from these buttons once it is part of the program.
-QPushButton* NewEditButton(QWidget* parent, const char* name, const char* tip) {
-    QPushButton* button = NewButton(parent, name, "Edit", tip);
+QPushButton* newEditButton(QWidget* parent, const char* name, const char* tip) {
+    QPushButton* button = newButton(parent, name, "Edit", tip);
     button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 20);
     button->setEnabled(false);
     return button;
@@ -91,7 +91,7 @@ QPushButton* NewEditButton(QWidget* parent, const char* name, const char* tip) {
 
 // ============================================================ construction
 
-void frmVorda::CreateBookmarkButtons(QWidget* parent) {
+void frmVorda::createBookmarkButtons(QWidget* parent) {
     auto* row = new QHBoxLayout;
     row->setSpacing(2);
     for (int i = 0; i < Bookmarks::kCount; ++i) {
@@ -104,14 +104,14 @@ void frmVorda::CreateBookmarkButtons(QWidget* parent) {
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setMinimumWidth(20);
         button->installEventFilter(this);
-        connect(button, &QToolButton::clicked, this, [this, i] { GoToBookmark(i); });
+        connect(button, &QToolButton::clicked, this, [this, i] { goToBookmark(i); });
         row->addWidget(button);
         cmdFavourite[static_cast<size_t>(i)] = button;
     }
     static_cast<QVBoxLayout*>(parent->layout())->addLayout(row);
 }
 
-void frmVorda::CreateTagArea() {
+void frmVorda::createTagArea() {
     tabTAGs = new QTabWidget(picResizeTags);
     tabTAGs->setObjectName(QStringLiteral("tabTAGs"));
     struct Page { const char* caption; const char* tip; };
@@ -128,67 +128,67 @@ void frmVorda::CreateTagArea() {
     }
 }
 
-QWidget* frmVorda::CreateFoldersPage() {
+QWidget* frmVorda::createFoldersPage() {
     auto* page = new QWidget(tabQSettings);
     page->setObjectName(QStringLiteral("picFolders"));
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(6, 6, 6, 6);
     grid->addWidget(new QLabel(QStringLiteral("General:"), page), 0, 0);
-    cmbPathPattern = NewPatternBox(page, "cmbPathPattern",
+    cmbPathPattern = newPatternBox(page, "cmbPathPattern",
                                    "Here you can define a pattern for folders to be created when sorting files.");
     grid->addWidget(cmbPathPattern, 1, 0);
-    cmdEditPathPatterns = NewEditButton(page, "cmdEditPathPatterns", "Edit general folder output patterns.");
+    cmdEditPathPatterns = newEditButton(page, "cmdEditPathPatterns", "Edit general folder output patterns.");
     grid->addWidget(cmdEditPathPatterns, 1, 1);
-    chkAlbumPattern = NewCheckBox(page, "chkAlbumPattern", "Albums:",
+    chkAlbumPattern = newCheckBox(page, "chkAlbumPattern", "Albums:",
                                   "Enable this if you want to sort albums to a different location or create special "
                                   "subfolders for albums.");
     grid->addWidget(chkAlbumPattern, 2, 0);
-    cmbAlbumPattern = NewPatternBox(page, "cmbAlbumPattern",
+    cmbAlbumPattern = newPatternBox(page, "cmbAlbumPattern",
                                     "This pattern will be used to create folders when Vorda detects an album while "
                                     "sorting files. An album is defined under Options->Settings.");
     grid->addWidget(cmbAlbumPattern, 3, 0);
-    cmdEditAlbumPatterns = NewEditButton(page, "cmdEditAlbumPatterns", "Edit album output patterns.");
+    cmdEditAlbumPatterns = newEditButton(page, "cmdEditAlbumPatterns", "Edit album output patterns.");
     grid->addWidget(cmdEditAlbumPatterns, 3, 1);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(4, 1);
     return page;
 }
 
-QWidget* frmVorda::CreatePatternsPage() {
+QWidget* frmVorda::createPatternsPage() {
     auto* page = new QWidget(tabQSettings);
     page->setObjectName(QStringLiteral("picPatterns"));
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(6, 6, 6, 6);
     grid->addWidget(new QLabel(QStringLiteral("Input:"), page), 0, 0);
-    cmbInPattern = NewPatternBox(
+    cmbInPattern = newPatternBox(
         page, "cmbInPattern",
         "This pattern should match the current filenames so that Vorda can get information from them.");
     grid->addWidget(cmbInPattern, 0, 1);
-    cmdEditInPatterns = NewEditButton(page, "cmdEditInPatterns", "Edit input patterns.");
+    cmdEditInPatterns = newEditButton(page, "cmdEditInPatterns", "Edit input patterns.");
     grid->addWidget(cmdEditInPatterns, 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("Output:"), page), 1, 0);
-    cmbOutPattern = NewPatternBox(page, "cmbOutPattern", "This pattern will be used for the new filenames.");
+    cmbOutPattern = newPatternBox(page, "cmbOutPattern", "This pattern will be used for the new filenames.");
     grid->addWidget(cmbOutPattern, 1, 1);
-    cmdEditOutPatterns = NewEditButton(page, "cmdEditOutPatterns", "Edit output patterns.");
+    cmdEditOutPatterns = newEditButton(page, "cmdEditOutPatterns", "Edit output patterns.");
     grid->addWidget(cmdEditOutPatterns, 1, 2);
-    chkDetectInPattern = NewCheckBox(page, "chkDetectInPattern", "Autodetect input pattern.",
+    chkDetectInPattern = newCheckBox(page, "chkDetectInPattern", "Autodetect input pattern.",
                                      "Vorda will automaticly detect the best matching input pattern for each file.");
     grid->addWidget(chkDetectInPattern, 2, 0, 1, 3);
-    chkScanSubfolders = NewCheckBox(page, "chkScanSubfolders", "Scan subfolders",
+    chkScanSubfolders = newCheckBox(page, "chkScanSubfolders", "Scan subfolders",
                                     "Scanning a lot of files may take several minutes.");
-    connect(chkScanSubfolders, &QCheckBox::clicked, this, &frmVorda::chkScanSubfolders_Click);
+    connect(chkScanSubfolders, &QCheckBox::clicked, this, &frmVorda::chkScanSubfoldersClick);
     grid->addWidget(chkScanSubfolders, 3, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(4, 1);
     return page;
 }
 
-QWidget* frmVorda::CreateRepairPage() {
+QWidget* frmVorda::createRepairPage() {
     auto* page = new QWidget(tabQSettings);
     page->setObjectName(QStringLiteral("picRepair"));
     auto* box = new QVBoxLayout(page);
     box->setContentsMargins(6, 6, 6, 6);
-    cmdRemJunk = NewButton(page, "cmdRemJunk", "Remove Junk",
+    cmdRemJunk = newButton(page, "cmdRemJunk", "Remove Junk",
                            "Remove junk data before first mp3 frame. If a mp3 file without ID3v2 has it's header at "
                            "a position greater than zero it probably contains junk data.");
     cmdRemJunk->setEnabled(false);  // a batch tag command
@@ -197,7 +197,7 @@ QWidget* frmVorda::CreateRepairPage() {
     return page;
 }
 
-void frmVorda::CreateToolPanel() {
+void frmVorda::createToolPanel() {
     picTools = new QWidget(centralWidget());
     picTools->setObjectName(QStringLiteral("picTools"));
     // Wide enough for the usual patterns and folders; narrower windows squeeze it to 270.
@@ -209,12 +209,12 @@ void frmVorda::CreateToolPanel() {
 
     tabQSettings = new QTabWidget(picTools);
     tabQSettings->setObjectName(QStringLiteral("tabQSettings"));
-    tabQSettings->addTab(CreateFoldersPage(), QStringLiteral("Folders"));
+    tabQSettings->addTab(createFoldersPage(), QStringLiteral("Folders"));
     tabQSettings->setTabToolTip(
         0, QStringLiteral("Specify which folders should be created and where files will be copied or moved to."));
-    tabQSettings->addTab(CreatePatternsPage(), QStringLiteral("Patterns"));
+    tabQSettings->addTab(createPatternsPage(), QStringLiteral("Patterns"));
     tabQSettings->setTabToolTip(1, QStringLiteral("Define input and output patterns for the filenames."));
-    tabQSettings->addTab(CreateRepairPage(), QStringLiteral("Repair"));
+    tabQSettings->addTab(createRepairPage(), QStringLiteral("Repair"));
     panel->addWidget(tabQSettings);
 
     fraMethod = new QGroupBox(QStringLiteral("Method:"), picTools);
@@ -230,7 +230,7 @@ void frmVorda::CreateToolPanel() {
         group->addButton(option, i);
         methods->addWidget(option);
         optMethod[static_cast<size_t>(i)] = option;
-        connect(option, &QRadioButton::clicked, this, [this, i] { SetMethod(SortPanel::MethodOfButton(i)); });
+        connect(option, &QRadioButton::clicked, this, [this, i] { setMethod(SortPanel::methodOfButton(i)); });
     }
     panel->addWidget(fraMethod);
 
@@ -247,12 +247,12 @@ void frmVorda::CreateToolPanel() {
         txtTargetDir));
     txtTargetDir->installEventFilter(this);
     connect(txtTargetDir, &QLineEdit::textEdited, this,
-            [this](const QString& text) { panel_.Type(PathFromQt(text)); });
+            [this](const QString& text) { panel_.type(pathFromQt(text)); });
     lblTargetDir->setBuddy(txtTargetDir);
     target->addWidget(txtTargetDir, 1);
-    cmdTargetDir = NewButton(picTools, "cmdTargetDir", "Browse", "Browse for the target folder to sort to.");
+    cmdTargetDir = newButton(picTools, "cmdTargetDir", "Browse", "Browse for the target folder to sort to.");
     connect(cmdTargetDir, &QPushButton::clicked, this,
-            [this] { TargetFolderChosen(BrowseForFolder(this, panel_.Text())); });
+            [this] { targetFolderChosen(browseForFolder(this, panel_.text())); });
     target->addWidget(cmdTargetDir);
     panel->addLayout(target);
 
@@ -266,21 +266,21 @@ void frmVorda::CreateToolPanel() {
     txtNewName->setObjectName(QStringLiteral("txtNewName"));
     txtNewName->setReadOnly(true);
     panel->addWidget(txtNewName);
-    chkFixFilenames = NewCheckBox(picTools, "chkFixFilenames", "Fix filenames",
+    chkFixFilenames = newCheckBox(picTools, "chkFixFilenames", "Fix filenames",
                                   "While sorting or renaming Vorda will clean up the filenames according to the "
                                   "settings.");
     panel->addWidget(chkFixFilenames);
 
     // Sorting and the freedb lookup are connected by their own commands.
     auto* sortRow = new QHBoxLayout;
-    cmdSort = NewButton(picTools, "cmdSort", "Sort All", "Sort all files in the list. (F4)");
-    cmdSortSelected = NewButton(picTools, "cmdSortSelected", "Sort Selected", "Sort the selected file(s) only. (F5)");
+    cmdSort = newButton(picTools, "cmdSort", "Sort All", "Sort all files in the list. (F4)");
+    cmdSortSelected = newButton(picTools, "cmdSortSelected", "Sort Selected", "Sort the selected file(s) only. (F5)");
     cmdSort->setEnabled(false);
     cmdSortSelected->setEnabled(false);
     sortRow->addWidget(cmdSort);
     sortRow->addWidget(cmdSortSelected);
     panel->addLayout(sortRow);
-    cmdFreeDB = NewButton(picTools, "cmdFreeDB", "freedb",
+    cmdFreeDB = newButton(picTools, "cmdFreeDB", "freedb",
                           "Get tag information about the selected album from freedb. (F8)");
     cmdFreeDB->setEnabled(false);
     panel->addWidget(cmdFreeDB);
@@ -289,83 +289,83 @@ void frmVorda::CreateToolPanel() {
 
 // ============================================================ settings
 
-void frmVorda::FillPatternBox(QComboBox* box, const std::string& current, const std::vector<std::string>& entries) {
+void frmVorda::fillPatternBox(QComboBox* box, const std::string& current, const std::vector<std::string>& entries) {
     box->clear();
-    for (const std::string& entry : entries) box->addItem(Text(entry));
+    for (const std::string& entry : entries) box->addItem(text(entry));
     box->setCurrentIndex(-1);
-    box->setEditText(Text(current));
+    box->setEditText(text(current));
     box->lineEdit()->setCursorPosition(0);  // a long pattern shows its start
 }
 
-void frmVorda::FillPopSortItems(const std::vector<std::string>& outPatterns) {
+void frmVorda::fillPopSortItems(const std::vector<std::string>& outPatterns) {
     for (QAction* item : mnuPopSortPatterns) delete item;
     mnuPopSortPatterns.clear();
     // Item 0 always exists; each further output pattern adds one.
     const size_t count = std::max<size_t>(outPatterns.size(), 1);
     for (size_t i = 0; i < count; ++i) {
-        const QString caption = i < outPatterns.size() ? Text(outPatterns[i]) : QString();
+        const QString caption = i < outPatterns.size() ? text(outPatterns[i]) : QString();
         QAction* item = mnuPopSort->addAction(caption);
         item->setObjectName(QStringLiteral("mnuPopSortPatterns%1").arg(i));
         // An empty entry names no pattern: it is shown but cannot be chosen.
         item->setEnabled(i < outPatterns.size() && !outPatterns[i].empty());
-        connect(item, &QAction::triggered, this, [this, i] { SortSelectedUsing(i); });
+        connect(item, &QAction::triggered, this, [this, i] { sortSelectedUsing(i); });
         mnuPopSortPatterns.push_back(item);
     }
 }
 
-void frmVorda::LoadPanelSettings() {
+void frmVorda::loadPanelSettings() {
     const Settings& s = settings();
     mnuAdvancedMode->setChecked(s.bAdvancedMode);
-    SetCheckValue(chkFixFilenames, s.bFixFilenames);
-    SetCheckValue(chkScanSubfolders, s.bScanSubFolders);
-    SetCheckValue(chkDetectInPattern, s.bDetectInPattern);
-    SetCheckValue(chkAlbumPattern, s.bUseAlbumPattern);
+    setCheckValue(chkFixFilenames, s.bFixFilenames);
+    setCheckValue(chkScanSubfolders, s.bScanSubFolders);
+    setCheckValue(chkDetectInPattern, s.bDetectInPattern);
+    setCheckValue(chkAlbumPattern, s.bUseAlbumPattern);
 
-    panel_.Load(s.Method, s.sTargetDir);
-    SetMethod(s.Method);
+    panel_.load(s.method, s.sTargetDir);
+    setMethod(s.method);
     // The stored target shows in the box until a file is shown, whatever the method.
-    panel_.Load(s.Method, s.sTargetDir);
-    SyncTargetBox();
+    panel_.load(s.method, s.sTargetDir);
+    syncTargetBox();
 
-    FillPatternBox(cmbInPattern, s.sCurrentInPattern, s.InPatterns);
-    FillPatternBox(cmbOutPattern, s.sCurrentOutPattern, s.OutPatterns);
-    FillPatternBox(cmbPathPattern, s.sCurrentPathPattern, s.PathPatterns);
-    FillPatternBox(cmbAlbumPattern, s.sCurrentAlbumPattern, s.AlbumPatterns);
-    FillPopSortItems(s.OutPatterns);
+    fillPatternBox(cmbInPattern, s.sCurrentInPattern, s.inPatterns);
+    fillPatternBox(cmbOutPattern, s.sCurrentOutPattern, s.outPatterns);
+    fillPatternBox(cmbPathPattern, s.sCurrentPathPattern, s.pathPatterns);
+    fillPatternBox(cmbAlbumPattern, s.sCurrentAlbumPattern, s.albumPatterns);
+    fillPopSortItems(s.outPatterns);
 
-    bookmarks_.Load(s.FavouriteDir);
+    bookmarks_.load(s.favouriteDir);
     for (int i = 0; i < Bookmarks::kCount; ++i) {
-        cmdFavourite[static_cast<size_t>(i)]->setToolTip(Text(bookmarks_.ToolTip(i)));
+        cmdFavourite[static_cast<size_t>(i)]->setToolTip(text(bookmarks_.toolTip(i)));
     }
 }
 
-void frmVorda::StorePanelInSettings() {
+void frmVorda::storePanelInSettings() {
     // A folder still being typed when the window closes counts as accepted.
     if (txtTargetDir->hasFocus()) {
-        panel_.FocusLost();
-        SyncTargetBox();
+        panel_.focusLost();
+        syncTargetBox();
     }
     Settings& s = settings();
     s.bAdvancedMode = mnuAdvancedMode->isChecked();
-    s.bFixFilenames = CheckValue(chkFixFilenames);
-    s.bScanSubFolders = CheckValue(chkScanSubfolders);
-    s.bDetectInPattern = CheckValue(chkDetectInPattern);
-    s.bUseAlbumPattern = CheckValue(chkAlbumPattern);
-    s.Method = panel_.StoredMethod();
-    s.sTargetDir = panel_.SavedFolder();
-    s.sCurrentInPattern = PathFromQt(cmbInPattern->currentText());
-    s.sCurrentOutPattern = PathFromQt(cmbOutPattern->currentText());
-    s.sCurrentPathPattern = PathFromQt(cmbPathPattern->currentText());
-    s.sCurrentAlbumPattern = PathFromQt(cmbAlbumPattern->currentText());
-    s.FavouriteDir = bookmarks_.Folders();
+    s.bFixFilenames = checkValue(chkFixFilenames);
+    s.bScanSubFolders = checkValue(chkScanSubfolders);
+    s.bDetectInPattern = checkValue(chkDetectInPattern);
+    s.bUseAlbumPattern = checkValue(chkAlbumPattern);
+    s.method = panel_.storedMethod();
+    s.sTargetDir = panel_.savedFolder();
+    s.sCurrentInPattern = pathFromQt(cmbInPattern->currentText());
+    s.sCurrentOutPattern = pathFromQt(cmbOutPattern->currentText());
+    s.sCurrentPathPattern = pathFromQt(cmbPathPattern->currentText());
+    s.sCurrentAlbumPattern = pathFromQt(cmbAlbumPattern->currentText());
+    s.favouriteDir = bookmarks_.folders();
 }
 
 // ============================================================ method and target folder
 
-void frmVorda::SetMethod(int method) {
-    const std::string fileFolder = cmds_.filCurrent().FullPath().empty() ? std::string() : cmds_.filCurrent().Path();
-    panel_.SetMethod(method, fileFolder);
-    const int button = SortPanel::ButtonOfMethod(method);
+void frmVorda::setMethod(int method) {
+    const std::string fileFolder = cmds_.filCurrent().fullPath().empty() ? std::string() : cmds_.filCurrent().path();
+    panel_.setMethod(method, fileFolder);
+    const int button = SortPanel::buttonOfMethod(method);
     if (button >= 0) {
         optMethod[static_cast<size_t>(button)]->setChecked(true);
     } else {
@@ -375,82 +375,82 @@ void frmVorda::SetMethod(int method) {
         for (QRadioButton* option : optMethod) option->setChecked(false);
         group->setExclusive(true);
     }
-    ApplyMethodCaptions();
-    SyncTargetBox();
-    if (panel_.Locked()) {
+    applyMethodCaptions();
+    syncTargetBox();
+    if (panel_.locked()) {
         tabQSettings->setCurrentIndex(1);
     } else if (button >= 0) {
         txtTargetDir->selectAll();
     }
 }
 
-void frmVorda::ApplyMethodCaptions() {
-    const MethodCaptions c = SortPanel::CaptionsFor(panel_.Method());
-    cmdSort->setText(Text(c.sortAll));
-    cmdSortSelected->setText(Text(c.sortSelected));
-    mnuSortAll->setText(Text(c.menuSortAll));
-    mnuSortSelected->setText(Text(c.menuSortSelected));
-    mnuPopSort->setTitle(Text(c.popSort));
-    mnuPopSortAlbum->setText(Text(c.popSortAlbum));
+void frmVorda::applyMethodCaptions() {
+    const MethodCaptions c = SortPanel::captionsFor(panel_.method());
+    cmdSort->setText(text(c.sortAll));
+    cmdSortSelected->setText(text(c.sortSelected));
+    mnuSortAll->setText(text(c.menuSortAll));
+    mnuSortSelected->setText(text(c.menuSortSelected));
+    mnuPopSort->setTitle(text(c.popSort));
+    mnuPopSortAlbum->setText(text(c.popSortAlbum));
     mnuPopSortAlbum->setEnabled(c.popSortAlbumEnabled);
-    lblTargetDir->setText(Text(c.targetLabel));
+    lblTargetDir->setText(text(c.targetLabel));
     cmdTargetDir->setEnabled(c.browseEnabled);
 }
 
-void frmVorda::SyncTargetBox() {
-    const QString text = PathToQt(panel_.Text());
+void frmVorda::syncTargetBox() {
+    const QString text = pathToQt(panel_.text());
     if (txtTargetDir->text() != text) txtTargetDir->setText(text);
-    txtTargetDir->setReadOnly(panel_.Locked());
+    txtTargetDir->setReadOnly(panel_.locked());
     QPalette palette = txtTargetDir->palette();
-    palette.setColor(QPalette::Base, panel_.Locked() ? QApplication::palette().color(QPalette::Button)
+    palette.setColor(QPalette::Base, panel_.locked() ? QApplication::palette().color(QPalette::Button)
                                                      : QColor(255, 255, 192));
     palette.setColor(QPalette::Text, QApplication::palette().color(QPalette::ButtonText));
     txtTargetDir->setPalette(palette);
 }
 
-void frmVorda::TargetFolderChosen(const std::string& folder) {
-    panel_.Browsed(folder);
-    SyncTargetBox();
+void frmVorda::targetFolderChosen(const std::string& folder) {
+    panel_.browsed(folder);
+    syncTargetBox();
 }
 
-void frmVorda::SetTreeFolderAsTarget() {
-    panel_.SetAsTarget(TreePath());
-    SyncTargetBox();
+void frmVorda::setTreeFolderAsTarget() {
+    panel_.setAsTarget(treePath());
+    syncTargetBox();
 }
 
 // ============================================================ bookmarks
 
-void frmVorda::GoToBookmark(int i) {
-    const std::string folder = bookmarks_.Folder(i);
+void frmVorda::goToBookmark(int i) {
+    const std::string folder = bookmarks_.folder(i);
     if (folder.empty()) return;
     if (picDirPane->isVisible()) {
-        SelectTreeFolder(folder);  // the tree's change scans it
+        selectTreeFolder(folder);  // the tree's change scans it
         return;
     }
     // The hidden tree follows without scanning; the list is filled here.
     const bool blocked = cmds_.bBlockDirUpdate;
     cmds_.bBlockDirUpdate = true;
-    SelectTreeFolder(folder);
+    selectTreeFolder(folder);
     cmds_.bBlockDirUpdate = blocked;
-    ClearAndScan(bookmarks_.ScanFolder(i), ScanSubfolders());
+    clearAndScan(bookmarks_.scanFolder(i), scanSubfolders());
 }
 
-void frmVorda::StoreBookmark(int i) {
-    if (!bookmarks_.Store(i, TreePath())) return;
-    cmdFavourite[static_cast<size_t>(i)]->setToolTip(Text(bookmarks_.ToolTip(i)));
+void frmVorda::storeBookmark(int i) {
+    if (!bookmarks_.store(i, treePath())) return;
+    cmdFavourite[static_cast<size_t>(i)]->setToolTip(text(bookmarks_.toolTip(i)));
 }
 
-bool frmVorda::PanelEventFilter(QObject* watched, QEvent* event) {
+bool frmVorda::panelEventFilter(QObject* watched, QEvent* event) {
     if (watched == txtTargetDir && event->type() == QEvent::FocusOut) {
-        panel_.FocusLost();
-        SyncTargetBox();
+        panel_.focusLost();
+        syncTargetBox();
         return false;
     }
     if (event->type() != QEvent::MouseButtonPress) return false;
     for (int i = 0; i < Bookmarks::kCount; ++i) {
         if (watched != cmdFavourite[static_cast<size_t>(i)]) continue;
         if (static_cast<QMouseEvent*>(event)->button() != Qt::RightButton) return false;
-        StoreBookmark(i);
+        storeBookmark(i);
         return true;
     }
     return false;
@@ -458,25 +458,25 @@ bool frmVorda::PanelEventFilter(QObject* watched, QEvent* event) {
 
 // ============================================================ view, help, about
 
-void frmVorda::ShowTagInfo(bool visible) { tabTAGs->setVisible(visible); }
+void frmVorda::showTagInfo(bool visible) { tabTAGs->setVisible(visible); }
 
-void frmVorda::chkScanSubfolders_Click(bool checked) {
-    if (checked) Ask("Scanning folders that contain many files could take very long time!", mbOK, miInformation);
+void frmVorda::chkScanSubfoldersClick(bool checked) {
+    if (checked) ask("Scanning folders that contain many files could take very long time!", mbOK, miInformation);
 }
 
-std::string frmVorda::HelpFilePath() const { return ProgramDataFolder() + "help/index.html"; }
+std::string frmVorda::helpFilePath() const { return programDataFolder() + "help/index.html"; }
 
-void frmVorda::ShowHelp(const std::string& file) {
-    if (!PathExists(file) || IsDirectory(file)) {
-        Ask("The help file could not be found:\n" + file, mbOK, miError);
+void frmVorda::showHelp(const std::string& file) {
+    if (!pathExists(file) || isDirectory(file)) {
+        ask("The help file could not be found:\n" + file, mbOK, miError);
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQt(file)))) {
-        Ask("The help file could not be opened:\n" + file, mbOK, miError);
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(pathToQt(file)))) {
+        ask("The help file could not be opened:\n" + file, mbOK, miError);
     }
 }
 
-void frmVorda::ShowAbout() {
+void frmVorda::showAbout() {
     QMessageBox::about(
         this, QStringLiteral("About Vorda"),
         QStringLiteral("<h3>Vorda %1</h3>"
@@ -486,16 +486,16 @@ void frmVorda::ShowAbout() {
             .arg(QStringLiteral(VORDA_VERSION), QString::fromLatin1(QT_VERSION_STR)));
 }
 
-void frmVorda::ShowOptions() {
+void frmVorda::showOptions() {
     frmOptions dialog(this);
-    connect(&dialog, &frmOptions::tagFieldMaxLengthChanged, this, &frmVorda::SetTagFieldMaxLength);
+    connect(&dialog, &frmOptions::tagFieldMaxLengthChanged, this, &frmVorda::setTagFieldMaxLength);
     dialog.exec();
 }
 
 // ============================================================ name boxes
 
-void frmVorda::SetOldName(const std::string& name) { txtOldName->setText(Text(name)); }
+void frmVorda::setOldName(const std::string& name) { txtOldName->setText(text(name)); }
 
-void frmVorda::SetNewName(const std::string& name) { txtNewName->setText(Text(name)); }
+void frmVorda::setNewName(const std::string& name) { txtNewName->setText(text(name)); }
 
 }  // namespace vorda

@@ -32,10 +32,10 @@ namespace vorda {
 
 namespace {
 
-QString Text(const std::string& text) { return QString::fromStdString(ToDisplayUtf8(text)); }
-std::string FromQt(const QString& text) { return text.toStdString(); }
-QString PathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-std::string PathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString displayText(const std::string& text) { return QString::fromStdString(toDisplayUtf8(text)); }
+std::string fromQt(const QString& text) { return text.toStdString(); }
+QString pathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string pathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 const char* const kNoFileFromFolder = "<No file selected from this folder>";
 
@@ -51,14 +51,14 @@ private:
 };
 
 // True when every character typed with the key passes the filter.
-template <typename Allowed> bool KeyPasses(const QKeyEvent* key, Allowed allowed) {
+template <typename Allowed> bool keyPasses(const QKeyEvent* key, Allowed allowed) {
     for (const char32_t ch : key->text().toUcs4()) {
         if (!allowed(ch)) return false;
     }
     return true;
 }
 
-bool Ticked(const QCheckBox* box) { return box->checkState() != Qt::Unchecked; }
+bool ticked(const QCheckBox* box) { return box->checkState() != Qt::Unchecked; }
 
 constexpr PatternKind kBoxKinds[] = {PatternKind::Input, PatternKind::Output, PatternKind::Path, PatternKind::Album};
 
@@ -66,31 +66,31 @@ constexpr PatternKind kBoxKinds[] = {PatternKind::Input, PatternKind::Output, Pa
 
 // ============================================================ set-up
 
-void frmVorda::SetupNaming() {
+void frmVorda::setupNaming() {
     sort_ = std::make_unique<SortCommands>(cmds_, *this, settings());
     folders_ = std::make_unique<FolderTreeCommands>(cmds_, *this, settings());
-    folders_->InputBox = [this](const std::string& prompt, const std::string& title, std::string& answer) {
-        if (FolderInputBox) return FolderInputBox(prompt, title, answer);
+    folders_->inputBox = [this](const std::string& prompt, const std::string& title, std::string& answer) {
+        if (folderInputBox) return folderInputBox(prompt, title, answer);
         bool ok = false;
         const QString text =
-            QInputDialog::getText(this, Text(title), Text(prompt), QLineEdit::Normal, PathToQt(answer), &ok);
+            QInputDialog::getText(this, displayText(title), displayText(prompt), QLineEdit::Normal, pathToQt(answer), &ok);
         if (!ok) return false;
-        answer = PathFromQt(text);
+        answer = pathFromQt(text);
         return true;
     };
-    folders_->Tree.Refresh = [this] { RefreshTree(); };
-    folders_->Tree.SetPath = [this](const std::string& path) { SelectTreeFolder(path); };
+    folders_->tree.refresh = [this] { refreshTree(); };
+    folders_->tree.setPath = [this](const std::string& path) { selectTreeFolder(path); };
 
-    namingFilter_ = new NamingFilter(this, [this](QObject* w, QEvent* e) { return NamingEventFilter(w, e); });
+    namingFilter_ = new NamingFilter(this, [this](QObject* w, QEvent* e) { return namingEventFilter(w, e); });
     for (PatternKind kind : kBoxKinds) {
-        QComboBox* box = PatternBox(kind);
+        QComboBox* box = patternBox(kind);
         box->installEventFilter(namingFilter_);
         box->lineEdit()->installEventFilter(namingFilter_);
     }
     txtOldName->installEventFilter(namingFilter_);
     txtNewName->installEventFilter(namingFilter_);
     txtNewName->setReadOnly(false);
-    connect(txtNewName, &QLineEdit::returnPressed, this, &frmVorda::SortSelected);
+    connect(txtNewName, &QLineEdit::returnPressed, this, &frmVorda::sortSelected);
 
     const std::pair<QPushButton*, PatternKind> editButtons[] = {{cmdEditInPatterns, PatternKind::Input},
                                                                 {cmdEditOutPatterns, PatternKind::Output},
@@ -98,50 +98,50 @@ void frmVorda::SetupNaming() {
                                                                 {cmdEditAlbumPatterns, PatternKind::Album}};
     for (const auto& [button, kind] : editButtons) {
         button->setEnabled(true);
-        connect(button, &QPushButton::clicked, this, [this, kind = kind] { EditPatterns(kind); });
+        connect(button, &QPushButton::clicked, this, [this, kind = kind] { editPatterns(kind); });
     }
 
     // The preview follows the output pattern (typed or chosen), the input pattern and "Fix filenames".
-    connect(cmbOutPattern, &QComboBox::editTextChanged, this, [this] { UpdateNewNamePreview(); });
-    connect(cmbInPattern, &QComboBox::editTextChanged, this, [this] { UpdateNewNamePreview(); });
-    connect(chkFixFilenames, &QCheckBox::clicked, this, [this] { UpdateNewNamePreview(); });
-    cmds_.NewNameBuilder = [this](clsFile& file) {
-        return PreviewNewName(Ticked(chkFixFilenames), file, FromQt(cmbInPattern->currentText()), CurrentRow(),
-                              FromQt(cmbOutPattern->currentText()), file.name(), settings());
+    connect(cmbOutPattern, &QComboBox::editTextChanged, this, [this] { updateNewNamePreview(); });
+    connect(cmbInPattern, &QComboBox::editTextChanged, this, [this] { updateNewNamePreview(); });
+    connect(chkFixFilenames, &QCheckBox::clicked, this, [this] { updateNewNamePreview(); });
+    cmds_.newNameBuilder = [this](clsFile& file) {
+        return previewNewName(ticked(chkFixFilenames), file, fromQt(cmbInPattern->currentText()), currentRow(),
+                              fromQt(cmbOutPattern->currentText()), file.name(), settings());
     };
     // Showing a file detects its input pattern when asked; the window's own handling comes first.
-    auto shown = cmds_.FileShown;
-    cmds_.FileShown = [this, shown](clsFile& file) {
+    auto shown = cmds_.fileShown;
+    cmds_.fileShown = [this, shown](clsFile& file) {
         if (shown) shown(file);
-        if (!Ticked(chkDetectInPattern)) return;
-        const std::string box = FromQt(cmbInPattern->currentText());
-        const std::string detected = DetectInPattern(file.FullPath(), settings().InPatterns, box, settings());
+        if (!ticked(chkDetectInPattern)) return;
+        const std::string box = fromQt(cmbInPattern->currentText());
+        const std::string detected = detectInPattern(file.fullPath(), settings().inPatterns, box, settings());
         if (detected != box) {
-            cmbInPattern->setEditText(Text(detected));
+            cmbInPattern->setEditText(displayText(detected));
             cmbInPattern->lineEdit()->setCursorPosition(0);
         }
     };
 
     for (QPushButton* button : {cmdSort, cmdSortSelected}) button->setEnabled(true);
     for (QAction* item : {mnuSortAll, mnuSortSelected}) item->setEnabled(true);
-    connect(cmdSort, &QPushButton::clicked, this, &frmVorda::SortAll);
-    connect(mnuSortAll, &QAction::triggered, this, &frmVorda::SortAll);
-    connect(cmdSortSelected, &QPushButton::clicked, this, &frmVorda::SortSelected);
-    connect(mnuSortSelected, &QAction::triggered, this, &frmVorda::SortSelected);
-    connect(mnuPopSortAlbum, &QAction::triggered, this, &frmVorda::SortSelectedAsAlbum);
+    connect(cmdSort, &QPushButton::clicked, this, &frmVorda::sortAll);
+    connect(mnuSortAll, &QAction::triggered, this, &frmVorda::sortAll);
+    connect(cmdSortSelected, &QPushButton::clicked, this, &frmVorda::sortSelected);
+    connect(mnuSortSelected, &QAction::triggered, this, &frmVorda::sortSelected);
+    connect(mnuPopSortAlbum, &QAction::triggered, this, &frmVorda::sortSelectedAsAlbum);
 
     mnuFolderFromID3->setEnabled(true);
-    connect(mnuFolderFromID3, &QAction::triggered, this, &frmVorda::ShowID3FolderDialog);
-    connect(mnuTreePopup, &QMenu::aboutToShow, this, &frmVorda::PrepareTreePopup);
-    connect(mnuRenNewFolder, &QAction::triggered, this, &frmVorda::NewTreeFolder);
-    connect(mnuRenFolderCustom, &QAction::triggered, this, &frmVorda::RenameTreeFolderCustom);
-    connect(mnuRenFolderPattern, &QAction::triggered, this, &frmVorda::RenameTreeFolderPattern);
-    connect(mnuDelFolder, &QAction::triggered, this, &frmVorda::DeleteTreeFolderFromMenu);
+    connect(mnuFolderFromID3, &QAction::triggered, this, &frmVorda::showID3FolderDialog);
+    connect(mnuTreePopup, &QMenu::aboutToShow, this, &frmVorda::prepareTreePopup);
+    connect(mnuRenNewFolder, &QAction::triggered, this, &frmVorda::newTreeFolder);
+    connect(mnuRenFolderCustom, &QAction::triggered, this, &frmVorda::renameTreeFolderCustom);
+    connect(mnuRenFolderPattern, &QAction::triggered, this, &frmVorda::renameTreeFolderPattern);
+    connect(mnuDelFolder, &QAction::triggered, this, &frmVorda::deleteTreeFolderFromMenu);
     for (QAction* item : {mnuRenNewFolder, mnuRenFolderCustom, mnuDelFolder}) item->setEnabled(true);
     mnuRenFolderPattern->setText(QString::fromLatin1(kNoFileFromFolder));
 }
 
-QComboBox* frmVorda::PatternBox(PatternKind kind) const {
+QComboBox* frmVorda::patternBox(PatternKind kind) const {
     switch (kind) {
     case PatternKind::Input: return cmbInPattern;
     case PatternKind::Output: return cmbOutPattern;
@@ -153,22 +153,22 @@ QComboBox* frmVorda::PatternBox(PatternKind kind) const {
 
 // ============================================================ boxes
 
-bool frmVorda::NamingEventFilter(QObject* watched, QEvent* event) {
+bool frmVorda::namingEventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (watched == txtNewName || watched == txtOldName) {
             const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
             if (plain && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
-                StepWithNameBox(key->key() == Qt::Key_Up ? -1 : 1);
+                stepWithNameBox(key->key() == Qt::Key_Up ? -1 : 1);
                 return true;
             }
-            if (watched == txtNewName) return !KeyPasses(key, NewNameKeyAllowed);
+            if (watched == txtNewName) return !keyPasses(key, newNameKeyAllowed);
             return false;
         }
         for (PatternKind kind : kBoxKinds) {
-            QComboBox* box = PatternBox(kind);
+            QComboBox* box = patternBox(kind);
             if (watched != box && watched != box->lineEdit()) continue;
-            return !KeyPasses(key, [kind](char32_t ch) { return PatternKeyAllowed(kind, ch); });
+            return !keyPasses(key, [kind](char32_t ch) { return patternKeyAllowed(kind, ch); });
         }
         return false;
     }
@@ -177,137 +177,137 @@ bool frmVorda::NamingEventFilter(QObject* watched, QEvent* event) {
         // The box's own drop-down and a window switch are no leaving of the box.
         if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return false;
         for (PatternKind kind : kBoxKinds) {
-            if (watched == PatternBox(kind)) PatternBoxFocusLost(kind);
+            if (watched == patternBox(kind)) patternBoxFocusLost(kind);
         }
     }
     return false;
 }
 
-void frmVorda::PatternBoxFocusLost(PatternKind kind) {
+void frmVorda::patternBoxFocusLost(PatternKind kind) {
     if (checkingPattern_) return;
-    QComboBox* box = PatternBox(kind);
-    std::string text = FromQt(box->currentText());
+    QComboBox* box = patternBox(kind);
+    std::string text = fromQt(box->currentText());
     bool information = false;
-    const std::string message = CheckPatternOnFocusLoss(kind, text, &information);
-    if (Text(text) != box->currentText()) {
-        box->setEditText(Text(text));
+    const std::string message = checkPatternOnFocusLoss(kind, text, &information);
+    if (displayText(text) != box->currentText()) {
+        box->setEditText(displayText(text));
         box->lineEdit()->setCursorPosition(0);
     }
     if (message.empty()) return;
     checkingPattern_ = true;
-    Ask(message, mbOK, information ? miInformation : miNone);
+    ask(message, mbOK, information ? miInformation : miNone);
     checkingPattern_ = false;
 }
 
-void frmVorda::UpdateNewNamePreview() {
+void frmVorda::updateNewNamePreview() {
     clsFile& file = cmds_.filCurrent();
-    if (file.FullPath().empty() || cmds_.bMultiChange) return;
-    const std::string oldName = FromQt(txtOldName->text());
-    std::string name = PreviewNewName(Ticked(chkFixFilenames), file, FromQt(cmbInPattern->currentText()), CurrentRow(),
-                                      FromQt(cmbOutPattern->currentText()), oldName, settings());
+    if (file.fullPath().empty() || cmds_.bMultiChange) return;
+    const std::string oldName = fromQt(txtOldName->text());
+    std::string name = previewNewName(ticked(chkFixFilenames), file, fromQt(cmbInPattern->currentText()), currentRow(),
+                                      fromQt(cmbOutPattern->currentText()), oldName, settings());
     if (name.empty()) name = oldName;
-    SetNewName(name);
+    setNewName(name);
 }
 
-void frmVorda::EditPatterns(PatternKind kind) {
-    QComboBox* box = PatternBox(kind);
+void frmVorda::editPatterns(PatternKind kind) {
+    QComboBox* box = patternBox(kind);
     if (!box) return;
     frmPatterns dialog(this);
-    dialog.Reset();
-    dialog.SetIllegalChars(PatternListRules::IllegalCharsFor(kind));
-    for (const std::string& pattern : PatternList(settings(), kind)) {
-        if (!pattern.empty()) dialog.AddPattern(pattern);
+    dialog.reset();
+    dialog.setIllegalChars(PatternListRules::illegalCharsFor(kind));
+    for (const std::string& pattern : patternList(settings(), kind)) {
+        if (!pattern.empty()) dialog.addPattern(pattern);
     }
-    dialog.ShowInfo(PatternListRules::HelpText(kind));
+    dialog.showInfo(PatternListRules::helpText(kind));
     dialog.exec();
-    const std::vector<std::string> patterns = dialog.Patterns();
+    const std::vector<std::string> patterns = dialog.patterns();
     if (patterns.empty()) return;
-    CreateFolderTree(GetFolder(settingsPath_));
+    createFolderTree(getFolder(settingsPath_));
     IniFile ini(settingsPath_);
-    if (!ApplyPatternListEdit(settings(), ini, kind, patterns)) return;
+    if (!applyPatternListEdit(settings(), ini, kind, patterns)) return;
     // The box keeps the text it had.
-    FillPatternBox(box, FromQt(box->currentText()), PatternList(settings(), kind));
-    if (kind == PatternKind::Output) FillPopSortItems(settings().OutPatterns);
+    fillPatternBox(box, fromQt(box->currentText()), patternList(settings(), kind));
+    if (kind == PatternKind::Output) fillPopSortItems(settings().outPatterns);
 }
 
 // ============================================================ sorting
 
-SortInputs frmVorda::PanelInputs() const {
+SortInputs frmVorda::panelInputs() const {
     SortInputs in;
-    in.method = panel_.Method();
-    in.targetDir = panel_.Text();
-    in.inPattern = FromQt(cmbInPattern->currentText());
-    in.outPattern = FromQt(cmbOutPattern->currentText());
-    in.pathPattern = FromQt(cmbPathPattern->currentText());
-    in.albumPattern = FromQt(cmbAlbumPattern->currentText());
-    in.newName = PathFromQt(txtNewName->text());
-    in.fixFilenames = Ticked(chkFixFilenames);
-    in.useAlbumPattern = Ticked(chkAlbumPattern);
-    in.detectInPattern = Ticked(chkDetectInPattern);
-    in.currentRow = CurrentRow();
+    in.method = panel_.method();
+    in.targetDir = panel_.text();
+    in.inPattern = fromQt(cmbInPattern->currentText());
+    in.outPattern = fromQt(cmbOutPattern->currentText());
+    in.pathPattern = fromQt(cmbPathPattern->currentText());
+    in.albumPattern = fromQt(cmbAlbumPattern->currentText());
+    in.newName = pathFromQt(txtNewName->text());
+    in.fixFilenames = ticked(chkFixFilenames);
+    in.useAlbumPattern = ticked(chkAlbumPattern);
+    in.detectInPattern = ticked(chkDetectInPattern);
+    in.currentRow = currentRow();
     return in;
 }
 
-int frmVorda::CurrentRow() const {
+int frmVorda::currentRow() const {
     const QModelIndex current = lstFiles2->currentIndex();
-    if (current.isValid() && list_.Selected(current.row() + 1)) return current.row() + 1;
-    return list_.FirstSelected();
+    if (current.isValid() && list_.selected(current.row() + 1)) return current.row() + 1;
+    return list_.firstSelected();
 }
 
-void frmVorda::RunNaming(const std::function<void()>& command) {
+void frmVorda::runNaming(const std::function<void()>& command) {
     if (busy_) return;
     // A target folder still being typed counts as accepted.
     if (txtTargetDir->hasFocus()) {
-        panel_.FocusLost();
-        SyncTargetBox();
+        panel_.focusLost();
+        syncTargetBox();
     }
     busy_ = true;
     command();
-    EndCommand(false);
-    model_->SyncSelectionToView();
+    endCommand(false);
+    model_->syncSelectionToView();
 }
 
-void frmVorda::SortAll() {
-    RunNaming([this] { sort_->SortAllFiles(PanelInputs()); });
+void frmVorda::sortAll() {
+    runNaming([this] { sort_->sortAllFiles(panelInputs()); });
 }
 
-void frmVorda::SortSelected() {
-    RunNaming([this] { sort_->SortSelectedFiles(PanelInputs()); });
+void frmVorda::sortSelected() {
+    runNaming([this] { sort_->sortSelectedFiles(panelInputs()); });
     // The one-file stepping moved on: the list shows the row it moved to.
-    const int row = sort_->CurrentRow();
-    if (row >= 1 && row <= list_.Count()) {
+    const int row = sort_->currentRow();
+    if (row >= 1 && row <= list_.count()) {
         lstFiles2->selectionModel()->setCurrentIndex(model_->index(row - 1, 0), QItemSelectionModel::NoUpdate);
         lstFiles2->scrollTo(model_->index(row - 1, 0));
     }
 }
 
-void frmVorda::SortSelectedUsing(size_t outPatternIndex) {
-    RunNaming([this, outPatternIndex] { sort_->SortSelectedUsing(PanelInputs(), outPatternIndex); });
+void frmVorda::sortSelectedUsing(size_t outPatternIndex) {
+    runNaming([this, outPatternIndex] { sort_->sortSelectedUsing(panelInputs(), outPatternIndex); });
 }
 
-void frmVorda::SortSelectedAsAlbum() {
-    RunNaming([this] { sort_->SortSelectedAsAlbum(PanelInputs()); });
+void frmVorda::sortSelectedAsAlbum() {
+    runNaming([this] { sort_->sortSelectedAsAlbum(panelInputs()); });
 }
 
-void frmVorda::StepWithNameBox(int delta) {
-    if (cmds_.bMultiChange || list_.Count() == 0) return;
-    const int row = CurrentRow();
-    const int next = std::clamp(row + delta, 1, list_.Count());
+void frmVorda::stepWithNameBox(int delta) {
+    if (cmds_.bMultiChange || list_.count() == 0) return;
+    const int row = currentRow();
+    const int next = std::clamp(row + delta, 1, list_.count());
     if (row >= 1 && next == row) return;
-    RunNaming([this, row, next] {
-        if (row >= 1) list_.SetSelected(row, false);
+    runNaming([this, row, next] {
+        if (row >= 1) list_.setSelected(row, false);
         cmds_.bMultiChange = false;
-        list_.SetSelected(next, true);
-        cmds_.ShowFile(next);
+        list_.setSelected(next, true);
+        cmds_.showFile(next);
     });
-    if (next <= list_.Count())
+    if (next <= list_.count())
         lstFiles2->selectionModel()->setCurrentIndex(model_->index(next - 1, 0), QItemSelectionModel::NoUpdate);
 }
 
 // ============================================================ folder commands
 
-void frmVorda::PrepareTreePopup() {
-    const std::string tree = TreePath();
+void frmVorda::prepareTreePopup() {
+    const std::string tree = treePath();
     const bool folder = !tree.empty() && tree != "/";
     mnuRenNewFolder->setEnabled(!tree.empty());
     mnuRenFolder->setEnabled(folder);
@@ -315,60 +315,60 @@ void frmVorda::PrepareTreePopup() {
 
     clsFile& file = cmds_.filCurrent();
     std::string caption;
-    if (folder && !file.FullPath().empty() && AddBackslash(tree) == file.Path()) {
-        caption = FolderTreeCommands::PatternCaption(file, FromQt(cmbInPattern->currentText()), settings());
+    if (folder && !file.fullPath().empty() && addBackslash(tree) == file.path()) {
+        caption = FolderTreeCommands::patternCaption(file, fromQt(cmbInPattern->currentText()), settings());
     }
-    mnuRenFolderPattern->setData(Text(caption));
+    mnuRenFolderPattern->setData(displayText(caption));
     if (caption.empty()) {
         mnuRenFolderPattern->setText(QString::fromLatin1(kNoFileFromFolder));
         mnuRenFolderPattern->setEnabled(false);
     } else {
         // "&" would be taken for a mnemonic.
-        mnuRenFolderPattern->setText(Text(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        mnuRenFolderPattern->setText(displayText(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
         mnuRenFolderPattern->setEnabled(true);
     }
 }
 
-void frmVorda::NewTreeFolder() {
-    const std::string tree = TreePath();
+void frmVorda::newTreeFolder() {
+    const std::string tree = treePath();
     if (tree.empty()) return;
-    RunNaming([this, &tree] { folders_->NewFolder(tree); });
+    runNaming([this, &tree] { folders_->newFolder(tree); });
 }
 
-void frmVorda::RenameTreeFolderCustom() {
-    const std::string tree = TreePath();
+void frmVorda::renameTreeFolderCustom() {
+    const std::string tree = treePath();
     if (tree.empty() || tree == "/") return;
-    RunNaming([this, &tree] { folders_->RenameCustom(tree); });
+    runNaming([this, &tree] { folders_->renameCustom(tree); });
 }
 
-void frmVorda::RenameTreeFolderPattern() {
-    const std::string tree = TreePath();
-    const std::string caption = FromQt(mnuRenFolderPattern->data().toString());
+void frmVorda::renameTreeFolderPattern() {
+    const std::string tree = treePath();
+    const std::string caption = fromQt(mnuRenFolderPattern->data().toString());
     if (tree.empty() || tree == "/" || caption.empty()) return;
-    RunNaming([this, &tree, &caption] { folders_->RenamePattern(tree, caption); });
+    runNaming([this, &tree, &caption] { folders_->renamePattern(tree, caption); });
 }
 
-void frmVorda::DeleteTreeFolderFromMenu() {
-    const std::string tree = TreePath();
+void frmVorda::deleteTreeFolderFromMenu() {
+    const std::string tree = treePath();
     // The file-system root is never handed to a recursive deletion.
     if (tree.empty() || tree == "/") return;
-    RunNaming([this, &tree] { folders_->DeleteFolder(tree); });
+    runNaming([this, &tree] { folders_->deleteFolder(tree); });
 }
 
-void frmVorda::ShowID3FolderDialog() {
-    if (busy_ || list_.Count() == 0) return;
+void frmVorda::showID3FolderDialog() {
+    if (busy_ || list_.count() == 0) return;
     ID3FolderCommand command(cmds_, *this, settings());
-    command.Tree.Refresh = [this] { RefreshTree(); };
-    command.Tree.SetPath = [this](const std::string& path) { SelectTreeFolder(path); };
-    command.SavePattern = [this] {
-        CreateFolderTree(GetFolder(settingsPath_));
+    command.tree.refresh = [this] { refreshTree(); };
+    command.tree.setPath = [this](const std::string& path) { selectTreeFolder(path); };
+    command.savePattern = [this] {
+        createFolderTree(getFolder(settingsPath_));
         IniFile ini(settingsPath_);
-        WriteSetting(ini, "General", "sFolderPattern", settings().sFolderPattern);
+        writeSetting(ini, "General", "sFolderPattern", settings().sFolderPattern);
     };
-    if (!command.Open(FromQt(cmbInPattern->currentText()), panel_.Text())) return;
+    if (!command.open(fromQt(cmbInPattern->currentText()), panel_.text())) return;
     frmID3Folder dialog(command, this);
     dialog.exec();
-    model_->FlushPendingRows();
+    model_->flushPendingRows();
 }
 
 }  // namespace vorda

@@ -21,7 +21,7 @@
 
 namespace vorda {
 
-void frmVorda::CreateTagEditor() {
+void frmVorda::createTagEditor() {
     // Pages: 0 "TAG", 1 "ID3v2+", 2 "Lyrics3", 3 "File info".
     tagEditor_ = new QtTagEditor(picTAG[0], picTAG[2], picTAG[3], this);
     auto* framesLayout = new QVBoxLayout(picTAG[1]);
@@ -29,122 +29,122 @@ void frmVorda::CreateTagEditor() {
     auto* frames = new QtFramesPage(picTAG[1]);
     frames->setObjectName(QStringLiteral("picFrames"));
     framesLayout->addWidget(frames);
-    ConnectFramesPage(frames);
+    connectFramesPage(frames);
     tagEditor_->cmdCopyFromV1 = frames->cmdCopyFromV1;
     tagEditor_->cmdCopyToV1 = frames->cmdCopyToV1;
 
-    CollectTagPanes = [this] { return CollectPanesWithPicture(); };
-    ApplyTagPanes = [this](const TagPanes& panes) { tagEditor_->Apply(panes); };
-    tagEditor_->Navigate = [this](bool down, bool shift) { StepFromTagArea(down, shift); };
+    collectTagPanes = [this] { return collectPanesWithPicture(); };
+    applyTagPanes = [this](const TagPanes& panes) { tagEditor_->apply(panes); };
+    tagEditor_->navigate = [this](bool down, bool shift) { stepFromTagArea(down, shift); };
     tabTAGs->tabBar()->installEventFilter(tagEditor_);
 
-    connect(tagEditor_, &QtTagEditor::saveRequested, this, &frmVorda::SaveTags);
+    connect(tagEditor_, &QtTagEditor::saveRequested, this, &frmVorda::saveTags);
     mnuSaveTags->setEnabled(true);
     connect(mnuSaveTags, &QAction::triggered, tagEditor_->cmdSaveTags, &QPushButton::click);
     mnuAdvancedMode->setEnabled(true);
-    connect(mnuAdvancedMode, &QAction::toggled, this, &frmVorda::SetAdvancedMode);
-    SetTagFieldMaxLength(LyricsFieldMaxLength(settings().UseLyrics3));
+    connect(mnuAdvancedMode, &QAction::toggled, this, &frmVorda::setAdvancedMode);
+    setTagFieldMaxLength(lyricsFieldMaxLength(settings().useLyrics3));
 
     // Showing a file fills the panes after what the window already shows of it.
-    auto shown = cmds_.FileShown;
-    cmds_.FileShown = [this, shown](clsFile& file) {
+    auto shown = cmds_.fileShown;
+    cmds_.fileShown = [this, shown](clsFile& file) {
         if (shown) shown(file);
-        ShowTagPanes(file);
+        showTagPanes(file);
     };
-    tagEditor_->SetAdvanced(settings().bAdvancedMode);
-    ClearPanes();
+    tagEditor_->setAdvanced(settings().bAdvancedMode);
+    clearPanes();
 }
 
-void frmVorda::ShowTagPanes(clsFile& file) {
+void frmVorda::showTagPanes(clsFile& file) {
     if (!tagEditor_ || !settings().bReadTags) return;
     const bool advanced = settings().bAdvancedMode;
-    TagPanes panes = tagEditor_->Collect();
-    if (!file.Audio().AudioType().empty()) panes.fileInfo = FileInfoTexts(file);
-    ShowTagsInPanes(panes, file, advanced);
-    tagEditor_->Apply(panes);
-    if (framesPage_ && (!advanced || file.Tag().hasTag(tkID3v2))) framesPage_->ShowFile(file);
+    TagPanes panes = tagEditor_->collect();
+    if (!file.audio().audioType().empty()) panes.fileInfo = fileInfoTexts(file);
+    showTagsInPanes(panes, file, advanced);
+    tagEditor_->apply(panes);
+    if (framesPage_ && (!advanced || file.tag().hasTag(tkID3v2))) framesPage_->showFile(file);
 }
 
-void frmVorda::ClearPanes() {
+void frmVorda::clearPanes() {
     shownPath_.clear();
     shownMany_ = cmds_.bMultiChange;
     if (!tagEditor_) return;  // the window is still being built
     const bool advanced = settings().bAdvancedMode;
     TagPanes panes;
-    ClearTagPanes(panes, advanced, cmds_.bMultiChange);
-    tagEditor_->Apply(panes);
+    clearTagPanes(panes, advanced, cmds_.bMultiChange);
+    tagEditor_->apply(panes);
     if (framesPage_) {
-        framesPage_->Clear();
-        framesPage_->SetMultiSelection(cmds_.bMultiChange);
+        framesPage_->clear();
+        framesPage_->setMultiSelection(cmds_.bMultiChange);
         if (advanced) {
             framesPage_->cmdCopyToV1->setEnabled(true);
             framesPage_->cmdCopyFromV1->setEnabled(true);
         }
     }
-    SetStatus(2, "Filesize: 0 kB");
+    setStatus(2, "Filesize: 0 kB");
     txtOldName->clear();
     txtNewName->clear();
 }
 
-void frmVorda::SetAdvancedMode(bool advanced) {
+void frmVorda::setAdvancedMode(bool advanced) {
     settings().bAdvancedMode = advanced;
     if (mnuAdvancedMode->isChecked() != advanced) {
         const QSignalBlocker block(mnuAdvancedMode);
         mnuAdvancedMode->setChecked(advanced);
     }
-    tagEditor_->SetAdvanced(advanced);
-    const int row = list_.FirstSelected();
+    tagEditor_->setAdvanced(advanced);
+    const int row = list_.firstSelected();
     const bool wasBusy = busy_;
     busy_ = true;
-    if (!cmds_.bMultiChange && row > 0 && list_.SelectedCount() == 1)
-        cmds_.ShowFile(row);
+    if (!cmds_.bMultiChange && row > 0 && list_.selectedCount() == 1)
+        cmds_.showFile(row);
     else
-        ClearPanes();
-    EndCommand(wasBusy);
+        clearPanes();
+    endCommand(wasBusy);
 }
 
-void frmVorda::StepFromTagArea(bool down, bool shift) {
-    if (busy_ || cmds_.bMultiChange || list_.Count() == 0 || list_.SelectedCount() != 1) return;
-    const int row = list_.FirstSelected();
-    const int next = down ? std::min(row + 1, list_.Count()) : std::max(row - 1, 1);
+void frmVorda::stepFromTagArea(bool down, bool shift) {
+    if (busy_ || cmds_.bMultiChange || list_.count() == 0 || list_.selectedCount() != 1) return;
+    const int row = list_.firstSelected();
+    const int next = down ? std::min(row + 1, list_.count()) : std::max(row - 1, 1);
     // Without Shift the next row replaces the shown one; with Shift it joins the selection,
     // which makes two selected rows: multi-change mode.
-    if (!shift) list_.SetSelected(row, false);
-    list_.SetSelected(next, true);
-    model_->SyncSelectionToView();
+    if (!shift) list_.setSelected(row, false);
+    list_.setSelected(next, true);
+    model_->syncSelectionToView();
     const QModelIndex index = model_->index(next - 1, 0);
     lstFiles2->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     lstFiles2->scrollTo(index);
-    SettleSelection();
+    settleSelection();
 }
 
-void frmVorda::SetTagFieldMaxLength(int maxLength) {
-    if (tagEditor_) tagEditor_->SetFieldMaxLength(maxLength);
+void frmVorda::setTagFieldMaxLength(int maxLength) {
+    if (tagEditor_) tagEditor_->setFieldMaxLength(maxLength);
 }
 
-TagPanes frmVorda::CollectPanesWithPicture() {
-    TagPanes panes = tagEditor_->Collect();
+TagPanes frmVorda::collectPanesWithPicture() {
+    TagPanes panes = tagEditor_->collect();
     // The picture for several files waits on the "ID3v2+" page; the save takes it from the panes.
     if (framesPage_ && cmds_.bMultiChange) {
-        panes.pendingPicture = framesPage_->PendingPicture();
-        panes.pendingPictureMime = framesPage_->PendingPictureMime();
+        panes.pendingPicture = framesPage_->pendingPicture();
+        panes.pendingPictureMime = framesPage_->pendingPictureMime();
     }
     return panes;
 }
 
-void frmVorda::SaveTags() {
+void frmVorda::saveTags() {
     if (busy_ || !tagEditor_) return;
     // The panes must show what is selected before anything is written: a selection change not
     // yet followed shows the selected file (or several) instead, and nothing is saved.
-    if (SettleSelection()) return;
-    TagPanes panes = CollectPanesWithPicture();
+    if (settleSelection()) return;
+    TagPanes panes = collectPanesWithPicture();
     SaveTagsCommand save(cmds_, *this, settings());
     busy_ = true;
-    const SaveTagsCommand::Outcome outcome = save.Run(panes);
-    EndCommand(false);
+    const SaveTagsCommand::Outcome outcome = save.run(panes);
+    endCommand(false);
     // A single-file save that worked showed the file again; otherwise the fields show what the
     // save made of them (the number fields filtered).
-    if (outcome != SaveTagsCommand::Outcome::Saved || cmds_.bMultiChange) tagEditor_->Apply(panes);
+    if (outcome != SaveTagsCommand::Outcome::Saved || cmds_.bMultiChange) tagEditor_->apply(panes);
 }
 
 }  // namespace vorda

@@ -25,6 +25,6 @@ int main(int argc, char** argv) {
     vorda::frmVorda window;
     window.show();
     // The files are listed once the window is up, so it paints and answers meanwhile.
-    QTimer::singleShot(0, &window, [&window, &paths] { window.StartUp(paths); });
+    QTimer::singleShot(0, &window, [&window, &paths] { window.startUp(paths); });
     return app.exec();
 }

@@ -14,7 +14,7 @@
 
 namespace vorda::cli {
 
-ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
+ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
                      const std::vector<std::string>& valueOptions) {
     ParsedArgs out;
     auto known = [](const std::vector<std::string>& list, const std::string& name) {
@@ -49,23 +49,23 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std
     return out;
 }
 
-std::string ExecutableFolder() {
+std::string executableFolder() {
     std::string buffer(4096, '\0');
     const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
     if (n <= 0 || static_cast<size_t>(n) >= buffer.size()) return {};
     buffer.resize(static_cast<size_t>(n));
-    return GetFolder(buffer);
+    return getFolder(buffer);
 }
 
-std::string AbsolutePath(const std::string& path) {
+std::string absolutePath(const std::string& path) {
     if (path.empty() || path.front() == '/') return path;
     std::string cwd(4096, '\0');
     if (!::getcwd(cwd.data(), cwd.size())) return path;
     cwd.resize(cwd.find('\0'));
-    return AddBackslash(cwd) + path;
+    return addBackslash(cwd) + path;
 }
 
-int TagKindOf(const std::string& name) {
+int tagKindOf(const std::string& name) {
     if (name == "tkAll" || name == "0") return tkAll;
     if (name == "tkID3v1" || name == "1") return tkID3v1;
     if (name == "tkID3v2" || name == "2") return tkID3v2;
@@ -73,7 +73,7 @@ int TagKindOf(const std::string& name) {
     return -1;
 }
 
-bool TakeTagKinds(std::vector<std::string>& args, const std::string& option, std::vector<int>& kinds,
+bool takeTagKinds(std::vector<std::string>& args, const std::string& option, std::vector<int>& kinds,
                   std::string& error) {
     std::vector<std::string> rest;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -95,7 +95,7 @@ bool TakeTagKinds(std::vector<std::string>& args, const std::string& option, std
             rest.push_back(arg);
             continue;
         }
-        const int kind = TagKindOf(value);
+        const int kind = tagKindOf(value);
         if (kind < 0) {
             error = "unknown tag kind " + value;
             return false;
@@ -106,33 +106,33 @@ bool TakeTagKinds(std::vector<std::string>& args, const std::string& option, std
     return true;
 }
 
-void PrintNoTagFor(const std::string& file, const std::string& keys, bool unchanged) {
-    PrintError(file + (unchanged ? ": left unchanged: " : ": not written: ") + keys +
+void printNoTagFor(const std::string& file, const std::string& keys, bool unchanged) {
+    printError(file + (unchanged ? ": left unchanged: " : ": not written: ") + keys +
                " found no tag to hold it; give --add KIND, or choose in the settings' tag options "
                "(UseID3v1, UseID3v2, UseLyrics3) to always use a tag");
 }
 
-int LoadSettings(const ParsedArgs& args) {
+int loadSettings(const ParsedArgs& args) {
     std::string path;
     if (auto it = args.values.find("--settings"); it != args.values.end()) {
         path = it->second;
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-            PrintError("cannot read settings file " + ToDisplayUtf8(path));
+            printError("cannot read settings file " + toDisplayUtf8(path));
             return exitFailed;
         }
     } else {
-        path = DefaultSettingsPath(RemoveBackslash(ExecutableFolder()));
+        path = defaultSettingsPath(removeBackslash(executableFolder()));
     }
     // Reading only: IniFile touches the disk when written to, which never happens here.
     const IniFile ini(path);
-    settings().Load(ini);
-    if (const std::string notice = SettingsFileNotice(ini, false); !notice.empty()) PrintError(notice);
+    settings().load(ini);
+    if (const std::string notice = settingsFileNotice(ini, false); !notice.empty()) printError(notice);
     return exitOk;
 }
 
-std::string JsonString(const std::string& text) {
-    const std::string valid = ToDisplayUtf8(text);
+std::string jsonString(const std::string& text) {
+    const std::string valid = toDisplayUtf8(text);
     std::string out;
     out.reserve(valid.size() + 2);
     out += '"';
@@ -161,23 +161,23 @@ std::string JsonString(const std::string& text) {
     return out;
 }
 
-int PrintUsage(const Command& command) {
+int printUsage(const Command& command) {
     std::fputs(command.usage, stdout);
     return exitOk;
 }
 
-int UsageError(const Command& command, const std::string& error) {
-    if (!error.empty()) PrintError(error);
+int usageError(const Command& command, const std::string& error) {
+    if (!error.empty()) printError(error);
     std::fputs(command.usage, stderr);
     return exitUsage;
 }
 
-std::string LineText(const std::string& text) { return naming::EscapeControlChars(text); }
+std::string lineText(const std::string& text) { return naming::escapeControlChars(text); }
 
-void PrintError(const std::string& message) { std::fprintf(stderr, "vorda-cli: %s\n", LineText(message).c_str()); }
+void printError(const std::string& message) { std::fprintf(stderr, "vorda-cli: %s\n", lineText(message).c_str()); }
 
-void PrintFileError(const std::string& file, int error, const std::string& text) {
-    PrintError(file + ": error " + std::to_string(error) + ": " + text);
+void printFileError(const std::string& file, int error, const std::string& text) {
+    printError(file + ": error " + std::to_string(error) + ": " + text);
 }
 
 }  // namespace vorda::cli

@@ -21,9 +21,9 @@ struct Command {
 };
 
 // Prints the command's usage on stdout (exitOk) for a help request.
-int PrintUsage(const Command& command);
+int printUsage(const Command& command);
 // Prints the error and the command's usage on stderr; returns exitUsage.
-int UsageError(const Command& command, const std::string& error);
+int usageError(const Command& command, const std::string& error);
 
 struct ParsedArgs {
     bool help = false;
@@ -35,39 +35,39 @@ struct ParsedArgs {
 
 // Parses a command's arguments. flags and valueOptions hold long names ("--recursive");
 // "--name=value" and "--name value" both work, "--" ends the options, "-h" and "--help" ask for help.
-ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
+ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
                      const std::vector<std::string>& valueOptions);
 
 // A tag kind by name (tkAll, tkID3v1, tkID3v2, tkLyrics3) or number; -1 when unknown.
-int TagKindOf(const std::string& name);
+int tagKindOf(const std::string& name);
 
 // Takes every "--add KIND" (or "--add=KIND") before "--" out of args into kinds. False (with
 // error) for a missing or unknown kind.
-bool TakeTagKinds(std::vector<std::string>& args, const std::string& option, std::vector<int>& kinds,
+bool takeTagKinds(std::vector<std::string>& args, const std::string& option, std::vector<int>& kinds,
                   std::string& error);
 
 // The stderr line for a file whose values found no tag to hold them (keys: the value keys).
-void PrintNoTagFor(const std::string& file, const std::string& keys, bool unchanged);
+void printNoTagFor(const std::string& file, const std::string& keys, bool unchanged);
 
 // Loads the program-wide settings: the file given with --settings, else the user's settings file.
 // Never writes a settings file. Returns exitOk, or exitFailed (message on stderr) when a file
 // given with --settings cannot be read.
-int LoadSettings(const ParsedArgs& args);
+int loadSettings(const ParsedArgs& args);
 
 // The folder that holds the running executable, ending with "/" ("" when unknown).
-std::string ExecutableFolder();
+std::string executableFolder();
 
 // An absolute form of a path given on the command line (relative to the working folder).
-std::string AbsolutePath(const std::string& path);
+std::string absolutePath(const std::string& path);
 
 // A JSON string literal for text; bytes that are not UTF-8 become U+FFFD.
-std::string JsonString(const std::string& text);
+std::string jsonString(const std::string& text);
 
 // Writes "vorda-cli: <message>" to stderr, on one line (control characters written out).
-void PrintError(const std::string& message);
+void printError(const std::string& message);
 // Writes "vorda-cli: FILE: error N: TEXT" to stderr, on one line.
-void PrintFileError(const std::string& file, int error, const std::string& text);
+void printFileError(const std::string& file, int error, const std::string& text);
 // A name or value for line-wise output: control characters written out ("\n", "\t", "\x1b").
-std::string LineText(const std::string& text);
+std::string lineText(const std::string& text);
 
 }  // namespace vorda::cli

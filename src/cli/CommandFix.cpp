@@ -8,36 +8,36 @@
 
 namespace vorda::cli {
 
-void ListGivenFiles(ListCommands& cmds, const std::vector<std::string>& given, int* status) {
+void listGivenFiles(ListCommands& cmds, const std::vector<std::string>& given, int* status) {
     for (const std::string& name : given) {
-        const std::string path = AbsolutePath(name);
+        const std::string path = absolutePath(name);
         const size_t slash = path.rfind('/');
-        if (!cmds.AddToFileList(path.substr(slash + 1), path.substr(0, slash + 1))) {
-            PrintFileError(name, ENOENT, ErrorText(ENOENT));
+        if (!cmds.addToFileList(path.substr(slash + 1), path.substr(0, slash + 1))) {
+            printFileError(name, ENOENT, errorText(ENOENT));
             *status = exitFailed;
         }
     }
-    cmds.List().SelectAll();
-    cmds.bMultiChange = cmds.List().Count() > 1;
+    cmds.list().selectAll();
+    cmds.bMultiChange = cmds.list().count() > 1;
 }
 
-void PrintFailures(const BatchResult& result, int* status) {
+void printFailures(const BatchResult& result, int* status) {
     for (const auto& [path, error] : result.failures) {
-        PrintFileError(path, error, ErrorText(error));
+        printFileError(path, error, errorText(error));
         *status = exitFailed;
     }
 }
 
 namespace {
 
-int RunFix(const std::vector<std::string>& argv) {
-    const ParsedArgs args = ParseArgs(argv, {"--detect", "--advanced"}, {"--settings", "--in"});
-    if (!args.error.empty()) return UsageError(kFixCommand, args.error);
-    if (args.help) return PrintUsage(kFixCommand);
-    if (args.operands.empty()) return UsageError(kFixCommand, "no file given");
+int runFix(const std::vector<std::string>& argv) {
+    const ParsedArgs args = parseArgs(argv, {"--detect", "--advanced"}, {"--settings", "--in"});
+    if (!args.error.empty()) return usageError(kFixCommand, args.error);
+    if (args.help) return printUsage(kFixCommand);
+    if (args.operands.empty()) return usageError(kFixCommand, "no file given");
     const bool detect = args.flags.count("--detect") > 0;
-    if (detect && args.values.count("--in")) return UsageError(kFixCommand, "--in and --detect exclude each other");
-    if (const int status = LoadSettings(args); status != exitOk) return status;
+    if (detect && args.values.count("--in")) return usageError(kFixCommand, "--in and --detect exclude each other");
+    if (const int status = loadSettings(args); status != exitOk) return status;
 
     Settings& s = settings();
     s.bAdvancedMode = args.flags.count("--advanced") > 0;
@@ -49,9 +49,9 @@ int RunFix(const std::vector<std::string>& argv) {
     FileList list;
     SilentUserInterface ui;
     ListCommands cmds(list, ui, s);
-    ListGivenFiles(cmds, args.operands, &status);
+    listGivenFiles(cmds, args.operands, &status);
     BatchTagCommands batch(cmds, ui, s);
-    PrintFailures(batch.FixSelectedFiles(switches, detect, inPattern), &status);
+    printFailures(batch.fixSelectedFiles(switches, detect, inPattern), &status);
     return status;
 }
 
@@ -75,6 +75,6 @@ const Command kFixCommand{
     "  --detect         choose the best input pattern of the settings' list for each file\n"
     "  --advanced       advanced mode: fix the ID3v1 and ID3v2 fields separately\n"
     "  -h, --help       show this help\n",
-    RunFix};
+    runFix};
 
 }  // namespace vorda::cli

@@ -18,15 +18,15 @@ namespace {
 const char* Bool(bool value) { return value ? "true" : "false"; }
 
 // The JSON line of one file, or "" with error set when it cannot be read.
-std::string DescribeFile(const std::string& given, std::string& error) {
-    const std::string path = AbsolutePath(given);
+std::string describeFile(const std::string& given, std::string& error) {
+    const std::string path = absolutePath(given);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        error = ErrorText(errno);
+        error = errorText(errno);
         return {};
     }
     if (S_ISDIR(st.st_mode)) {
-        error = ErrorText(EISDIR);
+        error = errorText(EISDIR);
         return {};
     }
     if (!S_ISREG(st.st_mode)) {
@@ -34,16 +34,16 @@ std::string DescribeFile(const std::string& given, std::string& error) {
         return {};
     }
     clsFile file;
-    if (!file.ReadFile(path, true)) {
+    if (!file.readFile(path, true)) {
         error = "the file could not be read";
         return {};
     }
-    clsTag& tag = file.Tag();
-    const clsAudio& audio = file.Audio();
+    clsTag& tag = file.tag();
+    const clsAudio& audio = file.audio();
 
-    std::string json = "{\"path\":" + JsonString(given);
-    json += ",\"size\":" + std::to_string(file.FileSize());
-    json += ",\"tagType\":" + JsonString(tag.tagType());
+    std::string json = "{\"path\":" + jsonString(given);
+    json += ",\"size\":" + std::to_string(file.fileSize());
+    json += ",\"tagType\":" + jsonString(tag.tagType());
     json += ",\"hasTag\":{\"tkID3v1\":" + std::string(Bool(tag.hasTag(tkID3v1))) +
             ",\"tkID3v2\":" + Bool(tag.hasTag(tkID3v2)) + ",\"tkLyrics3\":" + Bool(tag.hasTag(tkLyrics3)) + "}";
     json += ",\"values\":{";
@@ -52,32 +52,32 @@ std::string DescribeFile(const std::string& given, std::string& error) {
         if (key == tvV2Frame) continue;
         if (!first) json += ',';
         first = false;
-        json += JsonString(kValueKeyNames[key]) + ":" + JsonString(tag.GetValue(key));
+        json += jsonString(kValueKeyNames[key]) + ":" + jsonString(tag.getValue(key));
     }
-    json += "},\"frames\":" + JsonString(tag.GetValue(tvV2Frame, std::string()));
+    json += "},\"frames\":" + jsonString(tag.getValue(tvV2Frame, std::string()));
     json += ",\"audio\":{";
     for (int index = 0; index < kAudioInfoCount; ++index) {
         if (index > 0) json += ',';
-        json += JsonString(kAudioInfoNames[index]) + ":" + JsonString(audio.GetInfo(index));
+        json += jsonString(kAudioInfoNames[index]) + ":" + jsonString(audio.getInfo(index));
     }
-    json += "},\"startPos\":" + std::to_string(audio.StartPos());
-    json += ",\"audioType\":" + JsonString(audio.AudioType()) + "}";
+    json += "},\"startPos\":" + std::to_string(audio.startPos());
+    json += ",\"audioType\":" + jsonString(audio.audioType()) + "}";
     return json;
 }
 
-int RunInfo(const std::vector<std::string>& argv) {
-    const ParsedArgs args = ParseArgs(argv, {}, {"--settings"});
-    if (!args.error.empty()) return UsageError(kInfoCommand, args.error);
-    if (args.help) return PrintUsage(kInfoCommand);
-    if (args.operands.empty()) return UsageError(kInfoCommand, "no file given");
-    if (const int status = LoadSettings(args); status != exitOk) return status;
+int runInfo(const std::vector<std::string>& argv) {
+    const ParsedArgs args = parseArgs(argv, {}, {"--settings"});
+    if (!args.error.empty()) return usageError(kInfoCommand, args.error);
+    if (args.help) return printUsage(kInfoCommand);
+    if (args.operands.empty()) return usageError(kInfoCommand, "no file given");
+    if (const int status = loadSettings(args); status != exitOk) return status;
 
     int status = exitOk;
     for (const std::string& path : args.operands) {
         std::string error;
-        std::string line = DescribeFile(path, error);
+        std::string line = describeFile(path, error);
         if (line.empty()) {
-            line = "{\"path\":" + JsonString(path) + ",\"error\":" + JsonString(error) + "}";
+            line = "{\"path\":" + jsonString(path) + ",\"error\":" + jsonString(error) + "}";
             status = exitFailed;
         }
         line += '\n';
@@ -100,6 +100,6 @@ const Command kInfoCommand{
     "Options:\n"
     "  --settings FILE  read the settings from FILE instead of the user's settings file\n"
     "  -h, --help       show this help\n",
-    RunInfo};
+    runInfo};
 
 }  // namespace vorda::cli

@@ -12,22 +12,22 @@ namespace vorda::cli {
 
 namespace {
 
-int RunJunk(const std::vector<std::string>& argv) {
-    const ParsedArgs args = ParseArgs(argv, {}, {});
-    if (!args.error.empty()) return UsageError(kJunkCommand, args.error);
-    if (args.help) return PrintUsage(kJunkCommand);
-    if (args.operands.empty()) return UsageError(kJunkCommand, "no file given");
+int runJunk(const std::vector<std::string>& argv) {
+    const ParsedArgs args = parseArgs(argv, {}, {});
+    if (!args.error.empty()) return usageError(kJunkCommand, args.error);
+    if (args.help) return printUsage(kJunkCommand);
+    if (args.operands.empty()) return usageError(kJunkCommand, "no file given");
 
     int status = exitOk;
     for (const std::string& given : args.operands) {
         clsFile file;
         int error = 0;
-        if (!file.ReadFile(AbsolutePath(given), true))
+        if (!file.readFile(absolutePath(given), true))
             error = ENOENT;
         else
-            error = file.Tag().RemoveJunk();
+            error = file.tag().removeJunk();
         if (error != 0) {
-            PrintFileError(given, error, ErrorText(error));
+            printFileError(given, error, errorText(error));
             status = exitFailed;
         }
     }
@@ -49,6 +49,6 @@ const Command kJunkCommand{
     "\n"
     "Options:\n"
     "  -h, --help  show this help\n",
-    RunJunk};
+    runJunk};
 
 }  // namespace vorda::cli

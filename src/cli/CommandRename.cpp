@@ -14,29 +14,29 @@ namespace vorda::cli {
 
 namespace {
 
-int RunRename(const std::vector<std::string>& argv) {
-    const ParsedArgs args = ParseArgs(argv, {"--detect", "--dry-run"}, {"--settings", "--in", "--out"});
-    if (args.help) return PrintUsage(kRenameCommand);
-    if (!args.error.empty()) return UsageError(kRenameCommand, args.error);
+int runRename(const std::vector<std::string>& argv) {
+    const ParsedArgs args = parseArgs(argv, {"--detect", "--dry-run"}, {"--settings", "--in", "--out"});
+    if (args.help) return printUsage(kRenameCommand);
+    if (!args.error.empty()) return usageError(kRenameCommand, args.error);
     if (!args.values.contains("--out") || args.values.at("--out").empty())
-        return UsageError(kRenameCommand, "--out is required");
+        return usageError(kRenameCommand, "--out is required");
     if (args.values.contains("--in") && args.flags.contains("--detect"))
-        return UsageError(kRenameCommand, "give --in or --detect, not both");
-    if (args.operands.empty()) return UsageError(kRenameCommand, "no files given");
-    if (const int loaded = LoadSettings(args); loaded != exitOk) return loaded;
+        return usageError(kRenameCommand, "give --in or --detect, not both");
+    if (args.operands.empty()) return usageError(kRenameCommand, "no files given");
+    if (const int loaded = loadSettings(args); loaded != exitOk) return loaded;
 
     Settings& s = settings();
-    SortInputs in = SortInputs::FromSettings(s);
+    SortInputs in = SortInputs::fromSettings(s);
     in.method = foRename;
     in.fixFilenames = true;
     in.outPattern = args.values.at("--out");
-    if (const std::string message = CheckPatternOnFocusLoss(PatternKind::Output, in.outPattern); !message.empty())
-        return UsageError(kRenameCommand, "--out: " + message);
+    if (const std::string message = checkPatternOnFocusLoss(PatternKind::Output, in.outPattern); !message.empty())
+        return usageError(kRenameCommand, "--out: " + message);
     if (const auto it = args.values.find("--in"); it != args.values.end()) {
         in.inPattern = it->second;
         in.detectInPattern = false;
-        if (const std::string message = CheckPatternOnFocusLoss(PatternKind::Input, in.inPattern); !message.empty())
-            return UsageError(kRenameCommand, "--in: " + message);
+        if (const std::string message = checkPatternOnFocusLoss(PatternKind::Input, in.inPattern); !message.empty())
+            return usageError(kRenameCommand, "--in: " + message);
     } else if (args.flags.contains("--detect")) {
         in.detectInPattern = true;
     }
@@ -45,16 +45,16 @@ int RunRename(const std::vector<std::string>& argv) {
     BatchNamingInterface ui;
     ListCommands list(rows, ui, s);
     SortCommands commands(list, ui, s);
-    const bool listed = ListFiles(list, args.operands);
-    if (rows.Count() == 0) return exitFailed;
+    const bool listed = listFiles(list, args.operands);
+    if (rows.count() == 0) return exitFailed;
 
     if (args.flags.contains("--dry-run")) {
-        PrintPlan(InRunOrder(commands.PlanRename(true, in.inPattern, in.outPattern, in), foRename));
+        printPlan(inRunOrder(commands.planRename(true, in.inPattern, in.outPattern, in), foRename));
         return listed ? exitOk : exitFailed;
     }
-    commands.SortAllFiles(in);
-    if (!ui.Summary().empty()) std::fprintf(stderr, "%s\n", ui.Summary().c_str());
-    return listed && commands.Failed() == 0 && ui.Problems() == 0 ? exitOk : exitFailed;
+    commands.sortAllFiles(in);
+    if (!ui.summary().empty()) std::fprintf(stderr, "%s\n", ui.summary().c_str());
+    return listed && commands.failed() == 0 && ui.problems() == 0 ? exitOk : exitFailed;
 }
 
 }  // namespace
@@ -78,6 +78,6 @@ const Command kRenameCommand{
     "names) are renamed without losing any; a file of this run is never replaced.\n"
     "\n"
     "Messages go to standard error. Exit status 1 when a file could not be read or renamed.\n",
-    RunRename};
+    runRename};
 
 }  // namespace vorda::cli

@@ -16,7 +16,7 @@ namespace {
 // Keeps the last text of each status panel; answers questions like SilentUserInterface.
 class StatusRecorder : public SilentUserInterface {
 public:
-    void SetStatus(int panel, const std::string& text) override {
+    void setStatus(int panel, const std::string& text) override {
         if (panel >= 1 && panel <= 3) panels[panel] = text;
     }
     std::string panels[4];
@@ -25,14 +25,14 @@ public:
 // A cell as the window shows it, kept on one output line: control characters (tabs and line
 // breaks among them) are written out, so a value can neither add a column or a line nor send
 // escape sequences to the terminal.
-std::string CellText(const std::string& cell) { return LineText(ToDisplayUtf8(cell)); }
+std::string cellText(const std::string& cell) { return lineText(toDisplayUtf8(cell)); }
 
-int RunScan(const std::vector<std::string>& argv) {
-    const ParsedArgs args = ParseArgs(argv, {"--recursive"}, {"--settings"});
-    if (!args.error.empty()) return UsageError(kScanCommand, args.error);
-    if (args.help) return PrintUsage(kScanCommand);
-    if (args.operands.empty()) return UsageError(kScanCommand, "no folder given");
-    if (const int status = LoadSettings(args); status != exitOk) return status;
+int runScan(const std::vector<std::string>& argv) {
+    const ParsedArgs args = parseArgs(argv, {"--recursive"}, {"--settings"});
+    if (!args.error.empty()) return usageError(kScanCommand, args.error);
+    if (args.help) return printUsage(kScanCommand);
+    if (args.operands.empty()) return usageError(kScanCommand, "no folder given");
+    if (const int status = loadSettings(args); status != exitOk) return status;
 
     FileList list;
     StatusRecorder ui;
@@ -40,24 +40,24 @@ int RunScan(const std::vector<std::string>& argv) {
     const bool recursive = args.flags.count("--recursive") != 0;
     int status = exitOk;
     for (const std::string& folder : args.operands) {
-        const std::string path = AbsolutePath(folder);
-        if (!IsDirectory(path)) {
-            PrintError("not a folder: " + ToDisplayUtf8(folder));
+        const std::string path = absolutePath(folder);
+        if (!isDirectory(path)) {
+            printError("not a folder: " + toDisplayUtf8(folder));
             status = exitFailed;
             continue;
         }
         ui.panels[1].clear();
         ui.panels[3].clear();
-        commands.ScanFolder(AddBackslash(path), recursive);
-        std::fprintf(stderr, "%s\n%s\n", LineText(ui.panels[1]).c_str(), LineText(ui.panels[3]).c_str());
+        commands.scanFolder(addBackslash(path), recursive);
+        std::fprintf(stderr, "%s\n%s\n", lineText(ui.panels[1]).c_str(), lineText(ui.panels[3]).c_str());
     }
 
     std::string line;
-    for (int row = 1; row <= list.Count(); ++row) {
+    for (int row = 1; row <= list.count(); ++row) {
         line.clear();
         for (int col = 1; col <= kColumnCount; ++col) {
             if (col > 1) line += '\t';
-            line += CellText(list.GetCellContent(row, col));
+            line += cellText(list.getCellContent(row, col));
         }
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
@@ -83,6 +83,6 @@ const Command kScanCommand{
     "  --recursive      scan the subfolders too\n"
     "  --settings FILE  read the settings from FILE instead of the user's settings file\n"
     "  -h, --help       show this help\n",
-    RunScan};
+    runScan};
 
 }  // namespace vorda::cli

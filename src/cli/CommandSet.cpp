@@ -22,19 +22,19 @@ struct Assignment {
     std::string value;
 };
 
-int ValueKeyOf(const std::string& name) {
+int valueKeyOf(const std::string& name) {
     for (int key = 0; key < kValueKeyCount; ++key)
         if (name == kValueKeyNames[key]) return key;
     return -1;
 }
 
 // True when the operand has the form of an assignment ("tv...=").
-bool LooksLikeAssignment(const std::string& operand) {
+bool looksLikeAssignment(const std::string& operand) {
     const auto equals = operand.find('=');
     return operand.starts_with("tv") && equals != std::string::npos && equals > 2;
 }
 
-int RunSet(const std::vector<std::string>& argv) {
+int runSet(const std::vector<std::string>& argv) {
     ParsedArgs args;
     std::vector<int> adds;
     std::vector<int> removes;
@@ -49,7 +49,7 @@ int RunSet(const std::vector<std::string>& argv) {
             optionsDone = true;
             continue;
         }
-        if (arg == "-h" || arg == "--help") return PrintUsage(kSetCommand);
+        if (arg == "-h" || arg == "--help") return printUsage(kSetCommand);
         std::string name = arg;
         std::string value;
         bool hasValue = false;
@@ -59,23 +59,23 @@ int RunSet(const std::vector<std::string>& argv) {
             hasValue = true;
         }
         if (name != "--settings" && name != "--add" && name != "--remove")
-            return UsageError(kSetCommand, "unknown option " + name);
+            return usageError(kSetCommand, "unknown option " + name);
         if (!hasValue) {
-            if (i + 1 >= argv.size()) return UsageError(kSetCommand, "option " + name + " needs a value");
+            if (i + 1 >= argv.size()) return usageError(kSetCommand, "option " + name + " needs a value");
             value = argv[++i];
         }
         if (name == "--settings") {
             args.values[name] = value;
             continue;
         }
-        const int kind = TagKindOf(value);
-        if (kind < 0) return UsageError(kSetCommand, "unknown tag kind " + value);
+        const int kind = tagKindOf(value);
+        if (kind < 0) return usageError(kSetCommand, "unknown tag kind " + value);
         (name == "--add" ? adds : removes).push_back(kind);
     }
 
     std::vector<Assignment> assignments;
     size_t first = 0;
-    for (; first < args.operands.size() && LooksLikeAssignment(args.operands[first]); ++first) {
+    for (; first < args.operands.size() && looksLikeAssignment(args.operands[first]); ++first) {
         const std::string& operand = args.operands[first];
         const auto equals = operand.find('=');
         std::string name = operand.substr(0, equals);
@@ -84,57 +84,57 @@ int RunSet(const std::vector<std::string>& argv) {
             a.param = name.substr(colon + 1);
             name.resize(colon);
         }
-        a.key = ValueKeyOf(name);
-        if (a.key < 0) return UsageError(kSetCommand, "unknown value key " + name);
+        a.key = valueKeyOf(name);
+        if (a.key < 0) return usageError(kSetCommand, "unknown value key " + name);
         if (a.key == tvV2Frame && a.param.empty())
-            return UsageError(kSetCommand, "tvV2Frame needs a frame: tvV2Frame:ID=VALUE");
+            return usageError(kSetCommand, "tvV2Frame needs a frame: tvV2Frame:ID=VALUE");
         a.value = operand.substr(equals + 1);
         assignments.push_back(std::move(a));
     }
-    if (first >= args.operands.size()) return UsageError(kSetCommand, "no file given");
-    if (const int status = LoadSettings(args); status != exitOk) return status;
+    if (first >= args.operands.size()) return usageError(kSetCommand, "no file given");
+    if (const int status = loadSettings(args); status != exitOk) return status;
 
     int status = exitOk;
     // The rebuilt files are made durable and put in place together.
     tagfile::DeferredRebuilds batch;
     std::map<std::string, std::string> given;  // absolute path -> operand
     for (size_t i = first; i < args.operands.size(); ++i) {
-        const std::string path = AbsolutePath(args.operands[i]);
+        const std::string path = absolutePath(args.operands[i]);
         given[path] = args.operands[i];
         auto fail = [&](int error, const std::string& text) {
-            PrintFileError(args.operands[i], error, text);
+            printFileError(args.operands[i], error, text);
             status = exitFailed;
         };
         clsFile file;
-        if (!file.ReadFile(path, true)) {
-            fail(ENOENT, ErrorText(ENOENT));
+        if (!file.readFile(path, true)) {
+            fail(ENOENT, errorText(ENOENT));
             continue;
         }
-        clsTag& tag = file.Tag();
-        for (const int kind : adds) tag.Add(kind);
-        for (const int kind : removes) tag.Remove(kind);
+        clsTag& tag = file.tag();
+        for (const int kind : adds) tag.add(kind);
+        for (const int kind : removes) tag.remove(kind);
         std::string unstored;
         size_t unstoredCount = 0;
         for (const Assignment& a : assignments) {
-            if (tag.SetValue(a.key, ApplyFieldEdit(a.value, tag.GetValue(a.key, a.param), true), a.param)) continue;
+            if (tag.setValue(a.key, applyFieldEdit(a.value, tag.getValue(a.key, a.param), true), a.param)) continue;
             if (unstoredCount++ > 0) unstored += ", ";
             unstored += kValueKeyNames[a.key] + (a.param.empty() ? std::string() : ":" + a.param);
         }
         if (unstoredCount > 0) {
             // When nothing asked for could be stored, the file stays as it is.
             const bool nothing = adds.empty() && removes.empty() && unstoredCount == assignments.size();
-            PrintNoTagFor(args.operands[i], unstored, nothing);
+            printNoTagFor(args.operands[i], unstored, nothing);
             status = exitFailed;
             if (nothing) continue;
         }
-        if (file.GetAttributes() == faReadOnly && !settings().bIgnoreReadOnly) {
+        if (file.getAttributes() == faReadOnly && !settings().bIgnoreReadOnly) {
             fail(EACCES, "You are trying to save tags to a read-only file!");
             continue;
         }
-        if (const int error = file.PutTags(); error != 0) fail(error, ErrorText(error));
+        if (const int error = file.putTags(); error != 0) fail(error, errorText(error));
     }
-    for (const tagfile::DeferredRebuilds::Failure& f : batch.Commit()) {
-        std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", given[f.path].c_str(), f.error, ErrorText(f.error).c_str());
+    for (const tagfile::DeferredRebuilds::Failure& f : batch.commit()) {
+        std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", given[f.path].c_str(), f.error, errorText(f.error).c_str());
         status = exitFailed;
     }
     return status;
@@ -168,6 +168,6 @@ const Command kSetCommand{
     "  --add KIND       add a tag of this kind (may be repeated)\n"
     "  --remove KIND    remove the tag of this kind (may be repeated)\n"
     "  -h, --help       show this help\n",
-    RunSet};
+    runSet};
 
 }  // namespace vorda::cli

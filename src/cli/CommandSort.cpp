@@ -16,7 +16,7 @@ namespace {
 
 // A message box text as one line: its line breaks become spaces (the names in it are written
 // out already).
-std::string OneLine(std::string text) {
+std::string oneLine(std::string text) {
     for (char& c : text)
         if (c == '\n') c = ' ';
     return text;
@@ -24,80 +24,80 @@ std::string OneLine(std::string text) {
 
 }  // namespace
 
-int BatchNamingInterface::Ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string&) {
+int BatchNamingInterface::ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string&) {
     switch (buttons) {
     case mbYesNo:
         return anYes;  // the run was asked for on the command line
     case mbYesNoCancel:
-        PrintError(OneLine(text) + " (not replaced)");
+        printError(oneLine(text) + " (not replaced)");
         return anNo;
     default:
         if (icon == miError || icon == miInformation || icon == miWarning) ++problems_;
-        PrintError(OneLine(text));
+        printError(oneLine(text));
         return anOK;
     }
 }
 
-void BatchNamingInterface::SetStatus(int panel, const std::string& text) {
+void BatchNamingInterface::setStatus(int panel, const std::string& text) {
     if (panel == 3 && (text.ends_with(" files sorted.") || text.ends_with(" files renamed."))) summary_ = text;
 }
 
-bool ListFiles(ListCommands& list, const std::vector<std::string>& files) {
+bool listFiles(ListCommands& list, const std::vector<std::string>& files) {
     bool all = true;
     for (const std::string& operand : files) {
-        const std::string path = AbsolutePath(operand);
-        if (!list.AddToFileList(GetFileName(path), GetFolder(path))) {
-            PrintError("cannot read " + operand);
+        const std::string path = absolutePath(operand);
+        if (!list.addToFileList(getFileName(path), getFolder(path))) {
+            printError("cannot read " + operand);
             all = false;
         }
     }
     return all;
 }
 
-void PrintPlan(const std::vector<PlannedMove>& plan) {
+void printPlan(const std::vector<PlannedMove>& plan) {
     for (const PlannedMove& p : plan)
-        std::printf("%s\t%s\n", LineText(p.source).c_str(), LineText(p.destination).c_str());
+        std::printf("%s\t%s\n", lineText(p.source).c_str(), lineText(p.destination).c_str());
 }
 
 namespace {
 
 // A path or album pattern given on the command line, cleaned as the pattern boxes clean it.
-bool FolderPatternOption(const ParsedArgs& args, const std::string& option, std::string& pattern, std::string& error) {
+bool folderPatternOption(const ParsedArgs& args, const std::string& option, std::string& pattern, std::string& error) {
     const auto it = args.values.find(option);
     if (it == args.values.end()) return true;
     std::string message;
-    pattern = NormalizeFolderPattern(it->second, &message);
+    pattern = normalizeFolderPattern(it->second, &message);
     if (!message.empty()) error = option + ": " + message;
     return message.empty();
 }
 
-int RunSort(const std::vector<std::string>& argv) {
-    const ParsedArgs args = ParseArgs(argv, {"--copy", "--move", "--dry-run"},
+int runSort(const std::vector<std::string>& argv) {
+    const ParsedArgs args = parseArgs(argv, {"--copy", "--move", "--dry-run"},
                                       {"--settings", "--target", "--path-pattern", "--album-pattern", "--out", "--exists"});
-    if (args.help) return PrintUsage(kSortCommand);
-    if (!args.error.empty()) return UsageError(kSortCommand, args.error);
+    if (args.help) return printUsage(kSortCommand);
+    if (!args.error.empty()) return usageError(kSortCommand, args.error);
     const bool copy = args.flags.contains("--copy");
     const bool move = args.flags.contains("--move");
-    if (copy == move) return UsageError(kSortCommand, "give exactly one of --copy and --move");
+    if (copy == move) return usageError(kSortCommand, "give exactly one of --copy and --move");
     if (!args.values.contains("--target") || args.values.at("--target").empty())
-        return UsageError(kSortCommand, "--target is required");
-    if (args.operands.empty()) return UsageError(kSortCommand, "no files given");
-    if (const int loaded = LoadSettings(args); loaded != exitOk) return loaded;
+        return usageError(kSortCommand, "--target is required");
+    if (args.operands.empty()) return usageError(kSortCommand, "no files given");
+    if (const int loaded = loadSettings(args); loaded != exitOk) return loaded;
 
     Settings& s = settings();
-    SortInputs in = SortInputs::FromSettings(s);
+    SortInputs in = SortInputs::fromSettings(s);
     in.method = copy ? foCopy : foMove;
-    in.targetDir = AddBackslash(AbsolutePath(ExpandHome(args.values.at("--target"))));
+    in.targetDir = addBackslash(absolutePath(expandHome(args.values.at("--target"))));
     std::string error;
-    if (!FolderPatternOption(args, "--path-pattern", in.pathPattern, error) ||
-        !FolderPatternOption(args, "--album-pattern", in.albumPattern, error))
-        return UsageError(kSortCommand, error);
+    if (!folderPatternOption(args, "--path-pattern", in.pathPattern, error) ||
+        !folderPatternOption(args, "--album-pattern", in.albumPattern, error))
+        return usageError(kSortCommand, error);
     in.useAlbumPattern = !in.albumPattern.empty();
     in.fixFilenames = args.values.contains("--out");
     if (in.fixFilenames) {
         in.outPattern = args.values.at("--out");
-        if (const std::string message = CheckPatternOnFocusLoss(PatternKind::Output, in.outPattern); !message.empty())
-            return UsageError(kSortCommand, "--out: " + message);
+        if (const std::string message = checkPatternOnFocusLoss(PatternKind::Output, in.outPattern); !message.empty())
+            return usageError(kSortCommand, "--out: " + message);
     }
     if (const auto it = args.values.find("--exists"); it != args.values.end()) {
         if (it->second == "skip")
@@ -105,25 +105,25 @@ int RunSort(const std::vector<std::string>& argv) {
         else if (it->second == "replace")
             s.feaFileExistAction = feaReplace;
         else
-            return UsageError(kSortCommand, "--exists takes skip or replace");
+            return usageError(kSortCommand, "--exists takes skip or replace");
     }
 
     FileList rows;
     BatchNamingInterface ui;
     ListCommands list(rows, ui, s);
     SortCommands commands(list, ui, s);
-    const bool listed = ListFiles(list, args.operands);
-    if (rows.Count() == 0) return exitFailed;
+    const bool listed = listFiles(list, args.operands);
+    if (rows.count() == 0) return exitFailed;
 
     if (args.flags.contains("--dry-run")) {
-        const std::vector<PlannedMove> plan = commands.PlanSort(true, in.targetDir, in.pathPattern, in.albumPattern,
+        const std::vector<PlannedMove> plan = commands.planSort(true, in.targetDir, in.pathPattern, in.albumPattern,
                                                                 in.inPattern, in.outPattern, in);
-        PrintPlan(InRunOrder(plan, in.method));
+        printPlan(inRunOrder(plan, in.method));
         return listed ? exitOk : exitFailed;
     }
-    commands.SortAllFiles(in);
-    if (!ui.Summary().empty()) std::fprintf(stderr, "%s\n", ui.Summary().c_str());
-    return listed && commands.Failed() == 0 && ui.Problems() == 0 ? exitOk : exitFailed;
+    commands.sortAllFiles(in);
+    if (!ui.summary().empty()) std::fprintf(stderr, "%s\n", ui.summary().c_str());
+    return listed && commands.failed() == 0 && ui.problems() == 0 ? exitOk : exitFailed;
 }
 
 }  // namespace
@@ -151,6 +151,6 @@ const Command kSortCommand{
     "                        and change nothing (control characters written as \\n, \\t, \\x1b)\n"
     "\n"
     "Messages go to standard error. Exit status 1 when a file could not be read, copied or moved.\n",
-    RunSort};
+    runSort};
 
 }  // namespace vorda::cli

@@ -18,14 +18,14 @@ extern const Command kSortCommand;
 // error), declines to overwrite when asked, and writes every message to standard error.
 class BatchNamingInterface : public UserInterface {
 public:
-    int Ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) override;
-    void SetStatus(int panel, const std::string& text) override;
-    void SetProgress(long long, long long) override {}
+    int ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) override;
+    void setStatus(int panel, const std::string& text) override;
+    void setProgress(long long, long long) override {}
 
     // Number of messages that reported a failure.
-    int Problems() const { return problems_; }
+    int problems() const { return problems_; }
     // The last "... files sorted." / "... files renamed." text.
-    const std::string& Summary() const { return summary_; }
+    const std::string& summary() const { return summary_; }
 
 private:
     int problems_ = 0;
@@ -34,8 +34,8 @@ private:
 
 // Lists each file (as given on the command line); false when one of them cannot be read
 // (a message names it on standard error).
-bool ListFiles(ListCommands& list, const std::vector<std::string>& files);
+bool listFiles(ListCommands& list, const std::vector<std::string>& files);
 // Writes a plan as "source<TAB>destination" lines on standard output.
-void PrintPlan(const std::vector<PlannedMove>& plan);
+void printPlan(const std::vector<PlannedMove>& plan);
 
 }  // namespace vorda::cli

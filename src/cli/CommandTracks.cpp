@@ -10,30 +10,30 @@ namespace vorda::cli {
 
 namespace {
 
-int RunTracks(const std::vector<std::string>& argv) {
+int runTracks(const std::vector<std::string>& argv) {
     std::vector<std::string> rest = argv;
     std::vector<int> adds;
     std::string kindError;
-    if (!TakeTagKinds(rest, "--add", adds, kindError)) return UsageError(kTracksCommand, kindError);
-    const ParsedArgs args = ParseArgs(rest, {}, {"--settings", "--start"});
-    if (!args.error.empty()) return UsageError(kTracksCommand, args.error);
-    if (args.help) return PrintUsage(kTracksCommand);
-    if (!args.values.count("--start")) return UsageError(kTracksCommand, "--start is required");
-    if (args.operands.empty()) return UsageError(kTracksCommand, "no file given");
-    const long start = BatchTagCommands::ParseStartValue(args.values.at("--start"));
-    if (start <= 0 || start >= 255) return UsageError(kTracksCommand, BatchTagCommands::kInvalidStart);
-    if (const int status = LoadSettings(args); status != exitOk) return status;
+    if (!takeTagKinds(rest, "--add", adds, kindError)) return usageError(kTracksCommand, kindError);
+    const ParsedArgs args = parseArgs(rest, {}, {"--settings", "--start"});
+    if (!args.error.empty()) return usageError(kTracksCommand, args.error);
+    if (args.help) return printUsage(kTracksCommand);
+    if (!args.values.count("--start")) return usageError(kTracksCommand, "--start is required");
+    if (args.operands.empty()) return usageError(kTracksCommand, "no file given");
+    const long start = BatchTagCommands::parseStartValue(args.values.at("--start"));
+    if (start <= 0 || start >= 255) return usageError(kTracksCommand, BatchTagCommands::kInvalidStart);
+    if (const int status = loadSettings(args); status != exitOk) return status;
 
     int status = exitOk;
     FileList list;
     SilentUserInterface ui;
     ListCommands cmds(list, ui, settings());
-    ListGivenFiles(cmds, args.operands, &status);
+    listGivenFiles(cmds, args.operands, &status);
     BatchTagCommands batch(cmds, ui, settings());
-    const BatchResult result = batch.NumberTracks(start, adds);
-    PrintFailures(result, &status);
+    const BatchResult result = batch.numberTracks(start, adds);
+    printFailures(result, &status);
     for (const std::string& path : result.unchanged) {
-        PrintNoTagFor(path, "the track number", true);
+        printNoTagFor(path, "the track number", true);
         status = exitFailed;
     }
     return status;
@@ -57,6 +57,6 @@ const Command kTracksCommand{
     "                   may be repeated)\n"
     "  --start N        the first track number\n"
     "  -h, --help       show this help\n",
-    RunTracks};
+    runTracks};
 
 }  // namespace vorda::cli

@@ -30,7 +30,7 @@ const Command* const kCommands[] = {
     &vorda::cli::kSortCommand,
 };
 
-void PrintProgramUsage(FILE* out) {
+void printProgramUsage(FILE* out) {
     std::fputs("Usage: vorda-cli COMMAND [OPTIONS] [ARGUMENTS]\n\nCommands:\n", out);
     for (const Command* command : kCommands) std::fprintf(out, "  %-8s %s\n", command->name, command->summary);
     std::fputs("\nOptions:\n"
@@ -43,12 +43,12 @@ void PrintProgramUsage(FILE* out) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        PrintProgramUsage(stderr);
+        printProgramUsage(stderr);
         return vorda::cli::exitUsage;
     }
     const std::string name = argv[1];
     if (name == "-h" || name == "--help") {
-        PrintProgramUsage(stdout);
+        printProgramUsage(stdout);
         return vorda::cli::exitOk;
     }
     if (name == "--version") {
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     for (const Command* command : kCommands) {
         if (name == command->name) return command->run(std::vector<std::string>(argv + 2, argv + argc));
     }
-    vorda::cli::PrintError((name.starts_with("-") ? "unknown option " : "unknown command ") + name);
-    PrintProgramUsage(stderr);
+    vorda::cli::printError((name.starts_with("-") ? "unknown option " : "unknown command ") + name);
+    printProgramUsage(stderr);
     return vorda::cli::exitUsage;
 }

@@ -39,15 +39,15 @@ constexpr FieldSlot kV1Fields[] = {
     {tvV1Artist, "<artist>"}, {tvV1Title, "<title>"}, {tvV1Album, "<album>"}, {tvV1Comment, "<comment>"},
     {tvV1Genre, "<genre>"},   {tvV1Year, "<year>"},   {tvV1Track, "<track>"}};
 
-bool IsFile(const std::string& path) {
+bool isFile(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
 }
 
-bool IsTrackKey(int key) { return key == tvTrack || key == tvV2Track || key == tvV1Track; }
+bool isTrackKey(int key) { return key == tvTrack || key == tvV2Track || key == tvV1Track; }
 
 // The leading number of text (sign, digits), as a whole number; 0 when there is none.
-long long LeadingValue(const std::string& text) {
+long long leadingValue(const std::string& text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     bool negative = false;
@@ -64,21 +64,21 @@ long long LeadingValue(const std::string& text) {
 }
 
 // The selected rows of the list, top to bottom.
-std::vector<int> SelectedRows(const FileList& list) {
+std::vector<int> selectedRows(const FileList& list) {
     std::vector<int> rows;
-    for (int row = 1; row <= list.Count(); ++row)
-        if (list.Selected(row)) rows.push_back(row);
+    for (int row = 1; row <= list.count(); ++row)
+        if (list.selected(row)) rows.push_back(row);
     return rows;
 }
 
-void ApplyAction(clsTag& tag, int kind, int action) {
-    if (action == taAdd) tag.Add(kind);
-    else if (action == taRemove) tag.Remove(kind);
+void applyAction(clsTag& tag, int kind, int action) {
+    if (action == taAdd) tag.add(kind);
+    else if (action == taRemove) tag.remove(kind);
 }
 
 }  // namespace
 
-TagActions FixTagActions(const TagSwitches& sw, bool advancedMode) {
+TagActions fixTagActions(const TagSwitches& sw, bool advancedMode) {
     TagActions a;
     if (advancedMode) {
         a.v1 = sw.chkID3v1Rem ? taRemove : (sw.chkID3v1 ? taAdd : taLeave);
@@ -90,9 +90,9 @@ TagActions FixTagActions(const TagSwitches& sw, bool advancedMode) {
     return a;
 }
 
-std::string FixedTrack(const std::string& track, const std::string& fileName) {
-    if (IsAllDigits(track) || LeadingValue(track) != 0) return track;
-    const std::string bare = RemoveExtension(GetFileName(fileName));
+std::string fixedTrack(const std::string& track, const std::string& fileName) {
+    if (isAllDigits(track) || leadingValue(track) != 0) return track;
+    const std::string bare = removeExtension(getFileName(fileName));
     for (size_t i = 0; i + 1 < bare.size(); ++i)
         if (bare[i] >= '0' && bare[i] <= '9' && bare[i + 1] >= '0' && bare[i + 1] <= '9') return bare.substr(i, 2);
     for (char c : bare)
@@ -100,25 +100,25 @@ std::string FixedTrack(const std::string& track, const std::string& fileName) {
     return {};
 }
 
-void FixFileTags(clsFile& file, const TagActions& actions, bool advancedMode, const std::string& inPattern,
+void fixFileTags(clsFile& file, const TagActions& actions, bool advancedMode, const std::string& inPattern,
                  const Settings& s) {
-    clsTag& tag = file.Tag();
-    if (file.Audio().AudioType() == "MPEG") {
+    clsTag& tag = file.tag();
+    if (file.audio().audioType() == "MPEG") {
         // ID3v1 first: a Lyrics3 block can only be added behind an ID3v1 tag.
-        ApplyAction(tag, tkID3v1, actions.v1);
-        ApplyAction(tag, tkID3v2, actions.v2);
-        ApplyAction(tag, tkLyrics3, actions.lyrics3);
+        applyAction(tag, tkID3v1, actions.v1);
+        applyAction(tag, tkID3v2, actions.v2);
+        applyAction(tag, tkLyrics3, actions.lyrics3);
     }
-    const std::string path = file.FullPath();
+    const std::string path = file.fullPath();
     auto fixSlots = [&](const FieldSlot* begin, const FieldSlot* end) {
         for (const FieldSlot* slot = begin; slot != end; ++slot) {
-            std::string value = FixedFieldValue(file, slot->key, slot->placeholder, path, inPattern, s);
-            if (IsTrackKey(slot->key)) {
-                value = FixedTrack(value, path);
+            std::string value = fixedFieldValue(file, slot->key, slot->placeholder, path, inPattern, s);
+            if (isTrackKey(slot->key)) {
+                value = fixedTrack(value, path);
                 if (!value.empty() && s.bPadTrackNr && s.iTrackDigits >= 1)
-                    value = PadTrackNumber(value, s.iTrackDigits);
+                    value = padTrackNumber(value, s.iTrackDigits);
             }
-            tag.SetValue(slot->key, value);
+            tag.setValue(slot->key, value);
         }
     };
     if (!advancedMode) {
@@ -131,33 +131,33 @@ void FixFileTags(clsFile& file, const TagActions& actions, bool advancedMode, co
     if (v1) fixSlots(std::begin(kV1Fields), std::end(kV1Fields));
 }
 
-void BatchResult::AddFailure(const std::string& path, int error) {
+void BatchResult::addFailure(const std::string& path, int error) {
     failures.emplace_back(path, error);
-    if (failed++ == 0) firstError = path + ": Error " + std::to_string(error) + " " + ErrorText(error);
+    if (failed++ == 0) firstError = path + ": Error " + std::to_string(error) + " " + errorText(error);
 }
 
-std::string FailureMessage(const BatchResult& result, const std::string& what) {
+std::string failureMessage(const BatchResult& result, const std::string& what) {
     if (result.failed == 0) return {};
     return what + " failed for " + std::to_string(result.failed) + (result.failed == 1 ? " file." : " files.") +
            "\r\n\r\nFirst error: " + result.firstError;
 }
 
-void ShowFileAgain(ListCommands& cmds, const std::string& path) {
-    FileList& list = cmds.List();
+void showFileAgain(ListCommands& cmds, const std::string& path) {
+    FileList& list = cmds.list();
     clsFile file;
-    for (int row = 1; row <= list.Count(); ++row)
-        if (list.GetFullPath(row) == path && file.ReadFile(path, true)) cmds.UpdateListItem(row, file);
+    for (int row = 1; row <= list.count(); ++row)
+        if (list.getFullPath(row) == path && file.readFile(path, true)) cmds.updateListItem(row, file);
 }
 
 namespace {
 
 // Files whose rebuild could not be put in place when the batch was committed failed after all;
 // their rows show again what the files hold.
-void CountBatchFailures(tagfile::DeferredRebuilds& batch, BatchResult& result, ListCommands& cmds) {
-    for (const tagfile::DeferredRebuilds::Failure& f : batch.Commit()) {
+void countBatchFailures(tagfile::DeferredRebuilds& batch, BatchResult& result, ListCommands& cmds) {
+    for (const tagfile::DeferredRebuilds::Failure& f : batch.commit()) {
         if (result.processed > 0) --result.processed;
-        result.AddFailure(f.path, f.error);
-        ShowFileAgain(cmds, f.path);
+        result.addFailure(f.path, f.error);
+        showFileAgain(cmds, f.path);
     }
 }
 
@@ -166,197 +166,197 @@ void CountBatchFailures(tagfile::DeferredRebuilds& batch, BatchResult& result, L
 BatchTagCommands::BatchTagCommands(ListCommands& cmds, UserInterface& ui, Settings& s)
     : cmds_(cmds), ui_(ui), s_(s) {}
 
-void BatchTagCommands::ReportFailures(const BatchResult& result, const std::string& what) {
-    const std::string text = FailureMessage(result, what);
-    if (!text.empty()) ui_.Ask(text, mbOK, miError);
+void BatchTagCommands::reportFailures(const BatchResult& result, const std::string& what) {
+    const std::string text = failureMessage(result, what);
+    if (!text.empty()) ui_.ask(text, mbOK, miError);
 }
 
-BatchResult BatchTagCommands::ForEachRow(const std::vector<int>& rows, const RowAction& action) {
+BatchResult BatchTagCommands::forEachRow(const std::vector<int>& rows, const RowAction& action) {
     BatchResult result;
-    FileList& list = cmds_.List();
+    FileList& list = cmds_.list();
     clsFile& file = cmds_.filCurrent();
     const long long total = static_cast<long long>(rows.size());
     long long done = 0;
-    ui_.SetProgress(0, total);
+    ui_.setProgress(0, total);
     tagfile::DeferredRebuilds batch;
     for (size_t index = 0; index < rows.size(); ++index) {
         const int row = rows[index];
-        const std::string path = list.GetFullPath(row);
-        if (path.empty() || !file.ReadFile(path, true)) {
-            result.AddFailure(path, ENOENT);
+        const std::string path = list.getFullPath(row);
+        if (path.empty() || !file.readFile(path, true)) {
+            result.addFailure(path, ENOENT);
         } else {
             const int error = action(file, path, index);
-            if (error != 0) result.AddFailure(path, error);
+            if (error != 0) result.addFailure(path, error);
             else ++result.processed;
             // The row shows what the file holds now, written or not.
-            if (file.ReadFile(path, true)) cmds_.UpdateListItem(row, file);
+            if (file.readFile(path, true)) cmds_.updateListItem(row, file);
         }
-        ui_.SetProgress(++done, total);
-        ui_.Repaint();
+        ui_.setProgress(++done, total);
+        ui_.repaint();
     }
-    CountBatchFailures(batch, result, cmds_);
-    ui_.SetProgress(0, 0);
+    countBatchFailures(batch, result, cmds_);
+    ui_.setProgress(0, 0);
     return result;
 }
 
-BatchResult BatchTagCommands::FixTags(const TagSwitches& switches, bool detect, const std::string& inPattern) {
-    if (cmds_.bMultiChange) return FixSelectedFiles(switches, detect, inPattern);
+BatchResult BatchTagCommands::fixTags(const TagSwitches& switches, bool detect, const std::string& inPattern) {
+    if (cmds_.bMultiChange) return fixSelectedFiles(switches, detect, inPattern);
 
     BatchResult result;
-    ui_.SetStatus(3, kFixing);
+    ui_.setStatus(3, kFixing);
     clsFile& file = cmds_.filCurrent();
-    const std::string path = file.FullPath();
-    if (!path.empty() && IsFile(path)) {
+    const std::string path = file.fullPath();
+    if (!path.empty() && isFile(path)) {
         // The shown file: the values typed in the panes go into the working object, which is
         // then fixed in memory; "Save tags" writes it.
-        if (TakePaneValues) TakePaneValues(file);
+        if (takePaneValues) takePaneValues(file);
         std::string pattern = inPattern;
         if (detect) {
-            pattern = DetectInPattern(path, s_);
-            if (InPatternDetected) InPatternDetected(pattern);
+            pattern = detectInPattern(path, s_);
+            if (inPatternDetected) inPatternDetected(pattern);
         }
-        FixFileTags(file, FixTagActions(switches, s_.bAdvancedMode), s_.bAdvancedMode, pattern, s_);
-        if (ShowFixedTags) ShowFixedTags(file);
+        fixFileTags(file, fixTagActions(switches, s_.bAdvancedMode), s_.bAdvancedMode, pattern, s_);
+        if (showFixedTags) showFixedTags(file);
         result.processed = 1;
     }
-    ui_.SetStatus(3, kFixed);
+    ui_.setStatus(3, kFixed);
     return result;
 }
 
-BatchResult BatchTagCommands::FixSelectedFiles(const TagSwitches& switches, bool detect,
+BatchResult BatchTagCommands::fixSelectedFiles(const TagSwitches& switches, bool detect,
                                                const std::string& inPattern) {
     BatchResult result;
-    ui_.SetStatus(3, kFixing);
-    const TagActions actions = FixTagActions(switches, s_.bAdvancedMode);
-    FileList& list = cmds_.List();
+    ui_.setStatus(3, kFixing);
+    const TagActions actions = fixTagActions(switches, s_.bAdvancedMode);
+    FileList& list = cmds_.list();
 
     // Rows whose file is gone are skipped and not counted for the progress bar.
     std::vector<std::pair<int, std::string>> work;
-    for (int row : SelectedRows(list)) {
-        std::string path = list.GetFullPath(row);
-        if (!path.empty() && IsFile(path)) work.emplace_back(row, std::move(path));
+    for (int row : selectedRows(list)) {
+        std::string path = list.getFullPath(row);
+        if (!path.empty() && isFile(path)) work.emplace_back(row, std::move(path));
     }
     const long long total = static_cast<long long>(work.size());
-    ui_.SetProgress(0, total);
+    ui_.setProgress(0, total);
 
     clsFile& file = cmds_.filCurrent();
     std::string pattern = inPattern;
     long long done = 0;
     tagfile::DeferredRebuilds batch;
     for (const auto& [row, path] : work) {
-        if (!file.ReadFile(path, true)) {
-            result.AddFailure(path, EIO);
+        if (!file.readFile(path, true)) {
+            result.addFailure(path, EIO);
         } else {
             if (detect) {
-                pattern = DetectInPattern(path, s_);
-                if (InPatternDetected) InPatternDetected(pattern);
+                pattern = detectInPattern(path, s_);
+                if (inPatternDetected) inPatternDetected(pattern);
             }
-            FixFileTags(file, actions, s_.bAdvancedMode, pattern, s_);
-            const int error = file.PutTags();
-            if (error != 0) result.AddFailure(path, error);
+            fixFileTags(file, actions, s_.bAdvancedMode, pattern, s_);
+            const int error = file.putTags();
+            if (error != 0) result.addFailure(path, error);
             else ++result.processed;
             // The row shows what the file holds now, written or not.
-            if (file.ReadFile(path, true)) cmds_.UpdateListItem(row, file);
+            if (file.readFile(path, true)) cmds_.updateListItem(row, file);
         }
-        ui_.SetProgress(++done, total);
-        ui_.Repaint();
+        ui_.setProgress(++done, total);
+        ui_.repaint();
     }
-    CountBatchFailures(batch, result, cmds_);
-    file.Reset();
-    ui_.SetProgress(0, 0);
-    ui_.SetStatus(3, kFixed);
-    ReportFailures(result, "Fixing tags");
+    countBatchFailures(batch, result, cmds_);
+    file.reset();
+    ui_.setProgress(0, 0);
+    ui_.setStatus(3, kFixed);
+    reportFailures(result, "Fixing tags");
     return result;
 }
 
-long BatchTagCommands::ParseStartValue(const std::string& answer) {
-    const std::string text = Trim(answer);
+long BatchTagCommands::parseStartValue(const std::string& answer) {
+    const std::string text = trim(answer);
     if (text.empty()) return 0;
     size_t i = (text[0] == '-' || text[0] == '+') ? 1 : 0;
     if (i >= text.size()) return 0;
     for (size_t j = i; j < text.size(); ++j)
         if (text[j] < '0' || text[j] > '9') return 0;
-    const long long value = LeadingValue(text);
+    const long long value = leadingValue(text);
     if (value > 100000) return 100000;
     if (value < -100000) return -100000;
     return static_cast<long>(value);
 }
 
-BatchResult BatchTagCommands::AddTrackNumbers() {
+BatchResult BatchTagCommands::addTrackNumbers() {
     std::string answer;
-    if (!InputBox || !InputBox(kStartPrompt, "1", answer)) return {};
-    const long start = ParseStartValue(answer);
+    if (!inputBox || !inputBox(kStartPrompt, "1", answer)) return {};
+    const long start = parseStartValue(answer);
     if (start == 0) return {};
     if (start < 0 || start >= 255) {
-        ui_.Ask(kInvalidStart, mbOK, miInformation);
+        ui_.ask(kInvalidStart, mbOK, miInformation);
         return {};
     }
-    return NumberTracks(start);
+    return numberTracks(start);
 }
 
-BatchResult BatchTagCommands::NumberTracks(long start, const std::vector<int>& addKinds) {
-    FileList& list = cmds_.List();
+BatchResult BatchTagCommands::numberTracks(long start, const std::vector<int>& addKinds) {
+    FileList& list = cmds_.list();
     std::vector<std::string> unchanged;
-    BatchResult result = ForEachRow(SelectedRows(list), [&](clsFile& file, const std::string& path, size_t index) {
-        for (const int kind : addKinds) file.Tag().Add(kind);
-        if (!file.Tag().SetValue(tvTrack, std::to_string(start + static_cast<long>(index)))) {
+    BatchResult result = forEachRow(selectedRows(list), [&](clsFile& file, const std::string& path, size_t index) {
+        for (const int kind : addKinds) file.tag().add(kind);
+        if (!file.tag().setValue(tvTrack, std::to_string(start + static_cast<long>(index)))) {
             unchanged.push_back(path);
             return 0;
         }
-        return file.PutTags();
+        return file.putTags();
     });
     result.processed -= static_cast<int>(unchanged.size());
     result.unchanged = std::move(unchanged);
     if (!result.unchanged.empty())
-        ui_.Ask(std::to_string(result.unchanged.size()) + (result.unchanged.size() == 1 ? " file " : " files ") +
+        ui_.ask(std::to_string(result.unchanged.size()) + (result.unchanged.size() == 1 ? " file " : " files ") +
                     kNoTagForTrack + "\r\n\r\nFirst file: " + result.unchanged.front(),
                 mbOK, miInformation);
     // The working object now holds the last numbered file; show the selected one again.
-    const int first = list.FirstSelected();
-    if (!cmds_.bMultiChange && first > 0) cmds_.ShowFile(first);
-    ReportFailures(result, "Numbering tracks");
+    const int first = list.firstSelected();
+    if (!cmds_.bMultiChange && first > 0) cmds_.showFile(first);
+    reportFailures(result, "Numbering tracks");
     return result;
 }
 
-BatchResult BatchTagCommands::RemoveTags() {
+BatchResult BatchTagCommands::removeTags() {
     BatchResult result;
-    FileList& list = cmds_.List();
-    const std::vector<int> rows = SelectedRows(list);
+    FileList& list = cmds_.list();
+    const std::vector<int> rows = selectedRows(list);
     if (rows.empty()) return result;
-    if (cmds_.bMultiChange && ui_.Ask(kRemoveQuestion, mbYesNo, miQuestion) != anYes) return result;
+    if (cmds_.bMultiChange && ui_.ask(kRemoveQuestion, mbYesNo, miQuestion) != anYes) return result;
 
-    result = ForEachRow(rows, [&](clsFile& file, const std::string& path, size_t) {
-        file.Tag().Remove(tkAll);
-        int error = file.PutTags();
+    result = forEachRow(rows, [&](clsFile& file, const std::string& path, size_t) {
+        file.tag().remove(tkAll);
+        int error = file.putTags();
         // The handler lets an explicit removal win over "Always"; the option still gives
         // the file a fresh, empty tag, written from the tagless file.
-        if (error == 0 && (s_.UseID3v1 == tuAlways || s_.UseID3v2 == tuAlways) && file.ReadFile(path, true))
-            error = file.PutTags();
+        if (error == 0 && (s_.useID3v1 == tuAlways || s_.useID3v2 == tuAlways) && file.readFile(path, true))
+            error = file.putTags();
         return error;
     });
     clsFile& file = cmds_.filCurrent();
-    if (!cmds_.bMultiChange) cmds_.ShowFile(rows.front());
-    else file.Reset();
-    ReportFailures(result, "Removing tags");
+    if (!cmds_.bMultiChange) cmds_.showFile(rows.front());
+    else file.reset();
+    reportFailures(result, "Removing tags");
     return result;
 }
 
-BatchResult BatchTagCommands::RemoveJunk() {
-    const std::vector<int> rows = SelectedRows(cmds_.List());
-    BatchResult result = ForEachRow(rows, [](clsFile& file, const std::string&, size_t) {
-        return file.Tag().RemoveJunk();
+BatchResult BatchTagCommands::removeJunk() {
+    const std::vector<int> rows = selectedRows(cmds_.list());
+    BatchResult result = forEachRow(rows, [](clsFile& file, const std::string&, size_t) {
+        return file.tag().removeJunk();
     });
     clsFile& file = cmds_.filCurrent();
-    if (!cmds_.bMultiChange && !rows.empty()) cmds_.ShowFile(rows.front());
-    else if (!rows.empty()) file.Reset();
-    ReportFailures(result, "Removing junk");
+    if (!cmds_.bMultiChange && !rows.empty()) cmds_.showFile(rows.front());
+    else if (!rows.empty()) file.reset();
+    reportFailures(result, "Removing junk");
     return result;
 }
 
-void BatchTagCommands::ExtractTags() {
+void BatchTagCommands::extractTags() {
     if (cmds_.bMultiChange) return;
-    const int row = cmds_.List().FirstSelected();
-    if (row > 0) cmds_.ShowFile(row);
+    const int row = cmds_.list().firstSelected();
+    if (row > 0) cmds_.showFile(row);
 }
 
 }  // namespace vorda

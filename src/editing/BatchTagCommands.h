@@ -37,18 +37,18 @@ struct TagActions {
 };
 // Advanced mode: each ID3 tag by its own pair (remove wins); simple mode: "Use tags" adds or
 // removes both ID3 tags. Lyrics3 by its pair in both modes.
-TagActions FixTagActions(const TagSwitches& switches, bool advancedMode);
+TagActions fixTagActions(const TagSwitches& switches, bool advancedMode);
 
 // Completes and cleans the tags of one file already read into file (tags read): applies the tag
 // actions (MPEG files only), fills every empty field from the file name by the input pattern,
 // cleans every field and fixes the track. Nothing is written.
-void FixFileTags(clsFile& file, const TagActions& actions, bool advancedMode, const std::string& inPattern,
+void fixFileTags(clsFile& file, const TagActions& actions, bool advancedMode, const std::string& inPattern,
                  const Settings& s = settings());
 
 // The track the fix keeps: the value itself when it is all digits or a non-zero number, else
 // the first two-digit run of the bare file name (no folder, no extension), else its first
 // digit, else empty.
-std::string FixedTrack(const std::string& track, const std::string& fileName);
+std::string fixedTrack(const std::string& track, const std::string& fileName);
 
 // The outcome of a loop over several files. Failures are collected and reported once at the end.
 struct BatchResult {
@@ -57,15 +57,15 @@ struct BatchResult {
     std::string firstError;  // "path: Error n ..." of the first failure
     std::vector<std::pair<std::string, int>> failures;  // every failed path with its error number
     std::vector<std::string> unchanged;  // files left as they were: no tag could hold the value
-    void AddFailure(const std::string& path, int error);
+    void addFailure(const std::string& path, int error);
 };
 
 // The message shown once after a loop in which some files failed ("" when none failed):
 // "<what> failed for N file(s)." CR LF CR LF "First error: " + firstError.
-std::string FailureMessage(const BatchResult& result, const std::string& what);
+std::string failureMessage(const BatchResult& result, const std::string& what);
 
 // Reads the file at path again into every list row that shows it.
-void ShowFileAgain(ListCommands& cmds, const std::string& path);
+void showFileAgain(ListCommands& cmds, const std::string& path);
 
 class BatchTagCommands {
 public:
@@ -74,40 +74,40 @@ public:
     // ---- hooks of the window (all optional)
     // One-file fix: takes the values typed in the panes into the working object first (in
     // advanced mode after reducing the ID3v1 track field to its digits).
-    std::function<void(clsFile& file)> TakePaneValues;
+    std::function<void(clsFile& file)> takePaneValues;
     // One-file fix: shows the fixed values of the working object in the panes (no re-read).
-    std::function<void(clsFile& file)> ShowFixedTags;
+    std::function<void(clsFile& file)> showFixedTags;
     // The detected input pattern for the input-pattern box.
-    std::function<void(const std::string& pattern)> InPatternDetected;
+    std::function<void(const std::string& pattern)> inPatternDetected;
     // The input box of "Add tracknumbers...": false when cancelled; answer receives the text.
-    std::function<bool(const std::string& prompt, const std::string& defaultText, std::string& answer)> InputBox;
+    std::function<bool(const std::string& prompt, const std::string& defaultText, std::string& answer)> inputBox;
 
     // ---- "Fix tags": status "Fixing tags...", then "All tags fixed!". With several rows
     // selected (bMultiChange) every selected existing file is fixed and written; with one, the
     // shown file (filCurrent) is fixed in memory and written by the next "Save tags".
     // inPattern is the input-pattern box text; detect the "Detect input pattern" box.
-    BatchResult FixTags(const TagSwitches& switches, bool detect, const std::string& inPattern);
-    // The several-files part of FixTags on every selected row, whatever their number.
-    BatchResult FixSelectedFiles(const TagSwitches& switches, bool detect, const std::string& inPattern);
+    BatchResult fixTags(const TagSwitches& switches, bool detect, const std::string& inPattern);
+    // The several-files part of fixTags on every selected row, whatever their number.
+    BatchResult fixSelectedFiles(const TagSwitches& switches, bool detect, const std::string& inPattern);
 
-    // ---- "Add tracknumbers...": asks the start value, then NumberTracks.
-    BatchResult AddTrackNumbers();
+    // ---- "Add tracknumbers...": asks the start value, then numberTracks.
+    BatchResult addTrackNumbers();
     // Gives the selected rows, top to bottom, the tracks start, start+1, ... and writes them.
     // The tags of addKinds are added first. A file without a tag that takes the track (and none
     // added, nor one the tag options create) is left unchanged and listed in the result.
-    BatchResult NumberTracks(long start, const std::vector<int>& addKinds = {});
+    BatchResult numberTracks(long start, const std::vector<int>& addKinds = {});
     // The start value typed into the input box: 0 for empty or non-numeric text.
-    static long ParseStartValue(const std::string& answer);
+    static long parseStartValue(const std::string& answer);
 
     // ---- "Remove tags": asks with several rows, removes ID3v1, ID3v2 and Lyrics3 and writes
     // (the tag options still apply inside the write), then shows the selected file again.
-    BatchResult RemoveTags();
+    BatchResult removeTags();
 
-    // ---- "Remove Junk": RemoveJunk on every selected file, no question.
-    BatchResult RemoveJunk();
+    // ---- "Remove Junk": removeJunk on every selected file, no question.
+    BatchResult removeJunk();
 
     // ---- "Extract tags": with one row selected, shows it again (re-reading its tags).
-    void ExtractTags();
+    void extractTags();
 
     // The texts of the commands.
     static constexpr const char* kFixing = "Fixing tags...";
@@ -126,10 +126,10 @@ private:
     // runs action (0 or an error number; index counts the rows from 0), refreshes the row and
     // advances the progress bar. A file that cannot be read counts as failed (ENOENT).
     using RowAction = std::function<int(clsFile& file, const std::string& path, size_t index)>;
-    BatchResult ForEachRow(const std::vector<int>& rows, const RowAction& action);
+    BatchResult forEachRow(const std::vector<int>& rows, const RowAction& action);
 
     // Reports the failures of a finished loop once (error icon); nothing when none failed.
-    void ReportFailures(const BatchResult& result, const std::string& what);
+    void reportFailures(const BatchResult& result, const std::string& what);
 
     ListCommands& cmds_;
     UserInterface& ui_;

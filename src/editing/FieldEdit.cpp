@@ -10,7 +10,7 @@ namespace vorda {
 namespace {
 
 // The text split into its UTF-8 characters (a stray byte counts as one character).
-std::vector<std::string_view> Characters(std::string_view text) {
+std::vector<std::string_view> characters(std::string_view text) {
     std::vector<std::string_view> out;
     size_t i = 0;
     while (i < text.size()) {
@@ -26,7 +26,7 @@ std::vector<std::string_view> Characters(std::string_view text) {
 
 // The integer part of a decimal number written in text (blanks around it allowed, an
 // optional sign, digits with an optional fraction); false when text is no such number.
-bool IntegerPart(std::string_view text, long long& value) {
+bool integerPart(std::string_view text, long long& value) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     bool negative = false;
@@ -52,7 +52,7 @@ bool IntegerPart(std::string_view text, long long& value) {
     return true;
 }
 
-std::string Join(const std::vector<std::string_view>& chars, size_t from, size_t to) {
+std::string join(const std::vector<std::string_view>& chars, size_t from, size_t to) {
     std::string out;
     for (size_t i = from; i < to; ++i) out += chars[i];
     return out;
@@ -60,26 +60,26 @@ std::string Join(const std::vector<std::string_view>& chars, size_t from, size_t
 
 }  // namespace
 
-std::string ApplyFieldEdit(const std::string& newText, const std::string& oldValue, bool apply) {
+std::string applyFieldEdit(const std::string& newText, const std::string& oldValue, bool apply) {
     if (!apply) return oldValue;
     const std::string_view command = std::string_view(newText).substr(0, 3);
     const std::string rest = newText.size() > 3 ? newText.substr(3) : std::string();
     long long n = 0;
-    if ((command == "l-=" || command == "r-=") && IntegerPart(rest, n)) {
-        const std::vector<std::string_view> chars = Characters(oldValue);
+    if ((command == "l-=" || command == "r-=") && integerPart(rest, n)) {
+        const std::vector<std::string_view> chars = characters(oldValue);
         const size_t cut = n <= 0 ? 0 : static_cast<size_t>(std::min<long long>(n, static_cast<long long>(chars.size())));
-        if (command == "l-=") return Join(chars, cut, chars.size());
-        return Join(chars, 0, chars.size() - cut);
+        if (command == "l-=") return join(chars, cut, chars.size());
+        return join(chars, 0, chars.size() - cut);
     }
     if (command == "l+=") return rest + oldValue;
     if (command == "r+=") return oldValue + rest;
     return newText;
 }
 
-std::string FilterChars(const std::string& text, const std::string& set, bool keep) {
-    const std::vector<std::string_view> members = Characters(set);
+std::string filterChars(const std::string& text, const std::string& set, bool keep) {
+    const std::vector<std::string_view> members = characters(set);
     std::string out;
-    for (const std::string_view c : Characters(text)) {
+    for (const std::string_view c : characters(text)) {
         bool inSet = false;
         for (const std::string_view m : members)
             if (m == c) {

@@ -15,10 +15,10 @@ namespace vorda {
 //   anything else      -> newText
 // N is the integer part of a decimal number; a negative N removes nothing. Characters are
 // counted as Unicode characters of the UTF-8 text.
-std::string ApplyFieldEdit(const std::string& newText, const std::string& oldValue, bool apply);
+std::string applyFieldEdit(const std::string& newText, const std::string& oldValue, bool apply);
 
 // keep true: the characters of text that occur in set, in their order; keep false: text
 // without any character of set.
-std::string FilterChars(const std::string& text, const std::string& set, bool keep);
+std::string filterChars(const std::string& text, const std::string& set, bool keep);
 
 }  // namespace vorda

@@ -17,24 +17,24 @@ namespace vorda {
 
 namespace {
 
-std::string Lower(std::string text) {
+std::string lower(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
 }
 
-bool IsBlank(std::string_view text) {
+bool isBlank(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
 // The base identifier of "ID#n".
-std::string BaseID(const std::string& id) { return id.substr(0, id.find('#')); }
+std::string baseId(const std::string& id) { return id.substr(0, id.find('#')); }
 
 }  // namespace
 
-std::vector<std::string> FrameList(clsFile& file) {
+std::vector<std::string> frameList(clsFile& file) {
     std::vector<std::string> ids;
-    const std::string all = file.Tag().GetValue(tvV2Frame);
+    const std::string all = file.tag().getValue(tvV2Frame);
     size_t start = 0;
     while (start <= all.size()) {
         size_t bar = all.find('|', start);
@@ -45,27 +45,27 @@ std::vector<std::string> FrameList(clsFile& file) {
     return ids;
 }
 
-bool IsPictureFrame(const std::string& id) {
-    const std::string base = BaseID(id);
+bool isPictureFrame(const std::string& id) {
+    const std::string base = baseId(id);
     return base == "APIC" || base == "PIC";
 }
 
-std::string FrameContentText(const std::string& content) {
+std::string frameContentText(const std::string& content) {
     std::string shown = content;
     std::string_view rest = content;
     size_t zero;
     while ((zero = rest.find('\0')) != std::string_view::npos) {
         const std::string_view part = rest.substr(0, zero);
-        if (!IsBlank(part)) shown = std::string(part);
+        if (!isBlank(part)) shown = std::string(part);
         rest.remove_prefix(zero + 1);
     }
-    if (!IsBlank(rest)) shown = std::string(rest);
+    if (!isBlank(rest)) shown = std::string(rest);
     zero = shown.find('\0');
     if (zero != std::string::npos) shown.resize(zero);
     return shown;
 }
 
-ImageFormat DetectImageFormat(std::string_view b) {
+ImageFormat detectImageFormat(std::string_view b) {
     auto starts = [&](std::string_view magic) { return b.substr(0, magic.size()) == magic; };
     if (starts("\xFF\xD8\xFF")) return ImageFormat::JPEG;
     if (starts("\x89PNG\r\n\x1A\n")) return ImageFormat::PNG;
@@ -74,7 +74,7 @@ ImageFormat DetectImageFormat(std::string_view b) {
     return ImageFormat::Unknown;
 }
 
-std::string ImageExtension(ImageFormat format) {
+std::string imageExtension(ImageFormat format) {
     switch (format) {
     case ImageFormat::JPEG: return "jpg";
     case ImageFormat::PNG: return "png";
@@ -84,7 +84,7 @@ std::string ImageExtension(ImageFormat format) {
     }
 }
 
-std::string ImageMimeType(ImageFormat format) {
+std::string imageMimeType(ImageFormat format) {
     switch (format) {
     case ImageFormat::JPEG: return "image/jpeg";
     case ImageFormat::PNG: return "image/png";
@@ -94,8 +94,8 @@ std::string ImageMimeType(ImageFormat format) {
     }
 }
 
-ImageFormat FormatOfMimeType(const std::string& mime) {
-    const std::string m = Lower(Trim(mime));
+ImageFormat formatOfMimeType(const std::string& mime) {
+    const std::string m = lower(trim(mime));
     if (m == "image/jpg" || m == "image/jpeg" || m == "image/pjpeg") return ImageFormat::JPEG;
     if (m == "image/png") return ImageFormat::PNG;
     if (m == "image/gif") return ImageFormat::GIF;
@@ -103,14 +103,14 @@ ImageFormat FormatOfMimeType(const std::string& mime) {
     return ImageFormat::Unknown;
 }
 
-bool ParsePicture(const std::string& content, PictureData& picture) {
+bool parsePicture(const std::string& content, PictureData& picture) {
     picture = PictureData{};
     if (content.size() < 2) return false;
     const char encoding = content[0];
     size_t pos = 1;
     const size_t mimeEnd = content.find('\0', pos);
     if (mimeEnd != std::string::npos) {
-        picture.mime = Lower(content.substr(pos, mimeEnd - pos));
+        picture.mime = lower(content.substr(pos, mimeEnd - pos));
         pos = mimeEnd + 1;
     }
     if (pos >= content.size()) return false;
@@ -132,12 +132,12 @@ bool ParsePicture(const std::string& content, PictureData& picture) {
         pos = descEnd + (wide ? 2 : 1);
     }
     picture.bytes = content.substr(std::min(pos, content.size()));
-    picture.format = DetectImageFormat(picture.bytes);
-    if (picture.format == ImageFormat::Unknown) picture.format = FormatOfMimeType(picture.mime);
+    picture.format = detectImageFormat(picture.bytes);
+    if (picture.format == ImageFormat::Unknown) picture.format = formatOfMimeType(picture.mime);
     return true;
 }
 
-std::string BuildPicturePayload(const std::string& bytes, const std::string& mime, int pictureType) {
+std::string buildPicturePayload(const std::string& bytes, const std::string& mime, int pictureType) {
     std::string payload(1, '\0');
     payload += mime;
     payload.push_back('\0');
@@ -147,24 +147,24 @@ std::string BuildPicturePayload(const std::string& bytes, const std::string& mim
     return payload;
 }
 
-FrameView ShowID3v2Frame(clsFile& file, const std::string& id) {
+FrameView showID3v2Frame(clsFile& file, const std::string& id) {
     FrameView view;
     view.id = id;
-    const std::string content = file.Tag().GetValue(tvV2Frame, id);
+    const std::string content = file.tag().getValue(tvV2Frame, id);
     if (content.empty()) return view;
-    if (!IsPictureFrame(id)) {
-        view.text = FrameContentText(content);
+    if (!isPictureFrame(id)) {
+        view.text = frameContentText(content);
         return view;
     }
     PictureData picture;
-    if (ParsePicture(content, picture) && picture.Showable() && !picture.bytes.empty()) {
+    if (parsePicture(content, picture) && picture.showable() && !picture.bytes.empty()) {
         view.isPicture = true;
         view.picture = std::move(picture);
     }
     return view;
 }
 
-int DeleteFrames(clsFile& file, std::vector<std::string> ids) {
+int deleteFrames(clsFile& file, std::vector<std::string> ids) {
     // "ID#n" names count frames of one identifier in tag order; removing the later ones first
     // keeps the names of the earlier ones valid.
     auto number = [](const std::string& id) {
@@ -175,16 +175,16 @@ int DeleteFrames(clsFile& file, std::vector<std::string> ids) {
         return number(a) > number(b);
     });
     int removed = 0;
-    clsTag& tag = file.Tag();
+    clsTag& tag = file.tag();
     for (const std::string& id : ids) {
-        if (tag.GetValue(tvV2Frame, id).empty()) continue;
-        tag.SetValue(tvV2Frame, std::string(), id);
+        if (tag.getValue(tvV2Frame, id).empty()) continue;
+        tag.setValue(tvV2Frame, std::string(), id);
         ++removed;
     }
     return removed;
 }
 
-int WriteFileBytes(const std::string& path, std::string_view bytes) {
+int writeFileBytes(const std::string& path, std::string_view bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return errno;
     size_t done = 0;
@@ -202,12 +202,12 @@ int WriteFileBytes(const std::string& path, std::string_view bytes) {
     return 0;
 }
 
-std::string PictureExportPath(const std::string& chosen, ImageFormat format) {
-    const std::string want = ImageExtension(format);
+std::string pictureExportPath(const std::string& chosen, ImageFormat format) {
+    const std::string want = imageExtension(format);
     if (want.empty()) return chosen;
-    const std::string name = GetFileName(chosen);
+    const std::string name = getFileName(chosen);
     const size_t dot = name.rfind('.');
-    std::string ext = (dot == std::string::npos || dot == 0) ? std::string() : Lower(name.substr(dot + 1));
+    std::string ext = (dot == std::string::npos || dot == 0) ? std::string() : lower(name.substr(dot + 1));
     if (ext == "jpeg") ext = "jpg";
     if (ext == want) return chosen;
     if (ext == "jpg" || ext == "png" || ext == "gif" || ext == "bmp")
@@ -215,14 +215,14 @@ std::string PictureExportPath(const std::string& chosen, ImageFormat format) {
     return chosen + "." + want;
 }
 
-int ExportFrame(const FrameView& view, const std::string& chosen, std::string* written) {
-    if (Trim(chosen).empty()) return EINVAL;
-    const std::string path = view.isPicture ? PictureExportPath(chosen, view.picture.format) : chosen;
+int exportFrame(const FrameView& view, const std::string& chosen, std::string* written) {
+    if (trim(chosen).empty()) return EINVAL;
+    const std::string path = view.isPicture ? pictureExportPath(chosen, view.picture.format) : chosen;
     if (written) *written = path;
-    return WriteFileBytes(path, view.isPicture ? view.picture.bytes : view.text);
+    return writeFileBytes(path, view.isPicture ? view.picture.bytes : view.text);
 }
 
-std::string ExportFilter(const FrameView& view) {
+std::string exportFilter(const FrameView& view) {
     if (!view.isPicture) return "Text File (*.txt)|*.txt|Any file (*.*)|*.*";
     switch (view.picture.format) {
     case ImageFormat::JPEG: return "JPEG Picture (*.jpg)|*.jpg";
@@ -233,32 +233,32 @@ std::string ExportFilter(const FrameView& view) {
     }
 }
 
-bool AddPicture(clsFile& file, const std::string& imageBytes) {
-    const ImageFormat format = DetectImageFormat(imageBytes);
+bool addPicture(clsFile& file, const std::string& imageBytes) {
+    const ImageFormat format = detectImageFormat(imageBytes);
     if (format == ImageFormat::Unknown) return false;
-    clsTag& tag = file.Tag();
-    tag.Add(tkID3v2);
+    clsTag& tag = file.tag();
+    tag.add(tkID3v2);
     // Replace the front cover without description; otherwise append a new picture frame.
     std::string key;
     int count = 0;
-    for (const std::string& id : FrameList(file)) {
-        if (!IsPictureFrame(id)) continue;
+    for (const std::string& id : frameList(file)) {
+        if (!isPictureFrame(id)) continue;
         ++count;
         PictureData picture;
-        if (key.empty() && ParsePicture(tag.GetValue(tvV2Frame, id), picture) && picture.pictureType == 3 &&
+        if (key.empty() && parsePicture(tag.getValue(tvV2Frame, id), picture) && picture.pictureType == 3 &&
             picture.description.empty())
             key = id;
     }
-    // FramesInFile counts every APIC frame, listed or not, so count them by their names.
+    // framesInFile counts every APIC frame, listed or not, so count them by their names.
     if (key.empty()) {
         int n = count + 1;
-        while (!tag.GetValue(tvV2Frame, "APIC#" + std::to_string(n)).empty()) ++n;
+        while (!tag.getValue(tvV2Frame, "APIC#" + std::to_string(n)).empty()) ++n;
         key = "APIC#" + std::to_string(n);
     }
-    return tag.SetValue(tvV2Frame, BuildPicturePayload(imageBytes, ImageMimeType(format)), key);
+    return tag.setValue(tvV2Frame, buildPicturePayload(imageBytes, imageMimeType(format)), key);
 }
 
-bool ReadPictureFile(const std::string& imagePath, std::string& bytes, std::string& mime, std::string* error) {
+bool readPictureFile(const std::string& imagePath, std::string& bytes, std::string& mime, std::string* error) {
     std::ifstream in(imagePath, std::ios::binary);
     if (!in) {
         if (error) *error = "The picture file cannot be read.";
@@ -269,27 +269,27 @@ bool ReadPictureFile(const std::string& imagePath, std::string& bytes, std::stri
         if (error) *error = "The picture file cannot be read.";
         return false;
     }
-    const ImageFormat format = DetectImageFormat(content);
+    const ImageFormat format = detectImageFormat(content);
     if (format == ImageFormat::Unknown) {
         if (error) *error = "The file is not a JPEG, PNG, GIF or BMP picture.";
         return false;
     }
     bytes = std::move(content);
-    mime = ImageMimeType(format);
+    mime = imageMimeType(format);
     return true;
 }
 
-bool AddPictureFile(clsFile& file, const std::string& imagePath, std::string* error) {
+bool addPictureFile(clsFile& file, const std::string& imagePath, std::string* error) {
     std::string bytes, mime;
-    if (!ReadPictureFile(imagePath, bytes, mime, error)) return false;
-    if (!AddPicture(file, bytes)) {
+    if (!readPictureFile(imagePath, bytes, mime, error)) return false;
+    if (!addPicture(file, bytes)) {
         if (error) *error = "The picture cannot be added to this file.";
         return false;
     }
     return true;
 }
 
-std::string LeadingNumberText(const std::string& text) {
+std::string leadingNumberText(const std::string& text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     const size_t start = i;
@@ -299,15 +299,15 @@ std::string LeadingNumberText(const std::string& text) {
     return nonZero == std::string::npos ? std::string() : digits.substr(nonZero);
 }
 
-V1Texts CopyToV1Texts(const std::string& title, const std::string& artist, const std::string& album,
+V1Texts copyToV1Texts(const std::string& title, const std::string& artist, const std::string& album,
                       const std::string& year, const std::string& track, const std::string& comment) {
     V1Texts t;
-    t.title = Utf8Left(title, 30);
-    t.artist = Utf8Left(artist, 30);
-    t.album = Utf8Left(album, 30);
-    t.comment = Utf8Left(comment, 30);
-    t.year = LeadingNumberText(year);
-    t.track = LeadingNumberText(track);
+    t.title = utf8Left(title, 30);
+    t.artist = utf8Left(artist, 30);
+    t.album = utf8Left(album, 30);
+    t.comment = utf8Left(comment, 30);
+    t.year = leadingNumberText(year);
+    t.track = leadingNumberText(track);
     return t;
 }
 
@@ -324,49 +324,49 @@ constexpr int kV2ToV1[][2] = {{tvV2Title, tvV1Title},     {tvV2Artist, tvV1Artis
 
 TagCopyCommands::TagCopyCommands(ListCommands& cmds, UserInterface& ui) : cmds_(cmds), ui_(ui) {}
 
-BatchResult TagCopyCommands::CopyToV2Several() {
-    BatchResult r = CopySeveral(tkID3v1, tkID3v2, kV1ToV2, static_cast<int>(std::size(kV1ToV2)));
-    const std::string text = FailureMessage(r, "Copying to ID3v2");
-    if (!text.empty()) ui_.Ask(text, mbOK, miError);
+BatchResult TagCopyCommands::copyToV2Several() {
+    BatchResult r = copySeveral(tkID3v1, tkID3v2, kV1ToV2, static_cast<int>(std::size(kV1ToV2)));
+    const std::string text = failureMessage(r, "Copying to ID3v2");
+    if (!text.empty()) ui_.ask(text, mbOK, miError);
     return r;
 }
 
-BatchResult TagCopyCommands::CopyToV1Several() {
-    BatchResult r = CopySeveral(tkID3v2, tkID3v1, kV2ToV1, static_cast<int>(std::size(kV2ToV1)));
-    const std::string text = FailureMessage(r, "Copying to ID3v1");
-    if (!text.empty()) ui_.Ask(text, mbOK, miError);
+BatchResult TagCopyCommands::copyToV1Several() {
+    BatchResult r = copySeveral(tkID3v2, tkID3v1, kV2ToV1, static_cast<int>(std::size(kV2ToV1)));
+    const std::string text = failureMessage(r, "Copying to ID3v1");
+    if (!text.empty()) ui_.ask(text, mbOK, miError);
     return r;
 }
 
-BatchResult TagCopyCommands::CopySeveral(int sourceKind, int targetKind, const int (*pairs)[2], int count) {
+BatchResult TagCopyCommands::copySeveral(int sourceKind, int targetKind, const int (*pairs)[2], int count) {
     BatchResult result;
-    FileList& list = cmds_.List();
+    FileList& list = cmds_.list();
     std::vector<int> rows;
-    for (int row = 1; row <= list.Count(); ++row)
-        if (list.Selected(row) && PathExists(list.GetFullPath(row))) rows.push_back(row);
+    for (int row = 1; row <= list.count(); ++row)
+        if (list.selected(row) && pathExists(list.getFullPath(row))) rows.push_back(row);
     const long long total = static_cast<long long>(rows.size());
-    ui_.SetProgress(0, total);
+    ui_.setProgress(0, total);
     clsFile& file = cmds_.filCurrent();
     long long done = 0;
     for (int row : rows) {
-        const std::string path = list.GetFullPath(row);
-        if (!file.ReadFile(path, true)) {
-            result.AddFailure(path, EIO);
-        } else if (file.Tag().hasTag(sourceKind)) {
-            clsTag& tag = file.Tag();
-            tag.Add(targetKind);
-            for (int i = 0; i < count; ++i) tag.SetValue(pairs[i][1], tag.GetValue(pairs[i][0]));
+        const std::string path = list.getFullPath(row);
+        if (!file.readFile(path, true)) {
+            result.addFailure(path, EIO);
+        } else if (file.tag().hasTag(sourceKind)) {
+            clsTag& tag = file.tag();
+            tag.add(targetKind);
+            for (int i = 0; i < count; ++i) tag.setValue(pairs[i][1], tag.getValue(pairs[i][0]));
             const int error = tag.tagWrite();
-            if (error != 0) result.AddFailure(path, error);
+            if (error != 0) result.addFailure(path, error);
             else ++result.processed;
-            if (file.ReadFile(path, true)) cmds_.UpdateListItem(row, file);
+            if (file.readFile(path, true)) cmds_.updateListItem(row, file);
         }
         done = std::min(done + 1, total);
-        ui_.SetProgress(done, total);
-        ui_.Repaint();
+        ui_.setProgress(done, total);
+        ui_.repaint();
     }
-    ui_.SetProgress(0, 0);
-    file.Reset();
+    ui_.setProgress(0, 0);
+    file.reset();
     return result;
 }
 

@@ -18,24 +18,24 @@ class clsFile;
 
 // The identifiers of the frames that are not edited as named fields ("ID" or "ID#n"), in the
 // order of the tag.
-std::vector<std::string> FrameList(clsFile& file);
+std::vector<std::string> frameList(clsFile& file);
 
 // True for an attached-picture frame: "APIC", "PIC" and their "#n" forms.
-bool IsPictureFrame(const std::string& id);
+bool isPictureFrame(const std::string& id);
 
 // A text-like frame's content as the page shows it: the last non-blank segment of the
 // zero-separated content, cut before any remaining character 0.
-std::string FrameContentText(const std::string& content);
+std::string frameContentText(const std::string& content);
 
 // Image formats recognised by their first bytes.
 enum class ImageFormat { Unknown, JPEG, PNG, GIF, BMP };
-ImageFormat DetectImageFormat(std::string_view bytes);
+ImageFormat detectImageFormat(std::string_view bytes);
 // "jpg", "png", "gif", "bmp"; "" for Unknown.
-std::string ImageExtension(ImageFormat format);
+std::string imageExtension(ImageFormat format);
 // "image/jpeg", "image/png", "image/gif", "image/bmp"; "" for Unknown.
-std::string ImageMimeType(ImageFormat format);
+std::string imageMimeType(ImageFormat format);
 // The format a MIME type names ("image/jpg" and "image/jpeg" are JPEG), case-insensitive.
-ImageFormat FormatOfMimeType(const std::string& mime);
+ImageFormat formatOfMimeType(const std::string& mime);
 
 // An attached picture taken apart.
 struct PictureData {
@@ -45,49 +45,49 @@ struct PictureData {
     std::string bytes;         // the picture's own bytes, unchanged
     ImageFormat format = ImageFormat::Unknown;  // the real format, by magic bytes, else by MIME type
     // The picture can be shown: its bytes are a known image format, or its MIME type names one.
-    bool Showable() const { return format != ImageFormat::Unknown; }
+    bool showable() const { return format != ImageFormat::Unknown; }
 };
 // Splits an APIC payload (encoding, MIME type, 0, picture type, description, 0, data). Frames
 // read from version 2.2 tags arrive in this layout too. False when content is too short.
-bool ParsePicture(const std::string& content, PictureData& picture);
+bool parsePicture(const std::string& content, PictureData& picture);
 // An APIC payload: Latin-1 encoding, the MIME type, the picture type, an empty description.
-std::string BuildPicturePayload(const std::string& bytes, const std::string& mime, int pictureType = 3);
+std::string buildPicturePayload(const std::string& bytes, const std::string& mime, int pictureType = 3);
 
-// What the page shows for one frame (ShowID3v2Frame).
+// What the page shows for one frame (showID3v2Frame).
 struct FrameView {
     std::string id;
     bool isPicture = false;  // a picture frame with a showable picture
     std::string text;        // text-like frames: the text shown
     PictureData picture;     // picture frames
 };
-FrameView ShowID3v2Frame(clsFile& file, const std::string& id);
+FrameView showID3v2Frame(clsFile& file, const std::string& id);
 
 // Removes the frames (in memory; the next save writes), from the last to the first so the
 // "ID#n" names of the others stay valid. Returns the number removed.
-int DeleteFrames(clsFile& file, std::vector<std::string> ids);
+int deleteFrames(clsFile& file, std::vector<std::string> ids);
 
 // Replaces the content of the file at path with bytes (created when missing). 0 or an errno value.
-int WriteFileBytes(const std::string& path, std::string_view bytes);
+int writeFileBytes(const std::string& path, std::string_view bytes);
 // The name an exported picture is written under: chosen when its extension already names the
 // picture's real format ("jpeg" counts as "jpg"), chosen with another image extension replaced,
 // else chosen with the real extension appended.
-std::string PictureExportPath(const std::string& chosen, ImageFormat format);
-// Export: a picture's own bytes under PictureExportPath, or the text. *written receives the
+std::string pictureExportPath(const std::string& chosen, ImageFormat format);
+// Export: a picture's own bytes under pictureExportPath, or the text. *written receives the
 // path written. 0 or an errno value.
-int ExportFrame(const FrameView& view, const std::string& chosen, std::string* written = nullptr);
+int exportFrame(const FrameView& view, const std::string& chosen, std::string* written = nullptr);
 // The save dialog's filter for a view: "JPEG Picture (*.jpg)" ... or the text filter.
-std::string ExportFilter(const FrameView& view);
+std::string exportFilter(const FrameView& view);
 
 // Adds an attached picture (front cover) to the file's ID3v2 tag, in memory: the image's bytes
 // and the MIME type of its real format. An existing front cover with an empty description is
 // replaced, any other picture kept. The ID3v2 tag is added when the file has none.
 // Returns false (tag unchanged) when the bytes are not a JPEG, PNG, GIF or BMP image.
-bool AddPicture(clsFile& file, const std::string& imageBytes);
+bool addPicture(clsFile& file, const std::string& imageBytes);
 // The same with an image file; false when it cannot be read or is no image. *error gets the reason.
-bool AddPictureFile(clsFile& file, const std::string& imagePath, std::string* error = nullptr);
-// Reads an image file for AddPicture: its bytes and the MIME type of its real format. False when
+bool addPictureFile(clsFile& file, const std::string& imagePath, std::string* error = nullptr);
+// Reads an image file for addPicture: its bytes and the MIME type of its real format. False when
 // it cannot be read or is no JPEG, PNG, GIF or BMP image; *error gets the reason.
-bool ReadPictureFile(const std::string& imagePath, std::string& bytes, std::string& mime, std::string* error = nullptr);
+bool readPictureFile(const std::string& imagePath, std::string& bytes, std::string& mime, std::string* error = nullptr);
 
 // One-file copies on the screen (nothing is written).
 // ID3v2 -> ID3v1: the first 30 characters of title, artist, album and comment; year and track
@@ -95,10 +95,10 @@ bool ReadPictureFile(const std::string& imagePath, std::string& bytes, std::stri
 struct V1Texts {
     std::string title, artist, album, year, track, comment;
 };
-V1Texts CopyToV1Texts(const std::string& title, const std::string& artist, const std::string& album,
+V1Texts copyToV1Texts(const std::string& title, const std::string& artist, const std::string& album,
                       const std::string& year, const std::string& track, const std::string& comment);
 // The leading number of text as VB's Val gives it, as text; "" for 0 or no number.
-std::string LeadingNumberText(const std::string& text);
+std::string leadingNumberText(const std::string& text);
 
 // Copies between the tags of every selected file, writing each file itself.
 class TagCopyCommands {
@@ -106,14 +106,14 @@ public:
     TagCopyCommands(ListCommands& cmds, UserInterface& ui);
     // Files with an ID3v1 tag get an ID3v2 tag with its title, artist, album, comment, year,
     // genre and track. Files without one are left alone.
-    BatchResult CopyToV2Several();
+    BatchResult copyToV2Several();
     // Files with an ID3v2 tag get an ID3v1 tag with its values (cut to the ID3v1 widths).
-    BatchResult CopyToV1Several();
+    BatchResult copyToV1Several();
 
     static constexpr const char* kNotOnMultiple = "This action cannot be performed on multiple files!";
 
 private:
-    BatchResult CopySeveral(int sourceKind, int targetKind, const int (*pairs)[2], int count);
+    BatchResult copySeveral(int sourceKind, int targetKind, const int (*pairs)[2], int count);
     ListCommands& cmds_;
     UserInterface& ui_;
 };

@@ -30,12 +30,12 @@ namespace vorda {
 
 namespace {
 
-QString FromStd(const std::string& s) { return QString::fromStdString(s); }
-std::string ToStd(const QString& s) { return s.toStdString(); }
+QString fromStd(const std::string& s) { return QString::fromStdString(s); }
+std::string toStd(const QString& s) { return s.toStdString(); }
 
 // "JPEG Picture (*.jpg)|*.jpg|Any file (*.*)|*.*" as a Qt filter list.
-QString QtFilter(const std::string& filter) {
-    const QStringList parts = FromStd(filter).split('|');
+QString qtFilter(const std::string& filter) {
+    const QStringList parts = fromStd(filter).split('|');
     QStringList out;
     for (int i = 0; i < parts.size(); i += 2) out << parts[i];
     return out.join(";;");
@@ -51,7 +51,7 @@ QtPictureLabel::QtPictureLabel(QWidget* parent) : QLabel(parent) {
     setToolTip("Drop a JPEG or PNG picture here to add it; drag the picture out to save it as a file.");
 }
 
-void QtPictureLabel::SetPicture(const QByteArray& bytes, const QString& extension) {
+void QtPictureLabel::setPicture(const QByteArray& bytes, const QString& extension) {
     bytes_ = bytes;
     extension_ = extension;
     QPixmap pixmap;
@@ -59,18 +59,18 @@ void QtPictureLabel::SetPicture(const QByteArray& bytes, const QString& extensio
     setPixmap(pixmap);
 }
 
-void QtPictureLabel::ClearPicture() {
+void QtPictureLabel::clearPicture() {
     bytes_.clear();
     extension_.clear();
     clear();
 }
 
-QString QtPictureLabel::WriteDragFile() const {
+QString QtPictureLabel::writeDragFile() const {
     if (bytes_.isEmpty()) return {};
     const QString folder = QDir::tempPath() + "/vorda-" + QString::number(QCoreApplication::applicationPid());
     if (!QDir().mkpath(folder)) return {};
     const QString path = folder + "/picture." + (extension_.isEmpty() ? QString("bin") : extension_);
-    if (WriteFileBytes(ToStd(path), std::string_view(bytes_.constData(), static_cast<size_t>(bytes_.size()))) != 0)
+    if (writeFileBytes(toStd(path), std::string_view(bytes_.constData(), static_cast<size_t>(bytes_.size()))) != 0)
         return {};
     return path;
 }
@@ -84,7 +84,7 @@ void QtPictureLabel::mouseMoveEvent(QMouseEvent* event) {
     if (!(event->buttons() & Qt::LeftButton) || bytes_.isEmpty() ||
         (event->position().toPoint() - pressPos_).manhattanLength() < QApplication::startDragDistance())
         return;
-    const QString path = WriteDragFile();
+    const QString path = writeDragFile();
     if (path.isEmpty()) return;
     auto* mime = new QMimeData;
     mime->setUrls({QUrl::fromLocalFile(path)});
@@ -161,83 +161,83 @@ QtFramesPage::QtFramesPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(right, 2);
 
     connect(lstID3v2Frames, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { ShowID3v2Frame(ToStd(item->text())); });
+            [this](QListWidgetItem* item) { showID3v2Frame(toStd(item->text())); });
     connect(lstID3v2Frames, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item, QListWidgetItem*) {
-        if (item) ShowID3v2Frame(ToStd(item->text()));
+        if (item) showID3v2Frame(toStd(item->text()));
     });
-    connect(cmdDeleteFrame, &QPushButton::clicked, this, [this] { DeleteSelectedFrames(); });
-    connect(cmdExportFrame, &QPushButton::clicked, this, [this] { ExportSelectedFrame(); });
-    connect(cmdAddPicture, &QPushButton::clicked, this, [this] { AddPictureFromFile(); });
+    connect(cmdDeleteFrame, &QPushButton::clicked, this, [this] { deleteSelectedFrames(); });
+    connect(cmdExportFrame, &QPushButton::clicked, this, [this] { exportSelectedFrame(); });
+    connect(cmdAddPicture, &QPushButton::clicked, this, [this] { addPictureFromFile(); });
     connect(cmdCopyToV1, &QPushButton::clicked, this, &QtFramesPage::copyToV1Requested);
     connect(cmdCopyFromV1, &QPushButton::clicked, this, &QtFramesPage::copyToV2Requested);
     connect(picPicture, &QtPictureLabel::imageFileDropped, this, [this](const QString& path) {
-        if (!path.isEmpty()) AddPictureFromFile(path);
+        if (!path.isEmpty()) addPictureFromFile(path);
     });
-    Clear();
+    clear();
 }
 
-void QtFramesPage::ShowFile(clsFile& file) {
-    Clear();
+void QtFramesPage::showFile(clsFile& file) {
+    clear();
     file_ = &file;
     cmdAddPicture->setEnabled(true);
-    FillList();
+    fillList();
 }
 
-void QtFramesPage::Clear() {
+void QtFramesPage::clear() {
     file_ = nullptr;
-    SetPendingPicture({}, {});
+    setPendingPicture({}, {});
     view_ = FrameView{};
     lstID3v2Frames->clear();
     txtv2Content->clear();
-    picPicture->ClearPicture();
+    picPicture->clearPicture();
     stack_->setCurrentWidget(txtv2Content);
     cmdAddPicture->setEnabled(false);
 }
 
-void QtFramesPage::SetMultiSelection(bool multi) {
+void QtFramesPage::setMultiSelection(bool multi) {
     multi_ = multi;
-    if (!multi_) SetPendingPicture({}, {});
+    if (!multi_) setPendingPicture({}, {});
     cmdAddPicture->setEnabled(multi_ || file_ != nullptr);
     // With several files the picture box is where a picture for all of them is dropped.
     if (multi_ && !file_) stack_->setCurrentWidget(picPictureBox);
 }
 
-void QtFramesPage::SetPendingPicture(std::string bytes, std::string mime) {
+void QtFramesPage::setPendingPicture(std::string bytes, std::string mime) {
     pendingPicture_ = std::move(bytes);
     pendingMime_ = std::move(mime);
     if (pendingPicture_.empty()) {
         lblPendingPicture->clear();
-        if (!file_) picPicture->ClearPicture();
+        if (!file_) picPicture->clearPicture();
         return;
     }
     lblPendingPicture->setText(QString("Pending front cover (%1, %2 bytes): added to every selected file with the next save.")
-                                   .arg(FromStd(pendingMime_))
+                                   .arg(fromStd(pendingMime_))
                                    .arg(static_cast<qulonglong>(pendingPicture_.size())));
     const QByteArray shown(pendingPicture_.data(), static_cast<qsizetype>(pendingPicture_.size()));
-    picPicture->SetPicture(shown, FromStd(ImageExtension(DetectImageFormat(pendingPicture_))));
+    picPicture->setPicture(shown, fromStd(imageExtension(detectImageFormat(pendingPicture_))));
     stack_->setCurrentWidget(picPictureBox);
 }
 
-void QtFramesPage::FillList() {
+void QtFramesPage::fillList() {
     const QSignalBlocker block(lstID3v2Frames);
     lstID3v2Frames->clear();
     if (!file_) return;
-    for (const std::string& id : FrameList(*file_)) lstID3v2Frames->addItem(FromStd(id));
+    for (const std::string& id : frameList(*file_)) lstID3v2Frames->addItem(fromStd(id));
 }
 
-void QtFramesPage::ShowID3v2Frame(const std::string& id) {
+void QtFramesPage::showID3v2Frame(const std::string& id) {
     if (!file_) return;
-    view_ = vorda::ShowID3v2Frame(*file_, id);
+    view_ = vorda::showID3v2Frame(*file_, id);
     stack_->setCurrentWidget(txtv2Content);
     txtv2Content->clear();
     if (view_.isPicture) {
-        ShowPicture(view_.picture);
+        showPicture(view_.picture);
         return;
     }
-    if (!IsPictureFrame(id)) txtv2Content->setPlainText(FromStd(view_.text));
+    if (!isPictureFrame(id)) txtv2Content->setPlainText(fromStd(view_.text));
 }
 
-void QtFramesPage::ShowPicture(const PictureData& picture) {
+void QtFramesPage::showPicture(const PictureData& picture) {
     const QByteArray bytes(picture.bytes.data(), static_cast<qsizetype>(picture.bytes.size()));
     QImage probe;
     // Whatever the MIME type says, the picture is shown when an image loader recognises its bytes.
@@ -245,58 +245,58 @@ void QtFramesPage::ShowPicture(const PictureData& picture) {
         view_.isPicture = false;
         return;
     }
-    picPicture->SetPicture(bytes, FromStd(ImageExtension(picture.format)));
+    picPicture->setPicture(bytes, fromStd(imageExtension(picture.format)));
     picPicture->move(0, 0);
     stack_->setCurrentWidget(picPictureBox);
 }
 
-void QtFramesPage::DeleteSelectedFrames() {
+void QtFramesPage::deleteSelectedFrames() {
     if (multi_) {
-        if (Ask) Ask(TagCopyCommands::kNotOnMultiple, mbOK, miInformation);
+        if (ask) ask(TagCopyCommands::kNotOnMultiple, mbOK, miInformation);
         else QMessageBox::information(this, "Vorda", TagCopyCommands::kNotOnMultiple);
         return;
     }
     if (!file_) return;
     std::vector<std::string> ids;
     for (int i = lstID3v2Frames->count() - 1; i >= 0; --i)
-        if (lstID3v2Frames->item(i)->isSelected()) ids.push_back(ToStd(lstID3v2Frames->item(i)->text()));
-    const int removed = DeleteFrames(*file_, ids);
+        if (lstID3v2Frames->item(i)->isSelected()) ids.push_back(toStd(lstID3v2Frames->item(i)->text()));
+    const int removed = deleteFrames(*file_, ids);
     // The "ID#n" names of the frames that stay may have moved up: list them anew.
-    FillList();
-    picPicture->ClearPicture();
+    fillList();
+    picPicture->clearPicture();
     view_ = FrameView{};
     txtv2Content->clear();
     stack_->setCurrentWidget(txtv2Content);
     if (removed > 0) emit tagChanged();
 }
 
-int QtFramesPage::ExportSelectedFrame(const QString& chosen) {
+int QtFramesPage::exportSelectedFrame(const QString& chosen) {
     QListWidgetItem* item = lstID3v2Frames->currentItem();
     if (!file_ || !item || !item->isSelected() || item->text().isEmpty()) return 0;
-    if (view_.id != ToStd(item->text())) ShowID3v2Frame(ToStd(item->text()));
+    if (view_.id != toStd(item->text())) showID3v2Frame(toStd(item->text()));
     FrameView view = view_;
-    if (!view.isPicture) view.text = ToStd(txtv2Content->toPlainText());
+    if (!view.isPicture) view.text = toStd(txtv2Content->toPlainText());
     QString name = chosen;
     if (name.isEmpty()) {
-        const QString start = LastDir ? FromStd(LastDir()) : QString();
-        name = QFileDialog::getSaveFileName(this, "Export", start, QtFilter(ExportFilter(view)));
+        const QString start = lastDir ? fromStd(lastDir()) : QString();
+        name = QFileDialog::getSaveFileName(this, "Export", start, qtFilter(exportFilter(view)));
     }
     if (name.trimmed().isEmpty()) return 0;
     std::string written;
-    const int error = ExportFrame(view, ToStd(name), &written);
+    const int error = exportFrame(view, toStd(name), &written);
     if (error != 0) {
-        const std::string text = "Error " + std::to_string(error) + " " + ErrorText(error) + "\r\n" + written;
-        if (Ask) Ask(text, mbOK, miError);
-        else QMessageBox::critical(this, "Vorda", FromStd(text));
+        const std::string text = "Error " + std::to_string(error) + " " + errorText(error) + "\r\n" + written;
+        if (ask) ask(text, mbOK, miError);
+        else QMessageBox::critical(this, "Vorda", fromStd(text));
     }
     return error;
 }
 
-bool QtFramesPage::AddPictureFromFile(const QString& path) {
+bool QtFramesPage::addPictureFromFile(const QString& path) {
     if (!file_ && !multi_) return false;
     QString name = path;
     if (name.isEmpty()) {
-        const QString start = LastDir ? FromStd(LastDir()) : QString();
+        const QString start = lastDir ? fromStd(lastDir()) : QString();
         name = QFileDialog::getOpenFileName(this, "Add picture", start,
                                             "Pictures (*.jpg *.jpeg *.png);;JPEG Picture (*.jpg *.jpeg);;PNG Picture (*.png)");
         if (name.isEmpty()) return false;
@@ -304,30 +304,30 @@ bool QtFramesPage::AddPictureFromFile(const QString& path) {
     std::string error;
     if (multi_) {
         std::string bytes, mime;
-        if (!ReadPictureFile(ToStd(name), bytes, mime, &error)) {
-            if (Ask) Ask(error, mbOK, miInformation);
-            else QMessageBox::information(this, "Vorda", FromStd(error));
+        if (!readPictureFile(toStd(name), bytes, mime, &error)) {
+            if (ask) ask(error, mbOK, miInformation);
+            else QMessageBox::information(this, "Vorda", fromStd(error));
             return false;
         }
-        SetPendingPicture(std::move(bytes), std::move(mime));
+        setPendingPicture(std::move(bytes), std::move(mime));
         emit tagChanged();
         return true;
     }
-    if (!AddPictureFile(*file_, ToStd(name), &error)) {
-        if (Ask) Ask(error, mbOK, miInformation);
-        else QMessageBox::information(this, "Vorda", FromStd(error));
+    if (!addPictureFile(*file_, toStd(name), &error)) {
+        if (ask) ask(error, mbOK, miInformation);
+        else QMessageBox::information(this, "Vorda", fromStd(error));
         return false;
     }
-    FillList();
+    fillList();
     // Show the picture just added: the front cover is the last picture frame listed or the replaced one.
     for (int i = lstID3v2Frames->count() - 1; i >= 0; --i) {
-        const std::string id = ToStd(lstID3v2Frames->item(i)->text());
-        if (!IsPictureFrame(id)) continue;
+        const std::string id = toStd(lstID3v2Frames->item(i)->text());
+        if (!isPictureFrame(id)) continue;
         PictureData picture;
-        if (ParsePicture(file_->Tag().GetValue(tvV2Frame, id), picture) && picture.pictureType == 3 &&
+        if (parsePicture(file_->tag().getValue(tvV2Frame, id), picture) && picture.pictureType == 3 &&
             picture.description.empty()) {
             lstID3v2Frames->setCurrentRow(i);
-            ShowID3v2Frame(id);
+            showID3v2Frame(id);
             break;
         }
     }

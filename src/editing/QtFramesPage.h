@@ -28,11 +28,11 @@ class QtPictureLabel : public QLabel {
 public:
     explicit QtPictureLabel(QWidget* parent = nullptr);
     // The picture's own bytes and its file extension, for dragging out.
-    void SetPicture(const QByteArray& bytes, const QString& extension);
-    void ClearPicture();
-    const QByteArray& PictureBytes() const { return bytes_; }
+    void setPicture(const QByteArray& bytes, const QString& extension);
+    void clearPicture();
+    const QByteArray& pictureBytes() const { return bytes_; }
     // Writes the picture to a file in a private temporary folder for a drag; "" on failure.
-    QString WriteDragFile() const;
+    QString writeDragFile() const;
 
 signals:
     void imageFileDropped(const QString& path);
@@ -55,32 +55,32 @@ public:
     explicit QtFramesPage(QWidget* parent = nullptr);
 
     // Fills the page from the file (tags read). The page keeps a reference to the file: it must
-    // stay alive (the window's filCurrent) until Clear or the next ShowFile.
-    void ShowFile(clsFile& file);
+    // stay alive (the window's filCurrent) until Clear or the next showFile.
+    void showFile(clsFile& file);
     // Empties the list, the text and the picture and forgets the file.
-    void Clear();
+    void clear();
     // Several rows selected: Delete refuses; Add picture and a drop keep the picture as pending
     // for every selected file (the copy buttons stay).
-    void SetMultiSelection(bool multi);
+    void setMultiSelection(bool multi);
 
     // Shows one frame (a click on its entry).
-    void ShowID3v2Frame(const std::string& id);
+    void showID3v2Frame(const std::string& id);
 
     // Button actions; the dialog-free forms are used by tests.
-    void DeleteSelectedFrames();
+    void deleteSelectedFrames();
     // Export with a chosen name ("" asks with a save dialog). Returns 0, or an errno value.
-    int ExportSelectedFrame(const QString& chosen = QString());
+    int exportSelectedFrame(const QString& chosen = QString());
     // Adds a picture file to the shown file, or with several rows selected keeps it as the pending
     // picture ("" asks with an open dialog). True when added or kept.
-    bool AddPictureFromFile(const QString& path = QString());
+    bool addPictureFromFile(const QString& path = QString());
 
-    // The pending picture for several files (empty when none); ShowFile and Clear drop it.
-    const std::string& PendingPicture() const { return pendingPicture_; }
-    const std::string& PendingPictureMime() const { return pendingMime_; }
+    // The pending picture for several files (empty when none); showFile and Clear drop it.
+    const std::string& pendingPicture() const { return pendingPicture_; }
+    const std::string& pendingPictureMime() const { return pendingMime_; }
 
     // The start folder of the dialogs (sLastDir) and how the page asks the user.
-    std::function<std::string()> LastDir;
-    std::function<int(const std::string& text, MsgButtons, MsgIcon)> Ask;
+    std::function<std::string()> lastDir;
+    std::function<int(const std::string& text, MsgButtons, MsgIcon)> ask;
 
     // ---- controls
     QListWidget* lstID3v2Frames = nullptr;
@@ -95,7 +95,7 @@ public:
     QLabel* lblPendingPicture = nullptr;  // what the next several-files save adds
 
     // The frame view shown last (a picture's bytes and format, or the text).
-    const FrameView& CurrentView() const { return view_; }
+    const FrameView& currentView() const { return view_; }
 
 signals:
     // The shown file's tag changed in memory (frames deleted, picture added); written by the next save.
@@ -105,9 +105,9 @@ signals:
     void copyToV2Requested();
 
 private:
-    void FillList();
-    void ShowPicture(const PictureData& picture);
-    void SetPendingPicture(std::string bytes, std::string mime);
+    void fillList();
+    void showPicture(const PictureData& picture);
+    void setPendingPicture(std::string bytes, std::string mime);
 
     QStackedWidget* stack_ = nullptr;
     clsFile* file_ = nullptr;

@@ -24,22 +24,22 @@ namespace {
 constexpr const char* kCRLF = "\r\n";
 enum Action { acLeave = 0, acUpdate = 1, acRemove = -1 };
 
-std::string& Field(TagPanes& panes, int index) { return panes.txtField[static_cast<size_t>(index)]; }
+std::string& field(TagPanes& panes, int index) { return panes.txtField[static_cast<size_t>(index)]; }
 
-bool IsReadOnlyForSave(const std::string& path, const Settings& s) {
-    return GetFileAttributes(path) == faReadOnly && !s.bIgnoreReadOnly;
+bool isReadOnlyForSave(const std::string& path, const Settings& s) {
+    return getFileAttributes(path) == faReadOnly && !s.bIgnoreReadOnly;
 }
 
 }  // namespace
 
-std::string WriteErrorText(int error) {
+std::string writeErrorText(int error) {
     std::string text = "Error " + std::to_string(error) + " occured while writing tags.";
     if (error == EACCES || error == EPERM) text += " Permission denied. " + std::string(kCRLF) + "Make sure the file is not in use.";
-    if (error == erFileChanged || error == erNotAudio || error == erTagBeyondEnd) text += std::string(kCRLF) + ErrorText(error);
+    if (error == erFileChanged || error == erNotAudio || error == erTagBeyondEnd) text += std::string(kCRLF) + errorText(error);
     return text;
 }
 
-std::string ElapsedSecondsText(double seconds) {
+std::string elapsedSecondsText(double seconds) {
     if (!(seconds > 0) || !std::isfinite(seconds)) return "0";
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.6g", seconds);
@@ -53,219 +53,219 @@ std::string ElapsedSecondsText(double seconds) {
     return text;
 }
 
-void WriteMarkedFields(clsTag& tag, const TagPanes& panes, bool advanced, bool v1) {
+void writeMarkedFields(clsTag& tag, const TagPanes& panes, bool advanced, bool v1) {
     const int first = advanced && v1 ? 11 : 0;
     const int last = advanced && v1 ? 16 : 10;
     auto write = [&tag](int key, const std::string& text) {
         if (key < 0) return;
-        tag.SetValue(key, ApplyFieldEdit(text, tag.GetValue(key), true));
+        tag.setValue(key, applyFieldEdit(text, tag.getValue(key), true));
     };
     for (int i = first; i <= last; ++i)
-        if (panes.chkField[static_cast<size_t>(i)]) write(FieldKey(i, advanced), panes.txtField[static_cast<size_t>(i)]);
+        if (panes.chkField[static_cast<size_t>(i)]) write(fieldKey(i, advanced), panes.txtField[static_cast<size_t>(i)]);
     const bool genreMarked = advanced && v1 ? panes.chkV1Genre : panes.chkGenre;
-    if (genreMarked) write(GenreKey(advanced && v1, advanced), advanced && v1 ? panes.cmbV1Genre : panes.cmbGenre);
+    if (genreMarked) write(genreKey(advanced && v1, advanced), advanced && v1 ? panes.cmbV1Genre : panes.cmbGenre);
 }
 
 SaveTagsCommand::SaveTagsCommand(ListCommands& commands, UserInterface& ui, Settings& settings)
     : cmds_(commands), ui_(ui), settings_(settings) {}
 
-SaveTagsCommand::Outcome SaveTagsCommand::Run(TagPanes& panes) {
+SaveTagsCommand::Outcome SaveTagsCommand::run(TagPanes& panes) {
     saved_ = failed_ = 0;
     firstError_.clear();
-    if (cmds_.List().Count() == 0) return Outcome::Nothing;
+    if (cmds_.list().count() == 0) return Outcome::Nothing;
     const bool advanced = settings_.bAdvancedMode;
     try {
-        return cmds_.bMultiChange ? SaveMany(panes, advanced) : SaveOne(panes, advanced);
+        return cmds_.bMultiChange ? saveMany(panes, advanced) : saveOne(panes, advanced);
     } catch (const std::exception& e) {
         int number = 0;
         if (const auto* se = dynamic_cast<const std::system_error*>(&e)) number = se->code().value();
         if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr) number = ENOMEM;
-        ui_.SetProgress(0, 0);
-        ui_.Ask("Error while saving tag." + std::string(kCRLF) + kCRLF + "Error: " + std::to_string(number) + kCRLF +
+        ui_.setProgress(0, 0);
+        ui_.ask("Error while saving tag." + std::string(kCRLF) + kCRLF + "Error: " + std::to_string(number) + kCRLF +
                     e.what(),
                 mbOK, miError);
         return Outcome::Failed;
     }
 }
 
-SaveTagsCommand::Outcome SaveTagsCommand::SaveOne(TagPanes& panes, bool advanced) {
+SaveTagsCommand::Outcome SaveTagsCommand::saveOne(TagPanes& panes, bool advanced) {
     const auto started = std::chrono::steady_clock::now();
-    FileList& list = cmds_.List();
-    const int row = list.FirstSelected();
-    const std::string path = row > 0 ? list.GetFullPath(row) : std::string();
+    FileList& list = cmds_.list();
+    const int row = list.firstSelected();
+    const std::string path = row > 0 ? list.getFullPath(row) : std::string();
     if (path.empty()) return Outcome::Nothing;
 
-    if (IsReadOnlyForSave(path, settings_)) {
-        ui_.Ask("You are trying to save tags to a read-only file!" + std::string(kCRLF) +
+    if (isReadOnlyForSave(path, settings_)) {
+        ui_.ask("You are trying to save tags to a read-only file!" + std::string(kCRLF) +
                     "This is not allowed according to the current settings. ",
                 mbOK, miInformation);
     }
     clsFile& file = cmds_.filCurrent();
     // Without bReadTags the shown file's tags were never read: writing the edits over an
     // unread tag would drop every other value, so the tags are read first.
-    if (file.FullPath() != path || !settings_.bReadTags) {
-        if (!file.ReadFile(path, true)) {
-            ui_.Ask(WriteErrorText(ENOENT), mbOK, miError);
+    if (file.fullPath() != path || !settings_.bReadTags) {
+        if (!file.readFile(path, true)) {
+            ui_.ask(writeErrorText(ENOENT), mbOK, miError);
             return Outcome::Failed;
         }
     }
-    ui_.SetStatus(3, "Saving tags...");
+    ui_.setStatus(3, "Saving tags...");
 
-    clsTag& tag = file.Tag();
+    clsTag& tag = file.tag();
     auto writeLyrics = [&] {
         if (panes.enabled[swLyrics3]) {
-            tag.Add(tkLyrics3);
-            for (int c = 0; c < kLyricsCount; ++c) tag.SetValue(LyricsKey(c), panes.lyrics[static_cast<size_t>(c)]);
+            tag.add(tkLyrics3);
+            for (int c = 0; c < kLyricsCount; ++c) tag.setValue(lyricsKey(c), panes.lyrics[static_cast<size_t>(c)]);
         } else {
-            tag.Remove(tkLyrics3);
+            tag.remove(tkLyrics3);
         }
     };
     if (advanced) {
         if (panes.enabled[swID3v1]) {
-            tag.Add(tkID3v1);
-            Field(panes, 15) = FilterChars(Field(panes, 15), kV1NumberChars, true);
-            Field(panes, 14) = FilterChars(Field(panes, 14), kV1NumberChars, true);
-            WriteMarkedFields(tag, panes, true, true);
+            tag.add(tkID3v1);
+            field(panes, 15) = filterChars(field(panes, 15), kV1NumberChars, true);
+            field(panes, 14) = filterChars(field(panes, 14), kV1NumberChars, true);
+            writeMarkedFields(tag, panes, true, true);
         } else {
-            tag.Remove(tkID3v1);
+            tag.remove(tkID3v1);
         }
         writeLyrics();
         if (panes.enabled[swID3v2]) {
-            tag.Add(tkID3v2);
-            Field(panes, 4) = FilterChars(Field(panes, 4), kV2NumberChars, true);
-            Field(panes, 3) = FilterChars(Field(panes, 3), kV2NumberChars, true);
-            WriteMarkedFields(tag, panes, true, false);
+            tag.add(tkID3v2);
+            field(panes, 4) = filterChars(field(panes, 4), kV2NumberChars, true);
+            field(panes, 3) = filterChars(field(panes, 3), kV2NumberChars, true);
+            writeMarkedFields(tag, panes, true, false);
         } else {
-            tag.Remove(tkID3v2);
+            tag.remove(tkID3v2);
         }
     } else {
-        Field(panes, 4) = FilterChars(Field(panes, 4), kV2NumberChars, true);
-        Field(panes, 3) = FilterChars(Field(panes, 3), kV2NumberChars, true);
+        field(panes, 4) = filterChars(field(panes, 4), kV2NumberChars, true);
+        field(panes, 3) = filterChars(field(panes, 3), kV2NumberChars, true);
         if (panes.enabled[swID3v2])
-            tag.Add(tkAll);
+            tag.add(tkAll);
         else
-            tag.Remove(tkAll);
+            tag.remove(tkAll);
         writeLyrics();
-        WriteMarkedFields(tag, panes, false, false);
+        writeMarkedFields(tag, panes, false, false);
     }
 
-    const int result = file.PutTags();
+    const int result = file.putTags();
     if (result != 0) {
-        ui_.SetProgress(0, 0);
-        ui_.Ask(WriteErrorText(result), mbOK, miError);
+        ui_.setProgress(0, 0);
+        ui_.ask(writeErrorText(result), mbOK, miError);
         return Outcome::Failed;
     }
     saved_ = 1;
-    cmds_.UpdateListItem(row, file);
-    cmds_.ShowFile(row);
-    Finish(started);
+    cmds_.updateListItem(row, file);
+    cmds_.showFile(row);
+    finish(started);
     return Outcome::Saved;
 }
 
-void SaveTagsCommand::ApplyToFile(clsFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]) {
-    clsTag& tag = file.Tag();
+void SaveTagsCommand::applyToFile(clsFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]) {
+    clsTag& tag = file.tag();
     auto lyrics = [&] {
         if (actions[swLyrics3] == acUpdate) {
-            tag.Add(tkLyrics3);
+            tag.add(tkLyrics3);
             // Only the values the confirmation listed (the ones typed): an empty box leaves each
             // file's own value alone.
             for (int c = 0; c < kLyricsCount; ++c) {
                 const std::string& typed = panes.lyrics[static_cast<size_t>(c)];
                 if (typed.empty()) continue;
-                const int key = LyricsKey(c);
-                tag.SetValue(key, ApplyFieldEdit(typed, tag.GetValue(key), true));
+                const int key = lyricsKey(c);
+                tag.setValue(key, applyFieldEdit(typed, tag.getValue(key), true));
             }
         } else if (actions[swLyrics3] == acRemove) {
-            tag.Remove(tkLyrics3);
+            tag.remove(tkLyrics3);
         }
     };
     if (advanced) {
         if (actions[swID3v1] == acUpdate) {
-            tag.Add(tkID3v1);
-            WriteMarkedFields(tag, panes, true, true);
+            tag.add(tkID3v1);
+            writeMarkedFields(tag, panes, true, true);
         } else if (actions[swID3v1] == acRemove) {
-            tag.Remove(tkID3v1);
+            tag.remove(tkID3v1);
         }
         lyrics();
         if (actions[swID3v2] == acUpdate) {
-            tag.Add(tkID3v2);
-            WriteMarkedFields(tag, panes, true, false);
+            tag.add(tkID3v2);
+            writeMarkedFields(tag, panes, true, false);
         } else if (actions[swID3v2] == acRemove) {
-            tag.Remove(tkID3v2);
+            tag.remove(tkID3v2);
         }
     } else {
         if (actions[swID3v2] == acUpdate) {
-            tag.Add(tkAll);
-            WriteMarkedFields(tag, panes, false, false);
+            tag.add(tkAll);
+            writeMarkedFields(tag, panes, false, false);
         } else if (actions[swID3v2] == acRemove) {
-            tag.Remove(tkAll);
+            tag.remove(tkAll);
         }
         lyrics();
     }
     // A picture chosen for all selected files: the front cover, unless the ID3v2 tag goes.
-    if (!panes.pendingPicture.empty() && actions[swID3v2] != acRemove) AddPicture(file, panes.pendingPicture);
+    if (!panes.pendingPicture.empty() && actions[swID3v2] != acRemove) addPicture(file, panes.pendingPicture);
 }
 
-SaveTagsCommand::Outcome SaveTagsCommand::SaveMany(TagPanes& panes, bool advanced) {
+SaveTagsCommand::Outcome SaveTagsCommand::saveMany(TagPanes& panes, bool advanced) {
     const auto started = std::chrono::steady_clock::now();
-    if (!panes.AnySwitch() && panes.pendingPicture.empty()) return Outcome::Nothing;
-    ui_.SetStatus(3, "Saving tags...");
-    if (ui_.Ask(SaveConfirmationText(panes, advanced), mbOKCancel, miInformation) != anOK) return Outcome::Canceled;
+    if (!panes.anySwitch() && panes.pendingPicture.empty()) return Outcome::Nothing;
+    ui_.setStatus(3, "Saving tags...");
+    if (ui_.ask(saveConfirmationText(panes, advanced), mbOKCancel, miInformation) != anOK) return Outcome::Canceled;
 
     int actions[kSwitchCount];
     for (int s = 0; s < kSwitchCount; ++s)
         actions[s] = panes.remove[static_cast<size_t>(s)] ? acRemove : (panes.enabled[static_cast<size_t>(s)] ? acUpdate : acLeave);
 
-    FileList& list = cmds_.List();
-    const long long total = list.SelectedCount();
-    ui_.SetProgress(0, total);
+    FileList& list = cmds_.list();
+    const long long total = list.selectedCount();
+    ui_.setProgress(0, total);
     const std::string v1Chars = std::string(kV1NumberChars) + "*";
     const std::string v2Chars = std::string(kV2NumberChars) + "*";
-    Field(panes, 15) = FilterChars(Field(panes, 15), v1Chars, true);
-    Field(panes, 14) = FilterChars(Field(panes, 14), v1Chars, true);
-    Field(panes, 4) = FilterChars(Field(panes, 4), v2Chars, true);
-    Field(panes, 3) = FilterChars(Field(panes, 3), v2Chars, true);
+    field(panes, 15) = filterChars(field(panes, 15), v1Chars, true);
+    field(panes, 14) = filterChars(field(panes, 14), v1Chars, true);
+    field(panes, 4) = filterChars(field(panes, 4), v2Chars, true);
+    field(panes, 3) = filterChars(field(panes, 3), v2Chars, true);
 
     clsFile& file = cmds_.filCurrent();
     long long done = 0;
     auto lastUpdate = std::chrono::steady_clock::now();
     tagfile::DeferredRebuilds batch;
-    for (int row = 1; row <= list.Count(); ++row) {
-        if (!list.Selected(row)) continue;
-        const std::string path = list.GetFullPath(row);
-        if (!file.ReadFile(path, true)) {
-            NoteFailure(path, "The file could not be read.");
-        } else if (IsReadOnlyForSave(path, settings_)) {
-            NoteFailure(path, "The file is read-only; saving to it is not allowed according to the current settings.");
+    for (int row = 1; row <= list.count(); ++row) {
+        if (!list.selected(row)) continue;
+        const std::string path = list.getFullPath(row);
+        if (!file.readFile(path, true)) {
+            noteFailure(path, "The file could not be read.");
+        } else if (isReadOnlyForSave(path, settings_)) {
+            noteFailure(path, "The file is read-only; saving to it is not allowed according to the current settings.");
         } else {
-            ApplyToFile(file, panes, advanced, actions);
-            const int result = file.PutTags();
+            applyToFile(file, panes, advanced, actions);
+            const int result = file.putTags();
             if (result == 0) {
                 ++saved_;
-                cmds_.UpdateListItem(row, file);
+                cmds_.updateListItem(row, file);
             } else {
-                NoteFailure(path, WriteErrorText(result));
+                noteFailure(path, writeErrorText(result));
                 // The row shows what the file holds, not the edits that failed to reach it.
-                if (file.ReadFile(path, true)) cmds_.UpdateListItem(row, file);
+                if (file.readFile(path, true)) cmds_.updateListItem(row, file);
             }
         }
         if (done < total) ++done;
         const auto now = std::chrono::steady_clock::now();
         if (now - lastUpdate >= kUpdateInterval) {
             lastUpdate = now;
-            ui_.SetProgress(done, total);
+            ui_.setProgress(done, total);
         }
     }
     // Rebuilt files that could not be put in place after all.
-    for (const tagfile::DeferredRebuilds::Failure& f : batch.Commit()) {
+    for (const tagfile::DeferredRebuilds::Failure& f : batch.commit()) {
         if (saved_ > 0) --saved_;
-        NoteFailure(f.path, WriteErrorText(f.error));
-        ShowFileAgain(cmds_, f.path);
+        noteFailure(f.path, writeErrorText(f.error));
+        showFileAgain(cmds_, f.path);
     }
-    ui_.SetProgress(done, total);
-    Finish(started);
+    ui_.setProgress(done, total);
+    finish(started);
     if (failed_ > 0) {
-        ui_.Ask("Tags could not be saved to " + std::to_string(failed_) + " of " + std::to_string(saved_ + failed_) +
+        ui_.ask("Tags could not be saved to " + std::to_string(failed_) + " of " + std::to_string(saved_ + failed_) +
                     " files." + kCRLF + kCRLF + "First error: " + firstError_,
                 mbOK, miError);
         return Outcome::Failed;
@@ -273,18 +273,18 @@ SaveTagsCommand::Outcome SaveTagsCommand::SaveMany(TagPanes& panes, bool advance
     return Outcome::Saved;
 }
 
-void SaveTagsCommand::NoteFailure(const std::string& path, const std::string& text) {
+void SaveTagsCommand::noteFailure(const std::string& path, const std::string& text) {
     if (failed_++ == 0) firstError_ = path + kCRLF + text;
 }
 
-void SaveTagsCommand::Finish(std::chrono::steady_clock::time_point started) {
+void SaveTagsCommand::finish(std::chrono::steady_clock::time_point started) {
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    ui_.SetProgress(0, 0);
+    ui_.setProgress(0, 0);
     if (failed_ == 0)
-        ui_.SetStatus(3, "All tags saved in " + ElapsedSecondsText(elapsed) + " seconds.");
+        ui_.setStatus(3, "All tags saved in " + elapsedSecondsText(elapsed) + " seconds.");
     else
-        ui_.SetStatus(3, "Tags saved to " + std::to_string(saved_) + " of " + std::to_string(saved_ + failed_) +
-                             " files in " + ElapsedSecondsText(elapsed) + " seconds.");
+        ui_.setStatus(3, "Tags saved to " + std::to_string(saved_) + " of " + std::to_string(saved_ + failed_) +
+                             " files in " + elapsedSecondsText(elapsed) + " seconds.");
 }
 
 }  // namespace vorda

@@ -17,7 +17,7 @@ class clsTag;
 // Writes the marked fields of the mode's key set into a tag: advanced mode writes the ID3v1
 // pane (v1 true) or the ID3v2 pane, simple mode the general pane. Each value goes through
 // the field edit language relative to the stored one.
-void WriteMarkedFields(clsTag& tag, const TagPanes& panes, bool advanced, bool v1);
+void writeMarkedFields(clsTag& tag, const TagPanes& panes, bool advanced, bool v1);
 
 class SaveTagsCommand {
 public:
@@ -28,23 +28,23 @@ public:
     // The save of the window's "Save tags": one file when bMultiChange is off, else every
     // selected row. The number fields of panes are filtered as the save writes them (the window
     // shows them back); after a single-file save the file is shown again.
-    Outcome Run(TagPanes& panes);
+    Outcome run(TagPanes& panes);
 
     // After a several-files save: files written, and files that failed (not readable,
     // read-only, or a write error), with the first failure's text.
-    int FilesSaved() const { return saved_; }
-    int FilesFailed() const { return failed_; }
-    const std::string& FirstError() const { return firstError_; }
+    int filesSaved() const { return saved_; }
+    int filesFailed() const { return failed_; }
+    const std::string& firstError() const { return firstError_; }
 
     // The shortest interval between two progress and status updates of the several-files loop.
     static constexpr std::chrono::milliseconds kUpdateInterval{30};
 
 private:
-    Outcome SaveOne(TagPanes& panes, bool advanced);
-    Outcome SaveMany(TagPanes& panes, bool advanced);
-    void ApplyToFile(clsFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]);
-    void Finish(std::chrono::steady_clock::time_point started);
-    void NoteFailure(const std::string& path, const std::string& text);
+    Outcome saveOne(TagPanes& panes, bool advanced);
+    Outcome saveMany(TagPanes& panes, bool advanced);
+    void applyToFile(clsFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]);
+    void finish(std::chrono::steady_clock::time_point started);
+    void noteFailure(const std::string& path, const std::string& text);
 
     ListCommands& cmds_;
     UserInterface& ui_;
@@ -55,8 +55,8 @@ private:
 };
 
 // "Error n occured while writing tags." with the permission-denied addition for EACCES and EPERM.
-std::string WriteErrorText(int error);
+std::string writeErrorText(int error);
 // Seconds as the status text shows them: a plain decimal number, at most six significant digits.
-std::string ElapsedSecondsText(double seconds);
+std::string elapsedSecondsText(double seconds);
 
 }  // namespace vorda

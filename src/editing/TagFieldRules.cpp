@@ -9,7 +9,7 @@
 
 namespace vorda {
 
-bool IsNumericText(const std::string& text) {
+bool isNumericText(const std::string& text) {
     std::string_view t(text);
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
     while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
@@ -23,7 +23,7 @@ bool IsNumericText(const std::string& text) {
     return digits > 0 && i == t.size();
 }
 
-bool FieldAcceptsChar(int index, const std::string& character) {
+bool fieldAcceptsChar(int index, const std::string& character) {
     if (character == "\b") return true;
     const char* set = nullptr;
     if (index == 3 || index == 4) set = kV2NumberChars;
@@ -32,10 +32,10 @@ bool FieldAcceptsChar(int index, const std::string& character) {
     return character.size() == 1 && std::string_view(set).find(character[0]) != std::string_view::npos;
 }
 
-std::optional<std::string> FieldPageStep(int index, const std::string& text, bool up) {
+std::optional<std::string> fieldPageStep(int index, const std::string& text, bool up) {
     if (index != 3 && index != 4 && index != 14 && index != 15) return std::nullopt;
-    if (!IsNumericText(text)) return std::nullopt;
-    const double value = std::strtod(Trim(text).c_str(), nullptr);
+    if (!isNumericText(text)) return std::nullopt;
+    const double value = std::strtod(trim(text).c_str(), nullptr);
     if (!std::isfinite(value) || std::fabs(value) > 1e15) return std::nullopt;
     const long long whole = static_cast<long long>(std::floor(value));
     if (up) return std::to_string(whole + 1);
@@ -43,7 +43,7 @@ std::optional<std::string> FieldPageStep(int index, const std::string& text, boo
     return std::nullopt;
 }
 
-std::string FieldDescription(int index) {
+std::string fieldDescription(int index) {
     static const char* const names[] = {"Title", "Artist", "Album", "Year", "Track", "Comments",
                                         "Composer", "Original artist", "Copyright", "Link", "Encoded by",
                                         "Title", "Artist", "Album", "Year", "Track", "Comment"};
@@ -51,12 +51,12 @@ std::string FieldDescription(int index) {
     return names[index];
 }
 
-LengthWarning ID3v1LengthWarning(int index, const std::string& text, bool id3v1Enabled) {
+LengthWarning id3v1LengthWarning(int index, const std::string& text, bool id3v1Enabled) {
     LengthWarning w;
     if (index < 11 || index > 13) return w;
-    const std::string name = FieldDescription(index);
+    const std::string name = fieldDescription(index);
     w.toolTip = name;
-    if (id3v1Enabled && Utf8CharCount(text) > static_cast<size_t>(kID3v1FieldWidth)) {
+    if (id3v1Enabled && utf8CharCount(text) > static_cast<size_t>(kID3v1FieldWidth)) {
         w.warn = true;
         w.toolTip = name + " (More than " + std::to_string(kID3v1FieldWidth) +
                     " characters - Lyrics3 tag will be added)";

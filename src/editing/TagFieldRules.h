@@ -14,14 +14,14 @@ inline constexpr const char* kV1NumberChars = "0123456789";
 inline constexpr int kID3v1FieldWidth = 30;
 
 // True when field index accepts the typed character (one UTF-8 character, or "\b").
-bool FieldAcceptsChar(int index, const std::string& character);
+bool fieldAcceptsChar(int index, const std::string& character);
 
 // Page Up (up true) or Page Down in a number field (3, 4, 14, 15): the new text, or nothing when
 // the key changes nothing (another field, text that is no number, Page Down at 0).
-std::optional<std::string> FieldPageStep(int index, const std::string& text, bool up);
+std::optional<std::string> fieldPageStep(int index, const std::string& text, bool up);
 
 // The description label's text for a field; GenreDescription for both genre boxes.
-std::string FieldDescription(int index);
+std::string fieldDescription(int index);
 inline constexpr const char* kGenreDescription = "Genre";
 
 // The ID3v1 length warning of fields 11, 12, 13.
@@ -29,9 +29,9 @@ struct LengthWarning {
     bool warn = false;    // light yellow background
     std::string toolTip;  // "" for fields without the warning
 };
-LengthWarning ID3v1LengthWarning(int index, const std::string& text, bool id3v1Enabled);
+LengthWarning id3v1LengthWarning(int index, const std::string& text, bool id3v1Enabled);
 
 // Whether text is a number (blanks around it, a sign, digits with an optional fraction).
-bool IsNumericText(const std::string& text);
+bool isNumericText(const std::string& text);
 
 }  // namespace vorda

@@ -16,8 +16,8 @@ namespace {
 constexpr const char* kCRLF = "\r\n";
 
 // The number in a value the readers give as decimal text; 0 for anything else.
-double NumberOf(const std::string& text) {
-    const std::string t = Trim(text);
+double numberOf(const std::string& text) {
+    const std::string t = trim(text);
     if (t.empty()) return 0;
     char* end = nullptr;
     const double v = std::strtod(t.c_str(), &end);
@@ -26,17 +26,17 @@ double NumberOf(const std::string& text) {
 
 }  // namespace
 
-int LyricsKey(int control) {
+int lyricsKey(int control) {
     static const int keys[kLyricsCount] = {tvMood, tvSituation, tvQuality, tvOtherInfo, tvAuthor, tvLyrics};
     return control >= 0 && control < kLyricsCount ? keys[control] : -1;
 }
 
-int SwitchKind(int tagSwitch) {
+int switchKind(int tagSwitch) {
     static const int kinds[kSwitchCount] = {tkID3v1, tkID3v2, tkLyrics3};
     return tagSwitch >= 0 && tagSwitch < kSwitchCount ? kinds[tagSwitch] : -1;
 }
 
-int FieldKey(int index, bool advanced) {
+int fieldKey(int index, bool advanced) {
     static const int advancedKeys[kFieldCount] = {
         tvV2Title, tvV2Artist, tvV2Album, tvV2Year, tvV2Track, tvV2Comment, tvComposer, tvOrgArtist,
         tvCopyright, tvURL, tvEncodedBy, tvV1Title, tvV1Artist, tvV1Album, tvV1Year, tvV1Track, tvV1Comment};
@@ -47,17 +47,17 @@ int FieldKey(int index, bool advanced) {
     return index <= 10 ? simpleKeys[index] : -1;
 }
 
-int GenreKey(bool v1, bool advanced) {
+int genreKey(bool v1, bool advanced) {
     if (!advanced) return v1 ? -1 : tvGenre;
     return v1 ? tvV1Genre : tvV2Genre;
 }
 
-const std::vector<std::pair<std::string, int>>& GenreList() {
+const std::vector<std::pair<std::string, int>>& genreList() {
     static const std::vector<std::pair<std::string, int>> list = [] {
         std::vector<std::pair<std::string, int>> out;
         const clsGenres genres;
         for (int n = 0; n < clsGenres::kCount; ++n) {
-            const std::string name = Trim(genres.Genre(n));
+            const std::string name = trim(genres.genre(n));
             if (!name.empty()) out.emplace_back(name, n);
         }
         std::stable_sort(out.begin(), out.end(),
@@ -67,7 +67,7 @@ const std::vector<std::pair<std::string, int>>& GenreList() {
     return list;
 }
 
-const std::vector<std::string>& LyricsChoices(int control) {
+const std::vector<std::string>& lyricsChoices(int control) {
     static const std::vector<std::string> mood{"Classics", "Crazy", "Happy", "Normal", "Relaxing",
                                                "Sad", "Slow", "Upbeat", "Wild"};
     static const std::vector<std::string> situation{"Background", "Dance", "Dinner", "Driving",
@@ -84,44 +84,44 @@ const std::vector<std::string>& LyricsChoices(int control) {
 
 // ---------------------------------------------------------------- TagPanes
 
-void TagPanes::SetField(int index, const std::string& text) {
+void TagPanes::setField(int index, const std::string& text) {
     if (index < 0 || index >= kFieldCount) return;
     txtField[static_cast<size_t>(index)] = text;
     chkField[static_cast<size_t>(index)] = true;
 }
 
-void TagPanes::SetGenre(bool v1, const std::string& text) {
+void TagPanes::setGenre(bool v1, const std::string& text) {
     (v1 ? cmbV1Genre : cmbGenre) = text;
     (v1 ? chkV1Genre : chkGenre) = true;
 }
 
-void TagPanes::ClearMarks() {
+void TagPanes::clearMarks() {
     chkField.fill(false);
     chkGenre = chkV1Genre = false;
 }
 
-bool TagPanes::AnyMark() const {
+bool TagPanes::anyMark() const {
     return chkGenre || chkV1Genre || std::any_of(chkField.begin(), chkField.end(), [](bool b) { return b; });
 }
 
-void TagPanes::SetEnabled(int tagSwitch, bool on) {
+void TagPanes::setEnabled(int tagSwitch, bool on) {
     if (tagSwitch < 0 || tagSwitch >= kSwitchCount) return;
     enabled[static_cast<size_t>(tagSwitch)] = on;
     if (on) remove[static_cast<size_t>(tagSwitch)] = false;
 }
 
-void TagPanes::SetRemove(int tagSwitch, bool on) {
+void TagPanes::setRemove(int tagSwitch, bool on) {
     if (tagSwitch < 0 || tagSwitch >= kSwitchCount) return;
     remove[static_cast<size_t>(tagSwitch)] = on;
     if (on) enabled[static_cast<size_t>(tagSwitch)] = false;
 }
 
-bool TagPanes::FieldEditable(int index) const {
+bool TagPanes::fieldEditable(int index) const {
     if (index < 0 || index >= kFieldCount) return false;
     return index <= 10 ? enabled[swID3v2] : enabled[swID3v1];
 }
 
-bool TagPanes::AnySwitch() const {
+bool TagPanes::anySwitch() const {
     for (int i = 0; i < kSwitchCount; ++i)
         if (enabled[static_cast<size_t>(i)] || remove[static_cast<size_t>(i)]) return true;
     return false;
@@ -129,7 +129,7 @@ bool TagPanes::AnySwitch() const {
 
 // ---------------------------------------------------------------- show and clear
 
-void ClearTagPanes(TagPanes& panes, bool advanced, bool multiChange) {
+void clearTagPanes(TagPanes& panes, bool advanced, bool multiChange) {
     panes = TagPanes();
     // Both genre boxes stay empty: no genre is shown where no file is.
     // The remove boxes serve several files only; "Remove v1!" and "Remove v2!" advanced mode only.
@@ -137,66 +137,66 @@ void ClearTagPanes(TagPanes& panes, bool advanced, bool multiChange) {
     if (!advanced) panes.enabled[swID3v2] = true;
 }
 
-void ShowTagsInPanes(TagPanes& panes, clsFile& file, bool advanced) {
-    clsTag& tag = file.Tag();
-    auto fill = [&](int index) { panes.txtField[static_cast<size_t>(index)] = tag.GetValue(FieldKey(index, advanced)); };
+void showTagsInPanes(TagPanes& panes, clsFile& file, bool advanced) {
+    clsTag& tag = file.tag();
+    auto fill = [&](int index) { panes.txtField[static_cast<size_t>(index)] = tag.getValue(fieldKey(index, advanced)); };
 
     if (advanced) {
-        panes.SetEnabled(swID3v1, tag.hasTag(tkID3v1));
+        panes.setEnabled(swID3v1, tag.hasTag(tkID3v1));
         if (tag.hasTag(tkID3v1)) {
             for (int i = 11; i <= 16; ++i) fill(i);
-            panes.cmbV1Genre = tag.GetValue(tvV1Genre);
+            panes.cmbV1Genre = tag.getValue(tvV1Genre);
         }
     }
-    panes.SetEnabled(swLyrics3, tag.hasTag(tkLyrics3));
+    panes.setEnabled(swLyrics3, tag.hasTag(tkLyrics3));
     if (tag.hasTag(tkLyrics3)) {
-        for (int c = 0; c < kLyricsCount; ++c) panes.lyrics[static_cast<size_t>(c)] = tag.GetValue(LyricsKey(c));
+        for (int c = 0; c < kLyricsCount; ++c) panes.lyrics[static_cast<size_t>(c)] = tag.getValue(lyricsKey(c));
     }
     const bool showGeneral = !advanced || tag.hasTag(tkID3v2);
-    panes.SetEnabled(swID3v2, showGeneral);
+    panes.setEnabled(swID3v2, showGeneral);
     if (showGeneral) {
         for (int i = 0; i <= 10; ++i) fill(i);
-        panes.cmbGenre = tag.GetValue(GenreKey(false, advanced));
+        panes.cmbGenre = tag.getValue(genreKey(false, advanced));
     }
-    panes.ClearMarks();
+    panes.clearMarks();
 }
 
-std::array<std::string, kInfoCount> FileInfoTexts(clsFile& file) {
-    const clsAudio& audio = file.Audio();
+std::array<std::string, kInfoCount> fileInfoTexts(clsFile& file) {
+    const clsAudio& audio = file.audio();
     std::array<std::string, kInfoCount> t;
-    t[ifHeader] = "Header: " + std::to_string(audio.StartPos()) + "b";
+    t[ifHeader] = "Header: " + std::to_string(audio.startPos()) + "b";
 
     char version[32];
-    std::snprintf(version, sizeof version, "%.1f", NumberOf(audio.GetInfo(aiVersion)));
-    t[ifType] = audio.AudioType() + " " + version;
-    const std::string layer = audio.GetInfo(aiLayer);
+    std::snprintf(version, sizeof version, "%.1f", numberOf(audio.getInfo(aiVersion)));
+    t[ifType] = audio.audioType() + " " + version;
+    const std::string layer = audio.getInfo(aiLayer);
     if (!layer.empty()) t[ifType] += " layer " + layer;
-    t[ifType] += " " + file.Tag().tagType();
+    t[ifType] += " " + file.tag().tagType();
 
-    const std::string bitRate = Trim(audio.GetInfo(aiBitRate));
+    const std::string bitRate = trim(audio.getInfo(aiBitRate));
     if (bitRate == "-1")
         t[ifkBit] = "??? kbps";
     else if (bitRate == "0")
         t[ifkBit] = "free kbps";
     else
-        t[ifkBit] = std::to_string(static_cast<long long>(NumberOf(bitRate)) / 1000) + " kbps";
-    t[ifkBit] += NumberOf(audio.GetInfo(aiVBR)) != 0 ? " (VBR)" : " (CBR)";
+        t[ifkBit] = std::to_string(static_cast<long long>(numberOf(bitRate)) / 1000) + " kbps";
+    t[ifkBit] += numberOf(audio.getInfo(aiVBR)) != 0 ? " (VBR)" : " (CBR)";
 
-    t[ifCopyrighted] = NumberOf(audio.GetInfo(aiCopyright)) == 0 ? "Copyrighted: No" : "Copyrighted: Yes";
-    t[ifOriginal] = NumberOf(audio.GetInfo(aiOriginal)) == 0 ? "Original: No" : "Original: Yes";
+    t[ifCopyrighted] = numberOf(audio.getInfo(aiCopyright)) == 0 ? "Copyrighted: No" : "Copyrighted: Yes";
+    t[ifOriginal] = numberOf(audio.getInfo(aiOriginal)) == 0 ? "Original: No" : "Original: Yes";
     // The reader gives "-1" when the frames carry a CRC (protection bit 0).
-    t[ifCRCs] = NumberOf(audio.GetInfo(aiCRC)) != 0 ? "CRCs: Yes" : "CRCs: No";
-    t[ifEmphasis] = "Emphasis: " + audio.GetInfo(aiEmphasis);
-    const std::string rate = Trim(audio.GetInfo(aiSampleRate));
-    t[ifQuality] = (NumberOf(rate) == 0 ? std::string("?") : rate) + "Hz " + audio.GetInfo(aiChannelMode);
-    t[ifLength] = "Duration: " + FormatDuration(static_cast<long long>(NumberOf(audio.GetInfo(aiDuration))));
-    t[ifSize] = "Size: " + std::to_string(file.FileSize()) + "b";
+    t[ifCRCs] = numberOf(audio.getInfo(aiCRC)) != 0 ? "CRCs: Yes" : "CRCs: No";
+    t[ifEmphasis] = "Emphasis: " + audio.getInfo(aiEmphasis);
+    const std::string rate = trim(audio.getInfo(aiSampleRate));
+    t[ifQuality] = (numberOf(rate) == 0 ? std::string("?") : rate) + "Hz " + audio.getInfo(aiChannelMode);
+    t[ifLength] = "Duration: " + formatDuration(static_cast<long long>(numberOf(audio.getInfo(aiDuration))));
+    t[ifSize] = "Size: " + std::to_string(file.fileSize()) + "b";
     return t;
 }
 
 // ---------------------------------------------------------------- confirmation
 
-std::string SaveConfirmationText(const TagPanes& p, bool advanced) {
+std::string saveConfirmationText(const TagPanes& p, bool advanced) {
     auto line = [](const char* label, const std::string& text) {
         return std::string(kCRLF) + label + "\"" + text + "\"";
     };

@@ -26,7 +26,7 @@ enum TagField : int {
 inline constexpr int kLyricsCount = 6;
 enum LyricsControl : int { lyMood = 0, lySituation, lyQuality, lyOther, lyAuthor, lyLyrics };
 // The value key of each Lyrics3 control.
-int LyricsKey(int control);
+int lyricsKey(int control);
 
 // The "File info" boxes: txtfHeader, txtfType, txtfkBit, txtfCopyrighted, txtfOriginal,
 // txtfCRCs, txtfEmphasis, txtfQuality, txtfLength, txtfSize.
@@ -39,18 +39,18 @@ enum InfoBox : int {
 inline constexpr int kSwitchCount = 3;
 enum TagSwitch : int { swID3v1 = 0, swID3v2 = 1, swLyrics3 = 2 };
 // The tag kind of a switch (tkID3v1, tkID3v2, tkLyrics3).
-int SwitchKind(int tagSwitch);
+int switchKind(int tagSwitch);
 
 // The value key of field index in the display mode; -1 for an index the mode does not use
 // (the ID3v1 pane in simple mode) or outside 0..16.
-int FieldKey(int index, bool advanced);
+int fieldKey(int index, bool advanced);
 // The value key of a genre box (v1 = cmbV1Genre); -1 for cmbV1Genre in simple mode.
-int GenreKey(bool v1, bool advanced);
+int genreKey(bool v1, bool advanced);
 
 // The genre names of the ID3v1 table in alphabetical order, each with its genre number.
-const std::vector<std::pair<std::string, int>>& GenreList();
+const std::vector<std::pair<std::string, int>>& genreList();
 // The fixed lists of the three Lyrics3 combo boxes (control lyMood, lySituation, lyQuality).
-const std::vector<std::string>& LyricsChoices(int control);
+const std::vector<std::string>& lyricsChoices(int control);
 
 struct TagPanes {
     std::array<std::string, kFieldCount> txtField{};
@@ -71,31 +71,31 @@ struct TagPanes {
     std::string pendingPictureMime;
 
     // Typing into a field or a genre box marks it (rule of the marks: edited since shown).
-    void SetField(int index, const std::string& text);
-    void SetGenre(bool v1, const std::string& text);
-    void ClearMarks();
-    bool AnyMark() const;
+    void setField(int index, const std::string& text);
+    void setGenre(bool v1, const std::string& text);
+    void clearMarks();
+    bool anyMark() const;
     // A click on an enable box: checking it unchecks its remove box.
-    void SetEnabled(int tagSwitch, bool on);
+    void setEnabled(int tagSwitch, bool on);
     // A click on a remove box: checking it unchecks its enable box.
-    void SetRemove(int tagSwitch, bool on);
+    void setRemove(int tagSwitch, bool on);
     // Whether the field (0..16) can be edited: its pane's enable box is checked.
-    bool FieldEditable(int index) const;
-    bool AnySwitch() const;
+    bool fieldEditable(int index) const;
+    bool anySwitch() const;
 };
 
 // Clears the panes: every switch and mark off, every text empty, both genre boxes at their
 // first entry. With several rows selected the remove boxes are shown (unchecked): all three in
 // advanced mode, the Lyrics3 one in simple mode; simple mode checks "Use tags".
-void ClearTagPanes(TagPanes& panes, bool advanced, bool multiChange);
+void clearTagPanes(TagPanes& panes, bool advanced, bool multiChange);
 
 // Fills the panes from a file whose tags were read, by the mode's rules, then clears every mark.
-void ShowTagsInPanes(TagPanes& panes, clsFile& file, bool advanced);
+void showTagsInPanes(TagPanes& panes, clsFile& file, bool advanced);
 
 // The ten "File info" texts of a read file.
-std::array<std::string, kInfoCount> FileInfoTexts(clsFile& file);
+std::array<std::string, kInfoCount> fileInfoTexts(clsFile& file);
 
 // The text of the OK/Cancel question before saving several files.
-std::string SaveConfirmationText(const TagPanes& panes, bool advanced);
+std::string saveConfirmationText(const TagPanes& panes, bool advanced);
 
 }  // namespace vorda

@@ -20,13 +20,13 @@ namespace {
 
 // A value placed into a name or folder: "/" would start a new folder, NUL would cut the path,
 // and a line break, tab or escape has no business in a name (it becomes a space).
-std::string NameSafe(std::string_view value)
+std::string nameSafe(std::string_view value)
 {
     std::string safe;
     safe.reserve(value.size());
     for (char c : value)
         if (c != '/' && c != '\0') safe += c;
-    return ControlCharsToSpaces(safe);
+    return controlCharsToSpaces(safe);
 }
 
 // What an expansion left: the text, and whether a placeholder of the pattern had no value.
@@ -35,9 +35,9 @@ struct Expansion {
     bool emptyValue = false;
 };
 
-Expansion Expand(const FileValues& v, std::string_view pattern)
+Expansion expand(const FileValues& v, std::string_view pattern)
 {
-    const std::string letter = Utf8FirstChar(v.artist);
+    const std::string letter = utf8FirstChar(v.artist);
     const std::array<std::pair<std::string_view, const std::string*>, 9> table{{
         {"<artist>", &v.artist},
         {"<title>", &v.title},
@@ -49,8 +49,8 @@ Expansion Expand(const FileValues& v, std::string_view pattern)
         {"<bitrate>", &v.bitrate},
         {"<samplerate>", &v.samplerate},
     }};
-    const std::string lower = LCase(letter);
-    const std::string upper = UCase(letter);
+    const std::string lower = lowerCase(letter);
+    const std::string upper = upperCase(letter);
 
     Expansion out;
     std::string& result = out.text;
@@ -88,25 +88,25 @@ Expansion Expand(const FileValues& v, std::string_view pattern)
 
 // Closes the gaps that empty values leave between the separators of a pattern: doubled
 // spaces, a dash with nothing on one side, empty brackets, blanks at both ends.
-std::string CloseGaps(std::string text)
+std::string closeGaps(std::string text)
 {
-    text = ReplaceUntilGone(text, "  ", " ");
-    text = ReplaceUntilGone(text, " - - ", " - ");
-    for (const char* debris : {"() - ", " - ()", "() ", " ()", "()"}) text = ReplaceAll(text, debris, "");
-    text = TrimSpaces(text);
+    text = replaceUntilGone(text, "  ", " ");
+    text = replaceUntilGone(text, " - - ", " - ");
+    for (const char* debris : {"() - ", " - ()", "() ", " ()", "()"}) text = replaceAll(text, debris, "");
+    text = trimSpaces(text);
     if (text.rfind("- ", 0) == 0) text.erase(0, 2);
     if (text.size() >= 2 && text.compare(text.size() - 2, 2, " -") == 0) text.erase(text.size() - 2);
-    return TrimSpaces(text);
+    return trimSpaces(text);
 }
 
-std::string CutAtSlash(const std::string& track)
+std::string cutAtSlash(const std::string& track)
 {
     const size_t slash = track.find('/');
     return slash == std::string::npos ? track : track.substr(0, slash);
 }
 
 // Joins the components of a folder text that can neither climb nor vanish.
-std::string SafeRelativeFolder(std::string_view folder)
+std::string safeRelativeFolder(std::string_view folder)
 {
     std::string result;
     size_t pos = 0;
@@ -123,19 +123,19 @@ std::string SafeRelativeFolder(std::string_view folder)
     return result;
 }
 
-bool HasDot(std::string_view name)
+bool hasDot(std::string_view name)
 {
     return name.find('.') != std::string_view::npos;
 }
 
 }  // namespace
 
-FileValues GetFileValues(clsFile& file, const std::string& inPattern, long listIndex, const Settings& s)
+FileValues getFileValues(clsFile& file, const std::string& inPattern, long listIndex, const Settings& s)
 {
     FileValues v;
     v.index = listIndex;
     v.name = file.name();
-    v.folder = file.Path();
+    v.folder = file.path();
 
     struct Slot {
         std::string* value;
@@ -152,56 +152,56 @@ FileValues GetFileValues(clsFile& file, const std::string& inPattern, long listI
                                      {&v.year, "<year>"}}};
 
     if (s.bUseTags) {
-        clsTag& tag = file.Tag();
-        v.artist = Trim(tag.GetValue(tvArtist));
-        v.title = Trim(tag.GetValue(tvTitle));
-        v.album = Trim(tag.GetValue(tvAlbum));
-        v.genre = Trim(tag.GetValue(tvGenre));
-        v.comment = Trim(tag.GetValue(tvComment));
-        v.year = Trim(tag.GetValue(tvYear));
-        v.track = Trim(tag.GetValue(tvTrack));
-        v.bitrate = Trim(file.Audio().GetInfo(aiBitRate));
-        v.samplerate = Trim(file.Audio().GetInfo(aiSampleRate));
+        clsTag& tag = file.tag();
+        v.artist = trim(tag.getValue(tvArtist));
+        v.title = trim(tag.getValue(tvTitle));
+        v.album = trim(tag.getValue(tvAlbum));
+        v.genre = trim(tag.getValue(tvGenre));
+        v.comment = trim(tag.getValue(tvComment));
+        v.year = trim(tag.getValue(tvYear));
+        v.track = trim(tag.getValue(tvTrack));
+        v.bitrate = trim(file.audio().getInfo(aiBitRate));
+        v.samplerate = trim(file.audio().getInfo(aiSampleRate));
     }
     for (const Slot& slot : slots)
-        if (slot.value->empty()) *slot.value = ExtractValue(v.name, slot.placeholder, inPattern, s);
+        if (slot.value->empty()) *slot.value = extractValue(v.name, slot.placeholder, inPattern, s);
     if (s.bUseTags && !v.track.empty() && s.bPadTrackNr && s.iTrackDigits > 0)
-        v.track = PadTrackNumber(v.track, s.iTrackDigits);
+        v.track = padTrackNumber(v.track, s.iTrackDigits);
     return v;
 }
 
-std::string ReplacePlaceholders(const FileValues& values, const std::string& pattern)
+std::string replacePlaceholders(const FileValues& values, const std::string& pattern)
 {
-    return Expand(values, pattern).text;
+    return expand(values, pattern).text;
 }
 
 namespace {
 
 // The values as they go into names: the case rule for artist, title and album (iCaseChange 2)
 // and the track cut before "/".
-FileValues NameValues(const FileValues& values, const Settings& s)
+FileValues nameValues(const FileValues& values, const Settings& s)
 {
     FileValues v = values;
     if (s.iCaseChange == ccFirstLetter) {
         for (std::string* field : {&v.artist, &v.title, &v.album}) {
-            if (s.bLCaseFirst) *field = LCase(*field);
-            const std::string first = Utf8FirstChar(*field);
-            *field = UCase(first) + field->substr(first.size());
+            if (s.bLCaseFirst) *field = lowerCase(*field);
+            const std::string first = utf8FirstChar(*field);
+            *field = upperCase(first) + field->substr(first.size());
         }
     }
-    v.track = CutAtSlash(v.track);
+    v.track = cutAtSlash(v.track);
     return v;
 }
 
 // The values cleaned for a pattern, each on its own (only those the pattern uses). The "every
 // word" rule lowers a value in capitals only when the whole expansion has no lower-case letters,
 // as it would for one shouting name.
-FileValues CleanValues(const FileValues& v, const std::string& pattern, const Settings& s)
+FileValues cleanValues(const FileValues& v, const std::string& pattern, const Settings& s)
 {
     bool keepCapitals = false;
     if (s.iCaseChange == ccEveryWord && !s.bLCaseFirst) {
-        const std::string raw = Expand(v, pattern).text;
-        keepCapitals = raw != UCase(raw);
+        const std::string raw = expand(v, pattern).text;
+        keepCapitals = raw != upperCase(raw);
     }
     FileValues clean = v;
     const bool letters = pattern.find("letter>") != std::string::npos;
@@ -218,98 +218,98 @@ FileValues CleanValues(const FileValues& v, const std::string& pattern, const Se
     }};
     for (const auto& [placeholder, field] : fields)
         if (pattern.find(placeholder) != std::string::npos || (letters && field == &clean.artist))
-            *field = FixFileName(NameSafe(*field), s, keepCapitals);
+            *field = fixFileName(nameSafe(*field), s, keepCapitals);
     return clean;
 }
 
 // Expands one name (or one folder name) from cleaned values; the text written in the pattern
 // stays as typed.
-std::string ExpandName(const FileValues& clean, std::string_view pattern, const Settings& s)
+std::string expandName(const FileValues& clean, std::string_view pattern, const Settings& s)
 {
     if (pattern.empty()) return {};
-    const Expansion expanded = Expand(clean, pattern);
-    std::string text = StripControlChars(expanded.text);
-    if (expanded.emptyValue && s.bFixMisses) text = CloseGaps(std::move(text));
+    const Expansion expanded = expand(clean, pattern);
+    std::string text = stripControlChars(expanded.text);
+    if (expanded.emptyValue && s.bFixMisses) text = closeGaps(std::move(text));
     return text;
 }
 
 }  // namespace
 
-std::string ApplyPattern(const FileValues& values, const std::string& pattern, const Settings& s)
+std::string applyPattern(const FileValues& values, const std::string& pattern, const Settings& s)
 {
     if (pattern.empty()) return {};
-    return ExpandName(CleanValues(NameValues(values, s), pattern, s), pattern, s);
+    return expandName(cleanValues(nameValues(values, s), pattern, s), pattern, s);
 }
 
-std::string ApplyFolderPattern(const FileValues& values, const std::string& pattern, const Settings& s)
+std::string applyFolderPattern(const FileValues& values, const std::string& pattern, const Settings& s)
 {
     // Folder by folder, so that a gap left by an empty value is closed within its own folder
     // name and folders without placeholders keep their names exactly.
-    const FileValues clean = CleanValues(NameValues(values, s), pattern, s);
+    const FileValues clean = cleanValues(nameValues(values, s), pattern, s);
     const std::string_view text = pattern;
     std::string expanded;
     for (size_t pos = 0; pos <= text.size();) {
         size_t slash = text.find('/', pos);
         if (slash == std::string_view::npos) slash = text.size();
-        expanded += ExpandName(clean, text.substr(pos, slash - pos), s);
+        expanded += expandName(clean, text.substr(pos, slash - pos), s);
         expanded += '/';
         pos = slash + 1;
     }
-    const std::string folder = SafeRelativeFolder(expanded);
+    const std::string folder = safeRelativeFolder(expanded);
     return !pattern.empty() && pattern.front() == '/' ? "/" + folder : folder;
 }
 
-std::string BuildDestinationFolder(const std::string& targetDir, const FileValues& values,
+std::string buildDestinationFolder(const std::string& targetDir, const FileValues& values,
                                    const std::string& pattern, const Settings& s)
 {
-    const std::string target = AddBackslash(ExpandHome(targetDir));
-    if (Trim(pattern).empty()) return target;
-    if (pattern.front() == '/') return ApplyFolderPattern(values, pattern, s);
+    const std::string target = addBackslash(expandHome(targetDir));
+    if (trim(pattern).empty()) return target;
+    if (pattern.front() == '/') return applyFolderPattern(values, pattern, s);
     if (pattern.rfind("~/", 0) == 0)
-        return AddBackslash(HomeFolder()) + ApplyFolderPattern(values, pattern.substr(2), s);
-    return target + ApplyFolderPattern(values, pattern, s);
+        return addBackslash(homeFolder()) + applyFolderPattern(values, pattern.substr(2), s);
+    return target + applyFolderPattern(values, pattern, s);
 }
 
-std::string BuildNewFileName(const FileValues& values, const std::string& outPattern, const Settings& s)
+std::string buildNewFileName(const FileValues& values, const std::string& outPattern, const Settings& s)
 {
     if (values.name.empty()) return {};
 
     // A name without a dot has no extension (not the whole name as one).
-    std::string extension = HasDot(values.name) ? GetExtension(values.name) : std::string();
+    std::string extension = hasDot(values.name) ? getExtension(values.name) : std::string();
     std::string pattern = outPattern;
-    const std::string patternExtension = HasDot(outPattern) ? GetExtension(outPattern) : std::string();
-    const size_t patternExtensionLength = Utf8CharCount(patternExtension);
+    const std::string patternExtension = hasDot(outPattern) ? getExtension(outPattern) : std::string();
+    const size_t patternExtensionLength = utf8CharCount(patternExtension);
     if (patternExtensionLength > 0 && patternExtensionLength < 6 &&
         patternExtension.find_first_of("<>") == std::string::npos) {
         extension = patternExtension;
-        pattern = RemoveExtension(pattern);
-    } else if (Utf8CharCount(extension) > 5) {
+        pattern = removeExtension(pattern);
+    } else if (utf8CharCount(extension) > 5) {
         extension.clear();
     }
 
-    std::string body = ApplyPattern(values, pattern, s);
-    if (!extension.empty()) extension = "." + (s.bLowExtension ? LCase(extension) : extension);
-    if (s.bLimitFNameLength && s.iMaxFNameLength > 0 && Utf8CharCount(body) > static_cast<size_t>(s.iMaxFNameLength))
-        body = Utf8Left(body, static_cast<size_t>(s.iMaxFNameLength - 1)) + "~";
+    std::string body = applyPattern(values, pattern, s);
+    if (!extension.empty()) extension = "." + (s.bLowExtension ? lowerCase(extension) : extension);
+    if (s.bLimitFNameLength && s.iMaxFNameLength > 0 && utf8CharCount(body) > static_cast<size_t>(s.iMaxFNameLength))
+        body = utf8Left(body, static_cast<size_t>(s.iMaxFNameLength - 1)) + "~";
 
     std::string name;
-    for (char c : StripControlChars(body + extension))
+    for (char c : stripControlChars(body + extension))
         if (kFileNameIllegal.find(c) == std::string_view::npos) name += c;
     // "." and ".." name folders, never a file: such a name is no name.
     if (name == "." || name == "..") name.clear();
     return name;
 }
 
-std::string PreviewNewName(bool fixFilenames, clsFile& file, const std::string& inPattern, long listIndex,
+std::string previewNewName(bool fixFilenames, clsFile& file, const std::string& inPattern, long listIndex,
                            const std::string& outPattern, const std::string& oldName, const Settings& s)
 {
     if (!fixFilenames) return oldName;
-    return BuildNewFileName(GetFileValues(file, inPattern, listIndex, s), outPattern, s);
+    return buildNewFileName(getFileValues(file, inPattern, listIndex, s), outPattern, s);
 }
 
-int CountSelectedFiles(const FileList& list)
+int countSelectedFiles(const FileList& list)
 {
-    return list.SelectedCount();
+    return list.selectedCount();
 }
 
 }  // namespace vorda

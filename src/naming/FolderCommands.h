@@ -16,20 +16,20 @@ namespace vorda {
 
 // Turns any text into a usable folder name: \ : < > | * become blanks, / becomes ",",
 // ? and " go; then trailing blanks are removed.
-std::string MakeSafeFolderName(const std::string& text);
+std::string makeSafeFolderName(const std::string& text);
 
 // Row fix-up after a folder rename (both folders end with "/"): every row whose Path cell is
 // oldFolder or lies below it gets newFolder in its place. Returns the number of rows changed.
-int FixRowsAfterFolderRename(FileList& list, const std::string& oldFolder, const std::string& newFolder);
+int fixRowsAfterFolderRename(FileList& list, const std::string& oldFolder, const std::string& newFolder);
 
 // Renames a folder on disk without ever replacing another folder. 0 or an errno value
 // (EEXIST when something else already stands under the new name).
-int RenameFolderOnDisk(const std::string& oldFolder, const std::string& newFolder);
+int renameFolderOnDisk(const std::string& oldFolder, const std::string& newFolder);
 
 // What the window does with its folder tree.
 struct FolderTreeHooks {
-    std::function<void()> Refresh;                        // re-reads the tree
-    std::function<void(const std::string& path)> SetPath; // selects a folder
+    std::function<void()> refresh;                        // re-reads the tree
+    std::function<void(const std::string& path)> setPath; // selects a folder
 };
 
 // An input box: shows prompt with the answer's text as the default; false on Cancel.
@@ -42,43 +42,43 @@ public:
 
     ID3FolderCommand(ListCommands& list, UserInterface& ui, Settings& settings);
 
-    static std::string HelpText();
+    static std::string helpText();
     // The key filter of the pattern and new-name boxes.
-    static bool KeyAllowed(char32_t ch);
+    static bool keyAllowed(char32_t ch);
 
     // Opening: takes the values of filCurrent (read with inPattern) and the target box's text.
     // False (nothing to show) when the list has no rows or no file is current.
-    bool Open(const std::string& inPattern, const std::string& targetBoxText);
+    bool open(const std::string& inPattern, const std::string& targetBoxText);
 
     // The pattern box changed: the new-name box follows.
-    void SetFolderPattern(const std::string& pattern);
-    const std::string& FolderPattern() const { return pattern_; }
-    void SetNewFolder(const std::string& name) { newFolder_ = name; }
-    const std::string& NewFolder() const { return newFolder_; }
-    bool CreateEnabled() const { return !newFolder_.empty(); }
-    void SetTargetFolder(const std::string& folder) { target_ = folder; }
-    const std::string& TargetFolder() const { return target_; }
+    void setFolderPattern(const std::string& pattern);
+    const std::string& folderPattern() const { return pattern_; }
+    void setNewFolder(const std::string& name) { newFolder_ = name; }
+    const std::string& newFolder() const { return newFolder_; }
+    bool createEnabled() const { return !newFolder_.empty(); }
+    void setTargetFolder(const std::string& folder) { target_ = folder; }
+    const std::string& targetFolder() const { return target_; }
     // The browse answer: a non-empty folder becomes the target, with a final "/".
-    void Browsed(const std::string& folder);
-    void SetRenameMode(bool on) { renameMode_ = on; }
-    bool RenameMode() const { return renameMode_; }
+    void browsed(const std::string& folder);
+    void setRenameMode(bool on) { renameMode_ = on; }
+    bool renameMode() const { return renameMode_; }
     // "Create &Folder" or "Rename &Folder".
-    std::string ButtonCaption() const;
+    std::string buttonCaption() const;
     // lblCurrentFolder: the file's folder in double quotes.
-    std::string CurrentFolderCaption() const { return "\"" + values_.folder + "\""; }
+    std::string currentFolderCaption() const { return "\"" + values_.folder + "\""; }
 
     // cmdCreateFolder. Close means the dialog closes.
-    Result Execute();
+    Result execute();
 
-    FolderTreeHooks Tree;
+    FolderTreeHooks tree;
     // Called after sFolderPattern was set (the window writes the settings file).
-    std::function<void()> SavePattern;
+    std::function<void()> savePattern;
 
 private:
-    Result Create();
-    Result Rename();
-    void Finish(const std::string& newPath);
-    void PlatformError(int error);
+    Result create();
+    Result rename();
+    void finish(const std::string& newPath);
+    void platformError(int error);
 
     ListCommands& lc_;
     UserInterface& ui_;
@@ -96,22 +96,22 @@ public:
     FolderTreeCommands(ListCommands& list, UserInterface& ui, Settings& settings);
 
     // mnuRenNewFolder
-    void NewFolder(const std::string& treePath);
+    void newFolder(const std::string& treePath);
     // mnuRenFolderCustom
-    void RenameCustom(const std::string& treePath);
-    // mnuRenFolderPattern: caption is the item's caption (see PatternCaption).
-    void RenamePattern(const std::string& treePath, const std::string& caption);
+    void renameCustom(const std::string& treePath);
+    // mnuRenFolderPattern: caption is the item's caption (see patternCaption).
+    void renamePattern(const std::string& treePath, const std::string& caption);
     // mnuDelFolder
-    void DeleteFolder(const std::string& treePath);
+    void deleteFolder(const std::string& treePath);
 
     // The caption of the "pattern" item: the folder name sFolderPattern gives for file.
-    static std::string PatternCaption(clsFile& file, const std::string& inPattern, const Settings& s);
+    static std::string patternCaption(clsFile& file, const std::string& inPattern, const Settings& s);
 
-    InputBoxFunction InputBox;
-    FolderTreeHooks Tree;
+    InputBoxFunction inputBox;
+    FolderTreeHooks tree;
 
 private:
-    void RenameTo(const std::string& path, const std::string& newPath);
+    void renameTo(const std::string& path, const std::string& newPath);
 
     ListCommands& lc_;
     UserInterface& ui_;

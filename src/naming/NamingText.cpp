@@ -4,7 +4,7 @@
 
 namespace vorda::naming {
 
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to)
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to)
 {
     if (from.empty()) return std::string(text);
     std::string result;
@@ -18,15 +18,15 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return result;
 }
 
-std::string ReplaceUntilGone(std::string_view text, std::string_view from, std::string_view to)
+std::string replaceUntilGone(std::string_view text, std::string_view from, std::string_view to)
 {
     std::string result(text);
     if (from.empty() || to.size() >= from.size()) return result;
-    while (result.find(from) != std::string::npos) result = ReplaceAll(result, from, to);
+    while (result.find(from) != std::string::npos) result = replaceAll(result, from, to);
     return result;
 }
 
-std::string RemoveFirst(std::string_view text, std::string_view what)
+std::string removeFirst(std::string_view text, std::string_view what)
 {
     std::string result(text);
     if (what.empty()) return result;
@@ -35,7 +35,7 @@ std::string RemoveFirst(std::string_view text, std::string_view what)
     return result;
 }
 
-std::string TrimSpaces(std::string_view text)
+std::string trimSpaces(std::string_view text)
 {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
@@ -43,38 +43,38 @@ std::string TrimSpaces(std::string_view text)
     return std::string(text.substr(first, last - first + 1));
 }
 
-size_t Utf8Offset(std::string_view text, size_t n)
+size_t utf8Offset(std::string_view text, size_t n)
 {
     size_t pos = 0;
     for (size_t i = 0; i < n && pos < text.size(); ++i) {
-        const size_t length = Utf8SequenceAt(text, pos);
+        const size_t length = utf8SequenceAt(text, pos);
         pos += length == 0 ? 1 : length;
     }
     return pos;
 }
 
-std::string Utf8DropFirst(std::string_view text, size_t n)
+std::string utf8DropFirst(std::string_view text, size_t n)
 {
-    return std::string(text.substr(Utf8Offset(text, n)));
+    return std::string(text.substr(utf8Offset(text, n)));
 }
 
-std::string Utf8DropLast(std::string_view text, size_t n)
+std::string utf8DropLast(std::string_view text, size_t n)
 {
-    const size_t count = Utf8CharCount(text);
+    const size_t count = utf8CharCount(text);
     if (n >= count) return {};
-    return std::string(text.substr(0, Utf8Offset(text, count - n)));
+    return std::string(text.substr(0, utf8Offset(text, count - n)));
 }
 
-std::string Utf8FirstChar(std::string_view text)
+std::string utf8FirstChar(std::string_view text)
 {
-    return std::string(text.substr(0, Utf8Offset(text, 1)));
+    return std::string(text.substr(0, utf8Offset(text, 1)));
 }
 
-bool Utf8SetContains(std::string_view set, char32_t ch)
+bool utf8SetContains(std::string_view set, char32_t ch)
 {
     for (size_t pos = 0; pos < set.size();) {
         char32_t cp = 0;
-        const size_t length = Utf8SequenceAt(set, pos, &cp);
+        const size_t length = utf8SequenceAt(set, pos, &cp);
         if (length == 0) {
             ++pos;
             continue;
@@ -85,11 +85,11 @@ bool Utf8SetContains(std::string_view set, char32_t ch)
     return false;
 }
 
-bool Utf8SetContains(std::string_view set, std::string_view ch)
+bool utf8SetContains(std::string_view set, std::string_view ch)
 {
     if (ch.empty()) return false;
     for (size_t pos = 0; pos < set.size();) {
-        const size_t length = Utf8SequenceAt(set, pos);
+        const size_t length = utf8SequenceAt(set, pos);
         const size_t step = length == 0 ? 1 : length;
         if (set.substr(pos, step) == ch) return true;
         pos += step;
@@ -97,7 +97,7 @@ bool Utf8SetContains(std::string_view set, std::string_view ch)
     return false;
 }
 
-size_t ControlCharAt(std::string_view text, size_t pos)
+size_t controlCharAt(std::string_view text, size_t pos)
 {
     if (pos >= text.size()) return 0;
     const auto c = static_cast<unsigned char>(text[pos]);
@@ -112,12 +112,12 @@ size_t ControlCharAt(std::string_view text, size_t pos)
 namespace {
 
 template <typename Replace>
-std::string MapControlChars(std::string_view text, Replace replace)
+std::string mapControlChars(std::string_view text, Replace replace)
 {
     std::string result;
     result.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
-        const size_t length = ControlCharAt(text, pos);
+        const size_t length = controlCharAt(text, pos);
         if (length == 0) {
             result += text[pos++];
             continue;
@@ -130,23 +130,23 @@ std::string MapControlChars(std::string_view text, Replace replace)
 
 }  // namespace
 
-std::string ControlCharsToSpaces(std::string_view text)
+std::string controlCharsToSpaces(std::string_view text)
 {
-    return MapControlChars(text, [](std::string& out, std::string_view) { out += ' '; });
+    return mapControlChars(text, [](std::string& out, std::string_view) { out += ' '; });
 }
 
-std::string StripControlChars(std::string_view text)
+std::string stripControlChars(std::string_view text)
 {
-    return MapControlChars(text, [](std::string&, std::string_view) {});
+    return mapControlChars(text, [](std::string&, std::string_view) {});
 }
 
-std::string EscapeControlChars(std::string_view text)
+std::string escapeControlChars(std::string_view text)
 {
     static const char* const kHex = "0123456789abcdef";
     std::string result;
     result.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
-        const size_t length = ControlCharAt(text, pos);
+        const size_t length = controlCharAt(text, pos);
         const auto c = static_cast<unsigned char>(text[pos]);
         if (length == 0) {
             result += text[pos++];

@@ -18,7 +18,7 @@ struct PatternPiece {
 };
 
 // Splits a pattern that starts with "<" into its placeholders and the separators after them.
-std::vector<PatternPiece> SplitPattern(std::string_view pattern)
+std::vector<PatternPiece> splitPattern(std::string_view pattern)
 {
     std::vector<PatternPiece> pieces;
     if (pattern.empty() || pattern.find('<') == std::string_view::npos) return pieces;
@@ -40,9 +40,9 @@ std::vector<PatternPiece> SplitPattern(std::string_view pattern)
 // Keeps as many trailing components of name as the pattern has folder levels, strips a short
 // extension, drops the pattern's literal prefix and suffix from both, and applies the "%20" and
 // underscore rules to both.
-void PrepareForMatching(std::string& name, std::string& pattern, const Settings& s)
+void prepareForMatching(std::string& name, std::string& pattern, const Settings& s)
 {
-    const int levels = CountOccurrences(pattern, "/");
+    const int levels = countOccurrences(pattern, "/");
     std::string kept;
     if (levels > 0 && name.find('/') != std::string::npos) {
         size_t cut = name.size();
@@ -59,38 +59,38 @@ void PrepareForMatching(std::string& name, std::string& pattern, const Settings&
     }
     if (!kept.empty()) name = kept;
 
-    if (Utf8CharCount(GetExtension(name)) < 6) name = RemoveExtension(name);
+    if (utf8CharCount(getExtension(name)) < 6) name = removeExtension(name);
 
     const size_t open = pattern.find('<');
     if (open != std::string::npos && open > 0) {
-        name = Utf8DropFirst(name, Utf8CharCount(std::string_view(pattern).substr(0, open)));
+        name = utf8DropFirst(name, utf8CharCount(std::string_view(pattern).substr(0, open)));
         pattern.erase(0, open);
     }
     const size_t close = pattern.rfind('>');
     if (close != std::string::npos) {
-        const size_t suffix = Utf8CharCount(std::string_view(pattern).substr(close + 1));
-        if (suffix >= 1 && suffix <= Utf8CharCount(name)) {
-            name = Utf8DropLast(name, suffix);
+        const size_t suffix = utf8CharCount(std::string_view(pattern).substr(close + 1));
+        if (suffix >= 1 && suffix <= utf8CharCount(name)) {
+            name = utf8DropLast(name, suffix);
             pattern.erase(close + 1);
         }
     }
 
     if (s.b20toSpace) {
-        name = ReplaceAll(name, "%20", " ");
-        pattern = ReplaceAll(pattern, "%20", " ");
+        name = replaceAll(name, "%20", " ");
+        pattern = replaceAll(pattern, "%20", " ");
     }
     if (s.bScoreToSpace) {
-        name = ReplaceAll(name, "_", " ");
-        pattern = ReplaceAll(pattern, "_", " ");
+        name = replaceAll(name, "_", " ");
+        pattern = replaceAll(pattern, "_", " ");
     }
 }
 
 // Reads a placeholder's value from a prepared name and pattern. The split is non-greedy: each
 // value ends at the first occurrence of the separator that follows it. A separator missing from
 // the name gives "".
-std::string ExtractPrepared(std::string_view name, std::string_view placeholder, std::string_view pattern)
+std::string extractPrepared(std::string_view name, std::string_view placeholder, std::string_view pattern)
 {
-    const std::vector<PatternPiece> pieces = SplitPattern(pattern);
+    const std::vector<PatternPiece> pieces = splitPattern(pattern);
     if (pieces.empty()) return {};
     size_t wanted = 0;
     for (size_t i = 0; i < pieces.size(); ++i)
@@ -108,19 +108,19 @@ std::string ExtractPrepared(std::string_view name, std::string_view placeholder,
         if (end == std::string_view::npos) return {};
     }
     if (end <= pos) return {};
-    return TrimSpaces(name.substr(pos, end - pos));
+    return trimSpaces(name.substr(pos, end - pos));
 }
 
 }  // namespace
 
-std::string TextOfName(const std::string& name)
+std::string textOfName(const std::string& name)
 {
     // A name that is not UTF-8 comes from a system that wrote names in a legacy code page;
     // ISO-8859-1 keeps every byte as the character it most likely was.
-    return IsValidUtf8(name) ? name : Latin1ToUtf8(name);
+    return isValidUtf8(name) ? name : latin1ToUtf8(name);
 }
 
-std::string_view PatternIllegalChars(PatternKind kind)
+std::string_view patternIllegalChars(PatternKind kind)
 {
     switch (kind) {
     case PatternKind::Input: return kInPatternIllegal;
@@ -132,28 +132,28 @@ std::string_view PatternIllegalChars(PatternKind kind)
     return {};
 }
 
-bool PatternKeyAllowed(PatternKind kind, char32_t ch)
+bool patternKeyAllowed(PatternKind kind, char32_t ch)
 {
-    for (char c : PatternIllegalChars(kind))
+    for (char c : patternIllegalChars(kind))
         if (static_cast<char32_t>(c) == ch) return false;
     return true;
 }
 
-bool NewNameKeyAllowed(char32_t ch)
+bool newNameKeyAllowed(char32_t ch)
 {
     for (char c : kNewNameRefusedKeys)
         if (static_cast<char32_t>(c) == ch) return false;
     return true;
 }
 
-bool ValidatePattern(std::string& pattern, std::string_view illegal)
+bool validatePattern(std::string& pattern, std::string_view illegal)
 {
     bool changed = true;
     while (changed) {
         const std::string before = pattern;
-        pattern = ReplaceUntilGone(pattern, "<<", "<");
-        pattern = ReplaceUntilGone(pattern, ">>", ">");
-        pattern = ReplaceAll(pattern, "<>", "");
+        pattern = replaceUntilGone(pattern, "<<", "<");
+        pattern = replaceUntilGone(pattern, ">>", ">");
+        pattern = replaceAll(pattern, "<>", "");
         changed = pattern != before;
     }
     // The illegal characters are all ASCII, so removing bytes never cuts a UTF-8 sequence.
@@ -161,45 +161,45 @@ bool ValidatePattern(std::string& pattern, std::string_view illegal)
     cleaned.reserve(pattern.size());
     for (char c : pattern)
         if (illegal.find(c) == std::string_view::npos) cleaned += c;
-    pattern = ReplaceUntilGone(cleaned, "//", "/");
-    return CountOccurrences(pattern, "<") == CountOccurrences(pattern, ">");
+    pattern = replaceUntilGone(cleaned, "//", "/");
+    return countOccurrences(pattern, "<") == countOccurrences(pattern, ">");
 }
 
-std::string InvalidPatternMessage(PatternKind kind)
+std::string invalidPatternMessage(PatternKind kind)
 {
     std::string name = "AlbumPattern";
     if (kind == PatternKind::Input) name = "InPattern";
     if (kind == PatternKind::Output) name = "OutPattern";
-    std::string_view illegal = PatternIllegalChars(kind);
+    std::string_view illegal = patternIllegalChars(kind);
     if (illegal.empty()) illegal = kFolderPatternIllegal;
     return "The current " + name + " is invalid! \n"
            "It must contain exactly as many \"<\" as \">\" and it cannot contain any of these characters: " +
            std::string(illegal);
 }
 
-std::string NormalizeFolderPattern(const std::string& pattern, std::string* message)
+std::string normalizeFolderPattern(const std::string& pattern, std::string* message)
 {
     if (message) message->clear();
     std::string q = pattern;
-    const bool valid = ValidatePattern(q, kFolderPatternIllegal);
+    const bool valid = validatePattern(q, kFolderPatternIllegal);
     // Cleaning comes before the final "/" so that a pattern of nothing but illegal characters
     // does not turn into "/", the root folder.
     if (!q.empty() && q.back() != '/') q += '/';
-    if (!valid && message) *message = InvalidPatternMessage(PatternKind::Album);
+    if (!valid && message) *message = invalidPatternMessage(PatternKind::Album);
     return q;
 }
 
-std::string CheckPatternOnFocusLoss(PatternKind kind, std::string& text, bool* informationIcon)
+std::string checkPatternOnFocusLoss(PatternKind kind, std::string& text, bool* informationIcon)
 {
     if (informationIcon) *informationIcon = false;
     switch (kind) {
     case PatternKind::Input:
     case PatternKind::Output:
-        return ValidatePattern(text, PatternIllegalChars(kind)) ? std::string() : InvalidPatternMessage(kind);
+        return validatePattern(text, patternIllegalChars(kind)) ? std::string() : invalidPatternMessage(kind);
     case PatternKind::Path:
     case PatternKind::Album: {
         std::string message;
-        text = NormalizeFolderPattern(text, &message);
+        text = normalizeFolderPattern(text, &message);
         if (informationIcon) *informationIcon = !message.empty();
         return message;
     }
@@ -208,26 +208,26 @@ std::string CheckPatternOnFocusLoss(PatternKind kind, std::string& text, bool* i
     return {};
 }
 
-std::string ExtractValue(const std::string& name, const std::string& placeholder, const std::string& pattern,
+std::string extractValue(const std::string& name, const std::string& placeholder, const std::string& pattern,
                          const Settings& s)
 {
-    if (Trim(name).empty() || placeholder.empty() || LCase(pattern).find(placeholder) == std::string::npos)
+    if (trim(name).empty() || placeholder.empty() || lowerCase(pattern).find(placeholder) == std::string::npos)
         return {};
-    std::string preparedName = TextOfName(name);
+    std::string preparedName = textOfName(name);
     std::string preparedPattern = pattern;
-    PrepareForMatching(preparedName, preparedPattern, s);
-    return ExtractPrepared(preparedName, placeholder, preparedPattern);
+    prepareForMatching(preparedName, preparedPattern, s);
+    return extractPrepared(preparedName, placeholder, preparedPattern);
 }
 
-long DetectionScore(const std::string& fullPath, const std::string& pattern, const Settings& s)
+long detectionScore(const std::string& fullPath, const std::string& pattern, const Settings& s)
 {
-    if (Trim(pattern).empty() || Trim(fullPath).empty()) return 0;
-    std::string name = TextOfName(fullPath);
+    if (trim(pattern).empty() || trim(fullPath).empty()) return 0;
+    std::string name = textOfName(fullPath);
     std::string prepared = pattern;
-    PrepareForMatching(name, prepared, s);
+    prepareForMatching(name, prepared, s);
 
     std::vector<std::string> separators;
-    for (PatternPiece& piece : SplitPattern(prepared)) separators.push_back(std::move(piece.separator));
+    for (PatternPiece& piece : splitPattern(prepared)) separators.push_back(std::move(piece.separator));
     if (separators.size() > 1 && separators.back().empty()) separators.pop_back();
     if (separators.empty()) return 0;
 
@@ -242,26 +242,26 @@ long DetectionScore(const std::string& fullPath, const std::string& pattern, con
             pos = hit + separator.size();
         }
     }
-    if (pattern.find("<track>") != std::string::npos && !IsAllDigits(ExtractPrepared(name, "<track>", prepared)))
+    if (pattern.find("<track>") != std::string::npos && !isAllDigits(extractPrepared(name, "<track>", prepared)))
         --score;
-    if (pattern.find("<year>") != std::string::npos && !IsAllDigits(ExtractPrepared(name, "<year>", prepared)))
+    if (pattern.find("<year>") != std::string::npos && !isAllDigits(extractPrepared(name, "<year>", prepared)))
         --score;
     // nearbyint rounds halves to even in the default rounding mode.
     return static_cast<long>(std::nearbyint(static_cast<double>(score) / static_cast<double>(separators.size()) *
                                             100000.0));
 }
 
-std::string DetectInPattern(const std::string& fullPath, const std::vector<std::string>& patterns,
+std::string detectInPattern(const std::string& fullPath, const std::vector<std::string>& patterns,
                             const std::string& boxText, const Settings& s)
 {
-    if (Trim(fullPath).empty()) return boxText;
+    if (trim(fullPath).empty()) return boxText;
     const std::string* first = nullptr;
     const std::string* best = nullptr;
     long bestScore = std::numeric_limits<long>::min();
     for (const std::string& entry : patterns) {
-        if (Trim(entry).empty()) continue;
+        if (trim(entry).empty()) continue;
         if (!first) first = &entry;
-        const long score = DetectionScore(fullPath, entry, s);
+        const long score = detectionScore(fullPath, entry, s);
         if (score == 100000) return entry;
         if (score > bestScore) {
             bestScore = score;
@@ -272,9 +272,9 @@ std::string DetectInPattern(const std::string& fullPath, const std::vector<std::
     return bestScore > 0 ? *best : *first;
 }
 
-std::string DetectInPattern(const std::string& fullPath, const Settings& s)
+std::string detectInPattern(const std::string& fullPath, const Settings& s)
 {
-    return DetectInPattern(fullPath, s.InPatterns, s.sCurrentInPattern, s);
+    return detectInPattern(fullPath, s.inPatterns, s.sCurrentInPattern, s);
 }
 
 }  // namespace vorda

@@ -30,7 +30,7 @@ struct SortInputs {
     int currentRow = 0;           // the list's current row (0 when none)
 
     // The boxes as the settings hold them (current patterns, check boxes, method, target).
-    static SortInputs FromSettings(const Settings& s);
+    static SortInputs fromSettings(const Settings& s);
 };
 
 // One planned file operation: source path and destination path.
@@ -54,63 +54,63 @@ public:
     SortCommands(ListCommands& list, UserInterface& ui, Settings& settings);
 
     // cmdSort / mnuSortAll: the "all files" command.
-    void SortAllFiles(const SortInputs& in);
+    void sortAllFiles(const SortInputs& in);
     // cmdSortSelected / mnuSortSelected: the "selected files" command (one-file stepping included).
-    void SortSelectedFiles(const SortInputs& in);
-    // An entry of mnuPopSortPatterns: the selected files with output pattern OutPatterns[index].
+    void sortSelectedFiles(const SortInputs& in);
+    // An entry of mnuPopSortPatterns: the selected files with output pattern outPatterns[index].
     // Does nothing for an index outside the list or an empty entry.
-    void SortSelectedUsing(const SortInputs& in, size_t outPatternIndex);
+    void sortSelectedUsing(const SortInputs& in, size_t outPatternIndex);
     // mnuPopSortAlbum: every selected file into its album folder (copy and move only).
-    void SortSelectedAsAlbum(const SortInputs& in);
+    void sortSelectedAsAlbum(const SortInputs& in);
 
     // The run itself. boxes supplies the check boxes, the current row and the new-name box.
-    void SortFiles(bool all, int method, const std::string& target, const std::string& pathPattern,
+    void sortFiles(bool all, int method, const std::string& target, const std::string& pathPattern,
                    const std::string& albumPattern, const std::string& inPattern, const std::string& outPattern,
                    const SortInputs& boxes);
 
     // The overwrite question: feaReplace, feaSkip or feaCancel.
-    int AskFileExistAction(const std::string& source, const std::string& destination);
+    int askFileExistAction(const std::string& source, const std::string& destination);
     // 1 = go on, 10 = stop.
-    int CheckTargetDir(const std::string& folder);
+    int checkTargetDir(const std::string& folder);
     // One file to its destination; the file operation's result (0 = done, -1 = declined).
-    int SortFile(clsFile& file, const std::string& destination, int method);
+    int sortFile(clsFile& file, const std::string& destination, int method);
 
     // The plan of a copy or move run without touching anything: sources and destinations in
     // the order the run handles them. target is used as given (no check, no creation).
-    std::vector<PlannedMove> PlanSort(bool all, const std::string& target, const std::string& pathPattern,
+    std::vector<PlannedMove> planSort(bool all, const std::string& target, const std::string& pathPattern,
                                       const std::string& albumPattern, const std::string& inPattern,
                                       const std::string& outPattern, const SortInputs& boxes);
     // The new paths of a multi-file rename run (all rows, or the selected ones).
-    std::vector<PlannedMove> PlanRename(bool all, const std::string& inPattern, const std::string& outPattern,
+    std::vector<PlannedMove> planRename(bool all, const std::string& inPattern, const std::string& outPattern,
                                         const SortInputs& boxes);
 
     // Results of the last run: files handled (as the status message counts them), files whose
     // operation failed, and whether the run was cancelled.
-    long Handled() const { return handled_; }
-    long Failed() const { return failed_; }
-    bool Cancelled() const { return cancelled_; }
+    long handled() const { return handled_; }
+    long failed() const { return failed_; }
+    bool cancelled() const { return cancelled_; }
     // The current row after a command (the one-file stepping moves it); 0 when none.
-    int CurrentRow() const { return currentRow_; }
+    int currentRow() const { return currentRow_; }
 
 private:
     // The confirmation of the copy and move commands; true to go on.
-    bool Confirm(bool all, const std::string& target, const SortInputs& in);
-    void RunCommand(bool all, const SortInputs& in);
+    bool confirm(bool all, const std::string& target, const SortInputs& in);
+    void runCommand(bool all, const SortInputs& in);
     // Moves, copies or renames the files of a run. A run never replaces a file of its own: a
     // destination that is one of its files, or that an earlier file of the run was given, gets
     // the overwrite question, and "always replace" skips it with a message. Files that take each
     // other's names (chains and cycles) are handled in an order, or through temporary names, in
     // which none is lost.
-    void RunSteps(int method, const std::vector<RunStep>& steps);
-    std::vector<RunStep> RenameSteps(bool all, const std::string& inPattern, const std::string& outPattern,
+    void runSteps(int method, const std::vector<RunStep>& steps);
+    std::vector<RunStep> renameSteps(bool all, const std::string& inPattern, const std::string& outPattern,
                                      const SortInputs& boxes);
-    void RunRenameOne(int row, const std::string& inPattern, const std::string& outPattern,
+    void runRenameOne(int row, const std::string& inPattern, const std::string& outPattern,
                       const SortInputs& boxes);
     // Reads row i into filCurrent; false when it cannot be read.
-    bool ReadRow(int row);
-    std::string InPatternFor(const std::string& inPattern, const SortInputs& boxes);
-    void Status(const std::string& text);
-    void AfterMove();
+    bool readRow(int row);
+    std::string inPatternFor(const std::string& inPattern, const SortInputs& boxes);
+    void status(const std::string& text);
+    void afterMove();
 
     ListCommands& lc_;
     FileList& list_;
@@ -123,12 +123,12 @@ private:
 };
 
 // A plan in the order a run of the method handles it (files that give up their names to other
-// files of the plan first; see SortCommands::RunSteps).
-std::vector<PlannedMove> InRunOrder(const std::vector<PlannedMove>& plan, int method);
+// files of the plan first; see SortCommands::runSteps).
+std::vector<PlannedMove> inRunOrder(const std::vector<PlannedMove>& plan, int method);
 
 // The status message shown while a method runs ("Moving file(s)...") and when it is done
 // ("Moving done!"); "" for a method other than 1, 2 or 4.
-std::string SortRunningText(int method);
-std::string SortDoneText(int method);
+std::string sortRunningText(int method);
+std::string sortDoneText(int method);
 
 }  // namespace vorda

@@ -7,13 +7,13 @@
 
 namespace vorda {
 
-clsSorter::clsSorter() : folderExists_([](const std::string& folder) { return PathExists(folder); }) {}
+clsSorter::clsSorter() : folderExists_([](const std::string& folder) { return pathExists(folder); }) {}
 
-void clsSorter::AddFile(const std::string& source, const std::string& album, const std::string& general,
+void clsSorter::addFile(const std::string& source, const std::string& album, const std::string& general,
                         const std::string& albumDestination)
 {
-    clsSortInfo info{source, Trim(general), Trim(albumDestination), Trim(album)};
-    const std::string key = LCase(info.sAlbum);
+    clsSortInfo info{source, trim(general), trim(albumDestination), trim(album)};
+    const std::string key = lowerCase(info.sAlbum);
     const auto found = groupIndex_.find(key);
     if (found != groupIndex_.end()) {
         groups_[found->second].records.push_back(std::move(info));
@@ -24,24 +24,24 @@ void clsSorter::AddFile(const std::string& source, const std::string& album, con
     ++itemCount_;
 }
 
-void clsSorter::Reset()
+void clsSorter::reset()
 {
     groups_.clear();
     groupIndex_.clear();
     itemCount_ = 0;
 }
 
-void clsSorter::AlbumSize(long size)
+void clsSorter::albumSize(long size)
 {
     if (size >= 0) albumSize_ = size;
 }
 
-void clsSorter::SetFolderExistsTest(FolderExistsTest test)
+void clsSorter::setFolderExistsTest(FolderExistsTest test)
 {
     if (test) folderExists_ = std::move(test);
 }
 
-void clsSorter::GetSortList(std::vector<std::string>& sources, std::vector<std::string>& destinations) const
+void clsSorter::getSortList(std::vector<std::string>& sources, std::vector<std::string>& destinations) const
 {
     sources.assign(static_cast<size_t>(itemCount_), std::string());
     destinations.assign(static_cast<size_t>(itemCount_), std::string());
@@ -50,7 +50,7 @@ void clsSorter::GetSortList(std::vector<std::string>& sources, std::vector<std::
         const bool bigEnough = albumSize_ > 0 && static_cast<long>(group.records.size()) >= albumSize_;
         for (const clsSortInfo& info : group.records) {
             sources[i] = info.sFile;
-            const std::string albumFolder = GetFolder(info.sAlbumPath);
+            const std::string albumFolder = getFolder(info.sAlbumPath);
             if (!info.sAlbum.empty() && bigEnough && !info.sAlbumPath.empty())
                 destinations[i] = info.sAlbumPath;
             else if (sortToExisting_ && !albumFolder.empty() && folderExists_(albumFolder))
@@ -62,7 +62,7 @@ void clsSorter::GetSortList(std::vector<std::string>& sources, std::vector<std::
     }
 }
 
-std::vector<bool> RepeatedDestinations(const std::vector<std::string>& destinations)
+std::vector<bool> repeatedDestinations(const std::vector<std::string>& destinations)
 {
     std::vector<bool> repeated(destinations.size(), false);
     std::unordered_set<std::string> seen;

@@ -19,21 +19,21 @@ public:
 
     clsSorter();
 
-    void AddFile(const std::string& source, const std::string& album, const std::string& general,
+    void addFile(const std::string& source, const std::string& album, const std::string& general,
                  const std::string& albumDestination);
     // Drops every record; the album size and the sort-to-existing flag stay.
-    void Reset();
+    void reset();
     // A negative size is ignored.
-    void AlbumSize(long size);
-    long AlbumSize() const { return albumSize_; }
-    long TotalItems() const { return itemCount_; }
-    void SortToExistingFolders(bool on) { sortToExisting_ = on; }
-    bool SortToExistingFolders() const { return sortToExisting_; }
+    void albumSize(long size);
+    long albumSize() const { return albumSize_; }
+    long totalItems() const { return itemCount_; }
+    void sortToExistingFolders(bool on) { sortToExisting_ = on; }
+    bool sortToExistingFolders() const { return sortToExisting_; }
     // The plan, album group by album group in order of first appearance.
-    void GetSortList(std::vector<std::string>& sources, std::vector<std::string>& destinations) const;
+    void getSortList(std::vector<std::string>& sources, std::vector<std::string>& destinations) const;
 
-    // Replaces the folder-existence test (PathExists by default).
-    void SetFolderExistsTest(FolderExistsTest test);
+    // Replaces the folder-existence test (pathExists by default).
+    void setFolderExistsTest(FolderExistsTest test);
 
 private:
     struct Group {
@@ -51,6 +51,6 @@ private:
 // Marks every destination that an earlier entry of the same plan already uses (compared as
 // normalised paths), so that a run treats the later file as "destination exists" instead of
 // overwriting the file it has just put there.
-std::vector<bool> RepeatedDestinations(const std::vector<std::string>& destinations);
+std::vector<bool> repeatedDestinations(const std::vector<std::string>& destinations);
 
 }  // namespace vorda

@@ -21,13 +21,13 @@ struct Unit {
     bool stray = false;
 };
 
-std::vector<Unit> Decode(std::string_view text)
+std::vector<Unit> decode(std::string_view text)
 {
     std::vector<Unit> units;
     units.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
         char32_t cp = 0;
-        const size_t length = Utf8SequenceAt(text, pos, &cp);
+        const size_t length = utf8SequenceAt(text, pos, &cp);
         if (length == 0) {
             units.push_back({static_cast<unsigned char>(text[pos]), true});
             ++pos;
@@ -39,7 +39,7 @@ std::vector<Unit> Decode(std::string_view text)
     return units;
 }
 
-std::string Encode(const std::vector<Unit>& units)
+std::string encode(const std::vector<Unit>& units)
 {
     std::string text;
     text.reserve(units.size());
@@ -47,12 +47,12 @@ std::string Encode(const std::vector<Unit>& units)
         if (unit.stray)
             text += static_cast<char>(unit.cp);
         else
-            AppendUtf8(text, unit.cp);
+            appendUtf8(text, unit.cp);
     }
     return text;
 }
 
-bool IsWordChar(const Unit& unit)
+bool isWordChar(const Unit& unit)
 {
     if (unit.stray) return false;
     if (unit.cp == U'@') return true;
@@ -67,137 +67,137 @@ bool IsWordChar(const Unit& unit)
     }
 }
 
-void Raise(Unit& unit)
+void raise(Unit& unit)
 {
     if (!unit.stray) unit.cp = static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(unit.cp)));
 }
 
-std::string CollapseSpaces(std::string_view text)
+std::string collapseSpaces(std::string_view text)
 {
-    return ReplaceUntilGone(text, "  ", " ");
+    return replaceUntilGone(text, "  ", " ");
 }
 
-std::string ApplyReplaces(std::string text, const Settings& s)
+std::string applyReplaces(std::string text, const Settings& s)
 {
-    for (const auto& [from, to] : s.Replaces)
-        if (!from.empty()) text = ReplaceAll(text, from, to);
-    return s.bFixSpaces ? CollapseSpaces(text) : text;
+    for (const auto& [from, to] : s.replaces)
+        if (!from.empty()) text = replaceAll(text, from, to);
+    return s.bFixSpaces ? collapseSpaces(text) : text;
 }
 
 // Steps shared by both clean-ups: removed characters, "%20", underscores, double spaces.
-std::string BasicCleanup(std::string text, const Settings& s)
+std::string basicCleanup(std::string text, const Settings& s)
 {
-    if (s.bUseRemoveChars) text = RemoveChars(text, s.sRemovedChars, false);
-    if (s.b20toSpace) text = ReplaceAll(text, "%20", " ");
-    if (s.bScoreToSpace) text = ReplaceAll(text, "_", " ");
-    if (s.bFixSpaces) text = CollapseSpaces(text);
+    if (s.bUseRemoveChars) text = removeChars(text, s.sRemovedChars, false);
+    if (s.b20toSpace) text = replaceAll(text, "%20", " ");
+    if (s.bScoreToSpace) text = replaceAll(text, "_", " ");
+    if (s.bFixSpaces) text = collapseSpaces(text);
     return text;
 }
 
-std::string UpperFirst(std::string_view text)
+std::string upperFirst(std::string_view text)
 {
-    const std::string first = Utf8FirstChar(text);
-    return UCase(first) + std::string(text.substr(first.size()));
+    const std::string first = utf8FirstChar(text);
+    return upperCase(first) + std::string(text.substr(first.size()));
 }
 
 }  // namespace
 
-std::string ProperCase(std::string_view text)
+std::string properCase(std::string_view text)
 {
-    if (Trim(text).empty()) return std::string(text);
-    std::vector<Unit> units = Decode(text);
-    Raise(units.front());
+    if (trim(text).empty()) return std::string(text);
+    std::vector<Unit> units = decode(text);
+    raise(units.front());
     const size_t last = units.size() - 1;
     for (size_t i = 0; i < units.size(); ++i) {
         const char32_t c = units[i].stray ? 0 : units[i].cp;
         if (c != U' ' && c != U'+' && c != U'-' && c != U'.') continue;
         size_t j = i;
-        while (j < last && !IsWordChar(units[j])) ++j;
-        Raise(units[j]);
+        while (j < last && !isWordChar(units[j])) ++j;
+        raise(units[j]);
     }
-    return Encode(units);
+    return encode(units);
 }
 
-std::string RemoveChars(std::string_view text, std::string_view set, bool keep)
+std::string removeChars(std::string_view text, std::string_view set, bool keep)
 {
     std::string result;
     result.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
-        const size_t length = Utf8SequenceAt(text, pos);
+        const size_t length = utf8SequenceAt(text, pos);
         const std::string_view ch = text.substr(pos, length == 0 ? 1 : length);
-        if (Utf8SetContains(set, ch) == keep) result.append(ch);
+        if (utf8SetContains(set, ch) == keep) result.append(ch);
         pos += ch.size();
     }
     return result;
 }
 
-std::string FixFileName(std::string_view text, const Settings& s, bool keepCapitals)
+std::string fixFileName(std::string_view text, const Settings& s, bool keepCapitals)
 {
-    std::string name = BasicCleanup(std::string(text), s);
+    std::string name = basicCleanup(std::string(text), s);
 
     if (s.bFixMisses) {
-        name = ReplaceUntilGone(name, "--", "-");
-        name = ReplaceUntilGone(name, " - - ", " - ");
-        name = ReplaceAll(name, "() - ", "");
-        name = ReplaceAll(name, " - ()", "");
-        name = ReplaceAll(name, "() ", "");
-        name = ReplaceAll(name, " ()", "");
-        if (name.find(" - ") == std::string::npos) name = ReplaceAll(name, " -", " - ");
-        if (name.find(" - ") == std::string::npos) name = ReplaceAll(name, "- ", " - ");
-        if (name.find(" - ") == std::string::npos) name = ReplaceAll(name, "-", " - ");
-        name = TrimSpaces(name);
+        name = replaceUntilGone(name, "--", "-");
+        name = replaceUntilGone(name, " - - ", " - ");
+        name = replaceAll(name, "() - ", "");
+        name = replaceAll(name, " - ()", "");
+        name = replaceAll(name, "() ", "");
+        name = replaceAll(name, " ()", "");
+        if (name.find(" - ") == std::string::npos) name = replaceAll(name, " -", " - ");
+        if (name.find(" - ") == std::string::npos) name = replaceAll(name, "- ", " - ");
+        if (name.find(" - ") == std::string::npos) name = replaceAll(name, "-", " - ");
+        name = trimSpaces(name);
         if (name.rfind("- ", 0) == 0) name.erase(0, 2);
         if (name.size() >= 2 && name.compare(name.size() - 2, 2, " -") == 0) name.erase(name.size() - 2);
     }
 
     switch (s.iCaseChange) {
     case ccEveryWord:
-        if (s.bLCaseFirst || (!keepCapitals && name == UCase(name))) name = LCase(name);
-        name = ProperCase(name);
+        if (s.bLCaseFirst || (!keepCapitals && name == upperCase(name))) name = lowerCase(name);
+        name = properCase(name);
         break;
-    case ccUpper: name = UCase(name); break;
-    case ccLower: name = LCase(name); break;
+    case ccUpper: name = upperCase(name); break;
+    case ccLower: name = lowerCase(name); break;
     default: break;
     }
 
-    if (s.bUseReplace) name = ApplyReplaces(std::move(name), s);
-    if (s.bFixMisses) name = TrimSpaces(name);
+    if (s.bUseReplace) name = applyReplaces(std::move(name), s);
+    if (s.bFixMisses) name = trimSpaces(name);
     return name;
 }
 
-std::string FixTagField(std::string_view text, const Settings& s)
+std::string fixTagField(std::string_view text, const Settings& s)
 {
     std::string value(text);
-    if (s.bFixSpaces) value = TrimSpaces(value);
+    if (s.bFixSpaces) value = trimSpaces(value);
     if (value.empty()) return value;
-    value = BasicCleanup(std::move(value), s);
+    value = basicCleanup(std::move(value), s);
 
     if (s.bFixMisses) {
-        value = RemoveFirst(value, "() - ");
-        value = RemoveFirst(value, " - ()");
-        value = TrimSpaces(value);
+        value = removeFirst(value, "() - ");
+        value = removeFirst(value, " - ()");
+        value = trimSpaces(value);
     }
 
-    if ((s.TAGCaseChange == ccEveryWord || s.TAGCaseChange == ccFirstLetter) && s.bTAGLCaseFirst)
-        value = LCase(value);
-    switch (s.TAGCaseChange) {
-    case ccEveryWord: value = ProperCase(value); break;
-    case ccFirstLetter: value = UpperFirst(value); break;
-    case ccUpper: value = UCase(value); break;
-    case ccLower: value = LCase(value); break;
+    if ((s.tagCaseChange == ccEveryWord || s.tagCaseChange == ccFirstLetter) && s.bTAGLCaseFirst)
+        value = lowerCase(value);
+    switch (s.tagCaseChange) {
+    case ccEveryWord: value = properCase(value); break;
+    case ccFirstLetter: value = upperFirst(value); break;
+    case ccUpper: value = upperCase(value); break;
+    case ccLower: value = lowerCase(value); break;
     default: break;
     }
 
-    if (s.bUseReplace) value = ApplyReplaces(std::move(value), s);
-    if (s.bFixMisses) value = TrimSpaces(value);
+    if (s.bUseReplace) value = applyReplaces(std::move(value), s);
+    if (s.bFixMisses) value = trimSpaces(value);
     return value;
 }
 
-std::string FixedFieldValue(clsFile& file, int key, const std::string& placeholder, const std::string& name,
+std::string fixedFieldValue(clsFile& file, int key, const std::string& placeholder, const std::string& name,
                             const std::string& inPattern, const Settings& s)
 {
-    std::string value = FixTagField(file.Tag().GetValue(key), s);
-    if (value.empty()) value = FixTagField(ExtractValue(name, placeholder, inPattern, s), s);
+    std::string value = fixTagField(file.tag().getValue(key), s);
+    if (value.empty()) value = fixTagField(extractValue(name, placeholder, inPattern, s), s);
     return value;
 }
 

@@ -16,20 +16,20 @@
 
 namespace vorda {
 
-std::string BrowseForFolder(QWidget* owner, const std::string& startFolder) {
+std::string browseForFolder(QWidget* owner, const std::string& startFolder) {
     const QString chosen = QFileDialog::getExistingDirectory(
         owner, QStringLiteral("Please select the target directory:"),
         QFile::decodeName(QByteArray::fromStdString(startFolder)), QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty()) return {};
-    return AddBackslash(QFile::encodeName(chosen).toStdString());
+    return addBackslash(QFile::encodeName(chosen).toStdString());
 }
 
-std::string TempFileName(const std::string& folder, const std::string& prefix) {
+std::string tempFileName(const std::string& folder, const std::string& prefix) {
     std::string dir;
-    if (!folder.empty()) dir = IsDirectory(folder) ? folder : GetFolder(folder);
+    if (!folder.empty()) dir = isDirectory(folder) ? folder : getFolder(folder);
     if (dir.empty()) dir = QFile::encodeName(QDir::tempPath()).toStdString();
     if (dir.empty()) dir = "/tmp";
-    std::string pattern = AddBackslash(dir) + (prefix.empty() ? std::string("~") : prefix) + "XXXXXX";
+    std::string pattern = addBackslash(dir) + (prefix.empty() ? std::string("~") : prefix) + "XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
@@ -38,7 +38,7 @@ std::string TempFileName(const std::string& folder, const std::string& prefix) {
     return std::string(name.data());
 }
 
-bool FileExists(const std::string& path, UserInterface& ui) {
+bool fileExists(const std::string& path, UserInterface& ui) {
     struct stat st {};
     if (!path.empty() && ::stat(path.c_str(), &st) == 0) return true;
     const int error = path.empty() ? ENOENT : errno;
@@ -49,7 +49,7 @@ bool FileExists(const std::string& path, UserInterface& ui) {
     case ENODEV:
         return false;
     default:
-        ui.Ask("Error Number: " + std::to_string(error) + " " + ErrorText(error), mbOK, miError, "Error");
+        ui.ask("Error Number: " + std::to_string(error) + " " + errorText(error), mbOK, miError, "Error");
         return false;
     }
 }

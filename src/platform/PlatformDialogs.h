@@ -12,17 +12,17 @@ class UserInterface;
 
 // The folder picker, owned by owner, with the title "Please select the target directory:".
 // Returns the chosen folder ending with "/", or "" when cancelled.
-std::string BrowseForFolder(QWidget* owner, const std::string& startFolder = {});
+std::string browseForFolder(QWidget* owner, const std::string& startFolder = {});
 
 // Creates a new, empty file with a unique name and returns its path ("" on failure).
 // The prefix defaults to "~". The file goes into folder when it names an existing folder,
 // else into the folder part of the given path; an empty folder means the system's
 // temporary folder.
-std::string TempFileName(const std::string& folder, const std::string& prefix);
+std::string tempFileName(const std::string& folder, const std::string& prefix);
 
 // True when the file's date can be read. A missing file or path (ENOENT, ENOTDIR) and an
 // unavailable device (ENXIO, ENODEV) give false silently; any other error is shown through
 // ui as "Error Number: " & number & " " & description with the title "Error" and gives false.
-bool FileExists(const std::string& path, UserInterface& ui);
+bool fileExists(const std::string& path, UserInterface& ui);
 
 }  // namespace vorda

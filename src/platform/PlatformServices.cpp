@@ -23,7 +23,7 @@ namespace vorda {
 namespace {
 
 // Percent-encodes a path's bytes as a .trashinfo Path value wants them.
-std::string PercentEncodePath(const std::string& path) {
+std::string percentEncodePath(const std::string& path) {
     static const char* const kHex = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : path) {
@@ -41,18 +41,18 @@ std::string PercentEncodePath(const std::string& path) {
 
 // The home trash for a name that Qt cannot carry unchanged (not valid UTF-8): the entry is
 // written by hand and the file renamed into the trash under its real bytes.
-int MoveToHomeTrashByName(const std::string& path) {
+int moveToHomeTrashByName(const std::string& path) {
     const char* xdg = std::getenv("XDG_DATA_HOME");
-    std::string dataHome = (xdg && *xdg == '/') ? std::string(xdg) : HomeFolder() + "/.local/share";
-    const std::string trash = RemoveBackslash(dataHome) + "/Trash";
-    if (!CreateFolderTree(trash + "/files") || !CreateFolderTree(trash + "/info")) return EACCES;
+    std::string dataHome = (xdg && *xdg == '/') ? std::string(xdg) : homeFolder() + "/.local/share";
+    const std::string trash = removeBackslash(dataHome) + "/Trash";
+    if (!createFolderTree(trash + "/files") || !createFolderTree(trash + "/info")) return EACCES;
 
     std::string absolute = path;
     if (absolute.empty() || absolute[0] != '/') {
-        absolute = AddBackslash(QFile::encodeName(QDir::currentPath()).toStdString()) + absolute;
+        absolute = addBackslash(QFile::encodeName(QDir::currentPath()).toStdString()) + absolute;
     }
-    absolute = RemoveBackslash(absolute);
-    const std::string base = GetFileName(absolute);
+    absolute = removeBackslash(absolute);
+    const std::string base = getFileName(absolute);
     const std::string date =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toStdString();
     for (int n = 0; n < 10000; ++n) {
@@ -67,7 +67,7 @@ int MoveToHomeTrashByName(const std::string& path) {
             return errno;
         }
         const std::string text =
-            "[Trash Info]\nPath=" + PercentEncodePath(absolute) + "\nDeletionDate=" + date + "\n";
+            "[Trash Info]\nPath=" + percentEncodePath(absolute) + "\nDeletionDate=" + date + "\n";
         const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
         ::close(fd);
         if (!written) {
@@ -86,47 +86,47 @@ int MoveToHomeTrashByName(const std::string& path) {
 
 }  // namespace
 
-int MoveToTrash(const std::string& path) {
+int moveToTrash(const std::string& path) {
     struct stat st {};
     if (path.empty() || lstat(path.c_str(), &st) != 0) return ENOENT;
     const QByteArray bytes = QByteArray::fromStdString(path);
     const QString name = QFile::decodeName(bytes);
-    if (QFile::encodeName(name) != bytes) return MoveToHomeTrashByName(path);
+    if (QFile::encodeName(name) != bytes) return moveToHomeTrashByName(path);
     // The trash lives in the data folder, which a fresh account may not have yet.
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     if (QFile::moveToTrash(name)) return 0;
     if (lstat(path.c_str(), &st) != 0) return ENOENT;
-    std::string folder = GetFolder(RemoveBackslash(path));
+    std::string folder = getFolder(removeBackslash(path));
     if (folder.empty()) folder = ".";
     if (::access(folder.c_str(), W_OK) != 0) return EACCES;
     return EIO;
 }
 
-void InstallTrashHandler() {
-    SetTrashHandler([](const std::string& path) { return MoveToTrash(path); });
+void installTrashHandler() {
+    setTrashHandler([](const std::string& path) { return moveToTrash(path); });
 }
 
-std::string SettingsFilePath() {
-    return DefaultSettingsPath(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+std::string settingsFilePath() {
+    return defaultSettingsPath(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 }
 
-std::string ProgramDataFolder() {
+std::string programDataFolder() {
     const QString appDir = QCoreApplication::applicationDirPath();
     QString folder = appDir;
     if (!QDir(appDir + QStringLiteral("/templates")).exists() &&
         !QDir(appDir + QStringLiteral("/help")).exists()) {
         folder = QDir::cleanPath(appDir + QStringLiteral("/../share/vorda"));
     }
-    return AddBackslash(QFile::encodeName(folder).toStdString());
+    return addBackslash(QFile::encodeName(folder).toStdString());
 }
 
-QIcon FileIconCache::IconFor(const std::string& fileName) {
-    const std::string key = LCase(GetExtension(fileName));
+QIcon FileIconCache::iconFor(const std::string& fileName) {
+    const std::string key = lowerCase(getExtension(fileName));
     auto found = icons_.find(key);
     if (found != icons_.end()) return found->second;
 
     static QMimeDatabase mimeDb;
-    const QMimeType type = mimeDb.mimeTypeForFile(QString::fromStdString(ToDisplayUtf8(fileName)),
+    const QMimeType type = mimeDb.mimeTypeForFile(QString::fromStdString(toDisplayUtf8(fileName)),
                                                   QMimeDatabase::MatchExtension);
     QIcon icon = QIcon::fromTheme(type.iconName());
     if (icon.isNull()) icon = QIcon::fromTheme(type.genericIconName());

@@ -10,27 +10,27 @@
 
 namespace vorda {
 
-// Installs the trash as the handler of ShellFileOperation's deletions with undo.
-void InstallTrashHandler();
+// Installs the trash as the handler of shellFileOperation's deletions with undo.
+void installTrashHandler();
 
 // Moves one file or folder to the user's trash. Returns 0 or an errno value
 // (ENOENT when the path is missing, EACCES when its folder is not writable, EIO otherwise).
-int MoveToTrash(const std::string& path);
+int moveToTrash(const std::string& path);
 
 // The settings file: settings.ini beside the executable (portable mode), else the
 // user's configuration folder. Needs a QCoreApplication.
-std::string SettingsFilePath();
+std::string settingsFilePath();
 
 // The program data folder (templates/, help/), ending with "/": the executable's folder when
 // it holds templates/ or help/, else <prefix>/share/vorda/ relative to the executable's bin folder.
-std::string ProgramDataFolder();
+std::string programDataFolder();
 
 // Small file-type icons, fetched once per lower-case extension (the whole name when
 // it has no dot).
 class FileIconCache {
 public:
-    QIcon IconFor(const std::string& fileName);
-    int CachedCount() const { return static_cast<int>(icons_.size()); }
+    QIcon iconFor(const std::string& fileName);
+    int cachedCount() const { return static_cast<int>(icons_.size()); }
 
 private:
     std::unordered_map<std::string, QIcon> icons_;

@@ -27,37 +27,37 @@ public:
     FileBytes& operator=(const FileBytes&) = delete;
 
     // Opens a regular file for reading (forWriting: for reading and writing, and when that is
-    // refused, for reading only, keeping the refusal for WriteError). Never blocks on a FIFO.
+    // refused, for reading only, keeping the refusal for writeError). Never blocks on a FIFO.
     // False, with Error set, when the file cannot be opened or is not a regular file.
-    bool Open(const std::string& path, bool forWriting = false);
-    bool IsOpen() const { return fd_ >= 0; }
+    bool open(const std::string& path, bool forWriting = false);
+    bool isOpen() const { return fd_ >= 0; }
     // Closes the file (0, or the errno value of a failed close) and forgets the buffers.
-    int Close();
+    int close();
 
     int fd() const { return fd_; }
     // errno value of the failed Open or read; 0 when none failed.
-    int Error() const { return error_; }
+    int error() const { return error_; }
     // 0 when the file is open for writing, else why it is not (an errno value).
-    int WriteError() const { return writeError_; }
+    int writeError() const { return writeError_; }
     // The status of the file as it was opened.
-    const struct stat& Status() const { return st_; }
-    int64_t Size() const { return size_; }
+    const struct stat& status() const { return st_; }
+    int64_t size() const { return size_; }
 
     // The n bytes at offset, or nullptr when the file does not hold them all or they cannot be
     // read. The pointer stays valid until the next call of Bytes, Text, Head or Invalidate.
-    const uint8_t* Bytes(int64_t offset, size_t n);
+    const uint8_t* bytes(int64_t offset, size_t n);
     // The same as text; empty when not all there.
-    std::string_view Text(int64_t offset, size_t n);
+    std::string_view text(int64_t offset, size_t n);
     // True when the n bytes at offset are there and equal text.
-    bool HasText(int64_t offset, std::string_view text);
+    bool hasText(int64_t offset, std::string_view text);
     // Makes the head cover [0, end) (end at most the file's length); false when it cannot.
-    bool Head(int64_t end);
-    const uint8_t* HeadData() const { return head_.get(); }
-    int64_t HeadLength() const { return static_cast<int64_t>(headLength_); }
+    bool head(int64_t end);
+    const uint8_t* headData() const { return head_.get(); }
+    int64_t headLength() const { return static_cast<int64_t>(headLength_); }
 
 private:
-    bool ReadExactly(int64_t offset, uint8_t* to, size_t n);
-    bool GrowTail(int64_t from);
+    bool readExactly(int64_t offset, uint8_t* to, size_t n);
+    bool growTail(int64_t from);
 
     int fd_ = -1;
     int error_ = 0;

@@ -10,7 +10,7 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-void AppendUtf8(std::string& out, char32_t cp) {
+void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
@@ -29,7 +29,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 // Decodes UTF-8 leniently: each invalid or truncated sequence gives one U+FFFD.
-std::vector<char32_t> CodePoints(std::string_view s) {
+std::vector<char32_t> codePoints(std::string_view s) {
     std::vector<char32_t> cps;
     cps.reserve(s.size());
     size_t i = 0;
@@ -64,7 +64,7 @@ std::vector<char32_t> CodePoints(std::string_view s) {
     return cps;
 }
 
-std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
     std::string out;
     out.reserve(bytes.size());
     const size_t n = bytes.size() / 2;
@@ -78,17 +78,17 @@ std::string DecodeUtf16(std::string_view bytes, bool bigEndian) {
         if (u >= 0xD800 && u <= 0xDBFF && k + 1 < n) {
             const char32_t lo = unit(k + 1);
             if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
+                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
                 ++k;
                 continue;
             }
         }
-        AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : u);
+        appendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : u);
     }
     return out;
 }
 
-void AppendUtf16LE(std::string& out, char32_t cp) {
+void appendUtf16Le(std::string& out, char32_t cp) {
     auto put = [&](char32_t u) {
         out.push_back(static_cast<char>(u & 0xFF));
         out.push_back(static_cast<char>((u >> 8) & 0xFF));
@@ -104,8 +104,8 @@ void AppendUtf16LE(std::string& out, char32_t cp) {
 
 }  // namespace
 
-size_t FindTerminator(uint8_t enc, std::string_view bytes, size_t from) {
-    if (TerminatorSize(enc) == 1) {
+size_t findTerminator(uint8_t enc, std::string_view bytes, size_t from) {
+    if (terminatorSize(enc) == 1) {
         const size_t p = bytes.find('\0', from);
         return p;
     }
@@ -116,15 +116,15 @@ size_t FindTerminator(uint8_t enc, std::string_view bytes, size_t from) {
 
 namespace {
 
-std::string DecodeStringBody(uint8_t enc, std::string_view bytes);
+std::string decodeStringBody(uint8_t enc, std::string_view bytes);
 
 }  // namespace
 
 // A byte-order mark that is left at the start of a value after the encoding's own (a doubled
 // mark, as some writers produce) is no text: it is dropped, so every value reads back the same
 // after it was written in another encoding.
-std::string DecodeString(uint8_t enc, std::string_view bytes) {
-    std::string out = DecodeStringBody(enc, bytes);
+std::string decodeString(uint8_t enc, std::string_view bytes) {
+    std::string out = decodeStringBody(enc, bytes);
     size_t skip = 0;
     while (out.compare(skip, 3, "\xEF\xBB\xBF") == 0) skip += 3;
     if (skip > 0) out.erase(0, skip);
@@ -133,7 +133,7 @@ std::string DecodeString(uint8_t enc, std::string_view bytes) {
 
 namespace {
 
-std::string DecodeStringBody(uint8_t enc, std::string_view bytes) {
+std::string decodeStringBody(uint8_t enc, std::string_view bytes) {
     switch (enc) {
     case encUtf16: {
         bool bigEndian = false;
@@ -147,47 +147,47 @@ std::string DecodeStringBody(uint8_t enc, std::string_view bytes) {
                 bytes.remove_prefix(2);
             }
         }
-        return DecodeUtf16(bytes, bigEndian);
+        return decodeUtf16(bytes, bigEndian);
     }
     case encUtf16BE:
         if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
             static_cast<unsigned char>(bytes[1]) == 0xFF)
             bytes.remove_prefix(2);
-        return DecodeUtf16(bytes, true);
+        return decodeUtf16(bytes, true);
     case encUtf8: {
         if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
         std::string out;
         out.reserve(bytes.size());
-        for (char32_t cp : CodePoints(bytes)) AppendUtf8(out, cp);
+        for (char32_t cp : codePoints(bytes)) appendUtf8(out, cp);
         return out;
     }
     default:
-        return Latin1ToUtf8Text(bytes);
+        return latin1ToUtf8Text(bytes);
     }
 }
 
 }  // namespace
 
-std::string DecodeStringList(uint8_t enc, std::string_view bytes) {
+std::string decodeStringList(uint8_t enc, std::string_view bytes) {
     std::string out;
     size_t pos = 0;
     bool first = true;
     while (pos < bytes.size()) {
-        size_t end = FindTerminator(enc, bytes, pos);
+        size_t end = findTerminator(enc, bytes, pos);
         if (end == std::string_view::npos) end = bytes.size();
         if (!first) out.push_back('\0');
-        out += DecodeString(enc, bytes.substr(pos, end - pos));
+        out += decodeString(enc, bytes.substr(pos, end - pos));
         first = false;
-        pos = end + TerminatorSize(enc);
+        pos = end + terminatorSize(enc);
     }
     return out;
 }
 
-std::string EncodeString(uint8_t enc, std::string_view utf8) {
+std::string encodeString(uint8_t enc, std::string_view utf8) {
     std::string out;
     switch (enc) {
     case encUtf8:
-        for (char32_t cp : CodePoints(utf8)) AppendUtf8(out, cp);
+        for (char32_t cp : codePoints(utf8)) appendUtf8(out, cp);
         return out;
     case encUtf16:
     case encUtf16BE: {
@@ -198,7 +198,7 @@ std::string EncodeString(uint8_t enc, std::string_view utf8) {
             if (end == std::string_view::npos) end = utf8.size();
             if (pos != 0) out.append(2, '\0');
             std::string le;
-            for (char32_t cp : CodePoints(utf8.substr(pos, end - pos))) AppendUtf16LE(le, cp);
+            for (char32_t cp : codePoints(utf8.substr(pos, end - pos))) appendUtf16Le(le, cp);
             if (enc == encUtf16) {
                 out += "\xFF\xFE";
                 out += le;
@@ -214,41 +214,41 @@ std::string EncodeString(uint8_t enc, std::string_view utf8) {
         return out;
     }
     default:
-        for (char32_t cp : CodePoints(utf8)) out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
+        for (char32_t cp : codePoints(utf8)) out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
         return out;
     }
 }
 
-std::string Terminator(uint8_t enc) { return std::string(TerminatorSize(enc), '\0'); }
+std::string terminator(uint8_t enc) { return std::string(terminatorSize(enc), '\0'); }
 
-bool FitsLatin1(std::string_view utf8) {
-    for (char32_t cp : CodePoints(utf8))
+bool fitsLatin1(std::string_view utf8) {
+    for (char32_t cp : codePoints(utf8))
         if (cp > 0xFF) return false;
     return true;
 }
 
-uint8_t ChooseEncoding(std::string_view utf8, int version) {
-    if (FitsLatin1(utf8)) return encLatin1;
+uint8_t chooseEncoding(std::string_view utf8, int version) {
+    if (fitsLatin1(utf8)) return encLatin1;
     return version >= 4 ? encUtf8 : encUtf16;
 }
 
-std::string Latin1ToUtf8Text(std::string_view latin1) {
+std::string latin1ToUtf8Text(std::string_view latin1) {
     std::string out;
     out.reserve(latin1.size());
-    for (char c : latin1) AppendUtf8(out, static_cast<unsigned char>(c));
+    for (char c : latin1) appendUtf8(out, static_cast<unsigned char>(c));
     return out;
 }
 
-std::string UrlToLatin1(std::string_view utf8) {
+std::string urlToLatin1(std::string_view utf8) {
     static const char* const kHex = "0123456789ABCDEF";
     std::string out;
-    for (char32_t cp : CodePoints(utf8)) {
+    for (char32_t cp : codePoints(utf8)) {
         if (cp <= 0xFF) {
             out.push_back(static_cast<char>(cp));
             continue;
         }
         std::string bytes;
-        AppendUtf8(bytes, cp);
+        appendUtf8(bytes, cp);
         for (char b : bytes) {
             const auto u = static_cast<unsigned char>(b);
             out.push_back('%');
@@ -259,31 +259,31 @@ std::string UrlToLatin1(std::string_view utf8) {
     return out;
 }
 
-uint32_t ReadSynchsafe(const unsigned char* p, size_t count) {
+uint32_t readSynchsafe(const unsigned char* p, size_t count) {
     uint32_t v = 0;
     for (size_t i = 0; i < count; ++i) v = (v << 7) | (p[i] & 0x7F);
     return v;
 }
 
-std::string WriteSynchsafe(uint32_t value, size_t count) {
+std::string writeSynchsafe(uint32_t value, size_t count) {
     std::string out(count, '\0');
     for (size_t i = 0; i < count; ++i) out[count - 1 - i] = static_cast<char>((value >> (7 * i)) & 0x7F);
     return out;
 }
 
-uint32_t ReadBigEndian(const unsigned char* p, size_t count) {
+uint32_t readBigEndian(const unsigned char* p, size_t count) {
     uint32_t v = 0;
     for (size_t i = 0; i < count; ++i) v = (v << 8) | p[i];
     return v;
 }
 
-std::string WriteBigEndian(uint32_t value, size_t count) {
+std::string writeBigEndian(uint32_t value, size_t count) {
     std::string out(count, '\0');
     for (size_t i = 0; i < count; ++i) out[count - 1 - i] = static_cast<char>((value >> (8 * i)) & 0xFF);
     return out;
 }
 
-std::string RemoveUnsynchronisation(std::string_view bytes) {
+std::string removeUnsynchronisation(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i) {
@@ -293,7 +293,7 @@ std::string RemoveUnsynchronisation(std::string_view bytes) {
     return out;
 }
 
-bool Inflate(std::string_view compressed, size_t limit, std::string& out) {
+bool inflate(std::string_view compressed, size_t limit, std::string& out) {
     out.clear();
     z_stream zs{};
     if (inflateInit(&zs) != Z_OK) return false;
@@ -319,7 +319,7 @@ bool Inflate(std::string_view compressed, size_t limit, std::string& out) {
     return rc == Z_STREAM_END;
 }
 
-bool IsValidFrameID(std::string_view id) {
+bool isValidFrameId(std::string_view id) {
     if (id.size() != 3 && id.size() != 4) return false;
     for (char c : id)
         if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;

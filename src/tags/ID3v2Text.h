@@ -11,60 +11,60 @@ namespace vorda::id3v2 {
 // Text encoding bytes of ID3v2 frames.
 enum Encoding : uint8_t { encLatin1 = 0, encUtf16 = 1, encUtf16BE = 2, encUtf8 = 3 };
 
-inline bool IsValidEncoding(uint8_t enc) { return enc <= encUtf8; }
+inline bool isValidEncoding(uint8_t enc) { return enc <= encUtf8; }
 
 // Length of the string terminator of an encoding (2 for the UTF-16 forms, else 1).
-inline size_t TerminatorSize(uint8_t enc) { return (enc == encUtf16 || enc == encUtf16BE) ? 2 : 1; }
+inline size_t terminatorSize(uint8_t enc) { return (enc == encUtf16 || enc == encUtf16BE) ? 2 : 1; }
 
 // Offset of the terminator of the string that starts at from (UTF-16 terminators are searched
 // on even distances from from); npos when the string runs to the end of bytes.
-size_t FindTerminator(uint8_t enc, std::string_view bytes, size_t from = 0);
+size_t findTerminator(uint8_t enc, std::string_view bytes, size_t from = 0);
 
 // Decodes one string (no terminator) of the given encoding to UTF-8. UTF-16 with BOM takes its
 // byte order from the BOM (little-endian when it has none). Malformed input never fails: an odd
 // last byte is dropped, unpaired surrogates and invalid UTF-8 become U+FFFD.
-std::string DecodeString(uint8_t enc, std::string_view bytes);
+std::string decodeString(uint8_t enc, std::string_view bytes);
 
 // Decodes a run of terminated strings (as a text frame holds them) into UTF-8 joined by '\0';
 // a terminator at the very end is not a separator.
-std::string DecodeStringList(uint8_t enc, std::string_view bytes);
+std::string decodeStringList(uint8_t enc, std::string_view bytes);
 
 // Encodes UTF-8 text (which may hold '\0' separators) in an encoding; UTF-16 with BOM puts a
 // little-endian BOM in front of every string. No terminator is appended.
-std::string EncodeString(uint8_t enc, std::string_view utf8);
+std::string encodeString(uint8_t enc, std::string_view utf8);
 // The terminator bytes of an encoding.
-std::string Terminator(uint8_t enc);
+std::string terminator(uint8_t enc);
 
 // True when every character of the UTF-8 text lies in ISO-8859-1.
-bool FitsLatin1(std::string_view utf8);
+bool fitsLatin1(std::string_view utf8);
 // The encoding text is written with: ISO-8859-1 when it fits, else UTF-16 with BOM in a
 // version 2.3 tag and UTF-8 in a version 2.4 tag.
-uint8_t ChooseEncoding(std::string_view utf8, int version);
+uint8_t chooseEncoding(std::string_view utf8, int version);
 
 // ISO-8859-1 bytes as UTF-8.
-std::string Latin1ToUtf8Text(std::string_view latin1);
+std::string latin1ToUtf8Text(std::string_view latin1);
 // A URL for a frame without encoding byte: ISO-8859-1 where possible, other characters
 // percent-encoded as their UTF-8 bytes.
-std::string UrlToLatin1(std::string_view utf8);
+std::string urlToLatin1(std::string_view utf8);
 
 // Synchsafe integers: 7 bits per byte, most significant first.
-uint32_t ReadSynchsafe(const unsigned char* p, size_t count = 4);
-std::string WriteSynchsafe(uint32_t value, size_t count = 4);
-uint32_t ReadBigEndian(const unsigned char* p, size_t count);
-std::string WriteBigEndian(uint32_t value, size_t count);
+uint32_t readSynchsafe(const unsigned char* p, size_t count = 4);
+std::string writeSynchsafe(uint32_t value, size_t count = 4);
+uint32_t readBigEndian(const unsigned char* p, size_t count);
+std::string writeBigEndian(uint32_t value, size_t count);
 // The largest value a four-byte synchsafe integer holds.
 inline constexpr uint32_t kMaxSynchsafe = (1u << 28) - 1;
 
 // Undoes unsynchronisation: every 0xFF 0x00 becomes 0xFF.
-std::string RemoveUnsynchronisation(std::string_view bytes);
+std::string removeUnsynchronisation(std::string_view bytes);
 
 // Inflates a zlib stream (a compressed frame). False when the stream is damaged, cut short, or
 // would inflate to more than limit bytes; out then holds nothing useful.
-bool Inflate(std::string_view compressed, size_t limit, std::string& out);
+bool inflate(std::string_view compressed, size_t limit, std::string& out);
 // The most a compressed frame is inflated to: larger frames read as unreadable.
 inline constexpr size_t kMaxInflatedFrame = size_t{64} << 20;
 
 // Four (or, for version 2.2, three) characters A-Z and 0-9.
-bool IsValidFrameID(std::string_view id);
+bool isValidFrameId(std::string_view id);
 
 }  // namespace vorda::id3v2

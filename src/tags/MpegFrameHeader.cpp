@@ -23,7 +23,7 @@ constexpr long kSampleRates[4][3] = {
 
 }  // namespace
 
-bool MpegFrameHeader::IsValidHeader(const uint8_t* b) {
+bool MpegFrameHeader::isValidHeader(const uint8_t* b) {
     if (b[0] != 0xFF || b[1] < 0xE0) return false;
     if ((b[1] & 0x18) == 0x08) return false;        // reserved version
     if ((b[1] & 0x06) == 0x00) return false;        // reserved layer
@@ -34,8 +34,8 @@ bool MpegFrameHeader::IsValidHeader(const uint8_t* b) {
     return true;
 }
 
-bool MpegFrameHeader::Parse(const uint8_t* b, MpegFrameHeader& h) {
-    if (!IsValidHeader(b)) return false;
+bool MpegFrameHeader::parse(const uint8_t* b, MpegFrameHeader& h) {
+    if (!isValidHeader(b)) return false;
     MpegFrameHeader r;
     r.versionBits = (b[1] >> 3) & 0x03;
     r.version = r.versionBits == 3 ? 1.0f : (r.versionBits == 2 ? 2.0f : 2.5f);
@@ -56,36 +56,36 @@ bool MpegFrameHeader::Parse(const uint8_t* b, MpegFrameHeader& h) {
     return true;
 }
 
-long MpegFrameHeader::FrameLength() const {
+long MpegFrameHeader::frameLength() const {
     if (sampleRate <= 0) return 0;
     if (layer == 1) return (12 * bitRate / sampleRate + padding) * 4;
     if (layer == 3 && versionBits != 3) return 72 * bitRate / sampleRate + padding;
     return 144 * bitRate / sampleRate + padding;
 }
 
-long MpegFrameHeader::SamplesPerFrame() const {
+long MpegFrameHeader::samplesPerFrame() const {
     if (layer == 1) return 384;
     if (layer == 3 && versionBits != 3) return 576;
     return 1152;
 }
 
-long MpegFrameHeader::SideInfoSize() const {
+long MpegFrameHeader::sideInfoSize() const {
     const bool mono = channelMode == 3;
     if (versionBits == 3) return mono ? 17 : 32;
     return mono ? 9 : 17;
 }
 
-bool MpegFrameHeader::SameStream(const MpegFrameHeader& other) const {
+bool MpegFrameHeader::sameStream(const MpegFrameHeader& other) const {
     return versionBits == other.versionBits && layer == other.layer &&
            sampleRateIndex == other.sampleRateIndex;
 }
 
-const char* MpegFrameHeader::ChannelModeText() const {
+const char* MpegFrameHeader::channelModeText() const {
     static const char* const kModes[4] = {"Stereo", "JStereo", "DStereo", "Mono"};
     return kModes[channelMode & 0x03];
 }
 
-const char* MpegFrameHeader::EmphasisText() const {
+const char* MpegFrameHeader::emphasisText() const {
     static const char* const kEmphasis[4] = {"None", "50/15 micros", "?", "CCIT J.17"};
     return kEmphasis[emphasis & 0x03];
 }

@@ -24,22 +24,22 @@ struct MpegFrameHeader {
 
     // True when the bytes form a valid header: frame sync, no reserved version,
     // layer, sample rate or emphasis, and neither the free-format nor the bad bit-rate index.
-    static bool IsValidHeader(const uint8_t* b);
+    static bool isValidHeader(const uint8_t* b);
     // Decodes b into h; false (h untouched) when the header is not valid.
-    static bool Parse(const uint8_t* b, MpegFrameHeader& h);
+    static bool parse(const uint8_t* b, MpegFrameHeader& h);
 
     // Bytes of the whole frame, header and padding included.
-    long FrameLength() const;
+    long frameLength() const;
     // PCM samples per channel that one frame holds.
-    long SamplesPerFrame() const;
+    long samplesPerFrame() const;
     // Bytes of layer 3 side information (what lies between the header, with its
     // CRC, and a Xing or Info header in the first frame).
-    long SideInfoSize() const;
+    long sideInfoSize() const;
     // True when another header belongs to the same stream (version, layer, sample rate).
-    bool SameStream(const MpegFrameHeader& other) const;
+    bool sameStream(const MpegFrameHeader& other) const;
 
-    const char* ChannelModeText() const;
-    const char* EmphasisText() const;
+    const char* channelModeText() const;
+    const char* emphasisText() const;
 };
 
 }  // namespace vorda

@@ -31,7 +31,7 @@
 
 namespace vorda {
 
-bool CopyExtendedAttributes(int fromFd, int toFd) {
+bool copyExtendedAttributes(int fromFd, int toFd) {
     ssize_t size = ::flistxattr(fromFd, nullptr, 0);
     if (size < 0) return errno == ENOTSUP || errno == EOPNOTSUPP;
     if (size == 0) return true;
@@ -57,7 +57,7 @@ bool CopyExtendedAttributes(int fromFd, int toFd) {
 
 namespace vorda::tagfile {
 
-FileIdentity FileIdentity::Of(const struct stat& st) {
+FileIdentity FileIdentity::of(const struct stat& st) {
     FileIdentity id;
     id.device = st.st_dev;
     id.inode = st.st_ino;
@@ -81,9 +81,9 @@ public:
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
     // Gives the descriptor up without closing it.
-    int Release() { return std::exchange(fd_, -1); }
+    int release() { return std::exchange(fd_, -1); }
     // Closes now; 0 or the errno of close.
-    int Close() {
+    int close() {
         if (fd_ < 0) return 0;
         const int result = ::close(fd_);
         fd_ = -1;
@@ -94,7 +94,7 @@ private:
     int fd_;
 };
 
-int OpenFile(const std::string& path, int flags) {
+int openFile(const std::string& path, int flags) {
     int fd;
     do {
         fd = ::open(path.c_str(), flags | O_CLOEXEC);
@@ -102,7 +102,7 @@ int OpenFile(const std::string& path, int flags) {
     return fd;
 }
 
-int WriteAt(int fd, int64_t offset, const char* data, size_t n) {
+int writeAt(int fd, int64_t offset, const char* data, size_t n) {
     size_t done = 0;
     while (done < n) {
         const ssize_t put = ::pwrite(fd, data + done, n - done, static_cast<off_t>(offset + done));
@@ -113,7 +113,7 @@ int WriteAt(int fd, int64_t offset, const char* data, size_t n) {
     return 0;
 }
 
-int WriteAll(int fd, const char* data, size_t n) {
+int writeAll(int fd, const char* data, size_t n) {
     size_t done = 0;
     while (done < n) {
         const ssize_t put = ::write(fd, data + done, n - done);
@@ -130,7 +130,7 @@ class Writeback {
 public:
     static constexpr int64_t kStep = 8 << 20;
     explicit Writeback(int fd) : fd_(fd) {}
-    void Advance(int64_t bytes) {
+    void advance(int64_t bytes) {
         written_ += bytes;
         if (written_ - started_ < kStep) return;
         // Only a hint: the flush at the end reports errors.
@@ -145,7 +145,7 @@ private:
 };
 
 // Copies length bytes from offset of in to the current end of out.
-int CopyRange(int in, int out, int64_t offset, int64_t length, Writeback& writeback) {
+int copyRange(int in, int out, int64_t offset, int64_t length, Writeback& writeback) {
     // The kernel copy first (it may share extents); plain reads and writes when it cannot.
     bool kernelCopy = true;
     while (length > 0 && kernelCopy) {
@@ -162,7 +162,7 @@ int CopyRange(int in, int out, int64_t offset, int64_t length, Writeback& writeb
         if (n == 0) return EIO;  // the file became shorter
         offset += n;
         length -= n;
-        writeback.Advance(n);
+        writeback.advance(n);
     }
     if (length <= 0) return 0;
     std::vector<char> buffer(static_cast<size_t>(1) << 20);
@@ -172,16 +172,16 @@ int CopyRange(int in, int out, int64_t offset, int64_t length, Writeback& writeb
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return Errno();
         if (got == 0) return EIO;
-        if (const int error = WriteAll(out, buffer.data(), static_cast<size_t>(got)); error != 0) return error;
+        if (const int error = writeAll(out, buffer.data(), static_cast<size_t>(got)); error != 0) return error;
         offset += got;
         length -= got;
-        writeback.Advance(got);
+        writeback.advance(got);
     }
     return 0;
 }
 
 // The folder part of a path ("." for a bare name).
-std::string FolderOf(const std::string& path) {
+std::string folderOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
@@ -190,7 +190,7 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-int64_t FileLength(const std::string& path, int* error) {
+int64_t fileLength(const std::string& path, int* error) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (error) *error = Errno();
@@ -204,21 +204,21 @@ int64_t FileLength(const std::string& path, int* error) {
     return static_cast<int64_t>(st.st_size);
 }
 
-int64_t ID3v2SizeAt(const std::string& path, int64_t offset, int* error) {
+int64_t id3v2SizeAt(const std::string& path, int64_t offset, int* error) {
     FileBytes file;
-    if (!file.Open(path)) {
-        if (error) *error = file.Error();
+    if (!file.open(path)) {
+        if (error) *error = file.error();
         return -1;
     }
-    return ID3v2SizeAt(file, offset, error);
+    return id3v2SizeAt(file, offset, error);
 }
 
-int64_t ID3v2SizeAt(FileBytes& file, int64_t offset, int* error) {
+int64_t id3v2SizeAt(FileBytes& file, int64_t offset, int* error) {
     if (error) *error = 0;
-    const uint8_t* h = offset < 0 ? nullptr : file.Bytes(offset, 10);
+    const uint8_t* h = offset < 0 ? nullptr : file.bytes(offset, 10);
     if (h == nullptr) {
         // A read error is an error; a file too short for a header has no tag there.
-        if (error && offset >= 0 && offset + 10 <= file.Size()) *error = file.Error() != 0 ? file.Error() : EIO;
+        if (error && offset >= 0 && offset + 10 <= file.size()) *error = file.error() != 0 ? file.error() : EIO;
         return -1;
     }
     if (std::memcmp(h, "ID3", 3) != 0 || h[3] < 2 || h[3] > 4 || h[4] == 0xFF) return -1;
@@ -229,17 +229,17 @@ int64_t ID3v2SizeAt(FileBytes& file, int64_t offset, int* error) {
     return 10 + body + (footer ? 10 : 0);
 }
 
-int WriteInPlace(const std::string& path, int64_t headOffset, const std::string& head, int64_t tailOffset,
+int writeInPlace(const std::string& path, int64_t headOffset, const std::string& head, int64_t tailOffset,
                  const std::string& tail) {
     FileBytes file;
-    if (!file.Open(path, true)) return file.Error();
-    return WriteInPlace(file, headOffset, head, tailOffset, tail);
+    if (!file.open(path, true)) return file.error();
+    return writeInPlace(file, headOffset, head, tailOffset, tail);
 }
 
 namespace {
 
 // The part of a region that changes: [first, last) of the new bytes differ from the old ones.
-void ChangedSpan(std::string_view before, std::string_view after, size_t& first, size_t& last) {
+void changedSpan(std::string_view before, std::string_view after, size_t& first, size_t& last) {
     const size_t common = std::min(before.size(), after.size());
     first = 0;
     while (first < common && before[first] == after[first]) ++first;
@@ -253,16 +253,16 @@ void ChangedSpan(std::string_view before, std::string_view after, size_t& first,
 namespace {
 
 // True when the bytes [first, last) of a file lie within one page (or there are none).
-bool WithinOnePage(int64_t first, int64_t last) { return last <= first || first / kPageSize == (last - 1) / kPageSize; }
+bool withinOnePage(int64_t first, int64_t last) { return last <= first || first / kPageSize == (last - 1) / kPageSize; }
 
 }  // namespace
 
-int WriteInPlace(FileBytes& file, int64_t headOffset, const std::string& head, int64_t tailOffset,
+int writeInPlace(FileBytes& file, int64_t headOffset, const std::string& head, int64_t tailOffset,
                  const std::string& tail) {
-    if (!file.IsOpen()) return file.Error() != 0 ? file.Error() : EBADF;
-    if (file.WriteError() != 0) return file.WriteError();
+    if (!file.isOpen()) return file.error() != 0 ? file.error() : EBADF;
+    if (file.writeError() != 0) return file.writeError();
     const int fd = file.fd();
-    const int64_t length = file.Size();
+    const int64_t length = file.size();
     const auto headLength = static_cast<int64_t>(head.size());
     if (headOffset < 0 || tailOffset < headOffset + headLength || tailOffset > length) return EINVAL;
 
@@ -272,17 +272,17 @@ int WriteInPlace(FileBytes& file, int64_t headOffset, const std::string& head, i
     size_t headLast = 0;
     std::string oldHead;
     if (!head.empty()) {
-        const std::string_view before = file.Text(headOffset, head.size());
-        if (before.size() != head.size()) return file.Error() != 0 ? file.Error() : EIO;
-        ChangedSpan(before, head, headFirst, headLast);
+        const std::string_view before = file.text(headOffset, head.size());
+        if (before.size() != head.size()) return file.error() != 0 ? file.error() : EIO;
+        changedSpan(before, head, headFirst, headLast);
         oldHead.assign(before.substr(headFirst, headLast - headFirst));
     }
     const auto oldTailLength = static_cast<size_t>(length - tailOffset);
-    const std::string_view beforeTail = file.Text(tailOffset, oldTailLength);
-    if (beforeTail.size() != oldTailLength) return file.Error() != 0 ? file.Error() : EIO;
+    const std::string_view beforeTail = file.text(tailOffset, oldTailLength);
+    if (beforeTail.size() != oldTailLength) return file.error() != 0 ? file.error() : EIO;
     size_t tailFirst = 0;
     size_t tailLast = 0;
-    ChangedSpan(beforeTail, tail, tailFirst, tailLast);
+    changedSpan(beforeTail, tail, tailFirst, tailLast);
     const std::string oldTail(beforeTail.substr(tailFirst));
 
     // A process can be killed between the pages of one write, and between a write and the cut
@@ -290,39 +290,39 @@ int WriteInPlace(FileBytes& file, int64_t headOffset, const std::string& head, i
     // alone; anything larger is rebuilt, which never shows a half-written state.
     const int64_t newLength = tailOffset + static_cast<int64_t>(tail.size());
     const bool tailOneStep = tail.empty() || tail.size() == oldTailLength || oldTailLength == 0;
-    if (!WithinOnePage(headOffset + static_cast<int64_t>(headFirst), headOffset + static_cast<int64_t>(headLast)) ||
-        !WithinOnePage(tailOffset + static_cast<int64_t>(tailFirst), tailOffset + static_cast<int64_t>(tailLast)) ||
+    if (!withinOnePage(headOffset + static_cast<int64_t>(headFirst), headOffset + static_cast<int64_t>(headLast)) ||
+        !withinOnePage(tailOffset + static_cast<int64_t>(tailFirst), tailOffset + static_cast<int64_t>(tailLast)) ||
         !tailOneStep)
         return kNeedsRebuild;
 
     int result = 0;
     bool headWritten = false;
     if (headLast > headFirst) {
-        result = WriteAt(fd, headOffset + static_cast<int64_t>(headFirst), head.data() + headFirst, headLast - headFirst);
+        result = writeAt(fd, headOffset + static_cast<int64_t>(headFirst), head.data() + headFirst, headLast - headFirst);
         headWritten = true;
     }
     if (result == 0 && tailLast > tailFirst)
-        result = WriteAt(fd, tailOffset + static_cast<int64_t>(tailFirst), tail.data() + tailFirst, tailLast - tailFirst);
+        result = writeAt(fd, tailOffset + static_cast<int64_t>(tailFirst), tail.data() + tailFirst, tailLast - tailFirst);
     if (result == 0 && newLength < length && ::ftruncate(fd, static_cast<off_t>(newLength)) != 0) result = Errno();
     if (result != 0) {
         // Put everything back; the first error is the one reported.
         if (headWritten)
-            static_cast<void>(WriteAt(fd, headOffset + static_cast<int64_t>(headFirst), oldHead.data(), oldHead.size()));
-        static_cast<void>(WriteAt(fd, tailOffset + static_cast<int64_t>(tailFirst), oldTail.data(), oldTail.size()));
+            static_cast<void>(writeAt(fd, headOffset + static_cast<int64_t>(headFirst), oldHead.data(), oldHead.size()));
+        static_cast<void>(writeAt(fd, tailOffset + static_cast<int64_t>(tailFirst), oldTail.data(), oldTail.size()));
         static_cast<void>(::ftruncate(fd, static_cast<off_t>(length)));
         return result;
     }
-    return file.Close();
+    return file.close();
 }
 
 namespace {
 
-void SyncFolder(const std::string& folder) {
-    const Fd fd(OpenFile(folder, O_RDONLY | O_DIRECTORY));
+void syncFolder(const std::string& folder) {
+    const Fd fd(openFile(folder, O_RDONLY | O_DIRECTORY));
     if (fd.get() >= 0) static_cast<void>(::fsync(fd.get()));
 }
 
-std::string BaseName(const std::string& path) {
+std::string baseName(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
@@ -348,14 +348,14 @@ struct UndoHeader {
     uint64_t nameLength = 0;
 };
 
-std::string UndoHeaderBytes(const UndoHeader& h, const std::string& name) {
+std::string undoHeaderBytes(const UndoHeader& h, const std::string& name) {
     std::string out(kUndoMagic, sizeof kUndoMagic);
     for (const uint64_t v : {h.device, h.inode, h.length, h.from, h.nameLength})
         out.append(reinterpret_cast<const char*>(&v), sizeof v);
     return out + name;
 }
 
-int ReadAt(int fd, int64_t offset, char* to, size_t n) {
+int readAt(int fd, int64_t offset, char* to, size_t n) {
     size_t done = 0;
     while (done < n) {
         const ssize_t got = ::pread(fd, to + done, n - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
@@ -367,13 +367,13 @@ int ReadAt(int fd, int64_t offset, char* to, size_t n) {
 }
 
 // Copies length bytes from offset of in to offset at of out, front to back.
-int CopyBetween(int in, int64_t from, int out, int64_t at, int64_t length) {
+int copyBetween(int in, int64_t from, int out, int64_t at, int64_t length) {
     if (length <= 0) return 0;
     std::vector<char> buffer(static_cast<size_t>(1) << 20);
     while (length > 0) {
         const auto n = static_cast<size_t>(std::min<int64_t>(length, static_cast<int64_t>(buffer.size())));
-        if (const int error = ReadAt(in, from, buffer.data(), n); error != 0) return error;
-        if (const int error = WriteAt(out, at, buffer.data(), n); error != 0) return error;
+        if (const int error = readAt(in, from, buffer.data(), n); error != 0) return error;
+        if (const int error = writeAt(out, at, buffer.data(), n); error != 0) return error;
         from += static_cast<int64_t>(n);
         at += static_cast<int64_t>(n);
         length -= static_cast<int64_t>(n);
@@ -383,14 +383,14 @@ int CopyBetween(int in, int64_t from, int out, int64_t at, int64_t length) {
 
 // Puts the old bytes of an undo file back into its file, or drops an undo file that was never
 // acted on. The undo file is locked by the caller.
-void ReplayUndo(const std::string& folder, const std::string& undoPath, int undo) {
+void replayUndo(const std::string& folder, const std::string& undoPath, int undo) {
     struct stat st {};
     if (::fstat(undo, &st) != 0) return;
     const auto total = static_cast<int64_t>(st.st_size);
     const int64_t fixed = static_cast<int64_t>(sizeof kUndoMagic) + 5 * 8;
     std::string head(static_cast<size_t>(fixed), '\0');
     UndoHeader h;
-    bool complete = total >= fixed + static_cast<int64_t>(sizeof kUndoMagic) && ReadAt(undo, 0, head.data(), head.size()) == 0 &&
+    bool complete = total >= fixed + static_cast<int64_t>(sizeof kUndoMagic) && readAt(undo, 0, head.data(), head.size()) == 0 &&
                     std::memcmp(head.data(), kUndoMagic, sizeof kUndoMagic) == 0;
     if (complete) {
         uint64_t* fields[] = {&h.device, &h.inode, &h.length, &h.from, &h.nameLength};
@@ -399,38 +399,38 @@ void ReplayUndo(const std::string& folder, const std::string& undoPath, int undo
                    static_cast<uint64_t>(total) == static_cast<uint64_t>(fixed) + h.nameLength + (h.length - h.from) + sizeof kUndoMagic;
     }
     char tailMagic[sizeof kUndoMagic] = {};
-    complete = complete && ReadAt(undo, total - static_cast<int64_t>(sizeof kUndoMagic), tailMagic, sizeof tailMagic) == 0 &&
+    complete = complete && readAt(undo, total - static_cast<int64_t>(sizeof kUndoMagic), tailMagic, sizeof tailMagic) == 0 &&
                std::memcmp(tailMagic, kUndoMagic, sizeof kUndoMagic) == 0;
     if (complete) {
         std::string name(static_cast<size_t>(h.nameLength), '\0');
-        if (ReadAt(undo, fixed, name.data(), name.size()) != 0 || name.find('/') != std::string::npos) return;
-        const Fd target(OpenFile(folder + "/" + name, O_RDWR | O_NOFOLLOW | O_NONBLOCK));
+        if (readAt(undo, fixed, name.data(), name.size()) != 0 || name.find('/') != std::string::npos) return;
+        const Fd target(openFile(folder + "/" + name, O_RDWR | O_NOFOLLOW | O_NONBLOCK));
         struct stat ts {};
         // A file that is gone or was replaced since is not ours to change.
         if (target.get() >= 0 && ::fstat(target.get(), &ts) == 0 && S_ISREG(ts.st_mode) &&
             static_cast<uint64_t>(ts.st_dev) == h.device && static_cast<uint64_t>(ts.st_ino) == h.inode) {
             const int64_t dataAt = fixed + static_cast<int64_t>(h.nameLength);
-            if (CopyBetween(undo, dataAt, target.get(), static_cast<int64_t>(h.from), static_cast<int64_t>(h.length - h.from)) != 0 ||
+            if (copyBetween(undo, dataAt, target.get(), static_cast<int64_t>(h.from), static_cast<int64_t>(h.length - h.from)) != 0 ||
                 ::ftruncate(target.get(), static_cast<off_t>(h.length)) != 0 || ::fsync(target.get()) != 0)
                 return;  // kept for the next try
         }
     }
     ::unlink(undoPath.c_str());
-    SyncFolder(folder);
+    syncFolder(folder);
 }
 
 // The folders already tidied by this process.
-std::mutex& TidyMutex() {
+std::mutex& tidyMutex() {
     static std::mutex m;
     return m;
 }
-std::unordered_set<std::string>& TidiedFolders() {
+std::unordered_set<std::string>& tidiedFolders() {
     static std::unordered_set<std::string> folders;
     return folders;
 }
 
 // Rewrites the file in place from the pieces, behind an undo copy. in is open for writing.
-int RewriteWithUndo(const std::string& target, int in, const struct stat& st, const std::vector<Piece>& pieces) {
+int rewriteWithUndo(const std::string& target, int in, const struct stat& st, const std::vector<Piece>& pieces) {
     const auto length = static_cast<int64_t>(st.st_size);
     // The leading pieces that leave bytes where they are need no rewrite.
     int64_t from = 0;
@@ -445,7 +445,7 @@ int RewriteWithUndo(const std::string& target, int in, const struct stat& st, co
             break;
         }
     }
-    const std::string folder = FolderOf(target);
+    const std::string folder = folderOf(target);
     std::string undoPath = folder + "/" + kTempPrefix + kUndoInfix + "XXXXXX";
     Fd undo(::mkostemp(undoPath.data(), O_CLOEXEC));
     if (undo.get() < 0) return Errno();
@@ -455,19 +455,19 @@ int RewriteWithUndo(const std::string& target, int in, const struct stat& st, co
     h.inode = static_cast<uint64_t>(st.st_ino);
     h.length = static_cast<uint64_t>(length);
     h.from = static_cast<uint64_t>(std::min(from, length));
-    const std::string name = BaseName(target);
+    const std::string name = baseName(target);
     h.nameLength = name.size();
-    const std::string header = UndoHeaderBytes(h, name);
+    const std::string header = undoHeaderBytes(h, name);
     const auto dataAt = static_cast<int64_t>(header.size());
-    if (result == 0) result = WriteAll(undo.get(), header.data(), header.size());
-    if (result == 0) result = CopyBetween(in, static_cast<int64_t>(h.from), undo.get(), dataAt, length - static_cast<int64_t>(h.from));
-    if (result == 0) result = WriteAt(undo.get(), dataAt + length - static_cast<int64_t>(h.from), kUndoMagic, sizeof kUndoMagic);
+    if (result == 0) result = writeAll(undo.get(), header.data(), header.size());
+    if (result == 0) result = copyBetween(in, static_cast<int64_t>(h.from), undo.get(), dataAt, length - static_cast<int64_t>(h.from));
+    if (result == 0) result = writeAt(undo.get(), dataAt + length - static_cast<int64_t>(h.from), kUndoMagic, sizeof kUndoMagic);
     if (result == 0 && ::fsync(undo.get()) != 0) result = Errno();
     if (result != 0) {
         ::unlink(undoPath.c_str());
         return result;
     }
-    SyncFolder(folder);
+    syncFolder(folder);
 
     // The new content from the first rewritten byte on; bytes of the original come from the
     // undo copy, which holds them unchanged while the file is overwritten.
@@ -479,12 +479,12 @@ int RewriteWithUndo(const std::string& target, int in, const struct stat& st, co
             // read from the undo copy.
             const auto kept = static_cast<int64_t>(h.from);
             const int64_t front = std::clamp<int64_t>(kept - p.offset, 0, p.length);
-            if (front > 0) result = CopyBetween(in, p.offset, in, at, front);
+            if (front > 0) result = copyBetween(in, p.offset, in, at, front);
             if (result == 0 && front < p.length)
-                result = CopyBetween(undo.get(), dataAt + p.offset + front - kept, in, at + front, p.length - front);
+                result = copyBetween(undo.get(), dataAt + p.offset + front - kept, in, at + front, p.length - front);
             at += p.length;
         } else {
-            result = WriteAt(in, at, p.bytes.data(), p.bytes.size());
+            result = writeAt(in, at, p.bytes.data(), p.bytes.size());
             at += static_cast<int64_t>(p.bytes.size());
         }
     }
@@ -492,23 +492,23 @@ int RewriteWithUndo(const std::string& target, int in, const struct stat& st, co
     if (result == 0 && ::fsync(in) != 0) result = Errno();
     if (result != 0) {
         // Put the old bytes back now; if even that fails, the undo file stays for the next try.
-        if (CopyBetween(undo.get(), dataAt, in, static_cast<int64_t>(h.from), length - static_cast<int64_t>(h.from)) == 0 &&
+        if (copyBetween(undo.get(), dataAt, in, static_cast<int64_t>(h.from), length - static_cast<int64_t>(h.from)) == 0 &&
             ::ftruncate(in, static_cast<off_t>(length)) == 0 && ::fsync(in) == 0)
             ::unlink(undoPath.c_str());
         return result;
     }
     ::unlink(undoPath.c_str());
-    SyncFolder(folder);
+    syncFolder(folder);
     return 0;
 }
 
 // True when the open file is still what was seen at the start: same inode under the same
 // name, same length and modification time.
-bool StillTheSame(int fd, const std::string& path, const struct stat& seen) {
+bool stillTheSame(int fd, const std::string& path, const struct stat& seen) {
     struct stat now {};
     struct stat named {};
     if (::fstat(fd, &now) != 0 || ::stat(path.c_str(), &named) != 0) return false;
-    return FileIdentity::Of(now) == FileIdentity::Of(seen) && named.st_dev == seen.st_dev && named.st_ino == seen.st_ino;
+    return FileIdentity::of(now) == FileIdentity::of(seen) && named.st_dev == seen.st_dev && named.st_ino == seen.st_ino;
 }
 
 // ---------------------------------------------------------------- deferred rebuilds
@@ -551,7 +551,7 @@ struct DeferredState {
     bool recycling = true;
 };
 
-DeferredState& Deferred() {
+DeferredState& deferred() {
     thread_local DeferredState state;
     return state;
 }
@@ -561,15 +561,15 @@ constexpr size_t kRecycleBatch = 64;
 constexpr size_t kMaxSpares = 64;
 constexpr int64_t kMaxSpareBytes = int64_t(256) << 20;
 
-void DropSpare(Spare& spare) {
+void dropSpare(Spare& spare) {
     ::unlink(spare.temp.c_str());
     ::close(spare.fd);
     spare.fd = -1;
 }
 
-void DropSpares() {
-    DeferredState& d = Deferred();
-    for (Spare& spare : d.spares) DropSpare(spare);
+void dropSpares() {
+    DeferredState& d = deferred();
+    for (Spare& spare : d.spares) dropSpare(spare);
     d.spares.clear();
     d.spareBytes = 0;
 }
@@ -577,7 +577,7 @@ void DropSpares() {
 // True when no other process holds the open file open: a write lease is granted only then.
 // A lease break (another process opening it meanwhile) is signalled with a signal that is
 // ignored unless handled, never with the fatal default.
-bool OpenedByNobodyElse(int fd) {
+bool openedByNobodyElse(int fd) {
     if (::fcntl(fd, F_SETSIG, SIGURG) != 0) return false;
     if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) return false;
     static_cast<void>(::fcntl(fd, F_SETLEASE, F_UNLCK));
@@ -588,8 +588,8 @@ bool OpenedByNobodyElse(int fd) {
 // is durable by now (the commit flushed the folder), so it no longer stands for its original.
 // It is made private first: who opened it before, a player of the old content, shows by the
 // lease check and keeps it; nobody else may open it after.
-bool TakeSpare(const std::string& folder, const struct stat& original, Spare& taken) {
-    DeferredState& d = Deferred();
+bool takeSpare(const std::string& folder, const struct stat& original, Spare& taken) {
+    DeferredState& d = deferred();
     for (auto it = d.spares.begin(); it != d.spares.end();) {
         if (it->folder != folder || it->owner != original.st_uid || it->group != original.st_gid) {
             ++it;
@@ -598,16 +598,16 @@ bool TakeSpare(const std::string& folder, const struct stat& original, Spare& ta
         Spare spare = std::move(*it);
         it = d.spares.erase(it);
         d.spareBytes -= spare.size;
-        if (::fchmod(spare.fd, 0600) == 0 && OpenedByNobodyElse(spare.fd)) {
+        if (::fchmod(spare.fd, 0600) == 0 && openedByNobodyElse(spare.fd)) {
             taken = std::move(spare);
             return true;
         }
         const bool held = errno == EAGAIN;
-        DropSpare(spare);
+        dropSpare(spare);
         if (!held) {
             // Leases are not to be had here: no old copy can be reused.
             d.recycling = false;
-            DropSpares();
+            dropSpares();
             return false;
         }
     }
@@ -618,28 +618,28 @@ bool TakeSpare(const std::string& folder, const struct stat& original, Spare& ta
 // temporary name: kept as a spare when it may be reused, removed otherwise. False when the
 // original was replaced by another program between the check and the exchange (the old copy is
 // then theirs).
-bool KeepOldCopy(const Pending& p, bool keep) {
+bool keepOldCopy(const Pending& p, bool keep) {
     struct stat st {};
     if (::lstat(p.temp.c_str(), &st) != 0) return true;  // gone: nothing to keep
-    if (!(FileIdentity::Of(st) == p.source)) return false;
-    DeferredState& d = Deferred();
+    if (!(FileIdentity::of(st) == p.source)) return false;
+    DeferredState& d = deferred();
     keep = keep && S_ISREG(st.st_mode) && st.st_nlink == 1 && d.spares.size() < kMaxSpares &&
            d.spareBytes + static_cast<int64_t>(st.st_size) <= kMaxSpareBytes;
     if (keep) {
-        Fd fd(OpenFile(p.temp, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+        Fd fd(openFile(p.temp, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
         struct stat opened {};
         // Locked before it is looked at: a tidy of another process may have removed it.
         if (fd.get() >= 0 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.get(), &opened) == 0 &&
             opened.st_ino == st.st_ino && opened.st_dev == st.st_dev && opened.st_nlink == 1 &&
             ::flistxattr(fd.get(), nullptr, 0) == 0) {
             Spare spare;
-            spare.folder = FolderOf(p.target);
+            spare.folder = folderOf(p.target);
             spare.temp = p.temp;
             spare.owner = opened.st_uid;
             spare.group = opened.st_gid;
             spare.size = static_cast<int64_t>(opened.st_size);
             spare.fd = fd.get();
-            static_cast<void>(fd.Release());
+            static_cast<void>(fd.release());
             d.spareBytes += spare.size;
             d.spares.push_back(std::move(spare));
             return true;
@@ -652,7 +652,7 @@ bool KeepOldCopy(const Pending& p, bool keep) {
 // Puts the pending file in place of its original: exchanged with it where the file system can
 // (the old copy stays whole under the temporary name), renamed over it elsewhere. Sets
 // *exchanged accordingly.
-int PutInPlace(const Pending& p, bool* exchanged) {
+int putInPlace(const Pending& p, bool* exchanged) {
     *exchanged = false;
     if (::renameat2(AT_FDCWD, p.temp.c_str(), AT_FDCWD, p.target.c_str(), RENAME_EXCHANGE) == 0) {
         *exchanged = true;
@@ -663,17 +663,17 @@ int PutInPlace(const Pending& p, bool* exchanged) {
 }
 
 // Flushes, checks and puts every pending file in place; failures are kept in the state.
-void CommitPending() {
-    DeferredState& d = Deferred();
+void commitPending() {
+    DeferredState& d = deferred();
     if (d.pending.empty()) return;
     // Spares the batch did not use belong to folders it left.
-    DropSpares();
+    dropSpares();
     // One flush per file system holds every temporary file's bytes (a temporary file lies in
     // its original's folder, on the file system of the folder).
     std::map<dev_t, int> flushed;  // device -> 0 or errno
     for (const Pending& p : d.pending) {
         if (flushed.count(p.device) != 0) continue;
-        const Fd fd(OpenFile(p.temp, O_RDONLY));
+        const Fd fd(openFile(p.temp, O_RDONLY));
         flushed[p.device] = fd.get() >= 0 && ::syncfs(fd.get()) == 0 ? 0 : Errno();
     }
     std::set<std::string> folders;
@@ -681,11 +681,11 @@ void CommitPending() {
         int error = flushed[p.device];
         struct stat now {};
         // The original must still be the file that was rebuilt.
-        if (error == 0 && (::stat(p.target.c_str(), &now) != 0 || !(FileIdentity::Of(now) == p.source)))
+        if (error == 0 && (::stat(p.target.c_str(), &now) != 0 || !(FileIdentity::of(now) == p.source)))
             error = erFileChanged;
         bool exchanged = false;
-        if (error == 0) error = PutInPlace(p, &exchanged);
-        if (error == 0 && exchanged && !KeepOldCopy(p, d.recycling)) {
+        if (error == 0) error = putInPlace(p, &exchanged);
+        if (error == 0 && exchanged && !keepOldCopy(p, d.recycling)) {
             // Another program replaced the original just before the exchange: its file goes
             // back, unless the name has changed hands again.
             struct stat named {};
@@ -697,19 +697,19 @@ void CommitPending() {
             ::unlink(p.temp.c_str());
             d.failures.push_back({p.path, error});
         } else {
-            folders.insert(FolderOf(p.target));
+            folders.insert(folderOf(p.target));
         }
     }
     // Before any old copy is reused, the exchanges must be durable: a crash must not find an
     // original's name on its old inode again once that holds another file's bytes.
-    for (const std::string& folder : folders) SyncFolder(folder);
+    for (const std::string& folder : folders) syncFolder(folder);
     d.recycling = d.recycling && !d.spares.empty();
     d.pending.clear();
     d.bytes = 0;
 }
 
-const Pending* FindPending(const std::string& path) {
-    const DeferredState& d = Deferred();
+const Pending* findPending(const std::string& path) {
+    const DeferredState& d = deferred();
     for (const Pending& p : d.pending)
         if (p.path == path || p.target == path) return &p;
     return nullptr;
@@ -718,7 +718,7 @@ const Pending* FindPending(const std::string& path) {
 }  // namespace
 
 DeferredRebuilds::DeferredRebuilds() {
-    DeferredState& d = Deferred();
+    DeferredState& d = deferred();
     if (d.active) return;
     d.active = active_ = true;
     d.failures.clear();
@@ -726,33 +726,33 @@ DeferredRebuilds::DeferredRebuilds() {
 
 DeferredRebuilds::~DeferredRebuilds() {
     if (!active_) return;
-    CommitPending();
-    DropSpares();
-    DeferredState& d = Deferred();
+    commitPending();
+    dropSpares();
+    DeferredState& d = deferred();
     d.active = false;
     d.recycling = true;
     d.failures.clear();
 }
 
-std::vector<DeferredRebuilds::Failure> DeferredRebuilds::Commit() {
+std::vector<DeferredRebuilds::Failure> DeferredRebuilds::commit() {
     if (!active_) return {};
-    CommitPending();
-    DropSpares();
-    return std::exchange(Deferred().failures, {});
+    commitPending();
+    dropSpares();
+    return std::exchange(deferred().failures, {});
 }
 
-std::string PendingContent(const std::string& path) {
-    if (Deferred().pending.empty()) return {};
-    const Pending* p = FindPending(path);
+std::string pendingContent(const std::string& path) {
+    if (deferred().pending.empty()) return {};
+    const Pending* p = findPending(path);
     return p ? p->temp : std::string();
 }
 
-void CommitIfPending(const std::string& path) {
-    if (!Deferred().pending.empty() && FindPending(path) != nullptr) CommitPending();
+void commitIfPending(const std::string& path) {
+    if (!deferred().pending.empty() && findPending(path) != nullptr) commitPending();
 }
 
-int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const FileIdentity& expected) {
-    CommitIfPending(path);
+int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const FileIdentity& expected) {
+    commitIfPending(path);
     // Rebuild the file a link points to, not the link. A name that is no link is replaced
     // where it is, whatever links its folders are reached through.
     struct stat st {};
@@ -766,29 +766,29 @@ int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
     }
     // Never opened unless regular: opening a device may act on it.
     if (!S_ISREG(st.st_mode)) return EINVAL;
-    const std::string folder = FolderOf(target);
-    TidyFolder(folder);
+    const std::string folder = folderOf(target);
+    tidyFolder(folder);
 
     // Opened for writing: the rewrite in place needs it, and it proves the permission to change
     // the file that a rebuild needs as well.
-    const Fd in(OpenFile(target, O_RDWR | O_NONBLOCK | O_NOCTTY | (target == path ? O_NOFOLLOW : 0)));
+    const Fd in(openFile(target, O_RDWR | O_NONBLOCK | O_NOCTTY | (target == path ? O_NOFOLLOW : 0)));
     if (in.get() < 0) return Errno();
     if (::fstat(in.get(), &st) != 0) return Errno();
     if (!S_ISREG(st.st_mode)) return EINVAL;
-    if (expected.Known() && !(FileIdentity::Of(st) == expected)) return erFileChanged;
+    if (expected.known() && !(FileIdentity::of(st) == expected)) return erFileChanged;
     const auto length = static_cast<int64_t>(st.st_size);
     for (const Piece& piece : pieces)
         if (piece.length > 0 && (piece.offset < 0 || piece.offset + piece.length > length)) return EINVAL;
 
     // A new inode would part the names of a file with hard links, and one that cannot get the
     // original's owner would change hands: such files are rewritten where they are.
-    if (st.st_nlink > 1) return RewriteWithUndo(target, in.get(), st, pieces);
+    if (st.st_nlink > 1) return rewriteWithUndo(target, in.get(), st, pieces);
 
     // In a batch, the old copy of an earlier file of the folder takes the content when there is
     // one (it is locked already).
-    DeferredState& deferred = Deferred();
+    DeferredState& state = deferred();
     Spare spare;
-    const bool reused = deferred.active && TakeSpare(folder, st, spare);
+    const bool reused = state.active && takeSpare(folder, st, spare);
     std::string temp = reused ? spare.temp : folder + "/" + kTempPrefix + "XXXXXX";
     Fd out(reused ? spare.fd : ::mkostemp(temp.data(), O_CLOEXEC));
     if (out.get() < 0) return Errno();
@@ -799,19 +799,19 @@ int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
     bool inPlace = false;
     if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(out.get(), st.st_uid, st.st_gid) != 0)
         inPlace = true;
-    if (!inPlace && !CopyExtendedAttributes(in.get(), out.get())) inPlace = true;
+    if (!inPlace && !copyExtendedAttributes(in.get(), out.get())) inPlace = true;
     if (inPlace) {
-        out.Close();
+        out.close();
         ::unlink(temp.c_str());
-        return RewriteWithUndo(target, in.get(), st, pieces);
+        return rewriteWithUndo(target, in.get(), st, pieces);
     }
     Writeback writeback(out.get());
     for (const Piece& piece : pieces) {
         if (piece.length > 0) {
-            result = CopyRange(in.get(), out.get(), piece.offset, piece.length, writeback);
+            result = copyRange(in.get(), out.get(), piece.offset, piece.length, writeback);
         } else {
-            result = WriteAll(out.get(), piece.bytes.data(), piece.bytes.size());
-            writeback.Advance(static_cast<int64_t>(piece.bytes.size()));
+            result = writeAll(out.get(), piece.bytes.data(), piece.bytes.size());
+            writeback.advance(static_cast<int64_t>(piece.bytes.size()));
         }
         if (result != 0) break;
     }
@@ -821,43 +821,43 @@ int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
     if (result == 0 && reused && spare.size > bytes && ::ftruncate(out.get(), static_cast<off_t>(bytes)) != 0)
         result = Errno();
     if (result == 0 && ::fchmod(out.get(), st.st_mode & 07777) != 0) result = Errno();
-    if (result == 0 && deferred.active) {
+    if (result == 0 && state.active) {
         // Flushed and put in place with the other pending files.
         struct stat written {};
         if (::fstat(out.get(), &written) != 0) result = Errno();
-        if (result == 0) result = out.Close();
+        if (result == 0) result = out.close();
         if (result != 0) {
             ::unlink(temp.c_str());
             return result;
         }
-        deferred.pending.push_back({path, target, temp, FileIdentity::Of(st), bytes, written.st_dev, written.st_ino});
-        deferred.bytes += bytes;
+        state.pending.push_back({path, target, temp, FileIdentity::of(st), bytes, written.st_dev, written.st_ino});
+        state.bytes += bytes;
         // While old copies are being reused, a batch ends when they run out.
-        const bool recycle = deferred.recycling && deferred.spares.empty() && deferred.pending.size() >= kRecycleBatch;
-        if (recycle || deferred.pending.size() >= DeferredRebuilds::kMaxPending ||
-            deferred.bytes >= DeferredRebuilds::kMaxPendingBytes)
-            CommitPending();
+        const bool recycle = state.recycling && state.spares.empty() && state.pending.size() >= kRecycleBatch;
+        if (recycle || state.pending.size() >= DeferredRebuilds::kMaxPending ||
+            state.bytes >= DeferredRebuilds::kMaxPendingBytes)
+            commitPending();
         return 0;
     }
     if (result == 0 && ::fsync(out.get()) != 0) result = Errno();
     // Another program that changed or replaced the file meanwhile keeps its change.
-    if (result == 0 && !StillTheSame(in.get(), target, st)) result = erFileChanged;
-    if (result == 0) result = out.Close();
+    if (result == 0 && !stillTheSame(in.get(), target, st)) result = erFileChanged;
+    if (result == 0) result = out.close();
     if (result == 0 && ::rename(temp.c_str(), target.c_str()) != 0) result = Errno();
     if (result != 0) {
         ::unlink(temp.c_str());
         return result;
     }
     // Make the rename itself durable.
-    SyncFolder(folder);
+    syncFolder(folder);
     return 0;
 }
 
-void TidyFolder(const std::string& folder) {
+void tidyFolder(const std::string& folder) {
     const std::string key = folder.empty() ? "." : folder;
     {
-        const std::lock_guard<std::mutex> lock(TidyMutex());
-        if (!TidiedFolders().insert(key).second) return;
+        const std::lock_guard<std::mutex> lock(tidyMutex());
+        if (!tidiedFolders().insert(key).second) return;
     }
     DIR* dir = ::opendir(key.c_str());
     if (dir == nullptr) return;
@@ -873,13 +873,13 @@ void TidyFolder(const std::string& folder) {
     const time_t now = ::time(nullptr);
     for (const std::string& name : names) {
         const std::string path = key + "/" + name;
-        const Fd fd(OpenFile(path, O_RDWR | O_NOFOLLOW | O_NONBLOCK));
+        const Fd fd(openFile(path, O_RDWR | O_NOFOLLOW | O_NONBLOCK));
         struct stat st {};
         if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
         // Held by a running process: still being written.
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) continue;
         if (std::string_view(name).substr(0, undoPrefix.size()) == undoPrefix) {
-            ReplayUndo(key, path, fd.get());
+            replayUndo(key, path, fd.get());
         } else if (now - st.st_mtime >= kStaleAfterSeconds) {
             ::unlink(path.c_str());
         }

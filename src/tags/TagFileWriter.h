@@ -28,8 +28,8 @@ struct FileIdentity {
     int64_t size = -1;     // -1: nothing known
     int64_t modified = 0;  // nanoseconds
 
-    static FileIdentity Of(const struct stat& st);
-    bool Known() const { return size >= 0; }
+    static FileIdentity of(const struct stat& st);
+    bool known() const { return size >= 0; }
     bool operator==(const FileIdentity&) const = default;
 };
 
@@ -43,19 +43,19 @@ struct Piece {
     int64_t length = 0;  // number of bytes of the original (range pieces)
     std::string bytes;   // literal bytes (used when length is 0)
 
-    static Piece Range(int64_t offset, int64_t length) { return {offset, length, {}}; }
-    static Piece Bytes(std::string bytes) { return {0, 0, std::move(bytes)}; }
+    static Piece range(int64_t offset, int64_t length) { return {offset, length, {}}; }
+    static Piece literal(std::string bytes) { return {0, 0, std::move(bytes)}; }
 };
 
 // The ID3v2 tag as it stands on disk at a 0-based offset: its total size (header, body and
 // footer), or -1 when no valid ID3v2 header is there. *error gets an errno value when the
 // file cannot be read (0 otherwise).
-int64_t ID3v2SizeAt(const std::string& path, int64_t offset, int* error);
+int64_t id3v2SizeAt(const std::string& path, int64_t offset, int* error);
 // The same on an open file (one small read, usually served by its buffer).
-int64_t ID3v2SizeAt(FileBytes& file, int64_t offset, int* error);
+int64_t id3v2SizeAt(FileBytes& file, int64_t offset, int* error);
 
 // Length of the file, or -1 with *error set.
-int64_t FileLength(const std::string& path, int* error);
+int64_t fileLength(const std::string& path, int* error);
 
 // Writes head at headOffset over exactly head.size() old bytes, then tail at tailOffset
 // (over the old trailing region, appending when longer) and cuts the file after it.
@@ -65,13 +65,13 @@ int64_t FileLength(const std::string& path, int* error);
 // changed bytes lie within one page (a kill leaves each tag old or new, never half of each)
 // and the tail keeps its length or goes away; otherwise nothing is written and the result is
 // kNeedsRebuild. There is no flush: the audio is never touched.
-int WriteInPlace(const std::string& path, int64_t headOffset, const std::string& head, int64_t tailOffset,
+int writeInPlace(const std::string& path, int64_t headOffset, const std::string& head, int64_t tailOffset,
                  const std::string& tail);
 // The same on a file opened for writing (FileBytes::Open with forWriting), which it closes
 // unless the result is kNeedsRebuild.
-int WriteInPlace(FileBytes& file, int64_t headOffset, const std::string& head, int64_t tailOffset,
+int writeInPlace(FileBytes& file, int64_t headOffset, const std::string& head, int64_t tailOffset,
                  const std::string& tail);
-// WriteInPlace's answer when the change is too large to be put down in place safely.
+// writeInPlace's answer when the change is too large to be put down in place safely.
 inline constexpr int kNeedsRebuild = -2;
 
 // Rebuilds the file from the pieces: a temporary file (mkstemp) in the same folder gets the
@@ -82,11 +82,11 @@ inline constexpr int kNeedsRebuild = -2;
 // (erFileChanged otherwise), before the copy and until the rename.
 // A file with several hard links, or one whose owner, group or attributes the temporary file
 // cannot get, is rewritten in place instead, behind an undo copy of the bytes it overwrites
-// that is flushed first and put back by TidyFolder when the write did not finish.
-int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const FileIdentity& expected = {});
+// that is flushed first and put back by tidyFolder when the write did not finish.
+int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const FileIdentity& expected = {});
 
 // A run that rebuilds many files makes them durable together. While a DeferredRebuilds object
-// lives, RebuildFile writes the temporary file and leaves it pending; Commit (or the end of the
+// lives, rebuildFile writes the temporary file and leaves it pending; Commit (or the end of the
 // object, or too many pending files) flushes all of them with one flush of their file system,
 // exchanges each with its original when the original is still the file that was rebuilt, and
 // flushes each folder once. Every original is still replaced only by a durable complete copy.
@@ -94,12 +94,12 @@ int RebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
 // the content of later rebuilds in their folder (overwriting a file is much cheaper than making
 // one and freeing another); the others are removed at once, the unused ones by Commit and the
 // end of the object. A killed run leaves old copies under Vorda's temporary names, which
-// TidyFolder removes. While old copies are reused, a batch is committed when they run out.
-// A pending file reads as its new content (PendingContent); writing it again commits first.
+// tidyFolder removes. While old copies are reused, a batch is committed when they run out.
+// A pending file reads as its new content (pendingContent); writing it again commits first.
 class DeferredRebuilds {
 public:
     struct Failure {
-        std::string path;  // as given to RebuildFile
+        std::string path;  // as given to rebuildFile
         int error = 0;
     };
     static constexpr size_t kMaxPending = 500;
@@ -113,22 +113,22 @@ public:
 
     // Puts every pending file in place; the files that could not be, since the object was made
     // or since the last Commit.
-    std::vector<Failure> Commit();
+    std::vector<Failure> commit();
 
 private:
     bool active_ = false;
 };
 
 // The temporary file holding the pending new content of path, or "" when path is not pending.
-std::string PendingContent(const std::string& path);
+std::string pendingContent(const std::string& path);
 // Commits the pending rebuilds when path is one of them (before it is written again).
-void CommitIfPending(const std::string& path);
+void commitIfPending(const std::string& path);
 
 // Vorda's own leftovers in a folder: puts back the old bytes of in-place rewrites that a killed
 // process did not finish, and removes temporary files of killed rebuilds (those no process
 // holds and that are older than kStaleAfterSeconds). Runs once per folder and process; cheap
 // to call again.
-void TidyFolder(const std::string& folder);
+void tidyFolder(const std::string& folder);
 inline constexpr int kStaleAfterSeconds = 600;
 // The name prefix of Vorda's temporary and undo files.
 inline constexpr const char* kTempPrefix = ".~vorda-";

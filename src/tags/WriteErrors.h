@@ -4,7 +4,7 @@
 
 namespace vorda {
 
-// Vorda's own error numbers, above every errno value (ErrorText of the file operations knows their text).
+// Vorda's own error numbers, above every errno value (errorText of the file operations knows their text).
 enum VordaError : int {
     erFileChanged = 2001,   // another program changed or replaced the file after it was read
     erNotAudio = 2002,      // neither an ID3 tag nor MPEG audio: no tag is written into it
@@ -14,6 +14,6 @@ enum VordaError : int {
 // Copies the extended attributes (user, security and ACL entries) of one open file to another;
 // false when one cannot be set (a security or trusted attribute without the privilege, or a
 // file system without them).
-bool CopyExtendedAttributes(int fromFd, int toFd);
+bool copyExtendedAttributes(int fromFd, int toFd);
 
 }  // namespace vorda

@@ -16,15 +16,15 @@ class clsAudio {
 public:
     virtual ~clsAudio() = default;
 
-    virtual bool ReadInfo(const std::string& path, long startPosition) = 0;
+    virtual bool readInfo(const std::string& path, long startPosition) = 0;
     // Decimal text; booleans as "-1"/"0"; empty for an index outside 0..11.
-    virtual std::string GetInfo(int index) const = 0;
-    virtual void Reset() = 0;
-    virtual long StartPos() const = 0;
-    virtual bool SetPosition(long position) = 0;
-    virtual bool IsValid() const = 0;
+    virtual std::string getInfo(int index) const = 0;
+    virtual void reset() = 0;
+    virtual long startPos() const = 0;
+    virtual bool setPosition(long position) = 0;
+    virtual bool isValid() const = 0;
     // "MPEG" for the MPEG reader, empty for the null reader.
-    virtual std::string AudioType() const = 0;
+    virtual std::string audioType() const = 0;
 };
 
 }  // namespace vorda

@@ -21,19 +21,19 @@ namespace vorda {
 
 namespace {
 
-clsFile::OverwriteQuestion& DefaultQuestion() {
+clsFile::OverwriteQuestion& defaultQuestion() {
     static clsFile::OverwriteQuestion question;
     return question;
 }
 
 // True when something (a file, a folder, even a dangling link) stands at the path.
-bool EntryExists(const std::string& path) {
+bool entryExists(const std::string& path) {
     struct stat st{};
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
 // True when both paths name the same file on disk (same device and inode).
-bool SameFileOnDisk(const std::string& a, const std::string& b) {
+bool sameFileOnDisk(const std::string& a, const std::string& b) {
     struct stat sa{};
     struct stat sb{};
     if (a.empty() || b.empty()) return false;
@@ -41,108 +41,108 @@ bool SameFileOnDisk(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-// Tidies the folder of a path once per process (see tagfile::TidyFolder).
-void TidyFolder(const std::string& path) {
+// Tidies the folder of a path once per process (see tagfile::tidyFolder).
+void tidyFolder(const std::string& path) {
     const auto slash = path.rfind('/');
-    tagfile::TidyFolder(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash));
+    tagfile::tidyFolder(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash));
 }
 
 // The extension of a file name in lower case; empty when the name has no dot.
-std::string LowerExtension(const std::string& fileName) {
+std::string lowerExtension(const std::string& fileName) {
     if (fileName.find('.') == std::string::npos) return {};
-    return AsciiLower(GetExtension(fileName));
+    return asciiLower(getExtension(fileName));
 }
 
 }  // namespace
 
 clsFile::clsFile()
     : tag_(std::make_unique<clsID3>()), audio_(std::make_unique<clsMPEG>()),
-      ask_(DefaultQuestion()) {}
+      ask_(defaultQuestion()) {}
 
 clsFile::~clsFile() = default;
 
-void clsFile::SetTag(std::unique_ptr<clsTag> tag) {
+void clsFile::setTag(std::unique_ptr<clsTag> tag) {
     if (tag) tag_ = std::move(tag);
 }
 
-void clsFile::SetAudio(std::unique_ptr<clsAudio> audio) {
+void clsFile::setAudio(std::unique_ptr<clsAudio> audio) {
     if (audio) audio_ = std::move(audio);
 }
 
-void clsFile::SetDefaultOverwriteQuestion(OverwriteQuestion question) {
-    DefaultQuestion() = std::move(question);
+void clsFile::setDefaultOverwriteQuestion(OverwriteQuestion question) {
+    defaultQuestion() = std::move(question);
 }
 
-int64_t clsFile::FileSize() const {
+int64_t clsFile::fileSize() const {
     if (knownSize_ >= 0) return knownSize_;
-    const std::string pending = tagfile::PendingContent(fullPath_);
+    const std::string pending = tagfile::pendingContent(fullPath_);
     struct stat st{};
     if (fullPath_.empty() || ::stat((pending.empty() ? fullPath_ : pending).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return 0;
     return static_cast<int64_t>(st.st_size);
 }
 
-std::string clsFile::Path() const { return GetFolder(fullPath_); }
+std::string clsFile::path() const { return getFolder(fullPath_); }
 
-std::string clsFile::name() const { return GetFileName(fullPath_); }
+std::string clsFile::name() const { return getFileName(fullPath_); }
 
-void clsFile::NoteWritten() {
+void clsFile::noteWritten() {
     knownSize_ = -1;
     // A rebuild still pending in a batch becomes the file as it is: its identity is kept by the rename.
-    const std::string pending = tagfile::PendingContent(fullPath_);
+    const std::string pending = tagfile::pendingContent(fullPath_);
     const std::string& current = pending.empty() ? fullPath_ : pending;
     struct stat st{};
-    identity_ = !current.empty() && ::stat(current.c_str(), &st) == 0 ? tagfile::FileIdentity::Of(st)
+    identity_ = !current.empty() && ::stat(current.c_str(), &st) == 0 ? tagfile::FileIdentity::of(st)
                                                                        : tagfile::FileIdentity();
 }
 
-void clsFile::Reset() {
+void clsFile::reset() {
     fullPath_.clear();
     knownSize_ = -1;
     identity_ = {};
-    tag_->Reset();
-    audio_->Reset();
+    tag_->reset();
+    audio_->reset();
 }
 
-void clsFile::SetAttributes(int attributes) { SetFileAttributes(fullPath_, attributes); }
+void clsFile::setAttributes(int attributes) { setFileAttributes(fullPath_, attributes); }
 
-int clsFile::GetAttributes() const { return GetFileAttributes(fullPath_); }
+int clsFile::getAttributes() const { return getFileAttributes(fullPath_); }
 
-bool clsFile::SetFileLength(int64_t newLength) {
+bool clsFile::setFileLength(int64_t newLength) {
     knownSize_ = -1;
-    if (newLength < 0 || FileSize() <= newLength) return false;
+    if (newLength < 0 || fileSize() <= newLength) return false;
     const int fd = ::open(fullPath_.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) return false;
     const bool done = ::ftruncate(fd, static_cast<off_t>(newLength)) == 0;
     const bool closed = ::close(fd) == 0;
-    NoteWritten();
+    noteWritten();
     return done && closed;
 }
 
-int clsFile::AskOverwrite(const std::string& source, const std::string& destination) const {
+int clsFile::askOverwrite(const std::string& source, const std::string& destination) const {
     return ask_ ? ask_(source, destination) : feaSkip;
 }
 
-int clsFile::Move(const std::string& targetFolder) {
+int clsFile::move(const std::string& targetFolder) {
     knownSize_ = -1;
     if (targetFolder.empty() || fullPath_.empty()) return 0;
     // One final "/", however many were typed.
     std::string folder = targetFolder;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    folder = AddBackslash(folder);
-    if (folder == Path() || folder == "/") return 0;
+    folder = addBackslash(folder);
+    if (folder == path() || folder == "/") return 0;
 
     const std::string destination = folder + name();
     // The same file reached through another spelling of its folder: already there.
-    if (SameFileOnDisk(fullPath_, destination)) return 0;
-    if (EntryExists(destination) && AskOverwrite(fullPath_, destination) != feaReplace) return -1;
+    if (sameFileOnDisk(fullPath_, destination)) return 0;
+    if (entryExists(destination) && askOverwrite(fullPath_, destination) != feaReplace) return -1;
 
-    const int result = ShellFileOperation(fullPath_, destination, foMove, settings().bRecycleFiles);
+    const int result = shellFileOperation(fullPath_, destination, foMove, settings().bRecycleFiles);
     if (result == 0) fullPath_ = destination;
     return result;
 }
 
-int clsFile::Rename(const std::string& newName) {
+int clsFile::rename(const std::string& newName) {
     knownSize_ = -1;
     if (fullPath_.empty()) return 0;
     const auto slash = newName.rfind('/');
@@ -150,27 +150,27 @@ int clsFile::Rename(const std::string& newName) {
     if (fileName.empty() || fileName == name()) return 0;
     if (fileName == "." || fileName == "..") return EINVAL;
 
-    const std::string destination = Path() + fileName;
+    const std::string destination = path() + fileName;
     // Another file under the new name needs the user's consent; the same file seen under
     // another name (a case-insensitive file system, a hard link) is renamed directly.
-    if (EntryExists(destination) && !SameFileOnDisk(fullPath_, destination) &&
-        AskOverwrite(fullPath_, destination) != feaReplace)
+    if (entryExists(destination) && !sameFileOnDisk(fullPath_, destination) &&
+        askOverwrite(fullPath_, destination) != feaReplace)
         return -1;
 
-    const int result = ShellFileOperation(fullPath_, destination, foRename, settings().bRecycleFiles);
+    const int result = shellFileOperation(fullPath_, destination, foRename, settings().bRecycleFiles);
     if (result == 0) fullPath_ = destination;
     return result;
 }
 
-int clsFile::Copy(const std::string& targetPath) {
+int clsFile::copy(const std::string& targetPath) {
     if (targetPath.empty() || fullPath_.empty() || targetPath == fullPath_) return 0;
-    if (SameFileOnDisk(fullPath_, targetPath)) return 0;
-    if (EntryExists(targetPath) && AskOverwrite(fullPath_, targetPath) != feaReplace) return -1;
-    return ShellFileOperation(fullPath_, targetPath, foCopy, settings().bRecycleFiles);
+    if (sameFileOnDisk(fullPath_, targetPath)) return 0;
+    if (entryExists(targetPath) && askOverwrite(fullPath_, targetPath) != feaReplace) return -1;
+    return shellFileOperation(fullPath_, targetPath, foCopy, settings().bRecycleFiles);
 }
 
-void clsFile::SelectHandlers() {
-    const std::string extension = LowerExtension(name());
+void clsFile::selectHandlers() {
+    const std::string extension = lowerExtension(name());
     if (extension == "mp3" || extension == "mp2") {
         tag_ = std::make_unique<clsID3>();
         audio_ = std::make_unique<clsMPEG>();
@@ -180,30 +180,30 @@ void clsFile::SelectHandlers() {
     }
 }
 
-bool clsFile::ReadFile(const std::string& path, bool readTags) {
+bool clsFile::readFile(const std::string& path, bool readTags) {
     // Only a regular file (or a link to one) is read; folders, pipes and devices are not files.
     // The file is opened once: the tag handler and the audio reader read through its buffers.
     // Leftovers of a killed write in this folder are dealt with first: an unfinished in-place
     // rewrite is undone before the file is read.
-    TidyFolder(path);
+    tidyFolder(path);
     FileBytes bytes;
     identity_ = {};
     // A file rebuilt in a batch that is not yet in place reads as its new content.
-    const std::string pending = tagfile::PendingContent(path);
-    if (!bytes.Open(pending.empty() ? path : pending)) {
+    const std::string pending = tagfile::pendingContent(path);
+    if (!bytes.open(pending.empty() ? path : pending)) {
         // A regular file that cannot be opened (no read permission) is still a file, with
         // nothing read from it.
         struct stat st{};
-        if (path.empty() || bytes.Error() == EINVAL || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        if (path.empty() || bytes.error() == EINVAL || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             return false;
         knownSize_ = static_cast<int64_t>(st.st_size);
     } else {
-        knownSize_ = bytes.Size();
-        identity_ = tagfile::FileIdentity::Of(bytes.Status());
+        knownSize_ = bytes.size();
+        identity_ = tagfile::FileIdentity::of(bytes.status());
     }
 
     fullPath_ = path;
-    SelectHandlers();
+    selectHandlers();
     struct Reading {
         FileBytes*& slot;
         ~Reading() { slot = nullptr; }
@@ -214,29 +214,29 @@ bool clsFile::ReadFile(const std::string& path, bool readTags) {
     if (auto* mpeg = dynamic_cast<clsMPEG*>(audio_.get()))
         mpeg->ReadInfo(bytes, start);
     else
-        audio_->ReadInfo(fullPath_, start);
+        audio_->readInfo(fullPath_, start);
     return true;
 }
 
-int clsFile::PutTags() {
+int clsFile::putTags() {
     const Settings& s = settings();
-    const int original = GetAttributes();
+    const int original = getAttributes();
     if (original == faReadOnly && !s.bIgnoreReadOnly) return 0;
-    if (original != 0) SetAttributes(0);
+    if (original != 0) setAttributes(0);
 
     const int result = tag_->tagWrite();
     knownSize_ = -1;
     // Attributes go to the file as it will stay, not to one a pending rebuild replaces.
-    if (s.bSetAttributes || original != 0) tagfile::CommitIfPending(fullPath_);
+    if (s.bSetAttributes || original != 0) tagfile::commitIfPending(fullPath_);
 
     if (s.bSetAttributes) {
         int attributes = 0;
         if (s.bReadOnly) attributes |= faReadOnly;
         if (s.bHidden) attributes |= faHidden;
         if (s.bArchive) attributes |= faArchive;
-        SetAttributes(attributes);
+        setAttributes(attributes);
     } else if (original != 0) {
-        SetAttributes(original);
+        setAttributes(original);
     }
     return result;
 }

@@ -25,55 +25,55 @@ public:
     clsFile(const clsFile&) = delete;
     clsFile& operator=(const clsFile&) = delete;
 
-    clsTag& Tag() { return *tag_; }
-    const clsTag& Tag() const { return *tag_; }
-    clsAudio& Audio() { return *audio_; }
-    const clsAudio& Audio() const { return *audio_; }
-    void SetTag(std::unique_ptr<clsTag> tag);
-    void SetAudio(std::unique_ptr<clsAudio> audio);
+    clsTag& tag() { return *tag_; }
+    const clsTag& tag() const { return *tag_; }
+    clsAudio& audio() { return *audio_; }
+    const clsAudio& audio() const { return *audio_; }
+    void setTag(std::unique_ptr<clsTag> tag);
+    void setAudio(std::unique_ptr<clsAudio> audio);
 
-    // Length in bytes, 0 when the file does not exist. Known from ReadFile until the file is
-    // written, truncated, moved or renamed through this object (or SizeChanged is called);
+    // Length in bytes, 0 when the file does not exist. Known from readFile until the file is
+    // written, truncated, moved or renamed through this object (or sizeChanged is called);
     // asked of the file system otherwise.
-    int64_t FileSize() const;
-    // Forgets the length known from ReadFile (the tag handlers call it after writing).
-    void SizeChanged() { knownSize_ = -1; }
-    // The open file while ReadFile runs, for the handlers to read through; nullptr otherwise.
-    FileBytes* ReadingBytes() const { return reading_; }
-    // The file as ReadFile found it (or as this object last wrote it): a write refuses to act
+    int64_t fileSize() const;
+    // Forgets the length known from readFile (the tag handlers call it after writing).
+    void sizeChanged() { knownSize_ = -1; }
+    // The open file while readFile runs, for the handlers to read through; nullptr otherwise.
+    FileBytes* readingBytes() const { return reading_; }
+    // The file as readFile found it (or as this object last wrote it): a write refuses to act
     // on a file that differs from it. Unknown when the file could not be opened.
-    const tagfile::FileIdentity& ReadIdentity() const { return identity_; }
+    const tagfile::FileIdentity& readIdentity() const { return identity_; }
     // Takes the file's present state as the one read (the tag handlers call it after writing).
-    void NoteWritten();
-    const std::string& FullPath() const { return fullPath_; }
-    // Folder of FullPath, ending with "/".
-    std::string Path() const;
+    void noteWritten();
+    const std::string& fullPath() const { return fullPath_; }
+    // Folder of fullPath, ending with "/".
+    std::string path() const;
     // File name with extension.
     std::string name() const;
 
-    void Reset();
-    void SetAttributes(int attributes);
-    int GetAttributes() const;
+    void reset();
+    void setAttributes(int attributes);
+    int getAttributes() const;
     // Truncates the file; only shortens. False when nothing was done or it failed.
-    bool SetFileLength(int64_t newLength);
+    bool setFileLength(int64_t newLength);
     // 0 on success or nothing to do, an errno value on failure, -1 when overwriting was declined.
-    int Move(const std::string& targetFolder);
-    int Rename(const std::string& newName);
-    int Copy(const std::string& targetPath);
+    int move(const std::string& targetFolder);
+    int rename(const std::string& newName);
+    int copy(const std::string& targetPath);
     // Binds the object to a file, chooses the handlers, reads tags (when readTags) and audio info.
-    bool ReadFile(const std::string& path, bool readTags);
+    bool readFile(const std::string& path, bool readTags);
     // Writes the tags back with the read-only and attribute rules.
-    int PutTags();
+    int putTags();
 
     // The question asked before moving, renaming or copying over an existing file.
     // Without one, the answer is feaSkip.
-    void SetOverwriteQuestion(OverwriteQuestion question) { ask_ = std::move(question); }
+    void setOverwriteQuestion(OverwriteQuestion question) { ask_ = std::move(question); }
     // The default question for every new file object (the main window installs its own).
-    static void SetDefaultOverwriteQuestion(OverwriteQuestion question);
+    static void setDefaultOverwriteQuestion(OverwriteQuestion question);
 
 private:
-    void SelectHandlers();
-    int AskOverwrite(const std::string& source, const std::string& destination) const;
+    void selectHandlers();
+    int askOverwrite(const std::string& source, const std::string& destination) const;
 
     std::unique_ptr<clsTag> tag_;
     std::unique_ptr<clsAudio> audio_;

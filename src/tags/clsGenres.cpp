@@ -31,25 +31,25 @@ constexpr std::array<std::string_view, clsGenres::kCount> kGenreNames = {
     "Heavy Metal", "Black Metal", "Crossover", "Contemporary Christian", "Christian Rock",
     "Merengue", "Salsa", "Thrash Metal", "Anime", "JPop", "Synthpop"};
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameNoCase(std::string_view a, std::string_view b)
+bool sameNoCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
     return true;
 }
 
 }  // namespace
 
-std::string clsGenres::Genre(int number) const
+std::string clsGenres::genre(int number) const
 {
     if (number < 0 || number >= kCount) return {};
     return std::string(kGenreNames[static_cast<size_t>(number)]);
 }
 
-int clsGenres::GenreID(std::string_view name) const
+int clsGenres::genreId(std::string_view name) const
 {
     if (name.empty() || name.size() > kEntryWidth) return kNoGenre;
     // The name followed by spaces up to the entry width must equal a padded entry: the name
@@ -58,10 +58,10 @@ int clsGenres::GenreID(std::string_view name) const
     if (end == std::string_view::npos) return kNoGenre;
     const std::string_view bare = name.substr(0, end + 1);
     for (int i = 0; i < kCount; ++i)
-        if (SameNoCase(bare, kGenreNames[static_cast<size_t>(i)])) return i;
+        if (sameNoCase(bare, kGenreNames[static_cast<size_t>(i)])) return i;
     return kNoGenre;
 }
 
-bool clsGenres::HasGenre(std::string_view name) const { return GenreID(name) != kNoGenre; }
+bool clsGenres::hasGenre(std::string_view name) const { return genreId(name) != kNoGenre; }
 
 }  // namespace vorda

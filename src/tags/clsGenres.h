@@ -18,14 +18,14 @@ public:
     static constexpr size_t kEntryWidth = 22;
 
     // The name of a genre number; empty for any number without a name.
-    std::string Genre(int number) const;
+    std::string genre(int number) const;
     // The number of the genre with this name, ignoring letter case; 255 when the name is
     // empty, longer than 22 characters or not in the table. Trailing spaces are allowed (the
     // table pads its names with them); a name that is only the beginning of a table name, or
     // that starts with a blank, is not found.
-    int GenreID(std::string_view name) const;
-    // True when GenreID finds the name.
-    bool HasGenre(std::string_view name) const;
+    int genreId(std::string_view name) const;
+    // True when genreId finds the name.
+    bool hasGenre(std::string_view name) const;
 };
 
 }  // namespace vorda

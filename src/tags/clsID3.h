@@ -27,34 +27,34 @@ public:
     std::string tagType() const override;
     bool tagRead(clsFile& file) override;
     int tagWrite() override;
-    long tagSize() const override { return v2_.Size(); }
-    long tagPosition() const override { return v2_.Position(); }
+    long tagSize() const override { return v2_.size(); }
+    long tagPosition() const override { return v2_.position(); }
     void setTagPosition(long position) override { v2_.setPosition(position); }
-    std::string GetValue(int key, const std::string& param = std::string()) override;
-    bool SetValue(int key, const std::string& value, const std::string& param = std::string()) override;
-    int RemoveJunk() override;
-    void Reset() override;
-    void Add(int kind) override;
-    void Remove(int kind) override;
+    std::string getValue(int key, const std::string& param = std::string()) override;
+    bool setValue(int key, const std::string& value, const std::string& param = std::string()) override;
+    int removeJunk() override;
+    void reset() override;
+    void add(int kind) override;
+    void remove(int kind) override;
 
     // The tag objects and the pending actions, for inspection.
-    const clsID3v1& ID3v1() const { return v1_; }
-    const clsID3v2& ID3v2() const { return v2_; }
-    int ID3v1Action() const { return v1Action_; }
-    int ID3v2Action() const { return v2Action_; }
-    int Lyrics3Action() const { return lyricsAction_; }
+    const clsID3v1& id3v1() const { return v1_; }
+    const clsID3v2& id3v2() const { return v2_; }
+    int id3v1Action() const { return v1Action_; }
+    int id3v2Action() const { return v2Action_; }
+    int lyrics3Action() const { return lyricsAction_; }
 
     // True when the ID3v2 tag must be kept under the option "If needed": it holds something
     // the ID3v1 tag (as it will be written) cannot.
     bool isID3v2Needed() const;
 
 private:
-    bool V1Written() const;
-    bool V2Written() const;
-    std::string PaddedTrack(const std::string& track) const;
-    void ApplyOptions();
-    void KeepInSync(bool v1Removed, bool v2Removed);
-    void FinishWrite(bool v1Written, int64_t lyricsLength, int64_t fileLength);
+    bool v1Written() const;
+    bool v2Written() const;
+    std::string paddedTrack(const std::string& track) const;
+    void applyOptions();
+    void keepInSync(bool v1Removed, bool v2Removed);
+    void finishWrite(bool v1Written, int64_t lyricsLength, int64_t fileLength);
 
     clsGenres genres_;
     clsID3v1 v1_;

@@ -24,14 +24,14 @@ constexpr int64_t kLyrics3V2Trailer = 15;  // six size digits and "LYRICS200"
 // the trailing region; a bound for hostile files, far above what any tagger leaves.
 constexpr int kMaxStackedBlocks = 1000;
 
-const clsGenres& BuiltInGenres()
+const clsGenres& builtInGenres()
 {
     static const clsGenres table;
     return table;
 }
 
 // Reads exactly n bytes at offset; false on a short read or an error (errno is kept).
-bool ReadAt(int fd, int64_t offset, size_t n, std::string& out)
+bool readAt(int fd, int64_t offset, size_t n, std::string& out)
 {
     out.assign(n, '\0');
     size_t done = 0;
@@ -51,18 +51,18 @@ bool ReadAt(int fd, int64_t offset, size_t n, std::string& out)
 }
 
 // The same through an open file's buffers.
-bool ReadAt(FileBytes& file, int64_t offset, size_t n, std::string& out)
+bool readAt(FileBytes& file, int64_t offset, size_t n, std::string& out)
 {
-    const std::string_view bytes = file.Text(offset, n);
+    const std::string_view bytes = file.text(offset, n);
     if (bytes.size() != n) {
-        errno = file.Error() != 0 ? file.Error() : EIO;
+        errno = file.error() != 0 ? file.error() : EIO;
         return false;
     }
     out.assign(bytes);
     return true;
 }
 
-int WriteAt(int fd, int64_t offset, std::string_view data)
+int writeAt(int fd, int64_t offset, std::string_view data)
 {
     size_t done = 0;
     while (done < data.size()) {
@@ -78,7 +78,7 @@ int WriteAt(int fd, int64_t offset, std::string_view data)
     return 0;
 }
 
-int64_t LengthOf(int fd)
+int64_t lengthOf(int fd)
 {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return -1;
@@ -93,7 +93,7 @@ public:
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
     // Closes now and reports a failure of the close.
-    int Close()
+    int close()
     {
         const int fd = fd_;
         fd_ = -1;
@@ -104,7 +104,7 @@ private:
     int fd_;
 };
 
-int OpenFile(const std::string& path, int flags)
+int openFile(const std::string& path, int flags)
 {
     int fd;
     do {
@@ -114,7 +114,7 @@ int OpenFile(const std::string& path, int flags)
 }
 
 // Only the decimal digits 0-9 (and not empty).
-bool AllDigits(std::string_view text)
+bool allDigits(std::string_view text)
 {
     if (text.empty()) return false;
     for (char c : text)
@@ -122,14 +122,14 @@ bool AllDigits(std::string_view text)
     return true;
 }
 
-int64_t DigitsValue(std::string_view digits)
+int64_t digitsValue(std::string_view digits)
 {
     int64_t value = 0;
     for (char c : digits) value = value * 10 + (c - '0');
     return value;
 }
 
-std::string ZeroPadded(int64_t value, int width)
+std::string zeroPadded(int64_t value, int width)
 {
     std::string digits = std::to_string(value);
     if (digits.size() < static_cast<size_t>(width)) digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
@@ -138,16 +138,16 @@ std::string ZeroPadded(int64_t value, int width)
 
 // An ID3v1 text field: everything from the first zero byte on is dropped, and so are the
 // trailing blanks most writers pad with.
-std::string V1Field(std::string_view raw)
+std::string v1Field(std::string_view raw)
 {
     const size_t zero = raw.find('\0');
     if (zero != std::string_view::npos) raw = raw.substr(0, zero);
     const size_t end = raw.find_last_not_of(' ');
     raw = end == std::string_view::npos ? std::string_view() : raw.substr(0, end + 1);
-    return Latin1ToUtf8(raw);
+    return latin1ToUtf8(raw);
 }
 
-std::string TrimSpaces(std::string_view text)
+std::string trimSpaces(std::string_view text)
 {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
@@ -156,7 +156,7 @@ std::string TrimSpaces(std::string_view text)
 }
 
 // The first count characters of UTF-8 text.
-std::string LeftChars(const std::string& text, size_t count)
+std::string leftChars(const std::string& text, size_t count)
 {
     size_t chars = 0;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -170,18 +170,18 @@ std::string LeftChars(const std::string& text, size_t count)
 }
 
 // Number of single-byte characters the text takes on disk.
-size_t DiskLength(const std::string& text) { return Utf8ToLatin1(text).size(); }
+size_t diskLength(const std::string& text) { return utf8ToLatin1(text).size(); }
 
 // An ID3v1 field on disk: cut to width or padded with zero bytes.
-std::string FitField(const std::string& text, size_t width)
+std::string fitField(const std::string& text, size_t width)
 {
-    std::string bytes = Utf8ToLatin1(text);
+    std::string bytes = utf8ToLatin1(text);
     bytes.resize(width, '\0');
     return bytes;
 }
 
 // The value of the leading number of the text (blanks and a sign allowed in front).
-int64_t LeadingNumber(std::string_view text)
+int64_t leadingNumber(std::string_view text)
 {
     size_t pos = 0;
     while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
@@ -199,15 +199,15 @@ int64_t LeadingNumber(std::string_view text)
 
 clsID3v1::clsID3v1() = default;
 
-const clsGenres& clsID3v1::Genres() const { return genres_ ? *genres_ : BuiltInGenres(); }
+const clsGenres& clsID3v1::genres() const { return genres_ ? *genres_ : builtInGenres(); }
 
-void clsID3v1::SetGenreHandler(const clsGenres* genres) { genres_ = genres; }
+void clsID3v1::setGenreHandler(const clsGenres* genres) { genres_ = genres; }
 
-std::string clsID3v1::Genre() const { return Genres().Genre(genreNr_); }
+std::string clsID3v1::genre() const { return genres().genre(genreNr_); }
 
-std::string clsID3v1::Track() const { return track_ > 0 ? std::to_string(track_) : std::string(); }
+std::string clsID3v1::track() const { return track_ > 0 ? std::to_string(track_) : std::string(); }
 
-double clsID3v1::Version() const
+double clsID3v1::version() const
 {
     if (!hasID3v1_) return 0.0;
     return track_ > 0 ? 1.1 : 1.0;
@@ -215,7 +215,7 @@ double clsID3v1::Version() const
 
 // ---------------------------------------------------------------- setters
 
-void clsID3v1::SetText(std::string& field, std::string value)
+void clsID3v1::setText(std::string& field, std::string value)
 {
     // A zero byte ends a field on disk, so a value never holds one.
     std::erase(value, '\0');
@@ -224,37 +224,37 @@ void clsID3v1::SetText(std::string& field, std::string value)
     changed_ = true;
 }
 
-void clsID3v1::SetTitle(const std::string& value) { SetText(title_, LeftChars(value, kMaxLongField)); }
-void clsID3v1::SetArtist(const std::string& value) { SetText(artist_, LeftChars(value, kMaxLongField)); }
-void clsID3v1::SetAlbum(const std::string& value) { SetText(album_, LeftChars(value, kMaxLongField)); }
-void clsID3v1::SetComment(const std::string& value) { SetText(comment_, LeftChars(value, kFieldWidth)); }
-void clsID3v1::SetYear(const std::string& value) { SetText(year_, LeftChars(value, kYearWidth)); }
-void clsID3v1::SetAuthor(const std::string& value) { SetText(author_, LeftChars(value, kMaxLongField)); }
-void clsID3v1::SetMood(const std::string& value) { SetText(mood_, value); }
-void clsID3v1::SetSituation(const std::string& value) { SetText(situation_, value); }
-void clsID3v1::SetLyrics(const std::string& value) { SetText(lyrics_, value); }
-void clsID3v1::SetQuality(const std::string& value) { SetText(quality_, value); }
-void clsID3v1::SetImages(const std::string& value) { SetText(images_, value); }
-void clsID3v1::SetOtherInfo(const std::string& value) { SetText(otherInfo_, value); }
+void clsID3v1::setTitle(const std::string& value) { setText(title_, leftChars(value, kMaxLongField)); }
+void clsID3v1::setArtist(const std::string& value) { setText(artist_, leftChars(value, kMaxLongField)); }
+void clsID3v1::setAlbum(const std::string& value) { setText(album_, leftChars(value, kMaxLongField)); }
+void clsID3v1::setComment(const std::string& value) { setText(comment_, leftChars(value, kFieldWidth)); }
+void clsID3v1::setYear(const std::string& value) { setText(year_, leftChars(value, kYearWidth)); }
+void clsID3v1::setAuthor(const std::string& value) { setText(author_, leftChars(value, kMaxLongField)); }
+void clsID3v1::setMood(const std::string& value) { setText(mood_, value); }
+void clsID3v1::setSituation(const std::string& value) { setText(situation_, value); }
+void clsID3v1::setLyrics(const std::string& value) { setText(lyrics_, value); }
+void clsID3v1::setQuality(const std::string& value) { setText(quality_, value); }
+void clsID3v1::setImages(const std::string& value) { setText(images_, value); }
+void clsID3v1::setOtherInfo(const std::string& value) { setText(otherInfo_, value); }
 
-void clsID3v1::SetGenre(const std::string& name)
+void clsID3v1::setGenre(const std::string& name)
 {
     // The name the genre byte shows already (empty for a number without a name, 148 to 254
     // included) leaves the byte as it is: writing back the shown values changes nothing.
-    if (name == Genre()) return;
-    SetGenreNr(static_cast<uint8_t>(Genres().GenreID(name)));
+    if (name == genre()) return;
+    setGenreNr(static_cast<uint8_t>(genres().genreId(name)));
 }
 
-void clsID3v1::SetGenreNr(uint8_t number)
+void clsID3v1::setGenreNr(uint8_t number)
 {
     if (genreNr_ == number) return;
     genreNr_ = number;
     changed_ = true;
 }
 
-void clsID3v1::SetTrack(const std::string& value)
+void clsID3v1::setTrack(const std::string& value)
 {
-    int64_t number = LeadingNumber(value);
+    int64_t number = leadingNumber(value);
     if (number < 0) number = 0;
     if (number > 255) number = 255;
     if (track_ == static_cast<int>(number)) return;
@@ -262,27 +262,27 @@ void clsID3v1::SetTrack(const std::string& value)
     changed_ = true;
 }
 
-void clsID3v1::SetHasID3v1(bool value)
+void clsID3v1::setHasID3v1(bool value)
 {
     hasID3v1_ = value;
     changed_ = true;
 }
 
-void clsID3v1::SetHasLyrics3(bool value)
+void clsID3v1::setHasLyrics3(bool value)
 {
     if (!hasID3v1_ || hasLyrics3_ == value) return;
     hasLyrics3_ = value;
     changed_ = true;
 }
 
-void clsID3v1::SetLyricsSize(int64_t value)
+void clsID3v1::setLyricsSize(int64_t value)
 {
     if (!hasLyrics3_ || lyricsSize_ == value) return;
     lyricsSize_ = value;
     changed_ = true;
 }
 
-void clsID3v1::LyricsReset()
+void clsID3v1::lyricsReset()
 {
     mood_.clear();
     situation_.clear();
@@ -297,7 +297,7 @@ void clsID3v1::LyricsReset()
     lyrics3Version_ = 0;
 }
 
-void clsID3v1::Reset()
+void clsID3v1::reset()
 {
     title_.clear();
     artist_.clear();
@@ -308,46 +308,46 @@ void clsID3v1::Reset()
     genreNr_ = clsGenres::kNoGenre;
     hasID3v1_ = false;
     changed_ = false;
-    LyricsReset();
+    lyricsReset();
 }
 
 // ---------------------------------------------------------------- reading
 
-bool clsID3v1::GetID3v1(const std::string& path)
+bool clsID3v1::getID3v1(const std::string& path)
 {
     FileBytes file;
-    if (!file.Open(path)) {
-        Reset();
+    if (!file.open(path)) {
+        reset();
         fileLength_ = 0;
         tailStart_ = 0;
         return false;
     }
-    return GetID3v1(file);
+    return getID3v1(file);
 }
 
-bool clsID3v1::GetID3v1(FileBytes& file)
+bool clsID3v1::getID3v1(FileBytes& file)
 {
-    Reset();
+    reset();
     fileLength_ = 0;
     tailStart_ = 0;
-    if (!file.IsOpen()) return false;
-    return ReadFrom(file);
+    if (!file.isOpen()) return false;
+    return readFrom(file);
 }
 
-bool clsID3v1::ReadFrom(FileBytes& fd)
+bool clsID3v1::readFrom(FileBytes& fd)
 {
-    const int64_t length = fd.Size();
+    const int64_t length = fd.size();
     fileLength_ = length;
     tailStart_ = length;
-    const int errorBefore = fd.Error();
+    const int errorBefore = fd.error();
     std::string tag;
-    if (length < kTagSize || !fd.HasText(length - kTagSize, kTagId)) {
+    if (length < kTagSize || !fd.hasText(length - kTagSize, kTagId)) {
         // No tag. Lyrics3 blocks left at the end without their tag are still no audio: a new
         // tag replaces them instead of taking them for its own.
-        tailStart_ = StackStart(fd, length);
-        return errorBefore != 0 || fd.Error() == 0;
+        tailStart_ = stackStart(fd, length);
+        return errorBefore != 0 || fd.error() == 0;
     }
-    if (!ReadAt(fd, length - kTagSize, static_cast<size_t>(kTagSize), tag)) return false;
+    if (!readAt(fd, length - kTagSize, static_cast<size_t>(kTagSize), tag)) return false;
 
     hasID3v1_ = true;
     std::string comment = tag.substr(97, 30);
@@ -356,25 +356,25 @@ bool clsID3v1::ReadFrom(FileBytes& fd)
         comment[29] = '\0';
     }
     genreNr_ = static_cast<uint8_t>(tag[127]);
-    title_ = V1Field(std::string_view(tag).substr(3, 30));
-    artist_ = V1Field(std::string_view(tag).substr(33, 30));
-    album_ = V1Field(std::string_view(tag).substr(63, 30));
-    year_ = V1Field(std::string_view(tag).substr(93, 4));
-    comment_ = V1Field(comment);
+    title_ = v1Field(std::string_view(tag).substr(3, 30));
+    artist_ = v1Field(std::string_view(tag).substr(33, 30));
+    album_ = v1Field(std::string_view(tag).substr(63, 30));
+    year_ = v1Field(std::string_view(tag).substr(93, 4));
+    comment_ = v1Field(comment);
 
     const int64_t lyricsEnd = length - kTagSize;
-    tailStart_ = StackStart(fd, lyricsEnd - ReadLyrics3(fd, lyricsEnd));
+    tailStart_ = stackStart(fd, lyricsEnd - readLyrics3(fd, lyricsEnd));
     // A read that failed on the way leaves the extent of the region unknown.
-    return errorBefore != 0 || fd.Error() == 0;
+    return errorBefore != 0 || fd.error() == 0;
 }
 
-int64_t clsID3v1::StackStart(FileBytes& fd, int64_t end)
+int64_t clsID3v1::stackStart(FileBytes& fd, int64_t end)
 {
     for (int round = 0; round < kMaxStackedBlocks; ++round) {
         clsID3v1 older;
-        if (const int64_t lyrics = older.ReadLyrics3(fd, end); lyrics > 0) {
+        if (const int64_t lyrics = older.readLyrics3(fd, end); lyrics > 0) {
             end -= lyrics;
-        } else if (end >= kTagSize && fd.HasText(end - kTagSize, kTagId)) {
+        } else if (end >= kTagSize && fd.hasText(end - kTagSize, kTagId)) {
             end -= kTagSize;
         } else {
             break;
@@ -383,27 +383,27 @@ int64_t clsID3v1::StackStart(FileBytes& fd, int64_t end)
     return end;
 }
 
-int64_t clsID3v1::ReadLyrics3(FileBytes& fd, int64_t end)
+int64_t clsID3v1::readLyrics3(FileBytes& fd, int64_t end)
 {
     const int64_t markerAt = end - 9;
     std::string marker;
-    if (markerAt < 0 || !ReadAt(fd, markerAt, 9, marker)) return 0;
-    if (marker == kLyrics200) return ReadLyrics3V2(fd, end);
-    if (marker == kLyricsEnd) return ReadLyrics3V1(fd, end);
+    if (markerAt < 0 || !readAt(fd, markerAt, 9, marker)) return 0;
+    if (marker == kLyrics200) return readLyrics3V2(fd, end);
+    if (marker == kLyricsEnd) return readLyrics3V1(fd, end);
     return 0;
 }
 
-int64_t clsID3v1::ReadLyrics3V2(FileBytes& fd, int64_t end)
+int64_t clsID3v1::readLyrics3V2(FileBytes& fd, int64_t end)
 {
     // The size counts from "LYRICSBEGIN" to the end of the last field.
     const int64_t sizeAt = end - kLyrics3V2Trailer;
     std::string sizeDigits;
-    if (sizeAt < 0 || !ReadAt(fd, sizeAt, 6, sizeDigits) || !AllDigits(sizeDigits)) return 0;
-    const int64_t size = DigitsValue(sizeDigits);
+    if (sizeAt < 0 || !readAt(fd, sizeAt, 6, sizeDigits) || !allDigits(sizeDigits)) return 0;
+    const int64_t size = digitsValue(sizeDigits);
     const int64_t begin = sizeAt - size;
     if (size < static_cast<int64_t>(kLyricsBegin.size()) || begin < 0) return 0;
     std::string block;
-    if (!ReadAt(fd, begin, static_cast<size_t>(size), block)) return 0;
+    if (!readAt(fd, begin, static_cast<size_t>(size), block)) return 0;
     if (std::string_view(block).substr(0, kLyricsBegin.size()) != kLyricsBegin) return 0;
 
     // Walk the fields into a scratch object: a block whose fields do not add up to its size
@@ -411,14 +411,14 @@ int64_t clsID3v1::ReadLyrics3V2(FileBytes& fd, int64_t end)
     clsID3v1 found;
     std::string_view fields = std::string_view(block).substr(kLyricsBegin.size());
     while (!fields.empty()) {
-        if (fields.size() < 8 || !AllDigits(fields.substr(3, 5))) return 0;
+        if (fields.size() < 8 || !allDigits(fields.substr(3, 5))) return 0;
         const std::string_view id = fields.substr(0, 3);
-        const auto dataSize = static_cast<size_t>(DigitsValue(fields.substr(3, 5)));
+        const auto dataSize = static_cast<size_t>(digitsValue(fields.substr(3, 5)));
         if (dataSize > fields.size() - 8) return 0;
         const std::string_view data = fields.substr(8, dataSize);
         std::string raw(data);
         std::erase(raw, '\0');  // as in the ID3v1 fields, a zero byte is no text
-        const std::string text = Latin1ToUtf8(TrimSpaces(raw));
+        const std::string text = latin1ToUtf8(trimSpaces(raw));
         if (id == "IND") {
             // indications are derived from the lyrics when written
         } else if (id == "LYR") {
@@ -464,18 +464,18 @@ int64_t clsID3v1::ReadLyrics3V2(FileBytes& fd, int64_t end)
     return lyricsSize_;
 }
 
-int64_t clsID3v1::ReadLyrics3V1(FileBytes& fd, int64_t end)
+int64_t clsID3v1::readLyrics3V1(FileBytes& fd, int64_t end)
 {
     const int64_t endMarkerAt = end - static_cast<int64_t>(kLyricsEnd.size());
     int64_t from = endMarkerAt - static_cast<int64_t>(kMaxLyrics3V1Text + kLyricsBegin.size());
     if (from < 0) from = 0;
     std::string window;
-    if (!ReadAt(fd, from, static_cast<size_t>(endMarkerAt - from), window)) return 0;
+    if (!readAt(fd, from, static_cast<size_t>(endMarkerAt - from), window)) return 0;
     // The begin marker nearest to the end marker: one further back belongs to an older block
     // stacked in front of this one.
     const size_t begin = window.rfind(kLyricsBegin);
     if (begin == std::string::npos) return 0;
-    lyrics_ = Latin1ToUtf8(std::string_view(window).substr(begin + kLyricsBegin.size()));
+    lyrics_ = latin1ToUtf8(std::string_view(window).substr(begin + kLyricsBegin.size()));
     hasLyrics3_ = true;
     lyricsSize_ = static_cast<int64_t>(window.size() - begin + kLyricsEnd.size());
     lyrics3Version_ = 1;
@@ -484,14 +484,14 @@ int64_t clsID3v1::ReadLyrics3V1(FileBytes& fd, int64_t end)
 
 // ---------------------------------------------------------------- generating
 
-std::string clsID3v1::GenID3v1Code() const
+std::string clsID3v1::genID3v1Code() const
 {
     std::string tag(kTagId);
-    tag += FitField(title_, kFieldWidth);
-    tag += FitField(artist_, kFieldWidth);
-    tag += FitField(album_, kFieldWidth);
-    tag += FitField(year_, kYearWidth);
-    tag += FitField(comment_, kFieldWidth);
+    tag += fitField(title_, kFieldWidth);
+    tag += fitField(artist_, kFieldWidth);
+    tag += fitField(album_, kFieldWidth);
+    tag += fitField(year_, kYearWidth);
+    tag += fitField(comment_, kFieldWidth);
     tag += static_cast<char>(genreNr_);
     if (track_ > 0) {
         tag[125] = '\0';
@@ -502,14 +502,14 @@ std::string clsID3v1::GenID3v1Code() const
 
 bool clsID3v1::isLyrics3Needed() const
 {
-    return !unknownFields_.empty() || DiskLength(artist_) > kFieldWidth || DiskLength(album_) > kFieldWidth ||
-           DiskLength(title_) > kFieldWidth || !author_.empty() || !images_.empty() || !otherInfo_.empty() ||
+    return !unknownFields_.empty() || diskLength(artist_) > kFieldWidth || diskLength(album_) > kFieldWidth ||
+           diskLength(title_) > kFieldWidth || !author_.empty() || !images_.empty() || !otherInfo_.empty() ||
            !lyrics_.empty() || !mood_.empty() || !quality_.empty() || !situation_.empty();
 }
 
-std::string clsID3v1::GenLyrics3Code() const { return GenLyrics3Code(settings().UseLyrics3); }
+std::string clsID3v1::genLyrics3Code() const { return genLyrics3Code(settings().useLyrics3); }
 
-std::string clsID3v1::GenLyrics3Code(int useLyrics3) const
+std::string clsID3v1::genLyrics3Code(int useLyrics3) const
 {
     if (useLyrics3 == tuNever) return {};
     if (useLyrics3 == tuIfNeeded && !isLyrics3Needed()) return {};
@@ -519,12 +519,12 @@ std::string clsID3v1::GenLyrics3Code(int useLyrics3) const
     // the sizes on disk always describe the block exactly.
     auto addField = [&block](std::string_view id, const std::string& text) {
         if (block.size() + 8 > kMaxLyrics3Block) return;
-        std::string data = Utf8ToLatin1(text);
+        std::string data = utf8ToLatin1(text);
         const size_t room = kMaxLyrics3Block - block.size() - 8;
         if (data.size() > kMaxLyrics3Field) data.resize(kMaxLyrics3Field);
         if (data.size() > room) data.resize(room);
         block += id;
-        block += ZeroPadded(static_cast<int64_t>(data.size()), 5);
+        block += zeroPadded(static_cast<int64_t>(data.size()), 5);
         block += data;
     };
 
@@ -537,109 +537,109 @@ std::string clsID3v1::GenLyrics3Code(int useLyrics3) const
     if (!lyrics_.empty()) addField("LYR", lyrics_);
     if (!otherInfo_.empty()) addField("INF", otherInfo_);
     if (!author_.empty()) addField("AUT", author_);
-    if (DiskLength(album_) > kFieldWidth) addField("EAL", album_);
-    if (DiskLength(artist_) > kFieldWidth) addField("EAR", artist_);
-    if (DiskLength(title_) > kFieldWidth) addField("ETT", title_);
+    if (diskLength(album_) > kFieldWidth) addField("EAL", album_);
+    if (diskLength(artist_) > kFieldWidth) addField("EAR", artist_);
+    if (diskLength(title_) > kFieldWidth) addField("ETT", title_);
     if (!images_.empty()) addField("IMG", images_);
     if (!quality_.empty()) addField("QUA", quality_);
     if (!situation_.empty()) addField("SIT", situation_);
     if (!mood_.empty()) addField("MOO", mood_);
     if (block.size() + unknownFields_.size() <= kMaxLyrics3Block) block += unknownFields_;
 
-    block += ZeroPadded(static_cast<int64_t>(block.size()), 6);
+    block += zeroPadded(static_cast<int64_t>(block.size()), 6);
     block += kLyrics200;
     return block;
 }
 
 // ---------------------------------------------------------------- text fit
 
-bool clsID3v1::FitsLatin1(std::string_view utf8)
+bool clsID3v1::fitsLatin1(std::string_view utf8)
 {
     bool lossy = false;
-    Utf8ToLatin1(utf8, &lossy);
+    utf8ToLatin1(utf8, &lossy);
     return !lossy;
 }
 
-bool clsID3v1::LosesCharacters() const
+bool clsID3v1::losesCharacters() const
 {
     for (const std::string* field : {&title_, &artist_, &album_, &comment_, &year_, &mood_, &situation_,
                                      &lyrics_, &quality_, &author_, &images_, &otherInfo_})
-        if (!FitsLatin1(*field)) return true;
+        if (!fitsLatin1(*field)) return true;
     return false;
 }
 
 // ---------------------------------------------------------------- writing
 
-int64_t clsID3v1::FindTailStart(const std::string& path, int* error)
+int64_t clsID3v1::findTailStart(const std::string& path, int* error)
 {
     FileBytes file;
-    if (!file.Open(path)) {
-        if (error) *error = file.Error() != 0 ? file.Error() : EIO;
+    if (!file.open(path)) {
+        if (error) *error = file.error() != 0 ? file.error() : EIO;
         return -1;
     }
-    return FindTailStart(file, error);
+    return findTailStart(file, error);
 }
 
-int64_t clsID3v1::FindTailStart(FileBytes& file, int* error)
+int64_t clsID3v1::findTailStart(FileBytes& file, int* error)
 {
     clsID3v1 probe;
-    if (!file.IsOpen() || !probe.ReadFrom(file)) {
-        if (error) *error = file.Error() != 0 ? file.Error() : EIO;
+    if (!file.isOpen() || !probe.readFrom(file)) {
+        if (error) *error = file.error() != 0 ? file.error() : EIO;
         return -1;
     }
     if (error) *error = 0;
-    return probe.TailPosition() - 1;
+    return probe.tailPosition() - 1;
 }
 
-int clsID3v1::WriteTail(const std::string& path, int64_t offset, std::string_view block)
+int clsID3v1::writeTail(const std::string& path, int64_t offset, std::string_view block)
 {
-    Fd fd(OpenFile(path, O_RDWR));
+    Fd fd(openFile(path, O_RDWR));
     if (fd.get() < 0) return errno ? errno : EIO;
-    const int64_t length = LengthOf(fd.get());
+    const int64_t length = lengthOf(fd.get());
     if (length < 0) return errno ? errno : EIO;
     if (offset < 0 || offset > length) return EINVAL;
 
     // Keep the old tail so that a failed write can be undone.
     std::string oldTail;
-    if (!ReadAt(fd.get(), offset, static_cast<size_t>(length - offset), oldTail)) return errno ? errno : EIO;
+    if (!readAt(fd.get(), offset, static_cast<size_t>(length - offset), oldTail)) return errno ? errno : EIO;
 
     const int64_t newLength = offset + static_cast<int64_t>(block.size());
-    int result = WriteAt(fd.get(), offset, block);
+    int result = writeAt(fd.get(), offset, block);
     if (result == 0 && newLength < length && ::ftruncate(fd.get(), static_cast<off_t>(newLength)) != 0)
         result = errno ? errno : EIO;
     if (result != 0) {
         // Best effort: put the old tail back at its old length; the first error is reported.
-        const bool restored = WriteAt(fd.get(), offset, oldTail) == 0 &&
+        const bool restored = writeAt(fd.get(), offset, oldTail) == 0 &&
                               ::ftruncate(fd.get(), static_cast<off_t>(length)) == 0;
         static_cast<void>(restored);
         return result;
     }
-    return fd.Close();
+    return fd.close();
 }
 
-int clsID3v1::WriteTags(const std::string& path, bool keepID3v1, int useLyrics3)
+int clsID3v1::writeTags(const std::string& path, bool keepID3v1, int useLyrics3)
 {
     int error = 0;
-    const int64_t tailStart = FindTailStart(path, &error);
+    const int64_t tailStart = findTailStart(path, &error);
     if (tailStart < 0) return error;
     std::string lyrics3;
     std::string tail;
     if (keepID3v1) {
-        lyrics3 = GenLyrics3Code(useLyrics3);
-        tail = lyrics3 + GenID3v1Code();
+        lyrics3 = genLyrics3Code(useLyrics3);
+        tail = lyrics3 + genID3v1Code();
     }
-    const int result = WriteTail(path, tailStart, tail);
+    const int result = writeTail(path, tailStart, tail);
     if (result != 0) return result;
-    SetWritten(keepID3v1, static_cast<int64_t>(lyrics3.size()), tailStart + static_cast<int64_t>(tail.size()));
+    setWritten(keepID3v1, static_cast<int64_t>(lyrics3.size()), tailStart + static_cast<int64_t>(tail.size()));
     return 0;
 }
 
-int clsID3v1::RemoveTags(const std::string& path) { return WriteTags(path, false, tuNever); }
+int clsID3v1::removeTags(const std::string& path) { return writeTags(path, false, tuNever); }
 
-void clsID3v1::SetWritten(bool id3v1Written, int64_t lyrics3Length, int64_t fileLength)
+void clsID3v1::setWritten(bool id3v1Written, int64_t lyrics3Length, int64_t fileLength)
 {
     if (!id3v1Written) {
-        Reset();
+        reset();
     } else {
         hasID3v1_ = true;
         if (lyrics3Length > 0) {
@@ -647,12 +647,12 @@ void clsID3v1::SetWritten(bool id3v1Written, int64_t lyrics3Length, int64_t file
             lyricsSize_ = lyrics3Length;
             lyrics3Version_ = 2;
         } else {
-            LyricsReset();
+            lyricsReset();
         }
     }
     fileLength_ = fileLength;
     tailStart_ = fileLength - (id3v1Written ? kTagSize + lyrics3Length : 0);
-    SetUnchanged();
+    setUnchanged();
 }
 
 }  // namespace vorda

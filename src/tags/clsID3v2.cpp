@@ -16,7 +16,7 @@ using namespace id3v2;
 namespace {
 
 // Identifiers of the named fields: Title, Artist, Album, Track, Year, Genre, Comment,
-// Copyright, Composer, EncodedBy, URL, OrgArtist.
+// Copyright, Composer, encodedBy, URL, orgArtist.
 constexpr std::array<std::string_view, 12> kMainIDs = {"TIT2", "TPE1", "TALB", "TRCK", "TYER", "TCON",
                                                        "COMM", "TCOP", "TCOM", "TENC", "WXXX", "TOPE"};
 
@@ -37,8 +37,8 @@ constexpr std::string_view kFrames24 =
     "WOAF|WOAR|WOAS|WORS|WPAY|WPUB|WXXX";
 
 // The four-character twins of version 2.2 frames, the iTunes additions among them. LNK becomes
-// LINK with the frame it names renamed too (see LinkToLINK).
-const std::unordered_map<std::string_view, std::string_view>& Twins22() {
+// LINK with the frame it names renamed too (see linkToLink).
+const std::unordered_map<std::string_view, std::string_view>& twins22() {
     static const std::unordered_map<std::string_view, std::string_view> map = {
         {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"},
         {"EQU", "EQUA"}, {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"LNK", "LINK"}, {"MCI", "MCDI"}, {"MLL", "MLLT"},
@@ -60,21 +60,21 @@ const std::unordered_map<std::string_view, std::string_view>& Twins22() {
 // The four-character identifier a version 2.2 frame is held and written under. A frame without
 // a twin (CRM, the encrypted meta frame, whose content cannot be converted without its key, and
 // frames of other programs) keeps its payload under the experimental identifier "X" + its own.
-std::string Twin22(std::string_view id) {
-    const auto& map = Twins22();
+std::string twin22(std::string_view id) {
+    const auto& map = twins22();
     const auto it = map.find(id);
     return it == map.end() ? "X" + std::string(id) : std::string(it->second);
 }
 
 // A version 2.2 LNK payload as a LINK payload: the three-character identifier of the frame it
 // names becomes that frame's four-character one; URL and further data stay.
-std::string LinkToLINK(std::string_view lnk) {
+std::string linkToLink(std::string_view lnk) {
     if (lnk.size() < 3) return std::string(lnk);
-    return Twin22(lnk.substr(0, 3)) + std::string(lnk.substr(3));
+    return twin22(lnk.substr(0, 3)) + std::string(lnk.substr(3));
 }
 
 // A version 2.2 picture (image format of three characters) as an APIC payload (MIME type).
-std::string PictureToAPIC(std::string_view pic) {
+std::string pictureToApic(std::string_view pic) {
     if (pic.size() < 5) return {};
     std::string format(pic.substr(1, 3));
     for (char& c : format) c = static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
@@ -91,17 +91,17 @@ std::string PictureToAPIC(std::string_view pic) {
     return out;
 }
 
-bool AllDigits(std::string_view s) {
+bool allDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string TrimBlanks(std::string_view s) {
+std::string trimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return std::string(s);
 }
 
-bool SameNoCase(std::string_view a, std::string_view b) {
+bool sameNoCase(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
                return lower(x) == lower(y);
@@ -109,7 +109,7 @@ bool SameNoCase(std::string_view a, std::string_view b) {
 }
 
 // The first count characters of UTF-8 text.
-std::string FirstChars(const std::string& s, size_t count) {
+std::string firstChars(const std::string& s, size_t count) {
     size_t i = 0;
     for (size_t n = 0; i < s.size() && n < count; ++n) {
         ++i;
@@ -124,66 +124,66 @@ clsID3v2::clsID3v2() = default;
 
 // ------------------------------------------------------------------ frame addressing
 
-int clsID3v2::PrimaryIndex(const std::string& id) const {
+int clsID3v2::primaryIndex(const std::string& id) const {
     int first = -1;
     for (size_t i = 0; i < frames_.size(); ++i) {
-        if (frames_[i].ID() != id) continue;
+        if (frames_[i].id() != id) continue;
         if (first < 0) first = static_cast<int>(i);
         if (id != "COMM") return first;
-        if (frames_[i].kind() == clsV2Field::Kind::Comment && frames_[i].Description().empty())
+        if (frames_[i].kind() == clsV2Field::Kind::Comment && frames_[i].description().empty())
             return static_cast<int>(i);
     }
     return first;
 }
 
-int clsID3v2::FindFrame(const std::string& key) const {
+int clsID3v2::findFrame(const std::string& key) const {
     std::string id = key;
     long n = 0;
     const size_t hash = key.find('#');
     if (hash != std::string::npos) {
         id = key.substr(0, hash);
         const std::string number = key.substr(hash + 1);
-        if (!AllDigits(number) || number.size() > 6) return -1;
+        if (!allDigits(number) || number.size() > 6) return -1;
         n = std::stol(number);
         if (n < 1) return -1;
     }
-    if (id.size() == 3) id = IsValidFrameID(id) ? Twin22(id) : std::string();
+    if (id.size() == 3) id = isValidFrameId(id) ? twin22(id) : std::string();
     if (id.size() != 4) return -1;
-    if (n == 0) return PrimaryIndex(id);
+    if (n == 0) return primaryIndex(id);
     for (size_t i = 0; i < frames_.size(); ++i)
-        if (frames_[i].ID() == id && --n == 0) return static_cast<int>(i);
+        if (frames_[i].id() == id && --n == 0) return static_cast<int>(i);
     return -1;
 }
 
-bool clsID3v2::IsPrimaryOfMainField(size_t index) const {
-    const std::string& id = frames_[index].ID();
+bool clsID3v2::isPrimaryOfMainField(size_t index) const {
+    const std::string& id = frames_[index].id();
     const bool main = std::find(kMainIDs.begin(), kMainIDs.end(), id) != kMainIDs.end() ||
                       (id == "TDRC" && version_ >= 4);
-    return main && PrimaryIndex(id) == static_cast<int>(index);
+    return main && primaryIndex(id) == static_cast<int>(index);
 }
 
-std::string clsID3v2::FramesInFile() const {
+std::string clsID3v2::framesInFile() const {
     std::string out;
     std::unordered_map<std::string, int> seen;
     for (size_t i = 0; i < frames_.size(); ++i) {
-        const std::string& id = frames_[i].ID();
+        const std::string& id = frames_[i].id();
         const int occurrence = ++seen[id];
-        if (IsPrimaryOfMainField(i)) continue;
-        if (PrimaryIndex(id) == static_cast<int>(i)) out += id;
+        if (isPrimaryOfMainField(i)) continue;
+        if (primaryIndex(id) == static_cast<int>(i)) out += id;
         else out += id + "#" + std::to_string(occurrence);
         out += '|';
     }
     return out;
 }
 
-std::string clsID3v2::GetFrameContent(const std::string& key) const {
-    const int i = FindFrame(key);
+std::string clsID3v2::getFrameContent(const std::string& key) const {
+    const int i = findFrame(key);
     return i < 0 ? std::string() : frames_[static_cast<size_t>(i)].data();
 }
 
-void clsID3v2::SetFrameContent(const std::string& key, const std::string& data, uint8_t flag1,
+void clsID3v2::setFrameContent(const std::string& key, const std::string& data, uint8_t flag1,
                                uint8_t flag2) {
-    const int i = FindFrame(key);
+    const int i = findFrame(key);
     if (data.empty()) {
         if (i >= 0) {
             frames_.erase(frames_.begin() + i);
@@ -194,81 +194,81 @@ void clsID3v2::SetFrameContent(const std::string& key, const std::string& data, 
     if (i >= 0) {
         clsV2Field& frame = frames_[static_cast<size_t>(i)];
         if (frame.data() == data) return;
-        frame.SetData(data);
+        frame.setData(data);
         changed_ = true;
         return;
     }
     std::string id = key.substr(0, key.find('#'));
-    if (id.size() == 3 && IsValidFrameID(id)) id = Twin22(id);
-    if (id.size() != 4 || !IsValidFrameID(id)) return;
-    clsV2Field frame(id, flag1, flag2, WriteVersion());
-    frame.SetData(data);
+    if (id.size() == 3 && isValidFrameId(id)) id = twin22(id);
+    if (id.size() != 4 || !isValidFrameId(id)) return;
+    clsV2Field frame(id, flag1, flag2, writeVersion());
+    frame.setData(data);
     frames_.push_back(std::move(frame));
     changed_ = true;
 }
 
 // ------------------------------------------------------------------ named fields
 
-bool clsID3v2::FieldHidesContent(const std::string& id) const {
-    const int i = PrimaryIndex(id);
-    return i >= 0 && frames_[static_cast<size_t>(i)].HidesContent();
+bool clsID3v2::fieldHidesContent(const std::string& id) const {
+    const int i = primaryIndex(id);
+    return i >= 0 && frames_[static_cast<size_t>(i)].hidesContent();
 }
 
-bool clsID3v2::HoldsHiddenData() const {
+bool clsID3v2::holdsHiddenData() const {
     return !unparsed_.empty() ||
-           std::any_of(frames_.begin(), frames_.end(), [](const clsV2Field& f) { return f.HidesContent(); });
+           std::any_of(frames_.begin(), frames_.end(), [](const clsV2Field& f) { return f.hidesContent(); });
 }
 
-void clsID3v2::SetField(const std::string& id, const std::string& v) {
-    if (v.empty() && FieldHidesContent(id)) return;
-    SetFrameContent(id, v);
+void clsID3v2::setField(const std::string& id, const std::string& v) {
+    if (v.empty() && fieldHidesContent(id)) return;
+    setFrameContent(id, v);
 }
 
 void clsID3v2::setComment(const std::string& v) {
-    if (v.empty() || v == Comment()) {
-        if (v.empty()) SetField("COMM", v);
+    if (v.empty() || v == comment()) {
+        if (v.empty()) setField("COMM", v);
         return;
     }
-    const int i = PrimaryIndex("COMM");
-    if (i >= 0 && frames_[static_cast<size_t>(i)].Description().empty() &&
+    const int i = primaryIndex("COMM");
+    if (i >= 0 && frames_[static_cast<size_t>(i)].description().empty() &&
         frames_[static_cast<size_t>(i)].kind() == clsV2Field::Kind::Comment) {
-        SetFrameContent("COMM", v);
+        setFrameContent("COMM", v);
         return;
     }
     // Only comments with a description (iTunNORM and the like): they stay, the comment is added.
-    clsV2Field frame("COMM", 0, 0, WriteVersion());
-    frame.SetData(v);
+    clsV2Field frame("COMM", 0, 0, writeVersion());
+    frame.setData(v);
     frames_.push_back(std::move(frame));
     changed_ = true;
 }
 
-std::string clsID3v2::Year() const {
-    std::string year = GetFrameContent("TYER");
-    if (year.empty()) year = FirstChars(GetFrameContent("TDRC"), 4);
+std::string clsID3v2::year() const {
+    std::string year = getFrameContent("TYER");
+    if (year.empty()) year = firstChars(getFrameContent("TDRC"), 4);
     return year;
 }
 
 void clsID3v2::setYear(const std::string& v) {
     if (v.empty()) {
-        SetField("TYER", v);
-        SetField("TDRC", v);
+        setField("TYER", v);
+        setField("TDRC", v);
         return;
     }
-    if (v == Year()) return;
+    if (v == year()) return;
     if (version_ >= 4) {
-        SetFrameContent("TDRC", v);
-        SetFrameContent("TYER", std::string());
+        setFrameContent("TDRC", v);
+        setFrameContent("TYER", std::string());
     } else {
-        SetFrameContent("TYER", v);
+        setFrameContent("TYER", v);
     }
 }
 
-std::string clsID3v2::Genre() const {
-    const std::string s = GetFrameContent("TCON");
+std::string clsID3v2::genre() const {
+    const std::string s = getFrameContent("TCON");
     if (s.empty()) return s;
     auto nameOf = [this](std::string_view digits) -> std::string {
-        if (!genres_ || !AllDigits(digits) || digits.size() > 3) return {};
-        return genres_->Genre(std::stoi(std::string(digits)));
+        if (!genres_ || !allDigits(digits) || digits.size() > 3) return {};
+        return genres_->genre(std::stoi(std::string(digits)));
     };
     std::string t = s;
     std::string refName;
@@ -276,8 +276,8 @@ std::string clsID3v2::Genre() const {
         const size_t close = s.find(')');
         if (close != std::string::npos && close >= 2) {
             const std::string inner = s.substr(1, close - 1);
-            const std::string rest = TrimBlanks(std::string_view(s).substr(close + 1));
-            if (AllDigits(inner)) {
+            const std::string rest = trimBlanks(std::string_view(s).substr(close + 1));
+            if (allDigits(inner)) {
                 refName = nameOf(inner);
                 t = rest;
             } else if (inner == "RX" || inner == "CR") {
@@ -288,29 +288,29 @@ std::string clsID3v2::Genre() const {
     } else if (s.size() >= 2 && s[0] == '(' && s[1] == '(') {
         t = s.substr(1);  // "((" stands for a text that begins with "("
     }
-    if (AllDigits(t)) {
+    if (allDigits(t)) {
         const std::string name = nameOf(t);
         if (!name.empty()) t = name;
     }
-    if (!refName.empty() && !SameNoCase(refName, t)) return refName;
+    if (!refName.empty() && !sameNoCase(refName, t)) return refName;
     return t;
 }
 
 void clsID3v2::setGenre(const std::string& v) {
     if (v.empty()) {
-        SetField("TCON", v);
+        setField("TCON", v);
         return;
     }
-    if (v == Genre()) return;
-    const int id = genres_ ? genres_->GenreID(v) : clsGenres::kNoGenre;
+    if (v == genre()) return;
+    const int id = genres_ ? genres_->genreId(v) : clsGenres::kNoGenre;
     // Version 2.4 has no "(n)" references; names outside the table are written as they are.
-    if (id == clsGenres::kNoGenre || version_ >= 4) SetFrameContent("TCON", v);
-    else SetFrameContent("TCON", "(" + std::to_string(id) + ")" + v);
+    if (id == clsGenres::kNoGenre || version_ >= 4) setFrameContent("TCON", v);
+    else setFrameContent("TCON", "(" + std::to_string(id) + ")" + v);
 }
 
 // ------------------------------------------------------------------ state
 
-void clsID3v2::Reset() {
+void clsID3v2::reset() {
     frames_.clear();
     unparsed_.clear();
     version_ = 3;
@@ -320,7 +320,7 @@ void clsID3v2::Reset() {
     changed_ = false;
 }
 
-bool clsID3v2::IsFrame(std::string_view id, int version) {
+bool clsID3v2::isFrame(std::string_view id, int version) {
     if (id.empty() || id.find('|') != std::string_view::npos) return false;
     const std::string_view list = version == 2 ? kFrames22 : version == 3 ? kFrames23 : kFrames24;
     size_t pos = 0;
@@ -333,52 +333,52 @@ bool clsID3v2::IsFrame(std::string_view id, int version) {
     return false;
 }
 
-void clsID3v2::MarkWritten() {
+void clsID3v2::markWritten() {
     if (version_ < 3) revision_ = 0;
     flags_ = version_ < 3 ? 0 : (flags_ & ~(0x80 | 0x40 | 0x10));
-    version_ = WriteVersion();
+    version_ = writeVersion();
     changed_ = false;
 }
 
 // ------------------------------------------------------------------ reading
 
-bool clsID3v2::GetID3v2(const std::string& path) {
+bool clsID3v2::getID3v2(const std::string& path) {
     FileBytes file;
-    if (!file.Open(path)) {
-        Reset();
+    if (!file.open(path)) {
+        reset();
         hasID3v2_ = false;
         position_ = 0;
         size_ = 0;
         return false;
     }
-    return GetID3v2(file);
+    return getID3v2(file);
 }
 
-bool clsID3v2::GetID3v2(FileBytes& file) {
-    Reset();
+bool clsID3v2::getID3v2(FileBytes& file) {
+    reset();
     hasID3v2_ = false;
     position_ = 0;
     size_ = 0;
     std::string_view bytes;
     long offset = -1;
-    if (!FindID3v2Bytes(file, bytes, offset)) return false;
-    if (!ParseTag(bytes)) return false;
+    if (!findID3v2Bytes(file, bytes, offset)) return false;
+    if (!parseTag(bytes)) return false;
     position_ = offset + 1;
     return true;
 }
 
-bool clsID3v2::ParseTag(std::string_view bytes) {
+bool clsID3v2::parseTag(std::string_view bytes) {
     frames_.clear();
     unparsed_.clear();
     hasID3v2_ = false;
     size_ = 0;
     padding_ = 0;
-    if (!IsValidID3v2Header(bytes)) return false;
+    if (!isValidID3v2Header(bytes)) return false;
     const auto* h = reinterpret_cast<const unsigned char*>(bytes.data());
     version_ = h[3];
     revision_ = h[4];
     flags_ = h[5];
-    const uint64_t declared = ReadSynchsafe(h + 6);
+    const uint64_t declared = readSynchsafe(h + 6);
     uint64_t body = declared;
     if (version_ == 4 && (flags_ & 0x10)) body += 10;  // footer
     cutByEnd_ = body > bytes.size() - 10;
@@ -390,7 +390,7 @@ bool clsID3v2::ParseTag(std::string_view bytes) {
     std::string decoded;
     const bool unsynchronised = (flags_ & 0x80) != 0;
     if (unsynchronised && version_ < 4) {
-        decoded = RemoveUnsynchronisation(area);
+        decoded = removeUnsynchronisation(area);
         area = decoded;
     }
     if (version_ == 2) {
@@ -398,32 +398,32 @@ bool clsID3v2::ParseTag(std::string_view bytes) {
         // body can neither be read nor carried into the version 2.3 tag it would be written as
         // (its bytes would read as frames there), so it counts as padding.
         if (flags_ & 0x40) padding_ = static_cast<long>(area.size());
-        else ParseFrames22(area);
+        else parseFrames22(area);
         return true;
     }
     if (flags_ & 0x40) {  // extended header
         if (area.size() < 4) {
-            KeepUnparsed(area, 0);
+            keepUnparsed(area, 0);
             return true;
         }
         // Some writers set the flag without writing an extended header: frames follow at once.
         const auto* e = reinterpret_cast<const unsigned char*>(area.data());
-        const uint64_t skip = IsValidFrameID(area.substr(0, 4)) ? 0 : version_ == 3 ? 4ull + ReadBigEndian(e, 4) : ReadSynchsafe(e);
+        const uint64_t skip = isValidFrameId(area.substr(0, 4)) ? 0 : version_ == 3 ? 4ull + readBigEndian(e, 4) : readSynchsafe(e);
         if ((skip != 0 && skip < 4) || skip > area.size()) {
-            KeepUnparsed(area, 0);
+            keepUnparsed(area, 0);
             return true;
         }
         area.remove_prefix(static_cast<size_t>(skip));
     }
-    ParseFrames(area, unsynchronised);
+    parseFrames(area, unsynchronised);
     return true;
 }
 
-void clsID3v2::AddParsedFrame(clsV2Field frame) {
-    if (!frame.IsEmpty()) frames_.push_back(std::move(frame));
+void clsID3v2::addParsedFrame(clsV2Field frame) {
+    if (!frame.isEmpty()) frames_.push_back(std::move(frame));
 }
 
-void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
+void clsID3v2::parseFrames(std::string_view area, bool tagUnsynchronised) {
     const size_t lastNonZero = area.find_last_not_of('\0');
     // Where a frame may end: at the end of the frames, in the padding, or where another frame starts.
     // Another frame starts at end: a whole header before the padding with a valid identifier
@@ -431,11 +431,11 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
     // size that fits. Whatever padding follows the content never decides it.
     const uint64_t contentEnd = lastNonZero == std::string_view::npos ? 0 : lastNonZero + 1;
     auto frameAt = [&](uint64_t end) {
-        if (end + 10 > contentEnd || !IsValidFrameID(area.substr(static_cast<size_t>(end), 4))) return false;
+        if (end + 10 > contentEnd || !isValidFrameId(area.substr(static_cast<size_t>(end), 4))) return false;
         if (!cutByEnd_) return true;
         const auto* f = reinterpret_cast<const unsigned char*>(area.data() + end + 4);
-        uint64_t n = ReadBigEndian(f, 4);
-        if (((f[0] | f[1] | f[2] | f[3]) & 0x80) == 0) n = std::min<uint64_t>(n, ReadSynchsafe(f));
+        uint64_t n = readBigEndian(f, 4);
+        if (((f[0] | f[1] | f[2] | f[3]) & 0x80) == 0) n = std::min<uint64_t>(n, readSynchsafe(f));
         return n <= area.size() - end - 10;
     };
     auto plausibleEnd = [&](uint64_t end) {
@@ -453,15 +453,15 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
     };
     size_t p = 0;
     while (p + 10 <= area.size()) {
-        if (!IsValidFrameID(area.substr(p, 4))) break;
+        if (!isValidFrameId(area.substr(p, 4))) break;
         const auto* h = reinterpret_cast<const unsigned char*>(area.data() + p);
-        const uint32_t plain = ReadBigEndian(h + 4, 4);
+        const uint32_t plain = readBigEndian(h + 4, 4);
         uint32_t size = plain;
         bool guessedPlain = false;
         if (version_ >= 4 && ((h[4] | h[5] | h[6] | h[7]) & 0x80) == 0) {
             // Synchsafe as the standard says, unless only the plain reading leads to the next frame
             // (some writers put plain sizes into version 2.4 tags).
-            const uint32_t synchsafe = ReadSynchsafe(h + 4);
+            const uint32_t synchsafe = readSynchsafe(h + 4);
             guessedPlain = synchsafe != plain && !plausibleEnd(p + 10ull + synchsafe) &&
                            plausiblePlainEnd(p + 10ull + plain);
             size = guessedPlain ? plain : synchsafe;
@@ -473,7 +473,7 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
         size_t next = p + 10 + length;
         if (size > area.size() - p - 10) {
             if (cutByEnd_) break;
-            next = CutShortFrame(area, p, 10, length);
+            next = cutShortFrame(area, p, 10, length);
             if (length == 0) {
                 p = next;
                 continue;
@@ -485,14 +485,14 @@ void clsID3v2::ParseFrames(std::string_view area, bool tagUnsynchronised) {
         // A size that could be read both ways and was read as plain goes back synchsafe, so that
         // it reads the same without the guess.
         const std::string_view sizeBytes = length == size && !guessedPlain ? area.substr(p0 + 4, 4) : std::string_view();
-        AddParsedFrame(clsV2Field::FromTagFrame(id, payload, status, format, version_,
+        addParsedFrame(clsV2Field::fromTagFrame(id, payload, status, format, version_,
                                                 tagUnsynchronised && version_ >= 4, sizeBytes));
     }
-    if (p < area.size() && area.size() - p < 10) p = SkipCutHeader(area, p, 4);
-    KeepUnparsed(area, p);
+    if (p < area.size() && area.size() - p < 10) p = skipCutHeader(area, p, 4);
+    keepUnparsed(area, p);
 }
 
-void clsID3v2::KeepUnparsed(std::string_view area, size_t p) {
+void clsID3v2::keepUnparsed(std::string_view area, size_t p) {
     // Everything up to the last non-zero byte: zero bytes after it are padding, so the same
     // bytes are kept whatever padding a rewritten tag puts behind them.
     const size_t last = area.find_last_not_of('\0');
@@ -501,7 +501,7 @@ void clsID3v2::KeepUnparsed(std::string_view area, size_t p) {
     padding_ = static_cast<long>(area.size() - end);
 }
 
-size_t clsID3v2::CutShortFrame(std::string_view area, size_t p, size_t head, size_t& size) const {
+size_t clsID3v2::cutShortFrame(std::string_view area, size_t p, size_t head, size_t& size) const {
     // A frame that runs past the end of the tag is what the tag holds of it up to the padding;
     // it is written back with that size, so it reads the same once padding follows it. A header
     // with nothing after it but zero bytes holds nothing and is left out.
@@ -514,82 +514,82 @@ size_t clsID3v2::CutShortFrame(std::string_view area, size_t p, size_t head, siz
     return last + 1;
 }
 
-size_t clsID3v2::SkipCutHeader(std::string_view area, size_t p, size_t idLength) {
+size_t clsID3v2::skipCutHeader(std::string_view area, size_t p, size_t idLength) {
     // A frame header cut by the end of the tag holds nothing: it is left out (trailing bytes that
     // are no header stay as unparsed bytes).
-    if (area.size() - p >= idLength && IsValidFrameID(area.substr(p, idLength))) return area.size();
+    if (area.size() - p >= idLength && isValidFrameId(area.substr(p, idLength))) return area.size();
     return p;
 }
 
-void clsID3v2::ParseFrames22(std::string_view area) {
+void clsID3v2::parseFrames22(std::string_view area) {
     size_t p = 0;
     while (p + 6 <= area.size()) {
         const std::string_view id = area.substr(p, 3);
-        if (!IsValidFrameID(id)) break;
-        size_t size = ReadBigEndian(reinterpret_cast<const unsigned char*>(area.data() + p + 3), 3);
+        if (!isValidFrameId(id)) break;
+        size_t size = readBigEndian(reinterpret_cast<const unsigned char*>(area.data() + p + 3), 3);
         size_t next = p + 6 + size;
         if (size > area.size() - p - 6) {
             if (cutByEnd_) break;
-            next = CutShortFrame(area, p, 6, size);
+            next = cutShortFrame(area, p, 6, size);
         }
         std::string_view payload = area.substr(p + 6, size);
         p = next;
         if (size == 0) continue;
         std::string converted;
         if (id == "PIC") {
-            converted = PictureToAPIC(payload);
+            converted = pictureToApic(payload);
             if (converted.empty()) continue;
             payload = converted;
         } else if (id == "LNK") {
-            converted = LinkToLINK(payload);
+            converted = linkToLink(payload);
             payload = converted;
         }
-        AddParsedFrame(clsV2Field::FromPayload(Twin22(id), payload, 0, 0, 3));
+        addParsedFrame(clsV2Field::fromPayload(twin22(id), payload, 0, 0, 3));
     }
-    if (p < area.size() && area.size() - p < 6) p = SkipCutHeader(area, p, 3);
-    KeepUnparsed(area, p);
+    if (p < area.size() && area.size() - p < 6) p = skipCutHeader(area, p, 3);
+    keepUnparsed(area, p);
 }
 
 // ------------------------------------------------------------------ writing
 
-std::string clsID3v2::GenerateTag() const {
+std::string clsID3v2::generateTag() const {
     std::string out;
-    out.reserve(FramesSize());
-    const int version = WriteVersion();
-    for (const clsV2Field& frame : frames_) frame.AppendFieldCode(out, version);
+    out.reserve(framesSize());
+    const int version = writeVersion();
+    for (const clsV2Field& frame : frames_) frame.appendFieldCode(out, version);
     out += unparsed_;
     return out;
 }
 
-size_t clsID3v2::FramesSize() const {
+size_t clsID3v2::framesSize() const {
     size_t total = 0;
-    const int version = WriteVersion();
-    for (const clsV2Field& frame : frames_) total += frame.CodeSize(version);
+    const int version = writeVersion();
+    for (const clsV2Field& frame : frames_) total += frame.codeSize(version);
     return total + unparsed_.size();
 }
 
-std::string clsID3v2::GenerateHeader() const {
+std::string clsID3v2::generateHeader() const {
     const long body = size_ - 10;
     if (body <= 0 || static_cast<unsigned long>(body) > kMaxSynchsafe) return {};
     std::string out = "ID3";
-    out.push_back(static_cast<char>(WriteVersion()));
+    out.push_back(static_cast<char>(writeVersion()));
     out.push_back(static_cast<char>(version_ < 3 ? 0 : revision_));
     // Unsynchronisation, extended header and footer are never written.
     out.push_back(static_cast<char>(version_ < 3 ? 0 : (flags_ & ~(0x80 | 0x40 | 0x10))));
-    out += WriteSynchsafe(static_cast<uint32_t>(body));
+    out += writeSynchsafe(static_cast<uint32_t>(body));
     return out;
 }
 
-std::string clsID3v2::Render(long padding) {
+std::string clsID3v2::render(long padding) {
     // Header, frames and padding built in one buffer: the frames are copied once.
     padding_ = std::max(padding, 0L);
     std::string out(10, '\0');
-    out.reserve(10 + FramesSize() + static_cast<size_t>(padding_));
-    const int version = WriteVersion();
-    for (const clsV2Field& frame : frames_) frame.AppendFieldCode(out, version);
+    out.reserve(10 + framesSize() + static_cast<size_t>(padding_));
+    const int version = writeVersion();
+    for (const clsV2Field& frame : frames_) frame.appendFieldCode(out, version);
     out += unparsed_;
     size_ = static_cast<long>(out.size()) + padding_;
-    const std::string header = GenerateHeader();
+    const std::string header = generateHeader();
     if (header.empty()) return {};
     out.replace(0, 10, header);
     out.append(static_cast<size_t>(padding_), '\0');

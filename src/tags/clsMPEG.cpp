@@ -23,11 +23,11 @@ constexpr int64_t kFirstChunk = 1024;
 // A Lyrics3 v1 block holds at most 5100 bytes of lyrics between its markers.
 constexpr int64_t kLyrics3v1Max = 5100 + 11 + 9;
 
-uint32_t BigEndian32(const uint8_t* p) {
+uint32_t bigEndian32(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }
 
-uint32_t LittleEndian32(const uint8_t* p) {
+uint32_t littleEndian32(const uint8_t* p) {
     return (uint32_t(p[3]) << 24) | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | uint32_t(p[0]);
 }
 
@@ -36,18 +36,18 @@ class InputFile {
 public:
     explicit InputFile(FileBytes& bytes) : bytes_(bytes) {}
 
-    int64_t Size() const { return bytes_.Size(); }
-    FileBytes& Bytes() { return bytes_; }
+    int64_t size() const { return bytes_.size(); }
+    FileBytes& bytes() { return bytes_; }
 
     // Copies exactly n bytes at offset; false when they are not all there.
-    bool ReadAt(int64_t offset, void* buffer, size_t n) {
-        const uint8_t* p = bytes_.Bytes(offset, n);
+    bool readAt(int64_t offset, void* buffer, size_t n) {
+        const uint8_t* p = bytes_.bytes(offset, n);
         if (!p) return false;
         std::memcpy(buffer, p, n);
         return true;
     }
 
-    bool HasText(int64_t offset, const char* text) { return bytes_.HasText(offset, text); }
+    bool hasText(int64_t offset, const char* text) { return bytes_.hasText(offset, text); }
 
 private:
     FileBytes& bytes_;
@@ -58,16 +58,16 @@ private:
 class Window {
 public:
     Window(InputFile& file, int64_t limit)
-        : bytes_(file.Bytes()), limit_(std::min(limit, file.Size())) {}
+        : bytes_(file.bytes()), limit_(std::min(limit, file.size())) {}
 
     // Makes the bytes up to end available; false when end lies past the limit.
-    bool Ensure(int64_t end) {
-        if (end <= Loaded()) return true;
+    bool ensure(int64_t end) {
+        if (end <= loaded()) return true;
         if (end > limit_) return false;
-        return bytes_.Head(end);
+        return bytes_.head(end);
     }
-    int64_t Loaded() const { return std::min(bytes_.HeadLength(), limit_); }
-    const uint8_t* At(int64_t offset) const { return bytes_.HeadData() + offset; }
+    int64_t loaded() const { return std::min(bytes_.headLength(), limit_); }
+    const uint8_t* at(int64_t offset) const { return bytes_.headData() + offset; }
 
 private:
     FileBytes& bytes_;
@@ -76,12 +76,12 @@ private:
 
 // Skips ID3v2 tags that begin at pos (or, the caller having pointed at the last byte
 // of a tag, at pos + 1); answers where the audio may begin.
-int64_t SkipLeadingId3v2(InputFile& file, int64_t pos) {
+int64_t skipLeadingId3v2(InputFile& file, int64_t pos) {
     for (int round = 0; round < 16; ++round) {
         bool skipped = false;
         for (int64_t at : {pos, pos + 1}) {
             uint8_t h[10];
-            if (!file.ReadAt(at, h, sizeof h)) continue;
+            if (!file.readAt(at, h, sizeof h)) continue;
             if (std::memcmp(h, "ID3", 3) != 0 || h[3] == 0xFF || h[4] == 0xFF) continue;
             if ((h[6] | h[7] | h[8] | h[9]) & 0x80) continue;
             const int64_t body = (int64_t(h[6]) << 21) | (int64_t(h[7]) << 14) | (int64_t(h[8]) << 7) | h[9];
@@ -97,35 +97,35 @@ int64_t SkipLeadingId3v2(InputFile& file, int64_t pos) {
 
 // Where the tags appended to the audio begin: ID3v1, Lyrics3 v2 and v1, APE (v1 and
 // v2) and an ID3v2 tag with a footer, in any order and nesting.
-int64_t TrailingTagsStart(InputFile& file) {
-    int64_t end = file.Size();
+int64_t trailingTagsStart(InputFile& file) {
+    int64_t end = file.size();
     for (int round = 0; round < 16; ++round) {
-        if (end >= 128 && file.HasText(end - 128, "TAG")) {
+        if (end >= 128 && file.hasText(end - 128, "TAG")) {
             end -= 128;
             continue;
         }
         uint8_t ape[32];
-        if (end >= 32 && file.ReadAt(end - 32, ape, sizeof ape) && std::memcmp(ape, "APETAGEX", 8) == 0) {
+        if (end >= 32 && file.readAt(end - 32, ape, sizeof ape) && std::memcmp(ape, "APETAGEX", 8) == 0) {
             // The size counts the items and the footer; a header is flagged in bit 31.
-            const int64_t total = int64_t(LittleEndian32(ape + 12)) + ((LittleEndian32(ape + 20) & 0x80000000u) ? 32 : 0);
+            const int64_t total = int64_t(littleEndian32(ape + 12)) + ((littleEndian32(ape + 20) & 0x80000000u) ? 32 : 0);
             if (total >= 32 && total <= end) {
                 end -= total;
                 continue;
             }
         }
         char ly[15];
-        if (end >= 15 && file.ReadAt(end - 15, ly, sizeof ly) && std::memcmp(ly + 6, "LYRICS200", 9) == 0 &&
+        if (end >= 15 && file.readAt(end - 15, ly, sizeof ly) && std::memcmp(ly + 6, "LYRICS200", 9) == 0 &&
             std::all_of(ly, ly + 6, [](char c) { return c >= '0' && c <= '9'; })) {
             const int64_t total = std::stoll(std::string(ly, 6)) + 15;
-            if (total <= end && file.HasText(end - total, "LYRICSBEGIN")) {
+            if (total <= end && file.hasText(end - total, "LYRICSBEGIN")) {
                 end -= total;
                 continue;
             }
         }
-        if (end >= 20 && file.HasText(end - 9, "LYRICSEND")) {
+        if (end >= 20 && file.hasText(end - 9, "LYRICSEND")) {
             const int64_t from = std::max<int64_t>(0, end - kLyrics3v1Max);
             std::vector<char> block(size_t(end - 9 - from));
-            if (file.ReadAt(from, block.data(), block.size())) {
+            if (file.readAt(from, block.data(), block.size())) {
                 static const char kBegin[] = "LYRICSBEGIN";
                 auto it = std::find_end(block.begin(), block.end(), kBegin, kBegin + 11);
                 if (it != block.end()) {
@@ -135,7 +135,7 @@ int64_t TrailingTagsStart(InputFile& file) {
             }
         }
         uint8_t f[10];
-        if (end >= 20 && file.ReadAt(end - 10, f, sizeof f) && std::memcmp(f, "3DI", 3) == 0 &&
+        if (end >= 20 && file.readAt(end - 10, f, sizeof f) && std::memcmp(f, "3DI", 3) == 0 &&
             !((f[6] | f[7] | f[8] | f[9]) & 0x80)) {
             const int64_t total = ((int64_t(f[6]) << 21) | (int64_t(f[7]) << 14) | (int64_t(f[8]) << 7) | f[9]) + 20;
             if (total <= end) {
@@ -151,26 +151,26 @@ int64_t TrailingTagsStart(InputFile& file) {
 // The first frame at or after start: a valid header whose successor, where the
 // audio is long enough to hold one, is a header of the same stream. -1 when none
 // begins within the search limit.
-int64_t FindFirstFrame(Window& window, int64_t start, int64_t audioEnd, MpegFrameHeader& header) {
+int64_t findFirstFrame(Window& window, int64_t start, int64_t audioEnd, MpegFrameHeader& header) {
     const int64_t last = std::min(start + clsMPEG::kSearchLimit - 1, audioEnd - 4);
     int64_t p = start;
     while (p <= last) {
-        if (p + 4 > window.Loaded() && !window.Ensure(std::min(p + 4 + kFirstChunk, last + 4))) return -1;
+        if (p + 4 > window.loaded() && !window.ensure(std::min(p + 4 + kFirstChunk, last + 4))) return -1;
         // Only a 0xFF byte can begin a header.
-        const int64_t scanEnd = std::min(window.Loaded() - 3, last + 1);
-        const void* hit = std::memchr(window.At(p), 0xFF, size_t(scanEnd - p));
+        const int64_t scanEnd = std::min(window.loaded() - 3, last + 1);
+        const void* hit = std::memchr(window.at(p), 0xFF, size_t(scanEnd - p));
         if (!hit) {
             p = scanEnd;
             continue;
         }
-        const int64_t at = p + (static_cast<const uint8_t*>(hit) - window.At(p));
+        const int64_t at = p + (static_cast<const uint8_t*>(hit) - window.at(p));
         p = at + 1;
         MpegFrameHeader h;
-        if (!MpegFrameHeader::Parse(window.At(at), h)) continue;
-        const int64_t next = at + h.FrameLength();
+        if (!MpegFrameHeader::parse(window.at(at), h)) continue;
+        const int64_t next = at + h.frameLength();
         if (next + 4 <= audioEnd) {
             MpegFrameHeader n;
-            if (!window.Ensure(next + 4) || !MpegFrameHeader::Parse(window.At(next), n) || !h.SameStream(n))
+            if (!window.ensure(next + 4) || !MpegFrameHeader::parse(window.at(next), n) || !h.sameStream(n))
                 continue;
         }
         header = h;
@@ -181,33 +181,33 @@ int64_t FindFirstFrame(Window& window, int64_t start, int64_t audioEnd, MpegFram
 
 }  // namespace
 
-bool clsMPEG::ReadInfo(const std::string& path, long startPosition) {
+bool clsMPEG::readInfo(const std::string& path, long startPosition) {
     FileBytes bytes;
-    if (!bytes.Open(path)) {
-        Reset();
+    if (!bytes.open(path)) {
+        reset();
         return false;
     }
     return ReadInfo(bytes, startPosition);
 }
 
 bool clsMPEG::ReadInfo(FileBytes& bytes, long startPosition) {
-    Reset();
-    if (!bytes.IsOpen()) return false;
+    reset();
+    if (!bytes.isOpen()) return false;
     InputFile file(bytes);
-    const int64_t size = file.Size();
+    const int64_t size = file.size();
 
     // The 1-based start position, at least 1, as a 0-based offset.
     int64_t start = int64_t(std::max(startPosition, 1L)) - 1;
     if (start >= size) return false;
-    start = SkipLeadingId3v2(file, start);
+    start = skipLeadingId3v2(file, start);
     if (start + 4 > size) return false;
 
-    AudioEnd_ = TrailingTagsStart(file);
+    AudioEnd_ = trailingTagsStart(file);
     if (AudioEnd_ < start + 4) AudioEnd_ = size;
 
     Window window(file, start + kSearchLimit + kMaxFrameLength + 4);
     MpegFrameHeader h;
-    const int64_t frame = FindFirstFrame(window, start, AudioEnd_, h);
+    const int64_t frame = findFirstFrame(window, start, AudioEnd_, h);
     if (frame < 0) return false;
 
     IsValid_ = true;
@@ -219,10 +219,10 @@ bool clsMPEG::ReadInfo(FileBytes& bytes, long startPosition) {
     CRC_ = h.crc;
     Padding_ = h.padding;
     Privat_ = h.privateBit;
-    ChannelMode_ = h.ChannelModeText();
+    ChannelMode_ = h.channelModeText();
     Copyright_ = h.copyright;
     Original_ = h.original;
-    Emphasis_ = h.EmphasisText();
+    Emphasis_ = h.emphasisText();
 
     // A Xing or Info header behind the side information of the first layer 3 frame,
     // or a VBRI header 32 bytes behind the frame header.
@@ -233,26 +233,26 @@ bool clsMPEG::ReadInfo(FileBytes& bytes, long startPosition) {
         // Encoders put the header right behind the side information; with a CRC, some
         // count its two bytes and some (LAME among them) do not.
         const auto isXingAt = [&](int64_t at) {
-            return window.Ensure(at + 8) &&
-                   (std::memcmp(window.At(at), "Xing", 4) == 0 || std::memcmp(window.At(at), "Info", 4) == 0);
+            return window.ensure(at + 8) &&
+                   (std::memcmp(window.at(at), "Xing", 4) == 0 || std::memcmp(window.at(at), "Info", 4) == 0);
         };
-        int64_t x = frame + 4 + h.SideInfoSize();
+        int64_t x = frame + 4 + h.sideInfoSize();
         if (!isXingAt(x) && h.crc && isXingAt(x + 2)) x += 2;
         if (isXingAt(x)) {
-            kind = std::memcmp(window.At(x), "Info", 4) == 0 ? VbrHeader::Info : VbrHeader::Xing;
-            const uint32_t flags = BigEndian32(window.At(x + 4));
+            kind = std::memcmp(window.at(x), "Info", 4) == 0 ? VbrHeader::Info : VbrHeader::Xing;
+            const uint32_t flags = bigEndian32(window.at(x + 4));
             int64_t field = x + 8;
             if (flags & 0x1) {
-                if (window.Ensure(field + 4)) frames = BigEndian32(window.At(field));
+                if (window.ensure(field + 4)) frames = bigEndian32(window.at(field));
                 field += 4;
             }
-            if ((flags & 0x2) && window.Ensure(field + 4)) streamBytes = BigEndian32(window.At(field));
+            if ((flags & 0x2) && window.ensure(field + 4)) streamBytes = bigEndian32(window.at(field));
         } else {
             const int64_t v = frame + 36;
-            if (window.Ensure(v + 18) && std::memcmp(window.At(v), "VBRI", 4) == 0) {
+            if (window.ensure(v + 18) && std::memcmp(window.at(v), "VBRI", 4) == 0) {
                 kind = VbrHeader::VBRI;
-                streamBytes = BigEndian32(window.At(v + 10));
-                frames = BigEndian32(window.At(v + 14));
+                streamBytes = bigEndian32(window.at(v + 10));
+                frames = bigEndian32(window.at(v + 14));
             }
         }
     }
@@ -261,11 +261,11 @@ bool clsMPEG::ReadInfo(FileBytes& bytes, long startPosition) {
 
     const int64_t audioBytes = AudioEnd_ - frame;
     if (frames > 0 && SampleRate_ > 0) {
-        const double seconds = double(frames) * double(h.SamplesPerFrame()) / double(SampleRate_);
+        const double seconds = double(frames) * double(h.samplesPerFrame()) / double(SampleRate_);
         Duration_ = long(seconds);
         if (IsVBR_) {
             // The byte count of a Xing header includes its own frame, the frame count does not.
-            const int64_t own = kind == VbrHeader::Xing ? h.FrameLength() : 0;
+            const int64_t own = kind == VbrHeader::Xing ? h.frameLength() : 0;
             const int64_t bytes = (streamBytes > own ? streamBytes : audioBytes) - own;
             BitRate_ = long(std::llround(double(std::max<int64_t>(bytes, 0)) * 8.0 / seconds));
         }
@@ -277,7 +277,7 @@ bool clsMPEG::ReadInfo(FileBytes& bytes, long startPosition) {
     return true;
 }
 
-std::string clsMPEG::GetInfo(int index) const {
+std::string clsMPEG::getInfo(int index) const {
     auto flag = [](bool b) { return std::string(b ? "-1" : "0"); };
     switch (index) {
     case aiVersion:
@@ -298,11 +298,11 @@ std::string clsMPEG::GetInfo(int index) const {
     }
 }
 
-void clsMPEG::Reset() {
+void clsMPEG::reset() {
     *this = clsMPEG();
 }
 
-bool clsMPEG::SetPosition(long position) {
+bool clsMPEG::setPosition(long position) {
     Position_ = position;
     return false;
 }

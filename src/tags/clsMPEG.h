@@ -21,37 +21,37 @@ public:
     // right behind it; what the file object passes (tag position + tag size - 1, so -1
     // without a leading tag) and a 0-based audio offset both work. An ID3v2 tag found
     // where the search begins is skipped.
-    bool ReadInfo(const std::string& path, long startPosition) override;
+    bool readInfo(const std::string& path, long startPosition) override;
     // The same on a file already open (the file object reads tags and audio information
     // through one set of buffers).
     bool ReadInfo(FileBytes& bytes, long startPosition);
-    std::string GetInfo(int index) const override;
-    void Reset() override;
-    long StartPos() const override { return Position_; }
+    std::string getInfo(int index) const override;
+    void reset() override;
+    long startPos() const override { return Position_; }
     // Sets the 0-based offset of the first frame (after the audio moved); reports false.
-    bool SetPosition(long position) override;
-    bool IsValid() const override { return IsValid_; }
-    std::string AudioType() const override { return "MPEG"; }
+    bool setPosition(long position) override;
+    bool isValid() const override { return IsValid_; }
+    std::string audioType() const override { return "MPEG"; }
 
     // The fields one by one.
-    long Position() const { return Position_; }
-    long BitRate() const { return BitRate_; }
-    long SampleRate() const { return SampleRate_; }
-    const std::string& ChannelMode() const { return ChannelMode_; }
-    float MPEGversion() const { return MPEGversion_; }
-    long LayerVersion() const { return LayerVersion_; }
-    long Padding() const { return Padding_; }
-    bool Privat() const { return Privat_; }
-    bool Copyright() const { return Copyright_; }
-    bool CRC() const { return CRC_; }
-    bool Original() const { return Original_; }
-    const std::string& Emphasis() const { return Emphasis_; }
-    bool IsVBR() const { return IsVBR_; }
-    long Duration() const { return Duration_; }
+    long position() const { return Position_; }
+    long bitRate() const { return BitRate_; }
+    long sampleRate() const { return SampleRate_; }
+    const std::string& channelMode() const { return ChannelMode_; }
+    float mpegVersion() const { return MPEGversion_; }
+    long layerVersion() const { return LayerVersion_; }
+    long padding() const { return Padding_; }
+    bool privat() const { return Privat_; }
+    bool copyright() const { return Copyright_; }
+    bool crc() const { return CRC_; }
+    bool original() const { return Original_; }
+    const std::string& emphasis() const { return Emphasis_; }
+    bool isVbr() const { return IsVBR_; }
+    long duration() const { return Duration_; }
 
     // Where the audio ends: the file length less the ID3v1, Lyrics3 (v1 and v2), APE
-    // and appended ID3v2 tags at its end, as found by the last ReadInfo.
-    int64_t AudioEnd() const { return AudioEnd_; }
+    // and appended ID3v2 tags at its end, as found by the last readInfo.
+    int64_t audioEnd() const { return AudioEnd_; }
 
 private:
     long Position_ = 0;

@@ -7,13 +7,13 @@ namespace vorda {
 
 class clsNoAudioInfo final : public clsAudio {
 public:
-    bool ReadInfo(const std::string&, long) override { return false; }
-    std::string GetInfo(int) const override { return {}; }
-    void Reset() override {}
-    long StartPos() const override { return 0; }
-    bool SetPosition(long) override { return false; }
-    bool IsValid() const override { return false; }
-    std::string AudioType() const override { return {}; }
+    bool readInfo(const std::string&, long) override { return false; }
+    std::string getInfo(int) const override { return {}; }
+    void reset() override {}
+    long startPos() const override { return 0; }
+    bool setPosition(long) override { return false; }
+    bool isValid() const override { return false; }
+    std::string audioType() const override { return {}; }
 };
 
 }  // namespace vorda

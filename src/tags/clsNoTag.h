@@ -14,12 +14,12 @@ public:
     long tagSize() const override { return 0; }
     long tagPosition() const override { return 0; }
     void setTagPosition(long) override {}
-    std::string GetValue(int, const std::string& = std::string()) override { return {}; }
-    bool SetValue(int, const std::string&, const std::string& = std::string()) override { return false; }
-    int RemoveJunk() override { return 0; }
-    void Reset() override {}
-    void Add(int) override {}
-    void Remove(int) override {}
+    std::string getValue(int, const std::string& = std::string()) override { return {}; }
+    bool setValue(int, const std::string&, const std::string& = std::string()) override { return false; }
+    int removeJunk() override { return 0; }
+    void reset() override {}
+    void add(int) override {}
+    void remove(int) override {}
 };
 
 }  // namespace vorda

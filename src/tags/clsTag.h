@@ -10,7 +10,7 @@ class clsFile;
 // Tag kinds (argument of hasTag, Add and Remove).
 enum TagKind : int { tkAll = 0, tkID3v1 = 1, tkID3v2 = 2, tkLyrics3 = 4 };
 
-// Value keys of GetValue and SetValue.
+// Value keys of getValue and setValue.
 enum ValueKey : int {
     tvTitle = 0, tvArtist = 1, tvAlbum = 2, tvYear = 3, tvTrack = 4, tvComment = 5,
     tvComposer = 6, tvOrgArtist = 7, tvCopyright = 8, tvURL = 9, tvEncodedBy = 10,
@@ -38,12 +38,12 @@ public:
     virtual long tagPosition() const = 0;
     virtual void setTagPosition(long position) = 0;
     // Empty for an unknown key. The parameter matters only for tvV2Frame.
-    virtual std::string GetValue(int key, const std::string& param = std::string()) = 0;
-    virtual bool SetValue(int key, const std::string& value, const std::string& param = std::string()) = 0;
-    virtual int RemoveJunk() = 0;
-    virtual void Reset() = 0;
-    virtual void Add(int kind) = 0;
-    virtual void Remove(int kind) = 0;
+    virtual std::string getValue(int key, const std::string& param = std::string()) = 0;
+    virtual bool setValue(int key, const std::string& value, const std::string& param = std::string()) = 0;
+    virtual int removeJunk() = 0;
+    virtual void reset() = 0;
+    virtual void add(int kind) = 0;
+    virtual void remove(int kind) = 0;
 };
 
 }  // namespace vorda

@@ -8,14 +8,14 @@ using namespace id3v2;
 
 namespace {
 
-std::string UpToZero(const std::string& s) { return s.substr(0, s.find('\0')); }
+std::string upToZero(const std::string& s) { return s.substr(0, s.find('\0')); }
 
-void StripTrailingZeros(std::string& s) {
+void stripTrailingZeros(std::string& s) {
     while (!s.empty() && s.back() == '\0') s.pop_back();
 }
 
 // Status flag bits of version 2.3 (tag alter, file alter, read only) and their 2.4 places.
-uint8_t StatusForVersion(uint8_t status, int from, int to) {
+uint8_t statusForVersion(uint8_t status, int from, int to) {
     if (from == to) return status;
     if (from < 4 && to >= 4)
         return static_cast<uint8_t>(((status & 0x80) ? 0x40 : 0) | ((status & 0x40) ? 0x20 : 0) |
@@ -28,14 +28,14 @@ uint8_t StatusForVersion(uint8_t status, int from, int to) {
 
 clsV2Field::clsV2Field(std::string id, uint8_t status, uint8_t format, int flagVersion)
     : id_(std::move(id)),
-      kind_(NaturalKind(id_)),
+      kind_(naturalKind(id_)),
       status_(status),
       format_(format),
       flagVersion_(flagVersion >= 4 ? 4 : 3) {
     if (kind_ == Kind::Comment) language_ = "eng";
 }
 
-clsV2Field::Kind clsV2Field::NaturalKind(std::string_view id) {
+clsV2Field::Kind clsV2Field::naturalKind(std::string_view id) {
     if (id == "TXXX") return Kind::UserText;
     if (id == "WXXX") return Kind::UserUrl;
     if (id == "COMM" || id == "USLT") return Kind::Comment;
@@ -47,10 +47,10 @@ clsV2Field::Kind clsV2Field::NaturalKind(std::string_view id) {
 namespace {
 
 // A frame header and payload laid out for a tag of version 3 or 4.
-std::string FrameBytes(std::string_view id, std::string_view payload, uint8_t status, uint8_t format, int version) {
+std::string frameBytes(std::string_view id, std::string_view payload, uint8_t status, uint8_t format, int version) {
     std::string out(id);
     const auto size = static_cast<uint32_t>(payload.size());
-    out += version >= 4 ? WriteSynchsafe(size) : WriteBigEndian(size, 4);
+    out += version >= 4 ? writeSynchsafe(size) : writeBigEndian(size, 4);
     out.push_back(static_cast<char>(status));
     out.push_back(static_cast<char>(format));
     out.append(payload);
@@ -59,18 +59,18 @@ std::string FrameBytes(std::string_view id, std::string_view payload, uint8_t st
 
 }  // namespace
 
-clsV2Field clsV2Field::FromPayload(const std::string& id, std::string_view payload, uint8_t status,
+clsV2Field clsV2Field::fromPayload(const std::string& id, std::string_view payload, uint8_t status,
                                    uint8_t format, int version) {
     clsV2Field f(id, status, format, version);
-    f.Decode(payload);
+    f.decode(payload);
     if (payload.size() <= kMaxSynchsafe) {
-        f.raw_ = FrameBytes(id, payload, status, format, f.flagVersion_);
+        f.raw_ = frameBytes(id, payload, status, format, f.flagVersion_);
         f.rawVersion_ = f.flagVersion_;
     }
     return f;
 }
 
-clsV2Field clsV2Field::FromTagFrame(std::string_view id, std::string_view payload, uint8_t status,
+clsV2Field clsV2Field::fromTagFrame(std::string_view id, std::string_view payload, uint8_t status,
                                     uint8_t format, int version, bool tagUnsynchronised,
                                     std::string_view sizeBytes) {
     const bool v4 = version >= 4;
@@ -78,7 +78,7 @@ clsV2Field clsV2Field::FromTagFrame(std::string_view id, std::string_view payloa
     std::string resynchronised;
     uint8_t written = format;
     if (v4 && ((format & 0x02) || tagUnsynchronised)) {
-        resynchronised = RemoveUnsynchronisation(body);
+        resynchronised = removeUnsynchronisation(body);
         body = resynchronised;
         // The tag-wide flag is not written again; the frame then says it for itself.
         written |= 0x02;
@@ -86,7 +86,7 @@ clsV2Field clsV2Field::FromTagFrame(std::string_view id, std::string_view payloa
     clsV2Field f(std::string(id), status, written, version);
     // The bytes to write back: a plain size in a version 2.4 tag stays as it was read, so that
     // the tag reads back the way it was read.
-    f.raw_ = FrameBytes(id, payload, status, written, f.flagVersion_);
+    f.raw_ = frameBytes(id, payload, status, written, f.flagVersion_);
     if (sizeBytes.size() == 4) f.raw_.replace(4, 4, sizeBytes);
     f.rawVersion_ = f.flagVersion_;
 
@@ -98,23 +98,23 @@ clsV2Field clsV2Field::FromTagFrame(std::string_view id, std::string_view payloa
     else
         extra = (compressed ? 4 : 0) + (f.flgEncrypted() ? 1 : 0) + (f.flgGroupingIdentity() ? 1 : 0);
     if (f.flgEncrypted() || body.size() < extra) {
-        f.MarkUnreadable();
+        f.markUnreadable();
         return f;
     }
     body.remove_prefix(extra);
     std::string inflated;
     if (compressed) {
-        if (!Inflate(body, kMaxInflatedFrame, inflated)) {
-            f.MarkUnreadable();
+        if (!inflate(body, kMaxInflatedFrame, inflated)) {
+            f.markUnreadable();
             return f;
         }
         body = inflated;
     }
-    f.Decode(body);
+    f.decode(body);
     return f;
 }
 
-void clsV2Field::MarkUnreadable() {
+void clsV2Field::markUnreadable() {
     kind_ = Kind::Binary;
     unreadable_ = true;
     language_.clear();
@@ -122,7 +122,7 @@ void clsV2Field::MarkUnreadable() {
     text_.clear();
 }
 
-void clsV2Field::Decode(std::string_view payload) {
+void clsV2Field::decode(std::string_view payload) {
     language_.clear();
     description_.clear();
     text_.clear();
@@ -133,7 +133,7 @@ void clsV2Field::Decode(std::string_view payload) {
     if (kind_ == Kind::Url) {
         std::string_view url = payload;
         if (!url.empty() && url[0] == '\0') url.remove_prefix(1);
-        text_ = Latin1ToUtf8Text(url.substr(0, url.find('\0')));
+        text_ = latin1ToUtf8Text(url.substr(0, url.find('\0')));
         return;
     }
     if (payload.empty()) {
@@ -141,32 +141,32 @@ void clsV2Field::Decode(std::string_view payload) {
         return;
     }
     const auto enc = static_cast<uint8_t>(payload[0]);
-    if (!IsValidEncoding(enc)) return MarkUnreadable();
+    if (!isValidEncoding(enc)) return markUnreadable();
 
     size_t start = 1;
     if (kind_ == Kind::Comment) {
-        if (payload.size() < 4) return MarkUnreadable();
+        if (payload.size() < 4) return markUnreadable();
         language_.assign(payload.substr(1, 3));
         start = 4;
     }
     if (kind_ == Kind::Text) {
-        text_ = DecodeStringList(enc, payload.substr(1));
-        StripTrailingZeros(text_);
+        text_ = decodeStringList(enc, payload.substr(1));
+        stripTrailingZeros(text_);
         return;
     }
     // Frames with a description in front of their content.
-    const size_t term = FindTerminator(enc, payload, start);
+    const size_t term = findTerminator(enc, payload, start);
     if (term == std::string_view::npos) {
-        description_ = DecodeString(enc, payload.substr(start));
+        description_ = decodeString(enc, payload.substr(start));
         return;
     }
-    description_ = DecodeString(enc, payload.substr(start, term - start));
-    const std::string_view rest = payload.substr(term + TerminatorSize(enc));
+    description_ = decodeString(enc, payload.substr(start, term - start));
+    const std::string_view rest = payload.substr(term + terminatorSize(enc));
     if (kind_ == Kind::UserUrl) {
-        text_ = Latin1ToUtf8Text(rest.substr(0, rest.find('\0')));
+        text_ = latin1ToUtf8Text(rest.substr(0, rest.find('\0')));
     } else {
-        text_ = DecodeStringList(enc, rest);
-        StripTrailingZeros(text_);
+        text_ = decodeStringList(enc, rest);
+        stripTrailingZeros(text_);
     }
 }
 
@@ -174,9 +174,9 @@ std::string clsV2Field::data() const {
     switch (kind_) {
     case Kind::Text:
     case Kind::Comment:
-        return UpToZero(text_);
+        return upToZero(text_);
     case Kind::UserText:
-        // Without a description the value alone, as SetData takes it; the full form only when
+        // Without a description the value alone, as setData takes it; the full form only when
         // the value itself holds a character 0 (several strings), so that it reads back the same.
         if (description_.empty() && text_.find('\0') == std::string::npos) return text_;
         return description_ + '\0' + text_;
@@ -185,13 +185,13 @@ std::string clsV2Field::data() const {
     }
 }
 
-void clsV2Field::SetData(std::string_view content) {
+void clsV2Field::setData(std::string_view content) {
     const Kind kind = kind_;
     const std::string language = language_;
     const std::string description = description_;
     const std::string text = text_;
     if (unreadable_) {
-        kind_ = NaturalKind(id_);
+        kind_ = naturalKind(id_);
         description_.clear();
         language_ = kind_ == Kind::Comment ? "eng" : "";
     }
@@ -211,52 +211,52 @@ void clsV2Field::SetData(std::string_view content) {
     format_ = 0;
 }
 
-bool clsV2Field::ContentEmpty() const {
+bool clsV2Field::contentEmpty() const {
     if (kind_ == Kind::UserText) return description_.empty() && text_.empty();
     return text_.empty();
 }
 
-bool clsV2Field::IsEmpty() const { return raw_.empty() && ContentEmpty(); }
+bool clsV2Field::isEmpty() const { return raw_.empty() && contentEmpty(); }
 
-bool clsV2Field::HidesContent() const {
+bool clsV2Field::hidesContent() const {
     if (unreadable_) return true;
     return (kind_ == Kind::Text || kind_ == Kind::Comment) && !text_.empty() && text_[0] == '\0';
 }
 
-std::string clsV2Field::Payload(int version) const {
+std::string clsV2Field::payload(int version) const {
     std::string out;
-    AppendPayload(out, version);
+    appendPayload(out, version);
     return out;
 }
 
-void clsV2Field::AppendPayload(std::string& out, int version) const {
+void clsV2Field::appendPayload(std::string& out, int version) const {
     switch (kind_) {
     case Kind::Text: {
-        const uint8_t enc = ChooseEncoding(text_, version);
+        const uint8_t enc = chooseEncoding(text_, version);
         out.push_back(static_cast<char>(enc));
-        out += EncodeString(enc, text_);
+        out += encodeString(enc, text_);
         break;
     }
     case Kind::UserText:
     case Kind::Comment: {
-        const uint8_t enc = ChooseEncoding(description_ + text_, version);
+        const uint8_t enc = chooseEncoding(description_ + text_, version);
         out.push_back(static_cast<char>(enc));
         if (kind_ == Kind::Comment) out += language_.size() == 3 ? language_ : std::string("eng");
-        out += EncodeString(enc, description_);
-        out += Terminator(enc);
-        out += EncodeString(enc, text_);
+        out += encodeString(enc, description_);
+        out += terminator(enc);
+        out += encodeString(enc, text_);
         break;
     }
     case Kind::UserUrl: {
-        const uint8_t enc = ChooseEncoding(description_, version);
+        const uint8_t enc = chooseEncoding(description_, version);
         out.push_back(static_cast<char>(enc));
-        out += EncodeString(enc, description_);
-        out += Terminator(enc);
-        out += UrlToLatin1(text_);
+        out += encodeString(enc, description_);
+        out += terminator(enc);
+        out += urlToLatin1(text_);
         break;
     }
     case Kind::Url:
-        out += UrlToLatin1(text_);
+        out += urlToLatin1(text_);
         break;
     case Kind::Binary:
         out += text_;
@@ -264,46 +264,46 @@ void clsV2Field::AppendPayload(std::string& out, int version) const {
     }
 }
 
-size_t clsV2Field::PayloadSize(int version) const {
+size_t clsV2Field::payloadSize(int version) const {
     // Binary payloads (pictures among them) are counted without being copied.
-    return kind_ == Kind::Binary ? text_.size() : Payload(version).size();
+    return kind_ == Kind::Binary ? text_.size() : payload(version).size();
 }
 
-size_t clsV2Field::CodeSize(int version) const {
-    if (WritesReadBytes(version)) return raw_.size();
-    if (ContentEmpty() || id_.size() != 4) return 0;
-    const size_t payload = PayloadSize(version);
+size_t clsV2Field::codeSize(int version) const {
+    if (writesReadBytes(version)) return raw_.size();
+    if (contentEmpty() || id_.size() != 4) return 0;
+    const size_t payload = payloadSize(version);
     if (payload > (version >= 4 ? size_t{kMaxSynchsafe} : size_t{0xFFFFFFFFu})) return 0;
     return 10 + payload;
 }
 
 std::string clsV2Field::sFieldCode(int version) const {
     std::string out;
-    AppendFieldCode(out, version);
+    appendFieldCode(out, version);
     return out;
 }
 
-void clsV2Field::AppendFieldCode(std::string& out, int version) const {
-    if (WritesReadBytes(version)) {
+void clsV2Field::appendFieldCode(std::string& out, int version) const {
+    if (writesReadBytes(version)) {
         out += raw_;
         return;
     }
-    if (ContentEmpty() || id_.size() != 4) return;
+    if (contentEmpty() || id_.size() != 4) return;
     const size_t headerAt = out.size();
     out += id_;
     out.append(4, '\0');  // the size, filled in below
     const int target = version >= 4 ? 4 : 3;
-    out.push_back(static_cast<char>(StatusForVersion(status_, flagVersion_, target)));
+    out.push_back(static_cast<char>(statusForVersion(status_, flagVersion_, target)));
     // The payload below is plain, whatever format flags the frame was given.
     out.push_back('\0');
-    AppendPayload(out, version);
+    appendPayload(out, version);
     const size_t payload = out.size() - headerAt - 10;
     if (payload > (version >= 4 ? size_t{kMaxSynchsafe} : size_t{0xFFFFFFFFu})) {
         out.resize(headerAt);  // too large for its size field: not written
         return;
     }
-    const std::string size = version >= 4 ? WriteSynchsafe(static_cast<uint32_t>(payload))
-                                          : WriteBigEndian(static_cast<uint32_t>(payload), 4);
+    const std::string size = version >= 4 ? writeSynchsafe(static_cast<uint32_t>(payload))
+                                          : writeBigEndian(static_cast<uint32_t>(payload), 4);
     out.replace(headerAt + 4, 4, size);
 }
 

@@ -23,13 +23,13 @@ public:
     };
 
     // A new frame (four-character identifier) with the given flag bytes laid out as in a tag of
-    // flagVersion (3 or 4). Its content is empty until SetData.
+    // flagVersion (3 or 4). Its content is empty until setData.
     clsV2Field(std::string id, uint8_t status, uint8_t format, int flagVersion);
 
     // Builds a frame from a plain payload (no frame flags in effect) that goes into a tag of the
     // given version (3 or 4) as it is. A text-bearing payload that cannot be decoded reads as
     // empty (see Unreadable); the payload is kept either way.
-    static clsV2Field FromPayload(const std::string& id, std::string_view payload, uint8_t status,
+    static clsV2Field fromPayload(const std::string& id, std::string_view payload, uint8_t status,
                                   uint8_t format, int version);
     // Builds a frame as it stands in a tag of version 3 or 4: payload is everything after the
     // 10-byte frame header (in a version 2.3 tag after the tag-wide unsynchronisation was undone);
@@ -38,15 +38,15 @@ public:
     // reading; an encrypted frame, or one that cannot be inflated or decoded, reads as empty.
     // sizeBytes: the four size bytes as read, kept when they still give the payload's length
     // (empty: the size is written for the payload).
-    static clsV2Field FromTagFrame(std::string_view id, std::string_view payload, uint8_t status,
+    static clsV2Field fromTagFrame(std::string_view id, std::string_view payload, uint8_t status,
                                    uint8_t format, int version, bool tagUnsynchronised,
                                    std::string_view sizeBytes = {});
 
-    const std::string& ID() const { return id_; }
+    const std::string& id() const { return id_; }
     Kind kind() const { return kind_; }
-    uint8_t StatusFlags() const { return status_; }
-    uint8_t FormatFlags() const { return format_; }
-    int FlagVersion() const { return flagVersion_; }
+    uint8_t statusFlags() const { return status_; }
+    uint8_t formatFlags() const { return format_; }
+    int flagVersion() const { return flagVersion_; }
 
     bool flgTagAltPreserve() const { return status_ & (flagVersion_ >= 4 ? 0x40 : 0x80); }
     bool flgFileAltPreserve() const { return status_ & (flagVersion_ >= 4 ? 0x20 : 0x40); }
@@ -56,52 +56,52 @@ public:
     bool flgGroupingIdentity() const { return format_ & (flagVersion_ >= 4 ? 0x40 : 0x20); }
     // The content cannot be read (encrypted, not inflatable, or text that cannot be decoded):
     // data is empty and the frame is written back as it was read.
-    bool Unreadable() const { return unreadable_; }
+    bool unreadable() const { return unreadable_; }
     // The frame holds something that data does not show: it is unreadable, or its first string
     // is empty while further strings follow.
-    bool HidesContent() const;
+    bool hidesContent() const;
     // The frame is written back byte for byte as it was read (its content was never set).
-    bool KeepsReadBytes() const { return !raw_.empty(); }
+    bool keepsReadBytes() const { return !raw_.empty(); }
 
     // The content as the program holds it: text frames their first string, TXXX the description,
     // a character 0 and the value (the value alone when there is no description), URL frames
-    // the URL, COMM and USLT the text, other frames their bytes. SetData(data()) changes nothing.
+    // the URL, COMM and USLT the text, other frames their bytes. setData(data()) changes nothing.
     std::string data() const;
     // Replaces the content (same forms as data). The description and language of WXXX, COMM and
     // USLT stay; TXXX takes "description\0value", or only the value when there is no character 0.
     // Unless the content stays the same, the frame is then written plainly (no compression,
     // encryption, grouping or unsynchronisation) from its content.
-    void SetData(std::string_view content);
+    void setData(std::string_view content);
     // True when the frame holds nothing worth writing.
-    bool IsEmpty() const;
+    bool isEmpty() const;
 
-    const std::string& Description() const { return description_; }
-    const std::string& Language() const { return language_; }
+    const std::string& description() const { return description_; }
+    const std::string& language() const { return language_; }
     // All strings of a text frame joined by '\0' (the first one is what data gives).
-    const std::string& FullText() const { return text_; }
-    void SetLanguage(std::string language) { language_ = std::move(language); }
-    void SetDescription(std::string description) { description_ = std::move(description); }
+    const std::string& fullText() const { return text_; }
+    void setLanguage(std::string language) { language_ = std::move(language); }
+    void setDescription(std::string description) { description_ = std::move(description); }
 
     // The payload as written into a tag of the given version (3 or 4).
-    std::string Payload(int version) const;
+    std::string payload(int version) const;
     // The frame's bytes (header and payload) for a tag of the given version; empty when the
     // frame is empty or too large for its size field.
     std::string sFieldCode(int version) const;
     // The same, appended to out (the payload is copied once, straight into out).
-    void AppendFieldCode(std::string& out, int version) const;
+    void appendFieldCode(std::string& out, int version) const;
     // Length of sFieldCode(version), counted without copying a binary payload.
-    size_t CodeSize(int version) const;
+    size_t codeSize(int version) const;
 
 private:
-    static Kind NaturalKind(std::string_view id);
+    static Kind naturalKind(std::string_view id);
     // Reads the content from a plain payload.
-    void Decode(std::string_view payload);
-    void MarkUnreadable();
-    bool ContentEmpty() const;
+    void decode(std::string_view payload);
+    void markUnreadable();
+    bool contentEmpty() const;
     // The bytes read are what a tag of that version gets.
-    bool WritesReadBytes(int version) const { return !raw_.empty() && rawVersion_ == (version >= 4 ? 4 : 3); }
-    void AppendPayload(std::string& out, int version) const;
-    size_t PayloadSize(int version) const;
+    bool writesReadBytes(int version) const { return !raw_.empty() && rawVersion_ == (version >= 4 ? 4 : 3); }
+    void appendPayload(std::string& out, int version) const;
+    size_t payloadSize(int version) const;
 
     std::string id_;
     Kind kind_;

@@ -18,7 +18,7 @@ namespace batchtest {
 // Answers the questions from a script (anOK when it runs out) and records everything shown.
 class ScriptUI : public vorda::UserInterface {
 public:
-    int Ask(const std::string& text, vorda::MsgButtons, vorda::MsgIcon icon, const std::string&) override {
+    int ask(const std::string& text, vorda::MsgButtons, vorda::MsgIcon icon, const std::string&) override {
         asked.push_back(text);
         icons.push_back(icon);
         if (answers.empty()) return vorda::anOK;
@@ -26,10 +26,10 @@ public:
         answers.pop_front();
         return a;
     }
-    void SetStatus(int panel, const std::string& text) override {
+    void setStatus(int panel, const std::string& text) override {
         if (panel == 3) status.push_back(text);
     }
-    void SetProgress(long long value, long long max) override {
+    void setProgress(long long value, long long max) override {
         if (max > maxProgress) maxProgress = max;
         if (max > 0 && value > max) overrun = true;
         lastProgress = value;
@@ -43,13 +43,13 @@ public:
     bool overrun = false;
 };
 
-inline bool HaveMutagen() {
+inline bool haveMutagen() {
     return std::system("/usr/bin/python3 -c 'import mutagen' >/dev/null 2>&1") == 0;
 }
 
 // "ID=text" lines of every ID3v2 frame mutagen reads (APIC as "APIC=mime|type|hexdata"),
 // "" when the file has no ID3v2 tag.
-inline std::string MutagenFrames(const std::string& path) {
+inline std::string mutagenFrames(const std::string& path) {
     const std::string cmd =
         "/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3, ID3NoHeaderError\ntry:\n t=ID3(sys.argv[1], "
         "load_v1=False)\nexcept ID3NoHeaderError:\n sys.exit(0)\nfor f in t.values():\n if f.FrameID==\"APIC\":\n  "
@@ -66,9 +66,9 @@ inline std::string MutagenFrames(const std::string& path) {
     return out;
 }
 
-inline bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-inline std::string Hex(const std::string& bytes) {
+inline std::string hex(const std::string& bytes) {
     static const char* digits = "0123456789abcdef";
     std::string out;
     for (unsigned char c : bytes) {
@@ -79,22 +79,22 @@ inline std::string Hex(const std::string& bytes) {
 }
 
 // True when the file ends with a 128-byte ID3v1 tag.
-inline bool HasV1(const std::string& bytes) {
+inline bool hasV1(const std::string& bytes) {
     return bytes.size() >= 128 && bytes.compare(bytes.size() - 128, 3, "TAG") == 0;
 }
 
 // A scratch folder with a file list and the commands over it.
 struct ListBench {
     ListBench() : cmds(list, ui, vorda::settings()) {}
-    std::string Add(const std::string& name, const std::string& bytes) {
-        const std::string path = dir.File(name);
-        id3test::WriteBytes(path, bytes);
-        cmds.AddToFileList(name, dir.dir() + "/");
+    std::string add(const std::string& name, const std::string& bytes) {
+        const std::string path = dir.file(name);
+        id3test::writeBytes(path, bytes);
+        cmds.addToFileList(name, dir.dir() + "/");
         return path;
     }
-    void SelectAll() {
-        list.SelectAll();
-        cmds.bMultiChange = list.Count() > 1;
+    void selectAll() {
+        list.selectAll();
+        cmds.bMultiChange = list.count() > 1;
     }
     id3test::SettingsGuard guard;
     id3test::Scratch dir;

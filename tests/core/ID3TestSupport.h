@@ -36,14 +36,14 @@ public:
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
     const std::string& dir() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
 
 private:
     std::string path_;
 };
 
 // What a shell command prints on its standard output.
-inline std::string CommandOutput(const std::string& command) {
+inline std::string commandOutput(const std::string& command) {
     std::string out;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return out;
@@ -54,24 +54,24 @@ inline std::string CommandOutput(const std::string& command) {
     return out;
 }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
+inline void writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-inline std::string ReadBytes(const std::string& path) {
+inline std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
 }
 
-inline ino_t Inode(const std::string& path) {
+inline ino_t inodeOf(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
 // MPEG-1 layer III frames, 128 kbit/s, 44.1 kHz: 417 bytes each, with varying payload.
-inline std::string Audio(int frames, uint32_t seed = 1) {
+inline std::string mp3Audio(int frames, uint32_t seed = 1) {
     std::string out;
     for (int f = 0; f < frames; ++f) {
         out.append("\xFF\xFB\x90\x00", 4);
@@ -84,17 +84,17 @@ inline std::string Audio(int frames, uint32_t seed = 1) {
 }
 
 // An ID3v2.3 tag with ISO-8859-1 text frames and padding.
-inline std::string V23Tag(const std::vector<std::pair<std::string, std::string>>& frames, size_t padding) {
+inline std::string v23Tag(const std::vector<std::pair<std::string, std::string>>& frames, size_t padding) {
     std::string body;
     for (const auto& [id, text] : frames)
-        body += id + vorda::id3v2::WriteBigEndian(static_cast<uint32_t>(text.size() + 1), 4) + std::string(2, '\0') +
+        body += id + vorda::id3v2::writeBigEndian(static_cast<uint32_t>(text.size() + 1), 4) + std::string(2, '\0') +
                 '\0' + text;
     body += std::string(padding, '\0');
-    return std::string("ID3\x03\x00\x00", 6) + vorda::id3v2::WriteSynchsafe(static_cast<uint32_t>(body.size())) + body;
+    return std::string("ID3\x03\x00\x00", 6) + vorda::id3v2::writeSynchsafe(static_cast<uint32_t>(body.size())) + body;
 }
 
 // A 128-byte ID3v1 tag (version 1.1 when track is not 0).
-inline std::string V1Tag(const std::string& title, const std::string& artist = "", int track = 0, int genre = 255) {
+inline std::string v1Tag(const std::string& title, const std::string& artist = "", int track = 0, int genre = 255) {
     auto field = [](std::string s, size_t n) {
         s.resize(n, '\0');
         return s;

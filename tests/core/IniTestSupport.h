@@ -33,12 +33,12 @@ private:
     std::string path_;
 };
 
-inline void WriteText(const std::string& path, const std::string& data) {
+inline void writeText(const std::string& path, const std::string& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << data;
 }
 
-inline std::string ReadText(const std::string& path) {
+inline std::string readText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();

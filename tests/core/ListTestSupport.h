@@ -46,19 +46,19 @@ private:
     std::string path_;
 };
 
-inline void WriteFile(const std::string& path, const std::string& data) {
+inline void writeFile(const std::string& path, const std::string& data) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
 }
 
 // A file of the given size without writing its bytes (a sparse file).
-inline void MakeSizedFile(const std::string& path, long long size) {
-    WriteFile(path, "");
+inline void makeSizedFile(const std::string& path, long long size) {
+    writeFile(path, "");
     std::filesystem::resize_file(path, static_cast<std::uintmax_t>(size));
 }
 
-inline void MakeFolder(const std::string& path) { std::filesystem::create_directories(path); }
+inline void makeFolder(const std::string& path) { std::filesystem::create_directories(path); }
 
 class RecordingUI : public vorda::UserInterface {
 public:
@@ -69,7 +69,7 @@ public:
         std::string title;
     };
 
-    int Ask(const std::string& text, vorda::MsgButtons buttons, vorda::MsgIcon icon,
+    int ask(const std::string& text, vorda::MsgButtons buttons, vorda::MsgIcon icon,
             const std::string& title) override {
         questions.push_back({text, buttons, icon, title});
         if (answers.empty()) return buttons == vorda::mbOK ? vorda::anOK : vorda::anCancel;
@@ -77,21 +77,21 @@ public:
         answers.pop_front();
         return answer;
     }
-    void SetStatus(int panel, const std::string& text) override { statuses.emplace_back(panel, text); }
-    void SetProgress(long long, long long) override {}
-    void ClearPanes() override { ++panesCleared; }
-    void SetOldName(const std::string& text) override { oldName = text; }
-    void SetNewName(const std::string& text) override { newName = text; }
+    void setStatus(int panel, const std::string& text) override { statuses.emplace_back(panel, text); }
+    void setProgress(long long, long long) override {}
+    void clearPanes() override { ++panesCleared; }
+    void setOldName(const std::string& text) override { oldName = text; }
+    void setNewName(const std::string& text) override { newName = text; }
 
     // The texts panel was given, in order.
-    std::vector<std::string> Panel(int panel) const {
+    std::vector<std::string> panelTexts(int panel) const {
         std::vector<std::string> texts;
         for (const auto& [p, text] : statuses)
             if (p == panel) texts.push_back(text);
         return texts;
     }
-    std::string LastOf(int panel) const {
-        const auto texts = Panel(panel);
+    std::string lastOf(int panel) const {
+        const auto texts = panelTexts(panel);
         return texts.empty() ? std::string() : texts.back();
     }
 

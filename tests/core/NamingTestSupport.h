@@ -19,7 +19,7 @@
 namespace namingtest {
 
 // Writes an MPEG file with an ID3v2.3 tag holding the given values (empty ones are left out).
-inline void WriteMp3(const std::string& path, const std::string& artist, const std::string& album,
+inline void writeMp3(const std::string& path, const std::string& artist, const std::string& album,
                      const std::string& title, const std::string& track = "", const std::string& year = "") {
     std::vector<std::pair<std::string, std::string>> frames;
     if (!artist.empty()) frames.emplace_back("TPE1", artist);
@@ -28,13 +28,13 @@ inline void WriteMp3(const std::string& path, const std::string& artist, const s
     if (!track.empty()) frames.emplace_back("TRCK", track);
     if (!year.empty()) frames.emplace_back("TYER", year);
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    id3test::WriteBytes(path, id3test::V23Tag(frames, 32) + id3test::Audio(2, static_cast<uint32_t>(path.size())));
+    id3test::writeBytes(path, id3test::v23Tag(frames, 32) + id3test::mp3Audio(2, static_cast<uint32_t>(path.size())));
 }
 
-inline bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+inline bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
 // Every regular file below folder, relative to it, sorted.
-inline std::vector<std::string> FilesBelow(const std::string& folder) {
+inline std::vector<std::string> filesBelow(const std::string& folder) {
     std::vector<std::string> files;
     for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
         if (e.is_regular_file()) files.push_back(std::filesystem::relative(e.path(), folder).string());
@@ -49,12 +49,12 @@ struct ListFixture {
     listtest::RecordingUI ui;
     vorda::ListCommands list{rows, ui, s};
 
-    void Add(const std::string& path) {
-        list.AddToFileList(std::filesystem::path(path).filename().string(),
+    void add(const std::string& path) {
+        list.addToFileList(std::filesystem::path(path).filename().string(),
                            std::filesystem::path(path).parent_path().string() + "/");
     }
     // The texts of every message box shown, in order.
-    std::vector<std::string> Texts() const {
+    std::vector<std::string> texts() const {
         std::vector<std::string> texts;
         for (const auto& q : ui.questions) texts.push_back(q.text);
         return texts;

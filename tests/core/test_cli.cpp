@@ -11,9 +11,9 @@
 
 #include "ListTestSupport.h"
 
-using listtest::MakeSizedFile;
+using listtest::makeSizedFile;
 using listtest::TempDir;
-using listtest::WriteFile;
+using listtest::writeFile;
 using namespace std::string_literals;
 
 namespace {
@@ -24,14 +24,14 @@ struct CliResult {
     std::string err;
 };
 
-std::string Slurp(const std::string& path) {
+std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
 }
 
-std::string Quote(const std::string& arg) {
+std::string quote(const std::string& arg) {
     std::string quoted = "'";
     for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
@@ -39,30 +39,30 @@ std::string Quote(const std::string& arg) {
 
 struct CliFixture : ::testing::Test {
     CliResult Run(const std::vector<std::string>& args) {
-        std::string command = Quote(VORDA_CLI_PATH);
-        for (const auto& a : args) command += " " + Quote(a);
-        command += " >" + Quote(dir / "out.txt") + " 2>" + Quote(dir / "err.txt") + " </dev/null";
+        std::string command = quote(VORDA_CLI_PATH);
+        for (const auto& a : args) command += " " + quote(a);
+        command += " >" + quote(dir / "out.txt") + " 2>" + quote(dir / "err.txt") + " </dev/null";
         const int raw = std::system(command.c_str());
         CliResult result;
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = Slurp(dir / "out.txt");
-        result.err = Slurp(dir / "err.txt");
+        result.out = slurp(dir / "out.txt");
+        result.err = slurp(dir / "err.txt");
         return result;
     }
-    std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> splitLines(const std::string& text) {
         std::vector<std::string> lines;
         std::stringstream ss(text);
         for (std::string line; std::getline(ss, line);) lines.push_back(line);
         return lines;
     }
-    std::string WriteSettings(const std::string& fileTypes) {
+    std::string writeSettings(const std::string& fileTypes) {
         std::string ini = "[General]\nbAutoReadTags=True\n[FileTypes]\n";
         std::vector<std::string> types;
         std::stringstream ss(fileTypes);
         for (std::string t; std::getline(ss, t, ',');) types.push_back(t);
         ini += "nofFileTypes=" + std::to_string(types.size() - 1) + "\n";
         for (size_t i = 0; i < types.size(); ++i) ini += "sFileType" + std::to_string(i) + "=" + types[i] + "\n";
-        WriteFile(dir / "settings.ini", ini);
+        writeFile(dir / "settings.ini", ini);
         return dir / "settings.ini";
     }
 
@@ -97,29 +97,29 @@ TEST_F(CliFixture, HelpAndUsageErrors) {
 }
 
 TEST_F(CliFixture, ScanPrintsTheRowsAndStatusTexts) {
-    WriteFile(music / "b.dat", "x");
-    WriteFile(music / "README", "x");
-    WriteFile(music / "skip.txt", "x");
-    MakeSizedFile(music / "sub/c.dat", 3 * 1024 * 1024 + 500000);
-    WriteFile(music / "sub/tab\tname.dat", "x");
-    WriteFile(music / "bad\xE9.dat", "x");
-    const std::string settings = WriteSettings("dat,readme");
+    writeFile(music / "b.dat", "x");
+    writeFile(music / "README", "x");
+    writeFile(music / "skip.txt", "x");
+    makeSizedFile(music / "sub/c.dat", 3 * 1024 * 1024 + 500000);
+    writeFile(music / "sub/tab\tname.dat", "x");
+    writeFile(music / "bad\xE9.dat", "x");
+    const std::string settings = writeSettings("dat,readme");
 
     auto r = Run({"scan", "--settings", settings, music.path()});
     EXPECT_EQ(r.status, 0) << r.err;
-    auto lines = Lines(r.out);
+    auto lines = splitLines(r.out);
     ASSERT_EQ(lines.size(), 3u) << r.out;
     EXPECT_EQ(lines[0], "README\t" + music.path() + "\t0.00 MB\t\t\t\t\t\t\t\t\t\t\t");
     EXPECT_EQ(lines[1].substr(0, 6), "b.dat\t");
     EXPECT_EQ(lines[2].substr(0, lines[2].find('\t')), "bad\xEF\xBF\xBD.dat");
-    const auto err = Lines(r.err);
+    const auto err = splitLines(r.err);
     ASSERT_EQ(err.size(), 2u) << r.err;
     EXPECT_EQ(err[0], "Total: 3 files (0 MB)");
     EXPECT_EQ(err[1].rfind("Scanned 3 files in ", 0), 0u);
 
     r = Run({"scan", "--recursive", "--settings=" + settings, music.path()});
     EXPECT_EQ(r.status, 0);
-    lines = Lines(r.out);
+    lines = splitLines(r.out);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[3], "c.dat\t" + music.path() + "sub/\t3.48 MB\t\t\t\t\t\t\t\t\t\t\t");
     EXPECT_EQ(lines[4].substr(0, 14), "tab\\tname.dat\t");
@@ -132,12 +132,12 @@ TEST_F(CliFixture, ScanPrintsTheRowsAndStatusTexts) {
 }
 
 TEST_F(CliFixture, InfoPrintsJsonPerFileAndErrors) {
-    WriteFile(music / "notes \"q\".txt", "hello");
-    const std::string settings = WriteSettings("mp3");
+    writeFile(music / "notes \"q\".txt", "hello");
+    const std::string settings = writeSettings("mp3");
     const auto r = Run({"info", "--settings", settings, music / "notes \"q\".txt", music / "gone.mp3",
                         music.path(), std::string("bad\x01\xFF.mp3")});
     EXPECT_EQ(r.status, 1);
-    const auto lines = Lines(r.out);
+    const auto lines = splitLines(r.out);
     ASSERT_EQ(lines.size(), 4u) << r.out;
     const std::string& json = lines[0];
     EXPECT_EQ(json.rfind("{\"path\":\"" + music.path() + "notes \\\"q\\\".txt\",\"size\":5,\"tagType\":\"\","
@@ -153,29 +153,29 @@ TEST_F(CliFixture, InfoPrintsJsonPerFileAndErrors) {
 
     const auto one = Run({"info", "--settings", settings, music / "notes \"q\".txt"});
     EXPECT_EQ(one.status, 0);
-    EXPECT_EQ(Lines(one.out).size(), 1u);
+    EXPECT_EQ(splitLines(one.out).size(), 1u);
 }
 
 TEST_F(CliFixture, UnusableSettingsAreReportedOnStderrAndNeverWritten) {
-    WriteFile(music / "a.dat", "x");
-    WriteFile(music / "b.txt", "x");
+    writeFile(music / "a.dat", "x");
+    writeFile(music / "b.txt", "x");
     const std::string path = dir / "settings.ini";
     const std::string damaged = "[FileTypes]\nnofFileTypes=1\nsFileType0=dat\nsFileType1=txt\0junk\n"s;
-    WriteFile(path, damaged);
+    writeFile(path, damaged);
     auto r = Run({"scan", "--settings", path, music.path()});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Lines(r.out).size(), 2u) << r.out;  // both types were read
-    auto err = Lines(r.err);
+    EXPECT_EQ(splitLines(r.out).size(), 2u) << r.out;  // both types were read
+    auto err = splitLines(r.err);
     ASSERT_EQ(err.size(), 3u) << r.err;
     EXPECT_EQ(err[0], "vorda-cli: The settings file " + path +
                           " could not be read completely: it holds zero bytes. What could be read is used.");
-    EXPECT_EQ(Slurp(path), damaged);
+    EXPECT_EQ(slurp(path), damaged);
     EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
 
     // A sound read-only file is only read: nothing to say.
-    WriteFile(path, "[FileTypes]\nsFileType0=dat\n");
+    writeFile(path, "[FileTypes]\nsFileType0=dat\n");
     ::chmod(path.c_str(), 0444);
     r = Run({"scan", "--settings", path, music.path()});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(Lines(r.err).size(), 2u) << r.err;
+    EXPECT_EQ(splitLines(r.err).size(), 2u) << r.err;
 }

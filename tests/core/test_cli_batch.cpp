@@ -8,16 +8,16 @@
 #include "BatchTestSupport.h"
 #include "tags/clsFile.h"
 
-using batchtest::Contains;
-using batchtest::HasV1;
-using id3test::Audio;
-using id3test::ReadBytes;
-using id3test::V1Tag;
-using id3test::V23Tag;
+using batchtest::contains;
+using batchtest::hasV1;
+using id3test::mp3Audio;
+using id3test::readBytes;
+using id3test::v1Tag;
+using id3test::v23Tag;
 
 namespace {
 
-std::string Quote(const std::string& arg) {
+std::string quote(const std::string& arg) {
     std::string quoted = "'";
     for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
@@ -25,112 +25,112 @@ std::string Quote(const std::string& arg) {
 
 struct CliBatch : ::testing::Test {
     int Run(const std::vector<std::string>& args) {
-        std::string command = Quote(VORDA_CLI_PATH);
-        for (const auto& a : args) command += " " + Quote(a);
-        command += " >" + Quote(dir.File("out.txt")) + " 2>" + Quote(dir.File("err.txt")) + " </dev/null";
+        std::string command = quote(VORDA_CLI_PATH);
+        for (const auto& a : args) command += " " + quote(a);
+        command += " >" + quote(dir.file("out.txt")) + " 2>" + quote(dir.file("err.txt")) + " </dev/null";
         const int raw = std::system(command.c_str());
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
-    std::string Settings(const std::string& tags) {
-        const std::string path = dir.File("settings.ini");
-        id3test::WriteBytes(path, "[InPatterns]\nsCurrentInPattern=<track>" + std::string("\xC2\xB6") + "-" +
+    std::string settings(const std::string& tags) {
+        const std::string path = dir.file("settings.ini");
+        id3test::writeBytes(path, "[InPatterns]\nsCurrentInPattern=<track>" + std::string("\xC2\xB6") + "-" +
                                       "\xC2\xB6<artist>\xC2\xB6-\xC2\xB6<title>\n[Tags]\n" + tags);
         return path;
     }
-    std::string Value(const std::string& path, int key) {
+    std::string value(const std::string& path, int key) {
         vorda::clsFile f;
-        f.ReadFile(path, true);
-        return f.Tag().GetValue(key);
+        f.readFile(path, true);
+        return f.tag().getValue(key);
     }
-    std::string Make(const std::string& name, const std::string& bytes) {
-        id3test::WriteBytes(dir.File(name), bytes);
-        return dir.File(name);
+    std::string make(const std::string& name, const std::string& bytes) {
+        id3test::writeBytes(dir.file(name), bytes);
+        return dir.file(name);
     }
     id3test::Scratch dir;
-    const std::string audio = Audio(9, 5);
+    const std::string audio = mp3Audio(9, 5);
 };
 
 TEST_F(CliBatch, FixUsesTheSettingsPatternAndTagOptions) {
-    const std::string ini = Settings("UseID3v1=1\nUseID3v2=1\n");
-    const std::string a = Make("03 - Band - Song.mp3", audio);
-    const std::string b = Make("04 - Crew - Tune.mp3", audio + V1Tag("old title"));
-    ASSERT_EQ(Run({"fix", "--settings", ini, a, b}), 0) << ReadBytes(dir.File("err.txt"));
-    EXPECT_EQ(Value(a, vorda::tvArtist), "Band");
-    EXPECT_EQ(Value(a, vorda::tvTrack), "03");
-    EXPECT_EQ(Value(b, vorda::tvTitle), "Old Title");
+    const std::string ini = settings("UseID3v1=1\nUseID3v2=1\n");
+    const std::string a = make("03 - Band - Song.mp3", audio);
+    const std::string b = make("04 - Crew - Tune.mp3", audio + v1Tag("old title"));
+    ASSERT_EQ(Run({"fix", "--settings", ini, a, b}), 0) << readBytes(dir.file("err.txt"));
+    EXPECT_EQ(value(a, vorda::tvArtist), "Band");
+    EXPECT_EQ(value(a, vorda::tvTrack), "03");
+    EXPECT_EQ(value(b, vorda::tvTitle), "Old Title");
     for (const auto& p : {a, b}) {
-        const std::string bytes = ReadBytes(p);
+        const std::string bytes = readBytes(p);
         EXPECT_EQ(bytes.compare(0, 3, "ID3"), 0);
-        EXPECT_TRUE(HasV1(bytes));
-        EXPECT_TRUE(Contains(bytes, audio));
+        EXPECT_TRUE(hasV1(bytes));
+        EXPECT_TRUE(contains(bytes, audio));
     }
-    if (batchtest::HaveMutagen()) EXPECT_TRUE(Contains(batchtest::MutagenFrames(a), "TPE1=Band"));
+    if (batchtest::haveMutagen()) EXPECT_TRUE(contains(batchtest::mutagenFrames(a), "TPE1=Band"));
 
     // --in overrides the pattern; a missing file fails with status 1 and the others are written.
-    const std::string c = Make("Solo - Piece.mp3", audio);
-    EXPECT_EQ(Run({"fix", "--settings", ini, "--in", "<artist> - <title>", c, dir.File("missing.mp3")}), 1);
-    EXPECT_TRUE(Contains(ReadBytes(dir.File("err.txt")), "missing.mp3"));
-    EXPECT_EQ(Value(c, vorda::tvTitle), "Piece");
+    const std::string c = make("Solo - Piece.mp3", audio);
+    EXPECT_EQ(Run({"fix", "--settings", ini, "--in", "<artist> - <title>", c, dir.file("missing.mp3")}), 1);
+    EXPECT_TRUE(contains(readBytes(dir.file("err.txt")), "missing.mp3"));
+    EXPECT_EQ(value(c, vorda::tvTitle), "Piece");
 }
 
 TEST_F(CliBatch, FixAdvancedAndUsageErrors) {
-    const std::string ini = Settings("UseID3v1=1\nUseID3v2=1\n");
-    const std::string a = Make("Band - Song.mp3", audio);
+    const std::string ini = settings("UseID3v1=1\nUseID3v2=1\n");
+    const std::string a = make("Band - Song.mp3", audio);
     ASSERT_EQ(Run({"fix", "--settings", ini, "--advanced", "--in", "<artist> - <title>", a}), 0);
-    EXPECT_EQ(Value(a, vorda::tvV1Artist), "Band");
-    EXPECT_EQ(Value(a, vorda::tvV2Title), "Song");
+    EXPECT_EQ(value(a, vorda::tvV1Artist), "Band");
+    EXPECT_EQ(value(a, vorda::tvV2Title), "Song");
     EXPECT_EQ(Run({"fix", "--in", "x", "--detect", a}), 2);
     EXPECT_EQ(Run({"fix"}), 2);
     EXPECT_EQ(Run({"fix", "--help"}), 0);
 }
 
 TEST_F(CliBatch, TracksNumbersInTheOrderGiven) {
-    const std::string ini = Settings("");
-    const std::string tagged = V23Tag({{"TIT2", "t"}}, 32) + audio;
-    const std::string z = Make("z.mp3", tagged);
-    const std::string a = Make("a.mp3", tagged);
-    ASSERT_EQ(Run({"tracks", "--settings", ini, "--start", "5", z, a}), 0) << ReadBytes(dir.File("err.txt"));
-    EXPECT_EQ(Value(z, vorda::tvTrack), "05");
-    EXPECT_EQ(Value(a, vorda::tvTrack), "06");
-    EXPECT_TRUE(Contains(ReadBytes(a), audio));
-    if (batchtest::HaveMutagen()) EXPECT_TRUE(Contains(batchtest::MutagenFrames(a), "TRCK=06"));
+    const std::string ini = settings("");
+    const std::string tagged = v23Tag({{"TIT2", "t"}}, 32) + audio;
+    const std::string z = make("z.mp3", tagged);
+    const std::string a = make("a.mp3", tagged);
+    ASSERT_EQ(Run({"tracks", "--settings", ini, "--start", "5", z, a}), 0) << readBytes(dir.file("err.txt"));
+    EXPECT_EQ(value(z, vorda::tvTrack), "05");
+    EXPECT_EQ(value(a, vorda::tvTrack), "06");
+    EXPECT_TRUE(contains(readBytes(a), audio));
+    if (batchtest::haveMutagen()) EXPECT_TRUE(contains(batchtest::mutagenFrames(a), "TRCK=06"));
     EXPECT_EQ(Run({"tracks", "--start", "255", a}), 2);
     EXPECT_EQ(Run({"tracks", "--start", "0", a}), 2);
     EXPECT_EQ(Run({"tracks", a}), 2);
 }
 
 TEST_F(CliBatch, FilesWithoutTagsAreNamedAndLeftUnchangedUnlessTagsAreAdded) {
-    const std::string ini = Settings("");
-    const std::string bare = Make("bare.mp3", audio);
-    const std::string tagged = Make("tagged.mp3", V23Tag({{"TIT2", "t"}}, 32) + audio);
-    const std::string err = dir.File("err.txt");
+    const std::string ini = settings("");
+    const std::string bare = make("bare.mp3", audio);
+    const std::string tagged = make("tagged.mp3", v23Tag({{"TIT2", "t"}}, 32) + audio);
+    const std::string err = dir.file("err.txt");
 
     // set: nothing can be stored in a file without tags; it stays as it was and the run fails.
     EXPECT_EQ(Run({"set", "--settings", ini, "tvTitle=New", "tvV1Year=1999", bare, tagged}), 1);
-    EXPECT_EQ(ReadBytes(bare), audio);
-    EXPECT_TRUE(Contains(ReadBytes(err), bare + ": left unchanged: tvTitle, tvV1Year"));
-    EXPECT_TRUE(Contains(ReadBytes(err), "--add KIND"));
+    EXPECT_EQ(readBytes(bare), audio);
+    EXPECT_TRUE(contains(readBytes(err), bare + ": left unchanged: tvTitle, tvV1Year"));
+    EXPECT_TRUE(contains(readBytes(err), "--add KIND"));
     // The tagged file takes the title; its missing ID3v1 tag is named for the year alone.
-    EXPECT_EQ(Value(tagged, vorda::tvTitle), "New");
-    EXPECT_TRUE(Contains(ReadBytes(err), tagged + ": not written: tvV1Year"));
-    EXPECT_FALSE(Contains(ReadBytes(err), tagged + ": left unchanged"));
+    EXPECT_EQ(value(tagged, vorda::tvTitle), "New");
+    EXPECT_TRUE(contains(readBytes(err), tagged + ": not written: tvV1Year"));
+    EXPECT_FALSE(contains(readBytes(err), tagged + ": left unchanged"));
 
     // tracks: the same, and --add creates the tag that takes the number.
     EXPECT_EQ(Run({"tracks", "--settings", ini, "--start", "3", bare, tagged}), 1);
-    EXPECT_EQ(ReadBytes(bare), audio);
-    EXPECT_EQ(Value(tagged, vorda::tvTrack), "04");
-    EXPECT_TRUE(Contains(ReadBytes(err), bare + ": left unchanged: the track number"));
-    ASSERT_EQ(Run({"tracks", "--settings", ini, "--add", "tkID3v2", "--start", "7", bare}), 0) << ReadBytes(err);
-    EXPECT_EQ(Value(bare, vorda::tvTrack), "07");
-    EXPECT_TRUE(Contains(ReadBytes(bare), audio));
-    if (batchtest::HaveMutagen()) EXPECT_TRUE(Contains(batchtest::MutagenFrames(bare), "TRCK=07"));
+    EXPECT_EQ(readBytes(bare), audio);
+    EXPECT_EQ(value(tagged, vorda::tvTrack), "04");
+    EXPECT_TRUE(contains(readBytes(err), bare + ": left unchanged: the track number"));
+    ASSERT_EQ(Run({"tracks", "--settings", ini, "--add", "tkID3v2", "--start", "7", bare}), 0) << readBytes(err);
+    EXPECT_EQ(value(bare, vorda::tvTrack), "07");
+    EXPECT_TRUE(contains(readBytes(bare), audio));
+    if (batchtest::haveMutagen()) EXPECT_TRUE(contains(batchtest::mutagenFrames(bare), "TRCK=07"));
     EXPECT_EQ(Run({"tracks", "--settings", ini, "--add", "tkNone", "--start", "1", bare}), 2);
 
     // A tag option that always writes a tag lets the values through without --add.
-    const std::string always = Settings("UseID3v2=2\n");
-    const std::string fresh = Make("fresh.mp3", audio);
-    ASSERT_EQ(Run({"set", "--settings", always, "tvTitle=Kept", fresh}), 0) << ReadBytes(err);
-    EXPECT_EQ(Value(fresh, vorda::tvTitle), "Kept");
+    const std::string always = settings("UseID3v2=2\n");
+    const std::string fresh = make("fresh.mp3", audio);
+    ASSERT_EQ(Run({"set", "--settings", always, "tvTitle=Kept", fresh}), 0) << readBytes(err);
+    EXPECT_EQ(value(fresh, vorda::tvTitle), "Kept");
 }
 
 }  // namespace

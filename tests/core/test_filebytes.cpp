@@ -17,17 +17,17 @@ using namespace id3test;
 
 namespace {
 
-std::string Digits(size_t value, int width) {
+std::string digits(size_t value, int width) {
     std::string s = std::to_string(value);
     return std::string(static_cast<size_t>(width) - s.size(), '0') + s;
 }
 
 // A Lyrics3 v2 block with the lyrics field only.
-std::string Lyrics3Block(const std::string& lyrics) {
+std::string lyrics3Block(const std::string& lyrics) {
     std::string block = "LYRICSBEGIN";
     block += "IND00002" "10";
-    block += "LYR" + Digits(lyrics.size(), 5) + lyrics;
-    return block + Digits(block.size(), 6) + "LYRICS200";
+    block += "LYR" + digits(lyrics.size(), 5) + lyrics;
+    return block + digits(block.size(), 6) + "LYRICS200";
 }
 
 }  // namespace
@@ -39,30 +39,30 @@ TEST(FileBytes, ServesTheFileBytesAtEveryOffset) {
         SCOPED_TRACE(length);
         std::string content(length, '\0');
         for (char& c : content) c = static_cast<char>(random());
-        const std::string path = dir.File("f" + std::to_string(length));
-        WriteBytes(path, content);
+        const std::string path = dir.file("f" + std::to_string(length));
+        writeBytes(path, content);
 
         FileBytes file;
-        ASSERT_TRUE(file.Open(path));
-        EXPECT_EQ(file.Size(), static_cast<int64_t>(length));
+        ASSERT_TRUE(file.open(path));
+        EXPECT_EQ(file.size(), static_cast<int64_t>(length));
         // Reads in a mixed order: head, tail, far middle, growing both ends.
         for (int i = 0; i < 400; ++i) {
             const size_t offset = length == 0 ? 0 : random() % (length + 1);
             const size_t n = std::min<size_t>(random() % (i % 3 == 0 ? 70000 : 300), length - offset);
-            const std::string_view got = file.Text(static_cast<int64_t>(offset), n);
+            const std::string_view got = file.text(static_cast<int64_t>(offset), n);
             ASSERT_EQ(got.size(), n) << offset;
             ASSERT_EQ(got, std::string_view(content).substr(offset, n)) << offset << " " << n;
         }
         // Nothing past the end, nothing before the start.
-        EXPECT_EQ(file.Bytes(static_cast<int64_t>(length), 1), nullptr);
-        EXPECT_EQ(file.Bytes(-1, 1), nullptr);
-        EXPECT_NE(file.Bytes(static_cast<int64_t>(length), 0), nullptr);
+        EXPECT_EQ(file.bytes(static_cast<int64_t>(length), 1), nullptr);
+        EXPECT_EQ(file.bytes(-1, 1), nullptr);
+        EXPECT_NE(file.bytes(static_cast<int64_t>(length), 0), nullptr);
     }
     FileBytes folder;
-    EXPECT_FALSE(folder.Open(dir.dir()));
-    EXPECT_EQ(folder.Error(), EINVAL);
-    EXPECT_FALSE(folder.Open(dir.File("missing")));
-    EXPECT_EQ(folder.Error(), ENOENT);
+    EXPECT_FALSE(folder.open(dir.dir()));
+    EXPECT_EQ(folder.error(), EINVAL);
+    EXPECT_FALSE(folder.open(dir.file("missing")));
+    EXPECT_EQ(folder.error(), ENOENT);
 }
 
 TEST(FileBytes, FileObjectReadsEveryTagSizeThroughOneOpening) {
@@ -73,24 +73,24 @@ TEST(FileBytes, FileObjectReadsEveryTagSizeThroughOneOpening) {
         for (const int frames : {3, 60}) {
             for (const bool lyrics : {false, true}) {
                 SCOPED_TRACE(std::to_string(padding) + " " + std::to_string(frames) + " " + std::to_string(lyrics));
-                const std::string tag = V23Tag({{"TIT2", "Head title"}, {"TPE1", "Artist"}}, padding);
-                const std::string audio = Audio(frames);
-                const std::string block = lyrics ? Lyrics3Block(lyricsText) : std::string();
-                const std::string path = dir.File("t.mp3");
-                WriteBytes(path, tag + audio + block + V1Tag("Tail title", "V1 artist", 4));
+                const std::string tag = v23Tag({{"TIT2", "Head title"}, {"TPE1", "Artist"}}, padding);
+                const std::string audio = mp3Audio(frames);
+                const std::string block = lyrics ? lyrics3Block(lyricsText) : std::string();
+                const std::string path = dir.file("t.mp3");
+                writeBytes(path, tag + audio + block + v1Tag("Tail title", "V1 artist", 4));
 
                 clsFile file;
-                ASSERT_TRUE(file.ReadFile(path, true));
+                ASSERT_TRUE(file.readFile(path, true));
                 const int64_t length = static_cast<int64_t>(tag.size() + audio.size() + block.size() + 128);
-                EXPECT_EQ(file.FileSize(), length);
-                EXPECT_EQ(file.Tag().GetValue(tvTitle), "Head title");
-                EXPECT_EQ(file.Tag().GetValue(tvV1Title), "Tail title");
-                EXPECT_EQ(file.Tag().GetValue(tvLyrics), lyrics ? lyricsText : std::string());
-                auto& mpeg = dynamic_cast<clsMPEG&>(file.Audio());
-                ASSERT_TRUE(mpeg.IsValid());
-                EXPECT_EQ(mpeg.Position(), static_cast<long>(tag.size()));
-                EXPECT_EQ(mpeg.AudioEnd(), length - 128 - static_cast<int64_t>(block.size()));
-                EXPECT_EQ(mpeg.BitRate(), 128000);
+                EXPECT_EQ(file.fileSize(), length);
+                EXPECT_EQ(file.tag().getValue(tvTitle), "Head title");
+                EXPECT_EQ(file.tag().getValue(tvV1Title), "Tail title");
+                EXPECT_EQ(file.tag().getValue(tvLyrics), lyrics ? lyricsText : std::string());
+                auto& mpeg = dynamic_cast<clsMPEG&>(file.audio());
+                ASSERT_TRUE(mpeg.isValid());
+                EXPECT_EQ(mpeg.position(), static_cast<long>(tag.size()));
+                EXPECT_EQ(mpeg.audioEnd(), length - 128 - static_cast<int64_t>(block.size()));
+                EXPECT_EQ(mpeg.bitRate(), 128000);
             }
         }
     }
@@ -99,19 +99,19 @@ TEST(FileBytes, FileObjectReadsEveryTagSizeThroughOneOpening) {
 TEST(FileBytes, FileSizeFollowsWritesMadeThroughTheFileObject) {
     Scratch dir;
     settings() = Settings();
-    const std::string path = dir.File("s.mp3");
-    WriteBytes(path, V23Tag({{"TIT2", "Title"}}, 100) + Audio(5));
+    const std::string path = dir.file("s.mp3");
+    writeBytes(path, v23Tag({{"TIT2", "Title"}}, 100) + mp3Audio(5));
     clsFile file;
-    ASSERT_TRUE(file.ReadFile(path, true));
-    const int64_t before = file.FileSize();
+    ASSERT_TRUE(file.readFile(path, true));
+    const int64_t before = file.fileSize();
     // A comment larger than the padding: the file is rebuilt, longer.
-    ASSERT_TRUE(file.Tag().SetValue(tvComment, std::string(3000, 'c')));
-    ASSERT_EQ(file.PutTags(), 0);
-    EXPECT_EQ(file.FileSize(), static_cast<int64_t>(ReadBytes(path).size()));
-    EXPECT_GT(file.FileSize(), before);
+    ASSERT_TRUE(file.tag().setValue(tvComment, std::string(3000, 'c')));
+    ASSERT_EQ(file.putTags(), 0);
+    EXPECT_EQ(file.fileSize(), static_cast<int64_t>(readBytes(path).size()));
+    EXPECT_GT(file.fileSize(), before);
     // Junk removal through the handler alone is seen too.
-    WriteBytes(path, std::string(700, 'j') + Audio(5));
-    ASSERT_TRUE(file.ReadFile(path, true));
-    ASSERT_EQ(file.Tag().RemoveJunk(), 0);
-    EXPECT_EQ(file.FileSize(), static_cast<int64_t>(Audio(5).size()));
+    writeBytes(path, std::string(700, 'j') + mp3Audio(5));
+    ASSERT_TRUE(file.readFile(path, true));
+    ASSERT_EQ(file.tag().removeJunk(), 0);
+    EXPECT_EQ(file.fileSize(), static_cast<int64_t>(mp3Audio(5).size()));
 }

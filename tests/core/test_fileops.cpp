@@ -23,7 +23,7 @@ using namespace vorda;
 
 namespace {
 
-std::string MakeTempFolder(const std::string& base) {
+std::string makeTempFolder(const std::string& base) {
     std::string pattern = base + "/vorda-fileops-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
@@ -31,29 +31,29 @@ std::string MakeTempFolder(const std::string& base) {
     return std::string(buf.data()) + "/";
 }
 
-void Write(const std::string& path, const std::string& data) {
+void write(const std::string& path, const std::string& data) {
     std::ofstream(path, std::ios::binary) << data;
 }
 
-std::string Read(const std::string& path) {
+std::string read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
 }
 
-bool Exists(const std::string& path) {
+bool exists(const std::string& path) {
     struct stat st{};
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-mode_t Mode(const std::string& path) {
+mode_t mode(const std::string& path) {
     struct stat st{};
     ::stat(path.c_str(), &st);
     return st.st_mode & 07777;
 }
 
-std::vector<std::string> Entries(const std::string& folder) {
+std::vector<std::string> entries(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
     return names;
@@ -62,11 +62,11 @@ std::vector<std::string> Entries(const std::string& folder) {
 class FileOpsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = MakeTempFolder(::testing::TempDir().empty() ? "/tmp" : ::testing::TempDir());
+        dir_ = makeTempFolder(::testing::TempDir().empty() ? "/tmp" : ::testing::TempDir());
         ASSERT_FALSE(dir_.empty());
     }
     void TearDown() override {
-        SetTrashHandler(nullptr);
+        setTrashHandler(nullptr);
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
@@ -76,90 +76,90 @@ protected:
 }  // namespace
 
 TEST_F(FileOpsTest, MoveRenameAndCopyReplaceWithoutAsking) {
-    Write(dir_ + "a.mp3", "AAA");
-    Write(dir_ + "b.mp3", "BBB");
-    ASSERT_TRUE(CreateFolderTree(dir_ + "sub"));
+    write(dir_ + "a.mp3", "AAA");
+    write(dir_ + "b.mp3", "BBB");
+    ASSERT_TRUE(createFolderTree(dir_ + "sub"));
 
-    EXPECT_EQ(ShellFileOperation(dir_ + "a.mp3", dir_ + "sub/a.mp3", foMove, false), 0);
-    EXPECT_FALSE(Exists(dir_ + "a.mp3"));
-    EXPECT_EQ(Read(dir_ + "sub/a.mp3"), "AAA");
+    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", dir_ + "sub/a.mp3", foMove, false), 0);
+    EXPECT_FALSE(exists(dir_ + "a.mp3"));
+    EXPECT_EQ(read(dir_ + "sub/a.mp3"), "AAA");
 
-    EXPECT_EQ(ShellFileOperation(dir_ + "sub/a.mp3", dir_ + "b.mp3", foCopy, false), 0);
-    EXPECT_EQ(Read(dir_ + "b.mp3"), "AAA");
-    EXPECT_EQ(Read(dir_ + "sub/a.mp3"), "AAA");
+    EXPECT_EQ(shellFileOperation(dir_ + "sub/a.mp3", dir_ + "b.mp3", foCopy, false), 0);
+    EXPECT_EQ(read(dir_ + "b.mp3"), "AAA");
+    EXPECT_EQ(read(dir_ + "sub/a.mp3"), "AAA");
 
-    EXPECT_EQ(ShellFileOperation(dir_ + "b.mp3", dir_ + "sub/a.mp3", foRename, false), 0);
-    EXPECT_FALSE(Exists(dir_ + "b.mp3"));
-    EXPECT_EQ(Read(dir_ + "sub/a.mp3"), "AAA");
+    EXPECT_EQ(shellFileOperation(dir_ + "b.mp3", dir_ + "sub/a.mp3", foRename, false), 0);
+    EXPECT_FALSE(exists(dir_ + "b.mp3"));
+    EXPECT_EQ(read(dir_ + "sub/a.mp3"), "AAA");
 
     // A folder moves and copies with everything in it.
-    Write(dir_ + "sub/c.txt", "C");
-    EXPECT_EQ(ShellFileOperation(dir_ + "sub", dir_ + "copy", foCopy, false), 0);
-    EXPECT_EQ(Read(dir_ + "copy/c.txt"), "C");
-    EXPECT_EQ(ShellFileOperation(dir_ + "copy", dir_ + "moved", foMove, false), 0);
-    EXPECT_EQ(Read(dir_ + "moved/a.mp3"), "AAA");
-    EXPECT_FALSE(Exists(dir_ + "copy"));
+    write(dir_ + "sub/c.txt", "C");
+    EXPECT_EQ(shellFileOperation(dir_ + "sub", dir_ + "copy", foCopy, false), 0);
+    EXPECT_EQ(read(dir_ + "copy/c.txt"), "C");
+    EXPECT_EQ(shellFileOperation(dir_ + "copy", dir_ + "moved", foMove, false), 0);
+    EXPECT_EQ(read(dir_ + "moved/a.mp3"), "AAA");
+    EXPECT_FALSE(exists(dir_ + "copy"));
 }
 
 TEST_F(FileOpsTest, SameFileIsNeverTruncatedOrDeleted) {
-    Write(dir_ + "a.mp3", "payload");
+    write(dir_ + "a.mp3", "payload");
     ASSERT_EQ(::link((dir_ + "a.mp3").c_str(), (dir_ + "hard.mp3").c_str()), 0);
     const std::vector<std::string> aliases = {dir_ + "a.mp3", dir_ + "./a.mp3", dir_ + "hard.mp3"};
     for (const auto& alias : aliases) {
         for (int op : {foCopy, foMove, foRename}) {
             SCOPED_TRACE(alias + " op " + std::to_string(op));
-            EXPECT_EQ(ShellFileOperation(dir_ + "a.mp3", alias, op, false), 0);
-            EXPECT_EQ(Read(dir_ + "a.mp3"), "payload");
+            EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", alias, op, false), 0);
+            EXPECT_EQ(read(dir_ + "a.mp3"), "payload");
         }
     }
 }
 
 TEST_F(FileOpsTest, CopyKeepsPermissionsAndTimesAndLeavesNoTemporaryFile) {
-    Write(dir_ + "src.mp3", std::string(300000, 'x'));
+    write(dir_ + "src.mp3", std::string(300000, 'x'));
     ASSERT_EQ(::chmod((dir_ + "src.mp3").c_str(), 0640), 0);
     const struct timespec times[2] = {{1000000000, 0}, {1200000000, 500}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir_ + "src.mp3").c_str(), times, 0), 0);
 
-    ASSERT_EQ(ShellFileOperation(dir_ + "src.mp3", dir_ + "dst.mp3", foCopy, false), 0);
+    ASSERT_EQ(shellFileOperation(dir_ + "src.mp3", dir_ + "dst.mp3", foCopy, false), 0);
     struct stat st{};
     ASSERT_EQ(::stat((dir_ + "dst.mp3").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(st.st_mtim.tv_sec, 1200000000);
     EXPECT_EQ(st.st_mtim.tv_nsec, 500);
-    EXPECT_EQ(Read(dir_ + "dst.mp3"), std::string(300000, 'x'));
-    EXPECT_EQ(Entries(dir_).size(), 2u);
+    EXPECT_EQ(read(dir_ + "dst.mp3"), std::string(300000, 'x'));
+    EXPECT_EQ(entries(dir_).size(), 2u);
 }
 
 TEST_F(FileOpsTest, FailuresReturnErrnoAndKeepTheSource) {
-    Write(dir_ + "a.mp3", "AAA");
-    EXPECT_EQ(ShellFileOperation(dir_ + "missing.mp3", dir_ + "x.mp3", foMove, false), ENOENT);
-    EXPECT_EQ(ShellFileOperation(dir_ + "missing.mp3", dir_ + "x.mp3", foCopy, false), ENOENT);
-    EXPECT_EQ(ShellFileOperation(dir_ + "missing.mp3", "", foDelete, false), ENOENT);
+    write(dir_ + "a.mp3", "AAA");
+    EXPECT_EQ(shellFileOperation(dir_ + "missing.mp3", dir_ + "x.mp3", foMove, false), ENOENT);
+    EXPECT_EQ(shellFileOperation(dir_ + "missing.mp3", dir_ + "x.mp3", foCopy, false), ENOENT);
+    EXPECT_EQ(shellFileOperation(dir_ + "missing.mp3", "", foDelete, false), ENOENT);
     for (int op : {foMove, foCopy, foRename}) {
-        EXPECT_EQ(ShellFileOperation(dir_ + "a.mp3", dir_ + "nofolder/a.mp3", op, false), ENOENT);
-        EXPECT_EQ(Read(dir_ + "a.mp3"), "AAA");
+        EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", dir_ + "nofolder/a.mp3", op, false), ENOENT);
+        EXPECT_EQ(read(dir_ + "a.mp3"), "AAA");
     }
-    ASSERT_TRUE(CreateFolderTree(dir_ + "folder"));
-    EXPECT_EQ(ShellFileOperation(dir_ + "a.mp3", dir_ + "folder", foCopy, false), EISDIR);
-    EXPECT_EQ(ShellFileOperation(dir_ + "a.mp3", dir_ + "x", 99, false), EINVAL);
-    EXPECT_EQ(Read(dir_ + "a.mp3"), "AAA");
-    EXPECT_EQ(Entries(dir_).size(), 2u);  // no temporary file left behind
+    ASSERT_TRUE(createFolderTree(dir_ + "folder"));
+    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", dir_ + "folder", foCopy, false), EISDIR);
+    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", dir_ + "x", 99, false), EINVAL);
+    EXPECT_EQ(read(dir_ + "a.mp3"), "AAA");
+    EXPECT_EQ(entries(dir_).size(), 2u);  // no temporary file left behind
 
     // A copy that runs out of room (here: the file-size limit) keeps the old destination.
-    Write(dir_ + "big.mp3", std::string(200000, 'b'));
-    Write(dir_ + "old.mp3", "old");
+    write(dir_ + "big.mp3", std::string(200000, 'b'));
+    write(dir_ + "old.mp3", "old");
     struct rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = saved;
     small.rlim_cur = 100000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = ShellFileOperation(dir_ + "big.mp3", dir_ + "old.mp3", foCopy, false);
+    const int result = shellFileOperation(dir_ + "big.mp3", dir_ + "old.mp3", foCopy, false);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_EQ(result, EFBIG);
-    EXPECT_EQ(Read(dir_ + "old.mp3"), "old");
-    EXPECT_EQ(Entries(dir_).size(), 4u);
+    EXPECT_EQ(read(dir_ + "old.mp3"), "old");
+    EXPECT_EQ(entries(dir_).size(), 4u);
 }
 
 TEST_F(FileOpsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
@@ -167,134 +167,134 @@ TEST_F(FileOpsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
     struct stat shm{};
     if (::stat(dir_.c_str(), &tmp) != 0 || ::stat("/dev/shm", &shm) != 0 || tmp.st_dev == shm.st_dev)
         GTEST_SKIP() << "/dev/shm is not another file system here";
-    const std::string other = MakeTempFolder("/dev/shm");
+    const std::string other = makeTempFolder("/dev/shm");
     ASSERT_FALSE(other.empty());
 
-    Write(dir_ + "a.mp3", "cross");
+    write(dir_ + "a.mp3", "cross");
     ASSERT_EQ(::chmod((dir_ + "a.mp3").c_str(), 0604), 0);
     const struct timespec times[2] = {{1000000000, 0}, {1100000000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir_ + "a.mp3").c_str(), times, 0), 0);
-    EXPECT_EQ(ShellFileOperation(dir_ + "a.mp3", other + "a.mp3", foMove, false), 0);
-    EXPECT_FALSE(Exists(dir_ + "a.mp3"));
-    EXPECT_EQ(Read(other + "a.mp3"), "cross");
+    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", other + "a.mp3", foMove, false), 0);
+    EXPECT_FALSE(exists(dir_ + "a.mp3"));
+    EXPECT_EQ(read(other + "a.mp3"), "cross");
     struct stat st{};
     ASSERT_EQ(::stat((other + "a.mp3").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0604u);
     EXPECT_EQ(st.st_mtim.tv_sec, 1100000000);
 
-    ASSERT_TRUE(CreateFolderTree(dir_ + "tree"));
-    Write(dir_ + "tree/in.txt", "inside");
-    EXPECT_EQ(ShellFileOperation(dir_ + "tree", other + "tree", foMove, false), 0);
-    EXPECT_FALSE(Exists(dir_ + "tree"));
-    EXPECT_EQ(Read(other + "tree/in.txt"), "inside");
+    ASSERT_TRUE(createFolderTree(dir_ + "tree"));
+    write(dir_ + "tree/in.txt", "inside");
+    EXPECT_EQ(shellFileOperation(dir_ + "tree", other + "tree", foMove, false), 0);
+    EXPECT_FALSE(exists(dir_ + "tree"));
+    EXPECT_EQ(read(other + "tree/in.txt"), "inside");
 
     // A missing target folder on the other file system leaves the source alone.
-    Write(dir_ + "b.mp3", "stay");
-    EXPECT_EQ(ShellFileOperation(dir_ + "b.mp3", other + "none/b.mp3", foMove, false), ENOENT);
-    EXPECT_EQ(Read(dir_ + "b.mp3"), "stay");
+    write(dir_ + "b.mp3", "stay");
+    EXPECT_EQ(shellFileOperation(dir_ + "b.mp3", other + "none/b.mp3", foMove, false), ENOENT);
+    EXPECT_EQ(read(dir_ + "b.mp3"), "stay");
     std::filesystem::remove_all(other);
 }
 
 TEST_F(FileOpsTest, NamesAreBytesUsedExactlyAsGiven) {
     const std::string odd = dir_ + "\xff\xfe name.mp3";
-    Write(odd, "bytes");
-    EXPECT_EQ(ShellFileOperation(odd, dir_ + "\xff.mp3", foRename, false), 0);
-    EXPECT_EQ(Read(dir_ + "\xff.mp3"), "bytes");
-    EXPECT_EQ(ShellFileOperation(dir_ + "\xff.mp3", dir_ + "\xfe copy.mp3", foCopy, false), 0);
-    EXPECT_EQ(Read(dir_ + "\xfe copy.mp3"), "bytes");
-    ASSERT_TRUE(CreateFolderTree(dir_ + "\xff dir"));
-    EXPECT_EQ(ShellFileOperation(dir_ + "\xff.mp3", dir_ + "\xff dir/\xff.mp3", foMove, false), 0);
-    EXPECT_EQ(Read(dir_ + "\xff dir/\xff.mp3"), "bytes");
-    EXPECT_EQ(ShellFileOperation(dir_ + "\xfe copy.mp3", "", foDelete, false), 0);
-    EXPECT_FALSE(Exists(dir_ + "\xfe copy.mp3"));
+    write(odd, "bytes");
+    EXPECT_EQ(shellFileOperation(odd, dir_ + "\xff.mp3", foRename, false), 0);
+    EXPECT_EQ(read(dir_ + "\xff.mp3"), "bytes");
+    EXPECT_EQ(shellFileOperation(dir_ + "\xff.mp3", dir_ + "\xfe copy.mp3", foCopy, false), 0);
+    EXPECT_EQ(read(dir_ + "\xfe copy.mp3"), "bytes");
+    ASSERT_TRUE(createFolderTree(dir_ + "\xff dir"));
+    EXPECT_EQ(shellFileOperation(dir_ + "\xff.mp3", dir_ + "\xff dir/\xff.mp3", foMove, false), 0);
+    EXPECT_EQ(read(dir_ + "\xff dir/\xff.mp3"), "bytes");
+    EXPECT_EQ(shellFileOperation(dir_ + "\xfe copy.mp3", "", foDelete, false), 0);
+    EXPECT_FALSE(exists(dir_ + "\xfe copy.mp3"));
 
     // Blanks at either end belong to the name.
-    Write(dir_ + " padded.mp3 ", "blank");
-    Write(dir_ + "padded.mp3", "other");
-    EXPECT_EQ(ShellFileOperation(dir_ + " padded.mp3 ", dir_ + " moved.mp3", foMove, false), 0);
-    EXPECT_EQ(Read(dir_ + " moved.mp3"), "blank");
-    EXPECT_EQ(Read(dir_ + "padded.mp3"), "other");
+    write(dir_ + " padded.mp3 ", "blank");
+    write(dir_ + "padded.mp3", "other");
+    EXPECT_EQ(shellFileOperation(dir_ + " padded.mp3 ", dir_ + " moved.mp3", foMove, false), 0);
+    EXPECT_EQ(read(dir_ + " moved.mp3"), "blank");
+    EXPECT_EQ(read(dir_ + "padded.mp3"), "other");
 }
 
 TEST_F(FileOpsTest, DeleteUsesTheTrashHandlerOnlyWhenAskedTo) {
-    Write(dir_ + "a.mp3", "A");
+    write(dir_ + "a.mp3", "A");
     std::vector<std::string> trashed;
-    SetTrashHandler([&](const std::string& path) {
+    setTrashHandler([&](const std::string& path) {
         trashed.push_back(path);
         return path.find("locked") != std::string::npos ? EACCES : 0;
     });
-    EXPECT_EQ(ShellFileOperation(dir_ + "a.mp3", "", foDelete, true), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", "", foDelete, true), 0);
     ASSERT_EQ(trashed.size(), 1u);
     EXPECT_EQ(trashed[0], dir_ + "a.mp3");
-    EXPECT_TRUE(Exists(dir_ + "a.mp3"));  // the handler owns what happens to it
+    EXPECT_TRUE(exists(dir_ + "a.mp3"));  // the handler owns what happens to it
 
-    Write(dir_ + "locked.mp3", "L");
-    EXPECT_EQ(ShellFileOperation(dir_ + "locked.mp3", "", foDelete, true), EACCES);
+    write(dir_ + "locked.mp3", "L");
+    EXPECT_EQ(shellFileOperation(dir_ + "locked.mp3", "", foDelete, true), EACCES);
 
-    EXPECT_EQ(ShellFileOperation(dir_ + "a.mp3", "", foDelete, false), 0);
-    EXPECT_FALSE(Exists(dir_ + "a.mp3"));
+    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", "", foDelete, false), 0);
+    EXPECT_FALSE(exists(dir_ + "a.mp3"));
     EXPECT_EQ(trashed.size(), 2u);
 
-    SetTrashHandler(nullptr);
-    ASSERT_TRUE(CreateFolderTree(dir_ + "tree/deep/er"));
-    Write(dir_ + "tree/deep/er/f.txt", "f");
-    EXPECT_EQ(ShellFileOperation(dir_ + "tree", "", foDelete, true), 0);
-    EXPECT_FALSE(Exists(dir_ + "tree"));
+    setTrashHandler(nullptr);
+    ASSERT_TRUE(createFolderTree(dir_ + "tree/deep/er"));
+    write(dir_ + "tree/deep/er/f.txt", "f");
+    EXPECT_EQ(shellFileOperation(dir_ + "tree", "", foDelete, true), 0);
+    EXPECT_FALSE(exists(dir_ + "tree"));
 }
 
 TEST_F(FileOpsTest, CreateFolderTreeMakesEveryMissingParent) {
-    EXPECT_TRUE(CreateFolderTree(dir_ + "a/b/c/"));
+    EXPECT_TRUE(createFolderTree(dir_ + "a/b/c/"));
     EXPECT_TRUE(std::filesystem::is_directory(dir_ + "a/b/c"));
-    EXPECT_TRUE(CreateFolderTree(dir_ + "a/b"));  // exists already
-    Write(dir_ + "file", "x");
-    EXPECT_FALSE(CreateFolderTree(dir_ + "file"));
-    EXPECT_FALSE(CreateFolderTree(dir_ + "file/sub"));
-    EXPECT_FALSE(CreateFolderTree(""));
+    EXPECT_TRUE(createFolderTree(dir_ + "a/b"));  // exists already
+    write(dir_ + "file", "x");
+    EXPECT_FALSE(createFolderTree(dir_ + "file"));
+    EXPECT_FALSE(createFolderTree(dir_ + "file/sub"));
+    EXPECT_FALSE(createFolderTree(""));
 }
 
 TEST_F(FileOpsTest, AttributesMapToWritePermissionAndDotNames) {
-    Write(dir_ + "a.mp3", "A");
+    write(dir_ + "a.mp3", "A");
     ASSERT_EQ(::chmod((dir_ + "a.mp3").c_str(), 0664), 0);
-    EXPECT_EQ(GetFileAttributes(dir_ + "a.mp3"), 0);
+    EXPECT_EQ(getFileAttributes(dir_ + "a.mp3"), 0);
 
-    SetFileAttributes(dir_ + "a.mp3", faReadOnly | faHidden | faArchive);
-    EXPECT_EQ(Mode(dir_ + "a.mp3"), 0444u);
-    EXPECT_EQ(GetFileAttributes(dir_ + "a.mp3"), faReadOnly);
-    EXPECT_TRUE(Exists(dir_ + "a.mp3"));  // hidden is never set by renaming
+    setFileAttributes(dir_ + "a.mp3", faReadOnly | faHidden | faArchive);
+    EXPECT_EQ(mode(dir_ + "a.mp3"), 0444u);
+    EXPECT_EQ(getFileAttributes(dir_ + "a.mp3"), faReadOnly);
+    EXPECT_TRUE(exists(dir_ + "a.mp3"));  // hidden is never set by renaming
 
-    SetFileAttributes(dir_ + "a.mp3", 0);
-    EXPECT_EQ(Mode(dir_ + "a.mp3"), 0644u);
-    EXPECT_EQ(GetFileAttributes(dir_ + "a.mp3"), 0);
+    setFileAttributes(dir_ + "a.mp3", 0);
+    EXPECT_EQ(mode(dir_ + "a.mp3"), 0644u);
+    EXPECT_EQ(getFileAttributes(dir_ + "a.mp3"), 0);
 
-    Write(dir_ + ".hidden.mp3", "H");
+    write(dir_ + ".hidden.mp3", "H");
     ASSERT_EQ(::chmod((dir_ + ".hidden.mp3").c_str(), 0444), 0);
-    EXPECT_EQ(GetFileAttributes(dir_ + ".hidden.mp3"), faReadOnly | faHidden);
-    EXPECT_EQ(GetFileAttributes(dir_ + "missing"), 0);
-    SetFileAttributes(dir_ + "missing", faReadOnly);  // ignored
-    EXPECT_FALSE(Exists(dir_ + "missing"));
+    EXPECT_EQ(getFileAttributes(dir_ + ".hidden.mp3"), faReadOnly | faHidden);
+    EXPECT_EQ(getFileAttributes(dir_ + "missing"), 0);
+    setFileAttributes(dir_ + "missing", faReadOnly);  // ignored
+    EXPECT_FALSE(exists(dir_ + "missing"));
 }
 
 TEST_F(FileOpsTest, WriteFileAtomicallyReplacesInOneStep) {
-    EXPECT_EQ(WriteFileAtomically(dir_ + "settings.ini", "one"), 0);
-    EXPECT_EQ(Read(dir_ + "settings.ini"), "one");
+    EXPECT_EQ(writeFileAtomically(dir_ + "settings.ini", "one"), 0);
+    EXPECT_EQ(read(dir_ + "settings.ini"), "one");
 
     ASSERT_EQ(::chmod((dir_ + "settings.ini").c_str(), 0600), 0);
-    EXPECT_EQ(WriteFileAtomically(dir_ + "settings.ini", "two"), 0);
-    EXPECT_EQ(Read(dir_ + "settings.ini"), "two");
-    EXPECT_EQ(Mode(dir_ + "settings.ini"), 0600u);
+    EXPECT_EQ(writeFileAtomically(dir_ + "settings.ini", "two"), 0);
+    EXPECT_EQ(read(dir_ + "settings.ini"), "two");
+    EXPECT_EQ(mode(dir_ + "settings.ini"), 0600u);
     if (::setxattr((dir_ + "settings.ini").c_str(), "user.origin", "me", 2, 0) == 0) {
-        EXPECT_EQ(WriteFileAtomically(dir_ + "settings.ini", "two"), 0);
+        EXPECT_EQ(writeFileAtomically(dir_ + "settings.ini", "two"), 0);
         char value[4] = {};
         EXPECT_EQ(::getxattr((dir_ + "settings.ini").c_str(), "user.origin", value, sizeof value), 2);
     }
 
     // A link stays a link; its target gets the text.
     ASSERT_EQ(::symlink("settings.ini", (dir_ + "link.ini").c_str()), 0);
-    EXPECT_EQ(WriteFileAtomically(dir_ + "link.ini", "three"), 0);
+    EXPECT_EQ(writeFileAtomically(dir_ + "link.ini", "three"), 0);
     EXPECT_TRUE(std::filesystem::is_symlink(dir_ + "link.ini"));
-    EXPECT_EQ(Read(dir_ + "settings.ini"), "three");
+    EXPECT_EQ(read(dir_ + "settings.ini"), "three");
 
-    EXPECT_EQ(WriteFileAtomically(dir_ + "none/x.ini", "x"), ENOENT);
-    EXPECT_EQ(Entries(dir_).size(), 2u);
-    EXPECT_EQ(ErrorText(ENOENT), std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(writeFileAtomically(dir_ + "none/x.ini", "x"), ENOENT);
+    EXPECT_EQ(entries(dir_).size(), 2u);
+    EXPECT_EQ(errorText(ENOENT), std::string(std::strerror(ENOENT)));
 }

@@ -12,9 +12,9 @@ using namespace vorda;
 
 namespace {
 
-Settings Defaults() {
+Settings defaults() {
     Settings s;
-    s.Replaces.clear();
+    s.replaces.clear();
     return s;
 }
 
@@ -22,7 +22,7 @@ Settings Defaults() {
 class TitleOnlyTag : public clsTag {
 public:
     explicit TitleOnlyTag(std::string title) : title_(std::move(title)) {}
-    std::string GetValue(int key, const std::string&) override { return key == tvTitle ? title_ : std::string(); }
+    std::string getValue(int key, const std::string&) override { return key == tvTitle ? title_ : std::string(); }
     bool hasTag(int) const override { return true; }
     std::string tagType() const override { return "title"; }
     bool tagRead(clsFile&) override { return true; }
@@ -30,11 +30,11 @@ public:
     long tagSize() const override { return 0; }
     long tagPosition() const override { return 0; }
     void setTagPosition(long) override {}
-    bool SetValue(int, const std::string&, const std::string&) override { return false; }
-    int RemoveJunk() override { return 0; }
-    void Reset() override {}
-    void Add(int) override {}
-    void Remove(int) override {}
+    bool setValue(int, const std::string&, const std::string&) override { return false; }
+    int removeJunk() override { return 0; }
+    void reset() override {}
+    void add(int) override {}
+    void remove(int) override {}
 
 private:
     std::string title_;
@@ -44,131 +44,131 @@ private:
 
 TEST(FixFileName, DefaultsSpaceAndCapitaliseAndMendDashes)
 {
-    const Settings s = Defaults();
-    EXPECT_EQ(FixFileName("artist_-_title", s), "Artist - Title");
-    EXPECT_EQ(FixFileName("ABBA--SOS", s), "Abba - Sos");
-    EXPECT_EQ(FixFileName("Song () - Remix", s), "Song Remix");
-    EXPECT_EQ(FixFileName("Song - () x", s), "Song X");
-    EXPECT_EQ(FixFileName("- Title -", s), "Title");
-    EXPECT_EQ(FixFileName("a -b", s), "A - B");
-    EXPECT_EQ(FixFileName("a- b", s), "A - B");
-    EXPECT_EQ(FixFileName("a - - b", s), "A - B");
-    EXPECT_EQ(FixFileName("  Daft%20Punk   -  One ", s), "Daft Punk - One");
-    EXPECT_EQ(FixFileName("McCartney - Yesterday", s), "McCartney - Yesterday");
-    EXPECT_EQ(FixFileName("", s), "");
+    const Settings s = defaults();
+    EXPECT_EQ(fixFileName("artist_-_title", s), "Artist - Title");
+    EXPECT_EQ(fixFileName("ABBA--SOS", s), "Abba - Sos");
+    EXPECT_EQ(fixFileName("Song () - Remix", s), "Song Remix");
+    EXPECT_EQ(fixFileName("Song - () x", s), "Song X");
+    EXPECT_EQ(fixFileName("- Title -", s), "Title");
+    EXPECT_EQ(fixFileName("a -b", s), "A - B");
+    EXPECT_EQ(fixFileName("a- b", s), "A - B");
+    EXPECT_EQ(fixFileName("a - - b", s), "A - B");
+    EXPECT_EQ(fixFileName("  Daft%20Punk   -  One ", s), "Daft Punk - One");
+    EXPECT_EQ(fixFileName("McCartney - Yesterday", s), "McCartney - Yesterday");
+    EXPECT_EQ(fixFileName("", s), "");
 }
 
 TEST(FixFileName, OptionsSwitchTheirStepsOff)
 {
-    Settings s = Defaults();
+    Settings s = defaults();
     s.bScoreToSpace = false;
     s.b20toSpace = false;
     s.bFixSpaces = false;
     s.bFixMisses = false;
     s.iCaseChange = ccNoChanges;
-    EXPECT_EQ(FixFileName(" a_b%20c  --d ", s), " a_b%20c  --d ");
+    EXPECT_EQ(fixFileName(" a_b%20c  --d ", s), " a_b%20c  --d ");
     s.iCaseChange = ccFirstLetter;  // applied before expansion, not here
-    EXPECT_EQ(FixFileName("abc def", s), "abc def");
+    EXPECT_EQ(fixFileName("abc def", s), "abc def");
 }
 
 TEST(CaseConversion, ProperCaseMarksWordsAfterSpacesPlusMinusAndDots)
 {
-    EXPECT_EQ(ProperCase("rock'n'roll"), "Rock'n'roll");
-    EXPECT_EQ(ProperCase("rock+roll rock.roll rock-roll"), "Rock+Roll Rock.Roll Rock-Roll");
-    EXPECT_EQ(ProperCase("the 3rd man"), "The 3rd Man");
-    EXPECT_EQ(ProperCase("x (ähm) @home"), "X (Ähm) @home");
-    EXPECT_EQ(ProperCase("élan vital"), "Élan Vital");
-    EXPECT_EQ(ProperCase("жизнь и судьба"), "Жизнь И Судьба");
-    EXPECT_EQ(ProperCase("a -"), "A -");
-    EXPECT_EQ(ProperCase("   "), "   ");
-    EXPECT_EQ(ProperCase(""), "");
+    EXPECT_EQ(properCase("rock'n'roll"), "Rock'n'roll");
+    EXPECT_EQ(properCase("rock+roll rock.roll rock-roll"), "Rock+Roll Rock.Roll Rock-Roll");
+    EXPECT_EQ(properCase("the 3rd man"), "The 3rd Man");
+    EXPECT_EQ(properCase("x (ähm) @home"), "X (Ähm) @home");
+    EXPECT_EQ(properCase("élan vital"), "Élan Vital");
+    EXPECT_EQ(properCase("жизнь и судьба"), "Жизнь И Судьба");
+    EXPECT_EQ(properCase("a -"), "A -");
+    EXPECT_EQ(properCase("   "), "   ");
+    EXPECT_EQ(properCase(""), "");
     // Bytes that are not UTF-8 pass through untouched.
-    EXPECT_EQ(ProperCase("a \xff" "b"), "A \xff" "B");
+    EXPECT_EQ(properCase("a \xff" "b"), "A \xff" "B");
 }
 
 TEST(CaseConversion, FileNameCodesWorkOnAllLetters)
 {
-    Settings s = Defaults();
-    EXPECT_EQ(FixFileName("ÉCOLE ÖFFENTLICH", s), "École Öffentlich");
+    Settings s = defaults();
+    EXPECT_EQ(fixFileName("ÉCOLE ÖFFENTLICH", s), "École Öffentlich");
     s.bLCaseFirst = true;
-    EXPECT_EQ(FixFileName("McCartney", s), "Mccartney");
+    EXPECT_EQ(fixFileName("McCartney", s), "Mccartney");
     s.iCaseChange = ccUpper;
-    EXPECT_EQ(FixFileName("жук é straße", s), "ЖУК É STRAẞE");
+    EXPECT_EQ(fixFileName("жук é straße", s), "ЖУК É STRAẞE");
     s.iCaseChange = ccLower;
-    EXPECT_EQ(FixFileName("ЖУК É ÀB", s), "жук é àb");
+    EXPECT_EQ(fixFileName("ЖУК É ÀB", s), "жук é àb");
 }
 
 TEST(CaseConversion, TagFieldCodes)
 {
-    Settings s = Defaults();
-    EXPECT_EQ(FixTagField("hello wORLD", s), "Hello WORLD");
+    Settings s = defaults();
+    EXPECT_EQ(fixTagField("hello wORLD", s), "Hello WORLD");
     s.bTAGLCaseFirst = true;
-    EXPECT_EQ(FixTagField("hello wORLD", s), "Hello World");
-    s.TAGCaseChange = ccFirstLetter;
-    EXPECT_EQ(FixTagField("éCOLE de MUSIQUE", s), "École de musique");
+    EXPECT_EQ(fixTagField("hello wORLD", s), "Hello World");
+    s.tagCaseChange = ccFirstLetter;
+    EXPECT_EQ(fixTagField("éCOLE de MUSIQUE", s), "École de musique");
     s.bTAGLCaseFirst = false;
-    EXPECT_EQ(FixTagField("éCOLE de MUSIQUE", s), "ÉCOLE de MUSIQUE");
-    s.TAGCaseChange = ccUpper;
-    EXPECT_EQ(FixTagField("жук", s), "ЖУК");
-    s.TAGCaseChange = ccLower;
-    EXPECT_EQ(FixTagField("ЖУК", s), "жук");
-    s.TAGCaseChange = ccNoChanges;
-    EXPECT_EQ(FixTagField("aBc", s), "aBc");
+    EXPECT_EQ(fixTagField("éCOLE de MUSIQUE", s), "ÉCOLE de MUSIQUE");
+    s.tagCaseChange = ccUpper;
+    EXPECT_EQ(fixTagField("жук", s), "ЖУК");
+    s.tagCaseChange = ccLower;
+    EXPECT_EQ(fixTagField("ЖУК", s), "жук");
+    s.tagCaseChange = ccNoChanges;
+    EXPECT_EQ(fixTagField("aBc", s), "aBc");
 }
 
 TEST(FixTagField, MistakesOnceAndDashesLeftAlone)
 {
-    Settings s = Defaults();
-    s.TAGCaseChange = ccNoChanges;
-    EXPECT_EQ(FixTagField("  Song () - Remix () - x ", s), "Song Remix () - x");
-    EXPECT_EQ(FixTagField("a--b_c", s), "a--b c");
-    EXPECT_EQ(FixTagField("   ", s), "");
+    Settings s = defaults();
+    s.tagCaseChange = ccNoChanges;
+    EXPECT_EQ(fixTagField("  Song () - Remix () - x ", s), "Song Remix () - x");
+    EXPECT_EQ(fixTagField("a--b_c", s), "a--b c");
+    EXPECT_EQ(fixTagField("   ", s), "");
     s.bFixSpaces = false;
     s.bFixMisses = false;
-    EXPECT_EQ(FixTagField("  a  ", s), "  a  ");
+    EXPECT_EQ(fixTagField("  a  ", s), "  a  ");
 }
 
 TEST(ReplaceList, AppliedAfterTheCaseConversion)
 {
-    Settings s = Defaults();
+    Settings s = defaults();
     s.bUseReplace = true;
-    s.Replaces = {{"Feat.", "feat."}, {"", "never"}, {" & ", " and "}};
-    EXPECT_EQ(FixFileName("abba feat. x & y", s), "Abba feat. X and Y");
-    EXPECT_EQ(FixTagField("abba feat. x & y", s), "Abba feat. X and Y");
+    s.replaces = {{"Feat.", "feat."}, {"", "never"}, {" & ", " and "}};
+    EXPECT_EQ(fixFileName("abba feat. x & y", s), "Abba feat. X and Y");
+    EXPECT_EQ(fixTagField("abba feat. x & y", s), "Abba feat. X and Y");
     // Spaces a replacement doubles are collapsed again, and the ends trimmed.
-    s.Replaces = {{"x", "  "}};
+    s.replaces = {{"x", "  "}};
     s.iCaseChange = ccNoChanges;
-    EXPECT_EQ(FixFileName("a x b x", s), "a b");
+    EXPECT_EQ(fixFileName("a x b x", s), "a b");
     s.bUseReplace = false;
-    EXPECT_EQ(FixFileName("a x b", s), "a x b");
+    EXPECT_EQ(fixFileName("a x b", s), "a x b");
 }
 
 TEST(RemovedCharacters, RemovedFromNamesAndFields)
 {
-    EXPECT_EQ(RemoveChars("a~b^cä", "^~ä", false), "abc");
-    EXPECT_EQ(RemoveChars("a~b^cä", "^~ä", true), "~^ä");
-    EXPECT_EQ(RemoveChars("x", "", false), "x");
+    EXPECT_EQ(removeChars("a~b^cä", "^~ä", false), "abc");
+    EXPECT_EQ(removeChars("a~b^cä", "^~ä", true), "~^ä");
+    EXPECT_EQ(removeChars("x", "", false), "x");
 
-    Settings s = Defaults();
+    Settings s = defaults();
     s.bUseRemoveChars = true;
     s.sRemovedChars = "~^ä";
-    EXPECT_EQ(FixFileName("a~b ^cä", s), "Ab C");
-    EXPECT_EQ(FixFileName("~^ä", s), "");
-    EXPECT_EQ(FixTagField("~x", s), "X");
+    EXPECT_EQ(fixFileName("a~b ^cä", s), "Ab C");
+    EXPECT_EQ(fixFileName("~^ä", s), "");
+    EXPECT_EQ(fixTagField("~x", s), "X");
     // The default set keeps common accented letters and drops symbols such as © and the en dash.
     s.sRemovedChars = Settings().sRemovedChars;
-    EXPECT_EQ(FixFileName("Café© – über", s), "Café Über");
+    EXPECT_EQ(fixFileName("Café© – über", s), "Café Über");
 }
 
 TEST(FixedFieldValue, TagValueFirstThenTheName)
 {
     initest::TempDir dir;
-    initest::WriteText(dir / "x.mp3", "x");
+    initest::writeText(dir / "x.mp3", "x");
     clsFile file;
-    ASSERT_TRUE(file.ReadFile(dir / "x.mp3", false));
-    file.SetTag(std::make_unique<TitleOnlyTag>("  the title "));
-    const Settings s = Defaults();
-    EXPECT_EQ(FixedFieldValue(file, tvTitle, "<title>", "a_-_b.mp3", "<artist> - <title>", s), "The Title");
-    EXPECT_EQ(FixedFieldValue(file, tvArtist, "<artist>", "a_b_-_c.mp3", "<artist> - <title>", s), "A B");
-    EXPECT_EQ(FixedFieldValue(file, tvAlbum, "<album>", "a - b.mp3", "<artist> - <title>", s), "");
+    ASSERT_TRUE(file.readFile(dir / "x.mp3", false));
+    file.setTag(std::make_unique<TitleOnlyTag>("  the title "));
+    const Settings s = defaults();
+    EXPECT_EQ(fixedFieldValue(file, tvTitle, "<title>", "a_-_b.mp3", "<artist> - <title>", s), "The Title");
+    EXPECT_EQ(fixedFieldValue(file, tvArtist, "<artist>", "a_b_-_c.mp3", "<artist> - <title>", s), "A B");
+    EXPECT_EQ(fixedFieldValue(file, tvAlbum, "<album>", "a - b.mp3", "<artist> - <title>", s), "");
 }

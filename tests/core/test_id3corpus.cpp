@@ -22,27 +22,27 @@ using namespace vorda;
 
 namespace {
 
-std::string RunCapture(const std::string& command) { return id3test::CommandOutput(command); }
+std::string runCapture(const std::string& command) { return id3test::commandOutput(command); }
 
-std::string FromHex(const std::string& hex) {
+std::string fromHex(const std::string& hex) {
     std::string out;
     for (size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
     return out;
 }
 
-std::string TrimEnd(std::string s) {
+std::string trimEnd(std::string s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
     return s;
 }
 
-bool AllDigits(const std::string& s) {
+bool allDigits(const std::string& s) {
     return !s.empty() && s.size() <= 9 && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 constexpr const char* kFields[] = {"title", "artist", "album", "year", "track", "comment", "genre"};
 
 // For every file mutagen can read: field name -> UTF-8 value ("" when mutagen has none).
-std::map<std::string, std::map<std::string, std::string>> MutagenValues(const std::vector<std::string>& files) {
+std::map<std::string, std::map<std::string, std::string>> mutagenValues(const std::vector<std::string>& files) {
     std::string command =
         "/usr/bin/python3 -c '\n"
         "import sys\n"
@@ -73,7 +73,7 @@ std::map<std::string, std::map<std::string, std::string>> MutagenValues(const st
         "'";
     for (const std::string& f : files) command += " '" + f + "'";
     std::map<std::string, std::map<std::string, std::string>> result;
-    std::istringstream lines(RunCapture(command + " 2>/dev/null"));
+    std::istringstream lines(runCapture(command + " 2>/dev/null"));
     std::string line;
     while (std::getline(lines, line)) {
         std::vector<std::string> parts;
@@ -83,7 +83,7 @@ std::map<std::string, std::map<std::string, std::string>> MutagenValues(const st
         if (parts.size() == 7) parts.emplace_back();  // an empty last value leaves no cell
         if (parts.size() != 8) continue;
         auto& values = result[parts[0]];
-        for (size_t i = 0; i < 7; ++i) values[kFields[i]] = FromHex(parts[i + 1]);
+        for (size_t i = 0; i < 7; ++i) values[kFields[i]] = fromHex(parts[i + 1]);
     }
     return result;
 }
@@ -101,7 +101,7 @@ TEST(ID3Corpus, EveryFileReadsThroughTheFileObjectLikeMutagen) {
 
     const bool haveMutagen = std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0;
     if (!haveMutagen) std::fprintf(stderr, "mutagen not found: the corpus is only read, not compared\n");
-    const auto peers = haveMutagen ? MutagenValues(files) : decltype(MutagenValues(files)){};
+    const auto peers = haveMutagen ? mutagenValues(files) : decltype(mutagenValues(files)){};
     if (haveMutagen) EXPECT_GE(peers.size(), 10u);
 
     // Files with other extensions (bare tags) are read through links named .mp3.
@@ -116,27 +116,27 @@ TEST(ID3Corpus, EveryFileReadsThroughTheFileObjectLikeMutagen) {
             std::filesystem::create_symlink(path, asMp3);
         }
         clsFile file;
-        ASSERT_TRUE(file.ReadFile(asMp3, true));
+        ASSERT_TRUE(file.readFile(asMp3, true));
         const std::map<std::string, std::string> ours = {
-            {"title", file.Tag().GetValue(tvTitle)},     {"artist", file.Tag().GetValue(tvArtist)},
-            {"album", file.Tag().GetValue(tvAlbum)},     {"year", file.Tag().GetValue(tvYear)},
-            {"track", file.Tag().GetValue(tvTrack)},     {"comment", file.Tag().GetValue(tvComment)},
-            {"genre", file.Tag().GetValue(tvGenre)}};
-        for (int i = -1; i <= 12; ++i) file.Audio().GetInfo(i);
-        EXPECT_EQ(file.FileSize(), static_cast<int64_t>(std::filesystem::file_size(path)));
+            {"title", file.tag().getValue(tvTitle)},     {"artist", file.tag().getValue(tvArtist)},
+            {"album", file.tag().getValue(tvAlbum)},     {"year", file.tag().getValue(tvYear)},
+            {"track", file.tag().getValue(tvTrack)},     {"comment", file.tag().getValue(tvComment)},
+            {"genre", file.tag().getValue(tvGenre)}};
+        for (int i = -1; i <= 12; ++i) file.audio().getInfo(i);
+        EXPECT_EQ(file.fileSize(), static_cast<int64_t>(std::filesystem::file_size(path)));
 
         const auto peer = peers.find(path);
         if (peer == peers.end()) continue;
         ++compared;
         for (const char* field : kFields) {
-            const std::string theirs = TrimEnd(peer->second.at(field));
+            const std::string theirs = trimEnd(peer->second.at(field));
             // Only values mutagen reads are compared.
             if (theirs.empty()) continue;
-            std::string mine = TrimEnd(ours.at(field));
+            std::string mine = trimEnd(ours.at(field));
             if (std::string(field) == "year") {
                 mine = mine.substr(0, 4);
                 // mutagen writes the year as a four-digit time stamp ("0" becomes "0000").
-                if (AllDigits(mine) && AllDigits(theirs)) {
+                if (allDigits(mine) && allDigits(theirs)) {
                     EXPECT_EQ(std::stoi(mine), std::stoi(theirs)) << field;
                     continue;
                 }

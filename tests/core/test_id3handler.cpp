@@ -28,9 +28,9 @@ class ID3HandlerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Settings& s = settings();
-        s.UseID3v1 = tuIfNeeded;
-        s.UseID3v2 = tuIfNeeded;
-        s.UseLyrics3 = tuIfNeeded;
+        s.useID3v1 = tuIfNeeded;
+        s.useID3v2 = tuIfNeeded;
+        s.useLyrics3 = tuIfNeeded;
         s.bTAGKeepSync = true;
         s.bPadTrackNr = true;
         s.iTrackDigits = 2;
@@ -40,132 +40,132 @@ protected:
         s.bSetAttributes = false;
     }
     // Writes the file and reads it into file_.
-    std::string Make(const std::string& name, const std::string& bytes) {
-        const std::string path = dir_.File(name);
-        WriteBytes(path, bytes);
-        EXPECT_TRUE(file_.ReadFile(path, true));
+    std::string make(const std::string& name, const std::string& bytes) {
+        const std::string path = dir_.file(name);
+        writeBytes(path, bytes);
+        EXPECT_TRUE(file_.readFile(path, true));
         return path;
     }
-    clsID3& Handler() { return dynamic_cast<clsID3&>(file_.Tag()); }
+    clsID3& handler() { return dynamic_cast<clsID3&>(file_.tag()); }
 
     SettingsGuard guard_;
     Scratch dir_;
     clsFile file_;
-    const std::string audio_ = Audio(12);
+    const std::string audio_ = mp3Audio(12);
 };
 
 TEST_F(ID3HandlerTest, IfNeededWritesOnlyTheTagsTheValuesNeed) {
     // Nothing added: values have nowhere to go and nothing is written.
-    const std::string path = Make("a.mp3", audio_);
-    EXPECT_FALSE(file_.Tag().SetValue(tvTitle, "Song"));
-    EXPECT_EQ(file_.PutTags(), 0);
-    EXPECT_BYTES(ReadBytes(path), audio_);
+    const std::string path = make("a.mp3", audio_);
+    EXPECT_FALSE(file_.tag().setValue(tvTitle, "Song"));
+    EXPECT_EQ(file_.putTags(), 0);
+    EXPECT_BYTES(readBytes(path), audio_);
 
     // Both added, short values: ID3v1 alone carries them.
-    file_.Tag().Add(tkAll);
-    EXPECT_TRUE(file_.Tag().SetValue(tvTitle, "Song"));
-    file_.Tag().SetValue(tvArtist, "Band");
-    EXPECT_EQ(file_.PutTags(), 0);
-    EXPECT_BYTES(ReadBytes(path), audio_ + V1Tag("Song", "Band"));
-    EXPECT_EQ(file_.Tag().tagType(), "ID3v1.");
+    file_.tag().add(tkAll);
+    EXPECT_TRUE(file_.tag().setValue(tvTitle, "Song"));
+    file_.tag().setValue(tvArtist, "Band");
+    EXPECT_EQ(file_.putTags(), 0);
+    EXPECT_BYTES(readBytes(path), audio_ + v1Tag("Song", "Band"));
+    EXPECT_EQ(file_.tag().tagType(), "ID3v1.");
 
     // A composer needs ID3v2; a value ID3v1 cannot hold keeps it needed.
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    file_.Tag().SetValue(tvComposer, "Someone");
-    file_.Tag().SetValue(tvTitle, "Привет");
-    EXPECT_EQ(file_.PutTags(), 0);
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    EXPECT_EQ(file_.Tag().GetValue(tvTitle), "Привет");
-    EXPECT_EQ(file_.Tag().GetValue(tvV1Title), "??????");
-    EXPECT_EQ(file_.Tag().tagType(), "ID3v1. ID3v2.3.0");
-    EXPECT_EQ(file_.Audio().StartPos(), file_.Tag().tagSize());
+    ASSERT_TRUE(file_.readFile(path, true));
+    file_.tag().setValue(tvComposer, "Someone");
+    file_.tag().setValue(tvTitle, "Привет");
+    EXPECT_EQ(file_.putTags(), 0);
+    ASSERT_TRUE(file_.readFile(path, true));
+    EXPECT_EQ(file_.tag().getValue(tvTitle), "Привет");
+    EXPECT_EQ(file_.tag().getValue(tvV1Title), "??????");
+    EXPECT_EQ(file_.tag().tagType(), "ID3v1. ID3v2.3.0");
+    EXPECT_EQ(file_.audio().startPos(), file_.tag().tagSize());
 
     // Back to plain values: the ID3v2 tag goes again, the audio stays.
-    file_.Tag().SetValue(tvComposer, "");
-    file_.Tag().SetValue(tvTitle, "Song 2");
-    EXPECT_EQ(file_.PutTags(), 0);
-    EXPECT_BYTES(ReadBytes(path), audio_ + V1Tag("Song 2", "Band"));
+    file_.tag().setValue(tvComposer, "");
+    file_.tag().setValue(tvTitle, "Song 2");
+    EXPECT_EQ(file_.putTags(), 0);
+    EXPECT_BYTES(readBytes(path), audio_ + v1Tag("Song 2", "Band"));
 }
 
 TEST_F(ID3HandlerTest, TagOptionsAddAndRemoveTags) {
     Settings& s = settings();
-    const std::string path = Make("a.mp3", V23Tag({{"TIT2", "Title"}}, 100) + audio_);
-    s.UseID3v1 = tuAlways;
-    s.UseID3v2 = tuIfWanted;
-    file_.Tag().SetValue(tvArtist, "Band");
-    EXPECT_EQ(file_.PutTags(), 0);
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    EXPECT_TRUE(file_.Tag().hasTag(tkID3v1));
-    EXPECT_EQ(file_.Tag().GetValue(tvV1Title), "Title");  // kept in sync
-    EXPECT_EQ(file_.Tag().GetValue(tvV2Artist), "Band");
+    const std::string path = make("a.mp3", v23Tag({{"TIT2", "Title"}}, 100) + audio_);
+    s.useID3v1 = tuAlways;
+    s.useID3v2 = tuIfWanted;
+    file_.tag().setValue(tvArtist, "Band");
+    EXPECT_EQ(file_.putTags(), 0);
+    ASSERT_TRUE(file_.readFile(path, true));
+    EXPECT_TRUE(file_.tag().hasTag(tkID3v1));
+    EXPECT_EQ(file_.tag().getValue(tvV1Title), "Title");  // kept in sync
+    EXPECT_EQ(file_.tag().getValue(tvV2Artist), "Band");
 
-    s.UseID3v1 = tuNever;
-    s.UseID3v2 = tuNever;
-    file_.Tag().SetValue(tvTitle, "Other");
-    EXPECT_EQ(file_.PutTags(), 0);
-    EXPECT_BYTES(ReadBytes(path), audio_);
-    EXPECT_FALSE(file_.Tag().hasTag(tkAll));
-    EXPECT_EQ(file_.Audio().StartPos(), 0);
+    s.useID3v1 = tuNever;
+    s.useID3v2 = tuNever;
+    file_.tag().setValue(tvTitle, "Other");
+    EXPECT_EQ(file_.putTags(), 0);
+    EXPECT_BYTES(readBytes(path), audio_);
+    EXPECT_FALSE(file_.tag().hasTag(tkAll));
+    EXPECT_EQ(file_.audio().startPos(), 0);
 
     // "Always" with no values still gives an (empty, padded) ID3v2 tag.
-    s.UseID3v2 = tuAlways;
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    file_.Tag().Add(tkID3v2);
-    EXPECT_EQ(file_.PutTags(), 0);
-    EXPECT_EQ(ReadBytes(path).size(), audio_.size() + 10 + 512);
+    s.useID3v2 = tuAlways;
+    ASSERT_TRUE(file_.readFile(path, true));
+    file_.tag().add(tkID3v2);
+    EXPECT_EQ(file_.putTags(), 0);
+    EXPECT_EQ(readBytes(path).size(), audio_.size() + 10 + 512);
 }
 
 TEST_F(ID3HandlerTest, AddAndRemoveFollowTheTagsPresent) {
-    Make("a.mp3", audio_ + V1Tag("T"));
-    clsID3& h = Handler();
-    h.Add(tkLyrics3);
-    EXPECT_EQ(h.Lyrics3Action(), clsID3::acAdd);
-    h.Add(tkAll);
-    EXPECT_EQ(h.ID3v1Action(), clsID3::acNone);  // present already
-    EXPECT_EQ(h.ID3v2Action(), clsID3::acAdd);
-    h.Remove(tkID3v2);
-    EXPECT_EQ(h.ID3v2Action(), clsID3::acNone);
-    h.Remove(tkID3v1);
-    EXPECT_EQ(h.ID3v1Action(), clsID3::acRemove);
-    h.Remove(tkAll);
-    h.Add(3);
-    h.Remove(7);
+    make("a.mp3", audio_ + v1Tag("T"));
+    clsID3& h = handler();
+    h.add(tkLyrics3);
+    EXPECT_EQ(h.lyrics3Action(), clsID3::acAdd);
+    h.add(tkAll);
+    EXPECT_EQ(h.id3v1Action(), clsID3::acNone);  // present already
+    EXPECT_EQ(h.id3v2Action(), clsID3::acAdd);
+    h.remove(tkID3v2);
+    EXPECT_EQ(h.id3v2Action(), clsID3::acNone);
+    h.remove(tkID3v1);
+    EXPECT_EQ(h.id3v1Action(), clsID3::acRemove);
+    h.remove(tkAll);
+    h.add(3);
+    h.remove(7);
     EXPECT_FALSE(h.hasTag(3));
 
     // Lyrics3 cannot be added without an ID3v1 tag.
-    Make("b.mp3", audio_);
-    Handler().Add(tkLyrics3);
-    EXPECT_EQ(Handler().Lyrics3Action(), clsID3::acNone);
+    make("b.mp3", audio_);
+    handler().add(tkLyrics3);
+    EXPECT_EQ(handler().lyrics3Action(), clsID3::acNone);
 }
 
 TEST_F(ID3HandlerTest, InPlaceWriteKeepsSizeAndUsesThePadding) {
-    settings().UseID3v2 = tuIfWanted;
-    const std::string path = Make("a.mp3", V23Tag({{"TIT2", "Title"}, {"TPE1", "Band"}}, 500) + audio_ + V1Tag("Title", "Band"));
-    const auto size = ReadBytes(path).size();
-    const ino_t inode = Inode(path);
-    file_.Tag().SetValue(tvTitle, "Title longer");
-    EXPECT_EQ(file_.PutTags(), 0);
-    const std::string after = ReadBytes(path);
+    settings().useID3v2 = tuIfWanted;
+    const std::string path = make("a.mp3", v23Tag({{"TIT2", "Title"}, {"TPE1", "Band"}}, 500) + audio_ + v1Tag("Title", "Band"));
+    const auto size = readBytes(path).size();
+    const ino_t inode = inodeOf(path);
+    file_.tag().setValue(tvTitle, "Title longer");
+    EXPECT_EQ(file_.putTags(), 0);
+    const std::string after = readBytes(path);
     EXPECT_EQ(after.size(), size);
-    EXPECT_EQ(Inode(path), inode);  // no rebuild
-    EXPECT_EQ(Handler().ID3v2().Padding(), 493);
-    EXPECT_BYTES(after.substr(file_.Tag().tagSize(), audio_.size()), audio_);
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    EXPECT_EQ(file_.Tag().GetValue(tvV2Title), "Title longer");
-    EXPECT_EQ(file_.Tag().GetValue(tvV1Title), "Title longer");
+    EXPECT_EQ(inodeOf(path), inode);  // no rebuild
+    EXPECT_EQ(handler().id3v2().padding(), 493);
+    EXPECT_BYTES(after.substr(file_.tag().tagSize(), audio_.size()), audio_);
+    ASSERT_TRUE(file_.readFile(path, true));
+    EXPECT_EQ(file_.tag().getValue(tvV2Title), "Title longer");
+    EXPECT_EQ(file_.tag().getValue(tvV1Title), "Title longer");
 }
 
 TEST_F(ID3HandlerTest, RebuildGivesTheConfiguredPadding) {
     settings().lAddPaddingSize = 300;
-    const std::string path = Make("a.mp3", V23Tag({{"TIT2", "T"}}, 0) + audio_);
+    const std::string path = make("a.mp3", v23Tag({{"TIT2", "T"}}, 0) + audio_);
     ::chmod(path.c_str(), 0640);
-    file_.Tag().SetValue(tvTitle, "A much longer title than before");
-    EXPECT_EQ(file_.PutTags(), 0);
-    const std::string after = ReadBytes(path);
-    const long size = file_.Tag().tagSize();
-    EXPECT_EQ(Handler().ID3v2().Padding(), 300);
+    file_.tag().setValue(tvTitle, "A much longer title than before");
+    EXPECT_EQ(file_.putTags(), 0);
+    const std::string after = readBytes(path);
+    const long size = file_.tag().tagSize();
+    EXPECT_EQ(handler().id3v2().padding(), 300);
     EXPECT_BYTES(after.substr(static_cast<size_t>(size)), audio_);
-    EXPECT_EQ(file_.Audio().StartPos(), size);
+    EXPECT_EQ(file_.audio().startPos(), size);
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -174,293 +174,293 @@ TEST_F(ID3HandlerTest, RebuildGivesTheConfiguredPadding) {
 
     // Too much padding: rebuilt smaller, even at the same frame size.
     settings().lMaxPaddingSize = 100;
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    file_.Tag().SetValue(tvTitle, "B much longer title than before");
-    EXPECT_EQ(file_.PutTags(), 0);
-    EXPECT_EQ(Handler().ID3v2().Padding(), 300);  // still over the limit, as the options forbid
+    ASSERT_TRUE(file_.readFile(path, true));
+    file_.tag().setValue(tvTitle, "B much longer title than before");
+    EXPECT_EQ(file_.putTags(), 0);
+    EXPECT_EQ(handler().id3v2().padding(), 300);  // still over the limit, as the options forbid
     settings().lAddPaddingSize = 50;
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    file_.Tag().SetValue(tvTitle, "C much longer title than before");
-    EXPECT_EQ(file_.PutTags(), 0);
-    EXPECT_EQ(ReadBytes(path).size(), file_.Tag().tagSize() + audio_.size());
-    EXPECT_EQ(Handler().ID3v2().Padding(), 50);
+    ASSERT_TRUE(file_.readFile(path, true));
+    file_.tag().setValue(tvTitle, "C much longer title than before");
+    EXPECT_EQ(file_.putTags(), 0);
+    EXPECT_EQ(readBytes(path).size(), file_.tag().tagSize() + audio_.size());
+    EXPECT_EQ(handler().id3v2().padding(), 50);
 }
 
 TEST_F(ID3HandlerTest, RemovingID3v1TakesTheLyrics3BlockAlong) {
-    const std::string path = Make("a.mp3", audio_ + V1Tag("x"));
+    const std::string path = make("a.mp3", audio_ + v1Tag("x"));
     const std::string longTitle(40, 'L');
-    file_.Tag().SetValue(tvTitle, longTitle);
-    file_.Tag().SetValue(tvLyrics, "la la");
-    EXPECT_EQ(file_.PutTags(), 0);
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    ASSERT_TRUE(file_.Tag().hasTag(tkLyrics3));
-    EXPECT_EQ(file_.Tag().GetValue(tvTitle), longTitle);
-    EXPECT_EQ(file_.Tag().GetValue(tvLyrics), "la la");
+    file_.tag().setValue(tvTitle, longTitle);
+    file_.tag().setValue(tvLyrics, "la la");
+    EXPECT_EQ(file_.putTags(), 0);
+    ASSERT_TRUE(file_.readFile(path, true));
+    ASSERT_TRUE(file_.tag().hasTag(tkLyrics3));
+    EXPECT_EQ(file_.tag().getValue(tvTitle), longTitle);
+    EXPECT_EQ(file_.tag().getValue(tvLyrics), "la la");
 
-    const auto before = ReadBytes(path).size();
-    const long lyrics = Handler().ID3v1().LyricsSize();
+    const auto before = readBytes(path).size();
+    const long lyrics = handler().id3v1().lyricsSize();
     ASSERT_GT(lyrics, 0);
-    file_.Tag().Remove(tkID3v1);
-    EXPECT_EQ(Handler().Lyrics3Action(), clsID3::acRemove);
-    EXPECT_EQ(file_.PutTags(), 0);
+    file_.tag().remove(tkID3v1);
+    EXPECT_EQ(handler().lyrics3Action(), clsID3::acRemove);
+    EXPECT_EQ(file_.putTags(), 0);
     // The 40-character title made the ID3v2 tag needed; it stays.
-    const std::string after = ReadBytes(path);
+    const std::string after = readBytes(path);
     EXPECT_EQ(after.size(), before - 128 - lyrics);
     EXPECT_TRUE(after.substr(after.size() - audio_.size()) == audio_);
 }
 
 TEST_F(ID3HandlerTest, ValueRulesOfBothSides) {
-    const std::string path = Make("a.mp3", V23Tag({{"TIT2", "V2"}}, 200) + audio_ + V1Tag("V1", "Art", 3));
-    clsTag& t = file_.Tag();
-    EXPECT_EQ(t.GetValue(tvTitle), "V2");
-    EXPECT_EQ(t.GetValue(tvArtist), "Art");  // falls back to ID3v1
-    EXPECT_EQ(t.GetValue(tvTrack), "3");
+    const std::string path = make("a.mp3", v23Tag({{"TIT2", "V2"}}, 200) + audio_ + v1Tag("V1", "Art", 3));
+    clsTag& t = file_.tag();
+    EXPECT_EQ(t.getValue(tvTitle), "V2");
+    EXPECT_EQ(t.getValue(tvArtist), "Art");  // falls back to ID3v1
+    EXPECT_EQ(t.getValue(tvTrack), "3");
     EXPECT_EQ(t.tagType(), "ID3v1.1 ID3v2.3.0");
 
-    t.SetValue(tvTrack, "7/12");
-    EXPECT_EQ(t.GetValue(tvV2Track), "07/12");
-    EXPECT_EQ(t.GetValue(tvV1Track), "7");
+    t.setValue(tvTrack, "7/12");
+    EXPECT_EQ(t.getValue(tvV2Track), "07/12");
+    EXPECT_EQ(t.getValue(tvV1Track), "7");
     settings().bPadTrackNr = false;
-    t.SetValue(tvV2Track, "7/12");
-    EXPECT_EQ(t.GetValue(tvV2Track), "7/12");
-    t.SetValue(tvV1Genre, "No such genre");
-    EXPECT_EQ(Handler().ID3v1().GenreNr(), 255);
-    t.SetValue(tvGenre, "Rock");
-    EXPECT_EQ(t.GetValue(tvV1Genre), "Rock");
-    t.SetValue(tvV1Comment, std::string(40, 'c'));
-    EXPECT_EQ(t.GetValue(tvV1Comment).size(), 30u);
-    EXPECT_TRUE(t.SetValue(tvV2Frame, "120", "TBPM"));
-    EXPECT_FALSE(t.SetValue(tvV2Frame, "x"));
-    EXPECT_EQ(t.GetValue(tvV2Frame, "TBPM"), "120");
-    EXPECT_NE(t.GetValue(tvV2Frame).find("TBPM"), std::string::npos);
-    EXPECT_EQ(t.GetValue(99), "");
+    t.setValue(tvV2Track, "7/12");
+    EXPECT_EQ(t.getValue(tvV2Track), "7/12");
+    t.setValue(tvV1Genre, "No such genre");
+    EXPECT_EQ(handler().id3v1().genreNr(), 255);
+    t.setValue(tvGenre, "Rock");
+    EXPECT_EQ(t.getValue(tvV1Genre), "Rock");
+    t.setValue(tvV1Comment, std::string(40, 'c'));
+    EXPECT_EQ(t.getValue(tvV1Comment).size(), 30u);
+    EXPECT_TRUE(t.setValue(tvV2Frame, "120", "TBPM"));
+    EXPECT_FALSE(t.setValue(tvV2Frame, "x"));
+    EXPECT_EQ(t.getValue(tvV2Frame, "TBPM"), "120");
+    EXPECT_NE(t.getValue(tvV2Frame).find("TBPM"), std::string::npos);
+    EXPECT_EQ(t.getValue(99), "");
 
     // A side that is being removed takes no values.
-    t.Remove(tkID3v2);
-    EXPECT_FALSE(t.SetValue(tvComposer, "x"));
-    EXPECT_EQ(t.GetValue(tvComposer), "");
+    t.remove(tkID3v2);
+    EXPECT_FALSE(t.setValue(tvComposer, "x"));
+    EXPECT_EQ(t.getValue(tvComposer), "");
 }
 
 TEST_F(ID3HandlerTest, KeepSyncCopiesTheMainFieldsToBothTags) {
-    const std::string path = Make("a.mp3", V23Tag({{"TIT2", "New"}, {"TYER", "1999"}}, 200) + audio_ + V1Tag("Old"));
-    file_.Tag().SetValue(tvV2Artist, "Band");
-    EXPECT_EQ(file_.PutTags(), 0);
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    EXPECT_EQ(file_.Tag().GetValue(tvV1Title), "New");
-    EXPECT_EQ(file_.Tag().GetValue(tvV1Artist), "Band");
-    EXPECT_EQ(file_.Tag().GetValue(tvV1Year), "1999");
+    const std::string path = make("a.mp3", v23Tag({{"TIT2", "New"}, {"TYER", "1999"}}, 200) + audio_ + v1Tag("Old"));
+    file_.tag().setValue(tvV2Artist, "Band");
+    EXPECT_EQ(file_.putTags(), 0);
+    ASSERT_TRUE(file_.readFile(path, true));
+    EXPECT_EQ(file_.tag().getValue(tvV1Title), "New");
+    EXPECT_EQ(file_.tag().getValue(tvV1Artist), "Band");
+    EXPECT_EQ(file_.tag().getValue(tvV1Year), "1999");
 
     settings().bTAGKeepSync = false;
-    file_.Tag().SetValue(tvV2Title, "Only v2");
-    EXPECT_EQ(file_.PutTags(), 0);
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    EXPECT_EQ(file_.Tag().GetValue(tvV1Title), "New");
-    EXPECT_EQ(file_.Tag().GetValue(tvV2Title), "Only v2");
+    file_.tag().setValue(tvV2Title, "Only v2");
+    EXPECT_EQ(file_.putTags(), 0);
+    ASSERT_TRUE(file_.readFile(path, true));
+    EXPECT_EQ(file_.tag().getValue(tvV1Title), "New");
+    EXPECT_EQ(file_.tag().getValue(tvV2Title), "Only v2");
 }
 
 TEST_F(ID3HandlerTest, TagBehindJunkIsFoundAndRewrittenAtTheStart) {
-    const std::string tag = V23Tag({{"TIT2", "T"}, {"TCOM", "C"}}, 40);
+    const std::string tag = v23Tag({{"TIT2", "T"}, {"TCOM", "C"}}, 40);
     for (const size_t junkSize : {size_t{100}, size_t{500}, size_t{2047}, size_t{20000}}) {
         SCOPED_TRACE(junkSize);
         std::string junk(junkSize, 'J');
         junk[junkSize / 2] = '\xFF';  // a lone frame sync in the junk is no audio
-        const std::string path = Make("a.mp3", junk + tag + audio_);
-        ASSERT_EQ(file_.Tag().tagPosition(), static_cast<long>(junkSize) + 1);
-        ASSERT_EQ(file_.Tag().GetValue(tvTitle), "T");
-        EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(junkSize + tag.size()));
+        const std::string path = make("a.mp3", junk + tag + audio_);
+        ASSERT_EQ(file_.tag().tagPosition(), static_cast<long>(junkSize) + 1);
+        ASSERT_EQ(file_.tag().getValue(tvTitle), "T");
+        EXPECT_EQ(file_.audio().startPos(), static_cast<long>(junkSize + tag.size()));
 
         // Even a change that would fit in place moves the tag in front of the junk.
-        file_.Tag().SetValue(tvTitle, "T2");
-        EXPECT_EQ(file_.PutTags(), 0);
-        const auto size = static_cast<size_t>(file_.Tag().tagSize());
-        EXPECT_EQ(file_.Tag().tagPosition(), 1);
-        EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(size + junkSize));
-        std::string after = ReadBytes(path);
+        file_.tag().setValue(tvTitle, "T2");
+        EXPECT_EQ(file_.putTags(), 0);
+        const auto size = static_cast<size_t>(file_.tag().tagSize());
+        EXPECT_EQ(file_.tag().tagPosition(), 1);
+        EXPECT_EQ(file_.audio().startPos(), static_cast<long>(size + junkSize));
+        std::string after = readBytes(path);
         ASSERT_EQ(after.size(), size + junkSize + audio_.size());
         EXPECT_BYTES(after.substr(size, junkSize), junk);
         EXPECT_BYTES(after.substr(size + junkSize), audio_);
-        ASSERT_TRUE(file_.ReadFile(path, true));
-        EXPECT_EQ(file_.Tag().tagPosition(), 1);
-        EXPECT_EQ(file_.Tag().GetValue(tvTitle), "T2");
-        EXPECT_EQ(file_.Tag().GetValue(tvComposer), "C");
-        EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(size + junkSize));
+        ASSERT_TRUE(file_.readFile(path, true));
+        EXPECT_EQ(file_.tag().tagPosition(), 1);
+        EXPECT_EQ(file_.tag().getValue(tvTitle), "T2");
+        EXPECT_EQ(file_.tag().getValue(tvComposer), "C");
+        EXPECT_EQ(file_.audio().startPos(), static_cast<long>(size + junkSize));
 
         // A write in place now, then the tag's removal: the junk stays, the audio too.
-        file_.Tag().SetValue(tvTitle, "T3");
-        EXPECT_EQ(file_.PutTags(), 0);
-        EXPECT_EQ(ReadBytes(path).size(), after.size());
-        ASSERT_TRUE(file_.ReadFile(path, true));
-        file_.Tag().Remove(tkID3v2);
-        EXPECT_EQ(file_.PutTags(), 0);
-        EXPECT_BYTES(ReadBytes(path), junk + audio_);
+        file_.tag().setValue(tvTitle, "T3");
+        EXPECT_EQ(file_.putTags(), 0);
+        EXPECT_EQ(readBytes(path).size(), after.size());
+        ASSERT_TRUE(file_.readFile(path, true));
+        file_.tag().remove(tkID3v2);
+        EXPECT_EQ(file_.putTags(), 0);
+        EXPECT_BYTES(readBytes(path), junk + audio_);
     }
 }
 
 TEST_F(ID3HandlerTest, RemoveJunkNeverRemovesATagHeader) {
     // A readable tag behind 2047 bytes of junk: the junk goes, the tag stays.
-    const std::string tag = V23Tag({{"TIT2", "Kept"}}, 30);
-    std::string path = Make("a.mp3", std::string(2047, 'j') + tag + audio_);
-    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
-    EXPECT_BYTES(ReadBytes(path), tag + audio_);
-    EXPECT_EQ(file_.Tag().tagPosition(), 1);
-    EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(tag.size()));
+    const std::string tag = v23Tag({{"TIT2", "Kept"}}, 30);
+    std::string path = make("a.mp3", std::string(2047, 'j') + tag + audio_);
+    EXPECT_EQ(file_.tag().removeJunk(), 0);
+    EXPECT_BYTES(readBytes(path), tag + audio_);
+    EXPECT_EQ(file_.tag().tagPosition(), 1);
+    EXPECT_EQ(file_.audio().startPos(), static_cast<long>(tag.size()));
 
     // A tag whose size bytes have bit 7 set cannot be read; the junk in front of it goes, the
     // tag with everything behind it stays.
     std::string broken = tag;
     broken[8] = '\x81';
-    path = Make("b.mp3", std::string(300, 'j') + broken + audio_);
-    ASSERT_FALSE(file_.Tag().hasTag(tkID3v2));
-    ASSERT_TRUE(file_.Audio().IsValid());
-    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
-    EXPECT_BYTES(ReadBytes(path), broken + audio_);
-    EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(broken.size()));
-    path = Make("c.mp3", broken + audio_);
-    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
-    EXPECT_BYTES(ReadBytes(path), broken + audio_);
+    path = make("b.mp3", std::string(300, 'j') + broken + audio_);
+    ASSERT_FALSE(file_.tag().hasTag(tkID3v2));
+    ASSERT_TRUE(file_.audio().isValid());
+    EXPECT_EQ(file_.tag().removeJunk(), 0);
+    EXPECT_BYTES(readBytes(path), broken + audio_);
+    EXPECT_EQ(file_.audio().startPos(), static_cast<long>(broken.size()));
+    path = make("c.mp3", broken + audio_);
+    EXPECT_EQ(file_.tag().removeJunk(), 0);
+    EXPECT_BYTES(readBytes(path), broken + audio_);
 
     // A second tag between the first and the audio stays; the junk in front of it goes.
-    const std::string second = V23Tag({{"TIT2", "Second"}}, 0);
-    path = Make("d.mp3", std::string(40, 'j') + tag + std::string(60, 'k') + second + std::string(20, 'k') + audio_);
-    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
-    EXPECT_BYTES(ReadBytes(path), tag + second + std::string(20, 'k') + audio_);
-    EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(tag.size() + second.size() + 20));
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    EXPECT_EQ(file_.Tag().GetValue(tvTitle), "Kept");
+    const std::string second = v23Tag({{"TIT2", "Second"}}, 0);
+    path = make("d.mp3", std::string(40, 'j') + tag + std::string(60, 'k') + second + std::string(20, 'k') + audio_);
+    EXPECT_EQ(file_.tag().removeJunk(), 0);
+    EXPECT_BYTES(readBytes(path), tag + second + std::string(20, 'k') + audio_);
+    EXPECT_EQ(file_.audio().startPos(), static_cast<long>(tag.size() + second.size() + 20));
+    ASSERT_TRUE(file_.readFile(path, true));
+    EXPECT_EQ(file_.tag().getValue(tvTitle), "Kept");
 }
 
 TEST_F(ID3HandlerTest, EditsLeaveValuesTheyDoNotTouch) {
     // An ID3v1 genre byte without a name (148..254) survives an edit of another field, with
     // the tags kept in step.
-    std::string path = Make("a.mp3", V23Tag({{"TIT2", "T"}, {"TCOM", "C"}}, 100) + audio_ +
-                                         V1Tag("T", "", 0, 200));
-    file_.Tag().SetValue(tvTitle, "New");
-    EXPECT_EQ(file_.PutTags(), 0);
-    std::string bytes = ReadBytes(path);
+    std::string path = make("a.mp3", v23Tag({{"TIT2", "T"}, {"TCOM", "C"}}, 100) + audio_ +
+                                         v1Tag("T", "", 0, 200));
+    file_.tag().setValue(tvTitle, "New");
+    EXPECT_EQ(file_.putTags(), 0);
+    std::string bytes = readBytes(path);
     EXPECT_EQ(static_cast<unsigned char>(bytes.back()), 200);
     EXPECT_EQ(bytes.substr(bytes.size() - 125, 3), "New");
-    path = Make("b.mp3", audio_ + V1Tag("T", "", 0, 254));
-    file_.Tag().SetValue(tvArtist, "Band");
-    EXPECT_EQ(file_.PutTags(), 0);
-    EXPECT_EQ(static_cast<unsigned char>(ReadBytes(path).back()), 254);
+    path = make("b.mp3", audio_ + v1Tag("T", "", 0, 254));
+    file_.tag().setValue(tvArtist, "Band");
+    EXPECT_EQ(file_.putTags(), 0);
+    EXPECT_EQ(static_cast<unsigned char>(readBytes(path).back()), 254);
 
     // A Lyrics3 block left without its ID3v1 tag stays through a write of the ID3v2 tag alone.
     const std::string leftOver = "LYRICSBEGINwordsLYRICSEND";
-    path = Make("d.mp3", V23Tag({{"TIT2", "T"}}, 100) + audio_ + leftOver);
-    file_.Tag().SetValue(tvTitle, "New");
-    EXPECT_EQ(file_.PutTags(), 0);
-    bytes = ReadBytes(path);
+    path = make("d.mp3", v23Tag({{"TIT2", "T"}}, 100) + audio_ + leftOver);
+    file_.tag().setValue(tvTitle, "New");
+    EXPECT_EQ(file_.putTags(), 0);
+    bytes = readBytes(path);
     EXPECT_EQ(bytes.substr(bytes.size() - leftOver.size()), leftOver);
 
     // Removing the tags while "Always" adds an ID3v1 tag: the new tag starts empty.
-    settings().UseID3v1 = tuAlways;
-    path = Make("c.mp3", V23Tag({{"TIT2", "Old title"}, {"TPE1", "Old artist"}, {"TALB", "Old album"}}, 0) + audio_);
-    file_.Tag().Remove(tkAll);
-    EXPECT_EQ(file_.PutTags(), 0);
-    EXPECT_BYTES(ReadBytes(path), audio_ + V1Tag(""));
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    EXPECT_EQ(file_.Tag().GetValue(tvTitle), "");
-    EXPECT_EQ(file_.Tag().GetValue(tvArtist), "");
+    settings().useID3v1 = tuAlways;
+    path = make("c.mp3", v23Tag({{"TIT2", "Old title"}, {"TPE1", "Old artist"}, {"TALB", "Old album"}}, 0) + audio_);
+    file_.tag().remove(tkAll);
+    EXPECT_EQ(file_.putTags(), 0);
+    EXPECT_BYTES(readBytes(path), audio_ + v1Tag(""));
+    ASSERT_TRUE(file_.readFile(path, true));
+    EXPECT_EQ(file_.tag().getValue(tvTitle), "");
+    EXPECT_EQ(file_.tag().getValue(tvArtist), "");
 }
 
 TEST_F(ID3HandlerTest, RemoveJunkCases) {
     // No tag, first frame at 300.
-    std::string path = Make("a.mp3", std::string(300, 'j') + audio_ + V1Tag("t"));
-    ASSERT_EQ(file_.Audio().StartPos(), 300);
-    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
-    EXPECT_BYTES(ReadBytes(path), audio_ + V1Tag("t"));
-    EXPECT_EQ(file_.Audio().StartPos(), 0);
+    std::string path = make("a.mp3", std::string(300, 'j') + audio_ + v1Tag("t"));
+    ASSERT_EQ(file_.audio().startPos(), 300);
+    EXPECT_EQ(file_.tag().removeJunk(), 0);
+    EXPECT_BYTES(readBytes(path), audio_ + v1Tag("t"));
+    EXPECT_EQ(file_.audio().startPos(), 0);
 
     // Tag at 101, frame 50 bytes after it: 150 bytes shorter.
-    const std::string tag = V23Tag({{"TIT2", "T"}}, 20);
-    path = Make("b.mp3", std::string(100, 'j') + tag + std::string(50, 'k') + audio_);
-    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
-    EXPECT_BYTES(ReadBytes(path), tag + audio_);
-    EXPECT_EQ(file_.Tag().tagPosition(), 1);
-    EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(tag.size()));
-    ASSERT_TRUE(file_.ReadFile(path, true));
-    EXPECT_EQ(file_.Audio().StartPos(), static_cast<long>(tag.size()));
+    const std::string tag = v23Tag({{"TIT2", "T"}}, 20);
+    path = make("b.mp3", std::string(100, 'j') + tag + std::string(50, 'k') + audio_);
+    EXPECT_EQ(file_.tag().removeJunk(), 0);
+    EXPECT_BYTES(readBytes(path), tag + audio_);
+    EXPECT_EQ(file_.tag().tagPosition(), 1);
+    EXPECT_EQ(file_.audio().startPos(), static_cast<long>(tag.size()));
+    ASSERT_TRUE(file_.readFile(path, true));
+    EXPECT_EQ(file_.audio().startPos(), static_cast<long>(tag.size()));
 
     // Tag at 1: the junk after it stays; so does a file without any audio.
     const std::string kept = tag + std::string(50, 'k') + audio_;
-    path = Make("c.mp3", kept);
-    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
-    EXPECT_BYTES(ReadBytes(path), kept);
-    path = Make("d.mp3", std::string(3000, 'z'));
-    EXPECT_EQ(file_.Tag().RemoveJunk(), 0);
-    EXPECT_BYTES(ReadBytes(path), std::string(3000, 'z'));
+    path = make("c.mp3", kept);
+    EXPECT_EQ(file_.tag().removeJunk(), 0);
+    EXPECT_BYTES(readBytes(path), kept);
+    path = make("d.mp3", std::string(3000, 'z'));
+    EXPECT_EQ(file_.tag().removeJunk(), 0);
+    EXPECT_BYTES(readBytes(path), std::string(3000, 'z'));
 }
 
 TEST_F(ID3HandlerTest, FailuresLeaveTheFileAsItWas) {
     // The file cannot grow: the rebuild fails, the original stays, no temporary file remains.
-    const std::string original = V23Tag({{"TIT2", "T"}}, 0) + audio_ + V1Tag("T");
-    std::string path = Make("a.mp3", original);
-    file_.Tag().SetValue(tvTitle, std::string(200, 'g'));
+    const std::string original = v23Tag({{"TIT2", "T"}}, 0) + audio_ + v1Tag("T");
+    std::string path = make("a.mp3", original);
+    file_.tag().setValue(tvTitle, std::string(200, 'g'));
     struct rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = saved;
     small.rlim_cur = 2000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = file_.PutTags();
+    const int result = file_.putTags();
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_EQ(result, EFBIG);
-    EXPECT_BYTES(ReadBytes(path), original);
+    EXPECT_BYTES(readBytes(path), original);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.dir()), {}), 1);
 
     // The file vanished between reading and writing.
     ASSERT_EQ(::unlink(path.c_str()), 0);
-    EXPECT_EQ(file_.PutTags(), ENOENT);
+    EXPECT_EQ(file_.putTags(), ENOENT);
 
     // The tag changed on disk since it was read: nothing is overwritten.
-    path = Make("b.mp3", original);
-    const std::string other = V23Tag({{"TIT2", "Other title"}}, 0) + audio_;
-    WriteBytes(path, other);
-    file_.Tag().SetValue(tvTitle, "x");
-    EXPECT_NE(file_.PutTags(), 0);
-    EXPECT_BYTES(ReadBytes(path), other);
+    path = make("b.mp3", original);
+    const std::string other = v23Tag({{"TIT2", "Other title"}}, 0) + audio_;
+    writeBytes(path, other);
+    file_.tag().setValue(tvTitle, "x");
+    EXPECT_NE(file_.putTags(), 0);
+    EXPECT_BYTES(readBytes(path), other);
 
     // A tag whose size reaches past the audio: the audio length would be negative.
     // (The tag claims to end inside the ID3v1 tag.)
-    std::string damaged = V23Tag({{"TIT2", "T"}}, 0) + audio_.substr(0, 500) + V1Tag("T");
-    const std::string size = vorda::id3v2::WriteSynchsafe(static_cast<uint32_t>(damaged.size() - 10 - 64));
+    std::string damaged = v23Tag({{"TIT2", "T"}}, 0) + audio_.substr(0, 500) + v1Tag("T");
+    const std::string size = vorda::id3v2::writeSynchsafe(static_cast<uint32_t>(damaged.size() - 10 - 64));
     damaged.replace(6, 4, size);
-    path = Make("c.mp3", damaged);
-    file_.Tag().SetValue(tvTitle, "x");
-    EXPECT_EQ(file_.PutTags(), EINVAL);
-    EXPECT_BYTES(ReadBytes(path), damaged);
+    path = make("c.mp3", damaged);
+    file_.tag().setValue(tvTitle, "x");
+    EXPECT_EQ(file_.putTags(), EINVAL);
+    EXPECT_BYTES(readBytes(path), damaged);
 }
 
 TEST_F(ID3HandlerTest, RebuildFollowsSymbolicLinks) {
-    const std::string target = dir_.File("real.mp3");
-    WriteBytes(target, V23Tag({{"TIT2", "T"}}, 0) + audio_);
-    const std::string link = dir_.File("link.mp3");
+    const std::string target = dir_.file("real.mp3");
+    writeBytes(target, v23Tag({{"TIT2", "T"}}, 0) + audio_);
+    const std::string link = dir_.file("link.mp3");
     ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
-    ASSERT_TRUE(file_.ReadFile(link, true));
-    file_.Tag().SetValue(tvTitle, std::string(50, 'q'));
-    EXPECT_EQ(file_.PutTags(), 0);
+    ASSERT_TRUE(file_.readFile(link, true));
+    file_.tag().setValue(tvTitle, std::string(50, 'q'));
+    EXPECT_EQ(file_.putTags(), 0);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    ASSERT_TRUE(file_.ReadFile(target, true));
-    EXPECT_EQ(file_.Tag().GetValue(tvTitle), std::string(50, 'q'));
+    ASSERT_TRUE(file_.readFile(target, true));
+    EXPECT_EQ(file_.tag().getValue(tvTitle), std::string(50, 'q'));
 }
 
 TEST(FieldEditTest, EditLanguageAndFilter) {
-    EXPECT_EQ(ApplyFieldEdit("new", "old", false), "old");
-    EXPECT_EQ(ApplyFieldEdit("new", "old", true), "new");
-    EXPECT_EQ(ApplyFieldEdit("l+=01 ", "Song", true), "01 Song");
-    EXPECT_EQ(ApplyFieldEdit("r+= (live)", "Song", true), "Song (live)");
-    EXPECT_EQ(ApplyFieldEdit("l-=3", "01 Song", true), "Song");
-    EXPECT_EQ(ApplyFieldEdit("l-=2.7", "Äbc", true), "c");
-    EXPECT_EQ(ApplyFieldEdit("l-=9", "abc", true), "");
-    EXPECT_EQ(ApplyFieldEdit("r-=5", "Song (x)", true), "Son");
-    EXPECT_EQ(ApplyFieldEdit("r-=2", "Sö€", true), "S");
-    EXPECT_EQ(ApplyFieldEdit("r-=9", "abc", true), "");
-    EXPECT_EQ(ApplyFieldEdit("r-=x", "abc", true), "r-=x");
-    EXPECT_EQ(ApplyFieldEdit("L+=x", "abc", true), "L+=x");
-    EXPECT_EQ(ApplyFieldEdit("l+=", "abc", true), "abc");
-    EXPECT_EQ(FilterChars("a1b2ö3", "0123456789", true), "123");
-    EXPECT_EQ(FilterChars("a1b2ö3", "ö1", false), "ab23");
+    EXPECT_EQ(applyFieldEdit("new", "old", false), "old");
+    EXPECT_EQ(applyFieldEdit("new", "old", true), "new");
+    EXPECT_EQ(applyFieldEdit("l+=01 ", "Song", true), "01 Song");
+    EXPECT_EQ(applyFieldEdit("r+= (live)", "Song", true), "Song (live)");
+    EXPECT_EQ(applyFieldEdit("l-=3", "01 Song", true), "Song");
+    EXPECT_EQ(applyFieldEdit("l-=2.7", "Äbc", true), "c");
+    EXPECT_EQ(applyFieldEdit("l-=9", "abc", true), "");
+    EXPECT_EQ(applyFieldEdit("r-=5", "Song (x)", true), "Son");
+    EXPECT_EQ(applyFieldEdit("r-=2", "Sö€", true), "S");
+    EXPECT_EQ(applyFieldEdit("r-=9", "abc", true), "");
+    EXPECT_EQ(applyFieldEdit("r-=x", "abc", true), "r-=x");
+    EXPECT_EQ(applyFieldEdit("L+=x", "abc", true), "L+=x");
+    EXPECT_EQ(applyFieldEdit("l+=", "abc", true), "abc");
+    EXPECT_EQ(filterChars("a1b2ö3", "0123456789", true), "123");
+    EXPECT_EQ(filterChars("a1b2ö3", "ö1", false), "ab23");
 }
 
 }  // namespace

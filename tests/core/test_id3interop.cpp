@@ -21,7 +21,7 @@ using namespace id3test;
 
 namespace {
 
-std::string Shell(const std::string& command, int* status = nullptr) {
+std::string shell(const std::string& command, int* status = nullptr) {
     std::string out;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return out;
@@ -33,71 +33,71 @@ std::string Shell(const std::string& command, int* status = nullptr) {
     return out;
 }
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
+std::string quote(const std::string& s) { return "'" + s + "'"; }
 
 // A version 2.3 frame.
-std::string Frame23(const std::string& id, const std::string& payload, uint8_t format = 0) {
-    return id + id3v2::WriteBigEndian(static_cast<uint32_t>(payload.size()), 4) + '\0' + static_cast<char>(format) +
+std::string frame23(const std::string& id, const std::string& payload, uint8_t format = 0) {
+    return id + id3v2::writeBigEndian(static_cast<uint32_t>(payload.size()), 4) + '\0' + static_cast<char>(format) +
            payload;
 }
 
 // A version 2.3 frame compressed with zlib.
-std::string Compressed23(const std::string& id, const std::string& payload) {
+std::string compressed23(const std::string& id, const std::string& payload) {
     uLongf n = compressBound(static_cast<uLong>(payload.size()));
     std::string z(n, '\0');
     compress2(reinterpret_cast<Bytef*>(z.data()), &n, reinterpret_cast<const Bytef*>(payload.data()),
               static_cast<uLong>(payload.size()), 9);
     z.resize(n);
-    return Frame23(id, id3v2::WriteBigEndian(static_cast<uint32_t>(payload.size()), 4) + z, 0x80);
+    return frame23(id, id3v2::writeBigEndian(static_cast<uint32_t>(payload.size()), 4) + z, 0x80);
 }
 
-std::string Tag23(const std::string& frames, size_t padding) {
-    return std::string("ID3\x03\0\0", 6) + id3v2::WriteSynchsafe(static_cast<uint32_t>(frames.size() + padding)) +
+std::string tag23(const std::string& frames, size_t padding) {
+    return std::string("ID3\x03\0\0", 6) + id3v2::writeSynchsafe(static_cast<uint32_t>(frames.size() + padding)) +
            frames + std::string(padding, '\0');
 }
 
-bool Contains(const std::string& haystack, const std::string& needle) {
+bool contains(const std::string& haystack, const std::string& needle) {
     return haystack.find(needle) != std::string::npos;
 }
 
 // Frames whose content a named field cannot show, and a tail behind a malformed identifier.
 struct HiddenFrames {
-    const std::string title = Compressed23("TIT2", std::string("\0Compressed title", 17));
-    const std::string artist = Frame23("TPE1", std::string("\x80\0Encrypted", 11), 0x40);
-    const std::string comment = Frame23("COMM", std::string("\0eng\0\0second string", 20));
-    const std::string tail = Frame23("tpe1", std::string("\0lower", 6)) +
-                             Frame23("APIC", std::string("\0image/png\0\x03\0", 14) + std::string(3000, 'P'));
-    std::string Tag() const { return Tag23(title + artist + comment + tail, 200); }
+    const std::string title = compressed23("TIT2", std::string("\0Compressed title", 17));
+    const std::string artist = frame23("TPE1", std::string("\x80\0Encrypted", 11), 0x40);
+    const std::string comment = frame23("COMM", std::string("\0eng\0\0second string", 20));
+    const std::string tail = frame23("tpe1", std::string("\0lower", 6)) +
+                             frame23("APIC", std::string("\0image/png\0\x03\0", 14) + std::string(3000, 'P'));
+    std::string tag() const { return tag23(title + artist + comment + tail, 200); }
 };
 
-bool HavePeers() {
+bool havePeers() {
     return std::system("command -v lame >/dev/null && command -v ffmpeg >/dev/null && "
                        "/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0;
 }
 
 // Hash of the decoded samples.
-std::string PcmHash(const std::string& path) {
-    return Shell("ffmpeg -v error -i " + Quote(path) + " -f s16le - | md5sum");
+std::string pcmHash(const std::string& path) {
+    return shell("ffmpeg -v error -i " + quote(path) + " -f s16le - | md5sum");
 }
 
 // "KEY=VALUE" lines of what mutagen reads.
-std::string Mutagen(const std::string& path) {
-    return Shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
+std::string mutagen(const std::string& path) {
+    return shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
                "for k in (\"TIT2\",\"TPE1\",\"TALB\",\"TRCK\"):\n  print(k+\"=\"+(str(t[k]) if k in t else \"\"))\n"
                "print(\"version=%d\" % t.version[1])' " +
-               Quote(path) + " 2>&1");
+               quote(path) + " 2>&1");
 }
 
 class ID3InteropTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (!HavePeers()) return;
+        if (!havePeers()) return;
         source_ = new Scratch;
-        const std::string mp3 = source_->File("tone.mp3");
-        Shell("ffmpeg -v error -f lavfi -i 'sine=frequency=440:duration=3' -ac 2 -f wav - | lame --quiet -b 128 - " +
-            Quote(mp3));
-        audio_ = ReadBytes(mp3);
-        pcm_ = PcmHash(mp3);
+        const std::string mp3 = source_->file("tone.mp3");
+        shell("ffmpeg -v error -f lavfi -i 'sine=frequency=440:duration=3' -ac 2 -f wav - | lame --quiet -b 128 - " +
+            quote(mp3));
+        audio_ = readBytes(mp3);
+        pcm_ = pcmHash(mp3);
     }
     static void TearDownTestSuite() {
         delete source_;
@@ -106,21 +106,21 @@ protected:
     void SetUp() override {
         if (audio_.empty()) GTEST_SKIP() << "lame, ffmpeg or mutagen not available";
         Settings& s = settings();
-        s.UseID3v1 = tuIfWanted;
-        s.UseID3v2 = tuIfWanted;
-        s.UseLyrics3 = tuIfNeeded;
+        s.useID3v1 = tuIfWanted;
+        s.useID3v2 = tuIfWanted;
+        s.useLyrics3 = tuIfNeeded;
         s.bTAGKeepSync = true;
         s.lAddPaddingSize = 512;
         s.lMaxPaddingSize = 2048;
     }
     // The audio is unchanged: byte for byte after the leading tag, and decoded.
-    void ExpectAudioIntact(const std::string& path) {
+    void expectAudioIntact(const std::string& path) {
         clsFile f;
-        ASSERT_TRUE(f.ReadFile(path, true));
-        const std::string bytes = ReadBytes(path);
-        const auto start = static_cast<size_t>(f.Tag().tagSize());
+        ASSERT_TRUE(f.readFile(path, true));
+        const std::string bytes = readBytes(path);
+        const auto start = static_cast<size_t>(f.tag().tagSize());
         EXPECT_TRUE(bytes.compare(start, audio_.size(), audio_) == 0) << "audio bytes changed";
-        EXPECT_EQ(PcmHash(path), pcm_);
+        EXPECT_EQ(pcmHash(path), pcm_);
     }
 
     static inline Scratch* source_ = nullptr;
@@ -131,49 +131,49 @@ protected:
 };
 
 TEST_F(ID3InteropTest, EveryKindOfWriteKeepsTheAudioAndReadsTheSameInPeers) {
-    const std::string path = dir_.File("song.mp3");
-    WriteBytes(path, audio_);
+    const std::string path = dir_.file("song.mp3");
+    writeBytes(path, audio_);
     clsFile f;
-    ASSERT_TRUE(f.ReadFile(path, true));
-    f.Tag().Add(tkAll);
-    f.Tag().SetValue(tvTitle, "Grüße €uro");  // UTF-16 in ID3v2.3, "?" in ID3v1
-    f.Tag().SetValue(tvArtist, "Band");
-    f.Tag().SetValue(tvTrack, "4/9");
-    ASSERT_EQ(f.PutTags(), 0);  // rebuild
-    ExpectAudioIntact(path);
-    EXPECT_EQ(Mutagen(path), "TIT2=Grüße €uro\nTPE1=Band\nTALB=\nTRCK=04/9\nversion=3\n");
+    ASSERT_TRUE(f.readFile(path, true));
+    f.tag().add(tkAll);
+    f.tag().setValue(tvTitle, "Grüße €uro");  // UTF-16 in ID3v2.3, "?" in ID3v1
+    f.tag().setValue(tvArtist, "Band");
+    f.tag().setValue(tvTrack, "4/9");
+    ASSERT_EQ(f.putTags(), 0);  // rebuild
+    expectAudioIntact(path);
+    EXPECT_EQ(mutagen(path), "TIT2=Grüße €uro\nTPE1=Band\nTALB=\nTRCK=04/9\nversion=3\n");
 
-    ASSERT_TRUE(f.ReadFile(path, true));
-    f.Tag().SetValue(tvAlbum, "Album");
-    const auto size = ReadBytes(path).size();
-    ASSERT_EQ(f.PutTags(), 0);  // in place
-    EXPECT_EQ(ReadBytes(path).size(), size);
-    ExpectAudioIntact(path);
-    EXPECT_EQ(Mutagen(path), "TIT2=Grüße €uro\nTPE1=Band\nTALB=Album\nTRCK=04/9\nversion=3\n");
+    ASSERT_TRUE(f.readFile(path, true));
+    f.tag().setValue(tvAlbum, "Album");
+    const auto size = readBytes(path).size();
+    ASSERT_EQ(f.putTags(), 0);  // in place
+    EXPECT_EQ(readBytes(path).size(), size);
+    expectAudioIntact(path);
+    EXPECT_EQ(mutagen(path), "TIT2=Grüße €uro\nTPE1=Band\nTALB=Album\nTRCK=04/9\nversion=3\n");
 #ifdef VORDA_TAGLIB_DUMP
-    const std::string taglib = Shell(std::string(VORDA_TAGLIB_DUMP) + " " + Quote(path));
+    const std::string taglib = shell(std::string(VORDA_TAGLIB_DUMP) + " " + quote(path));
     EXPECT_NE(taglib.find("v2.TIT2=Grüße €uro\n"), std::string::npos) << taglib;
     EXPECT_NE(taglib.find("v2.TALB=Album\n"), std::string::npos) << taglib;
     EXPECT_NE(taglib.find("v1.title=Grüße ?uro\n"), std::string::npos) << taglib;
     EXPECT_NE(taglib.find("v1.track=4\n"), std::string::npos) << taglib;
 #endif
 
-    ASSERT_TRUE(f.ReadFile(path, true));
-    f.Tag().Remove(tkID3v1);
-    ASSERT_EQ(f.PutTags(), 0);
-    ExpectAudioIntact(path);
-    EXPECT_EQ(ReadBytes(path).size(), f.Tag().tagSize() + audio_.size());
+    ASSERT_TRUE(f.readFile(path, true));
+    f.tag().remove(tkID3v1);
+    ASSERT_EQ(f.putTags(), 0);
+    expectAudioIntact(path);
+    EXPECT_EQ(readBytes(path).size(), f.tag().tagSize() + audio_.size());
 
-    ASSERT_TRUE(f.ReadFile(path, true));
-    f.Tag().Remove(tkID3v2);
-    ASSERT_EQ(f.PutTags(), 0);
-    EXPECT_TRUE(ReadBytes(path) == audio_);
+    ASSERT_TRUE(f.readFile(path, true));
+    f.tag().remove(tkID3v2);
+    ASSERT_EQ(f.putTags(), 0);
+    EXPECT_TRUE(readBytes(path) == audio_);
 
     // Junk in front of the audio, then junk removal.
-    WriteBytes(path, std::string(700, 'j') + audio_);
-    ASSERT_TRUE(f.ReadFile(path, true));
-    ASSERT_EQ(f.Tag().RemoveJunk(), 0);
-    EXPECT_TRUE(ReadBytes(path) == audio_);
+    writeBytes(path, std::string(700, 'j') + audio_);
+    ASSERT_TRUE(f.readFile(path, true));
+    ASSERT_EQ(f.tag().removeJunk(), 0);
+    EXPECT_TRUE(readBytes(path) == audio_);
 }
 
 TEST_F(ID3InteropTest, FilesMutagenWritesReadTheSameInVorda) {
@@ -194,131 +194,131 @@ TEST_F(ID3InteropTest, FilesMutagenWritesReadTheSameInVorda) {
         "t.add(APIC(encoding=enc, mime='image/png', type=3, desc='cover', data=b'\\x89PNG' + bytes(3000)))\n"
         "t.add(PRIV(owner='x', data=b'\\x00\\x01'))\n"
         "t.save(p, v2_version=v, padding=lambda info: 5000)\n";
-    const std::string py = dir_.File("make.py");
-    WriteBytes(py, script);
+    const std::string py = dir_.file("make.py");
+    writeBytes(py, script);
     for (const auto& [version, encoding] : {std::pair{3, 0}, {3, 1}, {4, 3}, {4, 2}}) {
         if (version == 3 && encoding > 1) continue;
         SCOPED_TRACE("v2." + std::to_string(version) + " encoding " + std::to_string(encoding));
-        const std::string path = dir_.File("m" + std::to_string(version) + std::to_string(encoding) + ".mp3");
-        WriteBytes(path, audio_);
+        const std::string path = dir_.file("m" + std::to_string(version) + std::to_string(encoding) + ".mp3");
+        writeBytes(path, audio_);
         int status = 0;
-        const std::string out = Shell("/usr/bin/python3 " + Quote(py) + " " + Quote(path) + " " +
+        const std::string out = shell("/usr/bin/python3 " + quote(py) + " " + quote(path) + " " +
                                         std::to_string(version) + " " + std::to_string(encoding) + " 2>&1",
                                     &status);
         ASSERT_EQ(status, 0) << out;
         const bool latin1 = encoding == 0;
         clsFile f;
-        ASSERT_TRUE(f.ReadFile(path, true));
-        clsTag& t = f.Tag();
-        EXPECT_EQ(t.GetValue(tvTitle), latin1 ? "Tïtle ünicode" : "Tïtle ünicode ✓");
-        EXPECT_EQ(t.GetValue(tvArtist), "Àrtist");
-        EXPECT_EQ(t.GetValue(tvAlbum), "Album");
-        EXPECT_EQ(t.GetValue(tvTrack), "3/10");
-        EXPECT_EQ(t.GetValue(tvGenre), "Rock");
-        EXPECT_EQ(t.GetValue(tvYear), "2004");
-        EXPECT_EQ(t.GetValue(tvComment), "Cömment");
-        const std::string frames = t.GetValue(tvV2Frame);
+        ASSERT_TRUE(f.readFile(path, true));
+        clsTag& t = f.tag();
+        EXPECT_EQ(t.getValue(tvTitle), latin1 ? "Tïtle ünicode" : "Tïtle ünicode ✓");
+        EXPECT_EQ(t.getValue(tvArtist), "Àrtist");
+        EXPECT_EQ(t.getValue(tvAlbum), "Album");
+        EXPECT_EQ(t.getValue(tvTrack), "3/10");
+        EXPECT_EQ(t.getValue(tvGenre), "Rock");
+        EXPECT_EQ(t.getValue(tvYear), "2004");
+        EXPECT_EQ(t.getValue(tvComment), "Cömment");
+        const std::string frames = t.getValue(tvV2Frame);
         EXPECT_NE(frames.find("TXXX"), std::string::npos) << frames;
         EXPECT_NE(frames.find("TXXX#2"), std::string::npos) << frames;
         EXPECT_NE(frames.find("APIC"), std::string::npos) << frames;
         EXPECT_EQ(t.tagType(), "ID3v2." + std::to_string(version) + ".0");
 
         // An in-place change keeps every other frame for mutagen too.
-        t.SetValue(tvTitle, "Changed");
-        ASSERT_EQ(f.PutTags(), 0);
-        const std::string check = Shell(
+        t.setValue(tvTitle, "Changed");
+        ASSERT_EQ(f.putTags(), 0);
+        const std::string check = shell(
             "/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
             "print(t[\"TIT2\"], len(t.getall(\"TXXX\")), len(t.getall(\"COMM\")), len(t[\"APIC:cover\"].data), "
-            "t[\"TPE1\"])' " + Quote(path) + " 2>&1");
+            "t[\"TPE1\"])' " + quote(path) + " 2>&1");
         EXPECT_EQ(check, "Changed 2 2 3004 Àrtist\n");
-        ExpectAudioIntact(path);
+        expectAudioIntact(path);
     }
 }
 
 TEST_F(ID3InteropTest, CommandLineSetAndJunk) {
     const std::string cli = VORDA_CLI_PATH;
-    const std::string ini = dir_.File("settings.ini");
-    WriteBytes(ini, "[Tags]\nUseID3v2=1\nUseID3v1=1\n");
-    const std::string path = dir_.File("a.mp3");
-    WriteBytes(path, audio_);
+    const std::string ini = dir_.file("settings.ini");
+    writeBytes(ini, "[Tags]\nUseID3v2=1\nUseID3v1=1\n");
+    const std::string path = dir_.file("a.mp3");
+    writeBytes(path, audio_);
     int status = -1;
-    std::string out = Shell(cli + " set --settings " + Quote(ini) + " --add tkAll tvTitle=Song tvArtist=Band " +
-                              "'tvV2Frame:TCOM=Writer' " + Quote(path) + " 2>&1",
+    std::string out = shell(cli + " set --settings " + quote(ini) + " --add tkAll tvTitle=Song tvArtist=Band " +
+                              "'tvV2Frame:TCOM=Writer' " + quote(path) + " 2>&1",
                           &status);
     EXPECT_EQ(status, 0) << out;
-    out = Shell(cli + " set --settings " + Quote(ini) + " 'tvTitle=l+=01 ' 'tvArtist=r-=1' " + Quote(path) + " 2>&1",
+    out = shell(cli + " set --settings " + quote(ini) + " 'tvTitle=l+=01 ' 'tvArtist=r-=1' " + quote(path) + " 2>&1",
               &status);
     EXPECT_EQ(status, 0) << out;
     clsFile f;
-    ASSERT_TRUE(f.ReadFile(path, true));
-    EXPECT_EQ(f.Tag().GetValue(tvTitle), "01 Song");
-    EXPECT_EQ(f.Tag().GetValue(tvV1Artist), "Ban");
-    EXPECT_EQ(f.Tag().GetValue(tvComposer), "Writer");
-    ExpectAudioIntact(path);
+    ASSERT_TRUE(f.readFile(path, true));
+    EXPECT_EQ(f.tag().getValue(tvTitle), "01 Song");
+    EXPECT_EQ(f.tag().getValue(tvV1Artist), "Ban");
+    EXPECT_EQ(f.tag().getValue(tvComposer), "Writer");
+    expectAudioIntact(path);
 
     // One file missing: the others are written, the status is 1 and stderr names the error.
-    out = Shell(cli + " set --settings " + Quote(ini) + " tvAlbum=X " + Quote(dir_.File("none.mp3")) + " " +
-                  Quote(path) + " 2>&1 >/dev/null",
+    out = shell(cli + " set --settings " + quote(ini) + " tvAlbum=X " + quote(dir_.file("none.mp3")) + " " +
+                  quote(path) + " 2>&1 >/dev/null",
               &status);
     EXPECT_EQ(status, 1);
     EXPECT_NE(out.find("none.mp3: error 2: "), std::string::npos) << out;
-    ASSERT_TRUE(f.ReadFile(path, true));
-    EXPECT_EQ(f.Tag().GetValue(tvAlbum), "X");
-    out = Shell(cli + " set tvNoSuchKey=1 " + Quote(path) + " 2>&1", &status);
+    ASSERT_TRUE(f.readFile(path, true));
+    EXPECT_EQ(f.tag().getValue(tvAlbum), "X");
+    out = shell(cli + " set tvNoSuchKey=1 " + quote(path) + " 2>&1", &status);
     EXPECT_EQ(status, 2);
 
-    WriteBytes(path, std::string(333, 'j') + audio_);
-    out = Shell(cli + " junk " + Quote(path) + " 2>&1", &status);
+    writeBytes(path, std::string(333, 'j') + audio_);
+    out = shell(cli + " junk " + quote(path) + " 2>&1", &status);
     EXPECT_EQ(status, 0) << out;
-    EXPECT_TRUE(ReadBytes(path) == audio_);
-    out = Shell(cli + " junk " + Quote(dir_.File("none.mp3")) + " 2>&1", &status);
+    EXPECT_TRUE(readBytes(path) == audio_);
+    out = shell(cli + " junk " + quote(dir_.file("none.mp3")) + " 2>&1", &status);
     EXPECT_EQ(status, 1);
     EXPECT_NE(out.find("error 2"), std::string::npos) << out;
-    EXPECT_EQ(Shell(cli + " junk --help", &status).rfind("Usage: vorda-cli junk", 0), 0u);
-    EXPECT_EQ(Shell(cli + " set --help", &status).rfind("Usage: vorda-cli set", 0), 0u);
+    EXPECT_EQ(shell(cli + " junk --help", &status).rfind("Usage: vorda-cli junk", 0), 0u);
+    EXPECT_EQ(shell(cli + " set --help", &status).rfind("Usage: vorda-cli set", 0), 0u);
 }
 
 TEST_F(ID3InteropTest, TagBehindJunkIsSeenByPeersAfterAWrite) {
     const std::string cli = VORDA_CLI_PATH;
-    const std::string ini = dir_.File("settings.ini");
-    WriteBytes(ini, "[Tags]\nUseID3v2=1\nUseID3v1=1\n");
-    const std::string tag = V23Tag({{"TIT2", "Old"}, {"TPE1", "Band"}}, 64);
+    const std::string ini = dir_.file("settings.ini");
+    writeBytes(ini, "[Tags]\nUseID3v2=1\nUseID3v1=1\n");
+    const std::string tag = v23Tag({{"TIT2", "Old"}, {"TPE1", "Band"}}, 64);
     for (const size_t junkSize : {size_t{500}, size_t{2047}}) {
         SCOPED_TRACE(junkSize);
         std::string junk;
         for (size_t i = 0; i < junkSize; ++i) junk += static_cast<char>('a' + i % 26);
-        const std::string path = dir_.File("junk" + std::to_string(junkSize) + ".mp3");
-        WriteBytes(path, junk + tag + audio_);
+        const std::string path = dir_.file("junk" + std::to_string(junkSize) + ".mp3");
+        writeBytes(path, junk + tag + audio_);
         int status = -1;
-        std::string out = Shell(cli + " set --settings " + Quote(ini) + " tvTitle=New " + Quote(path) + " 2>&1", &status);
+        std::string out = shell(cli + " set --settings " + quote(ini) + " tvTitle=New " + quote(path) + " 2>&1", &status);
         EXPECT_EQ(status, 0) << out;
-        EXPECT_EQ(Mutagen(path), "TIT2=New\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
-        EXPECT_EQ(Shell("ffprobe -v error -show_entries format_tags=title,artist -of default=nw=1 " + Quote(path)),
+        EXPECT_EQ(mutagen(path), "TIT2=New\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
+        EXPECT_EQ(shell("ffprobe -v error -show_entries format_tags=title,artist -of default=nw=1 " + quote(path)),
                   "TAG:title=New\nTAG:artist=Band\n");
         // Decoders treat the junk in front of the audio alike with or without a tag before it.
-        const std::string plain = dir_.File("plain.mp3");
-        WriteBytes(plain, junk + audio_);
-        const std::string pcm = PcmHash(plain);
-        EXPECT_EQ(PcmHash(path), pcm);
-        const std::string bytes = ReadBytes(path);
+        const std::string plain = dir_.file("plain.mp3");
+        writeBytes(plain, junk + audio_);
+        const std::string pcm = pcmHash(plain);
+        EXPECT_EQ(pcmHash(path), pcm);
+        const std::string bytes = readBytes(path);
         ASSERT_GT(bytes.size(), audio_.size());
         EXPECT_TRUE(bytes.compare(bytes.size() - audio_.size(), audio_.size(), audio_) == 0) << "audio bytes changed";
 
         // The junk stays behind the tag until it is removed; removing it keeps the tag.
         EXPECT_NE(bytes.find(junk), std::string::npos);
-        out = Shell(cli + " junk " + Quote(path) + " 2>&1", &status);
+        out = shell(cli + " junk " + quote(path) + " 2>&1", &status);
         EXPECT_EQ(status, 0) << out;
-        EXPECT_EQ(Mutagen(path), "TIT2=New\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
-        EXPECT_EQ(PcmHash(path), pcm);
+        EXPECT_EQ(mutagen(path), "TIT2=New\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
+        EXPECT_EQ(pcmHash(path), pcm);
     }
     // Junk removal in front of a tag behind 2047 bytes: peers then see the tag.
-    const std::string path = dir_.File("garbage.mp3");
-    WriteBytes(path, std::string(2047, 'g') + tag + audio_);
+    const std::string path = dir_.file("garbage.mp3");
+    writeBytes(path, std::string(2047, 'g') + tag + audio_);
     int status = -1;
-    const std::string out = Shell(cli + " junk " + Quote(path) + " 2>&1", &status);
+    const std::string out = shell(cli + " junk " + quote(path) + " 2>&1", &status);
     EXPECT_EQ(status, 0) << out;
-    EXPECT_TRUE(ReadBytes(path) == tag + audio_);
-    EXPECT_EQ(Mutagen(path), "TIT2=Old\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
+    EXPECT_TRUE(readBytes(path) == tag + audio_);
+    EXPECT_EQ(mutagen(path), "TIT2=Old\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
 }
 
 // Hidden frame content (compressed, encrypted, a first string that is empty) and the bytes
@@ -326,94 +326,94 @@ TEST_F(ID3InteropTest, TagBehindJunkIsSeenByPeersAfterAWrite) {
 TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
     SettingsGuard guard;
     Settings& s = settings();
-    s.UseID3v1 = tuIfWanted;
-    s.UseID3v2 = tuIfWanted;
-    s.UseLyrics3 = tuIfNeeded;
+    s.useID3v1 = tuIfWanted;
+    s.useID3v2 = tuIfWanted;
+    s.useLyrics3 = tuIfNeeded;
     s.bTAGKeepSync = true;
     s.lAddPaddingSize = 256;
     s.lMaxPaddingSize = 4096;
     Scratch dir;
     const HiddenFrames hidden;
-    const std::string path = dir.File("hidden.mp3");
-    WriteBytes(path, hidden.Tag() + Audio(20) + V1Tag("Old", "V1 Artist"));
+    const std::string path = dir.file("hidden.mp3");
+    writeBytes(path, hidden.tag() + mp3Audio(20) + v1Tag("Old", "V1 Artist"));
 
     clsFile f;
-    ASSERT_TRUE(f.ReadFile(path, true));
-    EXPECT_EQ(f.Tag().GetValue(tvTitle), "Compressed title");
-    EXPECT_EQ(f.Tag().GetValue(tvArtist), "V1 Artist");  // the encrypted frame shows nothing
-    EXPECT_EQ(f.Tag().GetValue(tvV2Comment), "");
-    f.Tag().SetValue(tvAlbum, "Album");
-    ASSERT_EQ(f.PutTags(), 0);
+    ASSERT_TRUE(f.readFile(path, true));
+    EXPECT_EQ(f.tag().getValue(tvTitle), "Compressed title");
+    EXPECT_EQ(f.tag().getValue(tvArtist), "V1 Artist");  // the encrypted frame shows nothing
+    EXPECT_EQ(f.tag().getValue(tvV2Comment), "");
+    f.tag().setValue(tvAlbum, "Album");
+    ASSERT_EQ(f.putTags(), 0);
 
-    const std::string written = ReadBytes(path);
+    const std::string written = readBytes(path);
     for (const std::string* frame : {&hidden.title, &hidden.artist, &hidden.comment, &hidden.tail})
-        EXPECT_TRUE(Contains(written, *frame));
+        EXPECT_TRUE(contains(written, *frame));
     clsFile back;
-    ASSERT_TRUE(back.ReadFile(path, true));
-    EXPECT_EQ(back.Tag().GetValue(tvV1Title), "Compressed title");  // inflated text, no zero bytes
-    EXPECT_EQ(back.Tag().GetValue(tvV1Artist), "V1 Artist");
-    EXPECT_EQ(back.Tag().GetValue(tvV1Comment), "");
-    EXPECT_EQ(back.Tag().GetValue(tvAlbum), "Album");
+    ASSERT_TRUE(back.readFile(path, true));
+    EXPECT_EQ(back.tag().getValue(tvV1Title), "Compressed title");  // inflated text, no zero bytes
+    EXPECT_EQ(back.tag().getValue(tvV1Artist), "V1 Artist");
+    EXPECT_EQ(back.tag().getValue(tvV1Comment), "");
+    EXPECT_EQ(back.tag().getValue(tvAlbum), "Album");
 
     // Saving again what was just saved changes no byte; a title-only set keeps every other frame.
     const std::string cli = VORDA_CLI_PATH;
-    const std::string ini = dir.File("settings.ini");
-    WriteBytes(ini, "[Tags]\nUseID3v2=1\nUseID3v1=1\nbTAGKeepSync=1\n");
+    const std::string ini = dir.file("settings.ini");
+    writeBytes(ini, "[Tags]\nUseID3v2=1\nUseID3v1=1\nbTAGKeepSync=1\n");
     auto set = [&](const std::string& value) {
         return std::system((cli + " set --settings '" + ini + "' '" + value + "' '" + path + "' >/dev/null 2>&1").c_str());
     };
     ASSERT_EQ(set("tvAlbum=Album"), 0);
-    EXPECT_TRUE(ReadBytes(path) == written);
+    EXPECT_TRUE(readBytes(path) == written);
     ASSERT_EQ(set("tvTitle=Plain title"), 0);
-    const std::string retitled = ReadBytes(path);
-    EXPECT_FALSE(Contains(retitled, hidden.title));
+    const std::string retitled = readBytes(path);
+    EXPECT_FALSE(contains(retitled, hidden.title));
     for (const std::string* frame : {&hidden.artist, &hidden.comment, &hidden.tail})
-        EXPECT_TRUE(Contains(retitled, *frame));
+        EXPECT_TRUE(contains(retitled, *frame));
     ASSERT_EQ(set("tvTitle=Plain title"), 0);
-    EXPECT_TRUE(ReadBytes(path) == retitled);
+    EXPECT_TRUE(readBytes(path) == retitled);
 
     // The tag with the hidden content stays where ID3v2 is only written when needed.
-    s.UseID3v2 = tuIfNeeded;
-    WriteBytes(path, Tag23(hidden.artist + hidden.tail, 0) + Audio(5) + V1Tag("Same"));
-    ASSERT_TRUE(f.ReadFile(path, true));
-    f.Tag().SetValue(tvTitle, "Same");
-    f.Tag().SetValue(tvV1Artist, "X");
-    ASSERT_EQ(f.PutTags(), 0);
-    const std::string kept = ReadBytes(path);
-    EXPECT_TRUE(Contains(kept, hidden.artist));
-    EXPECT_TRUE(Contains(kept, hidden.tail));
+    s.useID3v2 = tuIfNeeded;
+    writeBytes(path, tag23(hidden.artist + hidden.tail, 0) + mp3Audio(5) + v1Tag("Same"));
+    ASSERT_TRUE(f.readFile(path, true));
+    f.tag().setValue(tvTitle, "Same");
+    f.tag().setValue(tvV1Artist, "X");
+    ASSERT_EQ(f.putTags(), 0);
+    const std::string kept = readBytes(path);
+    EXPECT_TRUE(contains(kept, hidden.artist));
+    EXPECT_TRUE(contains(kept, hidden.tail));
 }
 
 TEST(ID3HiddenFrames, ScanShowsTheInflatedTitle) {
     Scratch dir;
     const HiddenFrames hidden;
-    WriteBytes(dir.File("hidden.mp3"), hidden.Tag() + Audio(5));
-    const std::string ini = dir.File("settings.ini");
-    WriteBytes(ini, "[Tags]\nUseID3v2=1\n");
-    const std::string out = Shell(std::string(VORDA_CLI_PATH) + " scan --settings " + Quote(ini) + " " + Quote(dir.dir()));
-    EXPECT_TRUE(Contains(out, "\tCompressed title\t")) << out;
-    EXPECT_FALSE(Contains(out, std::string(1, '\0')));
+    writeBytes(dir.file("hidden.mp3"), hidden.tag() + mp3Audio(5));
+    const std::string ini = dir.file("settings.ini");
+    writeBytes(ini, "[Tags]\nUseID3v2=1\n");
+    const std::string out = shell(std::string(VORDA_CLI_PATH) + " scan --settings " + quote(ini) + " " + quote(dir.dir()));
+    EXPECT_TRUE(contains(out, "\tCompressed title\t")) << out;
+    EXPECT_FALSE(contains(out, std::string(1, '\0')));
 }
 
 TEST_F(ID3InteropTest, KeptFramesReadTheSameInPeers) {
     const HiddenFrames hidden;
-    const std::string path = dir_.File("kept.mp3");
-    WriteBytes(path, hidden.Tag() + audio_);
+    const std::string path = dir_.file("kept.mp3");
+    writeBytes(path, hidden.tag() + audio_);
     clsFile f;
-    ASSERT_TRUE(f.ReadFile(path, true));
-    f.Tag().SetValue(tvAlbum, "Älbum");
-    ASSERT_EQ(f.PutTags(), 0);
-    ExpectAudioIntact(path);
-    const std::string check = Shell(
+    ASSERT_TRUE(f.readFile(path, true));
+    f.tag().setValue(tvAlbum, "Älbum");
+    ASSERT_EQ(f.putTags(), 0);
+    expectAudioIntact(path);
+    const std::string check = shell(
         "/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
         "print(t[\"TIT2\"], t[\"TALB\"], t[\"COMM::eng\"].text, [f[:4] for f in t.unknown_frames])' " +
-        Quote(path) + " 2>&1");
+        quote(path) + " 2>&1");
     // mutagen reads the compressed title, the comment's two strings and keeps the encrypted frame.
     EXPECT_EQ(check, "Compressed title Älbum ['', 'second string'] [b'TPE1']\n");
 #ifdef VORDA_TAGLIB_DUMP
-    const std::string taglib = Shell(std::string(VORDA_TAGLIB_DUMP) + " " + Quote(path));
-    EXPECT_TRUE(Contains(taglib, "v2.TIT2=Compressed title\n")) << taglib;
-    EXPECT_TRUE(Contains(taglib, "v2.TALB=Älbum\n")) << taglib;
+    const std::string taglib = shell(std::string(VORDA_TAGLIB_DUMP) + " " + quote(path));
+    EXPECT_TRUE(contains(taglib, "v2.TIT2=Compressed title\n")) << taglib;
+    EXPECT_TRUE(contains(taglib, "v2.TALB=Älbum\n")) << taglib;
 #endif
 }
 

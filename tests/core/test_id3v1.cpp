@@ -21,20 +21,20 @@ using vorda::clsID3v1;
 
 namespace {
 
-std::string ReadBytes(const fs::path& p)
+std::string readBytes(const fs::path& p)
 {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WriteBytes(const fs::path& p, const std::string& bytes)
+void writeBytes(const fs::path& p, const std::string& bytes)
 {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
 // Some fake MPEG frames (128 kbit/s, 44.1 kHz headers followed by zero bytes).
-std::string FakeAudio(int frames = 3)
+std::string fakeAudio(int frames = 3)
 {
     std::string audio;
     for (int i = 0; i < frames; ++i) {
@@ -45,7 +45,7 @@ std::string FakeAudio(int frames = 3)
 }
 
 // A raw ID3v1 tag from its fields (already padded as the writer under test wants).
-std::string RawTag(std::string title, std::string artist, std::string album, std::string year,
+std::string rawTag(std::string title, std::string artist, std::string album, std::string year,
                    std::string comment, char genre)
 {
     title.resize(30, '\0');
@@ -56,14 +56,14 @@ std::string RawTag(std::string title, std::string artist, std::string album, std
     return "TAG" + title + artist + album + year + comment + genre;
 }
 
-std::string Lyrics3Field(const std::string& id, const std::string& data)
+std::string lyrics3Field(const std::string& id, const std::string& data)
 {
     char size[6];
     std::snprintf(size, sizeof size, "%05zu", data.size());
     return id + size + data;
 }
 
-std::string Lyrics3Block(const std::string& fields)
+std::string lyrics3Block(const std::string& fields)
 {
     const std::string body = "LYRICSBEGIN" + fields;
     char size[7];
@@ -78,20 +78,20 @@ protected:
         char pattern[] = "/tmp/vorda-id3v1-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
-        audio_ = FakeAudio();
+        audio_ = fakeAudio();
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    std::string Make(const std::string& tail, const std::string& name = "a.mp3")
+    std::string make(const std::string& tail, const std::string& name = "a.mp3")
     {
         const fs::path p = dir_ / name;
-        WriteBytes(p, audio_ + tail);
+        writeBytes(p, audio_ + tail);
         return p.string();
     }
     // The file still starts with the untouched audio; returns what follows it.
-    std::string TailAfterAudio(const std::string& path)
+    std::string tailAfterAudio(const std::string& path)
     {
-        const std::string bytes = ReadBytes(path);
+        const std::string bytes = readBytes(path);
         EXPECT_GE(bytes.size(), audio_.size());
         EXPECT_EQ(bytes.substr(0, audio_.size()), audio_) << "audio bytes changed";
         return bytes.size() >= audio_.size() ? bytes.substr(audio_.size()) : std::string();
@@ -106,108 +106,108 @@ protected:
 TEST(GenresTest, NamesAndLookups)
 {
     const clsGenres g;
-    EXPECT_EQ(g.Genre(0), "Blues");
-    EXPECT_EQ(g.Genre(67), "Psychadelic");
-    EXPECT_EQ(g.Genre(118), "Rhytmic Soul");
-    EXPECT_EQ(g.Genre(147), "Synthpop");
-    EXPECT_EQ(g.Genre(148), "");
-    EXPECT_EQ(g.Genre(-1), "");
-    EXPECT_EQ(g.Genre(255), "");
-    for (int i = 0; i < clsGenres::kCount; ++i) EXPECT_EQ(g.GenreID(g.Genre(i)), i) << g.Genre(i);
-    EXPECT_EQ(g.GenreID("rock"), 17);
-    EXPECT_EQ(g.GenreID("CHRISTIAN GANGSTA RAP"), 136);
-    EXPECT_EQ(g.GenreID("Rock  "), 17);
-    EXPECT_EQ(g.GenreID("Roc"), 255);
-    EXPECT_EQ(g.GenreID(" Rock"), 255);
-    EXPECT_EQ(g.GenreID(""), 255);
-    EXPECT_EQ(g.GenreID("   "), 255);
-    EXPECT_EQ(g.GenreID("Contemporary Christian!"), 255);  // longer than 22
-    EXPECT_TRUE(g.HasGenre("jazz+funk"));
-    EXPECT_FALSE(g.HasGenre("Polka Rock"));
+    EXPECT_EQ(g.genre(0), "Blues");
+    EXPECT_EQ(g.genre(67), "Psychadelic");
+    EXPECT_EQ(g.genre(118), "Rhytmic Soul");
+    EXPECT_EQ(g.genre(147), "Synthpop");
+    EXPECT_EQ(g.genre(148), "");
+    EXPECT_EQ(g.genre(-1), "");
+    EXPECT_EQ(g.genre(255), "");
+    for (int i = 0; i < clsGenres::kCount; ++i) EXPECT_EQ(g.genreId(g.genre(i)), i) << g.genre(i);
+    EXPECT_EQ(g.genreId("rock"), 17);
+    EXPECT_EQ(g.genreId("CHRISTIAN GANGSTA RAP"), 136);
+    EXPECT_EQ(g.genreId("Rock  "), 17);
+    EXPECT_EQ(g.genreId("Roc"), 255);
+    EXPECT_EQ(g.genreId(" Rock"), 255);
+    EXPECT_EQ(g.genreId(""), 255);
+    EXPECT_EQ(g.genreId("   "), 255);
+    EXPECT_EQ(g.genreId("Contemporary Christian!"), 255);  // longer than 22
+    EXPECT_TRUE(g.hasGenre("jazz+funk"));
+    EXPECT_FALSE(g.hasGenre("Polka Rock"));
 }
 
 TEST(ID3v1Values, SettersLimitsAndChanged)
 {
     clsID3v1 t;
-    EXPECT_FALSE(t.Changed());
-    EXPECT_EQ(t.GenreNr(), 255);
-    t.SetTitle(std::string(300, 'x'));
-    EXPECT_EQ(t.Title().size(), 250u);
-    EXPECT_TRUE(t.Changed());
-    t.SetUnchanged();
-    t.SetTitle(std::string(260, 'x'));  // same after the cut: no change
-    EXPECT_FALSE(t.Changed());
+    EXPECT_FALSE(t.changed());
+    EXPECT_EQ(t.genreNr(), 255);
+    t.setTitle(std::string(300, 'x'));
+    EXPECT_EQ(t.title().size(), 250u);
+    EXPECT_TRUE(t.changed());
+    t.setUnchanged();
+    t.setTitle(std::string(260, 'x'));  // same after the cut: no change
+    EXPECT_FALSE(t.changed());
     // A zero byte would end the field on disk: values never keep one.
     clsID3v1 z;
-    z.SetTitle(std::string("\0a\0b", 4));
-    z.SetLyrics(std::string("l\0a", 3));
-    EXPECT_EQ(z.Title(), "ab");
-    EXPECT_EQ(z.Lyrics(), "la");
-    t.SetAuthor(std::string(255, 'a') + "\xC3\xA9");
-    EXPECT_EQ(t.Author().size(), 250u);
-    t.SetTitle(std::string(249, 'x') + "\xC3\xA9\xC3\xA9");  // cut on characters, not bytes
-    EXPECT_EQ(t.Title(), std::string(249, 'x') + "\xC3\xA9");
-    t.SetComment(std::string(40, 'c'));
-    EXPECT_EQ(t.Comment().size(), 30u);
-    t.SetYear("19991");
-    EXPECT_EQ(t.Year(), "1999");
-    t.SetLyrics(std::string(1000, 'l'));
-    EXPECT_EQ(t.Lyrics().size(), 1000u);
+    z.setTitle(std::string("\0a\0b", 4));
+    z.setLyrics(std::string("l\0a", 3));
+    EXPECT_EQ(z.title(), "ab");
+    EXPECT_EQ(z.lyrics(), "la");
+    t.setAuthor(std::string(255, 'a') + "\xC3\xA9");
+    EXPECT_EQ(t.author().size(), 250u);
+    t.setTitle(std::string(249, 'x') + "\xC3\xA9\xC3\xA9");  // cut on characters, not bytes
+    EXPECT_EQ(t.title(), std::string(249, 'x') + "\xC3\xA9");
+    t.setComment(std::string(40, 'c'));
+    EXPECT_EQ(t.comment().size(), 30u);
+    t.setYear("19991");
+    EXPECT_EQ(t.year(), "1999");
+    t.setLyrics(std::string(1000, 'l'));
+    EXPECT_EQ(t.lyrics().size(), 1000u);
 
     for (auto [text, nr] : std::vector<std::pair<std::string, int>>{
              {"7/12", 7}, {"300", 255}, {"-3", 0}, {"abc", 0}, {"", 0}, {" 12", 12}}) {
-        t.SetTrack(text);
-        EXPECT_EQ(t.TrackNr(), nr) << text;
+        t.setTrack(text);
+        EXPECT_EQ(t.trackNr(), nr) << text;
     }
-    EXPECT_EQ(t.Track(), "12");
-    t.SetGenre("hard rock");
-    EXPECT_EQ(t.GenreNr(), 79);
-    EXPECT_EQ(t.Genre(), "Hard Rock");
-    t.SetGenre("Nonsense");
-    EXPECT_EQ(t.GenreNr(), 255);
-    EXPECT_EQ(t.Genre(), "");
+    EXPECT_EQ(t.track(), "12");
+    t.setGenre("hard rock");
+    EXPECT_EQ(t.genreNr(), 79);
+    EXPECT_EQ(t.genre(), "Hard Rock");
+    t.setGenre("Nonsense");
+    EXPECT_EQ(t.genreNr(), 255);
+    EXPECT_EQ(t.genre(), "");
 
-    t.SetHasLyrics3(true);  // no effect without an ID3v1 tag
-    EXPECT_FALSE(t.HasLyrics3());
-    t.SetHasID3v1(true);
-    t.SetLyricsSize(50);  // no effect without Lyrics3
-    EXPECT_EQ(t.LyricsSize(), 0);
-    t.SetHasLyrics3(true);
-    t.SetLyricsSize(50);
-    EXPECT_EQ(t.LyricsSize(), 50);
-    EXPECT_DOUBLE_EQ(t.Version(), 1.1);
-    t.Reset();
-    EXPECT_FALSE(t.HasID3v1() || t.HasLyrics3() || t.Changed());
-    EXPECT_EQ(t.Title(), "");
-    EXPECT_EQ(t.Lyrics(), "");
-    EXPECT_DOUBLE_EQ(t.Version(), 0.0);
+    t.setHasLyrics3(true);  // no effect without an ID3v1 tag
+    EXPECT_FALSE(t.hasLyrics3());
+    t.setHasID3v1(true);
+    t.setLyricsSize(50);  // no effect without Lyrics3
+    EXPECT_EQ(t.lyricsSize(), 0);
+    t.setHasLyrics3(true);
+    t.setLyricsSize(50);
+    EXPECT_EQ(t.lyricsSize(), 50);
+    EXPECT_DOUBLE_EQ(t.version(), 1.1);
+    t.reset();
+    EXPECT_FALSE(t.hasID3v1() || t.hasLyrics3() || t.changed());
+    EXPECT_EQ(t.title(), "");
+    EXPECT_EQ(t.lyrics(), "");
+    EXPECT_DOUBLE_EQ(t.version(), 0.0);
 }
 
 TEST(ID3v1Values, Lyrics3BlockGeneration)
 {
     clsID3v1 t;
     EXPECT_FALSE(t.isLyrics3Needed());
-    EXPECT_EQ(t.GenLyrics3Code(vorda::tuIfNeeded), "");
-    EXPECT_EQ(t.GenLyrics3Code(vorda::tuAlways), Lyrics3Block(Lyrics3Field("IND", "00")));
-    t.SetTitle(std::string(40, 'T'));
+    EXPECT_EQ(t.genLyrics3Code(vorda::tuIfNeeded), "");
+    EXPECT_EQ(t.genLyrics3Code(vorda::tuAlways), lyrics3Block(lyrics3Field("IND", "00")));
+    t.setTitle(std::string(40, 'T'));
     EXPECT_TRUE(t.isLyrics3Needed());
-    EXPECT_EQ(t.GenLyrics3Code(vorda::tuNever), "");
-    EXPECT_EQ(t.GenLyrics3Code(vorda::tuIfNeeded),
-              Lyrics3Block(Lyrics3Field("IND", "00") + "ETT00040" + std::string(40, 'T')));
-    t.SetLyrics("la la");
-    EXPECT_NE(t.GenLyrics3Code(vorda::tuIfNeeded).find("IND0000210LYR00005la la"), std::string::npos);
-    t.SetLyrics("[00:12]la la");
-    EXPECT_NE(t.GenLyrics3Code(vorda::tuIfNeeded).find("IND0000211"), std::string::npos);
+    EXPECT_EQ(t.genLyrics3Code(vorda::tuNever), "");
+    EXPECT_EQ(t.genLyrics3Code(vorda::tuIfNeeded),
+              lyrics3Block(lyrics3Field("IND", "00") + "ETT00040" + std::string(40, 'T')));
+    t.setLyrics("la la");
+    EXPECT_NE(t.genLyrics3Code(vorda::tuIfNeeded).find("IND0000210LYR00005la la"), std::string::npos);
+    t.setLyrics("[00:12]la la");
+    EXPECT_NE(t.genLyrics3Code(vorda::tuIfNeeded).find("IND0000211"), std::string::npos);
     // Field order: IND LYR INF AUT EAL EAR ETT IMG QUA SIT MOO.
-    t.SetMood("m");
-    t.SetSituation("s");
-    t.SetQuality("q");
-    t.SetImages("i");
-    t.SetArtist(std::string(31, 'A'));
-    t.SetAlbum(std::string(31, 'B'));
-    t.SetAuthor("au");
-    t.SetOtherInfo("o");
-    const std::string code = t.GenLyrics3Code(vorda::tuIfWanted);
+    t.setMood("m");
+    t.setSituation("s");
+    t.setQuality("q");
+    t.setImages("i");
+    t.setArtist(std::string(31, 'A'));
+    t.setAlbum(std::string(31, 'B'));
+    t.setAuthor("au");
+    t.setOtherInfo("o");
+    const std::string code = t.genLyrics3Code(vorda::tuIfWanted);
     size_t last = 0;
     for (const char* id : {"IND", "LYR", "INF", "AUT", "EAL", "EAR", "ETT", "IMG", "QUA", "SIT", "MOO"}) {
         const size_t at = code.find(std::string(id) + "000");
@@ -216,54 +216,54 @@ TEST(ID3v1Values, Lyrics3BlockGeneration)
         last = at;
     }
     // A field longer than five size digits allow is cut so that the sizes stay true.
-    t.SetLyrics(std::string(120000, 'x'));
-    EXPECT_NE(t.GenLyrics3Code(vorda::tuIfNeeded).find("LYR99999xxx"), std::string::npos);
+    t.setLyrics(std::string(120000, 'x'));
+    EXPECT_NE(t.genLyrics3Code(vorda::tuIfNeeded).find("LYR99999xxx"), std::string::npos);
 }
 
 TEST_F(ID3v1Test, ID3v1RoundTripEveryField)
 {
-    const std::string path = Make("");
+    const std::string path = make("");
     clsID3v1 w;
-    w.SetTitle("Caf\xC3\xA9 Title");
-    w.SetArtist("The Artist");
-    w.SetAlbum(std::string(30, 'B'));
-    w.SetYear("1999");
-    w.SetComment(std::string(30, 'c'));
-    w.SetGenre("Rock");
-    ASSERT_EQ(w.WriteTags(path, true, vorda::tuIfNeeded), 0);
-    const std::string tail = TailAfterAudio(path);
+    w.setTitle("Caf\xC3\xA9 Title");
+    w.setArtist("The Artist");
+    w.setAlbum(std::string(30, 'B'));
+    w.setYear("1999");
+    w.setComment(std::string(30, 'c'));
+    w.setGenre("Rock");
+    ASSERT_EQ(w.writeTags(path, true, vorda::tuIfNeeded), 0);
+    const std::string tail = tailAfterAudio(path);
     ASSERT_EQ(tail.size(), 128u);
     EXPECT_EQ(tail.substr(3, 10), "Caf\xE9 Title");  // ISO-8859-1 on disk, zero padded
     EXPECT_EQ(tail[13], '\0');
 
     clsID3v1 r;
-    ASSERT_TRUE(r.GetID3v1(path));
-    EXPECT_TRUE(r.HasID3v1());
-    EXPECT_FALSE(r.HasLyrics3());
-    EXPECT_EQ(r.Title(), "Caf\xC3\xA9 Title");
-    EXPECT_EQ(r.Artist(), "The Artist");
-    EXPECT_EQ(r.Album(), std::string(30, 'B'));
-    EXPECT_EQ(r.Year(), "1999");
-    EXPECT_EQ(r.Comment(), std::string(30, 'c'));
-    EXPECT_EQ(r.GenreNr(), 17);
-    EXPECT_EQ(r.Track(), "");
-    EXPECT_DOUBLE_EQ(r.Version(), 1.0);
-    EXPECT_EQ(r.Size(), 128);
-    EXPECT_EQ(r.ID3v1Position(), static_cast<int64_t>(audio_.size()) + 1);
-    EXPECT_EQ(r.TailPosition(), r.ID3v1Position());
+    ASSERT_TRUE(r.getID3v1(path));
+    EXPECT_TRUE(r.hasID3v1());
+    EXPECT_FALSE(r.hasLyrics3());
+    EXPECT_EQ(r.title(), "Caf\xC3\xA9 Title");
+    EXPECT_EQ(r.artist(), "The Artist");
+    EXPECT_EQ(r.album(), std::string(30, 'B'));
+    EXPECT_EQ(r.year(), "1999");
+    EXPECT_EQ(r.comment(), std::string(30, 'c'));
+    EXPECT_EQ(r.genreNr(), 17);
+    EXPECT_EQ(r.track(), "");
+    EXPECT_DOUBLE_EQ(r.version(), 1.0);
+    EXPECT_EQ(r.size(), 128);
+    EXPECT_EQ(r.id3v1Position(), static_cast<int64_t>(audio_.size()) + 1);
+    EXPECT_EQ(r.tailPosition(), r.id3v1Position());
 
     // ID3v1.1: track 7 cuts a 30-character comment to 28.
-    r.SetTrack("7");
-    ASSERT_EQ(r.WriteTags(path, true, vorda::tuIfNeeded), 0);
-    const std::string tail11 = TailAfterAudio(path);
+    r.setTrack("7");
+    ASSERT_EQ(r.writeTags(path, true, vorda::tuIfNeeded), 0);
+    const std::string tail11 = tailAfterAudio(path);
     ASSERT_EQ(tail11.size(), 128u);
     EXPECT_EQ(tail11[125], '\0');
     EXPECT_EQ(tail11[126], '\x07');
     clsID3v1 r2;
-    r2.GetID3v1(path);
-    EXPECT_EQ(r2.Comment(), std::string(28, 'c'));
-    EXPECT_EQ(r2.Track(), "7");
-    EXPECT_DOUBLE_EQ(r2.Version(), 1.1);
+    r2.getID3v1(path);
+    EXPECT_EQ(r2.comment(), std::string(28, 'c'));
+    EXPECT_EQ(r2.track(), "7");
+    EXPECT_DOUBLE_EQ(r2.version(), 1.1);
 }
 
 TEST_F(ID3v1Test, PaddingBlanksZerosAndLossyText)
@@ -271,125 +271,125 @@ TEST_F(ID3v1Test, PaddingBlanksZerosAndLossyText)
     std::string comment = "note  ";
     comment.resize(28, ' ');
     comment += std::string("\0\0", 2);  // v1.1 marker with track 0
-    const std::string path = Make(RawTag("Hello      ", "Art\0junk", std::string(30, ' '), "99  ", comment, '\xFF'));
+    const std::string path = make(rawTag("Hello      ", "Art\0junk", std::string(30, ' '), "99  ", comment, '\xFF'));
     clsID3v1 r;
-    ASSERT_TRUE(r.GetID3v1(path));
-    EXPECT_EQ(r.Title(), "Hello");
-    EXPECT_EQ(r.Artist(), "Art");
-    EXPECT_EQ(r.Album(), "");
-    EXPECT_EQ(r.Year(), "99");
-    EXPECT_EQ(r.Comment(), "note");
-    EXPECT_EQ(r.TrackNr(), 0);
-    EXPECT_DOUBLE_EQ(r.Version(), 1.0);
-    EXPECT_EQ(r.Genre(), "");
+    ASSERT_TRUE(r.getID3v1(path));
+    EXPECT_EQ(r.title(), "Hello");
+    EXPECT_EQ(r.artist(), "Art");
+    EXPECT_EQ(r.album(), "");
+    EXPECT_EQ(r.year(), "99");
+    EXPECT_EQ(r.comment(), "note");
+    EXPECT_EQ(r.trackNr(), 0);
+    EXPECT_DOUBLE_EQ(r.version(), 1.0);
+    EXPECT_EQ(r.genre(), "");
 
-    EXPECT_FALSE(r.LosesCharacters());
-    r.SetTitle("\xE6\x97\xA5\xE6\x9C\xAC x");  // two CJK characters
-    EXPECT_TRUE(r.LosesCharacters());
-    EXPECT_FALSE(clsID3v1::FitsLatin1("\xE6\x97\xA5"));
-    EXPECT_TRUE(clsID3v1::FitsLatin1("\xC3\xA9"));
-    ASSERT_EQ(r.WriteTags(path, true, vorda::tuIfNeeded), 0);
+    EXPECT_FALSE(r.losesCharacters());
+    r.setTitle("\xE6\x97\xA5\xE6\x9C\xAC x");  // two CJK characters
+    EXPECT_TRUE(r.losesCharacters());
+    EXPECT_FALSE(clsID3v1::fitsLatin1("\xE6\x97\xA5"));
+    EXPECT_TRUE(clsID3v1::fitsLatin1("\xC3\xA9"));
+    ASSERT_EQ(r.writeTags(path, true, vorda::tuIfNeeded), 0);
     clsID3v1 back;
-    back.GetID3v1(path);
-    EXPECT_EQ(back.Title(), "?? x");
+    back.getID3v1(path);
+    EXPECT_EQ(back.title(), "?? x");
 }
 
 TEST_F(ID3v1Test, Lyrics3V2WriteReadAndUnknownFields)
 {
-    const std::string unknown = Lyrics3Field("XYZ", std::string("ab\xFF  ", 5));
+    const std::string unknown = lyrics3Field("XYZ", std::string("ab\xFF  ", 5));
     const std::string path =
-        Make(Lyrics3Block(Lyrics3Field("IND", "10") + Lyrics3Field("LYR", "  old lyrics ") + unknown) +
-             RawTag("Short", "Artist", "Album", "2001", "", '\x05'));
+        make(lyrics3Block(lyrics3Field("IND", "10") + lyrics3Field("LYR", "  old lyrics ") + unknown) +
+             rawTag("Short", "Artist", "Album", "2001", "", '\x05'));
     clsID3v1 t;
-    ASSERT_TRUE(t.GetID3v1(path));
-    ASSERT_TRUE(t.HasLyrics3());
-    EXPECT_EQ(t.Lyrics3Version(), 2);
-    EXPECT_EQ(t.Lyrics(), "old lyrics");  // trimmed
-    EXPECT_EQ(t.UnknownLyrics3Fields(), unknown);
-    EXPECT_EQ(t.Lyrics3Position() + t.LyricsSize(), t.ID3v1Position());
-    EXPECT_EQ(t.TailPosition(), static_cast<int64_t>(audio_.size()) + 1);
+    ASSERT_TRUE(t.getID3v1(path));
+    ASSERT_TRUE(t.hasLyrics3());
+    EXPECT_EQ(t.lyrics3Version(), 2);
+    EXPECT_EQ(t.lyrics(), "old lyrics");  // trimmed
+    EXPECT_EQ(t.unknownLyrics3Fields(), unknown);
+    EXPECT_EQ(t.lyrics3Position() + t.lyricsSize(), t.id3v1Position());
+    EXPECT_EQ(t.tailPosition(), static_cast<int64_t>(audio_.size()) + 1);
 
     const std::string longTitle = std::string(35, 'T') + "\xC3\xA9";
-    t.SetTitle(longTitle);
-    t.SetArtist(std::string(45, 'A'));
-    t.SetAlbum(std::string(250, 'L'));
-    t.SetLyrics("[01:02]new");
-    t.SetAuthor("Writer");
-    t.SetMood("calm");
-    t.SetSituation("night");
-    t.SetQuality("good");
-    t.SetImages("cover.jpg");
-    t.SetOtherInfo("info");
-    ASSERT_EQ(t.WriteTags(path, true, vorda::tuIfNeeded), 0);
-    const std::string tail = TailAfterAudio(path);
-    EXPECT_EQ(static_cast<int64_t>(tail.size()), t.LyricsSize() + 128);
+    t.setTitle(longTitle);
+    t.setArtist(std::string(45, 'A'));
+    t.setAlbum(std::string(250, 'L'));
+    t.setLyrics("[01:02]new");
+    t.setAuthor("Writer");
+    t.setMood("calm");
+    t.setSituation("night");
+    t.setQuality("good");
+    t.setImages("cover.jpg");
+    t.setOtherInfo("info");
+    ASSERT_EQ(t.writeTags(path, true, vorda::tuIfNeeded), 0);
+    const std::string tail = tailAfterAudio(path);
+    EXPECT_EQ(static_cast<int64_t>(tail.size()), t.lyricsSize() + 128);
     EXPECT_NE(tail.find(unknown), std::string::npos);  // byte for byte
 
     clsID3v1 r;
-    ASSERT_TRUE(r.GetID3v1(path));
-    ASSERT_TRUE(r.HasLyrics3());
-    EXPECT_EQ(r.Title(), longTitle);
-    EXPECT_EQ(r.Artist(), std::string(45, 'A'));
-    EXPECT_EQ(r.Album(), std::string(250, 'L'));
-    EXPECT_EQ(r.Lyrics(), "[01:02]new");
-    EXPECT_EQ(r.Author(), "Writer");
-    EXPECT_EQ(r.Mood(), "calm");
-    EXPECT_EQ(r.Situation(), "night");
-    EXPECT_EQ(r.Quality(), "good");
-    EXPECT_EQ(r.Images(), "cover.jpg");
-    EXPECT_EQ(r.OtherInfo(), "info");
-    EXPECT_EQ(r.UnknownLyrics3Fields(), unknown);
-    EXPECT_EQ(r.LyricsSize(), t.LyricsSize());
-    EXPECT_EQ(r.GenreNr(), 5);
+    ASSERT_TRUE(r.getID3v1(path));
+    ASSERT_TRUE(r.hasLyrics3());
+    EXPECT_EQ(r.title(), longTitle);
+    EXPECT_EQ(r.artist(), std::string(45, 'A'));
+    EXPECT_EQ(r.album(), std::string(250, 'L'));
+    EXPECT_EQ(r.lyrics(), "[01:02]new");
+    EXPECT_EQ(r.author(), "Writer");
+    EXPECT_EQ(r.mood(), "calm");
+    EXPECT_EQ(r.situation(), "night");
+    EXPECT_EQ(r.quality(), "good");
+    EXPECT_EQ(r.images(), "cover.jpg");
+    EXPECT_EQ(r.otherInfo(), "info");
+    EXPECT_EQ(r.unknownLyrics3Fields(), unknown);
+    EXPECT_EQ(r.lyricsSize(), t.lyricsSize());
+    EXPECT_EQ(r.genreNr(), 5);
     EXPECT_EQ(tail.substr(tail.size() - 128 + 3, 30), std::string(30, 'T'));  // ID3v1 keeps 30
 
     // "Never!" drops the block; the file shrinks, the audio stays.
-    ASSERT_EQ(r.WriteTags(path, true, vorda::tuNever), 0);
-    EXPECT_EQ(TailAfterAudio(path).size(), 128u);
-    EXPECT_FALSE(r.HasLyrics3());
+    ASSERT_EQ(r.writeTags(path, true, vorda::tuNever), 0);
+    EXPECT_EQ(tailAfterAudio(path).size(), 128u);
+    EXPECT_FALSE(r.hasLyrics3());
     // Removal leaves exactly the audio.
-    ASSERT_EQ(r.RemoveTags(path), 0);
-    EXPECT_EQ(TailAfterAudio(path), "");
-    EXPECT_FALSE(r.HasID3v1());
-    ASSERT_EQ(r.RemoveTags(path), 0);  // nothing to remove
-    EXPECT_EQ(ReadBytes(path), audio_);
+    ASSERT_EQ(r.removeTags(path), 0);
+    EXPECT_EQ(tailAfterAudio(path), "");
+    EXPECT_FALSE(r.hasID3v1());
+    ASSERT_EQ(r.removeTags(path), 0);  // nothing to remove
+    EXPECT_EQ(readBytes(path), audio_);
 }
 
 TEST_F(ID3v1Test, Lyrics3V1ReadReplaceAndRemove)
 {
-    const std::string path = Make("LYRICSBEGINline one\r\nline two LYRICSEND" + RawTag("T", "A", "", "", "", '\x01'));
+    const std::string path = make("LYRICSBEGINline one\r\nline two LYRICSEND" + rawTag("T", "A", "", "", "", '\x01'));
     clsID3v1 t;
-    ASSERT_TRUE(t.GetID3v1(path));
-    ASSERT_TRUE(t.HasLyrics3());
-    EXPECT_EQ(t.Lyrics3Version(), 1);
-    EXPECT_EQ(t.Lyrics(), "line one\r\nline two ");
-    EXPECT_EQ(t.LyricsSize(), 11 + 19 + 9);
-    EXPECT_EQ(clsID3v1::FindTailStart(path), static_cast<int64_t>(audio_.size()));
+    ASSERT_TRUE(t.getID3v1(path));
+    ASSERT_TRUE(t.hasLyrics3());
+    EXPECT_EQ(t.lyrics3Version(), 1);
+    EXPECT_EQ(t.lyrics(), "line one\r\nline two ");
+    EXPECT_EQ(t.lyricsSize(), 11 + 19 + 9);
+    EXPECT_EQ(clsID3v1::findTailStart(path), static_cast<int64_t>(audio_.size()));
 
-    ASSERT_EQ(t.WriteTags(path, true, vorda::tuIfNeeded), 0);  // rewritten as version 2
-    TailAfterAudio(path);
+    ASSERT_EQ(t.writeTags(path, true, vorda::tuIfNeeded), 0);  // rewritten as version 2
+    tailAfterAudio(path);
     clsID3v1 r;
-    r.GetID3v1(path);
-    EXPECT_EQ(r.Lyrics3Version(), 2);
-    EXPECT_EQ(r.Lyrics(), "line one\r\nline two");
+    r.getID3v1(path);
+    EXPECT_EQ(r.lyrics3Version(), 2);
+    EXPECT_EQ(r.lyrics(), "line one\r\nline two");
 
     // A version 1 text of the full 5100 bytes is found too.
-    const std::string big = Make("LYRICSBEGIN" + std::string(5100, 'x') + "LYRICSEND" + RawTag("T", "", "", "", "", 0), "b.mp3");
+    const std::string big = make("LYRICSBEGIN" + std::string(5100, 'x') + "LYRICSEND" + rawTag("T", "", "", "", "", 0), "b.mp3");
     clsID3v1 b;
-    b.GetID3v1(big);
-    EXPECT_EQ(b.Lyrics().size(), 5100u);
-    ASSERT_EQ(b.RemoveTags(big), 0);
-    EXPECT_EQ(ReadBytes(big), audio_);
+    b.getID3v1(big);
+    EXPECT_EQ(b.lyrics().size(), 5100u);
+    ASSERT_EQ(b.removeTags(big), 0);
+    EXPECT_EQ(readBytes(big), audio_);
 }
 
 TEST_F(ID3v1Test, StackedTagsAreReplacedAndRemovedTogether)
 {
     // Taggers that append a tag instead of replacing the old one leave older ID3v1 tags and
     // Lyrics3 blocks in front of the newest; only the newest is read, and a write replaces all.
-    const std::string oldTag = RawTag("Old title", "Old artist", "Old album", "", "", 0);
-    const std::string newTag = RawTag("New title", "New artist", "", "", "", 17);
-    const std::string oldLyrics = Lyrics3Block(Lyrics3Field("IND", "10") + Lyrics3Field("LYR", "old words"));
-    const std::string newLyrics = Lyrics3Block(Lyrics3Field("IND", "10") + Lyrics3Field("LYR", "new words"));
+    const std::string oldTag = rawTag("Old title", "Old artist", "Old album", "", "", 0);
+    const std::string newTag = rawTag("New title", "New artist", "", "", "", 17);
+    const std::string oldLyrics = lyrics3Block(lyrics3Field("IND", "10") + lyrics3Field("LYR", "old words"));
+    const std::string newLyrics = lyrics3Block(lyrics3Field("IND", "10") + lyrics3Field("LYR", "new words"));
     const std::vector<std::pair<std::string, std::string>> stacks = {
         {oldTag + newTag, ""},
         {oldLyrics + oldTag + newTag, ""},
@@ -401,45 +401,45 @@ TEST_F(ID3v1Test, StackedTagsAreReplacedAndRemovedTogether)
     int n = 0;
     for (const auto& [stack, lyrics] : stacks) {
         SCOPED_TRACE(n);
-        const std::string path = Make(stack, "s" + std::to_string(n++) + ".mp3");
+        const std::string path = make(stack, "s" + std::to_string(n++) + ".mp3");
         clsID3v1 t;
-        ASSERT_TRUE(t.GetID3v1(path));
-        EXPECT_EQ(t.Title(), "New title");
-        EXPECT_EQ(t.Album(), "");
-        EXPECT_EQ(t.Lyrics(), lyrics);
-        EXPECT_EQ(t.TailPosition(), static_cast<int64_t>(audio_.size()) + 1);
-        EXPECT_EQ(clsID3v1::FindTailStart(path), static_cast<int64_t>(audio_.size()));
+        ASSERT_TRUE(t.getID3v1(path));
+        EXPECT_EQ(t.title(), "New title");
+        EXPECT_EQ(t.album(), "");
+        EXPECT_EQ(t.lyrics(), lyrics);
+        EXPECT_EQ(t.tailPosition(), static_cast<int64_t>(audio_.size()) + 1);
+        EXPECT_EQ(clsID3v1::findTailStart(path), static_cast<int64_t>(audio_.size()));
 
         // Rewritten: one tag (and one block) where the stack was.
-        t.SetComment("written");
-        ASSERT_EQ(t.WriteTags(path, true, vorda::tuIfNeeded), 0);
-        EXPECT_EQ(TailAfterAudio(path), t.GenLyrics3Code(vorda::tuIfNeeded) + t.GenID3v1Code());
-        EXPECT_EQ(t.TailPosition(), static_cast<int64_t>(audio_.size()) + 1);
+        t.setComment("written");
+        ASSERT_EQ(t.writeTags(path, true, vorda::tuIfNeeded), 0);
+        EXPECT_EQ(tailAfterAudio(path), t.genLyrics3Code(vorda::tuIfNeeded) + t.genID3v1Code());
+        EXPECT_EQ(t.tailPosition(), static_cast<int64_t>(audio_.size()) + 1);
 
         // Removed: no older tag comes back.
-        WriteBytes(path, audio_ + stack);
-        ASSERT_TRUE(t.GetID3v1(path));
-        ASSERT_EQ(t.RemoveTags(path), 0);
-        EXPECT_EQ(ReadBytes(path), audio_);
+        writeBytes(path, audio_ + stack);
+        ASSERT_TRUE(t.getID3v1(path));
+        ASSERT_EQ(t.removeTags(path), 0);
+        EXPECT_EQ(readBytes(path), audio_);
         clsID3v1 r;
-        ASSERT_TRUE(r.GetID3v1(path));
-        EXPECT_FALSE(r.HasID3v1());
-        EXPECT_EQ(r.Title(), "");
+        ASSERT_TRUE(r.getID3v1(path));
+        EXPECT_FALSE(r.hasID3v1());
+        EXPECT_EQ(r.title(), "");
     }
 }
 
 TEST_F(ID3v1Test, SavingWhatWasSavedChangesNoByte)
 {
-    const std::string tag = RawTag("Title", "Artist", "", "", "", 0);
-    const std::string block = Lyrics3Block(Lyrics3Field("IND", "10") + Lyrics3Field("LYR", "words"));
+    const std::string tag = rawTag("Title", "Artist", "", "", "", 0);
+    const std::string block = lyrics3Block(lyrics3Field("IND", "10") + lyrics3Field("LYR", "words"));
     const std::vector<std::string> tails = {
         // Lyrics3 blocks that hold a second begin marker, in their text or in front of them.
-        Lyrics3Block(Lyrics3Field("IND", "10") + Lyrics3Field("LYR", "a LYRICSBEGIN b")) + tag,
+        lyrics3Block(lyrics3Field("IND", "10") + lyrics3Field("LYR", "a LYRICSBEGIN b")) + tag,
         "LYRICSBEGINx" + block + tag,
         "LYRICSBEGINoldLYRICSEND" + block + tag,
         block + "LYRICSBEGINnewLYRICSEND" + tag,
         "LYRICSBEGINLYRICSBEGINtwiceLYRICSEND" + tag,
-        "LYRICSBEGIN" + Lyrics3Field("LYR", "x") + "LYRICSEND" + block + tag,
+        "LYRICSBEGIN" + lyrics3Field("LYR", "x") + "LYRICSEND" + block + tag,
         // An old tag and a damaged block in front of the newest tag.
         tag + "000010LYRICS200" + tag,
         tag + tag,
@@ -453,18 +453,18 @@ TEST_F(ID3v1Test, SavingWhatWasSavedChangesNoByte)
         for (int mode = vorda::tuIfNeeded; mode <= vorda::tuNever; ++mode) {
             for (const bool keep : {true, false}) {
                 SCOPED_TRACE(::testing::Message() << "tail " << n << " mode " << mode << " keep " << keep);
-                const std::string path = Make(tail, "f" + std::to_string(n) + ".mp3");
+                const std::string path = make(tail, "f" + std::to_string(n) + ".mp3");
                 clsID3v1 t;
-                ASSERT_TRUE(t.GetID3v1(path));
-                const auto front = static_cast<size_t>(t.TailPosition() - 1);
-                ASSERT_EQ(t.WriteTags(path, keep, mode), 0);
-                const std::string once = ReadBytes(path);
+                ASSERT_TRUE(t.getID3v1(path));
+                const auto front = static_cast<size_t>(t.tailPosition() - 1);
+                ASSERT_EQ(t.writeTags(path, keep, mode), 0);
+                const std::string once = readBytes(path);
                 EXPECT_EQ(once.substr(0, front), (audio_ + tail).substr(0, front));
                 clsID3v1 again;
-                ASSERT_TRUE(again.GetID3v1(path));
-                EXPECT_EQ(again.HasID3v1(), keep);
-                ASSERT_EQ(again.WriteTags(path, keep, mode), 0);
-                EXPECT_TRUE(ReadBytes(path) == once) << "the second save changed the file";
+                ASSERT_TRUE(again.getID3v1(path));
+                EXPECT_EQ(again.hasID3v1(), keep);
+                ASSERT_EQ(again.writeTags(path, keep, mode), 0);
+                EXPECT_TRUE(readBytes(path) == once) << "the second save changed the file";
             }
         }
         ++n;
@@ -473,102 +473,102 @@ TEST_F(ID3v1Test, SavingWhatWasSavedChangesNoByte)
 
 TEST_F(ID3v1Test, GenreByteWithoutNameSurvivesOtherEdits)
 {
-    const std::string path = Make(RawTag("Title", "", "", "", "", static_cast<char>(200)));
+    const std::string path = make(rawTag("Title", "", "", "", "", static_cast<char>(200)));
     clsID3v1 t;
-    ASSERT_TRUE(t.GetID3v1(path));
-    EXPECT_EQ(t.GenreNr(), 200);
-    EXPECT_EQ(t.Genre(), "");
-    t.SetGenre(t.Genre());  // the shown value written back
-    EXPECT_FALSE(t.Changed());
-    t.SetTitle("Other title");
-    ASSERT_EQ(t.WriteTags(path, true, vorda::tuIfNeeded), 0);
-    EXPECT_EQ(static_cast<unsigned char>(ReadBytes(path).back()), 200);
+    ASSERT_TRUE(t.getID3v1(path));
+    EXPECT_EQ(t.genreNr(), 200);
+    EXPECT_EQ(t.genre(), "");
+    t.setGenre(t.genre());  // the shown value written back
+    EXPECT_FALSE(t.changed());
+    t.setTitle("Other title");
+    ASSERT_EQ(t.writeTags(path, true, vorda::tuIfNeeded), 0);
+    EXPECT_EQ(static_cast<unsigned char>(readBytes(path).back()), 200);
 
-    t.SetGenre("Rock");  // set: the byte follows
-    EXPECT_EQ(t.GenreNr(), 17);
-    t.SetGenre("");
-    EXPECT_EQ(t.GenreNr(), 255);
+    t.setGenre("Rock");  // set: the byte follows
+    EXPECT_EQ(t.genreNr(), 17);
+    t.setGenre("");
+    EXPECT_EQ(t.genreNr(), 255);
 }
 
 TEST_F(ID3v1Test, HostileSizesAndShortFiles)
 {
-    const std::string tag = RawTag("Title", "Artist", "", "", "", 0);
-    const std::string good = Lyrics3Block(Lyrics3Field("IND", "00") + Lyrics3Field("ETT", std::string(40, 'E')));
+    const std::string tag = rawTag("Title", "Artist", "", "", "", 0);
+    const std::string good = lyrics3Block(lyrics3Field("IND", "00") + lyrics3Field("ETT", std::string(40, 'E')));
     std::string notDigits = good;
     notDigits[notDigits.size() - 13] = 'x';
     std::string tooBig = good;
     tooBig.replace(tooBig.size() - 15, 6, "999999");
     std::string wrongBegin = good;
     wrongBegin.replace(tooBig.size() - 15, 6, "000030");
-    std::string fieldOverrun = Lyrics3Block(Lyrics3Field("IND", "00") + "ETT00900short");
-    std::string badFieldSize = Lyrics3Block(Lyrics3Field("IND", "00") + "ETT0x040" + std::string(40, 'E'));
+    std::string fieldOverrun = lyrics3Block(lyrics3Field("IND", "00") + "ETT00900short");
+    std::string badFieldSize = lyrics3Block(lyrics3Field("IND", "00") + "ETT0x040" + std::string(40, 'E'));
     int n = 0;
     for (const std::string& damaged : {notDigits, tooBig, wrongBegin, fieldOverrun, badFieldSize,
                                        std::string("LYRICS200"), std::string("LYRICSEND")}) {
-        const std::string path = Make(damaged + tag, "d" + std::to_string(n++) + ".mp3");
+        const std::string path = make(damaged + tag, "d" + std::to_string(n++) + ".mp3");
         clsID3v1 t;
-        ASSERT_TRUE(t.GetID3v1(path));
-        EXPECT_TRUE(t.HasID3v1());
-        EXPECT_FALSE(t.HasLyrics3()) << n;
-        EXPECT_EQ(t.Title(), "Title");
+        ASSERT_TRUE(t.getID3v1(path));
+        EXPECT_TRUE(t.hasID3v1());
+        EXPECT_FALSE(t.hasLyrics3()) << n;
+        EXPECT_EQ(t.title(), "Title");
         // A damaged block is not part of the tags: writing keeps it, like the audio.
-        t.SetTitle(std::string(35, 'N'));
-        ASSERT_EQ(t.WriteTags(path, true, vorda::tuIfNeeded), 0);
-        const std::string after = ReadBytes(path);
+        t.setTitle(std::string(35, 'N'));
+        ASSERT_EQ(t.writeTags(path, true, vorda::tuIfNeeded), 0);
+        const std::string after = readBytes(path);
         EXPECT_EQ(after.substr(0, audio_.size() + damaged.size()), audio_ + damaged);
-        ASSERT_EQ(t.RemoveTags(path), 0);
-        EXPECT_EQ(ReadBytes(path), audio_ + damaged);
+        ASSERT_EQ(t.removeTags(path), 0);
+        EXPECT_EQ(readBytes(path), audio_ + damaged);
     }
     // Files too short for a tag, a tag alone, and a tag with "LYRICS200" but no room for a size.
     for (const std::string& bytes : {std::string(), std::string("TAG"), std::string(127, 'T'),
                                      std::string("LYRICS200") + tag, "LYRICSBEGIN" + std::string("LYRICS200") + tag}) {
         const fs::path p = dir_ / "short.mp3";
-        WriteBytes(p, bytes);
+        writeBytes(p, bytes);
         clsID3v1 t;
-        EXPECT_TRUE(t.GetID3v1(p.string()));
-        EXPECT_EQ(t.HasID3v1(), bytes.size() >= 128);
-        EXPECT_FALSE(t.HasLyrics3());
-        EXPECT_EQ(t.FileLength(), static_cast<int64_t>(bytes.size()));
-        ASSERT_EQ(t.RemoveTags(p.string()), 0);
-        EXPECT_EQ(ReadBytes(p), bytes.size() >= 128 ? bytes.substr(0, bytes.size() - 128) : bytes);
+        EXPECT_TRUE(t.getID3v1(p.string()));
+        EXPECT_EQ(t.hasID3v1(), bytes.size() >= 128);
+        EXPECT_FALSE(t.hasLyrics3());
+        EXPECT_EQ(t.fileLength(), static_cast<int64_t>(bytes.size()));
+        ASSERT_EQ(t.removeTags(p.string()), 0);
+        EXPECT_EQ(readBytes(p), bytes.size() >= 128 ? bytes.substr(0, bytes.size() - 128) : bytes);
     }
     clsID3v1 none;
-    EXPECT_FALSE(none.GetID3v1((dir_ / "missing.mp3").string()));
-    EXPECT_EQ(none.WriteTags((dir_ / "missing.mp3").string(), true, vorda::tuIfNeeded), ENOENT);
+    EXPECT_FALSE(none.getID3v1((dir_ / "missing.mp3").string()));
+    EXPECT_EQ(none.writeTags((dir_ / "missing.mp3").string(), true, vorda::tuIfNeeded), ENOENT);
     EXPECT_FALSE(fs::exists(dir_ / "missing.mp3"));
-    EXPECT_EQ(clsID3v1::WriteTail(Make(""), static_cast<int64_t>(audio_.size()) + 1, "x"), EINVAL);
+    EXPECT_EQ(clsID3v1::writeTail(make(""), static_cast<int64_t>(audio_.size()) + 1, "x"), EINVAL);
 }
 
 TEST_F(ID3v1Test, WriteTailForCallers)
 {
     // The tag handler writes the blocks itself after rebuilding: in place and shorter.
-    const std::string path = Make(std::string(300, 'Z'));
+    const std::string path = make(std::string(300, 'Z'));
     clsID3v1 t;
-    t.SetTitle("X");
-    const std::string block = t.GenID3v1Code();
-    ASSERT_EQ(clsID3v1::WriteTail(path, static_cast<int64_t>(audio_.size()), block), 0);
-    EXPECT_EQ(TailAfterAudio(path), block);
-    t.SetWritten(true, 0, static_cast<int64_t>(audio_.size() + 128));
-    EXPECT_TRUE(t.HasID3v1());
-    EXPECT_FALSE(t.Changed());
-    EXPECT_EQ(t.ID3v1Position(), static_cast<int64_t>(audio_.size()) + 1);
+    t.setTitle("X");
+    const std::string block = t.genID3v1Code();
+    ASSERT_EQ(clsID3v1::writeTail(path, static_cast<int64_t>(audio_.size()), block), 0);
+    EXPECT_EQ(tailAfterAudio(path), block);
+    t.setWritten(true, 0, static_cast<int64_t>(audio_.size() + 128));
+    EXPECT_TRUE(t.hasID3v1());
+    EXPECT_FALSE(t.changed());
+    EXPECT_EQ(t.id3v1Position(), static_cast<int64_t>(audio_.size()) + 1);
 }
 
 // ---------------------------------------------------------------- mutagen as the peer
 
 namespace {
 
-bool HaveMutagen()
+bool haveMutagen()
 {
     static const bool have = std::system("/usr/bin/python3 -c 'import mutagen' >/dev/null 2>&1") == 0;
     return have;
 }
 
 // Runs a Python script with the path as its argument; its output as "KEY=value" lines.
-std::map<std::string, std::string> RunPython(const fs::path& dir, const std::string& script, const std::string& path)
+std::map<std::string, std::string> runPython(const fs::path& dir, const std::string& script, const std::string& path)
 {
     const fs::path scriptFile = dir / "peer.py";
-    WriteBytes(scriptFile, script);
+    writeBytes(scriptFile, script);
     const std::string command =
         "PYTHONIOENCODING=utf-8 /usr/bin/python3 '" + scriptFile.string() + "' '" + path + "' 2>&1";
     std::map<std::string, std::string> values;
@@ -604,20 +604,20 @@ for key, frame in (frames or {}).items():
 
 TEST_F(ID3v1Test, MutagenReadsWhatVordaWrites)
 {
-    if (!HaveMutagen()) GTEST_SKIP() << "mutagen is not installed for /usr/bin/python3";
-    const std::string path = Make("");
+    if (!haveMutagen()) GTEST_SKIP() << "mutagen is not installed for /usr/bin/python3";
+    const std::string path = make("");
     clsID3v1 w;
-    w.SetTitle("Caf\xC3\xA9 Society and a title over thirty");
-    w.SetArtist("Vorda Artist");
-    w.SetAlbum("Album Name");
-    w.SetYear("2004");
-    w.SetComment("Peer comment");
-    w.SetTrack("9");
-    w.SetGenre("Hard Rock");
-    w.SetLyrics("words");
-    ASSERT_EQ(w.WriteTags(path, true, vorda::tuIfNeeded), 0);
-    ASSERT_TRUE(w.HasLyrics3());
-    const auto tags = RunPython(dir_, R"(import sys, mutagen.mp3
+    w.setTitle("Caf\xC3\xA9 Society and a title over thirty");
+    w.setArtist("Vorda Artist");
+    w.setAlbum("Album Name");
+    w.setYear("2004");
+    w.setComment("Peer comment");
+    w.setTrack("9");
+    w.setGenre("Hard Rock");
+    w.setLyrics("words");
+    ASSERT_EQ(w.writeTags(path, true, vorda::tuIfNeeded), 0);
+    ASSERT_TRUE(w.hasLyrics3());
+    const auto tags = runPython(dir_, R"(import sys, mutagen.mp3
 tags = mutagen.mp3.MP3(sys.argv[1]).tags
 for key in tags.keys():
     print(key[:4] + '=' + str(tags[key].text[0]))
@@ -633,9 +633,9 @@ for key in tags.keys():
 
 TEST_F(ID3v1Test, VordaReadsWhatMutagenWrites)
 {
-    if (!HaveMutagen()) GTEST_SKIP() << "mutagen is not installed for /usr/bin/python3";
-    const std::string path = Make("");
-    RunPython(dir_, R"(import sys
+    if (!haveMutagen()) GTEST_SKIP() << "mutagen is not installed for /usr/bin/python3";
+    const std::string path = make("");
+    runPython(dir_, R"(import sys
 from mutagen.id3 import ID3, TIT2, TPE1, TALB, TDRC, TRCK, TCON, COMM
 t = ID3()
 t.add(TIT2(encoding=3, text='M\u00fctagen Title'))
@@ -647,15 +647,15 @@ t.add(TCON(encoding=3, text='Rock'))
 t.save(sys.argv[1], v1=2)
 )", path);
     clsID3v1 r;
-    ASSERT_TRUE(r.GetID3v1(path));
-    ASSERT_TRUE(r.HasID3v1());
-    EXPECT_EQ(r.Title(), "M\xC3\xBCtagen Title");
-    EXPECT_EQ(r.Artist(), "Peer Artist");
-    EXPECT_EQ(r.Album(), "Peer Album");
-    EXPECT_EQ(r.Year(), "1987");
-    EXPECT_EQ(r.Track(), "12");
-    EXPECT_EQ(r.Genre(), "Rock");
-    EXPECT_FALSE(r.HasLyrics3());
+    ASSERT_TRUE(r.getID3v1(path));
+    ASSERT_TRUE(r.hasID3v1());
+    EXPECT_EQ(r.title(), "M\xC3\xBCtagen Title");
+    EXPECT_EQ(r.artist(), "Peer Artist");
+    EXPECT_EQ(r.album(), "Peer Album");
+    EXPECT_EQ(r.year(), "1987");
+    EXPECT_EQ(r.track(), "12");
+    EXPECT_EQ(r.genre(), "Rock");
+    EXPECT_FALSE(r.hasLyrics3());
 }
 
 TEST_F(ID3v1Test, CorpusFilesReadLikeMutagen)
@@ -668,28 +668,28 @@ TEST_F(ID3v1Test, CorpusFilesReadLikeMutagen)
         const std::string path = entry.path().string();
         SCOPED_TRACE(path);
         clsID3v1 t;
-        EXPECT_TRUE(t.GetID3v1(path));
-        EXPECT_LE(t.LyricsSize() + t.Size(), t.FileLength());
-        EXPECT_EQ(clsID3v1::FindTailStart(path), t.TailPosition() - 1);
-        if (!t.HasID3v1() || !HaveMutagen()) continue;
-        const auto peer = RunPython(dir_, kMutagenReadV1, path);
+        EXPECT_TRUE(t.getID3v1(path));
+        EXPECT_LE(t.lyricsSize() + t.size(), t.fileLength());
+        EXPECT_EQ(clsID3v1::findTailStart(path), t.tailPosition() - 1);
+        if (!t.hasID3v1() || !haveMutagen()) continue;
+        const auto peer = runPython(dir_, kMutagenReadV1, path);
         auto peerValue = [&peer](const char* key) { return peer.count(key) ? peer.at(key) : std::string(); };
         // Lyrics3 extended fields are longer versions of the 30-byte ones.
         auto same = [&t](const std::string& ours, const std::string& theirs) {
-            return ours == theirs || (t.HasLyrics3() && ours.rfind(theirs, 0) == 0);
+            return ours == theirs || (t.hasLyrics3() && ours.rfind(theirs, 0) == 0);
         };
-        EXPECT_TRUE(same(t.Title(), peerValue("TIT2"))) << t.Title();
-        EXPECT_TRUE(same(t.Artist(), peerValue("TPE1"))) << t.Artist();
-        EXPECT_TRUE(same(t.Album(), peerValue("TALB"))) << t.Album();
-        EXPECT_EQ(t.Comment(), peerValue("COMM"));
-        EXPECT_EQ(t.Track(), peerValue("TRCK"));
+        EXPECT_TRUE(same(t.title(), peerValue("TIT2"))) << t.title();
+        EXPECT_TRUE(same(t.artist(), peerValue("TPE1"))) << t.artist();
+        EXPECT_TRUE(same(t.album(), peerValue("TALB"))) << t.album();
+        EXPECT_EQ(t.comment(), peerValue("COMM"));
+        EXPECT_EQ(t.track(), peerValue("TRCK"));
         if (!peerValue("TDRC").empty()) {
-            EXPECT_EQ(std::stol(t.Year()), std::stol(peerValue("TDRC")));
+            EXPECT_EQ(std::stol(t.year()), std::stol(peerValue("TDRC")));
         }
-        EXPECT_EQ(t.GenreNr() == 255 ? std::string() : std::to_string(t.GenreNr()), peerValue("TCON"));
+        EXPECT_EQ(t.genreNr() == 255 ? std::string() : std::to_string(t.genreNr()), peerValue("TCON"));
         ++compared;
     }
-    if (HaveMutagen()) {
+    if (haveMutagen()) {
         EXPECT_GE(compared, 5);
     }
 }
@@ -702,23 +702,23 @@ TEST_F(ID3v1Test, CorpusTrailingTagsOfOtherToolsSurviveAnID3v1Write)
     if (!fs::exists(source)) GTEST_SKIP() << "no corpus file " << source;
     const fs::path copy = dir_ / "apev2-lyricsv2.mp3";
     fs::copy_file(source, copy);
-    const std::string before = ReadBytes(copy);
+    const std::string before = readBytes(copy);
     clsID3v1 t;
-    ASSERT_TRUE(t.GetID3v1(copy.string()));
-    EXPECT_EQ(t.HasLyrics3(), before.find("LYRICS200") != std::string::npos);
-    const std::string title = t.Title(), artist = t.Artist(), album = t.Album();
+    ASSERT_TRUE(t.getID3v1(copy.string()));
+    EXPECT_EQ(t.hasLyrics3(), before.find("LYRICS200") != std::string::npos);
+    const std::string title = t.title(), artist = t.artist(), album = t.album();
     EXPECT_FALSE(artist.empty());
-    const size_t keep = static_cast<size_t>(t.TailPosition() - 1);
+    const size_t keep = static_cast<size_t>(t.tailPosition() - 1);
     ASSERT_NE(before.find("APETAGEX"), std::string::npos);
     EXPECT_LT(before.rfind("APETAGEX"), keep);  // the APEv2 tag is not part of the tail
-    t.SetComment("changed");
-    ASSERT_EQ(t.WriteTags(copy.string(), true, vorda::tuIfNeeded), 0);
-    const std::string after = ReadBytes(copy);
+    t.setComment("changed");
+    ASSERT_EQ(t.writeTags(copy.string(), true, vorda::tuIfNeeded), 0);
+    const std::string after = readBytes(copy);
     EXPECT_EQ(after.substr(0, keep), before.substr(0, keep));
     clsID3v1 r;
-    ASSERT_TRUE(r.GetID3v1(copy.string()));
-    EXPECT_EQ(r.Comment(), "changed");
-    EXPECT_EQ(r.Title(), title);
-    EXPECT_EQ(r.Artist(), artist);
-    EXPECT_EQ(r.Album(), album);
+    ASSERT_TRUE(r.getID3v1(copy.string()));
+    EXPECT_EQ(r.comment(), "changed");
+    EXPECT_EQ(r.title(), title);
+    EXPECT_EQ(r.artist(), artist);
+    EXPECT_EQ(r.album(), album);
 }

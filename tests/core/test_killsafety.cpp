@@ -25,18 +25,18 @@ namespace {
 
 // Growing by a little fits the padding (in place); the long one and the step back from it
 // rebuild the file (too large, then too much padding).
-const std::vector<std::string>& Titles() {
+const std::vector<std::string>& titles() {
     static const std::vector<std::string> titles = {"short", std::string(40, 'm'), std::string(1000, 'L')};
     return titles;
 }
 
-void RewriteForever(const std::vector<std::string>& paths) {
+void rewriteForever(const std::vector<std::string>& paths) {
     for (size_t round = 0;; ++round) {
         for (const std::string& path : paths) {
             clsFile f;
-            if (!f.ReadFile(path, true)) continue;
-            f.Tag().SetValue(tvTitle, Titles()[round % Titles().size()]);
-            f.PutTags();
+            if (!f.readFile(path, true)) continue;
+            f.tag().setValue(tvTitle, titles()[round % titles().size()]);
+            f.putTags();
         }
     }
 }
@@ -44,22 +44,22 @@ void RewriteForever(const std::vector<std::string>& paths) {
 TEST(KillSafetyTest, KilledWritersLeaveEveryFileWhole) {
     SettingsGuard guard;
     Settings& s = settings();
-    s.UseID3v1 = tuIfWanted;
-    s.UseID3v2 = tuIfWanted;
-    s.UseLyrics3 = tuNever;
+    s.useID3v1 = tuIfWanted;
+    s.useID3v2 = tuIfWanted;
+    s.useLyrics3 = tuNever;
     s.bTAGKeepSync = true;
     s.lAddPaddingSize = 50;
     s.lMaxPaddingSize = 100;
 
     Scratch dir;
-    const std::string audio = Audio(200, 7);
+    const std::string audio = mp3Audio(200, 7);
     std::vector<std::string> paths;
     for (int i = 0; i < 4; ++i) {
-        paths.push_back(dir.File("f" + std::to_string(i) + ".mp3"));
-        WriteBytes(paths.back(), V23Tag({{"TIT2", "short"}}, 50) + audio + V1Tag("short"));
+        paths.push_back(dir.file("f" + std::to_string(i) + ".mp3"));
+        writeBytes(paths.back(), v23Tag({{"TIT2", "short"}}, 50) + audio + v1Tag("short"));
     }
     std::set<std::string> v1Titles;
-    for (const std::string& t : Titles()) v1Titles.insert(t.substr(0, 30));
+    for (const std::string& t : titles()) v1Titles.insert(t.substr(0, 30));
 
     std::mt19937 random(12345);
     std::uniform_int_distribution<int> delay(5, 120);
@@ -69,7 +69,7 @@ TEST(KillSafetyTest, KilledWritersLeaveEveryFileWhole) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            RewriteForever(paths);
+            rewriteForever(paths);
             ::_exit(0);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
@@ -81,14 +81,14 @@ TEST(KillSafetyTest, KilledWritersLeaveEveryFileWhole) {
         for (const std::string& path : paths) {
             SCOPED_TRACE(path + " after round " + std::to_string(rounds));
             clsFile f;
-            ASSERT_TRUE(f.ReadFile(path, true));
-            ASSERT_TRUE(f.Tag().hasTag(tkID3v2));
-            ASSERT_TRUE(f.Tag().hasTag(tkID3v1));
-            const std::string title = f.Tag().GetValue(tvV2Title);
-            EXPECT_NE(std::find(Titles().begin(), Titles().end(), title), Titles().end()) << title.size();
-            EXPECT_TRUE(v1Titles.count(f.Tag().GetValue(tvV1Title)) == 1);
-            const std::string bytes = ReadBytes(path);
-            const auto start = static_cast<size_t>(f.Tag().tagSize());
+            ASSERT_TRUE(f.readFile(path, true));
+            ASSERT_TRUE(f.tag().hasTag(tkID3v2));
+            ASSERT_TRUE(f.tag().hasTag(tkID3v1));
+            const std::string title = f.tag().getValue(tvV2Title);
+            EXPECT_NE(std::find(titles().begin(), titles().end(), title), titles().end()) << title.size();
+            EXPECT_TRUE(v1Titles.count(f.tag().getValue(tvV1Title)) == 1);
+            const std::string bytes = readBytes(path);
+            const auto start = static_cast<size_t>(f.tag().tagSize());
             ASSERT_EQ(bytes.size(), start + audio.size() + 128);
             EXPECT_TRUE(bytes.compare(start, audio.size(), audio) == 0) << "audio damaged";
         }

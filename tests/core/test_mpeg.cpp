@@ -34,7 +34,7 @@ public:
         std::error_code ec;
         if (!path_.empty()) std::filesystem::remove_all(path_, ec);
     }
-    std::string Write(const std::string& name, const Bytes& data) const {
+    std::string write(const std::string& name, const Bytes& data) const {
         std::ofstream(path_ + name, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
         return path_ + name;
     }
@@ -62,56 +62,56 @@ const int kRatesV1L2[] = {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 25
 const int kRatesV1L1[] = {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448};
 const int kSampleRates[4][3] = {{11025, 12000, 8000}, {}, {22050, 24000, 16000}, {44100, 48000, 32000}};
 
-long BitRateOf(const FrameSpec& s) {
+long bitRateOf(const FrameSpec& s) {
     if (s.version != V1) return kRatesV2L23[s.bitRateIndex] * 1000L;  // layer 1 of MPEG-2 is not used here
     const int* t = s.layer == 3 ? kRatesV1L3 : s.layer == 2 ? kRatesV1L2 : kRatesV1L1;
     return t[s.bitRateIndex] * 1000L;
 }
-long SampleRateOf(const FrameSpec& s) { return kSampleRates[s.version][s.sampleRateIndex]; }
-long SamplesPerFrame(const FrameSpec& s) { return s.layer == 1 ? 384 : (s.layer == 3 && s.version != V1) ? 576 : 1152; }
-long FrameLength(const FrameSpec& s) {
-    const long slots = SamplesPerFrame(s) / 8 * BitRateOf(s) / SampleRateOf(s) + (s.padding ? 1 : 0);
-    return s.layer == 1 ? (12 * BitRateOf(s) / SampleRateOf(s) + (s.padding ? 1 : 0)) * 4 : slots;
+long sampleRateOf(const FrameSpec& s) { return kSampleRates[s.version][s.sampleRateIndex]; }
+long samplesPerFrame(const FrameSpec& s) { return s.layer == 1 ? 384 : (s.layer == 3 && s.version != V1) ? 576 : 1152; }
+long frameLength(const FrameSpec& s) {
+    const long slots = samplesPerFrame(s) / 8 * bitRateOf(s) / sampleRateOf(s) + (s.padding ? 1 : 0);
+    return s.layer == 1 ? (12 * bitRateOf(s) / sampleRateOf(s) + (s.padding ? 1 : 0)) * 4 : slots;
 }
-long SideInfo(const FrameSpec& s) { return s.version == V1 ? (s.mode == 3 ? 17 : 32) : (s.mode == 3 ? 9 : 17); }
+long sideInfo(const FrameSpec& s) { return s.version == V1 ? (s.mode == 3 ? 17 : 32) : (s.mode == 3 ? 9 : 17); }
 
-Bytes Header(const FrameSpec& s) {
+Bytes header(const FrameSpec& s) {
     return {0xFF, uint8_t(0xE0 | (s.version << 3) | ((4 - s.layer) << 1) | (s.crc ? 0 : 1)),
             uint8_t((s.bitRateIndex << 4) | (s.sampleRateIndex << 2) | (s.padding ? 2 : 0) | (s.priv ? 1 : 0)),
             uint8_t((s.mode << 6) | (s.copyright ? 8 : 0) | (s.original ? 4 : 0) | s.emphasis)};
 }
 
-Bytes Frame(const FrameSpec& s) {
-    Bytes f = Header(s);
-    f.resize(size_t(FrameLength(s)), 0);
+Bytes frame(const FrameSpec& s) {
+    Bytes f = header(s);
+    f.resize(size_t(frameLength(s)), 0);
     return f;
 }
 
-void Append(Bytes& to, const Bytes& what) { to.insert(to.end(), what.begin(), what.end()); }
-void AppendText(Bytes& to, const std::string& text) { to.insert(to.end(), text.begin(), text.end()); }
-void Put32(Bytes& b, size_t at, uint32_t v) {
+void append(Bytes& to, const Bytes& what) { to.insert(to.end(), what.begin(), what.end()); }
+void appendText(Bytes& to, const std::string& text) { to.insert(to.end(), text.begin(), text.end()); }
+void put32(Bytes& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
 }
 
-Bytes Stream(const FrameSpec& s, int frames) {
+Bytes stream(const FrameSpec& s, int frames) {
     Bytes out;
-    for (int i = 0; i < frames; ++i) Append(out, Frame(s));
+    for (int i = 0; i < frames; ++i) append(out, frame(s));
     return out;
 }
 
 // A first frame carrying a Xing ("Xing" or "Info") header with frame and byte counts.
 // With a CRC, countCrc places it behind the CRC's two bytes (as the layout says) or not (as LAME does).
-Bytes XingFrame(const FrameSpec& s, const char* id, uint32_t frames, uint32_t bytes, bool countCrc = true) {
-    Bytes f = Frame(s);
-    const size_t at = size_t(4 + (s.crc && countCrc ? 2 : 0) + SideInfo(s));
+Bytes xingFrame(const FrameSpec& s, const char* id, uint32_t frames, uint32_t bytes, bool countCrc = true) {
+    Bytes f = frame(s);
+    const size_t at = size_t(4 + (s.crc && countCrc ? 2 : 0) + sideInfo(s));
     std::copy(id, id + 4, f.begin() + at);
-    Put32(f, at + 4, 3);
-    Put32(f, at + 8, frames);
-    Put32(f, at + 12, bytes);
+    put32(f, at + 4, 3);
+    put32(f, at + 8, frames);
+    put32(f, at + 12, bytes);
     return f;
 }
 
-Bytes Id3v2Tag(size_t body, uint8_t lastByte = 0) {
+Bytes id3v2Tag(size_t body, uint8_t lastByte = 0) {
     Bytes t = {'I', 'D', '3', 3, 0, 0, uint8_t((body >> 21) & 0x7F), uint8_t((body >> 14) & 0x7F),
                uint8_t((body >> 7) & 0x7F), uint8_t(body & 0x7F)};
     t.resize(10 + body, 0);
@@ -121,24 +121,24 @@ Bytes Id3v2Tag(size_t body, uint8_t lastByte = 0) {
 
 struct Reading {
     clsMPEG m;
-    Reading(const std::string& path, long start = -1) { m.ReadInfo(path, start); }
-    std::string operator[](int i) const { return m.GetInfo(i); }
+    Reading(const std::string& path, long start = -1) { m.readInfo(path, start); }
+    std::string operator[](int i) const { return m.getInfo(i); }
 };
 
 }  // namespace
 
 TEST(MpegReader, ConstantBitRateMpeg1Layer3) {
     TempDir dir;
-    const std::string path = dir.Write("cbr.mp3", Stream(FrameSpec{}, 1000));  // 417,000 bytes
+    const std::string path = dir.write("cbr.mp3", stream(FrameSpec{}, 1000));  // 417,000 bytes
     Reading r(path);
-    ASSERT_TRUE(r.m.IsValid());
-    EXPECT_EQ(r.m.AudioType(), "MPEG");
-    EXPECT_EQ(r.m.StartPos(), 0);
+    ASSERT_TRUE(r.m.isValid());
+    EXPECT_EQ(r.m.audioType(), "MPEG");
+    EXPECT_EQ(r.m.startPos(), 0);
     const std::vector<std::string> expected = {"1", "128000", "JStereo", "0", "0", "26", "None", "0", "3", "0", "0", "44100"};
     for (int i = 0; i < 12; ++i) EXPECT_EQ(r[i], expected[size_t(i)]) << "index " << i;
     EXPECT_EQ(r[12], "");
     EXPECT_EQ(r[-1], "");
-    EXPECT_EQ(r.m.Duration(), 417000 / 16000);
+    EXPECT_EQ(r.m.duration(), 417000 / 16000);
 }
 
 TEST(MpegReader, HeaderBitsAndTexts) {
@@ -153,14 +153,14 @@ TEST(MpegReader, HeaderBitsAndTexts) {
         s.priv = mode == 3;
         s.padding = mode == 3;
         s.emphasis = mode == 1 ? 1 : mode == 3 ? 3 : 0;
-        Reading r(dir.Write("m" + std::to_string(mode) + ".mp3", Stream(s, 5)));
-        ASSERT_TRUE(r.m.IsValid());
+        Reading r(dir.write("m" + std::to_string(mode) + ".mp3", stream(s, 5)));
+        ASSERT_TRUE(r.m.isValid());
         EXPECT_EQ(r[aiChannelMode], modes[mode]);
         EXPECT_EQ(r[aiCRC], s.crc ? "-1" : "0");
         EXPECT_EQ(r[aiCopyright], s.copyright ? "-1" : "0");
         EXPECT_EQ(r[aiOriginal], s.original ? "-1" : "0");
         EXPECT_EQ(r[aiPrivate], s.priv ? "-1" : "0");
-        EXPECT_EQ(r.m.Padding(), s.padding ? 1 : 0);
+        EXPECT_EQ(r.m.padding(), s.padding ? 1 : 0);
         EXPECT_EQ(r[aiEmphasis], s.emphasis == 1 ? "50/15 micros" : s.emphasis == 3 ? "CCIT J.17" : "None");
     }
 }
@@ -172,54 +172,54 @@ TEST(MpegReader, VersionsLayersAndRates) {
                           {V2, 2, 14, 2, "2"}, {V25, 3, 4, 0, "2.5"}, {V25, 3, 14, 2, "2.5"}, {V25, 2, 1, 1, "2.5"}};
     for (const Case& c : cases) {
         FrameSpec s{c.v, c.layer, c.brIndex, c.srIndex};
-        const Bytes data = Stream(s, 300);
-        Reading r(dir.Write("v.mp3", data));
+        const Bytes data = stream(s, 300);
+        Reading r(dir.write("v.mp3", data));
         SCOPED_TRACE(std::string(c.version) + " layer " + std::to_string(c.layer));
-        ASSERT_TRUE(r.m.IsValid());
+        ASSERT_TRUE(r.m.isValid());
         EXPECT_EQ(r[aiVersion], c.version);
         EXPECT_EQ(r[aiLayer], std::to_string(c.layer));
-        EXPECT_EQ(r[aiBitRate], std::to_string(BitRateOf(s)));
-        EXPECT_EQ(r[aiSampleRate], std::to_string(SampleRateOf(s)));
-        EXPECT_EQ(r.m.Duration(), long(data.size() * 8 / BitRateOf(s)));
+        EXPECT_EQ(r[aiBitRate], std::to_string(bitRateOf(s)));
+        EXPECT_EQ(r[aiSampleRate], std::to_string(sampleRateOf(s)));
+        EXPECT_EQ(r.m.duration(), long(data.size() * 8 / bitRateOf(s)));
         // The byte count agrees with the playing time of the frames (within the truncation).
-        EXPECT_NEAR(r.m.Duration(), 300.0 * SamplesPerFrame(s) / SampleRateOf(s), 1.0);
+        EXPECT_NEAR(r.m.duration(), 300.0 * samplesPerFrame(s) / sampleRateOf(s), 1.0);
     }
 }
 
 TEST(MpegReader, SkipsJunkThatLooksLikeAHeader) {
     TempDir dir;
     Bytes data(1000, 0x11);
-    const Bytes fake = Header(FrameSpec{});  // valid, but no frame follows it
+    const Bytes fake = header(FrameSpec{});  // valid, but no frame follows it
     std::copy(fake.begin(), fake.end(), data.begin() + 100);
     const uint8_t badRate[] = {0xFF, 0xFB, 0xF0, 0x64};  // bit-rate index 15
     std::copy(badRate, badRate + 4, data.begin() + 600);
     data[998] = 0xFF;  // the frame sync begins one byte before the real frame
     data[999] = 0xFF;
-    Append(data, Stream(FrameSpec{}, 20));
-    Reading r(dir.Write("junk.mp3", data));
-    ASSERT_TRUE(r.m.IsValid());
-    EXPECT_EQ(r.m.StartPos(), 1000);
+    append(data, stream(FrameSpec{}, 20));
+    Reading r(dir.write("junk.mp3", data));
+    ASSERT_TRUE(r.m.isValid());
+    EXPECT_EQ(r.m.startPos(), 1000);
     EXPECT_EQ(r[aiBitRate], "128000");
 }
 
 TEST(MpegReader, StartPositionConventions) {
     TempDir dir;
-    Bytes tagged = Id3v2Tag(2038, 0xFF);  // 2048 bytes, the last one a sync byte
-    Append(tagged, Stream(FrameSpec{}, 10));
-    const std::string withTag = dir.Write("tagged.mp3", tagged);
+    Bytes tagged = id3v2Tag(2038, 0xFF);  // 2048 bytes, the last one a sync byte
+    append(tagged, stream(FrameSpec{}, 10));
+    const std::string withTag = dir.write("tagged.mp3", tagged);
     // Tag position 1 + tag size 2048 - 1; the 1-based audio position; no position at all.
     for (long start : {2048L, 2049L, -1L, 0L, 1L}) {
         Reading r(withTag, start);
-        ASSERT_TRUE(r.m.IsValid()) << start;
-        EXPECT_EQ(r.m.StartPos(), 2048) << start;
+        ASSERT_TRUE(r.m.isValid()) << start;
+        EXPECT_EQ(r.m.startPos(), 2048) << start;
     }
-    const std::string plain = dir.Write("plain.mp3", Stream(FrameSpec{}, 10));
-    for (long start : {-1L, 0L, 1L}) EXPECT_EQ(Reading(plain, start).m.StartPos(), 0) << start;
+    const std::string plain = dir.write("plain.mp3", stream(FrameSpec{}, 10));
+    for (long start : {-1L, 0L, 1L}) EXPECT_EQ(Reading(plain, start).m.startPos(), 0) << start;
     // A start inside the stream finds the next frame; one past the end finds nothing.
-    EXPECT_EQ(Reading(plain, 418).m.StartPos(), 417);
-    EXPECT_EQ(Reading(plain, 419).m.StartPos(), 417 * 2);
-    EXPECT_FALSE(Reading(plain, 4171).m.IsValid());
-    EXPECT_FALSE(Reading(plain, 0x7FFFFFFFL).m.IsValid());
+    EXPECT_EQ(Reading(plain, 418).m.startPos(), 417);
+    EXPECT_EQ(Reading(plain, 419).m.startPos(), 417 * 2);
+    EXPECT_FALSE(Reading(plain, 4171).m.isValid());
+    EXPECT_FALSE(Reading(plain, 0x7FFFFFFFL).m.isValid());
 }
 
 TEST(MpegReader, XingHeaderAtItsOffsetForEveryVersionAndMode) {
@@ -230,16 +230,16 @@ TEST(MpegReader, XingHeaderAtItsOffsetForEveryVersionAndMode) {
                 FrameSpec s{v, 3, v == V1 ? 9 : 8, 0, mode};
                 s.crc = crc > 0;
                 const uint32_t frames = 5000, bytes = 2000000;
-                Bytes data = XingFrame(s, "Xing", frames, bytes, crc == 1);
-                Append(data, Stream(s, 30));
-                Reading r(dir.Write("x.mp3", data));
+                Bytes data = xingFrame(s, "Xing", frames, bytes, crc == 1);
+                append(data, stream(s, 30));
+                Reading r(dir.write("x.mp3", data));
                 SCOPED_TRACE(std::to_string(int(v)) + " mode " + std::to_string(mode) + " crc " + std::to_string(crc));
-                ASSERT_TRUE(r.m.IsValid());
+                ASSERT_TRUE(r.m.isValid());
                 EXPECT_EQ(r[aiVBR], "-1");
-                const double seconds = double(frames) * SamplesPerFrame(s) / SampleRateOf(s);
-                EXPECT_EQ(r.m.Duration(), long(seconds));
-                EXPECT_EQ(r.m.BitRate(), std::lround((bytes - FrameLength(s)) * 8.0 / seconds));
-                EXPECT_EQ(r[aiSampleRate], std::to_string(SampleRateOf(s)));
+                const double seconds = double(frames) * samplesPerFrame(s) / sampleRateOf(s);
+                EXPECT_EQ(r.m.duration(), long(seconds));
+                EXPECT_EQ(r.m.bitRate(), std::lround((bytes - frameLength(s)) * 8.0 / seconds));
+                EXPECT_EQ(r[aiSampleRate], std::to_string(sampleRateOf(s)));
             }
         }
     }
@@ -248,76 +248,76 @@ TEST(MpegReader, XingHeaderAtItsOffsetForEveryVersionAndMode) {
 TEST(MpegReader, XingWithoutByteCountUsesTheAudioBytes) {
     TempDir dir;
     FrameSpec s;
-    Bytes data = XingFrame(s, "Xing", 999, 0);
-    Put32(data, 4 + 32 + 4, 1);  // frame count only
-    Append(data, Stream(s, 999));  // 1000 frames of 417 bytes
-    Reading r(dir.Write("x.mp3", data));
+    Bytes data = xingFrame(s, "Xing", 999, 0);
+    put32(data, 4 + 32 + 4, 1);  // frame count only
+    append(data, stream(s, 999));  // 1000 frames of 417 bytes
+    Reading r(dir.write("x.mp3", data));
     const double seconds = 999 * 1152 / 44100.0;
-    EXPECT_EQ(r.m.BitRate(), std::lround(999 * 417 * 8 / seconds));
-    EXPECT_EQ(r.m.Duration(), long(seconds));
+    EXPECT_EQ(r.m.bitRate(), std::lround(999 * 417 * 8 / seconds));
+    EXPECT_EQ(r.m.duration(), long(seconds));
 }
 
 TEST(MpegReader, VbriAndInfoHeaders) {
     TempDir dir;
     FrameSpec s;
-    Bytes vbri = Frame(s);
+    Bytes vbri = frame(s);
     std::copy_n("VBRI", 4, vbri.begin() + 36);
-    Put32(vbri, 36 + 10, 3000000);
-    Put32(vbri, 36 + 14, 10000);
-    Append(vbri, Stream(s, 5));
-    Reading v(dir.Write("vbri.mp3", vbri));
+    put32(vbri, 36 + 10, 3000000);
+    put32(vbri, 36 + 14, 10000);
+    append(vbri, stream(s, 5));
+    Reading v(dir.write("vbri.mp3", vbri));
     const double seconds = 10000 * 1152 / 44100.0;
     EXPECT_EQ(v[aiVBR], "-1");
-    EXPECT_EQ(v.m.Duration(), long(seconds));
-    EXPECT_EQ(v.m.BitRate(), std::lround(3000000 * 8 / seconds));
+    EXPECT_EQ(v.m.duration(), long(seconds));
+    EXPECT_EQ(v.m.bitRate(), std::lround(3000000 * 8 / seconds));
 
     // "Info" marks a constant bit rate: the table rate, the frame count's duration.
-    Bytes info = XingFrame(s, "Info", 4000, 4000 * 417);
-    Append(info, Stream(s, 5));
-    Reading i(dir.Write("info.mp3", info));
+    Bytes info = xingFrame(s, "Info", 4000, 4000 * 417);
+    append(info, stream(s, 5));
+    Reading i(dir.write("info.mp3", info));
     EXPECT_EQ(i[aiVBR], "0");
     EXPECT_EQ(i[aiBitRate], "128000");
-    EXPECT_EQ(i.m.Duration(), long(4000 * 1152 / 44100.0));
+    EXPECT_EQ(i.m.duration(), long(4000 * 1152 / 44100.0));
 }
 
 TEST(MpegReader, XingWithZeroFramesKeepsHeaderValues) {
     TempDir dir;
     FrameSpec s;
-    Bytes data = XingFrame(s, "Xing", 0, 0);
-    Append(data, Stream(s, 200));
-    Reading r(dir.Write("x0.mp3", data));
-    ASSERT_TRUE(r.m.IsValid());
+    Bytes data = xingFrame(s, "Xing", 0, 0);
+    append(data, stream(s, 200));
+    Reading r(dir.write("x0.mp3", data));
+    ASSERT_TRUE(r.m.isValid());
     EXPECT_EQ(r[aiVBR], "-1");
     EXPECT_EQ(r[aiSampleRate], "44100");
     EXPECT_EQ(r[aiBitRate], "128000");
-    EXPECT_EQ(r.m.Duration(), long(data.size() / 16000));
+    EXPECT_EQ(r.m.duration(), long(data.size() / 16000));
 }
 
 TEST(MpegReader, DurationExcludesTrailingTags) {
     TempDir dir;
-    const Bytes audio = Stream(FrameSpec{}, 1000);  // 417,000 bytes: 26.06 s
+    const Bytes audio = stream(FrameSpec{}, 1000);  // 417,000 bytes: 26.06 s
     Bytes id3v1(128, ' ');
     std::copy_n("TAG", 3, id3v1.begin());
     Bytes lyrics3v2;
-    AppendText(lyrics3v2, "LYRICSBEGININD0000211LYR20000" + std::string(20000, 'l'));
+    appendText(lyrics3v2, "LYRICSBEGININD0000211LYR20000" + std::string(20000, 'l'));
     const size_t l2 = lyrics3v2.size();
     char sz[8];
     std::snprintf(sz, sizeof sz, "%06zu", l2);
-    AppendText(lyrics3v2, std::string(sz) + "LYRICS200");
+    appendText(lyrics3v2, std::string(sz) + "LYRICS200");
     Bytes lyrics3v1;
-    AppendText(lyrics3v1, "LYRICSBEGIN" + std::string(5000, 'x') + "LYRICSEND");
+    appendText(lyrics3v1, "LYRICSBEGIN" + std::string(5000, 'x') + "LYRICSEND");
     auto ape = [](size_t items, bool withHeader) {
         Bytes b;
         const uint32_t size = uint32_t(items + 32), flags = withHeader ? 0xA0000000u : 0u;
         auto block = [&](uint32_t fl) {
             Bytes h;
-            AppendText(h, "APETAGEX");
+            appendText(h, "APETAGEX");
             for (uint32_t v : {2000u, size, 1u, fl, 0u, 0u}) for (int i = 0; i < 4; ++i) h.push_back(uint8_t(v >> (8 * i)));
             return h;
         };
-        if (withHeader) Append(b, block(flags));
+        if (withHeader) append(b, block(flags));
         b.resize(b.size() + items, 'a');
-        Append(b, block(flags & ~0x20000000u));
+        append(b, block(flags & ~0x20000000u));
         return b;
     };
     const std::vector<std::pair<const char*, std::vector<Bytes>>> cases = {
@@ -330,9 +330,9 @@ TEST(MpegReader, DurationExcludesTrailingTags) {
     };
     for (const auto& [name, tags] : cases) {
         Bytes data = audio;
-        for (const Bytes& t : tags) Append(data, t);
-        Reading r(dir.Write("t.mp3", data));
-        EXPECT_EQ(r.m.AudioEnd(), 417000) << name;
+        for (const Bytes& t : tags) append(data, t);
+        Reading r(dir.write("t.mp3", data));
+        EXPECT_EQ(r.m.audioEnd(), 417000) << name;
         EXPECT_EQ(r[aiDuration], "26") << name;
     }
 }
@@ -341,11 +341,11 @@ TEST(MpegReader, SearchStopsAfterTheLimit) {
     TempDir dir;
     for (size_t gap : {size_t(50000), size_t(200000)}) {
         Bytes data(gap, 0);
-        Append(data, Stream(FrameSpec{}, 10));
-        Reading r(dir.Write("gap.mp3", data));
-        EXPECT_EQ(r.m.IsValid(), gap < size_t(clsMPEG::kSearchLimit)) << gap;
-        if (r.m.IsValid()) {
-            EXPECT_EQ(r.m.StartPos(), long(gap));
+        append(data, stream(FrameSpec{}, 10));
+        Reading r(dir.write("gap.mp3", data));
+        EXPECT_EQ(r.m.isValid(), gap < size_t(clsMPEG::kSearchLimit)) << gap;
+        if (r.m.isValid()) {
+            EXPECT_EQ(r.m.startPos(), long(gap));
         }
     }
 }
@@ -355,37 +355,37 @@ TEST(MpegReader, HostileInputsReadNothing) {
     std::mt19937 rng(7);
     Bytes noise(300000);
     for (auto& b : noise) b = uint8_t(rng() & 0x7F);  // no sync byte anywhere
-    Bytes hugeTag = Id3v2Tag(100);  // claims 256 MB
+    Bytes hugeTag = id3v2Tag(100);  // claims 256 MB
     std::fill(hugeTag.begin() + 6, hugeTag.begin() + 10, 0x7F);
     const std::vector<std::pair<std::string, Bytes>> files = {
         {"empty", {}}, {"three", {0xFF, 0xFB, 0x90}}, {"ff", Bytes(200000, 0xFF)}, {"noise", noise},
-        {"tag-only", Id3v2Tag(5000)}, {"huge-tag", hugeTag}};
+        {"tag-only", id3v2Tag(5000)}, {"huge-tag", hugeTag}};
     clsMPEG m;
     for (const auto& [name, data] : files) {
-        m.ReadInfo(dir.Write("good.mp3", Stream(FrameSpec{}, 3)), -1);
-        ASSERT_TRUE(m.IsValid());
-        m.ReadInfo(dir.Write(name + ".mp3", data), -1);
-        EXPECT_FALSE(m.IsValid()) << name;
-        EXPECT_EQ(m.StartPos(), 0) << name;
-        EXPECT_EQ(m.GetInfo(aiBitRate), "0") << name;
-        EXPECT_EQ(m.GetInfo(aiChannelMode), "") << name;
-        EXPECT_EQ(m.GetInfo(aiVersion), "0") << name;
+        m.readInfo(dir.write("good.mp3", stream(FrameSpec{}, 3)), -1);
+        ASSERT_TRUE(m.isValid());
+        m.readInfo(dir.write(name + ".mp3", data), -1);
+        EXPECT_FALSE(m.isValid()) << name;
+        EXPECT_EQ(m.startPos(), 0) << name;
+        EXPECT_EQ(m.getInfo(aiBitRate), "0") << name;
+        EXPECT_EQ(m.getInfo(aiChannelMode), "") << name;
+        EXPECT_EQ(m.getInfo(aiVersion), "0") << name;
     }
-    m.ReadInfo(dir.path() + "missing.mp3", -1);
-    EXPECT_FALSE(m.IsValid());
-    EXPECT_FALSE(m.SetPosition(1234));
-    EXPECT_EQ(m.StartPos(), 1234);
+    m.readInfo(dir.path() + "missing.mp3", -1);
+    EXPECT_FALSE(m.isValid());
+    EXPECT_FALSE(m.setPosition(1234));
+    EXPECT_EQ(m.startPos(), 1234);
 }
 
 // ------------------------------------------------------------ real encodes and the corpus
 
 namespace {
 
-bool HaveProgram(const std::string& name) {
+bool haveProgram(const std::string& name) {
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-std::string Capture(const std::string& command) {
+std::string capture(const std::string& command) {
     std::string out;
     if (FILE* p = ::popen(command.c_str(), "r")) {
         char buf[4096];
@@ -396,19 +396,19 @@ std::string Capture(const std::string& command) {
     return out;
 }
 
-std::string Quote(const std::string& s) {
+std::string quote(const std::string& s) {
     std::string q = "'";
     for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
 // 16-bit PCM: a sweeping tone with some noise, so that a VBR encoder varies its frames.
-void WriteWav(const std::string& path, int rate, int channels, double seconds) {
+void writeWav(const std::string& path, int rate, int channels, double seconds) {
     const uint32_t frames = uint32_t(rate * seconds), data = frames * channels * 2;
     Bytes b;
     auto le = [&](uint32_t v, int n) { for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i))); };
-    AppendText(b, "RIFF"); le(36 + data, 4); AppendText(b, "WAVEfmt "); le(16, 4); le(1, 2); le(channels, 2);
-    le(rate, 4); le(rate * channels * 2, 4); le(channels * 2, 2); le(16, 2); AppendText(b, "data"); le(data, 4);
+    appendText(b, "RIFF"); le(36 + data, 4); appendText(b, "WAVEfmt "); le(16, 4); le(1, 2); le(channels, 2);
+    le(rate, 4); le(rate * channels * 2, 4); le(channels * 2, 2); le(16, 2); appendText(b, "data"); le(data, 4);
     std::mt19937 rng(1);
     for (uint32_t i = 0; i < frames; ++i) {
         const double t = double(i) / rate;
@@ -429,7 +429,7 @@ struct PeerInfo {
 };
 
 // One python run for all files: its start-up dominates the cost.
-std::vector<PeerInfo> Mutagen(const std::vector<std::string>& paths) {
+std::vector<PeerInfo> mutagen(const std::vector<std::string>& paths) {
     static const std::string script =
         "import sys, mutagen.mp3 as m\n"
         "for p in sys.argv[1:]:\n"
@@ -438,9 +438,9 @@ std::vector<PeerInfo> Mutagen(const std::vector<std::string>& paths) {
         "    print(\"OK\", i.version, i.layer, i.bitrate, i.sample_rate, i.mode, i.length, i.frame_offset)\n"
         "  except Exception:\n"
         "    print(\"ERR\")\n";
-    std::string command = "/usr/bin/python3 -c " + Quote(script);
-    for (const std::string& p : paths) command += " " + Quote(p);
-    std::istringstream in(Capture(command + " 2>/dev/null"));
+    std::string command = "/usr/bin/python3 -c " + quote(script);
+    for (const std::string& p : paths) command += " " + quote(p);
+    std::istringstream in(capture(command + " 2>/dev/null"));
     std::vector<PeerInfo> result(paths.size());
     for (PeerInfo& p : result) {
         std::string line, word;
@@ -452,32 +452,32 @@ std::vector<PeerInfo> Mutagen(const std::vector<std::string>& paths) {
     return result;
 }
 
-std::map<std::string, std::string> Ffprobe(const std::string& path) {
-    std::istringstream in(Capture("ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate,bit_rate,channels"
-                                  " -show_entries format=duration -of default=nw=1 " + Quote(path)));
+std::map<std::string, std::string> ffprobe(const std::string& path) {
+    std::istringstream in(capture("ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate,bit_rate,channels"
+                                  " -show_entries format=duration -of default=nw=1 " + quote(path)));
     std::map<std::string, std::string> values;
     for (std::string line; std::getline(in, line);)
         if (auto eq = line.find('='); eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
     return values;
 }
 
-bool HaveMutagen() {
+bool haveMutagen() {
     return std::system("/usr/bin/python3 -c 'import mutagen.mp3' >/dev/null 2>&1") == 0;
 }
 
 // Checks the reader against mutagen: equal stream parameters and first-frame offset,
 // bit rate within 1 kbit/s, duration within a second.
-void ExpectLikeMutagen(const PeerInfo& p, const clsMPEG& m) {
+void expectLikeMutagen(const PeerInfo& p, const clsMPEG& m) {
     if (!p.ok) return;
     static const char* const modes[4] = {"Stereo", "JStereo", "DStereo", "Mono"};
-    ASSERT_TRUE(m.IsValid());
-    EXPECT_EQ(m.GetInfo(aiVersion), p.version);
-    EXPECT_EQ(m.LayerVersion(), p.layer);
-    EXPECT_EQ(m.SampleRate(), p.sampleRate);
-    EXPECT_EQ(m.ChannelMode(), modes[p.mode & 3]);
-    EXPECT_EQ(m.StartPos(), p.offset);
-    EXPECT_NEAR(m.BitRate(), p.bitRate, 1000);
-    EXPECT_NEAR(m.Duration(), p.length, 1.0);
+    ASSERT_TRUE(m.isValid());
+    EXPECT_EQ(m.getInfo(aiVersion), p.version);
+    EXPECT_EQ(m.layerVersion(), p.layer);
+    EXPECT_EQ(m.sampleRate(), p.sampleRate);
+    EXPECT_EQ(m.channelMode(), modes[p.mode & 3]);
+    EXPECT_EQ(m.startPos(), p.offset);
+    EXPECT_NEAR(m.bitRate(), p.bitRate, 1000);
+    EXPECT_NEAR(m.duration(), p.length, 1.0);
 }
 
 struct Encode {
@@ -491,7 +491,7 @@ struct Encode {
 }  // namespace
 
 TEST(MpegInterop, LameEncodesReadLikeFfprobeAndMutagen) {
-    if (!HaveProgram("lame") || !HaveProgram("ffprobe") || !HaveMutagen())
+    if (!haveProgram("lame") || !haveProgram("ffprobe") || !haveMutagen())
         GTEST_SKIP() << "lame, ffprobe or mutagen is not installed";
     TempDir dir;
     const Encode encodes[] = {
@@ -508,33 +508,33 @@ TEST(MpegInterop, LameEncodesReadLikeFfprobeAndMutagen) {
     std::vector<std::string> files;
     for (const Encode& e : encodes) {
         const std::string wav = dir.path() + e.name + ".wav", mp3 = dir.path() + e.name + ".mp3";
-        WriteWav(wav, e.rate, e.channels, 3.0);
-        ASSERT_EQ(std::system(("lame --quiet " + e.args + " " + Quote(wav) + " " + Quote(mp3)).c_str()), 0) << e.name;
+        writeWav(wav, e.rate, e.channels, 3.0);
+        ASSERT_EQ(std::system(("lame --quiet " + e.args + " " + quote(wav) + " " + quote(mp3)).c_str()), 0) << e.name;
         files.push_back(mp3);
     }
-    const std::vector<PeerInfo> peers = Mutagen(files);
+    const std::vector<PeerInfo> peers = mutagen(files);
     for (size_t k = 0; k < files.size(); ++k) {
         const Encode& e = encodes[k];
         const std::string& mp3 = files[k];
         SCOPED_TRACE(e.name);
         ASSERT_TRUE(peers[k].ok);
         Reading r(mp3);
-        ASSERT_TRUE(r.m.IsValid());
+        ASSERT_TRUE(r.m.isValid());
         EXPECT_EQ(r[aiVersion], e.version);
         EXPECT_EQ(r[aiVBR], e.vbr ? "-1" : "0");
-        ExpectLikeMutagen(peers[k], r.m);
-        auto probe = Ffprobe(mp3);
+        expectLikeMutagen(peers[k], r.m);
+        auto probe = ffprobe(mp3);
         EXPECT_EQ(r[aiSampleRate], probe["sample_rate"]);
-        EXPECT_EQ(r.m.ChannelMode() == "Mono" ? "1" : "2", probe["channels"]);
+        EXPECT_EQ(r.m.channelMode() == "Mono" ? "1" : "2", probe["channels"]);
         if (!e.vbr) {
             EXPECT_EQ(r[aiBitRate], probe["bit_rate"]);
         }
-        EXPECT_NEAR(r.m.Duration(), std::atof(probe["duration"].c_str()), 1.0);
+        EXPECT_NEAR(r.m.duration(), std::atof(probe["duration"].c_str()), 1.0);
     }
 }
 
 TEST(MpegInterop, FfmpegLayer2EncodesReadLikeFfprobeAndMutagen) {
-    if (!HaveProgram("ffmpeg") || !HaveProgram("ffprobe") || !HaveMutagen())
+    if (!haveProgram("ffmpeg") || !haveProgram("ffprobe") || !haveMutagen())
         GTEST_SKIP() << "ffmpeg, ffprobe or mutagen is not installed";
     TempDir dir;
     const Encode encodes[] = {{"mp2-44-stereo", 44100, 2, "192k", "1", false},
@@ -544,25 +544,25 @@ TEST(MpegInterop, FfmpegLayer2EncodesReadLikeFfprobeAndMutagen) {
         const std::string mp2 = dir.path() + e.name + ".mp2";
         const std::string cmd = "ffmpeg -v error -f lavfi -i sine=frequency=440:sample_rate=" + std::to_string(e.rate) +
                                 ":duration=3 -ac " + std::to_string(e.channels) + " -c:a mp2 -b:a " + e.args + " " +
-                                Quote(mp2);
+                                quote(mp2);
         ASSERT_EQ(std::system(cmd.c_str()), 0) << e.name;
         files.push_back(mp2);
     }
-    const std::vector<PeerInfo> peers = Mutagen(files);
+    const std::vector<PeerInfo> peers = mutagen(files);
     for (size_t k = 0; k < files.size(); ++k) {
         const Encode& e = encodes[k];
         const std::string& mp2 = files[k];
         SCOPED_TRACE(e.name);
         ASSERT_TRUE(peers[k].ok);
         Reading r(mp2);
-        ASSERT_TRUE(r.m.IsValid());
+        ASSERT_TRUE(r.m.isValid());
         EXPECT_EQ(r[aiLayer], "2");
         EXPECT_EQ(r[aiVersion], e.version);
-        ExpectLikeMutagen(peers[k], r.m);
-        auto probe = Ffprobe(mp2);
+        expectLikeMutagen(peers[k], r.m);
+        auto probe = ffprobe(mp2);
         EXPECT_EQ(r[aiSampleRate], probe["sample_rate"]);
         EXPECT_EQ(r[aiBitRate], probe["bit_rate"]);
-        EXPECT_NEAR(r.m.Duration(), std::atof(probe["duration"].c_str()), 1.0);
+        EXPECT_NEAR(r.m.duration(), std::atof(probe["duration"].c_str()), 1.0);
     }
 }
 
@@ -573,9 +573,9 @@ TEST(MpegInterop, CorpusFilesReadLikeMutagen) {
     for (const auto& entry : std::filesystem::directory_iterator(corpus))
         if (entry.path().extension() == ".mp3") files.push_back(entry.path().string());
     ASSERT_FALSE(files.empty());
-    const bool haveMutagen = HaveMutagen();
-    const std::vector<PeerInfo> peers = haveMutagen ? Mutagen(files) : std::vector<PeerInfo>(files.size());
-    if (haveMutagen) {
+    const bool mutagenThere = haveMutagen();
+    const std::vector<PeerInfo> peers = mutagenThere ? mutagen(files) : std::vector<PeerInfo>(files.size());
+    if (mutagenThere) {
         EXPECT_GT(std::count_if(peers.begin(), peers.end(), [](const PeerInfo& p) { return p.ok; }), 10);
     }
     for (size_t k = 0; k < files.size(); ++k) {
@@ -583,8 +583,8 @@ TEST(MpegInterop, CorpusFilesReadLikeMutagen) {
         Reading r(files[k]);
         for (int i = -1; i <= 12; ++i) r[i];
         if (std::filesystem::path(files[k]).filename() == "emptyfile.mp3") {
-            EXPECT_FALSE(r.m.IsValid());
+            EXPECT_FALSE(r.m.isValid());
         }
-        ExpectLikeMutagen(peers[k], r.m);
+        expectLikeMutagen(peers[k], r.m);
     }
 }

@@ -13,16 +13,16 @@
 #include "app/Settings.h"
 
 using namespace vorda;
-using initest::ReadText;
+using initest::readText;
 using initest::TempDir;
 
 namespace {
 
 // The "section/key" names of a settings file.
-std::set<std::string> KeysOf(const std::string& path)
+std::set<std::string> keysOf(const std::string& path)
 {
     std::set<std::string> keys;
-    std::istringstream in(ReadText(path));
+    std::istringstream in(readText(path));
     std::string line, section;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -32,10 +32,10 @@ std::set<std::string> KeysOf(const std::string& path)
     return keys;
 }
 
-Settings LoadFrom(const std::string& path)
+Settings loadFrom(const std::string& path)
 {
     Settings s;
-    s.Load(IniFile(path));
+    s.load(IniFile(path));
     return s;
 }
 
@@ -43,111 +43,111 @@ Settings LoadFrom(const std::string& path)
 
 TEST(OptionsRules, TypingRulesOfTheBoxes)
 {
-    EXPECT_TRUE(AcceptsText(InputRule::Digits, ""));
-    EXPECT_TRUE(AcceptsText(InputRule::Digits, "0512"));
-    EXPECT_FALSE(AcceptsText(InputRule::Digits, "-1"));
-    EXPECT_FALSE(AcceptsText(InputRule::Digits, "1 2"));
+    EXPECT_TRUE(acceptsText(InputRule::Digits, ""));
+    EXPECT_TRUE(acceptsText(InputRule::Digits, "0512"));
+    EXPECT_FALSE(acceptsText(InputRule::Digits, "-1"));
+    EXPECT_FALSE(acceptsText(InputRule::Digits, "1 2"));
 
     // A minus only at the very start, and only one.
-    EXPECT_TRUE(AcceptsText(InputRule::SignedDigits, "-"));
-    EXPECT_TRUE(AcceptsText(InputRule::SignedDigits, "-1"));
-    EXPECT_TRUE(AcceptsText(InputRule::SignedDigits, "2048"));
-    EXPECT_FALSE(AcceptsText(InputRule::SignedDigits, "--1"));
-    EXPECT_FALSE(AcceptsText(InputRule::SignedDigits, "1-"));
+    EXPECT_TRUE(acceptsText(InputRule::SignedDigits, "-"));
+    EXPECT_TRUE(acceptsText(InputRule::SignedDigits, "-1"));
+    EXPECT_TRUE(acceptsText(InputRule::SignedDigits, "2048"));
+    EXPECT_FALSE(acceptsText(InputRule::SignedDigits, "--1"));
+    EXPECT_FALSE(acceptsText(InputRule::SignedDigits, "1-"));
 
-    EXPECT_TRUE(AcceptsText(InputRule::NonZeroDigits, "3"));
-    EXPECT_FALSE(AcceptsText(InputRule::NonZeroDigits, "0"));
-    EXPECT_FALSE(AcceptsText(InputRule::NonZeroDigits, "10"));
+    EXPECT_TRUE(acceptsText(InputRule::NonZeroDigits, "3"));
+    EXPECT_FALSE(acceptsText(InputRule::NonZeroDigits, "0"));
+    EXPECT_FALSE(acceptsText(InputRule::NonZeroDigits, "10"));
 
-    EXPECT_TRUE(AcceptsText(InputRule::FileType, "m4a"));
+    EXPECT_TRUE(acceptsText(InputRule::FileType, "m4a"));
     for (char c : std::string("<>?\\/:\"|*")) {
-        EXPECT_FALSE(AcceptsText(InputRule::FileType, std::string("mp") + c)) << c;
-        EXPECT_FALSE(AcceptsText(InputRule::NameText, std::string(1, c))) << c;
+        EXPECT_FALSE(acceptsText(InputRule::FileType, std::string("mp") + c)) << c;
+        EXPECT_FALSE(acceptsText(InputRule::NameText, std::string(1, c))) << c;
     }
-    EXPECT_TRUE(AcceptsText(InputRule::NameText, " feat. Ä"));
+    EXPECT_TRUE(acceptsText(InputRule::NameText, " feat. Ä"));
 
-    EXPECT_TRUE(SwallowsEnter(InputRule::Digits));
-    EXPECT_TRUE(SwallowsEnter(InputRule::SignedDigits));
-    EXPECT_FALSE(SwallowsEnter(InputRule::NonZeroDigits));
-    EXPECT_FALSE(SwallowsEnter(InputRule::FileType));
+    EXPECT_TRUE(swallowsEnter(InputRule::Digits));
+    EXPECT_TRUE(swallowsEnter(InputRule::SignedDigits));
+    EXPECT_FALSE(swallowsEnter(InputRule::NonZeroDigits));
+    EXPECT_FALSE(swallowsEnter(InputRule::FileType));
 }
 
 TEST(OptionsRules, NumberBoxesAreCorrectedWhenTheyLoseTheFocus)
 {
-    EXPECT_EQ(LeadingNumber("  42abc"), 42);
-    EXPECT_EQ(LeadingNumber("-7"), -7);
-    EXPECT_EQ(LeadingNumber("x1"), 0);
-    EXPECT_EQ(LeadingNumber("99999999999999999999"), 2147483647);
+    EXPECT_EQ(leadingNumber("  42abc"), 42);
+    EXPECT_EQ(leadingNumber("-7"), -7);
+    EXPECT_EQ(leadingNumber("x1"), 0);
+    EXPECT_EQ(leadingNumber("99999999999999999999"), 2147483647);
 
-    EXPECT_EQ(CorrectNumberText(NumberBox::MaxFNameLength, "0"), "1");
-    EXPECT_EQ(CorrectNumberText(NumberBox::MaxFNameLength, "300"), "255");
-    EXPECT_EQ(CorrectNumberText(NumberBox::MaxFNameLength, ""), "1");
-    EXPECT_EQ(CorrectNumberText(NumberBox::MaxFNameLength, "0120"), "120");
-    EXPECT_EQ(CorrectNumberText(NumberBox::MaxPadding, "-5"), "-1");
-    EXPECT_EQ(CorrectNumberText(NumberBox::MaxPadding, "-"), "0");
-    EXPECT_EQ(CorrectNumberText(NumberBox::MaxPadding, "-1"), "-1");
-    EXPECT_EQ(CorrectNumberText(NumberBox::AlbumSize, ""), "0");
-    EXPECT_EQ(CorrectNumberText(NumberBox::AlbumSize, "99999999999"), "2147483647");
-    EXPECT_EQ(CorrectNumberText(NumberBox::TrackDigits, ""), "1");
-    EXPECT_EQ(CorrectNumberText(NumberBox::TrackDigits, "99999"), "255");
+    EXPECT_EQ(correctNumberText(NumberBox::MaxFNameLength, "0"), "1");
+    EXPECT_EQ(correctNumberText(NumberBox::MaxFNameLength, "300"), "255");
+    EXPECT_EQ(correctNumberText(NumberBox::MaxFNameLength, ""), "1");
+    EXPECT_EQ(correctNumberText(NumberBox::MaxFNameLength, "0120"), "120");
+    EXPECT_EQ(correctNumberText(NumberBox::MaxPadding, "-5"), "-1");
+    EXPECT_EQ(correctNumberText(NumberBox::MaxPadding, "-"), "0");
+    EXPECT_EQ(correctNumberText(NumberBox::MaxPadding, "-1"), "-1");
+    EXPECT_EQ(correctNumberText(NumberBox::AlbumSize, ""), "0");
+    EXPECT_EQ(correctNumberText(NumberBox::AlbumSize, "99999999999"), "2147483647");
+    EXPECT_EQ(correctNumberText(NumberBox::TrackDigits, ""), "1");
+    EXPECT_EQ(correctNumberText(NumberBox::TrackDigits, "99999"), "255");
 }
 
 TEST(OptionsRules, PaddingChecks)
 {
-    PaddingCorrection c = CorrectAddPadding("5000", "2048");
+    PaddingCorrection c = correctAddPadding("5000", "2048");
     EXPECT_EQ(c.text, "2048");
     EXPECT_EQ(c.message, "You can not add more padding then maximum allowed padding (2048)!");
 
-    c = CorrectAddPadding("0100", "2048");
+    c = correctAddPadding("0100", "2048");
     EXPECT_EQ(c.text, "100");
     EXPECT_TRUE(c.message.empty());
 
     // No limit accepts any padding.
-    c = CorrectAddPadding("999999", "-1");
+    c = correctAddPadding("999999", "-1");
     EXPECT_EQ(c.text, "999999");
     EXPECT_TRUE(c.message.empty());
 
-    EXPECT_EQ(CheckPaddingOnOk(600, 512),
+    EXPECT_EQ(checkPaddingOnOk(600, 512),
               "The \"Maximum padding limit\" must be greater than or equal to \"Padding to add...\".");
-    EXPECT_EQ(CheckPaddingOnOk(512, 512), "");
-    EXPECT_EQ(CheckPaddingOnOk(100000, -1), "");
+    EXPECT_EQ(checkPaddingOnOk(512, 512), "");
+    EXPECT_EQ(checkPaddingOnOk(100000, -1), "");
 
-    EXPECT_EQ(LyricsFieldMaxLength(tuNever), 30);
-    EXPECT_EQ(LyricsFieldMaxLength(tuAlways), 250);
+    EXPECT_EQ(lyricsFieldMaxLength(tuNever), 30);
+    EXPECT_EQ(lyricsFieldMaxLength(tuAlways), 250);
 }
 
 TEST(OptionsRules, FileTypeList)
 {
     FileTypeList list({"mp3"});
-    EXPECT_FALSE(list.Add(""));
-    EXPECT_FALSE(list.Add("*.ogg"));
-    EXPECT_FALSE(list.Add("..."));
-    EXPECT_TRUE(list.Add("M3U"));   // stored as the lower-case extension
-    EXPECT_TRUE(list.Add(".flac"));  // without its dot
-    EXPECT_EQ(list.Types(), (std::vector<std::string>{"mp3", "m3u", "flac"}));
+    EXPECT_FALSE(list.add(""));
+    EXPECT_FALSE(list.add("*.ogg"));
+    EXPECT_FALSE(list.add("..."));
+    EXPECT_TRUE(list.add("M3U"));   // stored as the lower-case extension
+    EXPECT_TRUE(list.add(".flac"));  // without its dot
+    EXPECT_EQ(list.types(), (std::vector<std::string>{"mp3", "m3u", "flac"}));
 
-    list.SetShowAll(true);
-    list.SetShowAll(true);
-    EXPECT_TRUE(list.ShowsAll());
-    EXPECT_EQ(list.Types().back(), "*");
-    EXPECT_EQ(list.Types().size(), 4u);
-    EXPECT_FALSE(list.RemoveAt(3));  // "*" goes only through "Show all files."
-    EXPECT_FALSE(list.RemoveAt(9));
-    EXPECT_TRUE(list.RemoveAt(0));
-    list.SetShowAll(false);
-    EXPECT_EQ(list.Types(), (std::vector<std::string>{"m3u", "flac"}));
+    list.setShowAll(true);
+    list.setShowAll(true);
+    EXPECT_TRUE(list.showsAll());
+    EXPECT_EQ(list.types().back(), "*");
+    EXPECT_EQ(list.types().size(), 4u);
+    EXPECT_FALSE(list.removeAt(3));  // "*" goes only through "Show all files."
+    EXPECT_FALSE(list.removeAt(9));
+    EXPECT_TRUE(list.removeAt(0));
+    list.setShowAll(false);
+    EXPECT_EQ(list.types(), (std::vector<std::string>{"m3u", "flac"}));
 }
 
 TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys)
 {
     TempDir dir;
     const std::string path = dir / "settings.ini";
-    initest::WriteText(path, "[General]\nMethod=2\nsTargetDir=/keep/\n[Visual]\nFormState=2\n");
+    initest::writeText(path, "[General]\nMethod=2\nsTargetDir=/keep/\n[Visual]\nFormState=2\n");
     IniFile ini(path);
     Settings s;
-    s.Load(ini);
+    s.load(ini);
 
-    OptionsForm f = FormFromSettings(s);
+    OptionsForm f = formFromSettings(s);
     EXPECT_EQ(f.txtMaxPadding, "2048");
     EXPECT_EQ(f.optExists, 0);
     f.chkReadTags = false;
@@ -166,17 +166,17 @@ TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys)
     f.txtAlbumSize = "7";
     f.lstFiletypes = {};
 
-    ASSERT_EQ(ApplyOptionsForm(f, s, ini), "");
+    ASSERT_EQ(applyOptionsForm(f, s, ini), "");
     EXPECT_EQ(f.txtMaxFNameLength, "255");  // the box shows its corrected value
     EXPECT_FALSE(s.bReadTags);
     EXPECT_TRUE(s.bAutoRemJunk);
     EXPECT_EQ(s.iMaxFNameLength, 255);
     EXPECT_EQ(s.iCaseChange, 3);
     EXPECT_EQ(s.lMaxPaddingSize, -1);
-    EXPECT_EQ(s.RemotePort, 8000);
+    EXPECT_EQ(s.remotePort, 8000);
     EXPECT_EQ(s.feaFileExistAction, feaSkip);
     EXPECT_EQ(s.iEmptyFieldAction, 2);
-    EXPECT_EQ(s.FileTypes, std::vector<std::string>{"mp3"});
+    EXPECT_EQ(s.fileTypes, std::vector<std::string>{"mp3"});
 
     std::set<std::string> expected = {"General/Method", "General/sTargetDir", "Visual/FormState"};
     for (const char* k : {"bSortToExistingFolders", "feaFileExistAction", "bUseTags", "bReadTags", "bAutoReadTags",
@@ -192,20 +192,20 @@ TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys)
                           // The settings store writes the media player's program path with the options.
                           "Player/PlayerPath"})
         expected.insert(k);
-    EXPECT_EQ(KeysOf(path), expected);
+    EXPECT_EQ(keysOf(path), expected);
 
-    const Settings back = LoadFrom(path);
+    const Settings back = loadFrom(path);
     EXPECT_FALSE(back.bReadTags);
     EXPECT_FALSE(back.bAutoRemJunk);  // held only while the program runs
     EXPECT_EQ(back.iEmptyFieldAction, 0);
     EXPECT_EQ(back.iTrackDigits, 3);
     EXPECT_EQ(back.sRemovedChars, " #");
-    EXPECT_EQ(back.UseLyrics3, tuNever);
+    EXPECT_EQ(back.useLyrics3, tuNever);
     EXPECT_EQ(back.lAddPaddingSize, 1024);
-    EXPECT_EQ(back.RemoteHost, "cddb.example.org");
-    EXPECT_EQ(back.FileTypes, std::vector<std::string>{"mp3"});
+    EXPECT_EQ(back.remoteHost, "cddb.example.org");
+    EXPECT_EQ(back.fileTypes, std::vector<std::string>{"mp3"});
     EXPECT_EQ(back.sTargetDir, "/keep/");
-    EXPECT_EQ(back.Method, 2);
+    EXPECT_EQ(back.method, 2);
 }
 
 TEST(OptionsRules, RefusedOkChangesNothing)
@@ -214,67 +214,67 @@ TEST(OptionsRules, RefusedOkChangesNothing)
     const std::string path = dir / "settings.ini";
     IniFile ini(path);
     Settings s;
-    OptionsForm f = FormFromSettings(s);
+    OptionsForm f = formFromSettings(s);
     f.chkUseTags = false;
     f.txtAddPaddingSize = "4096";
     f.txtMaxPadding = "-20";  // corrected to -1: no limit, so this one passes
-    EXPECT_EQ(ApplyOptionsForm(f, s, ini), "");
+    EXPECT_EQ(applyOptionsForm(f, s, ini), "");
     EXPECT_EQ(f.txtMaxPadding, "-1");
 
-    initest::WriteText(path, "[General]\nbUseTags=True\n");
-    ini.Reload();
+    initest::writeText(path, "[General]\nbUseTags=True\n");
+    ini.reload();
     Settings t;
-    t.Load(ini);
-    f = FormFromSettings(t);
+    t.load(ini);
+    f = formFromSettings(t);
     f.chkUseTags = false;
     f.txtAddPaddingSize = "4096";
     f.txtMaxPadding = "2048";
-    EXPECT_EQ(ApplyOptionsForm(f, t, ini),
+    EXPECT_EQ(applyOptionsForm(f, t, ini),
               "The \"Maximum padding limit\" must be greater than or equal to \"Padding to add...\".");
     EXPECT_TRUE(t.bUseTags);
     EXPECT_EQ(t.lAddPaddingSize, 512);
-    EXPECT_EQ(ReadText(path), "[General]\nbUseTags=True\n");
+    EXPECT_EQ(readText(path), "[General]\nbUseTags=True\n");
 }
 
 TEST(ReplaceListRules, EditingAndChecks)
 {
     ReplaceListRules r;
-    EXPECT_FALSE(r.Add("", "x"));
-    EXPECT_TRUE(r.Add(" - ", "-"));
-    EXPECT_FALSE(r.Add(" - ", "-"));  // already in the list
-    EXPECT_TRUE(r.Add(" - ", "_"));   // another pair with the same find text
-    EXPECT_TRUE(r.Add("Feat.", "feat."));
-    EXPECT_EQ(r.GetTotalReplaces(), 3);
+    EXPECT_FALSE(r.add("", "x"));
+    EXPECT_TRUE(r.add(" - ", "-"));
+    EXPECT_FALSE(r.add(" - ", "-"));  // already in the list
+    EXPECT_TRUE(r.add(" - ", "_"));   // another pair with the same find text
+    EXPECT_TRUE(r.add("Feat.", "feat."));
+    EXPECT_EQ(r.getTotalReplaces(), 3);
 
-    EXPECT_FALSE(r.Update(1, "Feat.", "feat."));  // would duplicate pair 2
-    EXPECT_FALSE(r.Update(1, "", "y"));
-    EXPECT_FALSE(r.Update(7, "a", "b"));
-    EXPECT_TRUE(r.Update(1, "&", "and"));
-    EXPECT_EQ(r.GetOldString(1), "&");
+    EXPECT_FALSE(r.update(1, "Feat.", "feat."));  // would duplicate pair 2
+    EXPECT_FALSE(r.update(1, "", "y"));
+    EXPECT_FALSE(r.update(7, "a", "b"));
+    EXPECT_TRUE(r.update(1, "&", "and"));
+    EXPECT_EQ(r.getOldString(1), "&");
 
-    EXPECT_EQ(r.MoveUp(0), 0);
-    EXPECT_EQ(r.MoveDown(2), 2);
-    EXPECT_EQ(r.MoveUp(2), 1);
-    EXPECT_EQ(r.GetOldString(1), "Feat.");
-    EXPECT_EQ(r.MoveDown(0), 1);
-    EXPECT_EQ(r.GetOldString(1), " - ");
-    EXPECT_EQ(r.MoveUp(-1), -1);
+    EXPECT_EQ(r.moveUp(0), 0);
+    EXPECT_EQ(r.moveDown(2), 2);
+    EXPECT_EQ(r.moveUp(2), 1);
+    EXPECT_EQ(r.getOldString(1), "Feat.");
+    EXPECT_EQ(r.moveDown(0), 1);
+    EXPECT_EQ(r.getOldString(1), " - ");
+    EXPECT_EQ(r.moveUp(-1), -1);
     EXPECT_TRUE(r.Delete(2));
     EXPECT_FALSE(r.Delete(2));
-    EXPECT_EQ(r.Check().index, -1);
+    EXPECT_EQ(r.check().index, -1);
 
     // Pairs given by the caller are checked on OK, in list order.
-    r.AddReplace("x", "x");
-    r.AddReplace("", "y");
-    ReplaceListRules::Problem p = r.Check();
+    r.addReplace("x", "x");
+    r.addReplace("", "y");
+    ReplaceListRules::Problem p = r.check();
     EXPECT_EQ(p.index, 2);
     EXPECT_EQ(p.message, "There is no need to replace a string with itself!");
     r.Delete(2);
-    p = r.Check();
+    p = r.check();
     EXPECT_EQ(p.index, 2);
     EXPECT_EQ(p.message, "The find string cannot be empty!");
 
-    EXPECT_EQ(ReplaceListRules::CleanReplacement("a<b>c?d\\e/f:g\"h|i*j"), "abcdefghij");
+    EXPECT_EQ(ReplaceListRules::cleanReplacement("a<b>c?d\\e/f:g\"h|i*j"), "abcdefghij");
 }
 
 TEST(ReplaceListRules, EditedListReachesSettingsAndFile)
@@ -283,21 +283,21 @@ TEST(ReplaceListRules, EditedListReachesSettingsAndFile)
     const std::string path = dir / "settings.ini";
     IniFile ini(path);
     Settings s;
-    EXPECT_TRUE(ReplacesForEditor(s).empty());  // a fresh start has no pairs to edit
+    EXPECT_TRUE(replacesForEditor(s).empty());  // a fresh start has no pairs to edit
 
-    ApplyReplaceEdit(s, ini, true, {{"a", "b"}});
-    EXPECT_EQ(s.Replaces, (std::vector<ReplaceListRules::Pair>{{"", ""}}));
-    EXPECT_FALSE(initest::ReadText(path).size());
+    applyReplaceEdit(s, ini, true, {{"a", "b"}});
+    EXPECT_EQ(s.replaces, (std::vector<ReplaceListRules::Pair>{{"", ""}}));
+    EXPECT_FALSE(initest::readText(path).size());
 
-    ApplyReplaceEdit(s, ini, false, {{" - ", "-"}, {"Feat.", "feat."}});
-    Settings back = LoadFrom(path);
-    EXPECT_EQ(back.Replaces, (std::vector<ReplaceListRules::Pair>{{" - ", "-"}, {"Feat.", "feat."}}));
-    EXPECT_EQ(ReplacesForEditor(back), back.Replaces);
-    EXPECT_NE(ReadText(path).find("sOldString0=\xC2\xB6-\xC2\xB6"), std::string::npos);
+    applyReplaceEdit(s, ini, false, {{" - ", "-"}, {"Feat.", "feat."}});
+    Settings back = loadFrom(path);
+    EXPECT_EQ(back.replaces, (std::vector<ReplaceListRules::Pair>{{" - ", "-"}, {"Feat.", "feat."}}));
+    EXPECT_EQ(replacesForEditor(back), back.replaces);
+    EXPECT_NE(readText(path).find("sOldString0=\xC2\xB6-\xC2\xB6"), std::string::npos);
 
     // Deleting every pair empties the list, in memory and in the file.
-    ApplyReplaceEdit(back, ini, false, {});
-    EXPECT_TRUE(back.Replaces.empty());
-    const Settings again = LoadFrom(path);
-    EXPECT_TRUE(ReplacesForEditor(again).empty());
+    applyReplaceEdit(back, ini, false, {});
+    EXPECT_TRUE(back.replaces.empty());
+    const Settings again = loadFrom(path);
+    EXPECT_TRUE(replacesForEditor(again).empty());
 }

@@ -18,24 +18,24 @@
 #include "tags/clsFile.h"
 
 using namespace vorda;
-using listtest::MakeFolder;
-using listtest::MakeSizedFile;
+using listtest::makeFolder;
+using listtest::makeSizedFile;
 using listtest::TempDir;
-using listtest::WriteFile;
+using listtest::writeFile;
 
 namespace {
 
 struct ListFixture : ::testing::Test {
     ListFixture() : commands(list, ui, settings) { settings.bAutoReadTags = false; }
 
-    std::vector<std::string> Paths() const {
+    std::vector<std::string> paths() const {
         std::vector<std::string> paths;
-        for (int row = 1; row <= list.Count(); ++row) paths.push_back(list.GetFullPath(row));
+        for (int row = 1; row <= list.count(); ++row) paths.push_back(list.getFullPath(row));
         return paths;
     }
-    std::vector<std::string> Names() const {
+    std::vector<std::string> names() const {
         std::vector<std::string> names;
-        for (int row = 1; row <= list.Count(); ++row) names.push_back(list.GetCellContent(row, colFilename));
+        for (int row = 1; row <= list.count(); ++row) names.push_back(list.getCellContent(row, colFilename));
         return names;
     }
 
@@ -57,30 +57,30 @@ public:
     long tagSize() const override { return 0; }
     long tagPosition() const override { return 0; }
     void setTagPosition(long) override {}
-    std::string GetValue(int key, const std::string& = std::string()) override {
+    std::string getValue(int key, const std::string& = std::string()) override {
         auto it = values.find(key);
         return it == values.end() ? std::string() : it->second;
     }
-    bool SetValue(int, const std::string&, const std::string& = std::string()) override { return false; }
-    int RemoveJunk() override { return 0; }
-    void Reset() override {}
-    void Add(int) override {}
-    void Remove(int) override {}
+    bool setValue(int, const std::string&, const std::string& = std::string()) override { return false; }
+    int removeJunk() override { return 0; }
+    void reset() override {}
+    void add(int) override {}
+    void remove(int) override {}
 };
 
 class FakeAudio : public clsAudio {
 public:
     std::map<int, std::string> info;
-    bool ReadInfo(const std::string&, long) override { return true; }
-    std::string GetInfo(int index) const override {
+    bool readInfo(const std::string&, long) override { return true; }
+    std::string getInfo(int index) const override {
         auto it = info.find(index);
         return it == info.end() ? std::string() : it->second;
     }
-    void Reset() override {}
-    long StartPos() const override { return 0; }
-    bool SetPosition(long) override { return true; }
-    bool IsValid() const override { return true; }
-    std::string AudioType() const override { return "MPEG"; }
+    void reset() override {}
+    long startPos() const override { return 0; }
+    bool setPosition(long) override { return true; }
+    bool isValid() const override { return true; }
+    std::string audioType() const override { return "MPEG"; }
 };
 
 const std::regex kScannedText(R"(Scanned (\d+) files in \d+(\.\d+)? seconds\.)");
@@ -88,154 +88,154 @@ const std::regex kScannedText(R"(Scanned (\d+) files in \d+(\.\d+)? seconds\.)")
 }  // namespace
 
 TEST_F(ListFixture, RecursiveScanIsBreadthFirstFolderByFolder) {
-    WriteFile(dir / "b.mp3", "x");
-    WriteFile(dir / "a.mp3", "x");
-    WriteFile(dir / "one/c.mp3", "x");
-    WriteFile(dir / "one/deep/e.mp3", "x");
-    WriteFile(dir / "two/d.mp3", "x");
-    commands.ScanFolder(dir.path(), true);
-    EXPECT_EQ(Paths(), (std::vector<std::string>{dir / "a.mp3", dir / "b.mp3", dir / "one/c.mp3", dir / "two/d.mp3",
+    writeFile(dir / "b.mp3", "x");
+    writeFile(dir / "a.mp3", "x");
+    writeFile(dir / "one/c.mp3", "x");
+    writeFile(dir / "one/deep/e.mp3", "x");
+    writeFile(dir / "two/d.mp3", "x");
+    commands.scanFolder(dir.path(), true);
+    EXPECT_EQ(paths(), (std::vector<std::string>{dir / "a.mp3", dir / "b.mp3", dir / "one/c.mp3", dir / "two/d.mp3",
                                                  dir / "one/deep/e.mp3"}));
-    EXPECT_EQ(list.GetCellContent(3, colPath), dir / "one/");
-    EXPECT_EQ(commands.NrTotalFiles, 5);
+    EXPECT_EQ(list.getCellContent(3, colPath), dir / "one/");
+    EXPECT_EQ(commands.nrTotalFiles, 5);
     std::smatch m;
-    const std::string text = commands.LastScanText();
+    const std::string text = commands.lastScanText();
     ASSERT_TRUE(std::regex_match(text, m, kScannedText)) << text;
     EXPECT_EQ(m[1], "5");
-    EXPECT_EQ(ui.LastOf(3), text);
-    EXPECT_EQ(ui.LastOf(1), "Total: 5 files (0 MB)");
+    EXPECT_EQ(ui.lastOf(3), text);
+    EXPECT_EQ(ui.lastOf(1), "Total: 5 files (0 MB)");
 
-    list.Clear();
-    commands.NrTotalFiles = 0;
-    commands.ScanFolder(dir.path(), false);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a.mp3", "b.mp3"}));
+    list.clear();
+    commands.nrTotalFiles = 0;
+    commands.scanFolder(dir.path(), false);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.mp3", "b.mp3"}));
 }
 
 TEST_F(ListFixture, FolderFormsAndMissingFolders) {
-    WriteFile(dir / "a.mp3", "x");
-    commands.ScanFolder(dir.path() + "/", false);  // doubled final "/"
-    EXPECT_EQ(Paths(), (std::vector<std::string>{dir / "a.mp3"}));
-    commands.ScanFolder(RemoveBackslash(dir.path()), false);  // without the final "/"
-    EXPECT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.GetFullPath(2), dir / "a.mp3");
+    writeFile(dir / "a.mp3", "x");
+    commands.scanFolder(dir.path() + "/", false);  // doubled final "/"
+    EXPECT_EQ(paths(), (std::vector<std::string>{dir / "a.mp3"}));
+    commands.scanFolder(removeBackslash(dir.path()), false);  // without the final "/"
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_EQ(list.getFullPath(2), dir / "a.mp3");
 
     ui.statuses.clear();
-    commands.ScanFolder(dir / "missing/", true);
-    commands.ScanFolder(dir / "a.mp3", true);  // a file is no folder
-    EXPECT_EQ(list.Count(), 2);
+    commands.scanFolder(dir / "missing/", true);
+    commands.scanFolder(dir / "a.mp3", true);  // a file is no folder
+    EXPECT_EQ(list.count(), 2);
     EXPECT_TRUE(ui.statuses.empty());
 }
 
 TEST_F(ListFixture, FileTypesMatchTheLowerCaseExtensionExactly) {
-    for (const char* name : {"README", "song.MP3", "notes.txt", "x.Mp3", "cover.jpg"}) WriteFile(dir / name, "x");
-    settings.FileTypes = {"mp3", "readme"};
-    commands.ScanFolder(dir.path(), false);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"README", "song.MP3", "x.Mp3"}));
+    for (const char* name : {"README", "song.MP3", "notes.txt", "x.Mp3", "cover.jpg"}) writeFile(dir / name, "x");
+    settings.fileTypes = {"mp3", "readme"};
+    commands.scanFolder(dir.path(), false);
+    EXPECT_EQ(names(), (std::vector<std::string>{"README", "song.MP3", "x.Mp3"}));
 
-    list.Clear();
-    settings.FileTypes = {"MP3", "TXT"};  // capitals never match
-    commands.ScanFolder(dir.path(), false);
-    EXPECT_EQ(list.Count(), 0);
+    list.clear();
+    settings.fileTypes = {"MP3", "TXT"};  // capitals never match
+    commands.scanFolder(dir.path(), false);
+    EXPECT_EQ(list.count(), 0);
 
-    settings.FileTypes = {"*"};
-    commands.ScanFolder(dir.path(), false);
-    EXPECT_EQ(list.Count(), 5);
+    settings.fileTypes = {"*"};
+    commands.scanFolder(dir.path(), false);
+    EXPECT_EQ(list.count(), 5);
 }
 
 TEST_F(ListFixture, OddEntriesAreListedOrSkippedAsFilesDeserve) {
-    WriteFile(dir / "empty.mp3", "");
-    WriteFile(dir / "three.mp3", "ID3");
-    MakeFolder(dir / "folder.mp3");
+    writeFile(dir / "empty.mp3", "");
+    writeFile(dir / "three.mp3", "ID3");
+    makeFolder(dir / "folder.mp3");
     ASSERT_EQ(::mkfifo((dir / "pipe.mp3").c_str(), 0600), 0);
     std::filesystem::create_symlink(dir / "three.mp3", dir / "link.mp3");
     std::filesystem::create_symlink(dir / "gone.mp3", dir / "dangling.mp3");
     const std::string latin1 = "caf\xE9.mp3";  // not UTF-8
-    WriteFile(dir / latin1, "x");
-    commands.ScanFolder(dir.path(), true);
-    EXPECT_EQ(Names(), (std::vector<std::string>{latin1, "empty.mp3", "link.mp3", "three.mp3"}));
-    EXPECT_EQ(list.GetFullPath(1), dir / latin1);
-    EXPECT_TRUE(PathExists(list.GetFullPath(1)));
-    EXPECT_EQ(list.GetCellContent(2, colSize), "0.00 MB");
+    writeFile(dir / latin1, "x");
+    commands.scanFolder(dir.path(), true);
+    EXPECT_EQ(names(), (std::vector<std::string>{latin1, "empty.mp3", "link.mp3", "three.mp3"}));
+    EXPECT_EQ(list.getFullPath(1), dir / latin1);
+    EXPECT_TRUE(pathExists(list.getFullPath(1)));
+    EXPECT_EQ(list.getCellContent(2, colSize), "0.00 MB");
 }
 
 TEST_F(ListFixture, SymbolicLinksNeverLoopOrDuplicate) {
-    WriteFile(dir / "top.mp3", "x");
-    WriteFile(dir / "sub/inner.mp3", "x");
+    writeFile(dir / "top.mp3", "x");
+    writeFile(dir / "sub/inner.mp3", "x");
     std::filesystem::create_directory_symlink(dir.path(), dir / "sub/loop");
     std::filesystem::create_directory_symlink(dir / "sub", dir / "sub/self");
     TempDir outside;
-    WriteFile(outside / "far.mp3", "x");
-    std::filesystem::create_directory_symlink(RemoveBackslash(outside.path()), dir / "sub/far");
-    commands.ScanFolder(dir.path(), true);
-    EXPECT_EQ(Paths(), (std::vector<std::string>{dir / "top.mp3", dir / "sub/inner.mp3", dir / "sub/far/far.mp3"}));
+    writeFile(outside / "far.mp3", "x");
+    std::filesystem::create_directory_symlink(removeBackslash(outside.path()), dir / "sub/far");
+    commands.scanFolder(dir.path(), true);
+    EXPECT_EQ(paths(), (std::vector<std::string>{dir / "top.mp3", dir / "sub/inner.mp3", dir / "sub/far/far.mp3"}));
 }
 
 TEST_F(ListFixture, UnreadableFoldersAreSkippedSilently) {
     if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
-    WriteFile(dir / "a.mp3", "x");
-    WriteFile(dir / "locked/b.mp3", "x");
+    writeFile(dir / "a.mp3", "x");
+    writeFile(dir / "locked/b.mp3", "x");
     ::chmod((dir / "locked").c_str(), 0);
-    commands.ScanFolder(dir.path(), true);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a.mp3"}));
+    commands.scanFolder(dir.path(), true);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.mp3"}));
     EXPECT_TRUE(ui.questions.empty());
 }
 
 TEST_F(ListFixture, PlaylistMetDuringScanIsImportedAndItsSizeCounted) {
-    WriteFile(dir / "music/a.mp3", "x");
-    WriteFile(dir / "other/b.mp3", "x");
+    writeFile(dir / "music/a.mp3", "x");
+    writeFile(dir / "other/b.mp3", "x");
     // A playlist of just over 2 MB naming a file in another folder.
-    WriteFile(dir / "music/list.m3u", "../other/b.mp3\n" + std::string(2 * 1024 * 1024 + 10, '#') + "\n");
-    settings.FileTypes = {"mp3", "m3u"};
-    commands.ScanFolder(dir / "music/", false);
-    EXPECT_EQ(Paths(), (std::vector<std::string>{dir / "music/a.mp3", dir / "other/b.mp3"}));
-    const auto totals = ui.Panel(1);
+    writeFile(dir / "music/list.m3u", "../other/b.mp3\n" + std::string(2 * 1024 * 1024 + 10, '#') + "\n");
+    settings.fileTypes = {"mp3", "m3u"};
+    commands.scanFolder(dir / "music/", false);
+    EXPECT_EQ(paths(), (std::vector<std::string>{dir / "music/a.mp3", dir / "other/b.mp3"}));
+    const auto totals = ui.panelTexts(1);
     ASSERT_EQ(totals.size(), 3u);
     EXPECT_EQ(totals[0], "Total: 1 files (0 MB)");
     EXPECT_EQ(totals[1], "Total: 1 files (2 MB)");  // the playlist is not counted as a file
-    EXPECT_EQ(totals[2], "Total: 2 files (0 MB)");  // UpdateTotals
-    EXPECT_EQ(commands.LastScanText().rfind("Scanned 1 files in ", 0), 0u);
+    EXPECT_EQ(totals[2], "Total: 2 files (0 MB)");  // updateTotals
+    EXPECT_EQ(commands.lastScanText().rfind("Scanned 1 files in ", 0), 0u);
 
-    list.Clear();
-    settings.FileTypes = {"*"};  // matched by "*", a playlist is an ordinary file
-    commands.ScanFolder(dir / "music/", false);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a.mp3", "list.m3u"}));
+    list.clear();
+    settings.fileTypes = {"*"};  // matched by "*", a playlist is an ordinary file
+    commands.scanFolder(dir / "music/", false);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.mp3", "list.m3u"}));
 }
 
 TEST_F(ListFixture, TotalsAddTheBytesBeforeConvertingToMegabytes) {
-    MakeSizedFile(dir / "a.mp3", 1024 * 1024 - 1);  // 1023.999 kB
-    MakeSizedFile(dir / "b.mp3", 1024 * 1024 - 1);
-    commands.ScanFolder(dir.path(), false);
-    const auto totals = ui.Panel(1);
+    makeSizedFile(dir / "a.mp3", 1024 * 1024 - 1);  // 1023.999 kB
+    makeSizedFile(dir / "b.mp3", 1024 * 1024 - 1);
+    commands.scanFolder(dir.path(), false);
+    const auto totals = ui.panelTexts(1);
     ASSERT_EQ(totals.size(), 3u);
     EXPECT_EQ(totals[0], "Total: 1 files (0 MB)");
     EXPECT_EQ(totals[1], "Total: 2 files (1 MB)");  // running: truncated
     EXPECT_EQ(totals[2], "Total: 2 files (2 MB)");  // final: kilobytes rounded first
-    EXPECT_EQ(commands.TotalMB(), 2);
+    EXPECT_EQ(commands.totalMb(), 2);
 
     // Half a kilobyte of the sum rounds to the even neighbour.
-    list.Clear();
-    MakeSizedFile(dir / "a.mp3", 1023 * 1024 + 512);
-    MakeSizedFile(dir / "b.mp3", 1024 + 512);  // 1026 kB together
-    commands.ScanFolder(dir.path(), false);
-    EXPECT_EQ(commands.TotalMB(), 1);
+    list.clear();
+    makeSizedFile(dir / "a.mp3", 1023 * 1024 + 512);
+    makeSizedFile(dir / "b.mp3", 1024 + 512);  // 1026 kB together
+    commands.scanFolder(dir.path(), false);
+    EXPECT_EQ(commands.totalMb(), 1);
     ::unlink((dir / "a.mp3").c_str());  // a vanished file counts nothing
-    EXPECT_EQ(commands.TotalMB(), 0);
+    EXPECT_EQ(commands.totalMb(), 0);
 
     // Many small files: each under a megabyte, together far more.
-    commands.ClearFileList();
+    commands.clearFileList();
     ui.statuses.clear();
-    for (int i = 0; i < 2000; ++i) MakeSizedFile(dir / ("many/" + std::to_string(i) + ".mp3"), 650 * 1024);
-    commands.ScanFolder(dir / "many/", false);
-    EXPECT_EQ(ui.Panel(1).back(), "Total: 2000 files (1269 MB)");
-    EXPECT_EQ(ui.Panel(1)[1998], "Total: 1999 files (1268 MB)");
-    commands.UpdateTotals();
-    EXPECT_EQ(ui.LastOf(1), "Total: 2000 files (1269 MB)");
+    for (int i = 0; i < 2000; ++i) makeSizedFile(dir / ("many/" + std::to_string(i) + ".mp3"), 650 * 1024);
+    commands.scanFolder(dir / "many/", false);
+    EXPECT_EQ(ui.panelTexts(1).back(), "Total: 2000 files (1269 MB)");
+    EXPECT_EQ(ui.panelTexts(1)[1998], "Total: 1999 files (1268 MB)");
+    commands.updateTotals();
+    EXPECT_EQ(ui.lastOf(1), "Total: 2000 files (1269 MB)");
 }
 
 TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
-    MakeSizedFile(dir / "big.dat", 1294467072LL);  // 1234.5 MB
+    makeSizedFile(dir / "big.dat", 1294467072LL);  // 1234.5 MB
     clsFile file;
-    ASSERT_TRUE(file.ReadFile(dir / "big.dat", false));
+    ASSERT_TRUE(file.readFile(dir / "big.dat", false));
     auto tag = std::make_unique<FakeTag>();
     tag->values = {{tvArtist, "Artist"}, {tvAlbum, "Album"}, {tvTitle, "Title"}, {tvTrack, "7/12"},
                    {tvYear, "1999"},     {tvGenre, "Rock"},   {tvComment, "c"}};
@@ -244,169 +244,169 @@ TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
     auto audio = std::make_unique<FakeAudio>();
     audio->info = {{aiBitRate, "128999"}, {aiSampleRate, "44100"}, {aiDuration, "185"}};
     FakeAudio* audioPtr = audio.get();
-    file.SetTag(std::move(tag));
-    file.SetAudio(std::move(audio));
+    file.setTag(std::move(tag));
+    file.setAudio(std::move(audio));
 
     settings.bAutoReadTags = true;
-    const int row = list.AddRow("big.dat");
-    commands.UpdateListItem(row, file);
+    const int row = list.addRow("big.dat");
+    commands.updateListItem(row, file);
     const std::vector<std::string> expected{"big.dat", dir.path(), "1 234.50 MB", "Artist", "Album", "Title",
                                             "07/12",   "1999",     "Rock",        "c",      "128",   "44.1",
                                             "ID3v1+Lyrics & ID3v2", "03:05"};
-    for (int col = 1; col <= kColumnCount; ++col) EXPECT_EQ(list.GetCellContent(row, col), expected[col - 1]) << col;
+    for (int col = 1; col <= kColumnCount; ++col) EXPECT_EQ(list.getCellContent(row, col), expected[col - 1]) << col;
 
     const std::pair<std::set<int>, std::string> kinds[] = {
         {{}, ""},           {{tkID3v1}, "ID3v1"}, {{tkLyrics3}, "+Lyrics"}, {{tkID3v2}, "ID3v2"},
         {{tkID3v1, tkID3v2}, "ID3v1 & ID3v2"}, {{tkLyrics3, tkID3v2}, "+Lyrics & ID3v2"}};
     for (const auto& [set, text] : kinds) {
         tagPtr->kinds = set;
-        commands.UpdateListItem(row, file);
-        EXPECT_EQ(list.GetCellContent(row, colTags), text);
+        commands.updateListItem(row, file);
+        EXPECT_EQ(list.getCellContent(row, colTags), text);
     }
 
     audioPtr->info = {{aiBitRate, "0"}, {aiSampleRate, "22050"}, {aiDuration, "4500"}};
     tagPtr->values[tvTrack] = "123";
-    commands.UpdateListItem(row, file);
-    EXPECT_EQ(list.GetCellContent(row, colBitrate), "0");
-    EXPECT_EQ(list.GetCellContent(row, colSamplerate), "22.1");
-    EXPECT_EQ(list.GetCellContent(row, colDuration), "75:00");
-    EXPECT_EQ(list.GetCellContent(row, colTrack), "123");
+    commands.updateListItem(row, file);
+    EXPECT_EQ(list.getCellContent(row, colBitrate), "0");
+    EXPECT_EQ(list.getCellContent(row, colSamplerate), "22.1");
+    EXPECT_EQ(list.getCellContent(row, colDuration), "75:00");
+    EXPECT_EQ(list.getCellContent(row, colTrack), "123");
 
     settings.bPadTrackNr = false;
     tagPtr->values[tvTrack] = "7";
     audioPtr->info.clear();  // what the null reader gives: no audio cells
-    commands.UpdateListItem(row, file);
-    EXPECT_EQ(list.GetCellContent(row, colTrack), "7");
-    EXPECT_EQ(list.GetCellContent(row, colBitrate), "");
-    EXPECT_EQ(list.GetCellContent(row, colSamplerate), "");
-    EXPECT_EQ(list.GetCellContent(row, colDuration), "");
+    commands.updateListItem(row, file);
+    EXPECT_EQ(list.getCellContent(row, colTrack), "7");
+    EXPECT_EQ(list.getCellContent(row, colBitrate), "");
+    EXPECT_EQ(list.getCellContent(row, colSamplerate), "");
+    EXPECT_EQ(list.getCellContent(row, colDuration), "");
 
     // Without automatic tag reading only name, folder and size are filled.
     settings.bAutoReadTags = false;
-    const int plain = list.AddRow("big.dat");
-    commands.UpdateListItem(plain, file);
-    EXPECT_EQ(list.GetCellContent(plain, colSize), "1 234.50 MB");
-    EXPECT_EQ(list.GetCellContent(plain, colArtist), "");
-    EXPECT_EQ(list.GetCellContent(plain, colTags), "");
+    const int plain = list.addRow("big.dat");
+    commands.updateListItem(plain, file);
+    EXPECT_EQ(list.getCellContent(plain, colSize), "1 234.50 MB");
+    EXPECT_EQ(list.getCellContent(plain, colArtist), "");
+    EXPECT_EQ(list.getCellContent(plain, colTags), "");
 
     clsFile unread;  // a file object that holds no file changes nothing
-    commands.UpdateListItem(plain, unread);
-    commands.UpdateListItem(99, file);
-    EXPECT_EQ(list.GetCellContent(plain, colFilename), "big.dat");
+    commands.updateListItem(plain, unread);
+    commands.updateListItem(99, file);
+    EXPECT_EQ(list.getCellContent(plain, colFilename), "big.dat");
 }
 
 TEST_F(ListFixture, ShowFileFillsNamesAndSizeOrDropsAVanishedRow) {
-    MakeSizedFile(dir / "a.mp3", 5000);
-    WriteFile(dir / "b.mp3", "x");
-    commands.ScanFolder(dir.path(), false);
-    ASSERT_TRUE(commands.ShowFile(1));
-    EXPECT_EQ(ui.LastOf(2), "Filesize: 4 kB");
+    makeSizedFile(dir / "a.mp3", 5000);
+    writeFile(dir / "b.mp3", "x");
+    commands.scanFolder(dir.path(), false);
+    ASSERT_TRUE(commands.showFile(1));
+    EXPECT_EQ(ui.lastOf(2), "Filesize: 4 kB");
     EXPECT_EQ(ui.oldName, "a.mp3");
     EXPECT_EQ(ui.newName, "a.mp3");
-    EXPECT_EQ(commands.filCurrent().FullPath(), dir / "a.mp3");
+    EXPECT_EQ(commands.filCurrent().fullPath(), dir / "a.mp3");
 
-    commands.NewNameBuilder = [](clsFile& f) { return "new " + f.name(); };
+    commands.newNameBuilder = [](clsFile& f) { return "new " + f.name(); };
     std::string shown;
-    commands.FileShown = [&shown](clsFile& f) { shown = f.name(); };
-    ASSERT_TRUE(commands.ShowFile(2));
+    commands.fileShown = [&shown](clsFile& f) { shown = f.name(); };
+    ASSERT_TRUE(commands.showFile(2));
     EXPECT_EQ(ui.newName, "new b.mp3");
     EXPECT_EQ(shown, "b.mp3");
 
     ::unlink((dir / "a.mp3").c_str());
-    EXPECT_FALSE(commands.ShowFile(1));
+    EXPECT_FALSE(commands.showFile(1));
     EXPECT_EQ(ui.oldName, "The File Does Not Exist!");
-    EXPECT_EQ(Names(), (std::vector<std::string>{"b.mp3"}));
-    EXPECT_EQ(ui.LastOf(1), "Total: 1 files (0 MB)");
+    EXPECT_EQ(names(), (std::vector<std::string>{"b.mp3"}));
+    EXPECT_EQ(ui.lastOf(1), "Total: 1 files (0 MB)");
 }
 
 TEST_F(ListFixture, SelectionAndMultiChangeRules) {
-    for (const char* n : {"1.mp3", "2.mp3", "3.mp3", "4.mp3"}) WriteFile(dir / n, "x");
-    commands.ScanFolder(dir.path(), false);
+    for (const char* n : {"1.mp3", "2.mp3", "3.mp3", "4.mp3"}) writeFile(dir / n, "x");
+    commands.scanFolder(dir.path(), false);
 
-    commands.MouseDown(true);
+    commands.mouseDown(true);
     EXPECT_TRUE(commands.bMultiChange);
-    commands.MouseDown(false);
+    commands.mouseDown(false);
     EXPECT_FALSE(commands.bMultiChange);
     const int cleared = ui.panesCleared;
-    commands.MouseDrag(-44.9);
+    commands.mouseDrag(-44.9);
     EXPECT_FALSE(commands.bMultiChange);
-    commands.MouseDrag(-45);
+    commands.mouseDrag(-45);
     EXPECT_TRUE(commands.bMultiChange);
     EXPECT_EQ(ui.panesCleared, cleared + 1);
 
     // A lone selected row is shown.
-    commands.MouseDown(false);
-    list.SetSelected(2, true);
-    EXPECT_TRUE(commands.RowClicked(2));
+    commands.mouseDown(false);
+    list.setSelected(2, true);
+    EXPECT_TRUE(commands.rowClicked(2));
     EXPECT_EQ(ui.oldName, "2.mp3");
 
     // Ctrl-click on a neighbour of a selected row: multi-change, current file let go.
-    list.SetSelected(3, true);
-    EXPECT_FALSE(commands.RowClicked(3));
+    list.setSelected(3, true);
+    EXPECT_FALSE(commands.rowClicked(3));
     EXPECT_TRUE(commands.bMultiChange);
-    EXPECT_EQ(commands.filCurrent().FullPath(), "");
+    EXPECT_EQ(commands.filCurrent().fullPath(), "");
 
     // A selected row that is no neighbour does not switch modes.
-    commands.MouseDown(false);
-    list.ClearSelection();
-    list.SetSelected(1, true);
-    list.SetSelected(4, true);
-    EXPECT_TRUE(commands.RowClicked(4));
+    commands.mouseDown(false);
+    list.clearSelection();
+    list.setSelected(1, true);
+    list.setSelected(4, true);
+    EXPECT_TRUE(commands.rowClicked(4));
     EXPECT_FALSE(commands.bMultiChange);
 
-    commands.MouseDown(false);
-    commands.SelectAllFiles();
-    EXPECT_EQ(list.SelectedCount(), 4);
+    commands.mouseDown(false);
+    commands.selectAllFiles();
+    EXPECT_EQ(list.selectedCount(), 4);
     EXPECT_TRUE(commands.bMultiChange);
-    list.SetSelected(2, false);
-    commands.InvertSelection();
-    EXPECT_EQ(list.SelectedCount(), 1);
-    EXPECT_TRUE(list.Selected(2));
+    list.setSelected(2, false);
+    commands.invertSelection();
+    EXPECT_EQ(list.selectedCount(), 1);
+    EXPECT_TRUE(list.selected(2));
 
-    commands.NrTotalFiles = 0;  // nothing counted: clicks do nothing
-    EXPECT_FALSE(commands.RowClicked(2));
+    commands.nrTotalFiles = 0;  // nothing counted: clicks do nothing
+    EXPECT_FALSE(commands.rowClicked(2));
 }
 
 TEST_F(ListFixture, RemovalCommands) {
-    for (const char* n : {"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}) WriteFile(dir / n, "x");
-    commands.ScanFolder(dir.path(), false);
+    for (const char* n : {"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}) writeFile(dir / n, "x");
+    commands.scanFolder(dir.path(), false);
 
-    list.SetSelected(2, true);
-    list.SetSelected(3, true);
-    commands.ShowFile(1);
-    commands.RemoveSelectedFromList();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"1.mp3", "4.mp3", "5.mp3"}));
-    EXPECT_EQ(commands.NrTotalFiles, 3);
-    EXPECT_EQ(commands.filCurrent().FullPath(), "");
-    EXPECT_TRUE(PathExists(dir / "2.mp3"));
+    list.setSelected(2, true);
+    list.setSelected(3, true);
+    commands.showFile(1);
+    commands.removeSelectedFromList();
+    EXPECT_EQ(names(), (std::vector<std::string>{"1.mp3", "4.mp3", "5.mp3"}));
+    EXPECT_EQ(commands.nrTotalFiles, 3);
+    EXPECT_EQ(commands.filCurrent().fullPath(), "");
+    EXPECT_TRUE(pathExists(dir / "2.mp3"));
 
     ::unlink((dir / "4.mp3").c_str());
-    commands.RemoveNonexistentFiles();
-    EXPECT_EQ(Names(), (std::vector<std::string>{"1.mp3", "5.mp3"}));
-    EXPECT_EQ(ui.LastOf(1), "Total: 2 files (0 MB)");
+    commands.removeNonexistentFiles();
+    EXPECT_EQ(names(), (std::vector<std::string>{"1.mp3", "5.mp3"}));
+    EXPECT_EQ(ui.lastOf(1), "Total: 2 files (0 MB)");
 
-    commands.ClearFileList();
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(commands.NrTotalFiles, 0);
-    EXPECT_EQ(ui.LastOf(1), "Total: 0 files (0 MB)");
+    commands.clearFileList();
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(commands.nrTotalFiles, 0);
+    EXPECT_EQ(ui.lastOf(1), "Total: 0 files (0 MB)");
 }
 
 TEST_F(ListFixture, DeleteWalksFromTheEndAndKeepsRowsThatFailed) {
-    for (const char* n : {"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}) WriteFile(dir / n, "x");
-    commands.ScanFolder(dir.path(), false);
-    for (int row : {2, 3, 5}) list.SetSelected(row, true);
+    for (const char* n : {"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}) writeFile(dir / n, "x");
+    commands.scanFolder(dir.path(), false);
+    for (int row : {2, 3, 5}) list.setSelected(row, true);
 
     std::vector<std::string> trashed;
     const std::string failing = dir / "3.mp3";
-    SetTrashHandler([&](const std::string& path) {
+    setTrashHandler([&](const std::string& path) {
         trashed.push_back(path);
         if (path == failing) return EACCES;
         return ::unlink(path.c_str()) == 0 ? 0 : errno;
     });
     settings.bRecycleFiles = true;
     ui.answers = {anNo};
-    commands.DeleteSelectedFiles();
-    EXPECT_EQ(list.Count(), 5);
+    commands.deleteSelectedFiles();
+    EXPECT_EQ(list.count(), 5);
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(ui.questions[0].text, "Are you sure you want to move ALL selected file(s) to recycle bin?");
     EXPECT_EQ(ui.questions[0].buttons, mbYesNo);
@@ -414,38 +414,38 @@ TEST_F(ListFixture, DeleteWalksFromTheEndAndKeepsRowsThatFailed) {
     EXPECT_EQ(ui.questions[0].title, "Vorda");
 
     ui.answers = {anYes};
-    commands.DeleteSelectedFiles();
-    SetTrashHandler(nullptr);
+    commands.deleteSelectedFiles();
+    setTrashHandler(nullptr);
     EXPECT_EQ(trashed, (std::vector<std::string>{dir / "5.mp3", dir / "3.mp3", dir / "2.mp3"}));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"1.mp3", "3.mp3", "4.mp3"}));
-    EXPECT_TRUE(list.Selected(2));
-    EXPECT_EQ(commands.NrTotalFiles, 3);
+    EXPECT_EQ(names(), (std::vector<std::string>{"1.mp3", "3.mp3", "4.mp3"}));
+    EXPECT_TRUE(list.selected(2));
+    EXPECT_EQ(commands.nrTotalFiles, 3);
     // The failure is reported once, with the count and the first error.
     ASSERT_EQ(ui.questions.size(), 3u);
     EXPECT_EQ(ui.questions[2].text, "Delete failed for 1 file.\r\n\r\nFirst error: " + failing + ": Error " +
-                                        std::to_string(EACCES) + " " + ErrorText(EACCES));
+                                        std::to_string(EACCES) + " " + errorText(EACCES));
     EXPECT_EQ(ui.questions[2].buttons, mbOK);
     EXPECT_EQ(ui.questions[2].icon, miError);
 
     settings.bRecycleFiles = false;
     ui.answers = {anYes};
-    commands.DeleteSelectedFiles();
+    commands.deleteSelectedFiles();
     EXPECT_EQ(ui.questions.back().text, "Are you sure you want to delete ALL selected file(s) from your harddrive?");
-    EXPECT_FALSE(PathExists(dir / "3.mp3"));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"1.mp3", "4.mp3"}));
+    EXPECT_FALSE(pathExists(dir / "3.mp3"));
+    EXPECT_EQ(names(), (std::vector<std::string>{"1.mp3", "4.mp3"}));
 
     // Files that cannot go (a name that became a folder, a file in a locked folder) are
     // counted; the first one met (from the end) is named.
-    WriteFile(dir / "locked/6.mp3", "x");
-    commands.AddToFileList("6.mp3", dir / "locked/");
-    commands.AddToFileList("1.mp3", dir.path());
+    writeFile(dir / "locked/6.mp3", "x");
+    commands.addToFileList("6.mp3", dir / "locked/");
+    commands.addToFileList("1.mp3", dir.path());
     ::unlink((dir / "1.mp3").c_str());
-    MakeFolder(dir / "1.mp3");
+    makeFolder(dir / "1.mp3");
     ::chmod((dir / "locked").c_str(), 0500);
-    list.SelectAll();
+    list.selectAll();
     ui.answers = {anYes};
     const size_t before = ui.questions.size();
-    commands.DeleteSelectedFiles();
+    commands.deleteSelectedFiles();
     ::chmod((dir / "locked").c_str(), 0700);
     const bool root = ::geteuid() == 0;  // root may delete from a locked folder
     ASSERT_EQ(ui.questions.size(), before + 2);
@@ -454,38 +454,38 @@ TEST_F(ListFixture, DeleteWalksFromTheEndAndKeepsRowsThatFailed) {
     EXPECT_NE(ui.questions.back().text.find("First error: " + dir / "1.mp3: Error " + std::to_string(EISDIR)),
               std::string::npos);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "1.mp3"));
-    EXPECT_EQ(list.Count(), root ? 2 : 3);
+    EXPECT_EQ(list.count(), root ? 2 : 3);
 
-    commands.ClearFileList();
+    commands.clearFileList();
     const size_t asked = ui.questions.size();
-    commands.DeleteSelectedFiles();  // nothing listed: not even a question
+    commands.deleteSelectedFiles();  // nothing listed: not even a question
     EXPECT_EQ(ui.questions.size(), asked);
 
     // Nothing fails: no message after the question.
-    WriteFile(dir / "7.mp3", "x");
-    commands.AddToFileList("7.mp3", dir.path());
-    list.SelectAll();
+    writeFile(dir / "7.mp3", "x");
+    commands.addToFileList("7.mp3", dir.path());
+    list.selectAll();
     ui.answers = {anYes};
-    commands.DeleteSelectedFiles();
+    commands.deleteSelectedFiles();
     EXPECT_EQ(ui.questions.size(), asked + 1);
-    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.count(), 0);
 }
 
 TEST_F(ListFixture, DroppedAndChosenPaths) {
-    WriteFile(dir / "folder/a.mp3", "x");
-    WriteFile(dir / "folder/sub/b.mp3", "x");
-    WriteFile(dir / "notes.txt", "x");
-    WriteFile(dir / "c.mp3", "x");
-    WriteFile(dir / "list.pls", "[playlist]\nFile1=c.mp3\n");
-    commands.DropPaths({dir / "folder", dir / "notes.txt", dir / "list.pls", "   "}, true);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a.mp3", "b.mp3", "notes.txt", "c.mp3"}));
-    EXPECT_EQ(commands.NrTotalFiles, 4);
+    writeFile(dir / "folder/a.mp3", "x");
+    writeFile(dir / "folder/sub/b.mp3", "x");
+    writeFile(dir / "notes.txt", "x");
+    writeFile(dir / "c.mp3", "x");
+    writeFile(dir / "list.pls", "[playlist]\nFile1=c.mp3\n");
+    commands.dropPaths({dir / "folder", dir / "notes.txt", dir / "list.pls", "   "}, true);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.mp3", "b.mp3", "notes.txt", "c.mp3"}));
+    EXPECT_EQ(commands.nrTotalFiles, 4);
 
-    list.Clear();
-    commands.AddChosenFiles({dir / "list.pls"}, false);  // the filter decides, not the extension
-    EXPECT_EQ(Names(), (std::vector<std::string>{"list.pls"}));
-    EXPECT_EQ(settings.sLastDir, RemoveBackslash(dir.path()));
-    commands.AddChosenFiles({dir / "list.pls", dir / "list.pls"}, true);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"list.pls", "c.mp3", "c.mp3"}));
-    EXPECT_EQ(ui.LastOf(1), "Total: 3 files (0 MB)");
+    list.clear();
+    commands.addChosenFiles({dir / "list.pls"}, false);  // the filter decides, not the extension
+    EXPECT_EQ(names(), (std::vector<std::string>{"list.pls"}));
+    EXPECT_EQ(settings.sLastDir, removeBackslash(dir.path()));
+    commands.addChosenFiles({dir / "list.pls", dir / "list.pls"}, true);
+    EXPECT_EQ(names(), (std::vector<std::string>{"list.pls", "c.mp3", "c.mp3"}));
+    EXPECT_EQ(ui.lastOf(1), "Total: 3 files (0 MB)");
 }

@@ -10,35 +10,35 @@
 
 using namespace vorda;
 using namespace std::string_literals;
-using initest::ReadText;
-using initest::WriteText;
+using initest::readText;
+using initest::writeText;
 
 namespace {
 
-Settings LoadFrom(const std::string& path)
+Settings loadFrom(const std::string& path)
 {
     Settings s;
-    s.Load(IniFile(path));
+    s.load(IniFile(path));
     return s;
 }
 
-void ExpectDefaults(const Settings& s)
+void expectDefaults(const Settings& s)
 {
     const Settings d;
-    EXPECT_EQ(s.InPatterns, std::vector<std::string>{""});
-    EXPECT_EQ(s.Replaces, d.Replaces);
-    EXPECT_EQ(s.FileTypes, std::vector<std::string>{"mp3"});
+    EXPECT_EQ(s.inPatterns, std::vector<std::string>{""});
+    EXPECT_EQ(s.replaces, d.replaces);
+    EXPECT_EQ(s.fileTypes, std::vector<std::string>{"mp3"});
     EXPECT_EQ(s.sCurrentPathPattern, "<uletter>/<artist>/");
     EXPECT_EQ(s.sCurrentAlbumPattern, "<uletter>/<artist>/<album> (<year>)/");
-    EXPECT_EQ(s.sRemovedChars, DefaultRemovedChars());
+    EXPECT_EQ(s.sRemovedChars, defaultRemovedChars());
     EXPECT_EQ(s.sTargetDir, d.sTargetDir);
-    EXPECT_EQ(s.RemoteHost, "gnudb.gnudb.org");
-    EXPECT_EQ(s.RemotePort, 8880);
-    EXPECT_EQ(s.UserHost, "localhost");
-    EXPECT_EQ(s.Method, 4);
+    EXPECT_EQ(s.remoteHost, "gnudb.gnudb.org");
+    EXPECT_EQ(s.remotePort, 8880);
+    EXPECT_EQ(s.userHost, "localhost");
+    EXPECT_EQ(s.method, 4);
     EXPECT_EQ(s.bFixFilenames, 1);
     EXPECT_TRUE(s.bUseTags);
-    EXPECT_EQ(s.ColSize[0], 400);
+    EXPECT_EQ(s.colSize[0], 400);
 }
 
 }  // namespace
@@ -46,9 +46,9 @@ void ExpectDefaults(const Settings& s)
 TEST(Settings, FreshStartAndUnusableFilesGiveTheDefaults)
 {
     initest::TempDir dir;
-    ExpectDefaults(LoadFrom(dir / "missing.ini"));
+    expectDefaults(loadFrom(dir / "missing.ini"));
     std::filesystem::create_directory(dir / "folder.ini");
-    ExpectDefaults(LoadFrom(dir / "folder.ini"));
+    expectDefaults(loadFrom(dir / "folder.ini"));
 }
 
 TEST(Settings, DamagedFileKeepsWhatCanBeReadThroughLoadAndSave)
@@ -59,26 +59,26 @@ TEST(Settings, DamagedFileKeepsWhatCanBeReadThroughLoadAndSave)
                                 "[OutPatterns]\nsCurrentOutPattern=<track>\xB6-\xB6<title>\nnofOutPatterns=1\n"
                                 "sOutPattern0=<artist>\nsOutPattern1=<title>\n"
                                 "[Bookmarks]\nFavouriteDir0=/music/a/\nFavouriteDir3=/music/d/\n"s;
-    WriteText(path, damaged);
-    Settings s = LoadFrom(path);
-    EXPECT_EQ(s.Method, 2);
+    writeText(path, damaged);
+    Settings s = loadFrom(path);
+    EXPECT_EQ(s.method, 2);
     EXPECT_EQ(s.sTargetDir, "/music/sorted/");
     EXPECT_EQ(s.sCurrentOutPattern, "<track> - <title>");
-    EXPECT_EQ(s.OutPatterns, (std::vector<std::string>{"<artist>", "<title>"}));
-    EXPECT_EQ(s.FavouriteDir[0], "/music/a/");
-    EXPECT_EQ(s.FavouriteDir[3], "/music/d/");
+    EXPECT_EQ(s.outPatterns, (std::vector<std::string>{"<artist>", "<title>"}));
+    EXPECT_EQ(s.favouriteDir[0], "/music/a/");
+    EXPECT_EQ(s.favouriteDir[3], "/music/d/");
 
     // What the window saves at exit keeps all of it, and the damaged file is kept beside it.
     IniFile ini(path);
-    s.SaveMain(ini);
-    EXPECT_EQ(ReadText(path + ".bak"), damaged);
-    EXPECT_EQ(ReadText(path).find('\0'), std::string::npos);
-    const Settings again = LoadFrom(path);
+    s.saveMain(ini);
+    EXPECT_EQ(readText(path + ".bak"), damaged);
+    EXPECT_EQ(readText(path).find('\0'), std::string::npos);
+    const Settings again = loadFrom(path);
     EXPECT_EQ(again.sTargetDir, "/music/sorted/");
     EXPECT_EQ(again.sCurrentOutPattern, "<track> - <title>");
-    EXPECT_EQ(again.OutPatterns, s.OutPatterns);
-    EXPECT_EQ(again.FavouriteDir, s.FavouriteDir);
-    EXPECT_EQ(IniFile(path).FileCondition(), IniFile::Condition::Ok);
+    EXPECT_EQ(again.outPatterns, s.outPatterns);
+    EXPECT_EQ(again.favouriteDir, s.favouriteDir);
+    EXPECT_EQ(IniFile(path).fileCondition(), IniFile::Condition::Ok);
 }
 
 TEST(Settings, LongFoldersAndPatternsComeBackWhole)
@@ -89,49 +89,49 @@ TEST(Settings, LongFoldersAndPatternsComeBackWhole)
     for (int i = 0; i < 30; ++i) s.sTargetDir += "A rather long folder name " + std::to_string(i) + "/";
     s.sCurrentAlbumPattern = "";
     for (int i = 0; i < 40; ++i) s.sCurrentAlbumPattern += "<artist> - <album> ";
-    s.FavouriteDir[2] = s.sTargetDir + "Bookmarked/";
+    s.favouriteDir[2] = s.sTargetDir + "Bookmarked/";
     IniFile ini(dir / "settings.ini");
-    s.SaveMain(ini);
-    const Settings back = LoadFrom(dir / "settings.ini");
+    s.saveMain(ini);
+    const Settings back = loadFrom(dir / "settings.ini");
     ASSERT_GT(back.sTargetDir.size(), 199u);
     EXPECT_EQ(back.sTargetDir, s.sTargetDir);
     EXPECT_EQ(back.sCurrentAlbumPattern, s.sCurrentAlbumPattern);
-    EXPECT_EQ(back.FavouriteDir[2], s.FavouriteDir[2]);
+    EXPECT_EQ(back.favouriteDir[2], s.favouriteDir[2]);
 }
 
 TEST(Settings, NoticeSaysWhatHappensToAnUnusableFile)
 {
     initest::TempDir dir;
-    EXPECT_EQ(SettingsFileNotice(IniFile(dir / "missing.ini"), true), "");
-    WriteText(dir / "ok.ini", "[General]\nMethod=2\n");
-    EXPECT_EQ(SettingsFileNotice(IniFile(dir / "ok.ini"), true), "");
+    EXPECT_EQ(settingsFileNotice(IniFile(dir / "missing.ini"), true), "");
+    writeText(dir / "ok.ini", "[General]\nMethod=2\n");
+    EXPECT_EQ(settingsFileNotice(IniFile(dir / "ok.ini"), true), "");
 
-    WriteText(dir / "bad.ini", "[General]\nMethod=2\0\n"s);
-    const std::string window = SettingsFileNotice(IniFile(dir / "bad.ini"), true);
+    writeText(dir / "bad.ini", "[General]\nMethod=2\0\n"s);
+    const std::string window = settingsFileNotice(IniFile(dir / "bad.ini"), true);
     EXPECT_NE(window.find(dir / "bad.ini"), std::string::npos);
     EXPECT_NE(window.find("could not be read completely: it holds zero bytes"), std::string::npos);
     EXPECT_NE(window.find(dir / "bad.ini.bak"), std::string::npos);
-    const std::string cli = SettingsFileNotice(IniFile(dir / "bad.ini"), false);
+    const std::string cli = settingsFileNotice(IniFile(dir / "bad.ini"), false);
     EXPECT_NE(cli.find("zero bytes"), std::string::npos);
     EXPECT_EQ(cli.find(".bak"), std::string::npos);  // the command line never writes
 
     ::chmod((dir / "ok.ini").c_str(), 0444);
-    EXPECT_NE(SettingsFileNotice(IniFile(dir / "ok.ini"), true).find("is read-only"), std::string::npos);
-    EXPECT_EQ(SettingsFileNotice(IniFile(dir / "ok.ini"), false), "");
+    EXPECT_NE(settingsFileNotice(IniFile(dir / "ok.ini"), true).find("is read-only"), std::string::npos);
+    EXPECT_EQ(settingsFileNotice(IniFile(dir / "ok.ini"), false), "");
     ::chmod((dir / "bad.ini").c_str(), 0444);
-    EXPECT_NE(SettingsFileNotice(IniFile(dir / "bad.ini"), true).find("is read-only and is left as it is"),
+    EXPECT_NE(settingsFileNotice(IniFile(dir / "bad.ini"), true).find("is read-only and is left as it is"),
               std::string::npos);
 
     std::filesystem::create_directory(dir / "folder.ini");
-    EXPECT_NE(SettingsFileNotice(IniFile(dir / "folder.ini"), true).find("could not be read (it is not a regular file)"),
+    EXPECT_NE(settingsFileNotice(IniFile(dir / "folder.ini"), true).find("could not be read (it is not a regular file)"),
               std::string::npos);
 }
 
 TEST(Settings, DefaultRemovedCharsHoldsThe112Characters)
 {
-    const std::string chars = DefaultRemovedChars();
-    EXPECT_TRUE(IsValidUtf8(chars));
-    EXPECT_EQ(Utf8CharCount(chars), 112u);
+    const std::string chars = defaultRemovedChars();
+    EXPECT_TRUE(isValidUtf8(chars));
+    EXPECT_EQ(utf8CharCount(chars), 112u);
     for (const char* kept : {"ä", "¶", "§", "Ø", "ü", "a", " "}) EXPECT_EQ(chars.find(kept), std::string::npos) << kept;
     for (const char* removed : {"^", "{", "}", "~", "\x7F", "€", "\xC2\x81", "\xC2\x9D", "Ÿ", "¡", "ÿ", "ß", "Ç"})
         EXPECT_NE(chars.find(removed), std::string::npos) << removed;
@@ -142,24 +142,24 @@ TEST(Settings, SpacesAreStoredAsPilcrowsAndComeBack)
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
     Settings s;
-    s.Replaces = {{" - ", "-"}, {"  ", " "}};
+    s.replaces = {{" - ", "-"}, {"  ", " "}};
     IniFile ini(path);
-    s.SaveReplaces(ini);
-    const std::string text = ReadText(path);
+    s.saveReplaces(ini);
+    const std::string text = readText(path);
     EXPECT_NE(text.find("sOldString0=\xC2\xB6-\xC2\xB6\n"), std::string::npos) << text;
     EXPECT_NE(text.find("nofReplaces=1\n"), std::string::npos);
-    EXPECT_EQ(LoadFrom(path).Replaces, s.Replaces);
+    EXPECT_EQ(loadFrom(path).replaces, s.replaces);
 
-    EXPECT_EQ(DecodeSettingValue("a\xB6" "b"), "a b");   // old ANSI file
-    EXPECT_EQ(DecodeSettingValue("\xC3\xB6"), "\xC3\xB6");  // "ö" ends in the byte 0xB6 too
-    EXPECT_EQ(EncodeSettingValue("a b"), "a\xC2\xB6" "b");
+    EXPECT_EQ(decodeSettingValue("a\xB6" "b"), "a b");   // old ANSI file
+    EXPECT_EQ(decodeSettingValue("\xC3\xB6"), "\xC3\xB6");  // "ö" ends in the byte 0xB6 too
+    EXPECT_EQ(encodeSettingValue("a b"), "a\xC2\xB6" "b");
 }
 
 TEST(Settings, TypedReadingRules)
 {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
-    WriteText(path,
+    writeText(path,
               "[general]\n"
               "bUseTags=fALSE\nbReadTags=0\nbAutoReadTags=yes\nbRecycleFiles=-1\n"
               "bFixFilenames=2.4\nbScanSubFolders=3\nbDetectInPattern=0abc\nbUseAlbumPattern=x\n"
@@ -169,7 +169,7 @@ TEST(Settings, TypedReadingRules)
               "[freedb]\nRemotePort=8881abc\n"
               "[Visual]\nFormWidth=12000.5\nColSize1=50\nColSize2=900\nColVisible3=False\nColPosition4=9\n"
               "ColSize5=wide\n");
-    const Settings s = LoadFrom(path);
+    const Settings s = loadFrom(path);
     EXPECT_FALSE(s.bUseTags);
     EXPECT_FALSE(s.bReadTags);
     EXPECT_TRUE(s.bAutoReadTags);  // not a boolean: default
@@ -181,22 +181,22 @@ TEST(Settings, TypedReadingRules)
     EXPECT_EQ(s.lAlbumSize, 5);
     EXPECT_EQ(s.iTrackDigits, 2);
     EXPECT_EQ(s.iMaxFNameLength, 100);
-    EXPECT_EQ(s.Method, 7);
+    EXPECT_EQ(s.method, 7);
     EXPECT_EQ(s.feaFileExistAction, feaAsk);
     EXPECT_EQ(s.sRemovedChars, "^{}");
-    EXPECT_EQ(s.FileTypes, std::vector<std::string>{"mp3"});
-    EXPECT_EQ(s.RemotePort, 8881);
-    EXPECT_EQ(s.FormWidth, 12000.5);
-    EXPECT_EQ(s.ColSize[0], 120);
-    EXPECT_EQ(s.ColSize[1], 900);
-    EXPECT_FALSE(s.ColVisible[2]);
-    EXPECT_EQ(s.ColPosition[3], 9);
-    EXPECT_EQ(s.ColSize[4], 400);
+    EXPECT_EQ(s.fileTypes, std::vector<std::string>{"mp3"});
+    EXPECT_EQ(s.remotePort, 8881);
+    EXPECT_EQ(s.formWidth, 12000.5);
+    EXPECT_EQ(s.colSize[0], 120);
+    EXPECT_EQ(s.colSize[1], 900);
+    EXPECT_FALSE(s.colVisible[2]);
+    EXPECT_EQ(s.colPosition[3], 9);
+    EXPECT_EQ(s.colSize[4], 400);
 
     IniFile ini(path);
-    EXPECT_EQ(GetLeadingNumberSetting(ini, "freedb", "RemotePort", 1), 8881);
-    EXPECT_EQ(GetLeadingNumberSetting(ini, "freedb", "Missing", 1), 1);
-    EXPECT_EQ(GetIntSetting(ini, "general", "bFixFilenames", 0), 2);
+    EXPECT_EQ(getLeadingNumberSetting(ini, "freedb", "RemotePort", 1), 8881);
+    EXPECT_EQ(getLeadingNumberSetting(ini, "freedb", "Missing", 1), 1);
+    EXPECT_EQ(getIntSetting(ini, "general", "bFixFilenames", 0), 2);
 }
 
 TEST(Settings, ListsRoundTrip)
@@ -204,100 +204,100 @@ TEST(Settings, ListsRoundTrip)
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
     Settings s;
-    s.InPatterns = {"<artist> - <title>", " <track> "};
-    s.OutPatterns = {};
-    s.FileTypes = {"mp3", "ogg", "*"};
+    s.inPatterns = {"<artist> - <title>", " <track> "};
+    s.outPatterns = {};
+    s.fileTypes = {"mp3", "ogg", "*"};
     IniFile ini(path);
-    s.SavePatternLists(ini);
-    s.SaveOptions(ini);
-    const std::string text = ReadText(path);
+    s.savePatternLists(ini);
+    s.saveOptions(ini);
+    const std::string text = readText(path);
     EXPECT_NE(text.find("nofOutPatterns=0\nsOutPattern0=\n"), std::string::npos) << text;
-    const Settings back = LoadFrom(path);
-    EXPECT_EQ(back.InPatterns, s.InPatterns);
-    EXPECT_EQ(back.OutPatterns, std::vector<std::string>{""});
-    EXPECT_EQ(back.FileTypes, s.FileTypes);
+    const Settings back = loadFrom(path);
+    EXPECT_EQ(back.inPatterns, s.inPatterns);
+    EXPECT_EQ(back.outPatterns, std::vector<std::string>{""});
+    EXPECT_EQ(back.fileTypes, s.fileTypes);
 
     // A damaged count neither loops for ever nor goes negative.
-    WriteText(path, "[InPatterns]\nnofInPatterns=-5\n[OutPatterns]\nnofOutPatterns=99999999999\n");
-    const Settings damaged = LoadFrom(path);
-    EXPECT_EQ(damaged.InPatterns.size(), 1u);
-    EXPECT_EQ(damaged.OutPatterns.size(), static_cast<size_t>(kMaxListIndex) + 1);
+    writeText(path, "[InPatterns]\nnofInPatterns=-5\n[OutPatterns]\nnofOutPatterns=99999999999\n");
+    const Settings damaged = loadFrom(path);
+    EXPECT_EQ(damaged.inPatterns.size(), 1u);
+    EXPECT_EQ(damaged.outPatterns.size(), static_cast<size_t>(kMaxListIndex) + 1);
 }
 
 TEST(Settings, SaveAndLoadRoundTripEveryOwner)
 {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
-    WriteText(path, "; kept\n[General]\nsFolderPattern=<album>\n");
+    writeText(path, "; kept\n[General]\nsFolderPattern=<album>\n");
     Settings s;
     s.bAdvancedMode = true;
     s.bFixFilenames = 2;
-    s.Method = 0;  // no method chosen: saved as Rename
+    s.method = 0;  // no method chosen: saved as Rename
     s.sTargetDir = "/music/ target /";
-    s.FavouriteDir[3] = "/fav/";
+    s.favouriteDir[3] = "/fav/";
     s.sCurrentInPattern = "<title>";
     s.bUseReplace = true;
     s.iTrackDigits = 3;
     s.sRemovedChars = "#$";
-    s.UseID3v2 = tuAlways;
+    s.useID3v2 = tuAlways;
     s.lMaxPaddingSize = -1;
-    s.RemotePort = 8000;
-    s.PlayerPath = "/usr/bin/vlc";
+    s.remotePort = 8000;
+    s.playerPath = "/usr/bin/vlc";
     IniFile ini(path);
-    s.SaveMain(ini);
-    s.SaveOptions(ini);
-    const Settings back = LoadFrom(path);
+    s.saveMain(ini);
+    s.saveOptions(ini);
+    const Settings back = loadFrom(path);
     EXPECT_TRUE(back.bAdvancedMode);
     EXPECT_EQ(back.bFixFilenames, 2);
-    EXPECT_EQ(back.Method, 4);
+    EXPECT_EQ(back.method, 4);
     EXPECT_EQ(back.sTargetDir, "/music/ target /");
-    EXPECT_EQ(back.FavouriteDir[3], "/fav/");
+    EXPECT_EQ(back.favouriteDir[3], "/fav/");
     EXPECT_EQ(back.sCurrentInPattern, "<title>");
     EXPECT_TRUE(back.bUseReplace);
     EXPECT_EQ(back.iTrackDigits, 3);
     EXPECT_EQ(back.sRemovedChars, "#$");
-    EXPECT_EQ(back.UseID3v2, tuAlways);
+    EXPECT_EQ(back.useID3v2, tuAlways);
     EXPECT_EQ(back.lMaxPaddingSize, -1);
-    EXPECT_EQ(back.RemotePort, 8000);
-    EXPECT_EQ(back.PlayerPath, "/usr/bin/vlc");
+    EXPECT_EQ(back.remotePort, 8000);
+    EXPECT_EQ(back.playerPath, "/usr/bin/vlc");
     EXPECT_EQ(back.sFolderPattern, "<album>");
-    EXPECT_EQ(ReadText(path).rfind("; kept\n[General]\nsFolderPattern=<album>\n", 0), 0u);
+    EXPECT_EQ(readText(path).rfind("; kept\n[General]\nsFolderPattern=<album>\n", 0), 0u);
 
     // A literal is written as text, not as a boolean.
-    WriteSetting(ini, "General", "sLastDir", "/x y/");
-    EXPECT_EQ(GetSetting(IniFile(path), "General", "sLastDir", ""), "/x y/");
+    writeSetting(ini, "General", "sLastDir", "/x y/");
+    EXPECT_EQ(getSetting(IniFile(path), "General", "sLastDir", ""), "/x y/");
 }
 
 TEST(Settings, SaveVisualFollowsTheWindowState)
 {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
-    WriteText(path, "[Visual]\nFormState=0\nFormWidth=11111\nFormHeight=7777\nColSize2=800\nColPosition2=5\n");
-    Settings s = LoadFrom(path);
-    s.FormWidth = 20000;
-    s.ColVisible[1] = false;
-    s.ColSize[1] = 0;
-    s.TreeSplit = 3000.25;
+    writeText(path, "[Visual]\nFormState=0\nFormWidth=11111\nFormHeight=7777\nColSize2=800\nColPosition2=5\n");
+    Settings s = loadFrom(path);
+    s.formWidth = 20000;
+    s.colVisible[1] = false;
+    s.colSize[1] = 0;
+    s.treeSplit = 3000.25;
     IniFile ini(path);
 
-    s.SaveVisual(ini, true, false);  // minimised: state and size stay
-    Settings back = LoadFrom(path);
-    EXPECT_EQ(back.FormWidth, 11111);
-    EXPECT_EQ(back.TreeSplit, 3000.25);
-    EXPECT_FALSE(back.ColVisible[1]);
-    EXPECT_EQ(back.ColSize[1], 800);  // a hidden column keeps its stored size and position
-    EXPECT_EQ(back.ColPosition[1], 5);
+    s.saveVisual(ini, true, false);  // minimised: state and size stay
+    Settings back = loadFrom(path);
+    EXPECT_EQ(back.formWidth, 11111);
+    EXPECT_EQ(back.treeSplit, 3000.25);
+    EXPECT_FALSE(back.colVisible[1]);
+    EXPECT_EQ(back.colSize[1], 800);  // a hidden column keeps its stored size and position
+    EXPECT_EQ(back.colPosition[1], 5);
 
-    s.SaveVisual(ini, false, true);  // maximised: state 2, size stays
-    back = LoadFrom(path);
-    EXPECT_EQ(back.FormState, 2);
-    EXPECT_EQ(back.FormWidth, 11111);
+    s.saveVisual(ini, false, true);  // maximised: state 2, size stays
+    back = loadFrom(path);
+    EXPECT_EQ(back.formState, 2);
+    EXPECT_EQ(back.formWidth, 11111);
 
-    s.SaveVisual(ini, false, false);
-    back = LoadFrom(path);
-    EXPECT_EQ(back.FormState, 0);
-    EXPECT_EQ(back.FormWidth, 20000);
-    EXPECT_EQ(back.FormHeight, s.FormHeight);
+    s.saveVisual(ini, false, false);
+    back = loadFrom(path);
+    EXPECT_EQ(back.formState, 0);
+    EXPECT_EQ(back.formWidth, 20000);
+    EXPECT_EQ(back.formHeight, s.formHeight);
 }
 
 TEST(Settings, FoldersFollowXdg)
@@ -306,16 +306,16 @@ TEST(Settings, FoldersFollowXdg)
     initest::ScopedEnv home("HOME", dir / "home");
     initest::ScopedEnv config("XDG_CONFIG_HOME", dir / "config");
     std::filesystem::create_directories(dir / "home");
-    EXPECT_EQ(DefaultFolder(), dir / "home/");
+    EXPECT_EQ(defaultFolder(), dir / "home/");
     std::filesystem::create_directories(dir / "home/Music");
-    EXPECT_EQ(DefaultFolder(), dir / "home/Music/");
+    EXPECT_EQ(defaultFolder(), dir / "home/Music/");
     std::filesystem::create_directories(dir / "config");
     std::filesystem::create_directories(dir / "home/Mü sik");
-    WriteText(dir / "config/user-dirs.dirs", "# comment\nXDG_MUSIC_DIR=\"$HOME/Mü sik\"\n");
-    EXPECT_EQ(DefaultFolder(), dir / "home/Mü sik/");
+    writeText(dir / "config/user-dirs.dirs", "# comment\nXDG_MUSIC_DIR=\"$HOME/Mü sik\"\n");
+    EXPECT_EQ(defaultFolder(), dir / "home/Mü sik/");
 
-    EXPECT_EQ(DefaultSettingsPath(dir / "bin"), dir / "config/vorda/settings.ini");
+    EXPECT_EQ(defaultSettingsPath(dir / "bin"), dir / "config/vorda/settings.ini");
     std::filesystem::create_directories(dir / "bin");
-    WriteText(dir / "bin/settings.ini", "");
-    EXPECT_EQ(DefaultSettingsPath(dir / "bin"), dir / "bin/settings.ini");
+    writeText(dir / "bin/settings.ini", "");
+    EXPECT_EQ(defaultSettingsPath(dir / "bin"), dir / "bin/settings.ini");
 }

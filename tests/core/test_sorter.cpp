@@ -18,15 +18,15 @@ struct Plan {
     std::vector<std::string> destinations;
 };
 
-Plan PlanOf(const clsSorter& sorter) {
+Plan planOf(const clsSorter& sorter) {
     Plan plan;
-    sorter.GetSortList(plan.sources, plan.destinations);
+    sorter.getSortList(plan.sources, plan.destinations);
     return plan;
 }
 
 // Adds file "name" of album with destinations "g/name" and "a/<album>/name".
-void Add(clsSorter& sorter, const std::string& name, const std::string& album) {
-    sorter.AddFile("/src/" + name, album, " /g/" + name + " ", "/a/" + album + "/" + name);
+void add(clsSorter& sorter, const std::string& name, const std::string& album) {
+    sorter.addFile("/src/" + name, album, " /g/" + name + " ", "/a/" + album + "/" + name);
 }
 
 }  // namespace
@@ -34,15 +34,15 @@ void Add(clsSorter& sorter, const std::string& name, const std::string& album) {
 TEST(SortPlanner, LargeAlbumsGoToTheAlbumDestinationGroupByGroup)
 {
     clsSorter sorter;
-    sorter.SetFolderExistsTest([](const std::string&) { return false; });
-    sorter.AlbumSize(5);
-    Add(sorter, "x1", "X");
-    Add(sorter, "y1", "Y");
-    for (int i = 2; i <= 6; ++i) Add(sorter, "x" + std::to_string(i), "X");
-    Add(sorter, "y2", "Y");
-    EXPECT_EQ(sorter.TotalItems(), 8);
+    sorter.setFolderExistsTest([](const std::string&) { return false; });
+    sorter.albumSize(5);
+    add(sorter, "x1", "X");
+    add(sorter, "y1", "Y");
+    for (int i = 2; i <= 6; ++i) add(sorter, "x" + std::to_string(i), "X");
+    add(sorter, "y2", "Y");
+    EXPECT_EQ(sorter.totalItems(), 8);
 
-    const Plan plan = PlanOf(sorter);
+    const Plan plan = planOf(sorter);
     ASSERT_EQ(plan.sources.size(), 8u);
     EXPECT_EQ(plan.sources[0], "/src/x1");
     EXPECT_EQ(plan.sources[5], "/src/x6");
@@ -52,28 +52,28 @@ TEST(SortPlanner, LargeAlbumsGoToTheAlbumDestinationGroupByGroup)
     EXPECT_EQ(plan.destinations[6], "/g/y1");  // blanks around the general destination trimmed
     EXPECT_EQ(plan.destinations[7], "/g/y2");
     // The plan can be read again unchanged.
-    EXPECT_EQ(PlanOf(sorter).destinations, plan.destinations);
+    EXPECT_EQ(planOf(sorter).destinations, plan.destinations);
 }
 
 TEST(SortPlanner, ThresholdAndAlbumKeys)
 {
     clsSorter sorter;
-    sorter.SetFolderExistsTest([](const std::string&) { return false; });
-    EXPECT_EQ(sorter.AlbumSize(), 0);
-    EXPECT_FALSE(sorter.SortToExistingFolders());
-    sorter.AlbumSize(3);
-    sorter.AlbumSize(-3);
-    EXPECT_EQ(sorter.AlbumSize(), 3);
+    sorter.setFolderExistsTest([](const std::string&) { return false; });
+    EXPECT_EQ(sorter.albumSize(), 0);
+    EXPECT_FALSE(sorter.sortToExistingFolders());
+    sorter.albumSize(3);
+    sorter.albumSize(-3);
+    EXPECT_EQ(sorter.albumSize(), 3);
 
     // Keys ignore letter case (any script) and surrounding blanks.
-    sorter.AddFile("/s/1", "Live", "/g/1", "/a/1");
-    sorter.AddFile("/s/2", "élan", "/g/2", "/a/2");
-    sorter.AddFile("/s/3", "live ", "/g/3", "/a/3");
-    sorter.AddFile("/s/4", " LIVE", "/g/4", "");
-    sorter.AddFile("/s/5", "ÉLAN", "/g/5", "/a/5");
+    sorter.addFile("/s/1", "Live", "/g/1", "/a/1");
+    sorter.addFile("/s/2", "élan", "/g/2", "/a/2");
+    sorter.addFile("/s/3", "live ", "/g/3", "/a/3");
+    sorter.addFile("/s/4", " LIVE", "/g/4", "");
+    sorter.addFile("/s/5", "ÉLAN", "/g/5", "/a/5");
     // Files without an album never get the album destination by count.
-    for (int i = 6; i <= 9; ++i) sorter.AddFile("/s/" + std::to_string(i), " ", "/g/e", "/a/e");
-    Plan plan = PlanOf(sorter);
+    for (int i = 6; i <= 9; ++i) sorter.addFile("/s/" + std::to_string(i), " ", "/g/e", "/a/e");
+    Plan plan = planOf(sorter);
     EXPECT_EQ(plan.sources, (std::vector<std::string>{"/s/1", "/s/3", "/s/4", "/s/2", "/s/5", "/s/6", "/s/7", "/s/8",
                                                      "/s/9"}));
     // An album of exactly the threshold qualifies; an empty album destination never does.
@@ -83,15 +83,15 @@ TEST(SortPlanner, ThresholdAndAlbumKeys)
     EXPECT_EQ(plan.destinations[3], "/g/2");
     EXPECT_EQ(plan.destinations[5], "/g/e");
 
-    sorter.AlbumSize(0);
-    EXPECT_EQ(PlanOf(sorter).destinations[0], "/g/1");
+    sorter.albumSize(0);
+    EXPECT_EQ(planOf(sorter).destinations[0], "/g/1");
 
-    sorter.SortToExistingFolders(true);
-    sorter.Reset();
-    EXPECT_EQ(sorter.TotalItems(), 0);
-    EXPECT_EQ(sorter.AlbumSize(), 0);
-    EXPECT_TRUE(sorter.SortToExistingFolders());
-    plan = PlanOf(sorter);
+    sorter.sortToExistingFolders(true);
+    sorter.reset();
+    EXPECT_EQ(sorter.totalItems(), 0);
+    EXPECT_EQ(sorter.albumSize(), 0);
+    EXPECT_TRUE(sorter.sortToExistingFolders());
+    plan = planOf(sorter);
     EXPECT_TRUE(plan.sources.empty());
     EXPECT_TRUE(plan.destinations.empty());
 }
@@ -100,38 +100,38 @@ TEST(SortPlanner, ExistingAlbumFoldersOnRealDisk)
 {
     initest::TempDir dir;
     std::filesystem::create_directories(dir / "Abba/Gold");
-    initest::WriteText(dir / "Abba/file", "x");
+    initest::writeText(dir / "Abba/file", "x");
 
     clsSorter sorter;
-    sorter.AlbumSize(0);
-    sorter.AddFile("/s/1", "Gold", dir / "g/1", dir / "Abba/Gold/1");
-    sorter.AddFile("/s/2", "", dir / "g/2", dir / "Abba/Gold/2");    // no album: existing folder still counts
-    sorter.AddFile("/s/3", "New", dir / "g/3", dir / "Abba/New/3");  // not there yet
-    sorter.AddFile("/s/4", "F", dir / "g/4", dir / "Abba/file/4");   // a file, not a folder
-    sorter.AddFile("/s/5", "Gold2", dir / "g/5", "");
+    sorter.albumSize(0);
+    sorter.addFile("/s/1", "Gold", dir / "g/1", dir / "Abba/Gold/1");
+    sorter.addFile("/s/2", "", dir / "g/2", dir / "Abba/Gold/2");    // no album: existing folder still counts
+    sorter.addFile("/s/3", "New", dir / "g/3", dir / "Abba/New/3");  // not there yet
+    sorter.addFile("/s/4", "F", dir / "g/4", dir / "Abba/file/4");   // a file, not a folder
+    sorter.addFile("/s/5", "Gold2", dir / "g/5", "");
 
-    Plan plan = PlanOf(sorter);
+    Plan plan = planOf(sorter);
     EXPECT_EQ(plan.destinations, (std::vector<std::string>{dir / "g/1", dir / "g/2", dir / "g/3", dir / "g/4",
                                                           dir / "g/5"}));
-    sorter.SortToExistingFolders(true);
-    plan = PlanOf(sorter);
+    sorter.sortToExistingFolders(true);
+    plan = planOf(sorter);
     EXPECT_EQ(plan.destinations, (std::vector<std::string>{dir / "Abba/Gold/1", dir / "Abba/Gold/2", dir / "g/3",
                                                           dir / "g/4", dir / "g/5"}));
 
     // The test is made once per record with the folder part, trailing "/" included.
     std::vector<std::string> asked;
-    sorter.SetFolderExistsTest([&](const std::string& folder) {
+    sorter.setFolderExistsTest([&](const std::string& folder) {
         asked.push_back(folder);
         return false;
     });
-    PlanOf(sorter);
+    planOf(sorter);
     EXPECT_EQ(asked, (std::vector<std::string>{dir / "Abba/Gold/", dir / "Abba/Gold/", dir / "Abba/New/",
                                                dir / "Abba/file/"}));
 }
 
 TEST(SortPlanner, RepeatedDestinationsAreMarked)
 {
-    EXPECT_EQ(RepeatedDestinations({"/t/a.mp3", "/t/b.mp3", "/t/x/../a.mp3", "/t//b.mp3", "/t/A.mp3"}),
+    EXPECT_EQ(repeatedDestinations({"/t/a.mp3", "/t/b.mp3", "/t/x/../a.mp3", "/t//b.mp3", "/t/A.mp3"}),
               (std::vector<bool>{false, false, true, true, false}));
-    EXPECT_TRUE(RepeatedDestinations({}).empty());
+    EXPECT_TRUE(repeatedDestinations({}).empty());
 }

@@ -22,46 +22,46 @@
 #include "tags/clsFile.h"
 
 using namespace vorda;
-using id3test::Audio;
-using id3test::ReadBytes;
-using id3test::V1Tag;
-using id3test::V23Tag;
-using id3test::WriteBytes;
+using id3test::mp3Audio;
+using id3test::readBytes;
+using id3test::v1Tag;
+using id3test::v23Tag;
+using id3test::writeBytes;
 
 namespace {
 
-std::string Shell(const std::string& command) { return id3test::CommandOutput(command); }
+std::string shell(const std::string& command) { return id3test::commandOutput(command); }
 
-bool HaveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0; }
+bool haveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0; }
 
 // Title, artist and album as mutagen reads the ID3v2 tag ("none" without one).
-std::string Mutagen(const std::string& path) {
+std::string mutagen(const std::string& path) {
     // mutagen falls back to an ID3v1 tag: "none" means no ID3v2 header at the start.
-    return Shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\n"
+    return shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\n"
                  "if open(sys.argv[1],\"rb\").read(3)!=b\"ID3\":\n  print(\"none\"); sys.exit()\n"
                  "t=ID3(sys.argv[1])\n"
                  "print(\"|\".join(str(t[k]) if k in t else \"\" for k in (\"TIT2\",\"TPE1\",\"TALB\")))' '" +
                  path + "' 2>&1");
 }
 
-std::string Value(const std::string& path, int key) {
+std::string value(const std::string& path, int key) {
     clsFile f;
-    if (!f.ReadFile(path, true)) return "<unreadable>";
-    return f.Tag().GetValue(key);
+    if (!f.readFile(path, true)) return "<unreadable>";
+    return f.tag().getValue(key);
 }
 
-bool Has(const std::string& path, int kind) {
+bool has(const std::string& path, int kind) {
     clsFile f;
-    return f.ReadFile(path, true) && f.Tag().hasTag(kind);
+    return f.readFile(path, true) && f.tag().hasTag(kind);
 }
 
 class TagEditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Settings& s = settings();
-        s.UseID3v1 = tuIfWanted;
-        s.UseID3v2 = tuIfWanted;
-        s.UseLyrics3 = tuIfWanted;
+        s.useID3v1 = tuIfWanted;
+        s.useID3v2 = tuIfWanted;
+        s.useLyrics3 = tuIfWanted;
         s.bTAGKeepSync = false;
         s.bAdvancedMode = true;
         s.bIgnoreReadOnly = false;
@@ -70,42 +70,42 @@ protected:
     }
 
     // A file with an ID3v2.3 tag (padding room), the audio and an ID3v1 tag; returns its path.
-    std::string MakeFile(const std::string& name, const std::string& title, uint32_t seed = 1) {
-        const std::string path = dir_.File(name);
-        audio_[path] = Audio(12, seed);
-        WriteBytes(path, V23Tag({{"TIT2", title}, {"TPE1", "Artist"}, {"TALB", "Album"}}, 400) + audio_[path] +
-                             V1Tag(title, "Artist"));
-        EXPECT_TRUE(cmds_.AddToFileList(name, dir_.dir() + "/"));
-        cmds_.NrTotalFiles = list_.Count();
+    std::string makeFile(const std::string& name, const std::string& title, uint32_t seed = 1) {
+        const std::string path = dir_.file(name);
+        audio_[path] = mp3Audio(12, seed);
+        writeBytes(path, v23Tag({{"TIT2", title}, {"TPE1", "Artist"}, {"TALB", "Album"}}, 400) + audio_[path] +
+                             v1Tag(title, "Artist"));
+        EXPECT_TRUE(cmds_.addToFileList(name, dir_.dir() + "/"));
+        cmds_.nrTotalFiles = list_.count();
         return path;
     }
 
-    void ExpectAudioIntact(const std::string& path) {
+    void expectAudioIntact(const std::string& path) {
         clsFile f;
-        ASSERT_TRUE(f.ReadFile(path, true));
-        const std::string bytes = ReadBytes(path);
+        ASSERT_TRUE(f.readFile(path, true));
+        const std::string bytes = readBytes(path);
         const std::string& audio = audio_[path];
-        const auto start = static_cast<size_t>(f.Tag().tagSize());
+        const auto start = static_cast<size_t>(f.tag().tagSize());
         EXPECT_TRUE(bytes.size() >= start + audio.size() && bytes.compare(start, audio.size(), audio) == 0)
             << "audio bytes changed in " << path;
     }
 
     // Selects one row and shows it, as a click does.
-    void ShowRow(int row) {
-        list_.ClearSelection();
-        list_.SetSelected(row, true);
+    void showRow(int row) {
+        list_.clearSelection();
+        list_.setSelected(row, true);
         cmds_.bMultiChange = false;
-        ClearTagPanes(panes_, settings().bAdvancedMode, false);
-        ASSERT_TRUE(cmds_.ShowFile(row));
-        ShowTagsInPanes(panes_, cmds_.filCurrent(), settings().bAdvancedMode);
+        clearTagPanes(panes_, settings().bAdvancedMode, false);
+        ASSERT_TRUE(cmds_.showFile(row));
+        showTagsInPanes(panes_, cmds_.filCurrent(), settings().bAdvancedMode);
     }
-    void SelectAll() {
-        cmds_.SelectAllFiles();
-        ClearTagPanes(panes_, settings().bAdvancedMode, true);
+    void selectAll() {
+        cmds_.selectAllFiles();
+        clearTagPanes(panes_, settings().bAdvancedMode, true);
     }
-    SaveTagsCommand::Outcome Save() {
+    SaveTagsCommand::Outcome save() {
         SaveTagsCommand save(cmds_, ui_, settings());
-        return save.Run(panes_);
+        return save.run(panes_);
     }
 
     id3test::SettingsGuard guard_;
@@ -120,96 +120,96 @@ protected:
 // ---------------------------------------------------------------- panes and typing rules
 
 TEST_F(TagEditorTest, ShowingAFileFillsTheModesFieldsAndClearsTheMarks) {
-    const std::string path = MakeFile("a.mp3", "Song");
-    ShowRow(1);
+    const std::string path = makeFile("a.mp3", "Song");
+    showRow(1);
     EXPECT_TRUE(panes_.enabled[swID3v1]);
     EXPECT_TRUE(panes_.enabled[swID3v2]);
     EXPECT_FALSE(panes_.enabled[swLyrics3]);
     EXPECT_EQ(panes_.txtField[fldTitle], "Song");
     EXPECT_EQ(panes_.txtField[fldV1Artist], "Artist");
-    EXPECT_FALSE(panes_.AnyMark());
+    EXPECT_FALSE(panes_.anyMark());
     // Typing marks; an enable box and its remove box are never both checked.
-    panes_.SetField(fldAlbum, "X");
+    panes_.setField(fldAlbum, "X");
     EXPECT_TRUE(panes_.chkField[fldAlbum]);
-    panes_.SetRemove(swID3v1, true);
+    panes_.setRemove(swID3v1, true);
     EXPECT_FALSE(panes_.enabled[swID3v1]);
-    EXPECT_FALSE(panes_.FieldEditable(fldV1Title));
-    panes_.SetEnabled(swID3v1, true);
+    EXPECT_FALSE(panes_.fieldEditable(fldV1Title));
+    panes_.setEnabled(swID3v1, true);
     EXPECT_FALSE(panes_.remove[swID3v1]);
 
     // Simple mode: "Use tags" checked, combined keys, no ID3v1 pane.
     settings().bAdvancedMode = false;
-    ShowRow(1);
+    showRow(1);
     EXPECT_TRUE(panes_.enabled[swID3v2]);
     EXPECT_EQ(panes_.txtField[fldArtist], "Artist");
     EXPECT_EQ(panes_.txtField[fldV1Title], "");
-    EXPECT_EQ(FieldKey(fldV1Title, false), -1);
-    EXPECT_EQ(FieldKey(fldYear, true), tvV2Year);
+    EXPECT_EQ(fieldKey(fldV1Title, false), -1);
+    EXPECT_EQ(fieldKey(fldYear, true), tvV2Year);
 
     // Clearing for several rows shows the remove boxes in advanced mode only.
-    ClearTagPanes(panes_, true, true);
+    clearTagPanes(panes_, true, true);
     EXPECT_EQ(panes_.removeVisible, (std::array<bool, 3>{true, true, true}));
     EXPECT_EQ(panes_.cmbGenre, "");
     EXPECT_EQ(panes_.cmbV1Genre, "");
 
-    const auto info = FileInfoTexts(cmds_.filCurrent());
+    const auto info = fileInfoTexts(cmds_.filCurrent());
     EXPECT_EQ(info[ifkBit], "128 kbps (CBR)");
     EXPECT_EQ(info[ifQuality].substr(0, 8), "44100Hz ");
     EXPECT_EQ(info[ifType].substr(0, 19), "MPEG 1.0 layer 3 ID");
-    EXPECT_EQ(info[ifSize], "Size: " + std::to_string(ReadBytes(path).size()) + "b");
+    EXPECT_EQ(info[ifSize], "Size: " + std::to_string(readBytes(path).size()) + "b");
     EXPECT_EQ(info[ifLength], "Duration: 00:00");
 }
 
 TEST(TagEditorRules, GenresListsTypingAndWarnings) {
-    const auto& genres = GenreList();
+    const auto& genres = genreList();
     ASSERT_EQ(genres.size(), 148u);
     for (size_t i = 1; i < genres.size(); ++i) EXPECT_LT(genres[i - 1].first, genres[i].first);
     EXPECT_NE(std::find(genres.begin(), genres.end(), std::make_pair(std::string("Rock"), 17)), genres.end());
-    EXPECT_EQ(LyricsChoices(lyQuality).back(), "Excellent!");
+    EXPECT_EQ(lyricsChoices(lyQuality).back(), "Excellent!");
 
-    EXPECT_TRUE(FieldAcceptsChar(3, "-"));
-    EXPECT_FALSE(FieldAcceptsChar(14, "-"));
-    EXPECT_FALSE(FieldAcceptsChar(15, "a"));
-    EXPECT_TRUE(FieldAcceptsChar(15, "\b"));
-    EXPECT_TRUE(FieldAcceptsChar(0, "ü"));
-    EXPECT_EQ(FieldPageStep(4, "1", false), std::optional<std::string>("0"));
-    EXPECT_EQ(FieldPageStep(4, "0", false), std::nullopt);
-    EXPECT_EQ(FieldPageStep(15, "07", true), std::optional<std::string>("8"));
-    EXPECT_EQ(FieldPageStep(3, "2001-05", true), std::nullopt);
-    EXPECT_EQ(FieldPageStep(0, "7", true), std::nullopt);
-    EXPECT_EQ(FieldDescription(5), "Comments");
-    EXPECT_EQ(FieldDescription(9), "Link");
+    EXPECT_TRUE(fieldAcceptsChar(3, "-"));
+    EXPECT_FALSE(fieldAcceptsChar(14, "-"));
+    EXPECT_FALSE(fieldAcceptsChar(15, "a"));
+    EXPECT_TRUE(fieldAcceptsChar(15, "\b"));
+    EXPECT_TRUE(fieldAcceptsChar(0, "ü"));
+    EXPECT_EQ(fieldPageStep(4, "1", false), std::optional<std::string>("0"));
+    EXPECT_EQ(fieldPageStep(4, "0", false), std::nullopt);
+    EXPECT_EQ(fieldPageStep(15, "07", true), std::optional<std::string>("8"));
+    EXPECT_EQ(fieldPageStep(3, "2001-05", true), std::nullopt);
+    EXPECT_EQ(fieldPageStep(0, "7", true), std::nullopt);
+    EXPECT_EQ(fieldDescription(5), "Comments");
+    EXPECT_EQ(fieldDescription(9), "Link");
 
-    EXPECT_FALSE(ID3v1LengthWarning(11, std::string(30, 'x'), true).warn);
-    const LengthWarning w = ID3v1LengthWarning(12, std::string(31, 'x'), true);
+    EXPECT_FALSE(id3v1LengthWarning(11, std::string(30, 'x'), true).warn);
+    const LengthWarning w = id3v1LengthWarning(12, std::string(31, 'x'), true);
     EXPECT_TRUE(w.warn);
     EXPECT_EQ(w.toolTip, "Artist (More than 30 characters - Lyrics3 tag will be added)");
-    EXPECT_EQ(ID3v1LengthWarning(13, "short", true).toolTip, "Album");
+    EXPECT_EQ(id3v1LengthWarning(13, "short", true).toolTip, "Album");
 
-    EXPECT_EQ(WriteErrorText(EACCES), "Error 13 occured while writing tags. Permission denied. \r\nMake sure the file is not in use.");
-    EXPECT_EQ(WriteErrorText(28), "Error 28 occured while writing tags.");
-    EXPECT_EQ(ElapsedSecondsText(0.25), "0.25");
-    EXPECT_EQ(ElapsedSecondsText(0), "0");
+    EXPECT_EQ(writeErrorText(EACCES), "Error 13 occured while writing tags. Permission denied. \r\nMake sure the file is not in use.");
+    EXPECT_EQ(writeErrorText(28), "Error 28 occured while writing tags.");
+    EXPECT_EQ(elapsedSecondsText(0.25), "0.25");
+    EXPECT_EQ(elapsedSecondsText(0), "0");
 }
 
 TEST(TagEditorRules, ConfirmationTextListsMarkedFieldsAndTagActions) {
     TagPanes p;
-    ClearTagPanes(p, true, true);
-    p.SetRemove(swID3v1, true);
-    p.SetEnabled(swID3v2, true);
-    p.SetField(fldTitle, "T");
-    p.SetField(fldTrack, "5");
-    p.SetGenre(false, "Rock");
-    p.SetEnabled(swLyrics3, true);
+    clearTagPanes(p, true, true);
+    p.setRemove(swID3v1, true);
+    p.setEnabled(swID3v2, true);
+    p.setField(fldTitle, "T");
+    p.setField(fldTrack, "5");
+    p.setGenre(false, "Rock");
+    p.setEnabled(swLyrics3, true);
     p.lyrics[lyMood] = "Happy";
-    EXPECT_EQ(SaveConfirmationText(p, true),
+    EXPECT_EQ(saveConfirmationText(p, true),
               "The following attributes will be changed for ALL selected files:\r\n\r\nID3v1 tags will be REMOVED!"
               "\r\n\r\nID3v2 (will be added if nonexistent):\r\nTitle: \"T\"\r\nGenre: \"Rock\"\r\nTrack: \"5\""
               "\r\n\r\nLyrics3 (will be added if nonexistent):\r\nMood: \"Happy\"");
-    ClearTagPanes(p, false, true);
-    p.SetField(fldComposer, "C");
-    p.SetRemove(swLyrics3, true);
-    EXPECT_EQ(SaveConfirmationText(p, false),
+    clearTagPanes(p, false, true);
+    p.setField(fldComposer, "C");
+    p.setRemove(swLyrics3, true);
+    EXPECT_EQ(saveConfirmationText(p, false),
               "The following attributes will be changed for ALL selected files:\r\n\r\nComposer: \"C\""
               "\r\n\r\nLyrics3 tags will be REMOVED!");
 }
@@ -217,198 +217,198 @@ TEST(TagEditorRules, ConfirmationTextListsMarkedFieldsAndTagActions) {
 // ---------------------------------------------------------------- one file
 
 TEST_F(TagEditorTest, SingleFileAdvancedWritesMarkedFieldsAndRemovesUncheckedTags) {
-    const std::string path = MakeFile("a.mp3", "Song");
-    ShowRow(1);
-    panes_.SetField(fldTitle, "r+= (Live)");
-    panes_.SetField(fldYear, "2001-05x");
-    panes_.SetEnabled(swID3v1, false);
-    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_EQ(Value(path, tvV2Title), "Song (Live)");
-    EXPECT_EQ(Value(path, tvV2Year), "2001-05");
-    EXPECT_EQ(Value(path, tvV2Artist), "Artist");  // unmarked, kept
-    EXPECT_FALSE(Has(path, tkID3v1));
-    ExpectAudioIntact(path);
-    if (HaveMutagen()) EXPECT_EQ(Mutagen(path), "Song (Live)|Artist|Album\n");
-    EXPECT_EQ(ui_.LastOf(3).rfind("All tags saved in ", 0), 0u);
-    EXPECT_EQ(list_.GetCellContent(1, colTitle), "Song (Live)");
+    const std::string path = makeFile("a.mp3", "Song");
+    showRow(1);
+    panes_.setField(fldTitle, "r+= (Live)");
+    panes_.setField(fldYear, "2001-05x");
+    panes_.setEnabled(swID3v1, false);
+    ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
+    EXPECT_EQ(value(path, tvV2Title), "Song (Live)");
+    EXPECT_EQ(value(path, tvV2Year), "2001-05");
+    EXPECT_EQ(value(path, tvV2Artist), "Artist");  // unmarked, kept
+    EXPECT_FALSE(has(path, tkID3v1));
+    expectAudioIntact(path);
+    if (haveMutagen()) EXPECT_EQ(mutagen(path), "Song (Live)|Artist|Album\n");
+    EXPECT_EQ(ui_.lastOf(3).rfind("All tags saved in ", 0), 0u);
+    EXPECT_EQ(list_.getCellContent(1, colTitle), "Song (Live)");
     EXPECT_TRUE(ui_.questions.empty());
 }
 
 TEST_F(TagEditorTest, SingleFileSimpleModeWritesEveryTagOrRemovesThemAll) {
     settings().bAdvancedMode = false;
-    const std::string path = MakeFile("a.mp3", "Song");
-    ShowRow(1);
-    panes_.SetField(fldArtist, "l+=The ");
-    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_EQ(Value(path, tvV2Artist), "The Artist");
-    EXPECT_EQ(Value(path, tvV1Artist), "The Artist");
-    ExpectAudioIntact(path);
+    const std::string path = makeFile("a.mp3", "Song");
+    showRow(1);
+    panes_.setField(fldArtist, "l+=The ");
+    ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
+    EXPECT_EQ(value(path, tvV2Artist), "The Artist");
+    EXPECT_EQ(value(path, tvV1Artist), "The Artist");
+    expectAudioIntact(path);
 
-    ShowRow(1);
-    panes_.SetEnabled(swID3v2, false);  // "Use tags" off
-    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_FALSE(Has(path, tkID3v1));
-    EXPECT_FALSE(Has(path, tkID3v2));
-    EXPECT_EQ(ReadBytes(path), audio_[path]);
-    if (HaveMutagen()) EXPECT_EQ(Mutagen(path), "none\n");
+    showRow(1);
+    panes_.setEnabled(swID3v2, false);  // "Use tags" off
+    ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
+    EXPECT_FALSE(has(path, tkID3v1));
+    EXPECT_FALSE(has(path, tkID3v2));
+    EXPECT_EQ(readBytes(path), audio_[path]);
+    if (haveMutagen()) EXPECT_EQ(mutagen(path), "none\n");
 }
 
 TEST_F(TagEditorTest, SingleReadOnlyFileIsRefusedWithOneMessage) {
-    const std::string path = MakeFile("a.mp3", "Song");
-    const std::string before = ReadBytes(path);
+    const std::string path = makeFile("a.mp3", "Song");
+    const std::string before = readBytes(path);
     ::chmod(path.c_str(), 0444);
-    ShowRow(1);
-    panes_.SetField(fldTitle, "New");
-    Save();
+    showRow(1);
+    panes_.setField(fldTitle, "New");
+    save();
     ASSERT_EQ(ui_.questions.size(), 1u);
     EXPECT_EQ(ui_.questions[0].text, "You are trying to save tags to a read-only file!\r\n"
                                      "This is not allowed according to the current settings. ");
     EXPECT_EQ(ui_.questions[0].icon, miInformation);
-    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(readBytes(path), before);
     ::chmod(path.c_str(), 0644);
 }
 
 TEST_F(TagEditorTest, AFileChangedAfterItWasShownIsNotOverwritten) {
-    const std::string path = MakeFile("a.mp3", "Song");
-    ShowRow(1);
+    const std::string path = makeFile("a.mp3", "Song");
+    showRow(1);
     // Another program puts an album into the tag's room while the file is shown.
-    const std::string theirs = V23Tag({{"TIT2", "Song"}, {"TPE1", "Artist"}, {"TALB", "Their album"}}, 394) +
-                               audio_[path] + V1Tag("Song", "Artist");
-    ASSERT_EQ(theirs.size(), ReadBytes(path).size());
-    WriteBytes(path, theirs);
-    panes_.SetField(fldTitle, "Mine");
-    EXPECT_EQ(Save(), SaveTagsCommand::Outcome::Failed);
-    EXPECT_EQ(ReadBytes(path), theirs);
+    const std::string theirs = v23Tag({{"TIT2", "Song"}, {"TPE1", "Artist"}, {"TALB", "Their album"}}, 394) +
+                               audio_[path] + v1Tag("Song", "Artist");
+    ASSERT_EQ(theirs.size(), readBytes(path).size());
+    writeBytes(path, theirs);
+    panes_.setField(fldTitle, "Mine");
+    EXPECT_EQ(save(), SaveTagsCommand::Outcome::Failed);
+    EXPECT_EQ(readBytes(path), theirs);
     ASSERT_EQ(ui_.questions.size(), 1u);
     EXPECT_NE(ui_.questions[0].text.find("changed by another program"), std::string::npos) << ui_.questions[0].text;
 
     // Shown again, the edit goes through and keeps the other program's album.
-    ShowRow(1);
-    panes_.SetField(fldTitle, "Mine");
-    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_EQ(Value(path, tvV2Title), "Mine");
-    EXPECT_EQ(Value(path, tvV2Album), "Their album");
+    showRow(1);
+    panes_.setField(fldTitle, "Mine");
+    ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
+    EXPECT_EQ(value(path, tvV2Title), "Mine");
+    EXPECT_EQ(value(path, tvV2Album), "Their album");
 }
 
 // ---------------------------------------------------------------- several files
 
 TEST_F(TagEditorTest, SeveralFilesApplyTheEditLanguageToEachStoredValue) {
-    const std::string a = MakeFile("a.mp3", "One", 1);
-    const std::string b = MakeFile("b.mp3", "Two", 2);
-    const std::string c = MakeFile("c.mp3", "Abc", 3);
-    SelectAll();
-    panes_.SetEnabled(swID3v2, true);
-    panes_.SetField(fldTitle, "l+=Live ");
-    panes_.SetField(fldTrack, "7x");
+    const std::string a = makeFile("a.mp3", "One", 1);
+    const std::string b = makeFile("b.mp3", "Two", 2);
+    const std::string c = makeFile("c.mp3", "Abc", 3);
+    selectAll();
+    panes_.setEnabled(swID3v2, true);
+    panes_.setField(fldTitle, "l+=Live ");
+    panes_.setField(fldTrack, "7x");
     // Cancel writes nothing.
     ui_.answers = {anCancel};
-    const std::string before = ReadBytes(a);
-    EXPECT_EQ(Save(), SaveTagsCommand::Outcome::Canceled);
-    EXPECT_EQ(ReadBytes(a), before);
+    const std::string before = readBytes(a);
+    EXPECT_EQ(save(), SaveTagsCommand::Outcome::Canceled);
+    EXPECT_EQ(readBytes(a), before);
     ASSERT_EQ(ui_.questions.size(), 1u);
     EXPECT_EQ(ui_.questions[0].buttons, mbOKCancel);
     EXPECT_EQ(ui_.questions[0].text, "The following attributes will be changed for ALL selected files:\r\n\r\n"
                                      "ID3v2 (will be added if nonexistent):\r\nTitle: \"l+=Live \"\r\nTrack: \"7x\"");
 
     ui_.answers = {anOK};
-    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_EQ(Value(a, tvV2Title), "Live One");
-    EXPECT_EQ(Value(b, tvV2Title), "Live Two");
-    EXPECT_EQ(Value(c, tvV2Track), "07");  // padded by the tag options
-    EXPECT_EQ(Value(c, tvV1Title), "Abc");  // the ID3v1 switch was off: left alone
+    ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
+    EXPECT_EQ(value(a, tvV2Title), "Live One");
+    EXPECT_EQ(value(b, tvV2Title), "Live Two");
+    EXPECT_EQ(value(c, tvV2Track), "07");  // padded by the tag options
+    EXPECT_EQ(value(c, tvV1Title), "Abc");  // the ID3v1 switch was off: left alone
     EXPECT_EQ(panes_.txtField[fldTrack], "7");
 
-    panes_.ClearMarks();
-    panes_.SetField(fldTitle, "r-=9");
+    panes_.clearMarks();
+    panes_.setField(fldTitle, "r-=9");
     ui_.answers = {anOK};
-    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_EQ(Value(c, tvV2Title), "");
-    panes_.SetField(fldTitle, "l-=x");
+    ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
+    EXPECT_EQ(value(c, tvV2Title), "");
+    panes_.setField(fldTitle, "l-=x");
     ui_.answers = {anOK};
-    Save();
-    EXPECT_EQ(Value(a, tvV2Title), "l-=x");
+    save();
+    EXPECT_EQ(value(a, tvV2Title), "l-=x");
     for (const std::string& p : {a, b, c}) {
-        ExpectAudioIntact(p);
-        if (HaveMutagen()) EXPECT_EQ(Mutagen(p), "l-=x|Artist|Album\n");
+        expectAudioIntact(p);
+        if (haveMutagen()) EXPECT_EQ(mutagen(p), "l-=x|Artist|Album\n");
     }
-    EXPECT_EQ(list_.GetCellContent(2, colTitle), "l-=x");
-    EXPECT_EQ(ui_.LastOf(3).rfind("All tags saved in ", 0), 0u);
+    EXPECT_EQ(list_.getCellContent(2, colTitle), "l-=x");
+    EXPECT_EQ(ui_.lastOf(3).rfind("All tags saved in ", 0), 0u);
 }
 
 TEST_F(TagEditorTest, SeveralFilesRemoveBoxesAndLyricsWriteOnlyTypedValues) {
-    const std::string a = MakeFile("a.mp3", "One", 1);
-    const std::string b = MakeFile("b.mp3", "Two", 2);
+    const std::string a = makeFile("a.mp3", "One", 1);
+    const std::string b = makeFile("b.mp3", "Two", 2);
     {  // a has Lyrics3 values beforehand
         clsFile f;
-        ASSERT_TRUE(f.ReadFile(a, true));
-        f.Tag().Add(tkLyrics3);
-        f.Tag().SetValue(tvAuthor, "Writer");
-        f.Tag().SetValue(tvLyrics, "First line\r\nSecond line");
-        ASSERT_EQ(f.PutTags(), 0);
+        ASSERT_TRUE(f.readFile(a, true));
+        f.tag().add(tkLyrics3);
+        f.tag().setValue(tvAuthor, "Writer");
+        f.tag().setValue(tvLyrics, "First line\r\nSecond line");
+        ASSERT_EQ(f.putTags(), 0);
     }
-    SelectAll();
-    panes_.SetRemove(swID3v2, true);
-    panes_.SetEnabled(swID3v1, true);
-    panes_.SetField(fldV1Year, "19x99");
-    panes_.SetEnabled(swLyrics3, true);
+    selectAll();
+    panes_.setRemove(swID3v2, true);
+    panes_.setEnabled(swID3v1, true);
+    panes_.setField(fldV1Year, "19x99");
+    panes_.setEnabled(swLyrics3, true);
     panes_.lyrics[lyMood] = "Happy";
     ui_.answers = {anOK};
-    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
+    ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     for (const std::string& p : {a, b}) {
-        EXPECT_FALSE(Has(p, tkID3v2));
-        EXPECT_EQ(Value(p, tvV1Year), "1999");
-        EXPECT_EQ(Value(p, tvMood), "Happy");
+        EXPECT_FALSE(has(p, tkID3v2));
+        EXPECT_EQ(value(p, tvV1Year), "1999");
+        EXPECT_EQ(value(p, tvMood), "Happy");
         // The confirmation lists only the mood: every other Lyrics3 value stays as it was.
-        EXPECT_EQ(Value(p, tvAuthor), p == a ? "Writer" : "");
-        EXPECT_EQ(Value(p, tvLyrics), p == a ? "First line\r\nSecond line" : "");
-        ExpectAudioIntact(p);
-        if (HaveMutagen()) EXPECT_EQ(Mutagen(p), "none\n");
+        EXPECT_EQ(value(p, tvAuthor), p == a ? "Writer" : "");
+        EXPECT_EQ(value(p, tvLyrics), p == a ? "First line\r\nSecond line" : "");
+        expectAudioIntact(p);
+        if (haveMutagen()) EXPECT_EQ(mutagen(p), "none\n");
     }
 }
 
 TEST_F(TagEditorTest, SeveralFilesSimpleModeWritesGeneralFieldsIntoEveryTag) {
     settings().bAdvancedMode = false;
-    const std::string a = MakeFile("a.mp3", "One", 1);
-    const std::string b = MakeFile("b.mp3", "Two", 2);
-    SelectAll();
-    panes_.SetField(fldAlbum, "Best of");
-    panes_.SetGenre(false, "Rock");
+    const std::string a = makeFile("a.mp3", "One", 1);
+    const std::string b = makeFile("b.mp3", "Two", 2);
+    selectAll();
+    panes_.setField(fldAlbum, "Best of");
+    panes_.setGenre(false, "Rock");
     ui_.answers = {anOK};
-    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
+    ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     for (const std::string& p : {a, b}) {
-        EXPECT_EQ(Value(p, tvV1Album), "Best of");
-        EXPECT_EQ(Value(p, tvV2Album), "Best of");
-        EXPECT_EQ(Value(p, tvV1Genre), "Rock");
-        ExpectAudioIntact(p);
+        EXPECT_EQ(value(p, tvV1Album), "Best of");
+        EXPECT_EQ(value(p, tvV2Album), "Best of");
+        EXPECT_EQ(value(p, tvV1Genre), "Rock");
+        expectAudioIntact(p);
     }
-    EXPECT_EQ(Value(a, tvTitle), "One");
+    EXPECT_EQ(value(a, tvTitle), "One");
 }
 
 TEST_F(TagEditorTest, SeveralFilesReportFailuresOnceAndKeepTheWrittenFiles) {
-    const std::string a = MakeFile("a.mp3", "One", 1);
-    const std::string b = MakeFile("b.mp3", "Two", 2);
-    const std::string c = MakeFile("c.mp3", "Three", 3);
-    const std::string d = MakeFile("d.mp3", "Four", 4);
+    const std::string a = makeFile("a.mp3", "One", 1);
+    const std::string b = makeFile("b.mp3", "Two", 2);
+    const std::string c = makeFile("c.mp3", "Three", 3);
+    const std::string d = makeFile("d.mp3", "Four", 4);
     ::chmod(b.c_str(), 0444);
     std::remove(c.c_str());
-    SelectAll();
-    panes_.SetEnabled(swID3v2, true);
-    panes_.SetField(fldArtist, "Band");
+    selectAll();
+    panes_.setEnabled(swID3v2, true);
+    panes_.setField(fldArtist, "Band");
     ui_.answers = {anOK};
     SaveTagsCommand save(cmds_, ui_, settings());
-    EXPECT_EQ(save.Run(panes_), SaveTagsCommand::Outcome::Failed);
-    EXPECT_EQ(save.FilesSaved(), 2);
-    EXPECT_EQ(save.FilesFailed(), 2);
-    EXPECT_EQ(Value(a, tvV2Artist), "Band");
-    EXPECT_EQ(Value(d, tvV2Artist), "Band");
-    EXPECT_EQ(Value(b, tvV2Artist), "Artist");
+    EXPECT_EQ(save.run(panes_), SaveTagsCommand::Outcome::Failed);
+    EXPECT_EQ(save.filesSaved(), 2);
+    EXPECT_EQ(save.filesFailed(), 2);
+    EXPECT_EQ(value(a, tvV2Artist), "Band");
+    EXPECT_EQ(value(d, tvV2Artist), "Band");
+    EXPECT_EQ(value(b, tvV2Artist), "Artist");
     ASSERT_EQ(ui_.questions.size(), 2u);
     EXPECT_EQ(ui_.questions[1].icon, miError);
     EXPECT_EQ(ui_.questions[1].text.rfind("Tags could not be saved to 2 of 4 files.\r\n\r\nFirst error: " + b +
                                               "\r\nThe file is read-only",
                                           0),
               0u);
-    EXPECT_EQ(ui_.LastOf(3).rfind("Tags saved to 2 of 4 files in ", 0), 0u);
+    EXPECT_EQ(ui_.lastOf(3).rfind("Tags saved to 2 of 4 files in ", 0), 0u);
     ::chmod(b.c_str(), 0644);
 }
 
@@ -419,25 +419,25 @@ TEST_F(TagEditorTest, SeveralFilesGetThePendingPictureAsFrontCover) {
     auto apic = [](const std::string& data, char type) {
         return std::string("image/jpeg") + '\0' + type + '\0' + data;
     };
-    const std::string a = dir_.File("a.mp3");
-    audio_[a] = Audio(12, 1);
-    WriteBytes(a, V23Tag({{"TIT2", "One"}, {"APIC", apic(oldFront, '\x03')}, {"APIC", apic(back, '\x04')}}, 400) +
+    const std::string a = dir_.file("a.mp3");
+    audio_[a] = mp3Audio(12, 1);
+    writeBytes(a, v23Tag({{"TIT2", "One"}, {"APIC", apic(oldFront, '\x03')}, {"APIC", apic(back, '\x04')}}, 400) +
                       audio_[a]);
-    ASSERT_TRUE(cmds_.AddToFileList("a.mp3", dir_.dir() + "/"));
-    const std::string b = MakeFile("b.mp3", "Two", 2);
-    SelectAll();
+    ASSERT_TRUE(cmds_.addToFileList("a.mp3", dir_.dir() + "/"));
+    const std::string b = makeFile("b.mp3", "Two", 2);
+    selectAll();
     panes_.pendingPicture = png;
     panes_.pendingPictureMime = "image/png";
     // Only the picture: no tag switch is needed for it.
     ui_.answers = {anOK};
-    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
+    ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     ASSERT_EQ(ui_.questions.size(), 1u);
     EXPECT_EQ(ui_.questions[0].text, "The following attributes will be changed for ALL selected files:\r\n\r\n"
                                      "Front cover (image/png, 46 bytes) will be added.");
     for (const std::string& p : {a, b}) {
-        ExpectAudioIntact(p);
-        if (!HaveMutagen()) continue;
-        const std::string frames = Shell(
+        expectAudioIntact(p);
+        if (!haveMutagen()) continue;
+        const std::string frames = shell(
             "/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
             "print(sorted(\"%d|%s|%s\" % (f.type, f.mime, f.data.hex()) for f in t.getall(\"APIC\")))' '" + p + "'");
         auto hex = [](const std::string& bytes) {
@@ -452,25 +452,25 @@ TEST_F(TagEditorTest, SeveralFilesGetThePendingPictureAsFrontCover) {
         else
             EXPECT_EQ(frames, "[" + front + "]\n");
     }
-    EXPECT_EQ(Value(a, tvV2Title), "One");
-    EXPECT_EQ(Value(b, tvV1Title), "Two");
+    EXPECT_EQ(value(a, tvV2Title), "One");
+    EXPECT_EQ(value(b, tvV1Title), "Two");
 
     // A removed ID3v2 tag gets no picture.
-    panes_.SetRemove(swID3v2, true);
+    panes_.setRemove(swID3v2, true);
     ui_.answers = {anOK};
-    ASSERT_EQ(Save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_FALSE(Has(b, tkID3v2));
+    ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
+    EXPECT_FALSE(has(b, tkID3v2));
     EXPECT_EQ(ui_.questions[1].text.find("Front cover"), std::string::npos);
-    ExpectAudioIntact(b);
+    expectAudioIntact(b);
 }
 
 TEST_F(TagEditorTest, NothingHappensWithoutRowsOrSwitches) {
-    EXPECT_EQ(Save(), SaveTagsCommand::Outcome::Nothing);
-    MakeFile("a.mp3", "One");
-    MakeFile("b.mp3", "Two");
-    SelectAll();
+    EXPECT_EQ(save(), SaveTagsCommand::Outcome::Nothing);
+    makeFile("a.mp3", "One");
+    makeFile("b.mp3", "Two");
+    selectAll();
     panes_ = TagPanes();
-    EXPECT_EQ(Save(), SaveTagsCommand::Outcome::Nothing);
+    EXPECT_EQ(save(), SaveTagsCommand::Outcome::Nothing);
     EXPECT_TRUE(ui_.questions.empty());
 }
 

@@ -32,22 +32,22 @@ using namespace id3test;
 
 namespace {
 
-std::string Quote(const std::string& arg) {
+std::string quote(const std::string& arg) {
     std::string quoted = "'";
     for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
-std::string Shell(const std::string& command) { return id3test::CommandOutput(command); }
+std::string shell(const std::string& command) { return id3test::commandOutput(command); }
 
-bool HaveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0; }
+bool haveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0; }
 
 // Title and picture size as mutagen reads the file ("error" when it cannot).
-std::string Mutagen(const std::string& path) {
-    return Shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\ntry:\n t=ID3(sys.argv[1])\n"
+std::string mutagen(const std::string& path) {
+    return shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\ntry:\n t=ID3(sys.argv[1])\n"
                  " p=t.getall(\"APIC\")\n print(str(t.get(\"TIT2\",\"\")) + \"|\" + str(len(p[0].data) if p else 0))\n"
                  "except Exception as e:\n print(\"error\")' " +
-                 Quote(path) + " 2>&1");
+                 quote(path) + " 2>&1");
 }
 
 struct Outcome {
@@ -59,14 +59,14 @@ struct Outcome {
 class WriteSafetyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ini_ = dir_.File("settings.ini");
-        WriteBytes(ini_,
+        ini_ = dir_.file("settings.ini");
+        writeBytes(ini_,
                    "[Tags]\nUseID3v1=1\nUseID3v2=1\nUseLyrics3=3\nbTAGKeepSync=False\n"
                    "[ID3v2]\nlAddPaddingSize=2048\nlMaxPaddingSize=1000000\n");
         Settings& s = settings();
-        s.UseID3v1 = tuIfWanted;
-        s.UseID3v2 = tuIfWanted;
-        s.UseLyrics3 = tuNever;
+        s.useID3v1 = tuIfWanted;
+        s.useID3v2 = tuIfWanted;
+        s.useLyrics3 = tuNever;
         s.bTAGKeepSync = false;
         s.lAddPaddingSize = 2048;
         s.lMaxPaddingSize = 1000000;
@@ -75,48 +75,48 @@ protected:
     }
 
     // vorda-cli with args, under the cut shim when env is not empty ("WRITE_CUT_MIN=... ").
-    Outcome Cli(const std::string& env, const std::vector<std::string>& args) {
+    Outcome cli(const std::string& env, const std::vector<std::string>& args) {
         std::string command = "exec env " + env;
         if (!env.empty()) {
             // A sanitizer build's runtime wants to be the first library; the shim is preloaded
             // ahead of it on purpose, so that check is turned off for the child.
             const char* asan = std::getenv("ASAN_OPTIONS");
-            command += " ASAN_OPTIONS=" + Quote(std::string(asan ? asan : "") + ":verify_asan_link_order=0");
-            command += " LD_PRELOAD=" + Quote(VORDA_WRITE_CUT_SHIM);
+            command += " ASAN_OPTIONS=" + quote(std::string(asan ? asan : "") + ":verify_asan_link_order=0");
+            command += " LD_PRELOAD=" + quote(VORDA_WRITE_CUT_SHIM);
         }
-        command += " " + Quote(VORDA_CLI_PATH);
-        for (const std::string& a : args) command += " " + Quote(a);
-        command += " 2>" + Quote(dir_.File("err.txt")) + " >/dev/null </dev/null";
+        command += " " + quote(VORDA_CLI_PATH);
+        for (const std::string& a : args) command += " " + quote(a);
+        command += " 2>" + quote(dir_.file("err.txt")) + " >/dev/null </dev/null";
         const int raw = std::system(command.c_str());
         Outcome o;
         o.killed = WIFSIGNALED(raw);
         o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        o.err = ReadBytes(dir_.File("err.txt"));
+        o.err = readBytes(dir_.file("err.txt"));
         return o;
     }
-    Outcome Set(const std::string& env, const std::string& path, const std::string& assignment) {
-        return Cli(env, {"set", "--settings", ini_, assignment, path});
+    Outcome set(const std::string& env, const std::string& path, const std::string& assignment) {
+        return cli(env, {"set", "--settings", ini_, assignment, path});
     }
 
     // A tag with a title, a picture of pictureBytes behind it and room, the audio, an ID3v1 tag.
-    std::string TaggedFile(const std::string& name, size_t pictureBytes, size_t padding = 600) {
-        const std::string path = dir_.File(name);
+    std::string taggedFile(const std::string& name, size_t pictureBytes, size_t padding = 600) {
+        const std::string path = dir_.file(name);
         std::string picture(pictureBytes, '\0');
         for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<char>((i * 7919) >> 3);
-        WriteBytes(path, V23Tag({{"TIT2", "Old title"}, {"APIC", std::string("image/png\0\x03\0", 12) + picture}},
+        writeBytes(path, v23Tag({{"TIT2", "Old title"}, {"APIC", std::string("image/png\0\x03\0", 12) + picture}},
                                 padding) +
-                             audio_ + V1Tag("Old title"));
+                             audio_ + v1Tag("Old title"));
         return path;
     }
 
-    static void ExpectFileReads(const std::string& path, const std::string& title, size_t picture) {
+    static void expectFileReads(const std::string& path, const std::string& title, size_t picture) {
         clsFile f;
-        ASSERT_TRUE(f.ReadFile(path, true));
-        EXPECT_EQ(f.Tag().GetValue(tvV2Title), title);
-        if (HaveMutagen()) EXPECT_EQ(Mutagen(path), title + "|" + std::to_string(picture) + "\n");
+        ASSERT_TRUE(f.readFile(path, true));
+        EXPECT_EQ(f.tag().getValue(tvV2Title), title);
+        if (haveMutagen()) EXPECT_EQ(mutagen(path), title + "|" + std::to_string(picture) + "\n");
     }
 
-    std::vector<std::string> TempLeftovers() const {
+    std::vector<std::string> tempLeftovers() const {
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(dir_.dir()))
             if (e.path().filename().string().rfind(".~vorda-", 0) == 0) names.push_back(e.path().filename());
@@ -126,7 +126,7 @@ protected:
     SettingsGuard guard_;
     Scratch dir_;
     std::string ini_;
-    const std::string audio_ = Audio(300, 11);
+    const std::string audio_ = mp3Audio(300, 11);
 };
 
 // ---------------------------------------------------------------- crashes
@@ -149,22 +149,22 @@ TEST_F(WriteSafetyTest, KillHalfwayThroughTheLargestWriteLeavesEveryFileBeforeOr
     int crashes = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string path = TaggedFile("crash.mp3", kPicture);
-        const std::string before = ReadBytes(path);
-        const std::string expected = dir_.File("expected.mp3");
-        WriteBytes(expected, before);
-        ASSERT_EQ(Set("", expected, c.assignment).status, 0);
-        const std::string after = ReadBytes(expected);
+        const std::string path = taggedFile("crash.mp3", kPicture);
+        const std::string before = readBytes(path);
+        const std::string expected = dir_.file("expected.mp3");
+        writeBytes(expected, before);
+        ASSERT_EQ(set("", expected, c.assignment).status, 0);
+        const std::string after = readBytes(expected);
         ASSERT_NE(after, before);
 
-        const Outcome o = Set("WRITE_CUT_MIN=8192 WRITE_CUT_NTH=" + c.nth, path, c.assignment);
+        const Outcome o = set("WRITE_CUT_MIN=8192 WRITE_CUT_NTH=" + c.nth, path, c.assignment);
         if (o.killed) ++crashes;
         // The next run in the folder finds the file whole, and leaves no leftover behind.
         clsFile reread;
-        ASSERT_TRUE(reread.ReadFile(path, true));
-        const std::string now = ReadBytes(path);
+        ASSERT_TRUE(reread.readFile(path, true));
+        const std::string now = readBytes(path);
         EXPECT_TRUE(now == before || now == after) << "torn file, size " << now.size();
-        ExpectFileReads(path, now == after ? c.assignment.substr(10) : "Old title", kPicture);
+        expectFileReads(path, now == after ? c.assignment.substr(10) : "Old title", kPicture);
         std::filesystem::remove(expected);
     }
     EXPECT_GE(crashes, 3);
@@ -172,142 +172,142 @@ TEST_F(WriteSafetyTest, KillHalfwayThroughTheLargestWriteLeavesEveryFileBeforeOr
 
 TEST_F(WriteSafetyTest, KilledRewriteOfAHardLinkedFileIsUndoneAtTheNextRead) {
     constexpr size_t kPicture = 1 << 20;
-    const std::string path = TaggedFile("linked.mp3", kPicture);
-    const std::string other = dir_.File("other-name.mp3");
+    const std::string path = taggedFile("linked.mp3", kPicture);
+    const std::string other = dir_.file("other-name.mp3");
     ASSERT_EQ(::link(path.c_str(), other.c_str()), 0);
-    const std::string before = ReadBytes(path);
+    const std::string before = readBytes(path);
     const std::string title = "tvV2Title=" + std::string(900, 'H');
 
     // Cut in the rewrite of the file itself (the undo copy is the first large write).
-    const Outcome o = Set("WRITE_CUT_MIN=8192 WRITE_CUT_NTH=3", path, title);
+    const Outcome o = set("WRITE_CUT_MIN=8192 WRITE_CUT_NTH=3", path, title);
     EXPECT_TRUE(o.killed);
     clsFile f;
-    ASSERT_TRUE(f.ReadFile(other, true));  // puts the old bytes back
-    EXPECT_EQ(ReadBytes(path), before);
-    EXPECT_TRUE(TempLeftovers().empty());
-    ExpectFileReads(other, "Old title", kPicture);
+    ASSERT_TRUE(f.readFile(other, true));  // puts the old bytes back
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_TRUE(tempLeftovers().empty());
+    expectFileReads(other, "Old title", kPicture);
 
     // Done without a crash, both names show the new tag and stay one file.
-    ASSERT_EQ(Set("", path, title).status, 0);
-    EXPECT_EQ(Inode(path), Inode(other));
-    ExpectFileReads(other, std::string(900, 'H'), kPicture);
-    EXPECT_TRUE(TempLeftovers().empty());
+    ASSERT_EQ(set("", path, title).status, 0);
+    EXPECT_EQ(inodeOf(path), inodeOf(other));
+    expectFileReads(other, std::string(900, 'H'), kPicture);
+    EXPECT_TRUE(tempLeftovers().empty());
 }
 
 TEST_F(WriteSafetyTest, SmallChangesStayInPlaceAndLargeOnesAreRebuilt) {
-    const std::string path = TaggedFile("a.mp3", 200000);
-    const ino_t inode = Inode(path);
+    const std::string path = taggedFile("a.mp3", 200000);
+    const ino_t inode = inodeOf(path);
     // The title frame ahead of the picture keeps its length: one small write in place.
-    ASSERT_EQ(Set("", path, "tvV2Title=New title").status, 0);
-    EXPECT_EQ(Inode(path), inode);
-    ExpectFileReads(path, "New title", 200000);
+    ASSERT_EQ(set("", path, "tvV2Title=New title").status, 0);
+    EXPECT_EQ(inodeOf(path), inode);
+    expectFileReads(path, "New title", 200000);
     // A longer title moves the picture: the same layout, written through a new file.
     const auto size = std::filesystem::file_size(path);
-    ASSERT_EQ(Set("", path, "tvV2Title=A much longer title").status, 0);
-    EXPECT_NE(Inode(path), inode);
+    ASSERT_EQ(set("", path, "tvV2Title=A much longer title").status, 0);
+    EXPECT_NE(inodeOf(path), inode);
     EXPECT_EQ(std::filesystem::file_size(path), size);
-    ExpectFileReads(path, "A much longer title", 200000);
-    const std::string bytes = ReadBytes(path);
+    expectFileReads(path, "A much longer title", 200000);
+    const std::string bytes = readBytes(path);
     clsFile f;
-    ASSERT_TRUE(f.ReadFile(path, true));
-    EXPECT_EQ(bytes.compare(static_cast<size_t>(f.Tag().tagSize()), audio_.size(), audio_), 0);
+    ASSERT_TRUE(f.readFile(path, true));
+    EXPECT_EQ(bytes.compare(static_cast<size_t>(f.tag().tagSize()), audio_.size(), audio_), 0);
 }
 
 // ---------------------------------------------------------------- other programs
 
 TEST_F(WriteSafetyTest, AFileChangedAfterItWasReadIsNotOverwritten) {
-    const std::string path = TaggedFile("a.mp3", 1000);
+    const std::string path = taggedFile("a.mp3", 1000);
     // Another program puts an album into the padding: same length, new content.
     clsFile f;
-    ASSERT_TRUE(f.ReadFile(path, true));
-    const std::string theirs = V23Tag({{"TIT2", "Old title"},
+    ASSERT_TRUE(f.readFile(path, true));
+    const std::string theirs = v23Tag({{"TIT2", "Old title"},
                                        {"APIC", std::string("image/png\0\x03\0", 12) + std::string(1000, 'p')},
                                        {"TALB", "Their album"}},
                                       600 - 22) +
-                               audio_ + V1Tag("Old title");
-    ASSERT_EQ(theirs.size(), ReadBytes(path).size());
-    WriteBytes(path, theirs);
-    f.Tag().SetValue(tvV2Title, "Mine");
-    EXPECT_EQ(f.PutTags(), erFileChanged);
-    EXPECT_EQ(ReadBytes(path), theirs);
-    EXPECT_NE(ErrorText(erFileChanged).find("changed by another program"), std::string::npos);
+                               audio_ + v1Tag("Old title");
+    ASSERT_EQ(theirs.size(), readBytes(path).size());
+    writeBytes(path, theirs);
+    f.tag().setValue(tvV2Title, "Mine");
+    EXPECT_EQ(f.putTags(), erFileChanged);
+    EXPECT_EQ(readBytes(path), theirs);
+    EXPECT_NE(errorText(erFileChanged).find("changed by another program"), std::string::npos);
 
     // Replaced by a rename: the new file is left alone too, also when the change is a rebuild.
     clsFile g;
-    ASSERT_TRUE(g.ReadFile(path, true));
-    const std::string replacement = dir_.File("replacement.mp3");
-    WriteBytes(replacement, theirs);
+    ASSERT_TRUE(g.readFile(path, true));
+    const std::string replacement = dir_.file("replacement.mp3");
+    writeBytes(replacement, theirs);
     ASSERT_EQ(::rename(replacement.c_str(), path.c_str()), 0);
-    g.Tag().SetValue(tvV2Title, std::string(2000, 'x'));
-    EXPECT_EQ(g.PutTags(), erFileChanged);
-    EXPECT_EQ(ReadBytes(path), theirs);
+    g.tag().setValue(tvV2Title, std::string(2000, 'x'));
+    EXPECT_EQ(g.putTags(), erFileChanged);
+    EXPECT_EQ(readBytes(path), theirs);
 
     // Read again, the edit goes through.
-    ASSERT_TRUE(g.ReadFile(path, true));
-    g.Tag().SetValue(tvV2Title, "Mine");
-    ASSERT_EQ(g.PutTags(), 0);
+    ASSERT_TRUE(g.readFile(path, true));
+    g.tag().setValue(tvV2Title, "Mine");
+    ASSERT_EQ(g.putTags(), 0);
     clsFile h;
-    ASSERT_TRUE(h.ReadFile(path, true));
-    EXPECT_EQ(h.Tag().GetValue(tvV2Album), "Their album");
-    EXPECT_EQ(h.Tag().GetValue(tvV2Title), "Mine");
+    ASSERT_TRUE(h.readFile(path, true));
+    EXPECT_EQ(h.tag().getValue(tvV2Album), "Their album");
+    EXPECT_EQ(h.tag().getValue(tvV2Title), "Mine");
 }
 
 TEST_F(WriteSafetyTest, ARebuildWhoseSourceGrowsWhileCopyingDoesNotReplaceIt) {
-    const std::string path = TaggedFile("a.mp3", 300000);
-    const std::string before = ReadBytes(path);
+    const std::string path = taggedFile("a.mp3", 300000);
+    const std::string before = readBytes(path);
     // 100,000 bytes appended at the first large write of the rebuild.
-    const Outcome o = Set("WRITE_CUT_MIN=8192 WRITE_CUT_APPEND=" + Quote(path), path, "tvV2Title=" + std::string(900, 'x'));
+    const Outcome o = set("WRITE_CUT_MIN=8192 WRITE_CUT_APPEND=" + quote(path), path, "tvV2Title=" + std::string(900, 'x'));
     EXPECT_FALSE(o.killed);
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("changed by another program"), std::string::npos) << o.err;
-    const std::string now = ReadBytes(path);
+    const std::string now = readBytes(path);
     ASSERT_EQ(now.size(), before.size() + 100000);
     EXPECT_EQ(now.compare(0, before.size(), before), 0);
-    EXPECT_TRUE(TempLeftovers().empty());
+    EXPECT_TRUE(tempLeftovers().empty());
 }
 
 TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile) {
-    const std::vector<std::string> paths = {TaggedFile("a.mp3", 2000), TaggedFile("b.mp3", 2000),
-                                            TaggedFile("c.mp3", 2000)};
-    const std::string oldA = ReadBytes(paths[0]);
+    const std::vector<std::string> paths = {taggedFile("a.mp3", 2000), taggedFile("b.mp3", 2000),
+                                            taggedFile("c.mp3", 2000)};
+    const std::string oldA = readBytes(paths[0]);
     const std::string longTitle(900, 'B');
     tagfile::DeferredRebuilds batch;
     for (const std::string& path : paths) {
         clsFile f;
-        ASSERT_TRUE(f.ReadFile(path, true));
-        f.Tag().SetValue(tvV2Title, longTitle);
-        ASSERT_EQ(f.PutTags(), 0);
+        ASSERT_TRUE(f.readFile(path, true));
+        f.tag().setValue(tvV2Title, longTitle);
+        ASSERT_EQ(f.putTags(), 0);
     }
     // Not yet in place, but read as written; a second write of a pending file puts the batch
     // in place first.
-    EXPECT_EQ(ReadBytes(paths[0]), oldA);
+    EXPECT_EQ(readBytes(paths[0]), oldA);
     clsFile again;
-    ASSERT_TRUE(again.ReadFile(paths[1], true));
-    EXPECT_EQ(again.Tag().GetValue(tvV2Title), longTitle);
-    again.Tag().SetValue(tvV2Artist, "Second write");
-    ASSERT_EQ(again.PutTags(), 0);
-    EXPECT_NE(ReadBytes(paths[0]), oldA);
-    EXPECT_TRUE(batch.Commit().empty());
+    ASSERT_TRUE(again.readFile(paths[1], true));
+    EXPECT_EQ(again.tag().getValue(tvV2Title), longTitle);
+    again.tag().setValue(tvV2Artist, "Second write");
+    ASSERT_EQ(again.putTags(), 0);
+    EXPECT_NE(readBytes(paths[0]), oldA);
+    EXPECT_TRUE(batch.commit().empty());
 
     // Another program appends to a file whose rebuild is pending: that file keeps its change.
     for (const std::string& path : paths) {
         clsFile f;
-        ASSERT_TRUE(f.ReadFile(path, true));
-        f.Tag().SetValue(tvV2Title, std::string(3000, 'C'));
-        ASSERT_EQ(f.PutTags(), 0);
+        ASSERT_TRUE(f.readFile(path, true));
+        f.tag().setValue(tvV2Title, std::string(3000, 'C'));
+        ASSERT_EQ(f.putTags(), 0);
     }
-    const std::string theirs = ReadBytes(paths[2]) + "appended";
-    WriteBytes(paths[2], theirs);
-    const auto failures = batch.Commit();
+    const std::string theirs = readBytes(paths[2]) + "appended";
+    writeBytes(paths[2], theirs);
+    const auto failures = batch.commit();
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_EQ(failures[0].path, paths[2]);
     EXPECT_EQ(failures[0].error, erFileChanged);
-    EXPECT_EQ(ReadBytes(paths[2]), theirs);
-    ExpectFileReads(paths[0], std::string(3000, 'C'), 2000);
+    EXPECT_EQ(readBytes(paths[2]), theirs);
+    expectFileReads(paths[0], std::string(3000, 'C'), 2000);
     clsFile b;
-    ASSERT_TRUE(b.ReadFile(paths[1], true));
-    EXPECT_EQ(b.Tag().GetValue(tvV2Artist), "Second write");
-    EXPECT_TRUE(TempLeftovers().empty());
+    ASSERT_TRUE(b.readFile(paths[1], true));
+    EXPECT_EQ(b.tag().getValue(tvV2Artist), "Second write");
+    EXPECT_TRUE(tempLeftovers().empty());
 }
 
 // A run over many files in one folder: every file is whole and its own, whatever the run
@@ -317,7 +317,7 @@ TEST_F(WriteSafetyTest, ALargeBatchLeavesEachFileItsOwnBytesAttributesAndOpenRea
     std::vector<mode_t> modes;
     for (int i = 0; i < 150; ++i) {
         // Pictures of several sizes: the files grow, shrink and stay as large as others.
-        paths.push_back(TaggedFile("f" + std::to_string(i) + ".mp3", i % 3 == 0 ? 20000 : 1000 + 40 * i));
+        paths.push_back(taggedFile("f" + std::to_string(i) + ".mp3", i % 3 == 0 ? 20000 : 1000 + 40 * i));
         if (i == 1) ::chmod(paths.back().c_str(), 0600);
         if (i == 2) ::chmod(paths.back().c_str(), 0640);
         struct stat st {};
@@ -328,22 +328,22 @@ TEST_F(WriteSafetyTest, ALargeBatchLeavesEachFileItsOwnBytesAttributesAndOpenRea
     // Held open by players through the whole run, early and late in it.
     std::vector<std::pair<int, std::string>> held;
     for (const size_t i : {size_t(0), size_t(70), size_t(149)}) {
-        held.emplace_back(::open(paths[i].c_str(), O_RDONLY | O_CLOEXEC), ReadBytes(paths[i]));
+        held.emplace_back(::open(paths[i].c_str(), O_RDONLY | O_CLOEXEC), readBytes(paths[i]));
         ASSERT_GE(held.back().first, 0);
     }
 
     std::vector<std::string> args = {"set", "--settings", ini_, "tvV2Title=" + std::string(900, 'N')};
     args.insert(args.end(), paths.begin(), paths.end());
-    const Outcome o = Cli("", args);
+    const Outcome o = cli("", args);
     ASSERT_EQ(o.status, 0) << o.err;
 
     for (size_t i = 0; i < paths.size(); ++i) {
         SCOPED_TRACE(paths[i]);
         clsFile f;
-        ASSERT_TRUE(f.ReadFile(paths[i], true));
-        EXPECT_EQ(f.Tag().GetValue(tvV2Title), std::string(900, 'N'));
-        const std::string bytes = ReadBytes(paths[i]);
-        const auto start = static_cast<size_t>(f.Tag().tagSize());
+        ASSERT_TRUE(f.readFile(paths[i], true));
+        EXPECT_EQ(f.tag().getValue(tvV2Title), std::string(900, 'N'));
+        const std::string bytes = readBytes(paths[i]);
+        const auto start = static_cast<size_t>(f.tag().tagSize());
         ASSERT_EQ(bytes.size(), start + audio_.size() + 128);
         EXPECT_TRUE(bytes.compare(start, audio_.size(), audio_) == 0) << "audio damaged";
         struct stat st {};
@@ -360,98 +360,98 @@ TEST_F(WriteSafetyTest, ALargeBatchLeavesEachFileItsOwnBytesAttributesAndOpenRea
         EXPECT_TRUE(now == before) << "an open reader's file changed";
         ::close(fd);
     }
-    EXPECT_TRUE(TempLeftovers().empty());
-    if (HaveMutagen()) {
-        EXPECT_EQ(Mutagen(paths[0]), std::string(900, 'N') + "|20000\n");
-        EXPECT_EQ(Mutagen(paths[149]), std::string(900, 'N') + "|" + std::to_string(1000 + 40 * 149) + "\n");
+    EXPECT_TRUE(tempLeftovers().empty());
+    if (haveMutagen()) {
+        EXPECT_EQ(mutagen(paths[0]), std::string(900, 'N') + "|20000\n");
+        EXPECT_EQ(mutagen(paths[149]), std::string(900, 'N') + "|" + std::to_string(1000 + 40 * 149) + "\n");
     }
 
     // Killed while the audio of a late file is copied: each file is old or new and whole, and
     // what the run leaves under its own names goes at a later run once it is old.
     std::vector<std::string> before;
-    for (const std::string& path : paths) before.push_back(ReadBytes(path));
+    for (const std::string& path : paths) before.push_back(readBytes(path));
     args[3] = "tvV2Title=" + std::string(1500, 'K');
     const std::string cut = "WRITE_CUT_MIN=" + std::to_string(audio_.size()) + " WRITE_CUT_NTH=100";
-    ASSERT_TRUE(Cli(cut, args).killed);
+    ASSERT_TRUE(cli(cut, args).killed);
     int changed = 0;
     for (size_t i = 0; i < paths.size(); ++i) {
         SCOPED_TRACE(paths[i]);
         clsFile f;
-        ASSERT_TRUE(f.ReadFile(paths[i], true));
-        const std::string title = f.Tag().GetValue(tvV2Title);
+        ASSERT_TRUE(f.readFile(paths[i], true));
+        const std::string title = f.tag().getValue(tvV2Title);
         if (title == std::string(1500, 'K')) {
             ++changed;
-            const std::string bytes = ReadBytes(paths[i]);
-            const auto start = static_cast<size_t>(f.Tag().tagSize());
+            const std::string bytes = readBytes(paths[i]);
+            const auto start = static_cast<size_t>(f.tag().tagSize());
             ASSERT_EQ(bytes.size(), start + audio_.size() + 128);
             EXPECT_TRUE(bytes.compare(start, audio_.size(), audio_) == 0) << "audio damaged";
         } else {
-            EXPECT_TRUE(ReadBytes(paths[i]) == before[i]) << "torn file";
+            EXPECT_TRUE(readBytes(paths[i]) == before[i]) << "torn file";
         }
     }
     EXPECT_LT(changed, 100);
-    ASSERT_FALSE(TempLeftovers().empty());
+    ASSERT_FALSE(tempLeftovers().empty());
     const struct timeval old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
-    for (const std::string& name : TempLeftovers()) ASSERT_EQ(::utimes(dir_.File(name).c_str(), old), 0);
-    EXPECT_EQ(Set("", paths[0], "tvV2Title=Next").status, 0);
-    EXPECT_TRUE(TempLeftovers().empty());
+    for (const std::string& name : tempLeftovers()) ASSERT_EQ(::utimes(dir_.file(name).c_str(), old), 0);
+    EXPECT_EQ(set("", paths[0], "tvV2Title=Next").status, 0);
+    EXPECT_TRUE(tempLeftovers().empty());
 }
 
 // ---------------------------------------------------------------- links and odd files
 
 TEST_F(WriteSafetyTest, LinksToTextFilesAndDevicesAreNeverWritten) {
-    const std::string text = dir_.File("notes.txt");
+    const std::string text = dir_.file("notes.txt");
     const std::string content = "shopping list\nmilk\n";
-    WriteBytes(text, content);
-    const std::string link = dir_.File("song.mp3");
+    writeBytes(text, content);
+    const std::string link = dir_.file("song.mp3");
     ASSERT_EQ(::symlink(text.c_str(), link.c_str()), 0);
-    const std::string plain = dir_.File("plain.mp3");
-    WriteBytes(plain, content);
+    const std::string plain = dir_.file("plain.mp3");
+    writeBytes(plain, content);
 
     // Settings under which every command writes both tags.
-    const std::string always = dir_.File("always.ini");
-    WriteBytes(always, "[Tags]\nUseID3v1=2\nUseID3v2=2\nUseLyrics3=3\n");
+    const std::string always = dir_.file("always.ini");
+    writeBytes(always, "[Tags]\nUseID3v1=2\nUseID3v2=2\nUseLyrics3=3\n");
     for (const std::string& target : {link, plain}) {
         SCOPED_TRACE(target);
-        Outcome o = Cli("", {"set", "--settings", always, "tvTitle=Hello", target});
+        Outcome o = cli("", {"set", "--settings", always, "tvTitle=Hello", target});
         EXPECT_EQ(o.status, 1);
         EXPECT_NE(o.err.find("neither an ID3 tag nor MPEG audio"), std::string::npos) << o.err;
-        o = Cli("", {"set", "--settings", ini_, "--add", "tkAll", "tvTitle=Hello", target});
+        o = cli("", {"set", "--settings", ini_, "--add", "tkAll", "tvTitle=Hello", target});
         EXPECT_EQ(o.status, 1);
-        o = Cli("", {"tracks", "--settings", always, "--start", "1", target});
+        o = cli("", {"tracks", "--settings", always, "--start", "1", target});
         EXPECT_EQ(o.status, 1);
-        o = Cli("", {"fix", "--settings", always, "--in", "<title>", target});
+        o = cli("", {"fix", "--settings", always, "--in", "<title>", target});
         EXPECT_EQ(o.status, 1);
     }
-    EXPECT_EQ(ReadBytes(text), content);
-    EXPECT_EQ(ReadBytes(plain), content);
+    EXPECT_EQ(readBytes(text), content);
+    EXPECT_EQ(readBytes(plain), content);
 
-    const std::string device = dir_.File("null.mp3");
+    const std::string device = dir_.file("null.mp3");
     ASSERT_EQ(::symlink("/dev/null", device.c_str()), 0);
-    EXPECT_NE(Cli("", {"set", "--settings", ini_, "--add", "tkAll", "tvTitle=x", device}).status, 0);
+    EXPECT_NE(cli("", {"set", "--settings", ini_, "--add", "tkAll", "tvTitle=x", device}).status, 0);
 }
 
 TEST_F(WriteSafetyTest, LinksToMusicChangeTheFileAndStayLinks) {
-    std::filesystem::create_directory(dir_.File("music"));
-    const std::string real = dir_.File("music/real.mp3");
-    WriteBytes(real, V23Tag({{"TIT2", "Old"}}, 100) + audio_);
-    const std::string link = dir_.File("link.mp3");
+    std::filesystem::create_directory(dir_.file("music"));
+    const std::string real = dir_.file("music/real.mp3");
+    writeBytes(real, v23Tag({{"TIT2", "Old"}}, 100) + audio_);
+    const std::string link = dir_.file("link.mp3");
     ASSERT_EQ(::symlink("music/real.mp3", link.c_str()), 0);
 
-    ASSERT_EQ(Set("", link, "tvV2Title=New").status, 0);                        // in place
-    ASSERT_EQ(Set("", link, "tvV2Title=" + std::string(500, 'R')).status, 0);   // rebuilt
+    ASSERT_EQ(set("", link, "tvV2Title=New").status, 0);                        // in place
+    ASSERT_EQ(set("", link, "tvV2Title=" + std::string(500, 'R')).status, 0);   // rebuilt
     struct stat st {};
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    ExpectFileReads(real, std::string(500, 'R'), 0);
-    EXPECT_TRUE(TempLeftovers().empty());
+    expectFileReads(real, std::string(500, 'R'), 0);
+    EXPECT_TRUE(tempLeftovers().empty());
 }
 
 TEST_F(WriteSafetyTest, RebuildKeepsAttributesAndOtherOwnersFilesAreChangedInPlace) {
-    const std::string path = TaggedFile("a.mp3", 5000);
+    const std::string path = taggedFile("a.mp3", 5000);
     ::chmod(path.c_str(), 0640);
     const bool haveXattr = ::setxattr(path.c_str(), "user.rating", "5", 1, 0) == 0;
-    ASSERT_EQ(Set("", path, "tvV2Title=" + std::string(900, 'A')).status, 0);
+    ASSERT_EQ(set("", path, "tvV2Title=" + std::string(900, 'A')).status, 0);
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -467,10 +467,10 @@ TEST_F(WriteSafetyTest, RebuildKeepsAttributesAndOtherOwnersFilesAreChangedInPla
     constexpr uid_t kWriter = 4343;
     constexpr gid_t kGroup = 4444;
     ASSERT_EQ(::chmod(dir_.dir().c_str(), 0777), 0);
-    const std::string shared = TaggedFile("shared.mp3", 5000);
+    const std::string shared = taggedFile("shared.mp3", 5000);
     ASSERT_EQ(::chown(shared.c_str(), kOwner, kGroup), 0);
     ASSERT_EQ(::chmod(shared.c_str(), 0664), 0);
-    const ino_t inode = Inode(shared);
+    const ino_t inode = inodeOf(shared);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -478,9 +478,9 @@ TEST_F(WriteSafetyTest, RebuildKeepsAttributesAndOtherOwnersFilesAreChangedInPla
             ::setresuid(kWriter, kWriter, kWriter) != 0)
             ::_exit(3);
         clsFile f;
-        if (!f.ReadFile(shared, true)) ::_exit(4);
-        f.Tag().SetValue(tvV2Title, std::string(900, 'G'));
-        ::_exit(f.PutTags() == 0 ? 0 : 5);
+        if (!f.readFile(shared, true)) ::_exit(4);
+        f.tag().setValue(tvV2Title, std::string(900, 'G'));
+        ::_exit(f.putTags() == 0 ? 0 : 5);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -489,31 +489,31 @@ TEST_F(WriteSafetyTest, RebuildKeepsAttributesAndOtherOwnersFilesAreChangedInPla
     ASSERT_EQ(::stat(shared.c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, kOwner);
     EXPECT_EQ(st.st_gid, kGroup);
-    EXPECT_EQ(Inode(shared), inode);
-    ExpectFileReads(shared, std::string(900, 'G'), 5000);
-    EXPECT_TRUE(TempLeftovers().empty());
+    EXPECT_EQ(inodeOf(shared), inode);
+    expectFileReads(shared, std::string(900, 'G'), 5000);
+    EXPECT_TRUE(tempLeftovers().empty());
 }
 
 // ---------------------------------------------------------------- leftovers and damaged tags
 
 TEST_F(WriteSafetyTest, StaleTemporaryFilesOfKilledRunsAreRemovedOnlyWhenNobodyWritesThem) {
-    const std::string path = TaggedFile("a.mp3", 1000);
+    const std::string path = taggedFile("a.mp3", 1000);
     // A killed rebuild leaves its temporary file.
-    EXPECT_TRUE(Set("WRITE_CUT_MIN=8192", path, "tvV2Title=" + std::string(900, 'x')).killed);
-    ASSERT_EQ(TempLeftovers().size(), 1u);
-    const std::string killed = dir_.File(TempLeftovers()[0]);
-    const std::string fresh = dir_.File(".~vorda-fresh1");
-    const std::string held = dir_.File(".~vorda-held01");
-    const std::string foreign = dir_.File(".~other-file");
-    WriteBytes(fresh, "x");
-    WriteBytes(held, "x");
-    WriteBytes(foreign, "x");
+    EXPECT_TRUE(set("WRITE_CUT_MIN=8192", path, "tvV2Title=" + std::string(900, 'x')).killed);
+    ASSERT_EQ(tempLeftovers().size(), 1u);
+    const std::string killed = dir_.file(tempLeftovers()[0]);
+    const std::string fresh = dir_.file(".~vorda-fresh1");
+    const std::string held = dir_.file(".~vorda-held01");
+    const std::string foreign = dir_.file(".~other-file");
+    writeBytes(fresh, "x");
+    writeBytes(held, "x");
+    writeBytes(foreign, "x");
     const struct timeval old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
     for (const std::string& p : {killed, held, foreign}) ASSERT_EQ(::utimes(p.c_str(), old), 0);
     const int lock = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(lock, LOCK_EX), 0);
 
-    EXPECT_EQ(Set("", path, "tvV2Title=Next").status, 0);
+    EXPECT_EQ(set("", path, "tvV2Title=Next").status, 0);
     EXPECT_FALSE(std::filesystem::exists(killed));
     EXPECT_TRUE(std::filesystem::exists(fresh));    // may be a running write's
     EXPECT_TRUE(std::filesystem::exists(held));     // is a running write's
@@ -523,27 +523,27 @@ TEST_F(WriteSafetyTest, StaleTemporaryFilesOfKilledRunsAreRemovedOnlyWhenNobodyW
 
 TEST_F(WriteSafetyTest, ATagClaimingMoreThanTheFileHoldsIsRepairedByRewriteAndRemoval) {
     // The header claims 1 MB more than there is; the audio follows the frames directly.
-    std::string tag = V23Tag({{"TIT2", "Broken"}, {"TPE1", "Artist"}}, 0);
+    std::string tag = v23Tag({{"TIT2", "Broken"}, {"TPE1", "Artist"}}, 0);
     const uint32_t claimed = static_cast<uint32_t>(tag.size() - 10 + audio_.size() + 1000000);
-    tag.replace(6, 4, id3v2::WriteSynchsafe(claimed));
-    const std::string damaged = tag + audio_ + V1Tag("Broken");
-    const std::string a = dir_.File("a.mp3");
-    const std::string b = dir_.File("b.mp3");
-    WriteBytes(a, damaged);
-    WriteBytes(b, damaged);
+    tag.replace(6, 4, id3v2::writeSynchsafe(claimed));
+    const std::string damaged = tag + audio_ + v1Tag("Broken");
+    const std::string a = dir_.file("a.mp3");
+    const std::string b = dir_.file("b.mp3");
+    writeBytes(a, damaged);
+    writeBytes(b, damaged);
 
-    ASSERT_EQ(Set("", a, "tvV2Title=Fixed").status, 0) << ReadBytes(dir_.File("err.txt"));
+    ASSERT_EQ(set("", a, "tvV2Title=Fixed").status, 0) << readBytes(dir_.file("err.txt"));
     clsFile f;
-    ASSERT_TRUE(f.ReadFile(a, true));
-    EXPECT_EQ(f.Tag().GetValue(tvV2Title), "Fixed");
-    EXPECT_EQ(f.Tag().GetValue(tvV2Artist), "Artist");
-    const std::string bytes = ReadBytes(a);
-    ASSERT_EQ(bytes.size(), static_cast<size_t>(f.Tag().tagSize()) + audio_.size() + 128);
-    EXPECT_EQ(bytes.compare(static_cast<size_t>(f.Tag().tagSize()), audio_.size(), audio_), 0);
-    if (HaveMutagen()) EXPECT_EQ(Mutagen(a), "Fixed|0\n");
+    ASSERT_TRUE(f.readFile(a, true));
+    EXPECT_EQ(f.tag().getValue(tvV2Title), "Fixed");
+    EXPECT_EQ(f.tag().getValue(tvV2Artist), "Artist");
+    const std::string bytes = readBytes(a);
+    ASSERT_EQ(bytes.size(), static_cast<size_t>(f.tag().tagSize()) + audio_.size() + 128);
+    EXPECT_EQ(bytes.compare(static_cast<size_t>(f.tag().tagSize()), audio_.size(), audio_), 0);
+    if (haveMutagen()) EXPECT_EQ(mutagen(a), "Fixed|0\n");
 
-    ASSERT_EQ(Cli("", {"set", "--settings", ini_, "--remove", "tkAll", b}).status, 0);
-    EXPECT_EQ(ReadBytes(b), audio_);
+    ASSERT_EQ(cli("", {"set", "--settings", ini_, "--remove", "tkAll", b}).status, 0);
+    EXPECT_EQ(readBytes(b), audio_);
 }
 
 }  // namespace

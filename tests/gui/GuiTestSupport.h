@@ -15,7 +15,7 @@ namespace guitest {
 // Points HOME and the XDG folders into home; a valid screen size gives the offscreen platform one
 // screen of that size. Call before the QApplication is made. False when the screen file cannot
 // be written.
-inline bool UsePrivateHome(const QTemporaryDir& home, QSize screen = QSize()) {
+inline bool usePrivateHome(const QTemporaryDir& home, QSize screen = QSize()) {
     const QByteArray path = QFile::encodeName(home.path());
     qputenv("HOME", path);
     qputenv("XDG_CONFIG_HOME", path + "/.config");
@@ -38,7 +38,7 @@ inline bool UsePrivateHome(const QTemporaryDir& home, QSize screen = QSize()) {
 }
 
 // Presses OK on the next message box, trying again until it is up (about two seconds).
-inline void AnswerOk(int triesLeft = 100) {
+inline void answerOk(int triesLeft = 100) {
     QTimer::singleShot(20, [triesLeft] {
         for (QWidget* top : QApplication::topLevelWidgets()) {
             if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
@@ -46,7 +46,7 @@ inline void AnswerOk(int triesLeft = 100) {
                 return;
             }
         }
-        if (triesLeft > 0) AnswerOk(triesLeft - 1);
+        if (triesLeft > 0) answerOk(triesLeft - 1);
     });
 }
 

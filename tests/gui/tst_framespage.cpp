@@ -23,7 +23,7 @@ using namespace vorda;
 
 namespace {
 
-QByteArray ImageBytes(const char* format, QColor colour, int w = 12, int h = 8) {
+QByteArray imageBytes(const char* format, QColor colour, int w = 12, int h = 8) {
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(colour);
     QByteArray bytes;
@@ -33,21 +33,21 @@ QByteArray ImageBytes(const char* format, QColor colour, int w = 12, int h = 8) 
     return bytes;
 }
 
-QByteArray BigEndian(quint32 v) {
+QByteArray bigEndian(quint32 v) {
     QByteArray b(4, '\0');
     for (int i = 0; i < 4; ++i) b[3 - i] = static_cast<char>((v >> (8 * i)) & 0xFF);
     return b;
 }
 
-QByteArray Frame(const QByteArray& id, const QByteArray& payload) {
-    return id + BigEndian(static_cast<quint32>(payload.size())) + QByteArray(2, '\0') + payload;
+QByteArray frame(const QByteArray& id, const QByteArray& payload) {
+    return id + bigEndian(static_cast<quint32>(payload.size())) + QByteArray(2, '\0') + payload;
 }
 
 // An ID3v2.3 tag with a title, a TXXX frame and a picture, followed by MPEG frames.
-QByteArray Mp3With(const QByteArray& mime, const QByteArray& picture) {
-    QByteArray body = Frame("TIT2", QByteArray(1, '\0') + "Title") +
-                      Frame("TXXX", QByteArray(1, '\0') + QByteArray("key\0value", 9)) +
-                      Frame("APIC", QByteArray(1, '\0') + mime + QByteArray(1, '\0') + '\x03' + QByteArray(1, '\0') +
+QByteArray mp3With(const QByteArray& mime, const QByteArray& picture) {
+    QByteArray body = frame("TIT2", QByteArray(1, '\0') + "Title") +
+                      frame("TXXX", QByteArray(1, '\0') + QByteArray("key\0value", 9)) +
+                      frame("APIC", QByteArray(1, '\0') + mime + QByteArray(1, '\0') + '\x03' + QByteArray(1, '\0') +
                                         picture) +
                       QByteArray(64, '\0');
     const quint32 n = static_cast<quint32>(body.size());
@@ -58,18 +58,18 @@ QByteArray Mp3With(const QByteArray& mime, const QByteArray& picture) {
     return QByteArray("ID3\x03\x00\x00", 6) + size + body + audio;
 }
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
+void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
 }
 
-QByteArray ReadFile(const QString& path) {
+QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-int RowOf(QListWidget* list, const QString& text) {
+int rowOf(QListWidget* list, const QString& text) {
     for (int i = 0; i < list->count(); ++i)
         if (list->item(i)->text() == text) return i;
     return -1;
@@ -88,38 +88,38 @@ private slots:
 
 void tst_FramesPage::showsFramesPictureAndExports() {
     QTemporaryDir dir;
-    const QByteArray png = ImageBytes("PNG", Qt::red, 20, 10);
+    const QByteArray png = imageBytes("PNG", Qt::red, 20, 10);
     const QString mp3 = dir.filePath("a.mp3");
     // The MIME type is wrong on purpose: the bytes decide.
-    WriteFile(mp3, Mp3With("image/jpeg", png));
+    writeFile(mp3, mp3With("image/jpeg", png));
     clsFile file;
-    QVERIFY(file.ReadFile(mp3.toStdString(), true));
+    QVERIFY(file.readFile(mp3.toStdString(), true));
 
     QtFramesPage page;
-    page.ShowFile(file);
+    page.showFile(file);
     QCOMPARE(page.lstID3v2Frames->count(), 2);
-    const int apic = RowOf(page.lstID3v2Frames, "APIC");
+    const int apic = rowOf(page.lstID3v2Frames, "APIC");
     QVERIFY(apic >= 0);
     page.lstID3v2Frames->setCurrentRow(apic);
-    QVERIFY(page.CurrentView().isPicture);
+    QVERIFY(page.currentView().isPicture);
     QCOMPARE(page.picPicture->pixmap().size(), QSize(20, 10));
-    QCOMPARE(page.picPicture->PictureBytes(), png);
+    QCOMPARE(page.picPicture->pictureBytes(), png);
 
-    const QString dragged = page.picPicture->WriteDragFile();
+    const QString dragged = page.picPicture->writeDragFile();
     QVERIFY(dragged.endsWith(".png"));
-    QCOMPARE(ReadFile(dragged), png);
+    QCOMPARE(readFile(dragged), png);
 
-    QCOMPARE(page.ExportSelectedFrame(dir.filePath("cover.jpg")), 0);
-    QCOMPARE(ReadFile(dir.filePath("cover.png")), png);
+    QCOMPARE(page.exportSelectedFrame(dir.filePath("cover.jpg")), 0);
+    QCOMPARE(readFile(dir.filePath("cover.png")), png);
     QVERIFY(!QFile::exists(dir.filePath("cover.jpg")));
 
-    page.lstID3v2Frames->setCurrentRow(RowOf(page.lstID3v2Frames, "TXXX"));
+    page.lstID3v2Frames->setCurrentRow(rowOf(page.lstID3v2Frames, "TXXX"));
     QCOMPARE(page.txtv2Content->toPlainText(), QStringLiteral("value"));
-    WriteFile(dir.filePath("t.txt"), QByteArray(500, 'x'));
-    QCOMPARE(page.ExportSelectedFrame(dir.filePath("t.txt")), 0);
-    QCOMPARE(ReadFile(dir.filePath("t.txt")), QByteArray("value"));
+    writeFile(dir.filePath("t.txt"), QByteArray(500, 'x'));
+    QCOMPARE(page.exportSelectedFrame(dir.filePath("t.txt")), 0);
+    QCOMPARE(readFile(dir.filePath("t.txt")), QByteArray("value"));
 
-    page.Clear();
+    page.clear();
     QCOMPARE(page.lstID3v2Frames->count(), 0);
     QVERIFY(page.picPicture->pixmap().isNull());
 }
@@ -127,59 +127,59 @@ void tst_FramesPage::showsFramesPictureAndExports() {
 void tst_FramesPage::deleteAndMultipleFiles() {
     QTemporaryDir dir;
     const QString mp3 = dir.filePath("d.mp3");
-    WriteFile(mp3, Mp3With("image/png", ImageBytes("PNG", Qt::blue)));
+    writeFile(mp3, mp3With("image/png", imageBytes("PNG", Qt::blue)));
     clsFile file;
-    QVERIFY(file.ReadFile(mp3.toStdString(), true));
+    QVERIFY(file.readFile(mp3.toStdString(), true));
     QtFramesPage page;
     std::vector<std::string> messages;
-    page.Ask = [&](const std::string& text, MsgButtons, MsgIcon) {
+    page.ask = [&](const std::string& text, MsgButtons, MsgIcon) {
         messages.push_back(text);
         return int(anOK);
     };
     QSignalSpy changed(&page, &QtFramesPage::tagChanged);
-    page.ShowFile(file);
+    page.showFile(file);
 
-    page.SetMultiSelection(true);
+    page.setMultiSelection(true);
     page.lstID3v2Frames->item(0)->setSelected(true);
-    page.DeleteSelectedFrames();
+    page.deleteSelectedFrames();
     QCOMPARE(messages.size(), size_t(1));
     QCOMPARE(messages[0], std::string("This action cannot be performed on multiple files!"));
     QCOMPARE(page.lstID3v2Frames->count(), 2);
     QVERIFY(page.cmdAddPicture->isEnabled());  // a picture for every selected file
 
-    page.SetMultiSelection(false);
+    page.setMultiSelection(false);
     for (int i = 0; i < page.lstID3v2Frames->count(); ++i) page.lstID3v2Frames->item(i)->setSelected(true);
-    page.DeleteSelectedFrames();
+    page.deleteSelectedFrames();
     QCOMPARE(page.lstID3v2Frames->count(), 0);
     QCOMPARE(changed.count(), 1);
-    QCOMPARE(file.PutTags(), 0);
+    QCOMPARE(file.putTags(), 0);
     clsFile again;
-    QVERIFY(again.ReadFile(mp3.toStdString(), true));
-    QCOMPARE(again.Tag().GetValue(tvV2Frame), std::string());
-    QCOMPARE(again.Tag().GetValue(tvTitle), std::string("Title"));
+    QVERIFY(again.readFile(mp3.toStdString(), true));
+    QCOMPARE(again.tag().getValue(tvV2Frame), std::string());
+    QCOMPARE(again.tag().getValue(tvTitle), std::string("Title"));
 }
 
 void tst_FramesPage::addPictureByButtonAndDrop() {
-    settings().UseID3v2 = tuIfWanted;
+    settings().useID3v2 = tuIfWanted;
     QTemporaryDir dir;
     const QString mp3 = dir.filePath("p.mp3");
     QByteArray audio;
     for (int f = 0; f < 8; ++f) audio += QByteArray("\xFF\xFB\x90\x00", 4) + QByteArray(413, '\x11');
-    WriteFile(mp3, audio);
-    const QByteArray jpeg = ImageBytes("JPG", Qt::green);
-    const QByteArray png = ImageBytes("PNG", Qt::yellow);
-    WriteFile(dir.filePath("c.jpg"), jpeg);
-    WriteFile(dir.filePath("c.png"), png);
+    writeFile(mp3, audio);
+    const QByteArray jpeg = imageBytes("JPG", Qt::green);
+    const QByteArray png = imageBytes("PNG", Qt::yellow);
+    writeFile(dir.filePath("c.jpg"), jpeg);
+    writeFile(dir.filePath("c.png"), png);
 
     clsFile file;
-    QVERIFY(file.ReadFile(mp3.toStdString(), true));
+    QVERIFY(file.readFile(mp3.toStdString(), true));
     QtFramesPage page;
     QSignalSpy changed(&page, &QtFramesPage::tagChanged);
-    page.ShowFile(file);
+    page.showFile(file);
     QCOMPARE(page.lstID3v2Frames->count(), 0);
-    QVERIFY(page.AddPictureFromFile(dir.filePath("c.jpg")));
+    QVERIFY(page.addPictureFromFile(dir.filePath("c.jpg")));
     QCOMPARE(page.lstID3v2Frames->count(), 1);
-    QVERIFY(page.CurrentView().isPicture);
+    QVERIFY(page.currentView().isPicture);
     QCOMPARE(changed.count(), 1);
 
     // Dropping a file onto the picture replaces the front cover.
@@ -192,10 +192,10 @@ void tst_FramesPage::addPictureByButtonAndDrop() {
     delete mime;
     QCOMPARE(changed.count(), 2);
     QCOMPARE(page.lstID3v2Frames->count(), 1);
-    QCOMPARE(page.picPicture->PictureBytes(), png);
+    QCOMPARE(page.picPicture->pictureBytes(), png);
 
-    QCOMPARE(file.PutTags(), 0);
-    const QByteArray written = ReadFile(mp3);
+    QCOMPARE(file.putTags(), 0);
+    const QByteArray written = readFile(mp3);
     QVERIFY(written.startsWith("ID3"));
     QVERIFY(written.endsWith(audio));
     QVERIFY(written.contains(png));
@@ -203,28 +203,28 @@ void tst_FramesPage::addPictureByButtonAndDrop() {
 
 void tst_FramesPage::pendingPictureForSeveralFiles() {
     QTemporaryDir dir;
-    const QByteArray jpeg = ImageBytes("JPG", Qt::green);
-    const QByteArray png = ImageBytes("PNG", Qt::yellow);
-    WriteFile(dir.filePath("c.jpg"), jpeg);
-    WriteFile(dir.filePath("c.png"), png);
-    WriteFile(dir.filePath("c.txt"), "no picture");
+    const QByteArray jpeg = imageBytes("JPG", Qt::green);
+    const QByteArray png = imageBytes("PNG", Qt::yellow);
+    writeFile(dir.filePath("c.jpg"), jpeg);
+    writeFile(dir.filePath("c.png"), png);
+    writeFile(dir.filePath("c.txt"), "no picture");
     const QString mp3 = dir.filePath("m.mp3");
-    WriteFile(mp3, Mp3With("image/png", ImageBytes("PNG", Qt::blue)));
+    writeFile(mp3, mp3With("image/png", imageBytes("PNG", Qt::blue)));
 
     QtFramesPage page;
     std::vector<std::string> messages;
-    page.Ask = [&](const std::string& text, MsgButtons, MsgIcon) {
+    page.ask = [&](const std::string& text, MsgButtons, MsgIcon) {
         messages.push_back(text);
         return int(anOK);
     };
-    page.Clear();
-    page.SetMultiSelection(true);
+    page.clear();
+    page.setMultiSelection(true);
     QVERIFY(page.cmdAddPicture->isEnabled());
-    QVERIFY(page.AddPictureFromFile(dir.filePath("c.jpg")));
-    QCOMPARE(QByteArray::fromStdString(page.PendingPicture()), jpeg);
-    QCOMPARE(page.PendingPictureMime(), std::string("image/jpeg"));
+    QVERIFY(page.addPictureFromFile(dir.filePath("c.jpg")));
+    QCOMPARE(QByteArray::fromStdString(page.pendingPicture()), jpeg);
+    QCOMPARE(page.pendingPictureMime(), std::string("image/jpeg"));
     QVERIFY(page.lblPendingPicture->text().startsWith("Pending front cover (image/jpeg, "));
-    QCOMPARE(page.picPicture->PictureBytes(), jpeg);
+    QCOMPARE(page.picPicture->pictureBytes(), jpeg);
 
     // A drop replaces the pending picture; a file that is no picture leaves it.
     auto* mime = new QMimeData;
@@ -232,26 +232,26 @@ void tst_FramesPage::pendingPictureForSeveralFiles() {
     QDropEvent drop(QPointF(2, 2), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
     static_cast<QObject*>(page.picPicture)->event(&drop);
     delete mime;
-    QCOMPARE(QByteArray::fromStdString(page.PendingPicture()), png);
-    QCOMPARE(page.PendingPictureMime(), std::string("image/png"));
-    QVERIFY(!page.AddPictureFromFile(dir.filePath("c.txt")));
+    QCOMPARE(QByteArray::fromStdString(page.pendingPicture()), png);
+    QCOMPARE(page.pendingPictureMime(), std::string("image/png"));
+    QVERIFY(!page.addPictureFromFile(dir.filePath("c.txt")));
     QCOMPARE(messages.size(), size_t(1));
-    QCOMPARE(QByteArray::fromStdString(page.PendingPicture()), png);
+    QCOMPARE(QByteArray::fromStdString(page.pendingPicture()), png);
 
-    page.Clear();
-    QVERIFY(page.PendingPicture().empty());
+    page.clear();
+    QVERIFY(page.pendingPicture().empty());
     QVERIFY(page.lblPendingPicture->text().isEmpty());
-    page.SetMultiSelection(true);
-    QVERIFY(page.AddPictureFromFile(dir.filePath("c.png")));
+    page.setMultiSelection(true);
+    QVERIFY(page.addPictureFromFile(dir.filePath("c.png")));
     clsFile file;
-    QVERIFY(file.ReadFile(mp3.toStdString(), true));
-    page.ShowFile(file);  // showing one file drops it, and adds nothing to that file
-    QVERIFY(page.PendingPicture().empty());
+    QVERIFY(file.readFile(mp3.toStdString(), true));
+    page.showFile(file);  // showing one file drops it, and adds nothing to that file
+    QVERIFY(page.pendingPicture().empty());
     QCOMPARE(page.lstID3v2Frames->count(), 2);
-    page.SetMultiSelection(true);
-    QVERIFY(page.AddPictureFromFile(dir.filePath("c.png")));
-    page.SetMultiSelection(false);  // back to one row: the pending picture goes
-    QVERIFY(page.PendingPicture().empty());
+    page.setMultiSelection(true);
+    QVERIFY(page.addPictureFromFile(dir.filePath("c.png")));
+    page.setMultiSelection(false);  // back to one row: the pending picture goes
+    QVERIFY(page.pendingPicture().empty());
 }
 
 QTEST_MAIN(tst_FramesPage)

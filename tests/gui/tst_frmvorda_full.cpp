@@ -42,28 +42,28 @@ namespace {
 
 QTemporaryDir* g_home = nullptr;
 
-QString SettingsFile() { return QString::fromStdString(vorda::SettingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::settingsFilePath()); }
 
-void WriteKeys(const QString& section, const QList<QPair<QString, QString>>& keys) {
-    QDir().mkpath(QFileInfo(SettingsFile()).absolutePath());
-    vorda::IniFile ini(SettingsFile().toStdString());
-    for (const auto& kv : keys) ini.Write(section.toStdString(), kv.first.toStdString(), kv.second.toStdString());
+void writeKeys(const QString& section, const QList<QPair<QString, QString>>& keys) {
+    QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
+    vorda::IniFile ini(settingsFile().toStdString());
+    for (const auto& kv : keys) ini.write(section.toStdString(), kv.first.toStdString(), kv.second.toStdString());
 }
 
-QString ReadKey(const QString& section, const QString& key) {
-    vorda::IniFile ini(SettingsFile().toStdString());
+QString readKey(const QString& section, const QString& key) {
+    vorda::IniFile ini(settingsFile().toStdString());
     return QString::fromStdString(
-        vorda::GetSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
+        vorda::getSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
 }
 
-void WriteFile(const QString& path) {
+void writeFile(const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(1024, 'x'));
 }
 
-QStringList Names(const frmVorda& w) {
+QStringList names(const frmVorda& w) {
     QStringList names;
     const QAbstractItemModel* m = w.lstFiles2->model();
     for (int r = 0; r < m->rowCount(); ++r) names << m->index(r, 0).data().toString();
@@ -78,7 +78,7 @@ struct BoxSeen {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool shown = false;
 };
-void WatchForBox(std::shared_ptr<BoxSeen> seen, int triesLeft) {
+void watchForBox(std::shared_ptr<BoxSeen> seen, int triesLeft) {
     QTimer::singleShot(30, [seen, triesLeft] {
         if (seen.use_count() == 1) return;  // the test no longer waits for it
         for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -91,12 +91,12 @@ void WatchForBox(std::shared_ptr<BoxSeen> seen, int triesLeft) {
             box->accept();
             return;
         }
-        if (triesLeft > 0) WatchForBox(seen, triesLeft - 1);
+        if (triesLeft > 0) watchForBox(seen, triesLeft - 1);
     });
 }
-std::shared_ptr<BoxSeen> AnswerNextBox() {
+std::shared_ptr<BoxSeen> answerNextBox() {
     auto seen = std::make_shared<BoxSeen>();
-    WatchForBox(seen, 30);
+    watchForBox(seen, 30);
     return seen;
 }
 
@@ -111,11 +111,11 @@ public slots:
 
 class RecordingUi : public vorda::SilentUserInterface {
 public:
-    int Ask(const std::string& text, vorda::MsgButtons buttons, vorda::MsgIcon icon,
+    int ask(const std::string& text, vorda::MsgButtons buttons, vorda::MsgIcon icon,
             const std::string& title) override {
         texts.push_back(title + "|" + text);
         lastIcon = icon;
-        return SilentUserInterface::Ask(text, buttons, icon, title);
+        return SilentUserInterface::ask(text, buttons, icon, title);
     }
     std::vector<std::string> texts;
     vorda::MsgIcon lastIcon = vorda::miNone;
@@ -126,7 +126,7 @@ public:
 class TestFullWindow : public QObject {
     Q_OBJECT
 private slots:
-    void init() { QFile::remove(SettingsFile()); }
+    void init() { QFile::remove(settingsFile()); }
 
     void freshStartShowsTheDefaults() {
         frmVorda w;
@@ -149,7 +149,7 @@ private slots:
         QCOMPARE(w.lblTargetDir->text(), QStringLiteral("File location:"));
         QVERIFY(w.txtTargetDir->isReadOnly());
         QVERIFY(!w.cmdTargetDir->isEnabled());
-        QCOMPARE(w.txtTargetDir->text().toStdString(), vorda::DefaultFolder());
+        QCOMPARE(w.txtTargetDir->text().toStdString(), vorda::defaultFolder());
         for (QToolButton* b : w.cmdFavourite) {
             QCOMPARE(b->toolTip(), QStringLiteral("Click the right mousebutton to bookmark current folder!"));
         }
@@ -164,11 +164,11 @@ private slots:
     }
 
     void panelSettingsRoundTrip() {
-        WriteKeys("OutPatterns", {{"nofOutPatterns", "2"}, {"sOutPattern0", "<title>"},
+        writeKeys("OutPatterns", {{"nofOutPatterns", "2"}, {"sOutPattern0", "<title>"},
                                   {"sOutPattern1", "<track>¶-¶<title>"}, {"sOutPattern2", "<artist>"}});
-        WriteKeys("General", {{"Method", "2"}, {"sTargetDir", "/srv/music/"}, {"bFixFilenames", "0"},
+        writeKeys("General", {{"Method", "2"}, {"sTargetDir", "/srv/music/"}, {"bFixFilenames", "0"},
                               {"bScanSubFolders", "1"}, {"bUseAlbumPattern", "2"}, {"bAdvancedMode", "True"}});
-        WriteKeys("Bookmarks", {{"FavouriteDir3", "/srv/music"}});
+        writeKeys("Bookmarks", {{"FavouriteDir3", "/srv/music"}});
         {
             frmVorda w;
             QVERIFY(w.optMethod[0]->isChecked());
@@ -177,7 +177,7 @@ private slots:
             QVERIFY(!w.txtTargetDir->isReadOnly());
             QCOMPARE(w.txtTargetDir->palette().color(QPalette::Base), QColor(255, 255, 192));
             QVERIFY(!w.chkFixFilenames->isChecked());
-            QVERIFY(w.ScanSubfolders());
+            QVERIFY(w.scanSubfolders());
             QCOMPARE(w.chkAlbumPattern->checkState(), Qt::PartiallyChecked);
             QVERIFY(w.mnuAdvancedMode->isChecked());
             QCOMPARE(w.cmbOutPattern->count(), 3);
@@ -195,29 +195,29 @@ private slots:
             w.cmbPathPattern->setEditText(QStringLiteral("<genre>/"));
             w.close();
         }
-        QCOMPARE(ReadKey("General", "Method"), QStringLiteral("1"));
-        QCOMPARE(ReadKey("General", "sTargetDir"), QStringLiteral("/srv/music/"));
-        QCOMPARE(ReadKey("General", "bFixFilenames"), QStringLiteral("1"));
-        QCOMPARE(ReadKey("General", "bScanSubFolders"), QStringLiteral("0"));
-        QCOMPARE(ReadKey("General", "bUseAlbumPattern"), QStringLiteral("2"));
-        QCOMPARE(ReadKey("General", "bAdvancedMode"), QStringLiteral("True"));
-        QCOMPARE(ReadKey("InPatterns", "sCurrentInPattern"), QStringLiteral(" <title> "));
-        QCOMPARE(ReadKey("PathPatterns", "sCurrentPathPattern"), QStringLiteral("<genre>/"));
-        QCOMPARE(ReadKey("Bookmarks", "FavouriteDir3"), QStringLiteral("/srv/music"));
-        QCOMPARE(ReadKey("Bookmarks", "FavouriteDir0"), QString());
+        QCOMPARE(readKey("General", "Method"), QStringLiteral("1"));
+        QCOMPARE(readKey("General", "sTargetDir"), QStringLiteral("/srv/music/"));
+        QCOMPARE(readKey("General", "bFixFilenames"), QStringLiteral("1"));
+        QCOMPARE(readKey("General", "bScanSubFolders"), QStringLiteral("0"));
+        QCOMPARE(readKey("General", "bUseAlbumPattern"), QStringLiteral("2"));
+        QCOMPARE(readKey("General", "bAdvancedMode"), QStringLiteral("True"));
+        QCOMPARE(readKey("InPatterns", "sCurrentInPattern"), QStringLiteral(" <title> "));
+        QCOMPARE(readKey("PathPatterns", "sCurrentPathPattern"), QStringLiteral("<genre>/"));
+        QCOMPARE(readKey("Bookmarks", "FavouriteDir3"), QStringLiteral("/srv/music"));
+        QCOMPARE(readKey("Bookmarks", "FavouriteDir0"), QString());
 
         // A stored method the switch never produces leaves the three buttons clear and saves 4.
-        WriteKeys("General", {{"Method", "3"}});
+        writeKeys("General", {{"Method", "3"}});
         frmVorda w;
         for (QRadioButton* option : w.optMethod) QVERIFY(!option->isChecked());
         QCOMPARE(w.cmdSort->text(), QStringLiteral("Sort All"));
         QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral(" <title> "));
         w.close();
-        QCOMPARE(ReadKey("General", "Method"), QStringLiteral("4"));
+        QCOMPARE(readKey("General", "Method"), QStringLiteral("4"));
     }
 
     void layoutRoundTrip() {
-        WriteKeys("Visual", {{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"ColVisible2", "False"},
+        writeKeys("Visual", {{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"ColVisible2", "False"},
                              {"ColPosition2", "5"}, {"ColSize2", "1500"}, {"ColSize7", "60"}});
         {
             frmVorda w;
@@ -229,72 +229,72 @@ private slots:
             w.mnuFileGrid->trigger();
             QVERIFY(!w.lstFiles2->showGrid());
             w.mnuDirTree->trigger();
-            QVERIFY(!w.DirTree->isVisibleTo(&w));
+            QVERIFY(!w.dirTree->isVisibleTo(&w));
             QVERIFY(!w.cmdFavourite[0]->isVisibleTo(&w));
             w.showMaximized();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             w.close();
         }
-        QCOMPARE(ReadKey("Visual", "FormState"), QStringLiteral("2"));
-        QCOMPARE(ReadKey("Visual", "FormWidth"), QStringLiteral("12000"));
-        QCOMPARE(ReadKey("Visual", "ViewTagInfo"), QStringLiteral("False"));
-        QCOMPARE(ReadKey("Visual", "ViewDirTree"), QStringLiteral("False"));
-        QCOMPARE(ReadKey("Visual", "ShowGrid"), QStringLiteral("False"));
-        QCOMPARE(ReadKey("Visual", "ColVisible2"), QStringLiteral("False"));
-        QCOMPARE(ReadKey("Visual", "ColPosition2"), QStringLiteral("5"));
-        QCOMPARE(ReadKey("Visual", "ColSize2"), QStringLiteral("1500"));
+        QCOMPARE(readKey("Visual", "FormState"), QStringLiteral("2"));
+        QCOMPARE(readKey("Visual", "FormWidth"), QStringLiteral("12000"));
+        QCOMPARE(readKey("Visual", "ViewTagInfo"), QStringLiteral("False"));
+        QCOMPARE(readKey("Visual", "ViewDirTree"), QStringLiteral("False"));
+        QCOMPARE(readKey("Visual", "ShowGrid"), QStringLiteral("False"));
+        QCOMPARE(readKey("Visual", "ColVisible2"), QStringLiteral("False"));
+        QCOMPARE(readKey("Visual", "ColPosition2"), QStringLiteral("5"));
+        QCOMPARE(readKey("Visual", "ColSize2"), QStringLiteral("1500"));
         {
             frmVorda w;
             QVERIFY(!w.tabTAGs->isVisibleTo(&w));
-            QVERIFY(!w.DirTree->isVisibleTo(&w));
+            QVERIFY(!w.dirTree->isVisibleTo(&w));
             w.showMinimized();
             w.close();
         }
-        QCOMPARE(ReadKey("Visual", "FormState"), QStringLiteral("2"));
+        QCOMPARE(readKey("Visual", "FormState"), QStringLiteral("2"));
     }
 
     void bookmarksLeftAndRightButton() {
         QTemporaryDir music(g_home->path() + QStringLiteral("/bmXXXXXX"));
-        WriteFile(music.filePath("one/a.mp3"));
-        WriteFile(music.filePath("two/b.mp3"));
-        WriteFile(music.filePath("two/deep/c.mp3"));
+        writeFile(music.filePath("one/a.mp3"));
+        writeFile(music.filePath("two/b.mp3"));
+        writeFile(music.filePath("two/deep/c.mp3"));
         const QString one = music.filePath("one"), two = music.filePath("two");
         {
             frmVorda w;
             w.show();
-            QVERIFY(w.SelectTreeFolder(one.toStdString()));
+            QVERIFY(w.selectTreeFolder(one.toStdString()));
             QTest::mousePress(w.cmdFavourite[1], Qt::RightButton);
             QCOMPARE(w.cmdFavourite[1]->toolTip(), one);
-            QVERIFY(w.SelectTreeFolder(two.toStdString()));
+            QVERIFY(w.selectTreeFolder(two.toStdString()));
             QTest::mousePress(w.cmdFavourite[4], Qt::RightButton);
-            QCOMPARE(Names(w), QStringList({"b.mp3"}));
+            QCOMPARE(names(w), QStringList({"b.mp3"}));
 
             // Left click: the tree goes there and its change scans the folder.
             QTest::mouseClick(w.cmdFavourite[1], Qt::LeftButton);
-            QCOMPARE(w.TreePath(), one.toStdString());
-            QCOMPARE(Names(w), QStringList({"a.mp3"}));
+            QCOMPARE(w.treePath(), one.toStdString());
+            QCOMPARE(names(w), QStringList({"a.mp3"}));
             // An empty bookmark does nothing.
             QTest::mouseClick(w.cmdFavourite[0], Qt::LeftButton);
-            QCOMPARE(w.TreePath(), one.toStdString());
+            QCOMPARE(w.treePath(), one.toStdString());
 
             // With the tree hidden the list is still filled, following "Scan subfolders".
             w.mnuDirTree->trigger();
             w.chkScanSubfolders->setChecked(true);
-            w.GoToBookmark(4);
-            QCOMPARE(Names(w), QStringList({"b.mp3", "c.mp3"}));
-            QCOMPARE(w.TreePath(), two.toStdString());
+            w.goToBookmark(4);
+            QCOMPARE(names(w), QStringList({"b.mp3", "c.mp3"}));
+            QCOMPARE(w.treePath(), two.toStdString());
             w.close();
         }
-        QCOMPARE(ReadKey("Bookmarks", "FavouriteDir1"), one);
-        QCOMPARE(ReadKey("Bookmarks", "FavouriteDir4"), two);
+        QCOMPARE(readKey("Bookmarks", "FavouriteDir1"), one);
+        QCOMPARE(readKey("Bookmarks", "FavouriteDir4"), two);
         frmVorda again;
         QCOMPARE(again.cmdFavourite[4]->toolTip(), two);
     }
 
     void targetFolderBox() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/tgXXXXXX"));
-        WriteFile(dir.filePath("in/song.mp3"));
-        WriteKeys("General", {{"Method", "2"}, {"sTargetDir", "/start/"}});
+        writeFile(dir.filePath("in/song.mp3"));
+        writeKeys("General", {{"Method", "2"}, {"sTargetDir", "/start/"}});
         {
             frmVorda w;
             w.show();
@@ -310,9 +310,9 @@ private slots:
             QTRY_COMPARE(w.txtTargetDir->text(), QStringLiteral("/new/place/"));
 
             // Browse's answer becomes the text; "Set as target folder" takes the tree's folder.
-            w.TargetFolderChosen("/browsed");
+            w.targetFolderChosen("/browsed");
             QCOMPARE(w.txtTargetDir->text(), QStringLiteral("/browsed/"));
-            QVERIFY(w.SelectTreeFolder(dir.filePath("in").toStdString()));
+            QVERIFY(w.selectTreeFolder(dir.filePath("in").toStdString()));
             QVERIFY(w.mnuSetTargetFolder->isEnabled());
             w.mnuSetTargetFolder->trigger();
             QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
@@ -327,9 +327,9 @@ private slots:
             QCOMPARE(w.txtOldName->text(), QStringLiteral("song.mp3"));
             QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
             w.mnuDirTree->trigger();  // keep the tree from changing while the target moves
-            w.TargetFolderChosen("/ignored/");
-            w.SelectTreeFolder(dir.path().toStdString());
-            w.SetTreeFolderAsTarget();
+            w.targetFolderChosen("/ignored/");
+            w.selectTreeFolder(dir.path().toStdString());
+            w.setTreeFolderAsTarget();
             QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
             w.optMethod[0]->click();
             QCOMPARE(w.txtTargetDir->text(), dir.path() + "/");
@@ -338,8 +338,8 @@ private slots:
             w.close();
         }
         // The last accepted folder is saved, not the file location shown while renaming.
-        QCOMPARE(ReadKey("General", "sTargetDir"), dir.path() + "/");
-        QCOMPARE(ReadKey("General", "Method"), QStringLiteral("4"));
+        QCOMPARE(readKey("General", "sTargetDir"), dir.path() + "/");
+        QCOMPARE(readKey("General", "Method"), QStringLiteral("4"));
     }
 
     void menusAndControlsAreNamed() {
@@ -408,38 +408,38 @@ private slots:
     void scanSubfoldersWarns() {
         frmVorda w;
         w.show();
-        auto seen = AnswerNextBox();
+        auto seen = answerNextBox();
         w.chkScanSubfolders->click();
         QVERIFY(seen->shown);
         QCOMPARE(seen->text, QStringLiteral("Scanning folders that contain many files could take very long time!"));
         QCOMPARE(seen->title, QStringLiteral("Vorda"));
         QCOMPARE(seen->icon, QMessageBox::Information);
-        QVERIFY(w.ScanSubfolders());
-        auto none = AnswerNextBox();
+        QVERIFY(w.scanSubfolders());
+        auto none = answerNextBox();
         w.chkScanSubfolders->click();  // clearing it says nothing
         QTest::qWait(200);
         QVERIFY(!none->shown);
-        QVERIFY(!w.ScanSubfolders());
+        QVERIFY(!w.scanSubfolders());
     }
 
     void helpAndAbout() {
         frmVorda w;
         w.show();
-        QVERIFY(QString::fromStdString(w.HelpFilePath()).endsWith(QStringLiteral("/help/index.html")));
-        auto missing = AnswerNextBox();
-        w.ShowHelp(g_home->path().toStdString() + "/nothing/index.html");
+        QVERIFY(QString::fromStdString(w.helpFilePath()).endsWith(QStringLiteral("/help/index.html")));
+        auto missing = answerNextBox();
+        w.showHelp(g_home->path().toStdString() + "/nothing/index.html");
         QVERIFY(missing->text.startsWith(QStringLiteral("The help file could not be found:")));
         QCOMPARE(missing->icon, QMessageBox::Critical);
 
         const QString manual = g_home->path() + QStringLiteral("/help/index.html");
-        WriteFile(manual);
+        writeFile(manual);
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-        w.ShowHelp(manual.toStdString());
+        w.showHelp(manual.toStdString());
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(catcher.opened, QList<QUrl>({QUrl::fromLocalFile(manual)}));
 
-        auto about = AnswerNextBox();
+        auto about = answerNextBox();
         w.mnuAbout->trigger();
         QCOMPARE(about->title, QStringLiteral("About Vorda"));
         QVERIFY(about->text.contains(QStringLiteral("Vorda ") + QStringLiteral(VORDA_VERSION)));
@@ -471,18 +471,18 @@ private slots:
         QByteArray damaged = "[General]\nsTargetDir=" + deep.toUtf8().replace(' ', "\xC2\xB6") + "\nMethod=2\n" +
                              "[Bookmarks]\nFavouriteDir0=" + music.path().toUtf8() + "\nFavouriteDir1=/x" +
                              QByteArray(1, '\0') + "junk\n[OutPatterns]\nsCurrentOutPattern=<title>\n";
-        QDir().mkpath(QFileInfo(SettingsFile()).absolutePath());
+        QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
         {
-            QFile f(SettingsFile());
+            QFile f(settingsFile());
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(damaged);
         }
-        const QString backup = SettingsFile() + QStringLiteral(".bak");
+        const QString backup = settingsFile() + QStringLiteral(".bak");
         {
             frmVorda w;
             w.show();
-            auto seen = AnswerNextBox();
-            w.StartUp();
+            auto seen = answerNextBox();
+            w.startUp();
             QVERIFY(seen->shown);
             QCOMPARE(seen->icon, QMessageBox::Warning);
             QVERIFY(seen->text.contains(QStringLiteral("could not be read completely: it holds zero bytes")));
@@ -499,17 +499,17 @@ private slots:
             QVERIFY(kept.open(QIODevice::ReadOnly));
             QCOMPARE(kept.readAll(), damaged);
         }
-        QCOMPARE(ReadKey("General", "sTargetDir"), deep);
-        QCOMPARE(ReadKey("Bookmarks", "FavouriteDir0"), music.path());
-        QCOMPARE(ReadKey("OutPatterns", "sCurrentOutPattern"), QStringLiteral("<title>"));
-        QCOMPARE(ReadKey("General", "Method"), QStringLiteral("2"));
+        QCOMPARE(readKey("General", "sTargetDir"), deep);
+        QCOMPARE(readKey("Bookmarks", "FavouriteDir0"), music.path());
+        QCOMPARE(readKey("OutPatterns", "sCurrentOutPattern"), QStringLiteral("<title>"));
+        QCOMPARE(readKey("General", "Method"), QStringLiteral("2"));
 
         // The mended file starts without a word and keeps the backup as it was.
         QFile::remove(backup);
         frmVorda again;
         again.show();
-        auto none = AnswerNextBox();
-        again.StartUp();
+        auto none = answerNextBox();
+        again.startUp();
         QTest::qWait(100);
         QVERIFY(!none->shown);
         QCOMPARE(again.txtTargetDir->text(), deep);
@@ -518,9 +518,9 @@ private slots:
     }
 
     void readOnlySettingsAreReadButNeverWritten() {
-        WriteKeys("General", {{"Method", "2"}, {"sTargetDir", "/srv/music/"}});
-        WriteKeys("Bookmarks", {{"FavouriteDir2", "/srv/music"}});
-        QFile file(SettingsFile());
+        writeKeys("General", {{"Method", "2"}, {"sTargetDir", "/srv/music/"}});
+        writeKeys("Bookmarks", {{"FavouriteDir2", "/srv/music"}});
+        QFile file(settingsFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray before = file.readAll();
         file.close();
@@ -528,8 +528,8 @@ private slots:
         {
             frmVorda w;
             w.show();
-            auto seen = AnswerNextBox();
-            w.StartUp();
+            auto seen = answerNextBox();
+            w.startUp();
             QVERIFY(seen->shown);
             QCOMPARE(seen->icon, QMessageBox::Information);
             QVERIFY(seen->text.contains(QStringLiteral("is read-only")));
@@ -543,17 +543,17 @@ private slots:
         QCOMPARE(file.readAll(), before);
         file.close();
         QVERIFY(!(file.permissions() & QFileDevice::WriteOwner));
-        QVERIFY(!QFile::exists(SettingsFile() + QStringLiteral(".bak")));
+        QVERIFY(!QFile::exists(settingsFile() + QStringLiteral(".bak")));
         QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     }
 
     void popupItemsFollowTheSelectionMode() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/popXXXXXX"));
-        for (const char* name : {"p1.mp3", "p2.mp3", "p3.mp3"}) WriteFile(dir.filePath(QString::fromLatin1(name)));
+        for (const char* name : {"p1.mp3", "p2.mp3", "p3.mp3"}) writeFile(dir.filePath(QString::fromLatin1(name)));
         frmVorda w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.DropPaths({dir.path().toStdString()});
+        w.dropPaths({dir.path().toStdString()});
         QCOMPARE(w.lstFiles2->model()->rowCount(), 3);
         const auto popUp = [&w] {
             emit w.lstFiles2->customContextMenuRequested(QPoint(5, 5));
@@ -565,12 +565,12 @@ private slots:
         // One file clicked: its tags and its folder, not numbering.
         QWidget* viewport = w.lstFiles2->viewport();
         QTest::mouseClick(viewport, Qt::LeftButton, {}, w.lstFiles2->visualRect(w.lstFiles2->model()->index(0, 0)).center());
-        QVERIFY(!w.Commands().bMultiChange);
+        QVERIFY(!w.commands().bMultiChange);
         QCOMPARE(popUp(), (QList<bool>{true, true, false}));
         // Ctrl-click on a neighbour: several files, the reverse.
         QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
                           w.lstFiles2->visualRect(w.lstFiles2->model()->index(1, 0)).center());
-        QVERIFY(w.Commands().bMultiChange);
+        QVERIFY(w.commands().bMultiChange);
         QCOMPARE(popUp(), (QList<bool>{false, false, true}));
         w.mnuSelectAll->trigger();
         QCOMPARE(popUp(), (QList<bool>{false, false, true}));
@@ -596,30 +596,30 @@ private slots:
     void platformServices() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/psXXXXXX"));
         const std::string folder = dir.path().toStdString();
-        const std::string a = vorda::TempFileName(folder, "");
-        const std::string b = vorda::TempFileName(folder + "/", "vt");
+        const std::string a = vorda::tempFileName(folder, "");
+        const std::string b = vorda::tempFileName(folder + "/", "vt");
         QVERIFY(QFileInfo(QString::fromStdString(a)).fileName().startsWith('~'));
         QVERIFY(QFileInfo(QString::fromStdString(b)).fileName().startsWith(QStringLiteral("vt")));
         QCOMPARE(QFileInfo(QString::fromStdString(a)).absolutePath(), dir.path());
         QVERIFY(a != b && QFile::exists(QString::fromStdString(a)) && QFile::exists(QString::fromStdString(b)));
         // A file's path puts the name beside it; no folder means the system's temporary folder.
-        const std::string beside = vorda::TempFileName(a, "x");
+        const std::string beside = vorda::tempFileName(a, "x");
         QCOMPARE(QFileInfo(QString::fromStdString(beside)).absolutePath(), dir.path());
-        const std::string temp = vorda::TempFileName("", "vorda-test");
+        const std::string temp = vorda::tempFileName("", "vorda-test");
         QCOMPARE(QFileInfo(QString::fromStdString(temp)).absolutePath(), QDir(QDir::tempPath()).absolutePath());
         QFile::remove(QString::fromStdString(temp));
-        QCOMPARE(vorda::TempFileName(folder + "/missing/", "x"), std::string());
+        QCOMPARE(vorda::tempFileName(folder + "/missing/", "x"), std::string());
 
         RecordingUi ui;
-        QVERIFY(vorda::FileExists(a, ui));
-        QVERIFY(vorda::FileExists(folder, ui));
-        QVERIFY(!vorda::FileExists(folder + "/none.mp3", ui));
-        QVERIFY(!vorda::FileExists(a + "/below", ui));  // a file used as a folder
-        QVERIFY(!vorda::FileExists("", ui));
+        QVERIFY(vorda::fileExists(a, ui));
+        QVERIFY(vorda::fileExists(folder, ui));
+        QVERIFY(!vorda::fileExists(folder + "/none.mp3", ui));
+        QVERIFY(!vorda::fileExists(a + "/below", ui));  // a file used as a folder
+        QVERIFY(!vorda::fileExists("", ui));
         QVERIFY(ui.texts.empty());
         const std::string loop = folder + "/loop";
         QCOMPARE(::symlink(loop.c_str(), loop.c_str()), 0);
-        QVERIFY(!vorda::FileExists(loop, ui));
+        QVERIFY(!vorda::fileExists(loop, ui));
         QCOMPARE(ui.texts.size(), size_t(1));
         QCOMPARE(QString::fromStdString(ui.texts[0]),
                  QStringLiteral("Error|Error Number: %1 %2").arg(ELOOP).arg(QString::fromLocal8Bit(strerror(ELOOP))));

@@ -31,9 +31,9 @@ namespace {
 const char* const kNames[] = {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf", "Hotel",
                               "India", "Juliet", "Kilo", "Lima", "Mike", "November", "Oscar", "Papa"};
 
-std::string StoredTitle(const std::string& path) {
+std::string storedTitle(const std::string& path) {
     clsFile f;
-    return f.ReadFile(path, true) ? f.Tag().GetValue(tvTitle) : std::string("<unreadable>");
+    return f.readFile(path, true) ? f.tag().getValue(tvTitle) : std::string("<unreadable>");
 }
 
 }  // namespace
@@ -43,13 +43,13 @@ class TestListSelection : public QObject {
 private slots:
     void initTestCase() {
         settings() = Settings();
-        settings().UseID3v1 = tuIfWanted;
-        settings().UseID3v2 = tuIfWanted;
+        settings().useID3v1 = tuIfWanted;
+        settings().useID3v2 = tuIfWanted;
         dir_ = std::make_unique<QTemporaryDir>();
         std::vector<std::string> paths;
         for (const char* name : kNames) {
             const std::string path = dir_->path().toStdString() + "/" + QString::fromLatin1(name).toLower().toStdString() + ".mp3";
-            id3test::WriteBytes(path, id3test::V23Tag({{"TIT2", name}, {"TPE1", "Artist"}}, 300) + id3test::Audio(8));
+            id3test::writeBytes(path, id3test::v23Tag({{"TIT2", name}, {"TPE1", "Artist"}}, 300) + id3test::mp3Audio(8));
             paths.push_back(path);
             titles_[path] = name;
         }
@@ -57,11 +57,11 @@ private slots:
         w_->resize(900, 700);
         w_->show();
         QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
-        w_->AddFiles(paths, false);
-        w_->SortByColumnClick(1);
-        QCOMPARE(w_->List().Count(), 16);
+        w_->addFiles(paths, false);
+        w_->sortByColumnClick(1);
+        QCOMPARE(w_->list().count(), 16);
         list_ = w_->lstFiles2;
-        ed_ = w_->TagEditor();
+        ed_ = w_->tagEditor();
     }
     void cleanupTestCase() {
         w_.reset();
@@ -70,7 +70,7 @@ private slots:
 
     // Each way of moving the selection, starting with one file shown; then a title is typed
     // and saved, and only the selected files may receive it.
-    void everyWayOfMovingTheSelectionShowsWhatIsSaved_data() {
+    void everyWayOfMovingTheSelectionShowsWhatIsSavedData() {
         QTest::addColumn<QString>("way");
         for (const char* way : {"click", "down", "up", "typeahead", "pagedown", "shiftdown", "shiftup",
                                 "ctrla", "ctrlclick", "menuselectall", "menuinvert", "invertone", "programmatic",
@@ -81,12 +81,12 @@ private slots:
     void everyWayOfMovingTheSelectionShowsWhatIsSaved() {
         QFETCH(QString, way);
         const int start = way == QLatin1String("up") || way == QLatin1String("shiftup") ? 3 : 1;
-        ClickRow(start);
-        QCOMPARE(ed_->txtField[0]->text(), QString::fromStdString(TitleOfRow(start)));
-        QVERIFY(!w_->Commands().bMultiChange);
+        clickRow(start);
+        QCOMPARE(ed_->txtField[0]->text(), QString::fromStdString(titleOfRow(start)));
+        QVERIFY(!w_->commands().bMultiChange);
 
         const std::map<QString, std::function<void()>> ways = {
-            {"click", [&] { ClickRow(6); }},
+            {"click", [&] { clickRow(6); }},
             {"down", [&] { QTest::keyClick(list_, Qt::Key_Down); }},
             {"up", [&] { QTest::keyClick(list_, Qt::Key_Up); }},
             {"typeahead", [&] { QTest::keyClicks(list_, "e"); }},
@@ -94,13 +94,13 @@ private slots:
             {"shiftdown", [&] { QTest::keyClick(list_, Qt::Key_Down, Qt::ShiftModifier); }},
             {"shiftup", [&] { QTest::keyClick(list_, Qt::Key_Up, Qt::ShiftModifier); }},
             {"ctrla", [&] { QTest::keyClick(list_, Qt::Key_A, Qt::ControlModifier); }},
-            {"ctrlclick", [&] { ClickRow(4, Qt::ControlModifier); }},
+            {"ctrlclick", [&] { clickRow(4, Qt::ControlModifier); }},
             {"menuselectall", [&] { w_->mnuSelectAll->trigger(); }},
             {"menuinvert", [&] { w_->mnuSelInvert->trigger(); }},
             {"invertone",
              [&] {
                  // Every row but one selected, then inverted: that one row is left.
-                 for (int r = 1; r <= 16; ++r) w_->List().SetSelected(r, r != 9);
+                 for (int r = 1; r <= 16; ++r) w_->list().setSelected(r, r != 9);
                  w_->mnuSelInvert->trigger();
              }},
             {"programmatic",
@@ -108,81 +108,81 @@ private slots:
                  list_->selectionModel()->select(list_->model()->index(10, 0),
                                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
              }},
-            {"programmaticmany", [&] { w_->List().SetSelected(12, true); }},
+            {"programmaticmany", [&] { w_->list().setSelected(12, true); }},
             {"tagareadown", [&] { QTest::keyClick(ed_->txtField[1], Qt::Key_Down); }},
             {"tagareashift", [&] { QTest::keyClick(ed_->txtField[1], Qt::Key_Down, Qt::ShiftModifier); }},
         };
         ways.at(way)();
         QCoreApplication::processEvents();  // a change made from code is followed on the next turn
-        const std::vector<int> selected = SelectedRows();
+        const std::vector<int> selected = selectedRows();
         QVERIFY(!selected.empty());
         if (way != QLatin1String("click") && way != QLatin1String("programmatic") && way != QLatin1String("invertone"))
             QVERIFY2(selected != std::vector<int>{start}, "the way did not move the selection");
 
         // The panes follow the selection.
         if (selected.size() == 1) {
-            QVERIFY(!w_->Commands().bMultiChange);
-            QCOMPARE(ed_->txtField[0]->text(), QString::fromStdString(TitleOfRow(selected.front())));
-            QCOMPARE(w_->CurrentRow(), selected.front());
+            QVERIFY(!w_->commands().bMultiChange);
+            QCOMPARE(ed_->txtField[0]->text(), QString::fromStdString(titleOfRow(selected.front())));
+            QCOMPARE(w_->currentRow(), selected.front());
         } else {
-            QVERIFY(w_->Commands().bMultiChange);
+            QVERIFY(w_->commands().bMultiChange);
             QCOMPARE(ed_->txtField[0]->text(), QString());
         }
 
         // The save reaches exactly the selected files.
         const std::string typed = "Typed " + way.toStdString();
         ed_->txtField[0]->setText(QString::fromStdString(typed));
-        if (selected.size() > 1) guitest::AnswerOk();
+        if (selected.size() > 1) guitest::answerOk();
         w_->mnuSaveTags->trigger();
         for (int row = 1; row <= 16; ++row) {
-            const std::string path = w_->List().GetFullPath(row);
+            const std::string path = w_->list().getFullPath(row);
             const bool chosen = std::find(selected.begin(), selected.end(), row) != selected.end();
             if (chosen) titles_[path] = typed;
-            QCOMPARE(StoredTitle(path), titles_[path]);
+            QCOMPARE(storedTitle(path), titles_[path]);
         }
-        QVERIFY(w_->PanelText(3).startsWith(QStringLiteral("All tags saved")));
+        QVERIFY(w_->panelText(3).startsWith(QStringLiteral("All tags saved")));
     }
 
     // A selection changed from code and saved before the event loop ran: nothing is written
     // into a file the panes never showed.
     void saveRightAfterAChangeFromCodeWritesNothingUnseen() {
-        ClickRow(2);
-        const std::string bravo = w_->List().GetFullPath(2);
-        const std::string before = StoredTitle(bravo);
+        clickRow(2);
+        const std::string bravo = w_->list().getFullPath(2);
+        const std::string before = storedTitle(bravo);
         ed_->txtField[0]->setText(QStringLiteral("Meant for row two"));
-        w_->List().SetSelected(2, false);
-        w_->List().SetSelected(7, true);
-        const std::string seventh = w_->List().GetFullPath(7);
-        const std::string seventhBefore = StoredTitle(seventh);
+        w_->list().setSelected(2, false);
+        w_->list().setSelected(7, true);
+        const std::string seventh = w_->list().getFullPath(7);
+        const std::string seventhBefore = storedTitle(seventh);
         w_->mnuSaveTags->trigger();
-        QCOMPARE(StoredTitle(seventh), seventhBefore);
-        QCOMPARE(StoredTitle(bravo), before);
+        QCOMPARE(storedTitle(seventh), seventhBefore);
+        QCOMPARE(storedTitle(bravo), before);
         QCOMPARE(ed_->txtField[0]->text(), QString::fromStdString(seventhBefore));
     }
 
     // A row whose file vanished is removed when it is selected, and nothing else is shown.
     void vanishedFileLeavesThePanesEmpty() {
-        const std::string last = w_->List().GetFullPath(16);
+        const std::string last = w_->list().getFullPath(16);
         QVERIFY(QFile::remove(QString::fromStdString(last)));
-        ClickRow(16);
-        QCOMPARE(w_->List().Count(), 15);
+        clickRow(16);
+        QCOMPARE(w_->list().count(), 15);
         QCOMPARE(w_->txtOldName->text(), QStringLiteral("The File Does Not Exist!"));
         QCOMPARE(ed_->txtField[0]->text(), QString());
-        QCOMPARE(w_->List().SelectedCount(), 0);
+        QCOMPARE(w_->list().selectedCount(), 0);
     }
 
 private:
-    void ClickRow(int row, Qt::KeyboardModifiers mods = {}) {
+    void clickRow(int row, Qt::KeyboardModifiers mods = {}) {
         const QModelIndex index = list_->model()->index(row - 1, 0);
         list_->scrollTo(index);
         QTest::mouseClick(list_->viewport(), Qt::LeftButton, mods, list_->visualRect(index).center());
         list_->setFocus();
     }
-    std::string TitleOfRow(int row) { return StoredTitle(w_->List().GetFullPath(row)); }
-    std::vector<int> SelectedRows() const {
+    std::string titleOfRow(int row) { return storedTitle(w_->list().getFullPath(row)); }
+    std::vector<int> selectedRows() const {
         std::vector<int> rows;
-        for (int r = 1; r <= w_->List().Count(); ++r)
-            if (w_->List().Selected(r)) rows.push_back(r);
+        for (int r = 1; r <= w_->list().count(); ++r)
+            if (w_->list().selected(r)) rows.push_back(r);
         return rows;
     }
 
@@ -196,7 +196,7 @@ private:
 int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid()) return 1;
-    guitest::UsePrivateHome(home);
+    guitest::usePrivateHome(home);
     QApplication app(argc, argv);
     TestListSelection test;
     return QTest::qExec(&test, argc, argv);

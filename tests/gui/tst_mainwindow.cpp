@@ -36,27 +36,27 @@ namespace {
 
 QTemporaryDir* g_home = nullptr;
 
-QString SettingsFile() { return QString::fromStdString(vorda::SettingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::settingsFilePath()); }
 
-void WriteFile(const QString& path, int bytes = 2048) {
+void writeFile(const QString& path, int bytes = 2048) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(bytes, 'x'));
 }
 
-void WriteSettings(const QList<QPair<QString, QString>>& visual) {
-    QDir().mkpath(QFileInfo(SettingsFile()).absolutePath());
-    vorda::IniFile ini(SettingsFile().toStdString());
-    for (const auto& kv : visual) ini.Write("Visual", kv.first.toStdString(), kv.second.toStdString());
+void writeSettings(const QList<QPair<QString, QString>>& visual) {
+    QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
+    vorda::IniFile ini(settingsFile().toStdString());
+    for (const auto& kv : visual) ini.write("Visual", kv.first.toStdString(), kv.second.toStdString());
 }
 
-QString ReadKey(const QString& section, const QString& key) {
-    vorda::IniFile ini(SettingsFile().toStdString());
-    return QString::fromStdString(ini.Read(section.toStdString(), key.toStdString(), "<missing>"));
+QString readKey(const QString& section, const QString& key) {
+    vorda::IniFile ini(settingsFile().toStdString());
+    return QString::fromStdString(ini.read(section.toStdString(), key.toStdString(), "<missing>"));
 }
 
-QStringList Column(const frmVorda& w, int col) {
+QStringList column(const frmVorda& w, int col) {
     QStringList cells;
     const QAbstractItemModel* m = w.lstFiles2->model();
     for (int r = 0; r < m->rowCount(); ++r) cells << m->index(r, col - 1).data().toString();
@@ -64,7 +64,7 @@ QStringList Column(const frmVorda& w, int col) {
 }
 
 // Answers the next message box with the given button and records its text.
-void AnswerNextBox(QMessageBox::StandardButton answer, QString* text) {
+void answerNextBox(QMessageBox::StandardButton answer, QString* text) {
     QTimer::singleShot(50, [answer, text] {
         for (QWidget* top : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QMessageBox*>(top);
@@ -73,11 +73,11 @@ void AnswerNextBox(QMessageBox::StandardButton answer, QString* text) {
             box->button(answer)->click();
             return;
         }
-        AnswerNextBox(answer, text);  // not up yet
+        answerNextBox(answer, text);  // not up yet
     });
 }
 
-QString TrashFiles() { return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/files/"); }
+QString trashFiles() { return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/files/"); }
 
 }  // namespace
 
@@ -85,53 +85,53 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        QFile::remove(SettingsFile());
+        QFile::remove(settingsFile());
         QDir(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash")).removeRecursively();
     }
 
     void freshStartUsesDefaultsAndSavesOnClose() {
-        QVERIFY(!QFile::exists(SettingsFile()));
+        QVERIFY(!QFile::exists(settingsFile()));
         frmVorda w;
         QCOMPARE(w.objectName(), QStringLiteral("frmVorda"));
         QVERIFY(w.windowTitle().startsWith(QStringLiteral("Vorda")));
-        QCOMPARE(w.PanelText(1), QStringLiteral("Total: 0 files"));
-        QCOMPARE(w.PanelText(2), QStringLiteral("Filesize: 0 kB"));
-        QCOMPARE(w.PanelText(3), QStringLiteral("Status"));
-        QCOMPARE(w.PanelText(4), QStringLiteral("Progress"));
+        QCOMPARE(w.panelText(1), QStringLiteral("Total: 0 files"));
+        QCOMPARE(w.panelText(2), QStringLiteral("Filesize: 0 kB"));
+        QCOMPARE(w.panelText(3), QStringLiteral("Status"));
+        QCOMPARE(w.panelText(4), QStringLiteral("Progress"));
         // No stored size: three quarters of the screen, centred.
         QCOMPARE(w.size(), QSize(1200, 750));
         QCOMPARE(w.geometry().center(), QPoint(799, 499));
         QCOMPARE(w.minimumSize(), QSize(699, 633));  // 10480 x 9495 twips
         QVERIFY(w.lstFiles2->showGrid());
-        QVERIFY(w.DirTree->isVisibleTo(&w));
+        QVERIFY(w.dirTree->isVisibleTo(&w));
         for (int col = 1; col <= 14; ++col) {
-            QVERIFY(w.ColumnVisible(col));
+            QVERIFY(w.columnVisible(col));
             QCOMPARE(w.lstFiles2->horizontalHeader()->visualIndex(col - 1), col - 1);
             QCOMPARE(w.lstFiles2->model()->headerData(col - 1, Qt::Horizontal).toString(),
-                     QString::fromStdString(vorda::ColumnTitle(col)));
+                     QString::fromStdString(vorda::columnTitle(col)));
         }
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(w.close());
 
-        QVERIFY(QFile::exists(SettingsFile()));
-        QCOMPARE(ReadKey("Visual", "FormState"), QStringLiteral("0"));
-        QCOMPARE(ReadKey("Visual", "FormWidth"), QStringLiteral("18000"));
-        QCOMPARE(ReadKey("Visual", "FormHeight"), QStringLiteral("11250"));
-        QCOMPARE(ReadKey("Visual", "TreeSplit"), QStringLiteral("3600"));  // a fifth of the window
-        QCOMPARE(ReadKey("Visual", "ViewDirTree"), QStringLiteral("True"));
-        QCOMPARE(ReadKey("Visual", "ViewTagInfo"), QStringLiteral("True"));
-        QCOMPARE(ReadKey("Visual", "ShowGrid"), QStringLiteral("True"));
-        QCOMPARE(ReadKey("Visual", "ColVisible14"), QStringLiteral("True"));
-        QCOMPARE(ReadKey("Visual", "ColPosition14"), QStringLiteral("14"));
-        QCOMPARE(ReadKey("Visual", "ColSize1"), QStringLiteral("3000"));  // a column never sized: its default width
-        QCOMPARE(ReadKey("General", "Method"), QStringLiteral("4"));
-        QVERIFY(ReadKey("General", "sLastDir") != QStringLiteral("<missing>"));
-        QCOMPARE(ReadKey("General", "sTreeDir"), QString::fromStdString(vorda::DefaultFolder()));
+        QVERIFY(QFile::exists(settingsFile()));
+        QCOMPARE(readKey("Visual", "FormState"), QStringLiteral("0"));
+        QCOMPARE(readKey("Visual", "FormWidth"), QStringLiteral("18000"));
+        QCOMPARE(readKey("Visual", "FormHeight"), QStringLiteral("11250"));
+        QCOMPARE(readKey("Visual", "TreeSplit"), QStringLiteral("3600"));  // a fifth of the window
+        QCOMPARE(readKey("Visual", "ViewDirTree"), QStringLiteral("True"));
+        QCOMPARE(readKey("Visual", "ViewTagInfo"), QStringLiteral("True"));
+        QCOMPARE(readKey("Visual", "ShowGrid"), QStringLiteral("True"));
+        QCOMPARE(readKey("Visual", "ColVisible14"), QStringLiteral("True"));
+        QCOMPARE(readKey("Visual", "ColPosition14"), QStringLiteral("14"));
+        QCOMPARE(readKey("Visual", "ColSize1"), QStringLiteral("3000"));  // a column never sized: its default width
+        QCOMPARE(readKey("General", "Method"), QStringLiteral("4"));
+        QVERIFY(readKey("General", "sLastDir") != QStringLiteral("<missing>"));
+        QCOMPARE(readKey("General", "sTreeDir"), QString::fromStdString(vorda::defaultFolder()));
     }
 
     void storedLayoutIsRestored() {
-        WriteSettings({{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"TreeSplit", "3000"},
+        writeSettings({{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"TreeSplit", "3000"},
                        {"ShowGrid", "False"}, {"ViewDirTree", "False"}, {"ViewTagInfo", "False"},
                        {"ColSize3", "50"}, {"ColSize5", "900"}, {"ColPosition5", "1"}});
         frmVorda w;
@@ -139,7 +139,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.size(), QSize(800, 700));
         QVERIFY(!w.lstFiles2->showGrid());
-        QVERIFY(!w.DirTree->isVisible());
+        QVERIFY(!w.dirTree->isVisible());
         QVERIFY(!w.mnuDirTree->isChecked());
         QVERIFY(!w.mnuTagInfo->isChecked());
         QHeaderView* header = w.lstFiles2->horizontalHeader();
@@ -147,88 +147,88 @@ private slots:
         QCOMPARE(header->sectionSize(4), 60);
         QCOMPARE(header->visualIndex(4), 0);
         w.mnuDirTree->trigger();
-        QVERIFY(w.DirTree->isVisible());
+        QVERIFY(w.dirTree->isVisible());
         QCOMPARE(w.picResizeDir->sizes().value(0), 200);
         w.close();
-        QCOMPARE(ReadKey("Visual", "ViewDirTree"), QStringLiteral("True"));
-        QCOMPARE(ReadKey("Visual", "ViewTagInfo"), QStringLiteral("False"));
-        QCOMPARE(ReadKey("Visual", "TreeSplit"), QStringLiteral("3000"));
-        QCOMPARE(ReadKey("Visual", "ColPosition5"), QStringLiteral("1"));
-        QCOMPARE(ReadKey("Visual", "ColSize5"), QStringLiteral("900"));
+        QCOMPARE(readKey("Visual", "ViewDirTree"), QStringLiteral("True"));
+        QCOMPARE(readKey("Visual", "ViewTagInfo"), QStringLiteral("False"));
+        QCOMPARE(readKey("Visual", "TreeSplit"), QStringLiteral("3000"));
+        QCOMPARE(readKey("Visual", "ColPosition5"), QStringLiteral("1"));
+        QCOMPARE(readKey("Visual", "ColSize5"), QStringLiteral("900"));
     }
 
     void maximisedAndMinimisedCloseRules() {
-        WriteSettings({{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"FormState", "0"}});
+        writeSettings({{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"FormState", "0"}});
         {
             frmVorda w;
             w.showMaximized();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             w.close();
         }
-        QCOMPARE(ReadKey("Visual", "FormState"), QStringLiteral("2"));
-        QCOMPARE(ReadKey("Visual", "FormWidth"), QStringLiteral("12000"));
-        QCOMPARE(ReadKey("Visual", "FormHeight"), QStringLiteral("10500"));
+        QCOMPARE(readKey("Visual", "FormState"), QStringLiteral("2"));
+        QCOMPARE(readKey("Visual", "FormWidth"), QStringLiteral("12000"));
+        QCOMPARE(readKey("Visual", "FormHeight"), QStringLiteral("10500"));
         {
             frmVorda w;  // starts maximised from the stored state
             QVERIFY(w.windowState() & Qt::WindowMaximized);
             w.showMinimized();
             w.close();
         }
-        QCOMPARE(ReadKey("Visual", "FormState"), QStringLiteral("2"));
-        QCOMPARE(ReadKey("Visual", "FormWidth"), QStringLiteral("12000"));
+        QCOMPARE(readKey("Visual", "FormState"), QStringLiteral("2"));
+        QCOMPARE(readKey("Visual", "FormWidth"), QStringLiteral("12000"));
     }
 
     void hiddenColumnKeepsStoredPositionAndSize() {
-        WriteSettings({{"ColVisible4", "False"}, {"ColPosition4", "2"}, {"ColSize4", "900"}});
+        writeSettings({{"ColVisible4", "False"}, {"ColPosition4", "2"}, {"ColSize4", "900"}});
         frmVorda w;
         w.show();
         QHeaderView* header = w.lstFiles2->horizontalHeader();
-        QVERIFY(!w.ColumnVisible(4));
+        QVERIFY(!w.columnVisible(4));
         QVERIFY(!w.mnuCols[3]->isChecked());
         QCOMPARE(header->visualIndex(3), 13);
         QCOMPARE(header->sectionSize(3), 0);
         w.close();
-        QCOMPARE(ReadKey("Visual", "ColVisible4"), QStringLiteral("False"));
-        QCOMPARE(ReadKey("Visual", "ColPosition4"), QStringLiteral("2"));
-        QCOMPARE(ReadKey("Visual", "ColSize4"), QStringLiteral("900"));
-        QCOMPARE(ReadKey("Visual", "ColPosition5"), QStringLiteral("4"));
+        QCOMPARE(readKey("Visual", "ColVisible4"), QStringLiteral("False"));
+        QCOMPARE(readKey("Visual", "ColPosition4"), QStringLiteral("2"));
+        QCOMPARE(readKey("Visual", "ColSize4"), QStringLiteral("900"));
+        QCOMPARE(readKey("Visual", "ColPosition5"), QStringLiteral("4"));
 
         // Showing it again reads its place and width back; hiding another moves that one last.
         w.mnuCols[3]->trigger();
-        QVERIFY(w.ColumnVisible(4));
+        QVERIFY(w.columnVisible(4));
         QCOMPARE(header->visualIndex(3), 1);
         QCOMPARE(header->sectionSize(3), 60);
         w.mnuCols[0]->trigger();
-        QVERIFY(!w.ColumnVisible(1));
+        QVERIFY(!w.columnVisible(1));
         QCOMPARE(header->visualIndex(0), 13);
     }
 
     void treeSelectionScansTheFolder() {
         QTemporaryDir music(g_home->path() + QStringLiteral("/scanXXXXXX"));
-        WriteFile(music.filePath("a.mp3"));
-        WriteFile(music.filePath("b.mp3"), 3 * 1024 * 1024);
-        WriteFile(music.filePath("notes.txt"));
-        WriteFile(music.filePath("sub/c.mp3"));
+        writeFile(music.filePath("a.mp3"));
+        writeFile(music.filePath("b.mp3"), 3 * 1024 * 1024);
+        writeFile(music.filePath("notes.txt"));
+        writeFile(music.filePath("sub/c.mp3"));
         frmVorda w;
         w.show();
-        QVERIFY(w.SelectTreeFolder(music.path().toStdString()));
-        QCOMPARE(w.TreePath(), music.path().toStdString());
+        QVERIFY(w.selectTreeFolder(music.path().toStdString()));
+        QCOMPARE(w.treePath(), music.path().toStdString());
         QCOMPARE(w.lstFiles2->model()->rowCount(), 2);
-        QStringList names = Column(w, 1);
+        QStringList names = column(w, 1);
         names.sort();
         QCOMPARE(names, QStringList({"a.mp3", "b.mp3"}));
-        QCOMPARE(Column(w, 2), QStringList({music.path() + "/", music.path() + "/"}));
-        QVERIFY(Column(w, 3).contains(QStringLiteral("3.00 MB")));
-        QCOMPARE(w.PanelText(1), QStringLiteral("Total: 2 files (3 MB)"));
-        QVERIFY(w.PanelText(3).startsWith(QStringLiteral("Scanned 2 files in ")));
+        QCOMPARE(column(w, 2), QStringList({music.path() + "/", music.path() + "/"}));
+        QVERIFY(column(w, 3).contains(QStringLiteral("3.00 MB")));
+        QCOMPARE(w.panelText(1), QStringLiteral("Total: 2 files (3 MB)"));
+        QVERIFY(w.panelText(3).startsWith(QStringLiteral("Scanned 2 files in ")));
 
         // A new folder replaces the rows; a blocked update leaves them.
-        QVERIFY(w.SelectTreeFolder(music.filePath("sub").toStdString()));
-        QCOMPARE(Column(w, 1), QStringList({"c.mp3"}));
-        w.Commands().bBlockDirUpdate = true;
-        QVERIFY(w.SelectTreeFolder(music.path().toStdString()));
-        QCOMPARE(Column(w, 1), QStringList({"c.mp3"}));
-        w.Commands().bBlockDirUpdate = false;
+        QVERIFY(w.selectTreeFolder(music.filePath("sub").toStdString()));
+        QCOMPARE(column(w, 1), QStringList({"c.mp3"}));
+        w.commands().bBlockDirUpdate = true;
+        QVERIFY(w.selectTreeFolder(music.path().toStdString()));
+        QCOMPARE(column(w, 1), QStringList({"c.mp3"}));
+        w.commands().bBlockDirUpdate = false;
 
         // "Recursive Scan" walks the subfolders.
         w.mnuRecursiveScan->trigger();
@@ -236,24 +236,24 @@ private slots:
 
         // The start-up scan goes to the stored folder; named paths are added instead.
         w.close();
-        QCOMPARE(ReadKey("General", "sTreeDir"), music.path() + "/");
+        QCOMPARE(readKey("General", "sTreeDir"), music.path() + "/");
         frmVorda again;
-        again.StartUp();
+        again.startUp();
         QCOMPARE(again.lstFiles2->model()->rowCount(), 2);
         frmVorda withPaths;
-        withPaths.StartUp({music.filePath("sub/c.mp3").toStdString()});
-        QCOMPARE(Column(withPaths, 1), QStringList({"c.mp3"}));
-        QCOMPARE(withPaths.TreePath(), music.filePath("sub").toStdString());  // the folder shown
-        QCOMPARE(withPaths.PanelText(1), QStringLiteral("Total: 1 files (0 MB)"));
+        withPaths.startUp({music.filePath("sub/c.mp3").toStdString()});
+        QCOMPARE(column(withPaths, 1), QStringList({"c.mp3"}));
+        QCOMPARE(withPaths.treePath(), music.filePath("sub").toStdString());  // the folder shown
+        QCOMPARE(withPaths.panelText(1), QStringLiteral("Total: 1 files (0 MB)"));
     }
 
     void dropOfFoldersAndFiles() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/dropXXXXXX"));
-        WriteFile(dir.filePath("album/one.mp3"));
-        WriteFile(dir.filePath("album/two.mp3"));
-        WriteFile(dir.filePath("album/deeper/three.mp3"));
-        WriteFile(dir.filePath("loose.mp3"));
-        WriteFile(dir.filePath("cover.jpg"));
+        writeFile(dir.filePath("album/one.mp3"));
+        writeFile(dir.filePath("album/two.mp3"));
+        writeFile(dir.filePath("album/deeper/three.mp3"));
+        writeFile(dir.filePath("loose.mp3"));
+        writeFile(dir.filePath("cover.jpg"));
         frmVorda w;
         w.show();
         QWidget* target = w.lstFiles2->viewport();
@@ -272,11 +272,11 @@ private slots:
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &drop);
-        QStringList names = Column(w, 1);
+        QStringList names = column(w, 1);
         names.sort();
         // Folders follow "Scan subfolders" (off); a dropped file is added whatever its type.
         QCOMPARE(names, QStringList({"cover.jpg", "loose.mp3", "one.mp3", "two.mp3"}));
-        QCOMPARE(w.PanelText(1), QStringLiteral("Total: 4 files (0 MB)"));
+        QCOMPARE(w.panelText(1), QStringLiteral("Total: 4 files (0 MB)"));
 
         // A second drop adds to the list.
         QMimeData more;
@@ -290,43 +290,43 @@ private slots:
 
     void removeAndDeleteThroughKeys() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/delXXXXXX"));
-        for (const char* name : {"k1.mp3", "k2.mp3", "k3.mp3", "k4.mp3"}) WriteFile(dir.filePath(name));
+        for (const char* name : {"k1.mp3", "k2.mp3", "k3.mp3", "k4.mp3"}) writeFile(dir.filePath(name));
         frmVorda w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.SortByColumnClick(1);
-        w.SelectTreeFolder(dir.path().toStdString());
-        w.SortByColumnClick(1);  // second click on the same column: descending
-        w.SortByColumnClick(1);  // and back
-        QCOMPARE(Column(w, 1), QStringList({"k1.mp3", "k2.mp3", "k3.mp3", "k4.mp3"}));
+        w.sortByColumnClick(1);
+        w.selectTreeFolder(dir.path().toStdString());
+        w.sortByColumnClick(1);  // second click on the same column: descending
+        w.sortByColumnClick(1);  // and back
+        QCOMPARE(column(w, 1), QStringList({"k1.mp3", "k2.mp3", "k3.mp3", "k4.mp3"}));
         QTableView* list = w.lstFiles2;
         QItemSelectionModel* sel = list->selectionModel();
 
         // Delete removes the selected rows from the list only.
         sel->select(list->model()->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        QVERIFY(w.List().Selected(1));
+        QVERIFY(w.list().selected(1));
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Delete);
-        QCOMPARE(Column(w, 1), QStringList({"k2.mp3", "k3.mp3", "k4.mp3"}));
+        QCOMPARE(column(w, 1), QStringList({"k2.mp3", "k3.mp3", "k4.mp3"}));
         QVERIFY(QFile::exists(dir.filePath("k1.mp3")));
 
         // Shift+Delete asks; No keeps everything.
         sel->select(QItemSelection(list->model()->index(1, 0), list->model()->index(2, 13)),
                     QItemSelectionModel::ClearAndSelect);
         QString question;
-        AnswerNextBox(QMessageBox::No, &question);
+        answerNextBox(QMessageBox::No, &question);
         QTest::keyClick(list, Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(question, QStringLiteral("Are you sure you want to move ALL selected file(s) to recycle bin?"));
         QCOMPARE(list->model()->rowCount(), 3);
 
         // Yes moves the files to the trash and their rows go.
-        AnswerNextBox(QMessageBox::Yes, nullptr);
+        answerNextBox(QMessageBox::Yes, nullptr);
         QTest::keyClick(list, Qt::Key_Delete, Qt::ShiftModifier);
-        QCOMPARE(Column(w, 1), QStringList({"k2.mp3"}));
+        QCOMPARE(column(w, 1), QStringList({"k2.mp3"}));
         QVERIFY(!QFile::exists(dir.filePath("k3.mp3")));
-        QVERIFY(QFile::exists(TrashFiles() + "k3.mp3"));
-        QVERIFY(QFile::exists(TrashFiles() + "k4.mp3"));
-        QCOMPARE(w.PanelText(1), QStringLiteral("Total: 1 files (0 MB)"));
+        QVERIFY(QFile::exists(trashFiles() + "k3.mp3"));
+        QVERIFY(QFile::exists(trashFiles() + "k4.mp3"));
+        QCOMPARE(w.panelText(1), QStringLiteral("Total: 1 files (0 MB)"));
 
         // "Remove nonexistent files" drops rows whose file vanished.
         QFile::remove(dir.filePath("k2.mp3"));
@@ -336,77 +336,77 @@ private slots:
 
     void selectionCommandsReachTheView() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/selXXXXXX"));
-        for (const char* name : {"s1.mp3", "s2.mp3", "s3.mp3"}) WriteFile(dir.filePath(name));
+        for (const char* name : {"s1.mp3", "s2.mp3", "s3.mp3"}) writeFile(dir.filePath(name));
         frmVorda w;
         w.show();
-        w.SelectTreeFolder(dir.path().toStdString());
-        w.SortByColumnClick(1);
+        w.selectTreeFolder(dir.path().toStdString());
+        w.sortByColumnClick(1);
         QItemSelectionModel* sel = w.lstFiles2->selectionModel();
         sel->select(w.lstFiles2->model()->index(1, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         w.mnuSelInvert->trigger();
         QTRY_COMPARE(sel->selectedRows().size(), 2);
-        QVERIFY(w.List().Selected(1) && !w.List().Selected(2) && w.List().Selected(3));
-        QVERIFY(w.Commands().bMultiChange);
+        QVERIFY(w.list().selected(1) && !w.list().selected(2) && w.list().selected(3));
+        QVERIFY(w.commands().bMultiChange);
         w.mnuSelectAll->trigger();
         QTRY_COMPARE(sel->selectedRows().size(), 3);
         w.mnuClearList->trigger();
         QCOMPARE(w.lstFiles2->model()->rowCount(), 0);
-        QCOMPARE(w.PanelText(1), QStringLiteral("Total: 0 files (0 MB)"));
+        QCOMPARE(w.panelText(1), QStringLiteral("Total: 0 files (0 MB)"));
     }
 
     void treeDeleteKeys() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/treeXXXXXX"));
-        WriteFile(dir.filePath("gone/x.mp3"));
-        WriteFile(dir.filePath("erased/y.mp3"));
+        writeFile(dir.filePath("gone/x.mp3"));
+        writeFile(dir.filePath("erased/y.mp3"));
         frmVorda w;
         w.show();
-        QVERIFY(w.SelectTreeFolder(dir.filePath("gone").toStdString()));
-        w.DirTree->setFocus();
-        QTest::keyClick(w.DirTree, Qt::Key_Delete);  // to the trash at once
+        QVERIFY(w.selectTreeFolder(dir.filePath("gone").toStdString()));
+        w.dirTree->setFocus();
+        QTest::keyClick(w.dirTree, Qt::Key_Delete);  // to the trash at once
         QVERIFY(!QFileInfo::exists(dir.filePath("gone")));
-        QVERIFY(QFileInfo::exists(TrashFiles() + "gone/x.mp3"));
-        QCOMPARE(w.TreePath(), dir.path().toStdString());
+        QVERIFY(QFileInfo::exists(trashFiles() + "gone/x.mp3"));
+        QCOMPARE(w.treePath(), dir.path().toStdString());
 
-        QVERIFY(w.SelectTreeFolder(dir.filePath("erased").toStdString()));
+        QVERIFY(w.selectTreeFolder(dir.filePath("erased").toStdString()));
         QString question;
-        AnswerNextBox(QMessageBox::No, &question);
-        QTest::keyClick(w.DirTree, Qt::Key_Delete, Qt::ShiftModifier);
+        answerNextBox(QMessageBox::No, &question);
+        QTest::keyClick(w.dirTree, Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(question, QStringLiteral("Are you sure you want to delete the selected directory from your harddrive?"));
         QVERIFY(QFileInfo::exists(dir.filePath("erased/y.mp3")));
-        AnswerNextBox(QMessageBox::Yes, nullptr);
-        QTest::keyClick(w.DirTree, Qt::Key_Delete, Qt::ShiftModifier);
+        answerNextBox(QMessageBox::Yes, nullptr);
+        QTest::keyClick(w.dirTree, Qt::Key_Delete, Qt::ShiftModifier);
         QVERIFY(!QFileInfo::exists(dir.filePath("erased")));
-        QVERIFY(!QFileInfo::exists(TrashFiles() + "erased"));
+        QVERIFY(!QFileInfo::exists(trashFiles() + "erased"));
     }
 
     void mouseAndArrowKeysShowFiles() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/showXXXXXX"));
-        WriteFile(dir.filePath("m1.mp3"), 2048);
-        WriteFile(dir.filePath("m2.mp3"), 5120);
+        writeFile(dir.filePath("m1.mp3"), 2048);
+        writeFile(dir.filePath("m2.mp3"), 5120);
         frmVorda w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.SelectTreeFolder(dir.path().toStdString());
+        w.selectTreeFolder(dir.path().toStdString());
         QHeaderView* header = w.lstFiles2->horizontalHeader();
         const QPoint onFilename(header->sectionViewportPosition(0) + 5, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, onFilename);
-        QCOMPARE(Column(w, 1), QStringList({"m1.mp3", "m2.mp3"}));
+        QCOMPARE(column(w, 1), QStringList({"m1.mp3", "m2.mp3"}));
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, onFilename);
-        QCOMPARE(Column(w, 1), QStringList({"m2.mp3", "m1.mp3"}));
-        QVERIFY(!w.SortAscending());
+        QCOMPARE(column(w, 1), QStringList({"m2.mp3", "m1.mp3"}));
+        QVERIFY(!w.sortAscending());
 
         QWidget* viewport = w.lstFiles2->viewport();
         QTest::mouseClick(viewport, Qt::LeftButton, {}, w.lstFiles2->visualRect(w.lstFiles2->model()->index(1, 0)).center());
-        QVERIFY(w.List().Selected(2));
-        QCOMPARE(w.PanelText(2), QStringLiteral("Filesize: 2 kB"));
-        QVERIFY(!w.Commands().bMultiChange);
+        QVERIFY(w.list().selected(2));
+        QCOMPARE(w.panelText(2), QStringLiteral("Filesize: 2 kB"));
+        QVERIFY(!w.commands().bMultiChange);
         QTest::keyClick(w.lstFiles2, Qt::Key_Up);
-        QCOMPARE(w.PanelText(2), QStringLiteral("Filesize: 5 kB"));
-        QVERIFY(w.List().Selected(1) && !w.List().Selected(2));
+        QCOMPARE(w.panelText(2), QStringLiteral("Filesize: 5 kB"));
+        QVERIFY(w.list().selected(1) && !w.list().selected(2));
         QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
                           w.lstFiles2->visualRect(w.lstFiles2->model()->index(1, 0)).center());
-        QCOMPARE(w.List().SelectedCount(), 2);
-        QVERIFY(w.Commands().bMultiChange);
+        QCOMPARE(w.list().selectedCount(), 2);
+        QVERIFY(w.commands().bMultiChange);
     }
 
     void trashKeepsNamesThatAreNotUtf8() {
@@ -416,45 +416,45 @@ private slots:
         QVERIFY(file);
         std::fputs("data", file);
         std::fclose(file);
-        QCOMPARE(vorda::MoveToTrash(raw), 0);
+        QCOMPARE(vorda::moveToTrash(raw), 0);
         struct stat st {};
         QVERIFY(::lstat(raw.c_str(), &st) != 0);
-        const std::string trashed = QFile::encodeName(TrashFiles()).toStdString() + "caf\xE9.mp3";
+        const std::string trashed = QFile::encodeName(trashFiles()).toStdString() + "caf\xE9.mp3";
         QVERIFY(::lstat(trashed.c_str(), &st) == 0);
-        const std::string infoPath = QFile::encodeName(TrashFiles()).toStdString() + "../info/caf\xE9.mp3.trashinfo";
+        const std::string infoPath = QFile::encodeName(trashFiles()).toStdString() + "../info/caf\xE9.mp3.trashinfo";
         FILE* in = std::fopen(infoPath.c_str(), "rb");
         QVERIFY(in);
         char buffer[512] = {};
         std::fread(buffer, 1, sizeof buffer - 1, in);
         std::fclose(in);
         QVERIFY(QByteArray(buffer).contains("/caf%E9.mp3\n"));
-        QCOMPARE(vorda::MoveToTrash(raw), ENOENT);
+        QCOMPARE(vorda::moveToTrash(raw), ENOENT);
     }
 
     void modelPublishesAppendedRowsInBatches() {
         frmVorda w;
-        vorda::QtFileListModel* model = w.ListModel();
+        vorda::QtFileListModel* model = w.listModel();
         QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
-        for (int i = 0; i < 50000; ++i) w.List().AddRow("row" + std::to_string(i) + ".mp3");
+        for (int i = 0; i < 50000; ++i) w.list().addRow("row" + std::to_string(i) + ".mp3");
         QCOMPARE(model->rowCount(), 0);
-        model->FlushPendingRows();
+        model->flushPendingRows();
         QCOMPARE(inserted.size(), 1);
         QCOMPARE(model->rowCount(), 50000);
         QCOMPARE(model->index(49999, 0).data().toString(), QStringLiteral("row49999.mp3"));
         QVERIFY(!model->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
 
         // Selection flows both ways.
-        w.List().SelectAll();
+        w.list().selectAll();
         QTRY_COMPARE(w.lstFiles2->selectionModel()->selectedRows().size(), 50000);
         w.lstFiles2->selectionModel()->select(model->index(7, 0),
                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        QCOMPARE(w.List().SelectedCount(), 1);
-        QVERIFY(w.List().Selected(8));
+        QCOMPARE(w.list().selectedCount(), 1);
+        QVERIFY(w.list().selected(8));
 
         // A name that is not UTF-8 is shown with a replacement character.
-        w.List().Clear();
-        w.List().AddRow("bad\xFFname.mp3");
-        model->FlushPendingRows();
+        w.list().clear();
+        w.list().addRow("bad\xFFname.mp3");
+        model->flushPendingRows();
         QCOMPARE(model->index(0, 0).data().toString(), QString::fromUtf8("bad\xEF\xBF\xBDname.mp3"));
     }
 };
@@ -465,7 +465,7 @@ int main(int argc, char** argv) {
     if (!home.isValid()) return 1;
     g_home = &home;
     // One screen of 1600 x 1000 pixels, so that stored window sizes fit as they are.
-    if (!guitest::UsePrivateHome(home, QSize(1600, 1000))) return 1;
+    if (!guitest::usePrivateHome(home, QSize(1600, 1000))) return 1;
     QApplication app(argc, argv);
     TestMainWindow test;
     return QTest::qExec(&test, argc, argv);

@@ -32,14 +32,14 @@ using vorda::frmVorda;
 
 namespace {
 
-QString SettingsFile() { return QString::fromStdString(vorda::SettingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::settingsFilePath()); }
 
-QString ReadKey(const QString& section, const QString& key) {
-    vorda::IniFile ini(SettingsFile().toStdString());
-    return QString::fromStdString(vorda::GetSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
+QString readKey(const QString& section, const QString& key) {
+    vorda::IniFile ini(settingsFile().toStdString());
+    return QString::fromStdString(vorda::getSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
 }
 
-void WriteFile(const QString& path) {
+void writeFile(const QString& path) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -53,7 +53,7 @@ struct BoxScript {
     QStringList texts;
     QList<QMessageBox::Icon> icons;
 };
-void WatchBoxes(std::shared_ptr<BoxScript> script, int ticks) {
+void watchBoxes(std::shared_ptr<BoxScript> script, int ticks) {
     QTimer::singleShot(20, [script, ticks] {
         if (script.use_count() == 1) return;
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -66,32 +66,32 @@ void WatchBoxes(std::shared_ptr<BoxScript> script, int ticks) {
                 button->click();
             }
         }
-        if (ticks > 0) WatchBoxes(script, ticks - 1);
+        if (ticks > 0) watchBoxes(script, ticks - 1);
     });
 }
-std::shared_ptr<BoxScript> Script(QList<QMessageBox::StandardButton> answers) {
+std::shared_ptr<BoxScript> boxScript(QList<QMessageBox::StandardButton> answers) {
     auto script = std::make_shared<BoxScript>();
     script->answers = answers;
-    WatchBoxes(script, 200);
+    watchBoxes(script, 200);
     return script;
 }
 
-void LoseFocus(QWidget* box) {
+void loseFocus(QWidget* box) {
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(box, &out);
 }
 
-std::string Str(const QString& s) { return s.toStdString(); }
+std::string str(const QString& s) { return s.toStdString(); }
 
 // Fills the window's list with the files and shows the first one.
-void ListFiles(frmVorda& w, const QStringList& paths) {
+void listFiles(frmVorda& w, const QStringList& paths) {
     std::vector<std::string> files;
-    for (const QString& p : paths) files.push_back(Str(p));
-    w.Commands().ClearFileList();
-    w.AddFiles(files, false);
-    w.List().ClearSelection();
-    w.List().SetSelected(1, true);
-    w.Commands().RowClicked(1);
+    for (const QString& p : paths) files.push_back(str(p));
+    w.commands().clearFileList();
+    w.addFiles(files, false);
+    w.list().clearSelection();
+    w.list().setSelected(1, true);
+    w.commands().rowClicked(1);
 }
 
 }  // namespace
@@ -100,7 +100,7 @@ class TestNaming : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        QFile::remove(SettingsFile());
+        QFile::remove(settingsFile());
         vorda::settings() = vorda::Settings();
     }
 
@@ -118,25 +118,25 @@ private slots:
 
         // Input box: cleaned, and a plain message when unbalanced.
         w.cmbInPattern->setEditText(QStringLiteral("<<artist>> - <title"));
-        auto script = Script({QMessageBox::Ok});
-        LoseFocus(w.cmbInPattern);
+        auto script = boxScript({QMessageBox::Ok});
+        loseFocus(w.cmbInPattern);
         QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<artist> - <title"));
         QCOMPARE(script->texts.size(), 1);
         QVERIFY(script->texts[0].startsWith(QStringLiteral("The current InPattern is invalid! \nIt must contain")));
         QCOMPARE(script->icons[0], QMessageBox::NoIcon);
         // A valid pattern passes silently.
         w.cmbOutPattern->setEditText(QStringLiteral("<<artist>>"));
-        script = Script({});
-        LoseFocus(w.cmbOutPattern);
+        script = boxScript({});
+        loseFocus(w.cmbOutPattern);
         QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<artist>"));
         QVERIFY(script->texts.isEmpty());
         // Folder boxes get their final "/" and report with the information icon.
         w.cmbPathPattern->setEditText(QStringLiteral("<artist>"));
-        LoseFocus(w.cmbPathPattern);
+        loseFocus(w.cmbPathPattern);
         QCOMPARE(w.cmbPathPattern->currentText(), QStringLiteral("<artist>/"));
         w.cmbAlbumPattern->setEditText(QStringLiteral("<album"));
-        script = Script({QMessageBox::Ok});
-        LoseFocus(w.cmbAlbumPattern);
+        script = boxScript({QMessageBox::Ok});
+        loseFocus(w.cmbAlbumPattern);
         QCOMPARE(script->texts.size(), 1);
         QVERIFY(script->texts[0].startsWith(QStringLiteral("The current AlbumPattern is invalid!")));
         QCOMPARE(script->icons[0], QMessageBox::Information);
@@ -144,9 +144,9 @@ private slots:
 
     void methodSwitchChangesCaptionsAndBoxes() {
         QTemporaryDir dir;
-        WriteFile(dir.filePath("in/A - B.mp3"));
+        writeFile(dir.filePath("in/A - B.mp3"));
         frmVorda w;
-        ListFiles(w, {dir.filePath("in/A - B.mp3")});
+        listFiles(w, {dir.filePath("in/A - B.mp3")});
         w.optMethod[0]->click();
         QCOMPARE(w.cmdSort->text(), QStringLiteral("Copy All"));
         QCOMPARE(w.cmdSortSelected->text(), QStringLiteral("Copy Selected"));
@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(w.lblTargetDir->text(), QStringLiteral("Target folder:"));
         QVERIFY(w.cmdTargetDir->isEnabled() && !w.txtTargetDir->isReadOnly());
         w.txtTargetDir->setText(dir.filePath("out/"));
-        w.TargetFolderChosen(Str(dir.filePath("out")));
+        w.targetFolderChosen(str(dir.filePath("out")));
         w.optMethod[1]->click();
         QCOMPARE(w.mnuSortAll->text(), QStringLiteral("Move all files"));
         QCOMPARE(w.mnuPopSortAlbum->text(), QStringLiteral("Move selected file(s) as album"));
@@ -177,14 +177,14 @@ private slots:
 
     void previewAndDetectionFollowTheBoxes() {
         QTemporaryDir dir;
-        WriteFile(dir.filePath("01 - Abba - Sos.mp3"));
-        vorda::settings().InPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
+        writeFile(dir.filePath("01 - Abba - Sos.mp3"));
+        vorda::settings().inPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
         frmVorda w;
-        vorda::settings().InPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
+        vorda::settings().inPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
         w.chkDetectInPattern->setChecked(true);
         w.chkFixFilenames->setChecked(true);
         w.cmbOutPattern->setEditText(QStringLiteral("<title> (<artist>)"));
-        ListFiles(w, {dir.filePath("01 - Abba - Sos.mp3")});
+        listFiles(w, {dir.filePath("01 - Abba - Sos.mp3")});
         QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<track> - <artist> - <title>"));
         QCOMPARE(w.txtOldName->text(), QStringLiteral("01 - Abba - Sos.mp3"));
         QCOMPARE(w.txtNewName->text(), QStringLiteral("Sos (Abba).mp3"));
@@ -196,23 +196,23 @@ private slots:
 
     void patternEditorChecksDuplicatesAndValidates() {
         vorda::frmPatterns dialog;
-        dialog.Reset();
-        dialog.SetIllegalChars("?\\:\"|*");
-        dialog.AddPattern("<artist> - <title>");
-        dialog.AddPattern("<title>");
-        dialog.ShowInfo("help");
+        dialog.reset();
+        dialog.setIllegalChars("?\\:\"|*");
+        dialog.addPattern("<artist> - <title>");
+        dialog.addPattern("<title>");
+        dialog.showInfo("help");
         QVERIFY(!dialog.fraInfo->isHidden());
         QCOMPARE(dialog.lvwView->count(), 2);
 
         dialog.txtPattern->setText(QStringLiteral("<artist> - <title>"));
-        auto script = Script({QMessageBox::Ok});
+        auto script = boxScript({QMessageBox::Ok});
         dialog.cmdAdd->click();
         QCOMPARE(script->texts, QStringList{QStringLiteral("The pattern \"<artist> - <title>\" already exists!")});
         QCOMPARE(dialog.lvwView->count(), 2);
 
         // An unbalanced pattern is cleaned, reported and not added.
         dialog.txtPattern->setText(QStringLiteral("<<track>> <title:"));
-        script = Script({QMessageBox::Ok});
+        script = boxScript({QMessageBox::Ok});
         dialog.cmdAdd->click();
         QCOMPARE(dialog.txtPattern->text(), QStringLiteral("<track> <title"));
         QCOMPARE(script->texts.size(), 1);
@@ -225,7 +225,7 @@ private slots:
         QCOMPARE(dialog.lvwView->count(), 3);
 
         // In place: a duplicate is refused and the item keeps its text; a valid edit is cleaned.
-        script = Script({QMessageBox::Ok});
+        script = boxScript({QMessageBox::Ok});
         dialog.lvwView->item(1)->setText(QStringLiteral("<artist> - <title>"));
         QCOMPARE(dialog.lvwView->item(1)->text(), QStringLiteral("<title>"));
         QCOMPARE(script->texts.size(), 1);
@@ -239,7 +239,7 @@ private slots:
         dialog.cmdDelete->click();
         QCOMPARE(dialog.lvwView->count(), 2);
         dialog.cmdCancel->click();
-        QVERIFY(dialog.Patterns().empty());
+        QVERIFY(dialog.patterns().empty());
     }
 
     void editButtonWritesTheListAndReloadsTheBox() {
@@ -253,7 +253,7 @@ private slots:
         });
         w.cmdEditOutPatterns->click();
         QCOMPARE(w.cmbOutPattern->count(), 1);
-        QCOMPARE(ReadKey("OutPatterns", "nofOutPatterns"), QStringLiteral("<missing>"));
+        QCOMPARE(readKey("OutPatterns", "nofOutPatterns"), QStringLiteral("<missing>"));
 
         QTimer::singleShot(50, [] {
             auto* dialog = qobject_cast<vorda::frmPatterns*>(QApplication::activeModalWidget());
@@ -269,7 +269,7 @@ private slots:
         QCOMPARE(w.cmbOutPattern->count(), 2);
         QCOMPARE(w.cmbOutPattern->itemText(1), QStringLiteral("<track> <title>"));
         QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<title>"));
-        QCOMPARE(ReadKey("OutPatterns", "nofOutPatterns"), QStringLiteral("1"));
+        QCOMPARE(readKey("OutPatterns", "nofOutPatterns"), QStringLiteral("1"));
         QCOMPARE(w.mnuPopSortPatterns.size(), size_t(2));
         QCOMPARE(w.mnuPopSortPatterns[1]->text(), QStringLiteral("<track> <title>"));
         QVERIFY(w.mnuPopSortPatterns[1]->isEnabled());
@@ -279,21 +279,21 @@ private slots:
         QTemporaryDir dir;
         const QString a = dir.filePath("in/Abba - Sos.mp3");
         const QString b = dir.filePath("in/Queen - Bohemian.mp3");
-        WriteFile(a);
-        WriteFile(b);
+        writeFile(a);
+        writeFile(b);
         frmVorda w;
         w.optMethod[0]->click();
-        w.TargetFolderChosen(Str(dir.filePath("out")));
+        w.targetFolderChosen(str(dir.filePath("out")));
         w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
         w.cmbPathPattern->setEditText(QStringLiteral("<artist>/"));
         w.chkAlbumPattern->setChecked(false);
         w.chkDetectInPattern->setChecked(false);
         w.chkFixFilenames->setChecked(true);
         w.cmbOutPattern->setEditText(QStringLiteral("<title>"));
-        ListFiles(w, {a, b});
+        listFiles(w, {a, b});
 
         // No at the confirmation: nothing happens.
-        auto script = Script({QMessageBox::No});
+        auto script = boxScript({QMessageBox::No});
         w.cmdSort->click();
         QCOMPARE(script->texts.size(), 1);
         QVERIFY(script->texts[0].startsWith(QStringLiteral("Are you sure you want to sort (copy) all files like this?")));
@@ -301,18 +301,18 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("out")));
 
         // Yes, then create the missing target folder.
-        script = Script({QMessageBox::Yes, QMessageBox::Yes});
+        script = boxScript({QMessageBox::Yes, QMessageBox::Yes});
         w.cmdSort->click();
         QVERIFY2(script->texts.size() == 2, qPrintable(script->texts.join(QStringLiteral(" || "))));
         QVERIFY(script->texts[1].contains(QStringLiteral("does not exist!")));
         QVERIFY(QFile::exists(dir.filePath("out/Abba/Sos.mp3")));
         QVERIFY(QFile::exists(dir.filePath("out/Queen/Bohemian.mp3")));
-        QCOMPARE(w.PanelText(3), QStringLiteral("Copying done!"));
-        QCOMPARE(w.List().Count(), 2);
+        QCOMPARE(w.panelText(3), QStringLiteral("Copying done!"));
+        QCOMPARE(w.list().count(), 2);
 
         // Again: the first destination exists (No = skip), the second Cancel ends the run.
-        script = Script({QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel});
-        w.SortAll();
+        script = boxScript({QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel});
+        w.sortAll();
         QCOMPARE(script->texts.size(), 3);
         QVERIFY(script->texts[1].contains(QStringLiteral("already exists!")));
         QCOMPARE(script->icons[1], QMessageBox::Question);
@@ -320,104 +320,104 @@ private slots:
         // Move of the selected row through the pop-up entry: the row goes.
         w.optMethod[1]->click();
         w.cmbOutPattern->setEditText(QStringLiteral("<artist>"));
-        vorda::settings().OutPatterns = {"<title>", "<artist> = <title>"};
-        w.List().ClearSelection();
-        w.List().SetSelected(2, true);
+        vorda::settings().outPatterns = {"<title>", "<artist> = <title>"};
+        w.list().clearSelection();
+        w.list().setSelected(2, true);
         w.lstFiles2->setCurrentIndex(w.lstFiles2->model()->index(1, 0));
-        w.List().SetSelected(2, true);
-        script = Script({});
-        w.SortSelectedUsing(1);
+        w.list().setSelected(2, true);
+        script = boxScript({});
+        w.sortSelectedUsing(1);
         QVERIFY(script->texts.isEmpty());
         QVERIFY(QFile::exists(dir.filePath("out/Queen/Queen = Bohemian.mp3")));
         QVERIFY(!QFile::exists(b));
-        QCOMPARE(w.List().Count(), 1);
-        QCOMPARE(QString::fromStdString(w.List().GetCellContent(1, vorda::colFilename)), QStringLiteral("Abba - Sos.mp3"));
+        QCOMPARE(w.list().count(), 1);
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::colFilename)), QStringLiteral("Abba - Sos.mp3"));
     }
 
     void renameOneFileStepsToTheNext() {
         QTemporaryDir dir;
         const QString a = dir.filePath("A - One.mp3");
         const QString b = dir.filePath("B - Two.mp3");
-        WriteFile(a);
-        WriteFile(b);
+        writeFile(a);
+        writeFile(b);
         frmVorda w;
         w.optMethod[2]->click();
-        ListFiles(w, {a, b});
+        listFiles(w, {a, b});
         // The name typed is text of the pattern: the clean-up rules leave it as typed.
         w.txtNewName->setText(QStringLiteral("First song_1.mp3"));
-        auto script = Script({});
+        auto script = boxScript({});
         QTest::keyClick(w.txtNewName, Qt::Key_Return);
         QVERIFY2(script->texts.isEmpty(), qPrintable(script->texts.join(QStringLiteral(" || "))));
         QVERIFY(QFile::exists(dir.filePath("First song_1.mp3")));
         QVERIFY(!QFile::exists(a));
-        QCOMPARE(QString::fromStdString(w.List().GetCellContent(1, vorda::colFilename)), QStringLiteral("First song_1.mp3"));
-        QVERIFY(w.List().Selected(2) && !w.List().Selected(1));
-        QCOMPARE(w.CurrentRow(), 2);
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::colFilename)), QStringLiteral("First song_1.mp3"));
+        QVERIFY(w.list().selected(2) && !w.list().selected(1));
+        QCOMPARE(w.currentRow(), 2);
         QCOMPARE(w.txtOldName->text(), QStringLiteral("B - Two.mp3"));
-        QCOMPARE(w.PanelText(3), QStringLiteral("Renaming done!"));
+        QCOMPARE(w.panelText(3), QStringLiteral("Renaming done!"));
     }
 
     void folderRenamesFromTheTreeFixTheRows() {
         QTemporaryDir dir;
         const QString folder = dir.filePath("Old");
-        WriteFile(folder + QStringLiteral("/Abba - Sos.mp3"));
+        writeFile(folder + QStringLiteral("/Abba - Sos.mp3"));
         frmVorda w;
         w.chkDetectInPattern->setChecked(false);
         w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
-        QVERIFY(w.SelectTreeFolder(Str(folder)));
-        ListFiles(w, {folder + QStringLiteral("/Abba - Sos.mp3")});
+        QVERIFY(w.selectTreeFolder(str(folder)));
+        listFiles(w, {folder + QStringLiteral("/Abba - Sos.mp3")});
 
         // custom...: the input box gives the new name.
-        w.FolderInputBox = [](const std::string& prompt, const std::string&, std::string& answer) {
+        w.folderInputBox = [](const std::string& prompt, const std::string&, std::string& answer) {
             if (prompt != "Please enter the new folder name:" || answer != "Old") return false;
             answer = "New: Live?";
             return true;
         };
-        w.RenameTreeFolderCustom();
+        w.renameTreeFolderCustom();
         const QString renamed = dir.filePath("New  Live");
         QVERIFY(QFileInfo(renamed).isDir());
-        QCOMPARE(QString::fromStdString(w.TreePath()), renamed);
-        QCOMPARE(QString::fromStdString(w.List().GetCellContent(1, vorda::colPath)), renamed + QLatin1Char('/'));
+        QCOMPARE(QString::fromStdString(w.treePath()), renamed);
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::colPath)), renamed + QLatin1Char('/'));
 
         // pattern: the caption is the folder pattern's name for the shown file of this folder.
         vorda::settings().sFolderPattern = "<artist> (<title>)";
-        w.Commands().ShowFile(1);
-        w.PrepareTreePopup();
+        w.commands().showFile(1);
+        w.prepareTreePopup();
         QVERIFY(w.mnuRenFolderPattern->isEnabled());
         QCOMPARE(w.mnuRenFolderPattern->text(), QStringLiteral("Abba (Sos)"));
         w.mnuRenFolderPattern->trigger();
         QVERIFY(QFileInfo(dir.filePath("Abba (Sos)")).isDir());
-        QCOMPARE(QString::fromStdString(w.List().GetCellContent(1, vorda::colPath)), dir.filePath("Abba (Sos)/"));
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::colPath)), dir.filePath("Abba (Sos)/"));
 
         // Another folder of the tree: no caption.
-        QVERIFY(w.SelectTreeFolder(Str(dir.path())));
-        w.PrepareTreePopup();
+        QVERIFY(w.selectTreeFolder(str(dir.path())));
+        w.prepareTreePopup();
         QVERIFY(!w.mnuRenFolderPattern->isEnabled());
         QCOMPARE(w.mnuRenFolderPattern->text(), QStringLiteral("<No file selected from this folder>"));
 
         // New folder, then a second time with the same name.
-        QVERIFY(w.SelectTreeFolder(Str(dir.path())));
-        w.FolderInputBox = [](const std::string&, const std::string&, std::string& answer) {
+        QVERIFY(w.selectTreeFolder(str(dir.path())));
+        w.folderInputBox = [](const std::string&, const std::string&, std::string& answer) {
             answer = "Fresh";
             return true;
         };
-        w.NewTreeFolder();
+        w.newTreeFolder();
         QVERIFY(QFileInfo(dir.filePath("Fresh")).isDir());
-        auto script = Script({QMessageBox::Ok});
-        w.NewTreeFolder();
+        auto script = boxScript({QMessageBox::Ok});
+        w.newTreeFolder();
         QCOMPARE(script->texts, QStringList{QStringLiteral("A folder with this name already exist!")});
     }
 
     void folderFromTagsDialogCreatesAFolder() {
         QTemporaryDir dir;
-        WriteFile(dir.filePath("in/Abba - Sos.mp3"));
+        writeFile(dir.filePath("in/Abba - Sos.mp3"));
         QDir().mkpath(dir.filePath("target"));
         frmVorda w;
         w.chkDetectInPattern->setChecked(false);
         w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
         w.optMethod[0]->click();
-        w.TargetFolderChosen(Str(dir.filePath("target")));
-        ListFiles(w, {dir.filePath("in/Abba - Sos.mp3")});
+        w.targetFolderChosen(str(dir.filePath("target")));
+        listFiles(w, {dir.filePath("in/Abba - Sos.mp3")});
         vorda::settings().sFolderPattern = "<artist>";
         QString preview;
         QTimer::singleShot(50, [&preview] {
@@ -432,7 +432,7 @@ private slots:
         w.mnuFolderFromID3->trigger();
         QCOMPARE(preview, QStringLiteral("Abba Sos"));
         QVERIFY(QFileInfo(dir.filePath("target/Abba Sos")).isDir());
-        QCOMPARE(ReadKey("General", "sFolderPattern"), QStringLiteral("<artist> <title>"));
+        QCOMPARE(readKey("General", "sFolderPattern"), QStringLiteral("<artist> <title>"));
     }
 };
 

@@ -36,14 +36,14 @@ using vorda::frmReplaces;
 
 namespace {
 
-QString SettingsFile() { return QString::fromStdString(vorda::SettingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::settingsFilePath()); }
 
-QByteArray ReadFile(const QString& path) {
+QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-void WriteFile(const QString& path, const QByteArray& data) {
+void writeFile(const QString& path, const QByteArray& data) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -51,29 +51,29 @@ void WriteFile(const QString& path, const QByteArray& data) {
 }
 
 // Starts from the given settings file (none when empty) and loads it into settings().
-void StartWith(const QByteArray& content) {
-    QFile::remove(SettingsFile());
-    if (!content.isEmpty()) WriteFile(SettingsFile(), content);
-    vorda::settings().Load(vorda::IniFile(SettingsFile().toStdString()));
+void startWith(const QByteArray& content) {
+    QFile::remove(settingsFile());
+    if (!content.isEmpty()) writeFile(settingsFile(), content);
+    vorda::settings().load(vorda::IniFile(settingsFile().toStdString()));
 }
 
 // Every key of settings() that any dialog or the window stores, as file text.
-QByteArray Snapshot() {
+QByteArray snapshot() {
     QTemporaryDir dir;
     const std::string path = (dir.path() + "/s.ini").toStdString();
     vorda::IniFile ini(path);
     const vorda::Settings& s = vorda::settings();
-    s.SaveOptions(ini);
-    s.SaveMain(ini);
-    s.SaveReplaces(ini);
-    s.SavePatternLists(ini);
-    return ReadFile(QString::fromStdString(path)) + QByteArray::number(s.bAutoRemJunk) +
+    s.saveOptions(ini);
+    s.saveMain(ini);
+    s.saveReplaces(ini);
+    s.savePatternLists(ini);
+    return readFile(QString::fromStdString(path)) + QByteArray::number(s.bAutoRemJunk) +
            QByteArray::number(s.iEmptyFieldAction);
 }
 
 // Runs action on the next visible top-level widget of type T (a message box, an editor).
 template <typename T>
-void WhenShown(std::function<void(T*)> action) {
+void whenShown(std::function<void(T*)> action) {
     QTimer::singleShot(30, [action] {
         for (QWidget* top : QApplication::topLevelWidgets()) {
             auto* w = qobject_cast<T*>(top);
@@ -82,13 +82,13 @@ void WhenShown(std::function<void(T*)> action) {
                 return;
             }
         }
-        WhenShown<T>(action);
+        whenShown<T>(action);
     });
 }
 
 // Answers the next message box with OK, recording its text and icon.
-void AnswerNextBox(QString* text, QMessageBox::Icon* icon = nullptr, QString* title = nullptr) {
-    WhenShown<QMessageBox>([text, icon, title](QMessageBox* box) {
+void answerNextBox(QString* text, QMessageBox::Icon* icon = nullptr, QString* title = nullptr) {
+    whenShown<QMessageBox>([text, icon, title](QMessageBox* box) {
         if (text) *text = box->text();
         if (icon) *icon = box->icon();
         if (title) *title = box->windowTitle();
@@ -96,17 +96,17 @@ void AnswerNextBox(QString* text, QMessageBox::Icon* icon = nullptr, QString* ti
     });
 }
 
-void LoseFocus(QWidget* w) {
+void loseFocus(QWidget* w) {
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(w, &out);
 }
 
-void Retype(QLineEdit* box, const QString& text) {
+void retype(QLineEdit* box, const QString& text) {
     box->clear();
     QTest::keyClicks(box, text);
 }
 
-void ChoosePage(frmOptions& dlg, const QString& name) {
+void choosePage(frmOptions& dlg, const QString& name) {
     dlg.treeOptions->setCurrentItem(dlg.treeOptions->findItems(name, Qt::MatchExactly).value(0));
 }
 
@@ -119,10 +119,10 @@ class TestOptions : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { StartWith({}); }
+    void init() { startWith({}); }
 
     void pagesCaptionsAndOpening() {
-        StartWith("[General]\nbReadTags=False\nfeaFileExistAction=4\n[FileTypes]\nnofFileTypes=1\n"
+        startWith("[General]\nbReadTags=False\nfeaFileExistAction=4\n[FileTypes]\nnofFileTypes=1\n"
                   "sFileType0=mp3\nsFileType1=*\n[Tags]\nUseID3v2=2\n");
         frmOptions dlg;
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Vorda - Settings"));
@@ -152,11 +152,11 @@ private slots:
         dlg.show();
         QVERIFY(!dlg.fraFormatting->isVisible());
         for (const QString& page : {QStringLiteral("Filename"), QStringLiteral("Tag")}) {
-            ChoosePage(dlg, page);
+            choosePage(dlg, page);
             QCOMPARE(dlg.lblActiveSetting->text(), page + QStringLiteral(" settings"));
             QVERIFY(dlg.fraFormatting->isVisible());
         }
-        ChoosePage(dlg, QStringLiteral("Sorting"));
+        choosePage(dlg, QStringLiteral("Sorting"));
         QCOMPARE(dlg.picTab->currentIndex(), 4);
         QVERIFY(!dlg.fraFormatting->isVisible());
     }
@@ -164,16 +164,16 @@ private slots:
     void typingRulesAndEnter() {
         frmOptions dlg;
         dlg.show();
-        Retype(dlg.txtMaxPadding, QStringLiteral("-5-x9"));
+        retype(dlg.txtMaxPadding, QStringLiteral("-5-x9"));
         QCOMPARE(dlg.txtMaxPadding->text(), QStringLiteral("-59"));
         dlg.txtMaxPadding->setCursorPosition(1);
         QTest::keyClicks(dlg.txtMaxPadding, QStringLiteral("-"));  // not at the start
         QCOMPARE(dlg.txtMaxPadding->text(), QStringLiteral("-59"));
-        Retype(dlg.txtAddPaddingSize, QStringLiteral("1-2a3"));
+        retype(dlg.txtAddPaddingSize, QStringLiteral("1-2a3"));
         QCOMPARE(dlg.txtAddPaddingSize->text(), QStringLiteral("123"));
-        Retype(dlg.txtTrackDigits, QStringLiteral("0304"));
+        retype(dlg.txtTrackDigits, QStringLiteral("0304"));
         QCOMPARE(dlg.txtTrackDigits->text(), QStringLiteral("34"));
-        Retype(dlg.txtFiletypes, QStringLiteral("o*g<g"));
+        retype(dlg.txtFiletypes, QStringLiteral("o*g<g"));
         QCOMPARE(dlg.txtFiletypes->text(), QStringLiteral("ogg"));
         QTest::keyClick(dlg.txtMaxFNameLength, Qt::Key_Backspace);  // Backspace always works
         dlg.txtAlbumSize->clear();
@@ -199,7 +199,7 @@ private slots:
             {dlg.txtAlbumSize, {"", "0"}},       {dlg.txtTrackDigits, {"", "1"}}};
         for (const auto& [box, c] : cases) {
             box->setText(c.first);
-            LoseFocus(box);
+            loseFocus(box);
             QCOMPARE(box->text(), c.second);
         }
 
@@ -207,8 +207,8 @@ private slots:
         dlg.txtAddPaddingSize->setText(QStringLiteral("5000"));
         QString text, title;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        AnswerNextBox(&text, &icon, &title);
-        LoseFocus(dlg.txtAddPaddingSize);
+        answerNextBox(&text, &icon, &title);
+        loseFocus(dlg.txtAddPaddingSize);
         QCOMPARE(text, QStringLiteral("You can not add more padding then maximum allowed padding (2048)!"));
         QCOMPARE(title, QStringLiteral("Vorda"));
         QCOMPARE(icon, QMessageBox::Information);
@@ -217,12 +217,12 @@ private slots:
         // No limit: any padding is accepted without a message.
         dlg.txtMaxPadding->setText(QStringLiteral("-1"));
         dlg.txtAddPaddingSize->setText(QStringLiteral("99999"));
-        LoseFocus(dlg.txtAddPaddingSize);
+        loseFocus(dlg.txtAddPaddingSize);
         QCOMPARE(dlg.txtAddPaddingSize->text(), QStringLiteral("99999"));
     }
 
     void okWritesTheOptionsKeys() {
-        StartWith("[General]\nMethod=2\n[Visual]\nFormState=2\n[Replaces]\nnofReplaces=0\nsOldString0=a\n"
+        startWith("[General]\nMethod=2\n[Visual]\nFormState=2\n[Replaces]\nnofReplaces=0\nsOldString0=a\n"
                   "sNewString0=b\n");
         frmOptions dlg;
         QSignalSpy lengths(&dlg, &frmOptions::tagFieldMaxLengthChanged);
@@ -247,7 +247,7 @@ private slots:
         QCOMPARE(s.iMaxFNameLength, 1);
         QVERIFY(s.bAutoRemJunk);
 
-        const QByteArray file = ReadFile(SettingsFile());
+        const QByteArray file = readFile(settingsFile());
         QVERIFY(file.startsWith("[General]\nMethod=2\n"));
         for (const char* line : {"bUseTags=False\n", "iCaseChange=4\n", "feaFileExistAction=2\n", "iMaxFNameLength=1\n",
                                  "sRemovedChars=\xC2\xB6~\n", "UseLyrics3=3\n", "RemoteHost=cddb.example.org\n",
@@ -259,15 +259,15 @@ private slots:
         QVERIFY(!file.contains("sCurrentInPattern"));
 
         vorda::Settings back;
-        back.Load(vorda::IniFile(SettingsFile().toStdString()));
+        back.load(vorda::IniFile(settingsFile().toStdString()));
         QVERIFY(!back.bUseTags);
         QCOMPARE(back.sRemovedChars, std::string(" ~"));
     }
 
     void okRefusedByPaddingAndCancel() {
-        StartWith("[ID3v2]\nlMaxPaddingSize=2048\n");
-        const QByteArray before = ReadFile(SettingsFile());
-        const QByteArray memory = Snapshot();
+        startWith("[ID3v2]\nlMaxPaddingSize=2048\n");
+        const QByteArray before = readFile(settingsFile());
+        const QByteArray memory = snapshot();
         {
             frmOptions dlg;
             dlg.show();
@@ -275,13 +275,13 @@ private slots:
             dlg.txtAddPaddingSize->setText(QStringLiteral("4096"));
             QString text;
             QMessageBox::Icon icon = QMessageBox::NoIcon;
-            AnswerNextBox(&text, &icon);
+            answerNextBox(&text, &icon);
             dlg.cmdOk->click();
             QCOMPARE(text, QString::fromUtf8(kPaddingOkMessage));
             QCOMPARE(icon, QMessageBox::Information);
             QVERIFY(dlg.isVisible());  // stays open
-            QCOMPARE(ReadFile(SettingsFile()), before);
-            QCOMPARE(Snapshot(), memory);
+            QCOMPARE(readFile(settingsFile()), before);
+            QCOMPARE(snapshot(), memory);
 
             // Cancel after changing every page changes nothing.
             dlg.chkUseTags->setChecked(false);
@@ -293,16 +293,16 @@ private slots:
             dlg.cmdCancel->click();
             QCOMPARE(dlg.result(), int(QDialog::Rejected));
         }
-        QCOMPARE(ReadFile(SettingsFile()), before);
-        QCOMPARE(Snapshot(), memory);
+        QCOMPARE(readFile(settingsFile()), before);
+        QCOMPARE(snapshot(), memory);
 
         // Without a settings file, Cancel creates none.
-        StartWith({});
+        startWith({});
         frmOptions dlg;
         dlg.show();
         dlg.chkReadTags->setChecked(false);
         dlg.cmdCancel->click();
-        QVERIFY(!QFile::exists(SettingsFile()));
+        QVERIFY(!QFile::exists(settingsFile()));
         QVERIFY(vorda::settings().bReadTags);
     }
 
@@ -335,30 +335,30 @@ private slots:
             dlg.cmdFiletypeRem->click();
         }
         dlg.cmdOk->click();
-        QCOMPARE(vorda::settings().FileTypes, std::vector<std::string>{"mp3"});
-        const QByteArray file = ReadFile(SettingsFile());
+        QCOMPARE(vorda::settings().fileTypes, std::vector<std::string>{"mp3"});
+        const QByteArray file = readFile(settingsFile());
         QVERIFY(file.contains("nofFileTypes=0\n"));
         QVERIFY(file.contains("sFileType0=mp3\n"));
     }
 
     void replaceEditorChecks() {
         frmReplaces ed;
-        ed.Reset();
-        ed.AddReplace("Feat.", "feat.");
-        ed.AddReplace("x", "x");
+        ed.reset();
+        ed.addReplace("Feat.", "feat.");
+        ed.addReplace("x", "x");
         ed.show();
         QString text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        AnswerNextBox(&text, &icon);
+        answerNextBox(&text, &icon);
         ed.cmdOK->click();
         QCOMPARE(text, QStringLiteral("There is no need to replace a string with itself!"));
         QVERIFY(ed.isVisible());
-        QVERIFY(ed.WasCanceled());
+        QVERIFY(ed.wasCanceled());
         QCOMPARE(ed.lvwReplaces->indexOfTopLevelItem(ed.lvwReplaces->selectedItems().value(0)), 1);
 
         ed.cmdDelete->click();  // the offending pair is selected
-        ed.AddReplace("", "y");
-        AnswerNextBox(&text, &icon);
+        ed.addReplace("", "y");
+        answerNextBox(&text, &icon);
         ed.cmdOK->click();
         QCOMPARE(text, QStringLiteral("The find string cannot be empty!"));
         QCOMPARE(icon, QMessageBox::Information);
@@ -366,14 +366,14 @@ private slots:
         ed.cmdDelete->click();
 
         // The replacement refuses the characters a file name cannot hold.
-        Retype(ed.txtNew, QStringLiteral("a/b*c"));
+        retype(ed.txtNew, QStringLiteral("a/b*c"));
         QCOMPARE(ed.txtNew->text(), QStringLiteral("abc"));
         ed.txtNew->setText(QStringLiteral("1:2"));
-        LoseFocus(ed.txtNew);
+        loseFocus(ed.txtNew);
         QCOMPARE(ed.txtNew->text(), QStringLiteral("12"));
 
-        Retype(ed.txtOld, QStringLiteral(" & "));
-        Retype(ed.txtNew, QStringLiteral(" and "));
+        retype(ed.txtOld, QStringLiteral(" & "));
+        retype(ed.txtNew, QStringLiteral(" and "));
         ed.cmdAdd->click();
         ed.cmdAdd->click();  // the same pair again is not added
         QCOMPARE(ed.lvwReplaces->topLevelItemCount(), 2);
@@ -386,17 +386,17 @@ private slots:
         ed.cmdUpdate->click();
         QCOMPARE(ed.lvwReplaces->topLevelItem(1)->text(1), QStringLiteral("ft."));
         ed.cmdOK->click();
-        QVERIFY(!ed.WasCanceled());
-        QCOMPARE(ed.GetTotalReplaces(), 2);
-        QCOMPARE(ed.GetNewString(1), std::string("ft."));
+        QVERIFY(!ed.wasCanceled());
+        QCOMPARE(ed.getTotalReplaces(), 2);
+        QCOMPARE(ed.getNewString(1), std::string("ft."));
     }
 
     void editReplacesFromTheOptionsDialog() {
-        StartWith("[Replaces]\nnofReplaces=0\nsOldString0=_\nsNewString0=-\n");
+        startWith("[Replaces]\nnofReplaces=0\nsOldString0=_\nsNewString0=-\n");
         frmOptions dlg;
         dlg.show();
         QStringList shown;
-        WhenShown<frmReplaces>([&shown](frmReplaces* ed) {
+        whenShown<frmReplaces>([&shown](frmReplaces* ed) {
             shown << ed->lvwReplaces->topLevelItem(0)->text(0);
             ed->txtOld->setText(QStringLiteral(" - "));
             ed->txtNew->setText(QStringLiteral("-"));
@@ -405,22 +405,22 @@ private slots:
         });
         dlg.cmdEditReplaces->click();
         QCOMPARE(shown, QStringList{QStringLiteral("_")});
-        QCOMPARE(vorda::settings().Replaces.size(), size_t(2));
-        QVERIFY(ReadFile(SettingsFile()).contains("nofReplaces=1\n"));
-        QVERIFY(ReadFile(SettingsFile()).contains("sOldString1=\xC2\xB6-\xC2\xB6\n"));
+        QCOMPARE(vorda::settings().replaces.size(), size_t(2));
+        QVERIFY(readFile(settingsFile()).contains("nofReplaces=1\n"));
+        QVERIFY(readFile(settingsFile()).contains("sOldString1=\xC2\xB6-\xC2\xB6\n"));
 
         // A cancelled editor changes nothing.
-        const QByteArray before = ReadFile(SettingsFile());
-        WhenShown<frmReplaces>([](frmReplaces* ed) {
+        const QByteArray before = readFile(settingsFile());
+        whenShown<frmReplaces>([](frmReplaces* ed) {
             ed->cmdDelete->click();
             ed->cmdCancel->click();
         });
         dlg.cmdEditReplaces->click();
-        QCOMPARE(ReadFile(SettingsFile()), before);
-        QCOMPARE(vorda::settings().Replaces.size(), size_t(2));
+        QCOMPARE(readFile(settingsFile()), before);
+        QCOMPARE(vorda::settings().replaces.size(), size_t(2));
 
         // Deleting every pair stores an empty list.
-        WhenShown<frmReplaces>([](frmReplaces* ed) {
+        whenShown<frmReplaces>([](frmReplaces* ed) {
             while (ed->lvwReplaces->topLevelItemCount() > 0) {
                 ed->lvwReplaces->setCurrentItem(ed->lvwReplaces->topLevelItem(0));
                 ed->cmdDelete->click();
@@ -428,11 +428,11 @@ private slots:
             ed->cmdOK->click();
         });
         dlg.cmdEditReplaces->click();
-        QVERIFY(vorda::settings().Replaces.empty());
+        QVERIFY(vorda::settings().replaces.empty());
         vorda::Settings back;
-        back.Load(vorda::IniFile(SettingsFile().toStdString()));
-        QCOMPARE(back.Replaces.size(), size_t(1));
-        QCOMPARE(back.Replaces[0].first, std::string());
+        back.load(vorda::IniFile(settingsFile().toStdString()));
+        QCOMPARE(back.replaces.size(), size_t(1));
+        QCOMPARE(back.replaces[0].first, std::string());
     }
 };
 

@@ -27,16 +27,16 @@ using namespace vorda;
 
 namespace {
 
-std::string MakeMp3(const QTemporaryDir& dir, const std::string& name, const std::string& title) {
+std::string makeMp3(const QTemporaryDir& dir, const std::string& name, const std::string& title) {
     const std::string path = dir.path().toStdString() + "/" + name;
-    id3test::WriteBytes(path, id3test::V23Tag({{"TIT2", title}, {"TPE1", "Artist"}}, 300) + id3test::Audio(8) +
-                                  id3test::V1Tag(title, "Artist"));
+    id3test::writeBytes(path, id3test::v23Tag({{"TIT2", title}, {"TPE1", "Artist"}}, 300) + id3test::mp3Audio(8) +
+                                  id3test::v1Tag(title, "Artist"));
     return path;
 }
 
-std::string StoredValue(const std::string& path, int key) {
+std::string storedValue(const std::string& path, int key) {
     clsFile f;
-    return f.ReadFile(path, true) ? f.Tag().GetValue(key) : std::string("<unreadable>");
+    return f.readFile(path, true) ? f.tag().getValue(key) : std::string("<unreadable>");
 }
 
 }  // namespace
@@ -46,15 +46,15 @@ class TestTagEditor : public QObject {
 private slots:
     void init() {
         settings() = Settings();
-        settings().UseID3v1 = tuIfWanted;
-        settings().UseID3v2 = tuIfWanted;
-        settings().UseLyrics3 = tuIfWanted;
+        settings().useID3v1 = tuIfWanted;
+        settings().useID3v2 = tuIfWanted;
+        settings().useLyrics3 = tuIfWanted;
         dir_ = std::make_unique<QTemporaryDir>();
-        paths_ = {MakeMp3(*dir_, "a.mp3", "Alpha"), MakeMp3(*dir_, "b.mp3", "Beta"), MakeMp3(*dir_, "c.mp3", "Gamma")};
+        paths_ = {makeMp3(*dir_, "a.mp3", "Alpha"), makeMp3(*dir_, "b.mp3", "Beta"), makeMp3(*dir_, "c.mp3", "Gamma")};
         w_ = std::make_unique<frmVorda>();
-        w_->AddFiles(paths_, false);
-        QCOMPARE(w_->List().Count(), 3);
-        ed_ = w_->TagEditor();
+        w_->addFiles(paths_, false);
+        QCOMPARE(w_->list().count(), 3);
+        ed_ = w_->tagEditor();
         QVERIFY(ed_);
     }
     void cleanup() {
@@ -63,7 +63,7 @@ private slots:
     }
 
     void showingClearsMarksAndTypingSetsThem() {
-        ShowRow(1);
+        showRow(1);
         QCOMPARE(ed_->txtField[0]->text(), QStringLiteral("Alpha"));
         for (QCheckBox* mark : ed_->chkField) QVERIFY(!mark->isChecked());
         QVERIFY(!ed_->chkGenre->isChecked());
@@ -72,14 +72,14 @@ private slots:
         QVERIFY(!ed_->chkField[1]->isChecked());
         ed_->cmbGenre->setEditText(QStringLiteral("Rock"));
         QVERIFY(ed_->chkGenre->isChecked());
-        QCOMPARE(ed_->cmbGenre->itemText(0).toStdString(), GenreList().front().first);
-        QCOMPARE(ed_->cmbGenre->itemData(0).toInt(), GenreList().front().second);
+        QCOMPARE(ed_->cmbGenre->itemText(0).toStdString(), genreList().front().first);
+        QCOMPARE(ed_->cmbGenre->itemData(0).toInt(), genreList().front().second);
         QCOMPARE(ed_->chkField[0]->toolTip(), QStringLiteral("When checked this field will be saved!"));
     }
 
     void filtersAndPageKeys() {
         w_->mnuAdvancedMode->setChecked(true);  // the ID3v1 pane
-        ShowRow(1);
+        showRow(1);
         ed_->txtField[14]->clear();
         QTest::keyClicks(ed_->txtField[14], "19a9-");
         QCOMPARE(ed_->txtField[14]->text(), QStringLiteral("199"));
@@ -100,22 +100,22 @@ private slots:
     }
 
     void upAndDownStepThroughTheList() {
-        ShowRow(1);
+        showRow(1);
         QTest::keyClick(ed_->txtField[0], Qt::Key_Down);
-        QCOMPARE(w_->List().FirstSelected(), 2);
-        QCOMPARE(w_->List().SelectedCount(), 1);
+        QCOMPARE(w_->list().firstSelected(), 2);
+        QCOMPARE(w_->list().selectedCount(), 1);
         QCOMPARE(ed_->txtField[0]->text(), QStringLiteral("Beta"));
         QTest::keyClick(ed_->txtField[5], Qt::Key_Up);
         QCOMPARE(ed_->txtField[0]->text(), QStringLiteral("Alpha"));
         QTest::keyClick(ed_->txtField[5], Qt::Key_Up);  // bounded by the first row
-        QCOMPARE(w_->List().FirstSelected(), 1);
+        QCOMPARE(w_->list().firstSelected(), 1);
         QTest::keyClick(ed_->txtField[0], Qt::Key_Down, Qt::ShiftModifier);
-        QCOMPARE(w_->List().SelectedCount(), 2);
+        QCOMPARE(w_->list().selectedCount(), 2);
     }
 
     void descriptionsWarningAndCommentHeight() {
         w_->mnuAdvancedMode->setChecked(true);
-        ShowRow(1);
+        showRow(1);
         QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
         QApplication::sendEvent(ed_->txtField[5], &in);
         QCOMPARE(ed_->lblDescription->text(), QStringLiteral("Comments"));
@@ -134,7 +134,7 @@ private slots:
         w_->mnuAdvancedMode->setChecked(true);
         QVERIFY(w_->mnuAdvancedMode->isEnabled());
         QCOMPARE(ed_->chkEnable[swID3v2]->text(), QStringLiteral("ID3v2 tag"));
-        ShowRow(1);
+        showRow(1);
         QVERIFY(ed_->chkEnable[swID3v1]->isChecked());
         ed_->chkRemove[swID3v1]->setChecked(true);
         QVERIFY(!ed_->chkEnable[swID3v1]->isChecked());
@@ -143,7 +143,7 @@ private slots:
         QVERIFY(!ed_->chkRemove[swID3v1]->isChecked());
         QVERIFY(!ed_->txtField[11]->isReadOnly());
 
-        w_->Commands().SelectAllFiles();
+        w_->commands().selectAllFiles();
         QVERIFY(!ed_->chkRemove[swID3v2]->isHidden());
         w_->mnuAdvancedMode->setChecked(false);
         QVERIFY(!settings().bAdvancedMode);
@@ -154,33 +154,33 @@ private slots:
     }
 
     void saveTagsForOneFileAndForSeveral() {
-        ShowRow(2);
+        showRow(2);
         ed_->txtField[0]->setText(QStringLiteral("r+= (Live)"));
         QVERIFY(w_->mnuSaveTags->isEnabled());
         w_->mnuSaveTags->trigger();
-        QCOMPARE(StoredValue(paths_[1], tvTitle), std::string("Beta (Live)"));
+        QCOMPARE(storedValue(paths_[1], tvTitle), std::string("Beta (Live)"));
         QCOMPARE(ed_->txtField[0]->text(), QStringLiteral("Beta (Live)"));
         QVERIFY(!ed_->chkField[0]->isChecked());
-        QVERIFY(w_->PanelText(3).startsWith(QStringLiteral("All tags saved in ")));
+        QVERIFY(w_->panelText(3).startsWith(QStringLiteral("All tags saved in ")));
 
-        w_->Commands().SelectAllFiles();
+        w_->commands().selectAllFiles();
         ed_->txtField[1]->setText(QStringLiteral("Band"));
-        AnswerOk();
+        answerOk();
         ed_->cmdSaveTags->click();
-        for (const std::string& p : paths_) QCOMPARE(StoredValue(p, tvArtist), std::string("Band"));
-        QCOMPARE(StoredValue(paths_[0], tvTitle), std::string("Alpha"));
+        for (const std::string& p : paths_) QCOMPARE(storedValue(p, tvArtist), std::string("Band"));
+        QCOMPARE(storedValue(paths_[0], tvTitle), std::string("Alpha"));
     }
 
 private:
-    void ShowRow(int row) {
-        FileList& list = w_->List();
-        list.ClearSelection();
-        list.SetSelected(row, true);
-        w_->Commands().MouseDown(false);
-        QVERIFY(w_->Commands().RowClicked(row));
+    void showRow(int row) {
+        FileList& list = w_->list();
+        list.clearSelection();
+        list.setSelected(row, true);
+        w_->commands().mouseDown(false);
+        QVERIFY(w_->commands().rowClicked(row));
     }
     // Presses OK on the next message box (tries again until it is up).
-    static void AnswerOk() {
+    static void answerOk() {
         QTimer::singleShot(20, [] {
             for (QWidget* top : QApplication::topLevelWidgets()) {
                 if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
@@ -188,7 +188,7 @@ private:
                     return;
                 }
             }
-            AnswerOk();
+            answerOk();
         });
     }
 

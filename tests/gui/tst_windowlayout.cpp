@@ -35,36 +35,36 @@ namespace {
 
 QTemporaryDir* g_home = nullptr;
 
-QString SettingsFile() { return QString::fromStdString(vorda::SettingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::settingsFilePath()); }
 
-void WriteVisual(const QList<QPair<QString, QString>>& keys) {
-    QDir().mkpath(QFileInfo(SettingsFile()).absolutePath());
-    vorda::IniFile ini(SettingsFile().toStdString());
-    for (const auto& kv : keys) ini.Write("Visual", kv.first.toStdString(), kv.second.toStdString());
+void writeVisual(const QList<QPair<QString, QString>>& keys) {
+    QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
+    vorda::IniFile ini(settingsFile().toStdString());
+    for (const auto& kv : keys) ini.write("Visual", kv.first.toStdString(), kv.second.toStdString());
 }
 
-double StoredNumber(const char* key) {
-    vorda::IniFile ini(SettingsFile().toStdString());
-    return vorda::GetRealSetting(ini, "Visual", key, -1);
+double storedNumber(const char* key) {
+    vorda::IniFile ini(settingsFile().toStdString());
+    return vorda::getRealSetting(ini, "Visual", key, -1);
 }
 
-QRect ScreenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+QRect screenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 
-QStringList Column(const frmVorda& w, int col) {
+QStringList column(const frmVorda& w, int col) {
     QStringList cells;
     const QAbstractItemModel* m = w.lstFiles2->model();
     for (int r = 0; r < m->rowCount(); ++r) cells << m->index(r, col - 1).data().toString();
     return cells;
 }
 
-void WriteMp3(const QString& path, const std::string& track, int frames = 4) {
+void writeMp3(const QString& path, const std::string& track, int frames = 4) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     std::vector<std::pair<std::string, std::string>> frameList = {{"TIT2", "Song"}};
     if (!track.empty()) frameList.push_back({"TRCK", track});
-    id3test::WriteBytes(path.toStdString(), id3test::V23Tag(frameList, 64) + id3test::Audio(frames));
+    id3test::writeBytes(path.toStdString(), id3test::v23Tag(frameList, 64) + id3test::mp3Audio(frames));
 }
 
-void WriteBlob(const QString& path, qint64 bytes) {
+void writeBlob(const QString& path, qint64 bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -76,11 +76,11 @@ void WriteBlob(const QString& path, qint64 bytes) {
 class TestWindowLayout : public QObject {
     Q_OBJECT
 private slots:
-    void init() { QFile::remove(SettingsFile()); }
+    void init() { QFile::remove(settingsFile()); }
 
     // ---- size and place
 
-    void storedSizesStayOnTheScreen_data() {
+    void storedSizesStayOnTheScreenData() {
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("height");
         QTest::addColumn<QSize>("expected");  // an empty size: the whole free area at most
@@ -95,36 +95,36 @@ private slots:
         QFETCH(QString, width);
         QFETCH(QString, height);
         QFETCH(QSize, expected);
-        WriteVisual({{"FormWidth", width}, {"FormHeight", height}});
+        writeVisual({{"FormWidth", width}, {"FormHeight", height}});
         frmVorda w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCoreApplication::processEvents();
         if (expected.isValid()) QCOMPARE(w.size(), expected);
-        QVERIFY2(ScreenArea().contains(w.frameGeometry()), "the window reaches off the screen");
+        QVERIFY2(screenArea().contains(w.frameGeometry()), "the window reaches off the screen");
         QVERIFY(w.width() >= w.minimumWidth() && w.height() >= w.minimumHeight());
         w.close();
         // What is stored again is what was shown.
-        QCOMPARE(StoredNumber("FormWidth"), w.width() * 15.0);
-        QCOMPARE(StoredNumber("FormHeight"), w.height() * 15.0);
+        QCOMPARE(storedNumber("FormWidth"), w.width() * 15.0);
+        QCOMPARE(storedNumber("FormHeight"), w.height() * 15.0);
     }
 
     void placementRules() {
         const QRect area(0, 0, 1600, 1000);
         const QSize minimum(699, 633);
-        QCOMPARE(frmVorda::PlaceOnScreen(area, QSize(1500, 900), minimum), QRect(50, 50, 1500, 900));
-        QCOMPARE(frmVorda::PlaceOnScreen(area, QSize(32767, 32767), minimum), area);
-        QCOMPARE(frmVorda::PlaceOnScreen(QRect(1600, 0, 1280, 720), QSize(1500, 900), minimum),
+        QCOMPARE(frmVorda::placeOnScreen(area, QSize(1500, 900), minimum), QRect(50, 50, 1500, 900));
+        QCOMPARE(frmVorda::placeOnScreen(area, QSize(32767, 32767), minimum), area);
+        QCOMPARE(frmVorda::placeOnScreen(QRect(1600, 0, 1280, 720), QSize(1500, 900), minimum),
                  QRect(1600, 0, 1280, 720));  // a second screen to the right
         // A screen smaller than the minimum: the minimum wins, from the area's corner.
-        QCOMPARE(frmVorda::PlaceOnScreen(QRect(0, 0, 640, 480), QSize(100, 100), minimum), QRect(0, 0, 699, 633));
+        QCOMPARE(frmVorda::placeOnScreen(QRect(0, 0, 640, 480), QSize(100, 100), minimum), QRect(0, 0, 699, 633));
     }
 
     void maximisedStaysMaximised() {
-        WriteVisual({{"FormWidth", "1e9"}, {"FormHeight", "1e9"}, {"FormState", "2"}});
+        writeVisual({{"FormWidth", "1e9"}, {"FormHeight", "1e9"}, {"FormState", "2"}});
         frmVorda w;
         QVERIFY(w.windowState() & Qt::WindowMaximized);
-        QVERIFY(w.width() <= ScreenArea().width());
+        QVERIFY(w.width() <= screenArea().width());
     }
 
     // ---- first start
@@ -132,38 +132,38 @@ private slots:
     void firstStartFitsTheScreenAndGivesTheListTheRoom() {
         QTemporaryDir music(g_home->path() + QStringLiteral("/firstXXXXXX"));
         const QString longName = QStringLiteral("01 - A rather long title of a song, live at some place.mp3");
-        WriteMp3(music.filePath(longName), "1");
-        WriteMp3(music.filePath("b.mp3"), "2");
+        writeMp3(music.filePath(longName), "1");
+        writeMp3(music.filePath("b.mp3"), "2");
         frmVorda w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.size(), QSize(ScreenArea().width() * 3 / 4, ScreenArea().height() * 3 / 4));
+        QCOMPARE(w.size(), QSize(screenArea().width() * 3 / 4, screenArea().height() * 3 / 4));
         QVERIFY(w.lstFiles2->height() > w.tabTAGs->height());
-        QVERIFY(w.DirTree->width() >= 180);
+        QVERIFY(w.dirTree->width() >= 180);
 
         // No file shown: every box of the tag editor is empty, the genre boxes too.
-        vorda::QtTagEditor* ed = w.TagEditor();
+        vorda::QtTagEditor* ed = w.tagEditor();
         QCOMPARE(ed->cmbGenre->currentText(), QString());
         QCOMPARE(ed->cmbV1Genre->currentText(), QString());
         for (QLineEdit* field : ed->txtField) QCOMPARE(field->text(), QString());
 
         // Columns never sized take their content's width once the list is filled.
-        w.StartUp({music.path().toStdString()});
+        w.startUp({music.path().toStdString()});
         QHeaderView* header = w.lstFiles2->horizontalHeader();
         const int nameWidth = w.lstFiles2->fontMetrics().horizontalAdvance(longName);
         QVERIFY2(header->sectionSize(0) >= std::min(nameWidth, 360), "the Filename column cuts its text");
         QVERIFY(header->sectionSize(6) < 100);  // Track: narrow content, narrow column
-        w.SortByColumnClick(1);
+        w.sortByColumnClick(1);
         w.lstFiles2->selectRow(0);
         QCoreApplication::processEvents();
         QCOMPARE(ed->txtField[0]->text(), QStringLiteral("Song"));
         w.close();
-        QCOMPARE(StoredNumber("ColSize1"), header->sectionSize(0) * 15.0);
+        QCOMPARE(storedNumber("ColSize1"), header->sectionSize(0) * 15.0);
 
         // Stored widths are used as stored.
-        WriteVisual({{"ColSize1", "1500"}});
+        writeVisual({{"ColSize1", "1500"}});
         frmVorda again;
-        again.StartUp({music.path().toStdString()});
+        again.startUp({music.path().toStdString()});
         QCOMPARE(again.lstFiles2->horizontalHeader()->sectionSize(0), 100);
     }
 
@@ -171,46 +171,46 @@ private slots:
 
     void sortingComparesAsPeopleExpect() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/sortXXXXXX"));
-        WriteMp3(dir.filePath(QString::fromUtf8("zebra.mp3")), "10");
-        WriteMp3(dir.filePath(QString::fromUtf8("Banana.mp3")), "2");
-        WriteMp3(dir.filePath(QString::fromUtf8("\xC3\x84pfel.mp3")), "1/12");
-        WriteMp3(dir.filePath(QString::fromUtf8("apple.mp3")), "");
-        WriteMp3(dir.filePath(QString::fromUtf8("track 10.mp3")), "3");
-        WriteMp3(dir.filePath(QString::fromUtf8("track 2.mp3")), "9");
+        writeMp3(dir.filePath(QString::fromUtf8("zebra.mp3")), "10");
+        writeMp3(dir.filePath(QString::fromUtf8("Banana.mp3")), "2");
+        writeMp3(dir.filePath(QString::fromUtf8("\xC3\x84pfel.mp3")), "1/12");
+        writeMp3(dir.filePath(QString::fromUtf8("apple.mp3")), "");
+        writeMp3(dir.filePath(QString::fromUtf8("track 10.mp3")), "3");
+        writeMp3(dir.filePath(QString::fromUtf8("track 2.mp3")), "9");
         {
-            vorda::IniFile ini(SettingsFile().toStdString());
-            ini.Write("General", "bPadTrackNr", "False");  // track numbers as they are stored
+            vorda::IniFile ini(settingsFile().toStdString());
+            ini.write("General", "bPadTrackNr", "False");  // track numbers as they are stored
         }
         frmVorda w;
         w.show();
-        w.StartUp({dir.path().toStdString()});
-        QCOMPARE(w.List().Count(), 6);
+        w.startUp({dir.path().toStdString()});
+        QCOMPARE(w.list().count(), 6);
 
-        w.SortByColumnClick(1);
-        QCOMPARE(Column(w, 1), QStringList({QString::fromUtf8("\xC3\x84pfel.mp3"), "apple.mp3", "Banana.mp3",
+        w.sortByColumnClick(1);
+        QCOMPARE(column(w, 1), QStringList({QString::fromUtf8("\xC3\x84pfel.mp3"), "apple.mp3", "Banana.mp3",
                                             "track 2.mp3", "track 10.mp3", "zebra.mp3"}));
-        w.SortByColumnClick(7);
-        QCOMPARE(Column(w, 7), QStringList({"", "1/12", "2", "3", "9", "10"}));
-        w.SortByColumnClick(7);  // the same column again: descending
-        QCOMPARE(Column(w, 7), QStringList({"10", "9", "3", "2", "1/12", ""}));
+        w.sortByColumnClick(7);
+        QCOMPARE(column(w, 7), QStringList({"", "1/12", "2", "3", "9", "10"}));
+        w.sortByColumnClick(7);  // the same column again: descending
+        QCOMPARE(column(w, 7), QStringList({"10", "9", "3", "2", "1/12", ""}));
 
         // A rescan keeps the rows in the order the header shows.
-        QVERIFY(w.SelectTreeFolder(dir.path().toStdString()));
-        QCOMPARE(w.List().Count(), 6);
-        QCOMPARE(Column(w, 7), QStringList({"10", "9", "3", "2", "1/12", ""}));
+        QVERIFY(w.selectTreeFolder(dir.path().toStdString()));
+        QCOMPARE(w.list().count(), 6);
+        QCOMPARE(column(w, 7), QStringList({"10", "9", "3", "2", "1/12", ""}));
         QCOMPARE(w.lstFiles2->horizontalHeader()->sortIndicatorSection(), 6);
         QCOMPARE(w.lstFiles2->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
     }
 
     void numberColumnsSortByTheirNumbers() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/sizesXXXXXX"));
-        WriteBlob(dir.filePath("ten.mp3"), 10 * 1024 * 1024);
-        WriteBlob(dir.filePath("two.mp3"), 2 * 1024 * 1024);
-        WriteBlob(dir.filePath("small.mp3"), 900 * 1024);
+        writeBlob(dir.filePath("ten.mp3"), 10 * 1024 * 1024);
+        writeBlob(dir.filePath("two.mp3"), 2 * 1024 * 1024);
+        writeBlob(dir.filePath("small.mp3"), 900 * 1024);
         frmVorda w;
-        w.StartUp({dir.path().toStdString()});
-        w.SortByColumnClick(3);
-        QCOMPARE(Column(w, 3), QStringList({"0.88 MB", "2.00 MB", "10.00 MB"}));
+        w.startUp({dir.path().toStdString()});
+        w.sortByColumnClick(3);
+        QCOMPARE(column(w, 3), QStringList({"0.88 MB", "2.00 MB", "10.00 MB"}));
 
         // Cells as the list shows them, through the model's ordering.
         vorda::FileList list;
@@ -218,27 +218,27 @@ private slots:
         const char* const sizes[] = {"1 234.50 MB", "999.00 MB", "", "3.45 MB", "12.00 MB"};
         const char* const bitrates[] = {"320", "96", "", "128", "1000"};
         for (int i = 0; i < 5; ++i) {
-            const int row = list.AddRow("f" + std::to_string(i));
-            list.SetCellContent(row, vorda::colDuration, durations[i]);
-            list.SetCellContent(row, vorda::colSize, sizes[i]);
-            list.SetCellContent(row, vorda::colBitrate, bitrates[i]);
+            const int row = list.addRow("f" + std::to_string(i));
+            list.setCellContent(row, vorda::colDuration, durations[i]);
+            list.setCellContent(row, vorda::colSize, sizes[i]);
+            list.setCellContent(row, vorda::colBitrate, bitrates[i]);
         }
         using Model = vorda::QtFileListModel;
-        QCOMPARE(Model::SortedOrder(list, vorda::colDuration, true), (std::vector<int>{3, 2, 5, 4, 1}));
-        QCOMPARE(Model::SortedOrder(list, vorda::colSize, true), (std::vector<int>{3, 4, 5, 2, 1}));
-        QCOMPARE(Model::SortedOrder(list, vorda::colBitrate, false), (std::vector<int>{5, 1, 4, 2, 3}));
-        QVERIFY(list.Reorder({2, 1, 3, 4, 5}));
-        QCOMPARE(list.GetCellContent(1, 1), std::string("f1"));
-        QVERIFY(!list.Reorder({1, 1, 3, 4, 5}));  // not a permutation: nothing moves
-        QVERIFY(!list.Reorder({1, 2}));
-        QCOMPARE(list.GetCellContent(1, 1), std::string("f1"));
+        QCOMPARE(Model::sortedOrder(list, vorda::colDuration, true), (std::vector<int>{3, 2, 5, 4, 1}));
+        QCOMPARE(Model::sortedOrder(list, vorda::colSize, true), (std::vector<int>{3, 4, 5, 2, 1}));
+        QCOMPARE(Model::sortedOrder(list, vorda::colBitrate, false), (std::vector<int>{5, 1, 4, 2, 3}));
+        QVERIFY(list.reorder({2, 1, 3, 4, 5}));
+        QCOMPARE(list.getCellContent(1, 1), std::string("f1"));
+        QVERIFY(!list.reorder({1, 1, 3, 4, 5}));  // not a permutation: nothing moves
+        QVERIFY(!list.reorder({1, 2}));
+        QCOMPARE(list.getCellContent(1, 1), std::string("f1"));
     }
 
     // ---- listing
 
     void listingCanBeStoppedAndTakesNoOtherInput() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/manyXXXXXX"));
-        for (int i = 0; i < 1500; ++i) WriteBlob(dir.filePath(QStringLiteral("f%1.mp3").arg(i, 4, 10, QChar('0'))), 64);
+        for (int i = 0; i < 1500; ++i) writeBlob(dir.filePath(QStringLiteral("f%1.mp3").arg(i, 4, 10, QChar('0'))), 64);
         frmVorda w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -250,24 +250,24 @@ private slots:
             QTest::keyClick(w.lstFiles2, Qt::Key_Delete);
             QTest::mouseClick(w.cmdStopScan, Qt::LeftButton);
         });
-        w.DropPaths({dir.path().toStdString()});
+        w.dropPaths({dir.path().toStdString()});
         QVERIFY(stopShown);
-        QVERIFY(!w.Scanning());
+        QVERIFY(!w.scanning());
         QVERIFY(!w.cmdStopScan->isVisible());
-        const int listed = w.List().Count();
+        const int listed = w.list().count();
         QVERIFY2(listed > 0 && listed < 1500, qPrintable(QString::number(listed)));
-        QCOMPARE(w.PanelText(1), QStringLiteral("Total: %1 files (0 MB)").arg(listed));
-        QVERIFY(w.PanelText(3).startsWith(QStringLiteral("Scanned %1 files in ").arg(listed)));
-        QCOMPARE(w.PanelText(4), QStringLiteral("Progress"));
+        QCOMPARE(w.panelText(1), QStringLiteral("Total: %1 files (0 MB)").arg(listed));
+        QVERIFY(w.panelText(3).startsWith(QStringLiteral("Scanned %1 files in ").arg(listed)));
+        QCOMPARE(w.panelText(4), QStringLiteral("Progress"));
 
         // Esc stops a scan as well; afterwards keys reach the list again.
         w.mnuClearList->trigger();
         QTimer::singleShot(0, &w, [&] { QTest::keyClick(w.lstFiles2, Qt::Key_Escape); });
-        w.DropPaths({dir.path().toStdString()});
-        QVERIFY(w.List().Count() < 1500);
+        w.dropPaths({dir.path().toStdString()});
+        QVERIFY(w.list().count() < 1500);
         w.mnuClearList->trigger();
-        w.DropPaths({dir.path().toStdString()});
-        QCOMPARE(w.List().Count(), 1500);  // nothing left over from the last stop
+        w.dropPaths({dir.path().toStdString()});
+        QCOMPARE(w.list().count(), 1500);  // nothing left over from the last stop
 
         // The status text is shown whole.
         QLabel* status = w.findChild<QLabel*>(QStringLiteral("StatusBarPanel3"));
@@ -278,14 +278,14 @@ private slots:
     void treeOpensAtTheFolderShown() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/deepXXXXXX"));
         const QString deep = dir.filePath("a/b/c/d/e/f/g/h/i/j/album");
-        WriteMp3(deep + "/one.mp3", "1");
+        writeMp3(deep + "/one.mp3", "1");
         frmVorda w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.StartUp({deep.toStdString()});
-        QCOMPARE(w.TreePath(), deep.toStdString());
-        QCOMPARE(w.List().Count(), 1);
-        QTreeView* tree = w.DirTree;
+        w.startUp({deep.toStdString()});
+        QCOMPARE(w.treePath(), deep.toStdString());
+        QCOMPARE(w.list().count(), 1);
+        QTreeView* tree = w.dirTree;
         QTRY_VERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center()));
     }
 };
@@ -294,7 +294,7 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid()) return 1;
     g_home = &home;
-    if (!guitest::UsePrivateHome(home, QSize(1600, 1000))) return 1;
+    if (!guitest::usePrivateHome(home, QSize(1600, 1000))) return 1;
     QApplication app(argc, argv);
     TestWindowLayout test;
     return QTest::qExec(&test, argc, argv);
