@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "app/FileList.h"
-#include "app/FileOps.h"
+#include "base/FileOps.h"
 #include "app/ListCommands.h"
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 #include "naming/FileValues.h"
 #include "naming/SortCommands.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 using Clock = std::chrono::steady_clock;
@@ -61,9 +61,9 @@ double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Cl
 
 // Pattern-engine time for every row: values, new name and destination folders, on files read beforehand.
 double EngineTime(const FileList& rows, const settings& s, const SortInputs& in, bool folders) {
-    std::vector<std::unique_ptr<clsFile>> files;
+    std::vector<std::unique_ptr<AudioFile>> files;
     for (int i = 1; i <= rows.count(); ++i) {
-        files.push_back(std::make_unique<clsFile>());
+        files.push_back(std::make_unique<AudioFile>());
         files.back()->readFile(rows.getFullPath(i), true);
     }
     size_t sink = 0;
@@ -105,8 +105,8 @@ int main(int argc, char** argv) {
     std::printf("generate %d files: %.3f s\n", count, Seconds(start));
 
     settings s;
-    s.bRecycleFiles = false;
-    s.feaFileExistAction = feaSkip;
+    s.recycleFiles = false;
+    s.fileExistAction = feaSkip;
     FileList rows;
     YesInterface ui;
     ListCommands list(rows, ui, s);

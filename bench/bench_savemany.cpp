@@ -17,7 +17,7 @@
 #include "app/UserInterface.h"
 #include "editing/SaveTagsCommand.h"
 #include "editing/TagPanes.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 namespace fs = std::filesystem;
@@ -85,9 +85,9 @@ int main(int argc, char** argv) {
     }
 
     settings& s = settings();
-    s.bAdvancedMode = true;
-    s.useID3v1 = tuIfWanted;
-    s.useID3v2 = tuIfWanted;
+    s.advancedMode = true;
+    s.useId3v1 = tuIfWanted;
+    s.useId3v2 = tuIfWanted;
     s.useLyrics3 = tuIfWanted;
 
     FileList list;
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
                     round + 1, save.filesSaved(), save.filesFailed(), seconds, rate, ui.progressCalls,
                     ui.status.c_str(), outcome == SaveTagsCommand::Outcome::Saved ? "" : " (not saved)");
     }
-    clsFile check;
+    AudioFile check;
     check.readFile(folder + "/files/00000.mp3", true);
     std::printf("best: %.0f files/s (target >= 5000); first file's title now \"%s\"\n", best,
                 check.tag().getValue(tvV2Title).c_str());

@@ -27,13 +27,13 @@
 
 #include "app/FileList.h"
 #include "app/ListCommands.h"
-#include "app/QtTagEditor.h"
+#include "editing/qt/TagEditor.h"
 #include "app/Settings.h"
 #include "app/UserInterface.h"
-#include "app/frmVorda.h"
+#include "app/qt/MainWindow.h"
 #include "editing/SaveTagsCommand.h"
 #include "editing/TagPanes.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 namespace fs = std::filesystem;
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "selection failed: %d of %d selected\n", static_cast<int>(w.list().selectedCount()), count);
             return 1;
         }
-        QtTagEditor* editor = w.tagEditor();
+        TagEditor* editor = w.tagEditor();
         int barUpdates = 0;
         QObject::connect(w.progressBar, &QProgressBar::valueChanged, [&barUpdates](int) { ++barUpdates; });
 
@@ -175,7 +175,7 @@ int main(int argc, char** argv) {
             const double loopSeconds = std::chrono::duration<double>(end - g_answered).count();
             windowRates.push_back(count / seconds);
             loopRates.push_back(count / loopSeconds);
-            clsFile check;
+            AudioFile check;
             check.readFile(paths.back(), true);
             std::printf("window round %d: %d files in %.3f s = %.0f files/s (%.3f s = %.0f files/s after the "
                         "confirmation); %d progress bar changes; last file's title \"%s\"\n",
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
             QApplication::processEvents();
 
             TagPanes panes;
-            clearTagPanes(panes, settings().bAdvancedMode, true);
+            clearTagPanes(panes, settings().advancedMode, true);
             panes.setField(fldTitle, "Command title " + std::to_string(round));
             ui.progressCalls = 0;
             SaveTagsCommand save(cmds, ui, settings());

@@ -26,7 +26,7 @@
 #include <QTemporaryDir>
 
 #include "app/FileList.h"
-#include "app/frmVorda.h"
+#include "app/qt/MainWindow.h"
 
 extern char** environ;
 

@@ -1,6 +1,6 @@
 // vorda_bench: the Vorda side of the speed benchmarks, and a timer for whole commands.
 //
-//   vorda_bench scan SETTINGS FOLDER                  clsFile::readFile over every .mp3, in process
+//   vorda_bench scan SETTINGS FOLDER                  AudioFile::readFile over every .mp3, in process
 //   vorda_bench save SETTINGS FOLDER TITLE            readFile + setValue(tvTitle) + putTags per file
 //   vorda_bench rebuild SETTINGS FILE PRISTINE ROUNDS a tag grown beyond its room vs copying the file
 //   vorda_bench time RUNS ERRFILE -- COMMAND...       wall time and peak memory of a command
@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "app/Settings.h"
-#include "tags/clsAudio.h"
-#include "tags/clsFile.h"
-#include "tags/clsTag.h"
+#include "tags/AudioInfo.h"
+#include "tags/AudioFile.h"
+#include "tags/TagHandler.h"
 
 namespace fs = std::filesystem;
 using namespace vorda;
@@ -85,7 +85,7 @@ int Scan(const std::string& folder) {
     size_t bytes = 0;
     std::string line;
     for (const std::string& path : Mp3Files(folder)) {
-        clsFile file;
+        AudioFile file;
         if (!file.readFile(path, true)) continue;
         ++files;
         ClsTag& ClsTag = file.tag();
@@ -124,7 +124,7 @@ int save(const std::string& folder, const std::string& title) {
     for (const std::string& path : files) {
         struct stat before {};
         ::stat(path.c_str(), &before);
-        clsFile file;
+        AudioFile file;
         if (!file.readFile(path, true)) {
             ++failed;
             continue;
@@ -164,7 +164,7 @@ int Rebuild(const std::string& path, const std::string& pristine, int rounds) {
         const double megabytes = static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0);
 
         auto start = Clock::now();
-        clsFile file;
+        AudioFile file;
         if (!file.readFile(path, true)) {
             std::fprintf(stderr, "cannot read %s\n", path.c_str());
             return 1;

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tags/clsID3v1.h"
+#include "tags/Id3v1Tag.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "tags/ID3v2Reader.h"
-#include "tags/clsGenres.h"
-#include "tags/clsID3v2.h"
+#include "tags/Id3v2Reader.h"
+#include "tags/GenreList.h"
+#include "tags/Id3v2Tag.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -10,8 +10,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "app/IniFile.h"
-#include "app/Routines.h"
+#include "base/IniFile.h"
+#include "base/Text.h"
 #include "app/Settings.h"
 
 namespace {

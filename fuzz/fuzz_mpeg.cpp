@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tags/clsMPEG.h"
+#include "tags/MpegAudioInfo.h"
 
 namespace {
 

@@ -45,7 +45,7 @@ void ImportAs(const std::string& path, const uint8_t* data, size_t size) {
     vorda::FileList list;
     vorda::SilentUserInterface ui;
     vorda::settings settings;
-    settings.bAutoReadTags = false;
+    settings.autoReadTags = false;
     vorda::ListCommands commands(list, ui, settings);
     commands.importPlaylist(path);
     for (int row = 1; row <= list.count(); ++row) {

@@ -14,9 +14,9 @@
 #include <string>
 
 #include "app/Settings.h"
-#include "tags/ID3v2Text.h"
-#include "tags/clsFile.h"
-#include "tags/clsID3v1.h"
+#include "tags/Id3v2Text.h"
+#include "tags/AudioFile.h"
+#include "tags/Id3v1Tag.h"
 
 namespace {
 
@@ -45,13 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     vorda::settings& s = vorda::settings();
-    s.useID3v1 = vorda::tuIfWanted;
-    s.useID3v2 = vorda::tuIfWanted;
-    s.lAddPaddingSize = size % 3 == 0 ? 0 : 64;
-    s.lMaxPaddingSize = size % 2 == 0 ? 128 : -1;
-    s.bTAGKeepSync = size % 5 < 2;
+    s.useId3v1 = vorda::tuIfWanted;
+    s.useId3v2 = vorda::tuIfWanted;
+    s.addPaddingSize = size % 3 == 0 ? 0 : 64;
+    s.maxPaddingSize = size % 2 == 0 ? 128 : -1;
+    s.tagKeepSync = size % 5 < 2;
 
-    vorda::clsFile file;
+    vorda::AudioFile file;
     if (!file.readFile(path, true)) return 0;
     const std::string before = ReadAll(path);
     const int64_t tailStart = vorda::ClsID3v1::findTailStart(path);
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (tailStart < headEnd && !beyondEnd) std::abort();  // such a file must have been refused
 
-    vorda::clsFile again;
+    vorda::AudioFile again;
     if (!again.readFile(path, true)) std::abort();
     if (!again.tag().hasTag(vorda::tkID3v2) || again.tag().tagPosition() != 1) std::abort();
     const std::string after = ReadAll(path);

@@ -20,8 +20,8 @@
 #include <QTreeView>
 #include <QTemporaryDir>
 
-#include "app/frmVorda.h"
-#include "editing/QtFramesPage.h"
+#include "app/qt/MainWindow.h"
+#include "editing/qt/FramesPage.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     ini.close();
 
     QApplication app(argc, argv);
-    vorda::frmVorda w;
+    vorda::MainWindow w;
     w.show();
     w.startUp();
     // The tree starts at the folder's parent rather than at "/", which lists the temporary
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     // Room for the whole cover under the list, as a user would drag the splitter.
     const int total = w.picResizeTags->height();
     w.picResizeTags->setSizes({total - 290, 290});
-    if (auto* frames = w.findChild<vorda::QtFramesPage*>(QStringLiteral("picFrames")))
+    if (auto* frames = w.findChild<vorda::FramesPage*>(QStringLiteral("picFrames")))
         frames->showID3v2Frame("APIC");
     settle(500);
     // The smallest PNG Qt writes (quality 0: strongest compression).

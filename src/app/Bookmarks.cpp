@@ -1,6 +1,6 @@
 #include "app/Bookmarks.h"
 
-#include "app/Routines.h"
+#include "base/Text.h"
 
 namespace vorda {
 

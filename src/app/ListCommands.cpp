@@ -13,8 +13,8 @@
 #include <set>
 #include <utility>
 
-#include "app/FileOps.h"
-#include "app/Routines.h"
+#include "base/FileOps.h"
+#include "base/Text.h"
 
 namespace vorda {
 
@@ -227,8 +227,8 @@ bool ListCommands::addToFileList(const std::string& name, const std::string& fol
 }
 
 bool ListCommands::addCheckedFile(const std::string& name, const std::string& path) {
-    clsFile file;
-    if (!file.readFile(path, settings_.bAutoReadTags)) return false;
+    AudioFile file;
+    if (!file.readFile(path, settings_.autoReadTags)) return false;
     const int row = list_.addRow(name);
     updateListItem(row, file);
     return true;
@@ -369,25 +369,25 @@ void ListCommands::importPlaylist(const std::string& path) {
     }
 }
 
-void ListCommands::updateListItem(int row, const clsFile& constFile) {
+void ListCommands::updateListItem(int row, const AudioFile& constFile) {
     if (row < 1 || row > list_.count() || constFile.fullPath().empty()) return;
     // The handler interfaces read through non-const members; the file object itself is not changed.
-    clsFile& file = const_cast<clsFile&>(constFile);
+    AudioFile& file = const_cast<AudioFile&>(constFile);
 
     std::array<std::string, kColumnCount> cells = list_.at(row).cells;
     cells[colFilename - 1] = file.name();
     cells[colPath - 1] = file.path();
     cells[colSize - 1] = trim(formatGrouped2(static_cast<double>(file.fileSize()) / 1024.0 / 1024.0) + " MB");
 
-    if (settings_.bAutoReadTags) {
-        clsTag& tag = file.tag();
-        const clsAudio& audio = file.audio();
+    if (settings_.autoReadTags) {
+        TagHandler& tag = file.tag();
+        const AudioInfo& audio = file.audio();
         cells[colArtist - 1] = tag.getValue(tvArtist);
         cells[colAlbum - 1] = tag.getValue(tvAlbum);
         cells[colTitle - 1] = tag.getValue(tvTitle);
         std::string track = tag.getValue(tvTrack);
-        if (settings_.bPadTrackNr && settings_.iTrackDigits >= 1 && !track.empty())
-            track = padTrackNumber(track, settings_.iTrackDigits);
+        if (settings_.padTrackNumber && settings_.trackDigits >= 1 && !track.empty())
+            track = padTrackNumber(track, settings_.trackDigits);
         cells[colTrack - 1] = track;
         cells[colYear - 1] = tag.getValue(tvYear);
         cells[colGenre - 1] = tag.getValue(tvGenre);
@@ -454,7 +454,7 @@ void ListCommands::addChosenFiles(const std::vector<std::string>& fullPaths, boo
     for (const std::string& p : fullPaths)
         if (!isBlank(p)) chosen.push_back(p);
     if (chosen.empty()) return;
-    settings_.sLastDir = removeBackslash(getFolder(chosen.front()));
+    settings_.lastDir = removeBackslash(getFolder(chosen.front()));
     for (const std::string& path : chosen) {
         if (playlistFilter)
             importPlaylist(path);
@@ -467,7 +467,7 @@ void ListCommands::addChosenFiles(const std::vector<std::string>& fullPaths, boo
 bool ListCommands::showFile(int row) {
     const std::string path = list_.getFullPath(row);
     ui_.clearPanes();
-    if (path.empty() || !isRegularFile(path) || !filCurrent_.readFile(path, settings_.bReadTags)) {
+    if (path.empty() || !isRegularFile(path) || !filCurrent_.readFile(path, settings_.readTags)) {
         filCurrent_.reset();
         if (row >= 1 && row <= list_.count()) list_.removeRow(row);
         updateTotals();
@@ -535,7 +535,7 @@ void ListCommands::removeSelectedFromList() {
 
 void ListCommands::deleteSelectedFiles() {
     if (list_.count() == 0) return;
-    const std::string question = settings_.bRecycleFiles
+    const std::string question = settings_.recycleFiles
                                      ? "Are you sure you want to move ALL selected file(s) to recycle bin?"
                                      : "Are you sure you want to delete ALL selected file(s) from your harddrive?";
     if (ui_.ask(question, mbYesNo, miQuestion) != anYes) return;
@@ -551,7 +551,7 @@ void ListCommands::deleteSelectedFiles() {
         // A listed name that has become a folder is never deleted with everything in it.
         const int status = (statPath(path, st) && S_ISDIR(st.st_mode))
                                ? EISDIR
-                               : shellFileOperation(path, "", foDelete, settings_.bRecycleFiles);
+                               : shellFileOperation(path, "", foDelete, settings_.recycleFiles);
         if (status == 0) {
             deleted[static_cast<size_t>(row)] = 1;
         } else if (failed++ == 0) {

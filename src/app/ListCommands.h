@@ -12,7 +12,7 @@
 #include "app/FileList.h"
 #include "app/Settings.h"
 #include "app/UserInterface.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 namespace vorda {
 
@@ -21,7 +21,7 @@ public:
     ListCommands(FileList& list, UserInterface& ui, Settings& settings);
 
     FileList& list() { return list_; }
-    clsFile& filCurrent() { return filCurrent_; }
+    AudioFile& filCurrent() { return filCurrent_; }
 
     // Main-window state shared with other commands.
     int nrTotalFiles = 0;
@@ -34,8 +34,8 @@ public:
     // Seams for the window and the naming engine, used by showFile after a successful read:
     // fileShown shows the tags, audio information and pattern detection of filCurrent;
     // newNameBuilder gives the new-name box text (without one, the new name is the old name).
-    std::function<void(clsFile& file)> fileShown;
-    std::function<std::string(clsFile& file)> newNameBuilder;
+    std::function<void(AudioFile& file)> fileShown;
+    std::function<std::string(AudioFile& file)> newNameBuilder;
 
     // Reads folder + name and appends a row; false (nothing added) when it cannot be read.
     bool addToFileList(const std::string& name, const std::string& folder);
@@ -44,7 +44,7 @@ public:
     // Adds every file an M3U, M3U8 or PLS playlist names.
     void importPlaylist(const std::string& path);
     // Fills the cells of row from a read file object.
-    void updateListItem(int row, const clsFile& file);
+    void updateListItem(int row, const AudioFile& file);
     void updateTotals();
     long long totalMb() const;
 
@@ -69,7 +69,7 @@ public:
     // List commands.
     void clearFileList();
     void removeSelectedFromList();
-    // "Delete file(s)": asks, then deletes (to the trash when bRecycleFiles).
+    // "Delete file(s)": asks, then deletes (to the trash when recycleFiles).
     void deleteSelectedFiles();
     void removeNonexistentFiles();
 
@@ -83,7 +83,7 @@ private:
     FileList& list_;
     UserInterface& ui_;
     Settings& settings_;
-    clsFile filCurrent_;
+    AudioFile filCurrent_;
     std::string lastScanText_;
 };
 

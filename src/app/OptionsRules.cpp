@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/Routines.h"
+#include "base/Text.h"
 
 namespace vorda {
 
@@ -146,9 +146,9 @@ bool FileTypeList::showsAll() const { return std::find(types_.begin(), types_.en
 
 // ---------------------------------------------------------------- the form
 
-int existsOptionOf(int feaFileExistAction)
+int existsOptionOf(int fileExistAction)
 {
-    switch (feaFileExistAction) {
+    switch (fileExistAction) {
     case feaSkip: return 1;
     case feaReplace: return 2;
     default: return 0;
@@ -167,42 +167,42 @@ int fileExistActionOf(int optExists)
 OptionsForm formFromSettings(const Settings& s)
 {
     OptionsForm f;
-    f.chkAutoReadTags = s.bAutoReadTags;
-    f.chkReadTags = s.bReadTags;
-    f.chkAutoRemJunk = s.bAutoRemJunk;
-    f.chkIgnoreReadOnly = s.bIgnoreReadOnly;
-    f.chkRecycle = s.bRecycleFiles;
+    f.chkAutoReadTags = s.autoReadTags;
+    f.chkReadTags = s.readTags;
+    f.chkAutoRemJunk = s.autoRemoveJunk;
+    f.chkIgnoreReadOnly = s.ignoreReadOnly;
+    f.chkRecycle = s.recycleFiles;
     f.lstFiletypes = s.fileTypes;
 
-    f.chkUseTags = s.bUseTags;
-    f.chkLowext = s.bLowExtension;
-    f.chkFNameLength = s.bLimitFNameLength;
-    f.txtMaxFNameLength = std::to_string(s.iMaxFNameLength);
-    f.chkSetAttributes = s.bSetAttributes;
-    f.chkReadOnly = s.bReadOnly;
-    f.chkHidden = s.bHidden;
-    f.chkArchive = s.bArchive;
-    f.chkFNamelcaseFirst = s.bLCaseFirst;
-    f.optChange = s.iCaseChange;
+    f.chkUseTags = s.useTags;
+    f.chkLowext = s.lowerCaseExtension;
+    f.chkFNameLength = s.limitFileNameLength;
+    f.txtMaxFNameLength = std::to_string(s.maxFileNameLength);
+    f.chkSetAttributes = s.changeAttributes;
+    f.chkReadOnly = s.readOnly;
+    f.chkHidden = s.hidden;
+    f.chkArchive = s.archive;
+    f.chkFNamelcaseFirst = s.lowerCaseFirst;
+    f.optChange = s.caseChange;
 
-    f.chkUndtospace = s.bScoreToSpace;
-    f.chk20tospace = s.b20toSpace;
-    f.chkSpaces = s.bFixSpaces;
-    f.chkMisses = s.bFixMisses;
-    f.chkPadTrackNr = s.bPadTrackNr;
-    f.txtTrackDigits = std::to_string(s.iTrackDigits);
-    f.chkRemoveChars = s.bUseRemoveChars;
-    f.txtRemoveChars = s.sRemovedChars;
-    f.chkReplace = s.bUseReplace;
+    f.chkUndtospace = s.scoreToSpace;
+    f.chk20tospace = s.percent20ToSpace;
+    f.chkSpaces = s.fixSpaces;
+    f.chkMisses = s.fixMisses;
+    f.chkPadTrackNr = s.padTrackNumber;
+    f.txtTrackDigits = std::to_string(s.trackDigits);
+    f.chkRemoveChars = s.useRemoveChars;
+    f.txtRemoveChars = s.removedChars;
+    f.chkReplace = s.useReplace;
 
-    f.chkKeepSync = s.bTAGKeepSync;
-    f.chkID3lcaseFirst = s.bTAGLCaseFirst;
+    f.chkKeepSync = s.tagKeepSync;
+    f.chkID3lcaseFirst = s.tagLowerCaseFirst;
     f.optID3CaseChange = s.tagCaseChange;
-    f.cmbUseID3v1 = s.useID3v1;
-    f.cmbUseID3v2 = s.useID3v2;
+    f.cmbUseID3v1 = s.useId3v1;
+    f.cmbUseID3v2 = s.useId3v2;
     f.cmbUseLyrics3 = s.useLyrics3;
-    f.txtAddPaddingSize = std::to_string(s.lAddPaddingSize);
-    f.txtMaxPadding = std::to_string(s.lMaxPaddingSize);
+    f.txtAddPaddingSize = std::to_string(s.addPaddingSize);
+    f.txtMaxPadding = std::to_string(s.maxPaddingSize);
 
     f.txtFreeDBServer = s.remoteHost;
     f.txtFreeDBPort = std::to_string(s.remotePort);
@@ -210,10 +210,10 @@ OptionsForm formFromSettings(const Settings& s)
     f.txtFreeDBHost = s.userHost;
     f.chkFreeDBFormatting = s.applyFormatting;
 
-    f.chkSortToExistingFolders = s.bSortToExistingFolders;
-    f.txtAlbumSize = std::to_string(s.lAlbumSize);
-    f.optExists = existsOptionOf(s.feaFileExistAction);
-    f.optID3Empty = s.iEmptyFieldAction;
+    f.chkSortToExistingFolders = s.sortToExistingFolders;
+    f.txtAlbumSize = std::to_string(s.albumSize);
+    f.optExists = existsOptionOf(s.fileExistAction);
+    f.optID3Empty = s.emptyFieldAction;
     return f;
 }
 
@@ -230,42 +230,42 @@ std::string applyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini)
     std::string message = checkPaddingOnOk(addPadding, maxPadding);
     if (!message.empty()) return message;
 
-    s.bAutoReadTags = f.chkAutoReadTags;
-    s.bReadTags = f.chkReadTags;
-    s.bAutoRemJunk = f.chkAutoRemJunk;
-    s.bIgnoreReadOnly = f.chkIgnoreReadOnly;
-    s.bRecycleFiles = f.chkRecycle;
+    s.autoReadTags = f.chkAutoReadTags;
+    s.readTags = f.chkReadTags;
+    s.autoRemoveJunk = f.chkAutoRemJunk;
+    s.ignoreReadOnly = f.chkIgnoreReadOnly;
+    s.recycleFiles = f.chkRecycle;
     s.fileTypes = f.lstFiletypes.empty() ? std::vector<std::string>{"mp3"} : f.lstFiletypes;
 
-    s.bUseTags = f.chkUseTags;
-    s.bLowExtension = f.chkLowext;
-    s.bLimitFNameLength = f.chkFNameLength;
-    s.iMaxFNameLength = static_cast<int>(leadingNumber(f.txtMaxFNameLength));
-    s.bSetAttributes = f.chkSetAttributes;
-    s.bReadOnly = f.chkReadOnly;
-    s.bHidden = f.chkHidden;
-    s.bArchive = f.chkArchive;
-    s.bLCaseFirst = f.chkFNamelcaseFirst;
-    s.iCaseChange = f.optChange;
+    s.useTags = f.chkUseTags;
+    s.lowerCaseExtension = f.chkLowext;
+    s.limitFileNameLength = f.chkFNameLength;
+    s.maxFileNameLength = static_cast<int>(leadingNumber(f.txtMaxFNameLength));
+    s.changeAttributes = f.chkSetAttributes;
+    s.readOnly = f.chkReadOnly;
+    s.hidden = f.chkHidden;
+    s.archive = f.chkArchive;
+    s.lowerCaseFirst = f.chkFNamelcaseFirst;
+    s.caseChange = f.optChange;
 
-    s.bScoreToSpace = f.chkUndtospace;
-    s.b20toSpace = f.chk20tospace;
-    s.bFixSpaces = f.chkSpaces;
-    s.bFixMisses = f.chkMisses;
-    s.bPadTrackNr = f.chkPadTrackNr;
-    s.iTrackDigits = static_cast<int>(leadingNumber(f.txtTrackDigits));
-    s.bUseRemoveChars = f.chkRemoveChars;
-    s.sRemovedChars = f.txtRemoveChars;
-    s.bUseReplace = f.chkReplace;
+    s.scoreToSpace = f.chkUndtospace;
+    s.percent20ToSpace = f.chk20tospace;
+    s.fixSpaces = f.chkSpaces;
+    s.fixMisses = f.chkMisses;
+    s.padTrackNumber = f.chkPadTrackNr;
+    s.trackDigits = static_cast<int>(leadingNumber(f.txtTrackDigits));
+    s.useRemoveChars = f.chkRemoveChars;
+    s.removedChars = f.txtRemoveChars;
+    s.useReplace = f.chkReplace;
 
-    s.bTAGKeepSync = f.chkKeepSync;
-    s.bTAGLCaseFirst = f.chkID3lcaseFirst;
+    s.tagKeepSync = f.chkKeepSync;
+    s.tagLowerCaseFirst = f.chkID3lcaseFirst;
     s.tagCaseChange = f.optID3CaseChange;
-    s.useID3v1 = f.cmbUseID3v1;
-    s.useID3v2 = f.cmbUseID3v2;
+    s.useId3v1 = f.cmbUseID3v1;
+    s.useId3v2 = f.cmbUseID3v2;
     s.useLyrics3 = f.cmbUseLyrics3;
-    s.lAddPaddingSize = addPadding;
-    s.lMaxPaddingSize = maxPadding;
+    s.addPaddingSize = addPadding;
+    s.maxPaddingSize = maxPadding;
 
     s.remoteHost = f.txtFreeDBServer;
     s.remotePort = clamp(leadingNumber(f.txtFreeDBPort), 0, 65535);
@@ -273,10 +273,10 @@ std::string applyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini)
     s.userHost = f.txtFreeDBHost;
     s.applyFormatting = f.chkFreeDBFormatting;
 
-    s.bSortToExistingFolders = f.chkSortToExistingFolders;
-    s.lAlbumSize = leadingNumber(f.txtAlbumSize);
-    s.feaFileExistAction = fileExistActionOf(f.optExists);
-    s.iEmptyFieldAction = f.optID3Empty;
+    s.sortToExistingFolders = f.chkSortToExistingFolders;
+    s.albumSize = leadingNumber(f.txtAlbumSize);
+    s.fileExistAction = fileExistActionOf(f.optExists);
+    s.emptyFieldAction = f.optID3Empty;
 
     s.saveOptions(ini);
     return {};

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "app/Settings.h"
 
 namespace vorda {
@@ -128,7 +128,7 @@ struct OptionsForm {
 };
 
 // The option index of a file-exists action and back (Prompt 1, Replace 2, Skip 4).
-int existsOptionOf(int feaFileExistAction);
+int existsOptionOf(int fileExistAction);
 int fileExistActionOf(int optExists);
 
 // The controls as the dialog opens them.

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "app/Settings.h"
 
 namespace vorda {

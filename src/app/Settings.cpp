@@ -7,7 +7,7 @@
 
 #include <sys/stat.h>
 
-#include "app/Routines.h"
+#include "base/Text.h"
 
 namespace vorda {
 
@@ -377,7 +377,7 @@ Settings& settings()
 
 // ---------------------------------------------------------------- Settings
 
-Settings::Settings() : sTargetDir(defaultFolder()), sLastDir(sTargetDir), sRemovedChars(defaultRemovedChars()) {}
+Settings::Settings() : targetDir(defaultFolder()), lastDir(targetDir), removedChars(defaultRemovedChars()) {}
 
 void Settings::load(const IniFile& ini)
 {
@@ -385,66 +385,66 @@ void Settings::load(const IniFile& ini)
     Settings s = d;
     const char* g = kGeneral;
 
-    s.bAdvancedMode = getBoolSetting(ini, g, "bAdvancedMode", d.bAdvancedMode);
-    s.bFixFilenames = getCheckSetting(ini, g, "bFixFilenames", d.bFixFilenames);
-    s.bScanSubFolders = getCheckSetting(ini, g, "bScanSubFolders", d.bScanSubFolders);
-    s.bDetectInPattern = getCheckSetting(ini, g, "bDetectInPattern", d.bDetectInPattern);
-    s.bUseAlbumPattern = getCheckSetting(ini, g, "bUseAlbumPattern", d.bUseAlbumPattern);
-    s.bSortToExistingFolders = getBoolSetting(ini, g, "bSortToExistingFolders", d.bSortToExistingFolders);
+    s.advancedMode = getBoolSetting(ini, g, "bAdvancedMode", d.advancedMode);
+    s.fixFilenames = getCheckSetting(ini, g, "bFixFilenames", d.fixFilenames);
+    s.scanSubFolders = getCheckSetting(ini, g, "bScanSubFolders", d.scanSubFolders);
+    s.detectInPattern = getCheckSetting(ini, g, "bDetectInPattern", d.detectInPattern);
+    s.useAlbumPattern = getCheckSetting(ini, g, "bUseAlbumPattern", d.useAlbumPattern);
+    s.sortToExistingFolders = getBoolSetting(ini, g, "bSortToExistingFolders", d.sortToExistingFolders);
     // Any other method leaves the three method buttons clear, so the value is kept as stored.
     s.method = getInt16Setting(ini, g, "Method", d.method);
-    s.feaFileExistAction = getInt16Setting(ini, g, "feaFileExistAction", d.feaFileExistAction);
-    if (s.feaFileExistAction != feaAsk && s.feaFileExistAction != feaReplace && s.feaFileExistAction != feaSkip)
-        s.feaFileExistAction = d.feaFileExistAction;
-    s.sTargetDir = getSetting(ini, g, "sTargetDir", d.sTargetDir);
-    s.sLastDir = getSetting(ini, g, "sLastDir", d.sLastDir);
-    s.bUseTags = getBoolSetting(ini, g, "bUseTags", d.bUseTags);
-    s.bReadTags = getBoolSetting(ini, g, "bReadTags", d.bReadTags);
-    s.bAutoReadTags = getBoolSetting(ini, g, "bAutoReadTags", d.bAutoReadTags);
-    s.bRecycleFiles = getBoolSetting(ini, g, "bRecycleFiles", d.bRecycleFiles);
-    s.lAlbumSize = getInt32Setting(ini, g, "lAlbumSize", d.lAlbumSize);
-    s.bUseReplace = getBoolSetting(ini, g, "bUseReplace", d.bUseReplace);
-    s.bUseRemoveChars = getBoolSetting(ini, g, "bUseRemoveChars", d.bUseRemoveChars);
-    s.sRemovedChars = getSetting(ini, g, "sRemovedChars", d.sRemovedChars);
-    for (size_t pos; (pos = s.sRemovedChars.find(kSpaceMark)) != std::string::npos;) s.sRemovedChars.erase(pos, 2);
-    s.bScoreToSpace = getBoolSetting(ini, g, "bScoreToSpace", d.bScoreToSpace);
-    s.b20toSpace = getBoolSetting(ini, g, "b20toSpace", d.b20toSpace);
-    s.bFixSpaces = getBoolSetting(ini, g, "bFixSpaces", d.bFixSpaces);
-    s.bFixMisses = getBoolSetting(ini, g, "bFixMisses", d.bFixMisses);
-    s.bPadTrackNr = getBoolSetting(ini, g, "bPadTrackNr", d.bPadTrackNr);
-    s.iTrackDigits = getInt16Setting(ini, g, "iTrackDigits", d.iTrackDigits);
-    s.bLCaseFirst = getBoolSetting(ini, g, "bLCaseFirst", d.bLCaseFirst);
-    s.iCaseChange = getInt16Setting(ini, g, "iCaseChange", d.iCaseChange);
-    s.bLimitFNameLength = getBoolSetting(ini, g, "bLimitFNameLength", d.bLimitFNameLength);
-    s.iMaxFNameLength = getInt16Setting(ini, g, "iMaxFNameLength", d.iMaxFNameLength);
-    s.bLowExtension = getBoolSetting(ini, g, "bLowExtension", d.bLowExtension);
-    s.bIgnoreReadOnly = getBoolSetting(ini, g, "bIgnoreReadOnly", d.bIgnoreReadOnly);
-    s.bSetAttributes = getBoolSetting(ini, g, "bSetAttributes", d.bSetAttributes);
-    s.bReadOnly = getBoolSetting(ini, g, "bReadOnly", d.bReadOnly);
-    s.bHidden = getBoolSetting(ini, g, "bHidden", d.bHidden);
-    s.bArchive = getBoolSetting(ini, g, "bArchive", d.bArchive);
+    s.fileExistAction = getInt16Setting(ini, g, "feaFileExistAction", d.fileExistAction);
+    if (s.fileExistAction != feaAsk && s.fileExistAction != feaReplace && s.fileExistAction != feaSkip)
+        s.fileExistAction = d.fileExistAction;
+    s.targetDir = getSetting(ini, g, "sTargetDir", d.targetDir);
+    s.lastDir = getSetting(ini, g, "sLastDir", d.lastDir);
+    s.useTags = getBoolSetting(ini, g, "bUseTags", d.useTags);
+    s.readTags = getBoolSetting(ini, g, "bReadTags", d.readTags);
+    s.autoReadTags = getBoolSetting(ini, g, "bAutoReadTags", d.autoReadTags);
+    s.recycleFiles = getBoolSetting(ini, g, "bRecycleFiles", d.recycleFiles);
+    s.albumSize = getInt32Setting(ini, g, "lAlbumSize", d.albumSize);
+    s.useReplace = getBoolSetting(ini, g, "bUseReplace", d.useReplace);
+    s.useRemoveChars = getBoolSetting(ini, g, "bUseRemoveChars", d.useRemoveChars);
+    s.removedChars = getSetting(ini, g, "sRemovedChars", d.removedChars);
+    for (size_t pos; (pos = s.removedChars.find(kSpaceMark)) != std::string::npos;) s.removedChars.erase(pos, 2);
+    s.scoreToSpace = getBoolSetting(ini, g, "bScoreToSpace", d.scoreToSpace);
+    s.percent20ToSpace = getBoolSetting(ini, g, "b20toSpace", d.percent20ToSpace);
+    s.fixSpaces = getBoolSetting(ini, g, "bFixSpaces", d.fixSpaces);
+    s.fixMisses = getBoolSetting(ini, g, "bFixMisses", d.fixMisses);
+    s.padTrackNumber = getBoolSetting(ini, g, "bPadTrackNr", d.padTrackNumber);
+    s.trackDigits = getInt16Setting(ini, g, "iTrackDigits", d.trackDigits);
+    s.lowerCaseFirst = getBoolSetting(ini, g, "bLCaseFirst", d.lowerCaseFirst);
+    s.caseChange = getInt16Setting(ini, g, "iCaseChange", d.caseChange);
+    s.limitFileNameLength = getBoolSetting(ini, g, "bLimitFNameLength", d.limitFileNameLength);
+    s.maxFileNameLength = getInt16Setting(ini, g, "iMaxFNameLength", d.maxFileNameLength);
+    s.lowerCaseExtension = getBoolSetting(ini, g, "bLowExtension", d.lowerCaseExtension);
+    s.ignoreReadOnly = getBoolSetting(ini, g, "bIgnoreReadOnly", d.ignoreReadOnly);
+    s.changeAttributes = getBoolSetting(ini, g, "bSetAttributes", d.changeAttributes);
+    s.readOnly = getBoolSetting(ini, g, "bReadOnly", d.readOnly);
+    s.hidden = getBoolSetting(ini, g, "bHidden", d.hidden);
+    s.archive = getBoolSetting(ini, g, "bArchive", d.archive);
 
     s.fileTypes = readSettingList(ini, "FileTypes", "nofFileTypes", "sFileType");
     if (s.fileTypes[0].empty()) s.fileTypes[0] = "mp3";
-    s.sFolderPattern = getSetting(ini, g, "sFolderPattern", d.sFolderPattern);
+    s.folderPattern = getSetting(ini, g, "sFolderPattern", d.folderPattern);
 
-    s.sCurrentInPattern = getSetting(ini, "InPatterns", "sCurrentInPattern", d.sCurrentInPattern);
+    s.currentInPattern = getSetting(ini, "InPatterns", "sCurrentInPattern", d.currentInPattern);
     s.inPatterns = readSettingList(ini, "InPatterns", "nofInPatterns", "sInPattern");
-    s.sCurrentOutPattern = getSetting(ini, "OutPatterns", "sCurrentOutPattern", d.sCurrentOutPattern);
+    s.currentOutPattern = getSetting(ini, "OutPatterns", "sCurrentOutPattern", d.currentOutPattern);
     s.outPatterns = readSettingList(ini, "OutPatterns", "nofOutPatterns", "sOutPattern");
-    s.sCurrentPathPattern = getSetting(ini, "PathPatterns", "sCurrentPathPattern", d.sCurrentPathPattern);
+    s.currentPathPattern = getSetting(ini, "PathPatterns", "sCurrentPathPattern", d.currentPathPattern);
     s.pathPatterns = readSettingList(ini, "PathPatterns", "nofPathPatterns", "sPathPattern");
-    s.sCurrentAlbumPattern = getSetting(ini, "AlbumPatterns", "sCurrentAlbumPattern", d.sCurrentAlbumPattern);
+    s.currentAlbumPattern = getSetting(ini, "AlbumPatterns", "sCurrentAlbumPattern", d.currentAlbumPattern);
     s.albumPatterns = readSettingList(ini, "AlbumPatterns", "nofAlbumPatterns", "sAlbumPattern");
 
-    s.bTAGKeepSync = getBoolSetting(ini, "Tags", "bTAGKeepSync", d.bTAGKeepSync);
-    s.bTAGLCaseFirst = getBoolSetting(ini, "Tags", "bTAGLCaseFirst", d.bTAGLCaseFirst);
+    s.tagKeepSync = getBoolSetting(ini, "Tags", "bTAGKeepSync", d.tagKeepSync);
+    s.tagLowerCaseFirst = getBoolSetting(ini, "Tags", "bTAGLCaseFirst", d.tagLowerCaseFirst);
     s.tagCaseChange = getInt16Setting(ini, "Tags", "TAGCaseChange", d.tagCaseChange);
-    s.useID3v1 = getRangedSetting(ini, "Tags", "UseID3v1", d.useID3v1, tuIfNeeded, tuNever);
-    s.useID3v2 = getRangedSetting(ini, "Tags", "UseID3v2", d.useID3v2, tuIfNeeded, tuNever);
+    s.useId3v1 = getRangedSetting(ini, "Tags", "UseID3v1", d.useId3v1, tuIfNeeded, tuNever);
+    s.useId3v2 = getRangedSetting(ini, "Tags", "UseID3v2", d.useId3v2, tuIfNeeded, tuNever);
     s.useLyrics3 = getRangedSetting(ini, "Tags", "UseLyrics3", d.useLyrics3, tuIfNeeded, tuNever);
-    s.lAddPaddingSize = getInt32Setting(ini, "ID3v2", "lAddPaddingSize", d.lAddPaddingSize);
-    s.lMaxPaddingSize = getInt32Setting(ini, "ID3v2", "lMaxPaddingSize", d.lMaxPaddingSize);
+    s.addPaddingSize = getInt32Setting(ini, "ID3v2", "lAddPaddingSize", d.addPaddingSize);
+    s.maxPaddingSize = getInt32Setting(ini, "ID3v2", "lMaxPaddingSize", d.maxPaddingSize);
 
     s.replaces = readReplaces(ini);
 
@@ -482,43 +482,43 @@ void Settings::saveOptions(IniFile& ini) const
 {
     const char* g = kGeneral;
     ini.beginUpdate();
-    writeSetting(ini, g, "bSortToExistingFolders", bSortToExistingFolders);
-    writeSetting(ini, g, "feaFileExistAction", feaFileExistAction);
-    writeSetting(ini, g, "bUseTags", bUseTags);
-    writeSetting(ini, g, "bReadTags", bReadTags);
-    writeSetting(ini, g, "bAutoReadTags", bAutoReadTags);
-    writeSetting(ini, g, "bRecycleFiles", bRecycleFiles);
-    writeSetting(ini, g, "lAlbumSize", lAlbumSize);
-    writeSetting(ini, g, "bUseReplace", bUseReplace);
-    writeSetting(ini, g, "bUseRemoveChars", bUseRemoveChars);
-    writeSetting(ini, g, "sRemovedChars", sRemovedChars);
-    writeSetting(ini, g, "bScoreToSpace", bScoreToSpace);
-    writeSetting(ini, g, "b20toSpace", b20toSpace);
-    writeSetting(ini, g, "bFixSpaces", bFixSpaces);
-    writeSetting(ini, g, "bFixMisses", bFixMisses);
-    writeSetting(ini, g, "bPadTrackNr", bPadTrackNr);
-    writeSetting(ini, g, "iTrackDigits", iTrackDigits);
-    writeSetting(ini, g, "bLCaseFirst", bLCaseFirst);
-    writeSetting(ini, g, "iCaseChange", iCaseChange);
-    writeSetting(ini, g, "bLimitFNameLength", bLimitFNameLength);
-    writeSetting(ini, g, "iMaxFNameLength", iMaxFNameLength);
-    writeSetting(ini, g, "bLowExtension", bLowExtension);
-    writeSetting(ini, g, "bIgnoreReadOnly", bIgnoreReadOnly);
-    writeSetting(ini, g, "bSetAttributes", bSetAttributes);
-    writeSetting(ini, g, "bReadOnly", bReadOnly);
-    writeSetting(ini, g, "bHidden", bHidden);
-    writeSetting(ini, g, "bArchive", bArchive);
+    writeSetting(ini, g, "bSortToExistingFolders", sortToExistingFolders);
+    writeSetting(ini, g, "feaFileExistAction", fileExistAction);
+    writeSetting(ini, g, "bUseTags", useTags);
+    writeSetting(ini, g, "bReadTags", readTags);
+    writeSetting(ini, g, "bAutoReadTags", autoReadTags);
+    writeSetting(ini, g, "bRecycleFiles", recycleFiles);
+    writeSetting(ini, g, "lAlbumSize", albumSize);
+    writeSetting(ini, g, "bUseReplace", useReplace);
+    writeSetting(ini, g, "bUseRemoveChars", useRemoveChars);
+    writeSetting(ini, g, "sRemovedChars", removedChars);
+    writeSetting(ini, g, "bScoreToSpace", scoreToSpace);
+    writeSetting(ini, g, "b20toSpace", percent20ToSpace);
+    writeSetting(ini, g, "bFixSpaces", fixSpaces);
+    writeSetting(ini, g, "bFixMisses", fixMisses);
+    writeSetting(ini, g, "bPadTrackNr", padTrackNumber);
+    writeSetting(ini, g, "iTrackDigits", trackDigits);
+    writeSetting(ini, g, "bLCaseFirst", lowerCaseFirst);
+    writeSetting(ini, g, "iCaseChange", caseChange);
+    writeSetting(ini, g, "bLimitFNameLength", limitFileNameLength);
+    writeSetting(ini, g, "iMaxFNameLength", maxFileNameLength);
+    writeSetting(ini, g, "bLowExtension", lowerCaseExtension);
+    writeSetting(ini, g, "bIgnoreReadOnly", ignoreReadOnly);
+    writeSetting(ini, g, "bSetAttributes", changeAttributes);
+    writeSetting(ini, g, "bReadOnly", readOnly);
+    writeSetting(ini, g, "bHidden", hidden);
+    writeSetting(ini, g, "bArchive", archive);
 
     writeSettingList(ini, "FileTypes", "nofFileTypes", "sFileType", fileTypes);
 
-    writeSetting(ini, "Tags", "bTAGKeepSync", bTAGKeepSync);
-    writeSetting(ini, "Tags", "bTAGLCaseFirst", bTAGLCaseFirst);
+    writeSetting(ini, "Tags", "bTAGKeepSync", tagKeepSync);
+    writeSetting(ini, "Tags", "bTAGLCaseFirst", tagLowerCaseFirst);
     writeSetting(ini, "Tags", "TAGCaseChange", tagCaseChange);
-    writeSetting(ini, "Tags", "UseID3v1", useID3v1);
-    writeSetting(ini, "Tags", "UseID3v2", useID3v2);
+    writeSetting(ini, "Tags", "UseID3v1", useId3v1);
+    writeSetting(ini, "Tags", "UseID3v2", useId3v2);
     writeSetting(ini, "Tags", "UseLyrics3", useLyrics3);
-    writeSetting(ini, "ID3v2", "lAddPaddingSize", lAddPaddingSize);
-    writeSetting(ini, "ID3v2", "lMaxPaddingSize", lMaxPaddingSize);
+    writeSetting(ini, "ID3v2", "lAddPaddingSize", addPaddingSize);
+    writeSetting(ini, "ID3v2", "lMaxPaddingSize", maxPaddingSize);
 
     writeSetting(ini, "freedb", "RemoteHost", remoteHost);
     writeSetting(ini, "freedb", "RemotePort", remotePort);
@@ -534,18 +534,18 @@ void Settings::saveMain(IniFile& ini) const
 {
     const char* g = kGeneral;
     ini.beginUpdate();
-    writeSetting(ini, g, "bAdvancedMode", bAdvancedMode);
-    writeSetting(ini, g, "bFixFilenames", bFixFilenames);
-    writeSetting(ini, g, "bDetectInPattern", bDetectInPattern);
-    writeSetting(ini, g, "bUseAlbumPattern", bUseAlbumPattern);
+    writeSetting(ini, g, "bAdvancedMode", advancedMode);
+    writeSetting(ini, g, "bFixFilenames", fixFilenames);
+    writeSetting(ini, g, "bDetectInPattern", detectInPattern);
+    writeSetting(ini, g, "bUseAlbumPattern", useAlbumPattern);
     writeSetting(ini, g, "Method", (method == 2 || method == 1) ? method : 4);
-    writeSetting(ini, g, "sLastDir", sLastDir);
-    writeSetting(ini, g, "sTargetDir", sTargetDir);
-    writeSetting(ini, g, "bScanSubFolders", bScanSubFolders);
-    writeSetting(ini, "InPatterns", "sCurrentInPattern", sCurrentInPattern);
-    writeSetting(ini, "OutPatterns", "sCurrentOutPattern", sCurrentOutPattern);
-    writeSetting(ini, "PathPatterns", "sCurrentPathPattern", sCurrentPathPattern);
-    writeSetting(ini, "AlbumPatterns", "sCurrentAlbumPattern", sCurrentAlbumPattern);
+    writeSetting(ini, g, "sLastDir", lastDir);
+    writeSetting(ini, g, "sTargetDir", targetDir);
+    writeSetting(ini, g, "bScanSubFolders", scanSubFolders);
+    writeSetting(ini, "InPatterns", "sCurrentInPattern", currentInPattern);
+    writeSetting(ini, "OutPatterns", "sCurrentOutPattern", currentOutPattern);
+    writeSetting(ini, "PathPatterns", "sCurrentPathPattern", currentPathPattern);
+    writeSetting(ini, "AlbumPatterns", "sCurrentAlbumPattern", currentAlbumPattern);
     for (size_t i = 0; i < favouriteDir.size(); ++i)
         writeSetting(ini, "Bookmarks", "FavouriteDir" + std::to_string(i), favouriteDir[i]);
     ini.endUpdate();

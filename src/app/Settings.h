@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 namespace vorda {
 
@@ -62,69 +62,69 @@ enum TagUse { tuIfNeeded = 0, tuIfWanted = 1, tuAlways = 2, tuNever = 3 };
 
 struct Settings {
     // [General]
-    bool bAdvancedMode = false;
-    int bFixFilenames = 1;      // check-box state 0/1/2
-    int bScanSubFolders = 0;    // check-box state
-    int bDetectInPattern = 1;   // check-box state
-    int bUseAlbumPattern = 1;   // check-box state
-    bool bSortToExistingFolders = true;
+    bool advancedMode = false;
+    int fixFilenames = 1;      // check-box state 0/1/2
+    int scanSubFolders = 0;    // check-box state
+    int detectInPattern = 1;   // check-box state
+    int useAlbumPattern = 1;   // check-box state
+    bool sortToExistingFolders = true;
     int method = 4;             // 2 Copy, 1 Move, 4 Rename
-    int feaFileExistAction = feaAsk;
-    std::string sTargetDir;     // default: defaultFolder()
-    std::string sLastDir;       // default: defaultFolder()
-    bool bUseTags = true;
-    bool bReadTags = true;
-    bool bAutoReadTags = true;
-    bool bRecycleFiles = true;
-    long long lAlbumSize = 5;
-    bool bUseReplace = false;
-    bool bUseRemoveChars = false;
-    std::string sRemovedChars;  // default: defaultRemovedChars()
-    bool bScoreToSpace = true;
-    bool b20toSpace = true;
-    bool bFixSpaces = true;
-    bool bFixMisses = true;
-    bool bPadTrackNr = true;
-    int iTrackDigits = 2;
-    bool bLCaseFirst = false;
-    int iCaseChange = 1;
-    bool bLimitFNameLength = false;
-    int iMaxFNameLength = 250;
-    bool bLowExtension = true;
-    bool bIgnoreReadOnly = false;
-    bool bSetAttributes = false;
-    bool bReadOnly = false;
-    bool bHidden = false;
-    bool bArchive = false;
-    std::string sFolderPattern = "<artist> - <album> (<year>)";
+    int fileExistAction = feaAsk;
+    std::string targetDir;     // default: defaultFolder()
+    std::string lastDir;       // default: defaultFolder()
+    bool useTags = true;
+    bool readTags = true;
+    bool autoReadTags = true;
+    bool recycleFiles = true;
+    long long albumSize = 5;
+    bool useReplace = false;
+    bool useRemoveChars = false;
+    std::string removedChars;  // default: defaultRemovedChars()
+    bool scoreToSpace = true;
+    bool percent20ToSpace = true;
+    bool fixSpaces = true;
+    bool fixMisses = true;
+    bool padTrackNumber = true;
+    int trackDigits = 2;
+    bool lowerCaseFirst = false;
+    int caseChange = 1;
+    bool limitFileNameLength = false;
+    int maxFileNameLength = 250;
+    bool lowerCaseExtension = true;
+    bool ignoreReadOnly = false;
+    bool changeAttributes = false;
+    bool readOnly = false;
+    bool hidden = false;
+    bool archive = false;
+    std::string folderPattern = "<artist> - <album> (<year>)";
     // Held only while the program runs (never stored; set by the options dialog):
-    bool bAutoRemJunk = false;   // remove junk data before the first MPEG frame when tags are saved
-    int iEmptyFieldAction = 0;   // a field of the output pattern is empty: 0 don't sort, 1 ask, 2 sort anyway
+    bool autoRemoveJunk = false;   // remove junk data before the first MPEG frame when tags are saved
+    int emptyFieldAction = 0;   // a field of the output pattern is empty: 0 don't sort, 1 ask, 2 sort anyway
 
     // [fileTypes]
     std::vector<std::string> fileTypes{"mp3"};
 
     // Patterns: current box texts and stored lists.
-    std::string sCurrentInPattern = "<artist> - <title>";
-    std::string sCurrentOutPattern = "<artist> - <track> - <title>";
-    std::string sCurrentPathPattern = "<uletter>/<artist>/";
-    std::string sCurrentAlbumPattern = "<uletter>/<artist>/<album> (<year>)/";
+    std::string currentInPattern = "<artist> - <title>";
+    std::string currentOutPattern = "<artist> - <track> - <title>";
+    std::string currentPathPattern = "<uletter>/<artist>/";
+    std::string currentAlbumPattern = "<uletter>/<artist>/<album> (<year>)/";
     std::vector<std::string> inPatterns{""};
     std::vector<std::string> outPatterns{""};
     std::vector<std::string> pathPatterns{""};
     std::vector<std::string> albumPatterns{""};
 
     // [Tags]
-    bool bTAGKeepSync = true;
-    bool bTAGLCaseFirst = false;
+    bool tagKeepSync = true;
+    bool tagLowerCaseFirst = false;
     int tagCaseChange = 1;
-    int useID3v1 = tuIfNeeded;
-    int useID3v2 = tuIfNeeded;
+    int useId3v1 = tuIfNeeded;
+    int useId3v2 = tuIfNeeded;
     int useLyrics3 = tuIfNeeded;
 
     // [ID3v2]
-    long long lAddPaddingSize = 512;
-    long long lMaxPaddingSize = 2048;
+    long long addPaddingSize = 512;
+    long long maxPaddingSize = 2048;
 
     // [Replaces]
     std::vector<std::pair<std::string, std::string>> replaces{{"", ""}};
@@ -173,7 +173,7 @@ struct Settings {
     void saveVisual(IniFile& ini, bool minimized, bool maximized) const;
 };
 
-// The default of sRemovedChars (112 characters, UTF-8).
+// The default of removedChars (112 characters, UTF-8).
 std::string defaultRemovedChars();
 // The user's Music folder (XDG), else the home folder; ends with "/".
 std::string defaultFolder();

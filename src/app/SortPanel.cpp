@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/Routines.h"
+#include "base/Text.h"
 
 namespace vorda {
 

@@ -45,7 +45,7 @@ public:
     int storedMethod() const;
     bool locked() const { return method_ == smRename; }
 
-    // The box's text and the last accepted target folder (what sTargetDir saves).
+    // The box's text and the last accepted target folder (what targetDir saves).
     const std::string& text() const { return text_; }
     const std::string& savedFolder() const { return saved_; }
 

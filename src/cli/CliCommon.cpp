@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/IniFile.h"
-#include "app/Routines.h"
+#include "base/IniFile.h"
+#include "base/Text.h"
 #include "app/Settings.h"
 #include "naming/NamingText.h"
-#include "tags/clsTag.h"
+#include "tags/TagHandler.h"
 
 namespace vorda::cli {
 

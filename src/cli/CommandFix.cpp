@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "app/FileOps.h"
+#include "base/FileOps.h"
 #include "app/Settings.h"
 
 namespace vorda::cli {
@@ -40,10 +40,10 @@ int runFix(const std::vector<std::string>& argv) {
     if (const int status = loadSettings(args); status != exitOk) return status;
 
     Settings& s = settings();
-    s.bAdvancedMode = args.flags.count("--advanced") > 0;
-    const std::string inPattern = args.values.count("--in") ? args.values.at("--in") : s.sCurrentInPattern;
+    s.advancedMode = args.flags.count("--advanced") > 0;
+    const std::string inPattern = args.values.count("--in") ? args.values.at("--in") : s.currentInPattern;
     TagSwitches switches;  // simple mode: "Use tags" checked
-    if (s.bAdvancedMode) switches.chkID3v1 = switches.chkID3v2 = true;
+    if (s.advancedMode) switches.chkID3v1 = switches.chkID3v2 = true;
 
     int status = exitOk;
     FileList list;

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/FileOps.h"
-#include "app/Routines.h"
+#include "base/FileOps.h"
+#include "base/Text.h"
 #include "app/Settings.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 namespace vorda::cli {
 
@@ -33,13 +33,13 @@ std::string describeFile(const std::string& given, std::string& error) {
         error = "not a regular file";
         return {};
     }
-    clsFile file;
+    AudioFile file;
     if (!file.readFile(path, true)) {
         error = "the file could not be read";
         return {};
     }
-    clsTag& tag = file.tag();
-    const clsAudio& audio = file.audio();
+    TagHandler& tag = file.tag();
+    const AudioInfo& audio = file.audio();
 
     std::string json = "{\"path\":" + jsonString(given);
     json += ",\"size\":" + std::to_string(file.fileSize());

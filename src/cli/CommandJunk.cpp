@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/FileOps.h"
-#include "tags/clsFile.h"
+#include "base/FileOps.h"
+#include "tags/AudioFile.h"
 
 namespace vorda::cli {
 
@@ -20,7 +20,7 @@ int runJunk(const std::vector<std::string>& argv) {
 
     int status = exitOk;
     for (const std::string& given : args.operands) {
-        clsFile file;
+        AudioFile file;
         int error = 0;
         if (!file.readFile(absolutePath(given), true))
             error = ENOENT;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/FileList.h"
-#include "app/FileOps.h"
+#include "base/FileOps.h"
 #include "app/Settings.h"
 #include "cli/CommandSort.h"
 #include "naming/PatternEngine.h"

@@ -5,7 +5,7 @@
 
 #include "app/FileList.h"
 #include "app/ListCommands.h"
-#include "app/Routines.h"
+#include "base/Text.h"
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/FileOps.h"
+#include "base/FileOps.h"
 #include "app/Settings.h"
 #include "editing/FieldEdit.h"
 #include "tags/TagFileWriter.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 namespace vorda::cli {
 
@@ -105,12 +105,12 @@ int runSet(const std::vector<std::string>& argv) {
             printFileError(args.operands[i], error, text);
             status = exitFailed;
         };
-        clsFile file;
+        AudioFile file;
         if (!file.readFile(path, true)) {
             fail(ENOENT, errorText(ENOENT));
             continue;
         }
-        clsTag& tag = file.tag();
+        TagHandler& tag = file.tag();
         for (const int kind : adds) tag.add(kind);
         for (const int kind : removes) tag.remove(kind);
         std::string unstored;
@@ -127,7 +127,7 @@ int runSet(const std::vector<std::string>& argv) {
             status = exitFailed;
             if (nothing) continue;
         }
-        if (file.getAttributes() == faReadOnly && !settings().bIgnoreReadOnly) {
+        if (file.getAttributes() == faReadOnly && !settings().ignoreReadOnly) {
             fail(EACCES, "You are trying to save tags to a read-only file!");
             continue;
         }

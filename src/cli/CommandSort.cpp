@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/FileList.h"
-#include "app/FileOps.h"
-#include "app/Routines.h"
+#include "base/FileOps.h"
+#include "base/Text.h"
 #include "app/Settings.h"
 #include "naming/PatternEngine.h"
 
@@ -101,9 +101,9 @@ int runSort(const std::vector<std::string>& argv) {
     }
     if (const auto it = args.values.find("--exists"); it != args.values.end()) {
         if (it->second == "skip")
-            s.feaFileExistAction = feaSkip;
+            s.fileExistAction = feaSkip;
         else if (it->second == "replace")
-            s.feaFileExistAction = feaReplace;
+            s.fileExistAction = feaReplace;
         else
             return usageError(kSortCommand, "--exists takes skip or replace");
     }

@@ -6,12 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/FileOps.h"
-#include "app/Routines.h"
+#include "base/FileOps.h"
+#include "base/Text.h"
 #include "naming/PatternEngine.h"
-#include "naming/mdlFixFileName.h"
+#include "naming/FileNameFixer.h"
 #include "tags/TagFileWriter.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 namespace vorda {
 
@@ -71,7 +71,7 @@ std::vector<int> selectedRows(const FileList& list) {
     return rows;
 }
 
-void applyAction(clsTag& tag, int kind, int action) {
+void applyAction(TagHandler& tag, int kind, int action) {
     if (action == taAdd) tag.add(kind);
     else if (action == taRemove) tag.remove(kind);
 }
@@ -100,9 +100,9 @@ std::string fixedTrack(const std::string& track, const std::string& fileName) {
     return {};
 }
 
-void fixFileTags(clsFile& file, const TagActions& actions, bool advancedMode, const std::string& inPattern,
+void fixFileTags(AudioFile& file, const TagActions& actions, bool advancedMode, const std::string& inPattern,
                  const Settings& s) {
-    clsTag& tag = file.tag();
+    TagHandler& tag = file.tag();
     if (file.audio().audioType() == "MPEG") {
         // ID3v1 first: a Lyrics3 block can only be added behind an ID3v1 tag.
         applyAction(tag, tkID3v1, actions.v1);
@@ -115,8 +115,8 @@ void fixFileTags(clsFile& file, const TagActions& actions, bool advancedMode, co
             std::string value = fixedFieldValue(file, slot->key, slot->placeholder, path, inPattern, s);
             if (isTrackKey(slot->key)) {
                 value = fixedTrack(value, path);
-                if (!value.empty() && s.bPadTrackNr && s.iTrackDigits >= 1)
-                    value = padTrackNumber(value, s.iTrackDigits);
+                if (!value.empty() && s.padTrackNumber && s.trackDigits >= 1)
+                    value = padTrackNumber(value, s.trackDigits);
             }
             tag.setValue(slot->key, value);
         }
@@ -144,7 +144,7 @@ std::string failureMessage(const BatchResult& result, const std::string& what) {
 
 void showFileAgain(ListCommands& cmds, const std::string& path) {
     FileList& list = cmds.list();
-    clsFile file;
+    AudioFile file;
     for (int row = 1; row <= list.count(); ++row)
         if (list.getFullPath(row) == path && file.readFile(path, true)) cmds.updateListItem(row, file);
 }
@@ -174,7 +174,7 @@ void BatchTagCommands::reportFailures(const BatchResult& result, const std::stri
 BatchResult BatchTagCommands::forEachRow(const std::vector<int>& rows, const RowAction& action) {
     BatchResult result;
     FileList& list = cmds_.list();
-    clsFile& file = cmds_.filCurrent();
+    AudioFile& file = cmds_.filCurrent();
     const long long total = static_cast<long long>(rows.size());
     long long done = 0;
     ui_.setProgress(0, total);
@@ -204,7 +204,7 @@ BatchResult BatchTagCommands::fixTags(const TagSwitches& switches, bool detect, 
 
     BatchResult result;
     ui_.setStatus(3, kFixing);
-    clsFile& file = cmds_.filCurrent();
+    AudioFile& file = cmds_.filCurrent();
     const std::string path = file.fullPath();
     if (!path.empty() && isFile(path)) {
         // The shown file: the values typed in the panes go into the working object, which is
@@ -215,7 +215,7 @@ BatchResult BatchTagCommands::fixTags(const TagSwitches& switches, bool detect, 
             pattern = detectInPattern(path, s_);
             if (inPatternDetected) inPatternDetected(pattern);
         }
-        fixFileTags(file, fixTagActions(switches, s_.bAdvancedMode), s_.bAdvancedMode, pattern, s_);
+        fixFileTags(file, fixTagActions(switches, s_.advancedMode), s_.advancedMode, pattern, s_);
         if (showFixedTags) showFixedTags(file);
         result.processed = 1;
     }
@@ -227,7 +227,7 @@ BatchResult BatchTagCommands::fixSelectedFiles(const TagSwitches& switches, bool
                                                const std::string& inPattern) {
     BatchResult result;
     ui_.setStatus(3, kFixing);
-    const TagActions actions = fixTagActions(switches, s_.bAdvancedMode);
+    const TagActions actions = fixTagActions(switches, s_.advancedMode);
     FileList& list = cmds_.list();
 
     // Rows whose file is gone are skipped and not counted for the progress bar.
@@ -239,7 +239,7 @@ BatchResult BatchTagCommands::fixSelectedFiles(const TagSwitches& switches, bool
     const long long total = static_cast<long long>(work.size());
     ui_.setProgress(0, total);
 
-    clsFile& file = cmds_.filCurrent();
+    AudioFile& file = cmds_.filCurrent();
     std::string pattern = inPattern;
     long long done = 0;
     tagfile::DeferredRebuilds batch;
@@ -251,7 +251,7 @@ BatchResult BatchTagCommands::fixSelectedFiles(const TagSwitches& switches, bool
                 pattern = detectInPattern(path, s_);
                 if (inPatternDetected) inPatternDetected(pattern);
             }
-            fixFileTags(file, actions, s_.bAdvancedMode, pattern, s_);
+            fixFileTags(file, actions, s_.advancedMode, pattern, s_);
             const int error = file.putTags();
             if (error != 0) result.addFailure(path, error);
             else ++result.processed;
@@ -297,7 +297,7 @@ BatchResult BatchTagCommands::addTrackNumbers() {
 BatchResult BatchTagCommands::numberTracks(long start, const std::vector<int>& addKinds) {
     FileList& list = cmds_.list();
     std::vector<std::string> unchanged;
-    BatchResult result = forEachRow(selectedRows(list), [&](clsFile& file, const std::string& path, size_t index) {
+    BatchResult result = forEachRow(selectedRows(list), [&](AudioFile& file, const std::string& path, size_t index) {
         for (const int kind : addKinds) file.tag().add(kind);
         if (!file.tag().setValue(tvTrack, std::to_string(start + static_cast<long>(index)))) {
             unchanged.push_back(path);
@@ -325,16 +325,16 @@ BatchResult BatchTagCommands::removeTags() {
     if (rows.empty()) return result;
     if (cmds_.bMultiChange && ui_.ask(kRemoveQuestion, mbYesNo, miQuestion) != anYes) return result;
 
-    result = forEachRow(rows, [&](clsFile& file, const std::string& path, size_t) {
+    result = forEachRow(rows, [&](AudioFile& file, const std::string& path, size_t) {
         file.tag().remove(tkAll);
         int error = file.putTags();
         // The handler lets an explicit removal win over "Always"; the option still gives
         // the file a fresh, empty tag, written from the tagless file.
-        if (error == 0 && (s_.useID3v1 == tuAlways || s_.useID3v2 == tuAlways) && file.readFile(path, true))
+        if (error == 0 && (s_.useId3v1 == tuAlways || s_.useId3v2 == tuAlways) && file.readFile(path, true))
             error = file.putTags();
         return error;
     });
-    clsFile& file = cmds_.filCurrent();
+    AudioFile& file = cmds_.filCurrent();
     if (!cmds_.bMultiChange) cmds_.showFile(rows.front());
     else file.reset();
     reportFailures(result, "Removing tags");
@@ -343,10 +343,10 @@ BatchResult BatchTagCommands::removeTags() {
 
 BatchResult BatchTagCommands::removeJunk() {
     const std::vector<int> rows = selectedRows(cmds_.list());
-    BatchResult result = forEachRow(rows, [](clsFile& file, const std::string&, size_t) {
+    BatchResult result = forEachRow(rows, [](AudioFile& file, const std::string&, size_t) {
         return file.tag().removeJunk();
     });
-    clsFile& file = cmds_.filCurrent();
+    AudioFile& file = cmds_.filCurrent();
     if (!cmds_.bMultiChange && !rows.empty()) cmds_.showFile(rows.front());
     else if (!rows.empty()) file.reset();
     reportFailures(result, "Removing junk");

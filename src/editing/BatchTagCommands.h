@@ -15,7 +15,7 @@
 
 namespace vorda {
 
-class clsFile;
+class AudioFile;
 
 // The six tag switches of the tag editor (enable box and remove box per tag kind).
 // In simple mode chkID3v2 is the "Use tags" box and decides for both ID3 tags.
@@ -42,7 +42,7 @@ TagActions fixTagActions(const TagSwitches& switches, bool advancedMode);
 // Completes and cleans the tags of one file already read into file (tags read): applies the tag
 // actions (MPEG files only), fills every empty field from the file name by the input pattern,
 // cleans every field and fixes the track. Nothing is written.
-void fixFileTags(clsFile& file, const TagActions& actions, bool advancedMode, const std::string& inPattern,
+void fixFileTags(AudioFile& file, const TagActions& actions, bool advancedMode, const std::string& inPattern,
                  const Settings& s = settings());
 
 // The track the fix keeps: the value itself when it is all digits or a non-zero number, else
@@ -74,9 +74,9 @@ public:
     // ---- hooks of the window (all optional)
     // One-file fix: takes the values typed in the panes into the working object first (in
     // advanced mode after reducing the ID3v1 track field to its digits).
-    std::function<void(clsFile& file)> takePaneValues;
+    std::function<void(AudioFile& file)> takePaneValues;
     // One-file fix: shows the fixed values of the working object in the panes (no re-read).
-    std::function<void(clsFile& file)> showFixedTags;
+    std::function<void(AudioFile& file)> showFixedTags;
     // The detected input pattern for the input-pattern box.
     std::function<void(const std::string& pattern)> inPatternDetected;
     // The input box of "Add tracknumbers...": false when cancelled; answer receives the text.
@@ -125,7 +125,7 @@ private:
     // The loop shared by the per-file commands: reads each row's file into the working object,
     // runs action (0 or an error number; index counts the rows from 0), refreshes the row and
     // advances the progress bar. A file that cannot be read counts as failed (ENOENT).
-    using RowAction = std::function<int(clsFile& file, const std::string& path, size_t index)>;
+    using RowAction = std::function<int(AudioFile& file, const std::string& path, size_t index)>;
     BatchResult forEachRow(const std::vector<int>& rows, const RowAction& action);
 
     // Reports the failures of a finished loop once (error icon); nothing when none failed.

@@ -10,8 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/Routines.h"
-#include "tags/clsFile.h"
+#include "base/Text.h"
+#include "tags/AudioFile.h"
 
 namespace vorda {
 
@@ -32,7 +32,7 @@ std::string baseId(const std::string& id) { return id.substr(0, id.find('#')); }
 
 }  // namespace
 
-std::vector<std::string> frameList(clsFile& file) {
+std::vector<std::string> frameList(AudioFile& file) {
     std::vector<std::string> ids;
     const std::string all = file.tag().getValue(tvV2Frame);
     size_t start = 0;
@@ -147,7 +147,7 @@ std::string buildPicturePayload(const std::string& bytes, const std::string& mim
     return payload;
 }
 
-FrameView showID3v2Frame(clsFile& file, const std::string& id) {
+FrameView showID3v2Frame(AudioFile& file, const std::string& id) {
     FrameView view;
     view.id = id;
     const std::string content = file.tag().getValue(tvV2Frame, id);
@@ -164,7 +164,7 @@ FrameView showID3v2Frame(clsFile& file, const std::string& id) {
     return view;
 }
 
-int deleteFrames(clsFile& file, std::vector<std::string> ids) {
+int deleteFrames(AudioFile& file, std::vector<std::string> ids) {
     // "ID#n" names count frames of one identifier in tag order; removing the later ones first
     // keeps the names of the earlier ones valid.
     auto number = [](const std::string& id) {
@@ -175,7 +175,7 @@ int deleteFrames(clsFile& file, std::vector<std::string> ids) {
         return number(a) > number(b);
     });
     int removed = 0;
-    clsTag& tag = file.tag();
+    TagHandler& tag = file.tag();
     for (const std::string& id : ids) {
         if (tag.getValue(tvV2Frame, id).empty()) continue;
         tag.setValue(tvV2Frame, std::string(), id);
@@ -233,10 +233,10 @@ std::string exportFilter(const FrameView& view) {
     }
 }
 
-bool addPicture(clsFile& file, const std::string& imageBytes) {
+bool addPicture(AudioFile& file, const std::string& imageBytes) {
     const ImageFormat format = detectImageFormat(imageBytes);
     if (format == ImageFormat::Unknown) return false;
-    clsTag& tag = file.tag();
+    TagHandler& tag = file.tag();
     tag.add(tkID3v2);
     // Replace the front cover without description; otherwise append a new picture frame.
     std::string key;
@@ -279,7 +279,7 @@ bool readPictureFile(const std::string& imagePath, std::string& bytes, std::stri
     return true;
 }
 
-bool addPictureFile(clsFile& file, const std::string& imagePath, std::string* error) {
+bool addPictureFile(AudioFile& file, const std::string& imagePath, std::string* error) {
     std::string bytes, mime;
     if (!readPictureFile(imagePath, bytes, mime, error)) return false;
     if (!addPicture(file, bytes)) {
@@ -346,14 +346,14 @@ BatchResult TagCopyCommands::copySeveral(int sourceKind, int targetKind, const i
         if (list.selected(row) && pathExists(list.getFullPath(row))) rows.push_back(row);
     const long long total = static_cast<long long>(rows.size());
     ui_.setProgress(0, total);
-    clsFile& file = cmds_.filCurrent();
+    AudioFile& file = cmds_.filCurrent();
     long long done = 0;
     for (int row : rows) {
         const std::string path = list.getFullPath(row);
         if (!file.readFile(path, true)) {
             result.addFailure(path, EIO);
         } else if (file.tag().hasTag(sourceKind)) {
-            clsTag& tag = file.tag();
+            TagHandler& tag = file.tag();
             tag.add(targetKind);
             for (int i = 0; i < count; ++i) tag.setValue(pairs[i][1], tag.getValue(pairs[i][0]));
             const int error = tag.tagWrite();

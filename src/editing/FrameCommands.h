@@ -14,11 +14,11 @@
 
 namespace vorda {
 
-class clsFile;
+class AudioFile;
 
 // The identifiers of the frames that are not edited as named fields ("ID" or "ID#n"), in the
 // order of the tag.
-std::vector<std::string> frameList(clsFile& file);
+std::vector<std::string> frameList(AudioFile& file);
 
 // True for an attached-picture frame: "APIC", "PIC" and their "#n" forms.
 bool isPictureFrame(const std::string& id);
@@ -60,11 +60,11 @@ struct FrameView {
     std::string text;        // text-like frames: the text shown
     PictureData picture;     // picture frames
 };
-FrameView showID3v2Frame(clsFile& file, const std::string& id);
+FrameView showID3v2Frame(AudioFile& file, const std::string& id);
 
 // Removes the frames (in memory; the next save writes), from the last to the first so the
 // "ID#n" names of the others stay valid. Returns the number removed.
-int deleteFrames(clsFile& file, std::vector<std::string> ids);
+int deleteFrames(AudioFile& file, std::vector<std::string> ids);
 
 // Replaces the content of the file at path with bytes (created when missing). 0 or an errno value.
 int writeFileBytes(const std::string& path, std::string_view bytes);
@@ -82,9 +82,9 @@ std::string exportFilter(const FrameView& view);
 // and the MIME type of its real format. An existing front cover with an empty description is
 // replaced, any other picture kept. The ID3v2 tag is added when the file has none.
 // Returns false (tag unchanged) when the bytes are not a JPEG, PNG, GIF or BMP image.
-bool addPicture(clsFile& file, const std::string& imageBytes);
+bool addPicture(AudioFile& file, const std::string& imageBytes);
 // The same with an image file; false when it cannot be read or is no image. *error gets the reason.
-bool addPictureFile(clsFile& file, const std::string& imagePath, std::string* error = nullptr);
+bool addPictureFile(AudioFile& file, const std::string& imagePath, std::string* error = nullptr);
 // Reads an image file for addPicture: its bytes and the MIME type of its real format. False when
 // it cannot be read or is no JPEG, PNG, GIF or BMP image; *error gets the reason.
 bool readPictureFile(const std::string& imagePath, std::string& bytes, std::string& mime, std::string* error = nullptr);

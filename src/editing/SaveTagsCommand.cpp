@@ -9,13 +9,13 @@
 #include <new>
 #include <system_error>
 
-#include "app/FileOps.h"
+#include "base/FileOps.h"
 #include "editing/BatchTagCommands.h"
 #include "editing/FieldEdit.h"
 #include "editing/FrameCommands.h"
 #include "editing/TagFieldRules.h"
 #include "tags/TagFileWriter.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 namespace vorda {
 
@@ -27,7 +27,7 @@ enum Action { acLeave = 0, acUpdate = 1, acRemove = -1 };
 std::string& field(TagPanes& panes, int index) { return panes.txtField[static_cast<size_t>(index)]; }
 
 bool isReadOnlyForSave(const std::string& path, const Settings& s) {
-    return getFileAttributes(path) == faReadOnly && !s.bIgnoreReadOnly;
+    return getFileAttributes(path) == faReadOnly && !s.ignoreReadOnly;
 }
 
 }  // namespace
@@ -53,7 +53,7 @@ std::string elapsedSecondsText(double seconds) {
     return text;
 }
 
-void writeMarkedFields(clsTag& tag, const TagPanes& panes, bool advanced, bool v1) {
+void writeMarkedFields(TagHandler& tag, const TagPanes& panes, bool advanced, bool v1) {
     const int first = advanced && v1 ? 11 : 0;
     const int last = advanced && v1 ? 16 : 10;
     auto write = [&tag](int key, const std::string& text) {
@@ -73,7 +73,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::run(TagPanes& panes) {
     saved_ = failed_ = 0;
     firstError_.clear();
     if (cmds_.list().count() == 0) return Outcome::Nothing;
-    const bool advanced = settings_.bAdvancedMode;
+    const bool advanced = settings_.advancedMode;
     try {
         return cmds_.bMultiChange ? saveMany(panes, advanced) : saveOne(panes, advanced);
     } catch (const std::exception& e) {
@@ -100,10 +100,10 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveOne(TagPanes& panes, bool advanced
                     "This is not allowed according to the current settings. ",
                 mbOK, miInformation);
     }
-    clsFile& file = cmds_.filCurrent();
-    // Without bReadTags the shown file's tags were never read: writing the edits over an
+    AudioFile& file = cmds_.filCurrent();
+    // Without readTags the shown file's tags were never read: writing the edits over an
     // unread tag would drop every other value, so the tags are read first.
-    if (file.fullPath() != path || !settings_.bReadTags) {
+    if (file.fullPath() != path || !settings_.readTags) {
         if (!file.readFile(path, true)) {
             ui_.ask(writeErrorText(ENOENT), mbOK, miError);
             return Outcome::Failed;
@@ -111,7 +111,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveOne(TagPanes& panes, bool advanced
     }
     ui_.setStatus(3, "Saving tags...");
 
-    clsTag& tag = file.tag();
+    TagHandler& tag = file.tag();
     auto writeLyrics = [&] {
         if (panes.enabled[swLyrics3]) {
             tag.add(tkLyrics3);
@@ -162,8 +162,8 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveOne(TagPanes& panes, bool advanced
     return Outcome::Saved;
 }
 
-void SaveTagsCommand::applyToFile(clsFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]) {
-    clsTag& tag = file.tag();
+void SaveTagsCommand::applyToFile(AudioFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]) {
+    TagHandler& tag = file.tag();
     auto lyrics = [&] {
         if (actions[swLyrics3] == acUpdate) {
             tag.add(tkLyrics3);
@@ -226,7 +226,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveMany(TagPanes& panes, bool advance
     field(panes, 4) = filterChars(field(panes, 4), v2Chars, true);
     field(panes, 3) = filterChars(field(panes, 3), v2Chars, true);
 
-    clsFile& file = cmds_.filCurrent();
+    AudioFile& file = cmds_.filCurrent();
     long long done = 0;
     auto lastUpdate = std::chrono::steady_clock::now();
     tagfile::DeferredRebuilds batch;

@@ -12,12 +12,12 @@
 
 namespace vorda {
 
-class clsTag;
+class TagHandler;
 
 // Writes the marked fields of the mode's key set into a tag: advanced mode writes the ID3v1
 // pane (v1 true) or the ID3v2 pane, simple mode the general pane. Each value goes through
 // the field edit language relative to the stored one.
-void writeMarkedFields(clsTag& tag, const TagPanes& panes, bool advanced, bool v1);
+void writeMarkedFields(TagHandler& tag, const TagPanes& panes, bool advanced, bool v1);
 
 class SaveTagsCommand {
 public:
@@ -42,7 +42,7 @@ public:
 private:
     Outcome saveOne(TagPanes& panes, bool advanced);
     Outcome saveMany(TagPanes& panes, bool advanced);
-    void applyToFile(clsFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]);
+    void applyToFile(AudioFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]);
     void finish(std::chrono::steady_clock::time_point started);
     void noteFailure(const std::string& path, const std::string& text);
 

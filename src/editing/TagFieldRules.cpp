@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/Routines.h"
+#include "base/Text.h"
 
 namespace vorda {
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/Routines.h"
-#include "tags/clsFile.h"
-#include "tags/clsGenres.h"
+#include "base/Text.h"
+#include "tags/AudioFile.h"
+#include "tags/GenreList.h"
 
 namespace vorda {
 
@@ -55,8 +55,8 @@ int genreKey(bool v1, bool advanced) {
 const std::vector<std::pair<std::string, int>>& genreList() {
     static const std::vector<std::pair<std::string, int>> list = [] {
         std::vector<std::pair<std::string, int>> out;
-        const clsGenres genres;
-        for (int n = 0; n < clsGenres::kCount; ++n) {
+        const GenreTable genres;
+        for (int n = 0; n < GenreTable::kCount; ++n) {
             const std::string name = trim(genres.genre(n));
             if (!name.empty()) out.emplace_back(name, n);
         }
@@ -137,8 +137,8 @@ void clearTagPanes(TagPanes& panes, bool advanced, bool multiChange) {
     if (!advanced) panes.enabled[swID3v2] = true;
 }
 
-void showTagsInPanes(TagPanes& panes, clsFile& file, bool advanced) {
-    clsTag& tag = file.tag();
+void showTagsInPanes(TagPanes& panes, AudioFile& file, bool advanced) {
+    TagHandler& tag = file.tag();
     auto fill = [&](int index) { panes.txtField[static_cast<size_t>(index)] = tag.getValue(fieldKey(index, advanced)); };
 
     if (advanced) {
@@ -161,8 +161,8 @@ void showTagsInPanes(TagPanes& panes, clsFile& file, bool advanced) {
     panes.clearMarks();
 }
 
-std::array<std::string, kInfoCount> fileInfoTexts(clsFile& file) {
-    const clsAudio& audio = file.audio();
+std::array<std::string, kInfoCount> fileInfoTexts(AudioFile& file) {
+    const AudioInfo& audio = file.audio();
     std::array<std::string, kInfoCount> t;
     t[ifHeader] = "Header: " + std::to_string(audio.startPos()) + "b";
 

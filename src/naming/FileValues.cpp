@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/FileList.h"
-#include "app/Routines.h"
+#include "base/Text.h"
 #include "naming/NamingText.h"
 #include "naming/PatternEngine.h"
-#include "naming/mdlFixFileName.h"
-#include "tags/clsFile.h"
+#include "naming/FileNameFixer.h"
+#include "tags/AudioFile.h"
 
 namespace vorda {
 
@@ -130,7 +130,7 @@ bool hasDot(std::string_view name)
 
 }  // namespace
 
-FileValues getFileValues(clsFile& file, const std::string& inPattern, long listIndex, const Settings& s)
+FileValues getFileValues(AudioFile& file, const std::string& inPattern, long listIndex, const Settings& s)
 {
     FileValues v;
     v.index = listIndex;
@@ -151,8 +151,8 @@ FileValues getFileValues(clsFile& file, const std::string& inPattern, long listI
                                      {&v.track, "<track>"},
                                      {&v.year, "<year>"}}};
 
-    if (s.bUseTags) {
-        clsTag& tag = file.tag();
+    if (s.useTags) {
+        TagHandler& tag = file.tag();
         v.artist = trim(tag.getValue(tvArtist));
         v.title = trim(tag.getValue(tvTitle));
         v.album = trim(tag.getValue(tvAlbum));
@@ -165,8 +165,8 @@ FileValues getFileValues(clsFile& file, const std::string& inPattern, long listI
     }
     for (const Slot& slot : slots)
         if (slot.value->empty()) *slot.value = extractValue(v.name, slot.placeholder, inPattern, s);
-    if (s.bUseTags && !v.track.empty() && s.bPadTrackNr && s.iTrackDigits > 0)
-        v.track = padTrackNumber(v.track, s.iTrackDigits);
+    if (s.useTags && !v.track.empty() && s.padTrackNumber && s.trackDigits > 0)
+        v.track = padTrackNumber(v.track, s.trackDigits);
     return v;
 }
 
@@ -177,14 +177,14 @@ std::string replacePlaceholders(const FileValues& values, const std::string& pat
 
 namespace {
 
-// The values as they go into names: the case rule for artist, title and album (iCaseChange 2)
+// The values as they go into names: the case rule for artist, title and album (caseChange 2)
 // and the track cut before "/".
 FileValues nameValues(const FileValues& values, const Settings& s)
 {
     FileValues v = values;
-    if (s.iCaseChange == ccFirstLetter) {
+    if (s.caseChange == ccFirstLetter) {
         for (std::string* field : {&v.artist, &v.title, &v.album}) {
-            if (s.bLCaseFirst) *field = lowerCase(*field);
+            if (s.lowerCaseFirst) *field = lowerCase(*field);
             const std::string first = utf8FirstChar(*field);
             *field = upperCase(first) + field->substr(first.size());
         }
@@ -199,7 +199,7 @@ FileValues nameValues(const FileValues& values, const Settings& s)
 FileValues cleanValues(const FileValues& v, const std::string& pattern, const Settings& s)
 {
     bool keepCapitals = false;
-    if (s.iCaseChange == ccEveryWord && !s.bLCaseFirst) {
+    if (s.caseChange == ccEveryWord && !s.lowerCaseFirst) {
         const std::string raw = expand(v, pattern).text;
         keepCapitals = raw != upperCase(raw);
     }
@@ -229,7 +229,7 @@ std::string expandName(const FileValues& clean, std::string_view pattern, const 
     if (pattern.empty()) return {};
     const Expansion expanded = expand(clean, pattern);
     std::string text = stripControlChars(expanded.text);
-    if (expanded.emptyValue && s.bFixMisses) text = closeGaps(std::move(text));
+    if (expanded.emptyValue && s.fixMisses) text = closeGaps(std::move(text));
     return text;
 }
 
@@ -288,9 +288,9 @@ std::string buildNewFileName(const FileValues& values, const std::string& outPat
     }
 
     std::string body = applyPattern(values, pattern, s);
-    if (!extension.empty()) extension = "." + (s.bLowExtension ? lowerCase(extension) : extension);
-    if (s.bLimitFNameLength && s.iMaxFNameLength > 0 && utf8CharCount(body) > static_cast<size_t>(s.iMaxFNameLength))
-        body = utf8Left(body, static_cast<size_t>(s.iMaxFNameLength - 1)) + "~";
+    if (!extension.empty()) extension = "." + (s.lowerCaseExtension ? lowerCase(extension) : extension);
+    if (s.limitFileNameLength && s.maxFileNameLength > 0 && utf8CharCount(body) > static_cast<size_t>(s.maxFileNameLength))
+        body = utf8Left(body, static_cast<size_t>(s.maxFileNameLength - 1)) + "~";
 
     std::string name;
     for (char c : stripControlChars(body + extension))
@@ -300,7 +300,7 @@ std::string buildNewFileName(const FileValues& values, const std::string& outPat
     return name;
 }
 
-std::string previewNewName(bool fixFilenames, clsFile& file, const std::string& inPattern, long listIndex,
+std::string previewNewName(bool fixFilenames, AudioFile& file, const std::string& inPattern, long listIndex,
                            const std::string& outPattern, const std::string& oldName, const Settings& s)
 {
     if (!fixFilenames) return oldName;

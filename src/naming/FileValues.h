@@ -8,7 +8,7 @@
 
 namespace vorda {
 
-class clsFile;
+class AudioFile;
 class FileList;
 
 struct FileValues {
@@ -26,10 +26,10 @@ struct FileValues {
     std::string samplerate;
 };
 
-// The values of a file: its tags and audio information (when bUseTags is on), with the values
+// The values of a file: its tags and audio information (when useTags is on), with the values
 // that are still empty read from the file name by the input pattern; the track is padded to
-// iTrackDigits digits when bPadTrackNr is on. With bUseTags off every value comes from the name.
-FileValues getFileValues(clsFile& file, const std::string& inPattern, long listIndex,
+// trackDigits digits when padTrackNumber is on. With useTags off every value comes from the name.
+FileValues getFileValues(AudioFile& file, const std::string& inPattern, long listIndex,
                          const Settings& s = settings());
 
 // Replaces every placeholder of pattern by its value, in one pass: a value is inserted as text
@@ -37,7 +37,7 @@ FileValues getFileValues(clsFile& file, const std::string& inPattern, long listI
 // lower/upper case.
 std::string replacePlaceholders(const FileValues& values, const std::string& pattern);
 
-// Expands a pattern into a name: the case rule for artist, title and album (iCaseChange 2), the
+// Expands a pattern into a name: the case rule for artist, title and album (caseChange 2), the
 // track cut before "/", the filename clean-up of each value, the expansion. The text written in
 // the pattern is kept as typed; only where a value is empty are the gaps around it closed
 // ("Fix common mistakes"). A tag value is text, not a path: every "/" inside a value is removed,
@@ -60,13 +60,13 @@ std::string buildDestinationFolder(const std::string& targetDir, const FileValue
 
 // The new file name from the output pattern: the pattern's own short extension (up to 5
 // characters, no placeholder in it) replaces the file's, else the file keeps its extension;
-// bLowExtension, bLimitFNameLength/iMaxFNameLength; the characters <>?\/:"|* are removed.
+// lowerCaseExtension, limitFileNameLength/maxFileNameLength; the characters <>?\/:"|* are removed.
 // "" when the record has no file name, or when the name would be "." or "..".
 std::string buildNewFileName(const FileValues& values, const std::string& outPattern,
                              const Settings& s = settings());
 
 // The text of the new-name box: the built name when "Fix filenames" is checked, else the old name.
-std::string previewNewName(bool fixFilenames, clsFile& file, const std::string& inPattern, long listIndex,
+std::string previewNewName(bool fixFilenames, AudioFile& file, const std::string& inPattern, long listIndex,
                            const std::string& outPattern, const std::string& oldName,
                            const Settings& s = settings());
 

@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "app/FileOps.h"
-#include "app/Routines.h"
+#include "base/FileOps.h"
+#include "base/Text.h"
 #include "naming/NamingText.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 namespace vorda {
 
@@ -81,12 +81,12 @@ int renameFolderOnDisk(const std::string& oldFolder, const std::string& newFolde
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-// ---------------------------------------------------------------- frmID3Folder
+// ---------------------------------------------------------------- Id3FolderDialog
 
-ID3FolderCommand::ID3FolderCommand(ListCommands& list, UserInterface& ui, Settings& settings)
+Id3FolderCommand::Id3FolderCommand(ListCommands& list, UserInterface& ui, Settings& settings)
     : lc_(list), ui_(ui), settings_(settings) {}
 
-std::string ID3FolderCommand::helpText() {
+std::string Id3FolderCommand::helpText() {
     return "Here you can create a folder with information from the tag(s) in a file. "
            "First you define the pattern you want to use. You can see the result changing "
            "as you type the pattern. "
@@ -95,41 +95,41 @@ std::string ID3FolderCommand::helpText() {
            "<bitrate>      <title>      <track>          <year>";
 }
 
-bool ID3FolderCommand::keyAllowed(char32_t ch) {
+bool Id3FolderCommand::keyAllowed(char32_t ch) {
     switch (ch) {
     case U'?': case U'\\': case U'/': case U':': case U'"': case U'|': case U'*': return false;
     default: return true;
     }
 }
 
-bool ID3FolderCommand::open(const std::string& inPattern, const std::string& targetBoxText) {
+bool Id3FolderCommand::open(const std::string& inPattern, const std::string& targetBoxText) {
     if (lc_.list().count() == 0 || lc_.filCurrent().fullPath().empty()) return false;
     values_ = getFileValues(lc_.filCurrent(), inPattern, -1, settings_);
     target_ = targetBoxText;
     renameMode_ = false;
-    setFolderPattern(settings_.sFolderPattern);
+    setFolderPattern(settings_.folderPattern);
     return true;
 }
 
-void ID3FolderCommand::setFolderPattern(const std::string& pattern) {
+void Id3FolderCommand::setFolderPattern(const std::string& pattern) {
     pattern_ = pattern;
     newFolder_ = folderNameFromPattern(values_, pattern_, settings_);
 }
 
-void ID3FolderCommand::browsed(const std::string& folder) {
+void Id3FolderCommand::browsed(const std::string& folder) {
     if (!folder.empty()) target_ = addBackslash(folder);
 }
 
-std::string ID3FolderCommand::buttonCaption() const { return renameMode_ ? "Rename &Folder" : "Create &Folder"; }
+std::string Id3FolderCommand::buttonCaption() const { return renameMode_ ? "Rename &Folder" : "Create &Folder"; }
 
-void ID3FolderCommand::platformError(int error) {
+void Id3FolderCommand::platformError(int error) {
     lc_.bBlockDirUpdate = false;
     ui_.ask("Error while creating folder " + quoted(target_ + newFolder_) + "!\nError " + std::to_string(error) + ": " +
                 errorText(error),
             mbOK, miError, "Vorda");
 }
 
-void ID3FolderCommand::finish(const std::string& newPath) {
+void Id3FolderCommand::finish(const std::string& newPath) {
     if (tree.refresh) tree.refresh();
     if (renameMode_) {
         if (tree.setPath) tree.setPath(newPath);
@@ -137,14 +137,14 @@ void ID3FolderCommand::finish(const std::string& newPath) {
     }
 }
 
-ID3FolderCommand::Result ID3FolderCommand::execute() {
+Id3FolderCommand::Result Id3FolderCommand::execute() {
     if (newFolder_.empty()) return Stay;  // the button is disabled then
-    settings_.sFolderPattern = pattern_;
+    settings_.folderPattern = pattern_;
     if (savePattern) savePattern();
     return renameMode_ ? rename() : create();
 }
 
-ID3FolderCommand::Result ID3FolderCommand::create() {
+Id3FolderCommand::Result Id3FolderCommand::create() {
     if (!pathExists(target_)) {
         ui_.ask("The target folder does not exist!", mbOK, miInformation, "Vorda");
         return Stay;
@@ -163,7 +163,7 @@ ID3FolderCommand::Result ID3FolderCommand::create() {
     return Close;
 }
 
-ID3FolderCommand::Result ID3FolderCommand::rename() {
+Id3FolderCommand::Result Id3FolderCommand::rename() {
     const std::string oldFolder = values_.folder;
     const std::string safe = makeSafeFolderName(newFolder_);
     const std::string newFolder = getFolder(removeBackslash(oldFolder)) + safe + "/";
@@ -180,7 +180,7 @@ ID3FolderCommand::Result ID3FolderCommand::rename() {
                 mbYesNo, miQuestion, "Vorda") != anYes)
         return Stay;
     if ((getFileAttributes(oldFolder) & faReadOnly) != 0) {
-        if (!settings_.bIgnoreReadOnly &&
+        if (!settings_.ignoreReadOnly &&
             ui_.ask("The folder is read-only. Do you want to rename it anyway?", mbYesNo, miQuestion, "Vorda") != anYes)
             return Stay;
         setFileAttributes(oldFolder, 0);
@@ -202,9 +202,9 @@ ID3FolderCommand::Result ID3FolderCommand::rename() {
 FolderTreeCommands::FolderTreeCommands(ListCommands& list, UserInterface& ui, Settings& settings)
     : lc_(list), ui_(ui), settings_(settings) {}
 
-std::string FolderTreeCommands::patternCaption(clsFile& file, const std::string& inPattern, const Settings& s) {
+std::string FolderTreeCommands::patternCaption(AudioFile& file, const std::string& inPattern, const Settings& s) {
     if (file.fullPath().empty()) return {};
-    return folderNameFromPattern(getFileValues(file, inPattern, -1, s), s.sFolderPattern, s);
+    return folderNameFromPattern(getFileValues(file, inPattern, -1, s), s.folderPattern, s);
 }
 
 void FolderTreeCommands::newFolder(const std::string& treePath) {
@@ -261,7 +261,7 @@ void FolderTreeCommands::deleteFolder(const std::string& treePath) {
     if (ui_.ask("Are you sure you want to delete the folder \n" + quoted(treePath) + "?", mbYesNo, miQuestion,
                 "Vorda") != anYes)
         return;
-    if (shellFileOperation(treePath, "", foDelete, settings_.bRecycleFiles) != 0)
+    if (shellFileOperation(treePath, "", foDelete, settings_.recycleFiles) != 0)
         ui_.ask("Error: Could not delete folder.", mbOK, miInformation, "Vorda");
 }
 

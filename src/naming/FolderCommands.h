@@ -35,12 +35,12 @@ struct FolderTreeHooks {
 // An input box: shows prompt with the answer's text as the default; false on Cancel.
 using InputBoxFunction = std::function<bool(const std::string& prompt, const std::string& title, std::string& answer)>;
 
-// The dialog frmID3Folder without widgets.
-class ID3FolderCommand {
+// The dialog Id3FolderDialog without widgets.
+class Id3FolderCommand {
 public:
     enum Result { Stay, Close };
 
-    ID3FolderCommand(ListCommands& list, UserInterface& ui, Settings& settings);
+    Id3FolderCommand(ListCommands& list, UserInterface& ui, Settings& settings);
 
     static std::string helpText();
     // The key filter of the pattern and new-name boxes.
@@ -71,7 +71,7 @@ public:
     Result execute();
 
     FolderTreeHooks tree;
-    // Called after sFolderPattern was set (the window writes the settings file).
+    // Called after folderPattern was set (the window writes the settings file).
     std::function<void()> savePattern;
 
 private:
@@ -104,8 +104,8 @@ public:
     // mnuDelFolder
     void deleteFolder(const std::string& treePath);
 
-    // The caption of the "pattern" item: the folder name sFolderPattern gives for file.
-    static std::string patternCaption(clsFile& file, const std::string& inPattern, const Settings& s);
+    // The caption of the "pattern" item: the folder name folderPattern gives for file.
+    static std::string patternCaption(AudioFile& file, const std::string& inPattern, const Settings& s);
 
     InputBoxFunction inputBox;
     FolderTreeHooks tree;

@@ -1,6 +1,6 @@
 #include "naming/NamingText.h"
 
-#include "app/Routines.h"
+#include "base/Text.h"
 
 namespace vorda::naming {
 

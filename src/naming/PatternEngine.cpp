@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/Routines.h"
+#include "base/Text.h"
 #include "naming/NamingText.h"
 
 namespace vorda {
@@ -75,11 +75,11 @@ void prepareForMatching(std::string& name, std::string& pattern, const Settings&
         }
     }
 
-    if (s.b20toSpace) {
+    if (s.percent20ToSpace) {
         name = replaceAll(name, "%20", " ");
         pattern = replaceAll(pattern, "%20", " ");
     }
-    if (s.bScoreToSpace) {
+    if (s.scoreToSpace) {
         name = replaceAll(name, "_", " ");
         pattern = replaceAll(pattern, "_", " ");
     }
@@ -274,7 +274,7 @@ std::string detectInPattern(const std::string& fullPath, const std::vector<std::
 
 std::string detectInPattern(const std::string& fullPath, const Settings& s)
 {
-    return detectInPattern(fullPath, s.inPatterns, s.sCurrentInPattern, s);
+    return detectInPattern(fullPath, s.inPatterns, s.currentInPattern, s);
 }
 
 }  // namespace vorda

@@ -9,13 +9,13 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "app/FileOps.h"
-#include "app/Routines.h"
+#include "base/FileOps.h"
+#include "base/Text.h"
 #include "naming/FileValues.h"
 #include "naming/NamingText.h"
 #include "naming/PatternEngine.h"
-#include "naming/clsSorter.h"
-#include "tags/clsFile.h"
+#include "naming/SortPlanner.h"
+#include "tags/AudioFile.h"
 
 namespace vorda {
 
@@ -108,14 +108,14 @@ const char* const kContinueOrAbort =
 SortInputs SortInputs::fromSettings(const Settings& s) {
     SortInputs in;
     in.method = s.method;
-    in.targetDir = s.sTargetDir;
-    in.inPattern = s.sCurrentInPattern;
-    in.outPattern = s.sCurrentOutPattern;
-    in.pathPattern = s.sCurrentPathPattern;
-    in.albumPattern = s.sCurrentAlbumPattern;
-    in.fixFilenames = s.bFixFilenames == 1;
-    in.useAlbumPattern = s.bUseAlbumPattern == 1;
-    in.detectInPattern = s.bDetectInPattern == 1;
+    in.targetDir = s.targetDir;
+    in.inPattern = s.currentInPattern;
+    in.outPattern = s.currentOutPattern;
+    in.pathPattern = s.currentPathPattern;
+    in.albumPattern = s.currentAlbumPattern;
+    in.fixFilenames = s.fixFilenames == 1;
+    in.useAlbumPattern = s.useAlbumPattern == 1;
+    in.detectInPattern = s.detectInPattern == 1;
     return in;
 }
 
@@ -161,7 +161,7 @@ void SortCommands::status(const std::string& text) { ui_.setStatus(3, text); }
 
 bool SortCommands::readRow(int row) {
     const std::string path = list_.getFullPath(row);
-    return !path.empty() && lc_.filCurrent().readFile(path, settings_.bUseTags);
+    return !path.empty() && lc_.filCurrent().readFile(path, settings_.useTags);
 }
 
 std::string SortCommands::inPatternFor(const std::string& inPattern, const SortInputs& boxes) {
@@ -170,7 +170,7 @@ std::string SortCommands::inPatternFor(const std::string& inPattern, const SortI
 }
 
 int SortCommands::askFileExistAction(const std::string& source, const std::string& destination) {
-    switch (settings_.feaFileExistAction) {
+    switch (settings_.fileExistAction) {
     case feaAsk: {
         const int answer = ui_.ask("The file " + quotedPath(destination) + " already exists!\nDo you want to replace it with: \n" +
                                        quotedPath(source) + " ?",
@@ -203,13 +203,13 @@ int SortCommands::checkTargetDir(const std::string& folder) {
     return 1;
 }
 
-int SortCommands::sortFile(clsFile& file, const std::string& destination, int method) {
+int SortCommands::sortFile(AudioFile& file, const std::string& destination, int method) {
     if (destination.empty() || !isFileMethod(method)) return 0;
-    if (settings_.bSetAttributes) {
+    if (settings_.changeAttributes) {
         int attributes = 0;
-        if (settings_.bReadOnly) attributes |= faReadOnly;
-        if (settings_.bHidden) attributes |= faHidden;
-        if (settings_.bArchive) attributes |= faArchive;
+        if (settings_.readOnly) attributes |= faReadOnly;
+        if (settings_.hidden) attributes |= faHidden;
+        if (settings_.archive) attributes |= faArchive;
         file.setAttributes(attributes);
     }
     switch (method) {
@@ -220,8 +220,8 @@ int SortCommands::sortFile(clsFile& file, const std::string& destination, int me
             // Moving a file onto itself would do nothing at best: it is refused, the file stays.
             if (sameFile(source, destination)) return kErrSameFile;
         }
-        const int result = shellFileOperation(source, destination, foMove, settings_.bRecycleFiles);
-        if (result == 0) file.readFile(destination, settings_.bUseTags);
+        const int result = shellFileOperation(source, destination, foMove, settings_.recycleFiles);
+        if (result == 0) file.readFile(destination, settings_.useTags);
         return result;
     }
     case foCopy: return file.copy(destination);
@@ -232,10 +232,10 @@ int SortCommands::sortFile(clsFile& file, const std::string& destination, int me
 std::vector<PlannedMove> SortCommands::planSort(bool all, const std::string& target, const std::string& pathPattern,
                                                 const std::string& albumPattern, const std::string& inPattern,
                                                 const std::string& outPattern, const SortInputs& boxes) {
-    clsSorter sorter;
-    sorter.albumSize(settings_.lAlbumSize);
-    sorter.sortToExistingFolders(settings_.bSortToExistingFolders);
-    clsFile& file = lc_.filCurrent();
+    SortPlanner sorter;
+    sorter.albumSize(settings_.albumSize);
+    sorter.sortToExistingFolders(settings_.sortToExistingFolders);
+    AudioFile& file = lc_.filCurrent();
     for (int i = 1; i <= list_.count(); ++i) {
         if (!all && !list_.selected(i)) continue;
         const std::string path = list_.getFullPath(i);
@@ -265,7 +265,7 @@ std::vector<PlannedMove> SortCommands::planSort(bool all, const std::string& tar
 std::vector<RunStep> SortCommands::renameSteps(bool all, const std::string& inPattern, const std::string& outPattern,
                                                const SortInputs& boxes) {
     std::vector<RunStep> steps;
-    clsFile& file = lc_.filCurrent();
+    AudioFile& file = lc_.filCurrent();
     for (int i = 1; i <= list_.count(); ++i) {
         if (!all && !list_.selected(i)) continue;
         if (!readRow(i)) {
@@ -317,7 +317,7 @@ void SortCommands::runSteps(int method, const std::vector<RunStep>& steps) {
     auto putBack = [&](size_t k) {
         if (at[k] == steps[k].source || done[k]) return;
         if (!entryExists(steps[k].source) &&
-            shellFileOperation(at[k], steps[k].source, foRename, settings_.bRecycleFiles) == 0) {
+            shellFileOperation(at[k], steps[k].source, foRename, settings_.recycleFiles) == 0) {
             at[k] = steps[k].source;
             return;
         }
@@ -351,7 +351,7 @@ void SortCommands::runSteps(int method, const std::vector<RunStep>& steps) {
             result = ENOENT;  // a file that could not be read
         } else if (renameInPlace || !(ownFile || ownResult || same || entryExists(destination))) {
             perform = true;
-        } else if ((ownFile || ownResult) && settings_.feaFileExistAction == feaReplace) {
+        } else if ((ownFile || ownResult) && settings_.fileExistAction == feaReplace) {
             // "Always replace" is about files that were there before: a file of this run stays.
             ui_.ask(ownFileKeptText(destination, step.source, ownResult), mbOK, miWarning, "Vorda");
         } else {
@@ -369,7 +369,7 @@ void SortCommands::runSteps(int method, const std::vector<RunStep>& steps) {
             else if (same && !renaming)
                 result = kErrSameFile;
             else
-                result = shellFileOperation(source, destination, method, settings_.bRecycleFiles);
+                result = shellFileOperation(source, destination, method, settings_.recycleFiles);
             if (result == 0) {
                 done[k] = true;
                 produced.insert(key);
@@ -379,8 +379,8 @@ void SortCommands::runSteps(int method, const std::vector<RunStep>& steps) {
                     at[k] = destination;
                 }
                 if (renaming && step.row > 0) {
-                    clsFile& file = lc_.filCurrent();
-                    if (file.readFile(destination, settings_.bUseTags)) lc_.updateListItem(step.row, file);
+                    AudioFile& file = lc_.filCurrent();
+                    if (file.readFile(destination, settings_.useTags)) lc_.updateListItem(step.row, file);
                 }
             }
         }
@@ -409,7 +409,7 @@ void SortCommands::runSteps(int method, const std::vector<RunStep>& steps) {
 
 void SortCommands::runRenameOne(int row, const std::string& inPattern, const std::string& outPattern,
                                 const SortInputs& boxes) {
-    clsFile& file = lc_.filCurrent();
+    AudioFile& file = lc_.filCurrent();
     int result = ENOENT;
     if (readRow(row)) {
         const FileValues values = getFileValues(file, inPatternFor(inPattern, boxes), row, settings_);
@@ -536,7 +536,7 @@ void SortCommands::sortSelectedAsAlbum(const SortInputs& in) {
     cancelled_ = false;
     if (in.method != foMove && in.method != foCopy) return;
     const std::string target = trim(in.targetDir).empty() ? std::string() : addBackslash(in.targetDir);
-    clsFile& file = lc_.filCurrent();
+    AudioFile& file = lc_.filCurrent();
     // The files this command has put in place: never replaced by a later one.
     std::unordered_set<std::string> produced;
     for (int i = 1; i <= list_.count(); ++i) {
@@ -551,7 +551,7 @@ void SortCommands::sortSelectedAsAlbum(const SortInputs& in) {
         ++handled_;
         const std::string destination = folder + name;
         const std::string key = normalPath(destination);
-        if (produced.count(key) > 0 && settings_.feaFileExistAction == feaReplace) {
+        if (produced.count(key) > 0 && settings_.fileExistAction == feaReplace) {
             ui_.ask(ownFileKeptText(destination, file.fullPath(), true), mbOK, miWarning, "Vorda");
             continue;
         }

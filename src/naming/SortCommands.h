@@ -13,7 +13,7 @@
 
 namespace vorda {
 
-class clsFile;
+class AudioFile;
 
 // What the boxes of the naming panel hold when a command starts.
 struct SortInputs {
@@ -73,7 +73,7 @@ public:
     // 1 = go on, 10 = stop.
     int checkTargetDir(const std::string& folder);
     // One file to its destination; the file operation's result (0 = done, -1 = declined).
-    int sortFile(clsFile& file, const std::string& destination, int method);
+    int sortFile(AudioFile& file, const std::string& destination, int method);
 
     // The plan of a copy or move run without touching anything: sources and destinations in
     // the order the run handles them. target is used as given (no check, no creation).

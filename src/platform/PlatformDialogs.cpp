@@ -10,8 +10,8 @@
 #include <QFile>
 #include <QFileDialog>
 
-#include "app/FileOps.h"
-#include "app/Routines.h"
+#include "base/FileOps.h"
+#include "base/Text.h"
 #include "app/UserInterface.h"
 
 namespace vorda {

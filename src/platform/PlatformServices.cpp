@@ -14,8 +14,8 @@
 #include <QMimeDatabase>
 #include <QStandardPaths>
 
-#include "app/FileOps.h"
-#include "app/Routines.h"
+#include "base/FileOps.h"
+#include "base/Text.h"
 #include "app/Settings.h"
 
 namespace vorda {

@@ -27,33 +27,7 @@
 #include <utility>
 #include <vector>
 
-#include "tags/WriteErrors.h"
-
-namespace vorda {
-
-bool copyExtendedAttributes(int fromFd, int toFd) {
-    ssize_t size = ::flistxattr(fromFd, nullptr, 0);
-    if (size < 0) return errno == ENOTSUP || errno == EOPNOTSUPP;
-    if (size == 0) return true;
-    std::string names(static_cast<size_t>(size), '\0');
-    size = ::flistxattr(fromFd, names.data(), names.size());
-    if (size < 0) return false;
-    names.resize(static_cast<size_t>(size));
-    std::string value;
-    for (size_t p = 0; p < names.size();) {
-        const char* name = names.c_str() + p;
-        p += std::strlen(name) + 1;
-        const ssize_t n = ::fgetxattr(fromFd, name, nullptr, 0);
-        if (n < 0) return false;
-        value.resize(static_cast<size_t>(n));
-        const ssize_t got = n == 0 ? 0 : ::fgetxattr(fromFd, name, value.data(), value.size());
-        if (got < 0) return false;
-        if (::fsetxattr(toFd, name, value.data(), static_cast<size_t>(got), 0) != 0) return false;
-    }
-    return true;
-}
-
-}  // namespace vorda
+#include "base/Errors.h"
 
 namespace vorda::tagfile {
 

@@ -1,6 +1,6 @@
 // The names of the value keys and the audio-information indexes.
-#include "tags/clsAudio.h"
-#include "tags/clsTag.h"
+#include "tags/AudioInfo.h"
+#include "tags/TagHandler.h"
 
 namespace vorda {
 

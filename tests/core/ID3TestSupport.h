@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/Settings.h"
-#include "tags/ID3v2Text.h"
+#include "tags/Id3v2Text.h"
 
 namespace id3test {
 

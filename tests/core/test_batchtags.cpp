@@ -6,7 +6,7 @@
 
 #include "BatchTestSupport.h"
 #include "editing/BatchTagCommands.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 using batchtest::contains;
@@ -20,7 +20,7 @@ using id3test::v23Tag;
 namespace {
 
 std::string value(const std::string& path, int key) {
-    clsFile f;
+    AudioFile f;
     f.readFile(path, true);
     return f.tag().getValue(key);
 }
@@ -32,8 +32,8 @@ struct BatchTags : ::testing::Test {
 };
 
 TEST_F(BatchTags, FixSeveralFilesFromNamesAndCleansExistingValues) {
-    settings().iTrackDigits = 2;
-    settings().useID3v1 = settings().useID3v2 = tuIfWanted;
+    settings().trackDigits = 2;
+    settings().useId3v1 = settings().useId3v2 = tuIfWanted;
     const std::string a = b.add("01 - Some Artist - First Song.mp3", audio);
     const std::string c = b.add("02 - Other - x.mp3", v23Tag({{"TIT2", "second   song"}}, 64) + audio);
     const std::string gone = b.add("03 - Gone - y.mp3", audio);
@@ -86,8 +86,8 @@ TEST_F(BatchTags, FixWithUseTagsUncheckedRemovesBothTags) {
 }
 
 TEST_F(BatchTags, AdvancedFixFillsEachTagOnItsOwn) {
-    settings().bAdvancedMode = true;
-    settings().useID3v1 = settings().useID3v2 = tuIfWanted;
+    settings().advancedMode = true;
+    settings().useId3v1 = settings().useId3v2 = tuIfWanted;
     const std::string a = b.add("Band - Tune.mp3", audio);
     const std::string c = b.add("Crew - Song.mp3", audio);
     b.selectAll();
@@ -109,8 +109,8 @@ TEST_F(BatchTags, OneFileFixStaysInMemoryUntilSaved) {
     b.list.setSelected(1, true);
     ASSERT_TRUE(b.cmds.showFile(1));
     int taken = 0, shown = 0;
-    batch.takePaneValues = [&](clsFile&) { ++taken; };
-    batch.showFixedTags = [&](clsFile& f) {
+    batch.takePaneValues = [&](AudioFile&) { ++taken; };
+    batch.showFixedTags = [&](AudioFile& f) {
         ++shown;
         EXPECT_EQ(f.tag().getValue(tvArtist), "Band");
     };
@@ -233,7 +233,7 @@ TEST_F(BatchTags, RemoveTagsAsksAndHonoursTheTagOptions) {
     EXPECT_EQ(readBytes(p1), full);
 
     for (int option : {tuIfNeeded, tuIfWanted, tuAlways, tuNever}) {
-        settings().useID3v1 = option;
+        settings().useId3v1 = option;
         id3test::writeBytes(p1, full);
         id3test::writeBytes(p2, full);
         b.ui.answers = {anYes};
@@ -254,7 +254,7 @@ TEST_F(BatchTags, RemoveTagsOnOneFileShowsItAgain) {
     const std::string p = b.add("1.mp3", v23Tag({{"TIT2", "t"}}, 8) + audio);
     b.list.setSelected(1, true);
     int shown = 0;
-    b.cmds.fileShown = [&](clsFile& f) {
+    b.cmds.fileShown = [&](AudioFile& f) {
         ++shown;
         EXPECT_FALSE(f.tag().hasTag(tkID3v2));
     };
@@ -281,7 +281,7 @@ TEST_F(BatchTags, ExtractTagsShowsOnlyASingleFile) {
     b.add("1.mp3", audio);
     b.add("2.mp3", audio);
     int shown = 0;
-    b.cmds.fileShown = [&](clsFile&) { ++shown; };
+    b.cmds.fileShown = [&](AudioFile&) { ++shown; };
     b.selectAll();
     batch.extractTags();
     EXPECT_EQ(shown, 0);

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "BatchTestSupport.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using batchtest::contains;
 using batchtest::hasV1;
@@ -38,7 +38,7 @@ struct CliBatch : ::testing::Test {
         return path;
     }
     std::string value(const std::string& path, int key) {
-        vorda::clsFile f;
+        vorda::AudioFile f;
         f.readFile(path, true);
         return f.tag().getValue(key);
     }

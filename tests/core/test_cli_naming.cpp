@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "NamingTestSupport.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using listtest::TempDir;
 using namingtest::exists;
@@ -122,7 +122,7 @@ TEST_F(CliNaming, RenameRenamesInPlace) {
 
 // The title of the MPEG file at path ("" when it cannot be read).
 std::string titleOf(const std::string& path) {
-    vorda::clsFile f;
+    vorda::AudioFile f;
     return f.readFile(path, true) ? f.tag().getValue(vorda::tvTitle) : std::string();
 }
 
@@ -251,7 +251,7 @@ TEST_F(CliNaming, LegacyNamesAreReadAsLatin1) {
     const std::string legacy = dir / "caf\xE9 - song.mp3";
     writeMp3(legacy, "", "", "", "1");
     ASSERT_EQ(Run({"fix", "--settings", settingsFile, "--in", "<artist> - <title>", legacy}), 0) << err;
-    vorda::clsFile f;
+    vorda::AudioFile f;
     ASSERT_TRUE(f.readFile(legacy, true));
     EXPECT_EQ(f.tag().getValue(vorda::tvArtist), "Caf\xC3\xA9");
     EXPECT_EQ(f.tag().getValue(vorda::tvTitle), "Song");

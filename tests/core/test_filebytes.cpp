@@ -9,8 +9,8 @@
 #include "ID3TestSupport.h"
 #include "app/Settings.h"
 #include "tags/FileBytes.h"
-#include "tags/clsFile.h"
-#include "tags/clsMPEG.h"
+#include "tags/AudioFile.h"
+#include "tags/MpegAudioInfo.h"
 
 using namespace vorda;
 using namespace id3test;
@@ -79,14 +79,14 @@ TEST(FileBytes, FileObjectReadsEveryTagSizeThroughOneOpening) {
                 const std::string path = dir.file("t.mp3");
                 writeBytes(path, tag + audio + block + v1Tag("Tail title", "V1 artist", 4));
 
-                clsFile file;
+                AudioFile file;
                 ASSERT_TRUE(file.readFile(path, true));
                 const int64_t length = static_cast<int64_t>(tag.size() + audio.size() + block.size() + 128);
                 EXPECT_EQ(file.fileSize(), length);
                 EXPECT_EQ(file.tag().getValue(tvTitle), "Head title");
                 EXPECT_EQ(file.tag().getValue(tvV1Title), "Tail title");
                 EXPECT_EQ(file.tag().getValue(tvLyrics), lyrics ? lyricsText : std::string());
-                auto& mpeg = dynamic_cast<clsMPEG&>(file.audio());
+                auto& mpeg = dynamic_cast<MpegAudioInfo&>(file.audio());
                 ASSERT_TRUE(mpeg.isValid());
                 EXPECT_EQ(mpeg.position(), static_cast<long>(tag.size()));
                 EXPECT_EQ(mpeg.audioEnd(), length - 128 - static_cast<int64_t>(block.size()));
@@ -101,7 +101,7 @@ TEST(FileBytes, FileSizeFollowsWritesMadeThroughTheFileObject) {
     settings() = Settings();
     const std::string path = dir.file("s.mp3");
     writeBytes(path, v23Tag({{"TIT2", "Title"}}, 100) + mp3Audio(5));
-    clsFile file;
+    AudioFile file;
     ASSERT_TRUE(file.readFile(path, true));
     const int64_t before = file.fileSize();
     // A comment larger than the padding: the file is rebuilt, longer.

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FileOps.h"
+#include "base/FileOps.h"
 
 using namespace vorda;
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "IniTestSupport.h"
-#include "naming/mdlFixFileName.h"
-#include "tags/clsFile.h"
+#include "naming/FileNameFixer.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 
@@ -19,13 +19,13 @@ Settings defaults() {
 }
 
 // A tag with only a title.
-class TitleOnlyTag : public clsTag {
+class TitleOnlyTag : public TagHandler {
 public:
     explicit TitleOnlyTag(std::string title) : title_(std::move(title)) {}
     std::string getValue(int key, const std::string&) override { return key == tvTitle ? title_ : std::string(); }
     bool hasTag(int) const override { return true; }
     std::string tagType() const override { return "title"; }
-    bool tagRead(clsFile&) override { return true; }
+    bool tagRead(AudioFile&) override { return true; }
     int tagWrite() override { return 0; }
     long tagSize() const override { return 0; }
     long tagPosition() const override { return 0; }
@@ -61,13 +61,13 @@ TEST(FixFileName, DefaultsSpaceAndCapitaliseAndMendDashes)
 TEST(FixFileName, OptionsSwitchTheirStepsOff)
 {
     Settings s = defaults();
-    s.bScoreToSpace = false;
-    s.b20toSpace = false;
-    s.bFixSpaces = false;
-    s.bFixMisses = false;
-    s.iCaseChange = ccNoChanges;
+    s.scoreToSpace = false;
+    s.percent20ToSpace = false;
+    s.fixSpaces = false;
+    s.fixMisses = false;
+    s.caseChange = ccNoChanges;
     EXPECT_EQ(fixFileName(" a_b%20c  --d ", s), " a_b%20c  --d ");
-    s.iCaseChange = ccFirstLetter;  // applied before expansion, not here
+    s.caseChange = ccFirstLetter;  // applied before expansion, not here
     EXPECT_EQ(fixFileName("abc def", s), "abc def");
 }
 
@@ -90,11 +90,11 @@ TEST(CaseConversion, FileNameCodesWorkOnAllLetters)
 {
     Settings s = defaults();
     EXPECT_EQ(fixFileName("ÉCOLE ÖFFENTLICH", s), "École Öffentlich");
-    s.bLCaseFirst = true;
+    s.lowerCaseFirst = true;
     EXPECT_EQ(fixFileName("McCartney", s), "Mccartney");
-    s.iCaseChange = ccUpper;
+    s.caseChange = ccUpper;
     EXPECT_EQ(fixFileName("жук é straße", s), "ЖУК É STRAẞE");
-    s.iCaseChange = ccLower;
+    s.caseChange = ccLower;
     EXPECT_EQ(fixFileName("ЖУК É ÀB", s), "жук é àb");
 }
 
@@ -102,11 +102,11 @@ TEST(CaseConversion, TagFieldCodes)
 {
     Settings s = defaults();
     EXPECT_EQ(fixTagField("hello wORLD", s), "Hello WORLD");
-    s.bTAGLCaseFirst = true;
+    s.tagLowerCaseFirst = true;
     EXPECT_EQ(fixTagField("hello wORLD", s), "Hello World");
     s.tagCaseChange = ccFirstLetter;
     EXPECT_EQ(fixTagField("éCOLE de MUSIQUE", s), "École de musique");
-    s.bTAGLCaseFirst = false;
+    s.tagLowerCaseFirst = false;
     EXPECT_EQ(fixTagField("éCOLE de MUSIQUE", s), "ÉCOLE de MUSIQUE");
     s.tagCaseChange = ccUpper;
     EXPECT_EQ(fixTagField("жук", s), "ЖУК");
@@ -123,23 +123,23 @@ TEST(FixTagField, MistakesOnceAndDashesLeftAlone)
     EXPECT_EQ(fixTagField("  Song () - Remix () - x ", s), "Song Remix () - x");
     EXPECT_EQ(fixTagField("a--b_c", s), "a--b c");
     EXPECT_EQ(fixTagField("   ", s), "");
-    s.bFixSpaces = false;
-    s.bFixMisses = false;
+    s.fixSpaces = false;
+    s.fixMisses = false;
     EXPECT_EQ(fixTagField("  a  ", s), "  a  ");
 }
 
 TEST(ReplaceList, AppliedAfterTheCaseConversion)
 {
     Settings s = defaults();
-    s.bUseReplace = true;
+    s.useReplace = true;
     s.replaces = {{"Feat.", "feat."}, {"", "never"}, {" & ", " and "}};
     EXPECT_EQ(fixFileName("abba feat. x & y", s), "Abba feat. X and Y");
     EXPECT_EQ(fixTagField("abba feat. x & y", s), "Abba feat. X and Y");
     // Spaces a replacement doubles are collapsed again, and the ends trimmed.
     s.replaces = {{"x", "  "}};
-    s.iCaseChange = ccNoChanges;
+    s.caseChange = ccNoChanges;
     EXPECT_EQ(fixFileName("a x b x", s), "a b");
-    s.bUseReplace = false;
+    s.useReplace = false;
     EXPECT_EQ(fixFileName("a x b", s), "a x b");
 }
 
@@ -150,13 +150,13 @@ TEST(RemovedCharacters, RemovedFromNamesAndFields)
     EXPECT_EQ(removeChars("x", "", false), "x");
 
     Settings s = defaults();
-    s.bUseRemoveChars = true;
-    s.sRemovedChars = "~^ä";
+    s.useRemoveChars = true;
+    s.removedChars = "~^ä";
     EXPECT_EQ(fixFileName("a~b ^cä", s), "Ab C");
     EXPECT_EQ(fixFileName("~^ä", s), "");
     EXPECT_EQ(fixTagField("~x", s), "X");
     // The default set keeps common accented letters and drops symbols such as © and the en dash.
-    s.sRemovedChars = Settings().sRemovedChars;
+    s.removedChars = Settings().removedChars;
     EXPECT_EQ(fixFileName("Café© – über", s), "Café Über");
 }
 
@@ -164,7 +164,7 @@ TEST(FixedFieldValue, TagValueFirstThenTheName)
 {
     initest::TempDir dir;
     initest::writeText(dir / "x.mp3", "x");
-    clsFile file;
+    AudioFile file;
     ASSERT_TRUE(file.readFile(dir / "x.mp3", false));
     file.setTag(std::make_unique<TitleOnlyTag>("  the title "));
     const Settings s = defaults();

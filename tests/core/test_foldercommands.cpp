@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "NamingTestSupport.h"
-#include "app/FileOps.h"
-#include "app/Routines.h"
+#include "base/FileOps.h"
+#include "base/Text.h"
 #include "naming/FolderCommands.h"
-#include "naming/mdlFixFileName.h"
+#include "naming/FileNameFixer.h"
 
 using namespace vorda;
 using listtest::TempDir;
@@ -44,8 +44,8 @@ struct FolderFixture : ::testing::Test, namingtest::ListFixture {
     int refreshes = 0;
 
     void SetUp() override {
-        s.bRecycleFiles = false;
-        s.iCaseChange = ccNoChanges;
+        s.recycleFiles = false;
+        s.caseChange = ccNoChanges;
         writeMp3(folder + "a.mp3", "AC/DC", "Live: Vol.2", "T", "1", "1992");
         writeMp3(folder + "sub/b.mp3", "x", "y", "z");
         add(folder + "a.mp3");
@@ -60,7 +60,7 @@ struct FolderFixture : ::testing::Test, namingtest::ListFixture {
 };
 
 TEST_F(FolderFixture, DialogPreviewsTheNameAndCreatesTheFolder) {
-    ID3FolderCommand dialog(list, ui, s);
+    Id3FolderCommand dialog(list, ui, s);
     hook(dialog);
     ASSERT_TRUE(dialog.open("<artist> - <title>", dir.path()));
     EXPECT_EQ(dialog.currentFolderCaption(), "\"" + folder + "\"");
@@ -68,29 +68,29 @@ TEST_F(FolderFixture, DialogPreviewsTheNameAndCreatesTheFolder) {
     EXPECT_EQ(dialog.newFolder(), "ACDC - Live Vol.2 (1992)");
     dialog.setFolderPattern("<album> vol.2");
     EXPECT_EQ(dialog.newFolder(), "Live Vol.2 vol");  // a short tail after the last dot goes
-    EXPECT_FALSE(ID3FolderCommand::keyAllowed(U'/'));
-    EXPECT_TRUE(ID3FolderCommand::keyAllowed(U'<'));
+    EXPECT_FALSE(Id3FolderCommand::keyAllowed(U'/'));
+    EXPECT_TRUE(Id3FolderCommand::keyAllowed(U'<'));
     dialog.setNewFolder("");
     EXPECT_FALSE(dialog.createEnabled());
 
     dialog.setFolderPattern("<artist>");
     dialog.setTargetFolder(dir / "missing/");
-    EXPECT_EQ(dialog.execute(), ID3FolderCommand::Stay);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
     EXPECT_EQ(ui.questions.back().text, "The target folder does not exist!");
-    EXPECT_EQ(s.sFolderPattern, "<artist>");  // saved by the button
+    EXPECT_EQ(s.folderPattern, "<artist>");  // saved by the button
 
     dialog.browsed(dir.path() + "made");
     listtest::makeFolder(dir / "made");
     EXPECT_EQ(dialog.targetFolder(), dir / "made/");
-    EXPECT_EQ(dialog.execute(), ID3FolderCommand::Close);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Close);
     EXPECT_TRUE(exists(dir / "made/ACDC"));
     EXPECT_EQ(refreshes, 1);
-    EXPECT_EQ(dialog.execute(), ID3FolderCommand::Close);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Close);
     EXPECT_EQ(ui.questions.back().text, "The folder \"" + dir / "made/ACDC" + "\" already exists!");
 }
 
 TEST_F(FolderFixture, DialogRenamesTheFileFolderAndFixesRows) {
-    ID3FolderCommand dialog(list, ui, s);
+    Id3FolderCommand dialog(list, ui, s);
     hook(dialog);
     ASSERT_TRUE(dialog.open("", dir.path()));
     dialog.setRenameMode(true);
@@ -98,13 +98,13 @@ TEST_F(FolderFixture, DialogRenamesTheFileFolderAndFixesRows) {
     dialog.setNewFolder("AC/DC: Live?");
     const std::string renamed = dir / "AC,DC  Live/";
     ui.answers = {anNo};
-    EXPECT_EQ(dialog.execute(), ID3FolderCommand::Stay);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
     EXPECT_EQ(ui.questions.back().text,
               "Are you sure you want to rename: \n\"" + folder + "\"\n to \n\"" + renamed + "\" ?");
     EXPECT_TRUE(exists(folder));
 
     ui.answers = {anYes};
-    EXPECT_EQ(dialog.execute(), ID3FolderCommand::Close);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Close);
     EXPECT_FALSE(exists(folder));
     EXPECT_TRUE(exists(renamed + "sub/b.mp3"));
     EXPECT_EQ(rows.getCellContent(1, colPath), renamed);
@@ -114,14 +114,14 @@ TEST_F(FolderFixture, DialogRenamesTheFileFolderAndFixesRows) {
 }
 
 TEST_F(FolderFixture, DialogRenameRefusesWhatWouldLoseOrMisplaceAFolder) {
-    ID3FolderCommand dialog(list, ui, s);
+    Id3FolderCommand dialog(list, ui, s);
     ASSERT_TRUE(dialog.open("", dir.path()));
     dialog.setRenameMode(true);
     // A sibling of that name exists (even empty): it is never replaced.
     listtest::makeFolder(dir / "Taken");
     dialog.setNewFolder("Taken");
     ui.answers = {anYes, anOK};
-    EXPECT_EQ(dialog.execute(), ID3FolderCommand::Stay);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
     EXPECT_EQ(ui.questions.back().text.rfind("Error while creating folder \"" + dir.path() + "Taken\"!\nError " +
                                                  std::to_string(EEXIST) + ": ", 0),
               0u);
@@ -131,7 +131,7 @@ TEST_F(FolderFixture, DialogRenameRefusesWhatWouldLoseOrMisplaceAFolder) {
 
     dialog.setNewFolder("..");
     ui.questions.clear();
-    EXPECT_EQ(dialog.execute(), ID3FolderCommand::Stay);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
     EXPECT_EQ(ui.questions.size(), 1u);  // refused before the question
     EXPECT_TRUE(exists(folder + "a.mp3"));
 
@@ -140,10 +140,10 @@ TEST_F(FolderFixture, DialogRenameRefusesWhatWouldLoseOrMisplaceAFolder) {
         ::chmod(folder.c_str(), 0555);
         dialog.setNewFolder("Fresh");
         ui.answers = {anYes, anNo};
-        EXPECT_EQ(dialog.execute(), ID3FolderCommand::Stay);
+        EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
         EXPECT_EQ(ui.questions.back().text, "The folder is read-only. Do you want to rename it anyway?");
         ui.answers = {anYes, anYes};
-        EXPECT_EQ(dialog.execute(), ID3FolderCommand::Close);
+        EXPECT_EQ(dialog.execute(), Id3FolderCommand::Close);
         EXPECT_TRUE(exists(dir / "Fresh/a.mp3"));
     }
 
@@ -151,7 +151,7 @@ TEST_F(FolderFixture, DialogRenameRefusesWhatWouldLoseOrMisplaceAFolder) {
     std::filesystem::remove_all(folder);
     ui.questions.clear();
     ui.answers = {anOK};
-    EXPECT_EQ(dialog.execute(), ID3FolderCommand::Stay);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
     EXPECT_EQ(ui.questions.back().text.rfind("Invalid source folder \"", 0), 0u);
 }
 

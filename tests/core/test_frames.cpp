@@ -4,8 +4,8 @@
 
 #include "BatchTestSupport.h"
 #include "editing/FrameCommands.h"
-#include "tags/ID3v2Text.h"
-#include "tags/clsFile.h"
+#include "tags/Id3v2Text.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 using batchtest::contains;
@@ -60,7 +60,7 @@ TEST_F(Frames, PicturesAreShownByTheirBytesAndMimeType) {
                                    {"TXXX", std::string("key\0value", 9)}},
                                   16) +
                               audio);
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(p, true));
     const std::vector<std::string> ids = frameList(f);
     ASSERT_EQ(ids, (std::vector<std::string>{"APIC", "APIC#2", "APIC#3", "APIC#4", "TXXX"}));
@@ -80,7 +80,7 @@ TEST_F(Frames, PicturesAreShownByTheirBytesAndMimeType) {
 TEST_F(Frames, Version22PictureIsShownAndExportedUnchanged) {
     const std::string p = b.dir.file("old.mp3");
     id3test::writeBytes(p, v22TagWithPic("JPG", kJpeg) + audio);
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(p, true));
     const std::vector<std::string> ids = frameList(f);
     ASSERT_EQ(ids.size(), 1u);
@@ -117,7 +117,7 @@ TEST_F(Frames, DeleteTwoFramesKeepsTheOthersInOrder) {
                                    {"TBPM", "120"}},
                                   64) +
                               audio);
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(p, true));
     EXPECT_EQ(deleteFrames(f, {"TXXX", "TXXX#3"}), 2);
     EXPECT_EQ(frameList(f), (std::vector<std::string>{"TXXX", "TBPM"}));
@@ -134,7 +134,7 @@ TEST_F(Frames, DeleteTwoFramesKeepsTheOthersInOrder) {
 }
 
 TEST_F(Frames, AddPictureWritesAFrontCoverWithTheNextSave) {
-    settings().useID3v2 = tuIfWanted;
+    settings().useId3v2 = tuIfWanted;
     const std::string p = b.dir.file("a.mp3");
     id3test::writeBytes(p, audio);
     const std::string png = b.dir.file("c.png");
@@ -142,7 +142,7 @@ TEST_F(Frames, AddPictureWritesAFrontCoverWithTheNextSave) {
     const std::string bad = b.dir.file("c.txt");
     id3test::writeBytes(bad, "text");
 
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(p, true));
     std::string error;
     EXPECT_FALSE(addPictureFile(f, bad, &error));
@@ -176,8 +176,8 @@ TEST_F(Frames, ScreenCopyToV1Texts) {
 }
 
 TEST_F(Frames, CopyBetweenTagsOfSeveralFiles) {
-    settings().useID3v2 = tuIfWanted;
-    settings().useID3v1 = tuIfWanted;
+    settings().useId3v2 = tuIfWanted;
+    settings().useId3v1 = tuIfWanted;
     const std::string withV1 = audio + v1Tag("Old Title", "Old Artist", 5);
     const std::string p1 = b.add("1.mp3", withV1);
     const std::string p2 = b.add("2.mp3", audio);
@@ -201,7 +201,7 @@ TEST_F(Frames, CopyBetweenTagsOfSeveralFiles) {
     b.selectAll();
     r = copy.copyToV1Several();
     EXPECT_EQ(r.processed, 2);  // p1 (now with ID3v2) and p3
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(p3, true));
     const std::string out = readBytes(p3);
     ASSERT_TRUE(hasV1(out));

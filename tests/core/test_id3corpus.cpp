@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "ID3TestSupport.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 
@@ -115,7 +115,7 @@ TEST(ID3Corpus, EveryFileReadsThroughTheFileObjectLikeMutagen) {
             asMp3 = links + "/" + std::filesystem::path(path).filename().string() + ".mp3";
             std::filesystem::create_symlink(path, asMp3);
         }
-        clsFile file;
+        AudioFile file;
         ASSERT_TRUE(file.readFile(asMp3, true));
         const std::map<std::string, std::string> ours = {
             {"title", file.tag().getValue(tvTitle)},     {"artist", file.tag().getValue(tvArtist)},

@@ -13,8 +13,8 @@
 #include "ID3TestSupport.h"
 #include "app/Settings.h"
 #include "editing/FieldEdit.h"
-#include "tags/clsFile.h"
-#include "tags/clsID3.h"
+#include "tags/AudioFile.h"
+#include "tags/Id3TagHandler.h"
 
 using namespace vorda;
 using namespace id3test;
@@ -28,16 +28,16 @@ class ID3HandlerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Settings& s = settings();
-        s.useID3v1 = tuIfNeeded;
-        s.useID3v2 = tuIfNeeded;
+        s.useId3v1 = tuIfNeeded;
+        s.useId3v2 = tuIfNeeded;
         s.useLyrics3 = tuIfNeeded;
-        s.bTAGKeepSync = true;
-        s.bPadTrackNr = true;
-        s.iTrackDigits = 2;
-        s.lAddPaddingSize = 512;
-        s.lMaxPaddingSize = 2048;
-        s.bIgnoreReadOnly = false;
-        s.bSetAttributes = false;
+        s.tagKeepSync = true;
+        s.padTrackNumber = true;
+        s.trackDigits = 2;
+        s.addPaddingSize = 512;
+        s.maxPaddingSize = 2048;
+        s.ignoreReadOnly = false;
+        s.changeAttributes = false;
     }
     // Writes the file and reads it into file_.
     std::string make(const std::string& name, const std::string& bytes) {
@@ -46,11 +46,11 @@ protected:
         EXPECT_TRUE(file_.readFile(path, true));
         return path;
     }
-    clsID3& handler() { return dynamic_cast<clsID3&>(file_.tag()); }
+    Id3TagHandler& handler() { return dynamic_cast<Id3TagHandler&>(file_.tag()); }
 
     SettingsGuard guard_;
     Scratch dir_;
-    clsFile file_;
+    AudioFile file_;
     const std::string audio_ = mp3Audio(12);
 };
 
@@ -90,8 +90,8 @@ TEST_F(ID3HandlerTest, IfNeededWritesOnlyTheTagsTheValuesNeed) {
 TEST_F(ID3HandlerTest, TagOptionsAddAndRemoveTags) {
     Settings& s = settings();
     const std::string path = make("a.mp3", v23Tag({{"TIT2", "Title"}}, 100) + audio_);
-    s.useID3v1 = tuAlways;
-    s.useID3v2 = tuIfWanted;
+    s.useId3v1 = tuAlways;
+    s.useId3v2 = tuIfWanted;
     file_.tag().setValue(tvArtist, "Band");
     EXPECT_EQ(file_.putTags(), 0);
     ASSERT_TRUE(file_.readFile(path, true));
@@ -99,8 +99,8 @@ TEST_F(ID3HandlerTest, TagOptionsAddAndRemoveTags) {
     EXPECT_EQ(file_.tag().getValue(tvV1Title), "Title");  // kept in sync
     EXPECT_EQ(file_.tag().getValue(tvV2Artist), "Band");
 
-    s.useID3v1 = tuNever;
-    s.useID3v2 = tuNever;
+    s.useId3v1 = tuNever;
+    s.useId3v2 = tuNever;
     file_.tag().setValue(tvTitle, "Other");
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_BYTES(readBytes(path), audio_);
@@ -108,7 +108,7 @@ TEST_F(ID3HandlerTest, TagOptionsAddAndRemoveTags) {
     EXPECT_EQ(file_.audio().startPos(), 0);
 
     // "Always" with no values still gives an (empty, padded) ID3v2 tag.
-    s.useID3v2 = tuAlways;
+    s.useId3v2 = tuAlways;
     ASSERT_TRUE(file_.readFile(path, true));
     file_.tag().add(tkID3v2);
     EXPECT_EQ(file_.putTags(), 0);
@@ -117,16 +117,16 @@ TEST_F(ID3HandlerTest, TagOptionsAddAndRemoveTags) {
 
 TEST_F(ID3HandlerTest, AddAndRemoveFollowTheTagsPresent) {
     make("a.mp3", audio_ + v1Tag("T"));
-    clsID3& h = handler();
+    Id3TagHandler& h = handler();
     h.add(tkLyrics3);
-    EXPECT_EQ(h.lyrics3Action(), clsID3::acAdd);
+    EXPECT_EQ(h.lyrics3Action(), Id3TagHandler::acAdd);
     h.add(tkAll);
-    EXPECT_EQ(h.id3v1Action(), clsID3::acNone);  // present already
-    EXPECT_EQ(h.id3v2Action(), clsID3::acAdd);
+    EXPECT_EQ(h.id3v1Action(), Id3TagHandler::acNone);  // present already
+    EXPECT_EQ(h.id3v2Action(), Id3TagHandler::acAdd);
     h.remove(tkID3v2);
-    EXPECT_EQ(h.id3v2Action(), clsID3::acNone);
+    EXPECT_EQ(h.id3v2Action(), Id3TagHandler::acNone);
     h.remove(tkID3v1);
-    EXPECT_EQ(h.id3v1Action(), clsID3::acRemove);
+    EXPECT_EQ(h.id3v1Action(), Id3TagHandler::acRemove);
     h.remove(tkAll);
     h.add(3);
     h.remove(7);
@@ -135,11 +135,11 @@ TEST_F(ID3HandlerTest, AddAndRemoveFollowTheTagsPresent) {
     // Lyrics3 cannot be added without an ID3v1 tag.
     make("b.mp3", audio_);
     handler().add(tkLyrics3);
-    EXPECT_EQ(handler().lyrics3Action(), clsID3::acNone);
+    EXPECT_EQ(handler().lyrics3Action(), Id3TagHandler::acNone);
 }
 
 TEST_F(ID3HandlerTest, InPlaceWriteKeepsSizeAndUsesThePadding) {
-    settings().useID3v2 = tuIfWanted;
+    settings().useId3v2 = tuIfWanted;
     const std::string path = make("a.mp3", v23Tag({{"TIT2", "Title"}, {"TPE1", "Band"}}, 500) + audio_ + v1Tag("Title", "Band"));
     const auto size = readBytes(path).size();
     const ino_t inode = inodeOf(path);
@@ -156,7 +156,7 @@ TEST_F(ID3HandlerTest, InPlaceWriteKeepsSizeAndUsesThePadding) {
 }
 
 TEST_F(ID3HandlerTest, RebuildGivesTheConfiguredPadding) {
-    settings().lAddPaddingSize = 300;
+    settings().addPaddingSize = 300;
     const std::string path = make("a.mp3", v23Tag({{"TIT2", "T"}}, 0) + audio_);
     ::chmod(path.c_str(), 0640);
     file_.tag().setValue(tvTitle, "A much longer title than before");
@@ -173,12 +173,12 @@ TEST_F(ID3HandlerTest, RebuildGivesTheConfiguredPadding) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.dir()), {}), 1);
 
     // Too much padding: rebuilt smaller, even at the same frame size.
-    settings().lMaxPaddingSize = 100;
+    settings().maxPaddingSize = 100;
     ASSERT_TRUE(file_.readFile(path, true));
     file_.tag().setValue(tvTitle, "B much longer title than before");
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_EQ(handler().id3v2().padding(), 300);  // still over the limit, as the options forbid
-    settings().lAddPaddingSize = 50;
+    settings().addPaddingSize = 50;
     ASSERT_TRUE(file_.readFile(path, true));
     file_.tag().setValue(tvTitle, "C much longer title than before");
     EXPECT_EQ(file_.putTags(), 0);
@@ -201,7 +201,7 @@ TEST_F(ID3HandlerTest, RemovingID3v1TakesTheLyrics3BlockAlong) {
     const long lyrics = handler().id3v1().lyricsSize();
     ASSERT_GT(lyrics, 0);
     file_.tag().remove(tkID3v1);
-    EXPECT_EQ(handler().lyrics3Action(), clsID3::acRemove);
+    EXPECT_EQ(handler().lyrics3Action(), Id3TagHandler::acRemove);
     EXPECT_EQ(file_.putTags(), 0);
     // The 40-character title made the ID3v2 tag needed; it stays.
     const std::string after = readBytes(path);
@@ -211,7 +211,7 @@ TEST_F(ID3HandlerTest, RemovingID3v1TakesTheLyrics3BlockAlong) {
 
 TEST_F(ID3HandlerTest, ValueRulesOfBothSides) {
     const std::string path = make("a.mp3", v23Tag({{"TIT2", "V2"}}, 200) + audio_ + v1Tag("V1", "Art", 3));
-    clsTag& t = file_.tag();
+    TagHandler& t = file_.tag();
     EXPECT_EQ(t.getValue(tvTitle), "V2");
     EXPECT_EQ(t.getValue(tvArtist), "Art");  // falls back to ID3v1
     EXPECT_EQ(t.getValue(tvTrack), "3");
@@ -220,7 +220,7 @@ TEST_F(ID3HandlerTest, ValueRulesOfBothSides) {
     t.setValue(tvTrack, "7/12");
     EXPECT_EQ(t.getValue(tvV2Track), "07/12");
     EXPECT_EQ(t.getValue(tvV1Track), "7");
-    settings().bPadTrackNr = false;
+    settings().padTrackNumber = false;
     t.setValue(tvV2Track, "7/12");
     EXPECT_EQ(t.getValue(tvV2Track), "7/12");
     t.setValue(tvV1Genre, "No such genre");
@@ -250,7 +250,7 @@ TEST_F(ID3HandlerTest, KeepSyncCopiesTheMainFieldsToBothTags) {
     EXPECT_EQ(file_.tag().getValue(tvV1Artist), "Band");
     EXPECT_EQ(file_.tag().getValue(tvV1Year), "1999");
 
-    settings().bTAGKeepSync = false;
+    settings().tagKeepSync = false;
     file_.tag().setValue(tvV2Title, "Only v2");
     EXPECT_EQ(file_.putTags(), 0);
     ASSERT_TRUE(file_.readFile(path, true));
@@ -353,7 +353,7 @@ TEST_F(ID3HandlerTest, EditsLeaveValuesTheyDoNotTouch) {
     EXPECT_EQ(bytes.substr(bytes.size() - leftOver.size()), leftOver);
 
     // Removing the tags while "Always" adds an ID3v1 tag: the new tag starts empty.
-    settings().useID3v1 = tuAlways;
+    settings().useId3v1 = tuAlways;
     path = make("c.mp3", v23Tag({{"TIT2", "Old title"}, {"TPE1", "Old artist"}, {"TALB", "Old album"}}, 0) + audio_);
     file_.tag().remove(tkAll);
     EXPECT_EQ(file_.putTags(), 0);

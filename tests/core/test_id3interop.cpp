@@ -13,8 +13,8 @@
 
 #include "ID3TestSupport.h"
 #include "app/Settings.h"
-#include "tags/ID3v2Text.h"
-#include "tags/clsFile.h"
+#include "tags/Id3v2Text.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 using namespace id3test;
@@ -106,16 +106,16 @@ protected:
     void SetUp() override {
         if (audio_.empty()) GTEST_SKIP() << "lame, ffmpeg or mutagen not available";
         Settings& s = settings();
-        s.useID3v1 = tuIfWanted;
-        s.useID3v2 = tuIfWanted;
+        s.useId3v1 = tuIfWanted;
+        s.useId3v2 = tuIfWanted;
         s.useLyrics3 = tuIfNeeded;
-        s.bTAGKeepSync = true;
-        s.lAddPaddingSize = 512;
-        s.lMaxPaddingSize = 2048;
+        s.tagKeepSync = true;
+        s.addPaddingSize = 512;
+        s.maxPaddingSize = 2048;
     }
     // The audio is unchanged: byte for byte after the leading tag, and decoded.
     void expectAudioIntact(const std::string& path) {
-        clsFile f;
+        AudioFile f;
         ASSERT_TRUE(f.readFile(path, true));
         const std::string bytes = readBytes(path);
         const auto start = static_cast<size_t>(f.tag().tagSize());
@@ -133,7 +133,7 @@ protected:
 TEST_F(ID3InteropTest, EveryKindOfWriteKeepsTheAudioAndReadsTheSameInPeers) {
     const std::string path = dir_.file("song.mp3");
     writeBytes(path, audio_);
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(path, true));
     f.tag().add(tkAll);
     f.tag().setValue(tvTitle, "Grüße €uro");  // UTF-16 in ID3v2.3, "?" in ID3v1
@@ -207,9 +207,9 @@ TEST_F(ID3InteropTest, FilesMutagenWritesReadTheSameInVorda) {
                                     &status);
         ASSERT_EQ(status, 0) << out;
         const bool latin1 = encoding == 0;
-        clsFile f;
+        AudioFile f;
         ASSERT_TRUE(f.readFile(path, true));
-        clsTag& t = f.tag();
+        TagHandler& t = f.tag();
         EXPECT_EQ(t.getValue(tvTitle), latin1 ? "Tïtle ünicode" : "Tïtle ünicode ✓");
         EXPECT_EQ(t.getValue(tvArtist), "Àrtist");
         EXPECT_EQ(t.getValue(tvAlbum), "Album");
@@ -249,7 +249,7 @@ TEST_F(ID3InteropTest, CommandLineSetAndJunk) {
     out = shell(cli + " set --settings " + quote(ini) + " 'tvTitle=l+=01 ' 'tvArtist=r-=1' " + quote(path) + " 2>&1",
               &status);
     EXPECT_EQ(status, 0) << out;
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(path, true));
     EXPECT_EQ(f.tag().getValue(tvTitle), "01 Song");
     EXPECT_EQ(f.tag().getValue(tvV1Artist), "Ban");
@@ -326,18 +326,18 @@ TEST_F(ID3InteropTest, TagBehindJunkIsSeenByPeersAfterAWrite) {
 TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
     SettingsGuard guard;
     Settings& s = settings();
-    s.useID3v1 = tuIfWanted;
-    s.useID3v2 = tuIfWanted;
+    s.useId3v1 = tuIfWanted;
+    s.useId3v2 = tuIfWanted;
     s.useLyrics3 = tuIfNeeded;
-    s.bTAGKeepSync = true;
-    s.lAddPaddingSize = 256;
-    s.lMaxPaddingSize = 4096;
+    s.tagKeepSync = true;
+    s.addPaddingSize = 256;
+    s.maxPaddingSize = 4096;
     Scratch dir;
     const HiddenFrames hidden;
     const std::string path = dir.file("hidden.mp3");
     writeBytes(path, hidden.tag() + mp3Audio(20) + v1Tag("Old", "V1 Artist"));
 
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(path, true));
     EXPECT_EQ(f.tag().getValue(tvTitle), "Compressed title");
     EXPECT_EQ(f.tag().getValue(tvArtist), "V1 Artist");  // the encrypted frame shows nothing
@@ -348,7 +348,7 @@ TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
     const std::string written = readBytes(path);
     for (const std::string* frame : {&hidden.title, &hidden.artist, &hidden.comment, &hidden.tail})
         EXPECT_TRUE(contains(written, *frame));
-    clsFile back;
+    AudioFile back;
     ASSERT_TRUE(back.readFile(path, true));
     EXPECT_EQ(back.tag().getValue(tvV1Title), "Compressed title");  // inflated text, no zero bytes
     EXPECT_EQ(back.tag().getValue(tvV1Artist), "V1 Artist");
@@ -373,7 +373,7 @@ TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
     EXPECT_TRUE(readBytes(path) == retitled);
 
     // The tag with the hidden content stays where ID3v2 is only written when needed.
-    s.useID3v2 = tuIfNeeded;
+    s.useId3v2 = tuIfNeeded;
     writeBytes(path, tag23(hidden.artist + hidden.tail, 0) + mp3Audio(5) + v1Tag("Same"));
     ASSERT_TRUE(f.readFile(path, true));
     f.tag().setValue(tvTitle, "Same");
@@ -399,7 +399,7 @@ TEST_F(ID3InteropTest, KeptFramesReadTheSameInPeers) {
     const HiddenFrames hidden;
     const std::string path = dir_.file("kept.mp3");
     writeBytes(path, hidden.tag() + audio_);
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(path, true));
     f.tag().setValue(tvAlbum, "Älbum");
     ASSERT_EQ(f.putTags(), 0);

@@ -12,12 +12,12 @@
 #include <string>
 
 #include "app/Settings.h"
-#include "tags/clsGenres.h"
-#include "tags/clsID3v1.h"
+#include "tags/GenreList.h"
+#include "tags/Id3v1Tag.h"
 
 namespace fs = std::filesystem;
-using vorda::clsGenres;
-using vorda::clsID3v1;
+using vorda::GenreTable;
+using vorda::Id3v1Tag;
 
 namespace {
 
@@ -105,7 +105,7 @@ protected:
 
 TEST(GenresTest, NamesAndLookups)
 {
-    const clsGenres g;
+    const GenreTable g;
     EXPECT_EQ(g.genre(0), "Blues");
     EXPECT_EQ(g.genre(67), "Psychadelic");
     EXPECT_EQ(g.genre(118), "Rhytmic Soul");
@@ -113,7 +113,7 @@ TEST(GenresTest, NamesAndLookups)
     EXPECT_EQ(g.genre(148), "");
     EXPECT_EQ(g.genre(-1), "");
     EXPECT_EQ(g.genre(255), "");
-    for (int i = 0; i < clsGenres::kCount; ++i) EXPECT_EQ(g.genreId(g.genre(i)), i) << g.genre(i);
+    for (int i = 0; i < GenreTable::kCount; ++i) EXPECT_EQ(g.genreId(g.genre(i)), i) << g.genre(i);
     EXPECT_EQ(g.genreId("rock"), 17);
     EXPECT_EQ(g.genreId("CHRISTIAN GANGSTA RAP"), 136);
     EXPECT_EQ(g.genreId("Rock  "), 17);
@@ -128,7 +128,7 @@ TEST(GenresTest, NamesAndLookups)
 
 TEST(ID3v1Values, SettersLimitsAndChanged)
 {
-    clsID3v1 t;
+    Id3v1Tag t;
     EXPECT_FALSE(t.changed());
     EXPECT_EQ(t.genreNr(), 255);
     t.setTitle(std::string(300, 'x'));
@@ -138,7 +138,7 @@ TEST(ID3v1Values, SettersLimitsAndChanged)
     t.setTitle(std::string(260, 'x'));  // same after the cut: no change
     EXPECT_FALSE(t.changed());
     // A zero byte would end the field on disk: values never keep one.
-    clsID3v1 z;
+    Id3v1Tag z;
     z.setTitle(std::string("\0a\0b", 4));
     z.setLyrics(std::string("l\0a", 3));
     EXPECT_EQ(z.title(), "ab");
@@ -185,7 +185,7 @@ TEST(ID3v1Values, SettersLimitsAndChanged)
 
 TEST(ID3v1Values, Lyrics3BlockGeneration)
 {
-    clsID3v1 t;
+    Id3v1Tag t;
     EXPECT_FALSE(t.isLyrics3Needed());
     EXPECT_EQ(t.genLyrics3Code(vorda::tuIfNeeded), "");
     EXPECT_EQ(t.genLyrics3Code(vorda::tuAlways), lyrics3Block(lyrics3Field("IND", "00")));
@@ -223,7 +223,7 @@ TEST(ID3v1Values, Lyrics3BlockGeneration)
 TEST_F(ID3v1Test, ID3v1RoundTripEveryField)
 {
     const std::string path = make("");
-    clsID3v1 w;
+    Id3v1Tag w;
     w.setTitle("Caf\xC3\xA9 Title");
     w.setArtist("The Artist");
     w.setAlbum(std::string(30, 'B'));
@@ -236,7 +236,7 @@ TEST_F(ID3v1Test, ID3v1RoundTripEveryField)
     EXPECT_EQ(tail.substr(3, 10), "Caf\xE9 Title");  // ISO-8859-1 on disk, zero padded
     EXPECT_EQ(tail[13], '\0');
 
-    clsID3v1 r;
+    Id3v1Tag r;
     ASSERT_TRUE(r.getID3v1(path));
     EXPECT_TRUE(r.hasID3v1());
     EXPECT_FALSE(r.hasLyrics3());
@@ -259,7 +259,7 @@ TEST_F(ID3v1Test, ID3v1RoundTripEveryField)
     ASSERT_EQ(tail11.size(), 128u);
     EXPECT_EQ(tail11[125], '\0');
     EXPECT_EQ(tail11[126], '\x07');
-    clsID3v1 r2;
+    Id3v1Tag r2;
     r2.getID3v1(path);
     EXPECT_EQ(r2.comment(), std::string(28, 'c'));
     EXPECT_EQ(r2.track(), "7");
@@ -272,7 +272,7 @@ TEST_F(ID3v1Test, PaddingBlanksZerosAndLossyText)
     comment.resize(28, ' ');
     comment += std::string("\0\0", 2);  // v1.1 marker with track 0
     const std::string path = make(rawTag("Hello      ", "Art\0junk", std::string(30, ' '), "99  ", comment, '\xFF'));
-    clsID3v1 r;
+    Id3v1Tag r;
     ASSERT_TRUE(r.getID3v1(path));
     EXPECT_EQ(r.title(), "Hello");
     EXPECT_EQ(r.artist(), "Art");
@@ -286,10 +286,10 @@ TEST_F(ID3v1Test, PaddingBlanksZerosAndLossyText)
     EXPECT_FALSE(r.losesCharacters());
     r.setTitle("\xE6\x97\xA5\xE6\x9C\xAC x");  // two CJK characters
     EXPECT_TRUE(r.losesCharacters());
-    EXPECT_FALSE(clsID3v1::fitsLatin1("\xE6\x97\xA5"));
-    EXPECT_TRUE(clsID3v1::fitsLatin1("\xC3\xA9"));
+    EXPECT_FALSE(Id3v1Tag::fitsLatin1("\xE6\x97\xA5"));
+    EXPECT_TRUE(Id3v1Tag::fitsLatin1("\xC3\xA9"));
     ASSERT_EQ(r.writeTags(path, true, vorda::tuIfNeeded), 0);
-    clsID3v1 back;
+    Id3v1Tag back;
     back.getID3v1(path);
     EXPECT_EQ(back.title(), "?? x");
 }
@@ -300,7 +300,7 @@ TEST_F(ID3v1Test, Lyrics3V2WriteReadAndUnknownFields)
     const std::string path =
         make(lyrics3Block(lyrics3Field("IND", "10") + lyrics3Field("LYR", "  old lyrics ") + unknown) +
              rawTag("Short", "Artist", "Album", "2001", "", '\x05'));
-    clsID3v1 t;
+    Id3v1Tag t;
     ASSERT_TRUE(t.getID3v1(path));
     ASSERT_TRUE(t.hasLyrics3());
     EXPECT_EQ(t.lyrics3Version(), 2);
@@ -325,7 +325,7 @@ TEST_F(ID3v1Test, Lyrics3V2WriteReadAndUnknownFields)
     EXPECT_EQ(static_cast<int64_t>(tail.size()), t.lyricsSize() + 128);
     EXPECT_NE(tail.find(unknown), std::string::npos);  // byte for byte
 
-    clsID3v1 r;
+    Id3v1Tag r;
     ASSERT_TRUE(r.getID3v1(path));
     ASSERT_TRUE(r.hasLyrics3());
     EXPECT_EQ(r.title(), longTitle);
@@ -358,24 +358,24 @@ TEST_F(ID3v1Test, Lyrics3V2WriteReadAndUnknownFields)
 TEST_F(ID3v1Test, Lyrics3V1ReadReplaceAndRemove)
 {
     const std::string path = make("LYRICSBEGINline one\r\nline two LYRICSEND" + rawTag("T", "A", "", "", "", '\x01'));
-    clsID3v1 t;
+    Id3v1Tag t;
     ASSERT_TRUE(t.getID3v1(path));
     ASSERT_TRUE(t.hasLyrics3());
     EXPECT_EQ(t.lyrics3Version(), 1);
     EXPECT_EQ(t.lyrics(), "line one\r\nline two ");
     EXPECT_EQ(t.lyricsSize(), 11 + 19 + 9);
-    EXPECT_EQ(clsID3v1::findTailStart(path), static_cast<int64_t>(audio_.size()));
+    EXPECT_EQ(Id3v1Tag::findTailStart(path), static_cast<int64_t>(audio_.size()));
 
     ASSERT_EQ(t.writeTags(path, true, vorda::tuIfNeeded), 0);  // rewritten as version 2
     tailAfterAudio(path);
-    clsID3v1 r;
+    Id3v1Tag r;
     r.getID3v1(path);
     EXPECT_EQ(r.lyrics3Version(), 2);
     EXPECT_EQ(r.lyrics(), "line one\r\nline two");
 
     // A version 1 text of the full 5100 bytes is found too.
     const std::string big = make("LYRICSBEGIN" + std::string(5100, 'x') + "LYRICSEND" + rawTag("T", "", "", "", "", 0), "b.mp3");
-    clsID3v1 b;
+    Id3v1Tag b;
     b.getID3v1(big);
     EXPECT_EQ(b.lyrics().size(), 5100u);
     ASSERT_EQ(b.removeTags(big), 0);
@@ -402,13 +402,13 @@ TEST_F(ID3v1Test, StackedTagsAreReplacedAndRemovedTogether)
     for (const auto& [stack, lyrics] : stacks) {
         SCOPED_TRACE(n);
         const std::string path = make(stack, "s" + std::to_string(n++) + ".mp3");
-        clsID3v1 t;
+        Id3v1Tag t;
         ASSERT_TRUE(t.getID3v1(path));
         EXPECT_EQ(t.title(), "New title");
         EXPECT_EQ(t.album(), "");
         EXPECT_EQ(t.lyrics(), lyrics);
         EXPECT_EQ(t.tailPosition(), static_cast<int64_t>(audio_.size()) + 1);
-        EXPECT_EQ(clsID3v1::findTailStart(path), static_cast<int64_t>(audio_.size()));
+        EXPECT_EQ(Id3v1Tag::findTailStart(path), static_cast<int64_t>(audio_.size()));
 
         // Rewritten: one tag (and one block) where the stack was.
         t.setComment("written");
@@ -421,7 +421,7 @@ TEST_F(ID3v1Test, StackedTagsAreReplacedAndRemovedTogether)
         ASSERT_TRUE(t.getID3v1(path));
         ASSERT_EQ(t.removeTags(path), 0);
         EXPECT_EQ(readBytes(path), audio_);
-        clsID3v1 r;
+        Id3v1Tag r;
         ASSERT_TRUE(r.getID3v1(path));
         EXPECT_FALSE(r.hasID3v1());
         EXPECT_EQ(r.title(), "");
@@ -454,13 +454,13 @@ TEST_F(ID3v1Test, SavingWhatWasSavedChangesNoByte)
             for (const bool keep : {true, false}) {
                 SCOPED_TRACE(::testing::Message() << "tail " << n << " mode " << mode << " keep " << keep);
                 const std::string path = make(tail, "f" + std::to_string(n) + ".mp3");
-                clsID3v1 t;
+                Id3v1Tag t;
                 ASSERT_TRUE(t.getID3v1(path));
                 const auto front = static_cast<size_t>(t.tailPosition() - 1);
                 ASSERT_EQ(t.writeTags(path, keep, mode), 0);
                 const std::string once = readBytes(path);
                 EXPECT_EQ(once.substr(0, front), (audio_ + tail).substr(0, front));
-                clsID3v1 again;
+                Id3v1Tag again;
                 ASSERT_TRUE(again.getID3v1(path));
                 EXPECT_EQ(again.hasID3v1(), keep);
                 ASSERT_EQ(again.writeTags(path, keep, mode), 0);
@@ -474,7 +474,7 @@ TEST_F(ID3v1Test, SavingWhatWasSavedChangesNoByte)
 TEST_F(ID3v1Test, GenreByteWithoutNameSurvivesOtherEdits)
 {
     const std::string path = make(rawTag("Title", "", "", "", "", static_cast<char>(200)));
-    clsID3v1 t;
+    Id3v1Tag t;
     ASSERT_TRUE(t.getID3v1(path));
     EXPECT_EQ(t.genreNr(), 200);
     EXPECT_EQ(t.genre(), "");
@@ -506,7 +506,7 @@ TEST_F(ID3v1Test, HostileSizesAndShortFiles)
     for (const std::string& damaged : {notDigits, tooBig, wrongBegin, fieldOverrun, badFieldSize,
                                        std::string("LYRICS200"), std::string("LYRICSEND")}) {
         const std::string path = make(damaged + tag, "d" + std::to_string(n++) + ".mp3");
-        clsID3v1 t;
+        Id3v1Tag t;
         ASSERT_TRUE(t.getID3v1(path));
         EXPECT_TRUE(t.hasID3v1());
         EXPECT_FALSE(t.hasLyrics3()) << n;
@@ -524,7 +524,7 @@ TEST_F(ID3v1Test, HostileSizesAndShortFiles)
                                      std::string("LYRICS200") + tag, "LYRICSBEGIN" + std::string("LYRICS200") + tag}) {
         const fs::path p = dir_ / "short.mp3";
         writeBytes(p, bytes);
-        clsID3v1 t;
+        Id3v1Tag t;
         EXPECT_TRUE(t.getID3v1(p.string()));
         EXPECT_EQ(t.hasID3v1(), bytes.size() >= 128);
         EXPECT_FALSE(t.hasLyrics3());
@@ -532,21 +532,21 @@ TEST_F(ID3v1Test, HostileSizesAndShortFiles)
         ASSERT_EQ(t.removeTags(p.string()), 0);
         EXPECT_EQ(readBytes(p), bytes.size() >= 128 ? bytes.substr(0, bytes.size() - 128) : bytes);
     }
-    clsID3v1 none;
+    Id3v1Tag none;
     EXPECT_FALSE(none.getID3v1((dir_ / "missing.mp3").string()));
     EXPECT_EQ(none.writeTags((dir_ / "missing.mp3").string(), true, vorda::tuIfNeeded), ENOENT);
     EXPECT_FALSE(fs::exists(dir_ / "missing.mp3"));
-    EXPECT_EQ(clsID3v1::writeTail(make(""), static_cast<int64_t>(audio_.size()) + 1, "x"), EINVAL);
+    EXPECT_EQ(Id3v1Tag::writeTail(make(""), static_cast<int64_t>(audio_.size()) + 1, "x"), EINVAL);
 }
 
 TEST_F(ID3v1Test, WriteTailForCallers)
 {
     // The tag handler writes the blocks itself after rebuilding: in place and shorter.
     const std::string path = make(std::string(300, 'Z'));
-    clsID3v1 t;
+    Id3v1Tag t;
     t.setTitle("X");
     const std::string block = t.genID3v1Code();
-    ASSERT_EQ(clsID3v1::writeTail(path, static_cast<int64_t>(audio_.size()), block), 0);
+    ASSERT_EQ(Id3v1Tag::writeTail(path, static_cast<int64_t>(audio_.size()), block), 0);
     EXPECT_EQ(tailAfterAudio(path), block);
     t.setWritten(true, 0, static_cast<int64_t>(audio_.size() + 128));
     EXPECT_TRUE(t.hasID3v1());
@@ -606,7 +606,7 @@ TEST_F(ID3v1Test, MutagenReadsWhatVordaWrites)
 {
     if (!haveMutagen()) GTEST_SKIP() << "mutagen is not installed for /usr/bin/python3";
     const std::string path = make("");
-    clsID3v1 w;
+    Id3v1Tag w;
     w.setTitle("Caf\xC3\xA9 Society and a title over thirty");
     w.setArtist("Vorda Artist");
     w.setAlbum("Album Name");
@@ -646,7 +646,7 @@ t.add(TRCK(encoding=3, text='12/14'))
 t.add(TCON(encoding=3, text='Rock'))
 t.save(sys.argv[1], v1=2)
 )", path);
-    clsID3v1 r;
+    Id3v1Tag r;
     ASSERT_TRUE(r.getID3v1(path));
     ASSERT_TRUE(r.hasID3v1());
     EXPECT_EQ(r.title(), "M\xC3\xBCtagen Title");
@@ -667,10 +667,10 @@ TEST_F(ID3v1Test, CorpusFilesReadLikeMutagen)
         if (entry.path().extension() != ".mp3") continue;
         const std::string path = entry.path().string();
         SCOPED_TRACE(path);
-        clsID3v1 t;
+        Id3v1Tag t;
         EXPECT_TRUE(t.getID3v1(path));
         EXPECT_LE(t.lyricsSize() + t.size(), t.fileLength());
-        EXPECT_EQ(clsID3v1::findTailStart(path), t.tailPosition() - 1);
+        EXPECT_EQ(Id3v1Tag::findTailStart(path), t.tailPosition() - 1);
         if (!t.hasID3v1() || !haveMutagen()) continue;
         const auto peer = runPython(dir_, kMutagenReadV1, path);
         auto peerValue = [&peer](const char* key) { return peer.count(key) ? peer.at(key) : std::string(); };
@@ -703,7 +703,7 @@ TEST_F(ID3v1Test, CorpusTrailingTagsOfOtherToolsSurviveAnID3v1Write)
     const fs::path copy = dir_ / "apev2-lyricsv2.mp3";
     fs::copy_file(source, copy);
     const std::string before = readBytes(copy);
-    clsID3v1 t;
+    Id3v1Tag t;
     ASSERT_TRUE(t.getID3v1(copy.string()));
     EXPECT_EQ(t.hasLyrics3(), before.find("LYRICS200") != std::string::npos);
     const std::string title = t.title(), artist = t.artist(), album = t.album();
@@ -715,7 +715,7 @@ TEST_F(ID3v1Test, CorpusTrailingTagsOfOtherToolsSurviveAnID3v1Write)
     ASSERT_EQ(t.writeTags(copy.string(), true, vorda::tuIfNeeded), 0);
     const std::string after = readBytes(copy);
     EXPECT_EQ(after.substr(0, keep), before.substr(0, keep));
-    clsID3v1 r;
+    Id3v1Tag r;
     ASSERT_TRUE(r.getID3v1(copy.string()));
     EXPECT_EQ(r.comment(), "changed");
     EXPECT_EQ(r.title(), title);

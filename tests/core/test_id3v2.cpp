@@ -12,10 +12,10 @@
 #include <sstream>
 #include <string>
 
-#include "tags/ID3v2Reader.h"
-#include "tags/ID3v2Text.h"
-#include "tags/clsGenres.h"
-#include "tags/clsID3v2.h"
+#include "tags/Id3v2Reader.h"
+#include "tags/Id3v2Text.h"
+#include "tags/GenreList.h"
+#include "tags/Id3v2Tag.h"
 
 using namespace vorda;
 using namespace std::string_literals;
@@ -57,8 +57,8 @@ std::string tagBytes(int version, const std::string& body, uint8_t flags = 0, si
            std::string(padding, '\0');
 }
 
-clsID3v2 parsed(const std::string& bytes, const clsGenres* genres = nullptr) {
-    clsID3v2 tag;
+Id3v2Tag parsed(const std::string& bytes, const GenreTable* genres = nullptr) {
+    Id3v2Tag tag;
     tag.setGenreHandler(genres);
     EXPECT_TRUE(tag.parseTag(bytes));
     return tag;
@@ -118,7 +118,7 @@ TEST(ID3v2, Version23RoundTripKeepsEveryFrameInOrder) {
                              frameBytes(3, "COMM", "\0eng\0plain comment"s) + frameBytes(3, "TXXX", "\0two\0second"s) +
                              frameBytes(3, "PRIV", "owner\0\x01\x02\xFF"s) + frameBytes(3, "APIC", "\0image/png\0\x03\0PNGDATA"s) +
                              frameBytes(3, "APIC", "\0image/jpeg\0\x04\0JPGDATA"s);
-    clsID3v2 tag = parsed(tagBytes(3, body, 0, 300));
+    Id3v2Tag tag = parsed(tagBytes(3, body, 0, 300));
     EXPECT_EQ(tag.title(), "Title");
     EXPECT_EQ(tag.artist(), "Z\xC3\xBC");
     EXPECT_EQ(tag.comment(), "plain comment");  // the comment without description
@@ -132,7 +132,7 @@ TEST(ID3v2, Version23RoundTripKeepsEveryFrameInOrder) {
     const std::string rendered = tag.render(100);
     EXPECT_EQ(rendered.size(), static_cast<size_t>(tag.size()));
     EXPECT_EQ(rendered.substr(0, 6), "ID3\x03\0\0"s);
-    clsID3v2 again = parsed(rendered);
+    Id3v2Tag again = parsed(rendered);
     ASSERT_EQ(again.frames().size(), tag.frames().size());
     for (size_t i = 0; i < tag.frames().size(); ++i) {
         EXPECT_EQ(again.frames()[i].id(), tag.frames()[i].id());
@@ -144,7 +144,7 @@ TEST(ID3v2, Version23RoundTripKeepsEveryFrameInOrder) {
 }
 
 TEST(ID3v2, DuplicateFramesAreAddressedOneByOne) {
-    clsID3v2 tag = parsed(tagBytes(3, frameBytes(3, "COMM", "\0engiTunNORM\0 0000"s) + frameBytes(3, "TXXX", "\0a\0x"s) +
+    Id3v2Tag tag = parsed(tagBytes(3, frameBytes(3, "COMM", "\0engiTunNORM\0 0000"s) + frameBytes(3, "TXXX", "\0a\0x"s) +
                                      frameBytes(3, "TXXX", "\0b\0y"s)));
     EXPECT_EQ(tag.comment(), " 0000");  // no plain comment: the first one shows
     tag.setComment("mine");
@@ -163,7 +163,7 @@ TEST(ID3v2, DuplicateFramesAreAddressedOneByOne) {
 
 // What getFrameContent gives for a TXXX frame, setFrameContent takes back unchanged.
 TEST(ID3v2, UserTextFramesReadAsTheyAreSet) {
-    clsID3v2 tag = parsed(tagBytes(4, frameBytes(4, "TXXX", "\0\0plain"s) + frameBytes(4, "TXXX", "\0\0one\0two"s) +
+    Id3v2Tag tag = parsed(tagBytes(4, frameBytes(4, "TXXX", "\0\0plain"s) + frameBytes(4, "TXXX", "\0\0one\0two"s) +
                                      frameBytes(4, "TXXX", "\0key\0value"s)));
     EXPECT_EQ(tag.getFrameContent("TXXX"), "plain");  // no description: the value alone
     EXPECT_EQ(tag.getFrameContent("TXXX#2"), "\0one\0two"s);  // several values keep the full form
@@ -174,7 +174,7 @@ TEST(ID3v2, UserTextFramesReadAsTheyAreSet) {
         tag.setFrameContent(key, shown);
         EXPECT_FALSE(tag.changed()) << key;
     }
-    clsID3v2 fresh;
+    Id3v2Tag fresh;
     fresh.setFrameContent("TXXX", "new value");
     EXPECT_EQ(fresh.getFrameContent("TXXX"), "new value");
     EXPECT_TRUE(fresh.frames()[0].description().empty());
@@ -183,8 +183,8 @@ TEST(ID3v2, UserTextFramesReadAsTheyAreSet) {
 }
 
 TEST(ID3v2, NamedFieldsSetAndRemoveFrames) {
-    clsGenres genres;
-    clsID3v2 tag;
+    GenreTable genres;
+    Id3v2Tag tag;
     tag.setGenreHandler(&genres);
     tag.setTitle("T");
     tag.setArtist("A");
@@ -201,7 +201,7 @@ TEST(ID3v2, NamedFieldsSetAndRemoveFrames) {
     EXPECT_TRUE(tag.changed());
     const std::string frames = tag.generateTag();
     EXPECT_EQ(frames.find("TPE1"), std::string::npos);
-    clsID3v2 again = parsed(tag.render(0), &genres);
+    Id3v2Tag again = parsed(tag.render(0), &genres);
     EXPECT_EQ(again.title(), "T");
     EXPECT_EQ(again.genre(), "Rock");
     EXPECT_EQ(again.url(), "http://x.org/");
@@ -212,13 +212,13 @@ TEST(ID3v2, NamedFieldsSetAndRemoveFrames) {
 }
 
 TEST(ID3v2, GenreReadingRules) {
-    clsGenres genres;
+    GenreTable genres;
     const std::pair<std::string, std::string> cases[] = {
         {"(17)", "Rock"}, {"(17)Hard Rock", "Rock"}, {"Hard Rock", "Hard Rock"}, {"17", "Rock"},
         {"(0)", "Blues"}, {"(255)Bigbeat", "Bigbeat"}, {"Rock (live)", "Rock (live)"},
         {"((pseudo)", "(pseudo)"}, {"(RX)", "Remix"}, {"(17)rock", "rock"}};
     for (const auto& [stored, shown] : cases) {
-        clsID3v2 tag;
+        Id3v2Tag tag;
         tag.setGenreHandler(&genres);
         tag.setFrameContent("TCON", stored);
         EXPECT_EQ(tag.genre(), shown) << stored;
@@ -228,16 +228,16 @@ TEST(ID3v2, GenreReadingRules) {
 TEST(ID3v2, Version24SynchsafeSizesAndPlainSizeFallback) {
     const std::string longText(200, 'x');
     // Synchsafe sizes as the standard has them.
-    clsID3v2 tag = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x03" + longText) + frameBytes(4, "TPE1", "\x03Me"s), 0, 20));
+    Id3v2Tag tag = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x03" + longText) + frameBytes(4, "TPE1", "\x03Me"s), 0, 20));
     EXPECT_EQ(tag.title(), longText);
     EXPECT_EQ(tag.artist(), "Me");
     // Plain sizes in a 2.4 tag, as some writers produce them.
-    clsID3v2 plain = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x03" + longText, 0, 0, true) +
+    Id3v2Tag plain = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x03" + longText, 0, 0, true) +
                                        frameBytes(4, "TPE1", "\x03Me"s, 0, 0, true), 0, 20));
     EXPECT_EQ(plain.title(), longText);
     EXPECT_EQ(plain.artist(), "Me");
     // A plain-size frame that is the last one before the padding.
-    clsID3v2 last = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x03" + longText, 0, 0, true), 0, 500));
+    Id3v2Tag last = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x03" + longText, 0, 0, true), 0, 500));
     EXPECT_EQ(last.title(), longText);
 
     const std::string rendered = plain.render(0);
@@ -250,7 +250,7 @@ TEST(ID3v2, Version24SynchsafeSizesAndPlainSizeFallback) {
 }
 
 TEST(ID3v2, Version24YearLivesInTDRC) {
-    clsID3v2 tag = parsed(tagBytes(4, frameBytes(4, "TDRC", "\x00" "2004-05-06"s) + frameBytes(4, "TXXX", "\0k\0v"s)));
+    Id3v2Tag tag = parsed(tagBytes(4, frameBytes(4, "TDRC", "\x00" "2004-05-06"s) + frameBytes(4, "TXXX", "\0k\0v"s)));
     EXPECT_EQ(tag.year(), "2004");
     EXPECT_EQ(tag.framesInFile(), "TXXX|");
     tag.setYear("2004");
@@ -258,7 +258,7 @@ TEST(ID3v2, Version24YearLivesInTDRC) {
     tag.setYear("2010");
     EXPECT_EQ(tag.getFrameContent("TDRC"), "2010");
     EXPECT_EQ(tag.getFrameContent("TYER"), "");
-    clsID3v2 v23;
+    Id3v2Tag v23;
     v23.setYear("1987");
     EXPECT_EQ(v23.getFrameContent("TYER"), "1987");
 }
@@ -270,7 +270,7 @@ TEST(ID3v2, TextEncodingsAreReadEverywhereAndChosenOnWriting) {
     const std::string body = frameBytes(3, "TIT2", utf16) + frameBytes(3, "TPE1", utf16be) + frameBytes(3, "TALB", "\x03" + expected) +
                              frameBytes(3, "TCOM", "\0\xE9"s) + frameBytes(3, "COMM", "\x01" "eng\xFF\xFE\0\0\xFF\xFEh\0i\0"s) +
                              frameBytes(3, "WXXX", "\x01\xFF\xFE\x64\0\0\0http://a/"s);
-    clsID3v2 tag = parsed(tagBytes(3, body));
+    Id3v2Tag tag = parsed(tagBytes(3, body));
     EXPECT_EQ(tag.title(), expected);
     EXPECT_EQ(tag.artist(), expected);
     EXPECT_EQ(tag.album(), expected);
@@ -289,19 +289,19 @@ TEST(ID3v2, TextEncodingsAreReadEverywhereAndChosenOnWriting) {
     EXPECT_NE(v23.find("TIT2\0\0\0\x09\0\0\x01\xFF\xFE\xE9\0\x6C\x26!\0"s), std::string::npos);
     EXPECT_NE(v23.find("TCOM\0\0\0\x02\0\0\0\xE8"s), std::string::npos);
     EXPECT_NE(v23.find("COMM\0\0\0\x07\0\0\0eng\0ho"s), std::string::npos);
-    clsID3v2 v24 = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x01\xFF\xFE\x6C\x26"s)));
+    Id3v2Tag v24 = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x01\xFF\xFE\x6C\x26"s)));
     v24.setTitle("\xE2\x99\xAC!");
     EXPECT_NE(v24.generateTag().find("TIT2\0\0\0\x05\0\0\x03\xE2\x99\xAC!"s), std::string::npos);
 
     // A doubled byte-order mark is no text: the value reads the same after a write in UTF-8.
-    clsID3v2 doubled = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x01\xFE\xFF\xFE\xFF\x26\x6C"s)));
+    Id3v2Tag doubled = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x01\xFE\xFF\xFE\xFF\x26\x6C"s)));
     EXPECT_EQ(doubled.title(), "\xE2\x99\xAC");
     const std::string once = doubled.render(16);
     EXPECT_EQ(parsed(once).render(16), once);
 }
 
 TEST(ID3v2, UrlFramesCarryNoEncodingByte) {
-    clsID3v2 tag = parsed(tagBytes(3, frameBytes(3, "WOAR", "\0http://artist/"s) + frameBytes(3, "WCOM", "http://buy/"s)));
+    Id3v2Tag tag = parsed(tagBytes(3, frameBytes(3, "WOAR", "\0http://artist/"s) + frameBytes(3, "WCOM", "http://buy/"s)));
     EXPECT_EQ(tag.getFrameContent("WOAR"), "http://artist/");
     EXPECT_EQ(tag.getFrameContent("WCOM"), "http://buy/");
     tag.setFrameContent("WOAR", "http://other/");
@@ -312,7 +312,7 @@ TEST(ID3v2, UnsynchronisationAndExtendedHeaderAreUndone) {
     // 2.3: the whole tag is unsynchronised; an extended header of 6 bytes precedes the frames.
     const std::string frames23 = "TIT2\0\0\0\x04\0\0\0a\xFF\0b"s;  // four bytes once resynchronised
     const std::string v23 = tagBytes(3, "\0\0\0\x06\0\0\0\0\0\0"s + frames23, 0x80 | 0x40);
-    clsID3v2 tag = parsed(v23);
+    Id3v2Tag tag = parsed(v23);
     EXPECT_EQ(tag.title(), "a\xC3\xBF" "b");
     const std::string rendered = tag.render(0);
     EXPECT_EQ(rendered[5], '\0');  // neither flag written
@@ -320,12 +320,12 @@ TEST(ID3v2, UnsynchronisationAndExtendedHeaderAreUndone) {
     // 2.4: unsynchronisation and data length indicator per frame; synchsafe extended header.
     const std::string payload = "\x00" "a\xFF\x00" "b"s;
     const std::string v24 = tagBytes(4, "\0\0\0\x06\x01\0"s + frameBytes(4, "TIT2", "\0\0\0\x04"s + payload, 0, 0x03), 0x40);
-    clsID3v2 tag4 = parsed(v24);
+    Id3v2Tag tag4 = parsed(v24);
     EXPECT_EQ(tag4.title(), "a\xC3\xBF" "b");
     EXPECT_EQ(tag4.render(0)[5], '\0');
     EXPECT_EQ(parsed(tag4.render(0)).title(), "a\xC3\xBF" "b");
     // A 2.4 tag unsynchronised as a whole: each frame says so itself once the tag flag is gone.
-    clsID3v2 whole = parsed(tagBytes(4, frameBytes(4, "TIT2", payload) + frameBytes(4, "TALB", "\0x"s), 0x80));
+    Id3v2Tag whole = parsed(tagBytes(4, frameBytes(4, "TIT2", payload) + frameBytes(4, "TALB", "\0x"s), 0x80));
     EXPECT_EQ(whole.title(), "a\xC3\xBF" "b");
     const std::string rewritten = whole.render(0);
     EXPECT_EQ(rewritten[5], '\0');
@@ -340,7 +340,7 @@ TEST(ID3v2, Version22IsMappedAndWrittenAs23) {
                              frameBytes(2, "TXX", "\0key\0value"s) + frameBytes(2, "XYZ", "other program"s) +
                              frameBytes(2, "ULT", "\0eng\0lyrics"s) + frameBytes(2, "LNK", "TT2http://x/\0more"s) +
                              frameBytes(2, "CRM", "owner\0what\0\x01\x02"s) + frameBytes(2, "LNK", "XYZhttp://y/\0"s);
-    clsID3v2 tag = parsed(tagBytes(2, body, 0, 10));
+    Id3v2Tag tag = parsed(tagBytes(2, body, 0, 10));
     EXPECT_EQ(tag.version(), 2);
     EXPECT_EQ(tag.frameHeadSize(), 6);
     EXPECT_EQ(tag.title(), "Song");
@@ -358,7 +358,7 @@ TEST(ID3v2, Version22IsMappedAndWrittenAs23) {
     EXPECT_EQ(tag.getFrameContent("XYZ"), "other program");
     const std::string rendered = tag.render(0);
     EXPECT_EQ(rendered.substr(0, 6), "ID3\x03\0\0"s);
-    clsID3v2 again = parsed(rendered);
+    Id3v2Tag again = parsed(rendered);
     EXPECT_EQ(again.framesInFile(), frames);
     EXPECT_EQ(again.getFrameContent("USLT"), "lyrics");
     EXPECT_EQ(again.render(0), rendered);
@@ -388,7 +388,7 @@ TEST(ID3v2, CompressedEncryptedAndGroupedFramesReadThroughTheirFlags) {
     // A hostile inflated size in front of a small stream costs nothing.
     const std::string tope = frameBytes(3, "TOPE", "\xFF\xFF\xFF\xFF"s + deflate("\0Small"s), 0, 0x80);
     const std::string frames = tit2 + apic + tpe1 + talb + tcom + tope;
-    clsID3v2 tag = parsed(tagBytes(3, frames, 0, 20));
+    Id3v2Tag tag = parsed(tagBytes(3, frames, 0, 20));
     EXPECT_EQ(tag.title(), "Compressed title");
     EXPECT_TRUE(tag.frames()[0].flgCompressed());
     EXPECT_TRUE(tag.frames()[0].flgFileAltPreserve());
@@ -418,7 +418,7 @@ TEST(ID3v2, CompressedEncryptedAndGroupedFramesReadThroughTheirFlags) {
     ASSERT_NE(apic4.find("\xFF\0"s), std::string::npos);
     const std::string tit4 = frameBytes(4, "TIT2", id3v2::writeSynchsafe(8) + deflate("\x03Title 4"s), 0, 0x08 | 0x01);
     const std::string tpe4 = frameBytes(4, "TPE1", "\x01\0\0\0\x09zz"s, 0, 0x04 | 0x01);
-    clsID3v2 v24 = parsed(tagBytes(4, apic4 + tit4 + tpe4));
+    Id3v2Tag v24 = parsed(tagBytes(4, apic4 + tit4 + tpe4));
     EXPECT_EQ(v24.getFrameContent("APIC"), picture);
     EXPECT_EQ(v24.title(), "Title 4");
     EXPECT_TRUE(v24.frames()[2].flgEncrypted());
@@ -428,7 +428,7 @@ TEST(ID3v2, CompressedEncryptedAndGroupedFramesReadThroughTheirFlags) {
     // A frame that would inflate past the limit reads as empty and is kept.
     const std::string huge(id3v2::kMaxInflatedFrame + 1, '\0');
     const std::string bomb = frameBytes(3, "TIT3", "\0\0\0\x10"s + deflate(huge), 0, 0x80);
-    clsID3v2 bombed = parsed(tagBytes(3, bomb));
+    Id3v2Tag bombed = parsed(tagBytes(3, bomb));
     EXPECT_EQ(bombed.getFrameContent("TIT3"), "");
     EXPECT_EQ(bombed.generateTag(), bomb);
 }
@@ -448,7 +448,7 @@ TEST(ID3v2, UntouchedFramesKeepTheirBytes) {
             frameBytes(version, "WOAR", "\0http://w/"s) +                        // URL with encoding byte
             frameBytes(version, "TCON", "(17)"s) +                               // no encoding byte at all
             frameBytes(version, "TIT1", "");                                     // nothing in it
-        clsID3v2 tag = parsed(tagBytes(version, frameBytes(version, "TIT2", "\0Old"s) + others, 0, 64));
+        Id3v2Tag tag = parsed(tagBytes(version, frameBytes(version, "TIT2", "\0Old"s) + others, 0, 64));
         EXPECT_EQ(tag.comment(), "");
         EXPECT_TRUE(tag.fieldHidesContent("COMM"));
         EXPECT_EQ(tag.getFrameContent("TIT3"), "");
@@ -458,7 +458,7 @@ TEST(ID3v2, UntouchedFramesKeepTheirBytes) {
         tag.setTitle("New");
         EXPECT_EQ(tag.generateTag(), frameBytes(version, "TIT2", "\0New"s) + others);
         const std::string first = tag.render(10);
-        clsID3v2 again = parsed(first);
+        Id3v2Tag again = parsed(first);
         EXPECT_EQ(again.render(10), first);
         // Setting the comment replaces the hidden strings, plainly.
         again.setComment("mine");
@@ -471,7 +471,7 @@ TEST(ID3v2, UntouchedFramesKeepTheirBytes) {
 TEST(ID3v2, UnparsedRestOfTheTagIsKept) {
     const std::string cover = "\0image/jpeg\0\x03\0"s + noise(3000) + "\xFF\xD9"s;
     const std::string rest = frameBytes(3, "tpe1", "\0lower case"s) + frameBytes(3, "TALB", "\0Album"s) + frameBytes(3, "APIC", cover);
-    clsID3v2 tag = parsed(tagBytes(3, frameBytes(3, "TIT2", "\0Title"s) + rest, 0, 100));
+    Id3v2Tag tag = parsed(tagBytes(3, frameBytes(3, "TIT2", "\0Title"s) + rest, 0, 100));
     EXPECT_EQ(tag.title(), "Title");
     EXPECT_EQ(tag.unparsed(), rest);
     EXPECT_EQ(tag.padding(), 100);
@@ -479,7 +479,7 @@ TEST(ID3v2, UnparsedRestOfTheTagIsKept) {
     tag.setArtist("Artist");
     const std::string first = tag.render(0);
     EXPECT_EQ(first.substr(10), frameBytes(3, "TIT2", "\0Title"s) + frameBytes(3, "TPE1", "\0Artist"s) + rest);
-    clsID3v2 again = parsed(first);
+    Id3v2Tag again = parsed(first);
     EXPECT_EQ(again.artist(), "Artist");
     EXPECT_EQ(again.unparsed(), rest);
     EXPECT_EQ(again.render(0), first);
@@ -487,7 +487,7 @@ TEST(ID3v2, UnparsedRestOfTheTagIsKept) {
     // Garbage right at the start, after a valid 2.4 frame, and an extended header whose size
     // cannot be: all of it stays.
     for (const std::string& body : {"\x01garbage"s, frameBytes(4, "TIT2", "\0t"s) + "\0\0\0\0\x05late"s}) {
-        clsID3v2 odd = parsed(tagBytes(4, body, 0, 30));
+        Id3v2Tag odd = parsed(tagBytes(4, body, 0, 30));
         EXPECT_EQ(odd.render(30).substr(10, body.size()), body);
         EXPECT_EQ(odd.padding(), 30);
     }
@@ -497,7 +497,7 @@ TEST(ID3v2, UnparsedRestOfTheTagIsKept) {
         const std::string id = version == 2 ? "TT2" : "TIT2";
         std::string cut = frameBytes(version, id, "\0Cut short"s + std::string(100, 'x'));
         cut.resize(cut.size() - 100);
-        clsID3v2 shortTag = parsed(tagBytes(version, frameBytes(version, version == 2 ? "TAL" : "TALB", "\0A"s) + cut));
+        Id3v2Tag shortTag = parsed(tagBytes(version, frameBytes(version, version == 2 ? "TAL" : "TALB", "\0A"s) + cut));
         EXPECT_EQ(shortTag.title(), "Cut short");
         const std::string once = shortTag.render(300);
         EXPECT_EQ(parsed(once).title(), "Cut short");
@@ -507,12 +507,12 @@ TEST(ID3v2, UnparsedRestOfTheTagIsKept) {
     // most likely) are not taken into it.
     const std::string frames = frameBytes(3, "TIT2", "\0t"s) + frameBytes(3, "TALB", "\0"s + std::string(50, 'a'));
     const std::string past = tagBytes(3, frames, 0, 500).substr(0, 10 + frames.size() - 30) + "\xFF\xFB\x90\0audio"s;
-    clsID3v2 pastEnd = parsed(past);
+    Id3v2Tag pastEnd = parsed(past);
     EXPECT_EQ(pastEnd.album(), "");
     EXPECT_EQ(pastEnd.unparsed(), "");
     EXPECT_EQ(pastEnd.render(0).substr(10), frameBytes(3, "TIT2", "\0t"s));
     const std::string ext = "\x7F\x7F\x7F\x7F\x01\0"s + frameBytes(4, "TIT2", "\0t"s);
-    clsID3v2 badExt = parsed(tagBytes(4, ext, 0x40));
+    Id3v2Tag badExt = parsed(tagBytes(4, ext, 0x40));
     const std::string rewritten = badExt.render(0);
     EXPECT_EQ(rewritten.substr(10), ext);
     EXPECT_EQ(parsed(rewritten).render(0), rewritten);
@@ -521,18 +521,18 @@ TEST(ID3v2, UnparsedRestOfTheTagIsKept) {
 TEST(ID3v2, FooterAndUnknownIdentifiers) {
     const std::string frames = frameBytes(4, "TIT2", "\0x"s);
     std::string withFooter = tagBytes(4, frames, 0x10) + "3DI\x04\0\x10"s + id3v2::writeSynchsafe(frames.size());
-    clsID3v2 tag = parsed(withFooter);
+    Id3v2Tag tag = parsed(withFooter);
     EXPECT_EQ(tag.size(), static_cast<long>(frames.size() + 20));
     EXPECT_EQ(tag.title(), "x");
     EXPECT_EQ(tag.render(0)[5], '\0');
     // Unknown but well-formed identifiers are kept; zero bytes end the walk and count as padding.
-    clsID3v2 unknown = parsed(tagBytes(3, frameBytes(3, "XSOP", "\0sort"s) + frameBytes(3, "TIT2", "\0t"s), 0, 40));
+    Id3v2Tag unknown = parsed(tagBytes(3, frameBytes(3, "XSOP", "\0sort"s) + frameBytes(3, "TIT2", "\0t"s), 0, 40));
     EXPECT_EQ(unknown.framesInFile(), "XSOP|");
     EXPECT_EQ(unknown.title(), "t");
     EXPECT_EQ(unknown.padding(), 40);
-    EXPECT_TRUE(clsID3v2::isFrame("TDRC", 4));
-    EXPECT_FALSE(clsID3v2::isFrame("TDRC", 3));
-    EXPECT_FALSE(clsID3v2::isFrame("T|TA", 3));
+    EXPECT_TRUE(Id3v2Tag::isFrame("TDRC", 4));
+    EXPECT_FALSE(Id3v2Tag::isFrame("TDRC", 3));
+    EXPECT_FALSE(Id3v2Tag::isFrame("T|TA", 3));
 }
 
 TEST(ID3v2, FileSearchAndHostileSizes) {
@@ -541,7 +541,7 @@ TEST(ID3v2, FileSearchAndHostileSizes) {
     const std::string audio(400, '\x55');
     // A false "ID3" (bad version), then junk: the real tag starts at position 21.
     writeBytes(dir.file("junk.mp3"), "ID3\x09\0\0\0\0\0\0"s + std::string(10, 'j') + tag + audio);
-    clsID3v2 t;
+    Id3v2Tag t;
     ASSERT_TRUE(t.getID3v2(dir.file("junk.mp3")));
     EXPECT_EQ(t.position(), 21);
     EXPECT_EQ(t.title(), "Hi");
@@ -564,7 +564,7 @@ TEST(ID3v2, FileSearchAndHostileSizes) {
     EXPECT_EQ(t.size(), 25);
     EXPECT_EQ(t.title(), "Hi");
     // A frame size beyond the tag ends the walk.
-    clsID3v2 big = parsed(tagBytes(3, frameBytes(3, "TIT2", "\0a"s) + "TPE1\x7F\xFF\xFF\xFF\0\0xx"s));
+    Id3v2Tag big = parsed(tagBytes(3, frameBytes(3, "TIT2", "\0a"s) + "TPE1\x7F\xFF\xFF\xFF\0\0xx"s));
     EXPECT_EQ(big.title(), "a");
     EXPECT_EQ(big.artist(), "");
     // Every prefix and every single-byte change of a tag parses and renders without harm.
@@ -572,16 +572,16 @@ TEST(ID3v2, FileSearchAndHostileSizes) {
                                           frameBytes(4, "APIC", "\0image/png\0\x03\0data"s) + frameBytes(4, "TIT2", "\x03t"s, 0, 0x03),
                                    0x80, 8);
     for (size_t n = 0; n <= sample.size(); ++n) {
-        clsID3v2 p;
+        Id3v2Tag p;
         p.parseTag(sample.substr(0, n));
         p.render(0);
         for (int v : {0x00, 0x7F, 0xFF}) {
             std::string changed = sample;
             if (n < changed.size()) changed[n] = static_cast<char>(v);
-            clsID3v2 q;
+            Id3v2Tag q;
             q.parseTag(changed);
             const std::string out = q.render(4);
-            clsID3v2 r;
+            Id3v2Tag r;
             if (!out.empty()) {
                 EXPECT_TRUE(r.parseTag(out));
             }
@@ -593,8 +593,8 @@ TEST(ID3v2, FileSearchAndHostileSizes) {
 TEST(ID3v2, CorpusFilesReadLikeMutagen) {
     const std::string dir = VORDA_CORPUS_DIR;
     if (!fs::exists(dir + "/id3v22-test.mp3")) GTEST_SKIP() << "corpus not found in " << dir;
-    clsGenres genres;
-    clsID3v2 t;
+    GenreTable genres;
+    Id3v2Tag t;
     t.setGenreHandler(&genres);
     ASSERT_TRUE(t.getID3v2(dir + "/id3v23_unsynch.id3"));
     EXPECT_EQ(t.title(), "My babe just cares for me");
@@ -669,9 +669,9 @@ TEST(ID3v2, CorpusFilesReadLikeMutagen) {
     EXPECT_FALSE(t.getID3v2(dir + "/no-tags.mp3"));
 
     for (const auto& entry : fs::directory_iterator(dir)) {
-        clsID3v2 any;
+        Id3v2Tag any;
         any.getID3v2(entry.path().string());
-        clsID3v2 back;
+        Id3v2Tag back;
         const std::string out = any.render(16);
         if (!out.empty()) {
             EXPECT_TRUE(back.parseTag(out)) << entry.path();
@@ -700,7 +700,7 @@ TEST(ID3v2, MutagenFilesReadBack) {
         "print(\"saved\")\n";
     ASSERT_EQ(runPython(script, dir.file("")), "saved\n");
     for (const char* name : {"m30.mp3", "m31.mp3", "m43.mp3"}) {
-        clsID3v2 t;
+        Id3v2Tag t;
         ASSERT_TRUE(t.getID3v2(dir.file(name))) << name;
         const bool latin = std::string(name) == "m30.mp3";
         EXPECT_EQ(t.title(), latin ? "Ti\xC3\xA9" : "Ti\xE2\x99\xAC") << name;
@@ -717,8 +717,8 @@ TEST(ID3v2, MutagenReadsWhatWeWrite) {
     if (!haveMutagen()) GTEST_SKIP() << "mutagen not available";
     ScratchDir dir;
     for (int version : {3, 4}) {
-        clsGenres genres;
-        clsID3v2 t = parsed(tagBytes(version, frameBytes(version, "TXXX", "\0a\0x"s) + frameBytes(version, "TXXX", "\0b\0y"s) +
+        GenreTable genres;
+        Id3v2Tag t = parsed(tagBytes(version, frameBytes(version, "TXXX", "\0a\0x"s) + frameBytes(version, "TXXX", "\0b\0y"s) +
                                              frameBytes(version, "APIC", "\0image/jpeg\0\x03\0JPG"s)),
                             &genres);
         t.setTitle("Ti\xE2\x99\xAC");

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "IniTestSupport.h"
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 using namespace vorda;
 using namespace std::string_literals;

@@ -16,7 +16,7 @@
 
 #include "ID3TestSupport.h"
 #include "app/Settings.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 using namespace id3test;
@@ -33,7 +33,7 @@ const std::vector<std::string>& titles() {
 void rewriteForever(const std::vector<std::string>& paths) {
     for (size_t round = 0;; ++round) {
         for (const std::string& path : paths) {
-            clsFile f;
+            AudioFile f;
             if (!f.readFile(path, true)) continue;
             f.tag().setValue(tvTitle, titles()[round % titles().size()]);
             f.putTags();
@@ -44,12 +44,12 @@ void rewriteForever(const std::vector<std::string>& paths) {
 TEST(KillSafetyTest, KilledWritersLeaveEveryFileWhole) {
     SettingsGuard guard;
     Settings& s = settings();
-    s.useID3v1 = tuIfWanted;
-    s.useID3v2 = tuIfWanted;
+    s.useId3v1 = tuIfWanted;
+    s.useId3v2 = tuIfWanted;
     s.useLyrics3 = tuNever;
-    s.bTAGKeepSync = true;
-    s.lAddPaddingSize = 50;
-    s.lMaxPaddingSize = 100;
+    s.tagKeepSync = true;
+    s.addPaddingSize = 50;
+    s.maxPaddingSize = 100;
 
     Scratch dir;
     const std::string audio = mp3Audio(200, 7);
@@ -80,7 +80,7 @@ TEST(KillSafetyTest, KilledWritersLeaveEveryFileWhole) {
 
         for (const std::string& path : paths) {
             SCOPED_TRACE(path + " after round " + std::to_string(rounds));
-            clsFile f;
+            AudioFile f;
             ASSERT_TRUE(f.readFile(path, true));
             ASSERT_TRUE(f.tag().hasTag(tkID3v2));
             ASSERT_TRUE(f.tag().hasTag(tkID3v1));

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "tags/clsMPEG.h"
+#include "tags/MpegAudioInfo.h"
 
 using namespace vorda;
 using Bytes = std::vector<uint8_t>;
@@ -120,7 +120,7 @@ Bytes id3v2Tag(size_t body, uint8_t lastByte = 0) {
 }
 
 struct Reading {
-    clsMPEG m;
+    MpegAudioInfo m;
     Reading(const std::string& path, long start = -1) { m.readInfo(path, start); }
     std::string operator[](int i) const { return m.getInfo(i); }
 };
@@ -343,7 +343,7 @@ TEST(MpegReader, SearchStopsAfterTheLimit) {
         Bytes data(gap, 0);
         append(data, stream(FrameSpec{}, 10));
         Reading r(dir.write("gap.mp3", data));
-        EXPECT_EQ(r.m.isValid(), gap < size_t(clsMPEG::kSearchLimit)) << gap;
+        EXPECT_EQ(r.m.isValid(), gap < size_t(MpegAudioInfo::kSearchLimit)) << gap;
         if (r.m.isValid()) {
             EXPECT_EQ(r.m.startPos(), long(gap));
         }
@@ -360,7 +360,7 @@ TEST(MpegReader, HostileInputsReadNothing) {
     const std::vector<std::pair<std::string, Bytes>> files = {
         {"empty", {}}, {"three", {0xFF, 0xFB, 0x90}}, {"ff", Bytes(200000, 0xFF)}, {"noise", noise},
         {"tag-only", id3v2Tag(5000)}, {"huge-tag", hugeTag}};
-    clsMPEG m;
+    MpegAudioInfo m;
     for (const auto& [name, data] : files) {
         m.readInfo(dir.write("good.mp3", stream(FrameSpec{}, 3)), -1);
         ASSERT_TRUE(m.isValid());
@@ -467,7 +467,7 @@ bool haveMutagen() {
 
 // Checks the reader against mutagen: equal stream parameters and first-frame offset,
 // bit rate within 1 kbit/s, duration within a second.
-void expectLikeMutagen(const PeerInfo& p, const clsMPEG& m) {
+void expectLikeMutagen(const PeerInfo& p, const MpegAudioInfo& m) {
     if (!p.ok) return;
     static const char* const modes[4] = {"Stereo", "JStereo", "DStereo", "Mono"};
     ASSERT_TRUE(m.isValid());

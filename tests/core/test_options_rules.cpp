@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "IniTestSupport.h"
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "app/OptionsRules.h"
 #include "app/ReplaceListRules.h"
 #include "app/Settings.h"
@@ -168,14 +168,14 @@ TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys)
 
     ASSERT_EQ(applyOptionsForm(f, s, ini), "");
     EXPECT_EQ(f.txtMaxFNameLength, "255");  // the box shows its corrected value
-    EXPECT_FALSE(s.bReadTags);
-    EXPECT_TRUE(s.bAutoRemJunk);
-    EXPECT_EQ(s.iMaxFNameLength, 255);
-    EXPECT_EQ(s.iCaseChange, 3);
-    EXPECT_EQ(s.lMaxPaddingSize, -1);
+    EXPECT_FALSE(s.readTags);
+    EXPECT_TRUE(s.autoRemoveJunk);
+    EXPECT_EQ(s.maxFileNameLength, 255);
+    EXPECT_EQ(s.caseChange, 3);
+    EXPECT_EQ(s.maxPaddingSize, -1);
     EXPECT_EQ(s.remotePort, 8000);
-    EXPECT_EQ(s.feaFileExistAction, feaSkip);
-    EXPECT_EQ(s.iEmptyFieldAction, 2);
+    EXPECT_EQ(s.fileExistAction, feaSkip);
+    EXPECT_EQ(s.emptyFieldAction, 2);
     EXPECT_EQ(s.fileTypes, std::vector<std::string>{"mp3"});
 
     std::set<std::string> expected = {"General/Method", "General/sTargetDir", "Visual/FormState"};
@@ -195,16 +195,16 @@ TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys)
     EXPECT_EQ(keysOf(path), expected);
 
     const Settings back = loadFrom(path);
-    EXPECT_FALSE(back.bReadTags);
-    EXPECT_FALSE(back.bAutoRemJunk);  // held only while the program runs
-    EXPECT_EQ(back.iEmptyFieldAction, 0);
-    EXPECT_EQ(back.iTrackDigits, 3);
-    EXPECT_EQ(back.sRemovedChars, " #");
+    EXPECT_FALSE(back.readTags);
+    EXPECT_FALSE(back.autoRemoveJunk);  // held only while the program runs
+    EXPECT_EQ(back.emptyFieldAction, 0);
+    EXPECT_EQ(back.trackDigits, 3);
+    EXPECT_EQ(back.removedChars, " #");
     EXPECT_EQ(back.useLyrics3, tuNever);
-    EXPECT_EQ(back.lAddPaddingSize, 1024);
+    EXPECT_EQ(back.addPaddingSize, 1024);
     EXPECT_EQ(back.remoteHost, "cddb.example.org");
     EXPECT_EQ(back.fileTypes, std::vector<std::string>{"mp3"});
-    EXPECT_EQ(back.sTargetDir, "/keep/");
+    EXPECT_EQ(back.targetDir, "/keep/");
     EXPECT_EQ(back.method, 2);
 }
 
@@ -231,8 +231,8 @@ TEST(OptionsRules, RefusedOkChangesNothing)
     f.txtMaxPadding = "2048";
     EXPECT_EQ(applyOptionsForm(f, t, ini),
               "The \"Maximum padding limit\" must be greater than or equal to \"Padding to add...\".");
-    EXPECT_TRUE(t.bUseTags);
-    EXPECT_EQ(t.lAddPaddingSize, 512);
+    EXPECT_TRUE(t.useTags);
+    EXPECT_EQ(t.addPaddingSize, 512);
     EXPECT_EQ(readText(path), "[General]\nbUseTags=True\n");
 }
 

@@ -8,22 +8,22 @@
 #include <vector>
 
 #include "IniTestSupport.h"
-#include "app/Routines.h"
+#include "base/Text.h"
 #include "naming/FileValues.h"
 #include "naming/NamingText.h"
 #include "naming/PatternEngine.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 
 namespace {
 
-class MapTag : public clsTag {
+class MapTag : public TagHandler {
 public:
     explicit MapTag(std::map<int, std::string> values) : values_(std::move(values)) {}
     bool hasTag(int) const override { return true; }
     std::string tagType() const override { return "map"; }
-    bool tagRead(clsFile&) override { return true; }
+    bool tagRead(AudioFile&) override { return true; }
     int tagWrite() override { return 0; }
     long tagSize() const override { return 0; }
     long tagPosition() const override { return 0; }
@@ -42,7 +42,7 @@ private:
     std::map<int, std::string> values_;
 };
 
-class FixedAudio : public clsAudio {
+class FixedAudio : public AudioInfo {
 public:
     bool readInfo(const std::string&, long) override { return true; }
     std::string getInfo(int index) const override {
@@ -60,7 +60,7 @@ public:
 // A file object on a real file in a private folder, with a tag of the given values.
 struct TaggedFile {
     initest::TempDir dir;
-    clsFile file;
+    AudioFile file;
     TaggedFile(const std::string& name, std::map<int, std::string> tags) {
         initest::writeText(dir / name, "data");
         EXPECT_TRUE(file.readFile(dir / name, false));
@@ -225,14 +225,14 @@ TEST(FileValuesRecord, TagsFirstThenTheNameWithTrackPadding)
     EXPECT_EQ(v.bitrate, "128000");
     EXPECT_EQ(v.samplerate, "44100");
 
-    s.iTrackDigits = 3;
+    s.trackDigits = 3;
     EXPECT_EQ(getFileValues(f.file, "<artist> - <title>", 1, s).track, "007/12");
-    s.bPadTrackNr = false;
+    s.padTrackNumber = false;
     EXPECT_EQ(getFileValues(f.file, "<artist> - <title>", 1, s).track, "7/12");
 
     // Without tags every value comes from the name, unpadded.
-    s.bPadTrackNr = true;
-    s.bUseTags = false;
+    s.padTrackNumber = true;
+    s.useTags = false;
     TaggedFile g("3 - Kraftwerk - Radio.mp3", {{tvArtist, "Tag"}});
     v = getFileValues(g.file, "<track> - <artist> - <title>", 1, s);
     EXPECT_EQ(v.artist, "Kraftwerk");
@@ -265,10 +265,10 @@ TEST(PatternExpansion, PlaceholdersLettersAndCleanUp)
     EXPECT_EQ(applyPattern(v, "", s), "");
     // With empty values the clean-up closes the gaps.
     EXPECT_EQ(applyPattern(values("", "sos"), "<artist> - <title>", s), "Sos");
-    s.iCaseChange = 2;
+    s.caseChange = 2;
     v = values("mcCARTNEY", "yesterday", "HELP");
     EXPECT_EQ(applyPattern(v, "<artist> - <title> - <album>", s), "McCARTNEY - Yesterday - HELP");
-    s.bLCaseFirst = true;
+    s.lowerCaseFirst = true;
     EXPECT_EQ(applyPattern(v, "<artist> - <title> - <album>", s), "Mccartney - Yesterday - Help");
 }
 
@@ -279,7 +279,7 @@ TEST(NewFileName, ExtensionsLengthAndIllegalCharacters)
     v.name = "x.Mp3";
     EXPECT_EQ(buildNewFileName(v, "<artist> - <title>", s), "Abba - Sos.mp3");
     EXPECT_EQ(buildNewFileName(v, "<artist> - <title>.OGG", s), "Abba - Sos.ogg");
-    s.bLowExtension = false;
+    s.lowerCaseExtension = false;
     EXPECT_EQ(buildNewFileName(v, "<artist> - <title>", s), "Abba - Sos.Mp3");
     // A "short extension" that holds a placeholder is part of the name.
     EXPECT_EQ(buildNewFileName(v, "<artist>.<title>", s), "Abba.Sos.Mp3");
@@ -294,11 +294,11 @@ TEST(NewFileName, ExtensionsLengthAndIllegalCharacters)
 
     v = values("AC/DC", "What? Why: \"Now\" | * \\ <x>");
     v.name = "a.mp3";
-    s.bLowExtension = true;
+    s.lowerCaseExtension = true;
     EXPECT_EQ(buildNewFileName(v, "<artist> - <title>", s), "ACDC - What Why Now    X.mp3");
 
-    s.bLimitFNameLength = true;
-    s.iMaxFNameLength = 10;
+    s.limitFileNameLength = true;
+    s.maxFileNameLength = 10;
     v = values("abcde", "fghij");  // "Abcde - Fghij": 13 characters
     v.name = "a.mp3";
     EXPECT_EQ(buildNewFileName(v, "<artist> - <title>", s), "Abcde - F~.mp3");
@@ -335,9 +335,9 @@ TEST(PatternExpansion, RulesCleanTheValuesAndKeepTheTypedText)
     EXPECT_EQ(buildDestinationFolder("/t/", values("the_band", "", "best-of"), "/media/user/1234-ABCD/music_lib/<artist>/"
                                      "<album>/", s),
               "/media/user/1234-ABCD/music_lib/The Band/Best - Of/");
-    s.iCaseChange = 3;
+    s.caseChange = 3;
     EXPECT_EQ(applyPattern(values("abba", "sos"), "Hits_of <artist> -- <title>", s), "Hits_of ABBA -- SOS");
-    s.iCaseChange = 1;
+    s.caseChange = 1;
     // A value in capitals keeps them when the whole name is not in capitals, as before.
     EXPECT_EQ(applyPattern(values("ABBA", "sos"), "<artist> - <title>", s), "ABBA - Sos");
     EXPECT_EQ(applyPattern(values("ABBA", "SOS"), "<artist> - <title>", s), "Abba - Sos");

@@ -18,7 +18,7 @@ namespace {
 
 struct PlaylistFixture : ::testing::Test {
     PlaylistFixture() : commands(list, ui, settings) {
-        settings.bAutoReadTags = false;
+        settings.autoReadTags = false;
         for (const char* name : {"a.mp3", "b.mp3", "sub/c.mp3", "sub/d e.mp3", "caf\xC3\xA9.mp3"})
             writeFile(dir / ("lists/" + std::string(name)), "x");
     }

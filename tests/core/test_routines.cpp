@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "IniTestSupport.h"
-#include "app/Routines.h"
+#include "base/Text.h"
 
 using namespace vorda;
 

@@ -11,11 +11,11 @@
 
 #include "ListTestSupport.h"
 #include "app/FileList.h"
-#include "app/FileOps.h"
+#include "base/FileOps.h"
 #include "app/ListCommands.h"
-#include "app/Routines.h"
+#include "base/Text.h"
 #include "app/Settings.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 using listtest::makeFolder;
@@ -26,7 +26,7 @@ using listtest::writeFile;
 namespace {
 
 struct ListFixture : ::testing::Test {
-    ListFixture() : commands(list, ui, settings) { settings.bAutoReadTags = false; }
+    ListFixture() : commands(list, ui, settings) { settings.autoReadTags = false; }
 
     std::vector<std::string> paths() const {
         std::vector<std::string> paths;
@@ -46,13 +46,13 @@ struct ListFixture : ::testing::Test {
     ListCommands commands;
 };
 
-class FakeTag : public clsTag {
+class FakeTag : public TagHandler {
 public:
     std::map<int, std::string> values;
     std::set<int> kinds;
     bool hasTag(int kind) const override { return kinds.count(kind) != 0; }
     std::string tagType() const override { return "fake"; }
-    bool tagRead(clsFile&) override { return true; }
+    bool tagRead(AudioFile&) override { return true; }
     int tagWrite() override { return 0; }
     long tagSize() const override { return 0; }
     long tagPosition() const override { return 0; }
@@ -68,7 +68,7 @@ public:
     void remove(int) override {}
 };
 
-class FakeAudio : public clsAudio {
+class FakeAudio : public AudioInfo {
 public:
     std::map<int, std::string> info;
     bool readInfo(const std::string&, long) override { return true; }
@@ -234,7 +234,7 @@ TEST_F(ListFixture, TotalsAddTheBytesBeforeConvertingToMegabytes) {
 
 TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
     makeSizedFile(dir / "big.dat", 1294467072LL);  // 1234.5 MB
-    clsFile file;
+    AudioFile file;
     ASSERT_TRUE(file.readFile(dir / "big.dat", false));
     auto tag = std::make_unique<FakeTag>();
     tag->values = {{tvArtist, "Artist"}, {tvAlbum, "Album"}, {tvTitle, "Title"}, {tvTrack, "7/12"},
@@ -247,7 +247,7 @@ TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
     file.setTag(std::move(tag));
     file.setAudio(std::move(audio));
 
-    settings.bAutoReadTags = true;
+    settings.autoReadTags = true;
     const int row = list.addRow("big.dat");
     commands.updateListItem(row, file);
     const std::vector<std::string> expected{"big.dat", dir.path(), "1 234.50 MB", "Artist", "Album", "Title",
@@ -272,7 +272,7 @@ TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
     EXPECT_EQ(list.getCellContent(row, colDuration), "75:00");
     EXPECT_EQ(list.getCellContent(row, colTrack), "123");
 
-    settings.bPadTrackNr = false;
+    settings.padTrackNumber = false;
     tagPtr->values[tvTrack] = "7";
     audioPtr->info.clear();  // what the null reader gives: no audio cells
     commands.updateListItem(row, file);
@@ -282,14 +282,14 @@ TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
     EXPECT_EQ(list.getCellContent(row, colDuration), "");
 
     // Without automatic tag reading only name, folder and size are filled.
-    settings.bAutoReadTags = false;
+    settings.autoReadTags = false;
     const int plain = list.addRow("big.dat");
     commands.updateListItem(plain, file);
     EXPECT_EQ(list.getCellContent(plain, colSize), "1 234.50 MB");
     EXPECT_EQ(list.getCellContent(plain, colArtist), "");
     EXPECT_EQ(list.getCellContent(plain, colTags), "");
 
-    clsFile unread;  // a file object that holds no file changes nothing
+    AudioFile unread;  // a file object that holds no file changes nothing
     commands.updateListItem(plain, unread);
     commands.updateListItem(99, file);
     EXPECT_EQ(list.getCellContent(plain, colFilename), "big.dat");
@@ -305,9 +305,9 @@ TEST_F(ListFixture, ShowFileFillsNamesAndSizeOrDropsAVanishedRow) {
     EXPECT_EQ(ui.newName, "a.mp3");
     EXPECT_EQ(commands.filCurrent().fullPath(), dir / "a.mp3");
 
-    commands.newNameBuilder = [](clsFile& f) { return "new " + f.name(); };
+    commands.newNameBuilder = [](AudioFile& f) { return "new " + f.name(); };
     std::string shown;
-    commands.fileShown = [&shown](clsFile& f) { shown = f.name(); };
+    commands.fileShown = [&shown](AudioFile& f) { shown = f.name(); };
     ASSERT_TRUE(commands.showFile(2));
     EXPECT_EQ(ui.newName, "new b.mp3");
     EXPECT_EQ(shown, "b.mp3");
@@ -403,7 +403,7 @@ TEST_F(ListFixture, DeleteWalksFromTheEndAndKeepsRowsThatFailed) {
         if (path == failing) return EACCES;
         return ::unlink(path.c_str()) == 0 ? 0 : errno;
     });
-    settings.bRecycleFiles = true;
+    settings.recycleFiles = true;
     ui.answers = {anNo};
     commands.deleteSelectedFiles();
     EXPECT_EQ(list.count(), 5);
@@ -427,7 +427,7 @@ TEST_F(ListFixture, DeleteWalksFromTheEndAndKeepsRowsThatFailed) {
     EXPECT_EQ(ui.questions[2].buttons, mbOK);
     EXPECT_EQ(ui.questions[2].icon, miError);
 
-    settings.bRecycleFiles = false;
+    settings.recycleFiles = false;
     ui.answers = {anYes};
     commands.deleteSelectedFiles();
     EXPECT_EQ(ui.questions.back().text, "Are you sure you want to delete ALL selected file(s) from your harddrive?");
@@ -484,7 +484,7 @@ TEST_F(ListFixture, DroppedAndChosenPaths) {
     list.clear();
     commands.addChosenFiles({dir / "list.pls"}, false);  // the filter decides, not the extension
     EXPECT_EQ(names(), (std::vector<std::string>{"list.pls"}));
-    EXPECT_EQ(settings.sLastDir, removeBackslash(dir.path()));
+    EXPECT_EQ(settings.lastDir, removeBackslash(dir.path()));
     commands.addChosenFiles({dir / "list.pls", dir / "list.pls"}, true);
     EXPECT_EQ(names(), (std::vector<std::string>{"list.pls", "c.mp3", "c.mp3"}));
     EXPECT_EQ(ui.lastOf(1), "Total: 3 files (0 MB)");

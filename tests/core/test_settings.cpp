@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "IniTestSupport.h"
-#include "app/Routines.h"
+#include "base/Text.h"
 #include "app/Settings.h"
 
 using namespace vorda;
@@ -28,16 +28,16 @@ void expectDefaults(const Settings& s)
     EXPECT_EQ(s.inPatterns, std::vector<std::string>{""});
     EXPECT_EQ(s.replaces, d.replaces);
     EXPECT_EQ(s.fileTypes, std::vector<std::string>{"mp3"});
-    EXPECT_EQ(s.sCurrentPathPattern, "<uletter>/<artist>/");
-    EXPECT_EQ(s.sCurrentAlbumPattern, "<uletter>/<artist>/<album> (<year>)/");
-    EXPECT_EQ(s.sRemovedChars, defaultRemovedChars());
-    EXPECT_EQ(s.sTargetDir, d.sTargetDir);
+    EXPECT_EQ(s.currentPathPattern, "<uletter>/<artist>/");
+    EXPECT_EQ(s.currentAlbumPattern, "<uletter>/<artist>/<album> (<year>)/");
+    EXPECT_EQ(s.removedChars, defaultRemovedChars());
+    EXPECT_EQ(s.targetDir, d.targetDir);
     EXPECT_EQ(s.remoteHost, "gnudb.gnudb.org");
     EXPECT_EQ(s.remotePort, 8880);
     EXPECT_EQ(s.userHost, "localhost");
     EXPECT_EQ(s.method, 4);
-    EXPECT_EQ(s.bFixFilenames, 1);
-    EXPECT_TRUE(s.bUseTags);
+    EXPECT_EQ(s.fixFilenames, 1);
+    EXPECT_TRUE(s.useTags);
     EXPECT_EQ(s.colSize[0], 400);
 }
 
@@ -62,8 +62,8 @@ TEST(Settings, DamagedFileKeepsWhatCanBeReadThroughLoadAndSave)
     writeText(path, damaged);
     Settings s = loadFrom(path);
     EXPECT_EQ(s.method, 2);
-    EXPECT_EQ(s.sTargetDir, "/music/sorted/");
-    EXPECT_EQ(s.sCurrentOutPattern, "<track> - <title>");
+    EXPECT_EQ(s.targetDir, "/music/sorted/");
+    EXPECT_EQ(s.currentOutPattern, "<track> - <title>");
     EXPECT_EQ(s.outPatterns, (std::vector<std::string>{"<artist>", "<title>"}));
     EXPECT_EQ(s.favouriteDir[0], "/music/a/");
     EXPECT_EQ(s.favouriteDir[3], "/music/d/");
@@ -74,8 +74,8 @@ TEST(Settings, DamagedFileKeepsWhatCanBeReadThroughLoadAndSave)
     EXPECT_EQ(readText(path + ".bak"), damaged);
     EXPECT_EQ(readText(path).find('\0'), std::string::npos);
     const Settings again = loadFrom(path);
-    EXPECT_EQ(again.sTargetDir, "/music/sorted/");
-    EXPECT_EQ(again.sCurrentOutPattern, "<track> - <title>");
+    EXPECT_EQ(again.targetDir, "/music/sorted/");
+    EXPECT_EQ(again.currentOutPattern, "<track> - <title>");
     EXPECT_EQ(again.outPatterns, s.outPatterns);
     EXPECT_EQ(again.favouriteDir, s.favouriteDir);
     EXPECT_EQ(IniFile(path).fileCondition(), IniFile::Condition::Ok);
@@ -85,17 +85,17 @@ TEST(Settings, LongFoldersAndPatternsComeBackWhole)
 {
     initest::TempDir dir;
     Settings s;
-    s.sTargetDir = "/";
-    for (int i = 0; i < 30; ++i) s.sTargetDir += "A rather long folder name " + std::to_string(i) + "/";
-    s.sCurrentAlbumPattern = "";
-    for (int i = 0; i < 40; ++i) s.sCurrentAlbumPattern += "<artist> - <album> ";
-    s.favouriteDir[2] = s.sTargetDir + "Bookmarked/";
+    s.targetDir = "/";
+    for (int i = 0; i < 30; ++i) s.targetDir += "A rather long folder name " + std::to_string(i) + "/";
+    s.currentAlbumPattern = "";
+    for (int i = 0; i < 40; ++i) s.currentAlbumPattern += "<artist> - <album> ";
+    s.favouriteDir[2] = s.targetDir + "Bookmarked/";
     IniFile ini(dir / "settings.ini");
     s.saveMain(ini);
     const Settings back = loadFrom(dir / "settings.ini");
-    ASSERT_GT(back.sTargetDir.size(), 199u);
-    EXPECT_EQ(back.sTargetDir, s.sTargetDir);
-    EXPECT_EQ(back.sCurrentAlbumPattern, s.sCurrentAlbumPattern);
+    ASSERT_GT(back.targetDir.size(), 199u);
+    EXPECT_EQ(back.targetDir, s.targetDir);
+    EXPECT_EQ(back.currentAlbumPattern, s.currentAlbumPattern);
     EXPECT_EQ(back.favouriteDir[2], s.favouriteDir[2]);
 }
 
@@ -170,20 +170,20 @@ TEST(Settings, TypedReadingRules)
               "[Visual]\nFormWidth=12000.5\nColSize1=50\nColSize2=900\nColVisible3=False\nColPosition4=9\n"
               "ColSize5=wide\n");
     const Settings s = loadFrom(path);
-    EXPECT_FALSE(s.bUseTags);
-    EXPECT_FALSE(s.bReadTags);
-    EXPECT_TRUE(s.bAutoReadTags);  // not a boolean: default
-    EXPECT_TRUE(s.bRecycleFiles);
-    EXPECT_EQ(s.bFixFilenames, 2);
-    EXPECT_EQ(s.bScanSubFolders, 0);  // 3 is no check-box state: default
-    EXPECT_EQ(s.bDetectInPattern, 0);
-    EXPECT_EQ(s.bUseAlbumPattern, 1);
-    EXPECT_EQ(s.lAlbumSize, 5);
-    EXPECT_EQ(s.iTrackDigits, 2);
-    EXPECT_EQ(s.iMaxFNameLength, 100);
+    EXPECT_FALSE(s.useTags);
+    EXPECT_FALSE(s.readTags);
+    EXPECT_TRUE(s.autoReadTags);  // not a boolean: default
+    EXPECT_TRUE(s.recycleFiles);
+    EXPECT_EQ(s.fixFilenames, 2);
+    EXPECT_EQ(s.scanSubFolders, 0);  // 3 is no check-box state: default
+    EXPECT_EQ(s.detectInPattern, 0);
+    EXPECT_EQ(s.useAlbumPattern, 1);
+    EXPECT_EQ(s.albumSize, 5);
+    EXPECT_EQ(s.trackDigits, 2);
+    EXPECT_EQ(s.maxFileNameLength, 100);
     EXPECT_EQ(s.method, 7);
-    EXPECT_EQ(s.feaFileExistAction, feaAsk);
-    EXPECT_EQ(s.sRemovedChars, "^{}");
+    EXPECT_EQ(s.fileExistAction, feaAsk);
+    EXPECT_EQ(s.removedChars, "^{}");
     EXPECT_EQ(s.fileTypes, std::vector<std::string>{"mp3"});
     EXPECT_EQ(s.remotePort, 8881);
     EXPECT_EQ(s.formWidth, 12000.5);
@@ -230,37 +230,37 @@ TEST(Settings, SaveAndLoadRoundTripEveryOwner)
     const std::string path = dir / "settings.ini";
     writeText(path, "; kept\n[General]\nsFolderPattern=<album>\n");
     Settings s;
-    s.bAdvancedMode = true;
-    s.bFixFilenames = 2;
+    s.advancedMode = true;
+    s.fixFilenames = 2;
     s.method = 0;  // no method chosen: saved as Rename
-    s.sTargetDir = "/music/ target /";
+    s.targetDir = "/music/ target /";
     s.favouriteDir[3] = "/fav/";
-    s.sCurrentInPattern = "<title>";
-    s.bUseReplace = true;
-    s.iTrackDigits = 3;
-    s.sRemovedChars = "#$";
-    s.useID3v2 = tuAlways;
-    s.lMaxPaddingSize = -1;
+    s.currentInPattern = "<title>";
+    s.useReplace = true;
+    s.trackDigits = 3;
+    s.removedChars = "#$";
+    s.useId3v2 = tuAlways;
+    s.maxPaddingSize = -1;
     s.remotePort = 8000;
     s.playerPath = "/usr/bin/vlc";
     IniFile ini(path);
     s.saveMain(ini);
     s.saveOptions(ini);
     const Settings back = loadFrom(path);
-    EXPECT_TRUE(back.bAdvancedMode);
-    EXPECT_EQ(back.bFixFilenames, 2);
+    EXPECT_TRUE(back.advancedMode);
+    EXPECT_EQ(back.fixFilenames, 2);
     EXPECT_EQ(back.method, 4);
-    EXPECT_EQ(back.sTargetDir, "/music/ target /");
+    EXPECT_EQ(back.targetDir, "/music/ target /");
     EXPECT_EQ(back.favouriteDir[3], "/fav/");
-    EXPECT_EQ(back.sCurrentInPattern, "<title>");
-    EXPECT_TRUE(back.bUseReplace);
-    EXPECT_EQ(back.iTrackDigits, 3);
-    EXPECT_EQ(back.sRemovedChars, "#$");
-    EXPECT_EQ(back.useID3v2, tuAlways);
-    EXPECT_EQ(back.lMaxPaddingSize, -1);
+    EXPECT_EQ(back.currentInPattern, "<title>");
+    EXPECT_TRUE(back.useReplace);
+    EXPECT_EQ(back.trackDigits, 3);
+    EXPECT_EQ(back.removedChars, "#$");
+    EXPECT_EQ(back.useId3v2, tuAlways);
+    EXPECT_EQ(back.maxPaddingSize, -1);
     EXPECT_EQ(back.remotePort, 8000);
     EXPECT_EQ(back.playerPath, "/usr/bin/vlc");
-    EXPECT_EQ(back.sFolderPattern, "<album>");
+    EXPECT_EQ(back.folderPattern, "<album>");
     EXPECT_EQ(readText(path).rfind("; kept\n[General]\nsFolderPattern=<album>\n", 0), 0u);
 
     // A literal is written as text, not as a boolean.

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "NamingTestSupport.h"
-#include "app/FileOps.h"
-#include "app/Routines.h"
+#include "base/FileOps.h"
+#include "base/Text.h"
 #include "naming/SortCommands.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 using listtest::TempDir;
@@ -27,7 +27,7 @@ struct SortFixture : ::testing::Test, namingtest::ListFixture {
     std::string target = dir / "target/";
 
     void SetUp() override {
-        s.bRecycleFiles = false;
+        s.recycleFiles = false;
         listtest::makeFolder(target);
     }
 
@@ -76,7 +76,7 @@ TEST_F(SortFixture, CopyAllSortsAlbumsOfAlbumSizeIntoAlbumFolders) {
 
 TEST_F(SortFixture, MoveWithFixedNamesRemovesMovedRows) {
     makeAlbums();
-    s.lAlbumSize = 6;  // no album is big enough: everything to the artist folder
+    s.albumSize = 6;  // no album is big enough: everything to the artist folder
     SortInputs in = inputs(foMove);
     in.fixFilenames = true;
     in.outPattern = "<track> <title>";
@@ -161,7 +161,7 @@ TEST_F(SortFixture, ExistingDestinationsFollowTheOverwriteAnswers) {
     EXPECT_EQ(rows.count(), 3);  // only the moved file's row went
 
     // "Never replace" skips silently and still counts the files.
-    s.feaFileExistAction = feaSkip;
+    s.fileExistAction = feaSkip;
     ui.questions.clear();
     ui.answers = {anYes};
     commands.sortAllFiles(in);
@@ -170,7 +170,7 @@ TEST_F(SortFixture, ExistingDestinationsFollowTheOverwriteAnswers) {
     EXPECT_TRUE(exists(src + "f3.mp3"));
 
     // "Always replace" replaces without asking.
-    s.feaFileExistAction = feaReplace;
+    s.fileExistAction = feaReplace;
     ui.questions.clear();
     ui.answers = {anYes};
     commands.sortAllFiles(in);
@@ -210,7 +210,7 @@ TEST_F(SortFixture, FailedOperationsKeepTheSourceAndAskToGoOn) {
         // A folder stands where each file should go: replacing it fails.
         listtest::makeFolder(target + "D/Dee/f" + std::to_string(i) + ".mp3/inner");
     }
-    s.feaFileExistAction = feaReplace;
+    s.fileExistAction = feaReplace;
     SortInputs in = inputs(foMove);
     in.useAlbumPattern = false;
     ui.answers = {anYes, anOK, anCancel};
@@ -236,7 +236,7 @@ TEST_F(SortFixture, TagValuesNeverLeaveTheTargetFolder) {
     in.outPattern = "<title>";
     in.pathPattern = "<artist>/<album>/";
     in.albumPattern = "<album>/<year>/";
-    s.lAlbumSize = 1;
+    s.albumSize = 1;
     const auto plan = commands.planSort(true, target, in.pathPattern, in.albumPattern, in.inPattern, in.outPattern, in);
     ASSERT_EQ(plan.size(), 2u);
     for (const auto& p : plan) {
@@ -275,7 +275,7 @@ TEST_F(SortFixture, ARunNeverReplacesItsOwnFilesAndSwapsNamesWithoutLoss) {
     writeMp3(src + "y.mp3", "Ivy", "", "x");
     writeMp3(src + "z.mp3", "Ivy", "", "y");
     for (const char* n : {"x", "y", "z"}) add(src + n + ".mp3");
-    s.iCaseChange = 0;
+    s.caseChange = 0;
     SortInputs in = inputs(foRename);
     in.fixFilenames = true;
     in.outPattern = "<title>";
@@ -286,7 +286,7 @@ TEST_F(SortFixture, ARunNeverReplacesItsOwnFilesAndSwapsNamesWithoutLoss) {
                                         src + "z.mp3\" ?");
     // Every file is still there, and no temporary name is left behind.
     EXPECT_EQ(filesBelow(src), (std::vector<std::string>{"x.mp3", "y.mp3", "z.mp3"}));
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(src + "x.mp3", true));
     EXPECT_EQ(f.tag().getValue(tvTitle), "x");
     ASSERT_TRUE(f.readFile(src + "y.mp3", true));
@@ -297,7 +297,7 @@ TEST_F(SortFixture, ARunNeverReplacesItsOwnFilesAndSwapsNamesWithoutLoss) {
     EXPECT_EQ(commands.failed(), 1);
 
     // Copies: "always replace" skips a destination that this run wrote or that is a listed file.
-    s.feaFileExistAction = feaReplace;
+    s.fileExistAction = feaReplace;
     rows.clear();
     writeMp3(src + "c/a.mp3", "Jo", "", "Same");
     writeMp3(src + "c/b.mp3", "Jo", "", "Same");
@@ -423,7 +423,7 @@ TEST_F(SortFixture, PopupPatternAndAlbumSortWorkOnTheSelection) {
     writeMp3(src + "d.mp3", "Ivy", "Tour", "Three", "4", "1999");
     add(src + "d.mp3");
     rows.selectAll();
-    s.feaFileExistAction = feaReplace;
+    s.fileExistAction = feaReplace;
     in.method = foCopy;
     commands.sortSelectedAsAlbum(in);
     ASSERT_EQ(ui.questions.size(), 1u);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "IniTestSupport.h"
-#include "naming/clsSorter.h"
+#include "naming/SortPlanner.h"
 
 using namespace vorda;
 
@@ -18,14 +18,14 @@ struct Plan {
     std::vector<std::string> destinations;
 };
 
-Plan planOf(const clsSorter& sorter) {
+Plan planOf(const SortPlanner& sorter) {
     Plan plan;
     sorter.getSortList(plan.sources, plan.destinations);
     return plan;
 }
 
 // Adds file "name" of album with destinations "g/name" and "a/<album>/name".
-void add(clsSorter& sorter, const std::string& name, const std::string& album) {
+void add(SortPlanner& sorter, const std::string& name, const std::string& album) {
     sorter.addFile("/src/" + name, album, " /g/" + name + " ", "/a/" + album + "/" + name);
 }
 
@@ -33,7 +33,7 @@ void add(clsSorter& sorter, const std::string& name, const std::string& album) {
 
 TEST(SortPlanner, LargeAlbumsGoToTheAlbumDestinationGroupByGroup)
 {
-    clsSorter sorter;
+    SortPlanner sorter;
     sorter.setFolderExistsTest([](const std::string&) { return false; });
     sorter.albumSize(5);
     add(sorter, "x1", "X");
@@ -57,7 +57,7 @@ TEST(SortPlanner, LargeAlbumsGoToTheAlbumDestinationGroupByGroup)
 
 TEST(SortPlanner, ThresholdAndAlbumKeys)
 {
-    clsSorter sorter;
+    SortPlanner sorter;
     sorter.setFolderExistsTest([](const std::string&) { return false; });
     EXPECT_EQ(sorter.albumSize(), 0);
     EXPECT_FALSE(sorter.sortToExistingFolders());
@@ -102,7 +102,7 @@ TEST(SortPlanner, ExistingAlbumFoldersOnRealDisk)
     std::filesystem::create_directories(dir / "Abba/Gold");
     initest::writeText(dir / "Abba/file", "x");
 
-    clsSorter sorter;
+    SortPlanner sorter;
     sorter.albumSize(0);
     sorter.addFile("/s/1", "Gold", dir / "g/1", dir / "Abba/Gold/1");
     sorter.addFile("/s/2", "", dir / "g/2", dir / "Abba/Gold/2");    // no album: existing folder still counts

@@ -19,7 +19,7 @@
 #include "editing/SaveTagsCommand.h"
 #include "editing/TagFieldRules.h"
 #include "editing/TagPanes.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 using id3test::mp3Audio;
@@ -45,13 +45,13 @@ std::string mutagen(const std::string& path) {
 }
 
 std::string value(const std::string& path, int key) {
-    clsFile f;
+    AudioFile f;
     if (!f.readFile(path, true)) return "<unreadable>";
     return f.tag().getValue(key);
 }
 
 bool has(const std::string& path, int kind) {
-    clsFile f;
+    AudioFile f;
     return f.readFile(path, true) && f.tag().hasTag(kind);
 }
 
@@ -59,14 +59,14 @@ class TagEditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Settings& s = settings();
-        s.useID3v1 = tuIfWanted;
-        s.useID3v2 = tuIfWanted;
+        s.useId3v1 = tuIfWanted;
+        s.useId3v2 = tuIfWanted;
         s.useLyrics3 = tuIfWanted;
-        s.bTAGKeepSync = false;
-        s.bAdvancedMode = true;
-        s.bIgnoreReadOnly = false;
-        s.bSetAttributes = false;
-        s.bReadTags = true;
+        s.tagKeepSync = false;
+        s.advancedMode = true;
+        s.ignoreReadOnly = false;
+        s.changeAttributes = false;
+        s.readTags = true;
     }
 
     // A file with an ID3v2.3 tag (padding room), the audio and an ID3v1 tag; returns its path.
@@ -81,7 +81,7 @@ protected:
     }
 
     void expectAudioIntact(const std::string& path) {
-        clsFile f;
+        AudioFile f;
         ASSERT_TRUE(f.readFile(path, true));
         const std::string bytes = readBytes(path);
         const std::string& audio = audio_[path];
@@ -95,13 +95,13 @@ protected:
         list_.clearSelection();
         list_.setSelected(row, true);
         cmds_.bMultiChange = false;
-        clearTagPanes(panes_, settings().bAdvancedMode, false);
+        clearTagPanes(panes_, settings().advancedMode, false);
         ASSERT_TRUE(cmds_.showFile(row));
-        showTagsInPanes(panes_, cmds_.filCurrent(), settings().bAdvancedMode);
+        showTagsInPanes(panes_, cmds_.filCurrent(), settings().advancedMode);
     }
     void selectAll() {
         cmds_.selectAllFiles();
-        clearTagPanes(panes_, settings().bAdvancedMode, true);
+        clearTagPanes(panes_, settings().advancedMode, true);
     }
     SaveTagsCommand::Outcome save() {
         SaveTagsCommand save(cmds_, ui_, settings());
@@ -138,7 +138,7 @@ TEST_F(TagEditorTest, ShowingAFileFillsTheModesFieldsAndClearsTheMarks) {
     EXPECT_FALSE(panes_.remove[swID3v1]);
 
     // Simple mode: "Use tags" checked, combined keys, no ID3v1 pane.
-    settings().bAdvancedMode = false;
+    settings().advancedMode = false;
     showRow(1);
     EXPECT_TRUE(panes_.enabled[swID3v2]);
     EXPECT_EQ(panes_.txtField[fldArtist], "Artist");
@@ -235,7 +235,7 @@ TEST_F(TagEditorTest, SingleFileAdvancedWritesMarkedFieldsAndRemovesUncheckedTag
 }
 
 TEST_F(TagEditorTest, SingleFileSimpleModeWritesEveryTagOrRemovesThemAll) {
-    settings().bAdvancedMode = false;
+    settings().advancedMode = false;
     const std::string path = makeFile("a.mp3", "Song");
     showRow(1);
     panes_.setField(fldArtist, "l+=The ");
@@ -339,7 +339,7 @@ TEST_F(TagEditorTest, SeveralFilesRemoveBoxesAndLyricsWriteOnlyTypedValues) {
     const std::string a = makeFile("a.mp3", "One", 1);
     const std::string b = makeFile("b.mp3", "Two", 2);
     {  // a has Lyrics3 values beforehand
-        clsFile f;
+        AudioFile f;
         ASSERT_TRUE(f.readFile(a, true));
         f.tag().add(tkLyrics3);
         f.tag().setValue(tvAuthor, "Writer");
@@ -367,7 +367,7 @@ TEST_F(TagEditorTest, SeveralFilesRemoveBoxesAndLyricsWriteOnlyTypedValues) {
 }
 
 TEST_F(TagEditorTest, SeveralFilesSimpleModeWritesGeneralFieldsIntoEveryTag) {
-    settings().bAdvancedMode = false;
+    settings().advancedMode = false;
     const std::string a = makeFile("a.mp3", "One", 1);
     const std::string b = makeFile("b.mp3", "Two", 2);
     selectAll();

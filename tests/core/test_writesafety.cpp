@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "ID3TestSupport.h"
-#include "app/FileOps.h"
+#include "base/FileOps.h"
 #include "app/Settings.h"
 #include "tags/TagFileWriter.h"
-#include "tags/clsFile.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 using namespace id3test;
@@ -64,14 +64,14 @@ protected:
                    "[Tags]\nUseID3v1=1\nUseID3v2=1\nUseLyrics3=3\nbTAGKeepSync=False\n"
                    "[ID3v2]\nlAddPaddingSize=2048\nlMaxPaddingSize=1000000\n");
         Settings& s = settings();
-        s.useID3v1 = tuIfWanted;
-        s.useID3v2 = tuIfWanted;
+        s.useId3v1 = tuIfWanted;
+        s.useId3v2 = tuIfWanted;
         s.useLyrics3 = tuNever;
-        s.bTAGKeepSync = false;
-        s.lAddPaddingSize = 2048;
-        s.lMaxPaddingSize = 1000000;
-        s.bIgnoreReadOnly = false;
-        s.bSetAttributes = false;
+        s.tagKeepSync = false;
+        s.addPaddingSize = 2048;
+        s.maxPaddingSize = 1000000;
+        s.ignoreReadOnly = false;
+        s.changeAttributes = false;
     }
 
     // vorda-cli with args, under the cut shim when env is not empty ("WRITE_CUT_MIN=... ").
@@ -110,7 +110,7 @@ protected:
     }
 
     static void expectFileReads(const std::string& path, const std::string& title, size_t picture) {
-        clsFile f;
+        AudioFile f;
         ASSERT_TRUE(f.readFile(path, true));
         EXPECT_EQ(f.tag().getValue(tvV2Title), title);
         if (haveMutagen()) EXPECT_EQ(mutagen(path), title + "|" + std::to_string(picture) + "\n");
@@ -160,7 +160,7 @@ TEST_F(WriteSafetyTest, KillHalfwayThroughTheLargestWriteLeavesEveryFileBeforeOr
         const Outcome o = set("WRITE_CUT_MIN=8192 WRITE_CUT_NTH=" + c.nth, path, c.assignment);
         if (o.killed) ++crashes;
         // The next run in the folder finds the file whole, and leaves no leftover behind.
-        clsFile reread;
+        AudioFile reread;
         ASSERT_TRUE(reread.readFile(path, true));
         const std::string now = readBytes(path);
         EXPECT_TRUE(now == before || now == after) << "torn file, size " << now.size();
@@ -181,7 +181,7 @@ TEST_F(WriteSafetyTest, KilledRewriteOfAHardLinkedFileIsUndoneAtTheNextRead) {
     // Cut in the rewrite of the file itself (the undo copy is the first large write).
     const Outcome o = set("WRITE_CUT_MIN=8192 WRITE_CUT_NTH=3", path, title);
     EXPECT_TRUE(o.killed);
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(other, true));  // puts the old bytes back
     EXPECT_EQ(readBytes(path), before);
     EXPECT_TRUE(tempLeftovers().empty());
@@ -208,7 +208,7 @@ TEST_F(WriteSafetyTest, SmallChangesStayInPlaceAndLargeOnesAreRebuilt) {
     EXPECT_EQ(std::filesystem::file_size(path), size);
     expectFileReads(path, "A much longer title", 200000);
     const std::string bytes = readBytes(path);
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(path, true));
     EXPECT_EQ(bytes.compare(static_cast<size_t>(f.tag().tagSize()), audio_.size(), audio_), 0);
 }
@@ -218,7 +218,7 @@ TEST_F(WriteSafetyTest, SmallChangesStayInPlaceAndLargeOnesAreRebuilt) {
 TEST_F(WriteSafetyTest, AFileChangedAfterItWasReadIsNotOverwritten) {
     const std::string path = taggedFile("a.mp3", 1000);
     // Another program puts an album into the padding: same length, new content.
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(path, true));
     const std::string theirs = v23Tag({{"TIT2", "Old title"},
                                        {"APIC", std::string("image/png\0\x03\0", 12) + std::string(1000, 'p')},
@@ -233,7 +233,7 @@ TEST_F(WriteSafetyTest, AFileChangedAfterItWasReadIsNotOverwritten) {
     EXPECT_NE(errorText(erFileChanged).find("changed by another program"), std::string::npos);
 
     // Replaced by a rename: the new file is left alone too, also when the change is a rebuild.
-    clsFile g;
+    AudioFile g;
     ASSERT_TRUE(g.readFile(path, true));
     const std::string replacement = dir_.file("replacement.mp3");
     writeBytes(replacement, theirs);
@@ -246,7 +246,7 @@ TEST_F(WriteSafetyTest, AFileChangedAfterItWasReadIsNotOverwritten) {
     ASSERT_TRUE(g.readFile(path, true));
     g.tag().setValue(tvV2Title, "Mine");
     ASSERT_EQ(g.putTags(), 0);
-    clsFile h;
+    AudioFile h;
     ASSERT_TRUE(h.readFile(path, true));
     EXPECT_EQ(h.tag().getValue(tvV2Album), "Their album");
     EXPECT_EQ(h.tag().getValue(tvV2Title), "Mine");
@@ -273,7 +273,7 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
     const std::string longTitle(900, 'B');
     tagfile::DeferredRebuilds batch;
     for (const std::string& path : paths) {
-        clsFile f;
+        AudioFile f;
         ASSERT_TRUE(f.readFile(path, true));
         f.tag().setValue(tvV2Title, longTitle);
         ASSERT_EQ(f.putTags(), 0);
@@ -281,7 +281,7 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
     // Not yet in place, but read as written; a second write of a pending file puts the batch
     // in place first.
     EXPECT_EQ(readBytes(paths[0]), oldA);
-    clsFile again;
+    AudioFile again;
     ASSERT_TRUE(again.readFile(paths[1], true));
     EXPECT_EQ(again.tag().getValue(tvV2Title), longTitle);
     again.tag().setValue(tvV2Artist, "Second write");
@@ -291,7 +291,7 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
 
     // Another program appends to a file whose rebuild is pending: that file keeps its change.
     for (const std::string& path : paths) {
-        clsFile f;
+        AudioFile f;
         ASSERT_TRUE(f.readFile(path, true));
         f.tag().setValue(tvV2Title, std::string(3000, 'C'));
         ASSERT_EQ(f.putTags(), 0);
@@ -304,7 +304,7 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
     EXPECT_EQ(failures[0].error, erFileChanged);
     EXPECT_EQ(readBytes(paths[2]), theirs);
     expectFileReads(paths[0], std::string(3000, 'C'), 2000);
-    clsFile b;
+    AudioFile b;
     ASSERT_TRUE(b.readFile(paths[1], true));
     EXPECT_EQ(b.tag().getValue(tvV2Artist), "Second write");
     EXPECT_TRUE(tempLeftovers().empty());
@@ -339,7 +339,7 @@ TEST_F(WriteSafetyTest, ALargeBatchLeavesEachFileItsOwnBytesAttributesAndOpenRea
 
     for (size_t i = 0; i < paths.size(); ++i) {
         SCOPED_TRACE(paths[i]);
-        clsFile f;
+        AudioFile f;
         ASSERT_TRUE(f.readFile(paths[i], true));
         EXPECT_EQ(f.tag().getValue(tvV2Title), std::string(900, 'N'));
         const std::string bytes = readBytes(paths[i]);
@@ -376,7 +376,7 @@ TEST_F(WriteSafetyTest, ALargeBatchLeavesEachFileItsOwnBytesAttributesAndOpenRea
     int changed = 0;
     for (size_t i = 0; i < paths.size(); ++i) {
         SCOPED_TRACE(paths[i]);
-        clsFile f;
+        AudioFile f;
         ASSERT_TRUE(f.readFile(paths[i], true));
         const std::string title = f.tag().getValue(tvV2Title);
         if (title == std::string(1500, 'K')) {
@@ -477,7 +477,7 @@ TEST_F(WriteSafetyTest, RebuildKeepsAttributesAndOtherOwnersFilesAreChangedInPla
         if (::setgroups(0, nullptr) != 0 || ::setresgid(kGroup, kGroup, kGroup) != 0 ||
             ::setresuid(kWriter, kWriter, kWriter) != 0)
             ::_exit(3);
-        clsFile f;
+        AudioFile f;
         if (!f.readFile(shared, true)) ::_exit(4);
         f.tag().setValue(tvV2Title, std::string(900, 'G'));
         ::_exit(f.putTags() == 0 ? 0 : 5);
@@ -533,7 +533,7 @@ TEST_F(WriteSafetyTest, ATagClaimingMoreThanTheFileHoldsIsRepairedByRewriteAndRe
     writeBytes(b, damaged);
 
     ASSERT_EQ(set("", a, "tvV2Title=Fixed").status, 0) << readBytes(dir_.file("err.txt"));
-    clsFile f;
+    AudioFile f;
     ASSERT_TRUE(f.readFile(a, true));
     EXPECT_EQ(f.tag().getValue(tvV2Title), "Fixed");
     EXPECT_EQ(f.tag().getValue(tvV2Artist), "Artist");

@@ -16,8 +16,8 @@
 #include <QtTest>
 
 #include "app/Settings.h"
-#include "editing/QtFramesPage.h"
-#include "tags/clsFile.h"
+#include "editing/qt/FramesPage.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 
@@ -92,10 +92,10 @@ void tst_FramesPage::showsFramesPictureAndExports() {
     const QString mp3 = dir.filePath("a.mp3");
     // The MIME type is wrong on purpose: the bytes decide.
     writeFile(mp3, mp3With("image/jpeg", png));
-    clsFile file;
+    AudioFile file;
     QVERIFY(file.readFile(mp3.toStdString(), true));
 
-    QtFramesPage page;
+    FramesPage page;
     page.showFile(file);
     QCOMPARE(page.lstID3v2Frames->count(), 2);
     const int apic = rowOf(page.lstID3v2Frames, "APIC");
@@ -128,15 +128,15 @@ void tst_FramesPage::deleteAndMultipleFiles() {
     QTemporaryDir dir;
     const QString mp3 = dir.filePath("d.mp3");
     writeFile(mp3, mp3With("image/png", imageBytes("PNG", Qt::blue)));
-    clsFile file;
+    AudioFile file;
     QVERIFY(file.readFile(mp3.toStdString(), true));
-    QtFramesPage page;
+    FramesPage page;
     std::vector<std::string> messages;
     page.ask = [&](const std::string& text, MsgButtons, MsgIcon) {
         messages.push_back(text);
         return int(anOK);
     };
-    QSignalSpy changed(&page, &QtFramesPage::tagChanged);
+    QSignalSpy changed(&page, &FramesPage::tagChanged);
     page.showFile(file);
 
     page.setMultiSelection(true);
@@ -153,14 +153,14 @@ void tst_FramesPage::deleteAndMultipleFiles() {
     QCOMPARE(page.lstID3v2Frames->count(), 0);
     QCOMPARE(changed.count(), 1);
     QCOMPARE(file.putTags(), 0);
-    clsFile again;
+    AudioFile again;
     QVERIFY(again.readFile(mp3.toStdString(), true));
     QCOMPARE(again.tag().getValue(tvV2Frame), std::string());
     QCOMPARE(again.tag().getValue(tvTitle), std::string("Title"));
 }
 
 void tst_FramesPage::addPictureByButtonAndDrop() {
-    settings().useID3v2 = tuIfWanted;
+    settings().useId3v2 = tuIfWanted;
     QTemporaryDir dir;
     const QString mp3 = dir.filePath("p.mp3");
     QByteArray audio;
@@ -171,10 +171,10 @@ void tst_FramesPage::addPictureByButtonAndDrop() {
     writeFile(dir.filePath("c.jpg"), jpeg);
     writeFile(dir.filePath("c.png"), png);
 
-    clsFile file;
+    AudioFile file;
     QVERIFY(file.readFile(mp3.toStdString(), true));
-    QtFramesPage page;
-    QSignalSpy changed(&page, &QtFramesPage::tagChanged);
+    FramesPage page;
+    QSignalSpy changed(&page, &FramesPage::tagChanged);
     page.showFile(file);
     QCOMPARE(page.lstID3v2Frames->count(), 0);
     QVERIFY(page.addPictureFromFile(dir.filePath("c.jpg")));
@@ -211,7 +211,7 @@ void tst_FramesPage::pendingPictureForSeveralFiles() {
     const QString mp3 = dir.filePath("m.mp3");
     writeFile(mp3, mp3With("image/png", imageBytes("PNG", Qt::blue)));
 
-    QtFramesPage page;
+    FramesPage page;
     std::vector<std::string> messages;
     page.ask = [&](const std::string& text, MsgButtons, MsgIcon) {
         messages.push_back(text);
@@ -243,7 +243,7 @@ void tst_FramesPage::pendingPictureForSeveralFiles() {
     QVERIFY(page.lblPendingPicture->text().isEmpty());
     page.setMultiSelection(true);
     QVERIFY(page.addPictureFromFile(dir.filePath("c.png")));
-    clsFile file;
+    AudioFile file;
     QVERIFY(file.readFile(mp3.toStdString(), true));
     page.showFile(file);  // showing one file drops it, and adds nothing to that file
     QVERIFY(page.pendingPicture().empty());

@@ -19,10 +19,10 @@
 
 #include "../core/ID3TestSupport.h"
 #include "GuiTestSupport.h"
-#include "app/QtTagEditor.h"
+#include "editing/qt/TagEditor.h"
 #include "app/Settings.h"
-#include "app/frmVorda.h"
-#include "tags/clsFile.h"
+#include "app/qt/MainWindow.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 
@@ -32,7 +32,7 @@ const char* const kNames[] = {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Fox
                               "India", "Juliet", "Kilo", "Lima", "Mike", "November", "Oscar", "Papa"};
 
 std::string storedTitle(const std::string& path) {
-    clsFile f;
+    AudioFile f;
     return f.readFile(path, true) ? f.tag().getValue(tvTitle) : std::string("<unreadable>");
 }
 
@@ -43,8 +43,8 @@ class TestListSelection : public QObject {
 private slots:
     void initTestCase() {
         settings() = Settings();
-        settings().useID3v1 = tuIfWanted;
-        settings().useID3v2 = tuIfWanted;
+        settings().useId3v1 = tuIfWanted;
+        settings().useId3v2 = tuIfWanted;
         dir_ = std::make_unique<QTemporaryDir>();
         std::vector<std::string> paths;
         for (const char* name : kNames) {
@@ -53,7 +53,7 @@ private slots:
             paths.push_back(path);
             titles_[path] = name;
         }
-        w_ = std::make_unique<frmVorda>();
+        w_ = std::make_unique<MainWindow>();
         w_->resize(900, 700);
         w_->show();
         QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
@@ -70,7 +70,7 @@ private slots:
 
     // Each way of moving the selection, starting with one file shown; then a title is typed
     // and saved, and only the selected files may receive it.
-    void everyWayOfMovingTheSelectionShowsWhatIsSavedData() {
+    void everyWayOfMovingTheSelectionShowsWhatIsSaved_data() {
         QTest::addColumn<QString>("way");
         for (const char* way : {"click", "down", "up", "typeahead", "pagedown", "shiftdown", "shiftup",
                                 "ctrla", "ctrlclick", "menuselectall", "menuinvert", "invertone", "programmatic",
@@ -187,9 +187,9 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<frmVorda> w_;
+    std::unique_ptr<MainWindow> w_;
     QTableView* list_ = nullptr;
-    QtTagEditor* ed_ = nullptr;
+    TagEditor* ed_ = nullptr;
     std::map<std::string, std::string> titles_;
 };
 

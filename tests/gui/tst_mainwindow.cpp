@@ -25,12 +25,12 @@
 #include <QtTest>
 
 #include "GuiTestSupport.h"
-#include "app/IniFile.h"
-#include "app/QtFileListModel.h"
+#include "base/IniFile.h"
+#include "app/qt/FileListModel.h"
 #include "app/Settings.h"
-#include "app/frmVorda.h"
+#include "app/qt/MainWindow.h"
 
-using vorda::frmVorda;
+using vorda::MainWindow;
 
 namespace {
 
@@ -56,7 +56,7 @@ QString readKey(const QString& section, const QString& key) {
     return QString::fromStdString(ini.read(section.toStdString(), key.toStdString(), "<missing>"));
 }
 
-QStringList column(const frmVorda& w, int col) {
+QStringList column(const MainWindow& w, int col) {
     QStringList cells;
     const QAbstractItemModel* m = w.lstFiles2->model();
     for (int r = 0; r < m->rowCount(); ++r) cells << m->index(r, col - 1).data().toString();
@@ -91,7 +91,7 @@ private slots:
 
     void freshStartUsesDefaultsAndSavesOnClose() {
         QVERIFY(!QFile::exists(settingsFile()));
-        frmVorda w;
+        MainWindow w;
         QCOMPARE(w.objectName(), QStringLiteral("frmVorda"));
         QVERIFY(w.windowTitle().startsWith(QStringLiteral("Vorda")));
         QCOMPARE(w.panelText(1), QStringLiteral("Total: 0 files"));
@@ -134,7 +134,7 @@ private slots:
         writeSettings({{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"TreeSplit", "3000"},
                        {"ShowGrid", "False"}, {"ViewDirTree", "False"}, {"ViewTagInfo", "False"},
                        {"ColSize3", "50"}, {"ColSize5", "900"}, {"ColPosition5", "1"}});
-        frmVorda w;
+        MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.size(), QSize(800, 700));
@@ -160,7 +160,7 @@ private slots:
     void maximisedAndMinimisedCloseRules() {
         writeSettings({{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"FormState", "0"}});
         {
-            frmVorda w;
+            MainWindow w;
             w.showMaximized();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             w.close();
@@ -169,7 +169,7 @@ private slots:
         QCOMPARE(readKey("Visual", "FormWidth"), QStringLiteral("12000"));
         QCOMPARE(readKey("Visual", "FormHeight"), QStringLiteral("10500"));
         {
-            frmVorda w;  // starts maximised from the stored state
+            MainWindow w;  // starts maximised from the stored state
             QVERIFY(w.windowState() & Qt::WindowMaximized);
             w.showMinimized();
             w.close();
@@ -180,7 +180,7 @@ private slots:
 
     void hiddenColumnKeepsStoredPositionAndSize() {
         writeSettings({{"ColVisible4", "False"}, {"ColPosition4", "2"}, {"ColSize4", "900"}});
-        frmVorda w;
+        MainWindow w;
         w.show();
         QHeaderView* header = w.lstFiles2->horizontalHeader();
         QVERIFY(!w.columnVisible(4));
@@ -209,7 +209,7 @@ private slots:
         writeFile(music.filePath("b.mp3"), 3 * 1024 * 1024);
         writeFile(music.filePath("notes.txt"));
         writeFile(music.filePath("sub/c.mp3"));
-        frmVorda w;
+        MainWindow w;
         w.show();
         QVERIFY(w.selectTreeFolder(music.path().toStdString()));
         QCOMPARE(w.treePath(), music.path().toStdString());
@@ -237,10 +237,10 @@ private slots:
         // The start-up scan goes to the stored folder; named paths are added instead.
         w.close();
         QCOMPARE(readKey("General", "sTreeDir"), music.path() + "/");
-        frmVorda again;
+        MainWindow again;
         again.startUp();
         QCOMPARE(again.lstFiles2->model()->rowCount(), 2);
-        frmVorda withPaths;
+        MainWindow withPaths;
         withPaths.startUp({music.filePath("sub/c.mp3").toStdString()});
         QCOMPARE(column(withPaths, 1), QStringList({"c.mp3"}));
         QCOMPARE(withPaths.treePath(), music.filePath("sub").toStdString());  // the folder shown
@@ -254,7 +254,7 @@ private slots:
         writeFile(dir.filePath("album/deeper/three.mp3"));
         writeFile(dir.filePath("loose.mp3"));
         writeFile(dir.filePath("cover.jpg"));
-        frmVorda w;
+        MainWindow w;
         w.show();
         QWidget* target = w.lstFiles2->viewport();
 
@@ -291,7 +291,7 @@ private slots:
     void removeAndDeleteThroughKeys() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/delXXXXXX"));
         for (const char* name : {"k1.mp3", "k2.mp3", "k3.mp3", "k4.mp3"}) writeFile(dir.filePath(name));
-        frmVorda w;
+        MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.sortByColumnClick(1);
@@ -337,7 +337,7 @@ private slots:
     void selectionCommandsReachTheView() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/selXXXXXX"));
         for (const char* name : {"s1.mp3", "s2.mp3", "s3.mp3"}) writeFile(dir.filePath(name));
-        frmVorda w;
+        MainWindow w;
         w.show();
         w.selectTreeFolder(dir.path().toStdString());
         w.sortByColumnClick(1);
@@ -358,7 +358,7 @@ private slots:
         QTemporaryDir dir(g_home->path() + QStringLiteral("/treeXXXXXX"));
         writeFile(dir.filePath("gone/x.mp3"));
         writeFile(dir.filePath("erased/y.mp3"));
-        frmVorda w;
+        MainWindow w;
         w.show();
         QVERIFY(w.selectTreeFolder(dir.filePath("gone").toStdString()));
         w.dirTree->setFocus();
@@ -383,7 +383,7 @@ private slots:
         QTemporaryDir dir(g_home->path() + QStringLiteral("/showXXXXXX"));
         writeFile(dir.filePath("m1.mp3"), 2048);
         writeFile(dir.filePath("m2.mp3"), 5120);
-        frmVorda w;
+        MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.selectTreeFolder(dir.path().toStdString());
@@ -432,8 +432,8 @@ private slots:
     }
 
     void modelPublishesAppendedRowsInBatches() {
-        frmVorda w;
-        vorda::QtFileListModel* model = w.listModel();
+        MainWindow w;
+        vorda::FileListModel* model = w.listModel();
         QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
         for (int i = 0; i < 50000; ++i) w.list().addRow("row" + std::to_string(i) + ".mp3");
         QCOMPARE(model->rowCount(), 0);

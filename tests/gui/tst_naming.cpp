@@ -23,12 +23,12 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "app/Settings.h"
-#include "app/frmPatterns.h"
-#include "app/frmVorda.h"
+#include "app/qt/PatternListDialog.h"
+#include "app/qt/MainWindow.h"
 
-using vorda::frmVorda;
+using vorda::MainWindow;
 
 namespace {
 
@@ -84,7 +84,7 @@ void loseFocus(QWidget* box) {
 std::string str(const QString& s) { return s.toStdString(); }
 
 // Fills the window's list with the files and shows the first one.
-void listFiles(frmVorda& w, const QStringList& paths) {
+void listFiles(MainWindow& w, const QStringList& paths) {
     std::vector<std::string> files;
     for (const QString& p : paths) files.push_back(str(p));
     w.commands().clearFileList();
@@ -105,7 +105,7 @@ private slots:
     }
 
     void patternBoxesFilterKeysAndCheckOnFocusLoss() {
-        frmVorda w;
+        MainWindow w;
         w.cmbInPattern->setEditText(QString());
         QTest::keyClicks(w.cmbInPattern, "<a>?:*|/<b>");
         QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<a>/<b>"));
@@ -145,7 +145,7 @@ private slots:
     void methodSwitchChangesCaptionsAndBoxes() {
         QTemporaryDir dir;
         writeFile(dir.filePath("in/A - B.mp3"));
-        frmVorda w;
+        MainWindow w;
         listFiles(w, {dir.filePath("in/A - B.mp3")});
         w.optMethod[0]->click();
         QCOMPARE(w.cmdSort->text(), QStringLiteral("Copy All"));
@@ -179,7 +179,7 @@ private slots:
         QTemporaryDir dir;
         writeFile(dir.filePath("01 - Abba - Sos.mp3"));
         vorda::settings().inPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
-        frmVorda w;
+        MainWindow w;
         vorda::settings().inPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
         w.chkDetectInPattern->setChecked(true);
         w.chkFixFilenames->setChecked(true);
@@ -195,7 +195,7 @@ private slots:
     }
 
     void patternEditorChecksDuplicatesAndValidates() {
-        vorda::frmPatterns dialog;
+        vorda::PatternListDialog dialog;
         dialog.reset();
         dialog.setIllegalChars("?\\:\"|*");
         dialog.addPattern("<artist> - <title>");
@@ -243,11 +243,11 @@ private slots:
     }
 
     void editButtonWritesTheListAndReloadsTheBox() {
-        frmVorda w;
+        MainWindow w;
         w.cmbOutPattern->setEditText(QStringLiteral("<title>"));
         // Cancel changes nothing.
         QTimer::singleShot(50, [] {
-            auto* dialog = qobject_cast<vorda::frmPatterns*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<vorda::PatternListDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             dialog->cmdCancel->click();
         });
@@ -256,7 +256,7 @@ private slots:
         QCOMPARE(readKey("OutPatterns", "nofOutPatterns"), QStringLiteral("<missing>"));
 
         QTimer::singleShot(50, [] {
-            auto* dialog = qobject_cast<vorda::frmPatterns*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<vorda::PatternListDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             QVERIFY(dialog->lblInfo->text().startsWith(QStringLiteral("Output patterns may be arranged")));
             for (const char* p : {"<artist> - <title>", "<track> <title>"}) {
@@ -281,7 +281,7 @@ private slots:
         const QString b = dir.filePath("in/Queen - Bohemian.mp3");
         writeFile(a);
         writeFile(b);
-        frmVorda w;
+        MainWindow w;
         w.optMethod[0]->click();
         w.targetFolderChosen(str(dir.filePath("out")));
         w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
@@ -340,7 +340,7 @@ private slots:
         const QString b = dir.filePath("B - Two.mp3");
         writeFile(a);
         writeFile(b);
-        frmVorda w;
+        MainWindow w;
         w.optMethod[2]->click();
         listFiles(w, {a, b});
         // The name typed is text of the pattern: the clean-up rules leave it as typed.
@@ -361,7 +361,7 @@ private slots:
         QTemporaryDir dir;
         const QString folder = dir.filePath("Old");
         writeFile(folder + QStringLiteral("/Abba - Sos.mp3"));
-        frmVorda w;
+        MainWindow w;
         w.chkDetectInPattern->setChecked(false);
         w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
         QVERIFY(w.selectTreeFolder(str(folder)));
@@ -380,7 +380,7 @@ private slots:
         QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::colPath)), renamed + QLatin1Char('/'));
 
         // pattern: the caption is the folder pattern's name for the shown file of this folder.
-        vorda::settings().sFolderPattern = "<artist> (<title>)";
+        vorda::settings().folderPattern = "<artist> (<title>)";
         w.commands().showFile(1);
         w.prepareTreePopup();
         QVERIFY(w.mnuRenFolderPattern->isEnabled());
@@ -412,13 +412,13 @@ private slots:
         QTemporaryDir dir;
         writeFile(dir.filePath("in/Abba - Sos.mp3"));
         QDir().mkpath(dir.filePath("target"));
-        frmVorda w;
+        MainWindow w;
         w.chkDetectInPattern->setChecked(false);
         w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
         w.optMethod[0]->click();
         w.targetFolderChosen(str(dir.filePath("target")));
         listFiles(w, {dir.filePath("in/Abba - Sos.mp3")});
-        vorda::settings().sFolderPattern = "<artist>";
+        vorda::settings().folderPattern = "<artist>";
         QString preview;
         QTimer::singleShot(50, [&preview] {
             auto* dialog = QApplication::activeModalWidget();

@@ -25,14 +25,14 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "app/Settings.h"
-#include "app/frmOptions.h"
-#include "app/frmReplaces.h"
+#include "app/qt/OptionsDialog.h"
+#include "app/qt/ReplaceListDialog.h"
 #include "platform/PlatformServices.h"
 
-using vorda::frmOptions;
-using vorda::frmReplaces;
+using vorda::OptionsDialog;
+using vorda::ReplaceListDialog;
 
 namespace {
 
@@ -67,8 +67,8 @@ QByteArray snapshot() {
     s.saveMain(ini);
     s.saveReplaces(ini);
     s.savePatternLists(ini);
-    return readFile(QString::fromStdString(path)) + QByteArray::number(s.bAutoRemJunk) +
-           QByteArray::number(s.iEmptyFieldAction);
+    return readFile(QString::fromStdString(path)) + QByteArray::number(s.autoRemoveJunk) +
+           QByteArray::number(s.emptyFieldAction);
 }
 
 // Runs action on the next visible top-level widget of type T (a message box, an editor).
@@ -106,7 +106,7 @@ void retype(QLineEdit* box, const QString& text) {
     QTest::keyClicks(box, text);
 }
 
-void choosePage(frmOptions& dlg, const QString& name) {
+void choosePage(OptionsDialog& dlg, const QString& name) {
     dlg.treeOptions->setCurrentItem(dlg.treeOptions->findItems(name, Qt::MatchExactly).value(0));
 }
 
@@ -124,7 +124,7 @@ private slots:
     void pagesCaptionsAndOpening() {
         startWith("[General]\nbReadTags=False\nfeaFileExistAction=4\n[FileTypes]\nnofFileTypes=1\n"
                   "sFileType0=mp3\nsFileType1=*\n[Tags]\nUseID3v2=2\n");
-        frmOptions dlg;
+        OptionsDialog dlg;
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Vorda - Settings"));
         QCOMPARE(dlg.lblActiveSetting->text(), QStringLiteral("General settings"));
         QCOMPARE(dlg.treeOptions->topLevelItemCount(), 5);
@@ -162,7 +162,7 @@ private slots:
     }
 
     void typingRulesAndEnter() {
-        frmOptions dlg;
+        OptionsDialog dlg;
         dlg.show();
         retype(dlg.txtMaxPadding, QStringLiteral("-5-x9"));
         QCOMPARE(dlg.txtMaxPadding->text(), QStringLiteral("-59"));
@@ -191,7 +191,7 @@ private slots:
     }
 
     void focusLossCorrections() {
-        frmOptions dlg;
+        OptionsDialog dlg;
         dlg.show();
         const std::pair<QLineEdit*, std::pair<QString, QString>> cases[] = {
             {dlg.txtMaxFNameLength, {"0", "1"}}, {dlg.txtMaxFNameLength, {"300", "255"}},
@@ -224,8 +224,8 @@ private slots:
     void okWritesTheOptionsKeys() {
         startWith("[General]\nMethod=2\n[Visual]\nFormState=2\n[Replaces]\nnofReplaces=0\nsOldString0=a\n"
                   "sNewString0=b\n");
-        frmOptions dlg;
-        QSignalSpy lengths(&dlg, &frmOptions::tagFieldMaxLengthChanged);
+        OptionsDialog dlg;
+        QSignalSpy lengths(&dlg, &OptionsDialog::tagFieldMaxLengthChanged);
         dlg.show();
         dlg.chkUseTags->setChecked(false);
         dlg.optChange[4]->setChecked(true);
@@ -241,11 +241,11 @@ private slots:
         QCOMPARE(lengths.at(0).at(0).toInt(), 30);
 
         const vorda::Settings& s = vorda::settings();
-        QVERIFY(!s.bUseTags);
-        QCOMPARE(s.iCaseChange, 4);
-        QCOMPARE(s.feaFileExistAction, int(vorda::feaReplace));
-        QCOMPARE(s.iMaxFNameLength, 1);
-        QVERIFY(s.bAutoRemJunk);
+        QVERIFY(!s.useTags);
+        QCOMPARE(s.caseChange, 4);
+        QCOMPARE(s.fileExistAction, int(vorda::feaReplace));
+        QCOMPARE(s.maxFileNameLength, 1);
+        QVERIFY(s.autoRemoveJunk);
 
         const QByteArray file = readFile(settingsFile());
         QVERIFY(file.startsWith("[General]\nMethod=2\n"));
@@ -260,8 +260,8 @@ private slots:
 
         vorda::Settings back;
         back.load(vorda::IniFile(settingsFile().toStdString()));
-        QVERIFY(!back.bUseTags);
-        QCOMPARE(back.sRemovedChars, std::string(" ~"));
+        QVERIFY(!back.useTags);
+        QCOMPARE(back.removedChars, std::string(" ~"));
     }
 
     void okRefusedByPaddingAndCancel() {
@@ -269,7 +269,7 @@ private slots:
         const QByteArray before = readFile(settingsFile());
         const QByteArray memory = snapshot();
         {
-            frmOptions dlg;
+            OptionsDialog dlg;
             dlg.show();
             dlg.chkRecycle->setChecked(false);
             dlg.txtAddPaddingSize->setText(QStringLiteral("4096"));
@@ -298,16 +298,16 @@ private slots:
 
         // Without a settings file, Cancel creates none.
         startWith({});
-        frmOptions dlg;
+        OptionsDialog dlg;
         dlg.show();
         dlg.chkReadTags->setChecked(false);
         dlg.cmdCancel->click();
         QVERIFY(!QFile::exists(settingsFile()));
-        QVERIFY(vorda::settings().bReadTags);
+        QVERIFY(vorda::settings().readTags);
     }
 
     void fileTypeList() {
-        frmOptions dlg;
+        OptionsDialog dlg;
         dlg.show();
         QCOMPARE(dlg.lstFiletypes->count(), 1);  // "mp3"
         dlg.txtFiletypes->setText(QStringLiteral(".OGG"));
@@ -342,7 +342,7 @@ private slots:
     }
 
     void replaceEditorChecks() {
-        frmReplaces ed;
+        ReplaceListDialog ed;
         ed.reset();
         ed.addReplace("Feat.", "feat.");
         ed.addReplace("x", "x");
@@ -393,10 +393,10 @@ private slots:
 
     void editReplacesFromTheOptionsDialog() {
         startWith("[Replaces]\nnofReplaces=0\nsOldString0=_\nsNewString0=-\n");
-        frmOptions dlg;
+        OptionsDialog dlg;
         dlg.show();
         QStringList shown;
-        whenShown<frmReplaces>([&shown](frmReplaces* ed) {
+        whenShown<ReplaceListDialog>([&shown](ReplaceListDialog* ed) {
             shown << ed->lvwReplaces->topLevelItem(0)->text(0);
             ed->txtOld->setText(QStringLiteral(" - "));
             ed->txtNew->setText(QStringLiteral("-"));
@@ -411,7 +411,7 @@ private slots:
 
         // A cancelled editor changes nothing.
         const QByteArray before = readFile(settingsFile());
-        whenShown<frmReplaces>([](frmReplaces* ed) {
+        whenShown<ReplaceListDialog>([](ReplaceListDialog* ed) {
             ed->cmdDelete->click();
             ed->cmdCancel->click();
         });
@@ -420,7 +420,7 @@ private slots:
         QCOMPARE(vorda::settings().replaces.size(), size_t(2));
 
         // Deleting every pair stores an empty list.
-        whenShown<frmReplaces>([](frmReplaces* ed) {
+        whenShown<ReplaceListDialog>([](ReplaceListDialog* ed) {
             while (ed->lvwReplaces->topLevelItemCount() > 0) {
                 ed->lvwReplaces->setCurrentItem(ed->lvwReplaces->topLevelItem(0));
                 ed->cmdDelete->click();

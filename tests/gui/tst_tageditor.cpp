@@ -18,10 +18,10 @@
 #include <QtTest>
 
 #include "../core/ID3TestSupport.h"
-#include "app/QtTagEditor.h"
+#include "editing/qt/TagEditor.h"
 #include "app/Settings.h"
-#include "app/frmVorda.h"
-#include "tags/clsFile.h"
+#include "app/qt/MainWindow.h"
+#include "tags/AudioFile.h"
 
 using namespace vorda;
 
@@ -35,7 +35,7 @@ std::string makeMp3(const QTemporaryDir& dir, const std::string& name, const std
 }
 
 std::string storedValue(const std::string& path, int key) {
-    clsFile f;
+    AudioFile f;
     return f.readFile(path, true) ? f.tag().getValue(key) : std::string("<unreadable>");
 }
 
@@ -46,12 +46,12 @@ class TestTagEditor : public QObject {
 private slots:
     void init() {
         settings() = Settings();
-        settings().useID3v1 = tuIfWanted;
-        settings().useID3v2 = tuIfWanted;
+        settings().useId3v1 = tuIfWanted;
+        settings().useId3v2 = tuIfWanted;
         settings().useLyrics3 = tuIfWanted;
         dir_ = std::make_unique<QTemporaryDir>();
         paths_ = {makeMp3(*dir_, "a.mp3", "Alpha"), makeMp3(*dir_, "b.mp3", "Beta"), makeMp3(*dir_, "c.mp3", "Gamma")};
-        w_ = std::make_unique<frmVorda>();
+        w_ = std::make_unique<MainWindow>();
         w_->addFiles(paths_, false);
         QCOMPARE(w_->list().count(), 3);
         ed_ = w_->tagEditor();
@@ -146,7 +146,7 @@ private slots:
         w_->commands().selectAllFiles();
         QVERIFY(!ed_->chkRemove[swID3v2]->isHidden());
         w_->mnuAdvancedMode->setChecked(false);
-        QVERIFY(!settings().bAdvancedMode);
+        QVERIFY(!settings().advancedMode);
         QCOMPARE(ed_->chkEnable[swID3v2]->text(), QStringLiteral("Use tags"));
         QVERIFY(ed_->chkEnable[swID3v2]->isChecked());
         QVERIFY(ed_->chkRemove[swID3v2]->isHidden());
@@ -194,8 +194,8 @@ private:
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::vector<std::string> paths_;
-    std::unique_ptr<frmVorda> w_;
-    QtTagEditor* ed_ = nullptr;
+    std::unique_ptr<MainWindow> w_;
+    TagEditor* ed_ = nullptr;
 };
 
 int main(int argc, char** argv) {

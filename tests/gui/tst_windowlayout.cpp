@@ -23,13 +23,13 @@
 
 #include "../core/ID3TestSupport.h"
 #include "GuiTestSupport.h"
-#include "app/IniFile.h"
-#include "app/QtFileListModel.h"
-#include "app/QtTagEditor.h"
+#include "base/IniFile.h"
+#include "app/qt/FileListModel.h"
+#include "editing/qt/TagEditor.h"
 #include "app/Settings.h"
-#include "app/frmVorda.h"
+#include "app/qt/MainWindow.h"
 
-using vorda::frmVorda;
+using vorda::MainWindow;
 
 namespace {
 
@@ -50,7 +50,7 @@ double storedNumber(const char* key) {
 
 QRect screenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 
-QStringList column(const frmVorda& w, int col) {
+QStringList column(const MainWindow& w, int col) {
     QStringList cells;
     const QAbstractItemModel* m = w.lstFiles2->model();
     for (int r = 0; r < m->rowCount(); ++r) cells << m->index(r, col - 1).data().toString();
@@ -80,7 +80,7 @@ private slots:
 
     // ---- size and place
 
-    void storedSizesStayOnTheScreenData() {
+    void storedSizesStayOnTheScreen_data() {
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("height");
         QTest::addColumn<QSize>("expected");  // an empty size: the whole free area at most
@@ -96,7 +96,7 @@ private slots:
         QFETCH(QString, height);
         QFETCH(QSize, expected);
         writeVisual({{"FormWidth", width}, {"FormHeight", height}});
-        frmVorda w;
+        MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCoreApplication::processEvents();
@@ -112,17 +112,17 @@ private slots:
     void placementRules() {
         const QRect area(0, 0, 1600, 1000);
         const QSize minimum(699, 633);
-        QCOMPARE(frmVorda::placeOnScreen(area, QSize(1500, 900), minimum), QRect(50, 50, 1500, 900));
-        QCOMPARE(frmVorda::placeOnScreen(area, QSize(32767, 32767), minimum), area);
-        QCOMPARE(frmVorda::placeOnScreen(QRect(1600, 0, 1280, 720), QSize(1500, 900), minimum),
+        QCOMPARE(MainWindow::placeOnScreen(area, QSize(1500, 900), minimum), QRect(50, 50, 1500, 900));
+        QCOMPARE(MainWindow::placeOnScreen(area, QSize(32767, 32767), minimum), area);
+        QCOMPARE(MainWindow::placeOnScreen(QRect(1600, 0, 1280, 720), QSize(1500, 900), minimum),
                  QRect(1600, 0, 1280, 720));  // a second screen to the right
         // A screen smaller than the minimum: the minimum wins, from the area's corner.
-        QCOMPARE(frmVorda::placeOnScreen(QRect(0, 0, 640, 480), QSize(100, 100), minimum), QRect(0, 0, 699, 633));
+        QCOMPARE(MainWindow::placeOnScreen(QRect(0, 0, 640, 480), QSize(100, 100), minimum), QRect(0, 0, 699, 633));
     }
 
     void maximisedStaysMaximised() {
         writeVisual({{"FormWidth", "1e9"}, {"FormHeight", "1e9"}, {"FormState", "2"}});
-        frmVorda w;
+        MainWindow w;
         QVERIFY(w.windowState() & Qt::WindowMaximized);
         QVERIFY(w.width() <= screenArea().width());
     }
@@ -134,7 +134,7 @@ private slots:
         const QString longName = QStringLiteral("01 - A rather long title of a song, live at some place.mp3");
         writeMp3(music.filePath(longName), "1");
         writeMp3(music.filePath("b.mp3"), "2");
-        frmVorda w;
+        MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.size(), QSize(screenArea().width() * 3 / 4, screenArea().height() * 3 / 4));
@@ -142,7 +142,7 @@ private slots:
         QVERIFY(w.dirTree->width() >= 180);
 
         // No file shown: every box of the tag editor is empty, the genre boxes too.
-        vorda::QtTagEditor* ed = w.tagEditor();
+        vorda::TagEditor* ed = w.tagEditor();
         QCOMPARE(ed->cmbGenre->currentText(), QString());
         QCOMPARE(ed->cmbV1Genre->currentText(), QString());
         for (QLineEdit* field : ed->txtField) QCOMPARE(field->text(), QString());
@@ -162,7 +162,7 @@ private slots:
 
         // Stored widths are used as stored.
         writeVisual({{"ColSize1", "1500"}});
-        frmVorda again;
+        MainWindow again;
         again.startUp({music.path().toStdString()});
         QCOMPARE(again.lstFiles2->horizontalHeader()->sectionSize(0), 100);
     }
@@ -181,7 +181,7 @@ private slots:
             vorda::IniFile ini(settingsFile().toStdString());
             ini.write("General", "bPadTrackNr", "False");  // track numbers as they are stored
         }
-        frmVorda w;
+        MainWindow w;
         w.show();
         w.startUp({dir.path().toStdString()});
         QCOMPARE(w.list().count(), 6);
@@ -207,7 +207,7 @@ private slots:
         writeBlob(dir.filePath("ten.mp3"), 10 * 1024 * 1024);
         writeBlob(dir.filePath("two.mp3"), 2 * 1024 * 1024);
         writeBlob(dir.filePath("small.mp3"), 900 * 1024);
-        frmVorda w;
+        MainWindow w;
         w.startUp({dir.path().toStdString()});
         w.sortByColumnClick(3);
         QCOMPARE(column(w, 3), QStringList({"0.88 MB", "2.00 MB", "10.00 MB"}));
@@ -223,7 +223,7 @@ private slots:
             list.setCellContent(row, vorda::colSize, sizes[i]);
             list.setCellContent(row, vorda::colBitrate, bitrates[i]);
         }
-        using Model = vorda::QtFileListModel;
+        using Model = vorda::FileListModel;
         QCOMPARE(Model::sortedOrder(list, vorda::colDuration, true), (std::vector<int>{3, 2, 5, 4, 1}));
         QCOMPARE(Model::sortedOrder(list, vorda::colSize, true), (std::vector<int>{3, 4, 5, 2, 1}));
         QCOMPARE(Model::sortedOrder(list, vorda::colBitrate, false), (std::vector<int>{5, 1, 4, 2, 3}));
@@ -239,7 +239,7 @@ private slots:
     void listingCanBeStoppedAndTakesNoOtherInput() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/manyXXXXXX"));
         for (int i = 0; i < 1500; ++i) writeBlob(dir.filePath(QStringLiteral("f%1.mp3").arg(i, 4, 10, QChar('0'))), 64);
-        frmVorda w;
+        MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
 
@@ -279,7 +279,7 @@ private slots:
         QTemporaryDir dir(g_home->path() + QStringLiteral("/deepXXXXXX"));
         const QString deep = dir.filePath("a/b/c/d/e/f/g/h/i/j/album");
         writeMp3(deep + "/one.mp3", "1");
-        frmVorda w;
+        MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.startUp({deep.toStdString()});

@@ -1,0 +1,445 @@
+// The main window: folder tree, file list, status bar, menus and pop-up menus.
+// The window binds controls to the list commands (ListCommands) and implements the
+// UserInterface port with message boxes, the status bar and the progress bar.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+
+#include "app/Bookmarks.h"
+#include "app/FileList.h"
+#include "app/ListCommands.h"
+#include "app/SortPanel.h"
+#include "app/UserInterface.h"
+#include "platform/PlatformServices.h"
+#include "naming/FolderCommands.h"
+#include "naming/PatternEngine.h"
+#include "naming/SortCommands.h"
+#include "editing/BatchTagCommands.h"
+#include "editing/FrameCommands.h"
+#include "editing/TagPanes.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFileSystemModel;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+class QToolButton;
+class QTreeView;
+
+namespace vorda {
+
+class FileListModel;
+class FramesPage;
+class TagEditor;
+class IniFile;
+
+class MainWindow : public QMainWindow, public UserInterface {
+    Q_OBJECT
+public:
+    // Twips per pixel for every stored size.
+    static constexpr double kTwipsPerPixel = 15.0;
+    // The smallest window (its design size), in twips.
+    static constexpr double kMinWidthTwips = 10480;
+    static constexpr double kMinHeightTwips = 9495;
+
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // After the window is shown: a settings file that could not be read whole, or that is
+    // read-only, is reported; then the tree's folder (its last one, placed at construction) is
+    // scanned; paths given to the program are instead added like a drop.
+    void startUp(const std::vector<std::string>& paths = {});
+
+    // ---- state shared with other windows and commands
+    FileList& list() { return list_; }
+    ListCommands& commands() { return cmds_; }
+    FileListModel* listModel() const { return model_; }
+    const std::string& settingsPath() const { return settingsPath_; }
+    // The "Scan subfolders" state.
+    bool scanSubfolders() const;
+    // The sorting panel's method and target-folder state.
+    const SortPanel& panel() const { return panel_; }
+    const Bookmarks& folderBookmarks() const { return bookmarks_; }
+
+    // ---- commands of the window
+    // The method switch (2 copy, 1 move, 4 rename; any other value clears the three buttons).
+    void setMethod(int method);
+    // "Browse" after its dialog; "Set as target folder" of the tree pop-up.
+    void targetFolderChosen(const std::string& folder);
+    void setTreeFolderAsTarget();
+    // Bookmark button i: left click goes there, the right button stores the tree's folder.
+    void goToBookmark(int i);
+    void storeBookmark(int i);
+    // "Tag info".
+    void showTagInfo(bool visible);
+    // "&Help...": the HTML manual of the program data folder in the default browser.
+    std::string helpFilePath() const;
+    void showHelp(const std::string& file);
+    void showAbout();
+    // "Settings...": the options dialog, modal. Its settings act where they are used
+    // (file types at the next scan, the rest in the commands that read them).
+    void showOptions();
+
+    // ---- folder tree
+    // The tree's folder ("" when none), without a trailing "/".
+    std::string treePath() const;
+    // Moves the tree to folder; the selection change scans it (unless bBlockDirUpdate).
+    bool selectTreeFolder(const std::string& folder);
+    // Clears the list and scans the tree's folder (the "Recursive Scan" item uses subFolders true).
+    void scanTreeFolder(bool subFolders);
+    // The Delete key in the tree (permanently = Shift held).
+    void deleteTreeFolder(bool permanently);
+    void refreshTree();
+    // The "Directory tree" toggle: the tree comes back with its stored width.
+    void showDirTree(bool visible);
+
+    // ---- file list
+    // "Add files..." after its dialog: the chosen files, and whether the "Playlists" filter was chosen.
+    void addFiles(const std::vector<std::string>& fullPaths, bool playlistFilter);
+    void dropPaths(const std::vector<std::string>& paths);
+    // Sorts by a column (1-based) as a header click does: a new column keeps the direction,
+    // the same column reverses it.
+    void sortByColumnClick(int col);
+    int sortColumn() const { return sortColumn_; }
+    bool sortAscending() const { return sortAscending_; }
+    // The "Columns" menu: hides a column (moved last, width 0) or shows it at its stored place.
+    void setColumnVisible(int col, bool visible);
+    bool columnVisible(int col) const;
+
+    // Where a window of the wanted size opens on a screen's free area: as large as wanted but
+    // no larger than the area and no smaller than minimum, centred.
+    static QRect placeOnScreen(const QRect& area, const QSize& wanted, const QSize& minimum);
+
+    // ---- status bar
+    // Text of panel 1..4 (4 is the progress bar's text).
+    QString panelText(int panel) const;
+    // Ends the listing of files under way (the Stop button, Esc); the rows found so far stay.
+    void stopScan();
+    bool scanning() const { return scanning_; }
+
+    // ---- settings
+    // Writes the window's own keys (main keys, tree folder, window and column layout).
+    void saveSettings();
+
+    // ---- UserInterface
+    int ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title = "Vorda") override;
+    void setStatus(int panel, const std::string& text) override;
+    void setProgress(long long value, long long max) override;
+    void repaint() override;
+    void setOldName(const std::string& name) override;
+    void setNewName(const std::string& name) override;
+    void clearPanes() override;
+
+    // ---- tag editor (frmVordaTags.cpp)
+    TagEditor* tagEditor() const { return tagEditor_; }
+    // "Save tags" (cmdSaveTags and mnuSaveTags).
+    void saveTags();
+    // "Advanced mode": sets the mode and shows the current file again.
+    void setAdvancedMode(bool advanced);
+    // Up/Down in a tag field or on the tab strip: the previous or next row is shown.
+    void stepFromTagArea(bool down, bool shift);
+    // The longest ID3v1 title and artist (the options dialog's "Use Lyrics3").
+    void setTagFieldMaxLength(int maxLength);
+
+    // ---- naming and sorting (frmVordaSorting.cpp)
+    // The boxes of the naming panel as a command reads them.
+    SortInputs panelInputs() const;
+    // The list's current row (the shown row), 0 when none.
+    int currentRow() const;
+    // cmdSort / cmdSortSelected and their menu twins; a pop-up "... using..." entry; the album sort.
+    void sortAll();
+    void sortSelected();
+    void sortSelectedUsing(size_t outPatternIndex);
+    void sortSelectedAsAlbum();
+    // The new-name box after the output pattern, the input pattern or "Fix filenames" changed.
+    void updateNewNamePreview();
+    // The "Edit" button of a pattern box: the pattern-list editor, then the box's list reloads.
+    void editPatterns(PatternKind kind);
+    // The folder tree's pop-up items.
+    void prepareTreePopup();
+    void newTreeFolder();
+    void renameTreeFolderCustom();
+    void renameTreeFolderPattern();
+    void deleteTreeFolderFromMenu();
+    // "Create/Rename folder from ID3...".
+    void showID3FolderDialog();
+    // The input box of the folder commands (a hook, so that it can be scripted).
+    InputBoxFunction folderInputBox;
+
+    // ---- batch tag commands and the "ID3v2+" page (frmVordaBatch.cpp)
+    void fixTags();
+    void addTrackNumbers();
+    void removeTags();
+    void removeJunkFromSelected();
+    void extractTags();
+    // The copy buttons: the screen fields for one file, the files themselves for several.
+    void copyToV1();
+    void copyToV2();
+    // Binds the frame page: its dialogs' folder, its messages and its copy buttons.
+    void connectFramesPage(FramesPage* page);
+    // The tag editor's panes as its controls show them, and back (set by the tag editor).
+    std::function<TagPanes()> collectTagPanes;
+    std::function<void(const TagPanes&)> applyTagPanes;
+    // The start-value box of "Add tracknumbers..." (a hook, so that it can be scripted).
+    std::function<bool(const std::string& prompt, const std::string& def, std::string& answer)> trackInputBox;
+    BatchTagCommands& batch() { return *batch_; }
+
+    // ---- controls (named as the window's designer named them)
+    QSplitter* picResizeTags = nullptr;  // tree and list over the tag area
+    QSplitter* picResizeDir = nullptr;
+    QWidget* picDirPane = nullptr;  // bookmark buttons over the folder tree
+    std::array<QToolButton*, Bookmarks::kCount> cmdFavourite{};
+    QTreeView* dirTree = nullptr;
+    QTableView* lstFiles2 = nullptr;
+    QStatusBar* statusBar = nullptr;
+    QProgressBar* progressBar = nullptr;
+    QPushButton* cmdStopScan = nullptr;  // shown while files are being listed
+
+    // tag area (its pages are filled by the tag editor)
+    QTabWidget* tabTAGs = nullptr;
+    std::array<QWidget*, 4> picTAG{};
+
+    // sorting panel
+    QWidget* picTools = nullptr;
+    QTabWidget* tabQSettings = nullptr;
+    QComboBox* cmbPathPattern = nullptr;
+    QPushButton* cmdEditPathPatterns = nullptr;
+    QCheckBox* chkAlbumPattern = nullptr;
+    QComboBox* cmbAlbumPattern = nullptr;
+    QPushButton* cmdEditAlbumPatterns = nullptr;
+    QComboBox* cmbInPattern = nullptr;
+    QPushButton* cmdEditInPatterns = nullptr;
+    QComboBox* cmbOutPattern = nullptr;
+    QPushButton* cmdEditOutPatterns = nullptr;
+    QCheckBox* chkDetectInPattern = nullptr;
+    QCheckBox* chkScanSubfolders = nullptr;
+    QPushButton* cmdRemJunk = nullptr;
+    QGroupBox* fraMethod = nullptr;
+    std::array<QRadioButton*, 3> optMethod{};
+    QLabel* lblTargetDir = nullptr;
+    QLineEdit* txtTargetDir = nullptr;
+    QPushButton* cmdTargetDir = nullptr;
+    QLineEdit* txtOldName = nullptr;
+    QLineEdit* txtNewName = nullptr;
+    QCheckBox* chkFixFilenames = nullptr;
+    QPushButton* cmdSort = nullptr;
+    QPushButton* cmdSortSelected = nullptr;
+    QPushButton* cmdFreeDB = nullptr;
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuList = nullptr;
+    QAction* mnuAddFiles = nullptr;
+    QAction* mnuNonExistent = nullptr;
+    QAction* mnuSelectAll = nullptr;
+    QAction* mnuSelInvert = nullptr;
+    QAction* mnuClearList = nullptr;
+    QMenu* mnuExport = nullptr;
+    QAction* mnuExportEditor = nullptr;
+    QAction* mnuExportCSV = nullptr;
+    QAction* mnuExportHTML = nullptr;
+    QAction* mnuExportM3U = nullptr;
+    QAction* mnuExportPLS = nullptr;
+    QAction* mnuExportCDCover = nullptr;
+    QMenu* mnuActions = nullptr;
+    QAction* mnuSortAll = nullptr;
+    QAction* mnuSortSelected = nullptr;
+    QMenu* mnuView = nullptr;
+    QAction* mnuDirTree = nullptr;
+    QAction* mnuTagInfo = nullptr;
+    QMenu* mnuTags = nullptr;
+    QAction* mnuFindReplace = nullptr;
+    QAction* mnuFreeDBLookup = nullptr;
+    QAction* mnuFixTags = nullptr;
+    QAction* mnuSaveTags = nullptr;
+    QAction* mnuRemoveTags = nullptr;
+    QMenu* mnuOptions = nullptr;
+    QAction* mnuAdvancedMode = nullptr;
+    QAction* mnuSettings = nullptr;
+    QMenu* mnuColumns = nullptr;
+    std::array<QAction*, kColumnCount> mnuCols{};
+    QAction* mnuFileGrid = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpMe = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    QMenu* mnuPopup = nullptr;
+    QAction* mnuExtractID3 = nullptr;
+    QAction* mnuPopFreeDBLookup = nullptr;
+    QAction* mnuAddTracks = nullptr;
+    QMenu* mnuPopSort = nullptr;
+    std::vector<QAction*> mnuPopSortPatterns;  // one per output pattern
+    QAction* mnuPopSortAlbum = nullptr;
+    QMenu* mnuWinamp = nullptr;  // the media player remote
+    QAction* mnuWAEnqueuePlay = nullptr;
+    QAction* mnuWAEnqueue = nullptr;
+    QAction* mnuWAOpenFile = nullptr;
+    QAction* mnuWANext = nullptr;
+    QAction* mnuWAPrevious = nullptr;
+    QAction* mnuWAPlay = nullptr;
+    QAction* mnuWAPause = nullptr;
+    QAction* mnuWAStop = nullptr;
+    QAction* mnuFolderFromID3 = nullptr;
+    QAction* mnuRemFromList = nullptr;
+    QAction* mnuRemFromHD = nullptr;
+
+    QMenu* mnuTreePopup = nullptr;
+    QAction* mnuTreeRefresh = nullptr;
+    QAction* mnuSetTargetFolder = nullptr;
+    QAction* mnuRecursiveScan = nullptr;
+    QAction* mnuRenNewFolder = nullptr;
+    QMenu* mnuRenFolder = nullptr;
+    QAction* mnuRenFolderCustom = nullptr;
+    QAction* mnuRenFolderPattern = nullptr;
+    QAction* mnuDelFolder = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // construction, one section per area
+    void createMenus();
+    void createDirTree();
+    void createFileList();
+    void createStatusBar();
+    void createPopupMenus();
+    void createBookmarkButtons(QWidget* parent);
+    void createTagArea();
+    void createToolPanel();
+    QWidget* createFoldersPage();
+    QWidget* createPatternsPage();
+    QWidget* createRepairPage();
+    void loadPanelSettings();
+    void storePanelInSettings();
+    void fillPatternBox(QComboBox* box, const std::string& current, const std::vector<std::string>& entries);
+    void fillPopSortItems(const std::vector<std::string>& outPatterns);
+    void syncTargetBox();
+    void applyMethodCaptions();
+    void chkScanSubfoldersClick(bool checked);
+    // Right button on a bookmark button, focus loss of the target box.
+    bool panelEventFilter(QObject* watched, QEvent* event);
+    // settings
+    void loadSettings();
+    void applyWindowLayout(const IniFile& ini);
+    // The free area of the screen the window is on.
+    QRect screenArea() const;
+    // Moves the window (its frame included) back inside that area when it reaches out of it.
+    void keepOnScreen();
+    // Columns never sized by the user take the width of their content.
+    void sizeColumnsToContent();
+    void applyColumnLayout(const IniFile& ini);
+    void storeLayoutInSettings();
+    void placeTreeAtStoredFolder();
+    // folder tree
+    void dirTreeChange(const QModelIndex& current);
+    // Scrolls the tree so that its current folder is in view.
+    void showTreeFolder();
+    bool dirTreeKeyDown(QKeyEvent* event);
+    // file list
+    bool lstFiles2KeyDown(QKeyEvent* event);
+    bool lstFiles2DragEvent(QEvent* event);
+    void lstFiles2ContextMenu(const QPoint& pos);
+    void mnuAddFilesClick();
+    // runs a list command with drops and tree rescans held off, then publishes its rows
+    template <typename F> void runCommand(F&& command);
+    // Ends a command started with busy_ set: publishes its rows and handles a selection change
+    // that happened meanwhile.
+    void endCommand(bool wasBusy);
+    // Every change of the list's selection ends here: one selected row is shown in the tag
+    // editor, several switch to multi-change mode, none clears the panes. A click shows its row
+    // again (or clears the panes of several). Returns true when the panes changed.
+    bool settleSelection(bool clicked = false);
+    void queueSelectionSettle();
+    void clearAndScan(const std::string& folder, bool subFolders);
+    // Runs a command that lists files (scan, drop, add): the window stays responsive, with the
+    // Stop button and Esc to end it; then the list is sorted again and its columns fitted.
+    template <typename F> void runListing(F&& command);
+    void listingDone();
+    void showPendingTotals();
+    // Sets the progress bar (max 0: empty, "Progress") without repainting.
+    void showProgress(long long value, long long max);
+    void paintNow();
+    // naming and sorting (frmVordaSorting.cpp)
+    void setupNaming();
+    QComboBox* patternBox(PatternKind kind) const;
+    bool namingEventFilter(QObject* watched, QEvent* event);
+    void patternBoxFocusLost(PatternKind kind);
+    void runNaming(const std::function<void()>& command);
+    void stepWithNameBox(int delta);
+    // batch tag commands (frmVordaBatch.cpp)
+    void setupBatchCommands();
+    void runBatch(const std::function<void()>& command);
+    TagSwitches currentTagSwitches() const;
+    // tag editor (frmVordaTags.cpp)
+    void createTagEditor();
+    void showTagPanes(AudioFile& file);
+    // The tag editor's panes with the "ID3v2+" page's pending picture (several files).
+    TagPanes collectPanesWithPicture();
+
+    SortPanel panel_;
+    Bookmarks bookmarks_;
+    FileList list_;
+    FileIconCache icons_;
+    ListCommands cmds_;
+    FileListModel* model_ = nullptr;
+    QFileSystemModel* dirModel_ = nullptr;
+    std::array<QLabel*, 3> panels_{};
+    QObject* listViewport_ = nullptr;  // the filtered widgets, compared by address only
+    QObject* treeViewport_ = nullptr;
+
+    std::string settingsPath_;
+    std::string settingsNotice_;    // what startUp tells about the settings file ("" when nothing)
+    MsgIcon settingsNoticeIcon_ = miWarning;
+    std::string treeDir_;           // the tree's folder as loaded (General/sTreeDir)
+    double treeSplit_ = 2085;       // tree width in twips
+    int treeMouseButton_ = 0;       // last mouse button pressed in the tree, 0 when none
+    std::array<bool, kColumnCount> sizeToContent_{};
+    bool placed_ = false;           // the first show has checked the window against the screen
+    int sortColumn_ = 0;            // 1-based, 0 when the list was never sorted
+    bool sortAscending_ = true;
+    bool busy_ = false;
+    // What the tag panes show: one file (its path), several files, or nothing.
+    std::string shownPath_;
+    bool shownMany_ = false;
+    bool settleQueued_ = false;     // a selection settle waits in the event queue
+    bool settleAfterCommand_ = false;  // the selection changed while a command ran
+    bool scanning_ = false;         // a listing command runs (runListing)
+    std::string pendingTotals_;     // status panel 1 while listing, shown at the next paint
+    bool totalsPending_ = false;
+    std::pair<long long, long long> pendingProgress_{0, 0};  // progress bar value and max while listing
+    QObject* scanGate_ = nullptr;   // the input filter of a running listing
+    bool treeFollow_ = false;       // the tree keeps its folder in view while folders load
+    QElapsedTimer paintClock_;      // since the end of the last repaint of a long loop
+    qint64 paintInterval_ = 30;     // milliseconds between those repaints
+    TagEditor* tagEditor_ = nullptr;
+    std::unique_ptr<SortCommands> sort_;
+    std::unique_ptr<FolderTreeCommands> folders_;
+    QObject* namingFilter_ = nullptr;
+    bool checkingPattern_ = false;  // a pattern box's focus-loss message is up
+    std::unique_ptr<BatchTagCommands> batch_;
+    std::unique_ptr<TagCopyCommands> copies_;
+    FramesPage* framesPage_ = nullptr;
+};
+
+}  // namespace vorda

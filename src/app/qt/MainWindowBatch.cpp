@@ -1,0 +1,162 @@
+// The main window's batch tag commands ("Fix tags", "Add tracknumbers...", "Remove tags",
+// "Remove Junk", "Extract tags") and the binding of the "ID3v2+" page with its copy buttons.
+#include <QAction>
+#include <QLineEdit>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QInputDialog>
+#include <QPushButton>
+
+#include "app/qt/FileListModel.h"
+#include "app/qt/MainWindow.h"
+#include "editing/BatchTagCommands.h"
+#include "editing/FieldEdit.h"
+#include "editing/FrameCommands.h"
+#include "editing/qt/FramesPage.h"
+#include "editing/SaveTagsCommand.h"
+#include "tags/AudioFile.h"
+
+namespace vorda {
+
+void MainWindow::setupBatchCommands() {
+    batch_ = std::make_unique<BatchTagCommands>(cmds_, *this, settings());
+    copies_ = std::make_unique<TagCopyCommands>(cmds_, *this);
+
+    batch_->takePaneValues = [this](AudioFile& file) {
+        if (!collectTagPanes) return;
+        TagPanes panes = collectTagPanes();
+        const bool advanced = settings().advancedMode;
+        if (advanced) {
+            panes.txtField[fldV1Track] = filterChars(panes.txtField[fldV1Track], "0123456789", true);
+            writeMarkedFields(file.tag(), panes, true, true);
+            writeMarkedFields(file.tag(), panes, true, false);
+        } else {
+            writeMarkedFields(file.tag(), panes, false, false);
+        }
+    };
+    batch_->showFixedTags = [this](AudioFile& file) {
+        if (collectTagPanes && applyTagPanes) {
+            TagPanes panes = collectTagPanes();
+            showTagsInPanes(panes, file, settings().advancedMode);
+            applyTagPanes(panes);
+        }
+        if (framesPage_) framesPage_->showFile(file);
+    };
+    batch_->inPatternDetected = [this](const std::string& pattern) {
+        if (cmbInPattern) cmbInPattern->setEditText(QString::fromStdString(pattern));
+    };
+    batch_->inputBox = [this](const std::string& prompt, const std::string& def, std::string& answer) {
+        if (trackInputBox) return trackInputBox(prompt, def, answer);
+        bool ok = false;
+        const QString text = QInputDialog::getText(this, QStringLiteral("Vorda"), QString::fromStdString(prompt),
+                                                   QLineEdit::Normal, QString::fromStdString(def), &ok);
+        answer = text.toStdString();
+        return ok;
+    };
+
+    auto bind = [this](QAction* item, void (MainWindow::*command)()) {
+        item->setEnabled(true);
+        connect(item, &QAction::triggered, this, [this, command] { (this->*command)(); });
+    };
+    bind(mnuFixTags, &MainWindow::fixTags);
+    bind(mnuAddTracks, &MainWindow::addTrackNumbers);
+    bind(mnuRemoveTags, &MainWindow::removeTags);
+    bind(mnuExtractID3, &MainWindow::extractTags);
+    cmdRemJunk->setEnabled(true);
+    connect(cmdRemJunk, &QPushButton::clicked, this, [this] { removeJunkFromSelected(); });
+}
+
+void MainWindow::runBatch(const std::function<void()>& command) {
+    const bool wasBusy = busy_;
+    busy_ = true;
+    command();
+    endCommand(wasBusy);
+}
+
+TagSwitches MainWindow::currentTagSwitches() const {
+    TagSwitches sw;
+    if (!collectTagPanes) return sw;  // "Use tags" checked
+    const TagPanes panes = collectTagPanes();
+    sw.chkID3v1 = panes.enabled[swID3v1];
+    sw.chkID3v1Rem = panes.remove[swID3v1];
+    sw.chkID3v2 = panes.enabled[swID3v2];
+    sw.chkID3v2Rem = panes.remove[swID3v2];
+    sw.chkLyrics3 = panes.enabled[swLyrics3];
+    sw.chkLyrics3Rem = panes.remove[swLyrics3];
+    return sw;
+}
+
+void MainWindow::fixTags() {
+    if (list_.selectedCount() == 0 && cmds_.filCurrent().fullPath().empty()) return;
+    const TagSwitches sw = currentTagSwitches();
+    const bool detect = chkDetectInPattern && chkDetectInPattern->isChecked();
+    const std::string inPattern = cmbInPattern ? cmbInPattern->currentText().toStdString() : settings().currentInPattern;
+    runBatch([&] { batch_->fixTags(sw, detect, inPattern); });
+}
+
+void MainWindow::addTrackNumbers() {
+    if (list_.selectedCount() == 0) return;
+    runBatch([this] { batch_->addTrackNumbers(); });
+}
+
+void MainWindow::removeTags() {
+    runBatch([this] { batch_->removeTags(); });
+}
+
+void MainWindow::removeJunkFromSelected() {
+    runBatch([this] { batch_->removeJunk(); });
+}
+
+void MainWindow::extractTags() {
+    runBatch([this] { batch_->extractTags(); });
+}
+
+void MainWindow::copyToV1() {
+    if (cmds_.bMultiChange) {
+        runBatch([this] { copies_->copyToV1Several(); });
+        return;
+    }
+    if (!collectTagPanes || !applyTagPanes) return;
+    TagPanes panes = collectTagPanes();
+    panes.setEnabled(swID3v1, true);
+    const V1Texts t = copyToV1Texts(panes.txtField[fldTitle], panes.txtField[fldArtist], panes.txtField[fldAlbum],
+                                    panes.txtField[fldYear], panes.txtField[fldTrack], panes.txtField[fldComment]);
+    panes.setField(fldV1Title, t.title);
+    panes.setField(fldV1Artist, t.artist);
+    panes.setField(fldV1Album, t.album);
+    panes.setField(fldV1Comment, t.comment);
+    panes.setField(fldV1Year, t.year);
+    panes.setField(fldV1Track, t.track);
+    // Both genre boxes hold the same genres in the same order.
+    panes.setGenre(true, panes.cmbGenre);
+    applyTagPanes(panes);
+}
+
+void MainWindow::copyToV2() {
+    if (cmds_.bMultiChange) {
+        runBatch([this] { copies_->copyToV2Several(); });
+        return;
+    }
+    if (!collectTagPanes || !applyTagPanes) return;
+    TagPanes panes = collectTagPanes();
+    panes.setEnabled(swID3v2, true);
+    panes.setField(fldTitle, panes.txtField[fldV1Title]);
+    panes.setField(fldArtist, panes.txtField[fldV1Artist]);
+    panes.setField(fldAlbum, panes.txtField[fldV1Album]);
+    panes.setField(fldYear, panes.txtField[fldV1Year]);
+    panes.setGenre(false, panes.cmbV1Genre);
+    panes.setField(fldTrack, panes.txtField[fldV1Track]);
+    panes.setField(fldComment, panes.txtField[fldV1Comment]);
+    applyTagPanes(panes);
+}
+
+void MainWindow::connectFramesPage(FramesPage* page) {
+    framesPage_ = page;
+    if (!page) return;
+    page->lastDir = [] { return settings().lastDir; };
+    page->ask = [this](const std::string& text, MsgButtons buttons, MsgIcon icon) { return ask(text, buttons, icon); };
+    connect(page, &FramesPage::copyToV1Requested, this, [this] { copyToV1(); });
+    connect(page, &FramesPage::copyToV2Requested, this, [this] { copyToV2(); });
+}
+
+}  // namespace vorda

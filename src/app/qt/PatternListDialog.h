@@ -1,0 +1,73 @@
+// The pattern-list editor: the stored patterns of one pattern box with Add, Update, Delete, Up
+// and Down, in-place editing and the checks of typed patterns. The caller fills it (Reset,
+// setIllegalChars, addPattern, showInfo), shows it with exec() and reads Patterns() afterwards:
+// after Cancel the list is empty, so the caller changes nothing.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <QDialog>
+
+#include "naming/PatternListRules.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace vorda {
+
+class PatternListDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit PatternListDialog(QWidget* parent = nullptr);
+
+    // Empties the list and the edit box and hides the information frame.
+    void reset();
+    void setIllegalChars(const std::string& chars) { rules_.setIllegalChars(chars); }
+    void addPattern(const std::string& text);
+    void showInfo(const std::string& text);
+    // The list as the dialog closed: empty after Cancel.
+    std::vector<std::string> patterns() const;
+    const PatternListRules& rules() const { return rules_; }
+
+    QListWidget* lvwView = nullptr;
+    QLineEdit* txtPattern = nullptr;
+    QPushButton* cmdAdd = nullptr;
+    QPushButton* cmdUpdate = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdUp = nullptr;
+    QPushButton* cmdDown = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QGroupBox* fraInfo = nullptr;
+    QLabel* lblInfo = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+
+private:
+    void showList(int select);
+    int selectedIndex() const;
+    void showMessage(const std::string& text, bool information);
+    // Cleans the edit box; false (after the message) when its pattern is invalid.
+    bool validateEditBox();
+    void onItemClicked(QListWidgetItem* item);
+    void onItemChanged(QListWidgetItem* item);
+    void onAdd();
+    void onUpdate();
+    void onDelete();
+    void onMove(bool up);
+    void onOk();
+
+    PatternListRules rules_;
+    bool accepted_ = false;
+    bool filling_ = false;  // the list widget is being refilled
+};
+
+}  // namespace vorda

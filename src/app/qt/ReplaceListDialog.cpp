@@ -1,0 +1,200 @@
+#include "app/qt/ReplaceListDialog.h"
+
+#include <algorithm>
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/qt/OptionsSupport.h"
+
+namespace vorda {
+
+ReplaceListDialog::ReplaceListDialog(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmReplaces"));
+    setWindowTitle(QStringLiteral("Vorda - Replaces"));
+    setModal(true);
+
+    lvwReplaces = new QTreeWidget(this);
+    lvwReplaces->setObjectName(QStringLiteral("lvwReplaces"));
+    lvwReplaces->setColumnCount(2);
+    lvwReplaces->setHeaderLabels({QStringLiteral("Find"), QStringLiteral("Replace with")});
+    lvwReplaces->setRootIsDecorated(false);
+    lvwReplaces->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvwReplaces->header()->setSectionResizeMode(QHeaderView::Stretch);
+    lvwReplaces->installEventFilter(this);
+
+    txtOld = new QLineEdit(this);
+    txtOld->setObjectName(QStringLiteral("txtOld"));
+    txtNew = new QLineEdit(this);
+    txtNew->setObjectName(QStringLiteral("txtNew"));
+    txtNew->setValidator(new RuleValidator(InputRule::NameText, txtNew));
+    txtNew->installEventFilter(this);
+
+    auto makeButton = [this](const char* name, const char* caption) {
+        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(QString::fromUtf8(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    cmdAdd = makeButton("cmdAdd", "&Add");
+    cmdUpdate = makeButton("cmdUpdate", "&Update");
+    cmdDelete = makeButton("cmdDelete", "&Delete");
+    cmdUp = makeButton("cmdUp", "U&p");
+    cmdDown = makeButton("cmdDown", "Do&wn");
+    cmdOK = makeButton("cmdOK", "&OK");
+    cmdCancel = makeButton("cmdCancel", "&Cancel");
+    cmdOK->setDefault(true);
+
+    lblInfo = new QLabel(QStringLiteral("The pairs are applied in list order to new file names and to tag fields "
+                                        "when \"Use replaces\" is checked. The replacement cannot hold any of "
+                                        "these characters: <>?\\/:\"|*"),
+                         this);
+    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    lblInfo->setWordWrap(true);
+
+    auto* boxes = new QGridLayout;
+    boxes->addWidget(new QLabel(QStringLiteral("Find:"), this), 0, 0);
+    boxes->addWidget(txtOld, 0, 1);
+    boxes->addWidget(new QLabel(QStringLiteral("Replace with:"), this), 1, 0);
+    boxes->addWidget(txtNew, 1, 1);
+
+    auto* side = new QVBoxLayout;
+    for (QPushButton* b : {cmdAdd, cmdUpdate, cmdDelete, cmdUp, cmdDown}) side->addWidget(b);
+    side->addStretch();
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(lvwReplaces, 1);
+    top->addLayout(side);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(lblInfo, 1);
+    bottom->addWidget(cmdOK);
+    bottom->addWidget(cmdCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addLayout(boxes);
+    layout->addLayout(bottom);
+    resize(520, 380);
+
+    connect(lvwReplaces, &QTreeWidget::itemClicked, this, [this] { onItemClicked(); });
+    connect(cmdAdd, &QPushButton::clicked, this, [this] { onAdd(); });
+    connect(cmdUpdate, &QPushButton::clicked, this, [this] { onUpdate(); });
+    connect(cmdDelete, &QPushButton::clicked, this, [this] { onDelete(); });
+    connect(cmdUp, &QPushButton::clicked, this, [this] { onMove(true); });
+    connect(cmdDown, &QPushButton::clicked, this, [this] { onMove(false); });
+    connect(cmdOK, &QPushButton::clicked, this, [this] { onOk(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+void ReplaceListDialog::reset()
+{
+    rules_.reset();
+    canceled_ = true;
+    txtOld->clear();
+    txtNew->clear();
+    showList(-1);
+}
+
+void ReplaceListDialog::addReplace(const std::string& find, const std::string& replacement)
+{
+    rules_.addReplace(find, replacement);
+    showList(-1);
+}
+
+void ReplaceListDialog::showList(int select)
+{
+    lvwReplaces->clear();
+    for (const auto& [find, replacement] : rules_.pairs()) {
+        auto* item = new QTreeWidgetItem(lvwReplaces);
+        item->setText(0, QString::fromStdString(find));
+        item->setText(1, QString::fromStdString(replacement));
+    }
+    if (select >= 0 && select < lvwReplaces->topLevelItemCount()) {
+        lvwReplaces->setCurrentItem(lvwReplaces->topLevelItem(select));
+        lvwReplaces->topLevelItem(select)->setSelected(true);
+    }
+}
+
+int ReplaceListDialog::selectedIndex() const
+{
+    const QList<QTreeWidgetItem*> selected = lvwReplaces->selectedItems();
+    return selected.isEmpty() ? -1 : lvwReplaces->indexOfTopLevelItem(selected.front());
+}
+
+void ReplaceListDialog::onItemClicked()
+{
+    const int i = selectedIndex();
+    if (i < 0) return;
+    txtOld->setText(QString::fromStdString(rules_.getOldString(i)));
+    txtNew->setText(QString::fromStdString(rules_.getNewString(i)));
+}
+
+void ReplaceListDialog::onAdd()
+{
+    if (rules_.add(txtOld->text().toStdString(), txtNew->text().toStdString()))
+        showList(rules_.getTotalReplaces() - 1);
+}
+
+void ReplaceListDialog::onUpdate()
+{
+    const int i = selectedIndex();
+    if (rules_.update(i, txtOld->text().toStdString(), txtNew->text().toStdString())) showList(i);
+}
+
+void ReplaceListDialog::onDelete()
+{
+    const int i = selectedIndex();
+    if (!rules_.Delete(i)) return;
+    showList(std::min(i, rules_.getTotalReplaces() - 1));
+}
+
+void ReplaceListDialog::onMove(bool up)
+{
+    const int i = selectedIndex();
+    if (i < 0) return;
+    showList(up ? rules_.moveUp(i) : rules_.moveDown(i));
+}
+
+void ReplaceListDialog::onOk()
+{
+    const ReplaceListRules::Problem problem = rules_.check();
+    if (problem.index >= 0) {
+        showList(problem.index);
+        showMessage(this, QMessageBox::Information, problem.message);
+        return;
+    }
+    canceled_ = false;
+    accept();
+}
+
+void ReplaceListDialog::reject()
+{
+    canceled_ = true;
+    QDialog::reject();
+}
+
+bool ReplaceListDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txtNew && event->type() == QEvent::FocusOut) {
+        const std::string text = txtNew->text().toStdString();
+        const std::string clean = ReplaceListRules::cleanReplacement(text);
+        if (clean != text) txtNew->setText(QString::fromStdString(clean));
+    } else if (watched == lvwReplaces && event->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        onDelete();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace vorda

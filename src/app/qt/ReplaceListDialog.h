@@ -1,0 +1,63 @@
+// The replace-list editor: a list of find/replacement pairs with Add, Update, Delete, Up and
+// Down, and the checks made on OK. The caller fills it, shows it with exec() and reads the
+// list back unless it was cancelled.
+#pragma once
+
+#include <string>
+
+#include <QDialog>
+
+#include "app/ReplaceListRules.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace vorda {
+
+class ReplaceListDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit ReplaceListDialog(QWidget* parent = nullptr);
+
+    void reset();
+    void addReplace(const std::string& find, const std::string& replacement);
+    bool wasCanceled() const { return canceled_; }
+    int getTotalReplaces() const { return rules_.getTotalReplaces(); }
+    std::string getOldString(int i) const { return rules_.getOldString(i); }
+    std::string getNewString(int i) const { return rules_.getNewString(i); }
+    const ReplaceListRules& rules() const { return rules_; }
+
+    QTreeWidget* lvwReplaces = nullptr;
+    QLineEdit* txtOld = nullptr;
+    QLineEdit* txtNew = nullptr;
+    QPushButton* cmdAdd = nullptr;
+    QPushButton* cmdUpdate = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QPushButton* cmdUp = nullptr;
+    QPushButton* cmdDown = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QLabel* lblInfo = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+
+private:
+    void showList(int select);
+    int selectedIndex() const;
+    void onItemClicked();
+    void onAdd();
+    void onUpdate();
+    void onDelete();
+    void onMove(bool up);
+    void onOk();
+
+    ReplaceListRules rules_;
+    bool canceled_ = true;
+};
+
+}  // namespace vorda

@@ -1,0 +1,53 @@
+// File operations on the local file system. Results are 0 or an errno value; nothing is shown.
+#pragma once
+
+#include "base/Errors.h"
+
+#include <functional>
+#include <string>
+
+namespace vorda {
+
+enum FileOperation : int { foMove = 1, foCopy = 2, foDelete = 3, foRename = 4 };
+
+// Moves, copies, renames or deletes one path silently. Paths are used exactly as given.
+// Move and rename use rename(2) and fall back to copy-then-delete across file systems;
+// copies keep permissions and times and go through a temporary file in the target folder,
+// so a failed copy leaves no half-written target. An operation whose source and destination
+// are the same file does nothing and returns 0; it never truncates or deletes the source.
+// Delete with useTrash hands the path to the trash handler (see setTrashHandler);
+// without a handler, or when useTrash is false, the path is removed for good
+// (a folder with everything in it).
+int shellFileOperation(const std::string& source, const std::string& destination, int operation,
+                       bool useTrash);
+
+// Renames path to a free temporary name in its own folder (tempPath receives it), so that its
+// name can be given to another file before it goes on to its own new name. 0 or an errno value.
+int moveAside(const std::string& path, std::string& tempPath);
+
+// The desktop trash, provided by the platform layer. Returns 0 or an errno value.
+using TrashHandler = std::function<int(const std::string& path)>;
+void setTrashHandler(TrashHandler handler);
+
+// Creates a folder with all missing parents; true when it exists afterwards.
+bool createFolderTree(const std::string& folder);
+
+// Attribute bits as the settings name them.
+enum FileAttribute : int { faReadOnly = 1, faHidden = 2, faArchive = 32 };
+// Read-only when the owner has no write permission; hidden for names beginning with ".".
+// 0 when the path cannot be read.
+int getFileAttributes(const std::string& path);
+// Read-only clears every write bit; clearing it gives the owner write permission back.
+// Hidden and archive are never set. Failures are ignored.
+void setFileAttributes(const std::string& path, int attributes);
+
+
+// The system text of an errno value, or the text of a VordaError.
+std::string errorText(int error);
+
+// Writes data to path atomically: temporary file in the same folder, flushed, renamed over
+// the original with the original's permissions, owner and extended attributes where it may give
+// them. Returns 0 or an errno value.
+int writeFileAtomically(const std::string& path, const std::string& data);
+
+}  // namespace vorda

@@ -1,0 +1,647 @@
+// The full main window: the sorting panel and its settings, bookmarks, the target-folder box,
+// view toggles, menus, the "Scan subfolders" warning, help and about, and the platform services.
+#include <cerrno>
+#include <memory>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include "base/IniFile.h"
+#include "app/Settings.h"
+#include "app/UserInterface.h"
+#include "app/qt/MainWindow.h"
+#include "platform/PlatformDialogs.h"
+
+using vorda::MainWindow;
+
+namespace {
+
+QTemporaryDir* g_home = nullptr;
+
+QString settingsFile() { return QString::fromStdString(vorda::settingsFilePath()); }
+
+void writeKeys(const QString& section, const QList<QPair<QString, QString>>& keys) {
+    QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
+    vorda::IniFile ini(settingsFile().toStdString());
+    for (const auto& kv : keys) ini.write(section.toStdString(), kv.first.toStdString(), kv.second.toStdString());
+}
+
+QString readKey(const QString& section, const QString& key) {
+    vorda::IniFile ini(settingsFile().toStdString());
+    return QString::fromStdString(
+        vorda::getSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
+}
+
+void writeFile(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(1024, 'x'));
+}
+
+QStringList names(const MainWindow& w) {
+    QStringList names;
+    const QAbstractItemModel* m = w.lstFiles2->model();
+    for (int r = 0; r < m->rowCount(); ++r) names << m->index(r, 0).data().toString();
+    names.sort();
+    return names;
+}
+
+// Answers the next message box (watching for about a second) with its default button and
+// records its title, text and icon.
+struct BoxSeen {
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool shown = false;
+};
+void watchForBox(std::shared_ptr<BoxSeen> seen, int triesLeft) {
+    QTimer::singleShot(30, [seen, triesLeft] {
+        if (seen.use_count() == 1) return;  // the test no longer waits for it
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(top);
+            if (!box || !box->isVisible()) continue;
+            seen->title = box->windowTitle();
+            seen->text = box->text();
+            seen->icon = box->icon();
+            seen->shown = true;
+            box->accept();
+            return;
+        }
+        if (triesLeft > 0) watchForBox(seen, triesLeft - 1);
+    });
+}
+std::shared_ptr<BoxSeen> answerNextBox() {
+    auto seen = std::make_shared<BoxSeen>();
+    watchForBox(seen, 30);
+    return seen;
+}
+
+// Records what the help command hands to the desktop.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+class RecordingUi : public vorda::SilentUserInterface {
+public:
+    int ask(const std::string& text, vorda::MsgButtons buttons, vorda::MsgIcon icon,
+            const std::string& title) override {
+        texts.push_back(title + "|" + text);
+        lastIcon = icon;
+        return SilentUserInterface::ask(text, buttons, icon, title);
+    }
+    std::vector<std::string> texts;
+    vorda::MsgIcon lastIcon = vorda::miNone;
+};
+
+}  // namespace
+
+class TestFullWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QFile::remove(settingsFile()); }
+
+    void freshStartShowsTheDefaults() {
+        MainWindow w;
+        QCOMPARE(w.minimumSize(), QSize(699, 633));
+        w.resize(300, 200);
+        QCOMPARE(w.size(), QSize(699, 633));
+        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<artist> - <title>"));
+        QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<artist> - <track> - <title>"));
+        QCOMPARE(w.cmbPathPattern->currentText(), QStringLiteral("<uletter>/<artist>/"));
+        QCOMPARE(w.cmbAlbumPattern->currentText(), QStringLiteral("<uletter>/<artist>/<album> (<year>)/"));
+        QCOMPARE(w.cmbInPattern->count(), 1);  // the never-stored list reads as one empty entry
+        QCOMPARE(w.mnuPopSortPatterns.size(), size_t(1));
+        QVERIFY(w.chkFixFilenames->isChecked() && w.chkDetectInPattern->isChecked() && w.chkAlbumPattern->isChecked());
+        QVERIFY(!w.chkScanSubfolders->isChecked());
+        QVERIFY(!w.mnuAdvancedMode->isChecked());
+        // Rename is the default method: the box shows the file location and is locked.
+        QVERIFY(w.optMethod[2]->isChecked());
+        QCOMPARE(w.cmdSort->text(), QStringLiteral("Rename All"));
+        QCOMPARE(w.mnuPopSort->title(), QStringLiteral("Rename selected file(s) using..."));
+        QCOMPARE(w.lblTargetDir->text(), QStringLiteral("File location:"));
+        QVERIFY(w.txtTargetDir->isReadOnly());
+        QVERIFY(!w.cmdTargetDir->isEnabled());
+        QCOMPARE(w.txtTargetDir->text().toStdString(), vorda::defaultFolder());
+        for (QToolButton* b : w.cmdFavourite) {
+            QCOMPARE(b->toolTip(), QStringLiteral("Click the right mousebutton to bookmark current folder!"));
+        }
+        QCOMPARE(w.tabQSettings->count(), 3);
+        QCOMPARE(w.tabQSettings->tabText(0), QStringLiteral("Folders"));
+        QCOMPARE(w.tabQSettings->tabText(1), QStringLiteral("Patterns"));
+        QCOMPARE(w.tabQSettings->tabText(2), QStringLiteral("Repair"));
+        QCOMPARE(w.tabTAGs->count(), 4);
+        QCOMPARE(w.tabTAGs->tabText(1), QStringLiteral("ID3v2+"));
+        QCOMPARE(w.tabTAGs->tabToolTip(3), QStringLiteral("File information"));
+        QCOMPARE(w.chkScanSubfolders->toolTip(), QStringLiteral("Scanning a lot of files may take several minutes."));
+    }
+
+    void panelSettingsRoundTrip() {
+        writeKeys("OutPatterns", {{"nofOutPatterns", "2"}, {"sOutPattern0", "<title>"},
+                                  {"sOutPattern1", "<track>¶-¶<title>"}, {"sOutPattern2", "<artist>"}});
+        writeKeys("General", {{"Method", "2"}, {"sTargetDir", "/srv/music/"}, {"bFixFilenames", "0"},
+                              {"bScanSubFolders", "1"}, {"bUseAlbumPattern", "2"}, {"bAdvancedMode", "True"}});
+        writeKeys("Bookmarks", {{"FavouriteDir3", "/srv/music"}});
+        {
+            MainWindow w;
+            QVERIFY(w.optMethod[0]->isChecked());
+            QCOMPARE(w.cmdSort->text(), QStringLiteral("Copy All"));
+            QCOMPARE(w.txtTargetDir->text(), QStringLiteral("/srv/music/"));
+            QVERIFY(!w.txtTargetDir->isReadOnly());
+            QCOMPARE(w.txtTargetDir->palette().color(QPalette::Base), QColor(255, 255, 192));
+            QVERIFY(!w.chkFixFilenames->isChecked());
+            QVERIFY(w.scanSubfolders());
+            QCOMPARE(w.chkAlbumPattern->checkState(), Qt::PartiallyChecked);
+            QVERIFY(w.mnuAdvancedMode->isChecked());
+            QCOMPARE(w.cmbOutPattern->count(), 3);
+            QCOMPARE(w.cmbOutPattern->itemText(1), QStringLiteral("<track> - <title>"));
+            QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<artist> - <track> - <title>"));
+            QCOMPARE(w.mnuPopSortPatterns.size(), size_t(3));
+            QCOMPARE(w.mnuPopSortPatterns[2]->text(), QStringLiteral("<artist>"));
+            QCOMPARE(w.cmdFavourite[3]->toolTip(), QStringLiteral("/srv/music"));
+
+            w.optMethod[1]->click();
+            QCOMPARE(w.mnuSortSelected->text(), QStringLiteral("Move selected file(s)"));
+            w.chkFixFilenames->setChecked(true);
+            w.chkScanSubfolders->setChecked(false);
+            w.cmbInPattern->setEditText(QStringLiteral(" <title> "));
+            w.cmbPathPattern->setEditText(QStringLiteral("<genre>/"));
+            w.close();
+        }
+        QCOMPARE(readKey("General", "Method"), QStringLiteral("1"));
+        QCOMPARE(readKey("General", "sTargetDir"), QStringLiteral("/srv/music/"));
+        QCOMPARE(readKey("General", "bFixFilenames"), QStringLiteral("1"));
+        QCOMPARE(readKey("General", "bScanSubFolders"), QStringLiteral("0"));
+        QCOMPARE(readKey("General", "bUseAlbumPattern"), QStringLiteral("2"));
+        QCOMPARE(readKey("General", "bAdvancedMode"), QStringLiteral("True"));
+        QCOMPARE(readKey("InPatterns", "sCurrentInPattern"), QStringLiteral(" <title> "));
+        QCOMPARE(readKey("PathPatterns", "sCurrentPathPattern"), QStringLiteral("<genre>/"));
+        QCOMPARE(readKey("Bookmarks", "FavouriteDir3"), QStringLiteral("/srv/music"));
+        QCOMPARE(readKey("Bookmarks", "FavouriteDir0"), QString());
+
+        // A stored method the switch never produces leaves the three buttons clear and saves 4.
+        writeKeys("General", {{"Method", "3"}});
+        MainWindow w;
+        for (QRadioButton* option : w.optMethod) QVERIFY(!option->isChecked());
+        QCOMPARE(w.cmdSort->text(), QStringLiteral("Sort All"));
+        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral(" <title> "));
+        w.close();
+        QCOMPARE(readKey("General", "Method"), QStringLiteral("4"));
+    }
+
+    void layoutRoundTrip() {
+        writeKeys("Visual", {{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"ColVisible2", "False"},
+                             {"ColPosition2", "5"}, {"ColSize2", "1500"}, {"ColSize7", "60"}});
+        {
+            MainWindow w;
+            QCOMPARE(w.lstFiles2->horizontalHeader()->sectionSize(6), 8);  // below 120 twips: raised
+            QCOMPARE(w.lstFiles2->horizontalHeader()->sectionSize(0), 200);  // never stored: its default
+            QVERIFY(w.tabTAGs->isVisibleTo(&w));
+            w.mnuTagInfo->trigger();
+            QVERIFY(!w.tabTAGs->isVisibleTo(&w));
+            w.mnuFileGrid->trigger();
+            QVERIFY(!w.lstFiles2->showGrid());
+            w.mnuDirTree->trigger();
+            QVERIFY(!w.dirTree->isVisibleTo(&w));
+            QVERIFY(!w.cmdFavourite[0]->isVisibleTo(&w));
+            w.showMaximized();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.close();
+        }
+        QCOMPARE(readKey("Visual", "FormState"), QStringLiteral("2"));
+        QCOMPARE(readKey("Visual", "FormWidth"), QStringLiteral("12000"));
+        QCOMPARE(readKey("Visual", "ViewTagInfo"), QStringLiteral("False"));
+        QCOMPARE(readKey("Visual", "ViewDirTree"), QStringLiteral("False"));
+        QCOMPARE(readKey("Visual", "ShowGrid"), QStringLiteral("False"));
+        QCOMPARE(readKey("Visual", "ColVisible2"), QStringLiteral("False"));
+        QCOMPARE(readKey("Visual", "ColPosition2"), QStringLiteral("5"));
+        QCOMPARE(readKey("Visual", "ColSize2"), QStringLiteral("1500"));
+        {
+            MainWindow w;
+            QVERIFY(!w.tabTAGs->isVisibleTo(&w));
+            QVERIFY(!w.dirTree->isVisibleTo(&w));
+            w.showMinimized();
+            w.close();
+        }
+        QCOMPARE(readKey("Visual", "FormState"), QStringLiteral("2"));
+    }
+
+    void bookmarksLeftAndRightButton() {
+        QTemporaryDir music(g_home->path() + QStringLiteral("/bmXXXXXX"));
+        writeFile(music.filePath("one/a.mp3"));
+        writeFile(music.filePath("two/b.mp3"));
+        writeFile(music.filePath("two/deep/c.mp3"));
+        const QString one = music.filePath("one"), two = music.filePath("two");
+        {
+            MainWindow w;
+            w.show();
+            QVERIFY(w.selectTreeFolder(one.toStdString()));
+            QTest::mousePress(w.cmdFavourite[1], Qt::RightButton);
+            QCOMPARE(w.cmdFavourite[1]->toolTip(), one);
+            QVERIFY(w.selectTreeFolder(two.toStdString()));
+            QTest::mousePress(w.cmdFavourite[4], Qt::RightButton);
+            QCOMPARE(names(w), QStringList({"b.mp3"}));
+
+            // Left click: the tree goes there and its change scans the folder.
+            QTest::mouseClick(w.cmdFavourite[1], Qt::LeftButton);
+            QCOMPARE(w.treePath(), one.toStdString());
+            QCOMPARE(names(w), QStringList({"a.mp3"}));
+            // An empty bookmark does nothing.
+            QTest::mouseClick(w.cmdFavourite[0], Qt::LeftButton);
+            QCOMPARE(w.treePath(), one.toStdString());
+
+            // With the tree hidden the list is still filled, following "Scan subfolders".
+            w.mnuDirTree->trigger();
+            w.chkScanSubfolders->setChecked(true);
+            w.goToBookmark(4);
+            QCOMPARE(names(w), QStringList({"b.mp3", "c.mp3"}));
+            QCOMPARE(w.treePath(), two.toStdString());
+            w.close();
+        }
+        QCOMPARE(readKey("Bookmarks", "FavouriteDir1"), one);
+        QCOMPARE(readKey("Bookmarks", "FavouriteDir4"), two);
+        MainWindow again;
+        QCOMPARE(again.cmdFavourite[4]->toolTip(), two);
+    }
+
+    void targetFolderBox() {
+        QTemporaryDir dir(g_home->path() + QStringLiteral("/tgXXXXXX"));
+        writeFile(dir.filePath("in/song.mp3"));
+        writeKeys("General", {{"Method", "2"}, {"sTargetDir", "/start/"}});
+        {
+            MainWindow w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.tabQSettings->setCurrentIndex(0);
+
+            // Typing refuses ? " < > | *; leaving the box adds the final "/".
+            w.txtTargetDir->clear();
+            w.txtTargetDir->setFocus();
+            QTest::keyClicks(w.txtTargetDir, QStringLiteral("/new*/pl?ace|"));
+            QCOMPARE(w.txtTargetDir->text(), QStringLiteral("/new/place"));
+            w.cmbOutPattern->setFocus();
+            QTRY_COMPARE(w.txtTargetDir->text(), QStringLiteral("/new/place/"));
+
+            // Browse's answer becomes the text; "Set as target folder" takes the tree's folder.
+            w.targetFolderChosen("/browsed");
+            QCOMPARE(w.txtTargetDir->text(), QStringLiteral("/browsed/"));
+            QVERIFY(w.selectTreeFolder(dir.filePath("in").toStdString()));
+            QVERIFY(w.mnuSetTargetFolder->isEnabled());
+            w.mnuSetTargetFolder->trigger();
+            QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
+
+            // Rename shows the shown file's folder in the locked box and the "Patterns" page.
+            w.optMethod[2]->click();
+            QCOMPARE(w.tabQSettings->currentIndex(), 1);
+            QVERIFY(w.txtTargetDir->isReadOnly());
+            w.lstFiles2->selectRow(0);
+            QTest::mouseClick(w.lstFiles2->viewport(), Qt::LeftButton, {},
+                              w.lstFiles2->visualRect(w.lstFiles2->model()->index(0, 0)).center());
+            QCOMPARE(w.txtOldName->text(), QStringLiteral("song.mp3"));
+            QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
+            w.mnuDirTree->trigger();  // keep the tree from changing while the target moves
+            w.targetFolderChosen("/ignored/");
+            w.selectTreeFolder(dir.path().toStdString());
+            w.setTreeFolderAsTarget();
+            QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
+            w.optMethod[0]->click();
+            QCOMPARE(w.txtTargetDir->text(), dir.path() + "/");
+            QCOMPARE(w.txtTargetDir->selectedText(), w.txtTargetDir->text());
+            w.optMethod[2]->click();
+            w.close();
+        }
+        // The last accepted folder is saved, not the file location shown while renaming.
+        QCOMPARE(readKey("General", "sTargetDir"), dir.path() + "/");
+        QCOMPARE(readKey("General", "Method"), QStringLiteral("4"));
+    }
+
+    void menusAndControlsAreNamed() {
+        MainWindow w;
+        struct Item { const char* name; const char* caption; QKeySequence key; bool enabled; };
+        const Item items[] = {
+            {"mnuExit", "Exit", {}, true},
+            {"mnuAddFiles", "Add files...", {}, true},
+            {"mnuExportEditor", "Custom exports...", {}, false},
+            {"mnuExportCDCover", "to CD cover...", {}, false},
+            {"mnuSortAll", "Rename all files", QKeySequence(Qt::Key_F4), true},
+            {"mnuSortSelected", "Rename selected file(s)", QKeySequence(Qt::Key_F5), true},
+            {"mnuDirTree", "Directory tree", {}, true},
+            {"mnuTagInfo", "Tag info", {}, true},
+            {"mnuFindReplace", "Find && Replace/Trim/Add...", QKeySequence(Qt::CTRL | Qt::Key_F), false},
+            {"mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8), false},
+            {"mnuFixTags", "Fix tags", {}, true},
+            {"mnuSaveTags", "Save tags", QKeySequence(Qt::CTRL | Qt::Key_S), true},
+            {"mnuRemoveTags", "Remove tags", {}, true},
+            {"mnuAdvancedMode", "Advanced mode", {}, true},
+            {"mnuSettings", "Settings...", {}, true},
+            {"mnuFileGrid", "Show grid", {}, true},
+            {"mnuHelpMe", "&Help...", {}, true},
+            {"mnuAbout", "&About...", {}, true},
+            {"mnuExtractID3", "Extract tags", {}, true},
+            {"mnuPopFreeDBLookup", "FreeDB lookup...", {}, false},
+            {"mnuAddTracks", "Add tracknumbers...", {}, true},
+            {"mnuPopSortAlbum", "Sort selected file(s) as album", {}, false},
+            {"mnuWAEnqueuePlay", "Enqueue and play", {}, false},
+            {"mnuWAPause", "Pause/Unpause", {}, false},
+            {"mnuFolderFromID3", "Create/Rename folder from ID3...", {}, true},
+            {"mnuRemFromList", "Remove file(s) from list", {}, true},
+            {"mnuRemFromHD", "Delete file(s)", {}, true},
+            {"mnuSetTargetFolder", "Set as target folder", {}, true},
+        };
+        for (const Item& item : items) {
+            auto* action = w.findChild<QAction*>(QString::fromLatin1(item.name));
+            QVERIFY2(action, item.name);
+            QCOMPARE(action->text(), QString::fromUtf8(item.caption));
+            QCOMPARE(action->shortcut(), item.key);
+            QVERIFY2(action->isEnabled() == item.enabled, item.name);
+        }
+        for (const char* menu : {"mnuFile", "mnuList", "mnuExport", "mnuActions", "mnuView", "mnuTags", "mnuOptions",
+                                 "mnuColumns", "mnuHelp", "mnuPopup", "mnuPopSort", "mnuWinamp", "mnuTreePopup",
+                                 "mnuRenFolder"}) {
+            QVERIFY2(w.findChild<QMenu*>(QString::fromLatin1(menu)), menu);
+        }
+        QCOMPARE(w.mnuWinamp->title(), QStringLiteral("Media player"));
+        for (const char* control : {"cmbPathPattern", "chkAlbumPattern", "cmbAlbumPattern", "cmbInPattern",
+                                    "cmbOutPattern", "chkDetectInPattern", "chkScanSubfolders", "cmdRemJunk",
+                                    "txtTargetDir", "cmdTargetDir", "txtOldName", "txtNewName", "chkFixFilenames",
+                                    "cmdSort", "cmdSortSelected", "cmdFreeDB", "optMethod0", "cmdFavourite4",
+                                    "tabQSettings", "tabTAGs", "picTAG3", "fraMethod"}) {
+            QVERIFY2(w.findChild<QWidget*>(QString::fromLatin1(control)), control);
+        }
+        // Commands of later parts are visible but cannot be used yet.
+        for (QPushButton* b : {w.cmdFreeDB}) {
+            QVERIFY(!b->isEnabled());
+        }
+        QVERIFY(w.cmdRemJunk->isEnabled());
+        QCOMPARE(w.cmdSortSelected->toolTip(), QStringLiteral("Sort the selected file(s) only. (F5)"));
+        QCOMPARE(w.fraMethod->toolTip(), QStringLiteral("What would you like to do with the files?"));
+        QCOMPARE(w.cmdEditPathPatterns->toolTip(), QStringLiteral("Edit general folder output patterns."));
+    }
+
+    void scanSubfoldersWarns() {
+        MainWindow w;
+        w.show();
+        auto seen = answerNextBox();
+        w.chkScanSubfolders->click();
+        QVERIFY(seen->shown);
+        QCOMPARE(seen->text, QStringLiteral("Scanning folders that contain many files could take very long time!"));
+        QCOMPARE(seen->title, QStringLiteral("Vorda"));
+        QCOMPARE(seen->icon, QMessageBox::Information);
+        QVERIFY(w.scanSubfolders());
+        auto none = answerNextBox();
+        w.chkScanSubfolders->click();  // clearing it says nothing
+        QTest::qWait(200);
+        QVERIFY(!none->shown);
+        QVERIFY(!w.scanSubfolders());
+    }
+
+    void helpAndAbout() {
+        MainWindow w;
+        w.show();
+        QVERIFY(QString::fromStdString(w.helpFilePath()).endsWith(QStringLiteral("/help/index.html")));
+        auto missing = answerNextBox();
+        w.showHelp(g_home->path().toStdString() + "/nothing/index.html");
+        QVERIFY(missing->text.startsWith(QStringLiteral("The help file could not be found:")));
+        QCOMPARE(missing->icon, QMessageBox::Critical);
+
+        const QString manual = g_home->path() + QStringLiteral("/help/index.html");
+        writeFile(manual);
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        w.showHelp(manual.toStdString());
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.opened, QList<QUrl>({QUrl::fromLocalFile(manual)}));
+
+        auto about = answerNextBox();
+        w.mnuAbout->trigger();
+        QCOMPARE(about->title, QStringLiteral("About Vorda"));
+        QVERIFY(about->text.contains(QStringLiteral("Vorda ") + QStringLiteral(VORDA_VERSION)));
+    }
+
+    void settingsOpensTheOptionsDialog() {
+        MainWindow w;
+        w.show();
+        QString seen;
+        QTimer::singleShot(50, [&seen] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->isVisible() && top->objectName() == QStringLiteral("frmOptions")) {
+                    seen = top->objectName();
+                    static_cast<QDialog*>(top)->reject();
+                }
+            }
+        });
+        w.mnuSettings->trigger();
+        QCOMPARE(seen, QStringLiteral("frmOptions"));
+    }
+
+    void damagedSettingsAreReadKeptAndReportedOnce() {
+        QTemporaryDir music(g_home->path() + QStringLiteral("/damagedXXXXXX"));
+        QString deep = music.path();
+        for (int i = 0; i < 12; ++i) deep += QStringLiteral("/a deep folder level %1").arg(i);
+        QVERIFY(QDir().mkpath(deep));
+        deep += QLatin1Char('/');
+        QVERIFY(deep.size() > 199);
+        QByteArray damaged = "[General]\nsTargetDir=" + deep.toUtf8().replace(' ', "\xC2\xB6") + "\nMethod=2\n" +
+                             "[Bookmarks]\nFavouriteDir0=" + music.path().toUtf8() + "\nFavouriteDir1=/x" +
+                             QByteArray(1, '\0') + "junk\n[OutPatterns]\nsCurrentOutPattern=<title>\n";
+        QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
+        {
+            QFile f(settingsFile());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(damaged);
+        }
+        const QString backup = settingsFile() + QStringLiteral(".bak");
+        {
+            MainWindow w;
+            w.show();
+            auto seen = answerNextBox();
+            w.startUp();
+            QVERIFY(seen->shown);
+            QCOMPARE(seen->icon, QMessageBox::Warning);
+            QVERIFY(seen->text.contains(QStringLiteral("could not be read completely: it holds zero bytes")));
+            QVERIFY(seen->text.contains(backup));
+            QCOMPARE(w.txtTargetDir->text(), deep);
+            QCOMPARE(w.cmdFavourite[0]->toolTip(), music.path());
+            QCOMPARE(w.cmdFavourite[1]->toolTip(), QStringLiteral("/x"));
+            QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<title>"));
+            QVERIFY(!QFile::exists(backup));  // nothing written yet
+            w.close();
+        }
+        {
+            QFile kept(backup);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), damaged);
+        }
+        QCOMPARE(readKey("General", "sTargetDir"), deep);
+        QCOMPARE(readKey("Bookmarks", "FavouriteDir0"), music.path());
+        QCOMPARE(readKey("OutPatterns", "sCurrentOutPattern"), QStringLiteral("<title>"));
+        QCOMPARE(readKey("General", "Method"), QStringLiteral("2"));
+
+        // The mended file starts without a word and keeps the backup as it was.
+        QFile::remove(backup);
+        MainWindow again;
+        again.show();
+        auto none = answerNextBox();
+        again.startUp();
+        QTest::qWait(100);
+        QVERIFY(!none->shown);
+        QCOMPARE(again.txtTargetDir->text(), deep);
+        again.close();
+        QVERIFY(!QFile::exists(backup));
+    }
+
+    void readOnlySettingsAreReadButNeverWritten() {
+        writeKeys("General", {{"Method", "2"}, {"sTargetDir", "/srv/music/"}});
+        writeKeys("Bookmarks", {{"FavouriteDir2", "/srv/music"}});
+        QFile file(settingsFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        {
+            MainWindow w;
+            w.show();
+            auto seen = answerNextBox();
+            w.startUp();
+            QVERIFY(seen->shown);
+            QCOMPARE(seen->icon, QMessageBox::Information);
+            QVERIFY(seen->text.contains(QStringLiteral("is read-only")));
+            QVERIFY(w.optMethod[0]->isChecked());
+            QCOMPARE(w.cmdFavourite[2]->toolTip(), QStringLiteral("/srv/music"));
+            w.optMethod[1]->click();
+            w.cmbOutPattern->setEditText(QStringLiteral("<title>"));
+            w.close();
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        file.close();
+        QVERIFY(!(file.permissions() & QFileDevice::WriteOwner));
+        QVERIFY(!QFile::exists(settingsFile() + QStringLiteral(".bak")));
+        QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    }
+
+    void popupItemsFollowTheSelectionMode() {
+        QTemporaryDir dir(g_home->path() + QStringLiteral("/popXXXXXX"));
+        for (const char* name : {"p1.mp3", "p2.mp3", "p3.mp3"}) writeFile(dir.filePath(QString::fromLatin1(name)));
+        MainWindow w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.dropPaths({dir.path().toStdString()});
+        QCOMPARE(w.lstFiles2->model()->rowCount(), 3);
+        const auto popUp = [&w] {
+            emit w.lstFiles2->customContextMenuRequested(QPoint(5, 5));
+            const QList<bool> states{w.mnuExtractID3->isEnabled(), w.mnuFolderFromID3->isEnabled(),
+                                     w.mnuAddTracks->isEnabled()};
+            w.mnuPopup->hide();
+            return states;
+        };
+        // One file clicked: its tags and its folder, not numbering.
+        QWidget* viewport = w.lstFiles2->viewport();
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, w.lstFiles2->visualRect(w.lstFiles2->model()->index(0, 0)).center());
+        QVERIFY(!w.commands().bMultiChange);
+        QCOMPARE(popUp(), (QList<bool>{true, true, false}));
+        // Ctrl-click on a neighbour: several files, the reverse.
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
+                          w.lstFiles2->visualRect(w.lstFiles2->model()->index(1, 0)).center());
+        QVERIFY(w.commands().bMultiChange);
+        QCOMPARE(popUp(), (QList<bool>{false, false, true}));
+        w.mnuSelectAll->trigger();
+        QCOMPARE(popUp(), (QList<bool>{false, false, true}));
+    }
+
+    void addFilesOffersEveryPlaylistType() {
+        MainWindow w;
+        w.show();
+        QStringList filters;
+        QTimer::singleShot(50, [&filters] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QFileDialog*>(top);
+                if (!dialog || !dialog->isVisible()) continue;
+                filters = dialog->nameFilters();
+                dialog->reject();
+            }
+        });
+        w.mnuAddFiles->trigger();
+        QCOMPARE(filters.size(), 3);
+        QCOMPARE(filters.value(1), QStringLiteral("Playlists (*.m3u *.m3u8 *.pls)"));
+    }
+
+    void platformServices() {
+        QTemporaryDir dir(g_home->path() + QStringLiteral("/psXXXXXX"));
+        const std::string folder = dir.path().toStdString();
+        const std::string a = vorda::tempFileName(folder, "");
+        const std::string b = vorda::tempFileName(folder + "/", "vt");
+        QVERIFY(QFileInfo(QString::fromStdString(a)).fileName().startsWith('~'));
+        QVERIFY(QFileInfo(QString::fromStdString(b)).fileName().startsWith(QStringLiteral("vt")));
+        QCOMPARE(QFileInfo(QString::fromStdString(a)).absolutePath(), dir.path());
+        QVERIFY(a != b && QFile::exists(QString::fromStdString(a)) && QFile::exists(QString::fromStdString(b)));
+        // A file's path puts the name beside it; no folder means the system's temporary folder.
+        const std::string beside = vorda::tempFileName(a, "x");
+        QCOMPARE(QFileInfo(QString::fromStdString(beside)).absolutePath(), dir.path());
+        const std::string temp = vorda::tempFileName("", "vorda-test");
+        QCOMPARE(QFileInfo(QString::fromStdString(temp)).absolutePath(), QDir(QDir::tempPath()).absolutePath());
+        QFile::remove(QString::fromStdString(temp));
+        QCOMPARE(vorda::tempFileName(folder + "/missing/", "x"), std::string());
+
+        RecordingUi ui;
+        QVERIFY(vorda::fileExists(a, ui));
+        QVERIFY(vorda::fileExists(folder, ui));
+        QVERIFY(!vorda::fileExists(folder + "/none.mp3", ui));
+        QVERIFY(!vorda::fileExists(a + "/below", ui));  // a file used as a folder
+        QVERIFY(!vorda::fileExists("", ui));
+        QVERIFY(ui.texts.empty());
+        const std::string loop = folder + "/loop";
+        QCOMPARE(::symlink(loop.c_str(), loop.c_str()), 0);
+        QVERIFY(!vorda::fileExists(loop, ui));
+        QCOMPARE(ui.texts.size(), size_t(1));
+        QCOMPARE(QString::fromStdString(ui.texts[0]),
+                 QStringLiteral("Error|Error Number: %1 %2").arg(ELOOP).arg(QString::fromLocal8Bit(strerror(ELOOP))));
+        QCOMPARE(ui.lastIcon, vorda::miError);
+    }
+};
+
+int main(int argc, char** argv) {
+    // Settings and folders live in a private home that exists before anything reads it.
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    g_home = &home;
+    const QByteArray path = QFile::encodeName(home.path());
+    qputenv("HOME", path);
+    qputenv("XDG_CONFIG_HOME", path + "/.config");
+    qputenv("XDG_DATA_HOME", path + "/.local/share");
+    qputenv("XDG_CACHE_HOME", path + "/.cache");
+    qputenv("XDG_MUSIC_DIR", path);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestFullWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow_full.moc"
