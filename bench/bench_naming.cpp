@@ -23,7 +23,12 @@
 #include "naming/SortCommands.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+
+
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -60,7 +65,7 @@ std::string Mp3(const std::string& artist, const std::string& album, const std::
 double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 
 // Pattern-engine time for every row: values, new name and destination folders, on files read beforehand.
-double EngineTime(const FileList& rows, const settings& s, const SortInputs& in, bool folders) {
+double EngineTime(const FileList& rows, const Settings& s, const SortInputs& in, bool folders) {
     std::vector<std::unique_ptr<AudioFile>> files;
     for (int i = 1; i <= rows.count(); ++i) {
         files.push_back(std::make_unique<AudioFile>());
@@ -104,7 +109,7 @@ int main(int argc, char** argv) {
     }
     std::printf("generate %d files: %.3f s\n", count, Seconds(start));
 
-    settings s;
+    Settings s;
     s.recycleFiles = false;
     s.fileExistAction = feaSkip;
     FileList rows;

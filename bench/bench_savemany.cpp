@@ -19,7 +19,12 @@
 #include "editing/TagPanes.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::editing;
+
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -84,7 +89,7 @@ int main(int argc, char** argv) {
         fs::copy_file(base, folder + "/files/" + name);
     }
 
-    settings& s = settings();
+    Settings& s = settings();
     s.advancedMode = true;
     s.useId3v1 = tuIfWanted;
     s.useId3v2 = tuIfWanted;

@@ -35,7 +35,14 @@
 #include "editing/TagPanes.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -137,7 +144,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> windowRates, loopRates, commandRates;
     {
-        FrmVorda w;
+        MainWindow w;
         w.show();
         QApplication::processEvents();
         w.addFiles(paths, false);

@@ -28,9 +28,16 @@
 #include "app/FileList.h"
 #include "app/qt/MainWindow.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+
 extern char** environ;
 
-using namespace vorda;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
@@ -123,7 +130,7 @@ double TimeCli(const std::string& cli, const std::string& settingsFile, const st
 
 // Seconds (wall-clock and processor) from the paths given to the window until its rows are
 // listed and painted.
-double TimeWindow(FrmVorda& w, const std::string& tree, int& rows, double& cpu) {
+double TimeWindow(MainWindow& w, const std::string& tree, int& rows, double& cpu) {
     w.list().clear();
     QApplication::processEvents();
     rusage before {}, after {};
@@ -174,7 +181,7 @@ int main(int argc, char** argv) {
                                 << "[FileTypes]\nnofFileTypes=0\nsFileType0=mp3\n";
 
     QApplication app(argc, argv);
-    FrmVorda w;
+    MainWindow w;
     w.show();
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
 

@@ -16,7 +16,7 @@
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
-#include <taglib/ClsTag.h>
+#include <taglib/tag.h>
 #include <taglib/textidentificationframe.h>
 
 #include <fcntl.h>
@@ -84,7 +84,7 @@ struct Random {
 };
 
 // 30 KB that look like a JPEG to a tag reader (markers at both ends, noise between).
-TagLib::ByteVector pictureBytes(Random& rnd) {
+TagLib::ByteVector PictureBytes(Random& rnd) {
     std::string bytes(30 * 1024, '\0');
     for (char& c : bytes) c = static_cast<char>(rnd.Next() & 0xFF);
     const char head[] = {'\xFF', '\xD8', '\xFF', '\xE0', '\x00', '\x10', 'J', 'F', 'I', 'F', '\x00'};
@@ -101,44 +101,44 @@ const char* const kGenres[] = {"Rock", "Jazz", "Pop", "Classical", "Electronic",
 bool TagFile(const std::string& path, int index, Random& rnd) {
     const bool v24 = index % 2 == 1;
     const int textKind = (index / 2) % 3;  // 0 Latin-1, 1 UTF-16, 2 UTF-8 (2.4) or UTF-16 (2.3)
-    const TagLib::String::type encoding =
+    const TagLib::String::Type encoding =
         textKind == 0 ? TagLib::String::Latin1
                       : (textKind == 1 || !v24 ? TagLib::String::UTF16 : TagLib::String::UTF8);
-    TagLib::id3v2::FrameFactory::instance()->setDefaultTextEncoding(encoding);
+    TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(encoding);
 
     // Non-ASCII text where the encoding can hold it.
     const std::string accent = textKind == 0 ? "Caf\u00e9 " : "\u041c\u0443\u0437\u044b\u043a\u0430 \u00e9 ";
     const int folder = index / 100;
-    TagLib::MPEG::file file(path.c_str(), false);
+    TagLib::MPEG::File file(path.c_str(), false);
     if (!file.isValid()) return false;
-    TagLib::id3v2::tag* ClsTag = file.ID3v2Tag(true);
-    ClsTag->setTitle(TagLib::String(accent + "Title " + std::to_string(index), TagLib::String::UTF8));
-    ClsTag->setArtist(TagLib::String("Artist " + std::to_string(folder / 10), TagLib::String::UTF8));
-    ClsTag->setAlbum(TagLib::String(accent + "Album " + std::to_string(folder), TagLib::String::UTF8));
-    ClsTag->setYear(1960 + static_cast<unsigned>(index % 60));
-    ClsTag->setTrack(static_cast<unsigned>(index % 100 + 1));
-    ClsTag->setComment(TagLib::String("Comment number " + std::to_string(index), TagLib::String::UTF8));
-    ClsTag->setGenre(kGenres[index % 8]);
+    TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+    tag->setTitle(TagLib::String(accent + "Title " + std::to_string(index), TagLib::String::UTF8));
+    tag->setArtist(TagLib::String("Artist " + std::to_string(folder / 10), TagLib::String::UTF8));
+    tag->setAlbum(TagLib::String(accent + "Album " + std::to_string(folder), TagLib::String::UTF8));
+    tag->setYear(1960 + static_cast<unsigned>(index % 60));
+    tag->setTrack(static_cast<unsigned>(index % 100 + 1));
+    tag->setComment(TagLib::String("Comment number " + std::to_string(index), TagLib::String::UTF8));
+    tag->setGenre(kGenres[index % 8]);
 
-    auto* composer = new TagLib::id3v2::TextIdentificationFrame("TCOM", encoding);
+    auto* composer = new TagLib::ID3v2::TextIdentificationFrame("TCOM", encoding);
     composer->setText("Composer " + std::to_string(index % 37));
-    ClsTag->addFrame(composer);
-    auto* encoder = new TagLib::id3v2::TextIdentificationFrame("TENC", encoding);
+    tag->addFrame(composer);
+    auto* encoder = new TagLib::ID3v2::TextIdentificationFrame("TENC", encoding);
     encoder->setText("LAME");
-    ClsTag->addFrame(encoder);
+    tag->addFrame(encoder);
     if (index % 10 == 0) {
-        auto* picture = new TagLib::id3v2::AttachedPictureFrame;
+        auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
         picture->setMimeType("image/jpeg");
-        picture->setType(TagLib::id3v2::AttachedPictureFrame::FrontCover);
+        picture->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
         picture->setDescription("cover");
-        picture->setPicture(pictureBytes(rnd));
-        ClsTag->addFrame(picture);
+        picture->setPicture(PictureBytes(rnd));
+        tag->addFrame(picture);
     }
 
     const bool withV1 = index % 5 != 4;
-    const int kinds = TagLib::MPEG::file::id3v2 | (withV1 ? TagLib::MPEG::file::id3v1 : 0);
-    return file.save(kinds, TagLib::file::StripOthers, v24 ? TagLib::id3v2::v4 : TagLib::id3v2::v3,
-                     TagLib::file::Duplicate);
+    const int kinds = TagLib::MPEG::File::ID3v2 | (withV1 ? TagLib::MPEG::File::ID3v1 : 0);
+    return file.save(kinds, TagLib::File::StripOthers, v24 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3,
+                     TagLib::File::Duplicate);
 }
 
 int Generate(const std::string& audioPath, const std::string& folder, int count) {
@@ -167,7 +167,7 @@ int Generate(const std::string& audioPath, const std::string& folder, int count)
 
 // Length in bytes of the MPEG frame whose header starts at p (0 when it is no header this
 // generator knows: MPEG-1 layer III is what lame writes at 44.1 kHz).
-size_t frameLength(const unsigned char* p) {
+size_t FrameLength(const unsigned char* p) {
     static const int kBitRates[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
     static const int kRates[] = {44100, 48000, 32000, 0};
     if (p[0] != 0xFF || (p[1] & 0xFE) != 0xFA) return 0;
@@ -181,7 +181,7 @@ size_t frameLength(const unsigned char* p) {
 // with a small ID3v2.3 tag and an ID3v1 tag.
 int Big(const std::string& audioPath, const std::string& path, long megabytes) {
     const std::string audio = ReadWhole(audioPath);
-    const size_t first = audio.size() >= 4 ? frameLength(reinterpret_cast<const unsigned char*>(audio.data())) : 0;
+    const size_t first = audio.size() >= 4 ? FrameLength(reinterpret_cast<const unsigned char*>(audio.data())) : 0;
     if (first == 0 || first >= audio.size()) {
         std::fprintf(stderr, "%s does not start with an MPEG-1 layer III frame\n", audioPath.c_str());
         return 1;
@@ -197,16 +197,16 @@ int Big(const std::string& audioPath, const std::string& path, long megabytes) {
             return 1;
         }
     }
-    TagLib::id3v2::FrameFactory::instance()->setDefaultTextEncoding(TagLib::String::Latin1);
-    TagLib::MPEG::file file(path.c_str(), false);
-    TagLib::id3v2::tag* ClsTag = file.ID3v2Tag(true);
-    ClsTag->setTitle("A long recording");
-    ClsTag->setArtist("Some Artist");
-    ClsTag->setAlbum("Some Album");
-    ClsTag->setYear(2001);
-    ClsTag->setTrack(1);
-    if (!file.save(TagLib::MPEG::file::id3v2 | TagLib::MPEG::file::id3v1, TagLib::file::StripOthers,
-                   TagLib::id3v2::v3, TagLib::file::Duplicate)) {
+    TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(TagLib::String::Latin1);
+    TagLib::MPEG::File file(path.c_str(), false);
+    TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+    tag->setTitle("A long recording");
+    tag->setArtist("Some Artist");
+    tag->setAlbum("Some Album");
+    tag->setYear(2001);
+    tag->setTrack(1);
+    if (!file.save(TagLib::MPEG::File::ID3v2 | TagLib::MPEG::File::ID3v1, TagLib::File::StripOthers,
+                   TagLib::ID3v2::v3, TagLib::File::Duplicate)) {
         std::fprintf(stderr, "cannot tag %s\n", path.c_str());
         return 1;
     }
@@ -224,12 +224,12 @@ int Scan(const std::string& folder) {
         if (ref.isNull()) continue;
         ++files;
         line = path;
-        if (const TagLib::tag* ClsTag = ref.ClsTag()) {
-            for (const TagLib::String& s : {ClsTag->title(), ClsTag->artist(), ClsTag->album(), ClsTag->comment(), ClsTag->genre()}) {
+        if (const TagLib::Tag* tag = ref.tag()) {
+            for (const TagLib::String& s : {tag->title(), tag->artist(), tag->album(), tag->comment(), tag->genre()}) {
                 line += '\t';
                 line += s.to8Bit(true);
             }
-            line += '\t' + std::to_string(ClsTag->year()) + '\t' + std::to_string(ClsTag->track());
+            line += '\t' + std::to_string(tag->year()) + '\t' + std::to_string(tag->track());
         }
         if (const TagLib::AudioProperties* audio = ref.audioProperties()) {
             line += '\t' + std::to_string(audio->bitrate()) + '\t' + std::to_string(audio->sampleRate()) + '\t' +
@@ -247,7 +247,7 @@ int Scan(const std::string& folder) {
 }
 
 // The title of every file changes; each file is saved with the tag kinds and ID3v2 version it had.
-int save(const std::string& folder, const std::string& title) {
+int Save(const std::string& folder, const std::string& title) {
     const std::vector<std::string> files = Mp3Files(folder);
     const TagLib::String text(title, TagLib::String::UTF8);
     const auto start = Clock::now();
@@ -255,16 +255,16 @@ int save(const std::string& folder, const std::string& title) {
     long saved = 0;
     long failed = 0;
     for (const std::string& path : files) {
-        TagLib::MPEG::file file(path.c_str(), false);
+        TagLib::MPEG::File file(path.c_str(), false);
         if (!file.isValid() || !file.hasID3v2Tag()) {
             ++failed;
             continue;
         }
-        const TagLib::id3v2::version version =
-            file.ID3v2Tag()->header()->majorVersion() == 3 ? TagLib::id3v2::v3 : TagLib::id3v2::v4;
-        const int kinds = TagLib::MPEG::file::id3v2 | (file.hasID3v1Tag() ? TagLib::MPEG::file::id3v1 : 0);
+        const TagLib::ID3v2::Version version =
+            file.ID3v2Tag()->header()->majorVersion() == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4;
+        const int kinds = TagLib::MPEG::File::ID3v2 | (file.hasID3v1Tag() ? TagLib::MPEG::File::ID3v1 : 0);
         file.ID3v2Tag()->setTitle(text);
-        if (file.save(kinds, TagLib::file::StripNone, version, TagLib::file::Duplicate))
+        if (file.save(kinds, TagLib::File::StripNone, version, TagLib::File::Duplicate))
             ++saved;
         else
             ++failed;
@@ -290,10 +290,10 @@ int Grow(const std::string& path, const std::string& pristine, int rounds) {
         }
         size = static_cast<double>(fs::file_size(path));
         const auto start = Clock::now();
-        TagLib::MPEG::file file(path.c_str(), false);
+        TagLib::MPEG::File file(path.c_str(), false);
         file.ID3v2Tag(true)->setComment(TagLib::String(comment + std::to_string(r)));
-        const bool ok = file.save(TagLib::MPEG::file::id3v2 | TagLib::MPEG::file::id3v1, TagLib::file::StripNone,
-                                  TagLib::id3v2::v3, TagLib::file::Duplicate);
+        const bool ok = file.save(TagLib::MPEG::File::ID3v2 | TagLib::MPEG::File::ID3v1, TagLib::File::StripNone,
+                                  TagLib::ID3v2::v3, TagLib::File::Duplicate);
         const double seconds = SecondsSince(start);
         if (!ok) {
             std::fprintf(stderr, "cannot save %s\n", path.c_str());
@@ -327,7 +327,7 @@ int main(int argc, char** argv) {
         if (command == "gen" && args.size() == 4) return Generate(args[1], args[2], std::stoi(args[3]));
         if (command == "big" && args.size() == 4) return Big(args[1], args[2], std::stol(args[3]));
         if (command == "scan" && args.size() == 2) return Scan(args[1]);
-        if (command == "save" && args.size() == 3) return save(args[1], args[2]);
+        if (command == "save" && args.size() == 3) return Save(args[1], args[2]);
         if (command == "grow" && args.size() == 4) return Grow(args[1], args[2], std::stoi(args[3]));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "taglib_bench: %s\n", e.what());

@@ -27,8 +27,12 @@
 #include "tags/AudioFile.h"
 #include "tags/TagHandler.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
+
 namespace fs = std::filesystem;
-using namespace vorda;
 
 namespace {
 
@@ -88,14 +92,14 @@ int Scan(const std::string& folder) {
         AudioFile file;
         if (!file.readFile(path, true)) continue;
         ++files;
-        ClsTag& ClsTag = file.tag();
+        TagHandler& ClsTag = file.tag();
         line = path;
         for (const int key : {tvTitle, tvArtist, tvAlbum, tvYear, tvTrack, tvComment, tvGenre}) {
             line += '\t';
             line += ClsTag.getValue(key);
         }
         if (!ClsTag.getValue(tvTitle).empty()) ++withTitle;
-        const ClsAudio& audio = file.audio();
+        const AudioInfo& audio = file.audio();
         for (const int info : {aiBitRate, aiSampleRate, aiDuration, aiChannelMode}) {
             line += '\t';
             line += audio.getInfo(info);

@@ -12,6 +12,9 @@
 
 #include "tags/Id3v1Tag.h"
 
+using namespace vorda::tags;
+
+
 namespace {
 
 const std::string& InputPath() {
@@ -45,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 0) std::fwrite(data, 1, size, f);
     std::fclose(f);
 
-    vorda::ClsID3v1 ClsTag;
+    vorda::tags::Id3v1Tag ClsTag;
     ClsTag.getID3v1(path);
     if (ClsTag.lyricsSize() + ClsTag.size() > ClsTag.fileLength()) std::abort();
     (void)ClsTag.genre();
@@ -74,14 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ClsTag.writeTags(path, keep, (choice >> 3) % 4) != 0) return 0;
     if (ReadAll(path) != after) std::abort();
 
-    vorda::ClsID3v1 again;
+    vorda::tags::Id3v1Tag again;
     again.getID3v1(path);
     if (again.hasID3v1() != keep) std::abort();
     // What was written reads back to values that write the same bytes again.
     const int mode = (choice >> 3) % 4;
     if (again.writeTags(path, keep, mode) != 0) return 0;
     const std::string second = ReadAll(path);
-    vorda::ClsID3v1 third;
+    vorda::tags::Id3v1Tag third;
     third.getID3v1(path);
     if (third.writeTags(path, keep, mode) != 0) return 0;
     if (ReadAll(path) != second) std::abort();

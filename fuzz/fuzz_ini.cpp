@@ -14,6 +14,10 @@
 #include "base/Text.h"
 #include "app/Settings.h"
 
+using namespace vorda::base;
+using namespace vorda::app;
+
+
 namespace {
 
 // One private folder per fuzzing process, on a RAM disk when there is one (the writes flush).
@@ -50,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     WriteInput(path, data, size);
     WriteInput(copy, data, size);
 
-    vorda::settings loaded;
-    loaded.load(vorda::IniFile(path));
+    vorda::app::Settings loaded;
+    loaded.load(vorda::base::IniFile(path));
 
     // A value made from the input's first bytes, written into the first section the input names.
     const std::string value = input.substr(0, 64);
@@ -59,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (const size_t open = input.find('['), close = input.find(']'); open < close && close != std::string::npos)
         section = input.substr(open + 1, close - open - 1);
     ::unlink((copy + ".bak").c_str());
-    vorda::IniFile ini(copy);
-    const bool damaged = ini.fileCondition() == vorda::IniFile::Condition::Damaged;
+    vorda::base::IniFile ini(copy);
+    const bool damaged = ini.fileCondition() == vorda::base::IniFile::Condition::Damaged;
     const bool written = ini.write(section, "sFuzzKey", value);
     if (written && damaged) {
         // The damaged file was kept whole before it was replaced.
@@ -75,9 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const bool plain = value.find_first_of(std::string("\0\r\n", 3)) == std::string::npos &&
                        section.find_first_of(std::string("\0\r\n]=", 5)) == std::string::npos &&
-                       vorda::isValidUtf8(value);
+                       vorda::base::isValidUtf8(value);
     if (written && plain) {
-        const std::string back = vorda::IniFile(copy).read(section, "sFuzzKey", std::string("\x01missing"));
+        const std::string back = vorda::base::IniFile(copy).read(section, "sFuzzKey", std::string("\x01missing"));
         if (back != value) {
             std::fprintf(stderr, "wrote [%s] sFuzzKey=%s, read back %s\n", section.c_str(), value.c_str(), back.c_str());
             std::abort();

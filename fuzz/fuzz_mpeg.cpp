@@ -8,6 +8,9 @@
 
 #include "tags/MpegAudioInfo.h"
 
+using namespace vorda::tags;
+
+
 namespace {
 
 // An unlinked temporary file reached through /proc, so that no run leaves a file behind.
@@ -32,10 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Without a leading tag, at the start, behind a would-be tag sized by the first byte, past the end.
     const long derived = size > 0 ? long(data[0]) * 16 : 0;
-    vorda::ClsMpeg reader;
+    vorda::tags::MpegAudioInfo reader;
     for (long start : {-1L, 0L, 1L, derived, long(size) + 1}) {
         reader.readInfo(input.path, start);
-        for (int i = -1; i <= vorda::kAudioInfoCount; ++i) (void)reader.getInfo(i);
+        for (int i = -1; i <= vorda::tags::kAudioInfoCount; ++i) (void)reader.getInfo(i);
         // A frame is only ever reported where its header lies inside the file.
         if (reader.isValid() && (reader.startPos() < 0 || reader.startPos() + 4 > long(size))) std::abort();
     }

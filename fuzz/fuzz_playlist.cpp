@@ -13,6 +13,11 @@
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
+
 namespace {
 
 const std::string& WorkFolder() {
@@ -42,11 +47,11 @@ void ImportAs(const std::string& path, const uint8_t* data, size_t size) {
     } else {
         return;
     }
-    vorda::FileList list;
-    vorda::SilentUserInterface ui;
-    vorda::settings settings;
+    vorda::app::FileList list;
+    vorda::app::SilentUserInterface ui;
+    vorda::app::Settings settings;
     settings.autoReadTags = false;
-    vorda::ListCommands commands(list, ui, settings);
+    vorda::app::ListCommands commands(list, ui, settings);
     commands.importPlaylist(path);
     for (int row = 1; row <= list.count(); ++row) {
         if (list.getFullPath(row).empty()) std::abort();

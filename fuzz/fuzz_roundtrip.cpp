@@ -18,6 +18,11 @@
 #include "tags/AudioFile.h"
 #include "tags/Id3v1Tag.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
+
 namespace {
 
 const std::string& folder() {
@@ -44,24 +49,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    vorda::settings& s = vorda::settings();
-    s.useId3v1 = vorda::tuIfWanted;
-    s.useId3v2 = vorda::tuIfWanted;
+    vorda::app::Settings& s = vorda::app::settings();
+    s.useId3v1 = vorda::app::tuIfWanted;
+    s.useId3v2 = vorda::app::tuIfWanted;
     s.addPaddingSize = size % 3 == 0 ? 0 : 64;
     s.maxPaddingSize = size % 2 == 0 ? 128 : -1;
     s.tagKeepSync = size % 5 < 2;
 
-    vorda::AudioFile file;
+    vorda::tags::AudioFile file;
     if (!file.readFile(path, true)) return 0;
     const std::string before = ReadAll(path);
-    const int64_t tailStart = vorda::ClsID3v1::findTailStart(path);
-    const bool hadTag = file.tag().hasTag(vorda::tkID3v2);
+    const int64_t tailStart = vorda::tags::Id3v1Tag::findTailStart(path);
+    const bool hadTag = file.tag().hasTag(vorda::tags::tkID3v2);
     const int64_t tagStart = hadTag ? file.tag().tagPosition() - 1 : 0;
     const int64_t headEnd = tagStart + (hadTag ? file.tag().tagSize() : 0);
 
-    file.tag().add(vorda::tkAll);
-    file.tag().setValue(vorda::tvTitle, "x" + file.tag().getValue(vorda::tvTitle));
-    file.tag().setValue(vorda::tvV2Frame, "fuzz", "TXXX");
+    file.tag().add(vorda::tags::tkAll);
+    file.tag().setValue(vorda::tags::tvTitle, "x" + file.tag().getValue(vorda::tags::tvTitle));
+    file.tag().setValue(vorda::tags::tvV2Frame, "fuzz", "TXXX");
     if (file.putTags() != 0) {
         // A refused write leaves the file as it was.
         if (ReadAll(path) != before) std::abort();
@@ -72,18 +77,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool beyondEnd = false;
     if (hadTag && before.size() >= static_cast<size_t>(tagStart) + 10) {
         const auto* h = reinterpret_cast<const unsigned char*>(before.data() + tagStart);
-        const uint64_t declared = 10ull + vorda::id3v2::readSynchsafe(h + 6) + ((h[3] == 4 && (h[5] & 0x10)) ? 10 : 0);
+        const uint64_t declared = 10ull + vorda::tags::id3v2::readSynchsafe(h + 6) + ((h[3] == 4 && (h[5] & 0x10)) ? 10 : 0);
         beyondEnd = static_cast<uint64_t>(tagStart) + declared > before.size();
     }
     if (tailStart < headEnd && !beyondEnd) std::abort();  // such a file must have been refused
 
-    vorda::AudioFile again;
+    vorda::tags::AudioFile again;
     if (!again.readFile(path, true)) std::abort();
-    if (!again.tag().hasTag(vorda::tkID3v2) || again.tag().tagPosition() != 1) std::abort();
+    if (!again.tag().hasTag(vorda::tags::tkID3v2) || again.tag().tagPosition() != 1) std::abort();
     const std::string after = ReadAll(path);
     // A save is a fixed point: the same values written again leave every byte as it is.
     auto saveAgain = [&] {
-        again.tag().setValue(vorda::tvTitle, again.tag().getValue(vorda::tvTitle));
+        again.tag().setValue(vorda::tags::tvTitle, again.tag().getValue(vorda::tags::tvTitle));
         if (again.putTags() != 0 || ReadAll(path) != after) std::abort();
     };
     if (beyondEnd) {
@@ -96,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t newHeadEnd = newTagEnd + prefix.size();
     if (after.compare(newTagEnd, prefix.size(), prefix) != 0) std::abort();
     if (after.size() < newHeadEnd + audio.size() || after.compare(newHeadEnd, audio.size(), audio) != 0) std::abort();
-    if (again.tag().getValue(vorda::tvV2Title).empty()) std::abort();
+    if (again.tag().getValue(vorda::tags::tvV2Title).empty()) std::abort();
     saveAgain();
     return 0;
 }

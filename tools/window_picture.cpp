@@ -23,6 +23,14 @@
 #include "app/qt/MainWindow.h"
 #include "editing/qt/FramesPage.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+
 namespace {
 
 // Lets the window settle: layouts, the folder tree's background loading, repaints.
@@ -77,7 +85,7 @@ int main(int argc, char** argv) {
     ini.close();
 
     QApplication app(argc, argv);
-    vorda::MainWindow w;
+    vorda::app::MainWindow w;
     w.show();
     w.startUp();
     // The tree starts at the folder's parent rather than at "/", which lists the temporary
@@ -87,8 +95,8 @@ int main(int argc, char** argv) {
     settle(300);
     w.dirTree->expandAll();
     // Album by album, each in track order.
-    w.sortByColumnClick(vorda::colTrack);
-    w.sortByColumnClick(vorda::colAlbum);
+    w.sortByColumnClick(vorda::app::colTrack);
+    w.sortByColumnClick(vorda::app::colAlbum);
     if (w.list().count() < row) {
         std::fprintf(stderr, "window_picture: %s lists %d files\n", argv[1], w.list().count());
         return 1;
@@ -100,7 +108,7 @@ int main(int argc, char** argv) {
     // Room for the whole cover under the list, as a user would drag the splitter.
     const int total = w.picResizeTags->height();
     w.picResizeTags->setSizes({total - 290, 290});
-    if (auto* frames = w.findChild<vorda::FramesPage*>(QStringLiteral("picFrames")))
+    if (auto* frames = w.findChild<vorda::editing::FramesPage*>(QStringLiteral("picFrames")))
         frames->showID3v2Frame("APIC");
     settle(500);
     // The smallest PNG Qt writes (quality 0: strongest compression).

@@ -2,7 +2,9 @@
 
 #include "base/Text.h"
 
-namespace vorda {
+using namespace vorda::base;
+
+namespace vorda::app {
 
 std::string Bookmarks::folder(int i) const {
     if (i < 0 || i >= kCount) return {};
@@ -25,4 +27,4 @@ std::string Bookmarks::scanFolder(int i) const {
     return path.empty() ? std::string() : addBackslash(path);
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-namespace vorda {
+namespace vorda::app {
 
 class Bookmarks {
 public:
@@ -28,4 +28,4 @@ private:
     std::array<std::string, kCount> folders_{};
 };
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace vorda {
+namespace vorda::app {
 
 const char* const kColumnTitles =
     "Filename|Path|Size|Artist|Album|Title|Track|Year|Genre|Comment|Bitrate (kbps)|Samplerate (kHz)|Tags|Duration";
@@ -160,4 +160,4 @@ bool FileList::reorder(const std::vector<int>& order) {
     return true;
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

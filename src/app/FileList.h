@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace vorda {
+namespace vorda::app {
 
 enum ListColumn : int {
     colFilename = 1, colPath, colSize, colArtist, colAlbum, colTitle, colTrack, colYear,
@@ -83,4 +83,4 @@ private:
     FileListObserver* observer_ = nullptr;
 };
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -16,7 +16,10 @@
 #include "base/FileOps.h"
 #include "base/Text.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+
+namespace vorda::app {
 
 namespace {
 
@@ -577,4 +580,4 @@ void ListCommands::removeNonexistentFiles() {
     updateTotals();
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -14,14 +14,14 @@
 #include "app/UserInterface.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+namespace vorda::app {
 
 class ListCommands {
 public:
     ListCommands(FileList& list, UserInterface& ui, Settings& settings);
 
     FileList& list() { return list_; }
-    AudioFile& filCurrent() { return filCurrent_; }
+    tags::AudioFile& filCurrent() { return filCurrent_; }
 
     // Main-window state shared with other commands.
     int nrTotalFiles = 0;
@@ -34,8 +34,8 @@ public:
     // Seams for the window and the naming engine, used by showFile after a successful read:
     // fileShown shows the tags, audio information and pattern detection of filCurrent;
     // newNameBuilder gives the new-name box text (without one, the new name is the old name).
-    std::function<void(AudioFile& file)> fileShown;
-    std::function<std::string(AudioFile& file)> newNameBuilder;
+    std::function<void(tags::AudioFile& file)> fileShown;
+    std::function<std::string(tags::AudioFile& file)> newNameBuilder;
 
     // Reads folder + name and appends a row; false (nothing added) when it cannot be read.
     bool addToFileList(const std::string& name, const std::string& folder);
@@ -44,7 +44,7 @@ public:
     // Adds every file an M3U, M3U8 or PLS playlist names.
     void importPlaylist(const std::string& path);
     // Fills the cells of row from a read file object.
-    void updateListItem(int row, const AudioFile& file);
+    void updateListItem(int row, const tags::AudioFile& file);
     void updateTotals();
     long long totalMb() const;
 
@@ -83,8 +83,8 @@ private:
     FileList& list_;
     UserInterface& ui_;
     Settings& settings_;
-    AudioFile filCurrent_;
+    tags::AudioFile filCurrent_;
     std::string lastScanText_;
 };
 
-}  // namespace vorda
+}  // namespace vorda::app

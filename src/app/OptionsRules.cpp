@@ -5,7 +5,9 @@
 
 #include "base/Text.h"
 
-namespace vorda {
+using namespace vorda::base;
+
+namespace vorda::app {
 
 namespace {
 
@@ -282,4 +284,4 @@ std::string applyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini)
     return {};
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

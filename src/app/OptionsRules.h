@@ -10,7 +10,7 @@
 #include "base/IniFile.h"
 #include "app/Settings.h"
 
-namespace vorda {
+namespace vorda::app {
 
 // The characters a file name cannot hold: refused in file types and in replacement texts.
 inline constexpr std::string_view kNameIllegalChars = "<>?\\/:\"|*";
@@ -137,6 +137,6 @@ OptionsForm formFromSettings(const Settings& s);
 // OK: corrects the number boxes of the form (their texts change as the boxes would), checks the
 // padding values, and when they fit copies every control into s and writes the options keys to
 // ini. Returns the message that keeps the dialog open (s and ini untouched then), else "".
-std::string applyOptionsForm(OptionsForm& form, Settings& s, IniFile& ini);
+std::string applyOptionsForm(OptionsForm& form, Settings& s, base::IniFile& ini);
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -4,7 +4,9 @@
 
 #include "app/OptionsRules.h"
 
-namespace vorda {
+using namespace vorda::base;
+
+namespace vorda::app {
 
 void ReplaceListRules::addReplace(std::string find, std::string replacement)
 {
@@ -83,4 +85,4 @@ void applyReplaceEdit(Settings& s, IniFile& ini, bool cancelled, const std::vect
     s.saveReplaces(ini);
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

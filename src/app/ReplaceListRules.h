@@ -11,7 +11,7 @@
 #include "base/IniFile.h"
 #include "app/Settings.h"
 
-namespace vorda {
+namespace vorda::app {
 
 class ReplaceListRules {
 public:
@@ -65,6 +65,6 @@ std::vector<ReplaceListRules::Pair> replacesForEditor(const Settings& s);
 // Takes the outcome of the editor: nothing changes when it was cancelled; otherwise the list
 // becomes the replace list of s and is written to ini (an empty list is stored as count 0 with
 // one empty pair, and the list in memory becomes empty).
-void applyReplaceEdit(Settings& s, IniFile& ini, bool cancelled, const std::vector<ReplaceListRules::Pair>& pairs);
+void applyReplaceEdit(Settings& s, base::IniFile& ini, bool cancelled, const std::vector<ReplaceListRules::Pair>& pairs);
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -9,7 +9,9 @@
 
 #include "base/Text.h"
 
-namespace vorda {
+using namespace vorda::base;
+
+namespace vorda::app {
 
 namespace {
 
@@ -604,4 +606,4 @@ void Settings::saveVisual(IniFile& ini, bool minimized, bool maximized) const
     ini.endUpdate();
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

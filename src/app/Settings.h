@@ -10,7 +10,7 @@
 
 #include "base/IniFile.h"
 
-namespace vorda {
+namespace vorda::app {
 
 // The pilcrow that stands for a space in stored values (character 182).
 inline constexpr const char* kSpaceMark = "\xC2\xB6";
@@ -21,38 +21,38 @@ std::string encodeSettingValue(const std::string& value);
 std::string decodeSettingValue(const std::string& stored);
 
 // Primitive operations on a settings file.
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, const std::string& value);
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, bool value);
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, long long value);
+void writeSetting(base::IniFile& ini, const std::string& section, const std::string& key, const std::string& value);
+void writeSetting(base::IniFile& ini, const std::string& section, const std::string& key, bool value);
+void writeSetting(base::IniFile& ini, const std::string& section, const std::string& key, long long value);
 // Without these, a string literal would pick the bool form and an int would be ambiguous.
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, const char* value);
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, int value);
+void writeSetting(base::IniFile& ini, const std::string& section, const std::string& key, const char* value);
+void writeSetting(base::IniFile& ini, const std::string& section, const std::string& key, int value);
 // Real values (sizes in twips) in their shortest exact decimal form.
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, double value);
-std::string getSetting(const IniFile& ini, const std::string& section, const std::string& key,
+void writeSetting(base::IniFile& ini, const std::string& section, const std::string& key, double value);
+std::string getSetting(const base::IniFile& ini, const std::string& section, const std::string& key,
                        const std::string& def);
 
 // Typed reading rules.
 // Boolean keys: "True"/"False" in any case, or a number (non-zero is true); anything else gives def.
-bool getBoolSetting(const IniFile& ini, const std::string& section, const std::string& key, bool def);
+bool getBoolSetting(const base::IniFile& ini, const std::string& section, const std::string& key, bool def);
 // Check-box keys: the leading numeric part rounded to a 16-bit integer, then 0, 1 or 2
 // (other numbers give def).
-int getCheckSetting(const IniFile& ini, const std::string& section, const std::string& key, int def);
+int getCheckSetting(const base::IniFile& ini, const std::string& section, const std::string& key, int def);
 // Integer keys: a whole number; text that is not a number gives def.
-long long getIntSetting(const IniFile& ini, const std::string& section, const std::string& key, long long def);
+long long getIntSetting(const base::IniFile& ini, const std::string& section, const std::string& key, long long def);
 // The leading numeric part of the text ("8880abc" -> 8880), def when there is none.
-long long getLeadingNumberSetting(const IniFile& ini, const std::string& section, const std::string& key,
+long long getLeadingNumberSetting(const base::IniFile& ini, const std::string& section, const std::string& key,
                                   long long def);
 // Real keys (sizes in twips): a number; anything else gives def.
-double getRealSetting(const IniFile& ini, const std::string& section, const std::string& key, double def);
+double getRealSetting(const base::IniFile& ini, const std::string& section, const std::string& key, double def);
 
 // Indexed lists: count key holds the highest index; entries are name0 ... nameN.
 // A negative count reads as 0; a count above kMaxListIndex (a damaged file) is limited to it.
 inline constexpr long long kMaxListIndex = 32767;
-std::vector<std::string> readSettingList(const IniFile& ini, const std::string& section,
+std::vector<std::string> readSettingList(const base::IniFile& ini, const std::string& section,
                                          const std::string& countKey, const std::string& entryKey);
 // An empty list is written as count 0 with one empty entry.
-void writeSettingList(IniFile& ini, const std::string& section, const std::string& countKey,
+void writeSettingList(base::IniFile& ini, const std::string& section, const std::string& countKey,
                       const std::string& entryKey, const std::vector<std::string>& entries);
 
 // File-exists actions.
@@ -158,19 +158,19 @@ struct Settings {
     Settings();  // fills the defaults that depend on the machine (folders, removed characters)
 
     // Loads every key (defaults for whatever is missing or unreadable).
-    void load(const IniFile& ini);
+    void load(const base::IniFile& ini);
     // Saves the keys the options dialog owns.
-    void saveOptions(IniFile& ini) const;
+    void saveOptions(base::IniFile& ini) const;
     // Saves the keys the main window owns (check boxes, method, folders, current patterns,
     // bookmarks). The window layout keys are written by the window itself.
-    void saveMain(IniFile& ini) const;
+    void saveMain(base::IniFile& ini) const;
     // Saves the pattern lists / the replace list.
-    void savePatternLists(IniFile& ini) const;
-    void saveReplaces(IniFile& ini) const;
+    void savePatternLists(base::IniFile& ini) const;
+    void saveReplaces(base::IniFile& ini) const;
     // Saves the window layout keys of [Visual]: formState only when the window is not minimised
     // (2 when maximised, else 0), formWidth/formHeight only in the normal state, then treeSplit,
     // the view toggles, showGrid and every colVisible; colPosition and colSize only for shown columns.
-    void saveVisual(IniFile& ini, bool minimized, bool maximized) const;
+    void saveVisual(base::IniFile& ini, bool minimized, bool maximized) const;
 };
 
 // The default of removedChars (112 characters, UTF-8).
@@ -184,9 +184,9 @@ std::string defaultSettingsPath(const std::string& executableDir);
 // What the user is told once when the settings file cannot be used as it is ("" when it can):
 // damaged (read in part), unreadable (defaults), or read-only (never written). forWindow says
 // that the program saves settings (the window); vorda-cli only reads them.
-std::string settingsFileNotice(const IniFile& ini, bool forWindow);
+std::string settingsFileNotice(const base::IniFile& ini, bool forWindow);
 
 // The program-wide settings.
 Settings& settings();
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -4,7 +4,9 @@
 
 #include "base/Text.h"
 
-namespace vorda {
+using namespace vorda::base;
+
+namespace vorda::app {
 
 bool SortPanel::isRefusedTargetChar(char c) { return c != '\0' && std::strchr(kRefusedTargetChars, c) != nullptr; }
 
@@ -121,4 +123,4 @@ void SortPanel::fileShown(const std::string& fileFolder) {
     if (locked()) text_ = fileFolder;
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

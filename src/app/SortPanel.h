@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace vorda {
+namespace vorda::app {
 
 // Sort methods, numbered as the file operations they run.
 enum SortMethod : int { smMove = 1, smCopy = 2, smRename = 4 };
@@ -68,4 +68,4 @@ private:
     std::string saved_;
 };
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace vorda {
+namespace vorda::app {
 
 enum MsgButtons : int { mbOK = 0, mbOKCancel = 1, mbYesNoCancel = 3, mbYesNo = 4 };
 enum MsgIcon : int { miNone = 0, miError = 16, miQuestion = 32, miWarning = 48, miInformation = 64 };
@@ -40,4 +40,4 @@ public:
     void setProgress(long long, long long) override {}
 };
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -2,7 +2,7 @@
 // tag writer and the other atomic writers share.
 #pragma once
 
-namespace vorda {
+namespace vorda::base {
 
 // Vorda's own error numbers, above every errno value (errorText of the file operations knows their text).
 enum VordaError : int {
@@ -16,4 +16,4 @@ enum VordaError : int {
 // file system without them).
 bool copyExtendedAttributes(int fromFd, int toFd);
 
-}  // namespace vorda
+}  // namespace vorda::base

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-namespace vorda {
+namespace vorda::base {
 
 bool copyExtendedAttributes(int fromFd, int toFd) {
     ssize_t size = ::flistxattr(fromFd, nullptr, 0);
@@ -426,4 +426,4 @@ int writeFileAtomically(const std::string& path, const std::string& data) {
     return 0;
 }
 
-}  // namespace vorda
+}  // namespace vorda::base

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-namespace vorda {
+namespace vorda::base {
 
 enum FileOperation : int { foMove = 1, foCopy = 2, foDelete = 3, foRename = 4 };
 
@@ -50,4 +50,4 @@ std::string errorText(int error);
 // them. Returns 0 or an errno value.
 int writeFileAtomically(const std::string& path, const std::string& data);
 
-}  // namespace vorda
+}  // namespace vorda::base

@@ -15,7 +15,7 @@
 
 #include "base/Text.h"
 
-namespace vorda {
+namespace vorda::base {
 
 namespace {
 
@@ -463,4 +463,4 @@ bool IniFile::endUpdate()
     return !updateFailed_;
 }
 
-}  // namespace vorda
+}  // namespace vorda::base

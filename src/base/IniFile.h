@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace vorda {
+namespace vorda::base {
 
 class IniFile {
 public:
@@ -82,4 +82,4 @@ private:
     bool dirty_ = false;
 };
 
-}  // namespace vorda
+}  // namespace vorda::base

@@ -10,7 +10,7 @@
 
 #include <utf8proc.h>
 
-namespace vorda {
+namespace vorda::base {
 
 namespace {
 
@@ -387,4 +387,4 @@ std::string formatGrouped2(double value)
     return (negative ? "-" : "") + grouped + fraction;
 }
 
-}  // namespace vorda
+}  // namespace vorda::base

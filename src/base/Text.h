@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorda {
+namespace vorda::base {
 
 // The text after the last "."; the whole text when there is no dot.
 std::string getExtension(std::string_view path);
@@ -69,4 +69,4 @@ std::string homeFolder();
 // Formats a number like the picture "### ### ##0.00": two decimals, thousands separated by a space.
 std::string formatGrouped2(double value);
 
-}  // namespace vorda
+}  // namespace vorda::base

@@ -12,6 +12,11 @@
 #include "naming/NamingText.h"
 #include "tags/TagHandler.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+
 namespace vorda::cli {
 
 ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,

@@ -6,6 +6,11 @@
 #include "base/FileOps.h"
 #include "app/Settings.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::editing;
+
 namespace vorda::cli {
 
 void listGivenFiles(ListCommands& cmds, const std::vector<std::string>& given, int* status) {

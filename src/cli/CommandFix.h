@@ -16,8 +16,8 @@ extern const Command kFixCommand;
 
 // Lists the given files as selected rows, in the order given (several rows: bMultiChange).
 // Files that cannot be listed print "vorda-cli: FILE: error N: TEXT" and make *status exitFailed.
-void listGivenFiles(ListCommands& cmds, const std::vector<std::string>& given, int* status);
+void listGivenFiles(app::ListCommands& cmds, const std::vector<std::string>& given, int* status);
 // Prints every failure of a batch result and makes *status exitFailed when there was one.
-void printFailures(const BatchResult& result, int* status);
+void printFailures(const editing::BatchResult& result, int* status);
 
 }  // namespace vorda::cli

@@ -11,6 +11,10 @@
 #include "app/Settings.h"
 #include "tags/AudioFile.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
 namespace vorda::cli {
 
 namespace {

@@ -8,6 +8,9 @@
 #include "base/FileOps.h"
 #include "tags/AudioFile.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+
 namespace vorda::cli {
 
 namespace {

@@ -10,6 +10,11 @@
 #include "cli/CommandSort.h"
 #include "naming/PatternEngine.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+
 namespace vorda::cli {
 
 namespace {

@@ -9,6 +9,10 @@
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
 namespace vorda::cli {
 
 namespace {

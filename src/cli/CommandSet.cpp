@@ -12,6 +12,11 @@
 #include "tags/TagFileWriter.h"
 #include "tags/AudioFile.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::editing;
+
 namespace vorda::cli {
 
 namespace {
@@ -96,7 +101,7 @@ int runSet(const std::vector<std::string>& argv) {
 
     int status = exitOk;
     // The rebuilt files are made durable and put in place together.
-    tagfile::DeferredRebuilds batch;
+    tags::DeferredRebuilds batch;
     std::map<std::string, std::string> given;  // absolute path -> operand
     for (size_t i = first; i < args.operands.size(); ++i) {
         const std::string path = absolutePath(args.operands[i]);
@@ -133,7 +138,7 @@ int runSet(const std::vector<std::string>& argv) {
         }
         if (const int error = file.putTags(); error != 0) fail(error, errorText(error));
     }
-    for (const tagfile::DeferredRebuilds::Failure& f : batch.commit()) {
+    for (const tags::DeferredRebuilds::Failure& f : batch.commit()) {
         std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", given[f.path].c_str(), f.error, errorText(f.error).c_str());
         status = exitFailed;
     }

@@ -16,9 +16,9 @@ extern const Command kSortCommand;
 // The user interface of the non-interactive naming commands: it goes on where the window would
 // ask (Yes to the confirmation and to creating the target folder, OK to continue after an
 // error), declines to overwrite when asked, and writes every message to standard error.
-class BatchNamingInterface : public UserInterface {
+class BatchNamingInterface : public app::UserInterface {
 public:
-    int ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) override;
+    int ask(const std::string& text, app::MsgButtons buttons, app::MsgIcon icon, const std::string& title) override;
     void setStatus(int panel, const std::string& text) override;
     void setProgress(long long, long long) override {}
 
@@ -34,8 +34,8 @@ private:
 
 // Lists each file (as given on the command line); false when one of them cannot be read
 // (a message names it on standard error).
-bool listFiles(ListCommands& list, const std::vector<std::string>& files);
+bool listFiles(app::ListCommands& list, const std::vector<std::string>& files);
 // Writes a plan as "source<TAB>destination" lines on standard output.
-void printPlan(const std::vector<PlannedMove>& plan);
+void printPlan(const std::vector<naming::PlannedMove>& plan);
 
 }  // namespace vorda::cli

@@ -6,6 +6,11 @@
 #include "app/Settings.h"
 #include "cli/CommandFix.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::editing;
+
 namespace vorda::cli {
 
 namespace {

@@ -15,6 +15,12 @@
 #include "cli/CommandSort.h"
 #include "cli/CommandTracks.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+using namespace vorda::editing;
+
 namespace {
 
 using vorda::cli::Command;

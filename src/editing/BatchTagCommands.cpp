@@ -13,7 +13,12 @@
 #include "tags/TagFileWriter.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+
+namespace vorda::editing {
 
 namespace {
 
@@ -153,8 +158,8 @@ namespace {
 
 // Files whose rebuild could not be put in place when the batch was committed failed after all;
 // their rows show again what the files hold.
-void countBatchFailures(tagfile::DeferredRebuilds& batch, BatchResult& result, ListCommands& cmds) {
-    for (const tagfile::DeferredRebuilds::Failure& f : batch.commit()) {
+void countBatchFailures(tags::DeferredRebuilds& batch, BatchResult& result, ListCommands& cmds) {
+    for (const tags::DeferredRebuilds::Failure& f : batch.commit()) {
         if (result.processed > 0) --result.processed;
         result.addFailure(f.path, f.error);
         showFileAgain(cmds, f.path);
@@ -178,7 +183,7 @@ BatchResult BatchTagCommands::forEachRow(const std::vector<int>& rows, const Row
     const long long total = static_cast<long long>(rows.size());
     long long done = 0;
     ui_.setProgress(0, total);
-    tagfile::DeferredRebuilds batch;
+    tags::DeferredRebuilds batch;
     for (size_t index = 0; index < rows.size(); ++index) {
         const int row = rows[index];
         const std::string path = list.getFullPath(row);
@@ -242,7 +247,7 @@ BatchResult BatchTagCommands::fixSelectedFiles(const TagSwitches& switches, bool
     AudioFile& file = cmds_.filCurrent();
     std::string pattern = inPattern;
     long long done = 0;
-    tagfile::DeferredRebuilds batch;
+    tags::DeferredRebuilds batch;
     for (const auto& [row, path] : work) {
         if (!file.readFile(path, true)) {
             result.addFailure(path, EIO);
@@ -359,4 +364,4 @@ void BatchTagCommands::extractTags() {
     if (row > 0) cmds_.showFile(row);
 }
 
-}  // namespace vorda
+}  // namespace vorda::editing

@@ -13,9 +13,12 @@
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 
-namespace vorda {
-
+namespace vorda::tags {
 class AudioFile;
+}
+
+namespace vorda::editing {
+
 
 // The six tag switches of the tag editor (enable box and remove box per tag kind).
 // In simple mode chkID3v2 is the "Use tags" box and decides for both ID3 tags.
@@ -42,8 +45,8 @@ TagActions fixTagActions(const TagSwitches& switches, bool advancedMode);
 // Completes and cleans the tags of one file already read into file (tags read): applies the tag
 // actions (MPEG files only), fills every empty field from the file name by the input pattern,
 // cleans every field and fixes the track. Nothing is written.
-void fixFileTags(AudioFile& file, const TagActions& actions, bool advancedMode, const std::string& inPattern,
-                 const Settings& s = settings());
+void fixFileTags(tags::AudioFile& file, const TagActions& actions, bool advancedMode, const std::string& inPattern,
+                 const app::Settings& s = app::settings());
 
 // The track the fix keeps: the value itself when it is all digits or a non-zero number, else
 // the first two-digit run of the bare file name (no folder, no extension), else its first
@@ -65,18 +68,18 @@ struct BatchResult {
 std::string failureMessage(const BatchResult& result, const std::string& what);
 
 // Reads the file at path again into every list row that shows it.
-void showFileAgain(ListCommands& cmds, const std::string& path);
+void showFileAgain(app::ListCommands& cmds, const std::string& path);
 
 class BatchTagCommands {
 public:
-    BatchTagCommands(ListCommands& cmds, UserInterface& ui, Settings& s = settings());
+    BatchTagCommands(app::ListCommands& cmds, app::UserInterface& ui, app::Settings& s = app::settings());
 
     // ---- hooks of the window (all optional)
     // One-file fix: takes the values typed in the panes into the working object first (in
     // advanced mode after reducing the ID3v1 track field to its digits).
-    std::function<void(AudioFile& file)> takePaneValues;
+    std::function<void(tags::AudioFile& file)> takePaneValues;
     // One-file fix: shows the fixed values of the working object in the panes (no re-read).
-    std::function<void(AudioFile& file)> showFixedTags;
+    std::function<void(tags::AudioFile& file)> showFixedTags;
     // The detected input pattern for the input-pattern box.
     std::function<void(const std::string& pattern)> inPatternDetected;
     // The input box of "Add tracknumbers...": false when cancelled; answer receives the text.
@@ -125,15 +128,15 @@ private:
     // The loop shared by the per-file commands: reads each row's file into the working object,
     // runs action (0 or an error number; index counts the rows from 0), refreshes the row and
     // advances the progress bar. A file that cannot be read counts as failed (ENOENT).
-    using RowAction = std::function<int(AudioFile& file, const std::string& path, size_t index)>;
+    using RowAction = std::function<int(tags::AudioFile& file, const std::string& path, size_t index)>;
     BatchResult forEachRow(const std::vector<int>& rows, const RowAction& action);
 
     // Reports the failures of a finished loop once (error icon); nothing when none failed.
     void reportFailures(const BatchResult& result, const std::string& what);
 
-    ListCommands& cmds_;
-    UserInterface& ui_;
-    Settings& s_;
+    app::ListCommands& cmds_;
+    app::UserInterface& ui_;
+    app::Settings& s_;
 };
 
-}  // namespace vorda
+}  // namespace vorda::editing

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vorda {
+namespace vorda::editing {
 
 namespace {
 
@@ -91,4 +91,4 @@ std::string filterChars(const std::string& text, const std::string& set, bool ke
     return out;
 }
 
-}  // namespace vorda
+}  // namespace vorda::editing

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace vorda {
+namespace vorda::editing {
 
 // The value to store for a field: newText applied to the stored value oldValue.
 //   apply false        -> oldValue
@@ -21,4 +21,4 @@ std::string applyFieldEdit(const std::string& newText, const std::string& oldVal
 // without any character of set.
 std::string filterChars(const std::string& text, const std::string& set, bool keep);
 
-}  // namespace vorda
+}  // namespace vorda::editing

@@ -13,7 +13,11 @@
 #include "base/Text.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
+namespace vorda::editing {
 
 namespace {
 
@@ -370,4 +374,4 @@ BatchResult TagCopyCommands::copySeveral(int sourceKind, int targetKind, const i
     return result;
 }
 
-}  // namespace vorda
+}  // namespace vorda::editing

@@ -12,13 +12,16 @@
 #include "app/UserInterface.h"
 #include "editing/BatchTagCommands.h"
 
-namespace vorda {
-
+namespace vorda::tags {
 class AudioFile;
+}
+
+namespace vorda::editing {
+
 
 // The identifiers of the frames that are not edited as named fields ("ID" or "ID#n"), in the
 // order of the tag.
-std::vector<std::string> frameList(AudioFile& file);
+std::vector<std::string> frameList(tags::AudioFile& file);
 
 // True for an attached-picture frame: "APIC", "PIC" and their "#n" forms.
 bool isPictureFrame(const std::string& id);
@@ -60,11 +63,11 @@ struct FrameView {
     std::string text;        // text-like frames: the text shown
     PictureData picture;     // picture frames
 };
-FrameView showID3v2Frame(AudioFile& file, const std::string& id);
+FrameView showID3v2Frame(tags::AudioFile& file, const std::string& id);
 
 // Removes the frames (in memory; the next save writes), from the last to the first so the
 // "ID#n" names of the others stay valid. Returns the number removed.
-int deleteFrames(AudioFile& file, std::vector<std::string> ids);
+int deleteFrames(tags::AudioFile& file, std::vector<std::string> ids);
 
 // Replaces the content of the file at path with bytes (created when missing). 0 or an errno value.
 int writeFileBytes(const std::string& path, std::string_view bytes);
@@ -82,9 +85,9 @@ std::string exportFilter(const FrameView& view);
 // and the MIME type of its real format. An existing front cover with an empty description is
 // replaced, any other picture kept. The ID3v2 tag is added when the file has none.
 // Returns false (tag unchanged) when the bytes are not a JPEG, PNG, GIF or BMP image.
-bool addPicture(AudioFile& file, const std::string& imageBytes);
+bool addPicture(tags::AudioFile& file, const std::string& imageBytes);
 // The same with an image file; false when it cannot be read or is no image. *error gets the reason.
-bool addPictureFile(AudioFile& file, const std::string& imagePath, std::string* error = nullptr);
+bool addPictureFile(tags::AudioFile& file, const std::string& imagePath, std::string* error = nullptr);
 // Reads an image file for addPicture: its bytes and the MIME type of its real format. False when
 // it cannot be read or is no JPEG, PNG, GIF or BMP image; *error gets the reason.
 bool readPictureFile(const std::string& imagePath, std::string& bytes, std::string& mime, std::string* error = nullptr);
@@ -103,7 +106,7 @@ std::string leadingNumberText(const std::string& text);
 // Copies between the tags of every selected file, writing each file itself.
 class TagCopyCommands {
 public:
-    TagCopyCommands(ListCommands& cmds, UserInterface& ui);
+    TagCopyCommands(app::ListCommands& cmds, app::UserInterface& ui);
     // Files with an ID3v1 tag get an ID3v2 tag with its title, artist, album, comment, year,
     // genre and track. Files without one are left alone.
     BatchResult copyToV2Several();
@@ -114,8 +117,8 @@ public:
 
 private:
     BatchResult copySeveral(int sourceKind, int targetKind, const int (*pairs)[2], int count);
-    ListCommands& cmds_;
-    UserInterface& ui_;
+    app::ListCommands& cmds_;
+    app::UserInterface& ui_;
 };
 
-}  // namespace vorda
+}  // namespace vorda::editing

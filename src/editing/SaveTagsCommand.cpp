@@ -17,7 +17,11 @@
 #include "tags/TagFileWriter.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
+namespace vorda::editing {
 
 namespace {
 
@@ -229,7 +233,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveMany(TagPanes& panes, bool advance
     AudioFile& file = cmds_.filCurrent();
     long long done = 0;
     auto lastUpdate = std::chrono::steady_clock::now();
-    tagfile::DeferredRebuilds batch;
+    tags::DeferredRebuilds batch;
     for (int row = 1; row <= list.count(); ++row) {
         if (!list.selected(row)) continue;
         const std::string path = list.getFullPath(row);
@@ -257,7 +261,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveMany(TagPanes& panes, bool advance
         }
     }
     // Rebuilt files that could not be put in place after all.
-    for (const tagfile::DeferredRebuilds::Failure& f : batch.commit()) {
+    for (const tags::DeferredRebuilds::Failure& f : batch.commit()) {
         if (saved_ > 0) --saved_;
         noteFailure(f.path, writeErrorText(f.error));
         showFileAgain(cmds_, f.path);
@@ -287,4 +291,4 @@ void SaveTagsCommand::finish(std::chrono::steady_clock::time_point started) {
                              " files in " + elapsedSecondsText(elapsed) + " seconds.");
 }
 
-}  // namespace vorda
+}  // namespace vorda::editing

@@ -10,20 +10,23 @@
 #include "app/UserInterface.h"
 #include "editing/TagPanes.h"
 
-namespace vorda {
-
+namespace vorda::tags {
 class TagHandler;
+}
+
+namespace vorda::editing {
+
 
 // Writes the marked fields of the mode's key set into a tag: advanced mode writes the ID3v1
 // pane (v1 true) or the ID3v2 pane, simple mode the general pane. Each value goes through
 // the field edit language relative to the stored one.
-void writeMarkedFields(TagHandler& tag, const TagPanes& panes, bool advanced, bool v1);
+void writeMarkedFields(tags::TagHandler& tag, const TagPanes& panes, bool advanced, bool v1);
 
 class SaveTagsCommand {
 public:
     enum class Outcome { Nothing, Canceled, Saved, Failed };
 
-    SaveTagsCommand(ListCommands& commands, UserInterface& ui, Settings& settings);
+    SaveTagsCommand(app::ListCommands& commands, app::UserInterface& ui, app::Settings& settings);
 
     // The save of the window's "Save tags": one file when bMultiChange is off, else every
     // selected row. The number fields of panes are filtered as the save writes them (the window
@@ -42,13 +45,13 @@ public:
 private:
     Outcome saveOne(TagPanes& panes, bool advanced);
     Outcome saveMany(TagPanes& panes, bool advanced);
-    void applyToFile(AudioFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]);
+    void applyToFile(tags::AudioFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]);
     void finish(std::chrono::steady_clock::time_point started);
     void noteFailure(const std::string& path, const std::string& text);
 
-    ListCommands& cmds_;
-    UserInterface& ui_;
-    Settings& settings_;
+    app::ListCommands& cmds_;
+    app::UserInterface& ui_;
+    app::Settings& settings_;
     int saved_ = 0;
     int failed_ = 0;
     std::string firstError_;
@@ -59,4 +62,4 @@ std::string writeErrorText(int error);
 // Seconds as the status text shows them: a plain decimal number, at most six significant digits.
 std::string elapsedSecondsText(double seconds);
 
-}  // namespace vorda
+}  // namespace vorda::editing

@@ -7,7 +7,9 @@
 
 #include "base/Text.h"
 
-namespace vorda {
+using namespace vorda::base;
+
+namespace vorda::editing {
 
 bool isNumericText(const std::string& text) {
     std::string_view t(text);
@@ -64,4 +66,4 @@ LengthWarning id3v1LengthWarning(int index, const std::string& text, bool id3v1E
     return w;
 }
 
-}  // namespace vorda
+}  // namespace vorda::editing

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace vorda {
+namespace vorda::editing {
 
 // The characters of the year and track fields (3, 4) and of the ID3v1 year and track (14, 15).
 inline constexpr const char* kV2NumberChars = "0123456789/-";
@@ -34,4 +34,4 @@ LengthWarning id3v1LengthWarning(int index, const std::string& text, bool id3v1E
 // Whether text is a number (blanks around it, a sign, digits with an optional fraction).
 bool isNumericText(const std::string& text);
 
-}  // namespace vorda
+}  // namespace vorda::editing

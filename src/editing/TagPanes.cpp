@@ -9,7 +9,10 @@
 #include "tags/AudioFile.h"
 #include "tags/GenreList.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+
+namespace vorda::editing {
 
 namespace {
 
@@ -253,4 +256,4 @@ std::string saveConfirmationText(const TagPanes& p, bool advanced) {
     return text;
 }
 
-}  // namespace vorda
+}  // namespace vorda::editing

@@ -9,9 +9,12 @@
 #include <utility>
 #include <vector>
 
-namespace vorda {
-
+namespace vorda::tags {
 class AudioFile;
+}
+
+namespace vorda::editing {
+
 
 // txtField(0..16): 0..10 the ID3v2/general pane, 11..16 the ID3v1 pane.
 inline constexpr int kFieldCount = 17;
@@ -90,12 +93,12 @@ struct TagPanes {
 void clearTagPanes(TagPanes& panes, bool advanced, bool multiChange);
 
 // Fills the panes from a file whose tags were read, by the mode's rules, then clears every mark.
-void showTagsInPanes(TagPanes& panes, AudioFile& file, bool advanced);
+void showTagsInPanes(TagPanes& panes, tags::AudioFile& file, bool advanced);
 
 // The ten "File info" texts of a read file.
-std::array<std::string, kInfoCount> fileInfoTexts(AudioFile& file);
+std::array<std::string, kInfoCount> fileInfoTexts(tags::AudioFile& file);
 
 // The text of the OK/Cancel question before saving several files.
 std::string saveConfirmationText(const TagPanes& panes, bool advanced);
 
-}  // namespace vorda
+}  // namespace vorda::editing

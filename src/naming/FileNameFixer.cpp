@@ -9,7 +9,11 @@
 #include "naming/PatternEngine.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
+namespace vorda::naming {
 
 using namespace naming;
 
@@ -201,4 +205,4 @@ std::string fixedFieldValue(AudioFile& file, int key, const std::string& placeho
     return value;
 }
 
-}  // namespace vorda
+}  // namespace vorda::naming

@@ -7,9 +7,12 @@
 
 #include "app/Settings.h"
 
-namespace vorda {
-
+namespace vorda::tags {
 class AudioFile;
+}
+
+namespace vorda::naming {
+
 
 // Case-conversion codes of caseChange (file names) and TAGCaseChange (tag fields).
 enum CaseChange : int {
@@ -23,9 +26,9 @@ enum CaseChange : int {
 // Cleans a file or folder name, or one value put into a pattern. keepCapitals stops the "every
 // word" case rule from lowering a text without lower-case letters first (for a value whose
 // whole name has lower-case letters elsewhere).
-std::string fixFileName(std::string_view text, const Settings& s = settings(), bool keepCapitals = false);
+std::string fixFileName(std::string_view text, const app::Settings& s = app::settings(), bool keepCapitals = false);
 // Cleans a single tag value.
-std::string fixTagField(std::string_view text, const Settings& s = settings());
+std::string fixTagField(std::string_view text, const app::Settings& s = app::settings());
 // Raises the first letter of every word. Words start after a space, "+", "-" or "."; the first
 // letter or digit (or "@") after such a boundary is raised, so "3rd" keeps its lower-case r.
 // Letters and digits are Unicode letters and decimal digits.
@@ -34,7 +37,7 @@ std::string properCase(std::string_view text);
 std::string removeChars(std::string_view text, std::string_view set, bool keep);
 // The value the tag-fixing command writes: the file's tag value for key, cleaned; when that is
 // empty, the placeholder's value read from name with the input pattern, cleaned.
-std::string fixedFieldValue(AudioFile& file, int key, const std::string& placeholder, const std::string& name,
-                            const std::string& inPattern, const Settings& s = settings());
+std::string fixedFieldValue(tags::AudioFile& file, int key, const std::string& placeholder, const std::string& name,
+                            const std::string& inPattern, const app::Settings& s = app::settings());
 
-}  // namespace vorda
+}  // namespace vorda::naming

@@ -12,7 +12,11 @@
 #include "naming/FileNameFixer.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
+namespace vorda::naming {
 
 using namespace naming;
 
@@ -312,4 +316,4 @@ int countSelectedFiles(const FileList& list)
     return list.selectedCount();
 }
 
-}  // namespace vorda
+}  // namespace vorda::naming

@@ -13,7 +13,11 @@
 #include "naming/NamingText.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
+namespace vorda::naming {
 
 namespace {
 
@@ -265,4 +269,4 @@ void FolderTreeCommands::deleteFolder(const std::string& treePath) {
         ui_.ask("Error: Could not delete folder.", mbOK, miInformation, "Vorda");
 }
 
-}  // namespace vorda
+}  // namespace vorda::naming

@@ -12,7 +12,7 @@
 #include "app/UserInterface.h"
 #include "naming/FileValues.h"
 
-namespace vorda {
+namespace vorda::naming {
 
 // Turns any text into a usable folder name: \ : < > | * become blanks, / becomes ",",
 // ? and " go; then trailing blanks are removed.
@@ -20,7 +20,7 @@ std::string makeSafeFolderName(const std::string& text);
 
 // Row fix-up after a folder rename (both folders end with "/"): every row whose Path cell is
 // oldFolder or lies below it gets newFolder in its place. Returns the number of rows changed.
-int fixRowsAfterFolderRename(FileList& list, const std::string& oldFolder, const std::string& newFolder);
+int fixRowsAfterFolderRename(app::FileList& list, const std::string& oldFolder, const std::string& newFolder);
 
 // Renames a folder on disk without ever replacing another folder. 0 or an errno value
 // (EEXIST when something else already stands under the new name).
@@ -40,7 +40,7 @@ class Id3FolderCommand {
 public:
     enum Result { Stay, Close };
 
-    Id3FolderCommand(ListCommands& list, UserInterface& ui, Settings& settings);
+    Id3FolderCommand(app::ListCommands& list, app::UserInterface& ui, app::Settings& settings);
 
     static std::string helpText();
     // The key filter of the pattern and new-name boxes.
@@ -80,9 +80,9 @@ private:
     void finish(const std::string& newPath);
     void platformError(int error);
 
-    ListCommands& lc_;
-    UserInterface& ui_;
-    Settings& settings_;
+    app::ListCommands& lc_;
+    app::UserInterface& ui_;
+    app::Settings& settings_;
     FileValues values_;
     std::string pattern_;
     std::string newFolder_;
@@ -93,7 +93,7 @@ private:
 // The folder tree's pop-up commands.
 class FolderTreeCommands {
 public:
-    FolderTreeCommands(ListCommands& list, UserInterface& ui, Settings& settings);
+    FolderTreeCommands(app::ListCommands& list, app::UserInterface& ui, app::Settings& settings);
 
     // mnuRenNewFolder
     void newFolder(const std::string& treePath);
@@ -105,7 +105,7 @@ public:
     void deleteFolder(const std::string& treePath);
 
     // The caption of the "pattern" item: the folder name folderPattern gives for file.
-    static std::string patternCaption(AudioFile& file, const std::string& inPattern, const Settings& s);
+    static std::string patternCaption(tags::AudioFile& file, const std::string& inPattern, const app::Settings& s);
 
     InputBoxFunction inputBox;
     FolderTreeHooks tree;
@@ -113,9 +113,9 @@ public:
 private:
     void renameTo(const std::string& path, const std::string& newPath);
 
-    ListCommands& lc_;
-    UserInterface& ui_;
-    Settings& settings_;
+    app::ListCommands& lc_;
+    app::UserInterface& ui_;
+    app::Settings& settings_;
 };
 
-}  // namespace vorda
+}  // namespace vorda::naming

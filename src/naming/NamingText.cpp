@@ -2,6 +2,8 @@
 
 #include "base/Text.h"
 
+using namespace vorda::base;
+
 namespace vorda::naming {
 
 std::string replaceAll(std::string_view text, std::string_view from, std::string_view to)

@@ -6,7 +6,10 @@
 #include "base/Text.h"
 #include "naming/NamingText.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::app;
+
+namespace vorda::naming {
 
 using namespace naming;
 
@@ -277,4 +280,4 @@ std::string detectInPattern(const std::string& fullPath, const Settings& s)
     return detectInPattern(fullPath, s.inPatterns, s.currentInPattern, s);
 }
 
-}  // namespace vorda
+}  // namespace vorda::naming

@@ -9,7 +9,7 @@
 
 #include "app/Settings.h"
 
-namespace vorda {
+namespace vorda::naming {
 
 // The pattern boxes of the main window, plus the folder pattern of the folder commands.
 enum class PatternKind { Input, Output, Path, Album, Folder };
@@ -57,17 +57,17 @@ std::string textOfName(const std::string& name);
 // pattern; "" when the pattern has no such placeholder or the name does not follow the pattern.
 // The value is always UTF-8 (see textOfName).
 std::string extractValue(const std::string& name, const std::string& placeholder, const std::string& pattern,
-                         const Settings& s = settings());
+                         const app::Settings& s = app::settings());
 
 // Scores an input pattern against a full path (100000 is a perfect match, 0 or less none).
-long detectionScore(const std::string& fullPath, const std::string& pattern, const Settings& s = settings());
+long detectionScore(const std::string& fullPath, const std::string& pattern, const app::Settings& s = app::settings());
 
 // The best matching entry of patterns for the file (the first of the best; a perfect match ends
 // the search). Empty entries never match. boxText is the result when the path is blank or the
 // list holds no pattern.
 std::string detectInPattern(const std::string& fullPath, const std::vector<std::string>& patterns,
-                            const std::string& boxText, const Settings& s = settings());
+                            const std::string& boxText, const app::Settings& s = app::settings());
 // The same with the settings' input-pattern list and current input pattern.
-std::string detectInPattern(const std::string& fullPath, const Settings& s = settings());
+std::string detectInPattern(const std::string& fullPath, const app::Settings& s = app::settings());
 
-}  // namespace vorda
+}  // namespace vorda::naming

@@ -2,7 +2,10 @@
 
 #include <utility>
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::app;
+
+namespace vorda::naming {
 
 namespace {
 
@@ -137,4 +140,4 @@ bool applyPatternListEdit(Settings& s, IniFile& ini, PatternKind kind, const std
     return true;
 }
 
-}  // namespace vorda
+}  // namespace vorda::naming

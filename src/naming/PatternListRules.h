@@ -10,7 +10,7 @@
 #include "app/Settings.h"
 #include "naming/PatternEngine.h"
 
-namespace vorda {
+namespace vorda::naming {
 
 class PatternListRules {
 public:
@@ -57,10 +57,10 @@ private:
 };
 
 // The stored list of a pattern box.
-std::vector<std::string>& patternList(Settings& s, PatternKind kind);
+std::vector<std::string>& patternList(app::Settings& s, PatternKind kind);
 // Takes the outcome of the editor: an empty list (Cancel, or every entry deleted) changes
 // nothing; otherwise it becomes the kind's list and every pattern list is written to ini.
 // True when the list was taken.
-bool applyPatternListEdit(Settings& s, IniFile& ini, PatternKind kind, const std::vector<std::string>& patterns);
+bool applyPatternListEdit(app::Settings& s, base::IniFile& ini, PatternKind kind, const std::vector<std::string>& patterns);
 
-}  // namespace vorda
+}  // namespace vorda::naming

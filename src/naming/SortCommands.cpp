@@ -17,7 +17,11 @@
 #include "naming/SortPlanner.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
+namespace vorda::naming {
 
 namespace {
 
@@ -563,4 +567,4 @@ void SortCommands::sortSelectedAsAlbum(const SortInputs& in) {
     if (in.method == foMove) afterMove();
 }
 
-}  // namespace vorda
+}  // namespace vorda::naming

@@ -11,9 +11,12 @@
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 
-namespace vorda {
-
+namespace vorda::tags {
 class AudioFile;
+}
+
+namespace vorda::naming {
+
 
 // What the boxes of the naming panel hold when a command starts.
 struct SortInputs {
@@ -30,7 +33,7 @@ struct SortInputs {
     int currentRow = 0;           // the list's current row (0 when none)
 
     // The boxes as the settings hold them (current patterns, check boxes, method, target).
-    static SortInputs fromSettings(const Settings& s);
+    static SortInputs fromSettings(const app::Settings& s);
 };
 
 // One planned file operation: source path and destination path.
@@ -51,7 +54,7 @@ inline constexpr int kErrSameFile = 22;  // EINVAL
 
 class SortCommands {
 public:
-    SortCommands(ListCommands& list, UserInterface& ui, Settings& settings);
+    SortCommands(app::ListCommands& list, app::UserInterface& ui, app::Settings& settings);
 
     // cmdSort / mnuSortAll: the "all files" command.
     void sortAllFiles(const SortInputs& in);
@@ -73,7 +76,7 @@ public:
     // 1 = go on, 10 = stop.
     int checkTargetDir(const std::string& folder);
     // One file to its destination; the file operation's result (0 = done, -1 = declined).
-    int sortFile(AudioFile& file, const std::string& destination, int method);
+    int sortFile(tags::AudioFile& file, const std::string& destination, int method);
 
     // The plan of a copy or move run without touching anything: sources and destinations in
     // the order the run handles them. target is used as given (no check, no creation).
@@ -112,10 +115,10 @@ private:
     void status(const std::string& text);
     void afterMove();
 
-    ListCommands& lc_;
-    FileList& list_;
-    UserInterface& ui_;
-    Settings& settings_;
+    app::ListCommands& lc_;
+    app::FileList& list_;
+    app::UserInterface& ui_;
+    app::Settings& settings_;
     long handled_ = 0;
     long failed_ = 0;
     bool cancelled_ = false;
@@ -131,4 +134,4 @@ std::vector<PlannedMove> inRunOrder(const std::vector<PlannedMove>& plan, int me
 std::string sortRunningText(int method);
 std::string sortDoneText(int method);
 
-}  // namespace vorda
+}  // namespace vorda::naming

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace vorda {
+namespace vorda::naming {
 
 struct SortInfo {
     std::string sFile;         // full path of the source file, unchanged
@@ -12,4 +12,4 @@ struct SortInfo {
     std::string sAlbum;        // the album tag value, blanks trimmed: the grouping key
 };
 
-}  // namespace vorda
+}  // namespace vorda::naming

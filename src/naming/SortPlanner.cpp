@@ -5,7 +5,9 @@
 
 #include "base/Text.h"
 
-namespace vorda {
+using namespace vorda::base;
+
+namespace vorda::naming {
 
 SortPlanner::SortPlanner() : folderExists_([](const std::string& folder) { return pathExists(folder); }) {}
 
@@ -73,4 +75,4 @@ std::vector<bool> repeatedDestinations(const std::vector<std::string>& destinati
     return repeated;
 }
 
-}  // namespace vorda
+}  // namespace vorda::naming

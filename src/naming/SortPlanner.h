@@ -10,7 +10,7 @@
 
 #include "naming/SortInfo.h"
 
-namespace vorda {
+namespace vorda::naming {
 
 class SortPlanner {
 public:
@@ -53,4 +53,4 @@ private:
 // overwriting the file it has just put there.
 std::vector<bool> repeatedDestinations(const std::vector<std::string>& destinations);
 
-}  // namespace vorda
+}  // namespace vorda::naming

@@ -14,7 +14,10 @@
 #include "base/Text.h"
 #include "app/UserInterface.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::app;
+
+namespace vorda::platform {
 
 std::string browseForFolder(QWidget* owner, const std::string& startFolder) {
     const QString chosen = QFileDialog::getExistingDirectory(
@@ -54,4 +57,4 @@ bool fileExists(const std::string& path, UserInterface& ui) {
     }
 }
 
-}  // namespace vorda
+}  // namespace vorda::platform

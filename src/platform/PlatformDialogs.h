@@ -6,9 +6,12 @@
 
 class QWidget;
 
-namespace vorda {
-
+namespace vorda::app {
 class UserInterface;
+}
+
+namespace vorda::platform {
+
 
 // The folder picker, owned by owner, with the title "Please select the target directory:".
 // Returns the chosen folder ending with "/", or "" when cancelled.
@@ -23,6 +26,6 @@ std::string tempFileName(const std::string& folder, const std::string& prefix);
 // True when the file's date can be read. A missing file or path (ENOENT, ENOTDIR) and an
 // unavailable device (ENXIO, ENODEV) give false silently; any other error is shown through
 // ui as "Error Number: " & number & " " & description with the title "Error" and gives false.
-bool fileExists(const std::string& path, UserInterface& ui);
+bool fileExists(const std::string& path, app::UserInterface& ui);
 
-}  // namespace vorda
+}  // namespace vorda::platform

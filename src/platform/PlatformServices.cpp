@@ -18,7 +18,10 @@
 #include "base/Text.h"
 #include "app/Settings.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::app;
+
+namespace vorda::platform {
 
 namespace {
 
@@ -138,4 +141,4 @@ QIcon FileIconCache::iconFor(const std::string& fileName) {
     return icon;
 }
 
-}  // namespace vorda
+}  // namespace vorda::platform

@@ -8,7 +8,7 @@
 
 #include <QIcon>
 
-namespace vorda {
+namespace vorda::platform {
 
 // Installs the trash as the handler of shellFileOperation's deletions with undo.
 void installTrashHandler();
@@ -36,4 +36,4 @@ private:
     std::unordered_map<std::string, QIcon> icons_;
 };
 
-}  // namespace vorda
+}  // namespace vorda::platform

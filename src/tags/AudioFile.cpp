@@ -17,7 +17,10 @@
 #include "tags/NoAudioInfo.h"
 #include "tags/NoTagHandler.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::app;  // the settings, until the tag options are passed in
+
+namespace vorda::tags {
 
 namespace {
 
@@ -41,10 +44,10 @@ bool sameFileOnDisk(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-// Tidies the folder of a path once per process (see tagfile::tidyFolder).
-void tidyFolder(const std::string& path) {
+// Tidies the folder of a path once per process (see tidyFolder).
+void tidyFolderOf(const std::string& path) {
     const auto slash = path.rfind('/');
-    tagfile::tidyFolder(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash));
+    tidyFolder(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash));
 }
 
 // The extension of a file name in lower case; empty when the name has no dot.
@@ -75,7 +78,7 @@ void AudioFile::setDefaultOverwriteQuestion(OverwriteQuestion question) {
 
 int64_t AudioFile::fileSize() const {
     if (knownSize_ >= 0) return knownSize_;
-    const std::string pending = tagfile::pendingContent(fullPath_);
+    const std::string pending = pendingContent(fullPath_);
     struct stat st{};
     if (fullPath_.empty() || ::stat((pending.empty() ? fullPath_ : pending).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return 0;
@@ -89,11 +92,11 @@ std::string AudioFile::name() const { return getFileName(fullPath_); }
 void AudioFile::noteWritten() {
     knownSize_ = -1;
     // A rebuild still pending in a batch becomes the file as it is: its identity is kept by the rename.
-    const std::string pending = tagfile::pendingContent(fullPath_);
+    const std::string pending = pendingContent(fullPath_);
     const std::string& current = pending.empty() ? fullPath_ : pending;
     struct stat st{};
-    identity_ = !current.empty() && ::stat(current.c_str(), &st) == 0 ? tagfile::FileIdentity::of(st)
-                                                                       : tagfile::FileIdentity();
+    identity_ = !current.empty() && ::stat(current.c_str(), &st) == 0 ? FileIdentity::of(st)
+                                                                       : FileIdentity();
 }
 
 void AudioFile::reset() {
@@ -185,11 +188,11 @@ bool AudioFile::readFile(const std::string& path, bool readTags) {
     // The file is opened once: the tag handler and the audio reader read through its buffers.
     // Leftovers of a killed write in this folder are dealt with first: an unfinished in-place
     // rewrite is undone before the file is read.
-    tidyFolder(path);
+    tidyFolderOf(path);
     FileBytes bytes;
     identity_ = {};
     // A file rebuilt in a batch that is not yet in place reads as its new content.
-    const std::string pending = tagfile::pendingContent(path);
+    const std::string pending = pendingContent(path);
     if (!bytes.open(pending.empty() ? path : pending)) {
         // A regular file that cannot be opened (no read permission) is still a file, with
         // nothing read from it.
@@ -199,7 +202,7 @@ bool AudioFile::readFile(const std::string& path, bool readTags) {
         knownSize_ = static_cast<int64_t>(st.st_size);
     } else {
         knownSize_ = bytes.size();
-        identity_ = tagfile::FileIdentity::of(bytes.status());
+        identity_ = FileIdentity::of(bytes.status());
     }
 
     fullPath_ = path;
@@ -227,7 +230,7 @@ int AudioFile::putTags() {
     const int result = tag_->tagWrite();
     knownSize_ = -1;
     // Attributes go to the file as it will stay, not to one a pending rebuild replaces.
-    if (s.changeAttributes || original != 0) tagfile::commitIfPending(fullPath_);
+    if (s.changeAttributes || original != 0) commitIfPending(fullPath_);
 
     if (s.changeAttributes) {
         int attributes = 0;
@@ -241,4 +244,4 @@ int AudioFile::putTags() {
     return result;
 }
 
-}  // namespace vorda
+}  // namespace vorda::tags

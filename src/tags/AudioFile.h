@@ -11,7 +11,7 @@
 #include "tags/AudioInfo.h"
 #include "tags/TagHandler.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 class FileBytes;
 
@@ -42,7 +42,7 @@ public:
     FileBytes* readingBytes() const { return reading_; }
     // The file as readFile found it (or as this object last wrote it): a write refuses to act
     // on a file that differs from it. Unknown when the file could not be opened.
-    const tagfile::FileIdentity& readIdentity() const { return identity_; }
+    const FileIdentity& readIdentity() const { return identity_; }
     // Takes the file's present state as the one read (the tag handlers call it after writing).
     void noteWritten();
     const std::string& fullPath() const { return fullPath_; }
@@ -80,8 +80,8 @@ private:
     std::string fullPath_;
     OverwriteQuestion ask_;
     int64_t knownSize_ = -1;
-    tagfile::FileIdentity identity_;
+    FileIdentity identity_;
     FileBytes* reading_ = nullptr;
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

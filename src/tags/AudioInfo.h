@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace vorda {
+namespace vorda::tags {
 
 enum AudioKey : int {
     aiVersion = 0, aiBitRate = 1, aiChannelMode = 2, aiCopyright = 3, aiCRC = 4, aiDuration = 5,
@@ -27,4 +27,4 @@ public:
     virtual std::string audioType() const = 0;
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace vorda {
+namespace vorda::tags {
 
 FileBytes::~FileBytes() { close(); }
 
@@ -146,4 +146,4 @@ bool FileBytes::hasText(int64_t offset, std::string_view text) {
     return p && std::memcmp(p, text.data(), text.size()) == 0;
 }
 
-}  // namespace vorda
+}  // namespace vorda::tags

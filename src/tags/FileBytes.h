@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorda {
+namespace vorda::tags {
 
 class FileBytes {
 public:
@@ -75,4 +75,4 @@ private:
 
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

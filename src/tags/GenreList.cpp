@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace vorda {
+namespace vorda::tags {
 
 namespace {
 
@@ -64,4 +64,4 @@ int GenreTable::genreId(std::string_view name) const
 
 bool GenreTable::hasGenre(std::string_view name) const { return genreId(name) != kNoGenre; }
 
-}  // namespace vorda
+}  // namespace vorda::tags

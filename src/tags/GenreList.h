@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorda {
+namespace vorda::tags {
 
 class GenreTable {
 public:
@@ -28,4 +28,4 @@ public:
     bool hasGenre(std::string_view name) const;
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

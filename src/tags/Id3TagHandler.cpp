@@ -15,7 +15,10 @@
 #include "tags/TagFileWriter.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::app;  // the settings, until the tag options are passed in
+
+namespace vorda::tags {
 
 namespace {
 
@@ -411,14 +414,14 @@ int Id3TagHandler::tagWrite() {
         return 0;
 
     // A rebuild of this file still pending in a batch goes in place first.
-    tagfile::commitIfPending(path);
+    commitIfPending(path);
     // The layout as it is on disk now; the tag must still be where it was read. The file is
     // opened once for the checks and the in-place write (a rebuild opens it again).
     FileBytes file;
     if (!file.open(path, true)) return file.error();
     // Only the file that was read is written: another program's change since is never
     // overwritten with the values read before it.
-    if (!(tagfile::FileIdentity::of(file.status()) == file_->readIdentity())) return erFileChanged;
+    if (!(FileIdentity::of(file.status()) == file_->readIdentity())) return erFileChanged;
     const bool hadV2 = v2_.hasID3v2();
     // A tag goes only into a file that has one or holds MPEG audio, never into a text file
     // that merely has a music name.
@@ -436,7 +439,7 @@ int Id3TagHandler::tagWrite() {
     bool beyondEnd = false;
     if (hadV2) {
         if (headOffset < 0) return erFileChanged;
-        const int64_t onDisk = tagfile::id3v2SizeAt(file, headOffset, &error);
+        const int64_t onDisk = id3v2SizeAt(file, headOffset, &error);
         if (error != 0) return error;
         if (onDisk > oldHead && headOffset + onDisk > file.size()) {
             beyondEnd = true;
@@ -489,19 +492,19 @@ int Id3TagHandler::tagWrite() {
     int64_t newLength = 0;
     file_->sizeChanged();
     if (!rebuild) {
-        error = tagfile::writeInPlace(file, headOffset, head, tailStart, tail);
+        error = writeInPlace(file, headOffset, head, tailStart, tail);
         newLength = tailStart + static_cast<int64_t>(tail.size());
         // A change too large to put down in place safely: the same layout, through a rebuild.
-        rebuild = error == tagfile::kNeedsRebuild;
+        rebuild = error == kNeedsRebuild;
     }
     if (rebuild) {
         file.close();
-        std::vector<tagfile::Piece> pieces;
-        pieces.push_back(tagfile::Piece::literal(head));
-        if (headOffset > 0) pieces.push_back(tagfile::Piece::range(0, headOffset));
-        pieces.push_back(tagfile::Piece::range(headOffset + oldHead, audioLength));
-        pieces.push_back(tagfile::Piece::literal(tail));
-        error = tagfile::rebuildFile(path, pieces, file_->readIdentity());
+        std::vector<Piece> pieces;
+        pieces.push_back(Piece::literal(head));
+        if (headOffset > 0) pieces.push_back(Piece::range(0, headOffset));
+        pieces.push_back(Piece::range(headOffset + oldHead, audioLength));
+        pieces.push_back(Piece::literal(tail));
+        error = rebuildFile(path, pieces, file_->readIdentity());
         newLength = headOffset + static_cast<int64_t>(head.size()) + audioLength + static_cast<int64_t>(tail.size());
     }
     if (error != 0) return error;
@@ -548,7 +551,7 @@ int Id3TagHandler::removeJunk() {
     if (audio.audioType() != "MPEG" || !audio.isValid()) return 0;
     const std::string path = file_->fullPath();
 
-    tagfile::commitIfPending(path);
+    commitIfPending(path);
     FileBytes file;
     if (!file.open(path)) return file.error();
     const int64_t length = file.size();
@@ -560,7 +563,7 @@ int Id3TagHandler::removeJunk() {
     int error = 0;
     if (hasV2) {
         if (tagStart < 0) return erFileChanged;
-        const int64_t onDisk = tagfile::id3v2SizeAt(file, tagStart, &error);
+        const int64_t onDisk = id3v2SizeAt(file, tagStart, &error);
         if (error != 0) return error;
         if (onDisk > tagSize && tagStart + onDisk > length) return erTagBeyondEnd;
         if (onDisk != tagSize) return erFileChanged;
@@ -568,7 +571,7 @@ int Id3TagHandler::removeJunk() {
 
     // The junk [from, to) goes, up to the first byte of a tag header in it: a tag that cannot
     // be read (or a second one) is still a tag, and it stays with everything behind it.
-    std::vector<tagfile::Piece> pieces;
+    std::vector<Piece> pieces;
     int64_t removedInFront = 0;  // in front of the tag
     int64_t removed = 0;
     auto dropJunk = [&](int64_t from, int64_t to) {
@@ -587,30 +590,30 @@ int Id3TagHandler::removeJunk() {
             }
         }
         removed += cut - from;
-        if (cut < to) pieces.push_back(tagfile::Piece::range(cut, to - cut));
+        if (cut < to) pieces.push_back(Piece::range(cut, to - cut));
     };
     if (hasV2 && tagStart > 0) {
         dropJunk(0, tagStart);
         removedInFront = removed;
         if (first > tagStart + tagSize) {
             // Junk in front of the tag and between it and the audio.
-            pieces.push_back(tagfile::Piece::range(tagStart, tagSize));
+            pieces.push_back(Piece::range(tagStart, tagSize));
             dropJunk(tagStart + tagSize, first);
-            pieces.push_back(tagfile::Piece::range(first, length - first));
+            pieces.push_back(Piece::range(first, length - first));
         } else {
             // Junk in front of the tag only; the audio follows the tag.
-            pieces.push_back(tagfile::Piece::range(tagStart, length - tagStart));
+            pieces.push_back(Piece::range(tagStart, length - tagStart));
         }
     } else if (!hasV2 && first >= 1) {
         dropJunk(0, first);
-        pieces.push_back(tagfile::Piece::range(first, length - first));
+        pieces.push_back(Piece::range(first, length - first));
     } else {
         return 0;
     }
     if (error != 0) return error;
     if (removed == 0) return 0;
     file.close();
-    error = tagfile::rebuildFile(path, pieces, file_->readIdentity());
+    error = rebuildFile(path, pieces, file_->readIdentity());
     file_->sizeChanged();
     if (error != 0) return error;
     file_->noteWritten();
@@ -621,4 +624,4 @@ int Id3TagHandler::removeJunk() {
     return 0;
 }
 
-}  // namespace vorda
+}  // namespace vorda::tags

@@ -12,7 +12,7 @@
 #include "tags/Id3v2Tag.h"
 #include "tags/TagHandler.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 class Id3TagHandler final : public TagHandler {
 public:
@@ -65,4 +65,4 @@ private:
     int lyricsAction_ = acNone;
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

@@ -11,7 +11,10 @@
 #include "app/Settings.h"
 #include "tags/FileBytes.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::app;  // the settings, until the tag options are passed in
+
+namespace vorda::tags {
 
 namespace {
 
@@ -655,4 +658,4 @@ void Id3v1Tag::setWritten(bool id3v1Written, int64_t lyrics3Length, int64_t file
     setUnchanged();
 }
 
-}  // namespace vorda
+}  // namespace vorda::tags

@@ -12,7 +12,7 @@
 
 #include "tags/GenreList.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 class FileBytes;
 
@@ -188,4 +188,4 @@ private:
     int64_t tailStart_ = 0;  // 0-based start of the trailing region
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

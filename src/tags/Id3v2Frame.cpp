@@ -2,7 +2,7 @@
 
 #include "tags/Id3v2Text.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 using namespace id3v2;
 
@@ -307,4 +307,4 @@ void Id3v2Frame::appendFieldCode(std::string& out, int version) const {
     out.replace(headerAt + 4, 4, size);
 }
 
-}  // namespace vorda
+}  // namespace vorda::tags

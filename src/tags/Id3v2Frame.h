@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorda {
+namespace vorda::tags {
 
 class Id3v2Frame {
 public:
@@ -116,4 +116,4 @@ private:
     int rawVersion_ = 0;   // the tag version raw_ is laid out for
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

@@ -7,7 +7,7 @@
 #include "tags/Id3v2Text.h"
 #include "tags/MpegFrameHeader.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 namespace {
 
@@ -111,4 +111,4 @@ bool readID3v2Bytes(const std::string& path, std::string& tag, long& offset) {
     return true;
 }
 
-}  // namespace vorda
+}  // namespace vorda::tags

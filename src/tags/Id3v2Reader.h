@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorda {
+namespace vorda::tags {
 
 // How far into a file the "ID3" of a tag may start (0-based offsets below this), the reach of
 // the search for the first audio frame.
@@ -35,4 +35,4 @@ class FileBytes;
 // read through it).
 bool findID3v2Bytes(FileBytes& file, std::string_view& tag, long& offset);
 
-}  // namespace vorda
+}  // namespace vorda::tags

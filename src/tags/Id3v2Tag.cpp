@@ -9,7 +9,7 @@
 #include "tags/Id3v2Text.h"
 #include "tags/GenreList.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 using namespace id3v2;
 
@@ -596,4 +596,4 @@ std::string Id3v2Tag::render(long padding) {
     return out;
 }
 
-}  // namespace vorda
+}  // namespace vorda::tags

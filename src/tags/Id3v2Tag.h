@@ -9,7 +9,7 @@
 
 #include "tags/Id3v2Frame.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 class GenreTable;
 class FileBytes;
@@ -155,4 +155,4 @@ private:
     int flags_ = 0;
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

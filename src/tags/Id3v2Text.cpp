@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace vorda::id3v2 {
+namespace vorda::tags::id3v2 {
 
 namespace {
 
@@ -326,4 +326,4 @@ bool isValidFrameId(std::string_view id) {
     return true;
 }
 
-}  // namespace vorda::id3v2
+}  // namespace vorda::tags::id3v2

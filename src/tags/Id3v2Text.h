@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace vorda::id3v2 {
+namespace vorda::tags::id3v2 {
 
 // Text encoding bytes of ID3v2 frames.
 enum Encoding : uint8_t { encLatin1 = 0, encUtf16 = 1, encUtf16BE = 2, encUtf8 = 3 };
@@ -67,4 +67,4 @@ inline constexpr size_t kMaxInflatedFrame = size_t{64} << 20;
 // Four (or, for version 2.2, three) characters A-Z and 0-9.
 bool isValidFrameId(std::string_view id);
 
-}  // namespace vorda::id3v2
+}  // namespace vorda::tags::id3v2

@@ -11,7 +11,7 @@
 #include "tags/FileBytes.h"
 #include "tags/MpegFrameHeader.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 namespace {
 
@@ -307,4 +307,4 @@ bool MpegAudioInfo::setPosition(long position) {
     return false;
 }
 
-}  // namespace vorda
+}  // namespace vorda::tags

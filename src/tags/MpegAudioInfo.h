@@ -8,7 +8,7 @@
 
 #include "tags/AudioInfo.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 class FileBytes;
 
@@ -72,4 +72,4 @@ private:
     int64_t AudioEnd_ = 0;
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

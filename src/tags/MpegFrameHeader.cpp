@@ -1,7 +1,7 @@
 // Decoding of one 4-byte MPEG audio frame header (ISO/IEC 11172-3 and 13818-3).
 #include "tags/MpegFrameHeader.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 namespace {
 
@@ -90,4 +90,4 @@ const char* MpegFrameHeader::emphasisText() const {
     return kEmphasis[emphasis & 0x03];
 }
 
-}  // namespace vorda
+}  // namespace vorda::tags

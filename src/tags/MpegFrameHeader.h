@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace vorda {
+namespace vorda::tags {
 
 struct MpegFrameHeader {
     // Version code of the header bits: 0 = 2.5, 2 = 2, 3 = 1 (1 is reserved).
@@ -42,4 +42,4 @@ struct MpegFrameHeader {
     const char* emphasisText() const;
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

@@ -3,7 +3,7 @@
 
 #include "tags/AudioInfo.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 class NoAudioInfo final : public AudioInfo {
 public:
@@ -16,4 +16,4 @@ public:
     std::string audioType() const override { return {}; }
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

@@ -3,7 +3,7 @@
 
 #include "tags/TagHandler.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 class NoTagHandler final : public TagHandler {
 public:
@@ -22,4 +22,4 @@ public:
     void remove(int) override {}
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

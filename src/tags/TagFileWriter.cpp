@@ -29,7 +29,9 @@
 
 #include "base/Errors.h"
 
-namespace vorda::tagfile {
+using namespace vorda::base;
+
+namespace vorda::tags {
 
 FileIdentity FileIdentity::of(const struct stat& st) {
     FileIdentity id;
@@ -860,4 +862,4 @@ void tidyFolder(const std::string& folder) {
     }
 }
 
-}  // namespace vorda::tagfile
+}  // namespace vorda::tags

@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
-namespace vorda {
+namespace vorda::tags {
 class FileBytes;
 }
 
-namespace vorda::tagfile {
+namespace vorda::tags {
 
 // What tells a file apart from its earlier and later states: the same inode with the same
 // length and the same modification time is taken to be unchanged (a change of its mode alone,
@@ -133,4 +133,4 @@ inline constexpr int kStaleAfterSeconds = 600;
 // The name prefix of Vorda's temporary and undo files.
 inline constexpr const char* kTempPrefix = ".~vorda-";
 
-}  // namespace vorda::tagfile
+}  // namespace vorda::tags

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace vorda {
+namespace vorda::tags {
 
 class AudioFile;
 
@@ -46,4 +46,4 @@ public:
     virtual void remove(int kind) = 0;
 };
 
-}  // namespace vorda
+}  // namespace vorda::tags

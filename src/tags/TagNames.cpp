@@ -2,7 +2,7 @@
 #include "tags/AudioInfo.h"
 #include "tags/TagHandler.h"
 
-namespace vorda {
+namespace vorda::tags {
 
 const char* const kValueKeyNames[kValueKeyCount] = {
     "tvTitle",     "tvArtist",    "tvAlbum",    "tvYear",      "tvTrack",      "tvComment",
@@ -16,4 +16,4 @@ const char* const kAudioInfoNames[kAudioInfoCount] = {
     "aiVersion", "aiBitRate", "aiChannelMode", "aiCopyright", "aiCRC",     "aiDuration",
     "aiEmphasis", "aiVBR",    "aiLayer",       "aiOriginal",  "aiPrivate", "aiSampleRate"};
 
-}  // namespace vorda
+}  // namespace vorda::tags

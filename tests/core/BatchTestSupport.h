@@ -16,12 +16,12 @@
 namespace batchtest {
 
 // Answers the questions from a script (anOK when it runs out) and records everything shown.
-class ScriptUI : public vorda::UserInterface {
+class ScriptUI : public vorda::app::UserInterface {
 public:
-    int ask(const std::string& text, vorda::MsgButtons, vorda::MsgIcon icon, const std::string&) override {
+    int ask(const std::string& text, vorda::app::MsgButtons, vorda::app::MsgIcon icon, const std::string&) override {
         asked.push_back(text);
         icons.push_back(icon);
-        if (answers.empty()) return vorda::anOK;
+        if (answers.empty()) return vorda::app::anOK;
         const int a = answers.front();
         answers.pop_front();
         return a;
@@ -85,7 +85,7 @@ inline bool hasV1(const std::string& bytes) {
 
 // A scratch folder with a file list and the commands over it.
 struct ListBench {
-    ListBench() : cmds(list, ui, vorda::settings()) {}
+    ListBench() : cmds(list, ui, vorda::app::settings()) {}
     std::string add(const std::string& name, const std::string& bytes) {
         const std::string path = dir.file(name);
         id3test::writeBytes(path, bytes);
@@ -98,9 +98,9 @@ struct ListBench {
     }
     id3test::SettingsGuard guard;
     id3test::Scratch dir;
-    vorda::FileList list;
+    vorda::app::FileList list;
     ScriptUI ui;
-    vorda::ListCommands cmds;
+    vorda::app::ListCommands cmds;
 };
 
 }  // namespace batchtest

@@ -87,10 +87,10 @@ inline std::string mp3Audio(int frames, uint32_t seed = 1) {
 inline std::string v23Tag(const std::vector<std::pair<std::string, std::string>>& frames, size_t padding) {
     std::string body;
     for (const auto& [id, text] : frames)
-        body += id + vorda::id3v2::writeBigEndian(static_cast<uint32_t>(text.size() + 1), 4) + std::string(2, '\0') +
+        body += id + vorda::tags::id3v2::writeBigEndian(static_cast<uint32_t>(text.size() + 1), 4) + std::string(2, '\0') +
                 '\0' + text;
     body += std::string(padding, '\0');
-    return std::string("ID3\x03\x00\x00", 6) + vorda::id3v2::writeSynchsafe(static_cast<uint32_t>(body.size())) + body;
+    return std::string("ID3\x03\x00\x00", 6) + vorda::tags::id3v2::writeSynchsafe(static_cast<uint32_t>(body.size())) + body;
 }
 
 // A 128-byte ID3v1 tag (version 1.1 when track is not 0).
@@ -111,11 +111,11 @@ inline std::string v1Tag(const std::string& title, const std::string& artist = "
 // Restores the program-wide settings when a test ends.
 class SettingsGuard {
 public:
-    SettingsGuard() : saved_(vorda::settings()) {}
-    ~SettingsGuard() { vorda::settings() = saved_; }
+    SettingsGuard() : saved_(vorda::app::settings()) {}
+    ~SettingsGuard() { vorda::app::settings() = saved_; }
 
 private:
-    vorda::Settings saved_;
+    vorda::app::Settings saved_;
 };
 
 }  // namespace id3test

@@ -60,19 +60,19 @@ inline void makeSizedFile(const std::string& path, long long size) {
 
 inline void makeFolder(const std::string& path) { std::filesystem::create_directories(path); }
 
-class RecordingUI : public vorda::UserInterface {
+class RecordingUI : public vorda::app::UserInterface {
 public:
     struct Question {
         std::string text;
-        vorda::MsgButtons buttons;
-        vorda::MsgIcon icon;
+        vorda::app::MsgButtons buttons;
+        vorda::app::MsgIcon icon;
         std::string title;
     };
 
-    int ask(const std::string& text, vorda::MsgButtons buttons, vorda::MsgIcon icon,
+    int ask(const std::string& text, vorda::app::MsgButtons buttons, vorda::app::MsgIcon icon,
             const std::string& title) override {
         questions.push_back({text, buttons, icon, title});
-        if (answers.empty()) return buttons == vorda::mbOK ? vorda::anOK : vorda::anCancel;
+        if (answers.empty()) return buttons == vorda::app::mbOK ? vorda::app::anOK : vorda::app::anCancel;
         const int answer = answers.front();
         answers.pop_front();
         return answer;

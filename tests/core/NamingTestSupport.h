@@ -44,10 +44,10 @@ inline std::vector<std::string> filesBelow(const std::string& folder) {
 
 // A file list with its commands, a scripted user interface and settings of its own.
 struct ListFixture {
-    vorda::Settings s;
-    vorda::FileList rows;
+    vorda::app::Settings s;
+    vorda::app::FileList rows;
     listtest::RecordingUI ui;
-    vorda::ListCommands list{rows, ui, s};
+    vorda::app::ListCommands list{rows, ui, s};
 
     void add(const std::string& path) {
         list.addToFileList(std::filesystem::path(path).filename().string(),

@@ -19,7 +19,10 @@
 #include "app/Settings.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
 
 namespace {
 

@@ -8,7 +8,11 @@
 #include "editing/BatchTagCommands.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::editing;
+
 using batchtest::contains;
 using batchtest::hasV1;
 using batchtest::ListBench;

@@ -11,6 +11,8 @@
 
 #include "ListTestSupport.h"
 
+using namespace vorda::app;
+
 using listtest::makeSizedFile;
 using listtest::TempDir;
 using listtest::writeFile;

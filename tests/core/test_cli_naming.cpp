@@ -10,6 +10,10 @@
 #include "NamingTestSupport.h"
 #include "tags/AudioFile.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
 using listtest::TempDir;
 using namingtest::exists;
 using namingtest::filesBelow;
@@ -122,8 +126,8 @@ TEST_F(CliNaming, RenameRenamesInPlace) {
 
 // The title of the MPEG file at path ("" when it cannot be read).
 std::string titleOf(const std::string& path) {
-    vorda::AudioFile f;
-    return f.readFile(path, true) ? f.tag().getValue(vorda::tvTitle) : std::string();
+    vorda::tags::AudioFile f;
+    return f.readFile(path, true) ? f.tag().getValue(vorda::tags::tvTitle) : std::string();
 }
 
 bool hasControlCharacter(const std::string& text, bool lineBreaksAllowed) {
@@ -251,10 +255,10 @@ TEST_F(CliNaming, LegacyNamesAreReadAsLatin1) {
     const std::string legacy = dir / "caf\xE9 - song.mp3";
     writeMp3(legacy, "", "", "", "1");
     ASSERT_EQ(Run({"fix", "--settings", settingsFile, "--in", "<artist> - <title>", legacy}), 0) << err;
-    vorda::AudioFile f;
+    vorda::tags::AudioFile f;
     ASSERT_TRUE(f.readFile(legacy, true));
-    EXPECT_EQ(f.tag().getValue(vorda::tvArtist), "Caf\xC3\xA9");
-    EXPECT_EQ(f.tag().getValue(vorda::tvTitle), "Song");
+    EXPECT_EQ(f.tag().getValue(vorda::tags::tvArtist), "Caf\xC3\xA9");
+    EXPECT_EQ(f.tag().getValue(vorda::tags::tvTitle), "Song");
     ASSERT_EQ(Run({"rename", "--settings", settingsFile, "--out", "<artist> - <title>", legacy}), 0) << err;
     EXPECT_TRUE(exists(dir / "Caf\xC3\xA9 - Song.mp3"));
 }

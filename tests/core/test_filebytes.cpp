@@ -12,7 +12,10 @@
 #include "tags/AudioFile.h"
 #include "tags/MpegAudioInfo.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
 using namespace id3test;
 
 namespace {

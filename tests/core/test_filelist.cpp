@@ -5,7 +5,8 @@
 
 #include "app/FileList.h"
 
-using namespace vorda;
+using namespace vorda::app;
+
 
 namespace {
 

@@ -19,7 +19,8 @@
 
 #include "base/FileOps.h"
 
-using namespace vorda;
+using namespace vorda::base;
+
 
 namespace {
 

@@ -8,7 +8,11 @@
 #include "naming/FileNameFixer.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+
 
 namespace {
 

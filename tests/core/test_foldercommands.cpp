@@ -11,7 +11,11 @@
 #include "naming/FolderCommands.h"
 #include "naming/FileNameFixer.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+
 using listtest::TempDir;
 using namingtest::exists;
 using namingtest::writeMp3;

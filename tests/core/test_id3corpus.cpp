@@ -18,7 +18,10 @@
 #include "ID3TestSupport.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
 
 namespace {
 

@@ -16,7 +16,11 @@
 #include "tags/AudioFile.h"
 #include "tags/Id3TagHandler.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::editing;
+
 using namespace id3test;
 
 namespace {
@@ -424,7 +428,7 @@ TEST_F(ID3HandlerTest, FailuresLeaveTheFileAsItWas) {
     // A tag whose size reaches past the audio: the audio length would be negative.
     // (The tag claims to end inside the ID3v1 tag.)
     std::string damaged = v23Tag({{"TIT2", "T"}}, 0) + audio_.substr(0, 500) + v1Tag("T");
-    const std::string size = vorda::id3v2::writeSynchsafe(static_cast<uint32_t>(damaged.size() - 10 - 64));
+    const std::string size = vorda::tags::id3v2::writeSynchsafe(static_cast<uint32_t>(damaged.size() - 10 - 64));
     damaged.replace(6, 4, size);
     path = make("c.mp3", damaged);
     file_.tag().setValue(tvTitle, "x");

@@ -16,7 +16,10 @@
 #include "tags/Id3v2Text.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
 using namespace id3test;
 
 namespace {

@@ -17,7 +17,8 @@
 #include "tags/GenreList.h"
 #include "tags/Id3v2Tag.h"
 
-using namespace vorda;
+using namespace vorda::tags;
+
 using namespace std::string_literals;
 namespace fs = std::filesystem;
 
@@ -555,7 +556,7 @@ TEST(ID3v2, FileSearchAndHostileSizes) {
     writeBytes(dir.file("far.mp3"), "jj" + frame + frame + tag);
     EXPECT_FALSE(t.getID3v2(dir.file("far.mp3")));
     EXPECT_EQ(t.position(), 0);
-    writeBytes(dir.file("far.mp3"), std::string(vorda::kID3v2SearchRange, 'j') + tag);
+    writeBytes(dir.file("far.mp3"), std::string(vorda::tags::kID3v2SearchRange, 'j') + tag);
     EXPECT_FALSE(t.getID3v2(dir.file("far.mp3")));
     // A declared size beyond the file is clamped to the file.
     std::string cut = tag.substr(0, 25);

@@ -8,7 +8,8 @@
 #include "IniTestSupport.h"
 #include "base/IniFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+
 using namespace std::string_literals;
 using initest::readText;
 using initest::writeText;

@@ -19,7 +19,8 @@
 
 #include "tags/MpegAudioInfo.h"
 
-using namespace vorda;
+using namespace vorda::tags;
+
 using Bytes = std::vector<uint8_t>;
 
 namespace {

@@ -12,7 +12,9 @@
 #include "app/ReplaceListRules.h"
 #include "app/Settings.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::app;
+
 using initest::readText;
 using initest::TempDir;
 

@@ -14,7 +14,11 @@
 #include "naming/PatternEngine.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+
 
 namespace {
 
@@ -349,7 +353,7 @@ TEST(PatternExpansion, RulesCleanTheValuesAndKeepTheTypedText)
     v.name = "x.mp3";
     EXPECT_EQ(buildNewFileName(v, "<artist>\x01 - <title>", s), "A B - Line One [0m End.mp3");
     EXPECT_EQ(buildDestinationFolder("/t/", v, "<artist>\n/", s), "/t/A B/");
-    EXPECT_EQ(naming::escapeControlChars("a\nb\tc\x1b\x7f\xC2\x9b\xC3\xA9\\"), "a\\nb\\tc\\x1b\\x7f\\u009b\xC3\xA9\\");
+    EXPECT_EQ(vorda::naming::escapeControlChars("a\nb\tc\x1b\x7f\xC2\x9b\xC3\xA9\\"), "a\\nb\\tc\\x1b\\x7f\\u009b\xC3\xA9\\");
 }
 
 TEST(ValuesFromNames, LegacyBytesAreReadAsLatin1)

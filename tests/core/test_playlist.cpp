@@ -10,7 +10,10 @@
 #include "app/ListCommands.h"
 #include "app/Settings.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
 using listtest::TempDir;
 using listtest::writeFile;
 

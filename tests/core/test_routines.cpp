@@ -5,7 +5,8 @@
 #include "IniTestSupport.h"
 #include "base/Text.h"
 
-using namespace vorda;
+using namespace vorda::base;
+
 
 TEST(Routines, PathPartsSplitAtTheLastDotAndSlash)
 {

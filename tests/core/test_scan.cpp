@@ -17,7 +17,10 @@
 #include "app/Settings.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
 using listtest::makeFolder;
 using listtest::makeSizedFile;
 using listtest::TempDir;

@@ -8,7 +8,9 @@
 #include "base/Text.h"
 #include "app/Settings.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::app;
+
 using namespace std::string_literals;
 using initest::readText;
 using initest::writeText;

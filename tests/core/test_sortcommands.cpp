@@ -12,7 +12,11 @@
 #include "naming/SortCommands.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+
 using listtest::TempDir;
 using namingtest::exists;
 using namingtest::filesBelow;

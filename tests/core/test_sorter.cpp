@@ -9,7 +9,8 @@
 #include "IniTestSupport.h"
 #include "naming/SortPlanner.h"
 
-using namespace vorda;
+using namespace vorda::naming;
+
 
 namespace {
 

@@ -4,22 +4,24 @@
 #include "app/Bookmarks.h"
 #include "app/SortPanel.h"
 
-using vorda::Bookmarks;
-using vorda::SortPanel;
+using namespace vorda::app;
+
+using vorda::app::Bookmarks;
+using vorda::app::SortPanel;
 
 TEST(SortPanel, MethodSwitchKeepsTheTargetWhileRenaming) {
     SortPanel panel;
-    panel.load(vorda::smCopy, "/music/sorted/");
+    panel.load(vorda::app::smCopy, "/music/sorted/");
     EXPECT_EQ(panel.text(), "/music/sorted/");
     EXPECT_FALSE(panel.locked());
 
     panel.type("/music/new");
-    panel.setMethod(vorda::smRename, "/music/incoming/");
+    panel.setMethod(vorda::app::smRename, "/music/incoming/");
     EXPECT_TRUE(panel.locked());
     EXPECT_EQ(panel.text(), "/music/incoming/");
     EXPECT_EQ(panel.savedFolder(), "/music/new");
     // A second click on "Rename" does not take the file's folder as the target.
-    panel.setMethod(vorda::smRename, "/music/incoming/");
+    panel.setMethod(vorda::app::smRename, "/music/incoming/");
     EXPECT_EQ(panel.savedFolder(), "/music/new");
     panel.fileShown("/music/other/");
     EXPECT_EQ(panel.text(), "/music/other/");
@@ -29,16 +31,16 @@ TEST(SortPanel, MethodSwitchKeepsTheTargetWhileRenaming) {
     panel.focusLost();
     EXPECT_EQ(panel.text(), "/music/other/");
 
-    panel.setMethod(vorda::smMove, "");
+    panel.setMethod(vorda::app::smMove, "");
     EXPECT_EQ(panel.text(), "/music/new");
     panel.fileShown("/music/third/");
     EXPECT_EQ(panel.text(), "/music/new");
-    EXPECT_EQ(panel.storedMethod(), vorda::smMove);
+    EXPECT_EQ(panel.storedMethod(), vorda::app::smMove);
 }
 
 TEST(SortPanel, TypingBrowsingAndFocusLoss) {
     SortPanel panel;
-    panel.load(vorda::smCopy, "/a/");
+    panel.load(vorda::app::smCopy, "/a/");
     panel.type("/music/<bad>|name*?\"x");
     EXPECT_EQ(panel.text(), "/music/badnamex");
     EXPECT_EQ(panel.savedFolder(), "/a/");
@@ -63,7 +65,7 @@ TEST(SortPanel, TypingBrowsingAndFocusLoss) {
 
 TEST(SortPanel, SetAsTargetFolder) {
     SortPanel panel;
-    panel.load(vorda::smCopy, "/a/");
+    panel.load(vorda::app::smCopy, "/a/");
     panel.setAsTarget("/home/me/Music");
     EXPECT_EQ(panel.text(), "/home/me/Music/");
     EXPECT_EQ(panel.savedFolder(), "/home/me/Music/");
@@ -71,10 +73,10 @@ TEST(SortPanel, SetAsTargetFolder) {
     EXPECT_EQ(panel.savedFolder(), "/home/me/Music/");
 
     // While renaming only the saved folder changes; leaving rename shows it.
-    panel.setMethod(vorda::smRename, "/in/");
+    panel.setMethod(vorda::app::smRename, "/in/");
     panel.setAsTarget("/out");
     EXPECT_EQ(panel.text(), "/in/");
-    panel.setMethod(vorda::smCopy, "");
+    panel.setMethod(vorda::app::smCopy, "");
     EXPECT_EQ(panel.text(), "/out/");
 }
 
@@ -86,17 +88,17 @@ TEST(SortPanel, CaptionsAndStoredMethod) {
     EXPECT_EQ(SortPanel::methodOfButton(0), 2);
     EXPECT_EQ(SortPanel::methodOfButton(2), 4);
 
-    const vorda::MethodCaptions copy = SortPanel::captionsFor(vorda::smCopy);
+    const vorda::app::MethodCaptions copy = SortPanel::captionsFor(vorda::app::smCopy);
     EXPECT_EQ(copy.sortAll, "Copy All");
     EXPECT_EQ(copy.sortSelected, "Copy Selected");
     EXPECT_EQ(copy.menuSortSelected, "Copy selected file(s)");
     EXPECT_EQ(copy.popSort, "Copy selected file(s) using...");
     EXPECT_EQ(copy.targetLabel, "Target folder:");
     EXPECT_TRUE(copy.browseEnabled);
-    const vorda::MethodCaptions move = SortPanel::captionsFor(vorda::smMove);
+    const vorda::app::MethodCaptions move = SortPanel::captionsFor(vorda::app::smMove);
     EXPECT_EQ(move.menuSortAll, "Move all files");
     EXPECT_EQ(move.popSortAlbum, "Move selected file(s) as album");
-    const vorda::MethodCaptions rename = SortPanel::captionsFor(vorda::smRename);
+    const vorda::app::MethodCaptions rename = SortPanel::captionsFor(vorda::app::smRename);
     EXPECT_EQ(rename.sortAll, "Rename All");
     EXPECT_EQ(rename.popSortAlbum, "Sort selected file(s) as album");
     EXPECT_FALSE(rename.popSortAlbumEnabled);
@@ -106,7 +108,7 @@ TEST(SortPanel, CaptionsAndStoredMethod) {
     SortPanel panel;
     panel.load(7, "/t/");
     EXPECT_FALSE(panel.locked());
-    EXPECT_EQ(panel.storedMethod(), vorda::smRename);
+    EXPECT_EQ(panel.storedMethod(), vorda::app::smRename);
     EXPECT_EQ(SortPanel::captionsFor(7).sortAll, "Sort All");
 }
 

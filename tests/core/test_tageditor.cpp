@@ -21,7 +21,11 @@
 #include "editing/TagPanes.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::editing;
+
 using id3test::mp3Audio;
 using id3test::readBytes;
 using id3test::v1Tag;

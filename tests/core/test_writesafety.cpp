@@ -27,7 +27,10 @@
 #include "tags/TagFileWriter.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
 using namespace id3test;
 
 namespace {
@@ -271,7 +274,7 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
                                             taggedFile("c.mp3", 2000)};
     const std::string oldA = readBytes(paths[0]);
     const std::string longTitle(900, 'B');
-    tagfile::DeferredRebuilds batch;
+    vorda::tags::DeferredRebuilds batch;
     for (const std::string& path : paths) {
         AudioFile f;
         ASSERT_TRUE(f.readFile(path, true));

@@ -19,7 +19,11 @@
 #include "editing/qt/FramesPage.h"
 #include "tags/AudioFile.h"
 
-using namespace vorda;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::editing;
+
 
 namespace {
 

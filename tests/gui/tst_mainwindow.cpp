@@ -30,13 +30,20 @@
 #include "app/Settings.h"
 #include "app/qt/MainWindow.h"
 
-using vorda::MainWindow;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+using vorda::app::MainWindow;
 
 namespace {
 
 QTemporaryDir* g_home = nullptr;
 
-QString settingsFile() { return QString::fromStdString(vorda::settingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::platform::settingsFilePath()); }
 
 void writeFile(const QString& path, int bytes = 2048) {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -47,12 +54,12 @@ void writeFile(const QString& path, int bytes = 2048) {
 
 void writeSettings(const QList<QPair<QString, QString>>& visual) {
     QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
-    vorda::IniFile ini(settingsFile().toStdString());
+    vorda::base::IniFile ini(settingsFile().toStdString());
     for (const auto& kv : visual) ini.write("Visual", kv.first.toStdString(), kv.second.toStdString());
 }
 
 QString readKey(const QString& section, const QString& key) {
-    vorda::IniFile ini(settingsFile().toStdString());
+    vorda::base::IniFile ini(settingsFile().toStdString());
     return QString::fromStdString(ini.read(section.toStdString(), key.toStdString(), "<missing>"));
 }
 
@@ -108,7 +115,7 @@ private slots:
             QVERIFY(w.columnVisible(col));
             QCOMPARE(w.lstFiles2->horizontalHeader()->visualIndex(col - 1), col - 1);
             QCOMPARE(w.lstFiles2->model()->headerData(col - 1, Qt::Horizontal).toString(),
-                     QString::fromStdString(vorda::columnTitle(col)));
+                     QString::fromStdString(vorda::app::columnTitle(col)));
         }
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -127,7 +134,7 @@ private slots:
         QCOMPARE(readKey("Visual", "ColSize1"), QStringLiteral("3000"));  // a column never sized: its default width
         QCOMPARE(readKey("General", "Method"), QStringLiteral("4"));
         QVERIFY(readKey("General", "sLastDir") != QStringLiteral("<missing>"));
-        QCOMPARE(readKey("General", "sTreeDir"), QString::fromStdString(vorda::defaultFolder()));
+        QCOMPARE(readKey("General", "sTreeDir"), QString::fromStdString(vorda::app::defaultFolder()));
     }
 
     void storedLayoutIsRestored() {
@@ -416,7 +423,7 @@ private slots:
         QVERIFY(file);
         std::fputs("data", file);
         std::fclose(file);
-        QCOMPARE(vorda::moveToTrash(raw), 0);
+        QCOMPARE(vorda::platform::moveToTrash(raw), 0);
         struct stat st {};
         QVERIFY(::lstat(raw.c_str(), &st) != 0);
         const std::string trashed = QFile::encodeName(trashFiles()).toStdString() + "caf\xE9.mp3";
@@ -428,12 +435,12 @@ private slots:
         std::fread(buffer, 1, sizeof buffer - 1, in);
         std::fclose(in);
         QVERIFY(QByteArray(buffer).contains("/caf%E9.mp3\n"));
-        QCOMPARE(vorda::moveToTrash(raw), ENOENT);
+        QCOMPARE(vorda::platform::moveToTrash(raw), ENOENT);
     }
 
     void modelPublishesAppendedRowsInBatches() {
         MainWindow w;
-        vorda::FileListModel* model = w.listModel();
+        vorda::app::FileListModel* model = w.listModel();
         QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
         for (int i = 0; i < 50000; ++i) w.list().addRow("row" + std::to_string(i) + ".mp3");
         QCOMPARE(model->rowCount(), 0);

@@ -36,24 +36,31 @@
 #include "app/qt/MainWindow.h"
 #include "platform/PlatformDialogs.h"
 
-using vorda::MainWindow;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+using vorda::app::MainWindow;
 
 namespace {
 
 QTemporaryDir* g_home = nullptr;
 
-QString settingsFile() { return QString::fromStdString(vorda::settingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::platform::settingsFilePath()); }
 
 void writeKeys(const QString& section, const QList<QPair<QString, QString>>& keys) {
     QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
-    vorda::IniFile ini(settingsFile().toStdString());
+    vorda::base::IniFile ini(settingsFile().toStdString());
     for (const auto& kv : keys) ini.write(section.toStdString(), kv.first.toStdString(), kv.second.toStdString());
 }
 
 QString readKey(const QString& section, const QString& key) {
-    vorda::IniFile ini(settingsFile().toStdString());
+    vorda::base::IniFile ini(settingsFile().toStdString());
     return QString::fromStdString(
-        vorda::getSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
+        vorda::app::getSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
 }
 
 void writeFile(const QString& path) {
@@ -109,16 +116,16 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
-class RecordingUi : public vorda::SilentUserInterface {
+class RecordingUi : public vorda::app::SilentUserInterface {
 public:
-    int ask(const std::string& text, vorda::MsgButtons buttons, vorda::MsgIcon icon,
+    int ask(const std::string& text, vorda::app::MsgButtons buttons, vorda::app::MsgIcon icon,
             const std::string& title) override {
         texts.push_back(title + "|" + text);
         lastIcon = icon;
         return SilentUserInterface::ask(text, buttons, icon, title);
     }
     std::vector<std::string> texts;
-    vorda::MsgIcon lastIcon = vorda::miNone;
+    vorda::app::MsgIcon lastIcon = vorda::app::miNone;
 };
 
 }  // namespace
@@ -149,7 +156,7 @@ private slots:
         QCOMPARE(w.lblTargetDir->text(), QStringLiteral("File location:"));
         QVERIFY(w.txtTargetDir->isReadOnly());
         QVERIFY(!w.cmdTargetDir->isEnabled());
-        QCOMPARE(w.txtTargetDir->text().toStdString(), vorda::defaultFolder());
+        QCOMPARE(w.txtTargetDir->text().toStdString(), vorda::app::defaultFolder());
         for (QToolButton* b : w.cmdFavourite) {
             QCOMPARE(b->toolTip(), QStringLiteral("Click the right mousebutton to bookmark current folder!"));
         }
@@ -596,34 +603,34 @@ private slots:
     void platformServices() {
         QTemporaryDir dir(g_home->path() + QStringLiteral("/psXXXXXX"));
         const std::string folder = dir.path().toStdString();
-        const std::string a = vorda::tempFileName(folder, "");
-        const std::string b = vorda::tempFileName(folder + "/", "vt");
+        const std::string a = vorda::platform::tempFileName(folder, "");
+        const std::string b = vorda::platform::tempFileName(folder + "/", "vt");
         QVERIFY(QFileInfo(QString::fromStdString(a)).fileName().startsWith('~'));
         QVERIFY(QFileInfo(QString::fromStdString(b)).fileName().startsWith(QStringLiteral("vt")));
         QCOMPARE(QFileInfo(QString::fromStdString(a)).absolutePath(), dir.path());
         QVERIFY(a != b && QFile::exists(QString::fromStdString(a)) && QFile::exists(QString::fromStdString(b)));
         // A file's path puts the name beside it; no folder means the system's temporary folder.
-        const std::string beside = vorda::tempFileName(a, "x");
+        const std::string beside = vorda::platform::tempFileName(a, "x");
         QCOMPARE(QFileInfo(QString::fromStdString(beside)).absolutePath(), dir.path());
-        const std::string temp = vorda::tempFileName("", "vorda-test");
+        const std::string temp = vorda::platform::tempFileName("", "vorda-test");
         QCOMPARE(QFileInfo(QString::fromStdString(temp)).absolutePath(), QDir(QDir::tempPath()).absolutePath());
         QFile::remove(QString::fromStdString(temp));
-        QCOMPARE(vorda::tempFileName(folder + "/missing/", "x"), std::string());
+        QCOMPARE(vorda::platform::tempFileName(folder + "/missing/", "x"), std::string());
 
         RecordingUi ui;
-        QVERIFY(vorda::fileExists(a, ui));
-        QVERIFY(vorda::fileExists(folder, ui));
-        QVERIFY(!vorda::fileExists(folder + "/none.mp3", ui));
-        QVERIFY(!vorda::fileExists(a + "/below", ui));  // a file used as a folder
-        QVERIFY(!vorda::fileExists("", ui));
+        QVERIFY(vorda::platform::fileExists(a, ui));
+        QVERIFY(vorda::platform::fileExists(folder, ui));
+        QVERIFY(!vorda::platform::fileExists(folder + "/none.mp3", ui));
+        QVERIFY(!vorda::platform::fileExists(a + "/below", ui));  // a file used as a folder
+        QVERIFY(!vorda::platform::fileExists("", ui));
         QVERIFY(ui.texts.empty());
         const std::string loop = folder + "/loop";
         QCOMPARE(::symlink(loop.c_str(), loop.c_str()), 0);
-        QVERIFY(!vorda::fileExists(loop, ui));
+        QVERIFY(!vorda::platform::fileExists(loop, ui));
         QCOMPARE(ui.texts.size(), size_t(1));
         QCOMPARE(QString::fromStdString(ui.texts[0]),
                  QStringLiteral("Error|Error Number: %1 %2").arg(ELOOP).arg(QString::fromLocal8Bit(strerror(ELOOP))));
-        QCOMPARE(ui.lastIcon, vorda::miError);
+        QCOMPARE(ui.lastIcon, vorda::app::miError);
     }
 };
 

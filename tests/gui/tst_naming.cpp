@@ -28,15 +28,22 @@
 #include "app/qt/PatternListDialog.h"
 #include "app/qt/MainWindow.h"
 
-using vorda::MainWindow;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+using vorda::app::MainWindow;
 
 namespace {
 
-QString settingsFile() { return QString::fromStdString(vorda::settingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::platform::settingsFilePath()); }
 
 QString readKey(const QString& section, const QString& key) {
-    vorda::IniFile ini(settingsFile().toStdString());
-    return QString::fromStdString(vorda::getSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
+    vorda::base::IniFile ini(settingsFile().toStdString());
+    return QString::fromStdString(vorda::app::getSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
 }
 
 void writeFile(const QString& path) {
@@ -101,7 +108,7 @@ class TestNaming : public QObject {
 private slots:
     void init() {
         QFile::remove(settingsFile());
-        vorda::settings() = vorda::Settings();
+        vorda::app::settings() = vorda::app::Settings();
     }
 
     void patternBoxesFilterKeysAndCheckOnFocusLoss() {
@@ -178,9 +185,9 @@ private slots:
     void previewAndDetectionFollowTheBoxes() {
         QTemporaryDir dir;
         writeFile(dir.filePath("01 - Abba - Sos.mp3"));
-        vorda::settings().inPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
+        vorda::app::settings().inPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
         MainWindow w;
-        vorda::settings().inPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
+        vorda::app::settings().inPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
         w.chkDetectInPattern->setChecked(true);
         w.chkFixFilenames->setChecked(true);
         w.cmbOutPattern->setEditText(QStringLiteral("<title> (<artist>)"));
@@ -195,7 +202,7 @@ private slots:
     }
 
     void patternEditorChecksDuplicatesAndValidates() {
-        vorda::PatternListDialog dialog;
+        vorda::app::PatternListDialog dialog;
         dialog.reset();
         dialog.setIllegalChars("?\\:\"|*");
         dialog.addPattern("<artist> - <title>");
@@ -247,7 +254,7 @@ private slots:
         w.cmbOutPattern->setEditText(QStringLiteral("<title>"));
         // Cancel changes nothing.
         QTimer::singleShot(50, [] {
-            auto* dialog = qobject_cast<vorda::PatternListDialog*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<vorda::app::PatternListDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             dialog->cmdCancel->click();
         });
@@ -256,7 +263,7 @@ private slots:
         QCOMPARE(readKey("OutPatterns", "nofOutPatterns"), QStringLiteral("<missing>"));
 
         QTimer::singleShot(50, [] {
-            auto* dialog = qobject_cast<vorda::PatternListDialog*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<vorda::app::PatternListDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             QVERIFY(dialog->lblInfo->text().startsWith(QStringLiteral("Output patterns may be arranged")));
             for (const char* p : {"<artist> - <title>", "<track> <title>"}) {
@@ -320,7 +327,7 @@ private slots:
         // Move of the selected row through the pop-up entry: the row goes.
         w.optMethod[1]->click();
         w.cmbOutPattern->setEditText(QStringLiteral("<artist>"));
-        vorda::settings().outPatterns = {"<title>", "<artist> = <title>"};
+        vorda::app::settings().outPatterns = {"<title>", "<artist> = <title>"};
         w.list().clearSelection();
         w.list().setSelected(2, true);
         w.lstFiles2->setCurrentIndex(w.lstFiles2->model()->index(1, 0));
@@ -331,7 +338,7 @@ private slots:
         QVERIFY(QFile::exists(dir.filePath("out/Queen/Queen = Bohemian.mp3")));
         QVERIFY(!QFile::exists(b));
         QCOMPARE(w.list().count(), 1);
-        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::colFilename)), QStringLiteral("Abba - Sos.mp3"));
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colFilename)), QStringLiteral("Abba - Sos.mp3"));
     }
 
     void renameOneFileStepsToTheNext() {
@@ -350,7 +357,7 @@ private slots:
         QVERIFY2(script->texts.isEmpty(), qPrintable(script->texts.join(QStringLiteral(" || "))));
         QVERIFY(QFile::exists(dir.filePath("First song_1.mp3")));
         QVERIFY(!QFile::exists(a));
-        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::colFilename)), QStringLiteral("First song_1.mp3"));
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colFilename)), QStringLiteral("First song_1.mp3"));
         QVERIFY(w.list().selected(2) && !w.list().selected(1));
         QCOMPARE(w.currentRow(), 2);
         QCOMPARE(w.txtOldName->text(), QStringLiteral("B - Two.mp3"));
@@ -377,17 +384,17 @@ private slots:
         const QString renamed = dir.filePath("New  Live");
         QVERIFY(QFileInfo(renamed).isDir());
         QCOMPARE(QString::fromStdString(w.treePath()), renamed);
-        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::colPath)), renamed + QLatin1Char('/'));
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colPath)), renamed + QLatin1Char('/'));
 
         // pattern: the caption is the folder pattern's name for the shown file of this folder.
-        vorda::settings().folderPattern = "<artist> (<title>)";
+        vorda::app::settings().folderPattern = "<artist> (<title>)";
         w.commands().showFile(1);
         w.prepareTreePopup();
         QVERIFY(w.mnuRenFolderPattern->isEnabled());
         QCOMPARE(w.mnuRenFolderPattern->text(), QStringLiteral("Abba (Sos)"));
         w.mnuRenFolderPattern->trigger();
         QVERIFY(QFileInfo(dir.filePath("Abba (Sos)")).isDir());
-        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::colPath)), dir.filePath("Abba (Sos)/"));
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colPath)), dir.filePath("Abba (Sos)/"));
 
         // Another folder of the tree: no caption.
         QVERIFY(w.selectTreeFolder(str(dir.path())));
@@ -418,7 +425,7 @@ private slots:
         w.optMethod[0]->click();
         w.targetFolderChosen(str(dir.filePath("target")));
         listFiles(w, {dir.filePath("in/Abba - Sos.mp3")});
-        vorda::settings().folderPattern = "<artist>";
+        vorda::app::settings().folderPattern = "<artist>";
         QString preview;
         QTimer::singleShot(50, [&preview] {
             auto* dialog = QApplication::activeModalWidget();

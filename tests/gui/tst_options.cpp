@@ -31,12 +31,16 @@
 #include "app/qt/ReplaceListDialog.h"
 #include "platform/PlatformServices.h"
 
-using vorda::OptionsDialog;
-using vorda::ReplaceListDialog;
+using namespace vorda::base;
+using namespace vorda::app;
+using namespace vorda::platform;
+
+using vorda::app::OptionsDialog;
+using vorda::app::ReplaceListDialog;
 
 namespace {
 
-QString settingsFile() { return QString::fromStdString(vorda::settingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::platform::settingsFilePath()); }
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -54,15 +58,15 @@ void writeFile(const QString& path, const QByteArray& data) {
 void startWith(const QByteArray& content) {
     QFile::remove(settingsFile());
     if (!content.isEmpty()) writeFile(settingsFile(), content);
-    vorda::settings().load(vorda::IniFile(settingsFile().toStdString()));
+    vorda::app::settings().load(vorda::base::IniFile(settingsFile().toStdString()));
 }
 
 // Every key of settings() that any dialog or the window stores, as file text.
 QByteArray snapshot() {
     QTemporaryDir dir;
     const std::string path = (dir.path() + "/s.ini").toStdString();
-    vorda::IniFile ini(path);
-    const vorda::Settings& s = vorda::settings();
+    vorda::base::IniFile ini(path);
+    const vorda::app::Settings& s = vorda::app::settings();
     s.saveOptions(ini);
     s.saveMain(ini);
     s.saveReplaces(ini);
@@ -240,10 +244,10 @@ private slots:
         QCOMPARE(lengths.count(), 1);
         QCOMPARE(lengths.at(0).at(0).toInt(), 30);
 
-        const vorda::Settings& s = vorda::settings();
+        const vorda::app::Settings& s = vorda::app::settings();
         QVERIFY(!s.useTags);
         QCOMPARE(s.caseChange, 4);
-        QCOMPARE(s.fileExistAction, int(vorda::feaReplace));
+        QCOMPARE(s.fileExistAction, int(vorda::app::feaReplace));
         QCOMPARE(s.maxFileNameLength, 1);
         QVERIFY(s.autoRemoveJunk);
 
@@ -258,8 +262,8 @@ private slots:
         QVERIFY(!file.contains("sTargetDir"));  // a key of the main window
         QVERIFY(!file.contains("sCurrentInPattern"));
 
-        vorda::Settings back;
-        back.load(vorda::IniFile(settingsFile().toStdString()));
+        vorda::app::Settings back;
+        back.load(vorda::base::IniFile(settingsFile().toStdString()));
         QVERIFY(!back.useTags);
         QCOMPARE(back.removedChars, std::string(" ~"));
     }
@@ -303,7 +307,7 @@ private slots:
         dlg.chkReadTags->setChecked(false);
         dlg.cmdCancel->click();
         QVERIFY(!QFile::exists(settingsFile()));
-        QVERIFY(vorda::settings().readTags);
+        QVERIFY(vorda::app::settings().readTags);
     }
 
     void fileTypeList() {
@@ -335,7 +339,7 @@ private slots:
             dlg.cmdFiletypeRem->click();
         }
         dlg.cmdOk->click();
-        QCOMPARE(vorda::settings().fileTypes, std::vector<std::string>{"mp3"});
+        QCOMPARE(vorda::app::settings().fileTypes, std::vector<std::string>{"mp3"});
         const QByteArray file = readFile(settingsFile());
         QVERIFY(file.contains("nofFileTypes=0\n"));
         QVERIFY(file.contains("sFileType0=mp3\n"));
@@ -405,7 +409,7 @@ private slots:
         });
         dlg.cmdEditReplaces->click();
         QCOMPARE(shown, QStringList{QStringLiteral("_")});
-        QCOMPARE(vorda::settings().replaces.size(), size_t(2));
+        QCOMPARE(vorda::app::settings().replaces.size(), size_t(2));
         QVERIFY(readFile(settingsFile()).contains("nofReplaces=1\n"));
         QVERIFY(readFile(settingsFile()).contains("sOldString1=\xC2\xB6-\xC2\xB6\n"));
 
@@ -417,7 +421,7 @@ private slots:
         });
         dlg.cmdEditReplaces->click();
         QCOMPARE(readFile(settingsFile()), before);
-        QCOMPARE(vorda::settings().replaces.size(), size_t(2));
+        QCOMPARE(vorda::app::settings().replaces.size(), size_t(2));
 
         // Deleting every pair stores an empty list.
         whenShown<ReplaceListDialog>([](ReplaceListDialog* ed) {
@@ -428,9 +432,9 @@ private slots:
             ed->cmdOK->click();
         });
         dlg.cmdEditReplaces->click();
-        QVERIFY(vorda::settings().replaces.empty());
-        vorda::Settings back;
-        back.load(vorda::IniFile(settingsFile().toStdString()));
+        QVERIFY(vorda::app::settings().replaces.empty());
+        vorda::app::Settings back;
+        back.load(vorda::base::IniFile(settingsFile().toStdString()));
         QCOMPARE(back.replaces.size(), size_t(1));
         QCOMPARE(back.replaces[0].first, std::string());
     }

@@ -29,23 +29,30 @@
 #include "app/Settings.h"
 #include "app/qt/MainWindow.h"
 
-using vorda::MainWindow;
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+using vorda::app::MainWindow;
 
 namespace {
 
 QTemporaryDir* g_home = nullptr;
 
-QString settingsFile() { return QString::fromStdString(vorda::settingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::platform::settingsFilePath()); }
 
 void writeVisual(const QList<QPair<QString, QString>>& keys) {
     QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
-    vorda::IniFile ini(settingsFile().toStdString());
+    vorda::base::IniFile ini(settingsFile().toStdString());
     for (const auto& kv : keys) ini.write("Visual", kv.first.toStdString(), kv.second.toStdString());
 }
 
 double storedNumber(const char* key) {
-    vorda::IniFile ini(settingsFile().toStdString());
-    return vorda::getRealSetting(ini, "Visual", key, -1);
+    vorda::base::IniFile ini(settingsFile().toStdString());
+    return vorda::app::getRealSetting(ini, "Visual", key, -1);
 }
 
 QRect screenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
@@ -142,7 +149,7 @@ private slots:
         QVERIFY(w.dirTree->width() >= 180);
 
         // No file shown: every box of the tag editor is empty, the genre boxes too.
-        vorda::TagEditor* ed = w.tagEditor();
+        vorda::editing::TagEditor* ed = w.tagEditor();
         QCOMPARE(ed->cmbGenre->currentText(), QString());
         QCOMPARE(ed->cmbV1Genre->currentText(), QString());
         for (QLineEdit* field : ed->txtField) QCOMPARE(field->text(), QString());
@@ -178,7 +185,7 @@ private slots:
         writeMp3(dir.filePath(QString::fromUtf8("track 10.mp3")), "3");
         writeMp3(dir.filePath(QString::fromUtf8("track 2.mp3")), "9");
         {
-            vorda::IniFile ini(settingsFile().toStdString());
+            vorda::base::IniFile ini(settingsFile().toStdString());
             ini.write("General", "bPadTrackNr", "False");  // track numbers as they are stored
         }
         MainWindow w;
@@ -213,20 +220,20 @@ private slots:
         QCOMPARE(column(w, 3), QStringList({"0.88 MB", "2.00 MB", "10.00 MB"}));
 
         // Cells as the list shows them, through the model's ordering.
-        vorda::FileList list;
+        vorda::app::FileList list;
         const char* const durations[] = {"100:00", "09:59", "", "75:00", "10:00"};
         const char* const sizes[] = {"1 234.50 MB", "999.00 MB", "", "3.45 MB", "12.00 MB"};
         const char* const bitrates[] = {"320", "96", "", "128", "1000"};
         for (int i = 0; i < 5; ++i) {
             const int row = list.addRow("f" + std::to_string(i));
-            list.setCellContent(row, vorda::colDuration, durations[i]);
-            list.setCellContent(row, vorda::colSize, sizes[i]);
-            list.setCellContent(row, vorda::colBitrate, bitrates[i]);
+            list.setCellContent(row, vorda::app::colDuration, durations[i]);
+            list.setCellContent(row, vorda::app::colSize, sizes[i]);
+            list.setCellContent(row, vorda::app::colBitrate, bitrates[i]);
         }
-        using Model = vorda::FileListModel;
-        QCOMPARE(Model::sortedOrder(list, vorda::colDuration, true), (std::vector<int>{3, 2, 5, 4, 1}));
-        QCOMPARE(Model::sortedOrder(list, vorda::colSize, true), (std::vector<int>{3, 4, 5, 2, 1}));
-        QCOMPARE(Model::sortedOrder(list, vorda::colBitrate, false), (std::vector<int>{5, 1, 4, 2, 3}));
+        using Model = vorda::app::FileListModel;
+        QCOMPARE(Model::sortedOrder(list, vorda::app::colDuration, true), (std::vector<int>{3, 2, 5, 4, 1}));
+        QCOMPARE(Model::sortedOrder(list, vorda::app::colSize, true), (std::vector<int>{3, 4, 5, 2, 1}));
+        QCOMPARE(Model::sortedOrder(list, vorda::app::colBitrate, false), (std::vector<int>{5, 1, 4, 2, 3}));
         QVERIFY(list.reorder({2, 1, 3, 4, 5}));
         QCOMPARE(list.getCellContent(1, 1), std::string("f1"));
         QVERIFY(!list.reorder({1, 1, 3, 4, 5}));  // not a permutation: nothing moves

@@ -10,7 +10,10 @@
 
 #include "base/Text.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::platform;
+
+namespace vorda::app {
 
 FileListModel::FileListModel(FileList& list, FileIconCache& icons, QObject* parent)
     : QAbstractTableModel(parent), list_(list), icons_(icons), shownRows_(list.count()) {
@@ -249,4 +252,4 @@ void FileListModel::selectionChanged() {
     scheduleSelectionSync();
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

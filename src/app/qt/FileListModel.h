@@ -13,12 +13,12 @@
 #include "app/FileList.h"
 #include "platform/PlatformServices.h"
 
-namespace vorda {
+namespace vorda::app {
 
 class FileListModel : public QAbstractTableModel, public FileListObserver {
     Q_OBJECT
 public:
-    FileListModel(FileList& list, FileIconCache& icons, QObject* parent = nullptr);
+    FileListModel(FileList& list, platform::FileIconCache& icons, QObject* parent = nullptr);
     ~FileListModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -57,7 +57,7 @@ private:
     void scheduleFlush();
 
     FileList& list_;
-    FileIconCache& icons_;
+    platform::FileIconCache& icons_;
     QPointer<QItemSelectionModel> selection_;
     int shownRows_ = 0;           // rows the views know of
     bool directInsert_ = false;   // an insert in the middle, published at once
@@ -67,4 +67,4 @@ private:
     bool flushQueued_ = false;
 };
 
-}  // namespace vorda
+}  // namespace vorda::app

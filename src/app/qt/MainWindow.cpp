@@ -48,7 +48,13 @@
 #include "base/Text.h"
 #include "app/Settings.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+namespace vorda::app {
 
 namespace {
 
@@ -1170,4 +1176,4 @@ void MainWindow::paintNow() {
     paintClock_.restart();
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -45,12 +45,19 @@ class QTableView;
 class QToolButton;
 class QTreeView;
 
-namespace vorda {
+namespace vorda::editing {
+class FramesPage;
+}
+namespace vorda::editing {
+class TagEditor;
+}
+namespace vorda::base {
+class IniFile;
+}
+
+namespace vorda::app {
 
 class FileListModel;
-class FramesPage;
-class TagEditor;
-class IniFile;
 
 class MainWindow : public QMainWindow, public UserInterface {
     Q_OBJECT
@@ -150,7 +157,7 @@ public:
     void clearPanes() override;
 
     // ---- tag editor (frmVordaTags.cpp)
-    TagEditor* tagEditor() const { return tagEditor_; }
+    editing::TagEditor* tagEditor() const { return tagEditor_; }
     // "Save tags" (cmdSaveTags and mnuSaveTags).
     void saveTags();
     // "Advanced mode": sets the mode and shows the current file again.
@@ -162,7 +169,7 @@ public:
 
     // ---- naming and sorting (frmVordaSorting.cpp)
     // The boxes of the naming panel as a command reads them.
-    SortInputs panelInputs() const;
+    naming::SortInputs panelInputs() const;
     // The list's current row (the shown row), 0 when none.
     int currentRow() const;
     // cmdSort / cmdSortSelected and their menu twins; a pop-up "... using..." entry; the album sort.
@@ -173,7 +180,7 @@ public:
     // The new-name box after the output pattern, the input pattern or "Fix filenames" changed.
     void updateNewNamePreview();
     // The "Edit" button of a pattern box: the pattern-list editor, then the box's list reloads.
-    void editPatterns(PatternKind kind);
+    void editPatterns(naming::PatternKind kind);
     // The folder tree's pop-up items.
     void prepareTreePopup();
     void newTreeFolder();
@@ -183,7 +190,7 @@ public:
     // "Create/Rename folder from ID3...".
     void showID3FolderDialog();
     // The input box of the folder commands (a hook, so that it can be scripted).
-    InputBoxFunction folderInputBox;
+    naming::InputBoxFunction folderInputBox;
 
     // ---- batch tag commands and the "ID3v2+" page (frmVordaBatch.cpp)
     void fixTags();
@@ -195,13 +202,13 @@ public:
     void copyToV1();
     void copyToV2();
     // Binds the frame page: its dialogs' folder, its messages and its copy buttons.
-    void connectFramesPage(FramesPage* page);
+    void connectFramesPage(editing::FramesPage* page);
     // The tag editor's panes as its controls show them, and back (set by the tag editor).
-    std::function<TagPanes()> collectTagPanes;
-    std::function<void(const TagPanes&)> applyTagPanes;
+    std::function<editing::TagPanes()> collectTagPanes;
+    std::function<void(const editing::TagPanes&)> applyTagPanes;
     // The start-value box of "Add tracknumbers..." (a hook, so that it can be scripted).
     std::function<bool(const std::string& prompt, const std::string& def, std::string& answer)> trackInputBox;
-    BatchTagCommands& batch() { return *batch_; }
+    editing::BatchTagCommands& batch() { return *batch_; }
 
     // ---- controls (named as the window's designer named them)
     QSplitter* picResizeTags = nullptr;  // tree and list over the tag area
@@ -341,14 +348,14 @@ private:
     bool panelEventFilter(QObject* watched, QEvent* event);
     // settings
     void loadSettings();
-    void applyWindowLayout(const IniFile& ini);
+    void applyWindowLayout(const base::IniFile& ini);
     // The free area of the screen the window is on.
     QRect screenArea() const;
     // Moves the window (its frame included) back inside that area when it reaches out of it.
     void keepOnScreen();
     // Columns never sized by the user take the width of their content.
     void sizeColumnsToContent();
-    void applyColumnLayout(const IniFile& ini);
+    void applyColumnLayout(const base::IniFile& ini);
     void storeLayoutInSettings();
     void placeTreeAtStoredFolder();
     // folder tree
@@ -382,25 +389,25 @@ private:
     void paintNow();
     // naming and sorting (frmVordaSorting.cpp)
     void setupNaming();
-    QComboBox* patternBox(PatternKind kind) const;
+    QComboBox* patternBox(naming::PatternKind kind) const;
     bool namingEventFilter(QObject* watched, QEvent* event);
-    void patternBoxFocusLost(PatternKind kind);
+    void patternBoxFocusLost(naming::PatternKind kind);
     void runNaming(const std::function<void()>& command);
     void stepWithNameBox(int delta);
     // batch tag commands (frmVordaBatch.cpp)
     void setupBatchCommands();
     void runBatch(const std::function<void()>& command);
-    TagSwitches currentTagSwitches() const;
+    editing::TagSwitches currentTagSwitches() const;
     // tag editor (frmVordaTags.cpp)
     void createTagEditor();
-    void showTagPanes(AudioFile& file);
+    void showTagPanes(tags::AudioFile& file);
     // The tag editor's panes with the "ID3v2+" page's pending picture (several files).
-    TagPanes collectPanesWithPicture();
+    editing::TagPanes collectPanesWithPicture();
 
     SortPanel panel_;
     Bookmarks bookmarks_;
     FileList list_;
-    FileIconCache icons_;
+    platform::FileIconCache icons_;
     ListCommands cmds_;
     FileListModel* model_ = nullptr;
     QFileSystemModel* dirModel_ = nullptr;
@@ -432,14 +439,14 @@ private:
     bool treeFollow_ = false;       // the tree keeps its folder in view while folders load
     QElapsedTimer paintClock_;      // since the end of the last repaint of a long loop
     qint64 paintInterval_ = 30;     // milliseconds between those repaints
-    TagEditor* tagEditor_ = nullptr;
-    std::unique_ptr<SortCommands> sort_;
-    std::unique_ptr<FolderTreeCommands> folders_;
+    editing::TagEditor* tagEditor_ = nullptr;
+    std::unique_ptr<naming::SortCommands> sort_;
+    std::unique_ptr<naming::FolderTreeCommands> folders_;
     QObject* namingFilter_ = nullptr;
     bool checkingPattern_ = false;  // a pattern box's focus-loss message is up
-    std::unique_ptr<BatchTagCommands> batch_;
-    std::unique_ptr<TagCopyCommands> copies_;
-    FramesPage* framesPage_ = nullptr;
+    std::unique_ptr<editing::BatchTagCommands> batch_;
+    std::unique_ptr<editing::TagCopyCommands> copies_;
+    editing::FramesPage* framesPage_ = nullptr;
 };
 
-}  // namespace vorda
+}  // namespace vorda::app

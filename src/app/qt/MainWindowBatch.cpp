@@ -16,7 +16,13 @@
 #include "editing/SaveTagsCommand.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+namespace vorda::app {
 
 void MainWindow::setupBatchCommands() {
     batch_ = std::make_unique<BatchTagCommands>(cmds_, *this, settings());
@@ -159,4 +165,4 @@ void MainWindow::connectFramesPage(FramesPage* page) {
     connect(page, &FramesPage::copyToV2Requested, this, [this] { copyToV2(); });
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

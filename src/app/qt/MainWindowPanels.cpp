@@ -34,7 +34,13 @@
 #include "platform/PlatformDialogs.h"
 #include "platform/PlatformServices.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+namespace vorda::app {
 
 namespace {
 
@@ -498,4 +504,4 @@ void MainWindow::setOldName(const std::string& name) { txtOldName->setText(text(
 
 void MainWindow::setNewName(const std::string& name) { txtNewName->setText(text(name)); }
 
-}  // namespace vorda
+}  // namespace vorda::app

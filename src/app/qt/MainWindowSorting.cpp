@@ -28,7 +28,13 @@
 #include "app/qt/MainWindow.h"
 #include "naming/FileValues.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+namespace vorda::app {
 
 namespace {
 
@@ -371,4 +377,4 @@ void MainWindow::showID3FolderDialog() {
     model_->flushPendingRows();
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -19,7 +19,13 @@
 #include "editing/SaveTagsCommand.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
+namespace vorda::app {
 
 void MainWindow::createTagEditor() {
     // Pages: 0 "TAG", 1 "ID3v2+", 2 "Lyrics3", 3 "File info".
@@ -147,4 +153,4 @@ void MainWindow::saveTags() {
     if (outcome != SaveTagsCommand::Outcome::Saved || cmds_.bMultiChange) tagEditor_->apply(panes);
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

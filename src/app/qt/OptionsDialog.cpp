@@ -24,7 +24,10 @@
 #include "app/qt/ReplaceListDialog.h"
 #include "platform/PlatformServices.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::platform;
+
+namespace vorda::app {
 
 namespace {
 
@@ -611,4 +614,4 @@ bool OptionsDialog::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -19,7 +19,7 @@ class QRadioButton;
 class QStackedWidget;
 class QTreeWidget;
 
-namespace vorda {
+namespace vorda::app {
 
 class OptionsDialog : public QDialog {
     Q_OBJECT
@@ -118,4 +118,4 @@ private:
     FileTypeList fileTypes_;
 };
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -1,6 +1,8 @@
 #include "app/qt/OptionsSupport.h"
 
-namespace vorda {
+using namespace vorda::base;
+
+namespace vorda::app {
 
 QValidator::State RuleValidator::validate(QString& input, int& /*pos*/) const
 {
@@ -13,4 +15,4 @@ void showMessage(QWidget* parent, QMessageBox::Icon icon, const std::string& tex
     box.exec();
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

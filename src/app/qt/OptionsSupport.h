@@ -8,7 +8,7 @@
 
 #include "app/OptionsRules.h"
 
-namespace vorda {
+namespace vorda::app {
 
 // Refuses every edit (typed or pasted) that would leave the box with a text its rule refuses.
 class RuleValidator : public QValidator {
@@ -24,4 +24,4 @@ private:
 // A modal message box titled "Vorda" with an OK button.
 void showMessage(QWidget* parent, QMessageBox::Icon icon, const std::string& text);
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -15,7 +15,10 @@
 
 #include "base/Text.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::naming;
+
+namespace vorda::app {
 
 namespace {
 
@@ -226,4 +229,4 @@ bool PatternListDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

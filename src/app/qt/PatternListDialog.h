@@ -18,7 +18,7 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 
-namespace vorda {
+namespace vorda::app {
 
 class PatternListDialog : public QDialog {
     Q_OBJECT
@@ -33,7 +33,7 @@ public:
     void showInfo(const std::string& text);
     // The list as the dialog closed: empty after Cancel.
     std::vector<std::string> patterns() const;
-    const PatternListRules& rules() const { return rules_; }
+    const naming::PatternListRules& rules() const { return rules_; }
 
     QListWidget* lvwView = nullptr;
     QLineEdit* txtPattern = nullptr;
@@ -65,9 +65,9 @@ private:
     void onMove(bool up);
     void onOk();
 
-    PatternListRules rules_;
+    naming::PatternListRules rules_;
     bool accepted_ = false;
     bool filling_ = false;  // the list widget is being refilled
 };
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -15,7 +15,9 @@
 
 #include "app/qt/OptionsSupport.h"
 
-namespace vorda {
+using namespace vorda::base;
+
+namespace vorda::app {
 
 ReplaceListDialog::ReplaceListDialog(QWidget* parent) : QDialog(parent)
 {
@@ -197,4 +199,4 @@ bool ReplaceListDialog::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-}  // namespace vorda
+}  // namespace vorda::app

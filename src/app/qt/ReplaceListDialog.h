@@ -14,7 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QTreeWidget;
 
-namespace vorda {
+namespace vorda::app {
 
 class ReplaceListDialog : public QDialog {
     Q_OBJECT
@@ -60,4 +60,4 @@ private:
     bool canceled_ = true;
 };
 
-}  // namespace vorda
+}  // namespace vorda::app

@@ -8,6 +8,12 @@
 
 #include "app/qt/MainWindow.h"
 
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::naming;
+using namespace vorda::editing;
+using namespace vorda::platform;
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);  // takes Qt's own options out of argv
     QApplication::setApplicationName(QStringLiteral("Vorda"));
@@ -22,7 +28,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) paths.emplace_back(argv[i]);
 
-    vorda::MainWindow window;
+    vorda::app::MainWindow window;
     window.show();
     // The files are listed once the window is up, so it paints and answers meanwhile.
     QTimer::singleShot(0, &window, [&window, &paths] { window.startUp(paths); });

@@ -26,7 +26,11 @@
 #include "base/FileOps.h"
 #include "tags/AudioFile.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+
+namespace vorda::editing {
 
 namespace {
 
@@ -227,7 +231,7 @@ void FramesPage::fillList() {
 
 void FramesPage::showID3v2Frame(const std::string& id) {
     if (!file_) return;
-    view_ = vorda::showID3v2Frame(*file_, id);
+    view_ = vorda::editing::showID3v2Frame(*file_, id);
     stack_->setCurrentWidget(txtv2Content);
     txtv2Content->clear();
     if (view_.isPicture) {
@@ -335,4 +339,4 @@ bool FramesPage::addPictureFromFile(const QString& path) {
     return true;
 }
 
-}  // namespace vorda
+}  // namespace vorda::editing

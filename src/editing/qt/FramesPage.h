@@ -17,9 +17,12 @@ class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
 
-namespace vorda {
-
+namespace vorda::tags {
 class AudioFile;
+}
+
+namespace vorda::editing {
+
 
 // The picture inside the box: shows the image, accepts dropped image files and starts a drag
 // that carries the picture as a file.
@@ -56,7 +59,7 @@ public:
 
     // Fills the page from the file (tags read). The page keeps a reference to the file: it must
     // stay alive (the window's filCurrent) until Clear or the next showFile.
-    void showFile(AudioFile& file);
+    void showFile(tags::AudioFile& file);
     // Empties the list, the text and the picture and forgets the file.
     void clear();
     // Several rows selected: Delete refuses; Add picture and a drop keep the picture as pending
@@ -80,7 +83,7 @@ public:
 
     // The start folder of the dialogs (lastDir) and how the page asks the user.
     std::function<std::string()> lastDir;
-    std::function<int(const std::string& text, MsgButtons, MsgIcon)> ask;
+    std::function<int(const std::string& text, app::MsgButtons, app::MsgIcon)> ask;
 
     // ---- controls
     QListWidget* lstID3v2Frames = nullptr;
@@ -110,11 +113,11 @@ private:
     void setPendingPicture(std::string bytes, std::string mime);
 
     QStackedWidget* stack_ = nullptr;
-    AudioFile* file_ = nullptr;
+    tags::AudioFile* file_ = nullptr;
     bool multi_ = false;
     FrameView view_;
     std::string pendingPicture_;
     std::string pendingMime_;
 };
 
-}  // namespace vorda
+}  // namespace vorda::editing

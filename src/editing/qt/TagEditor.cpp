@@ -16,7 +16,7 @@
 
 #include "editing/TagFieldRules.h"
 
-namespace vorda {
+namespace vorda::editing {
 
 namespace {
 
@@ -391,4 +391,4 @@ bool TagEditor::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-}  // namespace vorda
+}  // namespace vorda::editing

@@ -20,7 +20,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
-namespace vorda {
+namespace vorda::editing {
 
 class TagEditor : public QObject {
     Q_OBJECT
@@ -89,4 +89,4 @@ private:
     std::array<bool, kSwitchCount> removeVisible_{};
 };
 
-}  // namespace vorda
+}  // namespace vorda::editing

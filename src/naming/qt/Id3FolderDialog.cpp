@@ -15,7 +15,12 @@
 #include "base/Text.h"
 #include "platform/PlatformDialogs.h"
 
-namespace vorda {
+using namespace vorda::base;
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::platform;
+
+namespace vorda::naming {
 
 namespace {
 
@@ -148,4 +153,4 @@ bool Id3FolderDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-}  // namespace vorda
+}  // namespace vorda::naming

@@ -15,7 +15,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace vorda {
+namespace vorda::naming {
 
 class Id3FolderDialog : public QDialog {
     Q_OBJECT
@@ -51,4 +51,4 @@ private:
     Id3FolderCommand& cmd_;
 };
 
-}  // namespace vorda
+}  // namespace vorda::naming
