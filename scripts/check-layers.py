@@ -52,7 +52,7 @@ KINDS = {
 
 # -------------------------------------------------------------------------------- the checker
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
-QT_HEADER = re.compile(r"^Q[A-Za-z]")
+QT_HEADER = re.compile(r"^(Q[A-Za-z]|q[a-z0-9_]*\.h$)")  # <QString>, <QtCore/...>, <qglobal.h>
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".c")
 
 
@@ -222,7 +222,8 @@ SELF_TEST_FILES = {
     "src/platform/Bad.cpp": '#include "tags/AudioFile.h"  // BAD platform sits on base only\n',
     "src/cli/Bad.cpp": '#include "naming/qt/PatternsDialog.h"  // BAD\n#include "platform/Services.h"  // BAD\n'
                        '#include <QCoreApplication>  // BAD\n',
-    "src/app/Bad.cpp": '#include "../naming/SortPlanner.h"  // BAD a relative path up a level\n',
+    "src/app/Bad.cpp": '#include "../naming/SortPlanner.h"  // BAD a relative path up a level\n'
+                       '#include <qglobal.h>  // BAD\n',
     "src/gadgets/Thing.cpp": '// BAD a folder the table does not know\n',
 }
 
