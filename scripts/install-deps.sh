@@ -13,6 +13,8 @@ PACKAGES=(
   libtag1-dev python3 python3-mutagen ffmpeg lame
   # looking at the window without a display
   xvfb xauth
+  # style checks (scripts/check-style.sh)
+  clang-format-14 clang-tidy-14
 )
 
 missing=()
