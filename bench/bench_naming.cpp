@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "app/FileList.h"
-#include "base/FileOps.h"
 #include "app/ListCommands.h"
 #include "app/Settings.h"
 #include "app/UserInterface.h"
+#include "base/FileOps.h"
 #include "naming/FileValues.h"
 #include "naming/SortCommands.h"
 #include "tags/AudioFile.h"
@@ -27,7 +27,6 @@ using namespace vorda::base;
 using namespace vorda::tags;
 using namespace vorda::app;
 using namespace vorda::naming;
-
 
 using Clock = std::chrono::steady_clock;
 
@@ -46,8 +45,8 @@ std::string bigEndian(uint32_t v) {
     return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
 }
 std::string Synchsafe(uint32_t v) {
-    return {static_cast<char>((v >> 21) & 0x7F), static_cast<char>((v >> 14) & 0x7F), static_cast<char>((v >> 7) & 0x7F),
-            static_cast<char>(v & 0x7F)};
+    return {static_cast<char>((v >> 21) & 0x7F), static_cast<char>((v >> 14) & 0x7F),
+            static_cast<char>((v >> 7) & 0x7F), static_cast<char>(v & 0x7F)};
 }
 
 // A small MPEG file with an ID3v2.3 tag.

@@ -24,7 +24,6 @@ using namespace vorda::tags;
 using namespace vorda::app;
 using namespace vorda::editing;
 
-
 namespace fs = std::filesystem;
 
 namespace {

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -27,12 +27,12 @@
 
 #include "app/FileList.h"
 #include "app/ListCommands.h"
-#include "editing/qt/TagEditor.h"
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 #include "app/qt/MainWindow.h"
 #include "editing/SaveTagsCommand.h"
 #include "editing/TagPanes.h"
+#include "editing/qt/TagEditor.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
@@ -41,7 +41,6 @@ using namespace vorda::app;
 using namespace vorda::naming;
 using namespace vorda::editing;
 using namespace vorda::platform;
-
 
 namespace fs = std::filesystem;
 
@@ -152,7 +151,8 @@ int main(int argc, char** argv) {
         w.mnuSelectAll->trigger();
         QApplication::processEvents();
         if (w.list().selectedCount() != count || !w.commands().bMultiChange) {
-            std::fprintf(stderr, "selection failed: %d of %d selected\n", static_cast<int>(w.list().selectedCount()), count);
+            std::fprintf(stderr, "selection failed: %d of %d selected\n", static_cast<int>(w.list().selectedCount()),
+                         count);
             return 1;
         }
         TagEditor* editor = w.tagEditor();
@@ -199,9 +199,10 @@ int main(int argc, char** argv) {
             const auto outcome = save.run(panes);
             seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             commandRates.push_back(save.filesSaved() / seconds);
-            std::printf("command round %d: %d files saved (%d failed) in %.3f s = %.0f files/s; %lld progress calls%s\n",
-                        round + 1, save.filesSaved(), save.filesFailed(), seconds, commandRates.back(),
-                        ui.progressCalls, outcome == SaveTagsCommand::Outcome::Saved ? "" : " (not saved)");
+            std::printf(
+                "command round %d: %d files saved (%d failed) in %.3f s = %.0f files/s; %lld progress calls%s\n",
+                round + 1, save.filesSaved(), save.filesFailed(), seconds, commandRates.back(), ui.progressCalls,
+                outcome == SaveTagsCommand::Outcome::Saved ? "" : " (not saved)");
         }
         w.close();
     }

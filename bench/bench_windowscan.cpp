@@ -7,10 +7,10 @@
 // album, track, year and genre, 1 KB of padding, and a few MPEG audio frames).
 //
 //   bench_windowscan VORDA_CLI [FILES=50000] [FOLDER=/tmp/vorda-bench-windowscan] [ROUNDS=3]
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,7 +34,6 @@ using namespace vorda::app;
 using namespace vorda::naming;
 using namespace vorda::editing;
 using namespace vorda::platform;
-
 
 extern char** environ;
 
@@ -117,7 +116,7 @@ double TimeCli(const std::string& cli, const std::string& settingsFile, const st
         std::exit(1);
     }
     int status = 0;
-    rusage usage {};
+    rusage usage{};
     wait4(pid, &status, 0, &usage);
     cpu = CpuSeconds(usage);
     posix_spawn_file_actions_destroy(&actions);
@@ -133,7 +132,7 @@ double TimeCli(const std::string& cli, const std::string& settingsFile, const st
 double TimeWindow(MainWindow& w, const std::string& tree, int& rows, double& cpu) {
     w.list().clear();
     QApplication::processEvents();
-    rusage before {}, after {};
+    rusage before{}, after{};
     getrusage(RUSAGE_SELF, &before);
     const auto started = Clock::now();
     w.startUp({tree});
@@ -177,7 +176,8 @@ int main(int argc, char** argv) {
     const std::string settingsFile = home.path().toStdString() + "/.config/vorda/settings.ini";
     fs::create_directories(fs::path(settingsFile).parent_path());
     std::ofstream(settingsFile) << "[General]\nbReadTags=True\nbAutoReadTags=True\nbUseTags=True\n"
-                                   "bScanSubFolders=1\nsTreeDir=" << folder.string() << "/\n"
+                                   "bScanSubFolders=1\nsTreeDir="
+                                << folder.string() << "/\n"
                                 << "[FileTypes]\nnofFileTypes=0\nsFileType0=mp3\n";
 
     QApplication app(argc, argv);

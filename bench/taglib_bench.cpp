@@ -40,9 +40,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // Processor time of this process so far (user and system): less disturbed than the wall clock
 // when other work shares the machine.
@@ -102,8 +100,7 @@ bool TagFile(const std::string& path, int index, Random& rnd) {
     const bool v24 = index % 2 == 1;
     const int textKind = (index / 2) % 3;  // 0 Latin-1, 1 UTF-16, 2 UTF-8 (2.4) or UTF-16 (2.3)
     const TagLib::String::Type encoding =
-        textKind == 0 ? TagLib::String::Latin1
-                      : (textKind == 1 || !v24 ? TagLib::String::UTF16 : TagLib::String::UTF8);
+        textKind == 0 ? TagLib::String::Latin1 : (textKind == 1 || !v24 ? TagLib::String::UTF16 : TagLib::String::UTF8);
     TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(encoding);
 
     // Non-ASCII text where the encoding can hold it.
@@ -205,8 +202,8 @@ int Big(const std::string& audioPath, const std::string& path, long megabytes) {
     tag->setAlbum("Some Album");
     tag->setYear(2001);
     tag->setTrack(1);
-    if (!file.save(TagLib::MPEG::File::ID3v2 | TagLib::MPEG::File::ID3v1, TagLib::File::StripOthers,
-                   TagLib::ID3v2::v3, TagLib::File::Duplicate)) {
+    if (!file.save(TagLib::MPEG::File::ID3v2 | TagLib::MPEG::File::ID3v1, TagLib::File::StripOthers, TagLib::ID3v2::v3,
+                   TagLib::File::Duplicate)) {
         std::fprintf(stderr, "cannot tag %s\n", path.c_str());
         return 1;
     }

@@ -21,16 +21,15 @@
 #include <string>
 #include <vector>
 
-#include "base/IniFile.h"
 #include "app/Settings.h"
-#include "tags/AudioInfo.h"
+#include "base/IniFile.h"
 #include "tags/AudioFile.h"
+#include "tags/AudioInfo.h"
 #include "tags/TagHandler.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
 using namespace vorda::app;
-
 
 namespace fs = std::filesystem;
 
@@ -38,9 +37,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // Processor time of this process so far (user and system): less disturbed than the wall clock
 // when other work shares the machine.
@@ -201,8 +198,7 @@ int Rebuild(const std::string& path, const std::string& pristine, int rounds) {
                      "copy_fsync_seconds=%.4f\n",
                      r, megabytes, grownBy * 1024.0, rebuildSeconds, copySeconds, flushedSeconds);
     }
-    std::fprintf(stderr,
-                 "rebuild_mb_per_second=%.1f copy_mb_per_second=%.1f copy_fsync_mb_per_second=%.1f\n",
+    std::fprintf(stderr, "rebuild_mb_per_second=%.1f copy_mb_per_second=%.1f copy_fsync_mb_per_second=%.1f\n",
                  bestRebuild, bestCopy, bestCopyFlushed);
     return 0;
 }
@@ -243,8 +239,7 @@ int Time(int runs, const std::string& errFile, const std::vector<std::string>& c
         times.push_back(seconds);
         cpuTimes.push_back(cpu);
         maxRssKb = std::max(maxRssKb, usage.ru_maxrss);
-        std::fprintf(stderr, "run=%d seconds=%.4f cpu_seconds=%.4f max_rss_kb=%ld\n", r, seconds, cpu,
-                     usage.ru_maxrss);
+        std::fprintf(stderr, "run=%d seconds=%.4f cpu_seconds=%.4f max_rss_kb=%ld\n", r, seconds, cpu, usage.ru_maxrss);
     }
     std::sort(times.begin(), times.end());
     std::sort(cpuTimes.begin(), cpuTimes.end());

@@ -14,7 +14,6 @@
 
 using namespace vorda::tags;
 
-
 namespace {
 
 const std::string& InputPath() {

@@ -8,12 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "tags/Id3v2Reader.h"
 #include "tags/GenreList.h"
+#include "tags/Id3v2Reader.h"
 #include "tags/Id3v2Tag.h"
 
 using namespace vorda::tags;
-
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);

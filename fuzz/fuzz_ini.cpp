@@ -10,29 +10,27 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app/Settings.h"
 #include "base/IniFile.h"
 #include "base/Text.h"
-#include "app/Settings.h"
 
 using namespace vorda::base;
 using namespace vorda::app;
 
-
 namespace {
 
 // One private folder per fuzzing process, on a RAM disk when there is one (the writes flush).
-const std::string& WorkFolder()
-{
+const std::string& WorkFolder() {
     static const std::string folder = [] {
-        std::string pattern = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/vorda-fuzz-ini-XXXXXX");
+        std::string pattern =
+            (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/vorda-fuzz-ini-XXXXXX");
         if (!mkdtemp(pattern.data())) std::abort();
         return pattern + "/";
     }();
     return folder;
 }
 
-void WriteInput(const std::string& path, const uint8_t* data, size_t size)
-{
+void WriteInput(const std::string& path, const uint8_t* data, size_t size) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) std::abort();
     size_t done = 0;
@@ -46,8 +44,7 @@ void WriteInput(const std::string& path, const uint8_t* data, size_t size)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
     const std::string path = WorkFolder() + "settings.ini";
     const std::string copy = WorkFolder() + "copy.ini";
@@ -83,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (written && plain) {
         const std::string back = vorda::base::IniFile(copy).read(section, "sFuzzKey", std::string("\x01missing"));
         if (back != value) {
-            std::fprintf(stderr, "wrote [%s] sFuzzKey=%s, read back %s\n", section.c_str(), value.c_str(), back.c_str());
+            std::fprintf(stderr, "wrote [%s] sFuzzKey=%s, read back %s\n", section.c_str(), value.c_str(),
+                         back.c_str());
             std::abort();
         }
     }

@@ -10,7 +10,6 @@
 
 using namespace vorda::tags;
 
-
 namespace {
 
 // An unlinked temporary file reached through /proc, so that no run leaves a file behind.

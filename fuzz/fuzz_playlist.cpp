@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/FileList.h"
@@ -16,7 +16,6 @@
 using namespace vorda::base;
 using namespace vorda::tags;
 using namespace vorda::app;
-
 
 namespace {
 

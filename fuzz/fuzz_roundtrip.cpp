@@ -14,14 +14,13 @@
 #include <string>
 
 #include "app/Settings.h"
-#include "tags/Id3v2Text.h"
 #include "tags/AudioFile.h"
 #include "tags/Id3v1Tag.h"
+#include "tags/Id3v2Text.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
 using namespace vorda::app;
-
 
 namespace {
 
@@ -77,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool beyondEnd = false;
     if (hadTag && before.size() >= static_cast<size_t>(tagStart) + 10) {
         const auto* h = reinterpret_cast<const unsigned char*>(before.data() + tagStart);
-        const uint64_t declared = 10ull + vorda::tags::id3v2::readSynchsafe(h + 6) + ((h[3] == 4 && (h[5] & 0x10)) ? 10 : 0);
+        const uint64_t declared =
+            10ull + vorda::tags::id3v2::readSynchsafe(h + 6) + ((h[3] == 4 && (h[5] & 0x10)) ? 10 : 0);
         beyondEnd = static_cast<uint64_t>(tagStart) + declared > before.size();
     }
     if (tailStart < headEnd && !beyondEnd) std::abort();  // such a file must have been refused

@@ -17,8 +17,8 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTreeView>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include "app/qt/MainWindow.h"
 #include "editing/qt/FramesPage.h"
@@ -29,7 +29,6 @@ using namespace vorda::app;
 using namespace vorda::naming;
 using namespace vorda::editing;
 using namespace vorda::platform;
-
 
 namespace {
 

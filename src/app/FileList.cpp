@@ -96,9 +96,7 @@ std::string FileList::getFullPath(int row) const {
     return r.cells[colPath - 1] + r.cells[colFilename - 1];
 }
 
-bool FileList::selected(int row) const {
-    return valid(row) && rows_[static_cast<size_t>(row - 1)].selected;
-}
+bool FileList::selected(int row) const { return valid(row) && rows_[static_cast<size_t>(row - 1)].selected; }
 
 void FileList::setSelected(int row, bool selected) {
     if (!valid(row)) return;
@@ -138,9 +136,11 @@ void FileList::sort(int col, bool ascending) {
     const size_t c = static_cast<size_t>(col - 1);
     if (observer_) observer_->beginReset();
     if (ascending)
-        std::stable_sort(rows_.begin(), rows_.end(), [c](const Row& a, const Row& b) { return a.cells[c] < b.cells[c]; });
+        std::stable_sort(rows_.begin(), rows_.end(),
+                         [c](const Row& a, const Row& b) { return a.cells[c] < b.cells[c]; });
     else
-        std::stable_sort(rows_.begin(), rows_.end(), [c](const Row& a, const Row& b) { return b.cells[c] < a.cells[c]; });
+        std::stable_sort(rows_.begin(), rows_.end(),
+                         [c](const Row& a, const Row& b) { return b.cells[c] < a.cells[c]; });
     if (observer_) observer_->endReset();
 }
 

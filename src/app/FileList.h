@@ -11,8 +11,20 @@
 namespace vorda::app {
 
 enum ListColumn : int {
-    colFilename = 1, colPath, colSize, colArtist, colAlbum, colTitle, colTrack, colYear,
-    colGenre, colComment, colBitrate, colSamplerate, colTags, colDuration
+    colFilename = 1,
+    colPath,
+    colSize,
+    colArtist,
+    colAlbum,
+    colTitle,
+    colTrack,
+    colYear,
+    colGenre,
+    colComment,
+    colBitrate,
+    colSamplerate,
+    colTags,
+    colDuration
 };
 inline constexpr int kColumnCount = 14;
 // "Filename|Path|Size|Artist|Album|Title|Track|Year|Genre|Comment|Bitrate (kbps)|Samplerate (kHz)|Tags|Duration"

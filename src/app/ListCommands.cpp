@@ -102,9 +102,7 @@ bool parseNumber(const std::string& text, double& value) {
     return end != begin && std::isfinite(value);
 }
 
-bool isBlank(std::string_view line) {
-    return line.find_first_not_of(" \t") == std::string_view::npos;
-}
+bool isBlank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
 
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && asciiLower(text.substr(0, prefix.size())) == prefix;
@@ -405,8 +403,8 @@ void ListCommands::updateListItem(int row, const AudioFile& constFile) {
             const long long tenths = std::llround(number / 100.0);
             const long long whole = tenths / 10;
             const long long fraction = std::llabs(tenths % 10);
-            cells[colSamplerate - 1] = (tenths < 0 && whole == 0 ? "-" : "") + std::to_string(whole) + "." +
-                                       std::to_string(fraction);
+            cells[colSamplerate - 1] =
+                (tenths < 0 && whole == 0 ? "-" : "") + std::to_string(whole) + "." + std::to_string(fraction);
         } else {
             cells[colSamplerate - 1].clear();
         }
@@ -574,9 +572,8 @@ void ListCommands::deleteSelectedFiles() {
 }
 
 void ListCommands::removeNonexistentFiles() {
-    list_.removeRowsIf([](int, const FileList::Row& r) {
-        return !pathExists(r.cells[colPath - 1] + r.cells[colFilename - 1]);
-    });
+    list_.removeRowsIf(
+        [](int, const FileList::Row& r) { return !pathExists(r.cells[colPath - 1] + r.cells[colFilename - 1]); });
     updateTotals();
 }
 

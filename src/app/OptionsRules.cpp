@@ -14,14 +14,12 @@ namespace {
 constexpr long long kInt32Max = INT_MAX;
 constexpr long long kInt32Min = INT_MIN;
 
-bool allOf(std::string_view text, std::string_view allowed)
-{
+bool allOf(std::string_view text, std::string_view allowed) {
     return std::all_of(text.begin(), text.end(),
                        [allowed](char c) { return allowed.find(c) != std::string_view::npos; });
 }
 
-bool noneOf(std::string_view text, std::string_view refused)
-{
+bool noneOf(std::string_view text, std::string_view refused) {
     return text.find_first_of(refused) == std::string_view::npos;
 }
 
@@ -29,27 +27,22 @@ long long clamp(long long v, long long lo, long long hi) { return v < lo ? lo : 
 
 }  // namespace
 
-bool acceptsText(InputRule rule, std::string_view text)
-{
+bool acceptsText(InputRule rule, std::string_view text) {
     switch (rule) {
-    case InputRule::Digits:
-        return allOf(text, "0123456789");
+    case InputRule::Digits: return allOf(text, "0123456789");
     case InputRule::SignedDigits:
         if (!text.empty() && text.front() == '-') text.remove_prefix(1);
         return allOf(text, "0123456789");
-    case InputRule::NonZeroDigits:
-        return allOf(text, "123456789");
+    case InputRule::NonZeroDigits: return allOf(text, "123456789");
     case InputRule::FileType:
-    case InputRule::NameText:
-        return noneOf(text, kNameIllegalChars);
+    case InputRule::NameText: return noneOf(text, kNameIllegalChars);
     }
     return false;
 }
 
 bool swallowsEnter(InputRule rule) { return rule == InputRule::Digits || rule == InputRule::SignedDigits; }
 
-std::string removeCharsOf(std::string_view text, std::string_view chars)
-{
+std::string removeCharsOf(std::string_view text, std::string_view chars) {
     std::string out;
     out.reserve(text.size());
     for (char c : text)
@@ -57,8 +50,7 @@ std::string removeCharsOf(std::string_view text, std::string_view chars)
     return out;
 }
 
-long long leadingNumber(std::string_view text)
-{
+long long leadingNumber(std::string_view text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
     bool negative = false;
@@ -71,19 +63,14 @@ long long leadingNumber(std::string_view text)
     return clamp(negative ? -value : value, kInt32Min, kInt32Max);
 }
 
-std::string correctNumberText(NumberBox box, std::string_view text)
-{
+std::string correctNumberText(NumberBox box, std::string_view text) {
     long long v = leadingNumber(text);
     switch (box) {
-    case NumberBox::MaxFNameLength:
-        v = clamp(v, 1, 255);
-        break;
+    case NumberBox::MaxFNameLength: v = clamp(v, 1, 255); break;
     case NumberBox::MaxPadding:
         if (v < -1) v = -1;
         break;
-    case NumberBox::TrackDigits:
-        v = clamp(v, 1, 255);
-        break;
+    case NumberBox::TrackDigits: v = clamp(v, 1, 255); break;
     case NumberBox::AddPaddingSize:
     case NumberBox::AlbumSize:
         if (v < 0) v = 0;
@@ -92,8 +79,7 @@ std::string correctNumberText(NumberBox box, std::string_view text)
     return std::to_string(v);
 }
 
-PaddingCorrection correctAddPadding(std::string_view addText, std::string_view maxText)
-{
+PaddingCorrection correctAddPadding(std::string_view addText, std::string_view maxText) {
     PaddingCorrection result;
     const long long add = leadingNumber(correctNumberText(NumberBox::AddPaddingSize, addText));
     const long long max = leadingNumber(correctNumberText(NumberBox::MaxPadding, maxText));
@@ -105,8 +91,7 @@ PaddingCorrection correctAddPadding(std::string_view addText, std::string_view m
     return result;
 }
 
-std::string checkPaddingOnOk(long long addPadding, long long maxPadding)
-{
+std::string checkPaddingOnOk(long long addPadding, long long maxPadding) {
     if (maxPadding >= 0 && maxPadding < addPadding)
         return "The \"Maximum padding limit\" must be greater than or equal to \"Padding to add...\".";
     return {};
@@ -116,8 +101,7 @@ int lyricsFieldMaxLength(int useLyrics3) { return useLyrics3 == tuNever ? 30 : 2
 
 // ---------------------------------------------------------------- file types
 
-bool FileTypeList::add(std::string_view text)
-{
+bool FileTypeList::add(std::string_view text) {
     if (text.empty() || text.find('*') != std::string_view::npos) return false;
     // Entries are matched against lower-case extensions without their dot.
     size_t start = 0;
@@ -128,15 +112,13 @@ bool FileTypeList::add(std::string_view text)
     return true;
 }
 
-bool FileTypeList::removeAt(int index)
-{
+bool FileTypeList::removeAt(int index) {
     if (index < 0 || index >= static_cast<int>(types_.size()) || types_[index] == "*") return false;
     types_.erase(types_.begin() + index);
     return true;
 }
 
-void FileTypeList::setShowAll(bool on)
-{
+void FileTypeList::setShowAll(bool on) {
     if (on) {
         if (!showsAll()) types_.push_back("*");
     } else {
@@ -148,8 +130,7 @@ bool FileTypeList::showsAll() const { return std::find(types_.begin(), types_.en
 
 // ---------------------------------------------------------------- the form
 
-int existsOptionOf(int fileExistAction)
-{
+int existsOptionOf(int fileExistAction) {
     switch (fileExistAction) {
     case feaSkip: return 1;
     case feaReplace: return 2;
@@ -157,8 +138,7 @@ int existsOptionOf(int fileExistAction)
     }
 }
 
-int fileExistActionOf(int optExists)
-{
+int fileExistActionOf(int optExists) {
     switch (optExists) {
     case 1: return feaSkip;
     case 2: return feaReplace;
@@ -166,8 +146,7 @@ int fileExistActionOf(int optExists)
     }
 }
 
-OptionsForm formFromSettings(const Settings& s)
-{
+OptionsForm formFromSettings(const Settings& s) {
     OptionsForm f;
     f.chkAutoReadTags = s.autoReadTags;
     f.chkReadTags = s.readTags;
@@ -219,8 +198,7 @@ OptionsForm formFromSettings(const Settings& s)
     return f;
 }
 
-std::string applyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini)
-{
+std::string applyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini) {
     f.txtMaxFNameLength = correctNumberText(NumberBox::MaxFNameLength, f.txtMaxFNameLength);
     f.txtTrackDigits = correctNumberText(NumberBox::TrackDigits, f.txtTrackDigits);
     f.txtAddPaddingSize = correctNumberText(NumberBox::AddPaddingSize, f.txtAddPaddingSize);

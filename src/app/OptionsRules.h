@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/IniFile.h"
 #include "app/Settings.h"
+#include "base/IniFile.h"
 
 namespace vorda::app {
 

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "base/IniFile.h"
 #include "app/Settings.h"
+#include "base/IniFile.h"
 
 namespace vorda::app {
 
@@ -65,6 +65,7 @@ std::vector<ReplaceListRules::Pair> replacesForEditor(const Settings& s);
 // Takes the outcome of the editor: nothing changes when it was cancelled; otherwise the list
 // becomes the replace list of s and is written to ini (an empty list is stored as count 0 with
 // one empty pair, and the list in memory becomes empty).
-void applyReplaceEdit(Settings& s, base::IniFile& ini, bool cancelled, const std::vector<ReplaceListRules::Pair>& pairs);
+void applyReplaceEdit(Settings& s, base::IniFile& ini, bool cancelled,
+                      const std::vector<ReplaceListRules::Pair>& pairs);
 
 }  // namespace vorda::app

@@ -17,8 +17,7 @@ namespace {
 
 constexpr const char* kGeneral = "General";
 
-std::string_view trimView(std::string_view text)
-{
+std::string_view trimView(std::string_view text) {
     const size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) return {};
     const size_t last = text.find_last_not_of(" \t");
@@ -26,8 +25,7 @@ std::string_view trimView(std::string_view text)
 }
 
 // The whole text as a finite number (decimal point ".", whatever the locale).
-bool parseNumber(std::string_view text, double* value)
-{
+bool parseNumber(std::string_view text, double* value) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty() || text.front() == '+') return false;
     double parsed = 0;
@@ -38,8 +36,7 @@ bool parseNumber(std::string_view text, double* value)
 }
 
 // The leading numeric part (blanks, sign, digits, decimals, exponent) of the text.
-bool parseLeadingNumber(std::string_view text, double* value)
-{
+bool parseLeadingNumber(std::string_view text, double* value) {
     size_t pos = text.find_first_not_of(" \t");
     if (pos == std::string_view::npos) return false;
     text.remove_prefix(pos);
@@ -71,16 +68,14 @@ bool parseLeadingNumber(std::string_view text, double* value)
 }
 
 // Rounds half to even, as the classic integer conversions do; false outside [lo, hi].
-bool roundToRange(double value, double lo, double hi, long long* out)
-{
+bool roundToRange(double value, double lo, double hi, long long* out) {
     const double rounded = std::nearbyint(value);
     if (!(rounded >= lo && rounded <= hi)) return false;
     *out = static_cast<long long>(rounded);
     return true;
 }
 
-std::string formatReal(double value)
-{
+std::string formatReal(double value) {
     char buffer[64];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
     return ec == std::errc() ? std::string(buffer, end) : std::string("0");
@@ -88,33 +83,28 @@ std::string formatReal(double value)
 
 // Integer keys whose variables are narrower than long long: out-of-range values give def.
 int getRangedSetting(const IniFile& ini, const std::string& section, const std::string& key, int def, long long lo,
-                     long long hi)
-{
+                     long long hi) {
     const long long value = getIntSetting(ini, section, key, def);
     return (value < lo || value > hi) ? def : static_cast<int>(value);
 }
 
-int getInt16Setting(const IniFile& ini, const std::string& section, const std::string& key, int def)
-{
+int getInt16Setting(const IniFile& ini, const std::string& section, const std::string& key, int def) {
     return getRangedSetting(ini, section, key, def, -32768, 32767);
 }
 
-long long getInt32Setting(const IniFile& ini, const std::string& section, const std::string& key, long long def)
-{
+long long getInt32Setting(const IniFile& ini, const std::string& section, const std::string& key, long long def) {
     const long long value = getIntSetting(ini, section, key, def);
     return (value < -2147483648LL || value > 2147483647LL) ? def : value;
 }
 
-std::string configHome()
-{
+std::string configHome() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && xdg[0] == '/') return addBackslash(xdg);
     return addBackslash(homeFolder()) + ".config/";
 }
 
 // XDG_MUSIC_DIR from user-dirs.dirs: "$HOME/..." or an absolute path, shell-quoted.
-std::string xdgMusicDir()
-{
+std::string xdgMusicDir() {
     std::ifstream in(configHome() + "user-dirs.dirs");
     std::string line;
     while (std::getline(in, line)) {
@@ -143,13 +133,12 @@ std::string xdgMusicDir()
 }
 
 // Windows-1252 characters 0x80 to 0x9F; the five unassigned positions keep their C1 code points.
-constexpr char32_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char32_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-std::vector<std::pair<std::string, std::string>> readReplaces(const IniFile& ini)
-{
+std::vector<std::pair<std::string, std::string>> readReplaces(const IniFile& ini) {
     long long count = getIntSetting(ini, "Replaces", "nofReplaces", 0);
     count = count < 0 ? 0 : (count > kMaxListIndex ? kMaxListIndex : count);
     std::vector<std::pair<std::string, std::string>> pairs;
@@ -166,8 +155,7 @@ std::vector<std::pair<std::string, std::string>> readReplaces(const IniFile& ini
 
 // ---------------------------------------------------------------- encoding
 
-std::string encodeSettingValue(const std::string& value)
-{
+std::string encodeSettingValue(const std::string& value) {
     std::string result;
     result.reserve(value.size());
     for (char c : value) {
@@ -179,8 +167,7 @@ std::string encodeSettingValue(const std::string& value)
     return result;
 }
 
-std::string decodeSettingValue(const std::string& stored)
-{
+std::string decodeSettingValue(const std::string& stored) {
     std::string result;
     result.reserve(stored.size());
     for (size_t pos = 0; pos < stored.size();) {
@@ -203,44 +190,35 @@ std::string decodeSettingValue(const std::string& stored)
 
 // ---------------------------------------------------------------- primitives
 
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, const std::string& value)
-{
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, const std::string& value) {
     ini.write(section, key, encodeSettingValue(value));
 }
 
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, bool value)
-{
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, bool value) {
     writeSetting(ini, section, key, std::string(value ? "True" : "False"));
 }
 
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, long long value)
-{
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, long long value) {
     writeSetting(ini, section, key, std::to_string(value));
 }
 
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, const char* value)
-{
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, const char* value) {
     writeSetting(ini, section, key, std::string(value ? value : ""));
 }
 
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, int value)
-{
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, int value) {
     writeSetting(ini, section, key, static_cast<long long>(value));
 }
 
-void writeSetting(IniFile& ini, const std::string& section, const std::string& key, double value)
-{
+void writeSetting(IniFile& ini, const std::string& section, const std::string& key, double value) {
     writeSetting(ini, section, key, formatReal(value));
 }
 
-std::string getSetting(const IniFile& ini, const std::string& section, const std::string& key,
-                       const std::string& def)
-{
+std::string getSetting(const IniFile& ini, const std::string& section, const std::string& key, const std::string& def) {
     return decodeSettingValue(ini.read(section, key, def));
 }
 
-bool getBoolSetting(const IniFile& ini, const std::string& section, const std::string& key, bool def)
-{
+bool getBoolSetting(const IniFile& ini, const std::string& section, const std::string& key, bool def) {
     const std::string text = getSetting(ini, section, key, def ? "True" : "False");
     const std::string_view trimmed = trimView(text);
     if (equalsNoCase(trimmed, "true")) return true;
@@ -249,8 +227,7 @@ bool getBoolSetting(const IniFile& ini, const std::string& section, const std::s
     return parseNumber(trimmed, &number) ? number != 0 : def;
 }
 
-int getCheckSetting(const IniFile& ini, const std::string& section, const std::string& key, int def)
-{
+int getCheckSetting(const IniFile& ini, const std::string& section, const std::string& key, int def) {
     double number = 0;
     long long state = 0;
     if (!parseLeadingNumber(getSetting(ini, section, key, std::to_string(def)), &number) ||
@@ -259,8 +236,7 @@ int getCheckSetting(const IniFile& ini, const std::string& section, const std::s
     return (state >= 0 && state <= 2) ? static_cast<int>(state) : def;
 }
 
-long long getIntSetting(const IniFile& ini, const std::string& section, const std::string& key, long long def)
-{
+long long getIntSetting(const IniFile& ini, const std::string& section, const std::string& key, long long def) {
     const std::string text = getSetting(ini, section, key, std::to_string(def));
     std::string_view trimmed = trimView(text);
     if (!trimmed.empty() && trimmed.front() == '+') trimmed.remove_prefix(1);
@@ -275,8 +251,7 @@ long long getIntSetting(const IniFile& ini, const std::string& section, const st
 }
 
 long long getLeadingNumberSetting(const IniFile& ini, const std::string& section, const std::string& key,
-                                  long long def)
-{
+                                  long long def) {
     double number = 0;
     long long rounded = 0;
     if (parseLeadingNumber(getSetting(ini, section, key, std::to_string(def)), &number) &&
@@ -285,41 +260,39 @@ long long getLeadingNumberSetting(const IniFile& ini, const std::string& section
     return def;
 }
 
-double getRealSetting(const IniFile& ini, const std::string& section, const std::string& key, double def)
-{
+double getRealSetting(const IniFile& ini, const std::string& section, const std::string& key, double def) {
     double number = 0;
     return parseNumber(trimView(getSetting(ini, section, key, formatReal(def))), &number) ? number : def;
 }
 
-std::vector<std::string> readSettingList(const IniFile& ini, const std::string& section,
-                                         const std::string& countKey, const std::string& entryKey)
-{
+std::vector<std::string> readSettingList(const IniFile& ini, const std::string& section, const std::string& countKey,
+                                         const std::string& entryKey) {
     long long count = getIntSetting(ini, section, countKey, 0);
     count = count < 0 ? 0 : (count > kMaxListIndex ? kMaxListIndex : count);
     std::vector<std::string> entries;
     entries.reserve(static_cast<size_t>(count) + 1);
-    for (long long i = 0; i <= count; ++i) entries.push_back(getSetting(ini, section, entryKey + std::to_string(i), ""));
+    for (long long i = 0; i <= count; ++i)
+        entries.push_back(getSetting(ini, section, entryKey + std::to_string(i), ""));
     return entries;
 }
 
 void writeSettingList(IniFile& ini, const std::string& section, const std::string& countKey,
-                      const std::string& entryKey, const std::vector<std::string>& entries)
-{
+                      const std::string& entryKey, const std::vector<std::string>& entries) {
     ini.beginUpdate();
     if (entries.empty()) {
         writeSetting(ini, section, countKey, 0LL);
         writeSetting(ini, section, entryKey + "0", std::string());
     } else {
         writeSetting(ini, section, countKey, static_cast<long long>(entries.size()) - 1);
-        for (size_t i = 0; i < entries.size(); ++i) writeSetting(ini, section, entryKey + std::to_string(i), entries[i]);
+        for (size_t i = 0; i < entries.size(); ++i)
+            writeSetting(ini, section, entryKey + std::to_string(i), entries[i]);
     }
     ini.endUpdate();
 }
 
 // ---------------------------------------------------------------- defaults and places
 
-std::string defaultRemovedChars()
-{
+std::string defaultRemovedChars() {
     std::string chars = "^{}~\x7F";
     for (char32_t cp : kCp1252High) appendUtf8(chars, cp);
     constexpr std::u32string_view kKept = U"\u00A7\u00B6\u00C4\u00C5\u00C6\u00C8\u00C9\u00D6\u00D8\u00DC"
@@ -329,8 +302,7 @@ std::string defaultRemovedChars()
     return chars;
 }
 
-std::string defaultFolder()
-{
+std::string defaultFolder() {
     const std::string music = xdgMusicDir();
     if (!music.empty() && isDirectory(music)) return addBackslash(music);
     const std::string home = addBackslash(homeFolder());
@@ -338,8 +310,7 @@ std::string defaultFolder()
     return home;
 }
 
-std::string defaultSettingsPath(const std::string& executableDir)
-{
+std::string defaultSettingsPath(const std::string& executableDir) {
     if (!executableDir.empty()) {
         const std::string portable = addBackslash(executableDir) + "settings.ini";
         struct stat st {};
@@ -348,8 +319,7 @@ std::string defaultSettingsPath(const std::string& executableDir)
     return configHome() + "vorda/settings.ini";
 }
 
-std::string settingsFileNotice(const IniFile& ini, bool forWindow)
-{
+std::string settingsFileNotice(const IniFile& ini, bool forWindow) {
     const std::string file = "The settings file " + toDisplayUtf8(ini.path());
     switch (ini.fileCondition()) {
     case IniFile::Condition::Unreadable:
@@ -365,14 +335,12 @@ std::string settingsFileNotice(const IniFile& ini, bool forWindow)
         if (forWindow && ini.isReadOnly())
             return file + " is read-only. It is read but never written, so changed settings are not kept.";
         return {};
-    case IniFile::Condition::Missing:
-        return {};
+    case IniFile::Condition::Missing: return {};
     }
     return {};
 }
 
-Settings& settings()
-{
+Settings& settings() {
     static Settings instance;
     return instance;
 }
@@ -381,8 +349,7 @@ Settings& settings()
 
 Settings::Settings() : targetDir(defaultFolder()), lastDir(targetDir), removedChars(defaultRemovedChars()) {}
 
-void Settings::load(const IniFile& ini)
-{
+void Settings::load(const IniFile& ini) {
     const Settings d;  // the defaults
     Settings s = d;
     const char* g = kGeneral;
@@ -480,8 +447,7 @@ void Settings::load(const IniFile& ini)
     *this = std::move(s);
 }
 
-void Settings::saveOptions(IniFile& ini) const
-{
+void Settings::saveOptions(IniFile& ini) const {
     const char* g = kGeneral;
     ini.beginUpdate();
     writeSetting(ini, g, "bSortToExistingFolders", sortToExistingFolders);
@@ -532,8 +498,7 @@ void Settings::saveOptions(IniFile& ini) const
     ini.endUpdate();
 }
 
-void Settings::saveMain(IniFile& ini) const
-{
+void Settings::saveMain(IniFile& ini) const {
     const char* g = kGeneral;
     ini.beginUpdate();
     writeSetting(ini, g, "bAdvancedMode", advancedMode);
@@ -553,8 +518,7 @@ void Settings::saveMain(IniFile& ini) const
     ini.endUpdate();
 }
 
-void Settings::savePatternLists(IniFile& ini) const
-{
+void Settings::savePatternLists(IniFile& ini) const {
     ini.beginUpdate();
     writeSettingList(ini, "InPatterns", "nofInPatterns", "sInPattern", inPatterns);
     writeSettingList(ini, "OutPatterns", "nofOutPatterns", "sOutPattern", outPatterns);
@@ -563,8 +527,7 @@ void Settings::savePatternLists(IniFile& ini) const
     ini.endUpdate();
 }
 
-void Settings::saveReplaces(IniFile& ini) const
-{
+void Settings::saveReplaces(IniFile& ini) const {
     ini.beginUpdate();
     if (replaces.empty()) {
         writeSetting(ini, "Replaces", "nofReplaces", 0LL);
@@ -581,8 +544,7 @@ void Settings::saveReplaces(IniFile& ini) const
     ini.endUpdate();
 }
 
-void Settings::saveVisual(IniFile& ini, bool minimized, bool maximized) const
-{
+void Settings::saveVisual(IniFile& ini, bool minimized, bool maximized) const {
     ini.beginUpdate();
     if (!minimized) {
         writeSetting(ini, "Visual", "FormState", maximized ? 2 : 0);

@@ -63,15 +63,15 @@ enum TagUse { tuIfNeeded = 0, tuIfWanted = 1, tuAlways = 2, tuNever = 3 };
 struct Settings {
     // [General]
     bool advancedMode = false;
-    int fixFilenames = 1;      // check-box state 0/1/2
-    int scanSubFolders = 0;    // check-box state
-    int detectInPattern = 1;   // check-box state
-    int useAlbumPattern = 1;   // check-box state
+    int fixFilenames = 1;     // check-box state 0/1/2
+    int scanSubFolders = 0;   // check-box state
+    int detectInPattern = 1;  // check-box state
+    int useAlbumPattern = 1;  // check-box state
     bool sortToExistingFolders = true;
-    int method = 4;             // 2 Copy, 1 Move, 4 Rename
+    int method = 4;  // 2 Copy, 1 Move, 4 Rename
     int fileExistAction = feaAsk;
-    std::string targetDir;     // default: defaultFolder()
-    std::string lastDir;       // default: defaultFolder()
+    std::string targetDir;  // default: defaultFolder()
+    std::string lastDir;    // default: defaultFolder()
     bool useTags = true;
     bool readTags = true;
     bool autoReadTags = true;
@@ -98,8 +98,8 @@ struct Settings {
     bool archive = false;
     std::string folderPattern = "<artist> - <album> (<year>)";
     // Held only while the program runs (never stored; set by the options dialog):
-    bool autoRemoveJunk = false;   // remove junk data before the first MPEG frame when tags are saved
-    int emptyFieldAction = 0;   // a field of the output pattern is empty: 0 don't sort, 1 ask, 2 sort anyway
+    bool autoRemoveJunk = false;  // remove junk data before the first MPEG frame when tags are saved
+    int emptyFieldAction = 0;     // a field of the output pattern is empty: 0 don't sort, 1 ask, 2 sort anyway
 
     // [fileTypes]
     std::vector<std::string> fileTypes{"mp3"};
@@ -150,8 +150,7 @@ struct Settings {
     bool viewDirTree = true;
     bool viewTagInfo = true;
     bool showGrid = true;
-    std::array<bool, 14> colVisible{true, true, true, true, true, true, true,
-                                    true, true, true, true, true, true, true};
+    std::array<bool, 14> colVisible{true, true, true, true, true, true, true, true, true, true, true, true, true, true};
     std::array<double, 14> colSize{400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400};
     std::array<int, 14> colPosition{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
 

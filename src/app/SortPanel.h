@@ -19,8 +19,8 @@ struct MethodCaptions {
     std::string popSort;           // mnuPopSort
     std::string popSortAlbum;      // mnuPopSortAlbum
     bool popSortAlbumEnabled = true;
-    std::string targetLabel;       // lblTargetDir
-    bool browseEnabled = true;     // cmdTargetDir
+    std::string targetLabel;    // lblTargetDir
+    bool browseEnabled = true;  // cmdTargetDir
 };
 
 class SortPanel {

@@ -15,8 +15,7 @@ public:
     virtual ~UserInterface() = default;
 
     // Shows a message box; returns the answer (anOK for a plain OK box).
-    virtual int ask(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                    const std::string& title = "Vorda") = 0;
+    virtual int ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title = "Vorda") = 0;
     // Status-bar panels 1 (totals), 2 (file size), 3 (messages).
     virtual void setStatus(int panel, const std::string& text) = 0;
     // Progress bar: value of max (max 0 hides/resets).

@@ -71,9 +71,7 @@ std::string lastComponent(const std::string& path) {
     return slash == std::string::npos ? p : p.substr(slash + 1);
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 int errnoOr(int fallback) { return errno != 0 ? errno : fallback; }
 
@@ -131,13 +129,13 @@ mode_t defaultFileMode() {
 int copyRegularFile(const std::string& source, const std::string& destination) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return errnoOr(EIO);
-    struct stat src{};
+    struct stat src {};
     if (::fstat(in, &src) != 0) {
         const int e = errnoOr(EIO);
         ::close(in);
         return e;
     }
-    struct stat dst{};
+    struct stat dst {};
     if (::stat(destination.c_str(), &dst) == 0) {
         if (sameFile(src, dst)) {  // copying a file onto itself: nothing to do
             ::close(in);
@@ -175,7 +173,8 @@ int copyRegularFile(const std::string& source, const std::string& destination) {
 
     if (error == 0) {
         // The owner can only be kept with the right privileges; failing that is normal.
-        if (::fchown(out, src.st_uid, src.st_gid) != 0) { /* keep the copier's ownership */ }
+        if (::fchown(out, src.st_uid, src.st_gid) != 0) { /* keep the copier's ownership */
+        }
         if (::fchmod(out, src.st_mode & 07777) != 0) error = errnoOr(EIO);
     }
     if (error == 0) {
@@ -196,8 +195,8 @@ int copyRegularFile(const std::string& source, const std::string& destination) {
 // Copies a folder with everything in it: first into a temporary folder beside the target,
 // which is then renamed into place, so a failure leaves no half-copied tree under the name.
 int copyFolder(const std::string& source, const std::string& destination) {
-    struct stat src{};
-    struct stat dst{};
+    struct stat src {};
+    struct stat dst {};
     if (::stat(source.c_str(), &src) != 0) return errnoOr(ENOENT);
     if (::stat(destination.c_str(), &dst) == 0 && sameFile(src, dst)) return 0;
 
@@ -208,8 +207,7 @@ int copyFolder(const std::string& source, const std::string& destination) {
     const std::string tempPath(buf.data());
 
     std::error_code ec;
-    fs::copy(fs::path(source), fs::path(tempPath),
-             fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+    fs::copy(fs::path(source), fs::path(tempPath), fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
     if (!ec) {
         ::chmod(tempPath.c_str(), src.st_mode & 07777);
         const struct timespec times[2] = {src.st_atim, src.st_mtim};
@@ -225,7 +223,7 @@ int copyFolder(const std::string& source, const std::string& destination) {
 }
 
 int copyPath(const std::string& source, const std::string& destination) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(source.c_str(), &st) != 0) return errnoOr(ENOENT);
     if (S_ISDIR(st.st_mode)) return copyFolder(source, destination);
     // Pipes and devices are not copied (opening a pipe would wait for a writer).
@@ -244,11 +242,11 @@ int movePath(const std::string& source, const std::string& destination) {
     if (errno != EXDEV) return errnoOr(EIO);
 
     // Another file system (or another mount of the same one): copy, then delete the source.
-    struct stat src{};
-    struct stat dst{};
+    struct stat src {};
+    struct stat dst {};
     if (::lstat(source.c_str(), &src) != 0) return errnoOr(ENOENT);
     if (::stat(destination.c_str(), &dst) == 0) {
-        struct stat followed{};
+        struct stat followed {};
         if (::stat(source.c_str(), &followed) == 0 && sameFile(followed, dst)) return 0;
     }
     if (S_ISLNK(src.st_mode)) {
@@ -284,10 +282,9 @@ int movePath(const std::string& source, const std::string& destination) {
 
 }  // namespace
 
-int shellFileOperation(const std::string& source, const std::string& destination, int operation,
-                       bool useTrash) {
+int shellFileOperation(const std::string& source, const std::string& destination, int operation, bool useTrash) {
     if (source.empty()) return ENOENT;
-    struct stat st{};
+    struct stat st {};
     if (::lstat(source.c_str(), &st) != 0) return errnoOr(ENOENT);
 
     switch (operation) {
@@ -311,8 +308,7 @@ int shellFileOperation(const std::string& source, const std::string& destination
         }
         return removeForGood(source);
     }
-    default:
-        return EINVAL;
+    default: return EINVAL;
     }
 }
 
@@ -344,13 +340,13 @@ bool createFolderTree(const std::string& folder) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     std::error_code ec;
     fs::create_directories(fs::path(path), ec);
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 int getFileAttributes(const std::string& path) {
     if (path.empty()) return 0;
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return 0;
     int attributes = 0;
     if ((st.st_mode & S_IWUSR) == 0) attributes |= faReadOnly;
@@ -361,7 +357,7 @@ int getFileAttributes(const std::string& path) {
 
 void setFileAttributes(const std::string& path, int attributes) {
     if (path.empty()) return;
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return;
     mode_t mode = st.st_mode & 07777;
     if ((attributes & faReadOnly) != 0)
@@ -386,13 +382,13 @@ int writeFileAtomically(const std::string& path, const std::string& data) {
     if (path.empty()) return ENOENT;
     // A settings file kept as a link into another folder stays a link: write its target.
     std::string target = path;
-    struct stat lst{};
+    struct stat lst {};
     if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
         char resolved[PATH_MAX];
         if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;
     }
 
-    struct stat original{};
+    struct stat original {};
     const bool exists = ::stat(target.c_str(), &original) == 0;
     if (exists && S_ISDIR(original.st_mode)) return EISDIR;
 
@@ -404,7 +400,8 @@ int writeFileAtomically(const std::string& path, const std::string& data) {
     int error = writeAll(fd, data.data(), data.size());
     if (error == 0) {
         if (exists) {
-            if (::fchown(fd, original.st_uid, original.st_gid) != 0) { /* keep the writer's ownership */ }
+            if (::fchown(fd, original.st_uid, original.st_gid) != 0) { /* keep the writer's ownership */
+            }
             const int from = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
             if (from >= 0) {
                 static_cast<void>(copyExtendedAttributes(from, fd));  // as far as allowed

@@ -18,8 +18,7 @@ enum FileOperation : int { foMove = 1, foCopy = 2, foDelete = 3, foRename = 4 };
 // Delete with useTrash hands the path to the trash handler (see setTrashHandler);
 // without a handler, or when useTrash is false, the path is removed for good
 // (a folder with everything in it).
-int shellFileOperation(const std::string& source, const std::string& destination, int operation,
-                       bool useTrash);
+int shellFileOperation(const std::string& source, const std::string& destination, int operation, bool useTrash);
 
 // Renames path to a free temporary name in its own folder (tempPath receives it), so that its
 // name can be given to another file before it goes on to its own new name. 0 or an errno value.
@@ -40,7 +39,6 @@ int getFileAttributes(const std::string& path);
 // Read-only clears every write bit; clearing it gives the owner write permission back.
 // Hidden and archive are never set. Failures are ignored.
 void setFileAttributes(const std::string& path, int attributes);
-
 
 // The system text of an errno value, or the text of a VordaError.
 std::string errorText(int error);

@@ -22,13 +22,9 @@ namespace {
 constexpr const char* kBlanks = " \t\r\v\f";
 constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-std::string_view trimBlanks(std::string_view text)
-{
+std::string_view trimBlanks(std::string_view text) {
     const size_t first = text.find_first_not_of(kBlanks);
     if (first == std::string_view::npos) return {};
     const size_t last = text.find_last_not_of(kBlanks);
@@ -36,8 +32,7 @@ std::string_view trimBlanks(std::string_view text)
 }
 
 // A section header's name (without brackets and blanks); false when the line is none.
-bool parseSectionHeader(std::string_view trimmed, std::string_view* name)
-{
+bool parseSectionHeader(std::string_view trimmed, std::string_view* name) {
     if (trimmed.empty() || trimmed.front() != '[') return false;
     const size_t close = trimmed.rfind(']');
     if (close == std::string_view::npos || close == 0) return false;
@@ -46,8 +41,7 @@ bool parseSectionHeader(std::string_view trimmed, std::string_view* name)
 }
 
 // A key line's key and raw value; false for blank lines, comments and lines without "=".
-bool parseKeyLine(std::string_view trimmed, std::string_view* key, std::string_view* value)
-{
+bool parseKeyLine(std::string_view trimmed, std::string_view* key, std::string_view* value) {
     if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '[') return false;
     const size_t eq = trimmed.find('=');
     if (eq == std::string_view::npos) return false;
@@ -57,16 +51,14 @@ bool parseKeyLine(std::string_view trimmed, std::string_view* key, std::string_v
 }
 
 // Quotes around a whole value are dropped, as the classic profile functions do.
-std::string_view stripQuotes(std::string_view value)
-{
+std::string_view stripQuotes(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
 }
 
 // Valid UTF-8 stays; every other byte is taken as the ISO-8859-1 character it would be there.
-std::string repairedUtf8(std::string_view text)
-{
+std::string repairedUtf8(std::string_view text) {
     if (isValidUtf8(text)) return std::string(text);
     std::string out;
     out.reserve(text.size() + text.size() / 2);
@@ -88,21 +80,20 @@ std::string repairedUtf8(std::string_view text)
 // Line breaks would split the line (and could plant other keys); they become spaces.
 // NUL bytes would cut the line; they are dropped. Bytes that are not UTF-8 would make the file
 // read as damaged; they are stored as the characters that reading would make of them.
-std::string storedForm(const std::string& value)
-{
+std::string storedForm(const std::string& value) {
     std::string text;
     text.reserve(value.size() + 2);
     for (char c : repairedUtf8(value)) {
         if (c == '\0') continue;
         text += (c == '\r' || c == '\n') ? ' ' : c;
     }
-    const bool quoted = text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front();
+    const bool quoted =
+        text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front();
     if (!text.empty() && (isBlank(text.front()) || isBlank(text.back()) || quoted)) return '"' + text + '"';
     return text;
 }
 
-bool writeAll(int fd, const std::string& data)
-{
+bool writeAll(int fd, const std::string& data) {
     size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
@@ -119,8 +110,7 @@ bool writeAll(int fd, const std::string& data)
 // disk and renamed over the original with the original's permissions. The original is never
 // missing or half-written, and a failure leaves it as it was. A symbolic link is followed, so
 // the file it names is replaced and the link stays.
-bool replaceFileAtomically(const std::string& path, const std::function<bool(int fd)>& fill)
-{
+bool replaceFileAtomically(const std::string& path, const std::function<bool(int fd)>& fill) {
     if (path.empty()) return false;
     std::string target = path;
     struct stat linkInfo {};
@@ -172,8 +162,7 @@ bool replaceFileAtomically(const std::string& path, const std::function<bool(int
 }
 
 // Copies every byte of the file at source into fd.
-bool copyInto(int fd, const std::string& source)
-{
+bool copyInto(int fd, const std::string& source) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) return false;
     struct stat st {};
@@ -196,18 +185,13 @@ bool copyInto(int fd, const std::string& source)
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
-void IniFile::reload()
-{
-    loadFromDisk();
-}
+void IniFile::reload() { loadFromDisk(); }
 
-void IniFile::ensureLoaded() const
-{
+void IniFile::ensureLoaded() const {
     if (!loaded_) loadFromDisk();
 }
 
-void IniFile::loadFromDisk() const
-{
+void IniFile::loadFromDisk() const {
     loaded_ = true;
     lines_.clear();
     ends_.clear();
@@ -311,8 +295,7 @@ void IniFile::loadFromDisk() const
     buildIndex();
 }
 
-void IniFile::buildIndex() const
-{
+void IniFile::buildIndex() const {
     sections_.clear();
     Section* current = nullptr;  // null before any section and inside repeated sections
     Section* open = nullptr;     // the section whose end is still to be found
@@ -334,32 +317,27 @@ void IniFile::buildIndex() const
     if (open) open->end = lines_.size();
 }
 
-const IniFile::Section* IniFile::findSection(const std::string& lowerName) const
-{
+const IniFile::Section* IniFile::findSection(const std::string& lowerName) const {
     const auto it = sections_.find(lowerName);
     return it == sections_.end() ? nullptr : &it->second;
 }
 
-IniFile::Condition IniFile::fileCondition() const
-{
+IniFile::Condition IniFile::fileCondition() const {
     ensureLoaded();
     return state_;
 }
 
-bool IniFile::isReadOnly() const
-{
+bool IniFile::isReadOnly() const {
     ensureLoaded();
     return readOnly_;
 }
 
-std::string IniFile::problem() const
-{
+std::string IniFile::problem() const {
     ensureLoaded();
     return problem_;
 }
 
-std::string IniFile::read(const std::string& section, const std::string& key, const std::string& def) const
-{
+std::string IniFile::read(const std::string& section, const std::string& key, const std::string& def) const {
     ensureLoaded();
     // Names are looked up as writing stores them.
     const Section* found = findSection(asciiLower(repairedUtf8(trimBlanks(section))));
@@ -372,8 +350,7 @@ std::string IniFile::read(const std::string& section, const std::string& key, co
     return std::string(stripQuotes(value));
 }
 
-bool IniFile::applyWrite(const std::string& section, const std::string& key, const std::string& value)
-{
+bool IniFile::applyWrite(const std::string& section, const std::string& key, const std::string& value) {
     if (state_ == Condition::Unreadable || readOnly_) return false;
     const std::string sectionName = repairedUtf8(trimBlanks(section));
     const std::string keyName = repairedUtf8(trimBlanks(key));
@@ -408,8 +385,7 @@ bool IniFile::applyWrite(const std::string& section, const std::string& key, con
     return true;
 }
 
-bool IniFile::flush()
-{
+bool IniFile::flush() {
     dirty_ = false;
     std::string data = bom_;
     for (size_t i = 0; i < lines_.size(); ++i) {
@@ -428,13 +404,11 @@ bool IniFile::flush()
     return true;
 }
 
-bool IniFile::keepBackup() const
-{
+bool IniFile::keepBackup() const {
     return replaceFileAtomically(backupPath(), [this](int fd) { return copyInto(fd, path_); });
 }
 
-bool IniFile::write(const std::string& section, const std::string& key, const std::string& value)
-{
+bool IniFile::write(const std::string& section, const std::string& key, const std::string& value) {
     if (updateDepth_ > 0) {
         ensureLoaded();
         if (!applyWrite(section, key, value)) updateFailed_ = true;
@@ -446,8 +420,7 @@ bool IniFile::write(const std::string& section, const std::string& key, const st
     return flush();
 }
 
-void IniFile::beginUpdate()
-{
+void IniFile::beginUpdate() {
     if (updateDepth_++ == 0) {
         loadFromDisk();
         updateFailed_ = false;
@@ -455,8 +428,7 @@ void IniFile::beginUpdate()
     }
 }
 
-bool IniFile::endUpdate()
-{
+bool IniFile::endUpdate() {
     if (updateDepth_ == 0) return true;
     if (--updateDepth_ > 0) return !updateFailed_;
     if (dirty_ && !flush()) updateFailed_ = true;

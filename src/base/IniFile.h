@@ -54,8 +54,8 @@ public:
 
 private:
     struct Section {
-        size_t header;                     // line of "[name]"
-        size_t end;                        // one past the section's last line
+        size_t header;                                 // line of "[name]"
+        size_t end;                                    // one past the section's last line
         std::unordered_map<std::string, size_t> keys;  // lower-case key -> line (first occurrence)
     };
 

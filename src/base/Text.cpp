@@ -16,8 +16,7 @@ namespace {
 
 // Position of the dot that starts the extension: the last "." of the file-name part (a dot in
 // a folder name is no extension); npos when there is none.
-size_t extensionDot(std::string_view path)
-{
+size_t extensionDot(std::string_view path) {
     const size_t dot = path.rfind('.');
     if (dot == std::string_view::npos) return dot;
     const size_t slash = path.rfind('/');
@@ -27,15 +26,13 @@ size_t extensionDot(std::string_view path)
 
 }  // namespace
 
-std::string getExtension(std::string_view path)
-{
+std::string getExtension(std::string_view path) {
     const size_t dot = extensionDot(path);
     if (dot == std::string_view::npos) return std::string(path);
     return std::string(path.substr(dot + 1));
 }
 
-std::string removeExtension(std::string_view path)
-{
+std::string removeExtension(std::string_view path) {
     const size_t dot = extensionDot(path);
     const size_t slash = path.rfind('/');
     const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
@@ -43,55 +40,47 @@ std::string removeExtension(std::string_view path)
     return std::string(path.substr(0, dot));
 }
 
-std::string changeExtension(std::string_view path, std::string_view newExt)
-{
+std::string changeExtension(std::string_view path, std::string_view newExt) {
     std::string result = removeExtension(path);
     result += '.';
     result += newExt;
     return result;
 }
 
-std::string getFileName(std::string_view path)
-{
+std::string getFileName(std::string_view path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string_view::npos || slash + 1 == path.size()) return std::string(path);
     return std::string(path.substr(slash + 1));
 }
 
-std::string getFolder(std::string_view path)
-{
+std::string getFolder(std::string_view path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string_view::npos) return {};
     return std::string(path.substr(0, slash + 1));
 }
 
-std::string addBackslash(std::string_view path)
-{
+std::string addBackslash(std::string_view path) {
     std::string result(path);
     if (!result.empty() && result.back() != '/') result += '/';
     return result;
 }
 
-std::string removeBackslash(std::string_view path)
-{
+std::string removeBackslash(std::string_view path) {
     if (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
     return std::string(path);
 }
 
-bool pathExists(const std::string& path)
-{
+bool pathExists(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
 }
 
-bool isDirectory(const std::string& path)
-{
+bool isDirectory(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-int countOccurrences(std::string_view text, std::string_view what)
-{
+int countOccurrences(std::string_view text, std::string_view what) {
     if (what.empty()) return 0;
     int count = 0;
     size_t pos = text.find(what);
@@ -102,16 +91,14 @@ int countOccurrences(std::string_view text, std::string_view what)
     return count;
 }
 
-bool isAllDigits(std::string_view text)
-{
+bool isAllDigits(std::string_view text) {
     if (text.empty()) return false;
     for (char c : text)
         if (c < '0' || c > '9') return false;
     return true;
 }
 
-std::string formatDuration(long long seconds)
-{
+std::string formatDuration(long long seconds) {
     // Unsigned arithmetic so that the most negative value has a magnitude too.
     const bool negative = seconds < 0;
     const unsigned long long magnitude =
@@ -121,8 +108,7 @@ std::string formatDuration(long long seconds)
     return buffer;
 }
 
-std::string padTrackNumber(std::string_view track, int digits)
-{
+std::string padTrackNumber(std::string_view track, int digits) {
     size_t run = 0;
     while (run < track.size() && track[run] >= '0' && track[run] <= '9') ++run;
     if (run == 0) return std::string(track);
@@ -142,8 +128,7 @@ std::string padTrackNumber(std::string_view track, int digits)
 
 // ---------------------------------------------------------------- UTF-8
 
-size_t utf8SequenceAt(std::string_view text, size_t pos, char32_t* cp)
-{
+size_t utf8SequenceAt(std::string_view text, size_t pos, char32_t* cp) {
     if (pos >= text.size()) return 0;
     const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(pos);
@@ -180,8 +165,7 @@ size_t utf8SequenceAt(std::string_view text, size_t pos, char32_t* cp)
     return length;
 }
 
-void appendUtf8(std::string& out, char32_t cp)
-{
+void appendUtf8(std::string& out, char32_t cp) {
     if (cp > 0x10FFFF) return;
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -200,8 +184,7 @@ void appendUtf8(std::string& out, char32_t cp)
     }
 }
 
-size_t utf8CharCount(std::string_view text)
-{
+size_t utf8CharCount(std::string_view text) {
     size_t count = 0;
     for (size_t pos = 0; pos < text.size(); ++count) {
         const size_t length = utf8SequenceAt(text, pos);
@@ -210,8 +193,7 @@ size_t utf8CharCount(std::string_view text)
     return count;
 }
 
-std::string utf8Left(std::string_view text, size_t maxChars)
-{
+std::string utf8Left(std::string_view text, size_t maxChars) {
     size_t pos = 0;
     for (size_t count = 0; pos < text.size() && count < maxChars; ++count) {
         const size_t length = utf8SequenceAt(text, pos);
@@ -220,8 +202,7 @@ std::string utf8Left(std::string_view text, size_t maxChars)
     return std::string(text.substr(0, pos));
 }
 
-bool isValidUtf8(std::string_view bytes)
-{
+bool isValidUtf8(std::string_view bytes) {
     for (size_t pos = 0; pos < bytes.size();) {
         const size_t length = utf8SequenceAt(bytes, pos);
         if (length == 0) return false;
@@ -230,8 +211,7 @@ bool isValidUtf8(std::string_view bytes)
     return true;
 }
 
-std::string toDisplayUtf8(std::string_view bytes)
-{
+std::string toDisplayUtf8(std::string_view bytes) {
     std::string result;
     result.reserve(bytes.size());
     for (size_t pos = 0; pos < bytes.size();) {
@@ -247,16 +227,14 @@ std::string toDisplayUtf8(std::string_view bytes)
     return result;
 }
 
-std::string latin1ToUtf8(std::string_view latin1)
-{
+std::string latin1ToUtf8(std::string_view latin1) {
     std::string result;
     result.reserve(latin1.size());
     for (char c : latin1) appendUtf8(result, static_cast<unsigned char>(c));
     return result;
 }
 
-std::string utf8ToLatin1(std::string_view utf8, bool* lossy)
-{
+std::string utf8ToLatin1(std::string_view utf8, bool* lossy) {
     std::string result;
     result.reserve(utf8.size());
     bool lost = false;
@@ -280,8 +258,7 @@ std::string utf8ToLatin1(std::string_view utf8, bool* lossy)
 namespace {
 
 template <typename Map>
-std::string mapCase(std::string_view text, Map map)
-{
+std::string mapCase(std::string_view text, Map map) {
     std::string result;
     result.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
@@ -303,40 +280,28 @@ std::string mapCase(std::string_view text, Map map)
     return result;
 }
 
-char asciiLowerChar(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char asciiLowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
-std::string lowerCase(std::string_view text)
-{
-    return mapCase(text, utf8proc_tolower);
-}
+std::string lowerCase(std::string_view text) { return mapCase(text, utf8proc_tolower); }
 
-std::string upperCase(std::string_view text)
-{
-    return mapCase(text, utf8proc_toupper);
-}
+std::string upperCase(std::string_view text) { return mapCase(text, utf8proc_toupper); }
 
-std::string asciiLower(std::string_view text)
-{
+std::string asciiLower(std::string_view text) {
     std::string result(text);
     for (char& c : result) c = asciiLowerChar(c);
     return result;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
+bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (asciiLowerChar(a[i]) != asciiLowerChar(b[i])) return false;
     return true;
 }
 
-std::string trim(std::string_view text)
-{
+std::string trim(std::string_view text) {
     const size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) return {};
     const size_t last = text.find_last_not_of(" \t");
@@ -345,24 +310,21 @@ std::string trim(std::string_view text)
 
 // ---------------------------------------------------------------- home
 
-std::string homeFolder()
-{
+std::string homeFolder() {
     const char* home = std::getenv("HOME");
     if (home && *home) return home;
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
     return "/";
 }
 
-std::string expandHome(std::string_view path)
-{
+std::string expandHome(std::string_view path) {
     if (path.substr(0, 2) != "~/") return std::string(path);
     return addBackslash(homeFolder()) + std::string(path.substr(2));
 }
 
 // ---------------------------------------------------------------- numbers
 
-std::string formatGrouped2(double value)
-{
+std::string formatGrouped2(double value) {
     if (!std::isfinite(value)) value = 0;
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, "%.2f", value);

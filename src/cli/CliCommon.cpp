@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/Settings.h"
 #include "base/IniFile.h"
 #include "base/Text.h"
-#include "app/Settings.h"
 #include "naming/NamingText.h"
 #include "tags/TagHandler.h"
 

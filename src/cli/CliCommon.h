@@ -27,10 +27,10 @@ int usageError(const Command& command, const std::string& error);
 
 struct ParsedArgs {
     bool help = false;
-    std::set<std::string> flags;                 // given flags, by long name ("--recursive")
-    std::map<std::string, std::string> values;   // given value options ("--settings" -> FILE)
+    std::set<std::string> flags;                // given flags, by long name ("--recursive")
+    std::map<std::string, std::string> values;  // given value options ("--settings" -> FILE)
     std::vector<std::string> operands;
-    std::string error;                           // not empty when the arguments are wrong
+    std::string error;  // not empty when the arguments are wrong
 };
 
 // Parses a command's arguments. flags and valueOptions hold long names ("--recursive");

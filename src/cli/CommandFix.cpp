@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "base/FileOps.h"
 #include "app/Settings.h"
+#include "base/FileOps.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;

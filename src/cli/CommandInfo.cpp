@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <string>
 
+#include "app/Settings.h"
 #include "base/FileOps.h"
 #include "base/Text.h"
-#include "app/Settings.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
@@ -93,17 +93,16 @@ int runInfo(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-const Command kInfoCommand{
-    "info", "print the tags and audio information of files as JSON",
-    "Usage: vorda-cli info [--settings FILE] FILE...\n"
-    "\n"
-    "Reads each FILE and prints one JSON object per line with its size, tag kinds,\n"
-    "every tag value, the ID3v2 frame list and the audio information.\n"
-    "A file that cannot be read gives {\"path\":...,\"error\":...} and exit status 1.\n"
-    "\n"
-    "Options:\n"
-    "  --settings FILE  read the settings from FILE instead of the user's settings file\n"
-    "  -h, --help       show this help\n",
-    runInfo};
+const Command kInfoCommand{"info", "print the tags and audio information of files as JSON",
+                           "Usage: vorda-cli info [--settings FILE] FILE...\n"
+                           "\n"
+                           "Reads each FILE and prints one JSON object per line with its size, tag kinds,\n"
+                           "every tag value, the ID3v2 frame list and the audio information.\n"
+                           "A file that cannot be read gives {\"path\":...,\"error\":...} and exit status 1.\n"
+                           "\n"
+                           "Options:\n"
+                           "  --settings FILE  read the settings from FILE instead of the user's settings file\n"
+                           "  -h, --help       show this help\n",
+                           runInfo};
 
 }  // namespace vorda::cli

@@ -39,19 +39,18 @@ int runJunk(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-const Command kJunkCommand{
-    "junk", "remove junk in front of the tag and the audio of MPEG files",
-    "Usage: vorda-cli junk FILE...\n"
-    "\n"
-    "Removes from each FILE whatever lies in front of its ID3v2 tag, or in front of the\n"
-    "first audio frame when it has no ID3v2 tag; junk between a tag at the very start and\n"
-    "the audio is kept, and so is everything from a tag header on (even one of a tag that\n"
-    "cannot be read). The file is rebuilt through a temporary file, so a failure leaves\n"
-    "it as it was. A file that fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr;\n"
-    "the exit status is then 1.\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help  show this help\n",
-    runJunk};
+const Command kJunkCommand{"junk", "remove junk in front of the tag and the audio of MPEG files",
+                           "Usage: vorda-cli junk FILE...\n"
+                           "\n"
+                           "Removes from each FILE whatever lies in front of its ID3v2 tag, or in front of the\n"
+                           "first audio frame when it has no ID3v2 tag; junk between a tag at the very start and\n"
+                           "the audio is kept, and so is everything from a tag header on (even one of a tag that\n"
+                           "cannot be read). The file is rebuilt through a temporary file, so a failure leaves\n"
+                           "it as it was. A file that fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr;\n"
+                           "the exit status is then 1.\n"
+                           "\n"
+                           "Options:\n"
+                           "  -h, --help  show this help\n",
+                           runJunk};
 
 }  // namespace vorda::cli

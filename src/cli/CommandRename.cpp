@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/FileList.h"
-#include "base/FileOps.h"
 #include "app/Settings.h"
+#include "base/FileOps.h"
 #include "cli/CommandSort.h"
 #include "naming/PatternEngine.h"
 

@@ -5,9 +5,9 @@
 
 #include "app/FileList.h"
 #include "app/ListCommands.h"
-#include "base/Text.h"
 #include "app/Settings.h"
 #include "app/UserInterface.h"
+#include "base/Text.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -72,21 +72,20 @@ int runScan(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-const Command kScanCommand{
-    "scan", "list the files of folders as the file list shows them",
-    "Usage: vorda-cli scan [--recursive] [--settings FILE] FOLDER...\n"
-    "\n"
-    "Scans each FOLDER for the file types of the settings (playlists found are imported)\n"
-    "and prints one line per listed file: the 14 cells of its row, separated by tabs:\n"
-    "Filename, Path, Size, Artist, Album, Title, Track, Year, Genre, Comment,\n"
-    "Bitrate (kbps), Samplerate (kHz), Tags, Duration. Control characters in names and\n"
-    "values are written out (\\n, \\t, \\x1b), so each file is one line.\n"
-    "The status texts of each scan (totals and time) go to standard error.\n"
-    "\n"
-    "Options:\n"
-    "  --recursive      scan the subfolders too\n"
-    "  --settings FILE  read the settings from FILE instead of the user's settings file\n"
-    "  -h, --help       show this help\n",
-    runScan};
+const Command kScanCommand{"scan", "list the files of folders as the file list shows them",
+                           "Usage: vorda-cli scan [--recursive] [--settings FILE] FOLDER...\n"
+                           "\n"
+                           "Scans each FOLDER for the file types of the settings (playlists found are imported)\n"
+                           "and prints one line per listed file: the 14 cells of its row, separated by tabs:\n"
+                           "Filename, Path, Size, Artist, Album, Title, Track, Year, Genre, Comment,\n"
+                           "Bitrate (kbps), Samplerate (kHz), Tags, Duration. Control characters in names and\n"
+                           "values are written out (\\n, \\t, \\x1b), so each file is one line.\n"
+                           "The status texts of each scan (totals and time) go to standard error.\n"
+                           "\n"
+                           "Options:\n"
+                           "  --recursive      scan the subfolders too\n"
+                           "  --settings FILE  read the settings from FILE instead of the user's settings file\n"
+                           "  -h, --help       show this help\n",
+                           runScan};
 
 }  // namespace vorda::cli

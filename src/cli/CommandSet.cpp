@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "base/FileOps.h"
 #include "app/Settings.h"
+#include "base/FileOps.h"
 #include "editing/FieldEdit.h"
-#include "tags/TagFileWriter.h"
 #include "tags/AudioFile.h"
+#include "tags/TagFileWriter.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -139,7 +139,8 @@ int runSet(const std::vector<std::string>& argv) {
         if (const int error = file.putTags(); error != 0) fail(error, errorText(error));
     }
     for (const tags::DeferredRebuilds::Failure& f : batch.commit()) {
-        std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", given[f.path].c_str(), f.error, errorText(f.error).c_str());
+        std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", given[f.path].c_str(), f.error,
+                     errorText(f.error).c_str());
         status = exitFailed;
     }
     return status;

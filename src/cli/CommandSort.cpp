@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "app/FileList.h"
+#include "app/Settings.h"
 #include "base/FileOps.h"
 #include "base/Text.h"
-#include "app/Settings.h"
 #include "naming/PatternEngine.h"
 
 using namespace vorda::base;
@@ -31,11 +31,8 @@ std::string oneLine(std::string text) {
 
 int BatchNamingInterface::ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string&) {
     switch (buttons) {
-    case mbYesNo:
-        return anYes;  // the run was asked for on the command line
-    case mbYesNoCancel:
-        printError(oneLine(text) + " (not replaced)");
-        return anNo;
+    case mbYesNo: return anYes;  // the run was asked for on the command line
+    case mbYesNoCancel: printError(oneLine(text) + " (not replaced)"); return anNo;
     default:
         if (icon == miError || icon == miInformation || icon == miWarning) ++problems_;
         printError(oneLine(text));
@@ -77,8 +74,9 @@ bool folderPatternOption(const ParsedArgs& args, const std::string& option, std:
 }
 
 int runSort(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parseArgs(argv, {"--copy", "--move", "--dry-run"},
-                                      {"--settings", "--target", "--path-pattern", "--album-pattern", "--out", "--exists"});
+    const ParsedArgs args =
+        parseArgs(argv, {"--copy", "--move", "--dry-run"},
+                  {"--settings", "--target", "--path-pattern", "--album-pattern", "--out", "--exists"});
     if (args.help) return printUsage(kSortCommand);
     if (!args.error.empty()) return usageError(kSortCommand, args.error);
     const bool copy = args.flags.contains("--copy");
@@ -121,8 +119,8 @@ int runSort(const std::vector<std::string>& argv) {
     if (rows.count() == 0) return exitFailed;
 
     if (args.flags.contains("--dry-run")) {
-        const std::vector<PlannedMove> plan = commands.planSort(true, in.targetDir, in.pathPattern, in.albumPattern,
-                                                                in.inPattern, in.outPattern, in);
+        const std::vector<PlannedMove> plan =
+            commands.planSort(true, in.targetDir, in.pathPattern, in.albumPattern, in.inPattern, in.outPattern, in);
         printPlan(inRunOrder(plan, in.method));
         return listed ? exitOk : exitFailed;
     }

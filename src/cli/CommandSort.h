@@ -6,8 +6,8 @@
 
 #include "app/ListCommands.h"
 #include "app/UserInterface.h"
-#include "naming/SortCommands.h"
 #include "cli/CliCommon.h"
+#include "naming/SortCommands.h"
 
 namespace vorda::cli {
 

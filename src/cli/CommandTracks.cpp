@@ -46,22 +46,21 @@ int runTracks(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-const Command kTracksCommand{
-    "tracks", "number the tracks of files in the order given",
-    "Usage: vorda-cli tracks [--settings FILE] [--add KIND]... --start N FILE...\n"
-    "\n"
-    "Gives the FILEs the track numbers N, N+1, ... in the order given and writes their\n"
-    "tags (padded as the settings say). N is a whole number from 1 to 254. A file that\n"
-    "fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr; the exit status is then 1.\n"
-    "A file without a tag for the track (and none added with --add, nor one the tag\n"
-    "options always use) is left unchanged and named on stderr; the exit status is then 1.\n"
-    "\n"
-    "Options:\n"
-    "  --settings FILE  read the settings from FILE\n"
-    "  --add KIND       add a tag of this kind first (tkAll, tkID3v1, tkID3v2, tkLyrics3;\n"
-    "                   may be repeated)\n"
-    "  --start N        the first track number\n"
-    "  -h, --help       show this help\n",
-    runTracks};
+const Command kTracksCommand{"tracks", "number the tracks of files in the order given",
+                             "Usage: vorda-cli tracks [--settings FILE] [--add KIND]... --start N FILE...\n"
+                             "\n"
+                             "Gives the FILEs the track numbers N, N+1, ... in the order given and writes their\n"
+                             "tags (padded as the settings say). N is a whole number from 1 to 254. A file that\n"
+                             "fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr; the exit status is then 1.\n"
+                             "A file without a tag for the track (and none added with --add, nor one the tag\n"
+                             "options always use) is left unchanged and named on stderr; the exit status is then 1.\n"
+                             "\n"
+                             "Options:\n"
+                             "  --settings FILE  read the settings from FILE\n"
+                             "  --add KIND       add a tag of this kind first (tkAll, tkID3v1, tkID3v2, tkLyrics3;\n"
+                             "                   may be repeated)\n"
+                             "  --start N        the first track number\n"
+                             "  -h, --help       show this help\n",
+                             runTracks};
 
 }  // namespace vorda::cli

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cli/CliCommon.h"
-#include "cli/CommandInfo.h"
 #include "cli/CommandFix.h"
+#include "cli/CommandInfo.h"
 #include "cli/CommandJunk.h"
 #include "cli/CommandRename.h"
 #include "cli/CommandScan.h"
@@ -26,14 +26,8 @@ namespace {
 using vorda::cli::Command;
 
 const Command* const kCommands[] = {
-    &vorda::cli::kScanCommand,
-    &vorda::cli::kInfoCommand,
-    &vorda::cli::kSetCommand,
-    &vorda::cli::kJunkCommand,
-    &vorda::cli::kFixCommand,
-    &vorda::cli::kTracksCommand,
-    &vorda::cli::kRenameCommand,
-    &vorda::cli::kSortCommand,
+    &vorda::cli::kScanCommand, &vorda::cli::kInfoCommand,   &vorda::cli::kSetCommand,    &vorda::cli::kJunkCommand,
+    &vorda::cli::kFixCommand,  &vorda::cli::kTracksCommand, &vorda::cli::kRenameCommand, &vorda::cli::kSortCommand,
 };
 
 void printProgramUsage(FILE* out) {

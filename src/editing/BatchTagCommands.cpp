@@ -8,10 +8,10 @@
 
 #include "base/FileOps.h"
 #include "base/Text.h"
-#include "naming/PatternEngine.h"
 #include "naming/FileNameFixer.h"
-#include "tags/TagFileWriter.h"
+#include "naming/PatternEngine.h"
 #include "tags/AudioFile.h"
+#include "tags/TagFileWriter.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -29,20 +29,20 @@ struct FieldSlot {
 
 // Simple mode: the combined keys (ID3v2 with ID3v1 fallback, written to every tag).
 constexpr FieldSlot kSimpleFields[] = {
-    {tvArtist, "<artist>"},       {tvTitle, "<title>"},         {tvAlbum, "<album>"},
-    {tvComment, "<comment>"},     {tvGenre, "<genre>"},         {tvYear, "<year>"},
-    {tvComposer, "<composer>"},   {tvEncodedBy, "<encodedby>"}, {tvCopyright, "<copyright>"},
+    {tvArtist, "<artist>"},        {tvTitle, "<title>"},         {tvAlbum, "<album>"},
+    {tvComment, "<comment>"},      {tvGenre, "<genre>"},         {tvYear, "<year>"},
+    {tvComposer, "<composer>"},    {tvEncodedBy, "<encodedby>"}, {tvCopyright, "<copyright>"},
     {tvOrgArtist, "<origartist>"}, {tvTrack, "<track>"}};
 
 constexpr FieldSlot kV2Fields[] = {
-    {tvV2Artist, "<artist>"},     {tvV2Title, "<title>"},       {tvV2Album, "<album>"},
-    {tvV2Comment, "<comment>"},   {tvV2Genre, "<genre>"},       {tvV2Year, "<year>"},
-    {tvComposer, "<composer>"},   {tvEncodedBy, "<encodedby>"}, {tvCopyright, "<copyright>"},
+    {tvV2Artist, "<artist>"},      {tvV2Title, "<title>"},       {tvV2Album, "<album>"},
+    {tvV2Comment, "<comment>"},    {tvV2Genre, "<genre>"},       {tvV2Year, "<year>"},
+    {tvComposer, "<composer>"},    {tvEncodedBy, "<encodedby>"}, {tvCopyright, "<copyright>"},
     {tvOrgArtist, "<origartist>"}, {tvV2Track, "<track>"}};
 
-constexpr FieldSlot kV1Fields[] = {
-    {tvV1Artist, "<artist>"}, {tvV1Title, "<title>"}, {tvV1Album, "<album>"}, {tvV1Comment, "<comment>"},
-    {tvV1Genre, "<genre>"},   {tvV1Year, "<year>"},   {tvV1Track, "<track>"}};
+constexpr FieldSlot kV1Fields[] = {{tvV1Artist, "<artist>"},   {tvV1Title, "<title>"}, {tvV1Album, "<album>"},
+                                   {tvV1Comment, "<comment>"}, {tvV1Genre, "<genre>"}, {tvV1Year, "<year>"},
+                                   {tvV1Track, "<track>"}};
 
 bool isFile(const std::string& path) {
     std::error_code ec;
@@ -77,8 +77,10 @@ std::vector<int> selectedRows(const FileList& list) {
 }
 
 void applyAction(TagHandler& tag, int kind, int action) {
-    if (action == taAdd) tag.add(kind);
-    else if (action == taRemove) tag.remove(kind);
+    if (action == taAdd)
+        tag.add(kind);
+    else if (action == taRemove)
+        tag.remove(kind);
 }
 
 }  // namespace
@@ -168,8 +170,7 @@ void countBatchFailures(tags::DeferredRebuilds& batch, BatchResult& result, List
 
 }  // namespace
 
-BatchTagCommands::BatchTagCommands(ListCommands& cmds, UserInterface& ui, Settings& s)
-    : cmds_(cmds), ui_(ui), s_(s) {}
+BatchTagCommands::BatchTagCommands(ListCommands& cmds, UserInterface& ui, Settings& s) : cmds_(cmds), ui_(ui), s_(s) {}
 
 void BatchTagCommands::reportFailures(const BatchResult& result, const std::string& what) {
     const std::string text = failureMessage(result, what);
@@ -191,8 +192,10 @@ BatchResult BatchTagCommands::forEachRow(const std::vector<int>& rows, const Row
             result.addFailure(path, ENOENT);
         } else {
             const int error = action(file, path, index);
-            if (error != 0) result.addFailure(path, error);
-            else ++result.processed;
+            if (error != 0)
+                result.addFailure(path, error);
+            else
+                ++result.processed;
             // The row shows what the file holds now, written or not.
             if (file.readFile(path, true)) cmds_.updateListItem(row, file);
         }
@@ -228,8 +231,7 @@ BatchResult BatchTagCommands::fixTags(const TagSwitches& switches, bool detect, 
     return result;
 }
 
-BatchResult BatchTagCommands::fixSelectedFiles(const TagSwitches& switches, bool detect,
-                                               const std::string& inPattern) {
+BatchResult BatchTagCommands::fixSelectedFiles(const TagSwitches& switches, bool detect, const std::string& inPattern) {
     BatchResult result;
     ui_.setStatus(3, kFixing);
     const TagActions actions = fixTagActions(switches, s_.advancedMode);
@@ -258,8 +260,10 @@ BatchResult BatchTagCommands::fixSelectedFiles(const TagSwitches& switches, bool
             }
             fixFileTags(file, actions, s_.advancedMode, pattern, s_);
             const int error = file.putTags();
-            if (error != 0) result.addFailure(path, error);
-            else ++result.processed;
+            if (error != 0)
+                result.addFailure(path, error);
+            else
+                ++result.processed;
             // The row shows what the file holds now, written or not.
             if (file.readFile(path, true)) cmds_.updateListItem(row, file);
         }
@@ -340,20 +344,23 @@ BatchResult BatchTagCommands::removeTags() {
         return error;
     });
     AudioFile& file = cmds_.filCurrent();
-    if (!cmds_.bMultiChange) cmds_.showFile(rows.front());
-    else file.reset();
+    if (!cmds_.bMultiChange)
+        cmds_.showFile(rows.front());
+    else
+        file.reset();
     reportFailures(result, "Removing tags");
     return result;
 }
 
 BatchResult BatchTagCommands::removeJunk() {
     const std::vector<int> rows = selectedRows(cmds_.list());
-    BatchResult result = forEachRow(rows, [](AudioFile& file, const std::string&, size_t) {
-        return file.tag().removeJunk();
-    });
+    BatchResult result =
+        forEachRow(rows, [](AudioFile& file, const std::string&, size_t) { return file.tag().removeJunk(); });
     AudioFile& file = cmds_.filCurrent();
-    if (!cmds_.bMultiChange && !rows.empty()) cmds_.showFile(rows.front());
-    else if (!rows.empty()) file.reset();
+    if (!cmds_.bMultiChange && !rows.empty())
+        cmds_.showFile(rows.front());
+    else if (!rows.empty())
+        file.reset();
     reportFailures(result, "Removing junk");
     return result;
 }

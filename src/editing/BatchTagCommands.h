@@ -19,7 +19,6 @@ class AudioFile;
 
 namespace vorda::editing {
 
-
 // The six tag switches of the tag editor (enable box and remove box per tag kind).
 // In simple mode chkID3v2 is the "Use tags" box and decides for both ID3 tags.
 struct TagSwitches {
@@ -55,11 +54,11 @@ std::string fixedTrack(const std::string& track, const std::string& fileName);
 
 // The outcome of a loop over several files. Failures are collected and reported once at the end.
 struct BatchResult {
-    int processed = 0;       // files that were read and handled
-    int failed = 0;          // files whose write (or read) failed
-    std::string firstError;  // "path: Error n ..." of the first failure
+    int processed = 0;                                  // files that were read and handled
+    int failed = 0;                                     // files whose write (or read) failed
+    std::string firstError;                             // "path: Error n ..." of the first failure
     std::vector<std::pair<std::string, int>> failures;  // every failed path with its error number
-    std::vector<std::string> unchanged;  // files left as they were: no tag could hold the value
+    std::vector<std::string> unchanged;                 // files left as they were: no tag could hold the value
     void addFailure(const std::string& path, int error);
 };
 

@@ -67,7 +67,8 @@ std::string applyFieldEdit(const std::string& newText, const std::string& oldVal
     long long n = 0;
     if ((command == "l-=" || command == "r-=") && integerPart(rest, n)) {
         const std::vector<std::string_view> chars = characters(oldValue);
-        const size_t cut = n <= 0 ? 0 : static_cast<size_t>(std::min<long long>(n, static_cast<long long>(chars.size())));
+        const size_t cut =
+            n <= 0 ? 0 : static_cast<size_t>(std::min<long long>(n, static_cast<long long>(chars.size())));
         if (command == "l-=") return join(chars, cut, chars.size());
         return join(chars, 0, chars.size() - cut);
     }

@@ -1,14 +1,14 @@
 #include "editing/FrameCommands.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <utility>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/Text.h"
 #include "tags/AudioFile.h"
@@ -175,9 +175,8 @@ int deleteFrames(AudioFile& file, std::vector<std::string> ids) {
         const size_t hash = id.find('#');
         return hash == std::string::npos ? 0L : std::atol(id.c_str() + hash + 1);
     };
-    std::stable_sort(ids.begin(), ids.end(), [&](const std::string& a, const std::string& b) {
-        return number(a) > number(b);
-    });
+    std::stable_sort(ids.begin(), ids.end(),
+                     [&](const std::string& a, const std::string& b) { return number(a) > number(b); });
     int removed = 0;
     TagHandler& tag = file.tag();
     for (const std::string& id : ids) {
@@ -361,8 +360,10 @@ BatchResult TagCopyCommands::copySeveral(int sourceKind, int targetKind, const i
             tag.add(targetKind);
             for (int i = 0; i < count; ++i) tag.setValue(pairs[i][1], tag.getValue(pairs[i][0]));
             const int error = tag.tagWrite();
-            if (error != 0) result.addFailure(path, error);
-            else ++result.processed;
+            if (error != 0)
+                result.addFailure(path, error);
+            else
+                ++result.processed;
             if (file.readFile(path, true)) cmds_.updateListItem(row, file);
         }
         done = std::min(done + 1, total);

@@ -18,7 +18,6 @@ class AudioFile;
 
 namespace vorda::editing {
 
-
 // The identifiers of the frames that are not edited as named fields ("ID" or "ID#n"), in the
 // order of the tag.
 std::vector<std::string> frameList(tags::AudioFile& file);
@@ -42,10 +41,10 @@ ImageFormat formatOfMimeType(const std::string& mime);
 
 // An attached picture taken apart.
 struct PictureData {
-    std::string mime;          // lower case, as stored
-    int pictureType = 0;       // 3 = front cover
-    std::string description;   // raw bytes, in the frame's text encoding
-    std::string bytes;         // the picture's own bytes, unchanged
+    std::string mime;                           // lower case, as stored
+    int pictureType = 0;                        // 3 = front cover
+    std::string description;                    // raw bytes, in the frame's text encoding
+    std::string bytes;                          // the picture's own bytes, unchanged
     ImageFormat format = ImageFormat::Unknown;  // the real format, by magic bytes, else by MIME type
     // The picture can be shown: its bytes are a known image format, or its MIME type names one.
     bool showable() const { return format != ImageFormat::Unknown; }

@@ -14,8 +14,8 @@
 #include "editing/FieldEdit.h"
 #include "editing/FrameCommands.h"
 #include "editing/TagFieldRules.h"
-#include "tags/TagFileWriter.h"
 #include "tags/AudioFile.h"
+#include "tags/TagFileWriter.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -38,8 +38,10 @@ bool isReadOnlyForSave(const std::string& path, const Settings& s) {
 
 std::string writeErrorText(int error) {
     std::string text = "Error " + std::to_string(error) + " occured while writing tags.";
-    if (error == EACCES || error == EPERM) text += " Permission denied. " + std::string(kCRLF) + "Make sure the file is not in use.";
-    if (error == erFileChanged || error == erNotAudio || error == erTagBeyondEnd) text += std::string(kCRLF) + errorText(error);
+    if (error == EACCES || error == EPERM)
+        text += " Permission denied. " + std::string(kCRLF) + "Make sure the file is not in use.";
+    if (error == erFileChanged || error == erNotAudio || error == erTagBeyondEnd)
+        text += std::string(kCRLF) + errorText(error);
     return text;
 }
 
@@ -65,7 +67,8 @@ void writeMarkedFields(TagHandler& tag, const TagPanes& panes, bool advanced, bo
         tag.setValue(key, applyFieldEdit(text, tag.getValue(key), true));
     };
     for (int i = first; i <= last; ++i)
-        if (panes.chkField[static_cast<size_t>(i)]) write(fieldKey(i, advanced), panes.txtField[static_cast<size_t>(i)]);
+        if (panes.chkField[static_cast<size_t>(i)])
+            write(fieldKey(i, advanced), panes.txtField[static_cast<size_t>(i)]);
     const bool genreMarked = advanced && v1 ? panes.chkV1Genre : panes.chkGenre;
     if (genreMarked) write(genreKey(advanced && v1, advanced), advanced && v1 ? panes.cmbV1Genre : panes.cmbGenre);
 }
@@ -166,7 +169,8 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveOne(TagPanes& panes, bool advanced
     return Outcome::Saved;
 }
 
-void SaveTagsCommand::applyToFile(AudioFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]) {
+void SaveTagsCommand::applyToFile(AudioFile& file, const TagPanes& panes, bool advanced,
+                                  const int actions[kSwitchCount]) {
     TagHandler& tag = file.tag();
     auto lyrics = [&] {
         if (actions[swLyrics3] == acUpdate) {
@@ -218,7 +222,9 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveMany(TagPanes& panes, bool advance
 
     int actions[kSwitchCount];
     for (int s = 0; s < kSwitchCount; ++s)
-        actions[s] = panes.remove[static_cast<size_t>(s)] ? acRemove : (panes.enabled[static_cast<size_t>(s)] ? acUpdate : acLeave);
+        actions[s] = panes.remove[static_cast<size_t>(s)]
+                         ? acRemove
+                         : (panes.enabled[static_cast<size_t>(s)] ? acUpdate : acLeave);
 
     FileList& list = cmds_.list();
     const long long total = list.selectedCount();

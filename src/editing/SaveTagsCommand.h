@@ -16,7 +16,6 @@ class TagHandler;
 
 namespace vorda::editing {
 
-
 // Writes the marked fields of the mode's key set into a tag: advanced mode writes the ID3v1
 // pane (v1 true) or the ID3v2 pane, simple mode the general pane. Each value goes through
 // the field edit language relative to the stored one.

@@ -46,9 +46,9 @@ std::optional<std::string> fieldPageStep(int index, const std::string& text, boo
 }
 
 std::string fieldDescription(int index) {
-    static const char* const names[] = {"Title", "Artist", "Album", "Year", "Track", "Comments",
-                                        "Composer", "Original artist", "Copyright", "Link", "Encoded by",
-                                        "Title", "Artist", "Album", "Year", "Track", "Comment"};
+    static const char* const names[] = {"Title",    "Artist",          "Album",     "Year",  "Track",      "Comments",
+                                        "Composer", "Original artist", "Copyright", "Link",  "Encoded by", "Title",
+                                        "Artist",   "Album",           "Year",      "Track", "Comment"};
     if (index < 0 || index > 16) return {};
     return names[index];
 }
@@ -60,8 +60,8 @@ LengthWarning id3v1LengthWarning(int index, const std::string& text, bool id3v1E
     w.toolTip = name;
     if (id3v1Enabled && utf8CharCount(text) > static_cast<size_t>(kID3v1FieldWidth)) {
         w.warn = true;
-        w.toolTip = name + " (More than " + std::to_string(kID3v1FieldWidth) +
-                    " characters - Lyrics3 tag will be added)";
+        w.toolTip =
+            name + " (More than " + std::to_string(kID3v1FieldWidth) + " characters - Lyrics3 tag will be added)";
     }
     return w;
 }

@@ -41,10 +41,10 @@ int switchKind(int tagSwitch) {
 
 int fieldKey(int index, bool advanced) {
     static const int advancedKeys[kFieldCount] = {
-        tvV2Title, tvV2Artist, tvV2Album, tvV2Year, tvV2Track, tvV2Comment, tvComposer, tvOrgArtist,
-        tvCopyright, tvURL, tvEncodedBy, tvV1Title, tvV1Artist, tvV1Album, tvV1Year, tvV1Track, tvV1Comment};
-    static const int simpleKeys[11] = {tvTitle, tvArtist, tvAlbum, tvYear, tvTrack, tvComment,
-                                       tvComposer, tvOrgArtist, tvCopyright, tvURL, tvEncodedBy};
+        tvV2Title, tvV2Artist,  tvV2Album, tvV2Year,   tvV2Track, tvV2Comment, tvComposer, tvOrgArtist, tvCopyright,
+        tvURL,     tvEncodedBy, tvV1Title, tvV1Artist, tvV1Album, tvV1Year,    tvV1Track,  tvV1Comment};
+    static const int simpleKeys[11] = {tvTitle,    tvArtist,    tvAlbum,     tvYear, tvTrack,    tvComment,
+                                       tvComposer, tvOrgArtist, tvCopyright, tvURL,  tvEncodedBy};
     if (index < 0 || index >= kFieldCount) return -1;
     if (advanced) return advancedKeys[index];
     return index <= 10 ? simpleKeys[index] : -1;
@@ -63,18 +63,17 @@ const std::vector<std::pair<std::string, int>>& genreList() {
             const std::string name = trim(genres.genre(n));
             if (!name.empty()) out.emplace_back(name, n);
         }
-        std::stable_sort(out.begin(), out.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         return out;
     }();
     return list;
 }
 
 const std::vector<std::string>& lyricsChoices(int control) {
-    static const std::vector<std::string> mood{"Classics", "Crazy", "Happy", "Normal", "Relaxing",
-                                               "Sad", "Slow", "Upbeat", "Wild"};
-    static const std::vector<std::string> situation{"Background", "Dance", "Dinner", "Driving",
-                                                    "Party", "Rave", "Romantic", "Seasonal"};
+    static const std::vector<std::string> mood{"Classics", "Crazy", "Happy",  "Normal", "Relaxing",
+                                               "Sad",      "Slow",  "Upbeat", "Wild"};
+    static const std::vector<std::string> situation{"Background", "Dance", "Dinner",   "Driving",
+                                                    "Party",      "Rave",  "Romantic", "Seasonal"};
     static const std::vector<std::string> quality{"Terrible", "Bad", "Fair", "Good", "Very Good", "Excellent!"};
     static const std::vector<std::string> none;
     switch (control) {
@@ -142,7 +141,9 @@ void clearTagPanes(TagPanes& panes, bool advanced, bool multiChange) {
 
 void showTagsInPanes(TagPanes& panes, AudioFile& file, bool advanced) {
     TagHandler& tag = file.tag();
-    auto fill = [&](int index) { panes.txtField[static_cast<size_t>(index)] = tag.getValue(fieldKey(index, advanced)); };
+    auto fill = [&](int index) {
+        panes.txtField[static_cast<size_t>(index)] = tag.getValue(fieldKey(index, advanced));
+    };
 
     if (advanced) {
         panes.setEnabled(swID3v1, tag.hasTag(tkID3v1));
@@ -245,8 +246,8 @@ std::string saveConfirmationText(const TagPanes& p, bool advanced) {
         text += std::string(kCRLF) + kCRLF + "Lyrics3 tags will be REMOVED!";
     } else if (p.enabled[swLyrics3]) {
         text += std::string(kCRLF) + kCRLF + "Lyrics3 (will be added if nonexistent):";
-        static const char* const labels[kLyricsCount] = {"Mood: ", "Situation: ", "Quality: ",
-                                                         "Other: ", "Lyrics author: ", "Lyrics: "};
+        static const char* const labels[kLyricsCount] = {
+            "Mood: ", "Situation: ", "Quality: ", "Other: ", "Lyrics author: ", "Lyrics: "};
         for (int c = 0; c < kLyricsCount; ++c)
             if (!p.lyrics[static_cast<size_t>(c)].empty()) text += line(labels[c], p.lyrics[static_cast<size_t>(c)]);
     }

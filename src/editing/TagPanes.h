@@ -15,13 +15,26 @@ class AudioFile;
 
 namespace vorda::editing {
 
-
 // txtField(0..16): 0..10 the ID3v2/general pane, 11..16 the ID3v1 pane.
 inline constexpr int kFieldCount = 17;
 enum TagField : int {
-    fldTitle = 0, fldArtist, fldAlbum, fldYear, fldTrack, fldComment, fldComposer, fldOrgArtist,
-    fldCopyright, fldURL, fldEncodedBy,
-    fldV1Title = 11, fldV1Artist, fldV1Album, fldV1Year, fldV1Track, fldV1Comment
+    fldTitle = 0,
+    fldArtist,
+    fldAlbum,
+    fldYear,
+    fldTrack,
+    fldComment,
+    fldComposer,
+    fldOrgArtist,
+    fldCopyright,
+    fldURL,
+    fldEncodedBy,
+    fldV1Title = 11,
+    fldV1Artist,
+    fldV1Album,
+    fldV1Year,
+    fldV1Track,
+    fldV1Comment
 };
 
 // The Lyrics3 page's controls: cmbLyrMood, cmbLyrSituation, cmbLyrQuality, txtLyrOther,
@@ -35,7 +48,16 @@ int lyricsKey(int control);
 // txtfCRCs, txtfEmphasis, txtfQuality, txtfLength, txtfSize.
 inline constexpr int kInfoCount = 10;
 enum InfoBox : int {
-    ifHeader = 0, ifType, ifkBit, ifCopyrighted, ifOriginal, ifCRCs, ifEmphasis, ifQuality, ifLength, ifSize
+    ifHeader = 0,
+    ifType,
+    ifkBit,
+    ifCopyrighted,
+    ifOriginal,
+    ifCRCs,
+    ifEmphasis,
+    ifQuality,
+    ifLength,
+    ifSize
 };
 
 // The tag switches, by position: ID3v1, ID3v2 ("Use tags" in simple mode), Lyrics3.

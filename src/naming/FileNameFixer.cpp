@@ -25,8 +25,7 @@ struct Unit {
     bool stray = false;
 };
 
-std::vector<Unit> decode(std::string_view text)
-{
+std::vector<Unit> decode(std::string_view text) {
     std::vector<Unit> units;
     units.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
@@ -43,8 +42,7 @@ std::vector<Unit> decode(std::string_view text)
     return units;
 }
 
-std::string encode(const std::vector<Unit>& units)
-{
+std::string encode(const std::vector<Unit>& units) {
     std::string text;
     text.reserve(units.size());
     for (const Unit& unit : units) {
@@ -56,8 +54,7 @@ std::string encode(const std::vector<Unit>& units)
     return text;
 }
 
-bool isWordChar(const Unit& unit)
-{
+bool isWordChar(const Unit& unit) {
     if (unit.stray) return false;
     if (unit.cp == U'@') return true;
     switch (utf8proc_category(static_cast<utf8proc_int32_t>(unit.cp))) {
@@ -71,26 +68,20 @@ bool isWordChar(const Unit& unit)
     }
 }
 
-void raise(Unit& unit)
-{
+void raise(Unit& unit) {
     if (!unit.stray) unit.cp = static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(unit.cp)));
 }
 
-std::string collapseSpaces(std::string_view text)
-{
-    return replaceUntilGone(text, "  ", " ");
-}
+std::string collapseSpaces(std::string_view text) { return replaceUntilGone(text, "  ", " "); }
 
-std::string applyReplaces(std::string text, const Settings& s)
-{
+std::string applyReplaces(std::string text, const Settings& s) {
     for (const auto& [from, to] : s.replaces)
         if (!from.empty()) text = replaceAll(text, from, to);
     return s.fixSpaces ? collapseSpaces(text) : text;
 }
 
 // Steps shared by both clean-ups: removed characters, "%20", underscores, double spaces.
-std::string basicCleanup(std::string text, const Settings& s)
-{
+std::string basicCleanup(std::string text, const Settings& s) {
     if (s.useRemoveChars) text = removeChars(text, s.removedChars, false);
     if (s.percent20ToSpace) text = replaceAll(text, "%20", " ");
     if (s.scoreToSpace) text = replaceAll(text, "_", " ");
@@ -98,16 +89,14 @@ std::string basicCleanup(std::string text, const Settings& s)
     return text;
 }
 
-std::string upperFirst(std::string_view text)
-{
+std::string upperFirst(std::string_view text) {
     const std::string first = utf8FirstChar(text);
     return upperCase(first) + std::string(text.substr(first.size()));
 }
 
 }  // namespace
 
-std::string properCase(std::string_view text)
-{
+std::string properCase(std::string_view text) {
     if (trim(text).empty()) return std::string(text);
     std::vector<Unit> units = decode(text);
     raise(units.front());
@@ -122,8 +111,7 @@ std::string properCase(std::string_view text)
     return encode(units);
 }
 
-std::string removeChars(std::string_view text, std::string_view set, bool keep)
-{
+std::string removeChars(std::string_view text, std::string_view set, bool keep) {
     std::string result;
     result.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
@@ -135,8 +123,7 @@ std::string removeChars(std::string_view text, std::string_view set, bool keep)
     return result;
 }
 
-std::string fixFileName(std::string_view text, const Settings& s, bool keepCapitals)
-{
+std::string fixFileName(std::string_view text, const Settings& s, bool keepCapitals) {
     std::string name = basicCleanup(std::string(text), s);
 
     if (s.fixMisses) {
@@ -169,8 +156,7 @@ std::string fixFileName(std::string_view text, const Settings& s, bool keepCapit
     return name;
 }
 
-std::string fixTagField(std::string_view text, const Settings& s)
-{
+std::string fixTagField(std::string_view text, const Settings& s) {
     std::string value(text);
     if (s.fixSpaces) value = trimSpaces(value);
     if (value.empty()) return value;
@@ -198,8 +184,7 @@ std::string fixTagField(std::string_view text, const Settings& s)
 }
 
 std::string fixedFieldValue(AudioFile& file, int key, const std::string& placeholder, const std::string& name,
-                            const std::string& inPattern, const Settings& s)
-{
+                            const std::string& inPattern, const Settings& s) {
     std::string value = fixTagField(file.tag().getValue(key), s);
     if (value.empty()) value = fixTagField(extractValue(name, placeholder, inPattern, s), s);
     return value;

@@ -13,12 +13,11 @@ class AudioFile;
 
 namespace vorda::naming {
 
-
 // Case-conversion codes of caseChange (file names) and TAGCaseChange (tag fields).
 enum CaseChange : int {
     ccNoChanges = 0,
-    ccEveryWord = 1,   // "First letter in every word uppercase."
-    ccFirstLetter = 2, // names: artist, title and album before expansion; tags: the field's first letter
+    ccEveryWord = 1,    // "First letter in every word uppercase."
+    ccFirstLetter = 2,  // names: artist, title and album before expansion; tags: the field's first letter
     ccUpper = 3,
     ccLower = 4
 };

@@ -7,9 +7,9 @@
 
 #include "app/FileList.h"
 #include "base/Text.h"
+#include "naming/FileNameFixer.h"
 #include "naming/NamingText.h"
 #include "naming/PatternEngine.h"
-#include "naming/FileNameFixer.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
@@ -24,8 +24,7 @@ namespace {
 
 // A value placed into a name or folder: "/" would start a new folder, NUL would cut the path,
 // and a line break, tab or escape has no business in a name (it becomes a space).
-std::string nameSafe(std::string_view value)
-{
+std::string nameSafe(std::string_view value) {
     std::string safe;
     safe.reserve(value.size());
     for (char c : value)
@@ -39,8 +38,7 @@ struct Expansion {
     bool emptyValue = false;
 };
 
-Expansion expand(const FileValues& v, std::string_view pattern)
-{
+Expansion expand(const FileValues& v, std::string_view pattern) {
     const std::string letter = utf8FirstChar(v.artist);
     const std::array<std::pair<std::string_view, const std::string*>, 9> table{{
         {"<artist>", &v.artist},
@@ -92,8 +90,7 @@ Expansion expand(const FileValues& v, std::string_view pattern)
 
 // Closes the gaps that empty values leave between the separators of a pattern: doubled
 // spaces, a dash with nothing on one side, empty brackets, blanks at both ends.
-std::string closeGaps(std::string text)
-{
+std::string closeGaps(std::string text) {
     text = replaceUntilGone(text, "  ", " ");
     text = replaceUntilGone(text, " - - ", " - ");
     for (const char* debris : {"() - ", " - ()", "() ", " ()", "()"}) text = replaceAll(text, debris, "");
@@ -103,15 +100,13 @@ std::string closeGaps(std::string text)
     return trimSpaces(text);
 }
 
-std::string cutAtSlash(const std::string& track)
-{
+std::string cutAtSlash(const std::string& track) {
     const size_t slash = track.find('/');
     return slash == std::string::npos ? track : track.substr(0, slash);
 }
 
 // Joins the components of a folder text that can neither climb nor vanish.
-std::string safeRelativeFolder(std::string_view folder)
-{
+std::string safeRelativeFolder(std::string_view folder) {
     std::string result;
     size_t pos = 0;
     while (pos <= folder.size()) {
@@ -127,15 +122,11 @@ std::string safeRelativeFolder(std::string_view folder)
     return result;
 }
 
-bool hasDot(std::string_view name)
-{
-    return name.find('.') != std::string_view::npos;
-}
+bool hasDot(std::string_view name) { return name.find('.') != std::string_view::npos; }
 
 }  // namespace
 
-FileValues getFileValues(AudioFile& file, const std::string& inPattern, long listIndex, const Settings& s)
-{
+FileValues getFileValues(AudioFile& file, const std::string& inPattern, long listIndex, const Settings& s) {
     FileValues v;
     v.index = listIndex;
     v.name = file.name();
@@ -174,8 +165,7 @@ FileValues getFileValues(AudioFile& file, const std::string& inPattern, long lis
     return v;
 }
 
-std::string replacePlaceholders(const FileValues& values, const std::string& pattern)
-{
+std::string replacePlaceholders(const FileValues& values, const std::string& pattern) {
     return expand(values, pattern).text;
 }
 
@@ -183,8 +173,7 @@ namespace {
 
 // The values as they go into names: the case rule for artist, title and album (caseChange 2)
 // and the track cut before "/".
-FileValues nameValues(const FileValues& values, const Settings& s)
-{
+FileValues nameValues(const FileValues& values, const Settings& s) {
     FileValues v = values;
     if (s.caseChange == ccFirstLetter) {
         for (std::string* field : {&v.artist, &v.title, &v.album}) {
@@ -200,8 +189,7 @@ FileValues nameValues(const FileValues& values, const Settings& s)
 // The values cleaned for a pattern, each on its own (only those the pattern uses). The "every
 // word" rule lowers a value in capitals only when the whole expansion has no lower-case letters,
 // as it would for one shouting name.
-FileValues cleanValues(const FileValues& v, const std::string& pattern, const Settings& s)
-{
+FileValues cleanValues(const FileValues& v, const std::string& pattern, const Settings& s) {
     bool keepCapitals = false;
     if (s.caseChange == ccEveryWord && !s.lowerCaseFirst) {
         const std::string raw = expand(v, pattern).text;
@@ -228,8 +216,7 @@ FileValues cleanValues(const FileValues& v, const std::string& pattern, const Se
 
 // Expands one name (or one folder name) from cleaned values; the text written in the pattern
 // stays as typed.
-std::string expandName(const FileValues& clean, std::string_view pattern, const Settings& s)
-{
+std::string expandName(const FileValues& clean, std::string_view pattern, const Settings& s) {
     if (pattern.empty()) return {};
     const Expansion expanded = expand(clean, pattern);
     std::string text = stripControlChars(expanded.text);
@@ -239,14 +226,12 @@ std::string expandName(const FileValues& clean, std::string_view pattern, const 
 
 }  // namespace
 
-std::string applyPattern(const FileValues& values, const std::string& pattern, const Settings& s)
-{
+std::string applyPattern(const FileValues& values, const std::string& pattern, const Settings& s) {
     if (pattern.empty()) return {};
     return expandName(cleanValues(nameValues(values, s), pattern, s), pattern, s);
 }
 
-std::string applyFolderPattern(const FileValues& values, const std::string& pattern, const Settings& s)
-{
+std::string applyFolderPattern(const FileValues& values, const std::string& pattern, const Settings& s) {
     // Folder by folder, so that a gap left by an empty value is closed within its own folder
     // name and folders without placeholders keep their names exactly.
     const FileValues clean = cleanValues(nameValues(values, s), pattern, s);
@@ -263,9 +248,8 @@ std::string applyFolderPattern(const FileValues& values, const std::string& patt
     return !pattern.empty() && pattern.front() == '/' ? "/" + folder : folder;
 }
 
-std::string buildDestinationFolder(const std::string& targetDir, const FileValues& values,
-                                   const std::string& pattern, const Settings& s)
-{
+std::string buildDestinationFolder(const std::string& targetDir, const FileValues& values, const std::string& pattern,
+                                   const Settings& s) {
     const std::string target = addBackslash(expandHome(targetDir));
     if (trim(pattern).empty()) return target;
     if (pattern.front() == '/') return applyFolderPattern(values, pattern, s);
@@ -274,8 +258,7 @@ std::string buildDestinationFolder(const std::string& targetDir, const FileValue
     return target + applyFolderPattern(values, pattern, s);
 }
 
-std::string buildNewFileName(const FileValues& values, const std::string& outPattern, const Settings& s)
-{
+std::string buildNewFileName(const FileValues& values, const std::string& outPattern, const Settings& s) {
     if (values.name.empty()) return {};
 
     // A name without a dot has no extension (not the whole name as one).
@@ -293,7 +276,8 @@ std::string buildNewFileName(const FileValues& values, const std::string& outPat
 
     std::string body = applyPattern(values, pattern, s);
     if (!extension.empty()) extension = "." + (s.lowerCaseExtension ? lowerCase(extension) : extension);
-    if (s.limitFileNameLength && s.maxFileNameLength > 0 && utf8CharCount(body) > static_cast<size_t>(s.maxFileNameLength))
+    if (s.limitFileNameLength && s.maxFileNameLength > 0 &&
+        utf8CharCount(body) > static_cast<size_t>(s.maxFileNameLength))
         body = utf8Left(body, static_cast<size_t>(s.maxFileNameLength - 1)) + "~";
 
     std::string name;
@@ -305,15 +289,11 @@ std::string buildNewFileName(const FileValues& values, const std::string& outPat
 }
 
 std::string previewNewName(bool fixFilenames, AudioFile& file, const std::string& inPattern, long listIndex,
-                           const std::string& outPattern, const std::string& oldName, const Settings& s)
-{
+                           const std::string& outPattern, const std::string& oldName, const Settings& s) {
     if (!fixFilenames) return oldName;
     return buildNewFileName(getFileValues(file, inPattern, listIndex, s), outPattern, s);
 }
 
-int countSelectedFiles(const FileList& list)
-{
-    return list.selectedCount();
-}
+int countSelectedFiles(const FileList& list) { return list.selectedCount(); }
 
 }  // namespace vorda::naming

@@ -15,11 +15,10 @@ class FileList;
 
 namespace vorda::naming {
 
-
 struct FileValues {
-    long index = 0;          // the file's row in the file list
-    std::string name;        // file name with extension
-    std::string folder;      // folder, ending with "/"
+    long index = 0;      // the file's row in the file list
+    std::string name;    // file name with extension
+    std::string folder;  // folder, ending with "/"
     std::string album;
     std::string artist;
     std::string title;
@@ -48,7 +47,8 @@ std::string replacePlaceholders(const FileValues& values, const std::string& pat
 // ("Fix common mistakes"). A tag value is text, not a path: every "/" inside a value is removed,
 // so only the "/" written in the pattern separates folders, and control characters in a value
 // become spaces (none is left in the result).
-std::string applyPattern(const FileValues& values, const std::string& pattern, const app::Settings& s = app::settings());
+std::string applyPattern(const FileValues& values, const std::string& pattern,
+                         const app::Settings& s = app::settings());
 
 // applyPattern for a path, album or folder pattern, folder by folder, made safe as a relative folder: empty
 // components and components "." and ".." are dropped, so the result never climbs out of the
@@ -60,8 +60,8 @@ std::string applyFolderPattern(const FileValues& values, const std::string& patt
 // The destination folder of a file (ending with "/"): a pattern that begins with "/" gives an
 // absolute folder, one that begins with "~/" a folder below the home folder, any other is joined
 // to targetDir ("~/" there is the home folder too). An empty pattern gives targetDir itself.
-std::string buildDestinationFolder(const std::string& targetDir, const FileValues& values,
-                                   const std::string& pattern, const app::Settings& s = app::settings());
+std::string buildDestinationFolder(const std::string& targetDir, const FileValues& values, const std::string& pattern,
+                                   const app::Settings& s = app::settings());
 
 // The new file name from the output pattern: the pattern's own short extension (up to 5
 // characters, no placeholder in it) replaces the file's, else the file keeps its extension;

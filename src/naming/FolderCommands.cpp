@@ -80,7 +80,7 @@ int renameFolderOnDisk(const std::string& oldFolder, const std::string& newFolde
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS) return errno;
     // A file system without RENAME_NOREPLACE: check, then rename.
-    struct stat st{};
+    struct stat st {};
     if (::lstat(to.c_str(), &st) == 0) return EEXIST;
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
@@ -101,7 +101,13 @@ std::string Id3FolderCommand::helpText() {
 
 bool Id3FolderCommand::keyAllowed(char32_t ch) {
     switch (ch) {
-    case U'?': case U'\\': case U'/': case U':': case U'"': case U'|': case U'*': return false;
+    case U'?':
+    case U'\\':
+    case U'/':
+    case U':':
+    case U'"':
+    case U'|':
+    case U'*': return false;
     default: return true;
     }
 }
@@ -172,7 +178,8 @@ Id3FolderCommand::Result Id3FolderCommand::rename() {
     const std::string safe = makeSafeFolderName(newFolder_);
     const std::string newFolder = getFolder(removeBackslash(oldFolder)) + safe + "/";
     if (!pathExists(oldFolder)) {
-        ui_.ask("Invalid source folder " + quoted(oldFolder) + "!\nPlease select another folder.", mbOK, miError, "Vorda");
+        ui_.ask("Invalid source folder " + quoted(oldFolder) + "!\nPlease select another folder.", mbOK, miError,
+                "Vorda");
         return Stay;
     }
     // "." and ".." would name the parent or the folder itself, not a sibling.

@@ -28,8 +28,8 @@ int renameFolderOnDisk(const std::string& oldFolder, const std::string& newFolde
 
 // What the window does with its folder tree.
 struct FolderTreeHooks {
-    std::function<void()> refresh;                        // re-reads the tree
-    std::function<void(const std::string& path)> setPath; // selects a folder
+    std::function<void()> refresh;                         // re-reads the tree
+    std::function<void(const std::string& path)> setPath;  // selects a folder
 };
 
 // An input box: shows prompt with the answer's text as the default; false on Cancel.

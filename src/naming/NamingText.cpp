@@ -6,8 +6,7 @@ using namespace vorda::base;
 
 namespace vorda::naming {
 
-std::string replaceAll(std::string_view text, std::string_view from, std::string_view to)
-{
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to) {
     if (from.empty()) return std::string(text);
     std::string result;
     result.reserve(text.size());
@@ -20,16 +19,14 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
     return result;
 }
 
-std::string replaceUntilGone(std::string_view text, std::string_view from, std::string_view to)
-{
+std::string replaceUntilGone(std::string_view text, std::string_view from, std::string_view to) {
     std::string result(text);
     if (from.empty() || to.size() >= from.size()) return result;
     while (result.find(from) != std::string::npos) result = replaceAll(result, from, to);
     return result;
 }
 
-std::string removeFirst(std::string_view text, std::string_view what)
-{
+std::string removeFirst(std::string_view text, std::string_view what) {
     std::string result(text);
     if (what.empty()) return result;
     const size_t hit = result.find(what);
@@ -37,16 +34,14 @@ std::string removeFirst(std::string_view text, std::string_view what)
     return result;
 }
 
-std::string trimSpaces(std::string_view text)
-{
+std::string trimSpaces(std::string_view text) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     const size_t last = text.find_last_not_of(' ');
     return std::string(text.substr(first, last - first + 1));
 }
 
-size_t utf8Offset(std::string_view text, size_t n)
-{
+size_t utf8Offset(std::string_view text, size_t n) {
     size_t pos = 0;
     for (size_t i = 0; i < n && pos < text.size(); ++i) {
         const size_t length = utf8SequenceAt(text, pos);
@@ -55,25 +50,17 @@ size_t utf8Offset(std::string_view text, size_t n)
     return pos;
 }
 
-std::string utf8DropFirst(std::string_view text, size_t n)
-{
-    return std::string(text.substr(utf8Offset(text, n)));
-}
+std::string utf8DropFirst(std::string_view text, size_t n) { return std::string(text.substr(utf8Offset(text, n))); }
 
-std::string utf8DropLast(std::string_view text, size_t n)
-{
+std::string utf8DropLast(std::string_view text, size_t n) {
     const size_t count = utf8CharCount(text);
     if (n >= count) return {};
     return std::string(text.substr(0, utf8Offset(text, count - n)));
 }
 
-std::string utf8FirstChar(std::string_view text)
-{
-    return std::string(text.substr(0, utf8Offset(text, 1)));
-}
+std::string utf8FirstChar(std::string_view text) { return std::string(text.substr(0, utf8Offset(text, 1))); }
 
-bool utf8SetContains(std::string_view set, char32_t ch)
-{
+bool utf8SetContains(std::string_view set, char32_t ch) {
     for (size_t pos = 0; pos < set.size();) {
         char32_t cp = 0;
         const size_t length = utf8SequenceAt(set, pos, &cp);
@@ -87,8 +74,7 @@ bool utf8SetContains(std::string_view set, char32_t ch)
     return false;
 }
 
-bool utf8SetContains(std::string_view set, std::string_view ch)
-{
+bool utf8SetContains(std::string_view set, std::string_view ch) {
     if (ch.empty()) return false;
     for (size_t pos = 0; pos < set.size();) {
         const size_t length = utf8SequenceAt(set, pos);
@@ -99,8 +85,7 @@ bool utf8SetContains(std::string_view set, std::string_view ch)
     return false;
 }
 
-size_t controlCharAt(std::string_view text, size_t pos)
-{
+size_t controlCharAt(std::string_view text, size_t pos) {
     if (pos >= text.size()) return 0;
     const auto c = static_cast<unsigned char>(text[pos]);
     if (c < 0x20 || c == 0x7F) return 1;
@@ -114,8 +99,7 @@ size_t controlCharAt(std::string_view text, size_t pos)
 namespace {
 
 template <typename Replace>
-std::string mapControlChars(std::string_view text, Replace replace)
-{
+std::string mapControlChars(std::string_view text, Replace replace) {
     std::string result;
     result.reserve(text.size());
     for (size_t pos = 0; pos < text.size();) {
@@ -132,18 +116,15 @@ std::string mapControlChars(std::string_view text, Replace replace)
 
 }  // namespace
 
-std::string controlCharsToSpaces(std::string_view text)
-{
+std::string controlCharsToSpaces(std::string_view text) {
     return mapControlChars(text, [](std::string& out, std::string_view) { out += ' '; });
 }
 
-std::string stripControlChars(std::string_view text)
-{
+std::string stripControlChars(std::string_view text) {
     return mapControlChars(text, [](std::string&, std::string_view) {});
 }
 
-std::string escapeControlChars(std::string_view text)
-{
+std::string escapeControlChars(std::string_view text) {
     static const char* const kHex = "0123456789abcdef";
     std::string result;
     result.reserve(text.size());

@@ -21,8 +21,7 @@ struct PatternPiece {
 };
 
 // Splits a pattern that starts with "<" into its placeholders and the separators after them.
-std::vector<PatternPiece> splitPattern(std::string_view pattern)
-{
+std::vector<PatternPiece> splitPattern(std::string_view pattern) {
     std::vector<PatternPiece> pieces;
     if (pattern.empty() || pattern.find('<') == std::string_view::npos) return pieces;
     std::string_view rest = pattern.substr(1);
@@ -43,17 +42,22 @@ std::vector<PatternPiece> splitPattern(std::string_view pattern)
 // Keeps as many trailing components of name as the pattern has folder levels, strips a short
 // extension, drops the pattern's literal prefix and suffix from both, and applies the "%20" and
 // underscore rules to both.
-void prepareForMatching(std::string& name, std::string& pattern, const Settings& s)
-{
+void prepareForMatching(std::string& name, std::string& pattern, const Settings& s) {
     const int levels = countOccurrences(pattern, "/");
     std::string kept;
     if (levels > 0 && name.find('/') != std::string::npos) {
         size_t cut = name.size();
         bool found = true;
         for (int i = 0; i <= levels; ++i) {
-            if (cut == 0) { found = false; break; }
+            if (cut == 0) {
+                found = false;
+                break;
+            }
             cut = name.rfind('/', cut - 1);
-            if (cut == std::string::npos) { found = false; break; }
+            if (cut == std::string::npos) {
+                found = false;
+                break;
+            }
         }
         kept = found ? name.substr(cut + 1) : name;
     } else {
@@ -91,8 +95,7 @@ void prepareForMatching(std::string& name, std::string& pattern, const Settings&
 // Reads a placeholder's value from a prepared name and pattern. The split is non-greedy: each
 // value ends at the first occurrence of the separator that follows it. A separator missing from
 // the name gives "".
-std::string extractPrepared(std::string_view name, std::string_view placeholder, std::string_view pattern)
-{
+std::string extractPrepared(std::string_view name, std::string_view placeholder, std::string_view pattern) {
     const std::vector<PatternPiece> pieces = splitPattern(pattern);
     if (pieces.empty()) return {};
     size_t wanted = 0;
@@ -116,15 +119,13 @@ std::string extractPrepared(std::string_view name, std::string_view placeholder,
 
 }  // namespace
 
-std::string textOfName(const std::string& name)
-{
+std::string textOfName(const std::string& name) {
     // A name that is not UTF-8 comes from a system that wrote names in a legacy code page;
     // ISO-8859-1 keeps every byte as the character it most likely was.
     return isValidUtf8(name) ? name : latin1ToUtf8(name);
 }
 
-std::string_view patternIllegalChars(PatternKind kind)
-{
+std::string_view patternIllegalChars(PatternKind kind) {
     switch (kind) {
     case PatternKind::Input: return kInPatternIllegal;
     case PatternKind::Output: return kOutPatternIllegal;
@@ -135,22 +136,19 @@ std::string_view patternIllegalChars(PatternKind kind)
     return {};
 }
 
-bool patternKeyAllowed(PatternKind kind, char32_t ch)
-{
+bool patternKeyAllowed(PatternKind kind, char32_t ch) {
     for (char c : patternIllegalChars(kind))
         if (static_cast<char32_t>(c) == ch) return false;
     return true;
 }
 
-bool newNameKeyAllowed(char32_t ch)
-{
+bool newNameKeyAllowed(char32_t ch) {
     for (char c : kNewNameRefusedKeys)
         if (static_cast<char32_t>(c) == ch) return false;
     return true;
 }
 
-bool validatePattern(std::string& pattern, std::string_view illegal)
-{
+bool validatePattern(std::string& pattern, std::string_view illegal) {
     bool changed = true;
     while (changed) {
         const std::string before = pattern;
@@ -168,20 +166,19 @@ bool validatePattern(std::string& pattern, std::string_view illegal)
     return countOccurrences(pattern, "<") == countOccurrences(pattern, ">");
 }
 
-std::string invalidPatternMessage(PatternKind kind)
-{
+std::string invalidPatternMessage(PatternKind kind) {
     std::string name = "AlbumPattern";
     if (kind == PatternKind::Input) name = "InPattern";
     if (kind == PatternKind::Output) name = "OutPattern";
     std::string_view illegal = patternIllegalChars(kind);
     if (illegal.empty()) illegal = kFolderPatternIllegal;
-    return "The current " + name + " is invalid! \n"
+    return "The current " + name +
+           " is invalid! \n"
            "It must contain exactly as many \"<\" as \">\" and it cannot contain any of these characters: " +
            std::string(illegal);
 }
 
-std::string normalizeFolderPattern(const std::string& pattern, std::string* message)
-{
+std::string normalizeFolderPattern(const std::string& pattern, std::string* message) {
     if (message) message->clear();
     std::string q = pattern;
     const bool valid = validatePattern(q, kFolderPatternIllegal);
@@ -192,8 +189,7 @@ std::string normalizeFolderPattern(const std::string& pattern, std::string* mess
     return q;
 }
 
-std::string checkPatternOnFocusLoss(PatternKind kind, std::string& text, bool* informationIcon)
-{
+std::string checkPatternOnFocusLoss(PatternKind kind, std::string& text, bool* informationIcon) {
     if (informationIcon) *informationIcon = false;
     switch (kind) {
     case PatternKind::Input:
@@ -212,8 +208,7 @@ std::string checkPatternOnFocusLoss(PatternKind kind, std::string& text, bool* i
 }
 
 std::string extractValue(const std::string& name, const std::string& placeholder, const std::string& pattern,
-                         const Settings& s)
-{
+                         const Settings& s) {
     if (trim(name).empty() || placeholder.empty() || lowerCase(pattern).find(placeholder) == std::string::npos)
         return {};
     std::string preparedName = textOfName(name);
@@ -222,8 +217,7 @@ std::string extractValue(const std::string& name, const std::string& placeholder
     return extractPrepared(preparedName, placeholder, preparedPattern);
 }
 
-long detectionScore(const std::string& fullPath, const std::string& pattern, const Settings& s)
-{
+long detectionScore(const std::string& fullPath, const std::string& pattern, const Settings& s) {
     if (trim(pattern).empty() || trim(fullPath).empty()) return 0;
     std::string name = textOfName(fullPath);
     std::string prepared = pattern;
@@ -247,16 +241,14 @@ long detectionScore(const std::string& fullPath, const std::string& pattern, con
     }
     if (pattern.find("<track>") != std::string::npos && !isAllDigits(extractPrepared(name, "<track>", prepared)))
         --score;
-    if (pattern.find("<year>") != std::string::npos && !isAllDigits(extractPrepared(name, "<year>", prepared)))
-        --score;
+    if (pattern.find("<year>") != std::string::npos && !isAllDigits(extractPrepared(name, "<year>", prepared))) --score;
     // nearbyint rounds halves to even in the default rounding mode.
-    return static_cast<long>(std::nearbyint(static_cast<double>(score) / static_cast<double>(separators.size()) *
-                                            100000.0));
+    return static_cast<long>(
+        std::nearbyint(static_cast<double>(score) / static_cast<double>(separators.size()) * 100000.0));
 }
 
 std::string detectInPattern(const std::string& fullPath, const std::vector<std::string>& patterns,
-                            const std::string& boxText, const Settings& s)
-{
+                            const std::string& boxText, const Settings& s) {
     if (trim(fullPath).empty()) return boxText;
     const std::string* first = nullptr;
     const std::string* best = nullptr;
@@ -275,8 +267,7 @@ std::string detectInPattern(const std::string& fullPath, const std::vector<std::
     return bestScore > 0 ? *best : *first;
 }
 
-std::string detectInPattern(const std::string& fullPath, const Settings& s)
-{
+std::string detectInPattern(const std::string& fullPath, const Settings& s) {
     return detectInPattern(fullPath, s.inPatterns, s.currentInPattern, s);
 }
 

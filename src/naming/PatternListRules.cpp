@@ -11,13 +11,12 @@ namespace {
 
 // The three lines of placeholders shown in every help text.
 const std::string kPlaceholderTable = "<album>" + std::string(9, ' ') + "<artist>" + std::string(6, ' ') +
-                                     "<bitrate>\n<comment>" + std::string(4, ' ') + "<genre>" + std::string(4, ' ') +
-                                     "<samplerate>\n<title>" + std::string(13, ' ') + "<track>" +
-                                     std::string(5, ' ') + "<year>";
+                                      "<bitrate>\n<comment>" + std::string(4, ' ') + "<genre>" + std::string(4, ' ') +
+                                      "<samplerate>\n<title>" + std::string(13, ' ') + "<track>" + std::string(5, ' ') +
+                                      "<year>";
 
-const char* const kLetterLines =
-    "<lletter> - First letter of the artist in lower case.\n"
-    "<uletter> - First letter of the artist in upper case.";
+const char* const kLetterLines = "<lletter> - First letter of the artist in lower case.\n"
+                                 "<uletter> - First letter of the artist in upper case.";
 
 }  // namespace
 

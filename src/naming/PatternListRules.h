@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "base/IniFile.h"
 #include "app/Settings.h"
+#include "base/IniFile.h"
 #include "naming/PatternEngine.h"
 
 namespace vorda::naming {
@@ -61,6 +61,7 @@ std::vector<std::string>& patternList(app::Settings& s, PatternKind kind);
 // Takes the outcome of the editor: an empty list (Cancel, or every entry deleted) changes
 // nothing; otherwise it becomes the kind's list and every pattern list is written to ini.
 // True when the list was taken.
-bool applyPatternListEdit(app::Settings& s, base::IniFile& ini, PatternKind kind, const std::vector<std::string>& patterns);
+bool applyPatternListEdit(app::Settings& s, base::IniFile& ini, PatternKind kind,
+                          const std::vector<std::string>& patterns);
 
 }  // namespace vorda::naming

@@ -27,7 +27,7 @@ namespace {
 
 // True when something (a file, a folder, even a dangling link) stands at the path.
 bool entryExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
@@ -35,8 +35,8 @@ bool entryExists(const std::string& path) {
 bool sameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
     if (a == b) return true;
-    struct stat sa{};
-    struct stat sb{};
+    struct stat sa {};
+    struct stat sb {};
     if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -155,10 +155,9 @@ std::string sortDoneText(int method) {
 SortCommands::SortCommands(ListCommands& list, UserInterface& ui, Settings& settings)
     : lc_(list), list_(list.list()), ui_(ui), settings_(settings) {
     // Renames and copies of the file object ask the same overwrite question as the sort run.
-    lc_.filCurrent().setOverwriteQuestion(
-        [this](const std::string& source, const std::string& destination) {
-            return askFileExistAction(source, destination);
-        });
+    lc_.filCurrent().setOverwriteQuestion([this](const std::string& source, const std::string& destination) {
+        return askFileExistAction(source, destination);
+    });
 }
 
 void SortCommands::status(const std::string& text) { ui_.setStatus(3, text); }
@@ -176,9 +175,10 @@ std::string SortCommands::inPatternFor(const std::string& inPattern, const SortI
 int SortCommands::askFileExistAction(const std::string& source, const std::string& destination) {
     switch (settings_.fileExistAction) {
     case feaAsk: {
-        const int answer = ui_.ask("The file " + quotedPath(destination) + " already exists!\nDo you want to replace it with: \n" +
-                                       quotedPath(source) + " ?",
-                                   mbYesNoCancel, miQuestion, "Vorda");
+        const int answer =
+            ui_.ask("The file " + quotedPath(destination) + " already exists!\nDo you want to replace it with: \n" +
+                        quotedPath(source) + " ?",
+                    mbYesNoCancel, miQuestion, "Vorda");
         if (answer == anYes) return feaReplace;
         if (answer == anNo) return feaSkip;
         return feaCancel;
@@ -196,8 +196,8 @@ int SortCommands::checkTargetDir(const std::string& folder) {
     // Something that is not a folder cannot take files: it counts as missing (and creating
     // the folder then fails with a message instead of every file failing on its own).
     if (!isDirectory(folder)) {
-        if (ui_.ask("The target directory " + quotedPath(folder) + " does not exist!\nWould you like to create it?", mbYesNo,
-                    miQuestion, "Vorda") != anYes)
+        if (ui_.ask("The target directory " + quotedPath(folder) + " does not exist!\nWould you like to create it?",
+                    mbYesNo, miQuestion, "Vorda") != anYes)
             return 10;
         if (!createFolderTree(folder)) {
             ui_.ask("Failed to create folder " + quotedPath(folder) + ".", mbOK, miInformation, "Vorda");
@@ -422,8 +422,8 @@ void SortCommands::runRenameOne(int row, const std::string& inPattern, const std
     handled_ = 1;
     if (result != 0) {
         ++failed_;
-        ui_.ask("Error " + std::to_string(result) + " occured while renaming file. Make sure the file is not in use.", mbOK,
-                miError, "Vorda");
+        ui_.ask("Error " + std::to_string(result) + " occured while renaming file. Make sure the file is not in use.",
+                mbOK, miError, "Vorda");
     } else {
         lc_.updateListItem(row, file);
     }

@@ -17,20 +17,19 @@ class AudioFile;
 
 namespace vorda::naming {
 
-
 // What the boxes of the naming panel hold when a command starts.
 struct SortInputs {
-    int method = 4;               // 1 move, 2 copy, 4 rename (optMethod)
-    std::string targetDir;        // txtTargetDir
-    std::string inPattern;        // input pattern box
-    std::string outPattern;       // output pattern box
-    std::string pathPattern;      // path pattern box
-    std::string albumPattern;     // album pattern box
-    std::string newName;          // txtNewName (the one-file output pattern)
-    bool fixFilenames = true;     // chkFixFilenames
-    bool useAlbumPattern = true;  // chkAlbumPattern
-    bool detectInPattern = false; // chkDetectInPattern
-    int currentRow = 0;           // the list's current row (0 when none)
+    int method = 4;                // 1 move, 2 copy, 4 rename (optMethod)
+    std::string targetDir;         // txtTargetDir
+    std::string inPattern;         // input pattern box
+    std::string outPattern;        // output pattern box
+    std::string pathPattern;       // path pattern box
+    std::string albumPattern;      // album pattern box
+    std::string newName;           // txtNewName (the one-file output pattern)
+    bool fixFilenames = true;      // chkFixFilenames
+    bool useAlbumPattern = true;   // chkAlbumPattern
+    bool detectInPattern = false;  // chkDetectInPattern
+    int currentRow = 0;            // the list's current row (0 when none)
 
     // The boxes as the settings hold them (current patterns, check boxes, method, target).
     static SortInputs fromSettings(const app::Settings& s);
@@ -107,8 +106,7 @@ private:
     void runSteps(int method, const std::vector<RunStep>& steps);
     std::vector<RunStep> renameSteps(bool all, const std::string& inPattern, const std::string& outPattern,
                                      const SortInputs& boxes);
-    void runRenameOne(int row, const std::string& inPattern, const std::string& outPattern,
-                      const SortInputs& boxes);
+    void runRenameOne(int row, const std::string& inPattern, const std::string& outPattern, const SortInputs& boxes);
     // Reads row i into filCurrent; false when it cannot be read.
     bool readRow(int row);
     std::string inPatternFor(const std::string& inPattern, const SortInputs& boxes);

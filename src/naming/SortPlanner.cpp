@@ -12,8 +12,7 @@ namespace vorda::naming {
 SortPlanner::SortPlanner() : folderExists_([](const std::string& folder) { return pathExists(folder); }) {}
 
 void SortPlanner::addFile(const std::string& source, const std::string& album, const std::string& general,
-                        const std::string& albumDestination)
-{
+                          const std::string& albumDestination) {
     SortInfo info{source, trim(general), trim(albumDestination), trim(album)};
     const std::string key = lowerCase(info.sAlbum);
     const auto found = groupIndex_.find(key);
@@ -26,25 +25,21 @@ void SortPlanner::addFile(const std::string& source, const std::string& album, c
     ++itemCount_;
 }
 
-void SortPlanner::reset()
-{
+void SortPlanner::reset() {
     groups_.clear();
     groupIndex_.clear();
     itemCount_ = 0;
 }
 
-void SortPlanner::albumSize(long size)
-{
+void SortPlanner::albumSize(long size) {
     if (size >= 0) albumSize_ = size;
 }
 
-void SortPlanner::setFolderExistsTest(FolderExistsTest test)
-{
+void SortPlanner::setFolderExistsTest(FolderExistsTest test) {
     if (test) folderExists_ = std::move(test);
 }
 
-void SortPlanner::getSortList(std::vector<std::string>& sources, std::vector<std::string>& destinations) const
-{
+void SortPlanner::getSortList(std::vector<std::string>& sources, std::vector<std::string>& destinations) const {
     sources.assign(static_cast<size_t>(itemCount_), std::string());
     destinations.assign(static_cast<size_t>(itemCount_), std::string());
     size_t i = 0;
@@ -64,8 +59,7 @@ void SortPlanner::getSortList(std::vector<std::string>& sources, std::vector<std
     }
 }
 
-std::vector<bool> repeatedDestinations(const std::vector<std::string>& destinations)
-{
+std::vector<bool> repeatedDestinations(const std::vector<std::string>& destinations) {
     std::vector<bool> repeated(destinations.size(), false);
     std::unordered_set<std::string> seen;
     for (size_t i = 0; i < destinations.size(); ++i) {

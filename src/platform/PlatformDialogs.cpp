@@ -1,18 +1,18 @@
 #include "platform/PlatformDialogs.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
 #include <vector>
 
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 
+#include "app/UserInterface.h"
 #include "base/FileOps.h"
 #include "base/Text.h"
-#include "app/UserInterface.h"
 
 using namespace vorda::base;
 using namespace vorda::app;
@@ -49,8 +49,7 @@ bool fileExists(const std::string& path, UserInterface& ui) {
     case ENOENT:
     case ENOTDIR:
     case ENXIO:
-    case ENODEV:
-        return false;
+    case ENODEV: return false;
     default:
         ui.ask("Error Number: " + std::to_string(error) + " " + errorText(error), mbOK, miError, "Error");
         return false;

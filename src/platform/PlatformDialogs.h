@@ -12,7 +12,6 @@ class UserInterface;
 
 namespace vorda::platform {
 
-
 // The folder picker, owned by owner, with the title "Please select the target directory:".
 // Returns the chosen folder ending with "/", or "" when cancelled.
 std::string browseForFolder(QWidget* owner, const std::string& startFolder = {});

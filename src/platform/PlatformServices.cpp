@@ -1,10 +1,10 @@
 #include "platform/PlatformServices.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -14,9 +14,9 @@
 #include <QMimeDatabase>
 #include <QStandardPaths>
 
+#include "app/Settings.h"
 #include "base/FileOps.h"
 #include "base/Text.h"
-#include "app/Settings.h"
 
 using namespace vorda::base;
 using namespace vorda::app;
@@ -30,8 +30,8 @@ std::string percentEncodePath(const std::string& path) {
     static const char* const kHex = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : path) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
-            c == '-' || c == '.' || c == '_' || c == '~') {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '-' ||
+            c == '.' || c == '_' || c == '~') {
             out += static_cast<char>(c);
         } else {
             out += '%';
@@ -56,8 +56,7 @@ int moveToHomeTrashByName(const std::string& path) {
     }
     absolute = removeBackslash(absolute);
     const std::string base = getFileName(absolute);
-    const std::string date =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toStdString();
+    const std::string date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toStdString();
     for (int n = 0; n < 10000; ++n) {
         const std::string name = n == 0 ? base : base + "." + std::to_string(n);
         const std::string info = trash + "/info/" + name + ".trashinfo";
@@ -69,8 +68,7 @@ int moveToHomeTrashByName(const std::string& path) {
             if (errno == EEXIST) continue;
             return errno;
         }
-        const std::string text =
-            "[Trash Info]\nPath=" + percentEncodePath(absolute) + "\nDeletionDate=" + date + "\n";
+        const std::string text = "[Trash Info]\nPath=" + percentEncodePath(absolute) + "\nDeletionDate=" + date + "\n";
         const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
         ::close(fd);
         if (!written) {
@@ -116,8 +114,7 @@ std::string settingsFilePath() {
 std::string programDataFolder() {
     const QString appDir = QCoreApplication::applicationDirPath();
     QString folder = appDir;
-    if (!QDir(appDir + QStringLiteral("/templates")).exists() &&
-        !QDir(appDir + QStringLiteral("/help")).exists()) {
+    if (!QDir(appDir + QStringLiteral("/templates")).exists() && !QDir(appDir + QStringLiteral("/help")).exists()) {
         folder = QDir::cleanPath(appDir + QStringLiteral("/../share/vorda"));
     }
     return addBackslash(QFile::encodeName(folder).toStdString());
@@ -129,8 +126,8 @@ QIcon FileIconCache::iconFor(const std::string& fileName) {
     if (found != icons_.end()) return found->second;
 
     static QMimeDatabase mimeDb;
-    const QMimeType type = mimeDb.mimeTypeForFile(QString::fromStdString(toDisplayUtf8(fileName)),
-                                                  QMimeDatabase::MatchExtension);
+    const QMimeType type =
+        mimeDb.mimeTypeForFile(QString::fromStdString(toDisplayUtf8(fileName)), QMimeDatabase::MatchExtension);
     QIcon icon = QIcon::fromTheme(type.iconName());
     if (icon.isNull()) icon = QIcon::fromTheme(type.genericIconName());
     if (icon.isNull()) {

@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <utility>
 
+#include "app/Settings.h"
 #include "base/FileOps.h"
 #include "base/Text.h"
-#include "app/Settings.h"
 #include "tags/FileBytes.h"
 #include "tags/Id3TagHandler.h"
 #include "tags/MpegAudioInfo.h"
@@ -31,14 +31,14 @@ AudioFile::OverwriteQuestion& defaultQuestion() {
 
 // True when something (a file, a folder, even a dangling link) stands at the path.
 bool entryExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
 // True when both paths name the same file on disk (same device and inode).
 bool sameFileOnDisk(const std::string& a, const std::string& b) {
-    struct stat sa{};
-    struct stat sb{};
+    struct stat sa {};
+    struct stat sb {};
     if (a.empty() || b.empty()) return false;
     if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
@@ -59,8 +59,7 @@ std::string lowerExtension(const std::string& fileName) {
 }  // namespace
 
 AudioFile::AudioFile()
-    : tag_(std::make_unique<Id3TagHandler>()), audio_(std::make_unique<MpegAudioInfo>()),
-      ask_(defaultQuestion()) {}
+    : tag_(std::make_unique<Id3TagHandler>()), audio_(std::make_unique<MpegAudioInfo>()), ask_(defaultQuestion()) {}
 
 AudioFile::~AudioFile() = default;
 
@@ -72,14 +71,12 @@ void AudioFile::setAudio(std::unique_ptr<AudioInfo> audio) {
     if (audio) audio_ = std::move(audio);
 }
 
-void AudioFile::setDefaultOverwriteQuestion(OverwriteQuestion question) {
-    defaultQuestion() = std::move(question);
-}
+void AudioFile::setDefaultOverwriteQuestion(OverwriteQuestion question) { defaultQuestion() = std::move(question); }
 
 int64_t AudioFile::fileSize() const {
     if (knownSize_ >= 0) return knownSize_;
     const std::string pending = pendingContent(fullPath_);
-    struct stat st{};
+    struct stat st {};
     if (fullPath_.empty() || ::stat((pending.empty() ? fullPath_ : pending).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return 0;
     return static_cast<int64_t>(st.st_size);
@@ -94,9 +91,8 @@ void AudioFile::noteWritten() {
     // A rebuild still pending in a batch becomes the file as it is: its identity is kept by the rename.
     const std::string pending = pendingContent(fullPath_);
     const std::string& current = pending.empty() ? fullPath_ : pending;
-    struct stat st{};
-    identity_ = !current.empty() && ::stat(current.c_str(), &st) == 0 ? FileIdentity::of(st)
-                                                                       : FileIdentity();
+    struct stat st {};
+    identity_ = !current.empty() && ::stat(current.c_str(), &st) == 0 ? FileIdentity::of(st) : FileIdentity();
 }
 
 void AudioFile::reset() {
@@ -196,7 +192,7 @@ bool AudioFile::readFile(const std::string& path, bool readTags) {
     if (!bytes.open(pending.empty() ? path : pending)) {
         // A regular file that cannot be opened (no read permission) is still a file, with
         // nothing read from it.
-        struct stat st{};
+        struct stat st {};
         if (path.empty() || bytes.error() == EINVAL || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             return false;
         knownSize_ = static_cast<int64_t>(st.st_size);

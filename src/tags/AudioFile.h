@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "tags/TagFileWriter.h"
 #include "tags/AudioInfo.h"
+#include "tags/TagFileWriter.h"
 #include "tags/TagHandler.h"
 
 namespace vorda::tags {

@@ -6,8 +6,18 @@
 namespace vorda::tags {
 
 enum AudioKey : int {
-    aiVersion = 0, aiBitRate = 1, aiChannelMode = 2, aiCopyright = 3, aiCRC = 4, aiDuration = 5,
-    aiEmphasis = 6, aiVBR = 7, aiLayer = 8, aiOriginal = 9, aiPrivate = 10, aiSampleRate = 11
+    aiVersion = 0,
+    aiBitRate = 1,
+    aiChannelMode = 2,
+    aiCopyright = 3,
+    aiCRC = 4,
+    aiDuration = 5,
+    aiEmphasis = 6,
+    aiVBR = 7,
+    aiLayer = 8,
+    aiOriginal = 9,
+    aiPrivate = 10,
+    aiSampleRate = 11
 };
 inline constexpr int kAudioInfoCount = 12;
 extern const char* const kAudioInfoNames[kAudioInfoCount];

@@ -80,9 +80,8 @@ bool FileBytes::head(int64_t end) {
     if (end <= headLength()) return true;
     if (fd_ < 0 || end > size_) return false;
     // Room for what follows too: a tag is followed by the first frames and the Xing header.
-    const int64_t want =
-        std::min(size_, std::max({end + static_cast<int64_t>(kHeadChunk / 2), 2 * headLength(),
-                                  static_cast<int64_t>(kHeadChunk)}));
+    const int64_t want = std::min(size_, std::max({end + static_cast<int64_t>(kHeadChunk / 2), 2 * headLength(),
+                                                   static_cast<int64_t>(kHeadChunk)}));
     if (static_cast<size_t>(want) > headCapacity_) {
         std::unique_ptr<uint8_t[]> bigger(new uint8_t[static_cast<size_t>(want)]);
         if (headLength_ > 0) std::memcpy(bigger.get(), head_.get(), headLength_);
@@ -99,7 +98,8 @@ bool FileBytes::growTail(int64_t from) {
     const int64_t oldFrom = tailFrom_ < 0 ? size_ : tailFrom_;
     if (from >= oldFrom) return true;
     std::unique_ptr<uint8_t[]> bigger(new uint8_t[static_cast<size_t>(size_ - from)]);
-    if (oldFrom < size_) std::memcpy(bigger.get() + (oldFrom - from), tail_.get(), static_cast<size_t>(size_ - oldFrom));
+    if (oldFrom < size_)
+        std::memcpy(bigger.get() + (oldFrom - from), tail_.get(), static_cast<size_t>(size_ - oldFrom));
     if (!readExactly(from, bigger.get(), static_cast<size_t>(oldFrom - from))) return false;
     tail_ = std::move(bigger);
     tailFrom_ = from;

@@ -72,7 +72,6 @@ private:
     int64_t tailFrom_ = -1;            // -1: nothing loaded
     std::unique_ptr<uint8_t[]> scratch_;
     size_t scratchCapacity_ = 0;
-
 };
 
 }  // namespace vorda::tags

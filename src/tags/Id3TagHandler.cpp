@@ -8,12 +8,12 @@
 #include <utility>
 #include <vector>
 
-#include "base/Errors.h"
 #include "app/Settings.h"
+#include "base/Errors.h"
+#include "tags/AudioFile.h"
 #include "tags/FileBytes.h"
 #include "tags/Id3v2Reader.h"
 #include "tags/TagFileWriter.h"
-#include "tags/AudioFile.h"
 
 using namespace vorda::base;
 using namespace vorda::app;  // the settings, until the tag options are passed in
@@ -346,8 +346,8 @@ bool Id3TagHandler::isID3v2Needed() const {
     if (longOrOther(v2_.year(), v1_.year(), 5)) return true;
     const std::string genre = v2_.genre();
     if (!genre.empty() && genre != v1_.genre()) return true;
-    if (!v2_.composer().empty() || !v2_.copyright().empty() || !v2_.encodedBy().empty() ||
-        !v2_.orgArtist().empty() || !v2_.url().empty())
+    if (!v2_.composer().empty() || !v2_.copyright().empty() || !v2_.encodedBy().empty() || !v2_.orgArtist().empty() ||
+        !v2_.url().empty())
         return true;
     const std::string track = v2_.track();
     if (!track.empty()) {
@@ -392,8 +392,8 @@ void Id3TagHandler::keepInSync(bool v1Removed, bool v2Removed) {
     // A field whose ID3v2 frame holds what the field cannot show (an encrypted title, say) is
     // left alone in both tags: its frame neither feeds the ID3v1 tag nor is overwritten.
     const std::pair<int, std::vector<std::string>> fields[] = {
-        {tvAlbum, {"TALB"}}, {tvArtist, {"TPE1"}}, {tvComment, {"COMM"}}, {tvGenre, {"TCON"}},
-        {tvTitle, {"TIT2"}}, {tvTrack, {"TRCK"}}, {tvYear, {"TYER", "TDRC"}}};
+        {tvAlbum, {"TALB"}}, {tvArtist, {"TPE1"}}, {tvComment, {"COMM"}},     {tvGenre, {"TCON"}},
+        {tvTitle, {"TIT2"}}, {tvTrack, {"TRCK"}},  {tvYear, {"TYER", "TDRC"}}};
     for (const auto& [key, ids] : fields) {
         if (std::any_of(ids.begin(), ids.end(), [this](const std::string& id) { return v2_.fieldHidesContent(id); }))
             continue;
@@ -483,7 +483,8 @@ int Id3TagHandler::tagWrite() {
 
     std::string head;
     if (writeV2) {
-        head = v2_.render(rebuild ? static_cast<long>(std::max<long long>(s.addPaddingSize, 0)) : static_cast<long>(padding));
+        head = v2_.render(rebuild ? static_cast<long>(std::max<long long>(s.addPaddingSize, 0))
+                                  : static_cast<long>(padding));
         // Empty only for a tag too large for its header (or no frames and no room at all,
         // which is no tag).
         if (head.empty() && newSize > 10) return EFBIG;

@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "base/Text.h"
 #include "app/Settings.h"
+#include "base/Text.h"
 #include "tags/FileBytes.h"
 
 using namespace vorda::base;
@@ -27,15 +27,13 @@ constexpr int64_t kLyrics3V2Trailer = 15;  // six size digits and "LYRICS200"
 // the trailing region; a bound for hostile files, far above what any tagger leaves.
 constexpr int kMaxStackedBlocks = 1000;
 
-const GenreTable& builtInGenres()
-{
+const GenreTable& builtInGenres() {
     static const GenreTable table;
     return table;
 }
 
 // Reads exactly n bytes at offset; false on a short read or an error (errno is kept).
-bool readAt(int fd, int64_t offset, size_t n, std::string& out)
-{
+bool readAt(int fd, int64_t offset, size_t n, std::string& out) {
     out.assign(n, '\0');
     size_t done = 0;
     while (done < n) {
@@ -54,8 +52,7 @@ bool readAt(int fd, int64_t offset, size_t n, std::string& out)
 }
 
 // The same through an open file's buffers.
-bool readAt(FileBytes& file, int64_t offset, size_t n, std::string& out)
-{
+bool readAt(FileBytes& file, int64_t offset, size_t n, std::string& out) {
     const std::string_view bytes = file.text(offset, n);
     if (bytes.size() != n) {
         errno = file.error() != 0 ? file.error() : EIO;
@@ -65,12 +62,10 @@ bool readAt(FileBytes& file, int64_t offset, size_t n, std::string& out)
     return true;
 }
 
-int writeAt(int fd, int64_t offset, std::string_view data)
-{
+int writeAt(int fd, int64_t offset, std::string_view data) {
     size_t done = 0;
     while (done < data.size()) {
-        const ssize_t put =
-            ::pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
+        const ssize_t put = ::pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
         if (put < 0) {
             if (errno == EINTR) continue;
             return errno ? errno : EIO;
@@ -81,8 +76,7 @@ int writeAt(int fd, int64_t offset, std::string_view data)
     return 0;
 }
 
-int64_t lengthOf(int fd)
-{
+int64_t lengthOf(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return -1;
     return static_cast<int64_t>(st.st_size);
@@ -91,13 +85,14 @@ int64_t lengthOf(int fd)
 class Fd {
 public:
     explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() { if (fd_ >= 0) ::close(fd_); }
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
     // Closes now and reports a failure of the close.
-    int close()
-    {
+    int close() {
         const int fd = fd_;
         fd_ = -1;
         return (fd >= 0 && ::close(fd) != 0) ? errno : 0;
@@ -107,8 +102,7 @@ private:
     int fd_;
 };
 
-int openFile(const std::string& path, int flags)
-{
+int openFile(const std::string& path, int flags) {
     int fd;
     do {
         fd = ::open(path.c_str(), flags | O_CLOEXEC);
@@ -117,23 +111,20 @@ int openFile(const std::string& path, int flags)
 }
 
 // Only the decimal digits 0-9 (and not empty).
-bool allDigits(std::string_view text)
-{
+bool allDigits(std::string_view text) {
     if (text.empty()) return false;
     for (char c : text)
         if (c < '0' || c > '9') return false;
     return true;
 }
 
-int64_t digitsValue(std::string_view digits)
-{
+int64_t digitsValue(std::string_view digits) {
     int64_t value = 0;
     for (char c : digits) value = value * 10 + (c - '0');
     return value;
 }
 
-std::string zeroPadded(int64_t value, int width)
-{
+std::string zeroPadded(int64_t value, int width) {
     std::string digits = std::to_string(value);
     if (digits.size() < static_cast<size_t>(width)) digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
     return digits;
@@ -141,8 +132,7 @@ std::string zeroPadded(int64_t value, int width)
 
 // An ID3v1 text field: everything from the first zero byte on is dropped, and so are the
 // trailing blanks most writers pad with.
-std::string v1Field(std::string_view raw)
-{
+std::string v1Field(std::string_view raw) {
     const size_t zero = raw.find('\0');
     if (zero != std::string_view::npos) raw = raw.substr(0, zero);
     const size_t end = raw.find_last_not_of(' ');
@@ -150,8 +140,7 @@ std::string v1Field(std::string_view raw)
     return latin1ToUtf8(raw);
 }
 
-std::string trimSpaces(std::string_view text)
-{
+std::string trimSpaces(std::string_view text) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     const size_t last = text.find_last_not_of(' ');
@@ -159,8 +148,7 @@ std::string trimSpaces(std::string_view text)
 }
 
 // The first count characters of UTF-8 text.
-std::string leftChars(const std::string& text, size_t count)
-{
+std::string leftChars(const std::string& text, size_t count) {
     size_t chars = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
@@ -176,16 +164,14 @@ std::string leftChars(const std::string& text, size_t count)
 size_t diskLength(const std::string& text) { return utf8ToLatin1(text).size(); }
 
 // An ID3v1 field on disk: cut to width or padded with zero bytes.
-std::string fitField(const std::string& text, size_t width)
-{
+std::string fitField(const std::string& text, size_t width) {
     std::string bytes = utf8ToLatin1(text);
     bytes.resize(width, '\0');
     return bytes;
 }
 
 // The value of the leading number of the text (blanks and a sign allowed in front).
-int64_t leadingNumber(std::string_view text)
-{
+int64_t leadingNumber(std::string_view text) {
     size_t pos = 0;
     while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
     bool negative = false;
@@ -210,16 +196,14 @@ std::string Id3v1Tag::genre() const { return genres().genre(genreNr_); }
 
 std::string Id3v1Tag::track() const { return track_ > 0 ? std::to_string(track_) : std::string(); }
 
-double Id3v1Tag::version() const
-{
+double Id3v1Tag::version() const {
     if (!hasID3v1_) return 0.0;
     return track_ > 0 ? 1.1 : 1.0;
 }
 
 // ---------------------------------------------------------------- setters
 
-void Id3v1Tag::setText(std::string& field, std::string value)
-{
+void Id3v1Tag::setText(std::string& field, std::string value) {
     // A zero byte ends a field on disk, so a value never holds one.
     std::erase(value, '\0');
     if (field == value) return;
@@ -240,23 +224,20 @@ void Id3v1Tag::setQuality(const std::string& value) { setText(quality_, value); 
 void Id3v1Tag::setImages(const std::string& value) { setText(images_, value); }
 void Id3v1Tag::setOtherInfo(const std::string& value) { setText(otherInfo_, value); }
 
-void Id3v1Tag::setGenre(const std::string& name)
-{
+void Id3v1Tag::setGenre(const std::string& name) {
     // The name the genre byte shows already (empty for a number without a name, 148 to 254
     // included) leaves the byte as it is: writing back the shown values changes nothing.
     if (name == genre()) return;
     setGenreNr(static_cast<uint8_t>(genres().genreId(name)));
 }
 
-void Id3v1Tag::setGenreNr(uint8_t number)
-{
+void Id3v1Tag::setGenreNr(uint8_t number) {
     if (genreNr_ == number) return;
     genreNr_ = number;
     changed_ = true;
 }
 
-void Id3v1Tag::setTrack(const std::string& value)
-{
+void Id3v1Tag::setTrack(const std::string& value) {
     int64_t number = leadingNumber(value);
     if (number < 0) number = 0;
     if (number > 255) number = 255;
@@ -265,28 +246,24 @@ void Id3v1Tag::setTrack(const std::string& value)
     changed_ = true;
 }
 
-void Id3v1Tag::setHasID3v1(bool value)
-{
+void Id3v1Tag::setHasID3v1(bool value) {
     hasID3v1_ = value;
     changed_ = true;
 }
 
-void Id3v1Tag::setHasLyrics3(bool value)
-{
+void Id3v1Tag::setHasLyrics3(bool value) {
     if (!hasID3v1_ || hasLyrics3_ == value) return;
     hasLyrics3_ = value;
     changed_ = true;
 }
 
-void Id3v1Tag::setLyricsSize(int64_t value)
-{
+void Id3v1Tag::setLyricsSize(int64_t value) {
     if (!hasLyrics3_ || lyricsSize_ == value) return;
     lyricsSize_ = value;
     changed_ = true;
 }
 
-void Id3v1Tag::lyricsReset()
-{
+void Id3v1Tag::lyricsReset() {
     mood_.clear();
     situation_.clear();
     lyrics_.clear();
@@ -300,8 +277,7 @@ void Id3v1Tag::lyricsReset()
     lyrics3Version_ = 0;
 }
 
-void Id3v1Tag::reset()
-{
+void Id3v1Tag::reset() {
     title_.clear();
     artist_.clear();
     album_.clear();
@@ -316,8 +292,7 @@ void Id3v1Tag::reset()
 
 // ---------------------------------------------------------------- reading
 
-bool Id3v1Tag::getID3v1(const std::string& path)
-{
+bool Id3v1Tag::getID3v1(const std::string& path) {
     FileBytes file;
     if (!file.open(path)) {
         reset();
@@ -328,8 +303,7 @@ bool Id3v1Tag::getID3v1(const std::string& path)
     return getID3v1(file);
 }
 
-bool Id3v1Tag::getID3v1(FileBytes& file)
-{
+bool Id3v1Tag::getID3v1(FileBytes& file) {
     reset();
     fileLength_ = 0;
     tailStart_ = 0;
@@ -337,8 +311,7 @@ bool Id3v1Tag::getID3v1(FileBytes& file)
     return readFrom(file);
 }
 
-bool Id3v1Tag::readFrom(FileBytes& fd)
-{
+bool Id3v1Tag::readFrom(FileBytes& fd) {
     const int64_t length = fd.size();
     fileLength_ = length;
     tailStart_ = length;
@@ -371,8 +344,7 @@ bool Id3v1Tag::readFrom(FileBytes& fd)
     return errorBefore != 0 || fd.error() == 0;
 }
 
-int64_t Id3v1Tag::stackStart(FileBytes& fd, int64_t end)
-{
+int64_t Id3v1Tag::stackStart(FileBytes& fd, int64_t end) {
     for (int round = 0; round < kMaxStackedBlocks; ++round) {
         Id3v1Tag older;
         if (const int64_t lyrics = older.readLyrics3(fd, end); lyrics > 0) {
@@ -386,8 +358,7 @@ int64_t Id3v1Tag::stackStart(FileBytes& fd, int64_t end)
     return end;
 }
 
-int64_t Id3v1Tag::readLyrics3(FileBytes& fd, int64_t end)
-{
+int64_t Id3v1Tag::readLyrics3(FileBytes& fd, int64_t end) {
     const int64_t markerAt = end - 9;
     std::string marker;
     if (markerAt < 0 || !readAt(fd, markerAt, 9, marker)) return 0;
@@ -396,8 +367,7 @@ int64_t Id3v1Tag::readLyrics3(FileBytes& fd, int64_t end)
     return 0;
 }
 
-int64_t Id3v1Tag::readLyrics3V2(FileBytes& fd, int64_t end)
-{
+int64_t Id3v1Tag::readLyrics3V2(FileBytes& fd, int64_t end) {
     // The size counts from "LYRICSBEGIN" to the end of the last field.
     const int64_t sizeAt = end - kLyrics3V2Trailer;
     std::string sizeDigits;
@@ -467,8 +437,7 @@ int64_t Id3v1Tag::readLyrics3V2(FileBytes& fd, int64_t end)
     return lyricsSize_;
 }
 
-int64_t Id3v1Tag::readLyrics3V1(FileBytes& fd, int64_t end)
-{
+int64_t Id3v1Tag::readLyrics3V1(FileBytes& fd, int64_t end) {
     const int64_t endMarkerAt = end - static_cast<int64_t>(kLyricsEnd.size());
     int64_t from = endMarkerAt - static_cast<int64_t>(kMaxLyrics3V1Text + kLyricsBegin.size());
     if (from < 0) from = 0;
@@ -487,8 +456,7 @@ int64_t Id3v1Tag::readLyrics3V1(FileBytes& fd, int64_t end)
 
 // ---------------------------------------------------------------- generating
 
-std::string Id3v1Tag::genID3v1Code() const
-{
+std::string Id3v1Tag::genID3v1Code() const {
     std::string tag(kTagId);
     tag += fitField(title_, kFieldWidth);
     tag += fitField(artist_, kFieldWidth);
@@ -503,8 +471,7 @@ std::string Id3v1Tag::genID3v1Code() const
     return tag;
 }
 
-bool Id3v1Tag::isLyrics3Needed() const
-{
+bool Id3v1Tag::isLyrics3Needed() const {
     return !unknownFields_.empty() || diskLength(artist_) > kFieldWidth || diskLength(album_) > kFieldWidth ||
            diskLength(title_) > kFieldWidth || !author_.empty() || !images_.empty() || !otherInfo_.empty() ||
            !lyrics_.empty() || !mood_.empty() || !quality_.empty() || !situation_.empty();
@@ -512,8 +479,7 @@ bool Id3v1Tag::isLyrics3Needed() const
 
 std::string Id3v1Tag::genLyrics3Code() const { return genLyrics3Code(settings().useLyrics3); }
 
-std::string Id3v1Tag::genLyrics3Code(int useLyrics3) const
-{
+std::string Id3v1Tag::genLyrics3Code(int useLyrics3) const {
     if (useLyrics3 == tuNever) return {};
     if (useLyrics3 == tuIfNeeded && !isLyrics3Needed()) return {};
 
@@ -556,25 +522,22 @@ std::string Id3v1Tag::genLyrics3Code(int useLyrics3) const
 
 // ---------------------------------------------------------------- text fit
 
-bool Id3v1Tag::fitsLatin1(std::string_view utf8)
-{
+bool Id3v1Tag::fitsLatin1(std::string_view utf8) {
     bool lossy = false;
     utf8ToLatin1(utf8, &lossy);
     return !lossy;
 }
 
-bool Id3v1Tag::losesCharacters() const
-{
-    for (const std::string* field : {&title_, &artist_, &album_, &comment_, &year_, &mood_, &situation_,
-                                     &lyrics_, &quality_, &author_, &images_, &otherInfo_})
+bool Id3v1Tag::losesCharacters() const {
+    for (const std::string* field : {&title_, &artist_, &album_, &comment_, &year_, &mood_, &situation_, &lyrics_,
+                                     &quality_, &author_, &images_, &otherInfo_})
         if (!fitsLatin1(*field)) return true;
     return false;
 }
 
 // ---------------------------------------------------------------- writing
 
-int64_t Id3v1Tag::findTailStart(const std::string& path, int* error)
-{
+int64_t Id3v1Tag::findTailStart(const std::string& path, int* error) {
     FileBytes file;
     if (!file.open(path)) {
         if (error) *error = file.error() != 0 ? file.error() : EIO;
@@ -583,8 +546,7 @@ int64_t Id3v1Tag::findTailStart(const std::string& path, int* error)
     return findTailStart(file, error);
 }
 
-int64_t Id3v1Tag::findTailStart(FileBytes& file, int* error)
-{
+int64_t Id3v1Tag::findTailStart(FileBytes& file, int* error) {
     Id3v1Tag probe;
     if (!file.isOpen() || !probe.readFrom(file)) {
         if (error) *error = file.error() != 0 ? file.error() : EIO;
@@ -594,8 +556,7 @@ int64_t Id3v1Tag::findTailStart(FileBytes& file, int* error)
     return probe.tailPosition() - 1;
 }
 
-int Id3v1Tag::writeTail(const std::string& path, int64_t offset, std::string_view block)
-{
+int Id3v1Tag::writeTail(const std::string& path, int64_t offset, std::string_view block) {
     Fd fd(openFile(path, O_RDWR));
     if (fd.get() < 0) return errno ? errno : EIO;
     const int64_t length = lengthOf(fd.get());
@@ -612,16 +573,15 @@ int Id3v1Tag::writeTail(const std::string& path, int64_t offset, std::string_vie
         result = errno ? errno : EIO;
     if (result != 0) {
         // Best effort: put the old tail back at its old length; the first error is reported.
-        const bool restored = writeAt(fd.get(), offset, oldTail) == 0 &&
-                              ::ftruncate(fd.get(), static_cast<off_t>(length)) == 0;
+        const bool restored =
+            writeAt(fd.get(), offset, oldTail) == 0 && ::ftruncate(fd.get(), static_cast<off_t>(length)) == 0;
         static_cast<void>(restored);
         return result;
     }
     return fd.close();
 }
 
-int Id3v1Tag::writeTags(const std::string& path, bool keepID3v1, int useLyrics3)
-{
+int Id3v1Tag::writeTags(const std::string& path, bool keepID3v1, int useLyrics3) {
     int error = 0;
     const int64_t tailStart = findTailStart(path, &error);
     if (tailStart < 0) return error;
@@ -639,8 +599,7 @@ int Id3v1Tag::writeTags(const std::string& path, bool keepID3v1, int useLyrics3)
 
 int Id3v1Tag::removeTags(const std::string& path) { return writeTags(path, false, tuNever); }
 
-void Id3v1Tag::setWritten(bool id3v1Written, int64_t lyrics3Length, int64_t fileLength)
-{
+void Id3v1Tag::setWritten(bool id3v1Written, int64_t lyrics3Length, int64_t fileLength) {
     if (!id3v1Written) {
         reset();
     } else {

@@ -18,13 +18,13 @@ class FileBytes;
 
 class Id3v1Tag {
 public:
-    static constexpr int64_t kTagSize = 128;          // the ID3v1 tag
-    static constexpr size_t kFieldWidth = 30;          // title, artist, album, comment on disk
+    static constexpr int64_t kTagSize = 128;   // the ID3v1 tag
+    static constexpr size_t kFieldWidth = 30;  // title, artist, album, comment on disk
     static constexpr size_t kYearWidth = 4;
-    static constexpr size_t kMaxLongField = 250;       // title, artist, album, author in memory
-    static constexpr size_t kMaxLyrics3V1Text = 5100;  // text of a version 1 Lyrics3 block
-    static constexpr size_t kMaxLyrics3Field = 99999;  // five size digits
-    static constexpr size_t kMaxLyrics3Block = 999999; // six size digits
+    static constexpr size_t kMaxLongField = 250;        // title, artist, album, author in memory
+    static constexpr size_t kMaxLyrics3V1Text = 5100;   // text of a version 1 Lyrics3 block
+    static constexpr size_t kMaxLyrics3Field = 99999;   // five size digits
+    static constexpr size_t kMaxLyrics3Block = 999999;  // six size digits
 
     Id3v1Tag();
 
@@ -154,8 +154,7 @@ public:
     // Clears Changed.
     void setWritten(bool id3v1Written, int64_t lyrics3Length, int64_t fileLength);
     // Records a new file length after bytes in front of the trailing region were removed.
-    void setFileLength(int64_t fileLength)
-    {
+    void setFileLength(int64_t fileLength) {
         tailStart_ += fileLength - fileLength_;
         fileLength_ = fileLength;
     }

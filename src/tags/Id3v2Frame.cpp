@@ -59,8 +59,8 @@ std::string frameBytes(std::string_view id, std::string_view payload, uint8_t st
 
 }  // namespace
 
-Id3v2Frame Id3v2Frame::fromPayload(const std::string& id, std::string_view payload, uint8_t status,
-                                   uint8_t format, int version) {
+Id3v2Frame Id3v2Frame::fromPayload(const std::string& id, std::string_view payload, uint8_t status, uint8_t format,
+                                   int version) {
     Id3v2Frame f(id, status, format, version);
     f.decode(payload);
     if (payload.size() <= kMaxSynchsafe) {
@@ -70,9 +70,8 @@ Id3v2Frame Id3v2Frame::fromPayload(const std::string& id, std::string_view paylo
     return f;
 }
 
-Id3v2Frame Id3v2Frame::fromTagFrame(std::string_view id, std::string_view payload, uint8_t status,
-                                    uint8_t format, int version, bool tagUnsynchronised,
-                                    std::string_view sizeBytes) {
+Id3v2Frame Id3v2Frame::fromTagFrame(std::string_view id, std::string_view payload, uint8_t status, uint8_t format,
+                                    int version, bool tagUnsynchronised, std::string_view sizeBytes) {
     const bool v4 = version >= 4;
     std::string_view body = payload;
     std::string resynchronised;
@@ -173,15 +172,13 @@ void Id3v2Frame::decode(std::string_view payload) {
 std::string Id3v2Frame::data() const {
     switch (kind_) {
     case Kind::Text:
-    case Kind::Comment:
-        return upToZero(text_);
+    case Kind::Comment: return upToZero(text_);
     case Kind::UserText:
         // Without a description the value alone, as setData takes it; the full form only when
         // the value itself holds a character 0 (several strings), so that it reads back the same.
         if (description_.empty() && text_.find('\0') == std::string::npos) return text_;
         return description_ + '\0' + text_;
-    default:
-        return text_;
+    default: return text_;
     }
 }
 
@@ -255,12 +252,8 @@ void Id3v2Frame::appendPayload(std::string& out, int version) const {
         out += urlToLatin1(text_);
         break;
     }
-    case Kind::Url:
-        out += urlToLatin1(text_);
-        break;
-    case Kind::Binary:
-        out += text_;
-        break;
+    case Kind::Url: out += urlToLatin1(text_); break;
+    case Kind::Binary: out += text_; break;
     }
 }
 

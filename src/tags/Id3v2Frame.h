@@ -29,8 +29,8 @@ public:
     // Builds a frame from a plain payload (no frame flags in effect) that goes into a tag of the
     // given version (3 or 4) as it is. A text-bearing payload that cannot be decoded reads as
     // empty (see Unreadable); the payload is kept either way.
-    static Id3v2Frame fromPayload(const std::string& id, std::string_view payload, uint8_t status,
-                                  uint8_t format, int version);
+    static Id3v2Frame fromPayload(const std::string& id, std::string_view payload, uint8_t status, uint8_t format,
+                                  int version);
     // Builds a frame as it stands in a tag of version 3 or 4: payload is everything after the
     // 10-byte frame header (in a version 2.3 tag after the tag-wide unsynchronisation was undone);
     // tagUnsynchronised says that a version 2.4 tag has every frame unsynchronised. Unsynchronised
@@ -38,9 +38,8 @@ public:
     // reading; an encrypted frame, or one that cannot be inflated or decoded, reads as empty.
     // sizeBytes: the four size bytes as read, kept when they still give the payload's length
     // (empty: the size is written for the payload).
-    static Id3v2Frame fromTagFrame(std::string_view id, std::string_view payload, uint8_t status,
-                                   uint8_t format, int version, bool tagUnsynchronised,
-                                   std::string_view sizeBytes = {});
+    static Id3v2Frame fromTagFrame(std::string_view id, std::string_view payload, uint8_t status, uint8_t format,
+                                   int version, bool tagUnsynchronised, std::string_view sizeBytes = {});
 
     const std::string& id() const { return id_; }
     Kind kind() const { return kind_; }
@@ -112,8 +111,8 @@ private:
     std::string description_;
     std::string text_;  // decoded text, URL, or the payload bytes of a binary frame
     bool unreadable_ = false;
-    std::string raw_;      // the frame (header and payload) as read, until the content is set
-    int rawVersion_ = 0;   // the tag version raw_ is laid out for
+    std::string raw_;     // the frame (header and payload) as read, until the content is set
+    int rawVersion_ = 0;  // the tag version raw_ is laid out for
 };
 
 }  // namespace vorda::tags

@@ -5,9 +5,9 @@
 #include <unordered_map>
 
 #include "tags/FileBytes.h"
+#include "tags/GenreList.h"
 #include "tags/Id3v2Reader.h"
 #include "tags/Id3v2Text.h"
-#include "tags/GenreList.h"
 
 namespace vorda::tags {
 
@@ -40,19 +40,17 @@ constexpr std::string_view kFrames24 =
 // LINK with the frame it names renamed too (see linkToLink).
 const std::unordered_map<std::string_view, std::string_view>& twins22() {
     static const std::unordered_map<std::string_view, std::string_view> map = {
-        {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"},
-        {"EQU", "EQUA"}, {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"LNK", "LINK"}, {"MCI", "MCDI"}, {"MLL", "MLLT"},
-        {"PIC", "APIC"}, {"POP", "POPM"}, {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"},
-        {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"}, {"TCM", "TCOM"}, {"TCO", "TCON"},
-        {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"}, {"TFT", "TFLT"},
-        {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TMT", "TMED"},
-        {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"},
-        {"TP1", "TPE1"}, {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"},
-        {"TPB", "TPUB"}, {"TRC", "TSRC"}, {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"},
-        {"TSS", "TSSE"}, {"TT1", "TIT1"}, {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TXT", "TEXT"},
-        {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"}, {"WAF", "WOAF"},
-        {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"}, {"WPB", "WPUB"},
-        {"WXX", "WXXX"}, {"TCP", "TCMP"}, {"TST", "TSOT"}, {"TSP", "TSOP"}, {"TSA", "TSOA"},
+        {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"}, {"EQU", "EQUA"},
+        {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"LNK", "LINK"}, {"MCI", "MCDI"}, {"MLL", "MLLT"}, {"PIC", "APIC"},
+        {"POP", "POPM"}, {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"}, {"STC", "SYTC"}, {"TAL", "TALB"},
+        {"TBP", "TBPM"}, {"TCM", "TCOM"}, {"TCO", "TCON"}, {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"},
+        {"TEN", "TENC"}, {"TFT", "TFLT"}, {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"},
+        {"TMT", "TMED"}, {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"},
+        {"TP1", "TPE1"}, {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"}, {"TPB", "TPUB"},
+        {"TRC", "TSRC"}, {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"}, {"TSS", "TSSE"}, {"TT1", "TIT1"},
+        {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TXT", "TEXT"}, {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"},
+        {"ULT", "USLT"}, {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"},
+        {"WPB", "WPUB"}, {"WXX", "WXXX"}, {"TCP", "TCMP"}, {"TST", "TSOT"}, {"TSP", "TSOP"}, {"TSA", "TSOA"},
         {"TS2", "TSO2"}, {"TSC", "TSOC"}};
     return map;
 }
@@ -81,9 +79,12 @@ std::string pictureToApic(std::string_view pic) {
     format.erase(std::remove_if(format.begin(), format.end(), [](char c) { return c == '\0' || c == ' '; }),
                  format.end());
     std::string mime;
-    if (format == "jpg" || format == "jpeg") mime = "image/jpeg";
-    else if (format.empty()) mime = "image/";
-    else mime = "image/" + format;
+    if (format == "jpg" || format == "jpeg")
+        mime = "image/jpeg";
+    else if (format.empty())
+        mime = "image/";
+    else
+        mime = "image/" + format;
     std::string out(1, pic[0]);
     out += mime;
     out.push_back('\0');
@@ -103,9 +104,8 @@ std::string trimBlanks(std::string_view s) {
 
 bool sameNoCase(std::string_view a, std::string_view b) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // The first count characters of UTF-8 text.
@@ -157,8 +157,8 @@ int Id3v2Tag::findFrame(const std::string& key) const {
 
 bool Id3v2Tag::isPrimaryOfMainField(size_t index) const {
     const std::string& id = frames_[index].id();
-    const bool main = std::find(kMainIDs.begin(), kMainIDs.end(), id) != kMainIDs.end() ||
-                      (id == "TDRC" && version_ >= 4);
+    const bool main =
+        std::find(kMainIDs.begin(), kMainIDs.end(), id) != kMainIDs.end() || (id == "TDRC" && version_ >= 4);
     return main && primaryIndex(id) == static_cast<int>(index);
 }
 
@@ -169,8 +169,10 @@ std::string Id3v2Tag::framesInFile() const {
         const std::string& id = frames_[i].id();
         const int occurrence = ++seen[id];
         if (isPrimaryOfMainField(i)) continue;
-        if (primaryIndex(id) == static_cast<int>(i)) out += id;
-        else out += id + "#" + std::to_string(occurrence);
+        if (primaryIndex(id) == static_cast<int>(i))
+            out += id;
+        else
+            out += id + "#" + std::to_string(occurrence);
         out += '|';
     }
     return out;
@@ -181,8 +183,7 @@ std::string Id3v2Tag::getFrameContent(const std::string& key) const {
     return i < 0 ? std::string() : frames_[static_cast<size_t>(i)].data();
 }
 
-void Id3v2Tag::setFrameContent(const std::string& key, const std::string& data, uint8_t flag1,
-                               uint8_t flag2) {
+void Id3v2Tag::setFrameContent(const std::string& key, const std::string& data, uint8_t flag1, uint8_t flag2) {
     const int i = findFrame(key);
     if (data.empty()) {
         if (i >= 0) {
@@ -304,8 +305,10 @@ void Id3v2Tag::setGenre(const std::string& v) {
     if (v == genre()) return;
     const int id = genres_ ? genres_->genreId(v) : GenreTable::kNoGenre;
     // Version 2.4 has no "(n)" references; names outside the table are written as they are.
-    if (id == GenreTable::kNoGenre || version_ >= 4) setFrameContent("TCON", v);
-    else setFrameContent("TCON", "(" + std::to_string(id) + ")" + v);
+    if (id == GenreTable::kNoGenre || version_ >= 4)
+        setFrameContent("TCON", v);
+    else
+        setFrameContent("TCON", "(" + std::to_string(id) + ")" + v);
 }
 
 // ------------------------------------------------------------------ state
@@ -397,8 +400,10 @@ bool Id3v2Tag::parseTag(std::string_view bytes) {
         // Bit 0x40 of a version 2.2 tag marks a compression scheme that was never defined: such a
         // body can neither be read nor carried into the version 2.3 tag it would be written as
         // (its bytes would read as frames there), so it counts as padding.
-        if (flags_ & 0x40) padding_ = static_cast<long>(area.size());
-        else parseFrames22(area);
+        if (flags_ & 0x40)
+            padding_ = static_cast<long>(area.size());
+        else
+            parseFrames22(area);
         return true;
     }
     if (flags_ & 0x40) {  // extended header
@@ -408,7 +413,9 @@ bool Id3v2Tag::parseTag(std::string_view bytes) {
         }
         // Some writers set the flag without writing an extended header: frames follow at once.
         const auto* e = reinterpret_cast<const unsigned char*>(area.data());
-        const uint64_t skip = isValidFrameId(area.substr(0, 4)) ? 0 : version_ == 3 ? 4ull + readBigEndian(e, 4) : readSynchsafe(e);
+        const uint64_t skip = isValidFrameId(area.substr(0, 4)) ? 0
+                              : version_ == 3                   ? 4ull + readBigEndian(e, 4)
+                                                                : readSynchsafe(e);
         if ((skip != 0 && skip < 4) || skip > area.size()) {
             keepUnparsed(area, 0);
             return true;
@@ -462,8 +469,8 @@ void Id3v2Tag::parseFrames(std::string_view area, bool tagUnsynchronised) {
             // Synchsafe as the standard says, unless only the plain reading leads to the next frame
             // (some writers put plain sizes into version 2.4 tags).
             const uint32_t synchsafe = readSynchsafe(h + 4);
-            guessedPlain = synchsafe != plain && !plausibleEnd(p + 10ull + synchsafe) &&
-                           plausiblePlainEnd(p + 10ull + plain);
+            guessedPlain =
+                synchsafe != plain && !plausibleEnd(p + 10ull + synchsafe) && plausiblePlainEnd(p + 10ull + plain);
             size = guessedPlain ? plain : synchsafe;
         }
         const std::string_view id = area.substr(p, 4);
@@ -484,7 +491,8 @@ void Id3v2Tag::parseFrames(std::string_view area, bool tagUnsynchronised) {
         p = next;
         // A size that could be read both ways and was read as plain goes back synchsafe, so that
         // it reads the same without the guess.
-        const std::string_view sizeBytes = length == size && !guessedPlain ? area.substr(p0 + 4, 4) : std::string_view();
+        const std::string_view sizeBytes =
+            length == size && !guessedPlain ? area.substr(p0 + 4, 4) : std::string_view();
         addParsedFrame(Id3v2Frame::fromTagFrame(id, payload, status, format, version_,
                                                 tagUnsynchronised && version_ >= 4, sizeBytes));
     }

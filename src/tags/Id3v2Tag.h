@@ -82,8 +82,7 @@ public:
     std::string getFrameContent(const std::string& key) const;
     // Empty data removes the frame; otherwise the frame gets the data, or a new frame with the
     // identifier and flag bytes is appended. Changed is set unless nothing changed.
-    void setFrameContent(const std::string& key, const std::string& data, uint8_t flag1 = 0,
-                         uint8_t flag2 = 0);
+    void setFrameContent(const std::string& key, const std::string& data, uint8_t flag1 = 0, uint8_t flag2 = 0);
     void reset();
     // Finds the tag in the first 1024 bytes of the file and reads it. False when there is none.
     bool getID3v2(const std::string& path);

@@ -43,14 +43,26 @@ std::vector<char32_t> codePoints(std::string_view s) {
         size_t len = 0;
         char32_t cp = 0;
         char32_t min = 0;
-        if ((b0 & 0xE0) == 0xC0) { len = 2; cp = b0 & 0x1F; min = 0x80; }
-        else if ((b0 & 0xF0) == 0xE0) { len = 3; cp = b0 & 0x0F; min = 0x800; }
-        else if ((b0 & 0xF8) == 0xF0) { len = 4; cp = b0 & 0x07; min = 0x10000; }
+        if ((b0 & 0xE0) == 0xC0) {
+            len = 2;
+            cp = b0 & 0x1F;
+            min = 0x80;
+        } else if ((b0 & 0xF0) == 0xE0) {
+            len = 3;
+            cp = b0 & 0x0F;
+            min = 0x800;
+        } else if ((b0 & 0xF8) == 0xF0) {
+            len = 4;
+            cp = b0 & 0x07;
+            min = 0x10000;
+        }
         bool ok = len != 0 && i + len <= s.size();
         for (size_t k = 1; ok && k < len; ++k) {
             const auto b = static_cast<unsigned char>(s[i + k]);
-            if ((b & 0xC0) != 0x80) ok = false;
-            else cp = (cp << 6) | (b & 0x3F);
+            if ((b & 0xC0) != 0x80)
+                ok = false;
+            else
+                cp = (cp << 6) | (b & 0x3F);
         }
         if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
         if (ok) {
@@ -161,8 +173,7 @@ std::string decodeStringBody(uint8_t enc, std::string_view bytes) {
         for (char32_t cp : codePoints(bytes)) appendUtf8(out, cp);
         return out;
     }
-    default:
-        return latin1ToUtf8Text(bytes);
+    default: return latin1ToUtf8Text(bytes);
     }
 }
 

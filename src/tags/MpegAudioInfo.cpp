@@ -57,8 +57,7 @@ private:
 // head buffer of the file, which grows as needed.
 class Window {
 public:
-    Window(InputFile& file, int64_t limit)
-        : bytes_(file.bytes()), limit_(std::min(limit, file.size())) {}
+    Window(InputFile& file, int64_t limit) : bytes_(file.bytes()), limit_(std::min(limit, file.size())) {}
 
     // Makes the bytes up to end available; false when end lies past the limit.
     bool ensure(int64_t end) {
@@ -107,7 +106,8 @@ int64_t trailingTagsStart(InputFile& file) {
         uint8_t ape[32];
         if (end >= 32 && file.readAt(end - 32, ape, sizeof ape) && std::memcmp(ape, "APETAGEX", 8) == 0) {
             // The size counts the items and the footer; a header is flagged in bit 31.
-            const int64_t total = int64_t(littleEndian32(ape + 12)) + ((littleEndian32(ape + 20) & 0x80000000u) ? 32 : 0);
+            const int64_t total =
+                int64_t(littleEndian32(ape + 12)) + ((littleEndian32(ape + 20) & 0x80000000u) ? 32 : 0);
             if (total >= 32 && total <= end) {
                 end -= total;
                 continue;
@@ -170,8 +170,7 @@ int64_t findFirstFrame(Window& window, int64_t start, int64_t audioEnd, MpegFram
         const int64_t next = at + h.frameLength();
         if (next + 4 <= audioEnd) {
             MpegFrameHeader n;
-            if (!window.ensure(next + 4) || !MpegFrameHeader::parse(window.at(next), n) || !h.sameStream(n))
-                continue;
+            if (!window.ensure(next + 4) || !MpegFrameHeader::parse(window.at(next), n) || !h.sameStream(n)) continue;
         }
         header = h;
         return at;
@@ -298,9 +297,7 @@ std::string MpegAudioInfo::getInfo(int index) const {
     }
 }
 
-void MpegAudioInfo::reset() {
-    *this = MpegAudioInfo();
-}
+void MpegAudioInfo::reset() { *this = MpegAudioInfo(); }
 
 bool MpegAudioInfo::setPosition(long position) {
     Position_ = position;

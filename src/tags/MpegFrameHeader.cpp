@@ -18,19 +18,18 @@ constexpr int kBitRatesV2[3][16] = {
     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},       // layer 3
 };
 // Hz by sample-rate index, for the version codes 0 (2.5), 2 (2) and 3 (1).
-constexpr long kSampleRates[4][3] = {
-    {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+constexpr long kSampleRates[4][3] = {{11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
 
 }  // namespace
 
 bool MpegFrameHeader::isValidHeader(const uint8_t* b) {
     if (b[0] != 0xFF || b[1] < 0xE0) return false;
-    if ((b[1] & 0x18) == 0x08) return false;        // reserved version
-    if ((b[1] & 0x06) == 0x00) return false;        // reserved layer
+    if ((b[1] & 0x18) == 0x08) return false;  // reserved version
+    if ((b[1] & 0x06) == 0x00) return false;  // reserved layer
     const int bitRateIndex = b[2] >> 4;
     if (bitRateIndex == 0 || bitRateIndex == 15) return false;
-    if ((b[2] & 0x0C) == 0x0C) return false;        // reserved sample rate
-    if ((b[3] & 0x03) == 0x02) return false;        // reserved emphasis
+    if ((b[2] & 0x0C) == 0x0C) return false;  // reserved sample rate
+    if ((b[3] & 0x03) == 0x02) return false;  // reserved emphasis
     return true;
 }
 
@@ -76,8 +75,7 @@ long MpegFrameHeader::sideInfoSize() const {
 }
 
 bool MpegFrameHeader::sameStream(const MpegFrameHeader& other) const {
-    return versionBits == other.versionBits && layer == other.layer &&
-           sampleRateIndex == other.sampleRateIndex;
+    return versionBits == other.versionBits && layer == other.layer && sampleRateIndex == other.sampleRateIndex;
 }
 
 const char* MpegFrameHeader::channelModeText() const {

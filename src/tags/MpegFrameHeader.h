@@ -8,19 +8,19 @@ namespace vorda::tags {
 struct MpegFrameHeader {
     // Version code of the header bits: 0 = 2.5, 2 = 2, 3 = 1 (1 is reserved).
     int versionBits = 0;
-    float version = 0;       // 1, 2 or 2.5
-    int layer = 0;           // 1, 2 or 3
-    bool crc = false;        // protected by a CRC (protection bit 0)
+    float version = 0;  // 1, 2 or 2.5
+    int layer = 0;      // 1, 2 or 3
+    bool crc = false;   // protected by a CRC (protection bit 0)
     int bitRateIndex = 0;
-    long bitRate = 0;        // bits per second
+    long bitRate = 0;  // bits per second
     int sampleRateIndex = 0;
-    long sampleRate = 0;     // Hz
+    long sampleRate = 0;  // Hz
     int padding = 0;
     bool privateBit = false;
-    int channelMode = 0;     // 0 stereo, 1 joint stereo, 2 dual channel, 3 mono
+    int channelMode = 0;  // 0 stereo, 1 joint stereo, 2 dual channel, 3 mono
     bool copyright = false;
     bool original = false;
-    int emphasis = 0;        // 0 none, 1 50/15 microseconds, 3 CCITT J.17
+    int emphasis = 0;  // 0 none, 1 50/15 microseconds, 3 CCITT J.17
 
     // True when the bytes form a valid header: frame sync, no reserved version,
     // layer, sample rate or emphasis, and neither the free-format nor the bad bit-rate index.

@@ -129,8 +129,8 @@ int copyRange(int in, int out, int64_t offset, int64_t length, Writeback& writeb
         const auto step = static_cast<size_t>(std::min(length, Writeback::kStep));
         const ssize_t n = ::copy_file_range(in, &from, out, nullptr, step, 0);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                      errno == ENOTSUP)) {
+        if (n < 0 &&
+            (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == ENOTSUP)) {
             kernelCopy = false;
             break;
         }
@@ -274,16 +274,19 @@ int writeInPlace(FileBytes& file, int64_t headOffset, const std::string& head, i
     int result = 0;
     bool headWritten = false;
     if (headLast > headFirst) {
-        result = writeAt(fd, headOffset + static_cast<int64_t>(headFirst), head.data() + headFirst, headLast - headFirst);
+        result =
+            writeAt(fd, headOffset + static_cast<int64_t>(headFirst), head.data() + headFirst, headLast - headFirst);
         headWritten = true;
     }
     if (result == 0 && tailLast > tailFirst)
-        result = writeAt(fd, tailOffset + static_cast<int64_t>(tailFirst), tail.data() + tailFirst, tailLast - tailFirst);
+        result =
+            writeAt(fd, tailOffset + static_cast<int64_t>(tailFirst), tail.data() + tailFirst, tailLast - tailFirst);
     if (result == 0 && newLength < length && ::ftruncate(fd, static_cast<off_t>(newLength)) != 0) result = Errno();
     if (result != 0) {
         // Put everything back; the first error is the one reported.
         if (headWritten)
-            static_cast<void>(writeAt(fd, headOffset + static_cast<int64_t>(headFirst), oldHead.data(), oldHead.size()));
+            static_cast<void>(
+                writeAt(fd, headOffset + static_cast<int64_t>(headFirst), oldHead.data(), oldHead.size()));
         static_cast<void>(writeAt(fd, tailOffset + static_cast<int64_t>(tailFirst), oldTail.data(), oldTail.size()));
         static_cast<void>(::ftruncate(fd, static_cast<off_t>(length)));
         return result;
@@ -366,16 +369,19 @@ void replayUndo(const std::string& folder, const std::string& undoPath, int undo
     const int64_t fixed = static_cast<int64_t>(sizeof kUndoMagic) + 5 * 8;
     std::string head(static_cast<size_t>(fixed), '\0');
     UndoHeader h;
-    bool complete = total >= fixed + static_cast<int64_t>(sizeof kUndoMagic) && readAt(undo, 0, head.data(), head.size()) == 0 &&
+    bool complete = total >= fixed + static_cast<int64_t>(sizeof kUndoMagic) &&
+                    readAt(undo, 0, head.data(), head.size()) == 0 &&
                     std::memcmp(head.data(), kUndoMagic, sizeof kUndoMagic) == 0;
     if (complete) {
         uint64_t* fields[] = {&h.device, &h.inode, &h.length, &h.from, &h.nameLength};
         for (size_t i = 0; i < 5; ++i) std::memcpy(fields[i], head.data() + sizeof kUndoMagic + 8 * i, 8);
         complete = h.nameLength > 0 && h.nameLength < 4096 && h.from <= h.length && h.length < (uint64_t(1) << 62) &&
-                   static_cast<uint64_t>(total) == static_cast<uint64_t>(fixed) + h.nameLength + (h.length - h.from) + sizeof kUndoMagic;
+                   static_cast<uint64_t>(total) ==
+                       static_cast<uint64_t>(fixed) + h.nameLength + (h.length - h.from) + sizeof kUndoMagic;
     }
     char tailMagic[sizeof kUndoMagic] = {};
-    complete = complete && readAt(undo, total - static_cast<int64_t>(sizeof kUndoMagic), tailMagic, sizeof tailMagic) == 0 &&
+    complete = complete &&
+               readAt(undo, total - static_cast<int64_t>(sizeof kUndoMagic), tailMagic, sizeof tailMagic) == 0 &&
                std::memcmp(tailMagic, kUndoMagic, sizeof kUndoMagic) == 0;
     if (complete) {
         std::string name(static_cast<size_t>(h.nameLength), '\0');
@@ -386,7 +392,8 @@ void replayUndo(const std::string& folder, const std::string& undoPath, int undo
         if (target.get() >= 0 && ::fstat(target.get(), &ts) == 0 && S_ISREG(ts.st_mode) &&
             static_cast<uint64_t>(ts.st_dev) == h.device && static_cast<uint64_t>(ts.st_ino) == h.inode) {
             const int64_t dataAt = fixed + static_cast<int64_t>(h.nameLength);
-            if (copyBetween(undo, dataAt, target.get(), static_cast<int64_t>(h.from), static_cast<int64_t>(h.length - h.from)) != 0 ||
+            if (copyBetween(undo, dataAt, target.get(), static_cast<int64_t>(h.from),
+                            static_cast<int64_t>(h.length - h.from)) != 0 ||
                 ::ftruncate(target.get(), static_cast<off_t>(h.length)) != 0 || ::fsync(target.get()) != 0)
                 return;  // kept for the next try
         }
@@ -436,8 +443,11 @@ int rewriteWithUndo(const std::string& target, int in, const struct stat& st, co
     const std::string header = undoHeaderBytes(h, name);
     const auto dataAt = static_cast<int64_t>(header.size());
     if (result == 0) result = writeAll(undo.get(), header.data(), header.size());
-    if (result == 0) result = copyBetween(in, static_cast<int64_t>(h.from), undo.get(), dataAt, length - static_cast<int64_t>(h.from));
-    if (result == 0) result = writeAt(undo.get(), dataAt + length - static_cast<int64_t>(h.from), kUndoMagic, sizeof kUndoMagic);
+    if (result == 0)
+        result =
+            copyBetween(in, static_cast<int64_t>(h.from), undo.get(), dataAt, length - static_cast<int64_t>(h.from));
+    if (result == 0)
+        result = writeAt(undo.get(), dataAt + length - static_cast<int64_t>(h.from), kUndoMagic, sizeof kUndoMagic);
     if (result == 0 && ::fsync(undo.get()) != 0) result = Errno();
     if (result != 0) {
         ::unlink(undoPath.c_str());
@@ -468,7 +478,8 @@ int rewriteWithUndo(const std::string& target, int in, const struct stat& st, co
     if (result == 0 && ::fsync(in) != 0) result = Errno();
     if (result != 0) {
         // Put the old bytes back now; if even that fails, the undo file stays for the next try.
-        if (copyBetween(undo.get(), dataAt, in, static_cast<int64_t>(h.from), length - static_cast<int64_t>(h.from)) == 0 &&
+        if (copyBetween(undo.get(), dataAt, in, static_cast<int64_t>(h.from), length - static_cast<int64_t>(h.from)) ==
+                0 &&
             ::ftruncate(in, static_cast<off_t>(length)) == 0 && ::fsync(in) == 0)
             ::unlink(undoPath.c_str());
         return result;
@@ -484,7 +495,8 @@ bool stillTheSame(int fd, const std::string& path, const struct stat& seen) {
     struct stat now {};
     struct stat named {};
     if (::fstat(fd, &now) != 0 || ::stat(path.c_str(), &named) != 0) return false;
-    return FileIdentity::of(now) == FileIdentity::of(seen) && named.st_dev == seen.st_dev && named.st_ino == seen.st_ino;
+    return FileIdentity::of(now) == FileIdentity::of(seen) && named.st_dev == seen.st_dev &&
+           named.st_ino == seen.st_ino;
 }
 
 // ---------------------------------------------------------------- deferred rebuilds
@@ -792,7 +804,8 @@ int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
         if (result != 0) break;
     }
     int64_t bytes = 0;
-    for (const Piece& piece : pieces) bytes += piece.length > 0 ? piece.length : static_cast<int64_t>(piece.bytes.size());
+    for (const Piece& piece : pieces)
+        bytes += piece.length > 0 ? piece.length : static_cast<int64_t>(piece.bytes.size());
     // A reused file held more: its end goes.
     if (result == 0 && reused && spare.size > bytes && ::ftruncate(out.get(), static_cast<off_t>(bytes)) != 0)
         result = Errno();

@@ -12,14 +12,40 @@ enum TagKind : int { tkAll = 0, tkID3v1 = 1, tkID3v2 = 2, tkLyrics3 = 4 };
 
 // Value keys of getValue and setValue.
 enum ValueKey : int {
-    tvTitle = 0, tvArtist = 1, tvAlbum = 2, tvYear = 3, tvTrack = 4, tvComment = 5,
-    tvComposer = 6, tvOrgArtist = 7, tvCopyright = 8, tvURL = 9, tvEncodedBy = 10,
-    tvV1Title = 11, tvV1Artist = 12, tvV1Album = 13, tvV1Year = 14, tvV1Track = 15,
-    tvV1Comment = 16, tvV1Genre = 17, tvGenre = 18,
-    tvV2Title = 19, tvV2Artist = 20, tvV2Album = 21, tvV2Track = 22, tvV2Year = 23,
-    tvV2Comment = 24, tvV2Genre = 25, tvV2Frame = 26,
-    tvMood = 27, tvSituation = 28, tvLyrics = 29, tvQuality = 30, tvAuthor = 31,
-    tvImages = 32, tvOtherInfo = 33
+    tvTitle = 0,
+    tvArtist = 1,
+    tvAlbum = 2,
+    tvYear = 3,
+    tvTrack = 4,
+    tvComment = 5,
+    tvComposer = 6,
+    tvOrgArtist = 7,
+    tvCopyright = 8,
+    tvURL = 9,
+    tvEncodedBy = 10,
+    tvV1Title = 11,
+    tvV1Artist = 12,
+    tvV1Album = 13,
+    tvV1Year = 14,
+    tvV1Track = 15,
+    tvV1Comment = 16,
+    tvV1Genre = 17,
+    tvGenre = 18,
+    tvV2Title = 19,
+    tvV2Artist = 20,
+    tvV2Album = 21,
+    tvV2Track = 22,
+    tvV2Year = 23,
+    tvV2Comment = 24,
+    tvV2Genre = 25,
+    tvV2Frame = 26,
+    tvMood = 27,
+    tvSituation = 28,
+    tvLyrics = 29,
+    tvQuality = 30,
+    tvAuthor = 31,
+    tvImages = 32,
+    tvOtherInfo = 33
 };
 inline constexpr int kValueKeyCount = 34;
 // The names of the value keys, indexed by key ("tvTitle" ...).

@@ -43,9 +43,7 @@ public:
     bool overrun = false;
 };
 
-inline bool haveMutagen() {
-    return std::system("/usr/bin/python3 -c 'import mutagen' >/dev/null 2>&1") == 0;
-}
+inline bool haveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen' >/dev/null 2>&1") == 0; }
 
 // "ID=text" lines of every ID3v2 frame mutagen reads (APIC as "APIC=mime|type|hexdata"),
 // "" when the file has no ID3v2 tag.

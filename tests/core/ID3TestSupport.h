@@ -28,8 +28,8 @@ public:
     ~Scratch() {
         std::error_code ec;
         if (!path_.empty()) {
-            std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
+            std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                         ec);
             std::filesystem::remove_all(path_, ec);
         }
     }
@@ -87,10 +87,11 @@ inline std::string mp3Audio(int frames, uint32_t seed = 1) {
 inline std::string v23Tag(const std::vector<std::pair<std::string, std::string>>& frames, size_t padding) {
     std::string body;
     for (const auto& [id, text] : frames)
-        body += id + vorda::tags::id3v2::writeBigEndian(static_cast<uint32_t>(text.size() + 1), 4) + std::string(2, '\0') +
-                '\0' + text;
+        body += id + vorda::tags::id3v2::writeBigEndian(static_cast<uint32_t>(text.size() + 1), 4) +
+                std::string(2, '\0') + '\0' + text;
     body += std::string(padding, '\0');
-    return std::string("ID3\x03\x00\x00", 6) + vorda::tags::id3v2::writeSynchsafe(static_cast<uint32_t>(body.size())) + body;
+    return std::string("ID3\x03\x00\x00", 6) + vorda::tags::id3v2::writeSynchsafe(static_cast<uint32_t>(body.size())) +
+           body;
 }
 
 // A 128-byte ID3v1 tag (version 1.1 when track is not 0).

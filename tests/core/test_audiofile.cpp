@@ -15,20 +15,17 @@
 #include <string>
 #include <vector>
 
-#include "base/FileOps.h"
 #include "app/Settings.h"
+#include "base/FileOps.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
 using namespace vorda::app;
 
-
 namespace {
 
-void write(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary) << data;
-}
+void write(const std::string& path, const std::string& data) { std::ofstream(path, std::ios::binary) << data; }
 
 std::string read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -38,12 +35,12 @@ std::string read(const std::string& path) {
 }
 
 bool exists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
 
 mode_t mode(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     ::stat(path.c_str(), &st);
     return st.st_mode & 07777;
 }
@@ -60,7 +57,10 @@ public:
     RecordingTag(Log& log, std::string path, int result = 0) : log_(log), path_(std::move(path)), result_(result) {}
     bool hasTag(int) const override { return false; }
     std::string tagType() const override { return "fake"; }
-    bool tagRead(AudioFile&) override { ++log_.reads; return true; }
+    bool tagRead(AudioFile&) override {
+        ++log_.reads;
+        return true;
+    }
     int tagWrite() override {
         ++log_.writes;
         log_.modeAtWrite = mode(path_);

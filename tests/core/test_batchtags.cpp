@@ -173,8 +173,8 @@ TEST_F(BatchTags, NumberTracksNamesFilesWithoutATagForTheNumber) {
     EXPECT_EQ(readBytes(bare), audio);
     EXPECT_EQ(value(tagged, tvTrack), "02");
     ASSERT_FALSE(b.ui.asked.empty());
-    EXPECT_EQ(b.ui.asked.back(), std::string("1 file ") + BatchTagCommands::kNoTagForTrack +
-                                              "\r\n\r\nFirst file: " + bare);
+    EXPECT_EQ(b.ui.asked.back(),
+              std::string("1 file ") + BatchTagCommands::kNoTagForTrack + "\r\n\r\nFirst file: " + bare);
 
     // Adding the tag first numbers every file.
     b.ui.asked.clear();

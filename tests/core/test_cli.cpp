@@ -88,8 +88,8 @@ TEST_F(CliFixture, HelpAndUsageErrors) {
         EXPECT_EQ(Run({command, "-h"}).status, 0);
     }
     const std::vector<std::vector<std::string>> wrong{
-        {}, {"frobnicate"}, {"--frobnicate"}, {"scan", "--frobnicate", music.path()}, {"scan"},
-        {"info"}, {"scan", "--settings"}};
+        {},       {"frobnicate"}, {"--frobnicate"},      {"scan", "--frobnicate", music.path()},
+        {"scan"}, {"info"},       {"scan", "--settings"}};
     for (const auto& args : wrong) {
         const auto r = Run(args);
         EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]);
@@ -136,15 +136,19 @@ TEST_F(CliFixture, ScanPrintsTheRowsAndStatusTexts) {
 TEST_F(CliFixture, InfoPrintsJsonPerFileAndErrors) {
     writeFile(music / "notes \"q\".txt", "hello");
     const std::string settings = writeSettings("mp3");
-    const auto r = Run({"info", "--settings", settings, music / "notes \"q\".txt", music / "gone.mp3",
-                        music.path(), std::string("bad\x01\xFF.mp3")});
+    const auto r = Run({"info", "--settings", settings, music / "notes \"q\".txt", music / "gone.mp3", music.path(),
+                        std::string("bad\x01\xFF.mp3")});
     EXPECT_EQ(r.status, 1);
     const auto lines = splitLines(r.out);
     ASSERT_EQ(lines.size(), 4u) << r.out;
     const std::string& json = lines[0];
-    EXPECT_EQ(json.rfind("{\"path\":\"" + music.path() + "notes \\\"q\\\".txt\",\"size\":5,\"tagType\":\"\","
-                         "\"hasTag\":{\"tkID3v1\":false,\"tkID3v2\":false,\"tkLyrics3\":false},"
-                         "\"values\":{\"tvTitle\":\"\",\"tvArtist\":\"\"", 0), 0u) << json;
+    EXPECT_EQ(json.rfind("{\"path\":\"" + music.path() +
+                             "notes \\\"q\\\".txt\",\"size\":5,\"tagType\":\"\","
+                             "\"hasTag\":{\"tkID3v1\":false,\"tkID3v2\":false,\"tkLyrics3\":false},"
+                             "\"values\":{\"tvTitle\":\"\",\"tvArtist\":\"\"",
+                         0),
+              0u)
+        << json;
     EXPECT_NE(json.find("\"tvEncodedBy\":\"\",\"tvV1Title\":\"\""), std::string::npos);
     EXPECT_NE(json.find("\"tvV2Genre\":\"\",\"tvMood\":\"\""), std::string::npos);  // no tvV2Frame value
     EXPECT_NE(json.find("\"tvOtherInfo\":\"\"},\"frames\":\"\",\"audio\":{\"aiVersion\":\"\""), std::string::npos);

@@ -60,8 +60,8 @@ TEST_F(CliNaming, SortDryRunPrintsThePlanAndTouchesNothing) {
                        "/K/Kim/Alb (2000)/3.mp3\n" + dir / "in/2.mp3\t" + t + "/L/Lou/2.mp3\n");
     EXPECT_FALSE(exists(t));
 
-    EXPECT_EQ(Run({"sort", "--settings", settingsFile, "--move", "--target", t, "--album-pattern", "",
-                   "--path-pattern", "<artist>", "--out", "<track>.<title>", "--dry-run", dir / "in/2.mp3"}),
+    EXPECT_EQ(Run({"sort", "--settings", settingsFile, "--move", "--target", t, "--album-pattern", "", "--path-pattern",
+                   "<artist>", "--out", "<track>.<title>", "--dry-run", dir / "in/2.mp3"}),
               0);
     EXPECT_EQ(out, dir / "in/2.mp3\t" + t + "/Lou/02.B.mp3\n");
 }
@@ -79,17 +79,16 @@ TEST_F(CliNaming, SortMovesAndReportsConflictsAndFailures) {
     EXPECT_TRUE(exists(t + "M/Max/2.mp3"));
     EXPECT_NE(err.find("2 files sorted."), std::string::npos);
 
-    EXPECT_EQ(Run({"sort", "--settings", settingsFile, "--move", "--target", t, "--exists", "replace",
-                   dir / "in/1.mp3"}),
-              0);
+    EXPECT_EQ(
+        Run({"sort", "--settings", settingsFile, "--move", "--target", t, "--exists", "replace", dir / "in/1.mp3"}), 0);
     EXPECT_NE(id3test::readBytes(t + "M/Max/1.mp3"), "old");
     EXPECT_FALSE(exists(dir / "in/1.mp3"));
 
     // A missing file and a file that cannot be moved: exit status 1, the others still done.
     writeMp3(dir / "in/3.mp3", "Max", "", "C");
     listtest::makeFolder(t + "M/Max/3.mp3/x");
-    EXPECT_EQ(Run({"sort", "--settings", settingsFile, "--move", "--target", t, "--exists", "replace",
-                   dir / "in/3.mp3", dir / "in/none.mp3"}),
+    EXPECT_EQ(Run({"sort", "--settings", settingsFile, "--move", "--target", t, "--exists", "replace", dir / "in/3.mp3",
+                   dir / "in/none.mp3"}),
               1);
     EXPECT_TRUE(exists(dir / "in/3.mp3"));
     EXPECT_NE(err.find("occured while sorting"), std::string::npos);
@@ -216,7 +215,9 @@ TEST_F(CliNaming, ControlCharactersNeverReachNamesOrOutputLines) {
     EXPECT_EQ(names[0].rfind("Art [31m - Evil ", 0), 0u) << names[0];
 
     // scan writes control characters out; the file name itself is one cell.
-    writeMp3(dir / "s/raw\x1b" "name.mp3", "A\tB", "", "x\ny");
+    writeMp3(dir / "s/raw\x1b"
+                   "name.mp3",
+             "A\tB", "", "x\ny");
     ASSERT_EQ(Run({"scan", "--settings", settingsFile, dir / "s"}), 0) << err;
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
     EXPECT_NE(out.find("raw\\x1bname.mp3\t"), std::string::npos) << out;
@@ -225,7 +226,10 @@ TEST_F(CliNaming, ControlCharactersNeverReachNamesOrOutputLines) {
 
     // info escapes as JSON does, the C1 characters included.
     // (The frame is ISO-8859-1: the bytes C2 9B read as "\xC3\x82" and the C1 character U+009B.)
-    writeMp3(dir / "j/1.mp3", "", "", "a\x1b" "b\xC2\x9b" "c");
+    writeMp3(dir / "j/1.mp3", "", "",
+             "a\x1b"
+             "b\xC2\x9b"
+             "c");
     ASSERT_EQ(Run({"info", "--settings", settingsFile, dir / "j/1.mp3"}), 0) << err;
     EXPECT_NE(out.find("a\\u001Bb\xC3\x82\\u009Bc"), std::string::npos) << out;
     EXPECT_FALSE(hasControlCharacter(out, true));

@@ -8,8 +8,8 @@
 
 #include "ID3TestSupport.h"
 #include "app/Settings.h"
-#include "tags/FileBytes.h"
 #include "tags/AudioFile.h"
+#include "tags/FileBytes.h"
 #include "tags/MpegAudioInfo.h"
 
 using namespace vorda::base;
@@ -28,7 +28,8 @@ std::string digits(size_t value, int width) {
 // A Lyrics3 v2 block with the lyrics field only.
 std::string lyrics3Block(const std::string& lyrics) {
     std::string block = "LYRICSBEGIN";
-    block += "IND00002" "10";
+    block += "IND00002"
+             "10";
     block += "LYR" + digits(lyrics.size(), 5) + lyrics;
     return block + digits(block.size(), 6) + "LYRICS200";
 }

@@ -7,7 +7,6 @@
 
 using namespace vorda::app;
 
-
 namespace {
 
 struct RecordingObserver : FileListObserver {
@@ -78,10 +77,10 @@ TEST(FileList, ObserverHearsEveryChange) {
     list.removeRow(1);
     list.sort(colFilename, false);
     list.clear();
-    const std::vector<std::string> expected{
-        "BeginInsert 1-1", "EndInsert", "BeginInsert 2-2", "EndInsert", "BeginInsert 3-3", "EndInsert",
-        "RowChanged 2",    "SelectionChanged", "BeginRemove 1-1", "EndRemove", "BeginReset", "EndReset",
-        "BeginReset",      "EndReset"};
+    const std::vector<std::string> expected{"BeginInsert 1-1", "EndInsert", "BeginInsert 2-2", "EndInsert",
+                                            "BeginInsert 3-3", "EndInsert", "RowChanged 2",    "SelectionChanged",
+                                            "BeginRemove 1-1", "EndRemove", "BeginReset",      "EndReset",
+                                            "BeginReset",      "EndReset"};
     EXPECT_EQ(observer.events, expected);
 }
 

@@ -21,7 +21,6 @@
 
 using namespace vorda::base;
 
-
 namespace {
 
 std::string makeTempFolder(const std::string& base) {
@@ -32,9 +31,7 @@ std::string makeTempFolder(const std::string& base) {
     return std::string(buf.data()) + "/";
 }
 
-void write(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary) << data;
-}
+void write(const std::string& path, const std::string& data) { std::ofstream(path, std::ios::binary) << data; }
 
 std::string read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -44,12 +41,12 @@ std::string read(const std::string& path) {
 }
 
 bool exists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
 
 mode_t mode(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     ::stat(path.c_str(), &st);
     return st.st_mode & 07777;
 }
@@ -122,7 +119,7 @@ TEST_F(FileOpsTest, CopyKeepsPermissionsAndTimesAndLeavesNoTemporaryFile) {
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir_ + "src.mp3").c_str(), times, 0), 0);
 
     ASSERT_EQ(shellFileOperation(dir_ + "src.mp3", dir_ + "dst.mp3", foCopy, false), 0);
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat((dir_ + "dst.mp3").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(st.st_mtim.tv_sec, 1200000000);
@@ -149,7 +146,7 @@ TEST_F(FileOpsTest, FailuresReturnErrnoAndKeepTheSource) {
     // A copy that runs out of room (here: the file-size limit) keeps the old destination.
     write(dir_ + "big.mp3", std::string(200000, 'b'));
     write(dir_ + "old.mp3", "old");
-    struct rlimit saved{};
+    struct rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = saved;
@@ -164,8 +161,8 @@ TEST_F(FileOpsTest, FailuresReturnErrnoAndKeepTheSource) {
 }
 
 TEST_F(FileOpsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
-    struct stat tmp{};
-    struct stat shm{};
+    struct stat tmp {};
+    struct stat shm {};
     if (::stat(dir_.c_str(), &tmp) != 0 || ::stat("/dev/shm", &shm) != 0 || tmp.st_dev == shm.st_dev)
         GTEST_SKIP() << "/dev/shm is not another file system here";
     const std::string other = makeTempFolder("/dev/shm");
@@ -178,7 +175,7 @@ TEST_F(FileOpsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
     EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", other + "a.mp3", foMove, false), 0);
     EXPECT_FALSE(exists(dir_ + "a.mp3"));
     EXPECT_EQ(read(other + "a.mp3"), "cross");
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat((other + "a.mp3").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0604u);
     EXPECT_EQ(st.st_mtim.tv_sec, 1100000000);

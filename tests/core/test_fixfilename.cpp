@@ -13,7 +13,6 @@ using namespace vorda::tags;
 using namespace vorda::app;
 using namespace vorda::naming;
 
-
 namespace {
 
 Settings defaults() {
@@ -46,8 +45,7 @@ private:
 
 }  // namespace
 
-TEST(FixFileName, DefaultsSpaceAndCapitaliseAndMendDashes)
-{
+TEST(FixFileName, DefaultsSpaceAndCapitaliseAndMendDashes) {
     const Settings s = defaults();
     EXPECT_EQ(fixFileName("artist_-_title", s), "Artist - Title");
     EXPECT_EQ(fixFileName("ABBA--SOS", s), "Abba - Sos");
@@ -62,8 +60,7 @@ TEST(FixFileName, DefaultsSpaceAndCapitaliseAndMendDashes)
     EXPECT_EQ(fixFileName("", s), "");
 }
 
-TEST(FixFileName, OptionsSwitchTheirStepsOff)
-{
+TEST(FixFileName, OptionsSwitchTheirStepsOff) {
     Settings s = defaults();
     s.scoreToSpace = false;
     s.percent20ToSpace = false;
@@ -75,8 +72,7 @@ TEST(FixFileName, OptionsSwitchTheirStepsOff)
     EXPECT_EQ(fixFileName("abc def", s), "abc def");
 }
 
-TEST(CaseConversion, ProperCaseMarksWordsAfterSpacesPlusMinusAndDots)
-{
+TEST(CaseConversion, ProperCaseMarksWordsAfterSpacesPlusMinusAndDots) {
     EXPECT_EQ(properCase("rock'n'roll"), "Rock'n'roll");
     EXPECT_EQ(properCase("rock+roll rock.roll rock-roll"), "Rock+Roll Rock.Roll Rock-Roll");
     EXPECT_EQ(properCase("the 3rd man"), "The 3rd Man");
@@ -87,11 +83,13 @@ TEST(CaseConversion, ProperCaseMarksWordsAfterSpacesPlusMinusAndDots)
     EXPECT_EQ(properCase("   "), "   ");
     EXPECT_EQ(properCase(""), "");
     // Bytes that are not UTF-8 pass through untouched.
-    EXPECT_EQ(properCase("a \xff" "b"), "A \xff" "B");
+    EXPECT_EQ(properCase("a \xff"
+                         "b"),
+              "A \xff"
+              "B");
 }
 
-TEST(CaseConversion, FileNameCodesWorkOnAllLetters)
-{
+TEST(CaseConversion, FileNameCodesWorkOnAllLetters) {
     Settings s = defaults();
     EXPECT_EQ(fixFileName("ÉCOLE ÖFFENTLICH", s), "École Öffentlich");
     s.lowerCaseFirst = true;
@@ -102,8 +100,7 @@ TEST(CaseConversion, FileNameCodesWorkOnAllLetters)
     EXPECT_EQ(fixFileName("ЖУК É ÀB", s), "жук é àb");
 }
 
-TEST(CaseConversion, TagFieldCodes)
-{
+TEST(CaseConversion, TagFieldCodes) {
     Settings s = defaults();
     EXPECT_EQ(fixTagField("hello wORLD", s), "Hello WORLD");
     s.tagLowerCaseFirst = true;
@@ -120,8 +117,7 @@ TEST(CaseConversion, TagFieldCodes)
     EXPECT_EQ(fixTagField("aBc", s), "aBc");
 }
 
-TEST(FixTagField, MistakesOnceAndDashesLeftAlone)
-{
+TEST(FixTagField, MistakesOnceAndDashesLeftAlone) {
     Settings s = defaults();
     s.tagCaseChange = ccNoChanges;
     EXPECT_EQ(fixTagField("  Song () - Remix () - x ", s), "Song Remix () - x");
@@ -132,8 +128,7 @@ TEST(FixTagField, MistakesOnceAndDashesLeftAlone)
     EXPECT_EQ(fixTagField("  a  ", s), "  a  ");
 }
 
-TEST(ReplaceList, AppliedAfterTheCaseConversion)
-{
+TEST(ReplaceList, AppliedAfterTheCaseConversion) {
     Settings s = defaults();
     s.useReplace = true;
     s.replaces = {{"Feat.", "feat."}, {"", "never"}, {" & ", " and "}};
@@ -147,8 +142,7 @@ TEST(ReplaceList, AppliedAfterTheCaseConversion)
     EXPECT_EQ(fixFileName("a x b", s), "a x b");
 }
 
-TEST(RemovedCharacters, RemovedFromNamesAndFields)
-{
+TEST(RemovedCharacters, RemovedFromNamesAndFields) {
     EXPECT_EQ(removeChars("a~b^cä", "^~ä", false), "abc");
     EXPECT_EQ(removeChars("a~b^cä", "^~ä", true), "~^ä");
     EXPECT_EQ(removeChars("x", "", false), "x");
@@ -164,8 +158,7 @@ TEST(RemovedCharacters, RemovedFromNamesAndFields)
     EXPECT_EQ(fixFileName("Café© – über", s), "Café Über");
 }
 
-TEST(FixedFieldValue, TagValueFirstThenTheName)
-{
+TEST(FixedFieldValue, TagValueFirstThenTheName) {
     initest::TempDir dir;
     initest::writeText(dir / "x.mp3", "x");
     AudioFile file;

@@ -8,8 +8,8 @@
 #include "NamingTestSupport.h"
 #include "base/FileOps.h"
 #include "base/Text.h"
-#include "naming/FolderCommands.h"
 #include "naming/FileNameFixer.h"
+#include "naming/FolderCommands.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -126,9 +126,10 @@ TEST_F(FolderFixture, DialogRenameRefusesWhatWouldLoseOrMisplaceAFolder) {
     dialog.setNewFolder("Taken");
     ui.answers = {anYes, anOK};
     EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
-    EXPECT_EQ(ui.questions.back().text.rfind("Error while creating folder \"" + dir.path() + "Taken\"!\nError " +
-                                                 std::to_string(EEXIST) + ": ", 0),
-              0u);
+    EXPECT_EQ(
+        ui.questions.back().text.rfind(
+            "Error while creating folder \"" + dir.path() + "Taken\"!\nError " + std::to_string(EEXIST) + ": ", 0),
+        0u);
     EXPECT_EQ(ui.questions.back().icon, miError);
     EXPECT_TRUE(exists(folder + "a.mp3"));
     EXPECT_FALSE(list.bBlockDirUpdate);

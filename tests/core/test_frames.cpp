@@ -4,8 +4,8 @@
 
 #include "BatchTestSupport.h"
 #include "editing/FrameCommands.h"
-#include "tags/Id3v2Text.h"
 #include "tags/AudioFile.h"
+#include "tags/Id3v2Text.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -63,7 +63,7 @@ TEST_F(Frames, PicturesAreShownByTheirBytesAndMimeType) {
                                    {"APIC", apicText("image/weird", "not an image", "y")},
                                    {"TXXX", std::string("key\0value", 9)}},
                                   16) +
-                              audio);
+                               audio);
     AudioFile f;
     ASSERT_TRUE(f.readFile(p, true));
     const std::vector<std::string> ids = frameList(f);
@@ -120,7 +120,7 @@ TEST_F(Frames, DeleteTwoFramesKeepsTheOthersInOrder) {
                                    {"TXXX", std::string("c\0three", 7)},
                                    {"TBPM", "120"}},
                                   64) +
-                              audio);
+                               audio);
     AudioFile f;
     ASSERT_TRUE(f.readFile(p, true));
     EXPECT_EQ(deleteFrames(f, {"TXXX", "TXXX#3"}), 2);

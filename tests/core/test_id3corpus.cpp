@@ -22,7 +22,6 @@ using namespace vorda::base;
 using namespace vorda::tags;
 using namespace vorda::app;
 
-
 namespace {
 
 std::string runCapture(const std::string& command) { return id3test::commandOutput(command); }
@@ -121,9 +120,9 @@ TEST(ID3Corpus, EveryFileReadsThroughTheFileObjectLikeMutagen) {
         AudioFile file;
         ASSERT_TRUE(file.readFile(asMp3, true));
         const std::map<std::string, std::string> ours = {
-            {"title", file.tag().getValue(tvTitle)},     {"artist", file.tag().getValue(tvArtist)},
-            {"album", file.tag().getValue(tvAlbum)},     {"year", file.tag().getValue(tvYear)},
-            {"track", file.tag().getValue(tvTrack)},     {"comment", file.tag().getValue(tvComment)},
+            {"title", file.tag().getValue(tvTitle)}, {"artist", file.tag().getValue(tvArtist)},
+            {"album", file.tag().getValue(tvAlbum)}, {"year", file.tag().getValue(tvYear)},
+            {"track", file.tag().getValue(tvTrack)}, {"comment", file.tag().getValue(tvComment)},
             {"genre", file.tag().getValue(tvGenre)}};
         for (int i = -1; i <= 12; ++i) file.audio().getInfo(i);
         EXPECT_EQ(file.fileSize(), static_cast<int64_t>(std::filesystem::file_size(path)));

@@ -144,7 +144,8 @@ TEST_F(ID3HandlerTest, AddAndRemoveFollowTheTagsPresent) {
 
 TEST_F(ID3HandlerTest, InPlaceWriteKeepsSizeAndUsesThePadding) {
     settings().useId3v2 = tuIfWanted;
-    const std::string path = make("a.mp3", v23Tag({{"TIT2", "Title"}, {"TPE1", "Band"}}, 500) + audio_ + v1Tag("Title", "Band"));
+    const std::string path =
+        make("a.mp3", v23Tag({{"TIT2", "Title"}, {"TPE1", "Band"}}, 500) + audio_ + v1Tag("Title", "Band"));
     const auto size = readBytes(path).size();
     const ino_t inode = inodeOf(path);
     file_.tag().setValue(tvTitle, "Title longer");
@@ -336,8 +337,7 @@ TEST_F(ID3HandlerTest, RemoveJunkNeverRemovesATagHeader) {
 TEST_F(ID3HandlerTest, EditsLeaveValuesTheyDoNotTouch) {
     // An ID3v1 genre byte without a name (148..254) survives an edit of another field, with
     // the tags kept in step.
-    std::string path = make("a.mp3", v23Tag({{"TIT2", "T"}, {"TCOM", "C"}}, 100) + audio_ +
-                                         v1Tag("T", "", 0, 200));
+    std::string path = make("a.mp3", v23Tag({{"TIT2", "T"}, {"TCOM", "C"}}, 100) + audio_ + v1Tag("T", "", 0, 200));
     file_.tag().setValue(tvTitle, "New");
     EXPECT_EQ(file_.putTags(), 0);
     std::string bytes = readBytes(path);

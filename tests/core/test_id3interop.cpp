@@ -13,8 +13,8 @@
 
 #include "ID3TestSupport.h"
 #include "app/Settings.h"
-#include "tags/Id3v2Text.h"
 #include "tags/AudioFile.h"
+#include "tags/Id3v2Text.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -86,9 +86,9 @@ std::string pcmHash(const std::string& path) {
 // "KEY=VALUE" lines of what mutagen reads.
 std::string mutagen(const std::string& path) {
     return shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
-               "for k in (\"TIT2\",\"TPE1\",\"TALB\",\"TRCK\"):\n  print(k+\"=\"+(str(t[k]) if k in t else \"\"))\n"
-               "print(\"version=%d\" % t.version[1])' " +
-               quote(path) + " 2>&1");
+                 "for k in (\"TIT2\",\"TPE1\",\"TALB\",\"TRCK\"):\n  print(k+\"=\"+(str(t[k]) if k in t else \"\"))\n"
+                 "print(\"version=%d\" % t.version[1])' " +
+                 quote(path) + " 2>&1");
 }
 
 class ID3InteropTest : public ::testing::Test {
@@ -98,7 +98,7 @@ protected:
         source_ = new Scratch;
         const std::string mp3 = source_->file("tone.mp3");
         shell("ffmpeg -v error -f lavfi -i 'sine=frequency=440:duration=3' -ac 2 -f wav - | lame --quiet -b 128 - " +
-            quote(mp3));
+              quote(mp3));
         audio_ = readBytes(mp3);
         pcm_ = pcmHash(mp3);
     }
@@ -206,8 +206,8 @@ TEST_F(ID3InteropTest, FilesMutagenWritesReadTheSameInVorda) {
         writeBytes(path, audio_);
         int status = 0;
         const std::string out = shell("/usr/bin/python3 " + quote(py) + " " + quote(path) + " " +
-                                        std::to_string(version) + " " + std::to_string(encoding) + " 2>&1",
-                                    &status);
+                                          std::to_string(version) + " " + std::to_string(encoding) + " 2>&1",
+                                      &status);
         ASSERT_EQ(status, 0) << out;
         const bool latin1 = encoding == 0;
         AudioFile f;
@@ -229,10 +229,11 @@ TEST_F(ID3InteropTest, FilesMutagenWritesReadTheSameInVorda) {
         // An in-place change keeps every other frame for mutagen too.
         t.setValue(tvTitle, "Changed");
         ASSERT_EQ(f.putTags(), 0);
-        const std::string check = shell(
-            "/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
-            "print(t[\"TIT2\"], len(t.getall(\"TXXX\")), len(t.getall(\"COMM\")), len(t[\"APIC:cover\"].data), "
-            "t[\"TPE1\"])' " + quote(path) + " 2>&1");
+        const std::string check =
+            shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
+                  "print(t[\"TIT2\"], len(t.getall(\"TXXX\")), len(t.getall(\"COMM\")), len(t[\"APIC:cover\"].data), "
+                  "t[\"TPE1\"])' " +
+                  quote(path) + " 2>&1");
         EXPECT_EQ(check, "Changed 2 2 3004 Àrtist\n");
         expectAudioIntact(path);
     }
@@ -246,11 +247,11 @@ TEST_F(ID3InteropTest, CommandLineSetAndJunk) {
     writeBytes(path, audio_);
     int status = -1;
     std::string out = shell(cli + " set --settings " + quote(ini) + " --add tkAll tvTitle=Song tvArtist=Band " +
-                              "'tvV2Frame:TCOM=Writer' " + quote(path) + " 2>&1",
-                          &status);
+                                "'tvV2Frame:TCOM=Writer' " + quote(path) + " 2>&1",
+                            &status);
     EXPECT_EQ(status, 0) << out;
     out = shell(cli + " set --settings " + quote(ini) + " 'tvTitle=l+=01 ' 'tvArtist=r-=1' " + quote(path) + " 2>&1",
-              &status);
+                &status);
     EXPECT_EQ(status, 0) << out;
     AudioFile f;
     ASSERT_TRUE(f.readFile(path, true));
@@ -261,8 +262,8 @@ TEST_F(ID3InteropTest, CommandLineSetAndJunk) {
 
     // One file missing: the others are written, the status is 1 and stderr names the error.
     out = shell(cli + " set --settings " + quote(ini) + " tvAlbum=X " + quote(dir_.file("none.mp3")) + " " +
-                  quote(path) + " 2>&1 >/dev/null",
-              &status);
+                    quote(path) + " 2>&1 >/dev/null",
+                &status);
     EXPECT_EQ(status, 1);
     EXPECT_NE(out.find("none.mp3: error 2: "), std::string::npos) << out;
     ASSERT_TRUE(f.readFile(path, true));
@@ -293,7 +294,8 @@ TEST_F(ID3InteropTest, TagBehindJunkIsSeenByPeersAfterAWrite) {
         const std::string path = dir_.file("junk" + std::to_string(junkSize) + ".mp3");
         writeBytes(path, junk + tag + audio_);
         int status = -1;
-        std::string out = shell(cli + " set --settings " + quote(ini) + " tvTitle=New " + quote(path) + " 2>&1", &status);
+        std::string out =
+            shell(cli + " set --settings " + quote(ini) + " tvTitle=New " + quote(path) + " 2>&1", &status);
         EXPECT_EQ(status, 0) << out;
         EXPECT_EQ(mutagen(path), "TIT2=New\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
         EXPECT_EQ(shell("ffprobe -v error -show_entries format_tags=title,artist -of default=nw=1 " + quote(path)),
@@ -363,7 +365,8 @@ TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
     const std::string ini = dir.file("settings.ini");
     writeBytes(ini, "[Tags]\nUseID3v2=1\nUseID3v1=1\nbTAGKeepSync=1\n");
     auto set = [&](const std::string& value) {
-        return std::system((cli + " set --settings '" + ini + "' '" + value + "' '" + path + "' >/dev/null 2>&1").c_str());
+        return std::system(
+            (cli + " set --settings '" + ini + "' '" + value + "' '" + path + "' >/dev/null 2>&1").c_str());
     };
     ASSERT_EQ(set("tvAlbum=Album"), 0);
     EXPECT_TRUE(readBytes(path) == written);
@@ -393,7 +396,8 @@ TEST(ID3HiddenFrames, ScanShowsTheInflatedTitle) {
     writeBytes(dir.file("hidden.mp3"), hidden.tag() + mp3Audio(5));
     const std::string ini = dir.file("settings.ini");
     writeBytes(ini, "[Tags]\nUseID3v2=1\n");
-    const std::string out = shell(std::string(VORDA_CLI_PATH) + " scan --settings " + quote(ini) + " " + quote(dir.dir()));
+    const std::string out =
+        shell(std::string(VORDA_CLI_PATH) + " scan --settings " + quote(ini) + " " + quote(dir.dir()));
     EXPECT_TRUE(contains(out, "\tCompressed title\t")) << out;
     EXPECT_FALSE(contains(out, std::string(1, '\0')));
 }
@@ -407,10 +411,10 @@ TEST_F(ID3InteropTest, KeptFramesReadTheSameInPeers) {
     f.tag().setValue(tvAlbum, "Älbum");
     ASSERT_EQ(f.putTags(), 0);
     expectAudioIntact(path);
-    const std::string check = shell(
-        "/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
-        "print(t[\"TIT2\"], t[\"TALB\"], t[\"COMM::eng\"].text, [f[:4] for f in t.unknown_frames])' " +
-        quote(path) + " 2>&1");
+    const std::string check =
+        shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
+              "print(t[\"TIT2\"], t[\"TALB\"], t[\"COMM::eng\"].text, [f[:4] for f in t.unknown_frames])' " +
+              quote(path) + " 2>&1");
     // mutagen reads the compressed title, the comment's two strings and keeps the encrypted frame.
     EXPECT_EQ(check, "Compressed title Älbum ['', 'second string'] [b'TPE1']\n");
 #ifdef VORDA_TAGLIB_DUMP

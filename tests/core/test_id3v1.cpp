@@ -7,9 +7,9 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
-#include <string>
 
 #include "app/Settings.h"
 #include "tags/GenreList.h"
@@ -25,21 +25,18 @@ using vorda::tags::Id3v1Tag;
 
 namespace {
 
-std::string readBytes(const fs::path& p)
-{
+std::string readBytes(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void writeBytes(const fs::path& p, const std::string& bytes)
-{
+void writeBytes(const fs::path& p, const std::string& bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
 // Some fake MPEG frames (128 kbit/s, 44.1 kHz headers followed by zero bytes).
-std::string fakeAudio(int frames = 3)
-{
+std::string fakeAudio(int frames = 3) {
     std::string audio;
     for (int i = 0; i < frames; ++i) {
         audio += std::string("\xFF\xFB\x90\x00", 4);
@@ -49,9 +46,8 @@ std::string fakeAudio(int frames = 3)
 }
 
 // A raw ID3v1 tag from its fields (already padded as the writer under test wants).
-std::string rawTag(std::string title, std::string artist, std::string album, std::string year,
-                   std::string comment, char genre)
-{
+std::string rawTag(std::string title, std::string artist, std::string album, std::string year, std::string comment,
+                   char genre) {
     title.resize(30, '\0');
     artist.resize(30, '\0');
     album.resize(30, '\0');
@@ -60,15 +56,13 @@ std::string rawTag(std::string title, std::string artist, std::string album, std
     return "TAG" + title + artist + album + year + comment + genre;
 }
 
-std::string lyrics3Field(const std::string& id, const std::string& data)
-{
+std::string lyrics3Field(const std::string& id, const std::string& data) {
     char size[6];
     std::snprintf(size, sizeof size, "%05zu", data.size());
     return id + size + data;
 }
 
-std::string lyrics3Block(const std::string& fields)
-{
+std::string lyrics3Block(const std::string& fields) {
     const std::string body = "LYRICSBEGIN" + fields;
     char size[7];
     std::snprintf(size, sizeof size, "%06zu", body.size());
@@ -77,8 +71,7 @@ std::string lyrics3Block(const std::string& fields)
 
 class ID3v1Test : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         char pattern[] = "/tmp/vorda-id3v1-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
@@ -86,15 +79,13 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    std::string make(const std::string& tail, const std::string& name = "a.mp3")
-    {
+    std::string make(const std::string& tail, const std::string& name = "a.mp3") {
         const fs::path p = dir_ / name;
         writeBytes(p, audio_ + tail);
         return p.string();
     }
     // The file still starts with the untouched audio; returns what follows it.
-    std::string tailAfterAudio(const std::string& path)
-    {
+    std::string tailAfterAudio(const std::string& path) {
         const std::string bytes = readBytes(path);
         EXPECT_GE(bytes.size(), audio_.size());
         EXPECT_EQ(bytes.substr(0, audio_.size()), audio_) << "audio bytes changed";
@@ -107,8 +98,7 @@ protected:
 
 }  // namespace
 
-TEST(GenresTest, NamesAndLookups)
-{
+TEST(GenresTest, NamesAndLookups) {
     const GenreTable g;
     EXPECT_EQ(g.genre(0), "Blues");
     EXPECT_EQ(g.genre(67), "Psychadelic");
@@ -130,8 +120,7 @@ TEST(GenresTest, NamesAndLookups)
     EXPECT_FALSE(g.hasGenre("Polka Rock"));
 }
 
-TEST(ID3v1Values, SettersLimitsAndChanged)
-{
+TEST(ID3v1Values, SettersLimitsAndChanged) {
     Id3v1Tag t;
     EXPECT_FALSE(t.changed());
     EXPECT_EQ(t.genreNr(), 255);
@@ -187,8 +176,7 @@ TEST(ID3v1Values, SettersLimitsAndChanged)
     EXPECT_DOUBLE_EQ(t.version(), 0.0);
 }
 
-TEST(ID3v1Values, Lyrics3BlockGeneration)
-{
+TEST(ID3v1Values, Lyrics3BlockGeneration) {
     Id3v1Tag t;
     EXPECT_FALSE(t.isLyrics3Needed());
     EXPECT_EQ(t.genLyrics3Code(vorda::app::tuIfNeeded), "");
@@ -224,8 +212,7 @@ TEST(ID3v1Values, Lyrics3BlockGeneration)
     EXPECT_NE(t.genLyrics3Code(vorda::app::tuIfNeeded).find("LYR99999xxx"), std::string::npos);
 }
 
-TEST_F(ID3v1Test, ID3v1RoundTripEveryField)
-{
+TEST_F(ID3v1Test, ID3v1RoundTripEveryField) {
     const std::string path = make("");
     Id3v1Tag w;
     w.setTitle("Caf\xC3\xA9 Title");
@@ -270,8 +257,7 @@ TEST_F(ID3v1Test, ID3v1RoundTripEveryField)
     EXPECT_DOUBLE_EQ(r2.version(), 1.1);
 }
 
-TEST_F(ID3v1Test, PaddingBlanksZerosAndLossyText)
-{
+TEST_F(ID3v1Test, PaddingBlanksZerosAndLossyText) {
     std::string comment = "note  ";
     comment.resize(28, ' ');
     comment += std::string("\0\0", 2);  // v1.1 marker with track 0
@@ -298,8 +284,7 @@ TEST_F(ID3v1Test, PaddingBlanksZerosAndLossyText)
     EXPECT_EQ(back.title(), "?? x");
 }
 
-TEST_F(ID3v1Test, Lyrics3V2WriteReadAndUnknownFields)
-{
+TEST_F(ID3v1Test, Lyrics3V2WriteReadAndUnknownFields) {
     const std::string unknown = lyrics3Field("XYZ", std::string("ab\xFF  ", 5));
     const std::string path =
         make(lyrics3Block(lyrics3Field("IND", "10") + lyrics3Field("LYR", "  old lyrics ") + unknown) +
@@ -359,8 +344,7 @@ TEST_F(ID3v1Test, Lyrics3V2WriteReadAndUnknownFields)
     EXPECT_EQ(readBytes(path), audio_);
 }
 
-TEST_F(ID3v1Test, Lyrics3V1ReadReplaceAndRemove)
-{
+TEST_F(ID3v1Test, Lyrics3V1ReadReplaceAndRemove) {
     const std::string path = make("LYRICSBEGINline one\r\nline two LYRICSEND" + rawTag("T", "A", "", "", "", '\x01'));
     Id3v1Tag t;
     ASSERT_TRUE(t.getID3v1(path));
@@ -378,7 +362,8 @@ TEST_F(ID3v1Test, Lyrics3V1ReadReplaceAndRemove)
     EXPECT_EQ(r.lyrics(), "line one\r\nline two");
 
     // A version 1 text of the full 5100 bytes is found too.
-    const std::string big = make("LYRICSBEGIN" + std::string(5100, 'x') + "LYRICSEND" + rawTag("T", "", "", "", "", 0), "b.mp3");
+    const std::string big =
+        make("LYRICSBEGIN" + std::string(5100, 'x') + "LYRICSEND" + rawTag("T", "", "", "", "", 0), "b.mp3");
     Id3v1Tag b;
     b.getID3v1(big);
     EXPECT_EQ(b.lyrics().size(), 5100u);
@@ -386,8 +371,7 @@ TEST_F(ID3v1Test, Lyrics3V1ReadReplaceAndRemove)
     EXPECT_EQ(readBytes(big), audio_);
 }
 
-TEST_F(ID3v1Test, StackedTagsAreReplacedAndRemovedTogether)
-{
+TEST_F(ID3v1Test, StackedTagsAreReplacedAndRemovedTogether) {
     // Taggers that append a tag instead of replacing the old one leave older ID3v1 tags and
     // Lyrics3 blocks in front of the newest; only the newest is read, and a write replaces all.
     const std::string oldTag = rawTag("Old title", "Old artist", "Old album", "", "", 0);
@@ -432,8 +416,7 @@ TEST_F(ID3v1Test, StackedTagsAreReplacedAndRemovedTogether)
     }
 }
 
-TEST_F(ID3v1Test, SavingWhatWasSavedChangesNoByte)
-{
+TEST_F(ID3v1Test, SavingWhatWasSavedChangesNoByte) {
     const std::string tag = rawTag("Title", "Artist", "", "", "", 0);
     const std::string block = lyrics3Block(lyrics3Field("IND", "10") + lyrics3Field("LYR", "words"));
     const std::vector<std::string> tails = {
@@ -475,8 +458,7 @@ TEST_F(ID3v1Test, SavingWhatWasSavedChangesNoByte)
     }
 }
 
-TEST_F(ID3v1Test, GenreByteWithoutNameSurvivesOtherEdits)
-{
+TEST_F(ID3v1Test, GenreByteWithoutNameSurvivesOtherEdits) {
     const std::string path = make(rawTag("Title", "", "", "", "", static_cast<char>(200)));
     Id3v1Tag t;
     ASSERT_TRUE(t.getID3v1(path));
@@ -494,8 +476,7 @@ TEST_F(ID3v1Test, GenreByteWithoutNameSurvivesOtherEdits)
     EXPECT_EQ(t.genreNr(), 255);
 }
 
-TEST_F(ID3v1Test, HostileSizesAndShortFiles)
-{
+TEST_F(ID3v1Test, HostileSizesAndShortFiles) {
     const std::string tag = rawTag("Title", "Artist", "", "", "", 0);
     const std::string good = lyrics3Block(lyrics3Field("IND", "00") + lyrics3Field("ETT", std::string(40, 'E')));
     std::string notDigits = good;
@@ -543,8 +524,7 @@ TEST_F(ID3v1Test, HostileSizesAndShortFiles)
     EXPECT_EQ(Id3v1Tag::writeTail(make(""), static_cast<int64_t>(audio_.size()) + 1, "x"), EINVAL);
 }
 
-TEST_F(ID3v1Test, WriteTailForCallers)
-{
+TEST_F(ID3v1Test, WriteTailForCallers) {
     // The tag handler writes the blocks itself after rebuilding: in place and shorter.
     const std::string path = make(std::string(300, 'Z'));
     Id3v1Tag t;
@@ -562,15 +542,13 @@ TEST_F(ID3v1Test, WriteTailForCallers)
 
 namespace {
 
-bool haveMutagen()
-{
+bool haveMutagen() {
     static const bool have = std::system("/usr/bin/python3 -c 'import mutagen' >/dev/null 2>&1") == 0;
     return have;
 }
 
 // Runs a Python script with the path as its argument; its output as "KEY=value" lines.
-std::map<std::string, std::string> runPython(const fs::path& dir, const std::string& script, const std::string& path)
-{
+std::map<std::string, std::string> runPython(const fs::path& dir, const std::string& script, const std::string& path) {
     const fs::path scriptFile = dir / "peer.py";
     writeBytes(scriptFile, script);
     const std::string command =
@@ -606,8 +584,7 @@ for key, frame in (frames or {}).items():
 
 }  // namespace
 
-TEST_F(ID3v1Test, MutagenReadsWhatVordaWrites)
-{
+TEST_F(ID3v1Test, MutagenReadsWhatVordaWrites) {
     if (!haveMutagen()) GTEST_SKIP() << "mutagen is not installed for /usr/bin/python3";
     const std::string path = make("");
     Id3v1Tag w;
@@ -625,7 +602,8 @@ TEST_F(ID3v1Test, MutagenReadsWhatVordaWrites)
 tags = mutagen.mp3.MP3(sys.argv[1]).tags
 for key in tags.keys():
     print(key[:4] + '=' + str(tags[key].text[0]))
-)", path);
+)",
+                                path);
     EXPECT_EQ(tags.at("TIT2"), "Caf\xC3\xA9 Society and a title over");  // 30 characters
     EXPECT_EQ(tags.at("TPE1"), "Vorda Artist");
     EXPECT_EQ(tags.at("TALB"), "Album Name");
@@ -635,8 +613,7 @@ for key in tags.keys():
     EXPECT_EQ(tags.at("TCON"), "Hard Rock");
 }
 
-TEST_F(ID3v1Test, VordaReadsWhatMutagenWrites)
-{
+TEST_F(ID3v1Test, VordaReadsWhatMutagenWrites) {
     if (!haveMutagen()) GTEST_SKIP() << "mutagen is not installed for /usr/bin/python3";
     const std::string path = make("");
     runPython(dir_, R"(import sys
@@ -649,7 +626,8 @@ t.add(TDRC(encoding=3, text='1987'))
 t.add(TRCK(encoding=3, text='12/14'))
 t.add(TCON(encoding=3, text='Rock'))
 t.save(sys.argv[1], v1=2)
-)", path);
+)",
+              path);
     Id3v1Tag r;
     ASSERT_TRUE(r.getID3v1(path));
     ASSERT_TRUE(r.hasID3v1());
@@ -662,8 +640,7 @@ t.save(sys.argv[1], v1=2)
     EXPECT_FALSE(r.hasLyrics3());
 }
 
-TEST_F(ID3v1Test, CorpusFilesReadLikeMutagen)
-{
+TEST_F(ID3v1Test, CorpusFilesReadLikeMutagen) {
     const fs::path corpus = VORDA_CORPUS_DIR;
     if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
     int compared = 0;
@@ -698,8 +675,7 @@ TEST_F(ID3v1Test, CorpusFilesReadLikeMutagen)
     }
 }
 
-TEST_F(ID3v1Test, CorpusTrailingTagsOfOtherToolsSurviveAnID3v1Write)
-{
+TEST_F(ID3v1Test, CorpusTrailingTagsOfOtherToolsSurviveAnID3v1Write) {
     // An APEv2 tag (and, where the file has one, a Lyrics3 block) stands in front of the ID3v1
     // tag: a rewrite of the ID3v1 tag keeps every byte in front of the tail it owns.
     const fs::path source = fs::path(VORDA_CORPUS_DIR) / "apev2-lyricsv2.mp3";

@@ -12,10 +12,10 @@
 #include <sstream>
 #include <string>
 
-#include "tags/Id3v2Reader.h"
-#include "tags/Id3v2Text.h"
 #include "tags/GenreList.h"
+#include "tags/Id3v2Reader.h"
 #include "tags/Id3v2Tag.h"
+#include "tags/Id3v2Text.h"
 
 using namespace vorda::tags;
 
@@ -40,12 +40,10 @@ private:
     std::string path_;
 };
 
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void writeBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string frameBytes(int version, const std::string& id, const std::string& payload, uint8_t status = 0,
-                  uint8_t format = 0, bool plainSize24 = false) {
+                       uint8_t format = 0, bool plainSize24 = false) {
     if (version == 2) return id + id3v2::writeBigEndian(static_cast<uint32_t>(payload.size()), 3) + payload;
     const auto n = static_cast<uint32_t>(payload.size());
     std::string size = version == 4 && !plainSize24 ? id3v2::writeSynchsafe(n) : id3v2::writeBigEndian(n, 4);
@@ -54,8 +52,7 @@ std::string frameBytes(int version, const std::string& id, const std::string& pa
 
 std::string tagBytes(int version, const std::string& body, uint8_t flags = 0, size_t padding = 0) {
     return "ID3"s + static_cast<char>(version) + '\0' + static_cast<char>(flags) +
-           id3v2::writeSynchsafe(static_cast<uint32_t>(body.size() + padding)) + body +
-           std::string(padding, '\0');
+           id3v2::writeSynchsafe(static_cast<uint32_t>(body.size() + padding)) + body + std::string(padding, '\0');
 }
 
 Id3v2Tag parsed(const std::string& bytes, const GenreTable* genres = nullptr) {
@@ -117,7 +114,8 @@ TEST(ID3v2, Version23RoundTripKeepsEveryFrameInOrder) {
     const std::string body = frameBytes(3, "TIT2", "\0Title"s) + frameBytes(3, "TPE1", "\x01\xFF\xFEZ\0\xFC\0"s) +
                              frameBytes(3, "TXXX", "\0one\0first"s) + frameBytes(3, "COMM", "\0engdesc\0described"s) +
                              frameBytes(3, "COMM", "\0eng\0plain comment"s) + frameBytes(3, "TXXX", "\0two\0second"s) +
-                             frameBytes(3, "PRIV", "owner\0\x01\x02\xFF"s) + frameBytes(3, "APIC", "\0image/png\0\x03\0PNGDATA"s) +
+                             frameBytes(3, "PRIV", "owner\0\x01\x02\xFF"s) +
+                             frameBytes(3, "APIC", "\0image/png\0\x03\0PNGDATA"s) +
                              frameBytes(3, "APIC", "\0image/jpeg\0\x04\0JPGDATA"s);
     Id3v2Tag tag = parsed(tagBytes(3, body, 0, 300));
     EXPECT_EQ(tag.title(), "Title");
@@ -145,8 +143,8 @@ TEST(ID3v2, Version23RoundTripKeepsEveryFrameInOrder) {
 }
 
 TEST(ID3v2, DuplicateFramesAreAddressedOneByOne) {
-    Id3v2Tag tag = parsed(tagBytes(3, frameBytes(3, "COMM", "\0engiTunNORM\0 0000"s) + frameBytes(3, "TXXX", "\0a\0x"s) +
-                                     frameBytes(3, "TXXX", "\0b\0y"s)));
+    Id3v2Tag tag = parsed(tagBytes(3, frameBytes(3, "COMM", "\0engiTunNORM\0 0000"s) +
+                                          frameBytes(3, "TXXX", "\0a\0x"s) + frameBytes(3, "TXXX", "\0b\0y"s)));
     EXPECT_EQ(tag.comment(), " 0000");  // no plain comment: the first one shows
     tag.setComment("mine");
     EXPECT_EQ(tag.comment(), "mine");
@@ -165,8 +163,8 @@ TEST(ID3v2, DuplicateFramesAreAddressedOneByOne) {
 // What getFrameContent gives for a TXXX frame, setFrameContent takes back unchanged.
 TEST(ID3v2, UserTextFramesReadAsTheyAreSet) {
     Id3v2Tag tag = parsed(tagBytes(4, frameBytes(4, "TXXX", "\0\0plain"s) + frameBytes(4, "TXXX", "\0\0one\0two"s) +
-                                     frameBytes(4, "TXXX", "\0key\0value"s)));
-    EXPECT_EQ(tag.getFrameContent("TXXX"), "plain");  // no description: the value alone
+                                          frameBytes(4, "TXXX", "\0key\0value"s)));
+    EXPECT_EQ(tag.getFrameContent("TXXX"), "plain");          // no description: the value alone
     EXPECT_EQ(tag.getFrameContent("TXXX#2"), "\0one\0two"s);  // several values keep the full form
     EXPECT_EQ(tag.getFrameContent("TXXX#3"), "key\0value"s);
     for (const char* key : {"TXXX", "TXXX#2", "TXXX#3"}) {
@@ -215,9 +213,9 @@ TEST(ID3v2, NamedFieldsSetAndRemoveFrames) {
 TEST(ID3v2, GenreReadingRules) {
     GenreTable genres;
     const std::pair<std::string, std::string> cases[] = {
-        {"(17)", "Rock"}, {"(17)Hard Rock", "Rock"}, {"Hard Rock", "Hard Rock"}, {"17", "Rock"},
-        {"(0)", "Blues"}, {"(255)Bigbeat", "Bigbeat"}, {"Rock (live)", "Rock (live)"},
-        {"((pseudo)", "(pseudo)"}, {"(RX)", "Remix"}, {"(17)rock", "rock"}};
+        {"(17)", "Rock"},  {"(17)Hard Rock", "Rock"},   {"Hard Rock", "Hard Rock"},     {"17", "Rock"},
+        {"(0)", "Blues"},  {"(255)Bigbeat", "Bigbeat"}, {"Rock (live)", "Rock (live)"}, {"((pseudo)", "(pseudo)"},
+        {"(RX)", "Remix"}, {"(17)rock", "rock"}};
     for (const auto& [stored, shown] : cases) {
         Id3v2Tag tag;
         tag.setGenreHandler(&genres);
@@ -229,12 +227,13 @@ TEST(ID3v2, GenreReadingRules) {
 TEST(ID3v2, Version24SynchsafeSizesAndPlainSizeFallback) {
     const std::string longText(200, 'x');
     // Synchsafe sizes as the standard has them.
-    Id3v2Tag tag = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x03" + longText) + frameBytes(4, "TPE1", "\x03Me"s), 0, 20));
+    Id3v2Tag tag =
+        parsed(tagBytes(4, frameBytes(4, "TIT2", "\x03" + longText) + frameBytes(4, "TPE1", "\x03Me"s), 0, 20));
     EXPECT_EQ(tag.title(), longText);
     EXPECT_EQ(tag.artist(), "Me");
     // Plain sizes in a 2.4 tag, as some writers produce them.
-    Id3v2Tag plain = parsed(tagBytes(4, frameBytes(4, "TIT2", "\x03" + longText, 0, 0, true) +
-                                       frameBytes(4, "TPE1", "\x03Me"s, 0, 0, true), 0, 20));
+    Id3v2Tag plain = parsed(tagBytes(
+        4, frameBytes(4, "TIT2", "\x03" + longText, 0, 0, true) + frameBytes(4, "TPE1", "\x03Me"s, 0, 0, true), 0, 20));
     EXPECT_EQ(plain.title(), longText);
     EXPECT_EQ(plain.artist(), "Me");
     // A plain-size frame that is the last one before the padding.
@@ -251,7 +250,10 @@ TEST(ID3v2, Version24SynchsafeSizesAndPlainSizeFallback) {
 }
 
 TEST(ID3v2, Version24YearLivesInTDRC) {
-    Id3v2Tag tag = parsed(tagBytes(4, frameBytes(4, "TDRC", "\x00" "2004-05-06"s) + frameBytes(4, "TXXX", "\0k\0v"s)));
+    Id3v2Tag tag = parsed(tagBytes(4, frameBytes(4, "TDRC",
+                                                 "\x00"
+                                                 "2004-05-06"s) +
+                                          frameBytes(4, "TXXX", "\0k\0v"s)));
     EXPECT_EQ(tag.year(), "2004");
     EXPECT_EQ(tag.framesInFile(), "TXXX|");
     tag.setYear("2004");
@@ -268,8 +270,11 @@ TEST(ID3v2, TextEncodingsAreReadEverywhereAndChosenOnWriting) {
     const std::string utf16 = "\x01\xFF\xFE\xE9\0\x6C\x26"s;  // "é♬" little-endian with BOM
     const std::string utf16be = "\x02\0\xE9\x26\x6C"s;
     const std::string expected = "\xC3\xA9\xE2\x99\xAC";
-    const std::string body = frameBytes(3, "TIT2", utf16) + frameBytes(3, "TPE1", utf16be) + frameBytes(3, "TALB", "\x03" + expected) +
-                             frameBytes(3, "TCOM", "\0\xE9"s) + frameBytes(3, "COMM", "\x01" "eng\xFF\xFE\0\0\xFF\xFEh\0i\0"s) +
+    const std::string body = frameBytes(3, "TIT2", utf16) + frameBytes(3, "TPE1", utf16be) +
+                             frameBytes(3, "TALB", "\x03" + expected) + frameBytes(3, "TCOM", "\0\xE9"s) +
+                             frameBytes(3, "COMM",
+                                        "\x01"
+                                        "eng\xFF\xFE\0\0\xFF\xFEh\0i\0"s) +
                              frameBytes(3, "WXXX", "\x01\xFF\xFE\x64\0\0\0http://a/"s);
     Id3v2Tag tag = parsed(tagBytes(3, body));
     EXPECT_EQ(tag.title(), expected);
@@ -302,7 +307,8 @@ TEST(ID3v2, TextEncodingsAreReadEverywhereAndChosenOnWriting) {
 }
 
 TEST(ID3v2, UrlFramesCarryNoEncodingByte) {
-    Id3v2Tag tag = parsed(tagBytes(3, frameBytes(3, "WOAR", "\0http://artist/"s) + frameBytes(3, "WCOM", "http://buy/"s)));
+    Id3v2Tag tag =
+        parsed(tagBytes(3, frameBytes(3, "WOAR", "\0http://artist/"s) + frameBytes(3, "WCOM", "http://buy/"s)));
     EXPECT_EQ(tag.getFrameContent("WOAR"), "http://artist/");
     EXPECT_EQ(tag.getFrameContent("WCOM"), "http://buy/");
     tag.setFrameContent("WOAR", "http://other/");
@@ -314,29 +320,41 @@ TEST(ID3v2, UnsynchronisationAndExtendedHeaderAreUndone) {
     const std::string frames23 = "TIT2\0\0\0\x04\0\0\0a\xFF\0b"s;  // four bytes once resynchronised
     const std::string v23 = tagBytes(3, "\0\0\0\x06\0\0\0\0\0\0"s + frames23, 0x80 | 0x40);
     Id3v2Tag tag = parsed(v23);
-    EXPECT_EQ(tag.title(), "a\xC3\xBF" "b");
+    EXPECT_EQ(tag.title(), "a\xC3\xBF"
+                           "b");
     const std::string rendered = tag.render(0);
     EXPECT_EQ(rendered[5], '\0');  // neither flag written
-    EXPECT_EQ(parsed(rendered).title(), "a\xC3\xBF" "b");
+    EXPECT_EQ(parsed(rendered).title(), "a\xC3\xBF"
+                                        "b");
     // 2.4: unsynchronisation and data length indicator per frame; synchsafe extended header.
-    const std::string payload = "\x00" "a\xFF\x00" "b"s;
-    const std::string v24 = tagBytes(4, "\0\0\0\x06\x01\0"s + frameBytes(4, "TIT2", "\0\0\0\x04"s + payload, 0, 0x03), 0x40);
+    const std::string payload = "\x00"
+                                "a\xFF\x00"
+                                "b"s;
+    const std::string v24 =
+        tagBytes(4, "\0\0\0\x06\x01\0"s + frameBytes(4, "TIT2", "\0\0\0\x04"s + payload, 0, 0x03), 0x40);
     Id3v2Tag tag4 = parsed(v24);
-    EXPECT_EQ(tag4.title(), "a\xC3\xBF" "b");
+    EXPECT_EQ(tag4.title(), "a\xC3\xBF"
+                            "b");
     EXPECT_EQ(tag4.render(0)[5], '\0');
-    EXPECT_EQ(parsed(tag4.render(0)).title(), "a\xC3\xBF" "b");
+    EXPECT_EQ(parsed(tag4.render(0)).title(), "a\xC3\xBF"
+                                              "b");
     // A 2.4 tag unsynchronised as a whole: each frame says so itself once the tag flag is gone.
     Id3v2Tag whole = parsed(tagBytes(4, frameBytes(4, "TIT2", payload) + frameBytes(4, "TALB", "\0x"s), 0x80));
-    EXPECT_EQ(whole.title(), "a\xC3\xBF" "b");
+    EXPECT_EQ(whole.title(), "a\xC3\xBF"
+                             "b");
     const std::string rewritten = whole.render(0);
     EXPECT_EQ(rewritten[5], '\0');
     EXPECT_EQ(rewritten.substr(10), frameBytes(4, "TIT2", payload, 0, 0x02) + frameBytes(4, "TALB", "\0x"s, 0, 0x02));
-    EXPECT_EQ(parsed(rewritten).title(), "a\xC3\xBF" "b");
+    EXPECT_EQ(parsed(rewritten).title(), "a\xC3\xBF"
+                                         "b");
     EXPECT_EQ(parsed(rewritten).render(0), rewritten);
 }
 
 TEST(ID3v2, Version22IsMappedAndWrittenAs23) {
-    const std::string body = frameBytes(2, "TT2", "\0Song"s) + frameBytes(2, "TP1", "\0Band"s) + frameBytes(2, "TYE", "\0" "1990"s) +
+    const std::string body = frameBytes(2, "TT2", "\0Song"s) + frameBytes(2, "TP1", "\0Band"s) +
+                             frameBytes(2, "TYE",
+                                        "\0"
+                                        "1990"s) +
                              frameBytes(2, "COM", "\0eng\0note"s) + frameBytes(2, "PIC", "\0JPG\x03\0JPEGDATA"s) +
                              frameBytes(2, "TXX", "\0key\0value"s) + frameBytes(2, "XYZ", "other program"s) +
                              frameBytes(2, "ULT", "\0eng\0lyrics"s) + frameBytes(2, "LNK", "TT2http://x/\0more"s) +
@@ -382,7 +400,8 @@ TEST(ID3v2, CompressedEncryptedAndGroupedFramesReadThroughTheirFlags) {
     const std::string title = "\0Compressed title"s;
     const std::string picture = "\0image/png\0\x03\0"s + noise(5000);
     const std::string tit2 = frameBytes(3, "TIT2", id3v2::writeBigEndian(title.size(), 4) + deflate(title), 0x40, 0x80);
-    const std::string apic = frameBytes(3, "APIC", id3v2::writeBigEndian(picture.size(), 4) + deflate(picture), 0, 0x80);
+    const std::string apic =
+        frameBytes(3, "APIC", id3v2::writeBigEndian(picture.size(), 4) + deflate(picture), 0, 0x80);
     const std::string tpe1 = frameBytes(3, "TPE1", "\x80\0Encrypted bytes"s, 0, 0x40);
     const std::string talb = frameBytes(3, "TALB", "\x05\0Grouped"s, 0, 0x20);
     const std::string tcom = frameBytes(3, "TCOM", "\0\0\0\x10not zlib"s, 0, 0x80);
@@ -410,8 +429,8 @@ TEST(ID3v2, CompressedEncryptedAndGroupedFramesReadThroughTheirFlags) {
     EXPECT_FALSE(tag.changed());
     tag.setTitle("New");
     tag.setComposer("Plain");
-    EXPECT_EQ(tag.generateTag(), frameBytes(3, "TIT2", "\0New"s, 0x40) + apic + tpe1 + talb +
-                                     frameBytes(3, "TCOM", "\0Plain"s) + tope);
+    EXPECT_EQ(tag.generateTag(),
+              frameBytes(3, "TIT2", "\0New"s, 0x40) + apic + tpe1 + talb + frameBytes(3, "TCOM", "\0Plain"s) + tope);
 
     // 2.4: group byte, data length indicator, per-frame unsynchronisation over the compressed bytes.
     const std::string inner = "\x07"s + id3v2::writeSynchsafe(static_cast<uint32_t>(picture.size())) + deflate(picture);
@@ -439,16 +458,17 @@ TEST(ID3v2, CompressedEncryptedAndGroupedFramesReadThroughTheirFlags) {
 TEST(ID3v2, UntouchedFramesKeepTheirBytes) {
     for (int version : {3, 4}) {
         SCOPED_TRACE(version);
-        const std::string others =
-            frameBytes(version, "TPE1", "\x02\0B\0a\0n\0d\0\0"s) +                // UTF-16BE with terminator
-            frameBytes(version, "TALB", "\0Album\0trailing junk"s) +             // a second string
-            frameBytes(version, "COMM", "\0eng\0\0second string"s) +             // first string empty
-            frameBytes(version, "TXXX", "\x01\xFF\xFEk\0"s) +                    // no value at all
-            frameBytes(version, "WXXX", "\x01\xFF\xFE" "d\0\0\0http://u/\0\0"s) +  // UTF-16 description
-            frameBytes(version, "TIT3", "\x09odd encoding"s, 0x20) +             // unknown encoding
-            frameBytes(version, "WOAR", "\0http://w/"s) +                        // URL with encoding byte
-            frameBytes(version, "TCON", "(17)"s) +                               // no encoding byte at all
-            frameBytes(version, "TIT1", "");                                     // nothing in it
+        const std::string others = frameBytes(version, "TPE1", "\x02\0B\0a\0n\0d\0\0"s) +    // UTF-16BE with terminator
+                                   frameBytes(version, "TALB", "\0Album\0trailing junk"s) +  // a second string
+                                   frameBytes(version, "COMM", "\0eng\0\0second string"s) +  // first string empty
+                                   frameBytes(version, "TXXX", "\x01\xFF\xFEk\0"s) +         // no value at all
+                                   frameBytes(version, "WXXX",
+                                              "\x01\xFF\xFE"
+                                              "d\0\0\0http://u/\0\0"s) +                     // UTF-16 description
+                                   frameBytes(version, "TIT3", "\x09odd encoding"s, 0x20) +  // unknown encoding
+                                   frameBytes(version, "WOAR", "\0http://w/"s) +             // URL with encoding byte
+                                   frameBytes(version, "TCON", "(17)"s) +                    // no encoding byte at all
+                                   frameBytes(version, "TIT1", "");                          // nothing in it
         Id3v2Tag tag = parsed(tagBytes(version, frameBytes(version, "TIT2", "\0Old"s) + others, 0, 64));
         EXPECT_EQ(tag.comment(), "");
         EXPECT_TRUE(tag.fieldHidesContent("COMM"));
@@ -471,7 +491,8 @@ TEST(ID3v2, UntouchedFramesKeepTheirBytes) {
 // the frames, so nothing behind it turns into padding.
 TEST(ID3v2, UnparsedRestOfTheTagIsKept) {
     const std::string cover = "\0image/jpeg\0\x03\0"s + noise(3000) + "\xFF\xD9"s;
-    const std::string rest = frameBytes(3, "tpe1", "\0lower case"s) + frameBytes(3, "TALB", "\0Album"s) + frameBytes(3, "APIC", cover);
+    const std::string rest =
+        frameBytes(3, "tpe1", "\0lower case"s) + frameBytes(3, "TALB", "\0Album"s) + frameBytes(3, "APIC", cover);
     Id3v2Tag tag = parsed(tagBytes(3, frameBytes(3, "TIT2", "\0Title"s) + rest, 0, 100));
     EXPECT_EQ(tag.title(), "Title");
     EXPECT_EQ(tag.unparsed(), rest);
@@ -569,9 +590,14 @@ TEST(ID3v2, FileSearchAndHostileSizes) {
     EXPECT_EQ(big.title(), "a");
     EXPECT_EQ(big.artist(), "");
     // Every prefix and every single-byte change of a tag parses and renders without harm.
-    const std::string sample = tagBytes(4, frameBytes(4, "TXXX", "\x01\xFF\xFEk\0\0\0v\0"s) + frameBytes(4, "COMM", "\x02" "eng\0d\0\0\0x"s) +
-                                          frameBytes(4, "APIC", "\0image/png\0\x03\0data"s) + frameBytes(4, "TIT2", "\x03t"s, 0, 0x03),
-                                   0x80, 8);
+    const std::string sample =
+        tagBytes(4,
+                 frameBytes(4, "TXXX", "\x01\xFF\xFEk\0\0\0v\0"s) +
+                     frameBytes(4, "COMM",
+                                "\x02"
+                                "eng\0d\0\0\0x"s) +
+                     frameBytes(4, "APIC", "\0image/png\0\x03\0data"s) + frameBytes(4, "TIT2", "\x03t"s, 0, 0x03),
+                 0x80, 8);
     for (size_t n = 0; n <= sample.size(); ++n) {
         Id3v2Tag p;
         p.parseTag(sample.substr(0, n));
@@ -708,7 +734,8 @@ TEST(ID3v2, MutagenFilesReadBack) {
         EXPECT_EQ(t.artist(), "Art");
         EXPECT_EQ(t.comment(), "plain");
         EXPECT_EQ(t.year(), "2001");
-        EXPECT_EQ(t.getFrameContent("TXXX#2"), "two\0" "2"s);
+        EXPECT_EQ(t.getFrameContent("TXXX#2"), "two\0"
+                                               "2"s);
         EXPECT_GE(t.padding(), 3000);
         EXPECT_NE(t.getFrameContent("APIC").find("image/png\0\x03"s), std::string::npos);
     }
@@ -719,9 +746,10 @@ TEST(ID3v2, MutagenReadsWhatWeWrite) {
     ScratchDir dir;
     for (int version : {3, 4}) {
         GenreTable genres;
-        Id3v2Tag t = parsed(tagBytes(version, frameBytes(version, "TXXX", "\0a\0x"s) + frameBytes(version, "TXXX", "\0b\0y"s) +
-                                             frameBytes(version, "APIC", "\0image/jpeg\0\x03\0JPG"s)),
-                            &genres);
+        Id3v2Tag t =
+            parsed(tagBytes(version, frameBytes(version, "TXXX", "\0a\0x"s) + frameBytes(version, "TXXX", "\0b\0y"s) +
+                                         frameBytes(version, "APIC", "\0image/jpeg\0\x03\0JPG"s)),
+                   &genres);
         t.setTitle("Ti\xE2\x99\xAC");
         t.setArtist("Caf\xC3\xA9");
         t.setComment("note");

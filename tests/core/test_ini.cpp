@@ -14,23 +14,21 @@ using namespace std::string_literals;
 using initest::readText;
 using initest::writeText;
 
-TEST(IniFile, ReadsLikeTheProfileFunctions)
-{
+TEST(IniFile, ReadsLikeTheProfileFunctions) {
     initest::TempDir dir;
-    writeText(dir / "s.ini",
-              "orphan=before any section\n"
-              "[ General ]\n"
-              "; Key=comment\n"
-              "  Key  =  value with blanks  \n"
-              "key=second one is ignored\n"
-              "Quoted=\"  kept blanks  \"\n"
-              "Single='x'\n"
-              "HalfQuote=\"x\n"
-              "noequals\n"
-              "[general]\n"
-              "Other=repeated section is ignored\n"
-              "[Win]\r\n"
-              "Crlf=yes\r\n");
+    writeText(dir / "s.ini", "orphan=before any section\n"
+                             "[ General ]\n"
+                             "; Key=comment\n"
+                             "  Key  =  value with blanks  \n"
+                             "key=second one is ignored\n"
+                             "Quoted=\"  kept blanks  \"\n"
+                             "Single='x'\n"
+                             "HalfQuote=\"x\n"
+                             "noequals\n"
+                             "[general]\n"
+                             "Other=repeated section is ignored\n"
+                             "[Win]\r\n"
+                             "Crlf=yes\r\n");
     IniFile ini(dir / "s.ini");
     EXPECT_EQ(ini.read("GENERAL", "KEY", "d"), "value with blanks");
     EXPECT_EQ(ini.read("General", " key ", "d"), "value with blanks");
@@ -46,8 +44,7 @@ TEST(IniFile, ReadsLikeTheProfileFunctions)
     EXPECT_EQ(IniFile(dir / "none.ini").read("General", "Key", "def"), "def");
 }
 
-TEST(IniFile, LongValuesComeBackWhole)
-{
+TEST(IniFile, LongValuesComeBackWhole) {
     initest::TempDir dir;
     std::string deep = "/";
     for (int i = 0; i < 40; ++i) deep += "Folder number " + std::to_string(i) + "/";
@@ -61,52 +58,48 @@ TEST(IniFile, LongValuesComeBackWhole)
     EXPECT_EQ(again.read("S", "U", ""), longUtf8);
 }
 
-TEST(IniFile, WritingChangesOnlyTheOneLine)
-{
+TEST(IniFile, WritingChangesOnlyTheOneLine) {
     initest::TempDir dir;
     const std::string path = dir / "s.ini";
-    writeText(path,
-              "; my settings\n"
-              "[General]\n"
-              "  bUseTags   =  True\n"
-              "Odd    spacing = kept\n"
-              "\n"
-              "[Tags]\n"
-              "x=1\n"
-              "\n"
-              "\n"
-              "[Last]\n"
-              "y=2");
+    writeText(path, "; my settings\n"
+                    "[General]\n"
+                    "  bUseTags   =  True\n"
+                    "Odd    spacing = kept\n"
+                    "\n"
+                    "[Tags]\n"
+                    "x=1\n"
+                    "\n"
+                    "\n"
+                    "[Last]\n"
+                    "y=2");
     ::chmod(path.c_str(), 0640);
     IniFile ini(path);
     ASSERT_TRUE(ini.write("general", "BUSETAGS", "False"));
     ASSERT_TRUE(ini.write("Tags", "New", "v"));
     ASSERT_TRUE(ini.write("Last", "z", "3"));
     ASSERT_TRUE(ini.write("Fresh", "k", "w"));
-    EXPECT_EQ(readText(path),
-              "; my settings\n"
-              "[General]\n"
-              "  bUseTags   =False\n"
-              "Odd    spacing = kept\n"
-              "\n"
-              "[Tags]\n"
-              "x=1\n"
-              "New=v\n"
-              "\n"
-              "\n"
-              "[Last]\n"
-              "y=2\n"
-              "z=3\n"
-              "[Fresh]\n"
-              "k=w\n");
+    EXPECT_EQ(readText(path), "; my settings\n"
+                              "[General]\n"
+                              "  bUseTags   =False\n"
+                              "Odd    spacing = kept\n"
+                              "\n"
+                              "[Tags]\n"
+                              "x=1\n"
+                              "New=v\n"
+                              "\n"
+                              "\n"
+                              "[Last]\n"
+                              "y=2\n"
+                              "z=3\n"
+                              "[Fresh]\n"
+                              "k=w\n");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
     EXPECT_EQ(IniFile(path).read("Tags", "new", ""), "v");
 }
 
-TEST(IniFile, WritingKeepsCrLfAndCreatesMissingFilesAndFolders)
-{
+TEST(IniFile, WritingKeepsCrLfAndCreatesMissingFilesAndFolders) {
     initest::TempDir dir;
     writeText(dir / "w.ini", "[A]\r\nk=1\r\n");
     IniFile win(dir / "w.ini");
@@ -119,12 +112,11 @@ TEST(IniFile, WritingKeepsCrLfAndCreatesMissingFilesAndFolders)
     ASSERT_TRUE(fresh.write("S", "k", "v"));
     EXPECT_EQ(readText(nested), "[S]\nk=v\n");
     // No temporary file is left behind.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "new/sub"),
-                            std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir / "new/sub"), std::filesystem::directory_iterator()), 1);
 }
 
-TEST(IniFile, ValuesThatReadingWouldChangeRoundTrip)
-{
+TEST(IniFile, ValuesThatReadingWouldChangeRoundTrip) {
     initest::TempDir dir;
     IniFile ini(dir / "s.ini");
     const std::string values[] = {"  blanks  ", "\"quoted\"", "'single'", "\"\"", "\t", "a=b;c"};
@@ -141,8 +133,7 @@ TEST(IniFile, ValuesThatReadingWouldChangeRoundTrip)
     EXPECT_EQ(again.read("S", "n", ""), "xy");
 }
 
-TEST(IniFile, WritesSeeChangesMadeThroughOtherObjects)
-{
+TEST(IniFile, WritesSeeChangesMadeThroughOtherObjects) {
     initest::TempDir dir;
     IniFile first(dir / "s.ini");
     IniFile second(dir / "s.ini");
@@ -155,8 +146,7 @@ TEST(IniFile, WritesSeeChangesMadeThroughOtherObjects)
     EXPECT_EQ(readText(dir / "s.ini"), "[S]\na=1\nb=2\nc=3\n");
 }
 
-TEST(IniFile, UnusableFilesReadAsMissingAndAreNotDestroyed)
-{
+TEST(IniFile, UnusableFilesReadAsMissingAndAreNotDestroyed) {
     initest::TempDir dir;
     // A folder in the file's place.
     std::filesystem::create_directory(dir / "folder.ini");
@@ -180,8 +170,7 @@ TEST(IniFile, UnusableFilesReadAsMissingAndAreNotDestroyed)
     }
 }
 
-TEST(IniFile, WritingThroughASymbolicLinkKeepsTheLink)
-{
+TEST(IniFile, WritingThroughASymbolicLinkKeepsTheLink) {
     initest::TempDir dir;
     writeText(dir / "real.ini", "[S]\nk=1\n");
     std::filesystem::create_symlink(dir / "real.ini", dir / "link.ini");
@@ -191,8 +180,7 @@ TEST(IniFile, WritingThroughASymbolicLinkKeepsTheLink)
     EXPECT_EQ(readText(dir / "real.ini"), "[S]\nk=2\n");
 }
 
-TEST(IniFile, DamagedFileIsReadAsFarAsItCanBeAndKeptBeforeItIsReplaced)
-{
+TEST(IniFile, DamagedFileIsReadAsFarAsItCanBeAndKeptBeforeItIsReplaced) {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
     const std::string damaged = "[General]\n"
@@ -237,8 +225,7 @@ TEST(IniFile, DamagedFileIsReadAsFarAsItCanBeAndKeptBeforeItIsReplaced)
     EXPECT_EQ(IniFile(path).read("Old", "Raw", "d"), "caf\xC3\xA9");
 }
 
-TEST(IniFile, OversizedFileReadsItsWholeLinesAndIsNeverReplacedWithoutABackup)
-{
+TEST(IniFile, OversizedFileReadsItsWholeLinesAndIsNeverReplacedWithoutABackup) {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
     std::string huge = "[S]\nk=v\n[T]\n";
@@ -263,8 +250,7 @@ TEST(IniFile, OversizedFileReadsItsWholeLinesAndIsNeverReplacedWithoutABackup)
     EXPECT_EQ(IniFile(path).read("S", "k", "d"), "w");
 }
 
-TEST(IniFile, ReadOnlyFileIsReadAndNeverWritten)
-{
+TEST(IniFile, ReadOnlyFileIsReadAndNeverWritten) {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
     writeText(path, "[S]\nk=v\n");

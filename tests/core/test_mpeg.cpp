@@ -52,7 +52,7 @@ struct FrameSpec {
     int layer = 3;
     int bitRateIndex = 9;  // 128 kbit/s for MPEG-1 layer 3
     int sampleRateIndex = 0;
-    int mode = 1;          // joint stereo
+    int mode = 1;  // joint stereo
     bool crc = false, padding = false, priv = false, copyright = false, original = false;
     int emphasis = 0;
 };
@@ -113,8 +113,16 @@ Bytes xingFrame(const FrameSpec& s, const char* id, uint32_t frames, uint32_t by
 }
 
 Bytes id3v2Tag(size_t body, uint8_t lastByte = 0) {
-    Bytes t = {'I', 'D', '3', 3, 0, 0, uint8_t((body >> 21) & 0x7F), uint8_t((body >> 14) & 0x7F),
-               uint8_t((body >> 7) & 0x7F), uint8_t(body & 0x7F)};
+    Bytes t = {'I',
+               'D',
+               '3',
+               3,
+               0,
+               0,
+               uint8_t((body >> 21) & 0x7F),
+               uint8_t((body >> 14) & 0x7F),
+               uint8_t((body >> 7) & 0x7F),
+               uint8_t(body & 0x7F)};
     t.resize(10 + body, 0);
     t.back() = lastByte;
     return t;
@@ -135,7 +143,8 @@ TEST(MpegReader, ConstantBitRateMpeg1Layer3) {
     ASSERT_TRUE(r.m.isValid());
     EXPECT_EQ(r.m.audioType(), "MPEG");
     EXPECT_EQ(r.m.startPos(), 0);
-    const std::vector<std::string> expected = {"1", "128000", "JStereo", "0", "0", "26", "None", "0", "3", "0", "0", "44100"};
+    const std::vector<std::string> expected = {"1",    "128000", "JStereo", "0", "0", "26",
+                                               "None", "0",      "3",       "0", "0", "44100"};
     for (int i = 0; i < 12; ++i) EXPECT_EQ(r[i], expected[size_t(i)]) << "index " << i;
     EXPECT_EQ(r[12], "");
     EXPECT_EQ(r[-1], "");
@@ -168,8 +177,12 @@ TEST(MpegReader, HeaderBitsAndTexts) {
 
 TEST(MpegReader, VersionsLayersAndRates) {
     TempDir dir;
-    struct Case { Ver v; int layer, brIndex, srIndex; const char* version; };
-    const Case cases[] = {{V1, 3, 14, 1, "1"}, {V1, 2, 10, 2, "1"}, {V1, 1, 14, 0, "1"},  {V2, 3, 8, 0, "2"},
+    struct Case {
+        Ver v;
+        int layer, brIndex, srIndex;
+        const char* version;
+    };
+    const Case cases[] = {{V1, 3, 14, 1, "1"}, {V1, 2, 10, 2, "1"},   {V1, 1, 14, 0, "1"},    {V2, 3, 8, 0, "2"},
                           {V2, 2, 14, 2, "2"}, {V25, 3, 4, 0, "2.5"}, {V25, 3, 14, 2, "2.5"}, {V25, 2, 1, 1, "2.5"}};
     for (const Case& c : cases) {
         FrameSpec s{c.v, c.layer, c.brIndex, c.srIndex};
@@ -250,7 +263,7 @@ TEST(MpegReader, XingWithoutByteCountUsesTheAudioBytes) {
     TempDir dir;
     FrameSpec s;
     Bytes data = xingFrame(s, "Xing", 999, 0);
-    put32(data, 4 + 32 + 4, 1);  // frame count only
+    put32(data, 4 + 32 + 4, 1);    // frame count only
     append(data, stream(s, 999));  // 1000 frames of 417 bytes
     Reading r(dir.write("x.mp3", data));
     const double seconds = 999 * 1152 / 44100.0;
@@ -313,7 +326,8 @@ TEST(MpegReader, DurationExcludesTrailingTags) {
         auto block = [&](uint32_t fl) {
             Bytes h;
             appendText(h, "APETAGEX");
-            for (uint32_t v : {2000u, size, 1u, fl, 0u, 0u}) for (int i = 0; i < 4; ++i) h.push_back(uint8_t(v >> (8 * i)));
+            for (uint32_t v : {2000u, size, 1u, fl, 0u, 0u})
+                for (int i = 0; i < 4; ++i) h.push_back(uint8_t(v >> (8 * i)));
             return h;
         };
         if (withHeader) append(b, block(flags));
@@ -356,11 +370,11 @@ TEST(MpegReader, HostileInputsReadNothing) {
     std::mt19937 rng(7);
     Bytes noise(300000);
     for (auto& b : noise) b = uint8_t(rng() & 0x7F);  // no sync byte anywhere
-    Bytes hugeTag = id3v2Tag(100);  // claims 256 MB
+    Bytes hugeTag = id3v2Tag(100);                    // claims 256 MB
     std::fill(hugeTag.begin() + 6, hugeTag.begin() + 10, 0x7F);
     const std::vector<std::pair<std::string, Bytes>> files = {
-        {"empty", {}}, {"three", {0xFF, 0xFB, 0x90}}, {"ff", Bytes(200000, 0xFF)}, {"noise", noise},
-        {"tag-only", id3v2Tag(5000)}, {"huge-tag", hugeTag}};
+        {"empty", {}},    {"three", {0xFF, 0xFB, 0x90}}, {"ff", Bytes(200000, 0xFF)},
+        {"noise", noise}, {"tag-only", id3v2Tag(5000)},  {"huge-tag", hugeTag}};
     MpegAudioInfo m;
     for (const auto& [name, data] : files) {
         m.readInfo(dir.write("good.mp3", stream(FrameSpec{}, 3)), -1);
@@ -407,14 +421,27 @@ std::string quote(const std::string& s) {
 void writeWav(const std::string& path, int rate, int channels, double seconds) {
     const uint32_t frames = uint32_t(rate * seconds), data = frames * channels * 2;
     Bytes b;
-    auto le = [&](uint32_t v, int n) { for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i))); };
-    appendText(b, "RIFF"); le(36 + data, 4); appendText(b, "WAVEfmt "); le(16, 4); le(1, 2); le(channels, 2);
-    le(rate, 4); le(rate * channels * 2, 4); le(channels * 2, 2); le(16, 2); appendText(b, "data"); le(data, 4);
+    auto le = [&](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
+    };
+    appendText(b, "RIFF");
+    le(36 + data, 4);
+    appendText(b, "WAVEfmt ");
+    le(16, 4);
+    le(1, 2);
+    le(channels, 2);
+    le(rate, 4);
+    le(rate * channels * 2, 4);
+    le(channels * 2, 2);
+    le(16, 2);
+    appendText(b, "data");
+    le(data, 4);
     std::mt19937 rng(1);
     for (uint32_t i = 0; i < frames; ++i) {
         const double t = double(i) / rate;
         for (int c = 0; c < channels; ++c) {
-            const double v = 0.4 * std::sin(2 * M_PI * (220 + 300 * t + 50 * c) * t) + 0.05 * ((rng() % 2000) / 1000.0 - 1);
+            const double v =
+                0.4 * std::sin(2 * M_PI * (220 + 300 * t + 50 * c) * t) + 0.05 * ((rng() % 2000) / 1000.0 - 1);
             le(uint16_t(int16_t(v * 32767)), 2);
         }
     }
@@ -448,23 +475,24 @@ std::vector<PeerInfo> mutagen(const std::vector<std::string>& paths) {
         std::getline(in, line);
         std::istringstream fields(line);
         fields >> word;
-        p.ok = word == "OK" && (fields >> p.version >> p.layer >> p.bitRate >> p.sampleRate >> p.mode >> p.length >> p.offset);
+        p.ok = word == "OK" &&
+               (fields >> p.version >> p.layer >> p.bitRate >> p.sampleRate >> p.mode >> p.length >> p.offset);
     }
     return result;
 }
 
 std::map<std::string, std::string> ffprobe(const std::string& path) {
-    std::istringstream in(capture("ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate,bit_rate,channels"
-                                  " -show_entries format=duration -of default=nw=1 " + quote(path)));
+    std::istringstream in(
+        capture("ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate,bit_rate,channels"
+                " -show_entries format=duration -of default=nw=1 " +
+                quote(path)));
     std::map<std::string, std::string> values;
     for (std::string line; std::getline(in, line);)
         if (auto eq = line.find('='); eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
     return values;
 }
 
-bool haveMutagen() {
-    return std::system("/usr/bin/python3 -c 'import mutagen.mp3' >/dev/null 2>&1") == 0;
-}
+bool haveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen.mp3' >/dev/null 2>&1") == 0; }
 
 // Checks the reader against mutagen: equal stream parameters and first-frame offset,
 // bit rate within 1 kbit/s, duration within a second.

@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "IniTestSupport.h"
-#include "base/IniFile.h"
 #include "app/OptionsRules.h"
 #include "app/ReplaceListRules.h"
 #include "app/Settings.h"
+#include "base/IniFile.h"
 
 using namespace vorda::base;
 using namespace vorda::app;
@@ -21,21 +21,21 @@ using initest::TempDir;
 namespace {
 
 // The "section/key" names of a settings file.
-std::set<std::string> keysOf(const std::string& path)
-{
+std::set<std::string> keysOf(const std::string& path) {
     std::set<std::string> keys;
     std::istringstream in(readText(path));
     std::string line, section;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() > 1 && line.front() == '[') section = line.substr(1, line.size() - 2);
-        else if (const size_t eq = line.find('='); eq != std::string::npos) keys.insert(section + "/" + line.substr(0, eq));
+        if (line.size() > 1 && line.front() == '[')
+            section = line.substr(1, line.size() - 2);
+        else if (const size_t eq = line.find('='); eq != std::string::npos)
+            keys.insert(section + "/" + line.substr(0, eq));
     }
     return keys;
 }
 
-Settings loadFrom(const std::string& path)
-{
+Settings loadFrom(const std::string& path) {
     Settings s;
     s.load(IniFile(path));
     return s;
@@ -43,8 +43,7 @@ Settings loadFrom(const std::string& path)
 
 }  // namespace
 
-TEST(OptionsRules, TypingRulesOfTheBoxes)
-{
+TEST(OptionsRules, TypingRulesOfTheBoxes) {
     EXPECT_TRUE(acceptsText(InputRule::Digits, ""));
     EXPECT_TRUE(acceptsText(InputRule::Digits, "0512"));
     EXPECT_FALSE(acceptsText(InputRule::Digits, "-1"));
@@ -74,8 +73,7 @@ TEST(OptionsRules, TypingRulesOfTheBoxes)
     EXPECT_FALSE(swallowsEnter(InputRule::FileType));
 }
 
-TEST(OptionsRules, NumberBoxesAreCorrectedWhenTheyLoseTheFocus)
-{
+TEST(OptionsRules, NumberBoxesAreCorrectedWhenTheyLoseTheFocus) {
     EXPECT_EQ(leadingNumber("  42abc"), 42);
     EXPECT_EQ(leadingNumber("-7"), -7);
     EXPECT_EQ(leadingNumber("x1"), 0);
@@ -94,8 +92,7 @@ TEST(OptionsRules, NumberBoxesAreCorrectedWhenTheyLoseTheFocus)
     EXPECT_EQ(correctNumberText(NumberBox::TrackDigits, "99999"), "255");
 }
 
-TEST(OptionsRules, PaddingChecks)
-{
+TEST(OptionsRules, PaddingChecks) {
     PaddingCorrection c = correctAddPadding("5000", "2048");
     EXPECT_EQ(c.text, "2048");
     EXPECT_EQ(c.message, "You can not add more padding then maximum allowed padding (2048)!");
@@ -118,13 +115,12 @@ TEST(OptionsRules, PaddingChecks)
     EXPECT_EQ(lyricsFieldMaxLength(tuAlways), 250);
 }
 
-TEST(OptionsRules, FileTypeList)
-{
+TEST(OptionsRules, FileTypeList) {
     FileTypeList list({"mp3"});
     EXPECT_FALSE(list.add(""));
     EXPECT_FALSE(list.add("*.ogg"));
     EXPECT_FALSE(list.add("..."));
-    EXPECT_TRUE(list.add("M3U"));   // stored as the lower-case extension
+    EXPECT_TRUE(list.add("M3U"));    // stored as the lower-case extension
     EXPECT_TRUE(list.add(".flac"));  // without its dot
     EXPECT_EQ(list.types(), (std::vector<std::string>{"mp3", "m3u", "flac"}));
 
@@ -140,8 +136,7 @@ TEST(OptionsRules, FileTypeList)
     EXPECT_EQ(list.types(), (std::vector<std::string>{"m3u", "flac"}));
 }
 
-TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys)
-{
+TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys) {
     TempDir dir;
     const std::string path = dir / "settings.ini";
     initest::writeText(path, "[General]\nMethod=2\nsTargetDir=/keep/\n[Visual]\nFormState=2\n");
@@ -181,11 +176,32 @@ TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys)
     EXPECT_EQ(s.fileTypes, std::vector<std::string>{"mp3"});
 
     std::set<std::string> expected = {"General/Method", "General/sTargetDir", "Visual/FormState"};
-    for (const char* k : {"bSortToExistingFolders", "feaFileExistAction", "bUseTags", "bReadTags", "bAutoReadTags",
-                          "bRecycleFiles", "lAlbumSize", "bUseReplace", "bUseRemoveChars", "sRemovedChars",
-                          "bScoreToSpace", "b20toSpace", "bFixSpaces", "bFixMisses", "bPadTrackNr", "iTrackDigits",
-                          "bLCaseFirst", "iCaseChange", "bLimitFNameLength", "iMaxFNameLength", "bLowExtension",
-                          "bIgnoreReadOnly", "bSetAttributes", "bReadOnly", "bHidden", "bArchive"})
+    for (const char* k : {"bSortToExistingFolders",
+                          "feaFileExistAction",
+                          "bUseTags",
+                          "bReadTags",
+                          "bAutoReadTags",
+                          "bRecycleFiles",
+                          "lAlbumSize",
+                          "bUseReplace",
+                          "bUseRemoveChars",
+                          "sRemovedChars",
+                          "bScoreToSpace",
+                          "b20toSpace",
+                          "bFixSpaces",
+                          "bFixMisses",
+                          "bPadTrackNr",
+                          "iTrackDigits",
+                          "bLCaseFirst",
+                          "iCaseChange",
+                          "bLimitFNameLength",
+                          "iMaxFNameLength",
+                          "bLowExtension",
+                          "bIgnoreReadOnly",
+                          "bSetAttributes",
+                          "bReadOnly",
+                          "bHidden",
+                          "bArchive"})
         expected.insert(std::string("General/") + k);
     for (const char* k : {"FileTypes/nofFileTypes", "FileTypes/sFileType0", "Tags/bTAGKeepSync", "Tags/bTAGLCaseFirst",
                           "Tags/TAGCaseChange", "Tags/UseID3v1", "Tags/UseID3v2", "Tags/UseLyrics3",
@@ -210,8 +226,7 @@ TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys)
     EXPECT_EQ(back.method, 2);
 }
 
-TEST(OptionsRules, RefusedOkChangesNothing)
-{
+TEST(OptionsRules, RefusedOkChangesNothing) {
     TempDir dir;
     const std::string path = dir / "settings.ini";
     IniFile ini(path);
@@ -238,8 +253,7 @@ TEST(OptionsRules, RefusedOkChangesNothing)
     EXPECT_EQ(readText(path), "[General]\nbUseTags=True\n");
 }
 
-TEST(ReplaceListRules, EditingAndChecks)
-{
+TEST(ReplaceListRules, EditingAndChecks) {
     ReplaceListRules r;
     EXPECT_FALSE(r.add("", "x"));
     EXPECT_TRUE(r.add(" - ", "-"));
@@ -279,8 +293,7 @@ TEST(ReplaceListRules, EditingAndChecks)
     EXPECT_EQ(ReplaceListRules::cleanReplacement("a<b>c?d\\e/f:g\"h|i*j"), "abcdefghij");
 }
 
-TEST(ReplaceListRules, EditedListReachesSettingsAndFile)
-{
+TEST(ReplaceListRules, EditedListReachesSettingsAndFile) {
     TempDir dir;
     const std::string path = dir / "settings.ini";
     IniFile ini(path);

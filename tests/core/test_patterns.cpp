@@ -19,7 +19,6 @@ using namespace vorda::tags;
 using namespace vorda::app;
 using namespace vorda::naming;
 
-
 namespace {
 
 class MapTag : public TagHandler {
@@ -92,8 +91,7 @@ FileValues values(std::string artist, std::string title, std::string album = "",
 
 }  // namespace
 
-TEST(PatternExtraction, ValuesEndAtTheFirstFollowingSeparator)
-{
+TEST(PatternExtraction, ValuesEndAtTheFirstFollowingSeparator) {
     const Settings s = defaults();
     EXPECT_EQ(extractValue("ABBA - SOS.mp3", "<artist>", "<artist> - <title>", s), "ABBA");
     EXPECT_EQ(extractValue("ABBA - SOS.mp3", "<title>", "<artist> - <title>", s), "SOS");
@@ -102,15 +100,13 @@ TEST(PatternExtraction, ValuesEndAtTheFirstFollowingSeparator)
     EXPECT_EQ(extractValue("01. X - Y.mp3", "<track>", "<track>. <artist> - <title>", s), "01");
     EXPECT_EQ(extractValue("01. X - Y.mp3", "<artist>", "<track>. <artist> - <title>", s), "X");
     // Dummies swallow text that belongs to no value.
-    EXPECT_EQ(extractValue("[web] Kraftwerk - Radio.mp3", "<artist>", "[<dummy>] <artist> - <title>", s),
-              "Kraftwerk");
+    EXPECT_EQ(extractValue("[web] Kraftwerk - Radio.mp3", "<artist>", "[<dummy>] <artist> - <title>", s), "Kraftwerk");
     EXPECT_EQ(extractValue("x [web] Kraftwerk - Radio.mp3", "<artist>", "<dummy> [web] <artist> - <title>", s),
               "Kraftwerk");
     EXPECT_EQ(extractValue("Kraftwerk - 1978 - Radio.mp3", "<title>", "<artist> - <dummy> - <title>", s), "Radio");
 }
 
-TEST(PatternExtraction, LiteralPrefixSuffixAndExtensions)
-{
+TEST(PatternExtraction, LiteralPrefixSuffixAndExtensions) {
     const Settings s = defaults();
     // The prefix is dropped by its length, not compared.
     EXPECT_EQ(extractValue("CD2 Song.mp3", "<title>", "CD1 <title>", s), "Song");
@@ -124,8 +120,7 @@ TEST(PatternExtraction, LiteralPrefixSuffixAndExtensions)
     EXPECT_EQ(extractValue("Daft%20Punk%20-%20One.mp3", "<artist>", "<artist>_-_<title>", s), "Daft Punk");
 }
 
-TEST(PatternExtraction, MissingPartsGiveEmptyValues)
-{
+TEST(PatternExtraction, MissingPartsGiveEmptyValues) {
     const Settings s = defaults();
     EXPECT_EQ(extractValue("ABBA - SOS.mp3", "<album>", "<artist> - <title>", s), "");
     EXPECT_EQ(extractValue("   ", "<title>", "<title>", s), "");
@@ -136,8 +131,7 @@ TEST(PatternExtraction, MissingPartsGiveEmptyValues)
     EXPECT_EQ(extractValue("/m/Abba/Gold/01 - SOS.mp3", "<title>", "<title>", s), "01 - SOS");
 }
 
-TEST(PatternDetection, PicksThePerfectOrTheFirstBestPattern)
-{
+TEST(PatternDetection, PicksThePerfectOrTheFirstBestPattern) {
     const Settings s = defaults();
     const std::vector<std::string> list{"<track> - <artist> - <title>", "<artist> - <title>"};
     EXPECT_EQ(detectInPattern("/m/01 - A - B.mp3", list, "box", s), list[0]);
@@ -149,15 +143,13 @@ TEST(PatternDetection, PicksThePerfectOrTheFirstBestPattern)
     EXPECT_EQ(detectInPattern("/Music/A/B/01 - T.mp3", folders, "box", s), folders[1]);
     // Ties go to the earlier entry; nothing matching gives the first entry.
     EXPECT_EQ(detectInPattern("/m/x.mp3", {"<a> - <b>", "<a> + <b>"}, "box", s), "<a> - <b>");
-    EXPECT_EQ(detectInPattern("/m/a + b + c.mp3", {"<a> - <b> - <c>", "<a> + <b> = <c>"}, "box", s),
-              "<a> + <b> = <c>");
+    EXPECT_EQ(detectInPattern("/m/a + b + c.mp3", {"<a> - <b> - <c>", "<a> + <b> = <c>"}, "box", s), "<a> + <b> = <c>");
     // A blank path or a list without patterns gives the box text.
     EXPECT_EQ(detectInPattern(" ", list, "box", s), "box");
     EXPECT_EQ(detectInPattern("/m/A - B.mp3", {"", " "}, "box", s), "box");
 }
 
-TEST(PatternChecks, TypedPatternsAreCleanedAndValidated)
-{
+TEST(PatternChecks, TypedPatternsAreCleanedAndValidated) {
     std::string p = "<<artist>> - <<<title>>>";
     EXPECT_TRUE(validatePattern(p, kInPatternIllegal));
     EXPECT_EQ(p, "<artist> - <title>");
@@ -193,8 +185,7 @@ TEST(PatternChecks, TypedPatternsAreCleanedAndValidated)
     EXPECT_TRUE(newNameKeyAllowed(U'-'));
 }
 
-TEST(PatternChecks, FolderPatternsAreNormalised)
-{
+TEST(PatternChecks, FolderPatternsAreNormalised) {
     std::string message = "old";
     EXPECT_EQ(normalizeFolderPattern("<uletter>/<artist>", &message), "<uletter>/<artist>/");
     EXPECT_EQ(message, "");
@@ -213,8 +204,7 @@ TEST(PatternChecks, FolderPatternsAreNormalised)
                      "cannot contain any of these characters: ?\\:\"|*");
 }
 
-TEST(FileValuesRecord, TagsFirstThenTheNameWithTrackPadding)
-{
+TEST(FileValuesRecord, TagsFirstThenTheNameWithTrackPadding) {
     Settings s = defaults();
     TaggedFile f("Name Artist - Name Title.mp3",
                  {{tvArtist, "  Tag Artist "}, {tvTrack, "7/12"}, {tvGenre, "Pop"}, {tvYear, "1999"}});
@@ -244,8 +234,7 @@ TEST(FileValuesRecord, TagsFirstThenTheNameWithTrackPadding)
     EXPECT_EQ(v.bitrate, "");
 }
 
-TEST(PatternExpansion, PlaceholdersLettersAndCleanUp)
-{
+TEST(PatternExpansion, PlaceholdersLettersAndCleanUp) {
     Settings s = defaults();
     FileValues v = values("abba", "sos", "gold", "03");
     v.year = "1992";
@@ -276,8 +265,7 @@ TEST(PatternExpansion, PlaceholdersLettersAndCleanUp)
     EXPECT_EQ(applyPattern(v, "<artist> - <title> - <album>", s), "Mccartney - Yesterday - Help");
 }
 
-TEST(NewFileName, ExtensionsLengthAndIllegalCharacters)
-{
+TEST(NewFileName, ExtensionsLengthAndIllegalCharacters) {
     Settings s = defaults();
     FileValues v = values("abba", "sos");
     v.name = "x.Mp3";
@@ -311,8 +299,7 @@ TEST(NewFileName, ExtensionsLengthAndIllegalCharacters)
     EXPECT_EQ(buildNewFileName(v, "<artist> - <title>", s), "Ééééé - Ж~.mp3");
 }
 
-TEST(DestinationFolders, TagValuesNeverLeaveTheTarget)
-{
+TEST(DestinationFolders, TagValuesNeverLeaveTheTarget) {
     const Settings s = defaults();
     const std::string pattern = "<uletter>/<artist>/<album>/";
     // The case rule works on each value, so every folder name made of one gets its capital.
@@ -332,12 +319,13 @@ TEST(DestinationFolders, TagValuesNeverLeaveTheTarget)
     EXPECT_EQ(applyFolderPattern(values("..", ""), "<artist>", s), "");
 }
 
-TEST(PatternExpansion, RulesCleanTheValuesAndKeepTheTypedText)
-{
+TEST(PatternExpansion, RulesCleanTheValuesAndKeepTheTypedText) {
     Settings s = defaults();
     // Fixing (underscores, dashes) and case rules never touch the folders the user typed.
-    EXPECT_EQ(buildDestinationFolder("/t/", values("the_band", "", "best-of"), "/media/user/1234-ABCD/music_lib/<artist>/"
-                                     "<album>/", s),
+    EXPECT_EQ(buildDestinationFolder("/t/", values("the_band", "", "best-of"),
+                                     "/media/user/1234-ABCD/music_lib/<artist>/"
+                                     "<album>/",
+                                     s),
               "/media/user/1234-ABCD/music_lib/The Band/Best - Of/");
     s.caseChange = 3;
     EXPECT_EQ(applyPattern(values("abba", "sos"), "Hits_of <artist> -- <title>", s), "Hits_of ABBA -- SOS");
@@ -349,15 +337,16 @@ TEST(PatternExpansion, RulesCleanTheValuesAndKeepTheTypedText)
     EXPECT_EQ(applyFolderPattern(values("", "", "Gold"), "Music - x/<artist> - <album>/", s), "Music - x/Gold/");
 
     // Control characters: from values they become spaces, from the pattern they go.
-    FileValues v = values("a\tb", "line\none\x1b[0m\x7f\xC2\x85" "end");
+    FileValues v = values("a\tb", "line\none\x1b[0m\x7f\xC2\x85"
+                                  "end");
     v.name = "x.mp3";
     EXPECT_EQ(buildNewFileName(v, "<artist>\x01 - <title>", s), "A B - Line One [0m End.mp3");
     EXPECT_EQ(buildDestinationFolder("/t/", v, "<artist>\n/", s), "/t/A B/");
-    EXPECT_EQ(vorda::naming::escapeControlChars("a\nb\tc\x1b\x7f\xC2\x9b\xC3\xA9\\"), "a\\nb\\tc\\x1b\\x7f\\u009b\xC3\xA9\\");
+    EXPECT_EQ(vorda::naming::escapeControlChars("a\nb\tc\x1b\x7f\xC2\x9b\xC3\xA9\\"),
+              "a\\nb\\tc\\x1b\\x7f\\u009b\xC3\xA9\\");
 }
 
-TEST(ValuesFromNames, LegacyBytesAreReadAsLatin1)
-{
+TEST(ValuesFromNames, LegacyBytesAreReadAsLatin1) {
     const Settings s = defaults();
     EXPECT_EQ(extractValue("caf\xE9 - song.mp3", "<artist>", "<artist> - <title>", s), "caf\xC3\xA9");
     EXPECT_EQ(extractValue("/m/d\xFCsseldorf/caf\xE9 - s.mp3", "<album>", "<album>/<artist> - <title>", s),
@@ -369,8 +358,7 @@ TEST(ValuesFromNames, LegacyBytesAreReadAsLatin1)
     EXPECT_EQ(getFileValues(f.file, "<artist> - <title>", 1, s).artist, "caf\xC3\xA9");
 }
 
-TEST(PatternPreview, ShowsTheBuiltNameOnlyWhenFixing)
-{
+TEST(PatternPreview, ShowsTheBuiltNameOnlyWhenFixing) {
     const Settings s = defaults();
     TaggedFile f("old.mp3", {{tvArtist, "abba"}, {tvTitle, "sos"}, {tvTrack, "1"}});
     EXPECT_EQ(previewNewName(true, f.file, "<title>", 1, "<track> <artist> - <title>", "old.mp3", s),

@@ -45,23 +45,25 @@ struct PlaylistFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(PlaylistFixture, M3UEntriesResolveAgainstThePlaylistFolder) {
-    const std::string text =
-        "#EXTM3U\r\n"
-        "#EXTINF:123,Artist - Title\r\n"
-        "a.mp3\r\n"
-        "\r\n"
-        "   \r\n"
-        "sub\\c.mp3\r\n"                       // written on Windows
-        "C:\\Music\\a.mp3\r\n"                 // a drive names nothing here
-        "\\\\server\\share\\a.mp3\r\n"         // nor does a network path
-        "missing.mp3\r\n"
-        "sub\r\n"                              // a folder is no file
-        "sub/\r\n"
-        + in("b.mp3") + "\r" +                 // absolute, lone CR line end
-        "file://" + dir.path() + "lists/sub/d%20e.mp3\n"
-        "file://localhost" + dir.path() + "lists/caf%C3%A9.mp3\n"
-        "file://otherhost/x/a.mp3\n"
-        "a.mp3";                               // no final line end
+    const std::string text = "#EXTM3U\r\n"
+                             "#EXTINF:123,Artist - Title\r\n"
+                             "a.mp3\r\n"
+                             "\r\n"
+                             "   \r\n"
+                             "sub\\c.mp3\r\n"                // written on Windows
+                             "C:\\Music\\a.mp3\r\n"          // a drive names nothing here
+                             "\\\\server\\share\\a.mp3\r\n"  // nor does a network path
+                             "missing.mp3\r\n"
+                             "sub\r\n"  // a folder is no file
+                             "sub/\r\n" +
+                             in("b.mp3") + "\r" +  // absolute, lone CR line end
+                             "file://" + dir.path() +
+                             "lists/sub/d%20e.mp3\n"
+                             "file://localhost" +
+                             dir.path() +
+                             "lists/caf%C3%A9.mp3\n"
+                             "file://otherhost/x/a.mp3\n"
+                             "a.mp3";  // no final line end
     EXPECT_EQ(import("list.m3u", text),
               (std::vector<std::string>{in("a.mp3"), in("sub/c.mp3"), in("b.mp3"), in("sub/d e.mp3"),
                                         in("caf\xC3\xA9.mp3"), in("a.mp3")}));
@@ -69,24 +71,28 @@ TEST_F(PlaylistFixture, M3UEntriesResolveAgainstThePlaylistFolder) {
 }
 
 TEST_F(PlaylistFixture, M3U8IsUtf8AndEntriesAreNotTrimmed) {
-    EXPECT_EQ(import("list.m3u8", "\xEF\xBB\xBF" "caf\xC3\xA9.mp3\n a.mp3\nb.mp3 \n"),
+    EXPECT_EQ(import("list.m3u8", "\xEF\xBB\xBF"
+                                  "caf\xC3\xA9.mp3\n a.mp3\nb.mp3 \n"),
               (std::vector<std::string>{in("caf\xC3\xA9.mp3")}));
     EXPECT_EQ(import("UPPER.M3U", "a.mp3\n"), (std::vector<std::string>{in("a.mp3")}));
 }
 
 TEST_F(PlaylistFixture, PlsEntriesAreFileKeysInAnyCase) {
-    const std::string text =
-        "[playlist]\n"
-        "File1=a.mp3\n"
-        "Title1=b.mp3\n"
-        "file2=sub/c.mp3\n"
-        "FILE3=" + in("b.mp3") + "\n"
-        "File4\n"
-        "Fil=a.mp3\n"
-        "Length1=100\n"
-        "File5=file://" + dir.path() + "lists/sub/d%20e.mp3\n"
-        "NumberOfEntries=5\n"
-        "Version=2\n";
+    const std::string text = "[playlist]\n"
+                             "File1=a.mp3\n"
+                             "Title1=b.mp3\n"
+                             "file2=sub/c.mp3\n"
+                             "FILE3=" +
+                             in("b.mp3") +
+                             "\n"
+                             "File4\n"
+                             "Fil=a.mp3\n"
+                             "Length1=100\n"
+                             "File5=file://" +
+                             dir.path() +
+                             "lists/sub/d%20e.mp3\n"
+                             "NumberOfEntries=5\n"
+                             "Version=2\n";
     EXPECT_EQ(import("list.pls", text),
               (std::vector<std::string>{in("a.mp3"), in("sub/c.mp3"), in("b.mp3"), in("sub/d e.mp3")}));
     // The "=" may stand right after "FILE".
@@ -129,13 +135,16 @@ TEST_F(PlaylistFixture, EntriesAreListedUnderTheirCleanAbsoluteFolder) {
     const std::string text = "../Tree/A/t.mp3\n"
                              "./../Tree//A/./t.mp3\n"
                              "..\\Tree\\A\\t.mp3\n" +
-                             dir.path() + "lists/../Tree/A/t.mp3\n"
-                             "file://" + dir.path() + "lists/sub/../../Tree/A/t.mp3\n";
+                             dir.path() +
+                             "lists/../Tree/A/t.mp3\n"
+                             "file://" +
+                             dir.path() + "lists/sub/../../Tree/A/t.mp3\n";
     for (const char* name : {"list.m3u", "list.m3u8"}) {
         EXPECT_EQ(import(name, text), std::vector<std::string>(5, dir / "Tree/A/t.mp3")) << name;
         for (int row = 1; row <= list.count(); ++row) EXPECT_EQ(list.getCellContent(row, colPath), dir / "Tree/A/");
     }
-    EXPECT_EQ(import("list.pls", "[playlist]\nFile1=../Tree/A/t.mp3\n"), (std::vector<std::string>{dir / "Tree/A/t.mp3"}));
+    EXPECT_EQ(import("list.pls", "[playlist]\nFile1=../Tree/A/t.mp3\n"),
+              (std::vector<std::string>{dir / "Tree/A/t.mp3"}));
 
     // Behind a symbolic link ".." leads where the link points; such an entry keeps its spelling.
     std::filesystem::create_directory_symlink(dir / "Tree/A", in("link"));

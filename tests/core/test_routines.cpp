@@ -7,9 +7,7 @@
 
 using namespace vorda::base;
 
-
-TEST(Routines, PathPartsSplitAtTheLastDotAndSlash)
-{
+TEST(Routines, PathPartsSplitAtTheLastDotAndSlash) {
     EXPECT_EQ(getExtension("/music/a.b.MP3"), "MP3");
     EXPECT_EQ(getExtension("noext"), "noext");
     // A dot in a folder name starts no extension.
@@ -33,8 +31,7 @@ TEST(Routines, PathPartsSplitAtTheLastDotAndSlash)
     EXPECT_EQ(removeBackslash("/"), "/");
 }
 
-TEST(Routines, PathExistsAndIsDirectoryFollowTheFileSystem)
-{
+TEST(Routines, PathExistsAndIsDirectoryFollowTheFileSystem) {
     initest::TempDir dir;
     initest::writeText(dir / "file", "x");
     EXPECT_TRUE(pathExists(dir / "file"));
@@ -44,8 +41,7 @@ TEST(Routines, PathExistsAndIsDirectoryFollowTheFileSystem)
     EXPECT_FALSE(pathExists(""));
 }
 
-TEST(Routines, CountingDigitsAndDurations)
-{
+TEST(Routines, CountingDigitsAndDurations) {
     EXPECT_EQ(countOccurrences("aaaa", "aa"), 2);
     EXPECT_EQ(countOccurrences("abc", ""), 0);
     EXPECT_TRUE(isAllDigits("0123"));
@@ -57,8 +53,7 @@ TEST(Routines, CountingDigitsAndDurations)
     EXPECT_EQ(formatDuration(LLONG_MIN).substr(0, 1), "-");
 }
 
-TEST(Routines, PadTrackNumberPadsOnlyTheLeadingDigits)
-{
+TEST(Routines, PadTrackNumberPadsOnlyTheLeadingDigits) {
     EXPECT_EQ(padTrackNumber("7", 2), "07");
     EXPECT_EQ(padTrackNumber("7/12", 2), "07/12");
     EXPECT_EQ(padTrackNumber("123", 2), "123");
@@ -70,11 +65,13 @@ TEST(Routines, PadTrackNumberPadsOnlyTheLeadingDigits)
     EXPECT_EQ(padTrackNumber(huge + "x", 2), huge + "x");
 }
 
-TEST(Routines, CaseMappingIsUnicodeAwareAndKeepsInvalidBytes)
-{
+TEST(Routines, CaseMappingIsUnicodeAwareAndKeepsInvalidBytes) {
     EXPECT_EQ(lowerCase("ÄÖÜ École ΣΑΣ"), "äöü école σασ");
     EXPECT_EQ(upperCase("äöü école"), "ÄÖÜ ÉCOLE");
-    EXPECT_EQ(lowerCase("A\xFF" "B"), "a\xFF" "b");
+    EXPECT_EQ(lowerCase("A\xFF"
+                        "B"),
+              "a\xFF"
+              "b");
     EXPECT_EQ(asciiLower("MP3 Ä"), "mp3 Ä");
     EXPECT_TRUE(equalsNoCase("General", "gENERAL"));
     EXPECT_FALSE(equalsNoCase("General", "Genera"));
@@ -82,8 +79,7 @@ TEST(Routines, CaseMappingIsUnicodeAwareAndKeepsInvalidBytes)
     EXPECT_EQ(trim("   "), "");
 }
 
-TEST(Routines, Utf8AndLatin1Conversions)
-{
+TEST(Routines, Utf8AndLatin1Conversions) {
     EXPECT_EQ(latin1ToUtf8("caf\xE9"), "café");
     bool lossy = true;
     EXPECT_EQ(utf8ToLatin1("café", &lossy), "caf\xE9");
@@ -103,8 +99,7 @@ TEST(Routines, Utf8AndLatin1Conversions)
     EXPECT_EQ(utf8Left("ab", 5), "ab");
 }
 
-TEST(Routines, HomeExpansion)
-{
+TEST(Routines, HomeExpansion) {
     initest::ScopedEnv home("HOME", "/home/tester");
     EXPECT_EQ(homeFolder(), "/home/tester");
     EXPECT_EQ(expandHome("~/Music"), "/home/tester/Music");
@@ -112,8 +107,7 @@ TEST(Routines, HomeExpansion)
     EXPECT_EQ(expandHome("~user"), "~user");
 }
 
-TEST(Routines, FormatGrouped2)
-{
+TEST(Routines, FormatGrouped2) {
     EXPECT_EQ(formatGrouped2(3.45), "3.45");
     EXPECT_EQ(formatGrouped2(1234.5), "1 234.50");
     EXPECT_EQ(formatGrouped2(0), "0.00");

@@ -11,10 +11,10 @@
 
 #include "ListTestSupport.h"
 #include "app/FileList.h"
-#include "base/FileOps.h"
 #include "app/ListCommands.h"
-#include "base/Text.h"
 #include "app/Settings.h"
+#include "base/FileOps.h"
+#include "base/Text.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
@@ -241,7 +241,7 @@ TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
     ASSERT_TRUE(file.readFile(dir / "big.dat", false));
     auto tag = std::make_unique<FakeTag>();
     tag->values = {{tvArtist, "Artist"}, {tvAlbum, "Album"}, {tvTitle, "Title"}, {tvTrack, "7/12"},
-                   {tvYear, "1999"},     {tvGenre, "Rock"},   {tvComment, "c"}};
+                   {tvYear, "1999"},     {tvGenre, "Rock"},  {tvComment, "c"}};
     tag->kinds = {tkID3v1, tkLyrics3, tkID3v2};
     FakeTag* tagPtr = tag.get();
     auto audio = std::make_unique<FakeAudio>();
@@ -253,14 +253,17 @@ TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
     settings.autoReadTags = true;
     const int row = list.addRow("big.dat");
     commands.updateListItem(row, file);
-    const std::vector<std::string> expected{"big.dat", dir.path(), "1 234.50 MB", "Artist", "Album", "Title",
-                                            "07/12",   "1999",     "Rock",        "c",      "128",   "44.1",
-                                            "ID3v1+Lyrics & ID3v2", "03:05"};
+    const std::vector<std::string> expected{
+        "big.dat", dir.path(), "1 234.50 MB",          "Artist", "Album", "Title", "07/12", "1999", "Rock", "c",
+        "128",     "44.1",     "ID3v1+Lyrics & ID3v2", "03:05"};
     for (int col = 1; col <= kColumnCount; ++col) EXPECT_EQ(list.getCellContent(row, col), expected[col - 1]) << col;
 
-    const std::pair<std::set<int>, std::string> kinds[] = {
-        {{}, ""},           {{tkID3v1}, "ID3v1"}, {{tkLyrics3}, "+Lyrics"}, {{tkID3v2}, "ID3v2"},
-        {{tkID3v1, tkID3v2}, "ID3v1 & ID3v2"}, {{tkLyrics3, tkID3v2}, "+Lyrics & ID3v2"}};
+    const std::pair<std::set<int>, std::string> kinds[] = {{{}, ""},
+                                                           {{tkID3v1}, "ID3v1"},
+                                                           {{tkLyrics3}, "+Lyrics"},
+                                                           {{tkID3v2}, "ID3v2"},
+                                                           {{tkID3v1, tkID3v2}, "ID3v1 & ID3v2"},
+                                                           {{tkLyrics3, tkID3v2}, "+Lyrics & ID3v2"}};
     for (const auto& [set, text] : kinds) {
         tagPtr->kinds = set;
         commands.updateListItem(row, file);

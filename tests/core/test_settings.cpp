@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "IniTestSupport.h"
-#include "base/Text.h"
 #include "app/Settings.h"
+#include "base/Text.h"
 
 using namespace vorda::base;
 using namespace vorda::app;
@@ -17,15 +17,13 @@ using initest::writeText;
 
 namespace {
 
-Settings loadFrom(const std::string& path)
-{
+Settings loadFrom(const std::string& path) {
     Settings s;
     s.load(IniFile(path));
     return s;
 }
 
-void expectDefaults(const Settings& s)
-{
+void expectDefaults(const Settings& s) {
     const Settings d;
     EXPECT_EQ(s.inPatterns, std::vector<std::string>{""});
     EXPECT_EQ(s.replaces, d.replaces);
@@ -45,16 +43,14 @@ void expectDefaults(const Settings& s)
 
 }  // namespace
 
-TEST(Settings, FreshStartAndUnusableFilesGiveTheDefaults)
-{
+TEST(Settings, FreshStartAndUnusableFilesGiveTheDefaults) {
     initest::TempDir dir;
     expectDefaults(loadFrom(dir / "missing.ini"));
     std::filesystem::create_directory(dir / "folder.ini");
     expectDefaults(loadFrom(dir / "folder.ini"));
 }
 
-TEST(Settings, DamagedFileKeepsWhatCanBeReadThroughLoadAndSave)
-{
+TEST(Settings, DamagedFileKeepsWhatCanBeReadThroughLoadAndSave) {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
     const std::string damaged = "[General]\nMethod=2\nsTargetDir=/music/sorted/\n\0\xFF\x01\n"
@@ -83,8 +79,7 @@ TEST(Settings, DamagedFileKeepsWhatCanBeReadThroughLoadAndSave)
     EXPECT_EQ(IniFile(path).fileCondition(), IniFile::Condition::Ok);
 }
 
-TEST(Settings, LongFoldersAndPatternsComeBackWhole)
-{
+TEST(Settings, LongFoldersAndPatternsComeBackWhole) {
     initest::TempDir dir;
     Settings s;
     s.targetDir = "/";
@@ -101,8 +96,7 @@ TEST(Settings, LongFoldersAndPatternsComeBackWhole)
     EXPECT_EQ(back.favouriteDir[2], s.favouriteDir[2]);
 }
 
-TEST(Settings, NoticeSaysWhatHappensToAnUnusableFile)
-{
+TEST(Settings, NoticeSaysWhatHappensToAnUnusableFile) {
     initest::TempDir dir;
     EXPECT_EQ(settingsFileNotice(IniFile(dir / "missing.ini"), true), "");
     writeText(dir / "ok.ini", "[General]\nMethod=2\n");
@@ -125,12 +119,12 @@ TEST(Settings, NoticeSaysWhatHappensToAnUnusableFile)
               std::string::npos);
 
     std::filesystem::create_directory(dir / "folder.ini");
-    EXPECT_NE(settingsFileNotice(IniFile(dir / "folder.ini"), true).find("could not be read (it is not a regular file)"),
-              std::string::npos);
+    EXPECT_NE(
+        settingsFileNotice(IniFile(dir / "folder.ini"), true).find("could not be read (it is not a regular file)"),
+        std::string::npos);
 }
 
-TEST(Settings, DefaultRemovedCharsHoldsThe112Characters)
-{
+TEST(Settings, DefaultRemovedCharsHoldsThe112Characters) {
     const std::string chars = defaultRemovedChars();
     EXPECT_TRUE(isValidUtf8(chars));
     EXPECT_EQ(utf8CharCount(chars), 112u);
@@ -139,8 +133,7 @@ TEST(Settings, DefaultRemovedCharsHoldsThe112Characters)
         EXPECT_NE(chars.find(removed), std::string::npos) << removed;
 }
 
-TEST(Settings, SpacesAreStoredAsPilcrowsAndComeBack)
-{
+TEST(Settings, SpacesAreStoredAsPilcrowsAndComeBack) {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
     Settings s;
@@ -152,25 +145,26 @@ TEST(Settings, SpacesAreStoredAsPilcrowsAndComeBack)
     EXPECT_NE(text.find("nofReplaces=1\n"), std::string::npos);
     EXPECT_EQ(loadFrom(path).replaces, s.replaces);
 
-    EXPECT_EQ(decodeSettingValue("a\xB6" "b"), "a b");   // old ANSI file
+    EXPECT_EQ(decodeSettingValue("a\xB6"
+                                 "b"),
+              "a b");                                       // old ANSI file
     EXPECT_EQ(decodeSettingValue("\xC3\xB6"), "\xC3\xB6");  // "ö" ends in the byte 0xB6 too
-    EXPECT_EQ(encodeSettingValue("a b"), "a\xC2\xB6" "b");
+    EXPECT_EQ(encodeSettingValue("a b"), "a\xC2\xB6"
+                                         "b");
 }
 
-TEST(Settings, TypedReadingRules)
-{
+TEST(Settings, TypedReadingRules) {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
-    writeText(path,
-              "[general]\n"
-              "bUseTags=fALSE\nbReadTags=0\nbAutoReadTags=yes\nbRecycleFiles=-1\n"
-              "bFixFilenames=2.4\nbScanSubFolders=3\nbDetectInPattern=0abc\nbUseAlbumPattern=x\n"
-              "lAlbumSize=abc\niTrackDigits=99999\niMaxFNameLength= 100 \nMethod=7\nfeaFileExistAction=8\n"
-              "sRemovedChars=^{}\n"
-              "[FileTypes]\nnofFileTypes=0\n"
-              "[freedb]\nRemotePort=8881abc\n"
-              "[Visual]\nFormWidth=12000.5\nColSize1=50\nColSize2=900\nColVisible3=False\nColPosition4=9\n"
-              "ColSize5=wide\n");
+    writeText(path, "[general]\n"
+                    "bUseTags=fALSE\nbReadTags=0\nbAutoReadTags=yes\nbRecycleFiles=-1\n"
+                    "bFixFilenames=2.4\nbScanSubFolders=3\nbDetectInPattern=0abc\nbUseAlbumPattern=x\n"
+                    "lAlbumSize=abc\niTrackDigits=99999\niMaxFNameLength= 100 \nMethod=7\nfeaFileExistAction=8\n"
+                    "sRemovedChars=^{}\n"
+                    "[FileTypes]\nnofFileTypes=0\n"
+                    "[freedb]\nRemotePort=8881abc\n"
+                    "[Visual]\nFormWidth=12000.5\nColSize1=50\nColSize2=900\nColVisible3=False\nColPosition4=9\n"
+                    "ColSize5=wide\n");
     const Settings s = loadFrom(path);
     EXPECT_FALSE(s.useTags);
     EXPECT_FALSE(s.readTags);
@@ -201,8 +195,7 @@ TEST(Settings, TypedReadingRules)
     EXPECT_EQ(getIntSetting(ini, "general", "bFixFilenames", 0), 2);
 }
 
-TEST(Settings, ListsRoundTrip)
-{
+TEST(Settings, ListsRoundTrip) {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
     Settings s;
@@ -226,8 +219,7 @@ TEST(Settings, ListsRoundTrip)
     EXPECT_EQ(damaged.outPatterns.size(), static_cast<size_t>(kMaxListIndex) + 1);
 }
 
-TEST(Settings, SaveAndLoadRoundTripEveryOwner)
-{
+TEST(Settings, SaveAndLoadRoundTripEveryOwner) {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
     writeText(path, "; kept\n[General]\nsFolderPattern=<album>\n");
@@ -270,8 +262,7 @@ TEST(Settings, SaveAndLoadRoundTripEveryOwner)
     EXPECT_EQ(getSetting(IniFile(path), "General", "sLastDir", ""), "/x y/");
 }
 
-TEST(Settings, SaveVisualFollowsTheWindowState)
-{
+TEST(Settings, SaveVisualFollowsTheWindowState) {
     initest::TempDir dir;
     const std::string path = dir / "settings.ini";
     writeText(path, "[Visual]\nFormState=0\nFormWidth=11111\nFormHeight=7777\nColSize2=800\nColPosition2=5\n");
@@ -302,8 +293,7 @@ TEST(Settings, SaveVisualFollowsTheWindowState)
     EXPECT_EQ(back.formHeight, s.formHeight);
 }
 
-TEST(Settings, FoldersFollowXdg)
-{
+TEST(Settings, FoldersFollowXdg) {
     initest::TempDir dir;
     initest::ScopedEnv home("HOME", dir / "home");
     initest::ScopedEnv config("XDG_CONFIG_HOME", dir / "config");

@@ -60,9 +60,9 @@ TEST_F(SortFixture, CopyAllSortsAlbumsOfAlbumSizeIntoAlbumFolders) {
     commands.sortAllFiles(inputs(foCopy));
 
     ASSERT_FALSE(ui.questions.empty());
-    EXPECT_EQ(ui.questions[0].text,
-              "Are you sure you want to sort (copy) all files like this?\n\nGeneral files: \n" + target +
-                  "<uletter>/<artist>/\n\nAlbums: \n" + target + "<uletter>/<artist>/<album> (<year>)/");
+    EXPECT_EQ(ui.questions[0].text, "Are you sure you want to sort (copy) all files like this?\n\nGeneral files: \n" +
+                                        target + "<uletter>/<artist>/\n\nAlbums: \n" + target +
+                                        "<uletter>/<artist>/<album> (<year>)/");
     EXPECT_EQ(ui.questions[0].buttons, mbYesNo);
     std::vector<std::string> expected;
     for (int i = 1; i <= 5; ++i) expected.push_back("A/Art/A (2001)/f" + std::to_string(i) + ".mp3");
@@ -148,8 +148,10 @@ TEST_F(SortFixture, ExistingDestinationsFollowTheOverwriteAnswers) {
     in.useAlbumPattern = false;
     ui.answers = {anYes, anYes, anNo, anCancel};  // confirm, replace, skip, cancel
     commands.sortAllFiles(in);
-    EXPECT_EQ(ui.questions[1].text, "The file \"" + target + "B/Bob/f1.mp3\" already exists!\n"
-                                    "Do you want to replace it with: \n\"" + src + "f1.mp3\" ?");
+    EXPECT_EQ(ui.questions[1].text, "The file \"" + target +
+                                        "B/Bob/f1.mp3\" already exists!\n"
+                                        "Do you want to replace it with: \n\"" +
+                                        src + "f1.mp3\" ?");
     EXPECT_EQ(ui.questions[1].buttons, mbYesNoCancel);
     EXPECT_EQ(ui.questions[1].icon, miQuestion);
     EXPECT_NE(id3test::readBytes(target + "B/Bob/f1.mp3"), "old");
@@ -286,8 +288,9 @@ TEST_F(SortFixture, ARunNeverReplacesItsOwnFilesAndSwapsNamesWithoutLoss) {
     ui.answers = {anNo, anOK};  // z: keep the file that has just been given the name
     commands.sortAllFiles(in);
     ASSERT_EQ(ui.questions.size(), 2u);
-    EXPECT_EQ(ui.questions[0].text, "The file \"" + src + "y.mp3\" already exists!\nDo you want to replace it with: \n\"" +
-                                        src + "z.mp3\" ?");
+    EXPECT_EQ(
+        ui.questions[0].text,
+        "The file \"" + src + "y.mp3\" already exists!\nDo you want to replace it with: \n\"" + src + "z.mp3\" ?");
     // Every file is still there, and no temporary name is left behind.
     EXPECT_EQ(filesBelow(src), (std::vector<std::string>{"x.mp3", "y.mp3", "z.mp3"}));
     AudioFile f;
@@ -341,7 +344,8 @@ TEST_F(SortFixture, RenameAllRenamesAndRefreshesRows) {
     EXPECT_EQ(rows.getCellContent(1, colFilename), "Fay - 03 - Hello.mp3");
     EXPECT_EQ(rows.getCellContent(2, colFilename), "Fay - 04 - World.mp3");
     const auto statuses = ui.panelTexts(3);
-    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Renaming file 2 of 2, please be patient..."), statuses.end());
+    EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Renaming file 2 of 2, please be patient..."),
+              statuses.end());
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "2 files renamed."), statuses.end());
 }
 

@@ -11,7 +11,6 @@
 
 using namespace vorda::naming;
 
-
 namespace {
 
 struct Plan {
@@ -32,8 +31,7 @@ void add(SortPlanner& sorter, const std::string& name, const std::string& album)
 
 }  // namespace
 
-TEST(SortPlanner, LargeAlbumsGoToTheAlbumDestinationGroupByGroup)
-{
+TEST(SortPlanner, LargeAlbumsGoToTheAlbumDestinationGroupByGroup) {
     SortPlanner sorter;
     sorter.setFolderExistsTest([](const std::string&) { return false; });
     sorter.albumSize(5);
@@ -56,8 +54,7 @@ TEST(SortPlanner, LargeAlbumsGoToTheAlbumDestinationGroupByGroup)
     EXPECT_EQ(planOf(sorter).destinations, plan.destinations);
 }
 
-TEST(SortPlanner, ThresholdAndAlbumKeys)
-{
+TEST(SortPlanner, ThresholdAndAlbumKeys) {
     SortPlanner sorter;
     sorter.setFolderExistsTest([](const std::string&) { return false; });
     EXPECT_EQ(sorter.albumSize(), 0);
@@ -75,8 +72,8 @@ TEST(SortPlanner, ThresholdAndAlbumKeys)
     // Files without an album never get the album destination by count.
     for (int i = 6; i <= 9; ++i) sorter.addFile("/s/" + std::to_string(i), " ", "/g/e", "/a/e");
     Plan plan = planOf(sorter);
-    EXPECT_EQ(plan.sources, (std::vector<std::string>{"/s/1", "/s/3", "/s/4", "/s/2", "/s/5", "/s/6", "/s/7", "/s/8",
-                                                     "/s/9"}));
+    EXPECT_EQ(plan.sources,
+              (std::vector<std::string>{"/s/1", "/s/3", "/s/4", "/s/2", "/s/5", "/s/6", "/s/7", "/s/8", "/s/9"}));
     // An album of exactly the threshold qualifies; an empty album destination never does.
     EXPECT_EQ(plan.destinations[0], "/a/1");
     EXPECT_EQ(plan.destinations[1], "/a/3");
@@ -97,8 +94,7 @@ TEST(SortPlanner, ThresholdAndAlbumKeys)
     EXPECT_TRUE(plan.destinations.empty());
 }
 
-TEST(SortPlanner, ExistingAlbumFoldersOnRealDisk)
-{
+TEST(SortPlanner, ExistingAlbumFoldersOnRealDisk) {
     initest::TempDir dir;
     std::filesystem::create_directories(dir / "Abba/Gold");
     initest::writeText(dir / "Abba/file", "x");
@@ -112,12 +108,12 @@ TEST(SortPlanner, ExistingAlbumFoldersOnRealDisk)
     sorter.addFile("/s/5", "Gold2", dir / "g/5", "");
 
     Plan plan = planOf(sorter);
-    EXPECT_EQ(plan.destinations, (std::vector<std::string>{dir / "g/1", dir / "g/2", dir / "g/3", dir / "g/4",
-                                                          dir / "g/5"}));
+    EXPECT_EQ(plan.destinations,
+              (std::vector<std::string>{dir / "g/1", dir / "g/2", dir / "g/3", dir / "g/4", dir / "g/5"}));
     sorter.sortToExistingFolders(true);
     plan = planOf(sorter);
     EXPECT_EQ(plan.destinations, (std::vector<std::string>{dir / "Abba/Gold/1", dir / "Abba/Gold/2", dir / "g/3",
-                                                          dir / "g/4", dir / "g/5"}));
+                                                           dir / "g/4", dir / "g/5"}));
 
     // The test is made once per record with the folder part, trailing "/" included.
     std::vector<std::string> asked;
@@ -130,8 +126,7 @@ TEST(SortPlanner, ExistingAlbumFoldersOnRealDisk)
                                                dir / "Abba/file/"}));
 }
 
-TEST(SortPlanner, RepeatedDestinationsAreMarked)
-{
+TEST(SortPlanner, RepeatedDestinationsAreMarked) {
     EXPECT_EQ(repeatedDestinations({"/t/a.mp3", "/t/b.mp3", "/t/x/../a.mp3", "/t//b.mp3", "/t/A.mp3"}),
               (std::vector<bool>{false, false, true, true, false}));
     EXPECT_TRUE(repeatedDestinations({}).empty());

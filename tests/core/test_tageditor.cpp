@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <map>
 #include <optional>
-#include <cstdio>
 #include <string>
 
 #include "ID3TestSupport.h"
@@ -190,7 +190,8 @@ TEST(TagEditorRules, GenresListsTypingAndWarnings) {
     EXPECT_EQ(w.toolTip, "Artist (More than 30 characters - Lyrics3 tag will be added)");
     EXPECT_EQ(id3v1LengthWarning(13, "short", true).toolTip, "Album");
 
-    EXPECT_EQ(writeErrorText(EACCES), "Error 13 occured while writing tags. Permission denied. \r\nMake sure the file is not in use.");
+    EXPECT_EQ(writeErrorText(EACCES),
+              "Error 13 occured while writing tags. Permission denied. \r\nMake sure the file is not in use.");
     EXPECT_EQ(writeErrorText(28), "Error 28 occured while writing tags.");
     EXPECT_EQ(elapsedSecondsText(0.25), "0.25");
     EXPECT_EQ(elapsedSecondsText(0), "0");
@@ -318,7 +319,7 @@ TEST_F(TagEditorTest, SeveralFilesApplyTheEditLanguageToEachStoredValue) {
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     EXPECT_EQ(value(a, tvV2Title), "Live One");
     EXPECT_EQ(value(b, tvV2Title), "Live Two");
-    EXPECT_EQ(value(c, tvV2Track), "07");  // padded by the tag options
+    EXPECT_EQ(value(c, tvV2Track), "07");   // padded by the tag options
     EXPECT_EQ(value(c, tvV1Title), "Abc");  // the ID3v1 switch was off: left alone
     EXPECT_EQ(panes_.txtField[fldTrack], "7");
 
@@ -408,9 +409,8 @@ TEST_F(TagEditorTest, SeveralFilesReportFailuresOnceAndKeepTheWrittenFiles) {
     EXPECT_EQ(value(b, tvV2Artist), "Artist");
     ASSERT_EQ(ui_.questions.size(), 2u);
     EXPECT_EQ(ui_.questions[1].icon, miError);
-    EXPECT_EQ(ui_.questions[1].text.rfind("Tags could not be saved to 2 of 4 files.\r\n\r\nFirst error: " + b +
-                                              "\r\nThe file is read-only",
-                                          0),
+    EXPECT_EQ(ui_.questions[1].text.rfind(
+                  "Tags could not be saved to 2 of 4 files.\r\n\r\nFirst error: " + b + "\r\nThe file is read-only", 0),
               0u);
     EXPECT_EQ(ui_.lastOf(3).rfind("Tags saved to 2 of 4 files in ", 0), 0u);
     ::chmod(b.c_str(), 0644);
@@ -425,8 +425,8 @@ TEST_F(TagEditorTest, SeveralFilesGetThePendingPictureAsFrontCover) {
     };
     const std::string a = dir_.file("a.mp3");
     audio_[a] = mp3Audio(12, 1);
-    writeBytes(a, v23Tag({{"TIT2", "One"}, {"APIC", apic(oldFront, '\x03')}, {"APIC", apic(back, '\x04')}}, 400) +
-                      audio_[a]);
+    writeBytes(
+        a, v23Tag({{"TIT2", "One"}, {"APIC", apic(oldFront, '\x03')}, {"APIC", apic(back, '\x04')}}, 400) + audio_[a]);
     ASSERT_TRUE(cmds_.addToFileList("a.mp3", dir_.dir() + "/"));
     const std::string b = makeFile("b.mp3", "Two", 2);
     selectAll();
@@ -441,9 +441,10 @@ TEST_F(TagEditorTest, SeveralFilesGetThePendingPictureAsFrontCover) {
     for (const std::string& p : {a, b}) {
         expectAudioIntact(p);
         if (!haveMutagen()) continue;
-        const std::string frames = shell(
-            "/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
-            "print(sorted(\"%d|%s|%s\" % (f.type, f.mime, f.data.hex()) for f in t.getall(\"APIC\")))' '" + p + "'");
+        const std::string frames =
+            shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
+                  "print(sorted(\"%d|%s|%s\" % (f.type, f.mime, f.data.hex()) for f in t.getall(\"APIC\")))' '" +
+                  p + "'");
         auto hex = [](const std::string& bytes) {
             static const char* digits = "0123456789abcdef";
             std::string out;

@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "ID3TestSupport.h"
-#include "base/FileOps.h"
 #include "app/Settings.h"
-#include "tags/TagFileWriter.h"
+#include "base/FileOps.h"
 #include "tags/AudioFile.h"
+#include "tags/TagFileWriter.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -63,9 +63,8 @@ class WriteSafetyTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ini_ = dir_.file("settings.ini");
-        writeBytes(ini_,
-                   "[Tags]\nUseID3v1=1\nUseID3v2=1\nUseLyrics3=3\nbTAGKeepSync=False\n"
-                   "[ID3v2]\nlAddPaddingSize=2048\nlMaxPaddingSize=1000000\n");
+        writeBytes(ini_, "[Tags]\nUseID3v1=1\nUseID3v2=1\nUseLyrics3=3\nbTAGKeepSync=False\n"
+                         "[ID3v2]\nlAddPaddingSize=2048\nlMaxPaddingSize=1000000\n");
         Settings& s = settings();
         s.useId3v1 = tuIfWanted;
         s.useId3v2 = tuIfWanted;
@@ -106,9 +105,9 @@ protected:
         const std::string path = dir_.file(name);
         std::string picture(pictureBytes, '\0');
         for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<char>((i * 7919) >> 3);
-        writeBytes(path, v23Tag({{"TIT2", "Old title"}, {"APIC", std::string("image/png\0\x03\0", 12) + picture}},
-                                padding) +
-                             audio_ + v1Tag("Old title"));
+        writeBytes(path,
+                   v23Tag({{"TIT2", "Old title"}, {"APIC", std::string("image/png\0\x03\0", 12) + picture}}, padding) +
+                       audio_ + v1Tag("Old title"));
         return path;
     }
 
@@ -259,7 +258,8 @@ TEST_F(WriteSafetyTest, ARebuildWhoseSourceGrowsWhileCopyingDoesNotReplaceIt) {
     const std::string path = taggedFile("a.mp3", 300000);
     const std::string before = readBytes(path);
     // 100,000 bytes appended at the first large write of the rebuild.
-    const Outcome o = set("WRITE_CUT_MIN=8192 WRITE_CUT_APPEND=" + quote(path), path, "tvV2Title=" + std::string(900, 'x'));
+    const Outcome o =
+        set("WRITE_CUT_MIN=8192 WRITE_CUT_APPEND=" + quote(path), path, "tvV2Title=" + std::string(900, 'x'));
     EXPECT_FALSE(o.killed);
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("changed by another program"), std::string::npos) << o.err;
@@ -441,8 +441,8 @@ TEST_F(WriteSafetyTest, LinksToMusicChangeTheFileAndStayLinks) {
     const std::string link = dir_.file("link.mp3");
     ASSERT_EQ(::symlink("music/real.mp3", link.c_str()), 0);
 
-    ASSERT_EQ(set("", link, "tvV2Title=New").status, 0);                        // in place
-    ASSERT_EQ(set("", link, "tvV2Title=" + std::string(500, 'R')).status, 0);   // rebuilt
+    ASSERT_EQ(set("", link, "tvV2Title=New").status, 0);                       // in place
+    ASSERT_EQ(set("", link, "tvV2Title=" + std::string(500, 'R')).status, 0);  // rebuilt
     struct stat st {};
     ASSERT_EQ(::lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));

@@ -24,7 +24,6 @@ using namespace vorda::tags;
 using namespace vorda::app;
 using namespace vorda::editing;
 
-
 namespace {
 
 QByteArray imageBytes(const char* format, QColor colour, int w = 12, int h = 8) {
@@ -49,11 +48,11 @@ QByteArray frame(const QByteArray& id, const QByteArray& payload) {
 
 // An ID3v2.3 tag with a title, a TXXX frame and a picture, followed by MPEG frames.
 QByteArray mp3With(const QByteArray& mime, const QByteArray& picture) {
-    QByteArray body = frame("TIT2", QByteArray(1, '\0') + "Title") +
-                      frame("TXXX", QByteArray(1, '\0') + QByteArray("key\0value", 9)) +
-                      frame("APIC", QByteArray(1, '\0') + mime + QByteArray(1, '\0') + '\x03' + QByteArray(1, '\0') +
-                                        picture) +
-                      QByteArray(64, '\0');
+    QByteArray body =
+        frame("TIT2", QByteArray(1, '\0') + "Title") +
+        frame("TXXX", QByteArray(1, '\0') + QByteArray("key\0value", 9)) +
+        frame("APIC", QByteArray(1, '\0') + mime + QByteArray(1, '\0') + '\x03' + QByteArray(1, '\0') + picture) +
+        QByteArray(64, '\0');
     const quint32 n = static_cast<quint32>(body.size());
     QByteArray size;
     for (int shift : {21, 14, 7, 0}) size += static_cast<char>((n >> shift) & 0x7F);

@@ -19,9 +19,9 @@
 
 #include "../core/ID3TestSupport.h"
 #include "GuiTestSupport.h"
-#include "editing/qt/TagEditor.h"
 #include "app/Settings.h"
 #include "app/qt/MainWindow.h"
+#include "editing/qt/TagEditor.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
@@ -31,11 +31,10 @@ using namespace vorda::naming;
 using namespace vorda::editing;
 using namespace vorda::platform;
 
-
 namespace {
 
-const char* const kNames[] = {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot", "Golf", "Hotel",
-                              "India", "Juliet", "Kilo", "Lima", "Mike", "November", "Oscar", "Papa"};
+const char* const kNames[] = {"Alpha", "Bravo",  "Charlie", "Delta", "Echo", "Foxtrot",  "Golf",  "Hotel",
+                              "India", "Juliet", "Kilo",    "Lima",  "Mike", "November", "Oscar", "Papa"};
 
 std::string storedTitle(const std::string& path) {
     AudioFile f;
@@ -54,8 +53,10 @@ private slots:
         dir_ = std::make_unique<QTemporaryDir>();
         std::vector<std::string> paths;
         for (const char* name : kNames) {
-            const std::string path = dir_->path().toStdString() + "/" + QString::fromLatin1(name).toLower().toStdString() + ".mp3";
-            id3test::writeBytes(path, id3test::v23Tag({{"TIT2", name}, {"TPE1", "Artist"}}, 300) + id3test::mp3Audio(8));
+            const std::string path =
+                dir_->path().toStdString() + "/" + QString::fromLatin1(name).toLower().toStdString() + ".mp3";
+            id3test::writeBytes(path,
+                                id3test::v23Tag({{"TIT2", name}, {"TPE1", "Artist"}}, 300) + id3test::mp3Audio(8));
             paths.push_back(path);
             titles_[path] = name;
         }
@@ -78,8 +79,8 @@ private slots:
     // and saved, and only the selected files may receive it.
     void everyWayOfMovingTheSelectionShowsWhatIsSaved_data() {
         QTest::addColumn<QString>("way");
-        for (const char* way : {"click", "down", "up", "typeahead", "pagedown", "shiftdown", "shiftup",
-                                "ctrla", "ctrlclick", "menuselectall", "menuinvert", "invertone", "programmatic",
+        for (const char* way : {"click", "down", "up", "typeahead", "pagedown", "shiftdown", "shiftup", "ctrla",
+                                "ctrlclick", "menuselectall", "menuinvert", "invertone", "programmatic",
                                 "programmaticmany", "tagareadown", "tagareashift"}) {
             QTest::newRow(way) << QString::fromLatin1(way);
         }

@@ -1,9 +1,9 @@
 // The main window: settings at start-up and close, scans from the folder tree, drops,
 // removal and deletion through keys, column layout, sorting and the list model.
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/stat.h>
 #include <memory>
 
 #include <QAbstractButton>
@@ -25,10 +25,10 @@
 #include <QtTest>
 
 #include "GuiTestSupport.h"
-#include "base/IniFile.h"
-#include "app/qt/FileListModel.h"
 #include "app/Settings.h"
+#include "app/qt/FileListModel.h"
 #include "app/qt/MainWindow.h"
+#include "base/IniFile.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -138,9 +138,15 @@ private slots:
     }
 
     void storedLayoutIsRestored() {
-        writeSettings({{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"TreeSplit", "3000"},
-                       {"ShowGrid", "False"}, {"ViewDirTree", "False"}, {"ViewTagInfo", "False"},
-                       {"ColSize3", "50"}, {"ColSize5", "900"}, {"ColPosition5", "1"}});
+        writeSettings({{"FormWidth", "12000"},
+                       {"FormHeight", "10500"},
+                       {"TreeSplit", "3000"},
+                       {"ShowGrid", "False"},
+                       {"ViewDirTree", "False"},
+                       {"ViewTagInfo", "False"},
+                       {"ColSize3", "50"},
+                       {"ColSize5", "900"},
+                       {"ColPosition5", "1"}});
         MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -378,7 +384,8 @@ private slots:
         QString question;
         answerNextBox(QMessageBox::No, &question);
         QTest::keyClick(w.dirTree, Qt::Key_Delete, Qt::ShiftModifier);
-        QCOMPARE(question, QStringLiteral("Are you sure you want to delete the selected directory from your harddrive?"));
+        QCOMPARE(question,
+                 QStringLiteral("Are you sure you want to delete the selected directory from your harddrive?"));
         QVERIFY(QFileInfo::exists(dir.filePath("erased/y.mp3")));
         answerNextBox(QMessageBox::Yes, nullptr);
         QTest::keyClick(w.dirTree, Qt::Key_Delete, Qt::ShiftModifier);
@@ -403,7 +410,8 @@ private slots:
         QVERIFY(!w.sortAscending());
 
         QWidget* viewport = w.lstFiles2->viewport();
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, w.lstFiles2->visualRect(w.lstFiles2->model()->index(1, 0)).center());
+        QTest::mouseClick(viewport, Qt::LeftButton, {},
+                          w.lstFiles2->visualRect(w.lstFiles2->model()->index(1, 0)).center());
         QVERIFY(w.list().selected(2));
         QCOMPARE(w.panelText(2), QStringLiteral("Filesize: 2 kB"));
         QVERIFY(!w.commands().bMultiChange);

@@ -1,8 +1,8 @@
 // The full main window: the sorting panel and its settings, bookmarks, the target-folder box,
 // view toggles, menus, the "Scan subfolders" warning, help and about, and the platform services.
+#include <unistd.h>
 #include <cerrno>
 #include <memory>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -12,8 +12,8 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
-#include <QFileDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,10 +30,10 @@
 #include <QTreeView>
 #include <QtTest>
 
-#include "base/IniFile.h"
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 #include "app/qt/MainWindow.h"
+#include "base/IniFile.h"
 #include "platform/PlatformDialogs.h"
 
 using namespace vorda::base;
@@ -59,8 +59,7 @@ void writeKeys(const QString& section, const QList<QPair<QString, QString>>& key
 
 QString readKey(const QString& section, const QString& key) {
     vorda::base::IniFile ini(settingsFile().toStdString());
-    return QString::fromStdString(
-        vorda::app::getSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
+    return QString::fromStdString(vorda::app::getSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
 }
 
 void writeFile(const QString& path) {
@@ -171,10 +170,16 @@ private slots:
     }
 
     void panelSettingsRoundTrip() {
-        writeKeys("OutPatterns", {{"nofOutPatterns", "2"}, {"sOutPattern0", "<title>"},
-                                  {"sOutPattern1", "<track>¶-¶<title>"}, {"sOutPattern2", "<artist>"}});
-        writeKeys("General", {{"Method", "2"}, {"sTargetDir", "/srv/music/"}, {"bFixFilenames", "0"},
-                              {"bScanSubFolders", "1"}, {"bUseAlbumPattern", "2"}, {"bAdvancedMode", "True"}});
+        writeKeys("OutPatterns", {{"nofOutPatterns", "2"},
+                                  {"sOutPattern0", "<title>"},
+                                  {"sOutPattern1", "<track>¶-¶<title>"},
+                                  {"sOutPattern2", "<artist>"}});
+        writeKeys("General", {{"Method", "2"},
+                              {"sTargetDir", "/srv/music/"},
+                              {"bFixFilenames", "0"},
+                              {"bScanSubFolders", "1"},
+                              {"bUseAlbumPattern", "2"},
+                              {"bAdvancedMode", "True"}});
         writeKeys("Bookmarks", {{"FavouriteDir3", "/srv/music"}});
         {
             MainWindow w;
@@ -224,11 +229,15 @@ private slots:
     }
 
     void layoutRoundTrip() {
-        writeKeys("Visual", {{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"ColVisible2", "False"},
-                             {"ColPosition2", "5"}, {"ColSize2", "1500"}, {"ColSize7", "60"}});
+        writeKeys("Visual", {{"FormWidth", "12000"},
+                             {"FormHeight", "10500"},
+                             {"ColVisible2", "False"},
+                             {"ColPosition2", "5"},
+                             {"ColSize2", "1500"},
+                             {"ColSize7", "60"}});
         {
             MainWindow w;
-            QCOMPARE(w.lstFiles2->horizontalHeader()->sectionSize(6), 8);  // below 120 twips: raised
+            QCOMPARE(w.lstFiles2->horizontalHeader()->sectionSize(6), 8);    // below 120 twips: raised
             QCOMPARE(w.lstFiles2->horizontalHeader()->sectionSize(0), 200);  // never stored: its default
             QVERIFY(w.tabTAGs->isVisibleTo(&w));
             w.mnuTagInfo->trigger();
@@ -351,7 +360,12 @@ private slots:
 
     void menusAndControlsAreNamed() {
         MainWindow w;
-        struct Item { const char* name; const char* caption; QKeySequence key; bool enabled; };
+        struct Item {
+            const char* name;
+            const char* caption;
+            QKeySequence key;
+            bool enabled;
+        };
         const Item items[] = {
             {"mnuExit", "Exit", {}, true},
             {"mnuAddFiles", "Add files...", {}, true},
@@ -389,17 +403,20 @@ private slots:
             QCOMPARE(action->shortcut(), item.key);
             QVERIFY2(action->isEnabled() == item.enabled, item.name);
         }
-        for (const char* menu : {"mnuFile", "mnuList", "mnuExport", "mnuActions", "mnuView", "mnuTags", "mnuOptions",
-                                 "mnuColumns", "mnuHelp", "mnuPopup", "mnuPopSort", "mnuWinamp", "mnuTreePopup",
-                                 "mnuRenFolder"}) {
+        for (const char* menu :
+             {"mnuFile", "mnuList", "mnuExport", "mnuActions", "mnuView", "mnuTags", "mnuOptions", "mnuColumns",
+              "mnuHelp", "mnuPopup", "mnuPopSort", "mnuWinamp", "mnuTreePopup", "mnuRenFolder"}) {
             QVERIFY2(w.findChild<QMenu*>(QString::fromLatin1(menu)), menu);
         }
         QCOMPARE(w.mnuWinamp->title(), QStringLiteral("Media player"));
-        for (const char* control : {"cmbPathPattern", "chkAlbumPattern", "cmbAlbumPattern", "cmbInPattern",
-                                    "cmbOutPattern", "chkDetectInPattern", "chkScanSubfolders", "cmdRemJunk",
-                                    "txtTargetDir", "cmdTargetDir", "txtOldName", "txtNewName", "chkFixFilenames",
-                                    "cmdSort", "cmdSortSelected", "cmdFreeDB", "optMethod0", "cmdFavourite4",
-                                    "tabQSettings", "tabTAGs", "picTAG3", "fraMethod"}) {
+        for (const char* control : {"cmbPathPattern",    "chkAlbumPattern", "cmbAlbumPattern",
+                                    "cmbInPattern",      "cmbOutPattern",   "chkDetectInPattern",
+                                    "chkScanSubfolders", "cmdRemJunk",      "txtTargetDir",
+                                    "cmdTargetDir",      "txtOldName",      "txtNewName",
+                                    "chkFixFilenames",   "cmdSort",         "cmdSortSelected",
+                                    "cmdFreeDB",         "optMethod0",      "cmdFavourite4",
+                                    "tabQSettings",      "tabTAGs",         "picTAG3",
+                                    "fraMethod"}) {
             QVERIFY2(w.findChild<QWidget*>(QString::fromLatin1(control)), control);
         }
         // Commands of later parts are visible but cannot be used yet.
@@ -571,7 +588,8 @@ private slots:
         };
         // One file clicked: its tags and its folder, not numbering.
         QWidget* viewport = w.lstFiles2->viewport();
-        QTest::mouseClick(viewport, Qt::LeftButton, {}, w.lstFiles2->visualRect(w.lstFiles2->model()->index(0, 0)).center());
+        QTest::mouseClick(viewport, Qt::LeftButton, {},
+                          w.lstFiles2->visualRect(w.lstFiles2->model()->index(0, 0)).center());
         QVERIFY(!w.commands().bMultiChange);
         QCOMPARE(popUp(), (QList<bool>{true, true, false}));
         // Ctrl-click on a neighbour: several files, the reverse.

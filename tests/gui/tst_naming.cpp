@@ -23,10 +23,10 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "base/IniFile.h"
 #include "app/Settings.h"
-#include "app/qt/PatternListDialog.h"
 #include "app/qt/MainWindow.h"
+#include "app/qt/PatternListDialog.h"
+#include "base/IniFile.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -67,8 +67,8 @@ void watchBoxes(std::shared_ptr<BoxScript> script, int ticks) {
             if (box->isVisible()) {
                 script->texts << box->text();
                 script->icons << box->icon();
-                QAbstractButton* button = script->answers.isEmpty() ? box->escapeButton()
-                                                                    : box->button(script->answers.takeFirst());
+                QAbstractButton* button =
+                    script->answers.isEmpty() ? box->escapeButton() : box->button(script->answers.takeFirst());
                 if (!button) button = box->buttons().value(0);
                 button->click();
             }
@@ -303,7 +303,8 @@ private slots:
         auto script = boxScript({QMessageBox::No});
         w.cmdSort->click();
         QCOMPARE(script->texts.size(), 1);
-        QVERIFY(script->texts[0].startsWith(QStringLiteral("Are you sure you want to sort (copy) all files like this?")));
+        QVERIFY(
+            script->texts[0].startsWith(QStringLiteral("Are you sure you want to sort (copy) all files like this?")));
         QVERIFY(script->texts[0].contains(QStringLiteral("Fixing and renaming all files as: \n<title>")));
         QVERIFY(!QFile::exists(dir.filePath("out")));
 
@@ -338,7 +339,8 @@ private slots:
         QVERIFY(QFile::exists(dir.filePath("out/Queen/Queen = Bohemian.mp3")));
         QVERIFY(!QFile::exists(b));
         QCOMPARE(w.list().count(), 1);
-        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colFilename)), QStringLiteral("Abba - Sos.mp3"));
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colFilename)),
+                 QStringLiteral("Abba - Sos.mp3"));
     }
 
     void renameOneFileStepsToTheNext() {
@@ -357,7 +359,8 @@ private slots:
         QVERIFY2(script->texts.isEmpty(), qPrintable(script->texts.join(QStringLiteral(" || "))));
         QVERIFY(QFile::exists(dir.filePath("First song_1.mp3")));
         QVERIFY(!QFile::exists(a));
-        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colFilename)), QStringLiteral("First song_1.mp3"));
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colFilename)),
+                 QStringLiteral("First song_1.mp3"));
         QVERIFY(w.list().selected(2) && !w.list().selected(1));
         QCOMPARE(w.currentRow(), 2);
         QCOMPARE(w.txtOldName->text(), QStringLiteral("B - Two.mp3"));

@@ -25,10 +25,10 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "base/IniFile.h"
 #include "app/Settings.h"
 #include "app/qt/OptionsDialog.h"
 #include "app/qt/ReplaceListDialog.h"
+#include "base/IniFile.h"
 #include "platform/PlatformServices.h"
 
 using namespace vorda::base;
@@ -144,8 +144,7 @@ private slots:
         QCOMPARE(dlg.chkPadTrackNr->toolTip(),
                  QStringLiteral("The track number will be padded with zeroes (\"1\" => \"01\")."));
         QCOMPARE(dlg.optExists[0]->toolTip(), QStringLiteral("Ask the user what to do if the file exists."));
-        QCOMPARE(dlg.optChange[2]->text(),
-                 QStringLiteral("The first letter in artist, title and album uppercase."));
+        QCOMPARE(dlg.optChange[2]->text(), QStringLiteral("The first letter in artist, title and album uppercase."));
         QCOMPARE(dlg.optID3CaseChange[2]->text(), QStringLiteral("First letter in the field uppercase."));
         QCOMPARE(dlg.cmbUseLyrics3->itemText(3), QStringLiteral("Never!"));
         QVERIFY(!dlg.chkHidden->isEnabled());
@@ -253,10 +252,10 @@ private slots:
 
         const QByteArray file = readFile(settingsFile());
         QVERIFY(file.startsWith("[General]\nMethod=2\n"));
-        for (const char* line : {"bUseTags=False\n", "iCaseChange=4\n", "feaFileExistAction=2\n", "iMaxFNameLength=1\n",
-                                 "sRemovedChars=\xC2\xB6~\n", "UseLyrics3=3\n", "RemoteHost=cddb.example.org\n",
-                                 "lMaxPaddingSize=2048\n", "nofFileTypes=0\n", "sFileType0=mp3\n",
-                                 "[Visual]\nFormState=2\n", "sOldString0=a\n"})
+        for (const char* line :
+             {"bUseTags=False\n", "iCaseChange=4\n", "feaFileExistAction=2\n", "iMaxFNameLength=1\n",
+              "sRemovedChars=\xC2\xB6~\n", "UseLyrics3=3\n", "RemoteHost=cddb.example.org\n", "lMaxPaddingSize=2048\n",
+              "nofFileTypes=0\n", "sFileType0=mp3\n", "[Visual]\nFormState=2\n", "sOldString0=a\n"})
             QVERIFY2(file.contains(line), line);
         QVERIFY(!file.contains("AutoRemJunk"));
         QVERIFY(!file.contains("sTargetDir"));  // a key of the main window

@@ -12,15 +12,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include "../core/ID3TestSupport.h"
-#include "editing/qt/TagEditor.h"
 #include "app/Settings.h"
 #include "app/qt/MainWindow.h"
+#include "editing/qt/TagEditor.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
@@ -29,7 +29,6 @@ using namespace vorda::app;
 using namespace vorda::naming;
 using namespace vorda::editing;
 using namespace vorda::platform;
-
 
 namespace {
 
@@ -130,7 +129,8 @@ private slots:
         QCOMPARE(ed_->txtField[5]->height(), 19);
 
         ed_->txtField[11]->setText(QString(31, QLatin1Char('x')));
-        QCOMPARE(ed_->txtField[11]->toolTip(), QStringLiteral("Title (More than 30 characters - Lyrics3 tag will be added)"));
+        QCOMPARE(ed_->txtField[11]->toolTip(),
+                 QStringLiteral("Title (More than 30 characters - Lyrics3 tag will be added)"));
         QCOMPARE(ed_->txtField[11]->palette().color(QPalette::Base), QColor(255, 255, 192));
         ed_->txtField[11]->setText(QString(30, QLatin1Char('x')));
         QCOMPARE(ed_->txtField[11]->toolTip(), QStringLiteral("Title"));

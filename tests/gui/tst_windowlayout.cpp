@@ -23,11 +23,11 @@
 
 #include "../core/ID3TestSupport.h"
 #include "GuiTestSupport.h"
-#include "base/IniFile.h"
-#include "app/qt/FileListModel.h"
-#include "editing/qt/TagEditor.h"
 #include "app/Settings.h"
+#include "app/qt/FileListModel.h"
 #include "app/qt/MainWindow.h"
+#include "base/IniFile.h"
+#include "editing/qt/TagEditor.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -91,12 +91,18 @@ private slots:
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("height");
         QTest::addColumn<QSize>("expected");  // an empty size: the whole free area at most
-        QTest::newRow("fits, used as stored") << "22500" << "13500" << QSize(1500, 900);
-        QTest::newRow("a billion twips") << "1e9" << "1e9" << QSize();
-        QTest::newRow("wider than the screen") << "60000" << "9495" << QSize();
-        QTest::newRow("below the minimum") << "3000" << "2000" << QSize(699, 633);
-        QTest::newRow("negative: not a size") << "-500" << "-500" << QSize(1200, 750);
-        QTest::newRow("not a number") << "wide" << "tall" << QSize(1200, 750);
+        QTest::newRow("fits, used as stored") << "22500"
+                                              << "13500" << QSize(1500, 900);
+        QTest::newRow("a billion twips") << "1e9"
+                                         << "1e9" << QSize();
+        QTest::newRow("wider than the screen") << "60000"
+                                               << "9495" << QSize();
+        QTest::newRow("below the minimum") << "3000"
+                                           << "2000" << QSize(699, 633);
+        QTest::newRow("negative: not a size") << "-500"
+                                              << "-500" << QSize(1200, 750);
+        QTest::newRow("not a number") << "wide"
+                                      << "tall" << QSize(1200, 750);
     }
     void storedSizesStayOnTheScreen() {
         QFETCH(QString, width);

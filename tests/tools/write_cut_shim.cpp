@@ -22,8 +22,10 @@ ssize_t (*real_copy)(int, off_t*, int, off_t*, size_t, unsigned int);
 
 void resolve() {
     if (!real_write) real_write = reinterpret_cast<ssize_t (*)(int, const void*, size_t)>(dlsym(RTLD_NEXT, "write"));
-    if (!real_pwrite) real_pwrite = reinterpret_cast<ssize_t (*)(int, const void*, size_t, off_t)>(dlsym(RTLD_NEXT, "pwrite"));
-    if (!real_pwrite64) real_pwrite64 = reinterpret_cast<ssize_t (*)(int, const void*, size_t, off_t)>(dlsym(RTLD_NEXT, "pwrite64"));
+    if (!real_pwrite)
+        real_pwrite = reinterpret_cast<ssize_t (*)(int, const void*, size_t, off_t)>(dlsym(RTLD_NEXT, "pwrite"));
+    if (!real_pwrite64)
+        real_pwrite64 = reinterpret_cast<ssize_t (*)(int, const void*, size_t, off_t)>(dlsym(RTLD_NEXT, "pwrite64"));
     if (!real_copy)
         real_copy = reinterpret_cast<ssize_t (*)(int, off_t*, int, off_t*, size_t, unsigned int)>(
             dlsym(RTLD_NEXT, "copy_file_range"));

@@ -33,13 +33,11 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     }
     const FileList::Row& row = list_.at(index.row() + 1);
     switch (role) {
-    case Qt::DisplayRole:
-        return QString::fromStdString(toDisplayUtf8(row.cells[static_cast<size_t>(index.column())]));
+    case Qt::DisplayRole: return QString::fromStdString(toDisplayUtf8(row.cells[static_cast<size_t>(index.column())]));
     case Qt::DecorationRole:
         if (index.column() == 0) return icons_.iconFor(row.cells[0]);
         return {};
-    default:
-        return {};
+    default: return {};
     }
 }
 
@@ -105,10 +103,13 @@ std::vector<int> FileListModel::sortedOrder(const FileList& list, int col, bool 
 
 bool FileListModel::isNumericColumn(int col) {
     switch (col) {
-    case colSize: case colTrack: case colYear: case colBitrate: case colSamplerate: case colDuration:
-        return true;
-    default:
-        return false;
+    case colSize:
+    case colTrack:
+    case colYear:
+    case colBitrate:
+    case colSamplerate:
+    case colDuration: return true;
+    default: return false;
     }
 }
 
@@ -134,8 +135,7 @@ void FileListModel::attachSelectionModel(QItemSelectionModel* selection) {
     if (selection_) disconnect(selection_, nullptr, this, nullptr);
     selection_ = selection;
     if (selection_) {
-        connect(selection_, &QItemSelectionModel::selectionChanged, this,
-                &FileListModel::onViewSelectionChanged);
+        connect(selection_, &QItemSelectionModel::selectionChanged, this, &FileListModel::onViewSelectionChanged);
         syncSelectionToView();
     }
 }
@@ -187,14 +187,22 @@ void FileListModel::scheduleSelectionSync() {
     if (selectionSyncQueued_) return;
     selectionSyncQueued_ = true;
     QMetaObject::invokeMethod(
-        this, [this] { if (selectionSyncQueued_) syncSelectionToView(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            if (selectionSyncQueued_) syncSelectionToView();
+        },
+        Qt::QueuedConnection);
 }
 
 void FileListModel::scheduleFlush() {
     if (flushQueued_) return;
     flushQueued_ = true;
     QMetaObject::invokeMethod(
-        this, [this] { if (flushQueued_) flushPendingRows(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            if (flushQueued_) flushPendingRows();
+        },
+        Qt::QueuedConnection);
 }
 
 void FileListModel::beginReset() {

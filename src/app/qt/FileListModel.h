@@ -59,10 +59,10 @@ private:
     FileList& list_;
     platform::FileIconCache& icons_;
     QPointer<QItemSelectionModel> selection_;
-    int shownRows_ = 0;           // rows the views know of
-    bool directInsert_ = false;   // an insert in the middle, published at once
-    bool ownReset_ = false;       // the model's own sort reset: list notifications are ignored
-    bool syncing_ = false;        // selection being copied from one side to the other
+    int shownRows_ = 0;          // rows the views know of
+    bool directInsert_ = false;  // an insert in the middle, published at once
+    bool ownReset_ = false;      // the model's own sort reset: list notifications are ignored
+    bool syncing_ = false;       // selection being copied from one side to the other
     bool selectionSyncQueued_ = false;
     bool flushQueued_ = false;
 };

@@ -21,17 +21,17 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -42,11 +42,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/Settings.h"
+#include "app/qt/FileListModel.h"
 #include "base/FileOps.h"
 #include "base/IniFile.h"
-#include "app/qt/FileListModel.h"
 #include "base/Text.h"
-#include "app/Settings.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -83,7 +83,8 @@ double storedColumnTwips(const IniFile& ini, int col) {
 
 // Whether the settings file holds a usable number under the key (a first start holds none).
 bool hasStoredNumber(const IniFile& ini, const char* section, const std::string& key) {
-    static const std::string kAbsent = "\x01" "absent";
+    static const std::string kAbsent = "\x01"
+                                       "absent";
     if (ini.read(section, key, kAbsent) == kAbsent) return false;
     const double value = getRealSetting(ini, section, key, -1);
     return std::isfinite(value) && value > 0;
@@ -116,7 +117,8 @@ QAction* addLaterItem(QMenu* menu, const char* name, const char* caption, const 
 QString windowCaption() {
     const QStringList parts = QString::fromLatin1(VORDA_VERSION).split(QLatin1Char('.'));
     QString caption = QStringLiteral("Vorda");
-    if (!parts.isEmpty()) caption += QLatin1Char(' ') + parts.value(0) + QLatin1Char('.') + parts.value(1, QStringLiteral("0"));
+    if (!parts.isEmpty())
+        caption += QLatin1Char(' ') + parts.value(0) + QLatin1Char('.') + parts.value(1, QStringLiteral("0"));
     return caption;
 }
 
@@ -141,8 +143,7 @@ protected:
             return true;
         case QEvent::KeyRelease:
         case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-            return true;
+        case QEvent::Shortcut: return true;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
@@ -154,10 +155,8 @@ protected:
         case QEvent::Drop:
         case QEvent::TouchBegin:
         case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-            return !allowed(watched, event);
-        default:
-            return false;
+        case QEvent::TouchEnd: return !allowed(watched, event);
+        default: return false;
         }
     }
 
@@ -298,8 +297,8 @@ void MainWindow::createMenus() {
 
     mnuTags = bar->addMenu(QStringLiteral("&Tags"));
     mnuTags->setObjectName(QStringLiteral("mnuTags"));
-    mnuFindReplace = addLaterItem(mnuTags, "mnuFindReplace", "Find && Replace/Trim/Add...",
-                                  QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuFindReplace =
+        addLaterItem(mnuTags, "mnuFindReplace", "Find && Replace/Trim/Add...", QKeySequence(Qt::CTRL | Qt::Key_F));
     mnuFreeDBLookup = addLaterItem(mnuTags, "mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8));
     mnuFixTags = addLaterItem(mnuTags, "mnuFixTags", "Fix tags");
     mnuSaveTags = addLaterItem(mnuTags, "mnuSaveTags", "Save tags", QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -465,7 +464,8 @@ void MainWindow::createStatusBar() {
     cmdStopScan->hide();
     connect(cmdStopScan, &QPushButton::clicked, this, &MainWindow::stopScan);
     statusBar->addPermanentWidget(cmdStopScan);
-    scanGate_ = new ListingInputGate(cmdStopScan, lstFiles2, [this] { stopScan(); }, this);
+    scanGate_ = new ListingInputGate(
+        cmdStopScan, lstFiles2, [this] { stopScan(); }, this);
 }
 
 void MainWindow::createPopupMenus() {
@@ -505,11 +505,11 @@ void MainWindow::createPopupMenus() {
     mnuTreePopup->setObjectName(QStringLiteral("mnuTreePopup"));
     mnuTreeRefresh = mnuTreePopup->addAction(QStringLiteral("Refresh"), this, &MainWindow::refreshTree);
     mnuTreeRefresh->setObjectName(QStringLiteral("mnuTreeRefresh"));
-    mnuSetTargetFolder = mnuTreePopup->addAction(QStringLiteral("Set as target folder"), this,
-                                                 &MainWindow::setTreeFolderAsTarget);
+    mnuSetTargetFolder =
+        mnuTreePopup->addAction(QStringLiteral("Set as target folder"), this, &MainWindow::setTreeFolderAsTarget);
     mnuSetTargetFolder->setObjectName(QStringLiteral("mnuSetTargetFolder"));
-    mnuRecursiveScan = mnuTreePopup->addAction(QStringLiteral("Recursive Scan"), this,
-                                               [this] { scanTreeFolder(true); });
+    mnuRecursiveScan =
+        mnuTreePopup->addAction(QStringLiteral("Recursive Scan"), this, [this] { scanTreeFolder(true); });
     mnuRecursiveScan->setObjectName(QStringLiteral("mnuRecursiveScan"));
     mnuTreePopup->addSeparator();
     mnuRenNewFolder = mnuTreePopup->addAction(QStringLiteral("New folder"));
@@ -571,8 +571,8 @@ void MainWindow::applyWindowLayout(const IniFile& ini) {
     if (s.formState == 2) setWindowState(windowState() | Qt::WindowMaximized);
 
     // The tree gets a fifth of the window at a first start.
-    treeSplit_ = hasStoredNumber(ini, "Visual", "TreeSplit") ? s.treeSplit
-                                                             : pixelsToTwips(std::clamp(width() / 5, 180, 320));
+    treeSplit_ =
+        hasStoredNumber(ini, "Visual", "TreeSplit") ? s.treeSplit : pixelsToTwips(std::clamp(width() / 5, 180, 320));
     connect(picResizeDir, &QSplitter::splitterMoved, this, [this](int pos, int) {
         if (dirTree->isVisible()) treeSplit_ = pixelsToTwips(pos);
     });
@@ -649,8 +649,8 @@ void MainWindow::sizeColumnsToContent() {
         sizeToContent_[i] = false;
         if (header->isSectionHidden(col - 1)) continue;
         lstFiles2->resizeColumnToContents(col - 1);
-        header->resizeSection(col - 1, std::clamp(header->sectionSize(col - 1), twipsToPixels(kMinColumnTwips),
-                                                  kMaxContentColumnPixels));
+        header->resizeSection(
+            col - 1, std::clamp(header->sectionSize(col - 1), twipsToPixels(kMinColumnTwips), kMaxContentColumnPixels));
     }
 }
 
@@ -828,7 +828,8 @@ bool MainWindow::dirTreeKeyDown(QKeyEvent* event) {
 
 // ============================================================ file list
 
-template <typename F> void MainWindow::runCommand(F&& command) {
+template <typename F>
+void MainWindow::runCommand(F&& command) {
     const bool wasBusy = busy_;
     busy_ = true;
     command();
@@ -842,7 +843,8 @@ void MainWindow::endCommand(bool wasBusy) {
     if (!busy_ && settleAfterCommand_) queueSelectionSettle();
 }
 
-template <typename F> void MainWindow::runListing(F&& command) {
+template <typename F>
+void MainWindow::runListing(F&& command) {
     if (scanning_) {
         runCommand(std::forward<F>(command));
         return;
@@ -1023,10 +1025,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove:
-        case QEvent::Drop:
-            return lstFiles2DragEvent(event);
-        default:
-            return false;
+        case QEvent::Drop: return lstFiles2DragEvent(event);
+        default: return false;
         }
     }
     if (watched == lstFiles2 && event->type() == QEvent::KeyPress) {
@@ -1085,9 +1085,7 @@ int MainWindow::ask(const std::string& text, MsgButtons buttons, MsgIcon icon, c
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
         break;
-    default:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
+    default: box.setStandardButtons(QMessageBox::Ok); break;
     }
     box.exec();
     switch (box.standardButton(box.clickedButton())) {

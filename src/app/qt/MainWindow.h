@@ -18,13 +18,13 @@
 #include "app/ListCommands.h"
 #include "app/SortPanel.h"
 #include "app/UserInterface.h"
-#include "platform/PlatformServices.h"
-#include "naming/FolderCommands.h"
-#include "naming/PatternEngine.h"
-#include "naming/SortCommands.h"
 #include "editing/BatchTagCommands.h"
 #include "editing/FrameCommands.h"
 #include "editing/TagPanes.h"
+#include "naming/FolderCommands.h"
+#include "naming/PatternEngine.h"
+#include "naming/SortCommands.h"
+#include "platform/PlatformServices.h"
 
 class QAction;
 class QButtonGroup;
@@ -369,7 +369,8 @@ private:
     void lstFiles2ContextMenu(const QPoint& pos);
     void mnuAddFilesClick();
     // runs a list command with drops and tree rescans held off, then publishes its rows
-    template <typename F> void runCommand(F&& command);
+    template <typename F>
+    void runCommand(F&& command);
     // Ends a command started with busy_ set: publishes its rows and handles a selection change
     // that happened meanwhile.
     void endCommand(bool wasBusy);
@@ -381,7 +382,8 @@ private:
     void clearAndScan(const std::string& folder, bool subFolders);
     // Runs a command that lists files (scan, drop, add): the window stays responsive, with the
     // Stop button and Esc to end it; then the list is sorted again and its columns fitted.
-    template <typename F> void runListing(F&& command);
+    template <typename F>
+    void runListing(F&& command);
     void listingDone();
     void showPendingTotals();
     // Sets the progress bar (max 0: empty, "Progress") without repainting.
@@ -416,29 +418,29 @@ private:
     QObject* treeViewport_ = nullptr;
 
     std::string settingsPath_;
-    std::string settingsNotice_;    // what startUp tells about the settings file ("" when nothing)
+    std::string settingsNotice_;  // what startUp tells about the settings file ("" when nothing)
     MsgIcon settingsNoticeIcon_ = miWarning;
-    std::string treeDir_;           // the tree's folder as loaded (General/sTreeDir)
-    double treeSplit_ = 2085;       // tree width in twips
-    int treeMouseButton_ = 0;       // last mouse button pressed in the tree, 0 when none
+    std::string treeDir_;      // the tree's folder as loaded (General/sTreeDir)
+    double treeSplit_ = 2085;  // tree width in twips
+    int treeMouseButton_ = 0;  // last mouse button pressed in the tree, 0 when none
     std::array<bool, kColumnCount> sizeToContent_{};
-    bool placed_ = false;           // the first show has checked the window against the screen
-    int sortColumn_ = 0;            // 1-based, 0 when the list was never sorted
+    bool placed_ = false;  // the first show has checked the window against the screen
+    int sortColumn_ = 0;   // 1-based, 0 when the list was never sorted
     bool sortAscending_ = true;
     bool busy_ = false;
     // What the tag panes show: one file (its path), several files, or nothing.
     std::string shownPath_;
     bool shownMany_ = false;
-    bool settleQueued_ = false;     // a selection settle waits in the event queue
+    bool settleQueued_ = false;        // a selection settle waits in the event queue
     bool settleAfterCommand_ = false;  // the selection changed while a command ran
-    bool scanning_ = false;         // a listing command runs (runListing)
-    std::string pendingTotals_;     // status panel 1 while listing, shown at the next paint
+    bool scanning_ = false;            // a listing command runs (runListing)
+    std::string pendingTotals_;        // status panel 1 while listing, shown at the next paint
     bool totalsPending_ = false;
     std::pair<long long, long long> pendingProgress_{0, 0};  // progress bar value and max while listing
-    QObject* scanGate_ = nullptr;   // the input filter of a running listing
-    bool treeFollow_ = false;       // the tree keeps its folder in view while folders load
-    QElapsedTimer paintClock_;      // since the end of the last repaint of a long loop
-    qint64 paintInterval_ = 30;     // milliseconds between those repaints
+    QObject* scanGate_ = nullptr;                            // the input filter of a running listing
+    bool treeFollow_ = false;                                // the tree keeps its folder in view while folders load
+    QElapsedTimer paintClock_;                               // since the end of the last repaint of a long loop
+    qint64 paintInterval_ = 30;                              // milliseconds between those repaints
     editing::TagEditor* tagEditor_ = nullptr;
     std::unique_ptr<naming::SortCommands> sort_;
     std::unique_ptr<naming::FolderTreeCommands> folders_;

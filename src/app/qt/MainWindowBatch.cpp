@@ -1,10 +1,10 @@
 // The main window's batch tag commands ("Fix tags", "Add tracknumbers...", "Remove tags",
 // "Remove Junk", "Extract tags") and the binding of the "ID3v2+" page with its copy buttons.
 #include <QAction>
-#include <QLineEdit>
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include "app/qt/FileListModel.h"
@@ -12,8 +12,8 @@
 #include "editing/BatchTagCommands.h"
 #include "editing/FieldEdit.h"
 #include "editing/FrameCommands.h"
-#include "editing/qt/FramesPage.h"
 #include "editing/SaveTagsCommand.h"
+#include "editing/qt/FramesPage.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
@@ -96,7 +96,8 @@ void MainWindow::fixTags() {
     if (list_.selectedCount() == 0 && cmds_.filCurrent().fullPath().empty()) return;
     const TagSwitches sw = currentTagSwitches();
     const bool detect = chkDetectInPattern && chkDetectInPattern->isChecked();
-    const std::string inPattern = cmbInPattern ? cmbInPattern->currentText().toStdString() : settings().currentInPattern;
+    const std::string inPattern =
+        cmbInPattern ? cmbInPattern->currentText().toStdString() : settings().currentInPattern;
     runBatch([&] { batch_->fixTags(sw, detect, inPattern); });
 }
 

@@ -19,18 +19,18 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSplitter>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "base/Text.h"
 #include "app/Settings.h"
-#include "app/qt/OptionsDialog.h"
 #include "app/qt/MainWindow.h"
+#include "app/qt/OptionsDialog.h"
+#include "base/Text.h"
 #include "platform/PlatformDialogs.h"
 #include "platform/PlatformServices.h"
 
@@ -120,7 +120,10 @@ void MainWindow::createBookmarkButtons(QWidget* parent) {
 void MainWindow::createTagArea() {
     tabTAGs = new QTabWidget(picResizeTags);
     tabTAGs->setObjectName(QStringLiteral("tabTAGs"));
-    struct Page { const char* caption; const char* tip; };
+    struct Page {
+        const char* caption;
+        const char* tip;
+    };
     static const Page pages[4] = {{"TAG", "Edit basic tag information"},
                                   {"ID3v2+", "Edit aditional ID3v2 info"},
                                   {"Lyrics3", "Edit Lyrics3 tag"},
@@ -166,9 +169,9 @@ QWidget* MainWindow::createPatternsPage() {
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(6, 6, 6, 6);
     grid->addWidget(new QLabel(QStringLiteral("Input:"), page), 0, 0);
-    cmbInPattern = newPatternBox(
-        page, "cmbInPattern",
-        "This pattern should match the current filenames so that Vorda can get information from them.");
+    cmbInPattern =
+        newPatternBox(page, "cmbInPattern",
+                      "This pattern should match the current filenames so that Vorda can get information from them.");
     grid->addWidget(cmbInPattern, 0, 1);
     cmdEditInPatterns = newEditButton(page, "cmdEditInPatterns", "Edit input patterns.");
     grid->addWidget(cmdEditInPatterns, 0, 2);
@@ -180,8 +183,8 @@ QWidget* MainWindow::createPatternsPage() {
     chkDetectInPattern = newCheckBox(page, "chkDetectInPattern", "Autodetect input pattern.",
                                      "Vorda will automaticly detect the best matching input pattern for each file.");
     grid->addWidget(chkDetectInPattern, 2, 0, 1, 3);
-    chkScanSubfolders = newCheckBox(page, "chkScanSubfolders", "Scan subfolders",
-                                    "Scanning a lot of files may take several minutes.");
+    chkScanSubfolders =
+        newCheckBox(page, "chkScanSubfolders", "Scan subfolders", "Scanning a lot of files may take several minutes.");
     connect(chkScanSubfolders, &QCheckBox::clicked, this, &MainWindow::chkScanSubfoldersClick);
     grid->addWidget(chkScanSubfolders, 3, 0, 1, 3);
     grid->setColumnStretch(1, 1);
@@ -252,8 +255,7 @@ void MainWindow::createToolPanel() {
                            QStringLiteral("]*")),
         txtTargetDir));
     txtTargetDir->installEventFilter(this);
-    connect(txtTargetDir, &QLineEdit::textEdited, this,
-            [this](const QString& text) { panel_.type(pathFromQt(text)); });
+    connect(txtTargetDir, &QLineEdit::textEdited, this, [this](const QString& text) { panel_.type(pathFromQt(text)); });
     lblTargetDir->setBuddy(txtTargetDir);
     target->addWidget(txtTargetDir, 1);
     cmdTargetDir = newButton(picTools, "cmdTargetDir", "Browse", "Browse for the target folder to sort to.");
@@ -286,8 +288,8 @@ void MainWindow::createToolPanel() {
     sortRow->addWidget(cmdSort);
     sortRow->addWidget(cmdSortSelected);
     panel->addLayout(sortRow);
-    cmdFreeDB = newButton(picTools, "cmdFreeDB", "freedb",
-                          "Get tag information about the selected album from freedb. (F8)");
+    cmdFreeDB =
+        newButton(picTools, "cmdFreeDB", "freedb", "Get tag information about the selected album from freedb. (F8)");
     cmdFreeDB->setEnabled(false);
     panel->addWidget(cmdFreeDB);
     panel->addStretch(1);
@@ -408,8 +410,8 @@ void MainWindow::syncTargetBox() {
     if (txtTargetDir->text() != text) txtTargetDir->setText(text);
     txtTargetDir->setReadOnly(panel_.locked());
     QPalette palette = txtTargetDir->palette();
-    palette.setColor(QPalette::Base, panel_.locked() ? QApplication::palette().color(QPalette::Button)
-                                                     : QColor(255, 255, 192));
+    palette.setColor(QPalette::Base,
+                     panel_.locked() ? QApplication::palette().color(QPalette::Button) : QColor(255, 255, 192));
     palette.setColor(QPalette::Text, QApplication::palette().color(QPalette::ButtonText));
     txtTargetDir->setPalette(palette);
 }

@@ -17,16 +17,16 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "app/Settings.h"
+#include "app/qt/FileListModel.h"
+#include "app/qt/MainWindow.h"
+#include "app/qt/PatternListDialog.h"
 #include "base/FileOps.h"
 #include "base/IniFile.h"
-#include "naming/PatternListRules.h"
-#include "app/qt/FileListModel.h"
 #include "base/Text.h"
-#include "app/Settings.h"
-#include "naming/qt/Id3FolderDialog.h"
-#include "app/qt/PatternListDialog.h"
-#include "app/qt/MainWindow.h"
 #include "naming/FileValues.h"
+#include "naming/PatternListRules.h"
+#include "naming/qt/Id3FolderDialog.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -57,7 +57,8 @@ private:
 };
 
 // True when every character typed with the key passes the filter.
-template <typename Allowed> bool keyPasses(const QKeyEvent* key, Allowed allowed) {
+template <typename Allowed>
+bool keyPasses(const QKeyEvent* key, Allowed allowed) {
     for (const char32_t ch : key->text().toUcs4()) {
         if (!allowed(ch)) return false;
     }
@@ -78,8 +79,8 @@ void MainWindow::setupNaming() {
     folders_->inputBox = [this](const std::string& prompt, const std::string& title, std::string& answer) {
         if (folderInputBox) return folderInputBox(prompt, title, answer);
         bool ok = false;
-        const QString text =
-            QInputDialog::getText(this, displayText(title), displayText(prompt), QLineEdit::Normal, pathToQt(answer), &ok);
+        const QString text = QInputDialog::getText(this, displayText(title), displayText(prompt), QLineEdit::Normal,
+                                                   pathToQt(answer), &ok);
         if (!ok) return false;
         answer = pathFromQt(text);
         return true;

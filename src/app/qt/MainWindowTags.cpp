@@ -13,10 +13,10 @@
 
 #include "app/OptionsRules.h"
 #include "app/qt/FileListModel.h"
-#include "editing/qt/TagEditor.h"
 #include "app/qt/MainWindow.h"
-#include "editing/qt/FramesPage.h"
 #include "editing/SaveTagsCommand.h"
+#include "editing/qt/FramesPage.h"
+#include "editing/qt/TagEditor.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;

@@ -18,9 +18,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/qt/OptionsSupport.h"
 #include "app/ReplaceListRules.h"
 #include "app/Settings.h"
+#include "app/qt/OptionsSupport.h"
 #include "app/qt/ReplaceListDialog.h"
 #include "platform/PlatformServices.h"
 
@@ -44,23 +44,20 @@ QString q(const char* text) { return QString::fromUtf8(text); }
 QString q(const std::string& text) { return QString::fromStdString(text); }
 
 template <typename W>
-W* named(W* w, const char* name, const char* tip = nullptr)
-{
+W* named(W* w, const char* name, const char* tip = nullptr) {
     w->setObjectName(q(name));
     if (tip) w->setToolTip(q(tip));
     return w;
 }
 
-QCheckBox* check(QWidget* parent, const char* name, const char* caption, const char* tip = nullptr)
-{
+QCheckBox* check(QWidget* parent, const char* name, const char* caption, const char* tip = nullptr) {
     return named(new QCheckBox(q(caption), parent), name, tip);
 }
 
 QLabel* label(QWidget* parent, const char* caption) { return new QLabel(q(caption), parent); }
 
 // A row "caption [box] unit".
-QHBoxLayout* numberRow(QWidget* lead, QLineEdit* box, QLabel* unit, int width = 60)
-{
+QHBoxLayout* numberRow(QWidget* lead, QLineEdit* box, QLabel* unit, int width = 60) {
     auto* row = new QHBoxLayout;
     box->setFixedWidth(width);
     row->addWidget(lead);
@@ -71,10 +68,8 @@ QHBoxLayout* numberRow(QWidget* lead, QLineEdit* box, QLabel* unit, int width = 
 }
 
 template <size_t N>
-QGroupBox* optionGroup(QWidget* parent, const char* caption, const char* name,
-                       std::array<QRadioButton*, N>& buttons, const char* const* captions,
-                       const char* const* tips = nullptr)
-{
+QGroupBox* optionGroup(QWidget* parent, const char* caption, const char* name, std::array<QRadioButton*, N>& buttons,
+                       const char* const* captions, const char* const* tips = nullptr) {
     auto* box = new QGroupBox(q(caption), parent);
     auto* layout = new QVBoxLayout(box);
     auto* group = new QButtonGroup(box);
@@ -89,16 +84,14 @@ QGroupBox* optionGroup(QWidget* parent, const char* caption, const char* name,
 }
 
 template <size_t N>
-int checkedIndex(const std::array<QRadioButton*, N>& buttons, int none)
-{
+int checkedIndex(const std::array<QRadioButton*, N>& buttons, int none) {
     for (size_t i = 0; i < N; ++i)
         if (buttons[i]->isChecked()) return static_cast<int>(i);
     return none;
 }
 
 template <size_t N>
-void checkIndex(const std::array<QRadioButton*, N>& buttons, int index)
-{
+void checkIndex(const std::array<QRadioButton*, N>& buttons, int index) {
     if (index >= 0 && index < static_cast<int>(N)) {
         buttons[static_cast<size_t>(index)]->setChecked(true);
         return;
@@ -110,8 +103,7 @@ void checkIndex(const std::array<QRadioButton*, N>& buttons, int index)
     group->setExclusive(true);
 }
 
-QComboBox* tagUseCombo(QWidget* parent, const char* name)
-{
+QComboBox* tagUseCombo(QWidget* parent, const char* name) {
     auto* combo = named(new QComboBox(parent), name);
     combo->addItems({q("If needed"), q("If wanted"), q("Always"), q("Never!")});
     return combo;
@@ -119,8 +111,7 @@ QComboBox* tagUseCombo(QWidget* parent, const char* name)
 
 }  // namespace
 
-OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent)
-{
+OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(q("frmOptions"));
     setWindowTitle(q("Vorda") + q(" - Settings"));
     setModal(true);
@@ -184,16 +175,15 @@ OptionsDialog::OptionsDialog(QWidget* parent) : QDialog(parent)
     loadControls();
 }
 
-void OptionsDialog::buildGeneralPage(QWidget* page)
-{
+void OptionsDialog::buildGeneralPage(QWidget* page) {
     chkAutoReadTags = check(page, "chkAutoReadTags", "Auto read tags.",
                             "Vorda will read and show all tag information when files are added.");
     chkReadTags = check(page, "chkReadTags", "Read tags on file selection.",
                         "Vorda will extract and show tag information from the selected file.");
-    chkAutoRemJunk = check(page, "chkAutoRemJunk",
-                           "Automaticly remove junk data when tags are saved. (Not recommended)",
-                           "When tag is written Vorda will automaticly remove 'junk data' before the first mpeg "
-                           "frame. (Might corrupt VBR mp3s)");
+    chkAutoRemJunk =
+        check(page, "chkAutoRemJunk", "Automaticly remove junk data when tags are saved. (Not recommended)",
+              "When tag is written Vorda will automaticly remove 'junk data' before the first mpeg "
+              "frame. (Might corrupt VBR mp3s)");
     chkIgnoreReadOnly = check(page, "chkIgnoreReadOnly", "Don't prompt when read-only attribute is set.",
                               "When checked the read-only attribute will be ignored. Otherwise Vorda will ask "
                               "the user what to do.");
@@ -223,8 +213,8 @@ void OptionsDialog::buildGeneralPage(QWidget* page)
     typeLayout->addLayout(typeRow);
 
     auto* layout = new QVBoxLayout(page);
-    for (QWidget* w : std::initializer_list<QWidget*>{chkAutoReadTags, chkReadTags, chkAutoRemJunk,
-                                                      chkIgnoreReadOnly, chkRecycle, types})
+    for (QWidget* w : std::initializer_list<QWidget*>{chkAutoReadTags, chkReadTags, chkAutoRemJunk, chkIgnoreReadOnly,
+                                                      chkRecycle, types})
         layout->addWidget(w);
     layout->addStretch();
 
@@ -238,8 +228,7 @@ void OptionsDialog::buildGeneralPage(QWidget* page)
             [this](QListWidgetItem* item) { txtFiletypes->setText(item->text()); });
 }
 
-void OptionsDialog::buildFilenamePage(QWidget* page)
-{
+void OptionsDialog::buildFilenamePage(QWidget* page) {
     chkUseTags = check(page, "chkUseTags", "Create filename from tag if possible.");
 
     auto* extension = new QGroupBox(q("File extension"), page);
@@ -264,8 +253,7 @@ void OptionsDialog::buildFilenamePage(QWidget* page)
     attributes->addWidget(chkArchive);
     attributes->addStretch();
 
-    QGroupBox* caseBox =
-        optionGroup(page, "Filename - Case Conversion", "optChange", optChange, kFileCaseOptions);
+    QGroupBox* caseBox = optionGroup(page, "Filename - Case Conversion", "optChange", optChange, kFileCaseOptions);
     chkFNamelcaseFirst = check(caseBox, "chkFNamelcaseFirst", "Always make filename lowercase first.");
     static_cast<QVBoxLayout*>(caseBox->layout())->insertWidget(0, chkFNamelcaseFirst);
 
@@ -279,8 +267,7 @@ void OptionsDialog::buildFilenamePage(QWidget* page)
     layout->addStretch();
 }
 
-void OptionsDialog::buildFormattingFrame()
-{
+void OptionsDialog::buildFormattingFrame() {
     fraFormatting = named(new QGroupBox(q("Formatting (Applied to both filnames and tags)"), this), "fraFormatting");
     QWidget* f = fraFormatting;
     chkUndtospace = check(f, "chkUndtospace", "Convert underscore (_) to space.");
@@ -313,8 +300,7 @@ void OptionsDialog::buildFormattingFrame()
     connect(cmdEditReplaces, &QPushButton::clicked, this, [this] { onEditReplaces(); });
 }
 
-void OptionsDialog::buildTagPage(QWidget* page)
-{
+void OptionsDialog::buildTagPage(QWidget* page) {
     chkKeepSync = check(page, "chkKeepSync", "Keep tags synchronized.",
                         "Vorda will keep ID3v1, Lyrics3 and ID3v2 tags synchronized.");
 
@@ -353,8 +339,7 @@ void OptionsDialog::buildTagPage(QWidget* page)
     layout->addStretch();
 }
 
-void OptionsDialog::buildFreedbPage(QWidget* page)
-{
+void OptionsDialog::buildFreedbPage(QWidget* page) {
     txtFreeDBServer = named(new QLineEdit(page), "txtFreeDBServer");
     txtFreeDBPort = named(new QLineEdit(page), "txtFreeDBPort");
     txtFreeDBUser = named(new QLineEdit(page), "txtFreeDBUser");
@@ -377,8 +362,7 @@ void OptionsDialog::buildFreedbPage(QWidget* page)
     layout->addStretch();
 }
 
-void OptionsDialog::buildSortingPage(QWidget* page)
-{
+void OptionsDialog::buildSortingPage(QWidget* page) {
     const char* folderTip =
         "The patterns used for creating folders can be found on the \"Folders\" tab in the main Vorda window.";
     chkSortToExistingFolders =
@@ -414,8 +398,7 @@ void OptionsDialog::buildSortingPage(QWidget* page)
     }
 }
 
-void OptionsDialog::loadControls()
-{
+void OptionsDialog::loadControls() {
     const OptionsForm f = formFromSettings(settings());
     chkAutoReadTags->setChecked(f.chkAutoReadTags);
     chkReadTags->setChecked(f.chkReadTags);
@@ -463,8 +446,7 @@ void OptionsDialog::loadControls()
     showNumberTexts(f);
 }
 
-void OptionsDialog::showNumberTexts(const OptionsForm& f)
-{
+void OptionsDialog::showNumberTexts(const OptionsForm& f) {
     txtMaxFNameLength->setText(q(f.txtMaxFNameLength));
     txtTrackDigits->setText(q(f.txtTrackDigits));
     txtAddPaddingSize->setText(q(f.txtAddPaddingSize));
@@ -472,8 +454,7 @@ void OptionsDialog::showNumberTexts(const OptionsForm& f)
     txtAlbumSize->setText(q(f.txtAlbumSize));
 }
 
-OptionsForm OptionsDialog::readControls() const
-{
+OptionsForm OptionsDialog::readControls() const {
     OptionsForm f;
     f.chkAutoReadTags = chkAutoReadTags->isChecked();
     f.chkReadTags = chkReadTags->isChecked();
@@ -525,16 +506,14 @@ OptionsForm OptionsDialog::readControls() const
     return f;
 }
 
-void OptionsDialog::showPage(int index)
-{
+void OptionsDialog::showPage(int index) {
     if (index < 0 || index >= picTab->count()) return;
     picTab->setCurrentIndex(index);
     lblActiveSetting->setText(treeOptions->topLevelItem(index)->text(0) + q(" settings"));
     fraFormatting->setVisible(index == 1 || index == 2);
 }
 
-void OptionsDialog::showFileTypes(int select)
-{
+void OptionsDialog::showFileTypes(int select) {
     lstFiletypes->clear();
     for (const std::string& type : fileTypes_.types()) lstFiletypes->addItem(q(type));
     if (select >= 0 && select < lstFiletypes->count()) lstFiletypes->setCurrentRow(select);
@@ -542,23 +521,20 @@ void OptionsDialog::showFileTypes(int select)
     chkAllFileTypes->setChecked(fileTypes_.showsAll());
 }
 
-void OptionsDialog::onFiletypeAdd()
-{
+void OptionsDialog::onFiletypeAdd() {
     if (fileTypes_.add(txtFiletypes->text().toStdString())) {
         txtFiletypes->clear();
         showFileTypes(static_cast<int>(fileTypes_.types().size()) - 1);
     }
 }
 
-void OptionsDialog::onFiletypeRemove()
-{
+void OptionsDialog::onFiletypeRemove() {
     const int row = lstFiletypes->currentRow();
     if (lstFiletypes->currentItem() == nullptr || !lstFiletypes->currentItem()->isSelected()) return;
     if (fileTypes_.removeAt(row)) showFileTypes(std::min(row, lstFiletypes->count() - 2));
 }
 
-void OptionsDialog::onEditReplaces()
-{
+void OptionsDialog::onEditReplaces() {
     ReplaceListDialog editor(this);
     editor.reset();
     for (const auto& [find, replacement] : replacesForEditor(settings())) editor.addReplace(find, replacement);
@@ -567,8 +543,7 @@ void OptionsDialog::onEditReplaces()
     applyReplaceEdit(settings(), ini, editor.wasCanceled(), editor.rules().pairs());
 }
 
-void OptionsDialog::onOk()
-{
+void OptionsDialog::onOk() {
     OptionsForm form = readControls();
     IniFile ini(settingsFilePath());
     const std::string message = applyOptionsForm(form, settings(), ini);
@@ -581,8 +556,7 @@ void OptionsDialog::onOk()
     accept();
 }
 
-void OptionsDialog::onFocusLost(QLineEdit* box)
-{
+void OptionsDialog::onFocusLost(QLineEdit* box) {
     const std::string text = box->text().toStdString();
     if (box == txtAddPaddingSize) {
         const PaddingCorrection c = correctAddPadding(text, txtMaxPadding->text().toStdString());
@@ -591,14 +565,16 @@ void OptionsDialog::onFocusLost(QLineEdit* box)
         return;
     }
     NumberBox kind = NumberBox::AlbumSize;
-    if (box == txtMaxFNameLength) kind = NumberBox::MaxFNameLength;
-    else if (box == txtMaxPadding) kind = NumberBox::MaxPadding;
-    else if (box == txtTrackDigits) kind = NumberBox::TrackDigits;
+    if (box == txtMaxFNameLength)
+        kind = NumberBox::MaxFNameLength;
+    else if (box == txtMaxPadding)
+        kind = NumberBox::MaxPadding;
+    else if (box == txtTrackDigits)
+        kind = NumberBox::TrackDigits;
     box->setText(q(correctNumberText(kind, text)));
 }
 
-bool OptionsDialog::eventFilter(QObject* watched, QEvent* event)
-{
+bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
     auto* box = qobject_cast<QLineEdit*>(watched);
     const auto* validator = box ? dynamic_cast<const RuleValidator*>(box->validator()) : nullptr;
     if (validator) {

@@ -137,8 +137,8 @@ int PatternListDialog::selectedIndex() const {
 
 void PatternListDialog::showMessage(const std::string& text, bool information) {
     if (text.empty()) return;
-    QMessageBox box(information ? QMessageBox::Information : QMessageBox::NoIcon, QStringLiteral("Vorda"), displayText(text),
-                    QMessageBox::Ok, this);
+    QMessageBox box(information ? QMessageBox::Information : QMessageBox::NoIcon, QStringLiteral("Vorda"),
+                    displayText(text), QMessageBox::Ok, this);
     box.exec();
 }
 

@@ -19,8 +19,7 @@ using namespace vorda::base;
 
 namespace vorda::app {
 
-ReplaceListDialog::ReplaceListDialog(QWidget* parent) : QDialog(parent)
-{
+ReplaceListDialog::ReplaceListDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmReplaces"));
     setWindowTitle(QStringLiteral("Vorda - Replaces"));
     setModal(true);
@@ -98,8 +97,7 @@ ReplaceListDialog::ReplaceListDialog(QWidget* parent) : QDialog(parent)
     connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
 }
 
-void ReplaceListDialog::reset()
-{
+void ReplaceListDialog::reset() {
     rules_.reset();
     canceled_ = true;
     txtOld->clear();
@@ -107,14 +105,12 @@ void ReplaceListDialog::reset()
     showList(-1);
 }
 
-void ReplaceListDialog::addReplace(const std::string& find, const std::string& replacement)
-{
+void ReplaceListDialog::addReplace(const std::string& find, const std::string& replacement) {
     rules_.addReplace(find, replacement);
     showList(-1);
 }
 
-void ReplaceListDialog::showList(int select)
-{
+void ReplaceListDialog::showList(int select) {
     lvwReplaces->clear();
     for (const auto& [find, replacement] : rules_.pairs()) {
         auto* item = new QTreeWidgetItem(lvwReplaces);
@@ -127,48 +123,40 @@ void ReplaceListDialog::showList(int select)
     }
 }
 
-int ReplaceListDialog::selectedIndex() const
-{
+int ReplaceListDialog::selectedIndex() const {
     const QList<QTreeWidgetItem*> selected = lvwReplaces->selectedItems();
     return selected.isEmpty() ? -1 : lvwReplaces->indexOfTopLevelItem(selected.front());
 }
 
-void ReplaceListDialog::onItemClicked()
-{
+void ReplaceListDialog::onItemClicked() {
     const int i = selectedIndex();
     if (i < 0) return;
     txtOld->setText(QString::fromStdString(rules_.getOldString(i)));
     txtNew->setText(QString::fromStdString(rules_.getNewString(i)));
 }
 
-void ReplaceListDialog::onAdd()
-{
-    if (rules_.add(txtOld->text().toStdString(), txtNew->text().toStdString()))
-        showList(rules_.getTotalReplaces() - 1);
+void ReplaceListDialog::onAdd() {
+    if (rules_.add(txtOld->text().toStdString(), txtNew->text().toStdString())) showList(rules_.getTotalReplaces() - 1);
 }
 
-void ReplaceListDialog::onUpdate()
-{
+void ReplaceListDialog::onUpdate() {
     const int i = selectedIndex();
     if (rules_.update(i, txtOld->text().toStdString(), txtNew->text().toStdString())) showList(i);
 }
 
-void ReplaceListDialog::onDelete()
-{
+void ReplaceListDialog::onDelete() {
     const int i = selectedIndex();
     if (!rules_.Delete(i)) return;
     showList(std::min(i, rules_.getTotalReplaces() - 1));
 }
 
-void ReplaceListDialog::onMove(bool up)
-{
+void ReplaceListDialog::onMove(bool up) {
     const int i = selectedIndex();
     if (i < 0) return;
     showList(up ? rules_.moveUp(i) : rules_.moveDown(i));
 }
 
-void ReplaceListDialog::onOk()
-{
+void ReplaceListDialog::onOk() {
     const ReplaceListRules::Problem problem = rules_.check();
     if (problem.index >= 0) {
         showList(problem.index);
@@ -179,14 +167,12 @@ void ReplaceListDialog::onOk()
     accept();
 }
 
-void ReplaceListDialog::reject()
-{
+void ReplaceListDialog::reject() {
     canceled_ = true;
     QDialog::reject();
 }
 
-bool ReplaceListDialog::eventFilter(QObject* watched, QEvent* event)
-{
+bool ReplaceListDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == txtNew && event->type() == QEvent::FocusOut) {
         const std::string text = txtNew->text().toStdString();
         const std::string clean = ReplaceListRules::cleanReplacement(text);

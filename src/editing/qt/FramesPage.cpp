@@ -100,7 +100,8 @@ void PictureLabel::mouseMoveEvent(QMouseEvent* event) {
 
 void PictureLabel::dragEnterEvent(QDragEnterEvent* event) {
     const QMimeData* mime = event->mimeData();
-    if (mime->hasUrls() && mime->urls().size() == 1 && mime->urls().front().isLocalFile()) event->acceptProposedAction();
+    if (mime->hasUrls() && mime->urls().size() == 1 && mime->urls().front().isLocalFile())
+        event->acceptProposedAction();
 }
 
 void PictureLabel::dropEvent(QDropEvent* event) {
@@ -214,9 +215,10 @@ void FramesPage::setPendingPicture(std::string bytes, std::string mime) {
         if (!file_) picPicture->clearPicture();
         return;
     }
-    lblPendingPicture->setText(QString("Pending front cover (%1, %2 bytes): added to every selected file with the next save.")
-                                   .arg(fromStd(pendingMime_))
-                                   .arg(static_cast<qulonglong>(pendingPicture_.size())));
+    lblPendingPicture->setText(
+        QString("Pending front cover (%1, %2 bytes): added to every selected file with the next save.")
+            .arg(fromStd(pendingMime_))
+            .arg(static_cast<qulonglong>(pendingPicture_.size())));
     const QByteArray shown(pendingPicture_.data(), static_cast<qsizetype>(pendingPicture_.size()));
     picPicture->setPicture(shown, fromStd(imageExtension(detectImageFormat(pendingPicture_))));
     stack_->setCurrentWidget(picPictureBox);
@@ -256,8 +258,10 @@ void FramesPage::showPicture(const PictureData& picture) {
 
 void FramesPage::deleteSelectedFrames() {
     if (multi_) {
-        if (ask) ask(TagCopyCommands::kNotOnMultiple, mbOK, miInformation);
-        else QMessageBox::information(this, "Vorda", TagCopyCommands::kNotOnMultiple);
+        if (ask)
+            ask(TagCopyCommands::kNotOnMultiple, mbOK, miInformation);
+        else
+            QMessageBox::information(this, "Vorda", TagCopyCommands::kNotOnMultiple);
         return;
     }
     if (!file_) return;
@@ -290,8 +294,10 @@ int FramesPage::exportSelectedFrame(const QString& chosen) {
     const int error = exportFrame(view, toStd(name), &written);
     if (error != 0) {
         const std::string text = "Error " + std::to_string(error) + " " + errorText(error) + "\r\n" + written;
-        if (ask) ask(text, mbOK, miError);
-        else QMessageBox::critical(this, "Vorda", fromStd(text));
+        if (ask)
+            ask(text, mbOK, miError);
+        else
+            QMessageBox::critical(this, "Vorda", fromStd(text));
     }
     return error;
 }
@@ -301,16 +307,19 @@ bool FramesPage::addPictureFromFile(const QString& path) {
     QString name = path;
     if (name.isEmpty()) {
         const QString start = lastDir ? fromStd(lastDir()) : QString();
-        name = QFileDialog::getOpenFileName(this, "Add picture", start,
-                                            "Pictures (*.jpg *.jpeg *.png);;JPEG Picture (*.jpg *.jpeg);;PNG Picture (*.png)");
+        name = QFileDialog::getOpenFileName(
+            this, "Add picture", start,
+            "Pictures (*.jpg *.jpeg *.png);;JPEG Picture (*.jpg *.jpeg);;PNG Picture (*.png)");
         if (name.isEmpty()) return false;
     }
     std::string error;
     if (multi_) {
         std::string bytes, mime;
         if (!readPictureFile(toStd(name), bytes, mime, &error)) {
-            if (ask) ask(error, mbOK, miInformation);
-            else QMessageBox::information(this, "Vorda", fromStd(error));
+            if (ask)
+                ask(error, mbOK, miInformation);
+            else
+                QMessageBox::information(this, "Vorda", fromStd(error));
             return false;
         }
         setPendingPicture(std::move(bytes), std::move(mime));
@@ -318,8 +327,10 @@ bool FramesPage::addPictureFromFile(const QString& path) {
         return true;
     }
     if (!addPictureFile(*file_, toStd(name), &error)) {
-        if (ask) ask(error, mbOK, miInformation);
-        else QMessageBox::information(this, "Vorda", fromStd(error));
+        if (ask)
+            ask(error, mbOK, miInformation);
+        else
+            QMessageBox::information(this, "Vorda", fromStd(error));
         return false;
     }
     fillList();

@@ -23,7 +23,6 @@ class AudioFile;
 
 namespace vorda::editing {
 
-
 // The picture inside the box: shows the image, accepts dropped image files and starts a drag
 // that carries the picture as a file.
 class PictureLabel : public QLabel {

@@ -42,24 +42,24 @@ QComboBox* makeCombo(QWidget* parent, const char* name) {
     return box;
 }
 
-const char* const kFieldLabels[kFieldCount] = {"Title", "Artist", "Album", "Year", "Track", "Comment",
-                                               "Composer", "Original Artist", "Copyright", "URL", "Encoded by",
-                                               "Title", "Artist", "Album", "Year", "Track", "Comment"};
+const char* const kFieldLabels[kFieldCount] = {
+    "Title", "Artist",     "Album", "Year",   "Track", "Comment", "Composer", "Original Artist", "Copyright",
+    "URL",   "Encoded by", "Title", "Artist", "Album", "Year",    "Track",    "Comment"};
 const char* const kEnableNames[kSwitchCount] = {"chkID3v1", "chkID3v2", "chkLyrics3"};
 const char* const kRemoveNames[kSwitchCount] = {"chkID3v1Rem", "chkID3v2Rem", "chkLyrics3Rem"};
 const char* const kEnableCaptions[kSwitchCount] = {"ID3v1 tag", "ID3v2 tag", "Lyrics3 2.0"};
 const char* const kRemoveCaptions[kSwitchCount] = {"Remove v1!", "Remove v2!", "Remove tag"};
 const char* const kRemoveTips[kSwitchCount] = {"Remove ID3v1 tags from all selected files.",
                                                "Remove ID3v2 tags from all selected files.", ""};
-const char* const kInfoNames[kInfoCount] = {"txtfHeader", "txtfType", "txtfkBit", "txtfCopyrighted", "txtfOriginal",
-                                            "txtfCRCs", "txtfEmphasis", "txtfQuality", "txtfLength", "txtfSize"};
-const char* const kInfoInitial[kInfoCount] = {"Header: ", "", "0kbps", "Copyrighted: ", "Original: ",
-                                              "CRCs: ", "Emphasis: ", "0Hz Mono", "Length: ", "Size: "};
+const char* const kInfoNames[kInfoCount] = {"txtfHeader",   "txtfType", "txtfkBit",     "txtfCopyrighted",
+                                            "txtfOriginal", "txtfCRCs", "txtfEmphasis", "txtfQuality",
+                                            "txtfLength",   "txtfSize"};
+const char* const kInfoInitial[kInfoCount] = {
+    "Header: ", "", "0kbps", "Copyrighted: ", "Original: ", "CRCs: ", "Emphasis: ", "0Hz Mono", "Length: ", "Size: "};
 
 }  // namespace
 
-TagEditor::TagEditor(QWidget* tagPage, QWidget* lyricsPage, QWidget* infoPage, QObject* parent)
-    : QObject(parent) {
+TagEditor::TagEditor(QWidget* tagPage, QWidget* lyricsPage, QWidget* infoPage, QObject* parent) : QObject(parent) {
     buildTagPage(tagPage);
     buildLyricsPage(lyricsPage);
     buildInfoPage(infoPage);
@@ -353,8 +353,7 @@ bool TagEditor::fieldKey(int index, QKeyEvent* key) {
             return index == 3 || index == 4 || index == 14 || index == 15;
         }
         return false;
-    default:
-        break;
+    default: break;
     }
     if (index < 0) return false;
     // Typed characters only: shortcuts (paste, undo) and control keys pass; Backspace always does.
@@ -386,8 +385,7 @@ bool TagEditor::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusOut:
         if (index == fldComment) txtField[fldComment]->setFixedHeight(twipsToPixels(kCommentHeightTwips));
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 
