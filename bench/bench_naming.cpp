@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Naming benchmark: "Rename All" over 10,000 tagged files, then "Move All" of the same files into
 // an artist/album tree on the same file system. Prints the wall time of each run and the time the
 // pattern engine alone takes for the same names and folders (values, names, destination folders

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // "Save tags" into many selected files: one edited field written into N files whose ID3v2
 // tags have room (in place), through the several-files save command as the window runs it.
 // The files are copies of one file tagged by mutagen (ID3v2.3 with 1 KB padding and ID3v1).

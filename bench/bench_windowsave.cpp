@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // "Save tags" from the window: one edited field saved into N selected files whose ID3v2 tags
 // have room, with the window's progress bar, status bar and list rows updating as in use.
 // The window is opened offscreen in a private home; the files are copies of one file tagged by

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Listing a folder tree given on the command line: the window (offscreen, in a private home,
 // "Scan subfolders" on) against `vorda-cli scan --recursive` over the same tree, in the same
 // run, rounds interleaved after a warm-up of each. Prints the best and median seconds of both

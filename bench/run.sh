@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
+
 # Vorda's speed benchmarks against TagLib: builds the benchmark programs, generates the test trees
 # (about 1.4 GB under BENCH_DIR), runs every benchmark and prints a summary table.
 # Slow and machine-dependent: never run by CI. See bench/README.md.

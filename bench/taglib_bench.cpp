@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // taglib_bench: the TagLib side of Vorda's speed benchmarks, and the tree generator.
 //
 //   taglib_bench gen AUDIO.mp3 FOLDER COUNT        a tree of COUNT tagged copies of AUDIO.mp3

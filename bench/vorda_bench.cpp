@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // vorda_bench: the Vorda side of the speed benchmarks, and a timer for whole commands.
 //
 //   vorda_bench scan SETTINGS FOLDER                  AudioFile::readFile over every .mp3, in process

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Fuzzes the ID3v1 / Lyrics3 reader and writer: the input becomes a file that is read, changed
 // (a field chosen by the first byte), written, and read again. The bytes in front of the
 // trailing tags must survive every write, a second save must change nothing, and no older tag

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Parses an ID3v2 tag from arbitrary bytes, renders it, and parses the result again. A rendered
 // tag must read back to the same tag: rendering it a second time gives the same bytes. Setting
 // the title then changes no byte of any other frame, nor of what could not be parsed.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Loads the settings from arbitrary bytes and writes keys into a copy of them: nothing may crash,
 // a key just written must read back as written, and a damaged copy is kept before it is replaced.
 #include <cstdint>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Fuzzes the MPEG audio reader: the input becomes a file, read from several start positions.
 #include <unistd.h>
 

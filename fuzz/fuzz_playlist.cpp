@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Imports arbitrary bytes as an M3U and as a PLS playlist into a fresh file list.
 #include <stdlib.h>
 #include <unistd.h>

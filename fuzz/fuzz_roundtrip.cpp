@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Read-modify-write-reread on arbitrary files: the input is written as an .mp3 file, its
 // tags are read, a value is changed and the tags are written back. Whatever the tags were,
 // every byte that is not a tag (the audio, and anything in front of the tag) must be where

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
+
 # Installs every Debian package that building, running and testing Vorda needs.
 # Runs apt-get only when something is missing; as root, or through sudo.
 set -euo pipefail

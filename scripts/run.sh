@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
+
 # Installs what is missing, builds Vorda and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
+
 # Installs what is missing, builds Vorda, and runs every test: the unit, interop and
 # window tests, then the core tests under AddressSanitizer and UndefinedBehaviorSanitizer,
 # then a short run of every fuzz target.
@@ -10,6 +12,8 @@ jobs=$(nproc)
 
 echo "== build and test"
 scripts/build.sh
+echo "== form of the code"
+scripts/check-style.sh build format spdx
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 
 echo "== sanitizer build (address, undefined)"

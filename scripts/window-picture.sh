@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
+
 # Takes the picture of the main window shown in the README and the manual (help/window.png):
 # makes a folder of 20 MP3 files (encoded with lame, tagged with mutagen, one front cover per
 # album), builds the picture tool on the program's own window code and lets it list the folder,

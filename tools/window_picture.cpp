@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Takes a picture of the main window for the README and the manual: the window opens in a
 // private home on an offscreen screen of the given size, lists FOLDER (with its subfolders),
 // sorted by file name, selects one row through the list as a user would, shows that file's

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The five folder bookmarks of the main window's bookmark buttons.
 #pragma once
 

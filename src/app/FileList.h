@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The file list: rows of 14 text cells plus a selection flag. The row is Vorda's only
 // record of a listed file: its full path is the Path cell followed by the Filename cell.
 // Rows and columns are 1-based, as the commands address them.

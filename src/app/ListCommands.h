@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The file list's commands and the main-window state they share: scanning folders,
 // importing playlists, adding files, filling rows, totals, selection modes and the
 // removal commands. Written against the UserInterface port, never against widgets.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The rules of the options dialog without its widgets: what the boxes accept while typing,
 // how a box is corrected when it loses the focus, the padding checks and their messages,
 // the file-type list, and what OK changes and writes.

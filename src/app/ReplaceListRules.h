@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The rules of the replace-list editor without its widgets: adding, updating, deleting and
 // moving find/replace pairs, the checks made on OK, and how an edited list reaches the
 // settings and the settings file.

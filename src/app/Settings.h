@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Every persistent setting of Vorda, held in program-wide variables named after their keys,
 // with the encoding rules of the settings file (spaces stored as U+00B6, typed reading rules,
 // indexed lists).

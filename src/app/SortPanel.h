@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The state of the main window's sorting panel without widgets: the method, the target-folder
 // box with its saved (last accepted) folder, and the captions that follow the method.
 // The window mirrors this state into its controls after every change.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The port through which commands talk to the user: message boxes, status texts, progress.
 // The main window implements it with widgets; tests and vorda-cli with scripted answers.
 #pragma once

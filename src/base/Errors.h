@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Error numbers of tag writes that no errno value describes, and the file-system help that the
 // tag writer and the other atomic writers share.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // File operations on the local file system: POSIX calls, results as errno values.
 #include "base/FileOps.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // File operations on the local file system. Results are 0 or an errno value; nothing is shown.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // An INI store with the semantics of the classic private-profile functions:
 // sections and keys match without regard to ASCII letter case, blanks around "="
 // are ignored, a missing file, section or key yields the default, values come back

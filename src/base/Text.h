@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Text and path routines shared by every layer. All text is UTF-8; comparisons are exact.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Shared pieces of vorda-cli's commands: argument parsing, settings loading, output helpers.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // vorda-cli fix: completes and cleans the tags of MPEG files from their names, as the window's
 // "Fix tags" does for several selected files.
 #pragma once

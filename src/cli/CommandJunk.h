@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // vorda-cli junk: removes junk in front of the ID3v2 tag and the audio of MPEG files.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // vorda-cli set: changes tag values, adds and removes tags of MPEG files.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // vorda-cli sort: copies or moves files into a folder tree built from their tags.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // vorda-cli tracks: numbers the tracks of files in the order given.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // vorda-cli: Vorda's command-line companion. Each command is one entry of the table below,
 // implemented in its own Command*.cpp file.
 #include <cstdio>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The tag commands that work on every selected file at once: fixing (completing and cleaning)
 // tags, numbering tracks, removing all tags, removing junk in front of the audio and showing
 // the selected file's tags again. Written against the UserInterface port and the file list;

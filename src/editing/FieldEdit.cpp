@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The field edit language ("l-=", "l+=", "r-=", "r+=") and the character filter.
 #include "editing/FieldEdit.h"
 

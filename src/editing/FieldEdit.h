@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The tag editor's field edit language and its character filter, shared by every place
 // that writes a typed value relative to a file's stored value.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // "Save tags" for one file and for several files.
 #include "editing/SaveTagsCommand.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // "Save tags": writes the tag editor's edits to the one selected file or to every selected
 // file, with the confirmation, the messages, the progress and the closing status text.
 #pragma once

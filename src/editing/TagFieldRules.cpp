@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The typing rules of the tag editor's text fields.
 #include "editing/TagFieldRules.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The typing rules of the tag editor's text fields: which characters a field accepts, the
 // Page Up / Page Down steps of the number fields, the descriptions and the ID3v1 length warning.
 #pragma once

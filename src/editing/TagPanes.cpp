@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The tag editor's panes: showing a file, clearing, the file information and the confirmation.
 #include "editing/TagPanes.h"
 

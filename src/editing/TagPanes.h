@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The tag editor's panes without widgets: the txtField values with their chkField marks, the
 // two genre boxes, the tag switches with their enable and remove boxes, the Lyrics3 page and
 // the "File info" page. The window mirrors its controls into a TagPanes and back; the rules of

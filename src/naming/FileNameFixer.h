@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Clean-up of names built from tags and of tag values taken from names: the "Formatting"
 // options, the case conversions and the replace list.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The values of one file used to expand naming patterns, and the expansion itself: new file
 // names and destination folders built from tags.
 #pragma once

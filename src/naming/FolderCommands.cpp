@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Folders from tags and the folder-tree commands.
 #include "naming/FolderCommands.h"
 

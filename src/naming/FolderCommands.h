@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Folders from tags and the folder-tree commands: the logic of the "Create/Rename folder from
 // ID3" dialog, "New folder", "Rename as" (custom and pattern) and "Delete", with the row fix-up
 // that keeps the file list in step with a renamed folder. Questions and messages go through the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Small text helpers shared by the pattern engine and the filename fixing.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Naming patterns: the pattern kinds and their character rules, the clean-up and checks of
 // typed patterns, reading values out of file names with an input pattern, and choosing the
 // best matching input pattern for a file.

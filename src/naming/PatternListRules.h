@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The rules of the pattern-list editor without its widgets: the list of one pattern kind with
 // its duplicate checks, the clean-up of typed and in-place edited patterns, the help texts
 // of the four pattern boxes, and how an edited list reaches the settings and the settings file.

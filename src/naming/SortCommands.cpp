@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The sort and rename commands.
 #include "naming/SortCommands.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The sort and rename commands of the main window: copying or moving the listed files into a
 // folder tree built from their tags, renaming them in place, the album sort, the overwrite
 // question and the target-folder check. Written against the file list and the UserInterface

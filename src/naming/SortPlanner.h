@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The sort planner: groups the files of a sort run by album and decides for each whether it
 // goes to its album destination or to its general destination. It never touches files; its only
 // contact with the disk is the test whether an album folder already exists.

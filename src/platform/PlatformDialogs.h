@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Platform services that the commands reach through the main window: the folder picker,
 // unique temporary file names and the file-existence test with its error report.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Desktop services that the core reaches through hooks or that only the windows need:
 // the freedesktop.org trash, where the settings file and the program's data live,
 // and the desktop's file-type icons.

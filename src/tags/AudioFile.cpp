@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // One file on disk with its tag handler and audio reader.
 #include "tags/AudioFile.h"
 

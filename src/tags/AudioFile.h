@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // One file on disk: its path, its tag handler and its audio reader, and the file
 // operations the rest of Vorda needs.
 #pragma once

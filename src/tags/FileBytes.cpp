@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Buffered reading of a file's head and tail.
 #include "tags/FileBytes.h"
 

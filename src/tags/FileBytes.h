@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // One open file read through two buffers: its head (from byte 0, grown as far as the readers
 // ask) and its tail (the last bytes, grown backwards). Reading a typical MP3 file's tags and
 // audio information this way costs one read at each end: the ID3v2 tag, the first frames and

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The ID3v1 genre table shared by the ID3v1 and ID3v2 classes: 148 names numbered 0 to 147
 // (the genre byte of an ID3v1 tag).
 #pragma once

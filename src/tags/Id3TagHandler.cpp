@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The ID3 tag handler: value rules, tag options, in-place writes, rebuilds and junk removal.
 #include "tags/Id3TagHandler.h"
 

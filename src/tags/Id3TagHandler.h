@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The tag handler of MPEG files: the ID3v1 tag with its Lyrics3 block at the end of the
 // file and the ID3v2 tag at its start. It decides at each write which tags the file gets,
 // whether the tags are written in place or the file is rebuilt, and how much padding the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The tags at the end of an MPEG file: the 128-byte ID3v1 / ID3v1.1 tag and, directly in
 // front of it, an optional Lyrics3 block (version 2 read and written, version 1 read).
 //

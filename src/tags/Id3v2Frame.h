@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // One ID3v2 frame. Text-bearing frames are held decoded (UTF-8) with their description and
 // language; every other frame is held as its payload bytes. A frame read from a tag also keeps
 // the bytes it was read with and writes exactly those back until its content is set, so a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Finds and reads the bytes of an ID3v2 tag near the start of a file.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 #include "tags/Id3v2Tag.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The ID3v2 tag at the start of an MPEG file (versions 2.2, 2.3 and 2.4 read; 2.3 and 2.4
 // written): its frames, the twelve named fields the program edits, and the bytes to write.
 #pragma once

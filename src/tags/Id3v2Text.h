@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Byte-level helpers of the ID3v2 format: the four text encodings, string terminators,
 // synchsafe integers and unsynchronisation. Text inside Vorda is UTF-8.
 #pragma once

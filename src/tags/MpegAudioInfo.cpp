@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The MPEG audio reader. It works on the file's head and tail buffers: the frame search
 // looks at the head from the start position on, grown only as far as needed (at most the
 // search limit and one frame), and the trailing tags are found in the tail.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The audio-information reader for MPEG audio files (mp3, mp2): finds the first
 // frame, decodes its header, detects a Xing/Info or VBRI header and derives the
 // bit rate and the playing time.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Decoding of one 4-byte MPEG audio frame header (ISO/IEC 11172-3 and 13818-3).
 #include "tags/MpegFrameHeader.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Decoding of one 4-byte MPEG audio frame header, and the sizes derived from it.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The null audio reader, for files that are not MPEG audio.
 #pragma once
 

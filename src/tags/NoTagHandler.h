@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The null tag handler, for files of types that carry no tags Vorda knows.
 #pragma once
 

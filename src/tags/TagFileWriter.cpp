@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // In-place tag writes and atomic rebuilds of tagged files.
 #include "tags/TagFileWriter.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The byte work behind tag writing: replacing the tag regions of a file in place, and
 // rebuilding a file through a temporary file that is renamed over it in one step.
 //

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The tag-handler interface: every tag format Vorda reads is reached through it.
 #pragma once
 

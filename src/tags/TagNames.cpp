@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The names of the value keys and the audio-information indexes.
 #include "tags/AudioInfo.h"
 #include "tags/TagHandler.h"

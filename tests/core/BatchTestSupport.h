@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Helpers of the batch tag and frame command tests: a scripted user interface, a file list
 // over a scratch folder, and what mutagen reads from a file.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Helpers of the ID3 handler tests: scratch folders, synthetic MPEG audio and tags.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Helpers for the routine, INI and settings tests: a private temporary folder and whole-file I/O.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Helpers for the file-list, scan, playlist and command-line tests: temporary folders,
 // file writing and a user interface that records what it is told and answers from a script.
 #pragma once

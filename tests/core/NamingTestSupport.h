@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Helpers of the sort, rename and folder command tests: small tagged MPEG files and a list
 // with its commands on a scripted user interface.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The file object on real folders: reading, handler dispatch, size and truncation,
 // move/rename/copy with the overwrite question, and the attribute rules of putTags.
 #include <gtest/gtest.h>

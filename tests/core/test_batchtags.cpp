@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The batch tag commands on real files: fixing tags from names, numbering tracks, removing
 // tags under each tag option, removing junk, and the failure report of a loop.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // vorda-cli fix and tracks on real files, checked with Vorda and mutagen.
 #include <gtest/gtest.h>
 

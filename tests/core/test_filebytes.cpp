@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Reading a file once through its head and tail buffers: the bytes served equal the file's at
 // every offset, and the file object reads tags and audio information through one opening for
 // tags of every size (inside and beyond the first reads) and trailing blocks of every size.

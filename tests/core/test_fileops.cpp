@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // File operations on real folders: move, copy, rename, delete, attributes, atomic writes.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Filename fixing: the clean-up of names and tag fields under every formatting option.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The frame page's commands on real files: frame text, pictures (also from 2.2 tags and with
 // odd MIME types), delete, export, adding a picture, and copying between ID3v1 and ID3v2.
 #include <gtest/gtest.h>

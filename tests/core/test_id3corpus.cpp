@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The real-world files of the shared corpus read through the file object (tag handler and audio
 // reader together): no crash, and the seven general values as mutagen reads them (ID3v2 with
 // the ID3v1 values filling in what ID3v2 lacks, as the handler does).

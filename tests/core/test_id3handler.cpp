@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The ID3 tag handler on real files: actions, tag options, value rules, in-place writes,
 // rebuilds, junk removal and failures that must leave the file as it was.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The ID3 handler against real peers: files Vorda writes read the same in mutagen and TagLib,
 // files mutagen writes read the same in Vorda, and no kind of write changes the audio
 // (bytes and decoded samples). Also vorda-cli set and junk end to end.

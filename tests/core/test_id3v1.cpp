@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // ID3v1 / ID3v1.1 tags, Lyrics3 blocks and the genre table, on real files.
 #include <gtest/gtest.h>
 

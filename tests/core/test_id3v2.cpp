@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // ID3v2 tag: parsing and rendering of versions 2.2, 2.3 and 2.4, hostile input, the mutagen
 // test files, and interop with mutagen in both directions.
 #include <gtest/gtest.h>

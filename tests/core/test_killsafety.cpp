@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // A process killed at any moment while it rewrites tags leaves every file whole: the audio
 // unchanged and each tag one that was written (in place or through a rebuild).
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The MPEG audio reader: synthesised streams with known values, real encodes from
 // lame and ffmpeg compared with ffprobe and mutagen, and the shared corpus.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The options dialog's and the replace editor's rules without their widgets: typing rules,
 // corrections, padding messages, the file-type list, what OK changes and writes, and the
 // replace list's checks and storage.

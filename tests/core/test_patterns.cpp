@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The pattern engine: reading values out of names, choosing the input pattern, cleaning typed
 // patterns, a file's values, expansion, new names and destination folders.
 #include <gtest/gtest.h>

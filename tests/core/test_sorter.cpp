@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The sort planner: album grouping, the album-size threshold, sorting to existing folders, and
 // repeated destinations within one plan.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The sorting panel's method switch and target-folder rules, and the folder bookmarks.
 #include <gtest/gtest.h>
 

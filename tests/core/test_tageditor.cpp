@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The tag editor: the panes' rules, the typing rules, the confirmation text and both save
 // paths (one file, several files) in both display modes, checked with Vorda and mutagen, with
 // the audio bytes compared after every save.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Tag writes against crashes, other programs and odd files: a process killed halfway through
 // its largest write leaves every file as before or as intended (for mutagen too), a file
 // changed after it was read is not overwritten, links and non-audio files are handled, hard

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Widget tests run in a private home (settings, music, trash, cache) on the offscreen platform,
 // optionally with one screen of a given size.
 #pragma once

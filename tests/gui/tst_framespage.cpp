@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The "ID3v2+" page offscreen: frames and a picture made here, the text of a frame, export of
 // the picture's own bytes, delete (refused with several files), add picture by button and by
 // dropping a file, and the file written by a drag.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The file list's selection and the tag editor: whatever moves the selection (mouse, arrows,
 // pages, type-ahead, Shift, Ctrl+A, the List menu, code), the panes show the one selected file
 // or switch to several-files mode, and "Save tags" writes into exactly the selected files.

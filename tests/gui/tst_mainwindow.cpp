@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The main window: settings at start-up and close, scans from the folder tree, drops,
 // removal and deletion through keys, column layout, sorting and the list model.
 #include <sys/stat.h>

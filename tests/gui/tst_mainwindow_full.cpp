@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The full main window: the sorting panel and its settings, bookmarks, the target-folder box,
 // view toggles, menus, the "Scan subfolders" warning, help and about, and the platform services.
 #include <unistd.h>

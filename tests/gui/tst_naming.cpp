@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The naming panel of the main window: pattern boxes, the new-name preview, the method switch,
 // the pattern-list editor, sort and rename runs on real files, and the folder-tree commands.
 #include <memory>

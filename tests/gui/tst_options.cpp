@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The options dialog and the replace-list editor, driven offscreen: captions and pages, typing
 // rules, focus-loss corrections and their messages, OK writing the options keys to the real
 // settings file, Cancel changing nothing, the file-type list and the replace editor's checks.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The tag editor in the main window (offscreen): field marks, the typing filters, Page Up/Down,
 // Up/Down through the list, the length warning, the switches, the modes and "Save tags".
 #include <memory>

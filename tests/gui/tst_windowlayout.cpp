@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The main window on a 1600 x 1000 screen: stored sizes kept on the screen, the first start's
 // layout, sorting by a column, listing that can be stopped, and the folder tree at the folder shown.
 #include <memory>

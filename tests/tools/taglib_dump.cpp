@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Prints what TagLib reads from MPEG files, for the interop tests: one "key=value" line
 // per field (title, artist, album, comment, genre, year, track) and per ID3v2 text frame.
 #include <cstdio>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // A preloaded library that stands in for a crash in the middle of a large write: the Nth write
 // (write, pwrite, copy_file_range) of at least WRITE_CUT_MIN bytes puts down only its first
 // half, then the process is killed. With WRITE_CUT_APPEND=PATH that write instead first appends

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The file list as a Qt table model: a thin adapter over FileList (no item per cell).
 // Rows appended while a command runs are published to the views in batches; the
 // selection is kept in step with the rows' selected flags in both directions.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The main window: folder tree, file list, status bar, menus and pop-up menus.
 // The window binds controls to the list commands (ListCommands) and implements the
 // UserInterface port with message boxes, the status bar and the progress bar.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The main window's batch tag commands ("Fix tags", "Add tracknumbers...", "Remove tags",
 // "Remove Junk", "Extract tags") and the binding of the "ID3v2+" page with its copy buttons.
 #include <QAction>

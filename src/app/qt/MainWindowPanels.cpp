@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The main window's bookmark buttons, tag area and sorting panel, with the commands of
 // the target folder, the bookmarks, the view toggles, help and about.
 #include <algorithm>

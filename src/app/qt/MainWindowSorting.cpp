@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The main window's naming and sorting: the pattern boxes with their key filters, focus-loss
 // checks and list editors, the live new-name preview and input-pattern detection, the sort and
 // rename commands, and the folder commands of the folder tree and the file list's pop-up.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The main window's tag area: the tag editor's pages, showing and clearing the panes,
 // the display mode, the Up/Down steps from the tag fields, and "Save tags".
 #include <algorithm>

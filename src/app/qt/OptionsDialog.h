@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The options dialog: five pages of settings chosen in a tree, with OK (copies every control
 // into the settings and writes the options keys) and Cancel (changes nothing). Used with exec().
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 #include "app/qt/OptionsSupport.h"
 
 using namespace vorda::base;

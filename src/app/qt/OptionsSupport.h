@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Small pieces shared by the options dialogs: a validator that applies an input rule to a
 // text box, and the program's message box.
 #pragma once

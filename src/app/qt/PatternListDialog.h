@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The pattern-list editor: the stored patterns of one pattern box with Add, Update, Delete, Up
 // and Down, in-place editing and the checks of typed patterns. The caller fills it (Reset,
 // setIllegalChars, addPattern, showInfo), shows it with exec() and reads Patterns() afterwards:

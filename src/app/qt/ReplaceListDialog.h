@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The replace-list editor: a list of find/replacement pairs with Add, Update, Delete, Up and
 // Down, and the checks made on OK. The caller fills it, shows it with exec() and reads the
 // list back unless it was cancelled.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The desktop program: the main window, given the files and folders named on the command line.
 #include <string>
 #include <vector>

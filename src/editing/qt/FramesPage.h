@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The "ID3v2+" page of the tag area: the additional ID3v2 frames of the shown file, a frame's
 // content as text or its picture, "Delete", "Export", "Add picture...", the two copy buttons,
 // and a picture box that accepts dropped image files and can be dragged out as a file.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The tag editor's controls and their typing rules.
 #include "editing/qt/TagEditor.h"
 

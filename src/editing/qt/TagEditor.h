@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The controls of the tag area's "TAG", "Lyrics3" and "File info" pages: the txtField array
 // with its chkField marks, the genre boxes, the tag switches, the Lyrics3 fields, the file
 // information boxes, "Save tags" and the description label, with the typing rules bound to

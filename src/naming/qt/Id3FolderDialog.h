@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The dialog "Create/Rename folder from ID3": a folder name built from the shown file's tags
 // with the folder pattern, created in a target folder or given to the file's own folder.
 // The rules live in Id3FolderCommand; the dialog binds its boxes to them.
