@@ -45,28 +45,20 @@ public:
     bool overrun = false;
 };
 
-inline bool haveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen' >/dev/null 2>&1") == 0; }
+using testsupport::haveMutagen;
 
 // "ID=text" lines of every ID3v2 frame mutagen reads (APIC as "APIC=mime|type|hexdata"),
 // "" when the file has no ID3v2 tag.
 inline std::string mutagenFrames(const std::string& path) {
-    const std::string cmd =
-        "/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3, ID3NoHeaderError\ntry:\n t=ID3(sys.argv[1], "
-        "load_v1=False)\nexcept ID3NoHeaderError:\n sys.exit(0)\nfor f in t.values():\n if f.FrameID==\"APIC\":\n  "
-        "print(\"APIC=%s|%d|%s\" % (f.mime, f.type, f.data.hex()))\n elif hasattr(f, \"text\"):\n  "
-        "print(\"%s=%s\" % (f.FrameID, \"/\".join(str(x) for x in f.text)))\n else:\n  print(f.FrameID)' '" +
-        path + "'";
-    std::string out;
-    if (FILE* p = ::popen(cmd.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        ::pclose(p);
-    }
-    return out;
+    return testsupport::runPython(
+        "import sys\nfrom mutagen.id3 import ID3, ID3NoHeaderError\ntry:\n t=ID3(sys.argv[1], load_v1=False)\n"
+        "except ID3NoHeaderError:\n sys.exit(0)\nfor f in t.values():\n if f.FrameID==\"APIC\":\n"
+        "  print(\"APIC=%s|%d|%s\" % (f.mime, f.type, f.data.hex()))\n elif hasattr(f, \"text\"):\n"
+        "  print(\"%s=%s\" % (f.FrameID, \"/\".join(str(x) for x in f.text)))\n else:\n  print(f.FrameID)",
+        {path});
 }
 
-inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+using testsupport::contains;
 
 inline std::string hex(const std::string& bytes) {
     static const char* digits = "0123456789abcdef";

@@ -16,61 +16,18 @@
 #include <utility>
 #include <vector>
 
+#include "TestSupport.h"
 #include "app/Settings.h"
+#include "tags/AudioFile.h"
 #include "tags/Id3v2Text.h"
 
 namespace id3test {
 
-class Scratch {
-public:
-    Scratch() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "vorda_id3_XXXXXX").string();
-        if (::mkdtemp(tmpl.data()) != nullptr) path_ = tmpl;
-    }
-    ~Scratch() {
-        std::error_code ec;
-        if (!path_.empty()) {
-            std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                         ec);
-            std::filesystem::remove_all(path_, ec);
-        }
-    }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    const std::string& dir() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-// What a shell command prints on its standard output.
-inline std::string commandOutput(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    std::array<char, 4096> buffer{};
-    size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-    ::pclose(pipe);
-    return out;
-}
-
-inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-inline std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-inline ino_t inodeOf(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
-}
+using Scratch = testsupport::TempFolder;
+using testsupport::commandOutput;
+using testsupport::inodeOf;
+using testsupport::readBytes;
+using testsupport::writeBytes;
 
 // MPEG-1 layer III frames, 128 kbit/s, 44.1 kHz: 417 bytes each, with varying payload.
 inline std::string mp3Audio(int frames, uint32_t seed = 1) {
@@ -109,6 +66,13 @@ inline std::string v1Tag(const std::string& title, const std::string& artist = "
         tag[126] = static_cast<char>(track);
     }
     return tag;
+}
+
+// A value of the file's tags as the file object reads them ("<unreadable>" when it cannot).
+inline std::string tagValue(const std::string& path, int key) {
+    vorda::tags::AudioFile f;
+    if (!f.readFile(path, true)) return "<unreadable>";
+    return f.tag().getValue(key);
 }
 
 // Restores the program-wide settings when a test ends.

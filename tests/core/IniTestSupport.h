@@ -9,42 +9,13 @@
 #include <sstream>
 #include <string>
 
+#include "TestSupport.h"
+
 namespace initest {
 
-// A unique folder below the system temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vorda-ini-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) std::abort();
-        path_ = pattern + "/";
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    // The folder, ending with "/".
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + name; }
-
-private:
-    std::string path_;
-};
-
-inline void writeText(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << data;
-}
-
-inline std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using TempDir = testsupport::TempFolder;
+inline constexpr auto& writeText = testsupport::writeBytes;
+inline constexpr auto& readText = testsupport::readBytes;
 
 // Sets an environment variable for one scope and puts the old value back.
 class ScopedEnv {

@@ -15,38 +15,12 @@
 #include <utility>
 #include <vector>
 
+#include "TestSupport.h"
 #include "app/UserInterface.h"
 
 namespace listtest {
 
-// A unique folder below the system temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vorda-list-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) std::abort();
-        path_ = pattern + "/";
-    }
-    ~TempDir() {
-        std::error_code ec;
-        // Give back permissions a test took away, so everything can be removed.
-        for (auto it = std::filesystem::recursive_directory_iterator(
-                 path_, std::filesystem::directory_options::skip_permission_denied, ec);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            if (it->is_directory(ec) && !it->is_symlink(ec)) ::chmod(it->path().c_str(), 0700);
-        }
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    // The folder, ending with "/".
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + name; }
-
-private:
-    std::string path_;
-};
+using TempDir = testsupport::TempFolder;
 
 inline void writeFile(const std::string& path, const std::string& data) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "app/Settings.h"
 #include "base/FileOps.h"
 #include "tags/AudioFile.h"
@@ -27,14 +28,8 @@ using namespace vorda::app;
 
 namespace {
 
-void write(const std::string& path, const std::string& data) { std::ofstream(path, std::ios::binary) << data; }
-
-std::string read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+void write(const std::string& path, const std::string& data) { testsupport::writeBytes(path, data); }
+std::string read(const std::string& path) { return testsupport::readBytes(path); }
 
 bool exists(const std::string& path) {
     struct stat st {};
@@ -89,17 +84,10 @@ protected:
     void SetUp() override {
         saved_ = settings();
         settings().recycleFiles = false;
-        std::string pattern = ::testing::TempDir() + "/vorda-clsfile-XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        ASSERT_NE(::mkdtemp(buf.data()), nullptr);
-        dir_ = std::string(buf.data()) + "/";
     }
     void TearDown() override {
         settings() = saved_;
         AudioFile::setDefaultOverwriteQuestion(nullptr);
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
     }
     // A scripted overwrite question that records what it was asked.
     AudioFile::OverwriteQuestion answer(int answer) {
@@ -109,7 +97,8 @@ protected:
         };
     }
     Settings saved_;
-    std::string dir_;
+    testsupport::TempFolder scratch_;
+    const std::string dir_ = scratch_.path();
     std::vector<std::string> asked_;
 };
 

@@ -25,11 +25,7 @@ using id3test::v23Tag;
 
 namespace {
 
-std::string value(const std::string& path, int key) {
-    AudioFile f;
-    f.readFile(path, true);
-    return f.tag().getValue(key);
-}
+constexpr auto& value = id3test::tagValue;
 
 struct BatchTags : ::testing::Test {
     ListBench b;

@@ -22,37 +22,10 @@ using namespace std::string_literals;
 
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-std::string quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using CliResult = testsupport::CliRun;
 
 struct CliFixture : ::testing::Test {
-    CliResult Run(const std::vector<std::string>& args) {
-        std::string command = quote(VORDA_CLI_PATH);
-        for (const auto& a : args) command += " " + quote(a);
-        command += " >" + quote(dir / "out.txt") + " 2>" + quote(dir / "err.txt") + " </dev/null";
-        const int raw = std::system(command.c_str());
-        CliResult result;
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = slurp(dir / "out.txt");
-        result.err = slurp(dir / "err.txt");
-        return result;
-    }
+    CliResult Run(const std::vector<std::string>& args) { return testsupport::runCli(args, dir.dir()); }
     std::vector<std::string> splitLines(const std::string& text) {
         std::vector<std::string> lines;
         std::stringstream ss(text);
@@ -177,7 +150,7 @@ TEST_F(CliFixture, UnusableSettingsAreReportedOnStderrAndNeverWritten) {
     ASSERT_EQ(err.size(), 3u) << r.err;
     EXPECT_EQ(err[0], "vorda-cli: The settings file " + path +
                           " could not be read completely: it holds zero bytes. What could be read is used.");
-    EXPECT_EQ(slurp(path), damaged);
+    EXPECT_EQ(testsupport::readBytes(path), damaged);
     EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
 
     // A sound read-only file is only read: nothing to say.

@@ -23,31 +23,15 @@ using id3test::v23Tag;
 
 namespace {
 
-std::string quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 struct CliBatch : ::testing::Test {
-    int Run(const std::vector<std::string>& args) {
-        std::string command = quote(VORDA_CLI_PATH);
-        for (const auto& a : args) command += " " + quote(a);
-        command += " >" + quote(dir.file("out.txt")) + " 2>" + quote(dir.file("err.txt")) + " </dev/null";
-        const int raw = std::system(command.c_str());
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    }
+    int Run(const std::vector<std::string>& args) { return testsupport::runCli(args, dir.dir()).status; }
     std::string settings(const std::string& tags) {
         const std::string path = dir.file("settings.ini");
         id3test::writeBytes(path, "[InPatterns]\nsCurrentInPattern=<track>" + std::string("\xC2\xB6") + "-" +
                                       "\xC2\xB6<artist>\xC2\xB6-\xC2\xB6<title>\n[Tags]\n" + tags);
         return path;
     }
-    std::string value(const std::string& path, int key) {
-        vorda::tags::AudioFile f;
-        f.readFile(path, true);
-        return f.tag().getValue(key);
-    }
+    static std::string value(const std::string& path, int key) { return id3test::tagValue(path, key); }
     std::string make(const std::string& name, const std::string& bytes) {
         id3test::writeBytes(dir.file(name), bytes);
         return dir.file(name);

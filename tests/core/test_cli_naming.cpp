@@ -34,18 +34,10 @@ struct CliNaming : ::testing::Test {
         listtest::writeFile(settingsFile, "[General]\nlAlbumSize=2\niCaseChange=0\nbDetectInPattern=0\n");
     }
     int Run(const std::vector<std::string>& args) {
-        auto quote = [](const std::string& a) {
-            std::string q = "'";
-            for (char c : a) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-            return q + "'";
-        };
-        std::string command = quote(VORDA_CLI_PATH);
-        for (const auto& a : args) command += " " + quote(a);
-        command += " >" + quote(dir / "out.txt") + " 2>" + quote(dir / "err.txt") + " </dev/null";
-        const int raw = std::system(command.c_str());
-        out = id3test::readBytes(dir / "out.txt");
-        err = id3test::readBytes(dir / "err.txt");
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        const testsupport::CliRun run = testsupport::runCli(args, dir.dir());
+        out = run.out;
+        err = run.err;
+        return run.status;
     }
 };
 

@@ -19,28 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "base/FileOps.h"
 
 using namespace vorda::base;
 
 namespace {
 
-std::string makeTempFolder(const std::string& base) {
-    std::string pattern = base + "/vorda-fileops-XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (::mkdtemp(buf.data()) == nullptr) return {};
-    return std::string(buf.data()) + "/";
-}
-
-void write(const std::string& path, const std::string& data) { std::ofstream(path, std::ios::binary) << data; }
-
-std::string read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+void write(const std::string& path, const std::string& data) { testsupport::writeBytes(path, data); }
+std::string read(const std::string& path) { return testsupport::readBytes(path); }
 
 bool exists(const std::string& path) {
     struct stat st {};
@@ -61,16 +48,9 @@ std::vector<std::string> entries(const std::string& folder) {
 
 class FileOpsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = makeTempFolder(::testing::TempDir().empty() ? "/tmp" : ::testing::TempDir());
-        ASSERT_FALSE(dir_.empty());
-    }
-    void TearDown() override {
-        setTrashHandler(nullptr);
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    std::string dir_;
+    void TearDown() override { setTrashHandler(nullptr); }
+    testsupport::TempFolder scratch_;
+    const std::string dir_ = scratch_.path();
 };
 
 }  // namespace
@@ -167,8 +147,8 @@ TEST_F(FileOpsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
     struct stat shm {};
     if (::stat(dir_.c_str(), &tmp) != 0 || ::stat("/dev/shm", &shm) != 0 || tmp.st_dev == shm.st_dev)
         GTEST_SKIP() << "/dev/shm is not another file system here";
-    const std::string other = makeTempFolder("/dev/shm");
-    ASSERT_FALSE(other.empty());
+    const testsupport::TempFolder otherFileSystem("/dev/shm");
+    const std::string other = otherFileSystem.path();
 
     write(dir_ + "a.mp3", "cross");
     ASSERT_EQ(::chmod((dir_ + "a.mp3").c_str(), 0604), 0);
@@ -192,7 +172,6 @@ TEST_F(FileOpsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
     write(dir_ + "b.mp3", "stay");
     EXPECT_EQ(shellFileOperation(dir_ + "b.mp3", other + "none/b.mp3", foMove, false), ENOENT);
     EXPECT_EQ(read(dir_ + "b.mp3"), "stay");
-    std::filesystem::remove_all(other);
 }
 
 TEST_F(FileOpsTest, NamesAreBytesUsedExactlyAsGiven) {

@@ -23,22 +23,12 @@ using namespace vorda::tags;
 using namespace vorda::app;
 
 using namespace id3test;
+using testsupport::contains;
+using testsupport::shellQuote;
 
 namespace {
 
-std::string shell(const std::string& command, int* status = nullptr) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    std::array<char, 4096> buffer{};
-    size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
-    const int rc = ::pclose(pipe);
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
-
-std::string quote(const std::string& s) { return "'" + s + "'"; }
+std::string shell(const std::string& command, int* status = nullptr) { return commandOutput(command, status); }
 
 // A version 2.3 frame.
 std::string frame23(const std::string& id, const std::string& payload, uint8_t format = 0) {
@@ -61,10 +51,6 @@ std::string tag23(const std::string& frames, size_t padding) {
            frames + std::string(padding, '\0');
 }
 
-bool contains(const std::string& haystack, const std::string& needle) {
-    return haystack.find(needle) != std::string::npos;
-}
-
 // Frames whose content a named field cannot show, and a tail behind a malformed identifier.
 struct HiddenFrames {
     const std::string title = compressed23("TIT2", std::string("\0Compressed title", 17));
@@ -82,7 +68,7 @@ bool havePeers() {
 
 // Hash of the decoded samples.
 std::string pcmHash(const std::string& path) {
-    return shell("ffmpeg -v error -i " + quote(path) + " -f s16le - | md5sum");
+    return shell("ffmpeg -v error -i " + shellQuote(path) + " -f s16le - | md5sum");
 }
 
 // "KEY=VALUE" lines of what mutagen reads.
@@ -90,7 +76,7 @@ std::string mutagen(const std::string& path) {
     return shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
                  "for k in (\"TIT2\",\"TPE1\",\"TALB\",\"TRCK\"):\n  print(k+\"=\"+(str(t[k]) if k in t else \"\"))\n"
                  "print(\"version=%d\" % t.version[1])' " +
-                 quote(path) + " 2>&1");
+                 shellQuote(path) + " 2>&1");
 }
 
 class ID3InteropTest : public ::testing::Test {
@@ -100,7 +86,7 @@ protected:
         source_ = new Scratch;
         const std::string mp3 = source_->file("tone.mp3");
         shell("ffmpeg -v error -f lavfi -i 'sine=frequency=440:duration=3' -ac 2 -f wav - | lame --quiet -b 128 - " +
-              quote(mp3));
+              shellQuote(mp3));
         audio_ = readBytes(mp3);
         pcm_ = pcmHash(mp3);
     }
@@ -156,7 +142,7 @@ TEST_F(ID3InteropTest, EveryKindOfWriteKeepsTheAudioAndReadsTheSameInPeers) {
     expectAudioIntact(path);
     EXPECT_EQ(mutagen(path), "TIT2=Grüße €uro\nTPE1=Band\nTALB=Album\nTRCK=04/9\nversion=3\n");
 #ifdef VORDA_TAGLIB_DUMP
-    const std::string taglib = shell(std::string(VORDA_TAGLIB_DUMP) + " " + quote(path));
+    const std::string taglib = shell(std::string(VORDA_TAGLIB_DUMP) + " " + shellQuote(path));
     EXPECT_NE(taglib.find("v2.TIT2=Grüße €uro\n"), std::string::npos) << taglib;
     EXPECT_NE(taglib.find("v2.TALB=Album\n"), std::string::npos) << taglib;
     EXPECT_NE(taglib.find("v1.title=Grüße ?uro\n"), std::string::npos) << taglib;
@@ -207,7 +193,7 @@ TEST_F(ID3InteropTest, FilesMutagenWritesReadTheSameInVorda) {
         const std::string path = dir_.file("m" + std::to_string(version) + std::to_string(encoding) + ".mp3");
         writeBytes(path, audio_);
         int status = 0;
-        const std::string out = shell("/usr/bin/python3 " + quote(py) + " " + quote(path) + " " +
+        const std::string out = shell("/usr/bin/python3 " + shellQuote(py) + " " + shellQuote(path) + " " +
                                           std::to_string(version) + " " + std::to_string(encoding) + " 2>&1",
                                       &status);
         ASSERT_EQ(status, 0) << out;
@@ -235,7 +221,7 @@ TEST_F(ID3InteropTest, FilesMutagenWritesReadTheSameInVorda) {
             shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
                   "print(t[\"TIT2\"], len(t.getall(\"TXXX\")), len(t.getall(\"COMM\")), len(t[\"APIC:cover\"].data), "
                   "t[\"TPE1\"])' " +
-                  quote(path) + " 2>&1");
+                  shellQuote(path) + " 2>&1");
         EXPECT_EQ(check, "Changed 2 2 3004 Àrtist\n");
         expectAudioIntact(path);
     }
@@ -248,12 +234,13 @@ TEST_F(ID3InteropTest, CommandLineSetAndJunk) {
     const std::string path = dir_.file("a.mp3");
     writeBytes(path, audio_);
     int status = -1;
-    std::string out = shell(cli + " set --settings " + quote(ini) + " --add tkAll tvTitle=Song tvArtist=Band " +
-                                "'tvV2Frame:TCOM=Writer' " + quote(path) + " 2>&1",
+    std::string out = shell(cli + " set --settings " + shellQuote(ini) + " --add tkAll tvTitle=Song tvArtist=Band " +
+                                "'tvV2Frame:TCOM=Writer' " + shellQuote(path) + " 2>&1",
                             &status);
     EXPECT_EQ(status, 0) << out;
-    out = shell(cli + " set --settings " + quote(ini) + " 'tvTitle=l+=01 ' 'tvArtist=r-=1' " + quote(path) + " 2>&1",
-                &status);
+    out = shell(
+        cli + " set --settings " + shellQuote(ini) + " 'tvTitle=l+=01 ' 'tvArtist=r-=1' " + shellQuote(path) + " 2>&1",
+        &status);
     EXPECT_EQ(status, 0) << out;
     AudioFile f;
     ASSERT_TRUE(f.readFile(path, true));
@@ -263,21 +250,21 @@ TEST_F(ID3InteropTest, CommandLineSetAndJunk) {
     expectAudioIntact(path);
 
     // One file missing: the others are written, the status is 1 and stderr names the error.
-    out = shell(cli + " set --settings " + quote(ini) + " tvAlbum=X " + quote(dir_.file("none.mp3")) + " " +
-                    quote(path) + " 2>&1 >/dev/null",
+    out = shell(cli + " set --settings " + shellQuote(ini) + " tvAlbum=X " + shellQuote(dir_.file("none.mp3")) + " " +
+                    shellQuote(path) + " 2>&1 >/dev/null",
                 &status);
     EXPECT_EQ(status, 1);
     EXPECT_NE(out.find("none.mp3: error 2: "), std::string::npos) << out;
     ASSERT_TRUE(f.readFile(path, true));
     EXPECT_EQ(f.tag().getValue(tvAlbum), "X");
-    out = shell(cli + " set tvNoSuchKey=1 " + quote(path) + " 2>&1", &status);
+    out = shell(cli + " set tvNoSuchKey=1 " + shellQuote(path) + " 2>&1", &status);
     EXPECT_EQ(status, 2);
 
     writeBytes(path, std::string(333, 'j') + audio_);
-    out = shell(cli + " junk " + quote(path) + " 2>&1", &status);
+    out = shell(cli + " junk " + shellQuote(path) + " 2>&1", &status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_TRUE(readBytes(path) == audio_);
-    out = shell(cli + " junk " + quote(dir_.file("none.mp3")) + " 2>&1", &status);
+    out = shell(cli + " junk " + shellQuote(dir_.file("none.mp3")) + " 2>&1", &status);
     EXPECT_EQ(status, 1);
     EXPECT_NE(out.find("error 2"), std::string::npos) << out;
     EXPECT_EQ(shell(cli + " junk --help", &status).rfind("Usage: vorda-cli junk", 0), 0u);
@@ -297,10 +284,10 @@ TEST_F(ID3InteropTest, TagBehindJunkIsSeenByPeersAfterAWrite) {
         writeBytes(path, junk + tag + audio_);
         int status = -1;
         std::string out =
-            shell(cli + " set --settings " + quote(ini) + " tvTitle=New " + quote(path) + " 2>&1", &status);
+            shell(cli + " set --settings " + shellQuote(ini) + " tvTitle=New " + shellQuote(path) + " 2>&1", &status);
         EXPECT_EQ(status, 0) << out;
         EXPECT_EQ(mutagen(path), "TIT2=New\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
-        EXPECT_EQ(shell("ffprobe -v error -show_entries format_tags=title,artist -of default=nw=1 " + quote(path)),
+        EXPECT_EQ(shell("ffprobe -v error -show_entries format_tags=title,artist -of default=nw=1 " + shellQuote(path)),
                   "TAG:title=New\nTAG:artist=Band\n");
         // Decoders treat the junk in front of the audio alike with or without a tag before it.
         const std::string plain = dir_.file("plain.mp3");
@@ -313,7 +300,7 @@ TEST_F(ID3InteropTest, TagBehindJunkIsSeenByPeersAfterAWrite) {
 
         // The junk stays behind the tag until it is removed; removing it keeps the tag.
         EXPECT_NE(bytes.find(junk), std::string::npos);
-        out = shell(cli + " junk " + quote(path) + " 2>&1", &status);
+        out = shell(cli + " junk " + shellQuote(path) + " 2>&1", &status);
         EXPECT_EQ(status, 0) << out;
         EXPECT_EQ(mutagen(path), "TIT2=New\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
         EXPECT_EQ(pcmHash(path), pcm);
@@ -322,7 +309,7 @@ TEST_F(ID3InteropTest, TagBehindJunkIsSeenByPeersAfterAWrite) {
     const std::string path = dir_.file("garbage.mp3");
     writeBytes(path, std::string(2047, 'g') + tag + audio_);
     int status = -1;
-    const std::string out = shell(cli + " junk " + quote(path) + " 2>&1", &status);
+    const std::string out = shell(cli + " junk " + shellQuote(path) + " 2>&1", &status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_TRUE(readBytes(path) == tag + audio_);
     EXPECT_EQ(mutagen(path), "TIT2=Old\nTPE1=Band\nTALB=\nTRCK=\nversion=3\n");
@@ -399,7 +386,7 @@ TEST(ID3HiddenFrames, ScanShowsTheInflatedTitle) {
     const std::string ini = dir.file("settings.ini");
     writeBytes(ini, "[Tags]\nUseID3v2=1\n");
     const std::string out =
-        shell(std::string(VORDA_CLI_PATH) + " scan --settings " + quote(ini) + " " + quote(dir.dir()));
+        shell(std::string(VORDA_CLI_PATH) + " scan --settings " + shellQuote(ini) + " " + shellQuote(dir.dir()));
     EXPECT_TRUE(contains(out, "\tCompressed title\t")) << out;
     EXPECT_FALSE(contains(out, std::string(1, '\0')));
 }
@@ -416,11 +403,11 @@ TEST_F(ID3InteropTest, KeptFramesReadTheSameInPeers) {
     const std::string check =
         shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
               "print(t[\"TIT2\"], t[\"TALB\"], t[\"COMM::eng\"].text, [f[:4] for f in t.unknown_frames])' " +
-              quote(path) + " 2>&1");
+              shellQuote(path) + " 2>&1");
     // mutagen reads the compressed title, the comment's two strings and keeps the encrypted frame.
     EXPECT_EQ(check, "Compressed title Älbum ['', 'second string'] [b'TPE1']\n");
 #ifdef VORDA_TAGLIB_DUMP
-    const std::string taglib = shell(std::string(VORDA_TAGLIB_DUMP) + " " + quote(path));
+    const std::string taglib = shell(std::string(VORDA_TAGLIB_DUMP) + " " + shellQuote(path));
     EXPECT_TRUE(contains(taglib, "v2.TIT2=Compressed title\n")) << taglib;
     EXPECT_TRUE(contains(taglib, "v2.TALB=Älbum\n")) << taglib;
 #endif

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 // The MPEG audio reader: synthesised streams with known values, real encodes from
-// lame and ffmpeg compared with ffprobe and mutagen, and the shared corpus.
+// lame and ffmpeg compared with ffprobe and mutagen.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -19,32 +19,26 @@
 #include <string>
 #include <vector>
 
+#include "PeerSupport.h"
+#include "TestSupport.h"
 #include "tags/MpegAudioInfo.h"
 
 using namespace vorda::tags;
+using testsupport::commandOutput;
+using testsupport::haveMutagen;
+using testsupport::haveProgram;
+using testsupport::shellQuote;
 
 using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-class TempDir {
+class TempDir : public testsupport::TempFolder {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vorda-mpeg-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) path_ = pattern + "/";
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
     std::string write(const std::string& name, const Bytes& data) const {
-        std::ofstream(path_ + name, std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
-        return path_ + name;
+        std::ofstream(file(name), std::ios::binary).write(reinterpret_cast<const char*>(data.data()), data.size());
+        return file(name);
     }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
 };
 
 enum Ver { V25 = 0, V2 = 2, V1 = 3 };
@@ -394,30 +388,9 @@ TEST(MpegReader, HostileInputsReadNothing) {
     EXPECT_EQ(m.startPos(), 1234);
 }
 
-// ------------------------------------------------------------ real encodes and the corpus
+// ------------------------------------------------------------ real encodes
 
 namespace {
-
-bool haveProgram(const std::string& name) {
-    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string capture(const std::string& command) {
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        ::pclose(p);
-    }
-    return out;
-}
-
-std::string quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
 
 // 16-bit PCM: a sweeping tone with some noise, so that a VBR encoder varies its frames.
 void writeWav(const std::string& path, int rate, int channels, double seconds) {
@@ -450,65 +423,15 @@ void writeWav(const std::string& path, int rate, int channels, double seconds) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
 }
 
-struct PeerInfo {
-    bool ok = false;
-    std::string version;
-    int layer = 0, mode = 0;
-    long bitRate = 0, sampleRate = 0, offset = 0;
-    double length = 0;
-};
-
-// One python run for all files: its start-up dominates the cost.
-std::vector<PeerInfo> mutagen(const std::vector<std::string>& paths) {
-    static const std::string script =
-        "import sys, mutagen.mp3 as m\n"
-        "for p in sys.argv[1:]:\n"
-        "  try:\n"
-        "    i = m.MP3(p).info\n"
-        "    print(\"OK\", i.version, i.layer, i.bitrate, i.sample_rate, i.mode, i.length, i.frame_offset)\n"
-        "  except Exception:\n"
-        "    print(\"ERR\")\n";
-    std::string command = "/usr/bin/python3 -c " + quote(script);
-    for (const std::string& p : paths) command += " " + quote(p);
-    std::istringstream in(capture(command + " 2>/dev/null"));
-    std::vector<PeerInfo> result(paths.size());
-    for (PeerInfo& p : result) {
-        std::string line, word;
-        std::getline(in, line);
-        std::istringstream fields(line);
-        fields >> word;
-        p.ok = word == "OK" &&
-               (fields >> p.version >> p.layer >> p.bitRate >> p.sampleRate >> p.mode >> p.length >> p.offset);
-    }
-    return result;
-}
-
 std::map<std::string, std::string> ffprobe(const std::string& path) {
     std::istringstream in(
-        capture("ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate,bit_rate,channels"
-                " -show_entries format=duration -of default=nw=1 " +
-                quote(path)));
+        commandOutput("ffprobe -v error -select_streams a:0 -show_entries stream=sample_rate,bit_rate,channels"
+                      " -show_entries format=duration -of default=nw=1 " +
+                      shellQuote(path)));
     std::map<std::string, std::string> values;
     for (std::string line; std::getline(in, line);)
         if (auto eq = line.find('='); eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
     return values;
-}
-
-bool haveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen.mp3' >/dev/null 2>&1") == 0; }
-
-// Checks the reader against mutagen: equal stream parameters and first-frame offset,
-// bit rate within 1 kbit/s, duration within a second.
-void expectLikeMutagen(const PeerInfo& p, const MpegAudioInfo& m) {
-    if (!p.ok) return;
-    static const char* const modes[4] = {"Stereo", "JStereo", "DStereo", "Mono"};
-    ASSERT_TRUE(m.isValid());
-    EXPECT_EQ(m.getInfo(aiVersion), p.version);
-    EXPECT_EQ(m.layerVersion(), p.layer);
-    EXPECT_EQ(m.sampleRate(), p.sampleRate);
-    EXPECT_EQ(m.channelMode(), modes[p.mode & 3]);
-    EXPECT_EQ(m.startPos(), p.offset);
-    EXPECT_NEAR(m.bitRate(), p.bitRate, 1000);
-    EXPECT_NEAR(m.duration(), p.length, 1.0);
 }
 
 struct Encode {
@@ -540,10 +463,11 @@ TEST(MpegInterop, LameEncodesReadLikeFfprobeAndMutagen) {
     for (const Encode& e : encodes) {
         const std::string wav = dir.path() + e.name + ".wav", mp3 = dir.path() + e.name + ".mp3";
         writeWav(wav, e.rate, e.channels, 3.0);
-        ASSERT_EQ(std::system(("lame --quiet " + e.args + " " + quote(wav) + " " + quote(mp3)).c_str()), 0) << e.name;
+        ASSERT_EQ(std::system(("lame --quiet " + e.args + " " + shellQuote(wav) + " " + shellQuote(mp3)).c_str()), 0)
+            << e.name;
         files.push_back(mp3);
     }
-    const std::vector<PeerInfo> peers = mutagen(files);
+    const std::vector<peers::AudioPeer> peers = peers::mutagenAudio(files);
     for (size_t k = 0; k < files.size(); ++k) {
         const Encode& e = encodes[k];
         const std::string& mp3 = files[k];
@@ -553,7 +477,7 @@ TEST(MpegInterop, LameEncodesReadLikeFfprobeAndMutagen) {
         ASSERT_TRUE(r.m.isValid());
         EXPECT_EQ(r[aiVersion], e.version);
         EXPECT_EQ(r[aiVBR], e.vbr ? "-1" : "0");
-        expectLikeMutagen(peers[k], r.m);
+        peers::expectAudioLikeMutagen(peers[k], r.m);
         auto probe = ffprobe(mp3);
         EXPECT_EQ(r[aiSampleRate], probe["sample_rate"]);
         EXPECT_EQ(r.m.channelMode() == "Mono" ? "1" : "2", probe["channels"]);
@@ -575,11 +499,11 @@ TEST(MpegInterop, FfmpegLayer2EncodesReadLikeFfprobeAndMutagen) {
         const std::string mp2 = dir.path() + e.name + ".mp2";
         const std::string cmd = "ffmpeg -v error -f lavfi -i sine=frequency=440:sample_rate=" + std::to_string(e.rate) +
                                 ":duration=3 -ac " + std::to_string(e.channels) + " -c:a mp2 -b:a " + e.args + " " +
-                                quote(mp2);
+                                shellQuote(mp2);
         ASSERT_EQ(std::system(cmd.c_str()), 0) << e.name;
         files.push_back(mp2);
     }
-    const std::vector<PeerInfo> peers = mutagen(files);
+    const std::vector<peers::AudioPeer> peers = peers::mutagenAudio(files);
     for (size_t k = 0; k < files.size(); ++k) {
         const Encode& e = encodes[k];
         const std::string& mp2 = files[k];
@@ -589,33 +513,10 @@ TEST(MpegInterop, FfmpegLayer2EncodesReadLikeFfprobeAndMutagen) {
         ASSERT_TRUE(r.m.isValid());
         EXPECT_EQ(r[aiLayer], "2");
         EXPECT_EQ(r[aiVersion], e.version);
-        expectLikeMutagen(peers[k], r.m);
+        peers::expectAudioLikeMutagen(peers[k], r.m);
         auto probe = ffprobe(mp2);
         EXPECT_EQ(r[aiSampleRate], probe["sample_rate"]);
         EXPECT_EQ(r[aiBitRate], probe["bit_rate"]);
         EXPECT_NEAR(r.m.duration(), std::atof(probe["duration"].c_str()), 1.0);
-    }
-}
-
-TEST(MpegInterop, CorpusFilesReadLikeMutagen) {
-    const std::filesystem::path corpus = VORDA_CORPUS_DIR;
-    if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(corpus))
-        if (entry.path().extension() == ".mp3") files.push_back(entry.path().string());
-    ASSERT_FALSE(files.empty());
-    const bool mutagenThere = haveMutagen();
-    const std::vector<PeerInfo> peers = mutagenThere ? mutagen(files) : std::vector<PeerInfo>(files.size());
-    if (mutagenThere) {
-        EXPECT_GT(std::count_if(peers.begin(), peers.end(), [](const PeerInfo& p) { return p.ok; }), 10);
-    }
-    for (size_t k = 0; k < files.size(); ++k) {
-        SCOPED_TRACE(files[k]);
-        Reading r(files[k]);
-        for (int i = -1; i <= 12; ++i) r[i];
-        if (std::filesystem::path(files[k]).filename() == "emptyfile.mp3") {
-            EXPECT_FALSE(r.m.isValid());
-        }
-        expectLikeMutagen(peers[k], r.m);
     }
 }

@@ -33,12 +33,11 @@ using id3test::readBytes;
 using id3test::v1Tag;
 using id3test::v23Tag;
 using id3test::writeBytes;
+using testsupport::haveMutagen;
 
 namespace {
 
 std::string shell(const std::string& command) { return id3test::commandOutput(command); }
-
-bool haveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0; }
 
 // Title, artist and album as mutagen reads the ID3v2 tag ("none" without one).
 std::string mutagen(const std::string& path) {
@@ -50,11 +49,7 @@ std::string mutagen(const std::string& path) {
                  path + "' 2>&1");
 }
 
-std::string value(const std::string& path, int key) {
-    AudioFile f;
-    if (!f.readFile(path, true)) return "<unreadable>";
-    return f.tag().getValue(key);
-}
+constexpr auto& value = id3test::tagValue;
 
 bool has(const std::string& path, int kind) {
     AudioFile f;

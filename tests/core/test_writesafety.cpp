@@ -34,25 +34,19 @@ using namespace vorda::tags;
 using namespace vorda::app;
 
 using namespace id3test;
+using testsupport::haveMutagen;
+using testsupport::shellQuote;
 
 namespace {
 
-std::string quote(const std::string& arg) {
-    std::string quoted = "'";
-    for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 std::string shell(const std::string& command) { return id3test::commandOutput(command); }
-
-bool haveMutagen() { return std::system("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0; }
 
 // Title and picture size as mutagen reads the file ("error" when it cannot).
 std::string mutagen(const std::string& path) {
     return shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\ntry:\n t=ID3(sys.argv[1])\n"
                  " p=t.getall(\"APIC\")\n print(str(t.get(\"TIT2\",\"\")) + \"|\" + str(len(p[0].data) if p else 0))\n"
                  "except Exception as e:\n print(\"error\")' " +
-                 quote(path) + " 2>&1");
+                 shellQuote(path) + " 2>&1");
 }
 
 struct Outcome {
@@ -85,12 +79,12 @@ protected:
             // A sanitizer build's runtime wants to be the first library; the shim is preloaded
             // ahead of it on purpose, so that check is turned off for the child.
             const char* asan = std::getenv("ASAN_OPTIONS");
-            command += " ASAN_OPTIONS=" + quote(std::string(asan ? asan : "") + ":verify_asan_link_order=0");
-            command += " LD_PRELOAD=" + quote(VORDA_WRITE_CUT_SHIM);
+            command += " ASAN_OPTIONS=" + shellQuote(std::string(asan ? asan : "") + ":verify_asan_link_order=0");
+            command += " LD_PRELOAD=" + shellQuote(VORDA_WRITE_CUT_SHIM);
         }
-        command += " " + quote(VORDA_CLI_PATH);
-        for (const std::string& a : args) command += " " + quote(a);
-        command += " 2>" + quote(dir_.file("err.txt")) + " >/dev/null </dev/null";
+        command += " " + shellQuote(VORDA_CLI_PATH);
+        for (const std::string& a : args) command += " " + shellQuote(a);
+        command += " 2>" + shellQuote(dir_.file("err.txt")) + " >/dev/null </dev/null";
         const int raw = std::system(command.c_str());
         Outcome o;
         o.killed = WIFSIGNALED(raw);
@@ -261,7 +255,7 @@ TEST_F(WriteSafetyTest, ARebuildWhoseSourceGrowsWhileCopyingDoesNotReplaceIt) {
     const std::string before = readBytes(path);
     // 100,000 bytes appended at the first large write of the rebuild.
     const Outcome o =
-        set("WRITE_CUT_MIN=8192 WRITE_CUT_APPEND=" + quote(path), path, "tvV2Title=" + std::string(900, 'x'));
+        set("WRITE_CUT_MIN=8192 WRITE_CUT_APPEND=" + shellQuote(path), path, "tvV2Title=" + std::string(900, 'x'));
     EXPECT_FALSE(o.killed);
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("changed by another program"), std::string::npos) << o.err;
