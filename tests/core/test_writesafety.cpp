@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -17,6 +18,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -48,6 +50,29 @@ std::string mutagen(const std::string& path) {
                  "except Exception as e:\n print(\"error\")' " +
                  shellQuote(path) + " 2>&1");
 }
+
+// Lowers, for one scope, the size up to which this process may write files: a write past it
+// fails with EFBIG (SIGXFSZ is ignored meanwhile). Nothing may be reported inside the scope,
+// as the test's own output may be a file too.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : signal_(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit lower = saved_;
+        lower.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, signal_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*signal_)(int);
+};
 
 struct Outcome {
     bool killed = false;
@@ -209,6 +234,28 @@ TEST_F(WriteSafetyTest, SmallChangesStayInPlaceAndLargeOnesAreRebuilt) {
     AudioFile f;
     ASSERT_TRUE(f.readFile(path, true));
     EXPECT_EQ(bytes.compare(static_cast<size_t>(f.tag().tagSize()), audio_.size(), audio_), 0);
+}
+
+TEST_F(WriteSafetyTest, AWriteTheFileSystemRefusesIsReportedAndChangesNothing) {
+    const std::string path = taggedFile("a.mp3", 1000);
+    const std::string before = readBytes(path);
+    // Titles of the same length: each change is one small write in place, into the ID3v1 tag
+    // at the end of the file or into the ID3v2 tag at its start; the limit refuses it.
+    const std::pair<int, rlim_t> cases[] = {{tvV1Title, before.size() - 128}, {tvV2Title, 16}};
+    for (const auto& [key, limit] : cases) {
+        SCOPED_TRACE(key);
+        AudioFile f;
+        ASSERT_TRUE(f.readFile(path, true));
+        f.tag().setValue(key, "New title");
+        int result = 0;
+        {
+            FileSizeLimit refuse(limit);
+            result = f.putTags();
+        }
+        EXPECT_NE(result, 0);
+        EXPECT_EQ(readBytes(path), before);
+        EXPECT_TRUE(tempLeftovers().empty());
+    }
 }
 
 // ---------------------------------------------------------------- other programs
