@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+// Helpers of the export tests: real MP3 files tagged by mutagen, their rows read through the file
+// object, and the Python checkers that parse what an export wrote.
+#pragma once
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ID3TestSupport.h"
+#include "ListTestSupport.h"
+#include "export/ExportRow.h"
+#include "tags/AudioFile.h"
+#include "tags/TagHandler.h"
+
+namespace exporttest {
+
+inline std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline std::string quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// Runs one of the scripts in checks/ with /usr/bin/python3 and returns what it prints.
+inline std::string runCheck(const std::string& script, const std::vector<std::string>& args) {
+    std::string command = "/usr/bin/python3 " + quoted(std::string(VORDA_EXPORT_CHECKS_DIR) + script);
+    for (const std::string& arg : args) command += " " + quoted(arg);
+    return id3test::commandOutput(command + " 2>&1");
+}
+
+// Writes an MP3 of synthetic MPEG-1 layer III frames and gives it ID3v2.4 text frames through
+// mutagen (frame id -> UTF-8 text).
+inline void makeTaggedMp3(const std::string& path, const std::map<std::string, std::string>& frames,
+                          int audioFrames = 400) {
+    listtest::writeFile(path, id3test::mp3Audio(audioFrames));
+    std::vector<std::string> args{path};
+    for (const auto& [id, text] : frames) {
+        args.push_back(id);
+        args.push_back(text);
+    }
+    const std::string out = runCheck("tag_mp3.py", args);
+    if (!out.empty()) std::fprintf(stderr, "tag_mp3.py: %s\n", out.c_str());
+}
+
+// Runs work under a file-size limit, so that a write beyond it fails like one on a full disk.
+template <class Work>
+void withFileSizeLimit(rlim_t bytes, Work&& work) {
+    struct rlimit saved {};
+    if (::getrlimit(RLIMIT_FSIZE, &saved) != 0) std::abort();
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = bytes;
+    if (::setrlimit(RLIMIT_FSIZE, &small) != 0) std::abort();
+    work();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+}
+
+// The row of a file as the file list would give it.
+inline vorda::exports::ExportRow rowFromFile(const std::string& path, bool selected = false) {
+    using namespace vorda::tags;
+    vorda::exports::ExportRow row;
+    row.selected = selected;
+    AudioFile file;
+    if (!file.readFile(path, true)) {
+        row.readable = false;
+        return row;
+    }
+    TagHandler& tag = file.tag();
+    row.artist = tag.getValue(tvArtist);
+    row.album = tag.getValue(tvAlbum);
+    row.title = tag.getValue(tvTitle);
+    row.track = tag.getValue(tvTrack);
+    row.year = tag.getValue(tvYear);
+    row.genre = tag.getValue(tvGenre);
+    row.comment = tag.getValue(tvComment);
+    row.composer = tag.getValue(tvComposer);
+    row.copyright = tag.getValue(tvCopyright);
+    row.encoder = tag.getValue(tvEncodedBy);
+    row.link = tag.getValue(tvURL);
+    const AudioInfo& audio = file.audio();
+    row.bitRate = audio.getInfo(aiBitRate);
+    row.channelMode = audio.getInfo(aiChannelMode);
+    row.layer = audio.getInfo(aiLayer);
+    row.mpegVersion = audio.getInfo(aiVersion);
+    row.original = audio.getInfo(aiOriginal);
+    row.sampleRate = audio.getInfo(aiSampleRate);
+    const std::string seconds = audio.getInfo(aiDuration);
+    row.durationSeconds = seconds.empty() ? -1 : std::stoll(seconds);
+    row.fileName = file.name();
+    row.folder = file.path();
+    row.fileSize = static_cast<std::uint64_t>(file.fileSize());
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) row.modified = st.st_mtime;
+    return row;
+}
+
+}  // namespace exporttest
