@@ -10,38 +10,24 @@
 #include <csignal>
 
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "ID3TestSupport.h"
 #include "ListTestSupport.h"
+#include "TestSupport.h"
 #include "export/ExportRow.h"
 #include "tags/AudioFile.h"
 #include "tags/TagHandler.h"
 
 namespace exporttest {
 
-inline std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-inline std::string quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 // Runs one of the scripts in checks/ with /usr/bin/python3 and returns what it prints.
 inline std::string runCheck(const std::string& script, const std::vector<std::string>& args) {
-    std::string command = "/usr/bin/python3 " + quoted(std::string(VORDA_EXPORT_CHECKS_DIR) + script);
-    for (const std::string& arg : args) command += " " + quoted(arg);
-    return id3test::commandOutput(command + " 2>&1");
+    std::string command = "/usr/bin/python3 " + testsupport::shellQuote(std::string(VORDA_EXPORT_CHECKS_DIR) + script);
+    for (const std::string& arg : args) command += " " + testsupport::shellQuote(arg);
+    return testsupport::commandOutput(command + " 2>&1");
 }
 
 // Writes an MP3 of synthetic MPEG-1 layer III frames and gives it ID3v2.4 text frames through

@@ -15,9 +15,9 @@
 #include "export/ExportGenerator.h"
 
 using namespace vorda::exports;
-using exporttest::readText;
 using exporttest::runCheck;
 using listtest::TempDir;
+using testsupport::readBytes;
 
 namespace {
 
@@ -127,14 +127,14 @@ TempDir* BuiltInTemplates::files_ = nullptr;
 TEST_F(BuiltInTemplates, PlaylistsReadBackAsTheExportedFiles) {
     const std::string m3u = exportWith(ExportType::M3u, "list.m3u");
     EXPECT_EQ(importPlaylist(m3u), filePaths());
-    const std::vector<std::string> m3uLines = splitLines(readText(m3u));
+    const std::vector<std::string> m3uLines = splitLines(readBytes(m3u));
     EXPECT_EQ(m3uLines.front(), "#EXTM3U\r");
     EXPECT_EQ(m3uLines[1], "#EXTINF:10,Band - Intro\r");
     EXPECT_EQ(m3uLines[3], "#EXTINF:20,Tom <album> Jones - Say \"Hi\"; <b>now</b>\r");
 
     const std::string pls = exportWith(ExportType::Pls, "list.pls");
     EXPECT_EQ(importPlaylist(pls), filePaths());
-    const std::string text = readText(pls);
+    const std::string text = readBytes(pls);
     EXPECT_TRUE(
         text.starts_with("[playlist]\r\nFile1=" + filePaths()[0] + "\r\nTitle1=Band - Intro\r\nLength1=10\r\n"));
     EXPECT_NE(text.find("\r\nFile4=" + filePaths()[3] + "\r\n"), std::string::npos);
@@ -148,7 +148,7 @@ TEST_F(BuiltInTemplates, CsvTableHoldsEveryValueInItsField) {
     const std::vector<ExportRow> rows = fileRows();
     ASSERT_EQ(rows[1].artist, "Tom <album> Jones");  // the files carry their tags
     // Header, one record per file, the empty line after the end section, the checker's last newline.
-    ASSERT_EQ(records.size(), 7u) << readText(csv);
+    ASSERT_EQ(records.size(), 7u) << readBytes(csv);
     EXPECT_EQ(records[0], "[\"FileName\", \"Artist\", \"Album\", \"Title\", \"Track\", \"Year\", \"Genre\", "
                           "\"Comment\", \"Version\", \"Layer\", \"ChannelMode\", \"Composer\", \"Copyright\", "
                           "\"Encoder\", \"Duration\", \"BitRate\", \"SampleRate\", \"FileSize\", \"FileDate\", "
@@ -179,7 +179,7 @@ TEST_F(BuiltInTemplates, HtmlPageIsWellFormedAndCarriesNoMarkupFromTags) {
     EXPECT_NE(out[2].find("\"OddRow\": [\"1Band"), std::string::npos) << out[2];
     EXPECT_NE(out[2].find("\"EvenRow\": [\"2Tom <album> JonesSay \\\"Hi\\\"; <b>now</b>"), std::string::npos) << out[2];
     EXPECT_NE(out[2].find("\"4<script>alert(1)</script>It's"), std::string::npos) << out[2];
-    EXPECT_NE(readText(html).find("Total: 4 files"), std::string::npos);
+    EXPECT_NE(readBytes(html).find("Total: 4 files"), std::string::npos);
 }
 
 TEST_F(BuiltInTemplates, CdCoverIsAPrintablePageWithEveryCoverPart) {
@@ -196,7 +196,7 @@ TEST_F(BuiltInTemplates, CdCoverIsAPrintablePageWithEveryCoverPart) {
     EXPECT_NE(out[2].find("\"side\": [\"Band - First & Best\", \"Band - First & Best\"]"), std::string::npos) << out[2];
     EXPECT_NE(out[2].find("00:20Say \\\"Hi\\\"; <b>now</b>"), std::string::npos) << out[2];
 
-    const std::string text = readText(cover);
+    const std::string text = readBytes(cover);
     for (const char* size :
          {"width: 120mm; height: 120mm", "width: 151mm; height: 118mm", "flex: 0 0 6.5mm", "flex: 0 0 138mm",
           "#CoverFront { font-family:Arial; font-size:10pt;  }", "#CoverSide { font-family:Arial; font-size:10pt;  }"})
@@ -205,7 +205,7 @@ TEST_F(BuiltInTemplates, CdCoverIsAPrintablePageWithEveryCoverPart) {
 
 TEST_F(BuiltInTemplates, CustomExampleListsTheFiles) {
     const std::string custom = exportWith(ExportType::Custom, "list.txt");
-    const std::vector<std::string> lines = splitLines(readText(custom));
+    const std::vector<std::string> lines = splitLines(readBytes(custom));
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[0], "Track list: Band - First & Best\r");
     EXPECT_TRUE(lines[1].ends_with(", 4 files\r")) << lines[1];

@@ -18,9 +18,9 @@
 #include "export/ExportGenerator.h"
 
 using namespace vorda::exports;
-using exporttest::readText;
 using listtest::TempDir;
 using listtest::writeFile;
+using testsupport::readBytes;
 
 namespace {
 
@@ -228,7 +228,7 @@ TEST(ExportGenerator, WritingTheResult) {
     const std::string path = dir / "out/list.m3u";
     writeFile(path, "an older, longer export that is replaced completely");
     ASSERT_FALSE(writeExport(path, "#EXTM3U\r\n/a.mp3\r\n"));
-    EXPECT_EQ(readText(path), "#EXTM3U\r\n/a.mp3\r\n\r\n");
+    EXPECT_EQ(readBytes(path), "#EXTM3U\r\n/a.mp3\r\n\r\n");
 
     // Line breaks typed into the sections are written as CR LF.
     const std::string text = generateExportCode({"a\nb", "<title>\n", "c\rd"}, {makeRow("x", "t")}, optionsFor());
@@ -241,12 +241,12 @@ TEST(ExportGenerator, WritingTheResult) {
     std::error_code full;
     exporttest::withFileSizeLimit(100000, [&] { full = writeExport(path, std::string(200000, 'x')); });
     EXPECT_EQ(full, std::errc::file_too_large);
-    EXPECT_EQ(readText(path), "#EXTM3U\r\n/a.mp3\r\n\r\n");
+    EXPECT_EQ(readBytes(path), "#EXTM3U\r\n/a.mp3\r\n\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "out"), std::filesystem::directory_iterator()),
               1);
 
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     ASSERT_EQ(::chmod((dir / "out").c_str(), 0555), 0);
     EXPECT_EQ(writeExport(path, "new"), std::errc::permission_denied);
-    EXPECT_EQ(readText(path), "#EXTM3U\r\n/a.mp3\r\n\r\n");
+    EXPECT_EQ(readBytes(path), "#EXTM3U\r\n/a.mp3\r\n\r\n");
 }

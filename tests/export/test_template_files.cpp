@@ -11,9 +11,9 @@
 #include "export/ExportTemplate.h"
 
 using namespace vorda::exports;
-using exporttest::readText;
 using listtest::TempDir;
 using listtest::writeFile;
+using testsupport::readBytes;
 
 TEST(TemplateFiles, SectionsAreTheLinesBetweenTheirMarkers) {
     const ExportTemplate tpl = parseTemplateText("A description line\r\n"
@@ -83,9 +83,9 @@ TEST(TemplateFiles, SaveAndLoadRoundTrip) {
     // The exact layout: markers and sections on their own lines, CR LF everywhere, nothing before.
     // Text typed with LF line breaks is written with CR LF.
     ASSERT_FALSE(saveTemplateFile(path, {"a\nb", "", "e"}));
-    EXPECT_EQ(readText(path), "*** STARTDATA ***\r\na\r\nb\r\n*** END OF STARTDATA ***\r\n"
-                              "*** ROWDATA ***\r\n\r\n*** END OF ROWDATA ***\r\n"
-                              "*** ENDDATA ***\r\ne\r\n*** END OF ENDDATA ***\r\n");
+    EXPECT_EQ(readBytes(path), "*** STARTDATA ***\r\na\r\nb\r\n*** END OF STARTDATA ***\r\n"
+                               "*** ROWDATA ***\r\n\r\n*** END OF ROWDATA ***\r\n"
+                               "*** ENDDATA ***\r\ne\r\n*** END OF ENDDATA ***\r\n");
 }
 
 TEST(TemplateFiles, LoadFailuresLeaveEmptySections) {
@@ -120,10 +120,10 @@ TEST(TemplateFiles, SavingNeverLeavesAHalfWrittenTemplate) {
     std::error_code full;
     exporttest::withFileSizeLimit(100000, [&] { full = saveTemplateFile(path, {"s", std::string(200000, 'r'), "e"}); });
     EXPECT_EQ(full, std::errc::file_too_large);
-    EXPECT_EQ(readText(path), "old template");
+    EXPECT_EQ(readBytes(path), "old template");
 
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     ASSERT_EQ(::chmod((dir / "locked").c_str(), 0555), 0);
     EXPECT_EQ(saveTemplateFile(path, {"s", "r", "e"}), std::errc::permission_denied);
-    EXPECT_EQ(readText(path), "old template");
+    EXPECT_EQ(readBytes(path), "old template");
 }

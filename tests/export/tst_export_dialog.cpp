@@ -21,8 +21,8 @@
 #include "export/qt/ExportDialog.h"
 
 using namespace vorda::exports;
-using exporttest::readText;
 using listtest::TempDir;
+using testsupport::readBytes;
 
 namespace {
 
@@ -133,7 +133,7 @@ private slots:
         dialog.paths = {dir / "mine.txt"};
         QTest::mouseClick(child<QPushButton>(dialog, "cmdSaveTemplateAs"), Qt::LeftButton);
         QCOMPARE(child<QLineEdit>(dialog, "txtTemplate")->text(), QString::fromStdString(dir / "mine.txt"));
-        QCOMPARE(readText(dir / "mine.txt"),
+        QCOMPARE(readBytes(dir / "mine.txt"),
                  std::string("*** STARTDATA ***\r\n\r\n*** END OF STARTDATA ***\r\n"
                              "*** ROWDATA ***\r\n<rownr>\r\n<title>\r\n*** END OF ROWDATA ***\r\n"
                              "*** ENDDATA ***\r\n\r\n*** END OF ENDDATA ***\r\n"));
@@ -177,7 +177,7 @@ private slots:
         dialog.paths = {dir / "back.png", dir / "cover.html"};
         QTest::mouseClick(child<QPushButton>(dialog, "cmdCBbackpicture"), Qt::LeftButton);
         QCOMPARE(dialog.exportNow(), ExportDialog::ExportOutcome::Written);
-        const std::string page = readText(dir / "cover.html");
+        const std::string page = readBytes(dir / "cover.html");
         QVERIFY(page.find("#CoverFront { background-color:#ff0000; font-family:Arial; font-size:10pt;  }") !=
                 std::string::npos);
         QVERIFY(page.find("#CoverBack { background:URL(\"" + dir.path() +
@@ -214,12 +214,12 @@ private slots:
         dialog.paths = {target};
         dialog.folderAnswers = {true};
         QCOMPARE(dialog.exportNow(), ExportDialog::ExportOutcome::Written);
-        QCOMPARE(readText(target), std::string("3\r\n1 Artist 1\r\n2 Artist 2\r\n3 Artist 3\r\nend\r\n"));
+        QCOMPARE(readBytes(target), std::string("3\r\n1 Artist 1\r\n2 Artist 2\r\n3 Artist 3\r\nend\r\n"));
 
         child<QRadioButton>(dialog, "optWhichFiles1")->setChecked(true);
         dialog.paths = {target};
         QCOMPARE(dialog.exportNow(), ExportDialog::ExportOutcome::Written);
-        QCOMPARE(readText(target), std::string("1\r\n1 Artist 2\r\nend\r\n"));
+        QCOMPARE(readBytes(target), std::string("1\r\n1 Artist 2\r\nend\r\n"));
 
         // A folder that cannot be made: a file stands where it should be.
         listtest::writeFile(dir / "blocker", "x");
