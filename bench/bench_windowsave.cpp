@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "../tests/support/PrivateHome.h"
 #include "app/FileList.h"
 #include "app/ListCommands.h"
 #include "app/Settings.h"
@@ -118,13 +119,9 @@ int main(int argc, char** argv) {
     // The window reads and writes its settings in a private home.
     QTemporaryDir home;
     if (!home.isValid()) return 1;
-    const QByteArray homePath = QFile::encodeName(home.path());
-    qputenv("HOME", homePath);
-    qputenv("XDG_CONFIG_HOME", homePath + "/.config");
-    qputenv("XDG_DATA_HOME", homePath + "/.local/share");
-    qputenv("XDG_CACHE_HOME", homePath + "/.cache");
-    qputenv("XDG_MUSIC_DIR", homePath);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    vorda::testsupport::PrivateHomeOptions options;
+    options.musicDir = QFile::encodeName(home.path());
+    if (!vorda::testsupport::usePrivateHome(home, options)) return 1;
     QApplication app(argc, argv);
 
     std::error_code ec;
@@ -150,7 +147,7 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         w.addFiles(paths, false);
         QApplication::processEvents();
-        w.mnuSelectAll->trigger();
+        w.findChild<QAction*>(QStringLiteral("mnuSelectAll"))->trigger();
         QApplication::processEvents();
         if (w.list().selectedCount() != count || !w.commands().bMultiChange) {
             std::fprintf(stderr, "selection failed: %d of %d selected\n", static_cast<int>(w.list().selectedCount()),
@@ -159,7 +156,8 @@ int main(int argc, char** argv) {
         }
         TagEditor* editor = w.tagEditor();
         int barUpdates = 0;
-        QObject::connect(w.progressBar, &QProgressBar::valueChanged, [&barUpdates](int) { ++barUpdates; });
+        QObject::connect(w.findChild<QProgressBar*>(QStringLiteral("ProgressBar")), &QProgressBar::valueChanged,
+                         [&barUpdates](int) { ++barUpdates; });
 
         // The same save through the command alone, on the window's list, with no screen update.
         SilentUI ui;

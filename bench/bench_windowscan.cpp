@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "../tests/support/PrivateHome.h"
 #include "app/FileList.h"
 #include "app/qt/MainWindow.h"
 
@@ -168,13 +169,9 @@ int main(int argc, char** argv) {
 
     QTemporaryDir home;
     if (!home.isValid()) return 1;
-    const QByteArray homePath = QFile::encodeName(home.path());
-    qputenv("HOME", homePath);
-    qputenv("XDG_CONFIG_HOME", homePath + "/.config");
-    qputenv("XDG_DATA_HOME", homePath + "/.local/share");
-    qputenv("XDG_CACHE_HOME", homePath + "/.cache");
-    qputenv("XDG_MUSIC_DIR", homePath);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    vorda::testsupport::PrivateHomeOptions options;
+    options.musicDir = QFile::encodeName(home.path());
+    if (!vorda::testsupport::usePrivateHome(home, options)) return 1;
     const std::string settingsFile = home.path().toStdString() + "/.config/vorda/settings.ini";
     fs::create_directories(fs::path(settingsFile).parent_path());
     std::ofstream(settingsFile) << "[General]\nbReadTags=True\nbAutoReadTags=True\nbUseTags=True\n"

@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 
+#include "../tests/support/PrivateHome.h"
 #include "app/qt/MainWindow.h"
 #include "editing/qt/FramesPage.h"
 
@@ -57,22 +58,12 @@ int main(int argc, char** argv) {
 
     QTemporaryDir home;
     if (!home.isValid()) return 1;
-    const QByteArray homePath = QFile::encodeName(home.path());
-    qputenv("HOME", homePath);
-    qputenv("XDG_CONFIG_HOME", homePath + "/.config");
-    qputenv("XDG_DATA_HOME", homePath + "/.local/share");
-    qputenv("XDG_CACHE_HOME", homePath + "/.cache");
-    qputenv("XDG_MUSIC_DIR", QFile::encodeName(folder));
-    // A screen of exactly the picture's size: the window fills it.
-    QFile screens(home.path() + QStringLiteral("/screens.json"));
-    if (!screens.open(QIODevice::WriteOnly)) return 1;
-    screens.write(QStringLiteral(R"({"screens": [{"name": "picture", "x": 0, "y": 0, "width": %1, "height": %2, )"
-                                 R"("logicalDpi": 96}], "windowFrameMargins": false})")
-                      .arg(width)
-                      .arg(height)
-                      .toUtf8());
-    screens.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
+    // A screen of exactly the picture's size, without window frames: the window fills it.
+    vorda::testsupport::PrivateHomeOptions options;
+    options.screen = QSize(width, height);
+    options.frameMargins = false;
+    options.musicDir = QFile::encodeName(folder);
+    if (!vorda::testsupport::usePrivateHome(home, options)) return 1;
     QDir().mkpath(home.path() + QStringLiteral("/.config/vorda"));
     QFile ini(home.path() + QStringLiteral("/.config/vorda/settings.ini"));
     if (!ini.open(QIODevice::WriteOnly)) return 1;
@@ -91,10 +82,18 @@ int main(int argc, char** argv) {
     w.startUp();
     // The tree starts at the folder's parent rather than at "/", which lists the temporary
     // folders of the machine.
-    w.dirTree->setRootIndex(w.dirTree->currentIndex().parent());
-    w.dirTree->expandAll();
+    auto* tree = w.findChild<QTreeView*>(QStringLiteral("DirTree"));
+    auto* files = w.findChild<QTableView*>(QStringLiteral("lstFiles2"));
+    auto* tagArea = w.findChild<QTabWidget*>(QStringLiteral("tabTAGs"));
+    auto* tagSplitter = w.findChild<QSplitter*>(QStringLiteral("picResizeTags"));
+    if (!tree || !files || !tagArea || !tagSplitter) {
+        std::fprintf(stderr, "window_picture: the window lacks a control it pictures\n");
+        return 1;
+    }
+    tree->setRootIndex(tree->currentIndex().parent());
+    tree->expandAll();
     settle(300);
-    w.dirTree->expandAll();
+    tree->expandAll();
     // Album by album, each in track order.
     w.sortByColumnClick(vorda::app::colTrack);
     w.sortByColumnClick(vorda::app::colAlbum);
@@ -102,13 +101,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "window_picture: %s lists %d files\n", argv[1], w.list().count());
         return 1;
     }
-    w.lstFiles2->setFocus();
-    w.lstFiles2->selectRow(row - 1);
+    files->setFocus();
+    files->selectRow(row - 1);
     settle(100);
-    w.tabTAGs->setCurrentIndex(tab);  // 1, "ID3v2+": the frames and the cover
+    tagArea->setCurrentIndex(tab);  // 1, "ID3v2+": the frames and the cover
     // Room for the whole cover under the list, as a user would drag the splitter.
-    const int total = w.picResizeTags->height();
-    w.picResizeTags->setSizes({total - 290, 290});
+    const int total = tagSplitter->height();
+    tagSplitter->setSizes({total - 290, 290});
     if (auto* frames = w.findChild<vorda::editing::FramesPage*>(QStringLiteral("picFrames")))
         frames->showID3v2Frame("APIC");
     settle(500);

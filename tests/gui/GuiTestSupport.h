@@ -4,39 +4,44 @@
 // optionally with one screen of a given size.
 #pragma once
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSize>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "../support/PrivateHome.h"
+
 namespace guitest {
 
 // Points HOME and the XDG folders into home; a valid screen size gives the offscreen platform one
-// screen of that size. Call before the QApplication is made. False when the screen file cannot
-// be written.
+// screen of that size. Call before the QApplication is made.
 inline bool usePrivateHome(const QTemporaryDir& home, QSize screen = QSize()) {
-    const QByteArray path = QFile::encodeName(home.path());
-    qputenv("HOME", path);
-    qputenv("XDG_CONFIG_HOME", path + "/.config");
-    qputenv("XDG_DATA_HOME", path + "/.local/share");
-    qputenv("XDG_CACHE_HOME", path + "/.cache");
-    if (!screen.isValid()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        return true;
-    }
-    QFile screens(home.path() + QStringLiteral("/screens.json"));
-    if (!screens.open(QIODevice::WriteOnly)) return false;
-    screens.write(QStringLiteral(R"({"screens": [{"name": "main", "x": 0, "y": 0, "width": %1, "height": %2, )"
-                                 R"("logicalDpi": 96}]})")
-                      .arg(screen.width())
-                      .arg(screen.height())
-                      .toUtf8());
-    screens.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
-    return true;
+    vorda::testsupport::PrivateHomeOptions options;
+    options.screen = screen;
+    return vorda::testsupport::usePrivateHome(home, options);
+}
+
+// The control (widget, menu or menu item) named name under parent; a missing one ends the test run.
+template <typename T = QWidget>
+T* child(const QObject& parent, const QString& name) {
+    T* found = parent.findChild<T*>(name);
+    if (!found) qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
+    return found;
+}
+template <typename T = QWidget>
+T* child(const QObject& parent, const char* name) {
+    return child<T>(parent, QString::fromLatin1(name));
+}
+
+// The items of the list pop-up's "Sort selected file(s) using..." menu, one per output pattern.
+inline int popSortItemCount(const QObject& window) {
+    return static_cast<int>(
+        window.findChildren<QAction*>(QRegularExpression(QStringLiteral("^mnuPopSortPatterns\\d+$"))).size());
 }
 
 // Presses OK on the next message box, trying again until it is up (about two seconds).

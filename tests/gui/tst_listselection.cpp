@@ -69,7 +69,7 @@ private slots:
         w_->addFiles(paths, false);
         w_->sortByColumnClick(1);
         QCOMPARE(w_->list().count(), 16);
-        list_ = w_->lstFiles2;
+        list_ = guitest::child<QTableView>(*w_, "lstFiles2");
         ed_ = w_->tagEditor();
     }
     void cleanupTestCase() {
@@ -104,13 +104,13 @@ private slots:
             {"shiftup", [&] { QTest::keyClick(list_, Qt::Key_Up, Qt::ShiftModifier); }},
             {"ctrla", [&] { QTest::keyClick(list_, Qt::Key_A, Qt::ControlModifier); }},
             {"ctrlclick", [&] { clickRow(4, Qt::ControlModifier); }},
-            {"menuselectall", [&] { w_->mnuSelectAll->trigger(); }},
-            {"menuinvert", [&] { w_->mnuSelInvert->trigger(); }},
+            {"menuselectall", [&] { guitest::child<QAction>(*w_, "mnuSelectAll")->trigger(); }},
+            {"menuinvert", [&] { guitest::child<QAction>(*w_, "mnuSelInvert")->trigger(); }},
             {"invertone",
              [&] {
                  // Every row but one selected, then inverted: that one row is left.
                  for (int r = 1; r <= 16; ++r) w_->list().setSelected(r, r != 9);
-                 w_->mnuSelInvert->trigger();
+                 guitest::child<QAction>(*w_, "mnuSelInvert")->trigger();
              }},
             {"programmatic",
              [&] {
@@ -142,7 +142,7 @@ private slots:
         const std::string typed = "Typed " + way.toStdString();
         ed_->txtField[0]->setText(QString::fromStdString(typed));
         if (selected.size() > 1) guitest::answerOk();
-        w_->mnuSaveTags->trigger();
+        guitest::child<QAction>(*w_, "mnuSaveTags")->trigger();
         for (int row = 1; row <= 16; ++row) {
             const std::string path = w_->list().getFullPath(row);
             const bool chosen = std::find(selected.begin(), selected.end(), row) != selected.end();
@@ -163,7 +163,7 @@ private slots:
         w_->list().setSelected(7, true);
         const std::string seventh = w_->list().getFullPath(7);
         const std::string seventhBefore = storedTitle(seventh);
-        w_->mnuSaveTags->trigger();
+        guitest::child<QAction>(*w_, "mnuSaveTags")->trigger();
         QCOMPARE(storedTitle(seventh), seventhBefore);
         QCOMPARE(storedTitle(bravo), before);
         QCOMPARE(ed_->txtField[0]->text(), QString::fromStdString(seventhBefore));
@@ -175,7 +175,7 @@ private slots:
         QVERIFY(QFile::remove(QString::fromStdString(last)));
         clickRow(16);
         QCOMPARE(w_->list().count(), 15);
-        QCOMPARE(w_->txtOldName->text(), QStringLiteral("The File Does Not Exist!"));
+        QCOMPARE(guitest::child<QLineEdit>(*w_, "txtOldName")->text(), QStringLiteral("The File Does Not Exist!"));
         QCOMPARE(ed_->txtField[0]->text(), QString());
         QCOMPARE(w_->list().selectedCount(), 0);
     }

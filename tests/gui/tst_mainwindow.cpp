@@ -67,7 +67,7 @@ QString readKey(const QString& section, const QString& key) {
 
 QStringList column(const MainWindow& w, int col) {
     QStringList cells;
-    const QAbstractItemModel* m = w.lstFiles2->model();
+    const QAbstractItemModel* m = guitest::child<QTableView>(w, "lstFiles2")->model();
     for (int r = 0; r < m->rowCount(); ++r) cells << m->index(r, col - 1).data().toString();
     return cells;
 }
@@ -111,13 +111,14 @@ private slots:
         QCOMPARE(w.size(), QSize(1200, 750));
         QCOMPARE(w.geometry().center(), QPoint(799, 499));
         QCOMPARE(w.minimumSize(), QSize(699, 633));  // 10480 x 9495 twips
-        QVERIFY(w.lstFiles2->showGrid());
-        QVERIFY(w.dirTree->isVisibleTo(&w));
+        QVERIFY(guitest::child<QTableView>(w, "lstFiles2")->showGrid());
+        QVERIFY(guitest::child<QTreeView>(w, "DirTree")->isVisibleTo(&w));
         for (int col = 1; col <= 14; ++col) {
             QVERIFY(w.columnVisible(col));
-            QCOMPARE(w.lstFiles2->horizontalHeader()->visualIndex(col - 1), col - 1);
-            QCOMPARE(w.lstFiles2->model()->headerData(col - 1, Qt::Horizontal).toString(),
-                     QString::fromStdString(vorda::app::columnTitle(col)));
+            QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader()->visualIndex(col - 1), col - 1);
+            QCOMPARE(
+                guitest::child<QTableView>(w, "lstFiles2")->model()->headerData(col - 1, Qt::Horizontal).toString(),
+                QString::fromStdString(vorda::app::columnTitle(col)));
         }
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -153,17 +154,17 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.size(), QSize(800, 700));
-        QVERIFY(!w.lstFiles2->showGrid());
-        QVERIFY(!w.dirTree->isVisible());
-        QVERIFY(!w.mnuDirTree->isChecked());
-        QVERIFY(!w.mnuTagInfo->isChecked());
-        QHeaderView* header = w.lstFiles2->horizontalHeader();
+        QVERIFY(!guitest::child<QTableView>(w, "lstFiles2")->showGrid());
+        QVERIFY(!guitest::child<QTreeView>(w, "DirTree")->isVisible());
+        QVERIFY(!guitest::child<QAction>(w, "mnuDirTree")->isChecked());
+        QVERIFY(!guitest::child<QAction>(w, "mnuTagInfo")->isChecked());
+        QHeaderView* header = guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader();
         QCOMPARE(header->sectionSize(2), 8);  // raised to 120 twips
         QCOMPARE(header->sectionSize(4), 60);
         QCOMPARE(header->visualIndex(4), 0);
-        w.mnuDirTree->trigger();
-        QVERIFY(w.dirTree->isVisible());
-        QCOMPARE(w.picResizeDir->sizes().value(0), 200);
+        guitest::child<QAction>(w, "mnuDirTree")->trigger();
+        QVERIFY(guitest::child<QTreeView>(w, "DirTree")->isVisible());
+        QCOMPARE(guitest::child<QSplitter>(w, "picResizeDir")->sizes().value(0), 200);
         w.close();
         QCOMPARE(readKey("Visual", "ViewDirTree"), QStringLiteral("True"));
         QCOMPARE(readKey("Visual", "ViewTagInfo"), QStringLiteral("False"));
@@ -197,9 +198,9 @@ private slots:
         writeSettings({{"ColVisible4", "False"}, {"ColPosition4", "2"}, {"ColSize4", "900"}});
         MainWindow w;
         w.show();
-        QHeaderView* header = w.lstFiles2->horizontalHeader();
+        QHeaderView* header = guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader();
         QVERIFY(!w.columnVisible(4));
-        QVERIFY(!w.mnuCols[3]->isChecked());
+        QVERIFY(!guitest::child<QAction>(w, "mnuCols4")->isChecked());
         QCOMPARE(header->visualIndex(3), 13);
         QCOMPARE(header->sectionSize(3), 0);
         w.close();
@@ -209,11 +210,11 @@ private slots:
         QCOMPARE(readKey("Visual", "ColPosition5"), QStringLiteral("4"));
 
         // Showing it again reads its place and width back; hiding another moves that one last.
-        w.mnuCols[3]->trigger();
+        guitest::child<QAction>(w, "mnuCols4")->trigger();
         QVERIFY(w.columnVisible(4));
         QCOMPARE(header->visualIndex(3), 1);
         QCOMPARE(header->sectionSize(3), 60);
-        w.mnuCols[0]->trigger();
+        guitest::child<QAction>(w, "mnuCols1")->trigger();
         QVERIFY(!w.columnVisible(1));
         QCOMPARE(header->visualIndex(0), 13);
     }
@@ -228,7 +229,7 @@ private slots:
         w.show();
         QVERIFY(w.selectTreeFolder(music.path().toStdString()));
         QCOMPARE(w.treePath(), music.path().toStdString());
-        QCOMPARE(w.lstFiles2->model()->rowCount(), 2);
+        QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->model()->rowCount(), 2);
         QStringList names = column(w, 1);
         names.sort();
         QCOMPARE(names, QStringList({"a.mp3", "b.mp3"}));
@@ -246,15 +247,15 @@ private slots:
         w.commands().bBlockDirUpdate = false;
 
         // "Recursive Scan" walks the subfolders.
-        w.mnuRecursiveScan->trigger();
-        QCOMPARE(w.lstFiles2->model()->rowCount(), 3);
+        guitest::child<QAction>(w, "mnuRecursiveScan")->trigger();
+        QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->model()->rowCount(), 3);
 
         // The start-up scan goes to the stored folder; named paths are added instead.
         w.close();
         QCOMPARE(readKey("General", "sTreeDir"), music.path() + "/");
         MainWindow again;
         again.startUp();
-        QCOMPARE(again.lstFiles2->model()->rowCount(), 2);
+        QCOMPARE(guitest::child<QTableView>(again, "lstFiles2")->model()->rowCount(), 2);
         MainWindow withPaths;
         withPaths.startUp({music.filePath("sub/c.mp3").toStdString()});
         QCOMPARE(column(withPaths, 1), QStringList({"c.mp3"}));
@@ -271,7 +272,7 @@ private slots:
         writeFile(dir.filePath("cover.jpg"));
         MainWindow w;
         w.show();
-        QWidget* target = w.lstFiles2->viewport();
+        QWidget* target = guitest::child<QTableView>(w, "lstFiles2")->viewport();
 
         QMimeData text;
         text.setText(QStringLiteral("not a file"));
@@ -300,7 +301,7 @@ private slots:
         QApplication::sendEvent(target, &enter2);  // a drop goes to the widget that took the drag
         QDropEvent drop2(QPointF(5, 5), Qt::CopyAction, &more, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &drop2);
-        QCOMPARE(w.lstFiles2->model()->rowCount(), 5);
+        QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->model()->rowCount(), 5);
     }
 
     void removeAndDeleteThroughKeys() {
@@ -314,7 +315,7 @@ private slots:
         w.sortByColumnClick(1);  // second click on the same column: descending
         w.sortByColumnClick(1);  // and back
         QCOMPARE(column(w, 1), QStringList({"k1.mp3", "k2.mp3", "k3.mp3", "k4.mp3"}));
-        QTableView* list = w.lstFiles2;
+        QTableView* list = guitest::child<QTableView>(w, "lstFiles2");
         QItemSelectionModel* sel = list->selectionModel();
 
         // Delete removes the selected rows from the list only.
@@ -345,7 +346,7 @@ private slots:
 
         // "Remove nonexistent files" drops rows whose file vanished.
         QFile::remove(dir.filePath("k2.mp3"));
-        w.mnuNonExistent->trigger();
+        guitest::child<QAction>(w, "mnuNonExistent")->trigger();
         QCOMPARE(list->model()->rowCount(), 0);
     }
 
@@ -356,16 +357,17 @@ private slots:
         w.show();
         w.selectTreeFolder(dir.path().toStdString());
         w.sortByColumnClick(1);
-        QItemSelectionModel* sel = w.lstFiles2->selectionModel();
-        sel->select(w.lstFiles2->model()->index(1, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        w.mnuSelInvert->trigger();
+        QItemSelectionModel* sel = guitest::child<QTableView>(w, "lstFiles2")->selectionModel();
+        sel->select(guitest::child<QTableView>(w, "lstFiles2")->model()->index(1, 0),
+                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        guitest::child<QAction>(w, "mnuSelInvert")->trigger();
         QTRY_COMPARE(sel->selectedRows().size(), 2);
         QVERIFY(w.list().selected(1) && !w.list().selected(2) && w.list().selected(3));
         QVERIFY(w.commands().bMultiChange);
-        w.mnuSelectAll->trigger();
+        guitest::child<QAction>(w, "mnuSelectAll")->trigger();
         QTRY_COMPARE(sel->selectedRows().size(), 3);
-        w.mnuClearList->trigger();
-        QCOMPARE(w.lstFiles2->model()->rowCount(), 0);
+        guitest::child<QAction>(w, "mnuClearList")->trigger();
+        QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->model()->rowCount(), 0);
         QCOMPARE(w.panelText(1), QStringLiteral("Total: 0 files (0 MB)"));
     }
 
@@ -376,8 +378,8 @@ private slots:
         MainWindow w;
         w.show();
         QVERIFY(w.selectTreeFolder(dir.filePath("gone").toStdString()));
-        w.dirTree->setFocus();
-        QTest::keyClick(w.dirTree, Qt::Key_Delete);  // to the trash at once
+        guitest::child<QTreeView>(w, "DirTree")->setFocus();
+        QTest::keyClick(guitest::child<QTreeView>(w, "DirTree"), Qt::Key_Delete);  // to the trash at once
         QVERIFY(!QFileInfo::exists(dir.filePath("gone")));
         QVERIFY(QFileInfo::exists(trashFiles() + "gone/x.mp3"));
         QCOMPARE(w.treePath(), dir.path().toStdString());
@@ -385,12 +387,12 @@ private slots:
         QVERIFY(w.selectTreeFolder(dir.filePath("erased").toStdString()));
         QString question;
         answerNextBox(QMessageBox::No, &question);
-        QTest::keyClick(w.dirTree, Qt::Key_Delete, Qt::ShiftModifier);
+        QTest::keyClick(guitest::child<QTreeView>(w, "DirTree"), Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(question,
                  QStringLiteral("Are you sure you want to delete the selected directory from your harddrive?"));
         QVERIFY(QFileInfo::exists(dir.filePath("erased/y.mp3")));
         answerNextBox(QMessageBox::Yes, nullptr);
-        QTest::keyClick(w.dirTree, Qt::Key_Delete, Qt::ShiftModifier);
+        QTest::keyClick(guitest::child<QTreeView>(w, "DirTree"), Qt::Key_Delete, Qt::ShiftModifier);
         QVERIFY(!QFileInfo::exists(dir.filePath("erased")));
         QVERIFY(!QFileInfo::exists(trashFiles() + "erased"));
     }
@@ -403,7 +405,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.selectTreeFolder(dir.path().toStdString());
-        QHeaderView* header = w.lstFiles2->horizontalHeader();
+        QHeaderView* header = guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader();
         const QPoint onFilename(header->sectionViewportPosition(0) + 5, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, onFilename);
         QCOMPARE(column(w, 1), QStringList({"m1.mp3", "m2.mp3"}));
@@ -411,17 +413,21 @@ private slots:
         QCOMPARE(column(w, 1), QStringList({"m2.mp3", "m1.mp3"}));
         QVERIFY(!w.sortAscending());
 
-        QWidget* viewport = w.lstFiles2->viewport();
+        QWidget* viewport = guitest::child<QTableView>(w, "lstFiles2")->viewport();
         QTest::mouseClick(viewport, Qt::LeftButton, {},
-                          w.lstFiles2->visualRect(w.lstFiles2->model()->index(1, 0)).center());
+                          guitest::child<QTableView>(w, "lstFiles2")
+                              ->visualRect(guitest::child<QTableView>(w, "lstFiles2")->model()->index(1, 0))
+                              .center());
         QVERIFY(w.list().selected(2));
         QCOMPARE(w.panelText(2), QStringLiteral("Filesize: 2 kB"));
         QVERIFY(!w.commands().bMultiChange);
-        QTest::keyClick(w.lstFiles2, Qt::Key_Up);
+        QTest::keyClick(guitest::child<QTableView>(w, "lstFiles2"), Qt::Key_Up);
         QCOMPARE(w.panelText(2), QStringLiteral("Filesize: 5 kB"));
         QVERIFY(w.list().selected(1) && !w.list().selected(2));
         QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
-                          w.lstFiles2->visualRect(w.lstFiles2->model()->index(1, 0)).center());
+                          guitest::child<QTableView>(w, "lstFiles2")
+                              ->visualRect(guitest::child<QTableView>(w, "lstFiles2")->model()->index(1, 0))
+                              .center());
         QCOMPARE(w.list().selectedCount(), 2);
         QVERIFY(w.commands().bMultiChange);
     }
@@ -462,9 +468,10 @@ private slots:
 
         // Selection flows both ways.
         w.list().selectAll();
-        QTRY_COMPARE(w.lstFiles2->selectionModel()->selectedRows().size(), 50000);
-        w.lstFiles2->selectionModel()->select(model->index(7, 0),
-                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QTRY_COMPARE(guitest::child<QTableView>(w, "lstFiles2")->selectionModel()->selectedRows().size(), 50000);
+        guitest::child<QTableView>(w, "lstFiles2")
+            ->selectionModel()
+            ->select(model->index(7, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         QCOMPARE(w.list().selectedCount(), 1);
         QVERIFY(w.list().selected(8));
 

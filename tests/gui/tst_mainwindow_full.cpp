@@ -32,6 +32,7 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include "GuiTestSupport.h"
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 #include "app/qt/MainWindow.h"
@@ -73,7 +74,7 @@ void writeFile(const QString& path) {
 
 QStringList names(const MainWindow& w) {
     QStringList names;
-    const QAbstractItemModel* m = w.lstFiles2->model();
+    const QAbstractItemModel* m = guitest::child<QTableView>(w, "lstFiles2")->model();
     for (int r = 0; r < m->rowCount(); ++r) names << m->index(r, 0).data().toString();
     names.sort();
     return names;
@@ -141,34 +142,41 @@ private slots:
         QCOMPARE(w.minimumSize(), QSize(699, 633));
         w.resize(300, 200);
         QCOMPARE(w.size(), QSize(699, 633));
-        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<artist> - <title>"));
-        QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<artist> - <track> - <title>"));
-        QCOMPARE(w.cmbPathPattern->currentText(), QStringLiteral("<uletter>/<artist>/"));
-        QCOMPARE(w.cmbAlbumPattern->currentText(), QStringLiteral("<uletter>/<artist>/<album> (<year>)/"));
-        QCOMPARE(w.cmbInPattern->count(), 1);  // the never-stored list reads as one empty entry
-        QCOMPARE(w.mnuPopSortPatterns.size(), size_t(1));
-        QVERIFY(w.chkFixFilenames->isChecked() && w.chkDetectInPattern->isChecked() && w.chkAlbumPattern->isChecked());
-        QVERIFY(!w.chkScanSubfolders->isChecked());
-        QVERIFY(!w.mnuAdvancedMode->isChecked());
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbInPattern")->currentText(), QStringLiteral("<artist> - <title>"));
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->currentText(),
+                 QStringLiteral("<artist> - <track> - <title>"));
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbPathPattern")->currentText(), QStringLiteral("<uletter>/<artist>/"));
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbAlbumPattern")->currentText(),
+                 QStringLiteral("<uletter>/<artist>/<album> (<year>)/"));
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbInPattern")->count(),
+                 1);  // the never-stored list reads as one empty entry
+        QCOMPARE(guitest::popSortItemCount(w), 1);
+        QVERIFY(guitest::child<QCheckBox>(w, "chkFixFilenames")->isChecked() &&
+                guitest::child<QCheckBox>(w, "chkDetectInPattern")->isChecked() &&
+                guitest::child<QCheckBox>(w, "chkAlbumPattern")->isChecked());
+        QVERIFY(!guitest::child<QCheckBox>(w, "chkScanSubfolders")->isChecked());
+        QVERIFY(!guitest::child<QAction>(w, "mnuAdvancedMode")->isChecked());
         // Rename is the default method: the box shows the file location and is locked.
-        QVERIFY(w.optMethod[2]->isChecked());
-        QCOMPARE(w.cmdSort->text(), QStringLiteral("Rename All"));
-        QCOMPARE(w.mnuPopSort->title(), QStringLiteral("Rename selected file(s) using..."));
-        QCOMPARE(w.lblTargetDir->text(), QStringLiteral("File location:"));
-        QVERIFY(w.txtTargetDir->isReadOnly());
-        QVERIFY(!w.cmdTargetDir->isEnabled());
-        QCOMPARE(w.txtTargetDir->text().toStdString(), vorda::app::defaultFolder());
-        for (QToolButton* b : w.cmdFavourite) {
-            QCOMPARE(b->toolTip(), QStringLiteral("Click the right mousebutton to bookmark current folder!"));
+        QVERIFY(guitest::child<QRadioButton>(w, "optMethod2")->isChecked());
+        QCOMPARE(guitest::child<QPushButton>(w, "cmdSort")->text(), QStringLiteral("Rename All"));
+        QCOMPARE(guitest::child<QMenu>(w, "mnuPopSort")->title(), QStringLiteral("Rename selected file(s) using..."));
+        QCOMPARE(guitest::child<QLabel>(w, "lblTargetDir")->text(), QStringLiteral("File location:"));
+        QVERIFY(guitest::child<QLineEdit>(w, "txtTargetDir")->isReadOnly());
+        QVERIFY(!guitest::child<QPushButton>(w, "cmdTargetDir")->isEnabled());
+        QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text().toStdString(), vorda::app::defaultFolder());
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(guitest::child<QToolButton>(w, QStringLiteral("cmdFavourite%1").arg(i))->toolTip(),
+                     QStringLiteral("Click the right mousebutton to bookmark current folder!"));
         }
-        QCOMPARE(w.tabQSettings->count(), 3);
-        QCOMPARE(w.tabQSettings->tabText(0), QStringLiteral("Folders"));
-        QCOMPARE(w.tabQSettings->tabText(1), QStringLiteral("Patterns"));
-        QCOMPARE(w.tabQSettings->tabText(2), QStringLiteral("Repair"));
-        QCOMPARE(w.tabTAGs->count(), 4);
-        QCOMPARE(w.tabTAGs->tabText(1), QStringLiteral("ID3v2+"));
-        QCOMPARE(w.tabTAGs->tabToolTip(3), QStringLiteral("File information"));
-        QCOMPARE(w.chkScanSubfolders->toolTip(), QStringLiteral("Scanning a lot of files may take several minutes."));
+        QCOMPARE(guitest::child<QTabWidget>(w, "tabQSettings")->count(), 3);
+        QCOMPARE(guitest::child<QTabWidget>(w, "tabQSettings")->tabText(0), QStringLiteral("Folders"));
+        QCOMPARE(guitest::child<QTabWidget>(w, "tabQSettings")->tabText(1), QStringLiteral("Patterns"));
+        QCOMPARE(guitest::child<QTabWidget>(w, "tabQSettings")->tabText(2), QStringLiteral("Repair"));
+        QCOMPARE(guitest::child<QTabWidget>(w, "tabTAGs")->count(), 4);
+        QCOMPARE(guitest::child<QTabWidget>(w, "tabTAGs")->tabText(1), QStringLiteral("ID3v2+"));
+        QCOMPARE(guitest::child<QTabWidget>(w, "tabTAGs")->tabToolTip(3), QStringLiteral("File information"));
+        QCOMPARE(guitest::child<QCheckBox>(w, "chkScanSubfolders")->toolTip(),
+                 QStringLiteral("Scanning a lot of files may take several minutes."));
     }
 
     void panelSettingsRoundTrip() {
@@ -185,28 +193,30 @@ private slots:
         writeKeys("Bookmarks", {{"FavouriteDir3", "/srv/music"}});
         {
             MainWindow w;
-            QVERIFY(w.optMethod[0]->isChecked());
-            QCOMPARE(w.cmdSort->text(), QStringLiteral("Copy All"));
-            QCOMPARE(w.txtTargetDir->text(), QStringLiteral("/srv/music/"));
-            QVERIFY(!w.txtTargetDir->isReadOnly());
-            QCOMPARE(w.txtTargetDir->palette().color(QPalette::Base), QColor(255, 255, 192));
-            QVERIFY(!w.chkFixFilenames->isChecked());
+            QVERIFY(guitest::child<QRadioButton>(w, "optMethod0")->isChecked());
+            QCOMPARE(guitest::child<QPushButton>(w, "cmdSort")->text(), QStringLiteral("Copy All"));
+            QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), QStringLiteral("/srv/music/"));
+            QVERIFY(!guitest::child<QLineEdit>(w, "txtTargetDir")->isReadOnly());
+            QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->palette().color(QPalette::Base),
+                     QColor(255, 255, 192));
+            QVERIFY(!guitest::child<QCheckBox>(w, "chkFixFilenames")->isChecked());
             QVERIFY(w.scanSubfolders());
-            QCOMPARE(w.chkAlbumPattern->checkState(), Qt::PartiallyChecked);
-            QVERIFY(w.mnuAdvancedMode->isChecked());
-            QCOMPARE(w.cmbOutPattern->count(), 3);
-            QCOMPARE(w.cmbOutPattern->itemText(1), QStringLiteral("<track> - <title>"));
-            QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<artist> - <track> - <title>"));
-            QCOMPARE(w.mnuPopSortPatterns.size(), size_t(3));
-            QCOMPARE(w.mnuPopSortPatterns[2]->text(), QStringLiteral("<artist>"));
-            QCOMPARE(w.cmdFavourite[3]->toolTip(), QStringLiteral("/srv/music"));
+            QCOMPARE(guitest::child<QCheckBox>(w, "chkAlbumPattern")->checkState(), Qt::PartiallyChecked);
+            QVERIFY(guitest::child<QAction>(w, "mnuAdvancedMode")->isChecked());
+            QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->count(), 3);
+            QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->itemText(1), QStringLiteral("<track> - <title>"));
+            QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->currentText(),
+                     QStringLiteral("<artist> - <track> - <title>"));
+            QCOMPARE(guitest::popSortItemCount(w), 3);
+            QCOMPARE(guitest::child<QAction>(w, "mnuPopSortPatterns2")->text(), QStringLiteral("<artist>"));
+            QCOMPARE(guitest::child<QToolButton>(w, "cmdFavourite3")->toolTip(), QStringLiteral("/srv/music"));
 
-            w.optMethod[1]->click();
-            QCOMPARE(w.mnuSortSelected->text(), QStringLiteral("Move selected file(s)"));
-            w.chkFixFilenames->setChecked(true);
-            w.chkScanSubfolders->setChecked(false);
-            w.cmbInPattern->setEditText(QStringLiteral(" <title> "));
-            w.cmbPathPattern->setEditText(QStringLiteral("<genre>/"));
+            guitest::child<QRadioButton>(w, "optMethod1")->click();
+            QCOMPARE(guitest::child<QAction>(w, "mnuSortSelected")->text(), QStringLiteral("Move selected file(s)"));
+            guitest::child<QCheckBox>(w, "chkFixFilenames")->setChecked(true);
+            guitest::child<QCheckBox>(w, "chkScanSubfolders")->setChecked(false);
+            guitest::child<QComboBox>(w, "cmbInPattern")->setEditText(QStringLiteral(" <title> "));
+            guitest::child<QComboBox>(w, "cmbPathPattern")->setEditText(QStringLiteral("<genre>/"));
             w.close();
         }
         QCOMPARE(readKey("General", "Method"), QStringLiteral("1"));
@@ -223,9 +233,10 @@ private slots:
         // A stored method the switch never produces leaves the three buttons clear and saves 4.
         writeKeys("General", {{"Method", "3"}});
         MainWindow w;
-        for (QRadioButton* option : w.optMethod) QVERIFY(!option->isChecked());
-        QCOMPARE(w.cmdSort->text(), QStringLiteral("Sort All"));
-        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral(" <title> "));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!guitest::child<QRadioButton>(w, QStringLiteral("optMethod%1").arg(i))->isChecked());
+        QCOMPARE(guitest::child<QPushButton>(w, "cmdSort")->text(), QStringLiteral("Sort All"));
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbInPattern")->currentText(), QStringLiteral(" <title> "));
         w.close();
         QCOMPARE(readKey("General", "Method"), QStringLiteral("4"));
     }
@@ -239,16 +250,18 @@ private slots:
                              {"ColSize7", "60"}});
         {
             MainWindow w;
-            QCOMPARE(w.lstFiles2->horizontalHeader()->sectionSize(6), 8);    // below 120 twips: raised
-            QCOMPARE(w.lstFiles2->horizontalHeader()->sectionSize(0), 200);  // never stored: its default
-            QVERIFY(w.tabTAGs->isVisibleTo(&w));
-            w.mnuTagInfo->trigger();
-            QVERIFY(!w.tabTAGs->isVisibleTo(&w));
-            w.mnuFileGrid->trigger();
-            QVERIFY(!w.lstFiles2->showGrid());
-            w.mnuDirTree->trigger();
-            QVERIFY(!w.dirTree->isVisibleTo(&w));
-            QVERIFY(!w.cmdFavourite[0]->isVisibleTo(&w));
+            QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader()->sectionSize(6),
+                     8);  // below 120 twips: raised
+            QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader()->sectionSize(0),
+                     200);  // never stored: its default
+            QVERIFY(guitest::child<QTabWidget>(w, "tabTAGs")->isVisibleTo(&w));
+            guitest::child<QAction>(w, "mnuTagInfo")->trigger();
+            QVERIFY(!guitest::child<QTabWidget>(w, "tabTAGs")->isVisibleTo(&w));
+            guitest::child<QAction>(w, "mnuFileGrid")->trigger();
+            QVERIFY(!guitest::child<QTableView>(w, "lstFiles2")->showGrid());
+            guitest::child<QAction>(w, "mnuDirTree")->trigger();
+            QVERIFY(!guitest::child<QTreeView>(w, "DirTree")->isVisibleTo(&w));
+            QVERIFY(!guitest::child<QToolButton>(w, "cmdFavourite0")->isVisibleTo(&w));
             w.showMaximized();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             w.close();
@@ -263,8 +276,8 @@ private slots:
         QCOMPARE(readKey("Visual", "ColSize2"), QStringLiteral("1500"));
         {
             MainWindow w;
-            QVERIFY(!w.tabTAGs->isVisibleTo(&w));
-            QVERIFY(!w.dirTree->isVisibleTo(&w));
+            QVERIFY(!guitest::child<QTabWidget>(w, "tabTAGs")->isVisibleTo(&w));
+            QVERIFY(!guitest::child<QTreeView>(w, "DirTree")->isVisibleTo(&w));
             w.showMinimized();
             w.close();
         }
@@ -281,23 +294,23 @@ private slots:
             MainWindow w;
             w.show();
             QVERIFY(w.selectTreeFolder(one.toStdString()));
-            QTest::mousePress(w.cmdFavourite[1], Qt::RightButton);
-            QCOMPARE(w.cmdFavourite[1]->toolTip(), one);
+            QTest::mousePress(guitest::child<QToolButton>(w, "cmdFavourite1"), Qt::RightButton);
+            QCOMPARE(guitest::child<QToolButton>(w, "cmdFavourite1")->toolTip(), one);
             QVERIFY(w.selectTreeFolder(two.toStdString()));
-            QTest::mousePress(w.cmdFavourite[4], Qt::RightButton);
+            QTest::mousePress(guitest::child<QToolButton>(w, "cmdFavourite4"), Qt::RightButton);
             QCOMPARE(names(w), QStringList({"b.mp3"}));
 
             // Left click: the tree goes there and its change scans the folder.
-            QTest::mouseClick(w.cmdFavourite[1], Qt::LeftButton);
+            QTest::mouseClick(guitest::child<QToolButton>(w, "cmdFavourite1"), Qt::LeftButton);
             QCOMPARE(w.treePath(), one.toStdString());
             QCOMPARE(names(w), QStringList({"a.mp3"}));
             // An empty bookmark does nothing.
-            QTest::mouseClick(w.cmdFavourite[0], Qt::LeftButton);
+            QTest::mouseClick(guitest::child<QToolButton>(w, "cmdFavourite0"), Qt::LeftButton);
             QCOMPARE(w.treePath(), one.toStdString());
 
             // With the tree hidden the list is still filled, following "Scan subfolders".
-            w.mnuDirTree->trigger();
-            w.chkScanSubfolders->setChecked(true);
+            guitest::child<QAction>(w, "mnuDirTree")->trigger();
+            guitest::child<QCheckBox>(w, "chkScanSubfolders")->setChecked(true);
             w.goToBookmark(4);
             QCOMPARE(names(w), QStringList({"b.mp3", "c.mp3"}));
             QCOMPARE(w.treePath(), two.toStdString());
@@ -306,7 +319,7 @@ private slots:
         QCOMPARE(readKey("Bookmarks", "FavouriteDir1"), one);
         QCOMPARE(readKey("Bookmarks", "FavouriteDir4"), two);
         MainWindow again;
-        QCOMPARE(again.cmdFavourite[4]->toolTip(), two);
+        QCOMPARE(guitest::child<QToolButton>(again, "cmdFavourite4")->toolTip(), two);
     }
 
     void targetFolderBox() {
@@ -317,42 +330,45 @@ private slots:
             MainWindow w;
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
-            w.tabQSettings->setCurrentIndex(0);
+            guitest::child<QTabWidget>(w, "tabQSettings")->setCurrentIndex(0);
 
             // Typing refuses ? " < > | *; leaving the box adds the final "/".
-            w.txtTargetDir->clear();
-            w.txtTargetDir->setFocus();
-            QTest::keyClicks(w.txtTargetDir, QStringLiteral("/new*/pl?ace|"));
-            QCOMPARE(w.txtTargetDir->text(), QStringLiteral("/new/place"));
-            w.cmbOutPattern->setFocus();
-            QTRY_COMPARE(w.txtTargetDir->text(), QStringLiteral("/new/place/"));
+            guitest::child<QLineEdit>(w, "txtTargetDir")->clear();
+            guitest::child<QLineEdit>(w, "txtTargetDir")->setFocus();
+            QTest::keyClicks(guitest::child<QLineEdit>(w, "txtTargetDir"), QStringLiteral("/new*/pl?ace|"));
+            QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), QStringLiteral("/new/place"));
+            guitest::child<QComboBox>(w, "cmbOutPattern")->setFocus();
+            QTRY_COMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), QStringLiteral("/new/place/"));
 
             // Browse's answer becomes the text; "Set as target folder" takes the tree's folder.
             w.targetFolderChosen("/browsed");
-            QCOMPARE(w.txtTargetDir->text(), QStringLiteral("/browsed/"));
+            QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), QStringLiteral("/browsed/"));
             QVERIFY(w.selectTreeFolder(dir.filePath("in").toStdString()));
-            QVERIFY(w.mnuSetTargetFolder->isEnabled());
-            w.mnuSetTargetFolder->trigger();
-            QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
+            QVERIFY(guitest::child<QAction>(w, "mnuSetTargetFolder")->isEnabled());
+            guitest::child<QAction>(w, "mnuSetTargetFolder")->trigger();
+            QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), dir.filePath("in") + "/");
 
             // Rename shows the shown file's folder in the locked box and the "Patterns" page.
-            w.optMethod[2]->click();
-            QCOMPARE(w.tabQSettings->currentIndex(), 1);
-            QVERIFY(w.txtTargetDir->isReadOnly());
-            w.lstFiles2->selectRow(0);
-            QTest::mouseClick(w.lstFiles2->viewport(), Qt::LeftButton, {},
-                              w.lstFiles2->visualRect(w.lstFiles2->model()->index(0, 0)).center());
-            QCOMPARE(w.txtOldName->text(), QStringLiteral("song.mp3"));
-            QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
-            w.mnuDirTree->trigger();  // keep the tree from changing while the target moves
+            guitest::child<QRadioButton>(w, "optMethod2")->click();
+            QCOMPARE(guitest::child<QTabWidget>(w, "tabQSettings")->currentIndex(), 1);
+            QVERIFY(guitest::child<QLineEdit>(w, "txtTargetDir")->isReadOnly());
+            guitest::child<QTableView>(w, "lstFiles2")->selectRow(0);
+            QTest::mouseClick(guitest::child<QTableView>(w, "lstFiles2")->viewport(), Qt::LeftButton, {},
+                              guitest::child<QTableView>(w, "lstFiles2")
+                                  ->visualRect(guitest::child<QTableView>(w, "lstFiles2")->model()->index(0, 0))
+                                  .center());
+            QCOMPARE(guitest::child<QLineEdit>(w, "txtOldName")->text(), QStringLiteral("song.mp3"));
+            QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), dir.filePath("in") + "/");
+            guitest::child<QAction>(w, "mnuDirTree")->trigger();  // keep the tree from changing while the target moves
             w.targetFolderChosen("/ignored/");
             w.selectTreeFolder(dir.path().toStdString());
             w.setTreeFolderAsTarget();
-            QCOMPARE(w.txtTargetDir->text(), dir.filePath("in") + "/");
-            w.optMethod[0]->click();
-            QCOMPARE(w.txtTargetDir->text(), dir.path() + "/");
-            QCOMPARE(w.txtTargetDir->selectedText(), w.txtTargetDir->text());
-            w.optMethod[2]->click();
+            QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), dir.filePath("in") + "/");
+            guitest::child<QRadioButton>(w, "optMethod0")->click();
+            QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), dir.path() + "/");
+            QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->selectedText(),
+                     guitest::child<QLineEdit>(w, "txtTargetDir")->text());
+            guitest::child<QRadioButton>(w, "optMethod2")->click();
             w.close();
         }
         // The last accepted folder is saved, not the file location shown while renaming.
@@ -410,7 +426,7 @@ private slots:
               "mnuHelp", "mnuPopup", "mnuPopSort", "mnuWinamp", "mnuTreePopup", "mnuRenFolder"}) {
             QVERIFY2(w.findChild<QMenu*>(QString::fromLatin1(menu)), menu);
         }
-        QCOMPARE(w.mnuWinamp->title(), QStringLiteral("Media player"));
+        QCOMPARE(guitest::child<QMenu>(w, "mnuWinamp")->title(), QStringLiteral("Media player"));
         for (const char* control : {"cmbPathPattern",    "chkAlbumPattern", "cmbAlbumPattern",
                                     "cmbInPattern",      "cmbOutPattern",   "chkDetectInPattern",
                                     "chkScanSubfolders", "cmdRemJunk",      "txtTargetDir",
@@ -422,27 +438,30 @@ private slots:
             QVERIFY2(w.findChild<QWidget*>(QString::fromLatin1(control)), control);
         }
         // Commands of later parts are visible but cannot be used yet.
-        for (QPushButton* b : {w.cmdFreeDB}) {
+        for (QPushButton* b : {guitest::child<QPushButton>(w, "cmdFreeDB")}) {
             QVERIFY(!b->isEnabled());
         }
-        QVERIFY(w.cmdRemJunk->isEnabled());
-        QCOMPARE(w.cmdSortSelected->toolTip(), QStringLiteral("Sort the selected file(s) only. (F5)"));
-        QCOMPARE(w.fraMethod->toolTip(), QStringLiteral("What would you like to do with the files?"));
-        QCOMPARE(w.cmdEditPathPatterns->toolTip(), QStringLiteral("Edit general folder output patterns."));
+        QVERIFY(guitest::child<QPushButton>(w, "cmdRemJunk")->isEnabled());
+        QCOMPARE(guitest::child<QPushButton>(w, "cmdSortSelected")->toolTip(),
+                 QStringLiteral("Sort the selected file(s) only. (F5)"));
+        QCOMPARE(guitest::child<QGroupBox>(w, "fraMethod")->toolTip(),
+                 QStringLiteral("What would you like to do with the files?"));
+        QCOMPARE(guitest::child<QPushButton>(w, "cmdEditPathPatterns")->toolTip(),
+                 QStringLiteral("Edit general folder output patterns."));
     }
 
     void scanSubfoldersWarns() {
         MainWindow w;
         w.show();
         auto seen = answerNextBox();
-        w.chkScanSubfolders->click();
+        guitest::child<QCheckBox>(w, "chkScanSubfolders")->click();
         QVERIFY(seen->shown);
         QCOMPARE(seen->text, QStringLiteral("Scanning folders that contain many files could take very long time!"));
         QCOMPARE(seen->title, QStringLiteral("Vorda"));
         QCOMPARE(seen->icon, QMessageBox::Information);
         QVERIFY(w.scanSubfolders());
         auto none = answerNextBox();
-        w.chkScanSubfolders->click();  // clearing it says nothing
+        guitest::child<QCheckBox>(w, "chkScanSubfolders")->click();  // clearing it says nothing
         QTest::qWait(200);
         QVERIFY(!none->shown);
         QVERIFY(!w.scanSubfolders());
@@ -466,7 +485,7 @@ private slots:
         QCOMPARE(catcher.opened, QList<QUrl>({QUrl::fromLocalFile(manual)}));
 
         auto about = answerNextBox();
-        w.mnuAbout->trigger();
+        guitest::child<QAction>(w, "mnuAbout")->trigger();
         QCOMPARE(about->title, QStringLiteral("About Vorda"));
         QVERIFY(about->text.contains(QStringLiteral("Vorda ") + QStringLiteral(VORDA_VERSION)));
     }
@@ -483,7 +502,7 @@ private slots:
                 }
             }
         });
-        w.mnuSettings->trigger();
+        guitest::child<QAction>(w, "mnuSettings")->trigger();
         QCOMPARE(seen, QStringLiteral("frmOptions"));
     }
 
@@ -513,10 +532,10 @@ private slots:
             QCOMPARE(seen->icon, QMessageBox::Warning);
             QVERIFY(seen->text.contains(QStringLiteral("could not be read completely: it holds zero bytes")));
             QVERIFY(seen->text.contains(backup));
-            QCOMPARE(w.txtTargetDir->text(), deep);
-            QCOMPARE(w.cmdFavourite[0]->toolTip(), music.path());
-            QCOMPARE(w.cmdFavourite[1]->toolTip(), QStringLiteral("/x"));
-            QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<title>"));
+            QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), deep);
+            QCOMPARE(guitest::child<QToolButton>(w, "cmdFavourite0")->toolTip(), music.path());
+            QCOMPARE(guitest::child<QToolButton>(w, "cmdFavourite1")->toolTip(), QStringLiteral("/x"));
+            QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->currentText(), QStringLiteral("<title>"));
             QVERIFY(!QFile::exists(backup));  // nothing written yet
             w.close();
         }
@@ -538,7 +557,7 @@ private slots:
         again.startUp();
         QTest::qWait(100);
         QVERIFY(!none->shown);
-        QCOMPARE(again.txtTargetDir->text(), deep);
+        QCOMPARE(guitest::child<QLineEdit>(again, "txtTargetDir")->text(), deep);
         again.close();
         QVERIFY(!QFile::exists(backup));
     }
@@ -559,10 +578,10 @@ private slots:
             QVERIFY(seen->shown);
             QCOMPARE(seen->icon, QMessageBox::Information);
             QVERIFY(seen->text.contains(QStringLiteral("is read-only")));
-            QVERIFY(w.optMethod[0]->isChecked());
-            QCOMPARE(w.cmdFavourite[2]->toolTip(), QStringLiteral("/srv/music"));
-            w.optMethod[1]->click();
-            w.cmbOutPattern->setEditText(QStringLiteral("<title>"));
+            QVERIFY(guitest::child<QRadioButton>(w, "optMethod0")->isChecked());
+            QCOMPARE(guitest::child<QToolButton>(w, "cmdFavourite2")->toolTip(), QStringLiteral("/srv/music"));
+            guitest::child<QRadioButton>(w, "optMethod1")->click();
+            guitest::child<QComboBox>(w, "cmbOutPattern")->setEditText(QStringLiteral("<title>"));
             w.close();
         }
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -580,26 +599,31 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         w.dropPaths({dir.path().toStdString()});
-        QCOMPARE(w.lstFiles2->model()->rowCount(), 3);
+        QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->model()->rowCount(), 3);
         const auto popUp = [&w] {
-            emit w.lstFiles2->customContextMenuRequested(QPoint(5, 5));
-            const QList<bool> states{w.mnuExtractID3->isEnabled(), w.mnuFolderFromID3->isEnabled(),
-                                     w.mnuAddTracks->isEnabled()};
-            w.mnuPopup->hide();
+            emit guitest::child<QTableView>(w, "lstFiles2")->customContextMenuRequested(QPoint(5, 5));
+            const QList<bool> states{guitest::child<QAction>(w, "mnuExtractID3")->isEnabled(),
+                                     guitest::child<QAction>(w, "mnuFolderFromID3")->isEnabled(),
+                                     guitest::child<QAction>(w, "mnuAddTracks")->isEnabled()};
+            guitest::child<QMenu>(w, "mnuPopup")->hide();
             return states;
         };
         // One file clicked: its tags and its folder, not numbering.
-        QWidget* viewport = w.lstFiles2->viewport();
+        QWidget* viewport = guitest::child<QTableView>(w, "lstFiles2")->viewport();
         QTest::mouseClick(viewport, Qt::LeftButton, {},
-                          w.lstFiles2->visualRect(w.lstFiles2->model()->index(0, 0)).center());
+                          guitest::child<QTableView>(w, "lstFiles2")
+                              ->visualRect(guitest::child<QTableView>(w, "lstFiles2")->model()->index(0, 0))
+                              .center());
         QVERIFY(!w.commands().bMultiChange);
         QCOMPARE(popUp(), (QList<bool>{true, true, false}));
         // Ctrl-click on a neighbour: several files, the reverse.
         QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
-                          w.lstFiles2->visualRect(w.lstFiles2->model()->index(1, 0)).center());
+                          guitest::child<QTableView>(w, "lstFiles2")
+                              ->visualRect(guitest::child<QTableView>(w, "lstFiles2")->model()->index(1, 0))
+                              .center());
         QVERIFY(w.commands().bMultiChange);
         QCOMPARE(popUp(), (QList<bool>{false, false, true}));
-        w.mnuSelectAll->trigger();
+        guitest::child<QAction>(w, "mnuSelectAll")->trigger();
         QCOMPARE(popUp(), (QList<bool>{false, false, true}));
     }
 
@@ -615,7 +639,7 @@ private slots:
                 dialog->reject();
             }
         });
-        w.mnuAddFiles->trigger();
+        guitest::child<QAction>(w, "mnuAddFiles")->trigger();
         QCOMPARE(filters.size(), 3);
         QCOMPARE(filters.value(1), QStringLiteral("Playlists (*.m3u *.m3u8 *.pls)"));
     }
@@ -659,13 +683,9 @@ int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid()) return 1;
     g_home = &home;
-    const QByteArray path = QFile::encodeName(home.path());
-    qputenv("HOME", path);
-    qputenv("XDG_CONFIG_HOME", path + "/.config");
-    qputenv("XDG_DATA_HOME", path + "/.local/share");
-    qputenv("XDG_CACHE_HOME", path + "/.cache");
-    qputenv("XDG_MUSIC_DIR", path);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    vorda::testsupport::PrivateHomeOptions options;
+    options.musicDir = QFile::encodeName(home.path());
+    if (!vorda::testsupport::usePrivateHome(home, options)) return 1;
     QApplication app(argc, argv);
     TestFullWindow test;
     return QTest::qExec(&test, argc, argv);

@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "GuiTestSupport.h"
 #include "app/Settings.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/PatternListDialog.h"
@@ -115,37 +116,37 @@ private slots:
 
     void patternBoxesFilterKeysAndCheckOnFocusLoss() {
         MainWindow w;
-        w.cmbInPattern->setEditText(QString());
-        QTest::keyClicks(w.cmbInPattern, "<a>?:*|/<b>");
-        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<a>/<b>"));
-        w.cmbOutPattern->setEditText(QString());
-        QTest::keyClicks(w.cmbOutPattern, "<a>/\\<b>");
-        QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<a><b>"));
-        w.txtNewName->clear();
-        QTest::keyClicks(w.txtNewName, "a/b:c<d>e?");
-        QCOMPARE(w.txtNewName->text(), QStringLiteral("abcde"));
+        guitest::child<QComboBox>(w, "cmbInPattern")->setEditText(QString());
+        QTest::keyClicks(guitest::child<QComboBox>(w, "cmbInPattern"), "<a>?:*|/<b>");
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbInPattern")->currentText(), QStringLiteral("<a>/<b>"));
+        guitest::child<QComboBox>(w, "cmbOutPattern")->setEditText(QString());
+        QTest::keyClicks(guitest::child<QComboBox>(w, "cmbOutPattern"), "<a>/\\<b>");
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->currentText(), QStringLiteral("<a><b>"));
+        guitest::child<QLineEdit>(w, "txtNewName")->clear();
+        QTest::keyClicks(guitest::child<QLineEdit>(w, "txtNewName"), "a/b:c<d>e?");
+        QCOMPARE(guitest::child<QLineEdit>(w, "txtNewName")->text(), QStringLiteral("abcde"));
 
         // Input box: cleaned, and a plain message when unbalanced.
-        w.cmbInPattern->setEditText(QStringLiteral("<<artist>> - <title"));
+        guitest::child<QComboBox>(w, "cmbInPattern")->setEditText(QStringLiteral("<<artist>> - <title"));
         auto script = boxScript({QMessageBox::Ok});
-        loseFocus(w.cmbInPattern);
-        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<artist> - <title"));
+        loseFocus(guitest::child<QComboBox>(w, "cmbInPattern"));
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbInPattern")->currentText(), QStringLiteral("<artist> - <title"));
         QCOMPARE(script->texts.size(), 1);
         QVERIFY(script->texts[0].startsWith(QStringLiteral("The current InPattern is invalid! \nIt must contain")));
         QCOMPARE(script->icons[0], QMessageBox::NoIcon);
         // A valid pattern passes silently.
-        w.cmbOutPattern->setEditText(QStringLiteral("<<artist>>"));
+        guitest::child<QComboBox>(w, "cmbOutPattern")->setEditText(QStringLiteral("<<artist>>"));
         script = boxScript({});
-        loseFocus(w.cmbOutPattern);
-        QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<artist>"));
+        loseFocus(guitest::child<QComboBox>(w, "cmbOutPattern"));
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->currentText(), QStringLiteral("<artist>"));
         QVERIFY(script->texts.isEmpty());
         // Folder boxes get their final "/" and report with the information icon.
-        w.cmbPathPattern->setEditText(QStringLiteral("<artist>"));
-        loseFocus(w.cmbPathPattern);
-        QCOMPARE(w.cmbPathPattern->currentText(), QStringLiteral("<artist>/"));
-        w.cmbAlbumPattern->setEditText(QStringLiteral("<album"));
+        guitest::child<QComboBox>(w, "cmbPathPattern")->setEditText(QStringLiteral("<artist>"));
+        loseFocus(guitest::child<QComboBox>(w, "cmbPathPattern"));
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbPathPattern")->currentText(), QStringLiteral("<artist>/"));
+        guitest::child<QComboBox>(w, "cmbAlbumPattern")->setEditText(QStringLiteral("<album"));
         script = boxScript({QMessageBox::Ok});
-        loseFocus(w.cmbAlbumPattern);
+        loseFocus(guitest::child<QComboBox>(w, "cmbAlbumPattern"));
         QCOMPARE(script->texts.size(), 1);
         QVERIFY(script->texts[0].startsWith(QStringLiteral("The current AlbumPattern is invalid!")));
         QCOMPARE(script->icons[0], QMessageBox::Information);
@@ -156,32 +157,37 @@ private slots:
         writeFile(dir.filePath("in/A - B.mp3"));
         MainWindow w;
         listFiles(w, {dir.filePath("in/A - B.mp3")});
-        w.optMethod[0]->click();
-        QCOMPARE(w.cmdSort->text(), QStringLiteral("Copy All"));
-        QCOMPARE(w.cmdSortSelected->text(), QStringLiteral("Copy Selected"));
-        QCOMPARE(w.mnuPopSort->title(), QStringLiteral("Copy selected file(s) using..."));
-        QCOMPARE(w.mnuPopSortAlbum->text(), QStringLiteral("Copy selected file(s) as album"));
-        QVERIFY(w.mnuPopSortAlbum->isEnabled());
-        QCOMPARE(w.lblTargetDir->text(), QStringLiteral("Target folder:"));
-        QVERIFY(w.cmdTargetDir->isEnabled() && !w.txtTargetDir->isReadOnly());
-        w.txtTargetDir->setText(dir.filePath("out/"));
+        guitest::child<QRadioButton>(w, "optMethod0")->click();
+        QCOMPARE(guitest::child<QPushButton>(w, "cmdSort")->text(), QStringLiteral("Copy All"));
+        QCOMPARE(guitest::child<QPushButton>(w, "cmdSortSelected")->text(), QStringLiteral("Copy Selected"));
+        QCOMPARE(guitest::child<QMenu>(w, "mnuPopSort")->title(), QStringLiteral("Copy selected file(s) using..."));
+        QCOMPARE(guitest::child<QAction>(w, "mnuPopSortAlbum")->text(),
+                 QStringLiteral("Copy selected file(s) as album"));
+        QVERIFY(guitest::child<QAction>(w, "mnuPopSortAlbum")->isEnabled());
+        QCOMPARE(guitest::child<QLabel>(w, "lblTargetDir")->text(), QStringLiteral("Target folder:"));
+        QVERIFY(guitest::child<QPushButton>(w, "cmdTargetDir")->isEnabled() &&
+                !guitest::child<QLineEdit>(w, "txtTargetDir")->isReadOnly());
+        guitest::child<QLineEdit>(w, "txtTargetDir")->setText(dir.filePath("out/"));
         w.targetFolderChosen(str(dir.filePath("out")));
-        w.optMethod[1]->click();
-        QCOMPARE(w.mnuSortAll->text(), QStringLiteral("Move all files"));
-        QCOMPARE(w.mnuPopSortAlbum->text(), QStringLiteral("Move selected file(s) as album"));
-        w.tabQSettings->setCurrentIndex(0);
-        w.optMethod[2]->click();
-        QCOMPARE(w.cmdSort->text(), QStringLiteral("Rename All"));
-        QCOMPARE(w.mnuSortSelected->text(), QStringLiteral("Rename selected file(s)"));
-        QCOMPARE(w.mnuPopSortAlbum->text(), QStringLiteral("Sort selected file(s) as album"));
-        QVERIFY(!w.mnuPopSortAlbum->isEnabled());
-        QCOMPARE(w.lblTargetDir->text(), QStringLiteral("File location:"));
-        QCOMPARE(w.txtTargetDir->text(), dir.filePath("in/"));
-        QVERIFY(w.txtTargetDir->isReadOnly() && !w.cmdTargetDir->isEnabled());
-        QCOMPARE(w.tabQSettings->currentIndex(), 1);
+        guitest::child<QRadioButton>(w, "optMethod1")->click();
+        QCOMPARE(guitest::child<QAction>(w, "mnuSortAll")->text(), QStringLiteral("Move all files"));
+        QCOMPARE(guitest::child<QAction>(w, "mnuPopSortAlbum")->text(),
+                 QStringLiteral("Move selected file(s) as album"));
+        guitest::child<QTabWidget>(w, "tabQSettings")->setCurrentIndex(0);
+        guitest::child<QRadioButton>(w, "optMethod2")->click();
+        QCOMPARE(guitest::child<QPushButton>(w, "cmdSort")->text(), QStringLiteral("Rename All"));
+        QCOMPARE(guitest::child<QAction>(w, "mnuSortSelected")->text(), QStringLiteral("Rename selected file(s)"));
+        QCOMPARE(guitest::child<QAction>(w, "mnuPopSortAlbum")->text(),
+                 QStringLiteral("Sort selected file(s) as album"));
+        QVERIFY(!guitest::child<QAction>(w, "mnuPopSortAlbum")->isEnabled());
+        QCOMPARE(guitest::child<QLabel>(w, "lblTargetDir")->text(), QStringLiteral("File location:"));
+        QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), dir.filePath("in/"));
+        QVERIFY(guitest::child<QLineEdit>(w, "txtTargetDir")->isReadOnly() &&
+                !guitest::child<QPushButton>(w, "cmdTargetDir")->isEnabled());
+        QCOMPARE(guitest::child<QTabWidget>(w, "tabQSettings")->currentIndex(), 1);
         // Copy brings the saved folder back.
-        w.optMethod[0]->click();
-        QCOMPARE(w.txtTargetDir->text(), dir.filePath("out/"));
+        guitest::child<QRadioButton>(w, "optMethod0")->click();
+        QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), dir.filePath("out/"));
     }
 
     void previewAndDetectionFollowTheBoxes() {
@@ -190,17 +196,18 @@ private slots:
         vorda::app::settings().inPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
         MainWindow w;
         vorda::app::settings().inPatterns = {"<track> - <artist> - <title>", "<artist> - <title>"};
-        w.chkDetectInPattern->setChecked(true);
-        w.chkFixFilenames->setChecked(true);
-        w.cmbOutPattern->setEditText(QStringLiteral("<title> (<artist>)"));
+        guitest::child<QCheckBox>(w, "chkDetectInPattern")->setChecked(true);
+        guitest::child<QCheckBox>(w, "chkFixFilenames")->setChecked(true);
+        guitest::child<QComboBox>(w, "cmbOutPattern")->setEditText(QStringLiteral("<title> (<artist>)"));
         listFiles(w, {dir.filePath("01 - Abba - Sos.mp3")});
-        QCOMPARE(w.cmbInPattern->currentText(), QStringLiteral("<track> - <artist> - <title>"));
-        QCOMPARE(w.txtOldName->text(), QStringLiteral("01 - Abba - Sos.mp3"));
-        QCOMPARE(w.txtNewName->text(), QStringLiteral("Sos (Abba).mp3"));
-        w.cmbOutPattern->setEditText(QStringLiteral("<track>. <title>.MP3"));
-        QCOMPARE(w.txtNewName->text(), QStringLiteral("01. Sos.mp3"));
-        w.chkFixFilenames->click();
-        QCOMPARE(w.txtNewName->text(), QStringLiteral("01 - Abba - Sos.mp3"));
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbInPattern")->currentText(),
+                 QStringLiteral("<track> - <artist> - <title>"));
+        QCOMPARE(guitest::child<QLineEdit>(w, "txtOldName")->text(), QStringLiteral("01 - Abba - Sos.mp3"));
+        QCOMPARE(guitest::child<QLineEdit>(w, "txtNewName")->text(), QStringLiteral("Sos (Abba).mp3"));
+        guitest::child<QComboBox>(w, "cmbOutPattern")->setEditText(QStringLiteral("<track>. <title>.MP3"));
+        QCOMPARE(guitest::child<QLineEdit>(w, "txtNewName")->text(), QStringLiteral("01. Sos.mp3"));
+        guitest::child<QCheckBox>(w, "chkFixFilenames")->click();
+        QCOMPARE(guitest::child<QLineEdit>(w, "txtNewName")->text(), QStringLiteral("01 - Abba - Sos.mp3"));
     }
 
     void patternEditorChecksDuplicatesAndValidates() {
@@ -253,15 +260,15 @@ private slots:
 
     void editButtonWritesTheListAndReloadsTheBox() {
         MainWindow w;
-        w.cmbOutPattern->setEditText(QStringLiteral("<title>"));
+        guitest::child<QComboBox>(w, "cmbOutPattern")->setEditText(QStringLiteral("<title>"));
         // Cancel changes nothing.
         QTimer::singleShot(50, [] {
             auto* dialog = qobject_cast<vorda::app::PatternListDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             dialog->cmdCancel->click();
         });
-        w.cmdEditOutPatterns->click();
-        QCOMPARE(w.cmbOutPattern->count(), 1);
+        guitest::child<QPushButton>(w, "cmdEditOutPatterns")->click();
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->count(), 1);
         QCOMPARE(readKey("OutPatterns", "nofOutPatterns"), QStringLiteral("<missing>"));
 
         QTimer::singleShot(50, [] {
@@ -274,14 +281,14 @@ private slots:
             }
             dialog->cmdOK->click();
         });
-        w.cmdEditOutPatterns->click();
-        QCOMPARE(w.cmbOutPattern->count(), 2);
-        QCOMPARE(w.cmbOutPattern->itemText(1), QStringLiteral("<track> <title>"));
-        QCOMPARE(w.cmbOutPattern->currentText(), QStringLiteral("<title>"));
+        guitest::child<QPushButton>(w, "cmdEditOutPatterns")->click();
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->count(), 2);
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->itemText(1), QStringLiteral("<track> <title>"));
+        QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->currentText(), QStringLiteral("<title>"));
         QCOMPARE(readKey("OutPatterns", "nofOutPatterns"), QStringLiteral("1"));
-        QCOMPARE(w.mnuPopSortPatterns.size(), size_t(2));
-        QCOMPARE(w.mnuPopSortPatterns[1]->text(), QStringLiteral("<track> <title>"));
-        QVERIFY(w.mnuPopSortPatterns[1]->isEnabled());
+        QCOMPARE(guitest::popSortItemCount(w), 2);
+        QCOMPARE(guitest::child<QAction>(w, "mnuPopSortPatterns1")->text(), QStringLiteral("<track> <title>"));
+        QVERIFY(guitest::child<QAction>(w, "mnuPopSortPatterns1")->isEnabled());
     }
 
     void copyAndMoveRunsFromTheWindow() {
@@ -291,19 +298,19 @@ private slots:
         writeFile(a);
         writeFile(b);
         MainWindow w;
-        w.optMethod[0]->click();
+        guitest::child<QRadioButton>(w, "optMethod0")->click();
         w.targetFolderChosen(str(dir.filePath("out")));
-        w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
-        w.cmbPathPattern->setEditText(QStringLiteral("<artist>/"));
-        w.chkAlbumPattern->setChecked(false);
-        w.chkDetectInPattern->setChecked(false);
-        w.chkFixFilenames->setChecked(true);
-        w.cmbOutPattern->setEditText(QStringLiteral("<title>"));
+        guitest::child<QComboBox>(w, "cmbInPattern")->setEditText(QStringLiteral("<artist> - <title>"));
+        guitest::child<QComboBox>(w, "cmbPathPattern")->setEditText(QStringLiteral("<artist>/"));
+        guitest::child<QCheckBox>(w, "chkAlbumPattern")->setChecked(false);
+        guitest::child<QCheckBox>(w, "chkDetectInPattern")->setChecked(false);
+        guitest::child<QCheckBox>(w, "chkFixFilenames")->setChecked(true);
+        guitest::child<QComboBox>(w, "cmbOutPattern")->setEditText(QStringLiteral("<title>"));
         listFiles(w, {a, b});
 
         // No at the confirmation: nothing happens.
         auto script = boxScript({QMessageBox::No});
-        w.cmdSort->click();
+        guitest::child<QPushButton>(w, "cmdSort")->click();
         QCOMPARE(script->texts.size(), 1);
         QVERIFY(
             script->texts[0].startsWith(QStringLiteral("Are you sure you want to sort (copy) all files like this?")));
@@ -312,7 +319,7 @@ private slots:
 
         // Yes, then create the missing target folder.
         script = boxScript({QMessageBox::Yes, QMessageBox::Yes});
-        w.cmdSort->click();
+        guitest::child<QPushButton>(w, "cmdSort")->click();
         QVERIFY2(script->texts.size() == 2, qPrintable(script->texts.join(QStringLiteral(" || "))));
         QVERIFY(script->texts[1].contains(QStringLiteral("does not exist!")));
         QVERIFY(QFile::exists(dir.filePath("out/Abba/Sos.mp3")));
@@ -328,12 +335,13 @@ private slots:
         QCOMPARE(script->icons[1], QMessageBox::Question);
 
         // Move of the selected row through the pop-up entry: the row goes.
-        w.optMethod[1]->click();
-        w.cmbOutPattern->setEditText(QStringLiteral("<artist>"));
+        guitest::child<QRadioButton>(w, "optMethod1")->click();
+        guitest::child<QComboBox>(w, "cmbOutPattern")->setEditText(QStringLiteral("<artist>"));
         vorda::app::settings().outPatterns = {"<title>", "<artist> = <title>"};
         w.list().clearSelection();
         w.list().setSelected(2, true);
-        w.lstFiles2->setCurrentIndex(w.lstFiles2->model()->index(1, 0));
+        guitest::child<QTableView>(w, "lstFiles2")
+            ->setCurrentIndex(guitest::child<QTableView>(w, "lstFiles2")->model()->index(1, 0));
         w.list().setSelected(2, true);
         script = boxScript({});
         w.sortSelectedUsing(1);
@@ -352,12 +360,12 @@ private slots:
         writeFile(a);
         writeFile(b);
         MainWindow w;
-        w.optMethod[2]->click();
+        guitest::child<QRadioButton>(w, "optMethod2")->click();
         listFiles(w, {a, b});
         // The name typed is text of the pattern: the clean-up rules leave it as typed.
-        w.txtNewName->setText(QStringLiteral("First song_1.mp3"));
+        guitest::child<QLineEdit>(w, "txtNewName")->setText(QStringLiteral("First song_1.mp3"));
         auto script = boxScript({});
-        QTest::keyClick(w.txtNewName, Qt::Key_Return);
+        QTest::keyClick(guitest::child<QLineEdit>(w, "txtNewName"), Qt::Key_Return);
         QVERIFY2(script->texts.isEmpty(), qPrintable(script->texts.join(QStringLiteral(" || "))));
         QVERIFY(QFile::exists(dir.filePath("First song_1.mp3")));
         QVERIFY(!QFile::exists(a));
@@ -365,7 +373,7 @@ private slots:
                  QStringLiteral("First song_1.mp3"));
         QVERIFY(w.list().selected(2) && !w.list().selected(1));
         QCOMPARE(w.currentRow(), 2);
-        QCOMPARE(w.txtOldName->text(), QStringLiteral("B - Two.mp3"));
+        QCOMPARE(guitest::child<QLineEdit>(w, "txtOldName")->text(), QStringLiteral("B - Two.mp3"));
         QCOMPARE(w.panelText(3), QStringLiteral("Renaming done!"));
     }
 
@@ -374,8 +382,8 @@ private slots:
         const QString folder = dir.filePath("Old");
         writeFile(folder + QStringLiteral("/Abba - Sos.mp3"));
         MainWindow w;
-        w.chkDetectInPattern->setChecked(false);
-        w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
+        guitest::child<QCheckBox>(w, "chkDetectInPattern")->setChecked(false);
+        guitest::child<QComboBox>(w, "cmbInPattern")->setEditText(QStringLiteral("<artist> - <title>"));
         QVERIFY(w.selectTreeFolder(str(folder)));
         listFiles(w, {folder + QStringLiteral("/Abba - Sos.mp3")});
 
@@ -395,17 +403,18 @@ private slots:
         vorda::app::settings().folderPattern = "<artist> (<title>)";
         w.commands().showFile(1);
         w.prepareTreePopup();
-        QVERIFY(w.mnuRenFolderPattern->isEnabled());
-        QCOMPARE(w.mnuRenFolderPattern->text(), QStringLiteral("Abba (Sos)"));
-        w.mnuRenFolderPattern->trigger();
+        QVERIFY(guitest::child<QAction>(w, "mnuRenFolderPattern")->isEnabled());
+        QCOMPARE(guitest::child<QAction>(w, "mnuRenFolderPattern")->text(), QStringLiteral("Abba (Sos)"));
+        guitest::child<QAction>(w, "mnuRenFolderPattern")->trigger();
         QVERIFY(QFileInfo(dir.filePath("Abba (Sos)")).isDir());
         QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colPath)), dir.filePath("Abba (Sos)/"));
 
         // Another folder of the tree: no caption.
         QVERIFY(w.selectTreeFolder(str(dir.path())));
         w.prepareTreePopup();
-        QVERIFY(!w.mnuRenFolderPattern->isEnabled());
-        QCOMPARE(w.mnuRenFolderPattern->text(), QStringLiteral("<No file selected from this folder>"));
+        QVERIFY(!guitest::child<QAction>(w, "mnuRenFolderPattern")->isEnabled());
+        QCOMPARE(guitest::child<QAction>(w, "mnuRenFolderPattern")->text(),
+                 QStringLiteral("<No file selected from this folder>"));
 
         // New folder, then a second time with the same name.
         QVERIFY(w.selectTreeFolder(str(dir.path())));
@@ -425,9 +434,9 @@ private slots:
         writeFile(dir.filePath("in/Abba - Sos.mp3"));
         QDir().mkpath(dir.filePath("target"));
         MainWindow w;
-        w.chkDetectInPattern->setChecked(false);
-        w.cmbInPattern->setEditText(QStringLiteral("<artist> - <title>"));
-        w.optMethod[0]->click();
+        guitest::child<QCheckBox>(w, "chkDetectInPattern")->setChecked(false);
+        guitest::child<QComboBox>(w, "cmbInPattern")->setEditText(QStringLiteral("<artist> - <title>"));
+        guitest::child<QRadioButton>(w, "optMethod0")->click();
         w.targetFolderChosen(str(dir.filePath("target")));
         listFiles(w, {dir.filePath("in/Abba - Sos.mp3")});
         vorda::app::settings().folderPattern = "<artist>";
@@ -441,7 +450,7 @@ private slots:
             preview = name->text();
             dialog->findChild<QPushButton*>(QStringLiteral("cmdCreateFolder"))->click();
         });
-        w.mnuFolderFromID3->trigger();
+        guitest::child<QAction>(w, "mnuFolderFromID3")->trigger();
         QCOMPARE(preview, QStringLiteral("Abba Sos"));
         QVERIFY(QFileInfo(dir.filePath("target/Abba Sos")).isDir());
         QCOMPARE(readKey("General", "sFolderPattern"), QStringLiteral("<artist> <title>"));
@@ -451,13 +460,9 @@ private slots:
 int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid()) return 1;
-    const QByteArray path = QFile::encodeName(home.path());
-    qputenv("HOME", path);
-    qputenv("XDG_CONFIG_HOME", path + "/.config");
-    qputenv("XDG_DATA_HOME", path + "/.local/share");
-    qputenv("XDG_CACHE_HOME", path + "/.cache");
-    qputenv("XDG_MUSIC_DIR", path);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    vorda::testsupport::PrivateHomeOptions options;
+    options.musicDir = QFile::encodeName(home.path());
+    if (!vorda::testsupport::usePrivateHome(home, options)) return 1;
     QApplication app(argc, argv);
     TestNaming test;
     return QTest::qExec(&test, argc, argv);

@@ -27,6 +27,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "GuiTestSupport.h"
 #include "app/Settings.h"
 #include "app/qt/OptionsDialog.h"
 #include "app/qt/ReplaceListDialog.h"
@@ -445,12 +446,7 @@ int main(int argc, char** argv) {
     // The settings file lives in a private home that exists before anything reads it.
     QTemporaryDir home;
     if (!home.isValid()) return 1;
-    const QByteArray path = QFile::encodeName(home.path());
-    qputenv("HOME", path);
-    qputenv("XDG_CONFIG_HOME", path + "/.config");
-    qputenv("XDG_DATA_HOME", path + "/.local/share");
-    qputenv("XDG_CACHE_HOME", path + "/.cache");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!guitest::usePrivateHome(home)) return 1;
     QApplication app(argc, argv);
     TestOptions test;
     return QTest::qExec(&test, argc, argv);

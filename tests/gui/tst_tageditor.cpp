@@ -20,6 +20,7 @@
 #include <QtTest>
 
 #include "../core/ID3TestSupport.h"
+#include "GuiTestSupport.h"
 #include "app/Settings.h"
 #include "app/qt/MainWindow.h"
 #include "editing/qt/TagEditor.h"
@@ -85,7 +86,7 @@ private slots:
     }
 
     void filtersAndPageKeys() {
-        w_->mnuAdvancedMode->setChecked(true);  // the ID3v1 pane
+        guitest::child<QAction>(*w_, "mnuAdvancedMode")->setChecked(true);  // the ID3v1 pane
         showRow(1);
         ed_->txtField[14]->clear();
         QTest::keyClicks(ed_->txtField[14], "19a9-");
@@ -121,7 +122,7 @@ private slots:
     }
 
     void descriptionsWarningAndCommentHeight() {
-        w_->mnuAdvancedMode->setChecked(true);
+        guitest::child<QAction>(*w_, "mnuAdvancedMode")->setChecked(true);
         showRow(1);
         QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
         QApplication::sendEvent(ed_->txtField[5], &in);
@@ -139,8 +140,8 @@ private slots:
     }
 
     void switchesAndModes() {
-        w_->mnuAdvancedMode->setChecked(true);
-        QVERIFY(w_->mnuAdvancedMode->isEnabled());
+        guitest::child<QAction>(*w_, "mnuAdvancedMode")->setChecked(true);
+        QVERIFY(guitest::child<QAction>(*w_, "mnuAdvancedMode")->isEnabled());
         QCOMPARE(ed_->chkEnable[swID3v2]->text(), QStringLiteral("ID3v2 tag"));
         showRow(1);
         QVERIFY(ed_->chkEnable[swID3v1]->isChecked());
@@ -153,7 +154,7 @@ private slots:
 
         w_->commands().selectAllFiles();
         QVERIFY(!ed_->chkRemove[swID3v2]->isHidden());
-        w_->mnuAdvancedMode->setChecked(false);
+        guitest::child<QAction>(*w_, "mnuAdvancedMode")->setChecked(false);
         QVERIFY(!settings().advancedMode);
         QCOMPARE(ed_->chkEnable[swID3v2]->text(), QStringLiteral("Use tags"));
         QVERIFY(ed_->chkEnable[swID3v2]->isChecked());
@@ -164,8 +165,8 @@ private slots:
     void saveTagsForOneFileAndForSeveral() {
         showRow(2);
         ed_->txtField[0]->setText(QStringLiteral("r+= (Live)"));
-        QVERIFY(w_->mnuSaveTags->isEnabled());
-        w_->mnuSaveTags->trigger();
+        QVERIFY(guitest::child<QAction>(*w_, "mnuSaveTags")->isEnabled());
+        guitest::child<QAction>(*w_, "mnuSaveTags")->trigger();
         QCOMPARE(storedValue(paths_[1], tvTitle), std::string("Beta (Live)"));
         QCOMPARE(ed_->txtField[0]->text(), QStringLiteral("Beta (Live)"));
         QVERIFY(!ed_->chkField[0]->isChecked());
@@ -209,12 +210,7 @@ private:
 int main(int argc, char** argv) {
     QTemporaryDir home;
     if (!home.isValid()) return 1;
-    const QByteArray path = QFile::encodeName(home.path());
-    qputenv("HOME", path);
-    qputenv("XDG_CONFIG_HOME", path + "/.config");
-    qputenv("XDG_DATA_HOME", path + "/.local/share");
-    qputenv("XDG_CACHE_HOME", path + "/.cache");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!guitest::usePrivateHome(home)) return 1;
     QApplication app(argc, argv);
     TestTagEditor test;
     return QTest::qExec(&test, argc, argv);

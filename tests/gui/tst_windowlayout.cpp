@@ -61,7 +61,7 @@ QRect screenArea() { return QGuiApplication::primaryScreen()->availableGeometry(
 
 QStringList column(const MainWindow& w, int col) {
     QStringList cells;
-    const QAbstractItemModel* m = w.lstFiles2->model();
+    const QAbstractItemModel* m = guitest::child<QTableView>(w, "lstFiles2")->model();
     for (int r = 0; r < m->rowCount(); ++r) cells << m->index(r, col - 1).data().toString();
     return cells;
 }
@@ -153,8 +153,9 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.size(), QSize(screenArea().width() * 3 / 4, screenArea().height() * 3 / 4));
-        QVERIFY(w.lstFiles2->height() > w.tabTAGs->height());
-        QVERIFY(w.dirTree->width() >= 180);
+        QVERIFY(guitest::child<QTableView>(w, "lstFiles2")->height() >
+                guitest::child<QTabWidget>(w, "tabTAGs")->height());
+        QVERIFY(guitest::child<QTreeView>(w, "DirTree")->width() >= 180);
 
         // No file shown: every box of the tag editor is empty, the genre boxes too.
         vorda::editing::TagEditor* ed = w.tagEditor();
@@ -164,12 +165,12 @@ private slots:
 
         // Columns never sized take their content's width once the list is filled.
         w.startUp({music.path().toStdString()});
-        QHeaderView* header = w.lstFiles2->horizontalHeader();
-        const int nameWidth = w.lstFiles2->fontMetrics().horizontalAdvance(longName);
+        QHeaderView* header = guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader();
+        const int nameWidth = guitest::child<QTableView>(w, "lstFiles2")->fontMetrics().horizontalAdvance(longName);
         QVERIFY2(header->sectionSize(0) >= std::min(nameWidth, 360), "the Filename column cuts its text");
         QVERIFY(header->sectionSize(6) < 100);  // Track: narrow content, narrow column
         w.sortByColumnClick(1);
-        w.lstFiles2->selectRow(0);
+        guitest::child<QTableView>(w, "lstFiles2")->selectRow(0);
         QCoreApplication::processEvents();
         QCOMPARE(ed->txtField[0]->text(), QStringLiteral("Song"));
         w.close();
@@ -179,7 +180,7 @@ private slots:
         writeVisual({{"ColSize1", "1500"}});
         MainWindow again;
         again.startUp({music.path().toStdString()});
-        QCOMPARE(again.lstFiles2->horizontalHeader()->sectionSize(0), 100);
+        QCOMPARE(guitest::child<QTableView>(again, "lstFiles2")->horizontalHeader()->sectionSize(0), 100);
     }
 
     // ---- sorting
@@ -213,8 +214,9 @@ private slots:
         QVERIFY(w.selectTreeFolder(dir.path().toStdString()));
         QCOMPARE(w.list().count(), 6);
         QCOMPARE(column(w, 7), QStringList({"10", "9", "3", "2", "1/12", ""}));
-        QCOMPARE(w.lstFiles2->horizontalHeader()->sortIndicatorSection(), 6);
-        QCOMPARE(w.lstFiles2->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader()->sortIndicatorSection(), 6);
+        QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader()->sortIndicatorOrder(),
+                 Qt::DescendingOrder);
     }
 
     void numberColumnsSortByTheirNumbers() {
@@ -261,14 +263,14 @@ private slots:
         // At the first repaint: Delete (refused while listing), then the Stop button.
         bool stopShown = false;
         QTimer::singleShot(0, &w, [&] {
-            stopShown = w.cmdStopScan->isVisible();
-            QTest::keyClick(w.lstFiles2, Qt::Key_Delete);
-            QTest::mouseClick(w.cmdStopScan, Qt::LeftButton);
+            stopShown = guitest::child<QPushButton>(w, "cmdStopScan")->isVisible();
+            QTest::keyClick(guitest::child<QTableView>(w, "lstFiles2"), Qt::Key_Delete);
+            QTest::mouseClick(guitest::child<QPushButton>(w, "cmdStopScan"), Qt::LeftButton);
         });
         w.dropPaths({dir.path().toStdString()});
         QVERIFY(stopShown);
         QVERIFY(!w.scanning());
-        QVERIFY(!w.cmdStopScan->isVisible());
+        QVERIFY(!guitest::child<QPushButton>(w, "cmdStopScan")->isVisible());
         const int listed = w.list().count();
         QVERIFY2(listed > 0 && listed < 1500, qPrintable(QString::number(listed)));
         QCOMPARE(w.panelText(1), QStringLiteral("Total: %1 files (0 MB)").arg(listed));
@@ -276,11 +278,11 @@ private slots:
         QCOMPARE(w.panelText(4), QStringLiteral("Progress"));
 
         // Esc stops a scan as well; afterwards keys reach the list again.
-        w.mnuClearList->trigger();
-        QTimer::singleShot(0, &w, [&] { QTest::keyClick(w.lstFiles2, Qt::Key_Escape); });
+        guitest::child<QAction>(w, "mnuClearList")->trigger();
+        QTimer::singleShot(0, &w, [&] { QTest::keyClick(guitest::child<QTableView>(w, "lstFiles2"), Qt::Key_Escape); });
         w.dropPaths({dir.path().toStdString()});
         QVERIFY(w.list().count() < 1500);
-        w.mnuClearList->trigger();
+        guitest::child<QAction>(w, "mnuClearList")->trigger();
         w.dropPaths({dir.path().toStdString()});
         QCOMPARE(w.list().count(), 1500);  // nothing left over from the last stop
 
@@ -300,7 +302,7 @@ private slots:
         w.startUp({deep.toStdString()});
         QCOMPARE(w.treePath(), deep.toStdString());
         QCOMPARE(w.list().count(), 1);
-        QTreeView* tree = w.dirTree;
+        QTreeView* tree = guitest::child<QTreeView>(w, "DirTree");
         QTRY_VERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center()));
     }
 };

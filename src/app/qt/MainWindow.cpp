@@ -46,9 +46,15 @@
 
 #include "app/Settings.h"
 #include "app/qt/FileListModel.h"
+#include "app/qt/FileListView.h"
+#include "app/qt/FolderPane.h"
+#include "app/qt/SortingPanel.h"
+#include "app/qt/StatusPanels.h"
 #include "base/FileOps.h"
 #include "base/IniFile.h"
 #include "base/Text.h"
+#include "editing/qt/TagArea.h"
+#include "platform/PlatformDialogs.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -124,18 +130,12 @@ QString windowCaption() {
     return caption;
 }
 
-// The local path of a dropped URL with its bytes as they are on disk.
-std::string localPathOfUrl(const QUrl& url) {
-    const QByteArray encoded = url.path(QUrl::FullyEncoded).toLatin1();
-    return QByteArray::fromPercentEncoding(encoded).toStdString();
-}
-
 // While files are listed, the window paints and moves but takes no input except the Stop
 // button, Esc (which stops too), and scrolling the list.
 class ListingInputGate : public QObject {
 public:
-    ListingInputGate(QWidget* stopButton, QWidget* list, std::function<void()> stop, QObject* parent)
-        : QObject(parent), stopButton_(stopButton), list_(list), stop_(std::move(stop)) {}
+    ListingInputGate(const StatusPanels* status, QWidget* list, std::function<void()> stop, QObject* parent)
+        : QObject(parent), status_(status), list_(list), stop_(std::move(stop)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -167,12 +167,12 @@ private:
         // Windows pass input on to their widgets, where it is decided.
         if (!watched->isWidgetType()) return true;
         auto* widget = static_cast<QWidget*>(watched);
-        if (widget == stopButton_) return true;
+        if (status_->isStopButton(widget)) return true;
         if (!list_->isAncestorOf(widget)) return false;
         return event->type() == QEvent::Wheel || qobject_cast<QScrollBar*>(widget) != nullptr;
     }
 
-    QWidget* stopButton_;
+    const StatusPanels* status_;
     QWidget* list_;
     std::function<void()> stop_;
 };
@@ -196,27 +196,35 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), cmds_(list_, *thi
     columns->setSpacing(6);
     // The tag area under tree and list, behind a splitter the user may drag; it opens with the
     // height of its "TAG" page and the list takes the rest.
-    picResizeTags = new QSplitter(Qt::Vertical, central);
-    picResizeTags->setObjectName(QStringLiteral("picResizeTags"));
-    picResizeTags->setChildrenCollapsible(false);
-    columns->addWidget(picResizeTags, 1);
+    tagSplitter_ = new QSplitter(Qt::Vertical, central);
+    tagSplitter_->setObjectName(QStringLiteral("picResizeTags"));
+    tagSplitter_->setChildrenCollapsible(false);
+    columns->addWidget(tagSplitter_, 1);
 
-    picResizeDir = new QSplitter(Qt::Horizontal, picResizeTags);
-    picResizeDir->setObjectName(QStringLiteral("picResizeDir"));
-    picResizeDir->setChildrenCollapsible(false);
-    picResizeTags->addWidget(picResizeDir);
+    dirSplitter_ = new QSplitter(Qt::Horizontal, tagSplitter_);
+    dirSplitter_->setObjectName(QStringLiteral("picResizeDir"));
+    dirSplitter_->setChildrenCollapsible(false);
+    tagSplitter_->addWidget(dirSplitter_);
 
-    createDirTree();
-    createFileList();
-    createTagArea();
-    picResizeTags->addWidget(tabTAGs);
-    picResizeTags->setStretchFactor(0, 1);
-    picResizeTags->setStretchFactor(1, 0);
-    createToolPanel();
-    columns->addWidget(picTools, 0);
-    createStatusBar();
+    folderPane_ = new FolderPane(dirSplitter_);
+    dirSplitter_->addWidget(folderPane_);
+    dirSplitter_->setStretchFactor(0, 0);
+    fileList_ = new FileListView(list_, icons_, dirSplitter_);
+    dirSplitter_->addWidget(fileList_);
+    dirSplitter_->setStretchFactor(1, 1);
+    tagArea_ = new TagArea(tagSplitter_);
+    tagSplitter_->addWidget(tagArea_);
+    tagSplitter_->setStretchFactor(0, 1);
+    tagSplitter_->setStretchFactor(1, 0);
+    sortingPanel_ = new SortingPanel(central);
+    columns->addWidget(sortingPanel_, 0);
+    statusPanels_ = new StatusPanels(this);
+    setStatusBar(statusPanels_);
+    scanGate_ = new ListingInputGate(
+        statusPanels_, fileList_, [this] { stopScan(); }, this);
     createMenus();
     createPopupMenus();
+    connectPanels();
 
     // The method switch shows the folder of each file shown while renaming.
     cmds_.fileShown = [this](AudioFile& file) {
@@ -234,300 +242,204 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), cmds_(list_, *thi
 }
 
 MainWindow::~MainWindow() {
-    // Events of the children being destroyed no longer reach the window's handlers.
-    listViewport_ = treeViewport_ = nullptr;
-    lstFiles2->removeEventFilter(this);
-    dirTree->removeEventFilter(this);
-    // The model observes the list member; it must go before the list does.
-    lstFiles2->setModel(nullptr);
-    delete model_;
-    model_ = nullptr;
+    // The list's model observes the list member; it must go before the list does.
+    delete fileList_;
+    fileList_ = nullptr;
+}
+
+FileListModel* MainWindow::listModel() const { return fileList_->listModel(); }
+
+void MainWindow::connectPanels() {
+    connect(folderPane_, &FolderPane::folderChanged, this, &MainWindow::treeFolderChanged);
+    connect(folderPane_, &FolderPane::bookmarkClicked, this, &MainWindow::goToBookmark);
+    connect(folderPane_, &FolderPane::bookmarkStoreRequested, this, &MainWindow::storeBookmark);
+    connect(folderPane_, &FolderPane::deleteRequested, this, &MainWindow::deleteTreeFolder);
+    connect(folderPane_, &FolderPane::contextMenuRequested, this,
+            [this](const QPoint& globalPos) { treePopup_->popup(globalPos); });
+
+    // Mouse, keys, type-ahead, select all and programmatic changes all end in settleSelection.
+    connect(fileList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { queueSelectionSettle(); });
+    connect(fileList_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) settleSelection(true);
+    });
+    connect(fileList_, &QWidget::customContextMenuRequested, this, &MainWindow::listContextMenu);
+    connect(fileList_, &FileListView::columnClicked, this, &MainWindow::sortByColumnClick);
+    connect(fileList_, &FileListView::deleteRequested, this, &MainWindow::deleteFromList);
+    connect(fileList_, &FileListView::keyHandled, this, [this] { settleSelection(); });
+    connect(fileList_, &FileListView::pathsDropped, this, &MainWindow::dropPaths);
+    fileList_->dropsAllowed = [this] { return !busy_; };
+
+    connect(statusPanels_, &StatusPanels::stopClicked, this, &MainWindow::stopScan);
+
+    connect(sortingPanel_, &SortingPanel::methodClicked, this,
+            [this](int button) { setMethod(SortPanel::methodOfButton(button)); });
+    connect(sortingPanel_, &SortingPanel::targetTyped, this,
+            [this](const QString& text) { panel_.type(pathFromQt(text)); });
+    connect(sortingPanel_, &SortingPanel::targetLeft, this, [this] {
+        panel_.focusLost();
+        syncTargetBox();
+    });
+    connect(sortingPanel_, &SortingPanel::browseClicked, this,
+            [this] { targetFolderChosen(browseForFolder(this, panel_.text())); });
+    connect(sortingPanel_, &SortingPanel::scanSubfoldersClicked, this, &MainWindow::scanSubfoldersClicked);
 }
 
 void MainWindow::createMenus() {
     QMenuBar* bar = menuBar();
 
-    mnuFile = bar->addMenu(QStringLiteral("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuExit = mnuFile->addAction(QStringLiteral("Exit"), this, &QWidget::close);
-    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    fileMenu_ = bar->addMenu(QStringLiteral("&File"));
+    fileMenu_->setObjectName(QStringLiteral("mnuFile"));
+    exitItem_ = fileMenu_->addAction(QStringLiteral("Exit"), this, &QWidget::close);
+    exitItem_->setObjectName(QStringLiteral("mnuExit"));
 
-    mnuList = bar->addMenu(QStringLiteral("&List"));
-    mnuList->setObjectName(QStringLiteral("mnuList"));
-    mnuAddFiles = mnuList->addAction(QStringLiteral("Add files..."), this, &MainWindow::mnuAddFilesClick);
-    mnuAddFiles->setObjectName(QStringLiteral("mnuAddFiles"));
-    mnuList->addSeparator();
-    mnuNonExistent = mnuList->addAction(QStringLiteral("Remove nonexistent files"), this,
-                                        [this] { runCommand([this] { cmds_.removeNonexistentFiles(); }); });
-    mnuNonExistent->setObjectName(QStringLiteral("mnuNonExistent"));
-    mnuSelectAll = mnuList->addAction(QStringLiteral("Select all files"), this,
-                                      [this] { runCommand([this] { cmds_.selectAllFiles(); }); });
-    mnuSelectAll->setObjectName(QStringLiteral("mnuSelectAll"));
-    mnuSelInvert = mnuList->addAction(QStringLiteral("Invert selection"), this,
-                                      [this] { runCommand([this] { cmds_.invertSelection(); }); });
-    mnuSelInvert->setObjectName(QStringLiteral("mnuSelInvert"));
-    mnuClearList = mnuList->addAction(QStringLiteral("Clear filelist"), this,
-                                      [this] { runCommand([this] { cmds_.clearFileList(); }); });
-    mnuClearList->setObjectName(QStringLiteral("mnuClearList"));
-    mnuList->addSeparator();
-    mnuExport = mnuList->addMenu(QStringLiteral("Export"));
-    mnuExport->setObjectName(QStringLiteral("mnuExport"));
-    mnuExportEditor = addLaterItem(mnuExport, "mnuExportEditor", "Custom exports...");
-    mnuExportCSV = addLaterItem(mnuExport, "mnuExportCSV", "selected files to CSV...");
-    mnuExportHTML = addLaterItem(mnuExport, "mnuExportHTML", "selected files to HTML...");
-    mnuExportM3U = addLaterItem(mnuExport, "mnuExportM3U", "selected files to M3U...");
-    mnuExportPLS = addLaterItem(mnuExport, "mnuExportPLS", "selected files to PLS...");
-    mnuExportCDCover = addLaterItem(mnuExport, "mnuExportCDCover", "to CD cover...");
+    listMenu_ = bar->addMenu(QStringLiteral("&List"));
+    listMenu_->setObjectName(QStringLiteral("mnuList"));
+    addFilesItem_ = listMenu_->addAction(QStringLiteral("Add files..."), this, &MainWindow::addFilesClicked);
+    addFilesItem_->setObjectName(QStringLiteral("mnuAddFiles"));
+    listMenu_->addSeparator();
+    nonExistentItem_ = listMenu_->addAction(QStringLiteral("Remove nonexistent files"), this,
+                                            [this] { runCommand([this] { cmds_.removeNonexistentFiles(); }); });
+    nonExistentItem_->setObjectName(QStringLiteral("mnuNonExistent"));
+    selectAllItem_ = listMenu_->addAction(QStringLiteral("Select all files"), this,
+                                          [this] { runCommand([this] { cmds_.selectAllFiles(); }); });
+    selectAllItem_->setObjectName(QStringLiteral("mnuSelectAll"));
+    selInvertItem_ = listMenu_->addAction(QStringLiteral("Invert selection"), this,
+                                          [this] { runCommand([this] { cmds_.invertSelection(); }); });
+    selInvertItem_->setObjectName(QStringLiteral("mnuSelInvert"));
+    clearListItem_ = listMenu_->addAction(QStringLiteral("Clear filelist"), this,
+                                          [this] { runCommand([this] { cmds_.clearFileList(); }); });
+    clearListItem_->setObjectName(QStringLiteral("mnuClearList"));
+    listMenu_->addSeparator();
+    exportMenu_ = listMenu_->addMenu(QStringLiteral("Export"));
+    exportMenu_->setObjectName(QStringLiteral("mnuExport"));
+    exportEditorItem_ = addLaterItem(exportMenu_, "mnuExportEditor", "Custom exports...");
+    exportCsvItem_ = addLaterItem(exportMenu_, "mnuExportCSV", "selected files to CSV...");
+    exportHtmlItem_ = addLaterItem(exportMenu_, "mnuExportHTML", "selected files to HTML...");
+    exportM3uItem_ = addLaterItem(exportMenu_, "mnuExportM3U", "selected files to M3U...");
+    exportPlsItem_ = addLaterItem(exportMenu_, "mnuExportPLS", "selected files to PLS...");
+    exportCdCoverItem_ = addLaterItem(exportMenu_, "mnuExportCDCover", "to CD cover...");
 
-    mnuActions = bar->addMenu(QStringLiteral("&Actions"));
-    mnuActions->setObjectName(QStringLiteral("mnuActions"));
-    mnuSortAll = addLaterItem(mnuActions, "mnuSortAll", "Sort all files", QKeySequence(Qt::Key_F4));
-    mnuSortSelected = addLaterItem(mnuActions, "mnuSortSelected", "Sort selected file(s)", QKeySequence(Qt::Key_F5));
+    actionsMenu_ = bar->addMenu(QStringLiteral("&Actions"));
+    actionsMenu_->setObjectName(QStringLiteral("mnuActions"));
+    sortAllItem_ = addLaterItem(actionsMenu_, "mnuSortAll", "Sort all files", QKeySequence(Qt::Key_F4));
+    sortSelectedItem_ =
+        addLaterItem(actionsMenu_, "mnuSortSelected", "Sort selected file(s)", QKeySequence(Qt::Key_F5));
 
-    mnuView = bar->addMenu(QStringLiteral("&View"));
-    mnuView->setObjectName(QStringLiteral("mnuView"));
-    mnuDirTree = mnuView->addAction(QStringLiteral("Directory tree"));
-    mnuDirTree->setObjectName(QStringLiteral("mnuDirTree"));
-    mnuDirTree->setCheckable(true);
-    mnuDirTree->setChecked(true);
-    connect(mnuDirTree, &QAction::toggled, this, &MainWindow::showDirTree);
-    mnuTagInfo = mnuView->addAction(QStringLiteral("Tag info"));
-    mnuTagInfo->setObjectName(QStringLiteral("mnuTagInfo"));
-    mnuTagInfo->setCheckable(true);
-    mnuTagInfo->setChecked(true);
-    connect(mnuTagInfo, &QAction::toggled, this, &MainWindow::showTagInfo);
+    viewMenu_ = bar->addMenu(QStringLiteral("&View"));
+    viewMenu_->setObjectName(QStringLiteral("mnuView"));
+    dirTreeItem_ = viewMenu_->addAction(QStringLiteral("Directory tree"));
+    dirTreeItem_->setObjectName(QStringLiteral("mnuDirTree"));
+    dirTreeItem_->setCheckable(true);
+    dirTreeItem_->setChecked(true);
+    connect(dirTreeItem_, &QAction::toggled, this, &MainWindow::showDirTree);
+    tagInfoItem_ = viewMenu_->addAction(QStringLiteral("Tag info"));
+    tagInfoItem_->setObjectName(QStringLiteral("mnuTagInfo"));
+    tagInfoItem_->setCheckable(true);
+    tagInfoItem_->setChecked(true);
+    connect(tagInfoItem_, &QAction::toggled, this, &MainWindow::showTagInfo);
 
-    mnuTags = bar->addMenu(QStringLiteral("&Tags"));
-    mnuTags->setObjectName(QStringLiteral("mnuTags"));
-    mnuFindReplace =
-        addLaterItem(mnuTags, "mnuFindReplace", "Find && Replace/Trim/Add...", QKeySequence(Qt::CTRL | Qt::Key_F));
-    mnuFreeDBLookup = addLaterItem(mnuTags, "mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8));
-    mnuFixTags = addLaterItem(mnuTags, "mnuFixTags", "Fix tags");
-    mnuSaveTags = addLaterItem(mnuTags, "mnuSaveTags", "Save tags", QKeySequence(Qt::CTRL | Qt::Key_S));
-    mnuRemoveTags = addLaterItem(mnuTags, "mnuRemoveTags", "Remove tags");
+    tagsMenu_ = bar->addMenu(QStringLiteral("&Tags"));
+    tagsMenu_->setObjectName(QStringLiteral("mnuTags"));
+    findReplaceItem_ =
+        addLaterItem(tagsMenu_, "mnuFindReplace", "Find && Replace/Trim/Add...", QKeySequence(Qt::CTRL | Qt::Key_F));
+    freeDbLookupItem_ = addLaterItem(tagsMenu_, "mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8));
+    fixTagsItem_ = addLaterItem(tagsMenu_, "mnuFixTags", "Fix tags");
+    saveTagsItem_ = addLaterItem(tagsMenu_, "mnuSaveTags", "Save tags", QKeySequence(Qt::CTRL | Qt::Key_S));
+    removeTagsItem_ = addLaterItem(tagsMenu_, "mnuRemoveTags", "Remove tags");
 
-    mnuOptions = bar->addMenu(QStringLiteral("&Options"));
-    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+    optionsMenu_ = bar->addMenu(QStringLiteral("&Options"));
+    optionsMenu_->setObjectName(QStringLiteral("mnuOptions"));
     // The mode is kept and saved; the tag editor acts on it.
-    mnuAdvancedMode = addLaterItem(mnuOptions, "mnuAdvancedMode", "Advanced mode");
-    mnuAdvancedMode->setCheckable(true);
-    mnuSettings = mnuOptions->addAction(QStringLiteral("Settings..."), this, &MainWindow::showOptions);
-    mnuSettings->setObjectName(QStringLiteral("mnuSettings"));
-    mnuOptions->addSeparator();
-    mnuColumns = mnuOptions->addMenu(QStringLiteral("Columns"));
-    mnuColumns->setObjectName(QStringLiteral("mnuColumns"));
+    advancedModeItem_ = addLaterItem(optionsMenu_, "mnuAdvancedMode", "Advanced mode");
+    advancedModeItem_->setCheckable(true);
+    settingsItem_ = optionsMenu_->addAction(QStringLiteral("Settings..."), this, &MainWindow::showOptions);
+    settingsItem_->setObjectName(QStringLiteral("mnuSettings"));
+    optionsMenu_->addSeparator();
+    columnsMenu_ = optionsMenu_->addMenu(QStringLiteral("Columns"));
+    columnsMenu_->setObjectName(QStringLiteral("mnuColumns"));
     for (int col = 1; col <= kColumnCount; ++col) {
-        QAction* item = mnuColumns->addAction(QString::fromStdString(columnTitle(col)));
+        QAction* item = columnsMenu_->addAction(QString::fromStdString(columnTitle(col)));
         item->setObjectName(QStringLiteral("mnuCols%1").arg(col));
         item->setCheckable(true);
         item->setChecked(true);
         connect(item, &QAction::triggered, this, [this, col](bool on) { setColumnVisible(col, on); });
-        mnuCols[static_cast<size_t>(col - 1)] = item;
+        columnItems_[static_cast<size_t>(col - 1)] = item;
     }
-    mnuFileGrid = mnuOptions->addAction(QStringLiteral("Show grid"));
-    mnuFileGrid->setObjectName(QStringLiteral("mnuFileGrid"));
-    mnuFileGrid->setCheckable(true);
-    mnuFileGrid->setChecked(true);
-    connect(mnuFileGrid, &QAction::toggled, this, [this](bool on) { lstFiles2->setShowGrid(on); });
+    fileGridItem_ = optionsMenu_->addAction(QStringLiteral("Show grid"));
+    fileGridItem_->setObjectName(QStringLiteral("mnuFileGrid"));
+    fileGridItem_->setCheckable(true);
+    fileGridItem_->setChecked(true);
+    connect(fileGridItem_, &QAction::toggled, this, [this](bool on) { fileList_->setShowGrid(on); });
 
-    mnuHelp = bar->addMenu(QStringLiteral("&Help"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpMe = mnuHelp->addAction(QStringLiteral("&Help..."), this, [this] { showHelp(helpFilePath()); });
-    mnuHelpMe->setObjectName(QStringLiteral("mnuHelpMe"));
-    mnuAbout = mnuHelp->addAction(QStringLiteral("&About..."), this, &MainWindow::showAbout);
-    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    helpMenu_ = bar->addMenu(QStringLiteral("&Help"));
+    helpMenu_->setObjectName(QStringLiteral("mnuHelp"));
+    helpMeItem_ = helpMenu_->addAction(QStringLiteral("&Help..."), this, [this] { showHelp(helpFilePath()); });
+    helpMeItem_->setObjectName(QStringLiteral("mnuHelpMe"));
+    aboutItem_ = helpMenu_->addAction(QStringLiteral("&About..."), this, &MainWindow::showAbout);
+    aboutItem_->setObjectName(QStringLiteral("mnuAbout"));
 }
 
-void MainWindow::createDirTree() {
-    picDirPane = new QWidget(picResizeDir);
-    picDirPane->setObjectName(QStringLiteral("picDirPane"));
-    auto* pane = new QVBoxLayout(picDirPane);
-    pane->setContentsMargins(0, 0, 0, 0);
-    pane->setSpacing(2);
-    createBookmarkButtons(picDirPane);
-    dirTree = new QTreeView(picDirPane);
-    dirTree->setObjectName(QStringLiteral("DirTree"));
-    dirTree->setHeaderHidden(true);
-    dirTree->setContextMenuPolicy(Qt::CustomContextMenu);
-    pane->addWidget(dirTree, 1);
-    picResizeDir->addWidget(picDirPane);
-    picResizeDir->setStretchFactor(0, 0);
-    treeViewport_ = dirTree->viewport();
-    treeViewport_->installEventFilter(this);
-    dirTree->installEventFilter(this);
-    connect(dirTree, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { mnuTreePopup->popup(dirTree->viewport()->mapToGlobal(pos)); });
-    refreshTree();
-}
-
-void MainWindow::refreshTree() {
-    // A fresh model re-reads every folder; the tree stays on its folder without a rescan.
-    const std::string current = treePath();
-    QFileSystemModel* old = dirModel_;
-    dirModel_ = new QFileSystemModel(this);
-    dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    dirModel_->setReadOnly(true);
-    dirModel_->setRootPath(QStringLiteral("/"));
-    dirTree->setModel(dirModel_);
-    for (int c = 1; c < dirModel_->columnCount(); ++c) dirTree->hideColumn(c);
-    // The column is as wide as its names, so deep folders scroll sideways instead of being cut.
-    dirTree->header()->setStretchLastSection(false);
-    dirTree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    connect(dirTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current, const QModelIndex&) { dirTreeChange(current); });
-    // Folders load in the background: the tree's folder is kept in view as its parents fill in.
-    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this] {
-        if (treeFollow_) showTreeFolder();
-    });
-    delete old;
-    if (!current.empty()) {
-        const bool blocked = cmds_.bBlockDirUpdate;
-        cmds_.bBlockDirUpdate = true;
-        selectTreeFolder(current);
-        cmds_.bBlockDirUpdate = blocked;
-    }
-}
-
-void MainWindow::createFileList() {
-    lstFiles2 = new QTableView(picResizeDir);
-    lstFiles2->setObjectName(QStringLiteral("lstFiles2"));
-    picResizeDir->addWidget(lstFiles2);
-    picResizeDir->setStretchFactor(1, 1);
-
-    model_ = new FileListModel(list_, icons_);
-    lstFiles2->setModel(model_);
-    model_->attachSelectionModel(lstFiles2->selectionModel());
-
-    lstFiles2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lstFiles2->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstFiles2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstFiles2->setWordWrap(false);
-    lstFiles2->setTabKeyNavigation(false);
-    lstFiles2->setContextMenuPolicy(Qt::CustomContextMenu);
-    lstFiles2->verticalHeader()->hide();
-    lstFiles2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    lstFiles2->verticalHeader()->setDefaultSectionSize(lstFiles2->fontMetrics().height() + 6);
-
-    QHeaderView* header = lstFiles2->horizontalHeader();
-    header->setSectionsMovable(true);
-    header->setSectionsClickable(true);
-    header->setSortIndicatorShown(false);
-    header->setHighlightSections(false);
-    header->setStretchLastSection(false);
-    header->setMinimumSectionSize(1);
-    connect(header, &QHeaderView::sectionClicked, this, [this](int logical) { sortByColumnClick(logical + 1); });
-
-    lstFiles2->setAcceptDrops(true);
-    lstFiles2->viewport()->setAcceptDrops(true);
-    lstFiles2->setDragDropMode(QAbstractItemView::DropOnly);
-    listViewport_ = lstFiles2->viewport();
-    lstFiles2->installEventFilter(this);
-    listViewport_->installEventFilter(this);
-    // Mouse, keys, type-ahead, select all and programmatic changes all end in settleSelection.
-    connect(lstFiles2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { queueSelectionSettle(); });
-    connect(lstFiles2, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-        if (index.isValid()) settleSelection(true);
-    });
-    connect(lstFiles2, &QWidget::customContextMenuRequested, this, &MainWindow::lstFiles2ContextMenu);
-}
-
-void MainWindow::createStatusBar() {
-    statusBar = new QStatusBar(this);
-    statusBar->setObjectName(QStringLiteral("StatusBar"));
-    statusBar->setSizeGripEnabled(true);
-    setStatusBar(statusBar);
-    const char* const initial[] = {"Total: 0 files", "Filesize: 0 kB", "Status"};
-    for (int i = 0; i < 3; ++i) {
-        QLabel* panel = new QLabel(QString::fromLatin1(initial[i]), statusBar);
-        panel->setObjectName(QStringLiteral("StatusBarPanel%1").arg(i + 1));
-        panel->setFrameShape(QFrame::StyledPanel);
-        panel->setFrameShadow(QFrame::Sunken);
-        // Totals and file size get room for large numbers; the status text takes the rest.
-        static const char* const kWidest[2] = {"Total: 88888 files (88888 MB)", "Filesize: 888888 kB"};
-        panel->setMinimumWidth(i == 2 ? 120 : panel->fontMetrics().horizontalAdvance(QLatin1String(kWidest[i])) + 12);
-        statusBar->addWidget(panel, i == 2 ? 1 : 0);
-        panels_[static_cast<size_t>(i)] = panel;
-    }
-    progressBar = new QProgressBar(statusBar);
-    progressBar->setObjectName(QStringLiteral("ProgressBar"));
-    progressBar->setToolTip(QStringLiteral("Shows the progress"));
-    progressBar->setMinimumWidth(120);
-    progressBar->setMaximumWidth(200);
-    progressBar->setMaximumHeight(statusBar->fontMetrics().height() + 6);
-    progressBar->setTextVisible(true);
-    setProgress(0, 0);
-    statusBar->addPermanentWidget(progressBar);
-    cmdStopScan = new QPushButton(QStringLiteral("Stop"), statusBar);
-    cmdStopScan->setObjectName(QStringLiteral("cmdStopScan"));
-    cmdStopScan->setToolTip(QStringLiteral("Stop listing files (Esc)"));
-    cmdStopScan->setFocusPolicy(Qt::NoFocus);
-    cmdStopScan->setMaximumHeight(statusBar->fontMetrics().height() + 8);
-    cmdStopScan->hide();
-    connect(cmdStopScan, &QPushButton::clicked, this, &MainWindow::stopScan);
-    statusBar->addPermanentWidget(cmdStopScan);
-    scanGate_ = new ListingInputGate(
-        cmdStopScan, lstFiles2, [this] { stopScan(); }, this);
-}
+void MainWindow::refreshTree() { folderPane_->refresh(); }
 
 void MainWindow::createPopupMenus() {
-    mnuPopup = new QMenu(QStringLiteral("Popup Menu"), this);
-    mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
-    mnuExtractID3 = addLaterItem(mnuPopup, "mnuExtractID3", "Extract tags");
-    mnuPopFreeDBLookup = addLaterItem(mnuPopup, "mnuPopFreeDBLookup", "FreeDB lookup...");
-    mnuAddTracks = addLaterItem(mnuPopup, "mnuAddTracks", "Add tracknumbers...");
-    mnuPopup->addSeparator();
-    mnuPopSort = mnuPopup->addMenu(QStringLiteral("Sort selected file(s) using..."));
-    mnuPopSort->setObjectName(QStringLiteral("mnuPopSort"));
+    listPopup_ = new QMenu(QStringLiteral("Popup Menu"), this);
+    listPopup_->setObjectName(QStringLiteral("mnuPopup"));
+    extractId3Item_ = addLaterItem(listPopup_, "mnuExtractID3", "Extract tags");
+    popFreeDbLookupItem_ = addLaterItem(listPopup_, "mnuPopFreeDBLookup", "FreeDB lookup...");
+    addTracksItem_ = addLaterItem(listPopup_, "mnuAddTracks", "Add tracknumbers...");
+    listPopup_->addSeparator();
+    popSortMenu_ = listPopup_->addMenu(QStringLiteral("Sort selected file(s) using..."));
+    popSortMenu_->setObjectName(QStringLiteral("mnuPopSort"));
     fillPopSortItems({""});
-    mnuPopSortAlbum = addLaterItem(mnuPopup, "mnuPopSortAlbum", "Sort selected file(s) as album");
-    mnuPopup->addSeparator();
-    mnuWinamp = mnuPopup->addMenu(QStringLiteral("Media player"));
-    mnuWinamp->setObjectName(QStringLiteral("mnuWinamp"));
-    mnuWAEnqueuePlay = addLaterItem(mnuWinamp, "mnuWAEnqueuePlay", "Enqueue and play");
-    mnuWAEnqueue = addLaterItem(mnuWinamp, "mnuWAEnqueue", "Enqueue");
-    mnuWAOpenFile = addLaterItem(mnuWinamp, "mnuWAOpenFile", "Open file");
-    mnuWinamp->addSeparator();
-    mnuWANext = addLaterItem(mnuWinamp, "mnuWANext", "Next");
-    mnuWAPrevious = addLaterItem(mnuWinamp, "mnuWAPrevious", "Previous");
-    mnuWAPlay = addLaterItem(mnuWinamp, "mnuWAPlay", "Play");
-    mnuWAPause = addLaterItem(mnuWinamp, "mnuWAPause", "Pause/Unpause");
-    mnuWAStop = addLaterItem(mnuWinamp, "mnuWAStop", "Stop");
-    mnuPopup->addSeparator();
-    mnuFolderFromID3 = addLaterItem(mnuPopup, "mnuFolderFromID3", "Create/Rename folder from ID3...");
-    mnuPopup->addSeparator();
-    mnuRemFromList = mnuPopup->addAction(QStringLiteral("Remove file(s) from list"), this,
-                                         [this] { runCommand([this] { cmds_.removeSelectedFromList(); }); });
-    mnuRemFromList->setObjectName(QStringLiteral("mnuRemFromList"));
-    mnuRemFromHD = mnuPopup->addAction(QStringLiteral("Delete file(s)"), this,
-                                       [this] { runCommand([this] { cmds_.deleteSelectedFiles(); }); });
-    mnuRemFromHD->setObjectName(QStringLiteral("mnuRemFromHD"));
+    popSortAlbumItem_ = addLaterItem(listPopup_, "mnuPopSortAlbum", "Sort selected file(s) as album");
+    listPopup_->addSeparator();
+    playerMenu_ = listPopup_->addMenu(QStringLiteral("Media player"));
+    playerMenu_->setObjectName(QStringLiteral("mnuWinamp"));
+    playerEnqueuePlayItem_ = addLaterItem(playerMenu_, "mnuWAEnqueuePlay", "Enqueue and play");
+    playerEnqueueItem_ = addLaterItem(playerMenu_, "mnuWAEnqueue", "Enqueue");
+    playerOpenFileItem_ = addLaterItem(playerMenu_, "mnuWAOpenFile", "Open file");
+    playerMenu_->addSeparator();
+    playerNextItem_ = addLaterItem(playerMenu_, "mnuWANext", "Next");
+    playerPreviousItem_ = addLaterItem(playerMenu_, "mnuWAPrevious", "Previous");
+    playerPlayItem_ = addLaterItem(playerMenu_, "mnuWAPlay", "Play");
+    playerPauseItem_ = addLaterItem(playerMenu_, "mnuWAPause", "Pause/Unpause");
+    playerStopItem_ = addLaterItem(playerMenu_, "mnuWAStop", "Stop");
+    listPopup_->addSeparator();
+    folderFromId3Item_ = addLaterItem(listPopup_, "mnuFolderFromID3", "Create/Rename folder from ID3...");
+    listPopup_->addSeparator();
+    remFromListItem_ = listPopup_->addAction(QStringLiteral("Remove file(s) from list"), this,
+                                             [this] { runCommand([this] { cmds_.removeSelectedFromList(); }); });
+    remFromListItem_->setObjectName(QStringLiteral("mnuRemFromList"));
+    remFromDiskItem_ = listPopup_->addAction(QStringLiteral("Delete file(s)"), this,
+                                             [this] { runCommand([this] { cmds_.deleteSelectedFiles(); }); });
+    remFromDiskItem_->setObjectName(QStringLiteral("mnuRemFromHD"));
 
-    mnuTreePopup = new QMenu(QStringLiteral("Tree Popup"), this);
-    mnuTreePopup->setObjectName(QStringLiteral("mnuTreePopup"));
-    mnuTreeRefresh = mnuTreePopup->addAction(QStringLiteral("Refresh"), this, &MainWindow::refreshTree);
-    mnuTreeRefresh->setObjectName(QStringLiteral("mnuTreeRefresh"));
-    mnuSetTargetFolder =
-        mnuTreePopup->addAction(QStringLiteral("Set as target folder"), this, &MainWindow::setTreeFolderAsTarget);
-    mnuSetTargetFolder->setObjectName(QStringLiteral("mnuSetTargetFolder"));
-    mnuRecursiveScan =
-        mnuTreePopup->addAction(QStringLiteral("Recursive Scan"), this, [this] { scanTreeFolder(true); });
-    mnuRecursiveScan->setObjectName(QStringLiteral("mnuRecursiveScan"));
-    mnuTreePopup->addSeparator();
-    mnuRenNewFolder = mnuTreePopup->addAction(QStringLiteral("New folder"));
-    mnuRenNewFolder->setObjectName(QStringLiteral("mnuRenNewFolder"));
-    mnuRenNewFolder->setEnabled(false);
-    mnuRenFolder = mnuTreePopup->addMenu(QStringLiteral("Rename as"));
-    mnuRenFolder->setObjectName(QStringLiteral("mnuRenFolder"));
-    mnuRenFolderCustom = mnuRenFolder->addAction(QStringLiteral("custom..."));
-    mnuRenFolderCustom->setObjectName(QStringLiteral("mnuRenFolderCustom"));
-    mnuRenFolderCustom->setEnabled(false);
-    mnuRenFolderPattern = mnuRenFolder->addAction(QStringLiteral("pattern"));
-    mnuRenFolderPattern->setObjectName(QStringLiteral("mnuRenFolderPattern"));
-    mnuRenFolderPattern->setEnabled(false);
-    mnuDelFolder = mnuTreePopup->addAction(QStringLiteral("Delete"));
-    mnuDelFolder->setObjectName(QStringLiteral("mnuDelFolder"));
-    mnuDelFolder->setEnabled(false);
+    treePopup_ = new QMenu(QStringLiteral("Tree Popup"), this);
+    treePopup_->setObjectName(QStringLiteral("mnuTreePopup"));
+    treeRefreshItem_ = treePopup_->addAction(QStringLiteral("Refresh"), this, &MainWindow::refreshTree);
+    treeRefreshItem_->setObjectName(QStringLiteral("mnuTreeRefresh"));
+    setTargetFolderItem_ =
+        treePopup_->addAction(QStringLiteral("Set as target folder"), this, &MainWindow::setTreeFolderAsTarget);
+    setTargetFolderItem_->setObjectName(QStringLiteral("mnuSetTargetFolder"));
+    recursiveScanItem_ =
+        treePopup_->addAction(QStringLiteral("Recursive Scan"), this, [this] { scanTreeFolder(true); });
+    recursiveScanItem_->setObjectName(QStringLiteral("mnuRecursiveScan"));
+    treePopup_->addSeparator();
+    renNewFolderItem_ = treePopup_->addAction(QStringLiteral("New folder"));
+    renNewFolderItem_->setObjectName(QStringLiteral("mnuRenNewFolder"));
+    renNewFolderItem_->setEnabled(false);
+    renFolderMenu_ = treePopup_->addMenu(QStringLiteral("Rename as"));
+    renFolderMenu_->setObjectName(QStringLiteral("mnuRenFolder"));
+    renFolderCustomItem_ = renFolderMenu_->addAction(QStringLiteral("custom..."));
+    renFolderCustomItem_->setObjectName(QStringLiteral("mnuRenFolderCustom"));
+    renFolderCustomItem_->setEnabled(false);
+    renFolderPatternItem_ = renFolderMenu_->addAction(QStringLiteral("pattern"));
+    renFolderPatternItem_->setObjectName(QStringLiteral("mnuRenFolderPattern"));
+    renFolderPatternItem_->setEnabled(false);
+    delFolderItem_ = treePopup_->addAction(QStringLiteral("Delete"));
+    delFolderItem_->setObjectName(QStringLiteral("mnuDelFolder"));
+    delFolderItem_->setEnabled(false);
 }
 
 // ============================================================ start-up and settings
@@ -575,26 +487,26 @@ void MainWindow::applyWindowLayout(const IniFile& ini) {
     // The tree gets a fifth of the window at a first start.
     treeSplit_ =
         hasStoredNumber(ini, "Visual", "TreeSplit") ? s.treeSplit : pixelsToTwips(std::clamp(width() / 5, 180, 320));
-    connect(picResizeDir, &QSplitter::splitterMoved, this, [this](int pos, int) {
-        if (dirTree->isVisible()) treeSplit_ = pixelsToTwips(pos);
+    connect(dirSplitter_, &QSplitter::splitterMoved, this, [this](int pos, int) {
+        if (folderPane_->isVisible()) treeSplit_ = pixelsToTwips(pos);
     });
 
-    mnuDirTree->setChecked(s.viewDirTree);
+    dirTreeItem_->setChecked(s.viewDirTree);
     showDirTree(s.viewDirTree);
-    mnuTagInfo->setChecked(s.viewTagInfo);
+    tagInfoItem_->setChecked(s.viewTagInfo);
     showTagInfo(s.viewTagInfo);
-    mnuFileGrid->setChecked(s.showGrid);
-    lstFiles2->setShowGrid(s.showGrid);
+    fileGridItem_->setChecked(s.showGrid);
+    fileList_->setShowGrid(s.showGrid);
 }
 
 void MainWindow::applyColumnLayout(const IniFile& ini) {
     const Settings& s = settings();
-    QHeaderView* header = lstFiles2->horizontalHeader();
+    QHeaderView* header = fileList_->horizontalHeader();
     for (int col = 1; col <= kColumnCount; ++col) {
         const size_t i = static_cast<size_t>(col - 1);
         header->showSection(col - 1);
         header->resizeSection(col - 1, twipsToPixels(std::max(storedColumnTwips(ini, col), kMinColumnTwips)));
-        mnuCols[i]->setChecked(s.colVisible[i]);
+        columnItems_[i]->setChecked(s.colVisible[i]);
         // A column never sized takes the width of its content once the list is first filled.
         sizeToContent_[i] = !hasStoredNumber(ini, "Visual", "ColSize" + std::to_string(col));
     }
@@ -617,9 +529,9 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (placed_) return;
     placed_ = true;
     // The tag area's first height: what its "TAG" page asks for, the list the rest.
-    const int tagHeight = picTAG[0]->sizeHint().height() + tabTAGs->tabBar()->sizeHint().height() + 8;
-    const int total = picResizeTags->height();
-    if (total > tagHeight) picResizeTags->setSizes({total - tagHeight - picResizeTags->handleWidth(), tagHeight});
+    const int tagHeight = tagArea_->tagPageHeight();
+    const int total = tagSplitter_->height();
+    if (total > tagHeight) tagSplitter_->setSizes({total - tagHeight - tagSplitter_->handleWidth(), tagHeight});
     // The frame is known once the window is on the screen (a window manager adds it a moment
     // later): checked now and once more after it.
     keepOnScreen();
@@ -644,13 +556,13 @@ void MainWindow::keepOnScreen() {
 
 void MainWindow::sizeColumnsToContent() {
     if (list_.count() == 0) return;
-    QHeaderView* header = lstFiles2->horizontalHeader();
+    QHeaderView* header = fileList_->horizontalHeader();
     for (int col = 1; col <= kColumnCount; ++col) {
         const size_t i = static_cast<size_t>(col - 1);
         if (!sizeToContent_[i]) continue;
         sizeToContent_[i] = false;
         if (header->isSectionHidden(col - 1)) continue;
-        lstFiles2->resizeColumnToContents(col - 1);
+        fileList_->resizeColumnToContents(col - 1);
         header->resizeSection(
             col - 1, std::clamp(header->sectionSize(col - 1), twipsToPixels(kMinColumnTwips), kMaxContentColumnPixels));
     }
@@ -658,12 +570,12 @@ void MainWindow::sizeColumnsToContent() {
 
 void MainWindow::showDirTree(bool visible) {
     // Tree, bookmark buttons and splitter go together; the list takes the freed width.
-    picDirPane->setVisible(visible);
+    folderPane_->setVisible(visible);
     if (!visible) return;
     // The tree gets its stored width back, the list the rest.
     const int treeWidth = std::max(twipsToPixels(treeSplit_), 1);
-    const int total = std::max(picResizeDir->width(), width());
-    picResizeDir->setSizes({treeWidth, std::max(total - treeWidth - picResizeDir->handleWidth(), 1)});
+    const int total = std::max(dirSplitter_->width(), width());
+    dirSplitter_->setSizes({treeWidth, std::max(total - treeWidth - dirSplitter_->handleWidth(), 1)});
 }
 
 void MainWindow::placeTreeAtStoredFolder() {
@@ -713,10 +625,10 @@ void MainWindow::storeLayoutInSettings() {
         s.formHeight = pixelsToTwips(height());
     }
     s.treeSplit = treeSplit_;
-    s.viewDirTree = mnuDirTree->isChecked();
-    s.viewTagInfo = mnuTagInfo->isChecked();
-    s.showGrid = mnuFileGrid->isChecked();
-    const QHeaderView* header = lstFiles2->horizontalHeader();
+    s.viewDirTree = dirTreeItem_->isChecked();
+    s.viewTagInfo = tagInfoItem_->isChecked();
+    s.showGrid = fileGridItem_->isChecked();
+    const QHeaderView* header = fileList_->horizontalHeader();
     for (int col = 1; col <= kColumnCount; ++col) {
         const size_t i = static_cast<size_t>(col - 1);
         s.colVisible[i] = columnVisible(col);
@@ -748,43 +660,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-bool MainWindow::scanSubfolders() const { return chkScanSubfolders->checkState() != Qt::Unchecked; }
+bool MainWindow::scanSubfolders() const { return sortingPanel_->ticked(SortingPanel::Option::ScanSubfolders); }
 
 // ============================================================ folder tree
 
-std::string MainWindow::treePath() const {
-    if (!dirModel_ || !dirTree->selectionModel()) return {};
-    const QModelIndex current = dirTree->currentIndex();
-    if (!current.isValid()) return {};
-    return removeBackslash(pathFromQt(dirModel_->filePath(current)));
-}
+std::string MainWindow::treePath() const { return folderPane_->folder(); }
 
-bool MainWindow::selectTreeFolder(const std::string& folder) {
-    if (folder.empty()) return false;
-    const QModelIndex index = dirModel_->index(pathToQt(removeBackslash(folder)));
-    if (!index.isValid()) return false;
-    dirTree->setCurrentIndex(index);
-    treeFollow_ = true;
-    showTreeFolder();
-    return true;
-}
+bool MainWindow::selectTreeFolder(const std::string& folder) { return folderPane_->selectFolder(folder); }
 
-void MainWindow::showTreeFolder() {
-    const QModelIndex current = dirTree->currentIndex();
-    if (!current.isValid()) return;
-    dirTree->scrollTo(current, QAbstractItemView::PositionAtCenter);
-    // A deep folder is indented past the tree's width: its name is scrolled into view too.
-    const QRect item = dirTree->visualRect(current);
-    QScrollBar* across = dirTree->horizontalScrollBar();
-    if (item.left() < 0 || item.left() + 40 > dirTree->viewport()->width())
-        across->setValue(across->value() + item.left() - dirTree->indentation());
-}
-
-void MainWindow::dirTreeChange(const QModelIndex& current) {
-    if (!current.isValid() || busy_) return;
-    const std::string path = pathFromQt(dirModel_->filePath(current));
-    if (path.empty() || cmds_.bBlockDirUpdate) return;
-    if (treeMouseButton_ == Qt::RightButton || treeMouseButton_ == Qt::MiddleButton) return;
+void MainWindow::treeFolderChanged(const std::string& path) {
+    if (busy_ || cmds_.bBlockDirUpdate) return;
     clearAndScan(path, scanSubfolders());
 }
 
@@ -803,7 +688,6 @@ void MainWindow::clearAndScan(const std::string& folder, bool subFolders) {
 }
 
 void MainWindow::deleteTreeFolder(bool permanently) {
-    const QModelIndex current = dirTree->currentIndex();
     const std::string path = treePath();
     if (path.empty()) return;
     const bool toTrash = !permanently && settings().recycleFiles;
@@ -812,7 +696,7 @@ void MainWindow::deleteTreeFolder(bool permanently) {
                         miQuestion) != anYes) {
         return;
     }
-    const std::string parent = pathFromQt(dirModel_->filePath(current.parent()));
+    const std::string parent = folderPane_->parentFolder();
     // The file-system root is never handed to a recursive deletion.
     const int status = (path == "/" || parent.empty()) ? EPERM : shellFileOperation(path, "", foDelete, toTrash);
     if (status != 0) {
@@ -820,12 +704,6 @@ void MainWindow::deleteTreeFolder(bool permanently) {
         return;
     }
     selectTreeFolder(parent);
-}
-
-bool MainWindow::dirTreeKeyDown(QKeyEvent* event) {
-    if (event->key() != Qt::Key_Delete) return false;
-    deleteTreeFolder((event->modifiers() & Qt::ShiftModifier) != 0);
-    return true;
 }
 
 // ============================================================ file list
@@ -841,7 +719,7 @@ void MainWindow::runCommand(F&& command) {
 void MainWindow::endCommand(bool wasBusy) {
     busy_ = wasBusy;
     if (!busy_) cmds_.bStopScan = false;
-    model_->flushPendingRows();
+    listModel()->flushPendingRows();
     if (!busy_ && settleAfterCommand_) queueSelectionSettle();
 }
 
@@ -853,12 +731,12 @@ void MainWindow::runListing(F&& command) {
     }
     scanning_ = true;
     cmds_.bStopScan = false;
-    cmdStopScan->show();
+    statusPanels_->setStopVisible(true);
     paintClock_.invalidate();  // the first file paints at once: the Stop button shows right away
     qApp->installEventFilter(scanGate_);
     runCommand(std::forward<F>(command));
     qApp->removeEventFilter(scanGate_);
-    cmdStopScan->hide();
+    statusPanels_->setStopVisible(false);
     scanning_ = false;
     showPendingTotals();
     listingDone();
@@ -870,7 +748,7 @@ void MainWindow::listingDone() {
     // A sorted list stays sorted (and its header mark true) after rows were added.
     if (sortColumn_ != 0) {
         const Qt::SortOrder order = sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder;
-        model_->sort(sortColumn_ - 1, order);
+        listModel()->sort(sortColumn_ - 1, order);
     }
 }
 
@@ -909,7 +787,7 @@ bool MainWindow::settleSelection(bool clicked) {
     return true;
 }
 
-void MainWindow::mnuAddFilesClick() {
+void MainWindow::addFilesClicked() {
     const QString mp3Filter = QStringLiteral("MP3 Files (*.mp3 *.mp2)");
     const QString playlistFilter = QStringLiteral("Playlists (*.m3u *.m3u8 *.pls)");
     const QString allFilter = QStringLiteral("All Files (*)");
@@ -940,20 +818,20 @@ void MainWindow::sortByColumnClick(int col) {
     if (col == sortColumn_) sortAscending_ = !sortAscending_;
     sortColumn_ = col;
     const Qt::SortOrder order = sortAscending_ ? Qt::AscendingOrder : Qt::DescendingOrder;
-    model_->sort(col - 1, order);
-    QHeaderView* header = lstFiles2->horizontalHeader();
+    listModel()->sort(col - 1, order);
+    QHeaderView* header = fileList_->horizontalHeader();
     header->setSortIndicatorShown(true);
     header->setSortIndicator(col - 1, order);
 }
 
 bool MainWindow::columnVisible(int col) const {
-    return col >= 1 && col <= kColumnCount && !lstFiles2->horizontalHeader()->isSectionHidden(col - 1);
+    return col >= 1 && col <= kColumnCount && !fileList_->horizontalHeader()->isSectionHidden(col - 1);
 }
 
 void MainWindow::setColumnVisible(int col, bool visible) {
     if (col < 1 || col > kColumnCount) return;
-    QHeaderView* header = lstFiles2->horizontalHeader();
-    mnuCols[static_cast<size_t>(col - 1)]->setChecked(visible);
+    QHeaderView* header = fileList_->horizontalHeader();
+    columnItems_[static_cast<size_t>(col - 1)]->setChecked(visible);
     if (!visible) {
         if (header->isSectionHidden(col - 1)) return;
         header->moveSection(header->visualIndex(col - 1), kColumnCount - 1);
@@ -971,96 +849,29 @@ void MainWindow::setColumnVisible(int col, bool visible) {
                         static_cast<int>(std::clamp<long long>(position, 1, kColumnCount)) - 1);
 }
 
-void MainWindow::lstFiles2ContextMenu(const QPoint& pos) {
+void MainWindow::listContextMenu(const QPoint& pos) {
     if (list_.count() == 0) return;
     // One file: its tags and its folder; several files: numbering them.
-    mnuExtractID3->setEnabled(!cmds_.bMultiChange);
-    mnuFolderFromID3->setEnabled(!cmds_.bMultiChange);
-    mnuAddTracks->setEnabled(cmds_.bMultiChange);
-    mnuPopup->popup(lstFiles2->viewport()->mapToGlobal(pos));
+    extractId3Item_->setEnabled(!cmds_.bMultiChange);
+    folderFromId3Item_->setEnabled(!cmds_.bMultiChange);
+    addTracksItem_->setEnabled(cmds_.bMultiChange);
+    listPopup_->popup(fileList_->viewport()->mapToGlobal(pos));
 }
 
-bool MainWindow::lstFiles2KeyDown(QKeyEvent* event) {
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    switch (event->key()) {
-    case Qt::Key_Delete:
-        if (mods & Qt::ShiftModifier) {
-            runCommand([this] { cmds_.deleteSelectedFiles(); });
-        } else {
-            runCommand([this] { cmds_.removeSelectedFromList(); });
-        }
-        return true;
-    default:
-        // Arrows, pages, type-ahead, Ctrl+A: the list moves its selection first, then the
-        // panes follow it at once.
-        static_cast<QObject*>(lstFiles2)->event(event);
-        settleSelection();
-        return true;
+void MainWindow::deleteFromList(bool fromDisk) {
+    if (fromDisk) {
+        runCommand([this] { cmds_.deleteSelectedFiles(); });
+    } else {
+        runCommand([this] { cmds_.removeSelectedFromList(); });
     }
-}
-
-bool MainWindow::lstFiles2DragEvent(QEvent* event) {
-    auto* drop = static_cast<QDropEvent*>(event);
-    const QMimeData* data = drop->mimeData();
-    const QList<QUrl> urls = data && data->hasUrls() ? data->urls() : QList<QUrl>();
-    const bool hasFiles = std::any_of(urls.cbegin(), urls.cend(), [](const QUrl& url) { return url.isLocalFile(); });
-    if (!hasFiles || busy_) {
-        event->ignore();
-        return true;
-    }
-    drop->acceptProposedAction();
-    if (event->type() == QEvent::Drop) {
-        std::vector<std::string> paths;
-        for (const QUrl& url : urls) {
-            if (url.isLocalFile()) paths.push_back(localPathOfUrl(url));
-        }
-        dropPaths(paths);
-    }
-    return true;
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    // Only pointers are compared here: the filter also sees events while children are built.
-    if (!watched) return false;
-    if (panelEventFilter(watched, event)) return true;
-    if (watched == listViewport_) {
-        switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop: return lstFiles2DragEvent(event);
-        default: return false;
-        }
-    }
-    if (watched == lstFiles2 && event->type() == QEvent::KeyPress) {
-        return lstFiles2KeyDown(static_cast<QKeyEvent*>(event));
-    }
-    if (watched == treeViewport_) {
-        if (event->type() == QEvent::Wheel) treeFollow_ = false;  // the user scrolls the tree now
-        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
-            treeFollow_ = false;
-            treeMouseButton_ = static_cast<QMouseEvent*>(event)->button();
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            // After the tree has handled the release, keyboard moves scan again.
-            QTimer::singleShot(0, this, [this] { treeMouseButton_ = 0; });
-        }
-        return false;
-    }
-    if (watched == dirTree && event->type() == QEvent::KeyPress) {
-        return dirTreeKeyDown(static_cast<QKeyEvent*>(event));
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 // ============================================================ status bar and messages
 
-QString MainWindow::panelText(int panel) const {
-    if (panel >= 1 && panel <= 3) return panels_[static_cast<size_t>(panel - 1)]->text();
-    if (panel == 4) return progressBar->text();
-    return {};
-}
+QString MainWindow::panelText(int panel) const { return statusPanels_->text(panel); }
 
 int MainWindow::ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
-    model_->flushPendingRows();
+    listModel()->flushPendingRows();
     QMessageBox box(this);
     box.setWindowTitle(textToQt(title));
     box.setText(textToQt(text));
@@ -1110,9 +921,7 @@ void MainWindow::setStatus(int panel, const std::string& text) {
         totalsPending_ = true;
         return;
     }
-    QLabel* label = panels_[static_cast<size_t>(panel - 1)];
-    label->setText(textToQt(text));
-    if (panel == 3) label->setToolTip(label->text());  // whole, should a narrow window cut it
+    statusPanels_->setText(panel, textToQt(text));
 }
 
 void MainWindow::setProgress(long long value, long long max) {
@@ -1127,24 +936,7 @@ void MainWindow::setProgress(long long value, long long max) {
     if (max > 0) repaint();
 }
 
-void MainWindow::showProgress(long long value, long long max) {
-    if (max <= 0) {
-        progressBar->setRange(0, 100);
-        progressBar->setValue(0);
-        progressBar->setFormat(QStringLiteral("Progress"));
-        return;
-    }
-    // The bar counts in int; very large totals are shown in thousandths.
-    int shownMax = static_cast<int>(std::min<long long>(max, INT_MAX));
-    int shownValue = static_cast<int>(std::clamp<long long>(value, 0, shownMax));
-    if (max > INT_MAX) {
-        shownMax = 1000;
-        shownValue = static_cast<int>(std::clamp<long long>(value, 0, max) * 1000 / max);
-    }
-    progressBar->setFormat(QStringLiteral("%p%"));
-    progressBar->setRange(0, shownMax);
-    progressBar->setValue(shownValue);
-}
+void MainWindow::showProgress(long long value, long long max) { statusPanels_->showProgress(value, max); }
 
 void MainWindow::showPendingTotals() {
     if (pendingProgress_.second > 0) {
@@ -1153,7 +945,7 @@ void MainWindow::showPendingTotals() {
     }
     if (!totalsPending_) return;
     totalsPending_ = false;
-    panels_[0]->setText(textToQt(pendingTotals_));
+    statusPanels_->setText(1, textToQt(pendingTotals_));
 }
 
 void MainWindow::repaint() {
@@ -1165,7 +957,7 @@ void MainWindow::paintNow() {
     QElapsedTimer cost;
     cost.start();
     showPendingTotals();
-    model_->flushPendingRows();
+    listModel()->flushPendingRows();
     // Paint only: no input reaches the window while a command loop runs. A listing lets input
     // through its gate (the Stop button, Esc, scrolling).
     QCoreApplication::processEvents(scanning_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);

@@ -29,30 +29,14 @@
 #include "platform/PlatformServices.h"
 
 class QAction;
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QFileSystemModel;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QMenu;
-class QProgressBar;
-class QPushButton;
-class QRadioButton;
 class QSplitter;
-class QStatusBar;
-class QTabWidget;
-class QTableView;
-class QToolButton;
-class QTreeView;
 
 namespace vorda::editing {
 class FramesPage;
-}
-namespace vorda::editing {
+class TagArea;
 class TagEditor;
-}
+}  // namespace vorda::editing
 namespace vorda::base {
 class IniFile;
 }
@@ -60,6 +44,10 @@ class IniFile;
 namespace vorda::app {
 
 class FileListModel;
+class FileListView;
+class FolderPane;
+class SortingPanel;
+class StatusPanels;
 
 class MainWindow : public QMainWindow, public UserInterface {
     Q_OBJECT
@@ -81,7 +69,7 @@ public:
     // ---- state shared with other windows and commands
     FileList& list() { return list_; }
     ListCommands& commands() { return cmds_; }
-    FileListModel* listModel() const { return model_; }
+    FileListModel* listModel() const;
     const std::string& settingsPath() const { return settingsPath_; }
     // The "Scan subfolders" state.
     bool scanSubfolders() const;
@@ -158,9 +146,9 @@ public:
     void setNewName(const std::string& name) override;
     void clearPanes() override;
 
-    // ---- tag editor (frmVordaTags.cpp)
-    editing::TagEditor* tagEditor() const { return tagEditor_; }
-    // "Save tags" (cmdSaveTags and mnuSaveTags).
+    // ---- tag editor (MainWindowTags.cpp)
+    editing::TagEditor* tagEditor() const;
+    // "Save tags" (cmdSaveTags and saveTagsItem_).
     void saveTags();
     // "Advanced mode": sets the mode and shows the current file again.
     void setAdvancedMode(bool advanced);
@@ -169,7 +157,7 @@ public:
     // The longest ID3v1 title and artist (the options dialog's "Use Lyrics3").
     void setTagFieldMaxLength(int maxLength);
 
-    // ---- naming and sorting (frmVordaSorting.cpp)
+    // ---- naming and sorting (MainWindowSorting.cpp)
     // The boxes of the naming panel as a command reads them.
     naming::SortInputs panelInputs() const;
     // The list's current row (the shown row), 0 when none.
@@ -194,7 +182,7 @@ public:
     // The input box of the folder commands (a hook, so that it can be scripted).
     naming::InputBoxFunction folderInputBox;
 
-    // ---- batch tag commands and the "ID3v2+" page (frmVordaBatch.cpp)
+    // ---- batch tag commands and the "ID3v2+" page (MainWindowBatch.cpp)
     void fixTags();
     void addTrackNumbers();
     void removeTags();
@@ -212,142 +200,21 @@ public:
     std::function<bool(const std::string& prompt, const std::string& def, std::string& answer)> trackInputBox;
     editing::BatchTagCommands& batch() { return *batch_; }
 
-    // ---- controls (named as the window's designer named them)
-    QSplitter* picResizeTags = nullptr;  // tree and list over the tag area
-    QSplitter* picResizeDir = nullptr;
-    QWidget* picDirPane = nullptr;  // bookmark buttons over the folder tree
-    std::array<QToolButton*, Bookmarks::kCount> cmdFavourite{};
-    QTreeView* dirTree = nullptr;
-    QTableView* lstFiles2 = nullptr;
-    QStatusBar* statusBar = nullptr;
-    QProgressBar* progressBar = nullptr;
-    QPushButton* cmdStopScan = nullptr;  // shown while files are being listed
-
-    // tag area (its pages are filled by the tag editor)
-    QTabWidget* tabTAGs = nullptr;
-    std::array<QWidget*, 4> picTAG{};
-
-    // sorting panel
-    QWidget* picTools = nullptr;
-    QTabWidget* tabQSettings = nullptr;
-    QComboBox* cmbPathPattern = nullptr;
-    QPushButton* cmdEditPathPatterns = nullptr;
-    QCheckBox* chkAlbumPattern = nullptr;
-    QComboBox* cmbAlbumPattern = nullptr;
-    QPushButton* cmdEditAlbumPatterns = nullptr;
-    QComboBox* cmbInPattern = nullptr;
-    QPushButton* cmdEditInPatterns = nullptr;
-    QComboBox* cmbOutPattern = nullptr;
-    QPushButton* cmdEditOutPatterns = nullptr;
-    QCheckBox* chkDetectInPattern = nullptr;
-    QCheckBox* chkScanSubfolders = nullptr;
-    QPushButton* cmdRemJunk = nullptr;
-    QGroupBox* fraMethod = nullptr;
-    std::array<QRadioButton*, 3> optMethod{};
-    QLabel* lblTargetDir = nullptr;
-    QLineEdit* txtTargetDir = nullptr;
-    QPushButton* cmdTargetDir = nullptr;
-    QLineEdit* txtOldName = nullptr;
-    QLineEdit* txtNewName = nullptr;
-    QCheckBox* chkFixFilenames = nullptr;
-    QPushButton* cmdSort = nullptr;
-    QPushButton* cmdSortSelected = nullptr;
-    QPushButton* cmdFreeDB = nullptr;
-
-    QMenu* mnuFile = nullptr;
-    QAction* mnuExit = nullptr;
-    QMenu* mnuList = nullptr;
-    QAction* mnuAddFiles = nullptr;
-    QAction* mnuNonExistent = nullptr;
-    QAction* mnuSelectAll = nullptr;
-    QAction* mnuSelInvert = nullptr;
-    QAction* mnuClearList = nullptr;
-    QMenu* mnuExport = nullptr;
-    QAction* mnuExportEditor = nullptr;
-    QAction* mnuExportCSV = nullptr;
-    QAction* mnuExportHTML = nullptr;
-    QAction* mnuExportM3U = nullptr;
-    QAction* mnuExportPLS = nullptr;
-    QAction* mnuExportCDCover = nullptr;
-    QMenu* mnuActions = nullptr;
-    QAction* mnuSortAll = nullptr;
-    QAction* mnuSortSelected = nullptr;
-    QMenu* mnuView = nullptr;
-    QAction* mnuDirTree = nullptr;
-    QAction* mnuTagInfo = nullptr;
-    QMenu* mnuTags = nullptr;
-    QAction* mnuFindReplace = nullptr;
-    QAction* mnuFreeDBLookup = nullptr;
-    QAction* mnuFixTags = nullptr;
-    QAction* mnuSaveTags = nullptr;
-    QAction* mnuRemoveTags = nullptr;
-    QMenu* mnuOptions = nullptr;
-    QAction* mnuAdvancedMode = nullptr;
-    QAction* mnuSettings = nullptr;
-    QMenu* mnuColumns = nullptr;
-    std::array<QAction*, kColumnCount> mnuCols{};
-    QAction* mnuFileGrid = nullptr;
-    QMenu* mnuHelp = nullptr;
-    QAction* mnuHelpMe = nullptr;
-    QAction* mnuAbout = nullptr;
-
-    QMenu* mnuPopup = nullptr;
-    QAction* mnuExtractID3 = nullptr;
-    QAction* mnuPopFreeDBLookup = nullptr;
-    QAction* mnuAddTracks = nullptr;
-    QMenu* mnuPopSort = nullptr;
-    std::vector<QAction*> mnuPopSortPatterns;  // one per output pattern
-    QAction* mnuPopSortAlbum = nullptr;
-    QMenu* mnuWinamp = nullptr;  // the media player remote
-    QAction* mnuWAEnqueuePlay = nullptr;
-    QAction* mnuWAEnqueue = nullptr;
-    QAction* mnuWAOpenFile = nullptr;
-    QAction* mnuWANext = nullptr;
-    QAction* mnuWAPrevious = nullptr;
-    QAction* mnuWAPlay = nullptr;
-    QAction* mnuWAPause = nullptr;
-    QAction* mnuWAStop = nullptr;
-    QAction* mnuFolderFromID3 = nullptr;
-    QAction* mnuRemFromList = nullptr;
-    QAction* mnuRemFromHD = nullptr;
-
-    QMenu* mnuTreePopup = nullptr;
-    QAction* mnuTreeRefresh = nullptr;
-    QAction* mnuSetTargetFolder = nullptr;
-    QAction* mnuRecursiveScan = nullptr;
-    QAction* mnuRenNewFolder = nullptr;
-    QMenu* mnuRenFolder = nullptr;
-    QAction* mnuRenFolderCustom = nullptr;
-    QAction* mnuRenFolderPattern = nullptr;
-    QAction* mnuDelFolder = nullptr;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // construction, one section per area
+    // construction
     void createMenus();
-    void createDirTree();
-    void createFileList();
-    void createStatusBar();
     void createPopupMenus();
-    void createBookmarkButtons(QWidget* parent);
-    void createTagArea();
-    void createToolPanel();
-    QWidget* createFoldersPage();
-    QWidget* createPatternsPage();
-    QWidget* createRepairPage();
+    void connectPanels();
     void loadPanelSettings();
     void storePanelInSettings();
-    void fillPatternBox(QComboBox* box, const std::string& current, const std::vector<std::string>& entries);
     void fillPopSortItems(const std::vector<std::string>& outPatterns);
     void syncTargetBox();
     void applyMethodCaptions();
-    void chkScanSubfoldersClick(bool checked);
-    // Right button on a bookmark button, focus loss of the target box.
-    bool panelEventFilter(QObject* watched, QEvent* event);
+    void scanSubfoldersClicked(bool checked);
     // settings
     void loadSettings();
     void applyWindowLayout(const base::IniFile& ini);
@@ -361,15 +228,11 @@ private:
     void storeLayoutInSettings();
     void placeTreeAtStoredFolder();
     // folder tree
-    void dirTreeChange(const QModelIndex& current);
-    // Scrolls the tree so that its current folder is in view.
-    void showTreeFolder();
-    bool dirTreeKeyDown(QKeyEvent* event);
+    void treeFolderChanged(const std::string& path);
     // file list
-    bool lstFiles2KeyDown(QKeyEvent* event);
-    bool lstFiles2DragEvent(QEvent* event);
-    void lstFiles2ContextMenu(const QPoint& pos);
-    void mnuAddFilesClick();
+    void listContextMenu(const QPoint& pos);
+    void deleteFromList(bool fromDisk);
+    void addFilesClicked();
     // runs a list command with drops and tree rescans held off, then publishes its rows
     template <typename F>
     void runCommand(F&& command);
@@ -391,40 +254,109 @@ private:
     // Sets the progress bar (max 0: empty, "Progress") without repainting.
     void showProgress(long long value, long long max);
     void paintNow();
-    // naming and sorting (frmVordaSorting.cpp)
+    // naming and sorting (MainWindowSorting.cpp)
     void setupNaming();
-    QComboBox* patternBox(naming::PatternKind kind) const;
-    bool namingEventFilter(QObject* watched, QEvent* event);
     void patternBoxFocusLost(naming::PatternKind kind);
     void runNaming(const std::function<void()>& command);
     void stepWithNameBox(int delta);
-    // batch tag commands (frmVordaBatch.cpp)
+    // batch tag commands (MainWindowBatch.cpp)
     void setupBatchCommands();
     void runBatch(const std::function<void()>& command);
     editing::TagSwitches currentTagSwitches() const;
-    // tag editor (frmVordaTags.cpp)
+    // tag editor (MainWindowTags.cpp)
     void createTagEditor();
     void showTagPanes(tags::AudioFile& file);
     // The tag editor's panes with the "ID3v2+" page's pending picture (several files).
     editing::TagPanes collectPanesWithPicture();
+
+    // ---- panels
+    QSplitter* tagSplitter_ = nullptr;  // tree and list over the tag area
+    QSplitter* dirSplitter_ = nullptr;  // the folder pane beside the list
+    FolderPane* folderPane_ = nullptr;
+    FileListView* fileList_ = nullptr;
+    editing::TagArea* tagArea_ = nullptr;
+    SortingPanel* sortingPanel_ = nullptr;
+    StatusPanels* statusPanels_ = nullptr;
+
+    // ---- menus (their objectNames keep the names the window has always had)
+    QMenu* fileMenu_ = nullptr;
+    QAction* exitItem_ = nullptr;
+    QMenu* listMenu_ = nullptr;
+    QAction* addFilesItem_ = nullptr;
+    QAction* nonExistentItem_ = nullptr;
+    QAction* selectAllItem_ = nullptr;
+    QAction* selInvertItem_ = nullptr;
+    QAction* clearListItem_ = nullptr;
+    QMenu* exportMenu_ = nullptr;
+    QAction* exportEditorItem_ = nullptr;
+    QAction* exportCsvItem_ = nullptr;
+    QAction* exportHtmlItem_ = nullptr;
+    QAction* exportM3uItem_ = nullptr;
+    QAction* exportPlsItem_ = nullptr;
+    QAction* exportCdCoverItem_ = nullptr;
+    QMenu* actionsMenu_ = nullptr;
+    QAction* sortAllItem_ = nullptr;
+    QAction* sortSelectedItem_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    QAction* dirTreeItem_ = nullptr;
+    QAction* tagInfoItem_ = nullptr;
+    QMenu* tagsMenu_ = nullptr;
+    QAction* findReplaceItem_ = nullptr;
+    QAction* freeDbLookupItem_ = nullptr;
+    QAction* fixTagsItem_ = nullptr;
+    QAction* saveTagsItem_ = nullptr;
+    QAction* removeTagsItem_ = nullptr;
+    QMenu* optionsMenu_ = nullptr;
+    QAction* advancedModeItem_ = nullptr;
+    QAction* settingsItem_ = nullptr;
+    QMenu* columnsMenu_ = nullptr;
+    std::array<QAction*, kColumnCount> columnItems_{};
+    QAction* fileGridItem_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QAction* helpMeItem_ = nullptr;
+    QAction* aboutItem_ = nullptr;
+
+    QMenu* listPopup_ = nullptr;
+    QAction* extractId3Item_ = nullptr;
+    QAction* popFreeDbLookupItem_ = nullptr;
+    QAction* addTracksItem_ = nullptr;
+    QMenu* popSortMenu_ = nullptr;
+    std::vector<QAction*> popSortPatternItems_;  // one per output pattern
+    QAction* popSortAlbumItem_ = nullptr;
+    QMenu* playerMenu_ = nullptr;  // the media player remote
+    QAction* playerEnqueuePlayItem_ = nullptr;
+    QAction* playerEnqueueItem_ = nullptr;
+    QAction* playerOpenFileItem_ = nullptr;
+    QAction* playerNextItem_ = nullptr;
+    QAction* playerPreviousItem_ = nullptr;
+    QAction* playerPlayItem_ = nullptr;
+    QAction* playerPauseItem_ = nullptr;
+    QAction* playerStopItem_ = nullptr;
+    QAction* folderFromId3Item_ = nullptr;
+    QAction* remFromListItem_ = nullptr;
+    QAction* remFromDiskItem_ = nullptr;
+
+    QMenu* treePopup_ = nullptr;
+    QAction* treeRefreshItem_ = nullptr;
+    QAction* setTargetFolderItem_ = nullptr;
+    QAction* recursiveScanItem_ = nullptr;
+    QAction* renNewFolderItem_ = nullptr;
+    QMenu* renFolderMenu_ = nullptr;
+    QAction* renFolderCustomItem_ = nullptr;
+    QAction* renFolderPatternItem_ = nullptr;
+    QAction* delFolderItem_ = nullptr;
 
     SortPanel panel_;
     Bookmarks bookmarks_;
     FileList list_;
     platform::FileIconCache icons_;
     ListCommands cmds_;
-    FileListModel* model_ = nullptr;
-    QFileSystemModel* dirModel_ = nullptr;
-    std::array<QLabel*, 3> panels_{};
-    QObject* listViewport_ = nullptr;  // the filtered widgets, compared by address only
-    QObject* treeViewport_ = nullptr;
 
     std::string settingsPath_;
     std::string settingsNotice_;  // what startUp tells about the settings file ("" when nothing)
     MsgIcon settingsNoticeIcon_ = miWarning;
     std::string treeDir_;      // the tree's folder as loaded (General/sTreeDir)
     double treeSplit_ = 2085;  // tree width in twips
-    int treeMouseButton_ = 0;  // last mouse button pressed in the tree, 0 when none
     std::array<bool, kColumnCount> sizeToContent_{};
     bool placed_ = false;  // the first show has checked the window against the screen
     int sortColumn_ = 0;   // 1-based, 0 when the list was never sorted
@@ -440,17 +372,15 @@ private:
     bool totalsPending_ = false;
     std::pair<long long, long long> pendingProgress_{0, 0};  // progress bar value and max while listing
     QObject* scanGate_ = nullptr;                            // the input filter of a running listing
-    bool treeFollow_ = false;                                // the tree keeps its folder in view while folders load
     QElapsedTimer paintClock_;                               // since the end of the last repaint of a long loop
     qint64 paintInterval_ = 30;                              // milliseconds between those repaints
-    editing::TagEditor* tagEditor_ = nullptr;
     std::unique_ptr<naming::SortCommands> sort_;
     std::unique_ptr<naming::FolderTreeCommands> folders_;
-    QObject* namingFilter_ = nullptr;
     bool checkingPattern_ = false;  // a pattern box's focus-loss message is up
     std::unique_ptr<editing::BatchTagCommands> batch_;
     std::unique_ptr<editing::TagCopyCommands> copies_;
     editing::FramesPage* framesPage_ = nullptr;
+    bool tagEditorReady_ = false;  // the tag editor is bound: the panes can be cleared and saved
 };
 
 }  // namespace vorda::app

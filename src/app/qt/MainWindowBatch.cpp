@@ -11,6 +11,7 @@
 
 #include "app/qt/FileListModel.h"
 #include "app/qt/MainWindow.h"
+#include "app/qt/SortingPanel.h"
 #include "editing/BatchTagCommands.h"
 #include "editing/FieldEdit.h"
 #include "editing/FrameCommands.h"
@@ -51,7 +52,7 @@ void MainWindow::setupBatchCommands() {
         if (framesPage_) framesPage_->showFile(file);
     };
     batch_->inPatternDetected = [this](const std::string& pattern) {
-        if (cmbInPattern) cmbInPattern->setEditText(QString::fromStdString(pattern));
+        sortingPanel_->setPatternText(PatternKind::Input, QString::fromStdString(pattern), false);
     };
     batch_->inputBox = [this](const std::string& prompt, const std::string& def, std::string& answer) {
         if (trackInputBox) return trackInputBox(prompt, def, answer);
@@ -66,12 +67,11 @@ void MainWindow::setupBatchCommands() {
         item->setEnabled(true);
         connect(item, &QAction::triggered, this, [this, command] { (this->*command)(); });
     };
-    bind(mnuFixTags, &MainWindow::fixTags);
-    bind(mnuAddTracks, &MainWindow::addTrackNumbers);
-    bind(mnuRemoveTags, &MainWindow::removeTags);
-    bind(mnuExtractID3, &MainWindow::extractTags);
-    cmdRemJunk->setEnabled(true);
-    connect(cmdRemJunk, &QPushButton::clicked, this, [this] { removeJunkFromSelected(); });
+    bind(fixTagsItem_, &MainWindow::fixTags);
+    bind(addTracksItem_, &MainWindow::addTrackNumbers);
+    bind(removeTagsItem_, &MainWindow::removeTags);
+    bind(extractId3Item_, &MainWindow::extractTags);
+    connect(sortingPanel_, &SortingPanel::removeJunkClicked, this, [this] { removeJunkFromSelected(); });
 }
 
 void MainWindow::runBatch(const std::function<void()>& command) {
@@ -97,9 +97,8 @@ TagSwitches MainWindow::currentTagSwitches() const {
 void MainWindow::fixTags() {
     if (list_.selectedCount() == 0 && cmds_.filCurrent().fullPath().empty()) return;
     const TagSwitches sw = currentTagSwitches();
-    const bool detect = chkDetectInPattern && chkDetectInPattern->isChecked();
-    const std::string inPattern =
-        cmbInPattern ? cmbInPattern->currentText().toStdString() : settings().currentInPattern;
+    const bool detect = sortingPanel_->optionState(SortingPanel::Option::DetectInPattern) == Qt::Checked;
+    const std::string inPattern = sortingPanel_->patternText(PatternKind::Input).toStdString();
     runBatch([&] { batch_->fixTags(sw, detect, inPattern); });
 }
 

@@ -21,8 +21,10 @@
 
 #include "app/Settings.h"
 #include "app/qt/FileListModel.h"
+#include "app/qt/FileListView.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/PatternListDialog.h"
+#include "app/qt/SortingPanel.h"
 #include "base/FileOps.h"
 #include "base/IniFile.h"
 #include "base/Text.h"
@@ -47,29 +49,7 @@ std::string pathFromQt(const QString& path) { return QFile::encodeName(path).toS
 
 const char* const kNoFileFromFolder = "<No file selected from this folder>";
 
-// Hands the events of the naming controls to the window without touching its own filter.
-class NamingFilter : public QObject {
-public:
-    NamingFilter(QObject* parent, std::function<bool(QObject*, QEvent*)> filter)
-        : QObject(parent), filter_(std::move(filter)) {}
-    bool eventFilter(QObject* watched, QEvent* event) override { return filter_(watched, event); }
-
-private:
-    std::function<bool(QObject*, QEvent*)> filter_;
-};
-
-// True when every character typed with the key passes the filter.
-template <typename Allowed>
-bool keyPasses(const QKeyEvent* key, Allowed allowed) {
-    for (const char32_t ch : key->text().toUcs4()) {
-        if (!allowed(ch)) return false;
-    }
-    return true;
-}
-
-bool ticked(const QCheckBox* box) { return box->checkState() != Qt::Unchecked; }
-
-constexpr PatternKind kBoxKinds[] = {PatternKind::Input, PatternKind::Output, PatternKind::Path, PatternKind::Album};
+using Option = SortingPanel::Option;
 
 }  // namespace
 
@@ -90,118 +70,50 @@ void MainWindow::setupNaming() {
     folders_->tree.refresh = [this] { refreshTree(); };
     folders_->tree.setPath = [this](const std::string& path) { selectTreeFolder(path); };
 
-    namingFilter_ = new NamingFilter(this, [this](QObject* w, QEvent* e) { return namingEventFilter(w, e); });
-    for (PatternKind kind : kBoxKinds) {
-        QComboBox* box = patternBox(kind);
-        box->installEventFilter(namingFilter_);
-        box->lineEdit()->installEventFilter(namingFilter_);
-    }
-    txtOldName->installEventFilter(namingFilter_);
-    txtNewName->installEventFilter(namingFilter_);
-    txtNewName->setReadOnly(false);
-    connect(txtNewName, &QLineEdit::returnPressed, this, &MainWindow::sortSelected);
-
-    const std::pair<QPushButton*, PatternKind> editButtons[] = {{cmdEditInPatterns, PatternKind::Input},
-                                                                {cmdEditOutPatterns, PatternKind::Output},
-                                                                {cmdEditPathPatterns, PatternKind::Path},
-                                                                {cmdEditAlbumPatterns, PatternKind::Album}};
-    for (const auto& [button, kind] : editButtons) {
-        button->setEnabled(true);
-        connect(button, &QPushButton::clicked, this, [this, kind = kind] { editPatterns(kind); });
-    }
-
+    connect(sortingPanel_, &SortingPanel::nameStepRequested, this, &MainWindow::stepWithNameBox);
+    connect(sortingPanel_, &SortingPanel::editPatternsClicked, this, &MainWindow::editPatterns);
+    connect(sortingPanel_, &SortingPanel::patternBoxLeft, this, &MainWindow::patternBoxFocusLost);
     // The preview follows the output pattern (typed or chosen), the input pattern and "Fix filenames".
-    connect(cmbOutPattern, &QComboBox::editTextChanged, this, [this] { updateNewNamePreview(); });
-    connect(cmbInPattern, &QComboBox::editTextChanged, this, [this] { updateNewNamePreview(); });
-    connect(chkFixFilenames, &QCheckBox::clicked, this, [this] { updateNewNamePreview(); });
+    connect(sortingPanel_, &SortingPanel::previewInputsChanged, this, &MainWindow::updateNewNamePreview);
     cmds_.newNameBuilder = [this](AudioFile& file) {
-        return previewNewName(ticked(chkFixFilenames), file, fromQt(cmbInPattern->currentText()), currentRow(),
-                              fromQt(cmbOutPattern->currentText()), file.name(), settings());
+        return previewNewName(sortingPanel_->ticked(Option::FixFilenames), file,
+                              fromQt(sortingPanel_->patternText(PatternKind::Input)), currentRow(),
+                              fromQt(sortingPanel_->patternText(PatternKind::Output)), file.name(), settings());
     };
     // Showing a file detects its input pattern when asked; the window's own handling comes first.
     auto shown = cmds_.fileShown;
     cmds_.fileShown = [this, shown](AudioFile& file) {
         if (shown) shown(file);
-        if (!ticked(chkDetectInPattern)) return;
-        const std::string box = fromQt(cmbInPattern->currentText());
+        if (!sortingPanel_->ticked(Option::DetectInPattern)) return;
+        const std::string box = fromQt(sortingPanel_->patternText(PatternKind::Input));
         const std::string detected = detectInPattern(file.fullPath(), settings().inPatterns, box, settings());
-        if (detected != box) {
-            cmbInPattern->setEditText(displayText(detected));
-            cmbInPattern->lineEdit()->setCursorPosition(0);
-        }
+        if (detected != box) sortingPanel_->setPatternText(PatternKind::Input, displayText(detected));
     };
 
-    for (QPushButton* button : {cmdSort, cmdSortSelected}) button->setEnabled(true);
-    for (QAction* item : {mnuSortAll, mnuSortSelected}) item->setEnabled(true);
-    connect(cmdSort, &QPushButton::clicked, this, &MainWindow::sortAll);
-    connect(mnuSortAll, &QAction::triggered, this, &MainWindow::sortAll);
-    connect(cmdSortSelected, &QPushButton::clicked, this, &MainWindow::sortSelected);
-    connect(mnuSortSelected, &QAction::triggered, this, &MainWindow::sortSelected);
-    connect(mnuPopSortAlbum, &QAction::triggered, this, &MainWindow::sortSelectedAsAlbum);
+    for (QAction* item : {sortAllItem_, sortSelectedItem_}) item->setEnabled(true);
+    connect(sortingPanel_, &SortingPanel::sortAllClicked, this, &MainWindow::sortAll);
+    connect(sortAllItem_, &QAction::triggered, this, &MainWindow::sortAll);
+    connect(sortingPanel_, &SortingPanel::sortSelectedClicked, this, &MainWindow::sortSelected);
+    connect(sortSelectedItem_, &QAction::triggered, this, &MainWindow::sortSelected);
+    connect(popSortAlbumItem_, &QAction::triggered, this, &MainWindow::sortSelectedAsAlbum);
 
-    mnuFolderFromID3->setEnabled(true);
-    connect(mnuFolderFromID3, &QAction::triggered, this, &MainWindow::showID3FolderDialog);
-    connect(mnuTreePopup, &QMenu::aboutToShow, this, &MainWindow::prepareTreePopup);
-    connect(mnuRenNewFolder, &QAction::triggered, this, &MainWindow::newTreeFolder);
-    connect(mnuRenFolderCustom, &QAction::triggered, this, &MainWindow::renameTreeFolderCustom);
-    connect(mnuRenFolderPattern, &QAction::triggered, this, &MainWindow::renameTreeFolderPattern);
-    connect(mnuDelFolder, &QAction::triggered, this, &MainWindow::deleteTreeFolderFromMenu);
-    for (QAction* item : {mnuRenNewFolder, mnuRenFolderCustom, mnuDelFolder}) item->setEnabled(true);
-    mnuRenFolderPattern->setText(QString::fromLatin1(kNoFileFromFolder));
-}
-
-QComboBox* MainWindow::patternBox(PatternKind kind) const {
-    switch (kind) {
-    case PatternKind::Input: return cmbInPattern;
-    case PatternKind::Output: return cmbOutPattern;
-    case PatternKind::Path: return cmbPathPattern;
-    case PatternKind::Album: return cmbAlbumPattern;
-    default: return nullptr;
-    }
-}
-
-// ============================================================ boxes
-
-bool MainWindow::namingEventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == txtNewName || watched == txtOldName) {
-            const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-            if (plain && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
-                stepWithNameBox(key->key() == Qt::Key_Up ? -1 : 1);
-                return true;
-            }
-            if (watched == txtNewName) return !keyPasses(key, newNameKeyAllowed);
-            return false;
-        }
-        for (PatternKind kind : kBoxKinds) {
-            QComboBox* box = patternBox(kind);
-            if (watched != box && watched != box->lineEdit()) continue;
-            return !keyPasses(key, [kind](char32_t ch) { return patternKeyAllowed(kind, ch); });
-        }
-        return false;
-    }
-    if (event->type() == QEvent::FocusOut) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        // The box's own drop-down and a window switch are no leaving of the box.
-        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return false;
-        for (PatternKind kind : kBoxKinds) {
-            if (watched == patternBox(kind)) patternBoxFocusLost(kind);
-        }
-    }
-    return false;
+    folderFromId3Item_->setEnabled(true);
+    connect(folderFromId3Item_, &QAction::triggered, this, &MainWindow::showID3FolderDialog);
+    connect(treePopup_, &QMenu::aboutToShow, this, &MainWindow::prepareTreePopup);
+    connect(renNewFolderItem_, &QAction::triggered, this, &MainWindow::newTreeFolder);
+    connect(renFolderCustomItem_, &QAction::triggered, this, &MainWindow::renameTreeFolderCustom);
+    connect(renFolderPatternItem_, &QAction::triggered, this, &MainWindow::renameTreeFolderPattern);
+    connect(delFolderItem_, &QAction::triggered, this, &MainWindow::deleteTreeFolderFromMenu);
+    for (QAction* item : {renNewFolderItem_, renFolderCustomItem_, delFolderItem_}) item->setEnabled(true);
+    renFolderPatternItem_->setText(QString::fromLatin1(kNoFileFromFolder));
 }
 
 void MainWindow::patternBoxFocusLost(PatternKind kind) {
     if (checkingPattern_) return;
-    QComboBox* box = patternBox(kind);
-    std::string text = fromQt(box->currentText());
+    std::string text = fromQt(sortingPanel_->patternText(kind));
     bool information = false;
     const std::string message = checkPatternOnFocusLoss(kind, text, &information);
-    if (displayText(text) != box->currentText()) {
-        box->setEditText(displayText(text));
-        box->lineEdit()->setCursorPosition(0);
-    }
+    if (displayText(text) != sortingPanel_->patternText(kind)) sortingPanel_->setPatternText(kind, displayText(text));
     if (message.empty()) return;
     checkingPattern_ = true;
     ask(message, mbOK, information ? miInformation : miNone);
@@ -211,16 +123,15 @@ void MainWindow::patternBoxFocusLost(PatternKind kind) {
 void MainWindow::updateNewNamePreview() {
     AudioFile& file = cmds_.filCurrent();
     if (file.fullPath().empty() || cmds_.bMultiChange) return;
-    const std::string oldName = fromQt(txtOldName->text());
-    std::string name = previewNewName(ticked(chkFixFilenames), file, fromQt(cmbInPattern->currentText()), currentRow(),
-                                      fromQt(cmbOutPattern->currentText()), oldName, settings());
+    const std::string oldName = fromQt(sortingPanel_->oldName());
+    std::string name = previewNewName(sortingPanel_->ticked(Option::FixFilenames), file,
+                                      fromQt(sortingPanel_->patternText(PatternKind::Input)), currentRow(),
+                                      fromQt(sortingPanel_->patternText(PatternKind::Output)), oldName, settings());
     if (name.empty()) name = oldName;
     setNewName(name);
 }
 
 void MainWindow::editPatterns(PatternKind kind) {
-    QComboBox* box = patternBox(kind);
-    if (!box) return;
     PatternListDialog dialog(this);
     dialog.reset();
     dialog.setIllegalChars(PatternListRules::illegalCharsFor(kind));
@@ -235,7 +146,7 @@ void MainWindow::editPatterns(PatternKind kind) {
     IniFile ini(settingsPath_);
     if (!applyPatternListEdit(settings(), ini, kind, patterns)) return;
     // The box keeps the text it had.
-    fillPatternBox(box, fromQt(box->currentText()), patternList(settings(), kind));
+    sortingPanel_->fillPatternBox(kind, fromQt(sortingPanel_->patternText(kind)), patternList(settings(), kind));
     if (kind == PatternKind::Output) fillPopSortItems(settings().outPatterns);
 }
 
@@ -245,20 +156,20 @@ SortInputs MainWindow::panelInputs() const {
     SortInputs in;
     in.method = panel_.method();
     in.targetDir = panel_.text();
-    in.inPattern = fromQt(cmbInPattern->currentText());
-    in.outPattern = fromQt(cmbOutPattern->currentText());
-    in.pathPattern = fromQt(cmbPathPattern->currentText());
-    in.albumPattern = fromQt(cmbAlbumPattern->currentText());
-    in.newName = pathFromQt(txtNewName->text());
-    in.fixFilenames = ticked(chkFixFilenames);
-    in.useAlbumPattern = ticked(chkAlbumPattern);
-    in.detectInPattern = ticked(chkDetectInPattern);
+    in.inPattern = fromQt(sortingPanel_->patternText(PatternKind::Input));
+    in.outPattern = fromQt(sortingPanel_->patternText(PatternKind::Output));
+    in.pathPattern = fromQt(sortingPanel_->patternText(PatternKind::Path));
+    in.albumPattern = fromQt(sortingPanel_->patternText(PatternKind::Album));
+    in.newName = pathFromQt(sortingPanel_->newName());
+    in.fixFilenames = sortingPanel_->ticked(Option::FixFilenames);
+    in.useAlbumPattern = sortingPanel_->ticked(Option::AlbumPattern);
+    in.detectInPattern = sortingPanel_->ticked(Option::DetectInPattern);
     in.currentRow = currentRow();
     return in;
 }
 
 int MainWindow::currentRow() const {
-    const QModelIndex current = lstFiles2->currentIndex();
+    const QModelIndex current = fileList_->currentIndex();
     if (current.isValid() && list_.selected(current.row() + 1)) return current.row() + 1;
     return list_.firstSelected();
 }
@@ -266,14 +177,14 @@ int MainWindow::currentRow() const {
 void MainWindow::runNaming(const std::function<void()>& command) {
     if (busy_) return;
     // A target folder still being typed counts as accepted.
-    if (txtTargetDir->hasFocus()) {
+    if (sortingPanel_->targetHasFocus()) {
         panel_.focusLost();
         syncTargetBox();
     }
     busy_ = true;
     command();
     endCommand(false);
-    model_->syncSelectionToView();
+    listModel()->syncSelectionToView();
 }
 
 void MainWindow::sortAll() {
@@ -285,8 +196,8 @@ void MainWindow::sortSelected() {
     // The one-file stepping moved on: the list shows the row it moved to.
     const int row = sort_->currentRow();
     if (row >= 1 && row <= list_.count()) {
-        lstFiles2->selectionModel()->setCurrentIndex(model_->index(row - 1, 0), QItemSelectionModel::NoUpdate);
-        lstFiles2->scrollTo(model_->index(row - 1, 0));
+        fileList_->selectionModel()->setCurrentIndex(listModel()->index(row - 1, 0), QItemSelectionModel::NoUpdate);
+        fileList_->scrollTo(listModel()->index(row - 1, 0));
     }
 }
 
@@ -310,7 +221,7 @@ void MainWindow::stepWithNameBox(int delta) {
         cmds_.showFile(next);
     });
     if (next <= list_.count())
-        lstFiles2->selectionModel()->setCurrentIndex(model_->index(next - 1, 0), QItemSelectionModel::NoUpdate);
+        fileList_->selectionModel()->setCurrentIndex(listModel()->index(next - 1, 0), QItemSelectionModel::NoUpdate);
 }
 
 // ============================================================ folder commands
@@ -318,23 +229,24 @@ void MainWindow::stepWithNameBox(int delta) {
 void MainWindow::prepareTreePopup() {
     const std::string tree = treePath();
     const bool folder = !tree.empty() && tree != "/";
-    mnuRenNewFolder->setEnabled(!tree.empty());
-    mnuRenFolder->setEnabled(folder);
-    mnuDelFolder->setEnabled(folder);
+    renNewFolderItem_->setEnabled(!tree.empty());
+    renFolderMenu_->setEnabled(folder);
+    delFolderItem_->setEnabled(folder);
 
     AudioFile& file = cmds_.filCurrent();
     std::string caption;
     if (folder && !file.fullPath().empty() && addBackslash(tree) == file.path()) {
-        caption = FolderTreeCommands::patternCaption(file, fromQt(cmbInPattern->currentText()), settings());
+        caption = FolderTreeCommands::patternCaption(file, fromQt(sortingPanel_->patternText(PatternKind::Input)),
+                                                     settings());
     }
-    mnuRenFolderPattern->setData(displayText(caption));
+    renFolderPatternItem_->setData(displayText(caption));
     if (caption.empty()) {
-        mnuRenFolderPattern->setText(QString::fromLatin1(kNoFileFromFolder));
-        mnuRenFolderPattern->setEnabled(false);
+        renFolderPatternItem_->setText(QString::fromLatin1(kNoFileFromFolder));
+        renFolderPatternItem_->setEnabled(false);
     } else {
         // "&" would be taken for a mnemonic.
-        mnuRenFolderPattern->setText(displayText(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
-        mnuRenFolderPattern->setEnabled(true);
+        renFolderPatternItem_->setText(displayText(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        renFolderPatternItem_->setEnabled(true);
     }
 }
 
@@ -352,7 +264,7 @@ void MainWindow::renameTreeFolderCustom() {
 
 void MainWindow::renameTreeFolderPattern() {
     const std::string tree = treePath();
-    const std::string caption = fromQt(mnuRenFolderPattern->data().toString());
+    const std::string caption = fromQt(renFolderPatternItem_->data().toString());
     if (tree.empty() || tree == "/" || caption.empty()) return;
     runNaming([this, &tree, &caption] { folders_->renamePattern(tree, caption); });
 }
@@ -374,10 +286,10 @@ void MainWindow::showID3FolderDialog() {
         IniFile ini(settingsPath_);
         writeSetting(ini, "General", "sFolderPattern", settings().folderPattern);
     };
-    if (!command.open(fromQt(cmbInPattern->currentText()), panel_.text())) return;
+    if (!command.open(fromQt(sortingPanel_->patternText(PatternKind::Input)), panel_.text())) return;
     Id3FolderDialog dialog(command, this);
     dialog.exec();
-    model_->flushPendingRows();
+    listModel()->flushPendingRows();
 }
 
 }  // namespace vorda::app

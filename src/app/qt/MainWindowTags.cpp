@@ -15,9 +15,12 @@
 
 #include "app/OptionsRules.h"
 #include "app/qt/FileListModel.h"
+#include "app/qt/FileListView.h"
 #include "app/qt/MainWindow.h"
+#include "app/qt/SortingPanel.h"
 #include "editing/SaveTagsCommand.h"
 #include "editing/qt/FramesPage.h"
+#include "editing/qt/TagArea.h"
 #include "editing/qt/TagEditor.h"
 #include "tags/AudioFile.h"
 
@@ -30,27 +33,18 @@ using namespace vorda::platform;
 namespace vorda::app {
 
 void MainWindow::createTagEditor() {
-    // Pages: 0 "TAG", 1 "ID3v2+", 2 "Lyrics3", 3 "File info".
-    tagEditor_ = new TagEditor(picTAG[0], picTAG[2], picTAG[3], this);
-    auto* framesLayout = new QVBoxLayout(picTAG[1]);
-    framesLayout->setContentsMargins(0, 0, 0, 0);
-    auto* frames = new FramesPage(picTAG[1]);
-    frames->setObjectName(QStringLiteral("picFrames"));
-    framesLayout->addWidget(frames);
-    connectFramesPage(frames);
-    tagEditor_->cmdCopyFromV1 = frames->cmdCopyFromV1;
-    tagEditor_->cmdCopyToV1 = frames->cmdCopyToV1;
+    TagEditor* editor = tagArea_->tagEditor();
+    connectFramesPage(tagArea_->framesPage());
 
     collectTagPanes = [this] { return collectPanesWithPicture(); };
-    applyTagPanes = [this](const TagPanes& panes) { tagEditor_->apply(panes); };
-    tagEditor_->navigate = [this](bool down, bool shift) { stepFromTagArea(down, shift); };
-    tabTAGs->tabBar()->installEventFilter(tagEditor_);
+    applyTagPanes = [editor](const TagPanes& panes) { editor->apply(panes); };
+    editor->navigate = [this](bool down, bool shift) { stepFromTagArea(down, shift); };
 
-    connect(tagEditor_, &TagEditor::saveRequested, this, &MainWindow::saveTags);
-    mnuSaveTags->setEnabled(true);
-    connect(mnuSaveTags, &QAction::triggered, tagEditor_->cmdSaveTags, &QPushButton::click);
-    mnuAdvancedMode->setEnabled(true);
-    connect(mnuAdvancedMode, &QAction::toggled, this, &MainWindow::setAdvancedMode);
+    connect(editor, &TagEditor::saveRequested, this, &MainWindow::saveTags);
+    saveTagsItem_->setEnabled(true);
+    connect(saveTagsItem_, &QAction::triggered, editor->cmdSaveTags, &QPushButton::click);
+    advancedModeItem_->setEnabled(true);
+    connect(advancedModeItem_, &QAction::toggled, this, &MainWindow::setAdvancedMode);
     setTagFieldMaxLength(lyricsFieldMaxLength(settings().useLyrics3));
 
     // Showing a file fills the panes after what the window already shows of it.
@@ -59,28 +53,32 @@ void MainWindow::createTagEditor() {
         if (shown) shown(file);
         showTagPanes(file);
     };
-    tagEditor_->setAdvanced(settings().advancedMode);
+    editor->setAdvanced(settings().advancedMode);
+    tagEditorReady_ = true;
     clearPanes();
 }
 
+TagEditor* MainWindow::tagEditor() const { return tagArea_->tagEditor(); }
+
 void MainWindow::showTagPanes(AudioFile& file) {
-    if (!tagEditor_ || !settings().readTags) return;
+    if (!settings().readTags) return;
+    TagEditor* editor = tagEditor();
     const bool advanced = settings().advancedMode;
-    TagPanes panes = tagEditor_->collect();
+    TagPanes panes = editor->collect();
     if (!file.audio().audioType().empty()) panes.fileInfo = fileInfoTexts(file);
     showTagsInPanes(panes, file, advanced);
-    tagEditor_->apply(panes);
+    editor->apply(panes);
     if (framesPage_ && (!advanced || file.tag().hasTag(tkID3v2))) framesPage_->showFile(file);
 }
 
 void MainWindow::clearPanes() {
     shownPath_.clear();
     shownMany_ = cmds_.bMultiChange;
-    if (!tagEditor_) return;  // the window is still being built
+    if (!tagEditorReady_) return;  // the window is still being built
     const bool advanced = settings().advancedMode;
     TagPanes panes;
     clearTagPanes(panes, advanced, cmds_.bMultiChange);
-    tagEditor_->apply(panes);
+    tagEditor()->apply(panes);
     if (framesPage_) {
         framesPage_->clear();
         framesPage_->setMultiSelection(cmds_.bMultiChange);
@@ -90,17 +88,16 @@ void MainWindow::clearPanes() {
         }
     }
     setStatus(2, "Filesize: 0 kB");
-    txtOldName->clear();
-    txtNewName->clear();
+    sortingPanel_->clearNames();
 }
 
 void MainWindow::setAdvancedMode(bool advanced) {
     settings().advancedMode = advanced;
-    if (mnuAdvancedMode->isChecked() != advanced) {
-        const QSignalBlocker block(mnuAdvancedMode);
-        mnuAdvancedMode->setChecked(advanced);
+    if (advancedModeItem_->isChecked() != advanced) {
+        const QSignalBlocker block(advancedModeItem_);
+        advancedModeItem_->setChecked(advanced);
     }
-    tagEditor_->setAdvanced(advanced);
+    tagEditor()->setAdvanced(advanced);
     const int row = list_.firstSelected();
     const bool wasBusy = busy_;
     busy_ = true;
@@ -119,19 +116,17 @@ void MainWindow::stepFromTagArea(bool down, bool shift) {
     // which makes two selected rows: multi-change mode.
     if (!shift) list_.setSelected(row, false);
     list_.setSelected(next, true);
-    model_->syncSelectionToView();
-    const QModelIndex index = model_->index(next - 1, 0);
-    lstFiles2->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    lstFiles2->scrollTo(index);
+    listModel()->syncSelectionToView();
+    const QModelIndex index = listModel()->index(next - 1, 0);
+    fileList_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    fileList_->scrollTo(index);
     settleSelection();
 }
 
-void MainWindow::setTagFieldMaxLength(int maxLength) {
-    if (tagEditor_) tagEditor_->setFieldMaxLength(maxLength);
-}
+void MainWindow::setTagFieldMaxLength(int maxLength) { tagEditor()->setFieldMaxLength(maxLength); }
 
 TagPanes MainWindow::collectPanesWithPicture() {
-    TagPanes panes = tagEditor_->collect();
+    TagPanes panes = tagEditor()->collect();
     // The picture for several files waits on the "ID3v2+" page; the save takes it from the panes.
     if (framesPage_ && cmds_.bMultiChange) {
         panes.pendingPicture = framesPage_->pendingPicture();
@@ -141,7 +136,7 @@ TagPanes MainWindow::collectPanesWithPicture() {
 }
 
 void MainWindow::saveTags() {
-    if (busy_ || !tagEditor_) return;
+    if (busy_ || !tagEditorReady_) return;
     // The panes must show what is selected before anything is written: a selection change not
     // yet followed shows the selected file (or several) instead, and nothing is saved.
     if (settleSelection()) return;
@@ -152,7 +147,7 @@ void MainWindow::saveTags() {
     endCommand(false);
     // A single-file save that worked showed the file again; otherwise the fields show what the
     // save made of them (the number fields filtered).
-    if (outcome != SaveTagsCommand::Outcome::Saved || cmds_.bMultiChange) tagEditor_->apply(panes);
+    if (outcome != SaveTagsCommand::Outcome::Saved || cmds_.bMultiChange) tagEditor()->apply(panes);
 }
 
 }  // namespace vorda::app
