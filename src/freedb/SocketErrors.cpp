@@ -76,8 +76,8 @@ std::string_view socketErrorText(int number) {
 }
 
 const std::error_category& socketCategory() {
-    static const SocketCategory category;
-    return category;
+    static const SocketCategory kCategory;
+    return kCategory;
 }
 
 }  // namespace vorda::freedb

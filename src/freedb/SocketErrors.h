@@ -64,6 +64,7 @@ enum class SocketErrc : int {
 // The category whose codes are the numbers above; message() gives socketErrorText().
 [[nodiscard]] const std::error_category& socketCategory();
 
+// NOLINTNEXTLINE(readability-identifier-naming): the name the standard library looks up
 [[nodiscard]] inline std::error_code make_error_code(SocketErrc e) { return {static_cast<int>(e), socketCategory()}; }
 
 }  // namespace vorda::freedb
