@@ -9,6 +9,8 @@ PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libgl-dev libutf8proc-dev zlib1g-dev
+  # vorda-cli: argument parsing and JSON output
+  libcli11-dev nlohmann-json3-dev
   # tests, sanitizers and fuzzing
   libgtest-dev googletest clang libclang-rt-14-dev dbus
   # interop peers and audio makers

@@ -5,56 +5,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 
 #include "app/Settings.h"
 #include "base/IniFile.h"
 #include "base/Text.h"
 #include "naming/NamingText.h"
-#include "tags/TagHandler.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
 using namespace vorda::app;
-using namespace vorda::naming;
 
 namespace vorda::cli {
-
-ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<std::string>& flags,
-                     const std::vector<std::string>& valueOptions) {
-    ParsedArgs out;
-    auto known = [](const std::vector<std::string>& list, const std::string& name) {
-        return std::find(list.begin(), list.end(), name) != list.end();
-    };
-    bool optionsEnded = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            out.operands.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
-            out.help = true;
-        } else if (known(flags, arg)) {
-            out.flags.insert(arg);
-        } else if (known(valueOptions, arg)) {
-            if (i + 1 >= args.size()) {
-                out.error = "option " + arg + " needs a value";
-                return out;
-            }
-            out.values[arg] = args[++i];
-        } else if (const size_t eq = arg.find('='); eq != std::string::npos && known(valueOptions, arg.substr(0, eq))) {
-            out.values[arg.substr(0, eq)] = arg.substr(eq + 1);
-        } else {
-            out.error = "unknown option " + arg;
-            return out;
-        }
-    }
-    return out;
-}
 
 std::string executableFolder() {
     std::string buffer(4096, '\0');
@@ -72,45 +34,19 @@ std::string absolutePath(const std::string& path) {
     return addBackslash(cwd) + path;
 }
 
-int tagKindOf(const std::string& name) {
+std::optional<TagKind> tagKindOf(const std::string& name) {
     if (name == "tkAll" || name == "0") return tkAll;
     if (name == "tkID3v1" || name == "1") return tkID3v1;
     if (name == "tkID3v2" || name == "2") return tkID3v2;
     if (name == "tkLyrics3" || name == "4") return tkLyrics3;
-    return -1;
+    return std::nullopt;
 }
 
-bool takeTagKinds(std::vector<std::string>& args, const std::string& option, std::vector<int>& kinds,
-                  std::string& error) {
-    std::vector<std::string> rest;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--") {
-            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-            break;
-        }
-        std::string value;
-        if (arg == option) {
-            if (i + 1 >= args.size()) {
-                error = "option " + option + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        } else if (arg.starts_with(option + "=")) {
-            value = arg.substr(option.size() + 1);
-        } else {
-            rest.push_back(arg);
-            continue;
-        }
-        const int kind = tagKindOf(value);
-        if (kind < 0) {
-            error = "unknown tag kind " + value;
-            return false;
-        }
-        kinds.push_back(kind);
-    }
-    args = std::move(rest);
-    return true;
+std::string takeTagKind(const std::string& value, std::vector<TagKind>& kinds) {
+    const std::optional<TagKind> kind = tagKindOf(value);
+    if (!kind) return "unknown tag kind " + value;
+    kinds.push_back(*kind);
+    return {};
 }
 
 void printNoTagFor(const std::string& file, const std::string& keys, bool unchanged) {
@@ -119,14 +55,14 @@ void printNoTagFor(const std::string& file, const std::string& keys, bool unchan
                "(UseID3v1, UseID3v2, UseLyrics3) to always use a tag");
 }
 
-int loadSettings(const ParsedArgs& args) {
+bool loadSettings(const std::optional<std::string>& settingsFile) {
     std::string path;
-    if (auto it = args.values.find("--settings"); it != args.values.end()) {
-        path = it->second;
+    if (settingsFile) {
+        path = *settingsFile;
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
             printError("cannot read settings file " + toDisplayUtf8(path));
-            return exitFailed;
+            return false;
         }
     } else {
         path = defaultSettingsPath(removeBackslash(executableFolder()));
@@ -135,48 +71,7 @@ int loadSettings(const ParsedArgs& args) {
     const IniFile ini(path);
     settings().load(ini);
     if (const std::string notice = settingsFileNotice(ini, false); !notice.empty()) printError(notice);
-    return exitOk;
-}
-
-std::string jsonString(const std::string& text) {
-    const std::string valid = toDisplayUtf8(text);
-    std::string out;
-    out.reserve(valid.size() + 2);
-    out += '"';
-    for (size_t i = 0; i < valid.size(); ++i) {
-        const char c = valid[i];
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '"') {
-            out += "\\\"";
-        } else if (c == '\\') {
-            out += "\\\\";
-        } else if (u < 0x20 || u == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04X", u);
-            out += buf;
-        } else if (u == 0xC2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) <= 0x9F &&
-                   static_cast<unsigned char>(valid[i + 1]) >= 0x80) {
-            // C1 controls are legal in JSON strings but act on terminals: written out too.
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned char>(valid[++i]));
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-    return out;
-}
-
-int printUsage(const Command& command) {
-    std::fputs(command.usage, stdout);
-    return exitOk;
-}
-
-int usageError(const Command& command, const std::string& error) {
-    if (!error.empty()) printError(error);
-    std::fputs(command.usage, stderr);
-    return exitUsage;
+    return true;
 }
 
 std::string lineText(const std::string& text) { return naming::escapeControlChars(text); }

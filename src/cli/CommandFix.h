@@ -9,7 +9,7 @@
 
 #include "app/FileList.h"
 #include "app/ListCommands.h"
-#include "cli/CliCommon.h"
+#include "cli/CommandLine.h"
 #include "editing/BatchTagCommands.h"
 
 namespace vorda::cli {
@@ -17,9 +17,9 @@ namespace vorda::cli {
 extern const Command kFixCommand;
 
 // Lists the given files as selected rows, in the order given (several rows: bMultiChange).
-// Files that cannot be listed print "vorda-cli: FILE: error N: TEXT" and make *status exitFailed.
-void listGivenFiles(app::ListCommands& cmds, const std::vector<std::string>& given, int* status);
-// Prints every failure of a batch result and makes *status exitFailed when there was one.
-void printFailures(const editing::BatchResult& result, int* status);
+// Files that cannot be listed print "vorda-cli: FILE: error N: TEXT"; false when there was one.
+[[nodiscard]] bool listGivenFiles(app::ListCommands& cmds, const std::vector<std::string>& given);
+// Prints every failure of a batch result; false when there was one.
+[[nodiscard]] bool printFailures(const editing::BatchResult& result);
 
 }  // namespace vorda::cli

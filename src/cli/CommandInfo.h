@@ -3,7 +3,7 @@
 // vorda-cli info: everything the file object reads from files, one JSON object per file.
 #pragma once
 
-#include "cli/CliCommon.h"
+#include "cli/CommandLine.h"
 
 namespace vorda::cli {
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/FileOps.h"
+#include "cli/CliCommon.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
@@ -17,13 +18,21 @@ namespace vorda::cli {
 
 namespace {
 
-int runJunk(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parseArgs(argv, {}, {});
-    if (!args.error.empty()) return usageError(kJunkCommand, args.error);
-    if (args.help) return printUsage(kJunkCommand);
-    if (args.operands.empty()) return usageError(kJunkCommand, "no file given");
+ExitStatus runJunk(const std::vector<std::string>& argv) {
+    CommandLine line("junk FILE...",
+                     "Removes from each FILE whatever lies in front of its ID3v2 tag, or in front of the\n"
+                     "first audio frame when it has no ID3v2 tag; junk between a tag at the very start and\n"
+                     "the audio is kept, and so is everything from a tag header on (even one of a tag that\n"
+                     "cannot be read). The file is rebuilt through a temporary file, so a failure leaves\n"
+                     "it as it was.\n",
+                     "A file that fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr; the exit status is\n"
+                     "then 1, and the other files are still done.\n");
+    const ParsedArguments args = line.parse(argv);
+    if (!args.mistake.empty()) return line.usageError(args.mistake);
+    if (args.help) return line.printHelp();
+    if (args.operands.empty()) return line.usageError("no file given");
 
-    int status = exitOk;
+    ExitStatus status = ExitStatus::Ok;
     for (const std::string& given : args.operands) {
         AudioFile file;
         int error = 0;
@@ -33,7 +42,7 @@ int runJunk(const std::vector<std::string>& argv) {
             error = file.tag().removeJunk();
         if (error != 0) {
             printFileError(given, error, errorText(error));
-            status = exitFailed;
+            status = ExitStatus::Failed;
         }
     }
     return status;
@@ -41,18 +50,6 @@ int runJunk(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-const Command kJunkCommand{"junk", "remove junk in front of the tag and the audio of MPEG files",
-                           "Usage: vorda-cli junk FILE...\n"
-                           "\n"
-                           "Removes from each FILE whatever lies in front of its ID3v2 tag, or in front of the\n"
-                           "first audio frame when it has no ID3v2 tag; junk between a tag at the very start and\n"
-                           "the audio is kept, and so is everything from a tag header on (even one of a tag that\n"
-                           "cannot be read). The file is rebuilt through a temporary file, so a failure leaves\n"
-                           "it as it was. A file that fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr;\n"
-                           "the exit status is then 1.\n"
-                           "\n"
-                           "Options:\n"
-                           "  -h, --help  show this help\n",
-                           runJunk};
+const Command kJunkCommand{"junk", "remove junk in front of the tag and the audio of MPEG files", runJunk};
 
 }  // namespace vorda::cli

@@ -3,7 +3,7 @@
 // vorda-cli junk: removes junk in front of the ID3v2 tag and the audio of MPEG files.
 #pragma once
 
-#include "cli/CliCommon.h"
+#include "cli/CommandLine.h"
 
 namespace vorda::cli {
 

@@ -3,7 +3,7 @@
 // vorda-cli rename: renames files in place from their tags and names with an output pattern.
 #pragma once
 
-#include "cli/CliCommon.h"
+#include "cli/CommandLine.h"
 
 namespace vorda::cli {
 

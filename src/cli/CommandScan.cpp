@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 #include "base/Text.h"
+#include "cli/CliCommon.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -33,23 +34,34 @@ public:
 // escape sequences to the terminal.
 std::string cellText(const std::string& cell) { return lineText(toDisplayUtf8(cell)); }
 
-int runScan(const std::vector<std::string>& argv) {
-    const ParsedArgs args = parseArgs(argv, {"--recursive"}, {"--settings"});
-    if (!args.error.empty()) return usageError(kScanCommand, args.error);
-    if (args.help) return printUsage(kScanCommand);
-    if (args.operands.empty()) return usageError(kScanCommand, "no folder given");
-    if (const int status = loadSettings(args); status != exitOk) return status;
+ExitStatus runScan(const std::vector<std::string>& argv) {
+    std::optional<std::string> settingsFile;
+    bool recursive = false;
+    CommandLine line("scan [--recursive] [--settings FILE] FOLDER...",
+                     "Scans each FOLDER for the file types of the settings (playlists found are imported)\n"
+                     "and prints one line per listed file: the 14 cells of its row, separated by tabs:\n"
+                     "Filename, Path, Size, Artist, Album, Title, Track, Year, Genre, Comment,\n"
+                     "Bitrate (kbps), Samplerate (kHz), Tags, Duration. Control characters in names and\n"
+                     "values are written out (\\n, \\t, \\x1b), so each file is one line.\n"
+                     "The status texts of each scan (totals and time) go to standard error.\n",
+                     "A FOLDER that is no folder is named on stderr; the exit status is then 1.\n");
+    line.addFlag("--recursive", "scan the subfolders too", recursive);
+    line.addSettings(settingsFile);
+    const ParsedArguments args = line.parse(argv);
+    if (!args.mistake.empty()) return line.usageError(args.mistake);
+    if (args.help) return line.printHelp();
+    if (args.operands.empty()) return line.usageError("no folder given");
+    if (!loadSettings(settingsFile)) return ExitStatus::Failed;
 
     FileList list;
     StatusRecorder ui;
     ListCommands commands(list, ui, settings());
-    const bool recursive = args.flags.count("--recursive") != 0;
-    int status = exitOk;
+    ExitStatus status = ExitStatus::Ok;
     for (const std::string& folder : args.operands) {
         const std::string path = absolutePath(folder);
         if (!isDirectory(path)) {
             printError("not a folder: " + toDisplayUtf8(folder));
-            status = exitFailed;
+            status = ExitStatus::Failed;
             continue;
         }
         ui.panels[1].clear();
@@ -58,15 +70,15 @@ int runScan(const std::vector<std::string>& argv) {
         std::fprintf(stderr, "%s\n%s\n", lineText(ui.panels[1]).c_str(), lineText(ui.panels[3]).c_str());
     }
 
-    std::string line;
+    std::string out;
     for (int row = 1; row <= list.count(); ++row) {
-        line.clear();
+        out.clear();
         for (int col = 1; col <= kColumnCount; ++col) {
-            if (col > 1) line += '\t';
-            line += cellText(list.getCellContent(row, col));
+            if (col > 1) out += '\t';
+            out += cellText(list.getCellContent(row, col));
         }
-        line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        out += '\n';
+        std::fwrite(out.data(), 1, out.size(), stdout);
     }
     std::fflush(stdout);
     return status;
@@ -74,20 +86,6 @@ int runScan(const std::vector<std::string>& argv) {
 
 }  // namespace
 
-const Command kScanCommand{"scan", "list the files of folders as the file list shows them",
-                           "Usage: vorda-cli scan [--recursive] [--settings FILE] FOLDER...\n"
-                           "\n"
-                           "Scans each FOLDER for the file types of the settings (playlists found are imported)\n"
-                           "and prints one line per listed file: the 14 cells of its row, separated by tabs:\n"
-                           "Filename, Path, Size, Artist, Album, Title, Track, Year, Genre, Comment,\n"
-                           "Bitrate (kbps), Samplerate (kHz), Tags, Duration. Control characters in names and\n"
-                           "values are written out (\\n, \\t, \\x1b), so each file is one line.\n"
-                           "The status texts of each scan (totals and time) go to standard error.\n"
-                           "\n"
-                           "Options:\n"
-                           "  --recursive      scan the subfolders too\n"
-                           "  --settings FILE  read the settings from FILE instead of the user's settings file\n"
-                           "  -h, --help       show this help\n",
-                           runScan};
+const Command kScanCommand{"scan", "list the files of folders as the file list shows them", runScan};
 
 }  // namespace vorda::cli

@@ -3,7 +3,7 @@
 // vorda-cli scan: lists the files of folders as the window's file list shows them.
 #pragma once
 
-#include "cli/CliCommon.h"
+#include "cli/CommandLine.h"
 
 namespace vorda::cli {
 

@@ -10,6 +10,7 @@
 
 #include "app/Settings.h"
 #include "base/FileOps.h"
+#include "cli/CliCommon.h"
 #include "editing/FieldEdit.h"
 #include "tags/AudioFile.h"
 #include "tags/TagFileWriter.h"
@@ -29,10 +30,10 @@ struct Assignment {
     std::string value;
 };
 
-int valueKeyOf(const std::string& name) {
+std::optional<int> valueKeyOf(const std::string& name) {
     for (int key = 0; key < kValueKeyCount; ++key)
         if (name == kValueKeyNames[key]) return key;
-    return -1;
+    return std::nullopt;
 }
 
 // True when the operand has the form of an assignment ("tv...=").
@@ -41,44 +42,40 @@ bool looksLikeAssignment(const std::string& operand) {
     return operand.starts_with("tv") && equals != std::string::npos && equals > 2;
 }
 
-int runSet(const std::vector<std::string>& argv) {
-    ParsedArgs args;
-    std::vector<int> adds;
-    std::vector<int> removes;
-    bool optionsDone = false;
-    for (size_t i = 0; i < argv.size(); ++i) {
-        const std::string& arg = argv[i];
-        if (optionsDone || !arg.starts_with("-") || arg == "-") {
-            args.operands.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsDone = true;
-            continue;
-        }
-        if (arg == "-h" || arg == "--help") return printUsage(kSetCommand);
-        std::string name = arg;
-        std::string value;
-        bool hasValue = false;
-        if (const auto equals = arg.find('='); equals != std::string::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-            hasValue = true;
-        }
-        if (name != "--settings" && name != "--add" && name != "--remove")
-            return usageError(kSetCommand, "unknown option " + name);
-        if (!hasValue) {
-            if (i + 1 >= argv.size()) return usageError(kSetCommand, "option " + name + " needs a value");
-            value = argv[++i];
-        }
-        if (name == "--settings") {
-            args.values[name] = value;
-            continue;
-        }
-        const int kind = tagKindOf(value);
-        if (kind < 0) return usageError(kSetCommand, "unknown tag kind " + value);
-        (name == "--add" ? adds : removes).push_back(kind);
-    }
+ExitStatus runSet(const std::vector<std::string>& argv) {
+    std::optional<std::string> settingsFile;
+    std::vector<TagKind> adds;
+    std::vector<TagKind> removes;
+    CommandLine line("set [--settings FILE] [--add KIND]... [--remove KIND]... [KEY=VALUE]... FILE...",
+                     "For each FILE: reads its tags, marks the tags of each --add KIND to be created and of\n"
+                     "each --remove KIND to be deleted, sets each KEY to VALUE and writes the tags under the\n"
+                     "tag options of the settings (UseID3v1, UseID3v2, UseLyrics3, padding).\n"
+                     "\n"
+                     "KIND is tkAll, tkID3v1, tkID3v2 or tkLyrics3. KEY is a value key (tvTitle, tvArtist,\n"
+                     "tvV1Year, tvV2Comment, tvMood, ...); tvV2Frame:ID=VALUE sets the ID3v2 frame ID.\n"
+                     "VALUE replaces the stored value, except:\n"
+                     "  l+=TEXT  puts TEXT in front of it      r+=TEXT  appends TEXT\n"
+                     "  l-=N     removes its first N characters  r-=N   removes its last N characters\n"
+                     "Values go only to tags that the file has or that are added: a file without tags\n"
+                     "needs --add (for example --add tkAll), unless the tag options always use a tag.\n",
+                     "A value that finds no tag is named on stderr (\"FILE: not written: KEY ...\"; \"left\n"
+                     "unchanged\" when nothing could be stored and the file was not written); the exit\n"
+                     "status is then 1.\n"
+                     "A file that fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr; the exit status\n"
+                     "is then 1, and the other files are still written.\n"
+                     "\n"
+                     "Examples:\n"
+                     "  vorda-cli set --add tkAll tvArtist=Band \"tvTitle=A Song\" song.mp3\n"
+                     "  vorda-cli set \"tvComment=r+= (live)\" *.mp3\n"
+                     "  vorda-cli set --remove tkID3v1 \"tvV2Frame:TCOM=A Composer\" song.mp3\n");
+    line.addSettings(settingsFile);
+    line.addRepeated("--add", "KIND", "add a tag of this kind (may be repeated)",
+                     [&adds](const std::string& value) { return takeTagKind(value, adds); });
+    line.addRepeated("--remove", "KIND", "remove the tag of this kind (may be repeated)",
+                     [&removes](const std::string& value) { return takeTagKind(value, removes); });
+    const ParsedArguments args = line.parse(argv);
+    if (args.help) return line.printHelp();
+    if (!args.mistake.empty()) return line.usageError(args.mistake);
 
     std::vector<Assignment> assignments;
     size_t first = 0;
@@ -91,17 +88,18 @@ int runSet(const std::vector<std::string>& argv) {
             a.param = name.substr(colon + 1);
             name.resize(colon);
         }
-        a.key = valueKeyOf(name);
-        if (a.key < 0) return usageError(kSetCommand, "unknown value key " + name);
+        const std::optional<int> key = valueKeyOf(name);
+        if (!key) return line.usageError("unknown value key " + name);
+        a.key = *key;
         if (a.key == tvV2Frame && a.param.empty())
-            return usageError(kSetCommand, "tvV2Frame needs a frame: tvV2Frame:ID=VALUE");
+            return line.usageError("tvV2Frame needs a frame: tvV2Frame:ID=VALUE");
         a.value = operand.substr(equals + 1);
         assignments.push_back(std::move(a));
     }
-    if (first >= args.operands.size()) return usageError(kSetCommand, "no file given");
-    if (const int status = loadSettings(args); status != exitOk) return status;
+    if (first >= args.operands.size()) return line.usageError("no file given");
+    if (!loadSettings(settingsFile)) return ExitStatus::Failed;
 
-    int status = exitOk;
+    ExitStatus status = ExitStatus::Ok;
     // The rebuilt files are made durable and put in place together.
     tags::DeferredRebuilds batch;
     std::map<std::string, std::string> given;  // absolute path -> operand
@@ -110,7 +108,7 @@ int runSet(const std::vector<std::string>& argv) {
         given[path] = args.operands[i];
         auto fail = [&](int error, const std::string& text) {
             printFileError(args.operands[i], error, text);
-            status = exitFailed;
+            status = ExitStatus::Failed;
         };
         AudioFile file;
         if (!file.readFile(path, true)) {
@@ -118,8 +116,8 @@ int runSet(const std::vector<std::string>& argv) {
             continue;
         }
         TagHandler& tag = file.tag();
-        for (const int kind : adds) tag.add(kind);
-        for (const int kind : removes) tag.remove(kind);
+        for (const TagKind kind : adds) tag.add(kind);
+        for (const TagKind kind : removes) tag.remove(kind);
         std::string unstored;
         size_t unstoredCount = 0;
         for (const Assignment& a : assignments) {
@@ -131,7 +129,7 @@ int runSet(const std::vector<std::string>& argv) {
             // When nothing asked for could be stored, the file stays as it is.
             const bool nothing = adds.empty() && removes.empty() && unstoredCount == assignments.size();
             printNoTagFor(args.operands[i], unstored, nothing);
-            status = exitFailed;
+            status = ExitStatus::Failed;
             if (nothing) continue;
         }
         if (file.getAttributes() == faReadOnly && !settings().ignoreReadOnly) {
@@ -141,41 +139,14 @@ int runSet(const std::vector<std::string>& argv) {
         if (const int error = file.putTags(); error != 0) fail(error, errorText(error));
     }
     for (const tags::DeferredRebuilds::Failure& f : batch.commit()) {
-        std::fprintf(stderr, "vorda-cli: %s: error %d: %s\n", given[f.path].c_str(), f.error,
-                     errorText(f.error).c_str());
-        status = exitFailed;
+        printFileError(given[f.path], f.error, errorText(f.error));
+        status = ExitStatus::Failed;
     }
     return status;
 }
 
 }  // namespace
 
-const Command kSetCommand{
-    "set", "change tag values, add and remove tags",
-    "Usage: vorda-cli set [--settings FILE] [--add KIND]... [--remove KIND]... [KEY=VALUE]... FILE...\n"
-    "\n"
-    "For each FILE: reads its tags, marks the tags of each --add KIND to be created and of\n"
-    "each --remove KIND to be deleted, sets each KEY to VALUE and writes the tags under the\n"
-    "tag options of the settings (UseID3v1, UseID3v2, UseLyrics3, padding).\n"
-    "\n"
-    "KIND is tkAll, tkID3v1, tkID3v2 or tkLyrics3. KEY is a value key (tvTitle, tvArtist,\n"
-    "tvV1Year, tvV2Comment, tvMood, ...); tvV2Frame:ID=VALUE sets the ID3v2 frame ID.\n"
-    "VALUE replaces the stored value, except:\n"
-    "  l+=TEXT  puts TEXT in front of it      r+=TEXT  appends TEXT\n"
-    "  l-=N     removes its first N characters  r-=N   removes its last N characters\n"
-    "Values go only to tags that the file has or that are added: a file without tags\n"
-    "needs --add (for example --add tkAll), unless the tag options always use a tag.\n"
-    "A value that finds no tag is named on stderr (\"FILE: not written: KEY ...\"; \"left\n"
-    "unchanged\" when nothing could be stored and the file was not written); the exit\n"
-    "status is then 1.\n"
-    "A file that fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr; the exit status\n"
-    "is then 1.\n"
-    "\n"
-    "Options:\n"
-    "  --settings FILE  read the settings from FILE instead of the user's settings file\n"
-    "  --add KIND       add a tag of this kind (may be repeated)\n"
-    "  --remove KIND    remove the tag of this kind (may be repeated)\n"
-    "  -h, --help       show this help\n",
-    runSet};
+const Command kSetCommand{"set", "change tag values, add and remove tags", runSet};
 
 }  // namespace vorda::cli

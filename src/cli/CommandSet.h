@@ -3,7 +3,7 @@
 // vorda-cli set: changes tag values, adds and removes tags of MPEG files.
 #pragma once
 
-#include "cli/CliCommon.h"
+#include "cli/CommandLine.h"
 
 namespace vorda::cli {
 

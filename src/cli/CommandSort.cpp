@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "base/FileOps.h"
 #include "base/Text.h"
+#include "cli/CliCommon.h"
 #include "naming/PatternEngine.h"
 
 using namespace vorda::base;
@@ -63,54 +64,90 @@ void printPlan(const std::vector<PlannedMove>& plan) {
         std::printf("%s\t%s\n", lineText(p.source).c_str(), lineText(p.destination).c_str());
 }
 
-namespace {
-
-// A path or album pattern given on the command line, cleaned as the pattern boxes clean it.
-bool folderPatternOption(const ParsedArgs& args, const std::string& option, std::string& pattern, std::string& error) {
-    const auto it = args.values.find(option);
-    if (it == args.values.end()) return true;
-    std::string message;
-    pattern = normalizeFolderPattern(it->second, &message);
-    if (!message.empty()) error = option + ": " + message;
-    return message.empty();
+ExitStatus reportRun(bool listed, const SortCommands& commands, const BatchNamingInterface& ui) {
+    if (!ui.summary().empty()) std::fprintf(stderr, "%s\n", ui.summary().c_str());
+    return listed && commands.failed() == 0 && ui.problems() == 0 ? ExitStatus::Ok : ExitStatus::Failed;
 }
 
-int runSort(const std::vector<std::string>& argv) {
-    const ParsedArgs args =
-        parseArgs(argv, {"--copy", "--move", "--dry-run"},
-                  {"--settings", "--target", "--path-pattern", "--album-pattern", "--out", "--exists"});
-    if (args.help) return printUsage(kSortCommand);
-    if (!args.error.empty()) return usageError(kSortCommand, args.error);
-    const bool copy = args.flags.contains("--copy");
-    const bool move = args.flags.contains("--move");
-    if (copy == move) return usageError(kSortCommand, "give exactly one of --copy and --move");
-    if (!args.values.contains("--target") || args.values.at("--target").empty())
-        return usageError(kSortCommand, "--target is required");
-    if (args.operands.empty()) return usageError(kSortCommand, "no files given");
-    if (const int loaded = loadSettings(args); loaded != exitOk) return loaded;
+namespace {
+
+// A path or album pattern given on the command line, cleaned as the pattern boxes clean it;
+// the mistake to report, or "".
+std::string takeFolderPattern(const std::optional<std::string>& given, const std::string& option,
+                              std::string& pattern) {
+    if (!given) return {};
+    std::string message;
+    pattern = normalizeFolderPattern(*given, &message);
+    return message.empty() ? std::string() : option + ": " + message;
+}
+
+ExitStatus runSort(const std::vector<std::string>& argv) {
+    std::optional<std::string> settingsFile, target, pathPattern, albumPattern, outPattern, exists;
+    bool copy = false;
+    bool move = false;
+    bool dryRun = false;
+    CommandLine line(
+        "sort --copy|--move --target DIR [--path-pattern P] [--album-pattern A]\n"
+        "                      [--out PATTERN] [--exists skip|replace] [--settings FILE] [--dry-run] FILE...",
+        "Copies or moves each FILE below DIR into the folder its path pattern gives; albums with\n"
+        "enough files (the settings' album size) go to the folder of the album pattern instead.\n"
+        "Files that take each other's places are moved in an order that loses none of them; a\n"
+        "file of this run is never replaced.\n",
+        "Messages go to standard error. Exit status 1 when a file could not be read, copied or moved.\n"
+        "\n"
+        "Examples:\n"
+        "  vorda-cli sort --copy --target ~/Music --dry-run *.mp3\n"
+        "  vorda-cli sort --move --target ~/Music --path-pattern \"<artist>\" --album-pattern '' \\\n"
+        "                 --out \"<track> - <title>\" *.mp3\n");
+    line.addFlag("--copy", "copy the files", copy);
+    line.addFlag("--move", "move the files", move);
+    line.addValue("--target", "DIR", "the target folder (created when missing)", target);
+    line.addValue("--path-pattern", "P", "the path pattern (default: the settings' current one)", pathPattern);
+    line.addValue("--album-pattern", "A",
+                  "the album pattern (default: the settings' current one;\n'' sorts without album folders)",
+                  albumPattern);
+    line.addValue("--out", "PATTERN", "renames the files with this output pattern (without it files\nkeep their names)",
+                  outPattern);
+    line.addValue("--exists", "skip|replace",
+                  "what to do when a destination exists (default: the settings'\n"
+                  "choice; asking means skipping here). A file of this run is\n"
+                  "never replaced: replace skips it with a message",
+                  exists);
+    line.addSettings(settingsFile);
+    line.addFlag("--dry-run",
+                 "print \"source<TAB>destination\" per file in the order of the run\n"
+                 "and change nothing (control characters written as \\n, \\t, \\x1b)",
+                 dryRun);
+    const ParsedArguments args = line.parse(argv);
+    if (args.help) return line.printHelp();
+    if (!args.mistake.empty()) return line.usageError(args.mistake);
+    if (copy == move) return line.usageError("give exactly one of --copy and --move");
+    if (!target || target->empty()) return line.usageError("--target is required");
+    if (args.operands.empty()) return line.usageError("no files given");
+    if (!loadSettings(settingsFile)) return ExitStatus::Failed;
 
     Settings& s = settings();
     SortInputs in = SortInputs::fromSettings(s);
     in.method = copy ? foCopy : foMove;
-    in.targetDir = addBackslash(absolutePath(expandHome(args.values.at("--target"))));
-    std::string error;
-    if (!folderPatternOption(args, "--path-pattern", in.pathPattern, error) ||
-        !folderPatternOption(args, "--album-pattern", in.albumPattern, error))
-        return usageError(kSortCommand, error);
+    in.targetDir = addBackslash(absolutePath(expandHome(*target)));
+    if (std::string mistake = takeFolderPattern(pathPattern, "--path-pattern", in.pathPattern); !mistake.empty())
+        return line.usageError(mistake);
+    if (std::string mistake = takeFolderPattern(albumPattern, "--album-pattern", in.albumPattern); !mistake.empty())
+        return line.usageError(mistake);
     in.useAlbumPattern = !in.albumPattern.empty();
-    in.fixFilenames = args.values.contains("--out");
+    in.fixFilenames = outPattern.has_value();
     if (in.fixFilenames) {
-        in.outPattern = args.values.at("--out");
+        in.outPattern = *outPattern;
         if (const std::string message = checkPatternOnFocusLoss(PatternKind::Output, in.outPattern); !message.empty())
-            return usageError(kSortCommand, "--out: " + message);
+            return line.usageError("--out: " + message);
     }
-    if (const auto it = args.values.find("--exists"); it != args.values.end()) {
-        if (it->second == "skip")
+    if (exists) {
+        if (*exists == "skip")
             s.fileExistAction = feaSkip;
-        else if (it->second == "replace")
+        else if (*exists == "replace")
             s.fileExistAction = feaReplace;
         else
-            return usageError(kSortCommand, "--exists takes skip or replace");
+            return line.usageError("--exists takes skip or replace");
     }
 
     FileList rows;
@@ -118,44 +155,20 @@ int runSort(const std::vector<std::string>& argv) {
     ListCommands list(rows, ui, s);
     SortCommands commands(list, ui, s);
     const bool listed = listFiles(list, args.operands);
-    if (rows.count() == 0) return exitFailed;
+    if (rows.count() == 0) return ExitStatus::Failed;
 
-    if (args.flags.contains("--dry-run")) {
+    if (dryRun) {
         const std::vector<PlannedMove> plan =
             commands.planSort(true, in.targetDir, in.pathPattern, in.albumPattern, in.inPattern, in.outPattern, in);
         printPlan(inRunOrder(plan, in.method));
-        return listed ? exitOk : exitFailed;
+        return listed ? ExitStatus::Ok : ExitStatus::Failed;
     }
     commands.sortAllFiles(in);
-    if (!ui.summary().empty()) std::fprintf(stderr, "%s\n", ui.summary().c_str());
-    return listed && commands.failed() == 0 && ui.problems() == 0 ? exitOk : exitFailed;
+    return reportRun(listed, commands, ui);
 }
 
 }  // namespace
 
-const Command kSortCommand{
-    "sort", "copy or move files into a folder tree built from their tags",
-    "Usage: vorda-cli sort --copy|--move --target DIR [--path-pattern P] [--album-pattern A]\n"
-    "                      [--out PATTERN] [--exists skip|replace] [--settings FILE] [--dry-run] FILE...\n"
-    "\n"
-    "Copies or moves each FILE below DIR into the folder its path pattern gives; albums with\n"
-    "enough files (the settings' album size) go to the folder of the album pattern instead.\n"
-    "\n"
-    "  --copy, --move        the method\n"
-    "  --target DIR          the target folder (created when missing)\n"
-    "  --path-pattern P      the path pattern (default: the settings' current one)\n"
-    "  --album-pattern A     the album pattern (default: the settings' current one;\n"
-    "                        '' sorts without album folders)\n"
-    "  --out PATTERN         renames the files with this output pattern (without it files\n"
-    "                        keep their names)\n"
-    "  --exists skip|replace what to do when a destination exists (default: the settings'\n"
-    "                        choice; asking means skipping here). A file of this run is\n"
-    "                        never replaced: replace skips it with a message\n"
-    "  --settings FILE       read this settings file instead of the user's\n"
-    "  --dry-run             print \"source<TAB>destination\" per file in the order of the run\n"
-    "                        and change nothing (control characters written as \\n, \\t, \\x1b)\n"
-    "\n"
-    "Messages go to standard error. Exit status 1 when a file could not be read, copied or moved.\n",
-    runSort};
+const Command kSortCommand{"sort", "copy or move files into a folder tree built from their tags", runSort};
 
 }  // namespace vorda::cli

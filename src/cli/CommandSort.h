@@ -8,7 +8,7 @@
 
 #include "app/ListCommands.h"
 #include "app/UserInterface.h"
-#include "cli/CliCommon.h"
+#include "cli/CommandLine.h"
 #include "naming/SortCommands.h"
 
 namespace vorda::cli {
@@ -25,9 +25,9 @@ public:
     void setProgress(long long, long long) override {}
 
     // Number of messages that reported a failure.
-    int problems() const { return problems_; }
+    [[nodiscard]] int problems() const { return problems_; }
     // The last "... files sorted." / "... files renamed." text.
-    const std::string& summary() const { return summary_; }
+    [[nodiscard]] const std::string& summary() const { return summary_; }
 
 private:
     int problems_ = 0;
@@ -36,8 +36,11 @@ private:
 
 // Lists each file (as given on the command line); false when one of them cannot be read
 // (a message names it on standard error).
-bool listFiles(app::ListCommands& list, const std::vector<std::string>& files);
+[[nodiscard]] bool listFiles(app::ListCommands& list, const std::vector<std::string>& files);
 // Writes a plan as "source<TAB>destination" lines on standard output.
 void printPlan(const std::vector<naming::PlannedMove>& plan);
+// Writes the summary of a run ("N files sorted.") on stderr and returns its exit status: Failed
+// when a file could not be listed or moved, or a message reported a problem.
+[[nodiscard]] ExitStatus reportRun(bool listed, const naming::SortCommands& commands, const BatchNamingInterface& ui);
 
 }  // namespace vorda::cli

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/Settings.h"
+#include "cli/CliCommon.h"
 #include "cli/CommandFix.h"
 
 using namespace vorda::base;
@@ -17,52 +18,46 @@ namespace vorda::cli {
 
 namespace {
 
-int runTracks(const std::vector<std::string>& argv) {
-    std::vector<std::string> rest = argv;
-    std::vector<int> adds;
-    std::string kindError;
-    if (!takeTagKinds(rest, "--add", adds, kindError)) return usageError(kTracksCommand, kindError);
-    const ParsedArgs args = parseArgs(rest, {}, {"--settings", "--start"});
-    if (!args.error.empty()) return usageError(kTracksCommand, args.error);
-    if (args.help) return printUsage(kTracksCommand);
-    if (!args.values.count("--start")) return usageError(kTracksCommand, "--start is required");
-    if (args.operands.empty()) return usageError(kTracksCommand, "no file given");
-    const long start = BatchTagCommands::parseStartValue(args.values.at("--start"));
-    if (start <= 0 || start >= 255) return usageError(kTracksCommand, BatchTagCommands::kInvalidStart);
-    if (const int status = loadSettings(args); status != exitOk) return status;
+ExitStatus runTracks(const std::vector<std::string>& argv) {
+    std::optional<std::string> settingsFile;
+    std::optional<std::string> start;
+    std::vector<TagKind> adds;
+    CommandLine line("tracks [--settings FILE] [--add KIND]... --start N FILE...",
+                     "Gives the FILEs the track numbers N, N+1, ... in the order given and writes their\n"
+                     "tags (padded as the settings say). N is a whole number from 1 to 254.\n",
+                     "A file that fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr; the exit status\n"
+                     "is then 1. A file without a tag for the track (and none added with --add, nor one the\n"
+                     "tag options always use) is left unchanged and named on stderr; the exit status is then 1.\n"
+                     "\n"
+                     "Example:\n"
+                     "  vorda-cli tracks --add tkID3v2 --start 1 01.mp3 02.mp3 03.mp3\n");
+    line.addSettings(settingsFile);
+    line.addRepeated("--add", "KIND",
+                     "add a tag of this kind first (tkAll, tkID3v1, tkID3v2, tkLyrics3;\nmay be repeated)",
+                     [&adds](const std::string& value) { return takeTagKind(value, adds); });
+    line.addValue("--start", "N", "the first track number", start);
+    const ParsedArguments args = line.parse(argv);
+    if (!args.mistake.empty()) return line.usageError(args.mistake);
+    if (args.help) return line.printHelp();
+    if (!start) return line.usageError("--start is required");
+    if (args.operands.empty()) return line.usageError("no file given");
+    const long first = BatchTagCommands::parseStartValue(*start);
+    if (first <= 0 || first >= 255) return line.usageError(BatchTagCommands::kInvalidStart);
+    if (!loadSettings(settingsFile)) return ExitStatus::Failed;
 
-    int status = exitOk;
     FileList list;
     SilentUserInterface ui;
     ListCommands cmds(list, ui, settings());
-    listGivenFiles(cmds, args.operands, &status);
+    const bool listed = listGivenFiles(cmds, args.operands);
     BatchTagCommands batch(cmds, ui, settings());
-    const BatchResult result = batch.numberTracks(start, adds);
-    printFailures(result, &status);
-    for (const std::string& path : result.unchanged) {
-        printNoTagFor(path, "the track number", true);
-        status = exitFailed;
-    }
-    return status;
+    const BatchResult result = batch.numberTracks(first, std::vector<int>(adds.begin(), adds.end()));
+    const bool written = printFailures(result);
+    for (const std::string& path : result.unchanged) printNoTagFor(path, "the track number", true);
+    return listed && written && result.unchanged.empty() ? ExitStatus::Ok : ExitStatus::Failed;
 }
 
 }  // namespace
 
-const Command kTracksCommand{"tracks", "number the tracks of files in the order given",
-                             "Usage: vorda-cli tracks [--settings FILE] [--add KIND]... --start N FILE...\n"
-                             "\n"
-                             "Gives the FILEs the track numbers N, N+1, ... in the order given and writes their\n"
-                             "tags (padded as the settings say). N is a whole number from 1 to 254. A file that\n"
-                             "fails prints \"vorda-cli: FILE: error N: TEXT\" on stderr; the exit status is then 1.\n"
-                             "A file without a tag for the track (and none added with --add, nor one the tag\n"
-                             "options always use) is left unchanged and named on stderr; the exit status is then 1.\n"
-                             "\n"
-                             "Options:\n"
-                             "  --settings FILE  read the settings from FILE\n"
-                             "  --add KIND       add a tag of this kind first (tkAll, tkID3v1, tkID3v2, tkLyrics3;\n"
-                             "                   may be repeated)\n"
-                             "  --start N        the first track number\n"
-                             "  -h, --help       show this help\n",
-                             runTracks};
+const Command kTracksCommand{"tracks", "number the tracks of files in the order given", runTracks};
 
 }  // namespace vorda::cli

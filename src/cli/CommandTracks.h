@@ -3,7 +3,7 @@
 // vorda-cli tracks: numbers the tracks of files in the order given.
 #pragma once
 
-#include "cli/CliCommon.h"
+#include "cli/CommandLine.h"
 
 namespace vorda::cli {
 
