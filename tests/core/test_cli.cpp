@@ -5,8 +5,10 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -159,4 +161,125 @@ TEST_F(CliFixture, UnusableSettingsAreReportedOnStderrAndNeverWritten) {
     r = Run({"scan", "--settings", path, music.path()});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(splitLines(r.err).size(), 2u) << r.err;
+}
+
+// Every command has a help that starts with its usage, and every option a help names is one the
+// command reads.
+TEST_F(CliFixture, EveryOptionAHelpNamesIsRead) {
+    const auto top = Run({"--help"});
+    ASSERT_EQ(top.status, 0);
+    std::vector<std::string> commands;
+    const auto lines = splitLines(top.out);
+    for (auto line = std::find(lines.begin(), lines.end(), "Commands:") + 1; line < lines.end() && !line->empty();
+         ++line)
+        commands.push_back(line->substr(2, line->find(' ', 2) - 2));
+    EXPECT_EQ(commands, (std::vector<std::string>{"scan", "info", "set", "junk", "fix", "tracks", "rename", "sort"}));
+    EXPECT_EQ(Run({"--version"}).out, "vorda-cli "s + VORDA_VERSION + "\n");
+
+    for (const std::string& command : commands) {
+        const auto help = Run({command, "--help"});
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_EQ(help.out.rfind("Usage: vorda-cli " + command + " ", 0), 0u) << help.out;
+        EXPECT_NE(help.out.find("\nOptions:\n"), std::string::npos) << help.out;
+        std::set<std::string> options;
+        for (size_t at = help.out.find("--"); at != std::string::npos; at = help.out.find("--", at + 2)) {
+            const size_t end = help.out.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2);
+            if (end > at + 2) options.insert(help.out.substr(at, end - at));
+        }
+        EXPECT_TRUE(options.contains("--help")) << command;
+        for (const std::string& option : options) {
+            const auto r = Run({command, option});
+            EXPECT_EQ(r.err.find("unknown option"), std::string::npos) << command << " " << option << "\n" << r.err;
+        }
+    }
+}
+
+// What every command reads the same way: "--name VALUE" and "--name=VALUE" (an empty value
+// included), "--" before operands that start with "-", operands as they are written.
+TEST_F(CliFixture, ArgumentsAreReadAsWritten) {
+    writeFile(music / "-dash.dat", "x");
+    writeFile(music / "[a,b].dat", "x");
+    const std::string settings = writeSettings("dat");
+
+    // An empty value after "=" stays empty: the next argument is no value.
+    auto r = Run({"info", "--settings=", music / "-dash.dat"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "vorda-cli: cannot read settings file \n");
+    // The last of a repeated option counts.
+    r = Run({"info", "--settings", dir / "absent.ini", "--settings=" + settings, music / "[a,b].dat"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("{\"path\":\"" + music.path() + "[a,b].dat\",\"size\":1,", 0), 0u) << r.out;
+
+    // Operands may start with "-" after "--"; before it, they are unknown options. "-" alone is
+    // an operand.
+    r = Run({"info", "--settings", settings, "--", music / "-dash.dat", "--"});
+    EXPECT_EQ(r.status, 1);
+    auto lines = splitLines(r.out);
+    ASSERT_EQ(lines.size(), 2u) << r.out;
+    EXPECT_EQ(lines[0].rfind("{\"path\":\"" + music.path() + "-dash.dat\",\"size\":1,", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1].rfind("{\"path\":\"--\",\"error\":", 0), 0u) << lines[1];
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"info", "-dash.dat"},
+                                                 {"info", "-1"},
+                                                 {"info", "---x"},
+                                                 {"scan", "--recursive=yes"},
+                                                 {"rename", "--dry-run=false", "--out", "<title>", "a.mp3"},
+                                                 {"set", "--frob=1", "a.mp3"}}) {
+        r = Run(args);
+        EXPECT_EQ(r.status, 2) << args[1];
+        EXPECT_EQ(splitLines(r.err).front(), "vorda-cli: unknown option " + args[1]) << r.err;
+    }
+    r = Run({"scan", "--settings", settings, "-", music.path()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("vorda-cli: not a folder: -\n"), std::string::npos) << r.err;
+
+    // A value is taken as it is, even when it looks like an option.
+    r = Run({"tracks", "--start", "--settings", settings, music / "[a,b].dat"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(splitLines(r.err).front(), "vorda-cli: Invalid start value of the track counter!") << r.err;
+    r = Run({"set", "--add", "--remove", "a.mp3"});
+    EXPECT_EQ(splitLines(r.err).front(), "vorda-cli: unknown tag kind --remove") << r.err;
+    EXPECT_EQ(splitLines(Run({"fix", "--in"}).err).front(), "vorda-cli: option --in needs a value");
+}
+
+// The JSON of info reads back in a peer (Python's json) with its keys in their order; the names
+// of files come back as they are, with U+FFFD for bytes that are not UTF-8, and no control
+// character reaches the terminal.
+TEST_F(CliFixture, InfoLinesAreJsonThatAPeerReads) {
+    const std::string name = "q\"b\\s/n\nt\td\x7F"
+                             "c\xC2\x85"
+                             "e\xFF.dat";
+    writeFile(music / name, "hello");
+    const auto r = Run({"info", "--settings", writeSettings("dat"), music / name, music / "gone.dat"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("q\\\"b\\\\s/n\\u000At\\u0009d\\u007Fc\\u0085e\xEF\xBF\xBD.dat\""), std::string::npos)
+        << r.out;
+    EXPECT_FALSE(std::any_of(r.out.begin(), r.out.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return (u < 0x20 && c != '\n') || u == 0x7F;
+    }));
+
+    writeFile(dir / "info.jsonl", r.out);
+    const std::string read = testsupport::runPython(
+        "import json, sys\n"
+        "for line in open(sys.argv[1], encoding='utf-8'):\n"
+        "    o = json.loads(line)\n"
+        "    print(o['path'].encode('utf-8').hex(), ','.join(o.keys()), len(o.get('values', ())),"
+        " o.get('size'), o.get('hasTag'))\n",
+        {dir / "info.jsonl"});
+    const auto hex = [](const std::string& bytes) {
+        std::string out;
+        for (const char c : bytes) {
+            char two[3];
+            std::snprintf(two, sizeof two, "%02x", static_cast<unsigned char>(c));
+            out += two;
+        }
+        return out;
+    };
+    std::string expected = music / name;
+    expected.replace(expected.size() - 5, 1, "\xEF\xBF\xBD");
+    const auto peer = splitLines(read);
+    ASSERT_EQ(peer.size(), 2u) << read;
+    EXPECT_EQ(peer[0], hex(expected) + " path,size,tagType,hasTag,values,frames,audio,startPos,audioType 33 5"
+                                       " {'tkID3v1': False, 'tkID3v2': False, 'tkLyrics3': False}");
+    EXPECT_EQ(peer[1], hex(music / "gone.dat") + " path,error 0 None None");
 }

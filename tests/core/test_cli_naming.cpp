@@ -261,4 +261,20 @@ TEST_F(CliNaming, LegacyNamesAreReadAsLatin1) {
     EXPECT_TRUE(exists(dir / "Caf\xC3\xA9 - Song.mp3"));
 }
 
+// "--name=" gives an empty value, as "--name ''" does: the file after it stays a file.
+TEST_F(CliNaming, AnEmptyValueAfterAnEqualsSignIsEmpty) {
+    writeMp3(dir / "in/1.mp3", "Kim", "Alb", "A", "1", "2000");
+    writeMp3(dir / "in/2.mp3", "Kim", "Alb", "B", "2", "2000");
+    const std::string t = dir / "t";
+    const std::string plan = dir / "in/1.mp3\t" + t + "/K/Kim/1.mp3\n" + dir / "in/2.mp3\t" + t + "/K/Kim/2.mp3\n";
+    for (const std::vector<std::string>& albumPattern :
+         {std::vector<std::string>{"--album-pattern", ""}, {"--album-pattern="}}) {
+        std::vector<std::string> args{"sort", "--settings", settingsFile, "--copy", "--target=" + t, "--dry-run"};
+        args.insert(args.end(), albumPattern.begin(), albumPattern.end());
+        args.insert(args.end(), {dir / "in/1.mp3", dir / "in/2.mp3"});
+        EXPECT_EQ(Run(args), 0) << err;
+        EXPECT_EQ(out, plan);
+    }
+}
+
 }  // namespace
