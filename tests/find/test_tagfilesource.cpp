@@ -1,0 +1,280 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+// Find and replace on real MP3 files in a scratch folder: the audio is made by lame, the ID3v2
+// tags are written and read back by mutagen, the ID3v1 tags are read as bytes.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "FindTestSupport.h"
+#include "app/Settings.h"
+#include "find/FindReplace.h"
+#include "find/TagFileSource.h"
+#include "tags/AudioFile.h"
+
+using namespace vorda::tags;
+using namespace vorda::app;
+using namespace vorda::find;
+using namespace findtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeBytes(const std::string& path, const std::string& bytes, bool append = false) {
+    std::ofstream(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc)) << bytes;
+}
+
+std::string quoted(const std::string& arg) {
+    std::string out = "'";
+    for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// Runs a command; its standard output, or "" with a failed expectation when it fails.
+std::string run(const std::string& command) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    EXPECT_EQ(::pclose(pipe), 0) << command;
+    return out;
+}
+
+constexpr const char* kWriteTags = R"(
+import sys
+from mutagen.id3 import ID3, Frames, COMM
+tag = ID3()
+for arg in sys.argv[2:]:
+    frame, text = arg.split('=', 1)
+    if frame == 'COMM':
+        tag.add(COMM(encoding=1, lang='eng', desc='', text=text))
+    else:
+        tag.add(Frames[frame](encoding=1, text=text))
+tag.save(sys.argv[1], v1=0, v2_version=3)
+)";
+
+constexpr const char* kReadTags = R"(
+import sys
+from mutagen.id3 import ID3
+tag = ID3(sys.argv[1], load_v1=False)
+for key in sorted(tag.keys()):
+    sys.stdout.write(key.split(':')[0] + '=' + str(tag[key]) + '\n')
+)";
+
+// An ID3v1 tag from ISO-8859-1 fields.
+std::string v1Tag(const std::string& title, const std::string& artist, const std::string& comment = "") {
+    auto field = [](std::string s, size_t n) {
+        s.resize(n, '\0');
+        return s;
+    };
+    return "TAG" + field(title, 30) + field(artist, 30) + field("", 30) + field("", 4) + field(comment, 30) + '\xFF';
+}
+
+class TagFileSourceTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // Half a second of a 440 Hz tone through lame.
+        const fs::path folder = fs::temp_directory_path() / ("vorda_find_audio_" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+        std::string pcm;
+        for (int i = 0; i < 22050; ++i) {
+            const auto sample = static_cast<int16_t>(8000 * std::sin(i * 2 * M_PI * 440 / 44100));
+            pcm += static_cast<char>(sample & 0xFF);
+            pcm += static_cast<char>((sample >> 8) & 0xFF);
+        }
+        writeBytes((folder / "tone.raw").string(), pcm);
+        run("lame -r -s 44.1 --bitwidth 16 -m m -b 64 --silent " + quoted((folder / "tone.raw").string()) + " " +
+            quoted((folder / "tone.mp3").string()) + " 2>/dev/null");
+        audio_ = readBytes((folder / "tone.mp3").string());
+        fs::remove_all(folder);
+    }
+
+    void SetUp() override {
+        saved_ = settings();
+        Settings& s = settings();
+        s.useId3v1 = tuIfWanted;
+        s.useId3v2 = tuIfWanted;
+        s.useLyrics3 = tuIfWanted;
+        s.tagKeepSync = false;
+        folder_ = fs::temp_directory_path() / ("vorda_find_" + std::to_string(::getpid()) + "_" +
+                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        writeBytes((folder_ / "write.py").string(), kWriteTags);
+        writeBytes((folder_ / "read.py").string(), kReadTags);
+        ASSERT_GT(audio_.size(), 1000u);
+    }
+    void TearDown() override {
+        settings() = saved_;
+        fs::remove_all(folder_);
+    }
+
+    // A file of the audio with an ID3v2 tag of the frames given ("TIT2=Song") and an ID3v1 tag.
+    std::string make(const std::string& name, const std::vector<std::string>& frames, const std::string& v1 = "") {
+        const std::string path = (folder_ / name).string();
+        writeBytes(path, audio_);
+        if (!frames.empty()) {
+            std::string command = "/usr/bin/python3 " + quoted((folder_ / "write.py").string()) + " " + quoted(path);
+            for (const std::string& frame : frames) command += " " + quoted(frame);
+            run(command);
+        }
+        if (!v1.empty()) writeBytes(path, v1, true);
+        return path;
+    }
+
+    // The ID3v2 text frames as mutagen reads them.
+    std::map<std::string, std::string> frames(const std::string& path) {
+        std::map<std::string, std::string> out;
+        std::istringstream lines(run("PYTHONIOENCODING=utf-8 /usr/bin/python3 " +
+                                     quoted((folder_ / "read.py").string()) + " " + quoted(path)));
+        for (std::string line; std::getline(lines, line);) {
+            const size_t eq = line.find('=');
+            if (eq != std::string::npos) out[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+        return out;
+    }
+
+    // A field of the file's ID3v1 tag as bytes, without its trailing zeros.
+    static std::string v1Field(const std::string& path, size_t offset, size_t width) {
+        const std::string bytes = readBytes(path);
+        if (bytes.size() < 128 || bytes.compare(bytes.size() - 128, 3, "TAG") != 0) return "(no tag)";
+        std::string field = bytes.substr(bytes.size() - 128 + offset, width);
+        return field.substr(0, field.find('\0'));
+    }
+
+    static inline std::string audio_;
+    Settings saved_;
+    fs::path folder_;
+};
+
+TEST_F(TagFileSourceTest, ReplaceAllWritesEveryMatchingFileAndLeavesTheOthersUntouched) {
+    const std::string a = make("a.mp3", {"TIT2=Love Song", "TPE1=The Lovers", "COMM=all you need is LOVE"},
+                               v1Tag("Love Song", "The Lovers"));
+    const std::string b = make("b.mp3", {"TIT2=Other", "TCOM=love"}, v1Tag("Other", ""));
+    const std::string before = readBytes(b);
+    TagFileSource source({{a}, {(folder_ / "missing.mp3").string()}, {b}});
+    FindReplace engine(source);
+    engine.setOptions(searchOptions("love", {SearchField::Title, SearchField::Artist, SearchField::Comment},
+                                    {SearchTag::Id3v1, SearchTag::Id3v2}));
+
+    const BatchResult result = engine.replaceAll("Hate");
+    EXPECT_EQ(result.rows, std::vector<int>{0});
+    EXPECT_EQ(result.writes.written, 1);
+    EXPECT_EQ(result.writes.failed, 0);
+    const auto tags = frames(a);
+    EXPECT_EQ(tags.at("TIT2"), "Hate Song");
+    EXPECT_EQ(tags.at("TPE1"), "The Haters");
+    EXPECT_EQ(tags.at("COMM"), "all you need is Hate");
+    EXPECT_EQ(v1Field(a, 3, 30), "Hate Song");
+    EXPECT_EQ(v1Field(a, 33, 30), "The Haters");
+    // Its composer matches too, but that box is not checked.
+    EXPECT_TRUE(readBytes(b) == before);
+
+    // The audio after the tag is the audio lame made.
+    const std::string written = readBytes(a);
+    EXPECT_NE(written.find(audio_.substr(0, 2000)), std::string::npos);
+}
+
+TEST_F(TagFileSourceTest, AValueShownInBothTagsIsEditedOnce) {
+    // No artist frame in the ID3v2 tag: its Artist field shows the ID3v1 artist.
+    const std::string path = make("a.mp3", {"TIT2=Song"}, v1Tag("Song", "banana"));
+    TagFileSource source({{path}});
+    FindReplace engine(source);
+    engine.setOptions(searchOptions("a", {SearchField::Artist}, {SearchTag::Id3v1, SearchTag::Id3v2}));
+
+    const BatchResult result = engine.replaceAll("aa");
+    EXPECT_EQ(result.writes.written, 1);
+    EXPECT_EQ(v1Field(path, 33, 30), "baanaanaa");
+    EXPECT_EQ(frames(path).at("TPE1"), "baanaanaa");
+
+    EXPECT_EQ(engine.trim(2, TextSide::End).writes.written, 1);
+    EXPECT_EQ(v1Field(path, 33, 30), "baanaan");
+    EXPECT_EQ(frames(path).at("TPE1"), "baanaan");
+}
+
+TEST_F(TagFileSourceTest, ValuesTooLongForID3v1AreCutAtWholeCharacters) {
+    const std::string path = make("a.mp3", {"TIT2=Song", "COMM=note"}, v1Tag("Song", "", "note"));
+    TagFileSource source({{path}});
+    FindReplace engine(source);
+    engine.setOptions(searchOptions("NOTE", {SearchField::Comment}, {SearchTag::Id3v1, SearchTag::Id3v2}));
+    std::string accents;
+    for (int i = 0; i < 40; ++i) accents += "\xC3\xA9";
+
+    ASSERT_EQ(engine.replaceAll(accents).writes.written, 1);
+    EXPECT_EQ(frames(path).at("COMM"), accents);
+    EXPECT_EQ(v1Field(path, 97, 30), std::string(30, '\xE9'));  // ISO-8859-1 on disk
+    ASSERT_TRUE(source.open(0));
+    EXPECT_EQ(source.value(tvV1Comment), accents.substr(0, 60));
+}
+
+TEST_F(TagFileSourceTest, SteppingFindsEveryCaseOfAWordAndReplaceChangesOnlyTheCurrentOne) {
+    const std::string path = make("a.mp3", {"TIT2=\xC3\x89"
+                                            "COLE, \xC3\x89"
+                                            "cole, \xC3\xA9"
+                                            "cole"});
+    TagFileSource source({{path, true}});
+    FindReplace engine(source);
+    SearchOptions o = searchOptions("\xC3\xA9"
+                                    "cole",
+                                    {SearchField::Title}, {SearchTag::Id3v1, SearchTag::Id3v2});
+    o.scope = FileScope::SelectedFiles;
+    engine.setOptions(o);
+
+    std::vector<size_t> starts;
+    while (engine.findNext() == FindOutcome::Found) starts.push_back(engine.currentMatch()->span.start);
+    EXPECT_EQ(starts, (std::vector<size_t>{0, 8, 16}));
+
+    ASSERT_EQ(engine.findNext(), FindOutcome::Found);
+    ASSERT_EQ(engine.findNext(), FindOutcome::Found);
+    const ReplaceResult result = engine.replaceCurrent("Schule");
+    EXPECT_TRUE(result.replaced);
+    EXPECT_EQ(result.writes.written, 1);
+    EXPECT_EQ(frames(path).at("TIT2"), "\xC3\x89"
+                                       "COLE, Schule, \xC3\xA9"
+                                       "cole");
+    ASSERT_EQ(result.next, FindOutcome::Found);
+    EXPECT_EQ(engine.currentMatch()->span.start, 16u);
+}
+
+TEST_F(TagFileSourceTest, Lyrics3FieldsAreSearchedInTheLyrics3BlockOnly) {
+    const std::string path = make("a.mp3", {}, v1Tag("Rain", "Someone"));
+    {
+        AudioFile file;
+        ASSERT_TRUE(file.readFile(path, true));
+        file.tag().add(tkLyrics3);
+        ASSERT_TRUE(file.tag().setValue(tvMood, "rainy"));
+        ASSERT_EQ(file.tag().tagWrite(), 0);
+    }
+    TagFileSource source({{path}});
+    FindReplace engine(source);
+    engine.setOptions(searchOptions("rain", {SearchField::Mood, SearchField::Title}, {SearchTag::Lyrics3}));
+    ASSERT_EQ(engine.findNext(), FindOutcome::Found);
+    EXPECT_EQ(engine.currentMatch()->key, tvMood);
+    EXPECT_EQ(engine.findNext(), FindOutcome::NotFound);
+
+    EXPECT_EQ(engine.add("Sunny, ", TextSide::Beginning).writes.written, 1);
+    AudioFile file;
+    ASSERT_TRUE(file.readFile(path, true));
+    EXPECT_EQ(file.tag().getValue(tvMood), "Sunny, rainy");
+    EXPECT_EQ(file.tag().getValue(tvV1Title), "Rain");
+}
+
+}  // namespace
