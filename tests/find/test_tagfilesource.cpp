@@ -4,18 +4,17 @@
 // tags are written and read back by mutagen, the ID3v1 tags are read as bytes.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "FindTestSupport.h"
+#include "TestSupport.h"
 #include "app/Settings.h"
 #include "find/FindReplace.h"
 #include "find/TagFileSource.h"
@@ -29,32 +28,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using testsupport::readBytes;
+using testsupport::shellQuote;
+using testsupport::writeBytes;
 
-void writeBytes(const std::string& path, const std::string& bytes, bool append = false) {
-    std::ofstream(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc)) << bytes;
-}
-
-std::string quoted(const std::string& arg) {
-    std::string out = "'";
-    for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-// Runs a command; its standard output, or "" with a failed expectation when it fails.
+// Runs a command; its standard output, with a failed expectation when it fails.
 std::string run(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    EXPECT_EQ(::pclose(pipe), 0) << command;
+    int status = 0;
+    std::string out = testsupport::commandOutput(command, &status);
+    EXPECT_EQ(status, 0) << command;
     return out;
 }
 
@@ -92,8 +74,8 @@ class TagFileSourceTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         // Half a second of a 440 Hz tone through lame.
-        const fs::path folder = fs::temp_directory_path() / ("vorda_find_audio_" + std::to_string(::getpid()));
-        fs::create_directories(folder);
+        const testsupport::TempFolder scratch;
+        const fs::path folder = scratch.dir();
         std::string pcm;
         for (int i = 0; i < 22050; ++i) {
             const auto sample = static_cast<int16_t>(8000 * std::sin(i * 2 * M_PI * 440 / 44100));
@@ -101,10 +83,9 @@ protected:
             pcm += static_cast<char>((sample >> 8) & 0xFF);
         }
         writeBytes((folder / "tone.raw").string(), pcm);
-        run("lame -r -s 44.1 --bitwidth 16 -m m -b 64 --silent " + quoted((folder / "tone.raw").string()) + " " +
-            quoted((folder / "tone.mp3").string()) + " 2>/dev/null");
+        run("lame -r -s 44.1 --bitwidth 16 -m m -b 64 --silent " + shellQuote((folder / "tone.raw").string()) + " " +
+            shellQuote((folder / "tone.mp3").string()) + " 2>/dev/null");
         audio_ = readBytes((folder / "tone.mp3").string());
-        fs::remove_all(folder);
     }
 
     void SetUp() override {
@@ -114,17 +95,15 @@ protected:
         s.useId3v2 = tuIfWanted;
         s.useLyrics3 = tuIfWanted;
         s.tagKeepSync = false;
-        folder_ = fs::temp_directory_path() / ("vorda_find_" + std::to_string(::getpid()) + "_" +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
+        scratch_ = std::make_unique<testsupport::TempFolder>();
+        folder_ = scratch_->dir();
         writeBytes((folder_ / "write.py").string(), kWriteTags);
         writeBytes((folder_ / "read.py").string(), kReadTags);
         ASSERT_GT(audio_.size(), 1000u);
     }
     void TearDown() override {
         settings() = saved_;
-        fs::remove_all(folder_);
+        scratch_.reset();
     }
 
     // A file of the audio with an ID3v2 tag of the frames given ("TIT2=Song") and an ID3v1 tag.
@@ -132,11 +111,12 @@ protected:
         const std::string path = (folder_ / name).string();
         writeBytes(path, audio_);
         if (!frames.empty()) {
-            std::string command = "/usr/bin/python3 " + quoted((folder_ / "write.py").string()) + " " + quoted(path);
-            for (const std::string& frame : frames) command += " " + quoted(frame);
+            std::string command =
+                "/usr/bin/python3 " + shellQuote((folder_ / "write.py").string()) + " " + shellQuote(path);
+            for (const std::string& frame : frames) command += " " + shellQuote(frame);
             run(command);
         }
-        if (!v1.empty()) writeBytes(path, v1, true);
+        if (!v1.empty()) std::ofstream(path, std::ios::binary | std::ios::app) << v1;
         return path;
     }
 
@@ -144,7 +124,7 @@ protected:
     std::map<std::string, std::string> frames(const std::string& path) {
         std::map<std::string, std::string> out;
         std::istringstream lines(run("PYTHONIOENCODING=utf-8 /usr/bin/python3 " +
-                                     quoted((folder_ / "read.py").string()) + " " + quoted(path)));
+                                     shellQuote((folder_ / "read.py").string()) + " " + shellQuote(path)));
         for (std::string line; std::getline(lines, line);) {
             const size_t eq = line.find('=');
             if (eq != std::string::npos) out[line.substr(0, eq)] = line.substr(eq + 1);
@@ -162,6 +142,7 @@ protected:
 
     static inline std::string audio_;
     Settings saved_;
+    std::unique_ptr<testsupport::TempFolder> scratch_;
     fs::path folder_;
 };
 
