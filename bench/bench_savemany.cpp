@@ -92,9 +92,9 @@ int main(int argc, char** argv) {
 
     Settings& s = settings();
     s.advancedMode = true;
-    s.useId3v1 = tuIfWanted;
-    s.useId3v2 = tuIfWanted;
-    s.useLyrics3 = tuIfWanted;
+    s.useId3v1 = TagUse::IfWanted;
+    s.useId3v2 = TagUse::IfWanted;
+    s.useLyrics3 = TagUse::IfWanted;
 
     FileList list;
     CountingUI ui;

@@ -99,7 +99,8 @@ int Scan(const std::string& folder) {
         }
         if (!ClsTag.getValue(tvTitle).empty()) ++withTitle;
         const AudioInfo& audio = file.audio();
-        for (const int info : {aiBitRate, aiSampleRate, aiDuration, aiChannelMode}) {
+        for (const AudioKey info :
+             {AudioKey::BitRate, AudioKey::SampleRate, AudioKey::Duration, AudioKey::ChannelMode}) {
             line += '\t';
             line += audio.getInfo(info);
         }

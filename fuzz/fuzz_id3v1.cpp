@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)ClsTag.genre();
     (void)ClsTag.version();
     (void)ClsTag.losesCharacters();
-    (void)ClsTag.genLyrics3Code(0);
+    (void)ClsTag.genLyrics3Code(vorda::tags::TagUse::IfNeeded);
     if (ClsTag.genID3v1Code().size() != 128) std::abort();
 
     const std::string before = ReadAll(path);
@@ -71,18 +71,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     default: break;
     }
     const bool keep = choice % 6 != 5;
-    if (ClsTag.writeTags(path, keep, (choice >> 3) % 4) != 0) return 0;
+    if (ClsTag.writeTags(path, keep, static_cast<vorda::tags::TagUse>((choice >> 3) % 4)) != 0) return 0;
     const std::string after = ReadAll(path);
     if (after.compare(0, audioLength, before, 0, audioLength) != 0) std::abort();
     // A save is a fixed point: saving again what was just saved changes no byte.
-    if (ClsTag.writeTags(path, keep, (choice >> 3) % 4) != 0) return 0;
+    if (ClsTag.writeTags(path, keep, static_cast<vorda::tags::TagUse>((choice >> 3) % 4)) != 0) return 0;
     if (ReadAll(path) != after) std::abort();
 
     vorda::tags::Id3v1Tag again;
     again.getID3v1(path);
     if (again.hasID3v1() != keep) std::abort();
     // What was written reads back to values that write the same bytes again.
-    const int mode = (choice >> 3) % 4;
+    const auto mode = static_cast<vorda::tags::TagUse>((choice >> 3) % 4);
     if (again.writeTags(path, keep, mode) != 0) return 0;
     const std::string second = ReadAll(path);
     vorda::tags::Id3v1Tag third;

@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vorda::tags::MpegAudioInfo reader;
     for (long start : {-1L, 0L, 1L, derived, long(size) + 1}) {
         reader.readInfo(input.path, start);
-        for (int i = -1; i <= vorda::tags::kAudioInfoCount; ++i) (void)reader.getInfo(i);
+        for (int i = -1; i <= vorda::tags::kAudioInfoCount; ++i)
+            (void)reader.getInfo(static_cast<vorda::tags::AudioKey>(i));
         // A frame is only ever reported where its header lies inside the file.
         if (reader.isValid() && (reader.startPos() < 0 || reader.startPos() + 4 > long(size))) std::abort();
     }

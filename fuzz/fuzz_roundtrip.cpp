@@ -15,7 +15,6 @@
 #include <sstream>
 #include <string>
 
-#include "app/Settings.h"
 #include "tags/AudioFile.h"
 #include "tags/Id3v1Tag.h"
 #include "tags/Id3v2Text.h"
@@ -50,14 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    vorda::app::Settings& s = vorda::app::settings();
-    s.useId3v1 = vorda::app::tuIfWanted;
-    s.useId3v2 = vorda::app::tuIfWanted;
-    s.addPaddingSize = size % 3 == 0 ? 0 : 64;
-    s.maxPaddingSize = size % 2 == 0 ? 128 : -1;
-    s.tagKeepSync = size % 5 < 2;
+    vorda::tags::TagOptions options;
+    options.useId3v1 = vorda::tags::TagUse::IfWanted;
+    options.useId3v2 = vorda::tags::TagUse::IfWanted;
+    options.addPaddingSize = size % 3 == 0 ? 0 : 64;
+    options.maxPaddingSize = size % 2 == 0 ? 128 : -1;
+    options.keepInSync = size % 5 < 2;
 
     vorda::tags::AudioFile file;
+    file.setOptions(options);
     if (!file.readFile(path, true)) return 0;
     const std::string before = ReadAll(path);
     const int64_t tailStart = vorda::tags::Id3v1Tag::findTailStart(path);
@@ -85,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (tailStart < headEnd && !beyondEnd) std::abort();  // such a file must have been refused
 
     vorda::tags::AudioFile again;
+    again.setOptions(options);
     if (!again.readFile(path, true)) std::abort();
     if (!again.tag().hasTag(vorda::tags::tkID3v2) || again.tag().tagPosition() != 1) std::abort();
     const std::string after = ReadAll(path);

@@ -231,6 +231,7 @@ bool ListCommands::addToFileList(const std::string& name, const std::string& fol
 
 bool ListCommands::addCheckedFile(const std::string& name, const std::string& path) {
     AudioFile file;
+    file.setOptions(tagOptions(settings_));
     if (!file.readFile(path, settings_.autoReadTags)) return false;
     const int row = list_.addRow(name);
     updateListItem(row, file);
@@ -398,10 +399,10 @@ void ListCommands::updateListItem(int row, const AudioFile& constFile) {
 
         // An audio value the reader does not give (the null reader) leaves its cell empty.
         double number = 0;
-        cells[colBitrate - 1] = parseNumber(audio.getInfo(aiBitRate), number)
+        cells[colBitrate - 1] = parseNumber(audio.getInfo(AudioKey::BitRate), number)
                                     ? std::to_string(static_cast<long long>(number / 1000.0))
                                     : std::string();
-        if (parseNumber(audio.getInfo(aiSampleRate), number)) {
+        if (parseNumber(audio.getInfo(AudioKey::SampleRate), number)) {
             const long long tenths = std::llround(number / 100.0);
             const long long whole = tenths / 10;
             const long long fraction = std::llabs(tenths % 10);
@@ -410,7 +411,7 @@ void ListCommands::updateListItem(int row, const AudioFile& constFile) {
         } else {
             cells[colSamplerate - 1].clear();
         }
-        cells[colDuration - 1] = parseNumber(audio.getInfo(aiDuration), number)
+        cells[colDuration - 1] = parseNumber(audio.getInfo(AudioKey::Duration), number)
                                      ? formatDuration(static_cast<long long>(number))
                                      : std::string();
 
@@ -470,6 +471,7 @@ void ListCommands::addChosenFiles(const std::vector<std::string>& fullPaths, boo
 bool ListCommands::showFile(int row) {
     const std::string path = list_.getFullPath(row);
     ui_.clearPanes();
+    filCurrent_.setOptions(tagOptions(settings_));
     if (path.empty() || !isRegularFile(path) || !filCurrent_.readFile(path, settings_.readTags)) {
         filCurrent_.reset();
         if (row >= 1 && row <= list_.count()) list_.removeRow(row);

@@ -24,6 +24,8 @@ public:
 
     FileList& list() { return list_; }
     tags::AudioFile& filCurrent() { return filCurrent_; }
+    // The options of the file objects as the settings give them now.
+    tags::TagOptions fileOptions() const { return tagOptions(settings_); }
 
     // Main-window state shared with other commands.
     int nrTotalFiles = 0;

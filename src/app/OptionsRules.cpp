@@ -99,7 +99,7 @@ std::string checkPaddingOnOk(long long addPadding, long long maxPadding) {
     return {};
 }
 
-int lyricsFieldMaxLength(int useLyrics3) { return useLyrics3 == tuNever ? 30 : 250; }
+int lyricsFieldMaxLength(TagUse useLyrics3) { return useLyrics3 == TagUse::Never ? 30 : 250; }
 
 // ---------------------------------------------------------------- file types
 
@@ -181,9 +181,9 @@ OptionsForm formFromSettings(const Settings& s) {
     f.chkKeepSync = s.tagKeepSync;
     f.chkID3lcaseFirst = s.tagLowerCaseFirst;
     f.optID3CaseChange = s.tagCaseChange;
-    f.cmbUseID3v1 = s.useId3v1;
-    f.cmbUseID3v2 = s.useId3v2;
-    f.cmbUseLyrics3 = s.useLyrics3;
+    f.cmbUseID3v1 = static_cast<int>(s.useId3v1);
+    f.cmbUseID3v2 = static_cast<int>(s.useId3v2);
+    f.cmbUseLyrics3 = static_cast<int>(s.useLyrics3);
     f.txtAddPaddingSize = std::to_string(s.addPaddingSize);
     f.txtMaxPadding = std::to_string(s.maxPaddingSize);
 
@@ -243,9 +243,9 @@ std::string applyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini) {
     s.tagKeepSync = f.chkKeepSync;
     s.tagLowerCaseFirst = f.chkID3lcaseFirst;
     s.tagCaseChange = f.optID3CaseChange;
-    s.useId3v1 = f.cmbUseID3v1;
-    s.useId3v2 = f.cmbUseID3v2;
-    s.useLyrics3 = f.cmbUseLyrics3;
+    s.useId3v1 = static_cast<TagUse>(f.cmbUseID3v1);
+    s.useId3v2 = static_cast<TagUse>(f.cmbUseID3v2);
+    s.useLyrics3 = static_cast<TagUse>(f.cmbUseLyrics3);
     s.addPaddingSize = addPadding;
     s.maxPaddingSize = maxPadding;
 

@@ -56,7 +56,7 @@ PaddingCorrection correctAddPadding(std::string_view addText, std::string_view m
 std::string checkPaddingOnOk(long long addPadding, long long maxPadding);
 
 // The maximum length of the tag editor's fields 11 and 12: 30 when Lyrics3 is never used.
-int lyricsFieldMaxLength(int useLyrics3);
+int lyricsFieldMaxLength(TagUse useLyrics3);
 
 // The list of visible file types with its editing rules.
 class FileTypeList {
@@ -111,9 +111,9 @@ struct OptionsForm {
     bool chkKeepSync = true;
     bool chkID3lcaseFirst = false;
     int optID3CaseChange = 1;
-    int cmbUseID3v1 = tuIfNeeded;
-    int cmbUseID3v2 = tuIfNeeded;
-    int cmbUseLyrics3 = tuIfNeeded;
+    int cmbUseID3v1 = static_cast<int>(TagUse::IfNeeded);
+    int cmbUseID3v2 = static_cast<int>(TagUse::IfNeeded);
+    int cmbUseLyrics3 = static_cast<int>(TagUse::IfNeeded);
     std::string txtAddPaddingSize;
     std::string txtMaxPadding;
     // freedb

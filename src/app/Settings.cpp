@@ -90,6 +90,12 @@ int getRangedSetting(const IniFile& ini, const std::string& section, const std::
     return (value < lo || value > hi) ? def : static_cast<int>(value);
 }
 
+// A tag use option of [Tags]; a number outside the known uses gives def.
+TagUse getTagUseSetting(const IniFile& ini, const std::string& key, TagUse def) {
+    return static_cast<TagUse>(getRangedSetting(ini, "Tags", key, static_cast<int>(def),
+                                                static_cast<int>(TagUse::IfNeeded), static_cast<int>(TagUse::Never)));
+}
+
 int getInt16Setting(const IniFile& ini, const std::string& section, const std::string& key, int def) {
     return getRangedSetting(ini, section, key, def, -32768, 32767);
 }
@@ -342,6 +348,25 @@ std::string settingsFileNotice(const IniFile& ini, bool forWindow) {
     return {};
 }
 
+tags::TagOptions tagOptions(const Settings& s) {
+    tags::TagOptions options;
+    options.useId3v1 = s.useId3v1;
+    options.useId3v2 = s.useId3v2;
+    options.useLyrics3 = s.useLyrics3;
+    options.keepInSync = s.tagKeepSync;
+    options.padTrackNumber = s.padTrackNumber;
+    options.trackDigits = s.trackDigits;
+    options.addPaddingSize = s.addPaddingSize;
+    options.maxPaddingSize = s.maxPaddingSize;
+    options.ignoreReadOnly = s.ignoreReadOnly;
+    options.changeAttributes = s.changeAttributes;
+    options.readOnly = s.readOnly;
+    options.hidden = s.hidden;
+    options.archive = s.archive;
+    options.recycleFiles = s.recycleFiles;
+    return options;
+}
+
 Settings& settings() {
     static Settings instance;
     return instance;
@@ -411,9 +436,9 @@ void Settings::load(const IniFile& ini) {
     s.tagKeepSync = getBoolSetting(ini, "Tags", "bTAGKeepSync", d.tagKeepSync);
     s.tagLowerCaseFirst = getBoolSetting(ini, "Tags", "bTAGLCaseFirst", d.tagLowerCaseFirst);
     s.tagCaseChange = getInt16Setting(ini, "Tags", "TAGCaseChange", d.tagCaseChange);
-    s.useId3v1 = getRangedSetting(ini, "Tags", "UseID3v1", d.useId3v1, tuIfNeeded, tuNever);
-    s.useId3v2 = getRangedSetting(ini, "Tags", "UseID3v2", d.useId3v2, tuIfNeeded, tuNever);
-    s.useLyrics3 = getRangedSetting(ini, "Tags", "UseLyrics3", d.useLyrics3, tuIfNeeded, tuNever);
+    s.useId3v1 = getTagUseSetting(ini, "UseID3v1", d.useId3v1);
+    s.useId3v2 = getTagUseSetting(ini, "UseID3v2", d.useId3v2);
+    s.useLyrics3 = getTagUseSetting(ini, "UseLyrics3", d.useLyrics3);
     s.addPaddingSize = getInt32Setting(ini, "ID3v2", "lAddPaddingSize", d.addPaddingSize);
     s.maxPaddingSize = getInt32Setting(ini, "ID3v2", "lMaxPaddingSize", d.maxPaddingSize);
 
@@ -484,9 +509,9 @@ void Settings::saveOptions(IniFile& ini) const {
     writeSetting(ini, "Tags", "bTAGKeepSync", tagKeepSync);
     writeSetting(ini, "Tags", "bTAGLCaseFirst", tagLowerCaseFirst);
     writeSetting(ini, "Tags", "TAGCaseChange", tagCaseChange);
-    writeSetting(ini, "Tags", "UseID3v1", useId3v1);
-    writeSetting(ini, "Tags", "UseID3v2", useId3v2);
-    writeSetting(ini, "Tags", "UseLyrics3", useLyrics3);
+    writeSetting(ini, "Tags", "UseID3v1", static_cast<int>(useId3v1));
+    writeSetting(ini, "Tags", "UseID3v2", static_cast<int>(useId3v2));
+    writeSetting(ini, "Tags", "UseLyrics3", static_cast<int>(useLyrics3));
     writeSetting(ini, "ID3v2", "lAddPaddingSize", addPaddingSize);
     writeSetting(ini, "ID3v2", "lMaxPaddingSize", maxPaddingSize);
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/IniFile.h"
+#include "tags/TagOptions.h"
 
 namespace vorda::app {
 
@@ -57,10 +58,10 @@ std::vector<std::string> readSettingList(const base::IniFile& ini, const std::st
 void writeSettingList(base::IniFile& ini, const std::string& section, const std::string& countKey,
                       const std::string& entryKey, const std::vector<std::string>& entries);
 
-// File-exists actions.
-enum FileExistAction { feaAsk = 1, feaReplace = 2, feaSkip = 4, feaCancel = 8 };
-// Tag use options.
-enum TagUse { tuIfNeeded = 0, tuIfWanted = 1, tuAlways = 2, tuNever = 3 };
+// File-exists actions and tag use options belong to the file objects.
+using enum tags::FileExistAction;
+using tags::FileExistAction;
+using tags::TagUse;
 
 struct Settings {
     // [General]
@@ -120,9 +121,9 @@ struct Settings {
     bool tagKeepSync = true;
     bool tagLowerCaseFirst = false;
     int tagCaseChange = 1;
-    int useId3v1 = tuIfNeeded;
-    int useId3v2 = tuIfNeeded;
-    int useLyrics3 = tuIfNeeded;
+    TagUse useId3v1 = TagUse::IfNeeded;
+    TagUse useId3v2 = TagUse::IfNeeded;
+    TagUse useLyrics3 = TagUse::IfNeeded;
 
     // [ID3v2]
     long long addPaddingSize = 512;
@@ -186,6 +187,9 @@ std::string defaultSettingsPath(const std::string& executableDir);
 // damaged (read in part), unreadable (defaults), or read-only (never written). forWindow says
 // that the program saves settings (the window); vorda-cli only reads them.
 std::string settingsFileNotice(const base::IniFile& ini, bool forWindow);
+
+// The options of the file objects as the settings give them now.
+tags::TagOptions tagOptions(const Settings& s);
 
 // The program-wide settings.
 Settings& settings();

@@ -3,6 +3,8 @@
 // File operations on the local file system: POSIX calls, results as errno values.
 #include "base/FileOps.h"
 
+#include "base/FileDescriptor.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -21,6 +23,42 @@
 #include <vector>
 
 namespace vorda::base {
+
+namespace {
+
+class WriteErrorCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "vorda-write"; }
+    std::string message(int error) const override {
+        switch (static_cast<WriteError>(error)) {
+        case WriteError::FileChanged:
+            return "The file was changed by another program after it was read; nothing was written. Read it again "
+                   "and repeat the change.";
+        case WriteError::NotAudio:
+            return "The file holds neither an ID3 tag nor MPEG audio; no tag is written into it.";
+        case WriteError::TagBeyondEnd: return "The ID3v2 tag claims more bytes than the file holds.";
+        }
+        return "Unknown write error " + std::to_string(error);
+    }
+};
+
+}  // namespace
+
+const std::error_category& writeErrorCategory() {
+    static const WriteErrorCategory category;
+    return category;
+}
+
+std::error_code make_error_code(WriteError error) { return {static_cast<int>(error), writeErrorCategory()}; }
+
+std::error_code errorCodeOf(int error) {
+    switch (error) {
+    case errorNumber(WriteError::FileChanged):
+    case errorNumber(WriteError::NotAudio):
+    case errorNumber(WriteError::TagBeyondEnd): return make_error_code(static_cast<WriteError>(error));
+    default: return {error, std::generic_category()};
+    }
+}
 
 bool copyExtendedAttributes(int fromFd, int toFd) {
     ssize_t size = ::flistxattr(fromFd, nullptr, 0);
@@ -369,20 +407,11 @@ void setFileAttributes(const std::string& path, int attributes) {
     if (mode != (st.st_mode & 07777)) ::chmod(path.c_str(), mode);
 }
 
-std::string errorText(int error) {
-    switch (error) {
-    case erFileChanged:
-        return "The file was changed by another program after it was read; nothing was written. Read it again "
-               "and repeat the change.";
-    case erNotAudio: return "The file holds neither an ID3 tag nor MPEG audio; no tag is written into it.";
-    case erTagBeyondEnd: return "The ID3v2 tag claims more bytes than the file holds.";
-    default: return std::generic_category().message(error);
-    }
-}
+std::string errorText(int error) { return errorCodeOf(error).message(); }
 
-int writeFileAtomically(const std::string& path, const std::string& data) {
+int replaceFileAtomically(const std::string& path, const std::function<int(int fd)>& fill) {
     if (path.empty()) return ENOENT;
-    // A settings file kept as a link into another folder stays a link: write its target.
+    // A file kept as a link into another folder stays a link: write its target.
     std::string target = path;
     struct stat lst {};
     if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
@@ -392,30 +421,30 @@ int writeFileAtomically(const std::string& path, const std::string& data) {
 
     struct stat original {};
     const bool exists = ::stat(target.c_str(), &original) == 0;
+    // Only a regular file is replaced: a folder, a pipe or a device in its place stays.
     if (exists && S_ISDIR(original.st_mode)) return EISDIR;
+    if (exists && !S_ISREG(original.st_mode)) return EINVAL;
 
     const std::string folder = folderOf(target);
     std::string tempPath;
-    const int fd = makeTempFile(folder, tempPath);
-    if (fd < 0) return errnoOr(EIO);
+    UniqueFd fd(makeTempFile(folder, tempPath));
+    if (!fd.valid()) return errnoOr(EIO);
 
-    int error = writeAll(fd, data.data(), data.size());
+    int error = fill(fd.get());
     if (error == 0) {
         if (exists) {
-            if (::fchown(fd, original.st_uid, original.st_gid) != 0) { /* keep the writer's ownership */
+            if (::fchown(fd.get(), original.st_uid, original.st_gid) != 0) { /* keep the writer's ownership */
             }
-            const int from = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-            if (from >= 0) {
-                static_cast<void>(copyExtendedAttributes(from, fd));  // as far as allowed
-                ::close(from);
-            }
-            if (::fchmod(fd, original.st_mode & 07777) != 0) error = errnoOr(EIO);
-        } else if (::fchmod(fd, defaultFileMode()) != 0) {
+            const UniqueFd from(openFile(target, O_RDONLY | O_NONBLOCK));
+            if (from.valid()) static_cast<void>(copyExtendedAttributes(from.get(), fd.get()));  // as far as allowed
+            if (::fchmod(fd.get(), original.st_mode & 07777) != 0) error = errnoOr(EIO);
+        } else if (::fchmod(fd.get(), defaultFileMode()) != 0) {
             error = errnoOr(EIO);
         }
     }
-    if (error == 0 && ::fsync(fd) != 0) error = errnoOr(EIO);
-    if (::close(fd) != 0 && error == 0) error = errnoOr(EIO);
+    if (error == 0 && ::fsync(fd.get()) != 0) error = errnoOr(EIO);
+    const int closed = fd.close();
+    if (error == 0) error = closed;
     if (error == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0) error = errnoOr(EIO);
     if (error != 0) {
         ::unlink(tempPath.c_str());
@@ -423,6 +452,10 @@ int writeFileAtomically(const std::string& path, const std::string& data) {
     }
     syncFolder(folder);
     return 0;
+}
+
+int writeFileAtomically(const std::string& path, const std::string& data) {
+    return replaceFileAtomically(path, [&data](int fd) { return writeAll(fd, data.data(), data.size()); });
 }
 
 }  // namespace vorda::base

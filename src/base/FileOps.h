@@ -45,9 +45,14 @@ void setFileAttributes(const std::string& path, int attributes);
 // The system text of an errno value, or the text of a VordaError.
 std::string errorText(int error);
 
-// Writes data to path atomically: temporary file in the same folder, flushed, renamed over
-// the original with the original's permissions, owner and extended attributes where it may give
-// them. Returns 0 or an errno value.
-int writeFileAtomically(const std::string& path, const std::string& data);
+// Replaces the file at path in one step by what fill writes (0 or an errno value) into a
+// temporary file in the same folder: flushed, then renamed over the original with the
+// original's permissions, owner and extended attributes where it may give them. The original
+// is never missing or half-written, and a failure leaves it as it was. A symbolic link is
+// followed, so the file it names is replaced and the link stays; anything but a regular file
+// at the path is left alone (EISDIR, EINVAL). Returns 0 or an errno value.
+[[nodiscard]] int replaceFileAtomically(const std::string& path, const std::function<int(int fd)>& fill);
+// The same with the given bytes as the new content.
+[[nodiscard]] int writeFileAtomically(const std::string& path, const std::string& data);
 
 }  // namespace vorda::base

@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/FileDescriptor.h"
+#include "base/FileOps.h"
 #include "base/Text.h"
 
 namespace vorda::base {
@@ -108,79 +110,28 @@ bool writeAll(int fd, const std::string& data) {
     return true;
 }
 
-// Replaces path by what fill writes in one step: a temporary file in the same folder, flushed to
-// disk and renamed over the original with the original's permissions. The original is never
-// missing or half-written, and a failure leaves it as it was. A symbolic link is followed, so
-// the file it names is replaced and the link stays.
-bool replaceFileAtomically(const std::string& path, const std::function<bool(int fd)>& fill) {
-    if (path.empty()) return false;
-    std::string target = path;
-    struct stat linkInfo {};
-    if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
+// Copies every byte of the file at source into fd; 0 or an errno value.
+int copyInto(int fd, const std::string& source) {
+    const UniqueFd in(openFile(source, O_RDONLY | O_NONBLOCK));
+    if (!in.valid()) return errno != 0 ? errno : EIO;
+    struct stat st {};
+    if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return EINVAL;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno != 0 ? errno : EIO;
+        if (n == 0) return 0;
+        if (!writeAll(fd, std::string(buffer, static_cast<size_t>(n)))) return errno != 0 ? errno : EIO;
     }
-
-    std::string folder = getFolder(target);
-    if (folder.empty()) folder = "./";
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-
-    struct stat original {};
-    const bool exists = ::stat(target.c_str(), &original) == 0;
-    if (exists && !S_ISREG(original.st_mode)) return false;
-    mode_t mode;
-    if (exists) {
-        mode = original.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    std::string tempName = folder + "." + getFileName(target) + ".XXXXXX";
-    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = fill(fd);
-    if (ok && exists && ::fchown(fd, original.st_uid, original.st_gid) != 0) {
-        // Only a privileged process can hand the file back to another owner; the content matters more.
-    }
-    ok = ok && ::fchmod(fd, mode) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(tempName.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tempName.c_str());
-        return false;
-    }
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
 }
 
-// Copies every byte of the file at source into fd.
-bool copyInto(int fd, const std::string& source) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (in < 0) return false;
-    struct stat st {};
-    bool ok = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode);
-    char buffer[65536];
-    while (ok) {
-        const ssize_t n = ::read(in, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = n == 0;
-            break;
-        }
-        ok = writeAll(fd, std::string(buffer, static_cast<size_t>(n)));
-    }
-    ::close(in);
-    return ok;
+// Replaces the file at path by what fill writes, creating its folder first when it is missing.
+bool replaceFile(const std::string& path, const std::function<int(int fd)>& fill) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    std::filesystem::create_directories(getFolder(path).empty() ? std::string("./") : getFolder(path), ec);
+    return replaceFileAtomically(path, fill) == 0;
 }
 
 }  // namespace
@@ -397,7 +348,7 @@ bool IniFile::flush() {
     // A file past the size limit would not read whole; refuse to make one. A damaged file is
     // kept before it is replaced by what could be read of it.
     if (data.size() > kMaxFileBytes || (state_ == Condition::Damaged && !keepBackup()) ||
-        !replaceFileAtomically(path_, [&data](int fd) { return writeAll(fd, data); })) {
+        !replaceFile(path_, [&data](int fd) { return writeAll(fd, data) ? 0 : (errno != 0 ? errno : EIO); })) {
         loadFromDisk();
         return false;
     }
@@ -407,7 +358,7 @@ bool IniFile::flush() {
 }
 
 bool IniFile::keepBackup() const {
-    return replaceFileAtomically(backupPath(), [this](int fd) { return copyInto(fd, path_); });
+    return replaceFile(backupPath(), [this](int fd) { return copyInto(fd, path_); });
 }
 
 bool IniFile::write(const std::string& section, const std::string& key, const std::string& value) {

@@ -80,6 +80,7 @@ Json describeFile(const std::string& given) {
     if (S_ISDIR(st.st_mode)) return failure(errorText(EISDIR));
     if (!S_ISREG(st.st_mode)) return failure("not a regular file");
     AudioFile file;
+    file.setOptions(tagOptions(settings()));
     if (!file.readFile(path, true)) return failure("the file could not be read");
     TagHandler& tag = file.tag();
     const AudioInfo& audio = file.audio();
@@ -91,7 +92,7 @@ Json describeFile(const std::string& given) {
     }
     Json audioFields = Json::object();
     for (int index = 0; index < kAudioInfoCount; ++index)
-        audioFields[kAudioInfoNames[index]] = text(audio.getInfo(index));
+        audioFields[kAudioInfoNames[index]] = text(audio.getInfo(static_cast<AudioKey>(index)));
     return Json{
         {"path", text(given)},
         {"size", file.fileSize()},

@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "app/Settings.h"
 #include "base/FileOps.h"
 #include "cli/CliCommon.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
+using namespace vorda::app;
 
 namespace vorda::cli {
 
@@ -35,6 +37,7 @@ ExitStatus runJunk(const std::vector<std::string>& argv) {
     ExitStatus status = ExitStatus::Ok;
     for (const std::string& given : args.operands) {
         AudioFile file;
+        file.setOptions(tagOptions(settings()));
         int error = 0;
         if (!file.readFile(absolutePath(given), true))
             error = ENOENT;

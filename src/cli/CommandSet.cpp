@@ -111,6 +111,7 @@ ExitStatus runSet(const std::vector<std::string>& argv) {
             status = ExitStatus::Failed;
         };
         AudioFile file;
+        file.setOptions(tagOptions(settings()));
         if (!file.readFile(path, true)) {
             fail(ENOENT, errorText(ENOENT));
             continue;

@@ -154,6 +154,7 @@ std::string failureMessage(const BatchResult& result, const std::string& what) {
 void showFileAgain(ListCommands& cmds, const std::string& path) {
     FileList& list = cmds.list();
     AudioFile file;
+    file.setOptions(cmds.fileOptions());
     for (int row = 1; row <= list.count(); ++row)
         if (list.getFullPath(row) == path && file.readFile(path, true)) cmds.updateListItem(row, file);
 }
@@ -183,6 +184,7 @@ BatchResult BatchTagCommands::forEachRow(const std::vector<int>& rows, const Row
     BatchResult result;
     FileList& list = cmds_.list();
     AudioFile& file = cmds_.filCurrent();
+    file.setOptions(tagOptions(s_));
     const long long total = static_cast<long long>(rows.size());
     long long done = 0;
     ui_.setProgress(0, total);
@@ -215,6 +217,7 @@ BatchResult BatchTagCommands::fixTags(const TagSwitches& switches, bool detect, 
     BatchResult result;
     ui_.setStatus(3, kFixing);
     AudioFile& file = cmds_.filCurrent();
+    file.setOptions(tagOptions(s_));
     const std::string path = file.fullPath();
     if (!path.empty() && isFile(path)) {
         // The shown file: the values typed in the panes go into the working object, which is
@@ -249,6 +252,7 @@ BatchResult BatchTagCommands::fixSelectedFiles(const TagSwitches& switches, bool
     ui_.setProgress(0, total);
 
     AudioFile& file = cmds_.filCurrent();
+    file.setOptions(tagOptions(s_));
     std::string pattern = inPattern;
     long long done = 0;
     tags::DeferredRebuilds batch;
@@ -341,7 +345,7 @@ BatchResult BatchTagCommands::removeTags() {
         int error = file.putTags();
         // The handler lets an explicit removal win over "Always"; the option still gives
         // the file a fresh, empty tag, written from the tagless file.
-        if (error == 0 && (s_.useId3v1 == tuAlways || s_.useId3v2 == tuAlways) && file.readFile(path, true))
+        if (error == 0 && (s_.useId3v1 == TagUse::Always || s_.useId3v2 == TagUse::Always) && file.readFile(path, true))
             error = file.putTags();
         return error;
     });

@@ -352,6 +352,7 @@ BatchResult TagCopyCommands::copySeveral(int sourceKind, int targetKind, const i
     const long long total = static_cast<long long>(rows.size());
     ui_.setProgress(0, total);
     AudioFile& file = cmds_.filCurrent();
+    file.setOptions(cmds_.fileOptions());
     long long done = 0;
     for (int row : rows) {
         const std::string path = list.getFullPath(row);

@@ -42,8 +42,7 @@ std::string writeErrorText(int error) {
     std::string text = "Error " + std::to_string(error) + " occured while writing tags.";
     if (error == EACCES || error == EPERM)
         text += " Permission denied. " + std::string(kCRLF) + "Make sure the file is not in use.";
-    if (error == erFileChanged || error == erNotAudio || error == erTagBeyondEnd)
-        text += std::string(kCRLF) + errorText(error);
+    if (errorCodeOf(error).category() == writeErrorCategory()) text += std::string(kCRLF) + errorText(error);
     return text;
 }
 
@@ -110,6 +109,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveOne(TagPanes& panes, bool advanced
                 mbOK, miInformation);
     }
     AudioFile& file = cmds_.filCurrent();
+    file.setOptions(tagOptions(settings_));
     // Without readTags the shown file's tags were never read: writing the edits over an
     // unread tag would drop every other value, so the tags are read first.
     if (file.fullPath() != path || !settings_.readTags) {
@@ -239,6 +239,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveMany(TagPanes& panes, bool advance
     field(panes, 3) = filterChars(field(panes, 3), v2Chars, true);
 
     AudioFile& file = cmds_.filCurrent();
+    file.setOptions(tagOptions(settings_));
     long long done = 0;
     auto lastUpdate = std::chrono::steady_clock::now();
     tags::DeferredRebuilds batch;

@@ -173,29 +173,29 @@ std::array<std::string, kInfoCount> fileInfoTexts(AudioFile& file) {
     t[ifHeader] = "Header: " + std::to_string(audio.startPos()) + "b";
 
     char version[32];
-    std::snprintf(version, sizeof version, "%.1f", numberOf(audio.getInfo(aiVersion)));
+    std::snprintf(version, sizeof version, "%.1f", numberOf(audio.getInfo(AudioKey::Version)));
     t[ifType] = audio.audioType() + " " + version;
-    const std::string layer = audio.getInfo(aiLayer);
+    const std::string layer = audio.getInfo(AudioKey::Layer);
     if (!layer.empty()) t[ifType] += " layer " + layer;
     t[ifType] += " " + file.tag().tagType();
 
-    const std::string bitRate = trim(audio.getInfo(aiBitRate));
+    const std::string bitRate = trim(audio.getInfo(AudioKey::BitRate));
     if (bitRate == "-1")
         t[ifkBit] = "??? kbps";
     else if (bitRate == "0")
         t[ifkBit] = "free kbps";
     else
         t[ifkBit] = std::to_string(static_cast<long long>(numberOf(bitRate)) / 1000) + " kbps";
-    t[ifkBit] += numberOf(audio.getInfo(aiVBR)) != 0 ? " (VBR)" : " (CBR)";
+    t[ifkBit] += numberOf(audio.getInfo(AudioKey::Vbr)) != 0 ? " (VBR)" : " (CBR)";
 
-    t[ifCopyrighted] = numberOf(audio.getInfo(aiCopyright)) == 0 ? "Copyrighted: No" : "Copyrighted: Yes";
-    t[ifOriginal] = numberOf(audio.getInfo(aiOriginal)) == 0 ? "Original: No" : "Original: Yes";
+    t[ifCopyrighted] = numberOf(audio.getInfo(AudioKey::Copyright)) == 0 ? "Copyrighted: No" : "Copyrighted: Yes";
+    t[ifOriginal] = numberOf(audio.getInfo(AudioKey::Original)) == 0 ? "Original: No" : "Original: Yes";
     // The reader gives "-1" when the frames carry a CRC (protection bit 0).
-    t[ifCRCs] = numberOf(audio.getInfo(aiCRC)) != 0 ? "CRCs: Yes" : "CRCs: No";
-    t[ifEmphasis] = "Emphasis: " + audio.getInfo(aiEmphasis);
-    const std::string rate = trim(audio.getInfo(aiSampleRate));
-    t[ifQuality] = (numberOf(rate) == 0 ? std::string("?") : rate) + "Hz " + audio.getInfo(aiChannelMode);
-    t[ifLength] = "Duration: " + formatDuration(static_cast<long long>(numberOf(audio.getInfo(aiDuration))));
+    t[ifCRCs] = numberOf(audio.getInfo(AudioKey::Crc)) != 0 ? "CRCs: Yes" : "CRCs: No";
+    t[ifEmphasis] = "Emphasis: " + audio.getInfo(AudioKey::Emphasis);
+    const std::string rate = trim(audio.getInfo(AudioKey::SampleRate));
+    t[ifQuality] = (numberOf(rate) == 0 ? std::string("?") : rate) + "Hz " + audio.getInfo(AudioKey::ChannelMode);
+    t[ifLength] = "Duration: " + formatDuration(static_cast<long long>(numberOf(audio.getInfo(AudioKey::Duration))));
     t[ifSize] = "Size: " + std::to_string(file.fileSize()) + "b";
     return t;
 }

@@ -157,8 +157,8 @@ FileValues getFileValues(AudioFile& file, const std::string& inPattern, long lis
         v.comment = trim(tag.getValue(tvComment));
         v.year = trim(tag.getValue(tvYear));
         v.track = trim(tag.getValue(tvTrack));
-        v.bitrate = trim(file.audio().getInfo(aiBitRate));
-        v.samplerate = trim(file.audio().getInfo(aiSampleRate));
+        v.bitrate = trim(file.audio().getInfo(AudioKey::BitRate));
+        v.samplerate = trim(file.audio().getInfo(AudioKey::SampleRate));
     }
     for (const Slot& slot : slots)
         if (slot.value->empty()) *slot.value = extractValue(v.name, slot.placeholder, inPattern, s);

@@ -166,6 +166,7 @@ void SortCommands::status(const std::string& text) { ui_.setStatus(3, text); }
 
 bool SortCommands::readRow(int row) {
     const std::string path = list_.getFullPath(row);
+    lc_.filCurrent().setOptions(tagOptions(settings_));
     return !path.empty() && lc_.filCurrent().readFile(path, settings_.useTags);
 }
 
@@ -211,6 +212,7 @@ int SortCommands::checkTargetDir(const std::string& folder) {
 
 int SortCommands::sortFile(AudioFile& file, const std::string& destination, int method) {
     if (destination.empty() || !isFileMethod(method)) return 0;
+    file.setOptions(tagOptions(settings_));
     if (settings_.changeAttributes) {
         int attributes = 0;
         if (settings_.readOnly) attributes |= faReadOnly;
@@ -386,6 +388,7 @@ void SortCommands::runSteps(int method, const std::vector<RunStep>& steps) {
                 }
                 if (renaming && step.row > 0) {
                     AudioFile& file = lc_.filCurrent();
+                    file.setOptions(tagOptions(settings_));
                     if (file.readFile(destination, settings_.useTags)) lc_.updateListItem(step.row, file);
                 }
             }

@@ -2,9 +2,7 @@
 
 #include "platform/PlatformDialogs.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
-#include <cerrno>
 #include <cstdlib>
 #include <vector>
 
@@ -12,12 +10,10 @@
 #include <QFile>
 #include <QFileDialog>
 
-#include "app/UserInterface.h"
 #include "base/FileOps.h"
 #include "base/Text.h"
 
 using namespace vorda::base;
-using namespace vorda::app;
 
 namespace vorda::platform {
 
@@ -41,21 +37,6 @@ std::string tempFileName(const std::string& folder, const std::string& prefix) {
     if (fd < 0) return {};
     ::close(fd);
     return std::string(name.data());
-}
-
-bool fileExists(const std::string& path, UserInterface& ui) {
-    struct stat st {};
-    if (!path.empty() && ::stat(path.c_str(), &st) == 0) return true;
-    const int error = path.empty() ? ENOENT : errno;
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-    case ENXIO:
-    case ENODEV: return false;
-    default:
-        ui.ask("Error Number: " + std::to_string(error) + " " + errorText(error), mbOK, miError, "Error");
-        return false;
-    }
 }
 
 }  // namespace vorda::platform

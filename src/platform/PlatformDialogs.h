@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
-// Platform services that the commands reach through the main window: the folder picker,
-// unique temporary file names and the file-existence test with its error report.
+// Platform services that the commands reach through the main window: the folder picker and
+// unique temporary file names.
 #pragma once
 
 #include <string>
 
 class QWidget;
-
-namespace vorda::app {
-class UserInterface;
-}
 
 namespace vorda::platform {
 
@@ -23,10 +19,5 @@ std::string browseForFolder(QWidget* owner, const std::string& startFolder = {})
 // else into the folder part of the given path; an empty folder means the system's
 // temporary folder.
 std::string tempFileName(const std::string& folder, const std::string& prefix);
-
-// True when the file's date can be read. A missing file or path (ENOENT, ENOTDIR) and an
-// unavailable device (ENXIO, ENODEV) give false silently; any other error is shown through
-// ui as "Error Number: " & number & " " & description with the title "Error" and gives false.
-bool fileExists(const std::string& path, app::UserInterface& ui);
 
 }  // namespace vorda::platform

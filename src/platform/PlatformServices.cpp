@@ -16,12 +16,10 @@
 #include <QMimeDatabase>
 #include <QStandardPaths>
 
-#include "app/Settings.h"
 #include "base/FileOps.h"
 #include "base/Text.h"
 
 using namespace vorda::base;
-using namespace vorda::app;
 
 namespace vorda::platform {
 
@@ -109,9 +107,7 @@ void installTrashHandler() {
     setTrashHandler([](const std::string& path) { return moveToTrash(path); });
 }
 
-std::string settingsFilePath() {
-    return defaultSettingsPath(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
-}
+std::string executableFolder() { return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString(); }
 
 std::string programDataFolder() {
     const QString appDir = QCoreApplication::applicationDirPath();

@@ -19,9 +19,8 @@ void installTrashHandler();
 // (ENOENT when the path is missing, EACCES when its folder is not writable, EIO otherwise).
 int moveToTrash(const std::string& path);
 
-// The settings file: settings.ini beside the executable (portable mode), else the
-// user's configuration folder. Needs a QCoreApplication.
-std::string settingsFilePath();
+// The folder of the running program, without a final "/". Needs a QCoreApplication.
+std::string executableFolder();
 
 // The program data folder (templates/, help/), ending with "/": the executable's folder when
 // it holds templates/ or help/, else <prefix>/share/vorda/ relative to the executable's bin folder.

@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <utility>
 
-#include "app/Settings.h"
 #include "base/FileOps.h"
 #include "base/Text.h"
 #include "tags/FileBytes.h"
@@ -20,7 +19,6 @@
 #include "tags/NoTagHandler.h"
 
 using namespace vorda::base;
-using namespace vorda::app;  // the settings, until the tag options are passed in
 
 namespace vorda::tags {
 
@@ -66,7 +64,14 @@ AudioFile::AudioFile()
 AudioFile::~AudioFile() = default;
 
 void AudioFile::setTag(std::unique_ptr<TagHandler> tag) {
-    if (tag) tag_ = std::move(tag);
+    if (!tag) return;
+    tag_ = std::move(tag);
+    tag_->setOptions(options_);
+}
+
+void AudioFile::setOptions(const TagOptions& options) {
+    options_ = options;
+    tag_->setOptions(options_);
 }
 
 void AudioFile::setAudio(std::unique_ptr<AudioInfo> audio) {
@@ -138,7 +143,7 @@ int AudioFile::move(const std::string& targetFolder) {
     if (sameFileOnDisk(fullPath_, destination)) return 0;
     if (entryExists(destination) && askOverwrite(fullPath_, destination) != feaReplace) return -1;
 
-    const int result = shellFileOperation(fullPath_, destination, foMove, settings().recycleFiles);
+    const int result = shellFileOperation(fullPath_, destination, foMove, options_.recycleFiles);
     if (result == 0) fullPath_ = destination;
     return result;
 }
@@ -158,7 +163,7 @@ int AudioFile::rename(const std::string& newName) {
         askOverwrite(fullPath_, destination) != feaReplace)
         return -1;
 
-    const int result = shellFileOperation(fullPath_, destination, foRename, settings().recycleFiles);
+    const int result = shellFileOperation(fullPath_, destination, foRename, options_.recycleFiles);
     if (result == 0) fullPath_ = destination;
     return result;
 }
@@ -167,7 +172,7 @@ int AudioFile::copy(const std::string& targetPath) {
     if (targetPath.empty() || fullPath_.empty() || targetPath == fullPath_) return 0;
     if (sameFileOnDisk(fullPath_, targetPath)) return 0;
     if (entryExists(targetPath) && askOverwrite(fullPath_, targetPath) != feaReplace) return -1;
-    return shellFileOperation(fullPath_, targetPath, foCopy, settings().recycleFiles);
+    return shellFileOperation(fullPath_, targetPath, foCopy, options_.recycleFiles);
 }
 
 void AudioFile::selectHandlers() {
@@ -179,6 +184,7 @@ void AudioFile::selectHandlers() {
         tag_ = std::make_unique<NoTagHandler>();
         audio_ = std::make_unique<NoAudioInfo>();
     }
+    tag_->setOptions(options_);
 }
 
 bool AudioFile::readFile(const std::string& path, bool readTags) {
@@ -220,7 +226,7 @@ bool AudioFile::readFile(const std::string& path, bool readTags) {
 }
 
 int AudioFile::putTags() {
-    const Settings& s = settings();
+    const TagOptions& s = options_;
     const int original = getAttributes();
     if (original == faReadOnly && !s.ignoreReadOnly) return 0;
     if (original != 0) setAttributes(0);

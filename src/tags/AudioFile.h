@@ -12,6 +12,7 @@
 #include "tags/AudioInfo.h"
 #include "tags/TagFileWriter.h"
 #include "tags/TagHandler.h"
+#include "tags/TagOptions.h"
 
 namespace vorda::tags {
 
@@ -62,6 +63,10 @@ public:
     int move(const std::string& targetFolder);
     int rename(const std::string& newName);
     int copy(const std::string& targetPath);
+    // The options the tag handler and the file operations follow from now on; the caller
+    // sets them before each read or write so that a changed option acts at once.
+    void setOptions(const TagOptions& options);
+    const TagOptions& options() const { return options_; }
     // Binds the object to a file, chooses the handlers, reads tags (when readTags) and audio info.
     bool readFile(const std::string& path, bool readTags);
     // Writes the tags back with the read-only and attribute rules.
@@ -80,6 +85,7 @@ private:
     std::unique_ptr<TagHandler> tag_;
     std::unique_ptr<AudioInfo> audio_;
     std::string fullPath_;
+    TagOptions options_;
     OverwriteQuestion ask_;
     int64_t knownSize_ = -1;
     FileIdentity identity_;

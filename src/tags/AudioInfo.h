@@ -7,19 +7,20 @@
 
 namespace vorda::tags {
 
-enum AudioKey : int {
-    aiVersion = 0,
-    aiBitRate = 1,
-    aiChannelMode = 2,
-    aiCopyright = 3,
-    aiCRC = 4,
-    aiDuration = 5,
-    aiEmphasis = 6,
-    aiVBR = 7,
-    aiLayer = 8,
-    aiOriginal = 9,
-    aiPrivate = 10,
-    aiSampleRate = 11
+// The audio values a reader gives (the numbers index kAudioInfoNames).
+enum class AudioKey : int {
+    Version = 0,
+    BitRate = 1,
+    ChannelMode = 2,
+    Copyright = 3,
+    Crc = 4,
+    Duration = 5,
+    Emphasis = 6,
+    Vbr = 7,
+    Layer = 8,
+    Original = 9,
+    Private = 10,
+    SampleRate = 11
 };
 inline constexpr int kAudioInfoCount = 12;
 extern const char* const kAudioInfoNames[kAudioInfoCount];
@@ -29,8 +30,8 @@ public:
     virtual ~AudioInfo() = default;
 
     virtual bool readInfo(const std::string& path, long startPosition) = 0;
-    // Decimal text; booleans as "-1"/"0"; empty for an index outside 0..11.
-    virtual std::string getInfo(int index) const = 0;
+    // Decimal text; booleans as "-1"/"0"; empty for a key outside the known ones.
+    virtual std::string getInfo(AudioKey key) const = 0;
     virtual void reset() = 0;
     virtual long startPos() const = 0;
     virtual bool setPosition(long position) = 0;

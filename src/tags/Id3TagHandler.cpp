@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/Settings.h"
 #include "base/Errors.h"
 #include "tags/AudioFile.h"
 #include "tags/FileBytes.h"
@@ -18,7 +17,6 @@
 #include "tags/TagFileWriter.h"
 
 using namespace vorda::base;
-using namespace vorda::app;  // the settings, until the tag options are passed in
 
 namespace vorda::tags {
 
@@ -112,7 +110,7 @@ std::string Id3TagHandler::tagType() const {
 
 bool Id3TagHandler::tagRead(AudioFile& file) {
     file_ = &file;
-    v1Action_ = v2Action_ = lyricsAction_ = acNone;
+    v1Action_ = v2Action_ = lyricsAction_ = Action::None;
     if (FileBytes* bytes = file.readingBytes()) {
         const bool v1 = v1_.getID3v1(*bytes);
         v2_.getID3v2(*bytes);
@@ -129,34 +127,34 @@ void Id3TagHandler::reset() {
     v2_.setHasID3v2(false);
     v2_.setPosition(0);
     v2_.setSize(0);
-    v1Action_ = v2Action_ = lyricsAction_ = acNone;
+    v1Action_ = v2Action_ = lyricsAction_ = Action::None;
 }
 
 void Id3TagHandler::add(int kind) {
     switch (kind) {
     case tkAll:
-        if (!v1_.hasID3v1()) v1Action_ = acAdd;
-        if (!v2_.hasID3v2()) v2Action_ = acAdd;
+        if (!v1_.hasID3v1()) v1Action_ = Action::Add;
+        if (!v2_.hasID3v2()) v2Action_ = Action::Add;
         break;
     case tkID3v1:
-        if (!v1_.hasID3v1()) v1Action_ = acAdd;
+        if (!v1_.hasID3v1()) v1Action_ = Action::Add;
         break;
     case tkID3v2:
-        if (!v2_.hasID3v2()) v2Action_ = acAdd;
+        if (!v2_.hasID3v2()) v2Action_ = Action::Add;
         break;
     case tkLyrics3:
-        if (!v1_.hasLyrics3() && (v1_.hasID3v1() || v1Action_ == acAdd)) lyricsAction_ = acAdd;
+        if (!v1_.hasLyrics3() && (v1_.hasID3v1() || v1Action_ == Action::Add)) lyricsAction_ = Action::Add;
         break;
     default: break;
     }
 }
 
 void Id3TagHandler::remove(int kind) {
-    auto removeOne = [](bool present, int& action) {
+    auto removeOne = [](bool present, Action& action) {
         if (present)
-            action = acRemove;
-        else if (action == acAdd)
-            action = acNone;
+            action = Action::Remove;
+        else if (action == Action::Add)
+            action = Action::None;
     };
     switch (kind) {
     case tkAll:
@@ -176,18 +174,18 @@ void Id3TagHandler::remove(int kind) {
 }
 
 bool Id3TagHandler::v1Written() const {
-    if (v1Action_ == acRemove) return false;
+    if (v1Action_ == Action::Remove) return false;
     // "Always" adds the tag at the write.
-    return v1_.hasID3v1() || v1Action_ == acAdd || settings().useId3v1 == tuAlways;
+    return v1_.hasID3v1() || v1Action_ == Action::Add || options_.useId3v1 == TagUse::Always;
 }
 
 bool Id3TagHandler::v2Written() const {
-    if (v2Action_ == acRemove) return false;
-    if (v2_.hasID3v2() || v2Action_ == acAdd) return true;
+    if (v2Action_ == Action::Remove) return false;
+    if (v2_.hasID3v2() || v2Action_ == Action::Add) return true;
     // "Always" adds the tag at the write; under "If needed" the values are held so that the
     // write can tell whether the ID3v1 tag alone can carry them.
-    const int use = settings().useId3v2;
-    return use == tuAlways || (use == tuIfNeeded && v1Written());
+    const TagUse use = options_.useId3v2;
+    return use == TagUse::Always || (use == TagUse::IfNeeded && v1Written());
 }
 
 // ---------------------------------------------------------------- values
@@ -234,7 +232,7 @@ std::string Id3TagHandler::getValue(int key, const std::string& param) {
 }
 
 std::string Id3TagHandler::paddedTrack(const std::string& track) const {
-    const Settings& s = settings();
+    const TagOptions& s = options_;
     if (!s.padTrackNumber) return track;
     size_t digits = 0;
     while (digits < track.size() && track[digits] >= '0' && track[digits] <= '9') ++digits;
@@ -364,22 +362,22 @@ bool Id3TagHandler::isID3v2Needed() const {
 }
 
 void Id3TagHandler::applyOptions() {
-    const Settings& s = settings();
-    if (s.useId3v1 == tuAlways) add(tkID3v1);
-    if (s.useId3v1 == tuNever) remove(tkID3v1);
+    const TagOptions& s = options_;
+    if (s.useId3v1 == TagUse::Always) add(tkID3v1);
+    if (s.useId3v1 == TagUse::Never) remove(tkID3v1);
 
-    if (s.useId3v2 == tuAlways) add(tkID3v2);
-    if (s.useId3v2 == tuNever) remove(tkID3v2);
-    if (s.useId3v2 == tuIfNeeded) {
+    if (s.useId3v2 == TagUse::Always) add(tkID3v2);
+    if (s.useId3v2 == TagUse::Never) remove(tkID3v2);
+    if (s.useId3v2 == TagUse::IfNeeded) {
         if (isID3v2Needed())
             add(tkID3v2);
         else
             remove(tkID3v2);
     }
 
-    if (s.useLyrics3 == tuAlways) add(tkLyrics3);
-    if (s.useLyrics3 == tuNever) remove(tkLyrics3);
-    if (s.useLyrics3 == tuIfNeeded) {
+    if (s.useLyrics3 == TagUse::Always) add(tkLyrics3);
+    if (s.useLyrics3 == TagUse::Never) remove(tkLyrics3);
+    if (s.useLyrics3 == TagUse::IfNeeded) {
         if (v1_.isLyrics3Needed())
             add(tkLyrics3);
         else
@@ -405,14 +403,15 @@ void Id3TagHandler::keepInSync(bool v1Removed, bool v2Removed) {
 
 int Id3TagHandler::tagWrite() {
     if (file_ == nullptr || file_->fullPath().empty()) return 0;
-    const Settings& s = settings();
+    const TagOptions& s = options_;
     const std::string path = file_->fullPath();
 
-    const bool v1Removed = v1Action_ == acRemove;
-    const bool v2Removed = v2Action_ == acRemove;
+    const bool v1Removed = v1Action_ == Action::Remove;
+    const bool v2Removed = v2Action_ == Action::Remove;
     applyOptions();
-    if (s.tagKeepSync) keepInSync(v1Removed, v2Removed);
-    if (!v1_.changed() && !v2_.changed() && v1Action_ == acNone && v2Action_ == acNone && lyricsAction_ == acNone)
+    if (s.keepInSync) keepInSync(v1Removed, v2Removed);
+    if (!v1_.changed() && !v2_.changed() && v1Action_ == Action::None && v2Action_ == Action::None &&
+        lyricsAction_ == Action::None)
         return 0;
 
     // A rebuild of this file still pending in a batch goes in place first.
@@ -423,53 +422,54 @@ int Id3TagHandler::tagWrite() {
     if (!file.open(path, true)) return file.error();
     // Only the file that was read is written: another program's change since is never
     // overwritten with the values read before it.
-    if (!(FileIdentity::of(file.status()) == file_->readIdentity())) return erFileChanged;
+    if (!(FileIdentity::of(file.status()) == file_->readIdentity())) return errorNumber(WriteError::FileChanged);
     const bool hadV2 = v2_.hasID3v2();
     // A tag goes only into a file that has one or holds MPEG audio, never into a text file
     // that merely has a music name.
-    if (!hadV2 && !v1_.hasID3v1() && !v1_.hasLyrics3() && !file_->audio().isValid()) return erNotAudio;
+    if (!hadV2 && !v1_.hasID3v1() && !v1_.hasLyrics3() && !file_->audio().isValid())
+        return errorNumber(WriteError::NotAudio);
     int error = 0;
     int64_t tailStart = Id3v1Tag::findTailStart(file, &error);
     if (tailStart < 0) return error;
     // A file without an ID3v1 tag that gets none keeps whatever ends it; a Lyrics3 block left
     // there without its tag goes only when a new ID3v1 tag takes its place.
-    if (!v1_.hasID3v1() && v1Action_ != acAdd) tailStart = file.size();
+    if (!v1_.hasID3v1() && v1Action_ != Action::Add) tailStart = file.size();
     const int64_t headOffset = hadV2 ? v2_.position() - 1 : 0;
     int64_t oldHead = hadV2 ? v2_.size() : 0;
     // A tag whose header claims more than the file holds ends, in truth, after its last frame:
     // what follows is kept, and the file is rebuilt with a true header (or none).
     bool beyondEnd = false;
     if (hadV2) {
-        if (headOffset < 0) return erFileChanged;
+        if (headOffset < 0) return errorNumber(WriteError::FileChanged);
         const int64_t onDisk = id3v2SizeAt(file, headOffset, &error);
         if (error != 0) return error;
         if (onDisk > oldHead && headOffset + onDisk > file.size()) {
             beyondEnd = true;
             oldHead = framesEnd(file, headOffset, tailStart) - headOffset;
         } else if (onDisk != oldHead) {
-            return erFileChanged;
+            return errorNumber(WriteError::FileChanged);
         }
     }
     const int64_t audioLength = tailStart - headOffset - oldHead;
     if (audioLength < 0) return EINVAL;  // sizes that cannot be: nothing is written
 
-    if (v1_.hasID3v1() && v1Action_ == acNone) v1Action_ = acKeep;
-    if (hadV2 && v2Action_ == acNone) v2Action_ = acKeep;
-    if (v1_.hasLyrics3() && lyricsAction_ == acNone) lyricsAction_ = acKeep;
+    if (v1_.hasID3v1() && v1Action_ == Action::None) v1Action_ = Action::Keep;
+    if (hadV2 && v2Action_ == Action::None) v2Action_ = Action::Keep;
+    if (v1_.hasLyrics3() && lyricsAction_ == Action::None) lyricsAction_ = Action::Keep;
 
-    const bool writeV1 = v1Action_ == acAdd || v1Action_ == acKeep;
+    const bool writeV1 = v1Action_ == Action::Add || v1Action_ == Action::Keep;
     std::string tail;
     int64_t lyricsLength = 0;
     if (writeV1) {
-        if (lyricsAction_ == acAdd || lyricsAction_ == acKeep) tail = v1_.genLyrics3Code(s.useLyrics3);
+        if (lyricsAction_ == Action::Add || lyricsAction_ == Action::Keep) tail = v1_.genLyrics3Code(s.useLyrics3);
         lyricsLength = static_cast<int64_t>(tail.size());
         tail += v1_.genID3v1Code();
     }
 
     int64_t newSize = 0;  // T: header and frames
-    if (v2Action_ == acAdd || v2Action_ == acKeep) {
+    if (v2Action_ == Action::Add || v2Action_ == Action::Keep) {
         const size_t frames = v2_.framesSize();
-        if (s.useId3v2 != tuIfNeeded || frames > 0) {
+        if (s.useId3v2 != TagUse::IfNeeded || frames > 0) {
             newSize = 10 + static_cast<int64_t>(frames);
         } else {
             remove(tkID3v2);
@@ -479,7 +479,7 @@ int Id3TagHandler::tagWrite() {
     const int64_t padding = oldHead - newSize;
     // A tag behind junk moves to the start of the file, where every reader looks for it; the
     // junk stays, behind the new tag.
-    bool rebuild = beyondEnd || v2Action_ == acRemove || (v2Action_ == acAdd && !hadV2) ||
+    bool rebuild = beyondEnd || v2Action_ == Action::Remove || (v2Action_ == Action::Add && !hadV2) ||
                    (writeV2 && s.maxPaddingSize >= 0 && padding > s.maxPaddingSize) || newSize > oldHead ||
                    (writeV2 && headOffset > 0);
 
@@ -536,13 +536,13 @@ int Id3TagHandler::tagWrite() {
 void Id3TagHandler::finishWrite(bool v1Written, int64_t lyricsLength, int64_t fileLength) {
     if (v1Written)
         v1_.setWritten(true, lyricsLength, fileLength);
-    else if (v1Action_ == acRemove || v1_.hasID3v1())
+    else if (v1Action_ == Action::Remove || v1_.hasID3v1())
         v1_.setWritten(false, 0, fileLength);
     else
         v1_.setFileLength(fileLength);
     v1_.setUnchanged();
     v2_.setUnchanged();
-    v1Action_ = v2Action_ = lyricsAction_ = acNone;
+    v1Action_ = v2Action_ = lyricsAction_ = Action::None;
 }
 
 // ---------------------------------------------------------------- junk
@@ -562,14 +562,14 @@ int Id3TagHandler::removeJunk() {
     const int64_t tagStart = v2_.position() - 1;  // 0-based
     const int64_t tagSize = v2_.size();
     const int64_t first = audio.startPos();
-    if (first < 0 || first > length) return erFileChanged;
+    if (first < 0 || first > length) return errorNumber(WriteError::FileChanged);
     int error = 0;
     if (hasV2) {
-        if (tagStart < 0) return erFileChanged;
+        if (tagStart < 0) return errorNumber(WriteError::FileChanged);
         const int64_t onDisk = id3v2SizeAt(file, tagStart, &error);
         if (error != 0) return error;
-        if (onDisk > tagSize && tagStart + onDisk > length) return erTagBeyondEnd;
-        if (onDisk != tagSize) return erFileChanged;
+        if (onDisk > tagSize && tagStart + onDisk > length) return errorNumber(WriteError::TagBeyondEnd);
+        if (onDisk != tagSize) return errorNumber(WriteError::FileChanged);
     }
 
     // The junk [from, to) goes, up to the first byte of a tag header in it: a tag that cannot

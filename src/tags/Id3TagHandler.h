@@ -19,7 +19,7 @@ namespace vorda::tags {
 class Id3TagHandler final : public TagHandler {
 public:
     // Pending actions of a tag.
-    enum Action : int { acRemove = -1, acNone = 0, acAdd = 1, acKeep = 2 };
+    enum class Action : int { Remove = -1, None = 0, Add = 1, Keep = 2 };
 
     Id3TagHandler();
     Id3TagHandler(const Id3TagHandler&) = delete;
@@ -38,13 +38,15 @@ public:
     void reset() override;
     void add(int kind) override;
     void remove(int kind) override;
+    void setOptions(const TagOptions& options) override { options_ = options; }
+    const TagOptions& options() const { return options_; }
 
     // The tag objects and the pending actions, for inspection.
     const Id3v1Tag& id3v1() const { return v1_; }
     const Id3v2Tag& id3v2() const { return v2_; }
-    int id3v1Action() const { return v1Action_; }
-    int id3v2Action() const { return v2Action_; }
-    int lyrics3Action() const { return lyricsAction_; }
+    Action id3v1Action() const { return v1Action_; }
+    Action id3v2Action() const { return v2Action_; }
+    Action lyrics3Action() const { return lyricsAction_; }
 
     // True when the ID3v2 tag must be kept under the option "If needed": it holds something
     // the ID3v1 tag (as it will be written) cannot.
@@ -58,13 +60,14 @@ private:
     void keepInSync(bool v1Removed, bool v2Removed);
     void finishWrite(bool v1Written, int64_t lyricsLength, int64_t fileLength);
 
+    TagOptions options_;
     GenreTable genres_;
     Id3v1Tag v1_;
     Id3v2Tag v2_;
     AudioFile* file_ = nullptr;
-    int v1Action_ = acNone;
-    int v2Action_ = acNone;
-    int lyricsAction_ = acNone;
+    Action v1Action_ = Action::None;
+    Action v2Action_ = Action::None;
+    Action lyricsAction_ = Action::None;
 };
 
 }  // namespace vorda::tags

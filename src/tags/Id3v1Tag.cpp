@@ -9,12 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/Settings.h"
+#include "base/FileDescriptor.h"
 #include "base/Text.h"
 #include "tags/FileBytes.h"
 
 using namespace vorda::base;
-using namespace vorda::app;  // the settings, until the tag options are passed in
 
 namespace vorda::tags {
 
@@ -82,34 +81,6 @@ int64_t lengthOf(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return -1;
     return static_cast<int64_t>(st.st_size);
-}
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports a failure of the close.
-    int close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return (fd >= 0 && ::close(fd) != 0) ? errno : 0;
-    }
-
-private:
-    int fd_;
-};
-
-int openFile(const std::string& path, int flags) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
 }
 
 // Only the decimal digits 0-9 (and not empty).
@@ -479,11 +450,9 @@ bool Id3v1Tag::isLyrics3Needed() const {
            !lyrics_.empty() || !mood_.empty() || !quality_.empty() || !situation_.empty();
 }
 
-std::string Id3v1Tag::genLyrics3Code() const { return genLyrics3Code(settings().useLyrics3); }
-
-std::string Id3v1Tag::genLyrics3Code(int useLyrics3) const {
-    if (useLyrics3 == tuNever) return {};
-    if (useLyrics3 == tuIfNeeded && !isLyrics3Needed()) return {};
+std::string Id3v1Tag::genLyrics3Code(TagUse useLyrics3) const {
+    if (useLyrics3 == TagUse::Never) return {};
+    if (useLyrics3 == TagUse::IfNeeded && !isLyrics3Needed()) return {};
 
     std::string block(kLyricsBegin);
     // A field's size has five digits and the block's six: longer data is cut to fit, so
@@ -559,7 +528,7 @@ int64_t Id3v1Tag::findTailStart(FileBytes& file, int* error) {
 }
 
 int Id3v1Tag::writeTail(const std::string& path, int64_t offset, std::string_view block) {
-    Fd fd(openFile(path, O_RDWR));
+    UniqueFd fd(openFile(path, O_RDWR));
     if (fd.get() < 0) return errno ? errno : EIO;
     const int64_t length = lengthOf(fd.get());
     if (length < 0) return errno ? errno : EIO;
@@ -583,7 +552,7 @@ int Id3v1Tag::writeTail(const std::string& path, int64_t offset, std::string_vie
     return fd.close();
 }
 
-int Id3v1Tag::writeTags(const std::string& path, bool keepID3v1, int useLyrics3) {
+int Id3v1Tag::writeTags(const std::string& path, bool keepID3v1, TagUse useLyrics3) {
     int error = 0;
     const int64_t tailStart = findTailStart(path, &error);
     if (tailStart < 0) return error;
@@ -599,7 +568,7 @@ int Id3v1Tag::writeTags(const std::string& path, bool keepID3v1, int useLyrics3)
     return 0;
 }
 
-int Id3v1Tag::removeTags(const std::string& path) { return writeTags(path, false, tuNever); }
+int Id3v1Tag::removeTags(const std::string& path) { return writeTags(path, false, TagUse::Never); }
 
 void Id3v1Tag::setWritten(bool id3v1Written, int64_t lyrics3Length, int64_t fileLength) {
     if (!id3v1Written) {

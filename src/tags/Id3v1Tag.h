@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "tags/GenreList.h"
+#include "tags/TagOptions.h"
 
 namespace vorda::tags {
 
@@ -110,10 +111,8 @@ public:
     // True when the fields need a Lyrics3 block: a Lyrics3 field or an unknown field is set,
     // or title, artist or album is longer than the 30 characters of ID3v1.
     bool isLyrics3Needed() const;
-    // The Lyrics3 v2 block to write under the option useLyrics3 of the settings, or empty.
-    std::string genLyrics3Code() const;
-    // The same for a given option value (0 If needed, 1 If wanted, 2 Always, 3 Never!).
-    std::string genLyrics3Code(int useLyrics3) const;
+    // The Lyrics3 v2 block to write under the given use of Lyrics3, or empty.
+    std::string genLyrics3Code(TagUse useLyrics3) const;
 
     // ---- positions and sizes as found at the last read (or left by the last write)
     // Length of the file.
@@ -140,7 +139,7 @@ public:
     // Replaces the trailing region of the file, as it is on disk now, by the current fields:
     // the Lyrics3 block (under the option value given) and the ID3v1 tag when keepID3v1,
     // nothing otherwise. On success the object describes the file as written.
-    int writeTags(const std::string& path, bool keepID3v1, int useLyrics3);
+    int writeTags(const std::string& path, bool keepID3v1, TagUse useLyrics3);
     // Removes the ID3v1 tag and the Lyrics3 block from the file; the object is reset.
     int removeTags(const std::string& path);
     // 0-based offset at which the trailing region of the file begins (its length when there

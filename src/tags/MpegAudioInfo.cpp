@@ -278,23 +278,23 @@ bool MpegAudioInfo::ReadInfo(FileBytes& bytes, long startPosition) {
     return true;
 }
 
-std::string MpegAudioInfo::getInfo(int index) const {
+std::string MpegAudioInfo::getInfo(AudioKey key) const {
     auto flag = [](bool b) { return std::string(b ? "-1" : "0"); };
-    switch (index) {
-    case aiVersion:
+    switch (key) {
+    case AudioKey::Version:
         if (MPEGversion_ == std::floor(MPEGversion_)) return std::to_string(long(MPEGversion_));
         return MPEGversion_ == 2.5f ? std::string("2.5") : std::to_string(MPEGversion_);
-    case aiBitRate: return std::to_string(BitRate_);
-    case aiChannelMode: return ChannelMode_;
-    case aiCopyright: return flag(Copyright_);
-    case aiCRC: return flag(CRC_);
-    case aiDuration: return std::to_string(Duration_);
-    case aiEmphasis: return Emphasis_;
-    case aiVBR: return flag(IsVBR_);
-    case aiLayer: return std::to_string(LayerVersion_);
-    case aiOriginal: return flag(Original_);
-    case aiPrivate: return flag(Privat_);
-    case aiSampleRate: return std::to_string(SampleRate_);
+    case AudioKey::BitRate: return std::to_string(BitRate_);
+    case AudioKey::ChannelMode: return ChannelMode_;
+    case AudioKey::Copyright: return flag(Copyright_);
+    case AudioKey::Crc: return flag(CRC_);
+    case AudioKey::Duration: return std::to_string(Duration_);
+    case AudioKey::Emphasis: return Emphasis_;
+    case AudioKey::Vbr: return flag(IsVBR_);
+    case AudioKey::Layer: return std::to_string(LayerVersion_);
+    case AudioKey::Original: return flag(Original_);
+    case AudioKey::Private: return flag(Privat_);
+    case AudioKey::SampleRate: return std::to_string(SampleRate_);
     default: return {};
     }
 }

@@ -27,7 +27,7 @@ public:
     // The same on a file already open (the file object reads tags and audio information
     // through one set of buffers).
     bool ReadInfo(FileBytes& bytes, long startPosition);
-    std::string getInfo(int index) const override;
+    std::string getInfo(AudioKey key) const override;
     void reset() override;
     long startPos() const override { return Position_; }
     // Sets the 0-based offset of the first frame (after the audio moved); reports false.

@@ -10,7 +10,7 @@ namespace vorda::tags {
 class NoAudioInfo final : public AudioInfo {
 public:
     bool readInfo(const std::string&, long) override { return false; }
-    std::string getInfo(int) const override { return {}; }
+    std::string getInfo(AudioKey) const override { return {}; }
     void reset() override {}
     long startPos() const override { return 0; }
     bool setPosition(long) override { return false; }

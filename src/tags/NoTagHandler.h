@@ -22,6 +22,8 @@ public:
     void reset() override {}
     void add(int) override {}
     void remove(int) override {}
+    // Without tags there is nothing the options steer.
+    void setOptions(const TagOptions&) override {}
 };
 
 }  // namespace vorda::tags

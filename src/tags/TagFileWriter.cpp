@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "base/FileDescriptor.h"
 
 using namespace vorda::base;
 
@@ -47,38 +48,6 @@ FileIdentity FileIdentity::of(const struct stat& st) {
 namespace {
 
 int Errno() { return errno != 0 ? errno : EIO; }
-
-// Closes a descriptor when it goes out of scope.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Gives the descriptor up without closing it.
-    int release() { return std::exchange(fd_, -1); }
-    // Closes now; 0 or the errno of close.
-    int close() {
-        if (fd_ < 0) return 0;
-        const int result = ::close(fd_);
-        fd_ = -1;
-        return result == 0 ? 0 : Errno();
-    }
-
-private:
-    int fd_;
-};
-
-int openFile(const std::string& path, int flags) {
-    int fd;
-    do {
-        fd = ::open(path.c_str(), flags | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
 
 int writeAt(int fd, int64_t offset, const char* data, size_t n) {
     size_t done = 0;
@@ -299,7 +268,7 @@ int writeInPlace(FileBytes& file, int64_t headOffset, const std::string& head, i
 namespace {
 
 void syncFolder(const std::string& folder) {
-    const Fd fd(openFile(folder, O_RDONLY | O_DIRECTORY));
+    const UniqueFd fd(openFile(folder, O_RDONLY | O_DIRECTORY));
     if (fd.get() >= 0) static_cast<void>(::fsync(fd.get()));
 }
 
@@ -388,7 +357,7 @@ void replayUndo(const std::string& folder, const std::string& undoPath, int undo
     if (complete) {
         std::string name(static_cast<size_t>(h.nameLength), '\0');
         if (readAt(undo, fixed, name.data(), name.size()) != 0 || name.find('/') != std::string::npos) return;
-        const Fd target(openFile(folder + "/" + name, O_RDWR | O_NOFOLLOW | O_NONBLOCK));
+        const UniqueFd target(openFile(folder + "/" + name, O_RDWR | O_NOFOLLOW | O_NONBLOCK));
         struct stat ts {};
         // A file that is gone or was replaced since is not ours to change.
         if (target.get() >= 0 && ::fstat(target.get(), &ts) == 0 && S_ISREG(ts.st_mode) &&
@@ -432,7 +401,7 @@ int rewriteWithUndo(const std::string& target, int in, const struct stat& st, co
     }
     const std::string folder = folderOf(target);
     std::string undoPath = folder + "/" + kTempPrefix + kUndoInfix + "XXXXXX";
-    Fd undo(::mkostemp(undoPath.data(), O_CLOEXEC));
+    UniqueFd undo(::mkostemp(undoPath.data(), O_CLOEXEC));
     if (undo.get() < 0) return Errno();
     int result = ::flock(undo.get(), LOCK_EX) == 0 ? 0 : Errno();
     UndoHeader h;
@@ -616,7 +585,7 @@ bool keepOldCopy(const Pending& p, bool keep) {
     keep = keep && S_ISREG(st.st_mode) && st.st_nlink == 1 && d.spares.size() < kMaxSpares &&
            d.spareBytes + static_cast<int64_t>(st.st_size) <= kMaxSpareBytes;
     if (keep) {
-        Fd fd(openFile(p.temp, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+        UniqueFd fd(openFile(p.temp, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
         struct stat opened {};
         // Locked before it is looked at: a tidy of another process may have removed it.
         if (fd.get() >= 0 && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.get(), &opened) == 0 &&
@@ -663,7 +632,7 @@ void commitPending() {
     std::map<dev_t, int> flushed;  // device -> 0 or errno
     for (const Pending& p : d.pending) {
         if (flushed.count(p.device) != 0) continue;
-        const Fd fd(openFile(p.temp, O_RDONLY));
+        const UniqueFd fd(openFile(p.temp, O_RDONLY));
         flushed[p.device] = fd.get() >= 0 && ::syncfs(fd.get()) == 0 ? 0 : Errno();
     }
     std::set<std::string> folders;
@@ -672,7 +641,7 @@ void commitPending() {
         struct stat now {};
         // The original must still be the file that was rebuilt.
         if (error == 0 && (::stat(p.target.c_str(), &now) != 0 || !(FileIdentity::of(now) == p.source)))
-            error = erFileChanged;
+            error = errorNumber(WriteError::FileChanged);
         bool exchanged = false;
         if (error == 0) error = putInPlace(p, &exchanged);
         if (error == 0 && exchanged && !keepOldCopy(p, d.recycling)) {
@@ -681,7 +650,7 @@ void commitPending() {
             struct stat named {};
             if (::stat(p.target.c_str(), &named) == 0 && named.st_dev == p.device && named.st_ino == p.inode &&
                 ::renameat2(AT_FDCWD, p.temp.c_str(), AT_FDCWD, p.target.c_str(), RENAME_EXCHANGE) == 0)
-                error = erFileChanged;
+                error = errorNumber(WriteError::FileChanged);
         }
         if (error != 0) {
             ::unlink(p.temp.c_str());
@@ -761,11 +730,11 @@ int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
 
     // Opened for writing: the rewrite in place needs it, and it proves the permission to change
     // the file that a rebuild needs as well.
-    const Fd in(openFile(target, O_RDWR | O_NONBLOCK | O_NOCTTY | (target == path ? O_NOFOLLOW : 0)));
+    const UniqueFd in(openFile(target, O_RDWR | O_NONBLOCK | O_NOCTTY | (target == path ? O_NOFOLLOW : 0)));
     if (in.get() < 0) return Errno();
     if (::fstat(in.get(), &st) != 0) return Errno();
     if (!S_ISREG(st.st_mode)) return EINVAL;
-    if (expected.known() && !(FileIdentity::of(st) == expected)) return erFileChanged;
+    if (expected.known() && !(FileIdentity::of(st) == expected)) return errorNumber(WriteError::FileChanged);
     const auto length = static_cast<int64_t>(st.st_size);
     for (const Piece& piece : pieces)
         if (piece.length > 0 && (piece.offset < 0 || piece.offset + piece.length > length)) return EINVAL;
@@ -780,7 +749,7 @@ int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
     Spare spare;
     const bool reused = state.active && takeSpare(folder, st, spare);
     std::string temp = reused ? spare.temp : folder + "/" + kTempPrefix + "XXXXXX";
-    Fd out(reused ? spare.fd : ::mkostemp(temp.data(), O_CLOEXEC));
+    UniqueFd out(reused ? spare.fd : ::mkostemp(temp.data(), O_CLOEXEC));
     if (out.get() < 0) return Errno();
     // Held while the temporary file is written: a folder tidy of another process leaves it be.
     if (!reused) static_cast<void>(::flock(out.get(), LOCK_EX));
@@ -791,7 +760,7 @@ int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
         inPlace = true;
     if (!inPlace && !copyExtendedAttributes(in.get(), out.get())) inPlace = true;
     if (inPlace) {
-        out.close();
+        static_cast<void>(out.close());  // the temporary file goes unused
         ::unlink(temp.c_str());
         return rewriteWithUndo(target, in.get(), st, pieces);
     }
@@ -832,7 +801,7 @@ int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
     }
     if (result == 0 && ::fsync(out.get()) != 0) result = Errno();
     // Another program that changed or replaced the file meanwhile keeps its change.
-    if (result == 0 && !stillTheSame(in.get(), target, st)) result = erFileChanged;
+    if (result == 0 && !stillTheSame(in.get(), target, st)) result = errorNumber(WriteError::FileChanged);
     if (result == 0) result = out.close();
     if (result == 0 && ::rename(temp.c_str(), target.c_str()) != 0) result = Errno();
     if (result != 0) {
@@ -864,7 +833,7 @@ void tidyFolder(const std::string& folder) {
     const time_t now = ::time(nullptr);
     for (const std::string& name : names) {
         const std::string path = key + "/" + name;
-        const Fd fd(openFile(path, O_RDWR | O_NOFOLLOW | O_NONBLOCK));
+        const UniqueFd fd(openFile(path, O_RDWR | O_NOFOLLOW | O_NONBLOCK));
         struct stat st {};
         if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
         // Held by a running process: still being written.

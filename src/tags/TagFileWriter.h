@@ -81,7 +81,7 @@ inline constexpr int kNeedsRebuild = -2;
 // attributes, and is renamed over the original. A symbolic link is followed: the file it
 // points to is rebuilt and the link stays a link. Range pieces are checked against the file's
 // length before anything is written. When expected is known, the file must still be that one
-// (erFileChanged otherwise), before the copy and until the rename.
+// (WriteError::FileChanged otherwise), before the copy and until the rename.
 // A file with several hard links, or one whose owner, group or attributes the temporary file
 // cannot get, is rewritten in place instead, behind an undo copy of the bytes it overwrites
 // that is flushed first and put back by tidyFolder when the write did not finish.

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "tags/TagOptions.h"
+
 namespace vorda::tags {
 
 class AudioFile;
@@ -72,6 +74,8 @@ public:
     virtual void reset() = 0;
     virtual void add(int kind) = 0;
     virtual void remove(int kind) = 0;
+    // The options the next reads, value changes and writes follow.
+    virtual void setOptions(const TagOptions& options) = 0;
 };
 
 }  // namespace vorda::tags

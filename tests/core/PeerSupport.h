@@ -52,7 +52,7 @@ inline void expectAudioLikeMutagen(const AudioPeer& p, const vorda::tags::MpegAu
     if (!p.ok) return;
     static const char* const modes[4] = {"Stereo", "JStereo", "DStereo", "Mono"};
     ASSERT_TRUE(m.isValid());
-    EXPECT_EQ(m.getInfo(vorda::tags::aiVersion), p.version);
+    EXPECT_EQ(m.getInfo(vorda::tags::AudioKey::Version), p.version);
     EXPECT_EQ(m.layerVersion(), p.layer);
     EXPECT_EQ(m.sampleRate(), p.sampleRate);
     EXPECT_EQ(m.channelMode(), modes[p.mode & 3]);

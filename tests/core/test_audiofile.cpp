@@ -18,13 +18,11 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/Settings.h"
 #include "base/FileOps.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
-using namespace vorda::app;
 
 namespace {
 
@@ -50,6 +48,7 @@ public:
         int resets = 0;
         int reads = 0;
         mode_t modeAtWrite = 0;
+        TagOptions options;
     };
     RecordingTag(Log& log, std::string path, int result = 0) : log_(log), path_(std::move(path)), result_(result) {}
     bool hasTag(int) const override { return false; }
@@ -72,6 +71,7 @@ public:
     void reset() override { ++log_.resets; }
     void add(int) override {}
     void remove(int) override {}
+    void setOptions(const TagOptions& options) override { log_.options = options; }
 
 private:
     Log& log_;
@@ -81,14 +81,8 @@ private:
 
 class ClsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = settings();
-        settings().recycleFiles = false;
-    }
-    void TearDown() override {
-        settings() = saved_;
-        AudioFile::setDefaultOverwriteQuestion(nullptr);
-    }
+    void SetUp() override { options_.recycleFiles = false; }
+    void TearDown() override { AudioFile::setDefaultOverwriteQuestion(nullptr); }
     // A scripted overwrite question that records what it was asked.
     AudioFile::OverwriteQuestion answer(int answer) {
         return [this, answer](const std::string& s, const std::string& d) {
@@ -96,7 +90,7 @@ protected:
             return answer;
         };
     }
-    Settings saved_;
+    TagOptions options_;
     testsupport::TempFolder scratch_;
     const std::string dir_ = scratch_.path();
     std::vector<std::string> asked_;
@@ -106,6 +100,7 @@ protected:
 
 TEST_F(ClsFileTest, ReadFileBindsOnlyExistingFiles) {
     AudioFile f;
+    f.setOptions(options_);
     write(dir_ + "empty.mp3", "");
     ASSERT_TRUE(f.readFile(dir_ + "empty.mp3", true));
     EXPECT_EQ(f.fullPath(), dir_ + "empty.mp3");
@@ -133,6 +128,7 @@ TEST_F(ClsFileTest, HandlersFollowTheExtension) {
         SCOPED_TRACE(name);
         write(dir_ + name, std::string(64, '\xff'));
         AudioFile f;
+        f.setOptions(options_);
         RecordingTag::Log log;
         f.setTag(std::make_unique<RecordingTag>(log, dir_ + name));
         ASSERT_TRUE(f.readFile(dir_ + name, false));
@@ -147,7 +143,7 @@ TEST_F(ClsFileTest, HandlersFollowTheExtension) {
             EXPECT_FALSE(f.audio().isValid());
             EXPECT_EQ(f.tag().tagType(), "");
         } else {
-            for (int i = -1; i <= kAudioInfoCount; ++i) EXPECT_EQ(f.audio().getInfo(i), "");
+            for (int i = -1; i <= kAudioInfoCount; ++i) EXPECT_EQ(f.audio().getInfo(static_cast<AudioKey>(i)), "");
             EXPECT_EQ(f.audio().audioType(), "");
         }
         EXPECT_EQ(log.reads, 0);
@@ -156,11 +152,40 @@ TEST_F(ClsFileTest, HandlersFollowTheExtension) {
     EXPECT_STREQ(kValueKeyNames[tvTitle], "tvTitle");
     EXPECT_STREQ(kValueKeyNames[tvV2Frame], "tvV2Frame");
     EXPECT_STREQ(kValueKeyNames[tvOtherInfo], "tvOtherInfo");
-    EXPECT_STREQ(kAudioInfoNames[aiSampleRate], "aiSampleRate");
+    EXPECT_STREQ(kAudioInfoNames[static_cast<int>(AudioKey::SampleRate)], "aiSampleRate");
+}
+
+TEST_F(ClsFileTest, OptionsReachEveryHandlerTheFileTakes) {
+    TagOptions options;
+    options.useId3v1 = TagUse::Always;
+    options.trackDigits = 3;
+    AudioFile f;
+    f.setOptions(options);
+    RecordingTag::Log log;
+    f.setTag(std::make_unique<RecordingTag>(log, dir_ + "a.mp3"));
+    EXPECT_EQ(log.options.useId3v1, TagUse::Always);
+    EXPECT_EQ(log.options.trackDigits, 3);
+    options.trackDigits = 5;
+    f.setOptions(options);
+    EXPECT_EQ(log.options.trackDigits, 5);
+    EXPECT_EQ(f.options().trackDigits, 5);
+
+    // The handler readFile chooses follows them too: "Always" gives the bare file an ID3v1 tag
+    // and the track its digits.
+    write(dir_ + "a.mp3", std::string(64, '\0'));
+    ASSERT_TRUE(f.readFile(dir_ + "a.mp3", true));
+    f.tag().add(tkID3v2);
+    EXPECT_TRUE(f.tag().setValue(tvV1Title, "Only with ID3v1"));
+    EXPECT_TRUE(f.tag().setValue(tvTrack, "7"));
+    EXPECT_EQ(f.tag().getValue(tvV2Track), "00007");
+    options.useId3v1 = TagUse::IfWanted;
+    f.setOptions(options);
+    EXPECT_FALSE(f.tag().setValue(tvV1Title, "Nowhere to go"));
 }
 
 TEST_F(ClsFileTest, FileSizeAndSetFileLength) {
     AudioFile f;
+    f.setOptions(options_);
     write(dir_ + "a.mp3", "0123456789");
     ASSERT_TRUE(f.readFile(dir_ + "a.mp3", false));
     EXPECT_FALSE(f.setFileLength(10));
@@ -189,6 +214,7 @@ TEST_F(ClsFileTest, MoveAsksBeforeReplacingAndFollowsTheFile) {
     write(dir_ + "a.mp3", "mine");
     write(dir_ + "target/a.mp3", "theirs");
     AudioFile f;
+    f.setOptions(options_);
     ASSERT_TRUE(f.readFile(dir_ + "a.mp3", false));
 
     // Nothing to do: empty, the own folder (however spelled), the root.
@@ -224,6 +250,7 @@ TEST_F(ClsFileTest, MoveAsksBeforeReplacingAndFollowsTheFile) {
 TEST_F(ClsFileTest, RenameComparesNamesExactly) {
     write(dir_ + "a.mp3", "lower");
     AudioFile f;
+    f.setOptions(options_);
     f.setOverwriteQuestion(answer(feaSkip));
     ASSERT_TRUE(f.readFile(dir_ + "a.mp3", false));
     EXPECT_EQ(f.rename("a.mp3"), 0);
@@ -262,6 +289,7 @@ TEST_F(ClsFileTest, CopyNeverOverwritesItsOwnSource) {
     write(dir_ + "sub/b.mp3", "old");
     AudioFile::setDefaultOverwriteQuestion(answer(feaSkip));
     AudioFile f;  // takes the default question
+    f.setOptions(options_);
     ASSERT_TRUE(f.readFile(dir_ + "a.mp3", false));
 
     EXPECT_EQ(f.copy(""), 0);
@@ -285,6 +313,7 @@ TEST_F(ClsFileTest, NamesThatAreNotUtf8) {
     ASSERT_TRUE(createFolderTree(dir_ + "\xff"));
     write(dir_ + "\xfe\xff.mp3", "raw");
     AudioFile f;
+    f.setOptions(options_);
     ASSERT_TRUE(f.readFile(dir_ + "\xfe\xff.mp3", true));
     EXPECT_EQ(f.name(), "\xfe\xff.mp3");
     EXPECT_EQ(f.rename("\xff\xff.mp3"), 0);
@@ -320,12 +349,13 @@ TEST_F(ClsFileTest, PutTagsReadOnlyAndAttributeRules) {
         const std::string path = dir_ + c.name;
         write(path, "data");
         ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
-        settings().ignoreReadOnly = c.ignoreReadOnly;
-        settings().changeAttributes = c.setAttributes;
-        settings().readOnly = c.readOnly;
-        settings().hidden = true;  // never set on Linux
-        settings().archive = true;
+        options_.ignoreReadOnly = c.ignoreReadOnly;
+        options_.changeAttributes = c.setAttributes;
+        options_.readOnly = c.readOnly;
+        options_.hidden = true;  // never set on Linux
+        options_.archive = true;
         AudioFile f;
+        f.setOptions(options_);
         ASSERT_TRUE(f.readFile(path, false));
         RecordingTag::Log log;
         f.setTag(std::make_unique<RecordingTag>(log, path));
@@ -342,9 +372,10 @@ TEST_F(ClsFileTest, PutTagsReadOnlyAndAttributeRules) {
     // The handler's error is the result, and the attributes still come back.
     write(dir_ + "fail.mp3", "x");
     ::chmod((dir_ + "fail.mp3").c_str(), 0444);
-    settings().ignoreReadOnly = true;
-    settings().changeAttributes = false;
+    options_.ignoreReadOnly = true;
+    options_.changeAttributes = false;
     AudioFile f;
+    f.setOptions(options_);
     ASSERT_TRUE(f.readFile(dir_ + "fail.mp3", false));
     RecordingTag::Log log;
     f.setTag(std::make_unique<RecordingTag>(log, dir_ + "fail.mp3", ENOSPC));

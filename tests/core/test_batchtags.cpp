@@ -35,7 +35,7 @@ struct BatchTags : ::testing::Test {
 
 TEST_F(BatchTags, FixSeveralFilesFromNamesAndCleansExistingValues) {
     settings().trackDigits = 2;
-    settings().useId3v1 = settings().useId3v2 = tuIfWanted;
+    settings().useId3v1 = settings().useId3v2 = TagUse::IfWanted;
     const std::string a = b.add("01 - Some Artist - First Song.mp3", audio);
     const std::string c = b.add("02 - Other - x.mp3", v23Tag({{"TIT2", "second   song"}}, 64) + audio);
     const std::string gone = b.add("03 - Gone - y.mp3", audio);
@@ -89,7 +89,7 @@ TEST_F(BatchTags, FixWithUseTagsUncheckedRemovesBothTags) {
 
 TEST_F(BatchTags, AdvancedFixFillsEachTagOnItsOwn) {
     settings().advancedMode = true;
-    settings().useId3v1 = settings().useId3v2 = tuIfWanted;
+    settings().useId3v1 = settings().useId3v2 = TagUse::IfWanted;
     const std::string a = b.add("Band - Tune.mp3", audio);
     const std::string c = b.add("Crew - Song.mp3", audio);
     b.selectAll();
@@ -234,7 +234,7 @@ TEST_F(BatchTags, RemoveTagsAsksAndHonoursTheTagOptions) {
     EXPECT_EQ(b.ui.asked[0], BatchTagCommands::kRemoveQuestion);
     EXPECT_EQ(readBytes(p1), full);
 
-    for (int option : {tuIfNeeded, tuIfWanted, tuAlways, tuNever}) {
+    for (TagUse option : {TagUse::IfNeeded, TagUse::IfWanted, TagUse::Always, TagUse::Never}) {
         settings().useId3v1 = option;
         id3test::writeBytes(p1, full);
         id3test::writeBytes(p2, full);
@@ -243,10 +243,10 @@ TEST_F(BatchTags, RemoveTagsAsksAndHonoursTheTagOptions) {
         EXPECT_EQ(r.processed, 2);
         for (const auto& p : {p1, p2}) {
             const std::string bytes = readBytes(p);
-            EXPECT_NE(bytes.compare(0, 3, "ID3"), 0) << option;
-            EXPECT_EQ(hasV1(bytes), option == tuAlways) << option;
-            EXPECT_EQ(bytes.substr(0, audio.size()), audio) << option;
-            if (option == tuAlways) EXPECT_EQ(value(p, tvV1Title), "");
+            EXPECT_NE(bytes.compare(0, 3, "ID3"), 0) << static_cast<int>(option);
+            EXPECT_EQ(hasV1(bytes), option == TagUse::Always) << static_cast<int>(option);
+            EXPECT_EQ(bytes.substr(0, audio.size()), audio) << static_cast<int>(option);
+            if (option == TagUse::Always) EXPECT_EQ(value(p, tvV1Title), "");
             if (batchtest::haveMutagen()) EXPECT_EQ(batchtest::mutagenFrames(p), "");
         }
     }

@@ -275,5 +275,26 @@ TEST_F(FileOpsTest, WriteFileAtomicallyReplacesInOneStep) {
 
     EXPECT_EQ(writeFileAtomically(dir_ + "none/x.ini", "x"), ENOENT);
     EXPECT_EQ(entries(dir_).size(), 2u);
+
+    // Only a regular file is replaced; a pipe or a folder under the name stays what it is.
+    ASSERT_EQ(::mkfifo((dir_ + "pipe.ini").c_str(), 0600), 0);
+    EXPECT_EQ(writeFileAtomically(dir_ + "pipe.ini", "x"), EINVAL);
+    EXPECT_EQ(writeFileAtomically(dir_, "x"), EISDIR);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir_ + "pipe.ini"));
+    // A writer that fails leaves the old content and no temporary file behind.
+    EXPECT_EQ(replaceFileAtomically(dir_ + "settings.ini", [](int) { return ENOSPC; }), ENOSPC);
+    EXPECT_EQ(read(dir_ + "settings.ini"), "three");
+    EXPECT_EQ(entries(dir_).size(), 3u);
+}
+
+TEST(WriteErrors, TravelAsErrorCodesWithTheirNumbersAndTexts) {
+    const std::error_code changed = WriteError::FileChanged;
+    EXPECT_EQ(changed.value(), 2001);
+    EXPECT_EQ(&changed.category(), &writeErrorCategory());
+    EXPECT_EQ(errorCodeOf(errorNumber(WriteError::NotAudio)), std::error_code(WriteError::NotAudio));
+    EXPECT_EQ(errorCodeOf(2003).message(), "The ID3v2 tag claims more bytes than the file holds.");
+    EXPECT_EQ(errorText(2001), changed.message());
+    EXPECT_EQ(errorCodeOf(ENOENT), std::make_error_code(std::errc::no_such_file_or_directory));
     EXPECT_EQ(errorText(ENOENT), std::string(std::strerror(ENOENT)));
+    EXPECT_FALSE(errorCodeOf(0));
 }

@@ -40,6 +40,7 @@ public:
     void reset() override {}
     void add(int) override {}
     void remove(int) override {}
+    void setOptions(const TagOptions&) override {}
 
 private:
     std::string title_;

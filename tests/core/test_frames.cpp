@@ -67,6 +67,7 @@ TEST_F(Frames, PicturesAreShownByTheirBytesAndMimeType) {
                                   16) +
                                audio);
     AudioFile f;
+    f.setOptions(tagOptions(settings()));
     ASSERT_TRUE(f.readFile(p, true));
     const std::vector<std::string> ids = frameList(f);
     ASSERT_EQ(ids, (std::vector<std::string>{"APIC", "APIC#2", "APIC#3", "APIC#4", "TXXX"}));
@@ -87,6 +88,7 @@ TEST_F(Frames, Version22PictureIsShownAndExportedUnchanged) {
     const std::string p = b.dir.file("old.mp3");
     id3test::writeBytes(p, v22TagWithPic("JPG", kJpeg) + audio);
     AudioFile f;
+    f.setOptions(tagOptions(settings()));
     ASSERT_TRUE(f.readFile(p, true));
     const std::vector<std::string> ids = frameList(f);
     ASSERT_EQ(ids.size(), 1u);
@@ -124,6 +126,7 @@ TEST_F(Frames, DeleteTwoFramesKeepsTheOthersInOrder) {
                                   64) +
                                audio);
     AudioFile f;
+    f.setOptions(tagOptions(settings()));
     ASSERT_TRUE(f.readFile(p, true));
     EXPECT_EQ(deleteFrames(f, {"TXXX", "TXXX#3"}), 2);
     EXPECT_EQ(frameList(f), (std::vector<std::string>{"TXXX", "TBPM"}));
@@ -140,7 +143,7 @@ TEST_F(Frames, DeleteTwoFramesKeepsTheOthersInOrder) {
 }
 
 TEST_F(Frames, AddPictureWritesAFrontCoverWithTheNextSave) {
-    settings().useId3v2 = tuIfWanted;
+    settings().useId3v2 = TagUse::IfWanted;
     const std::string p = b.dir.file("a.mp3");
     id3test::writeBytes(p, audio);
     const std::string png = b.dir.file("c.png");
@@ -149,6 +152,7 @@ TEST_F(Frames, AddPictureWritesAFrontCoverWithTheNextSave) {
     id3test::writeBytes(bad, "text");
 
     AudioFile f;
+    f.setOptions(tagOptions(settings()));
     ASSERT_TRUE(f.readFile(p, true));
     std::string error;
     EXPECT_FALSE(addPictureFile(f, bad, &error));
@@ -182,8 +186,8 @@ TEST_F(Frames, ScreenCopyToV1Texts) {
 }
 
 TEST_F(Frames, CopyBetweenTagsOfSeveralFiles) {
-    settings().useId3v2 = tuIfWanted;
-    settings().useId3v1 = tuIfWanted;
+    settings().useId3v2 = TagUse::IfWanted;
+    settings().useId3v1 = TagUse::IfWanted;
     const std::string withV1 = audio + v1Tag("Old Title", "Old Artist", 5);
     const std::string p1 = b.add("1.mp3", withV1);
     const std::string p2 = b.add("2.mp3", audio);
@@ -208,6 +212,7 @@ TEST_F(Frames, CopyBetweenTagsOfSeveralFiles) {
     r = copy.copyToV1Several();
     EXPECT_EQ(r.processed, 2);  // p1 (now with ID3v2) and p3
     AudioFile f;
+    f.setOptions(tagOptions(settings()));
     ASSERT_TRUE(f.readFile(p3, true));
     const std::string out = readBytes(p3);
     ASSERT_TRUE(hasV1(out));

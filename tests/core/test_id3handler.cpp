@@ -13,14 +13,12 @@
 #include <filesystem>
 
 #include "ID3TestSupport.h"
-#include "app/Settings.h"
 #include "editing/FieldEdit.h"
 #include "tags/AudioFile.h"
 #include "tags/Id3TagHandler.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
-using namespace vorda::app;
 using namespace vorda::editing;
 
 using namespace id3test;
@@ -32,18 +30,11 @@ namespace {
 
 class ID3HandlerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Settings& s = settings();
-        s.useId3v1 = tuIfNeeded;
-        s.useId3v2 = tuIfNeeded;
-        s.useLyrics3 = tuIfNeeded;
-        s.tagKeepSync = true;
-        s.padTrackNumber = true;
-        s.trackDigits = 2;
-        s.addPaddingSize = 512;
-        s.maxPaddingSize = 2048;
-        s.ignoreReadOnly = false;
-        s.changeAttributes = false;
+    // Changes one option of the file object.
+    template <typename Change>
+    void setOption(Change change) {
+        change(options_);
+        file_.setOptions(options_);
     }
     // Writes the file and reads it into file_.
     std::string make(const std::string& name, const std::string& bytes) {
@@ -54,7 +45,7 @@ protected:
     }
     Id3TagHandler& handler() { return dynamic_cast<Id3TagHandler&>(file_.tag()); }
 
-    SettingsGuard guard_;
+    TagOptions options_;
     Scratch dir_;
     AudioFile file_;
     const std::string audio_ = mp3Audio(12);
@@ -94,10 +85,9 @@ TEST_F(ID3HandlerTest, IfNeededWritesOnlyTheTagsTheValuesNeed) {
 }
 
 TEST_F(ID3HandlerTest, TagOptionsAddAndRemoveTags) {
-    Settings& s = settings();
     const std::string path = make("a.mp3", v23Tag({{"TIT2", "Title"}}, 100) + audio_);
-    s.useId3v1 = tuAlways;
-    s.useId3v2 = tuIfWanted;
+    setOption([](TagOptions& o) { o.useId3v1 = TagUse::Always; });
+    setOption([](TagOptions& o) { o.useId3v2 = TagUse::IfWanted; });
     file_.tag().setValue(tvArtist, "Band");
     EXPECT_EQ(file_.putTags(), 0);
     ASSERT_TRUE(file_.readFile(path, true));
@@ -105,8 +95,8 @@ TEST_F(ID3HandlerTest, TagOptionsAddAndRemoveTags) {
     EXPECT_EQ(file_.tag().getValue(tvV1Title), "Title");  // kept in sync
     EXPECT_EQ(file_.tag().getValue(tvV2Artist), "Band");
 
-    s.useId3v1 = tuNever;
-    s.useId3v2 = tuNever;
+    setOption([](TagOptions& o) { o.useId3v1 = TagUse::Never; });
+    setOption([](TagOptions& o) { o.useId3v2 = TagUse::Never; });
     file_.tag().setValue(tvTitle, "Other");
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_BYTES(readBytes(path), audio_);
@@ -114,7 +104,7 @@ TEST_F(ID3HandlerTest, TagOptionsAddAndRemoveTags) {
     EXPECT_EQ(file_.audio().startPos(), 0);
 
     // "Always" with no values still gives an (empty, padded) ID3v2 tag.
-    s.useId3v2 = tuAlways;
+    setOption([](TagOptions& o) { o.useId3v2 = TagUse::Always; });
     ASSERT_TRUE(file_.readFile(path, true));
     file_.tag().add(tkID3v2);
     EXPECT_EQ(file_.putTags(), 0);
@@ -125,14 +115,14 @@ TEST_F(ID3HandlerTest, AddAndRemoveFollowTheTagsPresent) {
     make("a.mp3", audio_ + v1Tag("T"));
     Id3TagHandler& h = handler();
     h.add(tkLyrics3);
-    EXPECT_EQ(h.lyrics3Action(), Id3TagHandler::acAdd);
+    EXPECT_EQ(h.lyrics3Action(), Id3TagHandler::Action::Add);
     h.add(tkAll);
-    EXPECT_EQ(h.id3v1Action(), Id3TagHandler::acNone);  // present already
-    EXPECT_EQ(h.id3v2Action(), Id3TagHandler::acAdd);
+    EXPECT_EQ(h.id3v1Action(), Id3TagHandler::Action::None);  // present already
+    EXPECT_EQ(h.id3v2Action(), Id3TagHandler::Action::Add);
     h.remove(tkID3v2);
-    EXPECT_EQ(h.id3v2Action(), Id3TagHandler::acNone);
+    EXPECT_EQ(h.id3v2Action(), Id3TagHandler::Action::None);
     h.remove(tkID3v1);
-    EXPECT_EQ(h.id3v1Action(), Id3TagHandler::acRemove);
+    EXPECT_EQ(h.id3v1Action(), Id3TagHandler::Action::Remove);
     h.remove(tkAll);
     h.add(3);
     h.remove(7);
@@ -141,11 +131,11 @@ TEST_F(ID3HandlerTest, AddAndRemoveFollowTheTagsPresent) {
     // Lyrics3 cannot be added without an ID3v1 tag.
     make("b.mp3", audio_);
     handler().add(tkLyrics3);
-    EXPECT_EQ(handler().lyrics3Action(), Id3TagHandler::acNone);
+    EXPECT_EQ(handler().lyrics3Action(), Id3TagHandler::Action::None);
 }
 
 TEST_F(ID3HandlerTest, InPlaceWriteKeepsSizeAndUsesThePadding) {
-    settings().useId3v2 = tuIfWanted;
+    setOption([](TagOptions& o) { o.useId3v2 = TagUse::IfWanted; });
     const std::string path =
         make("a.mp3", v23Tag({{"TIT2", "Title"}, {"TPE1", "Band"}}, 500) + audio_ + v1Tag("Title", "Band"));
     const auto size = readBytes(path).size();
@@ -163,7 +153,7 @@ TEST_F(ID3HandlerTest, InPlaceWriteKeepsSizeAndUsesThePadding) {
 }
 
 TEST_F(ID3HandlerTest, RebuildGivesTheConfiguredPadding) {
-    settings().addPaddingSize = 300;
+    setOption([](TagOptions& o) { o.addPaddingSize = 300; });
     const std::string path = make("a.mp3", v23Tag({{"TIT2", "T"}}, 0) + audio_);
     ::chmod(path.c_str(), 0640);
     file_.tag().setValue(tvTitle, "A much longer title than before");
@@ -180,12 +170,12 @@ TEST_F(ID3HandlerTest, RebuildGivesTheConfiguredPadding) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.dir()), {}), 1);
 
     // Too much padding: rebuilt smaller, even at the same frame size.
-    settings().maxPaddingSize = 100;
+    setOption([](TagOptions& o) { o.maxPaddingSize = 100; });
     ASSERT_TRUE(file_.readFile(path, true));
     file_.tag().setValue(tvTitle, "B much longer title than before");
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_EQ(handler().id3v2().padding(), 300);  // still over the limit, as the options forbid
-    settings().addPaddingSize = 50;
+    setOption([](TagOptions& o) { o.addPaddingSize = 50; });
     ASSERT_TRUE(file_.readFile(path, true));
     file_.tag().setValue(tvTitle, "C much longer title than before");
     EXPECT_EQ(file_.putTags(), 0);
@@ -208,7 +198,7 @@ TEST_F(ID3HandlerTest, RemovingID3v1TakesTheLyrics3BlockAlong) {
     const long lyrics = handler().id3v1().lyricsSize();
     ASSERT_GT(lyrics, 0);
     file_.tag().remove(tkID3v1);
-    EXPECT_EQ(handler().lyrics3Action(), Id3TagHandler::acRemove);
+    EXPECT_EQ(handler().lyrics3Action(), Id3TagHandler::Action::Remove);
     EXPECT_EQ(file_.putTags(), 0);
     // The 40-character title made the ID3v2 tag needed; it stays.
     const std::string after = readBytes(path);
@@ -227,7 +217,7 @@ TEST_F(ID3HandlerTest, ValueRulesOfBothSides) {
     t.setValue(tvTrack, "7/12");
     EXPECT_EQ(t.getValue(tvV2Track), "07/12");
     EXPECT_EQ(t.getValue(tvV1Track), "7");
-    settings().padTrackNumber = false;
+    setOption([](TagOptions& o) { o.padTrackNumber = false; });
     t.setValue(tvV2Track, "7/12");
     EXPECT_EQ(t.getValue(tvV2Track), "7/12");
     t.setValue(tvV1Genre, "No such genre");
@@ -257,7 +247,7 @@ TEST_F(ID3HandlerTest, KeepSyncCopiesTheMainFieldsToBothTags) {
     EXPECT_EQ(file_.tag().getValue(tvV1Artist), "Band");
     EXPECT_EQ(file_.tag().getValue(tvV1Year), "1999");
 
-    settings().tagKeepSync = false;
+    setOption([](TagOptions& o) { o.keepInSync = false; });
     file_.tag().setValue(tvV2Title, "Only v2");
     EXPECT_EQ(file_.putTags(), 0);
     ASSERT_TRUE(file_.readFile(path, true));
@@ -359,7 +349,7 @@ TEST_F(ID3HandlerTest, EditsLeaveValuesTheyDoNotTouch) {
     EXPECT_EQ(bytes.substr(bytes.size() - leftOver.size()), leftOver);
 
     // Removing the tags while "Always" adds an ID3v1 tag: the new tag starts empty.
-    settings().useId3v1 = tuAlways;
+    setOption([](TagOptions& o) { o.useId3v1 = TagUse::Always; });
     path = make("c.mp3", v23Tag({{"TIT2", "Old title"}, {"TPE1", "Old artist"}, {"TALB", "Old album"}}, 0) + audio_);
     file_.tag().remove(tkAll);
     EXPECT_EQ(file_.putTags(), 0);

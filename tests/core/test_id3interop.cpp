@@ -96,17 +96,17 @@ protected:
     }
     void SetUp() override {
         if (audio_.empty()) GTEST_SKIP() << "lame, ffmpeg or mutagen not available";
-        Settings& s = settings();
-        s.useId3v1 = tuIfWanted;
-        s.useId3v2 = tuIfWanted;
-        s.useLyrics3 = tuIfNeeded;
-        s.tagKeepSync = true;
-        s.addPaddingSize = 512;
-        s.maxPaddingSize = 2048;
+        options_.useId3v1 = TagUse::IfWanted;
+        options_.useId3v2 = TagUse::IfWanted;
+        options_.useLyrics3 = TagUse::IfNeeded;
+        options_.keepInSync = true;
+        options_.addPaddingSize = 512;
+        options_.maxPaddingSize = 2048;
     }
     // The audio is unchanged: byte for byte after the leading tag, and decoded.
     void expectAudioIntact(const std::string& path) {
         AudioFile f;
+        f.setOptions(options_);
         ASSERT_TRUE(f.readFile(path, true));
         const std::string bytes = readBytes(path);
         const auto start = static_cast<size_t>(f.tag().tagSize());
@@ -117,7 +117,7 @@ protected:
     static inline Scratch* source_ = nullptr;
     static inline std::string audio_;
     static inline std::string pcm_;
-    SettingsGuard guard_;
+    TagOptions options_;
     Scratch dir_;
 };
 
@@ -125,6 +125,7 @@ TEST_F(ID3InteropTest, EveryKindOfWriteKeepsTheAudioAndReadsTheSameInPeers) {
     const std::string path = dir_.file("song.mp3");
     writeBytes(path, audio_);
     AudioFile f;
+    f.setOptions(options_);
     ASSERT_TRUE(f.readFile(path, true));
     f.tag().add(tkAll);
     f.tag().setValue(tvTitle, "Grüße €uro");  // UTF-16 in ID3v2.3, "?" in ID3v1
@@ -199,6 +200,7 @@ TEST_F(ID3InteropTest, FilesMutagenWritesReadTheSameInVorda) {
         ASSERT_EQ(status, 0) << out;
         const bool latin1 = encoding == 0;
         AudioFile f;
+        f.setOptions(options_);
         ASSERT_TRUE(f.readFile(path, true));
         TagHandler& t = f.tag();
         EXPECT_EQ(t.getValue(tvTitle), latin1 ? "Tïtle ünicode" : "Tïtle ünicode ✓");
@@ -243,6 +245,7 @@ TEST_F(ID3InteropTest, CommandLineSetAndJunk) {
         &status);
     EXPECT_EQ(status, 0) << out;
     AudioFile f;
+    f.setOptions(options_);
     ASSERT_TRUE(f.readFile(path, true));
     EXPECT_EQ(f.tag().getValue(tvTitle), "01 Song");
     EXPECT_EQ(f.tag().getValue(tvV1Artist), "Ban");
@@ -318,20 +321,20 @@ TEST_F(ID3InteropTest, TagBehindJunkIsSeenByPeersAfterAWrite) {
 // Hidden frame content (compressed, encrypted, a first string that is empty) and the bytes
 // behind a malformed identifier, through writes of the handler with synchronised tags.
 TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
-    SettingsGuard guard;
-    Settings& s = settings();
-    s.useId3v1 = tuIfWanted;
-    s.useId3v2 = tuIfWanted;
-    s.useLyrics3 = tuIfNeeded;
-    s.tagKeepSync = true;
-    s.addPaddingSize = 256;
-    s.maxPaddingSize = 4096;
+    TagOptions options;
+    options.useId3v1 = TagUse::IfWanted;
+    options.useId3v2 = TagUse::IfWanted;
+    options.useLyrics3 = TagUse::IfNeeded;
+    options.keepInSync = true;
+    options.addPaddingSize = 256;
+    options.maxPaddingSize = 4096;
     Scratch dir;
     const HiddenFrames hidden;
     const std::string path = dir.file("hidden.mp3");
     writeBytes(path, hidden.tag() + mp3Audio(20) + v1Tag("Old", "V1 Artist"));
 
     AudioFile f;
+    f.setOptions(options);
     ASSERT_TRUE(f.readFile(path, true));
     EXPECT_EQ(f.tag().getValue(tvTitle), "Compressed title");
     EXPECT_EQ(f.tag().getValue(tvArtist), "V1 Artist");  // the encrypted frame shows nothing
@@ -343,6 +346,7 @@ TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
     for (const std::string* frame : {&hidden.title, &hidden.artist, &hidden.comment, &hidden.tail})
         EXPECT_TRUE(contains(written, *frame));
     AudioFile back;
+    back.setOptions(options);
     ASSERT_TRUE(back.readFile(path, true));
     EXPECT_EQ(back.tag().getValue(tvV1Title), "Compressed title");  // inflated text, no zero bytes
     EXPECT_EQ(back.tag().getValue(tvV1Artist), "V1 Artist");
@@ -368,7 +372,8 @@ TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
     EXPECT_TRUE(readBytes(path) == retitled);
 
     // The tag with the hidden content stays where ID3v2 is only written when needed.
-    s.useId3v2 = tuIfNeeded;
+    options.useId3v2 = TagUse::IfNeeded;
+    f.setOptions(options);
     writeBytes(path, tag23(hidden.artist + hidden.tail, 0) + mp3Audio(5) + v1Tag("Same"));
     ASSERT_TRUE(f.readFile(path, true));
     f.tag().setValue(tvTitle, "Same");
@@ -396,6 +401,7 @@ TEST_F(ID3InteropTest, KeptFramesReadTheSameInPeers) {
     const std::string path = dir_.file("kept.mp3");
     writeBytes(path, hidden.tag() + audio_);
     AudioFile f;
+    f.setOptions(options_);
     ASSERT_TRUE(f.readFile(path, true));
     f.tag().setValue(tvAlbum, "Älbum");
     ASSERT_EQ(f.putTags(), 0);

@@ -171,17 +171,17 @@ TEST(ID3v1Values, SettersLimitsAndChanged) {
 TEST(ID3v1Values, Lyrics3BlockGeneration) {
     Id3v1Tag t;
     EXPECT_FALSE(t.isLyrics3Needed());
-    EXPECT_EQ(t.genLyrics3Code(vorda::app::tuIfNeeded), "");
-    EXPECT_EQ(t.genLyrics3Code(vorda::app::tuAlways), lyrics3Block(lyrics3Field("IND", "00")));
+    EXPECT_EQ(t.genLyrics3Code(vorda::tags::TagUse::IfNeeded), "");
+    EXPECT_EQ(t.genLyrics3Code(vorda::tags::TagUse::Always), lyrics3Block(lyrics3Field("IND", "00")));
     t.setTitle(std::string(40, 'T'));
     EXPECT_TRUE(t.isLyrics3Needed());
-    EXPECT_EQ(t.genLyrics3Code(vorda::app::tuNever), "");
-    EXPECT_EQ(t.genLyrics3Code(vorda::app::tuIfNeeded),
+    EXPECT_EQ(t.genLyrics3Code(vorda::tags::TagUse::Never), "");
+    EXPECT_EQ(t.genLyrics3Code(vorda::tags::TagUse::IfNeeded),
               lyrics3Block(lyrics3Field("IND", "00") + "ETT00040" + std::string(40, 'T')));
     t.setLyrics("la la");
-    EXPECT_NE(t.genLyrics3Code(vorda::app::tuIfNeeded).find("IND0000210LYR00005la la"), std::string::npos);
+    EXPECT_NE(t.genLyrics3Code(vorda::tags::TagUse::IfNeeded).find("IND0000210LYR00005la la"), std::string::npos);
     t.setLyrics("[00:12]la la");
-    EXPECT_NE(t.genLyrics3Code(vorda::app::tuIfNeeded).find("IND0000211"), std::string::npos);
+    EXPECT_NE(t.genLyrics3Code(vorda::tags::TagUse::IfNeeded).find("IND0000211"), std::string::npos);
     // Field order: IND LYR INF AUT EAL EAR ETT IMG QUA SIT MOO.
     t.setMood("m");
     t.setSituation("s");
@@ -191,7 +191,7 @@ TEST(ID3v1Values, Lyrics3BlockGeneration) {
     t.setAlbum(std::string(31, 'B'));
     t.setAuthor("au");
     t.setOtherInfo("o");
-    const std::string code = t.genLyrics3Code(vorda::app::tuIfWanted);
+    const std::string code = t.genLyrics3Code(vorda::tags::TagUse::IfWanted);
     size_t last = 0;
     for (const char* id : {"IND", "LYR", "INF", "AUT", "EAL", "EAR", "ETT", "IMG", "QUA", "SIT", "MOO"}) {
         const size_t at = code.find(std::string(id) + "000");
@@ -201,7 +201,7 @@ TEST(ID3v1Values, Lyrics3BlockGeneration) {
     }
     // A field longer than five size digits allow is cut so that the sizes stay true.
     t.setLyrics(std::string(120000, 'x'));
-    EXPECT_NE(t.genLyrics3Code(vorda::app::tuIfNeeded).find("LYR99999xxx"), std::string::npos);
+    EXPECT_NE(t.genLyrics3Code(vorda::tags::TagUse::IfNeeded).find("LYR99999xxx"), std::string::npos);
 }
 
 TEST_F(ID3v1Test, ID3v1RoundTripEveryField) {
@@ -213,7 +213,7 @@ TEST_F(ID3v1Test, ID3v1RoundTripEveryField) {
     w.setYear("1999");
     w.setComment(std::string(30, 'c'));
     w.setGenre("Rock");
-    ASSERT_EQ(w.writeTags(path, true, vorda::app::tuIfNeeded), 0);
+    ASSERT_EQ(w.writeTags(path, true, vorda::tags::TagUse::IfNeeded), 0);
     const std::string tail = tailAfterAudio(path);
     ASSERT_EQ(tail.size(), 128u);
     EXPECT_EQ(tail.substr(3, 10), "Caf\xE9 Title");  // ISO-8859-1 on disk, zero padded
@@ -237,7 +237,7 @@ TEST_F(ID3v1Test, ID3v1RoundTripEveryField) {
 
     // ID3v1.1: track 7 cuts a 30-character comment to 28.
     r.setTrack("7");
-    ASSERT_EQ(r.writeTags(path, true, vorda::app::tuIfNeeded), 0);
+    ASSERT_EQ(r.writeTags(path, true, vorda::tags::TagUse::IfNeeded), 0);
     const std::string tail11 = tailAfterAudio(path);
     ASSERT_EQ(tail11.size(), 128u);
     EXPECT_EQ(tail11[125], '\0');
@@ -270,7 +270,7 @@ TEST_F(ID3v1Test, PaddingBlanksZerosAndLossyText) {
     EXPECT_TRUE(r.losesCharacters());
     EXPECT_FALSE(Id3v1Tag::fitsLatin1("\xE6\x97\xA5"));
     EXPECT_TRUE(Id3v1Tag::fitsLatin1("\xC3\xA9"));
-    ASSERT_EQ(r.writeTags(path, true, vorda::app::tuIfNeeded), 0);
+    ASSERT_EQ(r.writeTags(path, true, vorda::tags::TagUse::IfNeeded), 0);
     Id3v1Tag back;
     back.getID3v1(path);
     EXPECT_EQ(back.title(), "?? x");
@@ -301,7 +301,7 @@ TEST_F(ID3v1Test, Lyrics3V2WriteReadAndUnknownFields) {
     t.setQuality("good");
     t.setImages("cover.jpg");
     t.setOtherInfo("info");
-    ASSERT_EQ(t.writeTags(path, true, vorda::app::tuIfNeeded), 0);
+    ASSERT_EQ(t.writeTags(path, true, vorda::tags::TagUse::IfNeeded), 0);
     const std::string tail = tailAfterAudio(path);
     EXPECT_EQ(static_cast<int64_t>(tail.size()), t.lyricsSize() + 128);
     EXPECT_NE(tail.find(unknown), std::string::npos);  // byte for byte
@@ -325,7 +325,7 @@ TEST_F(ID3v1Test, Lyrics3V2WriteReadAndUnknownFields) {
     EXPECT_EQ(tail.substr(tail.size() - 128 + 3, 30), std::string(30, 'T'));  // ID3v1 keeps 30
 
     // "Never!" drops the block; the file shrinks, the audio stays.
-    ASSERT_EQ(r.writeTags(path, true, vorda::app::tuNever), 0);
+    ASSERT_EQ(r.writeTags(path, true, vorda::tags::TagUse::Never), 0);
     EXPECT_EQ(tailAfterAudio(path).size(), 128u);
     EXPECT_FALSE(r.hasLyrics3());
     // Removal leaves exactly the audio.
@@ -346,7 +346,7 @@ TEST_F(ID3v1Test, Lyrics3V1ReadReplaceAndRemove) {
     EXPECT_EQ(t.lyricsSize(), 11 + 19 + 9);
     EXPECT_EQ(Id3v1Tag::findTailStart(path), static_cast<int64_t>(audio_.size()));
 
-    ASSERT_EQ(t.writeTags(path, true, vorda::app::tuIfNeeded), 0);  // rewritten as version 2
+    ASSERT_EQ(t.writeTags(path, true, vorda::tags::TagUse::IfNeeded), 0);  // rewritten as version 2
     tailAfterAudio(path);
     Id3v1Tag r;
     r.getID3v1(path);
@@ -392,8 +392,8 @@ TEST_F(ID3v1Test, StackedTagsAreReplacedAndRemovedTogether) {
 
         // Rewritten: one tag (and one block) where the stack was.
         t.setComment("written");
-        ASSERT_EQ(t.writeTags(path, true, vorda::app::tuIfNeeded), 0);
-        EXPECT_EQ(tailAfterAudio(path), t.genLyrics3Code(vorda::app::tuIfNeeded) + t.genID3v1Code());
+        ASSERT_EQ(t.writeTags(path, true, vorda::tags::TagUse::IfNeeded), 0);
+        EXPECT_EQ(tailAfterAudio(path), t.genLyrics3Code(vorda::tags::TagUse::IfNeeded) + t.genID3v1Code());
         EXPECT_EQ(t.tailPosition(), static_cast<int64_t>(audio_.size()) + 1);
 
         // Removed: no older tag comes back.
@@ -429,20 +429,20 @@ TEST_F(ID3v1Test, SavingWhatWasSavedChangesNoByte) {
     };
     int n = 0;
     for (const std::string& tail : tails) {
-        for (int mode = vorda::app::tuIfNeeded; mode <= vorda::app::tuNever; ++mode) {
+        for (int mode = 0; mode <= 3; ++mode) {
             for (const bool keep : {true, false}) {
                 SCOPED_TRACE(::testing::Message() << "tail " << n << " mode " << mode << " keep " << keep);
                 const std::string path = make(tail, "f" + std::to_string(n) + ".mp3");
                 Id3v1Tag t;
                 ASSERT_TRUE(t.getID3v1(path));
                 const auto front = static_cast<size_t>(t.tailPosition() - 1);
-                ASSERT_EQ(t.writeTags(path, keep, mode), 0);
+                ASSERT_EQ(t.writeTags(path, keep, static_cast<vorda::tags::TagUse>(mode)), 0);
                 const std::string once = readBytes(path);
                 EXPECT_EQ(once.substr(0, front), (audio_ + tail).substr(0, front));
                 Id3v1Tag again;
                 ASSERT_TRUE(again.getID3v1(path));
                 EXPECT_EQ(again.hasID3v1(), keep);
-                ASSERT_EQ(again.writeTags(path, keep, mode), 0);
+                ASSERT_EQ(again.writeTags(path, keep, static_cast<vorda::tags::TagUse>(mode)), 0);
                 EXPECT_TRUE(readBytes(path) == once) << "the second save changed the file";
             }
         }
@@ -459,7 +459,7 @@ TEST_F(ID3v1Test, GenreByteWithoutNameSurvivesOtherEdits) {
     t.setGenre(t.genre());  // the shown value written back
     EXPECT_FALSE(t.changed());
     t.setTitle("Other title");
-    ASSERT_EQ(t.writeTags(path, true, vorda::app::tuIfNeeded), 0);
+    ASSERT_EQ(t.writeTags(path, true, vorda::tags::TagUse::IfNeeded), 0);
     EXPECT_EQ(static_cast<unsigned char>(readBytes(path).back()), 200);
 
     t.setGenre("Rock");  // set: the byte follows
@@ -490,7 +490,7 @@ TEST_F(ID3v1Test, HostileSizesAndShortFiles) {
         EXPECT_EQ(t.title(), "Title");
         // A damaged block is not part of the tags: writing keeps it, like the audio.
         t.setTitle(std::string(35, 'N'));
-        ASSERT_EQ(t.writeTags(path, true, vorda::app::tuIfNeeded), 0);
+        ASSERT_EQ(t.writeTags(path, true, vorda::tags::TagUse::IfNeeded), 0);
         const std::string after = readBytes(path);
         EXPECT_EQ(after.substr(0, audio_.size() + damaged.size()), audio_ + damaged);
         ASSERT_EQ(t.removeTags(path), 0);
@@ -511,7 +511,7 @@ TEST_F(ID3v1Test, HostileSizesAndShortFiles) {
     }
     Id3v1Tag none;
     EXPECT_FALSE(none.getID3v1((dir_ / "missing.mp3").string()));
-    EXPECT_EQ(none.writeTags((dir_ / "missing.mp3").string(), true, vorda::app::tuIfNeeded), ENOENT);
+    EXPECT_EQ(none.writeTags((dir_ / "missing.mp3").string(), true, vorda::tags::TagUse::IfNeeded), ENOENT);
     EXPECT_FALSE(fs::exists(dir_ / "missing.mp3"));
     EXPECT_EQ(Id3v1Tag::writeTail(make(""), static_cast<int64_t>(audio_.size()) + 1, "x"), EINVAL);
 }
@@ -544,7 +544,7 @@ TEST_F(ID3v1Test, MutagenReadsWhatVordaWrites) {
     w.setTrack("9");
     w.setGenre("Hard Rock");
     w.setLyrics("words");
-    ASSERT_EQ(w.writeTags(path, true, vorda::app::tuIfNeeded), 0);
+    ASSERT_EQ(w.writeTags(path, true, vorda::tags::TagUse::IfNeeded), 0);
     ASSERT_TRUE(w.hasLyrics3());
     const auto tags = peers::mutagenId3v1(path);
     EXPECT_EQ(tags.at("TIT2"), "Caf\xC3\xA9 Society and a title over");  // 30 characters

@@ -17,12 +17,10 @@
 #include <vector>
 
 #include "ID3TestSupport.h"
-#include "app/Settings.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
-using namespace vorda::app;
 
 using namespace id3test;
 
@@ -35,10 +33,22 @@ const std::vector<std::string>& titles() {
     return titles;
 }
 
+TagOptions writeOptions() {
+    TagOptions o;
+    o.useId3v1 = TagUse::IfWanted;
+    o.useId3v2 = TagUse::IfWanted;
+    o.useLyrics3 = TagUse::Never;
+    o.keepInSync = true;
+    o.addPaddingSize = 50;
+    o.maxPaddingSize = 100;
+    return o;
+}
+
 void rewriteForever(const std::vector<std::string>& paths) {
     for (size_t round = 0;; ++round) {
         for (const std::string& path : paths) {
             AudioFile f;
+            f.setOptions(writeOptions());
             if (!f.readFile(path, true)) continue;
             f.tag().setValue(tvTitle, titles()[round % titles().size()]);
             f.putTags();
@@ -47,15 +57,6 @@ void rewriteForever(const std::vector<std::string>& paths) {
 }
 
 TEST(KillSafetyTest, KilledWritersLeaveEveryFileWhole) {
-    SettingsGuard guard;
-    Settings& s = settings();
-    s.useId3v1 = tuIfWanted;
-    s.useId3v2 = tuIfWanted;
-    s.useLyrics3 = tuNever;
-    s.tagKeepSync = true;
-    s.addPaddingSize = 50;
-    s.maxPaddingSize = 100;
-
     Scratch dir;
     const std::string audio = mp3Audio(200, 7);
     std::vector<std::string> paths;
@@ -86,6 +87,7 @@ TEST(KillSafetyTest, KilledWritersLeaveEveryFileWhole) {
         for (const std::string& path : paths) {
             SCOPED_TRACE(path + " after round " + std::to_string(rounds));
             AudioFile f;
+            f.setOptions(writeOptions());
             ASSERT_TRUE(f.readFile(path, true));
             ASSERT_TRUE(f.tag().hasTag(tkID3v2));
             ASSERT_TRUE(f.tag().hasTag(tkID3v1));

@@ -127,7 +127,8 @@ Bytes id3v2Tag(size_t body, uint8_t lastByte = 0) {
 struct Reading {
     MpegAudioInfo m;
     Reading(const std::string& path, long start = -1) { m.readInfo(path, start); }
-    std::string operator[](int i) const { return m.getInfo(i); }
+    std::string operator[](int i) const { return m.getInfo(static_cast<AudioKey>(i)); }
+    std::string operator[](AudioKey key) const { return m.getInfo(key); }
 };
 
 }  // namespace
@@ -161,13 +162,13 @@ TEST(MpegReader, HeaderBitsAndTexts) {
         s.emphasis = mode == 1 ? 1 : mode == 3 ? 3 : 0;
         Reading r(dir.write("m" + std::to_string(mode) + ".mp3", stream(s, 5)));
         ASSERT_TRUE(r.m.isValid());
-        EXPECT_EQ(r[aiChannelMode], modes[mode]);
-        EXPECT_EQ(r[aiCRC], s.crc ? "-1" : "0");
-        EXPECT_EQ(r[aiCopyright], s.copyright ? "-1" : "0");
-        EXPECT_EQ(r[aiOriginal], s.original ? "-1" : "0");
-        EXPECT_EQ(r[aiPrivate], s.priv ? "-1" : "0");
+        EXPECT_EQ(r[AudioKey::ChannelMode], modes[mode]);
+        EXPECT_EQ(r[AudioKey::Crc], s.crc ? "-1" : "0");
+        EXPECT_EQ(r[AudioKey::Copyright], s.copyright ? "-1" : "0");
+        EXPECT_EQ(r[AudioKey::Original], s.original ? "-1" : "0");
+        EXPECT_EQ(r[AudioKey::Private], s.priv ? "-1" : "0");
         EXPECT_EQ(r.m.padding(), s.padding ? 1 : 0);
-        EXPECT_EQ(r[aiEmphasis], s.emphasis == 1 ? "50/15 micros" : s.emphasis == 3 ? "CCIT J.17" : "None");
+        EXPECT_EQ(r[AudioKey::Emphasis], s.emphasis == 1 ? "50/15 micros" : s.emphasis == 3 ? "CCIT J.17" : "None");
     }
 }
 
@@ -186,10 +187,10 @@ TEST(MpegReader, VersionsLayersAndRates) {
         Reading r(dir.write("v.mp3", data));
         SCOPED_TRACE(std::string(c.version) + " layer " + std::to_string(c.layer));
         ASSERT_TRUE(r.m.isValid());
-        EXPECT_EQ(r[aiVersion], c.version);
-        EXPECT_EQ(r[aiLayer], std::to_string(c.layer));
-        EXPECT_EQ(r[aiBitRate], std::to_string(bitRateOf(s)));
-        EXPECT_EQ(r[aiSampleRate], std::to_string(sampleRateOf(s)));
+        EXPECT_EQ(r[AudioKey::Version], c.version);
+        EXPECT_EQ(r[AudioKey::Layer], std::to_string(c.layer));
+        EXPECT_EQ(r[AudioKey::BitRate], std::to_string(bitRateOf(s)));
+        EXPECT_EQ(r[AudioKey::SampleRate], std::to_string(sampleRateOf(s)));
         EXPECT_EQ(r.m.duration(), long(data.size() * 8 / bitRateOf(s)));
         // The byte count agrees with the playing time of the frames (within the truncation).
         EXPECT_NEAR(r.m.duration(), 300.0 * samplesPerFrame(s) / sampleRateOf(s), 1.0);
@@ -209,7 +210,7 @@ TEST(MpegReader, SkipsJunkThatLooksLikeAHeader) {
     Reading r(dir.write("junk.mp3", data));
     ASSERT_TRUE(r.m.isValid());
     EXPECT_EQ(r.m.startPos(), 1000);
-    EXPECT_EQ(r[aiBitRate], "128000");
+    EXPECT_EQ(r[AudioKey::BitRate], "128000");
 }
 
 TEST(MpegReader, StartPositionConventions) {
@@ -245,11 +246,11 @@ TEST(MpegReader, XingHeaderAtItsOffsetForEveryVersionAndMode) {
                 Reading r(dir.write("x.mp3", data));
                 SCOPED_TRACE(std::to_string(int(v)) + " mode " + std::to_string(mode) + " crc " + std::to_string(crc));
                 ASSERT_TRUE(r.m.isValid());
-                EXPECT_EQ(r[aiVBR], "-1");
+                EXPECT_EQ(r[AudioKey::Vbr], "-1");
                 const double seconds = double(frames) * samplesPerFrame(s) / sampleRateOf(s);
                 EXPECT_EQ(r.m.duration(), long(seconds));
                 EXPECT_EQ(r.m.bitRate(), std::lround((bytes - frameLength(s)) * 8.0 / seconds));
-                EXPECT_EQ(r[aiSampleRate], std::to_string(sampleRateOf(s)));
+                EXPECT_EQ(r[AudioKey::SampleRate], std::to_string(sampleRateOf(s)));
             }
         }
     }
@@ -277,7 +278,7 @@ TEST(MpegReader, VbriAndInfoHeaders) {
     append(vbri, stream(s, 5));
     Reading v(dir.write("vbri.mp3", vbri));
     const double seconds = 10000 * 1152 / 44100.0;
-    EXPECT_EQ(v[aiVBR], "-1");
+    EXPECT_EQ(v[AudioKey::Vbr], "-1");
     EXPECT_EQ(v.m.duration(), long(seconds));
     EXPECT_EQ(v.m.bitRate(), std::lround(3000000 * 8 / seconds));
 
@@ -285,8 +286,8 @@ TEST(MpegReader, VbriAndInfoHeaders) {
     Bytes info = xingFrame(s, "Info", 4000, 4000 * 417);
     append(info, stream(s, 5));
     Reading i(dir.write("info.mp3", info));
-    EXPECT_EQ(i[aiVBR], "0");
-    EXPECT_EQ(i[aiBitRate], "128000");
+    EXPECT_EQ(i[AudioKey::Vbr], "0");
+    EXPECT_EQ(i[AudioKey::BitRate], "128000");
     EXPECT_EQ(i.m.duration(), long(4000 * 1152 / 44100.0));
 }
 
@@ -297,9 +298,9 @@ TEST(MpegReader, XingWithZeroFramesKeepsHeaderValues) {
     append(data, stream(s, 200));
     Reading r(dir.write("x0.mp3", data));
     ASSERT_TRUE(r.m.isValid());
-    EXPECT_EQ(r[aiVBR], "-1");
-    EXPECT_EQ(r[aiSampleRate], "44100");
-    EXPECT_EQ(r[aiBitRate], "128000");
+    EXPECT_EQ(r[AudioKey::Vbr], "-1");
+    EXPECT_EQ(r[AudioKey::SampleRate], "44100");
+    EXPECT_EQ(r[AudioKey::BitRate], "128000");
     EXPECT_EQ(r.m.duration(), long(data.size() / 16000));
 }
 
@@ -344,7 +345,7 @@ TEST(MpegReader, DurationExcludesTrailingTags) {
         for (const Bytes& t : tags) append(data, t);
         Reading r(dir.write("t.mp3", data));
         EXPECT_EQ(r.m.audioEnd(), 417000) << name;
-        EXPECT_EQ(r[aiDuration], "26") << name;
+        EXPECT_EQ(r[AudioKey::Duration], "26") << name;
     }
 }
 
@@ -378,9 +379,9 @@ TEST(MpegReader, HostileInputsReadNothing) {
         m.readInfo(dir.write(name + ".mp3", data), -1);
         EXPECT_FALSE(m.isValid()) << name;
         EXPECT_EQ(m.startPos(), 0) << name;
-        EXPECT_EQ(m.getInfo(aiBitRate), "0") << name;
-        EXPECT_EQ(m.getInfo(aiChannelMode), "") << name;
-        EXPECT_EQ(m.getInfo(aiVersion), "0") << name;
+        EXPECT_EQ(m.getInfo(AudioKey::BitRate), "0") << name;
+        EXPECT_EQ(m.getInfo(AudioKey::ChannelMode), "") << name;
+        EXPECT_EQ(m.getInfo(AudioKey::Version), "0") << name;
     }
     m.readInfo(dir.path() + "missing.mp3", -1);
     EXPECT_FALSE(m.isValid());
@@ -475,14 +476,14 @@ TEST(MpegInterop, LameEncodesReadLikeFfprobeAndMutagen) {
         ASSERT_TRUE(peers[k].ok);
         Reading r(mp3);
         ASSERT_TRUE(r.m.isValid());
-        EXPECT_EQ(r[aiVersion], e.version);
-        EXPECT_EQ(r[aiVBR], e.vbr ? "-1" : "0");
+        EXPECT_EQ(r[AudioKey::Version], e.version);
+        EXPECT_EQ(r[AudioKey::Vbr], e.vbr ? "-1" : "0");
         peers::expectAudioLikeMutagen(peers[k], r.m);
         auto probe = ffprobe(mp3);
-        EXPECT_EQ(r[aiSampleRate], probe["sample_rate"]);
+        EXPECT_EQ(r[AudioKey::SampleRate], probe["sample_rate"]);
         EXPECT_EQ(r.m.channelMode() == "Mono" ? "1" : "2", probe["channels"]);
         if (!e.vbr) {
-            EXPECT_EQ(r[aiBitRate], probe["bit_rate"]);
+            EXPECT_EQ(r[AudioKey::BitRate], probe["bit_rate"]);
         }
         EXPECT_NEAR(r.m.duration(), std::atof(probe["duration"].c_str()), 1.0);
     }
@@ -511,12 +512,12 @@ TEST(MpegInterop, FfmpegLayer2EncodesReadLikeFfprobeAndMutagen) {
         ASSERT_TRUE(peers[k].ok);
         Reading r(mp2);
         ASSERT_TRUE(r.m.isValid());
-        EXPECT_EQ(r[aiLayer], "2");
-        EXPECT_EQ(r[aiVersion], e.version);
+        EXPECT_EQ(r[AudioKey::Layer], "2");
+        EXPECT_EQ(r[AudioKey::Version], e.version);
         peers::expectAudioLikeMutagen(peers[k], r.m);
         auto probe = ffprobe(mp2);
-        EXPECT_EQ(r[aiSampleRate], probe["sample_rate"]);
-        EXPECT_EQ(r[aiBitRate], probe["bit_rate"]);
+        EXPECT_EQ(r[AudioKey::SampleRate], probe["sample_rate"]);
+        EXPECT_EQ(r[AudioKey::BitRate], probe["bit_rate"]);
         EXPECT_NEAR(r.m.duration(), std::atof(probe["duration"].c_str()), 1.0);
     }
 }

@@ -113,8 +113,8 @@ TEST(OptionsRules, PaddingChecks) {
     EXPECT_EQ(checkPaddingOnOk(512, 512), "");
     EXPECT_EQ(checkPaddingOnOk(100000, -1), "");
 
-    EXPECT_EQ(lyricsFieldMaxLength(tuNever), 30);
-    EXPECT_EQ(lyricsFieldMaxLength(tuAlways), 250);
+    EXPECT_EQ(lyricsFieldMaxLength(TagUse::Never), 30);
+    EXPECT_EQ(lyricsFieldMaxLength(TagUse::Always), 250);
 }
 
 TEST(OptionsRules, FileTypeList) {
@@ -155,7 +155,7 @@ TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys) {
     f.txtTrackDigits = "3";
     f.txtRemoveChars = " #";
     f.optChange = 3;
-    f.cmbUseLyrics3 = tuNever;
+    f.cmbUseLyrics3 = static_cast<int>(TagUse::Never);
     f.txtAddPaddingSize = "1024";
     f.txtMaxPadding = "-1";
     f.txtFreeDBPort = "8000x";
@@ -220,7 +220,7 @@ TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys) {
     EXPECT_EQ(back.emptyFieldAction, 0);
     EXPECT_EQ(back.trackDigits, 3);
     EXPECT_EQ(back.removedChars, " #");
-    EXPECT_EQ(back.useLyrics3, tuNever);
+    EXPECT_EQ(back.useLyrics3, TagUse::Never);
     EXPECT_EQ(back.addPaddingSize, 1024);
     EXPECT_EQ(back.remoteHost, "cddb.example.org");
     EXPECT_EQ(back.fileTypes, std::vector<std::string>{"mp3"});

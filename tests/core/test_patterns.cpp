@@ -42,6 +42,7 @@ public:
     void reset() override {}
     void add(int) override {}
     void remove(int) override {}
+    void setOptions(const TagOptions&) override {}
 
 private:
     std::map<int, std::string> values_;
@@ -50,9 +51,9 @@ private:
 class FixedAudio : public AudioInfo {
 public:
     bool readInfo(const std::string&, long) override { return true; }
-    std::string getInfo(int index) const override {
-        if (index == aiBitRate) return " 128000 ";
-        if (index == aiSampleRate) return "44100";
+    std::string getInfo(AudioKey key) const override {
+        if (key == AudioKey::BitRate) return " 128000 ";
+        if (key == AudioKey::SampleRate) return "44100";
         return {};
     }
     void reset() override {}

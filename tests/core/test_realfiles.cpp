@@ -213,7 +213,7 @@ TEST_F(AwkwardFiles, TrailingTagsOfOtherToolsSurviveAnId3v1Write) {
         ASSERT_NE(before.find("APETAGEX"), std::string::npos);
         EXPECT_LT(before.rfind("APETAGEX"), keep);  // the APEv2 tag is not part of the tail
         t.setComment("changed");
-        ASSERT_EQ(t.writeTags(file, true, tuIfNeeded), 0);
+        ASSERT_EQ(t.writeTags(file, true, TagUse::IfNeeded), 0);
         const std::string after = readBytes(file);
         EXPECT_EQ(after.substr(0, keep), before.substr(0, keep));
         Id3v1Tag r;

@@ -71,14 +71,15 @@ public:
     void reset() override {}
     void add(int) override {}
     void remove(int) override {}
+    void setOptions(const TagOptions&) override {}
 };
 
 class FakeAudio : public AudioInfo {
 public:
-    std::map<int, std::string> info;
+    std::map<AudioKey, std::string> info;
     bool readInfo(const std::string&, long) override { return true; }
-    std::string getInfo(int index) const override {
-        auto it = info.find(index);
+    std::string getInfo(AudioKey key) const override {
+        auto it = info.find(key);
         return it == info.end() ? std::string() : it->second;
     }
     void reset() override {}
@@ -247,7 +248,7 @@ TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
     tag->kinds = {tkID3v1, tkLyrics3, tkID3v2};
     FakeTag* tagPtr = tag.get();
     auto audio = std::make_unique<FakeAudio>();
-    audio->info = {{aiBitRate, "128999"}, {aiSampleRate, "44100"}, {aiDuration, "185"}};
+    audio->info = {{AudioKey::BitRate, "128999"}, {AudioKey::SampleRate, "44100"}, {AudioKey::Duration, "185"}};
     FakeAudio* audioPtr = audio.get();
     file.setTag(std::move(tag));
     file.setAudio(std::move(audio));
@@ -272,7 +273,7 @@ TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
         EXPECT_EQ(list.getCellContent(row, colTags), text);
     }
 
-    audioPtr->info = {{aiBitRate, "0"}, {aiSampleRate, "22050"}, {aiDuration, "4500"}};
+    audioPtr->info = {{AudioKey::BitRate, "0"}, {AudioKey::SampleRate, "22050"}, {AudioKey::Duration, "4500"}};
     tagPtr->values[tvTrack] = "123";
     commands.updateListItem(row, file);
     EXPECT_EQ(list.getCellContent(row, colBitrate), "0");

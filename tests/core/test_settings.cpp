@@ -235,7 +235,7 @@ TEST(Settings, SaveAndLoadRoundTripEveryOwner) {
     s.useReplace = true;
     s.trackDigits = 3;
     s.removedChars = "#$";
-    s.useId3v2 = tuAlways;
+    s.useId3v2 = TagUse::Always;
     s.maxPaddingSize = -1;
     s.remotePort = 8000;
     s.playerPath = "/usr/bin/vlc";
@@ -252,7 +252,7 @@ TEST(Settings, SaveAndLoadRoundTripEveryOwner) {
     EXPECT_TRUE(back.useReplace);
     EXPECT_EQ(back.trackDigits, 3);
     EXPECT_EQ(back.removedChars, "#$");
-    EXPECT_EQ(back.useId3v2, tuAlways);
+    EXPECT_EQ(back.useId3v2, TagUse::Always);
     EXPECT_EQ(back.maxPaddingSize, -1);
     EXPECT_EQ(back.remotePort, 8000);
     EXPECT_EQ(back.playerPath, "/usr/bin/vlc");

@@ -53,6 +53,7 @@ constexpr auto& value = id3test::tagValue;
 
 bool has(const std::string& path, int kind) {
     AudioFile f;
+    f.setOptions(tagOptions(settings()));
     return f.readFile(path, true) && f.tag().hasTag(kind);
 }
 
@@ -60,9 +61,9 @@ class TagEditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Settings& s = settings();
-        s.useId3v1 = tuIfWanted;
-        s.useId3v2 = tuIfWanted;
-        s.useLyrics3 = tuIfWanted;
+        s.useId3v1 = TagUse::IfWanted;
+        s.useId3v2 = TagUse::IfWanted;
+        s.useLyrics3 = TagUse::IfWanted;
         s.tagKeepSync = false;
         s.advancedMode = true;
         s.ignoreReadOnly = false;
@@ -83,6 +84,7 @@ protected:
 
     void expectAudioIntact(const std::string& path) {
         AudioFile f;
+        f.setOptions(tagOptions(settings()));
         ASSERT_TRUE(f.readFile(path, true));
         const std::string bytes = readBytes(path);
         const std::string& audio = audio_[path];
@@ -342,6 +344,7 @@ TEST_F(TagEditorTest, SeveralFilesRemoveBoxesAndLyricsWriteOnlyTypedValues) {
     const std::string b = makeFile("b.mp3", "Two", 2);
     {  // a has Lyrics3 values beforehand
         AudioFile f;
+        f.setOptions(tagOptions(settings()));
         ASSERT_TRUE(f.readFile(a, true));
         f.tag().add(tkLyrics3);
         f.tag().setValue(tvAuthor, "Writer");

@@ -86,15 +86,18 @@ protected:
         ini_ = dir_.file("settings.ini");
         writeBytes(ini_, "[Tags]\nUseID3v1=1\nUseID3v2=1\nUseLyrics3=3\nbTAGKeepSync=False\n"
                          "[ID3v2]\nlAddPaddingSize=2048\nlMaxPaddingSize=1000000\n");
-        Settings& s = settings();
-        s.useId3v1 = tuIfWanted;
-        s.useId3v2 = tuIfWanted;
-        s.useLyrics3 = tuNever;
-        s.tagKeepSync = false;
-        s.addPaddingSize = 2048;
-        s.maxPaddingSize = 1000000;
-        s.ignoreReadOnly = false;
-        s.changeAttributes = false;
+    }
+
+    // The options of the settings file above, for the writes of the tests themselves.
+    static TagOptions options() {
+        TagOptions o;
+        o.useId3v1 = TagUse::IfWanted;
+        o.useId3v2 = TagUse::IfWanted;
+        o.useLyrics3 = TagUse::Never;
+        o.keepInSync = false;
+        o.addPaddingSize = 2048;
+        o.maxPaddingSize = 1000000;
+        return o;
     }
 
     // vorda-cli with args, under the cut shim when env is not empty ("WRITE_CUT_MIN=... ").
@@ -134,6 +137,7 @@ protected:
 
     static void expectFileReads(const std::string& path, const std::string& title, size_t picture) {
         AudioFile f;
+        f.setOptions(options());
         ASSERT_TRUE(f.readFile(path, true));
         EXPECT_EQ(f.tag().getValue(tvV2Title), title);
         if (haveMutagen()) EXPECT_EQ(mutagen(path), title + "|" + std::to_string(picture) + "\n");
@@ -146,7 +150,6 @@ protected:
         return names;
     }
 
-    SettingsGuard guard_;
     Scratch dir_;
     std::string ini_;
     const std::string audio_ = mp3Audio(300, 11);
@@ -184,6 +187,7 @@ TEST_F(WriteSafetyTest, KillHalfwayThroughTheLargestWriteLeavesEveryFileBeforeOr
         if (o.killed) ++crashes;
         // The next run in the folder finds the file whole, and leaves no leftover behind.
         AudioFile reread;
+        reread.setOptions(options());
         ASSERT_TRUE(reread.readFile(path, true));
         const std::string now = readBytes(path);
         EXPECT_TRUE(now == before || now == after) << "torn file, size " << now.size();
@@ -205,6 +209,7 @@ TEST_F(WriteSafetyTest, KilledRewriteOfAHardLinkedFileIsUndoneAtTheNextRead) {
     const Outcome o = set("WRITE_CUT_MIN=8192 WRITE_CUT_NTH=3", path, title);
     EXPECT_TRUE(o.killed);
     AudioFile f;
+    f.setOptions(options());
     ASSERT_TRUE(f.readFile(other, true));  // puts the old bytes back
     EXPECT_EQ(readBytes(path), before);
     EXPECT_TRUE(tempLeftovers().empty());
@@ -232,6 +237,7 @@ TEST_F(WriteSafetyTest, SmallChangesStayInPlaceAndLargeOnesAreRebuilt) {
     expectFileReads(path, "A much longer title", 200000);
     const std::string bytes = readBytes(path);
     AudioFile f;
+    f.setOptions(options());
     ASSERT_TRUE(f.readFile(path, true));
     EXPECT_EQ(bytes.compare(static_cast<size_t>(f.tag().tagSize()), audio_.size(), audio_), 0);
 }
@@ -264,6 +270,7 @@ TEST_F(WriteSafetyTest, AFileChangedAfterItWasReadIsNotOverwritten) {
     const std::string path = taggedFile("a.mp3", 1000);
     // Another program puts an album into the padding: same length, new content.
     AudioFile f;
+    f.setOptions(options());
     ASSERT_TRUE(f.readFile(path, true));
     const std::string theirs = v23Tag({{"TIT2", "Old title"},
                                        {"APIC", std::string("image/png\0\x03\0", 12) + std::string(1000, 'p')},
@@ -273,18 +280,19 @@ TEST_F(WriteSafetyTest, AFileChangedAfterItWasReadIsNotOverwritten) {
     ASSERT_EQ(theirs.size(), readBytes(path).size());
     writeBytes(path, theirs);
     f.tag().setValue(tvV2Title, "Mine");
-    EXPECT_EQ(f.putTags(), erFileChanged);
+    EXPECT_EQ(f.putTags(), errorNumber(WriteError::FileChanged));
     EXPECT_EQ(readBytes(path), theirs);
-    EXPECT_NE(errorText(erFileChanged).find("changed by another program"), std::string::npos);
+    EXPECT_NE(errorText(errorNumber(WriteError::FileChanged)).find("changed by another program"), std::string::npos);
 
     // Replaced by a rename: the new file is left alone too, also when the change is a rebuild.
     AudioFile g;
+    g.setOptions(options());
     ASSERT_TRUE(g.readFile(path, true));
     const std::string replacement = dir_.file("replacement.mp3");
     writeBytes(replacement, theirs);
     ASSERT_EQ(::rename(replacement.c_str(), path.c_str()), 0);
     g.tag().setValue(tvV2Title, std::string(2000, 'x'));
-    EXPECT_EQ(g.putTags(), erFileChanged);
+    EXPECT_EQ(g.putTags(), errorNumber(WriteError::FileChanged));
     EXPECT_EQ(readBytes(path), theirs);
 
     // Read again, the edit goes through.
@@ -292,6 +300,7 @@ TEST_F(WriteSafetyTest, AFileChangedAfterItWasReadIsNotOverwritten) {
     g.tag().setValue(tvV2Title, "Mine");
     ASSERT_EQ(g.putTags(), 0);
     AudioFile h;
+    h.setOptions(options());
     ASSERT_TRUE(h.readFile(path, true));
     EXPECT_EQ(h.tag().getValue(tvV2Album), "Their album");
     EXPECT_EQ(h.tag().getValue(tvV2Title), "Mine");
@@ -320,6 +329,7 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
     vorda::tags::DeferredRebuilds batch;
     for (const std::string& path : paths) {
         AudioFile f;
+        f.setOptions(options());
         ASSERT_TRUE(f.readFile(path, true));
         f.tag().setValue(tvV2Title, longTitle);
         ASSERT_EQ(f.putTags(), 0);
@@ -328,6 +338,7 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
     // in place first.
     EXPECT_EQ(readBytes(paths[0]), oldA);
     AudioFile again;
+    again.setOptions(options());
     ASSERT_TRUE(again.readFile(paths[1], true));
     EXPECT_EQ(again.tag().getValue(tvV2Title), longTitle);
     again.tag().setValue(tvV2Artist, "Second write");
@@ -338,6 +349,7 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
     // Another program appends to a file whose rebuild is pending: that file keeps its change.
     for (const std::string& path : paths) {
         AudioFile f;
+        f.setOptions(options());
         ASSERT_TRUE(f.readFile(path, true));
         f.tag().setValue(tvV2Title, std::string(3000, 'C'));
         ASSERT_EQ(f.putTags(), 0);
@@ -347,10 +359,11 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
     const auto failures = batch.commit();
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_EQ(failures[0].path, paths[2]);
-    EXPECT_EQ(failures[0].error, erFileChanged);
+    EXPECT_EQ(failures[0].error, errorNumber(WriteError::FileChanged));
     EXPECT_EQ(readBytes(paths[2]), theirs);
     expectFileReads(paths[0], std::string(3000, 'C'), 2000);
     AudioFile b;
+    b.setOptions(options());
     ASSERT_TRUE(b.readFile(paths[1], true));
     EXPECT_EQ(b.tag().getValue(tvV2Artist), "Second write");
     EXPECT_TRUE(tempLeftovers().empty());
@@ -386,6 +399,7 @@ TEST_F(WriteSafetyTest, ALargeBatchLeavesEachFileItsOwnBytesAttributesAndOpenRea
     for (size_t i = 0; i < paths.size(); ++i) {
         SCOPED_TRACE(paths[i]);
         AudioFile f;
+        f.setOptions(options());
         ASSERT_TRUE(f.readFile(paths[i], true));
         EXPECT_EQ(f.tag().getValue(tvV2Title), std::string(900, 'N'));
         const std::string bytes = readBytes(paths[i]);
@@ -423,6 +437,7 @@ TEST_F(WriteSafetyTest, ALargeBatchLeavesEachFileItsOwnBytesAttributesAndOpenRea
     for (size_t i = 0; i < paths.size(); ++i) {
         SCOPED_TRACE(paths[i]);
         AudioFile f;
+        f.setOptions(options());
         ASSERT_TRUE(f.readFile(paths[i], true));
         const std::string title = f.tag().getValue(tvV2Title);
         if (title == std::string(1500, 'K')) {
@@ -524,6 +539,7 @@ TEST_F(WriteSafetyTest, RebuildKeepsAttributesAndOtherOwnersFilesAreChangedInPla
             ::setresuid(kWriter, kWriter, kWriter) != 0)
             ::_exit(3);
         AudioFile f;
+        f.setOptions(options());
         if (!f.readFile(shared, true)) ::_exit(4);
         f.tag().setValue(tvV2Title, std::string(900, 'G'));
         ::_exit(f.putTags() == 0 ? 0 : 5);
@@ -580,6 +596,7 @@ TEST_F(WriteSafetyTest, ATagClaimingMoreThanTheFileHoldsIsRepairedByRewriteAndRe
 
     ASSERT_EQ(set("", a, "tvV2Title=Fixed").status, 0) << readBytes(dir_.file("err.txt"));
     AudioFile f;
+    f.setOptions(options());
     ASSERT_TRUE(f.readFile(a, true));
     EXPECT_EQ(f.tag().getValue(tvV2Title), "Fixed");
     EXPECT_EQ(f.tag().getValue(tvV2Artist), "Artist");

@@ -98,6 +98,7 @@ void tst_FramesPage::showsFramesPictureAndExports() {
     // The MIME type is wrong on purpose: the bytes decide.
     writeFile(mp3, mp3With("image/jpeg", png));
     AudioFile file;
+    file.setOptions(tagOptions(settings()));
     QVERIFY(file.readFile(mp3.toStdString(), true));
 
     FramesPage page;
@@ -134,6 +135,7 @@ void tst_FramesPage::deleteAndMultipleFiles() {
     const QString mp3 = dir.filePath("d.mp3");
     writeFile(mp3, mp3With("image/png", imageBytes("PNG", Qt::blue)));
     AudioFile file;
+    file.setOptions(tagOptions(settings()));
     QVERIFY(file.readFile(mp3.toStdString(), true));
     FramesPage page;
     std::vector<std::string> messages;
@@ -159,13 +161,14 @@ void tst_FramesPage::deleteAndMultipleFiles() {
     QCOMPARE(changed.count(), 1);
     QCOMPARE(file.putTags(), 0);
     AudioFile again;
+    again.setOptions(tagOptions(settings()));
     QVERIFY(again.readFile(mp3.toStdString(), true));
     QCOMPARE(again.tag().getValue(tvV2Frame), std::string());
     QCOMPARE(again.tag().getValue(tvTitle), std::string("Title"));
 }
 
 void tst_FramesPage::addPictureByButtonAndDrop() {
-    settings().useId3v2 = tuIfWanted;
+    settings().useId3v2 = TagUse::IfWanted;
     QTemporaryDir dir;
     const QString mp3 = dir.filePath("p.mp3");
     QByteArray audio;
@@ -177,6 +180,7 @@ void tst_FramesPage::addPictureByButtonAndDrop() {
     writeFile(dir.filePath("c.png"), png);
 
     AudioFile file;
+    file.setOptions(tagOptions(settings()));
     QVERIFY(file.readFile(mp3.toStdString(), true));
     FramesPage page;
     QSignalSpy changed(&page, &FramesPage::tagChanged);
@@ -249,6 +253,7 @@ void tst_FramesPage::pendingPictureForSeveralFiles() {
     page.setMultiSelection(true);
     QVERIFY(page.addPictureFromFile(dir.filePath("c.png")));
     AudioFile file;
+    file.setOptions(tagOptions(settings()));
     QVERIFY(file.readFile(mp3.toStdString(), true));
     page.showFile(file);  // showing one file drops it, and adds nothing to that file
     QVERIFY(page.pendingPicture().empty());

@@ -40,6 +40,7 @@ const char* const kNames[] = {"Alpha", "Bravo",  "Charlie", "Delta", "Echo", "Fo
 
 std::string storedTitle(const std::string& path) {
     AudioFile f;
+    f.setOptions(tagOptions(settings()));
     return f.readFile(path, true) ? f.tag().getValue(tvTitle) : std::string("<unreadable>");
 }
 
@@ -50,8 +51,8 @@ class TestListSelection : public QObject {
 private slots:
     void initTestCase() {
         settings() = Settings();
-        settings().useId3v1 = tuIfWanted;
-        settings().useId3v2 = tuIfWanted;
+        settings().useId3v1 = TagUse::IfWanted;
+        settings().useId3v2 = TagUse::IfWanted;
         dir_ = std::make_unique<QTemporaryDir>();
         std::vector<std::string> paths;
         for (const char* name : kNames) {

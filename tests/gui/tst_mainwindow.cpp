@@ -30,6 +30,7 @@
 #include "app/Settings.h"
 #include "app/qt/FileListModel.h"
 #include "app/qt/MainWindow.h"
+#include "app/qt/OptionsSupport.h"
 #include "base/IniFile.h"
 
 using namespace vorda::base;
@@ -45,7 +46,7 @@ namespace {
 
 QTemporaryDir* g_home = nullptr;
 
-QString settingsFile() { return QString::fromStdString(vorda::platform::settingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::app::settingsFilePath()); }
 
 void writeFile(const QString& path, int bytes = 2048) {
     QDir().mkpath(QFileInfo(path).absolutePath());

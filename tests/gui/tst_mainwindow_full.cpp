@@ -33,6 +33,7 @@
 #include <QtTest>
 
 #include "GuiTestSupport.h"
+#include "app/FileCheck.h"
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 #include "app/qt/MainWindow.h"
@@ -52,7 +53,7 @@ namespace {
 
 QTemporaryDir* g_home = nullptr;
 
-QString settingsFile() { return QString::fromStdString(vorda::platform::settingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::app::settingsFilePath()); }
 
 void writeKeys(const QString& section, const QList<QPair<QString, QString>>& keys) {
     QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
@@ -662,15 +663,15 @@ private slots:
         QCOMPARE(vorda::platform::tempFileName(folder + "/missing/", "x"), std::string());
 
         RecordingUi ui;
-        QVERIFY(vorda::platform::fileExists(a, ui));
-        QVERIFY(vorda::platform::fileExists(folder, ui));
-        QVERIFY(!vorda::platform::fileExists(folder + "/none.mp3", ui));
-        QVERIFY(!vorda::platform::fileExists(a + "/below", ui));  // a file used as a folder
-        QVERIFY(!vorda::platform::fileExists("", ui));
+        QVERIFY(vorda::app::fileExists(a, ui));
+        QVERIFY(vorda::app::fileExists(folder, ui));
+        QVERIFY(!vorda::app::fileExists(folder + "/none.mp3", ui));
+        QVERIFY(!vorda::app::fileExists(a + "/below", ui));  // a file used as a folder
+        QVERIFY(!vorda::app::fileExists("", ui));
         QVERIFY(ui.texts.empty());
         const std::string loop = folder + "/loop";
         QCOMPARE(::symlink(loop.c_str(), loop.c_str()), 0);
-        QVERIFY(!vorda::platform::fileExists(loop, ui));
+        QVERIFY(!vorda::app::fileExists(loop, ui));
         QCOMPARE(ui.texts.size(), size_t(1));
         QCOMPARE(QString::fromStdString(ui.texts[0]),
                  QStringLiteral("Error|Error Number: %1 %2").arg(ELOOP).arg(QString::fromLocal8Bit(strerror(ELOOP))));

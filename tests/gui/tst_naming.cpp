@@ -28,6 +28,7 @@
 #include "GuiTestSupport.h"
 #include "app/Settings.h"
 #include "app/qt/MainWindow.h"
+#include "app/qt/OptionsSupport.h"
 #include "app/qt/PatternListDialog.h"
 #include "base/IniFile.h"
 
@@ -42,7 +43,7 @@ using vorda::app::MainWindow;
 
 namespace {
 
-QString settingsFile() { return QString::fromStdString(vorda::platform::settingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::app::settingsFilePath()); }
 
 QString readKey(const QString& section, const QString& key) {
     vorda::base::IniFile ini(settingsFile().toStdString());

@@ -30,6 +30,7 @@
 #include "GuiTestSupport.h"
 #include "app/Settings.h"
 #include "app/qt/OptionsDialog.h"
+#include "app/qt/OptionsSupport.h"
 #include "app/qt/ReplaceListDialog.h"
 #include "base/IniFile.h"
 #include "platform/PlatformServices.h"
@@ -43,7 +44,7 @@ using vorda::app::ReplaceListDialog;
 
 namespace {
 
-QString settingsFile() { return QString::fromStdString(vorda::platform::settingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::app::settingsFilePath()); }
 
 QByteArray readFile(const QString& path) {
     QFile f(path);

@@ -44,6 +44,7 @@ std::string makeMp3(const QTemporaryDir& dir, const std::string& name, const std
 
 std::string storedValue(const std::string& path, int key) {
     AudioFile f;
+    f.setOptions(tagOptions(settings()));
     return f.readFile(path, true) ? f.tag().getValue(key) : std::string("<unreadable>");
 }
 
@@ -54,9 +55,9 @@ class TestTagEditor : public QObject {
 private slots:
     void init() {
         settings() = Settings();
-        settings().useId3v1 = tuIfWanted;
-        settings().useId3v2 = tuIfWanted;
-        settings().useLyrics3 = tuIfWanted;
+        settings().useId3v1 = TagUse::IfWanted;
+        settings().useId3v2 = TagUse::IfWanted;
+        settings().useLyrics3 = TagUse::IfWanted;
         dir_ = std::make_unique<QTemporaryDir>();
         paths_ = {makeMp3(*dir_, "a.mp3", "Alpha"), makeMp3(*dir_, "b.mp3", "Beta"), makeMp3(*dir_, "c.mp3", "Gamma")};
         w_ = std::make_unique<MainWindow>();

@@ -28,6 +28,7 @@
 #include "app/Settings.h"
 #include "app/qt/FileListModel.h"
 #include "app/qt/MainWindow.h"
+#include "app/qt/OptionsSupport.h"
 #include "base/IniFile.h"
 #include "editing/qt/TagEditor.h"
 
@@ -44,7 +45,7 @@ namespace {
 
 QTemporaryDir* g_home = nullptr;
 
-QString settingsFile() { return QString::fromStdString(vorda::platform::settingsFilePath()); }
+QString settingsFile() { return QString::fromStdString(vorda::app::settingsFilePath()); }
 
 void writeVisual(const QList<QPair<QString, QString>>& keys) {
     QDir().mkpath(QFileInfo(settingsFile()).absolutePath());

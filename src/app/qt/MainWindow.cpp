@@ -48,6 +48,7 @@
 #include "app/qt/FileListModel.h"
 #include "app/qt/FileListView.h"
 #include "app/qt/FolderPane.h"
+#include "app/qt/OptionsSupport.h"
 #include "app/qt/SortingPanel.h"
 #include "app/qt/StatusPanels.h"
 #include "base/FileOps.h"

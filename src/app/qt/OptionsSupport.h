@@ -23,6 +23,10 @@ private:
     InputRule rule_;
 };
 
+// The settings file: settings.ini beside the executable (portable mode), else the
+// user's configuration folder. Needs a QCoreApplication.
+std::string settingsFilePath();
+
 // A modal message box titled "Vorda" with an OK button.
 void showMessage(QWidget* parent, QMessageBox::Icon icon, const std::string& text);
 
