@@ -37,6 +37,7 @@
 #include "app/Settings.h"
 #include "app/UserInterface.h"
 #include "app/qt/MainWindow.h"
+#include "app/qt/OptionsSupport.h"
 #include "base/IniFile.h"
 #include "platform/PlatformDialogs.h"
 
