@@ -19,9 +19,7 @@
 #include "tags/Id3v1Tag.h"
 #include "tags/Id3v2Text.h"
 
-using namespace vorda::base;
 using namespace vorda::tags;
-using namespace vorda::app;
 
 namespace {
 
