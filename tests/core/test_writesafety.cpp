@@ -251,6 +251,7 @@ TEST_F(WriteSafetyTest, AWriteTheFileSystemRefusesIsReportedAndChangesNothing) {
     for (const auto& [key, limit] : cases) {
         SCOPED_TRACE(key);
         AudioFile f;
+        f.setOptions(options());
         ASSERT_TRUE(f.readFile(path, true));
         f.tag().setValue(key, "New title");
         int result = 0;
