@@ -34,6 +34,8 @@ public:
     [[nodiscard]] std::error_code save() override;
 
     std::vector<TagFileRow>& rows() { return rows_; }
+    // The options the tag writes follow (which tags a file keeps, padding, track digits ...).
+    void setOptions(const tags::TagOptions& options) { file_.setOptions(options); }
 
 private:
     std::vector<TagFileRow> rows_;

@@ -89,22 +89,17 @@ protected:
     }
 
     void SetUp() override {
-        saved_ = settings();
-        Settings& s = settings();
-        s.useId3v1 = tuIfWanted;
-        s.useId3v2 = tuIfWanted;
-        s.useLyrics3 = tuIfWanted;
-        s.tagKeepSync = false;
+        options_.useId3v1 = TagUse::IfWanted;
+        options_.useId3v2 = TagUse::IfWanted;
+        options_.useLyrics3 = TagUse::IfWanted;
+        options_.keepInSync = false;
         scratch_ = std::make_unique<testsupport::TempFolder>();
         folder_ = scratch_->dir();
         writeBytes((folder_ / "write.py").string(), kWriteTags);
         writeBytes((folder_ / "read.py").string(), kReadTags);
         ASSERT_GT(audio_.size(), 1000u);
     }
-    void TearDown() override {
-        settings() = saved_;
-        scratch_.reset();
-    }
+    void TearDown() override { scratch_.reset(); }
 
     // A file of the audio with an ID3v2 tag of the frames given ("TIT2=Song") and an ID3v1 tag.
     std::string make(const std::string& name, const std::vector<std::string>& frames, const std::string& v1 = "") {
@@ -141,7 +136,7 @@ protected:
     }
 
     static inline std::string audio_;
-    Settings saved_;
+    TagOptions options_;
     std::unique_ptr<testsupport::TempFolder> scratch_;
     fs::path folder_;
 };
@@ -152,6 +147,7 @@ TEST_F(TagFileSourceTest, ReplaceAllWritesEveryMatchingFileAndLeavesTheOthersUnt
     const std::string b = make("b.mp3", {"TIT2=Other", "TCOM=love"}, v1Tag("Other", ""));
     const std::string before = readBytes(b);
     TagFileSource source({{a}, {(folder_ / "missing.mp3").string()}, {b}});
+    source.setOptions(options_);
     FindReplace engine(source);
     engine.setOptions(searchOptions("love", {SearchField::Title, SearchField::Artist, SearchField::Comment},
                                     {SearchTag::Id3v1, SearchTag::Id3v2}));
@@ -178,6 +174,7 @@ TEST_F(TagFileSourceTest, AValueShownInBothTagsIsEditedOnce) {
     // No artist frame in the ID3v2 tag: its Artist field shows the ID3v1 artist.
     const std::string path = make("a.mp3", {"TIT2=Song"}, v1Tag("Song", "banana"));
     TagFileSource source({{path}});
+    source.setOptions(options_);
     FindReplace engine(source);
     engine.setOptions(searchOptions("a", {SearchField::Artist}, {SearchTag::Id3v1, SearchTag::Id3v2}));
 
@@ -194,6 +191,7 @@ TEST_F(TagFileSourceTest, AValueShownInBothTagsIsEditedOnce) {
 TEST_F(TagFileSourceTest, ValuesTooLongForID3v1AreCutAtWholeCharacters) {
     const std::string path = make("a.mp3", {"TIT2=Song", "COMM=note"}, v1Tag("Song", "", "note"));
     TagFileSource source({{path}});
+    source.setOptions(options_);
     FindReplace engine(source);
     engine.setOptions(searchOptions("NOTE", {SearchField::Comment}, {SearchTag::Id3v1, SearchTag::Id3v2}));
     std::string accents;
@@ -212,6 +210,7 @@ TEST_F(TagFileSourceTest, SteppingFindsEveryCaseOfAWordAndReplaceChangesOnlyTheC
                                             "cole, \xC3\xA9"
                                             "cole"});
     TagFileSource source({{path, true}});
+    source.setOptions(options_);
     FindReplace engine(source);
     SearchOptions o = searchOptions("\xC3\xA9"
                                     "cole",
@@ -245,6 +244,7 @@ TEST_F(TagFileSourceTest, Lyrics3FieldsAreSearchedInTheLyrics3BlockOnly) {
         ASSERT_EQ(file.tag().tagWrite(), 0);
     }
     TagFileSource source({{path}});
+    source.setOptions(options_);
     FindReplace engine(source);
     engine.setOptions(searchOptions("rain", {SearchField::Mood, SearchField::Title}, {SearchTag::Lyrics3}));
     ASSERT_EQ(engine.findNext(), FindOutcome::Found);
