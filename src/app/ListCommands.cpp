@@ -104,8 +104,6 @@ bool parseNumber(const std::string& text, double& value) {
     return end != begin && std::isfinite(value);
 }
 
-bool isBlank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
-
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && asciiLower(text.substr(0, prefix.size())) == prefix;
 }
@@ -313,7 +311,7 @@ void ListCommands::scanFolder(const std::string& folder, bool subFolders) {
 }
 
 void ListCommands::importPlaylist(const std::string& path) {
-    if (isBlank(path)) return;
+    if (trimView(path).empty()) return;
     const std::string ext = lowerCase(getExtension(path));
     const bool pls = ext == "pls";
     if (!pls && ext != "m3u" && ext != "m3u8") return;
@@ -352,7 +350,7 @@ void ListCommands::importPlaylist(const std::string& path) {
         const std::string_view line = all.substr(pos, end - pos);
         pos = end + 1;
         if (bStopScan) break;
-        if (isBlank(line)) continue;
+        if (trimView(line).empty()) continue;
 
         std::string entry;
         if (pls) {
@@ -435,7 +433,7 @@ void ListCommands::dropPaths(const std::vector<std::string>& paths, bool scanSub
     for (const std::string& given : paths) {
         if (bStopScan) break;
         // Names are used as they are: a Linux name may begin or end with a blank.
-        if (isBlank(given)) continue;
+        if (trimView(given).empty()) continue;
         std::string path = given;
         if (path.front() != '/') {
             char cwd[4096];
@@ -456,7 +454,7 @@ void ListCommands::dropPaths(const std::vector<std::string>& paths, bool scanSub
 void ListCommands::addChosenFiles(const std::vector<std::string>& fullPaths, bool playlistFilter) {
     std::vector<std::string> chosen;
     for (const std::string& p : fullPaths)
-        if (!isBlank(p)) chosen.push_back(p);
+        if (!trimView(p).empty()) chosen.push_back(p);
     if (chosen.empty()) return;
     settings_.lastDir = removeBackslash(getFolder(chosen.front()));
     for (const std::string& path : chosen) {

@@ -19,13 +19,6 @@ namespace {
 
 constexpr const char* kGeneral = "General";
 
-std::string_view trimView(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const size_t last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // The whole text as a finite number (decimal point ".", whatever the locale).
 bool parseNumber(std::string_view text, double* value) {
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);

@@ -23,24 +23,18 @@ namespace vorda::base {
 
 namespace {
 
-constexpr const char* kBlanks = " \t\r\v\f";
+// Blanks around INI names and values, a carriage return of Windows line ends included.
+constexpr std::string_view kLineBlanks = " \t\r\v\f";
 constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view trimBlanks(std::string_view text) {
-    const size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) return {};
-    const size_t last = text.find_last_not_of(kBlanks);
-    return text.substr(first, last - first + 1);
-}
 
 // A section header's name (without brackets and blanks); false when the line is none.
 bool parseSectionHeader(std::string_view trimmed, std::string_view* name) {
     if (trimmed.empty() || trimmed.front() != '[') return false;
     const size_t close = trimmed.rfind(']');
     if (close == std::string_view::npos || close == 0) return false;
-    *name = trimBlanks(trimmed.substr(1, close - 1));
+    *name = trimView(trimmed.substr(1, close - 1), kLineBlanks);
     return true;
 }
 
@@ -49,8 +43,8 @@ bool parseKeyLine(std::string_view trimmed, std::string_view* key, std::string_v
     if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '[') return false;
     const size_t eq = trimmed.find('=');
     if (eq == std::string_view::npos) return false;
-    *key = trimBlanks(trimmed.substr(0, eq));
-    *value = trimBlanks(trimmed.substr(eq + 1));
+    *key = trimView(trimmed.substr(0, eq), kLineBlanks);
+    *value = trimView(trimmed.substr(eq + 1), kLineBlanks);
     return !key->empty();
 }
 
@@ -253,7 +247,7 @@ void IniFile::buildIndex() const {
     Section* current = nullptr;  // null before any section and inside repeated sections
     Section* open = nullptr;     // the section whose end is still to be found
     for (size_t i = 0; i < lines_.size(); ++i) {
-        const std::string_view trimmed = trimBlanks(lines_[i]);
+        const std::string_view trimmed = trimView(lines_[i], kLineBlanks);
         std::string_view name;
         if (parseSectionHeader(trimmed, &name)) {
             if (open) open->end = i;
@@ -293,20 +287,20 @@ std::string IniFile::problem() const {
 std::string IniFile::read(const std::string& section, const std::string& key, const std::string& def) const {
     ensureLoaded();
     // Names are looked up as writing stores them.
-    const Section* found = findSection(asciiLower(repairedUtf8(trimBlanks(section))));
+    const Section* found = findSection(asciiLower(repairedUtf8(trimView(section, kLineBlanks))));
     if (!found) return def;
-    const auto keyIt = found->keys.find(asciiLower(repairedUtf8(trimBlanks(key))));
+    const auto keyIt = found->keys.find(asciiLower(repairedUtf8(trimView(key, kLineBlanks))));
     if (keyIt == found->keys.end()) return def;
     std::string_view name;
     std::string_view value;
-    parseKeyLine(trimBlanks(lines_[keyIt->second]), &name, &value);
+    parseKeyLine(trimView(lines_[keyIt->second], kLineBlanks), &name, &value);
     return std::string(stripQuotes(value));
 }
 
 bool IniFile::applyWrite(const std::string& section, const std::string& key, const std::string& value) {
     if (state_ == Condition::Unreadable || readOnly_) return false;
-    const std::string sectionName = repairedUtf8(trimBlanks(section));
-    const std::string keyName = repairedUtf8(trimBlanks(key));
+    const std::string sectionName = repairedUtf8(trimView(section, kLineBlanks));
+    const std::string keyName = repairedUtf8(trimView(key, kLineBlanks));
     if (keyName.empty()) return false;
     const std::string stored = storedForm(value);
 
@@ -325,7 +319,7 @@ bool IniFile::applyWrite(const std::string& section, const std::string& key, con
         } else {
             size_t last = found->header;
             for (size_t i = found->header + 1; i < found->end; ++i)
-                if (!trimBlanks(lines_[i]).empty()) last = i;
+                if (!trimView(lines_[i], kLineBlanks).empty()) last = i;
             insertLine(last + 1, keyName + "=" + stored);
         }
     } else {

@@ -44,8 +44,19 @@ std::string upperCase(std::string_view text);
 std::string asciiLower(std::string_view text);
 bool equalsNoCase(std::string_view a, std::string_view b);
 
-// Removes blanks (spaces and tabs) at both ends.
-std::string trim(std::string_view text);
+// The characters trim() removes unless told otherwise.
+inline constexpr std::string_view kBlanks = " \t";
+// The text without the characters of blanks at both ends (a view into text).
+std::string_view trimView(std::string_view text, std::string_view blanks = kBlanks);
+// The same as a string of its own; trim(text, " ") removes spaces only.
+std::string trim(std::string_view text, std::string_view blanks = kBlanks);
+
+// Replaces every occurrence of from (left to right, non-overlapping); nothing for an empty from.
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
+// Replaces from by to again and again until from no longer occurs (to must be shorter than from).
+std::string replaceUntilGone(std::string_view text, std::string_view from, std::string_view to);
+// Removes the first occurrence of what only.
+std::string removeFirst(std::string_view text, std::string_view what);
 
 // ISO-8859-1 <-> UTF-8. Characters that ISO-8859-1 cannot hold become '?' and set *lossy.
 std::string latin1ToUtf8(std::string_view latin1);
@@ -62,6 +73,29 @@ void appendUtf8(std::string& out, char32_t cp);
 size_t utf8CharCount(std::string_view text);
 // The first maxChars characters (counted as utf8CharCount does); never cuts inside a sequence.
 std::string utf8Left(std::string_view text, size_t maxChars);
+// Byte offset of character index n (counted as utf8CharCount counts); text.size() past the end.
+size_t utf8Offset(std::string_view text, size_t n);
+// The text without its first / last n characters.
+std::string utf8DropFirst(std::string_view text, size_t n);
+std::string utf8DropLast(std::string_view text, size_t n);
+// The first character (one code point, or one stray byte).
+std::string utf8FirstChar(std::string_view text);
+// True when the code point ch occurs in set (UTF-8).
+bool utf8SetContains(std::string_view set, char32_t ch);
+// True when the character ch (one code point's bytes, or one stray byte) occurs in set.
+bool utf8SetContains(std::string_view set, std::string_view ch);
+
+// Length in bytes of the control character at pos (C0, DEL, or a C1 code point written in
+// UTF-8); 0 when the text there is no control character.
+size_t controlCharAt(std::string_view text, size_t pos);
+// Every control character replaced by one space.
+std::string controlCharsToSpaces(std::string_view text);
+// Every control character removed.
+std::string stripControlChars(std::string_view text);
+// The text on one line for terminals and scripts: line feed, carriage return and tab become
+// "\n", "\r", "\t", the other C0 characters and DEL "\xHH", C1 characters "\u00HH". Every other
+// byte is kept, so escaping twice changes nothing more.
+std::string escapeControlChars(std::string_view text);
 
 // "~/" at the start of a typed folder or pattern means the home folder.
 std::string expandHome(std::string_view path);

@@ -10,7 +10,7 @@
 #include "app/Settings.h"
 #include "base/IniFile.h"
 #include "base/Text.h"
-#include "naming/NamingText.h"
+#include "tags/TagHandler.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -74,7 +74,7 @@ bool loadSettings(const std::optional<std::string>& settingsFile) {
     return true;
 }
 
-std::string lineText(const std::string& text) { return naming::escapeControlChars(text); }
+std::string lineText(const std::string& text) { return base::escapeControlChars(text); }
 
 void printError(const std::string& message) { std::fprintf(stderr, "vorda-cli: %s\n", lineText(message).c_str()); }
 

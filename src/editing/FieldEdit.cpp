@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Text.h"
+
+using namespace vorda::base;
+
 namespace vorda::editing {
 
 namespace {
@@ -29,8 +33,7 @@ std::vector<std::string_view> characters(std::string_view text) {
 // The integer part of a decimal number written in text (blanks around it allowed, an
 // optional sign, digits with an optional fraction); false when text is no such number.
 bool integerPart(std::string_view text, long long& value) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    text = trimView(text, " ");
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';

@@ -23,16 +23,6 @@ namespace vorda::editing {
 
 namespace {
 
-std::string lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-bool isBlank(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
-}
-
 // The base identifier of "ID#n".
 std::string baseId(const std::string& id) { return id.substr(0, id.find('#')); }
 
@@ -62,10 +52,10 @@ std::string frameContentText(const std::string& content) {
     size_t zero;
     while ((zero = rest.find('\0')) != std::string_view::npos) {
         const std::string_view part = rest.substr(0, zero);
-        if (!isBlank(part)) shown = std::string(part);
+        if (!trimView(part).empty()) shown = std::string(part);
         rest.remove_prefix(zero + 1);
     }
-    if (!isBlank(rest)) shown = std::string(rest);
+    if (!trimView(rest).empty()) shown = std::string(rest);
     zero = shown.find('\0');
     if (zero != std::string::npos) shown.resize(zero);
     return shown;
@@ -101,7 +91,7 @@ std::string imageMimeType(ImageFormat format) {
 }
 
 ImageFormat formatOfMimeType(const std::string& mime) {
-    const std::string m = lower(trim(mime));
+    const std::string m = asciiLower(trim(mime));
     if (m == "image/jpg" || m == "image/jpeg" || m == "image/pjpeg") return ImageFormat::JPEG;
     if (m == "image/png") return ImageFormat::PNG;
     if (m == "image/gif") return ImageFormat::GIF;
@@ -116,7 +106,7 @@ bool parsePicture(const std::string& content, PictureData& picture) {
     size_t pos = 1;
     const size_t mimeEnd = content.find('\0', pos);
     if (mimeEnd != std::string::npos) {
-        picture.mime = lower(content.substr(pos, mimeEnd - pos));
+        picture.mime = asciiLower(content.substr(pos, mimeEnd - pos));
         pos = mimeEnd + 1;
     }
     if (pos >= content.size()) return false;
@@ -212,7 +202,7 @@ std::string pictureExportPath(const std::string& chosen, ImageFormat format) {
     if (want.empty()) return chosen;
     const std::string name = getFileName(chosen);
     const size_t dot = name.rfind('.');
-    std::string ext = (dot == std::string::npos || dot == 0) ? std::string() : lower(name.substr(dot + 1));
+    std::string ext = (dot == std::string::npos || dot == 0) ? std::string() : asciiLower(name.substr(dot + 1));
     if (ext == "jpeg") ext = "jpg";
     if (ext == want) return chosen;
     if (ext == "jpg" || ext == "png" || ext == "gif" || ext == "bmp")

@@ -14,9 +14,7 @@ using namespace vorda::base;
 namespace vorda::editing {
 
 bool isNumericText(const std::string& text) {
-    std::string_view t(text);
-    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
+    std::string_view t = trimView(text);
     if (!t.empty() && (t.front() == '+' || t.front() == '-')) t.remove_prefix(1);
     size_t digits = 0, i = 0;
     while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i, ++digits;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "base/Text.h"
-#include "naming/NamingText.h"
 #include "naming/PatternEngine.h"
 #include "tags/AudioFile.h"
 
@@ -138,7 +137,7 @@ std::string fixFileName(std::string_view text, const Settings& s, bool keepCapit
         if (name.find(" - ") == std::string::npos) name = replaceAll(name, " -", " - ");
         if (name.find(" - ") == std::string::npos) name = replaceAll(name, "- ", " - ");
         if (name.find(" - ") == std::string::npos) name = replaceAll(name, "-", " - ");
-        name = trimSpaces(name);
+        name = trim(name, " ");
         if (name.rfind("- ", 0) == 0) name.erase(0, 2);
         if (name.size() >= 2 && name.compare(name.size() - 2, 2, " -") == 0) name.erase(name.size() - 2);
     }
@@ -154,20 +153,20 @@ std::string fixFileName(std::string_view text, const Settings& s, bool keepCapit
     }
 
     if (s.useReplace) name = applyReplaces(std::move(name), s);
-    if (s.fixMisses) name = trimSpaces(name);
+    if (s.fixMisses) name = trim(name, " ");
     return name;
 }
 
 std::string fixTagField(std::string_view text, const Settings& s) {
     std::string value(text);
-    if (s.fixSpaces) value = trimSpaces(value);
+    if (s.fixSpaces) value = trim(value, " ");
     if (value.empty()) return value;
     value = basicCleanup(std::move(value), s);
 
     if (s.fixMisses) {
         value = removeFirst(value, "() - ");
         value = removeFirst(value, " - ()");
-        value = trimSpaces(value);
+        value = trim(value, " ");
     }
 
     if ((s.tagCaseChange == ccEveryWord || s.tagCaseChange == ccFirstLetter) && s.tagLowerCaseFirst)
@@ -181,7 +180,7 @@ std::string fixTagField(std::string_view text, const Settings& s) {
     }
 
     if (s.useReplace) value = applyReplaces(std::move(value), s);
-    if (s.fixMisses) value = trimSpaces(value);
+    if (s.fixMisses) value = trim(value, " ");
     return value;
 }
 

@@ -10,7 +10,6 @@
 #include "app/FileList.h"
 #include "base/Text.h"
 #include "naming/FileNameFixer.h"
-#include "naming/NamingText.h"
 #include "naming/PatternEngine.h"
 #include "tags/AudioFile.h"
 
@@ -96,10 +95,10 @@ std::string closeGaps(std::string text) {
     text = replaceUntilGone(text, "  ", " ");
     text = replaceUntilGone(text, " - - ", " - ");
     for (const char* debris : {"() - ", " - ()", "() ", " ()", "()"}) text = replaceAll(text, debris, "");
-    text = trimSpaces(text);
+    text = trim(text, " ");
     if (text.rfind("- ", 0) == 0) text.erase(0, 2);
     if (text.size() >= 2 && text.compare(text.size() - 2, 2, " -") == 0) text.erase(text.size() - 2);
-    return trimSpaces(text);
+    return trim(text, " ");
 }
 
 std::string cutAtSlash(const std::string& track) {

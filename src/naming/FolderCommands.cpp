@@ -12,7 +12,6 @@
 
 #include "base/FileOps.h"
 #include "base/Text.h"
-#include "naming/NamingText.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
@@ -46,7 +45,6 @@ const char* const kFolderExists = "A folder with this name already exist!";
 }  // namespace
 
 std::string makeSafeFolderName(const std::string& text) {
-    using naming::replaceAll;
     std::string s = replaceAll(text, "\\", " ");
     s = replaceAll(s, "/", ",");
     s = replaceAll(s, ":", " ");

@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "base/Text.h"
-#include "naming/NamingText.h"
 
 using namespace vorda::base;
 using namespace vorda::app;
@@ -116,7 +115,7 @@ std::string extractPrepared(std::string_view name, std::string_view placeholder,
         if (end == std::string_view::npos) return {};
     }
     if (end <= pos) return {};
-    return trimSpaces(name.substr(pos, end - pos));
+    return trim(name.substr(pos, end - pos), " ");
 }
 
 }  // namespace

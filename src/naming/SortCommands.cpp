@@ -14,7 +14,6 @@
 #include "base/FileOps.h"
 #include "base/Text.h"
 #include "naming/FileValues.h"
-#include "naming/NamingText.h"
 #include "naming/PatternEngine.h"
 #include "naming/SortPlanner.h"
 #include "tags/AudioFile.h"
@@ -46,7 +45,7 @@ bool sameFile(const std::string& a, const std::string& b) {
 bool isFileMethod(int method) { return method == foMove || method == foCopy || method == foRename; }
 
 // A path in a message: quoted, with control characters written out so it stays on one line.
-std::string quotedPath(const std::string& text) { return "\"" + naming::escapeControlChars(text) + "\""; }
+std::string quotedPath(const std::string& text) { return "\"" + base::escapeControlChars(text) + "\""; }
 
 // Why "always replace" kept a destination: the run itself put a file there, or it is a listed file.
 std::string ownFileKeptText(const std::string& destination, const std::string& source, bool justWritten) {

@@ -4,7 +4,11 @@
 
 #include <array>
 
+#include "base/Text.h"
+
 namespace vorda::tags {
+
+using base::equalsNoCase;
 
 namespace {
 
@@ -159,15 +163,6 @@ constexpr std::array<std::string_view, GenreTable::kCount> kGenreNames = {"Blues
                                                                           "JPop",
                                                                           "Synthpop"};
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
-
 }  // namespace
 
 std::string GenreTable::genre(int number) const {
@@ -183,7 +178,7 @@ int GenreTable::genreId(std::string_view name) const {
     if (end == std::string_view::npos) return kNoGenre;
     const std::string_view bare = name.substr(0, end + 1);
     for (int i = 0; i < kCount; ++i)
-        if (sameNoCase(bare, kGenreNames[static_cast<size_t>(i)])) return i;
+        if (equalsNoCase(bare, kGenreNames[static_cast<size_t>(i)])) return i;
     return kNoGenre;
 }
 

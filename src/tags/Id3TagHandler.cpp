@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "base/Text.h"
 #include "tags/AudioFile.h"
 #include "tags/FileBytes.h"
 #include "tags/Id3v2Reader.h"
@@ -28,13 +29,6 @@ size_t charCount(std::string_view text) {
     for (const char c : text)
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
     return count;
-}
-
-bool allDigits(std::string_view text) {
-    if (text.empty()) return false;
-    for (const char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
 }
 
 // Where the frames of an ID3v2 tag at offset really end, for a tag whose header claims more
@@ -233,14 +227,8 @@ std::string Id3TagHandler::getValue(int key, const std::string& param) {
 
 std::string Id3TagHandler::paddedTrack(const std::string& track) const {
     const TagOptions& s = options_;
-    if (!s.padTrackNumber) return track;
-    size_t digits = 0;
-    while (digits < track.size() && track[digits] >= '0' && track[digits] <= '9') ++digits;
-    if (digits == 0 || digits > 9) return track;
-    std::string number = std::to_string(std::stol(track.substr(0, digits)));
-    if (s.trackDigits > 0 && number.size() < static_cast<size_t>(s.trackDigits))
-        number.insert(0, static_cast<size_t>(s.trackDigits) - number.size(), '0');
-    return number + track.substr(digits);
+    if (!s.padTrackNumber || s.trackDigits < 1) return track;
+    return padTrackNumber(track, s.trackDigits);
 }
 
 bool Id3TagHandler::setValue(int key, const std::string& value, const std::string& param) {
@@ -353,7 +341,7 @@ bool Id3TagHandler::isID3v2Needed() const {
     if (!track.empty()) {
         if (track.find_first_of("-/") != std::string::npos) return true;
         // A track ID3v1 cannot hold as a number (too large, or not a number at all).
-        if (!allDigits(track) || track.size() > 3 || std::stoi(track) > 255) return true;
+        if (!isAllDigits(track) || track.size() > 3 || std::stoi(track) > 255) return true;
     }
     // Characters ISO-8859-1 cannot hold would become "?" in ID3v1.
     for (const std::string& value : {v2_.title(), v2_.artist(), v2_.album(), v2_.comment(), v2_.year(), genre})

@@ -83,14 +83,6 @@ int64_t lengthOf(int fd) {
     return static_cast<int64_t>(st.st_size);
 }
 
-// Only the decimal digits 0-9 (and not empty).
-bool allDigits(std::string_view text) {
-    if (text.empty()) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 int64_t digitsValue(std::string_view digits) {
     int64_t value = 0;
     for (char c : digits) value = value * 10 + (c - '0');
@@ -111,13 +103,6 @@ std::string v1Field(std::string_view raw) {
     const size_t end = raw.find_last_not_of(' ');
     raw = end == std::string_view::npos ? std::string_view() : raw.substr(0, end + 1);
     return latin1ToUtf8(raw);
-}
-
-std::string trimSpaces(std::string_view text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
 }
 
 // The first count characters of UTF-8 text.
@@ -344,7 +329,7 @@ int64_t Id3v1Tag::readLyrics3V2(FileBytes& fd, int64_t end) {
     // The size counts from "LYRICSBEGIN" to the end of the last field.
     const int64_t sizeAt = end - kLyrics3V2Trailer;
     std::string sizeDigits;
-    if (sizeAt < 0 || !readAt(fd, sizeAt, 6, sizeDigits) || !allDigits(sizeDigits)) return 0;
+    if (sizeAt < 0 || !readAt(fd, sizeAt, 6, sizeDigits) || !isAllDigits(sizeDigits)) return 0;
     const int64_t size = digitsValue(sizeDigits);
     const int64_t begin = sizeAt - size;
     if (size < static_cast<int64_t>(kLyricsBegin.size()) || begin < 0) return 0;
@@ -357,14 +342,14 @@ int64_t Id3v1Tag::readLyrics3V2(FileBytes& fd, int64_t end) {
     Id3v1Tag found;
     std::string_view fields = std::string_view(block).substr(kLyricsBegin.size());
     while (!fields.empty()) {
-        if (fields.size() < 8 || !allDigits(fields.substr(3, 5))) return 0;
+        if (fields.size() < 8 || !isAllDigits(fields.substr(3, 5))) return 0;
         const std::string_view id = fields.substr(0, 3);
         const auto dataSize = static_cast<size_t>(digitsValue(fields.substr(3, 5)));
         if (dataSize > fields.size() - 8) return 0;
         const std::string_view data = fields.substr(8, dataSize);
         std::string raw(data);
         std::erase(raw, '\0');  // as in the ID3v1 fields, a zero byte is no text
-        const std::string text = latin1ToUtf8(trimSpaces(raw));
+        const std::string text = latin1ToUtf8(trim(raw, " "));
         if (id == "IND") {
             // indications are derived from the lyrics when written
         } else if (id == "LYR") {

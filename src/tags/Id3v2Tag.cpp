@@ -6,6 +6,7 @@
 #include <array>
 #include <unordered_map>
 
+#include "base/Text.h"
 #include "tags/FileBytes.h"
 #include "tags/GenreList.h"
 #include "tags/Id3v2Reader.h"
@@ -13,6 +14,7 @@
 
 namespace vorda::tags {
 
+using namespace vorda::base;
 using namespace id3v2;
 
 namespace {
@@ -76,8 +78,7 @@ std::string linkToLink(std::string_view lnk) {
 // A version 2.2 picture (image format of three characters) as an APIC payload (MIME type).
 std::string pictureToApic(std::string_view pic) {
     if (pic.size() < 5) return {};
-    std::string format(pic.substr(1, 3));
-    for (char& c : format) c = static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+    std::string format = asciiLower(pic.substr(1, 3));
     format.erase(std::remove_if(format.begin(), format.end(), [](char c) { return c == '\0' || c == ' '; }),
                  format.end());
     std::string mime;
@@ -92,22 +93,6 @@ std::string pictureToApic(std::string_view pic) {
     out.push_back('\0');
     out.append(pic.substr(4));
     return out;
-}
-
-bool allDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string trimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return std::string(s);
-}
-
-bool sameNoCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // The first count characters of UTF-8 text.
@@ -145,7 +130,7 @@ int Id3v2Tag::findFrame(const std::string& key) const {
     if (hash != std::string::npos) {
         id = key.substr(0, hash);
         const std::string number = key.substr(hash + 1);
-        if (!allDigits(number) || number.size() > 6) return -1;
+        if (!isAllDigits(number) || number.size() > 6) return -1;
         n = std::stol(number);
         if (n < 1) return -1;
     }
@@ -270,7 +255,7 @@ std::string Id3v2Tag::genre() const {
     const std::string s = getFrameContent("TCON");
     if (s.empty()) return s;
     auto nameOf = [this](std::string_view digits) -> std::string {
-        if (!genres_ || !allDigits(digits) || digits.size() > 3) return {};
+        if (!genres_ || !isAllDigits(digits) || digits.size() > 3) return {};
         return genres_->genre(std::stoi(std::string(digits)));
     };
     std::string t = s;
@@ -279,8 +264,8 @@ std::string Id3v2Tag::genre() const {
         const size_t close = s.find(')');
         if (close != std::string::npos && close >= 2) {
             const std::string inner = s.substr(1, close - 1);
-            const std::string rest = trimBlanks(std::string_view(s).substr(close + 1));
-            if (allDigits(inner)) {
+            const std::string rest = trim(std::string_view(s).substr(close + 1));
+            if (isAllDigits(inner)) {
                 refName = nameOf(inner);
                 t = rest;
             } else if (inner == "RX" || inner == "CR") {
@@ -291,11 +276,11 @@ std::string Id3v2Tag::genre() const {
     } else if (s.size() >= 2 && s[0] == '(' && s[1] == '(') {
         t = s.substr(1);  // "((" stands for a text that begins with "("
     }
-    if (allDigits(t)) {
+    if (isAllDigits(t)) {
         const std::string name = nameOf(t);
         if (!name.empty()) t = name;
     }
-    if (!refName.empty() && !sameNoCase(refName, t)) return refName;
+    if (!refName.empty() && !equalsNoCase(refName, t)) return refName;
     return t;
 }
 

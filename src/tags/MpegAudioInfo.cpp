@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/Text.h"
 #include "tags/FileBytes.h"
 #include "tags/MpegFrameHeader.h"
 
@@ -117,7 +118,7 @@ int64_t trailingTagsStart(InputFile& file) {
         }
         char ly[15];
         if (end >= 15 && file.readAt(end - 15, ly, sizeof ly) && std::memcmp(ly + 6, "LYRICS200", 9) == 0 &&
-            std::all_of(ly, ly + 6, [](char c) { return c >= '0' && c <= '9'; })) {
+            isAllDigits(std::string_view(ly, 6))) {
             const int64_t total = std::stoll(std::string(ly, 6)) + 15;
             if (total <= end && file.hasText(end - total, "LYRICSBEGIN")) {
                 end -= total;

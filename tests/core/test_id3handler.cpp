@@ -217,7 +217,16 @@ TEST_F(ID3HandlerTest, ValueRulesOfBothSides) {
     t.setValue(tvTrack, "7/12");
     EXPECT_EQ(t.getValue(tvV2Track), "07/12");
     EXPECT_EQ(t.getValue(tvV1Track), "7");
-    setOption([](TagOptions& o) { o.padTrackNumber = false; });
+    // The same padding rule as the file list and the patterns, long digit runs included.
+    t.setValue(tvTrack, "0000000000007");
+    EXPECT_EQ(t.getValue(tvV2Track), "07");
+    setOption([](TagOptions& o) { o.trackDigits = 0; });
+    t.setValue(tvV2Track, "007");
+    EXPECT_EQ(t.getValue(tvV2Track), "007");
+    setOption([](TagOptions& o) {
+        o.trackDigits = 2;
+        o.padTrackNumber = false;
+    });
     t.setValue(tvV2Track, "7/12");
     EXPECT_EQ(t.getValue(tvV2Track), "7/12");
     t.setValue(tvV1Genre, "No such genre");

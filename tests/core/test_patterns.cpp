@@ -12,7 +12,6 @@
 #include "IniTestSupport.h"
 #include "base/Text.h"
 #include "naming/FileValues.h"
-#include "naming/NamingText.h"
 #include "naming/PatternEngine.h"
 #include "tags/AudioFile.h"
 
@@ -345,7 +344,7 @@ TEST(PatternExpansion, RulesCleanTheValuesAndKeepTheTypedText) {
     v.name = "x.mp3";
     EXPECT_EQ(buildNewFileName(v, "<artist>\x01 - <title>", s), "A B - Line One [0m End.mp3");
     EXPECT_EQ(buildDestinationFolder("/t/", v, "<artist>\n/", s), "/t/A B/");
-    EXPECT_EQ(vorda::naming::escapeControlChars("a\nb\tc\x1b\x7f\xC2\x9b\xC3\xA9\\"),
+    EXPECT_EQ(vorda::base::escapeControlChars("a\nb\tc\x1b\x7f\xC2\x9b\xC3\xA9\\"),
               "a\\nb\\tc\\x1b\\x7f\\u009b\xC3\xA9\\");
 }
 

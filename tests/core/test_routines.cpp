@@ -67,6 +67,17 @@ TEST(Routines, PadTrackNumberPadsOnlyTheLeadingDigits) {
     EXPECT_EQ(padTrackNumber(huge + "x", 2), huge + "x");
 }
 
+TEST(Routines, TrimRemovesOnlyTheChosenBlanksAtBothEnds) {
+    EXPECT_EQ(trim(" \t a b \t "), "a b");
+    EXPECT_EQ(trim("\t a \t", " "), "\t a \t");
+    EXPECT_EQ(trim("  a  ", " "), "a");
+    EXPECT_EQ(trim("   "), "");
+    EXPECT_EQ(trim(""), "");
+    EXPECT_EQ(trimView("\r key \f", " \t\r\v\f"), "key");
+    const std::string kept = "\xC2\xA0x\xC2\xA0";  // no-break spaces are text, not blanks
+    EXPECT_EQ(trim(kept), kept);
+}
+
 TEST(Routines, CaseMappingIsUnicodeAwareAndKeepsInvalidBytes) {
     EXPECT_EQ(lowerCase("ÄÖÜ École ΣΑΣ"), "äöü école σασ");
     EXPECT_EQ(upperCase("äöü école"), "ÄÖÜ ÉCOLE");
@@ -77,8 +88,6 @@ TEST(Routines, CaseMappingIsUnicodeAwareAndKeepsInvalidBytes) {
     EXPECT_EQ(asciiLower("MP3 Ä"), "mp3 Ä");
     EXPECT_TRUE(equalsNoCase("General", "gENERAL"));
     EXPECT_FALSE(equalsNoCase("General", "Genera"));
-    EXPECT_EQ(trim(" \t a b \t"), "a b");
-    EXPECT_EQ(trim("   "), "");
 }
 
 TEST(Routines, Utf8AndLatin1Conversions) {

@@ -11,6 +11,7 @@
 #include <QMetaObject>
 
 #include "base/Text.h"
+#include "platform/QtText.h"
 
 using namespace vorda::base;
 using namespace vorda::platform;
@@ -35,7 +36,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     }
     const FileList::Row& row = list_.at(index.row() + 1);
     switch (role) {
-    case Qt::DisplayRole: return QString::fromStdString(toDisplayUtf8(row.cells[static_cast<size_t>(index.column())]));
+    case Qt::DisplayRole: return displayText(row.cells[static_cast<size_t>(index.column())]);
     case Qt::DecorationRole:
         if (index.column() == 0) return icons_.iconFor(row.cells[0]);
         return {};
@@ -81,7 +82,7 @@ std::vector<int> FileListModel::sortedOrder(const FileList& list, int col, bool 
     numbers.reserve(numeric ? static_cast<size_t>(count) : 0);
     for (int row = 1; row <= count; ++row) {
         const std::string& cell = list.at(row).cells[c];
-        keys.push_back(collator.sortKey(QString::fromStdString(toDisplayUtf8(cell))));
+        keys.push_back(collator.sortKey(displayText(cell)));
         if (numeric) numbers.push_back(cellNumber(col, cell));
     }
     // Cells without a number come first, then the numbers in order, ties by their text.

@@ -56,6 +56,7 @@
 #include "base/Text.h"
 #include "editing/qt/TagArea.h"
 #include "platform/PlatformDialogs.h"
+#include "platform/QtText.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -66,11 +67,6 @@ using namespace vorda::platform;
 namespace vorda::app {
 
 namespace {
-
-// Paths are byte strings; Qt gets them through the file-name codec.
-QString pathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-std::string pathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString textToQt(const std::string& text) { return QString::fromStdString(toDisplayUtf8(text)); }
 
 int twipsToPixels(double twips) { return static_cast<int>(std::lround(twips / MainWindow::kTwipsPerPixel)); }
 double pixelsToTwips(int pixels) { return pixels * MainWindow::kTwipsPerPixel; }
@@ -874,8 +870,8 @@ QString MainWindow::panelText(int panel) const { return statusPanels_->text(pane
 int MainWindow::ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
     listModel()->flushPendingRows();
     QMessageBox box(this);
-    box.setWindowTitle(textToQt(title));
-    box.setText(textToQt(text));
+    box.setWindowTitle(displayText(title));
+    box.setText(displayText(text));
     switch (icon) {
     case miError: box.setIcon(QMessageBox::Critical); break;
     case miQuestion: box.setIcon(QMessageBox::Question); break;

@@ -20,6 +20,7 @@
 #include "editing/qt/TagArea.h"
 #include "platform/PlatformDialogs.h"
 #include "platform/PlatformServices.h"
+#include "platform/QtText.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;

@@ -31,6 +31,7 @@
 #include "naming/FileValues.h"
 #include "naming/PatternListRules.h"
 #include "naming/qt/Id3FolderDialog.h"
+#include "platform/QtText.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -41,11 +42,6 @@ using namespace vorda::platform;
 namespace vorda::app {
 
 namespace {
-
-QString displayText(const std::string& text) { return QString::fromStdString(toDisplayUtf8(text)); }
-std::string fromQt(const QString& text) { return text.toStdString(); }
-QString pathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-std::string pathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 const char* const kNoFileFromFolder = "<No file selected from this folder>";
 

@@ -25,6 +25,7 @@
 #include "app/qt/OptionsSupport.h"
 #include "app/qt/ReplaceListDialog.h"
 #include "platform/PlatformServices.h"
+#include "platform/QtText.h"
 
 using namespace vorda::base;
 using namespace vorda::platform;
@@ -43,7 +44,6 @@ const char* const kFieldCaseOptions[] = {"No changes.", "First letter in every w
                                          "All letters lowercase."};
 
 QString q(const char* text) { return QString::fromUtf8(text); }
-QString q(const std::string& text) { return QString::fromStdString(text); }
 
 template <typename W>
 W* named(W* w, const char* name, const char* tip = nullptr) {

@@ -16,18 +16,16 @@
 #include <QVBoxLayout>
 
 #include "base/Text.h"
+#include "platform/QtText.h"
 
 using namespace vorda::base;
 using namespace vorda::naming;
 
+using namespace vorda::platform;
+
 namespace vorda::app {
 
-namespace {
-
-QString displayText(const std::string& text) { return QString::fromStdString(toDisplayUtf8(text)); }
-std::string fromQt(const QString& text) { return text.toStdString(); }
-
-}  // namespace
+namespace {}  // namespace
 
 PatternListDialog::PatternListDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmPatterns"));

@@ -26,22 +26,22 @@
 #include <QVBoxLayout>
 
 #include "base/FileOps.h"
+#include "platform/QtText.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
 using namespace vorda::app;
 
+using namespace vorda::platform;
+
 namespace vorda::editing {
 
 namespace {
 
-QString fromStd(const std::string& s) { return QString::fromStdString(s); }
-std::string toStd(const QString& s) { return s.toStdString(); }
-
 // "JPEG Picture (*.jpg)|*.jpg|Any file (*.*)|*.*" as a Qt filter list.
 QString qtFilter(const std::string& filter) {
-    const QStringList parts = fromStd(filter).split('|');
+    const QStringList parts = displayText(filter).split('|');
     QStringList out;
     for (int i = 0; i < parts.size(); i += 2) out << parts[i];
     return out.join(";;");
@@ -76,7 +76,7 @@ QString PictureLabel::writeDragFile() const {
     const QString folder = QDir::tempPath() + "/vorda-" + QString::number(QCoreApplication::applicationPid());
     if (!QDir().mkpath(folder)) return {};
     const QString path = folder + "/picture." + (extension_.isEmpty() ? QString("bin") : extension_);
-    if (writeFileBytes(toStd(path), std::string_view(bytes_.constData(), static_cast<size_t>(bytes_.size()))) != 0)
+    if (writeFileBytes(fromQt(path), std::string_view(bytes_.constData(), static_cast<size_t>(bytes_.size()))) != 0)
         return {};
     return path;
 }
@@ -168,9 +168,9 @@ FramesPage::FramesPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(right, 2);
 
     connect(lstID3v2Frames, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { showID3v2Frame(toStd(item->text())); });
+            [this](QListWidgetItem* item) { showID3v2Frame(fromQt(item->text())); });
     connect(lstID3v2Frames, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item, QListWidgetItem*) {
-        if (item) showID3v2Frame(toStd(item->text()));
+        if (item) showID3v2Frame(fromQt(item->text()));
     });
     connect(cmdDeleteFrame, &QPushButton::clicked, this, [this] { deleteSelectedFrames(); });
     connect(cmdExportFrame, &QPushButton::clicked, this, [this] { exportSelectedFrame(); });
@@ -219,10 +219,10 @@ void FramesPage::setPendingPicture(std::string bytes, std::string mime) {
     }
     lblPendingPicture->setText(
         QString("Pending front cover (%1, %2 bytes): added to every selected file with the next save.")
-            .arg(fromStd(pendingMime_))
+            .arg(displayText(pendingMime_))
             .arg(static_cast<qulonglong>(pendingPicture_.size())));
     const QByteArray shown(pendingPicture_.data(), static_cast<qsizetype>(pendingPicture_.size()));
-    picPicture->setPicture(shown, fromStd(imageExtension(detectImageFormat(pendingPicture_))));
+    picPicture->setPicture(shown, displayText(imageExtension(detectImageFormat(pendingPicture_))));
     stack_->setCurrentWidget(picPictureBox);
 }
 
@@ -230,7 +230,7 @@ void FramesPage::fillList() {
     const QSignalBlocker block(lstID3v2Frames);
     lstID3v2Frames->clear();
     if (!file_) return;
-    for (const std::string& id : frameList(*file_)) lstID3v2Frames->addItem(fromStd(id));
+    for (const std::string& id : frameList(*file_)) lstID3v2Frames->addItem(displayText(id));
 }
 
 void FramesPage::showID3v2Frame(const std::string& id) {
@@ -242,7 +242,7 @@ void FramesPage::showID3v2Frame(const std::string& id) {
         showPicture(view_.picture);
         return;
     }
-    if (!isPictureFrame(id)) txtv2Content->setPlainText(fromStd(view_.text));
+    if (!isPictureFrame(id)) txtv2Content->setPlainText(displayText(view_.text));
 }
 
 void FramesPage::showPicture(const PictureData& picture) {
@@ -253,7 +253,7 @@ void FramesPage::showPicture(const PictureData& picture) {
         view_.isPicture = false;
         return;
     }
-    picPicture->setPicture(bytes, fromStd(imageExtension(picture.format)));
+    picPicture->setPicture(bytes, displayText(imageExtension(picture.format)));
     picPicture->move(0, 0);
     stack_->setCurrentWidget(picPictureBox);
 }
@@ -269,7 +269,7 @@ void FramesPage::deleteSelectedFrames() {
     if (!file_) return;
     std::vector<std::string> ids;
     for (int i = lstID3v2Frames->count() - 1; i >= 0; --i)
-        if (lstID3v2Frames->item(i)->isSelected()) ids.push_back(toStd(lstID3v2Frames->item(i)->text()));
+        if (lstID3v2Frames->item(i)->isSelected()) ids.push_back(fromQt(lstID3v2Frames->item(i)->text()));
     const int removed = deleteFrames(*file_, ids);
     // The "ID#n" names of the frames that stay may have moved up: list them anew.
     fillList();
@@ -283,23 +283,23 @@ void FramesPage::deleteSelectedFrames() {
 int FramesPage::exportSelectedFrame(const QString& chosen) {
     QListWidgetItem* item = lstID3v2Frames->currentItem();
     if (!file_ || !item || !item->isSelected() || item->text().isEmpty()) return 0;
-    if (view_.id != toStd(item->text())) showID3v2Frame(toStd(item->text()));
+    if (view_.id != fromQt(item->text())) showID3v2Frame(fromQt(item->text()));
     FrameView view = view_;
-    if (!view.isPicture) view.text = toStd(txtv2Content->toPlainText());
+    if (!view.isPicture) view.text = fromQt(txtv2Content->toPlainText());
     QString name = chosen;
     if (name.isEmpty()) {
-        const QString start = lastDir ? fromStd(lastDir()) : QString();
+        const QString start = lastDir ? displayText(lastDir()) : QString();
         name = QFileDialog::getSaveFileName(this, "Export", start, qtFilter(exportFilter(view)));
     }
     if (name.trimmed().isEmpty()) return 0;
     std::string written;
-    const int error = exportFrame(view, toStd(name), &written);
+    const int error = exportFrame(view, fromQt(name), &written);
     if (error != 0) {
         const std::string text = "Error " + std::to_string(error) + " " + errorText(error) + "\r\n" + written;
         if (ask)
             ask(text, mbOK, miError);
         else
-            QMessageBox::critical(this, "Vorda", fromStd(text));
+            QMessageBox::critical(this, "Vorda", displayText(text));
     }
     return error;
 }
@@ -308,7 +308,7 @@ bool FramesPage::addPictureFromFile(const QString& path) {
     if (!file_ && !multi_) return false;
     QString name = path;
     if (name.isEmpty()) {
-        const QString start = lastDir ? fromStd(lastDir()) : QString();
+        const QString start = lastDir ? displayText(lastDir()) : QString();
         name = QFileDialog::getOpenFileName(
             this, "Add picture", start,
             "Pictures (*.jpg *.jpeg *.png);;JPEG Picture (*.jpg *.jpeg);;PNG Picture (*.png)");
@@ -317,28 +317,28 @@ bool FramesPage::addPictureFromFile(const QString& path) {
     std::string error;
     if (multi_) {
         std::string bytes, mime;
-        if (!readPictureFile(toStd(name), bytes, mime, &error)) {
+        if (!readPictureFile(fromQt(name), bytes, mime, &error)) {
             if (ask)
                 ask(error, mbOK, miInformation);
             else
-                QMessageBox::information(this, "Vorda", fromStd(error));
+                QMessageBox::information(this, "Vorda", displayText(error));
             return false;
         }
         setPendingPicture(std::move(bytes), std::move(mime));
         emit tagChanged();
         return true;
     }
-    if (!addPictureFile(*file_, toStd(name), &error)) {
+    if (!addPictureFile(*file_, fromQt(name), &error)) {
         if (ask)
             ask(error, mbOK, miInformation);
         else
-            QMessageBox::information(this, "Vorda", fromStd(error));
+            QMessageBox::information(this, "Vorda", displayText(error));
         return false;
     }
     fillList();
     // Show the picture just added: the front cover is the last picture frame listed or the replaced one.
     for (int i = lstID3v2Frames->count() - 1; i >= 0; --i) {
-        const std::string id = toStd(lstID3v2Frames->item(i)->text());
+        const std::string id = fromQt(lstID3v2Frames->item(i)->text());
         if (!isPictureFrame(id)) continue;
         PictureData picture;
         if (parsePicture(file_->tag().getValue(tvV2Frame, id), picture) && picture.pictureType == 3 &&

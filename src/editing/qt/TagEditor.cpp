@@ -17,13 +17,13 @@
 #include <QVBoxLayout>
 
 #include "editing/TagFieldRules.h"
+#include "platform/QtText.h"
+
+using namespace vorda::platform;
 
 namespace vorda::editing {
 
 namespace {
-
-QString q(const std::string& text) { return QString::fromStdString(text); }
-std::string s(const QString& text) { return text.toStdString(); }
 
 int twipsToPixels(double twips) { return static_cast<int>(twips / 15.0 + 0.5); }
 
@@ -97,7 +97,7 @@ void TagEditor::buildTagPage(QWidget* page) {
     auto makeGenre = [this](bool v1, QWidget* parent, QGridLayout* grid, int row, int col = 0) {
         grid->addWidget(new QLabel(QStringLiteral("Genre:"), parent), row, col);
         QComboBox* box = makeCombo(parent, v1 ? "cmbV1Genre" : "cmbGenre");
-        for (const auto& [name, number] : genreList()) box->addItem(q(name), number);
+        for (const auto& [name, number] : genreList()) box->addItem(displayText(name), number);
         box->setCurrentIndex(-1);  // no genre until a file is shown
         box->setEditText(QString());
         box->installEventFilter(this);
@@ -183,7 +183,7 @@ void TagEditor::buildLyricsPage(QWidget* page) {
     auto combo = [&](const char* name, const char* caption, int control, int r, int c) {
         grid->addWidget(new QLabel(QString::fromLatin1(caption), page), r, c);
         QComboBox* box = makeCombo(page, name);
-        for (const std::string& item : lyricsChoices(control)) box->addItem(q(item));
+        for (const std::string& item : lyricsChoices(control)) box->addItem(displayText(item));
         box->setCurrentIndex(-1);
         grid->addWidget(box, r, c + 1);
         return box;
@@ -225,11 +225,11 @@ void TagEditor::buildInfoPage(QWidget* page) {
 TagPanes TagEditor::collect() const {
     TagPanes p;
     for (int i = 0; i < kFieldCount; ++i) {
-        p.txtField[i] = s(txtField[i]->text());
+        p.txtField[i] = fromQt(txtField[i]->text());
         p.chkField[i] = chkField[i]->isChecked();
     }
-    p.cmbGenre = s(cmbGenre->currentText());
-    p.cmbV1Genre = s(cmbV1Genre->currentText());
+    p.cmbGenre = fromQt(cmbGenre->currentText());
+    p.cmbV1Genre = fromQt(cmbV1Genre->currentText());
     p.chkGenre = chkGenre->isChecked();
     p.chkV1Genre = chkV1Genre->isChecked();
     for (int s = 0; s < kSwitchCount; ++s) {
@@ -237,13 +237,13 @@ TagPanes TagEditor::collect() const {
         p.remove[s] = chkRemove[s]->isChecked();
         p.removeVisible[s] = removeVisible_[s];
     }
-    p.lyrics[lyMood] = s(cmbLyrMood->currentText());
-    p.lyrics[lySituation] = s(cmbLyrSituation->currentText());
-    p.lyrics[lyQuality] = s(cmbLyrQuality->currentText());
-    p.lyrics[lyOther] = s(txtLyrOther->text());
-    p.lyrics[lyAuthor] = s(txtLyrAuthor->text());
-    p.lyrics[lyLyrics] = s(txtLyrLyrics->toPlainText());
-    for (int i = 0; i < kInfoCount; ++i) p.fileInfo[i] = s(txtfInfo[i]->text());
+    p.lyrics[lyMood] = fromQt(cmbLyrMood->currentText());
+    p.lyrics[lySituation] = fromQt(cmbLyrSituation->currentText());
+    p.lyrics[lyQuality] = fromQt(cmbLyrQuality->currentText());
+    p.lyrics[lyOther] = fromQt(txtLyrOther->text());
+    p.lyrics[lyAuthor] = fromQt(txtLyrAuthor->text());
+    p.lyrics[lyLyrics] = fromQt(txtLyrLyrics->toPlainText());
+    for (int i = 0; i < kInfoCount; ++i) p.fileInfo[i] = fromQt(txtfInfo[i]->text());
     return p;
 }
 
@@ -255,16 +255,16 @@ void TagEditor::apply(const TagPanes& p) {
         chkRemove[s]->setVisible(removeVisible_[s]);
         applyEditable(s);
     }
-    for (int i = 0; i < kFieldCount; ++i) txtField[i]->setText(q(p.txtField[i]));
-    cmbGenre->setEditText(q(p.cmbGenre));
-    cmbV1Genre->setEditText(q(p.cmbV1Genre));
-    cmbLyrMood->setEditText(q(p.lyrics[lyMood]));
-    cmbLyrSituation->setEditText(q(p.lyrics[lySituation]));
-    cmbLyrQuality->setEditText(q(p.lyrics[lyQuality]));
-    txtLyrOther->setText(q(p.lyrics[lyOther]));
-    txtLyrAuthor->setText(q(p.lyrics[lyAuthor]));
-    txtLyrLyrics->setPlainText(q(p.lyrics[lyLyrics]));
-    for (int i = 0; i < kInfoCount; ++i) txtfInfo[i]->setText(q(p.fileInfo[i]));
+    for (int i = 0; i < kFieldCount; ++i) txtField[i]->setText(displayText(p.txtField[i]));
+    cmbGenre->setEditText(displayText(p.cmbGenre));
+    cmbV1Genre->setEditText(displayText(p.cmbV1Genre));
+    cmbLyrMood->setEditText(displayText(p.lyrics[lyMood]));
+    cmbLyrSituation->setEditText(displayText(p.lyrics[lySituation]));
+    cmbLyrQuality->setEditText(displayText(p.lyrics[lyQuality]));
+    txtLyrOther->setText(displayText(p.lyrics[lyOther]));
+    txtLyrAuthor->setText(displayText(p.lyrics[lyAuthor]));
+    txtLyrLyrics->setPlainText(displayText(p.lyrics[lyLyrics]));
+    for (int i = 0; i < kInfoCount; ++i) txtfInfo[i]->setText(displayText(p.fileInfo[i]));
     // Marks last: filling the texts marked every field.
     for (int i = 0; i < kFieldCount; ++i) chkField[i]->setChecked(p.chkField[i]);
     chkGenre->setChecked(p.chkGenre);
@@ -293,9 +293,9 @@ void TagEditor::setFieldMaxLength(int maxLength) {
 void TagEditor::fieldChanged(int index) {
     chkField[index]->setChecked(true);
     if (index >= fldV1Title && index <= fldV1Album && chkEnable[swID3v1]->isChecked()) {
-        const LengthWarning w = id3v1LengthWarning(index, s(txtField[index]->text()), true);
+        const LengthWarning w = id3v1LengthWarning(index, fromQt(txtField[index]->text()), true);
         setBackground(txtField[index], w.warn ? QColor(255, 255, 192) : windowBackground());
-        txtField[index]->setToolTip(q(w.toolTip));
+        txtField[index]->setToolTip(displayText(w.toolTip));
     }
 }
 
@@ -350,8 +350,8 @@ bool TagEditor::fieldKey(int index, QKeyEvent* key) {
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
         if (index >= 0) {
-            if (auto step = fieldPageStep(index, s(txtField[index]->text()), key->key() == Qt::Key_PageUp))
-                txtField[index]->setText(q(*step));
+            if (auto step = fieldPageStep(index, fromQt(txtField[index]->text()), key->key() == Qt::Key_PageUp))
+                txtField[index]->setText(displayText(*step));
             return index == 3 || index == 4 || index == 14 || index == 15;
         }
         return false;
@@ -362,7 +362,7 @@ bool TagEditor::fieldKey(int index, QKeyEvent* key) {
     if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
     const QString text = key->text();
     if (text.isEmpty() || text.at(0).unicode() < 0x20) return false;
-    return !fieldAcceptsChar(index, s(text));
+    return !fieldAcceptsChar(index, fromQt(text));
 }
 
 bool TagEditor::eventFilter(QObject* watched, QEvent* event) {
@@ -379,7 +379,7 @@ bool TagEditor::eventFilter(QObject* watched, QEvent* event) {
     }
     case QEvent::FocusIn:
     case QEvent::Enter:
-        if (index >= 0) lblDescription->setText(q(fieldDescription(index)));
+        if (index >= 0) lblDescription->setText(displayText(fieldDescription(index)));
         if (genre) lblDescription->setText(QString::fromLatin1(kGenreDescription));
         if (index == fldComment && event->type() == QEvent::FocusIn)
             txtField[fldComment]->setFixedHeight(twipsToPixels(kCommentFocusHeightTwips));

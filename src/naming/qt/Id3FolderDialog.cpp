@@ -16,6 +16,7 @@
 
 #include "base/Text.h"
 #include "platform/PlatformDialogs.h"
+#include "platform/QtText.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -24,13 +25,7 @@ using namespace vorda::platform;
 
 namespace vorda::naming {
 
-namespace {
-
-QString text(const std::string& text) { return QString::fromStdString(toDisplayUtf8(text)); }
-QString pathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-std::string pathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-}  // namespace
+namespace {}  // namespace
 
 Id3FolderDialog::Id3FolderDialog(Id3FolderCommand& command, QWidget* parent) : QDialog(parent), cmd_(command) {
     setObjectName(QStringLiteral("frmID3Folder"));
@@ -39,7 +34,7 @@ Id3FolderDialog::Id3FolderDialog(Id3FolderCommand& command, QWidget* parent) : Q
 
     frame1 = new QGroupBox(this);
     frame1->setObjectName(QStringLiteral("Frame1"));
-    label1 = new QLabel(text(Id3FolderCommand::helpText()), frame1);
+    label1 = new QLabel(displayText(Id3FolderCommand::helpText()), frame1);
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setWordWrap(true);
     label1->setTextFormat(Qt::PlainText);
@@ -107,7 +102,7 @@ Id3FolderDialog::Id3FolderDialog(Id3FolderCommand& command, QWidget* parent) : Q
     txtTargetFolder->setText(pathToQt(cmd_.targetFolder()));
     cmdCreateFolder->setEnabled(false);
     const std::string pattern = cmd_.folderPattern();
-    txtFolderPattern->setText(text(pattern));
+    txtFolderPattern->setText(displayText(pattern));
     if (pattern.empty()) patternChanged(QString());
     renameToggled(cmd_.renameMode());
     chkRenameFolder->setChecked(cmd_.renameMode());
@@ -126,7 +121,7 @@ void Id3FolderDialog::newFolderChanged(const QString& text) {
 
 void Id3FolderDialog::renameToggled(bool on) {
     cmd_.setRenameMode(on);
-    cmdCreateFolder->setText(text(cmd_.buttonCaption()));
+    cmdCreateFolder->setText(displayText(cmd_.buttonCaption()));
     txtTargetFolder->setEnabled(!on);
     cmdBrowseFolder->setEnabled(!on);
     QPalette palette = txtTargetFolder->palette();
