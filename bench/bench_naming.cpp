@@ -36,8 +36,10 @@ namespace {
 
 class YesInterface : public UserInterface {
 public:
-    int ask(const std::string&, MsgButtons buttons, MsgIcon, const std::string&) override {
-        return buttons == mbYesNo ? anYes : (buttons == mbYesNoCancel ? anNo : anOK);
+    MessageAnswer ask(const std::string&, MessageButtons buttons, MessageIcon, const std::string&) override {
+        return buttons == MessageButtons::YesNo
+                   ? MessageAnswer::Yes
+                   : (buttons == MessageButtons::YesNoCancel ? MessageAnswer::No : MessageAnswer::Ok);
     }
     void setStatus(int, const std::string&) override {}
     void setProgress(long long, long long) override {}
@@ -131,7 +133,7 @@ int main(int argc, char** argv) {
     in.albumPattern = "<artist>/<album>/";
 
     // Rename All.
-    in.method = foRename;
+    in.method = FileMethod::Rename;
     const double renameEngine = EngineTime(rows, s, in, false);
     start = Clock::now();
     const auto renamePlan = commands.planRename(true, in.inPattern, in.outPattern, in);
@@ -146,7 +148,7 @@ int main(int argc, char** argv) {
     if (renamePlan.size() != static_cast<size_t>(count)) return 1;
 
     // Move All into artist/album folders (album size 5: albums of 10 files get their own folder).
-    in.method = foMove;
+    in.method = FileMethod::Move;
     in.fixFilenames = false;
     const double moveEngine = EngineTime(rows, s, in, true);
     start = Clock::now();

@@ -52,7 +52,9 @@ namespace {
 // Answers OK and counts the progress updates; shows nothing.
 class SilentUI : public UserInterface {
 public:
-    int ask(const std::string&, MsgButtons, MsgIcon, const std::string&) override { return anOK; }
+    MessageAnswer ask(const std::string&, MessageButtons, MessageIcon, const std::string&) override {
+        return MessageAnswer::Ok;
+    }
     void setStatus(int panel, const std::string& text) override {
         if (panel == 3) status = text;
     }

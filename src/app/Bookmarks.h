@@ -22,7 +22,7 @@ public:
     // The tool tip of button i: its folder, or the hint for an empty bookmark.
     std::string toolTip(int i) const;
     // Right button: bookmark i becomes folder. An empty folder (no tree folder) changes nothing.
-    bool store(int i, const std::string& folder);
+    [[nodiscard]] bool store(int i, const std::string& folder);
     // The folder a left click scans ("/"-terminated), "" when the bookmark is empty.
     std::string scanFolder(int i) const;
 

@@ -85,7 +85,7 @@ public:
     void sort(int col, bool ascending);
     // Puts the rows in a new order: row i becomes old row order[i - 1] (1-based); one reset
     // notification. Anything but a permutation of 1..Count() is refused (false, nothing moved).
-    bool reorder(const std::vector<int>& order);
+    [[nodiscard]] bool reorder(const std::vector<int>& order);
 
     const Row& at(int row) const { return rows_[static_cast<size_t>(row - 1)]; }
 

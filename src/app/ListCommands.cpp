@@ -541,7 +541,7 @@ void ListCommands::deleteSelectedFiles() {
     const std::string question = settings_.recycleFiles
                                      ? "Are you sure you want to move ALL selected file(s) to recycle bin?"
                                      : "Are you sure you want to delete ALL selected file(s) from your harddrive?";
-    if (ui_.ask(question, mbYesNo, miQuestion) != anYes) return;
+    if (ui_.ask(question, MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes) return;
 
     // Walk from the end; only rows whose file is really gone are removed afterwards.
     std::vector<char> deleted(static_cast<size_t>(list_.count()) + 1, 0);
@@ -569,7 +569,7 @@ void ListCommands::deleteSelectedFiles() {
     if (failed > 0) {
         ui_.ask("Delete failed for " + std::to_string(failed) + (failed == 1 ? " file." : " files.") +
                     "\r\n\r\nFirst error: " + firstError,
-                mbOK, miError);
+                MessageButtons::Ok, MessageIcon::Error);
     }
 }
 

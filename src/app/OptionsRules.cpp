@@ -166,7 +166,7 @@ OptionsForm formFromSettings(const Settings& s) {
     f.chkHidden = s.hidden;
     f.chkArchive = s.archive;
     f.chkFNamelcaseFirst = s.lowerCaseFirst;
-    f.optChange = s.caseChange;
+    f.optChange = static_cast<int>(s.caseChange);
 
     f.chkUndtospace = s.scoreToSpace;
     f.chk20tospace = s.percent20ToSpace;
@@ -180,7 +180,7 @@ OptionsForm formFromSettings(const Settings& s) {
 
     f.chkKeepSync = s.tagKeepSync;
     f.chkID3lcaseFirst = s.tagLowerCaseFirst;
-    f.optID3CaseChange = s.tagCaseChange;
+    f.optID3CaseChange = static_cast<int>(s.tagCaseChange);
     f.cmbUseID3v1 = static_cast<int>(s.useId3v1);
     f.cmbUseID3v2 = static_cast<int>(s.useId3v2);
     f.cmbUseLyrics3 = static_cast<int>(s.useLyrics3);
@@ -228,7 +228,7 @@ std::string applyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini) {
     s.hidden = f.chkHidden;
     s.archive = f.chkArchive;
     s.lowerCaseFirst = f.chkFNamelcaseFirst;
-    s.caseChange = f.optChange;
+    s.caseChange = static_cast<CaseChange>(f.optChange);
 
     s.scoreToSpace = f.chkUndtospace;
     s.percent20ToSpace = f.chk20tospace;
@@ -242,7 +242,7 @@ std::string applyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini) {
 
     s.tagKeepSync = f.chkKeepSync;
     s.tagLowerCaseFirst = f.chkID3lcaseFirst;
-    s.tagCaseChange = f.optID3CaseChange;
+    s.tagCaseChange = static_cast<CaseChange>(f.optID3CaseChange);
     s.useId3v1 = static_cast<TagUse>(f.cmbUseID3v1);
     s.useId3v2 = static_cast<TagUse>(f.cmbUseID3v2);
     s.useLyrics3 = static_cast<TagUse>(f.cmbUseLyrics3);

@@ -65,9 +65,9 @@ public:
 
     // Adds a typed extension: refused when empty or holding "*"; stored in lower case and
     // without leading dots. Returns whether it was added.
-    bool add(std::string_view text);
+    [[nodiscard]] bool add(std::string_view text);
     // Removes the entry at index unless it is "*". Returns whether it was removed.
-    bool removeAt(int index);
+    [[nodiscard]] bool removeAt(int index);
     // "Show all files.": adds "*" when on (unless present), removes it when off.
     void setShowAll(bool on);
     bool showsAll() const;

@@ -31,9 +31,9 @@ public:
     void addReplace(std::string find, std::string replacement);
 
     // "Add": appends the pair when the find text is not empty and the pair is not in the list.
-    bool add(const std::string& find, const std::string& replacement);
+    [[nodiscard]] bool add(const std::string& find, const std::string& replacement);
     // "Update": replaces the pair at index under the same conditions.
-    bool update(int index, const std::string& find, const std::string& replacement);
+    [[nodiscard]] bool update(int index, const std::string& find, const std::string& replacement);
     // "Delete": removes the pair at index.
     bool Delete(int index);
     // "Up" and "Down": move the pair at index by one place; return its new index

@@ -403,7 +403,7 @@ void Settings::load(const IniFile& ini) {
     s.padTrackNumber = getBoolSetting(ini, g, "bPadTrackNr", d.padTrackNumber);
     s.trackDigits = getInt16Setting(ini, g, "iTrackDigits", d.trackDigits);
     s.lowerCaseFirst = getBoolSetting(ini, g, "bLCaseFirst", d.lowerCaseFirst);
-    s.caseChange = getInt16Setting(ini, g, "iCaseChange", d.caseChange);
+    s.caseChange = static_cast<CaseChange>(getInt16Setting(ini, g, "iCaseChange", static_cast<int>(d.caseChange)));
     s.limitFileNameLength = getBoolSetting(ini, g, "bLimitFNameLength", d.limitFileNameLength);
     s.maxFileNameLength = getInt16Setting(ini, g, "iMaxFNameLength", d.maxFileNameLength);
     s.lowerCaseExtension = getBoolSetting(ini, g, "bLowExtension", d.lowerCaseExtension);
@@ -428,7 +428,8 @@ void Settings::load(const IniFile& ini) {
 
     s.tagKeepSync = getBoolSetting(ini, "Tags", "bTAGKeepSync", d.tagKeepSync);
     s.tagLowerCaseFirst = getBoolSetting(ini, "Tags", "bTAGLCaseFirst", d.tagLowerCaseFirst);
-    s.tagCaseChange = getInt16Setting(ini, "Tags", "TAGCaseChange", d.tagCaseChange);
+    s.tagCaseChange =
+        static_cast<CaseChange>(getInt16Setting(ini, "Tags", "TAGCaseChange", static_cast<int>(d.tagCaseChange)));
     s.useId3v1 = getTagUseSetting(ini, "UseID3v1", d.useId3v1);
     s.useId3v2 = getTagUseSetting(ini, "UseID3v2", d.useId3v2);
     s.useLyrics3 = getTagUseSetting(ini, "UseLyrics3", d.useLyrics3);
@@ -487,7 +488,7 @@ void Settings::saveOptions(IniFile& ini) const {
     writeSetting(ini, g, "bPadTrackNr", padTrackNumber);
     writeSetting(ini, g, "iTrackDigits", trackDigits);
     writeSetting(ini, g, "bLCaseFirst", lowerCaseFirst);
-    writeSetting(ini, g, "iCaseChange", caseChange);
+    writeSetting(ini, g, "iCaseChange", static_cast<int>(caseChange));
     writeSetting(ini, g, "bLimitFNameLength", limitFileNameLength);
     writeSetting(ini, g, "iMaxFNameLength", maxFileNameLength);
     writeSetting(ini, g, "bLowExtension", lowerCaseExtension);
@@ -501,7 +502,7 @@ void Settings::saveOptions(IniFile& ini) const {
 
     writeSetting(ini, "Tags", "bTAGKeepSync", tagKeepSync);
     writeSetting(ini, "Tags", "bTAGLCaseFirst", tagLowerCaseFirst);
-    writeSetting(ini, "Tags", "TAGCaseChange", tagCaseChange);
+    writeSetting(ini, "Tags", "TAGCaseChange", static_cast<int>(tagCaseChange));
     writeSetting(ini, "Tags", "UseID3v1", static_cast<int>(useId3v1));
     writeSetting(ini, "Tags", "UseID3v2", static_cast<int>(useId3v2));
     writeSetting(ini, "Tags", "UseLyrics3", static_cast<int>(useLyrics3));

@@ -62,6 +62,14 @@ void writeSettingList(base::IniFile& ini, const std::string& section, const std:
 using enum tags::FileExistAction;
 using tags::FileExistAction;
 using tags::TagUse;
+// Case rules of file names (iCaseChange) and tag fields (TAGCaseChange); the numbers are stored.
+enum class CaseChange : int {
+    NoChanges = 0,
+    EveryWord = 1,    // "First letter in every word uppercase."
+    FirstLetter = 2,  // names: artist, title and album before expansion; tags: the field's first letter
+    Upper = 3,
+    Lower = 4
+};
 
 struct Settings {
     // [General]
@@ -90,7 +98,7 @@ struct Settings {
     bool padTrackNumber = true;
     int trackDigits = 2;
     bool lowerCaseFirst = false;
-    int caseChange = 1;
+    CaseChange caseChange = CaseChange::EveryWord;
     bool limitFileNameLength = false;
     int maxFileNameLength = 250;
     bool lowerCaseExtension = true;
@@ -120,7 +128,7 @@ struct Settings {
     // [Tags]
     bool tagKeepSync = true;
     bool tagLowerCaseFirst = false;
-    int tagCaseChange = 1;
+    CaseChange tagCaseChange = CaseChange::EveryWord;
     TagUse useId3v1 = TagUse::IfNeeded;
     TagUse useId3v2 = TagUse::IfNeeded;
     TagUse useLyrics3 = TagUse::IfNeeded;

@@ -21,27 +21,27 @@ std::string SortPanel::filtered(const std::string& text) {
     return out;
 }
 
-int SortPanel::buttonOfMethod(int method) {
+int SortPanel::buttonOfMethod(FileMethod method) {
     switch (method) {
-    case smCopy: return 0;
-    case smMove: return 1;
-    case smRename: return 2;
+    case FileMethod::Copy: return 0;
+    case FileMethod::Move: return 1;
+    case FileMethod::Rename: return 2;
     default: return -1;
     }
 }
 
-int SortPanel::methodOfButton(int button) {
+FileMethod SortPanel::methodOfButton(int button) {
     switch (button) {
-    case 0: return smCopy;
-    case 1: return smMove;
-    default: return smRename;
+    case 0: return FileMethod::Copy;
+    case 1: return FileMethod::Move;
+    default: return FileMethod::Rename;
     }
 }
 
-MethodCaptions SortPanel::captionsFor(int method) {
+MethodCaptions SortPanel::captionsFor(FileMethod method) {
     MethodCaptions c;
-    if (method == smCopy || method == smMove) {
-        const std::string verb = method == smCopy ? "Copy" : "Move";
+    if (method == FileMethod::Copy || method == FileMethod::Move) {
+        const std::string verb = method == FileMethod::Copy ? "Copy" : "Move";
         c.sortAll = verb + " All";
         c.sortSelected = verb + " Selected";
         c.menuSortAll = verb + " all files";
@@ -51,7 +51,7 @@ MethodCaptions SortPanel::captionsFor(int method) {
         c.popSortAlbumEnabled = true;
         c.targetLabel = "Target folder:";
         c.browseEnabled = true;
-    } else if (method == smRename) {
+    } else if (method == FileMethod::Rename) {
         c.sortAll = "Rename All";
         c.sortSelected = "Rename Selected";
         c.menuSortAll = "Rename all files";
@@ -75,16 +75,16 @@ MethodCaptions SortPanel::captionsFor(int method) {
     return c;
 }
 
-void SortPanel::load(int method, const std::string& targetDir) {
-    method_ = method;
+void SortPanel::load(int storedMethod, const std::string& targetDir) {
+    method_ = static_cast<FileMethod>(storedMethod);
     text_ = targetDir;
     saved_ = targetDir;
 }
 
-void SortPanel::setMethod(int method, const std::string& currentFileFolder) {
-    if (method == smRename) {
+void SortPanel::setMethod(FileMethod method, const std::string& currentFileFolder) {
+    if (method == FileMethod::Rename) {
         // The folder typed so far is kept: leaving rename brings it back.
-        if (method_ != smRename) saved_ = text_;
+        if (method_ != FileMethod::Rename) saved_ = text_;
         text_ = currentFileFolder;
     } else {
         text_ = saved_;
@@ -93,9 +93,8 @@ void SortPanel::setMethod(int method, const std::string& currentFileFolder) {
 }
 
 int SortPanel::storedMethod() const {
-    if (method_ == smCopy) return smCopy;
-    if (method_ == smMove) return smMove;
-    return smRename;
+    const FileMethod method = method_ == FileMethod::Copy || method_ == FileMethod::Move ? method_ : FileMethod::Rename;
+    return static_cast<int>(method);
 }
 
 void SortPanel::type(const std::string& text) {

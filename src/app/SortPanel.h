@@ -9,8 +9,9 @@
 
 namespace vorda::app {
 
-// Sort methods, numbered as the file operations they run.
-enum SortMethod : int { smMove = 1, smCopy = 2, smRename = 4 };
+// What the sort commands do with the files, numbered as stored in the settings ("Method") and
+// as the file operations they run. A stored number outside these means no method is chosen.
+enum class FileMethod : int { Move = 1, Copy = 2, Rename = 4 };
 
 // Captions and states of the controls that change with the method.
 struct MethodCaptions {
@@ -32,20 +33,21 @@ public:
     static bool isRefusedTargetChar(char c);
 
     // The option button index (0 Copy, 1 Move, 2 Rename) of a method, -1 for any other value.
-    static int buttonOfMethod(int method);
-    static int methodOfButton(int button);
-    static MethodCaptions captionsFor(int method);
+    static int buttonOfMethod(FileMethod method);
+    static FileMethod methodOfButton(int button);
+    static MethodCaptions captionsFor(FileMethod method);
 
     // Settings load: the stored method and target folder (box text and saved folder).
-    void load(int method, const std::string& targetDir);
+    // Any stored number is kept, so that a value the switch never produces is saved back as it was read.
+    void load(int storedMethod, const std::string& targetDir);
 
     // The method switch. Rename keeps the box's text as the saved folder and shows the
     // current file's folder in the locked box; copy and move restore the saved folder.
-    void setMethod(int method, const std::string& currentFileFolder);
-    int method() const { return method_; }
+    void setMethod(FileMethod method, const std::string& currentFileFolder);
+    FileMethod method() const { return method_; }
     // The value stored as "Method": 2 for copy, else 1 for move, else 4.
     int storedMethod() const;
-    bool locked() const { return method_ == smRename; }
+    bool locked() const { return method_ == FileMethod::Rename; }
 
     // The box's text and the last accepted target folder (what targetDir saves).
     const std::string& text() const { return text_; }
@@ -65,7 +67,7 @@ public:
 private:
     static std::string filtered(const std::string& text);
 
-    int method_ = smRename;
+    FileMethod method_ = FileMethod::Rename;
     std::string text_;
     std::string saved_;
 };

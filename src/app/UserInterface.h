@@ -8,16 +8,19 @@
 
 namespace vorda::app {
 
-enum MsgButtons : int { mbOK = 0, mbOKCancel = 1, mbYesNoCancel = 3, mbYesNo = 4 };
-enum MsgIcon : int { miNone = 0, miError = 16, miQuestion = 32, miWarning = 48, miInformation = 64 };
-enum MsgAnswer : int { anOK = 1, anCancel = 2, anYes = 6, anNo = 7 };
+// The buttons of a message box (the numbers are the classic message-box style codes).
+enum class MessageButtons : int { Ok = 0, OkCancel = 1, YesNoCancel = 3, YesNo = 4 };
+enum class MessageIcon : int { None = 0, Error = 16, Question = 32, Warning = 48, Information = 64 };
+// The button the user chose.
+enum class MessageAnswer : int { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
 
-    // Shows a message box; returns the answer (anOK for a plain OK box).
-    virtual int ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title = "Vorda") = 0;
+    // Shows a message box; returns the answer (Ok for a plain OK box).
+    virtual MessageAnswer ask(const std::string& text, MessageButtons buttons, MessageIcon icon,
+                              const std::string& title = "Vorda") = 0;
     // Status-bar panels 1 (totals), 2 (file size), 3 (messages).
     virtual void setStatus(int panel, const std::string& text) = 0;
     // Progress bar: value of max (max 0 hides/resets).
@@ -34,8 +37,10 @@ public:
 // A user interface that answers nothing and shows nothing (for vorda-cli and batch use).
 class SilentUserInterface : public UserInterface {
 public:
-    int ask(const std::string&, MsgButtons buttons, MsgIcon, const std::string& = "Vorda") override {
-        return buttons == mbOK ? anOK : (buttons == mbOKCancel ? anCancel : anNo);
+    MessageAnswer ask(const std::string&, MessageButtons buttons, MessageIcon, const std::string& = "Vorda") override {
+        return buttons == MessageButtons::Ok
+                   ? MessageAnswer::Ok
+                   : (buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel : MessageAnswer::No);
     }
     void setStatus(int, const std::string&) override {}
     void setProgress(long long, long long) override {}

@@ -56,7 +56,7 @@ ExitStatus runRename(const std::vector<std::string>& argv) {
 
     Settings& s = settings();
     SortInputs in = SortInputs::fromSettings(s);
-    in.method = foRename;
+    in.method = app::FileMethod::Rename;
     in.fixFilenames = true;
     in.outPattern = *outPattern;
     if (const std::string message = checkPatternOnFocusLoss(PatternKind::Output, in.outPattern); !message.empty())
@@ -78,7 +78,7 @@ ExitStatus runRename(const std::vector<std::string>& argv) {
     if (rows.count() == 0) return ExitStatus::Failed;
 
     if (dryRun) {
-        printPlan(inRunOrder(commands.planRename(true, in.inPattern, in.outPattern, in), foRename));
+        printPlan(inRunOrder(commands.planRename(true, in.inPattern, in.outPattern, in), app::FileMethod::Rename));
         return listed ? ExitStatus::Ok : ExitStatus::Failed;
     }
     commands.sortAllFiles(in);

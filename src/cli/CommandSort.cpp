@@ -32,14 +32,15 @@ std::string oneLine(std::string text) {
 
 }  // namespace
 
-int BatchNamingInterface::ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string&) {
+MessageAnswer BatchNamingInterface::ask(const std::string& text, MessageButtons buttons, MessageIcon icon,
+                                        const std::string&) {
     switch (buttons) {
-    case mbYesNo: return anYes;  // the run was asked for on the command line
-    case mbYesNoCancel: printError(oneLine(text) + " (not replaced)"); return anNo;
+    case MessageButtons::YesNo: return MessageAnswer::Yes;  // the run was asked for on the command line
+    case MessageButtons::YesNoCancel: printError(oneLine(text) + " (not replaced)"); return MessageAnswer::No;
     default:
-        if (icon == miError || icon == miInformation || icon == miWarning) ++problems_;
+        if (icon == MessageIcon::Error || icon == MessageIcon::Information || icon == MessageIcon::Warning) ++problems_;
         printError(oneLine(text));
-        return anOK;
+        return MessageAnswer::Ok;
     }
 }
 
@@ -128,7 +129,7 @@ ExitStatus runSort(const std::vector<std::string>& argv) {
 
     Settings& s = settings();
     SortInputs in = SortInputs::fromSettings(s);
-    in.method = copy ? foCopy : foMove;
+    in.method = copy ? app::FileMethod::Copy : app::FileMethod::Move;
     in.targetDir = addBackslash(absolutePath(expandHome(*target)));
     if (std::string mistake = takeFolderPattern(pathPattern, "--path-pattern", in.pathPattern); !mistake.empty())
         return line.usageError(mistake);

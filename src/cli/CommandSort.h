@@ -20,7 +20,8 @@ extern const Command kSortCommand;
 // error), declines to overwrite when asked, and writes every message to standard error.
 class BatchNamingInterface : public app::UserInterface {
 public:
-    int ask(const std::string& text, app::MsgButtons buttons, app::MsgIcon icon, const std::string& title) override;
+    app::MessageAnswer ask(const std::string& text, app::MessageButtons buttons, app::MessageIcon icon,
+                           const std::string& title) override;
     void setStatus(int panel, const std::string& text) override;
     void setProgress(long long, long long) override {}
 

@@ -78,10 +78,10 @@ std::vector<int> selectedRows(const FileList& list) {
     return rows;
 }
 
-void applyAction(TagHandler& tag, int kind, int action) {
-    if (action == taAdd)
+void applyAction(TagHandler& tag, int kind, TagAction action) {
+    if (action == TagAction::Add)
         tag.add(kind);
-    else if (action == taRemove)
+    else if (action == TagAction::Remove)
         tag.remove(kind);
 }
 
@@ -90,12 +90,12 @@ void applyAction(TagHandler& tag, int kind, int action) {
 TagActions fixTagActions(const TagSwitches& sw, bool advancedMode) {
     TagActions a;
     if (advancedMode) {
-        a.v1 = sw.chkID3v1Rem ? taRemove : (sw.chkID3v1 ? taAdd : taLeave);
-        a.v2 = sw.chkID3v2Rem ? taRemove : (sw.chkID3v2 ? taAdd : taLeave);
+        a.v1 = sw.chkID3v1Rem ? TagAction::Remove : (sw.chkID3v1 ? TagAction::Add : TagAction::Leave);
+        a.v2 = sw.chkID3v2Rem ? TagAction::Remove : (sw.chkID3v2 ? TagAction::Add : TagAction::Leave);
     } else {
-        a.v1 = a.v2 = sw.chkID3v2 ? taAdd : taRemove;
+        a.v1 = a.v2 = sw.chkID3v2 ? TagAction::Add : TagAction::Remove;
     }
-    a.lyrics3 = sw.chkLyrics3Rem ? taRemove : (sw.chkLyrics3 ? taAdd : taLeave);
+    a.lyrics3 = sw.chkLyrics3Rem ? TagAction::Remove : (sw.chkLyrics3 ? TagAction::Add : TagAction::Leave);
     return a;
 }
 
@@ -134,8 +134,8 @@ void fixFileTags(AudioFile& file, const TagActions& actions, bool advancedMode, 
         fixSlots(std::begin(kSimpleFields), std::end(kSimpleFields));
         return;
     }
-    const bool v2 = actions.v2 == taAdd || (tag.hasTag(tkID3v2) && actions.v2 != taRemove);
-    const bool v1 = actions.v1 == taAdd || (tag.hasTag(tkID3v1) && actions.v1 != taRemove);
+    const bool v2 = actions.v2 == TagAction::Add || (tag.hasTag(tkID3v2) && actions.v2 != TagAction::Remove);
+    const bool v1 = actions.v1 == TagAction::Add || (tag.hasTag(tkID3v1) && actions.v1 != TagAction::Remove);
     if (v2) fixSlots(std::begin(kV2Fields), std::end(kV2Fields));
     if (v1) fixSlots(std::begin(kV1Fields), std::end(kV1Fields));
 }
@@ -177,7 +177,7 @@ BatchTagCommands::BatchTagCommands(ListCommands& cmds, UserInterface& ui, Settin
 
 void BatchTagCommands::reportFailures(const BatchResult& result, const std::string& what) {
     const std::string text = failureMessage(result, what);
-    if (!text.empty()) ui_.ask(text, mbOK, miError);
+    if (!text.empty()) ui_.ask(text, MessageButtons::Ok, MessageIcon::Error);
 }
 
 BatchResult BatchTagCommands::forEachRow(const std::vector<int>& rows, const RowAction& action) {
@@ -303,7 +303,7 @@ BatchResult BatchTagCommands::addTrackNumbers() {
     const long start = parseStartValue(answer);
     if (start == 0) return {};
     if (start < 0 || start >= 255) {
-        ui_.ask(kInvalidStart, mbOK, miInformation);
+        ui_.ask(kInvalidStart, MessageButtons::Ok, MessageIcon::Information);
         return {};
     }
     return numberTracks(start);
@@ -325,7 +325,7 @@ BatchResult BatchTagCommands::numberTracks(long start, const std::vector<int>& a
     if (!result.unchanged.empty())
         ui_.ask(std::to_string(result.unchanged.size()) + (result.unchanged.size() == 1 ? " file " : " files ") +
                     kNoTagForTrack + "\r\n\r\nFirst file: " + result.unchanged.front(),
-                mbOK, miInformation);
+                MessageButtons::Ok, MessageIcon::Information);
     // The working object now holds the last numbered file; show the selected one again.
     const int first = list.firstSelected();
     if (!cmds_.bMultiChange && first > 0) cmds_.showFile(first);
@@ -338,7 +338,9 @@ BatchResult BatchTagCommands::removeTags() {
     FileList& list = cmds_.list();
     const std::vector<int> rows = selectedRows(list);
     if (rows.empty()) return result;
-    if (cmds_.bMultiChange && ui_.ask(kRemoveQuestion, mbYesNo, miQuestion) != anYes) return result;
+    if (cmds_.bMultiChange &&
+        ui_.ask(kRemoveQuestion, MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes)
+        return result;
 
     result = forEachRow(rows, [&](AudioFile& file, const std::string& path, size_t) {
         file.tag().remove(tkAll);

@@ -33,11 +33,11 @@ struct TagSwitches {
 };
 
 // What the fix does with each tag kind, fixed once before the loop.
-enum TagAction : int { taRemove = -1, taLeave = 0, taAdd = 1 };
+enum class TagAction : int { Remove = -1, Leave = 0, Add = 1 };
 struct TagActions {
-    int v1 = taLeave;
-    int v2 = taLeave;
-    int lyrics3 = taLeave;
+    TagAction v1 = TagAction::Leave;
+    TagAction v2 = TagAction::Leave;
+    TagAction lyrics3 = TagAction::Leave;
 };
 // Advanced mode: each ID3 tag by its own pair (remove wins); simple mode: "Use tags" adds or
 // removes both ID3 tags. Lyrics3 by its pair in both modes.

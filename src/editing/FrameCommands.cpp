@@ -322,14 +322,14 @@ TagCopyCommands::TagCopyCommands(ListCommands& cmds, UserInterface& ui) : cmds_(
 BatchResult TagCopyCommands::copyToV2Several() {
     BatchResult r = copySeveral(tkID3v1, tkID3v2, kV1ToV2, static_cast<int>(std::size(kV1ToV2)));
     const std::string text = failureMessage(r, "Copying to ID3v2");
-    if (!text.empty()) ui_.ask(text, mbOK, miError);
+    if (!text.empty()) ui_.ask(text, MessageButtons::Ok, MessageIcon::Error);
     return r;
 }
 
 BatchResult TagCopyCommands::copyToV1Several() {
     BatchResult r = copySeveral(tkID3v2, tkID3v1, kV2ToV1, static_cast<int>(std::size(kV2ToV1)));
     const std::string text = failureMessage(r, "Copying to ID3v1");
-    if (!text.empty()) ui_.ask(text, mbOK, miError);
+    if (!text.empty()) ui_.ask(text, MessageButtons::Ok, MessageIcon::Error);
     return r;
 }
 

@@ -91,7 +91,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::run(TagPanes& panes) {
         ui_.setProgress(0, 0);
         ui_.ask("Error while saving tag." + std::string(kCRLF) + kCRLF + "Error: " + std::to_string(number) + kCRLF +
                     e.what(),
-                mbOK, miError);
+                MessageButtons::Ok, MessageIcon::Error);
         return Outcome::Failed;
     }
 }
@@ -106,7 +106,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveOne(TagPanes& panes, bool advanced
     if (isReadOnlyForSave(path, settings_)) {
         ui_.ask("You are trying to save tags to a read-only file!" + std::string(kCRLF) +
                     "This is not allowed according to the current settings. ",
-                mbOK, miInformation);
+                MessageButtons::Ok, MessageIcon::Information);
     }
     AudioFile& file = cmds_.filCurrent();
     file.setOptions(tagOptions(settings_));
@@ -114,7 +114,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveOne(TagPanes& panes, bool advanced
     // unread tag would drop every other value, so the tags are read first.
     if (file.fullPath() != path || !settings_.readTags) {
         if (!file.readFile(path, true)) {
-            ui_.ask(writeErrorText(ENOENT), mbOK, miError);
+            ui_.ask(writeErrorText(ENOENT), MessageButtons::Ok, MessageIcon::Error);
             return Outcome::Failed;
         }
     }
@@ -161,7 +161,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveOne(TagPanes& panes, bool advanced
     const int result = file.putTags();
     if (result != 0) {
         ui_.setProgress(0, 0);
-        ui_.ask(writeErrorText(result), mbOK, miError);
+        ui_.ask(writeErrorText(result), MessageButtons::Ok, MessageIcon::Error);
         return Outcome::Failed;
     }
     saved_ = 1;
@@ -220,7 +220,9 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveMany(TagPanes& panes, bool advance
     const auto started = std::chrono::steady_clock::now();
     if (!panes.anySwitch() && panes.pendingPicture.empty()) return Outcome::Nothing;
     ui_.setStatus(3, "Saving tags...");
-    if (ui_.ask(saveConfirmationText(panes, advanced), mbOKCancel, miInformation) != anOK) return Outcome::Canceled;
+    if (ui_.ask(saveConfirmationText(panes, advanced), MessageButtons::OkCancel, MessageIcon::Information) !=
+        MessageAnswer::Ok)
+        return Outcome::Canceled;
 
     int actions[kSwitchCount];
     for (int s = 0; s < kSwitchCount; ++s)
@@ -280,7 +282,7 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveMany(TagPanes& panes, bool advance
     if (failed_ > 0) {
         ui_.ask("Tags could not be saved to " + std::to_string(failed_) + " of " + std::to_string(saved_ + failed_) +
                     " files." + kCRLF + kCRLF + "First error: " + firstError_,
-                mbOK, miError);
+                MessageButtons::Ok, MessageIcon::Error);
         return Outcome::Failed;
     }
     return Outcome::Saved;

@@ -143,12 +143,12 @@ std::string fixFileName(std::string_view text, const Settings& s, bool keepCapit
     }
 
     switch (s.caseChange) {
-    case ccEveryWord:
+    case CaseChange::EveryWord:
         if (s.lowerCaseFirst || (!keepCapitals && name == upperCase(name))) name = lowerCase(name);
         name = properCase(name);
         break;
-    case ccUpper: name = upperCase(name); break;
-    case ccLower: name = lowerCase(name); break;
+    case CaseChange::Upper: name = upperCase(name); break;
+    case CaseChange::Lower: name = lowerCase(name); break;
     default: break;
     }
 
@@ -169,13 +169,13 @@ std::string fixTagField(std::string_view text, const Settings& s) {
         value = trim(value, " ");
     }
 
-    if ((s.tagCaseChange == ccEveryWord || s.tagCaseChange == ccFirstLetter) && s.tagLowerCaseFirst)
+    if ((s.tagCaseChange == CaseChange::EveryWord || s.tagCaseChange == CaseChange::FirstLetter) && s.tagLowerCaseFirst)
         value = lowerCase(value);
     switch (s.tagCaseChange) {
-    case ccEveryWord: value = properCase(value); break;
-    case ccFirstLetter: value = upperFirst(value); break;
-    case ccUpper: value = upperCase(value); break;
-    case ccLower: value = lowerCase(value); break;
+    case CaseChange::EveryWord: value = properCase(value); break;
+    case CaseChange::FirstLetter: value = upperFirst(value); break;
+    case CaseChange::Upper: value = upperCase(value); break;
+    case CaseChange::Lower: value = lowerCase(value); break;
     default: break;
     }
 

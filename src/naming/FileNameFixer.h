@@ -15,15 +15,6 @@ class AudioFile;
 
 namespace vorda::naming {
 
-// Case-conversion codes of caseChange (file names) and TAGCaseChange (tag fields).
-enum CaseChange : int {
-    ccNoChanges = 0,
-    ccEveryWord = 1,    // "First letter in every word uppercase."
-    ccFirstLetter = 2,  // names: artist, title and album before expansion; tags: the field's first letter
-    ccUpper = 3,
-    ccLower = 4
-};
-
 // Cleans a file or folder name, or one value put into a pattern. keepCapitals stops the "every
 // word" case rule from lowering a text without lower-case letters first (for a value whose
 // whole name has lower-case letters elsewhere).

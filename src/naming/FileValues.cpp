@@ -176,7 +176,7 @@ namespace {
 // and the track cut before "/".
 FileValues nameValues(const FileValues& values, const Settings& s) {
     FileValues v = values;
-    if (s.caseChange == ccFirstLetter) {
+    if (s.caseChange == CaseChange::FirstLetter) {
         for (std::string* field : {&v.artist, &v.title, &v.album}) {
             if (s.lowerCaseFirst) *field = lowerCase(*field);
             const std::string first = utf8FirstChar(*field);
@@ -192,7 +192,7 @@ FileValues nameValues(const FileValues& values, const Settings& s) {
 // as it would for one shouting name.
 FileValues cleanValues(const FileValues& v, const std::string& pattern, const Settings& s) {
     bool keepCapitals = false;
-    if (s.caseChange == ccEveryWord && !s.lowerCaseFirst) {
+    if (s.caseChange == CaseChange::EveryWord && !s.lowerCaseFirst) {
         const std::string raw = expand(v, pattern).text;
         keepCapitals = raw != upperCase(raw);
     }

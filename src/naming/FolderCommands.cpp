@@ -136,7 +136,7 @@ void Id3FolderCommand::platformError(int error) {
     lc_.bBlockDirUpdate = false;
     ui_.ask("Error while creating folder " + quoted(target_ + newFolder_) + "!\nError " + std::to_string(error) + ": " +
                 errorText(error),
-            mbOK, miError, "Vorda");
+            MessageButtons::Ok, MessageIcon::Error, "Vorda");
 }
 
 void Id3FolderCommand::finish(const std::string& newPath) {
@@ -148,7 +148,7 @@ void Id3FolderCommand::finish(const std::string& newPath) {
 }
 
 Id3FolderCommand::Result Id3FolderCommand::execute() {
-    if (newFolder_.empty()) return Stay;  // the button is disabled then
+    if (newFolder_.empty()) return Result::Stay;  // the button is disabled then
     settings_.folderPattern = pattern_;
     if (savePattern) savePattern();
     return renameMode_ ? rename() : create();
@@ -156,21 +156,22 @@ Id3FolderCommand::Result Id3FolderCommand::execute() {
 
 Id3FolderCommand::Result Id3FolderCommand::create() {
     if (!pathExists(target_)) {
-        ui_.ask("The target folder does not exist!", mbOK, miInformation, "Vorda");
-        return Stay;
+        ui_.ask("The target folder does not exist!", MessageButtons::Ok, MessageIcon::Information, "Vorda");
+        return Result::Stay;
     }
     const std::string full = target_ + newFolder_;
     if (pathExists(full)) {
-        ui_.ask("The folder " + quoted(full) + " already exists!", mbOK, miInformation, "Vorda");
+        ui_.ask("The folder " + quoted(full) + " already exists!", MessageButtons::Ok, MessageIcon::Information,
+                "Vorda");
         finish(full);
-        return Close;
+        return Result::Close;
     }
     if (!createFolderTree(full)) {
-        ui_.ask("Failed to create folder " + quoted(full) + "!", mbOK, miError, "Vorda");
-        return Stay;
+        ui_.ask("Failed to create folder " + quoted(full) + "!", MessageButtons::Ok, MessageIcon::Error, "Vorda");
+        return Result::Stay;
     }
     finish(full);
-    return Close;
+    return Result::Close;
 }
 
 Id3FolderCommand::Result Id3FolderCommand::rename() {
@@ -178,34 +179,35 @@ Id3FolderCommand::Result Id3FolderCommand::rename() {
     const std::string safe = makeSafeFolderName(newFolder_);
     const std::string newFolder = getFolder(removeBackslash(oldFolder)) + safe + "/";
     if (!pathExists(oldFolder)) {
-        ui_.ask("Invalid source folder " + quoted(oldFolder) + "!\nPlease select another folder.", mbOK, miError,
-                "Vorda");
-        return Stay;
+        ui_.ask("Invalid source folder " + quoted(oldFolder) + "!\nPlease select another folder.", MessageButtons::Ok,
+                MessageIcon::Error, "Vorda");
+        return Result::Stay;
     }
     // "." and ".." would name the parent or the folder itself, not a sibling.
     if (!usableFolderName(safe)) {
         platformError(EINVAL);
-        return Stay;
+        return Result::Stay;
     }
     if (ui_.ask("Are you sure you want to rename: \n" + quoted(oldFolder) + "\n to \n" + quoted(newFolder) + " ?",
-                mbYesNo, miQuestion, "Vorda") != anYes)
-        return Stay;
+                MessageButtons::YesNo, MessageIcon::Question, "Vorda") != MessageAnswer::Yes)
+        return Result::Stay;
     if ((getFileAttributes(oldFolder) & faReadOnly) != 0) {
         if (!settings_.ignoreReadOnly &&
-            ui_.ask("The folder is read-only. Do you want to rename it anyway?", mbYesNo, miQuestion, "Vorda") != anYes)
-            return Stay;
+            ui_.ask("The folder is read-only. Do you want to rename it anyway?", MessageButtons::YesNo,
+                    MessageIcon::Question, "Vorda") != MessageAnswer::Yes)
+            return Result::Stay;
         setFileAttributes(oldFolder, 0);
     }
     lc_.bBlockDirUpdate = true;
     const int error = renameFolderOnDisk(oldFolder, newFolder);
     if (error != 0) {
         platformError(error);
-        return Stay;
+        return Result::Stay;
     }
     fixRowsAfterFolderRename(lc_.list(), oldFolder, newFolder);
     values_.folder = newFolder;
     finish(newFolder);
-    return Close;
+    return Result::Close;
 }
 
 // ---------------------------------------------------------------- folder tree
@@ -223,7 +225,7 @@ void FolderTreeCommands::newFolder(const std::string& treePath) {
     if (!inputBox || !inputBox("Please enter folder name: ", "Vorda", answer) || answer.empty()) return;
     const std::string path = addBackslash(treePath) + answer;
     if (pathExists(path)) {
-        ui_.ask(kFolderExists, mbOK, miInformation, "Vorda");
+        ui_.ask(kFolderExists, MessageButtons::Ok, MessageIcon::Information, "Vorda");
         return;
     }
     createFolderTree(path);
@@ -250,7 +252,7 @@ void FolderTreeCommands::renamePattern(const std::string& treePath, const std::s
 
 void FolderTreeCommands::renameTo(const std::string& path, const std::string& newPath) {
     if (pathExists(newPath)) {
-        ui_.ask(kFolderExists, mbOK, miInformation, "Vorda");
+        ui_.ask(kFolderExists, MessageButtons::Ok, MessageIcon::Information, "Vorda");
         return;
     }
     lc_.bBlockDirUpdate = true;
@@ -259,7 +261,7 @@ void FolderTreeCommands::renameTo(const std::string& path, const std::string& ne
         lc_.bBlockDirUpdate = false;
         ui_.ask("Could not rename the folder " + quoted(path) + ".\nError " + std::to_string(error) + ": " +
                     errorText(error),
-                mbOK, miError, "Vorda");
+                MessageButtons::Ok, MessageIcon::Error, "Vorda");
         return;
     }
     if (tree.refresh) tree.refresh();
@@ -269,11 +271,11 @@ void FolderTreeCommands::renameTo(const std::string& path, const std::string& ne
 }
 
 void FolderTreeCommands::deleteFolder(const std::string& treePath) {
-    if (ui_.ask("Are you sure you want to delete the folder \n" + quoted(treePath) + "?", mbYesNo, miQuestion,
-                "Vorda") != anYes)
+    if (ui_.ask("Are you sure you want to delete the folder \n" + quoted(treePath) + "?", MessageButtons::YesNo,
+                MessageIcon::Question, "Vorda") != MessageAnswer::Yes)
         return;
     if (shellFileOperation(treePath, "", foDelete, settings_.recycleFiles) != 0)
-        ui_.ask("Error: Could not delete folder.", mbOK, miInformation, "Vorda");
+        ui_.ask("Error: Could not delete folder.", MessageButtons::Ok, MessageIcon::Information, "Vorda");
 }
 
 }  // namespace vorda::naming

@@ -40,7 +40,8 @@ using InputBoxFunction = std::function<bool(const std::string& prompt, const std
 // The dialog Id3FolderDialog without widgets.
 class Id3FolderCommand {
 public:
-    enum Result { Stay, Close };
+    // What the dialog does after the command.
+    enum class Result { Stay, Close };
 
     Id3FolderCommand(app::ListCommands& list, app::UserInterface& ui, app::Settings& settings);
 
@@ -50,7 +51,7 @@ public:
 
     // Opening: takes the values of filCurrent (read with inPattern) and the target box's text.
     // False (nothing to show) when the list has no rows or no file is current.
-    bool open(const std::string& inPattern, const std::string& targetBoxText);
+    [[nodiscard]] bool open(const std::string& inPattern, const std::string& targetBoxText);
 
     // The pattern box changed: the new-name box follows.
     void setFolderPattern(const std::string& pattern);

@@ -42,7 +42,18 @@ bool sameFile(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-bool isFileMethod(int method) { return method == foMove || method == foCopy || method == foRename; }
+bool isFileMethod(FileMethod method) {
+    return method == FileMethod::Move || method == FileMethod::Copy || method == FileMethod::Rename;
+}
+
+// The file operation that carries out a method.
+int fileOperationOf(FileMethod method) {
+    switch (method) {
+    case FileMethod::Move: return foMove;
+    case FileMethod::Copy: return foCopy;
+    default: return foRename;
+    }
+}
 
 // A path in a message: quoted, with control characters written out so it stays on one line.
 std::string quotedPath(const std::string& text) { return "\"" + base::escapeControlChars(text) + "\""; }
@@ -112,7 +123,7 @@ const char* const kContinueOrAbort =
 
 SortInputs SortInputs::fromSettings(const Settings& s) {
     SortInputs in;
-    in.method = s.method;
+    in.method = static_cast<FileMethod>(s.method);
     in.targetDir = s.targetDir;
     in.inPattern = s.currentInPattern;
     in.outPattern = s.currentOutPattern;
@@ -124,31 +135,31 @@ SortInputs SortInputs::fromSettings(const Settings& s) {
     return in;
 }
 
-std::vector<PlannedMove> inRunOrder(const std::vector<PlannedMove>& plan, int method) {
+std::vector<PlannedMove> inRunOrder(const std::vector<PlannedMove>& plan, FileMethod method) {
     std::vector<RunStep> steps;
     steps.reserve(plan.size());
     for (const PlannedMove& p : plan) steps.push_back({p.source, p.destination, 0});
     std::vector<bool> aside;
     std::vector<PlannedMove> ordered;
     ordered.reserve(plan.size());
-    for (const size_t k : runOrder(steps, method != foCopy, aside)) ordered.push_back(plan[k]);
+    for (const size_t k : runOrder(steps, method != FileMethod::Copy, aside)) ordered.push_back(plan[k]);
     return ordered;
 }
 
-std::string sortRunningText(int method) {
+std::string sortRunningText(FileMethod method) {
     switch (method) {
-    case foMove: return "Moving file(s)...";
-    case foCopy: return "Copying file(s)...";
-    case foRename: return "Renaming file(s)...";
+    case FileMethod::Move: return "Moving file(s)...";
+    case FileMethod::Copy: return "Copying file(s)...";
+    case FileMethod::Rename: return "Renaming file(s)...";
     default: return {};
     }
 }
 
-std::string sortDoneText(int method) {
+std::string sortDoneText(FileMethod method) {
     switch (method) {
-    case foMove: return "Moving done!";
-    case foCopy: return "Copying done!";
-    case foRename: return "Renaming done!";
+    case FileMethod::Move: return "Moving done!";
+    case FileMethod::Copy: return "Copying done!";
+    case FileMethod::Rename: return "Renaming done!";
     default: return {};
     }
 }
@@ -177,12 +188,12 @@ std::string SortCommands::inPatternFor(const std::string& inPattern, const SortI
 int SortCommands::askFileExistAction(const std::string& source, const std::string& destination) {
     switch (settings_.fileExistAction) {
     case feaAsk: {
-        const int answer =
+        const MessageAnswer answer =
             ui_.ask("The file " + quotedPath(destination) + " already exists!\nDo you want to replace it with: \n" +
                         quotedPath(source) + " ?",
-                    mbYesNoCancel, miQuestion, "Vorda");
-        if (answer == anYes) return feaReplace;
-        if (answer == anNo) return feaSkip;
+                    MessageButtons::YesNoCancel, MessageIcon::Question, "Vorda");
+        if (answer == MessageAnswer::Yes) return feaReplace;
+        if (answer == MessageAnswer::No) return feaSkip;
         return feaCancel;
     }
     case feaReplace: return feaReplace;
@@ -190,26 +201,27 @@ int SortCommands::askFileExistAction(const std::string& source, const std::strin
     }
 }
 
-int SortCommands::checkTargetDir(const std::string& folder) {
+bool SortCommands::targetDirReady(const std::string& folder) {
     if (folder.empty()) {
-        ui_.ask("You must choose a target directory first!", mbOK, miInformation, "Vorda");
-        return 10;
+        ui_.ask("You must choose a target directory first!", MessageButtons::Ok, MessageIcon::Information, "Vorda");
+        return false;
     }
     // Something that is not a folder cannot take files: it counts as missing (and creating
     // the folder then fails with a message instead of every file failing on its own).
     if (!isDirectory(folder)) {
         if (ui_.ask("The target directory " + quotedPath(folder) + " does not exist!\nWould you like to create it?",
-                    mbYesNo, miQuestion, "Vorda") != anYes)
-            return 10;
+                    MessageButtons::YesNo, MessageIcon::Question, "Vorda") != MessageAnswer::Yes)
+            return false;
         if (!createFolderTree(folder)) {
-            ui_.ask("Failed to create folder " + quotedPath(folder) + ".", mbOK, miInformation, "Vorda");
-            return 10;
+            ui_.ask("Failed to create folder " + quotedPath(folder) + ".", MessageButtons::Ok, MessageIcon::Information,
+                    "Vorda");
+            return false;
         }
     }
-    return 1;
+    return true;
 }
 
-int SortCommands::sortFile(AudioFile& file, const std::string& destination, int method) {
+int SortCommands::sortFile(AudioFile& file, const std::string& destination, FileMethod method) {
     if (destination.empty() || !isFileMethod(method)) return 0;
     file.setOptions(tagOptions(settings_));
     if (settings_.changeAttributes) {
@@ -220,7 +232,7 @@ int SortCommands::sortFile(AudioFile& file, const std::string& destination, int 
         file.setAttributes(attributes);
     }
     switch (method) {
-    case foMove: {
+    case FileMethod::Move: {
         const std::string source = file.fullPath();
         if (entryExists(destination) || sameFile(source, destination)) {
             if (askFileExistAction(source, destination) != feaReplace) return -1;
@@ -231,7 +243,7 @@ int SortCommands::sortFile(AudioFile& file, const std::string& destination, int 
         if (result == 0) file.readFile(destination, settings_.useTags);
         return result;
     }
-    case foCopy: return file.copy(destination);
+    case FileMethod::Copy: return file.copy(destination);
     default: return file.rename(destination);
     }
 }
@@ -295,9 +307,9 @@ std::vector<PlannedMove> SortCommands::planRename(bool all, const std::string& i
     return plan;
 }
 
-void SortCommands::runSteps(int method, const std::vector<RunStep>& steps) {
-    const bool renaming = method == foRename;
-    const bool moves = method != foCopy;
+void SortCommands::runSteps(FileMethod method, const std::vector<RunStep>& steps) {
+    const bool renaming = method == FileMethod::Rename;
+    const bool moves = method != FileMethod::Copy;
     std::vector<bool> aside;
     const std::vector<size_t> order = runOrder(steps, moves, aside);
 
@@ -331,7 +343,7 @@ void SortCommands::runSteps(int method, const std::vector<RunStep>& steps) {
         ++failed_;
         ui_.ask("The file " + quotedPath(steps[k].source) + " was kept as " + quotedPath(at[k]) +
                     " because its name was taken during the run.",
-                mbOK, miWarning, "Vorda");
+                MessageButtons::Ok, MessageIcon::Warning, "Vorda");
         done[k] = true;  // reported once
     };
 
@@ -360,7 +372,8 @@ void SortCommands::runSteps(int method, const std::vector<RunStep>& steps) {
             perform = true;
         } else if ((ownFile || ownResult) && settings_.fileExistAction == feaReplace) {
             // "Always replace" is about files that were there before: a file of this run stays.
-            ui_.ask(ownFileKeptText(destination, step.source, ownResult), mbOK, miWarning, "Vorda");
+            ui_.ask(ownFileKeptText(destination, step.source, ownResult), MessageButtons::Ok, MessageIcon::Warning,
+                    "Vorda");
         } else {
             const int answer = askFileExistAction(step.source, destination);
             if (answer == feaCancel) {
@@ -376,7 +389,7 @@ void SortCommands::runSteps(int method, const std::vector<RunStep>& steps) {
             else if (same && !renaming)
                 result = kErrSameFile;
             else
-                result = shellFileOperation(source, destination, method, settings_.recycleFiles);
+                result = shellFileOperation(source, destination, fileOperationOf(method), settings_.recycleFiles);
             if (result == 0) {
                 done[k] = true;
                 produced.insert(key);
@@ -397,7 +410,7 @@ void SortCommands::runSteps(int method, const std::vector<RunStep>& steps) {
             ++failed_;
             if (ui_.ask("Error " + std::to_string(result) + " occured while " + (renaming ? "renaming " : "sorting ") +
                             quotedPath(step.source) + ".\n" + kContinueOrAbort,
-                        mbOKCancel, miError, "Vorda") == anCancel) {
+                        MessageButtons::OkCancel, MessageIcon::Error, "Vorda") == MessageAnswer::Cancel) {
                 cancelled_ = true;
                 break;
             }
@@ -427,14 +440,14 @@ void SortCommands::runRenameOne(int row, const std::string& inPattern, const std
     if (result != 0) {
         ++failed_;
         ui_.ask("Error " + std::to_string(result) + " occured while renaming file. Make sure the file is not in use.",
-                mbOK, miError, "Vorda");
+                MessageButtons::Ok, MessageIcon::Error, "Vorda");
     } else {
         lc_.updateListItem(row, file);
     }
     ui_.setProgress(0, 0);
 }
 
-void SortCommands::sortFiles(bool all, int method, const std::string& target, const std::string& pathPattern,
+void SortCommands::sortFiles(bool all, FileMethod method, const std::string& target, const std::string& pathPattern,
                              const std::string& albumPattern, const std::string& inPattern,
                              const std::string& outPattern, const SortInputs& boxes) {
     handled_ = 0;
@@ -446,10 +459,10 @@ void SortCommands::sortFiles(bool all, int method, const std::string& target, co
 
     try {
         std::string folder;
-        if (method == foMove || method == foCopy) {
+        if (method == FileMethod::Move || method == FileMethod::Copy) {
             // The folder is used as typed (a Linux name may end in a blank); only a blank text is empty.
             if (!trim(target).empty()) folder = addBackslash(expandHome(target));
-            if (checkTargetDir(folder) != 1) return;
+            if (!targetDirReady(folder)) return;
         }
 
         if (all)
@@ -457,9 +470,9 @@ void SortCommands::sortFiles(bool all, int method, const std::string& target, co
         else if (lc_.bMultiChange)
             ui_.setProgress(0, countSelectedFiles(list_));
 
-        if (method == foRename) {
+        if (method == FileMethod::Rename) {
             if (all || lc_.bMultiChange) {
-                if (boxes.fixFilenames) runSteps(foRename, renameSteps(all, inPattern, outPattern, boxes));
+                if (boxes.fixFilenames) runSteps(FileMethod::Rename, renameSteps(all, inPattern, outPattern, boxes));
             } else
                 runRenameOne(boxes.currentRow, inPattern, outPattern, boxes);
             return;
@@ -468,18 +481,22 @@ void SortCommands::sortFiles(bool all, int method, const std::string& target, co
         for (PlannedMove& p : planSort(all, folder, pathPattern, albumPattern, inPattern, outPattern, boxes))
             steps.push_back({std::move(p.source), std::move(p.destination), 0});
         runSteps(method, steps);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // The run cannot go on: what is done stays done, the rest is left, and the user is told.
+        cancelled_ = true;
         ui_.setProgress(0, 0);
+        ui_.ask("The sort run stopped after an error:\n" + std::string(e.what()), MessageButtons::Ok,
+                MessageIcon::Error, "Vorda");
     }
 }
 
 bool SortCommands::confirm(bool all, const std::string& target, const SortInputs& in) {
-    const std::string how = in.method == foCopy ? "(copy)" : "(move)";
+    const std::string how = in.method == FileMethod::Copy ? "(copy)" : "(move)";
     std::string text = "Are you sure you want to sort " + how + (all ? " all files" : " the selected files") +
                        " like this?\n\nGeneral files: \n" + target + in.pathPattern;
     if (in.useAlbumPattern) text += "\n\nAlbums: \n" + target + in.albumPattern;
     if (in.fixFilenames) text += "\n\nFixing and renaming all files as: \n" + in.outPattern;
-    return ui_.ask(text, mbYesNo, miQuestion, "Vorda") == anYes;
+    return ui_.ask(text, MessageButtons::YesNo, MessageIcon::Question, "Vorda") == MessageAnswer::Yes;
 }
 
 void SortCommands::afterMove() {
@@ -491,12 +508,12 @@ void SortCommands::afterMove() {
 void SortCommands::runCommand(bool all, const SortInputs& in) {
     currentRow_ = in.currentRow;
     if (list_.count() == 0) {
-        ui_.ask("There are no files in the list.", mbOK, miInformation, "Vorda");
+        ui_.ask("There are no files in the list.", MessageButtons::Ok, MessageIcon::Information, "Vorda");
         return;
     }
     if (!isFileMethod(in.method)) return;
     const std::string target = trim(in.targetDir).empty() ? std::string() : addBackslash(in.targetDir);
-    if ((in.method == foMove || in.method == foCopy) && !confirm(all, target, in)) return;
+    if ((in.method == FileMethod::Move || in.method == FileMethod::Copy) && !confirm(all, target, in)) return;
     status(sortRunningText(in.method));
 
     if (all) {
@@ -512,12 +529,12 @@ void SortCommands::runCommand(bool all, const SortInputs& in) {
                 list_.setSelected(r + 1, true);
                 currentRow_ = r + 1;
                 // After a move the row just handled goes, and the next one takes its place.
-                if (in.method == foMove && !pathExists(list_.getFullPath(r))) currentRow_ = r;
+                if (in.method == FileMethod::Move && !pathExists(list_.getFullPath(r))) currentRow_ = r;
                 lc_.showFile(r + 1);
             }
         }
     }
-    if (in.method == foMove) {
+    if (in.method == FileMethod::Move) {
         afterMove();
         if (all) ui_.clearPanes();
     }
@@ -534,7 +551,7 @@ void SortCommands::sortSelectedUsing(const SortInputs& in, size_t outPatternInde
     if (list_.selectedCount() > 1) lc_.bMultiChange = true;
     sortFiles(false, in.method, in.targetDir, in.pathPattern, in.albumPattern, in.inPattern,
               settings_.outPatterns[outPatternIndex], in);
-    if (in.method == foMove) afterMove();
+    if (in.method == FileMethod::Move) afterMove();
 }
 
 void SortCommands::sortSelectedAsAlbum(const SortInputs& in) {
@@ -542,7 +559,7 @@ void SortCommands::sortSelectedAsAlbum(const SortInputs& in) {
     handled_ = 0;
     failed_ = 0;
     cancelled_ = false;
-    if (in.method != foMove && in.method != foCopy) return;
+    if (in.method != FileMethod::Move && in.method != FileMethod::Copy) return;
     const std::string target = trim(in.targetDir).empty() ? std::string() : addBackslash(in.targetDir);
     AudioFile& file = lc_.filCurrent();
     // The files this command has put in place: never replaced by a later one.
@@ -560,7 +577,8 @@ void SortCommands::sortSelectedAsAlbum(const SortInputs& in) {
         const std::string destination = folder + name;
         const std::string key = normalPath(destination);
         if (produced.count(key) > 0 && settings_.fileExistAction == feaReplace) {
-            ui_.ask(ownFileKeptText(destination, file.fullPath(), true), mbOK, miWarning, "Vorda");
+            ui_.ask(ownFileKeptText(destination, file.fullPath(), true), MessageButtons::Ok, MessageIcon::Warning,
+                    "Vorda");
             continue;
         }
         if (sortFile(file, destination, in.method) != 0)
@@ -568,7 +586,7 @@ void SortCommands::sortSelectedAsAlbum(const SortInputs& in) {
         else
             produced.insert(key);
     }
-    if (in.method == foMove) afterMove();
+    if (in.method == FileMethod::Move) afterMove();
 }
 
 }  // namespace vorda::naming

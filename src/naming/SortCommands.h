@@ -11,6 +11,7 @@
 
 #include "app/ListCommands.h"
 #include "app/Settings.h"
+#include "app/SortPanel.h"
 #include "app/UserInterface.h"
 
 namespace vorda::tags {
@@ -21,17 +22,17 @@ namespace vorda::naming {
 
 // What the boxes of the naming panel hold when a command starts.
 struct SortInputs {
-    int method = 4;                // 1 move, 2 copy, 4 rename (optMethod)
-    std::string targetDir;         // txtTargetDir
-    std::string inPattern;         // input pattern box
-    std::string outPattern;        // output pattern box
-    std::string pathPattern;       // path pattern box
-    std::string albumPattern;      // album pattern box
-    std::string newName;           // txtNewName (the one-file output pattern)
-    bool fixFilenames = true;      // chkFixFilenames
-    bool useAlbumPattern = true;   // chkAlbumPattern
-    bool detectInPattern = false;  // chkDetectInPattern
-    int currentRow = 0;            // the list's current row (0 when none)
+    app::FileMethod method = app::FileMethod::Rename;  // optMethod
+    std::string targetDir;                             // txtTargetDir
+    std::string inPattern;                             // input pattern box
+    std::string outPattern;                            // output pattern box
+    std::string pathPattern;                           // path pattern box
+    std::string albumPattern;                          // album pattern box
+    std::string newName;                               // txtNewName (the one-file output pattern)
+    bool fixFilenames = true;                          // chkFixFilenames
+    bool useAlbumPattern = true;                       // chkAlbumPattern
+    bool detectInPattern = false;                      // chkDetectInPattern
+    int currentRow = 0;                                // the list's current row (0 when none)
 
     // The boxes as the settings hold them (current patterns, check boxes, method, target).
     static SortInputs fromSettings(const app::Settings& s);
@@ -68,16 +69,16 @@ public:
     void sortSelectedAsAlbum(const SortInputs& in);
 
     // The run itself. boxes supplies the check boxes, the current row and the new-name box.
-    void sortFiles(bool all, int method, const std::string& target, const std::string& pathPattern,
+    void sortFiles(bool all, app::FileMethod method, const std::string& target, const std::string& pathPattern,
                    const std::string& albumPattern, const std::string& inPattern, const std::string& outPattern,
                    const SortInputs& boxes);
 
     // The overwrite question: feaReplace, feaSkip or feaCancel.
     int askFileExistAction(const std::string& source, const std::string& destination);
-    // 1 = go on, 10 = stop.
-    int checkTargetDir(const std::string& folder);
+    // The target folder exists or was created on request; false (after a message) to stop.
+    [[nodiscard]] bool targetDirReady(const std::string& folder);
     // One file to its destination; the file operation's result (0 = done, -1 = declined).
-    int sortFile(tags::AudioFile& file, const std::string& destination, int method);
+    int sortFile(tags::AudioFile& file, const std::string& destination, app::FileMethod method);
 
     // The plan of a copy or move run without touching anything: sources and destinations in
     // the order the run handles them. target is used as given (no check, no creation).
@@ -98,19 +99,19 @@ public:
 
 private:
     // The confirmation of the copy and move commands; true to go on.
-    bool confirm(bool all, const std::string& target, const SortInputs& in);
+    [[nodiscard]] bool confirm(bool all, const std::string& target, const SortInputs& in);
     void runCommand(bool all, const SortInputs& in);
     // Moves, copies or renames the files of a run. A run never replaces a file of its own: a
     // destination that is one of its files, or that an earlier file of the run was given, gets
     // the overwrite question, and "always replace" skips it with a message. Files that take each
     // other's names (chains and cycles) are handled in an order, or through temporary names, in
     // which none is lost.
-    void runSteps(int method, const std::vector<RunStep>& steps);
+    void runSteps(app::FileMethod method, const std::vector<RunStep>& steps);
     std::vector<RunStep> renameSteps(bool all, const std::string& inPattern, const std::string& outPattern,
                                      const SortInputs& boxes);
     void runRenameOne(int row, const std::string& inPattern, const std::string& outPattern, const SortInputs& boxes);
     // Reads row i into filCurrent; false when it cannot be read.
-    bool readRow(int row);
+    [[nodiscard]] bool readRow(int row);
     std::string inPatternFor(const std::string& inPattern, const SortInputs& boxes);
     void status(const std::string& text);
     void afterMove();
@@ -127,11 +128,11 @@ private:
 
 // A plan in the order a run of the method handles it (files that give up their names to other
 // files of the plan first; see SortCommands::runSteps).
-std::vector<PlannedMove> inRunOrder(const std::vector<PlannedMove>& plan, int method);
+std::vector<PlannedMove> inRunOrder(const std::vector<PlannedMove>& plan, app::FileMethod method);
 
 // The status message shown while a method runs ("Moving file(s)...") and when it is done
 // ("Moving done!"); "" for a method other than 1, 2 or 4.
-std::string sortRunningText(int method);
-std::string sortDoneText(int method);
+std::string sortRunningText(app::FileMethod method);
+std::string sortDoneText(app::FileMethod method);
 
 }  // namespace vorda::naming

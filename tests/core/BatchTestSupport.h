@@ -17,14 +17,15 @@
 
 namespace batchtest {
 
-// Answers the questions from a script (anOK when it runs out) and records everything shown.
+// Answers the questions from a script (Ok when it runs out) and records everything shown.
 class ScriptUI : public vorda::app::UserInterface {
 public:
-    int ask(const std::string& text, vorda::app::MsgButtons, vorda::app::MsgIcon icon, const std::string&) override {
+    vorda::app::MessageAnswer ask(const std::string& text, vorda::app::MessageButtons, vorda::app::MessageIcon icon,
+                                  const std::string&) override {
         asked.push_back(text);
         icons.push_back(icon);
-        if (answers.empty()) return vorda::app::anOK;
-        const int a = answers.front();
+        if (answers.empty()) return vorda::app::MessageAnswer::Ok;
+        const vorda::app::MessageAnswer a = answers.front();
         answers.pop_front();
         return a;
     }
@@ -36,9 +37,9 @@ public:
         if (max > 0 && value > max) overrun = true;
         lastProgress = value;
     }
-    std::deque<int> answers;
+    std::deque<vorda::app::MessageAnswer> answers;
     std::vector<std::string> asked;
-    std::vector<int> icons;
+    std::vector<vorda::app::MessageIcon> icons;
     std::vector<std::string> status;
     long long maxProgress = 0;
     long long lastProgress = -1;

@@ -40,16 +40,18 @@ class RecordingUI : public vorda::app::UserInterface {
 public:
     struct Question {
         std::string text;
-        vorda::app::MsgButtons buttons;
-        vorda::app::MsgIcon icon;
+        vorda::app::MessageButtons buttons;
+        vorda::app::MessageIcon icon;
         std::string title;
     };
 
-    int ask(const std::string& text, vorda::app::MsgButtons buttons, vorda::app::MsgIcon icon,
-            const std::string& title) override {
+    vorda::app::MessageAnswer ask(const std::string& text, vorda::app::MessageButtons buttons,
+                                  vorda::app::MessageIcon icon, const std::string& title) override {
         questions.push_back({text, buttons, icon, title});
-        if (answers.empty()) return buttons == vorda::app::mbOK ? vorda::app::anOK : vorda::app::anCancel;
-        const int answer = answers.front();
+        if (answers.empty())
+            return buttons == vorda::app::MessageButtons::Ok ? vorda::app::MessageAnswer::Ok
+                                                             : vorda::app::MessageAnswer::Cancel;
+        const vorda::app::MessageAnswer answer = answers.front();
         answers.pop_front();
         return answer;
     }
@@ -71,7 +73,7 @@ public:
         return texts.empty() ? std::string() : texts.back();
     }
 
-    std::deque<int> answers;
+    std::deque<vorda::app::MessageAnswer> answers;
     std::vector<Question> questions;
     std::vector<std::pair<int, std::string>> statuses;
     int panesCleared = 0;

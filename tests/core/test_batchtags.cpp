@@ -217,7 +217,7 @@ TEST_F(BatchTags, FailedFilesAreReportedOnceAndTheOthersStayWritten) {
     ASSERT_EQ(b.ui.asked.size(), 1u);
     EXPECT_TRUE(contains(b.ui.asked[0], "Numbering tracks failed for 1 file.")) << b.ui.asked[0];
     EXPECT_TRUE(contains(b.ui.asked[0], "First error: " + p2 + ": Error ")) << b.ui.asked[0];
-    EXPECT_EQ(b.ui.icons[0], miError);
+    EXPECT_EQ(b.ui.icons[0], MessageIcon::Error);
     EXPECT_EQ(value(p1, tvTrack), "01");
     EXPECT_EQ(value(p3, tvTrack), "03");
 }
@@ -228,7 +228,7 @@ TEST_F(BatchTags, RemoveTagsAsksAndHonoursTheTagOptions) {
     const std::string p1 = b.add("1.mp3", full);
     const std::string p2 = b.add("2.mp3", full);
     b.selectAll();
-    b.ui.answers = {anNo};
+    b.ui.answers = {MessageAnswer::No};
     batch.removeTags();
     ASSERT_EQ(b.ui.asked.size(), 1u);
     EXPECT_EQ(b.ui.asked[0], BatchTagCommands::kRemoveQuestion);
@@ -238,7 +238,7 @@ TEST_F(BatchTags, RemoveTagsAsksAndHonoursTheTagOptions) {
         settings().useId3v1 = option;
         id3test::writeBytes(p1, full);
         id3test::writeBytes(p2, full);
-        b.ui.answers = {anYes};
+        b.ui.answers = {MessageAnswer::Yes};
         const BatchResult r = batch.removeTags();
         EXPECT_EQ(r.processed, 2);
         for (const auto& p : {p1, p2}) {

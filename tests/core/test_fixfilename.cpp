@@ -69,9 +69,9 @@ TEST(FixFileName, OptionsSwitchTheirStepsOff) {
     s.percent20ToSpace = false;
     s.fixSpaces = false;
     s.fixMisses = false;
-    s.caseChange = ccNoChanges;
+    s.caseChange = CaseChange::NoChanges;
     EXPECT_EQ(fixFileName(" a_b%20c  --d ", s), " a_b%20c  --d ");
-    s.caseChange = ccFirstLetter;  // applied before expansion, not here
+    s.caseChange = CaseChange::FirstLetter;  // applied before expansion, not here
     EXPECT_EQ(fixFileName("abc def", s), "abc def");
 }
 
@@ -97,9 +97,9 @@ TEST(CaseConversion, FileNameCodesWorkOnAllLetters) {
     EXPECT_EQ(fixFileName("ÉCOLE ÖFFENTLICH", s), "École Öffentlich");
     s.lowerCaseFirst = true;
     EXPECT_EQ(fixFileName("McCartney", s), "Mccartney");
-    s.caseChange = ccUpper;
+    s.caseChange = CaseChange::Upper;
     EXPECT_EQ(fixFileName("жук é straße", s), "ЖУК É STRAẞE");
-    s.caseChange = ccLower;
+    s.caseChange = CaseChange::Lower;
     EXPECT_EQ(fixFileName("ЖУК É ÀB", s), "жук é àb");
 }
 
@@ -108,21 +108,21 @@ TEST(CaseConversion, TagFieldCodes) {
     EXPECT_EQ(fixTagField("hello wORLD", s), "Hello WORLD");
     s.tagLowerCaseFirst = true;
     EXPECT_EQ(fixTagField("hello wORLD", s), "Hello World");
-    s.tagCaseChange = ccFirstLetter;
+    s.tagCaseChange = CaseChange::FirstLetter;
     EXPECT_EQ(fixTagField("éCOLE de MUSIQUE", s), "École de musique");
     s.tagLowerCaseFirst = false;
     EXPECT_EQ(fixTagField("éCOLE de MUSIQUE", s), "ÉCOLE de MUSIQUE");
-    s.tagCaseChange = ccUpper;
+    s.tagCaseChange = CaseChange::Upper;
     EXPECT_EQ(fixTagField("жук", s), "ЖУК");
-    s.tagCaseChange = ccLower;
+    s.tagCaseChange = CaseChange::Lower;
     EXPECT_EQ(fixTagField("ЖУК", s), "жук");
-    s.tagCaseChange = ccNoChanges;
+    s.tagCaseChange = CaseChange::NoChanges;
     EXPECT_EQ(fixTagField("aBc", s), "aBc");
 }
 
 TEST(FixTagField, MistakesOnceAndDashesLeftAlone) {
     Settings s = defaults();
-    s.tagCaseChange = ccNoChanges;
+    s.tagCaseChange = CaseChange::NoChanges;
     EXPECT_EQ(fixTagField("  Song () - Remix () - x ", s), "Song Remix () - x");
     EXPECT_EQ(fixTagField("a--b_c", s), "a--b c");
     EXPECT_EQ(fixTagField("   ", s), "");
@@ -139,7 +139,7 @@ TEST(ReplaceList, AppliedAfterTheCaseConversion) {
     EXPECT_EQ(fixTagField("abba feat. x & y", s), "Abba feat. X and Y");
     // Spaces a replacement doubles are collapsed again, and the ends trimmed.
     s.replaces = {{"x", "  "}};
-    s.caseChange = ccNoChanges;
+    s.caseChange = CaseChange::NoChanges;
     EXPECT_EQ(fixFileName("a x b x", s), "a b");
     s.useReplace = false;
     EXPECT_EQ(fixFileName("a x b", s), "a x b");

@@ -51,7 +51,7 @@ struct FolderFixture : ::testing::Test, namingtest::ListFixture {
 
     void SetUp() override {
         s.recycleFiles = false;
-        s.caseChange = ccNoChanges;
+        s.caseChange = CaseChange::NoChanges;
         writeMp3(folder + "a.mp3", "AC/DC", "Live: Vol.2", "T", "1", "1992");
         writeMp3(folder + "sub/b.mp3", "x", "y", "z");
         add(folder + "a.mp3");
@@ -81,17 +81,17 @@ TEST_F(FolderFixture, DialogPreviewsTheNameAndCreatesTheFolder) {
 
     dialog.setFolderPattern("<artist>");
     dialog.setTargetFolder(dir / "missing/");
-    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Result::Stay);
     EXPECT_EQ(ui.questions.back().text, "The target folder does not exist!");
     EXPECT_EQ(s.folderPattern, "<artist>");  // saved by the button
 
     dialog.browsed(dir.path() + "made");
     listtest::makeFolder(dir / "made");
     EXPECT_EQ(dialog.targetFolder(), dir / "made/");
-    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Close);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Result::Close);
     EXPECT_TRUE(exists(dir / "made/ACDC"));
     EXPECT_EQ(refreshes, 1);
-    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Close);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Result::Close);
     EXPECT_EQ(ui.questions.back().text, "The folder \"" + dir / "made/ACDC" + "\" already exists!");
 }
 
@@ -103,14 +103,14 @@ TEST_F(FolderFixture, DialogRenamesTheFileFolderAndFixesRows) {
     EXPECT_EQ(dialog.buttonCaption(), "Rename &Folder");
     dialog.setNewFolder("AC/DC: Live?");
     const std::string renamed = dir / "AC,DC  Live/";
-    ui.answers = {anNo};
-    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
+    ui.answers = {MessageAnswer::No};
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Result::Stay);
     EXPECT_EQ(ui.questions.back().text,
               "Are you sure you want to rename: \n\"" + folder + "\"\n to \n\"" + renamed + "\" ?");
     EXPECT_TRUE(exists(folder));
 
-    ui.answers = {anYes};
-    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Close);
+    ui.answers = {MessageAnswer::Yes};
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Result::Close);
     EXPECT_FALSE(exists(folder));
     EXPECT_TRUE(exists(renamed + "sub/b.mp3"));
     EXPECT_EQ(rows.getCellContent(1, colPath), renamed);
@@ -126,19 +126,19 @@ TEST_F(FolderFixture, DialogRenameRefusesWhatWouldLoseOrMisplaceAFolder) {
     // A sibling of that name exists (even empty): it is never replaced.
     listtest::makeFolder(dir / "Taken");
     dialog.setNewFolder("Taken");
-    ui.answers = {anYes, anOK};
-    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::Ok};
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Result::Stay);
     EXPECT_EQ(
         ui.questions.back().text.rfind(
             "Error while creating folder \"" + dir.path() + "Taken\"!\nError " + std::to_string(EEXIST) + ": ", 0),
         0u);
-    EXPECT_EQ(ui.questions.back().icon, miError);
+    EXPECT_EQ(ui.questions.back().icon, MessageIcon::Error);
     EXPECT_TRUE(exists(folder + "a.mp3"));
     EXPECT_FALSE(list.bBlockDirUpdate);
 
     dialog.setNewFolder("..");
     ui.questions.clear();
-    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Result::Stay);
     EXPECT_EQ(ui.questions.size(), 1u);  // refused before the question
     EXPECT_TRUE(exists(folder + "a.mp3"));
 
@@ -146,19 +146,19 @@ TEST_F(FolderFixture, DialogRenameRefusesWhatWouldLoseOrMisplaceAFolder) {
     if (::geteuid() != 0) {
         ::chmod(folder.c_str(), 0555);
         dialog.setNewFolder("Fresh");
-        ui.answers = {anYes, anNo};
-        EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
+        ui.answers = {MessageAnswer::Yes, MessageAnswer::No};
+        EXPECT_EQ(dialog.execute(), Id3FolderCommand::Result::Stay);
         EXPECT_EQ(ui.questions.back().text, "The folder is read-only. Do you want to rename it anyway?");
-        ui.answers = {anYes, anYes};
-        EXPECT_EQ(dialog.execute(), Id3FolderCommand::Close);
+        ui.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+        EXPECT_EQ(dialog.execute(), Id3FolderCommand::Result::Close);
         EXPECT_TRUE(exists(dir / "Fresh/a.mp3"));
     }
 
     std::filesystem::remove_all(dir / "Fresh");
     std::filesystem::remove_all(folder);
     ui.questions.clear();
-    ui.answers = {anOK};
-    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Stay);
+    ui.answers = {MessageAnswer::Ok};
+    EXPECT_EQ(dialog.execute(), Id3FolderCommand::Result::Stay);
     EXPECT_EQ(ui.questions.back().text.rfind("Invalid source folder \"", 0), 0u);
 }
 
@@ -204,15 +204,15 @@ TEST_F(FolderFixture, TreeCommandsCreateRenameAndDelete) {
     tree.renamePattern(dir / "AC,DC", FolderTreeCommands::patternCaption(list.filCurrent(), "", s));
     EXPECT_TRUE(exists(dir / "ACDC - Live Vol.2 (1992)/a.mp3"));
 
-    ui.answers = {anNo};
+    ui.answers = {MessageAnswer::No};
     tree.deleteFolder(dir / "ACDC - Live Vol.2 (1992)");
     EXPECT_EQ(ui.questions.back().text,
               "Are you sure you want to delete the folder \n\"" + dir / "ACDC - Live Vol.2 (1992)" + "\"?");
     EXPECT_TRUE(exists(dir / "ACDC - Live Vol.2 (1992)"));
-    ui.answers = {anYes};
+    ui.answers = {MessageAnswer::Yes};
     tree.deleteFolder(dir / "ACDC - Live Vol.2 (1992)");
     EXPECT_FALSE(exists(dir / "ACDC - Live Vol.2 (1992)"));
-    ui.answers = {anYes, anOK};
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::Ok};
     tree.deleteFolder(dir / "gone");
     EXPECT_EQ(ui.questions.back().text, "Error: Could not delete folder.");
 }

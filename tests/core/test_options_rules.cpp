@@ -170,7 +170,7 @@ TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys) {
     EXPECT_FALSE(s.readTags);
     EXPECT_TRUE(s.autoRemoveJunk);
     EXPECT_EQ(s.maxFileNameLength, 255);
-    EXPECT_EQ(s.caseChange, 3);
+    EXPECT_EQ(s.caseChange, CaseChange::Upper);
     EXPECT_EQ(s.maxPaddingSize, -1);
     EXPECT_EQ(s.remotePort, 8000);
     EXPECT_EQ(s.fileExistAction, feaSkip);

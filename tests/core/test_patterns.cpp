@@ -260,7 +260,7 @@ TEST(PatternExpansion, PlaceholdersLettersAndCleanUp) {
     EXPECT_EQ(applyPattern(v, "", s), "");
     // With empty values the clean-up closes the gaps.
     EXPECT_EQ(applyPattern(values("", "sos"), "<artist> - <title>", s), "Sos");
-    s.caseChange = 2;
+    s.caseChange = CaseChange::FirstLetter;
     v = values("mcCARTNEY", "yesterday", "HELP");
     EXPECT_EQ(applyPattern(v, "<artist> - <title> - <album>", s), "McCARTNEY - Yesterday - HELP");
     s.lowerCaseFirst = true;
@@ -329,9 +329,9 @@ TEST(PatternExpansion, RulesCleanTheValuesAndKeepTheTypedText) {
                                      "<album>/",
                                      s),
               "/media/user/1234-ABCD/music_lib/The Band/Best - Of/");
-    s.caseChange = 3;
+    s.caseChange = CaseChange::Upper;
     EXPECT_EQ(applyPattern(values("abba", "sos"), "Hits_of <artist> -- <title>", s), "Hits_of ABBA -- SOS");
-    s.caseChange = 1;
+    s.caseChange = CaseChange::EveryWord;
     // A value in capitals keeps them when the whole name is not in capitals, as before.
     EXPECT_EQ(applyPattern(values("ABBA", "sos"), "<artist> - <title>", s), "ABBA - Sos");
     EXPECT_EQ(applyPattern(values("ABBA", "SOS"), "<artist> - <title>", s), "Abba - Sos");

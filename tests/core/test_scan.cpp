@@ -413,16 +413,16 @@ TEST_F(ListFixture, DeleteWalksFromTheEndAndKeepsRowsThatFailed) {
         return ::unlink(path.c_str()) == 0 ? 0 : errno;
     });
     settings.recycleFiles = true;
-    ui.answers = {anNo};
+    ui.answers = {MessageAnswer::No};
     commands.deleteSelectedFiles();
     EXPECT_EQ(list.count(), 5);
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(ui.questions[0].text, "Are you sure you want to move ALL selected file(s) to recycle bin?");
-    EXPECT_EQ(ui.questions[0].buttons, mbYesNo);
-    EXPECT_EQ(ui.questions[0].icon, miQuestion);
+    EXPECT_EQ(ui.questions[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(ui.questions[0].icon, MessageIcon::Question);
     EXPECT_EQ(ui.questions[0].title, "Vorda");
 
-    ui.answers = {anYes};
+    ui.answers = {MessageAnswer::Yes};
     commands.deleteSelectedFiles();
     setTrashHandler(nullptr);
     EXPECT_EQ(trashed, (std::vector<std::string>{dir / "5.mp3", dir / "3.mp3", dir / "2.mp3"}));
@@ -433,11 +433,11 @@ TEST_F(ListFixture, DeleteWalksFromTheEndAndKeepsRowsThatFailed) {
     ASSERT_EQ(ui.questions.size(), 3u);
     EXPECT_EQ(ui.questions[2].text, "Delete failed for 1 file.\r\n\r\nFirst error: " + failing + ": Error " +
                                         std::to_string(EACCES) + " " + errorText(EACCES));
-    EXPECT_EQ(ui.questions[2].buttons, mbOK);
-    EXPECT_EQ(ui.questions[2].icon, miError);
+    EXPECT_EQ(ui.questions[2].buttons, MessageButtons::Ok);
+    EXPECT_EQ(ui.questions[2].icon, MessageIcon::Error);
 
     settings.recycleFiles = false;
-    ui.answers = {anYes};
+    ui.answers = {MessageAnswer::Yes};
     commands.deleteSelectedFiles();
     EXPECT_EQ(ui.questions.back().text, "Are you sure you want to delete ALL selected file(s) from your harddrive?");
     EXPECT_FALSE(pathExists(dir / "3.mp3"));
@@ -452,7 +452,7 @@ TEST_F(ListFixture, DeleteWalksFromTheEndAndKeepsRowsThatFailed) {
     makeFolder(dir / "1.mp3");
     ::chmod((dir / "locked").c_str(), 0500);
     list.selectAll();
-    ui.answers = {anYes};
+    ui.answers = {MessageAnswer::Yes};
     const size_t before = ui.questions.size();
     commands.deleteSelectedFiles();
     ::chmod((dir / "locked").c_str(), 0700);
@@ -474,7 +474,7 @@ TEST_F(ListFixture, DeleteWalksFromTheEndAndKeepsRowsThatFailed) {
     writeFile(dir / "7.mp3", "x");
     commands.addToFileList("7.mp3", dir.path());
     list.selectAll();
-    ui.answers = {anYes};
+    ui.answers = {MessageAnswer::Yes};
     commands.deleteSelectedFiles();
     EXPECT_EQ(ui.questions.size(), asked + 1);
     EXPECT_EQ(list.count(), 0);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,7 @@ struct SortFixture : ::testing::Test, namingtest::ListFixture {
         listtest::makeFolder(target);
     }
 
-    SortInputs inputs(int method) {
+    SortInputs inputs(FileMethod method) {
         SortInputs in = SortInputs::fromSettings(s);
         in.method = method;
         in.targetDir = target;
@@ -58,14 +59,14 @@ struct SortFixture : ::testing::Test, namingtest::ListFixture {
 
 TEST_F(SortFixture, CopyAllSortsAlbumsOfAlbumSizeIntoAlbumFolders) {
     makeAlbums();
-    ui.answers = {anYes};  // the confirmation
-    commands.sortAllFiles(inputs(foCopy));
+    ui.answers = {MessageAnswer::Yes};  // the confirmation
+    commands.sortAllFiles(inputs(FileMethod::Copy));
 
     ASSERT_FALSE(ui.questions.empty());
     EXPECT_EQ(ui.questions[0].text, "Are you sure you want to sort (copy) all files like this?\n\nGeneral files: \n" +
                                         target + "<uletter>/<artist>/\n\nAlbums: \n" + target +
                                         "<uletter>/<artist>/<album> (<year>)/");
-    EXPECT_EQ(ui.questions[0].buttons, mbYesNo);
+    EXPECT_EQ(ui.questions[0].buttons, MessageButtons::YesNo);
     std::vector<std::string> expected;
     for (int i = 1; i <= 5; ++i) expected.push_back("A/Art/A (2001)/f" + std::to_string(i) + ".mp3");
     for (int i = 6; i <= 8; ++i) expected.push_back("A/Art/f" + std::to_string(i) + ".mp3");
@@ -83,10 +84,10 @@ TEST_F(SortFixture, CopyAllSortsAlbumsOfAlbumSizeIntoAlbumFolders) {
 TEST_F(SortFixture, MoveWithFixedNamesRemovesMovedRows) {
     makeAlbums();
     s.albumSize = 6;  // no album is big enough: everything to the artist folder
-    SortInputs in = inputs(foMove);
+    SortInputs in = inputs(FileMethod::Move);
     in.fixFilenames = true;
     in.outPattern = "<track> <title>";
-    ui.answers = {anYes};
+    ui.answers = {MessageAnswer::Yes};
     commands.sortAllFiles(in);
     EXPECT_NE(ui.questions[0].text.find("\n\nFixing and renaming all files as: \n<track> <title>"), std::string::npos);
     EXPECT_EQ(filesBelow(target).size(), 8u);
@@ -98,28 +99,28 @@ TEST_F(SortFixture, MoveWithFixedNamesRemovesMovedRows) {
 }
 
 TEST_F(SortFixture, RefusalsStopBeforeAnyFileIsTouched) {
-    commands.sortAllFiles(inputs(foCopy));
+    commands.sortAllFiles(inputs(FileMethod::Copy));
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(ui.questions[0].text, "There are no files in the list.");
-    EXPECT_EQ(ui.questions[0].icon, miInformation);
+    EXPECT_EQ(ui.questions[0].icon, MessageIcon::Information);
 
     makeAlbums();
     std::filesystem::remove(target);
     ui.questions.clear();
-    ui.answers = {anNo};  // confirmation declined
-    commands.sortAllFiles(inputs(foCopy));
+    ui.answers = {MessageAnswer::No};  // confirmation declined
+    commands.sortAllFiles(inputs(FileMethod::Copy));
     EXPECT_FALSE(exists(target));
 
     ui.questions.clear();
-    SortInputs in = inputs(foCopy);
+    SortInputs in = inputs(FileMethod::Copy);
     in.targetDir = "  ";
-    ui.answers = {anYes, anOK};
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::Ok};
     commands.sortAllFiles(in);
     EXPECT_EQ(ui.questions.back().text, "You must choose a target directory first!");
 
     ui.questions.clear();
-    ui.answers = {anYes, anNo};  // confirmation, then "create it?" declined
-    commands.sortAllFiles(inputs(foMove));
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::No};  // confirmation, then "create it?" declined
+    commands.sortAllFiles(inputs(FileMethod::Move));
     EXPECT_EQ(ui.questions.back().text,
               "The target directory \"" + target + "\" does not exist!\nWould you like to create it?");
     EXPECT_FALSE(exists(target));
@@ -128,15 +129,15 @@ TEST_F(SortFixture, RefusalsStopBeforeAnyFileIsTouched) {
     listtest::writeFile(dir / "plain", "x");
     ui.questions.clear();
     in.targetDir = dir / "plain";
-    ui.answers = {anYes, anYes, anOK};
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok};
     commands.sortAllFiles(in);
     EXPECT_EQ(ui.questions.back().text, "Failed to create folder \"" + dir / "plain/" + "\".");
     EXPECT_EQ(filesBelow(src).size(), 8u);
 
     // Yes creates the target and the run goes on.
     ui.questions.clear();
-    ui.answers = {anYes, anYes};
-    commands.sortAllFiles(inputs(foCopy));
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    commands.sortAllFiles(inputs(FileMethod::Copy));
     EXPECT_EQ(filesBelow(target).size(), 8u);
 }
 
@@ -146,16 +147,17 @@ TEST_F(SortFixture, ExistingDestinationsFollowTheOverwriteAnswers) {
         add(src + "f" + std::to_string(i) + ".mp3");
         listtest::writeFile(target + "B/Bob/f" + std::to_string(i) + ".mp3", "old");
     }
-    SortInputs in = inputs(foMove);
+    SortInputs in = inputs(FileMethod::Move);
     in.useAlbumPattern = false;
-    ui.answers = {anYes, anYes, anNo, anCancel};  // confirm, replace, skip, cancel
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::No,
+                  MessageAnswer::Cancel};  // confirm, replace, skip, cancel
     commands.sortAllFiles(in);
     EXPECT_EQ(ui.questions[1].text, "The file \"" + target +
                                         "B/Bob/f1.mp3\" already exists!\n"
                                         "Do you want to replace it with: \n\"" +
                                         src + "f1.mp3\" ?");
-    EXPECT_EQ(ui.questions[1].buttons, mbYesNoCancel);
-    EXPECT_EQ(ui.questions[1].icon, miQuestion);
+    EXPECT_EQ(ui.questions[1].buttons, MessageButtons::YesNoCancel);
+    EXPECT_EQ(ui.questions[1].icon, MessageIcon::Question);
     EXPECT_NE(id3test::readBytes(target + "B/Bob/f1.mp3"), "old");
     EXPECT_FALSE(exists(src + "f1.mp3"));
     EXPECT_EQ(id3test::readBytes(target + "B/Bob/f2.mp3"), "old");
@@ -171,7 +173,7 @@ TEST_F(SortFixture, ExistingDestinationsFollowTheOverwriteAnswers) {
     // "Never replace" skips silently and still counts the files.
     s.fileExistAction = feaSkip;
     ui.questions.clear();
-    ui.answers = {anYes};
+    ui.answers = {MessageAnswer::Yes};
     commands.sortAllFiles(in);
     EXPECT_EQ(ui.questions.size(), 1u);
     EXPECT_EQ(commands.handled(), 3);
@@ -180,7 +182,7 @@ TEST_F(SortFixture, ExistingDestinationsFollowTheOverwriteAnswers) {
     // "Always replace" replaces without asking.
     s.fileExistAction = feaReplace;
     ui.questions.clear();
-    ui.answers = {anYes};
+    ui.answers = {MessageAnswer::Yes};
     commands.sortAllFiles(in);
     EXPECT_EQ(ui.questions.size(), 1u);
     EXPECT_FALSE(exists(src + "f3.mp3"));
@@ -193,17 +195,17 @@ TEST_F(SortFixture, AFileSortedOntoItselfStaysAndIsReported) {
     add(target + "a.mp3");
     add(target + "b.mp3");
     const std::string before = id3test::readBytes(target + "a.mp3");
-    SortInputs in = inputs(foMove);
+    SortInputs in = inputs(FileMethod::Move);
     in.pathPattern = "";
     in.useAlbumPattern = false;
-    ui.answers = {anYes, anYes, anOK, anYes, anCancel};
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::Yes, MessageAnswer::Cancel};
     commands.sortAllFiles(in);
     ASSERT_GE(ui.questions.size(), 5u);
     EXPECT_EQ(ui.questions[2].text, "Error " + std::to_string(kErrSameFile) + " occured while sorting \"" + target +
                                         "a.mp3\".\nMake sure the file is not in use. Press OK to continue with next "
                                         "file or Cancel to abort.");
-    EXPECT_EQ(ui.questions[2].buttons, mbOKCancel);
-    EXPECT_EQ(ui.questions[2].icon, miError);
+    EXPECT_EQ(ui.questions[2].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(ui.questions[2].icon, MessageIcon::Error);
     EXPECT_EQ(id3test::readBytes(target + "a.mp3"), before);
     EXPECT_TRUE(exists(target + "b.mp3"));
     EXPECT_EQ(commands.failed(), 2);
@@ -219,9 +221,9 @@ TEST_F(SortFixture, FailedOperationsKeepTheSourceAndAskToGoOn) {
         listtest::makeFolder(target + "D/Dee/f" + std::to_string(i) + ".mp3/inner");
     }
     s.fileExistAction = feaReplace;
-    SortInputs in = inputs(foMove);
+    SortInputs in = inputs(FileMethod::Move);
     in.useAlbumPattern = false;
-    ui.answers = {anYes, anOK, anCancel};
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::Cancel};
     commands.sortAllFiles(in);
     ASSERT_EQ(ui.questions.size(), 3u);
     EXPECT_EQ(ui.questions[1].text.rfind("Error ", 0), 0u);
@@ -234,12 +236,31 @@ TEST_F(SortFixture, FailedOperationsKeepTheSourceAndAskToGoOn) {
     EXPECT_EQ(rows.count(), 3);
 }
 
+TEST_F(SortFixture, AnErrorInsideTheRunEndsItWithAMessage) {
+    struct FailingWindow : listtest::RecordingUI {
+        void setProgress(long long, long long max) override {
+            if (max > 0) throw std::runtime_error("the progress bar is gone");
+        }
+    } window;
+    SortCommands failing{list, window, s};
+    makeAlbums();
+    window.answers = {MessageAnswer::Yes};
+    failing.sortAllFiles(inputs(FileMethod::Copy));
+
+    EXPECT_TRUE(failing.cancelled());
+    ASSERT_EQ(window.questions.size(), 2u);
+    EXPECT_EQ(window.questions[1].icon, MessageIcon::Error);
+    EXPECT_NE(window.questions[1].text.find("the progress bar is gone"), std::string::npos);
+    EXPECT_TRUE(filesBelow(target).empty());
+    EXPECT_EQ(filesBelow(src).size(), 8u);
+}
+
 TEST_F(SortFixture, TagValuesNeverLeaveTheTargetFolder) {
     writeMp3(src + "a.mp3", "../../..", "/etc", "x/../../y", "1", "..");
     writeMp3(src + "b.mp3", "/tmp/evil", "..", "..", "2");
     add(src + "a.mp3");
     add(src + "b.mp3");
-    SortInputs in = inputs(foCopy);
+    SortInputs in = inputs(FileMethod::Copy);
     in.fixFilenames = true;
     in.outPattern = "<title>";
     in.pathPattern = "<artist>/<album>/";
@@ -251,7 +272,7 @@ TEST_F(SortFixture, TagValuesNeverLeaveTheTargetFolder) {
         const std::string normal = std::filesystem::path(p.destination).lexically_normal().string();
         EXPECT_EQ(normal.rfind(target, 0), 0u) << p.destination;
     }
-    ui.answers = {anYes};
+    ui.answers = {MessageAnswer::Yes};
     commands.sortAllFiles(in);
     EXPECT_EQ(filesBelow(target).size(), 2u);
     EXPECT_EQ(filesBelow(dir.path()).size(), 4u);  // two sources, two copies, nothing elsewhere
@@ -263,15 +284,15 @@ TEST_F(SortFixture, TwoFilesWithOneDestinationDoNotOverwriteEachOther) {
     add(src + "one/a.mp3");
     add(src + "two/a.mp3");
     const std::string first = id3test::readBytes(src + "one/a.mp3");
-    SortInputs in = inputs(foMove);
+    SortInputs in = inputs(FileMethod::Move);
     in.useAlbumPattern = false;
     const auto plan = commands.planSort(true, target, in.pathPattern, "", in.inPattern, in.outPattern, in);
     ASSERT_EQ(plan.size(), 2u);
     EXPECT_EQ(plan[0].destination, plan[1].destination);
-    ui.answers = {anYes, anNo};  // confirm; keep the first file when asked about the second
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::No};  // confirm; keep the first file when asked about the second
     commands.sortAllFiles(in);
     ASSERT_EQ(ui.questions.size(), 2u);
-    EXPECT_EQ(ui.questions[1].buttons, mbYesNoCancel);
+    EXPECT_EQ(ui.questions[1].buttons, MessageButtons::YesNoCancel);
     EXPECT_EQ(id3test::readBytes(target + "E/Eve/a.mp3"), first);
     EXPECT_TRUE(exists(src + "two/a.mp3"));
     EXPECT_EQ(rows.count(), 1);
@@ -283,11 +304,11 @@ TEST_F(SortFixture, ARunNeverReplacesItsOwnFilesAndSwapsNamesWithoutLoss) {
     writeMp3(src + "y.mp3", "Ivy", "", "x");
     writeMp3(src + "z.mp3", "Ivy", "", "y");
     for (const char* n : {"x", "y", "z"}) add(src + n + ".mp3");
-    s.caseChange = 0;
-    SortInputs in = inputs(foRename);
+    s.caseChange = CaseChange::NoChanges;
+    SortInputs in = inputs(FileMethod::Rename);
     in.fixFilenames = true;
     in.outPattern = "<title>";
-    ui.answers = {anNo, anOK};  // z: keep the file that has just been given the name
+    ui.answers = {MessageAnswer::No, MessageAnswer::Ok};  // z: keep the file that has just been given the name
     commands.sortAllFiles(in);
     ASSERT_EQ(ui.questions.size(), 2u);
     EXPECT_EQ(
@@ -312,17 +333,17 @@ TEST_F(SortFixture, ARunNeverReplacesItsOwnFilesAndSwapsNamesWithoutLoss) {
     writeMp3(src + "c/b.mp3", "Jo", "", "Same");
     add(src + "c/a.mp3");
     add(src + "c/b.mp3");
-    SortInputs copy = inputs(foCopy);
+    SortInputs copy = inputs(FileMethod::Copy);
     copy.fixFilenames = true;
     copy.outPattern = "<title>";
     copy.useAlbumPattern = false;
     ui.questions.clear();
-    ui.answers = {anYes, anOK};
+    ui.answers = {MessageAnswer::Yes, MessageAnswer::Ok};
     commands.sortAllFiles(copy);
     ASSERT_EQ(ui.questions.size(), 2u);
     EXPECT_EQ(ui.questions[1].text, "The file \"" + target + "J/Jo/Same.mp3\" was not replaced with \"" + src +
                                         "c/b.mp3\": another file of this run has just been given this name.");
-    EXPECT_EQ(ui.questions[1].icon, miWarning);
+    EXPECT_EQ(ui.questions[1].icon, MessageIcon::Warning);
     EXPECT_EQ(id3test::readBytes(target + "J/Jo/Same.mp3"), id3test::readBytes(src + "c/a.mp3"));
     EXPECT_EQ(commands.handled(), 2);
 }
@@ -332,7 +353,7 @@ TEST_F(SortFixture, RenameAllRenamesAndRefreshesRows) {
     writeMp3(src + "y.mp3", "Fay", "", "World", "4");
     add(src + "x.mp3");
     add(src + "y.mp3");
-    SortInputs in = inputs(foRename);
+    SortInputs in = inputs(FileMethod::Rename);
     commands.sortAllFiles(in);  // Fix filenames off: nothing happens
     EXPECT_TRUE(exists(src + "x.mp3"));
     EXPECT_EQ(ui.lastOf(3), "Renaming done!");
@@ -356,11 +377,11 @@ TEST_F(SortFixture, RenameFailuresAskToGoOnOrAbort) {
         writeMp3(src + n + ".mp3", "Gus", "", "Same");
         add(src + std::string(n) + ".mp3");
     }
-    SortInputs in = inputs(foRename);
+    SortInputs in = inputs(FileMethod::Rename);
     in.fixFilenames = true;
     in.outPattern = "<title>";
     // a becomes Same.mp3; b would overwrite it: No to the overwrite, OK; c: No, Cancel.
-    ui.answers = {anNo, anOK, anNo, anCancel};
+    ui.answers = {MessageAnswer::No, MessageAnswer::Ok, MessageAnswer::No, MessageAnswer::Cancel};
     commands.sortAllFiles(in);
     ASSERT_EQ(ui.questions.size(), 4u);
     EXPECT_EQ(ui.questions[1].text, "Error -1 occured while renaming \"" + src +
@@ -380,7 +401,7 @@ TEST_F(SortFixture, RenameSelectedUsesTheNewNameBoxAndStepsToTheNextRow) {
     add(src + "a.mp3");
     add(src + "b.mp3");
     rows.setSelected(1, true);
-    SortInputs in = inputs(foRename);
+    SortInputs in = inputs(FileMethod::Rename);
     in.currentRow = 1;
     in.newName = "My: Name?.mp3";
     commands.sortSelectedFiles(in);
@@ -395,10 +416,10 @@ TEST_F(SortFixture, RenameSelectedUsesTheNewNameBoxAndStepsToTheNextRow) {
     writeMp3(src + "Taken.mp3", "x", "", "y");
     in.currentRow = 2;
     in.newName = "Taken.mp3";
-    ui.answers = {anNo, anOK};
+    ui.answers = {MessageAnswer::No, MessageAnswer::Ok};
     commands.sortSelectedFiles(in);
     EXPECT_EQ(ui.questions.back().text, "Error -1 occured while renaming file. Make sure the file is not in use.");
-    EXPECT_EQ(ui.questions.back().buttons, mbOK);
+    EXPECT_EQ(ui.questions.back().buttons, MessageButtons::Ok);
 }
 
 TEST_F(SortFixture, PopupPatternAndAlbumSortWorkOnTheSelection) {
@@ -409,7 +430,7 @@ TEST_F(SortFixture, PopupPatternAndAlbumSortWorkOnTheSelection) {
     rows.setSelected(1, true);
     rows.setSelected(2, true);
     s.outPatterns = {"<title>", "<track>"};
-    SortInputs in = inputs(foRename);
+    SortInputs in = inputs(FileMethod::Rename);
     in.fixFilenames = true;
     in.currentRow = 1;
     commands.sortSelectedUsing(in, 1);
@@ -420,12 +441,12 @@ TEST_F(SortFixture, PopupPatternAndAlbumSortWorkOnTheSelection) {
     EXPECT_TRUE(ui.questions.empty());
 
     // The album sort puts every selected file into its album folder, whatever the album size.
-    in = inputs(foMove);
+    in = inputs(FileMethod::Move);
     in.outPattern = "<title>";
     commands.sortSelectedAsAlbum(in);
     EXPECT_EQ(filesBelow(target), (std::vector<std::string>{"I/Ivy/Tour (1999)/One.mp3", "I/Ivy/Tour (1999)/Two.mp3"}));
     EXPECT_EQ(rows.count(), 1);
-    in.method = foRename;
+    in.method = FileMethod::Rename;
     commands.sortSelectedAsAlbum(in);  // disabled for renaming
     EXPECT_TRUE(exists(src + "c.mp3"));
 
@@ -434,10 +455,10 @@ TEST_F(SortFixture, PopupPatternAndAlbumSortWorkOnTheSelection) {
     add(src + "d.mp3");
     rows.selectAll();
     s.fileExistAction = feaReplace;
-    in.method = foCopy;
+    in.method = FileMethod::Copy;
     commands.sortSelectedAsAlbum(in);
     ASSERT_EQ(ui.questions.size(), 1u);
-    EXPECT_EQ(ui.questions[0].icon, miWarning);
+    EXPECT_EQ(ui.questions[0].icon, MessageIcon::Warning);
     EXPECT_EQ(id3test::readBytes(target + "I/Ivy/Tour (1999)/Three.mp3"), id3test::readBytes(src + "c.mp3"));
 }
 

@@ -13,17 +13,17 @@ using vorda::app::SortPanel;
 
 TEST(SortPanel, MethodSwitchKeepsTheTargetWhileRenaming) {
     SortPanel panel;
-    panel.load(vorda::app::smCopy, "/music/sorted/");
+    panel.load(FileMethod::Copy, "/music/sorted/");
     EXPECT_EQ(panel.text(), "/music/sorted/");
     EXPECT_FALSE(panel.locked());
 
     panel.type("/music/new");
-    panel.setMethod(vorda::app::smRename, "/music/incoming/");
+    panel.setMethod(FileMethod::Rename, "/music/incoming/");
     EXPECT_TRUE(panel.locked());
     EXPECT_EQ(panel.text(), "/music/incoming/");
     EXPECT_EQ(panel.savedFolder(), "/music/new");
     // A second click on "Rename" does not take the file's folder as the target.
-    panel.setMethod(vorda::app::smRename, "/music/incoming/");
+    panel.setMethod(FileMethod::Rename, "/music/incoming/");
     EXPECT_EQ(panel.savedFolder(), "/music/new");
     panel.fileShown("/music/other/");
     EXPECT_EQ(panel.text(), "/music/other/");
@@ -33,16 +33,16 @@ TEST(SortPanel, MethodSwitchKeepsTheTargetWhileRenaming) {
     panel.focusLost();
     EXPECT_EQ(panel.text(), "/music/other/");
 
-    panel.setMethod(vorda::app::smMove, "");
+    panel.setMethod(FileMethod::Move, "");
     EXPECT_EQ(panel.text(), "/music/new");
     panel.fileShown("/music/third/");
     EXPECT_EQ(panel.text(), "/music/new");
-    EXPECT_EQ(panel.storedMethod(), vorda::app::smMove);
+    EXPECT_EQ(panel.storedMethod(), 1);
 }
 
 TEST(SortPanel, TypingBrowsingAndFocusLoss) {
     SortPanel panel;
-    panel.load(vorda::app::smCopy, "/a/");
+    panel.load(FileMethod::Copy, "/a/");
     panel.type("/music/<bad>|name*?\"x");
     EXPECT_EQ(panel.text(), "/music/badnamex");
     EXPECT_EQ(panel.savedFolder(), "/a/");
@@ -67,7 +67,7 @@ TEST(SortPanel, TypingBrowsingAndFocusLoss) {
 
 TEST(SortPanel, SetAsTargetFolder) {
     SortPanel panel;
-    panel.load(vorda::app::smCopy, "/a/");
+    panel.load(FileMethod::Copy, "/a/");
     panel.setAsTarget("/home/me/Music");
     EXPECT_EQ(panel.text(), "/home/me/Music/");
     EXPECT_EQ(panel.savedFolder(), "/home/me/Music/");
@@ -75,32 +75,32 @@ TEST(SortPanel, SetAsTargetFolder) {
     EXPECT_EQ(panel.savedFolder(), "/home/me/Music/");
 
     // While renaming only the saved folder changes; leaving rename shows it.
-    panel.setMethod(vorda::app::smRename, "/in/");
+    panel.setMethod(FileMethod::Rename, "/in/");
     panel.setAsTarget("/out");
     EXPECT_EQ(panel.text(), "/in/");
-    panel.setMethod(vorda::app::smCopy, "");
+    panel.setMethod(FileMethod::Copy, "");
     EXPECT_EQ(panel.text(), "/out/");
 }
 
 TEST(SortPanel, CaptionsAndStoredMethod) {
-    EXPECT_EQ(SortPanel::buttonOfMethod(2), 0);
-    EXPECT_EQ(SortPanel::buttonOfMethod(1), 1);
-    EXPECT_EQ(SortPanel::buttonOfMethod(4), 2);
-    EXPECT_EQ(SortPanel::buttonOfMethod(3), -1);
-    EXPECT_EQ(SortPanel::methodOfButton(0), 2);
-    EXPECT_EQ(SortPanel::methodOfButton(2), 4);
+    EXPECT_EQ(SortPanel::buttonOfMethod(FileMethod::Copy), 0);
+    EXPECT_EQ(SortPanel::buttonOfMethod(FileMethod::Move), 1);
+    EXPECT_EQ(SortPanel::buttonOfMethod(FileMethod::Rename), 2);
+    EXPECT_EQ(SortPanel::buttonOfMethod(static_cast<FileMethod>(3)), -1);
+    EXPECT_EQ(SortPanel::methodOfButton(0), FileMethod::Copy);
+    EXPECT_EQ(SortPanel::methodOfButton(2), FileMethod::Rename);
 
-    const vorda::app::MethodCaptions copy = SortPanel::captionsFor(vorda::app::smCopy);
+    const vorda::app::MethodCaptions copy = SortPanel::captionsFor(FileMethod::Copy);
     EXPECT_EQ(copy.sortAll, "Copy All");
     EXPECT_EQ(copy.sortSelected, "Copy Selected");
     EXPECT_EQ(copy.menuSortSelected, "Copy selected file(s)");
     EXPECT_EQ(copy.popSort, "Copy selected file(s) using...");
     EXPECT_EQ(copy.targetLabel, "Target folder:");
     EXPECT_TRUE(copy.browseEnabled);
-    const vorda::app::MethodCaptions move = SortPanel::captionsFor(vorda::app::smMove);
+    const vorda::app::MethodCaptions move = SortPanel::captionsFor(FileMethod::Move);
     EXPECT_EQ(move.menuSortAll, "Move all files");
     EXPECT_EQ(move.popSortAlbum, "Move selected file(s) as album");
-    const vorda::app::MethodCaptions rename = SortPanel::captionsFor(vorda::app::smRename);
+    const vorda::app::MethodCaptions rename = SortPanel::captionsFor(FileMethod::Rename);
     EXPECT_EQ(rename.sortAll, "Rename All");
     EXPECT_EQ(rename.popSortAlbum, "Sort selected file(s) as album");
     EXPECT_FALSE(rename.popSortAlbumEnabled);
@@ -110,8 +110,8 @@ TEST(SortPanel, CaptionsAndStoredMethod) {
     SortPanel panel;
     panel.load(7, "/t/");
     EXPECT_FALSE(panel.locked());
-    EXPECT_EQ(panel.storedMethod(), vorda::app::smRename);
-    EXPECT_EQ(SortPanel::captionsFor(7).sortAll, "Sort All");
+    EXPECT_EQ(panel.storedMethod(), 4);
+    EXPECT_EQ(SortPanel::captionsFor(static_cast<FileMethod>(7)).sortAll, "Sort All");
 }
 
 TEST(Bookmarks, StoreToolTipsAndScanFolder) {

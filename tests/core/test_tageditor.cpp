@@ -267,7 +267,7 @@ TEST_F(TagEditorTest, SingleReadOnlyFileIsRefusedWithOneMessage) {
     ASSERT_EQ(ui_.questions.size(), 1u);
     EXPECT_EQ(ui_.questions[0].text, "You are trying to save tags to a read-only file!\r\n"
                                      "This is not allowed according to the current settings. ");
-    EXPECT_EQ(ui_.questions[0].icon, miInformation);
+    EXPECT_EQ(ui_.questions[0].icon, MessageIcon::Information);
     EXPECT_EQ(readBytes(path), before);
     ::chmod(path.c_str(), 0644);
 }
@@ -305,16 +305,16 @@ TEST_F(TagEditorTest, SeveralFilesApplyTheEditLanguageToEachStoredValue) {
     panes_.setField(fldTitle, "l+=Live ");
     panes_.setField(fldTrack, "7x");
     // Cancel writes nothing.
-    ui_.answers = {anCancel};
+    ui_.answers = {MessageAnswer::Cancel};
     const std::string before = readBytes(a);
     EXPECT_EQ(save(), SaveTagsCommand::Outcome::Canceled);
     EXPECT_EQ(readBytes(a), before);
     ASSERT_EQ(ui_.questions.size(), 1u);
-    EXPECT_EQ(ui_.questions[0].buttons, mbOKCancel);
+    EXPECT_EQ(ui_.questions[0].buttons, MessageButtons::OkCancel);
     EXPECT_EQ(ui_.questions[0].text, "The following attributes will be changed for ALL selected files:\r\n\r\n"
                                      "ID3v2 (will be added if nonexistent):\r\nTitle: \"l+=Live \"\r\nTrack: \"7x\"");
 
-    ui_.answers = {anOK};
+    ui_.answers = {MessageAnswer::Ok};
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     EXPECT_EQ(value(a, tvV2Title), "Live One");
     EXPECT_EQ(value(b, tvV2Title), "Live Two");
@@ -324,11 +324,11 @@ TEST_F(TagEditorTest, SeveralFilesApplyTheEditLanguageToEachStoredValue) {
 
     panes_.clearMarks();
     panes_.setField(fldTitle, "r-=9");
-    ui_.answers = {anOK};
+    ui_.answers = {MessageAnswer::Ok};
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     EXPECT_EQ(value(c, tvV2Title), "");
     panes_.setField(fldTitle, "l-=x");
-    ui_.answers = {anOK};
+    ui_.answers = {MessageAnswer::Ok};
     save();
     EXPECT_EQ(value(a, tvV2Title), "l-=x");
     for (const std::string& p : {a, b, c}) {
@@ -357,7 +357,7 @@ TEST_F(TagEditorTest, SeveralFilesRemoveBoxesAndLyricsWriteOnlyTypedValues) {
     panes_.setField(fldV1Year, "19x99");
     panes_.setEnabled(swLyrics3, true);
     panes_.lyrics[lyMood] = "Happy";
-    ui_.answers = {anOK};
+    ui_.answers = {MessageAnswer::Ok};
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     for (const std::string& p : {a, b}) {
         EXPECT_FALSE(has(p, tkID3v2));
@@ -378,7 +378,7 @@ TEST_F(TagEditorTest, SeveralFilesSimpleModeWritesGeneralFieldsIntoEveryTag) {
     selectAll();
     panes_.setField(fldAlbum, "Best of");
     panes_.setGenre(false, "Rock");
-    ui_.answers = {anOK};
+    ui_.answers = {MessageAnswer::Ok};
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     for (const std::string& p : {a, b}) {
         EXPECT_EQ(value(p, tvV1Album), "Best of");
@@ -399,7 +399,7 @@ TEST_F(TagEditorTest, SeveralFilesReportFailuresOnceAndKeepTheWrittenFiles) {
     selectAll();
     panes_.setEnabled(swID3v2, true);
     panes_.setField(fldArtist, "Band");
-    ui_.answers = {anOK};
+    ui_.answers = {MessageAnswer::Ok};
     SaveTagsCommand save(cmds_, ui_, settings());
     EXPECT_EQ(save.run(panes_), SaveTagsCommand::Outcome::Failed);
     EXPECT_EQ(save.filesSaved(), 2);
@@ -408,7 +408,7 @@ TEST_F(TagEditorTest, SeveralFilesReportFailuresOnceAndKeepTheWrittenFiles) {
     EXPECT_EQ(value(d, tvV2Artist), "Band");
     EXPECT_EQ(value(b, tvV2Artist), "Artist");
     ASSERT_EQ(ui_.questions.size(), 2u);
-    EXPECT_EQ(ui_.questions[1].icon, miError);
+    EXPECT_EQ(ui_.questions[1].icon, MessageIcon::Error);
     EXPECT_EQ(ui_.questions[1].text.rfind(
                   "Tags could not be saved to 2 of 4 files.\r\n\r\nFirst error: " + b + "\r\nThe file is read-only", 0),
               0u);
@@ -433,7 +433,7 @@ TEST_F(TagEditorTest, SeveralFilesGetThePendingPictureAsFrontCover) {
     panes_.pendingPicture = png;
     panes_.pendingPictureMime = "image/png";
     // Only the picture: no tag switch is needed for it.
-    ui_.answers = {anOK};
+    ui_.answers = {MessageAnswer::Ok};
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     ASSERT_EQ(ui_.questions.size(), 1u);
     EXPECT_EQ(ui_.questions[0].text, "The following attributes will be changed for ALL selected files:\r\n\r\n"
@@ -462,7 +462,7 @@ TEST_F(TagEditorTest, SeveralFilesGetThePendingPictureAsFrontCover) {
 
     // A removed ID3v2 tag gets no picture.
     panes_.setRemove(swID3v2, true);
-    ui_.answers = {anOK};
+    ui_.answers = {MessageAnswer::Ok};
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     EXPECT_FALSE(has(b, tkID3v2));
     EXPECT_EQ(ui_.questions[1].text.find("Front cover"), std::string::npos);

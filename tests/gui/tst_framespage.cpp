@@ -139,9 +139,9 @@ void tst_FramesPage::deleteAndMultipleFiles() {
     QVERIFY(file.readFile(mp3.toStdString(), true));
     FramesPage page;
     std::vector<std::string> messages;
-    page.ask = [&](const std::string& text, MsgButtons, MsgIcon) {
+    page.ask = [&](const std::string& text, MessageButtons, MessageIcon) {
         messages.push_back(text);
-        return int(anOK);
+        return MessageAnswer::Ok;
     };
     QSignalSpy changed(&page, &FramesPage::tagChanged);
     page.showFile(file);
@@ -222,9 +222,9 @@ void tst_FramesPage::pendingPictureForSeveralFiles() {
 
     FramesPage page;
     std::vector<std::string> messages;
-    page.ask = [&](const std::string& text, MsgButtons, MsgIcon) {
+    page.ask = [&](const std::string& text, MessageButtons, MessageIcon) {
         messages.push_back(text);
-        return int(anOK);
+        return MessageAnswer::Ok;
     };
     page.clear();
     page.setMultiSelection(true);

@@ -122,14 +122,14 @@ public slots:
 
 class RecordingUi : public vorda::app::SilentUserInterface {
 public:
-    int ask(const std::string& text, vorda::app::MsgButtons buttons, vorda::app::MsgIcon icon,
-            const std::string& title) override {
+    vorda::app::MessageAnswer ask(const std::string& text, vorda::app::MessageButtons buttons,
+                                  vorda::app::MessageIcon icon, const std::string& title) override {
         texts.push_back(title + "|" + text);
         lastIcon = icon;
         return SilentUserInterface::ask(text, buttons, icon, title);
     }
     std::vector<std::string> texts;
-    vorda::app::MsgIcon lastIcon = vorda::app::miNone;
+    vorda::app::MessageIcon lastIcon = vorda::app::MessageIcon::None;
 };
 
 }  // namespace
@@ -676,7 +676,7 @@ private slots:
         QCOMPARE(ui.texts.size(), size_t(1));
         QCOMPARE(QString::fromStdString(ui.texts[0]),
                  QStringLiteral("Error|Error Number: %1 %2").arg(ELOOP).arg(QString::fromLocal8Bit(strerror(ELOOP))));
-        QCOMPARE(ui.lastIcon, vorda::app::miError);
+        QCOMPARE(ui.lastIcon, vorda::app::MessageIcon::Error);
     }
 };
 

@@ -249,7 +249,7 @@ private slots:
 
         const vorda::app::Settings& s = vorda::app::settings();
         QVERIFY(!s.useTags);
-        QCOMPARE(s.caseChange, 4);
+        QCOMPARE(s.caseChange, vorda::app::CaseChange::Lower);
         QCOMPARE(s.fileExistAction, int(vorda::app::feaReplace));
         QCOMPARE(s.maxFileNameLength, 1);
         QVERIFY(s.autoRemoveJunk);

@@ -447,7 +447,8 @@ void MainWindow::loadSettings() {
     Settings& s = settings();
     s.load(ini);
     settingsNotice_ = settingsFileNotice(ini, true);
-    settingsNoticeIcon_ = ini.fileCondition() == IniFile::Condition::Ok ? miInformation : miWarning;
+    settingsNoticeIcon_ =
+        ini.fileCondition() == IniFile::Condition::Ok ? MessageIcon::Information : MessageIcon::Warning;
     treeDir_ = getSetting(ini, "General", "sTreeDir", defaultFolder());
     loadPanelSettings();
     applyWindowLayout(ini);
@@ -589,7 +590,7 @@ void MainWindow::startUp(const std::vector<std::string>& paths) {
     if (!settingsNotice_.empty()) {
         const std::string notice = std::move(settingsNotice_);
         settingsNotice_.clear();
-        ask(notice, mbOK, settingsNoticeIcon_);
+        ask(notice, MessageButtons::Ok, settingsNoticeIcon_);
     }
     if (paths.empty()) {
         scanTreeFolder(scanSubfolders());
@@ -689,15 +690,15 @@ void MainWindow::deleteTreeFolder(bool permanently) {
     if (path.empty()) return;
     const bool toTrash = !permanently && settings().recycleFiles;
     // A permanent deletion is never done on a single key press without asking.
-    if (!toTrash && ask("Are you sure you want to delete the selected directory from your harddrive?", mbYesNo,
-                        miQuestion) != anYes) {
+    if (!toTrash && ask("Are you sure you want to delete the selected directory from your harddrive?",
+                        MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes) {
         return;
     }
     const std::string parent = folderPane_->parentFolder();
     // The file-system root is never handed to a recursive deletion.
     const int status = (path == "/" || parent.empty()) ? EPERM : shellFileOperation(path, "", foDelete, toTrash);
     if (status != 0) {
-        ask("Error: Could not delete folder.", mbOK, miError);
+        ask("Error: Could not delete folder.", MessageButtons::Ok, MessageIcon::Error);
         return;
     }
     selectTreeFolder(parent);
@@ -867,30 +868,31 @@ void MainWindow::deleteFromList(bool fromDisk) {
 
 QString MainWindow::panelText(int panel) const { return statusPanels_->text(panel); }
 
-int MainWindow::ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title) {
+MessageAnswer MainWindow::ask(const std::string& text, MessageButtons buttons, MessageIcon icon,
+                              const std::string& title) {
     listModel()->flushPendingRows();
     QMessageBox box(this);
     box.setWindowTitle(displayText(title));
     box.setText(displayText(text));
     switch (icon) {
-    case miError: box.setIcon(QMessageBox::Critical); break;
-    case miQuestion: box.setIcon(QMessageBox::Question); break;
-    case miWarning: box.setIcon(QMessageBox::Warning); break;
-    case miInformation: box.setIcon(QMessageBox::Information); break;
+    case MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
     default: box.setIcon(QMessageBox::NoIcon); break;
     }
     switch (buttons) {
-    case mbOKCancel:
+    case MessageButtons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
         box.setEscapeButton(QMessageBox::Cancel);
         break;
-    case mbYesNoCancel:
+    case MessageButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
         break;
-    case mbYesNo:
+    case MessageButtons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
@@ -899,14 +901,14 @@ int MainWindow::ask(const std::string& text, MsgButtons buttons, MsgIcon icon, c
     }
     box.exec();
     switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes: return anYes;
-    case QMessageBox::No: return anNo;
-    case QMessageBox::Cancel: return anCancel;
-    case QMessageBox::Ok: return anOK;
+    case QMessageBox::Yes: return MessageAnswer::Yes;
+    case QMessageBox::No: return MessageAnswer::No;
+    case QMessageBox::Cancel: return MessageAnswer::Cancel;
+    case QMessageBox::Ok: return MessageAnswer::Ok;
     default:
         // Closed without a button: the escape answer.
-        if (buttons == mbYesNo) return anNo;
-        return buttons == mbOK ? anOK : anCancel;
+        if (buttons == MessageButtons::YesNo) return MessageAnswer::No;
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
     }
 }
 

@@ -79,7 +79,7 @@ public:
 
     // ---- commands of the window
     // The method switch (2 copy, 1 move, 4 rename; any other value clears the three buttons).
-    void setMethod(int method);
+    void setMethod(FileMethod method);
     // "Browse" after its dialog; "Set as target folder" of the tree pop-up.
     void targetFolderChosen(const std::string& folder);
     void setTreeFolderAsTarget();
@@ -138,7 +138,8 @@ public:
     void saveSettings();
 
     // ---- UserInterface
-    int ask(const std::string& text, MsgButtons buttons, MsgIcon icon, const std::string& title = "Vorda") override;
+    MessageAnswer ask(const std::string& text, MessageButtons buttons, MessageIcon icon,
+                      const std::string& title = "Vorda") override;
     void setStatus(int panel, const std::string& text) override;
     void setProgress(long long value, long long max) override;
     void repaint() override;
@@ -354,7 +355,7 @@ private:
 
     std::string settingsPath_;
     std::string settingsNotice_;  // what startUp tells about the settings file ("" when nothing)
-    MsgIcon settingsNoticeIcon_ = miWarning;
+    MessageIcon settingsNoticeIcon_ = MessageIcon::Warning;
     std::string treeDir_;      // the tree's folder as loaded (General/sTreeDir)
     double treeSplit_ = 2085;  // tree width in twips
     std::array<bool, kColumnCount> sizeToContent_{};

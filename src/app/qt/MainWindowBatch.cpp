@@ -162,7 +162,9 @@ void MainWindow::connectFramesPage(FramesPage* page) {
     framesPage_ = page;
     if (!page) return;
     page->lastDir = [] { return settings().lastDir; };
-    page->ask = [this](const std::string& text, MsgButtons buttons, MsgIcon icon) { return ask(text, buttons, icon); };
+    page->ask = [this](const std::string& text, MessageButtons buttons, MessageIcon icon) {
+        return ask(text, buttons, icon);
+    };
     connect(page, &FramesPage::copyToV1Requested, this, [this] { copyToV1(); });
     connect(page, &FramesPage::copyToV2Requested, this, [this] { copyToV2(); });
 }

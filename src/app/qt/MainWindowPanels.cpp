@@ -61,7 +61,7 @@ void MainWindow::loadPanelSettings() {
     sortingPanel_->load(s);
 
     panel_.load(s.method, s.targetDir);
-    setMethod(s.method);
+    setMethod(static_cast<FileMethod>(s.method));
     // The stored target shows in the box until a file is shown, whatever the method.
     panel_.load(s.method, s.targetDir);
     syncTargetBox();
@@ -90,7 +90,7 @@ void MainWindow::storePanelInSettings() {
 
 // ============================================================ method and target folder
 
-void MainWindow::setMethod(int method) {
+void MainWindow::setMethod(FileMethod method) {
     const std::string fileFolder = cmds_.filCurrent().fullPath().empty() ? std::string() : cmds_.filCurrent().path();
     panel_.setMethod(method, fileFolder);
     const int button = SortPanel::buttonOfMethod(method);
@@ -153,18 +153,20 @@ void MainWindow::storeBookmark(int i) {
 void MainWindow::showTagInfo(bool visible) { tagArea_->setVisible(visible); }
 
 void MainWindow::scanSubfoldersClicked(bool checked) {
-    if (checked) ask("Scanning folders that contain many files could take very long time!", mbOK, miInformation);
+    if (checked)
+        ask("Scanning folders that contain many files could take very long time!", MessageButtons::Ok,
+            MessageIcon::Information);
 }
 
 std::string MainWindow::helpFilePath() const { return programDataFolder() + "help/index.html"; }
 
 void MainWindow::showHelp(const std::string& file) {
     if (!pathExists(file) || isDirectory(file)) {
-        ask("The help file could not be found:\n" + file, mbOK, miError);
+        ask("The help file could not be found:\n" + file, MessageButtons::Ok, MessageIcon::Error);
         return;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(pathToQt(file)))) {
-        ask("The help file could not be opened:\n" + file, mbOK, miError);
+        ask("The help file could not be opened:\n" + file, MessageButtons::Ok, MessageIcon::Error);
     }
 }
 

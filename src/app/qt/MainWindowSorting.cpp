@@ -112,7 +112,7 @@ void MainWindow::patternBoxFocusLost(PatternKind kind) {
     if (displayText(text) != sortingPanel_->patternText(kind)) sortingPanel_->setPatternText(kind, displayText(text));
     if (message.empty()) return;
     checkingPattern_ = true;
-    ask(message, mbOK, information ? miInformation : miNone);
+    ask(message, MessageButtons::Ok, information ? MessageIcon::Information : MessageIcon::None);
     checkingPattern_ = false;
 }
 

@@ -474,7 +474,7 @@ OptionsForm OptionsDialog::readControls() const {
     f.chkHidden = chkHidden->isChecked();
     f.chkArchive = chkArchive->isChecked();
     f.chkFNamelcaseFirst = chkFNamelcaseFirst->isChecked();
-    f.optChange = checkedIndex(optChange, settings().caseChange);
+    f.optChange = checkedIndex(optChange, static_cast<int>(settings().caseChange));
 
     f.chkUndtospace = chkUndtospace->isChecked();
     f.chk20tospace = chk20tospace->isChecked();
@@ -488,7 +488,7 @@ OptionsForm OptionsDialog::readControls() const {
 
     f.chkKeepSync = chkKeepSync->isChecked();
     f.chkID3lcaseFirst = chkID3lcaseFirst->isChecked();
-    f.optID3CaseChange = checkedIndex(optID3CaseChange, settings().tagCaseChange);
+    f.optID3CaseChange = checkedIndex(optID3CaseChange, static_cast<int>(settings().tagCaseChange));
     f.cmbUseID3v1 = cmbUseID3v1->currentIndex();
     f.cmbUseID3v2 = cmbUseID3v2->currentIndex();
     f.cmbUseLyrics3 = cmbUseLyrics3->currentIndex();

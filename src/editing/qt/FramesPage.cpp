@@ -261,7 +261,7 @@ void FramesPage::showPicture(const PictureData& picture) {
 void FramesPage::deleteSelectedFrames() {
     if (multi_) {
         if (ask)
-            ask(TagCopyCommands::kNotOnMultiple, mbOK, miInformation);
+            ask(TagCopyCommands::kNotOnMultiple, MessageButtons::Ok, MessageIcon::Information);
         else
             QMessageBox::information(this, "Vorda", TagCopyCommands::kNotOnMultiple);
         return;
@@ -297,7 +297,7 @@ int FramesPage::exportSelectedFrame(const QString& chosen) {
     if (error != 0) {
         const std::string text = "Error " + std::to_string(error) + " " + errorText(error) + "\r\n" + written;
         if (ask)
-            ask(text, mbOK, miError);
+            ask(text, MessageButtons::Ok, MessageIcon::Error);
         else
             QMessageBox::critical(this, "Vorda", displayText(text));
     }
@@ -319,7 +319,7 @@ bool FramesPage::addPictureFromFile(const QString& path) {
         std::string bytes, mime;
         if (!readPictureFile(fromQt(name), bytes, mime, &error)) {
             if (ask)
-                ask(error, mbOK, miInformation);
+                ask(error, MessageButtons::Ok, MessageIcon::Information);
             else
                 QMessageBox::information(this, "Vorda", displayText(error));
             return false;
@@ -330,7 +330,7 @@ bool FramesPage::addPictureFromFile(const QString& path) {
     }
     if (!addPictureFile(*file_, fromQt(name), &error)) {
         if (ask)
-            ask(error, mbOK, miInformation);
+            ask(error, MessageButtons::Ok, MessageIcon::Information);
         else
             QMessageBox::information(this, "Vorda", displayText(error));
         return false;

@@ -84,7 +84,7 @@ public:
 
     // The start folder of the dialogs (lastDir) and how the page asks the user.
     std::function<std::string()> lastDir;
-    std::function<int(const std::string& text, app::MsgButtons, app::MsgIcon)> ask;
+    std::function<app::MessageAnswer(const std::string& text, app::MessageButtons, app::MessageIcon)> ask;
 
     // ---- controls
     QListWidget* lstID3v2Frames = nullptr;

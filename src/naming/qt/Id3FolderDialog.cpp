@@ -136,7 +136,7 @@ void Id3FolderDialog::browse() {
 
 void Id3FolderDialog::execute() {
     cmd_.setTargetFolder(pathFromQt(txtTargetFolder->text()));
-    if (cmd_.execute() == Id3FolderCommand::Close) accept();
+    if (cmd_.execute() == Id3FolderCommand::Result::Close) accept();
 }
 
 bool Id3FolderDialog::eventFilter(QObject* watched, QEvent* event) {
