@@ -13,7 +13,7 @@ using vorda::app::SortPanel;
 
 TEST(SortPanel, MethodSwitchKeepsTheTargetWhileRenaming) {
     SortPanel panel;
-    panel.load(FileMethod::Copy, "/music/sorted/");
+    panel.load(static_cast<int>(FileMethod::Copy), "/music/sorted/");
     EXPECT_EQ(panel.text(), "/music/sorted/");
     EXPECT_FALSE(panel.locked());
 
@@ -42,7 +42,7 @@ TEST(SortPanel, MethodSwitchKeepsTheTargetWhileRenaming) {
 
 TEST(SortPanel, TypingBrowsingAndFocusLoss) {
     SortPanel panel;
-    panel.load(FileMethod::Copy, "/a/");
+    panel.load(static_cast<int>(FileMethod::Copy), "/a/");
     panel.type("/music/<bad>|name*?\"x");
     EXPECT_EQ(panel.text(), "/music/badnamex");
     EXPECT_EQ(panel.savedFolder(), "/a/");
@@ -67,7 +67,7 @@ TEST(SortPanel, TypingBrowsingAndFocusLoss) {
 
 TEST(SortPanel, SetAsTargetFolder) {
     SortPanel panel;
-    panel.load(FileMethod::Copy, "/a/");
+    panel.load(static_cast<int>(FileMethod::Copy), "/a/");
     panel.setAsTarget("/home/me/Music");
     EXPECT_EQ(panel.text(), "/home/me/Music/");
     EXPECT_EQ(panel.savedFolder(), "/home/me/Music/");

@@ -426,7 +426,7 @@ void OptionsDialog::loadControls() {
     chkMisses->setChecked(f.chkMisses);
     chkPadTrackNr->setChecked(f.chkPadTrackNr);
     chkRemoveChars->setChecked(f.chkRemoveChars);
-    txtRemoveChars->setText(q(f.txtRemoveChars));
+    txtRemoveChars->setText(displayText(f.txtRemoveChars));
     chkReplace->setChecked(f.chkReplace);
 
     chkKeepSync->setChecked(f.chkKeepSync);
@@ -436,10 +436,10 @@ void OptionsDialog::loadControls() {
     cmbUseID3v2->setCurrentIndex(f.cmbUseID3v2);
     cmbUseLyrics3->setCurrentIndex(f.cmbUseLyrics3);
 
-    txtFreeDBServer->setText(q(f.txtFreeDBServer));
-    txtFreeDBPort->setText(q(f.txtFreeDBPort));
-    txtFreeDBUser->setText(q(f.txtFreeDBUser));
-    txtFreeDBHost->setText(q(f.txtFreeDBHost));
+    txtFreeDBServer->setText(displayText(f.txtFreeDBServer));
+    txtFreeDBPort->setText(displayText(f.txtFreeDBPort));
+    txtFreeDBUser->setText(displayText(f.txtFreeDBUser));
+    txtFreeDBHost->setText(displayText(f.txtFreeDBHost));
     chkFreeDBFormatting->setChecked(f.chkFreeDBFormatting);
 
     chkSortToExistingFolders->setChecked(f.chkSortToExistingFolders);
@@ -449,11 +449,11 @@ void OptionsDialog::loadControls() {
 }
 
 void OptionsDialog::showNumberTexts(const OptionsForm& f) {
-    txtMaxFNameLength->setText(q(f.txtMaxFNameLength));
-    txtTrackDigits->setText(q(f.txtTrackDigits));
-    txtAddPaddingSize->setText(q(f.txtAddPaddingSize));
-    txtMaxPadding->setText(q(f.txtMaxPadding));
-    txtAlbumSize->setText(q(f.txtAlbumSize));
+    txtMaxFNameLength->setText(displayText(f.txtMaxFNameLength));
+    txtTrackDigits->setText(displayText(f.txtTrackDigits));
+    txtAddPaddingSize->setText(displayText(f.txtAddPaddingSize));
+    txtMaxPadding->setText(displayText(f.txtMaxPadding));
+    txtAlbumSize->setText(displayText(f.txtAlbumSize));
 }
 
 OptionsForm OptionsDialog::readControls() const {
