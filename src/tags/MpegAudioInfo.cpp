@@ -118,7 +118,7 @@ int64_t trailingTagsStart(InputFile& file) {
         }
         char ly[15];
         if (end >= 15 && file.readAt(end - 15, ly, sizeof ly) && std::memcmp(ly + 6, "LYRICS200", 9) == 0 &&
-            isAllDigits(std::string_view(ly, 6))) {
+            base::isAllDigits(std::string_view(ly, 6))) {
             const int64_t total = std::stoll(std::string(ly, 6)) + 15;
             if (total <= end && file.hasText(end - total, "LYRICSBEGIN")) {
                 end -= total;
