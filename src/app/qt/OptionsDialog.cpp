@@ -517,7 +517,7 @@ void OptionsDialog::showPage(int index) {
 
 void OptionsDialog::showFileTypes(int select) {
     lstFiletypes->clear();
-    for (const std::string& type : fileTypes_.types()) lstFiletypes->addItem(q(type));
+    for (const std::string& type : fileTypes_.types()) lstFiletypes->addItem(displayText(type));
     if (select >= 0 && select < lstFiletypes->count()) lstFiletypes->setCurrentRow(select);
     const QSignalBlocker block(chkAllFileTypes);
     chkAllFileTypes->setChecked(fileTypes_.showsAll());
@@ -562,7 +562,7 @@ void OptionsDialog::onFocusLost(QLineEdit* box) {
     const std::string text = box->text().toStdString();
     if (box == txtAddPaddingSize) {
         const PaddingCorrection c = correctAddPadding(text, txtMaxPadding->text().toStdString());
-        box->setText(q(c.text));
+        box->setText(displayText(c.text));
         if (!c.message.empty()) showMessage(this, QMessageBox::Information, c.message);
         return;
     }
@@ -573,7 +573,7 @@ void OptionsDialog::onFocusLost(QLineEdit* box) {
         kind = NumberBox::MaxPadding;
     else if (box == txtTrackDigits)
         kind = NumberBox::TrackDigits;
-    box->setText(q(correctNumberText(kind, text)));
+    box->setText(displayText(correctNumberText(kind, text)));
 }
 
 bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
