@@ -16,17 +16,12 @@
 #include <QVBoxLayout>
 
 #include "base/Text.h"
+#include "platform/QtText.h"
 
 using namespace vorda::base;
+using namespace vorda::platform;
 
 namespace vorda::app {
-
-namespace {
-
-QString pathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-std::string pathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-}  // namespace
 
 FolderPane::FolderPane(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("picDirPane"));

@@ -920,7 +920,7 @@ void MainWindow::setStatus(int panel, const std::string& text) {
         totalsPending_ = true;
         return;
     }
-    statusPanels_->setText(panel, textToQt(text));
+    statusPanels_->setText(panel, displayText(text));
 }
 
 void MainWindow::setProgress(long long value, long long max) {
@@ -944,7 +944,7 @@ void MainWindow::showPendingTotals() {
     }
     if (!totalsPending_) return;
     totalsPending_ = false;
-    statusPanels_->setText(1, textToQt(pendingTotals_));
+    statusPanels_->setText(1, displayText(pendingTotals_));
 }
 
 void MainWindow::repaint() {

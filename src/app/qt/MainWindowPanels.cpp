@@ -30,13 +30,6 @@ using namespace vorda::platform;
 
 namespace vorda::app {
 
-namespace {
-
-QString text(const std::string& text) { return QString::fromStdString(toDisplayUtf8(text)); }
-QString pathToQt(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
-
-}  // namespace
-
 // ============================================================ settings
 
 void MainWindow::fillPopSortItems(const std::vector<std::string>& outPatterns) {
@@ -45,7 +38,7 @@ void MainWindow::fillPopSortItems(const std::vector<std::string>& outPatterns) {
     // Item 0 always exists; each further output pattern adds one.
     const size_t count = std::max<size_t>(outPatterns.size(), 1);
     for (size_t i = 0; i < count; ++i) {
-        const QString caption = i < outPatterns.size() ? text(outPatterns[i]) : QString();
+        const QString caption = i < outPatterns.size() ? displayText(outPatterns[i]) : QString();
         QAction* item = popSortMenu_->addAction(caption);
         item->setObjectName(QStringLiteral("mnuPopSortPatterns%1").arg(i));
         // An empty entry names no pattern: it is shown but cannot be chosen.
@@ -70,7 +63,7 @@ void MainWindow::loadPanelSettings() {
 
     bookmarks_.load(s.favouriteDir);
     for (int i = 0; i < Bookmarks::kCount; ++i) {
-        folderPane_->setBookmarkToolTip(i, text(bookmarks_.toolTip(i)));
+        folderPane_->setBookmarkToolTip(i, displayText(bookmarks_.toolTip(i)));
     }
 }
 
@@ -106,11 +99,12 @@ void MainWindow::setMethod(FileMethod method) {
 
 void MainWindow::applyMethodCaptions() {
     const MethodCaptions c = SortPanel::captionsFor(panel_.method());
-    sortingPanel_->setCaptions(text(c.sortAll), text(c.sortSelected), text(c.targetLabel), c.browseEnabled);
-    sortAllItem_->setText(text(c.menuSortAll));
-    sortSelectedItem_->setText(text(c.menuSortSelected));
-    popSortMenu_->setTitle(text(c.popSort));
-    popSortAlbumItem_->setText(text(c.popSortAlbum));
+    sortingPanel_->setCaptions(displayText(c.sortAll), displayText(c.sortSelected), displayText(c.targetLabel),
+                               c.browseEnabled);
+    sortAllItem_->setText(displayText(c.menuSortAll));
+    sortSelectedItem_->setText(displayText(c.menuSortSelected));
+    popSortMenu_->setTitle(displayText(c.popSort));
+    popSortAlbumItem_->setText(displayText(c.popSortAlbum));
     popSortAlbumItem_->setEnabled(c.popSortAlbumEnabled);
 }
 
@@ -145,7 +139,7 @@ void MainWindow::goToBookmark(int i) {
 
 void MainWindow::storeBookmark(int i) {
     if (!bookmarks_.store(i, treePath())) return;
-    folderPane_->setBookmarkToolTip(i, text(bookmarks_.toolTip(i)));
+    folderPane_->setBookmarkToolTip(i, displayText(bookmarks_.toolTip(i)));
 }
 
 // ============================================================ view, help, about
@@ -188,8 +182,8 @@ void MainWindow::showOptions() {
 
 // ============================================================ name boxes
 
-void MainWindow::setOldName(const std::string& name) { sortingPanel_->setOldName(text(name)); }
+void MainWindow::setOldName(const std::string& name) { sortingPanel_->setOldName(displayText(name)); }
 
-void MainWindow::setNewName(const std::string& name) { sortingPanel_->setNewName(text(name)); }
+void MainWindow::setNewName(const std::string& name) { sortingPanel_->setNewName(displayText(name)); }
 
 }  // namespace vorda::app

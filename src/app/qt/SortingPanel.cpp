@@ -24,16 +24,15 @@
 #include "app/Settings.h"
 #include "app/SortPanel.h"
 #include "base/Text.h"
+#include "platform/QtText.h"
 
 using namespace vorda::base;
+using namespace vorda::platform;
 using namespace vorda::naming;
 
 namespace vorda::app {
 
 namespace {
-
-QString text(const std::string& text) { return QString::fromStdString(toDisplayUtf8(text)); }
-std::string pathFromQt(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 constexpr PatternKind kBoxKinds[] = {PatternKind::Input, PatternKind::Output, PatternKind::Path, PatternKind::Album};
 
@@ -331,9 +330,9 @@ void SortingPanel::fillPatternBox(PatternKind kind, const std::string& current,
     QComboBox* box = patternBox(kind);
     if (!box) return;
     box->clear();
-    for (const std::string& entry : entries) box->addItem(text(entry));
+    for (const std::string& entry : entries) box->addItem(displayText(entry));
     box->setCurrentIndex(-1);
-    box->setEditText(text(current));
+    box->setEditText(displayText(current));
     box->lineEdit()->setCursorPosition(0);  // a long pattern shows its start
 }
 
