@@ -22,7 +22,8 @@ bool fileExists(const std::string& path, UserInterface& ui) {
     case ENXIO:
     case ENODEV: return false;
     default:
-        ui.ask("Error Number: " + std::to_string(error) + " " + errorText(error), MessageButtons::Ok, MessageIcon::Error, "Error");
+        ui.ask("Error Number: " + std::to_string(error) + " " + errorText(error), MessageButtons::Ok,
+               MessageIcon::Error, "Error");
         return false;
     }
 }
