@@ -13,6 +13,8 @@ PACKAGES=(
   libcli11-dev nlohmann-json3-dev
   # tests, sanitizers and fuzzing
   libgtest-dev googletest clang libclang-rt-14-dev dbus
+  # the private session bus of the media player remote's tests
+  dbus-daemon
   # interop peers and audio makers
   libtag1-dev python3 python3-mutagen ffmpeg lame
   # looking at the window without a display
