@@ -18,7 +18,7 @@ scripts/check-style.sh build format spdx layers
 
 echo "== sanitizer build (address, undefined)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORDA_SANITIZE=ON -DVORDA_GUI=OFF
-cmake --build build-asan --target core_tests export_tests freedb_tests find_tests vorda-cli
+cmake --build build-asan --target core_tests export_tests freedb_tests find_tests player_tests vorda-cli
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
    ctest --output-on-failure -j "$jobs")
 
