@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/CliCommon.h"
+#include "cli/CommandExport.h"
 #include "cli/CommandFix.h"
 #include "cli/CommandInfo.h"
 #include "cli/CommandJunk.h"
@@ -23,8 +24,8 @@ using namespace vorda::cli;
 namespace {
 
 const std::vector<const Command*> kCommands{
-    &kScanCommand, &kInfoCommand,   &kSetCommand,    &kJunkCommand,
-    &kFixCommand,  &kTracksCommand, &kRenameCommand, &kSortCommand,
+    &kScanCommand,   &kInfoCommand,   &kSetCommand,  &kJunkCommand,   &kFixCommand,
+    &kTracksCommand, &kRenameCommand, &kSortCommand, &kExportCommand,
 };
 
 ExitStatus run(const std::vector<std::string>& args) {

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
-// Helpers of the export tests: real MP3 files tagged by mutagen, their rows read through the file
-// object, and the Python checkers that parse what an export wrote.
+// Helpers of the export tests: real MP3 files tagged by mutagen, and the Python checkers that parse
+// what an export wrote.
 #pragma once
 
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <csignal>
 
@@ -17,9 +16,6 @@
 #include "ID3TestSupport.h"
 #include "ListTestSupport.h"
 #include "TestSupport.h"
-#include "export/ExportRow.h"
-#include "tags/AudioFile.h"
-#include "tags/TagHandler.h"
 
 namespace exporttest {
 
@@ -56,45 +52,6 @@ void withFileSizeLimit(rlim_t bytes, Work&& work) {
     work();
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
-}
-
-// The row of a file as the file list would give it.
-inline vorda::exports::ExportRow rowFromFile(const std::string& path, bool selected = false) {
-    using namespace vorda::tags;
-    vorda::exports::ExportRow row;
-    row.selected = selected;
-    AudioFile file;
-    if (!file.readFile(path, true)) {
-        row.readable = false;
-        return row;
-    }
-    TagHandler& tag = file.tag();
-    row.artist = tag.getValue(tvArtist);
-    row.album = tag.getValue(tvAlbum);
-    row.title = tag.getValue(tvTitle);
-    row.track = tag.getValue(tvTrack);
-    row.year = tag.getValue(tvYear);
-    row.genre = tag.getValue(tvGenre);
-    row.comment = tag.getValue(tvComment);
-    row.composer = tag.getValue(tvComposer);
-    row.copyright = tag.getValue(tvCopyright);
-    row.encoder = tag.getValue(tvEncodedBy);
-    row.link = tag.getValue(tvURL);
-    const AudioInfo& audio = file.audio();
-    row.bitRate = audio.getInfo(vorda::tags::AudioKey::BitRate);
-    row.channelMode = audio.getInfo(vorda::tags::AudioKey::ChannelMode);
-    row.layer = audio.getInfo(vorda::tags::AudioKey::Layer);
-    row.mpegVersion = audio.getInfo(vorda::tags::AudioKey::Version);
-    row.original = audio.getInfo(vorda::tags::AudioKey::Original);
-    row.sampleRate = audio.getInfo(vorda::tags::AudioKey::SampleRate);
-    const std::string seconds = audio.getInfo(vorda::tags::AudioKey::Duration);
-    row.durationSeconds = seconds.empty() ? -1 : std::stoll(seconds);
-    row.fileName = file.name();
-    row.folder = file.path();
-    row.fileSize = static_cast<std::uint64_t>(file.fileSize());
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) row.modified = st.st_mtime;
-    return row;
 }
 
 }  // namespace exporttest

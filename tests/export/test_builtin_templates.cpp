@@ -12,7 +12,9 @@
 #include "app/FileList.h"
 #include "app/ListCommands.h"
 #include "app/Settings.h"
+#include "base/Text.h"
 #include "export/ExportGenerator.h"
+#include "export/ListExport.h"
 
 using namespace vorda::exports;
 using exporttest::runCheck;
@@ -83,7 +85,7 @@ struct BuiltInTemplates : ::testing::Test {
     }
     std::vector<ExportRow> fileRows() const {
         std::vector<ExportRow> rows;
-        for (const std::string& path : filePaths()) rows.push_back(exporttest::rowFromFile(path, true));
+        for (const std::string& path : filePaths()) rows.push_back(rowFromFile(path, vorda::tags::TagOptions{}, true));
         return rows;
     }
 
@@ -212,4 +214,99 @@ TEST_F(BuiltInTemplates, CustomExampleListsTheFiles) {
     EXPECT_EQ(lines[3], "1. Band - Intro [00:10] 01 Intro.mp3\r");
     EXPECT_EQ(lines[4], "2. Tom <album> Jones - Say \"Hi\"; <b>now</b> [00:20] 02 Semi;colon.mp3\r");
     EXPECT_EQ(lines[8], "");
+}
+
+TEST_F(BuiltInTemplates, CommandLineExportWritesWhatTheDialogWrites) {
+    const std::vector<std::string> files = filePaths();
+    const std::string settings = out_ / "vorda.ini";
+    testsupport::writeBytes(settings, "[General]\n");
+    for (const auto& [type, name] : {std::pair{ExportType::Csv, "csv"}, std::pair{ExportType::Pls, "pls"}}) {
+        const std::string target = out_ / (std::string("cli.") + name);
+        std::vector<std::string> args{"export", "--settings", settings, "--type", name, "--out", target};
+        args.insert(args.end(), files.begin(), files.end());
+        const testsupport::CliRun run = testsupport::runCli(args, out_.path());
+        EXPECT_EQ(run.status, 0) << run.err;
+        // The settings' defaults pad track numbers to two digits.
+        ExportTemplate tpl;
+        ASSERT_FALSE(loadTemplateFile(VORDA_TEMPLATES_DIR + builtInTemplateName(type), tpl));
+        ExportOptions options;
+        options.type = type;
+        options.trackDigits = 2;
+        EXPECT_EQ(readBytes(target), generateExportCode(tpl, fileRows(), options) + "\r\n") << name;
+    }
+    const std::string m3u = out_ / "cli.m3u";
+    EXPECT_EQ(testsupport::runCli({"export", "--type", "M3U", "--out", m3u, files[2], files[0]}, out_.path()).status,
+              0);
+    EXPECT_EQ(importPlaylist(m3u), (std::vector<std::string>{files[2], files[0]}));
+
+    // A template file of the user's: a custom export, values as they are.
+    const std::string tpl = out_ / "mine.txt";
+    testsupport::writeBytes(tpl, "*** ROWDATA ***\n<rownr>|<artist>|<title>\n*** END OF ROWDATA ***\n");
+    const std::string custom = out_ / "custom.txt";
+    EXPECT_EQ(testsupport::runCli({"export", "--template", tpl, "--out", custom, files[1]}, out_.path()).status, 0);
+    EXPECT_EQ(readBytes(custom), "\r\n1|Tom <album> Jones|Say \"Hi\"; <b>now</b>\r\n\r\n");
+    // The same template with a type: values escaped for that type.
+    EXPECT_EQ(
+        testsupport::runCli({"export", "--type", "html", "--template", tpl, "--out", custom, files[1]}, out_.path())
+            .status,
+        0);
+    EXPECT_EQ(readBytes(custom), "\r\n1|Tom &lt;album&gt; Jones|Say &quot;Hi&quot;; &lt;b&gt;now&lt;/b&gt;\r\n\r\n");
+}
+
+TEST_F(BuiltInTemplates, CommandLineExportFailsLoudly) {
+    const std::string file = filePaths()[0];
+    const std::string target = out_ / "x.csv";
+    // A template that cannot be read writes nothing.
+    testsupport::CliRun run =
+        testsupport::runCli({"export", "--template", out_ / "none.txt", "--out", target, file}, out_.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot read template"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(target));
+    // A missing target folder is not created.
+    run = testsupport::runCli({"export", "--type", "csv", "--out", out_ / "no/x.csv", file}, out_.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(std::filesystem::exists(out_ / "no"));
+    // A file that cannot be read is left out, and said so.
+    const std::string m3u = out_ / "x.m3u";
+    run = testsupport::runCli({"export", "--type", "m3u", "--out", m3u, out_ / "missing.mp3", file}, out_.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("missing.mp3"), std::string::npos) << run.err;
+    EXPECT_EQ(importPlaylist(m3u), std::vector<std::string>{file});
+    // Wrong use.
+    EXPECT_EQ(testsupport::runCli({"export", "--type", "wav", "--out", target, file}, out_.path()).status, 2);
+    EXPECT_EQ(testsupport::runCli({"export", "--out", target, file}, out_.path()).status, 2);
+    EXPECT_EQ(testsupport::runCli({"export", "--type", "csv", file}, out_.path()).status, 2);
+    EXPECT_EQ(testsupport::runCli({"export", "--type", "csv", "--out", target}, out_.path()).status, 2);
+}
+
+TEST(ListRows, RowsOfTheListCarryItsSelectionAndReadOnlyWhatIsAsked) {
+    TempDir dir;
+    const std::string good = dir / "good.mp3";
+    exporttest::makeTaggedMp3(good, {{"TPE1", "Band"}});
+    vorda::app::FileList list;
+    for (const std::string& path : {good, dir / "gone.mp3", good}) {
+        const int row = list.addRow(vorda::base::getFileName(path));
+        list.setCellContent(row, vorda::app::colPath, vorda::base::getFolder(path));
+    }
+    list.setSelected(3, true);
+    std::vector<ExportRow> rows = rowsOfList(list, {});
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_TRUE(rows[0].readable);
+    EXPECT_FALSE(rows[0].selected);
+    EXPECT_EQ(rows[0].artist, "Band");
+    EXPECT_EQ(rows[0].fileName, "good.mp3");
+    EXPECT_EQ(rows[0].folder, dir.path());
+    EXPECT_GT(rows[0].durationSeconds, 0);
+    EXPECT_FALSE(rows[1].readable);
+    EXPECT_TRUE(rows[2].selected);
+
+    rows = rowsOfList(list, {}, 0, true);
+    EXPECT_FALSE(rows[0].readable);
+    EXPECT_TRUE(rows[2].readable);
+    EXPECT_EQ(rowsOfList(list, {}, 2).size(), 2u);
+    // An export of the selected rows numbers the third row as odd, by its place in the list.
+    ExportTemplate tpl{"", "<rownr> <oddeven> <artist>", ""};
+    const std::string target = dir / "rows.txt";
+    EXPECT_FALSE(exportSelectedRows(tpl, ExportType::Custom, rows, target, 0));
+    EXPECT_EQ(readBytes(target), "\r\n1 OddRow Band\r\n\r\n");
 }

@@ -232,6 +232,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), cmds_(list_, *thi
     };
     setupNaming();
     setupBatchCommands();
+    setupExports();
     createTagEditor();
 
     loadSettings();

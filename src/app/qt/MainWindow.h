@@ -23,6 +23,7 @@
 #include "editing/BatchTagCommands.h"
 #include "editing/FrameCommands.h"
 #include "editing/TagPanes.h"
+#include "export/ExportTemplate.h"
 #include "naming/FolderCommands.h"
 #include "naming/PatternEngine.h"
 #include "naming/SortCommands.h"
@@ -39,6 +40,9 @@ class TagEditor;
 }  // namespace vorda::editing
 namespace vorda::base {
 class IniFile;
+}
+namespace vorda::exports {
+class ExportDialog;
 }
 
 namespace vorda::app {
@@ -201,6 +205,18 @@ public:
     std::function<bool(const std::string& prompt, const std::string& def, std::string& answer)> trackInputBox;
     editing::BatchTagCommands& batch() { return *batch_; }
 
+    // ---- exports of the list (MainWindowExport.cpp)
+    // "selected files to CSV/HTML/M3U/PLS...": the selected rows with the type's built-in template,
+    // written to a file the user chooses. A missing built-in template writes nothing and says
+    // nothing; a failed write is reported and leaves the target as it was.
+    void exportSelectedFiles(exports::ExportType type);
+    // "Custom exports..." and "to CD cover...": the export dialog, opened on the type.
+    void showExportDialog(exports::ExportType type);
+    // The target file of a direct export, "" when cancelled (a hook, so that it can be scripted).
+    std::function<std::string(exports::ExportType type, const std::string& startFolder)> exportTargetBox;
+    // Runs the export dialog; modal when unset (a hook, so that a test can drive the dialog).
+    std::function<void(exports::ExportDialog& dialog)> runExportDialog;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -264,6 +280,8 @@ private:
     void setupBatchCommands();
     void runBatch(const std::function<void()>& command);
     editing::TagSwitches currentTagSwitches() const;
+    // exports (MainWindowExport.cpp)
+    void setupExports();
     // tag editor (MainWindowTags.cpp)
     void createTagEditor();
     void showTagPanes(tags::AudioFile& file);

@@ -61,6 +61,14 @@ void showColor(QLineEdit* box, const QString& color) {
 
 }  // namespace
 
+std::string askExportTarget(QWidget* parent, ExportType type, const std::string& startFolder) {
+    QStringList filters;
+    for (const std::string& filter : targetFileFilters(type)) filters << q(filter);
+    const QString chosen = QFileDialog::getSaveFileName(parent, QStringLiteral("Export..."), pathText(startFolder),
+                                                        filters.join(QStringLiteral(";;")));
+    return pathOf(chosen);
+}
+
 QString variablesText() {
     const QStringList lines{
         QStringLiteral("ID3:"),
@@ -453,11 +461,7 @@ void ExportDialog::updatePreview() {
 }
 
 std::string ExportDialog::chooseTargetFile(ExportType type, const std::string& startFolder) {
-    QStringList filters;
-    for (const std::string& filter : targetFileFilters(type)) filters << q(filter);
-    const QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("Export..."), pathText(startFolder),
-                                                        filters.join(QStringLiteral(";;")));
-    return pathOf(chosen);
+    return askExportTarget(this, type, startFolder);
 }
 
 std::string ExportDialog::chooseTemplateToOpen(const std::string& startFolder) {

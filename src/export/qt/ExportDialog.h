@@ -115,6 +115,10 @@ private:
     FacePanel sides_;
 };
 
+// The target file of an export of the type ("" when cancelled): a save-file dialog with the type's
+// filters, starting in startFolder, that asks before it replaces a file.
+std::string askExportTarget(QWidget* parent, ExportType type, const std::string& startFolder);
+
 // The placeholder list of the Variables box: a line per group, the placeholders separated by tabs.
 QString variablesText();
 
