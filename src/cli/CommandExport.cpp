@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "base/FileOps.h"
 #include "base/Text.h"
+#include "cli/CliCommon.h"
 #include "cli/CommandLine.h"
 #include "export/ListExport.h"
 
