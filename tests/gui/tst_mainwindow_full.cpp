@@ -389,8 +389,8 @@ private slots:
         const Item items[] = {
             {"mnuExit", "Exit", {}, true},
             {"mnuAddFiles", "Add files...", {}, true},
-            {"mnuExportEditor", "Custom exports...", {}, false},
-            {"mnuExportCDCover", "to CD cover...", {}, false},
+            {"mnuExportEditor", "Custom exports...", {}, true},
+            {"mnuExportCDCover", "to CD cover...", {}, true},
             {"mnuSortAll", "Rename all files", QKeySequence(Qt::Key_F4), true},
             {"mnuSortSelected", "Rename selected file(s)", QKeySequence(Qt::Key_F5), true},
             {"mnuDirTree", "Directory tree", {}, true},
