@@ -55,6 +55,7 @@
 #include "base/IniFile.h"
 #include "base/Text.h"
 #include "editing/qt/TagArea.h"
+#include "freedb/AlbumLookup.h"
 #include "platform/PlatformDialogs.h"
 #include "platform/QtText.h"
 
@@ -234,6 +235,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), cmds_(list_, *thi
     setupBatchCommands();
     setupExports();
     createTagEditor();
+    setupFreedb();
 
     loadSettings();
     paintClock_.start();

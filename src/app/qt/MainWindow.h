@@ -44,6 +44,12 @@ class IniFile;
 namespace vorda::exports {
 class ExportDialog;
 }
+namespace vorda::freedb {
+class AlbumLookup;
+class FreedbConnection;
+class FreedbQuery;
+struct DbValue;
+}  // namespace vorda::freedb
 
 namespace vorda::app {
 
@@ -216,6 +222,11 @@ public:
     std::function<std::string(exports::ExportType type, const std::string& startFolder)> exportTargetBox;
     // Runs the export dialog; modal when unset (a hook, so that a test can drive the dialog).
     std::function<void(exports::ExportDialog& dialog)> runExportDialog;
+    // ---- freedb lookup (MainWindowFreedb.cpp)
+    // The pop-up entry, the menu entry and the freedb button: the selected files as an album.
+    // Returns at once; the conversation goes on through the connection's signals.
+    void freedbLookup();
+    freedb::FreedbConnection& freedbConnection() const { return *freedb_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -287,6 +298,10 @@ private:
     void showTagPanes(tags::AudioFile& file);
     // The tag editor's panes with the "ID3v2+" page's pending picture (several files).
     editing::TagPanes collectPanesWithPicture();
+    // freedb lookup (MainWindowFreedb.cpp)
+    void setupFreedb();
+    void freedbMatches(const std::vector<freedb::FreedbQuery>& matches);
+    void freedbResult(const std::vector<freedb::DbValue>& values);
 
     // ---- panels
     QSplitter* tagSplitter_ = nullptr;  // tree and list over the tag area
@@ -400,6 +415,8 @@ private:
     std::unique_ptr<editing::TagCopyCommands> copies_;
     editing::FramesPage* framesPage_ = nullptr;
     bool tagEditorReady_ = false;  // the tag editor is bound: the panes can be cleared and saved
+    std::unique_ptr<freedb::AlbumLookup> lookup_;
+    freedb::FreedbConnection* freedb_ = nullptr;
 };
 
 }  // namespace vorda::app

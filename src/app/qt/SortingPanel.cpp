@@ -174,10 +174,9 @@ SortingPanel::SortingPanel(QWidget* parent) : QWidget(parent) {
     sortRow->addWidget(sortAllButton_);
     sortRow->addWidget(sortSelectedButton_);
     panel->addLayout(sortRow);
-    // The freedb lookup is connected by its own command.
     QPushButton* freedb =
         newButton(this, "cmdFreeDB", "freedb", "Get tag information about the selected album from freedb. (F8)");
-    freedb->setEnabled(false);
+    connect(freedb, &QPushButton::clicked, this, &SortingPanel::freedbClicked);
     panel->addWidget(freedb);
     panel->addStretch(1);
 

@@ -83,6 +83,7 @@ signals:
     void sortAllClicked();
     void sortSelectedClicked();
     void removeJunkClicked();
+    void freedbClicked();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
