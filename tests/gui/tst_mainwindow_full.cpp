@@ -396,7 +396,7 @@ private slots:
             {"mnuDirTree", "Directory tree", {}, true},
             {"mnuTagInfo", "Tag info", {}, true},
             {"mnuFindReplace", "Find && Replace/Trim/Add...", QKeySequence(Qt::CTRL | Qt::Key_F), false},
-            {"mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8), false},
+            {"mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8), true},
             {"mnuFixTags", "Fix tags", {}, true},
             {"mnuSaveTags", "Save tags", QKeySequence(Qt::CTRL | Qt::Key_S), true},
             {"mnuRemoveTags", "Remove tags", {}, true},
@@ -406,7 +406,7 @@ private slots:
             {"mnuHelpMe", "&Help...", {}, true},
             {"mnuAbout", "&About...", {}, true},
             {"mnuExtractID3", "Extract tags", {}, true},
-            {"mnuPopFreeDBLookup", "FreeDB lookup...", {}, false},
+            {"mnuPopFreeDBLookup", "FreeDB lookup...", {}, true},
             {"mnuAddTracks", "Add tracknumbers...", {}, true},
             {"mnuPopSortAlbum", "Sort selected file(s) as album", {}, false},
             {"mnuWAEnqueuePlay", "Enqueue and play", {}, false},
@@ -439,10 +439,7 @@ private slots:
                                     "fraMethod"}) {
             QVERIFY2(w.findChild<QWidget*>(QString::fromLatin1(control)), control);
         }
-        // Commands of later parts are visible but cannot be used yet.
-        for (QPushButton* b : {guitest::child<QPushButton>(w, "cmdFreeDB")}) {
-            QVERIFY(!b->isEnabled());
-        }
+        QVERIFY(guitest::child<QPushButton>(w, "cmdFreeDB")->isEnabled());
         QVERIFY(guitest::child<QPushButton>(w, "cmdRemJunk")->isEnabled());
         QCOMPARE(guitest::child<QPushButton>(w, "cmdSortSelected")->toolTip(),
                  QStringLiteral("Sort the selected file(s) only. (F5)"));
