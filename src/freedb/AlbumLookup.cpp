@@ -102,6 +102,7 @@ int AlbumLookup::writeReview(const AlbumReview& review, const std::string& outPa
     for (size_t i = 0; i < rows; ++i) {
         const ReviewRow& row = review.rows[i];
         AudioFile file;
+        file.setOptions(tagOptions(s_));
         if (!file.readFile(files_[i].fullPath, true)) continue;
         TagHandler& tag = file.tag();
         if (ticks.artist) tag.setValue(tvArtist, row.artist);

@@ -128,7 +128,7 @@ class FreedbWindowTest : public QObject {
 
     void pointAt(const CddbTestServer& server) {
         // The files are bare audio: the lookup writes an ID3v2 tag into them.
-        settings().useId3v2 = tuAlways;
+        settings().useId3v2 = tags::TagUse::Always;
         settings().remoteHost = "127.0.0.1";
         settings().remotePort = server.port();
     }
