@@ -48,14 +48,15 @@ void AlbumLookup::addSelectedRows(const FileList& list) {
 
 bool AlbumLookup::confirmAlbum() {
     if (album_.trackCount() == 0) {
-        ui_.ask("No files selected. You have to select a complete album.", mbOK, miInformation);
+        ui_.ask("No files selected. You have to select a complete album.", MessageButtons::Ok,
+                MessageIcon::Information);
         reset();
         return false;
     }
     if (album_.trackCount() < 4 &&
         ui_.ask("It seems like you have selected very few files. Are you sure the selected files makes a complete "
                 "album?",
-                mbYesNo, miQuestion) != anYes) {
+                MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes) {
         reset();
         return false;
     }
@@ -86,14 +87,18 @@ std::string AlbumLookup::statusText(Status status, const ClientSettings& server,
 }
 
 void AlbumLookup::tellConnectionFailed() {
-    ui_.ask("Could not connect to server!\nPlease make sure you are connected to the Internet.", mbOK, miInformation);
+    ui_.ask("Could not connect to server!\nPlease make sure you are connected to the Internet.", MessageButtons::Ok,
+            MessageIcon::Information);
 }
 
 void AlbumLookup::tellError(int code, std::string_view description) {
-    ui_.ask("freedb returned error " + std::to_string(code) + ": " + std::string(description), mbOK, miInformation);
+    ui_.ask("freedb returned error " + std::to_string(code) + ": " + std::string(description), MessageButtons::Ok,
+            MessageIcon::Information);
 }
 
-void AlbumLookup::tellNoMatches() { ui_.ask("freedb found no matches for the selected album.", mbOK, miInformation); }
+void AlbumLookup::tellNoMatches() {
+    ui_.ask("freedb found no matches for the selected album.", MessageButtons::Ok, MessageIcon::Information);
+}
 
 int AlbumLookup::writeReview(const AlbumReview& review, const std::string& outPattern, const FileWritten& written) {
     const ReviewTicks& ticks = review.ticks;
@@ -115,7 +120,7 @@ int AlbumLookup::writeReview(const AlbumReview& review, const std::string& outPa
         const auto fail = [this](int error) {
             ui_.ask(
                 "Error while updating tags with freedb data:\nError " + std::to_string(error) + ": " + errorText(error),
-                mbOK, miError);
+                MessageButtons::Ok, MessageIcon::Error);
         };
         if (const int error = file.putTags()) {
             fail(error);
