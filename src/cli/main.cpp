@@ -9,6 +9,7 @@
 
 #include "cli/CliCommon.h"
 #include "cli/CommandExport.h"
+#include "cli/CommandFind.h"
 #include "cli/CommandFix.h"
 #include "cli/CommandInfo.h"
 #include "cli/CommandJunk.h"
@@ -24,8 +25,8 @@ using namespace vorda::cli;
 namespace {
 
 const std::vector<const Command*> kCommands{
-    &kScanCommand,   &kInfoCommand,   &kSetCommand,  &kJunkCommand,   &kFixCommand,
-    &kTracksCommand, &kRenameCommand, &kSortCommand, &kExportCommand,
+    &kScanCommand,   &kInfoCommand, &kSetCommand,    &kJunkCommand, &kFixCommand,     &kTracksCommand,
+    &kRenameCommand, &kSortCommand, &kExportCommand, &kFindCommand, &kReplaceCommand,
 };
 
 ExitStatus run(const std::vector<std::string>& args) {

@@ -2,6 +2,7 @@
 
 #include "find/FindReplace.h"
 
+#include <string>
 #include <utility>
 
 using namespace vorda::tags;
@@ -36,6 +37,14 @@ std::string notFoundMessage(std::string_view findText) {
 }
 
 std::string nothingToFindMessage() { return "There is no text to find: type it in the box \"Find:\" first."; }
+
+std::string changeSummary(const BatchResult& result) {
+    auto count = [](int n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    return "Changed " + count(result.fieldsWritten, "value", "values") + " in " +
+           count(result.writes.written, "file", "files") + ".";
+}
 
 FindReplace::FindReplace(SearchSource& source) : source_(source) {}
 
@@ -154,20 +163,22 @@ BatchResult FindReplace::editFields(const ValueEdit& edit) {
         read.clear();
         for (const Slot& slot : slots_)
             if (source_.hasTag(slot.tag)) read.push_back({slot.key, source_.value(slot.key)});
-        bool changed = false;
+        int changed = 0;
         for (const Read& field : read) {
             int edits = 0;
             const std::string value = edit(field.value, edits);
             if (edits == 0) continue;
             matched = true;
             if (value == field.value || !source_.setValue(field.key, value)) continue;
-            changed = true;
-            ++result.fieldsChanged;
+            ++changed;
             result.replacements += edits;
         }
-        if (!changed) continue;
+        if (changed == 0) continue;
+        result.fieldsChanged += changed;
         result.rows.push_back(row);
-        result.writes.note(source_.rowName(row), source_.save());
+        const std::error_code error = source_.save();
+        if (!error) result.fieldsWritten += changed;
+        result.writes.note(source_.rowName(row), error);
     }
     if (matched) result.outcome = FindOutcome::Found;
     return result;

@@ -77,6 +77,8 @@ struct BatchResult {
     std::vector<int> rows;
     int fieldsChanged = 0;
     int replacements = 0;
+    // The values changed in the files that were written.
+    int fieldsWritten = 0;
     WriteReport writes;
 };
 
@@ -139,5 +141,8 @@ private:
 // "Could not find "x" in current scope!" and the answer to an empty find text.
 std::string notFoundMessage(std::string_view findText);
 std::string nothingToFindMessage();
+// What a Replace All, Trim or Add changed: "Changed 3 values in 2 files." (values and files that
+// were written; failures are reported with WriteReport::message).
+std::string changeSummary(const BatchResult& result);
 
 }  // namespace vorda::find

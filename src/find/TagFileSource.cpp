@@ -2,9 +2,11 @@
 
 #include "find/TagFileSource.h"
 
+#include <cerrno>
 #include <utility>
 
 #include "base/FileOps.h"
+#include "tags/TagFileWriter.h"
 
 using namespace vorda::base;
 using namespace vorda::tags;
@@ -19,11 +21,24 @@ public:
     std::string message(int error) const override { return errorText(error); }
 };
 
+class ReadOnlyCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "read-only file"; }
+    std::string message(int) const override {
+        return "The file is read-only; saving to it is not allowed according to the current settings.";
+    }
+};
+
 }  // namespace
 
 const std::error_category& tagWriteCategory() {
     static const TagWriteCategory category;
     return category;
+}
+
+std::error_code readOnlyError() {
+    static const ReadOnlyCategory category;
+    return {EACCES, category};
 }
 
 TagFileSource::TagFileSource(std::vector<TagFileRow> rows) : rows_(std::move(rows)) {}
@@ -39,7 +54,7 @@ std::string TagFileSource::rowName(int row) const {
 }
 
 bool TagFileSource::open(int row) {
-    open_ = row >= 0 && row < rowCount() && file_.readFile(rows_[static_cast<size_t>(row)].path, true);
+    open_ = row >= 0 && row < rowCount() && file_.readFile(rowName(row), true);
     return open_;
 }
 
@@ -53,7 +68,19 @@ bool TagFileSource::setValue(ValueKey key, const std::string& value) {
 
 std::error_code TagFileSource::save() {
     if (!open_) return std::make_error_code(std::errc::bad_file_descriptor);
+    // The write may go through a new file renamed over the old one, which a read-only file
+    // would not stop: its attribute is looked at first.
+    const int attributes = file_.getAttributes();
+    const bool readOnly = (attributes & faReadOnly) != 0;
+    if (readOnly && !file_.options().ignoreReadOnly) return readOnlyError();
+    if (readOnly) file_.setAttributes(attributes & ~faReadOnly);
     const int result = file_.tag().tagWrite();
+    file_.sizeChanged();
+    if (readOnly) {
+        // The attribute goes to the file as it stays, not to one a pending rebuild replaces.
+        commitIfPending(file_.fullPath());
+        file_.setAttributes(attributes);
+    }
     return result == 0 ? std::error_code() : std::error_code(result, tagWriteCategory());
 }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 // The files the engine searches as real files on disk: a list of paths with their selection,
-// read one at a time into a file object with its tag handler.
+// read one at a time into a file object with its tag handler. A subclass may give the rows
+// from elsewhere (the window's file list): the file of a row is the one rowName names.
 #pragma once
 
 #include <string>
@@ -18,9 +19,9 @@ struct TagFileRow {
     bool selected = false;
 };
 
-class TagFileSource final : public SearchSource {
+class TagFileSource : public SearchSource {
 public:
-    explicit TagFileSource(std::vector<TagFileRow> rows);
+    explicit TagFileSource(std::vector<TagFileRow> rows = {});
 
     int rowCount() const override;
     bool isSelected(int row) const override;
@@ -30,7 +31,8 @@ public:
     bool hasTag(SearchTag tag) const override;
     std::string value(tags::ValueKey key) const override;
     [[nodiscard]] bool setValue(tags::ValueKey key, const std::string& value) override;
-    // The tag handler's own write, without the read-only and attribute rules of "Save tags".
+    // The tag handler's own write, without the attribute rules of "Save tags". A read-only file
+    // is refused unless the options say to ignore that; it then keeps its attributes.
     [[nodiscard]] std::error_code save() override;
 
     std::vector<TagFileRow>& rows() { return rows_; }
@@ -46,5 +48,8 @@ private:
 
 // The error category of the tag handler's write results: errno values and Vorda's own numbers.
 const std::error_category& tagWriteCategory();
+
+// What save answers for a read-only file it does not write.
+std::error_code readOnlyError();
 
 }  // namespace vorda::find

@@ -3,6 +3,7 @@
 // Find and replace on real MP3 files in a scratch folder: the audio is made by lame, the ID3v2
 // tags are written and read back by mutagen, the ID3v1 tags are read as bytes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <filesystem>
@@ -232,6 +233,32 @@ TEST_F(TagFileSourceTest, SteppingFindsEveryCaseOfAWordAndReplaceChangesOnlyTheC
                                        "cole");
     ASSERT_EQ(result.next, FindOutcome::Found);
     EXPECT_EQ(engine.currentMatch()->span.start, 16u);
+}
+
+TEST_F(TagFileSourceTest, AReadOnlyFileIsWrittenOnlyWhenTheOptionsIgnoreReadOnlyAndStaysReadOnly) {
+    const std::string path = make("a.mp3", {"TIT2=Love Song"}, v1Tag("Love Song", ""));
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    const std::string before = readBytes(path);
+    TagFileSource source({{path}});
+    source.setOptions(options_);
+    FindReplace engine(source);
+    engine.setOptions(searchOptions("love", {SearchField::Title}, {SearchTag::Id3v1, SearchTag::Id3v2}));
+
+    BatchResult result = engine.replaceAll("Hate");
+    EXPECT_EQ(result.writes.failed, 1);
+    EXPECT_EQ(result.writes.firstError, readOnlyError());
+    EXPECT_EQ(result.fieldsWritten, 0);
+    EXPECT_TRUE(readBytes(path) == before);
+
+    options_.ignoreReadOnly = true;
+    source.setOptions(options_);
+    result = engine.replaceAll("Hate");
+    EXPECT_EQ(result.writes.written, 1);
+    EXPECT_EQ(frames(path).at("TIT2"), "Hate Song");
+    EXPECT_EQ(v1Field(path, 3, 30), "Hate Song");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0222, 0u);
 }
 
 TEST_F(TagFileSourceTest, Lyrics3FieldsAreSearchedInTheLyrics3BlockOnly) {

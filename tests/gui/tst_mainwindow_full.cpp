@@ -395,7 +395,7 @@ private slots:
             {"mnuSortSelected", "Rename selected file(s)", QKeySequence(Qt::Key_F5), true},
             {"mnuDirTree", "Directory tree", {}, true},
             {"mnuTagInfo", "Tag info", {}, true},
-            {"mnuFindReplace", "Find && Replace/Trim/Add...", QKeySequence(Qt::CTRL | Qt::Key_F), false},
+            {"mnuFindReplace", "Find && Replace/Trim/Add...", QKeySequence(Qt::CTRL | Qt::Key_F), true},
             {"mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8), true},
             {"mnuFixTags", "Fix tags", {}, true},
             {"mnuSaveTags", "Save tags", QKeySequence(Qt::CTRL | Qt::Key_S), true},

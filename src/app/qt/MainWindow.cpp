@@ -55,6 +55,9 @@
 #include "base/IniFile.h"
 #include "base/Text.h"
 #include "editing/qt/TagArea.h"
+#include "find/FileListSource.h"
+#include "find/FindReplace.h"
+#include "find/qt/FindDialog.h"
 #include "freedb/AlbumLookup.h"
 #include "platform/PlatformDialogs.h"
 #include "platform/QtText.h"
@@ -236,12 +239,16 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), cmds_(list_, *thi
     setupExports();
     createTagEditor();
     setupFreedb();
+    setupFind();
 
     loadSettings();
     paintClock_.start();
 }
 
 MainWindow::~MainWindow() {
+    // The find dialog uses the engine members; it goes before they do.
+    delete findDialog_;
+    findDialog_ = nullptr;
     // The list's model observes the list member; it must go before the list does.
     delete fileList_;
     fileList_ = nullptr;

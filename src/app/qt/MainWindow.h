@@ -44,6 +44,12 @@ class IniFile;
 namespace vorda::exports {
 class ExportDialog;
 }
+namespace vorda::find {
+class FileListSource;
+class FindDialog;
+class FindReplace;
+struct Match;
+}  // namespace vorda::find
 namespace vorda::freedb {
 class AlbumLookup;
 class FreedbConnection;
@@ -227,6 +233,12 @@ public:
     // Returns at once; the conversation goes on through the connection's signals.
     void freedbLookup();
     freedb::FreedbConnection& freedbConnection() const { return *freedb_; }
+    // ---- find and replace (MainWindowFind.cpp)
+    // "Find & Replace/Trim/Add...": shows the one find dialog (made at its first use) over the
+    // listed files; showing it starts the search again at the first file.
+    void showFindDialog();
+    // The find dialog, nullptr before its first use.
+    find::FindDialog* findDialog() const { return findDialog_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -302,6 +314,16 @@ private:
     void setupFreedb();
     void freedbMatches(const std::vector<freedb::FreedbQuery>& matches);
     void freedbResult(const std::vector<freedb::DbValue>& values);
+    // find and replace (MainWindowFind.cpp)
+    void setupFind();
+    // A match of the stepping: its row alone selected and shown, the focus on the tag editor's
+    // field that holds it (the matched text selected there).
+    void showFindMatch(const find::Match& match);
+    void focusMatchField(const find::Match& match);
+    // "Select matching files": exactly these rows (0-based) selected.
+    void selectFoundRows(const std::vector<int>& rows);
+    // Files the dialog changed (rows 0-based): their rows, and the tag editor when it shows one.
+    void showChangedRows(const std::vector<int>& rows);
 
     // ---- panels
     QSplitter* tagSplitter_ = nullptr;  // tree and list over the tag area
@@ -417,6 +439,9 @@ private:
     bool tagEditorReady_ = false;  // the tag editor is bound: the panes can be cleared and saved
     std::unique_ptr<freedb::AlbumLookup> lookup_;
     freedb::FreedbConnection* freedb_ = nullptr;
+    std::unique_ptr<find::FileListSource> findSource_;
+    std::unique_ptr<find::FindReplace> findEngine_;
+    find::FindDialog* findDialog_ = nullptr;
 };
 
 }  // namespace vorda::app

@@ -164,6 +164,9 @@ FindDialog::FindDialog(FindReplace& engine, QWidget* parent) : QDialog(parent), 
     buttons->addWidget(replace_);
     buttons->addWidget(close);
     layout->addLayout(buttons);
+    result_ = new QLabel(this);
+    result_->setObjectName("lblResult");
+    layout->addWidget(result_);
 
     connect(find_, &QPushButton::clicked, this, &FindDialog::runFind);
     connect(replace_, &QPushButton::clicked, this, &FindDialog::runReplace);
@@ -255,8 +258,11 @@ void FindDialog::showFindOutcome(FindOutcome outcome) {
     }
 }
 
+void FindDialog::showResult(const QString& text) { result_->setText(text); }
+
 void FindDialog::runFind() {
     engine_.setOptions(searchOptions());
+    showResult({});
     const int page = tabs_->currentIndex();
     if (page == TrimPage) {
         bool ok = false;
@@ -265,6 +271,7 @@ void FindDialog::runFind() {
         const BatchResult result =
             engine_.trim(static_cast<size_t>(std::min<qulonglong>(count, std::numeric_limits<size_t>::max())),
                          trimBeginning_->isChecked() ? TextSide::Beginning : TextSide::End);
+        showResult(fromUtf8(changeSummary(result)));
         if (!result.rows.empty()) emit filesChanged(result.rows);
         reportWrites(result.writes);
         return;
@@ -272,13 +279,18 @@ void FindDialog::runFind() {
     if (page == AddPage) {
         const BatchResult result =
             engine_.add(toUtf8(addText_->text()), addBeginning_->isChecked() ? TextSide::Beginning : TextSide::End);
+        showResult(fromUtf8(changeSummary(result)));
         if (!result.rows.empty()) emit filesChanged(result.rows);
         reportWrites(result.writes);
         return;
     }
     if (replaceAll_->isChecked()) {
         const BatchResult result = engine_.replaceAll(toUtf8(replaceText_->text()));
-        if (result.outcome == FindOutcome::NothingToFind) showFindOutcome(result.outcome);
+        if (result.outcome == FindOutcome::NothingToFind) {
+            showFindOutcome(result.outcome);
+            return;
+        }
+        showResult(fromUtf8(changeSummary(result)));
         if (!result.rows.empty()) emit filesChanged(result.rows);
         if (selectMatches_->isChecked() && result.outcome == FindOutcome::Found) emit rowsMatched(result.rows);
         reportWrites(result.writes);
@@ -286,10 +298,13 @@ void FindDialog::runFind() {
     }
     if (selectMatches_->isChecked()) {
         const BatchResult result = engine_.selectMatching();
-        if (result.outcome == FindOutcome::NothingToFind)
+        if (result.outcome == FindOutcome::NothingToFind) {
             showFindOutcome(result.outcome);
-        else
-            emit rowsMatched(result.rows);
+            return;
+        }
+        const auto count = static_cast<int>(result.rows.size());
+        showResult(count == 1 ? tr("1 matching file.") : tr("%1 matching files.").arg(count));
+        emit rowsMatched(result.rows);
         return;
     }
     showFindOutcome(engine_.findNext());

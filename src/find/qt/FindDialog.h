@@ -15,6 +15,7 @@
 #include "find/FindReplace.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -58,6 +59,8 @@ private:
     void reportWrites(const WriteReport& writes);
     void showMessage(const QString& text, QMessageBox::Icon icon);
     void showFindOutcome(FindOutcome outcome);
+    // The line under the buttons: what the last run changed or selected.
+    void showResult(const QString& text);
 
     FindReplace& engine_;
     MessageHandler message_;
@@ -77,6 +80,7 @@ private:
     QRadioButton* addBeginning_ = nullptr;
     QPushButton* find_ = nullptr;
     QPushButton* replace_ = nullptr;
+    QLabel* result_ = nullptr;
 };
 
 }  // namespace vorda::find
