@@ -173,8 +173,8 @@ TEST_F(CliFixture, EveryOptionAHelpNamesIsRead) {
     for (auto line = std::find(lines.begin(), lines.end(), "Commands:") + 1; line < lines.end() && !line->empty();
          ++line)
         commands.push_back(line->substr(2, line->find(' ', 2) - 2));
-    EXPECT_EQ(commands,
-              (std::vector<std::string>{"scan", "info", "set", "junk", "fix", "tracks", "rename", "sort", "export"}));
+    EXPECT_EQ(commands, (std::vector<std::string>{"scan", "info", "set", "junk", "fix", "tracks", "rename", "sort",
+                                                  "export", "find", "replace"}));
     EXPECT_EQ(Run({"--version"}).out, "vorda-cli "s + VORDA_VERSION + "\n");
 
     for (const std::string& command : commands) {
