@@ -14,6 +14,9 @@
 #include "cli/CommandInfo.h"
 #include "cli/CommandJunk.h"
 #include "cli/CommandLine.h"
+#ifdef VORDA_PLAYER_REMOTE
+#include "cli/CommandPlayer.h"
+#endif
 #include "cli/CommandRename.h"
 #include "cli/CommandScan.h"
 #include "cli/CommandSet.h"
@@ -27,6 +30,9 @@ namespace {
 const std::vector<const Command*> kCommands{
     &kScanCommand,   &kInfoCommand, &kSetCommand,    &kJunkCommand, &kFixCommand,     &kTracksCommand,
     &kRenameCommand, &kSortCommand, &kExportCommand, &kFindCommand, &kReplaceCommand,
+#ifdef VORDA_PLAYER_REMOTE
+    &kPlayerCommand,
+#endif
 };
 
 ExitStatus run(const std::vector<std::string>& args) {

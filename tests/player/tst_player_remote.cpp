@@ -13,6 +13,7 @@
 
 #include <signal.h>
 
+#include "PrivateBus.h"
 #include "player/FileUri.h"
 #include "player/qt/MprisRemote.h"
 
@@ -21,8 +22,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QString kBusName = QStringLiteral("vorda-player-test");
-const QString kMprisPrefix = QStringLiteral("org.mpris.MediaPlayer2.");
+using playertest::kMprisPrefix;
+using playertest::writeScript;
 
 QString uriOf(const QString& path) { return QString::fromStdString(fileUri(QFile::encodeName(path).toStdString())); }
 
@@ -39,7 +40,6 @@ class PlayerRemoteTest : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -59,53 +59,24 @@ private slots:
     void playerThatNeverAnswersCostsOneTimeout();
 
 private:
-    QDBusConnection bus() const { return QDBusConnection(kBusName); }
+    QDBusConnection bus() const { return bus_.connection(); }
     // A program in the test's bin folder that runs the test player under name with arguments.
     QString writePlayer(const QString& name, const QString& arguments = QString(), const QString& folder = "bin");
-    QString writeScript(const QString& path, const QString& body);
-    bool startPlayer(const QString& program, const QString& name);
-    bool waitForBusName(const QString& name, bool present);
-    QStringList testPlayer(const QString& name, const QString& method);
-    QStringList mprisNames();
+    bool startPlayer(const QString& program, const QString& name) { return bus_.startPlayer(program, name); }
+    QStringList testPlayer(const QString& name, const QString& method) { return bus_.ask(name, method); }
+    QStringList mprisNames() const { return bus_.mprisNames(); }
     RemoteOptions optionsFor(const QString& folder = "bin") const;
     QString path(const QString& relative) const { return dir_->filePath(relative); }
 
-    QProcess daemon_;
-    QTemporaryDir busDir_;
+    playertest::PrivateBus bus_;
     std::unique_ptr<QTemporaryDir> dir_;
     QList<qint64> stoppedPlayers_;
 };
 
 void PlayerRemoteTest::initTestCase() {
     // A bus of its own: the tests never reach a player the user runs.
-    QVERIFY(busDir_.isValid());
-    QFile config(busDir_.filePath(QStringLiteral("bus.conf")));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                                "<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>\n"
-                                "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
-                     .arg(busDir_.path())
-                     .toUtf8());
-    config.close();
-    daemon_.setProgram(QStringLiteral(VORDA_DBUS_DAEMON));
-    daemon_.setArguments({QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
-                          QStringLiteral("--print-address=1")});
-    daemon_.start();
-    QVERIFY2(daemon_.waitForStarted(), qPrintable(daemon_.errorString()));
-    QTRY_VERIFY_WITH_TIMEOUT(daemon_.canReadLine(), 10000);
-    const QByteArray address = daemon_.readLine().trimmed();
-    QVERIFY(!address.isEmpty());
-    // Players the remote starts find the bus through the environment.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-    QVERIFY(QDBusConnection::connectToBus(QString::fromUtf8(address), kBusName).isConnected());
-}
-
-void PlayerRemoteTest::cleanupTestCase() {
-    QDBusConnection::disconnectFromBus(kBusName);
-    daemon_.kill();
-    daemon_.waitForFinished();
+    const QString failure = bus_.start();
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
 void PlayerRemoteTest::init() {
@@ -118,59 +89,11 @@ void PlayerRemoteTest::init() {
 void PlayerRemoteTest::cleanup() {
     for (const qint64 pid : std::as_const(stoppedPlayers_)) ::kill(static_cast<pid_t>(pid), SIGKILL);
     stoppedPlayers_.clear();
-    for (const QString& name : mprisNames()) {
-        QDBusMessage quit =
-            QDBusMessage::createMethodCall(name, QStringLiteral("/org/mpris/MediaPlayer2"),
-                                           QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Quit"));
-        bus().call(quit, QDBus::Block, 2000);
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(mprisNames().isEmpty(), 5000);
-}
-
-QString PlayerRemoteTest::writeScript(const QString& path, const QString& body) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return QString();
-    file.write("#!/bin/sh\n" + body.toUtf8() + "\n");
-    file.close();
-    file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
-    return path;
+    QVERIFY(bus_.quitPlayers());
 }
 
 QString PlayerRemoteTest::writePlayer(const QString& name, const QString& arguments, const QString& folder) {
-    QDir(dir_->path()).mkpath(folder);
-    return writeScript(
-        path(folder + QLatin1Char('/') + name),
-        QStringLiteral("exec '%1' --name %2 %3 \"$@\"").arg(QStringLiteral(VORDA_TEST_PLAYER), name, arguments));
-}
-
-bool PlayerRemoteTest::waitForBusName(const QString& name, bool present) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 10000) {
-        if (bus().interface()->isServiceRegistered(name).value() == present) return true;
-        QTest::qWait(20);
-    }
-    return false;
-}
-
-bool PlayerRemoteTest::startPlayer(const QString& program, const QString& name) {
-    return QProcess::startDetached(program, {}) && waitForBusName(kMprisPrefix + name, true);
-}
-
-QStringList PlayerRemoteTest::testPlayer(const QString& name, const QString& method) {
-    const QDBusMessage reply =
-        bus().call(QDBusMessage::createMethodCall(kMprisPrefix + name, QStringLiteral("/org/mpris/MediaPlayer2"),
-                                                  QStringLiteral("org.vorda.TestPlayer"), method),
-                   QDBus::Block, 5000);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {QStringLiteral("error: ") + reply.errorMessage()};
-    const QVariant value = reply.arguments().constFirst();
-    return value.metaType() == QMetaType::fromType<QString>() ? QStringList{value.toString()} : value.toStringList();
-}
-
-QStringList PlayerRemoteTest::mprisNames() {
-    return bus().interface()->registeredServiceNames().value().filter(
-        QRegularExpression(QStringLiteral("^org\\.mpris\\.")));
+    return playertest::writePlayer(path(folder + QLatin1Char('/') + name), name, arguments);
 }
 
 RemoteOptions PlayerRemoteTest::optionsFor(const QString& folder) const {
