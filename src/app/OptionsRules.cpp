@@ -192,6 +192,7 @@ OptionsForm formFromSettings(const Settings& s) {
     f.txtFreeDBUser = s.userName;
     f.txtFreeDBHost = s.userHost;
     f.chkFreeDBFormatting = s.applyFormatting;
+    f.txtPlayerPath = s.playerPath;
 
     f.chkSortToExistingFolders = s.sortToExistingFolders;
     f.txtAlbumSize = std::to_string(s.albumSize);
@@ -254,6 +255,7 @@ std::string applyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini) {
     s.userName = f.txtFreeDBUser;
     s.userHost = f.txtFreeDBHost;
     s.applyFormatting = f.chkFreeDBFormatting;
+    s.playerPath = trim(f.txtPlayerPath);
 
     s.sortToExistingFolders = f.chkSortToExistingFolders;
     s.albumSize = leadingNumber(f.txtAlbumSize);

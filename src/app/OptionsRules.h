@@ -122,6 +122,8 @@ struct OptionsForm {
     std::string txtFreeDBUser;
     std::string txtFreeDBHost;
     bool chkFreeDBFormatting = false;
+    // Media player ("" finds one)
+    std::string txtPlayerPath;
     // Sorting
     bool chkSortToExistingFolders = true;
     std::string txtAlbumSize;

@@ -240,6 +240,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), cmds_(list_, *thi
     createTagEditor();
     setupFreedb();
     setupFind();
+    setupPlayer();
 
     loadSettings();
     paintClock_.start();

@@ -50,6 +50,10 @@ class FindDialog;
 class FindReplace;
 struct Match;
 }  // namespace vorda::find
+namespace vorda::player {
+class MprisRemote;
+enum class RemoteOutcome : int;
+}  // namespace vorda::player
 namespace vorda::freedb {
 class AlbumLookup;
 class FreedbConnection;
@@ -239,6 +243,11 @@ public:
     void showFindDialog();
     // The find dialog, nullptr before its first use.
     find::FindDialog* findDialog() const { return findDialog_; }
+    // ---- media player (MainWindowPlayer.cpp)
+    // "Enqueue and play" (playFirst) and "Enqueue": the selected rows in list order.
+    void enqueueSelectedInPlayer(bool playFirst);
+    // "Open file": the shown row, unless several are selected or the file is gone.
+    void openCurrentInPlayer();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -324,6 +333,12 @@ private:
     void selectFoundRows(const std::vector<int>& rows);
     // Files the dialog changed (rows 0-based): their rows, and the tag editor when it shows one.
     void showChangedRows(const std::vector<int>& rows);
+    // media player (MainWindowPlayer.cpp)
+    void setupPlayer();
+    // The remote, with the player program of the settings.
+    player::MprisRemote& remote();
+    // A request that did not end Done: its reason in the status bar, and the not-found message.
+    void playerDone(player::RemoteOutcome outcome, bool tellNotFound = true);
 
     // ---- panels
     QSplitter* tagSplitter_ = nullptr;  // tree and list over the tag area
@@ -388,6 +403,7 @@ private:
     QAction* playerPlayItem_ = nullptr;
     QAction* playerPauseItem_ = nullptr;
     QAction* playerStopItem_ = nullptr;
+    player::MprisRemote* player_ = nullptr;
     QAction* folderFromId3Item_ = nullptr;
     QAction* remFromListItem_ = nullptr;
     QAction* remFromDiskItem_ = nullptr;

@@ -5,6 +5,9 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -214,9 +217,21 @@ void OptionsDialog::buildGeneralPage(QWidget* page) {
     typeLayout->addWidget(chkAllFileTypes);
     typeLayout->addLayout(typeRow);
 
+    auto* player = new QGroupBox(q("Media player:"), page);
+    txtPlayerPath = named(new QLineEdit(player), "txtPlayerPath",
+                          "The program of the player the \"Media player\" menu drives. When empty, the first of "
+                          "audacious, vlc, strawberry, clementine and rhythmbox that is installed.");
+    txtPlayerPath->setPlaceholderText(q("(find one)"));
+    cmdPlayerPath = named(new QPushButton(q("..."), player), "cmdPlayerPath", "Choose the player program");
+    cmdPlayerPath->setAutoDefault(false);
+    auto* playerRow = new QHBoxLayout(player);
+    playerRow->addWidget(label(player, "Program:"));
+    playerRow->addWidget(txtPlayerPath, 1);
+    playerRow->addWidget(cmdPlayerPath);
+
     auto* layout = new QVBoxLayout(page);
     for (QWidget* w : std::initializer_list<QWidget*>{chkAutoReadTags, chkReadTags, chkAutoRemJunk, chkIgnoreReadOnly,
-                                                      chkRecycle, types})
+                                                      chkRecycle, types, player})
         layout->addWidget(w);
     layout->addStretch();
 
@@ -224,6 +239,7 @@ void OptionsDialog::buildGeneralPage(QWidget* page) {
         fileTypes_.setShowAll(on);
         showFileTypes(-1);
     });
+    connect(cmdPlayerPath, &QPushButton::clicked, this, [this] { onChoosePlayer(); });
     connect(cmdFiletypeAdd, &QPushButton::clicked, this, [this] { onFiletypeAdd(); });
     connect(cmdFiletypeRem, &QPushButton::clicked, this, [this] { onFiletypeRemove(); });
     connect(lstFiletypes, &QListWidget::itemClicked, this,
@@ -441,6 +457,7 @@ void OptionsDialog::loadControls() {
     txtFreeDBUser->setText(displayText(f.txtFreeDBUser));
     txtFreeDBHost->setText(displayText(f.txtFreeDBHost));
     chkFreeDBFormatting->setChecked(f.chkFreeDBFormatting);
+    txtPlayerPath->setText(displayText(f.txtPlayerPath));
 
     chkSortToExistingFolders->setChecked(f.chkSortToExistingFolders);
     checkIndex(optExists, f.optExists);
@@ -500,6 +517,7 @@ OptionsForm OptionsDialog::readControls() const {
     f.txtFreeDBUser = txtFreeDBUser->text().toStdString();
     f.txtFreeDBHost = txtFreeDBHost->text().toStdString();
     f.chkFreeDBFormatting = chkFreeDBFormatting->isChecked();
+    f.txtPlayerPath = txtPlayerPath->text().toStdString();
 
     f.chkSortToExistingFolders = chkSortToExistingFolders->isChecked();
     f.txtAlbumSize = txtAlbumSize->text().toStdString();
@@ -543,6 +561,19 @@ void OptionsDialog::onEditReplaces() {
     editor.exec();
     IniFile ini(settingsFilePath());
     applyReplaceEdit(settings(), ini, editor.wasCanceled(), editor.rules().pairs());
+}
+
+void OptionsDialog::onChoosePlayer() {
+    const std::string current = txtPlayerPath->text().toStdString();
+    std::string chosen;
+    if (choosePlayerProgram) {
+        chosen = choosePlayerProgram(current);
+    } else {
+        const QString start = current.empty() ? q("/usr/bin") : QFileInfo(txtPlayerPath->text()).absolutePath();
+        chosen = QFile::encodeName(QFileDialog::getOpenFileName(this, q("Choose the media player program"), start))
+                     .toStdString();
+    }
+    if (!chosen.empty()) txtPlayerPath->setText(displayText(chosen));
 }
 
 void OptionsDialog::onOk() {

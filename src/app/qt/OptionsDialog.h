@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <string>
 
 #include <QDialog>
 
@@ -87,6 +89,12 @@ public:
     QLineEdit* txtFreeDBUser = nullptr;
     QLineEdit* txtFreeDBHost = nullptr;
     QCheckBox* chkFreeDBFormatting = nullptr;
+    // Media player (on the General page)
+    QLineEdit* txtPlayerPath = nullptr;
+    QPushButton* cmdPlayerPath = nullptr;
+    // The program picker of cmdPlayerPath: the chosen program, "" when cancelled (a hook, so that
+    // it can be scripted; unset: a file dialog).
+    std::function<std::string(const std::string& current)> choosePlayerProgram;
     // Sorting
     QCheckBox* chkSortToExistingFolders = nullptr;
     QLineEdit* txtAlbumSize = nullptr;
@@ -112,6 +120,7 @@ private:
     void onFiletypeAdd();
     void onFiletypeRemove();
     void onEditReplaces();
+    void onChoosePlayer();
     void onOk();
     void onFocusLost(QLineEdit* box);
     OptionsForm readControls() const;
