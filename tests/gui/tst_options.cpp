@@ -4,6 +4,8 @@
 // rules, focus-loss corrections and their messages, OK writing the options keys to the real
 // settings file, Cancel changing nothing, the file-type list and the replace editor's checks.
 #include <functional>
+#include <string>
+#include <vector>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -269,6 +271,38 @@ private slots:
         back.load(vorda::base::IniFile(settingsFile().toStdString()));
         QVERIFY(!back.useTags);
         QCOMPARE(back.removedChars, std::string(" ~"));
+    }
+
+    void playerProgramBox() {
+        startWith("[Player]\nPlayerPath=/opt/old player\n");
+        OptionsDialog dlg;
+        dlg.show();
+        QCOMPARE(dlg.txtPlayerPath->text(), QStringLiteral("/opt/old player"));
+        // The picker starts from the box and fills it; cancelled, it leaves the box alone.
+        std::vector<std::string> asked;
+        std::string answer = "/usr/local/bin/my player";
+        dlg.choosePlayerProgram = [&](const std::string& current) {
+            asked.push_back(current);
+            return answer;
+        };
+        dlg.cmdPlayerPath->click();
+        answer.clear();
+        dlg.cmdPlayerPath->click();
+        QCOMPARE(asked, (std::vector<std::string>{"/opt/old player", "/usr/local/bin/my player"}));
+        QCOMPARE(dlg.txtPlayerPath->text(), QStringLiteral("/usr/local/bin/my player"));
+        dlg.cmdOk->click();
+        QCOMPARE(vorda::app::settings().playerPath, std::string("/usr/local/bin/my player"));
+        vorda::app::Settings back;
+        back.load(vorda::base::IniFile(settingsFile().toStdString()));
+        QCOMPARE(back.playerPath, std::string("/usr/local/bin/my player"));
+
+        // Emptied, the program is looked for again.
+        OptionsDialog again;
+        again.show();
+        again.txtPlayerPath->setText(QStringLiteral("  "));
+        again.cmdOk->click();
+        QCOMPARE(vorda::app::settings().playerPath, std::string());
+        QVERIFY(readFile(settingsFile()).contains("[Player]\nPlayerPath=\n"));
     }
 
     void okRefusedByPaddingAndCancel() {
