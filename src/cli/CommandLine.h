@@ -12,7 +12,8 @@
 namespace vorda::cli {
 
 // Exit statuses of vorda-cli and of every command.
-enum class ExitStatus : int { Ok = 0, Failed = 1, Usage = 2 };
+// freedb only: several matches were listed for a choice (3), the server knows no match (4).
+enum class ExitStatus : int { Ok = 0, Failed = 1, Usage = 2, MatchesListed = 3, NoMatch = 4 };
 
 // One command of vorda-cli: its name, a one-line summary for the program's help, and the function
 // that runs it on the arguments after the command name.

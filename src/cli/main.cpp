@@ -11,6 +11,7 @@
 #include "cli/CommandExport.h"
 #include "cli/CommandFind.h"
 #include "cli/CommandFix.h"
+#include "cli/CommandFreedb.h"
 #include "cli/CommandInfo.h"
 #include "cli/CommandJunk.h"
 #include "cli/CommandLine.h"
@@ -29,7 +30,7 @@ namespace {
 
 const std::vector<const Command*> kCommands{
     &kScanCommand,   &kInfoCommand, &kSetCommand,    &kJunkCommand, &kFixCommand,     &kTracksCommand,
-    &kRenameCommand, &kSortCommand, &kExportCommand, &kFindCommand, &kReplaceCommand,
+    &kRenameCommand, &kSortCommand, &kExportCommand, &kFindCommand, &kReplaceCommand, &kFreedbCommand,
 #ifdef VORDA_PLAYER_REMOTE
     &kPlayerCommand,
 #endif

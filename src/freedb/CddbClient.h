@@ -12,6 +12,7 @@
 // the connection was up) or one ClientError, every "no match" with NoMatches.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -96,6 +97,10 @@ public:
     static constexpr size_t kMaxLineBytes = 64 * 1024;
     static constexpr size_t kMaxAnswerBytes = 4 * 1024 * 1024;
     static constexpr int kMaxHellos = 3;
+    // How long making the connection may take, and how long the server may stay silent while an
+    // answer is awaited (the limit starts again with every step of the conversation).
+    static constexpr std::chrono::milliseconds kConnectLimit{10'000};
+    static constexpr std::chrono::milliseconds kAnswerLimit{30'000};
 
     CddbClient() = default;
     explicit CddbClient(ClientSettings settings) : settings_(std::move(settings)) {}

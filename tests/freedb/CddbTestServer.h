@@ -5,10 +5,38 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QList>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QtTest>
+
+// The answers of a server that knows the three-track album of the tests (200, 180 and 240 s).
+inline const QByteArray kHelloOk = "200 Hello and welcome\r\n";
+inline const QByteArray kEntry = "210 rock d026c03 CD database entry follows (until terminating `.')\r\n"
+                                 "# xmcd\r\n"
+                                 "DISCID=d026c03\r\n"
+                                 "DTITLE=Some Artist / Some Album\r\n"
+                                 "TTITLE0=Intro\r\n"
+                                 "TTITLE1=Guest / Second\r\n"
+                                 "TTITLE2=Third\r\n"
+                                 "EXTD= YEAR: 1997 ID3G: 17\r\n"
+                                 ".\r\n";
+inline const QByteArray kQuery = "cddb query d026c03 3 0 15000 28500 620";
+
+// A mono MPEG-1 layer III stream at 32 kbit/s (104-byte frames) of a little over the given time.
+inline void writeMp3(const QString& path, int seconds) {
+    const int frames = (seconds * 1000 + 500) / 26 + 1;
+    QByteArray frame(104, '\0');
+    frame[0] = '\xFF';
+    frame[1] = '\xFB';
+    frame[2] = '\x10';
+    frame[3] = '\xC0';
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (int i = 0; i < frames; ++i) file.write(frame);
+}
 
 struct ScriptedAnswer {
     QByteArray prefix;

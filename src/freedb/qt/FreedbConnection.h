@@ -24,8 +24,8 @@ class FreedbConnection : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr std::chrono::milliseconds kConnectLimit{10'000};
-    static constexpr std::chrono::milliseconds kAnswerLimit{30'000};
+    static constexpr std::chrono::milliseconds kConnectLimit = CddbClient::kConnectLimit;
+    static constexpr std::chrono::milliseconds kAnswerLimit = CddbClient::kAnswerLimit;
 
     explicit FreedbConnection(QObject* parent = nullptr);
     ~FreedbConnection() override;
