@@ -215,7 +215,10 @@ ExitStatus runFreedb(const std::vector<std::string>& argv) {
                     .rename = rename.has_value()};
     const int problems = ui.problems();
     const int written = lookup.writeReview(review, outPattern);
-    return written == rows.count() && ui.problems() == problems ? ExitStatus::Ok : ExitStatus::Failed;
+    if (written == rows.count() && ui.problems() == problems) return ExitStatus::Ok;
+    // The writing passes over a file it cannot read again without a word; say how far it got.
+    printError(std::to_string(written) + " of " + std::to_string(rows.count()) + " files written");
+    return ExitStatus::Failed;
 }
 
 }  // namespace

@@ -117,13 +117,17 @@ int AlbumLookup::writeReview(const AlbumReview& review, const std::string& outPa
         if (ticks.trackNumber) tag.setValue(tvTrack, row.track);
         if (ticks.comment) tag.setValue(tvComment, review.comment);
         if (ticks.title) tag.setValue(tvTitle, row.title);
-        const auto fail = [this](int error) {
-            ui_.ask(
-                "Error while updating tags with freedb data:\nError " + std::to_string(error) + ": " + errorText(error),
-                MessageButtons::Ok, MessageIcon::Error);
+        const auto fail = [this](const std::string& reason) {
+            ui_.ask("Error while updating tags with freedb data:\n" + reason, MessageButtons::Ok, MessageIcon::Error);
         };
+        const auto failWith = [&fail](int error) { fail("Error " + std::to_string(error) + ": " + errorText(error)); };
+        // The tag layer leaves a read-only file alone without a word; here that is a file not written.
+        if (file.getAttributes() == faReadOnly && !s_.ignoreReadOnly) {
+            fail(file.name() + " is read-only; writing to it is not allowed according to the current settings.");
+            return count;
+        }
         if (const int error = file.putTags()) {
-            fail(error);
+            failWith(error);
             return count;
         }
         int renameError = 0;
@@ -138,7 +142,7 @@ int AlbumLookup::writeReview(const AlbumReview& review, const std::string& outPa
         ++count;
         if (written) written(static_cast<int>(i + 1), file);
         if (renameError != 0) {
-            fail(renameError);
+            failWith(renameError);
             return count;
         }
     }

@@ -66,8 +66,9 @@ public:
 
     // Writes the review into the files in album order: the ticked values through the tag
     // handler, then the rename when ticked. A file that cannot be read is passed over; the first
-    // failure to write or rename is told and ends the writing (files written before keep their
-    // tags). Returns the number of files written.
+    // failure to write or rename (a read-only file the settings keep unwritten included) is told
+    // and ends the writing (files written before keep their tags). Returns the number of files
+    // written.
     int writeReview(const AlbumReview& review, const std::string& outPattern, const FileWritten& written = {});
 
 private:

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QHash>
 #include <QList>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -96,15 +97,44 @@ private:
             if (closeAfter) socket->disconnectFromHost();
             return;
         }
-        for (qsizetype i = 0; i < bytes.size(); ++i)
-            QTimer::singleShot(static_cast<int>(i), socket, [socket, byte = bytes.mid(i, 1)] {
-                socket->write(byte);
-                socket->flush();
+        // One queue per connection, written a byte per tick: an answer to a command the client
+        // sends before the previous answer is out (it may answer a line at its CR, before the LF)
+        // follows that answer instead of being interleaved with it.
+        Trickle& out = trickles_[socket];
+        out.pending += bytes;
+        out.closeAfter = out.closeAfter || closeAfter;
+        if (!out.timer) {
+            out.timer = new QTimer(socket);
+            connect(out.timer, &QTimer::timeout, socket, [this, socket] {
+                Trickle& queued = trickles_[socket];
+                if (!queued.pending.isEmpty()) {
+                    socket->write(queued.pending.left(1));
+                    socket->flush();
+                    queued.pending.remove(0, 1);
+                }
+                if (queued.pending.isEmpty()) {
+                    queued.timer->stop();
+                    if (queued.closeAfter) socket->disconnectFromHost();
+                }
             });
-        if (closeAfter)
-            QTimer::singleShot(static_cast<int>(bytes.size()) + 1, socket, [socket] { socket->disconnectFromHost(); });
+        }
+        out.timer->start(1);
     }
 
+    struct Trickle {
+        QByteArray pending;
+        bool closeAfter = false;
+        QTimer* timer = nullptr;
+    };
+
+    QHash<QTcpSocket*, Trickle> trickles_;
     QTcpServer server_;
     QByteArray buffer_;
 };
+
+// The dialogue of an exact match of the album: hello, query, read.
+inline QList<ScriptedAnswer> exactAnswers() {
+    return {CddbTestServer::answer("cddb hello", kHelloOk),
+            CddbTestServer::answer("cddb query", "200 rock d026c03 Some Artist / Some Album\r\n"),
+            CddbTestServer::answer("cddb read", kEntry)};
+}

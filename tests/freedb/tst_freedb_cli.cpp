@@ -133,9 +133,7 @@ private slots:
                                         album()[1]}),
                      0);
         CddbTestServer server;
-        server.answers = {CddbTestServer::answer("cddb hello", kHelloOk),
-                          CddbTestServer::answer("cddb query", "200 rock d026c03 Some Artist / Some Album\r\n"),
-                          CddbTestServer::answer("cddb read", kEntry)};
+        server.answers = exactAnswers();
         QVERIFY(server.listen());
         const CliRun cli = lookUp(server, {"--write"});
         QVERIFY2(cli.status == 0, qPrintable(cli.err));
@@ -254,6 +252,23 @@ private slots:
         // Each file was renamed from the values just written.
         QCOMPARE(QDir(music_.path()).entryList({"*.mp3"}, QDir::Files, QDir::Name),
                  (QStringList{"01 Intro.mp3", "02 Second.mp3", "03 Third.mp3"}));
+    }
+
+    void readOnlyFileEndsTheWriting() {
+        QFile::setPermissions(album()[1], QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        CddbTestServer server;
+        server.answers = exactAnswers();
+        QVERIFY(server.listen());
+        const CliRun cli = lookUp(server, {"--write"});
+        QFile::setPermissions(album()[1], QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(cli.status, 1);
+        QCOMPARE(cli.err,
+                 QString("vorda-cli: Error while updating tags with freedb data: t2.mp3 is read-only; writing to "
+                         "it is not allowed according to the current settings.\n"
+                         "vorda-cli: 1 of 3 files written\n"));
+        QVERIFY(QFileInfo(album()[0]).size() > bareSize(album()[0]));
+        QCOMPARE(QFileInfo(album()[1]).size(), bareSize(album()[1]));
+        QCOMPARE(QFileInfo(album()[2]).size(), bareSize(album()[2]));
     }
 
     void unreachableOrSilentServer() {

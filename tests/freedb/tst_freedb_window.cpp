@@ -122,9 +122,7 @@ private slots:
     void exactMatchIsReviewedWrittenAndShown() {
         openAlbum();
         CddbTestServer server;
-        server.answers = {CddbTestServer::answer("cddb hello", kHelloOk),
-                          CddbTestServer::answer("cddb query", "200 rock d026c03 Some Artist / Some Album\r\n"),
-                          CddbTestServer::answer("cddb read", kEntry)};
+        server.answers = exactAnswers();
         QVERIFY(server.listen());
         pointAt(server);
 
@@ -219,23 +217,33 @@ private slots:
     void endsWithoutResultAreToldOnce_data() {
         QTest::addColumn<QByteArray>("greeting");
         QTest::addColumn<QByteArray>("queryAnswer");
+        QTest::addColumn<QByteArray>("readAnswer");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no match") << CddbTestServer().greeting << QByteArray("202 No match found\r\n")
+        const QByteArray greeting = CddbTestServer().greeting;
+        const QByteArray exact = "200 rock d026c03 Some Artist / Some Album\r\n";
+        QTest::newRow("no match") << greeting << QByteArray("202 No match found\r\n") << QByteArray()
                                   << "freedb found no matches for the selected album.";
         QTest::newRow("greeting refused")
-            << QByteArray("432 No connections allowed\r\n") << QByteArray()
+            << QByteArray("432 No connections allowed\r\n") << QByteArray() << QByteArray()
             << "freedb returned error 432: Error while connecting; too many users, permission denied or system full.";
+        QTest::newRow("closed mid-entry") << greeting << exact << kEntry.left(kEntry.indexOf("TTITLE1"))
+                                          << "freedb returned error -2: The server closed the connection.";
+        QTest::newRow("endless line") << greeting << exact << "210 rock d026c03\r\nTTITLE0=" + QByteArray(70000, 'x')
+                                      << "freedb returned error -3: A line of the server's answer is too long.";
     }
 
     void endsWithoutResultAreToldOnce() {
         QFETCH(QByteArray, greeting);
         QFETCH(QByteArray, queryAnswer);
+        QFETCH(QByteArray, readAnswer);
         QFETCH(QString, message);
         openAlbum(4);
         CddbTestServer server;
         server.greeting = greeting;
         server.answers = {CddbTestServer::answer("cddb hello", kHelloOk),
                           CddbTestServer::answer("cddb query", queryAnswer)};
+        // The entry cut short closes the connection after it; the endless line keeps it open.
+        if (!readAnswer.isEmpty()) server.answers.append({"cddb read", readAnswer, readAnswer.endsWith("\r\n")});
         QVERIFY(server.listen());
         pointAt(server);
         Answers answers;
@@ -245,6 +253,56 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(answers.messages.size(), 1);
         QCOMPARE(window_->panelText(3), QString("Status: freedb, disconnected"));
+        // No review came up and no file got a tag.
+        QCOMPARE(window_->list().getCellContent(1, colTags), std::string());
+    }
+
+    void singleCloseMatchIsReadWithoutChoosing() {
+        openAlbum(4);
+        CddbTestServer server;
+        server.answers = {CddbTestServer::answer("cddb hello", kHelloOk),
+                          CddbTestServer::answer("cddb query", "211 close matches found\r\n"
+                                                               "blues d026c03 Some Artist / Some Album\r\n"
+                                                               ".\r\n"),
+                          CddbTestServer::answer("cddb read", kEntry)};
+        QVERIFY(server.listen());
+        pointAt(server);
+        QString shown;
+        Answers answers;
+        answers.add([&](QWidget* modal) {
+            shown = modal->objectName();
+            if (auto* cancel = modal->findChild<QPushButton*>("cmdCancel")) cancel->click();
+        });
+        window_->freedbLookup();
+        QTRY_VERIFY_WITH_TIMEOUT(!shown.isEmpty(), 20000);
+        QCOMPARE(shown, QString("frmFreeDB"));
+        QCOMPARE(server.commands.value(2), QByteArray("cddb read blues d026c03"));
+        // Cancelling the review writes nothing.
+        QCOMPARE(tagValue(music_.filePath("t1.mp3"), tags::tvTitle), std::string());
+    }
+
+    void readOnlyFileIsToldAndEndsTheWriting() {
+        openAlbum(3);
+        QFile::setPermissions(music_.filePath("t2.mp3"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        CddbTestServer server;
+        server.answers = exactAnswers();
+        QVERIFY(server.listen());
+        pointAt(server);
+        settings().ignoreReadOnly = false;
+        Answers answers;
+        answers.press(QMessageBox::Yes);
+        answers.add([](QWidget* review) { guitest::child<QPushButton>(*review, "cmdOK")->click(); });
+        answers.press(QMessageBox::Ok);
+        window_->freedbLookup();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.messages.size(), 2, 20000);
+        QCOMPARE(answers.messages[1],
+                 QString("Error while updating tags with freedb data:\nt2.mp3 is read-only; writing "
+                         "to it is not allowed according to the current settings."));
+        QCOMPARE(tagValue(music_.filePath("t1.mp3"), tags::tvTitle), std::string("Intro"));
+        QCOMPARE(tagValue(music_.filePath("t2.mp3"), tags::tvTitle), std::string());
+        QCOMPARE(tagValue(music_.filePath("t3.mp3"), tags::tvTitle), std::string());
+        QCOMPARE(window_->list().getCellContent(1, colTitle), std::string("Intro"));
+        QFile::setPermissions(music_.filePath("t2.mp3"), QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void refusedPortAndTooFewFiles() {
