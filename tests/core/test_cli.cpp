@@ -173,8 +173,8 @@ TEST_F(CliFixture, EveryOptionAHelpNamesIsRead) {
     for (auto line = std::find(lines.begin(), lines.end(), "Commands:") + 1; line < lines.end() && !line->empty();
          ++line)
         commands.push_back(line->substr(2, line->find(' ', 2) - 2));
-    std::vector<std::string> expected{"scan",   "info", "set",    "junk", "fix",    "tracks",
-                                      "rename", "sort", "export", "find", "replace"};
+    std::vector<std::string> expected{"scan",   "info", "set",    "junk", "fix",     "tracks",
+                                      "rename", "sort", "export", "find", "replace", "freedb"};
 #ifdef VORDA_PLAYER_REMOTE
     expected.push_back("player");
 #endif
