@@ -335,8 +335,8 @@ private:
     void showChangedRows(const std::vector<int>& rows);
     // media player (MainWindowPlayer.cpp)
     void setupPlayer();
-    // The remote, with the player program of the settings.
-    player::MprisRemote& remote();
+    // The remote (made at its first use), with the player program of the settings.
+    player::MprisRemote& playerRemote();
     // A request that did not end Done: its reason in the status bar, and the not-found message.
     void playerDone(player::RemoteOutcome outcome, bool tellNotFound = true);
 
@@ -403,7 +403,7 @@ private:
     QAction* playerPlayItem_ = nullptr;
     QAction* playerPauseItem_ = nullptr;
     QAction* playerStopItem_ = nullptr;
-    player::MprisRemote* player_ = nullptr;
+    player::MprisRemote* player_ = nullptr;  // made at the first use of the "Media player" menu
     QAction* folderFromId3Item_ = nullptr;
     QAction* remFromListItem_ = nullptr;
     QAction* remFromDiskItem_ = nullptr;

@@ -20,7 +20,6 @@ using namespace vorda::player;
 namespace vorda::app {
 
 void MainWindow::setupPlayer() {
-    player_ = new MprisRemote(QDBusConnection::sessionBus(), this);
     auto bind = [this](QAction* item, auto command) {
         item->setEnabled(true);
         connect(item, &QAction::triggered, this, command);
@@ -28,14 +27,16 @@ void MainWindow::setupPlayer() {
     bind(playerEnqueuePlayItem_, [this] { enqueueSelectedInPlayer(true); });
     bind(playerEnqueueItem_, [this] { enqueueSelectedInPlayer(false); });
     bind(playerOpenFileItem_, [this] { openCurrentInPlayer(); });
-    bind(playerNextItem_, [this] { playerDone(remote().next()); });
-    bind(playerPreviousItem_, [this] { playerDone(remote().previous()); });
-    bind(playerPlayItem_, [this] { playerDone(remote().play()); });
-    bind(playerPauseItem_, [this] { playerDone(remote().playPause()); });
-    bind(playerStopItem_, [this] { playerDone(remote().stop()); });
+    bind(playerNextItem_, [this] { playerDone(playerRemote().next()); });
+    bind(playerPreviousItem_, [this] { playerDone(playerRemote().previous()); });
+    bind(playerPlayItem_, [this] { playerDone(playerRemote().play()); });
+    bind(playerPauseItem_, [this] { playerDone(playerRemote().playPause()); });
+    bind(playerStopItem_, [this] { playerDone(playerRemote().stop()); });
 }
 
-MprisRemote& MainWindow::remote() {
+MprisRemote& MainWindow::playerRemote() {
+    // The session bus is reached at the first use of the menu, not when the window opens.
+    if (!player_) player_ = new MprisRemote(QDBusConnection::sessionBus(), this);
     // The program may have been chosen in the options dialog since the last command.
     RemoteOptions options = player_->options();
     options.configuredPath = settings().playerPath;
@@ -58,7 +59,7 @@ void MainWindow::enqueueSelectedInPlayer(bool playFirst) {
     }
     if (paths.empty()) return;
     const std::vector<RemoteOutcome> outcomes =
-        remote().enqueueFiles(paths, playFirst ? EnqueueMode::PlayFirst : EnqueueMode::AppendAll);
+        playerRemote().enqueueFiles(paths, playFirst ? EnqueueMode::PlayFirst : EnqueueMode::AppendAll);
     // One message for each file the player could not be found for.
     for (const RemoteOutcome outcome : outcomes) playerDone(outcome);
 }
@@ -68,7 +69,7 @@ void MainWindow::openCurrentInPlayer() {
     const std::string path = list_.getFullPath(currentRow());
     if (!pathExists(path) || cmds_.bMultiChange) return;
     // A player that cannot be found is not said here: opening a file just does nothing then.
-    playerDone(remote().openFile(path), false);
+    playerDone(playerRemote().openFile(path), false);
 }
 
 }  // namespace vorda::app
