@@ -87,17 +87,6 @@ private slots:
         QCOMPARE(ask("Playlist").constLast(), uriOf(path("music/d.mp3")));
     }
 
-    void enqueueWithoutTrackListUsesThePlayersCommandLine() {
-        QVERIFY(bus_.startPlayer(
-            playertest::writePlayer(path("bin/audacious"), "audacious", "--no-tracklist --shuffle"), "audacious"));
-        const QStringList files = {song("1.mp3"), song("2.mp3"), song("3.mp3")};
-        const CliRun run = cli(QStringList{"enqueue-play"} + files);
-        QVERIFY2(run.status == 0, qPrintable(run.err));
-        QCOMPARE(ask("Calls", "audacious"), QStringList({"OpenUri " + uriOf(files[0]), "CommandLine " + uriOf(files[1]),
-                                                         "CommandLine " + uriOf(files[2])}));
-        QCOMPARE(cli({"shuffle"}).out, QStringLiteral("on\n"));
-    }
-
     void transportCommandsAndShuffle() {
         // The configured program is used; the known players on PATH are not looked at.
         const QString program =
