@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeTagSupport.h"
 #include "TestSupport.h"
 #include "base/FileOps.h"
 #include "tags/AudioFile.h"
@@ -41,7 +42,7 @@ mode_t mode(const std::string& path) {
 }
 
 // A tag handler that records what the file object asks of it.
-class RecordingTag : public TagHandler {
+class RecordingTag : public fakes::ValueTag {
 public:
     struct Log {
         int writes = 0;
@@ -50,9 +51,8 @@ public:
         mode_t modeAtWrite = 0;
         TagOptions options;
     };
-    RecordingTag(Log& log, std::string path, int result = 0) : log_(log), path_(std::move(path)), result_(result) {}
-    bool hasTag(int) const override { return false; }
-    std::string tagType() const override { return "fake"; }
+    RecordingTag(Log& log, std::string path, int result = 0)
+        : ValueTag({}, false), log_(log), path_(std::move(path)), result_(result) {}
     bool tagRead(AudioFile&) override {
         ++log_.reads;
         return true;
@@ -62,15 +62,8 @@ public:
         log_.modeAtWrite = mode(path_);
         return result_;
     }
-    long tagSize() const override { return 0; }
-    long tagPosition() const override { return 0; }
-    void setTagPosition(long) override {}
     std::string getValue(int, const std::string&) override { return "value"; }
-    bool setValue(int, const std::string&, const std::string&) override { return true; }
-    int removeJunk() override { return 0; }
     void reset() override { ++log_.resets; }
-    void add(int) override {}
-    void remove(int) override {}
     void setOptions(const TagOptions& options) override { log_.options = options; }
 
 private:

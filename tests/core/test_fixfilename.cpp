@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "FakeTagSupport.h"
 #include "IniTestSupport.h"
 #include "naming/FileNameFixer.h"
 #include "tags/AudioFile.h"
@@ -22,29 +23,6 @@ Settings defaults() {
     s.replaces.clear();
     return s;
 }
-
-// A tag with only a title.
-class TitleOnlyTag : public TagHandler {
-public:
-    explicit TitleOnlyTag(std::string title) : title_(std::move(title)) {}
-    std::string getValue(int key, const std::string&) override { return key == tvTitle ? title_ : std::string(); }
-    bool hasTag(int) const override { return true; }
-    std::string tagType() const override { return "title"; }
-    bool tagRead(AudioFile&) override { return true; }
-    int tagWrite() override { return 0; }
-    long tagSize() const override { return 0; }
-    long tagPosition() const override { return 0; }
-    void setTagPosition(long) override {}
-    bool setValue(int, const std::string&, const std::string&) override { return false; }
-    int removeJunk() override { return 0; }
-    void reset() override {}
-    void add(int) override {}
-    void remove(int) override {}
-    void setOptions(const TagOptions&) override {}
-
-private:
-    std::string title_;
-};
 
 }  // namespace
 
@@ -166,7 +144,7 @@ TEST(FixedFieldValue, TagValueFirstThenTheName) {
     initest::writeText(dir / "x.mp3", "x");
     AudioFile file;
     ASSERT_TRUE(file.readFile(dir / "x.mp3", false));
-    file.setTag(std::make_unique<TitleOnlyTag>("  the title "));
+    file.setTag(std::make_unique<fakes::ValueTag>(std::map<int, std::string>{{tvTitle, "  the title "}}));
     const Settings s = defaults();
     EXPECT_EQ(fixedFieldValue(file, tvTitle, "<title>", "a_-_b.mp3", "<artist> - <title>", s), "The Title");
     EXPECT_EQ(fixedFieldValue(file, tvArtist, "<artist>", "a_b_-_c.mp3", "<artist> - <title>", s), "A B");

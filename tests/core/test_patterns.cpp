@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeTagSupport.h"
 #include "IniTestSupport.h"
 #include "base/Text.h"
 #include "naming/FileValues.h"
@@ -22,46 +23,6 @@ using namespace vorda::naming;
 
 namespace {
 
-class MapTag : public TagHandler {
-public:
-    explicit MapTag(std::map<int, std::string> values) : values_(std::move(values)) {}
-    bool hasTag(int) const override { return true; }
-    std::string tagType() const override { return "map"; }
-    bool tagRead(AudioFile&) override { return true; }
-    int tagWrite() override { return 0; }
-    long tagSize() const override { return 0; }
-    long tagPosition() const override { return 0; }
-    void setTagPosition(long) override {}
-    std::string getValue(int key, const std::string&) override {
-        auto it = values_.find(key);
-        return it == values_.end() ? std::string() : it->second;
-    }
-    bool setValue(int, const std::string&, const std::string&) override { return false; }
-    int removeJunk() override { return 0; }
-    void reset() override {}
-    void add(int) override {}
-    void remove(int) override {}
-    void setOptions(const TagOptions&) override {}
-
-private:
-    std::map<int, std::string> values_;
-};
-
-class FixedAudio : public AudioInfo {
-public:
-    bool readInfo(const std::string&, long) override { return true; }
-    std::string getInfo(AudioKey key) const override {
-        if (key == AudioKey::BitRate) return " 128000 ";
-        if (key == AudioKey::SampleRate) return "44100";
-        return {};
-    }
-    void reset() override {}
-    long startPos() const override { return 0; }
-    bool setPosition(long) override { return true; }
-    bool isValid() const override { return true; }
-    std::string audioType() const override { return "MPEG"; }
-};
-
 // A file object on a real file in a private folder, with a tag of the given values.
 struct TaggedFile {
     initest::TempDir dir;
@@ -69,8 +30,9 @@ struct TaggedFile {
     TaggedFile(const std::string& name, std::map<int, std::string> tags) {
         initest::writeText(dir / name, "data");
         EXPECT_TRUE(file.readFile(dir / name, false));
-        file.setTag(std::make_unique<MapTag>(std::move(tags)));
-        file.setAudio(std::make_unique<FixedAudio>());
+        file.setTag(std::make_unique<fakes::ValueTag>(std::move(tags)));
+        file.setAudio(std::make_unique<fakes::ValueAudio>(
+            std::map<AudioKey, std::string>{{AudioKey::BitRate, " 128000 "}, {AudioKey::SampleRate, "44100"}}));
     }
 };
 

@@ -11,6 +11,7 @@
 #include <regex>
 #include <set>
 
+#include "FakeTagSupport.h"
 #include "ListTestSupport.h"
 #include "app/FileList.h"
 #include "app/ListCommands.h"
@@ -49,44 +50,6 @@ struct ListFixture : ::testing::Test {
     listtest::RecordingUI ui;
     Settings settings;
     ListCommands commands;
-};
-
-class FakeTag : public TagHandler {
-public:
-    std::map<int, std::string> values;
-    std::set<int> kinds;
-    bool hasTag(int kind) const override { return kinds.count(kind) != 0; }
-    std::string tagType() const override { return "fake"; }
-    bool tagRead(AudioFile&) override { return true; }
-    int tagWrite() override { return 0; }
-    long tagSize() const override { return 0; }
-    long tagPosition() const override { return 0; }
-    void setTagPosition(long) override {}
-    std::string getValue(int key, const std::string& = std::string()) override {
-        auto it = values.find(key);
-        return it == values.end() ? std::string() : it->second;
-    }
-    bool setValue(int, const std::string&, const std::string& = std::string()) override { return false; }
-    int removeJunk() override { return 0; }
-    void reset() override {}
-    void add(int) override {}
-    void remove(int) override {}
-    void setOptions(const TagOptions&) override {}
-};
-
-class FakeAudio : public AudioInfo {
-public:
-    std::map<AudioKey, std::string> info;
-    bool readInfo(const std::string&, long) override { return true; }
-    std::string getInfo(AudioKey key) const override {
-        auto it = info.find(key);
-        return it == info.end() ? std::string() : it->second;
-    }
-    void reset() override {}
-    long startPos() const override { return 0; }
-    bool setPosition(long) override { return true; }
-    bool isValid() const override { return true; }
-    std::string audioType() const override { return "MPEG"; }
 };
 
 const std::regex kScannedText(R"(Scanned (\d+) files in \d+(\.\d+)? seconds\.)");
@@ -242,14 +205,14 @@ TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
     makeSizedFile(dir / "big.dat", 1294467072LL);  // 1234.5 MB
     AudioFile file;
     ASSERT_TRUE(file.readFile(dir / "big.dat", false));
-    auto tag = std::make_unique<FakeTag>();
+    auto tag = std::make_unique<fakes::ValueTag>(std::map<int, std::string>{}, false);
     tag->values = {{tvArtist, "Artist"}, {tvAlbum, "Album"}, {tvTitle, "Title"}, {tvTrack, "7/12"},
                    {tvYear, "1999"},     {tvGenre, "Rock"},  {tvComment, "c"}};
     tag->kinds = {tkID3v1, tkLyrics3, tkID3v2};
-    FakeTag* tagPtr = tag.get();
-    auto audio = std::make_unique<FakeAudio>();
+    fakes::ValueTag* tagPtr = tag.get();
+    auto audio = std::make_unique<fakes::ValueAudio>();
     audio->info = {{AudioKey::BitRate, "128999"}, {AudioKey::SampleRate, "44100"}, {AudioKey::Duration, "185"}};
-    FakeAudio* audioPtr = audio.get();
+    fakes::ValueAudio* audioPtr = audio.get();
     file.setTag(std::move(tag));
     file.setAudio(std::move(audio));
 

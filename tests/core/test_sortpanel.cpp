@@ -82,30 +82,13 @@ TEST(SortPanel, SetAsTargetFolder) {
     EXPECT_EQ(panel.text(), "/out/");
 }
 
-TEST(SortPanel, CaptionsAndStoredMethod) {
+TEST(SortPanel, ButtonsAndStoredMethod) {
     EXPECT_EQ(SortPanel::buttonOfMethod(FileMethod::Copy), 0);
     EXPECT_EQ(SortPanel::buttonOfMethod(FileMethod::Move), 1);
     EXPECT_EQ(SortPanel::buttonOfMethod(FileMethod::Rename), 2);
     EXPECT_EQ(SortPanel::buttonOfMethod(static_cast<FileMethod>(3)), -1);
     EXPECT_EQ(SortPanel::methodOfButton(0), FileMethod::Copy);
     EXPECT_EQ(SortPanel::methodOfButton(2), FileMethod::Rename);
-
-    const vorda::app::MethodCaptions copy = SortPanel::captionsFor(FileMethod::Copy);
-    EXPECT_EQ(copy.sortAll, "Copy All");
-    EXPECT_EQ(copy.sortSelected, "Copy Selected");
-    EXPECT_EQ(copy.menuSortSelected, "Copy selected file(s)");
-    EXPECT_EQ(copy.popSort, "Copy selected file(s) using...");
-    EXPECT_EQ(copy.targetLabel, "Target folder:");
-    EXPECT_TRUE(copy.browseEnabled);
-    const vorda::app::MethodCaptions move = SortPanel::captionsFor(FileMethod::Move);
-    EXPECT_EQ(move.menuSortAll, "Move all files");
-    EXPECT_EQ(move.popSortAlbum, "Move selected file(s) as album");
-    const vorda::app::MethodCaptions rename = SortPanel::captionsFor(FileMethod::Rename);
-    EXPECT_EQ(rename.sortAll, "Rename All");
-    EXPECT_EQ(rename.popSortAlbum, "Sort selected file(s) as album");
-    EXPECT_FALSE(rename.popSortAlbumEnabled);
-    EXPECT_EQ(rename.targetLabel, "File location:");
-    EXPECT_FALSE(rename.browseEnabled);
 
     SortPanel panel;
     panel.load(7, "/t/");
