@@ -2,12 +2,10 @@
 
 #include "app/qt/PatternListDialog.h"
 
-#include <algorithm>
-
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,9 +23,7 @@ using namespace vorda::platform;
 
 namespace vorda::app {
 
-namespace {}  // namespace
-
-PatternListDialog::PatternListDialog(QWidget* parent) : QDialog(parent) {
+PatternListDialog::PatternListDialog(QWidget* parent) : ListEditorDialog(parent) {
     setObjectName(QStringLiteral("frmPatterns"));
     setWindowTitle(QStringLiteral("Vorda - Patterns"));
     setModal(true);
@@ -36,7 +32,6 @@ PatternListDialog::PatternListDialog(QWidget* parent) : QDialog(parent) {
     lvwView->setObjectName(QStringLiteral("lvwView"));
     lvwView->setSelectionMode(QAbstractItemView::SingleSelection);
     lvwView->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
-    lvwView->installEventFilter(this);
     connect(lvwView, &QListWidget::itemClicked, this, &PatternListDialog::onItemClicked);
     connect(lvwView, &QListWidget::itemChanged, this, &PatternListDialog::onItemChanged);
 
@@ -44,20 +39,7 @@ PatternListDialog::PatternListDialog(QWidget* parent) : QDialog(parent) {
     txtPattern->setObjectName(QStringLiteral("txtPattern"));
     txtPattern->installEventFilter(this);
 
-    auto makeButton = [this](const char* name, const char* caption) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
-        b->setObjectName(QString::fromUtf8(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    cmdAdd = makeButton("cmdAdd", "&Add");
-    cmdUpdate = makeButton("cmdUpdate", "&Update");
-    cmdDelete = makeButton("cmdDelete", "&Delete");
-    cmdUp = makeButton("cmdUp", "U&p");
-    cmdDown = makeButton("cmdDown", "Do&wn");
-    cmdOK = makeButton("cmdOK", "&OK");
-    cmdCancel = makeButton("cmdCancel", "&Cancel");
-    cmdOK->setDefault(true);
+    QVBoxLayout* side = createButtons(lvwView, rowEditsOf(rules_, &PatternListRules::count));
 
     fraInfo = new QGroupBox(QStringLiteral("Info"), this);
     fraInfo->setObjectName(QStringLiteral("fraInfo"));
@@ -68,9 +50,6 @@ PatternListDialog::PatternListDialog(QWidget* parent) : QDialog(parent) {
     auto* info = new QVBoxLayout(fraInfo);
     info->addWidget(lblInfo);
 
-    auto* side = new QVBoxLayout;
-    for (QPushButton* b : {cmdAdd, cmdUpdate, cmdDelete, cmdUp, cmdDown}) side->addWidget(b);
-    side->addStretch();
     auto* top = new QHBoxLayout;
     auto* listColumn = new QVBoxLayout;
     listColumn->addWidget(lvwView, 1);
@@ -86,13 +65,6 @@ PatternListDialog::PatternListDialog(QWidget* parent) : QDialog(parent) {
     all->addWidget(fraInfo);
     all->addLayout(bottom);
 
-    connect(cmdAdd, &QPushButton::clicked, this, &PatternListDialog::onAdd);
-    connect(cmdUpdate, &QPushButton::clicked, this, &PatternListDialog::onUpdate);
-    connect(cmdDelete, &QPushButton::clicked, this, &PatternListDialog::onDelete);
-    connect(cmdUp, &QPushButton::clicked, this, [this] { onMove(true); });
-    connect(cmdDown, &QPushButton::clicked, this, [this] { onMove(false); });
-    connect(cmdOK, &QPushButton::clicked, this, &PatternListDialog::onOk);
-    connect(cmdCancel, &QPushButton::clicked, this, &PatternListDialog::reject);
     reset();
     resize(480, 460);
 }
@@ -128,11 +100,6 @@ void PatternListDialog::showList(int select) {
     }
     if (select >= 0 && select < lvwView->count()) lvwView->setCurrentRow(select);
     filling_ = false;
-}
-
-int PatternListDialog::selectedIndex() const {
-    const QList<QListWidgetItem*> selected = lvwView->selectedItems();
-    return selected.isEmpty() ? -1 : lvwView->row(selected.first());
 }
 
 void PatternListDialog::showMessage(const std::string& text, bool information) {
@@ -190,27 +157,9 @@ void PatternListDialog::onUpdate() {
     showList(index);
 }
 
-void PatternListDialog::onDelete() {
-    const int index = selectedIndex();
-    if (!rules_.Delete(index)) return;
-    showList(std::min(index, rules_.count() - 1));
-}
-
-void PatternListDialog::onMove(bool up) {
-    const int index = selectedIndex();
-    const int moved = up ? rules_.moveUp(index) : rules_.moveDown(index);
-    if (moved < 0) return;
-    showList(moved);
-}
-
 void PatternListDialog::onOk() {
     accepted_ = true;
     accept();
-}
-
-void PatternListDialog::reject() {
-    accepted_ = false;
-    QDialog::reject();
 }
 
 bool PatternListDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -220,13 +169,7 @@ bool PatternListDialog::eventFilter(QObject* watched, QEvent* event) {
         if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) validateEditBox();
         return false;
     }
-    // Keys typed into an in-place editor reach the editor, not the list.
-    if (watched == lvwView && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-        onDelete();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
+    return ListEditorDialog::eventFilter(watched, event);
 }
 
 }  // namespace vorda::app

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include <QDialog>
-
+#include "app/qt/ListEditorDialog.h"
 #include "naming/PatternListRules.h"
 
 class QGroupBox;
@@ -18,11 +17,10 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
-class QPushButton;
 
 namespace vorda::app {
 
-class PatternListDialog : public QDialog {
+class PatternListDialog : public ListEditorDialog {
     Q_OBJECT
 
 public:
@@ -39,36 +37,24 @@ public:
 
     QListWidget* lvwView = nullptr;
     QLineEdit* txtPattern = nullptr;
-    QPushButton* cmdAdd = nullptr;
-    QPushButton* cmdUpdate = nullptr;
-    QPushButton* cmdDelete = nullptr;
-    QPushButton* cmdUp = nullptr;
-    QPushButton* cmdDown = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
     QGroupBox* fraInfo = nullptr;
     QLabel* lblInfo = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void reject() override;
 
 private:
-    void showList(int select);
-    int selectedIndex() const;
     void showMessage(const std::string& text, bool information);
     // Cleans the edit box; false (after the message) when its pattern is invalid.
     bool validateEditBox();
+    void showList(int select) override;
     void onItemClicked(QListWidgetItem* item);
     void onItemChanged(QListWidgetItem* item);
-    void onAdd();
-    void onUpdate();
-    void onDelete();
-    void onMove(bool up);
-    void onOk();
+    void onAdd() override;
+    void onUpdate() override;
+    void onOk() override;
 
     naming::PatternListRules rules_;
-    bool accepted_ = false;
     bool filling_ = false;  // the list widget is being refilled
 };
 

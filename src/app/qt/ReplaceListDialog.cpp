@@ -2,12 +2,10 @@
 
 #include "app/qt/ReplaceListDialog.h"
 
-#include <algorithm>
-
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -21,7 +19,7 @@ using namespace vorda::base;
 
 namespace vorda::app {
 
-ReplaceListDialog::ReplaceListDialog(QWidget* parent) : QDialog(parent) {
+ReplaceListDialog::ReplaceListDialog(QWidget* parent) : ListEditorDialog(parent) {
     setObjectName(QStringLiteral("frmReplaces"));
     setWindowTitle(QStringLiteral("Vorda - Replaces"));
     setModal(true);
@@ -33,7 +31,6 @@ ReplaceListDialog::ReplaceListDialog(QWidget* parent) : QDialog(parent) {
     lvwReplaces->setRootIsDecorated(false);
     lvwReplaces->setSelectionMode(QAbstractItemView::SingleSelection);
     lvwReplaces->header()->setSectionResizeMode(QHeaderView::Stretch);
-    lvwReplaces->installEventFilter(this);
 
     txtOld = new QLineEdit(this);
     txtOld->setObjectName(QStringLiteral("txtOld"));
@@ -42,20 +39,7 @@ ReplaceListDialog::ReplaceListDialog(QWidget* parent) : QDialog(parent) {
     txtNew->setValidator(new RuleValidator(InputRule::NameText, txtNew));
     txtNew->installEventFilter(this);
 
-    auto makeButton = [this](const char* name, const char* caption) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
-        b->setObjectName(QString::fromUtf8(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    cmdAdd = makeButton("cmdAdd", "&Add");
-    cmdUpdate = makeButton("cmdUpdate", "&Update");
-    cmdDelete = makeButton("cmdDelete", "&Delete");
-    cmdUp = makeButton("cmdUp", "U&p");
-    cmdDown = makeButton("cmdDown", "Do&wn");
-    cmdOK = makeButton("cmdOK", "&OK");
-    cmdCancel = makeButton("cmdCancel", "&Cancel");
-    cmdOK->setDefault(true);
+    QVBoxLayout* side = createButtons(lvwReplaces, rowEditsOf(rules_, &ReplaceListRules::getTotalReplaces));
 
     lblInfo = new QLabel(QStringLiteral("The pairs are applied in list order to new file names and to tag fields "
                                         "when \"Use replaces\" is checked. The replacement cannot hold any of "
@@ -69,10 +53,6 @@ ReplaceListDialog::ReplaceListDialog(QWidget* parent) : QDialog(parent) {
     boxes->addWidget(txtOld, 0, 1);
     boxes->addWidget(new QLabel(QStringLiteral("Replace with:"), this), 1, 0);
     boxes->addWidget(txtNew, 1, 1);
-
-    auto* side = new QVBoxLayout;
-    for (QPushButton* b : {cmdAdd, cmdUpdate, cmdDelete, cmdUp, cmdDown}) side->addWidget(b);
-    side->addStretch();
 
     auto* top = new QHBoxLayout;
     top->addWidget(lvwReplaces, 1);
@@ -90,18 +70,11 @@ ReplaceListDialog::ReplaceListDialog(QWidget* parent) : QDialog(parent) {
     resize(520, 380);
 
     connect(lvwReplaces, &QTreeWidget::itemClicked, this, [this] { onItemClicked(); });
-    connect(cmdAdd, &QPushButton::clicked, this, [this] { onAdd(); });
-    connect(cmdUpdate, &QPushButton::clicked, this, [this] { onUpdate(); });
-    connect(cmdDelete, &QPushButton::clicked, this, [this] { onDelete(); });
-    connect(cmdUp, &QPushButton::clicked, this, [this] { onMove(true); });
-    connect(cmdDown, &QPushButton::clicked, this, [this] { onMove(false); });
-    connect(cmdOK, &QPushButton::clicked, this, [this] { onOk(); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { reject(); });
 }
 
 void ReplaceListDialog::reset() {
     rules_.reset();
-    canceled_ = true;
+    accepted_ = false;
     txtOld->clear();
     txtNew->clear();
     showList(-1);
@@ -125,11 +98,6 @@ void ReplaceListDialog::showList(int select) {
     }
 }
 
-int ReplaceListDialog::selectedIndex() const {
-    const QList<QTreeWidgetItem*> selected = lvwReplaces->selectedItems();
-    return selected.isEmpty() ? -1 : lvwReplaces->indexOfTopLevelItem(selected.front());
-}
-
 void ReplaceListDialog::onItemClicked() {
     const int i = selectedIndex();
     if (i < 0) return;
@@ -146,18 +114,6 @@ void ReplaceListDialog::onUpdate() {
     if (rules_.update(i, txtOld->text().toStdString(), txtNew->text().toStdString())) showList(i);
 }
 
-void ReplaceListDialog::onDelete() {
-    const int i = selectedIndex();
-    if (!rules_.Delete(i)) return;
-    showList(std::min(i, rules_.getTotalReplaces() - 1));
-}
-
-void ReplaceListDialog::onMove(bool up) {
-    const int i = selectedIndex();
-    if (i < 0) return;
-    showList(up ? rules_.moveUp(i) : rules_.moveDown(i));
-}
-
 void ReplaceListDialog::onOk() {
     const ReplaceListRules::Problem problem = rules_.check();
     if (problem.index >= 0) {
@@ -165,13 +121,8 @@ void ReplaceListDialog::onOk() {
         showMessage(this, QMessageBox::Information, problem.message);
         return;
     }
-    canceled_ = false;
+    accepted_ = true;
     accept();
-}
-
-void ReplaceListDialog::reject() {
-    canceled_ = true;
-    QDialog::reject();
 }
 
 bool ReplaceListDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -179,12 +130,8 @@ bool ReplaceListDialog::eventFilter(QObject* watched, QEvent* event) {
         const std::string text = txtNew->text().toStdString();
         const std::string clean = ReplaceListRules::cleanReplacement(text);
         if (clean != text) txtNew->setText(QString::fromStdString(clean));
-    } else if (watched == lvwReplaces && event->type() == QEvent::KeyPress &&
-               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-        onDelete();
-        return true;
     }
-    return QDialog::eventFilter(watched, event);
+    return ListEditorDialog::eventFilter(watched, event);
 }
 
 }  // namespace vorda::app

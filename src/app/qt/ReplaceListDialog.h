@@ -7,18 +7,16 @@
 
 #include <string>
 
-#include <QDialog>
-
 #include "app/ReplaceListRules.h"
+#include "app/qt/ListEditorDialog.h"
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QTreeWidget;
 
 namespace vorda::app {
 
-class ReplaceListDialog : public QDialog {
+class ReplaceListDialog : public ListEditorDialog {
     Q_OBJECT
 
 public:
@@ -26,7 +24,7 @@ public:
 
     void reset();
     void addReplace(const std::string& find, const std::string& replacement);
-    bool wasCanceled() const { return canceled_; }
+    bool wasCanceled() const { return !accepted_; }
     int getTotalReplaces() const { return rules_.getTotalReplaces(); }
     std::string getOldString(int i) const { return rules_.getOldString(i); }
     std::string getNewString(int i) const { return rules_.getNewString(i); }
@@ -35,31 +33,19 @@ public:
     QTreeWidget* lvwReplaces = nullptr;
     QLineEdit* txtOld = nullptr;
     QLineEdit* txtNew = nullptr;
-    QPushButton* cmdAdd = nullptr;
-    QPushButton* cmdUpdate = nullptr;
-    QPushButton* cmdDelete = nullptr;
-    QPushButton* cmdUp = nullptr;
-    QPushButton* cmdDown = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
     QLabel* lblInfo = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void reject() override;
 
 private:
-    void showList(int select);
-    int selectedIndex() const;
+    void showList(int select) override;
     void onItemClicked();
-    void onAdd();
-    void onUpdate();
-    void onDelete();
-    void onMove(bool up);
-    void onOk();
+    void onAdd() override;
+    void onUpdate() override;
+    void onOk() override;
 
     ReplaceListRules rules_;
-    bool canceled_ = true;
 };
 
 }  // namespace vorda::app
