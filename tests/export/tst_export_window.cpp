@@ -178,13 +178,6 @@ private:
     std::unique_ptr<MainWindow> w_;
 };
 
-int main(int argc, char** argv) {
-    QTemporaryDir home;
-    if (!home.isValid()) return 1;
-    if (!guitest::usePrivateHome(home)) return 1;
-    QApplication app(argc, argv);
-    ExportWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return guitest::run<ExportWindowTest>(argc, argv); }
 
 #include "tst_export_window.moc"

@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "GuiTestSupport.h"
 #include "app/Settings.h"
 #include "editing/qt/FramesPage.h"
 #include "tags/AudioFile.h"
@@ -24,6 +25,7 @@
 using namespace vorda::base;
 using namespace vorda::tags;
 using namespace vorda::app;
+using namespace guitest;
 using namespace vorda::editing;
 
 namespace {
@@ -61,17 +63,6 @@ QByteArray mp3With(const QByteArray& mime, const QByteArray& picture) {
     QByteArray audio;
     for (int f = 0; f < 8; ++f) audio += QByteArray("\xFF\xFB\x90\x00", 4) + QByteArray(413, static_cast<char>(f + 1));
     return QByteArray("ID3\x03\x00\x00", 6) + size + body + audio;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 int rowOf(QListWidget* list, const QString& text) {

@@ -203,13 +203,6 @@ private:
     std::map<std::string, std::string> titles_;
 };
 
-int main(int argc, char** argv) {
-    QTemporaryDir home;
-    if (!home.isValid()) return 1;
-    guitest::usePrivateHome(home);
-    QApplication app(argc, argv);
-    TestListSelection test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return guitest::run<TestListSelection>(argc, argv); }
 
 #include "tst_listselection.moc"

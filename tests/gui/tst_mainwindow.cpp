@@ -19,9 +19,11 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
 #include <QtTest>
@@ -40,38 +42,10 @@ using namespace vorda::naming;
 using namespace vorda::editing;
 using namespace vorda::platform;
 
+using namespace guitest;
 using vorda::app::MainWindow;
 
 namespace {
-
-QTemporaryDir* g_home = nullptr;
-
-QString settingsFile() { return QString::fromStdString(vorda::app::settingsFilePath()); }
-
-void writeFile(const QString& path, int bytes = 2048) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(bytes, 'x'));
-}
-
-void writeSettings(const QList<QPair<QString, QString>>& visual) {
-    QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
-    vorda::base::IniFile ini(settingsFile().toStdString());
-    for (const auto& kv : visual) ini.write("Visual", kv.first.toStdString(), kv.second.toStdString());
-}
-
-QString readKey(const QString& section, const QString& key) {
-    vorda::base::IniFile ini(settingsFile().toStdString());
-    return QString::fromStdString(ini.read(section.toStdString(), key.toStdString(), "<missing>"));
-}
-
-QStringList column(const MainWindow& w, int col) {
-    QStringList cells;
-    const QAbstractItemModel* m = guitest::child<QTableView>(w, "lstFiles2")->model();
-    for (int r = 0; r < m->rowCount(); ++r) cells << m->index(r, col - 1).data().toString();
-    return cells;
-}
 
 // Answers the next message box with the given button and records its text.
 void answerNextBox(QMessageBox::StandardButton answer, QString* text) {
@@ -102,12 +76,8 @@ private slots:
     void freshStartUsesDefaultsAndSavesOnClose() {
         QVERIFY(!QFile::exists(settingsFile()));
         MainWindow w;
-        QCOMPARE(w.objectName(), QStringLiteral("frmVorda"));
-        QVERIFY(w.windowTitle().startsWith(QStringLiteral("Vorda")));
         QCOMPARE(w.panelText(1), QStringLiteral("Total: 0 files"));
         QCOMPARE(w.panelText(2), QStringLiteral("Filesize: 0 kB"));
-        QCOMPARE(w.panelText(3), QStringLiteral("Status"));
-        QCOMPARE(w.panelText(4), QStringLiteral("Progress"));
         // No stored size: three quarters of the screen, centred.
         QCOMPARE(w.size(), QSize(1200, 750));
         QCOMPARE(w.geometry().center(), QPoint(799, 499));
@@ -117,9 +87,6 @@ private slots:
         for (int col = 1; col <= 14; ++col) {
             QVERIFY(w.columnVisible(col));
             QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader()->visualIndex(col - 1), col - 1);
-            QCOMPARE(
-                guitest::child<QTableView>(w, "lstFiles2")->model()->headerData(col - 1, Qt::Horizontal).toString(),
-                QString::fromStdString(vorda::app::columnTitle(col)));
         }
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -142,21 +109,23 @@ private slots:
     }
 
     void storedLayoutIsRestored() {
-        writeSettings({{"FormWidth", "12000"},
-                       {"FormHeight", "10500"},
-                       {"TreeSplit", "3000"},
-                       {"ShowGrid", "False"},
-                       {"ViewDirTree", "False"},
-                       {"ViewTagInfo", "False"},
-                       {"ColSize3", "50"},
-                       {"ColSize5", "900"},
-                       {"ColPosition5", "1"}});
+        writeKeys("Visual", {{"FormWidth", "12000"},
+                             {"FormHeight", "10500"},
+                             {"TreeSplit", "3000"},
+                             {"ShowGrid", "False"},
+                             {"ViewDirTree", "False"},
+                             {"ViewTagInfo", "False"},
+                             {"ColSize3", "50"},
+                             {"ColSize5", "900"},
+                             {"ColPosition5", "1"}});
         MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.size(), QSize(800, 700));
         QVERIFY(!guitest::child<QTableView>(w, "lstFiles2")->showGrid());
         QVERIFY(!guitest::child<QTreeView>(w, "DirTree")->isVisible());
+        QVERIFY(!guitest::child<QToolButton>(w, "cmdFavourite0")->isVisible());  // the bookmarks go with the tree
+        QVERIFY(!guitest::child<QTabWidget>(w, "tabTAGs")->isVisible());
         QVERIFY(!guitest::child<QAction>(w, "mnuDirTree")->isChecked());
         QVERIFY(!guitest::child<QAction>(w, "mnuTagInfo")->isChecked());
         QHeaderView* header = guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader();
@@ -166,7 +135,10 @@ private slots:
         guitest::child<QAction>(w, "mnuDirTree")->trigger();
         QVERIFY(guitest::child<QTreeView>(w, "DirTree")->isVisible());
         QCOMPARE(guitest::child<QSplitter>(w, "picResizeDir")->sizes().value(0), 200);
+        guitest::child<QAction>(w, "mnuFileGrid")->trigger();
+        QVERIFY(guitest::child<QTableView>(w, "lstFiles2")->showGrid());
         w.close();
+        QCOMPARE(readKey("Visual", "ShowGrid"), QStringLiteral("True"));
         QCOMPARE(readKey("Visual", "ViewDirTree"), QStringLiteral("True"));
         QCOMPARE(readKey("Visual", "ViewTagInfo"), QStringLiteral("False"));
         QCOMPARE(readKey("Visual", "TreeSplit"), QStringLiteral("3000"));
@@ -175,7 +147,7 @@ private slots:
     }
 
     void maximisedAndMinimisedCloseRules() {
-        writeSettings({{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"FormState", "0"}});
+        writeKeys("Visual", {{"FormWidth", "12000"}, {"FormHeight", "10500"}, {"FormState", "0"}});
         {
             MainWindow w;
             w.showMaximized();
@@ -196,7 +168,7 @@ private slots:
     }
 
     void hiddenColumnKeepsStoredPositionAndSize() {
-        writeSettings({{"ColVisible4", "False"}, {"ColPosition4", "2"}, {"ColSize4", "900"}});
+        writeKeys("Visual", {{"ColVisible4", "False"}, {"ColPosition4", "2"}, {"ColSize4", "900"}});
         MainWindow w;
         w.show();
         QHeaderView* header = guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader();
@@ -221,7 +193,7 @@ private slots:
     }
 
     void treeSelectionScansTheFolder() {
-        QTemporaryDir music(g_home->path() + QStringLiteral("/scanXXXXXX"));
+        QTemporaryDir music(homePath() + QStringLiteral("/scanXXXXXX"));
         writeFile(music.filePath("a.mp3"));
         writeFile(music.filePath("b.mp3"), 3 * 1024 * 1024);
         writeFile(music.filePath("notes.txt"));
@@ -265,7 +237,7 @@ private slots:
     }
 
     void dropOfFoldersAndFiles() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/dropXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/dropXXXXXX"));
         writeFile(dir.filePath("album/one.mp3"));
         writeFile(dir.filePath("album/two.mp3"));
         writeFile(dir.filePath("album/deeper/three.mp3"));
@@ -306,7 +278,7 @@ private slots:
     }
 
     void removeAndDeleteThroughKeys() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/delXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/delXXXXXX"));
         for (const char* name : {"k1.mp3", "k2.mp3", "k3.mp3", "k4.mp3"}) writeFile(dir.filePath(name));
         MainWindow w;
         w.show();
@@ -352,7 +324,7 @@ private slots:
     }
 
     void selectionCommandsReachTheView() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/selXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/selXXXXXX"));
         for (const char* name : {"s1.mp3", "s2.mp3", "s3.mp3"}) writeFile(dir.filePath(name));
         MainWindow w;
         w.show();
@@ -373,7 +345,7 @@ private slots:
     }
 
     void treeDeleteKeys() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/treeXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/treeXXXXXX"));
         writeFile(dir.filePath("gone/x.mp3"));
         writeFile(dir.filePath("erased/y.mp3"));
         MainWindow w;
@@ -399,7 +371,7 @@ private slots:
     }
 
     void mouseAndArrowKeysShowFiles() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/showXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/showXXXXXX"));
         writeFile(dir.filePath("m1.mp3"), 2048);
         writeFile(dir.filePath("m2.mp3"), 5120);
         MainWindow w;
@@ -414,27 +386,20 @@ private slots:
         QCOMPARE(column(w, 1), QStringList({"m2.mp3", "m1.mp3"}));
         QVERIFY(!w.sortAscending());
 
-        QWidget* viewport = guitest::child<QTableView>(w, "lstFiles2")->viewport();
-        QTest::mouseClick(viewport, Qt::LeftButton, {},
-                          guitest::child<QTableView>(w, "lstFiles2")
-                              ->visualRect(guitest::child<QTableView>(w, "lstFiles2")->model()->index(1, 0))
-                              .center());
+        clickRow(w, 1);
         QVERIFY(w.list().selected(2));
         QCOMPARE(w.panelText(2), QStringLiteral("Filesize: 2 kB"));
         QVERIFY(!w.commands().bMultiChange);
         QTest::keyClick(guitest::child<QTableView>(w, "lstFiles2"), Qt::Key_Up);
         QCOMPARE(w.panelText(2), QStringLiteral("Filesize: 5 kB"));
         QVERIFY(w.list().selected(1) && !w.list().selected(2));
-        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
-                          guitest::child<QTableView>(w, "lstFiles2")
-                              ->visualRect(guitest::child<QTableView>(w, "lstFiles2")->model()->index(1, 0))
-                              .center());
+        clickRow(w, 1, Qt::ControlModifier);
         QCOMPARE(w.list().selectedCount(), 2);
         QVERIFY(w.commands().bMultiChange);
     }
 
     void trashKeepsNamesThatAreNotUtf8() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/rawXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/rawXXXXXX"));
         const std::string raw = dir.path().toStdString() + "/caf\xE9.mp3";
         FILE* file = std::fopen(raw.c_str(), "wb");
         QVERIFY(file);
@@ -484,16 +449,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    // Settings, music and trash live in a private home that exists before anything reads it.
-    QTemporaryDir home;
-    if (!home.isValid()) return 1;
-    g_home = &home;
-    // One screen of 1600 x 1000 pixels, so that stored window sizes fit as they are.
-    if (!guitest::usePrivateHome(home, QSize(1600, 1000))) return 1;
-    QApplication app(argc, argv);
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return guitest::run<TestMainWindow>(argc, argv, {QSize(1600, 1000)}); }
 
 #include "tst_mainwindow.moc"

@@ -48,31 +48,10 @@ using namespace vorda::naming;
 using namespace vorda::editing;
 using namespace vorda::platform;
 
+using namespace guitest;
 using vorda::app::MainWindow;
 
 namespace {
-
-QTemporaryDir* g_home = nullptr;
-
-QString settingsFile() { return QString::fromStdString(vorda::app::settingsFilePath()); }
-
-void writeKeys(const QString& section, const QList<QPair<QString, QString>>& keys) {
-    QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
-    vorda::base::IniFile ini(settingsFile().toStdString());
-    for (const auto& kv : keys) ini.write(section.toStdString(), kv.first.toStdString(), kv.second.toStdString());
-}
-
-QString readKey(const QString& section, const QString& key) {
-    vorda::base::IniFile ini(settingsFile().toStdString());
-    return QString::fromStdString(vorda::app::getSetting(ini, section.toStdString(), key.toStdString(), "<missing>"));
-}
-
-void writeFile(const QString& path) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(1024, 'x'));
-}
 
 QStringList names(const MainWindow& w) {
     QStringList names;
@@ -144,20 +123,9 @@ private slots:
         QCOMPARE(w.minimumSize(), QSize(699, 633));
         w.resize(300, 200);
         QCOMPARE(w.size(), QSize(699, 633));
-        QCOMPARE(guitest::child<QComboBox>(w, "cmbInPattern")->currentText(), QStringLiteral("<artist> - <title>"));
-        QCOMPARE(guitest::child<QComboBox>(w, "cmbOutPattern")->currentText(),
-                 QStringLiteral("<artist> - <track> - <title>"));
-        QCOMPARE(guitest::child<QComboBox>(w, "cmbPathPattern")->currentText(), QStringLiteral("<uletter>/<artist>/"));
-        QCOMPARE(guitest::child<QComboBox>(w, "cmbAlbumPattern")->currentText(),
-                 QStringLiteral("<uletter>/<artist>/<album> (<year>)/"));
         QCOMPARE(guitest::child<QComboBox>(w, "cmbInPattern")->count(),
                  1);  // the never-stored list reads as one empty entry
         QCOMPARE(guitest::popSortItemCount(w), 1);
-        QVERIFY(guitest::child<QCheckBox>(w, "chkFixFilenames")->isChecked() &&
-                guitest::child<QCheckBox>(w, "chkDetectInPattern")->isChecked() &&
-                guitest::child<QCheckBox>(w, "chkAlbumPattern")->isChecked());
-        QVERIFY(!guitest::child<QCheckBox>(w, "chkScanSubfolders")->isChecked());
-        QVERIFY(!guitest::child<QAction>(w, "mnuAdvancedMode")->isChecked());
         // Rename is the default method: the box shows the file location and is locked.
         QVERIFY(guitest::child<QRadioButton>(w, "optMethod2")->isChecked());
         QCOMPARE(guitest::child<QPushButton>(w, "cmdSort")->text(), QStringLiteral("Rename All"));
@@ -166,19 +134,6 @@ private slots:
         QVERIFY(guitest::child<QLineEdit>(w, "txtTargetDir")->isReadOnly());
         QVERIFY(!guitest::child<QPushButton>(w, "cmdTargetDir")->isEnabled());
         QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text().toStdString(), vorda::app::defaultFolder());
-        for (int i = 0; i < 5; ++i) {
-            QCOMPARE(guitest::child<QToolButton>(w, QStringLiteral("cmdFavourite%1").arg(i))->toolTip(),
-                     QStringLiteral("Click the right mousebutton to bookmark current folder!"));
-        }
-        QCOMPARE(guitest::child<QTabWidget>(w, "tabQSettings")->count(), 3);
-        QCOMPARE(guitest::child<QTabWidget>(w, "tabQSettings")->tabText(0), QStringLiteral("Folders"));
-        QCOMPARE(guitest::child<QTabWidget>(w, "tabQSettings")->tabText(1), QStringLiteral("Patterns"));
-        QCOMPARE(guitest::child<QTabWidget>(w, "tabQSettings")->tabText(2), QStringLiteral("Repair"));
-        QCOMPARE(guitest::child<QTabWidget>(w, "tabTAGs")->count(), 4);
-        QCOMPARE(guitest::child<QTabWidget>(w, "tabTAGs")->tabText(1), QStringLiteral("ID3v2+"));
-        QCOMPARE(guitest::child<QTabWidget>(w, "tabTAGs")->tabToolTip(3), QStringLiteral("File information"));
-        QCOMPARE(guitest::child<QCheckBox>(w, "chkScanSubfolders")->toolTip(),
-                 QStringLiteral("Scanning a lot of files may take several minutes."));
     }
 
     void panelSettingsRoundTrip() {
@@ -243,51 +198,8 @@ private slots:
         QCOMPARE(readKey("General", "Method"), QStringLiteral("4"));
     }
 
-    void layoutRoundTrip() {
-        writeKeys("Visual", {{"FormWidth", "12000"},
-                             {"FormHeight", "10500"},
-                             {"ColVisible2", "False"},
-                             {"ColPosition2", "5"},
-                             {"ColSize2", "1500"},
-                             {"ColSize7", "60"}});
-        {
-            MainWindow w;
-            QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader()->sectionSize(6),
-                     8);  // below 120 twips: raised
-            QCOMPARE(guitest::child<QTableView>(w, "lstFiles2")->horizontalHeader()->sectionSize(0),
-                     200);  // never stored: its default
-            QVERIFY(guitest::child<QTabWidget>(w, "tabTAGs")->isVisibleTo(&w));
-            guitest::child<QAction>(w, "mnuTagInfo")->trigger();
-            QVERIFY(!guitest::child<QTabWidget>(w, "tabTAGs")->isVisibleTo(&w));
-            guitest::child<QAction>(w, "mnuFileGrid")->trigger();
-            QVERIFY(!guitest::child<QTableView>(w, "lstFiles2")->showGrid());
-            guitest::child<QAction>(w, "mnuDirTree")->trigger();
-            QVERIFY(!guitest::child<QTreeView>(w, "DirTree")->isVisibleTo(&w));
-            QVERIFY(!guitest::child<QToolButton>(w, "cmdFavourite0")->isVisibleTo(&w));
-            w.showMaximized();
-            QVERIFY(QTest::qWaitForWindowExposed(&w));
-            w.close();
-        }
-        QCOMPARE(readKey("Visual", "FormState"), QStringLiteral("2"));
-        QCOMPARE(readKey("Visual", "FormWidth"), QStringLiteral("12000"));
-        QCOMPARE(readKey("Visual", "ViewTagInfo"), QStringLiteral("False"));
-        QCOMPARE(readKey("Visual", "ViewDirTree"), QStringLiteral("False"));
-        QCOMPARE(readKey("Visual", "ShowGrid"), QStringLiteral("False"));
-        QCOMPARE(readKey("Visual", "ColVisible2"), QStringLiteral("False"));
-        QCOMPARE(readKey("Visual", "ColPosition2"), QStringLiteral("5"));
-        QCOMPARE(readKey("Visual", "ColSize2"), QStringLiteral("1500"));
-        {
-            MainWindow w;
-            QVERIFY(!guitest::child<QTabWidget>(w, "tabTAGs")->isVisibleTo(&w));
-            QVERIFY(!guitest::child<QTreeView>(w, "DirTree")->isVisibleTo(&w));
-            w.showMinimized();
-            w.close();
-        }
-        QCOMPARE(readKey("Visual", "FormState"), QStringLiteral("2"));
-    }
-
     void bookmarksLeftAndRightButton() {
-        QTemporaryDir music(g_home->path() + QStringLiteral("/bmXXXXXX"));
+        QTemporaryDir music(homePath() + QStringLiteral("/bmXXXXXX"));
         writeFile(music.filePath("one/a.mp3"));
         writeFile(music.filePath("two/b.mp3"));
         writeFile(music.filePath("two/deep/c.mp3"));
@@ -325,7 +237,7 @@ private slots:
     }
 
     void targetFolderBox() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/tgXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/tgXXXXXX"));
         writeFile(dir.filePath("in/song.mp3"));
         writeKeys("General", {{"Method", "2"}, {"sTargetDir", "/start/"}});
         {
@@ -355,10 +267,7 @@ private slots:
             QCOMPARE(guitest::child<QTabWidget>(w, "tabQSettings")->currentIndex(), 1);
             QVERIFY(guitest::child<QLineEdit>(w, "txtTargetDir")->isReadOnly());
             guitest::child<QTableView>(w, "lstFiles2")->selectRow(0);
-            QTest::mouseClick(guitest::child<QTableView>(w, "lstFiles2")->viewport(), Qt::LeftButton, {},
-                              guitest::child<QTableView>(w, "lstFiles2")
-                                  ->visualRect(guitest::child<QTableView>(w, "lstFiles2")->model()->index(0, 0))
-                                  .center());
+            clickRow(w, 0);
             QCOMPARE(guitest::child<QLineEdit>(w, "txtOldName")->text(), QStringLiteral("song.mp3"));
             QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), dir.filePath("in") + "/");
             guitest::child<QAction>(w, "mnuDirTree")->trigger();  // keep the tree from changing while the target moves
@@ -378,7 +287,7 @@ private slots:
         QCOMPARE(readKey("General", "Method"), QStringLiteral("4"));
     }
 
-    void menusAndControlsAreNamed() {
+    void menuCaptionsKeysAndStates() {
         MainWindow w;
         struct Item {
             const char* name;
@@ -423,30 +332,6 @@ private slots:
             QCOMPARE(action->shortcut(), item.key);
             QVERIFY2(action->isEnabled() == item.enabled, item.name);
         }
-        for (const char* menu :
-             {"mnuFile", "mnuList", "mnuExport", "mnuActions", "mnuView", "mnuTags", "mnuOptions", "mnuColumns",
-              "mnuHelp", "mnuPopup", "mnuPopSort", "mnuWinamp", "mnuTreePopup", "mnuRenFolder"}) {
-            QVERIFY2(w.findChild<QMenu*>(QString::fromLatin1(menu)), menu);
-        }
-        QCOMPARE(guitest::child<QMenu>(w, "mnuWinamp")->title(), QStringLiteral("Media player"));
-        for (const char* control : {"cmbPathPattern",    "chkAlbumPattern", "cmbAlbumPattern",
-                                    "cmbInPattern",      "cmbOutPattern",   "chkDetectInPattern",
-                                    "chkScanSubfolders", "cmdRemJunk",      "txtTargetDir",
-                                    "cmdTargetDir",      "txtOldName",      "txtNewName",
-                                    "chkFixFilenames",   "cmdSort",         "cmdSortSelected",
-                                    "cmdFreeDB",         "optMethod0",      "cmdFavourite4",
-                                    "tabQSettings",      "tabTAGs",         "picTAG3",
-                                    "fraMethod"}) {
-            QVERIFY2(w.findChild<QWidget*>(QString::fromLatin1(control)), control);
-        }
-        QVERIFY(guitest::child<QPushButton>(w, "cmdFreeDB")->isEnabled());
-        QVERIFY(guitest::child<QPushButton>(w, "cmdRemJunk")->isEnabled());
-        QCOMPARE(guitest::child<QPushButton>(w, "cmdSortSelected")->toolTip(),
-                 QStringLiteral("Sort the selected file(s) only. (F5)"));
-        QCOMPARE(guitest::child<QGroupBox>(w, "fraMethod")->toolTip(),
-                 QStringLiteral("What would you like to do with the files?"));
-        QCOMPARE(guitest::child<QPushButton>(w, "cmdEditPathPatterns")->toolTip(),
-                 QStringLiteral("Edit general folder output patterns."));
     }
 
     void scanSubfoldersWarns() {
@@ -471,11 +356,11 @@ private slots:
         w.show();
         QVERIFY(QString::fromStdString(w.helpFilePath()).endsWith(QStringLiteral("/help/index.html")));
         auto missing = answerNextBox();
-        w.showHelp(g_home->path().toStdString() + "/nothing/index.html");
+        w.showHelp(homePath().toStdString() + "/nothing/index.html");
         QVERIFY(missing->text.startsWith(QStringLiteral("The help file could not be found:")));
         QCOMPARE(missing->icon, QMessageBox::Critical);
 
-        const QString manual = g_home->path() + QStringLiteral("/help/index.html");
+        const QString manual = homePath() + QStringLiteral("/help/index.html");
         writeFile(manual);
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
@@ -506,7 +391,7 @@ private slots:
     }
 
     void damagedSettingsAreReadKeptAndReportedOnce() {
-        QTemporaryDir music(g_home->path() + QStringLiteral("/damagedXXXXXX"));
+        QTemporaryDir music(homePath() + QStringLiteral("/damagedXXXXXX"));
         QString deep = music.path();
         for (int i = 0; i < 12; ++i) deep += QStringLiteral("/a deep folder level %1").arg(i);
         QVERIFY(QDir().mkpath(deep));
@@ -592,7 +477,7 @@ private slots:
     }
 
     void popupItemsFollowTheSelectionMode() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/popXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/popXXXXXX"));
         for (const char* name : {"p1.mp3", "p2.mp3", "p3.mp3"}) writeFile(dir.filePath(QString::fromLatin1(name)));
         MainWindow w;
         w.show();
@@ -608,18 +493,11 @@ private slots:
             return states;
         };
         // One file clicked: its tags and its folder, not numbering.
-        QWidget* viewport = guitest::child<QTableView>(w, "lstFiles2")->viewport();
-        QTest::mouseClick(viewport, Qt::LeftButton, {},
-                          guitest::child<QTableView>(w, "lstFiles2")
-                              ->visualRect(guitest::child<QTableView>(w, "lstFiles2")->model()->index(0, 0))
-                              .center());
+        clickRow(w, 0);
         QVERIFY(!w.commands().bMultiChange);
         QCOMPARE(popUp(), (QList<bool>{true, true, false}));
         // Ctrl-click on a neighbour: several files, the reverse.
-        QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
-                          guitest::child<QTableView>(w, "lstFiles2")
-                              ->visualRect(guitest::child<QTableView>(w, "lstFiles2")->model()->index(1, 0))
-                              .center());
+        clickRow(w, 1, Qt::ControlModifier);
         QVERIFY(w.commands().bMultiChange);
         QCOMPARE(popUp(), (QList<bool>{false, false, true}));
         guitest::child<QAction>(w, "mnuSelectAll")->trigger();
@@ -644,7 +522,7 @@ private slots:
     }
 
     void platformServices() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/psXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/psXXXXXX"));
         const std::string folder = dir.path().toStdString();
         const std::string a = vorda::platform::tempFileName(folder, "");
         const std::string b = vorda::platform::tempFileName(folder + "/", "vt");
@@ -677,17 +555,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    // Settings and folders live in a private home that exists before anything reads it.
-    QTemporaryDir home;
-    if (!home.isValid()) return 1;
-    g_home = &home;
-    vorda::testsupport::PrivateHomeOptions options;
-    options.musicDir = QFile::encodeName(home.path());
-    if (!vorda::testsupport::usePrivateHome(home, options)) return 1;
-    QApplication app(argc, argv);
-    TestFullWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return guitest::run<TestFullWindow>(argc, argv, {QSize(), true}); }
 
 #include "tst_mainwindow_full.moc"

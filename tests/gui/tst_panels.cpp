@@ -207,13 +207,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    QTemporaryDir home;
-    if (!home.isValid()) return 1;
-    guitest::usePrivateHome(home);
-    QApplication app(argc, argv);
-    TestPanels test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return guitest::run<TestPanels>(argc, argv); }
 
 #include "tst_panels.moc"

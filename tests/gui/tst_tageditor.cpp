@@ -208,13 +208,6 @@ private:
     TagEditor* ed_ = nullptr;
 };
 
-int main(int argc, char** argv) {
-    QTemporaryDir home;
-    if (!home.isValid()) return 1;
-    if (!guitest::usePrivateHome(home)) return 1;
-    QApplication app(argc, argv);
-    TestTagEditor test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return guitest::run<TestTagEditor>(argc, argv); }
 
 #include "tst_tageditor.moc"

@@ -39,19 +39,10 @@ using namespace vorda::naming;
 using namespace vorda::editing;
 using namespace vorda::platform;
 
+using namespace guitest;
 using vorda::app::MainWindow;
 
 namespace {
-
-QTemporaryDir* g_home = nullptr;
-
-QString settingsFile() { return QString::fromStdString(vorda::app::settingsFilePath()); }
-
-void writeVisual(const QList<QPair<QString, QString>>& keys) {
-    QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
-    vorda::base::IniFile ini(settingsFile().toStdString());
-    for (const auto& kv : keys) ini.write("Visual", kv.first.toStdString(), kv.second.toStdString());
-}
 
 double storedNumber(const char* key) {
     vorda::base::IniFile ini(settingsFile().toStdString());
@@ -59,13 +50,6 @@ double storedNumber(const char* key) {
 }
 
 QRect screenArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
-
-QStringList column(const MainWindow& w, int col) {
-    QStringList cells;
-    const QAbstractItemModel* m = guitest::child<QTableView>(w, "lstFiles2")->model();
-    for (int r = 0; r < m->rowCount(); ++r) cells << m->index(r, col - 1).data().toString();
-    return cells;
-}
 
 void writeMp3(const QString& path, const std::string& track, int frames = 4) {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -111,7 +95,7 @@ private slots:
         QFETCH(QString, width);
         QFETCH(QString, height);
         QFETCH(QSize, expected);
-        writeVisual({{"FormWidth", width}, {"FormHeight", height}});
+        writeKeys("Visual", {{"FormWidth", width}, {"FormHeight", height}});
         MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -137,7 +121,7 @@ private slots:
     }
 
     void maximisedStaysMaximised() {
-        writeVisual({{"FormWidth", "1e9"}, {"FormHeight", "1e9"}, {"FormState", "2"}});
+        writeKeys("Visual", {{"FormWidth", "1e9"}, {"FormHeight", "1e9"}, {"FormState", "2"}});
         MainWindow w;
         QVERIFY(w.windowState() & Qt::WindowMaximized);
         QVERIFY(w.width() <= screenArea().width());
@@ -146,7 +130,7 @@ private slots:
     // ---- first start
 
     void firstStartFitsTheScreenAndGivesTheListTheRoom() {
-        QTemporaryDir music(g_home->path() + QStringLiteral("/firstXXXXXX"));
+        QTemporaryDir music(homePath() + QStringLiteral("/firstXXXXXX"));
         const QString longName = QStringLiteral("01 - A rather long title of a song, live at some place.mp3");
         writeMp3(music.filePath(longName), "1");
         writeMp3(music.filePath("b.mp3"), "2");
@@ -178,7 +162,7 @@ private slots:
         QCOMPARE(storedNumber("ColSize1"), header->sectionSize(0) * 15.0);
 
         // Stored widths are used as stored.
-        writeVisual({{"ColSize1", "1500"}});
+        writeKeys("Visual", {{"ColSize1", "1500"}});
         MainWindow again;
         again.startUp({music.path().toStdString()});
         QCOMPARE(guitest::child<QTableView>(again, "lstFiles2")->horizontalHeader()->sectionSize(0), 100);
@@ -187,7 +171,7 @@ private slots:
     // ---- sorting
 
     void sortingComparesAsPeopleExpect() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/sortXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/sortXXXXXX"));
         writeMp3(dir.filePath(QString::fromUtf8("zebra.mp3")), "10");
         writeMp3(dir.filePath(QString::fromUtf8("Banana.mp3")), "2");
         writeMp3(dir.filePath(QString::fromUtf8("\xC3\x84pfel.mp3")), "1/12");
@@ -221,7 +205,7 @@ private slots:
     }
 
     void numberColumnsSortByTheirNumbers() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/sizesXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/sizesXXXXXX"));
         writeBlob(dir.filePath("ten.mp3"), 10 * 1024 * 1024);
         writeBlob(dir.filePath("two.mp3"), 2 * 1024 * 1024);
         writeBlob(dir.filePath("small.mp3"), 900 * 1024);
@@ -255,7 +239,7 @@ private slots:
     // ---- listing
 
     void listingCanBeStoppedAndTakesNoOtherInput() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/manyXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/manyXXXXXX"));
         for (int i = 0; i < 1500; ++i) writeBlob(dir.filePath(QStringLiteral("f%1.mp3").arg(i, 4, 10, QChar('0'))), 64);
         MainWindow w;
         w.show();
@@ -294,7 +278,7 @@ private slots:
     }
 
     void treeOpensAtTheFolderShown() {
-        QTemporaryDir dir(g_home->path() + QStringLiteral("/deepXXXXXX"));
+        QTemporaryDir dir(homePath() + QStringLiteral("/deepXXXXXX"));
         const QString deep = dir.filePath("a/b/c/d/e/f/g/h/i/j/album");
         writeMp3(deep + "/one.mp3", "1");
         MainWindow w;
@@ -308,14 +292,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    QTemporaryDir home;
-    if (!home.isValid()) return 1;
-    g_home = &home;
-    if (!guitest::usePrivateHome(home, QSize(1600, 1000))) return 1;
-    QApplication app(argc, argv);
-    TestWindowLayout test;
-    return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return guitest::run<TestWindowLayout>(argc, argv, {QSize(1600, 1000)}); }
 
 #include "tst_windowlayout.moc"
