@@ -287,51 +287,25 @@ private slots:
         QCOMPARE(readKey("General", "Method"), QStringLiteral("4"));
     }
 
-    void menuCaptionsKeysAndStates() {
+    void menuKeysAndStates() {
         MainWindow w;
-        struct Item {
-            const char* name;
-            const char* caption;
-            QKeySequence key;
-            bool enabled;
-        };
-        const Item items[] = {
-            {"mnuExit", "Exit", {}, true},
-            {"mnuAddFiles", "Add files...", {}, true},
-            {"mnuExportEditor", "Custom exports...", {}, true},
-            {"mnuExportCDCover", "to CD cover...", {}, true},
-            {"mnuSortAll", "Rename all files", QKeySequence(Qt::Key_F4), true},
-            {"mnuSortSelected", "Rename selected file(s)", QKeySequence(Qt::Key_F5), true},
-            {"mnuDirTree", "Directory tree", {}, true},
-            {"mnuTagInfo", "Tag info", {}, true},
-            {"mnuFindReplace", "Find && Replace/Trim/Add...", QKeySequence(Qt::CTRL | Qt::Key_F), true},
-            {"mnuFreeDBLookup", "FreeDB lookup...", QKeySequence(Qt::Key_F8), true},
-            {"mnuFixTags", "Fix tags", {}, true},
-            {"mnuSaveTags", "Save tags", QKeySequence(Qt::CTRL | Qt::Key_S), true},
-            {"mnuRemoveTags", "Remove tags", {}, true},
-            {"mnuAdvancedMode", "Advanced mode", {}, true},
-            {"mnuSettings", "Settings...", {}, true},
-            {"mnuFileGrid", "Show grid", {}, true},
-            {"mnuHelpMe", "&Help...", {}, true},
-            {"mnuAbout", "&About...", {}, true},
-            {"mnuExtractID3", "Extract tags", {}, true},
-            {"mnuPopFreeDBLookup", "FreeDB lookup...", {}, true},
-            {"mnuAddTracks", "Add tracknumbers...", {}, true},
-            {"mnuPopSortAlbum", "Sort selected file(s) as album", {}, false},
-            {"mnuWAEnqueuePlay", "Enqueue and play", {}, true},
-            {"mnuWAPause", "Pause/Unpause", {}, true},
-            {"mnuFolderFromID3", "Create/Rename folder from ID3...", {}, true},
-            {"mnuRemFromList", "Remove file(s) from list", {}, true},
-            {"mnuRemFromHD", "Delete file(s)", {}, true},
-            {"mnuSetTargetFolder", "Set as target folder", {}, true},
-        };
-        for (const Item& item : items) {
-            auto* action = w.findChild<QAction*>(QString::fromLatin1(item.name));
-            QVERIFY2(action, item.name);
-            QCOMPARE(action->text(), QString::fromUtf8(item.caption));
-            QCOMPARE(action->shortcut(), item.key);
-            QVERIFY2(action->isEnabled() == item.enabled, item.name);
-        }
+        const std::pair<const char*, QKeySequence> keys[] = {{"mnuSortAll", QKeySequence(Qt::Key_F4)},
+                                                             {"mnuSortSelected", QKeySequence(Qt::Key_F5)},
+                                                             {"mnuFindReplace", QKeySequence(Qt::CTRL | Qt::Key_F)},
+                                                             {"mnuFreeDBLookup", QKeySequence(Qt::Key_F8)},
+                                                             {"mnuSaveTags", QKeySequence(Qt::CTRL | Qt::Key_S)}};
+        for (const auto& [name, key] : keys) QCOMPARE(guitest::child<QAction>(w, name)->shortcut(), key);
+        QCOMPARE(guitest::child<QAction>(w, "mnuSortAll")->text(), QStringLiteral("Rename all files"));
+        // Every command works from the start, but the album sort, which renaming has no use for.
+        for (const char* name :
+             {"mnuExit",         "mnuAddFiles",       "mnuExportEditor", "mnuExportCDCover", "mnuSortAll",
+              "mnuSortSelected", "mnuDirTree",        "mnuTagInfo",      "mnuFindReplace",   "mnuFreeDBLookup",
+              "mnuFixTags",      "mnuSaveTags",       "mnuRemoveTags",   "mnuAdvancedMode",  "mnuSettings",
+              "mnuFileGrid",     "mnuHelpMe",         "mnuAbout",        "mnuExtractID3",    "mnuPopFreeDBLookup",
+              "mnuAddTracks",    "mnuWAEnqueuePlay",  "mnuWAPause",      "mnuFolderFromID3", "mnuRemFromList",
+              "mnuRemFromHD",    "mnuSetTargetFolder"})
+            QVERIFY2(guitest::child<QAction>(w, name)->isEnabled(), name);
+        QVERIFY(!guitest::child<QAction>(w, "mnuPopSortAlbum")->isEnabled());
     }
 
     void scanSubfoldersWarns() {
