@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "../support/TagBytes.h"
 #include "ID3TestSupport.h"
 #include "app/Settings.h"
 #include "tags/AudioFile.h"
@@ -22,18 +23,8 @@ using namespace id3test;
 
 namespace {
 
-std::string digits(size_t value, int width) {
-    std::string s = std::to_string(value);
-    return std::string(static_cast<size_t>(width) - s.size(), '0') + s;
-}
-
-// A Lyrics3 v2 block with the lyrics field only.
 std::string lyrics3Block(const std::string& lyrics) {
-    std::string block = "LYRICSBEGIN";
-    block += "IND00002"
-             "10";
-    block += "LYR" + digits(lyrics.size(), 5) + lyrics;
-    return block + digits(block.size(), 6) + "LYRICS200";
+    return tagbytes::lyrics3Block(tagbytes::lyrics3Field("IND", "10") + tagbytes::lyrics3Field("LYR", lyrics));
 }
 
 }  // namespace

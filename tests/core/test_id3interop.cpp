@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "../support/TagBytes.h"
 #include "ID3TestSupport.h"
 #include "app/Settings.h"
 #include "tags/AudioFile.h"
@@ -23,18 +24,13 @@ using namespace vorda::tags;
 using namespace vorda::app;
 
 using namespace id3test;
+using namespace tagbytes;
 using testsupport::contains;
 using testsupport::shellQuote;
 
 namespace {
 
 std::string shell(const std::string& command, int* status = nullptr) { return commandOutput(command, status); }
-
-// A version 2.3 frame.
-std::string frame23(const std::string& id, const std::string& payload, uint8_t format = 0) {
-    return id + id3v2::writeBigEndian(static_cast<uint32_t>(payload.size()), 4) + '\0' + static_cast<char>(format) +
-           payload;
-}
 
 // A version 2.3 frame compressed with zlib.
 std::string compressed23(const std::string& id, const std::string& payload) {
@@ -43,22 +39,17 @@ std::string compressed23(const std::string& id, const std::string& payload) {
     compress2(reinterpret_cast<Bytef*>(z.data()), &n, reinterpret_cast<const Bytef*>(payload.data()),
               static_cast<uLong>(payload.size()), 9);
     z.resize(n);
-    return frame23(id, id3v2::writeBigEndian(static_cast<uint32_t>(payload.size()), 4) + z, 0x80);
-}
-
-std::string tag23(const std::string& frames, size_t padding) {
-    return std::string("ID3\x03\0\0", 6) + id3v2::writeSynchsafe(static_cast<uint32_t>(frames.size() + padding)) +
-           frames + std::string(padding, '\0');
+    return frameBytes(3, id, id3v2::writeBigEndian(static_cast<uint32_t>(payload.size()), 4) + z, 0, 0x80);
 }
 
 // Frames whose content a named field cannot show, and a tail behind a malformed identifier.
 struct HiddenFrames {
     const std::string title = compressed23("TIT2", std::string("\0Compressed title", 17));
-    const std::string artist = frame23("TPE1", std::string("\x80\0Encrypted", 11), 0x40);
-    const std::string comment = frame23("COMM", std::string("\0eng\0\0second string", 20));
-    const std::string tail = frame23("tpe1", std::string("\0lower", 6)) +
-                             frame23("APIC", std::string("\0image/png\0\x03\0", 14) + std::string(3000, 'P'));
-    std::string tag() const { return tag23(title + artist + comment + tail, 200); }
+    const std::string artist = frameBytes(3, "TPE1", std::string("\x80\0Encrypted", 11), 0, 0x40);
+    const std::string comment = frameBytes(3, "COMM", std::string("\0eng\0\0second string", 20));
+    const std::string tail = frameBytes(3, "tpe1", std::string("\0lower", 6)) +
+                             frameBytes(3, "APIC", std::string("\0image/png\0\x03\0", 14) + std::string(3000, 'P'));
+    std::string tag() const { return tagBytes(3, title + artist + comment + tail, 0, 200); }
 };
 
 bool havePeers() {
@@ -374,7 +365,7 @@ TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
     // The tag with the hidden content stays where ID3v2 is only written when needed.
     options.useId3v2 = TagUse::IfNeeded;
     f.setOptions(options);
-    writeBytes(path, tag23(hidden.artist + hidden.tail, 0) + mp3Audio(5) + v1Tag("Same"));
+    writeBytes(path, tagBytes(3, hidden.artist + hidden.tail, 0, 0) + mp3Audio(5) + v1Tag("Same"));
     ASSERT_TRUE(f.readFile(path, true));
     f.tag().setValue(tvTitle, "Same");
     f.tag().setValue(tvV1Artist, "X");

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "../support/TagBytes.h"
 #include "PeerSupport.h"
 #include "TestSupport.h"
 #include "app/Settings.h"
@@ -24,6 +25,8 @@ using namespace vorda::tags;
 using namespace vorda::app;
 
 namespace fs = std::filesystem;
+using tagbytes::lyrics3Block;
+using tagbytes::lyrics3Field;
 using testsupport::haveMutagen;
 using testsupport::readBytes;
 using testsupport::writeBytes;
@@ -51,19 +54,6 @@ std::string rawTag(std::string title, std::string artist, std::string album, std
     year.resize(4, '\0');
     comment.resize(30, '\0');
     return "TAG" + title + artist + album + year + comment + genre;
-}
-
-std::string lyrics3Field(const std::string& id, const std::string& data) {
-    char size[6];
-    std::snprintf(size, sizeof size, "%05zu", data.size());
-    return id + size + data;
-}
-
-std::string lyrics3Block(const std::string& fields) {
-    const std::string body = "LYRICSBEGIN" + fields;
-    char size[7];
-    std::snprintf(size, sizeof size, "%06zu", body.size());
-    return body + size + "LYRICS200";
 }
 
 class ID3v1Test : public ::testing::Test {

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "../support/TagBytes.h"
 #include "TestSupport.h"
 #include "tags/GenreList.h"
 #include "tags/Id3v2Reader.h"
@@ -24,24 +25,13 @@ using namespace vorda::tags;
 
 using namespace std::string_literals;
 namespace fs = std::filesystem;
+using tagbytes::frameBytes;
+using tagbytes::tagBytes;
 using testsupport::haveMutagen;
 using testsupport::runPython;
 using testsupport::writeBytes;
 
 namespace {
-
-std::string frameBytes(int version, const std::string& id, const std::string& payload, uint8_t status = 0,
-                       uint8_t format = 0, bool plainSize24 = false) {
-    if (version == 2) return id + id3v2::writeBigEndian(static_cast<uint32_t>(payload.size()), 3) + payload;
-    const auto n = static_cast<uint32_t>(payload.size());
-    std::string size = version == 4 && !plainSize24 ? id3v2::writeSynchsafe(n) : id3v2::writeBigEndian(n, 4);
-    return id + size + static_cast<char>(status) + static_cast<char>(format) + payload;
-}
-
-std::string tagBytes(int version, const std::string& body, uint8_t flags = 0, size_t padding = 0) {
-    return "ID3"s + static_cast<char>(version) + '\0' + static_cast<char>(flags) +
-           id3v2::writeSynchsafe(static_cast<uint32_t>(body.size() + padding)) + body + std::string(padding, '\0');
-}
 
 Id3v2Tag parsed(const std::string& bytes, const GenreTable* genres = nullptr) {
     Id3v2Tag tag;

@@ -7,26 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "../support/TagBytes.h"
+
 namespace testdata {
 namespace {
 
 using namespace std::string_literals;
-
-std::string bigEndian(uint32_t value, int bytes) {
-    std::string out;
-    for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
+using namespace tagbytes;
 
 std::string littleEndian(uint32_t value) {
     std::string out;
     for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
-
-std::string synchsafe(uint32_t value) {
-    std::string out;
-    for (int shift = 21; shift >= 0; shift -= 7) out += static_cast<char>((value >> shift) & 0x7F);
     return out;
 }
 
@@ -73,26 +64,9 @@ std::string vbrStream(int frames, bool vbri) {
 
 // ---------------------------------------------------------------- ID3v2
 
-std::string frameV23(const std::string& id, const std::string& payload, uint8_t format = 0) {
-    return id + bigEndian(static_cast<uint32_t>(payload.size()), 4) + '\0' + static_cast<char>(format) + payload;
-}
-
-std::string frameV24(const std::string& id, const std::string& payload, uint8_t format = 0) {
-    return id + synchsafe(static_cast<uint32_t>(payload.size())) + '\0' + static_cast<char>(format) + payload;
-}
-
-std::string frameV22(const std::string& id, const std::string& payload) {
-    return id + bigEndian(static_cast<uint32_t>(payload.size()), 3) + payload;
-}
-
 std::string latin1(const std::string& text) { return '\0' + text; }
 std::string utf8(const std::string& text) { return '\x03' + text; }
 std::string commentLatin1(const std::string& text) { return "\0eng\0"s + text; }
-
-std::string tag(int version, uint8_t flags, const std::string& body, size_t padding) {
-    return "ID3"s + static_cast<char>(version) + '\0' + static_cast<char>(flags) +
-           synchsafe(static_cast<uint32_t>(body.size() + padding)) + body + std::string(padding, '\0');
-}
 
 // Every 0xFF is followed by a 0x00, so no false frame sync shows in the bytes.
 std::string unsynchronise(const std::string& bytes) {
@@ -145,17 +119,6 @@ std::string apeV2(const std::vector<std::string>& items) {
     return block(0xA0000000u) + body + block(0x80000000u);
 }
 
-std::string lyricsField(const std::string& id, const std::string& data) {
-    const std::string size = std::to_string(data.size());
-    return id + std::string(5 - size.size(), '0') + size + data;
-}
-
-std::string lyrics3v2(const std::string& fields) {
-    const std::string body = "LYRICSBEGIN" + fields;
-    const std::string size = std::to_string(body.size());
-    return body + std::string(6 - size.size(), '0') + size + "LYRICS200";
-}
-
 void write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
@@ -170,54 +133,58 @@ std::vector<AwkwardFile> writeAwkwardFiles(const std::string& folder) {
     };
 
     // Version 2.3, the whole tag unsynchronised: the Latin-1 texts hold 0xFF bytes.
-    const std::string unsynchBody = frameV23("TIT2", latin1("Caf\xE9 \xFF\xFB\xFF")) +
-                                    frameV23("TPE1", latin1("Nina \xFFlston")) + frameV23("TALB", latin1("100% Jazz")) +
-                                    frameV23("TRCK", latin1("03")) + frameV23("TLEN", latin1("216000"));
-    add("v23-unsynchronised.mp3", tag(3, 0x80, unsynchronise(unsynchBody), 0) + mpeg1Stream(40),
+    const std::string unsynchBody = frameBytes(3, "TIT2", latin1("Caf\xE9 \xFF\xFB\xFF")) +
+                                    frameBytes(3, "TPE1", latin1("Nina \xFFlston")) +
+                                    frameBytes(3, "TALB", latin1("100% Jazz")) + frameBytes(3, "TRCK", latin1("03")) +
+                                    frameBytes(3, "TLEN", latin1("216000"));
+    add("v23-unsynchronised.mp3", tagBytes(3, unsynchronise(unsynchBody), 0x80, 0) + mpeg1Stream(40),
         "Caf\xC3\xA9 \xC3\xBF\xC3\xBB\xC3\xBF");
 
     // Version 2.4 with an extended header carrying a CRC of the frames and padding.
-    const std::string v24Frames = frameV24("TIT2", utf8("One Second of Silence")) +
-                                  frameV24("TPE1", utf8("Snild Dolkow")) + frameV24("TALB", utf8("Bug Reports")) +
-                                  frameV24("TDRC", utf8("2023")) + frameV24("TCON", utf8("Relaxation")) +
-                                  frameV24("COMM", "\x03"s + "eng" + '\0' + "This is a comment!");
+    const std::string v24Frames = frameBytes(4, "TIT2", utf8("One Second of Silence")) +
+                                  frameBytes(4, "TPE1", utf8("Snild Dolkow")) +
+                                  frameBytes(4, "TALB", utf8("Bug Reports")) + frameBytes(4, "TDRC", utf8("2023")) +
+                                  frameBytes(4, "TCON", utf8("Relaxation")) +
+                                  frameBytes(4, "COMM", "\x03"s + "eng" + '\0' + "This is a comment!");
     const std::string padded = v24Frames + std::string(64, '\0');
     const std::string crc = bigEndian(crc32(padded) >> 28, 1) + synchsafe(crc32(padded));
     add("v24-extended-header.mp3",
-        tag(4, 0x40, synchsafe(12) + '\x01' + '\x20' + '\x05' + crc + padded, 0) + mpeg1Stream(40),
+        tagBytes(4, synchsafe(12) + '\x01' + '\x20' + '\x05' + crc + padded, 0x40, 0) + mpeg1Stream(40),
         "One Second of Silence");
 
     // Version 2.4 with one frame unsynchronised on its own (format flag 0x02).
     add("v24-frame-unsynchronised.mp3",
-        tag(4, 0, frameV24("TIT2", unsynchronise(latin1("Flags \xFF\xE2 Set")), 0x02) + frameV24("TPE1", utf8("Band")),
-            16) +
+        tagBytes(4,
+                 frameBytes(4, "TIT2", unsynchronise(latin1("Flags \xFF\xE2 Set")), 0, 0x02) +
+                     frameBytes(4, "TPE1", utf8("Band")),
+                 0, 16) +
             mpeg1Stream(40),
         "Flags \xC3\xBF\xC3\xA2 Set");
 
     // Version 2.2: three-letter frame names and sizes of three bytes.
     add("v22.mp3",
-        tag(2, 0,
-            frameV22("TT2", latin1("Robust")) + frameV22("TP1", latin1("Anais")) +
-                frameV22("TAL", latin1("Hymns for the Exiled")) + frameV22("TRK", latin1("03/11")) +
-                frameV22("TYE", latin1("2004")) + frameV22("COM", commentLatin1("Waterbug Records")) +
-                frameV22("TCO", latin1("(17)")),
-            32) +
+        tagBytes(2,
+                 frameBytes(2, "TT2", latin1("Robust")) + frameBytes(2, "TP1", latin1("Anais")) +
+                     frameBytes(2, "TAL", latin1("Hymns for the Exiled")) + frameBytes(2, "TRK", latin1("03/11")) +
+                     frameBytes(2, "TYE", latin1("2004")) + frameBytes(2, "COM", commentLatin1("Waterbug Records")) +
+                     frameBytes(2, "TCO", latin1("(17)")),
+                 0, 32) +
             mpeg1Stream(40),
         "Robust");
 
     // Broken frames: a POPM without its terminator and a last frame whose size runs past the tag.
     add("v23-broken-frames.mp3",
-        tag(3, 0,
-            frameV23("TIT2", latin1("Robust")) + frameV23("POPM", "no terminator") +
-                frameV23("TCOM", latin1("pjat lain")) + "TPE1" + bigEndian(5000, 4) + "\0\0\0Cut"s,
-            0) +
+        tagBytes(3,
+                 frameBytes(3, "TIT2", latin1("Robust")) + frameBytes(3, "POPM", "no terminator") +
+                     frameBytes(3, "TCOM", latin1("pjat lain")) + "TPE1" + bigEndian(5000, 4) + "\0\0\0Cut"s,
+                 0, 0) +
             mpeg1Stream(40),
         "Robust");
 
     // A tag and no audio behind it.
-    add("tag-only.mp3", tag(3, 0, frameV23("TIT2", latin1("Only a tag")), 100), "Only a tag", false);
+    add("tag-only.mp3", tagBytes(3, frameBytes(3, "TIT2", latin1("Only a tag")), 0, 100), "Only a tag", false);
 
-    add("xing.mp3", tag(3, 0, frameV23("TIT2", latin1("Xing VBR")), 200) + vbrStream(600, false), "Xing VBR");
+    add("xing.mp3", tagBytes(3, frameBytes(3, "TIT2", latin1("Xing VBR")), 0, 200) + vbrStream(600, false), "Xing VBR");
     add("vbri.mp3", vbrStream(600, true) + id3v1("VBRI VBR", "Fraunhofer", "", "2007", "Ripped", 4, 3), "VBRI VBR");
 
     // MPEG-2 at 22.05 kHz, 64 kbit/s, and MPEG-2.5 at 11.025 kHz, 32 kbit/s: 208 bytes a frame.
@@ -227,16 +194,18 @@ std::vector<AwkwardFile> writeAwkwardFiles(const std::string& folder) {
         mpeg25 += frame(0xE3, 0x40, 208, i);
     }
     add("mpeg2.mp3", mpeg2 + id3v1("Half Rate", "Low", "Quiet", "1999", "", 2, 12), "Half Rate");
-    add("mpeg25.mp3", tag(3, 0, frameV23("TIT2", latin1("Quarter Rate")), 10) + mpeg25, "Quarter Rate");
+    add("mpeg25.mp3", tagBytes(3, frameBytes(3, "TIT2", latin1("Quarter Rate")), 0, 10) + mpeg25, "Quarter Rate");
 
     // Tags of other tools in front of the ID3v1 tag.
     const std::string ape = apeV2({apeItem("Title", "APE title"), apeItem("Artist", "APE artist")});
     const std::string lyrics =
-        lyrics3v2(lyricsField("IND", "00") + lyricsField("LYR", "Some words\r\nand more") +
-                  lyricsField("ETT", "The whole long title from Lyrics3") + lyricsField("EAR", "Lyrics Artist"));
+        lyrics3Block(lyrics3Field("IND", "00") + lyrics3Field("LYR", "Some words\r\nand more") +
+                     lyrics3Field("ETT", "The whole long title from Lyrics3") + lyrics3Field("EAR", "Lyrics Artist"));
     add("apev2-lyrics3v2-id3v1.mp3",
-        tag(3, 0, frameV23("TIT2", latin1("Robust")) + frameV23("PRIV", "owner\0data"s) + frameV23("PRIV", "x\0y"s),
-            20) +
+        tagBytes(3,
+                 frameBytes(3, "TIT2", latin1("Robust")) + frameBytes(3, "PRIV", "owner\0data"s) +
+                     frameBytes(3, "PRIV", "x\0y"s),
+                 0, 20) +
             mpeg1Stream(40) + ape + lyrics +
             id3v1("The whole long title from Lyri", "Lyrics Artist", "A song EP", "2005", "", 1, 35),
         "Robust");
@@ -246,8 +215,8 @@ std::vector<AwkwardFile> writeAwkwardFiles(const std::string& folder) {
 
     // Both tags: the ID3v2 tag lacks what ID3v1 has.
     add("id3v1v2-combined.mp3",
-        tag(3, 0, frameV23("TIT2", latin1("Both Tags")) + frameV23("TPE1", latin1("V2 Artist")), 50) + mpeg1Stream(40) +
-            id3v1("Both Tags", "V1 Artist", "V1 Album", "2004", "From ID3v1", 5, 8),
+        tagBytes(3, frameBytes(3, "TIT2", latin1("Both Tags")) + frameBytes(3, "TPE1", latin1("V2 Artist")), 0, 50) +
+            mpeg1Stream(40) + id3v1("Both Tags", "V1 Artist", "V1 Album", "2004", "From ID3v1", 5, 8),
         "Both Tags");
 
     add("no-tags.mp3", mpeg1Stream(60), "");
