@@ -38,20 +38,6 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-// Reads the text of the next message box and presses its OK button.
-void readNextMessage(QString& text, int triesLeft = 100) {
-    QTimer::singleShot(20, [&text, triesLeft] {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) {
-                text = box->text();
-                box->button(QMessageBox::Ok)->click();
-                return;
-            }
-        }
-        if (triesLeft > 0) readNextMessage(text, triesLeft - 1);
-    });
-}
-
 }  // namespace
 
 class ExportWindowTest : public QObject {
@@ -140,14 +126,14 @@ private slots:
         std::filesystem::permissions(out.path(),
                                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         w_->exportTargetBox = [&](ExportType, const std::string&) { return old; };
-        QString message;
         if (::access(out.path().c_str(), W_OK) == 0) {
             // A user who may write anywhere: a folder that does not exist makes the write fail instead.
             w_->exportTargetBox = [&](ExportType, const std::string&) { return out / "gone/list.csv"; };
         }
-        readNextMessage(message);
+        auto boxes = guitest::boxScript({QMessageBox::Ok});
         guitest::child<QAction>(*w_, "mnuExportCSV")->trigger();
         std::filesystem::permissions(out.path(), std::filesystem::perms::owner_all);
+        const QString message = boxes->texts.value(0);
         QVERIFY2(message.startsWith(QStringLiteral("Could not write \"")), qPrintable(message));
         QCOMPARE(readBytes(old), std::string("old export\r\n"));
         QVERIFY(!std::filesystem::exists(out / "gone"));

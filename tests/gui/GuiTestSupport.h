@@ -4,6 +4,9 @@
 // optionally with one screen of a given size.
 #pragma once
 
+#include <memory>
+
+#include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QApplication>
@@ -127,6 +130,41 @@ inline void clickRow(const QObject& window, int row, Qt::KeyboardModifiers modif
 inline int popSortItemCount(const QObject& window) {
     return static_cast<int>(
         window.findChildren<QAction*>(QRegularExpression(QStringLiteral("^mnuPopSortPatterns\\d+$"))).size());
+}
+
+// Answers the message boxes that come up while the test holds the script, in order, with the
+// given buttons (their escape button beyond the list) and records their titles, texts and icons.
+struct BoxScript {
+    QList<QMessageBox::StandardButton> answers;
+    QStringList titles, texts;
+    QList<QMessageBox::Icon> icons;
+};
+inline QMessageBox* shownBox() {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); box && box->isVisible()) return box;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) return box;
+    return nullptr;
+}
+inline void watchBoxes(std::shared_ptr<BoxScript> script, int ticks) {
+    QTimer::singleShot(20, [script, ticks] {
+        if (script.use_count() == 1) return;  // the test no longer holds it
+        if (QMessageBox* box = shownBox()) {
+            script->titles << box->windowTitle();
+            script->texts << box->text();
+            script->icons << box->icon();
+            QAbstractButton* button =
+                script->answers.isEmpty() ? box->escapeButton() : box->button(script->answers.takeFirst());
+            if (!button) button = box->buttons().value(0);
+            button->click();
+        }
+        if (ticks > 0) watchBoxes(script, ticks - 1);
+    });
+}
+inline std::shared_ptr<BoxScript> boxScript(QList<QMessageBox::StandardButton> answers = {}) {
+    auto script = std::make_shared<BoxScript>();
+    script->answers = answers;
+    watchBoxes(script, 200);
+    return script;
 }
 
 // Presses OK on the next message box, trying again until it is up (about two seconds).

@@ -47,20 +47,6 @@ using vorda::app::MainWindow;
 
 namespace {
 
-// Answers the next message box with the given button and records its text.
-void answerNextBox(QMessageBox::StandardButton answer, QString* text) {
-    QTimer::singleShot(50, [answer, text] {
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(top);
-            if (!box || !box->isVisible()) continue;
-            if (text) *text = box->text();
-            box->button(answer)->click();
-            return;
-        }
-        answerNextBox(answer, text);  // not up yet
-    });
-}
-
 QString trashFiles() { return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/files/"); }
 
 }  // namespace
@@ -302,14 +288,14 @@ private slots:
         // Shift+Delete asks; No keeps everything.
         sel->select(QItemSelection(list->model()->index(1, 0), list->model()->index(2, 13)),
                     QItemSelectionModel::ClearAndSelect);
-        QString question;
-        answerNextBox(QMessageBox::No, &question);
+        auto boxes = boxScript({QMessageBox::No});
         QTest::keyClick(list, Qt::Key_Delete, Qt::ShiftModifier);
-        QCOMPARE(question, QStringLiteral("Are you sure you want to move ALL selected file(s) to recycle bin?"));
+        QCOMPARE(boxes->texts.value(0),
+                 QStringLiteral("Are you sure you want to move ALL selected file(s) to recycle bin?"));
         QCOMPARE(list->model()->rowCount(), 3);
 
         // Yes moves the files to the trash and their rows go.
-        answerNextBox(QMessageBox::Yes, nullptr);
+        boxes = boxScript({QMessageBox::Yes});
         QTest::keyClick(list, Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(column(w, 1), QStringList({"k2.mp3"}));
         QVERIFY(!QFile::exists(dir.filePath("k3.mp3")));
@@ -358,13 +344,12 @@ private slots:
         QCOMPARE(w.treePath(), dir.path().toStdString());
 
         QVERIFY(w.selectTreeFolder(dir.filePath("erased").toStdString()));
-        QString question;
-        answerNextBox(QMessageBox::No, &question);
+        auto boxes = boxScript({QMessageBox::No});
         QTest::keyClick(guitest::child<QTreeView>(w, "DirTree"), Qt::Key_Delete, Qt::ShiftModifier);
-        QCOMPARE(question,
+        QCOMPARE(boxes->texts.value(0),
                  QStringLiteral("Are you sure you want to delete the selected directory from your harddrive?"));
         QVERIFY(QFileInfo::exists(dir.filePath("erased/y.mp3")));
-        answerNextBox(QMessageBox::Yes, nullptr);
+        boxes = boxScript({QMessageBox::Yes});
         QTest::keyClick(guitest::child<QTreeView>(w, "DirTree"), Qt::Key_Delete, Qt::ShiftModifier);
         QVERIFY(!QFileInfo::exists(dir.filePath("erased")));
         QVERIFY(!QFileInfo::exists(trashFiles() + "erased"));

@@ -61,35 +61,6 @@ QStringList names(const MainWindow& w) {
     return names;
 }
 
-// Answers the next message box (watching for about a second) with its default button and
-// records its title, text and icon.
-struct BoxSeen {
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    bool shown = false;
-};
-void watchForBox(std::shared_ptr<BoxSeen> seen, int triesLeft) {
-    QTimer::singleShot(30, [seen, triesLeft] {
-        if (seen.use_count() == 1) return;  // the test no longer waits for it
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(top);
-            if (!box || !box->isVisible()) continue;
-            seen->title = box->windowTitle();
-            seen->text = box->text();
-            seen->icon = box->icon();
-            seen->shown = true;
-            box->accept();
-            return;
-        }
-        if (triesLeft > 0) watchForBox(seen, triesLeft - 1);
-    });
-}
-std::shared_ptr<BoxSeen> answerNextBox() {
-    auto seen = std::make_shared<BoxSeen>();
-    watchForBox(seen, 30);
-    return seen;
-}
-
 // Records what the help command hands to the desktop.
 class UrlCatcher : public QObject {
     Q_OBJECT
@@ -311,17 +282,18 @@ private slots:
     void scanSubfoldersWarns() {
         MainWindow w;
         w.show();
-        auto seen = answerNextBox();
+        auto seen = boxScript();
         guitest::child<QCheckBox>(w, "chkScanSubfolders")->click();
-        QVERIFY(seen->shown);
-        QCOMPARE(seen->text, QStringLiteral("Scanning folders that contain many files could take very long time!"));
-        QCOMPARE(seen->title, QStringLiteral("Vorda"));
-        QCOMPARE(seen->icon, QMessageBox::Information);
+        QVERIFY(!seen->texts.isEmpty());
+        QCOMPARE(seen->texts.value(0),
+                 QStringLiteral("Scanning folders that contain many files could take very long time!"));
+        QCOMPARE(seen->titles.value(0), QStringLiteral("Vorda"));
+        QCOMPARE(seen->icons.value(0), QMessageBox::Information);
         QVERIFY(w.scanSubfolders());
-        auto none = answerNextBox();
+        auto none = boxScript();
         guitest::child<QCheckBox>(w, "chkScanSubfolders")->click();  // clearing it says nothing
         QTest::qWait(200);
-        QVERIFY(!none->shown);
+        QVERIFY(none->texts.isEmpty());
         QVERIFY(!w.scanSubfolders());
     }
 
@@ -329,10 +301,10 @@ private slots:
         MainWindow w;
         w.show();
         QVERIFY(QString::fromStdString(w.helpFilePath()).endsWith(QStringLiteral("/help/index.html")));
-        auto missing = answerNextBox();
+        auto boxes = boxScript();
         w.showHelp(homePath().toStdString() + "/nothing/index.html");
-        QVERIFY(missing->text.startsWith(QStringLiteral("The help file could not be found:")));
-        QCOMPARE(missing->icon, QMessageBox::Critical);
+        QVERIFY(boxes->texts.value(0).startsWith(QStringLiteral("The help file could not be found:")));
+        QCOMPARE(boxes->icons.value(0), QMessageBox::Critical);
 
         const QString manual = homePath() + QStringLiteral("/help/index.html");
         writeFile(manual);
@@ -342,10 +314,10 @@ private slots:
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(catcher.opened, QList<QUrl>({QUrl::fromLocalFile(manual)}));
 
-        auto about = answerNextBox();
+        boxes = boxScript();
         guitest::child<QAction>(w, "mnuAbout")->trigger();
-        QCOMPARE(about->title, QStringLiteral("About Vorda"));
-        QVERIFY(about->text.contains(QStringLiteral("Vorda ") + QStringLiteral(VORDA_VERSION)));
+        QCOMPARE(boxes->titles.value(0), QStringLiteral("About Vorda"));
+        QVERIFY(boxes->texts.value(0).contains(QStringLiteral("Vorda ") + QStringLiteral(VORDA_VERSION)));
     }
 
     void settingsOpensTheOptionsDialog() {
@@ -384,12 +356,12 @@ private slots:
         {
             MainWindow w;
             w.show();
-            auto seen = answerNextBox();
+            auto seen = boxScript();
             w.startUp();
-            QVERIFY(seen->shown);
-            QCOMPARE(seen->icon, QMessageBox::Warning);
-            QVERIFY(seen->text.contains(QStringLiteral("could not be read completely: it holds zero bytes")));
-            QVERIFY(seen->text.contains(backup));
+            QVERIFY(!seen->texts.isEmpty());
+            QCOMPARE(seen->icons.value(0), QMessageBox::Warning);
+            QVERIFY(seen->texts.value(0).contains(QStringLiteral("could not be read completely: it holds zero bytes")));
+            QVERIFY(seen->texts.value(0).contains(backup));
             QCOMPARE(guitest::child<QLineEdit>(w, "txtTargetDir")->text(), deep);
             QCOMPARE(guitest::child<QToolButton>(w, "cmdFavourite0")->toolTip(), music.path());
             QCOMPARE(guitest::child<QToolButton>(w, "cmdFavourite1")->toolTip(), QStringLiteral("/x"));
@@ -411,10 +383,10 @@ private slots:
         QFile::remove(backup);
         MainWindow again;
         again.show();
-        auto none = answerNextBox();
+        auto none = boxScript();
         again.startUp();
         QTest::qWait(100);
-        QVERIFY(!none->shown);
+        QVERIFY(none->texts.isEmpty());
         QCOMPARE(guitest::child<QLineEdit>(again, "txtTargetDir")->text(), deep);
         again.close();
         QVERIFY(!QFile::exists(backup));
@@ -431,11 +403,11 @@ private slots:
         {
             MainWindow w;
             w.show();
-            auto seen = answerNextBox();
+            auto seen = boxScript();
             w.startUp();
-            QVERIFY(seen->shown);
-            QCOMPARE(seen->icon, QMessageBox::Information);
-            QVERIFY(seen->text.contains(QStringLiteral("is read-only")));
+            QVERIFY(!seen->texts.isEmpty());
+            QCOMPARE(seen->icons.value(0), QMessageBox::Information);
+            QVERIFY(seen->texts.value(0).contains(QStringLiteral("is read-only")));
             QVERIFY(guitest::child<QRadioButton>(w, "optMethod0")->isChecked());
             QCOMPARE(guitest::child<QToolButton>(w, "cmdFavourite2")->toolTip(), QStringLiteral("/srv/music"));
             guitest::child<QRadioButton>(w, "optMethod1")->click();

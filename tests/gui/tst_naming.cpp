@@ -44,36 +44,6 @@ using vorda::app::MainWindow;
 
 namespace {
 
-// Answers the message boxes that come up, in order, with the given buttons and records their
-// texts and icons. Boxes beyond the script are answered with their escape button.
-struct BoxScript {
-    QList<QMessageBox::StandardButton> answers;
-    QStringList texts;
-    QList<QMessageBox::Icon> icons;
-};
-void watchBoxes(std::shared_ptr<BoxScript> script, int ticks) {
-    QTimer::singleShot(20, [script, ticks] {
-        if (script.use_count() == 1) return;
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            if (box->isVisible()) {
-                script->texts << box->text();
-                script->icons << box->icon();
-                QAbstractButton* button =
-                    script->answers.isEmpty() ? box->escapeButton() : box->button(script->answers.takeFirst());
-                if (!button) button = box->buttons().value(0);
-                button->click();
-            }
-        }
-        if (ticks > 0) watchBoxes(script, ticks - 1);
-    });
-}
-std::shared_ptr<BoxScript> boxScript(QList<QMessageBox::StandardButton> answers) {
-    auto script = std::make_shared<BoxScript>();
-    script->answers = answers;
-    watchBoxes(script, 200);
-    return script;
-}
-
 std::string str(const QString& s) { return s.toStdString(); }
 
 // Fills the window's list with the files and shows the first one.

@@ -83,16 +83,6 @@ void whenShown(std::function<void(T*)> action) {
     });
 }
 
-// Answers the next message box with OK, recording its text and icon.
-void answerNextBox(QString* text, QMessageBox::Icon* icon = nullptr, QString* title = nullptr) {
-    whenShown<QMessageBox>([text, icon, title](QMessageBox* box) {
-        if (text) *text = box->text();
-        if (icon) *icon = box->icon();
-        if (title) *title = box->windowTitle();
-        box->button(QMessageBox::Ok)->click();
-    });
-}
-
 void retype(QLineEdit* box, const QString& text) {
     box->clear();
     QTest::keyClicks(box, text);
@@ -187,13 +177,12 @@ private slots:
 
         dlg.txtMaxPadding->setText(QStringLiteral("2048"));
         dlg.txtAddPaddingSize->setText(QStringLiteral("5000"));
-        QString text, title;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        answerNextBox(&text, &icon, &title);
+        auto boxes = boxScript({QMessageBox::Ok});
         loseFocus(dlg.txtAddPaddingSize);
-        QCOMPARE(text, QStringLiteral("You can not add more padding then maximum allowed padding (2048)!"));
-        QCOMPARE(title, QStringLiteral("Vorda"));
-        QCOMPARE(icon, QMessageBox::Information);
+        QCOMPARE(boxes->texts.value(0),
+                 QStringLiteral("You can not add more padding then maximum allowed padding (2048)!"));
+        QCOMPARE(boxes->titles.value(0), QStringLiteral("Vorda"));
+        QCOMPARE(boxes->icons.value(0), QMessageBox::Information);
         QCOMPARE(dlg.txtAddPaddingSize->text(), QStringLiteral("2048"));
 
         // No limit: any padding is accepted without a message.
@@ -287,12 +276,10 @@ private slots:
             dlg.show();
             dlg.chkRecycle->setChecked(false);
             dlg.txtAddPaddingSize->setText(QStringLiteral("4096"));
-            QString text;
-            QMessageBox::Icon icon = QMessageBox::NoIcon;
-            answerNextBox(&text, &icon);
+            auto boxes = boxScript({QMessageBox::Ok});
             dlg.cmdOk->click();
-            QCOMPARE(text, QString::fromUtf8(kPaddingOkMessage));
-            QCOMPARE(icon, QMessageBox::Information);
+            QCOMPARE(boxes->texts.value(0), QString::fromUtf8(kPaddingOkMessage));
+            QCOMPARE(boxes->icons.value(0), QMessageBox::Information);
             QVERIFY(dlg.isVisible());  // stays open
             QCOMPARE(readFile(settingsFile()), before);
             QCOMPARE(snapshot(), memory);
@@ -361,21 +348,19 @@ private slots:
         ed.addReplace("Feat.", "feat.");
         ed.addReplace("x", "x");
         ed.show();
-        QString text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        answerNextBox(&text, &icon);
+        auto boxes = boxScript({QMessageBox::Ok});
         ed.cmdOK->click();
-        QCOMPARE(text, QStringLiteral("There is no need to replace a string with itself!"));
+        QCOMPARE(boxes->texts.value(0), QStringLiteral("There is no need to replace a string with itself!"));
         QVERIFY(ed.isVisible());
         QVERIFY(ed.wasCanceled());
         QCOMPARE(ed.lvwReplaces->indexOfTopLevelItem(ed.lvwReplaces->selectedItems().value(0)), 1);
 
         ed.cmdDelete->click();  // the offending pair is selected
         ed.addReplace("", "y");
-        answerNextBox(&text, &icon);
+        boxes = boxScript({QMessageBox::Ok});
         ed.cmdOK->click();
-        QCOMPARE(text, QStringLiteral("The find string cannot be empty!"));
-        QCOMPARE(icon, QMessageBox::Information);
+        QCOMPARE(boxes->texts.value(0), QStringLiteral("The find string cannot be empty!"));
+        QCOMPARE(boxes->icons.value(0), QMessageBox::Information);
         QCOMPARE(ed.lvwReplaces->indexOfTopLevelItem(ed.lvwReplaces->selectedItems().value(0)), 1);
         ed.cmdDelete->click();
 
