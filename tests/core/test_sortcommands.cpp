@@ -418,6 +418,7 @@ TEST_F(SortFixture, RenameSelectedUsesTheNewNameBoxAndStepsToTheNextRow) {
     in.newName = "Taken.mp3";
     ui.answers = {MessageAnswer::No, MessageAnswer::Ok};
     commands.sortSelectedFiles(in);
+    ASSERT_FALSE(ui.questions.empty());
     EXPECT_EQ(ui.questions.back().text, "Error -1 occured while renaming file. Make sure the file is not in use.");
     EXPECT_EQ(ui.questions.back().buttons, MessageButtons::Ok);
 }
