@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "base/Text.h"
 
@@ -148,120 +149,156 @@ int fileExistActionOf(int optExists) {
     }
 }
 
+namespace {
+
+// The settings' file types: an emptied list shows MP3 files again.
+std::vector<std::string> fileTypesOf(const std::vector<std::string>& types) {
+    return types.empty() ? std::vector<std::string>{"mp3"} : types;
+}
+
+std::string portText(long long port) { return std::to_string(port); }
+long long portOf(const std::string& text) { return clamp(leadingNumber(text), 0, 65535); }
+
+// A setting the control shows as it is.
+struct AsShown {
+    template <class T>
+    const T& operator()(const T& value) const {
+        return value;
+    }
+};
+std::string trimmed(const std::string& text) { return trim(text); }
+
+// Every option of the dialog once: its control in the form and the setting it shows. Form and
+// Values are OptionsForm and Settings, const on the side that is only read. The visitor has one
+// member per kind of pairing:
+//   same(control, setting)                 the same type on both sides
+//   code(index, setting)                   an option index or list index for a stored enum code
+//   number(text, setting, box)             a number box and its integer, corrected as box
+//   mapped(control, setting, show, take)   show: setting -> control, take: control -> setting
+// Settings::saveOptions stores these settings but autoRemoveJunk and emptyFieldAction, which
+// are held only while the program runs.
+template <class Form, class Values, class Visitor>
+void visitOptions(Form& f, Values& s, Visitor&& v) {
+    // General
+    v.same(f.chkAutoReadTags, s.autoReadTags);
+    v.same(f.chkReadTags, s.readTags);
+    v.same(f.chkAutoRemJunk, s.autoRemoveJunk);
+    v.same(f.chkIgnoreReadOnly, s.ignoreReadOnly);
+    v.same(f.chkRecycle, s.recycleFiles);
+    v.mapped(f.lstFiletypes, s.fileTypes, AsShown{}, fileTypesOf);
+    // Filename
+    v.same(f.chkUseTags, s.useTags);
+    v.same(f.chkLowext, s.lowerCaseExtension);
+    v.same(f.chkFNameLength, s.limitFileNameLength);
+    v.number(f.txtMaxFNameLength, s.maxFileNameLength, NumberBox::MaxFNameLength);
+    v.same(f.chkSetAttributes, s.changeAttributes);
+    v.same(f.chkReadOnly, s.readOnly);
+    v.same(f.chkHidden, s.hidden);
+    v.same(f.chkArchive, s.archive);
+    v.same(f.chkFNamelcaseFirst, s.lowerCaseFirst);
+    v.code(f.optChange, s.caseChange);
+    // Formatting
+    v.same(f.chkUndtospace, s.scoreToSpace);
+    v.same(f.chk20tospace, s.percent20ToSpace);
+    v.same(f.chkSpaces, s.fixSpaces);
+    v.same(f.chkMisses, s.fixMisses);
+    v.same(f.chkPadTrackNr, s.padTrackNumber);
+    v.number(f.txtTrackDigits, s.trackDigits, NumberBox::TrackDigits);
+    v.same(f.chkRemoveChars, s.useRemoveChars);
+    v.same(f.txtRemoveChars, s.removedChars);
+    v.same(f.chkReplace, s.useReplace);
+    // Tag
+    v.same(f.chkKeepSync, s.tagKeepSync);
+    v.same(f.chkID3lcaseFirst, s.tagLowerCaseFirst);
+    v.code(f.optID3CaseChange, s.tagCaseChange);
+    v.code(f.cmbUseID3v1, s.useId3v1);
+    v.code(f.cmbUseID3v2, s.useId3v2);
+    v.code(f.cmbUseLyrics3, s.useLyrics3);
+    v.number(f.txtAddPaddingSize, s.addPaddingSize, NumberBox::AddPaddingSize);
+    v.number(f.txtMaxPadding, s.maxPaddingSize, NumberBox::MaxPadding);
+    // freedb
+    v.same(f.txtFreeDBServer, s.remoteHost);
+    v.mapped(f.txtFreeDBPort, s.remotePort, portText, portOf);
+    v.same(f.txtFreeDBUser, s.userName);
+    v.same(f.txtFreeDBHost, s.userHost);
+    v.same(f.chkFreeDBFormatting, s.applyFormatting);
+    // Media player
+    v.mapped(f.txtPlayerPath, s.playerPath, AsShown{}, trimmed);
+    // Sorting
+    v.same(f.chkSortToExistingFolders, s.sortToExistingFolders);
+    v.number(f.txtAlbumSize, s.albumSize, NumberBox::AlbumSize);
+    v.mapped(f.optExists, s.fileExistAction, existsOptionOf, fileExistActionOf);
+    v.same(f.optID3Empty, s.emptyFieldAction);
+}
+
+// Settings -> controls, as the dialog opens.
+struct ShowSettings {
+    template <class T>
+    void same(T& control, const T& setting) const {
+        control = setting;
+    }
+    template <class Code>
+    void code(int& index, const Code& setting) const {
+        index = static_cast<int>(setting);
+    }
+    template <class Int>
+    void number(std::string& text, const Int& setting, NumberBox) const {
+        text = std::to_string(setting);
+    }
+    template <class C, class S, class Show, class Take>
+    void mapped(C& control, const S& setting, Show show, Take) const {
+        control = show(setting);
+    }
+};
+
+// Controls -> settings, on OK (the number boxes corrected before).
+struct TakeControls {
+    template <class T>
+    void same(const T& control, T& setting) const {
+        setting = control;
+    }
+    template <class Code>
+    void code(const int& index, Code& setting) const {
+        setting = static_cast<Code>(index);
+    }
+    template <class Int>
+    void number(const std::string& text, Int& setting, NumberBox) const {
+        setting = static_cast<Int>(leadingNumber(text));
+    }
+    template <class C, class S, class Show, class Take>
+    void mapped(const C& control, S& setting, Show, Take take) const {
+        setting = take(control);
+    }
+};
+
+// The corrections of the number boxes on OK, as when they lose the focus.
+struct CorrectNumberBoxes {
+    template <class... Any>
+    void same(Any&&...) const {}
+    template <class... Any>
+    void code(Any&&...) const {}
+    template <class... Any>
+    void mapped(Any&&...) const {}
+    template <class Int>
+    void number(std::string& text, const Int&, NumberBox box) const {
+        text = correctNumberText(box, text);
+    }
+};
+
+}  // namespace
+
 OptionsForm formFromSettings(const Settings& s) {
     OptionsForm f;
-    f.chkAutoReadTags = s.autoReadTags;
-    f.chkReadTags = s.readTags;
-    f.chkAutoRemJunk = s.autoRemoveJunk;
-    f.chkIgnoreReadOnly = s.ignoreReadOnly;
-    f.chkRecycle = s.recycleFiles;
-    f.lstFiletypes = s.fileTypes;
-
-    f.chkUseTags = s.useTags;
-    f.chkLowext = s.lowerCaseExtension;
-    f.chkFNameLength = s.limitFileNameLength;
-    f.txtMaxFNameLength = std::to_string(s.maxFileNameLength);
-    f.chkSetAttributes = s.changeAttributes;
-    f.chkReadOnly = s.readOnly;
-    f.chkHidden = s.hidden;
-    f.chkArchive = s.archive;
-    f.chkFNamelcaseFirst = s.lowerCaseFirst;
-    f.optChange = static_cast<int>(s.caseChange);
-
-    f.chkUndtospace = s.scoreToSpace;
-    f.chk20tospace = s.percent20ToSpace;
-    f.chkSpaces = s.fixSpaces;
-    f.chkMisses = s.fixMisses;
-    f.chkPadTrackNr = s.padTrackNumber;
-    f.txtTrackDigits = std::to_string(s.trackDigits);
-    f.chkRemoveChars = s.useRemoveChars;
-    f.txtRemoveChars = s.removedChars;
-    f.chkReplace = s.useReplace;
-
-    f.chkKeepSync = s.tagKeepSync;
-    f.chkID3lcaseFirst = s.tagLowerCaseFirst;
-    f.optID3CaseChange = static_cast<int>(s.tagCaseChange);
-    f.cmbUseID3v1 = static_cast<int>(s.useId3v1);
-    f.cmbUseID3v2 = static_cast<int>(s.useId3v2);
-    f.cmbUseLyrics3 = static_cast<int>(s.useLyrics3);
-    f.txtAddPaddingSize = std::to_string(s.addPaddingSize);
-    f.txtMaxPadding = std::to_string(s.maxPaddingSize);
-
-    f.txtFreeDBServer = s.remoteHost;
-    f.txtFreeDBPort = std::to_string(s.remotePort);
-    f.txtFreeDBUser = s.userName;
-    f.txtFreeDBHost = s.userHost;
-    f.chkFreeDBFormatting = s.applyFormatting;
-    f.txtPlayerPath = s.playerPath;
-
-    f.chkSortToExistingFolders = s.sortToExistingFolders;
-    f.txtAlbumSize = std::to_string(s.albumSize);
-    f.optExists = existsOptionOf(s.fileExistAction);
-    f.optID3Empty = s.emptyFieldAction;
+    visitOptions(f, s, ShowSettings{});
     return f;
 }
 
 std::string applyOptionsForm(OptionsForm& f, Settings& s, IniFile& ini) {
-    f.txtMaxFNameLength = correctNumberText(NumberBox::MaxFNameLength, f.txtMaxFNameLength);
-    f.txtTrackDigits = correctNumberText(NumberBox::TrackDigits, f.txtTrackDigits);
-    f.txtAddPaddingSize = correctNumberText(NumberBox::AddPaddingSize, f.txtAddPaddingSize);
-    f.txtMaxPadding = correctNumberText(NumberBox::MaxPadding, f.txtMaxPadding);
-    f.txtAlbumSize = correctNumberText(NumberBox::AlbumSize, f.txtAlbumSize);
-
-    const long long addPadding = leadingNumber(f.txtAddPaddingSize);
-    const long long maxPadding = leadingNumber(f.txtMaxPadding);
-    std::string message = checkPaddingOnOk(addPadding, maxPadding);
+    visitOptions(f, std::as_const(s), CorrectNumberBoxes{});
+    std::string message = checkPaddingOnOk(leadingNumber(f.txtAddPaddingSize), leadingNumber(f.txtMaxPadding));
     if (!message.empty()) return message;
 
-    s.autoReadTags = f.chkAutoReadTags;
-    s.readTags = f.chkReadTags;
-    s.autoRemoveJunk = f.chkAutoRemJunk;
-    s.ignoreReadOnly = f.chkIgnoreReadOnly;
-    s.recycleFiles = f.chkRecycle;
-    s.fileTypes = f.lstFiletypes.empty() ? std::vector<std::string>{"mp3"} : f.lstFiletypes;
-
-    s.useTags = f.chkUseTags;
-    s.lowerCaseExtension = f.chkLowext;
-    s.limitFileNameLength = f.chkFNameLength;
-    s.maxFileNameLength = static_cast<int>(leadingNumber(f.txtMaxFNameLength));
-    s.changeAttributes = f.chkSetAttributes;
-    s.readOnly = f.chkReadOnly;
-    s.hidden = f.chkHidden;
-    s.archive = f.chkArchive;
-    s.lowerCaseFirst = f.chkFNamelcaseFirst;
-    s.caseChange = static_cast<CaseChange>(f.optChange);
-
-    s.scoreToSpace = f.chkUndtospace;
-    s.percent20ToSpace = f.chk20tospace;
-    s.fixSpaces = f.chkSpaces;
-    s.fixMisses = f.chkMisses;
-    s.padTrackNumber = f.chkPadTrackNr;
-    s.trackDigits = static_cast<int>(leadingNumber(f.txtTrackDigits));
-    s.useRemoveChars = f.chkRemoveChars;
-    s.removedChars = f.txtRemoveChars;
-    s.useReplace = f.chkReplace;
-
-    s.tagKeepSync = f.chkKeepSync;
-    s.tagLowerCaseFirst = f.chkID3lcaseFirst;
-    s.tagCaseChange = static_cast<CaseChange>(f.optID3CaseChange);
-    s.useId3v1 = static_cast<TagUse>(f.cmbUseID3v1);
-    s.useId3v2 = static_cast<TagUse>(f.cmbUseID3v2);
-    s.useLyrics3 = static_cast<TagUse>(f.cmbUseLyrics3);
-    s.addPaddingSize = addPadding;
-    s.maxPaddingSize = maxPadding;
-
-    s.remoteHost = f.txtFreeDBServer;
-    s.remotePort = clamp(leadingNumber(f.txtFreeDBPort), 0, 65535);
-    s.userName = f.txtFreeDBUser;
-    s.userHost = f.txtFreeDBHost;
-    s.applyFormatting = f.chkFreeDBFormatting;
-    s.playerPath = trim(f.txtPlayerPath);
-
-    s.sortToExistingFolders = f.chkSortToExistingFolders;
-    s.albumSize = leadingNumber(f.txtAlbumSize);
-    s.fileExistAction = fileExistActionOf(f.optExists);
-    s.emptyFieldAction = f.optID3Empty;
-
+    visitOptions(std::as_const(f), s, TakeControls{});
     s.saveOptions(ini);
     return {};
 }

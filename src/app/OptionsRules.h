@@ -129,6 +129,8 @@ struct OptionsForm {
     std::string txtAlbumSize;
     int optExists = 0;    // 0 Prompt, 1 Skip, 2 Replace
     int optID3Empty = 0;  // 0 don't sort, 1 ask, 2 sort anyway
+
+    bool operator==(const OptionsForm&) const = default;
 };
 
 // The option index of a file-exists action and back (Prompt 1, Replace 2, Skip 4).

@@ -255,6 +255,86 @@ TEST(OptionsRules, RefusedOkChangesNothing) {
     EXPECT_EQ(readText(path), "[General]\nbUseTags=True\n");
 }
 
+// Every control, changed alone to a value other than its default, survives OK (form ->
+// settings -> settings file) and the next opening of the dialog, in memory and from the file.
+// The two controls that are held only while the program runs come back from the file at their
+// defaults.
+TEST(OptionsRules, EveryControlRoundTripsThroughTheSettingsFile) {
+    struct Change {
+        const char* control;
+        void (*apply)(OptionsForm&);
+        bool stored = true;
+    };
+    const Change changes[] = {
+        {"chkAutoReadTags", [](OptionsForm& f) { f.chkAutoReadTags = false; }},
+        {"chkReadTags", [](OptionsForm& f) { f.chkReadTags = false; }},
+        {"chkAutoRemJunk", [](OptionsForm& f) { f.chkAutoRemJunk = true; }, false},
+        {"chkIgnoreReadOnly", [](OptionsForm& f) { f.chkIgnoreReadOnly = true; }},
+        {"chkRecycle", [](OptionsForm& f) { f.chkRecycle = false; }},
+        {"lstFiletypes",
+         [](OptionsForm& f) {
+             f.lstFiletypes = {"ogg", "mp3", "*"};
+         }},
+        {"chkUseTags", [](OptionsForm& f) { f.chkUseTags = false; }},
+        {"chkLowext", [](OptionsForm& f) { f.chkLowext = false; }},
+        {"chkFNameLength", [](OptionsForm& f) { f.chkFNameLength = true; }},
+        {"txtMaxFNameLength", [](OptionsForm& f) { f.txtMaxFNameLength = "96"; }},
+        {"chkSetAttributes", [](OptionsForm& f) { f.chkSetAttributes = true; }},
+        {"chkReadOnly", [](OptionsForm& f) { f.chkReadOnly = true; }},
+        {"chkHidden", [](OptionsForm& f) { f.chkHidden = true; }},
+        {"chkArchive", [](OptionsForm& f) { f.chkArchive = true; }},
+        {"chkFNamelcaseFirst", [](OptionsForm& f) { f.chkFNamelcaseFirst = true; }},
+        {"optChange", [](OptionsForm& f) { f.optChange = static_cast<int>(CaseChange::Lower); }},
+        {"chkUndtospace", [](OptionsForm& f) { f.chkUndtospace = false; }},
+        {"chk20tospace", [](OptionsForm& f) { f.chk20tospace = false; }},
+        {"chkSpaces", [](OptionsForm& f) { f.chkSpaces = false; }},
+        {"chkMisses", [](OptionsForm& f) { f.chkMisses = false; }},
+        {"chkPadTrackNr", [](OptionsForm& f) { f.chkPadTrackNr = false; }},
+        {"txtTrackDigits", [](OptionsForm& f) { f.txtTrackDigits = "4"; }},
+        {"chkRemoveChars", [](OptionsForm& f) { f.chkRemoveChars = true; }},
+        {"txtRemoveChars", [](OptionsForm& f) { f.txtRemoveChars = " !\xC3\xA9"; }},
+        {"chkReplace", [](OptionsForm& f) { f.chkReplace = true; }},
+        {"chkKeepSync", [](OptionsForm& f) { f.chkKeepSync = false; }},
+        {"chkID3lcaseFirst", [](OptionsForm& f) { f.chkID3lcaseFirst = true; }},
+        {"optID3CaseChange", [](OptionsForm& f) { f.optID3CaseChange = static_cast<int>(CaseChange::NoChanges); }},
+        {"cmbUseID3v1", [](OptionsForm& f) { f.cmbUseID3v1 = static_cast<int>(TagUse::Never); }},
+        {"cmbUseID3v2", [](OptionsForm& f) { f.cmbUseID3v2 = static_cast<int>(TagUse::Always); }},
+        {"cmbUseLyrics3", [](OptionsForm& f) { f.cmbUseLyrics3 = static_cast<int>(TagUse::IfWanted); }},
+        {"txtAddPaddingSize", [](OptionsForm& f) { f.txtAddPaddingSize = "0"; }},
+        {"txtMaxPadding", [](OptionsForm& f) { f.txtMaxPadding = "-1"; }},
+        {"txtFreeDBServer", [](OptionsForm& f) { f.txtFreeDBServer = "cddb.example.org"; }},
+        {"txtFreeDBPort", [](OptionsForm& f) { f.txtFreeDBPort = "65535"; }},
+        {"txtFreeDBUser", [](OptionsForm& f) { f.txtFreeDBUser = "Jane Doe"; }},
+        {"txtFreeDBHost", [](OptionsForm& f) { f.txtFreeDBHost = "desk top"; }},
+        {"chkFreeDBFormatting", [](OptionsForm& f) { f.chkFreeDBFormatting = true; }},
+        {"txtPlayerPath", [](OptionsForm& f) { f.txtPlayerPath = "/opt/my player/bin/play"; }},
+        {"chkSortToExistingFolders", [](OptionsForm& f) { f.chkSortToExistingFolders = false; }},
+        {"txtAlbumSize", [](OptionsForm& f) { f.txtAlbumSize = "12"; }},
+        {"optExists skip", [](OptionsForm& f) { f.optExists = 1; }},
+        {"optExists replace", [](OptionsForm& f) { f.optExists = 2; }},
+        {"optID3Empty", [](OptionsForm& f) { f.optID3Empty = 1; }, false},
+    };
+
+    const OptionsForm opened = formFromSettings(Settings{});
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.control);
+        TempDir dir;
+        const std::string path = dir / "settings.ini";
+        IniFile ini(path);
+        Settings s;
+        OptionsForm f = opened;
+        change.apply(f);
+        ASSERT_FALSE(f == opened);  // the row really changes its control
+        const OptionsForm typed = f;
+
+        // The trace names the control; the forms themselves print as bytes only.
+        ASSERT_EQ(applyOptionsForm(f, s, ini), "");
+        EXPECT_TRUE(f == typed) << "an accepted value is corrected";
+        EXPECT_TRUE(formFromSettings(s) == typed) << "lost in the settings";
+        EXPECT_TRUE(formFromSettings(loadFrom(path)) == (change.stored ? typed : opened)) << "lost in the file";
+    }
+}
+
 TEST(ReplaceListRules, EditingAndChecks) {
     ReplaceListRules r;
     EXPECT_FALSE(r.add("", "x"));
