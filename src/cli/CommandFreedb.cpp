@@ -54,6 +54,22 @@ std::string takeServer(const std::string& text, std::string& host, long long& po
     return {};
 }
 
+// The batch answers of the naming commands; counts the files a rename left under their names
+// because the new name was taken.
+class FreedbInterface final : public BatchNamingInterface {
+public:
+    MessageAnswer ask(const std::string& text, MessageButtons buttons, MessageIcon icon,
+                      const std::string& title) override {
+        const MessageAnswer answer = BatchNamingInterface::ask(text, buttons, icon, title);
+        if (buttons == MessageButtons::YesNoCancel && answer != MessageAnswer::Yes) ++namesKept_;
+        return answer;
+    }
+    [[nodiscard]] int namesKept() const { return namesKept_; }
+
+private:
+    int namesKept_ = 0;
+};
+
 // What the lookup ended with.
 enum class Outcome { Result, Matches, NoMatch, Failed };
 
@@ -109,7 +125,8 @@ ExitStatus runFreedb(const std::vector<std::string>& argv) {
                      "\n"
                      "Messages go to standard error. Exit status: 0 when an entry was read (and written), 1 when\n"
                      "the server could not be reached, answered with an error, or a file could not be read or\n"
-                     "written, 2 when the command line is wrong, 3 when several matches were listed without\n"
+                     "written (its values finding no tag under the tag options included) or renamed (its new\n"
+                     "name taken), 2 when the command line is wrong, 3 when several matches were listed without\n"
                      "--match, 4 when the server knows no match.\n"
                      "\n"
                      "Example:\n"
@@ -153,7 +170,7 @@ ExitStatus runFreedb(const std::vector<std::string>& argv) {
         if (port != 0) s.remotePort = port;
     }
     FileList rows;
-    BatchNamingInterface ui;
+    FreedbInterface ui;
     ListCommands list(rows, ui, s);
     // Every track makes the disc id: an album with a file missing is not looked up.
     if (!listFiles(list, args.operands)) return ExitStatus::Failed;
@@ -214,11 +231,16 @@ ExitStatus runFreedb(const std::vector<std::string>& argv) {
                     .comment = false,
                     .rename = rename.has_value()};
     const int problems = ui.problems();
-    const int written = lookup.writeReview(review, outPattern);
-    if (written == rows.count() && ui.problems() == problems) return ExitStatus::Ok;
+    const ReviewWriting writing = lookup.writeReview(review, outPattern);
+    for (const std::string& path : writing.valuesWithoutTag)
+        printError(base::toDisplayUtf8(path) +
+                   ": not written: the entry's values found no tag to hold them; choose in the settings' tag "
+                   "options (UseID3v1, UseID3v2, UseLyrics3) to always use a tag");
+    const bool allWritten = writing.filesWritten == rows.count() && ui.problems() == problems;
     // The writing passes over a file it cannot read again without a word; say how far it got.
-    printError(std::to_string(written) + " of " + std::to_string(rows.count()) + " files written");
-    return ExitStatus::Failed;
+    if (!allWritten)
+        printError(std::to_string(writing.filesWritten) + " of " + std::to_string(rows.count()) + " files written");
+    return allWritten && writing.valuesWithoutTag.empty() && ui.namesKept() == 0 ? ExitStatus::Ok : ExitStatus::Failed;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "naming/FileNameFixer.h"
 #include "naming/FileValues.h"
 #include "naming/PatternEngine.h"
+#include "naming/SortCommands.h"
 #include "tags/AudioFile.h"
 
 using namespace vorda::app;
@@ -100,23 +101,32 @@ void AlbumLookup::tellNoMatches() {
     ui_.ask("freedb found no matches for the selected album.", MessageButtons::Ok, MessageIcon::Information);
 }
 
-int AlbumLookup::writeReview(const AlbumReview& review, const std::string& outPattern, const FileWritten& written) {
+ReviewWriting AlbumLookup::writeReview(const AlbumReview& review, const std::string& outPattern,
+                                       const FileWritten& written) {
     const ReviewTicks& ticks = review.ticks;
-    int count = 0;
+    ReviewWriting result;
     const size_t rows = std::min(review.rows.size(), files_.size());
     for (size_t i = 0; i < rows; ++i) {
         const ReviewRow& row = review.rows[i];
         AudioFile file;
         file.setOptions(tagOptions(s_));
         if (!file.readFile(files_[i].fullPath, true)) continue;
+        file.setOverwriteQuestion([this](const std::string& source, const std::string& destination) {
+            return naming::askFileExistAction(ui_, s_.fileExistAction, source, destination);
+        });
         TagHandler& tag = file.tag();
-        if (ticks.artist) tag.setValue(tvArtist, row.artist);
-        if (ticks.album) tag.setValue(tvAlbum, review.album);
-        if (ticks.year) tag.setValue(tvYear, review.year);
-        if (ticks.genre) tag.setValue(tvGenre, review.genre);
-        if (ticks.trackNumber) tag.setValue(tvTrack, row.track);
-        if (ticks.comment) tag.setValue(tvComment, review.comment);
-        if (ticks.title) tag.setValue(tvTitle, row.title);
+        bool allStored = true;
+        const auto set = [&tag, &allStored](bool ticked, int key, const std::string& value) {
+            if (ticked && !tag.setValue(key, value) && !value.empty()) allStored = false;
+        };
+        set(ticks.artist, tvArtist, row.artist);
+        set(ticks.album, tvAlbum, review.album);
+        set(ticks.year, tvYear, review.year);
+        set(ticks.genre, tvGenre, review.genre);
+        set(ticks.trackNumber, tvTrack, row.track);
+        set(ticks.comment, tvComment, review.comment);
+        set(ticks.title, tvTitle, row.title);
+        if (!allStored) result.valuesWithoutTag.push_back(file.fullPath());
         const auto fail = [this](const std::string& reason) {
             ui_.ask("Error while updating tags with freedb data:\n" + reason, MessageButtons::Ok, MessageIcon::Error);
         };
@@ -124,11 +134,11 @@ int AlbumLookup::writeReview(const AlbumReview& review, const std::string& outPa
         // The tag layer leaves a read-only file alone without a word; here that is a file not written.
         if (file.getAttributes() == faReadOnly && !s_.ignoreReadOnly) {
             fail(file.name() + " is read-only; writing to it is not allowed according to the current settings.");
-            return count;
+            return result;
         }
         if (const int error = file.putTags()) {
             failWith(error);
-            return count;
+            return result;
         }
         int renameError = 0;
         if (ticks.rename) {
@@ -139,14 +149,14 @@ int AlbumLookup::writeReview(const AlbumReview& review, const std::string& outPa
             // An overwrite the user declined (-1) leaves the file under its name.
             if (!newName.empty() && newName != file.name()) renameError = std::max(file.rename(newName), 0);
         }
-        ++count;
+        ++result.filesWritten;
         if (written) written(static_cast<int>(i + 1), file);
         if (renameError != 0) {
             failWith(renameError);
-            return count;
+            return result;
         }
     }
-    return count;
+    return result;
 }
 
 }  // namespace vorda::freedb

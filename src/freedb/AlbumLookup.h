@@ -31,6 +31,14 @@ struct AlbumFile {
     int row = 0;
 };
 
+// How far the writing of a review got.
+struct ReviewWriting {
+    int filesWritten = 0;
+    // The files of which a ticked, non-empty value found no tag to hold it (the tag options add
+    // none), as their full paths.
+    std::vector<std::string> valuesWithoutTag;
+};
+
 class AlbumLookup {
 public:
     // Told after a file of the album was written (and renamed): its place k (1, 2, ...) in the
@@ -65,11 +73,12 @@ public:
     void tellNoMatches();
 
     // Writes the review into the files in album order: the ticked values through the tag
-    // handler, then the rename when ticked. A file that cannot be read is passed over; the first
-    // failure to write or rename (a read-only file the settings keep unwritten included) is told
-    // and ends the writing (files written before keep their tags). Returns the number of files
-    // written.
-    int writeReview(const AlbumReview& review, const std::string& outPattern, const FileWritten& written = {});
+    // handler, then the rename when ticked (a name taken by another file asks the settings'
+    // overwrite question). A file that cannot be read is passed over; the first failure to write
+    // or rename (a read-only file the settings keep unwritten included) is told and ends the
+    // writing (files written before keep their tags).
+    ReviewWriting writeReview(const AlbumReview& review, const std::string& outPattern,
+                              const FileWritten& written = {});
 
 private:
     app::UserInterface& ui_;

@@ -164,6 +164,23 @@ std::string sortDoneText(FileMethod method) {
     }
 }
 
+int askFileExistAction(UserInterface& ui, int fileExistAction, const std::string& source,
+                       const std::string& destination) {
+    switch (fileExistAction) {
+    case feaAsk: {
+        const MessageAnswer answer =
+            ui.ask("The file " + quotedPath(destination) + " already exists!\nDo you want to replace it with: \n" +
+                       quotedPath(source) + " ?",
+                   MessageButtons::YesNoCancel, MessageIcon::Question, "Vorda");
+        if (answer == MessageAnswer::Yes) return feaReplace;
+        if (answer == MessageAnswer::No) return feaSkip;
+        return feaCancel;
+    }
+    case feaReplace: return feaReplace;
+    default: return feaSkip;
+    }
+}
+
 SortCommands::SortCommands(ListCommands& list, UserInterface& ui, Settings& settings)
     : lc_(list), list_(list.list()), ui_(ui), settings_(settings) {
     // Renames and copies of the file object ask the same overwrite question as the sort run.
@@ -186,19 +203,7 @@ std::string SortCommands::inPatternFor(const std::string& inPattern, const SortI
 }
 
 int SortCommands::askFileExistAction(const std::string& source, const std::string& destination) {
-    switch (settings_.fileExistAction) {
-    case feaAsk: {
-        const MessageAnswer answer =
-            ui_.ask("The file " + quotedPath(destination) + " already exists!\nDo you want to replace it with: \n" +
-                        quotedPath(source) + " ?",
-                    MessageButtons::YesNoCancel, MessageIcon::Question, "Vorda");
-        if (answer == MessageAnswer::Yes) return feaReplace;
-        if (answer == MessageAnswer::No) return feaSkip;
-        return feaCancel;
-    }
-    case feaReplace: return feaReplace;
-    default: return feaSkip;
-    }
+    return naming::askFileExistAction(ui_, settings_.fileExistAction, source, destination);
 }
 
 bool SortCommands::targetDirReady(const std::string& folder) {

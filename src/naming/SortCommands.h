@@ -38,6 +38,11 @@ struct SortInputs {
     static SortInputs fromSettings(const app::Settings& s);
 };
 
+// The question when a file would take the name of another, answered as the settings'
+// fileExistAction says (asking the user for feaAsk): feaReplace, feaSkip or feaCancel.
+int askFileExistAction(app::UserInterface& ui, int fileExistAction, const std::string& source,
+                       const std::string& destination);
+
 // One planned file operation: source path and destination path.
 struct PlannedMove {
     std::string source;

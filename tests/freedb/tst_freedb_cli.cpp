@@ -271,6 +271,43 @@ private slots:
         QCOMPARE(QFileInfo(album()[2]).size(), bareSize(album()[2]));
     }
 
+    void filesWithoutATagAreNotWritten() {
+        // Under the default tag options a bare file takes no tag for these values: the entry
+        // would go nowhere, and the command must not claim it was written.
+        const QString ifNeeded = music_.filePath("if-needed.ini");
+        QFile ini(ifNeeded);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Tags]\nUseID3v2=0\nUseID3v1=0\n");
+        ini.close();
+        CddbTestServer server;
+        server.answers = exactAnswers();
+        QVERIFY(server.listen());
+        const CliRun cli = run(QStringList{"freedb", "--settings", ifNeeded, "--server",
+                                           QString("127.0.0.1:%1").arg(server.port()), "--write"} +
+                               album());
+        QCOMPARE(cli.status, 1);
+        for (const QString& file : album()) {
+            QVERIFY2(cli.err.contains(QDir(music_.path()).relativeFilePath(file) + ": not written"),
+                     qPrintable(cli.err));
+            QCOMPARE(QFileInfo(file).size(), bareSize(file));
+        }
+    }
+
+    void renameOntoATakenNameKeepsBothFiles() {
+        // Every file asks for the album's name: the first gets it, the others stay as they were.
+        CddbTestServer server;
+        server.answers = exactAnswers();
+        QVERIFY(server.listen());
+        const CliRun cli = lookUp(server, {"--write", "--rename", "<album>"});
+        QCOMPARE(cli.status, 1);
+        QVERIFY2(cli.err.contains("already exists"), qPrintable(cli.err));
+        QCOMPARE(QDir(music_.path()).entryList({"*.mp3"}, QDir::Files, QDir::Name),
+                 (QStringList{"Some Album.mp3", "t2.mp3", "t3.mp3"}));
+        // The tags were written before the rename was refused.
+        for (const QString& file : {music_.filePath("t2.mp3"), music_.filePath("t3.mp3")})
+            QVERIFY(QFileInfo(file).size() > bareSize(file));
+    }
+
     void unreachableOrSilentServer() {
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
