@@ -101,7 +101,7 @@ FindOutcome FindReplace::findNext() {
             const std::optional<TextSpan> span = matcher.find(value, cursor_.offset);
             if (!span) continue;
             cursor_.offset = span->start + span->length;
-            current_ = Match{row, slot.tag, slot.field, slot.key, std::move(value), *span};
+            current_ = Match{row, source_.rowName(row), slot.tag, slot.field, slot.key, std::move(value), *span};
             return FindOutcome::Found;
         }
     }
@@ -111,7 +111,10 @@ FindOutcome FindReplace::findNext() {
 
 ReplaceResult FindReplace::replaceCurrent(std::string_view replacement) {
     ReplaceResult result;
-    if (current_ && source_.open(current_->row) && source_.value(current_->key) == current_->value) {
+    // Only the match found: the list may have been sorted or shortened since, and the file
+    // changed on disk.
+    if (current_ && current_->row < source_.rowCount() && source_.rowName(current_->row) == current_->file &&
+        source_.open(current_->row) && source_.value(current_->key) == current_->value) {
         const Match& match = *current_;
         std::string value = match.value;
         value.replace(match.span.start, match.span.length, replacement);

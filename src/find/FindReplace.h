@@ -42,6 +42,7 @@ struct SearchOptions {
 // One place where the text was found: the value as it was read and the matched bytes in it.
 struct Match {
     int row = 0;
+    std::string file;  // the row's file when the match was found
     SearchTag tag = SearchTag::Id3v1;
     SearchField field = SearchField::Artist;
     tags::ValueKey key = tags::tvTitle;

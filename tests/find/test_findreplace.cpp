@@ -170,6 +170,25 @@ TEST_F(FindReplaceTest, ReplaceChangesTheCurrentMatchOnlyWritesItAndStepsOn) {
     EXPECT_FALSE(result.replaced);
     EXPECT_EQ(source_.files[1].values[tvTitle], "Bob");
     EXPECT_EQ(result.next, FindOutcome::NotFound);
+
+    // The list sorted anew since the match was found: its row now holds another file with the
+    // same value, which was never shown as the match and is left alone.
+    source_.files = {{"c.mp3", {{tvTitle, "cat"}}}, {"d.mp3", {{tvTitle, "cat"}}}};
+    ASSERT_EQ(engine_.findNext(), FindOutcome::Found);
+    ASSERT_EQ(engine_.currentMatch()->row, 0);
+    std::swap(source_.files[0], source_.files[1]);
+    result = engine_.replaceCurrent("X");
+    EXPECT_FALSE(result.replaced);
+    EXPECT_EQ(source_.files[0].values[tvTitle], "cat");
+    EXPECT_EQ(source_.files[0].saves, 0);
+
+    // Files taken off the list since: nothing is read beyond its end.
+    engine_.setOptions(searchOptions("c", {SearchField::Title}));
+    ASSERT_EQ(engine_.findNext(), FindOutcome::Found);
+    source_.files.clear();
+    result = engine_.replaceCurrent("X");
+    EXPECT_FALSE(result.replaced);
+    EXPECT_EQ(result.next, FindOutcome::NotFound);
 }
 
 TEST_F(FindReplaceTest, ReplaceAllEditsEachValueAsReadWritesEachChangedFileOnceAndReportsFailuresAtTheEnd) {
