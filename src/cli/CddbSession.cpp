@@ -163,6 +163,7 @@ void CddbSession::connect(const std::string& host, int port) {
         }
         socket_ = std::move(fd);
         deadline_ = Clock::now() + answerLimit_;
+        answerEnd_ = Clock::now() + kWholeAnswerLimit;
         take(client_.connected());
         return;
     }
@@ -170,12 +171,13 @@ void CddbSession::connect(const std::string& host, int port) {
 }
 
 void CddbSession::await() {
-    if (Clock::now() >= deadline_) {
+    const Clock::time_point limit = std::min(deadline_, answerEnd_);
+    if (Clock::now() >= limit) {
         take(client_.timedOut());
         return;
     }
     pollfd wait{socket_.get(), POLLIN, 0};
-    const int ready = ::poll(&wait, 1, pollTimeout(deadline_));
+    const int ready = ::poll(&wait, 1, pollTimeout(limit));
     if (ready == 0 || (ready < 0 && errno == EINTR)) return;
     const auto failed = [this](int error) {
         static_cast<void>(socket_.close());
@@ -211,8 +213,9 @@ int CddbSession::send(const std::string& bytes) {
         pollfd wait{socket_.get(), POLLOUT, 0};
         if (::poll(&wait, 1, pollTimeout(deadline_)) == 0) return static_cast<int>(SocketErrc::TimedOut);
     }
-    // A command sent starts the limit for its answer.
+    // A command sent starts the limits for its answer.
     deadline_ = Clock::now() + answerLimit_;
+    answerEnd_ = Clock::now() + kWholeAnswerLimit;
     return 0;
 }
 

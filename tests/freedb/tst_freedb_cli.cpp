@@ -329,6 +329,23 @@ private slots:
         QCOMPARE(cli.status, 1);
         QCOMPARE(cli.err, QString("vorda-cli: freedb returned error -4: The server did not answer in time.\n"));
         QVERIFY(clock.elapsed() >= 29000);
+
+        // A greeting that never ends, a byte every half second: each byte comes well within the
+        // wait for the next, but the whole answer has a limit of its own.
+        QTcpServer dripping;
+        QVERIFY(dripping.listen(QHostAddress::LocalHost, 0));
+        QTimer drip;
+        connect(&dripping, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket* socket = dripping.nextPendingConnection();
+            connect(&drip, &QTimer::timeout, socket, [socket] { socket->write("2"); });
+        });
+        drip.start(500);
+        clock.restart();
+        cli = run(QStringList{"freedb", "--server", QString("127.0.0.1:%1").arg(dripping.serverPort())} + album(),
+                  120000);
+        QCOMPARE(cli.status, 1);
+        QCOMPARE(cli.err, QString("vorda-cli: freedb returned error -4: The server did not answer in time.\n"));
+        QVERIFY(clock.elapsed() < 90000);
     }
 
     void wrongUsage_data() {
