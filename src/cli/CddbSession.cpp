@@ -163,7 +163,7 @@ void CddbSession::connect(const std::string& host, int port) {
         }
         socket_ = std::move(fd);
         deadline_ = Clock::now() + answerLimit_;
-        answerEnd_ = Clock::now() + kWholeAnswerLimit;
+        answerEnd_ = Clock::now() + CddbClient::kWholeAnswerLimit;
         take(client_.connected());
         return;
     }
@@ -215,7 +215,7 @@ int CddbSession::send(const std::string& bytes) {
     }
     // A command sent starts the limits for its answer.
     deadline_ = Clock::now() + answerLimit_;
-    answerEnd_ = Clock::now() + kWholeAnswerLimit;
+    answerEnd_ = Clock::now() + CddbClient::kWholeAnswerLimit;
     return 0;
 }
 

@@ -22,11 +22,6 @@ public:
 
     void setLimits(std::chrono::milliseconds connect, std::chrono::milliseconds answer);
 
-    // However the server spreads it out, an answer (the greeting, or the answer to a command)
-    // that has not ended this long after it was awaited ends the conversation: a command-line
-    // run never waits for ever.
-    static constexpr std::chrono::milliseconds kWholeAnswerLimit{60'000};
-
     // Carries out the client's output (start(), sendRead(), ...) and goes on with the
     // conversation while the client waits for the server. Returns every event told meanwhile, in
     // order; the last one says why it stopped (the matches to choose from, the result, no match,

@@ -101,6 +101,9 @@ public:
     // answer is awaited (the limit starts again with every step of the conversation).
     static constexpr std::chrono::milliseconds kConnectLimit{10'000};
     static constexpr std::chrono::milliseconds kAnswerLimit{30'000};
+    // However the server spreads it out, an answer (the greeting, or the answer to a command)
+    // that has not ended this long after it was awaited ends the conversation.
+    static constexpr std::chrono::milliseconds kWholeAnswerLimit{60'000};
 
     CddbClient() = default;
     explicit CddbClient(ClientSettings settings) : settings_(std::move(settings)) {}

@@ -161,6 +161,28 @@ private slots:
         QCOMPARE(lookup.socket().state(), SocketState::Closed);
     }
 
+    void answerDrippingForEverIsGivenUp() {
+        // Each byte well within the wait for the next, but the greeting never ends.
+        QTcpServer dripping;
+        QVERIFY(dripping.listen(QHostAddress::LocalHost, 0));
+        QTimer drip;
+        connect(&dripping, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket* socket = dripping.nextPendingConnection();
+            connect(&drip, &QTimer::timeout, socket, [socket] { socket->write("2"); });
+        });
+        drip.start(50);
+
+        FreedbConnection lookup;
+        lookup.settings().remoteHost = "127.0.0.1";
+        lookup.settings().remotePort = dripping.serverPort();
+        lookup.setLimits(std::chrono::seconds(10), std::chrono::milliseconds(300), std::chrono::milliseconds(1500));
+        Outcome outcome(lookup);
+        lookup.sendQuery(kQuery.toStdString());
+        QTRY_VERIFY_WITH_TIMEOUT(!outcome.heard.isEmpty(), 10000);
+        QCOMPARE(outcome.heard, QStringList{"error -4 The server did not answer in time."});
+        QCOMPARE(lookup.socket().state(), SocketState::Closed);
+    }
+
     void refusedConnectionIsHeardOnce() {
         quint16 port = 0;
         {

@@ -16,6 +16,8 @@ QString text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), stat
 FreedbConnection::FreedbConnection(QObject* parent) : QObject(parent) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] { run(client_.timedOut()); });
+    wholeAnswerTimer_.setSingleShot(true);
+    connect(&wholeAnswerTimer_, &QTimer::timeout, this, [this] { run(client_.timedOut()); });
     connect(&socket_, &SocketMaster::connected, this, [this] { run(client_.connected()); });
     connect(&socket_, &SocketMaster::dataArrival, this, [this] {
         QByteArray data;
@@ -33,9 +35,11 @@ FreedbConnection::~FreedbConnection() {
     socket_.closeSocket();
 }
 
-void FreedbConnection::setLimits(std::chrono::milliseconds connect, std::chrono::milliseconds answer) {
+void FreedbConnection::setLimits(std::chrono::milliseconds connect, std::chrono::milliseconds answer,
+                                 std::chrono::milliseconds wholeAnswer) {
     connectLimit_ = connect;
     answerLimit_ = answer;
+    wholeAnswerLimit_ = wholeAnswer;
 }
 
 void FreedbConnection::sendQuery(const std::string& query) {
@@ -49,6 +53,7 @@ void FreedbConnection::closeConnection() { run(client_.close()); }
 
 void FreedbConnection::run(ClientOutput output) {
     bool progressed = false;
+    bool commandSent = false;
     // The socket refuses a request at once only when it cannot be made at all (a port out of
     // range, no connection to send on): that ends the conversation like a failed connection.
     const auto refuse = [&](const std::error_code& refused) {
@@ -68,25 +73,31 @@ void FreedbConnection::run(ClientOutput output) {
                 refuse(refused);
                 break;
             }
+            commandSent = true;
         } else {
             socket_.closeSocket();
         }
         progressed = true;
     }
-    updateTimer(progressed);
+    updateTimer(progressed, commandSent);
     std::move(output.events.begin(), output.events.end(), std::back_inserter(pending_));
     tell();
 }
 
-void FreedbConnection::updateTimer(bool progressed) {
+void FreedbConnection::updateTimer(bool progressed, bool commandSent) {
     // While connecting, the limit runs from the request; once connected, it starts again with
-    // every step of the conversation (data received, a command sent).
-    if (!client_.waitsForServer())
+    // every step of the conversation (data received, a command sent). The limit of a whole
+    // answer runs from the connection (the greeting) or from the command sent.
+    if (!client_.waitsForServer()) {
         timer_.stop();
-    else if (client_.isConnected())
+        wholeAnswerTimer_.stop();
+    } else if (client_.isConnected()) {
         timer_.start(answerLimit_);
-    else if (progressed)
+        if (commandSent || !wholeAnswerTimer_.isActive()) wholeAnswerTimer_.start(wholeAnswerLimit_);
+    } else if (progressed) {
         timer_.start(connectLimit_);
+        wholeAnswerTimer_.stop();
+    }
 }
 
 void FreedbConnection::tell() {

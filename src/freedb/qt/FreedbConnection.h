@@ -31,9 +31,10 @@ public:
     ~FreedbConnection() override;
 
     [[nodiscard]] ClientSettings& settings() { return client_.settings(); }
-    // How long the connection may take, and how long the server may stay silent while an
-    // answer is awaited.
-    void setLimits(std::chrono::milliseconds connect, std::chrono::milliseconds answer);
+    // How long the connection may take, how long the server may stay silent while an answer is
+    // awaited, and how long the whole answer may take.
+    void setLimits(std::chrono::milliseconds connect, std::chrono::milliseconds answer,
+                   std::chrono::milliseconds wholeAnswer = CddbClient::kWholeAnswerLimit);
 
     // Starts a lookup with this "cddb query" command (see Album::queryCommand()).
     void sendQuery(const std::string& query);
@@ -58,13 +59,15 @@ signals:
 private:
     void run(ClientOutput output);
     void tell();
-    void updateTimer(bool progressed);
+    void updateTimer(bool progressed, bool commandSent);
 
     CddbClient client_;
     SocketMaster socket_;
     QTimer timer_;
+    QTimer wholeAnswerTimer_;
     std::chrono::milliseconds connectLimit_ = kConnectLimit;
     std::chrono::milliseconds answerLimit_ = kAnswerLimit;
+    std::chrono::milliseconds wholeAnswerLimit_ = CddbClient::kWholeAnswerLimit;
     std::deque<ClientEvent> pending_;
     bool telling_ = false;
 };
