@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     FileList list;
     for (int i = 1; i <= 99; ++i) {
         const int row = list.addRow("track " + std::to_string(i) + ".mp3");
-        list.setCellContent(row, colDuration, std::to_string(2 + i % 7) + ":" + std::to_string(10 + i % 50));
+        list.setCellContent(row, ListColumn::Duration, std::to_string(2 + i % 7) + ":" + std::to_string(10 + i % 50));
         list.setSelected(row, true);
     }
     AlbumLookup lookup(ui, settings);

@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
 
     Settings s;
     s.recycleFiles = false;
-    s.fileExistAction = feaSkip;
+    s.fileExistAction = FileExistAction::Skip;
     FileList rows;
     YesInterface ui;
     ListCommands list(rows, ui, s);

@@ -113,8 +113,8 @@ int main(int argc, char** argv) {
     for (int round = 0; round < rounds; ++round) {
         TagPanes panes;
         clearTagPanes(panes, true, true);
-        panes.setEnabled(swID3v2, true);
-        panes.setField(fldTitle, "Saved title " + std::to_string(round));
+        panes.setEnabled(TagSwitch::Id3v2, true);
+        panes.setField(TagField::Title, "Saved title " + std::to_string(round));
         ui.progressCalls = 0;
         SaveTagsCommand save(cmds, ui, s);
         const auto start = std::chrono::steady_clock::now();
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     AudioFile check;
     check.readFile(folder + "/files/00000.mp3", true);
     std::printf("best: %.0f files/s (target >= 5000); first file's title now \"%s\"\n", best,
-                check.tag().getValue(tvV2Title).c_str());
+                check.tag().getValue(ValueKey::V2Title).c_str());
     fs::remove_all(folder, ec);
     return 0;
 }

@@ -170,8 +170,8 @@ int main(int argc, char** argv) {
         // Window and command rounds take turns so both meet the same state of the disk cache.
         for (int round = 0; round < rounds; ++round) {
             // One edited field: the title, marked by typing.
-            editor->txtField[fldTitle]->setText(QString("Window title %1").arg(round));
-            if (!editor->collect().chkField[fldTitle]) {
+            editor->txtField[TagField::Title]->setText(QString("Window title %1").arg(round));
+            if (!editor->collect().chkField[TagField::Title]) {
                 std::fprintf(stderr, "the title field was not marked\n");
                 return 1;
             }
@@ -189,12 +189,12 @@ int main(int argc, char** argv) {
             std::printf("window round %d: %d files in %.3f s = %.0f files/s (%.3f s = %.0f files/s after the "
                         "confirmation); %d progress bar changes; last file's title \"%s\"\n",
                         round + 1, count, seconds, windowRates.back(), loopSeconds, loopRates.back(), barUpdates,
-                        check.tag().getValue(tvV2Title).c_str());
+                        check.tag().getValue(ValueKey::V2Title).c_str());
             QApplication::processEvents();
 
             TagPanes panes;
             clearTagPanes(panes, settings().advancedMode, true);
-            panes.setField(fldTitle, "Command title " + std::to_string(round));
+            panes.setField(TagField::Title, "Command title " + std::to_string(round));
             ui.progressCalls = 0;
             SaveTagsCommand save(cmds, ui, settings());
             start = std::chrono::steady_clock::now();

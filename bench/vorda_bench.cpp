@@ -3,7 +3,7 @@
 // vorda_bench: the Vorda side of the speed benchmarks, and a timer for whole commands.
 //
 //   vorda_bench scan SETTINGS FOLDER                  AudioFile::readFile over every .mp3, in process
-//   vorda_bench save SETTINGS FOLDER TITLE            readFile + setValue(tvTitle) + putTags per file
+//   vorda_bench save SETTINGS FOLDER TITLE            readFile + setValue(ValueKey::Title) + putTags per file
 //   vorda_bench rebuild SETTINGS FILE PRISTINE ROUNDS a tag grown beyond its room vs copying the file
 //   vorda_bench time RUNS ERRFILE -- COMMAND...       wall time and peak memory of a command
 //
@@ -93,11 +93,12 @@ int Scan(const std::string& folder) {
         ++files;
         TagHandler& ClsTag = file.tag();
         line = path;
-        for (const int key : {tvTitle, tvArtist, tvAlbum, tvYear, tvTrack, tvComment, tvGenre}) {
+        for (const int key : {ValueKey::Title, ValueKey::Artist, ValueKey::Album, ValueKey::Year, ValueKey::Track,
+                              ValueKey::Comment, ValueKey::Genre}) {
             line += '\t';
             line += ClsTag.getValue(key);
         }
-        if (!ClsTag.getValue(tvTitle).empty()) ++withTitle;
+        if (!ClsTag.getValue(ValueKey::Title).empty()) ++withTitle;
         const AudioInfo& audio = file.audio();
         for (const AudioKey info :
              {AudioKey::BitRate, AudioKey::SampleRate, AudioKey::Duration, AudioKey::ChannelMode}) {
@@ -133,7 +134,7 @@ int save(const std::string& folder, const std::string& title) {
             ++failed;
             continue;
         }
-        file.tag().setValue(tvTitle, title);
+        file.tag().setValue(ValueKey::Title, title);
         if (const int error = file.putTags(); error != 0) {
             ++failed;
             if (firstError == 0) firstError = error;
@@ -173,7 +174,7 @@ int Rebuild(const std::string& path, const std::string& pristine, int rounds) {
             std::fprintf(stderr, "cannot read %s\n", path.c_str());
             return 1;
         }
-        file.tag().setValue(tvComment, comment + std::to_string(r));
+        file.tag().setValue(ValueKey::Comment, comment + std::to_string(r));
         const int error = file.putTags();
         const double rebuildSeconds = SecondsSince(start);
         const double grownBy = static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0) - megabytes;

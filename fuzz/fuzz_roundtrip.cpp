@@ -59,13 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!file.readFile(path, true)) return 0;
     const std::string before = ReadAll(path);
     const int64_t tailStart = vorda::tags::Id3v1Tag::findTailStart(path);
-    const bool hadTag = file.tag().hasTag(vorda::tags::tkID3v2);
+    const bool hadTag = file.tag().hasTag(vorda::tags::TagKind::Id3v2);
     const int64_t tagStart = hadTag ? file.tag().tagPosition() - 1 : 0;
     const int64_t headEnd = tagStart + (hadTag ? file.tag().tagSize() : 0);
 
-    file.tag().add(vorda::tags::tkAll);
-    file.tag().setValue(vorda::tags::tvTitle, "x" + file.tag().getValue(vorda::tags::tvTitle));
-    file.tag().setValue(vorda::tags::tvV2Frame, "fuzz", "TXXX");
+    file.tag().add(vorda::tags::TagKind::All);
+    file.tag().setValue(vorda::tags::ValueKey::Title, "x" + file.tag().getValue(vorda::tags::ValueKey::Title));
+    file.tag().setValue(vorda::tags::ValueKey::V2Frame, "fuzz", "TXXX");
     if (file.putTags() != 0) {
         // A refused write leaves the file as it was.
         if (ReadAll(path) != before) std::abort();
@@ -85,11 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vorda::tags::AudioFile again;
     again.setOptions(options);
     if (!again.readFile(path, true)) std::abort();
-    if (!again.tag().hasTag(vorda::tags::tkID3v2) || again.tag().tagPosition() != 1) std::abort();
+    if (!again.tag().hasTag(vorda::tags::TagKind::Id3v2) || again.tag().tagPosition() != 1) std::abort();
     const std::string after = ReadAll(path);
     // A save is a fixed point: the same values written again leave every byte as it is.
     auto saveAgain = [&] {
-        again.tag().setValue(vorda::tags::tvTitle, again.tag().getValue(vorda::tags::tvTitle));
+        again.tag().setValue(vorda::tags::ValueKey::Title, again.tag().getValue(vorda::tags::ValueKey::Title));
         if (again.putTags() != 0 || ReadAll(path) != after) std::abort();
     };
     if (beyondEnd) {
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t newHeadEnd = newTagEnd + prefix.size();
     if (after.compare(newTagEnd, prefix.size(), prefix) != 0) std::abort();
     if (after.size() < newHeadEnd + audio.size() || after.compare(newHeadEnd, audio.size(), audio) != 0) std::abort();
-    if (again.tag().getValue(vorda::tags::tvV2Title).empty()) std::abort();
+    if (again.tag().getValue(vorda::tags::ValueKey::V2Title).empty()) std::abort();
     saveAgain();
     return 0;
 }

@@ -13,7 +13,7 @@ jobs=$(nproc)
 echo "== build and test"
 scripts/build.sh
 echo "== form of the code"
-scripts/check-style.sh build format spdx layers
+scripts/check-style.sh build format spdx layers naming
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 
 echo "== sanitizer build (address, undefined)"

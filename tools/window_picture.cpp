@@ -95,8 +95,8 @@ int main(int argc, char** argv) {
     settle(300);
     tree->expandAll();
     // Album by album, each in track order.
-    w.sortByColumnClick(vorda::app::colTrack);
-    w.sortByColumnClick(vorda::app::colAlbum);
+    w.sortByColumnClick(vorda::app::ListColumn::Track);
+    w.sortByColumnClick(vorda::app::ListColumn::Album);
     if (w.list().count() < row) {
         std::fprintf(stderr, "window_picture: %s lists %d files\n", argv[1], w.list().count());
         return 1;

@@ -95,7 +95,7 @@ void FileList::setCells(int row, const std::array<std::string, kColumnCount>& ce
 std::string FileList::getFullPath(int row) const {
     if (!valid(row)) return {};
     const Row& r = rows_[static_cast<size_t>(row - 1)];
-    return r.cells[colPath - 1] + r.cells[colFilename - 1];
+    return r.cells[ListColumn::Path - 1] + r.cells[ListColumn::Filename - 1];
 }
 
 bool FileList::selected(int row) const { return valid(row) && rows_[static_cast<size_t>(row - 1)].selected; }

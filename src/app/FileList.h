@@ -12,22 +12,25 @@
 
 namespace vorda::app {
 
+namespace list_column {
 enum ListColumn : int {
-    colFilename = 1,
-    colPath,
-    colSize,
-    colArtist,
-    colAlbum,
-    colTitle,
-    colTrack,
-    colYear,
-    colGenre,
-    colComment,
-    colBitrate,
-    colSamplerate,
-    colTags,
-    colDuration
+    Filename = 1,
+    Path,
+    Size,
+    Artist,
+    Album,
+    Title,
+    Track,
+    Year,
+    Genre,
+    Comment,
+    Bitrate,
+    Samplerate,
+    Tags,
+    Duration
 };
+}  // namespace list_column
+using list_column::ListColumn;
 inline constexpr int kColumnCount = 14;
 // "Filename|Path|Size|Artist|Album|Title|Track|Year|Genre|Comment|Bitrate (kbps)|Samplerate (kHz)|Tags|Duration"
 extern const char* const kColumnTitles;

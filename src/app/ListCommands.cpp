@@ -377,47 +377,47 @@ void ListCommands::updateListItem(int row, const AudioFile& constFile) {
     AudioFile& file = const_cast<AudioFile&>(constFile);
 
     std::array<std::string, kColumnCount> cells = list_.at(row).cells;
-    cells[colFilename - 1] = file.name();
-    cells[colPath - 1] = file.path();
-    cells[colSize - 1] = trim(formatGrouped2(static_cast<double>(file.fileSize()) / 1024.0 / 1024.0) + " MB");
+    cells[ListColumn::Filename - 1] = file.name();
+    cells[ListColumn::Path - 1] = file.path();
+    cells[ListColumn::Size - 1] = trim(formatGrouped2(static_cast<double>(file.fileSize()) / 1024.0 / 1024.0) + " MB");
 
     if (settings_.autoReadTags) {
         TagHandler& tag = file.tag();
         const AudioInfo& audio = file.audio();
-        cells[colArtist - 1] = tag.getValue(tvArtist);
-        cells[colAlbum - 1] = tag.getValue(tvAlbum);
-        cells[colTitle - 1] = tag.getValue(tvTitle);
-        std::string track = tag.getValue(tvTrack);
+        cells[ListColumn::Artist - 1] = tag.getValue(ValueKey::Artist);
+        cells[ListColumn::Album - 1] = tag.getValue(ValueKey::Album);
+        cells[ListColumn::Title - 1] = tag.getValue(ValueKey::Title);
+        std::string track = tag.getValue(ValueKey::Track);
         if (settings_.padTrackNumber && settings_.trackDigits >= 1 && !track.empty())
             track = padTrackNumber(track, settings_.trackDigits);
-        cells[colTrack - 1] = track;
-        cells[colYear - 1] = tag.getValue(tvYear);
-        cells[colGenre - 1] = tag.getValue(tvGenre);
-        cells[colComment - 1] = tag.getValue(tvComment);
+        cells[ListColumn::Track - 1] = track;
+        cells[ListColumn::Year - 1] = tag.getValue(ValueKey::Year);
+        cells[ListColumn::Genre - 1] = tag.getValue(ValueKey::Genre);
+        cells[ListColumn::Comment - 1] = tag.getValue(ValueKey::Comment);
 
         // An audio value the reader does not give (the null reader) leaves its cell empty.
         double number = 0;
-        cells[colBitrate - 1] = parseNumber(audio.getInfo(AudioKey::BitRate), number)
-                                    ? std::to_string(static_cast<long long>(number / 1000.0))
-                                    : std::string();
+        cells[ListColumn::Bitrate - 1] = parseNumber(audio.getInfo(AudioKey::BitRate), number)
+                                             ? std::to_string(static_cast<long long>(number / 1000.0))
+                                             : std::string();
         if (parseNumber(audio.getInfo(AudioKey::SampleRate), number)) {
             const long long tenths = std::llround(number / 100.0);
             const long long whole = tenths / 10;
             const long long fraction = std::llabs(tenths % 10);
-            cells[colSamplerate - 1] =
+            cells[ListColumn::Samplerate - 1] =
                 (tenths < 0 && whole == 0 ? "-" : "") + std::to_string(whole) + "." + std::to_string(fraction);
         } else {
-            cells[colSamplerate - 1].clear();
+            cells[ListColumn::Samplerate - 1].clear();
         }
-        cells[colDuration - 1] = parseNumber(audio.getInfo(AudioKey::Duration), number)
-                                     ? formatDuration(static_cast<long long>(number))
-                                     : std::string();
+        cells[ListColumn::Duration - 1] = parseNumber(audio.getInfo(AudioKey::Duration), number)
+                                              ? formatDuration(static_cast<long long>(number))
+                                              : std::string();
 
         std::string tags;
-        if (tag.hasTag(tkID3v1)) tags = "ID3v1";
-        if (tag.hasTag(tkLyrics3)) tags += "+Lyrics";
-        if (tag.hasTag(tkID3v2)) tags = tags.empty() ? std::string("ID3v2") : tags + " & ID3v2";
-        cells[colTags - 1] = tags;
+        if (tag.hasTag(TagKind::Id3v1)) tags = "ID3v1";
+        if (tag.hasTag(TagKind::Lyrics3)) tags += "+Lyrics";
+        if (tag.hasTag(TagKind::Id3v2)) tags = tags.empty() ? std::string("ID3v2") : tags + " & ID3v2";
+        cells[ListColumn::Tags - 1] = tags;
     }
     list_.setCells(row, cells);
 }
@@ -554,7 +554,7 @@ void ListCommands::deleteSelectedFiles() {
         // A listed name that has become a folder is never deleted with everything in it.
         const int status = (statPath(path, st) && S_ISDIR(st.st_mode))
                                ? EISDIR
-                               : shellFileOperation(path, "", foDelete, settings_.recycleFiles);
+                               : shellFileOperation(path, "", FileOperation::Delete, settings_.recycleFiles);
         if (status == 0) {
             deleted[static_cast<size_t>(row)] = 1;
         } else if (failed++ == 0) {
@@ -574,8 +574,9 @@ void ListCommands::deleteSelectedFiles() {
 }
 
 void ListCommands::removeNonexistentFiles() {
-    list_.removeRowsIf(
-        [](int, const FileList::Row& r) { return !pathExists(r.cells[colPath - 1] + r.cells[colFilename - 1]); });
+    list_.removeRowsIf([](int, const FileList::Row& r) {
+        return !pathExists(r.cells[ListColumn::Path - 1] + r.cells[ListColumn::Filename - 1]);
+    });
     updateTotals();
 }
 

@@ -135,17 +135,17 @@ bool FileTypeList::showsAll() const { return std::find(types_.begin(), types_.en
 
 int existsOptionOf(int fileExistAction) {
     switch (fileExistAction) {
-    case feaSkip: return 1;
-    case feaReplace: return 2;
+    case FileExistAction::Skip: return 1;
+    case FileExistAction::Replace: return 2;
     default: return 0;
     }
 }
 
 int fileExistActionOf(int optExists) {
     switch (optExists) {
-    case 1: return feaSkip;
-    case 2: return feaReplace;
-    default: return feaAsk;
+    case 1: return FileExistAction::Skip;
+    case 2: return FileExistAction::Replace;
+    default: return FileExistAction::Ask;
     }
 }
 

@@ -30,7 +30,7 @@ bool ReplaceListRules::update(int index, const std::string& find, const std::str
     return true;
 }
 
-bool ReplaceListRules::Delete(int index) {
+bool ReplaceListRules::removeAt(int index) {
     if (!valid(index)) return false;
     pairs_.erase(pairs_.begin() + index);
     return true;

@@ -35,7 +35,7 @@ public:
     // "Update": replaces the pair at index under the same conditions.
     [[nodiscard]] bool update(int index, const std::string& find, const std::string& replacement);
     // "Delete": removes the pair at index.
-    bool Delete(int index);
+    bool removeAt(int index);
     // "Up" and "Down": move the pair at index by one place; return its new index
     // (the same index when it cannot move, -1 when index is not a pair).
     int moveUp(int index);

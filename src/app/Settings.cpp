@@ -383,7 +383,8 @@ void Settings::load(const IniFile& ini) {
     // Any other method leaves the three method buttons clear, so the value is kept as stored.
     s.method = getInt16Setting(ini, g, "Method", d.method);
     s.fileExistAction = getInt16Setting(ini, g, "feaFileExistAction", d.fileExistAction);
-    if (s.fileExistAction != feaAsk && s.fileExistAction != feaReplace && s.fileExistAction != feaSkip)
+    if (s.fileExistAction != FileExistAction::Ask && s.fileExistAction != FileExistAction::Replace &&
+        s.fileExistAction != FileExistAction::Skip)
         s.fileExistAction = d.fileExistAction;
     s.targetDir = getSetting(ini, g, "sTargetDir", d.targetDir);
     s.lastDir = getSetting(ini, g, "sLastDir", d.lastDir);

@@ -59,7 +59,6 @@ void writeSettingList(base::IniFile& ini, const std::string& section, const std:
                       const std::string& entryKey, const std::vector<std::string>& entries);
 
 // File-exists actions and tag use options belong to the file objects.
-using enum tags::FileExistAction;
 using tags::FileExistAction;
 using tags::TagUse;
 // Case rules of file names (iCaseChange) and tag fields (TAGCaseChange); the numbers are stored.
@@ -80,7 +79,7 @@ struct Settings {
     int useAlbumPattern = 1;  // check-box state
     bool sortToExistingFolders = true;
     int method = 4;  // 2 Copy, 1 Move, 4 Rename
-    int fileExistAction = feaAsk;
+    int fileExistAction = FileExistAction::Ask;
     std::string targetDir;  // default: defaultFolder()
     std::string lastDir;    // default: defaultFolder()
     bool useTags = true;

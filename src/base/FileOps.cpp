@@ -328,16 +328,16 @@ int shellFileOperation(const std::string& source, const std::string& destination
     if (::lstat(source.c_str(), &st) != 0) return errnoOr(ENOENT);
 
     switch (operation) {
-    case foMove:
-    case foRename:
+    case FileOperation::Move:
+    case FileOperation::Rename:
         if (destination.empty()) return ENOENT;
         if (destination == source) return 0;
         return movePath(source, destination);
-    case foCopy:
+    case FileOperation::Copy:
         if (destination.empty()) return ENOENT;
         if (destination == source) return 0;
         return copyPath(source, destination);
-    case foDelete: {
+    case FileOperation::Delete: {
         if (useTrash) {
             TrashHandler handler;
             {
@@ -389,9 +389,9 @@ int getFileAttributes(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return 0;
     int attributes = 0;
-    if ((st.st_mode & S_IWUSR) == 0) attributes |= faReadOnly;
+    if ((st.st_mode & S_IWUSR) == 0) attributes |= FileAttribute::ReadOnly;
     const std::string name = lastComponent(path);
-    if (name.size() > 1 && name[0] == '.' && name != "..") attributes |= faHidden;
+    if (name.size() > 1 && name[0] == '.' && name != "..") attributes |= FileAttribute::Hidden;
     return attributes;
 }
 
@@ -400,7 +400,7 @@ void setFileAttributes(const std::string& path, int attributes) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return;
     mode_t mode = st.st_mode & 07777;
-    if ((attributes & faReadOnly) != 0)
+    if ((attributes & FileAttribute::ReadOnly) != 0)
         mode &= static_cast<mode_t>(~(S_IWUSR | S_IWGRP | S_IWOTH));
     else
         mode |= S_IWUSR;

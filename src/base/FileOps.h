@@ -10,7 +10,10 @@
 
 namespace vorda::base {
 
-enum FileOperation : int { foMove = 1, foCopy = 2, foDelete = 3, foRename = 4 };
+namespace file_operation {
+enum FileOperation : int { Move = 1, Copy = 2, Delete = 3, Rename = 4 };
+}  // namespace file_operation
+using file_operation::FileOperation;
 
 // Moves, copies, renames or deletes one path silently. Paths are used exactly as given.
 // Move and rename use rename(2) and fall back to copy-then-delete across file systems;
@@ -34,7 +37,10 @@ void setTrashHandler(TrashHandler handler);
 bool createFolderTree(const std::string& folder);
 
 // Attribute bits as the settings name them.
-enum FileAttribute : int { faReadOnly = 1, faHidden = 2, faArchive = 32 };
+namespace file_attribute {
+enum FileAttribute : int { ReadOnly = 1, Hidden = 2, Archive = 32 };
+}  // namespace file_attribute
+using file_attribute::FileAttribute;
 // Read-only when the owner has no write permission; hidden for names beginning with ".".
 // 0 when the path cannot be read.
 int getFileAttributes(const std::string& path);

@@ -35,10 +35,10 @@ std::string absolutePath(const std::string& path) {
 }
 
 std::optional<TagKind> tagKindOf(const std::string& name) {
-    if (name == "tkAll" || name == "0") return tkAll;
-    if (name == "tkID3v1" || name == "1") return tkID3v1;
-    if (name == "tkID3v2" || name == "2") return tkID3v2;
-    if (name == "tkLyrics3" || name == "4") return tkLyrics3;
+    if (name == "tkAll" || name == "0") return TagKind::All;
+    if (name == "tkID3v1" || name == "1") return TagKind::Id3v1;
+    if (name == "tkID3v2" || name == "2") return TagKind::Id3v2;
+    if (name == "tkLyrics3" || name == "4") return TagKind::Lyrics3;
     return std::nullopt;
 }
 

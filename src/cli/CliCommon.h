@@ -11,7 +11,7 @@
 
 namespace vorda::cli {
 
-// A tag kind by name (tkAll, tkID3v1, tkID3v2, tkLyrics3) or number; nullopt when unknown.
+// A tag kind by name (TagKind::All, TagKind::Id3v1, TagKind::Id3v2, TagKind::Lyrics3) or number; nullopt when unknown.
 [[nodiscard]] std::optional<tags::TagKind> tagKindOf(const std::string& name);
 
 // The mistake for a value of --add or --remove that is no tag kind ("" for a tag kind, which is

@@ -88,7 +88,7 @@ Json describeFile(const std::string& given) {
     // The keys are the names of the value keys and audio fields: data, kept as they are.
     Json values = Json::object();
     for (int key = 0; key < kValueKeyCount; ++key) {
-        if (key != tvV2Frame) values[kValueKeyNames[key]] = text(tag.getValue(key));
+        if (key != ValueKey::V2Frame) values[kValueKeyNames[key]] = text(tag.getValue(key));
     }
     Json audioFields = Json::object();
     for (int index = 0; index < kAudioInfoCount; ++index)
@@ -98,9 +98,11 @@ Json describeFile(const std::string& given) {
         {"size", file.fileSize()},
         {"tagType", text(tag.tagType())},
         {"hasTag",
-         {{"tkID3v1", tag.hasTag(tkID3v1)}, {"tkID3v2", tag.hasTag(tkID3v2)}, {"tkLyrics3", tag.hasTag(tkLyrics3)}}},
+         {{"tkID3v1", tag.hasTag(TagKind::Id3v1)},
+          {"tkID3v2", tag.hasTag(TagKind::Id3v2)},
+          {"tkLyrics3", tag.hasTag(TagKind::Lyrics3)}}},
         {"values", std::move(values)},
-        {"frames", text(tag.getValue(tvV2Frame, std::string()))},
+        {"frames", text(tag.getValue(ValueKey::V2Frame, std::string()))},
         {"audio", std::move(audioFields)},
         {"startPos", audio.startPos()},
         {"audioType", text(audio.audioType())},

@@ -26,7 +26,7 @@ namespace {
 
 struct Assignment {
     int key = 0;
-    std::string param;  // the frame of tvV2Frame
+    std::string param;  // the frame of ValueKey::V2Frame
     std::string value;
 };
 
@@ -91,7 +91,7 @@ ExitStatus runSet(const std::vector<std::string>& argv) {
         const std::optional<int> key = valueKeyOf(name);
         if (!key) return line.usageError("unknown value key " + name);
         a.key = *key;
-        if (a.key == tvV2Frame && a.param.empty())
+        if (a.key == ValueKey::V2Frame && a.param.empty())
             return line.usageError("tvV2Frame needs a frame: tvV2Frame:ID=VALUE");
         a.value = operand.substr(equals + 1);
         assignments.push_back(std::move(a));
@@ -133,7 +133,7 @@ ExitStatus runSet(const std::vector<std::string>& argv) {
             status = ExitStatus::Failed;
             if (nothing) continue;
         }
-        if (file.getAttributes() == faReadOnly && !settings().ignoreReadOnly) {
+        if (file.getAttributes() == FileAttribute::ReadOnly && !settings().ignoreReadOnly) {
             fail(EACCES, "You are trying to save tags to a read-only file!");
             continue;
         }

@@ -144,9 +144,9 @@ ExitStatus runSort(const std::vector<std::string>& argv) {
     }
     if (exists) {
         if (*exists == "skip")
-            s.fileExistAction = feaSkip;
+            s.fileExistAction = FileExistAction::Skip;
         else if (*exists == "replace")
-            s.fileExistAction = feaReplace;
+            s.fileExistAction = FileExistAction::Replace;
         else
             return line.usageError("--exists takes skip or replace");
     }

@@ -31,27 +31,28 @@ struct FieldSlot {
 
 // Simple mode: the combined keys (ID3v2 with ID3v1 fallback, written to every tag).
 constexpr FieldSlot kSimpleFields[] = {
-    {tvArtist, "<artist>"},        {tvTitle, "<title>"},         {tvAlbum, "<album>"},
-    {tvComment, "<comment>"},      {tvGenre, "<genre>"},         {tvYear, "<year>"},
-    {tvComposer, "<composer>"},    {tvEncodedBy, "<encodedby>"}, {tvCopyright, "<copyright>"},
-    {tvOrgArtist, "<origartist>"}, {tvTrack, "<track>"}};
+    {ValueKey::Artist, "<artist>"},        {ValueKey::Title, "<title>"},         {ValueKey::Album, "<album>"},
+    {ValueKey::Comment, "<comment>"},      {ValueKey::Genre, "<genre>"},         {ValueKey::Year, "<year>"},
+    {ValueKey::Composer, "<composer>"},    {ValueKey::EncodedBy, "<encodedby>"}, {ValueKey::Copyright, "<copyright>"},
+    {ValueKey::OrgArtist, "<origartist>"}, {ValueKey::Track, "<track>"}};
 
 constexpr FieldSlot kV2Fields[] = {
-    {tvV2Artist, "<artist>"},      {tvV2Title, "<title>"},       {tvV2Album, "<album>"},
-    {tvV2Comment, "<comment>"},    {tvV2Genre, "<genre>"},       {tvV2Year, "<year>"},
-    {tvComposer, "<composer>"},    {tvEncodedBy, "<encodedby>"}, {tvCopyright, "<copyright>"},
-    {tvOrgArtist, "<origartist>"}, {tvV2Track, "<track>"}};
+    {ValueKey::V2Artist, "<artist>"},      {ValueKey::V2Title, "<title>"},       {ValueKey::V2Album, "<album>"},
+    {ValueKey::V2Comment, "<comment>"},    {ValueKey::V2Genre, "<genre>"},       {ValueKey::V2Year, "<year>"},
+    {ValueKey::Composer, "<composer>"},    {ValueKey::EncodedBy, "<encodedby>"}, {ValueKey::Copyright, "<copyright>"},
+    {ValueKey::OrgArtist, "<origartist>"}, {ValueKey::V2Track, "<track>"}};
 
-constexpr FieldSlot kV1Fields[] = {{tvV1Artist, "<artist>"},   {tvV1Title, "<title>"}, {tvV1Album, "<album>"},
-                                   {tvV1Comment, "<comment>"}, {tvV1Genre, "<genre>"}, {tvV1Year, "<year>"},
-                                   {tvV1Track, "<track>"}};
+constexpr FieldSlot kV1Fields[] = {{ValueKey::V1Artist, "<artist>"}, {ValueKey::V1Title, "<title>"},
+                                   {ValueKey::V1Album, "<album>"},   {ValueKey::V1Comment, "<comment>"},
+                                   {ValueKey::V1Genre, "<genre>"},   {ValueKey::V1Year, "<year>"},
+                                   {ValueKey::V1Track, "<track>"}};
 
 bool isFile(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
 }
 
-bool isTrackKey(int key) { return key == tvTrack || key == tvV2Track || key == tvV1Track; }
+bool isTrackKey(int key) { return key == ValueKey::Track || key == ValueKey::V2Track || key == ValueKey::V1Track; }
 
 // The leading number of text (sign, digits), as a whole number; 0 when there is none.
 long long leadingValue(const std::string& text) {
@@ -114,9 +115,9 @@ void fixFileTags(AudioFile& file, const TagActions& actions, bool advancedMode, 
     TagHandler& tag = file.tag();
     if (file.audio().audioType() == "MPEG") {
         // ID3v1 first: a Lyrics3 block can only be added behind an ID3v1 tag.
-        applyAction(tag, tkID3v1, actions.v1);
-        applyAction(tag, tkID3v2, actions.v2);
-        applyAction(tag, tkLyrics3, actions.lyrics3);
+        applyAction(tag, TagKind::Id3v1, actions.v1);
+        applyAction(tag, TagKind::Id3v2, actions.v2);
+        applyAction(tag, TagKind::Lyrics3, actions.lyrics3);
     }
     const std::string path = file.fullPath();
     auto fixSlots = [&](const FieldSlot* begin, const FieldSlot* end) {
@@ -134,8 +135,8 @@ void fixFileTags(AudioFile& file, const TagActions& actions, bool advancedMode, 
         fixSlots(std::begin(kSimpleFields), std::end(kSimpleFields));
         return;
     }
-    const bool v2 = actions.v2 == TagAction::Add || (tag.hasTag(tkID3v2) && actions.v2 != TagAction::Remove);
-    const bool v1 = actions.v1 == TagAction::Add || (tag.hasTag(tkID3v1) && actions.v1 != TagAction::Remove);
+    const bool v2 = actions.v2 == TagAction::Add || (tag.hasTag(TagKind::Id3v2) && actions.v2 != TagAction::Remove);
+    const bool v1 = actions.v1 == TagAction::Add || (tag.hasTag(TagKind::Id3v1) && actions.v1 != TagAction::Remove);
     if (v2) fixSlots(std::begin(kV2Fields), std::end(kV2Fields));
     if (v1) fixSlots(std::begin(kV1Fields), std::end(kV1Fields));
 }
@@ -314,7 +315,7 @@ BatchResult BatchTagCommands::numberTracks(long start, const std::vector<int>& a
     std::vector<std::string> unchanged;
     BatchResult result = forEachRow(selectedRows(list), [&](AudioFile& file, const std::string& path, size_t index) {
         for (const int kind : addKinds) file.tag().add(kind);
-        if (!file.tag().setValue(tvTrack, std::to_string(start + static_cast<long>(index)))) {
+        if (!file.tag().setValue(ValueKey::Track, std::to_string(start + static_cast<long>(index)))) {
             unchanged.push_back(path);
             return 0;
         }
@@ -343,7 +344,7 @@ BatchResult BatchTagCommands::removeTags() {
         return result;
 
     result = forEachRow(rows, [&](AudioFile& file, const std::string& path, size_t) {
-        file.tag().remove(tkAll);
+        file.tag().remove(TagKind::All);
         int error = file.putTags();
         // The handler lets an explicit removal win over "Always"; the option still gives
         // the file a fresh, empty tag, written from the tagless file.

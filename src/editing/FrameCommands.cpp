@@ -30,7 +30,7 @@ std::string baseId(const std::string& id) { return id.substr(0, id.find('#')); }
 
 std::vector<std::string> frameList(AudioFile& file) {
     std::vector<std::string> ids;
-    const std::string all = file.tag().getValue(tvV2Frame);
+    const std::string all = file.tag().getValue(ValueKey::V2Frame);
     size_t start = 0;
     while (start <= all.size()) {
         size_t bar = all.find('|', start);
@@ -146,7 +146,7 @@ std::string buildPicturePayload(const std::string& bytes, const std::string& mim
 FrameView showID3v2Frame(AudioFile& file, const std::string& id) {
     FrameView view;
     view.id = id;
-    const std::string content = file.tag().getValue(tvV2Frame, id);
+    const std::string content = file.tag().getValue(ValueKey::V2Frame, id);
     if (content.empty()) return view;
     if (!isPictureFrame(id)) {
         view.text = frameContentText(content);
@@ -172,8 +172,8 @@ int deleteFrames(AudioFile& file, std::vector<std::string> ids) {
     int removed = 0;
     TagHandler& tag = file.tag();
     for (const std::string& id : ids) {
-        if (tag.getValue(tvV2Frame, id).empty()) continue;
-        tag.setValue(tvV2Frame, std::string(), id);
+        if (tag.getValue(ValueKey::V2Frame, id).empty()) continue;
+        tag.setValue(ValueKey::V2Frame, std::string(), id);
         ++removed;
     }
     return removed;
@@ -232,7 +232,7 @@ bool addPicture(AudioFile& file, const std::string& imageBytes) {
     const ImageFormat format = detectImageFormat(imageBytes);
     if (format == ImageFormat::Unknown) return false;
     TagHandler& tag = file.tag();
-    tag.add(tkID3v2);
+    tag.add(TagKind::Id3v2);
     // Replace the front cover without description; otherwise append a new picture frame.
     std::string key;
     int count = 0;
@@ -240,17 +240,17 @@ bool addPicture(AudioFile& file, const std::string& imageBytes) {
         if (!isPictureFrame(id)) continue;
         ++count;
         PictureData picture;
-        if (key.empty() && parsePicture(tag.getValue(tvV2Frame, id), picture) && picture.pictureType == 3 &&
+        if (key.empty() && parsePicture(tag.getValue(ValueKey::V2Frame, id), picture) && picture.pictureType == 3 &&
             picture.description.empty())
             key = id;
     }
     // framesInFile counts every APIC frame, listed or not, so count them by their names.
     if (key.empty()) {
         int n = count + 1;
-        while (!tag.getValue(tvV2Frame, "APIC#" + std::to_string(n)).empty()) ++n;
+        while (!tag.getValue(ValueKey::V2Frame, "APIC#" + std::to_string(n)).empty()) ++n;
         key = "APIC#" + std::to_string(n);
     }
-    return tag.setValue(tvV2Frame, buildPicturePayload(imageBytes, imageMimeType(format)), key);
+    return tag.setValue(ValueKey::V2Frame, buildPicturePayload(imageBytes, imageMimeType(format)), key);
 }
 
 bool readPictureFile(const std::string& imagePath, std::string& bytes, std::string& mime, std::string* error) {
@@ -309,25 +309,27 @@ V1Texts copyToV1Texts(const std::string& title, const std::string& artist, const
 // ------------------------------------------------------------------ several files
 
 namespace {
-constexpr int kV1ToV2[][2] = {{tvV1Title, tvV2Title},     {tvV1Artist, tvV2Artist}, {tvV1Album, tvV2Album},
-                              {tvV1Comment, tvV2Comment}, {tvV1Year, tvV2Year},     {tvV1Genre, tvV2Genre},
-                              {tvV1Track, tvV2Track}};
-constexpr int kV2ToV1[][2] = {{tvV2Title, tvV1Title},     {tvV2Artist, tvV1Artist}, {tvV2Album, tvV1Album},
-                              {tvV2Comment, tvV1Comment}, {tvV2Year, tvV1Year},     {tvV2Genre, tvV1Genre},
-                              {tvV2Track, tvV1Track}};
+constexpr int kV1ToV2[][2] = {{ValueKey::V1Title, ValueKey::V2Title}, {ValueKey::V1Artist, ValueKey::V2Artist},
+                              {ValueKey::V1Album, ValueKey::V2Album}, {ValueKey::V1Comment, ValueKey::V2Comment},
+                              {ValueKey::V1Year, ValueKey::V2Year},   {ValueKey::V1Genre, ValueKey::V2Genre},
+                              {ValueKey::V1Track, ValueKey::V2Track}};
+constexpr int kV2ToV1[][2] = {{ValueKey::V2Title, ValueKey::V1Title}, {ValueKey::V2Artist, ValueKey::V1Artist},
+                              {ValueKey::V2Album, ValueKey::V1Album}, {ValueKey::V2Comment, ValueKey::V1Comment},
+                              {ValueKey::V2Year, ValueKey::V1Year},   {ValueKey::V2Genre, ValueKey::V1Genre},
+                              {ValueKey::V2Track, ValueKey::V1Track}};
 }  // namespace
 
 TagCopyCommands::TagCopyCommands(ListCommands& cmds, UserInterface& ui) : cmds_(cmds), ui_(ui) {}
 
 BatchResult TagCopyCommands::copyToV2Several() {
-    BatchResult r = copySeveral(tkID3v1, tkID3v2, kV1ToV2, static_cast<int>(std::size(kV1ToV2)));
+    BatchResult r = copySeveral(TagKind::Id3v1, TagKind::Id3v2, kV1ToV2, static_cast<int>(std::size(kV1ToV2)));
     const std::string text = failureMessage(r, "Copying to ID3v2");
     if (!text.empty()) ui_.ask(text, MessageButtons::Ok, MessageIcon::Error);
     return r;
 }
 
 BatchResult TagCopyCommands::copyToV1Several() {
-    BatchResult r = copySeveral(tkID3v2, tkID3v1, kV2ToV1, static_cast<int>(std::size(kV2ToV1)));
+    BatchResult r = copySeveral(TagKind::Id3v2, TagKind::Id3v1, kV2ToV1, static_cast<int>(std::size(kV2ToV1)));
     const std::string text = failureMessage(r, "Copying to ID3v1");
     if (!text.empty()) ui_.ask(text, MessageButtons::Ok, MessageIcon::Error);
     return r;

@@ -3,7 +3,7 @@
 // The "ID3v2+" page's work without widgets: the list of additional ID3v2 frames, a frame's
 // content as text or as an attached picture, deleting and exporting frames, adding a
 // picture, and copying values between the ID3v1 and ID3v2 tags of one or several files.
-// Every frame access goes through the tag handler's tvV2Frame key.
+// Every frame access goes through the tag handler's ValueKey::V2Frame key.
 #pragma once
 
 #include <string>

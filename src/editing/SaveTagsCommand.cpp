@@ -28,12 +28,11 @@ namespace vorda::editing {
 namespace {
 
 constexpr const char* kCRLF = "\r\n";
-enum Action { acLeave = 0, acUpdate = 1, acRemove = -1 };
 
 std::string& field(TagPanes& panes, int index) { return panes.txtField[static_cast<size_t>(index)]; }
 
 bool isReadOnlyForSave(const std::string& path, const Settings& s) {
-    return getFileAttributes(path) == faReadOnly && !s.ignoreReadOnly;
+    return getFileAttributes(path) == FileAttribute::ReadOnly && !s.ignoreReadOnly;
 }
 
 }  // namespace
@@ -122,38 +121,38 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveOne(TagPanes& panes, bool advanced
 
     TagHandler& tag = file.tag();
     auto writeLyrics = [&] {
-        if (panes.enabled[swLyrics3]) {
-            tag.add(tkLyrics3);
+        if (panes.enabled[TagSwitch::Lyrics3]) {
+            tag.add(TagKind::Lyrics3);
             for (int c = 0; c < kLyricsCount; ++c) tag.setValue(lyricsKey(c), panes.lyrics[static_cast<size_t>(c)]);
         } else {
-            tag.remove(tkLyrics3);
+            tag.remove(TagKind::Lyrics3);
         }
     };
     if (advanced) {
-        if (panes.enabled[swID3v1]) {
-            tag.add(tkID3v1);
+        if (panes.enabled[TagSwitch::Id3v1]) {
+            tag.add(TagKind::Id3v1);
             field(panes, 15) = filterChars(field(panes, 15), kV1NumberChars, true);
             field(panes, 14) = filterChars(field(panes, 14), kV1NumberChars, true);
             writeMarkedFields(tag, panes, true, true);
         } else {
-            tag.remove(tkID3v1);
+            tag.remove(TagKind::Id3v1);
         }
         writeLyrics();
-        if (panes.enabled[swID3v2]) {
-            tag.add(tkID3v2);
+        if (panes.enabled[TagSwitch::Id3v2]) {
+            tag.add(TagKind::Id3v2);
             field(panes, 4) = filterChars(field(panes, 4), kV2NumberChars, true);
             field(panes, 3) = filterChars(field(panes, 3), kV2NumberChars, true);
             writeMarkedFields(tag, panes, true, false);
         } else {
-            tag.remove(tkID3v2);
+            tag.remove(TagKind::Id3v2);
         }
     } else {
         field(panes, 4) = filterChars(field(panes, 4), kV2NumberChars, true);
         field(panes, 3) = filterChars(field(panes, 3), kV2NumberChars, true);
-        if (panes.enabled[swID3v2])
-            tag.add(tkAll);
+        if (panes.enabled[TagSwitch::Id3v2])
+            tag.add(TagKind::All);
         else
-            tag.remove(tkAll);
+            tag.remove(TagKind::All);
         writeLyrics();
         writeMarkedFields(tag, panes, false, false);
     }
@@ -172,11 +171,11 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveOne(TagPanes& panes, bool advanced
 }
 
 void SaveTagsCommand::applyToFile(AudioFile& file, const TagPanes& panes, bool advanced,
-                                  const int actions[kSwitchCount]) {
+                                  const SwitchAction actions[kSwitchCount]) {
     TagHandler& tag = file.tag();
     auto lyrics = [&] {
-        if (actions[swLyrics3] == acUpdate) {
-            tag.add(tkLyrics3);
+        if (actions[TagSwitch::Lyrics3] == SwitchAction::Update) {
+            tag.add(TagKind::Lyrics3);
             // Only the values the confirmation listed (the ones typed): an empty box leaves each
             // file's own value alone.
             for (int c = 0; c < kLyricsCount; ++c) {
@@ -185,35 +184,36 @@ void SaveTagsCommand::applyToFile(AudioFile& file, const TagPanes& panes, bool a
                 const int key = lyricsKey(c);
                 tag.setValue(key, applyFieldEdit(typed, tag.getValue(key), true));
             }
-        } else if (actions[swLyrics3] == acRemove) {
-            tag.remove(tkLyrics3);
+        } else if (actions[TagSwitch::Lyrics3] == SwitchAction::Remove) {
+            tag.remove(TagKind::Lyrics3);
         }
     };
     if (advanced) {
-        if (actions[swID3v1] == acUpdate) {
-            tag.add(tkID3v1);
+        if (actions[TagSwitch::Id3v1] == SwitchAction::Update) {
+            tag.add(TagKind::Id3v1);
             writeMarkedFields(tag, panes, true, true);
-        } else if (actions[swID3v1] == acRemove) {
-            tag.remove(tkID3v1);
+        } else if (actions[TagSwitch::Id3v1] == SwitchAction::Remove) {
+            tag.remove(TagKind::Id3v1);
         }
         lyrics();
-        if (actions[swID3v2] == acUpdate) {
-            tag.add(tkID3v2);
+        if (actions[TagSwitch::Id3v2] == SwitchAction::Update) {
+            tag.add(TagKind::Id3v2);
             writeMarkedFields(tag, panes, true, false);
-        } else if (actions[swID3v2] == acRemove) {
-            tag.remove(tkID3v2);
+        } else if (actions[TagSwitch::Id3v2] == SwitchAction::Remove) {
+            tag.remove(TagKind::Id3v2);
         }
     } else {
-        if (actions[swID3v2] == acUpdate) {
-            tag.add(tkAll);
+        if (actions[TagSwitch::Id3v2] == SwitchAction::Update) {
+            tag.add(TagKind::All);
             writeMarkedFields(tag, panes, false, false);
-        } else if (actions[swID3v2] == acRemove) {
-            tag.remove(tkAll);
+        } else if (actions[TagSwitch::Id3v2] == SwitchAction::Remove) {
+            tag.remove(TagKind::All);
         }
         lyrics();
     }
     // A picture chosen for all selected files: the front cover, unless the ID3v2 tag goes.
-    if (!panes.pendingPicture.empty() && actions[swID3v2] != acRemove) addPicture(file, panes.pendingPicture);
+    if (!panes.pendingPicture.empty() && actions[TagSwitch::Id3v2] != SwitchAction::Remove)
+        addPicture(file, panes.pendingPicture);
 }
 
 SaveTagsCommand::Outcome SaveTagsCommand::saveMany(TagPanes& panes, bool advanced) {
@@ -224,11 +224,11 @@ SaveTagsCommand::Outcome SaveTagsCommand::saveMany(TagPanes& panes, bool advance
         MessageAnswer::Ok)
         return Outcome::Canceled;
 
-    int actions[kSwitchCount];
+    SwitchAction actions[kSwitchCount];
     for (int s = 0; s < kSwitchCount; ++s)
         actions[s] = panes.remove[static_cast<size_t>(s)]
-                         ? acRemove
-                         : (panes.enabled[static_cast<size_t>(s)] ? acUpdate : acLeave);
+                         ? SwitchAction::Remove
+                         : (panes.enabled[static_cast<size_t>(s)] ? SwitchAction::Update : SwitchAction::Leave);
 
     FileList& list = cmds_.list();
     const long long total = list.selectedCount();

@@ -44,9 +44,13 @@ public:
     static constexpr std::chrono::milliseconds kUpdateInterval{30};
 
 private:
+    // What a save does with each tag switch's tag in every selected file.
+    enum class SwitchAction { Leave = 0, Update = 1, Remove = -1 };
+
     Outcome saveOne(TagPanes& panes, bool advanced);
     Outcome saveMany(TagPanes& panes, bool advanced);
-    void applyToFile(tags::AudioFile& file, const TagPanes& panes, bool advanced, const int actions[kSwitchCount]);
+    void applyToFile(tags::AudioFile& file, const TagPanes& panes, bool advanced,
+                     const SwitchAction actions[kSwitchCount]);
     void finish(std::chrono::steady_clock::time_point started);
     void noteFailure(const std::string& path, const std::string& text);
 

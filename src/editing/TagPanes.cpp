@@ -32,29 +32,33 @@ double numberOf(const std::string& text) {
 }  // namespace
 
 int lyricsKey(int control) {
-    static const int keys[kLyricsCount] = {tvMood, tvSituation, tvQuality, tvOtherInfo, tvAuthor, tvLyrics};
+    static const int keys[kLyricsCount] = {ValueKey::Mood,      ValueKey::Situation, ValueKey::Quality,
+                                           ValueKey::OtherInfo, ValueKey::Author,    ValueKey::Lyrics};
     return control >= 0 && control < kLyricsCount ? keys[control] : -1;
 }
 
 int switchKind(int tagSwitch) {
-    static const int kinds[kSwitchCount] = {tkID3v1, tkID3v2, tkLyrics3};
+    static const int kinds[kSwitchCount] = {TagKind::Id3v1, TagKind::Id3v2, TagKind::Lyrics3};
     return tagSwitch >= 0 && tagSwitch < kSwitchCount ? kinds[tagSwitch] : -1;
 }
 
 int fieldKey(int index, bool advanced) {
     static const int advancedKeys[kFieldCount] = {
-        tvV2Title, tvV2Artist,  tvV2Album, tvV2Year,   tvV2Track, tvV2Comment, tvComposer, tvOrgArtist, tvCopyright,
-        tvURL,     tvEncodedBy, tvV1Title, tvV1Artist, tvV1Album, tvV1Year,    tvV1Track,  tvV1Comment};
-    static const int simpleKeys[11] = {tvTitle,    tvArtist,    tvAlbum,     tvYear, tvTrack,    tvComment,
-                                       tvComposer, tvOrgArtist, tvCopyright, tvURL,  tvEncodedBy};
+        ValueKey::V2Title,   ValueKey::V2Artist, ValueKey::V2Album,   ValueKey::V2Year,    ValueKey::V2Track,
+        ValueKey::V2Comment, ValueKey::Composer, ValueKey::OrgArtist, ValueKey::Copyright, ValueKey::Url,
+        ValueKey::EncodedBy, ValueKey::V1Title,  ValueKey::V1Artist,  ValueKey::V1Album,   ValueKey::V1Year,
+        ValueKey::V1Track,   ValueKey::V1Comment};
+    static const int simpleKeys[11] = {ValueKey::Title,     ValueKey::Artist,  ValueKey::Album,    ValueKey::Year,
+                                       ValueKey::Track,     ValueKey::Comment, ValueKey::Composer, ValueKey::OrgArtist,
+                                       ValueKey::Copyright, ValueKey::Url,     ValueKey::EncodedBy};
     if (index < 0 || index >= kFieldCount) return -1;
     if (advanced) return advancedKeys[index];
     return index <= 10 ? simpleKeys[index] : -1;
 }
 
 int genreKey(bool v1, bool advanced) {
-    if (!advanced) return v1 ? -1 : tvGenre;
-    return v1 ? tvV1Genre : tvV2Genre;
+    if (!advanced) return v1 ? -1 : ValueKey::Genre;
+    return v1 ? ValueKey::V1Genre : ValueKey::V2Genre;
 }
 
 const std::vector<std::pair<std::string, int>>& genreList() {
@@ -79,9 +83,9 @@ const std::vector<std::string>& lyricsChoices(int control) {
     static const std::vector<std::string> quality{"Terrible", "Bad", "Fair", "Good", "Very Good", "Excellent!"};
     static const std::vector<std::string> none;
     switch (control) {
-    case lyMood: return mood;
-    case lySituation: return situation;
-    case lyQuality: return quality;
+    case LyricsControl::Mood: return mood;
+    case LyricsControl::Situation: return situation;
+    case LyricsControl::Quality: return quality;
     default: return none;
     }
 }
@@ -122,7 +126,7 @@ void TagPanes::setRemove(int tagSwitch, bool on) {
 
 bool TagPanes::fieldEditable(int index) const {
     if (index < 0 || index >= kFieldCount) return false;
-    return index <= 10 ? enabled[swID3v2] : enabled[swID3v1];
+    return index <= 10 ? enabled[TagSwitch::Id3v2] : enabled[TagSwitch::Id3v1];
 }
 
 bool TagPanes::anySwitch() const {
@@ -138,7 +142,7 @@ void clearTagPanes(TagPanes& panes, bool advanced, bool multiChange) {
     // Both genre boxes stay empty: no genre is shown where no file is.
     // The remove boxes serve several files only; "Remove v1!" and "Remove v2!" advanced mode only.
     panes.removeVisible = {advanced && multiChange, advanced && multiChange, multiChange};
-    if (!advanced) panes.enabled[swID3v2] = true;
+    if (!advanced) panes.enabled[TagSwitch::Id3v2] = true;
 }
 
 void showTagsInPanes(TagPanes& panes, AudioFile& file, bool advanced) {
@@ -148,18 +152,18 @@ void showTagsInPanes(TagPanes& panes, AudioFile& file, bool advanced) {
     };
 
     if (advanced) {
-        panes.setEnabled(swID3v1, tag.hasTag(tkID3v1));
-        if (tag.hasTag(tkID3v1)) {
+        panes.setEnabled(TagSwitch::Id3v1, tag.hasTag(TagKind::Id3v1));
+        if (tag.hasTag(TagKind::Id3v1)) {
             for (int i = 11; i <= 16; ++i) fill(i);
-            panes.cmbV1Genre = tag.getValue(tvV1Genre);
+            panes.cmbV1Genre = tag.getValue(ValueKey::V1Genre);
         }
     }
-    panes.setEnabled(swLyrics3, tag.hasTag(tkLyrics3));
-    if (tag.hasTag(tkLyrics3)) {
+    panes.setEnabled(TagSwitch::Lyrics3, tag.hasTag(TagKind::Lyrics3));
+    if (tag.hasTag(TagKind::Lyrics3)) {
         for (int c = 0; c < kLyricsCount; ++c) panes.lyrics[static_cast<size_t>(c)] = tag.getValue(lyricsKey(c));
     }
-    const bool showGeneral = !advanced || tag.hasTag(tkID3v2);
-    panes.setEnabled(swID3v2, showGeneral);
+    const bool showGeneral = !advanced || tag.hasTag(TagKind::Id3v2);
+    panes.setEnabled(TagSwitch::Id3v2, showGeneral);
     if (showGeneral) {
         for (int i = 0; i <= 10; ++i) fill(i);
         panes.cmbGenre = tag.getValue(genreKey(false, advanced));
@@ -170,33 +174,36 @@ void showTagsInPanes(TagPanes& panes, AudioFile& file, bool advanced) {
 std::array<std::string, kInfoCount> fileInfoTexts(AudioFile& file) {
     const AudioInfo& audio = file.audio();
     std::array<std::string, kInfoCount> t;
-    t[ifHeader] = "Header: " + std::to_string(audio.startPos()) + "b";
+    t[InfoBox::Header] = "Header: " + std::to_string(audio.startPos()) + "b";
 
     char version[32];
     std::snprintf(version, sizeof version, "%.1f", numberOf(audio.getInfo(AudioKey::Version)));
-    t[ifType] = audio.audioType() + " " + version;
+    t[InfoBox::Type] = audio.audioType() + " " + version;
     const std::string layer = audio.getInfo(AudioKey::Layer);
-    if (!layer.empty()) t[ifType] += " layer " + layer;
-    t[ifType] += " " + file.tag().tagType();
+    if (!layer.empty()) t[InfoBox::Type] += " layer " + layer;
+    t[InfoBox::Type] += " " + file.tag().tagType();
 
     const std::string bitRate = trim(audio.getInfo(AudioKey::BitRate));
     if (bitRate == "-1")
-        t[ifkBit] = "??? kbps";
+        t[InfoBox::KBit] = "??? kbps";
     else if (bitRate == "0")
-        t[ifkBit] = "free kbps";
+        t[InfoBox::KBit] = "free kbps";
     else
-        t[ifkBit] = std::to_string(static_cast<long long>(numberOf(bitRate)) / 1000) + " kbps";
-    t[ifkBit] += numberOf(audio.getInfo(AudioKey::Vbr)) != 0 ? " (VBR)" : " (CBR)";
+        t[InfoBox::KBit] = std::to_string(static_cast<long long>(numberOf(bitRate)) / 1000) + " kbps";
+    t[InfoBox::KBit] += numberOf(audio.getInfo(AudioKey::Vbr)) != 0 ? " (VBR)" : " (CBR)";
 
-    t[ifCopyrighted] = numberOf(audio.getInfo(AudioKey::Copyright)) == 0 ? "Copyrighted: No" : "Copyrighted: Yes";
-    t[ifOriginal] = numberOf(audio.getInfo(AudioKey::Original)) == 0 ? "Original: No" : "Original: Yes";
+    t[InfoBox::Copyrighted] =
+        numberOf(audio.getInfo(AudioKey::Copyright)) == 0 ? "Copyrighted: No" : "Copyrighted: Yes";
+    t[InfoBox::Original] = numberOf(audio.getInfo(AudioKey::Original)) == 0 ? "Original: No" : "Original: Yes";
     // The reader gives "-1" when the frames carry a CRC (protection bit 0).
-    t[ifCRCs] = numberOf(audio.getInfo(AudioKey::Crc)) != 0 ? "CRCs: Yes" : "CRCs: No";
-    t[ifEmphasis] = "Emphasis: " + audio.getInfo(AudioKey::Emphasis);
+    t[InfoBox::Crcs] = numberOf(audio.getInfo(AudioKey::Crc)) != 0 ? "CRCs: Yes" : "CRCs: No";
+    t[InfoBox::Emphasis] = "Emphasis: " + audio.getInfo(AudioKey::Emphasis);
     const std::string rate = trim(audio.getInfo(AudioKey::SampleRate));
-    t[ifQuality] = (numberOf(rate) == 0 ? std::string("?") : rate) + "Hz " + audio.getInfo(AudioKey::ChannelMode);
-    t[ifLength] = "Duration: " + formatDuration(static_cast<long long>(numberOf(audio.getInfo(AudioKey::Duration))));
-    t[ifSize] = "Size: " + std::to_string(file.fileSize()) + "b";
+    t[InfoBox::Quality] =
+        (numberOf(rate) == 0 ? std::string("?") : rate) + "Hz " + audio.getInfo(AudioKey::ChannelMode);
+    t[InfoBox::Length] =
+        "Duration: " + formatDuration(static_cast<long long>(numberOf(audio.getInfo(AudioKey::Duration))));
+    t[InfoBox::Size] = "Size: " + std::to_string(file.fileSize()) + "b";
     return t;
 }
 
@@ -225,9 +232,9 @@ std::string saveConfirmationText(const TagPanes& p, bool advanced) {
 
     std::string text = "The following attributes will be changed for ALL selected files:";
     if (advanced) {
-        if (p.remove[swID3v1]) {
+        if (p.remove[TagSwitch::Id3v1]) {
             text += std::string(kCRLF) + kCRLF + "ID3v1 tags will be REMOVED!";
-        } else if (p.enabled[swID3v1]) {
+        } else if (p.enabled[TagSwitch::Id3v1]) {
             text += std::string(kCRLF) + kCRLF + "ID3v1 (will be added if nonexistent):";
             static const char* const labels[] = {"Title: ", "Artist: ", "Album: ", "Year: "};
             for (int i = 11; i <= 14; ++i)
@@ -236,24 +243,24 @@ std::string saveConfirmationText(const TagPanes& p, bool advanced) {
             if (marked(15)) text += line("Track: ", field(15));
             if (marked(16)) text += line("Comments: ", field(16));
         }
-        if (p.remove[swID3v2]) {
+        if (p.remove[TagSwitch::Id3v2]) {
             text += std::string(kCRLF) + kCRLF + "ID3v2 tags will be REMOVED!";
-        } else if (p.enabled[swID3v2]) {
+        } else if (p.enabled[TagSwitch::Id3v2]) {
             text += std::string(kCRLF) + kCRLF + "ID3v2 (will be added if nonexistent):" + generalLines();
         }
     } else {
         text += kCRLF + generalLines();
     }
-    if (p.remove[swLyrics3]) {
+    if (p.remove[TagSwitch::Lyrics3]) {
         text += std::string(kCRLF) + kCRLF + "Lyrics3 tags will be REMOVED!";
-    } else if (p.enabled[swLyrics3]) {
+    } else if (p.enabled[TagSwitch::Lyrics3]) {
         text += std::string(kCRLF) + kCRLF + "Lyrics3 (will be added if nonexistent):";
         static const char* const labels[kLyricsCount] = {
             "Mood: ", "Situation: ", "Quality: ", "Other: ", "Lyrics author: ", "Lyrics: "};
         for (int c = 0; c < kLyricsCount; ++c)
             if (!p.lyrics[static_cast<size_t>(c)].empty()) text += line(labels[c], p.lyrics[static_cast<size_t>(c)]);
     }
-    if (!p.pendingPicture.empty() && !p.remove[swID3v2])
+    if (!p.pendingPicture.empty() && !p.remove[TagSwitch::Id3v2])
         text += std::string(kCRLF) + kCRLF + "Front cover (" + p.pendingPictureMime + ", " +
                 std::to_string(p.pendingPicture.size()) + " bytes) will be added.";
     return text;

@@ -19,53 +19,54 @@ namespace vorda::editing {
 
 // txtField(0..16): 0..10 the ID3v2/general pane, 11..16 the ID3v1 pane.
 inline constexpr int kFieldCount = 17;
+namespace tag_field {
 enum TagField : int {
-    fldTitle = 0,
-    fldArtist,
-    fldAlbum,
-    fldYear,
-    fldTrack,
-    fldComment,
-    fldComposer,
-    fldOrgArtist,
-    fldCopyright,
-    fldURL,
-    fldEncodedBy,
-    fldV1Title = 11,
-    fldV1Artist,
-    fldV1Album,
-    fldV1Year,
-    fldV1Track,
-    fldV1Comment
+    Title = 0,
+    Artist,
+    Album,
+    Year,
+    Track,
+    Comment,
+    Composer,
+    OrgArtist,
+    Copyright,
+    Url,
+    EncodedBy,
+    V1Title = 11,
+    V1Artist,
+    V1Album,
+    V1Year,
+    V1Track,
+    V1Comment
 };
+}  // namespace tag_field
+using tag_field::TagField;
 
 // The Lyrics3 page's controls: cmbLyrMood, cmbLyrSituation, cmbLyrQuality, txtLyrOther,
 // txtLyrAuthor, txtLyrLyrics.
 inline constexpr int kLyricsCount = 6;
-enum LyricsControl : int { lyMood = 0, lySituation, lyQuality, lyOther, lyAuthor, lyLyrics };
+namespace lyrics_control {
+enum LyricsControl : int { Mood = 0, Situation, Quality, Other, Author, Lyrics };
+}  // namespace lyrics_control
+using lyrics_control::LyricsControl;
 // The value key of each Lyrics3 control.
 int lyricsKey(int control);
 
 // The "File info" boxes: txtfHeader, txtfType, txtfkBit, txtfCopyrighted, txtfOriginal,
 // txtfCRCs, txtfEmphasis, txtfQuality, txtfLength, txtfSize.
 inline constexpr int kInfoCount = 10;
-enum InfoBox : int {
-    ifHeader = 0,
-    ifType,
-    ifkBit,
-    ifCopyrighted,
-    ifOriginal,
-    ifCRCs,
-    ifEmphasis,
-    ifQuality,
-    ifLength,
-    ifSize
-};
+namespace info_box {
+enum InfoBox : int { Header = 0, Type, KBit, Copyrighted, Original, Crcs, Emphasis, Quality, Length, Size };
+}  // namespace info_box
+using info_box::InfoBox;
 
 // The tag switches, by position: ID3v1, ID3v2 ("Use tags" in simple mode), Lyrics3.
 inline constexpr int kSwitchCount = 3;
-enum TagSwitch : int { swID3v1 = 0, swID3v2 = 1, swLyrics3 = 2 };
-// The tag kind of a switch (tkID3v1, tkID3v2, tkLyrics3).
+namespace tag_switch {
+enum TagSwitch : int { Id3v1 = 0, Id3v2 = 1, Lyrics3 = 2 };
+}  // namespace tag_switch
+using tag_switch::TagSwitch;
+// The tag kind of a switch (TagKind::Id3v1, TagKind::Id3v2, TagKind::Lyrics3).
 int switchKind(int tagSwitch);
 
 // The value key of field index in the display mode; -1 for an index the mode does not use
@@ -76,7 +77,8 @@ int genreKey(bool v1, bool advanced);
 
 // The genre names of the ID3v1 table in alphabetical order, each with its genre number.
 const std::vector<std::pair<std::string, int>>& genreList();
-// The fixed lists of the three Lyrics3 combo boxes (control lyMood, lySituation, lyQuality).
+// The fixed lists of the three Lyrics3 combo boxes (control LyricsControl::Mood, LyricsControl::Situation,
+// LyricsControl::Quality).
 const std::vector<std::string>& lyricsChoices(int control);
 
 struct TagPanes {

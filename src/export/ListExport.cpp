@@ -29,17 +29,17 @@ ExportRow rowFromFile(const std::string& path, const TagOptions& options, bool s
         return row;
     }
     TagHandler& tag = file.tag();
-    row.artist = tag.getValue(tvArtist);
-    row.album = tag.getValue(tvAlbum);
-    row.title = tag.getValue(tvTitle);
-    row.track = tag.getValue(tvTrack);
-    row.year = tag.getValue(tvYear);
-    row.genre = tag.getValue(tvGenre);
-    row.comment = tag.getValue(tvComment);
-    row.composer = tag.getValue(tvComposer);
-    row.copyright = tag.getValue(tvCopyright);
-    row.encoder = tag.getValue(tvEncodedBy);
-    row.link = tag.getValue(tvURL);
+    row.artist = tag.getValue(ValueKey::Artist);
+    row.album = tag.getValue(ValueKey::Album);
+    row.title = tag.getValue(ValueKey::Title);
+    row.track = tag.getValue(ValueKey::Track);
+    row.year = tag.getValue(ValueKey::Year);
+    row.genre = tag.getValue(ValueKey::Genre);
+    row.comment = tag.getValue(ValueKey::Comment);
+    row.composer = tag.getValue(ValueKey::Composer);
+    row.copyright = tag.getValue(ValueKey::Copyright);
+    row.encoder = tag.getValue(ValueKey::EncodedBy);
+    row.link = tag.getValue(ValueKey::Url);
     const AudioInfo& audio = file.audio();
     row.bitRate = audio.getInfo(AudioKey::BitRate);
     row.channelMode = audio.getInfo(AudioKey::ChannelMode);

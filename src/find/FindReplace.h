@@ -45,7 +45,7 @@ struct Match {
     std::string file;  // the row's file when the match was found
     SearchTag tag = SearchTag::Id3v1;
     SearchField field = SearchField::Artist;
-    tags::ValueKey key = tags::tvTitle;
+    tags::ValueKey key = tags::ValueKey::Title;
     std::string value;
     TextSpan span;
 };

@@ -17,21 +17,21 @@ struct FieldRow {
 };
 
 constexpr std::array<FieldRow, kSearchFieldCount> kFields{{
-    {"Artist", {tvV1Artist, tvArtist, -1}},
-    {"Album", {tvV1Album, tvAlbum, -1}},
-    {"Title", {tvV1Title, tvTitle, -1}},
+    {"Artist", {ValueKey::V1Artist, ValueKey::Artist, -1}},
+    {"Album", {ValueKey::V1Album, ValueKey::Album, -1}},
+    {"Title", {ValueKey::V1Title, ValueKey::Title, -1}},
     {"Track", {-1, -1, -1}},
-    {"Year", {tvV1Year, tvYear, -1}},
+    {"Year", {ValueKey::V1Year, ValueKey::Year, -1}},
     {"Genre", {-1, -1, -1}},
-    {"Comment", {tvV1Comment, tvComment, -1}},
-    {"URL", {-1, tvURL, -1}},
-    {"Composer", {-1, tvComposer, -1}},
-    {"Original Artist", {-1, tvOrgArtist, -1}},
-    {"Copyright", {-1, tvCopyright, -1}},
-    {"Encoded by", {-1, tvEncodedBy, -1}},
-    {"Mood", {-1, -1, tvMood}},
-    {"Situation", {-1, -1, tvSituation}},
-    {"Quality", {-1, -1, tvQuality}},
+    {"Comment", {ValueKey::V1Comment, ValueKey::Comment, -1}},
+    {"URL", {-1, ValueKey::Url, -1}},
+    {"Composer", {-1, ValueKey::Composer, -1}},
+    {"Original Artist", {-1, ValueKey::OrgArtist, -1}},
+    {"Copyright", {-1, ValueKey::Copyright, -1}},
+    {"Encoded by", {-1, ValueKey::EncodedBy, -1}},
+    {"Mood", {-1, -1, ValueKey::Mood}},
+    {"Situation", {-1, -1, ValueKey::Situation}},
+    {"Quality", {-1, -1, ValueKey::Quality}},
 }};
 
 const FieldRow* rowOf(SearchField field) {
@@ -64,11 +64,11 @@ std::string_view tagCaption(SearchTag tag) {
 
 TagKind tagKind(SearchTag tag) {
     switch (tag) {
-    case SearchTag::Id3v1: return tkID3v1;
-    case SearchTag::Id3v2: return tkID3v2;
-    case SearchTag::Lyrics3: return tkLyrics3;
+    case SearchTag::Id3v1: return TagKind::Id3v1;
+    case SearchTag::Id3v2: return TagKind::Id3v2;
+    case SearchTag::Lyrics3: return TagKind::Lyrics3;
     }
-    return tkAll;
+    return TagKind::All;
 }
 
 }  // namespace vorda::find

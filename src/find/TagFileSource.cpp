@@ -71,9 +71,9 @@ std::error_code TagFileSource::save() {
     // The write may go through a new file renamed over the old one, which a read-only file
     // would not stop: its attribute is looked at first.
     const int attributes = file_.getAttributes();
-    const bool readOnly = (attributes & faReadOnly) != 0;
+    const bool readOnly = (attributes & FileAttribute::ReadOnly) != 0;
     if (readOnly && !file_.options().ignoreReadOnly) return readOnlyError();
-    if (readOnly) file_.setAttributes(attributes & ~faReadOnly);
+    if (readOnly) file_.setAttributes(attributes & ~FileAttribute::ReadOnly);
     const int result = file_.tag().tagWrite();
     file_.sizeChanged();
     if (readOnly) {

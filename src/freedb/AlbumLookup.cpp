@@ -42,8 +42,8 @@ void AlbumLookup::addSelectedRows(const FileList& list) {
     for (int row = 1; row <= list.count(); ++row) {
         if (!list.selected(row)) continue;
         // A Duration cell that holds no time (a file without audio) counts as 0 seconds.
-        const auto seconds = durationSeconds(list.getCellContent(row, colDuration));
-        addFile({list.getFullPath(row), row}, list.getCellContent(row, colFilename), seconds.value_or(0));
+        const auto seconds = durationSeconds(list.getCellContent(row, ListColumn::Duration));
+        addFile({list.getFullPath(row), row}, list.getCellContent(row, ListColumn::Filename), seconds.value_or(0));
     }
 }
 
@@ -119,20 +119,20 @@ ReviewWriting AlbumLookup::writeReview(const AlbumReview& review, const std::str
         const auto set = [&tag, &allStored](bool ticked, int key, const std::string& value) {
             if (ticked && !tag.setValue(key, value) && !value.empty()) allStored = false;
         };
-        set(ticks.artist, tvArtist, row.artist);
-        set(ticks.album, tvAlbum, review.album);
-        set(ticks.year, tvYear, review.year);
-        set(ticks.genre, tvGenre, review.genre);
-        set(ticks.trackNumber, tvTrack, row.track);
-        set(ticks.comment, tvComment, review.comment);
-        set(ticks.title, tvTitle, row.title);
+        set(ticks.artist, ValueKey::Artist, row.artist);
+        set(ticks.album, ValueKey::Album, review.album);
+        set(ticks.year, ValueKey::Year, review.year);
+        set(ticks.genre, ValueKey::Genre, review.genre);
+        set(ticks.trackNumber, ValueKey::Track, row.track);
+        set(ticks.comment, ValueKey::Comment, review.comment);
+        set(ticks.title, ValueKey::Title, row.title);
         if (!allStored) result.valuesWithoutTag.push_back(file.fullPath());
         const auto fail = [this](const std::string& reason) {
             ui_.ask("Error while updating tags with freedb data:\n" + reason, MessageButtons::Ok, MessageIcon::Error);
         };
         const auto failWith = [&fail](int error) { fail("Error " + std::to_string(error) + ": " + errorText(error)); };
         // The tag layer leaves a read-only file alone without a word; here that is a file not written.
-        if (file.getAttributes() == faReadOnly && !s_.ignoreReadOnly) {
+        if (file.getAttributes() == FileAttribute::ReadOnly && !s_.ignoreReadOnly) {
             fail(file.name() + " is read-only; writing to it is not allowed according to the current settings.");
             return result;
         }

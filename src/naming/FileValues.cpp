@@ -149,13 +149,13 @@ FileValues getFileValues(AudioFile& file, const std::string& inPattern, long lis
 
     if (s.useTags) {
         TagHandler& tag = file.tag();
-        v.artist = trim(tag.getValue(tvArtist));
-        v.title = trim(tag.getValue(tvTitle));
-        v.album = trim(tag.getValue(tvAlbum));
-        v.genre = trim(tag.getValue(tvGenre));
-        v.comment = trim(tag.getValue(tvComment));
-        v.year = trim(tag.getValue(tvYear));
-        v.track = trim(tag.getValue(tvTrack));
+        v.artist = trim(tag.getValue(ValueKey::Artist));
+        v.title = trim(tag.getValue(ValueKey::Title));
+        v.album = trim(tag.getValue(ValueKey::Album));
+        v.genre = trim(tag.getValue(ValueKey::Genre));
+        v.comment = trim(tag.getValue(ValueKey::Comment));
+        v.year = trim(tag.getValue(ValueKey::Year));
+        v.track = trim(tag.getValue(ValueKey::Track));
         v.bitrate = trim(file.audio().getInfo(AudioKey::BitRate));
         v.samplerate = trim(file.audio().getInfo(AudioKey::SampleRate));
     }

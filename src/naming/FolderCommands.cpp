@@ -62,10 +62,10 @@ int fixRowsAfterFolderRename(FileList& list, const std::string& oldFolder, const
     if (oldFolder.empty() || oldFolder == newFolder) return 0;
     int changed = 0;
     for (int row = 1; row <= list.count(); ++row) {
-        const std::string path = list.getCellContent(row, colPath);
+        const std::string path = list.getCellContent(row, ListColumn::Path);
         // The folder itself and every folder below it moved with the rename.
         if (path.compare(0, oldFolder.size(), oldFolder) != 0) continue;
-        list.setCellContent(row, colPath, newFolder + path.substr(oldFolder.size()));
+        list.setCellContent(row, ListColumn::Path, newFolder + path.substr(oldFolder.size()));
         ++changed;
     }
     return changed;
@@ -191,7 +191,7 @@ Id3FolderCommand::Result Id3FolderCommand::rename() {
     if (ui_.ask("Are you sure you want to rename: \n" + quoted(oldFolder) + "\n to \n" + quoted(newFolder) + " ?",
                 MessageButtons::YesNo, MessageIcon::Question, "Vorda") != MessageAnswer::Yes)
         return Result::Stay;
-    if ((getFileAttributes(oldFolder) & faReadOnly) != 0) {
+    if ((getFileAttributes(oldFolder) & FileAttribute::ReadOnly) != 0) {
         if (!settings_.ignoreReadOnly &&
             ui_.ask("The folder is read-only. Do you want to rename it anyway?", MessageButtons::YesNo,
                     MessageIcon::Question, "Vorda") != MessageAnswer::Yes)
@@ -274,7 +274,7 @@ void FolderTreeCommands::deleteFolder(const std::string& treePath) {
     if (ui_.ask("Are you sure you want to delete the folder \n" + quoted(treePath) + "?", MessageButtons::YesNo,
                 MessageIcon::Question, "Vorda") != MessageAnswer::Yes)
         return;
-    if (shellFileOperation(treePath, "", foDelete, settings_.recycleFiles) != 0)
+    if (shellFileOperation(treePath, "", FileOperation::Delete, settings_.recycleFiles) != 0)
         ui_.ask("Error: Could not delete folder.", MessageButtons::Ok, MessageIcon::Information, "Vorda");
 }
 

@@ -47,7 +47,7 @@ std::string PatternListRules::update(int index, const std::string& text) {
     return {};
 }
 
-bool PatternListRules::Delete(int index) {
+bool PatternListRules::removeAt(int index) {
     if (!valid(index)) return false;
     patterns_.erase(patterns_.begin() + index);
     return true;

@@ -29,7 +29,7 @@ public:
     // "Update": replaces the pattern at index, with the same checks.
     std::string update(int index, const std::string& text);
     // "Delete": removes the pattern at index.
-    bool Delete(int index);
+    bool removeAt(int index);
     // "Up" and "Down": the pattern's new index (the same index when it cannot move, -1 when
     // index is not a pattern).
     int moveUp(int index);

@@ -49,9 +49,9 @@ bool isFileMethod(FileMethod method) {
 // The file operation that carries out a method.
 int fileOperationOf(FileMethod method) {
     switch (method) {
-    case FileMethod::Move: return foMove;
-    case FileMethod::Copy: return foCopy;
-    default: return foRename;
+    case FileMethod::Move: return FileOperation::Move;
+    case FileMethod::Copy: return FileOperation::Copy;
+    default: return FileOperation::Rename;
     }
 }
 
@@ -91,18 +91,18 @@ std::vector<size_t> runOrder(const std::vector<RunStep>& steps, bool moves, std:
         const auto it = bySource.find(normalPath(steps[k].destination));
         return it == bySource.end() || it->second == k ? n : it->second;
     };
-    enum : char { fresh, onChain, placed };
-    std::vector<char> state(n, fresh);
+    enum class Visit : char { Fresh, OnChain, Placed };
+    std::vector<Visit> state(n, Visit::Fresh);
     std::vector<size_t> chain;
     for (size_t k = 0; k < n; ++k) {
-        if (state[k] != fresh) continue;
+        if (state[k] != Visit::Fresh) continue;
         chain.clear();
         for (size_t cur = k;;) {
-            state[cur] = onChain;
+            state[cur] = Visit::OnChain;
             chain.push_back(cur);
             const size_t next = occupant(cur);
-            if (next == n || state[next] == placed) break;
-            if (state[next] == onChain) {
+            if (next == n || state[next] == Visit::Placed) break;
+            if (state[next] == Visit::OnChain) {
                 aside[next] = true;
                 break;
             }
@@ -110,7 +110,7 @@ std::vector<size_t> runOrder(const std::vector<RunStep>& steps, bool moves, std:
         }
         for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
             order.push_back(*it);
-            state[*it] = placed;
+            state[*it] = Visit::Placed;
         }
     }
     return order;
@@ -167,17 +167,17 @@ std::string sortDoneText(FileMethod method) {
 int askFileExistAction(UserInterface& ui, int fileExistAction, const std::string& source,
                        const std::string& destination) {
     switch (fileExistAction) {
-    case feaAsk: {
+    case FileExistAction::Ask: {
         const MessageAnswer answer =
             ui.ask("The file " + quotedPath(destination) + " already exists!\nDo you want to replace it with: \n" +
                        quotedPath(source) + " ?",
                    MessageButtons::YesNoCancel, MessageIcon::Question, "Vorda");
-        if (answer == MessageAnswer::Yes) return feaReplace;
-        if (answer == MessageAnswer::No) return feaSkip;
-        return feaCancel;
+        if (answer == MessageAnswer::Yes) return FileExistAction::Replace;
+        if (answer == MessageAnswer::No) return FileExistAction::Skip;
+        return FileExistAction::Cancel;
     }
-    case feaReplace: return feaReplace;
-    default: return feaSkip;
+    case FileExistAction::Replace: return FileExistAction::Replace;
+    default: return FileExistAction::Skip;
     }
 }
 
@@ -231,20 +231,20 @@ int SortCommands::sortFile(AudioFile& file, const std::string& destination, File
     file.setOptions(tagOptions(settings_));
     if (settings_.changeAttributes) {
         int attributes = 0;
-        if (settings_.readOnly) attributes |= faReadOnly;
-        if (settings_.hidden) attributes |= faHidden;
-        if (settings_.archive) attributes |= faArchive;
+        if (settings_.readOnly) attributes |= FileAttribute::ReadOnly;
+        if (settings_.hidden) attributes |= FileAttribute::Hidden;
+        if (settings_.archive) attributes |= FileAttribute::Archive;
         file.setAttributes(attributes);
     }
     switch (method) {
     case FileMethod::Move: {
         const std::string source = file.fullPath();
         if (entryExists(destination) || sameFile(source, destination)) {
-            if (askFileExistAction(source, destination) != feaReplace) return -1;
+            if (askFileExistAction(source, destination) != FileExistAction::Replace) return -1;
             // Moving a file onto itself would do nothing at best: it is refused, the file stays.
             if (sameFile(source, destination)) return kErrSameFile;
         }
-        const int result = shellFileOperation(source, destination, foMove, settings_.recycleFiles);
+        const int result = shellFileOperation(source, destination, FileOperation::Move, settings_.recycleFiles);
         if (result == 0) file.readFile(destination, settings_.useTags);
         return result;
     }
@@ -276,7 +276,7 @@ std::vector<PlannedMove> SortCommands::planSort(bool all, const std::string& tar
         if (boxes.useAlbumPattern)
             albumDestination = buildDestinationFolder(target, values, albumPattern, settings_) + name;
         const std::string general = buildDestinationFolder(target, values, pathPattern, settings_) + name;
-        sorter.addFile(path, file.tag().getValue(tvAlbum), general, albumDestination);
+        sorter.addFile(path, file.tag().getValue(ValueKey::Album), general, albumDestination);
     }
     std::vector<std::string> sources;
     std::vector<std::string> destinations;
@@ -341,7 +341,7 @@ void SortCommands::runSteps(FileMethod method, const std::vector<RunStep>& steps
     auto putBack = [&](size_t k) {
         if (at[k] == steps[k].source || done[k]) return;
         if (!entryExists(steps[k].source) &&
-            shellFileOperation(at[k], steps[k].source, foRename, settings_.recycleFiles) == 0) {
+            shellFileOperation(at[k], steps[k].source, FileOperation::Rename, settings_.recycleFiles) == 0) {
             at[k] = steps[k].source;
             return;
         }
@@ -375,17 +375,17 @@ void SortCommands::runSteps(FileMethod method, const std::vector<RunStep>& steps
             result = ENOENT;  // a file that could not be read
         } else if (renameInPlace || !(ownFile || ownResult || same || entryExists(destination))) {
             perform = true;
-        } else if ((ownFile || ownResult) && settings_.fileExistAction == feaReplace) {
+        } else if ((ownFile || ownResult) && settings_.fileExistAction == FileExistAction::Replace) {
             // "Always replace" is about files that were there before: a file of this run stays.
             ui_.ask(ownFileKeptText(destination, step.source, ownResult), MessageButtons::Ok, MessageIcon::Warning,
                     "Vorda");
         } else {
             const int answer = askFileExistAction(step.source, destination);
-            if (answer == feaCancel) {
+            if (answer == FileExistAction::Cancel) {
                 cancelled_ = true;
                 break;
             }
-            perform = answer == feaReplace;
+            perform = answer == FileExistAction::Replace;
             if (!perform && renaming) result = -1;  // declined: reported like a failed rename
         }
         if (perform) {
@@ -581,7 +581,7 @@ void SortCommands::sortSelectedAsAlbum(const SortInputs& in) {
         ++handled_;
         const std::string destination = folder + name;
         const std::string key = normalPath(destination);
-        if (produced.count(key) > 0 && settings_.fileExistAction == feaReplace) {
+        if (produced.count(key) > 0 && settings_.fileExistAction == FileExistAction::Replace) {
             ui_.ask(ownFileKeptText(destination, file.fullPath(), true), MessageButtons::Ok, MessageIcon::Warning,
                     "Vorda");
             continue;

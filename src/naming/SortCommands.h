@@ -39,7 +39,8 @@ struct SortInputs {
 };
 
 // The question when a file would take the name of another, answered as the settings'
-// fileExistAction says (asking the user for feaAsk): feaReplace, feaSkip or feaCancel.
+// fileExistAction says (asking the user for FileExistAction::Ask): FileExistAction::Replace, FileExistAction::Skip or
+// FileExistAction::Cancel.
 int askFileExistAction(app::UserInterface& ui, int fileExistAction, const std::string& source,
                        const std::string& destination);
 
@@ -78,7 +79,7 @@ public:
                    const std::string& albumPattern, const std::string& inPattern, const std::string& outPattern,
                    const SortInputs& boxes);
 
-    // The overwrite question: feaReplace, feaSkip or feaCancel.
+    // The overwrite question: FileExistAction::Replace, FileExistAction::Skip or FileExistAction::Cancel.
     int askFileExistAction(const std::string& source, const std::string& destination);
     // The target folder exists or was created on request; false (after a message) to stop.
     [[nodiscard]] bool targetDirReady(const std::string& folder);

@@ -126,7 +126,7 @@ bool AudioFile::setFileLength(int64_t newLength) {
 }
 
 int AudioFile::askOverwrite(const std::string& source, const std::string& destination) const {
-    return ask_ ? ask_(source, destination) : feaSkip;
+    return ask_ ? ask_(source, destination) : FileExistAction::Skip;
 }
 
 int AudioFile::move(const std::string& targetFolder) {
@@ -141,9 +141,9 @@ int AudioFile::move(const std::string& targetFolder) {
     const std::string destination = folder + name();
     // The same file reached through another spelling of its folder: already there.
     if (sameFileOnDisk(fullPath_, destination)) return 0;
-    if (entryExists(destination) && askOverwrite(fullPath_, destination) != feaReplace) return -1;
+    if (entryExists(destination) && askOverwrite(fullPath_, destination) != FileExistAction::Replace) return -1;
 
-    const int result = shellFileOperation(fullPath_, destination, foMove, options_.recycleFiles);
+    const int result = shellFileOperation(fullPath_, destination, FileOperation::Move, options_.recycleFiles);
     if (result == 0) fullPath_ = destination;
     return result;
 }
@@ -160,10 +160,10 @@ int AudioFile::rename(const std::string& newName) {
     // Another file under the new name needs the user's consent; the same file seen under
     // another name (a case-insensitive file system, a hard link) is renamed directly.
     if (entryExists(destination) && !sameFileOnDisk(fullPath_, destination) &&
-        askOverwrite(fullPath_, destination) != feaReplace)
+        askOverwrite(fullPath_, destination) != FileExistAction::Replace)
         return -1;
 
-    const int result = shellFileOperation(fullPath_, destination, foRename, options_.recycleFiles);
+    const int result = shellFileOperation(fullPath_, destination, FileOperation::Rename, options_.recycleFiles);
     if (result == 0) fullPath_ = destination;
     return result;
 }
@@ -171,8 +171,8 @@ int AudioFile::rename(const std::string& newName) {
 int AudioFile::copy(const std::string& targetPath) {
     if (targetPath.empty() || fullPath_.empty() || targetPath == fullPath_) return 0;
     if (sameFileOnDisk(fullPath_, targetPath)) return 0;
-    if (entryExists(targetPath) && askOverwrite(fullPath_, targetPath) != feaReplace) return -1;
-    return shellFileOperation(fullPath_, targetPath, foCopy, options_.recycleFiles);
+    if (entryExists(targetPath) && askOverwrite(fullPath_, targetPath) != FileExistAction::Replace) return -1;
+    return shellFileOperation(fullPath_, targetPath, FileOperation::Copy, options_.recycleFiles);
 }
 
 void AudioFile::selectHandlers() {
@@ -219,7 +219,7 @@ bool AudioFile::readFile(const std::string& path, bool readTags) {
     if (readTags) tag_->tagRead(*this);
     const long start = tag_->tagPosition() + tag_->tagSize() - 1;
     if (auto* mpeg = dynamic_cast<MpegAudioInfo*>(audio_.get()))
-        mpeg->ReadInfo(bytes, start);
+        mpeg->readInfo(bytes, start);
     else
         audio_->readInfo(fullPath_, start);
     return true;
@@ -228,7 +228,7 @@ bool AudioFile::readFile(const std::string& path, bool readTags) {
 int AudioFile::putTags() {
     const TagOptions& s = options_;
     const int original = getAttributes();
-    if (original == faReadOnly && !s.ignoreReadOnly) return 0;
+    if (original == FileAttribute::ReadOnly && !s.ignoreReadOnly) return 0;
     if (original != 0) setAttributes(0);
 
     const int result = tag_->tagWrite();
@@ -238,9 +238,9 @@ int AudioFile::putTags() {
 
     if (s.changeAttributes) {
         int attributes = 0;
-        if (s.readOnly) attributes |= faReadOnly;
-        if (s.hidden) attributes |= faHidden;
-        if (s.archive) attributes |= faArchive;
+        if (s.readOnly) attributes |= FileAttribute::ReadOnly;
+        if (s.hidden) attributes |= FileAttribute::Hidden;
+        if (s.archive) attributes |= FileAttribute::Archive;
         setAttributes(attributes);
     } else if (original != 0) {
         setAttributes(original);

@@ -20,7 +20,8 @@ class FileBytes;
 
 class AudioFile {
 public:
-    // The overwrite question: (source, destination) -> feaReplace, feaSkip or feaCancel.
+    // The overwrite question: (source, destination) -> FileExistAction::Replace, FileExistAction::Skip or
+    // FileExistAction::Cancel.
     using OverwriteQuestion = std::function<int(const std::string& source, const std::string& destination)>;
 
     AudioFile();
@@ -73,7 +74,7 @@ public:
     int putTags();
 
     // The question asked before moving, renaming or copying over an existing file.
-    // Without one, the answer is feaSkip.
+    // Without one, the answer is FileExistAction::Skip.
     void setOverwriteQuestion(OverwriteQuestion question) { ask_ = std::move(question); }
     // The default question for every new file object (the main window installs its own).
     static void setDefaultOverwriteQuestion(OverwriteQuestion question);

@@ -83,10 +83,10 @@ Id3TagHandler::Id3TagHandler() {
 
 bool Id3TagHandler::hasTag(int kind) const {
     switch (kind) {
-    case tkAll: return v1_.hasID3v1() || v2_.hasID3v2();
-    case tkID3v1: return v1_.hasID3v1();
-    case tkID3v2: return v2_.hasID3v2();
-    case tkLyrics3: return v1_.hasLyrics3();
+    case TagKind::All: return v1_.hasID3v1() || v2_.hasID3v2();
+    case TagKind::Id3v1: return v1_.hasID3v1();
+    case TagKind::Id3v2: return v2_.hasID3v2();
+    case TagKind::Lyrics3: return v1_.hasLyrics3();
     default: return false;
     }
 }
@@ -126,17 +126,17 @@ void Id3TagHandler::reset() {
 
 void Id3TagHandler::add(int kind) {
     switch (kind) {
-    case tkAll:
+    case TagKind::All:
         if (!v1_.hasID3v1()) v1Action_ = Action::Add;
         if (!v2_.hasID3v2()) v2Action_ = Action::Add;
         break;
-    case tkID3v1:
+    case TagKind::Id3v1:
         if (!v1_.hasID3v1()) v1Action_ = Action::Add;
         break;
-    case tkID3v2:
+    case TagKind::Id3v2:
         if (!v2_.hasID3v2()) v2Action_ = Action::Add;
         break;
-    case tkLyrics3:
+    case TagKind::Lyrics3:
         if (!v1_.hasLyrics3() && (v1_.hasID3v1() || v1Action_ == Action::Add)) lyricsAction_ = Action::Add;
         break;
     default: break;
@@ -151,18 +151,18 @@ void Id3TagHandler::remove(int kind) {
             action = Action::None;
     };
     switch (kind) {
-    case tkAll:
-        remove(tkID3v1);
-        remove(tkID3v2);
-        remove(tkLyrics3);
+    case TagKind::All:
+        remove(TagKind::Id3v1);
+        remove(TagKind::Id3v2);
+        remove(TagKind::Lyrics3);
         break;
-    case tkID3v1:
+    case TagKind::Id3v1:
         removeOne(v1_.hasID3v1(), v1Action_);
         // A Lyrics3 block cannot stay without the ID3v1 tag behind it.
-        if (v1_.hasID3v1()) remove(tkLyrics3);
+        if (v1_.hasID3v1()) remove(TagKind::Lyrics3);
         break;
-    case tkID3v2: removeOne(v2_.hasID3v2(), v2Action_); break;
-    case tkLyrics3: removeOne(v1_.hasLyrics3(), lyricsAction_); break;
+    case TagKind::Id3v2: removeOne(v2_.hasID3v2(), v2Action_); break;
+    case TagKind::Lyrics3: removeOne(v1_.hasLyrics3(), lyricsAction_); break;
     default: break;
     }
 }
@@ -187,40 +187,40 @@ bool Id3TagHandler::v2Written() const {
 std::string Id3TagHandler::getValue(int key, const std::string& param) {
     auto either = [](std::string v2, const std::string& v1) { return v2.empty() ? v1 : v2; };
     switch (key) {
-    case tvTitle: return either(v2_.title(), v1_.title());
-    case tvArtist: return either(v2_.artist(), v1_.artist());
-    case tvAlbum: return either(v2_.album(), v1_.album());
-    case tvYear: return either(v2_.year(), v1_.year());
-    case tvTrack: return either(v2_.track(), v1_.track());
-    case tvComment: return either(v2_.comment(), v1_.comment());
-    case tvComposer: return v2_.composer();
-    case tvOrgArtist: return v2_.orgArtist();
-    case tvCopyright: return v2_.copyright();
-    case tvURL: return v2_.url();
-    case tvEncodedBy: return v2_.encodedBy();
-    case tvV1Title: return v1_.title();
-    case tvV1Artist: return v1_.artist();
-    case tvV1Album: return v1_.album();
-    case tvV1Year: return v1_.year();
-    case tvV1Track: return v1_.track();
-    case tvV1Comment: return v1_.comment();
-    case tvV1Genre: return v1_.genre();
-    case tvGenre: return either(v2_.genre(), v1_.genre());
-    case tvV2Title: return v2_.title();
-    case tvV2Artist: return v2_.artist();
-    case tvV2Album: return v2_.album();
-    case tvV2Track: return v2_.track();
-    case tvV2Year: return v2_.year();
-    case tvV2Comment: return v2_.comment();
-    case tvV2Genre: return v2_.genre();
-    case tvV2Frame: return param.empty() ? v2_.framesInFile() : v2_.getFrameContent(param);
-    case tvMood: return v1_.mood();
-    case tvSituation: return v1_.situation();
-    case tvLyrics: return v1_.lyrics();
-    case tvQuality: return v1_.quality();
-    case tvAuthor: return v1_.author();
-    case tvImages: return v1_.images();
-    case tvOtherInfo: return v1_.otherInfo();
+    case ValueKey::Title: return either(v2_.title(), v1_.title());
+    case ValueKey::Artist: return either(v2_.artist(), v1_.artist());
+    case ValueKey::Album: return either(v2_.album(), v1_.album());
+    case ValueKey::Year: return either(v2_.year(), v1_.year());
+    case ValueKey::Track: return either(v2_.track(), v1_.track());
+    case ValueKey::Comment: return either(v2_.comment(), v1_.comment());
+    case ValueKey::Composer: return v2_.composer();
+    case ValueKey::OrgArtist: return v2_.orgArtist();
+    case ValueKey::Copyright: return v2_.copyright();
+    case ValueKey::Url: return v2_.url();
+    case ValueKey::EncodedBy: return v2_.encodedBy();
+    case ValueKey::V1Title: return v1_.title();
+    case ValueKey::V1Artist: return v1_.artist();
+    case ValueKey::V1Album: return v1_.album();
+    case ValueKey::V1Year: return v1_.year();
+    case ValueKey::V1Track: return v1_.track();
+    case ValueKey::V1Comment: return v1_.comment();
+    case ValueKey::V1Genre: return v1_.genre();
+    case ValueKey::Genre: return either(v2_.genre(), v1_.genre());
+    case ValueKey::V2Title: return v2_.title();
+    case ValueKey::V2Artist: return v2_.artist();
+    case ValueKey::V2Album: return v2_.album();
+    case ValueKey::V2Track: return v2_.track();
+    case ValueKey::V2Year: return v2_.year();
+    case ValueKey::V2Comment: return v2_.comment();
+    case ValueKey::V2Genre: return v2_.genre();
+    case ValueKey::V2Frame: return param.empty() ? v2_.framesInFile() : v2_.getFrameContent(param);
+    case ValueKey::Mood: return v1_.mood();
+    case ValueKey::Situation: return v1_.situation();
+    case ValueKey::Lyrics: return v1_.lyrics();
+    case ValueKey::Quality: return v1_.quality();
+    case ValueKey::Author: return v1_.author();
+    case ValueKey::Images: return v1_.images();
+    case ValueKey::OtherInfo: return v1_.otherInfo();
     default: return {};
     }
 }
@@ -235,77 +235,78 @@ bool Id3TagHandler::setValue(int key, const std::string& value, const std::strin
     const bool v1 = v1Written();
     const bool v2 = v2Written();
     switch (key) {
-    case tvTitle:
+    case ValueKey::Title:
         if (v1) v1_.setTitle(value);
         if (v2) v2_.setTitle(value);
         return v1 || v2;
-    case tvArtist:
+    case ValueKey::Artist:
         if (v1) v1_.setArtist(value);
         if (v2) v2_.setArtist(value);
         return v1 || v2;
-    case tvAlbum:
+    case ValueKey::Album:
         if (v1) v1_.setAlbum(value);
         if (v2) v2_.setAlbum(value);
         return v1 || v2;
-    case tvYear:
+    case ValueKey::Year:
         if (v1) v1_.setYear(value);
         if (v2) v2_.setYear(value);
         return v1 || v2;
-    case tvTrack:
+    case ValueKey::Track:
         if (v1) v1_.setTrack(value);
         if (v2) v2_.setTrack(paddedTrack(value));
         return v1 || v2;
-    case tvComment:
+    case ValueKey::Comment:
         if (v1) v1_.setComment(value);
         if (v2) v2_.setComment(value);
         return v1 || v2;
-    case tvGenre:
+    case ValueKey::Genre:
         if (v1) v1_.setGenre(value);
         if (v2) v2_.setGenre(value);
         return v1 || v2;
     default: break;
     }
-    if (key >= tvComposer && key <= tvEncodedBy) {
+    if (key >= ValueKey::Composer && key <= ValueKey::EncodedBy) {
         if (!v2) return false;
-        if (key == tvComposer) v2_.setComposer(value);
-        if (key == tvOrgArtist) v2_.setOrgArtist(value);
-        if (key == tvCopyright) v2_.setCopyright(value);
-        if (key == tvURL) v2_.setURL(value);
-        if (key == tvEncodedBy) v2_.setEncodedBy(value);
+        if (key == ValueKey::Composer) v2_.setComposer(value);
+        if (key == ValueKey::OrgArtist) v2_.setOrgArtist(value);
+        if (key == ValueKey::Copyright) v2_.setCopyright(value);
+        if (key == ValueKey::Url) v2_.setURL(value);
+        if (key == ValueKey::EncodedBy) v2_.setEncodedBy(value);
         return true;
     }
-    if ((key >= tvV1Title && key <= tvV1Genre) || (key >= tvMood && key <= tvOtherInfo)) {
+    if ((key >= ValueKey::V1Title && key <= ValueKey::V1Genre) ||
+        (key >= ValueKey::Mood && key <= ValueKey::OtherInfo)) {
         if (!v1) return false;
         switch (key) {
-        case tvV1Title: v1_.setTitle(value); break;
-        case tvV1Artist: v1_.setArtist(value); break;
-        case tvV1Album: v1_.setAlbum(value); break;
-        case tvV1Year: v1_.setYear(value); break;
-        case tvV1Track: v1_.setTrack(value); break;
-        case tvV1Comment: v1_.setComment(value); break;
-        case tvV1Genre: v1_.setGenre(value); break;
-        case tvMood: v1_.setMood(value); break;
-        case tvSituation: v1_.setSituation(value); break;
-        case tvLyrics: v1_.setLyrics(value); break;
-        case tvQuality: v1_.setQuality(value); break;
-        case tvAuthor: v1_.setAuthor(value); break;
-        case tvImages: v1_.setImages(value); break;
-        case tvOtherInfo: v1_.setOtherInfo(value); break;
+        case ValueKey::V1Title: v1_.setTitle(value); break;
+        case ValueKey::V1Artist: v1_.setArtist(value); break;
+        case ValueKey::V1Album: v1_.setAlbum(value); break;
+        case ValueKey::V1Year: v1_.setYear(value); break;
+        case ValueKey::V1Track: v1_.setTrack(value); break;
+        case ValueKey::V1Comment: v1_.setComment(value); break;
+        case ValueKey::V1Genre: v1_.setGenre(value); break;
+        case ValueKey::Mood: v1_.setMood(value); break;
+        case ValueKey::Situation: v1_.setSituation(value); break;
+        case ValueKey::Lyrics: v1_.setLyrics(value); break;
+        case ValueKey::Quality: v1_.setQuality(value); break;
+        case ValueKey::Author: v1_.setAuthor(value); break;
+        case ValueKey::Images: v1_.setImages(value); break;
+        case ValueKey::OtherInfo: v1_.setOtherInfo(value); break;
         default: break;
         }
         return true;
     }
-    if (key >= tvV2Title && key <= tvV2Frame) {
+    if (key >= ValueKey::V2Title && key <= ValueKey::V2Frame) {
         if (!v2) return false;
         switch (key) {
-        case tvV2Title: v2_.setTitle(value); break;
-        case tvV2Artist: v2_.setArtist(value); break;
-        case tvV2Album: v2_.setAlbum(value); break;
-        case tvV2Track: v2_.setTrack(paddedTrack(value)); break;
-        case tvV2Year: v2_.setYear(value); break;
-        case tvV2Comment: v2_.setComment(value); break;
-        case tvV2Genre: v2_.setGenre(value); break;
-        case tvV2Frame:
+        case ValueKey::V2Title: v2_.setTitle(value); break;
+        case ValueKey::V2Artist: v2_.setArtist(value); break;
+        case ValueKey::V2Album: v2_.setAlbum(value); break;
+        case ValueKey::V2Track: v2_.setTrack(paddedTrack(value)); break;
+        case ValueKey::V2Year: v2_.setYear(value); break;
+        case ValueKey::V2Comment: v2_.setComment(value); break;
+        case ValueKey::V2Genre: v2_.setGenre(value); break;
+        case ValueKey::V2Frame:
             if (param.empty()) return false;
             v2_.setFrameContent(param, value);
             break;
@@ -351,25 +352,25 @@ bool Id3TagHandler::isID3v2Needed() const {
 
 void Id3TagHandler::applyOptions() {
     const TagOptions& s = options_;
-    if (s.useId3v1 == TagUse::Always) add(tkID3v1);
-    if (s.useId3v1 == TagUse::Never) remove(tkID3v1);
+    if (s.useId3v1 == TagUse::Always) add(TagKind::Id3v1);
+    if (s.useId3v1 == TagUse::Never) remove(TagKind::Id3v1);
 
-    if (s.useId3v2 == TagUse::Always) add(tkID3v2);
-    if (s.useId3v2 == TagUse::Never) remove(tkID3v2);
+    if (s.useId3v2 == TagUse::Always) add(TagKind::Id3v2);
+    if (s.useId3v2 == TagUse::Never) remove(TagKind::Id3v2);
     if (s.useId3v2 == TagUse::IfNeeded) {
         if (isID3v2Needed())
-            add(tkID3v2);
+            add(TagKind::Id3v2);
         else
-            remove(tkID3v2);
+            remove(TagKind::Id3v2);
     }
 
-    if (s.useLyrics3 == TagUse::Always) add(tkLyrics3);
-    if (s.useLyrics3 == TagUse::Never) remove(tkLyrics3);
+    if (s.useLyrics3 == TagUse::Always) add(TagKind::Lyrics3);
+    if (s.useLyrics3 == TagUse::Never) remove(TagKind::Lyrics3);
     if (s.useLyrics3 == TagUse::IfNeeded) {
         if (v1_.isLyrics3Needed())
-            add(tkLyrics3);
+            add(TagKind::Lyrics3);
         else
-            remove(tkLyrics3);
+            remove(TagKind::Lyrics3);
     }
 }
 
@@ -380,8 +381,9 @@ void Id3TagHandler::keepInSync(bool v1Removed, bool v2Removed) {
     // A field whose ID3v2 frame holds what the field cannot show (an encrypted title, say) is
     // left alone in both tags: its frame neither feeds the ID3v1 tag nor is overwritten.
     const std::pair<int, std::vector<std::string>> fields[] = {
-        {tvAlbum, {"TALB"}}, {tvArtist, {"TPE1"}}, {tvComment, {"COMM"}},     {tvGenre, {"TCON"}},
-        {tvTitle, {"TIT2"}}, {tvTrack, {"TRCK"}},  {tvYear, {"TYER", "TDRC"}}};
+        {ValueKey::Album, {"TALB"}},       {ValueKey::Artist, {"TPE1"}}, {ValueKey::Comment, {"COMM"}},
+        {ValueKey::Genre, {"TCON"}},       {ValueKey::Title, {"TIT2"}},  {ValueKey::Track, {"TRCK"}},
+        {ValueKey::Year, {"TYER", "TDRC"}}};
     for (const auto& [key, ids] : fields) {
         if (std::any_of(ids.begin(), ids.end(), [this](const std::string& id) { return v2_.fieldHidesContent(id); }))
             continue;
@@ -460,7 +462,7 @@ int Id3TagHandler::tagWrite() {
         if (s.useId3v2 != TagUse::IfNeeded || frames > 0) {
             newSize = 10 + static_cast<int64_t>(frames);
         } else {
-            remove(tkID3v2);
+            remove(TagKind::Id3v2);
         }
     }
     const bool writeV2 = newSize > 0;

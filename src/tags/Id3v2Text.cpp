@@ -149,7 +149,7 @@ namespace {
 
 std::string decodeStringBody(uint8_t enc, std::string_view bytes) {
     switch (enc) {
-    case encUtf16: {
+    case Encoding::Utf16: {
         bool bigEndian = false;
         if (bytes.size() >= 2) {
             const auto a = static_cast<unsigned char>(bytes[0]);
@@ -163,12 +163,12 @@ std::string decodeStringBody(uint8_t enc, std::string_view bytes) {
         }
         return decodeUtf16(bytes, bigEndian);
     }
-    case encUtf16BE:
+    case Encoding::Utf16Be:
         if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
             static_cast<unsigned char>(bytes[1]) == 0xFF)
             bytes.remove_prefix(2);
         return decodeUtf16(bytes, true);
-    case encUtf8: {
+    case Encoding::Utf8: {
         if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
         std::string out;
         out.reserve(bytes.size());
@@ -199,11 +199,11 @@ std::string decodeStringList(uint8_t enc, std::string_view bytes) {
 std::string encodeString(uint8_t enc, std::string_view utf8) {
     std::string out;
     switch (enc) {
-    case encUtf8:
+    case Encoding::Utf8:
         for (char32_t cp : codePoints(utf8)) appendUtf8(out, cp);
         return out;
-    case encUtf16:
-    case encUtf16BE: {
+    case Encoding::Utf16:
+    case Encoding::Utf16Be: {
         // Every string of a list is encoded on its own; in UTF-16 with BOM each gets its BOM.
         size_t pos = 0;
         while (true) {
@@ -212,7 +212,7 @@ std::string encodeString(uint8_t enc, std::string_view utf8) {
             if (pos != 0) out.append(2, '\0');
             std::string le;
             for (char32_t cp : codePoints(utf8.substr(pos, end - pos))) appendUtf16Le(le, cp);
-            if (enc == encUtf16) {
+            if (enc == Encoding::Utf16) {
                 out += "\xFF\xFE";
                 out += le;
             } else {
@@ -241,8 +241,8 @@ bool fitsLatin1(std::string_view utf8) {
 }
 
 uint8_t chooseEncoding(std::string_view utf8, int version) {
-    if (fitsLatin1(utf8)) return encLatin1;
-    return version >= 4 ? encUtf8 : encUtf16;
+    if (fitsLatin1(utf8)) return Encoding::Latin1;
+    return version >= 4 ? Encoding::Utf8 : Encoding::Utf16;
 }
 
 std::string latin1ToUtf8Text(std::string_view latin1) {

@@ -11,12 +11,15 @@
 namespace vorda::tags::id3v2 {
 
 // Text encoding bytes of ID3v2 frames.
-enum Encoding : uint8_t { encLatin1 = 0, encUtf16 = 1, encUtf16BE = 2, encUtf8 = 3 };
+namespace encoding {
+enum Encoding : uint8_t { Latin1 = 0, Utf16 = 1, Utf16Be = 2, Utf8 = 3 };
+}  // namespace encoding
+using encoding::Encoding;
 
-inline bool isValidEncoding(uint8_t enc) { return enc <= encUtf8; }
+inline bool isValidEncoding(uint8_t enc) { return enc <= Encoding::Utf8; }
 
 // Length of the string terminator of an encoding (2 for the UTF-16 forms, else 1).
-inline size_t terminatorSize(uint8_t enc) { return (enc == encUtf16 || enc == encUtf16BE) ? 2 : 1; }
+inline size_t terminatorSize(uint8_t enc) { return (enc == Encoding::Utf16 || enc == Encoding::Utf16Be) ? 2 : 1; }
 
 // Offset of the terminator of the string that starts at from (UTF-16 terminators are searched
 // on even distances from from); npos when the string runs to the end of bytes.

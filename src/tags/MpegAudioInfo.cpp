@@ -189,10 +189,10 @@ bool MpegAudioInfo::readInfo(const std::string& path, long startPosition) {
         reset();
         return false;
     }
-    return ReadInfo(bytes, startPosition);
+    return readInfo(bytes, startPosition);
 }
 
-bool MpegAudioInfo::ReadInfo(FileBytes& bytes, long startPosition) {
+bool MpegAudioInfo::readInfo(FileBytes& bytes, long startPosition) {
     reset();
     if (!bytes.isOpen()) return false;
     InputFile file(bytes);
@@ -204,27 +204,27 @@ bool MpegAudioInfo::ReadInfo(FileBytes& bytes, long startPosition) {
     start = skipLeadingId3v2(file, start);
     if (start + 4 > size) return false;
 
-    AudioEnd_ = trailingTagsStart(file);
-    if (AudioEnd_ < start + 4) AudioEnd_ = size;
+    audioEnd_ = trailingTagsStart(file);
+    if (audioEnd_ < start + 4) audioEnd_ = size;
 
     Window window(file, start + kSearchLimit + kMaxFrameLength + 4);
     MpegFrameHeader h;
-    const int64_t frame = findFirstFrame(window, start, AudioEnd_, h);
+    const int64_t frame = findFirstFrame(window, start, audioEnd_, h);
     if (frame < 0) return false;
 
-    IsValid_ = true;
-    Position_ = long(frame);
-    MPEGversion_ = h.version;
-    LayerVersion_ = h.layer;
-    SampleRate_ = h.sampleRate;
-    BitRate_ = h.bitRate;
-    CRC_ = h.crc;
-    Padding_ = h.padding;
-    Privat_ = h.privateBit;
-    ChannelMode_ = h.channelModeText();
-    Copyright_ = h.copyright;
-    Original_ = h.original;
-    Emphasis_ = h.emphasisText();
+    isValid_ = true;
+    position_ = long(frame);
+    mpegVersion_ = h.version;
+    layerVersion_ = h.layer;
+    sampleRate_ = h.sampleRate;
+    bitRate_ = h.bitRate;
+    crc_ = h.crc;
+    padding_ = h.padding;
+    privateBit_ = h.privateBit;
+    channelMode_ = h.channelModeText();
+    copyright_ = h.copyright;
+    original_ = h.original;
+    emphasis_ = h.emphasisText();
 
     // A Xing or Info header behind the side information of the first layer 3 frame,
     // or a VBRI header 32 bytes behind the frame header.
@@ -259,22 +259,22 @@ bool MpegAudioInfo::ReadInfo(FileBytes& bytes, long startPosition) {
         }
     }
     // "Info" is what encoders write into a constant-bit-rate stream.
-    IsVBR_ = kind == VbrHeader::Xing || kind == VbrHeader::VBRI;
+    isVbr_ = kind == VbrHeader::Xing || kind == VbrHeader::VBRI;
 
-    const int64_t audioBytes = AudioEnd_ - frame;
-    if (frames > 0 && SampleRate_ > 0) {
-        const double seconds = double(frames) * double(h.samplesPerFrame()) / double(SampleRate_);
-        Duration_ = long(seconds);
-        if (IsVBR_) {
+    const int64_t audioBytes = audioEnd_ - frame;
+    if (frames > 0 && sampleRate_ > 0) {
+        const double seconds = double(frames) * double(h.samplesPerFrame()) / double(sampleRate_);
+        duration_ = long(seconds);
+        if (isVbr_) {
             // The byte count of a Xing header includes its own frame, the frame count does not.
             const int64_t own = kind == VbrHeader::Xing ? h.frameLength() : 0;
             const int64_t bytes = (streamBytes > own ? streamBytes : audioBytes) - own;
-            BitRate_ = long(std::llround(double(std::max<int64_t>(bytes, 0)) * 8.0 / seconds));
+            bitRate_ = long(std::llround(double(std::max<int64_t>(bytes, 0)) * 8.0 / seconds));
         }
-    } else if (BitRate_ > 0) {
+    } else if (bitRate_ > 0) {
         // Constant bit rate (or a Xing header without a frame count): the audio bytes
         // at the header's bit rate.
-        Duration_ = long(audioBytes * 8 / BitRate_);
+        duration_ = long(audioBytes * 8 / bitRate_);
     }
     return true;
 }
@@ -283,19 +283,19 @@ std::string MpegAudioInfo::getInfo(AudioKey key) const {
     auto flag = [](bool b) { return std::string(b ? "-1" : "0"); };
     switch (key) {
     case AudioKey::Version:
-        if (MPEGversion_ == std::floor(MPEGversion_)) return std::to_string(long(MPEGversion_));
-        return MPEGversion_ == 2.5f ? std::string("2.5") : std::to_string(MPEGversion_);
-    case AudioKey::BitRate: return std::to_string(BitRate_);
-    case AudioKey::ChannelMode: return ChannelMode_;
-    case AudioKey::Copyright: return flag(Copyright_);
-    case AudioKey::Crc: return flag(CRC_);
-    case AudioKey::Duration: return std::to_string(Duration_);
-    case AudioKey::Emphasis: return Emphasis_;
-    case AudioKey::Vbr: return flag(IsVBR_);
-    case AudioKey::Layer: return std::to_string(LayerVersion_);
-    case AudioKey::Original: return flag(Original_);
-    case AudioKey::Private: return flag(Privat_);
-    case AudioKey::SampleRate: return std::to_string(SampleRate_);
+        if (mpegVersion_ == std::floor(mpegVersion_)) return std::to_string(long(mpegVersion_));
+        return mpegVersion_ == 2.5f ? std::string("2.5") : std::to_string(mpegVersion_);
+    case AudioKey::BitRate: return std::to_string(bitRate_);
+    case AudioKey::ChannelMode: return channelMode_;
+    case AudioKey::Copyright: return flag(copyright_);
+    case AudioKey::Crc: return flag(crc_);
+    case AudioKey::Duration: return std::to_string(duration_);
+    case AudioKey::Emphasis: return emphasis_;
+    case AudioKey::Vbr: return flag(isVbr_);
+    case AudioKey::Layer: return std::to_string(layerVersion_);
+    case AudioKey::Original: return flag(original_);
+    case AudioKey::Private: return flag(privateBit_);
+    case AudioKey::SampleRate: return std::to_string(sampleRate_);
     default: return {};
     }
 }
@@ -303,7 +303,7 @@ std::string MpegAudioInfo::getInfo(AudioKey key) const {
 void MpegAudioInfo::reset() { *this = MpegAudioInfo(); }
 
 bool MpegAudioInfo::setPosition(long position) {
-    Position_ = position;
+    position_ = position;
     return false;
 }
 

@@ -26,52 +26,52 @@ public:
     bool readInfo(const std::string& path, long startPosition) override;
     // The same on a file already open (the file object reads tags and audio information
     // through one set of buffers).
-    bool ReadInfo(FileBytes& bytes, long startPosition);
+    bool readInfo(FileBytes& bytes, long startPosition);
     std::string getInfo(AudioKey key) const override;
     void reset() override;
-    long startPos() const override { return Position_; }
+    long startPos() const override { return position_; }
     // Sets the 0-based offset of the first frame (after the audio moved); reports false.
     bool setPosition(long position) override;
-    bool isValid() const override { return IsValid_; }
+    bool isValid() const override { return isValid_; }
     std::string audioType() const override { return "MPEG"; }
 
     // The fields one by one.
-    long position() const { return Position_; }
-    long bitRate() const { return BitRate_; }
-    long sampleRate() const { return SampleRate_; }
-    const std::string& channelMode() const { return ChannelMode_; }
-    float mpegVersion() const { return MPEGversion_; }
-    long layerVersion() const { return LayerVersion_; }
-    long padding() const { return Padding_; }
-    bool privat() const { return Privat_; }
-    bool copyright() const { return Copyright_; }
-    bool crc() const { return CRC_; }
-    bool original() const { return Original_; }
-    const std::string& emphasis() const { return Emphasis_; }
-    bool isVbr() const { return IsVBR_; }
-    long duration() const { return Duration_; }
+    long position() const { return position_; }
+    long bitRate() const { return bitRate_; }
+    long sampleRate() const { return sampleRate_; }
+    const std::string& channelMode() const { return channelMode_; }
+    float mpegVersion() const { return mpegVersion_; }
+    long layerVersion() const { return layerVersion_; }
+    long padding() const { return padding_; }
+    bool privat() const { return privateBit_; }
+    bool copyright() const { return copyright_; }
+    bool crc() const { return crc_; }
+    bool original() const { return original_; }
+    const std::string& emphasis() const { return emphasis_; }
+    bool isVbr() const { return isVbr_; }
+    long duration() const { return duration_; }
 
     // Where the audio ends: the file length less the ID3v1, Lyrics3 (v1 and v2), APE
     // and appended ID3v2 tags at its end, as found by the last readInfo.
-    int64_t audioEnd() const { return AudioEnd_; }
+    int64_t audioEnd() const { return audioEnd_; }
 
 private:
-    long Position_ = 0;
-    long BitRate_ = 0;
-    long SampleRate_ = 0;
-    std::string ChannelMode_;
-    float MPEGversion_ = 0;
-    long LayerVersion_ = 0;
-    long Padding_ = 0;
-    bool Privat_ = false;
-    bool Copyright_ = false;
-    bool CRC_ = false;
-    bool Original_ = false;
-    std::string Emphasis_;
-    bool IsValid_ = false;
-    bool IsVBR_ = false;
-    long Duration_ = 0;
-    int64_t AudioEnd_ = 0;
+    long position_ = 0;
+    long bitRate_ = 0;
+    long sampleRate_ = 0;
+    std::string channelMode_;
+    float mpegVersion_ = 0;
+    long layerVersion_ = 0;
+    long padding_ = 0;
+    bool privateBit_ = false;
+    bool copyright_ = false;
+    bool crc_ = false;
+    bool original_ = false;
+    std::string emphasis_;
+    bool isValid_ = false;
+    bool isVbr_ = false;
+    long duration_ = 0;
+    int64_t audioEnd_ = 0;
 };
 
 }  // namespace vorda::tags

@@ -47,14 +47,14 @@ FileIdentity FileIdentity::of(const struct stat& st) {
 
 namespace {
 
-int Errno() { return errno != 0 ? errno : EIO; }
+int lastErrno() { return errno != 0 ? errno : EIO; }
 
 int writeAt(int fd, int64_t offset, const char* data, size_t n) {
     size_t done = 0;
     while (done < n) {
         const ssize_t put = ::pwrite(fd, data + done, n - done, static_cast<off_t>(offset + done));
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return put == 0 ? EIO : Errno();
+        if (put <= 0) return put == 0 ? EIO : lastErrno();
         done += static_cast<size_t>(put);
     }
     return 0;
@@ -65,7 +65,7 @@ int writeAll(int fd, const char* data, size_t n) {
     while (done < n) {
         const ssize_t put = ::write(fd, data + done, n - done);
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return put == 0 ? EIO : Errno();
+        if (put <= 0) return put == 0 ? EIO : lastErrno();
         done += static_cast<size_t>(put);
     }
     return 0;
@@ -105,7 +105,7 @@ int copyRange(int in, int out, int64_t offset, int64_t length, Writeback& writeb
             kernelCopy = false;
             break;
         }
-        if (n < 0) return Errno();
+        if (n < 0) return lastErrno();
         if (n == 0) return EIO;  // the file became shorter
         offset += n;
         length -= n;
@@ -117,7 +117,7 @@ int copyRange(int in, int out, int64_t offset, int64_t length, Writeback& writeb
         const size_t want = static_cast<size_t>(std::min<int64_t>(length, static_cast<int64_t>(buffer.size())));
         const ssize_t got = ::pread(in, buffer.data(), want, static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return Errno();
+        if (got < 0) return lastErrno();
         if (got == 0) return EIO;
         if (const int error = writeAll(out, buffer.data(), static_cast<size_t>(got)); error != 0) return error;
         offset += got;
@@ -140,7 +140,7 @@ std::string folderOf(const std::string& path) {
 int64_t fileLength(const std::string& path, int* error) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        if (error) *error = Errno();
+        if (error) *error = lastErrno();
         return -1;
     }
     if (!S_ISREG(st.st_mode)) {
@@ -252,7 +252,7 @@ int writeInPlace(FileBytes& file, int64_t headOffset, const std::string& head, i
     if (result == 0 && tailLast > tailFirst)
         result =
             writeAt(fd, tailOffset + static_cast<int64_t>(tailFirst), tail.data() + tailFirst, tailLast - tailFirst);
-    if (result == 0 && newLength < length && ::ftruncate(fd, static_cast<off_t>(newLength)) != 0) result = Errno();
+    if (result == 0 && newLength < length && ::ftruncate(fd, static_cast<off_t>(newLength)) != 0) result = lastErrno();
     if (result != 0) {
         // Put everything back; the first error is the one reported.
         if (headWritten)
@@ -310,7 +310,7 @@ int readAt(int fd, int64_t offset, char* to, size_t n) {
     while (done < n) {
         const ssize_t got = ::pread(fd, to + done, n - done, static_cast<off_t>(offset + static_cast<int64_t>(done)));
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return got == 0 ? EIO : Errno();
+        if (got <= 0) return got == 0 ? EIO : lastErrno();
         done += static_cast<size_t>(got);
     }
     return 0;
@@ -402,8 +402,8 @@ int rewriteWithUndo(const std::string& target, int in, const struct stat& st, co
     const std::string folder = folderOf(target);
     std::string undoPath = folder + "/" + kTempPrefix + kUndoInfix + "XXXXXX";
     UniqueFd undo(::mkostemp(undoPath.data(), O_CLOEXEC));
-    if (undo.get() < 0) return Errno();
-    int result = ::flock(undo.get(), LOCK_EX) == 0 ? 0 : Errno();
+    if (undo.get() < 0) return lastErrno();
+    int result = ::flock(undo.get(), LOCK_EX) == 0 ? 0 : lastErrno();
     UndoHeader h;
     h.device = static_cast<uint64_t>(st.st_dev);
     h.inode = static_cast<uint64_t>(st.st_ino);
@@ -419,7 +419,7 @@ int rewriteWithUndo(const std::string& target, int in, const struct stat& st, co
             copyBetween(in, static_cast<int64_t>(h.from), undo.get(), dataAt, length - static_cast<int64_t>(h.from));
     if (result == 0)
         result = writeAt(undo.get(), dataAt + length - static_cast<int64_t>(h.from), kUndoMagic, sizeof kUndoMagic);
-    if (result == 0 && ::fsync(undo.get()) != 0) result = Errno();
+    if (result == 0 && ::fsync(undo.get()) != 0) result = lastErrno();
     if (result != 0) {
         ::unlink(undoPath.c_str());
         return result;
@@ -445,8 +445,8 @@ int rewriteWithUndo(const std::string& target, int in, const struct stat& st, co
             at += static_cast<int64_t>(p.bytes.size());
         }
     }
-    if (result == 0 && ::ftruncate(in, static_cast<off_t>(at)) != 0) result = Errno();
-    if (result == 0 && ::fsync(in) != 0) result = Errno();
+    if (result == 0 && ::ftruncate(in, static_cast<off_t>(at)) != 0) result = lastErrno();
+    if (result == 0 && ::fsync(in) != 0) result = lastErrno();
     if (result != 0) {
         // Put the old bytes back now; if even that fails, the undo file stays for the next try.
         if (copyBetween(undo.get(), dataAt, in, static_cast<int64_t>(h.from), length - static_cast<int64_t>(h.from)) ==
@@ -617,8 +617,8 @@ int putInPlace(const Pending& p, bool* exchanged) {
         *exchanged = true;
         return 0;
     }
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return Errno();
-    return ::rename(p.temp.c_str(), p.target.c_str()) == 0 ? 0 : Errno();
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return lastErrno();
+    return ::rename(p.temp.c_str(), p.target.c_str()) == 0 ? 0 : lastErrno();
 }
 
 // Flushes, checks and puts every pending file in place; failures are kept in the state.
@@ -633,7 +633,7 @@ void commitPending() {
     for (const Pending& p : d.pending) {
         if (flushed.count(p.device) != 0) continue;
         const UniqueFd fd(openFile(p.temp, O_RDONLY));
-        flushed[p.device] = fd.get() >= 0 && ::syncfs(fd.get()) == 0 ? 0 : Errno();
+        flushed[p.device] = fd.get() >= 0 && ::syncfs(fd.get()) == 0 ? 0 : lastErrno();
     }
     std::set<std::string> folders;
     for (const Pending& p : d.pending) {
@@ -715,13 +715,13 @@ int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
     // Rebuild the file a link points to, not the link. A name that is no link is replaced
     // where it is, whatever links its folders are reached through.
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return Errno();
+    if (::lstat(path.c_str(), &st) != 0) return lastErrno();
     std::string target = path;
     if (S_ISLNK(st.st_mode)) {
         char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) == nullptr) return Errno();
+        if (::realpath(path.c_str(), resolved) == nullptr) return lastErrno();
         target = resolved;
-        if (::stat(target.c_str(), &st) != 0) return Errno();
+        if (::stat(target.c_str(), &st) != 0) return lastErrno();
     }
     // Never opened unless regular: opening a device may act on it.
     if (!S_ISREG(st.st_mode)) return EINVAL;
@@ -731,8 +731,8 @@ int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
     // Opened for writing: the rewrite in place needs it, and it proves the permission to change
     // the file that a rebuild needs as well.
     const UniqueFd in(openFile(target, O_RDWR | O_NONBLOCK | O_NOCTTY | (target == path ? O_NOFOLLOW : 0)));
-    if (in.get() < 0) return Errno();
-    if (::fstat(in.get(), &st) != 0) return Errno();
+    if (in.get() < 0) return lastErrno();
+    if (::fstat(in.get(), &st) != 0) return lastErrno();
     if (!S_ISREG(st.st_mode)) return EINVAL;
     if (expected.known() && !(FileIdentity::of(st) == expected)) return errorNumber(WriteError::FileChanged);
     const auto length = static_cast<int64_t>(st.st_size);
@@ -750,7 +750,7 @@ int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
     const bool reused = state.active && takeSpare(folder, st, spare);
     std::string temp = reused ? spare.temp : folder + "/" + kTempPrefix + "XXXXXX";
     UniqueFd out(reused ? spare.fd : ::mkostemp(temp.data(), O_CLOEXEC));
-    if (out.get() < 0) return Errno();
+    if (out.get() < 0) return lastErrno();
     // Held while the temporary file is written: a folder tidy of another process leaves it be.
     if (!reused) static_cast<void>(::flock(out.get(), LOCK_EX));
 
@@ -779,12 +779,12 @@ int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
         bytes += piece.length > 0 ? piece.length : static_cast<int64_t>(piece.bytes.size());
     // A reused file held more: its end goes.
     if (result == 0 && reused && spare.size > bytes && ::ftruncate(out.get(), static_cast<off_t>(bytes)) != 0)
-        result = Errno();
-    if (result == 0 && ::fchmod(out.get(), st.st_mode & 07777) != 0) result = Errno();
+        result = lastErrno();
+    if (result == 0 && ::fchmod(out.get(), st.st_mode & 07777) != 0) result = lastErrno();
     if (result == 0 && state.active) {
         // Flushed and put in place with the other pending files.
         struct stat written {};
-        if (::fstat(out.get(), &written) != 0) result = Errno();
+        if (::fstat(out.get(), &written) != 0) result = lastErrno();
         if (result == 0) result = out.close();
         if (result != 0) {
             ::unlink(temp.c_str());
@@ -799,11 +799,11 @@ int rebuildFile(const std::string& path, const std::vector<Piece>& pieces, const
             commitPending();
         return 0;
     }
-    if (result == 0 && ::fsync(out.get()) != 0) result = Errno();
+    if (result == 0 && ::fsync(out.get()) != 0) result = lastErrno();
     // Another program that changed or replaced the file meanwhile keeps its change.
     if (result == 0 && !stillTheSame(in.get(), target, st)) result = errorNumber(WriteError::FileChanged);
     if (result == 0) result = out.close();
-    if (result == 0 && ::rename(temp.c_str(), target.c_str()) != 0) result = Errno();
+    if (result == 0 && ::rename(temp.c_str(), target.c_str()) != 0) result = lastErrno();
     if (result != 0) {
         ::unlink(temp.c_str());
         return result;

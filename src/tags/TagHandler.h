@@ -12,45 +12,51 @@ namespace vorda::tags {
 class AudioFile;
 
 // Tag kinds (argument of hasTag, Add and Remove).
-enum TagKind : int { tkAll = 0, tkID3v1 = 1, tkID3v2 = 2, tkLyrics3 = 4 };
+namespace tag_kind {
+enum TagKind : int { All = 0, Id3v1 = 1, Id3v2 = 2, Lyrics3 = 4 };
+}  // namespace tag_kind
+using tag_kind::TagKind;
 
 // Value keys of getValue and setValue.
+namespace value_key {
 enum ValueKey : int {
-    tvTitle = 0,
-    tvArtist = 1,
-    tvAlbum = 2,
-    tvYear = 3,
-    tvTrack = 4,
-    tvComment = 5,
-    tvComposer = 6,
-    tvOrgArtist = 7,
-    tvCopyright = 8,
-    tvURL = 9,
-    tvEncodedBy = 10,
-    tvV1Title = 11,
-    tvV1Artist = 12,
-    tvV1Album = 13,
-    tvV1Year = 14,
-    tvV1Track = 15,
-    tvV1Comment = 16,
-    tvV1Genre = 17,
-    tvGenre = 18,
-    tvV2Title = 19,
-    tvV2Artist = 20,
-    tvV2Album = 21,
-    tvV2Track = 22,
-    tvV2Year = 23,
-    tvV2Comment = 24,
-    tvV2Genre = 25,
-    tvV2Frame = 26,
-    tvMood = 27,
-    tvSituation = 28,
-    tvLyrics = 29,
-    tvQuality = 30,
-    tvAuthor = 31,
-    tvImages = 32,
-    tvOtherInfo = 33
+    Title = 0,
+    Artist = 1,
+    Album = 2,
+    Year = 3,
+    Track = 4,
+    Comment = 5,
+    Composer = 6,
+    OrgArtist = 7,
+    Copyright = 8,
+    Url = 9,
+    EncodedBy = 10,
+    V1Title = 11,
+    V1Artist = 12,
+    V1Album = 13,
+    V1Year = 14,
+    V1Track = 15,
+    V1Comment = 16,
+    V1Genre = 17,
+    Genre = 18,
+    V2Title = 19,
+    V2Artist = 20,
+    V2Album = 21,
+    V2Track = 22,
+    V2Year = 23,
+    V2Comment = 24,
+    V2Genre = 25,
+    V2Frame = 26,
+    Mood = 27,
+    Situation = 28,
+    Lyrics = 29,
+    Quality = 30,
+    Author = 31,
+    Images = 32,
+    OtherInfo = 33
 };
+}  // namespace value_key
+using value_key::ValueKey;
 inline constexpr int kValueKeyCount = 34;
 // The names of the value keys, indexed by key ("tvTitle" ...).
 extern const char* const kValueKeyNames[kValueKeyCount];
@@ -67,7 +73,7 @@ public:
     virtual long tagSize() const = 0;
     virtual long tagPosition() const = 0;
     virtual void setTagPosition(long position) = 0;
-    // Empty for an unknown key. The parameter matters only for tvV2Frame.
+    // Empty for an unknown key. The parameter matters only for ValueKey::V2Frame.
     virtual std::string getValue(int key, const std::string& param = std::string()) = 0;
     virtual bool setValue(int key, const std::string& value, const std::string& param = std::string()) = 0;
     virtual int removeJunk() = 0;

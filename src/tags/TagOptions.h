@@ -17,7 +17,10 @@ enum class TagUse : int {
 
 // Answers to the question whether an existing file is overwritten (the numbers are stored in
 // the settings file).
-enum FileExistAction { feaAsk = 1, feaReplace = 2, feaSkip = 4, feaCancel = 8 };
+namespace file_exist_action {
+enum FileExistAction { Ask = 1, Replace = 2, Skip = 4, Cancel = 8 };
+}  // namespace file_exist_action
+using file_exist_action::FileExistAction;
 
 struct TagOptions {
     TagUse useId3v1 = TagUse::IfNeeded;

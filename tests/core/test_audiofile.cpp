@@ -113,7 +113,7 @@ TEST_F(ClsFileTest, ReadFileBindsOnlyExistingFiles) {
     EXPECT_EQ(f.fullPath(), "");
     EXPECT_EQ(log.resets, 1);
     EXPECT_EQ(f.fileSize(), 0);
-    EXPECT_EQ(f.tag().getValue(tvTitle), "value");  // Reset keeps the handler object
+    EXPECT_EQ(f.tag().getValue(ValueKey::Title), "value");  // Reset keeps the handler object
 }
 
 TEST_F(ClsFileTest, HandlersFollowTheExtension) {
@@ -127,8 +127,8 @@ TEST_F(ClsFileTest, HandlersFollowTheExtension) {
         ASSERT_TRUE(f.readFile(dir_ + name, false));
         // readFile chose fresh handlers: the recording tag is gone.
         for (int key = 0; key < kValueKeyCount; ++key) EXPECT_EQ(f.tag().getValue(key), "") << key;
-        EXPECT_EQ(f.tag().getValue(tvV2Frame, "TIT2"), "");
-        EXPECT_FALSE(f.tag().hasTag(tkID3v1));
+        EXPECT_EQ(f.tag().getValue(ValueKey::V2Frame, "TIT2"), "");
+        EXPECT_FALSE(f.tag().hasTag(TagKind::Id3v1));
         const bool mpeg = name == std::string("song.MP3") || name == std::string("song.mp2");
         if (mpeg) {
             // MPEG files get the ID3 handler and the MPEG reader, which finds no audio here.
@@ -142,9 +142,9 @@ TEST_F(ClsFileTest, HandlersFollowTheExtension) {
         EXPECT_EQ(log.reads, 0);
         EXPECT_EQ(f.fileSize(), 64);
     }
-    EXPECT_STREQ(kValueKeyNames[tvTitle], "tvTitle");
-    EXPECT_STREQ(kValueKeyNames[tvV2Frame], "tvV2Frame");
-    EXPECT_STREQ(kValueKeyNames[tvOtherInfo], "tvOtherInfo");
+    EXPECT_STREQ(kValueKeyNames[ValueKey::Title], "tvTitle");
+    EXPECT_STREQ(kValueKeyNames[ValueKey::V2Frame], "tvV2Frame");
+    EXPECT_STREQ(kValueKeyNames[ValueKey::OtherInfo], "tvOtherInfo");
     EXPECT_STREQ(kAudioInfoNames[static_cast<int>(AudioKey::SampleRate)], "aiSampleRate");
 }
 
@@ -167,13 +167,13 @@ TEST_F(ClsFileTest, OptionsReachEveryHandlerTheFileTakes) {
     // and the track its digits.
     write(dir_ + "a.mp3", std::string(64, '\0'));
     ASSERT_TRUE(f.readFile(dir_ + "a.mp3", true));
-    f.tag().add(tkID3v2);
-    EXPECT_TRUE(f.tag().setValue(tvV1Title, "Only with ID3v1"));
-    EXPECT_TRUE(f.tag().setValue(tvTrack, "7"));
-    EXPECT_EQ(f.tag().getValue(tvV2Track), "00007");
+    f.tag().add(TagKind::Id3v2);
+    EXPECT_TRUE(f.tag().setValue(ValueKey::V1Title, "Only with ID3v1"));
+    EXPECT_TRUE(f.tag().setValue(ValueKey::Track, "7"));
+    EXPECT_EQ(f.tag().getValue(ValueKey::V2Track), "00007");
     options.useId3v1 = TagUse::IfWanted;
     f.setOptions(options);
-    EXPECT_FALSE(f.tag().setValue(tvV1Title, "Nowhere to go"));
+    EXPECT_FALSE(f.tag().setValue(ValueKey::V1Title, "Nowhere to go"));
 }
 
 TEST_F(ClsFileTest, FileSizeAndSetFileLength) {
@@ -221,14 +221,14 @@ TEST_F(ClsFileTest, MoveAsksBeforeReplacingAndFollowsTheFile) {
 
     // Without a question the answer is "skip".
     EXPECT_EQ(f.move(dir_ + "target"), -1);
-    f.setOverwriteQuestion(answer(feaSkip));
+    f.setOverwriteQuestion(answer(FileExistAction::Skip));
     EXPECT_EQ(f.move(dir_ + "target"), -1);
     ASSERT_EQ(asked_.size(), 1u);
     EXPECT_EQ(asked_[0], dir_ + "a.mp3 -> " + dir_ + "target/a.mp3");
     EXPECT_EQ(read(dir_ + "target/a.mp3"), "theirs");
     EXPECT_EQ(f.fullPath(), dir_ + "a.mp3");
 
-    f.setOverwriteQuestion(answer(feaReplace));
+    f.setOverwriteQuestion(answer(FileExistAction::Replace));
     EXPECT_EQ(f.move(dir_ + "target//"), 0);
     EXPECT_EQ(f.fullPath(), dir_ + "target/a.mp3");
     EXPECT_EQ(read(dir_ + "target/a.mp3"), "mine");
@@ -244,7 +244,7 @@ TEST_F(ClsFileTest, RenameComparesNamesExactly) {
     write(dir_ + "a.mp3", "lower");
     AudioFile f;
     f.setOptions(options_);
-    f.setOverwriteQuestion(answer(feaSkip));
+    f.setOverwriteQuestion(answer(FileExistAction::Skip));
     ASSERT_TRUE(f.readFile(dir_ + "a.mp3", false));
     EXPECT_EQ(f.rename("a.mp3"), 0);
     EXPECT_EQ(f.rename("other/folder/"), 0);
@@ -270,7 +270,7 @@ TEST_F(ClsFileTest, RenameComparesNamesExactly) {
     EXPECT_EQ(f.fullPath(), dir_ + "link.mp3");
     EXPECT_EQ(read(f.fullPath()), "lower");
 
-    f.setOverwriteQuestion(answer(feaReplace));
+    f.setOverwriteQuestion(answer(FileExistAction::Replace));
     EXPECT_EQ(f.rename("a.mp3"), 0);
     EXPECT_EQ(read(dir_ + "a.mp3"), "lower");
     EXPECT_EQ(f.fullPath(), dir_ + "a.mp3");
@@ -280,7 +280,7 @@ TEST_F(ClsFileTest, CopyNeverOverwritesItsOwnSource) {
     ASSERT_TRUE(createFolderTree(dir_ + "sub"));
     write(dir_ + "a.mp3", "source");
     write(dir_ + "sub/b.mp3", "old");
-    AudioFile::setDefaultOverwriteQuestion(answer(feaSkip));
+    AudioFile::setDefaultOverwriteQuestion(answer(FileExistAction::Skip));
     AudioFile f;  // takes the default question
     f.setOptions(options_);
     ASSERT_TRUE(f.readFile(dir_ + "a.mp3", false));
@@ -293,7 +293,7 @@ TEST_F(ClsFileTest, CopyNeverOverwritesItsOwnSource) {
 
     EXPECT_EQ(f.copy(dir_ + "sub/b.mp3"), -1);
     EXPECT_EQ(read(dir_ + "sub/b.mp3"), "old");
-    f.setOverwriteQuestion(answer(feaReplace));
+    f.setOverwriteQuestion(answer(FileExistAction::Replace));
     EXPECT_EQ(f.copy(dir_ + "sub/b.mp3"), 0);
     EXPECT_EQ(read(dir_ + "sub/b.mp3"), "source");
     EXPECT_EQ(f.copy(dir_ + "sub/A.mp3"), 0);

@@ -51,14 +51,14 @@ TEST_F(BatchTags, FixSeveralFilesFromNamesAndCleansExistingValues) {
     EXPECT_EQ(b.ui.status.back(), "All tags fixed!");
     EXPECT_TRUE(b.ui.asked.empty());
 
-    EXPECT_EQ(value(a, tvTrack), "01");
-    EXPECT_EQ(value(a, tvArtist), "Some Artist");
-    EXPECT_EQ(value(a, tvTitle), "First Song");
-    EXPECT_EQ(value(c, tvTitle), "Second Song");  // kept, but cleaned
-    EXPECT_EQ(value(c, tvArtist), "Other");
+    EXPECT_EQ(value(a, ValueKey::Track), "01");
+    EXPECT_EQ(value(a, ValueKey::Artist), "Some Artist");
+    EXPECT_EQ(value(a, ValueKey::Title), "First Song");
+    EXPECT_EQ(value(c, ValueKey::Title), "Second Song");  // kept, but cleaned
+    EXPECT_EQ(value(c, ValueKey::Artist), "Other");
     EXPECT_TRUE(contains(readBytes(a), audio));
     EXPECT_TRUE(contains(readBytes(c), audio));
-    EXPECT_EQ(b.list.getCellContent(1, colArtist), "Some Artist");
+    EXPECT_EQ(b.list.getCellContent(1, ListColumn::Artist), "Some Artist");
     if (batchtest::haveMutagen()) {
         const std::string m = batchtest::mutagenFrames(a);
         EXPECT_TRUE(contains(m, "TPE1=Some Artist")) << m;
@@ -97,9 +97,9 @@ TEST_F(BatchTags, AdvancedFixFillsEachTagOnItsOwn) {
     both.chkID3v1 = true;
     batch.fixTags(both, false, "<artist> - <title>");
     for (const auto& [path, artist, title] : {std::tuple{a, "Band", "Tune"}, std::tuple{c, "Crew", "Song"}}) {
-        EXPECT_EQ(value(path, tvV2Artist), artist);
-        EXPECT_EQ(value(path, tvV1Artist), artist);
-        EXPECT_EQ(value(path, tvV1Title), title);
+        EXPECT_EQ(value(path, ValueKey::V2Artist), artist);
+        EXPECT_EQ(value(path, ValueKey::V1Artist), artist);
+        EXPECT_EQ(value(path, ValueKey::V1Title), title);
         const std::string bytes = readBytes(path);
         EXPECT_TRUE(hasV1(bytes));
         EXPECT_EQ(bytes.compare(0, 3, "ID3"), 0);
@@ -114,14 +114,14 @@ TEST_F(BatchTags, OneFileFixStaysInMemoryUntilSaved) {
     batch.takePaneValues = [&](AudioFile&) { ++taken; };
     batch.showFixedTags = [&](AudioFile& f) {
         ++shown;
-        EXPECT_EQ(f.tag().getValue(tvArtist), "Band");
+        EXPECT_EQ(f.tag().getValue(ValueKey::Artist), "Band");
     };
     batch.fixTags(TagSwitches{}, false, "<artist> - <title>");
     EXPECT_EQ(taken, 1);
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(readBytes(a), audio);  // nothing written yet
     EXPECT_EQ(b.cmds.filCurrent().putTags(), 0);
-    EXPECT_EQ(value(a, tvTitle), "Tune");
+    EXPECT_EQ(value(a, ValueKey::Title), "Tune");
 }
 
 TEST_F(BatchTags, DetectedPatternGoesToTheBox) {
@@ -134,7 +134,7 @@ TEST_F(BatchTags, DetectedPatternGoesToTheBox) {
     batch.fixTags(TagSwitches{}, true, "<artist> - <title>");
     ASSERT_EQ(detected.size(), 2u);
     EXPECT_EQ(detected[0], "<track> - <artist> - <title>");
-    EXPECT_EQ(value(b.dir.file("06 - Crew - Song.mp3"), tvArtist), "Crew");
+    EXPECT_EQ(value(b.dir.file("06 - Crew - Song.mp3"), ValueKey::Artist), "Crew");
 }
 
 TEST_F(BatchTags, NumberTracksInListOrder) {
@@ -152,10 +152,10 @@ TEST_F(BatchTags, NumberTracksInListOrder) {
     };
     const BatchResult r = batch.addTrackNumbers();
     EXPECT_EQ(r.processed, 3);
-    EXPECT_EQ(value(p1, tvTrack), "07");
-    EXPECT_EQ(value(p2, tvTrack), "08");
-    EXPECT_EQ(value(p3, tvTrack), "9");
-    EXPECT_EQ(value(p3, tvV1Track), "9");
+    EXPECT_EQ(value(p1, ValueKey::Track), "07");
+    EXPECT_EQ(value(p2, ValueKey::Track), "08");
+    EXPECT_EQ(value(p3, ValueKey::Track), "9");
+    EXPECT_EQ(value(p3, ValueKey::V1Track), "9");
     for (const auto& p : {p1, p2, p3}) EXPECT_TRUE(contains(readBytes(p), audio));
     if (batchtest::haveMutagen()) EXPECT_TRUE(contains(batchtest::mutagenFrames(p2), "TRCK=08"));
 }
@@ -169,20 +169,20 @@ TEST_F(BatchTags, NumberTracksNamesFilesWithoutATagForTheNumber) {
     EXPECT_EQ(r.failed, 0);
     EXPECT_EQ(r.unchanged, std::vector<std::string>{bare});
     EXPECT_EQ(readBytes(bare), audio);
-    EXPECT_EQ(value(tagged, tvTrack), "02");
+    EXPECT_EQ(value(tagged, ValueKey::Track), "02");
     ASSERT_FALSE(b.ui.asked.empty());
     EXPECT_EQ(b.ui.asked.back(),
               std::string("1 file ") + BatchTagCommands::kNoTagForTrack + "\r\n\r\nFirst file: " + bare);
 
     // Adding the tag first numbers every file.
     b.ui.asked.clear();
-    r = batch.numberTracks(5, {tkID3v1});
+    r = batch.numberTracks(5, {TagKind::Id3v1});
     EXPECT_EQ(r.processed, 2);
     EXPECT_TRUE(r.unchanged.empty());
     EXPECT_TRUE(b.ui.asked.empty());
-    EXPECT_EQ(value(bare, tvV1Track), "5");
+    EXPECT_EQ(value(bare, ValueKey::V1Track), "5");
     EXPECT_TRUE(hasV1(readBytes(bare)));
-    EXPECT_EQ(value(tagged, tvTrack), "06");
+    EXPECT_EQ(value(tagged, ValueKey::Track), "06");
 }
 
 TEST_F(BatchTags, InvalidEmptyAndCancelledStartValues) {
@@ -218,8 +218,8 @@ TEST_F(BatchTags, FailedFilesAreReportedOnceAndTheOthersStayWritten) {
     EXPECT_TRUE(contains(b.ui.asked[0], "Numbering tracks failed for 1 file.")) << b.ui.asked[0];
     EXPECT_TRUE(contains(b.ui.asked[0], "First error: " + p2 + ": Error ")) << b.ui.asked[0];
     EXPECT_EQ(b.ui.icons[0], MessageIcon::Error);
-    EXPECT_EQ(value(p1, tvTrack), "01");
-    EXPECT_EQ(value(p3, tvTrack), "03");
+    EXPECT_EQ(value(p1, ValueKey::Track), "01");
+    EXPECT_EQ(value(p3, ValueKey::Track), "03");
 }
 
 TEST_F(BatchTags, RemoveTagsAsksAndHonoursTheTagOptions) {
@@ -246,7 +246,7 @@ TEST_F(BatchTags, RemoveTagsAsksAndHonoursTheTagOptions) {
             EXPECT_NE(bytes.compare(0, 3, "ID3"), 0) << static_cast<int>(option);
             EXPECT_EQ(hasV1(bytes), option == TagUse::Always) << static_cast<int>(option);
             EXPECT_EQ(bytes.substr(0, audio.size()), audio) << static_cast<int>(option);
-            if (option == TagUse::Always) EXPECT_EQ(value(p, tvV1Title), "");
+            if (option == TagUse::Always) EXPECT_EQ(value(p, ValueKey::V1Title), "");
             if (batchtest::haveMutagen()) EXPECT_EQ(batchtest::mutagenFrames(p), "");
         }
     }
@@ -258,7 +258,7 @@ TEST_F(BatchTags, RemoveTagsOnOneFileShowsItAgain) {
     int shown = 0;
     b.cmds.fileShown = [&](AudioFile& f) {
         ++shown;
-        EXPECT_FALSE(f.tag().hasTag(tkID3v2));
+        EXPECT_FALSE(f.tag().hasTag(TagKind::Id3v2));
     };
     batch.removeTags();
     EXPECT_TRUE(b.ui.asked.empty());
@@ -276,7 +276,7 @@ TEST_F(BatchTags, RemoveJunkKeepsTagsAndAudio) {
     EXPECT_TRUE(b.ui.asked.empty());
     EXPECT_EQ(readBytes(p1), audio);
     EXPECT_EQ(readBytes(p2), tag + audio);
-    EXPECT_EQ(value(p2, tvTitle), "kept");
+    EXPECT_EQ(value(p2, ValueKey::Title), "kept");
 }
 
 TEST_F(BatchTags, ExtractTagsShowsOnlyASingleFile) {

@@ -127,7 +127,7 @@ TEST_F(CliFixture, InfoPrintsJsonPerFileAndErrors) {
               0u)
         << json;
     EXPECT_NE(json.find("\"tvEncodedBy\":\"\",\"tvV1Title\":\"\""), std::string::npos);
-    EXPECT_NE(json.find("\"tvV2Genre\":\"\",\"tvMood\":\"\""), std::string::npos);  // no tvV2Frame value
+    EXPECT_NE(json.find("\"tvV2Genre\":\"\",\"tvMood\":\"\""), std::string::npos);  // no ValueKey::V2Frame value
     EXPECT_NE(json.find("\"tvOtherInfo\":\"\"},\"frames\":\"\",\"audio\":{\"aiVersion\":\"\""), std::string::npos);
     EXPECT_NE(json.find("\"aiSampleRate\":\"\"},\"startPos\":0,\"audioType\":\"\"}"), std::string::npos);
     EXPECT_EQ(lines[1].rfind("{\"path\":\"" + music.path() + "gone.mp3\",\"error\":\"", 0), 0u) << lines[1];

@@ -120,7 +120,7 @@ TEST_F(CliNaming, RenameRenamesInPlace) {
 // The title of the MPEG file at path ("" when it cannot be read).
 std::string titleOf(const std::string& path) {
     vorda::tags::AudioFile f;
-    return f.readFile(path, true) ? f.tag().getValue(vorda::tags::tvTitle) : std::string();
+    return f.readFile(path, true) ? f.tag().getValue(vorda::tags::ValueKey::Title) : std::string();
 }
 
 bool hasControlCharacter(const std::string& text, bool lineBreaksAllowed) {
@@ -255,8 +255,8 @@ TEST_F(CliNaming, LegacyNamesAreReadAsLatin1) {
     ASSERT_EQ(Run({"fix", "--settings", settingsFile, "--in", "<artist> - <title>", legacy}), 0) << err;
     vorda::tags::AudioFile f;
     ASSERT_TRUE(f.readFile(legacy, true));
-    EXPECT_EQ(f.tag().getValue(vorda::tags::tvArtist), "Caf\xC3\xA9");
-    EXPECT_EQ(f.tag().getValue(vorda::tags::tvTitle), "Song");
+    EXPECT_EQ(f.tag().getValue(vorda::tags::ValueKey::Artist), "Caf\xC3\xA9");
+    EXPECT_EQ(f.tag().getValue(vorda::tags::ValueKey::Title), "Song");
     ASSERT_EQ(Run({"rename", "--settings", settingsFile, "--out", "<artist> - <title>", legacy}), 0) << err;
     EXPECT_TRUE(exists(dir / "Caf\xC3\xA9 - Song.mp3"));
 }

@@ -80,9 +80,9 @@ TEST(FileBytes, FileObjectReadsEveryTagSizeThroughOneOpening) {
                 ASSERT_TRUE(file.readFile(path, true));
                 const int64_t length = static_cast<int64_t>(tag.size() + audio.size() + block.size() + 128);
                 EXPECT_EQ(file.fileSize(), length);
-                EXPECT_EQ(file.tag().getValue(tvTitle), "Head title");
-                EXPECT_EQ(file.tag().getValue(tvV1Title), "Tail title");
-                EXPECT_EQ(file.tag().getValue(tvLyrics), lyrics ? lyricsText : std::string());
+                EXPECT_EQ(file.tag().getValue(ValueKey::Title), "Head title");
+                EXPECT_EQ(file.tag().getValue(ValueKey::V1Title), "Tail title");
+                EXPECT_EQ(file.tag().getValue(ValueKey::Lyrics), lyrics ? lyricsText : std::string());
                 auto& mpeg = dynamic_cast<MpegAudioInfo&>(file.audio());
                 ASSERT_TRUE(mpeg.isValid());
                 EXPECT_EQ(mpeg.position(), static_cast<long>(tag.size()));
@@ -102,7 +102,7 @@ TEST(FileBytes, FileSizeFollowsWritesMadeThroughTheFileObject) {
     ASSERT_TRUE(file.readFile(path, true));
     const int64_t before = file.fileSize();
     // A comment larger than the padding: the file is rebuilt, longer.
-    ASSERT_TRUE(file.tag().setValue(tvComment, std::string(3000, 'c')));
+    ASSERT_TRUE(file.tag().setValue(ValueKey::Comment, std::string(3000, 'c')));
     ASSERT_EQ(file.putTags(), 0);
     EXPECT_EQ(file.fileSize(), static_cast<int64_t>(readBytes(path).size()));
     EXPECT_GT(file.fileSize(), before);

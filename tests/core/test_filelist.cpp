@@ -29,7 +29,7 @@ struct RecordingObserver : FileListObserver {
 
 std::vector<std::string> names(const FileList& list) {
     std::vector<std::string> names;
-    for (int row = 1; row <= list.count(); ++row) names.push_back(list.getCellContent(row, colFilename));
+    for (int row = 1; row <= list.count(); ++row) names.push_back(list.getCellContent(row, ListColumn::Filename));
     return names;
 }
 
@@ -49,11 +49,11 @@ TEST(FileList, CellsAndFullPathAreOneBasedAndSafeOutsideTheList) {
     FileList list;
     EXPECT_EQ(list.addRow("a.mp3"), 1);
     EXPECT_EQ(list.addRow("b.mp3"), 2);
-    list.setCellContent(1, colPath, "/music/");
-    list.setCellContent(1, colDuration, "03:05");
-    EXPECT_EQ(list.getCellContent(1, colFilename), "a.mp3");
-    EXPECT_EQ(list.getCellContent(1, colDuration), "03:05");
-    EXPECT_EQ(list.getCellContent(2, colArtist), "");
+    list.setCellContent(1, ListColumn::Path, "/music/");
+    list.setCellContent(1, ListColumn::Duration, "03:05");
+    EXPECT_EQ(list.getCellContent(1, ListColumn::Filename), "a.mp3");
+    EXPECT_EQ(list.getCellContent(1, ListColumn::Duration), "03:05");
+    EXPECT_EQ(list.getCellContent(2, ListColumn::Artist), "");
     EXPECT_EQ(list.getFullPath(1), "/music/a.mp3");
     EXPECT_EQ(list.getFullPath(0), "");
     EXPECT_EQ(list.getFullPath(3), "");
@@ -73,11 +73,11 @@ TEST(FileList, ObserverHearsEveryChange) {
     list.addRow("a");
     list.addRow("b");
     list.addRow("c");
-    list.setCellContent(2, colTitle, "x");
+    list.setCellContent(2, ListColumn::Title, "x");
     list.setSelected(2, true);
     list.setSelected(2, true);  // no change, no notification
     list.removeRow(1);
-    list.sort(colFilename, false);
+    list.sort(ListColumn::Filename, false);
     list.clear();
     const std::vector<std::string> expected{"BeginInsert 1-1", "EndInsert", "BeginInsert 2-2", "EndInsert",
                                             "BeginInsert 3-3", "EndInsert", "RowChanged 2",    "SelectionChanged",
@@ -89,12 +89,12 @@ TEST(FileList, ObserverHearsEveryChange) {
 TEST(FileList, SortIsStableInBothDirections) {
     FileList list;
     const char* rows[][2] = {{"1", "b"}, {"2", "a"}, {"3", "b"}, {"4", "a"}, {"5", "c"}};
-    for (auto& r : rows) list.setCellContent(list.addRow(r[0]), colArtist, r[1]);
+    for (auto& r : rows) list.setCellContent(list.addRow(r[0]), ListColumn::Artist, r[1]);
     list.setSelected(3, true);
-    list.sort(colArtist, true);
+    list.sort(ListColumn::Artist, true);
     EXPECT_EQ(names(list), (std::vector<std::string>{"2", "4", "1", "3", "5"}));
     EXPECT_TRUE(list.selected(4));  // the selection travels with its row
-    list.sort(colArtist, false);
+    list.sort(ListColumn::Artist, false);
     EXPECT_EQ(names(list), (std::vector<std::string>{"5", "1", "3", "2", "4"}));
 }
 

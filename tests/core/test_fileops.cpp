@@ -60,23 +60,23 @@ TEST_F(FileOpsTest, MoveRenameAndCopyReplaceWithoutAsking) {
     write(dir_ + "b.mp3", "BBB");
     ASSERT_TRUE(createFolderTree(dir_ + "sub"));
 
-    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", dir_ + "sub/a.mp3", foMove, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", dir_ + "sub/a.mp3", FileOperation::Move, false), 0);
     EXPECT_FALSE(exists(dir_ + "a.mp3"));
     EXPECT_EQ(read(dir_ + "sub/a.mp3"), "AAA");
 
-    EXPECT_EQ(shellFileOperation(dir_ + "sub/a.mp3", dir_ + "b.mp3", foCopy, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "sub/a.mp3", dir_ + "b.mp3", FileOperation::Copy, false), 0);
     EXPECT_EQ(read(dir_ + "b.mp3"), "AAA");
     EXPECT_EQ(read(dir_ + "sub/a.mp3"), "AAA");
 
-    EXPECT_EQ(shellFileOperation(dir_ + "b.mp3", dir_ + "sub/a.mp3", foRename, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "b.mp3", dir_ + "sub/a.mp3", FileOperation::Rename, false), 0);
     EXPECT_FALSE(exists(dir_ + "b.mp3"));
     EXPECT_EQ(read(dir_ + "sub/a.mp3"), "AAA");
 
     // A folder moves and copies with everything in it.
     write(dir_ + "sub/c.txt", "C");
-    EXPECT_EQ(shellFileOperation(dir_ + "sub", dir_ + "copy", foCopy, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "sub", dir_ + "copy", FileOperation::Copy, false), 0);
     EXPECT_EQ(read(dir_ + "copy/c.txt"), "C");
-    EXPECT_EQ(shellFileOperation(dir_ + "copy", dir_ + "moved", foMove, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "copy", dir_ + "moved", FileOperation::Move, false), 0);
     EXPECT_EQ(read(dir_ + "moved/a.mp3"), "AAA");
     EXPECT_FALSE(exists(dir_ + "copy"));
 }
@@ -86,7 +86,7 @@ TEST_F(FileOpsTest, SameFileIsNeverTruncatedOrDeleted) {
     ASSERT_EQ(::link((dir_ + "a.mp3").c_str(), (dir_ + "hard.mp3").c_str()), 0);
     const std::vector<std::string> aliases = {dir_ + "a.mp3", dir_ + "./a.mp3", dir_ + "hard.mp3"};
     for (const auto& alias : aliases) {
-        for (int op : {foCopy, foMove, foRename}) {
+        for (int op : {FileOperation::Copy, FileOperation::Move, FileOperation::Rename}) {
             SCOPED_TRACE(alias + " op " + std::to_string(op));
             EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", alias, op, false), 0);
             EXPECT_EQ(read(dir_ + "a.mp3"), "payload");
@@ -100,7 +100,7 @@ TEST_F(FileOpsTest, CopyKeepsPermissionsAndTimesAndLeavesNoTemporaryFile) {
     const struct timespec times[2] = {{1000000000, 0}, {1200000000, 500}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir_ + "src.mp3").c_str(), times, 0), 0);
 
-    ASSERT_EQ(shellFileOperation(dir_ + "src.mp3", dir_ + "dst.mp3", foCopy, false), 0);
+    ASSERT_EQ(shellFileOperation(dir_ + "src.mp3", dir_ + "dst.mp3", FileOperation::Copy, false), 0);
     struct stat st {};
     ASSERT_EQ(::stat((dir_ + "dst.mp3").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -112,15 +112,15 @@ TEST_F(FileOpsTest, CopyKeepsPermissionsAndTimesAndLeavesNoTemporaryFile) {
 
 TEST_F(FileOpsTest, FailuresReturnErrnoAndKeepTheSource) {
     write(dir_ + "a.mp3", "AAA");
-    EXPECT_EQ(shellFileOperation(dir_ + "missing.mp3", dir_ + "x.mp3", foMove, false), ENOENT);
-    EXPECT_EQ(shellFileOperation(dir_ + "missing.mp3", dir_ + "x.mp3", foCopy, false), ENOENT);
-    EXPECT_EQ(shellFileOperation(dir_ + "missing.mp3", "", foDelete, false), ENOENT);
-    for (int op : {foMove, foCopy, foRename}) {
+    EXPECT_EQ(shellFileOperation(dir_ + "missing.mp3", dir_ + "x.mp3", FileOperation::Move, false), ENOENT);
+    EXPECT_EQ(shellFileOperation(dir_ + "missing.mp3", dir_ + "x.mp3", FileOperation::Copy, false), ENOENT);
+    EXPECT_EQ(shellFileOperation(dir_ + "missing.mp3", "", FileOperation::Delete, false), ENOENT);
+    for (int op : {FileOperation::Move, FileOperation::Copy, FileOperation::Rename}) {
         EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", dir_ + "nofolder/a.mp3", op, false), ENOENT);
         EXPECT_EQ(read(dir_ + "a.mp3"), "AAA");
     }
     ASSERT_TRUE(createFolderTree(dir_ + "folder"));
-    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", dir_ + "folder", foCopy, false), EISDIR);
+    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", dir_ + "folder", FileOperation::Copy, false), EISDIR);
     EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", dir_ + "x", 99, false), EINVAL);
     EXPECT_EQ(read(dir_ + "a.mp3"), "AAA");
     EXPECT_EQ(entries(dir_).size(), 2u);  // no temporary file left behind
@@ -134,7 +134,7 @@ TEST_F(FileOpsTest, FailuresReturnErrnoAndKeepTheSource) {
     struct rlimit small = saved;
     small.rlim_cur = 100000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int result = shellFileOperation(dir_ + "big.mp3", dir_ + "old.mp3", foCopy, false);
+    const int result = shellFileOperation(dir_ + "big.mp3", dir_ + "old.mp3", FileOperation::Copy, false);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_EQ(result, EFBIG);
@@ -154,7 +154,7 @@ TEST_F(FileOpsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
     ASSERT_EQ(::chmod((dir_ + "a.mp3").c_str(), 0604), 0);
     const struct timespec times[2] = {{1000000000, 0}, {1100000000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (dir_ + "a.mp3").c_str(), times, 0), 0);
-    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", other + "a.mp3", foMove, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", other + "a.mp3", FileOperation::Move, false), 0);
     EXPECT_FALSE(exists(dir_ + "a.mp3"));
     EXPECT_EQ(read(other + "a.mp3"), "cross");
     struct stat st {};
@@ -164,33 +164,33 @@ TEST_F(FileOpsTest, MoveAcrossFileSystemsCopiesThenDeletes) {
 
     ASSERT_TRUE(createFolderTree(dir_ + "tree"));
     write(dir_ + "tree/in.txt", "inside");
-    EXPECT_EQ(shellFileOperation(dir_ + "tree", other + "tree", foMove, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "tree", other + "tree", FileOperation::Move, false), 0);
     EXPECT_FALSE(exists(dir_ + "tree"));
     EXPECT_EQ(read(other + "tree/in.txt"), "inside");
 
     // A missing target folder on the other file system leaves the source alone.
     write(dir_ + "b.mp3", "stay");
-    EXPECT_EQ(shellFileOperation(dir_ + "b.mp3", other + "none/b.mp3", foMove, false), ENOENT);
+    EXPECT_EQ(shellFileOperation(dir_ + "b.mp3", other + "none/b.mp3", FileOperation::Move, false), ENOENT);
     EXPECT_EQ(read(dir_ + "b.mp3"), "stay");
 }
 
 TEST_F(FileOpsTest, NamesAreBytesUsedExactlyAsGiven) {
     const std::string odd = dir_ + "\xff\xfe name.mp3";
     write(odd, "bytes");
-    EXPECT_EQ(shellFileOperation(odd, dir_ + "\xff.mp3", foRename, false), 0);
+    EXPECT_EQ(shellFileOperation(odd, dir_ + "\xff.mp3", FileOperation::Rename, false), 0);
     EXPECT_EQ(read(dir_ + "\xff.mp3"), "bytes");
-    EXPECT_EQ(shellFileOperation(dir_ + "\xff.mp3", dir_ + "\xfe copy.mp3", foCopy, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "\xff.mp3", dir_ + "\xfe copy.mp3", FileOperation::Copy, false), 0);
     EXPECT_EQ(read(dir_ + "\xfe copy.mp3"), "bytes");
     ASSERT_TRUE(createFolderTree(dir_ + "\xff dir"));
-    EXPECT_EQ(shellFileOperation(dir_ + "\xff.mp3", dir_ + "\xff dir/\xff.mp3", foMove, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "\xff.mp3", dir_ + "\xff dir/\xff.mp3", FileOperation::Move, false), 0);
     EXPECT_EQ(read(dir_ + "\xff dir/\xff.mp3"), "bytes");
-    EXPECT_EQ(shellFileOperation(dir_ + "\xfe copy.mp3", "", foDelete, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "\xfe copy.mp3", "", FileOperation::Delete, false), 0);
     EXPECT_FALSE(exists(dir_ + "\xfe copy.mp3"));
 
     // Blanks at either end belong to the name.
     write(dir_ + " padded.mp3 ", "blank");
     write(dir_ + "padded.mp3", "other");
-    EXPECT_EQ(shellFileOperation(dir_ + " padded.mp3 ", dir_ + " moved.mp3", foMove, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + " padded.mp3 ", dir_ + " moved.mp3", FileOperation::Move, false), 0);
     EXPECT_EQ(read(dir_ + " moved.mp3"), "blank");
     EXPECT_EQ(read(dir_ + "padded.mp3"), "other");
 }
@@ -202,22 +202,22 @@ TEST_F(FileOpsTest, DeleteUsesTheTrashHandlerOnlyWhenAskedTo) {
         trashed.push_back(path);
         return path.find("locked") != std::string::npos ? EACCES : 0;
     });
-    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", "", foDelete, true), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", "", FileOperation::Delete, true), 0);
     ASSERT_EQ(trashed.size(), 1u);
     EXPECT_EQ(trashed[0], dir_ + "a.mp3");
     EXPECT_TRUE(exists(dir_ + "a.mp3"));  // the handler owns what happens to it
 
     write(dir_ + "locked.mp3", "L");
-    EXPECT_EQ(shellFileOperation(dir_ + "locked.mp3", "", foDelete, true), EACCES);
+    EXPECT_EQ(shellFileOperation(dir_ + "locked.mp3", "", FileOperation::Delete, true), EACCES);
 
-    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", "", foDelete, false), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "a.mp3", "", FileOperation::Delete, false), 0);
     EXPECT_FALSE(exists(dir_ + "a.mp3"));
     EXPECT_EQ(trashed.size(), 2u);
 
     setTrashHandler(nullptr);
     ASSERT_TRUE(createFolderTree(dir_ + "tree/deep/er"));
     write(dir_ + "tree/deep/er/f.txt", "f");
-    EXPECT_EQ(shellFileOperation(dir_ + "tree", "", foDelete, true), 0);
+    EXPECT_EQ(shellFileOperation(dir_ + "tree", "", FileOperation::Delete, true), 0);
     EXPECT_FALSE(exists(dir_ + "tree"));
 }
 
@@ -236,9 +236,9 @@ TEST_F(FileOpsTest, AttributesMapToWritePermissionAndDotNames) {
     ASSERT_EQ(::chmod((dir_ + "a.mp3").c_str(), 0664), 0);
     EXPECT_EQ(getFileAttributes(dir_ + "a.mp3"), 0);
 
-    setFileAttributes(dir_ + "a.mp3", faReadOnly | faHidden | faArchive);
+    setFileAttributes(dir_ + "a.mp3", FileAttribute::ReadOnly | FileAttribute::Hidden | FileAttribute::Archive);
     EXPECT_EQ(mode(dir_ + "a.mp3"), 0444u);
-    EXPECT_EQ(getFileAttributes(dir_ + "a.mp3"), faReadOnly);
+    EXPECT_EQ(getFileAttributes(dir_ + "a.mp3"), FileAttribute::ReadOnly);
     EXPECT_TRUE(exists(dir_ + "a.mp3"));  // hidden is never set by renaming
 
     setFileAttributes(dir_ + "a.mp3", 0);
@@ -247,9 +247,9 @@ TEST_F(FileOpsTest, AttributesMapToWritePermissionAndDotNames) {
 
     write(dir_ + ".hidden.mp3", "H");
     ASSERT_EQ(::chmod((dir_ + ".hidden.mp3").c_str(), 0444), 0);
-    EXPECT_EQ(getFileAttributes(dir_ + ".hidden.mp3"), faReadOnly | faHidden);
+    EXPECT_EQ(getFileAttributes(dir_ + ".hidden.mp3"), FileAttribute::ReadOnly | FileAttribute::Hidden);
     EXPECT_EQ(getFileAttributes(dir_ + "missing"), 0);
-    setFileAttributes(dir_ + "missing", faReadOnly);  // ignored
+    setFileAttributes(dir_ + "missing", FileAttribute::ReadOnly);  // ignored
     EXPECT_FALSE(exists(dir_ + "missing"));
 }
 

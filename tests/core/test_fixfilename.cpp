@@ -144,9 +144,9 @@ TEST(FixedFieldValue, TagValueFirstThenTheName) {
     initest::writeText(dir / "x.mp3", "x");
     AudioFile file;
     ASSERT_TRUE(file.readFile(dir / "x.mp3", false));
-    file.setTag(std::make_unique<fakes::ValueTag>(std::map<int, std::string>{{tvTitle, "  the title "}}));
+    file.setTag(std::make_unique<fakes::ValueTag>(std::map<int, std::string>{{ValueKey::Title, "  the title "}}));
     const Settings s = defaults();
-    EXPECT_EQ(fixedFieldValue(file, tvTitle, "<title>", "a_-_b.mp3", "<artist> - <title>", s), "The Title");
-    EXPECT_EQ(fixedFieldValue(file, tvArtist, "<artist>", "a_b_-_c.mp3", "<artist> - <title>", s), "A B");
-    EXPECT_EQ(fixedFieldValue(file, tvAlbum, "<album>", "a - b.mp3", "<artist> - <title>", s), "");
+    EXPECT_EQ(fixedFieldValue(file, ValueKey::Title, "<title>", "a_-_b.mp3", "<artist> - <title>", s), "The Title");
+    EXPECT_EQ(fixedFieldValue(file, ValueKey::Artist, "<artist>", "a_b_-_c.mp3", "<artist> - <title>", s), "A B");
+    EXPECT_EQ(fixedFieldValue(file, ValueKey::Album, "<album>", "a - b.mp3", "<artist> - <title>", s), "");
 }

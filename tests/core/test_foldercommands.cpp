@@ -34,13 +34,13 @@ TEST(FixRowsAfterFolderRename, MovesRowsOfTheFolderAndItsSubfolders) {
     FileList list;
     for (const char* path : {"/m/old/", "/m/old/sub/", "/m/older/", "/m/other/"}) {
         const int row = list.addRow("a.mp3");
-        list.setCellContent(row, colPath, path);
+        list.setCellContent(row, ListColumn::Path, path);
     }
     EXPECT_EQ(fixRowsAfterFolderRename(list, "/m/old/", "/m/new/"), 2);
-    EXPECT_EQ(list.getCellContent(1, colPath), "/m/new/");
-    EXPECT_EQ(list.getCellContent(2, colPath), "/m/new/sub/");
-    EXPECT_EQ(list.getCellContent(3, colPath), "/m/older/");
-    EXPECT_EQ(list.getCellContent(4, colPath), "/m/other/");
+    EXPECT_EQ(list.getCellContent(1, ListColumn::Path), "/m/new/");
+    EXPECT_EQ(list.getCellContent(2, ListColumn::Path), "/m/new/sub/");
+    EXPECT_EQ(list.getCellContent(3, ListColumn::Path), "/m/older/");
+    EXPECT_EQ(list.getCellContent(4, ListColumn::Path), "/m/other/");
 }
 
 struct FolderFixture : ::testing::Test, namingtest::ListFixture {
@@ -113,8 +113,8 @@ TEST_F(FolderFixture, DialogRenamesTheFileFolderAndFixesRows) {
     EXPECT_EQ(dialog.execute(), Id3FolderCommand::Result::Close);
     EXPECT_FALSE(exists(folder));
     EXPECT_TRUE(exists(renamed + "sub/b.mp3"));
-    EXPECT_EQ(rows.getCellContent(1, colPath), renamed);
-    EXPECT_EQ(rows.getCellContent(2, colPath), renamed + "sub/");
+    EXPECT_EQ(rows.getCellContent(1, ListColumn::Path), renamed);
+    EXPECT_EQ(rows.getCellContent(2, ListColumn::Path), renamed + "sub/");
     EXPECT_EQ(treePaths, std::vector<std::string>{renamed});
     EXPECT_FALSE(list.bBlockDirUpdate);
 }
@@ -194,8 +194,8 @@ TEST_F(FolderFixture, TreeCommandsCreateRenameAndDelete) {
     tree.renameCustom(removeBackslash(folder));
     const std::string renamed = dir / "AC,DC/";
     EXPECT_TRUE(exists(renamed + "a.mp3"));
-    EXPECT_EQ(rows.getCellContent(1, colPath), renamed);
-    EXPECT_EQ(rows.getCellContent(2, colPath), renamed + "sub/");
+    EXPECT_EQ(rows.getCellContent(1, ListColumn::Path), renamed);
+    EXPECT_EQ(rows.getCellContent(2, ListColumn::Path), renamed + "sub/");
     EXPECT_EQ(treePaths.back(), dir / "AC,DC");
 
     ui.questions.clear();

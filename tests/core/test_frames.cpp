@@ -217,7 +217,7 @@ TEST_F(Frames, CopyBetweenTagsOfSeveralFiles) {
     const std::string out = readBytes(p3);
     ASSERT_TRUE(hasV1(out));
     EXPECT_EQ(out.substr(out.size() - 125, 30), std::string(30, 'L'));  // the ID3v1 field width
-    EXPECT_EQ(f.tag().getValue(tvV1Track), "3");
+    EXPECT_EQ(f.tag().getValue(ValueKey::V1Track), "3");
     EXPECT_EQ(readBytes(p2), audio);
 }
 

@@ -54,32 +54,32 @@ protected:
 TEST_F(ID3HandlerTest, IfNeededWritesOnlyTheTagsTheValuesNeed) {
     // Nothing added: values have nowhere to go and nothing is written.
     const std::string path = make("a.mp3", audio_);
-    EXPECT_FALSE(file_.tag().setValue(tvTitle, "Song"));
+    EXPECT_FALSE(file_.tag().setValue(ValueKey::Title, "Song"));
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_BYTES(readBytes(path), audio_);
 
     // Both added, short values: ID3v1 alone carries them.
-    file_.tag().add(tkAll);
-    EXPECT_TRUE(file_.tag().setValue(tvTitle, "Song"));
-    file_.tag().setValue(tvArtist, "Band");
+    file_.tag().add(TagKind::All);
+    EXPECT_TRUE(file_.tag().setValue(ValueKey::Title, "Song"));
+    file_.tag().setValue(ValueKey::Artist, "Band");
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_BYTES(readBytes(path), audio_ + v1Tag("Song", "Band"));
     EXPECT_EQ(file_.tag().tagType(), "ID3v1.");
 
     // A composer needs ID3v2; a value ID3v1 cannot hold keeps it needed.
     ASSERT_TRUE(file_.readFile(path, true));
-    file_.tag().setValue(tvComposer, "Someone");
-    file_.tag().setValue(tvTitle, "Привет");
+    file_.tag().setValue(ValueKey::Composer, "Someone");
+    file_.tag().setValue(ValueKey::Title, "Привет");
     EXPECT_EQ(file_.putTags(), 0);
     ASSERT_TRUE(file_.readFile(path, true));
-    EXPECT_EQ(file_.tag().getValue(tvTitle), "Привет");
-    EXPECT_EQ(file_.tag().getValue(tvV1Title), "??????");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::Title), "Привет");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::V1Title), "??????");
     EXPECT_EQ(file_.tag().tagType(), "ID3v1. ID3v2.3.0");
     EXPECT_EQ(file_.audio().startPos(), file_.tag().tagSize());
 
     // Back to plain values: the ID3v2 tag goes again, the audio stays.
-    file_.tag().setValue(tvComposer, "");
-    file_.tag().setValue(tvTitle, "Song 2");
+    file_.tag().setValue(ValueKey::Composer, "");
+    file_.tag().setValue(ValueKey::Title, "Song 2");
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_BYTES(readBytes(path), audio_ + v1Tag("Song 2", "Band"));
 }
@@ -88,25 +88,25 @@ TEST_F(ID3HandlerTest, TagOptionsAddAndRemoveTags) {
     const std::string path = make("a.mp3", v23Tag({{"TIT2", "Title"}}, 100) + audio_);
     setOption([](TagOptions& o) { o.useId3v1 = TagUse::Always; });
     setOption([](TagOptions& o) { o.useId3v2 = TagUse::IfWanted; });
-    file_.tag().setValue(tvArtist, "Band");
+    file_.tag().setValue(ValueKey::Artist, "Band");
     EXPECT_EQ(file_.putTags(), 0);
     ASSERT_TRUE(file_.readFile(path, true));
-    EXPECT_TRUE(file_.tag().hasTag(tkID3v1));
-    EXPECT_EQ(file_.tag().getValue(tvV1Title), "Title");  // kept in sync
-    EXPECT_EQ(file_.tag().getValue(tvV2Artist), "Band");
+    EXPECT_TRUE(file_.tag().hasTag(TagKind::Id3v1));
+    EXPECT_EQ(file_.tag().getValue(ValueKey::V1Title), "Title");  // kept in sync
+    EXPECT_EQ(file_.tag().getValue(ValueKey::V2Artist), "Band");
 
     setOption([](TagOptions& o) { o.useId3v1 = TagUse::Never; });
     setOption([](TagOptions& o) { o.useId3v2 = TagUse::Never; });
-    file_.tag().setValue(tvTitle, "Other");
+    file_.tag().setValue(ValueKey::Title, "Other");
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_BYTES(readBytes(path), audio_);
-    EXPECT_FALSE(file_.tag().hasTag(tkAll));
+    EXPECT_FALSE(file_.tag().hasTag(TagKind::All));
     EXPECT_EQ(file_.audio().startPos(), 0);
 
     // "Always" with no values still gives an (empty, padded) ID3v2 tag.
     setOption([](TagOptions& o) { o.useId3v2 = TagUse::Always; });
     ASSERT_TRUE(file_.readFile(path, true));
-    file_.tag().add(tkID3v2);
+    file_.tag().add(TagKind::Id3v2);
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_EQ(readBytes(path).size(), audio_.size() + 10 + 512);
 }
@@ -114,23 +114,23 @@ TEST_F(ID3HandlerTest, TagOptionsAddAndRemoveTags) {
 TEST_F(ID3HandlerTest, AddAndRemoveFollowTheTagsPresent) {
     make("a.mp3", audio_ + v1Tag("T"));
     Id3TagHandler& h = handler();
-    h.add(tkLyrics3);
+    h.add(TagKind::Lyrics3);
     EXPECT_EQ(h.lyrics3Action(), Id3TagHandler::Action::Add);
-    h.add(tkAll);
+    h.add(TagKind::All);
     EXPECT_EQ(h.id3v1Action(), Id3TagHandler::Action::None);  // present already
     EXPECT_EQ(h.id3v2Action(), Id3TagHandler::Action::Add);
-    h.remove(tkID3v2);
+    h.remove(TagKind::Id3v2);
     EXPECT_EQ(h.id3v2Action(), Id3TagHandler::Action::None);
-    h.remove(tkID3v1);
+    h.remove(TagKind::Id3v1);
     EXPECT_EQ(h.id3v1Action(), Id3TagHandler::Action::Remove);
-    h.remove(tkAll);
+    h.remove(TagKind::All);
     h.add(3);
     h.remove(7);
     EXPECT_FALSE(h.hasTag(3));
 
     // Lyrics3 cannot be added without an ID3v1 tag.
     make("b.mp3", audio_);
-    handler().add(tkLyrics3);
+    handler().add(TagKind::Lyrics3);
     EXPECT_EQ(handler().lyrics3Action(), Id3TagHandler::Action::None);
 }
 
@@ -140,7 +140,7 @@ TEST_F(ID3HandlerTest, InPlaceWriteKeepsSizeAndUsesThePadding) {
         make("a.mp3", v23Tag({{"TIT2", "Title"}, {"TPE1", "Band"}}, 500) + audio_ + v1Tag("Title", "Band"));
     const auto size = readBytes(path).size();
     const ino_t inode = inodeOf(path);
-    file_.tag().setValue(tvTitle, "Title longer");
+    file_.tag().setValue(ValueKey::Title, "Title longer");
     EXPECT_EQ(file_.putTags(), 0);
     const std::string after = readBytes(path);
     EXPECT_EQ(after.size(), size);
@@ -148,15 +148,15 @@ TEST_F(ID3HandlerTest, InPlaceWriteKeepsSizeAndUsesThePadding) {
     EXPECT_EQ(handler().id3v2().padding(), 493);
     EXPECT_BYTES(after.substr(file_.tag().tagSize(), audio_.size()), audio_);
     ASSERT_TRUE(file_.readFile(path, true));
-    EXPECT_EQ(file_.tag().getValue(tvV2Title), "Title longer");
-    EXPECT_EQ(file_.tag().getValue(tvV1Title), "Title longer");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::V2Title), "Title longer");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::V1Title), "Title longer");
 }
 
 TEST_F(ID3HandlerTest, RebuildGivesTheConfiguredPadding) {
     setOption([](TagOptions& o) { o.addPaddingSize = 300; });
     const std::string path = make("a.mp3", v23Tag({{"TIT2", "T"}}, 0) + audio_);
     ::chmod(path.c_str(), 0640);
-    file_.tag().setValue(tvTitle, "A much longer title than before");
+    file_.tag().setValue(ValueKey::Title, "A much longer title than before");
     EXPECT_EQ(file_.putTags(), 0);
     const std::string after = readBytes(path);
     const long size = file_.tag().tagSize();
@@ -172,12 +172,12 @@ TEST_F(ID3HandlerTest, RebuildGivesTheConfiguredPadding) {
     // Too much padding: rebuilt smaller, even at the same frame size.
     setOption([](TagOptions& o) { o.maxPaddingSize = 100; });
     ASSERT_TRUE(file_.readFile(path, true));
-    file_.tag().setValue(tvTitle, "B much longer title than before");
+    file_.tag().setValue(ValueKey::Title, "B much longer title than before");
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_EQ(handler().id3v2().padding(), 300);  // still over the limit, as the options forbid
     setOption([](TagOptions& o) { o.addPaddingSize = 50; });
     ASSERT_TRUE(file_.readFile(path, true));
-    file_.tag().setValue(tvTitle, "C much longer title than before");
+    file_.tag().setValue(ValueKey::Title, "C much longer title than before");
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_EQ(readBytes(path).size(), file_.tag().tagSize() + audio_.size());
     EXPECT_EQ(handler().id3v2().padding(), 50);
@@ -186,18 +186,18 @@ TEST_F(ID3HandlerTest, RebuildGivesTheConfiguredPadding) {
 TEST_F(ID3HandlerTest, RemovingID3v1TakesTheLyrics3BlockAlong) {
     const std::string path = make("a.mp3", audio_ + v1Tag("x"));
     const std::string longTitle(40, 'L');
-    file_.tag().setValue(tvTitle, longTitle);
-    file_.tag().setValue(tvLyrics, "la la");
+    file_.tag().setValue(ValueKey::Title, longTitle);
+    file_.tag().setValue(ValueKey::Lyrics, "la la");
     EXPECT_EQ(file_.putTags(), 0);
     ASSERT_TRUE(file_.readFile(path, true));
-    ASSERT_TRUE(file_.tag().hasTag(tkLyrics3));
-    EXPECT_EQ(file_.tag().getValue(tvTitle), longTitle);
-    EXPECT_EQ(file_.tag().getValue(tvLyrics), "la la");
+    ASSERT_TRUE(file_.tag().hasTag(TagKind::Lyrics3));
+    EXPECT_EQ(file_.tag().getValue(ValueKey::Title), longTitle);
+    EXPECT_EQ(file_.tag().getValue(ValueKey::Lyrics), "la la");
 
     const auto before = readBytes(path).size();
     const long lyrics = handler().id3v1().lyricsSize();
     ASSERT_GT(lyrics, 0);
-    file_.tag().remove(tkID3v1);
+    file_.tag().remove(TagKind::Id3v1);
     EXPECT_EQ(handler().lyrics3Action(), Id3TagHandler::Action::Remove);
     EXPECT_EQ(file_.putTags(), 0);
     // The 40-character title made the ID3v2 tag needed; it stays.
@@ -209,59 +209,59 @@ TEST_F(ID3HandlerTest, RemovingID3v1TakesTheLyrics3BlockAlong) {
 TEST_F(ID3HandlerTest, ValueRulesOfBothSides) {
     const std::string path = make("a.mp3", v23Tag({{"TIT2", "V2"}}, 200) + audio_ + v1Tag("V1", "Art", 3));
     TagHandler& t = file_.tag();
-    EXPECT_EQ(t.getValue(tvTitle), "V2");
-    EXPECT_EQ(t.getValue(tvArtist), "Art");  // falls back to ID3v1
-    EXPECT_EQ(t.getValue(tvTrack), "3");
+    EXPECT_EQ(t.getValue(ValueKey::Title), "V2");
+    EXPECT_EQ(t.getValue(ValueKey::Artist), "Art");  // falls back to ID3v1
+    EXPECT_EQ(t.getValue(ValueKey::Track), "3");
     EXPECT_EQ(t.tagType(), "ID3v1.1 ID3v2.3.0");
 
-    t.setValue(tvTrack, "7/12");
-    EXPECT_EQ(t.getValue(tvV2Track), "07/12");
-    EXPECT_EQ(t.getValue(tvV1Track), "7");
+    t.setValue(ValueKey::Track, "7/12");
+    EXPECT_EQ(t.getValue(ValueKey::V2Track), "07/12");
+    EXPECT_EQ(t.getValue(ValueKey::V1Track), "7");
     // The same padding rule as the file list and the patterns, long digit runs included.
-    t.setValue(tvTrack, "0000000000007");
-    EXPECT_EQ(t.getValue(tvV2Track), "07");
+    t.setValue(ValueKey::Track, "0000000000007");
+    EXPECT_EQ(t.getValue(ValueKey::V2Track), "07");
     setOption([](TagOptions& o) { o.trackDigits = 0; });
-    t.setValue(tvV2Track, "007");
-    EXPECT_EQ(t.getValue(tvV2Track), "007");
+    t.setValue(ValueKey::V2Track, "007");
+    EXPECT_EQ(t.getValue(ValueKey::V2Track), "007");
     setOption([](TagOptions& o) {
         o.trackDigits = 2;
         o.padTrackNumber = false;
     });
-    t.setValue(tvV2Track, "7/12");
-    EXPECT_EQ(t.getValue(tvV2Track), "7/12");
-    t.setValue(tvV1Genre, "No such genre");
+    t.setValue(ValueKey::V2Track, "7/12");
+    EXPECT_EQ(t.getValue(ValueKey::V2Track), "7/12");
+    t.setValue(ValueKey::V1Genre, "No such genre");
     EXPECT_EQ(handler().id3v1().genreNr(), 255);
-    t.setValue(tvGenre, "Rock");
-    EXPECT_EQ(t.getValue(tvV1Genre), "Rock");
-    t.setValue(tvV1Comment, std::string(40, 'c'));
-    EXPECT_EQ(t.getValue(tvV1Comment).size(), 30u);
-    EXPECT_TRUE(t.setValue(tvV2Frame, "120", "TBPM"));
-    EXPECT_FALSE(t.setValue(tvV2Frame, "x"));
-    EXPECT_EQ(t.getValue(tvV2Frame, "TBPM"), "120");
-    EXPECT_NE(t.getValue(tvV2Frame).find("TBPM"), std::string::npos);
+    t.setValue(ValueKey::Genre, "Rock");
+    EXPECT_EQ(t.getValue(ValueKey::V1Genre), "Rock");
+    t.setValue(ValueKey::V1Comment, std::string(40, 'c'));
+    EXPECT_EQ(t.getValue(ValueKey::V1Comment).size(), 30u);
+    EXPECT_TRUE(t.setValue(ValueKey::V2Frame, "120", "TBPM"));
+    EXPECT_FALSE(t.setValue(ValueKey::V2Frame, "x"));
+    EXPECT_EQ(t.getValue(ValueKey::V2Frame, "TBPM"), "120");
+    EXPECT_NE(t.getValue(ValueKey::V2Frame).find("TBPM"), std::string::npos);
     EXPECT_EQ(t.getValue(99), "");
 
     // A side that is being removed takes no values.
-    t.remove(tkID3v2);
-    EXPECT_FALSE(t.setValue(tvComposer, "x"));
-    EXPECT_EQ(t.getValue(tvComposer), "");
+    t.remove(TagKind::Id3v2);
+    EXPECT_FALSE(t.setValue(ValueKey::Composer, "x"));
+    EXPECT_EQ(t.getValue(ValueKey::Composer), "");
 }
 
 TEST_F(ID3HandlerTest, KeepSyncCopiesTheMainFieldsToBothTags) {
     const std::string path = make("a.mp3", v23Tag({{"TIT2", "New"}, {"TYER", "1999"}}, 200) + audio_ + v1Tag("Old"));
-    file_.tag().setValue(tvV2Artist, "Band");
+    file_.tag().setValue(ValueKey::V2Artist, "Band");
     EXPECT_EQ(file_.putTags(), 0);
     ASSERT_TRUE(file_.readFile(path, true));
-    EXPECT_EQ(file_.tag().getValue(tvV1Title), "New");
-    EXPECT_EQ(file_.tag().getValue(tvV1Artist), "Band");
-    EXPECT_EQ(file_.tag().getValue(tvV1Year), "1999");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::V1Title), "New");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::V1Artist), "Band");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::V1Year), "1999");
 
     setOption([](TagOptions& o) { o.keepInSync = false; });
-    file_.tag().setValue(tvV2Title, "Only v2");
+    file_.tag().setValue(ValueKey::V2Title, "Only v2");
     EXPECT_EQ(file_.putTags(), 0);
     ASSERT_TRUE(file_.readFile(path, true));
-    EXPECT_EQ(file_.tag().getValue(tvV1Title), "New");
-    EXPECT_EQ(file_.tag().getValue(tvV2Title), "Only v2");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::V1Title), "New");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::V2Title), "Only v2");
 }
 
 TEST_F(ID3HandlerTest, TagBehindJunkIsFoundAndRewrittenAtTheStart) {
@@ -272,11 +272,11 @@ TEST_F(ID3HandlerTest, TagBehindJunkIsFoundAndRewrittenAtTheStart) {
         junk[junkSize / 2] = '\xFF';  // a lone frame sync in the junk is no audio
         const std::string path = make("a.mp3", junk + tag + audio_);
         ASSERT_EQ(file_.tag().tagPosition(), static_cast<long>(junkSize) + 1);
-        ASSERT_EQ(file_.tag().getValue(tvTitle), "T");
+        ASSERT_EQ(file_.tag().getValue(ValueKey::Title), "T");
         EXPECT_EQ(file_.audio().startPos(), static_cast<long>(junkSize + tag.size()));
 
         // Even a change that would fit in place moves the tag in front of the junk.
-        file_.tag().setValue(tvTitle, "T2");
+        file_.tag().setValue(ValueKey::Title, "T2");
         EXPECT_EQ(file_.putTags(), 0);
         const auto size = static_cast<size_t>(file_.tag().tagSize());
         EXPECT_EQ(file_.tag().tagPosition(), 1);
@@ -287,16 +287,16 @@ TEST_F(ID3HandlerTest, TagBehindJunkIsFoundAndRewrittenAtTheStart) {
         EXPECT_BYTES(after.substr(size + junkSize), audio_);
         ASSERT_TRUE(file_.readFile(path, true));
         EXPECT_EQ(file_.tag().tagPosition(), 1);
-        EXPECT_EQ(file_.tag().getValue(tvTitle), "T2");
-        EXPECT_EQ(file_.tag().getValue(tvComposer), "C");
+        EXPECT_EQ(file_.tag().getValue(ValueKey::Title), "T2");
+        EXPECT_EQ(file_.tag().getValue(ValueKey::Composer), "C");
         EXPECT_EQ(file_.audio().startPos(), static_cast<long>(size + junkSize));
 
         // A write in place now, then the tag's removal: the junk stays, the audio too.
-        file_.tag().setValue(tvTitle, "T3");
+        file_.tag().setValue(ValueKey::Title, "T3");
         EXPECT_EQ(file_.putTags(), 0);
         EXPECT_EQ(readBytes(path).size(), after.size());
         ASSERT_TRUE(file_.readFile(path, true));
-        file_.tag().remove(tkID3v2);
+        file_.tag().remove(TagKind::Id3v2);
         EXPECT_EQ(file_.putTags(), 0);
         EXPECT_BYTES(readBytes(path), junk + audio_);
     }
@@ -316,7 +316,7 @@ TEST_F(ID3HandlerTest, RemoveJunkNeverRemovesATagHeader) {
     std::string broken = tag;
     broken[8] = '\x81';
     path = make("b.mp3", std::string(300, 'j') + broken + audio_);
-    ASSERT_FALSE(file_.tag().hasTag(tkID3v2));
+    ASSERT_FALSE(file_.tag().hasTag(TagKind::Id3v2));
     ASSERT_TRUE(file_.audio().isValid());
     EXPECT_EQ(file_.tag().removeJunk(), 0);
     EXPECT_BYTES(readBytes(path), broken + audio_);
@@ -332,27 +332,27 @@ TEST_F(ID3HandlerTest, RemoveJunkNeverRemovesATagHeader) {
     EXPECT_BYTES(readBytes(path), tag + second + std::string(20, 'k') + audio_);
     EXPECT_EQ(file_.audio().startPos(), static_cast<long>(tag.size() + second.size() + 20));
     ASSERT_TRUE(file_.readFile(path, true));
-    EXPECT_EQ(file_.tag().getValue(tvTitle), "Kept");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::Title), "Kept");
 }
 
 TEST_F(ID3HandlerTest, EditsLeaveValuesTheyDoNotTouch) {
     // An ID3v1 genre byte without a name (148..254) survives an edit of another field, with
     // the tags kept in step.
     std::string path = make("a.mp3", v23Tag({{"TIT2", "T"}, {"TCOM", "C"}}, 100) + audio_ + v1Tag("T", "", 0, 200));
-    file_.tag().setValue(tvTitle, "New");
+    file_.tag().setValue(ValueKey::Title, "New");
     EXPECT_EQ(file_.putTags(), 0);
     std::string bytes = readBytes(path);
     EXPECT_EQ(static_cast<unsigned char>(bytes.back()), 200);
     EXPECT_EQ(bytes.substr(bytes.size() - 125, 3), "New");
     path = make("b.mp3", audio_ + v1Tag("T", "", 0, 254));
-    file_.tag().setValue(tvArtist, "Band");
+    file_.tag().setValue(ValueKey::Artist, "Band");
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_EQ(static_cast<unsigned char>(readBytes(path).back()), 254);
 
     // A Lyrics3 block left without its ID3v1 tag stays through a write of the ID3v2 tag alone.
     const std::string leftOver = "LYRICSBEGINwordsLYRICSEND";
     path = make("d.mp3", v23Tag({{"TIT2", "T"}}, 100) + audio_ + leftOver);
-    file_.tag().setValue(tvTitle, "New");
+    file_.tag().setValue(ValueKey::Title, "New");
     EXPECT_EQ(file_.putTags(), 0);
     bytes = readBytes(path);
     EXPECT_EQ(bytes.substr(bytes.size() - leftOver.size()), leftOver);
@@ -360,12 +360,12 @@ TEST_F(ID3HandlerTest, EditsLeaveValuesTheyDoNotTouch) {
     // Removing the tags while "Always" adds an ID3v1 tag: the new tag starts empty.
     setOption([](TagOptions& o) { o.useId3v1 = TagUse::Always; });
     path = make("c.mp3", v23Tag({{"TIT2", "Old title"}, {"TPE1", "Old artist"}, {"TALB", "Old album"}}, 0) + audio_);
-    file_.tag().remove(tkAll);
+    file_.tag().remove(TagKind::All);
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_BYTES(readBytes(path), audio_ + v1Tag(""));
     ASSERT_TRUE(file_.readFile(path, true));
-    EXPECT_EQ(file_.tag().getValue(tvTitle), "");
-    EXPECT_EQ(file_.tag().getValue(tvArtist), "");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::Title), "");
+    EXPECT_EQ(file_.tag().getValue(ValueKey::Artist), "");
 }
 
 TEST_F(ID3HandlerTest, RemoveJunkCases) {
@@ -400,7 +400,7 @@ TEST_F(ID3HandlerTest, FailuresLeaveTheFileAsItWas) {
     // The file cannot grow: the rebuild fails, the original stays, no temporary file remains.
     const std::string original = v23Tag({{"TIT2", "T"}}, 0) + audio_ + v1Tag("T");
     std::string path = make("a.mp3", original);
-    file_.tag().setValue(tvTitle, std::string(200, 'g'));
+    file_.tag().setValue(ValueKey::Title, std::string(200, 'g'));
     struct rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
@@ -422,7 +422,7 @@ TEST_F(ID3HandlerTest, FailuresLeaveTheFileAsItWas) {
     path = make("b.mp3", original);
     const std::string other = v23Tag({{"TIT2", "Other title"}}, 0) + audio_;
     writeBytes(path, other);
-    file_.tag().setValue(tvTitle, "x");
+    file_.tag().setValue(ValueKey::Title, "x");
     EXPECT_NE(file_.putTags(), 0);
     EXPECT_BYTES(readBytes(path), other);
 
@@ -432,7 +432,7 @@ TEST_F(ID3HandlerTest, FailuresLeaveTheFileAsItWas) {
     const std::string size = vorda::tags::id3v2::writeSynchsafe(static_cast<uint32_t>(damaged.size() - 10 - 64));
     damaged.replace(6, 4, size);
     path = make("c.mp3", damaged);
-    file_.tag().setValue(tvTitle, "x");
+    file_.tag().setValue(ValueKey::Title, "x");
     EXPECT_EQ(file_.putTags(), EINVAL);
     EXPECT_BYTES(readBytes(path), damaged);
 }
@@ -443,11 +443,11 @@ TEST_F(ID3HandlerTest, RebuildFollowsSymbolicLinks) {
     const std::string link = dir_.file("link.mp3");
     ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
     ASSERT_TRUE(file_.readFile(link, true));
-    file_.tag().setValue(tvTitle, std::string(50, 'q'));
+    file_.tag().setValue(ValueKey::Title, std::string(50, 'q'));
     EXPECT_EQ(file_.putTags(), 0);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     ASSERT_TRUE(file_.readFile(target, true));
-    EXPECT_EQ(file_.tag().getValue(tvTitle), std::string(50, 'q'));
+    EXPECT_EQ(file_.tag().getValue(ValueKey::Title), std::string(50, 'q'));
 }
 
 TEST(FieldEditTest, EditLanguageAndFilter) {

@@ -118,16 +118,16 @@ TEST_F(ID3InteropTest, EveryKindOfWriteKeepsTheAudioAndReadsTheSameInPeers) {
     AudioFile f;
     f.setOptions(options_);
     ASSERT_TRUE(f.readFile(path, true));
-    f.tag().add(tkAll);
-    f.tag().setValue(tvTitle, "Grüße €uro");  // UTF-16 in ID3v2.3, "?" in ID3v1
-    f.tag().setValue(tvArtist, "Band");
-    f.tag().setValue(tvTrack, "4/9");
+    f.tag().add(TagKind::All);
+    f.tag().setValue(ValueKey::Title, "Grüße €uro");  // UTF-16 in ID3v2.3, "?" in ID3v1
+    f.tag().setValue(ValueKey::Artist, "Band");
+    f.tag().setValue(ValueKey::Track, "4/9");
     ASSERT_EQ(f.putTags(), 0);  // rebuild
     expectAudioIntact(path);
     EXPECT_EQ(mutagen(path), "TIT2=Grüße €uro\nTPE1=Band\nTALB=\nTRCK=04/9\nversion=3\n");
 
     ASSERT_TRUE(f.readFile(path, true));
-    f.tag().setValue(tvAlbum, "Album");
+    f.tag().setValue(ValueKey::Album, "Album");
     const auto size = readBytes(path).size();
     ASSERT_EQ(f.putTags(), 0);  // in place
     EXPECT_EQ(readBytes(path).size(), size);
@@ -142,13 +142,13 @@ TEST_F(ID3InteropTest, EveryKindOfWriteKeepsTheAudioAndReadsTheSameInPeers) {
 #endif
 
     ASSERT_TRUE(f.readFile(path, true));
-    f.tag().remove(tkID3v1);
+    f.tag().remove(TagKind::Id3v1);
     ASSERT_EQ(f.putTags(), 0);
     expectAudioIntact(path);
     EXPECT_EQ(readBytes(path).size(), f.tag().tagSize() + audio_.size());
 
     ASSERT_TRUE(f.readFile(path, true));
-    f.tag().remove(tkID3v2);
+    f.tag().remove(TagKind::Id3v2);
     ASSERT_EQ(f.putTags(), 0);
     EXPECT_TRUE(readBytes(path) == audio_);
 
@@ -194,21 +194,21 @@ TEST_F(ID3InteropTest, FilesMutagenWritesReadTheSameInVorda) {
         f.setOptions(options_);
         ASSERT_TRUE(f.readFile(path, true));
         TagHandler& t = f.tag();
-        EXPECT_EQ(t.getValue(tvTitle), latin1 ? "Tïtle ünicode" : "Tïtle ünicode ✓");
-        EXPECT_EQ(t.getValue(tvArtist), "Àrtist");
-        EXPECT_EQ(t.getValue(tvAlbum), "Album");
-        EXPECT_EQ(t.getValue(tvTrack), "3/10");
-        EXPECT_EQ(t.getValue(tvGenre), "Rock");
-        EXPECT_EQ(t.getValue(tvYear), "2004");
-        EXPECT_EQ(t.getValue(tvComment), "Cömment");
-        const std::string frames = t.getValue(tvV2Frame);
+        EXPECT_EQ(t.getValue(ValueKey::Title), latin1 ? "Tïtle ünicode" : "Tïtle ünicode ✓");
+        EXPECT_EQ(t.getValue(ValueKey::Artist), "Àrtist");
+        EXPECT_EQ(t.getValue(ValueKey::Album), "Album");
+        EXPECT_EQ(t.getValue(ValueKey::Track), "3/10");
+        EXPECT_EQ(t.getValue(ValueKey::Genre), "Rock");
+        EXPECT_EQ(t.getValue(ValueKey::Year), "2004");
+        EXPECT_EQ(t.getValue(ValueKey::Comment), "Cömment");
+        const std::string frames = t.getValue(ValueKey::V2Frame);
         EXPECT_NE(frames.find("TXXX"), std::string::npos) << frames;
         EXPECT_NE(frames.find("TXXX#2"), std::string::npos) << frames;
         EXPECT_NE(frames.find("APIC"), std::string::npos) << frames;
         EXPECT_EQ(t.tagType(), "ID3v2." + std::to_string(version) + ".0");
 
         // An in-place change keeps every other frame for mutagen too.
-        t.setValue(tvTitle, "Changed");
+        t.setValue(ValueKey::Title, "Changed");
         ASSERT_EQ(f.putTags(), 0);
         const std::string check =
             shell("/usr/bin/python3 -c 'import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
@@ -238,9 +238,9 @@ TEST_F(ID3InteropTest, CommandLineSetAndJunk) {
     AudioFile f;
     f.setOptions(options_);
     ASSERT_TRUE(f.readFile(path, true));
-    EXPECT_EQ(f.tag().getValue(tvTitle), "01 Song");
-    EXPECT_EQ(f.tag().getValue(tvV1Artist), "Ban");
-    EXPECT_EQ(f.tag().getValue(tvComposer), "Writer");
+    EXPECT_EQ(f.tag().getValue(ValueKey::Title), "01 Song");
+    EXPECT_EQ(f.tag().getValue(ValueKey::V1Artist), "Ban");
+    EXPECT_EQ(f.tag().getValue(ValueKey::Composer), "Writer");
     expectAudioIntact(path);
 
     // One file missing: the others are written, the status is 1 and stderr names the error.
@@ -250,7 +250,7 @@ TEST_F(ID3InteropTest, CommandLineSetAndJunk) {
     EXPECT_EQ(status, 1);
     EXPECT_NE(out.find("none.mp3: error 2: "), std::string::npos) << out;
     ASSERT_TRUE(f.readFile(path, true));
-    EXPECT_EQ(f.tag().getValue(tvAlbum), "X");
+    EXPECT_EQ(f.tag().getValue(ValueKey::Album), "X");
     out = shell(cli + " set tvNoSuchKey=1 " + shellQuote(path) + " 2>&1", &status);
     EXPECT_EQ(status, 2);
 
@@ -327,10 +327,10 @@ TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
     AudioFile f;
     f.setOptions(options);
     ASSERT_TRUE(f.readFile(path, true));
-    EXPECT_EQ(f.tag().getValue(tvTitle), "Compressed title");
-    EXPECT_EQ(f.tag().getValue(tvArtist), "V1 Artist");  // the encrypted frame shows nothing
-    EXPECT_EQ(f.tag().getValue(tvV2Comment), "");
-    f.tag().setValue(tvAlbum, "Album");
+    EXPECT_EQ(f.tag().getValue(ValueKey::Title), "Compressed title");
+    EXPECT_EQ(f.tag().getValue(ValueKey::Artist), "V1 Artist");  // the encrypted frame shows nothing
+    EXPECT_EQ(f.tag().getValue(ValueKey::V2Comment), "");
+    f.tag().setValue(ValueKey::Album, "Album");
     ASSERT_EQ(f.putTags(), 0);
 
     const std::string written = readBytes(path);
@@ -339,10 +339,10 @@ TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
     AudioFile back;
     back.setOptions(options);
     ASSERT_TRUE(back.readFile(path, true));
-    EXPECT_EQ(back.tag().getValue(tvV1Title), "Compressed title");  // inflated text, no zero bytes
-    EXPECT_EQ(back.tag().getValue(tvV1Artist), "V1 Artist");
-    EXPECT_EQ(back.tag().getValue(tvV1Comment), "");
-    EXPECT_EQ(back.tag().getValue(tvAlbum), "Album");
+    EXPECT_EQ(back.tag().getValue(ValueKey::V1Title), "Compressed title");  // inflated text, no zero bytes
+    EXPECT_EQ(back.tag().getValue(ValueKey::V1Artist), "V1 Artist");
+    EXPECT_EQ(back.tag().getValue(ValueKey::V1Comment), "");
+    EXPECT_EQ(back.tag().getValue(ValueKey::Album), "Album");
 
     // Saving again what was just saved changes no byte; a title-only set keeps every other frame.
     const std::string cli = VORDA_CLI_PATH;
@@ -367,8 +367,8 @@ TEST(ID3HiddenFrames, NeverFeedTheSyncAndSurviveEveryWrite) {
     f.setOptions(options);
     writeBytes(path, tagBytes(3, hidden.artist + hidden.tail, 0, 0) + mp3Audio(5) + v1Tag("Same"));
     ASSERT_TRUE(f.readFile(path, true));
-    f.tag().setValue(tvTitle, "Same");
-    f.tag().setValue(tvV1Artist, "X");
+    f.tag().setValue(ValueKey::Title, "Same");
+    f.tag().setValue(ValueKey::V1Artist, "X");
     ASSERT_EQ(f.putTags(), 0);
     const std::string kept = readBytes(path);
     EXPECT_TRUE(contains(kept, hidden.artist));
@@ -394,7 +394,7 @@ TEST_F(ID3InteropTest, KeptFramesReadTheSameInPeers) {
     AudioFile f;
     f.setOptions(options_);
     ASSERT_TRUE(f.readFile(path, true));
-    f.tag().setValue(tvAlbum, "Älbum");
+    f.tag().setValue(ValueKey::Album, "Älbum");
     ASSERT_EQ(f.putTags(), 0);
     expectAudioIntact(path);
     const std::string check =

@@ -50,7 +50,7 @@ void rewriteForever(const std::vector<std::string>& paths) {
             AudioFile f;
             f.setOptions(writeOptions());
             if (!f.readFile(path, true)) continue;
-            f.tag().setValue(tvTitle, titles()[round % titles().size()]);
+            f.tag().setValue(ValueKey::Title, titles()[round % titles().size()]);
             f.putTags();
         }
     }
@@ -89,11 +89,11 @@ TEST(KillSafetyTest, KilledWritersLeaveEveryFileWhole) {
             AudioFile f;
             f.setOptions(writeOptions());
             ASSERT_TRUE(f.readFile(path, true));
-            ASSERT_TRUE(f.tag().hasTag(tkID3v2));
-            ASSERT_TRUE(f.tag().hasTag(tkID3v1));
-            const std::string title = f.tag().getValue(tvV2Title);
+            ASSERT_TRUE(f.tag().hasTag(TagKind::Id3v2));
+            ASSERT_TRUE(f.tag().hasTag(TagKind::Id3v1));
+            const std::string title = f.tag().getValue(ValueKey::V2Title);
             EXPECT_NE(std::find(titles().begin(), titles().end(), title), titles().end()) << title.size();
-            EXPECT_TRUE(v1Titles.count(f.tag().getValue(tvV1Title)) == 1);
+            EXPECT_TRUE(v1Titles.count(f.tag().getValue(ValueKey::V1Title)) == 1);
             const std::string bytes = readBytes(path);
             const auto start = static_cast<size_t>(f.tag().tagSize());
             ASSERT_EQ(bytes.size(), start + audio.size() + 128);

@@ -173,7 +173,7 @@ TEST(OptionsRules, OkCopiesTheControlsAndWritesExactlyTheOptionsKeys) {
     EXPECT_EQ(s.caseChange, CaseChange::Upper);
     EXPECT_EQ(s.maxPaddingSize, -1);
     EXPECT_EQ(s.remotePort, 8000);
-    EXPECT_EQ(s.fileExistAction, feaSkip);
+    EXPECT_EQ(s.fileExistAction, FileExistAction::Skip);
     EXPECT_EQ(s.emptyFieldAction, 2);
     EXPECT_EQ(s.fileTypes, std::vector<std::string>{"mp3"});
 
@@ -357,8 +357,8 @@ TEST(ReplaceListRules, EditingAndChecks) {
     EXPECT_EQ(r.moveDown(0), 1);
     EXPECT_EQ(r.getOldString(1), " - ");
     EXPECT_EQ(r.moveUp(-1), -1);
-    EXPECT_TRUE(r.Delete(2));
-    EXPECT_FALSE(r.Delete(2));
+    EXPECT_TRUE(r.removeAt(2));
+    EXPECT_FALSE(r.removeAt(2));
     EXPECT_EQ(r.check().index, -1);
 
     // Pairs given by the caller are checked on OK, in list order.
@@ -367,7 +367,7 @@ TEST(ReplaceListRules, EditingAndChecks) {
     ReplaceListRules::Problem p = r.check();
     EXPECT_EQ(p.index, 2);
     EXPECT_EQ(p.message, "There is no need to replace a string with itself!");
-    r.Delete(2);
+    r.removeAt(2);
     p = r.check();
     EXPECT_EQ(p.index, 2);
     EXPECT_EQ(p.message, "The find string cannot be empty!");

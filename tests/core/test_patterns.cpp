@@ -170,8 +170,10 @@ TEST(PatternChecks, FolderPatternsAreNormalised) {
 
 TEST(FileValuesRecord, TagsFirstThenTheNameWithTrackPadding) {
     Settings s = defaults();
-    TaggedFile f("Name Artist - Name Title.mp3",
-                 {{tvArtist, "  Tag Artist "}, {tvTrack, "7/12"}, {tvGenre, "Pop"}, {tvYear, "1999"}});
+    TaggedFile f("Name Artist - Name Title.mp3", {{ValueKey::Artist, "  Tag Artist "},
+                                                  {ValueKey::Track, "7/12"},
+                                                  {ValueKey::Genre, "Pop"},
+                                                  {ValueKey::Year, "1999"}});
     FileValues v = getFileValues(f.file, "<artist> - <title>", 4, s);
     EXPECT_EQ(v.index, 4);
     EXPECT_EQ(v.name, "Name Artist - Name Title.mp3");
@@ -191,7 +193,7 @@ TEST(FileValuesRecord, TagsFirstThenTheNameWithTrackPadding) {
     // Without tags every value comes from the name, unpadded.
     s.padTrackNumber = true;
     s.useTags = false;
-    TaggedFile g("3 - Kraftwerk - Radio.mp3", {{tvArtist, "Tag"}});
+    TaggedFile g("3 - Kraftwerk - Radio.mp3", {{ValueKey::Artist, "Tag"}});
     v = getFileValues(g.file, "<track> - <artist> - <title>", 1, s);
     EXPECT_EQ(v.artist, "Kraftwerk");
     EXPECT_EQ(v.track, "3");
@@ -324,7 +326,7 @@ TEST(ValuesFromNames, LegacyBytesAreReadAsLatin1) {
 
 TEST(PatternPreview, ShowsTheBuiltNameOnlyWhenFixing) {
     const Settings s = defaults();
-    TaggedFile f("old.mp3", {{tvArtist, "abba"}, {tvTitle, "sos"}, {tvTrack, "1"}});
+    TaggedFile f("old.mp3", {{ValueKey::Artist, "abba"}, {ValueKey::Title, "sos"}, {ValueKey::Track, "1"}});
     EXPECT_EQ(previewNewName(true, f.file, "<title>", 1, "<track> <artist> - <title>", "old.mp3", s),
               "01 Abba - Sos.mp3");
     EXPECT_EQ(previewNewName(false, f.file, "<title>", 1, "<track> <artist> - <title>", "old.mp3", s), "old.mp3");

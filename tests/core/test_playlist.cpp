@@ -143,7 +143,8 @@ TEST_F(PlaylistFixture, EntriesAreListedUnderTheirCleanAbsoluteFolder) {
                              dir.path() + "lists/sub/../../Tree/A/t.mp3\n";
     for (const char* name : {"list.m3u", "list.m3u8"}) {
         EXPECT_EQ(import(name, text), std::vector<std::string>(5, dir / "Tree/A/t.mp3")) << name;
-        for (int row = 1; row <= list.count(); ++row) EXPECT_EQ(list.getCellContent(row, colPath), dir / "Tree/A/");
+        for (int row = 1; row <= list.count(); ++row)
+            EXPECT_EQ(list.getCellContent(row, ListColumn::Path), dir / "Tree/A/");
     }
     EXPECT_EQ(import("list.pls", "[playlist]\nFile1=../Tree/A/t.mp3\n"),
               (std::vector<std::string>{dir / "Tree/A/t.mp3"}));

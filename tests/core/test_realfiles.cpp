@@ -50,10 +50,11 @@ std::string asMp3(const std::string& path, const testsupport::TempFolder& scratc
 }
 
 void expectTagValuesLikeMutagen(const peers::Values& theirs, AudioFile& file) {
-    const peers::Values ours = {{"title", file.tag().getValue(tvTitle)}, {"artist", file.tag().getValue(tvArtist)},
-                                {"album", file.tag().getValue(tvAlbum)}, {"year", file.tag().getValue(tvYear)},
-                                {"track", file.tag().getValue(tvTrack)}, {"comment", file.tag().getValue(tvComment)},
-                                {"genre", file.tag().getValue(tvGenre)}};
+    const peers::Values ours = {
+        {"title", file.tag().getValue(ValueKey::Title)}, {"artist", file.tag().getValue(ValueKey::Artist)},
+        {"album", file.tag().getValue(ValueKey::Album)}, {"year", file.tag().getValue(ValueKey::Year)},
+        {"track", file.tag().getValue(ValueKey::Track)}, {"comment", file.tag().getValue(ValueKey::Comment)},
+        {"genre", file.tag().getValue(ValueKey::Genre)}};
     for (const char* field : peers::kTagFields) {
         const std::string peer = trimEnd(theirs.at(field));
         if (peer.empty()) continue;  // only values mutagen reads are compared
@@ -157,7 +158,7 @@ TEST_F(AwkwardFiles, ReadAsWrittenAndLikeMutagen) {
         SCOPED_TRACE(f.name);
         AudioFile file;
         ASSERT_TRUE(file.readFile(path(f.name), true));
-        EXPECT_EQ(file.tag().getValue(tvTitle), f.title);
+        EXPECT_EQ(file.tag().getValue(ValueKey::Title), f.title);
         EXPECT_EQ(file.audio().isValid(), f.hasAudio);
     }
     std::vector<std::string> paths;

@@ -41,7 +41,7 @@ struct ListFixture : ::testing::Test {
     }
     std::vector<std::string> names() const {
         std::vector<std::string> names;
-        for (int row = 1; row <= list.count(); ++row) names.push_back(list.getCellContent(row, colFilename));
+        for (int row = 1; row <= list.count(); ++row) names.push_back(list.getCellContent(row, ListColumn::Filename));
         return names;
     }
 
@@ -65,7 +65,7 @@ TEST_F(ListFixture, RecursiveScanIsBreadthFirstFolderByFolder) {
     commands.scanFolder(dir.path(), true);
     EXPECT_EQ(paths(), (std::vector<std::string>{dir / "a.mp3", dir / "b.mp3", dir / "one/c.mp3", dir / "two/d.mp3",
                                                  dir / "one/deep/e.mp3"}));
-    EXPECT_EQ(list.getCellContent(3, colPath), dir / "one/");
+    EXPECT_EQ(list.getCellContent(3, ListColumn::Path), dir / "one/");
     EXPECT_EQ(commands.nrTotalFiles, 5);
     std::smatch m;
     const std::string text = commands.lastScanText();
@@ -124,7 +124,7 @@ TEST_F(ListFixture, OddEntriesAreListedOrSkippedAsFilesDeserve) {
     EXPECT_EQ(names(), (std::vector<std::string>{latin1, "empty.mp3", "link.mp3", "three.mp3"}));
     EXPECT_EQ(list.getFullPath(1), dir / latin1);
     EXPECT_TRUE(pathExists(list.getFullPath(1)));
-    EXPECT_EQ(list.getCellContent(2, colSize), "0.00 MB");
+    EXPECT_EQ(list.getCellContent(2, ListColumn::Size), "0.00 MB");
 }
 
 TEST_F(ListFixture, SymbolicLinksNeverLoopOrDuplicate) {
@@ -206,9 +206,10 @@ TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
     AudioFile file;
     ASSERT_TRUE(file.readFile(dir / "big.dat", false));
     auto tag = std::make_unique<fakes::ValueTag>(std::map<int, std::string>{}, false);
-    tag->values = {{tvArtist, "Artist"}, {tvAlbum, "Album"}, {tvTitle, "Title"}, {tvTrack, "7/12"},
-                   {tvYear, "1999"},     {tvGenre, "Rock"},  {tvComment, "c"}};
-    tag->kinds = {tkID3v1, tkLyrics3, tkID3v2};
+    tag->values = {{ValueKey::Artist, "Artist"}, {ValueKey::Album, "Album"}, {ValueKey::Title, "Title"},
+                   {ValueKey::Track, "7/12"},    {ValueKey::Year, "1999"},   {ValueKey::Genre, "Rock"},
+                   {ValueKey::Comment, "c"}};
+    tag->kinds = {TagKind::Id3v1, TagKind::Lyrics3, TagKind::Id3v2};
     fakes::ValueTag* tagPtr = tag.get();
     auto audio = std::make_unique<fakes::ValueAudio>();
     audio->info = {{AudioKey::BitRate, "128999"}, {AudioKey::SampleRate, "44100"}, {AudioKey::Duration, "185"}};
@@ -225,46 +226,46 @@ TEST_F(ListFixture, UpdateListItemFormatsEveryColumn) {
     for (int col = 1; col <= kColumnCount; ++col) EXPECT_EQ(list.getCellContent(row, col), expected[col - 1]) << col;
 
     const std::pair<std::set<int>, std::string> kinds[] = {{{}, ""},
-                                                           {{tkID3v1}, "ID3v1"},
-                                                           {{tkLyrics3}, "+Lyrics"},
-                                                           {{tkID3v2}, "ID3v2"},
-                                                           {{tkID3v1, tkID3v2}, "ID3v1 & ID3v2"},
-                                                           {{tkLyrics3, tkID3v2}, "+Lyrics & ID3v2"}};
+                                                           {{TagKind::Id3v1}, "ID3v1"},
+                                                           {{TagKind::Lyrics3}, "+Lyrics"},
+                                                           {{TagKind::Id3v2}, "ID3v2"},
+                                                           {{TagKind::Id3v1, TagKind::Id3v2}, "ID3v1 & ID3v2"},
+                                                           {{TagKind::Lyrics3, TagKind::Id3v2}, "+Lyrics & ID3v2"}};
     for (const auto& [set, text] : kinds) {
         tagPtr->kinds = set;
         commands.updateListItem(row, file);
-        EXPECT_EQ(list.getCellContent(row, colTags), text);
+        EXPECT_EQ(list.getCellContent(row, ListColumn::Tags), text);
     }
 
     audioPtr->info = {{AudioKey::BitRate, "0"}, {AudioKey::SampleRate, "22050"}, {AudioKey::Duration, "4500"}};
-    tagPtr->values[tvTrack] = "123";
+    tagPtr->values[ValueKey::Track] = "123";
     commands.updateListItem(row, file);
-    EXPECT_EQ(list.getCellContent(row, colBitrate), "0");
-    EXPECT_EQ(list.getCellContent(row, colSamplerate), "22.1");
-    EXPECT_EQ(list.getCellContent(row, colDuration), "75:00");
-    EXPECT_EQ(list.getCellContent(row, colTrack), "123");
+    EXPECT_EQ(list.getCellContent(row, ListColumn::Bitrate), "0");
+    EXPECT_EQ(list.getCellContent(row, ListColumn::Samplerate), "22.1");
+    EXPECT_EQ(list.getCellContent(row, ListColumn::Duration), "75:00");
+    EXPECT_EQ(list.getCellContent(row, ListColumn::Track), "123");
 
     settings.padTrackNumber = false;
-    tagPtr->values[tvTrack] = "7";
+    tagPtr->values[ValueKey::Track] = "7";
     audioPtr->info.clear();  // what the null reader gives: no audio cells
     commands.updateListItem(row, file);
-    EXPECT_EQ(list.getCellContent(row, colTrack), "7");
-    EXPECT_EQ(list.getCellContent(row, colBitrate), "");
-    EXPECT_EQ(list.getCellContent(row, colSamplerate), "");
-    EXPECT_EQ(list.getCellContent(row, colDuration), "");
+    EXPECT_EQ(list.getCellContent(row, ListColumn::Track), "7");
+    EXPECT_EQ(list.getCellContent(row, ListColumn::Bitrate), "");
+    EXPECT_EQ(list.getCellContent(row, ListColumn::Samplerate), "");
+    EXPECT_EQ(list.getCellContent(row, ListColumn::Duration), "");
 
     // Without automatic tag reading only name, folder and size are filled.
     settings.autoReadTags = false;
     const int plain = list.addRow("big.dat");
     commands.updateListItem(plain, file);
-    EXPECT_EQ(list.getCellContent(plain, colSize), "1 234.50 MB");
-    EXPECT_EQ(list.getCellContent(plain, colArtist), "");
-    EXPECT_EQ(list.getCellContent(plain, colTags), "");
+    EXPECT_EQ(list.getCellContent(plain, ListColumn::Size), "1 234.50 MB");
+    EXPECT_EQ(list.getCellContent(plain, ListColumn::Artist), "");
+    EXPECT_EQ(list.getCellContent(plain, ListColumn::Tags), "");
 
     AudioFile unread;  // a file object that holds no file changes nothing
     commands.updateListItem(plain, unread);
     commands.updateListItem(99, file);
-    EXPECT_EQ(list.getCellContent(plain, colFilename), "big.dat");
+    EXPECT_EQ(list.getCellContent(plain, ListColumn::Filename), "big.dat");
 }
 
 TEST_F(ListFixture, ShowFileFillsNamesAndSizeOrDropsAVanishedRow) {

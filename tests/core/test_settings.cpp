@@ -180,7 +180,7 @@ TEST(Settings, TypedReadingRules) {
     EXPECT_EQ(s.trackDigits, 2);
     EXPECT_EQ(s.maxFileNameLength, 100);
     EXPECT_EQ(s.method, 7);
-    EXPECT_EQ(s.fileExistAction, feaAsk);
+    EXPECT_EQ(s.fileExistAction, FileExistAction::Ask);
     EXPECT_EQ(s.removedChars, "^{}");
     EXPECT_EQ(s.fileTypes, std::vector<std::string>{"mp3"});
     EXPECT_EQ(s.remotePort, 8881);

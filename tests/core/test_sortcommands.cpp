@@ -171,7 +171,7 @@ TEST_F(SortFixture, ExistingDestinationsFollowTheOverwriteAnswers) {
     EXPECT_EQ(rows.count(), 3);  // only the moved file's row went
 
     // "Never replace" skips silently and still counts the files.
-    s.fileExistAction = feaSkip;
+    s.fileExistAction = FileExistAction::Skip;
     ui.questions.clear();
     ui.answers = {MessageAnswer::Yes};
     commands.sortAllFiles(in);
@@ -180,7 +180,7 @@ TEST_F(SortFixture, ExistingDestinationsFollowTheOverwriteAnswers) {
     EXPECT_TRUE(exists(src + "f3.mp3"));
 
     // "Always replace" replaces without asking.
-    s.fileExistAction = feaReplace;
+    s.fileExistAction = FileExistAction::Replace;
     ui.questions.clear();
     ui.answers = {MessageAnswer::Yes};
     commands.sortAllFiles(in);
@@ -220,7 +220,7 @@ TEST_F(SortFixture, FailedOperationsKeepTheSourceAndAskToGoOn) {
         // A folder stands where each file should go: replacing it fails.
         listtest::makeFolder(target + "D/Dee/f" + std::to_string(i) + ".mp3/inner");
     }
-    s.fileExistAction = feaReplace;
+    s.fileExistAction = FileExistAction::Replace;
     SortInputs in = inputs(FileMethod::Move);
     in.useAlbumPattern = false;
     ui.answers = {MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::Cancel};
@@ -318,16 +318,16 @@ TEST_F(SortFixture, ARunNeverReplacesItsOwnFilesAndSwapsNamesWithoutLoss) {
     EXPECT_EQ(filesBelow(src), (std::vector<std::string>{"x.mp3", "y.mp3", "z.mp3"}));
     AudioFile f;
     ASSERT_TRUE(f.readFile(src + "x.mp3", true));
-    EXPECT_EQ(f.tag().getValue(tvTitle), "x");
+    EXPECT_EQ(f.tag().getValue(ValueKey::Title), "x");
     ASSERT_TRUE(f.readFile(src + "y.mp3", true));
-    EXPECT_EQ(f.tag().getValue(tvTitle), "y");
-    EXPECT_EQ(rows.getCellContent(1, colFilename), "y.mp3");
-    EXPECT_EQ(rows.getCellContent(2, colFilename), "x.mp3");
-    EXPECT_EQ(rows.getCellContent(3, colFilename), "z.mp3");
+    EXPECT_EQ(f.tag().getValue(ValueKey::Title), "y");
+    EXPECT_EQ(rows.getCellContent(1, ListColumn::Filename), "y.mp3");
+    EXPECT_EQ(rows.getCellContent(2, ListColumn::Filename), "x.mp3");
+    EXPECT_EQ(rows.getCellContent(3, ListColumn::Filename), "z.mp3");
     EXPECT_EQ(commands.failed(), 1);
 
     // Copies: "always replace" skips a destination that this run wrote or that is a listed file.
-    s.fileExistAction = feaReplace;
+    s.fileExistAction = FileExistAction::Replace;
     rows.clear();
     writeMp3(src + "c/a.mp3", "Jo", "", "Same");
     writeMp3(src + "c/b.mp3", "Jo", "", "Same");
@@ -364,8 +364,8 @@ TEST_F(SortFixture, RenameAllRenamesAndRefreshesRows) {
     commands.sortAllFiles(in);
     EXPECT_TRUE(exists(src + "Fay - 03 - Hello.mp3"));
     EXPECT_TRUE(exists(src + "Fay - 04 - World.mp3"));
-    EXPECT_EQ(rows.getCellContent(1, colFilename), "Fay - 03 - Hello.mp3");
-    EXPECT_EQ(rows.getCellContent(2, colFilename), "Fay - 04 - World.mp3");
+    EXPECT_EQ(rows.getCellContent(1, ListColumn::Filename), "Fay - 03 - Hello.mp3");
+    EXPECT_EQ(rows.getCellContent(2, ListColumn::Filename), "Fay - 04 - World.mp3");
     const auto statuses = ui.panelTexts(3);
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Renaming file 2 of 2, please be patient..."),
               statuses.end());
@@ -390,7 +390,7 @@ TEST_F(SortFixture, RenameFailuresAskToGoOnOrAbort) {
     EXPECT_TRUE(exists(src + "Same.mp3"));
     EXPECT_TRUE(exists(src + "b.mp3"));
     EXPECT_TRUE(exists(src + "c.mp3"));
-    EXPECT_EQ(rows.getCellContent(2, colFilename), "b.mp3");
+    EXPECT_EQ(rows.getCellContent(2, ListColumn::Filename), "b.mp3");
     EXPECT_EQ(commands.failed(), 2);
     EXPECT_TRUE(commands.cancelled());
 }
@@ -406,7 +406,7 @@ TEST_F(SortFixture, RenameSelectedUsesTheNewNameBoxAndStepsToTheNextRow) {
     in.newName = "My: Name?.mp3";
     commands.sortSelectedFiles(in);
     EXPECT_TRUE(exists(src + "My Name.mp3"));
-    EXPECT_EQ(rows.getCellContent(1, colFilename), "My Name.mp3");
+    EXPECT_EQ(rows.getCellContent(1, ListColumn::Filename), "My Name.mp3");
     EXPECT_FALSE(rows.selected(1));
     EXPECT_TRUE(rows.selected(2));
     EXPECT_EQ(commands.currentRow(), 2);
@@ -455,7 +455,7 @@ TEST_F(SortFixture, PopupPatternAndAlbumSortWorkOnTheSelection) {
     writeMp3(src + "d.mp3", "Ivy", "Tour", "Three", "4", "1999");
     add(src + "d.mp3");
     rows.selectAll();
-    s.fileExistAction = feaReplace;
+    s.fileExistAction = FileExistAction::Replace;
     in.method = FileMethod::Copy;
     commands.sortSelectedAsAlbum(in);
     ASSERT_EQ(ui.questions.size(), 1u);

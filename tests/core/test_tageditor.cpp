@@ -125,29 +125,29 @@ protected:
 TEST_F(TagEditorTest, ShowingAFileFillsTheModesFieldsAndClearsTheMarks) {
     const std::string path = makeFile("a.mp3", "Song");
     showRow(1);
-    EXPECT_TRUE(panes_.enabled[swID3v1]);
-    EXPECT_TRUE(panes_.enabled[swID3v2]);
-    EXPECT_FALSE(panes_.enabled[swLyrics3]);
-    EXPECT_EQ(panes_.txtField[fldTitle], "Song");
-    EXPECT_EQ(panes_.txtField[fldV1Artist], "Artist");
+    EXPECT_TRUE(panes_.enabled[TagSwitch::Id3v1]);
+    EXPECT_TRUE(panes_.enabled[TagSwitch::Id3v2]);
+    EXPECT_FALSE(panes_.enabled[TagSwitch::Lyrics3]);
+    EXPECT_EQ(panes_.txtField[TagField::Title], "Song");
+    EXPECT_EQ(panes_.txtField[TagField::V1Artist], "Artist");
     EXPECT_FALSE(panes_.anyMark());
     // Typing marks; an enable box and its remove box are never both checked.
-    panes_.setField(fldAlbum, "X");
-    EXPECT_TRUE(panes_.chkField[fldAlbum]);
-    panes_.setRemove(swID3v1, true);
-    EXPECT_FALSE(panes_.enabled[swID3v1]);
-    EXPECT_FALSE(panes_.fieldEditable(fldV1Title));
-    panes_.setEnabled(swID3v1, true);
-    EXPECT_FALSE(panes_.remove[swID3v1]);
+    panes_.setField(TagField::Album, "X");
+    EXPECT_TRUE(panes_.chkField[TagField::Album]);
+    panes_.setRemove(TagSwitch::Id3v1, true);
+    EXPECT_FALSE(panes_.enabled[TagSwitch::Id3v1]);
+    EXPECT_FALSE(panes_.fieldEditable(TagField::V1Title));
+    panes_.setEnabled(TagSwitch::Id3v1, true);
+    EXPECT_FALSE(panes_.remove[TagSwitch::Id3v1]);
 
     // Simple mode: "Use tags" checked, combined keys, no ID3v1 pane.
     settings().advancedMode = false;
     showRow(1);
-    EXPECT_TRUE(panes_.enabled[swID3v2]);
-    EXPECT_EQ(panes_.txtField[fldArtist], "Artist");
-    EXPECT_EQ(panes_.txtField[fldV1Title], "");
-    EXPECT_EQ(fieldKey(fldV1Title, false), -1);
-    EXPECT_EQ(fieldKey(fldYear, true), tvV2Year);
+    EXPECT_TRUE(panes_.enabled[TagSwitch::Id3v2]);
+    EXPECT_EQ(panes_.txtField[TagField::Artist], "Artist");
+    EXPECT_EQ(panes_.txtField[TagField::V1Title], "");
+    EXPECT_EQ(fieldKey(TagField::V1Title, false), -1);
+    EXPECT_EQ(fieldKey(TagField::Year, true), ValueKey::V2Year);
 
     // Clearing for several rows shows the remove boxes in advanced mode only.
     clearTagPanes(panes_, true, true);
@@ -156,11 +156,11 @@ TEST_F(TagEditorTest, ShowingAFileFillsTheModesFieldsAndClearsTheMarks) {
     EXPECT_EQ(panes_.cmbV1Genre, "");
 
     const auto info = fileInfoTexts(cmds_.filCurrent());
-    EXPECT_EQ(info[ifkBit], "128 kbps (CBR)");
-    EXPECT_EQ(info[ifQuality].substr(0, 8), "44100Hz ");
-    EXPECT_EQ(info[ifType].substr(0, 19), "MPEG 1.0 layer 3 ID");
-    EXPECT_EQ(info[ifSize], "Size: " + std::to_string(readBytes(path).size()) + "b");
-    EXPECT_EQ(info[ifLength], "Duration: 00:00");
+    EXPECT_EQ(info[InfoBox::KBit], "128 kbps (CBR)");
+    EXPECT_EQ(info[InfoBox::Quality].substr(0, 8), "44100Hz ");
+    EXPECT_EQ(info[InfoBox::Type].substr(0, 19), "MPEG 1.0 layer 3 ID");
+    EXPECT_EQ(info[InfoBox::Size], "Size: " + std::to_string(readBytes(path).size()) + "b");
+    EXPECT_EQ(info[InfoBox::Length], "Duration: 00:00");
 }
 
 TEST(TagEditorRules, GenresListsTypingAndWarnings) {
@@ -168,7 +168,7 @@ TEST(TagEditorRules, GenresListsTypingAndWarnings) {
     ASSERT_EQ(genres.size(), 148u);
     for (size_t i = 1; i < genres.size(); ++i) EXPECT_LT(genres[i - 1].first, genres[i].first);
     EXPECT_NE(std::find(genres.begin(), genres.end(), std::make_pair(std::string("Rock"), 17)), genres.end());
-    EXPECT_EQ(lyricsChoices(lyQuality).back(), "Excellent!");
+    EXPECT_EQ(lyricsChoices(LyricsControl::Quality).back(), "Excellent!");
 
     EXPECT_TRUE(fieldAcceptsChar(3, "-"));
     EXPECT_FALSE(fieldAcceptsChar(14, "-"));
@@ -199,20 +199,20 @@ TEST(TagEditorRules, GenresListsTypingAndWarnings) {
 TEST(TagEditorRules, ConfirmationTextListsMarkedFieldsAndTagActions) {
     TagPanes p;
     clearTagPanes(p, true, true);
-    p.setRemove(swID3v1, true);
-    p.setEnabled(swID3v2, true);
-    p.setField(fldTitle, "T");
-    p.setField(fldTrack, "5");
+    p.setRemove(TagSwitch::Id3v1, true);
+    p.setEnabled(TagSwitch::Id3v2, true);
+    p.setField(TagField::Title, "T");
+    p.setField(TagField::Track, "5");
     p.setGenre(false, "Rock");
-    p.setEnabled(swLyrics3, true);
-    p.lyrics[lyMood] = "Happy";
+    p.setEnabled(TagSwitch::Lyrics3, true);
+    p.lyrics[LyricsControl::Mood] = "Happy";
     EXPECT_EQ(saveConfirmationText(p, true),
               "The following attributes will be changed for ALL selected files:\r\n\r\nID3v1 tags will be REMOVED!"
               "\r\n\r\nID3v2 (will be added if nonexistent):\r\nTitle: \"T\"\r\nGenre: \"Rock\"\r\nTrack: \"5\""
               "\r\n\r\nLyrics3 (will be added if nonexistent):\r\nMood: \"Happy\"");
     clearTagPanes(p, false, true);
-    p.setField(fldComposer, "C");
-    p.setRemove(swLyrics3, true);
+    p.setField(TagField::Composer, "C");
+    p.setRemove(TagSwitch::Lyrics3, true);
     EXPECT_EQ(saveConfirmationText(p, false),
               "The following attributes will be changed for ALL selected files:\r\n\r\nComposer: \"C\""
               "\r\n\r\nLyrics3 tags will be REMOVED!");
@@ -223,18 +223,18 @@ TEST(TagEditorRules, ConfirmationTextListsMarkedFieldsAndTagActions) {
 TEST_F(TagEditorTest, SingleFileAdvancedWritesMarkedFieldsAndRemovesUncheckedTags) {
     const std::string path = makeFile("a.mp3", "Song");
     showRow(1);
-    panes_.setField(fldTitle, "r+= (Live)");
-    panes_.setField(fldYear, "2001-05x");
-    panes_.setEnabled(swID3v1, false);
+    panes_.setField(TagField::Title, "r+= (Live)");
+    panes_.setField(TagField::Year, "2001-05x");
+    panes_.setEnabled(TagSwitch::Id3v1, false);
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_EQ(value(path, tvV2Title), "Song (Live)");
-    EXPECT_EQ(value(path, tvV2Year), "2001-05");
-    EXPECT_EQ(value(path, tvV2Artist), "Artist");  // unmarked, kept
-    EXPECT_FALSE(has(path, tkID3v1));
+    EXPECT_EQ(value(path, ValueKey::V2Title), "Song (Live)");
+    EXPECT_EQ(value(path, ValueKey::V2Year), "2001-05");
+    EXPECT_EQ(value(path, ValueKey::V2Artist), "Artist");  // unmarked, kept
+    EXPECT_FALSE(has(path, TagKind::Id3v1));
     expectAudioIntact(path);
     if (haveMutagen()) EXPECT_EQ(mutagen(path), "Song (Live)|Artist|Album\n");
     EXPECT_EQ(ui_.lastOf(3).rfind("All tags saved in ", 0), 0u);
-    EXPECT_EQ(list_.getCellContent(1, colTitle), "Song (Live)");
+    EXPECT_EQ(list_.getCellContent(1, ListColumn::Title), "Song (Live)");
     EXPECT_TRUE(ui_.questions.empty());
 }
 
@@ -242,17 +242,17 @@ TEST_F(TagEditorTest, SingleFileSimpleModeWritesEveryTagOrRemovesThemAll) {
     settings().advancedMode = false;
     const std::string path = makeFile("a.mp3", "Song");
     showRow(1);
-    panes_.setField(fldArtist, "l+=The ");
+    panes_.setField(TagField::Artist, "l+=The ");
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_EQ(value(path, tvV2Artist), "The Artist");
-    EXPECT_EQ(value(path, tvV1Artist), "The Artist");
+    EXPECT_EQ(value(path, ValueKey::V2Artist), "The Artist");
+    EXPECT_EQ(value(path, ValueKey::V1Artist), "The Artist");
     expectAudioIntact(path);
 
     showRow(1);
-    panes_.setEnabled(swID3v2, false);  // "Use tags" off
+    panes_.setEnabled(TagSwitch::Id3v2, false);  // "Use tags" off
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_FALSE(has(path, tkID3v1));
-    EXPECT_FALSE(has(path, tkID3v2));
+    EXPECT_FALSE(has(path, TagKind::Id3v1));
+    EXPECT_FALSE(has(path, TagKind::Id3v2));
     EXPECT_EQ(readBytes(path), audio_[path]);
     if (haveMutagen()) EXPECT_EQ(mutagen(path), "none\n");
 }
@@ -262,7 +262,7 @@ TEST_F(TagEditorTest, SingleReadOnlyFileIsRefusedWithOneMessage) {
     const std::string before = readBytes(path);
     ::chmod(path.c_str(), 0444);
     showRow(1);
-    panes_.setField(fldTitle, "New");
+    panes_.setField(TagField::Title, "New");
     save();
     ASSERT_EQ(ui_.questions.size(), 1u);
     EXPECT_EQ(ui_.questions[0].text, "You are trying to save tags to a read-only file!\r\n"
@@ -280,7 +280,7 @@ TEST_F(TagEditorTest, AFileChangedAfterItWasShownIsNotOverwritten) {
                                audio_[path] + v1Tag("Song", "Artist");
     ASSERT_EQ(theirs.size(), readBytes(path).size());
     writeBytes(path, theirs);
-    panes_.setField(fldTitle, "Mine");
+    panes_.setField(TagField::Title, "Mine");
     EXPECT_EQ(save(), SaveTagsCommand::Outcome::Failed);
     EXPECT_EQ(readBytes(path), theirs);
     ASSERT_EQ(ui_.questions.size(), 1u);
@@ -288,10 +288,10 @@ TEST_F(TagEditorTest, AFileChangedAfterItWasShownIsNotOverwritten) {
 
     // Shown again, the edit goes through and keeps the other program's album.
     showRow(1);
-    panes_.setField(fldTitle, "Mine");
+    panes_.setField(TagField::Title, "Mine");
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_EQ(value(path, tvV2Title), "Mine");
-    EXPECT_EQ(value(path, tvV2Album), "Their album");
+    EXPECT_EQ(value(path, ValueKey::V2Title), "Mine");
+    EXPECT_EQ(value(path, ValueKey::V2Album), "Their album");
 }
 
 // ---------------------------------------------------------------- several files
@@ -301,9 +301,9 @@ TEST_F(TagEditorTest, SeveralFilesApplyTheEditLanguageToEachStoredValue) {
     const std::string b = makeFile("b.mp3", "Two", 2);
     const std::string c = makeFile("c.mp3", "Abc", 3);
     selectAll();
-    panes_.setEnabled(swID3v2, true);
-    panes_.setField(fldTitle, "l+=Live ");
-    panes_.setField(fldTrack, "7x");
+    panes_.setEnabled(TagSwitch::Id3v2, true);
+    panes_.setField(TagField::Title, "l+=Live ");
+    panes_.setField(TagField::Track, "7x");
     // Cancel writes nothing.
     ui_.answers = {MessageAnswer::Cancel};
     const std::string before = readBytes(a);
@@ -316,26 +316,26 @@ TEST_F(TagEditorTest, SeveralFilesApplyTheEditLanguageToEachStoredValue) {
 
     ui_.answers = {MessageAnswer::Ok};
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_EQ(value(a, tvV2Title), "Live One");
-    EXPECT_EQ(value(b, tvV2Title), "Live Two");
-    EXPECT_EQ(value(c, tvV2Track), "07");   // padded by the tag options
-    EXPECT_EQ(value(c, tvV1Title), "Abc");  // the ID3v1 switch was off: left alone
-    EXPECT_EQ(panes_.txtField[fldTrack], "7");
+    EXPECT_EQ(value(a, ValueKey::V2Title), "Live One");
+    EXPECT_EQ(value(b, ValueKey::V2Title), "Live Two");
+    EXPECT_EQ(value(c, ValueKey::V2Track), "07");   // padded by the tag options
+    EXPECT_EQ(value(c, ValueKey::V1Title), "Abc");  // the ID3v1 switch was off: left alone
+    EXPECT_EQ(panes_.txtField[TagField::Track], "7");
 
     panes_.clearMarks();
-    panes_.setField(fldTitle, "r-=9");
+    panes_.setField(TagField::Title, "r-=9");
     ui_.answers = {MessageAnswer::Ok};
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_EQ(value(c, tvV2Title), "");
-    panes_.setField(fldTitle, "l-=x");
+    EXPECT_EQ(value(c, ValueKey::V2Title), "");
+    panes_.setField(TagField::Title, "l-=x");
     ui_.answers = {MessageAnswer::Ok};
     save();
-    EXPECT_EQ(value(a, tvV2Title), "l-=x");
+    EXPECT_EQ(value(a, ValueKey::V2Title), "l-=x");
     for (const std::string& p : {a, b, c}) {
         expectAudioIntact(p);
         if (haveMutagen()) EXPECT_EQ(mutagen(p), "l-=x|Artist|Album\n");
     }
-    EXPECT_EQ(list_.getCellContent(2, colTitle), "l-=x");
+    EXPECT_EQ(list_.getCellContent(2, ListColumn::Title), "l-=x");
     EXPECT_EQ(ui_.lastOf(3).rfind("All tags saved in ", 0), 0u);
 }
 
@@ -346,26 +346,26 @@ TEST_F(TagEditorTest, SeveralFilesRemoveBoxesAndLyricsWriteOnlyTypedValues) {
         AudioFile f;
         f.setOptions(tagOptions(settings()));
         ASSERT_TRUE(f.readFile(a, true));
-        f.tag().add(tkLyrics3);
-        f.tag().setValue(tvAuthor, "Writer");
-        f.tag().setValue(tvLyrics, "First line\r\nSecond line");
+        f.tag().add(TagKind::Lyrics3);
+        f.tag().setValue(ValueKey::Author, "Writer");
+        f.tag().setValue(ValueKey::Lyrics, "First line\r\nSecond line");
         ASSERT_EQ(f.putTags(), 0);
     }
     selectAll();
-    panes_.setRemove(swID3v2, true);
-    panes_.setEnabled(swID3v1, true);
-    panes_.setField(fldV1Year, "19x99");
-    panes_.setEnabled(swLyrics3, true);
-    panes_.lyrics[lyMood] = "Happy";
+    panes_.setRemove(TagSwitch::Id3v2, true);
+    panes_.setEnabled(TagSwitch::Id3v1, true);
+    panes_.setField(TagField::V1Year, "19x99");
+    panes_.setEnabled(TagSwitch::Lyrics3, true);
+    panes_.lyrics[LyricsControl::Mood] = "Happy";
     ui_.answers = {MessageAnswer::Ok};
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     for (const std::string& p : {a, b}) {
-        EXPECT_FALSE(has(p, tkID3v2));
-        EXPECT_EQ(value(p, tvV1Year), "1999");
-        EXPECT_EQ(value(p, tvMood), "Happy");
+        EXPECT_FALSE(has(p, TagKind::Id3v2));
+        EXPECT_EQ(value(p, ValueKey::V1Year), "1999");
+        EXPECT_EQ(value(p, ValueKey::Mood), "Happy");
         // The confirmation lists only the mood: every other Lyrics3 value stays as it was.
-        EXPECT_EQ(value(p, tvAuthor), p == a ? "Writer" : "");
-        EXPECT_EQ(value(p, tvLyrics), p == a ? "First line\r\nSecond line" : "");
+        EXPECT_EQ(value(p, ValueKey::Author), p == a ? "Writer" : "");
+        EXPECT_EQ(value(p, ValueKey::Lyrics), p == a ? "First line\r\nSecond line" : "");
         expectAudioIntact(p);
         if (haveMutagen()) EXPECT_EQ(mutagen(p), "none\n");
     }
@@ -376,17 +376,17 @@ TEST_F(TagEditorTest, SeveralFilesSimpleModeWritesGeneralFieldsIntoEveryTag) {
     const std::string a = makeFile("a.mp3", "One", 1);
     const std::string b = makeFile("b.mp3", "Two", 2);
     selectAll();
-    panes_.setField(fldAlbum, "Best of");
+    panes_.setField(TagField::Album, "Best of");
     panes_.setGenre(false, "Rock");
     ui_.answers = {MessageAnswer::Ok};
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
     for (const std::string& p : {a, b}) {
-        EXPECT_EQ(value(p, tvV1Album), "Best of");
-        EXPECT_EQ(value(p, tvV2Album), "Best of");
-        EXPECT_EQ(value(p, tvV1Genre), "Rock");
+        EXPECT_EQ(value(p, ValueKey::V1Album), "Best of");
+        EXPECT_EQ(value(p, ValueKey::V2Album), "Best of");
+        EXPECT_EQ(value(p, ValueKey::V1Genre), "Rock");
         expectAudioIntact(p);
     }
-    EXPECT_EQ(value(a, tvTitle), "One");
+    EXPECT_EQ(value(a, ValueKey::Title), "One");
 }
 
 TEST_F(TagEditorTest, SeveralFilesReportFailuresOnceAndKeepTheWrittenFiles) {
@@ -397,16 +397,16 @@ TEST_F(TagEditorTest, SeveralFilesReportFailuresOnceAndKeepTheWrittenFiles) {
     ::chmod(b.c_str(), 0444);
     std::remove(c.c_str());
     selectAll();
-    panes_.setEnabled(swID3v2, true);
-    panes_.setField(fldArtist, "Band");
+    panes_.setEnabled(TagSwitch::Id3v2, true);
+    panes_.setField(TagField::Artist, "Band");
     ui_.answers = {MessageAnswer::Ok};
     SaveTagsCommand save(cmds_, ui_, settings());
     EXPECT_EQ(save.run(panes_), SaveTagsCommand::Outcome::Failed);
     EXPECT_EQ(save.filesSaved(), 2);
     EXPECT_EQ(save.filesFailed(), 2);
-    EXPECT_EQ(value(a, tvV2Artist), "Band");
-    EXPECT_EQ(value(d, tvV2Artist), "Band");
-    EXPECT_EQ(value(b, tvV2Artist), "Artist");
+    EXPECT_EQ(value(a, ValueKey::V2Artist), "Band");
+    EXPECT_EQ(value(d, ValueKey::V2Artist), "Band");
+    EXPECT_EQ(value(b, ValueKey::V2Artist), "Artist");
     ASSERT_EQ(ui_.questions.size(), 2u);
     EXPECT_EQ(ui_.questions[1].icon, MessageIcon::Error);
     EXPECT_EQ(ui_.questions[1].text.rfind(
@@ -457,14 +457,14 @@ TEST_F(TagEditorTest, SeveralFilesGetThePendingPictureAsFrontCover) {
         else
             EXPECT_EQ(frames, "[" + front + "]\n");
     }
-    EXPECT_EQ(value(a, tvV2Title), "One");
-    EXPECT_EQ(value(b, tvV1Title), "Two");
+    EXPECT_EQ(value(a, ValueKey::V2Title), "One");
+    EXPECT_EQ(value(b, ValueKey::V1Title), "Two");
 
     // A removed ID3v2 tag gets no picture.
-    panes_.setRemove(swID3v2, true);
+    panes_.setRemove(TagSwitch::Id3v2, true);
     ui_.answers = {MessageAnswer::Ok};
     ASSERT_EQ(save(), SaveTagsCommand::Outcome::Saved);
-    EXPECT_FALSE(has(b, tkID3v2));
+    EXPECT_FALSE(has(b, TagKind::Id3v2));
     EXPECT_EQ(ui_.questions[1].text.find("Front cover"), std::string::npos);
     expectAudioIntact(b);
 }

@@ -139,7 +139,7 @@ protected:
         AudioFile f;
         f.setOptions(options());
         ASSERT_TRUE(f.readFile(path, true));
-        EXPECT_EQ(f.tag().getValue(tvV2Title), title);
+        EXPECT_EQ(f.tag().getValue(ValueKey::V2Title), title);
         if (haveMutagen()) EXPECT_EQ(mutagen(path), title + "|" + std::to_string(picture) + "\n");
     }
 
@@ -247,7 +247,7 @@ TEST_F(WriteSafetyTest, AWriteTheFileSystemRefusesIsReportedAndChangesNothing) {
     const std::string before = readBytes(path);
     // Titles of the same length: each change is one small write in place, into the ID3v1 tag
     // at the end of the file or into the ID3v2 tag at its start; the limit refuses it.
-    const std::pair<int, rlim_t> cases[] = {{tvV1Title, before.size() - 128}, {tvV2Title, 16}};
+    const std::pair<int, rlim_t> cases[] = {{ValueKey::V1Title, before.size() - 128}, {ValueKey::V2Title, 16}};
     for (const auto& [key, limit] : cases) {
         SCOPED_TRACE(key);
         AudioFile f;
@@ -280,7 +280,7 @@ TEST_F(WriteSafetyTest, AFileChangedAfterItWasReadIsNotOverwritten) {
                                audio_ + v1Tag("Old title");
     ASSERT_EQ(theirs.size(), readBytes(path).size());
     writeBytes(path, theirs);
-    f.tag().setValue(tvV2Title, "Mine");
+    f.tag().setValue(ValueKey::V2Title, "Mine");
     EXPECT_EQ(f.putTags(), errorNumber(WriteError::FileChanged));
     EXPECT_EQ(readBytes(path), theirs);
     EXPECT_NE(errorText(errorNumber(WriteError::FileChanged)).find("changed by another program"), std::string::npos);
@@ -292,19 +292,19 @@ TEST_F(WriteSafetyTest, AFileChangedAfterItWasReadIsNotOverwritten) {
     const std::string replacement = dir_.file("replacement.mp3");
     writeBytes(replacement, theirs);
     ASSERT_EQ(::rename(replacement.c_str(), path.c_str()), 0);
-    g.tag().setValue(tvV2Title, std::string(2000, 'x'));
+    g.tag().setValue(ValueKey::V2Title, std::string(2000, 'x'));
     EXPECT_EQ(g.putTags(), errorNumber(WriteError::FileChanged));
     EXPECT_EQ(readBytes(path), theirs);
 
     // Read again, the edit goes through.
     ASSERT_TRUE(g.readFile(path, true));
-    g.tag().setValue(tvV2Title, "Mine");
+    g.tag().setValue(ValueKey::V2Title, "Mine");
     ASSERT_EQ(g.putTags(), 0);
     AudioFile h;
     h.setOptions(options());
     ASSERT_TRUE(h.readFile(path, true));
-    EXPECT_EQ(h.tag().getValue(tvV2Album), "Their album");
-    EXPECT_EQ(h.tag().getValue(tvV2Title), "Mine");
+    EXPECT_EQ(h.tag().getValue(ValueKey::V2Album), "Their album");
+    EXPECT_EQ(h.tag().getValue(ValueKey::V2Title), "Mine");
 }
 
 TEST_F(WriteSafetyTest, ARebuildWhoseSourceGrowsWhileCopyingDoesNotReplaceIt) {
@@ -332,7 +332,7 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
         AudioFile f;
         f.setOptions(options());
         ASSERT_TRUE(f.readFile(path, true));
-        f.tag().setValue(tvV2Title, longTitle);
+        f.tag().setValue(ValueKey::V2Title, longTitle);
         ASSERT_EQ(f.putTags(), 0);
     }
     // Not yet in place, but read as written; a second write of a pending file puts the batch
@@ -341,8 +341,8 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
     AudioFile again;
     again.setOptions(options());
     ASSERT_TRUE(again.readFile(paths[1], true));
-    EXPECT_EQ(again.tag().getValue(tvV2Title), longTitle);
-    again.tag().setValue(tvV2Artist, "Second write");
+    EXPECT_EQ(again.tag().getValue(ValueKey::V2Title), longTitle);
+    again.tag().setValue(ValueKey::V2Artist, "Second write");
     ASSERT_EQ(again.putTags(), 0);
     EXPECT_NE(readBytes(paths[0]), oldA);
     EXPECT_TRUE(batch.commit().empty());
@@ -352,7 +352,7 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
         AudioFile f;
         f.setOptions(options());
         ASSERT_TRUE(f.readFile(path, true));
-        f.tag().setValue(tvV2Title, std::string(3000, 'C'));
+        f.tag().setValue(ValueKey::V2Title, std::string(3000, 'C'));
         ASSERT_EQ(f.putTags(), 0);
     }
     const std::string theirs = readBytes(paths[2]) + "appended";
@@ -366,7 +366,7 @@ TEST_F(WriteSafetyTest, BatchedRebuildsLandTogetherAndSkipFilesChangedMeanwhile)
     AudioFile b;
     b.setOptions(options());
     ASSERT_TRUE(b.readFile(paths[1], true));
-    EXPECT_EQ(b.tag().getValue(tvV2Artist), "Second write");
+    EXPECT_EQ(b.tag().getValue(ValueKey::V2Artist), "Second write");
     EXPECT_TRUE(tempLeftovers().empty());
 }
 
@@ -402,7 +402,7 @@ TEST_F(WriteSafetyTest, ALargeBatchLeavesEachFileItsOwnBytesAttributesAndOpenRea
         AudioFile f;
         f.setOptions(options());
         ASSERT_TRUE(f.readFile(paths[i], true));
-        EXPECT_EQ(f.tag().getValue(tvV2Title), std::string(900, 'N'));
+        EXPECT_EQ(f.tag().getValue(ValueKey::V2Title), std::string(900, 'N'));
         const std::string bytes = readBytes(paths[i]);
         const auto start = static_cast<size_t>(f.tag().tagSize());
         ASSERT_EQ(bytes.size(), start + audio_.size() + 128);
@@ -440,7 +440,7 @@ TEST_F(WriteSafetyTest, ALargeBatchLeavesEachFileItsOwnBytesAttributesAndOpenRea
         AudioFile f;
         f.setOptions(options());
         ASSERT_TRUE(f.readFile(paths[i], true));
-        const std::string title = f.tag().getValue(tvV2Title);
+        const std::string title = f.tag().getValue(ValueKey::V2Title);
         if (title == std::string(1500, 'K')) {
             ++changed;
             const std::string bytes = readBytes(paths[i]);
@@ -542,7 +542,7 @@ TEST_F(WriteSafetyTest, RebuildKeepsAttributesAndOtherOwnersFilesAreChangedInPla
         AudioFile f;
         f.setOptions(options());
         if (!f.readFile(shared, true)) ::_exit(4);
-        f.tag().setValue(tvV2Title, std::string(900, 'G'));
+        f.tag().setValue(ValueKey::V2Title, std::string(900, 'G'));
         ::_exit(f.putTags() == 0 ? 0 : 5);
     }
     int status = 0;
@@ -599,8 +599,8 @@ TEST_F(WriteSafetyTest, ATagClaimingMoreThanTheFileHoldsIsRepairedByRewriteAndRe
     AudioFile f;
     f.setOptions(options());
     ASSERT_TRUE(f.readFile(a, true));
-    EXPECT_EQ(f.tag().getValue(tvV2Title), "Fixed");
-    EXPECT_EQ(f.tag().getValue(tvV2Artist), "Artist");
+    EXPECT_EQ(f.tag().getValue(ValueKey::V2Title), "Fixed");
+    EXPECT_EQ(f.tag().getValue(ValueKey::V2Artist), "Artist");
     const std::string bytes = readBytes(a);
     ASSERT_EQ(bytes.size(), static_cast<size_t>(f.tag().tagSize()) + audio_.size() + 128);
     EXPECT_EQ(bytes.compare(static_cast<size_t>(f.tag().tagSize()), audio_.size(), audio_), 0);

@@ -286,7 +286,7 @@ TEST(ListRows, RowsOfTheListCarryItsSelectionAndReadOnlyWhatIsAsked) {
     vorda::app::FileList list;
     for (const std::string& path : {good, dir / "gone.mp3", good}) {
         const int row = list.addRow(vorda::base::getFileName(path));
-        list.setCellContent(row, vorda::app::colPath, vorda::base::getFolder(path));
+        list.setCellContent(row, vorda::app::ListColumn::Path, vorda::base::getFolder(path));
     }
     list.setSelected(3, true);
     std::vector<ExportRow> rows = rowsOfList(list, {});

@@ -39,14 +39,14 @@ protected:
 
 TEST_F(FindReplaceTest, StepsThroughEveryMatchOfTheCheckedFieldsThenSaysNotFoundAndStartsAgain) {
     source_.files = {
-        {"a.mp3", {{tvV1Title, "Love Song"}, {tvTitle, "Love love"}, {tvComment, "love"}}},
-        {"b.mp3", {{tvArtist, "Nobody"}}},
-        {"c.mp3", {{tvV1Artist, "LOVE"}, {tvMood, "in love"}, {tvComposer, "lovelace"}}},
+        {"a.mp3", {{ValueKey::V1Title, "Love Song"}, {ValueKey::Title, "Love love"}, {ValueKey::Comment, "love"}}},
+        {"b.mp3", {{ValueKey::Artist, "Nobody"}}},
+        {"c.mp3", {{ValueKey::V1Artist, "LOVE"}, {ValueKey::Mood, "in love"}, {ValueKey::Composer, "lovelace"}}},
     };
     // Composer stays unchecked; Track and Genre are never searched even when checked.
-    source_.files[1].values[tvTrack] = "love";
-    source_.files[1].values[tvGenre] = "love";
-    source_.files[2].values[tvV1Genre] = "love";
+    source_.files[1].values[ValueKey::Track] = "love";
+    source_.files[1].values[ValueKey::Genre] = "love";
+    source_.files[2].values[ValueKey::V1Genre] = "love";
     engine_.setOptions(searchOptions("love", {SearchField::Artist, SearchField::Title, SearchField::Comment,
                                               SearchField::Mood, SearchField::Track, SearchField::Genre}));
     const std::vector<std::string> expected = {"0:tvV1Title:0",  "0:tvTitle:0", "0:tvTitle:5", "0:tvComment:0",
@@ -62,8 +62,8 @@ TEST_F(FindReplaceTest, StepsThroughEveryMatchOfTheCheckedFieldsThenSaysNotFound
 
 TEST_F(FindReplaceTest, TagsTheFileDoesNotHaveAndUnreadableFilesAreNotSearched) {
     source_.files = {
-        {"a.mp3", {{tvV1Title, "x"}, {tvTitle, "x"}}},
-        {"gone.mp3", {{tvTitle, "x"}}},
+        {"a.mp3", {{ValueKey::V1Title, "x"}, {ValueKey::Title, "x"}}},
+        {"gone.mp3", {{ValueKey::Title, "x"}}},
     };
     source_.files[0].tags = {SearchTag::Id3v2};
     source_.files[1].readable = false;
@@ -73,7 +73,7 @@ TEST_F(FindReplaceTest, TagsTheFileDoesNotHaveAndUnreadableFilesAreNotSearched) 
 }
 
 TEST_F(FindReplaceTest, ChangedOptionsStartAgainAtTheFirstFileButTheSameOnesDoNot) {
-    source_.files = {{"a.mp3", {{tvTitle, "one"}}}, {"b.mp3", {{tvTitle, "One"}}}};
+    source_.files = {{"a.mp3", {{ValueKey::Title, "one"}}}, {"b.mp3", {{ValueKey::Title, "One"}}}};
     SearchOptions options = searchOptions("one", {SearchField::Title});
     engine_.setOptions(options);
     EXPECT_EQ(stepAll(engine_, 2), (std::vector<std::string>{"0:tvTitle:0", "1:tvTitle:0"}));
@@ -92,10 +92,10 @@ TEST_F(FindReplaceTest, ChangedOptionsStartAgainAtTheFirstFileButTheSameOnesDoNo
 
 TEST_F(FindReplaceTest, SelectedFilesScopeKeepsTheFilesSelectedWhenSteppingStarted) {
     source_.files = {
-        {"a.mp3", {{tvTitle, "hit"}}},
-        {"b.mp3", {{tvTitle, "hit hit"}}},
-        {"c.mp3", {{tvTitle, "hit"}}},
-        {"d.mp3", {{tvTitle, "hit"}}},
+        {"a.mp3", {{ValueKey::Title, "hit"}}},
+        {"b.mp3", {{ValueKey::Title, "hit hit"}}},
+        {"c.mp3", {{ValueKey::Title, "hit"}}},
+        {"d.mp3", {{ValueKey::Title, "hit"}}},
     };
     SearchOptions options = searchOptions("hit", {SearchField::Title});
     options.scope = FileScope::SelectedFiles;
@@ -111,7 +111,7 @@ TEST_F(FindReplaceTest, SelectedFilesScopeKeepsTheFilesSelectedWhenSteppingStart
 }
 
 TEST_F(FindReplaceTest, EmptyFindTextFindsReplacesAndSelectsNothing) {
-    source_.files = {{"a.mp3", {{tvTitle, "text"}}}};
+    source_.files = {{"a.mp3", {{ValueKey::Title, "text"}}}};
     engine_.setOptions(searchOptions("", {SearchField::Title}));
     EXPECT_EQ(engine_.findNext(), FindOutcome::NothingToFind);
     EXPECT_EQ(engine_.selectMatching().outcome, FindOutcome::NothingToFind);
@@ -125,9 +125,9 @@ TEST_F(FindReplaceTest, EmptyFindTextFindsReplacesAndSelectsNothing) {
 
 TEST_F(FindReplaceTest, SelectMatchingListsEachMatchingRowOnce) {
     source_.files = {
-        {"a.mp3", {{tvTitle, "Blue"}, {tvArtist, "Blue"}}},
-        {"b.mp3", {{tvTitle, "Red"}}},
-        {"c.mp3", {{tvComment, "blues"}}},
+        {"a.mp3", {{ValueKey::Title, "Blue"}, {ValueKey::Artist, "Blue"}}},
+        {"b.mp3", {{ValueKey::Title, "Red"}}},
+        {"c.mp3", {{ValueKey::Comment, "blues"}}},
     };
     engine_.setOptions(searchOptions("BLUE", {SearchField::Title, SearchField::Artist, SearchField::Comment}));
     const BatchResult result = engine_.selectMatching();
@@ -139,7 +139,7 @@ TEST_F(FindReplaceTest, SelectMatchingListsEachMatchingRowOnce) {
 }
 
 TEST_F(FindReplaceTest, ReplaceChangesTheCurrentMatchOnlyWritesItAndStepsOn) {
-    source_.files = {{"a.mp3", {{tvTitle, "banana"}}}, {"b.mp3", {{tvTitle, "Ana"}}}};
+    source_.files = {{"a.mp3", {{ValueKey::Title, "banana"}}}, {"b.mp3", {{ValueKey::Title, "Ana"}}}};
     engine_.setOptions(searchOptions("a", {SearchField::Title}));
 
     // Without a current match Replace only finds the first one.
@@ -152,34 +152,34 @@ TEST_F(FindReplaceTest, ReplaceChangesTheCurrentMatchOnlyWritesItAndStepsOn) {
     result = engine_.replaceCurrent("aa");
     EXPECT_TRUE(result.replaced);
     EXPECT_EQ(result.writes.written, 1);
-    EXPECT_EQ(source_.files[0].values[tvTitle], "baanana");
+    EXPECT_EQ(source_.files[0].values[ValueKey::Title], "baanana");
     // Stepping goes on behind the inserted text.
     ASSERT_EQ(result.next, FindOutcome::Found);
     EXPECT_EQ(engine_.currentMatch()->span, (TextSpan{4, 1}));
 
     engine_.findNext();  // skip the third a
     result = engine_.replaceCurrent("");
-    EXPECT_EQ(source_.files[0].values[tvTitle], "baanan");
+    EXPECT_EQ(source_.files[0].values[ValueKey::Title], "baanan");
     ASSERT_EQ(result.next, FindOutcome::Found);
     EXPECT_EQ(engine_.currentMatch()->row, 1);
     EXPECT_EQ(engine_.currentMatch()->span, (TextSpan{0, 1}));
 
     // A value changed since it was found is not replaced blindly.
-    source_.files[1].values[tvTitle] = "Bob";
+    source_.files[1].values[ValueKey::Title] = "Bob";
     result = engine_.replaceCurrent("X");
     EXPECT_FALSE(result.replaced);
-    EXPECT_EQ(source_.files[1].values[tvTitle], "Bob");
+    EXPECT_EQ(source_.files[1].values[ValueKey::Title], "Bob");
     EXPECT_EQ(result.next, FindOutcome::NotFound);
 
     // The list sorted anew since the match was found: its row now holds another file with the
     // same value, which was never shown as the match and is left alone.
-    source_.files = {{"c.mp3", {{tvTitle, "cat"}}}, {"d.mp3", {{tvTitle, "cat"}}}};
+    source_.files = {{"c.mp3", {{ValueKey::Title, "cat"}}}, {"d.mp3", {{ValueKey::Title, "cat"}}}};
     ASSERT_EQ(engine_.findNext(), FindOutcome::Found);
     ASSERT_EQ(engine_.currentMatch()->row, 0);
     std::swap(source_.files[0], source_.files[1]);
     result = engine_.replaceCurrent("X");
     EXPECT_FALSE(result.replaced);
-    EXPECT_EQ(source_.files[0].values[tvTitle], "cat");
+    EXPECT_EQ(source_.files[0].values[ValueKey::Title], "cat");
     EXPECT_EQ(source_.files[0].saves, 0);
 
     // Files taken off the list since: nothing is read beyond its end.
@@ -193,11 +193,11 @@ TEST_F(FindReplaceTest, ReplaceChangesTheCurrentMatchOnlyWritesItAndStepsOn) {
 
 TEST_F(FindReplaceTest, ReplaceAllEditsEachValueAsReadWritesEachChangedFileOnceAndReportsFailuresAtTheEnd) {
     source_.files = {
-        {"a.mp3", {{tvV1Title, "banana"}, {tvTitle, "Banana"}, {tvComment, "x"}}},
-        {"/music/locked.mp3", {{tvTitle, "a"}}},
-        {"c.mp3", {{tvTitle, "none"}}},
-        {"d.mp3", {{tvArtist, "aardvark"}}},
-        {"/music/locked2.mp3", {{tvTitle, "a"}}},
+        {"a.mp3", {{ValueKey::V1Title, "banana"}, {ValueKey::Title, "Banana"}, {ValueKey::Comment, "x"}}},
+        {"/music/locked.mp3", {{ValueKey::Title, "a"}}},
+        {"c.mp3", {{ValueKey::Title, "none"}}},
+        {"d.mp3", {{ValueKey::Artist, "aardvark"}}},
+        {"/music/locked2.mp3", {{ValueKey::Title, "a"}}},
     };
     source_.files[1].saveError = std::make_error_code(std::errc::permission_denied);
     source_.files[4].saveError = std::make_error_code(std::errc::read_only_file_system);
@@ -208,15 +208,15 @@ TEST_F(FindReplaceTest, ReplaceAllEditsEachValueAsReadWritesEachChangedFileOnceA
     EXPECT_EQ(result.rows, (std::vector<int>{0, 1, 3, 4}));
     EXPECT_EQ(result.fieldsChanged, 5);
     EXPECT_EQ(result.replacements, 3 + 3 + 1 + 3 + 1);
-    EXPECT_EQ(source_.files[0].values[tvV1Title], "baanaanaa");
-    EXPECT_EQ(source_.files[0].values[tvTitle], "Baanaanaa");
-    EXPECT_EQ(source_.files[3].values[tvArtist], "aaaardvaark");
+    EXPECT_EQ(source_.files[0].values[ValueKey::V1Title], "baanaanaa");
+    EXPECT_EQ(source_.files[0].values[ValueKey::Title], "Baanaanaa");
+    EXPECT_EQ(source_.files[3].values[ValueKey::Artist], "aaaardvaark");
     for (const ScriptedFile& file : source_.files) EXPECT_LE(file.saves, 1) << file.name;
     EXPECT_EQ(source_.files[2].saves, 0);
     // Files written stay written; the failures are counted and the first one is named.
     EXPECT_EQ(result.writes.written, 2);
     EXPECT_EQ(result.writes.failed, 2);
-    EXPECT_EQ(source_.files[1].values[tvTitle], "a");
+    EXPECT_EQ(source_.files[1].values[ValueKey::Title], "a");
     EXPECT_EQ(result.writes.message(), "Tags could not be saved to 2 of 4 files.\r\n\r\nFirst error: "
                                        "/music/locked.mp3\r\n" +
                                            std::make_error_code(std::errc::permission_denied).message());
@@ -224,9 +224,13 @@ TEST_F(FindReplaceTest, ReplaceAllEditsEachValueAsReadWritesEachChangedFileOnceA
 
 TEST_F(FindReplaceTest, TrimAndAddEditTheCheckedFieldsOfTheFilesInScope) {
     source_.files = {
-        {"a.mp3", {{tvTitle, "01 Intro"}, {tvV1Title, "01 Intro"}, {tvComment, ""}, {tvAlbum, "01 Album"}}},
-        {"b.mp3", {{tvTitle, "7"}}},
-        {"c.mp3", {{tvTitle, "02 Outro"}}},
+        {"a.mp3",
+         {{ValueKey::Title, "01 Intro"},
+          {ValueKey::V1Title, "01 Intro"},
+          {ValueKey::Comment, ""},
+          {ValueKey::Album, "01 Album"}}},
+        {"b.mp3", {{ValueKey::Title, "7"}}},
+        {"c.mp3", {{ValueKey::Title, "02 Outro"}}},
     };
     SearchOptions options = searchOptions("", {SearchField::Title, SearchField::Comment});
     options.scope = FileScope::SelectedFiles;
@@ -235,16 +239,16 @@ TEST_F(FindReplaceTest, TrimAndAddEditTheCheckedFieldsOfTheFilesInScope) {
 
     BatchResult result = engine_.trim(3, TextSide::Beginning);
     EXPECT_EQ(result.rows, (std::vector<int>{0, 1}));
-    EXPECT_EQ(source_.files[0].values[tvTitle], "Intro");
-    EXPECT_EQ(source_.files[0].values[tvV1Title], "Intro");
-    EXPECT_EQ(source_.files[0].values[tvAlbum], "01 Album");
-    EXPECT_EQ(source_.files[1].values[tvTitle], "");
-    EXPECT_EQ(source_.files[2].values[tvTitle], "02 Outro");
+    EXPECT_EQ(source_.files[0].values[ValueKey::Title], "Intro");
+    EXPECT_EQ(source_.files[0].values[ValueKey::V1Title], "Intro");
+    EXPECT_EQ(source_.files[0].values[ValueKey::Album], "01 Album");
+    EXPECT_EQ(source_.files[1].values[ValueKey::Title], "");
+    EXPECT_EQ(source_.files[2].values[ValueKey::Title], "02 Outro");
 
     result = engine_.add(" (live)", TextSide::End);
     EXPECT_EQ(result.rows, std::vector<int>{0});  // empty values stay empty
-    EXPECT_EQ(source_.files[0].values[tvTitle], "Intro (live)");
-    EXPECT_EQ(source_.files[0].values[tvComment], "");
+    EXPECT_EQ(source_.files[0].values[ValueKey::Title], "Intro (live)");
+    EXPECT_EQ(source_.files[0].values[ValueKey::Comment], "");
     EXPECT_EQ(result.fieldsChanged, 2);
 
     EXPECT_EQ(engine_.trim(0, TextSide::End).outcome, FindOutcome::NotFound);

@@ -202,7 +202,7 @@ TEST_F(TagFileSourceTest, ValuesTooLongForID3v1AreCutAtWholeCharacters) {
     EXPECT_EQ(frames(path).at("COMM"), accents);
     EXPECT_EQ(v1Field(path, 97, 30), std::string(30, '\xE9'));  // ISO-8859-1 on disk
     ASSERT_TRUE(source.open(0));
-    EXPECT_EQ(source.value(tvV1Comment), accents.substr(0, 60));
+    EXPECT_EQ(source.value(ValueKey::V1Comment), accents.substr(0, 60));
 }
 
 TEST_F(TagFileSourceTest, SteppingFindsEveryCaseOfAWordAndReplaceChangesOnlyTheCurrentOne) {
@@ -266,8 +266,8 @@ TEST_F(TagFileSourceTest, Lyrics3FieldsAreSearchedInTheLyrics3BlockOnly) {
     {
         AudioFile file;
         ASSERT_TRUE(file.readFile(path, true));
-        file.tag().add(tkLyrics3);
-        ASSERT_TRUE(file.tag().setValue(tvMood, "rainy"));
+        file.tag().add(TagKind::Lyrics3);
+        ASSERT_TRUE(file.tag().setValue(ValueKey::Mood, "rainy"));
         ASSERT_EQ(file.tag().tagWrite(), 0);
     }
     TagFileSource source({{path}});
@@ -275,14 +275,14 @@ TEST_F(TagFileSourceTest, Lyrics3FieldsAreSearchedInTheLyrics3BlockOnly) {
     FindReplace engine(source);
     engine.setOptions(searchOptions("rain", {SearchField::Mood, SearchField::Title}, {SearchTag::Lyrics3}));
     ASSERT_EQ(engine.findNext(), FindOutcome::Found);
-    EXPECT_EQ(engine.currentMatch()->key, tvMood);
+    EXPECT_EQ(engine.currentMatch()->key, ValueKey::Mood);
     EXPECT_EQ(engine.findNext(), FindOutcome::NotFound);
 
     EXPECT_EQ(engine.add("Sunny, ", TextSide::Beginning).writes.written, 1);
     AudioFile file;
     ASSERT_TRUE(file.readFile(path, true));
-    EXPECT_EQ(file.tag().getValue(tvMood), "Sunny, rainy");
-    EXPECT_EQ(file.tag().getValue(tvV1Title), "Rain");
+    EXPECT_EQ(file.tag().getValue(ValueKey::Mood), "Sunny, rainy");
+    EXPECT_EQ(file.tag().getValue(ValueKey::V1Title), "Rain");
 }
 
 }  // namespace

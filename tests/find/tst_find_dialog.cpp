@@ -30,8 +30,8 @@ private:
         Fixture() {
             dialog.setMessageHandler([this](const QString& text, QMessageBox::Icon) { messages << text; });
             source.files = {
-                {"a.mp3", {{tvTitle, "Love Song"}, {tvV1Title, "Love Song"}}},
-                {"b.mp3", {{tvArtist, "lovers"}, {tvMood, "love"}}},
+                {"a.mp3", {{ValueKey::Title, "Love Song"}, {ValueKey::V1Title, "Love Song"}}},
+                {"b.mp3", {{ValueKey::Artist, "lovers"}, {ValueKey::Mood, "love"}}},
             };
         }
         template <typename T>
@@ -66,7 +66,7 @@ private slots:
         f.type("txtFind", "Love");
         f.click("cmdFind");
         QCOMPARE(found.last().at(0).value<Match>().row, 0);
-        QCOMPARE(found.last().at(0).value<Match>().key, tvV1Title);
+        QCOMPARE(found.last().at(0).value<Match>().key, ValueKey::V1Title);
 
         f.type("txtFind", "");
         f.click("cmdFind");
@@ -89,8 +89,8 @@ private slots:
         f.type("txtReplace", "Peace");
         f.click("cmdFind");
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(f.source.files[1].values[tvArtist], "Peacers");
-        QCOMPARE(f.source.files[0].values[tvTitle], "Love Song");
+        QCOMPARE(f.source.files[1].values[ValueKey::Artist], "Peacers");
+        QCOMPARE(f.source.files[0].values[ValueKey::Title], "Love Song");
         QCOMPARE(f.messages.size(), 1);
         QVERIFY(f.messages[0].startsWith("Tags could not be saved to 1 of 2 files.\r\n\r\nFirst error: a.mp3"));
     }
@@ -103,12 +103,12 @@ private slots:
         f.type("txtReplace", "Hate");
         f.click("cmdFind");
         f.click("cmdReplace");
-        QCOMPARE(f.source.files[0].values[tvV1Title], "Hate Song");
-        QCOMPARE(f.source.files[0].values[tvTitle], "Love Song");
+        QCOMPARE(f.source.files[0].values[ValueKey::V1Title], "Hate Song");
+        QCOMPARE(f.source.files[0].values[ValueKey::Title], "Love Song");
         QCOMPARE(changed.count(), 1);
         QCOMPARE(changed.at(0).at(0).value<std::vector<int>>(), std::vector<int>{0});
         QCOMPARE(found.count(), 2);
-        QCOMPARE(found.last().at(0).value<Match>().key, tvTitle);
+        QCOMPARE(found.last().at(0).value<Match>().key, ValueKey::Title);
     }
 
     void trimAndAddPagesEditTheCheckedFields() {
@@ -123,15 +123,15 @@ private slots:
         f.type("txtRemoveChars", "5");
         f.child<QRadioButton>("optTrimSide_1")->setChecked(true);
         f.click("cmdFind");
-        QCOMPARE(f.source.files[0].values[tvTitle], "Love");
-        QCOMPARE(f.source.files[1].values[tvArtist], "l");
+        QCOMPARE(f.source.files[0].values[ValueKey::Title], "Love");
+        QCOMPARE(f.source.files[1].values[ValueKey::Artist], "l");
 
         tabs->setCurrentIndex(2);
         QCOMPARE(find->text(), QString("Add"));
         f.type("txtAddText", "The ");
         f.click("cmdFind");
-        QCOMPARE(f.source.files[0].values[tvTitle], "The Love");
-        QCOMPARE(f.source.files[1].values[tvMood], "love");  // Lyrics3 is not checked
+        QCOMPARE(f.source.files[0].values[ValueKey::Title], "The Love");
+        QCOMPARE(f.source.files[1].values[ValueKey::Mood], "love");  // Lyrics3 is not checked
         tabs->setCurrentIndex(0);
         QCOMPARE(find->text(), QString("Find"));
         QVERIFY(!f.child<QPushButton>("cmdReplace")->isHidden());

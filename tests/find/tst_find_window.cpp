@@ -81,8 +81,8 @@ private slots:
         {
             AudioFile file;
             QVERIFY(file.readFile(paths_[2], true));
-            file.tag().add(tkLyrics3);
-            QVERIFY(file.tag().setValue(tvMood, "Lovely"));
+            file.tag().add(TagKind::Lyrics3);
+            QVERIFY(file.tag().setValue(ValueKey::Mood, "Lovely"));
             QCOMPARE(file.tag().tagWrite(), 0);
         }
         makeMp3(paths_[3], {{"TIT2", "Nothing here"}});
@@ -122,9 +122,9 @@ private slots:
             QString selected;
         };
         const Step steps[] = {
-            {1, editor->txtField[fldV1Title], "Love"},  // ID3v1 comes first
-            {1, editor->txtField[fldTitle], "Love"},
-            {2, editor->txtField[fldComposer], "love"},
+            {1, editor->txtField[TagField::V1Title], "Love"},  // ID3v1 comes first
+            {1, editor->txtField[TagField::Title], "Love"},
+            {2, editor->txtField[TagField::Composer], "love"},
             {3, editor->cmbLyrMood, ""},
         };
         for (const Step& step : steps) {
@@ -143,14 +143,14 @@ private slots:
         QCOMPARE(messages, QStringList{"Could not find \"LOVE\" in current scope!"});
         // The search starts again at the first file.
         find->click();
-        QCOMPARE(w_->focusWidget(), editor->txtField[fldV1Title]);
+        QCOMPARE(w_->focusWidget(), editor->txtField[TagField::V1Title]);
 
         // Simple mode has one pane: the ID3v1 match is in its general field.
         w_->setAdvancedMode(false);
         dialog->hide();
         item->trigger();
         find->click();
-        QCOMPARE(w_->focusWidget(), editor->txtField[fldTitle]);
+        QCOMPARE(w_->focusWidget(), editor->txtField[TagField::Title]);
 
         // Nothing to find says so.
         guitest::child<QLineEdit>(*dialog, "txtFind")->clear();
@@ -185,8 +185,8 @@ private slots:
         QCOMPARE(testsupport::readBytes(paths_[1]), untouched);
         QCOMPARE(peers::mutagenTagValues({paths_[0]})[paths_[0]]["title"], std::string("Hate Song"));
         QCOMPARE(peers::mutagenId3v1(paths_[0])["TIT2"], std::string("Hate Song"));
-        QCOMPARE(w_->list().getCellContent(1, vorda::app::colTitle), std::string("Hate Song"));
-        QTRY_COMPARE(w_->tagEditor()->txtField[fldTitle]->text(), QString("Hate Song"));
+        QCOMPARE(w_->list().getCellContent(1, vorda::app::ListColumn::Title), std::string("Hate Song"));
+        QTRY_COMPARE(w_->tagEditor()->txtField[TagField::Title]->text(), QString("Hate Song"));
 
         // Add at the end of the artist of every file.
         guitest::child<QRadioButton>(*dialog, "optFiles_0")->setChecked(true);
@@ -202,7 +202,7 @@ private slots:
         const auto values = peers::mutagenTagValues({paths_[0], paths_[1]});
         QCOMPARE(values.at(paths_[0]).at("artist"), std::string("Band & Friends"));
         QCOMPARE(values.at(paths_[1]).at("artist"), std::string());
-        QCOMPARE(w_->list().getCellContent(1, vorda::app::colArtist), std::string("Band & Friends"));
+        QCOMPARE(w_->list().getCellContent(1, vorda::app::ListColumn::Artist), std::string("Band & Friends"));
     }
 
     void aReadOnlyFileIsReportedOnceAndTheOthersAreWritten() {
@@ -228,7 +228,7 @@ private slots:
         QCOMPARE(values.at(paths_[0]).at("title"), std::string("L0ve S0ng"));
         QCOMPARE(values.at(paths_[2]).at("title"), std::string("Rain"));
         QCOMPARE(values.at(paths_[3]).at("title"), std::string("N0thing here"));
-        QCOMPARE(w_->list().getCellContent(2, vorda::app::colTitle), std::string("Other"));
+        QCOMPARE(w_->list().getCellContent(2, vorda::app::ListColumn::Title), std::string("Other"));
         QCOMPARE(guitest::child<QLabel>(*dialog, "lblResult")->text(), QString("Changed 3 values in 2 files."));
     }
 

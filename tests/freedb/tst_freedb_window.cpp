@@ -138,8 +138,8 @@ private slots:
         });
         guitest::child<QPushButton>(*window_, "cmdFreeDB")->click();
         QTRY_VERIFY_WITH_TIMEOUT(reviewed, 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(answers.messages.size() > 1 || window_->list().getCellContent(2, colTitle) == "Second",
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            answers.messages.size() > 1 || window_->list().getCellContent(2, ListColumn::Title) == "Second", 10000);
         QVERIFY2(answers.messages.size() == 1, qPrintable(answers.messages.join(" | ")));
 
         QCOMPARE(answers.messages.size(), 1);
@@ -149,13 +149,13 @@ private slots:
         QCOMPARE(window_->panelText(3), QString("Status: freedb, received result"));
         // Per-track artists win over the album's; the comment box wrote an empty comment.
         const QString second = music_.filePath("t2.mp3");
-        QCOMPARE(tagValue(second, tags::tvArtist), std::string("Guest"));
-        QCOMPARE(tagValue(music_.filePath("t1.mp3"), tags::tvArtist), std::string("Some Artist"));
-        QCOMPARE(tagValue(music_.filePath("t3.mp3"), tags::tvTitle), std::string("Third"));
-        QCOMPARE(tagValue(second, tags::tvAlbum), std::string("Some Album"));
-        QCOMPARE(tagValue(second, tags::tvYear), std::string("1997"));
-        QCOMPARE(tagValue(second, tags::tvTrack), std::string("02"));
-        QCOMPARE(window_->list().getCellContent(2, colArtist), std::string("Guest"));
+        QCOMPARE(tagValue(second, tags::ValueKey::Artist), std::string("Guest"));
+        QCOMPARE(tagValue(music_.filePath("t1.mp3"), tags::ValueKey::Artist), std::string("Some Artist"));
+        QCOMPARE(tagValue(music_.filePath("t3.mp3"), tags::ValueKey::Title), std::string("Third"));
+        QCOMPARE(tagValue(second, tags::ValueKey::Album), std::string("Some Album"));
+        QCOMPARE(tagValue(second, tags::ValueKey::Year), std::string("1997"));
+        QCOMPARE(tagValue(second, tags::ValueKey::Track), std::string("02"));
+        QCOMPARE(window_->list().getCellContent(2, ListColumn::Artist), std::string("Guest"));
 
         if (QProcess::execute("/usr/bin/python3", {"-c", "import mutagen.mp3"}) == 0) {
             QProcess peer;
@@ -210,8 +210,8 @@ private slots:
         QVERIFY(QFile::exists(music_.filePath("01 Intro.mp3")));
         QVERIFY(QFile::exists(music_.filePath("03 Third.mp3")));
         QVERIFY(!QFile::exists(music_.filePath("t2.mp3")));
-        QCOMPARE(window_->list().getCellContent(2, colFilename), std::string("02 Second.mp3"));
-        QCOMPARE(tagValue(music_.filePath("02 Second.mp3"), tags::tvArtist), std::string());
+        QCOMPARE(window_->list().getCellContent(2, ListColumn::Filename), std::string("02 Second.mp3"));
+        QCOMPARE(tagValue(music_.filePath("02 Second.mp3"), tags::ValueKey::Artist), std::string());
     }
 
     void endsWithoutResultAreToldOnce_data() {
@@ -254,7 +254,7 @@ private slots:
         QCOMPARE(answers.messages.size(), 1);
         QCOMPARE(window_->panelText(3), QString("Status: freedb, disconnected"));
         // No review came up and no file got a tag.
-        QCOMPARE(window_->list().getCellContent(1, colTags), std::string());
+        QCOMPARE(window_->list().getCellContent(1, ListColumn::Tags), std::string());
     }
 
     void singleCloseMatchIsReadWithoutChoosing() {
@@ -278,7 +278,7 @@ private slots:
         QCOMPARE(shown, QString("frmFreeDB"));
         QCOMPARE(server.commands.value(2), QByteArray("cddb read blues d026c03"));
         // Cancelling the review writes nothing.
-        QCOMPARE(tagValue(music_.filePath("t1.mp3"), tags::tvTitle), std::string());
+        QCOMPARE(tagValue(music_.filePath("t1.mp3"), tags::ValueKey::Title), std::string());
     }
 
     void readOnlyFileIsToldAndEndsTheWriting() {
@@ -298,10 +298,10 @@ private slots:
         QCOMPARE(answers.messages[1],
                  QString("Error while updating tags with freedb data:\nt2.mp3 is read-only; writing "
                          "to it is not allowed according to the current settings."));
-        QCOMPARE(tagValue(music_.filePath("t1.mp3"), tags::tvTitle), std::string("Intro"));
-        QCOMPARE(tagValue(music_.filePath("t2.mp3"), tags::tvTitle), std::string());
-        QCOMPARE(tagValue(music_.filePath("t3.mp3"), tags::tvTitle), std::string());
-        QCOMPARE(window_->list().getCellContent(1, colTitle), std::string("Intro"));
+        QCOMPARE(tagValue(music_.filePath("t1.mp3"), tags::ValueKey::Title), std::string("Intro"));
+        QCOMPARE(tagValue(music_.filePath("t2.mp3"), tags::ValueKey::Title), std::string());
+        QCOMPARE(tagValue(music_.filePath("t3.mp3"), tags::ValueKey::Title), std::string());
+        QCOMPARE(window_->list().getCellContent(1, ListColumn::Title), std::string("Intro"));
         QFile::setPermissions(music_.filePath("t2.mp3"), QFile::ReadOwner | QFile::WriteOwner);
     }
 

@@ -154,8 +154,8 @@ void tst_FramesPage::deleteAndMultipleFiles() {
     AudioFile again;
     again.setOptions(tagOptions(settings()));
     QVERIFY(again.readFile(mp3.toStdString(), true));
-    QCOMPARE(again.tag().getValue(tvV2Frame), std::string());
-    QCOMPARE(again.tag().getValue(tvTitle), std::string("Title"));
+    QCOMPARE(again.tag().getValue(ValueKey::V2Frame), std::string());
+    QCOMPARE(again.tag().getValue(ValueKey::Title), std::string("Title"));
 }
 
 void tst_FramesPage::addPictureByButtonAndDrop() {

@@ -41,7 +41,7 @@ const char* const kNames[] = {"Alpha", "Bravo",  "Charlie", "Delta", "Echo", "Fo
 std::string storedTitle(const std::string& path) {
     AudioFile f;
     f.setOptions(tagOptions(settings()));
-    return f.readFile(path, true) ? f.tag().getValue(tvTitle) : std::string("<unreadable>");
+    return f.readFile(path, true) ? f.tag().getValue(ValueKey::Title) : std::string("<unreadable>");
 }
 
 }  // namespace

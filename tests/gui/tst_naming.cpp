@@ -294,7 +294,7 @@ private slots:
         QVERIFY(QFile::exists(dir.filePath("out/Queen/Queen = Bohemian.mp3")));
         QVERIFY(!QFile::exists(b));
         QCOMPARE(w.list().count(), 1);
-        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colFilename)),
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::ListColumn::Filename)),
                  QStringLiteral("Abba - Sos.mp3"));
     }
 
@@ -314,7 +314,7 @@ private slots:
         QVERIFY2(script->texts.isEmpty(), qPrintable(script->texts.join(QStringLiteral(" || "))));
         QVERIFY(QFile::exists(dir.filePath("First song_1.mp3")));
         QVERIFY(!QFile::exists(a));
-        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colFilename)),
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::ListColumn::Filename)),
                  QStringLiteral("First song_1.mp3"));
         QVERIFY(w.list().selected(2) && !w.list().selected(1));
         QCOMPARE(w.currentRow(), 2);
@@ -342,7 +342,8 @@ private slots:
         const QString renamed = dir.filePath("New  Live");
         QVERIFY(QFileInfo(renamed).isDir());
         QCOMPARE(QString::fromStdString(w.treePath()), renamed);
-        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colPath)), renamed + QLatin1Char('/'));
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::ListColumn::Path)),
+                 renamed + QLatin1Char('/'));
 
         // pattern: the caption is the folder pattern's name for the shown file of this folder.
         vorda::app::settings().folderPattern = "<artist> (<title>)";
@@ -352,7 +353,8 @@ private slots:
         QCOMPARE(guitest::child<QAction>(w, "mnuRenFolderPattern")->text(), QStringLiteral("Abba (Sos)"));
         guitest::child<QAction>(w, "mnuRenFolderPattern")->trigger();
         QVERIFY(QFileInfo(dir.filePath("Abba (Sos)")).isDir());
-        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::colPath)), dir.filePath("Abba (Sos)/"));
+        QCOMPARE(QString::fromStdString(w.list().getCellContent(1, vorda::app::ListColumn::Path)),
+                 dir.filePath("Abba (Sos)/"));
 
         // Another folder of the tree: no caption.
         QVERIFY(w.selectTreeFolder(str(dir.path())));

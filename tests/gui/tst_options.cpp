@@ -214,7 +214,7 @@ private slots:
         const vorda::app::Settings& s = vorda::app::settings();
         QVERIFY(!s.useTags);
         QCOMPARE(s.caseChange, vorda::app::CaseChange::Lower);
-        QCOMPARE(s.fileExistAction, int(vorda::app::feaReplace));
+        QCOMPARE(s.fileExistAction, int(vorda::app::FileExistAction::Replace));
         QCOMPARE(s.maxFileNameLength, 1);
         QVERIFY(s.autoRemoveJunk);
 

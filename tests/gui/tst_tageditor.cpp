@@ -142,21 +142,21 @@ private slots:
     void switchesAndModes() {
         guitest::child<QAction>(*w_, "mnuAdvancedMode")->setChecked(true);
         showRow(1);
-        QVERIFY(ed_->chkEnable[swID3v1]->isChecked());
-        ed_->chkRemove[swID3v1]->setChecked(true);
-        QVERIFY(!ed_->chkEnable[swID3v1]->isChecked());
+        QVERIFY(ed_->chkEnable[TagSwitch::Id3v1]->isChecked());
+        ed_->chkRemove[TagSwitch::Id3v1]->setChecked(true);
+        QVERIFY(!ed_->chkEnable[TagSwitch::Id3v1]->isChecked());
         QVERIFY(ed_->txtField[11]->isReadOnly());
-        ed_->chkEnable[swID3v1]->setChecked(true);
-        QVERIFY(!ed_->chkRemove[swID3v1]->isChecked());
+        ed_->chkEnable[TagSwitch::Id3v1]->setChecked(true);
+        QVERIFY(!ed_->chkRemove[TagSwitch::Id3v1]->isChecked());
         QVERIFY(!ed_->txtField[11]->isReadOnly());
 
         w_->commands().selectAllFiles();
-        QVERIFY(!ed_->chkRemove[swID3v2]->isHidden());
+        QVERIFY(!ed_->chkRemove[TagSwitch::Id3v2]->isHidden());
         guitest::child<QAction>(*w_, "mnuAdvancedMode")->setChecked(false);
         QVERIFY(!settings().advancedMode);
-        QCOMPARE(ed_->chkEnable[swID3v2]->text(), QStringLiteral("Use tags"));
-        QVERIFY(ed_->chkEnable[swID3v2]->isChecked());
-        QVERIFY(ed_->chkRemove[swID3v2]->isHidden());
+        QCOMPARE(ed_->chkEnable[TagSwitch::Id3v2]->text(), QStringLiteral("Use tags"));
+        QVERIFY(ed_->chkEnable[TagSwitch::Id3v2]->isChecked());
+        QVERIFY(ed_->chkRemove[TagSwitch::Id3v2]->isHidden());
         QVERIFY(ed_->picEditID3v1->isHidden());
     }
 
@@ -165,7 +165,7 @@ private slots:
         ed_->txtField[0]->setText(QStringLiteral("r+= (Live)"));
         QVERIFY(guitest::child<QAction>(*w_, "mnuSaveTags")->isEnabled());
         guitest::child<QAction>(*w_, "mnuSaveTags")->trigger();
-        QCOMPARE(storedValue(paths_[1], tvTitle), std::string("Beta (Live)"));
+        QCOMPARE(storedValue(paths_[1], ValueKey::Title), std::string("Beta (Live)"));
         QCOMPARE(ed_->txtField[0]->text(), QStringLiteral("Beta (Live)"));
         QVERIFY(!ed_->chkField[0]->isChecked());
         QVERIFY(w_->panelText(3).startsWith(QStringLiteral("All tags saved in ")));
@@ -174,8 +174,8 @@ private slots:
         ed_->txtField[1]->setText(QStringLiteral("Band"));
         guitest::answerOk();
         ed_->cmdSaveTags->click();
-        for (const std::string& p : paths_) QCOMPARE(storedValue(p, tvArtist), std::string("Band"));
-        QCOMPARE(storedValue(paths_[0], tvTitle), std::string("Alpha"));
+        for (const std::string& p : paths_) QCOMPARE(storedValue(p, ValueKey::Artist), std::string("Band"));
+        QCOMPARE(storedValue(paths_[0], ValueKey::Title), std::string("Alpha"));
     }
 
 private:

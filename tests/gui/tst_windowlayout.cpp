@@ -221,14 +221,14 @@ private slots:
         const char* const bitrates[] = {"320", "96", "", "128", "1000"};
         for (int i = 0; i < 5; ++i) {
             const int row = list.addRow("f" + std::to_string(i));
-            list.setCellContent(row, vorda::app::colDuration, durations[i]);
-            list.setCellContent(row, vorda::app::colSize, sizes[i]);
-            list.setCellContent(row, vorda::app::colBitrate, bitrates[i]);
+            list.setCellContent(row, vorda::app::ListColumn::Duration, durations[i]);
+            list.setCellContent(row, vorda::app::ListColumn::Size, sizes[i]);
+            list.setCellContent(row, vorda::app::ListColumn::Bitrate, bitrates[i]);
         }
         using Model = vorda::app::FileListModel;
-        QCOMPARE(Model::sortedOrder(list, vorda::app::colDuration, true), (std::vector<int>{3, 2, 5, 4, 1}));
-        QCOMPARE(Model::sortedOrder(list, vorda::app::colSize, true), (std::vector<int>{3, 4, 5, 2, 1}));
-        QCOMPARE(Model::sortedOrder(list, vorda::app::colBitrate, false), (std::vector<int>{5, 1, 4, 2, 3}));
+        QCOMPARE(Model::sortedOrder(list, vorda::app::ListColumn::Duration, true), (std::vector<int>{3, 2, 5, 4, 1}));
+        QCOMPARE(Model::sortedOrder(list, vorda::app::ListColumn::Size, true), (std::vector<int>{3, 4, 5, 2, 1}));
+        QCOMPARE(Model::sortedOrder(list, vorda::app::ListColumn::Bitrate, false), (std::vector<int>{5, 1, 4, 2, 3}));
         QVERIFY(list.reorder({2, 1, 3, 4, 5}));
         QCOMPARE(list.getCellContent(1, 1), std::string("f1"));
         QVERIFY(!list.reorder({1, 1, 3, 4, 5}));  // not a permutation: nothing moves

@@ -106,12 +106,12 @@ std::vector<int> FileListModel::sortedOrder(const FileList& list, int col, bool 
 
 bool FileListModel::isNumericColumn(int col) {
     switch (col) {
-    case colSize:
-    case colTrack:
-    case colYear:
-    case colBitrate:
-    case colSamplerate:
-    case colDuration: return true;
+    case ListColumn::Size:
+    case ListColumn::Track:
+    case ListColumn::Year:
+    case ListColumn::Bitrate:
+    case ListColumn::Samplerate:
+    case ListColumn::Duration: return true;
     default: return false;
     }
 }
@@ -126,7 +126,7 @@ double FileListModel::cellNumber(int col, const std::string& cell) {
     char* end = nullptr;
     const double value = std::strtod(begin, &end);
     if (end == begin || !std::isfinite(value)) return std::nan("");
-    if (col == colDuration && *end == ':') {
+    if (col == ListColumn::Duration && *end == ':') {
         char* secondsEnd = nullptr;
         const double seconds = std::strtod(end + 1, &secondsEnd);
         return value * 60 + (secondsEnd != end + 1 && std::isfinite(seconds) ? seconds : 0);

@@ -23,10 +23,10 @@ struct ListRowEdits {
     std::function<int()> count;
 };
 
-// The row edits of a rules object with Delete, moveUp and moveDown.
+// The row edits of a rules object with removeAt, moveUp and moveDown.
 template <typename Rules>
 ListRowEdits rowEditsOf(Rules& rules, int (Rules::*count)() const) {
-    return {[&rules](int index) { return rules.Delete(index); },
+    return {[&rules](int index) { return rules.removeAt(index); },
             [&rules](int index, bool up) { return up ? rules.moveUp(index) : rules.moveDown(index); },
             [&rules, count] { return (rules.*count)(); }};
 }

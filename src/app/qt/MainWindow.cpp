@@ -707,7 +707,8 @@ void MainWindow::deleteTreeFolder(bool permanently) {
     }
     const std::string parent = folderPane_->parentFolder();
     // The file-system root is never handed to a recursive deletion.
-    const int status = (path == "/" || parent.empty()) ? EPERM : shellFileOperation(path, "", foDelete, toTrash);
+    const int status =
+        (path == "/" || parent.empty()) ? EPERM : shellFileOperation(path, "", FileOperation::Delete, toTrash);
     if (status != 0) {
         ask("Error: Could not delete folder.", MessageButtons::Ok, MessageIcon::Error);
         return;

@@ -36,7 +36,7 @@ void MainWindow::setupBatchCommands() {
         TagPanes panes = collectTagPanes();
         const bool advanced = settings().advancedMode;
         if (advanced) {
-            panes.txtField[fldV1Track] = filterChars(panes.txtField[fldV1Track], "0123456789", true);
+            panes.txtField[TagField::V1Track] = filterChars(panes.txtField[TagField::V1Track], "0123456789", true);
             writeMarkedFields(file.tag(), panes, true, true);
             writeMarkedFields(file.tag(), panes, true, false);
         } else {
@@ -85,12 +85,12 @@ TagSwitches MainWindow::currentTagSwitches() const {
     TagSwitches sw;
     if (!collectTagPanes) return sw;  // "Use tags" checked
     const TagPanes panes = collectTagPanes();
-    sw.chkID3v1 = panes.enabled[swID3v1];
-    sw.chkID3v1Rem = panes.remove[swID3v1];
-    sw.chkID3v2 = panes.enabled[swID3v2];
-    sw.chkID3v2Rem = panes.remove[swID3v2];
-    sw.chkLyrics3 = panes.enabled[swLyrics3];
-    sw.chkLyrics3Rem = panes.remove[swLyrics3];
+    sw.chkID3v1 = panes.enabled[TagSwitch::Id3v1];
+    sw.chkID3v1Rem = panes.remove[TagSwitch::Id3v1];
+    sw.chkID3v2 = panes.enabled[TagSwitch::Id3v2];
+    sw.chkID3v2Rem = panes.remove[TagSwitch::Id3v2];
+    sw.chkLyrics3 = panes.enabled[TagSwitch::Lyrics3];
+    sw.chkLyrics3Rem = panes.remove[TagSwitch::Lyrics3];
     return sw;
 }
 
@@ -126,15 +126,16 @@ void MainWindow::copyToV1() {
     }
     if (!collectTagPanes || !applyTagPanes) return;
     TagPanes panes = collectTagPanes();
-    panes.setEnabled(swID3v1, true);
-    const V1Texts t = copyToV1Texts(panes.txtField[fldTitle], panes.txtField[fldArtist], panes.txtField[fldAlbum],
-                                    panes.txtField[fldYear], panes.txtField[fldTrack], panes.txtField[fldComment]);
-    panes.setField(fldV1Title, t.title);
-    panes.setField(fldV1Artist, t.artist);
-    panes.setField(fldV1Album, t.album);
-    panes.setField(fldV1Comment, t.comment);
-    panes.setField(fldV1Year, t.year);
-    panes.setField(fldV1Track, t.track);
+    panes.setEnabled(TagSwitch::Id3v1, true);
+    const V1Texts t = copyToV1Texts(panes.txtField[TagField::Title], panes.txtField[TagField::Artist],
+                                    panes.txtField[TagField::Album], panes.txtField[TagField::Year],
+                                    panes.txtField[TagField::Track], panes.txtField[TagField::Comment]);
+    panes.setField(TagField::V1Title, t.title);
+    panes.setField(TagField::V1Artist, t.artist);
+    panes.setField(TagField::V1Album, t.album);
+    panes.setField(TagField::V1Comment, t.comment);
+    panes.setField(TagField::V1Year, t.year);
+    panes.setField(TagField::V1Track, t.track);
     // Both genre boxes hold the same genres in the same order.
     panes.setGenre(true, panes.cmbGenre);
     applyTagPanes(panes);
@@ -147,14 +148,14 @@ void MainWindow::copyToV2() {
     }
     if (!collectTagPanes || !applyTagPanes) return;
     TagPanes panes = collectTagPanes();
-    panes.setEnabled(swID3v2, true);
-    panes.setField(fldTitle, panes.txtField[fldV1Title]);
-    panes.setField(fldArtist, panes.txtField[fldV1Artist]);
-    panes.setField(fldAlbum, panes.txtField[fldV1Album]);
-    panes.setField(fldYear, panes.txtField[fldV1Year]);
+    panes.setEnabled(TagSwitch::Id3v2, true);
+    panes.setField(TagField::Title, panes.txtField[TagField::V1Title]);
+    panes.setField(TagField::Artist, panes.txtField[TagField::V1Artist]);
+    panes.setField(TagField::Album, panes.txtField[TagField::V1Album]);
+    panes.setField(TagField::Year, panes.txtField[TagField::V1Year]);
     panes.setGenre(false, panes.cmbV1Genre);
-    panes.setField(fldTrack, panes.txtField[fldV1Track]);
-    panes.setField(fldComment, panes.txtField[fldV1Comment]);
+    panes.setField(TagField::Track, panes.txtField[TagField::V1Track]);
+    panes.setField(TagField::Comment, panes.txtField[TagField::V1Comment]);
     applyTagPanes(panes);
 }
 

@@ -43,16 +43,16 @@ struct EditorField {
 
 EditorField editorField(SearchField field) {
     switch (field) {
-    case SearchField::Artist: return {fldArtist, fldV1Artist};
-    case SearchField::Album: return {fldAlbum, fldV1Album};
-    case SearchField::Title: return {fldTitle, fldV1Title};
-    case SearchField::Year: return {fldYear, fldV1Year};
-    case SearchField::Comment: return {fldComment, fldV1Comment};
-    case SearchField::Url: return {fldURL};
-    case SearchField::Composer: return {fldComposer};
-    case SearchField::OriginalArtist: return {fldOrgArtist};
-    case SearchField::Copyright: return {fldCopyright};
-    case SearchField::EncodedBy: return {fldEncodedBy};
+    case SearchField::Artist: return {TagField::Artist, TagField::V1Artist};
+    case SearchField::Album: return {TagField::Album, TagField::V1Album};
+    case SearchField::Title: return {TagField::Title, TagField::V1Title};
+    case SearchField::Year: return {TagField::Year, TagField::V1Year};
+    case SearchField::Comment: return {TagField::Comment, TagField::V1Comment};
+    case SearchField::Url: return {TagField::Url};
+    case SearchField::Composer: return {TagField::Composer};
+    case SearchField::OriginalArtist: return {TagField::OrgArtist};
+    case SearchField::Copyright: return {TagField::Copyright};
+    case SearchField::EncodedBy: return {TagField::EncodedBy};
     default: return {};
     }
 }

@@ -115,7 +115,7 @@ void MainWindow::freedbResult(const std::vector<DbValue>& values) {
         // The row is shown again only while it still shows the file the lookup took.
         const int row = lookup_->files()[static_cast<size_t>(k - 1)].row;
         if (row >= 1 && row <= list_.count() &&
-            list_.getCellContent(row, colFilename) == edited.rows[static_cast<size_t>(k - 1)].file)
+            list_.getCellContent(row, ListColumn::Filename) == edited.rows[static_cast<size_t>(k - 1)].file)
             cmds_.updateListItem(row, file);
     });
     endCommand(wasBusy);

@@ -68,7 +68,7 @@ void MainWindow::showTagPanes(AudioFile& file) {
     if (!file.audio().audioType().empty()) panes.fileInfo = fileInfoTexts(file);
     showTagsInPanes(panes, file, advanced);
     editor->apply(panes);
-    if (framesPage_ && (!advanced || file.tag().hasTag(tkID3v2))) framesPage_->showFile(file);
+    if (framesPage_ && (!advanced || file.tag().hasTag(TagKind::Id3v2))) framesPage_->showFile(file);
 }
 
 void MainWindow::clearPanes() {

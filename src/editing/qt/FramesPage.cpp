@@ -341,7 +341,7 @@ bool FramesPage::addPictureFromFile(const QString& path) {
         const std::string id = fromQt(lstID3v2Frames->item(i)->text());
         if (!isPictureFrame(id)) continue;
         PictureData picture;
-        if (parsePicture(file_->tag().getValue(tvV2Frame, id), picture) && picture.pictureType == 3 &&
+        if (parsePicture(file_->tag().getValue(ValueKey::V2Frame, id), picture) && picture.pictureType == 3 &&
             picture.description.empty()) {
             lstID3v2Frames->setCurrentRow(i);
             showID3v2Frame(id);

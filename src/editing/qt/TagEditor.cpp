@@ -130,7 +130,7 @@ void TagEditor::buildTagPage(QWidget* page) {
     auto* v2grid = new QGridLayout(picEditTag);
     v2grid->setContentsMargins(0, 0, 0, 0);
     v2grid->setVerticalSpacing(2);
-    makeSwitch(swID3v2, picEditTag, v2grid);
+    makeSwitch(TagSwitch::Id3v2, picEditTag, v2grid);
     // Two columns of fields, so the tag area leaves the list most of the window's height:
     // Title ... Comment on the left, Composer ... Encoded by and the genre on the right.
     for (int i = 0; i <= 5; ++i) makeField(i, picEditTag, v2grid, i + 1);
@@ -147,13 +147,13 @@ void TagEditor::buildTagPage(QWidget* page) {
     auto* v1grid = new QGridLayout(picEditID3v1);
     v1grid->setContentsMargins(0, 0, 0, 0);
     v1grid->setVerticalSpacing(2);
-    makeSwitch(swID3v1, picEditID3v1, v1grid);
+    makeSwitch(TagSwitch::Id3v1, picEditID3v1, v1grid);
     for (int i = 11; i <= 16; ++i) makeField(i, picEditID3v1, v1grid, i - 10);
     makeGenre(true, picEditID3v1, v1grid, 7);
     v1grid->setRowStretch(8, 1);
     panes->addWidget(picEditID3v1, 2);
 
-    txtField[fldComment]->setFixedHeight(twipsToPixels(kCommentHeightTwips));
+    txtField[TagField::Comment]->setFixedHeight(twipsToPixels(kCommentHeightTwips));
 
     auto* bottom = new QHBoxLayout;
     lblDescription = new QLabel(page);
@@ -171,12 +171,12 @@ void TagEditor::buildLyricsPage(QWidget* page) {
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(4, 4, 4, 4);
     auto* row = new QHBoxLayout;
-    chkEnable[swLyrics3] = new QCheckBox(QString::fromLatin1(kEnableCaptions[swLyrics3]), page);
-    chkEnable[swLyrics3]->setObjectName(QStringLiteral("chkLyrics3"));
-    chkRemove[swLyrics3] = new QCheckBox(QString::fromLatin1(kRemoveCaptions[swLyrics3]), page);
-    chkRemove[swLyrics3]->setObjectName(QStringLiteral("chkLyrics3Rem"));
-    row->addWidget(chkEnable[swLyrics3]);
-    row->addWidget(chkRemove[swLyrics3]);
+    chkEnable[TagSwitch::Lyrics3] = new QCheckBox(QString::fromLatin1(kEnableCaptions[TagSwitch::Lyrics3]), page);
+    chkEnable[TagSwitch::Lyrics3]->setObjectName(QStringLiteral("chkLyrics3"));
+    chkRemove[TagSwitch::Lyrics3] = new QCheckBox(QString::fromLatin1(kRemoveCaptions[TagSwitch::Lyrics3]), page);
+    chkRemove[TagSwitch::Lyrics3]->setObjectName(QStringLiteral("chkLyrics3Rem"));
+    row->addWidget(chkEnable[TagSwitch::Lyrics3]);
+    row->addWidget(chkRemove[TagSwitch::Lyrics3]);
     row->addStretch(1);
     grid->addLayout(row, 0, 0, 1, 4);
 
@@ -188,9 +188,9 @@ void TagEditor::buildLyricsPage(QWidget* page) {
         grid->addWidget(box, r, c + 1);
         return box;
     };
-    cmbLyrMood = combo("cmbLyrMood", "Mood:", lyMood, 1, 0);
-    cmbLyrSituation = combo("cmbLyrSituation", "Situation:", lySituation, 1, 2);
-    cmbLyrQuality = combo("cmbLyrQuality", "Quality:", lyQuality, 2, 0);
+    cmbLyrMood = combo("cmbLyrMood", "Mood:", LyricsControl::Mood, 1, 0);
+    cmbLyrSituation = combo("cmbLyrSituation", "Situation:", LyricsControl::Situation, 1, 2);
+    cmbLyrQuality = combo("cmbLyrQuality", "Quality:", LyricsControl::Quality, 2, 0);
     grid->addWidget(new QLabel(QStringLiteral("Other info:"), page), 2, 2);
     txtLyrOther = new QLineEdit(page);
     txtLyrOther->setObjectName(QStringLiteral("txtLyrOther"));
@@ -237,12 +237,12 @@ TagPanes TagEditor::collect() const {
         p.remove[s] = chkRemove[s]->isChecked();
         p.removeVisible[s] = removeVisible_[s];
     }
-    p.lyrics[lyMood] = fromQt(cmbLyrMood->currentText());
-    p.lyrics[lySituation] = fromQt(cmbLyrSituation->currentText());
-    p.lyrics[lyQuality] = fromQt(cmbLyrQuality->currentText());
-    p.lyrics[lyOther] = fromQt(txtLyrOther->text());
-    p.lyrics[lyAuthor] = fromQt(txtLyrAuthor->text());
-    p.lyrics[lyLyrics] = fromQt(txtLyrLyrics->toPlainText());
+    p.lyrics[LyricsControl::Mood] = fromQt(cmbLyrMood->currentText());
+    p.lyrics[LyricsControl::Situation] = fromQt(cmbLyrSituation->currentText());
+    p.lyrics[LyricsControl::Quality] = fromQt(cmbLyrQuality->currentText());
+    p.lyrics[LyricsControl::Other] = fromQt(txtLyrOther->text());
+    p.lyrics[LyricsControl::Author] = fromQt(txtLyrAuthor->text());
+    p.lyrics[LyricsControl::Lyrics] = fromQt(txtLyrLyrics->toPlainText());
     for (int i = 0; i < kInfoCount; ++i) p.fileInfo[i] = fromQt(txtfInfo[i]->text());
     return p;
 }
@@ -251,19 +251,19 @@ void TagEditor::apply(const TagPanes& p) {
     for (int s = 0; s < kSwitchCount; ++s) {
         chkEnable[s]->setChecked(p.enabled[s]);
         chkRemove[s]->setChecked(p.remove[s]);
-        removeVisible_[s] = p.removeVisible[s] && (advanced_ || s != swID3v2);
+        removeVisible_[s] = p.removeVisible[s] && (advanced_ || s != TagSwitch::Id3v2);
         chkRemove[s]->setVisible(removeVisible_[s]);
         applyEditable(s);
     }
     for (int i = 0; i < kFieldCount; ++i) txtField[i]->setText(displayText(p.txtField[i]));
     cmbGenre->setEditText(displayText(p.cmbGenre));
     cmbV1Genre->setEditText(displayText(p.cmbV1Genre));
-    cmbLyrMood->setEditText(displayText(p.lyrics[lyMood]));
-    cmbLyrSituation->setEditText(displayText(p.lyrics[lySituation]));
-    cmbLyrQuality->setEditText(displayText(p.lyrics[lyQuality]));
-    txtLyrOther->setText(displayText(p.lyrics[lyOther]));
-    txtLyrAuthor->setText(displayText(p.lyrics[lyAuthor]));
-    txtLyrLyrics->setPlainText(displayText(p.lyrics[lyLyrics]));
+    cmbLyrMood->setEditText(displayText(p.lyrics[LyricsControl::Mood]));
+    cmbLyrSituation->setEditText(displayText(p.lyrics[LyricsControl::Situation]));
+    cmbLyrQuality->setEditText(displayText(p.lyrics[LyricsControl::Quality]));
+    txtLyrOther->setText(displayText(p.lyrics[LyricsControl::Other]));
+    txtLyrAuthor->setText(displayText(p.lyrics[LyricsControl::Author]));
+    txtLyrLyrics->setPlainText(displayText(p.lyrics[LyricsControl::Lyrics]));
     for (int i = 0; i < kInfoCount; ++i) txtfInfo[i]->setText(displayText(p.fileInfo[i]));
     // Marks last: filling the texts marked every field.
     for (int i = 0; i < kFieldCount; ++i) chkField[i]->setChecked(p.chkField[i]);
@@ -273,26 +273,26 @@ void TagEditor::apply(const TagPanes& p) {
 
 void TagEditor::setAdvanced(bool advanced) {
     advanced_ = advanced;
-    chkEnable[swID3v2]->setText(advanced ? QStringLiteral("ID3v2 tag") : QStringLiteral("Use tags"));
+    chkEnable[TagSwitch::Id3v2]->setText(advanced ? QStringLiteral("ID3v2 tag") : QStringLiteral("Use tags"));
     picEditID3v1->setVisible(advanced);
     if (!advanced) {
-        chkEnable[swID3v2]->setChecked(true);
-        chkRemove[swID3v2]->setChecked(false);
-        removeVisible_[swID3v2] = false;
-        chkRemove[swID3v2]->setVisible(false);
+        chkEnable[TagSwitch::Id3v2]->setChecked(true);
+        chkRemove[TagSwitch::Id3v2]->setChecked(false);
+        removeVisible_[TagSwitch::Id3v2] = false;
+        chkRemove[TagSwitch::Id3v2]->setVisible(false);
     }
 }
 
 void TagEditor::setFieldMaxLength(int maxLength) {
-    txtField[fldV1Title]->setMaxLength(maxLength);
-    txtField[fldV1Artist]->setMaxLength(maxLength);
+    txtField[TagField::V1Title]->setMaxLength(maxLength);
+    txtField[TagField::V1Artist]->setMaxLength(maxLength);
 }
 
 // ---------------------------------------------------------------- rules
 
 void TagEditor::fieldChanged(int index) {
     chkField[index]->setChecked(true);
-    if (index >= fldV1Title && index <= fldV1Album && chkEnable[swID3v1]->isChecked()) {
+    if (index >= TagField::V1Title && index <= TagField::V1Album && chkEnable[TagSwitch::Id3v1]->isChecked()) {
         const LengthWarning w = id3v1LengthWarning(index, fromQt(txtField[index]->text()), true);
         setBackground(txtField[index], w.warn ? QColor(255, 255, 192) : windowBackground());
         txtField[index]->setToolTip(displayText(w.toolTip));
@@ -315,7 +315,7 @@ void TagEditor::applyEditable(int tagSwitch) {
         e->setReadOnly(!on);
         setBackground(e, background);
     };
-    if (tagSwitch == swLyrics3) {
+    if (tagSwitch == TagSwitch::Lyrics3) {
         for (QComboBox* box : {cmbLyrMood, cmbLyrSituation, cmbLyrQuality}) {
             box->setEnabled(on);
             setBackground(box, background);
@@ -326,7 +326,7 @@ void TagEditor::applyEditable(int tagSwitch) {
         setBackground(txtLyrLyrics, background);
         return;
     }
-    const bool v1 = tagSwitch == swID3v1;
+    const bool v1 = tagSwitch == TagSwitch::Id3v1;
     for (int i = v1 ? 11 : 0; i <= (v1 ? 16 : 10); ++i) edit(txtField[i]);
     QComboBox* genre = v1 ? cmbV1Genre : cmbGenre;
     genre->setEnabled(on);
@@ -381,11 +381,11 @@ bool TagEditor::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Enter:
         if (index >= 0) lblDescription->setText(displayText(fieldDescription(index)));
         if (genre) lblDescription->setText(QString::fromLatin1(kGenreDescription));
-        if (index == fldComment && event->type() == QEvent::FocusIn)
-            txtField[fldComment]->setFixedHeight(twipsToPixels(kCommentFocusHeightTwips));
+        if (index == TagField::Comment && event->type() == QEvent::FocusIn)
+            txtField[TagField::Comment]->setFixedHeight(twipsToPixels(kCommentFocusHeightTwips));
         return false;
     case QEvent::FocusOut:
-        if (index == fldComment) txtField[fldComment]->setFixedHeight(twipsToPixels(kCommentHeightTwips));
+        if (index == TagField::Comment) txtField[TagField::Comment]->setFixedHeight(twipsToPixels(kCommentHeightTwips));
         return false;
     default: return false;
     }
