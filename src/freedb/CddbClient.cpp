@@ -166,7 +166,9 @@ ClientOutput CddbClient::close() {
 
 bool CddbClient::handleLine(std::string_view raw, ClientOutput& out) {
     // A line as the server sent it, as UTF-8: kept when it is valid UTF-8, else read as ISO-8859-1.
-    const std::string line = base::isValidUtf8(raw) ? std::string(raw) : base::latin1ToUtf8(raw);
+    // A NUL is no text: written into a tag it would end the value early for some readers only.
+    std::string line = base::isValidUtf8(raw) ? std::string(raw) : base::latin1ToUtf8(raw);
+    std::erase(line, '\0');
     // Lines without a code of their own (match lines, entry lines, ".") belong to the answer
     // whose code came last; the single-line answers are taken only from a line carrying them.
     const int own = ownCode(line);

@@ -328,7 +328,9 @@ TEST(CddbClient, EntryLinesAreDecodedAndContinued) {
                                "DTITLE=Caf\xe9 Tacuba / Re\r\n"
                                "TTITLE0=Un t\xc3\xadtulo que sigue \r\n"
                                "TTITLE0=en la l\xc3\xadnea siguiente\r\n"
-                               "TTITLE1=Dos\r\n"
+                               "TTITLE1=D" +
+                               std::string(1, '\0') +
+                               "os\r\n"
                                ".\r\n";
     const auto log = Lookup(server).run();
     EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),

@@ -57,7 +57,10 @@ void FileListModel::sort(int column, Qt::SortOrder order) {
     const std::vector<int> sorted = sortedOrder(list_, column + 1, order == Qt::AscendingOrder);
     ownReset_ = true;
     beginResetModel();
-    list_.reorder(sorted);
+    // sortedOrder() gives every row exactly once, which is all reorder() refuses.
+    const bool reordered = list_.reorder(sorted);
+    Q_ASSERT(reordered);
+    static_cast<void>(reordered);
     shownRows_ = list_.count();
     endResetModel();
     ownReset_ = false;
