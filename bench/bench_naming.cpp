@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/FileList.h"
 #include "app/ListCommands.h"
 #include "app/Settings.h"
@@ -29,8 +30,7 @@ using namespace vorda::base;
 using namespace vorda::tags;
 using namespace vorda::app;
 using namespace vorda::naming;
-
-using Clock = std::chrono::steady_clock;
+using namespace vorda::bench;
 
 namespace {
 
@@ -45,30 +45,20 @@ public:
     void setProgress(long long, long long) override {}
 };
 
-std::string bigEndian(uint32_t v) {
-    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
-}
-std::string Synchsafe(uint32_t v) {
-    return {static_cast<char>((v >> 21) & 0x7F), static_cast<char>((v >> 14) & 0x7F),
-            static_cast<char>((v >> 7) & 0x7F), static_cast<char>(v & 0x7F)};
-}
-
 // A small MPEG file with an ID3v2.3 tag.
-std::string Mp3(const std::string& artist, const std::string& album, const std::string& title, int track) {
+std::string mp3File(const std::string& artist, const std::string& album, const std::string& title, int track) {
     std::string body;
     for (const auto& [id, text] : std::vector<std::pair<std::string, std::string>>{
              {"TPE1", artist}, {"TALB", album}, {"TIT2", title}, {"TRCK", std::to_string(track)}, {"TYER", "2004"}})
-        body += id + bigEndian(static_cast<uint32_t>(text.size() + 1)) + std::string(2, '\0') + '\0' + text;
+        body += textFrame(id, text);
     body += std::string(256, '\0');
-    std::string file = std::string("ID3\x03\x00\x00", 6) + Synchsafe(static_cast<uint32_t>(body.size())) + body;
+    std::string file = id3v23Tag(body);
     for (int f = 0; f < 4; ++f) file += std::string("\xFF\xFB\x90\x00", 4) + std::string(413, '\x55');
     return file;
 }
 
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
-
 // Pattern-engine time for every row: values, new name and destination folders, on files read beforehand.
-double EngineTime(const FileList& rows, const Settings& s, const SortInputs& in, bool folders) {
+double engineTime(const FileList& rows, const Settings& s, const SortInputs& in, bool folders) {
     std::vector<std::unique_ptr<AudioFile>> files;
     for (int i = 1; i <= rows.count(); ++i) {
         files.push_back(std::make_unique<AudioFile>());
@@ -84,7 +74,7 @@ double EngineTime(const FileList& rows, const Settings& s, const SortInputs& in,
             sink += buildDestinationFolder(in.targetDir, v, in.albumPattern, s).size();
         }
     }
-    const double t = Seconds(start);
+    const double t = secondsSince(start);
     if (sink == 0) std::puts("");
     return t;
 }
@@ -108,9 +98,9 @@ int main(int argc, char** argv) {
         const std::string artist = "Artist " + std::to_string(i % 100);
         const std::string album = "Album " + std::to_string(i % 1000);
         std::ofstream(src + "file" + std::to_string(i) + ".mp3", std::ios::binary)
-            << Mp3(artist, album, "Title " + std::to_string(i), i % 10 + 1);
+            << mp3File(artist, album, "Title " + std::to_string(i), i % 10 + 1);
     }
-    std::printf("generate %d files: %.3f s\n", count, Seconds(start));
+    std::printf("generate %d files: %.3f s\n", count, secondsSince(start));
 
     Settings s;
     s.recycleFiles = false;
@@ -122,7 +112,7 @@ int main(int argc, char** argv) {
 
     start = Clock::now();
     list.scanFolder(src, false);
-    std::printf("list %d files (scan): %.3f s\n", rows.count(), Seconds(start));
+    std::printf("list %d files (scan): %.3f s\n", rows.count(), secondsSince(start));
 
     SortInputs in = SortInputs::fromSettings(s);
     in.fixFilenames = true;
@@ -134,13 +124,13 @@ int main(int argc, char** argv) {
 
     // Rename All.
     in.method = FileMethod::Rename;
-    const double renameEngine = EngineTime(rows, s, in, false);
+    const double renameEngine = engineTime(rows, s, in, false);
     start = Clock::now();
     const auto renamePlan = commands.planRename(true, in.inPattern, in.outPattern, in);
-    const double renamePlanning = Seconds(start);
+    const double renamePlanning = secondsSince(start);
     start = Clock::now();
     commands.sortAllFiles(in);
-    const double renameRun = Seconds(start);
+    const double renameRun = secondsSince(start);
     std::printf("Rename All: %.3f s wall (%ld files, %ld failed); planning alone (read + names) %.3f s; "
                 "pattern engine alone %.3f s = %.1f%% of the run\n",
                 renameRun, commands.handled(), commands.failed(), renamePlanning, renameEngine,
@@ -150,14 +140,14 @@ int main(int argc, char** argv) {
     // Move All into artist/album folders (album size 5: albums of 10 files get their own folder).
     in.method = FileMethod::Move;
     in.fixFilenames = false;
-    const double moveEngine = EngineTime(rows, s, in, true);
+    const double moveEngine = engineTime(rows, s, in, true);
     start = Clock::now();
     const auto movePlan =
         commands.planSort(true, target, in.pathPattern, in.albumPattern, in.inPattern, in.outPattern, in);
-    const double movePlanning = Seconds(start);
+    const double movePlanning = secondsSince(start);
     start = Clock::now();
     commands.sortAllFiles(in);
-    const double moveRun = Seconds(start);
+    const double moveRun = secondsSince(start);
     std::printf("Move All: %.3f s wall (%ld files, %ld failed, %d rows left); planning alone (read + plan) %.3f s; "
                 "pattern engine alone %.3f s = %.1f%% of the run\n",
                 moveRun, commands.handled(), commands.failed(), rows.count(), movePlanning, moveEngine,

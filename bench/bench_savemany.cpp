@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "BenchSupport.h"
 #include "app/FileList.h"
 #include "app/ListCommands.h"
 #include "app/Settings.h"
@@ -25,6 +26,7 @@ using namespace vorda::base;
 using namespace vorda::tags;
 using namespace vorda::app;
 using namespace vorda::editing;
+using namespace vorda::bench;
 
 namespace fs = std::filesystem;
 
@@ -44,33 +46,6 @@ public:
     std::string status;
 };
 
-// One second of MPEG-1 layer III frames (128 kbit/s, 44.1 kHz).
-std::string AudioFrames() {
-    std::string out;
-    uint32_t seed = 7;
-    for (int f = 0; f < 38; ++f) {
-        out.append("\xFF\xFB\x90\x00", 4);
-        for (int i = 0; i < 413; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            out += static_cast<char>((seed >> 16) & 0x7F);
-        }
-    }
-    return out;
-}
-
-bool MakeTemplate(const std::string& path) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << AudioFrames();
-    const std::string script =
-        "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TALB, TRCK, TDRC, COMM\n"
-        "t=ID3()\nt.add(TIT2(encoding=0,text='Title'))\nt.add(TPE1(encoding=0,text='Artist'))\n"
-        "t.add(TALB(encoding=0,text='Album'))\nt.add(TRCK(encoding=0,text='3'))\n"
-        "t.add(TDRC(encoding=0,text='2001'))\nt.add(COMM(encoding=0,lang='eng',desc='',text='Comment'))\n"
-        "t.save(sys.argv[1], v1=2, v2_version=3, padding=lambda info: 1024)\n";
-    const std::string command = "/usr/bin/python3 -c \"$VORDA_SCRIPT\" '" + path + "'";
-    ::setenv("VORDA_SCRIPT", script.c_str(), 1);
-    return std::system(command.c_str()) == 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,7 +57,7 @@ int main(int argc, char** argv) {
     fs::remove_all(folder, ec);
     fs::create_directories(folder + "/files");
     const std::string base = folder + "/template.mp3";
-    if (!MakeTemplate(base)) {
+    if (!makeTemplate(base)) {
         std::fprintf(stderr, "mutagen could not tag %s\n", base.c_str());
         return 1;
     }
@@ -117,9 +92,9 @@ int main(int argc, char** argv) {
         panes.setField(TagField::Title, "Saved title " + std::to_string(round));
         ui.progressCalls = 0;
         SaveTagsCommand save(cmds, ui, s);
-        const auto start = std::chrono::steady_clock::now();
+        const auto start = Clock::now();
         const auto outcome = save.run(panes);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds = secondsSince(start);
         const double rate = save.filesSaved() / seconds;
         best = std::max(best, rate);
         std::printf("round %d: %d files saved (%d failed) in %.3f s = %.0f files/s; %lld progress updates; \"%s\"%s\n",

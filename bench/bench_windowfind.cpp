@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 
 #include "../tests/support/PrivateHome.h"
+#include "BenchSupport.h"
 #include "app/Settings.h"
 #include "app/qt/MainWindow.h"
 #include "find/FindReplace.h"
@@ -34,44 +35,11 @@
 
 using namespace vorda::app;
 using namespace vorda::find;
+using namespace vorda::bench;
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// One second of MPEG-1 layer III frames (128 kbit/s, 44.1 kHz).
-std::string audioFrames() {
-    std::string out;
-    uint32_t seed = 7;
-    for (int f = 0; f < 38; ++f) {
-        out.append("\xFF\xFB\x90\x00", 4);
-        for (int i = 0; i < 413; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            out += static_cast<char>((seed >> 16) & 0x7F);
-        }
-    }
-    return out;
-}
-
-bool makeTemplate(const std::string& path, const std::string& title) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << audioFrames();
-    const std::string script =
-        "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TALB, TRCK, TDRC, COMM\n"
-        "t=ID3()\nt.add(TIT2(encoding=0,text=sys.argv[2]))\nt.add(TPE1(encoding=0,text='Artist'))\n"
-        "t.add(TALB(encoding=0,text='Album'))\nt.add(TRCK(encoding=0,text='3'))\n"
-        "t.add(TDRC(encoding=0,text='2001'))\nt.add(COMM(encoding=0,lang='eng',desc='',text='Comment'))\n"
-        "t.save(sys.argv[1], v1=2, v2_version=3, padding=lambda info: 1024)\n";
-    ::setenv("VORDA_SCRIPT", script.c_str(), 1);
-    const std::string command = "/usr/bin/python3 -c \"$VORDA_SCRIPT\" '" + path + "' '" + title + "'";
-    return std::system(command.c_str()) == 0;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
@@ -127,13 +95,13 @@ int main(int argc, char** argv) {
         for (int round = 0; round < 2 * rounds; ++round) {
             const char* from = texts[round % 2];
             const char* to = texts[1 - round % 2];
-            const auto start = std::chrono::steady_clock::now();
+            const auto start = Clock::now();
             if (round % 4 < 2) {
                 findText->setText(from);
                 replaceText->setText(to);
                 find->click();
                 QApplication::processEvents();
-                const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                const double seconds = secondsSince(start);
                 windowRates.push_back(count / seconds);
                 std::printf("window round: %d files in %.3f s = %.0f files/s; %s\n", count, seconds, windowRates.back(),
                             result->text().toUtf8().constData());
@@ -142,7 +110,7 @@ int main(int argc, char** argv) {
                 search.findText = from;
                 engine.setOptions(search);
                 const BatchResult done = engine.replaceAll(to);
-                const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                const double seconds = secondsSince(start);
                 engineRates.push_back(count / seconds);
                 std::printf("engine round: %d files in %.3f s = %.0f files/s; %s\n", count, seconds, engineRates.back(),
                             changeSummary(done).c_str());

@@ -28,6 +28,7 @@
 #include <QTimer>
 
 #include "../tests/support/PrivateHome.h"
+#include "BenchSupport.h"
 #include "app/FileList.h"
 #include "app/ListCommands.h"
 #include "app/Settings.h"
@@ -44,6 +45,7 @@ using namespace vorda::app;
 using namespace vorda::naming;
 using namespace vorda::editing;
 using namespace vorda::platform;
+using namespace vorda::bench;
 
 namespace fs = std::filesystem;
 
@@ -63,38 +65,11 @@ public:
     std::string status;
 };
 
-// One second of MPEG-1 layer III frames (128 kbit/s, 44.1 kHz).
-std::string AudioFrames() {
-    std::string out;
-    uint32_t seed = 7;
-    for (int f = 0; f < 38; ++f) {
-        out.append("\xFF\xFB\x90\x00", 4);
-        for (int i = 0; i < 413; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            out += static_cast<char>((seed >> 16) & 0x7F);
-        }
-    }
-    return out;
-}
-
-bool MakeTemplate(const std::string& path) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << AudioFrames();
-    const std::string script =
-        "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1, TALB, TRCK, TDRC, COMM\n"
-        "t=ID3()\nt.add(TIT2(encoding=0,text='Title'))\nt.add(TPE1(encoding=0,text='Artist'))\n"
-        "t.add(TALB(encoding=0,text='Album'))\nt.add(TRCK(encoding=0,text='3'))\n"
-        "t.add(TDRC(encoding=0,text='2001'))\nt.add(COMM(encoding=0,lang='eng',desc='',text='Comment'))\n"
-        "t.save(sys.argv[1], v1=2, v2_version=3, padding=lambda info: 1024)\n";
-    const std::string command = "/usr/bin/python3 -c \"$VORDA_SCRIPT\" '" + path + "'";
-    ::setenv("VORDA_SCRIPT", script.c_str(), 1);
-    return std::system(command.c_str()) == 0;
-}
-
 // When the confirmation was answered: the save loop runs from there.
-std::chrono::steady_clock::time_point g_answered;
+Clock::time_point answeredAt;
 
 // Clicks OK (or Yes) on the confirmation as soon as it is up.
-void AnswerNextQuestion() {
+void answerNextQuestion() {
     auto* timer = new QTimer;
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, timer, [timer] {
@@ -105,7 +80,7 @@ void AnswerNextQuestion() {
         if (!button) return;
         timer->stop();
         timer->deleteLater();
-        g_answered = std::chrono::steady_clock::now();
+        answeredAt = Clock::now();
         button->click();
     });
     timer->start();
@@ -130,7 +105,7 @@ int main(int argc, char** argv) {
     fs::remove_all(folder, ec);
     fs::create_directories(folder + "/files");
     const std::string base = folder + "/template.mp3";
-    if (!MakeTemplate(base)) {
+    if (!makeTemplate(base)) {
         std::fprintf(stderr, "mutagen could not tag %s\n", base.c_str());
         return 1;
     }
@@ -175,13 +150,13 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "the title field was not marked\n");
                 return 1;
             }
-            AnswerNextQuestion();
+            answerNextQuestion();
             barUpdates = 0;
-            auto start = std::chrono::steady_clock::now();
+            auto start = Clock::now();
             editor->cmdSaveTags->click();
-            const auto end = std::chrono::steady_clock::now();
+            const auto end = Clock::now();
             double seconds = std::chrono::duration<double>(end - start).count();
-            const double loopSeconds = std::chrono::duration<double>(end - g_answered).count();
+            const double loopSeconds = std::chrono::duration<double>(end - answeredAt).count();
             windowRates.push_back(count / seconds);
             loopRates.push_back(count / loopSeconds);
             AudioFile check;
@@ -197,9 +172,9 @@ int main(int argc, char** argv) {
             panes.setField(TagField::Title, "Command title " + std::to_string(round));
             ui.progressCalls = 0;
             SaveTagsCommand save(cmds, ui, settings());
-            start = std::chrono::steady_clock::now();
+            start = Clock::now();
             const auto outcome = save.run(panes);
-            seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            seconds = secondsSince(start);
             commandRates.push_back(save.filesSaved() / seconds);
             std::printf(
                 "command round %d: %d files saved (%d failed) in %.3f s = %.0f files/s; %lld progress calls%s\n",
@@ -208,10 +183,6 @@ int main(int argc, char** argv) {
         }
         w.close();
     }
-    auto median = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v.empty() ? 0.0 : v[v.size() / 2];
-    };
     const double windowRate = median(windowRates), loopRate = median(loopRates), commandRate = median(commandRates);
     std::printf("medians: from the window %.0f files/s with the confirmation, %.0f files/s after it "
                 "(target >= 5000); command alone %.0f files/s; the window's progress, status and row updates "

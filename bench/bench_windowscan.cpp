@@ -28,6 +28,7 @@
 #include <QTemporaryDir>
 
 #include "../tests/support/PrivateHome.h"
+#include "BenchSupport.h"
 #include "app/FileList.h"
 #include "app/qt/MainWindow.h"
 
@@ -37,50 +38,25 @@ using namespace vorda::app;
 using namespace vorda::naming;
 using namespace vorda::editing;
 using namespace vorda::platform;
+using namespace vorda::bench;
 
 extern char** environ;
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
-std::string bigEndian(uint32_t value, int bytes) {
-    std::string out;
-    for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
-
-std::string Synchsafe(uint32_t value) {
-    std::string out;
-    for (int i = 3; i >= 0; --i) out += static_cast<char>((value >> (7 * i)) & 0x7F);
-    return out;
-}
-
-std::string TextFrame(const std::string& id, const std::string& text) {
-    return id + bigEndian(static_cast<uint32_t>(text.size() + 1), 4) + std::string(2, '\0') + '\0' + text;
-}
-
 std::string taggedFile(int folder, int index) {
-    std::string body = TextFrame("TIT2", "Title " + std::to_string(index)) +
-                       TextFrame("TPE1", "Artist " + std::to_string(folder / 10)) +
-                       TextFrame("TALB", "Album " + std::to_string(folder)) +
-                       TextFrame("TRCK", std::to_string(index % 100 + 1)) + TextFrame("TYER", "1999") +
-                       TextFrame("TCON", "(17)");
+    std::string body = textFrame("TIT2", "Title " + std::to_string(index)) +
+                       textFrame("TPE1", "Artist " + std::to_string(folder / 10)) +
+                       textFrame("TALB", "Album " + std::to_string(folder)) +
+                       textFrame("TRCK", std::to_string(index % 100 + 1)) + textFrame("TYER", "1999") +
+                       textFrame("TCON", "(17)");
     body += std::string(1024, '\0');
-    std::string out = std::string("ID3\x03\x00\x00", 6) + Synchsafe(static_cast<uint32_t>(body.size())) + body;
-    uint32_t seed = static_cast<uint32_t>(index) * 7 + 1;
-    for (int f = 0; f < 6; ++f) {
-        out.append("\xFF\xFB\x90\x00", 4);
-        for (int i = 0; i < 413; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            out += static_cast<char>((seed >> 16) & 0x7F);
-        }
-    }
-    return out;
+    return id3v23Tag(body) + audioFrames(6, static_cast<uint32_t>(index) * 7 + 1);
 }
 
-bool MakeTree(const fs::path& tree, int files) {
+bool makeTree(const fs::path& tree, int files) {
     const fs::path marker = tree / ".complete";
     std::ifstream done(marker);
     int count = 0;
@@ -99,11 +75,8 @@ bool MakeTree(const fs::path& tree, int files) {
     return true;
 }
 
-double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
-double CpuSeconds(const rusage& r) { return Seconds(r.ru_utime) + Seconds(r.ru_stime); }
-
 // Wall-clock and processor seconds of one `vorda-cli scan --recursive`, its output thrown away.
-double TimeCli(const std::string& cli, const std::string& settingsFile, const std::string& tree, double& cpu) {
+double timeCli(const std::string& cli, const std::string& settingsFile, const std::string& tree, double& cpu) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -121,18 +94,18 @@ double TimeCli(const std::string& cli, const std::string& settingsFile, const st
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
-    cpu = CpuSeconds(usage);
+    cpu = cpuSeconds(usage);
     posix_spawn_file_actions_destroy(&actions);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "vorda-cli failed\n");
         std::exit(1);
     }
-    return std::chrono::duration<double>(Clock::now() - started).count();
+    return secondsSince(started);
 }
 
 // Seconds (wall-clock and processor) from the paths given to the window until its rows are
 // listed and painted.
-double TimeWindow(MainWindow& w, const std::string& tree, int& rows, double& cpu) {
+double timeWindow(MainWindow& w, const std::string& tree, int& rows, double& cpu) {
     w.list().clear();
     QApplication::processEvents();
     rusage before{}, after{};
@@ -140,16 +113,11 @@ double TimeWindow(MainWindow& w, const std::string& tree, int& rows, double& cpu
     const auto started = Clock::now();
     w.startUp({tree});
     QApplication::processEvents();
-    const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    const double seconds = secondsSince(started);
     getrusage(RUSAGE_SELF, &after);
-    cpu = CpuSeconds(after) - CpuSeconds(before);
+    cpu = cpuSeconds(after) - cpuSeconds(before);
     rows = w.list().count();
     return seconds;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 }  // namespace
@@ -165,7 +133,7 @@ int main(int argc, char** argv) {
     const int rounds = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
     const fs::path tree = folder / ("tree" + std::to_string(files));
     fs::create_directories(folder);
-    MakeTree(tree, files);
+    makeTree(tree, files);
 
     QTemporaryDir home;
     if (!home.isValid()) return 1;
@@ -187,22 +155,22 @@ int main(int argc, char** argv) {
     // Warm-up of both (the cache holds the tree afterwards), then interleaved rounds.
     int rows = 0;
     double cpu = 0;
-    TimeCli(cli, settingsFile, tree.string(), cpu);
-    TimeWindow(w, tree.string(), rows, cpu);
+    timeCli(cli, settingsFile, tree.string(), cpu);
+    timeWindow(w, tree.string(), rows, cpu);
     std::vector<double> cliSeconds, windowSeconds, cliCpu, windowCpu;
     for (int r = 0; r < rounds; ++r) {
-        cliSeconds.push_back(TimeCli(cli, settingsFile, tree.string(), cpu));
+        cliSeconds.push_back(timeCli(cli, settingsFile, tree.string(), cpu));
         cliCpu.push_back(cpu);
-        windowSeconds.push_back(TimeWindow(w, tree.string(), rows, cpu));
+        windowSeconds.push_back(timeWindow(w, tree.string(), rows, cpu));
         windowCpu.push_back(cpu);
     }
     const double cliBest = *std::min_element(cliSeconds.begin(), cliSeconds.end());
     const double windowBest = *std::min_element(windowSeconds.begin(), windowSeconds.end());
     std::printf("files=%d listed=%d rounds=%d\n", files, rows, rounds);
-    std::printf("cli_seconds=%.3f (median %.3f)\n", cliBest, Median(cliSeconds));
-    std::printf("window_seconds=%.3f (median %.3f)\n", windowBest, Median(windowSeconds));
+    std::printf("cli_seconds=%.3f (median %.3f)\n", cliBest, median(cliSeconds));
+    std::printf("window_seconds=%.3f (median %.3f)\n", windowBest, median(windowSeconds));
     std::printf("window_to_cli_ratio=%.2f (median %.2f)\n", windowBest / cliBest,
-                Median(windowSeconds) / Median(cliSeconds));
+                median(windowSeconds) / median(cliSeconds));
     // Processor time moves much less than wall-clock time on a shared machine.
     const double cliCpuBest = *std::min_element(cliCpu.begin(), cliCpu.end());
     const double windowCpuBest = *std::min_element(windowCpu.begin(), windowCpu.end());

@@ -10,6 +10,8 @@
 //
 // The tags of the generated files are written by TagLib, never by Vorda, so the benchmark reads
 // what another tool wrote. Timings go to standard error as "key=value" words.
+#include "BenchSupport.h"
+
 #include <taglib/attachedpictureframe.h>
 #include <taglib/audioproperties.h>
 #include <taglib/fileref.h>
@@ -37,56 +39,34 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using namespace vorda::bench;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// Processor time of this process so far (user and system): less disturbed than the wall clock
-// when other work shares the machine.
-double CpuSeconds() {
-    struct rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-std::string ReadWhole(const std::string& path) {
+std::string readWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool WriteWhole(const std::string& path, const std::string& bytes) {
+bool writeWhole(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
-// Every .mp3 under the folder, sorted, so each tool sees the same files in the same order.
-std::vector<std::string> Mp3Files(const std::string& folder) {
-    std::vector<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file() && entry.path().extension() == ".mp3") files.push_back(entry.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // A small deterministic generator, so two runs build the same tree.
 struct Random {
     uint64_t state;
-    uint32_t Next() {
+    uint32_t next() {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
         return static_cast<uint32_t>(state >> 33);
     }
 };
 
 // 30 KB that look like a JPEG to a tag reader (markers at both ends, noise between).
-TagLib::ByteVector PictureBytes(Random& rnd) {
+TagLib::ByteVector pictureBytes(Random& rnd) {
     std::string bytes(30 * 1024, '\0');
-    for (char& c : bytes) c = static_cast<char>(rnd.Next() & 0xFF);
+    for (char& c : bytes) c = static_cast<char>(rnd.next() & 0xFF);
     const char head[] = {'\xFF', '\xD8', '\xFF', '\xE0', '\x00', '\x10', 'J', 'F', 'I', 'F', '\x00'};
     std::copy(std::begin(head), std::end(head), bytes.begin());
     bytes[bytes.size() - 2] = '\xFF';
@@ -98,7 +78,7 @@ const char* const kGenres[] = {"Rock", "Jazz", "Pop", "Classical", "Electronic",
 
 // Tags one file: ID3v2.3 or 2.4 in Latin-1, UTF-16 or UTF-8, a picture for one file in ten,
 // an ID3v1 tag for four files in five.
-bool TagFile(const std::string& path, int index, Random& rnd) {
+bool tagFile(const std::string& path, int index, Random& rnd) {
     const bool v24 = index % 2 == 1;
     const int textKind = (index / 2) % 3;  // 0 Latin-1, 1 UTF-16, 2 UTF-8 (2.4) or UTF-16 (2.3)
     const TagLib::String::Type encoding =
@@ -130,7 +110,7 @@ bool TagFile(const std::string& path, int index, Random& rnd) {
         picture->setMimeType("image/jpeg");
         picture->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
         picture->setDescription("cover");
-        picture->setPicture(PictureBytes(rnd));
+        picture->setPicture(pictureBytes(rnd));
         tag->addFrame(picture);
     }
 
@@ -140,8 +120,8 @@ bool TagFile(const std::string& path, int index, Random& rnd) {
                      TagLib::File::Duplicate);
 }
 
-int Generate(const std::string& audioPath, const std::string& folder, int count) {
-    const std::string audio = ReadWhole(audioPath);
+int generate(const std::string& audioPath, const std::string& folder, int count) {
+    const std::string audio = readWhole(audioPath);
     if (audio.empty()) {
         std::fprintf(stderr, "cannot read %s\n", audioPath.c_str());
         return 1;
@@ -155,18 +135,18 @@ int Generate(const std::string& audioPath, const std::string& folder, int count)
         char name[64];
         std::snprintf(name, sizeof name, "/%02d - Track %06d.mp3", i % 100 + 1, i);
         const std::string path = dir + name;
-        if (!WriteWhole(path, audio) || !TagFile(path, i, rnd)) {
+        if (!writeWhole(path, audio) || !tagFile(path, i, rnd)) {
             std::fprintf(stderr, "cannot write %s\n", path.c_str());
             return 1;
         }
     }
-    std::fprintf(stderr, "generated=%d seconds=%.3f\n", count, SecondsSince(start));
+    std::fprintf(stderr, "generated=%d seconds=%.3f\n", count, secondsSince(start));
     return 0;
 }
 
 // Length in bytes of the MPEG frame whose header starts at p (0 when it is no header this
 // generator knows: MPEG-1 layer III is what lame writes at 44.1 kHz).
-size_t FrameLength(const unsigned char* p) {
+size_t frameLength(const unsigned char* p) {
     static const int kBitRates[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
     static const int kRates[] = {44100, 48000, 32000, 0};
     if (p[0] != 0xFF || (p[1] & 0xFE) != 0xFA) return 0;
@@ -178,9 +158,9 @@ size_t FrameLength(const unsigned char* p) {
 
 // One large file: the audio frames of AUDIO.mp3 (without its Info frame) repeated, then tagged
 // with a small ID3v2.3 tag and an ID3v1 tag.
-int Big(const std::string& audioPath, const std::string& path, long megabytes) {
-    const std::string audio = ReadWhole(audioPath);
-    const size_t first = audio.size() >= 4 ? FrameLength(reinterpret_cast<const unsigned char*>(audio.data())) : 0;
+int big(const std::string& audioPath, const std::string& path, long megabytes) {
+    const std::string audio = readWhole(audioPath);
+    const size_t first = audio.size() >= 4 ? frameLength(reinterpret_cast<const unsigned char*>(audio.data())) : 0;
     if (first == 0 || first >= audio.size()) {
         std::fprintf(stderr, "%s does not start with an MPEG-1 layer III frame\n", audioPath.c_str());
         return 1;
@@ -213,12 +193,12 @@ int Big(const std::string& audioPath, const std::string& path, long megabytes) {
     return 0;
 }
 
-int Scan(const std::string& folder) {
+int scan(const std::string& folder) {
     const auto start = Clock::now();
-    const double cpuStart = CpuSeconds();
+    const double cpuStart = cpuSeconds();
     std::string line;
     long files = 0;
-    for (const std::string& path : Mp3Files(folder)) {
+    for (const std::string& path : mp3Files(folder)) {
         TagLib::FileRef ref(path.c_str(), true, TagLib::AudioProperties::Average);
         if (ref.isNull()) continue;
         ++files;
@@ -238,19 +218,19 @@ int Scan(const std::string& folder) {
         std::fwrite(line.data(), 1, line.size(), stdout);
     }
     std::fflush(stdout);
-    const double seconds = SecondsSince(start);
-    const double cpu = CpuSeconds() - cpuStart;
+    const double seconds = secondsSince(start);
+    const double cpu = cpuSeconds() - cpuStart;
     std::fprintf(stderr, "files=%ld seconds=%.4f files_per_second=%.0f cpu_seconds=%.4f files_per_cpu_second=%.0f\n",
                  files, seconds, files / seconds, cpu, files / cpu);
     return 0;
 }
 
 // The title of every file changes; each file is saved with the tag kinds and ID3v2 version it had.
-int Save(const std::string& folder, const std::string& title) {
-    const std::vector<std::string> files = Mp3Files(folder);
+int save(const std::string& folder, const std::string& title) {
+    const std::vector<std::string> files = mp3Files(folder);
     const TagLib::String text(title, TagLib::String::UTF8);
     const auto start = Clock::now();
-    const double cpuStart = CpuSeconds();
+    const double cpuStart = cpuSeconds();
     long saved = 0;
     long failed = 0;
     for (const std::string& path : files) {
@@ -268,8 +248,8 @@ int Save(const std::string& folder, const std::string& title) {
         else
             ++failed;
     }
-    const double seconds = SecondsSince(start);
-    const double cpu = CpuSeconds() - cpuStart;
+    const double seconds = secondsSince(start);
+    const double cpu = cpuSeconds() - cpuStart;
     std::fprintf(stderr,
                  "files=%ld failed=%ld seconds=%.4f files_per_second=%.0f cpu_seconds=%.4f files_per_cpu_second=%.0f\n",
                  saved, failed, seconds, saved / seconds, cpu, saved / cpu);
@@ -277,23 +257,20 @@ int Save(const std::string& folder, const std::string& title) {
 }
 
 // Restores FILE from PRISTINE (flushed, untimed), then times a save whose tag outgrows its room.
-int Grow(const std::string& path, const std::string& pristine, int rounds) {
+int grow(const std::string& path, const std::string& pristine, int rounds) {
     const std::string comment(8192, 'c');
     double best = 0;
     double size = 0;
     for (int r = 0; r < rounds; ++r) {
         fs::copy_file(pristine, path, fs::copy_options::overwrite_existing);
-        if (const int fd = ::open(path.c_str(), O_RDONLY); fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
+        if (!flushFile(path)) std::fprintf(stderr, "cannot flush %s\n", path.c_str());
         size = static_cast<double>(fs::file_size(path));
         const auto start = Clock::now();
         TagLib::MPEG::File file(path.c_str(), false);
         file.ID3v2Tag(true)->setComment(TagLib::String(comment + std::to_string(r)));
         const bool ok = file.save(TagLib::MPEG::File::ID3v2 | TagLib::MPEG::File::ID3v1, TagLib::File::StripNone,
                                   TagLib::ID3v2::v3, TagLib::File::Duplicate);
-        const double seconds = SecondsSince(start);
+        const double seconds = secondsSince(start);
         if (!ok) {
             std::fprintf(stderr, "cannot save %s\n", path.c_str());
             return 1;
@@ -306,7 +283,7 @@ int Grow(const std::string& path, const std::string& pristine, int rounds) {
     return 0;
 }
 
-int Usage() {
+int usage() {
     std::fputs("Usage: taglib_bench gen AUDIO.mp3 FOLDER COUNT\n"
                "       taglib_bench big AUDIO.mp3 FILE MB\n"
                "       taglib_bench scan FOLDER\n"
@@ -320,17 +297,17 @@ int Usage() {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) return Usage();
+    if (args.empty()) return usage();
     const std::string& command = args[0];
     try {
-        if (command == "gen" && args.size() == 4) return Generate(args[1], args[2], std::stoi(args[3]));
-        if (command == "big" && args.size() == 4) return Big(args[1], args[2], std::stol(args[3]));
-        if (command == "scan" && args.size() == 2) return Scan(args[1]);
-        if (command == "save" && args.size() == 3) return Save(args[1], args[2]);
-        if (command == "grow" && args.size() == 4) return Grow(args[1], args[2], std::stoi(args[3]));
+        if (command == "gen" && args.size() == 4) return generate(args[1], args[2], std::stoi(args[3]));
+        if (command == "big" && args.size() == 4) return big(args[1], args[2], std::stol(args[3]));
+        if (command == "scan" && args.size() == 2) return scan(args[1]);
+        if (command == "save" && args.size() == 3) return save(args[1], args[2]);
+        if (command == "grow" && args.size() == 4) return grow(args[1], args[2], std::stoi(args[3]));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "taglib_bench: %s\n", e.what());
         return 1;
     }
-    return Usage();
+    return usage();
 }

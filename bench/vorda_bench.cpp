@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/Settings.h"
 #include "base/IniFile.h"
 #include "tags/AudioFile.h"
@@ -34,33 +35,11 @@ using namespace vorda::tags;
 using namespace vorda::app;
 
 namespace fs = std::filesystem;
+using namespace vorda::bench;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// Processor time of this process so far (user and system): less disturbed than the wall clock
-// when other work shares the machine.
-double CpuSeconds() {
-    struct rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// Every .mp3 under the folder, sorted (the TagLib side sees the same list).
-std::vector<std::string> Mp3Files(const std::string& folder) {
-    std::vector<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file() && entry.path().extension() == ".mp3") files.push_back(entry.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-bool LoadSettingsFile(const std::string& path) {
+bool loadSettingsFile(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         std::fprintf(stderr, "cannot read settings file %s\n", path.c_str());
@@ -71,34 +50,26 @@ bool LoadSettingsFile(const std::string& path) {
     return true;
 }
 
-bool FlushFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 // The same values the TagLib loop reads: seven tag fields and four audio properties.
-int Scan(const std::string& folder) {
+int scan(const std::string& folder) {
     const auto start = Clock::now();
-    const double cpuStart = CpuSeconds();
+    const double cpuStart = cpuSeconds();
     long files = 0;
     long withTitle = 0;
     size_t bytes = 0;
     std::string line;
-    for (const std::string& path : Mp3Files(folder)) {
+    for (const std::string& path : mp3Files(folder)) {
         AudioFile file;
         if (!file.readFile(path, true)) continue;
         ++files;
-        TagHandler& ClsTag = file.tag();
+        TagHandler& tag = file.tag();
         line = path;
         for (const int key : {ValueKey::Title, ValueKey::Artist, ValueKey::Album, ValueKey::Year, ValueKey::Track,
                               ValueKey::Comment, ValueKey::Genre}) {
             line += '\t';
-            line += ClsTag.getValue(key);
+            line += tag.getValue(key);
         }
-        if (!ClsTag.getValue(ValueKey::Title).empty()) ++withTitle;
+        if (!tag.getValue(ValueKey::Title).empty()) ++withTitle;
         const AudioInfo& audio = file.audio();
         for (const AudioKey info :
              {AudioKey::BitRate, AudioKey::SampleRate, AudioKey::Duration, AudioKey::ChannelMode}) {
@@ -107,8 +78,8 @@ int Scan(const std::string& folder) {
         }
         bytes += line.size();
     }
-    const double seconds = SecondsSince(start);
-    const double cpu = CpuSeconds() - cpuStart;
+    const double seconds = secondsSince(start);
+    const double cpu = cpuSeconds() - cpuStart;
     std::fprintf(stderr,
                  "files=%ld with_title=%ld seconds=%.4f files_per_second=%.0f cpu_seconds=%.4f "
                  "files_per_cpu_second=%.0f text_bytes=%zu\n",
@@ -119,9 +90,9 @@ int Scan(const std::string& folder) {
 // Changes the title of every file. A file counts as written in place when it kept its inode and
 // its length (a rebuild renames a new file over the old one).
 int save(const std::string& folder, const std::string& title) {
-    const std::vector<std::string> files = Mp3Files(folder);
+    const std::vector<std::string> files = mp3Files(folder);
     const auto start = Clock::now();
-    const double cpuStart = CpuSeconds();
+    const double cpuStart = cpuSeconds();
     long saved = 0;
     long failed = 0;
     long inPlace = 0;
@@ -145,8 +116,8 @@ int save(const std::string& folder, const std::string& title) {
         ::stat(path.c_str(), &after);
         if (after.st_ino == before.st_ino && after.st_size == before.st_size) ++inPlace;
     }
-    const double seconds = SecondsSince(start);
-    const double cpu = CpuSeconds() - cpuStart;
+    const double seconds = secondsSince(start);
+    const double cpu = cpuSeconds() - cpuStart;
     std::fprintf(stderr,
                  "files=%ld failed=%ld first_error=%d in_place=%ld seconds=%.4f files_per_second=%.0f "
                  "cpu_seconds=%.4f files_per_cpu_second=%.0f\n",
@@ -157,7 +128,7 @@ int save(const std::string& folder, const std::string& title) {
 // Per round: FILE is restored from PRISTINE (flushed, untimed); a comment larger than any padding
 // is saved, which makes Vorda rebuild the file; then the same file is copied (plain, and flushed
 // like the rebuild flushes its temporary file). Best rate of the rounds for each.
-int Rebuild(const std::string& path, const std::string& pristine, int rounds) {
+int rebuild(const std::string& path, const std::string& pristine, int rounds) {
     const std::string copyPath = path + ".copy";
     const std::string comment(8192, 'c');
     double bestRebuild = 0;
@@ -165,7 +136,7 @@ int Rebuild(const std::string& path, const std::string& pristine, int rounds) {
     double bestCopyFlushed = 0;
     for (int r = 0; r < rounds; ++r) {
         fs::copy_file(pristine, path, fs::copy_options::overwrite_existing);
-        FlushFile(path);
+        if (!flushFile(path)) std::fprintf(stderr, "cannot flush %s\n", path.c_str());
         const double megabytes = static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0);
 
         auto start = Clock::now();
@@ -176,7 +147,7 @@ int Rebuild(const std::string& path, const std::string& pristine, int rounds) {
         }
         file.tag().setValue(ValueKey::Comment, comment + std::to_string(r));
         const int error = file.putTags();
-        const double rebuildSeconds = SecondsSince(start);
+        const double rebuildSeconds = secondsSince(start);
         const double grownBy = static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0) - megabytes;
         if (error != 0) {
             std::fprintf(stderr, "rebuild failed with error %d\n", error);
@@ -186,12 +157,12 @@ int Rebuild(const std::string& path, const std::string& pristine, int rounds) {
         fs::remove(copyPath);
         start = Clock::now();
         fs::copy_file(path, copyPath);
-        const double copySeconds = SecondsSince(start);
+        const double copySeconds = secondsSince(start);
         fs::remove(copyPath);
         start = Clock::now();
         fs::copy_file(path, copyPath);
-        FlushFile(copyPath);
-        const double flushedSeconds = SecondsSince(start);
+        if (!flushFile(copyPath)) std::fprintf(stderr, "cannot flush %s\n", copyPath.c_str());
+        const double flushedSeconds = secondsSince(start);
         fs::remove(copyPath);
 
         bestRebuild = std::max(bestRebuild, megabytes / rebuildSeconds);
@@ -210,7 +181,7 @@ int Rebuild(const std::string& path, const std::string& pristine, int rounds) {
 // Runs the command RUNS times (standard output discarded, standard error appended to ERRFILE)
 // and reports each wall time and processor time (best and median), and the largest peak
 // resident size.
-int Time(int runs, const std::string& errFile, const std::vector<std::string>& command) {
+int timeCommand(int runs, const std::string& errFile, const std::vector<std::string>& command) {
     std::vector<double> times;
     std::vector<double> cpuTimes;
     long maxRssKb = 0;
@@ -233,13 +204,12 @@ int Time(int runs, const std::string& errFile, const std::vector<std::string>& c
         int status = 0;
         struct rusage usage {};
         if (::wait4(pid, &status, 0, &usage) < 0) return 1;
-        const double seconds = SecondsSince(start);
+        const double seconds = secondsSince(start);
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             std::fprintf(stderr, "command failed (status %d)\n", status);
             return 1;
         }
-        const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        const double cpu = cpuSeconds(usage);
         times.push_back(seconds);
         cpuTimes.push_back(cpu);
         maxRssKb = std::max(maxRssKb, usage.ru_maxrss);
@@ -254,7 +224,7 @@ int Time(int runs, const std::string& errFile, const std::vector<std::string>& c
     return 0;
 }
 
-int Usage() {
+int usage() {
     std::fputs("Usage: vorda_bench scan SETTINGS FOLDER\n"
                "       vorda_bench save SETTINGS FOLDER TITLE\n"
                "       vorda_bench rebuild SETTINGS FILE PRISTINE ROUNDS\n"
@@ -267,19 +237,19 @@ int Usage() {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) return Usage();
+    if (args.empty()) return usage();
     const std::string& command = args[0];
     try {
         if (command == "time" && args.size() >= 5 && args[3] == "--")
-            return Time(std::max(1, std::stoi(args[1])), args[2],
-                        std::vector<std::string>(args.begin() + 4, args.end()));
-        if (args.size() < 2 || !LoadSettingsFile(args[1])) return Usage();
-        if (command == "scan" && args.size() == 3) return Scan(args[2]);
+            return timeCommand(std::max(1, std::stoi(args[1])), args[2],
+                               std::vector<std::string>(args.begin() + 4, args.end()));
+        if (args.size() < 2 || !loadSettingsFile(args[1])) return usage();
+        if (command == "scan" && args.size() == 3) return scan(args[2]);
         if (command == "save" && args.size() == 4) return save(args[2], args[3]);
-        if (command == "rebuild" && args.size() == 5) return Rebuild(args[2], args[3], std::stoi(args[4]));
+        if (command == "rebuild" && args.size() == 5) return rebuild(args[2], args[3], std::stoi(args[4]));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vorda_bench: %s\n", e.what());
         return 1;
     }
-    return Usage();
+    return usage();
 }
