@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 // Helpers shared by the speed benchmarks: clocks, the median of a run's figures, the bytes of
-// synthesised tags and audio, template files tagged by mutagen, and the .mp3 files of a tree.
+// synthesised tags (built on the tests' hand-made tag bytes) and audio, template files tagged
+// by mutagen, and the .mp3 files of a tree.
 #pragma once
 
 #include <fcntl.h>
@@ -17,6 +18,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "../tests/support/TagBytes.h"
 
 namespace vorda::bench {
 
@@ -48,29 +51,13 @@ inline double median(std::vector<double> values) {
     return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
-// VALUE as BYTES big-endian bytes.
-inline std::string bigEndian(uint32_t value, int bytes = 4) {
-    std::string out;
-    for (int i = bytes - 1; i >= 0; --i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
-
-// VALUE as the four 7-bit bytes of an ID3v2 size.
-inline std::string synchsafe(uint32_t value) {
-    std::string out;
-    for (int i = 3; i >= 0; --i) out += static_cast<char>((value >> (7 * i)) & 0x7F);
-    return out;
-}
-
 // An ID3v2.3 text frame in Latin-1.
 inline std::string textFrame(const std::string& id, const std::string& text) {
-    return id + bigEndian(static_cast<uint32_t>(text.size() + 1)) + std::string(2, '\0') + '\0' + text;
+    return tagbytes::frameBytes(3, id, '\0' + text);
 }
 
 // An ID3v2.3 tag holding BODY (frames and padding).
-inline std::string id3v23Tag(const std::string& body) {
-    return std::string("ID3\x03\x00\x00", 6) + synchsafe(static_cast<uint32_t>(body.size())) + body;
-}
+inline std::string id3v23Tag(const std::string& body) { return tagbytes::tagBytes(3, body); }
 
 // FRAMES MPEG-1 layer III frames (128 kbit/s, 44.1 kHz) of pseudo-random bytes from SEED; the
 // default is one second.
