@@ -157,7 +157,9 @@ TEST_F(BatchTags, NumberTracksInListOrder) {
     EXPECT_EQ(value(p3, ValueKey::Track), "9");
     EXPECT_EQ(value(p3, ValueKey::V1Track), "9");
     for (const auto& p : {p1, p2, p3}) EXPECT_TRUE(contains(readBytes(p), audio));
-    if (batchtest::haveMutagen()) EXPECT_TRUE(contains(batchtest::mutagenFrames(p2), "TRCK=08"));
+    if (batchtest::haveMutagen()) {
+        EXPECT_TRUE(contains(batchtest::mutagenFrames(p2), "TRCK=08"));
+    }
 }
 
 TEST_F(BatchTags, NumberTracksNamesFilesWithoutATagForTheNumber) {
@@ -197,7 +199,9 @@ TEST_F(BatchTags, InvalidEmptyAndCancelledStartValues) {
         batch.addTrackNumbers();
         const bool invalid = std::string(answer) == "255" || std::string(answer) == "-1";
         ASSERT_EQ(b.ui.asked.size(), invalid ? 1u : 0u) << answer;
-        if (invalid) EXPECT_EQ(b.ui.asked[0], "Invalid start value of the track counter!");
+        if (invalid) {
+            EXPECT_EQ(b.ui.asked[0], "Invalid start value of the track counter!");
+        }
     }
     batch.inputBox = [](const std::string&, const std::string&, std::string&) { return false; };
     batch.addTrackNumbers();
@@ -246,8 +250,12 @@ TEST_F(BatchTags, RemoveTagsAsksAndHonoursTheTagOptions) {
             EXPECT_NE(bytes.compare(0, 3, "ID3"), 0) << static_cast<int>(option);
             EXPECT_EQ(hasV1(bytes), option == TagUse::Always) << static_cast<int>(option);
             EXPECT_EQ(bytes.substr(0, audio.size()), audio) << static_cast<int>(option);
-            if (option == TagUse::Always) EXPECT_EQ(value(p, ValueKey::V1Title), "");
-            if (batchtest::haveMutagen()) EXPECT_EQ(batchtest::mutagenFrames(p), "");
+            if (option == TagUse::Always) {
+                EXPECT_EQ(value(p, ValueKey::V1Title), "");
+            }
+            if (batchtest::haveMutagen()) {
+                EXPECT_EQ(batchtest::mutagenFrames(p), "");
+            }
         }
     }
 }

@@ -54,7 +54,9 @@ TEST_F(CliBatch, FixUsesTheSettingsPatternAndTagOptions) {
         EXPECT_TRUE(hasV1(bytes));
         EXPECT_TRUE(contains(bytes, audio));
     }
-    if (batchtest::haveMutagen()) EXPECT_TRUE(contains(batchtest::mutagenFrames(a), "TPE1=Band"));
+    if (batchtest::haveMutagen()) {
+        EXPECT_TRUE(contains(batchtest::mutagenFrames(a), "TPE1=Band"));
+    }
 
     // --in overrides the pattern; a missing file fails with status 1 and the others are written.
     const std::string c = make("Solo - Piece.mp3", audio);
@@ -83,7 +85,9 @@ TEST_F(CliBatch, TracksNumbersInTheOrderGiven) {
     EXPECT_EQ(value(z, vorda::tags::ValueKey::Track), "05");
     EXPECT_EQ(value(a, vorda::tags::ValueKey::Track), "06");
     EXPECT_TRUE(contains(readBytes(a), audio));
-    if (batchtest::haveMutagen()) EXPECT_TRUE(contains(batchtest::mutagenFrames(a), "TRCK=06"));
+    if (batchtest::haveMutagen()) {
+        EXPECT_TRUE(contains(batchtest::mutagenFrames(a), "TRCK=06"));
+    }
     EXPECT_EQ(Run({"tracks", "--start", "255", a}), 2);
     EXPECT_EQ(Run({"tracks", "--start", "0", a}), 2);
     EXPECT_EQ(Run({"tracks", a}), 2);
@@ -113,7 +117,9 @@ TEST_F(CliBatch, FilesWithoutTagsAreNamedAndLeftUnchangedUnlessTagsAreAdded) {
     ASSERT_EQ(Run({"tracks", "--settings", ini, "--add", "tkID3v2", "--start", "7", bare}), 0) << readBytes(err);
     EXPECT_EQ(value(bare, vorda::tags::ValueKey::Track), "07");
     EXPECT_TRUE(contains(readBytes(bare), audio));
-    if (batchtest::haveMutagen()) EXPECT_TRUE(contains(batchtest::mutagenFrames(bare), "TRCK=07"));
+    if (batchtest::haveMutagen()) {
+        EXPECT_TRUE(contains(batchtest::mutagenFrames(bare), "TRCK=07"));
+    }
     EXPECT_EQ(Run({"tracks", "--settings", ini, "--add", "tkNone", "--start", "1", bare}), 2);
 
     // A tag option that always writes a tag lets the values through without --add.

@@ -88,7 +88,9 @@ void expectId3v1LikeMutagen(const std::string& path) {
     EXPECT_TRUE(same(t.album(), value("TALB"))) << t.album();
     EXPECT_EQ(t.comment(), value("COMM"));
     EXPECT_EQ(t.track(), value("TRCK"));
-    if (!value("TDRC").empty()) EXPECT_EQ(std::stol(t.year()), std::stol(value("TDRC")));
+    if (!value("TDRC").empty()) {
+        EXPECT_EQ(std::stol(t.year()), std::stol(value("TDRC")));
+    }
     EXPECT_EQ(t.genreNr() == 255 ? std::string() : std::to_string(t.genreNr()), value("TCON"));
 }
 
@@ -164,7 +166,9 @@ TEST_F(AwkwardFiles, ReadAsWrittenAndLikeMutagen) {
     std::vector<std::string> paths;
     for (const testdata::AwkwardFile& f : described_) paths.push_back(path(f.name));
     const size_t compared = expectFilesReadLikeMutagen(paths);
-    if (haveMutagen()) EXPECT_GE(compared, 11u);
+    if (haveMutagen()) {
+        EXPECT_GE(compared, 11u);
+    }
 }
 
 TEST_F(AwkwardFiles, ReadLikeTagLib) {
@@ -185,10 +189,13 @@ TEST_F(AwkwardFiles, ReadLikeTagLib) {
         EXPECT_EQ(std::to_string(audio.sampleRate()), taglib["audio.samplerate"]);
         EXPECT_NEAR(audio.duration(), std::stol(taglib["audio.length"]), 1.0);
         Id3v2Tag v2;
-        if (v2.getID3v2(path(f.name)) && taglib.count("v2.TIT2")) EXPECT_EQ(v2.title(), taglib["v2.TIT2"]);
+        if (v2.getID3v2(path(f.name)) && taglib.count("v2.TIT2")) {
+            EXPECT_EQ(v2.title(), taglib["v2.TIT2"]);
+        }
         Id3v1Tag v1;
-        if (v1.getID3v1(path(f.name)) && v1.hasID3v1() && taglib.count("v1.artist"))
+        if (v1.getID3v1(path(f.name)) && v1.hasID3v1() && taglib.count("v1.artist")) {
             EXPECT_EQ(v1.artist().substr(0, 30), taglib["v1.artist"]);
+        }
     }
 #endif
 }
@@ -233,5 +240,7 @@ TEST(Corpus, EveryFileReadsLikeMutagen) {
     const std::vector<std::string> files = filesIn(corpus);
     ASSERT_FALSE(files.empty());
     const size_t compared = expectFilesReadLikeMutagen(files);
-    if (haveMutagen()) EXPECT_GE(compared, 10u);
+    if (haveMutagen()) {
+        EXPECT_GE(compared, 10u);
+    }
 }

@@ -232,7 +232,9 @@ TEST_F(TagEditorTest, SingleFileAdvancedWritesMarkedFieldsAndRemovesUncheckedTag
     EXPECT_EQ(value(path, ValueKey::V2Artist), "Artist");  // unmarked, kept
     EXPECT_FALSE(has(path, TagKind::Id3v1));
     expectAudioIntact(path);
-    if (haveMutagen()) EXPECT_EQ(mutagen(path), "Song (Live)|Artist|Album\n");
+    if (haveMutagen()) {
+        EXPECT_EQ(mutagen(path), "Song (Live)|Artist|Album\n");
+    }
     EXPECT_EQ(ui_.lastOf(3).rfind("All tags saved in ", 0), 0u);
     EXPECT_EQ(list_.getCellContent(1, ListColumn::Title), "Song (Live)");
     EXPECT_TRUE(ui_.questions.empty());
@@ -254,7 +256,9 @@ TEST_F(TagEditorTest, SingleFileSimpleModeWritesEveryTagOrRemovesThemAll) {
     EXPECT_FALSE(has(path, TagKind::Id3v1));
     EXPECT_FALSE(has(path, TagKind::Id3v2));
     EXPECT_EQ(readBytes(path), audio_[path]);
-    if (haveMutagen()) EXPECT_EQ(mutagen(path), "none\n");
+    if (haveMutagen()) {
+        EXPECT_EQ(mutagen(path), "none\n");
+    }
 }
 
 TEST_F(TagEditorTest, SingleReadOnlyFileIsRefusedWithOneMessage) {
@@ -333,7 +337,9 @@ TEST_F(TagEditorTest, SeveralFilesApplyTheEditLanguageToEachStoredValue) {
     EXPECT_EQ(value(a, ValueKey::V2Title), "l-=x");
     for (const std::string& p : {a, b, c}) {
         expectAudioIntact(p);
-        if (haveMutagen()) EXPECT_EQ(mutagen(p), "l-=x|Artist|Album\n");
+        if (haveMutagen()) {
+            EXPECT_EQ(mutagen(p), "l-=x|Artist|Album\n");
+        }
     }
     EXPECT_EQ(list_.getCellContent(2, ListColumn::Title), "l-=x");
     EXPECT_EQ(ui_.lastOf(3).rfind("All tags saved in ", 0), 0u);
@@ -367,7 +373,9 @@ TEST_F(TagEditorTest, SeveralFilesRemoveBoxesAndLyricsWriteOnlyTypedValues) {
         EXPECT_EQ(value(p, ValueKey::Author), p == a ? "Writer" : "");
         EXPECT_EQ(value(p, ValueKey::Lyrics), p == a ? "First line\r\nSecond line" : "");
         expectAudioIntact(p);
-        if (haveMutagen()) EXPECT_EQ(mutagen(p), "none\n");
+        if (haveMutagen()) {
+            EXPECT_EQ(mutagen(p), "none\n");
+        }
     }
 }
 

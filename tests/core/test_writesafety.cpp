@@ -140,7 +140,9 @@ protected:
         f.setOptions(options());
         ASSERT_TRUE(f.readFile(path, true));
         EXPECT_EQ(f.tag().getValue(ValueKey::V2Title), title);
-        if (haveMutagen()) EXPECT_EQ(mutagen(path), title + "|" + std::to_string(picture) + "\n");
+        if (haveMutagen()) {
+            EXPECT_EQ(mutagen(path), title + "|" + std::to_string(picture) + "\n");
+        }
     }
 
     std::vector<std::string> tempLeftovers() const {
@@ -412,7 +414,9 @@ TEST_F(WriteSafetyTest, ALargeBatchLeavesEachFileItsOwnBytesAttributesAndOpenRea
         EXPECT_EQ(st.st_mode & 07777, modes[i]);
         EXPECT_EQ(st.st_nlink, 1u);
         char value[8] = {};
-        if (haveXattr) EXPECT_EQ(::getxattr(paths[i].c_str(), "user.rating", value, sizeof value), i == 1 ? 1 : -1);
+        if (haveXattr) {
+            EXPECT_EQ(::getxattr(paths[i].c_str(), "user.rating", value, sizeof value), i == 1 ? 1 : -1);
+        }
     }
     for (const auto& [fd, before] : held) {
         std::string now(before.size() + 1, '\0');
@@ -604,7 +608,9 @@ TEST_F(WriteSafetyTest, ATagClaimingMoreThanTheFileHoldsIsRepairedByRewriteAndRe
     const std::string bytes = readBytes(a);
     ASSERT_EQ(bytes.size(), static_cast<size_t>(f.tag().tagSize()) + audio_.size() + 128);
     EXPECT_EQ(bytes.compare(static_cast<size_t>(f.tag().tagSize()), audio_.size(), audio_), 0);
-    if (haveMutagen()) EXPECT_EQ(mutagen(a), "Fixed|0\n");
+    if (haveMutagen()) {
+        EXPECT_EQ(mutagen(a), "Fixed|0\n");
+    }
 
     ASSERT_EQ(cli("", {"set", "--settings", ini_, "--remove", "tkAll", b}).status, 0);
     EXPECT_EQ(readBytes(b), audio_);
