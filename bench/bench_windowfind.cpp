@@ -39,8 +39,6 @@ using namespace vorda::bench;
 
 namespace fs = std::filesystem;
 
-namespace {}  // namespace
-
 int main(int argc, char** argv) {
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
     const std::string folder = argc > 2 ? argv[2] : "/tmp/vorda-bench-windowfind";

@@ -25,8 +25,6 @@ using namespace vorda::platform;
 
 namespace vorda::naming {
 
-namespace {}  // namespace
-
 Id3FolderDialog::Id3FolderDialog(Id3FolderCommand& command, QWidget* parent) : QDialog(parent), cmd_(command) {
     setObjectName(QStringLiteral("frmID3Folder"));
     setWindowTitle(QStringLiteral("Vorda - Create/Rename folder from ID3"));
